@@ -1,0 +1,56 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+class QWidget;
+
+// Everything that asks the user, opens something outside the program or reads the wall clock
+// goes through these interfaces, so tests can answer and observe without anything blocking.
+
+enum class MsgIcon { None, Information, Question, Warning, Stop };
+enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
+enum class MsgResult { OK, Cancel, Yes, No };
+
+class IDialogs
+{
+public:
+    virtual ~IDialogs() = default;
+    virtual MsgResult MessageBox(QWidget *parent, const QString &text, const QString &caption,
+                                 MsgIcon icon, MsgButtons buttons) = 0;
+    // Each returns an empty text when the user cancels.
+    virtual QString OpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                 const QString &filter) = 0;
+    virtual QString SaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                 const QString &filter) = 0;
+    virtual QString FolderName(QWidget *parent, const QString &caption, const QString &dir) = 0;
+    // False when cancelled; value holds the default on entry and the answer on return.
+    virtual bool InputBox(QWidget *parent, const QString &caption, const QString &prompt,
+                          QString &value) = 0;
+};
+
+class IClock
+{
+public:
+    virtual ~IClock() = default;
+    virtual QDateTime Now() const = 0;
+};
+
+class IShell
+{
+public:
+    virtual ~IShell() = default;
+    // A file path, a web address or a "mailto:" text; true when the desktop took it.
+    virtual bool Open(const QString &target) = 0;
+};
+
+// The installed services; each setter takes a non-owning pointer, nullptr restores the default.
+IDialogs &Dialogs();
+void SetDialogs(IDialogs *dialogs);
+IClock &Clock();
+void SetClock(IClock *clock);
+IShell &Shell();
+void SetShell(IShell *shell);
+
+// Shorthand for the common message box call.
+MsgResult ShowMessage(const QString &text, const QString &caption, MsgIcon icon = MsgIcon::Information,
+                      MsgButtons buttons = MsgButtons::OK, QWidget *parent = nullptr);

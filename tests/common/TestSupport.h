@@ -1,0 +1,72 @@
+#pragma once
+#include "platform/UiServices.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+// The dialog responder every test runs with: each question is recorded, and answered from a
+// script queued by the test. With the script empty it answers like a cancel, so nothing blocks.
+class ScriptedDialogs final : public IDialogs
+{
+public:
+    struct Question {
+        QString kind;  // "message", "open", "save", "folder", "input"
+        QString text;
+        QString caption;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgButtons::OK;
+    };
+
+    void AnswerMessage(MsgResult result) { messageAnswers_.push_back(result); }
+    void AnswerText(const QString &text) { textAnswers_.push_back(text); }  // files, folders, input
+    void AnswerCancel() { textAnswers_.push_back(std::nullopt); }
+    void Reset();
+
+    const std::vector<Question> &Questions() const { return questions_; }
+    const Question *Last() const { return questions_.empty() ? nullptr : &questions_.back(); }
+    QStringList Texts() const;
+
+    MsgResult MessageBox(QWidget *parent, const QString &text, const QString &caption, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString OpenFileName(QWidget *, const QString &caption, const QString &, const QString &) override;
+    QString SaveFileName(QWidget *, const QString &caption, const QString &, const QString &) override;
+    QString FolderName(QWidget *, const QString &caption, const QString &) override;
+    bool InputBox(QWidget *, const QString &caption, const QString &prompt, QString &value) override;
+
+private:
+    std::optional<QString> NextText();
+
+    std::vector<Question> questions_;
+    std::deque<MsgResult> messageAnswers_;
+    std::deque<std::optional<QString>> textAnswers_;
+};
+
+class FakeClock final : public IClock
+{
+public:
+    QDateTime now = QDateTime(QDate(2024, 5, 1), QTime(8, 30, 0));
+    QDateTime Now() const override { return now; }
+};
+
+class RecordingShell final : public IShell
+{
+public:
+    QStringList opened;
+    bool result = true;
+    bool Open(const QString &target) override
+    {
+        opened << target;
+        return result;
+    }
+};
+
+// The responders the test main installed; reset between tests by the test main.
+ScriptedDialogs &TestDialogs();
+RecordingShell &TestShell();
+
+// A fresh empty folder under the test's temporary home, removed at the end of the run.
+QString MakeTempDir(const QString &name);

@@ -1,0 +1,56 @@
+// Shared entry point of every test program: a QApplication on the offscreen platform (unless
+// the test program asks for a real X server), 96 DPI, a pinned font, and a private home so no
+// test touches the user's files.
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+ScriptedDialogs dialogs;
+RecordingShell shell;
+
+class ResetResponders : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        dialogs.Reset();
+        shell.opened.clear();
+        shell.result = true;
+        SetDialogs(&dialogs);
+        SetShell(&shell);
+        SetClock(nullptr);
+    }
+};
+
+} // namespace
+
+ScriptedDialogs &TestDialogs() { return dialogs; }
+RecordingShell &TestShell() { return shell; }
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_FONT_DPI", "96");
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    qputenv("ORVANTA_HOME", (home.path() + "/app").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
+
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ResetResponders);
+    SetDialogs(&dialogs);
+    SetShell(&shell);
+    return RUN_ALL_TESTS();
+}

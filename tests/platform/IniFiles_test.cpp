@@ -1,0 +1,112 @@
+#include "platform/IniFiles.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(IniFile, ValuesRoundTripExactlyThroughAFreshReader)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    const struct {
+        const char *section, *key, *value;
+    } cases[] = {
+        {"SYS", "VIEWFW", "100,80,"},
+        {"SYS", "FIELDS", "3feae636c59c0260020b254bac488dcea2d15aaf5a6651eb76b9beab88d18308"},
+        {"USERLABLE", "label3", "客 户"},
+        {"HotKey", "key", "Ctrl + Alt + X"},
+        {"SYS", "empty", ""},
+        {"SYS", "equals", "a=b=c"},
+    };
+    {
+        TIniFile ini(path);
+        for (const auto &c : cases)
+            ASSERT_TRUE(ini.WriteString(c.section, c.key, QString::fromUtf8(c.value)));
+    }
+    TIniFile reread(path);
+    for (const auto &c : cases)
+        EXPECT_EQ(reread.ReadString(c.section, c.key, "missing"), QString::fromUtf8(c.value)) << c.key;
+}
+
+TEST(IniFile, NamesCompareWithoutCaseAndKeepTheirFirstSpelling)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    TIniFile ini(path);
+    ASSERT_TRUE(ini.WriteString("SYS", "SkinName", "Aluminum"));
+    ASSERT_TRUE(ini.WriteString("sys", "SKINNAME", "Nexos3"));
+    EXPECT_EQ(ini.ReadString("Sys", "skinname", ""), "Nexos3");
+    EXPECT_EQ(ini.ReadSections(), QStringList{"SYS"});
+    EXPECT_EQ(ini.ReadSection("SYS"), QStringList{"SkinName"});
+    EXPECT_TRUE(ReadAll(path).contains("[SYS]\nSkinName=Nexos3\n"));
+}
+
+TEST(IniFile, MissingKeysAndUnreadableNumbersGiveTheDefault)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\xEF\xBB\xBF[SYS]\r\nBakTime = abc \r\nExitSoft=1\r\ndaycount=-1\r\n; note\r\nnoequals\r\n");
+    f.close();
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("SYS", "BakTime", 1), 1);
+    EXPECT_EQ(ini.ReadString("SYS", "BakTime", ""), "abc");
+    EXPECT_EQ(ini.ReadInteger("SYS", "daycount", 2), -1);
+    EXPECT_TRUE(ini.ReadBool("SYS", "ExitSoft", false));
+    EXPECT_FALSE(ini.ReadBool("SYS", "missing", false));
+    EXPECT_EQ(ini.ReadString("OTHER", "x", "def"), "def");
+    EXPECT_FALSE(ini.ValueExists("SYS", "noequals"));
+}
+
+TEST(IniFile, BooleansAreWrittenAsOneAndZero)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    TIniFile ini(path);
+    ASSERT_TRUE(ini.WriteBool("SYS", "on", true));
+    ASSERT_TRUE(ini.WriteBool("SYS", "off", false));
+    EXPECT_EQ(ini.ReadString("SYS", "on", ""), "1");
+    EXPECT_EQ(ini.ReadString("SYS", "off", ""), "0");
+}
+
+TEST(IniFile, WriteIntoAMissingFolderReportsFailure)
+{
+    TIniFile ini(MakeTempDir("ini") + "/no/such/folder/config.ini");
+    EXPECT_FALSE(ini.WriteString("SYS", "a", "b"));
+}
+
+TEST(IniFile, DeletingKeysAndSectionsPersists)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    {
+        TIniFile ini(path);
+        ini.WriteString("A", "x", "1");
+        ini.WriteString("A", "y", "2");
+        ini.WriteString("B", "z", "3");
+        ASSERT_TRUE(ini.DeleteKey("a", "X"));
+        ASSERT_TRUE(ini.EraseSection("b"));
+    }
+    TIniFile reread(path);
+    EXPECT_FALSE(reread.ValueExists("A", "x"));
+    EXPECT_TRUE(reread.ValueExists("A", "y"));
+    EXPECT_FALSE(reread.SectionExists("B"));
+}
+
+TEST(IniFile, LineBreaksInAValueCannotInjectKeys)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    {
+        TIniFile ini(path);
+        ASSERT_TRUE(ini.WriteString("SYS", "a", "x\n[EVIL]\nb=1"));
+    }
+    TIniFile reread(path);
+    EXPECT_FALSE(reread.SectionExists("EVIL"));
+    EXPECT_FALSE(reread.ValueExists("SYS", "b"));
+}

@@ -1,0 +1,56 @@
+#include "platform/AppPaths.h"
+#include "platform/IniFiles.h"
+#include "platform/Registry.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+TEST(Registry, ValuesPersistPerRootAndKey)
+{
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_CURRENT_USER);
+        ASSERT_TRUE(reg.OpenKey("SOFTWARE\\orvmain", true));
+        ASSERT_TRUE(reg.WriteString("txlfile", "/home/u/data/a.txl"));
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey("SOFTWARE\\orvmain", true));
+        ASSERT_TRUE(reg.WriteString("txlfile", "other"));
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\software\\ORVMAIN\\", false));
+    EXPECT_EQ(reg.ReadString("TXLFILE"), "/home/u/data/a.txl");
+    EXPECT_TRUE(reg.ValueExists("txlfile"));
+    ASSERT_TRUE(reg.DeleteValue("txlfile"));
+    EXPECT_FALSE(reg.ValueExists("txlfile"));
+    EXPECT_EQ(reg.ReadString("txlfile"), "");
+}
+
+TEST(Registry, MissingKeyOpensOnlyWhenCreating)
+{
+    TRegistry reg;
+    EXPECT_FALSE(reg.OpenKey("SOFTWARE\\nothing-here", false));
+    EXPECT_FALSE(reg.WriteString("a", "b"));
+    ASSERT_TRUE(reg.OpenKey("SOFTWARE\\nothing-here", true));
+    reg.CloseKey();
+    EXPECT_TRUE(reg.OpenKey("SOFTWARE\\nothing-here", false));
+}
+
+TEST(Registry, RunKeyBecomesAnAutostartEntryWithTheQuotedProgram)
+{
+    const QString program = "/opt/my apps/orvanta";
+    const QString desktop = TRegistry::AutostartDir() + "/orvanta.desktop";
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKey(TRegistry::RunKey, true));
+    ASSERT_TRUE(reg.WriteString("Orvanta", program));
+    ASSERT_TRUE(QFileInfo::exists(desktop));
+    TIniFile entry(desktop);
+    EXPECT_EQ(entry.ReadString("Desktop Entry", "Exec", ""), "\"/opt/my apps/orvanta\"");
+    EXPECT_EQ(entry.ReadString("Desktop Entry", "Type", ""), "Application");
+    EXPECT_EQ(reg.ReadString("Orvanta"), program);
+    EXPECT_TRUE(reg.ValueExists("Orvanta"));
+    ASSERT_TRUE(reg.DeleteValue("Orvanta"));
+    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(reg.ValueExists("Orvanta"));
+}

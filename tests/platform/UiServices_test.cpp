@@ -1,0 +1,39 @@
+#include "platform/UiServices.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(UiServices, ResponderRecordsQuestionsAndAnswersFromItsScript)
+{
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    EXPECT_EQ(ShowMessage("是否删除?", "提示", MsgIcon::Question, MsgButtons::YesNo), MsgResult::Yes);
+    // With the script used up a Yes/No question is answered No, never left hanging.
+    EXPECT_EQ(ShowMessage("再次?", "提示", MsgIcon::Question, MsgButtons::YesNo), MsgResult::No);
+    ASSERT_EQ(TestDialogs().Questions().size(), 2u);
+    const auto &first = TestDialogs().Questions()[0];
+    EXPECT_EQ(first.text, "是否删除?");
+    EXPECT_EQ(first.caption, "提示");
+    EXPECT_EQ(first.icon, MsgIcon::Question);
+    EXPECT_EQ(first.buttons, MsgButtons::YesNo);
+}
+
+TEST(UiServices, InputBoxDistinguishesCancelFromEmptyAnswer)
+{
+    TestDialogs().AnswerText("");
+    TestDialogs().AnswerCancel();
+    QString value = "old";
+    EXPECT_TRUE(Dialogs().InputBox(nullptr, "c", "p", value));
+    EXPECT_EQ(value, "");
+    value = "old";
+    EXPECT_FALSE(Dialogs().InputBox(nullptr, "c", "p", value));
+    EXPECT_EQ(value, "old");
+}
+
+TEST(UiServices, ClockCanBeReplacedAndRestored)
+{
+    FakeClock clock;
+    SetClock(&clock);
+    EXPECT_EQ(Clock().Now(), clock.now);
+    SetClock(nullptr);
+    EXPECT_LT(qAbs(Clock().Now().secsTo(QDateTime::currentDateTime())), 5);
+}
