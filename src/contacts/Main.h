@@ -1,4 +1,6 @@
 #pragma once
+#include "HotKeys.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -6,7 +8,6 @@
 #include <memory>
 #include <vector>
 
-class IGlobalHotKeys;
 class QAction;
 class QActionGroup;
 class QLabel;

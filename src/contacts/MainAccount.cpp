@@ -38,10 +38,12 @@ TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString
     }
     query->SetConnection(&login);
     // A usermsg that cannot be read is not an account without a password.
-    const bool read = RunQuery(query, QStringLiteral("select * from usermsg"));
+    bool read = RunQuery(query, QStringLiteral("select * from usermsg"));
+    const TField *field = read ? query->FindField(QStringLiteral("password")) : nullptr;
+    read = field != nullptr;
     if (read) {
         for (query->First(); !query->Eof(); query->Next())
-            password = DesDecryptString(query->FieldByName(QStringLiteral("password")).AsString(), DesKey);
+            password = DesDecryptString(field->AsString(), DesKey);
     }
     query->Close();
     query->SetConnection(nullptr);

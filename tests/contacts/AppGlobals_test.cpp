@@ -16,6 +16,7 @@ class StartSettings : public ::testing::Test
 protected:
     void SetUp() override
     {
+        EnsureDir(AppDir());
         QFile::remove(ConfigIniPath());
         QFile::remove(TRegistry::StorePath());
         ResetStartValues(QDateTime(QDate(2024, 5, 1), QTime(8, 0)));
@@ -92,8 +93,9 @@ TEST_F(StartSettings, ConfigValuesAndTheirDefaults)
     for (const Case &c : cases) {
         QFile::remove(ConfigIniPath());
         TIniFile ini(ConfigIniPath());
-        if (c.value)
+        if (c.value) {
             ASSERT_TRUE(ini.WriteString(c.section, c.key, c.value));
+        }
         ResetStartValues(QDateTime::currentDateTime());
         ReadConfigSettings(ini);
         EXPECT_TRUE(c.holds()) << c.section << "/" << c.key << "=" << (c.value ? c.value : "(absent)");
@@ -123,8 +125,9 @@ TEST_F(StartSettings, RegistryValuesAndTheirDefaults)
     };
     for (const Case &c : cases) {
         QFile::remove(TRegistry::StorePath());
-        if (c.value)
+        if (c.value) {
             ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, c.name, c.value));
+        }
         ResetStartValues(QDateTime::currentDateTime());
         ReadRegistrySettings();
         EXPECT_TRUE(c.holds()) << c.name << "=" << (c.value ? c.value : "(absent)");
@@ -150,8 +153,9 @@ TEST_F(StartSettings, SkinNameFromConfig)
     for (const Case &c : cases) {
         QFile::remove(ConfigIniPath());
         TIniFile ini(ConfigIniPath());
-        if (c.stored)
+        if (c.stored) {
             ASSERT_TRUE(ini.WriteString("SYS", "SkinName", c.stored));
+        }
         EXPECT_EQ(StartSkinName(ini, themes), QString::fromLatin1(c.chosen)) << (c.stored ? c.stored : "(absent)");
     }
 }
