@@ -127,7 +127,9 @@ private:
             for (std::uint16_t lock : LockVariants)
                 xcb_ungrab_key(connection_, code, root_, grab.modifiers | lock);
         }
-        xcb_flush(connection_);
+        // Wait until the server has done it: a program that asks for the key right after we
+        // gave it back must get it.
+        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
 
     std::vector<xcb_keycode_t> KeycodesFor(char letter) const

@@ -29,6 +29,7 @@ class MainWindow : public ::testing::Test
 protected:
     void SetUp() override
     {
+        EnsureDir(AppDir());
         QFile::remove(ConfigIniPath());
         QFile::remove(TRegistry::StorePath());
         QDir(AppDir() + "temp").removeRecursively();
