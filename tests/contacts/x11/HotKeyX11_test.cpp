@@ -13,6 +13,8 @@
 
 namespace {
 
+// Each test grabs its own letter: the test programs share one X server and may run at once.
+
 // A second client on the same display, as another program competing for the key would be.
 class OtherClient
 {
@@ -117,11 +119,11 @@ TEST(HotKeyX11, AKeyHeldElsewhereIsRefusedWithoutLeftovers)
 TEST(HotKeyX11, KeyPressReachesTheHandlerWhateverTheLocks)
 {
     OtherClient other;
-    const xcb_keycode_t z = other.KeycodeOf('z');
+    const xcb_keycode_t z = other.KeycodeOf('j');
     std::unique_ptr<IGlobalHotKeys> keys = CreateSystemHotKeys();
     QList<int> hits;
     keys->OnHotKey = [&hits](int id) { hits << id; };
-    ASSERT_TRUE(keys->Register(7, {THotKey::MOD_ALT, 'Z'}));
+    ASSERT_TRUE(keys->Register(7, {THotKey::MOD_ALT, 'J'}));
 
     struct Case {
         std::uint16_t state;
