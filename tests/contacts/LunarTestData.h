@@ -1,4 +1,5 @@
 #pragma once
+#include "TestSupport.h"
 // The lunar calendar as plain data (tests/contacts/data/lunar_*.txt, written by the table
 // generator), read without any of the code under test, so the packed tables and the conversion
 // steps are checked against something they cannot influence.
@@ -18,13 +19,9 @@ struct LunarMonthData {
     int length = 0;
 };
 
-// ORV_TEST_DATA names the tests folder when the test runner sets it; otherwise the data sits
-// beside this header in the source tree.
 inline QString LunarDataPath(const QString &name)
 {
-    QString folder = qEnvironmentVariable("ORV_TEST_DATA");
-    folder = folder.isEmpty() ? QFileInfo(QStringLiteral(__FILE__)).absolutePath() : folder + QStringLiteral("/contacts");
-    return folder + QStringLiteral("/data/") + name;
+    return TestDataPath(QStringLiteral("contacts/data/") + name);
 }
 
 inline QStringList LunarDataLines(const QString &name)
