@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include "platform/AppPaths.h"
+#include "platform/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,4 +44,12 @@ QString TSingleInstance::DefaultLockPath()
     const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")).trimmed();
     const QString folder = runtime.isEmpty() ? AppDir() : QDir::cleanPath(runtime) + '/';
     return folder + QStringLiteral("orvanta.lock");
+}
+
+bool StartAsOnlyInstance(TSingleInstance &instance, const QString &lockPath)
+{
+    if (instance.Acquire(lockPath))
+        return true;
+    ShowMessage(QStringLiteral("程序已经运行..."), QStringLiteral("提示"), MsgIcon::Stop);
+    return false;
 }

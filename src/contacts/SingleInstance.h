@@ -22,3 +22,7 @@ public:
 private:
     int fd_ = -1;
 };
+
+// Takes the lock for this process; when another one holds it, says so ("程序已经运行...") and
+// gives false: the program then ends without touching the first one.
+bool StartAsOnlyInstance(TSingleInstance &instance, const QString &lockPath);

@@ -1,10 +1,8 @@
-#include "AppGlobals.h"
 #include "EditorRegistry.h"
 #include "Main.h"
+#include "MainIcons.h"
 #include "SingleInstance.h"
 #include "dataModule.h"
-
-#include "platform/UiServices.h"
 
 #include <QApplication>
 #include <memory>
@@ -16,12 +14,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanta"));
     // The main window hides to the tray; only 退出 or a closing main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(MainIcon(TMainIcon::Program));
 
     TSingleInstance instance;
-    if (!instance.Acquire(TSingleInstance::DefaultLockPath())) {
-        ShowMessage(QStringLiteral("程序已经运行..."), QStringLiteral("提示"), MsgIcon::Stop);
+    if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
         return 0;
-    }
 
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };

@@ -67,16 +67,21 @@ TEST(SingleInstance, SecondStartRefusedUntilTheFirstEnds)
 
     {
         TSingleInstance second;
-        EXPECT_FALSE(second.Acquire(lock));
+        EXPECT_FALSE(StartAsOnlyInstance(second, lock));
         EXPECT_FALSE(second.Held());
+        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("程序已经运行..."));
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("提示"));
+        EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Stop);
     }
 
     // The lock must not outlive the process, however it ended.
     first.Kill();
 
     TSingleInstance third;
-    EXPECT_TRUE(third.Acquire(lock));
+    EXPECT_TRUE(StartAsOnlyInstance(third, lock));
     EXPECT_TRUE(third.Held());
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
 }
 
 TEST(SingleInstance, OneHolderPerProcessToo)
