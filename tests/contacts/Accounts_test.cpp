@@ -716,3 +716,15 @@ TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)
     AccountDbPath.clear();
     EXPECT_FALSE(IsOpenAccountFile(accountA));
 }
+
+TEST_F(Accounts, HelpWithoutItsFile)
+{
+    Start();
+    ShowAccountList(main.get());
+    frmnewdataform->Button5->click();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
+    EXPECT_TRUE(TestShell().opened.isEmpty());
+    frmnewdataform->Button6->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmnewdataform.isNull());
+}
