@@ -196,7 +196,7 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
         BackupKeepCount = c.keep;
 
         QStringList made;
-        for (int hour = 0; hour < 6; ++hour) {
+        for (int hour = 0; hour < 5; ++hour) {
             data->dbbakTimerTimer();
             made << TCustomerData::BackupFileName(BackupDir, AccountDbPath, clock.now);
             clock.now = clock.now.addSecs(3660);
