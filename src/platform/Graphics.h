@@ -435,8 +435,6 @@ private:
     void PenPolyline(const std::vector<TPoint> &devicePoints, bool closed);
     void FillShape(orv::gfx::Raster &raster, const orv::gfx::Spans &spans, bool outline);
     void DrawTextRun(int x, int y, const QString &text, int underlineAt, const QRect *clip);
-    void TextBackground(const QRect &deviceRect);
-    void EdgeLine(orv::gfx::Raster &raster, int x1, int y1, int x2, int y2, TColor color);
 
     QImage *target_ = nullptr;
     TCanvasRecorder *recorder_ = nullptr;
