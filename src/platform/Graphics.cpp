@@ -47,10 +47,13 @@ std::uint32_t Rgb(TColor color)
     return ColorToQRgb(color) & 0xFFFFFF;
 }
 
-Raster::Raster(QImage *image, const QRegion &drawable) : image_(image)
+Raster::Raster(QImage *image, const QRegion &drawable)
 {
-    if (!image_ || image_->isNull())
+    if (!image || image->isNull())
         return;
+    // One detach for the whole call; rows are addressed directly from here on.
+    bits_ = image->bits();
+    bytesPerLine_ = image->bytesPerLine();
     for (const QRect &r : drawable)
         rects_.push_back(r);
 }
@@ -61,16 +64,6 @@ bool Raster::Visible(int x, int y) const
         if (x >= r.x() && y >= r.y() && x < r.x() + r.width() && y < r.y() + r.height())
             return true;
     return false;
-}
-
-std::uint32_t Raster::Get(int x, int y) const
-{
-    return reinterpret_cast<const std::uint32_t *>(image_->constScanLine(y))[x] & 0xFFFFFF;
-}
-
-void Raster::Put(int x, int y, std::uint32_t rgb)
-{
-    reinterpret_cast<std::uint32_t *>(image_->scanLine(y))[x] = 0xFF000000u | rgb;
 }
 
 namespace {
@@ -499,7 +492,7 @@ TCanvas::TCanvas()
 {
     state_.brush.OnChange = [this] {
         // The background follows the brush, as the class library sets it up.
-        if (state_.brush.Style() == TBrushStyle::bsSolid && !state_.brush.HasPattern()) {
+        if (state_.brush.Style() == TBrushStyle::bsSolid) {
             state_.bkMode = OPAQUE;
             state_.bkColor = state_.brush.Color();
         } else {
@@ -785,15 +778,15 @@ void TCanvas::FillShape(Raster &raster, const Spans &spans, bool outline)
             continue;
         int innerL = xl, innerR = xr;
         if (outline) {
-            // The outline takes each row's ends, stretched to meet the neighbouring rows so
-            // the boundary stays closed; the first and last rows are all outline.
+            // The outline takes each row's ends, stretched to reach the narrower neighbouring
+            // row so the boundary stays closed; the first and last rows are all outline.
             if (i == 0 || i == n - 1) {
                 innerL = xr + 1;
                 innerR = xr;
             } else {
                 const auto up = rowAt(i - 1), down = rowAt(i + 1);
-                innerL = std::max(xl + 1, std::min(up.first, down.first));
-                innerR = std::min(xr - 1, std::max(up.second, down.second));
+                innerL = std::max(xl + 1, std::max(up.first, down.first));
+                innerR = std::min(xr - 1, std::min(up.second, down.second));
             }
             for (int x = xl; x <= xr; ++x) {
                 if (x >= innerL && x <= innerR)
@@ -912,7 +905,8 @@ void TCanvas::Polygon(const std::vector<TPoint> &points)
     Raster raster(target_, Drawable());
     if (raster.Empty())
         return;
-    // Interior: pixels whose centres lie inside (alternate rule), then the outline on top.
+    // Interior: pixels whose centres (the integer points, as for lines) lie inside by the
+    // alternate rule, left and top edges included; then the outline on top.
     const BrushSampler brush(state_.brush, state_.bkMode, state_.bkColor, state_.brushOrg);
     if (!brush.Hollow() && dev.size() >= 3) {
         int top = dev[0].Y, bottom = dev[0].Y;
@@ -923,18 +917,17 @@ void TCanvas::Polygon(const std::vector<TPoint> &points)
         const TPenMode mode = state_.pen.Mode();
         std::vector<double> xs;
         for (int y = top; y < bottom; ++y) {
-            const double cy = y + 0.5;
             xs.clear();
             for (size_t i = 0; i < dev.size(); ++i) {
                 const TPoint a = dev[i], b = dev[(i + 1) % dev.size()];
-                if ((a.Y <= cy) == (b.Y <= cy))
+                if ((a.Y <= y) == (b.Y <= y))
                     continue;
-                xs.push_back(a.X + (cy - a.Y) * (b.X - a.X) / double(b.Y - a.Y));
+                xs.push_back(a.X + double(y - a.Y) * (b.X - a.X) / double(b.Y - a.Y));
             }
             std::sort(xs.begin(), xs.end());
             for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-                const int x0 = static_cast<int>(std::ceil(xs[i] - 0.5));
-                const int x1 = static_cast<int>(std::ceil(xs[i + 1] - 0.5));
+                const int x0 = static_cast<int>(std::ceil(xs[i]));
+                const int x1 = static_cast<int>(std::ceil(xs[i + 1]));
                 for (int x = x0; x < x1; ++x) {
                     std::uint32_t rgb;
                     if (raster.Visible(x, y) && brush.Sample(x, y, rgb))
