@@ -270,6 +270,25 @@ TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
     EXPECT_EQ(At(shifted, 0, 0), clBlue);
 }
 
+TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
+{
+    TBitmap cell(2, 1);
+    cell.Canvas()->SetPixel(0, 0, clRed);
+    cell.Canvas()->SetPixel(1, 0, clBlue);
+    QImage img = Blank(10, 3);
+    TCanvas c(img);
+    c.Brush()->SetBitmap(&cell);
+    EXPECT_TRUE(c.Brush()->HasPattern());
+    c.FillRect(Rect(0, 0, 10, 3));
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(At(img, x, 2), (x & 1) ? clBlue : clRed) << x;
+    c.Brush()->SetBitmap(nullptr);
+    EXPECT_FALSE(c.Brush()->HasPattern());
+    c.Brush()->SetBitmap(&cell);
+    c.Brush()->SetColor(clLime);  // a colour ends the pattern
+    EXPECT_FALSE(c.Brush()->HasPattern());
+}
+
 TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
 {
     QImage img = Blank(8, 8);
