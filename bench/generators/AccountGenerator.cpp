@@ -1,5 +1,6 @@
 #include "AccountGenerator.h"
 
+#include "contacts/Utility.h"
 #include "contacts/UtilityDb.h"
 #include "platform/SqliteDb.h"
 
@@ -9,23 +10,14 @@
 
 namespace {
 
-struct Syllable {
-    const char *text;
-    char initial;
+const char *const kSurnames[] = {
+    "王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周", "徐", "孙", "马", "朱", "胡", "郭", "何", "高", "林",
+    "罗", "郑", "梁", "谢", "宋", "唐", "许", "韩", "冯", "邓", "曹", "欧阳", "司马"
 };
 
-const Syllable kSurnames[] = {
-    {"王", 'W'}, {"李", 'L'}, {"张", 'Z'}, {"刘", 'L'}, {"陈", 'C'}, {"杨", 'Y'}, {"黄", 'H'}, {"赵", 'Z'},
-    {"吴", 'W'}, {"周", 'Z'}, {"徐", 'X'}, {"孙", 'S'}, {"马", 'M'}, {"朱", 'Z'}, {"胡", 'H'}, {"郭", 'G'},
-    {"何", 'H'}, {"高", 'G'}, {"林", 'L'}, {"罗", 'L'}, {"郑", 'Z'}, {"梁", 'L'}, {"谢", 'X'}, {"宋", 'S'},
-    {"唐", 'T'}, {"许", 'X'}, {"韩", 'H'}, {"冯", 'F'}, {"邓", 'D'}, {"曹", 'C'}, {"欧阳", 'O'}, {"司马", 'S'},
-};
-
-const Syllable kGiven[] = {
-    {"伟", 'W'}, {"芳", 'F'}, {"娜", 'N'}, {"秀", 'X'}, {"英", 'Y'}, {"敏", 'M'}, {"静", 'J'}, {"丽", 'L'},
-    {"强", 'Q'}, {"磊", 'L'}, {"军", 'J'}, {"洋", 'Y'}, {"勇", 'Y'}, {"艳", 'Y'}, {"杰", 'J'}, {"娟", 'J'},
-    {"涛", 'T'}, {"明", 'M'}, {"超", 'C'}, {"霞", 'X'}, {"平", 'P'}, {"刚", 'G'}, {"桂", 'G'}, {"华", 'H'},
-    {"建", 'J'}, {"文", 'W'}, {"玉", 'Y'}, {"兰", 'L'}, {"红", 'H'}, {"海", 'H'}, {"鹏", 'P'}, {"晨", 'C'},
+const char *const kGiven[] = {
+    "伟", "芳", "娜", "秀", "英", "敏", "静", "丽", "强", "磊", "军", "洋", "勇", "艳", "杰", "娟", "涛", "明", "超",
+    "霞", "平", "刚", "桂", "华", "建", "文", "玉", "兰", "红", "海", "鹏", "晨"
 };
 
 const char *const kCities[] = {"北京市朝阳区", "上海市浦东新区", "广州市天河区", "深圳市南山区", "杭州市西湖区",
@@ -125,18 +117,11 @@ GeneratedAccount GenerateAccount(const QString &path, const AccountShape &shape)
         "INSERT INTO useraction (useruid, linkid, titlemsg, typestr, typeint, createdate) VALUES (?, ?, ?, ?, ?, ?)"));
     QVariantList row;
     for (int i = 0; i < shape.contacts; ++i) {
-        const Syllable &surname = g.Pick(kSurnames);
-        const Syllable &given1 = g.Pick(kGiven);
-        QString name = QString::fromUtf8(surname.text) + QString::fromUtf8(given1.text);
-        QString initials = QString(QChar(surname.initial));
-        if (QString::fromUtf8(surname.text).size() == 2)
-            initials += surname.initial == 'O' ? 'Y' : 'M';
-        initials += QChar(given1.initial);
-        if (g.Chance(60)) {
-            const Syllable &given2 = g.Pick(kGiven);
-            name += QString::fromUtf8(given2.text);
-            initials += QChar(given2.initial);
-        }
+        const QString given = QString::fromUtf8(g.Pick(kGiven));
+        QString name = QString::fromUtf8(g.Pick(kSurnames)) + given;
+        if (g.Chance(60))
+            name += QString::fromUtf8(g.Pick(kGiven));
+        const QString initials = PinyinInitials(name);
         const size_t parent = size_t(g.Range(0, int(groupIds.size()) - 1));
         const bool male = g.Chance(50);
         const QString pinyinMail = initials.toLower() + g.Digits(3);
@@ -151,7 +136,7 @@ GeneratedAccount GenerateAccount(const QString &path, const AccountShape &shape)
                g.Range(0, 4),
                address,
                QString::fromUtf8(g.Pick(kTitles)),
-               g.Chance(30) ? QStringLiteral("小") + QString::fromUtf8(given1.text) : QString(),
+               g.Chance(30) ? QStringLiteral("小") + given : QString(),
                QStringLiteral("13") + g.Digits(9),
                male ? QStringLiteral("男") : QStringLiteral("女"),
                QStringLiteral("010-") + g.Digits(8),
