@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QVariant>
+
+class TADOQuery;
+
+// The database password every account file carried under the old engine. SQLite account files
+// have no password (they are not encrypted at rest); the name stays for the places that use it.
+inline const QString DbPassword = QStringLiteral("qtrzb7351");
+
+// Runs a statement on a query: one that begins with "select" is opened, any other is executed.
+// Values go in `params`, bound to the statement's "?" or ":name" parameters, never into the text.
+// An empty `sql` reruns the query's present statement (with `params` when given). False, with
+// nothing shown, when the query has no open connection, when there is nothing to run or when
+// the engine refuses the statement.
+bool RunQuery(TADOQuery *query, const QString &sql, const QVariantList &params = {});
+
+// Writes the program's resource `name` of `type` to `path`, replacing the file in one step.
+// ("MYDB", "TEMPLATE") gives a new, empty account file. False when nothing was written.
+bool SaveResourceToFile(const QString &name, const QString &type, const QString &path);
+
+// Rewrites a database file without its free space and replaces the file in one step. The file
+// must not be open elsewhere at the time. False when the file is missing or anything fails, and
+// the file is then as it was.
+bool CompactDatabase(const QString &path);
+
+// Whether `column` is a column of `table` in the account schema, so a column name read from
+// the settings may be put into SQL text.
+bool IsKnownColumn(const QString &table, const QString &column);

@@ -1,0 +1,220 @@
+#include "DbTestSupport.h"
+#include "TestSupport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+class SqliteDbTest : public ::testing::Test
+{
+protected:
+    SQLite::Database db{QStringLiteral(":memory:"), SQLite::OpenReadWrite | SQLite::OpenCreate};
+
+    void SetUp() override { db.Exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, v, name TEXT COLLATE NOCASE)")); }
+};
+
+struct BindCase {
+    const char *label;
+    QVariant input;
+    const char *storedType;
+    QVariant readBack;
+};
+
+TEST_F(SqliteDbTest, BoundValuesAreStoredInTheirStorageForm)
+{
+    const QByteArray binary("\x00\x01\xff\x00z", 5);
+    const std::vector<BindCase> cases = {
+        {"chinese text", QStringLiteral("张三 \"引号\" 'x'"), "text", QStringLiteral("张三 \"引号\" 'x'")},
+        {"empty text is not null", QString(""), "text", QString("")},
+        {"null variant", QVariant(), "null", QVariant()},
+        {"large integer", qint64(1) << 40, "integer", qint64(1) << 40},
+        {"int", 42, "integer", qint64(42)},
+        {"bool true", true, "integer", qint64(1)},
+        {"bool false", false, "integer", qint64(0)},
+        {"double", 2.5, "real", 2.5},
+        {"date-time", QDateTime(QDate(2024, 5, 1), QTime(8, 30, 45)), "text", QStringLiteral("2024-05-01 08:30:45")},
+        {"date", QDate(1980, 1, 5), "text", QStringLiteral("1980-01-05")},
+        {"invalid date-time", QDateTime(), "null", QVariant()},
+        {"blob with zero bytes", binary, "blob", binary},
+        {"empty blob", QByteArray(""), "blob", QByteArray()},
+    };
+    SQLite::Statement insert(db, QStringLiteral("INSERT INTO t (v) VALUES (?)"));
+    SQLite::Statement read(db, QStringLiteral("SELECT typeof(v), v FROM t WHERE id = ?"));
+    for (const BindCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        insert.Reset();
+        insert.Bind(1, c.input);
+        EXPECT_EQ(insert.Exec(), 1);
+        read.Reset();
+        read.Bind(1, db.LastInsertRowId());
+        ASSERT_TRUE(read.ExecuteStep());
+        EXPECT_EQ(read.Column(0).toString(), QString::fromLatin1(c.storedType));
+        EXPECT_EQ(read.IsNull(1), c.readBack.isNull());
+        if (!c.readBack.isNull()) {
+            EXPECT_EQ(read.Column(1), c.readBack);
+        }
+    }
+}
+
+TEST_F(SqliteDbTest, DoubleQuotedWordIsAlwaysAName)
+{
+    db.Exec(QStringLiteral("INSERT INTO t (name) VALUES ('uname'), ('other')"));
+    // With the legacy setting "nosuch" would silently become the text 'nosuch'.
+    EXPECT_THROW(SQLite::Statement(db, QStringLiteral("SELECT * FROM t WHERE name = \"nosuch\"")), EDatabaseError);
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t WHERE name = \"name\"")), 2);
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t WHERE name = ?"), {QStringLiteral("UNAME")}), 1);
+}
+
+TEST_F(SqliteDbTest, SecondStatementInOneTextIsRefusedNotDropped)
+{
+    EXPECT_THROW(SQLite::Statement(db, QStringLiteral("INSERT INTO t (v) VALUES (1); DELETE FROM t")), EDatabaseError);
+    EXPECT_NO_THROW(SQLite::Statement(db, QStringLiteral("SELECT 1; ")));
+    EXPECT_NO_THROW(SQLite::Statement(db, QStringLiteral("SELECT 1; -- trailing note")));
+}
+
+TEST_F(SqliteDbTest, ErrorsCarryTheEngineCode)
+{
+    try {
+        SQLite::Statement bad(db, QStringLiteral("SELEC * FROM t"));
+        FAIL() << "bad syntax compiled";
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.ErrorCode(), SQLITE_ERROR);
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("SELEC")));
+    }
+    db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (1)"));
+    SQLite::Statement dup(db, QStringLiteral("INSERT INTO t (id) VALUES (1)"));
+    try {
+        dup.Exec();
+        FAIL() << "duplicate key accepted";
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.ErrorCode() & 0xff, SQLITE_CONSTRAINT);
+    }
+    // The failed statement can run again once reset.
+    dup.Reset();
+    EXPECT_THROW(dup.Exec(), EDatabaseError);
+}
+
+TEST_F(SqliteDbTest, ParametersByNameAndRange)
+{
+    SQLite::Statement insert(db, QStringLiteral("INSERT INTO t (v, name) VALUES (:v, :name)"));
+    EXPECT_EQ(insert.ParameterCount(), 2);
+    EXPECT_EQ(insert.ParameterName(2), QStringLiteral(":name"));
+    insert.Bind(QStringLiteral(":name"), QStringLiteral("n"));
+    insert.Bind(QStringLiteral(":v"), 7);
+    EXPECT_THROW(insert.Bind(QStringLiteral(":missing"), 1), EDatabaseError);
+    EXPECT_THROW(insert.Bind(3, 1), EDatabaseError);
+    EXPECT_THROW(insert.Bind(0, 1), EDatabaseError);
+    insert.Exec();
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT v FROM t WHERE name = 'n'")), 7);
+
+    insert.Reset();
+    insert.ClearBindings();
+    insert.Exec();
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t WHERE v IS NULL AND name IS NULL")), 1);
+}
+
+TEST_F(SqliteDbTest, ColumnOriginsAndSchemaQueries)
+{
+    SQLite::Statement query(db, QStringLiteral("SELECT name AS n, v + 1, id FROM t"));
+    ASSERT_EQ(query.ColumnCount(), 3);
+    EXPECT_EQ(query.ColumnName(0), QStringLiteral("n"));
+    EXPECT_EQ(query.ColumnTable(0), QStringLiteral("t"));
+    EXPECT_EQ(query.ColumnOrigin(0), QStringLiteral("name"));
+    EXPECT_TRUE(query.ColumnOrigin(1).isEmpty());
+    EXPECT_TRUE(db.TableExists(QStringLiteral("T")));
+    EXPECT_FALSE(db.TableExists(QStringLiteral("t'; --")));
+    EXPECT_EQ(db.ColumnNames(QStringLiteral("t")), QStringList({"id", "v", "name"}));
+    EXPECT_TRUE(db.ColumnNames(QStringLiteral("missing")).isEmpty());
+}
+
+TEST_F(SqliteDbTest, TransactionRollsBackUnlessCommitted)
+{
+    {
+        SQLite::Transaction transaction(db);
+        db.Exec(QStringLiteral("INSERT INTO t (v) VALUES (1)"));
+        EXPECT_TRUE(db.InTransaction());
+    }
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t")), 0);
+
+    {
+        SQLite::Transaction transaction(db);
+        db.Exec(QStringLiteral("INSERT INTO t (v) VALUES (1)"));
+        transaction.Commit();
+        EXPECT_THROW(transaction.Commit(), EDatabaseError);
+    }
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t")), 1);
+}
+
+TEST_F(SqliteDbTest, FailureHalfwayThroughGuardedChangeLeavesNothing)
+{
+    db.Exec(QStringLiteral("INSERT INTO t (id, v) VALUES (5, 'keep')"));
+    const auto change = [&] {
+        SQLite::Transaction transaction(db);
+        db.Exec(QStringLiteral("UPDATE t SET v = 'changed'"));
+        db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (6)"));
+        db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (5)"));  // duplicate key
+        transaction.Commit();
+    };
+    EXPECT_THROW(change(), EDatabaseError);
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t")), 1);
+    EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t WHERE v = 'keep'")), 1);
+}
+
+TEST_F(SqliteDbTest, NestedGuardsUndoOnlyTheirOwnPart)
+{
+    SQLite::Transaction outer(db);
+    db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (1)"));
+    {
+        SQLite::Transaction inner(db);
+        db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (2)"));
+    }
+    {
+        SQLite::Transaction inner(db);
+        db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (3)"));
+        inner.Commit();
+    }
+    EXPECT_TRUE(db.InTransaction());
+    outer.Commit();
+    EXPECT_FALSE(db.InTransaction());
+    SQLite::Statement ids(db, QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM t ORDER BY id)"));
+    ASSERT_TRUE(ids.ExecuteStep());
+    EXPECT_EQ(ids.Column(0).toString(), QStringLiteral("1,3"));
+}
+
+TEST(SqliteDbFile, OpeningNeverCreatesUnlessAsked)
+{
+    const QString dir = MakeTempDir(QStringLiteral("sqlite-open"));
+    const QString path = dir + QStringLiteral("/missing.db");
+    EXPECT_THROW(SQLite::Database(path, SQLite::OpenReadWrite), EDatabaseError);
+    EXPECT_THROW(SQLite::Database(path, SQLite::OpenReadOnly), EDatabaseError);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    {
+        SQLite::Database created(path, SQLite::OpenReadWrite | SQLite::OpenCreate);
+        created.Exec(QStringLiteral("CREATE TABLE a (x)"));
+    }
+    SQLite::Database readOnly(path, SQLite::OpenReadOnly);
+    EXPECT_TRUE(readOnly.TableExists(QStringLiteral("a")));
+    EXPECT_THROW(readOnly.Exec(QStringLiteral("INSERT INTO a VALUES (1)")), EDatabaseError);
+}
+
+TEST(SqliteDbFile, BackupCopiesCommittedDataAndRefusesMidChange)
+{
+    const QString dir = MakeTempDir(QStringLiteral("sqlite-backup"));
+    SQLite::Database source(dir + QStringLiteral("/src.db"), SQLite::OpenReadWrite | SQLite::OpenCreate, 200);
+    source.Exec(QStringLiteral("CREATE TABLE a (x); INSERT INTO a VALUES ('一'), ('二')"));
+    source.BackupTo(dir + QStringLiteral("/copy.db"));
+    {
+        SQLite::Database copy(dir + QStringLiteral("/copy.db"), SQLite::OpenReadOnly);
+        EXPECT_EQ(CountRows(copy, QStringLiteral("SELECT count(*) FROM a WHERE x IN ('一', '二')")), 2);
+    }
+    SQLite::Transaction transaction(source);
+    source.Exec(QStringLiteral("INSERT INTO a VALUES ('三')"));
+    EXPECT_THROW(source.BackupTo(dir + QStringLiteral("/copy2.db")), EDatabaseError);
+}
+
+} // namespace
