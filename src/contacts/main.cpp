@@ -1,14 +1,38 @@
+#include "EditorRegistry.h"
+#include "Main.h"
+#include "MainIcons.h"
+#include "SingleInstance.h"
+#include "dataModule.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <memory>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanta"));
-    QLabel window(QStringLiteral("Orvanta"));
-    window.setWindowTitle(QStringLiteral("Orvanta"));
-    window.resize(640, 400);
-    window.setAlignment(Qt::AlignCenter);
-    window.show();
-    return app.exec();
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvanta"));
+    // The main window hides to the tray; only 退出 or a closing main window ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(MainIcon(TMainIcon::Program));
+
+    TSingleInstance instance;
+    if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
+        return 0;
+
+    auto mainForm = std::make_unique<Tfrmmain>();
+    mainForm->OnClosed = [] { QCoreApplication::quit(); };
+    auto form1 = std::make_unique<TForm1>();
+    Form1 = form1.get();
+    auto customerData = std::make_unique<TCustomerData>();
+
+    mainForm->OpenLastAccount();
+    const int result = app.exec();
+
+    // Editors first, then the forms whose queries use the connection, then the connection.
+    form1.reset();
+    Form1 = nullptr;
+    mainForm.reset();
+    customerData.reset();
+    return result;
 }

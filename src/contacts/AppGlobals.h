@@ -1,0 +1,53 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class TIniFile;
+
+// Process-wide state shared by every form. The data root itself is AppDir() of the platform
+// layer; everything here is filled once at start-up and changed by the account and settings
+// commands.
+extern QString AccountDbPath;          // full path of the open account file
+extern bool AccountProtected;          // the open account has a password
+extern QString AccountPasswordCipher;  // DesEncryptString text of that password
+extern bool AutoLogin;                 // shown by the settings dialog only
+extern QString BackupDir;              // always ends in "/"
+extern int BackupIntervalHours;
+extern int BackupKeepCount;
+extern QDateTime LastBackupTime;
+extern bool ExitOnClose;               // the close box ends the program
+extern QString AlarmSoundFile;
+extern int FrequentViewCount;
+extern int RecentMonths;
+extern int TodayTreeDays;
+extern bool ShowFestivals;
+extern bool ShowContactEvents;
+
+// Column captions of userinfo as "column=caption" pairs, in the order the field lists show them.
+extern QStringList FieldCaptions;
+
+// The registry key of the program's own values under HKEY_CURRENT_USER.
+extern const QString OrvRegistryKey;
+
+QString ConfigIniPath();          // AppDir() + "config.ini"
+QString DefaultBackupDir();       // AppDir() + "data/backup/"
+QString DefaultAlarmSoundFile();  // the sound shipped beside the program
+
+// The 99 built-in pairs, then the user labels [USERLABLE] mylab1..mylab17 merged in: blanks
+// removed, field1..field12 replaced in place, the others appended.
+QStringList BuildFieldCaptions(const TIniFile &ini);
+
+// Name/value access to "name=value" lists, as the field lists use them.
+QString PairName(const QString &pair);
+QString PairValue(const QString &pair);
+int IndexOfPairName(const QStringList &pairs, const QString &name);
+QString PairValueOf(const QStringList &pairs, const QString &name);
+
+// Start values of the variables, in the order start-up reads them.
+void ResetStartValues(const QDateTime &now);
+void ReadRegistrySettings();                  // SOFTWARE\orvmain
+void ReadConfigSettings(const TIniFile &ini); // config.ini: ExitSoft, [USERSET], show1/show2
+
+// The theme named by [SYS] SkinName (trimmed) when it is one of the known names, else "Aluminum".
+QString StartSkinName(const TIniFile &ini, const QStringList &themeNames);

@@ -1,0 +1,42 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// 恢复账户数据: puts a backup copy in place of the open account.
+class Tfrmhfdb : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Tfrmhfdb(QWidget *owner = nullptr);
+
+    QLabel *Label1;
+    QListWidget *ListBox1;
+    QPushButton *Button1;  // 恢复
+    QPushButton *Button2;  // 恢复其它备份
+    QPushButton *Button3;  // 取消
+
+    void ListBackups();
+    // True only for a file that opens as an account.
+    static bool TestOpen(const QString &path);
+
+    void RestoreSelected();
+    void RestoreOther();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    enum class TOutcome { Refused, Failed, Cancelled, Restored };
+    TOutcome Restore(const QString &backup);
+};
+
+extern QPointer<Tfrmhfdb> frmhfdb;
+
+void ShowRestoreDialog(QWidget *owner);
+
+// Copies `source` over `target` in one step: a failed copy leaves `target` as it was.
+bool ReplaceWithCopy(const QString &source, const QString &target);

@@ -1,0 +1,53 @@
+#include "inputpsd.h"
+
+#include "AppGlobals.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Tfrminputpsd::Tfrminputpsd(QWidget *owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frminputpsd"));
+    setWindowTitle(QStringLiteral("输入密码"));
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    auto *prompt = new QLabel(QStringLiteral("密码:"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setEchoMode(QLineEdit::Password);
+    Button1 = new QPushButton(QStringLiteral("确定"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("取消"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1->setAutoDefault(false);
+    Button2->setAutoDefault(false);
+
+    auto *edits = new QHBoxLayout;
+    edits->addWidget(prompt);
+    edits->addWidget(Edit1, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addLayout(edits);
+    layout->addLayout(buttons);
+    setMinimumWidth(320);
+
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Edit1, &QLineEdit::returnPressed, this, &QDialog::accept);
+}
+
+void Tfrminputpsd::showEvent(QShowEvent *event)
+{
+    Label1->setText(QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName());
+    Edit1->setFocus();
+    QDialog::showEvent(event);
+}

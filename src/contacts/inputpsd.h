@@ -1,0 +1,22 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Asks for the password of the open account.
+class Tfrminputpsd : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Tfrminputpsd(QWidget *owner = nullptr);
+
+    QLabel *Label1;      // "当前打开账户:" and the account's file name
+    QLineEdit *Edit1;    // the password, masked
+    QPushButton *Button1;  // 确定
+    QPushButton *Button2;  // 取消
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};

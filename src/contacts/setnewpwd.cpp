@@ -1,0 +1,111 @@
+#include "setnewpwd.h"
+
+#include "AppGlobals.h"
+#include "UtilityDb.h"
+#include "WNDES.h"
+
+#include "platform/ADODB.h"
+#include "platform/UiServices.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+bool WriteAccountPassword(TADOQuery *query, const QString &cipher)
+{
+    if (!RunQuery(query, QStringLiteral("select * from usermsg")))
+        return false;
+    try {
+        if (query->IsEmpty()) {
+            query->Append();
+        } else {
+            query->First();
+            query->Edit();
+        }
+        query->FieldByName(QStringLiteral("password")).SetAsString(cipher);
+        query->Post();
+    } catch (const Exception &) {
+        query->Close();
+        return false;
+    }
+    query->Close();
+    return true;
+}
+
+Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, QWidget *owner) : QDialog(owner), query_(query)
+{
+    setObjectName(QStringLiteral("frmsetnewpwd"));
+    setWindowTitle(QStringLiteral("输入密码"));
+
+    Label1 = new QLabel(QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName(), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setEchoMode(QLineEdit::Password);
+    Edit2 = new QLineEdit(this);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setEchoMode(QLineEdit::Password);
+    Button1 = new QPushButton(QStringLiteral("确定"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("清除"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1->setAutoDefault(false);
+    Button2->setAutoDefault(false);
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("密码:"), this), 0, 0);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("确认密码:"), this), 1, 0);
+    grid->addWidget(Edit2, 1, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    setMinimumWidth(320);
+
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { UpdateConfirm(); });
+    connect(Edit2, &QLineEdit::textChanged, this, [this] { UpdateConfirm(); });
+    connect(Edit1, &QLineEdit::returnPressed, this, [this] { Edit2->setFocus(); });
+    connect(Edit2, &QLineEdit::returnPressed, this, [this] {
+        if (Button1->isEnabled())
+            Button1->setFocus();
+    });
+    connect(Button1, &QPushButton::clicked, this, [this] { Confirm(); });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        Edit1->clear();
+        Edit2->clear();
+    });
+    UpdateConfirm();
+}
+
+void Tfrmsetnewpwd::UpdateConfirm()
+{
+    Button1->setEnabled(!Edit1->text().isEmpty() && Edit1->text() == Edit2->text());
+}
+
+void Tfrmsetnewpwd::Confirm()
+{
+    if (!Button1->isEnabled())
+        return;
+    const DesResult cipher = DesEncryptString(Edit1->text(), DesKey);
+    if (!cipher.Ok()) {
+        ShowMessage(cipher.Error, QStringLiteral("Orvanta"), MsgIcon::Warning);
+        return;
+    }
+    // The account is protected only once the password is really stored.
+    if (!WriteAccountPassword(query_, cipher.Text)) {
+        ShowMessage(QStringLiteral("保存错误！"), QStringLiteral("Orvanta"), MsgIcon::Warning);
+        return;
+    }
+    AccountPasswordCipher = cipher.Text;
+    AccountProtected = true;
+    accept();
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TADOQuery;
+
+// Sets the password of the open account: typed twice, stored enciphered in usermsg.
+class Tfrmsetnewpwd : public QDialog
+{
+    Q_OBJECT
+public:
+    // `query` is a query on the account connection.
+    explicit Tfrmsetnewpwd(TADOQuery *query, QWidget *owner = nullptr);
+
+    QLabel *Label1;        // "当前打开账户:" and the file name
+    QLineEdit *Edit1;      // 密码:
+    QLineEdit *Edit2;      // 确认密码:
+    QPushButton *Button1;  // 确定
+    QPushButton *Button2;  // 清除
+
+    void Confirm();
+
+private:
+    void UpdateConfirm();
+    TADOQuery *query_;
+};
+
+// Stores a password cipher in the account's usermsg row, adding the row when there is none.
+// False when the account could not be written.
+bool WriteAccountPassword(TADOQuery *query, const QString &cipher);
