@@ -4,6 +4,7 @@
 #include "InputRouter.h"
 #include "SysColors.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMoveEvent>
 #include <QResizeEvent>
@@ -52,7 +53,15 @@ QString GetLongHint(const QString &hint)
     return bar < 0 ? hint : hint.mid(bar + 1);
 }
 
-void CancelHint() { QToolTip::hideText(); }
+void CancelHint()
+{
+    // QToolTip::hideText leaves the tip up for a moment more; a hint goes at once.
+    QToolTip::hideText();
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("qtooltip_label"))
+            w->hide();
+    }
+}
 
 TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {

@@ -549,7 +549,7 @@ void TControl::ShowHintAt(const QPoint &localPos, const QPoint &globalPos)
     for (const TControl *c = this; c && hint.isEmpty(); c = c->parent_)
         hint = c->hint_;
     if (!showHint_) {
-        QToolTip::hideText();
+        CancelHint();
         return;
     }
     const TRect m = NCMargins();
@@ -562,7 +562,7 @@ void TControl::ShowHintAt(const QPoint &localPos, const QPoint &globalPos)
     info.HintMaxWidth = screen() ? screen()->geometry().width() : 1024;
     info.HintStr = GetShortHint(hint);
     if (Perform(CM_HINTSHOW, 0, LPARAM(&info)) != 0 || info.HintStr.isEmpty()) {
-        QToolTip::hideText();
+        CancelHint();
         return;
     }
     const QRect area = info.CursorRect.ToQRect().translated(m.Left, m.Top);

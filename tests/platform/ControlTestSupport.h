@@ -15,16 +15,28 @@ inline void PrintTo(const TRect &r, std::ostream *os)
     *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}";
 }
 inline void PrintTo(const TPoint &p, std::ostream *os) { *os << "(" << p.X << "," << p.Y << ")"; }
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os) { *os << "[" << l.join(" | ").toStdString() << "]"; }
 
 class THost : public TCustomControl
 {
 public:
     explicit THost(TComponent *owner = nullptr) : TCustomControl(owner) { SetColor(clBtnFace); }
     TRect margins;
+    std::function<void(TMessage &)> onMessage;  // may set Result; Msg 0 stops default handling
     TRect NCMargins() const override { return margins; }
 
 protected:
     bool ShowsWithoutParent() const override { return true; }
+    void WndProc(TMessage &m) override
+    {
+        if (onMessage) {
+            onMessage(m);
+            if (m.Msg == 0)
+                return;
+        }
+        TCustomControl::WndProc(m);
+    }
 };
 
 inline QString ShiftText(TShiftState s)
