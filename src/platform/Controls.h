@@ -221,8 +221,6 @@ public:
     void EndDrag(bool Drop);
     virtual void DragDrop(TControl *Source, int X, int Y);
 
-    bool IsRightToLeft() const { return UseRightToLeftAlignment(); }
-
     // Events
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

@@ -88,6 +88,8 @@ struct MouseCase {
     bool doubleClicks = true;
 };
 
+inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
+
 class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase>
 {
 };
@@ -206,6 +208,8 @@ struct KeyCase {
     QString text;
     QStringList expected;
 };
+
+inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
 
 class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase>
 {

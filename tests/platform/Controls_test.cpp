@@ -19,6 +19,8 @@ struct AlignCase {
     std::vector<TRect> expected;  // per child, in creation order
 };
 
+inline void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
+
 using A = TAlign;
 
 class AlignTest : public ControlTest, public ::testing::WithParamInterface<AlignCase>
