@@ -335,6 +335,7 @@ private:
     std::map<WPARAM, int> timers_;  // id -> Qt timer id
 
     QImage buffer_;
+    QSize bufferSize_{-1, -1};
     QRegion dirty_;
     TCanvas canvas_;
     bool painting_ = false;

@@ -443,3 +443,22 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(0, 0, 20, 20);
+    probe->SetParent(host.get());
+    QPointer<TProbe> watch = probe;
+    probe->OnClick = [&](TComponent *) { delete probe; };
+    probe->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(5, 5));
+    probe->Perform(WM_LBUTTONUP, 0, MakeLParam(5, 5));
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(host->ControlCount(), 0);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+} // namespace
