@@ -530,11 +530,14 @@ bool TControl::TranslateKey(QEvent *event)
         if (!(code & DialogCodeMask(vk))) {
             // The window's dialog handling (a form's default and cancel buttons, focus moves)
             // gets it first; focus moves by Tab fall back to Qt's focus chain.
-            auto *top = dynamic_cast<TControl *>(window());
+            auto *top = dynamic_cast<TWinControl *>(window());
             if (top && top != this && top->Perform(CM_DIALOGKEY, WPARAM(vk), keyData) != 0)
                 return true;
-            if (vk == VK_TAB)
-                return false;
+            // Tab walks our own tab order; widgets outside it are left to Qt's focus chain.
+            if (vk == VK_TAB) {
+                const bool back = (ke->modifiers() & Qt::ShiftModifier) || ke->key() == Qt::Key_Backtab;
+                return top && top->SelectNext(win, !back, true);
+            }
         }
     }
     QPointer<TControl> self(this);
