@@ -6,7 +6,7 @@
 
 namespace {
 
-struct ChildSpec {
+struct ChildSetup {
     TAlign align;
     TRect initial;
     bool visible = true;
@@ -15,7 +15,7 @@ struct ChildSpec {
 struct AlignCase {
     const char *name;
     int width, height;
-    std::vector<ChildSpec> children;
+    std::vector<ChildSetup> children;
     std::vector<TRect> expected;  // per child, in creation order
 };
 
@@ -32,7 +32,7 @@ TEST_P(AlignTest, LaysOutChildrenByEdgeInOrderKeepingThickness)
     const AlignCase &c = GetParam();
     auto host = MakeHost(100, 100, c.width, c.height);
     std::vector<TProbe *> children;
-    for (const ChildSpec &s : c.children) {
+    for (const ChildSetup &s : c.children) {
         auto *p = new TProbe(host.get());
         p->SetBoundsRect(s.initial);
         p->SetVisible(s.visible);
