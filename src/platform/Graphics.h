@@ -135,6 +135,7 @@ private:
 class TBrush : public TGraphicsObject
 {
 public:
+    // A new colour drops a pattern and turns a hollow brush solid.
     TColor Color() const { return color_; }
     void SetColor(TColor value);
     TBrushStyle Style() const { return style_; }
@@ -312,9 +313,10 @@ public:
     std::uint32_t CopyMode() const { return state_.copyMode; }
     void SetCopyMode(std::uint32_t rop) { state_.copyMode = rop; }
 
-    // Background for text, hatches and pen gaps. Setting the brush resets them the way the
-    // class library does: a solid brush makes the background opaque in its colour, any other
-    // brush transparent. SetBkMode/SetBkColor override until the brush changes again.
+    // Background for text, hatches and pen gaps. Changing the brush resets them the way the
+    // class library does: a solid (or patterned) brush makes the background opaque in its
+    // colour, a hatched or hollow one transparent. SetBkMode/SetBkColor override until the
+    // brush changes again.
     int BkMode() const { return state_.bkMode; }
     int SetBkMode(int mode);
     TColor BkColor() const { return state_.bkColor; }
@@ -362,6 +364,7 @@ public:
     void RoundRect(int x1, int y1, int x2, int y2, int x3, int y3);
     void Ellipse(int x1, int y1, int x2, int y2);
     void Ellipse(const TRect &r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+    // Fills by the alternate rule, then outlines with the pen.
     void Polygon(const std::vector<TPoint> &points);
     void PatBlt(const TRect &r, std::uint32_t rop);
 
@@ -377,25 +380,34 @@ public:
 
     // Text; (x, y) is the top-left of the text cell.
     void TextOut(int x, int y, const QString &text);
-    // Clipped to r; with an opaque background r is filled first.
+    // Clipped to r; unless the brush is hollow, r is first filled with the background colour.
     void TextRect(const TRect &r, int x, int y, const QString &text);
     TTextMetric GetTextMetrics() const;
     int TextWidth(const QString &text) const;
     int TextHeight(const QString &text) const;
     TSize TextExtent(const QString &text) const;
     // Returns the height of the text, or with DT_VCENTER/DT_BOTTOM the offset from r.Top to
-    // its bottom; DT_CALCRECT only measures and sets r.Right and r.Bottom.
+    // its bottom; DT_CALCRECT only measures and sets r.Right and r.Bottom. Lines are laid out
+    // horizontally; rotated text is drawn with TextOut. DT_WORDBREAK breaks at blanks and
+    // between CJK characters (never before closing punctuation); a word wider than the
+    // rectangle keeps its line. The ellipsis flags shorten each line that is too wide.
     int DrawText(const QString &text, TRect &r, unsigned format);
 
-    // 3-D edges and stock controls
+    // 3-D edges in the system colours; BF_DIAGONAL is not drawn.
     bool DrawEdge(TRect &r, unsigned edge, unsigned flags);
+    // Push buttons, check boxes, radio buttons, the caption close/minimise/maximise/restore
+    // buttons, scroll arrows, size grips and the menu arrow/check/bullet (as black-on-white
+    // masks). False for anything else.
     bool DrawFrameControl(TRect &r, unsigned type, unsigned state);
+    // A dotted frame XORed in: background-colour dots where x + y is even, font-colour dots
+    // where it is odd, so a second call takes it away.
     void DrawFocusRect(const TRect &r);
 
     // Colour ramps; row (column) i of n gets from + (to - from) * i / n per channel.
     void GradientFill(const TRect &r, TColor from, TColor to, bool vertical);
 
-    // Images. The source may be any QImage; it is read as 32-bit.
+    // Images. A TBitmap is copied with CopyMode, or without its transparent colour when it
+    // is Transparent; a QImage with an alpha channel is blended over the canvas.
     void Draw(int x, int y, const TBitmap *bitmap);
     void Draw(int x, int y, const QImage &image);
     void StretchDraw(const TRect &r, const TBitmap *bitmap);

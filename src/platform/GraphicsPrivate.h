@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QRegion>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -25,8 +26,8 @@ public:
     bool Empty() const { return rects_.empty(); }
     const std::vector<QRect> &Rects() const { return rects_; }
     bool Visible(int x, int y) const;
-    std::uint32_t Get(int x, int y) const;
-    void Put(int x, int y, std::uint32_t rgb);
+    std::uint32_t Get(int x, int y) const { return Row(y)[x] & 0xFFFFFF; }
+    void Put(int x, int y, std::uint32_t rgb) { Row(y)[x] = 0xFF000000u | rgb; }
     void Plot(int x, int y, std::uint32_t rgb, TPenMode mode)
     {
         if (Visible(x, y))
@@ -47,12 +48,19 @@ public:
     }
     void FillColor(const QRect &r, std::uint32_t rgb)
     {
-        ForEach(r, [&](int x, int y) { Put(x, y, rgb); });
+        for (const QRect &c : rects_) {
+            const QRect part = c.intersected(r);
+            for (int y = part.top(); y < part.top() + part.height(); ++y)
+                std::fill_n(Row(y) + part.left(), part.width(), 0xFF000000u | rgb);
+        }
     }
 
 private:
-    QImage *image_;
+    std::uint32_t *Row(int y) const { return reinterpret_cast<std::uint32_t *>(bits_ + y * bytesPerLine_); }
+
     std::vector<QRect> rects_;
+    uchar *bits_ = nullptr;
+    qsizetype bytesPerLine_ = 0;
 };
 
 // What a brush puts at a device pixel: false where it leaves the pixel alone.

@@ -80,3 +80,8 @@ QString MakeTempDir(const QString &name)
     QDir().mkpath(path);
     return path;
 }
+
+QString TestDataPath(const QString &relative)
+{
+    return QStringLiteral(ORV_TEST_SOURCE_DIR "/") + relative;
+}

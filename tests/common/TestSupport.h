@@ -68,5 +68,8 @@ public:
 ScriptedDialogs &TestDialogs();
 RecordingShell &TestShell();
 
+// A file of the test data kept in the source tree, by its path below tests/.
+QString TestDataPath(const QString &relative);
+
 // A fresh empty folder under the test's temporary home, removed at the end of the run.
 QString MakeTempDir(const QString &name);

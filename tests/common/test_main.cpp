@@ -8,6 +8,16 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+// Sanitizer settings live here rather than in the environment, so a test program run by hand
+// behaves exactly as under CTest.
+extern "C" const char *__asan_default_options() { return "detect_leaks=1"; }
+extern "C" const char *__ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+// Leaks inside system libraries that live as long as the process are listed in tests/lsan.supp.
+extern "C" const char *__lsan_default_options()
+{
+    return "suppressions=" ORV_TEST_SOURCE_DIR "/lsan.supp:print_suppressions=0";
+}
+
 namespace {
 
 ScriptedDialogs dialogs;

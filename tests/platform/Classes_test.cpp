@@ -189,25 +189,30 @@ TEST(Classes, ReceiverThatSkipsItsBaseClassHoldsNoDanglingLink)
 
 TEST(Classes, DestroyingMarksTheWholeTreeFirst)
 {
-    struct Watcher : TComponent {
-        using TComponent::TComponent;
-        bool sawDestroying = false;
-        TComponent *sibling = nullptr;
-        ~Watcher() override { sawDestroying = sibling && sibling->ComponentState().Contains(csDestroying); }
+    // A grandchild going last still sees that its whole family is on its way out.
+    struct Flag : TComponent {
+        Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
+        TComponent *parent;  // still being destroyed (not freed) when this one goes
+        bool *flag;
+        ~Flag() override
+        {
+            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
+        }
     };
     auto *owner = new TComponent(nullptr);
-    auto *w = new Watcher(owner);
-    auto *other = new TComponent(owner);
-    (void)other;
+    auto *child = new TComponent(owner);
+    new TComponent(owner);
     bool seen = false;
-    struct Flag : TComponent {
-        Flag(TComponent *o, bool *f) : TComponent(o), flag(f) {}
-        bool *flag;
-        ~Flag() override { *flag = ComponentState().Contains(csDestroying); }
-    };
-    new Flag(w, &seen);
+    new Flag(child, &seen);
+    EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
     delete owner;
     EXPECT_TRUE(seen);
+
+    // A component inserted into an owner that is being destroyed is marked as well.
+    TComponent parent(nullptr);
+    parent.Destroying();
+    auto *late = new TComponent(&parent);
+    EXPECT_TRUE(late->ComponentState().Contains(csDestroying));
 }
 
 TEST(Classes, LoadingStateIsClearedByLoaded)
