@@ -421,3 +421,489 @@ void TSPCustomSource::DoRequestItems(TDateTime start, TDateTime end)
     if (OnRequestItems)
         OnRequestItems(this, start, end);
 }
+
+// ---------------------------------------------------------------------------------------------
+// TSPBasePlanner: setup, source link, layout and painting. Input is in SPPlannersInput.cpp.
+
+namespace {
+
+constexpr int kHeaderStrip = 16 + 6;
+
+void CheckHeaderCount(int value)
+{
+    if (value < 0)
+        throw Exception(QStringLiteral("Value must be 0 or larger"));
+}
+
+} // namespace
+
+TSPBasePlanner::TSPBasePlanner(TComponent *AOwner)
+    : TCustomControl(AOwner), link_(std::make_unique<TSPPlannerLink>())
+{
+    SetControlStyle(ControlStyle().Include(csOpaque));
+    link_->OnChange = [this] { LinkChanged(); };
+    link_->OnItemFree = [this](TSPPlanItem *item) { LinkItemFree(item); };
+    columns_.OnChange = [this] { UpdateLayout(); Invalidate(); };
+    resources_.OnChange = [this] { SourceChanged(); UpdateLayout(); Invalidate(); };
+    FontChanged();
+}
+
+TSPBasePlanner::~TSPBasePlanner()
+{
+    // The editor goes first: its focus loss must not reach a planner half taken apart.
+    editItem_ = nullptr;
+    delete editor_;
+    editor_ = nullptr;
+    selected_.clear();
+    link_.reset();
+    if (sourceComponent_)
+        RemoveFreeNotification(sourceComponent_);
+}
+
+void TSPBasePlanner::SetSource(TSPCustomSource *value)
+{
+    if (value == source_)
+        return;
+    if (source_) {
+        source_->RemoveLink(link_.get());
+        RemoveFreeNotification(sourceComponent_);
+    }
+    source_ = value;
+    sourceComponent_ = value;
+    if (source_) {
+        source_->AddLink(link_.get());
+        FreeNotification(sourceComponent_);
+    }
+    SourceChanged();
+}
+
+void TSPBasePlanner::Notification(TComponent *AComponent, TOperation Operation)
+{
+    TCustomControl::Notification(AComponent, Operation);
+    // The source may be half destroyed by now: compare the pointer only.
+    if (Operation == TOperation::opRemove && AComponent && AComponent == sourceComponent_) {
+        source_ = nullptr;
+        sourceComponent_ = nullptr;
+        SourceChanged();
+    }
+}
+
+void TSPBasePlanner::LinkChanged()
+{
+    if (!link_->Source() && source_) {
+        // The source is going away; it detached our link itself.
+        source_ = nullptr;
+        if (sourceComponent_)
+            RemoveFreeNotification(sourceComponent_);
+        sourceComponent_ = nullptr;
+    }
+    SourceChanged();
+}
+
+void TSPBasePlanner::LinkItemFree(TSPPlanItem *item)
+{
+    ItemFreed(item);
+}
+
+void TSPBasePlanner::ItemFreed(TSPPlanItem *item)
+{
+    selected_.erase(std::remove(selected_.begin(), selected_.end(), item), selected_.end());
+    if (hotItem_ == item)
+        hotItem_ = nullptr;
+    if (pendingEdit_ == item) {
+        pendingEdit_ = nullptr;
+        KillTimer(1);
+    }
+    if (editItem_ == item)
+        EditorClosed(false);
+    Invalidate();
+}
+
+void TSPBasePlanner::SourceChanged()
+{
+    RemoveStaleSelection();
+    Invalidate();
+}
+
+void TSPBasePlanner::RemoveStaleSelection()
+{
+    const auto stale = [this](const TSPPlanItem *item) { return !source_ || source_->IndexOf(item) < 0; };
+    selected_.erase(std::remove_if(selected_.begin(), selected_.end(), stale), selected_.end());
+    if (hotItem_ && stale(hotItem_))
+        hotItem_ = nullptr;
+    if (pendingEdit_ && stale(pendingEdit_)) {
+        pendingEdit_ = nullptr;
+        KillTimer(1);
+    }
+    if (editItem_ && stale(editItem_))
+        EditorClosed(false);
+}
+
+TSPPlanItem *TSPBasePlanner::SelectedItem(int index) const
+{
+    if (index < 0 || index >= SelectedCount())
+        throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return selected_[static_cast<size_t>(index)];
+}
+
+bool TSPBasePlanner::IsSelected(const TSPPlanItem *item) const
+{
+    return item && std::find(selected_.begin(), selected_.end(), item) != selected_.end();
+}
+
+void TSPBasePlanner::ClearSelection()
+{
+    if (selected_.empty())
+        return;
+    selected_.clear();
+    Invalidate();
+}
+
+void TSPBasePlanner::SelectItem(TSPPlanItem *item)
+{
+    if (!IsSelected(item))
+        selected_.push_back(item);
+    Invalidate();
+}
+
+bool TSPBasePlanner::CellSelected(int col, int row) const
+{
+    if (!CellValid(anchor_.Col, anchor_.Row) || !CellValid(current_.Col, current_.Row) || !CellValid(col, row))
+        return false;
+    const int a = CellIndex(anchor_), b = CellIndex(current_), i = CellIndex({col, row});
+    return i >= std::min(a, b) && i <= std::max(a, b);
+}
+
+bool TSPBasePlanner::SelectionRange(TDateTime &start, TDateTime &end) const
+{
+    start = end = -1.0;
+    if (!CellValid(anchor_.Col, anchor_.Row) || !CellValid(current_.Col, current_.Row))
+        return false;
+    TSPCell first = anchor_, last = current_;
+    if (CellIndex(first) > CellIndex(last))
+        std::swap(first, last);
+    TDateTime ignored;
+    DatesAtCell(first.Col, first.Row, start, ignored);
+    DatesAtCell(last.Col, last.Row, ignored, end);
+    return true;
+}
+
+bool TSPBasePlanner::CellValid(int col, int row) const
+{
+    return col >= 0 && row >= 0 && col < ColCount() && row < RowCount();
+}
+
+void TSPBasePlanner::DatesAtCell(int, int, TDateTime &start, TDateTime &end) const
+{
+    start = end = -1.0;
+}
+
+bool TSPBasePlanner::ItemRect(TSPPlanItem *, int, int, TRect &rect, bool &extendsBefore, bool &extendsAfter) const
+{
+    rect = {};
+    extendsBefore = extendsAfter = false;
+    return false;
+}
+
+bool TSPBasePlanner::ItemVisible(const TSPPlanItem *item) const
+{
+    if (!item)
+        return false;
+    if (!filter_.Contains(item->AllDay() ? TSPFilterKind::flAllDay : TSPFilterKind::flNormal))
+        return false;
+    if (item->Private() && !filter_.Contains(TSPFilterKind::flPrivate))
+        return false;
+    if (groupBy_ != TSPGroupBy::grNone && resources_.Count() > 0) {
+        for (int i = 0; i < resources_.Count(); ++i)
+            if (resources_.Items(i).Name == item->Resource())
+                return true;
+        return false;
+    }
+    return true;
+}
+
+bool TSPBasePlanner::CanModify() const
+{
+    return !readOnly_ && source_ && source_->CanModify();
+}
+
+QWidget *TSPBasePlanner::Editor() const
+{
+    return editItem_ ? editor_ : nullptr;
+}
+
+void TSPBasePlanner::SetBorderStyle(TBorderStyle value)
+{
+    if (value == borderStyle_)
+        return;
+    borderStyle_ = value;
+    RecalcNC();
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::SetWeekStart(TSPWeekStart value)
+{
+    if (value == weekStart_)
+        return;
+    weekStart_ = value;
+    SourceChanged();
+}
+
+void TSPBasePlanner::SetGroupBy(TSPGroupBy value)
+{
+    if (value == groupBy_)
+        return;
+    groupBy_ = value;
+    SourceChanged();
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::SetBackgroundColor(TColor value)
+{
+    if (value == backgroundColor_)
+        return;
+    backgroundColor_ = value;
+    Invalidate();
+}
+
+void TSPBasePlanner::SetFilter(TSPFilter value)
+{
+    if (value == filter_)
+        return;
+    filter_ = value;
+    SourceChanged();
+}
+
+void TSPBasePlanner::SetRowHeaderCount(int value)
+{
+    CheckHeaderCount(value);
+    rowHeaderCount_ = value;
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::SetColumnHeaderCount(int value)
+{
+    CheckHeaderCount(value);
+    columnHeaderCount_ = value;
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::SetResourceHeaderCount(int value)
+{
+    CheckHeaderCount(value);
+    resourceHeaderCount_ = value;
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::SetDateHeaderCount(int value)
+{
+    CheckHeaderCount(value);
+    dateHeaderCount_ = value;
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::SetTopRow(int value)
+{
+    value = std::clamp(value, 0, std::max(0, ScrollRange()));
+    if (value == topRow_)
+        return;
+    topRow_ = value;
+    UpdateScrollBars();
+    Invalidate();
+}
+
+void TSPBasePlanner::FontChanged()
+{
+    avgCharWidth_ = std::max(1, TextMetrics().Metrics(*Font()).tmAveCharWidth);
+    UpdateLayout();
+    Invalidate();
+}
+
+void TSPBasePlanner::Resize()
+{
+    UpdateLayout();
+    Invalidate();
+    TCustomControl::Resize();
+}
+
+void TSPBasePlanner::UpdateLayout()
+{
+    const TRect client = ClientRect();
+    const int top = std::min(client.Height(), rowHeaderCount_ * kHeaderStrip);
+    const int columnWidth = columnHeaderCount_ * kHeaderStrip;
+    const int resourceWidth = resourceHeaderCount_ > 0 ? resourceHeaderCount_ * kHeaderStrip + 8 : 0;
+    const int dateWidth = dateHeaderCount_ > 0 ? avgCharWidth_ * dateHeaderCount_ + 6 : 0;
+    const int x1 = std::min(client.Right, columnWidth);
+    const int x2 = std::min(client.Right, x1 + resourceWidth);
+    const int x3 = std::min(client.Right, x2 + dateWidth);
+    cornerRect_ = {0, 0, x3, top};
+    rowHeaderRect_ = {x3, 0, client.Right, top};
+    columnHeaderRect_ = {0, top, x1, client.Bottom};
+    resourceHeaderRect_ = {x1, top, x2, client.Bottom};
+    dateHeaderRect_ = {x2, top, x3, client.Bottom};
+    cellsRect_ = {x3, top, client.Right, client.Bottom};
+    UpdateScrollBars();
+}
+
+TRect TSPBasePlanner::NCMargins() const
+{
+    if (borderStyle_ == TBorderStyle::bsNone)
+        return {};
+    const int w = Ctl3D() ? 2 : 1;
+    return {w, w, w, w};
+}
+
+void TSPBasePlanner::PaintNC(TCanvas &ACanvas)
+{
+    TRect r = {0, 0, width(), height()};
+    if (borderStyle_ == TBorderStyle::bsNone)
+        return;
+    if (Ctl3D()) {
+        ACanvas.DrawEdge(r, EDGE_SUNKEN, BF_RECT);
+    } else {
+        ACanvas.Brush()->SetColor(clWindowFrame);
+        ACanvas.FrameRect(r);
+    }
+}
+
+void TSPBasePlanner::Paint()
+{
+    TCanvas &canvas = *Canvas();
+    using Painter = void (TSPBasePlanner::*)(TCanvas &);
+    const std::pair<TRect, Painter> regions[] = {
+        {cornerRect_, &TSPBasePlanner::PaintCorner},
+        {rowHeaderRect_, &TSPBasePlanner::PaintRowHeader},
+        {columnHeaderRect_, &TSPBasePlanner::PaintColumnHeader},
+        {resourceHeaderRect_, &TSPBasePlanner::PaintResourceHeader},
+        {dateHeaderRect_, &TSPBasePlanner::PaintDateHeader},
+        {cellsRect_, &TSPBasePlanner::PaintCells},
+    };
+    for (const auto &[rect, painter] : regions) {
+        if (rect.IsEmpty() || !canvas.RectVisible(rect))
+            continue;
+        const int saved = canvas.SaveDC();
+        canvas.IntersectClipRect(rect);
+        canvas.Font()->Assign(*Font());
+        canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
+        canvas.Brush()->SetColor(Color());
+        (this->*painter)(canvas);
+        canvas.RestoreDC(saved);
+    }
+    PaintOther(canvas);
+}
+
+namespace {
+
+void PaintHeaderRegion(TCanvas &canvas, const TRect &rect)
+{
+    canvas.Brush()->SetColor(clBtnFace);
+    canvas.FillRect(rect);
+    TRect edge = rect;
+    canvas.DrawEdge(edge, BDR_RAISEDINNER, BF_RECT);
+}
+
+} // namespace
+
+void TSPBasePlanner::PaintCorner(TCanvas &ACanvas) { PaintHeaderRegion(ACanvas, cornerRect_); }
+void TSPBasePlanner::PaintRowHeader(TCanvas &ACanvas) { PaintHeaderRegion(ACanvas, rowHeaderRect_); }
+void TSPBasePlanner::PaintColumnHeader(TCanvas &ACanvas) { PaintHeaderRegion(ACanvas, columnHeaderRect_); }
+void TSPBasePlanner::PaintResourceHeader(TCanvas &ACanvas) { PaintHeaderRegion(ACanvas, resourceHeaderRect_); }
+void TSPBasePlanner::PaintDateHeader(TCanvas &ACanvas) { PaintHeaderRegion(ACanvas, dateHeaderRect_); }
+
+void TSPBasePlanner::PaintCells(TCanvas &ACanvas)
+{
+    ACanvas.Brush()->SetColor(backgroundColor_);
+    ACanvas.FillRect(cellsRect_);
+}
+
+bool TSPBasePlanner::OfferDrawItem(TCanvas &ACanvas, TSPPlanItem *item, const TRect &rect, bool extendsBefore,
+                                   bool extendsAfter, bool selected, const TRect &clip)
+{
+    if (!OnDrawItem)
+        return true;
+    bool drawn = true;
+    OnDrawItem(this, item, &ACanvas, rect, extendsBefore, extendsAfter, selected, item == hotItem_, clip, drawn);
+    return !drawn;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hints
+
+namespace {
+
+// Double-byte in the legacy code page: everything beyond ASCII.
+int DisplayWidth(char32_t c) { return c < 0x80 ? 1 : 2; }
+
+QString HintDate(TDateTime t) { return DateToQt(t).toString(QStringLiteral("yyyy/M/d")); }
+QString HintTime(TDateTime t) { return DateTimeToQt(t).time().toString(QStringLiteral("H:mm")); }
+QString HintDateTime(TDateTime t) { return HintDate(t) + QLatin1Char(' ') + HintTime(t); }
+
+} // namespace
+
+QString WrapDisplayText(const QString &text, int columns)
+{
+    QString out;
+    int column = 0;
+    qsizetype lineStart = 0;
+    qsizetype lastSpace = -1;  // in out, within the current line
+    int columnAfterSpace = 0;
+    const QList<uint> codes = text.toUcs4();
+    for (uint code : codes) {
+        if (code == '\r')
+            continue;
+        if (code == '\n') {
+            out += QLatin1Char('\n');
+            lineStart = out.size();
+            column = 0;
+            lastSpace = -1;
+            continue;
+        }
+        const int w = DisplayWidth(code);
+        if (column > 0 && column + w > columns) {
+            if (lastSpace >= lineStart && lastSpace >= 0) {
+                // Break at the last space of the line; what followed it starts the next one.
+                out[lastSpace] = QLatin1Char('\n');
+                lineStart = lastSpace + 1;
+                column -= columnAfterSpace;
+                lastSpace = -1;
+            }
+            if (column > 0 && column + w > columns) {
+                out += QLatin1Char('\n');
+                lineStart = out.size();
+                column = 0;
+                lastSpace = -1;
+            }
+        }
+        if (code == ' ' && column > 0) {
+            lastSpace = out.size();
+            columnAfterSpace = column + 1;
+        }
+        out += QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+        column += w;
+    }
+    return out;
+}
+
+QString TSPBasePlanner::ItemHint(const TSPPlanItem *item)
+{
+    if (!item)
+        return {};
+    const TDateTime start = item->StartTime();
+    // An end at midnight closes the day before it.
+    const TDateTime lastInstant = item->EndTime() > start ? item->EndTime() - 1.0 / 86400000.0 : start;
+    QString times;
+    if (item->AllDay()) {
+        times = HintDate(start) + QLatin1Char('-') + HintDate(lastInstant);
+    } else if (DateToQt(start) == DateToQt(lastInstant)) {
+        times = HintTime(start) + QLatin1Char('-') + HintTime(item->EndTime());
+    } else {
+        times = HintDateTime(start) + QLatin1Char('-') + HintDateTime(item->EndTime());
+    }
+    return times + QLatin1Char('\n') + WrapDisplayText(item->Text(), 50);
+}

@@ -21,7 +21,7 @@ struct LinkProbe {
 struct SourceFixture : ::testing::Test {
     SourceFixture()
     {
-        source->OnChange = [this](TSPCustomSource *) { log << "source:change"; };
+        source->OnChange = [this](TComponent *) { log << "source:change"; };
         source->AddLink(&probe.link);
     }
     TSPPlanItem *Add(const QString &text, TDateTime start, TDateTime end, bool allDay = false)
@@ -157,7 +157,7 @@ TEST_F(SourceFixture, ItemSettersNotifyOnlyOnRealChanges)
 TEST_F(SourceFixture, SaveRaisesTheEventAndCancelRestoresTheSavedValues)
 {
     QStringList saved;
-    source->OnItemSave = [&](TSPCustomSource *, TSPPlanItem *item) { saved << item->Text(); };
+    source->OnItemSave = [&](TComponent *, TSPPlanItem *item) { saved << item->Text(); };
     TSPPlanItem *item = Add("first", 10, 12);
     item->SetText("second");
     item->MoveBy(2);
@@ -249,7 +249,7 @@ TEST_F(SourceFixture, RequestLogSplitsAndMerges)
     for (const Case &c : cases) {
         TSPPlannerSource s(nullptr);
         std::vector<std::pair<double, double>> fired;
-        s.OnRequestItems = [&](TSPCustomSource *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
+        s.OnRequestItems = [&](TComponent *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
         for (const auto &[a, b] : c.asks)
             s.RequestItems(a, b);
         std::vector<std::pair<double, double>> kept;
@@ -263,7 +263,7 @@ TEST_F(SourceFixture, RequestLogSplitsAndMerges)
 TEST_F(SourceFixture, RequestsOfAMonthGridAreAskedOnce)
 {
     std::vector<std::pair<double, double>> fired;
-    source->OnRequestItems = [&](TSPCustomSource *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
+    source->OnRequestItems = [&](TComponent *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
     // Three neighbouring months' grids, then the first again.
     source->RequestItems(100, 142);
     source->RequestItems(128, 170);
