@@ -418,6 +418,12 @@ void TSPBasePlanner::WndProc(TMessage &Message)
         TCustomControl::WndProc(Message);
         FontChanged();
         return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The selected days are highlighted only while the planner has the focus.
+        TCustomControl::WndProc(Message);
+        Invalidate();
+        return;
     case CM_HINTSHOW: {
         TCustomControl::WndProc(Message);
         auto *info = reinterpret_cast<THintInfo *>(Message.LParam);

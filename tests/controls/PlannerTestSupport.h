@@ -1,6 +1,6 @@
 #pragma once
 // A month planner in a window with a fixed geometry: a 2-pixel border, a 22-pixel weekday
-// header and cells of 100 x 100 pixels, so cell (c, r) covers client pixels
+// header and cells of 100 x 100 pixels (or a chosen size), so cell (c, r) covers client pixels
 // [100c, 100c + 100) x [22 + 100r, 122 + 100r). Text is measured by a fixed source, so no
 // layout depends on the fonts of the machine.
 #include "../platform/InputSim.h"
@@ -92,16 +92,20 @@ protected:
     {
         auto *p = new TSPMonthPlanner(window.get());
         p->SetParent(window.get());
-        p->SetBounds(left, top, 704, 626);
+        p->SetBounds(left, top, 4 + 7 * cell, 4 + 22 + 6 * cell);
         p->SetSource(src ? src : source);
         p->SetDate(QDate(2024, 2, 1));
         return p;
     }
 
-    // Widget coordinates (border included) of a point inside cell (col, row).
-    static QPoint At(int col, int row, int dx = 50, int dy = 50) { return {2 + 100 * col + dx, 2 + 22 + 100 * row + dy}; }
+    // Widget coordinates (border included) of a point inside cell (col, row); by default its
+    // middle.
+    QPoint At(int col, int row, int dx = -1, int dy = -1) const
+    {
+        return {2 + cell * col + (dx < 0 ? cell / 2 : dx), 2 + 22 + cell * row + (dy < 0 ? cell / 2 : dy)};
+    }
     // Where lane k of a week row lies, dx into the cell.
-    static QPoint Lane(int col, int row, int lane, int dx = 50) { return At(col, row, dx, 16 + 20 * lane + 9); }
+    QPoint Lane(int col, int row, int lane, int dx = -1) const { return At(col, row, dx, 16 + 20 * lane + 9); }
 
     TSPPlanItem *Add(const QString &text, TDateTime start, TDateTime end, bool allDay = true)
     {
@@ -120,6 +124,7 @@ protected:
         return rec;
     }
 
+    int cell = 100;
     FakeClock clock;
     FixedMetrics metrics;
     std::unique_ptr<TPlannerWindow> window;
