@@ -507,7 +507,7 @@ void TControl::SetBiDiMode(TBiDiMode value)
     if (value == biDiMode_)
         return;
     biDiMode_ = value;
-    ParentBiDiModeChanged();
+    BiDiModeChanged();
 }
 
 void TControl::SetParentBiDiMode(bool value)
@@ -517,19 +517,19 @@ void TControl::SetParentBiDiMode(bool value)
     parentBiDiMode_ = value;
     if (value && parent_ && parent_->biDiMode_ != biDiMode_) {
         biDiMode_ = parent_->biDiMode_;
-        ParentBiDiModeChanged();
+        BiDiModeChanged();
     }
 }
 
 // Our mode changed: repaint, and hand it down to the children that follow us.
-void TControl::ParentBiDiModeChanged()
+void TControl::BiDiModeChanged()
 {
     Invalidate();
     if (auto *w = dynamic_cast<TWinControl *>(this)) {
         for (TControl *c : w->controls_) {
             if (c->parentBiDiMode_ && c->biDiMode_ != biDiMode_) {
                 c->biDiMode_ = biDiMode_;
-                c->ParentBiDiModeChanged();
+                c->BiDiModeChanged();
             }
         }
     }
@@ -553,7 +553,7 @@ void TControl::AdoptParentProperties()
     ParentShowHintChanged();
     if (parentBiDiMode_ && biDiMode_ != parent_->biDiMode_) {
         biDiMode_ = parent_->biDiMode_;
-        ParentBiDiModeChanged();
+        BiDiModeChanged();
     }
     if (auto *w = dynamic_cast<TWinControl *>(this); w && w->parentCtl3D_)
         w->ctl3D_ = parent_->ctl3D_;
@@ -845,8 +845,46 @@ void TWinControl::SetTabOrder(int value)
     list.erase(it);
     value = std::clamp(value, 0, int(list.size()));
     list.insert(list.begin() + value, this);
-    for (size_t i = 1; i < list.size(); ++i)
-        QWidget::setTabOrder(list[i - 1], list[i]);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl *> &List) const
+{
+    for (TWinControl *c : tabList_) {
+        List.push_back(c);
+        c->GetTabOrderList(List);
+    }
+}
+
+TWinControl *TWinControl::FindNextControl(TWinControl *CurControl, bool GoForward, bool CheckTabStop,
+                                          bool CheckParent) const
+{
+    std::vector<TWinControl *> list;
+    GetTabOrderList(list);
+    if (list.empty())
+        return nullptr;
+    const int n = int(list.size());
+    auto at = std::find(list.begin(), list.end(), CurControl);
+    // Without a current control the walk starts just outside the list.
+    int i = at != list.end() ? int(at - list.begin()) : (GoForward ? n - 1 : 0);
+    for (int step = 0; step < n; ++step) {
+        i = GoForward ? (i + 1) % n : (i + n - 1) % n;
+        TWinControl *c = list[size_t(i)];
+        if (c == CurControl)
+            break;
+        if (c->CanFocus() && (!CheckTabStop || c->TabStop()) &&
+            (!CheckParent || !CurControl || c->Parent() == CurControl->Parent()))
+            return c;
+    }
+    return nullptr;
+}
+
+bool TWinControl::SelectNext(TWinControl *CurControl, bool GoForward, bool CheckTabStop)
+{
+    TWinControl *next = FindNextControl(CurControl, GoForward, CheckTabStop, false);
+    if (!next)
+        return false;
+    next->SetFocus();
+    return true;
 }
 
 void TWinControl::SetCtl3D(bool value)

@@ -221,8 +221,6 @@ public:
     void EndDrag(bool Drop);
     virtual void DragDrop(TControl *Source, int X, int Y);
 
-    bool IsRightToLeft() const { return UseRightToLeftAlignment(); }
-
     // Events
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -291,9 +289,8 @@ private:
     void ParentFontChanged();
     void ParentColorChanged();
     void ParentShowHintChanged();
-    void ParentBiDiModeChanged();
+    void BiDiModeChanged();
     void ReparentedByQt();
-    void SetParentFields(TWinControl *AParent);
     void PaintBuffer(const QRegion &region);
     bool EnsureBuffer();
     void ResetCanvasForClient();
@@ -337,6 +334,7 @@ private:
     std::map<WPARAM, int> timers_;  // id -> Qt timer id
 
     QImage buffer_;
+    QSize bufferSize_{-1, -1};
     QRegion dirty_;
     TCanvas canvas_;
     bool painting_ = false;
@@ -372,8 +370,16 @@ public:
     virtual void SetFocus();
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool value);
+    // The place among the parent's windowed children when Tab moves the focus.
     int TabOrder() const;
     void SetTabOrder(int value);
+    // The controls inside this one in tab order, depth first.
+    void GetTabOrderList(std::vector<TWinControl *> &List) const;
+    // The control after (or before) CurControl in tab order, wrapping around; with
+    // CheckTabStop only tab stops count, with CheckParent only CurControl's siblings.
+    TWinControl *FindNextControl(TWinControl *CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
+    // Focuses that control; false when there is none.
+    bool SelectNext(TWinControl *CurControl, bool GoForward, bool CheckTabStop);
     bool Ctl3D() const { return ctl3D_; }
     void SetCtl3D(bool value);
     bool ParentCtl3D() const { return parentCtl3D_; }

@@ -10,6 +10,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimerEvent>
 #include <QToolTip>
@@ -192,6 +193,8 @@ void TControl::HandleMouseMessage(TMessage &m)
 {
     const TPoint p = LParamToPoint(m.LParam);
     const TShiftState shift = KeysToShiftState(m.WParam);
+    // A click may close (and free) the window the control sits in.
+    QPointer<TControl> self(this);
     switch (m.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -202,7 +205,8 @@ void TControl::HandleMouseMessage(TMessage &m)
         if (m.Msg == WM_LBUTTONDBLCLK) {
             if (controlStyle_.Contains(csClickEvents))
                 DblClick();
-            MouseDown(TMouseButton::mbLeft, shift | TShiftState{ssDouble}, p.X, p.Y);
+            if (self)
+                MouseDown(TMouseButton::mbLeft, shift | TShiftState{ssDouble}, p.X, p.Y);
         } else {
             if (controlStyle_.Contains(csClickEvents))
                 clicked_ = true;
@@ -219,13 +223,15 @@ void TControl::HandleMouseMessage(TMessage &m)
             if (ClientRect().Contains(p))
                 Click();
         }
-        MouseUp(TMouseButton::mbLeft, shift, p.X, p.Y);
+        if (self)
+            MouseUp(TMouseButton::mbLeft, shift, p.X, p.Y);
         return;
     case WM_RBUTTONDOWN: MouseDown(TMouseButton::mbRight, shift, p.X, p.Y); return;
     case WM_RBUTTONDBLCLK: MouseDown(TMouseButton::mbRight, shift | TShiftState{ssDouble}, p.X, p.Y); return;
     case WM_RBUTTONUP:
         MouseUp(TMouseButton::mbRight, shift, p.X, p.Y);
-        Perform(WM_CONTEXTMENU, WPARAM(0), PointToLParam(ClientToScreen(p)));
+        if (self)
+            Perform(WM_CONTEXTMENU, WPARAM(0), PointToLParam(ClientToScreen(p)));
         return;
     case WM_MBUTTONDOWN: MouseDown(TMouseButton::mbMiddle, shift, p.X, p.Y); return;
     case WM_MBUTTONDBLCLK: MouseDown(TMouseButton::mbMiddle, shift | TShiftState{ssDouble}, p.X, p.Y); return;
@@ -524,19 +530,26 @@ bool TControl::TranslateKey(QEvent *event)
         if (!(code & DialogCodeMask(vk))) {
             // The window's dialog handling (a form's default and cancel buttons, focus moves)
             // gets it first; focus moves by Tab fall back to Qt's focus chain.
-            auto *top = dynamic_cast<TControl *>(window());
+            auto *top = dynamic_cast<TWinControl *>(window());
             if (top && top != this && top->Perform(CM_DIALOGKEY, WPARAM(vk), keyData) != 0)
                 return true;
-            if (vk == VK_TAB)
-                return false;
+            // Tab walks our own tab order; widgets outside it are left to Qt's focus chain.
+            if (vk == VK_TAB) {
+                const bool back = (ke->modifiers() & Qt::ShiftModifier) || ke->key() == Qt::Key_Backtab;
+                return top && top->SelectNext(win, !back, true);
+            }
         }
     }
+    QPointer<TControl> self(this);
     if (vk)
         Perform(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(vk), keyData);
     // Delete gives no character on Windows, though Qt reports one.
     if (vk != VK_DELETE) {
-        for (QChar ch : ke->text())
+        for (QChar ch : ke->text()) {
+            if (!self)
+                break;
             Perform(alt ? WM_SYSCHAR : WM_CHAR, WPARAM(ch.unicode()), keyData);
+        }
     }
     return true;
 }

@@ -19,8 +19,9 @@ struct PaintingFlag {
 
 bool TControl::EnsureBuffer()
 {
-    if (buffer_.size() == size() && !(buffer_.isNull() && !size().isEmpty()))
+    if (bufferSize_ == size())
         return false;
+    bufferSize_ = size();
     buffer_ = size().isEmpty() ? QImage() : QImage(size(), QImage::Format_RGB32);
     if (!buffer_.isNull())
         buffer_.fill(Qt::black);

@@ -72,7 +72,7 @@ private:
     TPoint downPos_;
     int maxSize_ = 0;
     int newSize_ = 0;
-    int oldSize_ = 0;
+    int oldSize_ = -1;
     int split_ = 0;
     QPointer<QWidget> line_;
     std::unique_ptr<TEscapeHook> escape_;

@@ -88,6 +88,8 @@ struct MouseCase {
     bool doubleClicks = true;
 };
 
+inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
+
 class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase>
 {
 };
@@ -206,6 +208,8 @@ struct KeyCase {
     QString text;
     QStringList expected;
 };
+
+inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
 
 class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase>
 {
@@ -436,6 +440,25 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
 
     EXPECT_EQ(GetLongHint(QStringLiteral("a|b")), QStringLiteral("b"));
     EXPECT_EQ(GetLongHint(QStringLiteral("ab")), QStringLiteral("ab"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(0, 0, 20, 20);
+    probe->SetParent(host.get());
+    QPointer<TProbe> watch = probe;
+    probe->OnClick = [&](TComponent *) { delete probe; };
+    probe->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(5, 5));
+    probe->Perform(WM_LBUTTONUP, 0, MakeLParam(5, 5));
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(host->ControlCount(), 0);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 
 namespace {
 
-struct ChildSpec {
+struct ChildSetup {
     TAlign align;
     TRect initial;
     bool visible = true;
@@ -15,9 +15,11 @@ struct ChildSpec {
 struct AlignCase {
     const char *name;
     int width, height;
-    std::vector<ChildSpec> children;
+    std::vector<ChildSetup> children;
     std::vector<TRect> expected;  // per child, in creation order
 };
+
+inline void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
 
 using A = TAlign;
 
@@ -30,7 +32,7 @@ TEST_P(AlignTest, LaysOutChildrenByEdgeInOrderKeepingThickness)
     const AlignCase &c = GetParam();
     auto host = MakeHost(100, 100, c.width, c.height);
     std::vector<TProbe *> children;
-    for (const ChildSpec &s : c.children) {
+    for (const ChildSetup &s : c.children) {
         auto *p = new TProbe(host.get());
         p->SetBoundsRect(s.initial);
         p->SetVisible(s.visible);
@@ -333,12 +335,57 @@ TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
     host->SetShowHint(true);
     EXPECT_FALSE(own->ShowHint());
 
+    host->SetBiDiMode(TBiDiMode::bdRightToLeft);
+    EXPECT_TRUE(follower->UseRightToLeftAlignment());
+    own->SetBiDiMode(TBiDiMode::bdLeftToRight);
+    host->SetBiDiMode(TBiDiMode::bdRightToLeftReadingOnly);
+    EXPECT_TRUE(follower->UseRightToLeftReading());
+    EXPECT_FALSE(follower->UseRightToLeftAlignment());
+    EXPECT_FALSE(own->UseRightToLeftReading());
+
     // A new child takes the parent's values when it joins.
     auto *late = new TProbe(host.get());
     late->SetParent(host.get());
     EXPECT_EQ(late->Color(), clYellow);
     EXPECT_EQ(late->Font()->Height(), -9);
     EXPECT_TRUE(late->ShowHint());
+    EXPECT_TRUE(late->UseRightToLeftReading());
+}
+
+TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    TProbe *c[3];
+    for (TProbe *&p : c) {
+        p = new TProbe(host.get());
+        p->SetTabStop(true);
+        p->SetParent(host.get());
+    }
+    EXPECT_EQ(c[0]->TabOrder(), 0);
+    EXPECT_EQ(c[2]->TabOrder(), 2);
+    c[2]->SetTabOrder(0);
+    EXPECT_EQ(c[2]->TabOrder(), 0);
+    EXPECT_EQ(c[0]->TabOrder(), 1);
+    EXPECT_EQ(c[1]->TabOrder(), 2);
+
+    // Tab and Shift+Tab walk that order round, skipping what cannot take the focus.
+    host->activateWindow();
+    QApplication::setActiveWindow(host.get());
+    c[2]->SetFocus();
+    sim::Key(c[2], Qt::Key_Tab, {}, "\t");
+    EXPECT_TRUE(c[0]->Focused());
+    c[1]->SetEnabled(false);
+    sim::Key(c[0], Qt::Key_Tab, {}, "\t");
+    EXPECT_TRUE(c[2]->Focused());
+    sim::Key(c[2], Qt::Key_Backtab, Qt::ShiftModifier, "\t");
+    EXPECT_TRUE(c[0]->Focused());
+    EXPECT_EQ(host->FindNextControl(c[0], false, true, false), c[2]);
+    EXPECT_FALSE(c[0]->log.contains("keydown 9 []"));  // the tabs were no keys of theirs
+
+    c[0]->SetTabOrder(99);  // past the end: last
+    EXPECT_EQ(c[0]->TabOrder(), 2);
+    delete c[1];
+    EXPECT_EQ(c[0]->TabOrder(), 1);
 }
 
 TEST_F(ControlTest, VisibilityNeedsAParentUnlessTheControlIsAWindow)
