@@ -385,3 +385,54 @@ TEST_F(PlannerTest, FreeingTheSourceLeavesThePlannerEmpty)
     Record();
     sim::Move(planner, Lane(1, 1, 0));
 }
+
+TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThem)
+{
+    Add("allday", Day(2024, 2, 6), Day(2024, 2, 7), true);
+    Add("timed", Day(2024, 2, 8, 9), Day(2024, 2, 8, 10), false);
+    source->AddItem({}, "coloured", Day(2024, 2, 9, 9), Day(2024, 2, 9, 10), false, false, clLime, 2);
+    const QImage image = planner->grab().toImage();
+    EXPECT_EQ(image.pixelColor(At(1, 1, 60, 16 + 3)), QColor(Qt::white)) << "all-day: filled white";
+    EXPECT_EQ(image.pixelColor(At(1, 1, 3, 16)), Rgb(0x808000)) << "framed";
+    EXPECT_EQ(image.pixelColor(At(3, 1, 90, 16 + 3)), QColor(254, 254, 222)) << "timed one-day: not filled";
+    EXPECT_EQ(image.pixelColor(At(3, 1, 3, 16)), Rgb(0x808000));
+    EXPECT_EQ(image.pixelColor(At(4, 1, 90, 16 + 3)), Rgb(clLime)) << "its own colour";
+
+    sim::Click(planner, Lane(3, 1, 0, 90));
+    EXPECT_EQ(planner->grab().toImage().pixelColor(At(3, 1, 90, 16 + 3)), QColor(10, 36, 106)) << "selected";
+
+    QStringList offered;
+    planner->OnDrawItem = [&](TComponent *, TSPPlanItem *item, TCanvas *canvas, const TRect &r, bool, bool,
+                              bool selected, bool, const TRect &, bool &drawn) {
+        offered << item->Text() + (selected ? "*" : "");
+        if (item->Text() == "allday") {
+            canvas->Brush()->SetColor(clRed);
+            canvas->FillRect(r);
+        } else {
+            drawn = false;
+        }
+    };
+    planner->Invalidate();
+    const QImage custom = planner->grab().toImage();
+    offered.sort();
+    EXPECT_EQ(offered, QStringList({"allday", "coloured", "timed*"}));
+    EXPECT_EQ(custom.pixelColor(At(1, 1, 3, 16)), Rgb(clRed)) << "drawn by the handler alone";
+    EXPECT_EQ(custom.pixelColor(At(4, 1, 90, 16 + 3)), Rgb(clLime)) << "left to the planner";
+}
+
+TEST_F(PlannerTest, IconsComeBeforeTheText)
+{
+    auto *images = new TImageList(window.get());
+    QImage red(16, 16, QImage::Format_ARGB32_Premultiplied);
+    red.fill(Qt::red);
+    images->AddImage(red);
+    source->SetImages(images);
+    TSPPlanItem *item = Add("icon", Day(2024, 2, 6), Day(2024, 2, 7));
+    item->Icons().AddIcon(0);
+    // The item runs from x 103 on; inside its frame the icon comes first.
+    EXPECT_EQ(Pixel(planner, At(1, 1, 3 + 1 + 8, 16 + 9)), QColor(Qt::red));
+    const TRect text = planner->TextRect(item, 1, 1);
+    EXPECT_EQ(text.Left, 100 + 3 + 1 + 16);
+    images->Clear();
+    EXPECT_NE(Pixel(planner, At(1, 1, 3 + 1 + 8, 16 + 9)), QColor(Qt::red)) << "the list's change repaints";
+}
