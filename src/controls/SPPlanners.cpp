@@ -515,7 +515,7 @@ void TSPBasePlanner::ItemFreed(TSPPlanItem *item)
         KillTimer(1);
     }
     if (editItem_ == item)
-        EditorClosed(false);
+        EditorClosed();
     Invalidate();
 }
 
@@ -536,7 +536,7 @@ void TSPBasePlanner::RemoveStaleSelection()
         KillTimer(1);
     }
     if (editItem_ && stale(editItem_))
-        EditorClosed(false);
+        EditorClosed();
 }
 
 TSPPlanItem *TSPBasePlanner::SelectedItem(int index) const

@@ -471,6 +471,10 @@ protected:
     void InvalidateCells(int fromIndex, int toIndex);
     void SetTopRow(int value);
 
+    // Off: items can be selected but not resized from the mouse.
+    bool AllowItemInteraction() const { return allowItemInteraction_; }
+    void SetAllowItemInteraction(bool value) { allowItemInteraction_ = value; }
+
     // Drag state while planners drag to this one.
     TSPBasePlanner *DragSource() const { return dragSource_.data(); }
     double DragOffset() const { return dragOffset_; }
@@ -510,7 +514,7 @@ private:
     void CancelResize();
     void SetDragState(TSPBasePlanner *source, double offset, bool accepted, const QString &resource);
     bool ComputeDrop(TSPBasePlanner *from, int x, int y, double &offset, QString &resource) const;
-    void EditorClosed(bool accept);
+    void EditorClosed();
     int CellIndex(const TSPCell &c) const { return c.Row * ColCount() + c.Col; }
 
     TSPCustomSource *source_ = nullptr;

@@ -92,7 +92,7 @@ void TSPBasePlanner::EndEdit(bool accept)
     TSPPlanItem *item = editItem_;
     const QString text = editor_->toPlainText();
     const bool created = editItemCreated_;
-    EditorClosed(false);
+    EditorClosed();
     if (accept) {
         item->SetText(text);
         item->Save();
@@ -102,7 +102,7 @@ void TSPBasePlanner::EndEdit(bool accept)
 }
 
 // Hides the editor and forgets the item; the item itself is left alone.
-void TSPBasePlanner::EditorClosed(bool)
+void TSPBasePlanner::EditorClosed()
 {
     const bool hadFocus = editor_ && editor_->hasFocus();
     editItem_ = nullptr;
