@@ -717,6 +717,56 @@ TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)
     EXPECT_FALSE(IsOpenAccountFile(accountA));
 }
 
+TEST_F(Accounts, AnAccountGoesWithItsJournals)
+{
+    MakeAccount(accountA);
+    MakeAccount(accountB, {"乙"});
+    const QStringList sidecars = {accountB + "-journal", accountB + "-wal", accountB + "-shm"};
+    for (const QString &sidecar : sidecars)
+        WriteBytes(sidecar, QByteArray(1024, 'j'));
+    Start();
+    main->OpenAccount(accountA);
+
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    ShowAccountList(main.get());
+    const QList<QListWidgetItem *> found = frmnewdataform->ListBox1->findItems("B", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    frmnewdataform->ListBox1->setCurrentItem(found[0]);
+    frmnewdataform->Button4->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(QFileInfo::exists(accountB));
+    for (const QString &sidecar : sidecars)
+        EXPECT_FALSE(QFileInfo::exists(sidecar)) << sidecar.toStdString();
+}
+
+TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
+{
+    const QString elsewhere = MakeTempDir("linked");
+    const QString real = elsewhere + "/real.txl";
+    const QString link = DataDir() + "linked.txl";
+    MakeAccount(real, {"原"});
+    ASSERT_TRUE(QFile::link(real, link));
+    const QString source = MakeTempDir("source") + "/source.txl";
+    MakeAccount(source, {"备份"});
+
+    const struct {
+        const char *what;
+        std::function<bool()> replace;
+        QStringList contacts;
+    } cases[] = {
+        {"restore copy", [&] { return ReplaceWithCopy(source, link); }, {"备份"}},
+        {"compaction", [&] { return CompactDatabase(link); }, {"备份"}},
+        {"new account", [&] { return SaveResourceToFile("MYDB", "TEMPLATE", link); }, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.replace());
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(Contacts(real), c.contacts);
+        EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files), QStringList{"real.txl"});
+    }
+}
+
 TEST_F(Accounts, HelpWithoutItsFile)
 {
     Start();
