@@ -39,12 +39,12 @@ TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString
     }
     query->SetConnection(&login);
     // A usermsg that cannot be read is not an account without a password.
-    bool read = RunQuery(query, QStringLiteral("select * from usermsg"));
+    bool read = RunQuery(query, AccountPasswordQuery);
     const TField *field = read ? query->FindField(QStringLiteral("password")) : nullptr;
     read = field != nullptr;
-    if (read) {
-        for (query->First(); !query->Eof(); query->Next())
-            password = DesDecryptString(field->AsString(), DesKey);
+    if (read && !query->IsEmpty()) {
+        query->First();
+        password = DesDecryptString(field->AsString(), DesKey);
     }
     query->Close();
     query->SetConnection(nullptr);

@@ -17,7 +17,7 @@
 
 bool WriteAccountPassword(TADOQuery *query, const QString &cipher)
 {
-    if (!RunQuery(query, QStringLiteral("select * from usermsg")))
+    if (!RunQuery(query, AccountPasswordQuery))
         return false;
     try {
         if (query->IsEmpty()) {

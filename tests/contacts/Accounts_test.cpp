@@ -887,6 +887,47 @@ TEST_F(Accounts, RestoreIsOfferedOnlyWithAnOpenAccount)
     EXPECT_TRUE(responder.Shown().isEmpty());
 }
 
+TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)
+{
+    MakeAccount(accountA);
+    {
+        TADOConnection connection;
+        connection.Open(accountA);
+        TADOQuery query(&connection);
+        for (const char *password : {"first", "second"})
+            ASSERT_TRUE(RunQuery(&query, "insert into usermsg(password) values(?)", {Cipher(password)}));
+    }
+    Start();
+    ModalResponder responder;
+    responder.Then(Type("first"));
+    main->OpenAccount(accountA);
+    ASSERT_EQ(OpenFile(), accountA);
+    ASSERT_TRUE(AccountProtected);
+
+    responder.Then(Type("first"));
+    responder.Then(NewPassword("third", "third"));
+    main->SetPassword();
+    ASSERT_EQ(AccountPasswordCipher, Cipher("third"));
+
+    // Reopening asks for the password just set, and after removal for none.
+    main.reset();
+    form1.reset();
+    customerData.reset();
+    Start();
+    responder.Then(Type("third"));
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(OpenFile(), accountA);
+    responder.Then(Type("third"));
+    main->RemovePassword();
+    EXPECT_FALSE(AccountProtected);
+    main->OpenAccount(accountA);
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_FALSE(AccountProtected);
+    EXPECT_EQ(OpenFile(), accountA);
+}
+
 TEST_F(Accounts, AnAccountGoesWithItsJournals)
 {
     MakeAccount(accountA);
