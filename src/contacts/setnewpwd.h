@@ -22,6 +22,9 @@ public:
 
     void Confirm();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void UpdateConfirm();
     TADOQuery *query_;

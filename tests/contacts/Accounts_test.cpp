@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -926,6 +927,31 @@ TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)
     EXPECT_EQ(responder.Pending(), 0);
     EXPECT_FALSE(AccountProtected);
     EXPECT_EQ(OpenFile(), accountA);
+}
+
+TEST_F(Accounts, EnterOnConfirmStoresThePassword)
+{
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    Tfrmsetnewpwd dialog(main->ADOQuery1, main.get());
+    dialog.show();
+    const auto enter = [](QWidget *target) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &release);
+    };
+    dialog.Edit1->setText("pw");
+    enter(dialog.Edit1);
+    dialog.Edit2->setText("pw");
+    enter(dialog.Edit2);
+    ASSERT_EQ(dialog.focusWidget(), dialog.Button1);
+    EXPECT_FALSE(AccountProtected);  // the first Enter only moves to 确定
+    enter(dialog.Button1);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("pw"));
 }
 
 TEST_F(Accounts, AnAccountGoesWithItsJournals)
