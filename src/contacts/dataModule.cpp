@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTimer>
 
 TCustomerData *CustomerData = nullptr;
@@ -22,10 +23,18 @@ constexpr int AlarmCheckMs = 15000;
 constexpr int BackupCheckMs = 60000;
 constexpr qint64 MsPerHour = 3600 * 1000;
 
-bool SameFile(const QString &a, const QString &b)
+// Whether a file listed in databaklist is one of the automatic copies of `account`: a file
+// directly in the backup folder, named as BackupFileName names them. The table travels with
+// copies of the account and can be edited by hand, so its rows alone decide nothing.
+bool IsAutomaticBackupOf(const QString &file, const QString &account, const QString &folder)
 {
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+    const QFileInfo real(QFileInfo(file).canonicalFilePath());
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    if (real.filePath().isEmpty() || realFolder.isEmpty() || real.absolutePath() != realFolder)
+        return false;
+    static const QRegularExpression stamp(QStringLiteral("^[0-9]{10}"));
+    const QString name = real.fileName();
+    return name.size() > 10 && stamp.match(name).hasMatch() && name.mid(10) == TrimmedFileName(account);
 }
 
 } // namespace
@@ -140,10 +149,9 @@ void TCustomerData::RemoveOldBackups()
     bakADOQuery->Close();
 
     for (const Old &backup : old) {
-        // A row may name any file; the open account is never one to delete.
-        if (SameFile(backup.File, AccountDbPath))
-            continue;
-        if (!backup.File.isEmpty() && QFileInfo(backup.File).isFile() && !QFile::remove(backup.File))
+        // Any other file a row names is left alone; only the row goes.
+        if (IsAutomaticBackupOf(backup.File, AccountDbPath, BackupDir) &&
+            !QFile::remove(QFileInfo(backup.File).canonicalFilePath()))
             continue;  // listed until its file can really go
         RunQuery(bakADOQuery, QStringLiteral("delete from databaklist where id=?"), {backup.Id});
     }
