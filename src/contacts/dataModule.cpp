@@ -9,6 +9,7 @@
 #include "platform/AppPaths.h"
 #include "platform/UiServices.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -86,7 +87,29 @@ QString TCustomerData::BackupFileName(const QString &folder, const QString &acco
     return folder + when.toString(QStringLiteral("MMddHHmmss")) + TrimmedFileName(account);
 }
 
+// The timer handlers read columns by name from a file that may be any account file: a column
+// it lacks must not end the program from inside the event loop.
 void TCustomerData::dbbakTimerTimer()
+{
+    try {
+        AutomaticBackup();
+    } catch (const Exception &e) {
+        bakADOQuery->Close();
+        qWarning().noquote() << "automatic backup:" << e.Message();
+    }
+}
+
+void TCustomerData::alarmTimerTimer()
+{
+    try {
+        ShowDueReminders();
+    } catch (const Exception &e) {
+        qralarmtable->Close();
+        qWarning().noquote() << "reminder check:" << e.Message();
+    }
+}
+
+void TCustomerData::AutomaticBackup()
 {
     if (AccountDbPath.isEmpty() || !QFileInfo(AccountDbPath).isFile() || !dbConnection->Connected())
         return;
@@ -167,7 +190,7 @@ void TCustomerData::SetAlarmCheck(bool enabled)
         alarmTimer->stop();
 }
 
-void TCustomerData::alarmTimerTimer()
+void TCustomerData::ShowDueReminders()
 {
     if (!dbConnection->Connected())
         return;

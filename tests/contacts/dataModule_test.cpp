@@ -298,6 +298,23 @@ TEST_F(DataModuleTest, AnOpenedBackupKeepsTheOriginalsCopies)
     EXPECT_EQ(own, 2);
 }
 
+TEST_F(DataModuleTest, MissingColumnsStayInsideTheTimers)
+{
+    Run("drop table usertable");
+    Run("create table usertable(id integer primary key autoincrement, alarmtime text, gqwtx integer not null default 0)");
+    Run("insert into usertable(alarmtime) values('2024-05-01 08:30:00')");
+    Run("drop table databaklist");
+    Run("create table databaklist(id integer primary key autoincrement, createtime text)");
+    Run("insert into databaklist(createtime) values('2024-04-01 08:30:00')");
+    LastBackupTime = clock.now.addDays(-1);
+
+    EXPECT_NO_THROW(data->alarmTimerTimer());
+    EXPECT_TRUE(data->AlarmWindows().isEmpty());
+    EXPECT_FALSE(data->qralarmtable->Active());
+    EXPECT_NO_THROW(data->dbbakTimerTimer());
+    EXPECT_FALSE(data->bakADOQuery->Active());
+}
+
 TEST_F(DataModuleTest, BackupFolderSetting)
 {
     LastBackupTime = clock.now.addDays(-1);
