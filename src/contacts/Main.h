@@ -128,6 +128,13 @@ public:
     bool PasswordMatches(const QString &typed) const;
 
     void SpTBXItem18Click();  // 新建/打开账户
+
+    // Import and export (MainImportExport.cpp).
+    void SpTBXItem5Click();   // 导入 CSV: the import wizard
+    void SpTBXItem6Click();   // 导入 vCard: asks for a file
+    void ImportVCard(const QString &fileName);
+    void ExportCsv();         // 导出 CSV
+    void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
 
     // 退出: closes for good, whatever the close box would do.
