@@ -39,6 +39,8 @@ public:
     virtual QWidget *PageWidget() = 0;
     virtual void LoadMonth(bool force) = 0;
     virtual void LoadTodayTree() = 0;
+    // The settings dialog switches the planner's lunar captions at once.
+    virtual void SetLunarCaptions(bool show) {}
 };
 
 // The pages are made by their own units; until one installs its factory the main window shows
@@ -136,6 +138,7 @@ public:
     void ExportCsv();         // 导出 CSV
     void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
+    void SpTBXItem33Click();  // 选项
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();
