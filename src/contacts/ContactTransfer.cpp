@@ -9,6 +9,7 @@
 #include "platform/SqliteDb.h"
 
 #include <QDir>
+#include <QMap>
 #include <QSaveFile>
 #include <QSet>
 #include <QStringEncoder>
@@ -39,20 +40,27 @@ QHash<QString, QString> TableColumns(SQLite::Database &db)
     return columns;
 }
 
+bool IsBlank(const QString &value)
+{
+    return QStringView(value).trimmed().isEmpty();
+}
+
 QVariant Text(const QString &value)
 {
-    return value.trimmed().isEmpty() ? QVariant() : QVariant(value);
+    return IsBlank(value) ? QVariant() : QVariant(value);
 }
 
 QVariant Level(const QString &value)
 {
     bool ok = false;
-    const int level = value.trimmed().toInt(&ok);
+    const int level = QStringView(value).trimmed().toInt(&ok);
     return ok && level >= 0 && level <= 4 ? level : 0;
 }
 
 QVariant Birthday(const QString &value)
 {
+    if (IsBlank(value))
+        return {};
     const QDateTime date = ReadLooseDateTime(value.trimmed());
     return date.isValid() ? QVariant(date.date().toString(QStringLiteral("yyyy-MM-dd"))) : QVariant();
 }
@@ -60,7 +68,7 @@ QVariant Birthday(const QString &value)
 bool HasAnyValue(const TContactRecord &record)
 {
     for (auto it = record.cbegin(); it != record.cend(); ++it) {
-        if (!it.value().trimmed().isEmpty())
+        if (!IsBlank(it.value()))
             return true;
     }
     return false;
@@ -78,25 +86,50 @@ QString Placeholders(qsizetype count)
 
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now)
 {
+    enum class TRule { Text, Level, Birthday };
     TImportResult result;
     try {
         SQLite::Database &db = connection->Db();
         const QHash<QString, QString> known = TableColumns(db);
 
-        // Only names the table itself gave go into the statement text.
+        // Each distinct key of the records is looked up once; only names the table itself gave
+        // go into the statement text.
+        QHash<QString, int> slotOf;
         QSet<QString> used = {QStringLiteral("ulevel")};
         for (const TContactRecord &record : records) {
             for (auto it = record.cbegin(); it != record.cend(); ++it) {
+                if (slotOf.contains(it.key()))
+                    continue;
+                slotOf.insert(it.key(), -1);
                 const QString lower = it.key().toLower();
                 if (known.contains(lower) && !IsReservedColumn(lower))
                     used.insert(lower);
             }
         }
         QStringList columns;
+        QList<TRule> rules;
         for (const QString &column : db.ColumnNames(UserInfo)) {
-            if (used.contains(column.toLower()))
-                columns << column;
+            const QString lower = column.toLower();
+            if (!used.contains(lower))
+                continue;
+            rules << (lower == QLatin1String("ulevel") ? TRule::Level
+                      : lower == QLatin1String("uhsr") ? TRule::Birthday
+                                                       : TRule::Text);
+            columns << column;
         }
+        for (auto it = slotOf.begin(); it != slotOf.end(); ++it) {
+            const QString lower = it.key().toLower();
+            for (int i = 0; i < columns.size(); ++i) {
+                if (columns[i].compare(lower, Qt::CaseInsensitive) == 0)
+                    it.value() = i;
+            }
+        }
+        int nameSlot = -1;
+        for (int i = 0; i < columns.size(); ++i) {
+            if (columns[i].compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0)
+                nameSlot = i;
+        }
+
         const QStringList fixed = {QStringLiteral("nodelevel"), QStringLiteral("nodeparentkey"), QStringLiteral("nodetype"),
                                    QStringLiteral("nodeindex"), QStringLiteral("kzfield1"),      QStringLiteral("kzfield2"),
                                    QStringLiteral("readcount"), QStringLiteral("inserttime"),    QStringLiteral("updatetime")};
@@ -105,14 +138,18 @@ TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRec
 
         SQLite::Transaction transaction(db);
         SQLite::Statement insert(db, sql);
+        const QString empty;
+        std::vector<const QString *> values(size_t(columns.size()));
         int imported = 0;
         for (const TContactRecord &record : records) {
             if (!HasAnyValue(record))
                 continue;
-            // Keys may come in any case; look each column up by its lower-case name.
-            QHash<QString, QString> values;
-            for (auto it = record.cbegin(); it != record.cend(); ++it)
-                values.insert(it.key().toLower(), it.value());
+            std::fill(values.begin(), values.end(), &empty);
+            for (auto it = record.cbegin(); it != record.cend(); ++it) {
+                const int slot = slotOf.value(it.key(), -1);
+                if (slot >= 0)
+                    values[size_t(slot)] = &it.value();
+            }
 
             int index = 1;
             insert.Reset();
@@ -120,20 +157,17 @@ TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRec
             insert.Bind(index++, 0);
             insert.Bind(index++, 2);
             insert.Bind(index++, 0);
-            insert.Bind(index++, PinyinInitials(values.value(QStringLiteral("uname")).trimmed()));
+            insert.Bind(index++, PinyinInitials(nameSlot < 0 ? QString() : values[size_t(nameSlot)]->trimmed()));
             insert.Bind(index++, QStringLiteral("2"));
             insert.Bind(index++, 0);
             insert.Bind(index++, now);
             insert.Bind(index++, now);
-            for (const QString &column : columns) {
-                const QString lower = column.toLower();
-                const QString value = values.value(lower);
-                if (lower == QLatin1String("ulevel"))
-                    insert.Bind(index++, Level(value));
-                else if (lower == QLatin1String("uhsr"))
-                    insert.Bind(index++, Birthday(value));
-                else
-                    insert.Bind(index++, Text(value));
+            for (size_t i = 0; i < values.size(); ++i) {
+                switch (rules[qsizetype(i)]) {
+                case TRule::Level: insert.Bind(index++, Level(*values[i])); break;
+                case TRule::Birthday: insert.Bind(index++, Birthday(*values[i])); break;
+                case TRule::Text: insert.Bind(index++, Text(*values[i])); break;
+                }
             }
             insert.Exec();
             ++imported;
@@ -146,6 +180,37 @@ TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRec
         result.Error = e.Message();
     }
     return result;
+}
+
+QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList &fieldCaptions)
+{
+    QMap<int, TCsvMapping> byItem;
+    for (const QString &pair : fieldCaptions) {
+        const QString caption = PairValue(pair);
+        for (int i = 0; i < header.size(); ++i) {
+            if (header[i].trimmed().compare(caption, Qt::CaseInsensitive) == 0) {
+                byItem.insert(i, {i, caption, PairName(pair)});
+                break;
+            }
+        }
+    }
+    return byItem.values();
+}
+
+QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings)
+{
+    QList<TContactRecord> contacts;
+    contacts.reserve(records.size());
+    for (qsizetype r = 1; r < records.size(); ++r) {
+        const QStringList &items = records[r];
+        TContactRecord contact;
+        for (const TCsvMapping &mapping : mappings) {
+            if (mapping.Item >= 0 && mapping.Item < items.size() && !QStringView(items[mapping.Item]).trimmed().isEmpty())
+                contact.insert(mapping.Column, items[mapping.Item]);
+        }
+        contacts << contact;
+    }
+    return contacts;
 }
 
 QList<TContactRecord> ReadExportContacts(TADOConnection *connection, const TExportScope &scope)

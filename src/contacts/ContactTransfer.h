@@ -23,6 +23,23 @@ struct TImportResult {
 // "yyyy-MM-dd". A record without any value is skipped and not counted.
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
 
+// An item of a CSV record mapped to a contact column.
+struct TCsvMapping {
+    int Item = -1;
+    QString Caption;  // the field's caption
+    QString Column;
+};
+
+// The items of a CSV header that name a field: an item equal to a caption of `fieldCaptions`
+// ("column=caption" pairs), ignoring case and the blanks around it, maps to that column; each
+// caption maps the first such item, and a later pair wins over an earlier one on the same item.
+// In item order.
+QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList &fieldCaptions);
+
+// The contacts of a CSV file's data records (every record after the header): a mapped item that
+// is not blank gives its column; a short record leaves the columns past its end without value.
+QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings);
+
 // Which contacts an export takes: all of them, one contact, or the contacts directly inside one
 // group (not those of its subgroups).
 struct TExportScope {

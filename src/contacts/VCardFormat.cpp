@@ -141,68 +141,189 @@ QByteArray VCardBytes(const TContactRecord &contact)
 
 namespace {
 
-struct TProperty {
-    QString name;       // upper case, group prefix removed
-    QSet<QString> types;  // upper case
-    QString charset;
-    bool quotedPrintable = false;
-    bool binary = false;
-    QString value;
+// The properties a card is read for.
+enum class TKind {
+    Other, Begin, End, Version, FullName, Name, Gender, Birthday, Nickname, Organisation, Title, Phone, Url, Email, Note,
 };
 
-// The part before the first colon, where the name and the parameters are.
-QStringView Head(QStringView line)
+// The parameters that matter, as bits.
+constexpr unsigned TypeWork = 1u << 0;
+constexpr unsigned TypeHome = 1u << 1;
+constexpr unsigned TypeCell = 1u << 2;
+constexpr unsigned TypeFax = 1u << 3;
+constexpr unsigned TypePref = 1u << 4;
+constexpr unsigned TypePager = 1u << 5;
+constexpr unsigned TypeQuotedPrintable = 1u << 6;
+constexpr unsigned TypeBinary = 1u << 7;
+
+bool Is(QStringView text, const char *name)
+{
+    return text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// Names are told apart by length first: a card has a dozen properties per contact, and a large
+// file hundreds of thousands of contacts.
+TKind KindOf(QStringView name)
+{
+    switch (name.size()) {
+    case 1:
+        return Is(name, "N") ? TKind::Name : TKind::Other;
+    case 2:
+        return Is(name, "FN") ? TKind::FullName : TKind::Other;
+    case 3:
+        return Is(name, "TEL")   ? TKind::Phone
+               : Is(name, "ORG") ? TKind::Organisation
+               : Is(name, "URL") ? TKind::Url
+               : Is(name, "END") ? TKind::End
+                                 : TKind::Other;
+    case 4:
+        return Is(name, "NOTE") ? TKind::Note : Is(name, "BDAY") ? TKind::Birthday : TKind::Other;
+    case 5:
+        return Is(name, "EMAIL")   ? TKind::Email
+               : Is(name, "TITLE") ? TKind::Title
+               : Is(name, "BEGIN") ? TKind::Begin
+                                   : TKind::Other;
+    case 7:
+        return Is(name, "VERSION") ? TKind::Version : TKind::Other;
+    case 8:
+        return Is(name, "NICKNAME") ? TKind::Nickname : TKind::Other;
+    case 12:
+        return Is(name, "X-WAB-GENDER") ? TKind::Gender : TKind::Other;
+    default:
+        return TKind::Other;
+    }
+}
+
+unsigned TypeOf(QStringView type)
+{
+    type = type.trimmed();
+    if (type.size() >= 2 && type.startsWith(u'"') && type.endsWith(u'"'))
+        type = type.mid(1, type.size() - 2);
+    switch (type.size()) {
+    case 1:
+        return Is(type, "B") ? TypeBinary : 0;
+    case 3:
+        return Is(type, "FAX") ? TypeFax : 0;
+    case 4:
+        return Is(type, "WORK")   ? TypeWork
+               : Is(type, "HOME") ? TypeHome
+               : Is(type, "CELL") ? TypeCell
+               : Is(type, "PREF") ? TypePref
+                                  : 0;
+    case 5:
+        return Is(type, "PAGER") ? TypePager : 0;
+    case 6:
+        return Is(type, "IPHONE") ? TypeCell : Is(type, "BASE64") ? TypeBinary : 0;
+    case 16:
+        return Is(type, "QUOTED-PRINTABLE") ? TypeQuotedPrintable : 0;
+    default:
+        return 0;
+    }
+}
+
+struct TProperty {
+    TKind Kind = TKind::Other;
+    unsigned Types = 0;
+    QStringView Charset;
+    QStringView RawValue;
+};
+
+// "group.NAME;TYPE=A,B;BARE;CHARSET=X:value": the group is dropped, bare parameters and those of
+// TYPE and ENCODING are types. False for a line without a colon.
+bool SplitProperty(QStringView line, TProperty &property)
 {
     const qsizetype colon = line.indexOf(u':');
-    return colon < 0 ? line : line.left(colon);
+    if (colon < 0)
+        return false;
+    const QStringView head = line.left(colon);
+    property.RawValue = line.mid(colon + 1);
+    qsizetype semicolon = head.indexOf(u';');
+    QStringView name = (semicolon < 0 ? head : head.left(semicolon)).trimmed();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0)
+        name = name.mid(dot + 1);
+    property.Kind = KindOf(name);
+    while (semicolon >= 0) {
+        const qsizetype next = head.indexOf(u';', semicolon + 1);
+        const QStringView param = next < 0 ? head.mid(semicolon + 1) : head.mid(semicolon + 1, next - semicolon - 1);
+        semicolon = next;
+        const qsizetype eq = param.indexOf(u'=');
+        const QStringView key = eq < 0 ? QStringView() : param.left(eq).trimmed();
+        const QStringView value = eq < 0 ? param : param.mid(eq + 1);
+        if (Is(key, "CHARSET"))
+            property.Charset = value.trimmed();
+        else if (key.isEmpty() || Is(key, "TYPE") || Is(key, "ENCODING"))
+            for (QStringView type : value.tokenize(u','))
+                property.Types |= TypeOf(type);
+    }
+    return true;
 }
 
 bool IsQuotedPrintable(QStringView line)
 {
-    return Head(line).contains(QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive);
+    TProperty property;
+    return SplitProperty(line, property) && (property.Types & TypeQuotedPrintable);
 }
 
-// Physical lines joined into logical ones: a quoted-printable line ending in "=" goes on with the
-// next line as it is; a line starting with a blank or tab continues the previous one (vCard 3.0
-// and later drop that one blank, 2.1 keeps it).
-QList<QString> LogicalLines(QStringView text)
+// Hands out logical lines: a quoted-printable line ending in "=" goes on with the next line as it
+// is; a line starting with a blank or tab continues the one before (vCard 3.0 and later drop
+// that one blank, 2.1 keeps it). Lines end in CR LF, LF or CR.
+class TLineReader
 {
-    QList<QStringView> physical;
-    qsizetype from = 0;
-    const qsizetype size = text.size();
-    while (from < size) {
-        qsizetype end = from;
-        while (end < size && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        physical << text.mid(from, end - from);
-        if (end < size && text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n')
-            ++end;
-        from = end + 1;
-    }
+public:
+    explicit TLineReader(QStringView text) : text_(text) {}
 
-    QList<QString> lines;
-    bool modernVersion = false;
-    for (qsizetype i = 0; i < physical.size(); ++i) {
-        QStringView line = physical[i];
-        if (!line.isEmpty() && (line[0] == u' ' || line[0] == u'\t') && !lines.isEmpty()) {
-            lines.back() += modernVersion ? line.mid(1) : line;
-            continue;
-        }
-        QString logical = line.toString();
-        if (IsQuotedPrintable(logical)) {
-            while (logical.endsWith(u'=') && i + 1 < physical.size()) {
-                logical.chop(1);
-                logical += physical[++i];
+    bool Next(QStringView &line, bool modern)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        const QStringView first = Physical();
+        bool joined = false;
+        const auto join = [&](QStringView more) {
+            if (!joined) {
+                buffer_ = first.toString();
+                joined = true;
+            }
+            buffer_ += more;
+        };
+        for (;;) {
+            const QStringView current = joined ? QStringView(buffer_) : first;
+            if (pos_ < text_.size() && current.endsWith(u'=') && IsQuotedPrintable(first)) {
+                join({});
+                buffer_.chop(1);
+                buffer_ += Physical();
+            } else if (pos_ < text_.size() && (text_[pos_] == u' ' || text_[pos_] == u'\t')) {
+                const QStringView fold = Physical();
+                join(modern ? fold.mid(1) : fold);
+            } else {
+                break;
             }
         }
-        if (Head(logical).compare(QLatin1String("VERSION"), Qt::CaseInsensitive) == 0) {
-            const QString version = logical.mid(logical.indexOf(u':') + 1).trimmed();
-            modernVersion = !version.startsWith(QLatin1String("2"));
-        }
-        lines << logical;
+        line = joined ? QStringView(buffer_) : first;
+        return true;
     }
-    return lines;
-}
+
+private:
+    QStringView Physical()
+    {
+        const qsizetype start = pos_;
+        while (pos_ < text_.size() && text_[pos_] != u'\n' && text_[pos_] != u'\r')
+            ++pos_;
+        const QStringView line = text_.mid(start, pos_ - start);
+        if (pos_ < text_.size() && text_[pos_] == u'\r') {
+            ++pos_;
+            if (pos_ < text_.size() && text_[pos_] == u'\n')
+                ++pos_;
+        } else if (pos_ < text_.size() && text_[pos_] == u'\n') {
+            ++pos_;
+        }
+        return line;
+    }
+
+    QStringView text_;
+    qsizetype pos_ = 0;
+    QString buffer_;
+};
 
 int HexDigit(QChar c)
 {
@@ -235,8 +356,10 @@ QByteArray DecodeQuotedPrintable(QStringView text)
     return bytes;
 }
 
-QString DecodeCharset(const QByteArray &bytes, const QString &charset)
+QString DecodeCharset(const QByteArray &bytes, QStringView charset)
 {
+    if (Is(charset, "UTF-8"))
+        return QString::fromUtf8(bytes);
     if (!charset.isEmpty()) {
         QStringDecoder decoder(charset.toLatin1().constData(), QStringConverter::Flag::Stateless);
         if (decoder.isValid())
@@ -245,45 +368,11 @@ QString DecodeCharset(const QByteArray &bytes, const QString &charset)
     return DecodeText(bytes);
 }
 
-QString ParamValue(QStringView text)
+QString PropertyValue(const TProperty &property)
 {
-    QString value = text.trimmed().toString();
-    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
-        value = value.mid(1, value.size() - 2);
-    return value;
-}
-
-bool ParseProperty(const QString &line, TProperty &property)
-{
-    const qsizetype colon = line.indexOf(u':');
-    if (colon < 0)
-        return false;
-    const QList<QStringView> parts = QStringView(line).left(colon).split(u';');
-    QStringView name = parts[0].trimmed();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot >= 0)
-        name = name.mid(dot + 1);
-    property.name = name.toString().toUpper();
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        const QStringView param = parts[i];
-        const qsizetype eq = param.indexOf(u'=');
-        const QString key = (eq < 0 ? QStringView() : param.left(eq)).trimmed().toString().toUpper();
-        const QString value = ParamValue(eq < 0 ? param : param.mid(eq + 1)).toUpper();
-        if (key.isEmpty() || key == QLatin1String("TYPE")) {
-            for (const QString &type : value.split(u',', Qt::SkipEmptyParts))
-                property.types.insert(type.trimmed());
-        } else if (key == QLatin1String("ENCODING")) {
-            property.types.insert(value);
-        } else if (key == QLatin1String("CHARSET")) {
-            property.charset = value;
-        }
-    }
-    property.quotedPrintable = property.types.contains(QStringLiteral("QUOTED-PRINTABLE"));
-    property.binary = property.types.contains(QStringLiteral("BASE64")) || property.types.contains(QStringLiteral("B"));
-    const QStringView raw = QStringView(line).mid(colon + 1);
-    property.value = property.quotedPrintable ? DecodeCharset(DecodeQuotedPrintable(raw), property.charset)
-                                              : raw.toString();
-    return true;
+    if (property.Types & TypeQuotedPrintable)
+        return DecodeCharset(DecodeQuotedPrintable(property.RawValue), property.Charset);
+    return property.RawValue.toString();
 }
 
 // vCard 3.0 and later escape line breaks, commas, semicolons and backslashes in text values.
@@ -326,11 +415,7 @@ QStringList Components(const QString &value, bool modern)
 
 bool IsLatin(const QString &text)
 {
-    for (QChar c : text) {
-        if (c.unicode() >= 0x2E80)
-            return false;
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x2E80; });
 }
 
 // A Chinese name is family then given name without a blank; a Western one given, middle and
@@ -363,6 +448,16 @@ QString CardBirthday(const QString &value)
     return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
+QString Organisation(const QString &value)
+{
+    QStringList parts;
+    for (const QString &part : Components(value, true)) {
+        if (!part.trimmed().isEmpty())
+            parts << part.trimmed();
+    }
+    return parts.join(u' ');
+}
+
 // One card being read: the first value of a column wins, except that a preferred e-mail
 // address replaces one that was not.
 class TCardReader
@@ -370,32 +465,47 @@ class TCardReader
 public:
     void Add(const TProperty &property, bool modern)
     {
-        if (property.binary)
+        if (property.Types & TypeBinary)
             return;
-        const QString &name = property.name;
-        const QString text = modern ? Unescape(property.value) : property.value;
-        if (name == QLatin1String("FN"))
+        const QString value = PropertyValue(property);
+        const QString text = modern ? Unescape(value) : value;
+        switch (property.Kind) {
+        case TKind::FullName:
             fullName_ = text;
-        else if (name == QLatin1String("N"))
-            structuredName_ = NameFromComponents(Components(property.value, modern));
-        else if (name == QLatin1String("X-WAB-GENDER"))
+            break;
+        case TKind::Name:
+            structuredName_ = NameFromComponents(Components(value, modern));
+            break;
+        case TKind::Gender:
             SetSex(text.trimmed());
-        else if (name == QLatin1String("BDAY"))
-            Set("uhsr", CardBirthday(text));
-        else if (name == QLatin1String("NICKNAME"))
-            Set("unc", text);
-        else if (name == QLatin1String("ORG"))
-            Set("uwkaddress", modern ? Organisation(property.value) : text);
-        else if (name == QLatin1String("TITLE"))
-            Set("uzw", text);
-        else if (name == QLatin1String("TEL"))
-            SetPhone(property.types, text);
-        else if (name == QLatin1String("URL"))
-            Set("uhtml", text);
-        else if (name == QLatin1String("EMAIL"))
-            SetEmail(property.types.contains(QStringLiteral("PREF")), text);
-        else if (name == QLatin1String("NOTE"))
-            Set("ufz", text);
+            break;
+        case TKind::Birthday:
+            Set(QStringLiteral("uhsr"), CardBirthday(text));
+            break;
+        case TKind::Nickname:
+            Set(QStringLiteral("unc"), text);
+            break;
+        case TKind::Organisation:
+            Set(QStringLiteral("uwkaddress"), modern ? Organisation(value) : text);
+            break;
+        case TKind::Title:
+            Set(QStringLiteral("uzw"), text);
+            break;
+        case TKind::Phone:
+            SetPhone(property.Types, text);
+            break;
+        case TKind::Url:
+            Set(QStringLiteral("uhtml"), text);
+            break;
+        case TKind::Email:
+            SetEmail(property.Types & TypePref, text);
+            break;
+        case TKind::Note:
+            Set(QStringLiteral("ufz"), text);
+            break;
+        default:
+            break;
+        }
     }
 
     TContactRecord Finish()
@@ -411,37 +521,33 @@ public:
     }
 
 private:
-    void Set(const char *column, const QString &value)
+    void Set(const QString &column, const QString &value)
     {
-        if (value.isEmpty())
-            return;
-        const QString key = QString::fromLatin1(column);
-        if (!record_.contains(key))
-            record_.insert(key, value);
+        if (!value.isEmpty() && !record_.contains(column))
+            record_.insert(column, value);
     }
 
     void SetSex(const QString &code)
     {
         if (code == QLatin1String("2"))
-            Set("uxb", QStringLiteral("男"));
+            Set(QStringLiteral("uxb"), QStringLiteral("男"));
         else if (code == QLatin1String("1"))
-            Set("uxb", QStringLiteral("女"));
+            Set(QStringLiteral("uxb"), QStringLiteral("女"));
     }
 
-    void SetPhone(const QSet<QString> &types, const QString &value)
+    void SetPhone(unsigned types, const QString &value)
     {
-        const bool home = types.contains(QStringLiteral("HOME"));
-        if (types.contains(QStringLiteral("FAX"))) {
-            if (!home)
-                Set("uwcz", value);
-        } else if (types.contains(QStringLiteral("CELL")) || types.contains(QStringLiteral("IPHONE"))) {
-            Set("umtel", value);
-        } else if (types.contains(QStringLiteral("WORK"))) {
-            Set("uwtlp", value);
-        } else if (home) {
-            Set("uhtlp", value);
-        } else if (!types.contains(QStringLiteral("PAGER"))) {
-            Set("umtel", value);
+        if (types & TypeFax) {
+            if (!(types & TypeHome))
+                Set(QStringLiteral("uwcz"), value);
+        } else if (types & TypeCell) {
+            Set(QStringLiteral("umtel"), value);
+        } else if (types & TypeWork) {
+            Set(QStringLiteral("uwtlp"), value);
+        } else if (types & TypeHome) {
+            Set(QStringLiteral("uhtlp"), value);
+        } else if (!(types & TypePager)) {
+            Set(QStringLiteral("umtel"), value);
         }
     }
 
@@ -453,18 +559,8 @@ private:
             record_.insert(QStringLiteral("uemail"), value);
             emailPreferred_ = true;
         } else {
-            Set("uemail", value);
+            Set(QStringLiteral("uemail"), value);
         }
-    }
-
-    static QString Organisation(const QString &value)
-    {
-        QStringList parts;
-        for (const QString &part : Components(value, true)) {
-            if (!part.trimmed().isEmpty())
-                parts << part.trimmed();
-        }
-        return parts.join(u' ');
     }
 
     TContactRecord record_;
@@ -477,28 +573,40 @@ private:
 
 QList<TContactRecord> ParseVCards(const QByteArray &bytes)
 {
-    QList<TContactRecord> cards;
     const QString text = DecodeText(bytes);
+    TLineReader lines(text);
+    QList<TContactRecord> cards;
     std::optional<TCardReader> card;
     bool modern = false;
-    for (const QString &line : LogicalLines(text)) {
+    QStringView line;
+    while (lines.Next(line, modern)) {
         TProperty property;
-        if (!ParseProperty(line, property))
+        if (!SplitProperty(line, property))
             continue;
-        if (property.name == QLatin1String("BEGIN") && property.value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
+        switch (property.Kind) {
+        case TKind::Begin:
+            if (!Is(property.RawValue.trimmed(), "VCARD"))
+                break;
             if (card)
                 cards << card->Finish();
             card.emplace();
             modern = false;
-        } else if (!card) {
-            continue;
-        } else if (property.name == QLatin1String("END") && property.value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
-            cards << card->Finish();
-            card.reset();
-        } else if (property.name == QLatin1String("VERSION")) {
-            modern = !property.value.trimmed().startsWith(u'2');
-        } else {
-            card->Add(property, modern);
+            break;
+        case TKind::End:
+            if (card && Is(property.RawValue.trimmed(), "VCARD")) {
+                cards << card->Finish();
+                card.reset();
+            }
+            break;
+        case TKind::Version:
+            modern = !property.RawValue.trimmed().startsWith(u'2');
+            break;
+        case TKind::Other:
+            break;
+        default:
+            if (card)
+                card->Add(property, modern);
+            break;
         }
     }
     if (card)

@@ -205,16 +205,11 @@ void Tfrminputcsv::FillFieldList(const QStringList &header)
         row->setCheckState(FileColumn, Qt::Unchecked);
         rows << row;
     }
-    for (const QString &pair : FieldCaptions) {
-        const QString caption = PairValue(pair);
-        for (QTreeWidgetItem *row : rows) {
-            if (row->data(FileColumn, Qt::UserRole).toString().compare(caption, Qt::CaseInsensitive) == 0) {
-                row->setCheckState(FileColumn, Qt::Checked);
-                row->setText(CaptionColumn, caption);
-                row->setText(NameColumn, PairName(pair));
-                break;
-            }
-        }
+    for (const TCsvMapping &mapping : CaptionMappings(items, FieldCaptions)) {
+        QTreeWidgetItem *row = rows[mapping.Item];
+        row->setCheckState(FileColumn, Qt::Checked);
+        row->setText(CaptionColumn, mapping.Caption);
+        row->setText(NameColumn, mapping.Column);
     }
     ListView1->addTopLevelItems(rows);
     filling_ = false;
@@ -285,28 +280,14 @@ void Tfrminputcsv::SpTBXButton7Click()
 
 void Tfrminputcsv::ImportRecords()
 {
-    struct TMapping {
-        int item;
-        QString column;
-    };
-    QList<TMapping> mappings;
+    QList<TCsvMapping> mappings;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *row = ListView1->topLevelItem(i);
         const QString column = row->text(NameColumn).trimmed();
         if (row->checkState(FileColumn) == Qt::Checked && !column.isEmpty())
-            mappings.push_back({i, column});
+            mappings.push_back({i, row->text(CaptionColumn), column});
     }
-
-    QList<TContactRecord> contacts;
-    for (qsizetype r = 1; r < records_.size(); ++r) {
-        const QStringList &items = records_[r];
-        TContactRecord contact;
-        for (const TMapping &mapping : mappings) {
-            if (mapping.item < items.size() && !items[mapping.item].trimmed().isEmpty())
-                contact.insert(mapping.column, items[mapping.item]);
-        }
-        contacts << contact;
-    }
+    const QList<TContactRecord> contacts = CsvContacts(records_, mappings);
 
     const TImportResult result = ImportContacts(connection_, contacts, Clock().Now());
     if (!result.Ok) {

@@ -140,6 +140,37 @@ TEST(ImportContacts, AClosedConnectionIsAFailure)
     EXPECT_EQ(result.Imported, 0);
 }
 
+// CSV records ------------------------------------------------------------------------------------
+
+TEST(CsvRecords, HeaderCaptionsMapToColumns)
+{
+    const QStringList captions = {"uname=姓名", "umtel=移动电话", "uemail=电子邮件", "text1=Mail", "ufz=mail"};
+    const QList<TCsvMapping> mappings =
+        CaptionMappings({" 姓名 ", "Unknown", "移动电话", "MAIL", "移动电话", ""}, captions);
+    ASSERT_EQ(mappings.size(), 3);
+    // The later pair wins on the same item; a caption maps its first item only.
+    const QList<std::tuple<int, QString, QString>> expected = {
+        {0, "姓名", "uname"}, {2, "移动电话", "umtel"}, {3, "mail", "ufz"}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(mappings[i].Item, std::get<0>(expected[i]));
+        EXPECT_EQ(mappings[i].Caption, std::get<1>(expected[i]));
+        EXPECT_EQ(mappings[i].Column, std::get<2>(expected[i]));
+    }
+    EXPECT_TRUE(CaptionMappings({}, captions).isEmpty());
+}
+
+TEST(CsvRecords, MappedItemsBecomeContacts)
+{
+    const QList<QStringList> records = {
+        {"姓名", "x", "移动电话"}, {"John Smith", "ignored", " 138 "}, {"李四"}, {"", "", "  "}, {}, {"a", "b", "c", "d"}};
+    const QList<TCsvMapping> mappings = {{0, "姓名", "uname"}, {2, "移动电话", "umtel"}, {9, "备注", "ufz"}};
+    const QList<TContactRecord> contacts = CsvContacts(records, mappings);
+    const QList<TContactRecord> expected = {
+        {{"uname", "John Smith"}, {"umtel", " 138 "}}, {{"uname", "李四"}}, {}, {}, {{"uname", "a"}, {"umtel", "c"}}};
+    EXPECT_EQ(contacts, expected);
+    EXPECT_TRUE(CsvContacts({{"header only"}}, mappings).isEmpty());
+}
+
 // vCard files -----------------------------------------------------------------------------------
 
 class VCardExport : public ::testing::Test

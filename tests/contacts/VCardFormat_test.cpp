@@ -362,6 +362,8 @@ TEST(VCardReader, BadInputGivesWhatIsThereAndNoMore)
         {"no END before the next card", "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n", {"A", "B"}},
         {"no colon", "BEGIN:VCARD\r\nFN\r\n;;;\r\n:\r\nFN:A\r\nEND:VCARD", {"A"}},
         {"begin only", "BEGIN:VCARD", {QString()}},
+        {"blank lines", "\n\nBEGIN:VCARD\n\n\nFN:A\r\r\rEND:VCARD\r\n\r\n\n", {"A"}},
+        {"old Mac line ends", "BEGIN:VCARD\rFN:A\rEND:VCARD\rBEGIN:VCARD\rFN:B\r END:VCARD", {"A", "B END:VCARD"}},
     };
     for (const Case &c : cases) {
         QStringList names;
