@@ -41,22 +41,26 @@ void Tfrmmain::SpTBXItem5Click()
 
 void Tfrmmain::SpTBXItem6Click()
 {
-    const QString file = Dialogs().OpenFileName(this, QString(), QString(), QStringLiteral("名片(*.vcf)"));
-    if (!file.isEmpty())
-        ImportVCard(file);
+    const QStringList files = Dialogs().OpenFileNames(this, QString(), QString(), QStringLiteral("名片(*.vcf)"));
+    if (!files.isEmpty())
+        ImportVCard(files);
 }
 
-void Tfrmmain::ImportVCard(const QString &fileName)
+void Tfrmmain::ImportVCard(const QStringList &fileNames)
 {
     TADOConnection *connection = AccountConnection();
     if (!connection)
         return;
-    QFile file(fileName);
-    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
-        return;
+    QList<TContactRecord> cards;
+    for (const QString &fileName : fileNames) {
+        QFile file(fileName);
+        if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
+            ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+            return;
+        }
+        cards += ParseVCards(file.readAll());
     }
-    const TImportResult result = ImportContacts(connection, ParseVCards(file.readAll()), Clock().Now());
+    const TImportResult result = ImportContacts(connection, cards, Clock().Now());
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
                     MsgButtons::OK, this);

@@ -123,6 +123,22 @@ TEST_F(MainImportExport, VCardImportAddsEveryCardAndShowsItInTheTree)
     EXPECT_EQ(TestDialogs().Questions().front().kind, QStringLiteral("open"));
 }
 
+TEST_F(MainImportExport, SeveralFilesAreImportedTogetherOrNotAtAll)
+{
+    OpenAccount();
+    const QString one = folder + "/one.vcf";
+    const QString two = folder + "/two.vcf";
+    WriteBytes(one, "BEGIN:VCARD\nFN:A\nEND:VCARD\n");
+    WriteBytes(two, "BEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\nEND:VCARD\n");
+    main->ImportVCard({one, folder + "/gone.vcf", two});
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件不存在！"));
+    EXPECT_TRUE(Names().isEmpty());
+
+    main->ImportVCard({one, two});
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 3 条人脉记录"));
+    EXPECT_EQ(Names(), (QStringList{"A", "B", "C"}));
+}
+
 TEST_F(MainImportExport, VCardImportOfNothing)
 {
     OpenAccount();
@@ -131,14 +147,14 @@ TEST_F(MainImportExport, VCardImportOfNothing)
     main->SpTBXItem6Click();
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
 
-    main->ImportVCard(folder + "/missing.vcf");
+    main->ImportVCard({folder + "/missing.vcf"});
     ASSERT_NE(TestDialogs().Last(), nullptr);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件不存在！"));
     EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
 
     const QString empty = folder + "/empty.vcf";
     WriteBytes(empty, QByteArray(1000, '\0'));
-    main->ImportVCard(empty);
+    main->ImportVCard({empty});
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录"));
     EXPECT_EQ(browser->treeLoads, loads);
     EXPECT_TRUE(Names().isEmpty());
@@ -152,7 +168,7 @@ TEST_F(MainImportExport, VCardImportFailureImportsNothing)
     const QString file = folder + "/cards.vcf";
     WriteBytes(file, "BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n");
     const int loads = browser->treeLoads;
-    main->ImportVCard(file);
+    main->ImportVCard({file});
     EXPECT_TRUE(TestDialogs().Last()->text.startsWith(QStringLiteral("导入失败")));
     EXPECT_TRUE(Names().isEmpty());
     EXPECT_EQ(browser->treeLoads, loads);
