@@ -8,7 +8,6 @@
 #include "platform/JetFormat.h"
 #include "platform/SqliteDb.h"
 
-#include <QDir>
 #include <QMap>
 #include <QSaveFile>
 #include <QSet>
@@ -84,92 +83,109 @@ QString Placeholders(qsizetype count)
 
 } // namespace
 
+namespace {
+
+enum class TRule { Text, Level, Birthday };
+
+// The one insert statement of an import and where each record value goes in it.
+struct TInsertPlan {
+    QStringList Columns;        // value columns, in table order, after the bookkeeping ones
+    QList<TRule> Rules;         // per value column
+    QHash<QString, int> SlotOf; // record key → index in Columns, -1 when ignored
+    int NameSlot = -1;
+    QString Sql;
+};
+
+const QStringList &BookkeepingColumns()
+{
+    static const QStringList columns = {
+        QStringLiteral("nodelevel"), QStringLiteral("nodeparentkey"), QStringLiteral("nodetype"),
+        QStringLiteral("nodeindex"), QStringLiteral("kzfield1"),      QStringLiteral("kzfield2"),
+        QStringLiteral("readcount"), QStringLiteral("inserttime"),    QStringLiteral("updatetime")};
+    return columns;
+}
+
+// Each distinct key of the records is looked up once; only names the table itself gave go into
+// the statement text.
+TInsertPlan PlanInsert(SQLite::Database &db, const QList<TContactRecord> &records)
+{
+    const QHash<QString, QString> known = TableColumns(db);
+    TInsertPlan plan;
+    QSet<QString> used = {QStringLiteral("ulevel")};
+    for (const TContactRecord &record : records) {
+        for (auto it = record.cbegin(); it != record.cend(); ++it) {
+            if (plan.SlotOf.contains(it.key()))
+                continue;
+            plan.SlotOf.insert(it.key(), -1);
+            const QString lower = it.key().toLower();
+            if (known.contains(lower) && !IsReservedColumn(lower))
+                used.insert(lower);
+        }
+    }
+    for (const QString &column : db.ColumnNames(UserInfo)) {
+        const QString lower = column.toLower();
+        if (!used.contains(lower))
+            continue;
+        if (lower == QLatin1String("uname"))
+            plan.NameSlot = int(plan.Columns.size());
+        plan.Rules << (lower == QLatin1String("ulevel") ? TRule::Level
+                       : lower == QLatin1String("uhsr") ? TRule::Birthday
+                                                        : TRule::Text);
+        plan.Columns << column;
+    }
+    for (auto it = plan.SlotOf.begin(); it != plan.SlotOf.end(); ++it) {
+        for (int i = 0; i < plan.Columns.size(); ++i) {
+            if (plan.Columns[i].compare(it.key(), Qt::CaseInsensitive) == 0)
+                it.value() = i;
+        }
+    }
+    const QStringList all = BookkeepingColumns() + plan.Columns;
+    plan.Sql = QStringLiteral("insert into userinfo(%1) values(%2)").arg(all.join(u','), Placeholders(all.size()));
+    return plan;
+}
+
+void InsertContact(SQLite::Statement &insert, const TInsertPlan &plan, const std::vector<const QString *> &values,
+                   const QDateTime &now)
+{
+    const QString name = plan.NameSlot < 0 ? QString() : values[size_t(plan.NameSlot)]->trimmed();
+    int index = 1;
+    insert.Reset();
+    for (const QVariant &value : {QVariant(1), QVariant(0), QVariant(2), QVariant(0), QVariant(PinyinInitials(name)),
+                                  QVariant(QStringLiteral("2")), QVariant(0), QVariant(now), QVariant(now)})
+        insert.Bind(index++, value);
+    for (size_t i = 0; i < values.size(); ++i) {
+        switch (plan.Rules[qsizetype(i)]) {
+        case TRule::Level: insert.Bind(index++, Level(*values[i])); break;
+        case TRule::Birthday: insert.Bind(index++, Birthday(*values[i])); break;
+        case TRule::Text: insert.Bind(index++, Text(*values[i])); break;
+        }
+    }
+    insert.Exec();
+}
+
+} // namespace
+
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now)
 {
-    enum class TRule { Text, Level, Birthday };
     TImportResult result;
     try {
         SQLite::Database &db = connection->Db();
-        const QHash<QString, QString> known = TableColumns(db);
-
-        // Each distinct key of the records is looked up once; only names the table itself gave
-        // go into the statement text.
-        QHash<QString, int> slotOf;
-        QSet<QString> used = {QStringLiteral("ulevel")};
-        for (const TContactRecord &record : records) {
-            for (auto it = record.cbegin(); it != record.cend(); ++it) {
-                if (slotOf.contains(it.key()))
-                    continue;
-                slotOf.insert(it.key(), -1);
-                const QString lower = it.key().toLower();
-                if (known.contains(lower) && !IsReservedColumn(lower))
-                    used.insert(lower);
-            }
-        }
-        QStringList columns;
-        QList<TRule> rules;
-        for (const QString &column : db.ColumnNames(UserInfo)) {
-            const QString lower = column.toLower();
-            if (!used.contains(lower))
-                continue;
-            rules << (lower == QLatin1String("ulevel") ? TRule::Level
-                      : lower == QLatin1String("uhsr") ? TRule::Birthday
-                                                       : TRule::Text);
-            columns << column;
-        }
-        for (auto it = slotOf.begin(); it != slotOf.end(); ++it) {
-            const QString lower = it.key().toLower();
-            for (int i = 0; i < columns.size(); ++i) {
-                if (columns[i].compare(lower, Qt::CaseInsensitive) == 0)
-                    it.value() = i;
-            }
-        }
-        int nameSlot = -1;
-        for (int i = 0; i < columns.size(); ++i) {
-            if (columns[i].compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0)
-                nameSlot = i;
-        }
-
-        const QStringList fixed = {QStringLiteral("nodelevel"), QStringLiteral("nodeparentkey"), QStringLiteral("nodetype"),
-                                   QStringLiteral("nodeindex"), QStringLiteral("kzfield1"),      QStringLiteral("kzfield2"),
-                                   QStringLiteral("readcount"), QStringLiteral("inserttime"),    QStringLiteral("updatetime")};
-        const QStringList all = fixed + columns;
-        const QString sql = QStringLiteral("insert into userinfo(%1) values(%2)").arg(all.join(u','), Placeholders(all.size()));
-
+        const TInsertPlan plan = PlanInsert(db, records);
         SQLite::Transaction transaction(db);
-        SQLite::Statement insert(db, sql);
+        SQLite::Statement insert(db, plan.Sql);
         const QString empty;
-        std::vector<const QString *> values(size_t(columns.size()));
+        std::vector<const QString *> values(size_t(plan.Columns.size()));
         int imported = 0;
         for (const TContactRecord &record : records) {
             if (!HasAnyValue(record))
                 continue;
             std::fill(values.begin(), values.end(), &empty);
             for (auto it = record.cbegin(); it != record.cend(); ++it) {
-                const int slot = slotOf.value(it.key(), -1);
+                const int slot = plan.SlotOf.value(it.key(), -1);
                 if (slot >= 0)
                     values[size_t(slot)] = &it.value();
             }
-
-            int index = 1;
-            insert.Reset();
-            insert.Bind(index++, 1);
-            insert.Bind(index++, 0);
-            insert.Bind(index++, 2);
-            insert.Bind(index++, 0);
-            insert.Bind(index++, PinyinInitials(nameSlot < 0 ? QString() : values[size_t(nameSlot)]->trimmed()));
-            insert.Bind(index++, QStringLiteral("2"));
-            insert.Bind(index++, 0);
-            insert.Bind(index++, now);
-            insert.Bind(index++, now);
-            for (size_t i = 0; i < values.size(); ++i) {
-                switch (rules[qsizetype(i)]) {
-                case TRule::Level: insert.Bind(index++, Level(*values[i])); break;
-                case TRule::Birthday: insert.Bind(index++, Birthday(*values[i])); break;
-                case TRule::Text: insert.Bind(index++, Text(*values[i])); break;
-                }
-            }
-            insert.Exec();
+            InsertContact(insert, plan, values, now);
             ++imported;
         }
         insert.Reset();

@@ -336,34 +336,6 @@ TEST_F(CsvExport, HeaderAndQuotedValuesInGb18030)
     EXPECT_EQ(bytes, expected);
 }
 
-TEST_F(CsvExport, EveryContactAndFieldReadsBack)
-{
-    const QStringList captions = DefaultCaptions();
-    QList<TContactRecord> contacts;
-    for (int i = 0; i < 50; ++i) {
-        TContactRecord contact;
-        for (const QString &pair : captions)
-            contact.insert(PairName(pair), QStringLiteral("%1 值,\"%2\"\n").arg(PairName(pair)).arg(i));
-        contact.insert("ulevel", QString::number(i % 5));
-        contact.insert("uhsr", QStringLiteral("1980-01-%1").arg(i % 28 + 1, 2, 10, QChar('0')));
-        contacts << contact;
-    }
-    ASSERT_TRUE(ImportContacts(&account.connection, contacts, Now).Ok);
-    ASSERT_TRUE(ExportContactsCsv(&account.connection, path, captions).Ok);
-
-    const QList<QStringList> records = ParseCsv(DecodeText(ReadBytes(path)));
-    ASSERT_EQ(records.size(), 51);
-    QStringList header;
-    for (const QString &pair : captions)
-        header << PairValue(pair);
-    EXPECT_EQ(records[0], header + QStringList{QString()});
-    for (int i = 0; i < 50; ++i) {
-        ASSERT_EQ(records[i + 1].size(), captions.size() + 1);
-        for (int f = 0; f < captions.size(); ++f)
-            EXPECT_EQ(records[i + 1][f], contacts[i].value(PairName(captions[f]))) << PairName(captions[f]).toStdString();
-    }
-}
-
 TEST_F(CsvExport, AFailedWriteLeavesTheOldFile)
 {
     WriteBytes(path, "old");

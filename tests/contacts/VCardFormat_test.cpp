@@ -400,21 +400,6 @@ TEST(VCardReader, TenMegabyteLine)
     EXPECT_TRUE(ParseVCards(memo).isEmpty());
 }
 
-TEST(VCardReader, WrittenCardsReadBack)
-{
-    const TContactRecord contact = {
-        {"uname", QStringLiteral("欧阳 修")}, {"uxb", QStringLiteral("男")},        {"uhsr", "2001-02-03"},
-        {"unc", "a,b;c"},                    {"uwkaddress", QStringLiteral("公司")}, {"uzw", "\"quoted\""},
-        {"uwtlp", "1"},                      {"uhtlp", "2"},                         {"umtel", "3"},
-        {"uwcz", "4"},                       {"uhtml", "http://x.org/?a=1"},         {"uemail", "a@b.c"},
-        {"ufz", QStringLiteral("  两行\r\n备注  ")},
-    };
-    const QList<TContactRecord> cards = ParseVCards(VCardBytes(contact) + VCardBytes(contact));
-    ASSERT_EQ(cards.size(), 2);
-    EXPECT_EQ(cards[0], contact);
-    EXPECT_EQ(cards[1], contact);
-}
-
 // File names -------------------------------------------------------------------------------------
 
 TEST(VCardFileNames, UnsafeAndEmptyNames)
