@@ -1,7 +1,9 @@
 #include "EditorRegistry.h"
 #include "Main.h"
 #include "MainIcons.h"
+#include "MakerLinks.h"
 #include "SingleInstance.h"
+#include "UpdateCheck.h"
 #include "dataModule.h"
 
 #include <QApplication>
@@ -27,6 +29,7 @@ int main(int argc, char **argv)
     auto customerData = std::make_unique<TCustomerData>();
 
     mainForm->OpenLastAccount();
+    UpdateCheckThread(QUrl(VersionFileUrl), mainForm.get());
     const int result = app.exec();
 
     // Editors first, then the forms whose queries use the connection, then the connection.
