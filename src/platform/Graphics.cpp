@@ -399,7 +399,9 @@ public:
         tm.tmDescent = fm.descent();
         tm.tmInternalLeading = std::max(0, fm.height() - f.pixelSize());
         tm.tmExternalLeading = std::max(0, fm.leading());
-        tm.tmAveCharWidth = fm.averageCharWidth();
+        // Windows reports the width of "x" here; a CJK font's own average counts ideographs and
+        // comes out twice as wide, which would squeeze every layout that sizes by it.
+        tm.tmAveCharWidth = fm.horizontalAdvance(QLatin1Char('x'));
         tm.tmMaxCharWidth = fm.maxWidth();
         return tm;
     }
