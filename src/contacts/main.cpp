@@ -4,6 +4,7 @@
 #include "MakerLinks.h"
 #include "SingleInstance.h"
 #include "UpdateCheck.h"
+#include "tasktable.h"
 #include "dataModule.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char **argv)
     if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
         return 0;
 
+    InstallCalendarPage();
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
     auto form1 = std::make_unique<TForm1>();
