@@ -105,13 +105,6 @@ protected:
 
 } // namespace
 
-TEST_F(MainCommands, CommandsOfThisWindowAreLive)
-{
-    for (const char *name : {"SpTBXItem11", "SpTBXItem42", "SpTBXItem7", "SpTBXItem31", "SpTBXItem34", "SpTBXItem36",
-                             "SpTBXItem39", "SpTBXItem41"})
-        EXPECT_TRUE(main->Command(name)->isEnabled()) << name;
-}
-
 TEST_F(MainCommands, BackupByHandWritesAReadableCopy)
 {
     const QString backup = AppDir() + "data/backup/copy";

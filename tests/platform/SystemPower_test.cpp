@@ -171,10 +171,4 @@ TEST_F(LogindPower, NoLoginManagerOnTheBusFails)
     EXPECT_TRUE(log_.Calls().isEmpty());
 }
 
-TEST(SystemPowerService, TestsRunWithTheRecordingService)
-{
-    // The test main installs a recorder before every test; the real service is never reached.
-    EXPECT_EQ(dynamic_cast<TLogindPower *>(&SystemPower()), nullptr);
-}
-
 #include "SystemPower_test.moc"
