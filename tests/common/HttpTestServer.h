@@ -8,6 +8,21 @@
 #include <QUrl>
 #include <functional>
 
+// Runs the event loop until `done` holds or the time is up; true when it held.
+inline bool WaitFor(const std::function<bool()> &done, int timeoutMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+inline void SettleNetwork()
+{
+    WaitFor([] { return false; }, 300);
+}
+
 class HttpTestServer : public QObject
 {
 public:
@@ -20,6 +35,16 @@ public:
                 QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Serve(socket); });
             }
         });
+    }
+
+    // Qt's network thread still holds the connections for a moment after a reply; a test
+    // program that ends in that moment leaves them unfreed.
+    ~HttpTestServer() override
+    {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+            socket->abort();
+        server_.close();
+        SettleNetwork();
     }
 
     bool Listening() const { return server_.isListening(); }
@@ -55,15 +80,6 @@ private:
     QHash<QTcpSocket *, QByteArray> pending_;
 };
 
-// Runs the event loop until `done` holds or the time is up; true when it held.
-inline bool WaitFor(const std::function<bool()> &done, int timeoutMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // A loopback address where nothing listens.
 inline QUrl RefusedUrl()

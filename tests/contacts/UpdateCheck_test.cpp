@@ -108,4 +108,5 @@ TEST(UpdateCheck, UnreachableServerShowsNothing)
 {
     RunCheck(RefusedUrl());
     EXPECT_TRUE(TestDialogs().Questions().empty());
+    SettleNetwork();
 }
