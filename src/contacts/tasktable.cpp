@@ -339,7 +339,6 @@ void Tfrmtasktable::LoadDatabaseItems(const QDate &start, const QDate &end)
 void Tfrmtasktable::LoadTodayTree()
 {
     TreeView1->clear();
-    nodeData_.clear();
     if (!AccountOpen())
         return;
     const QDate today = Clock().Now().date();
@@ -361,8 +360,6 @@ void Tfrmtasktable::LoadTodayTree()
             auto *node = new QTreeWidgetItem(dayNode);
             node->setText(0, entry.Text);
             node->setIcon(0, icon(entry.ImageIndex));
-            nodeData_.push_back(Record(entry));
-            node->setData(0, Qt::UserRole, QVariant::fromValue(int(nodeData_.size() - 1)));
         }
     }
     TreeView1->expandAll();

@@ -19,7 +19,7 @@ class TSPPlannerSource;
 class TSPPlanItem;
 class Tfrmselectdate;
 
-// What an item of the planner or a node of the today tree stands for.
+// What a contact event on the planner stands for.
 struct CalendarItemData {
     int Id = 0;   // the usertable row of a plan, else 0
     int Key = 0;  // the contact's keyid
@@ -47,7 +47,7 @@ public:
     void SetLunarCaptions(bool show) override;
 
     QDate ShownDate() const { return shownDate_; }
-    // The records of the planner's items and of the tree's nodes (by the node's data).
+    // The record of a planner item; nullptr for a festival.
     const CalendarItemData *ItemData(const TSPPlanItem *item) const;
 
     QToolBar *SpTBXToolbar1;
@@ -94,7 +94,6 @@ private:
     std::unique_ptr<TSPPlannerSource> source_;
     std::unique_ptr<TImageList> images_;
     std::vector<std::unique_ptr<CalendarItemData>> itemData_;
-    std::vector<std::unique_ptr<CalendarItemData>> nodeData_;
     QDate shownDate_;
     QString loadedMonth_;  // "yyyyMM" of the month last loaded
     QPointer<Tfrmselectdate> frmselectdate_;
