@@ -1,7 +1,10 @@
 #include "EditorRegistry.h"
 #include "Main.h"
 #include "MainIcons.h"
+#include "MakerLinks.h"
 #include "SingleInstance.h"
+#include "UpdateCheck.h"
+#include "tasktable.h"
 #include "dataModule.h"
 
 #include <QApplication>
@@ -20,6 +23,7 @@ int main(int argc, char **argv)
     if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
         return 0;
 
+    InstallCalendarPage();
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
     auto form1 = std::make_unique<TForm1>();
@@ -27,6 +31,7 @@ int main(int argc, char **argv)
     auto customerData = std::make_unique<TCustomerData>();
 
     mainForm->OpenLastAccount();
+    UpdateCheckThread(QUrl(VersionFileUrl), mainForm.get());
     const int result = app.exec();
 
     // Editors first, then the forms whose queries use the connection, then the connection.
