@@ -9,6 +9,7 @@
 #include <vector>
 
 class QAction;
+class QDate;
 class QActionGroup;
 class QLabel;
 class QLineEdit;
@@ -17,8 +18,11 @@ class QMenuBar;
 class QToolBar;
 class QToolButton;
 class TADOQuery;
+class IContactSource;
 class TrayService;
+class Tfrmabout;
 class Tfrminputpsd;
+class Tfrmsetdate;
 
 // What the main window asks of its contact browser page.
 class IBrowserPage
@@ -39,6 +43,7 @@ public:
     virtual QWidget *PageWidget() = 0;
     virtual void LoadMonth(bool force) = 0;
     virtual void LoadTodayTree() = 0;
+    virtual void GoToDate(const QDate &date) {}
     // The settings dialog switches the planner's lunar captions at once.
     virtual void SetLunarCaptions(bool show) {}
 };
@@ -142,11 +147,33 @@ public:
     bool PasswordMatches(const QString &typed) const;
 
     void SpTBXItem18Click();  // 新建/打开账户
+
+    // Import and export (MainImportExport.cpp).
+    void SpTBXItem5Click();   // 导入 CSV: the import wizard
+    void SpTBXItem6Click();   // 导入 vCard: asks for files
+    // Every card of the files, all in one step: nothing is imported when one file is unreadable.
+    void ImportVCard(const QStringList &fileNames);
+    void ExportCsv();         // 导出 CSV
+    void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
     void SpTBXItem33Click();  // 选项
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();
+
+    // Menu commands of MainCommands.cpp.
+    void BackupByHand();
+    void CompactAccount();
+    void ImportOutlook();
+    // Adds the contacts of a source that the account lacks and reports how many.
+    int ImportOutlookFrom(IContactSource &source);
+    void SpTBXItem31Click();  // 定时关机
+    void SpTBXItem34Click();  // 帮助目录
+    void SpTBXItem36Click();  // 反馈和建议
+    void SpTBXItem39Click();  // the maker's home page
+    void SpTBXItem41Click();  // 关于Orvanta
+    void tonowdayClick();     // 到今天
+    Tfrmsetdate *TimedShutdownWindow() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -169,6 +196,8 @@ private:
     std::unique_ptr<IGlobalHotKeys> hotKeys_;
     TrayService *tray_ = nullptr;
     QPointer<Tfrminputpsd> inputpsd_;
+    QPointer<Tfrmsetdate> frmsetdate_;
+    QPointer<Tfrmabout> frmabout_;
     IBrowserPage *browser_ = nullptr;
     ICalendarPage *calendar_ = nullptr;
     QWidget *pageHost_ = nullptr;
