@@ -122,6 +122,18 @@ public:
     // Asks for the account's password when it has one, then switches the shared connection to
     // it and rebuilds the pages. On any refusal the open account stays as it was.
     void OpenAccount(const QString &path);
+    // The protection an account file is opened with.
+    struct TAccountLogin {
+        bool Protected = false;
+        QString Cipher;  // AccountPasswordCipher's value
+    };
+    // Reads the file's password and asks for it, up to three tries. False, after its message, for
+    // a file that is missing or unreadable and for a password not given; nothing changes then.
+    bool AuthenticateAccount(const QString &path, TAccountLogin &login);
+    TAccountLogin CurrentLogin() const;
+    // Makes `path` the open account with the protection found for it and rebuilds the pages. A
+    // file that does not connect leaves the window without an account.
+    void SwitchAccount(const QString &path, const TAccountLogin &login);
     bool ConnectAccount();
     void EnableAccountCommands();
     void DisableAccountCommands();
