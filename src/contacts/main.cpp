@@ -3,6 +3,7 @@
 #include "MainIcons.h"
 #include "SingleInstance.h"
 #include "dataModule.h"
+#include "userfrm.h"
 
 #include <QApplication>
 #include <memory>
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
         return 0;
 
+    BrowserPageFactory = [](QWidget *parent) { return new Tfuserfrm(CustomerData->dbConnection, parent); };
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
     auto form1 = std::make_unique<TForm1>();
