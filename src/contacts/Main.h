@@ -69,6 +69,8 @@ public:
     virtual QWidget *PageWidget() = 0;
     virtual void LoadMonth(bool force) = 0;
     virtual void LoadTodayTree() = 0;
+    // The settings dialog switches the planner's lunar captions at once.
+    virtual void SetLunarCaptions(bool show) {}
 };
 
 // The pages are made by their own units; until one installs its factory the main window shows
@@ -175,6 +177,7 @@ public:
     void ViewStyle3Click();   // 详细信息
     void SpeedButton1Click(); // the search box's button, and Enter in the box
     void SpTBXItem24Click();  // 恢复账户数据
+    void SpTBXItem33Click();  // 选项
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();
