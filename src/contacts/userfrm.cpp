@@ -141,17 +141,7 @@ Tfuserfrm::TRowReader::TRowReader(SQLite::Statement &s) : statement(s)
 {
     for (int i = 0; i < s.ColumnCount(); ++i)
         columns.insert(s.ColumnName(i).toLower(), i);
-}
-
-QString Tfuserfrm::TRowReader::Raw(const QString &name) const
-{
-    const auto found = columns.constFind(name.toLower());
-    return found == columns.constEnd() ? QString() : statement.Column(*found).toString();
-}
-
-QString Tfuserfrm::TRowReader::Text(const QString &name) const
-{
-    return Foreign() ? QString() : Raw(name);
+    kzfield2 = Index(QStringLiteral("kzfield2"));
 }
 
 // Group tree widget ---------------------------------------------------------------------------

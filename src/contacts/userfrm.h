@@ -226,6 +226,13 @@ protected:
 private:
     class TTreeChange;
     struct TRowReader;
+    // Where the list's columns are in a statement's result.
+    struct TListColumns {
+        int keyid = -1, nodetype = -1, kzfield1 = -1, uname = -1, uxb = -1, ulevel = -1, uemail = -1, text1 = -1,
+            umtel = -1, uwtlp = -1;
+        std::vector<int> view;
+        std::vector<bool> levelColumn;
+    };
 
     void BuildLayout();
     void BuildMenus();
@@ -243,12 +250,14 @@ private:
     void SelectNodeQuietly(QTreeWidgetItem *node);
 
     QString ListColumnsSql(const QString &prefix) const;
-    TListRow BuildListRow(const TRowReader &row) const;
+    TListColumns ListColumnsOf(const TRowReader &reader) const;
+    TListRow BuildListRow(const TRowReader &row, const TListColumns &at) const;
     bool ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListRow> &rows) const;
     void FillList(std::vector<TListRow> rows, TListSource source);
     void ClearList(TListSource source);
     void ListQuickView(int index);
-    QString QuickViewSql(int index, bool count, QVariantList &params) const;
+    QString QuickViewCondition(int index, QVariantList &params) const;
+    QString QuickViewSql(int index, QVariantList &params) const;
     void SortList();
     QStringList SearchColumns();
     void RenewListAfterMove();

@@ -1,4 +1,4 @@
-// The browser's contact list: filling it, sorting, search, the A-Z bar, previous/next,
+// The browser's contact list: filling it, sorting, the A-Z bar, previous/next,
 // renaming, e-mail and the column chooser.
 #include "userfrm.h"
 
@@ -25,9 +25,6 @@ namespace {
 // Columns every fill reads, whatever the list shows: the record's own members.
 const char *const RecordColumns[] = {"keyid", "nodetype", "kzfield2", "kzfield1", "uname", "uxb", "ulevel",
                                      "uemail", "text1", "umtel", "uwtlp"};
-
-// Date texts are never searched: searching "2" would find every birthday.
-const char *const DateColumns[] = {"uhsr", "ujhjnr"};
 
 bool IsField(const QString &name, const char *field)
 {
@@ -60,34 +57,56 @@ QString Tfuserfrm::ListColumnsSql(const QString &prefix) const
     return names.join(',');
 }
 
-TListRow Tfuserfrm::BuildListRow(const TRowReader &row) const
+TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) const
 {
     TListRow item;
     auto record = std::make_unique<TIQ>();
-    record->keyid = row.Raw(QStringLiteral("keyid"));
-    record->nodetype = row.Raw(QStringLiteral("nodetype"));
-    record->uname = row.Text(QStringLiteral("uname"));
-    record->umtel = row.Text(QStringLiteral("umtel"));
-    record->uwtlp = row.Text(QStringLiteral("uwtlp"));
-    record->uxb = row.Text(QStringLiteral("uxb")).trimmed();
-    record->ulevel = row.Raw(QStringLiteral("ulevel"));
-    record->email = row.Text(QStringLiteral("uemail")).trimmed();
+    const bool foreign = row.Foreign();
+    const auto text = [&](int index) { return foreign ? QString() : row.Raw(index); };
+    record->keyid = row.Raw(at.keyid);
+    record->nodetype = row.Raw(at.nodetype);
+    record->uname = text(at.uname);
+    record->umtel = text(at.umtel);
+    record->uwtlp = text(at.uwtlp);
+    record->uxb = text(at.uxb).trimmed();
+    record->ulevel = row.Raw(at.ulevel);
+    record->email = text(at.uemail).trimmed();
     if (record->email.isEmpty())
-        record->email = row.Text(QStringLiteral("text1")).trimmed();
-    record->kzfield1 = row.Raw(QStringLiteral("kzfield1"));
+        record->email = text(at.text1).trimmed();
+    record->kzfield1 = row.Raw(at.kzfield1);
     if (record->IsGroup()) {
         item.caption = record->uname;
         item.image = 7;
     } else {
         // The level column is drawn as stars; its text stays empty.
-        const auto cell = [&](const QString &field) { return IsField(field, "ulevel") ? QString() : row.Text(field); };
-        item.caption = viewFields_.isEmpty() ? record->uname : cell(viewFields_[0]);
-        for (int i = 1; i < viewFields_.size(); ++i)
-            item.subItems << cell(viewFields_[i]);
+        const auto cell = [&](size_t i) { return at.levelColumn[i] ? QString() : text(at.view[i]); };
+        item.caption = at.view.empty() ? record->uname : cell(0);
+        for (size_t i = 1; i < at.view.size(); ++i)
+            item.subItems << cell(i);
         item.image = ListContactImage(record->uxb);
     }
     item.record = std::move(record);
     return item;
+}
+
+Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const TRowReader &reader) const
+{
+    TListColumns at;
+    at.keyid = reader.Index(QStringLiteral("keyid"));
+    at.nodetype = reader.Index(QStringLiteral("nodetype"));
+    at.kzfield1 = reader.Index(QStringLiteral("kzfield1"));
+    at.uname = reader.Index(QStringLiteral("uname"));
+    at.uxb = reader.Index(QStringLiteral("uxb"));
+    at.ulevel = reader.Index(QStringLiteral("ulevel"));
+    at.uemail = reader.Index(QStringLiteral("uemail"));
+    at.text1 = reader.Index(QStringLiteral("text1"));
+    at.umtel = reader.Index(QStringLiteral("umtel"));
+    at.uwtlp = reader.Index(QStringLiteral("uwtlp"));
+    for (const QString &field : viewFields_) {
+        at.view.push_back(reader.Index(field));
+        at.levelColumn.push_back(IsField(field, "ulevel"));
+    }
+    return at;
 }
 
 bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListRow> &rows) const
@@ -99,8 +118,9 @@ bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std
         SQLite::Statement statement(*db, sql);
         statement.BindAll(params);
         TRowReader reader(statement);
+        const TListColumns at = ListColumnsOf(reader);
         while (statement.ExecuteStep())
-            rows.push_back(BuildListRow(reader));
+            rows.push_back(BuildListRow(reader, at));
     } catch (const EDatabaseError &) {
         return false;
     }
@@ -279,71 +299,7 @@ void Tfuserfrm::ListPopup(const QPoint &pos)
     listviewPopMenu->popup(ListView1->ActiveView()->viewport()->mapToGlobal(pos));
 }
 
-// Search and the A-Z bar -----------------------------------------------------------------------
-
-void Tfuserfrm::RunSearch(const QString &text)
-{
-    if (!text.trimmed().isEmpty())
-        SearchContacts(text);
-}
-
-QStringList Tfuserfrm::SearchColumns()
-{
-    if (!searchColumns_.isEmpty())
-        return searchColumns_;
-    SQLite::Database *db = Db();
-    if (!db)
-        return {};
-    QStringList textColumns;
-    try {
-        SQLite::Statement info(*db, QStringLiteral("pragma table_info(userinfo)"));
-        while (info.ExecuteStep()) {
-            if (info.Column(2).toString().contains(QLatin1String("TEXT"), Qt::CaseInsensitive))
-                textColumns << info.Column(1).toString().toLower();
-        }
-    } catch (const EDatabaseError &) {
-        return {};
-    }
-    for (const QString &pair : FieldCaptions) {
-        const QString name = PairName(pair).toLower();
-        const bool date = std::any_of(std::begin(DateColumns), std::end(DateColumns),
-                                      [&](const char *column) { return name == QLatin1String(column); });
-        if (!date && textColumns.contains(name) && !searchColumns_.contains(name))
-            searchColumns_ << name;
-    }
-    return searchColumns_;
-}
-
-void Tfuserfrm::SearchContacts(const QString &text)
-{
-    ClearList(TListSource::Search);
-    SQLite::Database *db = Db();
-    if (!db)
-        return;
-    // Occurrences are found by the engine; the pinyin initials of the name are tested here.
-    QStringList tests;
-    for (const QString &column : SearchColumns())
-        tests << QStringLiteral("instr(") + column + QStringLiteral(",?1)>0");
-    if (tests.isEmpty())
-        tests << QStringLiteral("0");
-    const QString sql = QStringLiteral("select ") + ListColumnsSql(QString()) + QStringLiteral(",ifnull(") +
-                        tests.join(QStringLiteral(" or ")) + QStringLiteral(",0) from userinfo where nodetype=2 order by uname");
-    std::vector<TListRow> rows;
-    try {
-        SQLite::Statement statement(*db, sql);
-        statement.Bind(1, text);
-        TRowReader reader(statement);
-        const int hit = statement.ColumnCount() - 1;
-        const int name = reader.columns.value(QStringLiteral("uname"));
-        while (statement.ExecuteStep()) {
-            if (statement.Column(hit).toInt() != 0 || MatchPinyinInitials(statement.Column(name).toString(), text))
-                rows.push_back(BuildListRow(reader));
-        }
-    } catch (const EDatabaseError &) {
-        return;
-    }
-    FillList(std::move(rows), TListSource::Search);
-}
+// The A-Z bar -----------------------------------------------------------------------
 
 void Tfuserfrm::FilterByInitial(const QString &pattern)
 {

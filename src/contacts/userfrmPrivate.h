@@ -6,17 +6,20 @@
 
 #include <QHash>
 
-// Reads the current row of a statement by column name. Rows written elsewhere (kzfield2 not
-// "2") hold texts this program cannot read; their texts read as empty.
+// Reads the current row of a statement by column name; the names are looked up once. Rows
+// written elsewhere (kzfield2 not "2") hold texts this program cannot read; their texts read
+// as empty.
 struct Tfuserfrm::TRowReader {
     explicit TRowReader(SQLite::Statement &statement);
 
-    QString Raw(const QString &name) const;   // as stored, "" for NULL or a missing column
-    QString Text(const QString &name) const;  // Raw, or "" for a foreign row
-    bool Foreign() const { return Raw(QStringLiteral("kzfield2")) != QLatin1String("2"); }
+    int Index(const QString &name) const { return columns.value(name.toLower(), -1); }
+    QString Raw(int index) const { return index < 0 ? QString() : statement.Column(index).toString(); }
+    QString Raw(const QString &name) const { return Raw(Index(name)); }
+    bool Foreign() const { return Raw(kzfield2) != QLatin1String("2"); }
 
     SQLite::Statement &statement;
     QHash<QString, int> columns;  // lower-case name → index
+    int kzfield2 = -1;
 };
 
 // Image index of a tree node, kept beside its icon so it can be asked for.

@@ -318,51 +318,55 @@ void Tfuserfrm::CountQuickViews()
     SQLite::Database *db = Db();
     if (!db)
         return;
+    // The four counts in one pass over the contacts.
+    QVariantList params;
+    QStringList counts;
     for (int i = 0; i < 4; ++i) {
-        QVariantList params;
-        try {
-            SQLite::Statement count(*db, QuickViewSql(i, true, params));
-            count.BindAll(params);
-            if (count.ExecuteStep())
-                TreeView1->topLevelItem(i)->setText(
-                    0, QString::fromUtf8(QuickViewCaptions[i]) + '(' + QString::number(count.Column(0).toLongLong()) + ')');
-        } catch (const EDatabaseError &) {
-            // The caption keeps what it showed.
-        }
+        QVariantList own;
+        counts << QStringLiteral("sum(") + QuickViewCondition(i, own) + ')';
+        params << own;
+    }
+    try {
+        SQLite::Statement count(*db, QStringLiteral("select ") + counts.join(',') + QStringLiteral(" from userinfo where +nodetype=2"));
+        count.BindAll(params);
+        if (!count.ExecuteStep())
+            return;
+        for (int i = 0; i < 4; ++i)
+            TreeView1->topLevelItem(i)->setText(
+                0, QString::fromUtf8(QuickViewCaptions[i]) + '(' + QString::number(count.Column(i).toLongLong()) + ')');
+    } catch (const EDatabaseError &) {
+        // The captions keep what they showed.
     }
 }
 
-QString Tfuserfrm::QuickViewSql(int index, bool count, QVariantList &params) const
+QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
 {
-    QString sql = count ? QStringLiteral("select count(*) from userinfo")
-                        : QStringLiteral("select ") + ListColumnsSql(QString()) + QStringLiteral(" from userinfo");
-    params.clear();
     switch (index) {
     case 0:
-        sql += QStringLiteral(" where nodetype=2 and readcount>=?");
         params << FrequentViewCount;
-        if (!count)
-            sql += QStringLiteral(" order by readcount desc");
-        break;
+        return QStringLiteral("readcount>=?");
     case 1:
-        sql += QStringLiteral(" where nodetype=2 and jetformat(activenewtime,?)>=?");
+        // Stored date-times compare as they are; only other texts need reading as dates.
         params << QStringLiteral("yyyy-mm-dd")
                << Clock().Now().date().addMonths(-RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
-        if (!count)
-            sql += QStringLiteral(" order by activenewtime desc");
-        break;
+        return QStringLiteral(
+            "(case when activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' and "
+            "date(substr(activenewtime,1,10))=substr(activenewtime,1,10) then substr(activenewtime,1,10) "
+            "else jetformat(activenewtime,?) end)>=?");
     case 2:
-        sql += QStringLiteral(" where nodetype=2 and ulevel in (3,4)");
-        if (!count)
-            sql += QStringLiteral(" order by ulevel desc");
-        break;
+        return QStringLiteral("ulevel in (3,4)");
     default:
-        sql += QStringLiteral(" where nodetype=2");
-        if (!count)
-            sql += QStringLiteral(" order by uname");
-        break;
+        return QStringLiteral("1");
     }
-    return sql;
+}
+
+QString Tfuserfrm::QuickViewSql(int index, QVariantList &params) const
+{
+    static const char *const orders[] = {" order by readcount desc", " order by activenewtime desc",
+                                         " order by ulevel desc", " order by uname"};
+    params.clear();
+    return QStringLiteral("select ") + ListColumnsSql(QString()) + QStringLiteral(" from userinfo where nodetype=2 and ") +
+           QuickViewCondition(index, params) + QString::fromLatin1(orders[std::clamp(index, 0, 3)]);
 }
 
 void Tfuserfrm::ListQuickView(int index)
@@ -370,7 +374,7 @@ void Tfuserfrm::ListQuickView(int index)
     if (index < 0 || index > 3)
         return;
     QVariantList params;
-    const QString sql = QuickViewSql(index, false, params);
+    const QString sql = QuickViewSql(index, params);
     std::vector<TListRow> rows;
     if (!ReadListRows(sql, params, rows)) {
         ClearList(TListSource::QuickView);
