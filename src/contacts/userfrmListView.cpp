@@ -399,7 +399,7 @@ TContactListView::TContactListView(QWidget *parent) : QWidget(parent)
 
     icons_->setModel(model_);
     icons_->setSelectionModel(report_->selectionModel());
-    icons_->setUniformItemSizes(true);
+    icons_->setUniformItemSizes(false);
     icons_->setLayoutMode(QListView::Batched);
     icons_->setBatchSize(500);
     icons_->setMovement(QListView::Static);
@@ -449,8 +449,8 @@ void TContactListView::SetViewStyle(int style)
     icons_->setFlow(style == 2 ? QListView::TopToBottom : QListView::LeftToRight);
     icons_->setWrapping(true);
     icons_->setMovement(QListView::Static);
-    icons_->setGridSize(style == 0 ? QSize(84, 64) : style == 1 ? QSize(150, 20) : QSize());
-    icons_->setWordWrap(style == 0);
+    icons_->setGridSize(style == 0 ? QSize(84, 76) : style == 1 ? QSize(150, 20) : QSize());
+    icons_->setWordWrap(false);
     icons_->setTextElideMode(Qt::ElideRight);
     stack_->setCurrentWidget(icons_);
 }

@@ -351,7 +351,7 @@ QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
                << Clock().Now().date().addMonths(-RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
         return QStringLiteral(
             "(case when activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' and "
-            "date(substr(activenewtime,1,10))=substr(activenewtime,1,10) then substr(activenewtime,1,10) "
+            "date(substr(activenewtime,1,10),'+0 days')=substr(activenewtime,1,10) then substr(activenewtime,1,10) "
             "else jetformat(activenewtime,?) end)>=?");
     case 2:
         return QStringLiteral("ulevel in (3,4)");

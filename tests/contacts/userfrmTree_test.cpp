@@ -98,6 +98,7 @@ protected:
         Contact("常客", group, 2, {{"readcount", 9}, {"activenewtime", "2024-04-30 10:00:00"}, {"ulevel", 1}});
         Contact("偶尔", 0, 1, {{"readcount", 4}, {"activenewtime", "2024-01-31 23:59:59"}, {"ulevel", 3}});
         Contact("重要", 0, 1, {{"readcount", 5}, {"activenewtime", "2024-2-1"}, {"ulevel", 4}});
+        Contact("坏日", 0, 1, {{"activenewtime", "2024-02-30 10:00:00"}});  // no such day
     }
     void TearDown() override
     {
@@ -113,7 +114,7 @@ TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
     EXPECT_EQ(views->topLevelItem(0)->text(0), "常用人脉(2)");
     EXPECT_EQ(views->topLevelItem(1)->text(0), "最近联系(2)");
     EXPECT_EQ(views->topLevelItem(2)->text(0), "应多联系(2)");
-    EXPECT_EQ(views->topLevelItem(3)->text(0), "所有人脉(3)");
+    EXPECT_EQ(views->topLevelItem(3)->text(0), "所有人脉(4)");
 
     const struct {
         int view;
@@ -122,7 +123,7 @@ TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
         {0, {"常客", "重要"}},
         {1, {"常客", "重要"}},  // order: the stored texts, loose or not
         {2, {"重要", "偶尔"}},
-        {3, {"偶尔", "常客", "重要"}},
+        {3, {"偶尔", "常客", "重要", "坏日"}},
     };
     for (const auto &c : cases) {
         Page().TreeView1Change(views->topLevelItem(c.view));
