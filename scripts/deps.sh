@@ -3,9 +3,9 @@
 ORV_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
-  libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev
+  libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev libpst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk xvfb xauth dbus-daemon
 )
 
 orv_install_deps() {

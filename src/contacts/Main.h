@@ -9,6 +9,7 @@
 #include <vector>
 
 class QAction;
+class QDate;
 class QActionGroup;
 class QLabel;
 class QLineEdit;
@@ -17,8 +18,11 @@ class QMenuBar;
 class QToolBar;
 class QToolButton;
 class TADOQuery;
+class IContactSource;
 class TrayService;
+class Tfrmabout;
 class Tfrminputpsd;
+class Tfrmsetdate;
 
 // Where a new contact goes in the group tree: under the browser's selected group (the parent
 // of a selected contact), or at the top when nothing is selected.
@@ -69,6 +73,7 @@ public:
     virtual QWidget *PageWidget() = 0;
     virtual void LoadMonth(bool force) = 0;
     virtual void LoadTodayTree() = 0;
+    virtual void GoToDate(const QDate &date) {}
     // The settings dialog switches the planner's lunar captions at once.
     virtual void SetLunarCaptions(bool show) {}
 };
@@ -176,11 +181,32 @@ public:
     void ViewStyle2Click();   // 列表
     void ViewStyle3Click();   // 详细信息
     void SpeedButton1Click(); // the search box's button, and Enter in the box
+    // Import and export (MainImportExport.cpp).
+    void SpTBXItem5Click();   // 导入 CSV: the import wizard
+    void SpTBXItem6Click();   // 导入 vCard: asks for files
+    // Every card of the files, all in one step: nothing is imported when one file is unreadable.
+    void ImportVCard(const QStringList &fileNames);
+    void ExportCsv();         // 导出 CSV
+    void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
     void SpTBXItem33Click();  // 选项
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();
+
+    // Menu commands of MainCommands.cpp.
+    void BackupByHand();
+    void CompactAccount();
+    void ImportOutlook();
+    // Adds the contacts of a source that the account lacks and reports how many.
+    int ImportOutlookFrom(IContactSource &source);
+    void SpTBXItem31Click();  // 定时关机
+    void SpTBXItem34Click();  // 帮助目录
+    void SpTBXItem36Click();  // 反馈和建议
+    void SpTBXItem39Click();  // the maker's home page
+    void SpTBXItem41Click();  // 关于Orvanta
+    void tonowdayClick();     // 到今天
+    Tfrmsetdate *TimedShutdownWindow() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -204,6 +230,8 @@ private:
     std::unique_ptr<IGlobalHotKeys> hotKeys_;
     TrayService *tray_ = nullptr;
     QPointer<Tfrminputpsd> inputpsd_;
+    QPointer<Tfrmsetdate> frmsetdate_;
+    QPointer<Tfrmabout> frmabout_;
     IBrowserPage *browser_ = nullptr;
     ICalendarPage *calendar_ = nullptr;
     QWidget *pageHost_ = nullptr;

@@ -1,7 +1,10 @@
 #include "EditorRegistry.h"
 #include "Main.h"
 #include "MainIcons.h"
+#include "MakerLinks.h"
 #include "SingleInstance.h"
+#include "UpdateCheck.h"
+#include "tasktable.h"
 #include "dataModule.h"
 #include "userfrm.h"
 
@@ -21,6 +24,7 @@ int main(int argc, char **argv)
     if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
         return 0;
 
+    InstallCalendarPage();
     BrowserPageFactory = [](QWidget *parent) { return new Tfuserfrm(CustomerData->dbConnection, parent); };
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
@@ -29,6 +33,7 @@ int main(int argc, char **argv)
     auto customerData = std::make_unique<TCustomerData>();
 
     mainForm->OpenLastAccount();
+    UpdateCheckThread(QUrl(VersionFileUrl), mainForm.get());
     const int result = app.exec();
 
     // Editors first, then the forms whose queries use the connection, then the connection.
