@@ -22,7 +22,6 @@ class QTextBrowser;
 class QToolBar;
 class TADOConnection;
 class TContactListView;
-class Tfrmselfields;
 struct TListRow;
 
 namespace SQLite {
@@ -287,5 +286,4 @@ private:
     QStringList searchColumns_;
     bool autoExpand_ = false;
     bool loadingTree_ = false;
-    Tfrmselfields *fieldChooser_ = nullptr;
 };

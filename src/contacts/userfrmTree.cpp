@@ -14,8 +14,6 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSignalBlocker>
-#include <QTimer>
-#include <QTreeWidgetItemIterator>
 
 namespace {
 
