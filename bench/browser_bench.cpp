@@ -112,6 +112,7 @@ void BM_Search(benchmark::State &state)
     page.resize(1000, 700);
     page.LoadGroupTree();
     page.show();
+    page.SetViewStyle(int(state.range(1)));
     const QString text = state.range(0) == 0 ? QStringLiteral("不存在的文字") : QStringLiteral("建国路");
     for (auto _ : state) {
         page.RunSearch(text);
@@ -119,7 +120,7 @@ void BM_Search(benchmark::State &state)
     }
     state.counters["found"] = double(page.ListView1->Count());
 }
-BENCHMARK(BM_Search)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Search)->Args({0, 0})->Args({1, 0})->Args({1, 3})->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_DeleteGroup(benchmark::State &state)
 {
