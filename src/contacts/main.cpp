@@ -9,12 +9,23 @@
 #include "userfrm.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <memory>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanta"));
+    // The interface is Chinese whatever the desktop's language: day and month names that come
+    // from the locale (the calendar's weekday header, date pickers) must match it.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    // Qt's own dialogs (file chooser, input box) follow in Chinese when the translations exist.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanta"));
     // The main window hides to the tray; only 退出 or a closing main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
