@@ -6,6 +6,7 @@
 #include "UpdateCheck.h"
 #include "tasktable.h"
 #include "dataModule.h"
+#include "userfrm.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -35,6 +36,7 @@ int main(int argc, char **argv)
         return 0;
 
     InstallCalendarPage();
+    BrowserPageFactory = [](QWidget *parent) { return new Tfuserfrm(CustomerData->dbConnection, parent); };
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
     auto form1 = std::make_unique<TForm1>();
