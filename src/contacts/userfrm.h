@@ -16,11 +16,12 @@ class QAction;
 class QDropEvent;
 class QMenu;
 class QPushButton;
-class QSplitter;
 class QTabWidget;
 class QTextBrowser;
 class QToolBar;
 class TADOConnection;
+class TWinControl;
+class TdfsSplitter;
 class TContactListView;
 struct TListRow;
 
@@ -82,7 +83,7 @@ public:
     ~Tfuserfrm() override;
 
     // Components, named as the form names them.
-    QWidget *Panel3 = nullptr;
+    TWinControl *Panel3 = nullptr;
     QTabWidget *PageControl2 = nullptr;
     QWidget *TabSheet3 = nullptr;
     QTreeWidget *TreeView1 = nullptr;
@@ -91,13 +92,13 @@ public:
     QWidget *TabSheet2 = nullptr;
     TDyTreeView *DyTreeView1 = nullptr;
     QTreeWidget *TreeView2 = nullptr;
-    QSplitter *dfsSplitter2 = nullptr;
-    QWidget *listpanel = nullptr;
-    QWidget *Panel5 = nullptr;
+    TdfsSplitter *dfsSplitter2 = nullptr;
+    TWinControl *listpanel = nullptr;
+    TWinControl *Panel5 = nullptr;
     TContactListView *ListView1 = nullptr;
     QToolBar *ToolBar7 = nullptr;
-    QSplitter *dfsSplitter1 = nullptr;
-    QWidget *Panel4 = nullptr;
+    TdfsSplitter *dfsSplitter1 = nullptr;
+    TWinControl *Panel4 = nullptr;
     QWidget *Panel6 = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
