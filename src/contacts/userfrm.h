@@ -3,6 +3,7 @@
 // A-Z bar, and the contact card. Split by concern over userfrm*.cpp.
 #include "Main.h"
 #include "NodeRecord.h"
+#include "export.h"
 
 #include <QHash>
 #include <QStringList>
@@ -74,7 +75,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 };
 
-class Tfuserfrm final : public QWidget, public IBrowserPage
+class Tfuserfrm final : public QWidget, public IBrowserPage, public IGroupTreeSelection
 {
     Q_OBJECT
 public:
@@ -162,6 +163,9 @@ public:
     void ShowNewContact(const QString &keyid) override;
     void UpdateContactNode(const QString &keyid) override;
     void LoadTagTree() override;
+
+    // IGroupTreeSelection: the group tree's selected node, for the export wizard.
+    std::optional<TGroupTreeNode> SelectedGroupTreeNode() const override;
 
     // Trees.
     QTreeWidgetItem *Root() const { return root_; }

@@ -510,6 +510,16 @@ void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
     DRPopupMenu->popup(DyTreeView1->viewport()->mapToGlobal(pos));
 }
 
+// For the export wizard -------------------------------------------------------------------------
+
+std::optional<TGroupTreeNode> Tfuserfrm::SelectedGroupTreeNode() const
+{
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    if (!record)
+        return std::nullopt;
+    return TGroupTreeNode{record->keyid, record->nodetype.trimmed().toInt()};
+}
+
 // For editors and importers --------------------------------------------------------------------
 
 TNodePlace Tfuserfrm::NewContactPlace() const

@@ -242,4 +242,32 @@ TEST_F(BrowserTree, ReloadKeepsNothingOfTheOldTree)
     EXPECT_NE(Node(second), nullptr);
 }
 
+// What the export wizard hears: the selected node's keyid and kind, and nothing once the tree
+// was left.
+TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
+{
+    const qint64 group = Group("组");
+    const qint64 contact = Contact("甲", group, 2);
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
+    const struct {
+        QTreeWidgetItem *node;
+        QString keyid;
+        int nodeType;
+    } cases[] = {
+        {Page().Root(), "0", 1},
+        {Node(group), QString::number(group), 1},
+        {Node(contact), QString::number(contact), 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.keyid.toStdString());
+        Page().DyTreeView1->setCurrentItem(c.node);
+        const std::optional<TGroupTreeNode> selected = Page().SelectedGroupTreeNode();
+        ASSERT_TRUE(selected.has_value());
+        EXPECT_EQ(selected->KeyId, c.keyid);
+        EXPECT_EQ(selected->NodeType, c.nodeType);
+    }
+    Page().DyTreeView1Exit();
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value());
+}
+
 } // namespace
