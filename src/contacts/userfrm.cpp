@@ -528,12 +528,7 @@ void Tfuserfrm::BuildMenus()
     add(DRPopupMenu, N13, "N13", "下移   Ctrl+Alt+↓", &Tfuserfrm::N13Click);
     DRPopupMenu->addSeparator();
     add(DRPopupMenu, N4, "N4", "给此人发邮件", &Tfuserfrm::N4Click);
-    add(DRPopupMenu, N1, "N1", "导出名片", nullptr);
-    connect(N1, &QAction::triggered, this, [this] {
-        const TIQ *record = RecordOf(DyTreeView1->currentItem());
-        if (record && record->IsContact() && ExportContactCard)
-            ExportContactCard(record->keyid);
-    });
+    add(DRPopupMenu, N1, "N1", "导出名片", &Tfuserfrm::N1Click);
     DRPopupMenu->addSeparator();
     add(DRPopupMenu, N57, "N57", "全部展开", &Tfuserfrm::N57Click);
     add(DRPopupMenu, N58, "N58", "全部折叠", &Tfuserfrm::N58Click);

@@ -139,9 +139,6 @@ public:
     QAction *N7 = nullptr;
     QAction *N8 = nullptr;
 
-    // "导出名片" of a contact node; N1 stays disabled until this is set.
-    std::function<void(const QString &keyid)> ExportContactCard;
-
     // IBrowserPage
     QWidget *PageWidget() override { return this; }
     void LoadGroupTree() override;
@@ -180,6 +177,7 @@ public:
     void DyTreeView1Exit();
     void TreeView2Change(QTreeWidgetItem *node);
     void TreeView2Enter();
+    void N1Click();   // 导出名片
     void N57Click();  // 全部展开
     void N58Click();  // 全部折叠
     void N60Click();  // 自动展开
