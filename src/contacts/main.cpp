@@ -3,6 +3,7 @@
 #include "MainIcons.h"
 #include "SingleInstance.h"
 #include "dataModule.h"
+#include "useredit.h"
 
 #include <QApplication>
 #include <memory>
@@ -20,6 +21,8 @@ int main(int argc, char **argv)
     if (!StartAsOnlyInstance(instance, TSingleInstance::DefaultLockPath()))
         return 0;
 
+    // The editor's factory must be there before the main window builds its commands.
+    InstallContactEditor();
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
     auto form1 = std::make_unique<TForm1>();
