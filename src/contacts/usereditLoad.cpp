@@ -140,7 +140,7 @@ void TUserEditForm::LoadRow(TADOQuery &row, const QString &key)
         for (int i = 0; i < row.FieldCount(); ++i) {
             const TField &field = row.Fields(i);
             if (field.FieldName().compare(QLatin1String("udtfmt"), Qt::CaseInsensitive) == 0) {
-                (field.AsString() == QLatin1String("阴历") ? RadioButton2 : RadioButton1)->setChecked(true);
+                (field.AsString() == QStringLiteral("阴历") ? RadioButton2 : RadioButton1)->setChecked(true);
                 continue;
             }
             if (FieldControl(field.FieldName()))

@@ -192,8 +192,8 @@ void TUserEditForm::LoadRecords()
         row->id = query.FieldByName(QStringLiteral("id")).AsString();
         row->typeText = query.FieldByName(QStringLiteral("typestr")).AsString();
         const QString type = row->typeText.trimmed();
-        row->kind = type == QLatin1String("活动") ? RecordActivity
-                    : type == QLatin1String("任务") ? RecordTask
+        row->kind = type == QStringLiteral("活动") ? RecordActivity
+                    : type == QStringLiteral("任务") ? RecordTask
                                                     : RecordAttachment;
         row->title = query.FieldByName(QStringLiteral("titlemsg")).AsString();
         row->date = query.FieldByName(QStringLiteral("createdate")).AsString();

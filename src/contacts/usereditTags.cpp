@@ -47,7 +47,7 @@ QIcon PersonIcon(int image)
 
 int SexImage(const QString &sex)
 {
-    return sex == QLatin1String("男") ? 0 : sex == QLatin1String("女") ? 1 : 2;
+    return sex == QStringLiteral("男") ? 0 : sex == QStringLiteral("女") ? 1 : 2;
 }
 
 } // namespace
