@@ -121,10 +121,20 @@ QString TUserEditForm::RelationSexText(const QString &key)
     return DesDecryptString(sex, DesKey);
 }
 
+namespace {
+
+// The item keeps its image number beside the icon, as the image list index it stands for.
+void SetRelationImage(QListWidgetItem *item, const QString &sex)
+{
+    item->setIcon(PersonIcon(SexImage(sex)));
+    item->setData(Qt::UserRole, SexImage(sex));
+}
+
+} // namespace
+
 void TUserEditForm::AddRelationItem(const QString &entry, const QString &sex)
 {
-    auto *item = new QListWidgetItem(PersonIcon(SexImage(sex)), EntryText(entry), ListView1);
-    item->setData(Qt::UserRole, SexImage(sex));
+    SetRelationImage(new QListWidgetItem(EntryText(entry), ListView1), sex);
 }
 
 void TUserEditForm::LoadRelations(const QString &linkuser)
@@ -185,7 +195,7 @@ void TUserEditForm::ListView1DblClick()
     dialog->TBXItem4->setVisible(false);
     if (dialog->exec() == QDialog::Accepted && dialog) {
         const QString name = dialog->FieldText(QStringLiteral("uname"));
-        item->setIcon(PersonIcon(SexImage(dialog->FieldText(QStringLiteral("uxb")))));
+        SetRelationImage(item, dialog->FieldText(QStringLiteral("uxb")));
         item->setText(name);
         if (index < RelationList.size())
             RelationList[index] = EntryKey(RelationList[index]) + '=' + name;
