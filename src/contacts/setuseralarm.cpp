@@ -265,6 +265,8 @@ QTime Tfrmsetuseralarm::ReminderTime() const
 void Tfrmsetuseralarm::LoadReminderSettings(int count, int kind, const QString &text, const QDateTime &end,
                                             const QDateTime &start)
 {
+    // The controls are filled as a whole; the range is brought in step once at the end.
+    syncing_ = true;
     const bool on = kind >= rkDaily && kind <= rkYearly;
     CheckBox5->setChecked(on);
     if (on)
@@ -334,6 +336,7 @@ void Tfrmsetuseralarm::LoadReminderSettings(int count, int kind, const QString &
     }
     ShowKindPanel();
     CheckBox5Click();
+    syncing_ = false;
     SyncRange();
 }
 
