@@ -39,6 +39,8 @@ public:
     virtual QWidget *PageWidget() = 0;
     virtual void LoadMonth(bool force) = 0;
     virtual void LoadTodayTree() = 0;
+    // The settings dialog switches the planner's lunar captions at once.
+    virtual void SetLunarCaptions(bool show) {}
 };
 
 // The pages are made by their own units; until one installs its factory the main window shows
@@ -129,6 +131,7 @@ public:
 
     void SpTBXItem18Click();  // 新建/打开账户
     void SpTBXItem24Click();  // 恢复账户数据
+    void SpTBXItem33Click();  // 选项
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();

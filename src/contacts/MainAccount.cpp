@@ -11,6 +11,7 @@
 #include "inputpsd.h"
 #include "newdataform.h"
 #include "setnewpwd.h"
+#include "sysset.h"
 
 #include "platform/ADODB.h"
 #include "platform/UiServices.h"
@@ -76,7 +77,14 @@ void Tfrmmain::OpenLastAccount()
 
 bool Tfrmmain::CloseAccountWindows()
 {
-    return !Form1 || Form1->CloseEditors();
+    if (Form1 && !Form1->CloseEditors())
+        return false;
+    // Reminders of the account that goes must not pop up over the next one.
+    if (CustomerData) {
+        CustomerData->SetAlarmCheck(false);
+        CustomerData->CloseAlarmWindows();
+    }
+    return true;
 }
 
 void Tfrmmain::OpenAccount(const QString &path)
@@ -136,6 +144,7 @@ void Tfrmmain::OpenAccount(const QString &path)
 bool Tfrmmain::ConnectAccount()
 {
     TADOConnection *connection = CustomerData->dbConnection;
+    CustomerData->SetAlarmCheck(false);
     if (!QFileInfo(AccountDbPath).isFile()) {
         connection->Close();
         DisableAccountCommands();
@@ -153,6 +162,7 @@ bool Tfrmmain::ConnectAccount()
     }
     for (TADOQuery *query : {ADOQuery1, ADOQuery2, redtADOQuery})
         query->SetConnection(connection);
+    CustomerData->SetAlarmCheck(true);
     SetStatusText(QStringLiteral("当前打开数据: ") + AccountDbPath);
     return true;
 }
@@ -209,4 +219,9 @@ void Tfrmmain::SpTBXItem18Click()
 void Tfrmmain::SpTBXItem24Click()
 {
     ShowRestoreDialog(this);
+}
+
+void Tfrmmain::SpTBXItem33Click()
+{
+    ShowSettingsDialog(this);
 }

@@ -102,7 +102,7 @@ void Tfrmmain::BuildMenus()
         End(),
         Sub("ToolsMenu", "工具(&T)"),
         Cmd("SpTBXItem31", "定时关机", "Ctrl+3", nullptr),
-        Cmd("SpTBXItem33", "选项", "", nullptr),
+        Cmd("SpTBXItem33", "选项", "", &Tfrmmain::SpTBXItem33Click),
         Sub("SkinMenu", "皮肤"),
         Themes(),
         End(),
@@ -146,7 +146,7 @@ void Tfrmmain::BuildMenus()
         Sub("TraySkinMenu", "皮肤"),
         Themes(),
         End(),
-        Cmd("TrayItemOptions", "选项", "", nullptr),
+        Cmd("TrayItemOptions", "选项", "", &Tfrmmain::SpTBXItem33Click),
         Sep(),
         Cmd("TrayItemExit", "退出", "", &Tfrmmain::SpTBXItem3Click),
     };

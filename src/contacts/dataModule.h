@@ -1,11 +1,18 @@
 #pragma once
+#include <QDateTime>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
+class QTimer;
 class TADOConnection;
+class TADOQuery;
+class Tfrmalarmwin;
 
 // The data module: owner of the one connection to the open account, which the queries of every
-// form share.
+// form share; copies the account into the backup folder on a timer, and pops up the plan rows
+// that fall due.
 class TCustomerData : public QObject
 {
     Q_OBJECT
@@ -14,9 +21,34 @@ public:
     ~TCustomerData() override;
 
     TADOConnection *dbConnection;
+    QTimer *alarmTimer;    // every 15 s while an account is open
+    QTimer *dbbakTimer;    // every 60 s; runs from the start
+    TADOQuery *qralarmtable;
+    TADOQuery *bakADOQuery;
+
+    void dbbakTimerTimer();
+    void alarmTimerTimer();
+
+    // The reminder check runs while an account is connected, and only then.
+    void SetAlarmCheck(bool enabled);
+    // Closes every reminder window, shown or snoozed; they hold rows of the account that is
+    // about to go.
+    void CloseAlarmWindows();
+    QList<Tfrmalarmwin *> AlarmWindows() const;
+
+    // The name of an automatic backup copy made at `when`.
+    static QString BackupFileName(const QString &folder, const QString &account, const QDateTime &when);
 
 private:
+    void DataModuleDestroy();
+    bool BackupNow(const QDateTime &now);
+    void RemoveOldBackups();
+    Tfrmalarmwin *FindAlarmWindow(const QString &name) const;
+
     std::unique_ptr<TADOConnection> connection_;
+    std::unique_ptr<TADOQuery> alarmQuery_;
+    std::unique_ptr<TADOQuery> bakQuery_;
+    QList<QPointer<Tfrmalarmwin>> alarmWindows_;
 };
 
 extern TCustomerData *CustomerData;

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace {
@@ -38,12 +40,6 @@ QString CounterColumn(SQLite::Database &db, const QString &table)
             key = info.Column(0).toString();
     }
     return keys == 1 ? key : QString();
-}
-
-const QVariant &NullValue()
-{
-    static const QVariant null;
-    return null;
 }
 
 } // namespace
@@ -144,43 +140,218 @@ void TADOConnection::Detach(TADOQuery *query)
 }
 
 // ---------------------------------------------------------------------------------------------
+// TRecordStore
+
+void TRecordStore::Reset(int width)
+{
+    width_ = width;
+    runs_.clear();
+    stored_ = 0;
+    order_.clear();
+    blocks_.clear();
+    free_ = nullptr;
+    left_ = 0;
+}
+
+TRecordStore::Cell *TRecordStore::NewRecord()
+{
+    const quint32 n = quint32(stored_) + kFirstRun;
+    if (std::has_single_bit(n))
+        runs_.emplace_back(new Cell[size_t(n) * size_t(width_)]);
+    order_.push_back(stored_);
+    return Slot(stored_++, 0);
+}
+
+TRecordStore::Cell TRecordStore::StoreBytes(Kind kind, const char *data, qsizetype size)
+{
+    constexpr size_t kBlock = 1 << 20;
+    Cell cell;
+    cell.kind = kind;
+    cell.size = qint32(size);
+    const size_t bytes = size_t(size);
+    if (bytes == 0) {
+        cell.data = "";
+    } else if (bytes > kBlock / 4) {
+        // A photo or an attachment gets a block of its own, so the shared block keeps filling.
+        blocks_.emplace_back(new char[bytes]);
+        std::memcpy(blocks_.back().get(), data, bytes);
+        cell.data = blocks_.back().get();
+    } else {
+        if (bytes > left_) {
+            blocks_.emplace_back(new char[kBlock]);
+            free_ = blocks_.back().get();
+            left_ = kBlock;
+        }
+        std::memcpy(free_, data, bytes);
+        cell.data = free_;
+        free_ += bytes;
+        left_ -= bytes;
+    }
+    return cell;
+}
+
+TRecordStore::Cell TRecordStore::Store(const QVariant &value)
+{
+    Cell cell;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        break;
+    case QMetaType::LongLong:
+        cell.kind = Kind::Integer;
+        cell.integer = value.toLongLong();
+        break;
+    case QMetaType::Double:
+        cell.kind = Kind::Real;
+        cell.real = value.toDouble();
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        cell = StoreBytes(Kind::Blob, bytes.constData(), bytes.size());
+        break;
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        cell = StoreBytes(Kind::Text, text.constData(), text.size());
+        break;
+    }
+    }
+    return cell;
+}
+
+void TRecordStore::AppendFromStatement(SQLite::Statement &statement)
+{
+    sqlite3_stmt *stmt = statement.Handle();
+    Cell *cells = NewRecord();
+    for (int i = 0; i < width_; ++i) {
+        sqlite3_value *value = sqlite3_column_value(stmt, i);
+        Cell cell;
+        switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER:
+            cell.kind = Kind::Integer;
+            cell.integer = sqlite3_value_int64(value);
+            break;
+        case SQLITE_FLOAT:
+            cell.kind = Kind::Real;
+            cell.real = sqlite3_value_double(value);
+            break;
+        case SQLITE_TEXT: {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+            cell = StoreBytes(Kind::Text, text, sqlite3_value_bytes(value));
+            break;
+        }
+        case SQLITE_BLOB: {
+            const auto *data = static_cast<const char *>(sqlite3_value_blob(value));
+            cell = StoreBytes(Kind::Blob, data, sqlite3_value_bytes(value));
+            break;
+        }
+        default:
+            break;
+        }
+        cells[i] = cell;
+    }
+}
+
+void TRecordStore::Append(const std::vector<QVariant> &values)
+{
+    Cell *cells = NewRecord();
+    for (int i = 0; i < width_; ++i)
+        cells[i] = Store(size_t(i) < values.size() ? values[size_t(i)] : QVariant());
+}
+
+void TRecordStore::Set(int record, int column, const QVariant &value)
+{
+    // The old bytes stay behind unused; a record is changed a few times at most.
+    *Slot(order_[size_t(record)], column) = Store(value);
+}
+
+void TRecordStore::Remove(int record)
+{
+    order_.erase(order_.begin() + record);
+}
+
+QVariant TRecordStore::Value(const Cell &cell)
+{
+    switch (cell.kind) {
+    case Kind::Integer:
+        return cell.integer;
+    case Kind::Real:
+        return cell.real;
+    case Kind::Text:
+        return QString::fromUtf8(cell.data, cell.size);
+    case Kind::Blob:
+        return QByteArray(cell.data, cell.size);
+    default:
+        return {};
+    }
+}
+
+std::vector<QVariant> TRecordStore::Values(int record) const
+{
+    std::vector<QVariant> values;
+    values.reserve(size_t(width_));
+    for (int i = 0; i < width_; ++i)
+        values.push_back(Value(At(record, i)));
+    return values;
+}
+
+// ---------------------------------------------------------------------------------------------
 // TField
+
+const TRecordStore::Cell *TField::Cell() const
+{
+    return query_->CurrentCell(index_);
+}
+
+QByteArray TField::Utf8() const
+{
+    const TRecordStore::Cell *cell = Cell();
+    if (!cell || (cell->kind != TRecordStore::Kind::Text && cell->kind != TRecordStore::Kind::Blob))
+        return {};
+    return QByteArray::fromRawData(cell->data, cell->size);
+}
 
 QVariant TField::Value() const
 {
-    return query_->FieldValue(index_);
+    const TRecordStore::Cell *cell = Cell();
+    return cell ? TRecordStore::Value(*cell) : QVariant();
 }
 
 bool TField::IsNull() const
 {
-    return query_->FieldValue(index_).isNull();
+    const TRecordStore::Cell *cell = Cell();
+    return !cell || cell->kind == TRecordStore::Kind::Null;
 }
 
 QString TField::AsString() const
 {
-    const QVariant &v = query_->FieldValue(index_);
-    switch (v.typeId()) {
-    case QMetaType::UnknownType:
+    const TRecordStore::Cell *cell = Cell();
+    if (!cell)
         return {};
-    case QMetaType::Double:
-        return QString::number(v.toDouble(), 'g', 15);
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(v.toByteArray());
+    switch (cell->kind) {
+    case TRecordStore::Kind::Integer:
+        return QString::number(cell->integer);
+    case TRecordStore::Kind::Real:
+        return QString::number(cell->real, 'g', 15);
+    case TRecordStore::Kind::Text:
+    case TRecordStore::Kind::Blob:
+        return QString::fromUtf8(cell->data, cell->size);
     default:
-        return v.toString();
+        return {};
     }
 }
 
 qint64 TField::AsLargeInt() const
 {
-    const QVariant &v = query_->FieldValue(index_);
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-        return v.toLongLong();
-    case QMetaType::Double:
-        return qRound64(v.toDouble());
-    case QMetaType::QString:
-        return v.toString().trimmed().toLongLong();
+    const TRecordStore::Cell *cell = Cell();
+    if (!cell)
+        return 0;
+    switch (cell->kind) {
+    case TRecordStore::Kind::Integer:
+        return cell->integer;
+    case TRecordStore::Kind::Real:
+        return qRound64(cell->real);
+    case TRecordStore::Kind::Text:
+        return Utf8().trimmed().toLongLong();
     default:
         return 0;
     }
@@ -193,13 +364,16 @@ int TField::AsInteger() const
 
 double TField::AsFloat() const
 {
-    const QVariant &v = query_->FieldValue(index_);
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Double:
-        return v.toDouble();
-    case QMetaType::QString:
-        return v.toString().trimmed().toDouble();
+    const TRecordStore::Cell *cell = Cell();
+    if (!cell)
+        return 0;
+    switch (cell->kind) {
+    case TRecordStore::Kind::Integer:
+        return double(cell->integer);
+    case TRecordStore::Kind::Real:
+        return cell->real;
+    case TRecordStore::Kind::Text:
+        return Utf8().trimmed().toDouble();
     default:
         return 0;
     }
@@ -207,15 +381,17 @@ double TField::AsFloat() const
 
 bool TField::AsBoolean() const
 {
-    const QVariant &v = query_->FieldValue(index_);
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-        return v.toLongLong() != 0;
-    case QMetaType::Double:
-        return v.toDouble() != 0;
-    case QMetaType::QString: {
-        const QString text = v.toString().trimmed().toLower();
-        if (text == QLatin1String("true") || text == QLatin1String("yes"))
+    const TRecordStore::Cell *cell = Cell();
+    if (!cell)
+        return false;
+    switch (cell->kind) {
+    case TRecordStore::Kind::Integer:
+        return cell->integer != 0;
+    case TRecordStore::Kind::Real:
+        return cell->real != 0;
+    case TRecordStore::Kind::Text: {
+        const QByteArray text = Utf8().trimmed().toLower();
+        if (text == "true" || text == "yes")
             return true;
         return text.toLongLong() != 0;
     }
@@ -226,18 +402,16 @@ bool TField::AsBoolean() const
 
 QDateTime TField::AsDateTime() const
 {
-    const QVariant &v = query_->FieldValue(index_);
-    if (v.typeId() != QMetaType::QString)
+    const TRecordStore::Cell *cell = Cell();
+    if (!cell || cell->kind != TRecordStore::Kind::Text)
         return {};
-    return ReadLooseDateTime(v.toString());
+    return ReadLooseDateTime(QString::fromUtf8(cell->data, cell->size));
 }
 
 QByteArray TField::AsBlob() const
 {
-    const QVariant &v = query_->FieldValue(index_);
-    if (v.typeId() == QMetaType::QString)
-        return v.toString().toUtf8();
-    return v.toByteArray();
+    const QByteArray raw = Utf8();
+    return QByteArray(raw.constData(), raw.size());
 }
 
 void TField::SetValue(const QVariant &value)
@@ -399,17 +573,13 @@ void TADOQuery::Open()
         if (statement.ColumnCount() == 0)
             throw EDatabaseError(QStringLiteral("The statement does not return rows: %1").arg(sql_));
         ReadFieldInfo(statement);
-        const int count = statement.ColumnCount();
-        while (statement.ExecuteStep()) {
-            Row row(static_cast<size_t>(count));
-            for (int i = 0; i < count; ++i)
-                row[size_t(i)] = statement.Column(i);
-            rows_.push_back(std::move(row));
-        }
+        records_.Reset(statement.ColumnCount());
+        while (statement.ExecuteStep())
+            records_.AppendFromStatement(statement);
         statement.Reset();  // lets go of the read lock
     } catch (...) {
         statement.Reset();
-        rows_.clear();
+        records_.Reset(0);
         fields_.clear();
         origins_.clear();
         throw;
@@ -417,7 +587,7 @@ void TADOQuery::Open()
     state_ = TDataSetState::dsBrowse;
     current_ = 0;
     bof_ = true;
-    eof_ = rows_.empty();
+    eof_ = records_.Count() == 0;
 }
 
 int TADOQuery::ExecSQL()
@@ -437,10 +607,10 @@ int TADOQuery::ExecSQL()
 void TADOQuery::Close()
 {
     state_ = TDataSetState::dsInactive;
-    rows_.clear();
+    records_.Reset(0);
     fields_.clear();
     origins_.clear();
-    editRow_.clear();
+    editRecord_.Reset(0);
     modified_.clear();
     baseTable_.clear();
     keyField_ = -1;
@@ -471,13 +641,13 @@ void TADOQuery::First()
     CheckBrowseMode();
     current_ = 0;
     bof_ = true;
-    eof_ = rows_.empty();
+    eof_ = records_.Count() == 0;
 }
 
 void TADOQuery::Next()
 {
     CheckBrowseMode();
-    if (current_ + 1 < int(rows_.size())) {
+    if (current_ + 1 < records_.Count()) {
         ++current_;
         bof_ = false;
         eof_ = false;
@@ -501,9 +671,9 @@ void TADOQuery::Prior()
 void TADOQuery::Last()
 {
     CheckBrowseMode();
-    current_ = std::max(0, int(rows_.size()) - 1);
+    current_ = std::max(0, records_.Count() - 1);
     eof_ = true;
-    bof_ = rows_.empty();
+    bof_ = records_.Count() == 0;
 }
 
 bool TADOQuery::Eof() const
@@ -522,7 +692,7 @@ bool TADOQuery::Bof() const
 
 int TADOQuery::RecNo() const
 {
-    if (!Active() || state_ == TDataSetState::dsInsert || rows_.empty())
+    if (!Active() || state_ == TDataSetState::dsInsert || records_.Count() == 0)
         return 0;
     return current_ + 1;
 }
@@ -558,19 +728,13 @@ QStringList TADOQuery::FieldNames() const
     return names;
 }
 
-const TADOQuery::Row *TADOQuery::CurrentRow() const
+const TRecordStore::Cell *TADOQuery::CurrentCell(int index) const
 {
-    if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
-        return &editRow_;
-    if (!Active() || rows_.empty())
+    if (Editing())
+        return &editRecord_.At(0, index);
+    if (!Active() || records_.Count() == 0)
         return nullptr;
-    return &rows_[size_t(current_)];
-}
-
-const QVariant &TADOQuery::FieldValue(int index) const
-{
-    const Row *row = CurrentRow();
-    return row ? (*row)[size_t(index)] : NullValue();
+    return &records_.At(current_, index);
 }
 
 void TADOQuery::SetFieldValue(int index, const QVariant &value)
@@ -580,7 +744,7 @@ void TADOQuery::SetFieldValue(int index, const QVariant &value)
     const TField &field = fields_[size_t(index)];
     if (field.ReadOnly())
         throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.FieldName()));
-    editRow_[size_t(index)] = SQLite::StorageValue(value);
+    editRecord_.Set(0, index, SQLite::StorageValue(value));
     modified_[size_t(index)] = true;
 }
 
@@ -599,7 +763,8 @@ void TADOQuery::Append()
 {
     CheckBrowseMode();
     RequireBaseTable();
-    editRow_.assign(fields_.size(), QVariant());
+    editRecord_.Reset(FieldCount());
+    editRecord_.Append({});
     modified_.assign(fields_.size(), false);
     state_ = TDataSetState::dsInsert;
 }
@@ -609,12 +774,13 @@ void TADOQuery::Edit()
     CheckActive();
     if (state_ != TDataSetState::dsBrowse)
         return;
-    if (rows_.empty()) {
+    if (records_.Count() == 0) {
         Append();
         return;
     }
     RequireBaseTable();
-    editRow_ = rows_[size_t(current_)];
+    editRecord_.Reset(FieldCount());
+    editRecord_.Append(records_.Values(current_));
     modified_.assign(fields_.size(), false);
     state_ = TDataSetState::dsEdit;
 }
@@ -623,7 +789,7 @@ void TADOQuery::Cancel()
 {
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
         state_ = TDataSetState::dsBrowse;
-    editRow_.clear();
+    editRecord_.Reset(0);
     modified_.clear();
 }
 
@@ -639,7 +805,7 @@ void TADOQuery::Post()
 // Without the counter in the query, a row is found by every value it was read with; a row that
 // changed or went away since then is not found, and the change is refused rather than applied to
 // another row.
-QString TADOQuery::LocateClause(const Row &row, QVariantList &params) const
+QString TADOQuery::LocateClause(const std::vector<QVariant> &row, QVariantList &params) const
 {
     if (keyField_ >= 0 && !row[size_t(keyField_)].isNull()) {
         params << row[size_t(keyField_)];
@@ -659,12 +825,13 @@ QString TADOQuery::LocateClause(const Row &row, QVariantList &params) const
 void TADOQuery::PostInsert()
 {
     SQLite::Database &db = connection_->Db();
+    std::vector<QVariant> row = editRecord_.Values(0);
     QStringList columns;
     QVariantList values;
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (modified_[i]) {
             columns << Quoted(origins_[i]);
-            values << editRow_[i];
+            values << row[i];
         }
     }
     const QString sql = columns.isEmpty()
@@ -692,29 +859,30 @@ void TADOQuery::PostInsert()
     reread.Bind(1, rowid);
     if (reread.ExecuteStep()) {
         for (size_t k = 0; k < readIndex.size(); ++k)
-            editRow_[readIndex[k]] = reread.Column(int(k));
+            row[readIndex[k]] = reread.Column(int(k));
     }
-    rows_.push_back(std::move(editRow_));
-    current_ = int(rows_.size()) - 1;
+    records_.Append(row);
+    current_ = records_.Count() - 1;
     bof_ = eof_ = false;
     Cancel();
 }
 
 void TADOQuery::PostEdit()
 {
+    const std::vector<QVariant> row = editRecord_.Values(0);
     QStringList assignments;
     QVariantList params;
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (modified_[i]) {
             assignments << Quoted(origins_[i]) + QStringLiteral(" = ?");
-            params << editRow_[i];
+            params << row[i];
         }
     }
     if (assignments.isEmpty()) {
         Cancel();
         return;
     }
-    const QString where = LocateClause(rows_[size_t(current_)], params);
+    const QString where = LocateClause(records_.Values(current_), params);
     SQLite::Statement &update = WriteStatement(
         QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(Quoted(baseTable_), assignments.join(','), where));
     update.BindAll(params);
@@ -723,7 +891,10 @@ void TADOQuery::PostEdit()
     if (connection_->Db().Changes() == 0)
         throw EDatabaseError(QStringLiteral("Row cannot be located for updating. "
                                             "Some values may have been changed since it was last read."));
-    rows_[size_t(current_)] = std::move(editRow_);
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        if (modified_[i])
+            records_.Set(current_, int(i), row[i]);
+    }
     Cancel();
 }
 
@@ -735,11 +906,11 @@ void TADOQuery::Delete()
         return;
     }
     Cancel();
-    if (rows_.empty())
+    if (records_.Count() == 0)
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     RequireBaseTable();
     QVariantList params;
-    const QString where = LocateClause(rows_[size_t(current_)], params);
+    const QString where = LocateClause(records_.Values(current_), params);
     SQLite::Statement &remove = WriteStatement(QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(baseTable_), where));
     remove.BindAll(params);
     remove.Exec();
@@ -747,12 +918,12 @@ void TADOQuery::Delete()
     if (connection_->Db().Changes() == 0)
         throw EDatabaseError(QStringLiteral("Row cannot be located for deleting. "
                                             "Some values may have been changed since it was last read."));
-    rows_.erase(rows_.begin() + current_);
-    if (current_ >= int(rows_.size())) {
-        current_ = std::max(0, int(rows_.size()) - 1);
+    records_.Remove(current_);
+    if (current_ >= records_.Count()) {
+        current_ = std::max(0, records_.Count() - 1);
         eof_ = true;
     } else {
         eof_ = false;
     }
-    bof_ = rows_.empty() || current_ == 0;
+    bof_ = records_.Count() == 0 || current_ == 0;
 }

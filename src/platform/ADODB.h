@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <bit>
 #include <memory>
 #include <vector>
 
@@ -53,6 +54,59 @@ private:
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
+// The records a query holds, kept compactly for large results: one small cell per field per
+// record, with the bytes of texts and blobs packed into large blocks that never move.
+class TRecordStore
+{
+public:
+    enum class Kind : quint8 { Null, Integer, Real, Text, Blob };
+    struct Cell {
+        Kind kind = Kind::Null;
+        qint32 size = 0;
+        union {
+            qint64 integer = 0;
+            double real;
+            const char *data;  // UTF-8 for a text
+        };
+    };
+
+    void Reset(int width);
+    int Width() const { return width_; }
+    int Count() const { return int(order_.size()); }
+
+    void AppendFromStatement(SQLite::Statement &statement);  // the row the statement stands on
+    void Append(const std::vector<QVariant> &values);
+    void Set(int record, int column, const QVariant &value);
+    void Remove(int record);
+
+    const Cell &At(int record, int column) const { return *Slot(order_[size_t(record)], column); }
+    static QVariant Value(const Cell &cell);
+    std::vector<QVariant> Values(int record) const;
+
+private:
+    // Records are kept in runs of 16, 32, 64, ... records, so a growing result never copies what
+    // it already holds and a small one stays small.
+    static constexpr quint32 kFirstRun = 16;
+
+    Cell *Slot(qint32 physical, int column) const
+    {
+        const quint32 n = quint32(physical) + kFirstRun;
+        const int run = std::bit_width(n) - std::bit_width(kFirstRun);
+        return runs_[size_t(run)].get() + size_t(n - std::bit_floor(n)) * size_t(width_) + size_t(column);
+    }
+    Cell *NewRecord();
+    Cell Store(const QVariant &value);
+    Cell StoreBytes(Kind kind, const char *data, qsizetype size);
+
+    int width_ = 0;
+    std::vector<std::unique_ptr<Cell[]>> runs_;
+    qint32 stored_ = 0;          // records ever added, including deleted ones
+    std::vector<qint32> order_;  // record number → stored record, so a delete moves little
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char *free_ = nullptr;
+    size_t left_ = 0;
+};
+
 // One column of the current record of a query. Reading a NULL gives "", 0, false, an invalid
 // QDateTime or an empty QByteArray; IsNull tells them apart. Writing needs the query in edit or
 // insert state.
@@ -87,6 +141,9 @@ public:
     void Clear() { SetValue(QVariant()); }
 
 private:
+    const TRecordStore::Cell *Cell() const;  // null when there is no current record
+    QByteArray Utf8() const;  // a text or blob cell's bytes, without copying
+
     TADOQuery *query_;
     int index_;
     QString name_;
@@ -136,8 +193,8 @@ public:
     bool Eof() const;
     bool Bof() const;
     int RecNo() const;  // from 1; 0 when there is no current record
-    int RecordCount() const { return int(rows_.size()); }
-    bool IsEmpty() const { return rows_.empty() && state_ != TDataSetState::dsInsert; }
+    int RecordCount() const { return records_.Count(); }
+    bool IsEmpty() const { return records_.Count() == 0 && state_ != TDataSetState::dsInsert; }
 
     int FieldCount() const { return int(fields_.size()); }
     TField &Fields(int index);
@@ -157,7 +214,6 @@ public:
 private:
     friend class TField;
     friend class TADOConnection;
-    using Row = std::vector<QVariant>;
 
     void CheckConnection() const;
     void CheckActive() const;
@@ -166,11 +222,11 @@ private:
     void BindParams(SQLite::Statement &statement) const;
     void DropStatements();
     void ReadFieldInfo(SQLite::Statement &statement);
-    const Row *CurrentRow() const;
-    const QVariant &FieldValue(int index) const;
+    bool Editing() const { return state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert; }
+    const TRecordStore::Cell *CurrentCell(int index) const;
     void SetFieldValue(int index, const QVariant &value);
     QString RequireBaseTable() const;
-    QString LocateClause(const Row &row, QVariantList &params) const;
+    QString LocateClause(const std::vector<QVariant> &row, QVariantList &params) const;
     void PostInsert();
     void PostEdit();
     SQLite::Statement &WriteStatement(const QString &sql);
@@ -188,11 +244,11 @@ private:
     std::vector<QString> origins_;  // the table column each field reads; empty for expressions
     QString baseTable_;
     int keyField_ = -1;  // the field holding the table's counter, when selected
-    std::vector<Row> rows_;
+    TRecordStore records_;
     int current_ = 0;
     bool bof_ = true;
     bool eof_ = true;
-    Row editRow_;
+    TRecordStore editRecord_;  // the one record of an Edit or Append
     std::vector<bool> modified_;
     int rowsAffected_ = 0;
 };

@@ -39,7 +39,7 @@ enum OpenFlags {
 // null QVariant → null, anything else → its text.
 QVariant StorageValue(const QVariant &value);
 
-// One connection. Every connection has double-quoted string literals switched off (so "x" is
+// One connection, used by one thread at a time. Every connection has double-quoted string literals switched off (so "x" is
 // always a name, never a value) and the date-formatting function jetformat() registered.
 class Database
 {

@@ -270,6 +270,55 @@ TEST_F(ADODBTest, FieldConversions)
     EXPECT_THROW(query.Fields(1), EDatabaseError);
 }
 
+TEST_F(ADODBTest, LargeResultsKeepEveryValue)
+{
+    // Enough text to fill several storage blocks, a blob too big to share one, and empty values.
+    QList<QVariantList> rows;
+    for (int i = 0; i < 3000; ++i)
+        rows.append({i, QStringLiteral("名字%1-").arg(i).repeated(40)});
+    rows.append({3000, QString("")});
+    rows.append({3001, QVariant()});
+    {
+        SQLite::Transaction transaction(connection.Db());
+        for (const QVariantList &row : rows)
+            Exec(QStringLiteral("INSERT INTO dbsxfile (rcid, filename) VALUES (?, ?)"), row);
+        transaction.Commit();
+    }
+    QByteArray big(600 * 1024, '\0');
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char(i * 7);
+    Exec(QStringLiteral("UPDATE dbsxfile SET fileblob = ? WHERE rcid = 10"), {big});
+    Exec(QStringLiteral("UPDATE dbsxfile SET fileblob = x'' WHERE rcid = 11"));
+
+    TADOQuery query(&connection);
+    Open(query, QStringLiteral("SELECT rcid, filename, fileblob FROM dbsxfile ORDER BY rcid"));
+    ASSERT_EQ(query.RecordCount(), rows.size());
+    for (const QVariantList &row : rows) {
+        ASSERT_EQ(query.Fields(0).AsInteger(), row[0].toInt());
+        ASSERT_EQ(query.Fields(1).IsNull(), row[1].isNull());
+        ASSERT_EQ(query.Fields(1).AsString(), row[1].toString());
+        query.Next();
+    }
+    query.First();
+    for (int i = 0; i < 10; ++i)
+        query.Next();
+    EXPECT_EQ(query.Fields(2).AsBlob(), big);
+    EXPECT_EQ(query.Fields(2).Value().toByteArray(), big);
+    query.Next();
+    EXPECT_FALSE(query.Fields(2).IsNull());
+    EXPECT_TRUE(query.Fields(2).AsBlob().isEmpty());
+
+    // Changing a record many times keeps the newest value and leaves its neighbours alone.
+    for (int round = 0; round < 50; ++round) {
+        query.Edit();
+        query.Fields(1).SetAsString(QStringLiteral("第%1次").arg(round));
+        query.Post();
+    }
+    EXPECT_EQ(query.Fields(1).AsString(), QStringLiteral("第49次"));
+    query.Prior();
+    EXPECT_EQ(query.Fields(1).AsString(), rows[10][1].toString());
+}
+
 // ---- writing back ---------------------------------------------------------------------------
 
 TEST_F(ADODBTest, AppendPostReadsBackCounterAndDefaults)

@@ -28,19 +28,6 @@ struct HookGuard {
     ~HookGuard() { SetReplaceFileHook({}); }
 };
 
-TEST(DbFiles, TempFileIsNewEmptyAndBesideTheTarget)
-{
-    const QString dir = MakeTempDir(QStringLiteral("dbfiles-temp"));
-    const QString first = CreateTempFileBeside(dir + QStringLiteral("/a.txl"), QStringLiteral("~CP"));
-    const QString second = CreateTempFileBeside(dir + QStringLiteral("/a.txl"), QStringLiteral("~CP"));
-    ASSERT_FALSE(first.isEmpty());
-    EXPECT_NE(first, second);
-    EXPECT_EQ(QFileInfo(first).absolutePath(), QFileInfo(dir).absoluteFilePath());
-    EXPECT_TRUE(QFileInfo(first).fileName().startsWith(QStringLiteral("~CP")));
-    EXPECT_EQ(QFileInfo(first).size(), 0);
-    EXPECT_TRUE(CreateTempFileBeside(dir + QStringLiteral("/no/such/folder/a.txl"), QStringLiteral("~CP")).isEmpty());
-}
-
 TEST(DbFiles, ReplaceMovesOverTheOldFile)
 {
     const QString dir = MakeTempDir(QStringLiteral("dbfiles-replace"));

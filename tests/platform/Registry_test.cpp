@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 #include <gtest/gtest.h>
 
 TEST(Registry, ValuesPersistPerRootAndKey)
@@ -28,12 +29,13 @@ TEST(Registry, ValuesPersistPerRootAndKey)
 
 TEST(Registry, MissingKeyOpensOnlyWhenCreating)
 {
+    const QString key = "SOFTWARE\\nothing-here-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
     TRegistry reg;
-    EXPECT_FALSE(reg.OpenKey("SOFTWARE\\nothing-here", false));
+    EXPECT_FALSE(reg.OpenKey(key, false));
     EXPECT_FALSE(reg.WriteString("a", "b"));
-    ASSERT_TRUE(reg.OpenKey("SOFTWARE\\nothing-here", true));
+    ASSERT_TRUE(reg.OpenKey(key, true));
     reg.CloseKey();
-    EXPECT_TRUE(reg.OpenKey("SOFTWARE\\nothing-here", false));
+    EXPECT_TRUE(reg.OpenKey(key, false));
 }
 
 TEST(Registry, RunKeyBecomesAnAutostartEntryWithTheQuotedProgram)

@@ -24,7 +24,7 @@ struct BindCase {
     QVariant readBack;
 };
 
-TEST_F(SqliteDbTest, BoundValuesAreStoredInTheirDocumentedForm)
+TEST_F(SqliteDbTest, BoundValuesAreStoredInTheirStorageForm)
 {
     const QByteArray binary("\x00\x01\xff\x00z", 5);
     const std::vector<BindCase> cases = {

@@ -1,0 +1,352 @@
+#include "InputRouter.h"
+
+#include "Controls.h"
+#include "Messages.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace {
+
+QPointer<TInputRouter> &RouterInstance()
+{
+    static QPointer<TInputRouter> instance;
+    return instance;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+TInputHook::~TInputHook()
+{
+    if (TInputRouter *router = TInputRouter::Existing())
+        router->RemoveHook(this);
+}
+
+void TInputHook::HookEnded(QWidget *receiver, const QEvent *event)
+{
+    if (event)
+        TInputRouter::Instance().Redeliver(receiver, *event);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TInputRouter::TInputRouter(QObject *parent) : QObject(parent) {}
+
+TInputRouter &TInputRouter::Instance()
+{
+    QPointer<TInputRouter> &instance = RouterInstance();
+    if (!instance) {
+        Q_ASSERT(qApp);
+        instance = new TInputRouter(qApp);
+        qApp->installEventFilter(instance);
+    }
+    return *instance;
+}
+
+TInputRouter *TInputRouter::Existing() { return RouterInstance().data(); }
+
+void TInputRouter::AddHook(TInputHook *hook)
+{
+    RemoveHook(hook);
+    hooks_.push_back(hook);
+}
+
+void TInputRouter::RemoveHook(TInputHook *hook)
+{
+    hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), hook), hooks_.end());
+}
+
+bool TInputRouter::IsInputEvent(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu: return true;
+    default: return false;
+    }
+}
+
+bool TInputRouter::IsMouseButtonOrMove(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: return true;
+    default: return false;
+    }
+}
+
+QWidget *TInputRouter::WidgetAt(const TPoint &screenPos) { return QApplication::widgetAt(screenPos.ToQPoint()); }
+
+// ---------------------------------------------------------------------------------------------
+// Capture
+
+TControl *TInputRouter::Capture() const
+{
+    for (auto it = captures_.rbegin(); it != captures_.rend(); ++it) {
+        if (*it)
+            return it->data();
+    }
+    return nullptr;
+}
+
+void TInputRouter::PushCapture(TControl *control)
+{
+    TControl *old = Capture();
+    if (!control || control == old)
+        return;
+    captures_.erase(std::remove(captures_.begin(), captures_.end(), control), captures_.end());
+    captures_.emplace_back(control);
+    if (old)
+        old->Perform(WM_CAPTURECHANGED, 0, LPARAM(control));
+}
+
+void TInputRouter::ReleaseCapture(TControl *control)
+{
+    const bool wasTop = control && control == Capture();
+    captures_.erase(std::remove_if(captures_.begin(), captures_.end(),
+                                   [control](const QPointer<TControl> &c) { return !c || c == control; }),
+                    captures_.end());
+    if (wasTop)
+        control->Perform(WM_CAPTURECHANGED, 0, LPARAM(Capture()));
+}
+
+void TInputRouter::ControlDestroyed(TControl *control)
+{
+    captures_.erase(std::remove_if(captures_.begin(), captures_.end(),
+                                   [control](const QPointer<TControl> &c) { return !c || c == control; }),
+                    captures_.end());
+}
+
+TControl *GetCaptureControl() { return TInputRouter::Instance().Capture(); }
+
+void SetCaptureControl(TControl *control)
+{
+    TInputRouter &router = TInputRouter::Instance();
+    if (control)
+        router.PushCapture(control);
+    else if (TControl *current = router.Capture())
+        router.ReleaseCapture(current);
+}
+
+TPoint GetCursorPos() { return TInputRouter::Instance().CursorPos(); }
+
+short GetKeyState(int virtualKey)
+{
+    const TInputRouter &r = TInputRouter::Instance();
+    bool down = false;
+    switch (virtualKey) {
+    case VK_SHIFT: down = r.Modifiers() & Qt::ShiftModifier; break;
+    case VK_CONTROL: down = r.Modifiers() & Qt::ControlModifier; break;
+    case VK_MENU: down = r.Modifiers() & Qt::AltModifier; break;
+    case VK_LBUTTON: down = r.Buttons() & Qt::LeftButton; break;
+    case VK_RBUTTON: down = r.Buttons() & Qt::RightButton; break;
+    case VK_MBUTTON: down = r.Buttons() & Qt::MiddleButton; break;
+    default: break;
+    }
+    return down ? short(-32768) : short(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filtering
+
+void TInputRouter::Note(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        auto *me = static_cast<const QMouseEvent *>(event);
+        cursorPos_ = TPoint::FromQPoint(me->globalPosition().toPoint());
+        buttons_ = me->buttons();
+        modifiers_ = me->modifiers();
+        break;
+    }
+    case QEvent::Wheel: {
+        auto *we = static_cast<const QWheelEvent *>(event);
+        cursorPos_ = TPoint::FromQPoint(we->globalPosition().toPoint());
+        modifiers_ = we->modifiers();
+        break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        modifiers_ = static_cast<const QKeyEvent *>(event)->modifiers() & ~Qt::KeypadModifier;
+        break;
+    default: break;
+    }
+}
+
+// Qt hands an event a widget ignores on to its parent; that copy is the same input.
+bool TInputRouter::IsPropagation(QWidget *receiver, const QEvent *event)
+{
+    const quint64 timestamp = static_cast<const QInputEvent *>(event)->timestamp();
+    if (lastOffered_.receiver && lastOffered_.receiver != receiver && lastOffered_.type == event->type() &&
+        lastOffered_.timestamp == timestamp && receiver->isAncestorOf(lastOffered_.receiver))
+        return true;
+    lastOffered_ = {int(event->type()), timestamp, receiver};
+    return false;
+}
+
+bool TInputRouter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        // While a hook runs, keys are keys: no shortcut may act before the hook sees them.
+        if (!hooks_.empty() && watched->isWidgetType()) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
+    if (!IsInputEvent(event) || !watched->isWidgetType())
+        return false;
+    if (std::find(redirected_.begin(), redirected_.end(), event) != redirected_.end())
+        return false;
+    auto *receiver = static_cast<QWidget *>(watched);
+    Note(event);
+    if (IsPropagation(receiver, event))
+        return false;
+
+    QPointer<QWidget> guard(receiver);
+    const bool mouse = IsMouseButtonOrMove(event);
+    auto target = [&]() -> QWidget * {
+        TControl *capture = mouse ? Capture() : nullptr;
+        return capture ? static_cast<QWidget *>(capture) : receiver;
+    };
+    if (TInputHook *hook = TopHook()) {
+        switch (hook->HandleInput(target(), event)) {
+        case TInputAction::Pass: break;
+        case TInputAction::Consume: return true;
+        case TInputAction::End:
+            RemoveHook(hook);
+            hook->HookEnded(nullptr, nullptr);
+            return true;
+        case TInputAction::EndAndRedeliver:
+            RemoveHook(hook);
+            hook->HookEnded(guard.data(), event);
+            return true;
+        }
+        if (!guard)
+            return true;
+    }
+    QWidget *to = target();
+    if (to != receiver) {
+        SendRedirected(to, event);
+        return true;
+    }
+    return false;
+}
+
+void TInputRouter::SendRedirected(QWidget *to, QEvent *event)
+{
+    auto *me = static_cast<QMouseEvent *>(event);
+    const QPointF global = me->globalPosition();
+    QMouseEvent copy(me->type(), to->mapFromGlobal(global), to->window()->mapFromGlobal(global), global,
+                     me->button(), me->buttons(), me->modifiers(), me->pointingDevice());
+    copy.setTimestamp(me->timestamp());
+    redirected_.push_back(&copy);
+    QCoreApplication::sendEvent(to, &copy);
+    redirected_.erase(std::find(redirected_.begin(), redirected_.end(), &copy));
+}
+
+void TInputRouter::Redeliver(QWidget *receiver, const QEvent &event)
+{
+    std::shared_ptr<QEvent> copy(event.clone());
+    QPointer<QWidget> to(receiver);
+    QMetaObject::invokeMethod(this, [this, to, copy] { Deliver(to, copy); }, Qt::QueuedConnection);
+}
+
+void TInputRouter::Deliver(const QPointer<QWidget> &receiver, const std::shared_ptr<QEvent> &event)
+{
+    lastOffered_ = {};
+    if (IsMouseButtonOrMove(event.get())) {
+        auto *me = static_cast<QMouseEvent *>(event.get());
+        const QPointF global = me->globalPosition();
+        QWidget *to = WidgetAt(TPoint::FromQPoint(global.toPoint()));
+        if (!to)
+            to = receiver.data();
+        if (!to)
+            return;
+        QMouseEvent copy(me->type(), to->mapFromGlobal(global), to->window()->mapFromGlobal(global), global,
+                         me->button(), me->buttons(), me->modifiers(), me->pointingDevice());
+        copy.setTimestamp(me->timestamp());
+        QCoreApplication::sendEvent(to, &copy);
+        return;
+    }
+    QWidget *to = nullptr;
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        to = QApplication::focusWidget();
+    if (!to)
+        to = receiver.data();
+    if (to)
+        QCoreApplication::sendEvent(to, event.get());
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TModalLoop::TModalLoop(THandler handler) : handler_(std::move(handler)) {}
+
+TModalLoop::~TModalLoop()
+{
+    if (loop_)
+        loop_->exit(result_);
+}
+
+int TModalLoop::Run()
+{
+    if (running_)
+        throw EInvalidOperation(QStringLiteral("The modal loop is already running"));
+    if (!ended_) {
+        TInputRouter &router = TInputRouter::Instance();
+        router.AddHook(this);
+        QEventLoop loop;
+        loop_ = &loop;
+        running_ = true;
+        loop.exec();
+        loop_ = nullptr;
+        running_ = false;
+        router.RemoveHook(this);
+    }
+    ended_ = false;
+    if (redeliver_) {
+        TInputRouter::Instance().Redeliver(redeliverTo_.data(), *redeliver_);
+        redeliver_.reset();
+    }
+    return result_;
+}
+
+void TModalLoop::End(int result)
+{
+    result_ = result;
+    ended_ = true;
+    TInputRouter::Instance().RemoveHook(this);
+    if (loop_)
+        loop_->exit(result);
+}
+
+TInputAction TModalLoop::HandleInput(QWidget *target, QEvent *event)
+{
+    if (ended_ || !handler_)
+        return TInputAction::Pass;
+    return handler_(target, event);
+}
+
+void TModalLoop::HookEnded(QWidget *receiver, const QEvent *event)
+{
+    if (event) {
+        redeliverTo_ = receiver;
+        redeliver_.reset(event->clone());
+    }
+    End(result_);
+}

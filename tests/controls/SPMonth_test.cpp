@@ -1,0 +1,438 @@
+#include "PlannerTestSupport.h"
+
+#include <QLocale>
+#include <algorithm>
+
+namespace {
+
+QColor Pixel(QWidget *w, QPoint p) { return w->grab().toImage().pixelColor(p); }
+QColor Rgb(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+QStringList TextsOf(const TCanvasRecorder &rec, TCanvasOp op)
+{
+    QStringList out;
+    for (const TCanvasCall *c : rec.Of(op))
+        out << c->Text;
+    return out;
+}
+
+const TCanvasCall *TextCall(const TCanvasRecorder &rec, const QString &text, const TRect &within)
+{
+    for (const TCanvasCall *c : rec.Of(TCanvasOp::DrawText))
+        if (c->Text == text && c->Rect.Left >= within.Left && c->Rect.Right <= within.Right &&
+            c->Rect.Top >= within.Top && c->Rect.Bottom <= within.Bottom)
+            return c;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
+{
+    struct Case {
+        QDate month;
+        TSPWeekStart start;
+        QDate gridStart;
+        int leading;
+    };
+    const Case cases[] = {
+        {QDate(2024, 9, 1), TSPWeekStart::wsSunday, QDate(2024, 9, 1), 0},   // the 1st is a Sunday
+        {QDate(2024, 9, 1), TSPWeekStart::wsMonday, QDate(2024, 8, 26), 6},
+        {QDate(2024, 4, 1), TSPWeekStart::wsMonday, QDate(2024, 4, 1), 0},   // the 1st is a Monday
+        {QDate(2024, 4, 1), TSPWeekStart::wsSunday, QDate(2024, 3, 31), 1},
+        {QDate(2024, 2, 1), TSPWeekStart::wsMonday, QDate(2024, 1, 29), 3},
+        {QDate(2024, 2, 1), TSPWeekStart::wsSunday, QDate(2024, 1, 28), 4},
+    };
+    for (const Case &c : cases) {
+        planner->SetWeekStart(c.start);
+        planner->SetDate(c.month);
+        const QString name = c.month.toString("yyyy-MM") + (c.start == TSPWeekStart::wsSunday ? " sun" : " mon");
+        EXPECT_EQ(DateToQt(planner->GridStart()), c.gridStart) << name.toStdString();
+        EXPECT_EQ(planner->LeadingDays(), c.leading) << name.toStdString();
+        EXPECT_EQ(planner->CellDate(0, 0), c.gridStart) << name.toStdString();
+        EXPECT_EQ(planner->CellDate(6, 5), c.gridStart.addDays(41)) << name.toStdString();
+        EXPECT_EQ(planner->CellDayNumber(0, 0), c.gridStart.day()) << name.toStdString();
+        EXPECT_EQ(planner->CellInMonth(0, 0), c.leading == 0) << name.toStdString();
+    }
+}
+
+TEST_F(PlannerTest, LeapFebruaryHas29DaysInTheMonth)
+{
+    planner->SetDate(QDate(2024, 2, 10));
+    EXPECT_EQ(planner->Month(), 2);
+    EXPECT_EQ(planner->Year(), 2024);
+    QList<int> inMonth, numbers;
+    for (int row = 0; row < 6; ++row)
+        for (int col = 0; col < 7; ++col) {
+            numbers << planner->CellDayNumber(col, row);
+            if (planner->CellInMonth(col, row))
+                inMonth << planner->CellDayNumber(col, row);
+        }
+    ASSERT_EQ(inMonth.size(), 29);
+    EXPECT_EQ(inMonth.front(), 1);
+    EXPECT_EQ(inMonth.back(), 29);
+    // Leading days continue January, trailing ones start March.
+    EXPECT_EQ(numbers.mid(0, 4), QList<int>({29, 30, 31, 1}));
+    EXPECT_EQ(numbers.mid(31, 3), QList<int>({29, 1, 2}));
+    EXPECT_EQ(numbers.back(), 10);
+
+    planner->SetDate(QDate(2023, 2, 1));
+    int days = 0;
+    for (int i = 0; i < 42; ++i)
+        days += planner->CellInMonth(i % 7, i / 7);
+    EXPECT_EQ(days, 28);
+}
+
+TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrder)
+{
+    // Week row 1 runs from Monday 5 February.
+    Add("long", Day(2024, 2, 5), Day(2024, 2, 9));
+    Add("b", Day(2024, 2, 6), Day(2024, 2, 8));
+    Add("c", Day(2024, 2, 7), Day(2024, 2, 8));
+    Add("apart", Day(2024, 2, 10), Day(2024, 2, 11));
+    const TSPDisplayItems *week = planner->WeekRow(0, 1);
+    ASSERT_NE(week, nullptr);
+    ASSERT_EQ(week->Count(), 4);
+    struct Expect {
+        const char *text;
+        int first, last, lane;
+    };
+    const Expect expected[] = {{"long", 0, 3, 0}, {"b", 1, 2, 1}, {"c", 2, 2, 2}, {"apart", 5, 5, 0}};
+    for (int i = 0; i < 4; ++i) {
+        const TSPDisplayItem &e = week->Items(i);
+        EXPECT_EQ(e.Item->Text(), QString(expected[i].text));
+        EXPECT_EQ(e.FirstCol, expected[i].first) << expected[i].text;
+        EXPECT_EQ(e.LastCol, expected[i].last) << expected[i].text;
+        EXPECT_EQ(e.Lane, expected[i].lane) << expected[i].text;
+    }
+    // Hit testing finds each one in its lane.
+    EXPECT_EQ(planner->ItemAtPos(At(2, 1).x() - 2, 22 + 100 + 16 + 9)->Text(), QString("long"));
+    EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, 1).x() - 2, Lane(2, 1, 1).y() - 2)->Text(), QString("b"));
+    EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, 2).x() - 2, Lane(2, 1, 2).y() - 2)->Text(), QString("c"));
+}
+
+TEST_F(PlannerTest, AnEntryGrowsDownOverFreeLanesOfItsCluster)
+{
+    Add("a", Day(2024, 2, 5), Day(2024, 2, 7));           // Monday and Tuesday, lane 0
+    Add("b", Day(2024, 2, 5, 1), Day(2024, 2, 6), false);  // Monday, lane 1
+    Add("d", Day(2024, 2, 5, 2), Day(2024, 2, 6), false);  // Monday, lane 2
+    Add("c", Day(2024, 2, 6), Day(2024, 2, 7));           // Tuesday, lane 1
+    const TSPDisplayItems *week = planner->WeekRow(0, 1);
+    ASSERT_EQ(week->Count(), 4);
+    for (const TSPDisplayItem &e : week->Entries()) {
+        if (e.Item->Text() == "c") {
+            EXPECT_EQ(e.Lane, 1);
+            EXPECT_EQ(e.LaneSpan, 2) << "lane 2 is free on Tuesday";
+        } else if (e.Item->Text() == "b") {
+            EXPECT_EQ(e.LaneSpan, 1) << "d sits below it";
+        }
+    }
+}
+
+TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
+{
+    // Thursday 8 February to Saturday 17 February inclusive.
+    Add("trip", Day(2024, 2, 8), Day(2024, 2, 18));
+    const TSPDisplayItems *first = planner->WeekRow(0, 1);
+    const TSPDisplayItems *second = planner->WeekRow(0, 2);
+    ASSERT_EQ(first->Count(), 1);
+    ASSERT_EQ(second->Count(), 1);
+    EXPECT_EQ(first->Items(0).FirstCol, 3);
+    EXPECT_EQ(first->Items(0).LastCol, 6);
+    EXPECT_FALSE(first->Items(0).ExtendsBefore);
+    EXPECT_TRUE(first->Items(0).ExtendsAfter);
+    EXPECT_EQ(second->Items(0).FirstCol, 0);
+    EXPECT_EQ(second->Items(0).LastCol, 5) << "an end at midnight closes the day before";
+    EXPECT_TRUE(second->Items(0).ExtendsBefore);
+    EXPECT_FALSE(second->Items(0).ExtendsAfter);
+    EXPECT_EQ(planner->WeekRow(0, 3)->Count(), 0);
+
+    // The inset is dropped where it goes on: flush with the row's right edge, then its left.
+    TRect r;
+    bool before, after;
+    ASSERT_TRUE(planner->ItemRect(first->Items(0).Item, 6, 1, r, before, after));
+    EXPECT_EQ(r.Left, 303);
+    EXPECT_EQ(r.Right, 700);
+    EXPECT_EQ(r.Top, 122 + 16);
+    EXPECT_EQ(r.Height(), 18);
+    ASSERT_TRUE(planner->ItemRect(first->Items(0).Item, 0, 2, r, before, after));
+    EXPECT_EQ(r.Left, 0);
+    EXPECT_EQ(r.Right, 596);
+    EXPECT_TRUE(before);
+}
+
+TEST_F(PlannerTest, AZeroLengthItemAtMidnightKeepsItsDay)
+{
+    TSPPlanItem *item = Add("point", Day(2024, 2, 6), Day(2024, 2, 6), false);
+    const TSPDisplayItems *week = planner->WeekRow(0, 1);
+    ASSERT_EQ(week->Count(), 1);
+    EXPECT_EQ(week->Items(0).FirstCol, 1);
+    EXPECT_EQ(week->Items(0).LastCol, 1);
+    TRect r;
+    bool before, after;
+    ASSERT_TRUE(planner->ItemRect(item, 1, 1, r, before, after));
+    EXPECT_GT(r.Width(), 0);
+
+    // On the grid's very first day as well.
+    Add("first", Day(2024, 1, 29), Day(2024, 1, 29), false);
+    EXPECT_EQ(planner->WeekRow(0, 0)->Count(), 1);
+}
+
+TEST_F(PlannerTest, TooManyItemsForADaySetItsMoreFlag)
+{
+    for (int i = 0; i < 6; ++i)
+        Add(QString("t%1").arg(i), Day(2024, 2, 7, 8 + i), Day(2024, 2, 7, 9 + i), false);
+    Add("single", Day(2024, 2, 8, 8), Day(2024, 2, 8, 9), false);
+    Record();
+    // A 100-pixel cell holds the 16-pixel strip and four lanes (16 + 20 * 3 + 18 = 94).
+    EXPECT_TRUE(planner->MoreFlag(2, 1));
+    EXPECT_FALSE(planner->MoreFlag(3, 1));
+    EXPECT_FALSE(planner->MoreFlag(2, 2));
+    // The hidden ones cannot be hit either; the last shown one can.
+    EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, 3).x() - 2, Lane(2, 1, 3).y() - 2)->Text(), QString("t3"));
+
+    planner->SetBounds(0, 0, 704, 626 + 6 * 40);
+    Record();
+    EXPECT_FALSE(planner->MoreFlag(2, 1)) << "taller cells hold them all";
+}
+
+TEST_F(PlannerTest, CellColoursComeFromTheBackgroundLightened)
+{
+    // 65535 is yellow. Each step halves both operands and adds them, so 255 stays 254 and
+    // blue goes 0 -> 127 -> 190 -> 222.
+    EXPECT_EQ(Pixel(planner, At(3, 2, 50, 90)), QColor(254, 254, 222));  // in the month
+    EXPECT_EQ(Pixel(planner, At(0, 0, 50, 90)), QColor(254, 254, 190));  // January
+    planner->SetBackgroundColor(clNavy);
+    EXPECT_EQ(Pixel(planner, At(3, 2, 50, 90)), QColor(222, 222, 238));  // blue 128 -> 191 -> 222 -> 238
+    planner->SetBackgroundColor(clWhite);
+    const QColor white(254, 254, 254);
+    // Grid lines on the right and bottom edges, not after the last column or row.
+    EXPECT_EQ(Pixel(planner, At(0, 0, 99, 60)), Rgb(0x808080));
+    EXPECT_EQ(Pixel(planner, At(0, 0, 60, 99)), Rgb(0x808080));
+    EXPECT_EQ(Pixel(planner, At(6, 5, 99, 60)), white);
+    EXPECT_EQ(Pixel(planner, At(6, 5, 60, 99)), white);
+}
+
+TEST_F(PlannerTest, TodaysStripHasTheGradientAlsoOutsideTheMonth)
+{
+    for (const QDate today : {QDate(2024, 2, 14), QDate(2024, 1, 30), QDate(2024, 3, 9)}) {
+        clock.now = QDateTime(today, QTime(12, 0));
+        const TCanvasRecorder rec = Record();
+        const auto fills = rec.Of(TCanvasOp::GradientFill);
+        ASSERT_EQ(fills.size(), 1u) << today.toString().toStdString();
+        const int index = int(DateToQt(planner->GridStart()).daysTo(today));
+        const TRect cell = planner->CellRect(index % 7, index / 7);
+        EXPECT_EQ(fills[0]->Rect, TRect({cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Top + 17}));
+        EXPECT_EQ(fills[0]->Color1, 0xFFFFFF);
+        EXPECT_EQ(fills[0]->Color2, 0x808000);
+    }
+    clock.now = QDateTime(QDate(2024, 5, 1), QTime(12, 0));
+    EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
+}
+
+TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKind)
+{
+    std::vector<QDate> asked;
+    planner->SetLunarTextSource([&](const QDate &d, int &kind, QString &text) {
+        asked.push_back(d);
+        kind = 2;
+        text.clear();
+        if (d == QDate(2024, 2, 4)) {
+            kind = 0;
+            text = "立春";
+        } else if (d == QDate(2024, 2, 10)) {
+            kind = 1;
+            text = "一月";
+        } else if (d == QDate(2024, 2, 11)) {
+            text = "初二";
+        }
+    });
+    EXPECT_TRUE(TextsOf(Record(), TCanvasOp::DrawText).filter("立春").isEmpty()) << "captions are off";
+    EXPECT_TRUE(asked.empty());
+
+    planner->SetShowChinaDate(true);
+    const TCanvasRecorder rec = Record();
+    EXPECT_EQ(asked.size(), 42u);
+    const TCanvasCall *term = TextCall(rec, "立春", planner->CellRect(6, 0));
+    const TCanvasCall *month = TextCall(rec, "一月", planner->CellRect(5, 1));
+    const TCanvasCall *day = TextCall(rec, "初二", planner->CellRect(6, 1));
+    ASSERT_TRUE(term && month && day);
+    EXPECT_EQ(term->FontColor, clRed);
+    EXPECT_EQ(month->FontColor, planner->Font()->Color());
+    EXPECT_EQ(day->FontColor, planner->Font()->Color());
+    EXPECT_EQ(term->Flags & (DT_RIGHT | DT_CENTER | DT_SINGLELINE), DT_SINGLELINE) << "left-aligned, one line";
+    // Empty captions draw nothing at all.
+    const QStringList texts = TextsOf(rec, TCanvasOp::DrawText);
+    EXPECT_FALSE(texts.contains(QString()));
+}
+
+TEST_F(PlannerTest, NarrowPlannersUseShortWeekdayNames)
+{
+    const QLocale locale;
+    struct Case {
+        int width;
+        QLocale::FormatType format;
+    };
+    // The header is compared with 11 average characters (6 pixels) per column.
+    const Case cases[] = {{704, QLocale::LongFormat}, {4 + 7 * 66, QLocale::LongFormat}, {4 + 7 * 65, QLocale::ShortFormat}};
+    for (const Case &c : cases) {
+        planner->SetBounds(0, 0, c.width, 626);
+        const QStringList texts = TextsOf(Record(), TCanvasOp::DrawText);
+        EXPECT_TRUE(texts.contains(locale.dayName(1, c.format))) << c.width;
+        EXPECT_TRUE(texts.contains(locale.dayName(7, c.format))) << c.width;
+    }
+    // With a Monday start Monday comes first; with Sunday, Sunday.
+    const auto firstHeader = [&] {
+        const TCanvasRecorder rec = Record();
+        for (const TCanvasCall *call : rec.Of(TCanvasOp::DrawText))
+            if (call->Rect.Top < 22)
+                return call->Text;
+        return QString();
+    };
+    planner->SetBounds(0, 0, 704, 626);
+    EXPECT_EQ(firstHeader(), locale.dayName(1, QLocale::LongFormat));
+    planner->SetWeekStart(TSPWeekStart::wsSunday);
+    EXPECT_EQ(firstHeader(), locale.dayName(7, QLocale::LongFormat));
+}
+
+TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
+{
+    std::vector<std::pair<QDate, QDate>> asked;
+    source->OnRequestItems = [&](TComponent *, TDateTime s, TDateTime e) { asked.push_back({DateToQt(s), DateToQt(e)}); };
+    planner->SetDate(QDate(2024, 2, 20));
+    EXPECT_TRUE(asked.empty());
+
+    planner->SetDate(QDate(2024, 3, 5));
+    ASSERT_EQ(asked.size(), 1u);
+    // Only what February's request did not cover (it ran to 1 February + 42).
+    EXPECT_EQ(asked[0].first, QDate(2024, 3, 14));
+    EXPECT_EQ(asked[0].second, QDate(2024, 4, 12));
+    asked.clear();
+    planner->SetMonth(2);
+    EXPECT_TRUE(asked.empty()) << "February was asked for when the planner got its source";
+    EXPECT_EQ(planner->Month(), 2);
+    planner->SetYear(2030);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_THROW(planner->SetMonth(13), Exception);
+    EXPECT_EQ(planner->Month(), 2);
+}
+
+TEST_F(PlannerTest, FilterAndResourcesDecideWhatIsShown)
+{
+    Add("allday", Day(2024, 2, 6), Day(2024, 2, 7), true);
+    Add("timed", Day(2024, 2, 6, 9), Day(2024, 2, 6, 10), false);
+    source->AddItem("Ann", "private", Day(2024, 2, 6, 11), Day(2024, 2, 6, 12), false, true, clNone, 2);
+    const auto shown = [&] {
+        QStringList out;
+        for (const TSPDisplayItem &e : planner->WeekRow(0, 1)->Entries())
+            out << e.Item->Text();
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(shown(), QStringList({"allday", "private", "timed"}));
+    planner->SetFilter({TSPFilterKind::flNormal});
+    EXPECT_EQ(shown(), QStringList({"timed"}));
+    planner->SetFilter({TSPFilterKind::flNormal, TSPFilterKind::flPrivate});
+    EXPECT_EQ(shown(), QStringList({"private", "timed"}));
+
+    planner->SetFilter({TSPFilterKind::flNormal, TSPFilterKind::flAllDay, TSPFilterKind::flPrivate});
+    planner->Resources().Add().Name = "Ann";
+    planner->Resources().Add().Name = "Bob";
+    planner->Resources().Changed();
+    EXPECT_EQ(planner->ColCount(), 14) << "resources side by side";
+    EXPECT_EQ(planner->RowHeaderCount(), 2);
+    EXPECT_EQ(shown(), QStringList({"private"}));
+    EXPECT_EQ(planner->ResourceAtCell(9, 0), QString("Bob"));
+    planner->SetGroupBy(TSPGroupBy::grDate);
+    EXPECT_EQ(planner->ColCount(), 7);
+    EXPECT_EQ(planner->RowCount(), 12) << "stacked";
+    EXPECT_EQ(planner->ColumnHeaderCount(), 3);
+    EXPECT_EQ(planner->ResourceAtCell(0, 7), QString("Bob"));
+    planner->SetGroupBy(TSPGroupBy::grNone);
+    EXPECT_EQ(shown().size(), 3);
+}
+
+TEST_F(PlannerTest, FreeingItemsInsideAnUpdateLeavesNothingBehind)
+{
+    TSPPlanItem *a = Add("a", Day(2024, 2, 6), Day(2024, 2, 8));  // lane 1: b ends first
+    Add("b", Day(2024, 2, 6), Day(2024, 2, 7));
+    sim::Click(planner, Lane(1, 1, 1));
+    ASSERT_EQ(planner->SelectedCount(), 1);
+    source->BeginUpdate();
+    delete a;
+    // The planner paints while the update is still open; it must not reach the freed item.
+    EXPECT_EQ(planner->SelectedCount(), 0);
+    EXPECT_EQ(planner->WeekRow(0, 1)->Count(), 1);
+    Record();
+    EXPECT_EQ(planner->ItemAtPos(Lane(1, 1, 1).x() - 2, Lane(1, 1, 1).y() - 2), nullptr);
+    source->EndUpdate();
+    EXPECT_EQ(planner->WeekRow(0, 1)->Items(0).Lane, 0) << "rebuilt once the update ended";
+}
+
+TEST_F(PlannerTest, FreeingTheSourceLeavesThePlannerEmpty)
+{
+    Add("a", Day(2024, 2, 6), Day(2024, 2, 8));
+    sim::Move(planner, Lane(1, 1, 0));
+    sim::Click(planner, Lane(1, 1, 0));
+    ASSERT_EQ(planner->SelectedCount(), 1);
+    ASSERT_NE(planner->HotItem(), nullptr);
+    delete source;
+    source = nullptr;
+    EXPECT_EQ(planner->Source(), nullptr);
+    EXPECT_EQ(planner->SelectedCount(), 0);
+    EXPECT_EQ(planner->HotItem(), nullptr);
+    EXPECT_EQ(planner->WeekRow(0, 1)->Count(), 0);
+    Record();
+    sim::Move(planner, Lane(1, 1, 0));
+}
+
+TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThem)
+{
+    Add("allday", Day(2024, 2, 6), Day(2024, 2, 7), true);
+    Add("timed", Day(2024, 2, 8, 9), Day(2024, 2, 8, 10), false);
+    source->AddItem({}, "coloured", Day(2024, 2, 9, 9), Day(2024, 2, 9, 10), false, false, clLime, 2);
+    const QImage image = planner->grab().toImage();
+    EXPECT_EQ(image.pixelColor(At(1, 1, 60, 16 + 3)), QColor(Qt::white)) << "all-day: filled white";
+    EXPECT_EQ(image.pixelColor(At(1, 1, 3, 16)), Rgb(0x808000)) << "framed";
+    EXPECT_EQ(image.pixelColor(At(3, 1, 90, 16 + 3)), QColor(254, 254, 222)) << "timed one-day: not filled";
+    EXPECT_EQ(image.pixelColor(At(3, 1, 3, 16)), Rgb(0x808000));
+    EXPECT_EQ(image.pixelColor(At(4, 1, 90, 16 + 3)), Rgb(clLime)) << "its own colour";
+
+    sim::Click(planner, Lane(3, 1, 0, 90));
+    EXPECT_EQ(planner->grab().toImage().pixelColor(At(3, 1, 90, 16 + 3)), QColor(10, 36, 106)) << "selected";
+
+    QStringList offered;
+    planner->OnDrawItem = [&](TComponent *, TSPPlanItem *item, TCanvas *canvas, const TRect &r, bool, bool,
+                              bool selected, bool, const TRect &, bool &drawn) {
+        offered << item->Text() + (selected ? "*" : "");
+        if (item->Text() == "allday") {
+            canvas->Brush()->SetColor(clRed);
+            canvas->FillRect(r);
+        } else {
+            drawn = false;
+        }
+    };
+    planner->Invalidate();
+    const QImage custom = planner->grab().toImage();
+    offered.sort();
+    EXPECT_EQ(offered, QStringList({"allday", "coloured", "timed*"}));
+    EXPECT_EQ(custom.pixelColor(At(1, 1, 3, 16)), Rgb(clRed)) << "drawn by the handler alone";
+    EXPECT_EQ(custom.pixelColor(At(4, 1, 90, 16 + 3)), Rgb(clLime)) << "left to the planner";
+}
+
+TEST_F(PlannerTest, IconsComeBeforeTheText)
+{
+    auto *images = new TImageList(window.get());
+    QImage red(16, 16, QImage::Format_ARGB32_Premultiplied);
+    red.fill(Qt::red);
+    images->AddImage(red);
+    source->SetImages(images);
+    TSPPlanItem *item = Add("icon", Day(2024, 2, 6), Day(2024, 2, 7));
+    item->Icons().AddIcon(0);
+    // The item runs from x 103 on; inside its frame the icon comes first.
+    EXPECT_EQ(Pixel(planner, At(1, 1, 3 + 1 + 8, 16 + 9)), QColor(Qt::red));
+    const TRect text = planner->TextRect(item, 1, 1);
+    EXPECT_EQ(text.Left, 100 + 3 + 1 + 16);
+    images->Clear();
+    EXPECT_NE(Pixel(planner, At(1, 1, 3 + 1 + 8, 16 + 9)), QColor(Qt::red)) << "the list's change repaints";
+}

@@ -1,0 +1,488 @@
+#include "PlannerTestSupport.h"
+
+#include "platform/DragManager.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+
+// The planner in the fixture shows February 2024 from Monday 29 January: cell (c, r) is
+// 29 January + 7r + c, so (1, 1) is Tuesday 6 February.
+class PlannerInputTest : public PlannerTest
+{
+protected:
+    QPlainTextEdit *Editor() const { return qobject_cast<QPlainTextEdit *>(planner->Editor()); }
+    void Type(QWidget *w, const QString &text)
+    {
+        for (QChar c : text)
+            sim::Key(w, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    }
+    int saves = 0;
+    void CountSaves(TSPCustomSource *s)
+    {
+        s->OnItemSave = [this](TComponent *, TSPPlanItem *) { ++saves; };
+    }
+};
+
+QString Texts(const TSPBasePlanner *p)
+{
+    QStringList out;
+    for (int i = 0; i < p->SelectedCount(); ++i)
+        out << p->SelectedItem(i)->Text();
+    return out.join(",");
+}
+
+} // namespace
+
+TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelect)
+{
+    Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
+    Add("b", Day(2024, 2, 8), Day(2024, 2, 9));
+    sim::Click(planner, Lane(1, 1, 0));
+    EXPECT_EQ(Texts(planner), QString("a"));
+    sim::Click(planner, Lane(3, 1, 0), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(Texts(planner), QString("a,b"));
+    sim::Click(planner, Lane(1, 1, 0), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(Texts(planner), QString("b"));
+    sim::Click(planner, Lane(1, 1, 0));
+    EXPECT_EQ(Texts(planner), QString("a")) << "a plain click selects only that one";
+
+    // Empty space drops the items and starts a cell selection; Shift extends it.
+    sim::Click(planner, At(4, 2));
+    EXPECT_EQ(planner->SelectedCount(), 0);
+    sim::Click(planner, At(1, 3), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(planner->AnchorCell(), TSPCell({4, 2}));
+    EXPECT_EQ(planner->CurrentCell(), TSPCell({1, 3}));
+    TDateTime start, end;
+    ASSERT_TRUE(planner->SelectionRange(start, end));
+    EXPECT_EQ(start, Day(2024, 2, 16));
+    EXPECT_EQ(end, Day(2024, 2, 21));
+    EXPECT_TRUE(planner->CellSelected(6, 2));
+    EXPECT_FALSE(planner->CellSelected(2, 3));
+
+    // Dragging over empty cells extends from the anchor as well.
+    sim::Press(planner, At(0, 0));
+    sim::Move(planner, At(2, 0));
+    sim::Release(planner, At(2, 0));
+    ASSERT_TRUE(planner->SelectionRange(start, end));
+    EXPECT_EQ(start, Day(2024, 1, 29));
+    EXPECT_EQ(end, Day(2024, 2, 1));
+}
+
+TEST_F(PlannerInputTest, SelectedEmptyDaysShowTheHighlightOnlyWithFocus)
+{
+    sim::Click(planner, At(3, 3));
+    planner->SetFocus();
+    ASSERT_TRUE(planner->hasFocus());
+    const QImage focused = planner->grab().toImage();
+    EXPECT_EQ(focused.pixelColor(At(3, 3, 10, 8)), QColor(10, 36, 106)) << "highlight strip";
+    EXPECT_NE(focused.pixelColor(At(4, 3, 10, 8)), QColor(10, 36, 106));
+    planner->clearFocus();
+    EXPECT_NE(planner->grab().toImage().pixelColor(At(3, 3, 10, 8)), QColor(10, 36, 106));
+}
+
+TEST_F(PlannerInputTest, KeysMoveTheCurrentCell)
+{
+    struct Case {
+        const char *name;
+        TSPCell from;
+        int key;
+        Qt::KeyboardModifiers mods;
+        TSPCell current;
+        TSPCell anchor;
+    };
+    const Case cases[] = {
+        {"right", {2, 2}, Qt::Key_Right, Qt::NoModifier, {3, 2}, {3, 2}},
+        {"right off the row", {6, 2}, Qt::Key_Right, Qt::NoModifier, {0, 3}, {0, 3}},
+        {"left off the row", {0, 2}, Qt::Key_Left, Qt::NoModifier, {6, 1}, {6, 1}},
+        {"left off the grid", {0, 0}, Qt::Key_Left, Qt::NoModifier, {0, 0}, {0, 0}},
+        {"right off the grid", {6, 5}, Qt::Key_Right, Qt::NoModifier, {6, 5}, {6, 5}},
+        {"up", {2, 2}, Qt::Key_Up, Qt::NoModifier, {2, 1}, {2, 1}},
+        {"up at the top", {2, 0}, Qt::Key_Up, Qt::NoModifier, {2, 0}, {2, 0}},
+        {"down at the bottom", {2, 5}, Qt::Key_Down, Qt::NoModifier, {2, 5}, {2, 5}},
+        {"page down", {2, 0}, Qt::Key_PageDown, Qt::NoModifier, {2, 5}, {2, 5}},
+        {"page down clamped", {2, 3}, Qt::Key_PageDown, Qt::NoModifier, {2, 5}, {2, 5}},
+        {"page up", {2, 5}, Qt::Key_PageUp, Qt::NoModifier, {2, 0}, {2, 0}},
+        {"home", {4, 4}, Qt::Key_Home, Qt::NoModifier, {0, 0}, {0, 0}},
+        {"end", {1, 1}, Qt::Key_End, Qt::NoModifier, {6, 5}, {6, 5}},
+        {"shift extends", {2, 2}, Qt::Key_Down, Qt::ShiftModifier, {2, 3}, {2, 2}},
+    };
+    for (const Case &c : cases) {
+        sim::Click(planner, At(c.from.Col, c.from.Row));
+        sim::Key(planner, c.key, c.mods);
+        EXPECT_EQ(planner->CurrentCell(), c.current) << c.name;
+        EXPECT_EQ(planner->AnchorCell(), c.anchor) << c.name;
+    }
+    // A move drops the item selection; a refused one leaves it.
+    Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
+    sim::Click(planner, Lane(1, 1, 0));
+    sim::Key(planner, Qt::Key_Right);
+    EXPECT_EQ(planner->SelectedCount(), 0);
+}
+
+TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
+{
+    CountSaves(source);
+    QStringList created;
+    planner->OnItemCreated = [&](TComponent *, TSPPlanItem *item) { created << DateToQt(item->StartTime()).toString("M-d"); };
+    sim::Click(planner, At(2, 2));  // Wednesday 14 February
+    Type(planner, "x");
+    ASSERT_EQ(source->Count(), 1);
+    TSPPlanItem *item = source->Items(0);
+    EXPECT_EQ(created, QStringList({"2-14"}));
+    EXPECT_EQ(item->StartTime(), Day(2024, 2, 14));
+    EXPECT_EQ(item->EndTime(), Day(2024, 2, 15));
+    EXPECT_TRUE(item->AllDay()) << "the all-day kind is in the filter";
+    EXPECT_EQ(Texts(planner), QString(""));
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_TRUE(Editor()->isVisible());
+    EXPECT_EQ(Editor()->toPlainText(), QString("x"));
+    EXPECT_EQ(planner->EditingItem(), item);
+
+    // Escape drops the new item again.
+    sim::Key(Editor(), Qt::Key_Escape);
+    EXPECT_EQ(source->Count(), 0);
+    EXPECT_EQ(planner->Editor(), nullptr);
+    EXPECT_EQ(planner->SelectedCount(), 0);
+    EXPECT_EQ(saves, 0);
+
+    // Enter keeps it, saved exactly once even when the editor then loses the focus.
+    sim::Click(planner, At(2, 2));
+    Type(planner, "y");
+    Type(Editor(), "es");
+    sim::Key(Editor(), Qt::Key_Return);
+    ASSERT_EQ(source->Count(), 1);
+    EXPECT_EQ(source->Items(0)->Text(), QString("yes"));
+    EXPECT_EQ(saves, 1);
+    sim::Click(planner, At(5, 4));
+    QApplication::processEvents();
+    EXPECT_EQ(saves, 1);
+
+    // Without all-day items in the filter a typed item is a timed one.
+    planner->SetFilter({TSPFilterKind::flNormal});
+    sim::Click(planner, At(0, 4));
+    Type(planner, "t");
+    ASSERT_EQ(source->Count(), 2);
+    EXPECT_FALSE(planner->EditingItem()->AllDay());
+}
+
+TEST_F(PlannerInputTest, TypedItemsThatTheFilterHidesAreFreed)
+{
+    planner->SetFilter({TSPFilterKind::flPrivate});
+    bool told = false;
+    planner->OnItemCreated = [&](TComponent *, TSPPlanItem *) { told = true; };
+    sim::Click(planner, At(2, 2));
+    Type(planner, "x");
+    EXPECT_TRUE(told);
+    EXPECT_EQ(source->Count(), 0);
+    EXPECT_EQ(planner->SelectedCount(), 0);
+    EXPECT_EQ(planner->Editor(), nullptr);
+}
+
+TEST_F(PlannerInputTest, NothingIsTypedIntoAReadOnlyPlannerOrSource)
+{
+    sim::Click(planner, At(2, 2));
+    planner->SetReadOnly(true);
+    Type(planner, "x");
+    EXPECT_EQ(source->Count(), 0);
+    planner->SetReadOnly(false);
+    source->SetReadOnly(true);
+    Type(planner, "x");
+    EXPECT_EQ(source->Count(), 0);
+}
+
+TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
+{
+    CountSaves(source);
+    TSPPlanItem *item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));  // Tuesday and Wednesday
+    // The end band: the last 3 pixels before the 4-pixel inset of Wednesday's cell.
+    const QPoint band = At(2, 1, 95, 16 + 9);
+    sim::Press(planner, band);
+    EXPECT_EQ(planner->DragKind(), 2);
+    sim::Move(planner, At(4, 1));  // two cells further: Friday
+    EXPECT_EQ(item->EndTime(), Day(2024, 2, 10));
+    sim::Move(planner, At(0, 1));  // never back past the start
+    EXPECT_EQ(item->EndTime(), Day(2024, 2, 10));
+    sim::Move(planner, At(1, 1));
+    EXPECT_EQ(item->EndTime(), Day(2024, 2, 7));
+    sim::Move(planner, At(4, 1));
+    sim::Key(planner, Qt::Key_Escape);
+    EXPECT_EQ(item->EndTime(), Day(2024, 2, 8));
+    EXPECT_EQ(planner->DragKind(), 0);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+    sim::Release(planner, At(4, 1));
+    EXPECT_EQ(saves, 0);
+
+    // The start band, released: saved once.
+    sim::Press(planner, At(1, 1, 4, 16 + 9));
+    EXPECT_EQ(planner->DragKind(), 1);
+    sim::Move(planner, At(0, 1));
+    EXPECT_EQ(item->StartTime(), Day(2024, 2, 5));
+    sim::Move(planner, At(2, 1));
+    sim::Move(planner, At(3, 1));  // the start cannot reach the end
+    EXPECT_EQ(item->StartTime(), Day(2024, 2, 7));
+    sim::Release(planner, At(3, 1));
+    EXPECT_EQ(planner->DragKind(), 0);
+    EXPECT_EQ(saves, 1);
+    item->SetText("changed");
+    item->Cancel();
+    EXPECT_EQ(item->StartTime(), Day(2024, 2, 7)) << "the resize was saved";
+}
+
+TEST_F(PlannerInputTest, ReadOnlySourcesAndLockedItemsOnlySelect)
+{
+    SysParams().DoubleClickTime = 10;
+    TSPPlanItem *item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));
+    const QPoint band = At(2, 1, 95, 16 + 9);
+    for (int round = 0; round < 2; ++round) {
+        source->SetReadOnly(round == 0);
+        item->SetLocked(round == 1);
+        sim::Move(planner, band);
+        EXPECT_EQ(planner->Cursor(), crDefault) << round;
+        sim::Press(planner, band);
+        EXPECT_EQ(planner->DragKind(), 0) << round;
+        EXPECT_EQ(Texts(planner), QString("span")) << round;
+        sim::Move(planner, At(4, 1));
+        sim::Move(planner, At(5, 2));
+        EXPECT_EQ(TDragManager::Instance().Source(), nullptr) << round;
+        sim::Release(planner, At(5, 2));
+        EXPECT_EQ(item->EndTime(), Day(2024, 2, 8));
+        sim::Click(planner, Lane(1, 1, 0));
+        EXPECT_FALSE(sim::WaitFor([&] { return planner->Editor() != nullptr; }, 100)) << round;
+    }
+    source->SetReadOnly(false);
+    item->SetLocked(false);
+    sim::Move(planner, band);
+    EXPECT_EQ(planner->Cursor(), crSizeWE);
+}
+
+TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTime)
+{
+    SysParams().DoubleClickTime = 20;
+    CountSaves(source);
+    Add("plan", Day(2024, 2, 6, 9), Day(2024, 2, 6, 10), false);
+    sim::Click(planner, Lane(1, 1, 0, 60));  // on the text, past the time
+    EXPECT_EQ(planner->Editor(), nullptr) << "not before the double-click time";
+    ASSERT_TRUE(sim::WaitFor([&] { return planner->Editor() != nullptr; }));
+    EXPECT_EQ(Editor()->toPlainText(), QString("plan"));
+    Type(Editor(), "s");
+    sim::Key(Editor(), Qt::Key_Return);
+    EXPECT_EQ(source->Items(0)->Text(), QString("plans"));
+    EXPECT_EQ(saves, 1);
+
+    // A double click, or a click on the time, opens nothing.
+    sim::DoubleClick(planner, Lane(1, 1, 0, 60));
+    EXPECT_FALSE(sim::WaitFor([&] { return planner->Editor() != nullptr; }, 100));
+    sim::Click(planner, Lane(1, 1, 0, 10));
+    EXPECT_FALSE(sim::WaitFor([&] { return planner->Editor() != nullptr; }, 100));
+}
+
+TEST_F(PlannerInputTest, FreeingTheEditedItemClosesTheEditor)
+{
+    SysParams().DoubleClickTime = 1;
+    TSPPlanItem *item = Add("plan", Day(2024, 2, 6), Day(2024, 2, 7));
+    sim::Click(planner, Lane(1, 1, 0));
+    ASSERT_TRUE(sim::WaitFor([&] { return planner->Editor() != nullptr; }));
+    source->BeginUpdate();
+    delete item;
+    EXPECT_EQ(planner->Editor(), nullptr);
+    EXPECT_EQ(planner->EditingItem(), nullptr);
+    source->EndUpdate();
+    QApplication::processEvents();
+
+    // And so does freeing the whole source.
+    Add("again", Day(2024, 2, 6), Day(2024, 2, 7));
+    sim::Click(planner, Lane(1, 1, 0));
+    ASSERT_TRUE(sim::WaitFor([&] { return planner->Editor() != nullptr; }));
+    delete source;
+    source = nullptr;
+    EXPECT_EQ(planner->Editor(), nullptr);
+    sim::Key(planner, Qt::Key_Return);
+}
+
+TEST_F(PlannerInputTest, HintsShowTheItemsTimesAndWrappedText)
+{
+    Add(QString(60, QChar('a')), Day(2024, 2, 6), Day(2024, 2, 8));
+    THintInfo info;
+    info.CursorPos = {Lane(1, 1, 0).x() - 2, Lane(1, 1, 0).y() - 2};
+    info.CursorRect = planner->ClientRect();
+    planner->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+    EXPECT_EQ(info.HintStr, QString("2024/2/6-2024/2/7\n") + QString(50, 'a') + "\n" + QString(10, 'a'));
+    TRect r;
+    bool before, after;
+    planner->ItemRect(source->Items(0), 1, 1, r, before, after);
+    EXPECT_EQ(info.CursorRect, r) << "the hint goes when the pointer leaves the item";
+}
+
+TEST(PlannerHint, TimesDependOnTheKindAndSpanOfTheItem)
+{
+    TSPPlannerSource source(nullptr);
+    struct Case {
+        TDateTime start, end;
+        bool allDay;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {Day(2024, 2, 6), Day(2024, 2, 7), true, "2024/2/6-2024/2/6\nt"},
+        {Day(2024, 2, 6), Day(2024, 2, 6), true, "2024/2/6-2024/2/6\nt"},
+        {Day(2024, 2, 6, 9), Day(2024, 2, 6, 10, 30), false, "9:00-10:30\nt"},
+        {Day(2024, 2, 6, 22), Day(2024, 2, 7), false, "22:00-0:00\nt"},
+        {Day(2024, 2, 6, 9), Day(2024, 2, 7, 10), false, "2024/2/6 9:00-2024/2/7 10:00\nt"},
+    };
+    for (const Case &c : cases) {
+        TSPPlanItem *item = source.AddItem({}, "t", c.start, c.end, c.allDay, false, clNone, 2);
+        EXPECT_EQ(TSPBasePlanner::ItemHint(item), QString::fromUtf8(c.expected));
+        delete item;
+    }
+    EXPECT_EQ(TSPBasePlanner::ItemHint(nullptr), QString());
+}
+
+TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
+{
+    const QString han = QStringLiteral("汉");
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    struct Case {
+        const char *name;
+        QString text;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"short", "abc", "abc"},
+        {"exactly fifty", QString(50, 'a'), QString(50, 'a')},
+        {"ascii", QString(60, 'a'), QString(50, 'a') + "\n" + QString(10, 'a')},
+        {"han counts two", han.repeated(30), han.repeated(25) + "\n" + han.repeated(5)},
+        {"no half a character", QString(49, 'a') + han + "b", QString(49, 'a') + "\n" + han + "b"},
+        {"surrogate pair kept whole", QString(49, 'a') + emoji, QString(49, 'a') + "\n" + emoji},
+        {"breaks after a space", QString(30, 'a') + " " + QString(30, 'b'), QString(30, 'a') + "\n" + QString(30, 'b')},
+        {"own breaks start a line", QString(40, 'a') + "\n" + QString(40, 'b'), QString(40, 'a') + "\n" + QString(40, 'b')},
+        {"crlf", "a\r\nb", "a\nb"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(WrapDisplayText(c.text, 50), c.expected) << c.name;
+}
+
+TEST_F(PlannerInputTest, NegativeHeaderCountsAreRefused)
+{
+    try {
+        planner->SetDateHeaderCount(-1);
+        FAIL();
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.Message(), QString("Value must be 0 or larger"));
+    }
+    EXPECT_THROW(planner->SetRowHeaderCount(-2), Exception);
+    EXPECT_EQ(planner->RowHeaderCount(), 1);
+    planner->SetDateHeaderCount(2);
+    EXPECT_EQ(planner->DateHeaderRect().Width(), 6 * 2 + 6);
+}
+
+// Two planners side by side with cells of 50 pixels, so both lie on the offscreen screen
+// where the drag looks for its target.
+class PlannerDragTest : public PlannerInputTest
+{
+protected:
+    void SetUp() override
+    {
+        cell = 50;
+        PlannerInputTest::SetUp();
+        window->SetBounds(0, 0, 790, 400);
+        otherSource = new TSPPlannerSource(window.get());
+        other = MakePlanner(400, 0, otherSource);
+        QApplication::processEvents();
+    }
+    // A point of the right planner in the left one's coordinates, as moves arrive while the
+    // left one holds the mouse.
+    static QPoint Right(QPoint p) { return p + QPoint(400, 0); }
+    void Drag(QPoint from, QPoint via, QPoint to)
+    {
+        sim::Press(planner, from);
+        sim::Move(planner, via);
+        sim::Move(planner, via + QPoint(10, 0));
+        sim::Move(planner, to);
+    }
+
+    TSPPlannerSource *otherSource = nullptr;
+    TSPMonthPlanner *other = nullptr;
+};
+
+TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopies)
+{
+    CountSaves(otherSource);
+    TSPPlanItem *item = Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
+    item->Icons().AddIcon(3);
+    Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));  // Tuesday 6 to Thursday 15
+    ASSERT_TRUE(TDragManager::Instance().Started());
+    EXPECT_EQ(TDragManager::Instance().Target(), other);
+    EXPECT_TRUE(TDragManager::Instance().Accepted());
+    // While dragging the other planner shows where it would land.
+    ASSERT_EQ(other->WeekRow(0, 2)->Count(), 1);
+    EXPECT_EQ(other->WeekRow(0, 2)->Items(0).FirstCol, 3);
+    EXPECT_EQ(other->WeekRow(0, 2)->Items(0).Item->Source(), nullptr);
+    sim::Release(planner, Right(At(3, 2)));
+
+    ASSERT_EQ(otherSource->Count(), 1);
+    const TSPPlanItem *copy = otherSource->Items(0);
+    EXPECT_EQ(copy->StartTime(), Day(2024, 2, 15));
+    EXPECT_EQ(copy->EndTime(), Day(2024, 2, 16));
+    EXPECT_EQ(copy->Text(), QString("x"));
+    EXPECT_EQ(copy->Icons().Count(), 1);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(source->Count(), 1);
+    EXPECT_EQ(item->StartTime(), Day(2024, 2, 6)) << "the original stays";
+    ASSERT_EQ(other->WeekRow(0, 2)->Count(), 1);
+    EXPECT_EQ(other->WeekRow(0, 2)->Items(0).Item, copy) << "the copy is shown, the drag picture gone";
+}
+
+TEST_F(PlannerDragTest, DroppingWithinOneSourceMoves)
+{
+    CountSaves(source);
+    TSPPlanItem *item = Add("x", Day(2024, 2, 6, 9), Day(2024, 2, 6, 10), false);
+    Drag(Lane(1, 1, 0), At(3, 1), At(4, 3));  // to Friday 23 February
+    // The item itself is left out while its picture moves with the pointer.
+    EXPECT_EQ(planner->WeekRow(0, 1)->Count(), 0);
+    ASSERT_EQ(planner->WeekRow(0, 3)->Count(), 1);
+    sim::Release(planner, At(4, 3));
+    ASSERT_EQ(source->Count(), 1);
+    EXPECT_EQ(source->Items(0), item);
+    EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 2, 23, 9));
+    EXPECT_DOUBLE_EQ(item->EndTime(), Day(2024, 2, 23, 10));
+    EXPECT_EQ(saves, 1);
+
+    // Another planner of the same source moves it too.
+    other->SetSource(source);
+    Drag(Lane(4, 3, 0), At(5, 3), Right(At(4, 4)));
+    sim::Release(planner, Right(At(4, 4)));
+    EXPECT_EQ(source->Count(), 1);
+    EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 3, 1, 9));
+}
+
+TEST_F(PlannerDragTest, EscapeCancelsADrag)
+{
+    Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
+    Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));
+    ASSERT_TRUE(TDragManager::Instance().Started());
+    sim::Key(planner, Qt::Key_Escape);
+    EXPECT_EQ(TDragManager::Instance().Source(), nullptr);
+    EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << "the drag picture is gone";
+    sim::Release(planner, Right(At(3, 2)));
+    EXPECT_EQ(otherSource->Count(), 0);
+}
+
+TEST_F(PlannerDragTest, ReadOnlyTargetsRefuseTheDrop)
+{
+    Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
+    for (int round = 0; round < 3; ++round) {
+        other->SetReadOnly(round == 0);
+        otherSource->SetReadOnly(round == 1);
+        bool asked = false;
+        other->OnDragOver = [&](TComponent *, TControl *, int, int, TDragState, bool &accept) {
+            asked = true;
+            accept = false;
+        };
+        Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));
+        EXPECT_FALSE(TDragManager::Instance().Accepted()) << round;
+        EXPECT_EQ(asked, round == 2) << "OnDragOver may refuse what the planner would take";
+        sim::Release(planner, Right(At(3, 2)));
+        EXPECT_EQ(otherSource->Count(), 0) << round;
+        EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << round;
+    }
+}

@@ -1,0 +1,337 @@
+#include "controls/SPPlanners.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// Stands in for a planner: a link that logs what it hears into a shared event log.
+struct LinkProbe {
+    explicit LinkProbe(QStringList &log, const QString &name) : log(log), name(name)
+    {
+        link.OnChange = [this] { this->log << this->name + ":change"; };
+        link.OnItemFree = [this](TSPPlanItem *item) { this->log << this->name + ":free " + item->Text(); };
+    }
+    QStringList &log;
+    QString name;
+    TSPPlannerLink link;
+};
+
+struct SourceFixture : ::testing::Test {
+    SourceFixture()
+    {
+        source->OnChange = [this](TComponent *) { log << "source:change"; };
+        source->AddLink(&probe.link);
+    }
+    TSPPlanItem *Add(const QString &text, TDateTime start, TDateTime end, bool allDay = false)
+    {
+        return source->AddItem(QString(), text, start, end, allDay, false, clNone, 2);
+    }
+    QStringList Texts() const
+    {
+        QStringList out;
+        for (int i = 0; i < source->Count(); ++i)
+            out << source->Items(i)->Text();
+        return out;
+    }
+
+    QStringList log;
+    std::unique_ptr<TSPPlannerSource> source = std::make_unique<TSPPlannerSource>(nullptr);
+    LinkProbe probe{log, "link"};
+};
+
+} // namespace
+
+TEST_F(SourceFixture, AddsInsideOneUpdateGiveOneNoticeLinksFirst)
+{
+    source->BeginUpdate();
+    Add("a", 1, 2);
+    Add("b", 3, 4);
+    EXPECT_TRUE(log.isEmpty());
+    source->EndUpdate();
+    EXPECT_EQ(log, QStringList({"link:change", "source:change"}));
+
+    log.clear();
+    source->BeginUpdate();
+    source->EndUpdate();
+    EXPECT_TRUE(log.isEmpty()) << "an update without a change fires nothing";
+}
+
+TEST_F(SourceFixture, NestedUpdateFiresAtTheInnerEndWhenSomethingChanged)
+{
+    source->BeginUpdate();
+    source->BeginUpdate();
+    Add("a", 1, 2);
+    source->EndUpdate();
+    EXPECT_EQ(log.size(), 2);
+    source->EndUpdate();
+    EXPECT_EQ(log.size(), 2) << "the outer end has nothing pending any more";
+}
+
+TEST_F(SourceFixture, EndUpdateAtZeroDoesNotUnbalanceTheCounter)
+{
+    source->EndUpdate();
+    EXPECT_FALSE(source->Updating());
+    Add("a", 1, 2);
+    EXPECT_EQ(log, QStringList({"link:change", "source:change"})) << "still fires at once";
+}
+
+TEST_F(SourceFixture, ClearItemsOnAnEmptySourceFiresNothing)
+{
+    source->ClearItems();
+    EXPECT_TRUE(log.isEmpty());
+    Add("a", 1, 2);
+    Add("b", 1, 2);
+    log.clear();
+    source->ClearItems();
+    EXPECT_EQ(source->Count(), 0);
+    // Each item is announced as it goes, the change once at the end.
+    EXPECT_EQ(log, QStringList({"link:free b", "link:free a", "link:change", "source:change"}));
+}
+
+TEST_F(SourceFixture, KeepsItemsInTheirOrder)
+{
+    struct Case {
+        const char *text;
+        double start, end;
+        bool allDay;
+    };
+    const Case cases[] = {
+        {"late", 5, 6, false},
+        {"A", 2, 3, false},
+        {"B", 2, 3, false},
+        {"all", 2, 3, true},
+        {"longer", 2, 4, false},
+        {"early", 1, 9, false},
+    };
+    for (const Case &c : cases)
+        Add(c.text, c.start, c.end, c.allDay);
+    EXPECT_EQ(Texts(), QStringList({"early", "all", "B", "A", "longer", "late"}));
+
+    // A change re-sorts.
+    source->Items(0)->SetStartTime(7);
+    EXPECT_EQ(Texts(), QStringList({"all", "B", "A", "longer", "late", "early"}));
+    for (int i = 0; i < source->Count(); ++i)
+        EXPECT_EQ(CompareItems(*source->Items(i), *source->Items(i)), 0);
+}
+
+TEST_F(SourceFixture, EndBeforeStartIsRefusedAndStartDragsTheEnd)
+{
+    TSPPlanItem *item = Add("x", 10, 12);
+    try {
+        item->SetEndTime(9.5);
+        FAIL() << "no exception";
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.Message(), QString("End time cannot be earlier than start time"));
+    }
+    EXPECT_EQ(item->EndTime(), 12);
+
+    item->SetStartTime(15);
+    EXPECT_EQ(item->StartTime(), 15);
+    EXPECT_EQ(item->EndTime(), 15);
+    item->SetStartTime(14);
+    EXPECT_EQ(item->EndTime(), 15) << "an earlier start leaves the end alone";
+}
+
+TEST_F(SourceFixture, ItemSettersNotifyOnlyOnRealChanges)
+{
+    TSPPlanItem *item = Add("x", 10, 12);
+    log.clear();
+    item->SetText("x");
+    item->SetStartTime(10);
+    item->SetEndTime(12);
+    item->MoveBy(0);
+    item->SetCategory("人脉");
+    EXPECT_TRUE(log.isEmpty());
+
+    item->SetText("y");
+    item->SetAllDay(true);
+    item->SetResource("r");
+    item->MoveBy(1.5);
+    EXPECT_EQ(log.count("source:change"), 4);
+    EXPECT_EQ(item->StartTime(), 11.5);
+    EXPECT_EQ(item->EndTime(), 13.5);
+}
+
+TEST_F(SourceFixture, SaveRaisesTheEventAndCancelRestoresTheSavedValues)
+{
+    QStringList saved;
+    source->OnItemSave = [&](TComponent *, TSPPlanItem *item) { saved << item->Text(); };
+    TSPPlanItem *item = Add("first", 10, 12);
+    item->SetText("second");
+    item->MoveBy(2);
+    item->SetColor(clRed);
+    item->Cancel();
+    EXPECT_EQ(item->Text(), QString("first"));
+    EXPECT_EQ(item->StartTime(), 10);
+    EXPECT_EQ(item->Color(), clNone);
+    EXPECT_TRUE(saved.isEmpty());
+
+    item->SetText("third");
+    item->Save();
+    EXPECT_EQ(saved, QStringList({"third"}));
+    item->SetText("fourth");
+    item->Cancel();
+    EXPECT_EQ(item->Text(), QString("third"));
+}
+
+TEST_F(SourceFixture, AssignCopiesIconsAndValues)
+{
+    TSPPlanItem *from = source->AddItem("r1", "t", 1, 3, true, true, clBlue, 5);
+    for (int i = 0; i < 9; ++i)
+        from->Icons().AddIcon(100 + i);
+    EXPECT_EQ(from->Icons().Capacity(), 16);
+
+    TSPPlannerSource other(nullptr);
+    TSPPlanItem *copy = other.NewItem();
+    EXPECT_EQ(copy->Color(), clNone);
+    EXPECT_EQ(copy->Kind(), 2);
+    copy->Assign(*from);
+    EXPECT_EQ(copy->Source(), &other);
+    EXPECT_EQ(copy->Resource(), QString("r1"));
+    EXPECT_TRUE(copy->AllDay());
+    EXPECT_TRUE(copy->Private());
+    EXPECT_EQ(copy->Color(), clBlue);
+    EXPECT_EQ(copy->Kind(), 5);
+    EXPECT_EQ(copy->EndTime(), 3);
+    ASSERT_EQ(copy->Icons().Count(), 9);
+    EXPECT_EQ(copy->Icons().Capacity(), 16);
+    EXPECT_EQ(copy->Icons().Icons(8), 108);
+    EXPECT_THROW(copy->Icons().Icons(9), Exception);
+    copy->SetText("changed");
+    copy->Cancel();
+    EXPECT_EQ(copy->Text(), QString("t")) << "assigning takes the saved copies";
+}
+
+TEST_F(SourceFixture, AddingAnIconTellsTheSource)
+{
+    TSPPlanItem *item = Add("x", 1, 2);
+    log.clear();
+    EXPECT_EQ(item->Icons().AddIcon(4), 0);
+    EXPECT_EQ(item->Icons().AddIcon(7), 1);
+    EXPECT_EQ(log.count("source:change"), 2);
+}
+
+TEST_F(SourceFixture, AddItemUsesTheItemClassAndClearsLocked)
+{
+    struct Special : TSPPlanItem {
+        Special() { SetLocked(true); }
+    };
+    source->SetItemClass([] { return new Special; });
+    TSPPlanItem *item = Add("x", 1, 2);
+    EXPECT_NE(dynamic_cast<Special *>(item), nullptr);
+    EXPECT_FALSE(item->Locked());
+    EXPECT_THROW(source->Items(1), Exception);
+    EXPECT_EQ(source->IndexOf(item), 0);
+}
+
+TEST_F(SourceFixture, RequestLogSplitsAndMerges)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::pair<double, double>> asks;
+        std::vector<std::pair<double, double>> fired;
+        std::vector<std::pair<double, double>> kept;
+    };
+    const Case cases[] = {
+        {"covered", {{0, 10}, {2, 5}}, {{0, 10}}, {{0, 10}}},
+        {"same again", {{0, 10}, {0, 10}}, {{0, 10}}, {{0, 10}}},
+        {"overlap at the end", {{0, 10}, {5, 15}}, {{0, 10}, {10, 15}}, {{0, 15}}},
+        {"overlap at the start", {{10, 20}, {5, 15}}, {{10, 20}, {5, 10}}, {{10, 20}, {5, 10}}},
+        {"spanning both sides", {{10, 20}, {0, 30}}, {{10, 20}, {0, 10}, {20, 30}}, {{10, 20}, {0, 10}, {20, 30}}},
+        {"touching", {{0, 10}, {10, 20}}, {{0, 10}, {10, 20}}, {{0, 20}}},
+        {"apart", {{0, 10}, {11, 20}}, {{0, 10}, {11, 20}}, {{0, 10}, {11, 20}}},
+        // Only neighbours in the list merge.
+        {"gap filled", {{0, 10}, {20, 30}, {10, 20}}, {{0, 10}, {20, 30}, {10, 20}}, {{0, 10}, {20, 30}, {10, 20}}},
+        {"reversed", {{20, 30}, {10, 20}}, {{20, 30}, {10, 20}}, {{20, 30}, {10, 20}}},
+    };
+    for (const Case &c : cases) {
+        TSPPlannerSource s(nullptr);
+        std::vector<std::pair<double, double>> fired;
+        s.OnRequestItems = [&](TComponent *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
+        for (const auto &[a, b] : c.asks)
+            s.RequestItems(a, b);
+        std::vector<std::pair<double, double>> kept;
+        for (const TSPRequest &r : s.Requests())
+            kept.push_back({r.StartTime, r.EndTime});
+        EXPECT_EQ(fired, c.fired) << c.name;
+        EXPECT_EQ(kept, c.kept) << c.name;
+    }
+}
+
+TEST_F(SourceFixture, RequestsOfAMonthGridAreAskedOnce)
+{
+    std::vector<std::pair<double, double>> fired;
+    source->OnRequestItems = [&](TComponent *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
+    // Three neighbouring months' grids, then the first again.
+    source->RequestItems(100, 142);
+    source->RequestItems(128, 170);
+    source->RequestItems(156, 198);
+    source->RequestItems(100, 142);
+    const std::vector<std::pair<double, double>> expected = {{100, 142}, {142, 170}, {170, 198}};
+    EXPECT_EQ(fired, expected);
+    ASSERT_EQ(source->Requests().size(), 1u);
+    EXPECT_EQ(source->Requests()[0].EndTime, 198);
+}
+
+TEST_F(SourceFixture, FreeingAnItemInsideAnUpdateTellsLinksAtOnce)
+{
+    TSPPlanItem *a = Add("a", 1, 2);
+    Add("b", 3, 4);
+    log.clear();
+    source->BeginUpdate();
+    delete a;
+    EXPECT_EQ(log, QStringList({"link:free a"}));
+    EXPECT_EQ(source->Count(), 1);
+    source->EndUpdate();
+    EXPECT_EQ(log, QStringList({"link:free a", "link:change", "source:change"}));
+}
+
+TEST_F(SourceFixture, FreeingTheSourceDetachesLinksBeforeItsItemsGo)
+{
+    TSPPlanItem *item = Add("a", 1, 2);
+    TSPPlanItem *seenItem = item;
+    bool sourceGoneWhenTold = false;
+    probe.link.OnChange = [&] {
+        sourceGoneWhenTold = probe.link.Source() == nullptr;
+        // Still safe to read: items are freed only after the links were told.
+        log << "told " + seenItem->Text();
+    };
+    log.clear();
+    source.reset();
+    EXPECT_TRUE(sourceGoneWhenTold);
+    EXPECT_EQ(log, QStringList({"told a"})) << "items go without notices";
+    EXPECT_EQ(probe.link.Source(), nullptr);
+}
+
+TEST_F(SourceFixture, FreeingALinkTakesItOffTheSource)
+{
+    {
+        QStringList otherLog;
+        LinkProbe other(otherLog, "other");
+        source->AddLink(&other.link);
+        EXPECT_EQ(source->LinkCount(), 2);
+    }
+    EXPECT_EQ(source->LinkCount(), 1);
+    Add("a", 1, 2);  // would reach the freed link if it were still listed
+    EXPECT_EQ(log.count("link:change"), 1);
+
+    TSPPlannerSource second(nullptr);
+    second.AddLink(&probe.link);
+    EXPECT_EQ(source->LinkCount(), 0) << "a link belongs to one source";
+    EXPECT_EQ(probe.link.Source(), &second);
+}
+
+TEST_F(SourceFixture, ImageListChangesReachPlannersAndItsFreeingIsNoticed)
+{
+    auto *images = new TImageList(nullptr);
+    source->SetImages(images);
+    log.clear();
+    QImage icon(16, 16, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::red);
+    images->AddImage(icon);
+    EXPECT_TRUE(log.contains("link:change"));
+    delete images;
+    EXPECT_EQ(source->Images(), nullptr);
+}

@@ -1,0 +1,308 @@
+#include "../platform/InputSim.h"
+#include "controls/dfsSplitter.h"
+#include "platform/InputRouter.h"
+#include "platform/SysColors.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class TBox : public TCustomControl
+{
+public:
+    explicit TBox(TComponent *owner, bool window = false) : TCustomControl(owner), window_(window)
+    {
+        SetColor(clWindow);
+    }
+
+protected:
+    bool ShowsWithoutParent() const override { return window_; }
+
+private:
+    bool window_;
+};
+
+QColor Rgb(TColor c)
+{
+    c = ColorToRGB(c);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// A 400 x 300 window: a pane on one side, the bar against it, and a client control filling
+// the rest. A left bar is 10 x 300 with its 100-pixel button at y 100..199, x 1..8.
+class SplitterTest : public ::testing::Test
+{
+protected:
+    void Build(TAlign align)
+    {
+        window = std::make_unique<TBox>(nullptr, true);
+        window->SetBounds(0, 0, 400, 300);
+        pane = new TBox(window.get());
+        const bool vertical = align == TAlign::alLeft || align == TAlign::alRight;
+        pane->SetBounds(align == TAlign::alRight ? 250 : 0, align == TAlign::alBottom ? 150 : 0, vertical ? 150 : 400,
+                        vertical ? 300 : 150);
+        pane->SetAlign(align);
+        pane->SetParent(window.get());
+        splitter = new TdfsSplitter(window.get());
+        if (!vertical)
+            splitter->SetBounds(0, align == TAlign::alTop ? 150 : 140, 400, 10);
+        else
+            splitter->SetLeft(align == TAlign::alLeft ? 150 : 240);
+        splitter->SetAlign(align);
+        splitter->SetParent(window.get());
+        rest = new TBox(window.get());
+        rest->SetAlign(TAlign::alClient);
+        rest->SetParent(window.get());
+        splitter->OnMaximize = [this](TComponent *) { events << "maximize"; };
+        splitter->OnMinimize = [this](TComponent *) { events << "minimize"; };
+        splitter->OnRestore = [this](TComponent *) { events << "restore"; };
+        splitter->OnClose = [this](TComponent *) { events << "close"; };
+        window->Show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        ResetSysColors();
+        sim::HeldButtons() = Qt::NoButton;
+        while (GetCaptureControl())
+            SetCaptureControl(nullptr);
+    }
+    // Press, move and release on the bar (its own coordinates).
+    void Drag(QPoint from, QPoint to)
+    {
+        sim::Press(splitter, from);
+        sim::Move(splitter, to);
+        sim::Release(splitter, to);
+    }
+    QColor Pixel(int x, int y) { return splitter->grab().toImage().pixelColor(x, y); }
+
+    std::unique_ptr<TBox> window;
+    TBox *pane = nullptr;
+    TdfsSplitter *splitter = nullptr;
+    TBox *rest = nullptr;
+    QStringList events;
+};
+
+} // namespace
+
+TEST_F(SplitterTest, StartsWithItsDefaults)
+{
+    Build(TAlign::alLeft);
+    EXPECT_EQ(TdfsSplitter::Version(), QString("TdfsSplitter v2.03"));
+    EXPECT_EQ(splitter->Width(), 10);
+    EXPECT_EQ(splitter->Left(), 150);
+    EXPECT_FALSE(splitter->Beveled());
+    EXPECT_TRUE(splitter->AllowDrag());
+    EXPECT_EQ(splitter->ButtonStyle(), TdfsButtonStyle::bsNetscape);
+    EXPECT_EQ(splitter->ButtonWidth(), 100);
+    EXPECT_EQ(splitter->ButtonColor(), clBtnFace);
+    EXPECT_EQ(splitter->ArrowColor(), 0x800000);
+    EXPECT_EQ(splitter->ButtonHighlightColor(), 0xFFCFCF);
+    EXPECT_EQ(splitter->MinSize(), 30);
+    EXPECT_EQ(splitter->Pane(), pane);
+    EXPECT_EQ(splitter->RestorePos(), 150) << "recorded once the bar found its pane";
+    EXPECT_EQ(splitter->ButtonRect(), TRect({1, 100, 9, 200}));
+}
+
+TEST_F(SplitterTest, ButtonClickCollapsesAndASecondOneRestores)
+{
+    Build(TAlign::alLeft);
+    sim::Click(splitter, {4, 150});
+    EXPECT_TRUE(splitter->Maximized());
+    EXPECT_EQ(pane->Width(), 30) << "collapsed to MinSize";
+    EXPECT_EQ(splitter->Left(), 30);
+    EXPECT_EQ(events, QStringList({"maximize"}));
+    EXPECT_TRUE(splitter->RestorePosStored());
+
+    sim::Click(splitter, {4, 150});
+    EXPECT_FALSE(splitter->Maximized());
+    EXPECT_EQ(pane->Width(), 150);
+    EXPECT_EQ(events, QStringList({"maximize", "restore"}));
+    EXPECT_FALSE(splitter->RestorePosStored());
+}
+
+TEST_F(SplitterTest, FivePixelsOfTravelAreAClickSixADrag)
+{
+    Build(TAlign::alLeft);
+    Drag({2, 150}, {7, 150});
+    EXPECT_TRUE(splitter->Maximized()) << "5 px across the bar: a click";
+    EXPECT_EQ(pane->Width(), 30) << "the click does not move the bar first";
+    sim::Click(splitter, {4, 150});
+    ASSERT_EQ(pane->Width(), 150);
+    events.clear();
+
+    Drag({2, 150}, {8, 150});
+    EXPECT_FALSE(splitter->Maximized()) << "6 px: a drag";
+    EXPECT_EQ(pane->Width(), 156);
+    EXPECT_TRUE(events.isEmpty());
+    // Travel along the bar does not count.
+    Drag({2, 120}, {6, 180});
+    EXPECT_TRUE(splitter->Maximized());
+}
+
+TEST_F(SplitterTest, DraggingToMinSizeOrLessCountsAsCollapsed)
+{
+    Build(TAlign::alLeft);
+    Drag({5, 20}, {5 - 140, 20});  // the pane would be 10 pixels wide
+    EXPECT_TRUE(splitter->Maximized());
+    EXPECT_EQ(pane->Width(), 30);
+    EXPECT_EQ(events, QStringList({"maximize"}));
+
+    // Dragging it open again restores and records the new size.
+    Drag({5, 20}, {5 + 90, 20});
+    EXPECT_FALSE(splitter->Maximized());
+    EXPECT_EQ(pane->Width(), 120);
+    EXPECT_EQ(events, QStringList({"maximize", "restore"}));
+    EXPECT_EQ(splitter->RestorePos(), 120);
+    splitter->SetMaximized(true);
+    splitter->SetMaximized(false);
+    EXPECT_EQ(pane->Width(), 120);
+}
+
+TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySide)
+{
+    for (TAlign align : {TAlign::alLeft, TAlign::alRight, TAlign::alTop, TAlign::alBottom}) {
+        Build(align);
+        const bool vertical = align == TAlign::alLeft || align == TAlign::alRight;
+        const auto size = [&] { return vertical ? pane->Width() : pane->Height(); };
+        ASSERT_EQ(splitter->Pane(), pane) << int(align);
+        splitter->SetMaximized(true);
+        EXPECT_EQ(size(), 30) << int(align);
+        splitter->SetMaximized(false);
+        EXPECT_EQ(size(), 150) << int(align);
+        splitter->SetMinimized(true);
+        // Top and right panes take the largest size they may (all but MinSize of what the bar
+        // leaves); left and bottom ones go to their smallest.
+        const bool grows = align == TAlign::alTop || align == TAlign::alRight;
+        EXPECT_EQ(size(), grows ? (vertical ? 400 : 300) - 10 - 30 : 30) << int(align);
+        EXPECT_FALSE(splitter->Maximized());
+        splitter->SetMaximized(true);
+        EXPECT_FALSE(splitter->Minimized());
+        EXPECT_EQ(size(), 30) << int(align);
+        splitter->SetMaximized(false);
+        EXPECT_EQ(size(), 150) << "the size from before minimising" << int(align);
+        EXPECT_EQ(events, QStringList({"maximize", "restore", "minimize", "maximize", "restore"}));
+        events.clear();
+    }
+}
+
+TEST_F(SplitterTest, WithoutAPaneOrARecordedSizeNothingIsSized)
+{
+    Build(TAlign::alLeft);
+    splitter->SetMaximized(true);
+    splitter->SetRestorePos(-1);  // as a form stream without "RestorePos" would leave it
+    splitter->SetMaximized(false);
+    EXPECT_FALSE(splitter->Maximized());
+    EXPECT_EQ(pane->Width(), 30) << "never sized to -1";
+
+    pane->SetVisible(false);
+    events.clear();
+    ASSERT_EQ(splitter->Pane(), nullptr);
+    splitter->SetMaximized(true);
+    splitter->SetMinimized(true);
+    EXPECT_FALSE(splitter->Maximized());
+    EXPECT_FALSE(splitter->Minimized());
+    EXPECT_TRUE(events.isEmpty());
+    sim::Click(splitter, {4, 150});
+    EXPECT_TRUE(events.isEmpty());
+}
+
+TEST_F(SplitterTest, ButtonWidthIsClampedAndZeroMeansNoButton)
+{
+    Build(TAlign::alLeft);
+    splitter->SetButtonWidthType(TdfsButtonWidthType::btwPercentage);
+    splitter->SetButtonWidth(150);
+    EXPECT_EQ(splitter->ButtonWidth(), 100);
+    EXPECT_EQ(splitter->ButtonRect(), TRect({1, 1, 9, 299}));
+    splitter->SetButtonWidth(50);
+    EXPECT_EQ(splitter->ButtonRect(), TRect({1, 75, 9, 225}));
+    splitter->SetButtonWidthType(TdfsButtonWidthType::btwPixels);
+    splitter->SetButtonWidth(-5);
+    EXPECT_EQ(splitter->ButtonWidth(), 0);
+    EXPECT_TRUE(splitter->ButtonRect().IsEmpty());
+    EXPECT_EQ(Pixel(4, 150), Rgb(splitter->Color())) << "no button drawn";
+    sim::Click(splitter, {4, 150});
+    EXPECT_FALSE(splitter->Maximized());
+    splitter->SetButtonWidth(40);
+    splitter->SetBeveled(true);
+    EXPECT_EQ(splitter->ButtonRect(), TRect({4, 130, 6, 170}));
+}
+
+TEST_F(SplitterTest, NetscapeButtonShowsArrowsTowardThePaneAndATexture)
+{
+    Build(TAlign::alLeft);
+    // Arrows 4 pixels in from the ends: a 9-pixel base, the tip 4 pixels toward the pane.
+    const QColor arrow = Rgb(0x800000);
+    EXPECT_EQ(Pixel(3, 108), arrow) << "tip on the pane's side";
+    EXPECT_NE(Pixel(3, 104), arrow);
+    EXPECT_EQ(Pixel(7, 104), arrow) << "base away from it";
+    EXPECT_EQ(Pixel(3, 100 + 96 - 9 + 4), arrow) << "the second arrow at the far end";
+    EXPECT_EQ(Pixel(4, 114), QColor(Qt::white)) << "texture dot";
+    EXPECT_EQ(Pixel(5, 115), arrow) << "texture dot";
+    EXPECT_EQ(Pixel(1, 150), Rgb(clGray)) << "frame";
+    EXPECT_EQ(Pixel(2, 150), QColor(Qt::white)) << "highlight edge";
+    EXPECT_EQ(Pixel(4, 116), Rgb(clBtnFace));
+    splitter->SetMaximized(true);
+    EXPECT_EQ(Pixel(3, 104), arrow) << "pointing away once collapsed";
+    EXPECT_EQ(Pixel(7, 108), arrow);
+    EXPECT_NE(Pixel(7, 104), arrow);
+}
+
+TEST_F(SplitterTest, TheButtonLightsUpUnderThePointer)
+{
+    Build(TAlign::alLeft);
+    splitter->SetButtonCursor(crHandPoint);
+    sim::Move(splitter, {4, 20});
+    EXPECT_FALSE(splitter->ButtonHot());
+    EXPECT_EQ(splitter->Cursor(), crHSplit);
+    sim::Move(splitter, {4, 116});
+    EXPECT_TRUE(splitter->ButtonHot());
+    EXPECT_EQ(splitter->Cursor(), crHandPoint);
+    EXPECT_EQ(Pixel(4, 116), Rgb(0xFFCFCF));
+    splitter->SetAutoHighlightColor(true);
+    EXPECT_EQ(splitter->ButtonHighlightColor(), RGB(153, 157, 172));
+    EXPECT_EQ(Pixel(4, 116), QColor(153, 157, 172));
+    splitter->SetAutoHighlightColor(false);
+    EXPECT_EQ(splitter->ButtonHighlightColor(), 0xFFCFCF);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(splitter, &leave);
+    EXPECT_FALSE(splitter->ButtonHot());
+    EXPECT_EQ(Pixel(4, 116), Rgb(clBtnFace));
+
+    splitter->SetAllowDrag(false);
+    sim::Move(splitter, {4, 20});
+    EXPECT_EQ(splitter->Cursor(), crHandPoint) << "nothing to drag";
+    Drag({4, 20}, {60, 20});
+    EXPECT_EQ(pane->Width(), 150);
+    splitter->SetAlign(TAlign::alTop);
+    splitter->SetAllowDrag(true);
+    sim::Move(splitter, {4, 5});
+    EXPECT_EQ(splitter->Cursor(), crVSplit);
+}
+
+TEST_F(SplitterTest, WindowsStyleButtonsMinimiseMaximiseAndClose)
+{
+    Build(TAlign::alTop);  // a 400 x 10 bar under a pane of 150
+    splitter->SetButtonStyle(TdfsButtonStyle::bsWindows);
+    // Three 10-pixel squares sharing their edges at the right end, less a pixel all round.
+    EXPECT_EQ(splitter->ButtonRect(), TRect({374, 1, 399, 9}));
+    sim::Click(splitter, {396, 5});
+    EXPECT_EQ(events, QStringList({"close"}));
+    sim::Click(splitter, {386, 5});  // maximise: for a top bar the pane collapses
+    EXPECT_TRUE(splitter->Maximized());
+    EXPECT_EQ(pane->Height(), 30);
+    sim::Click(splitter, {386, 5});
+    EXPECT_EQ(pane->Height(), 150);
+    sim::Click(splitter, {377, 5});  // minimise: the pane takes all it may
+    EXPECT_TRUE(splitter->Minimized());
+    EXPECT_EQ(pane->Height(), 300 - 10 - 30);
+    EXPECT_EQ(events, QStringList({"close", "maximize", "restore", "minimize"}));
+
+    splitter->SetWindowsButtons({TdfsWindowsButton::wbClose});
+    EXPECT_EQ(splitter->ButtonRect(), TRect({392, 1, 399, 9}));
+    splitter->SetWindowsButtons({});
+    EXPECT_TRUE(splitter->ButtonRect().IsEmpty());
+}

@@ -1,0 +1,265 @@
+#include "platform/Classes.h"
+
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Logs every notification it hears and drops its reference to a removed partner.
+class Probe : public TComponent
+{
+public:
+    Probe(TComponent *owner, std::vector<std::string> *log, const char *tag)
+        : TComponent(owner), log_(log), tag_(tag)
+    {
+    }
+    ~Probe() override
+    {
+        if (log_)
+            log_->push_back(std::string(tag_) + " destroyed");
+    }
+    TComponent *partner = nullptr;
+
+protected:
+    void Notification(TComponent *c, TOperation op) override
+    {
+        TComponent::Notification(c, op);
+        if (op == TOperation::opRemove && c == partner)
+            partner = nullptr;
+        if (log_)
+            log_->push_back(std::string(tag_) + (op == TOperation::opInsert ? " +" : " -"));
+    }
+
+private:
+    std::vector<std::string> *log_;
+    const char *tag_;
+};
+
+// A receiver that forgets to pass the notification on to its base class.
+class Careless : public TComponent
+{
+public:
+    using TComponent::TComponent;
+    int heard = 0;
+
+protected:
+    void Notification(TComponent *, TOperation) override { ++heard; }
+};
+
+class Widget : public QWidget, public TComponent
+{
+public:
+    Widget(QWidget *parent, TComponent *owner, int *destroyed)
+        : QWidget(parent), TComponent(owner), destroyed_(destroyed)
+    {
+    }
+    ~Widget() override
+    {
+        Destroying();
+        DestroyComponents();
+        ++*destroyed_;
+    }
+
+private:
+    int *destroyed_;
+};
+
+} // namespace
+
+TEST(Classes, OwnerListsAndDestroysItsComponents)
+{
+    std::vector<std::string> log;
+    auto *owner = new TComponent(nullptr);
+    auto *a = new Probe(owner, &log, "a");
+    auto *b = new Probe(owner, &log, "b");
+    EXPECT_EQ(owner->ComponentCount(), 2);
+    EXPECT_EQ(owner->Components(0), a);
+    EXPECT_EQ(b->ComponentIndex(), 1);
+    EXPECT_EQ(a->Owner(), owner);
+    EXPECT_THROW(owner->Components(2), EComponentError);
+
+    log.clear();
+    delete owner;
+    // The last component goes first, and the survivor hears of it before it goes itself.
+    const std::vector<std::string> expected = {"b -", "a -", "b destroyed", "a -", "a destroyed"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST(Classes, FreeingAComponentTakesItOutOfItsOwner)
+{
+    TComponent owner(nullptr);
+    auto *a = new TComponent(&owner);
+    auto *b = new TComponent(&owner);
+    delete a;
+    ASSERT_EQ(owner.ComponentCount(), 1);
+    EXPECT_EQ(owner.Components(0), b);
+    EXPECT_EQ(b->ComponentIndex(), 0);
+}
+
+TEST(Classes, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
+{
+    TComponent owner(nullptr);
+    auto *a = new TComponent(&owner);
+    auto *b = new TComponent(&owner);
+    a->SetName("Button1");
+    EXPECT_EQ(owner.FindComponent("BUTTON1"), a);
+    EXPECT_EQ(owner.FindComponent(""), nullptr);
+    EXPECT_THROW(b->SetName("button1"), EComponentError);
+    EXPECT_EQ(b->Name(), "");
+    a->SetName("BUTTON1");  // renaming itself in another case is fine
+    EXPECT_EQ(a->Name(), "BUTTON1");
+
+    const struct {
+        const char *name;
+        bool valid;
+    } cases[] = {{"_x", true}, {"a1", true}, {"1a", false}, {"a b", false}, {"名字", false}, {"", false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(IsValidIdent(QString::fromUtf8(c.name)), c.valid) << c.name;
+    EXPECT_THROW(b->SetName("9lives"), EComponentError);
+    b->SetName("");
+    EXPECT_EQ(b->Name(), "");
+
+    // Moving a named component into an owner that already has that name is refused.
+    TComponent other(nullptr);
+    auto *c = new TComponent(&other);
+    c->SetName("Button1");
+    EXPECT_THROW(owner.InsertComponent(c), EComponentError);
+    EXPECT_EQ(c->Owner(), &other);
+}
+
+TEST(Classes, InsertMovesBetweenOwnersAndRefusesCycles)
+{
+    TComponent first(nullptr), second(nullptr);
+    auto *c = new TComponent(&first);
+    second.InsertComponent(c);
+    EXPECT_EQ(first.ComponentCount(), 0);
+    EXPECT_EQ(second.ComponentCount(), 1);
+    EXPECT_EQ(c->Owner(), &second);
+
+    auto *child = new TComponent(c);
+    EXPECT_THROW(child->InsertComponent(c), EComponentError);
+    EXPECT_THROW(c->InsertComponent(c), EComponentError);
+    EXPECT_EQ(c->Owner(), &second);
+    EXPECT_EQ(child->Owner(), c);
+
+    second.RemoveComponent(c);
+    EXPECT_EQ(c->Owner(), nullptr);
+    delete c;  // takes child with it
+}
+
+TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
+{
+    std::vector<std::string> log;
+    TComponent formA(nullptr), formB(nullptr);
+    auto *user = new Probe(&formA, &log, "user");
+    auto *source = new Probe(&formB, &log, "source");
+    user->partner = source;
+    source->FreeNotification(user);
+    EXPECT_TRUE(source->ComponentState().Contains(csFreeNotification));
+    EXPECT_TRUE(user->ComponentState().Contains(csFreeNotification));
+    delete source;
+    EXPECT_EQ(user->partner, nullptr);
+    // The link is gone on both sides: freeing the user later touches nothing freed.
+    EXPECT_FALSE(user->ComponentState().Contains(csFreeNotification));
+    delete user;
+}
+
+TEST(Classes, RemovedFreeNotificationIsNotSent)
+{
+    Probe a(nullptr, nullptr, "a");
+    auto *b = new Probe(nullptr, nullptr, "b");
+    a.partner = b;
+    a.FreeNotification(b);
+    a.RemoveFreeNotification(b);
+    delete b;
+    EXPECT_EQ(a.partner, b);  // not told: the reference was deliberately given up
+}
+
+TEST(Classes, ReceiverThatSkipsItsBaseClassHoldsNoDanglingLink)
+{
+    auto *careless = new Careless(nullptr);
+    auto *source = new TComponent(nullptr);
+    source->FreeNotification(careless);
+    delete source;
+    EXPECT_EQ(careless->heard, 1);
+    delete careless;  // would touch the freed source if the link had survived
+}
+
+TEST(Classes, DestroyingMarksTheWholeTreeFirst)
+{
+    // A grandchild going last still sees that its whole family is on its way out.
+    struct Flag : TComponent {
+        Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
+        TComponent *parent;  // still being destroyed (not freed) when this one goes
+        bool *flag;
+        ~Flag() override
+        {
+            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
+        }
+    };
+    auto *owner = new TComponent(nullptr);
+    auto *child = new TComponent(owner);
+    new TComponent(owner);
+    bool seen = false;
+    new Flag(child, &seen);
+    EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
+    delete owner;
+    EXPECT_TRUE(seen);
+
+    // A component inserted into an owner that is being destroyed is marked as well.
+    TComponent parent(nullptr);
+    parent.Destroying();
+    auto *late = new TComponent(&parent);
+    EXPECT_TRUE(late->ComponentState().Contains(csDestroying));
+}
+
+TEST(Classes, LoadingStateIsClearedByLoaded)
+{
+    TComponent c(nullptr);
+    EXPECT_FALSE(c.ComponentState().Contains(csLoading));
+    c.Loading();
+    EXPECT_TRUE(c.ComponentState().Contains(csLoading));
+    c.Loaded();
+    EXPECT_FALSE(c.ComponentState().Contains(csLoading));
+}
+
+// Widgets with both a Qt parent and an owner: whichever side deletes, nothing is freed twice
+// (the sanitizers check that).
+TEST(Classes, WidgetOwnedByItsParentIsDeletedOnce)
+{
+    int destroyed = 0;
+    auto *form = new Widget(nullptr, nullptr, &destroyed);
+    auto *panel = new Widget(form, form, &destroyed);
+    auto *button = new Widget(panel, form, &destroyed);  // Qt parent panel, owner form
+    button->SetName("Button1");
+    EXPECT_EQ(form->ComponentCount(), 2);
+    delete form;
+    EXPECT_EQ(destroyed, 3);
+}
+
+TEST(Classes, QtParentDeletingAnOwnedWidgetLeavesTheOwnerList)
+{
+    int destroyed = 0;
+    TComponent owner(nullptr);
+    auto *parent = new QWidget;
+    new Widget(parent, &owner, &destroyed);
+    new Widget(parent, &owner, &destroyed);
+    ASSERT_EQ(owner.ComponentCount(), 2);
+    delete parent;
+    EXPECT_EQ(destroyed, 2);
+    EXPECT_EQ(owner.ComponentCount(), 0);
+}
+
+TEST(Classes, OwnerDeletingAWidgetLeavesTheQtParent)
+{
+    int destroyed = 0;
+    auto *owner = new TComponent(nullptr);
+    QWidget parent;
+    new Widget(&parent, owner, &destroyed);
+    ASSERT_EQ(parent.children().size(), 1);
+    delete owner;
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_TRUE(parent.children().isEmpty());
+}

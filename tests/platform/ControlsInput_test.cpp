@@ -1,0 +1,464 @@
+#include "ControlTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QEnterEvent>
+#include <QHelpEvent>
+#include <QPointer>
+#include <QToolTip>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Messages and timers
+
+TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *probe = new TProbe(host.get());
+    std::vector<std::pair<WPARAM, LPARAM>> seen;
+    probe->onMessage = [&seen](TMessage &m) {
+        if (m.Msg == WM_USER + 1) {
+            seen.emplace_back(m.WParam, m.LParam);
+            m.Result = LRESULT(m.WParam * 2);
+        }
+    };
+    EXPECT_EQ(probe->Perform(WM_USER + 1, 21, -5), 42);
+    EXPECT_EQ(SendMessage(probe, WM_USER + 1, 4, 0), 8);
+
+    seen.clear();
+    probe->PostMessage(WM_USER + 1, 1, 10);
+    EXPECT_TRUE(PostMessage(probe, WM_USER + 1, 2, 20));
+    EXPECT_TRUE(seen.empty());
+    QApplication::processEvents();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair(WPARAM(1), LPARAM(10)));
+    EXPECT_EQ(seen[1], std::make_pair(WPARAM(2), LPARAM(20)));
+
+    // A widget that is no control answers nothing and takes nothing.
+    QWidget plain;
+    EXPECT_EQ(SendMessage(&plain, WM_USER + 1, 1, 1), 0);
+    EXPECT_FALSE(PostMessage(&plain, WM_USER + 1, 1, 1));
+
+    // A message posted to a control freed before it arrives is dropped.
+    probe->PostMessage(WM_USER + 1, 3, 30);
+    delete probe;
+    QApplication::processEvents();
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST_F(ControlTest, TimersFireByIdUntilKilled)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetTimer(1, 15);
+    probe->SetTimer(7, 25);
+    EXPECT_TRUE(probe->TimerRunning(1));
+    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.contains("timer 1") && probe->log.contains("timer 7"); }));
+    // The id arrives in WParam of WM_TIMER.
+    EXPECT_NE(std::find(probe->messages.begin(), probe->messages.end(), WM_TIMER), probe->messages.end());
+
+    EXPECT_TRUE(probe->KillTimer(1));
+    EXPECT_FALSE(probe->KillTimer(1));
+    EXPECT_FALSE(probe->TimerRunning(1));
+    probe->log.clear();
+    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.count("timer 7") >= 2; }));
+    EXPECT_FALSE(probe->log.contains("timer 1"));
+    probe->KillTimer(7);
+
+    // Setting a running id again starts it over.
+    probe->log.clear();
+    QElapsedTimer clock;
+    clock.start();
+    probe->SetTimer(3, 60);
+    sim::WaitFor([] { return false; }, 30);
+    probe->SetTimer(3, 60);
+    const qint64 restartedAt = clock.elapsed();
+    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.contains("timer 3"); }));
+    EXPECT_GE(clock.elapsed(), restartedAt + 55);
+    EXPECT_EQ(probe->log.count("timer 3"), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+struct MouseCase {
+    const char *name;
+    std::function<void(QWidget *)> act;
+    QStringList expected;
+    bool doubleClicks = true;
+};
+
+inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
+
+class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase>
+{
+};
+
+TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
+{
+    const MouseCase &c = GetParam();
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(10, 10, 40, 30);
+    probe->SetParent(host.get());
+    if (!c.doubleClicks)
+        probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csDoubleClicks});
+    c.act(probe);
+    EXPECT_EQ(probe->log, c.expected) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MouseTest,
+    ::testing::Values(
+        MouseCase{"click",
+                  [](QWidget *w) { sim::Click(w, {5, 6}); },
+                  {"down L 5,6 [L]", "click", "up L 5,6 []"}},
+        MouseCase{"modifiers",
+                  [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
+                  {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}},
+        MouseCase{"released outside: no click",
+                  [](QWidget *w) {
+                      sim::Press(w, {5, 6});
+                      sim::Move(w, {60, 6});
+                      sim::Release(w, {60, 6});
+                  },
+                  {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}},
+        MouseCase{"double click",
+                  [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+                  {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}},
+        MouseCase{"double click without csDoubleClicks is a second press",
+                  [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"},
+                  false},
+        MouseCase{"right and middle buttons",
+                  [](QWidget *w) {
+                      sim::Click(w, {1, 2}, Qt::RightButton);
+                      sim::Click(w, {3, 4}, Qt::MiddleButton);
+                  },
+                  {"down R 1,2 [R]", "up R 1,2 []", "down M 3,4 [M]", "up M 3,4 []"}},
+        MouseCase{"move without a button, enter and leave",
+                  [](QWidget *w) {
+                      QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(w->mapToGlobal(QPoint(1, 1))));
+                      QApplication::sendEvent(w, &enter);
+                      sim::Move(w, {7, 8}, Qt::AltModifier);
+                      QEvent leave(QEvent::Leave);
+                      QApplication::sendEvent(w, &leave);
+                  },
+                  {"enter", "move 7,8 [A]", "leave"}}),
+    [](const ::testing::TestParamInfo<MouseCase> &info) { return "case" + std::to_string(info.index); });
+
+TEST_F(ControlTest, RightButtonReleaseAsksForTheContextMenuUpTheParentChain)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(10, 10, 40, 30);
+    probe->SetParent(host.get());
+    std::vector<TPoint> hostAsked;
+    host->OnContextPopup = [&](TComponent *, TPoint p, bool &handled) {
+        hostAsked.push_back(p);
+        handled = true;
+    };
+    sim::Click(probe, {5, 6}, Qt::RightButton);
+    ASSERT_EQ(hostAsked.size(), 1u);
+    EXPECT_EQ(hostAsked[0], Point(15, 16));  // in the host's client coordinates
+
+    std::vector<TPoint> probeAsked;
+    probe->OnContextPopup = [&](TComponent *, TPoint p, bool &handled) {
+        probeAsked.push_back(p);
+        handled = true;
+    };
+    sim::Click(probe, {5, 6}, Qt::RightButton);
+    EXPECT_EQ(probeAsked, std::vector<TPoint>{Point(5, 6)});
+    EXPECT_EQ(hostAsked.size(), 1u);
+}
+
+TEST_F(ControlTest, UnusedWheelGoesToTheParent)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(10, 10, 40, 30);
+    probe->SetParent(host.get());
+    std::vector<std::pair<int, TPoint>> hostWheel;
+    host->OnMouseWheel = [&](TComponent *, TShiftState s, int delta, TPoint pos, bool &handled) {
+        hostWheel.emplace_back(delta, pos);
+        EXPECT_TRUE(s.Contains(ssCtrl));
+        handled = true;
+    };
+    sim::Wheel(probe, {5, 5}, -120, Qt::ControlModifier);
+    ASSERT_EQ(hostWheel.size(), 1u);
+    EXPECT_EQ(hostWheel[0].first, -120);
+    EXPECT_EQ(hostWheel[0].second, Point(115, 115));  // screen position
+
+    int probeWheel = 0;
+    probe->OnMouseWheel = [&](TComponent *, TShiftState, int delta, TPoint, bool &handled) {
+        probeWheel += delta;
+        handled = true;
+    };
+    sim::Wheel(probe, {5, 5}, 240);
+    EXPECT_EQ(probeWheel, 240);
+    EXPECT_EQ(hostWheel.size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+struct KeyCase {
+    int key;
+    Qt::KeyboardModifiers mods;
+    QString text;
+    QStringList expected;
+};
+
+inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
+
+class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase>
+{
+};
+
+TEST_P(KeyTest, KeysArriveAsVirtualKeysAndCharacters)
+{
+    const KeyCase &c = GetParam();
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetParent(host.get());
+    sim::KeyPress(probe, c.key, c.mods, c.text);
+    EXPECT_EQ(probe->log, c.expected);
+    probe->log.clear();
+    sim::KeyRelease(probe, c.key, c.mods, c.text);
+    QStringList up;
+    if (c.expected.value(0).startsWith("keydown"))
+        up << c.expected.value(0).section(' ', 0, 1).replace("keydown", "keyup");
+    EXPECT_EQ(probe->log, up);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KeyTest,
+    ::testing::Values(KeyCase{Qt::Key_A, {}, "a", {"keydown 65 []", "char 97"}},
+                      KeyCase{Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
+                      KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
+                      KeyCase{Qt::Key_Escape, {}, "\x1b", {"keydown 27 []", "char 27"}},
+                      KeyCase{Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}},
+                      KeyCase{Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
+                      KeyCase{Qt::Key_Left, {}, "", {"keydown 37 []"}},
+                      KeyCase{Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}},
+                      KeyCase{Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
+                      KeyCase{Qt::Key_F2, {}, "", {"keydown 113 []"}},
+                      KeyCase{Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
+                      // Alt makes system keys: KeyDown still sees them, KeyPress does not.
+                      KeyCase{Qt::Key_X, Qt::AltModifier, "x", {"keydown 88 [A]"}},
+                      KeyCase{0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}}),
+    [](const ::testing::TestParamInfo<KeyCase> &info) { return "case" + std::to_string(info.index); });
+
+TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetParent(host.get());
+    std::vector<WPARAM> dialogKeys;
+    host->onMessage = [&](TMessage &m) {
+        if (m.Msg == CM_DIALOGKEY) {
+            dialogKeys.push_back(m.WParam);
+            m.Result = m.WParam == VK_RETURN ? 1 : 0;
+        }
+    };
+    sim::KeyPress(probe, Qt::Key_Return, {}, "\r");
+    EXPECT_EQ(dialogKeys, std::vector<WPARAM>{VK_RETURN});
+    EXPECT_TRUE(probe->log.isEmpty());
+
+    // Not taken by the window: the control gets it after all.
+    sim::KeyPress(probe, Qt::Key_Down);
+    EXPECT_EQ(probe->log, QStringList{"keydown 40 []"});
+
+    // A control that wants arrows and tabs is not asked about.
+    probe->log.clear();
+    dialogKeys.clear();
+    probe->onMessage = [](TMessage &m) {
+        if (m.Msg == WM_GETDLGCODE) {
+            m.Result = DLGC_WANTARROWS | DLGC_WANTTAB;
+            m.Msg = 0;
+        }
+    };
+    sim::KeyPress(probe, Qt::Key_Down);
+    sim::KeyPress(probe, Qt::Key_Tab, {}, "\t");
+    EXPECT_TRUE(dialogKeys.empty());
+    EXPECT_EQ(probe->log, (QStringList{"keydown 40 []", "keydown 9 []", "char 9"}));
+}
+
+TEST_F(ControlTest, FocusNeedsAVisibleEnabledChainAndRaisesEnterAndExit)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    host->activateWindow();
+    QApplication::setActiveWindow(host.get());
+    auto *a = new TProbe(host.get());
+    auto *b = new TProbe(host.get());
+    a->SetParent(host.get());
+    b->SetParent(host.get());
+    QStringList events;
+    a->OnEnter = [&](TComponent *) { events << "a enter"; };
+    a->OnExit = [&](TComponent *) { events << "a exit"; };
+    b->OnEnter = [&](TComponent *) { events << "b enter"; };
+    a->SetTabStop(true);
+    EXPECT_EQ(a->focusPolicy(), Qt::TabFocus);
+    a->SetFocus();
+    b->SetFocus();
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(events, (QStringList{"a enter", "a exit", "b enter"}));
+
+    b->SetEnabled(false);
+    EXPECT_FALSE(b->CanFocus());
+    EXPECT_THROW(b->SetFocus(), EInvalidOperation);
+    host->SetVisible(false);
+    EXPECT_FALSE(a->CanFocus());
+}
+
+TEST(VirtualKeys, QtKeysMapToWindowsCodes)
+{
+    const std::pair<int, int> cases[] = {{Qt::Key_A, 'A'},          {Qt::Key_Z, 'Z'},
+                                         {Qt::Key_0, '0'},          {Qt::Key_F1, VK_F1},
+                                         {Qt::Key_F12, 0x7B},       {Qt::Key_Home, VK_HOME},
+                                         {Qt::Key_End, VK_END},     {Qt::Key_PageUp, VK_PRIOR},
+                                         {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Backtab, VK_TAB},
+                                         {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_BraceLeft, VK_OEM_4},
+                                         {Qt::Key_Exclam, '1'},     {Qt::Key_Menu, VK_APPS},
+                                         {Qt::Key_unknown, 0}};
+    for (auto [qt, vk] : cases)
+        EXPECT_EQ(VirtualKeyFromQt(qt), vk) << std::hex << qt;
+    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Plus, true), VK_ADD);
+    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_9, true), VK_NUMPAD0 + 9);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Capture
+
+TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *a = new TProbe(host.get());
+    auto *b = new TProbe(host.get());
+    a->SetBounds(0, 0, 50, 50);
+    b->SetBounds(100, 20, 50, 50);
+    a->SetParent(host.get());
+    b->SetParent(host.get());
+
+    a->SetMouseCapture(true);
+    EXPECT_EQ(GetCaptureControl(), a);
+    sim::Move(b, {5, 5});
+    sim::Press(b, {6, 5});
+    sim::Release(b, {6, 5});
+    EXPECT_TRUE(b->log.isEmpty());
+    // No click: the release came from outside; the control keeps its capture.
+    EXPECT_EQ(a->log, (QStringList{"move 105,25 []", "down L 106,25 [L]", "up L 106,25 []"}));
+    EXPECT_TRUE(a->MouseCapture());
+
+    // A second capture stacks on the first; releasing it gives the mouse back.
+    a->messages.clear();
+    b->SetMouseCapture(true);
+    EXPECT_EQ(std::count(a->messages.begin(), a->messages.end(), WM_CAPTURECHANGED), 1);
+    b->SetMouseCapture(false);
+    EXPECT_EQ(GetCaptureControl(), a);
+    EXPECT_EQ(std::count(b->messages.begin(), b->messages.end(), WM_CAPTURECHANGED), 1);
+
+    // A capturing control that goes takes its capture with it.
+    delete a;
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+    b->log.clear();
+    sim::Move(b, {1, 2});
+    EXPECT_EQ(b->log, QStringList{"move 1,2 []"});
+}
+
+TEST_F(ControlTest, PressCapturesUntilReleaseWithCsCaptureMouse)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(0, 0, 20, 20);
+    probe->SetParent(host.get());
+    bool capturedInDown = false;
+    probe->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) {
+        capturedInDown = GetCaptureControl() == probe;
+    };
+    sim::Click(probe, {1, 1});
+    EXPECT_TRUE(capturedInDown);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+
+    probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csCaptureMouse});
+    sim::Click(probe, {1, 1});
+    EXPECT_FALSE(capturedInDown);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hints
+
+TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(10, 10, 50, 50);
+    probe->SetParent(host.get());
+    auto ask = [&] {
+        QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), probe->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(probe, &e);
+    };
+    probe->SetHint(QStringLiteral("短提示|长提示"));
+    ask();
+    EXPECT_FALSE(QToolTip::isVisible());  // ShowHint is off
+
+    probe->SetShowHint(true);
+    ask();
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("短提示"));
+    CancelHint();
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    THintInfo seen;
+    probe->onMessage = [&](TMessage &m) {
+        if (m.Msg == CM_HINTSHOW) {
+            auto *info = reinterpret_cast<THintInfo *>(m.LParam);
+            seen = *info;
+            info->HintStr = QStringLiteral("item");
+        }
+    };
+    ask();
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("item"));
+    EXPECT_EQ(seen.HintControl, probe);
+    EXPECT_EQ(seen.CursorPos, Point(5, 5));
+    EXPECT_EQ(seen.CursorRect, Rect(0, 0, 50, 50));
+
+    probe->onMessage = [&](TMessage &m) {
+        if (m.Msg == CM_HINTSHOW)
+            m.Result = 1;
+    };
+    ask();
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    // Without a hint of its own the parent's is shown.
+    probe->onMessage = nullptr;
+    probe->SetHint(QString());
+    host->SetHint(QStringLiteral("parent"));
+    ask();
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("parent"));
+    CancelHint();
+
+    EXPECT_EQ(GetLongHint(QStringLiteral("a|b")), QStringLiteral("b"));
+    EXPECT_EQ(GetLongHint(QStringLiteral("ab")), QStringLiteral("ab"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(0, 0, 20, 20);
+    probe->SetParent(host.get());
+    QPointer<TProbe> watch = probe;
+    probe->OnClick = [&](TComponent *) { delete probe; };
+    probe->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(5, 5));
+    probe->Perform(WM_LBUTTONUP, 0, MakeLParam(5, 5));
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(host->ControlCount(), 0);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,460 @@
+#include "ControlTestSupport.h"
+
+#include "platform/SysColors.h"
+
+#include <QPointer>
+
+namespace {
+
+struct ChildSetup {
+    TAlign align;
+    TRect initial;
+    bool visible = true;
+};
+
+struct AlignCase {
+    const char *name;
+    int width, height;
+    std::vector<ChildSetup> children;
+    std::vector<TRect> expected;  // per child, in creation order
+};
+
+inline void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
+
+using A = TAlign;
+
+class AlignTest : public ControlTest, public ::testing::WithParamInterface<AlignCase>
+{
+};
+
+TEST_P(AlignTest, LaysOutChildrenByEdgeInOrderKeepingThickness)
+{
+    const AlignCase &c = GetParam();
+    auto host = MakeHost(100, 100, c.width, c.height);
+    std::vector<TProbe *> children;
+    for (const ChildSetup &s : c.children) {
+        auto *p = new TProbe(host.get());
+        p->SetBoundsRect(s.initial);
+        p->SetVisible(s.visible);
+        p->SetAlign(s.align);
+        p->SetParent(host.get());
+        children.push_back(p);
+    }
+    ASSERT_EQ(children.size(), c.expected.size());
+    for (size_t i = 0; i < children.size(); ++i) {
+        EXPECT_EQ(children[i]->BoundsRect(), c.expected[i]) << c.name << " child " << i;
+        // The widget sits where the bounds say.
+        EXPECT_EQ(children[i]->geometry(), c.expected[i].ToQRect()) << c.name << " child " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AlignTest,
+    ::testing::Values(
+        AlignCase{"five edges",
+                  200,
+                  100,
+                  {{A::alTop, Bounds(7, 7, 5, 10)},
+                   {A::alBottom, Bounds(7, 7, 5, 20)},
+                   {A::alLeft, Bounds(7, 7, 30, 5)},
+                   {A::alRight, Bounds(7, 7, 40, 5)},
+                   {A::alClient, Bounds(7, 7, 5, 5)}},
+                  {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80),
+                   Rect(30, 10, 160, 80)}},
+        // Creation order does not change the order of the edges.
+        AlignCase{"client created first",
+                  200,
+                  100,
+                  {{A::alClient, Bounds(0, 0, 5, 5)},
+                   {A::alRight, Bounds(0, 0, 40, 5)},
+                   {A::alLeft, Bounds(0, 0, 30, 5)},
+                   {A::alBottom, Bounds(0, 0, 5, 20)},
+                   {A::alTop, Bounds(0, 0, 5, 10)}},
+                  {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100),
+                   Rect(0, 0, 200, 10)}},
+        AlignCase{"two tops by position",
+                  200,
+                  100,
+                  {{A::alTop, Bounds(0, 30, 5, 10)}, {A::alTop, Bounds(0, -5, 5, 15)}},
+                  {Rect(0, 15, 200, 25), Rect(0, 0, 200, 15)}},
+        AlignCase{"two bottoms: the lower one at the edge",
+                  200,
+                  100,
+                  {{A::alBottom, Bounds(0, 0, 5, 10)}, {A::alBottom, Bounds(0, 95, 5, 20)}},
+                  {Rect(0, 70, 200, 80), Rect(0, 80, 200, 100)}},
+        AlignCase{"two lefts and two rights",
+                  200,
+                  100,
+                  {{A::alLeft, Bounds(10, 0, 20, 5)},
+                   {A::alLeft, Bounds(0, 0, 30, 5)},
+                   {A::alRight, Bounds(100, 0, 25, 5)},
+                   {A::alRight, Bounds(190, 0, 15, 5)}},
+                  {Rect(30, 0, 50, 100), Rect(0, 0, 30, 100), Rect(160, 0, 185, 100), Rect(185, 0, 200, 100)}},
+        AlignCase{"hidden child takes no room",
+                  200,
+                  100,
+                  {{A::alTop, Bounds(3, 3, 5, 10), false}, {A::alTop, Bounds(0, 20, 5, 12)}, {A::alClient, {}}},
+                  {Bounds(3, 3, 5, 10), Rect(0, 0, 200, 12), Rect(0, 12, 200, 100)}},
+        AlignCase{"too narrow: the client gets nothing, never less",
+                  50,
+                  100,
+                  {{A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alClient, {}}},
+                  {Rect(0, 0, 30, 100), Rect(10, 0, 50, 100), Rect(30, 0, 30, 100)}}),
+    [](const ::testing::TestParamInfo<AlignCase> &info) { return "case" + std::to_string(info.index); });
+
+TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *a = new TProbe(host.get());
+    auto *b = new TProbe(host.get());
+    auto *client = new TProbe(host.get());
+    a->SetHeight(10);
+    b->SetBounds(0, 10, 0, 20);
+    for (TProbe *p : {a, b})
+        p->SetAlign(TAlign::alTop);
+    client->SetAlign(TAlign::alClient);
+    for (TProbe *p : {a, b, client})
+        p->SetParent(host.get());
+    ASSERT_EQ(a->BoundsRect(), Rect(0, 0, 200, 10));
+    ASSERT_EQ(b->BoundsRect(), Rect(0, 10, 200, 30));
+
+    // Moved below the other: the order of the two changes.
+    a->SetTop(50);
+    EXPECT_EQ(b->BoundsRect(), Rect(0, 0, 200, 20));
+    EXPECT_EQ(a->BoundsRect(), Rect(0, 20, 200, 30));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 200, 100));
+
+    // A new thickness is kept and the rest follows; the other dimension is the parent's.
+    b->SetBounds(5, 0, 17, 25);
+    EXPECT_EQ(b->BoundsRect(), Rect(0, 0, 200, 25));
+    EXPECT_EQ(a->BoundsRect(), Rect(0, 25, 200, 35));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 35, 200, 100));
+
+    // The parent's new size reaches the children.
+    host->SetBounds(100, 100, 300, 50);
+    EXPECT_EQ(a->BoundsRect(), Rect(0, 25, 300, 35));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 35, 300, 50));
+
+    // Hiding and freeing aligned children gives their room back.
+    b->SetVisible(false);
+    EXPECT_EQ(a->BoundsRect(), Rect(0, 0, 300, 10));
+    delete a;
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 0, 300, 50));
+    EXPECT_EQ(host->ControlCount(), 2);
+
+    // Leaving the alignment keeps the last bounds.
+    client->SetAlign(TAlign::alNone);
+    host->SetBounds(100, 100, 400, 80);
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 0, 300, 50));
+}
+
+TEST_F(ControlTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    host->DisableAlign();
+    host->DisableAlign();
+    auto *top = new TProbe(host.get());
+    top->SetBounds(5, 5, 20, 10);
+    top->SetAlign(TAlign::alTop);
+    top->SetParent(host.get());
+    auto *client = new TProbe(host.get());
+    client->SetBounds(1, 1, 1, 1);
+    client->SetAlign(TAlign::alClient);
+    client->SetParent(host.get());
+    EXPECT_EQ(top->BoundsRect(), Bounds(5, 5, 20, 10));
+    EXPECT_TRUE(host->AlignDisabled());
+    host->EnableAlign();
+    EXPECT_EQ(client->BoundsRect(), Bounds(1, 1, 1, 1));
+    host->EnableAlign();
+    EXPECT_FALSE(host->AlignDisabled());
+    EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 200, 10));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 10, 200, 100));
+    // An extra enable does not go below zero.
+    host->EnableAlign();
+    host->DisableAlign();
+    top->SetHeight(30);
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 10, 200, 100));
+    host->EnableAlign();
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 200, 100));
+}
+
+TEST_F(ControlTest, AnchorsKeepDistancesToTheParentEdges)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *corner = new TProbe(host.get());
+    auto *stretch = new TProbe(host.get());
+    auto *fixed = new TProbe(host.get());
+    for (TProbe *p : {corner, stretch, fixed})
+        p->SetParent(host.get());
+    corner->SetBounds(150, 70, 40, 20);
+    corner->SetAnchors({TAnchorKind::akRight, TAnchorKind::akBottom});
+    stretch->SetBounds(10, 10, 180, 20);
+    stretch->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
+    fixed->SetBounds(10, 40, 30, 20);
+
+    host->SetBounds(100, 100, 300, 150);
+    EXPECT_EQ(corner->BoundsRect(), Bounds(250, 120, 40, 20));
+    EXPECT_EQ(stretch->BoundsRect(), Bounds(10, 10, 280, 20));
+    EXPECT_EQ(fixed->BoundsRect(), Bounds(10, 40, 30, 20));
+
+    // Moving an anchored control by hand takes new distances.
+    corner->SetBounds(200, 100, 40, 20);
+    host->SetBounds(100, 100, 250, 150);
+    EXPECT_EQ(corner->BoundsRect(), Bounds(150, 100, 40, 20));
+}
+
+TEST_F(ControlTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    host->margins = {2, 20, 3, 4};
+    host->RecalcNC();
+    EXPECT_EQ(host->ClientRect(), Rect(0, 0, 195, 76));
+    EXPECT_EQ(host->ClientOrigin(), Point(102, 120));
+    EXPECT_EQ(host->ClientToScreen(Point(5, 6)), Point(107, 126));
+    EXPECT_EQ(host->ScreenToClient(Point(107, 126)), Point(5, 6));
+
+    auto *child = new TProbe(host.get());
+    child->SetAlign(TAlign::alClient);
+    child->SetParent(host.get());
+    EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 195, 76));
+    EXPECT_EQ(child->geometry(), QRect(2, 20, 195, 76));
+    EXPECT_EQ(child->ClientToParent(Point(1, 1)), Point(1, 1));
+
+    // A thinner frame: the children move and grow with the client area.
+    host->margins = {1, 1, 1, 1};
+    host->RecalcNC();
+    EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 198, 98));
+    EXPECT_EQ(child->geometry(), QRect(1, 1, 198, 98));
+
+    host->SetClientWidth(100);
+    EXPECT_EQ(host->Width(), 102);
+}
+
+TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
+{
+    auto host = MakeHost(100, 100, 200, 100);
+    auto *probe = new TProbe(host.get());
+    probe->margins = {3, 5, 3, 3};
+    probe->SetBounds(10, 10, 50, 40);
+    probe->SetColor(clWhite);
+    probe->SetParent(host.get());
+    probe->onPaintNC = [](TCanvas &c) {
+        c.Brush()->SetColor(clRed);
+        c.FillRect(Rect(0, 0, 1000, 1000));  // window coordinates, clipped to the frame
+    };
+    probe->onPaint = [](TCanvas &c) {
+        c.Brush()->SetColor(clBlue);
+        c.FillRect(Rect(0, 0, 10, 10));
+        c.FillRect(Rect(-5, 30, 100, 100));  // spills past the client area
+    };
+    const QImage img = probe->grab().toImage();
+    EXPECT_EQ(img.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(49, 39), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(3, 5), qRgb(0, 0, 255));   // client (0,0)
+    EXPECT_EQ(img.pixel(12, 14), qRgb(0, 0, 255));  // client (9,9)
+    EXPECT_EQ(img.pixel(13, 15), qRgb(255, 255, 255));  // erased with Color
+    EXPECT_EQ(img.pixel(2, 36), qRgb(255, 0, 0));   // the spill stopped at the frame
+    EXPECT_EQ(img.pixel(3, 36), qRgb(0, 0, 255));
+
+    // The frame answers hit tests as border; presses there are non-client messages.
+    const TPoint frame = TPoint::FromQPoint(probe->mapToGlobal(QPoint(1, 1)));
+    EXPECT_EQ(probe->Perform(WM_NCHITTEST, 0, PointToLParam(frame)), HTBORDER);
+    probe->messages.clear();
+    sim::Click(probe, QPoint(1, 1));
+    EXPECT_TRUE(probe->log.isEmpty());
+    EXPECT_EQ(std::count(probe->messages.begin(), probe->messages.end(), WM_NCLBUTTONDOWN), 1);
+    sim::Click(probe, QPoint(10, 12));
+    EXPECT_EQ(probe->log.value(0), "down L 7,7 [L]");
+}
+
+TEST_F(ControlTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetBounds(0, 0, 40, 40);
+    probe->SetParent(host.get());
+    TColor fill = clBlue;
+    probe->onPaint = [&fill](TCanvas &c) {
+        c.Brush()->SetColor(fill);
+        c.FillRect(Rect(0, 0, 40, 40));
+    };
+    EXPECT_EQ(PixelAt(probe, 20, 20), qRgb(0, 0, 255));
+    const int paints = probe->paints;
+
+    fill = clLime;
+    probe->Invalidate(Rect(0, 0, 10, 10));
+    const QImage img = probe->grab().toImage();
+    EXPECT_EQ(img.pixel(5, 5), qRgb(0, 255, 0));
+    EXPECT_EQ(img.pixel(10, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(probe->paints, paints + 1);
+
+    // A grab with nothing invalid copies the buffer without painting.
+    probe->grab();
+    EXPECT_EQ(probe->paints, paints + 1);
+
+    // Drawing outside a paint shows until the next invalidation paints over it.
+    probe->Canvas()->Brush()->SetColor(clRed);
+    probe->Canvas()->FillRect(Rect(30, 30, 35, 35));
+    EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(255, 0, 0));
+    EXPECT_EQ(probe->paints, paints + 1);
+    probe->Invalidate();
+    EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(0, 255, 0));
+}
+
+TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto *follower = new TProbe(host.get());
+    auto *own = new TProbe(host.get());
+    follower->SetParent(host.get());
+    own->SetParent(host.get());
+    EXPECT_EQ(follower->Color(), clBtnFace);
+    EXPECT_TRUE(follower->ParentColor());
+
+    own->SetColor(clRed);
+    EXPECT_FALSE(own->ParentColor());
+    host->SetColor(clYellow);
+    EXPECT_EQ(follower->Color(), clYellow);
+    EXPECT_EQ(own->Color(), clRed);
+    own->SetParentColor(true);
+    EXPECT_EQ(own->Color(), clYellow);
+
+    host->Font()->SetHeight(-20);
+    EXPECT_EQ(follower->Font()->Height(), -20);
+    EXPECT_TRUE(follower->ParentFont());
+    own->Font()->SetStyle({TFontStyle::fsBold});
+    EXPECT_FALSE(own->ParentFont());
+    host->Font()->SetHeight(-9);
+    EXPECT_EQ(follower->Font()->Height(), -9);
+    EXPECT_EQ(own->Font()->Height(), -20);
+
+    host->SetShowHint(true);
+    EXPECT_TRUE(follower->ShowHint());
+    own->SetShowHint(false);
+    host->SetShowHint(false);
+    host->SetShowHint(true);
+    EXPECT_FALSE(own->ShowHint());
+
+    host->SetBiDiMode(TBiDiMode::bdRightToLeft);
+    EXPECT_TRUE(follower->UseRightToLeftAlignment());
+    own->SetBiDiMode(TBiDiMode::bdLeftToRight);
+    host->SetBiDiMode(TBiDiMode::bdRightToLeftReadingOnly);
+    EXPECT_TRUE(follower->UseRightToLeftReading());
+    EXPECT_FALSE(follower->UseRightToLeftAlignment());
+    EXPECT_FALSE(own->UseRightToLeftReading());
+
+    // A new child takes the parent's values when it joins.
+    auto *late = new TProbe(host.get());
+    late->SetParent(host.get());
+    EXPECT_EQ(late->Color(), clYellow);
+    EXPECT_EQ(late->Font()->Height(), -9);
+    EXPECT_TRUE(late->ShowHint());
+    EXPECT_TRUE(late->UseRightToLeftReading());
+}
+
+TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    TProbe *c[3];
+    for (TProbe *&p : c) {
+        p = new TProbe(host.get());
+        p->SetTabStop(true);
+        p->SetParent(host.get());
+    }
+    EXPECT_EQ(c[0]->TabOrder(), 0);
+    EXPECT_EQ(c[2]->TabOrder(), 2);
+    c[2]->SetTabOrder(0);
+    EXPECT_EQ(c[2]->TabOrder(), 0);
+    EXPECT_EQ(c[0]->TabOrder(), 1);
+    EXPECT_EQ(c[1]->TabOrder(), 2);
+
+    // Tab and Shift+Tab walk that order round, skipping what cannot take the focus.
+    host->activateWindow();
+    QApplication::setActiveWindow(host.get());
+    c[2]->SetFocus();
+    sim::Key(c[2], Qt::Key_Tab, {}, "\t");
+    EXPECT_TRUE(c[0]->Focused());
+    c[1]->SetEnabled(false);
+    sim::Key(c[0], Qt::Key_Tab, {}, "\t");
+    EXPECT_TRUE(c[2]->Focused());
+    sim::Key(c[2], Qt::Key_Backtab, Qt::ShiftModifier, "\t");
+    EXPECT_TRUE(c[0]->Focused());
+    EXPECT_EQ(host->FindNextControl(c[0], false, true, false), c[2]);
+    EXPECT_FALSE(c[0]->log.contains("keydown 9 []"));  // the tabs were no keys of theirs
+
+    c[0]->SetTabOrder(99);  // past the end: last
+    EXPECT_EQ(c[0]->TabOrder(), 2);
+    delete c[1];
+    EXPECT_EQ(c[0]->TabOrder(), 1);
+}
+
+TEST_F(ControlTest, VisibilityNeedsAParentUnlessTheControlIsAWindow)
+{
+    auto host = MakeHost(100, 100, 100, 100);
+    auto loose = std::make_unique<TProbe>();
+    EXPECT_TRUE(loose->Visible());
+    EXPECT_TRUE(loose->isHidden());
+    loose->SetParent(host.get());
+    EXPECT_TRUE(loose->Showing());
+    loose->SetVisible(false);
+    EXPECT_FALSE(loose->Showing());
+    loose->SetVisible(true);
+    loose->SetParent(nullptr);
+    EXPECT_TRUE(loose->isHidden());
+    EXPECT_EQ(host->ControlCount(), 0);
+    EXPECT_TRUE(host->Showing());
+
+    EXPECT_THROW(host->SetParent(host.get()), EInvalidOperation);
+}
+
+TEST_F(ControlTest, ReparentingByQtKeepsTheControlListsInStep)
+{
+    auto first = MakeHost(100, 100, 100, 100);
+    auto second = MakeHost(300, 100, 100, 100);
+    auto *probe = new TProbe(nullptr);
+    probe->SetAlign(TAlign::alClient);
+    probe->SetParent(first.get());
+    EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 100, 100));
+    probe->setParent(second.get());
+    EXPECT_EQ(probe->Parent(), second.get());
+    EXPECT_EQ(first->ControlCount(), 0);
+    EXPECT_EQ(second->ControlCount(), 1);
+    second->SetBounds(300, 100, 50, 60);
+    EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 50, 60));
+}
+
+TEST_F(ControlTest, OwnerAndQtParentMayEachDestroyAControl)
+{
+    // Owned by one window, placed in another: the owner frees it.
+    auto parent = MakeHost(100, 100, 100, 100);
+    auto owner = MakeHost(300, 100, 100, 100);
+    QPointer<TProbe> probe = new TProbe(owner.get());
+    probe->SetAlign(TAlign::alTop);
+    probe->SetParent(parent.get());
+    EXPECT_EQ(owner->ComponentCount(), 1);
+    owner.reset();
+    EXPECT_TRUE(probe.isNull());
+    EXPECT_EQ(parent->ControlCount(), 0);
+
+    // The other way round: the parent goes, Qt frees the child, and its owner forgets it.
+    owner = MakeHost(300, 100, 100, 100);
+    probe = new TProbe(owner.get());
+    auto *grandChild = new TProbe(owner.get());
+    probe->SetParent(parent.get());
+    grandChild->SetParent(probe);
+    parent.reset();
+    EXPECT_TRUE(probe.isNull());
+    EXPECT_EQ(owner->ComponentCount(), 0);
+
+    // A parent that owns its children frees them while it is still whole.
+    auto lone = MakeHost(100, 100, 100, 100);
+    auto *a = new TProbe(lone.get());
+    auto *b = new TProbe(lone.get());
+    a->SetAlign(TAlign::alTop);
+    b->SetAlign(TAlign::alClient);
+    a->SetParent(lone.get());
+    b->SetParent(lone.get());
+    lone.reset();
+}
+
+} // namespace

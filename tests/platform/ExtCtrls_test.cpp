@@ -1,0 +1,218 @@
+#include "ControlTestSupport.h"
+
+#include "platform/ExtCtrls.h"
+
+#include <QPointer>
+
+namespace {
+
+// Exposes the sizing steps the way a descendant drives them.
+class TTestSplitter : public TSplitter
+{
+public:
+    using TSplitter::FindControl;
+    using TSplitter::TSplitter;
+};
+
+// pane | splitter | rest, inside a 400 x 200 window; the pane lies on the splitter's side.
+class SplitterTest : public ControlTest
+{
+protected:
+    std::unique_ptr<THost> host = MakeHost(100, 100, 400, 200);
+    TProbe *pane = nullptr;
+    TTestSplitter *splitter = nullptr;
+    TProbe *rest = nullptr;
+    int moved = 0;
+
+    void Build(TAlign align, int paneSize)
+    {
+        pane = new TProbe(host.get());
+        splitter = new TTestSplitter(host.get());
+        rest = new TProbe(host.get());
+        const bool horizontal = align == TAlign::alLeft || align == TAlign::alRight;
+        // Created so that each takes its place along the edge: pane first, then the bar.
+        const int far = align == TAlign::alLeft || align == TAlign::alTop ? 0 : 1000;
+        pane->SetBoundsRect(horizontal ? Bounds(far, 0, paneSize, 10) : Bounds(0, far, 10, paneSize));
+        const int bar = far == 0 ? paneSize : 0;
+        splitter->SetBoundsRect(horizontal ? Bounds(bar, 0, 3, 10) : Bounds(0, bar, 10, 3));
+        pane->SetAlign(align);
+        splitter->SetAlign(align);
+        rest->SetAlign(TAlign::alClient);
+        for (TControl *c : std::initializer_list<TControl *>{pane, splitter, rest})
+            c->SetParent(host.get());
+        splitter->OnMoved = [this](TComponent *) { ++moved; };
+    }
+    // A drag of the bar by (dx, dy) from a point inside it.
+    void Drag(int dx, int dy, bool release = true)
+    {
+        sim::Press(splitter, {1, 1});
+        sim::Move(splitter, {1 + dx, 1 + dy});
+        if (release)
+            sim::Release(splitter, {1 + dx, 1 + dy});
+    }
+};
+
+TEST_F(SplitterTest, DefaultsOfTheBar)
+{
+    TSplitter s(nullptr);
+    EXPECT_EQ(s.MinSize(), 30);
+    EXPECT_TRUE(s.AutoSnap());
+    EXPECT_FALSE(s.Beveled());
+    EXPECT_EQ(s.ResizeStyle(), TResizeStyle::rsPattern);
+    EXPECT_EQ(s.Align(), TAlign::alLeft);
+    EXPECT_EQ(s.Width(), 3);
+    EXPECT_EQ(s.Cursor(), crHSplit);
+    s.SetAlign(TAlign::alTop);
+    EXPECT_EQ(s.Cursor(), crVSplit);
+    s.SetMinSize(0);
+    EXPECT_EQ(s.MinSize(), 1);
+}
+
+TEST_F(SplitterTest, DraggingShowsALineThenSizesThePaneOnRelease)
+{
+    Build(TAlign::alLeft, 100);
+    ASSERT_EQ(splitter->BoundsRect(), Rect(100, 0, 103, 200));
+    EXPECT_EQ(splitter->FindControl(), pane);
+
+    Drag(50, 0, false);
+    EXPECT_EQ(splitter->SizingControl(), pane);
+    // The parent's width less MinSize, less everything else on the axis.
+    EXPECT_EQ(splitter->MaxSize(), 400 - 30 - 3);
+    ASSERT_TRUE(splitter->LineVisible());
+    EXPECT_EQ(splitter->LineRect(), Rect(150, 0, 153, 200));
+    auto *line = host->findChild<QWidget *>(QStringLiteral("splitterLine"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->geometry(), QRect(150, 0, 3, 200));
+    EXPECT_EQ(pane->Width(), 100);  // only the line moves while dragging
+
+    sim::Release(splitter, {51, 1});
+    EXPECT_FALSE(splitter->LineVisible());
+    EXPECT_EQ(host->findChild<QWidget *>(QStringLiteral("splitterLine")), nullptr);
+    EXPECT_EQ(pane->Width(), 150);
+    EXPECT_EQ(splitter->BoundsRect(), Rect(150, 0, 153, 200));
+    EXPECT_EQ(rest->BoundsRect(), Rect(153, 0, 400, 200));
+    EXPECT_EQ(moved, 1);
+    EXPECT_EQ(splitter->SizingControl(), nullptr);
+}
+
+struct SizeCase {
+    const char *name;
+    int dx;
+    bool autoSnap;
+    int expectedWidth;
+};
+
+inline void PrintTo(const SizeCase &c, std::ostream *os) { *os << c.name; }
+
+class SplitterSizeTest : public SplitterTest, public ::testing::WithParamInterface<SizeCase>
+{
+};
+
+TEST_P(SplitterSizeTest, SizeStaysBetweenMinAndMaxAndSnaps)
+{
+    const SizeCase &c = GetParam();
+    Build(TAlign::alLeft, 100);
+    splitter->SetAutoSnap(c.autoSnap);
+    Drag(c.dx, 0);
+    EXPECT_EQ(pane->Width(), c.expectedWidth) << c.name;
+    EXPECT_EQ(splitter->Left(), c.expectedWidth) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SplitterSizeTest,
+                         ::testing::Values(SizeCase{"to the maximum", 400, true, 367},
+                                           SizeCase{"just above MinSize", -69, true, 31},
+                                           SizeCase{"at MinSize snaps", -70, true, 0},
+                                           SizeCase{"below MinSize snaps", -90, true, 0},
+                                           SizeCase{"below MinSize without snapping", -90, false, 30}),
+                         [](const ::testing::TestParamInfo<SizeCase> &info) { return "case" + std::to_string(info.index); });
+
+TEST_F(SplitterTest, RightBarGrowsThePaneLeftwards)
+{
+    Build(TAlign::alRight, 100);
+    ASSERT_EQ(pane->BoundsRect(), Rect(300, 0, 400, 200));
+    ASSERT_EQ(splitter->BoundsRect(), Rect(297, 0, 300, 200));
+    Drag(-50, 0);
+    EXPECT_EQ(pane->BoundsRect(), Rect(250, 0, 400, 200));
+    EXPECT_EQ(splitter->BoundsRect(), Rect(247, 0, 250, 200));
+    EXPECT_EQ(rest->BoundsRect(), Rect(0, 0, 247, 200));
+}
+
+TEST_F(SplitterTest, BottomBarSizesHeightsWithUpdateStyleAsItGoes)
+{
+    Build(TAlign::alBottom, 50);
+    splitter->SetResizeStyle(TResizeStyle::rsUpdate);
+    ASSERT_EQ(pane->BoundsRect(), Rect(0, 150, 400, 200));
+    Drag(0, -40, false);
+    EXPECT_FALSE(splitter->LineVisible());
+    EXPECT_EQ(pane->BoundsRect(), Rect(0, 110, 400, 200));  // already while dragging
+    EXPECT_EQ(moved, 1);
+    sim::Release(splitter, {1, -39});
+    EXPECT_EQ(pane->Height(), 90);
+    EXPECT_EQ(moved, 1);  // nothing changed any more on release
+    EXPECT_EQ(splitter->Cursor(), crVSplit);
+}
+
+TEST_F(SplitterTest, EscapeCancelsTheDrag)
+{
+    Build(TAlign::alLeft, 100);
+    Drag(60, 0, false);
+    sim::Key(host.get(), Qt::Key_Escape, {}, "\x1b");
+    EXPECT_FALSE(splitter->LineVisible());
+    EXPECT_EQ(splitter->SizingControl(), nullptr);
+    sim::Release(splitter, {61, 1});
+    EXPECT_EQ(pane->Width(), 100);
+    EXPECT_EQ(moved, 0);
+}
+
+TEST_F(SplitterTest, CanResizeMayChangeOrRefuseTheSize)
+{
+    Build(TAlign::alLeft, 100);
+    splitter->OnCanResize = [](TComponent *, int &size, bool &accept) {
+        if (size > 200)
+            accept = false;
+        else
+            size = size / 10 * 10;
+    };
+    Drag(47, 0);
+    EXPECT_EQ(pane->Width(), 140);
+    Drag(150, 0);
+    EXPECT_EQ(pane->Width(), 140);
+}
+
+TEST_F(SplitterTest, SnappedPaneIsStillFoundAndCanBeDraggedOpen)
+{
+    Build(TAlign::alLeft, 100);
+    Drag(-95, 0);
+    ASSERT_EQ(pane->Width(), 0);
+    EXPECT_EQ(splitter->FindControl(), pane);
+    Drag(80, 0);
+    EXPECT_EQ(pane->Width(), 80);
+}
+
+TEST_F(SplitterTest, NoPaneMeansNoSizing)
+{
+    auto *lone = new TTestSplitter(host.get());
+    lone->SetBounds(200, 0, 3, 200);
+    lone->SetAlign(TAlign::alLeft);
+    lone->SetParent(host.get());
+    EXPECT_EQ(lone->FindControl(), nullptr);
+    sim::Press(lone, {1, 1});
+    sim::Move(lone, {40, 1});
+    EXPECT_FALSE(lone->LineVisible());
+    sim::Release(lone, {40, 1});
+    EXPECT_EQ(lone->Left(), 0);
+}
+
+TEST_F(SplitterTest, BeveledBarHasALightAndADarkEdge)
+{
+    Build(TAlign::alLeft, 100);
+    splitter->SetBeveled(true);
+    const QImage img = splitter->grab().toImage();
+    EXPECT_EQ(img.pixel(0, 100), qRgb(128, 128, 128));
+    EXPECT_EQ(img.pixel(1, 100), qRgb(212, 208, 200));
+    EXPECT_EQ(img.pixel(2, 100), qRgb(255, 255, 255));
+    splitter->SetBeveled(false);
+    EXPECT_EQ(PixelAt(splitter, 0, 100), qRgb(212, 208, 200));
+}
+
+} // namespace

@@ -1,0 +1,268 @@
+#include "platform/Graphics.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every character 7 pixels wide (CJK 12), cells 13 high: layouts independent of installed fonts.
+class FixedMetrics final : public ITextMetrics
+{
+public:
+    TTextMetric Metrics(const TFont &) override
+    {
+        TTextMetric tm;
+        tm.tmHeight = 13;
+        tm.tmAscent = 10;
+        tm.tmDescent = 3;
+        tm.tmInternalLeading = 1;
+        tm.tmExternalLeading = 2;
+        tm.tmAveCharWidth = 7;
+        tm.tmMaxCharWidth = 12;
+        return tm;
+    }
+    int TextWidth(const TFont &, const QString &text) override
+    {
+        int w = 0;
+        for (QChar c : text)
+            w += c.unicode() >= 0x2E80 ? 12 : 7;
+        return w;
+    }
+};
+
+class CanvasText : public ::testing::Test
+{
+protected:
+    void SetUp() override { SetTextMetrics(&metrics); }
+    void TearDown() override { SetTextMetrics(nullptr); }
+    FixedMetrics metrics;
+};
+
+QImage Blank(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(0xFFFFFFFFu);
+    return img;
+}
+
+TColor At(const QImage &img, int x, int y)
+{
+    return QRgbToColor(img.pixel(x, y));
+}
+
+bool Untouched(const QImage &img, const TRect &outside)
+{
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (!outside.Contains({x, y}) && At(img, x, y) != clWhite)
+                return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(CanvasText, MeasuresThroughTheInstalledSource)
+{
+    TCanvas c;
+    EXPECT_EQ(c.TextWidth("abc"), 21);
+    EXPECT_EQ(c.TextExtent(QStringLiteral("农历")), (TSize{24, 13}));
+    EXPECT_EQ(c.TextHeight("x"), 13);
+    EXPECT_EQ(c.GetTextMetrics().tmAveCharWidth, 7);
+}
+
+TEST_F(CanvasText, CalcRectMeasuresLinesPrefixesAndWrapping)
+{
+    const struct {
+        const char *text;
+        int width;
+        unsigned format;
+        int right, bottom;
+    } cases[] = {
+        {"abc", 100, DT_SINGLELINE, 21, 13},
+        {"ab\ncde", 100, 0, 21, 26},
+        {"ab\r\ncde\rf", 100, 0, 21, 39},
+        {"ab\ncde", 100, DT_SINGLELINE, 35, 13},              // breaks are dropped on one line
+        {"&File", 100, DT_SINGLELINE, 28, 13},                // the prefix takes no room
+        {"a&&b", 100, DT_SINGLELINE, 21, 13},                 // "&&" shows one "&"
+        {"ab&", 100, DT_SINGLELINE, 21, 13},                  // a final "&" stays
+        {"&File", 100, DT_SINGLELINE | DT_NOPREFIX, 35, 13},
+        {"aaa bbb ccc", 50, DT_WORDBREAK, 49, 26},            // "aaa bbb" fits in 50
+        {"aaa bbb ccc", 48, DT_WORDBREAK, 21, 39},
+        {"abcdefghij", 20, DT_WORDBREAK, 70, 13},             // one long word is not split
+        {"中文字符", 30, DT_WORDBREAK, 24, 26},                 // CJK breaks between characters
+        {"中文，字符", 30, DT_WORDBREAK, 24, 39},               // but never before a comma
+        {"abcdefghij", 40, DT_SINGLELINE | DT_END_ELLIPSIS, 35, 13},  // "ab..."
+        {"ab\ncd", 100, DT_EXTERNALLEADING, 14, 30},
+        {"a\tb", 100, DT_SINGLELINE | DT_EXPANDTABS, 63, 13},  // tab to 8 average widths
+    };
+    TCanvas c;
+    for (const auto &k : cases) {
+        TRect r = Rect(10, 20, 10 + k.width, 200);
+        const int h = c.DrawText(QString::fromUtf8(k.text), r, k.format | DT_CALCRECT);
+        EXPECT_EQ(r, Rect(10, 20, 10 + k.right, 20 + k.bottom)) << k.text;
+        EXPECT_EQ(h, k.bottom) << k.text;
+    }
+}
+
+TEST_F(CanvasText, EmptyTextCollapsesTheRectangle)
+{
+    TCanvas c;
+    TRect r = Rect(5, 5, 50, 50);
+    EXPECT_EQ(c.DrawText("", r, DT_CALCRECT), 0);
+    EXPECT_EQ(r, Rect(5, 5, 5, 5));
+}
+
+TEST_F(CanvasText, EllipsesKeepWhatFits)
+{
+    TCanvasRecorder rec;
+    QImage img = Blank(200, 20);
+    TCanvas c(img);
+    // Path ellipsis keeps the file name and as much of the head as fits: 4+3+9 chars = 112.
+    TRect r = Rect(0, 0, 115, 13);
+    c.DrawText("c:/abcdef/name.txt", r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+    EXPECT_EQ(r.Right, 112);
+    // A file name that alone is too wide is cut at its end.
+    r = Rect(0, 0, 50, 13);
+    c.DrawText("a/verylongname", r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+    EXPECT_LE(r.Right, 50);
+    // Text that fits is left alone.
+    r = Rect(0, 0, 200, 13);
+    c.DrawText("c:/abcdef/name.txt", r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+    EXPECT_EQ(r.Right, 18 * 7);
+}
+
+TEST_F(CanvasText, VerticalAlignmentAndTheReturnedHeight)
+{
+    QImage img = Blank(100, 40);
+    TCanvas c(img);
+    c.Brush()->SetColor(clYellow);  // opaque: the text cell is filled, which shows where it went
+    TRect r = Rect(0, 0, 100, 33);
+    EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_VCENTER | DT_CENTER), 10 + 13);
+    // The cell of one space: 7 x 13 centred at x 46, y 10.
+    EXPECT_EQ(At(img, 46, 10), clYellow);
+    EXPECT_EQ(At(img, 52, 22), clYellow);
+    EXPECT_EQ(At(img, 45, 10), clWhite);
+    EXPECT_EQ(At(img, 53, 10), clWhite);
+    EXPECT_EQ(At(img, 46, 9), clWhite);
+    EXPECT_EQ(At(img, 46, 23), clWhite);
+
+    img.fill(0xFFFFFFFFu);
+    r = Rect(0, 0, 100, 33);
+    EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_BOTTOM | DT_RIGHT), 33);
+    EXPECT_EQ(At(img, 93, 20), clYellow);
+    EXPECT_EQ(At(img, 92, 20), clWhite);
+    EXPECT_EQ(At(img, 93, 19), clWhite);
+
+    // Without DT_SINGLELINE vertical centring does not apply.
+    r = Rect(0, 0, 100, 33);
+    EXPECT_EQ(c.DrawText(" \n ", r, DT_VCENTER), 26);
+}
+
+TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
+{
+    QImage img = Blank(60, 20);
+    TCanvas c(img);
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    c.Font()->SetColor(clRed);
+    TRect r = Rect(0, 0, 60, 20);
+    // Spaces have no ink, so only the underline can paint: under the second space, one row
+    // below the baseline.
+    c.DrawText(" & ", r, DT_SINGLELINE);
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 20; ++y) {
+            const bool underline = y == 11 && x >= 7 && x < 14;
+            EXPECT_EQ(At(img, x, y), underline ? clRed : clWhite) << x << "," << y;
+        }
+
+    img.fill(0xFFFFFFFFu);
+    c.DrawText(" & ", r, DT_SINGLELINE | DT_HIDEPREFIX);
+    EXPECT_TRUE(Untouched(img, Rect(0, 0, 0, 0)));
+    c.DrawText(" && ", r, DT_SINGLELINE);  // an escaped "&" is drawn, never underlined
+    EXPECT_EQ(At(img, 10, 11), clWhite);
+
+    // Only the last marked character of a line is underlined.
+    img.fill(0xFFFFFFFFu);
+    c.DrawText("& & ", r, DT_SINGLELINE | DT_PREFIXONLY);
+    EXPECT_EQ(At(img, 3, 11), clWhite);
+    EXPECT_EQ(At(img, 10, 11), clRed);
+}
+
+TEST_F(CanvasText, DrawTextClipsToItsRectangleUnlessNoClip)
+{
+    QImage img = Blank(100, 30);
+    TCanvas c(img);
+    c.Brush()->SetColor(clYellow);
+    TRect r = Rect(10, 5, 30, 15);
+    c.DrawText("          ", r, DT_SINGLELINE);
+    EXPECT_TRUE(Untouched(img, r));
+    EXPECT_EQ(At(img, 29, 14), clYellow);
+    c.DrawText("          ", r, DT_SINGLELINE | DT_NOCLIP);
+    EXPECT_EQ(At(img, 60, 10), clYellow);
+}
+
+TEST_F(CanvasText, CanvasClipAppliesToText)
+{
+    QImage img = Blank(60, 20);
+    TCanvas c(img);
+    c.Brush()->SetColor(clYellow);
+    c.ExcludeClipRect(Rect(0, 0, 7, 20));
+    c.TextOut(0, 0, "   ");
+    EXPECT_EQ(At(img, 3, 3), clWhite);
+    EXPECT_EQ(At(img, 10, 3), clYellow);
+    EXPECT_EQ(c.PenPos(), (TPoint{21, 0}));
+}
+
+TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
+{
+    QImage img = Blank(40, 20);
+    TCanvas c(img);
+    c.Brush()->SetColor(clAqua);
+    c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
+    EXPECT_EQ(At(img, 2, 2), clAqua);
+    EXPECT_EQ(At(img, 29, 17), clAqua);
+    EXPECT_EQ(At(img, 30, 17), clWhite);
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    img.fill(0xFFFFFFFFu);
+    c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
+    EXPECT_TRUE(Untouched(img, Rect(0, 0, 0, 0)));
+}
+
+TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
+{
+    const struct {
+        int orientation;
+        TPoint inside, outside;
+    } cases[] = {
+        {0, {25, 10}, {15, 10}},     // cell [20,27) x [5,18)
+        {2700, {10, 8}, {25, 8}},    // reads downward: cell left of x 20, below y 5
+        {900, {28, 2}, {15, 2}},     // reads upward: cell right of x 20, above y 5
+    };
+    for (const auto &k : cases) {
+        QImage img = Blank(50, 30);
+        TCanvas c(img);
+        c.Brush()->SetColor(clYellow);
+        c.Font()->SetOrientation(k.orientation);
+        c.TextOut(20, 5, " ");
+        EXPECT_EQ(At(img, k.inside.X, k.inside.Y), clYellow) << k.orientation;
+        EXPECT_EQ(At(img, k.outside.X, k.outside.Y), clWhite) << k.orientation;
+    }
+}
+
+TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
+{
+    SetTextMetrics(nullptr);  // the real font this time
+    QImage img = Blank(80, 40);
+    TCanvas c(img);
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    c.Font()->SetColor(clBlack);
+    c.TextOut(10, 10, QStringLiteral("国W"));
+    const TSize ext = c.TextExtent(QStringLiteral("国W"));
+    bool inked = false;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            if (At(img, x, y) != clWhite) {
+                inked = true;
+                EXPECT_TRUE(Rect(9, 9, 11 + ext.cx, 11 + ext.cy).Contains({x, y})) << x << "," << y;
+            }
+    EXPECT_TRUE(inked);
+}

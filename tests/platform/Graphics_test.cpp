@@ -1,0 +1,685 @@
+#include "platform/Graphics.h"
+
+#include <QFont>
+#include <QImage>
+#include <gtest/gtest.h>
+#include <set>
+#include <utility>
+
+namespace {
+
+QImage Blank(int w, int h, TColor c = clWhite)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(ColorToQRgb(c));
+    return img;
+}
+
+TColor At(const QImage &img, int x, int y)
+{
+    return QRgbToColor(img.pixel(x, y));
+}
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// Every pixel that differs from the background.
+PixelSet Painted(const QImage &img, TColor background = clWhite)
+{
+    PixelSet out;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (At(img, x, y) != background)
+                out.insert({x, y});
+    return out;
+}
+
+} // namespace
+
+TEST(Canvas, FillRectFillsExactlyTheHalfOpenRectangle)
+{
+    QImage img = Blank(12, 10);
+    TCanvas c(img);
+    c.Brush()->SetColor(clRed);
+    c.FillRect(Rect(2, 3, 7, 6));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool inside = x >= 2 && x < 7 && y >= 3 && y < 6;
+            EXPECT_EQ(At(img, x, y), inside ? clRed : clWhite) << x << "," << y;
+        }
+}
+
+TEST(Canvas, FillRectIgnoresEmptyRectanglesAndHollowBrushes)
+{
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    c.Brush()->SetColor(clRed);
+    c.FillRect(Rect(5, 5, 2, 8));   // inverted
+    c.FillRect(Rect(1, 1, 1, 9));   // zero width
+    c.FillRect(Rect(-5, -5, 0, 0));  // outside
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    c.FillRect(Rect(0, 0, 10, 10));
+    EXPECT_TRUE(Painted(img).empty());
+    c.Brush()->SetColor(clBlue);  // a colour makes a hollow brush solid again
+    c.FillRect(Rect(-3, -3, 2, 2));
+    EXPECT_EQ(Painted(img), (PixelSet{{0, 0}, {1, 0}, {0, 1}, {1, 1}}));
+}
+
+TEST(Canvas, LineToLeavesOutItsEndPoint)
+{
+    const struct {
+        TPoint from, to;
+        PixelSet expected;
+    } cases[] = {
+        {{1, 1}, {5, 1}, {{1, 1}, {2, 1}, {3, 1}, {4, 1}}},
+        {{5, 1}, {1, 1}, {{5, 1}, {4, 1}, {3, 1}, {2, 1}}},
+        {{2, 0}, {2, 3}, {{2, 0}, {2, 1}, {2, 2}}},
+        {{0, 0}, {3, 3}, {{0, 0}, {1, 1}, {2, 2}}},
+        {{3, 0}, {0, 3}, {{3, 0}, {2, 1}, {1, 2}}},
+        {{4, 4}, {4, 4}, {}},
+    };
+    for (const auto &c : cases) {
+        QImage img = Blank(8, 8);
+        TCanvas canvas(img);
+        canvas.MoveTo(c.from.X, c.from.Y);
+        canvas.LineTo(c.to.X, c.to.Y);
+        EXPECT_EQ(Painted(img), c.expected) << c.from.X << "," << c.from.Y << " -> " << c.to.X << "," << c.to.Y;
+        EXPECT_EQ(canvas.PenPos(), c.to);
+    }
+}
+
+TEST(Canvas, ShallowLineStepsOncePerColumnAndStaysConnected)
+{
+    QImage img = Blank(20, 10);
+    TCanvas c(img);
+    c.MoveTo(1, 2);
+    c.LineTo(15, 7);
+    const PixelSet px = Painted(img);
+    ASSERT_EQ(px.size(), 14u);
+    int lastY = -1;
+    for (int x = 1; x < 15; ++x) {
+        int hits = 0, y = -1;
+        for (int yy = 0; yy < 10; ++yy)
+            if (px.count({x, yy})) {
+                ++hits;
+                y = yy;
+            }
+        ASSERT_EQ(hits, 1) << x;
+        if (lastY >= 0) {
+            EXPECT_LE(y - lastY, 1);
+        }
+        lastY = y;
+        // Within half a pixel of the ideal line.
+        EXPECT_LE(std::abs((y - 2) * 14 - (x - 1) * 5), 7) << x;
+    }
+}
+
+TEST(Canvas, PolylineDrawsInnerVerticesButNotTheLastPoint)
+{
+    QImage img = Blank(8, 8);
+    TCanvas c(img);
+    c.Polyline({{1, 1}, {4, 1}, {4, 4}});
+    EXPECT_EQ(Painted(img), (PixelSet{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}}));
+}
+
+TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
+{
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    c.Pen()->SetColor(clBlue);
+    c.Brush()->SetColor(clRed);
+    c.Rectangle(1, 2, 7, 6);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool in = x >= 1 && x < 7 && y >= 2 && y < 6;
+            const bool border = in && (x == 1 || x == 6 || y == 2 || y == 5);
+            EXPECT_EQ(At(img, x, y), border ? clBlue : in ? clRed : clWhite) << x << "," << y;
+        }
+}
+
+TEST(Canvas, RectangleWithoutPenIsOnePixelSmaller)
+{
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    c.Pen()->SetStyle(TPenStyle::psClear);
+    c.Brush()->SetColor(clRed);
+    c.Rectangle(6, 5, 1, 2);  // corners in any order
+    PixelSet expected;
+    for (int y = 2; y < 4; ++y)
+        for (int x = 1; x < 5; ++x)
+            expected.insert({x, y});
+    EXPECT_EQ(Painted(img), expected);
+}
+
+TEST(Canvas, TrianglePolygonCoversExactlyItsLatticePoints)
+{
+    QImage img = Blank(12, 12);
+    TCanvas c(img);
+    c.Pen()->SetColor(clBlack);
+    c.Brush()->SetColor(clBlack);
+    c.Polygon({{0, 0}, {8, 0}, {0, 8}});
+    PixelSet expected;
+    for (int y = 0; y <= 8; ++y)
+        for (int x = 0; x + y <= 8; ++x)
+            expected.insert({x, y});
+    EXPECT_EQ(Painted(img), expected);
+
+    // Without a pen only the inside is filled: the hypotenuse stays open.
+    QImage fillOnly = Blank(12, 12);
+    TCanvas f(fillOnly);
+    f.Pen()->SetStyle(TPenStyle::psClear);
+    f.Brush()->SetColor(clBlack);
+    f.Polygon({{0, 0}, {8, 0}, {0, 8}});
+    PixelSet inside;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x + y < 8; ++x)
+            inside.insert({x, y});
+    EXPECT_EQ(Painted(fillOnly), inside);
+}
+
+TEST(Canvas, EllipseStaysInItsBoxAndIsSymmetric)
+{
+    QImage img = Blank(14, 12);
+    TCanvas c(img);
+    c.Pen()->SetColor(clBlue);
+    c.Brush()->SetColor(clRed);
+    c.Ellipse(1, 1, 12, 10);  // box [1,11] x [1,9]
+    const PixelSet px = Painted(img);
+    int minX = 99, maxX = -1, minY = 99, maxY = -1;
+    for (auto [x, y] : px) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+        EXPECT_TRUE(px.count({12 - x, y})) << "mirror of " << x << "," << y;
+        EXPECT_TRUE(px.count({x, 10 - y})) << "mirror of " << x << "," << y;
+    }
+    EXPECT_EQ(minX, 1);
+    EXPECT_EQ(maxX, 11);
+    EXPECT_EQ(minY, 1);
+    EXPECT_EQ(maxY, 9);
+    EXPECT_EQ(At(img, 6, 5), clRed);    // centre: brush
+    EXPECT_EQ(At(img, 1, 5), clBlue);   // end of the long axis: pen
+    EXPECT_EQ(At(img, 1, 1), clWhite);  // box corner outside
+    EXPECT_EQ(At(img, 11, 9), clWhite);
+}
+
+TEST(Canvas, EllipseOutlineIsClosed)
+{
+    // The brush never touches the outside: the pen encloses it without gaps, whatever the shape.
+    const TRect boxes[] = {Rect(0, 0, 40, 30), Rect(0, 0, 9, 31), Rect(2, 3, 37, 12), Rect(0, 0, 5, 5)};
+    for (const TRect &b : boxes) {
+        QImage img = Blank(42, 34);
+        TCanvas c(img);
+        c.Pen()->SetColor(clBlue);
+        c.Brush()->SetColor(clRed);
+        c.Ellipse(b);
+        int brushPixels = 0;
+        for (int y = 1; y < 33; ++y)
+            for (int x = 1; x < 41; ++x) {
+                if (At(img, x, y) != clRed)
+                    continue;
+                ++brushPixels;
+                for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                    EXPECT_NE(At(img, x + dx, y + dy), clWhite) << b.Right << "x" << b.Bottom << " at " << x << "," << y;
+            }
+        EXPECT_GT(brushPixels, 0) << b.Right << "x" << b.Bottom;
+    }
+}
+
+TEST(Canvas, RoundRectKeepsItsCornersClear)
+{
+    QImage img = Blank(20, 20);
+    TCanvas c(img);
+    c.Pen()->SetColor(clBlue);
+    c.Brush()->SetColor(clRed);
+    c.RoundRect(0, 0, 20, 20, 8, 8);
+    EXPECT_EQ(At(img, 0, 0), clWhite);
+    EXPECT_EQ(At(img, 19, 19), clWhite);
+    EXPECT_EQ(At(img, 10, 0), clBlue);   // straight top edge
+    EXPECT_EQ(At(img, 0, 10), clBlue);
+    EXPECT_EQ(At(img, 19, 10), clBlue);
+    EXPECT_EQ(At(img, 10, 19), clBlue);
+    EXPECT_EQ(At(img, 10, 10), clRed);
+}
+
+TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
+{
+    QImage whole = Blank(16, 8), pieces = Blank(16, 8);
+    TCanvas a(whole), b(pieces);
+    for (TCanvas *c : {&a, &b})
+        c->Brush()->SetDither(clRed, clBlue);
+    a.FillRect(Rect(0, 0, 16, 8));
+    b.FillRect(Rect(0, 0, 5, 8));
+    b.FillRect(Rect(5, 0, 11, 3));
+    b.FillRect(Rect(5, 3, 16, 8));
+    b.FillRect(Rect(11, 0, 16, 3));
+    EXPECT_EQ(whole, pieces);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(At(whole, x, y), ((x + y) & 1) ? clBlue : clRed) << x << "," << y;
+
+    // The phase is tied to the device, not to the window origin; the brush origin moves it.
+    QImage shifted = Blank(8, 8);
+    TCanvas s(shifted);
+    s.Brush()->SetDither(clRed, clBlue);
+    s.SetWindowOrg(3, 0);
+    s.FillRect(Rect(3, 0, 11, 8));
+    EXPECT_EQ(At(shifted, 0, 0), clRed);
+    s.SetBrushOrg({1, 0});
+    s.FillRect(Rect(3, 0, 11, 8));
+    EXPECT_EQ(At(shifted, 0, 0), clBlue);
+}
+
+TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
+{
+    TBitmap cell(2, 1);
+    cell.Canvas()->SetPixel(0, 0, clRed);
+    cell.Canvas()->SetPixel(1, 0, clBlue);
+    QImage img = Blank(10, 3);
+    TCanvas c(img);
+    c.Brush()->SetBitmap(&cell);
+    EXPECT_TRUE(c.Brush()->HasPattern());
+    c.FillRect(Rect(0, 0, 10, 3));
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(At(img, x, 2), (x & 1) ? clBlue : clRed) << x;
+    c.Brush()->SetBitmap(nullptr);
+    EXPECT_FALSE(c.Brush()->HasPattern());
+    c.Brush()->SetBitmap(&cell);
+    c.Brush()->SetColor(clLime);  // a colour ends the pattern
+    EXPECT_FALSE(c.Brush()->HasPattern());
+}
+
+TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
+{
+    QImage img = Blank(8, 8);
+    TCanvas c(img);
+    c.Brush()->SetColor(clRed);
+    c.Brush()->SetStyle(TBrushStyle::bsVertical);
+    EXPECT_EQ(c.BkMode(), TRANSPARENT);  // a hatched brush leaves the background alone
+    c.FillRect(Rect(0, 0, 8, 8));
+    EXPECT_EQ(At(img, 4, 0), clRed);
+    EXPECT_EQ(At(img, 3, 0), clWhite);
+    c.SetBkMode(OPAQUE);
+    c.SetBkColor(clYellow);
+    c.FillRect(Rect(0, 0, 8, 8));
+    EXPECT_EQ(At(img, 4, 5), clRed);
+    EXPECT_EQ(At(img, 3, 5), clYellow);
+}
+
+TEST(Canvas, ClipRectanglesAreRespected)
+{
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    c.Brush()->SetColor(clRed);
+    EXPECT_EQ(c.IntersectClipRect(Rect(2, 2, 8, 8)), SIMPLEREGION);
+    EXPECT_EQ(c.ExcludeClipRect(Rect(4, 4, 6, 6)), COMPLEXREGION);
+    EXPECT_EQ(c.GetClipBox(), Rect(2, 2, 8, 8));
+    EXPECT_TRUE(c.RectVisible(Rect(0, 0, 3, 3)));
+    EXPECT_FALSE(c.RectVisible(Rect(4, 4, 6, 6)));
+    EXPECT_FALSE(c.RectVisible(Rect(8, 0, 10, 10)));
+    EXPECT_FALSE(c.PtVisible(5, 5));
+    c.FillRect(Rect(0, 0, 10, 10));
+    c.MoveTo(0, 3);
+    c.LineTo(10, 3);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool visible = x >= 2 && x < 8 && y >= 2 && y < 8 && !(x >= 4 && x < 6 && y >= 4 && y < 6);
+            EXPECT_EQ(At(img, x, y) != clWhite, visible) << x << "," << y;
+        }
+    EXPECT_EQ(c.IntersectClipRect(Rect(20, 20, 30, 30)), NULLREGION);
+    EXPECT_TRUE(c.GetClipBox().IsEmpty());
+}
+
+TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
+{
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    c.Brush()->SetColor(clRed);
+    const int level = c.SaveDC();
+    c.IntersectClipRect(Rect(0, 0, 2, 2));
+    c.Brush()->SetColor(clBlue);
+    c.SetWindowOrg(5, 5);
+    c.SaveDC();
+    c.Pen()->SetColor(clLime);
+    EXPECT_TRUE(c.RestoreDC(-1));
+    EXPECT_EQ(c.Pen()->Color(), clBlack);
+    EXPECT_EQ(c.Brush()->Color(), clBlue);
+    EXPECT_TRUE(c.RestoreDC(level));
+    EXPECT_FALSE(c.RestoreDC(level));  // gone with the restore
+    EXPECT_FALSE(c.HasClip());
+    EXPECT_EQ(c.WindowOrg(), (TPoint{0, 0}));
+    c.FillRect(Rect(0, 0, 10, 10));
+    EXPECT_EQ(At(img, 9, 9), clRed);
+    // The restored brush still drives the background.
+    c.Brush()->SetColor(clYellow);
+    EXPECT_EQ(c.BkColor(), clYellow);
+}
+
+TEST(Canvas, WindowOriginShiftsDrawingClipAndPixels)
+{
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    c.SetWindowOrg(10, 20);  // logical (10,20) is the top-left pixel
+    c.Brush()->SetColor(clRed);
+    c.IntersectClipRect(Rect(10, 20, 13, 23));
+    c.FillRect(Rect(0, 0, 100, 100));
+    EXPECT_EQ(Painted(img).size(), 9u);
+    EXPECT_EQ(c.Pixel(12, 22), clRed);
+    EXPECT_EQ(c.Pixel(13, 23), clWhite);
+    EXPECT_EQ(c.GetClipBox(), Rect(10, 20, 13, 23));
+    c.MoveWindowOrg(2, 0);  // logical (10,20) now lands on pixel (2,0)
+    EXPECT_EQ(c.LPtoDP(TPoint{10, 20}), (TPoint{2, 0}));
+    EXPECT_EQ(c.Pixel(100, 100), clNone);
+}
+
+TEST(Canvas, PixelsReadAndWriteThroughTheClip)
+{
+    QImage img = Blank(4, 4);
+    TCanvas c(img);
+    c.ExcludeClipRect(Rect(0, 0, 1, 1));
+    c.SetPixel(0, 0, clRed);
+    c.SetPixel(1, 0, clRed);
+    c.SetPixel(-1, 0, clRed);
+    EXPECT_EQ(c.Pixel(0, 0), clWhite);
+    EXPECT_EQ(c.Pixel(1, 0), clRed);
+    c.SetPixel(2, 2, clBtnFace);  // system colours resolve
+    EXPECT_EQ(c.Pixel(2, 2), RGB(212, 208, 200));
+}
+
+TEST(Canvas, PenModesCombineWithTheDestination)
+{
+    QImage img = Blank(8, 2, RGB(0x12, 0x34, 0x56));
+    TCanvas c(img);
+    c.Pen()->SetMode(TPenMode::pmXor);
+    c.Pen()->SetColor(RGB(0xFF, 0x00, 0xFF));
+    c.MoveTo(0, 0);
+    c.LineTo(8, 0);
+    EXPECT_EQ(c.Pixel(3, 0), RGB(0x12 ^ 0xFF, 0x34, 0x56 ^ 0xFF));
+    c.MoveTo(0, 0);
+    c.LineTo(8, 0);
+    EXPECT_EQ(c.Pixel(3, 0), RGB(0x12, 0x34, 0x56));
+
+    const struct {
+        TPenMode mode;
+        TColor expected;
+    } cases[] = {
+        {TPenMode::pmNot, RGB(0xED, 0xCB, 0xA9)},
+        {TPenMode::pmBlack, clBlack},
+        {TPenMode::pmWhite, clWhite},
+        {TPenMode::pmNop, RGB(0x12, 0x34, 0x56)},
+        {TPenMode::pmMask, RGB(0x12 & 0xF0, 0x34 & 0x0F, 0x56 & 0xFF)},
+        {TPenMode::pmMerge, RGB(0x12 | 0xF0, 0x34 | 0x0F, 0x56 | 0xFF)},
+        {TPenMode::pmNotCopy, RGB(0x0F, 0xF0, 0x00)},
+    };
+    for (const auto &k : cases) {
+        img.fill(ColorToQRgb(RGB(0x12, 0x34, 0x56)));
+        c.Pen()->SetMode(k.mode);
+        c.Pen()->SetColor(RGB(0xF0, 0x0F, 0xFF));
+        c.MoveTo(0, 1);
+        c.LineTo(8, 1);
+        EXPECT_EQ(c.Pixel(2, 1), k.expected) << static_cast<int>(k.mode);
+    }
+}
+
+TEST(Canvas, DottedPenLeavesGapsOrFillsThemWithTheBackground)
+{
+    QImage img = Blank(14, 2);
+    TCanvas c(img);
+    c.Pen()->SetStyle(TPenStyle::psDot);
+    c.Pen()->SetColor(clBlack);
+    c.SetBkMode(TRANSPARENT);
+    c.MoveTo(0, 0);
+    c.LineTo(12, 0);
+    for (int x = 0; x < 12; ++x)
+        EXPECT_EQ(At(img, x, 0), (x / 3) % 2 ? clWhite : clBlack) << x;
+    c.SetBkMode(OPAQUE);
+    c.SetBkColor(clRed);
+    c.MoveTo(0, 1);
+    c.LineTo(12, 1);
+    EXPECT_EQ(At(img, 4, 1), clRed);
+    EXPECT_EQ(At(img, 7, 1), clBlack);
+}
+
+TEST(Canvas, FrameRectAndFocusRect)
+{
+    QImage img = Blank(8, 8);
+    TCanvas c(img);
+    c.Brush()->SetColor(clRed);
+    c.FrameRect(Rect(1, 1, 6, 5));
+    PixelSet frame;
+    for (int x = 1; x < 6; ++x) {
+        frame.insert({x, 1});
+        frame.insert({x, 4});
+    }
+    for (int y = 1; y < 5; ++y) {
+        frame.insert({1, y});
+        frame.insert({5, y});
+    }
+    EXPECT_EQ(Painted(img), frame);
+
+    QImage focus = Blank(10, 10);
+    const QImage before = focus;
+    TCanvas f(focus);
+    f.Brush()->SetColor(clWhite);  // background white, text black: every other pixel inverted
+    f.DrawFocusRect(Rect(1, 1, 9, 9));
+    EXPECT_EQ(At(focus, 1, 1), clBlack);
+    EXPECT_EQ(At(focus, 2, 1), clWhite);
+    EXPECT_EQ(At(focus, 3, 1), clBlack);
+    EXPECT_EQ(At(focus, 4, 4), clWhite);  // inside untouched
+    f.DrawFocusRect(Rect(1, 1, 9, 9));
+    EXPECT_EQ(focus, before);
+}
+
+TEST(Canvas, GradientRunsFromStartTowardsEnd)
+{
+    QImage img = Blank(4, 4);
+    TCanvas c(img);
+    c.GradientFill(Rect(0, 0, 4, 4), RGB(0, 0, 0), RGB(200, 100, 40), true);
+    for (int y = 0; y < 4; ++y) {
+        EXPECT_EQ(c.Pixel(0, y), RGB(200 * y / 4, 100 * y / 4, 40 * y / 4)) << y;
+        EXPECT_EQ(c.Pixel(3, y), c.Pixel(0, y));
+    }
+    c.GradientFill(Rect(0, 0, 4, 4), clWhite, RGB(0, 128, 128), false);
+    EXPECT_EQ(c.Pixel(0, 2), clWhite);
+    EXPECT_EQ(c.Pixel(2, 0), RGB(255 - 255 * 2 / 4, 255 - 127 * 2 / 4, 255 - 127 * 2 / 4));
+}
+
+TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
+{
+    QImage img = Blank(2, 1);
+    TCanvas c(img);
+    QImage red(1, 1, QImage::Format_RGB32);
+    red.fill(0xFFFF0000u);
+    c.AlphaBlend(Rect(0, 0, 1, 1), red, Rect(0, 0, 1, 1), 128, false);
+    EXPECT_EQ(c.Pixel(0, 0), RGB(255, 127, 127));
+    // Premultiplied half-transparent blue over white, then scaled by a constant of 255.
+    QImage blue(1, 1, QImage::Format_ARGB32_Premultiplied);
+    blue.setPixel(0, 0, qRgba(0, 0, 128, 128));
+    c.AlphaBlend(Rect(1, 0, 2, 1), blue, Rect(0, 0, 1, 1), 255, true);
+    EXPECT_EQ(c.Pixel(1, 0), RGB(127, 127, 255));
+    // A source rectangle outside the image draws nothing.
+    c.AlphaBlend(Rect(0, 0, 1, 1), red, Rect(0, 0, 2, 1), 255, false);
+    EXPECT_EQ(c.Pixel(0, 0), RGB(255, 127, 127));
+}
+
+TEST(Canvas, DrawCopiesBitmapsAndSkipsTheTransparentColour)
+{
+    TBitmap bmp(3, 2);
+    bmp.Canvas()->Brush()->SetColor(clLime);
+    bmp.Canvas()->FillRect(Rect(0, 0, 3, 2));
+    bmp.Canvas()->SetPixel(0, 1, clFuchsia);  // bottom-left: the automatic transparent colour
+    bmp.Canvas()->SetPixel(2, 0, clFuchsia);
+    QImage img = Blank(6, 4);
+    TCanvas c(img);
+    c.Draw(1, 1, &bmp);
+    EXPECT_EQ(c.Pixel(3, 1), clFuchsia);
+    bmp.SetTransparent(true);
+    EXPECT_EQ(bmp.TransparentColor(), clFuchsia);
+    img.fill(0xFFFFFFFFu);
+    c.Draw(1, 1, &bmp);
+    EXPECT_EQ(c.Pixel(3, 1), clWhite);
+    EXPECT_EQ(c.Pixel(1, 2), clWhite);
+    EXPECT_EQ(c.Pixel(2, 2), clLime);
+    bmp.SetTransparentColor(clLime);
+    img.fill(0xFFFFFFFFu);
+    c.Draw(1, 1, &bmp);
+    EXPECT_EQ(c.Pixel(2, 2), clWhite);
+    EXPECT_EQ(c.Pixel(3, 1), clFuchsia);
+}
+
+TEST(Canvas, StretchDrawScalesByNearestPixel)
+{
+    TBitmap bmp(2, 1);
+    bmp.Canvas()->SetPixel(0, 0, clRed);
+    bmp.Canvas()->SetPixel(1, 0, clBlue);
+    QImage img = Blank(4, 2);
+    TCanvas c(img);
+    c.StretchDraw(Rect(0, 0, 4, 2), &bmp);
+    const TColor expected[4] = {clRed, clRed, clBlue, clBlue};
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 2; ++y)
+            EXPECT_EQ(c.Pixel(x, y), expected[x]) << x;
+}
+
+TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
+{
+    QImage img = Blank(6, 1);
+    TCanvas c(img);
+    for (int x = 0; x < 6; ++x)
+        c.SetPixel(x, 0, RGB(x * 10, 0, 0));
+    // Scroll right by one within the same image.
+    c.CopyRect(Rect(1, 0, 6, 1), &c, Rect(0, 0, 5, 1));
+    for (int x = 1; x < 6; ++x)
+        EXPECT_EQ(c.Pixel(x, 0), RGB((x - 1) * 10, 0, 0)) << x;
+
+    QImage other = Blank(2, 1, RGB(0x0F, 0xF0, 0x00));
+    TCanvas src(other);
+    c.SetCopyMode(cmSrcInvert);
+    c.SetPixel(0, 0, RGB(0xFF, 0xFF, 0xFF));
+    c.CopyRect(Rect(0, 0, 1, 1), &src, Rect(0, 0, 1, 1));
+    EXPECT_EQ(c.Pixel(0, 0), RGB(0xF0, 0x0F, 0xFF));
+}
+
+TEST(Canvas, BitBltRasterOperations)
+{
+    QImage src = Blank(1, 1, RGB(0xF0, 0xF0, 0x0F));
+    const struct {
+        std::uint32_t rop;
+        TColor expected;
+    } cases[] = {
+        {SRCCOPY, RGB(0xF0, 0xF0, 0x0F)},
+        {SRCAND, RGB(0xF0 & 0x3C, 0xF0 & 0x3C, 0x0F & 0x3C)},
+        {SRCPAINT, RGB(0xF0 | 0x3C, 0xF0 | 0x3C, 0x0F | 0x3C)},
+        {NOTSRCCOPY, RGB(0x0F, 0x0F, 0xF0)},
+        {DSTINVERT, RGB(0xC3, 0xC3, 0xC3)},
+        {BLACKNESS, clBlack},
+        {WHITENESS, clWhite},
+        {PATCOPY, clRed},
+        {PATINVERT, RGB(0x3C ^ 0xFF, 0x3C, 0x3C)},
+        {MERGECOPY, RGB(0xF0, 0, 0)},
+    };
+    for (const auto &k : cases) {
+        QImage img = Blank(1, 1, RGB(0x3C, 0x3C, 0x3C));
+        TCanvas c(img);
+        c.Brush()->SetColor(clRed);
+        c.BitBlt(0, 0, 1, 1, src, 0, 0, k.rop);
+        EXPECT_EQ(c.Pixel(0, 0), k.expected) << std::hex << k.rop;
+    }
+}
+
+TEST(Canvas, MaskBlitPaintsSetBitsInTheBrushColour)
+{
+    QImage img = Blank(5, 3);
+    TCanvas c(img);
+    c.Brush()->SetColor(clNavy);
+    c.DrawMask(1, 0, TMonoMask::FromRows({"#.#", ".#.", "#.#"}));
+    EXPECT_EQ(Painted(img), (PixelSet{{1, 0}, {3, 0}, {2, 1}, {1, 2}, {3, 2}}));
+    EXPECT_EQ(c.Pixel(2, 1), clNavy);
+}
+
+TEST(Canvas, RecorderLogsCallsWithTheirColours)
+{
+    TCanvasRecorder rec;
+    TCanvas c;  // no target: records only
+    c.SetRecorder(&rec);
+    c.Brush()->SetColor(clRed);
+    c.FillRect(Rect(1, 2, 3, 4));
+    c.Font()->SetColor(clBlue);
+    c.TextOut(5, 6, QStringLiteral("初一"));
+    c.GradientFill(Rect(0, 0, 1, 1), clWhite, clTeal, true);
+    ASSERT_EQ(rec.Calls.size(), 3u);
+    EXPECT_EQ(rec.Calls[0].Op, TCanvasOp::FillRect);
+    EXPECT_EQ(rec.Calls[0].Rect, Rect(1, 2, 3, 4));
+    EXPECT_EQ(rec.Calls[0].BrushColor, clRed);
+    const auto texts = rec.Of(TCanvasOp::TextOut);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->Text, QStringLiteral("初一"));
+    EXPECT_EQ(texts[0]->FontColor, clBlue);
+    EXPECT_EQ(texts[0]->Points.front(), (TPoint{5, 6}));
+    EXPECT_EQ(rec.Of(TCanvasOp::GradientFill)[0]->Color2, clTeal);
+    EXPECT_GT(c.TextWidth(QStringLiteral("初一")), 0);  // measuring works without a target
+}
+
+TEST(Canvas, BrushSettingsDriveTheBackgroundMode)
+{
+    TCanvas c;
+    c.Brush()->SetColor(clRed);
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    EXPECT_EQ(c.BkColor(), clRed);
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    EXPECT_EQ(c.BkMode(), TRANSPARENT);
+    c.SetBkMode(OPAQUE);
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    c.Brush()->SetStyle(TBrushStyle::bsVertical);
+    c.SetBkMode(OPAQUE);
+    c.Brush()->SetDither(clWhite, clBlack);  // a pattern counts as solid
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    c.Brush()->SetStyle(TBrushStyle::bsCross);
+    EXPECT_EQ(c.BkMode(), TRANSPARENT);
+}
+
+TEST(Bitmap, ScanLinesAndCanvasShareThePixels)
+{
+    TBitmap bmp(4, 3);
+    EXPECT_EQ(bmp.Canvas()->Pixel(3, 2), clBlack);  // new bitmaps are black
+    bmp.ScanLine(1)[2] = 0xFF102030u;
+    EXPECT_EQ(bmp.Canvas()->Pixel(2, 1), RGB(0x10, 0x20, 0x30));
+    bmp.Canvas()->SetPixel(0, 2, RGB(1, 2, 3));
+    EXPECT_EQ(bmp.ScanLine(2)[0] & 0xFFFFFF, 0x010203u);
+    EXPECT_THROW(bmp.ScanLine(3), EInvalidOperation);
+    EXPECT_THROW(bmp.ScanLine(-1), EInvalidOperation);
+
+    bmp.SetSize(6, 2);  // keeps what fits
+    EXPECT_EQ(bmp.Canvas()->Pixel(2, 1), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(bmp.Canvas()->Pixel(5, 1), clBlack);
+    bmp.Canvas()->Brush()->SetColor(clRed);
+    bmp.Canvas()->FillRect(Rect(0, 0, 100, 100));  // the canvas follows the new size
+    EXPECT_EQ(bmp.Canvas()->Pixel(5, 1), clRed);
+
+    TBitmap copy;
+    copy.Assign(bmp);
+    bmp.Canvas()->SetPixel(0, 0, clBlue);
+    EXPECT_EQ(copy.Canvas()->Pixel(0, 0), clRed);
+    EXPECT_EQ(copy.Width(), 6);
+    bmp.SetSize(0, 0);
+    EXPECT_TRUE(bmp.Empty());
+    bmp.Canvas()->FillRect(Rect(0, 0, 5, 5));  // nothing to draw on, nothing breaks
+}
+
+TEST(Font, SizeAndHeightAgreeAt96Dpi)
+{
+    TFont f;
+    f.SetSize(9);
+    EXPECT_EQ(f.Height(), -12);
+    f.SetHeight(-16);
+    EXPECT_EQ(f.Size(), 12);
+    int changes = 0;
+    f.OnChange = [&] { ++changes; };
+    f.SetStyle({TFontStyle::fsBold});
+    f.SetStyle({TFontStyle::fsBold});
+    f.SetOrientation(-900);
+    EXPECT_EQ(f.Orientation(), 2700);
+    EXPECT_EQ(changes, 2);
+    EXPECT_TRUE(f.ToQFont().bold());
+    EXPECT_EQ(f.ToQFont().pixelSize(), 16);
+}

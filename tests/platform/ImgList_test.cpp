@@ -1,0 +1,153 @@
+#include "platform/ImgList.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A strip of `count` 4x4 cells: cell i is filled with colours[i], with a fuchsia top-left pixel.
+std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colours)
+{
+    auto bmp = std::make_unique<TBitmap>(4 * static_cast<int>(colours.size()), 4);
+    int i = 0;
+    for (TColor c : colours) {
+        bmp->Canvas()->Brush()->SetColor(c);
+        bmp->Canvas()->FillRect(Bounds(i * 4, 0, 4, 4));
+        bmp->Canvas()->SetPixel(i * 4, 0, clFuchsia);
+        ++i;
+    }
+    return bmp;
+}
+
+QImage Blank(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(0xFFFFFFFFu);
+    return img;
+}
+
+} // namespace
+
+TEST(ImageList, AddMaskedSplitsAStripAndDropsTheMaskColour)
+{
+    TImageList list(nullptr);
+    list.SetSize(4, 4);
+    const auto strip = Strip({clRed, clBlue, clLime});
+    EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
+    EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 3);
+    ASSERT_EQ(list.Count(), 6);
+    QImage img = Blank(10, 10);
+    TCanvas c(img);
+    list.Draw(&c, 2, 3, 1);
+    EXPECT_EQ(c.Pixel(2, 3), clWhite);  // the masked corner
+    EXPECT_EQ(c.Pixel(3, 3), clBlue);
+    EXPECT_EQ(c.Pixel(5, 6), clBlue);
+    EXPECT_EQ(c.Pixel(6, 6), clWhite);
+    list.Draw(&c, 0, 0, 6);  // no such image
+    list.Draw(&c, 0, 0, -1);
+    EXPECT_EQ(c.Pixel(0, 0), clWhite);
+    EXPECT_EQ(list.AddMasked(nullptr, clFuchsia), -1);
+}
+
+TEST(ImageList, AddUsesWhiteMaskPixelsAsTransparent)
+{
+    TImageList list(nullptr);
+    list.SetSize(4, 4);
+    const auto image = Strip({clRed});
+    TBitmap mask(4, 4);  // black: opaque
+    mask.Canvas()->SetPixel(3, 3, clWhite);
+    ASSERT_EQ(list.Add(image.get(), &mask), 0);
+    ASSERT_EQ(list.Add(image.get(), nullptr), 1);
+    QImage img = Blank(8, 4);
+    TCanvas c(img);
+    list.Draw(&c, 0, 0, 0);
+    list.Draw(&c, 4, 0, 1);
+    EXPECT_EQ(c.Pixel(3, 3), clWhite);
+    EXPECT_EQ(c.Pixel(0, 0), clFuchsia);  // not masked here
+    EXPECT_EQ(c.Pixel(7, 3), clRed);
+}
+
+TEST(ImageList, DisabledImagesAreEmbossed)
+{
+    TImageList list(nullptr);
+    list.SetSize(4, 4);
+    auto bmp = std::make_unique<TBitmap>(4, 4);
+    bmp->Canvas()->Brush()->SetColor(clFuchsia);
+    bmp->Canvas()->FillRect(Rect(0, 0, 4, 4));
+    bmp->Canvas()->SetPixel(1, 1, clNavy);   // dark: embossed
+    bmp->Canvas()->SetPixel(2, 2, clWhite);  // white: disappears
+    list.AddMasked(bmp.get(), clFuchsia);
+    QImage img(6, 6, QImage::Format_RGB32);
+    img.fill(0xFF000000u);
+    TCanvas c(img);
+    list.Draw(&c, 0, 0, 0, false);
+    EXPECT_EQ(c.Pixel(1, 1), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(c.Pixel(2, 2), ColorToRGB(clBtnHighlight));  // the highlight of (1,1)
+    EXPECT_EQ(c.Pixel(3, 3), clBlack);
+    EXPECT_EQ(c.Pixel(0, 0), clBlack);
+}
+
+TEST(ImageList, ImagesWithAlphaBlend)
+{
+    TImageList list(nullptr);
+    list.SetSize(2, 1);
+    QImage src(2, 1, QImage::Format_ARGB32);
+    src.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    src.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    ASSERT_EQ(list.AddImage(src), 0);
+    QImage img = Blank(2, 1);
+    TCanvas c(img);
+    list.Draw(&c, 0, 0, 0);
+    EXPECT_EQ(c.Pixel(0, 0), clRed);
+    EXPECT_EQ(c.Pixel(1, 0), clWhite);
+}
+
+TEST(ImageList, ChangeLinksHearOfChangesAndNeverDangle)
+{
+    auto *list = new TImageList(nullptr);
+    TChangeLink a, b;
+    int heardA = 0, heardB = 0;
+    a.OnChange = [&](TCustomImageList *sender) {
+        EXPECT_EQ(sender, list);
+        ++heardA;
+    };
+    b.OnChange = [&](TCustomImageList *) {
+        ++heardB;
+        list->UnRegisterChanges(&b);  // a handler may leave during the notice
+    };
+    list->RegisterChanges(&a);
+    list->RegisterChanges(&b);
+    EXPECT_EQ(a.Sender(), list);
+    const auto strip = Strip({clRed});
+    list->SetSize(4, 4);
+    list->AddMasked(strip.get(), clFuchsia);
+    EXPECT_EQ(heardA, 2);
+    EXPECT_EQ(heardB, 1);
+    EXPECT_EQ(b.Sender(), nullptr);
+    {
+        TChangeLink shortLived;
+        list->RegisterChanges(&shortLived);
+    }  // unregisters itself
+    list->Clear();
+    EXPECT_EQ(heardA, 3);
+    delete list;
+    EXPECT_EQ(a.Sender(), nullptr);  // a's destructor must not touch the freed list
+}
+
+TEST(ImageList, ResizingEmptiesTheListAndOwnerFreesIt)
+{
+    TComponent owner(nullptr);
+    auto *list = new TImageList(&owner);
+    list->SetSize(4, 4);
+    const auto strip = Strip({clRed, clBlue});
+    list->AddMasked(strip.get(), clFuchsia);
+    EXPECT_EQ(list->Count(), 2);
+    list->SetSize(8, 8);
+    EXPECT_EQ(list->Count(), 0);
+    EXPECT_EQ(owner.ComponentCount(), 1);
+    // A narrower image still makes one entry, the rest transparent.
+    EXPECT_EQ(list->AddMasked(strip.get(), clFuchsia), 0);
+    EXPECT_EQ(list->Count(), 1);
+    EXPECT_EQ(qAlpha(list->Image(0).pixel(7, 7)), 0);
+    EXPECT_TRUE(list->Image(5).isNull());
+}

@@ -1,0 +1,81 @@
+#include "platform/SysParams.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SysParamsTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { ResetSysParams(); }
+};
+
+TEST_F(SysParamsTest, ClassicDesktopAt96Dpi)
+{
+    const TSysParams &p = SysParams();
+    EXPECT_EQ(p.MenuShowDelay, 400);
+    EXPECT_FALSE(p.FlatMenus);
+    EXPECT_FALSE(p.MenuAnimation);
+    EXPECT_FALSE(p.KeyboardCues);
+    EXPECT_EQ(p.WheelScrollLines, 3);
+
+    const std::pair<int, int> metrics[] = {{SM_CXFRAME, 4},     {SM_CYFRAME, 4},     {SM_CXDLGFRAME, 3},
+                                           {SM_CYDLGFRAME, 3},  {SM_CYSMCAPTION, 16}, {SM_CXMENUCHECK, 13},
+                                           {SM_CXVSCROLL, 16},  {SM_CXEDGE, 2},       {SM_CYCAPTION, 19},
+                                           {SM_MENUDROPALIGNMENT, 0}, {12345, 0}};
+    for (auto [index, value] : metrics)
+        EXPECT_EQ(GetSystemMetrics(index), value) << "metric " << index;
+}
+
+TEST_F(SysParamsTest, TestsMayChangeEntriesAndResetThem)
+{
+    SysParams().CySmCaption = 22;
+    SysParams().FlatMenus = true;
+    SysParams().DragThreshold = 9;
+    EXPECT_EQ(GetSystemMetrics(SM_CYSMCAPTION), 22);
+    EXPECT_EQ(GetSystemMetrics(SM_CXDRAG), 9);
+    ResetSysParams();
+    EXPECT_EQ(GetSystemMetrics(SM_CYSMCAPTION), 16);
+    EXPECT_FALSE(SysParams().FlatMenus);
+}
+
+TEST_F(SysParamsTest, ScreensComeFromQtUnlessTheTableNamesThem)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(PrimaryMonitorRect(false), TRect::FromQRect(screen->geometry()));
+    EXPECT_EQ(PrimaryMonitorRect(true), TRect::FromQRect(screen->availableGeometry()));
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), screen->geometry().width());
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), int(QGuiApplication::screens().size()));
+}
+
+TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
+{
+    SysParams().Monitors = {{Rect(0, 0, 1024, 768), Rect(0, 0, 1024, 740)},
+                            {Rect(1024, 0, 2048, 768), Rect(1024, 28, 2048, 768)}};
+    EXPECT_EQ(MonitorCount(), 2);
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    EXPECT_EQ(PrimaryMonitorRect(true), Rect(0, 0, 1024, 740));
+
+    struct Case {
+        TPoint point;
+        TRect expected;
+    };
+    const Case byPoint[] = {{Point(10, 10), Rect(0, 0, 1024, 740)},
+                            {Point(1023, 767), Rect(0, 0, 1024, 740)},
+                            {Point(1024, 0), Rect(1024, 28, 2048, 768)},
+                            {Point(3000, 10), Rect(1024, 28, 2048, 768)},  // nearest
+                            {Point(-50, -50), Rect(0, 0, 1024, 740)}};
+    for (const Case &c : byPoint)
+        EXPECT_EQ(MonitorRectFromPoint(c.point, true), c.expected) << c.point.X << "," << c.point.Y;
+    EXPECT_EQ(MonitorRectFromPoint(Point(1500, 5), false), Rect(1024, 0, 2048, 768));
+
+    // The larger share decides; outside both, the nearest to the centre.
+    EXPECT_EQ(MonitorRectFromRect(Rect(1000, 0, 1100, 100), false), Rect(1024, 0, 2048, 768));
+    EXPECT_EQ(MonitorRectFromRect(Rect(900, 0, 1030, 100), false), Rect(0, 0, 1024, 768));
+    EXPECT_EQ(MonitorRectFromRect(Rect(2100, 10, 2200, 50), false), Rect(1024, 0, 2048, 768));
+}
+
+} // namespace
