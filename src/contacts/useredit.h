@@ -236,8 +236,7 @@ public:
     QString TempFolder();
 
 protected:
-    // The tabbed editor recomputes the signs on 阳历/阴历 and refreshes the browser's list after
-    // placing a new contact; the modal one does neither.
+    // The tabbed editor recomputes the signs on 阳历/阴历; the modal one only notes the change.
     virtual bool IsTabbedEditor() const = 0;
     void reject() override;
     void resizeEvent(QResizeEvent *event) override;
@@ -263,11 +262,11 @@ private:
     void LoadRelations(const QString &linkuser);
     void LoadRecords();
     void LoadAlbum();
-    bool WriteContactRow(bool &isNew, std::optional<TGroupPlace> &place);
+    bool WriteContactRow(bool &isNew);
     bool SaveRecords();
     void SaveAlbum();
     void ExpandReminderRule();
-    void UpdateBrowserNode(bool isNew, const std::optional<TGroupPlace> &place);
+    void UpdateBrowserNode(bool isNew);
 
     void AddRecordItem(std::unique_ptr<RecordRow> row);
     void ShowRecordItem(QTreeWidgetItem *item);

@@ -232,8 +232,7 @@ bool TUserEditForm::SaveContact()
         usrkeyid->setText(QStringLiteral("-1"));
 
     bool isNew = false;
-    std::optional<TGroupPlace> place;
-    bool ok = WriteContactRow(isNew, place);
+    bool ok = WriteContactRow(isNew);
     if (ok) {
         if (frmmain && frmmain->CalendarPage())
             frmmain->CalendarPage()->LoadMonth(true);
@@ -241,7 +240,7 @@ bool TUserEditForm::SaveContact()
         ExpandReminderRule();
         bool tagsWritten = true;
         SaveContactTags(Edit1->text().trimmed(), usrkeyid->text().trimmed(), &tagsWritten);
-        UpdateBrowserNode(isNew, place);
+        UpdateBrowserNode(isNew);
         const bool recordsWritten = SaveRecords();
         SaveAlbum();
         if (frmmain && frmmain->CalendarPageVisible())
@@ -255,7 +254,7 @@ bool TUserEditForm::SaveContact()
     return ok;
 }
 
-bool TUserEditForm::WriteContactRow(bool &isNew, std::optional<TGroupPlace> &place)
+bool TUserEditForm::WriteContactRow(bool &isNew)
 {
     TADOQuery &row = *query_;
     if (!RunQuery(&row, QStringLiteral("select * from userinfo where keyid=?"), {KeyValue(usrkeyid->text())}))
@@ -268,6 +267,7 @@ bool TUserEditForm::WriteContactRow(bool &isNew, std::optional<TGroupPlace> &pla
             row.FieldByName(QStringLiteral("nodetype")).SetAsInteger(2);
             row.FieldByName(QStringLiteral("readcount")).SetAsInteger(1);
             row.FieldByName(QStringLiteral("inserttime")).SetAsDateTime(now);
+            std::optional<TGroupPlace> place;
             if (IContactBrowser *browser = CurrentContactBrowser())
                 place = browser->NewContactPlace();
             row.FieldByName(QStringLiteral("nodeparentkey")).SetValue(place ? KeyValue(place->keyid) : QVariant(0));
@@ -358,24 +358,14 @@ void TUserEditForm::ExpandReminderRule()
         ExpandedRule = ReminderRule;
 }
 
-void TUserEditForm::UpdateBrowserNode(bool isNew, const std::optional<TGroupPlace> &place)
+void TUserEditForm::UpdateBrowserNode(bool isNew)
 {
     IContactBrowser *browser = CurrentContactBrowser();
     if (!browser)
         return;
-    TContactNodeData data;
-    data.keyid = usrkeyid->text().trimmed();
-    data.uname = FieldText(QStringLiteral("uname"));
-    data.umtel = FieldText(QStringLiteral("umtel"));
-    data.uwtlp = FieldText(QStringLiteral("uwtlp"));
-    data.uwkaddress = FieldText(QStringLiteral("uwkaddress"));
-    data.uhtlp = FieldText(QStringLiteral("uhtlp"));
-    data.uxb = FieldText(QStringLiteral("uxb"));
-    data.ulevel = QString::number(std::max(ulevel->currentIndex(), 0));
-    data.email = FieldText(QStringLiteral("uemail")).trimmed();
-    if (data.email.isEmpty())
-        data.email = FieldText(QStringLiteral("text1")).trimmed();
-    browser->ShowContactNode(data, isNew, place ? place->keyid : QString());
-    if (IsTabbedEditor() && isNew && place)
-        browser->ShowGroup(place->keyid);
+    const QString key = usrkeyid->text().trimmed();
+    if (isNew)
+        browser->ShowNewContact(key);
+    else
+        browser->UpdateContactNode(key);
 }

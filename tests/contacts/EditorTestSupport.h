@@ -26,22 +26,14 @@ QT_END_NAMESPACE
 class RecordingBrowser final : public IContactBrowser
 {
 public:
-    struct Shown {
-        TContactNodeData data;
-        bool isNew;
-        QString groupKey;
-    };
     std::optional<TGroupPlace> place;
-    std::vector<Shown> shown;
-    QStringList groupsShown;
+    QStringList shownNew;
+    QStringList updated;
     int tagTreeLoads = 0;
 
     std::optional<TGroupPlace> NewContactPlace() override { return place; }
-    void ShowContactNode(const TContactNodeData &data, bool isNew, const QString &groupKey) override
-    {
-        shown.push_back({data, isNew, groupKey});
-    }
-    void ShowGroup(const QString &groupKey) override { groupsShown << groupKey; }
+    void ShowNewContact(const QString &keyid) override { shownNew << keyid; }
+    void UpdateContactNode(const QString &keyid) override { updated << keyid; }
     void LoadTagTree() override { ++tagTreeLoads; }
 };
 
