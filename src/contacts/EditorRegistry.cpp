@@ -4,7 +4,6 @@
 
 TForm1 *Form1 = nullptr;
 TEditorFactory ContactEditorFactory;
-TModalEditorRunner ShowContactEditorModal;
 
 TForm1::TForm1(QWidget *parent) : QWidget(parent)
 {

@@ -51,8 +51,3 @@ extern TForm1 *Form1;
 // new-contact commands stay disabled.
 using TEditorFactory = std::function<IContactEditor *()>;
 extern TEditorFactory ContactEditorFactory;
-
-// Shows one contact (an empty key: a new one) in an editor window of its own, modally, and frees
-// it when it closes; the window is not registered. Installed by the editor unit; empty until then.
-using TModalEditorRunner = std::function<void(const QString &keyid, QWidget *owner, bool stayOnTop)>;
-extern TModalEditorRunner ShowContactEditorModal;

@@ -35,7 +35,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -966,27 +965,7 @@ void Tfrmuseredit::closeEvent(QCloseEvent *event)
     deleteLater();
 }
 
-namespace {
-
-// The modal editor of the browser's card and the reminder pop-up: a window of its own for one
-// showing, never registered.
-void ShowModalEditor(const QString &keyid, QWidget *owner, bool stayOnTop)
-{
-    // Freed with its owner at the latest; a guard, since its owner may go while it is shown.
-    QPointer<Tfrmuseredit> editor = new Tfrmuseredit(owner);
-    ClearInputControls(editor);
-    editor->LoadContact(keyid);
-    if (stayOnTop)
-        editor->setWindowFlag(Qt::WindowStaysOnTopHint);
-    editor->setWindowModality(Qt::ApplicationModal);
-    editor->exec();
-    delete editor.data();
-}
-
-} // namespace
-
 void InstallContactEditor()
 {
     ContactEditorFactory = [] { return static_cast<IContactEditor *>(new Tfrmuseredit); };
-    ShowContactEditorModal = ShowModalEditor;
 }

@@ -324,5 +324,6 @@ private:
     bool discardAsked_ = false;
 };
 
-// Installs the editors into the main window: its factory of editor windows and its modal editor.
+// Installs the editor into the main window's factory of editor windows, which the browser and the
+// reminder pop-up also use for their modal editors.
 void InstallContactEditor();

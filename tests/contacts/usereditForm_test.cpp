@@ -1,6 +1,7 @@
 // The editor window around load and save: labels, lists, name completion, signs, toolbar, close
 // prompts and the editor registry.
 #include "contacts/AppGlobals.h"
+#include "contacts/alarmwin.h"
 #include "contacts/EditorRegistry.h"
 #include "contacts/Utility.h"
 #include "contacts/useredit.h"
@@ -377,29 +378,30 @@ TEST_F(EditorForm, AModalEditorNeverReleasesTheRegisteredOne)
     EXPECT_EQ(Form1->FindEditor("useredit" + key), static_cast<IContactEditor *>(registered.data()));
 }
 
-TEST_F(EditorForm, ModalEditorOfTheRegistry)
+TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
 {
     InstallContactEditor();
     const QString key = InsertContact({{"uname", "模态"}});
+    QPointer<Tfrmuseredit> registered = Registered("useredit" + key, key);
+    registered->show();
     ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        auto *editor = static_cast<Tfrmuseredit *>(dialog);
+    responder.Then([&](QDialog *dialog) {
+        auto *editor = dynamic_cast<Tfrmuseredit *>(dialog);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_NE(editor, registered.data());
         EXPECT_EQ(editor->FieldText("uname"), "模态");
         EXPECT_TRUE(editor->windowFlags() & Qt::WindowStaysOnTopHint);
         editor->SetFieldText("umtel", "555");
         editor->TBXItem1Click();
     });
-    ShowContactEditorModal(key, nullptr, true);
+    ShowContactModal(key);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(responder.Pending(), 0);
     EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), "555");
-    EXPECT_TRUE(RegistryNames().isEmpty());
-
-    IContactEditor *made = ContactEditorFactory();
-    EXPECT_NE(dynamic_cast<Tfrmuseredit *>(made), nullptr);
-    delete made->EditorWindow();
+    EXPECT_FALSE(registered.isNull()) << "the registered window of the same contact stays";
+    EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
     ContactEditorFactory = nullptr;
-    ShowContactEditorModal = nullptr;
 }
 
 TEST_F(EditorForm, ModalDialogEndsWithOkOnlyAfterASave)

@@ -49,7 +49,6 @@ protected:
         main.reset();
         customerData.reset();
         ContactEditorFactory = nullptr;
-        ShowContactEditorModal = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
