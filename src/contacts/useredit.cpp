@@ -657,6 +657,9 @@ void TUserEditForm::HookChangeEvents()
         if (auto *combo = qobject_cast<QComboBox *>(control))
             combo->lineEdit()->installEventFilter(this);
     }
+    for (const char *name : {"text30", "text44"})
+        connect(static_cast<QLineEdit *>(FieldControl(QString::fromLatin1(name))), &QLineEdit::textEdited, this,
+                [this] { nameEdited_ = true; });
     ListView2->installEventFilter(this);
 }
 
@@ -711,8 +714,12 @@ bool TUserEditForm::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
         QWidget *uname = FieldControl(QStringLiteral("uname"));
-        if (watched == FieldControl(QStringLiteral("text30")) || watched == FieldControl(QStringLiteral("text44")))
-            text30Exit();
+        if (watched == FieldControl(QStringLiteral("text30")) || watched == FieldControl(QStringLiteral("text44"))) {
+            // Passing through the name fields must not replace a full name typed differently.
+            if (nameEdited_)
+                text30Exit();
+            nameEdited_ = false;
+        }
         else if (watched == uname || watched == static_cast<QComboBox *>(uname)->lineEdit())
             unameExit();
     } else if (event->type() == QEvent::MouseButtonRelease &&

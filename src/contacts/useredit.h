@@ -296,6 +296,7 @@ private:
     QDate birthdayDateAtLoad_;
     QDate anniversaryDateAtLoad_;
     bool centred_ = false;
+    bool nameEdited_ = false;  // the surname or given name was typed in since it was last left
 };
 
 // The tabbed editor: registered with the main window by its name ("add_userform" or "useredit"

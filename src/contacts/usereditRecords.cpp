@@ -184,7 +184,10 @@ void TUserEditForm::LoadRecords()
 {
     FreeRecordItems();
     TADOQuery query(query_->Connection());
-    if (!RunQuery(&query, QStringLiteral("select * from useraction where typestr<>? and useruid=?"),
+    // The attachments' bytes stay in the account until one is opened or saved.
+    if (!RunQuery(&query,
+                  QStringLiteral("select id,typestr,titlemsg,createdate,linkid,typeint from useraction "
+                                 "where typestr<>? and useruid=?"),
                   {QStringLiteral("人脉"), KeyValue(usrkeyid->text())}))
         return;
     for (query.First(); !query.Eof(); query.Next()) {

@@ -117,6 +117,14 @@ TEST_F(EditorForm, NameCompletionRunsWhenTheSurnameLosesFocus)
     QApplication::processEvents();
     EXPECT_EQ(Combo(editor, "uname")->currentText(), "Smith");
     EXPECT_EQ(Combo(editor, "uname")->count(), 6);
+
+    // Only passing through leaves a full name typed differently alone.
+    editor.SetFieldText("uname", "Mr. John Smith");
+    editor.FieldControl("text30")->setFocus();
+    editor.FieldControl("text44")->setFocus();
+    editor.FieldControl("umtel")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Combo(editor, "uname")->currentText(), "Mr. John Smith");
 }
 
 TEST_F(EditorForm, BirthdaySigns)
