@@ -1,5 +1,7 @@
 #include "IniFiles.h"
 
+#include "TextCodec.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -14,10 +16,8 @@ void TIniFile::Load()
     QFile file(fileName_);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QByteArray bytes = file.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    const QStringList lines = QString::fromUtf8(bytes).split('\n');
+    // Files carried over from the Windows program are GBK; they are written back as UTF-8.
+    const QStringList lines = DecodeText(file.readAll()).split('\n');
     Section *current = nullptr;
     for (QString line : lines) {
         if (line.endsWith('\r'))

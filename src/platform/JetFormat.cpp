@@ -39,39 +39,44 @@ void JetFormatFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         const auto *bytes = reinterpret_cast<const char *>(sqlite3_value_text(v));
         return QString::fromUtf8(bytes, sqlite3_value_bytes(v));
     };
-    const QDateTime value = ReadLooseDateTime(text(argv[0]));
-    if (!value.isValid()) {
+    // Formatting works on the wall-clock parts, so no time zone can make a stored date vanish.
+    QDate date;
+    QTime time;
+    if (!ReadLooseDateTime(text(argv[0]), date, time)) {
         sqlite3_result_null(context);
         return;
     }
-    const QByteArray out = JetFormatDateTime(value, text(argv[1])).toUtf8();
+    const QByteArray out = JetFormatDateTime(date, time, text(argv[1])).toUtf8();
     sqlite3_result_text(context, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace
 
-QDateTime ReadLooseDateTime(const QString &input)
+bool ReadLooseDateTime(const QString &input, QDate &dateOut, QTime &timeOut)
 {
     const QString text = input.trimmed();
     qsizetype pos = 0;
     const qsizetype yearStart = pos;
     const int year = ReadNumber(text, pos, 4);
     if (year < 0 || pos - yearStart != 4 || pos >= text.size())
-        return {};
+        return false;
     const QChar separator = text[pos];
     if (separator != '-' && separator != '/' && separator != '.')
-        return {};
+        return false;
     ++pos;
     const int month = ReadNumber(text, pos, 2);
     if (month < 0 || pos >= text.size() || text[pos] != separator)
-        return {};
+        return false;
     ++pos;
     const int day = ReadNumber(text, pos, 2);
     const QDate date(year, month, day);
     if (day < 0 || !date.isValid())
-        return {};
-    if (AtEnd(text, pos))
-        return QDateTime(date, QTime(0, 0));
+        return false;
+    if (AtEnd(text, pos)) {
+        dateOut = date;
+        timeOut = QTime(0, 0);
+        return true;
+    }
 
     if (text[pos] == 'T' || text[pos] == 't') {
         ++pos;
@@ -79,28 +84,28 @@ QDateTime ReadLooseDateTime(const QString &input)
         while (pos < text.size() && text[pos].isSpace())
             ++pos;
     } else {
-        return {};
+        return false;
     }
     const int hour = ReadNumber(text, pos, 2);
     if (hour < 0 || pos >= text.size() || text[pos] != ':')
-        return {};
+        return false;
     ++pos;
     const int minute = ReadNumber(text, pos, 2);
     if (minute < 0)
-        return {};
+        return false;
     int second = 0;
     int msec = 0;
     if (pos < text.size() && text[pos] == ':') {
         ++pos;
         second = ReadNumber(text, pos, 2);
         if (second < 0)
-            return {};
+            return false;
         if (pos < text.size() && text[pos] == '.') {
             ++pos;
             const qsizetype fracStart = pos;
             const int fraction = ReadNumber(text, pos, 3);
             if (fraction < 0)
-                return {};
+                return false;
             msec = fraction * (pos - fracStart == 1 ? 100 : pos - fracStart == 2 ? 10 : 1);
             while (pos < text.size() && text[pos].isDigit())
                 ++pos;
@@ -108,14 +113,36 @@ QDateTime ReadLooseDateTime(const QString &input)
     }
     const QTime time(hour, minute, second, msec);
     if (!time.isValid() || !AtEnd(text, pos))
-        return {};
-    return QDateTime(date, time);
+        return false;
+    dateOut = date;
+    timeOut = time;
+    return true;
 }
+
+QDateTime ReadLooseDateTime(const QString &text)
+{
+    QDate date;
+    QTime time;
+    if (!ReadLooseDateTime(text, date, time))
+        return {};
+    // Stored texts are wall-clock times. Where the local clock skips that time (a daylight-saving
+    // change at midnight), take the first moment after the gap rather than losing the date.
+    for (int step = 0; step <= 8; ++step) {
+        const QDateTime value(date, time.addSecs(step * 30 * 60));
+        if (value.isValid() && (step == 0 || value.date() == date))
+            return value;
+    }
+    return {};
+}
+
 
 QString JetFormatDateTime(const QDateTime &value, const QString &pattern)
 {
-    const QDate date = value.date();
-    const QTime time = value.time();
+    return JetFormatDateTime(value.date(), value.time(), pattern);
+}
+
+QString JetFormatDateTime(const QDate &date, const QTime &time, const QString &pattern)
+{
     QString out;
     bool afterHour = false;
     qsizetype pos = 0;

@@ -34,7 +34,9 @@ QString NormalizeKey(QString key)
     return key;
 }
 
-// Exec values quote the program path; inside quotes the desktop-entry rules escape these four.
+// Exec values quote the program path. Inside the quotes the desktop-entry rules escape four
+// characters with a backslash, "%" is doubled as field codes would take it, and the whole value
+// is then a string value whose own backslashes are escaped once more.
 QString QuoteExec(const QString &path)
 {
     QString quoted;
@@ -42,19 +44,24 @@ QString QuoteExec(const QString &path)
         if (ch == '"' || ch == '`' || ch == '$' || ch == '\\')
             quoted += '\\';
         quoted += ch;
+        if (ch == '%')
+            quoted += '%';
     }
-    return '"' + quoted + '"';
+    quoted = '"' + quoted + '"';
+    return quoted.replace('\\', QStringLiteral("\\\\"));
 }
 
 QString UnquoteExec(QString exec)
 {
-    exec = exec.trimmed();
+    exec = exec.trimmed().replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
     if (!exec.startsWith('"'))
-        return exec.section(' ', 0, 0);
+        return exec.section(' ', 0, 0).replace(QStringLiteral("%%"), QStringLiteral("%"));
     QString path;
     for (qsizetype i = 1; i < exec.size(); ++i) {
         const QChar ch = exec[i];
         if (ch == '\\' && i + 1 < exec.size()) {
+            path += exec[++i];
+        } else if (ch == '%' && i + 1 < exec.size() && exec[i + 1] == '%') {
             path += exec[++i];
         } else if (ch == '"') {
             break;

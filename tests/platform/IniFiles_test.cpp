@@ -110,3 +110,19 @@ TEST(IniFile, LineBreaksInAValueCannotInjectKeys)
     EXPECT_FALSE(reread.SectionExists("EVIL"));
     EXPECT_FALSE(reread.ValueExists("SYS", "b"));
 }
+
+TEST(IniFile, GbkFilesFromTheWindowsProgramReadAndSurviveAWrite)
+{
+    const QString path = MakeTempDir("ini") + "/config.ini";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[USERLABLE]\r\nmylab3=\xBF\xCD\xBB\xA7\r\n");  // 客户 in GBK
+    f.close();
+    {
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("USERLABLE", "mylab3", ""), QString::fromUtf8("客户"));
+        ASSERT_TRUE(ini.WriteString("SYS", "SkinName", "Nexos3"));
+    }
+    TIniFile reread(path);
+    EXPECT_EQ(reread.ReadString("USERLABLE", "mylab3", ""), QString::fromUtf8("客户"));
+}

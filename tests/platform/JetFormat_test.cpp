@@ -2,6 +2,7 @@
 #include "platform/SqliteDb.h"
 
 #include <gtest/gtest.h>
+#include <ctime>
 
 namespace {
 
@@ -93,6 +94,33 @@ TEST(JetFormat, SqlFunctionOnEveryConnection)
         EXPECT_EQ(query.IsNull(0), expected.isNull());
         EXPECT_EQ(query.Column(0), expected);
     }
+}
+
+// In Santiago the clocks jump from 00:00 to 01:00 on 2024-09-08, so that midnight never happens
+// locally; a birthday stored as that date must still be found and read as that day.
+TEST(JetFormat, DatesSurviveAClockChangeAtMidnight)
+{
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "America/Santiago");
+    tzset();
+    const QDateTime read = ReadLooseDateTime(QStringLiteral("2024-09-08"));
+    const QDateTime inGap = ReadLooseDateTime(QStringLiteral("2024-09-08 00:30"));
+    SQLite::Database db(QStringLiteral(":memory:"), SQLite::OpenReadWrite | SQLite::OpenCreate);
+    SQLite::Statement query(db, QStringLiteral("SELECT jetformat('2024-09-08', 'mm-dd')"));
+    const bool stepped = query.ExecuteStep();
+    const QVariant formatted = query.Column(0);
+    if (oldTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldTz);
+    tzset();
+
+    ASSERT_TRUE(read.isValid());
+    EXPECT_EQ(read.date(), QDate(2024, 9, 8));
+    ASSERT_TRUE(inGap.isValid());
+    EXPECT_EQ(inGap.date(), QDate(2024, 9, 8));
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(formatted, QStringLiteral("09-08"));
 }
 
 } // namespace

@@ -38,6 +38,28 @@ TEST(Registry, MissingKeyOpensOnlyWhenCreating)
     EXPECT_TRUE(reg.OpenKey(key, false));
 }
 
+TEST(Registry, AutostartExecFollowsTheDesktopEntryEscapingRules)
+{
+    const struct {
+        const char *program;
+        const char *exec;  // as it stands in the file
+    } cases[] = {
+        {"/opt/my apps/orvanta", "\"/opt/my apps/orvanta\""},
+        {"/opt/100%/o$x", "\"/opt/100%%/o\\\\$x\""},
+        {"/opt/a\"b`c\\d", "\"/opt/a\\\\\"b\\\\`c\\\\\\\\d\""},
+    };
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKey(TRegistry::RunKey, true));
+    for (const auto &c : cases) {
+        ASSERT_TRUE(reg.WriteString("Orvanta", QString::fromUtf8(c.program)));
+        TIniFile entry(TRegistry::AutostartDir() + "/orvanta.desktop");
+        EXPECT_EQ(entry.ReadString("Desktop Entry", "Exec", ""), QString::fromUtf8(c.exec)) << c.program;
+        EXPECT_EQ(reg.ReadString("Orvanta"), QString::fromUtf8(c.program));
+    }
+    ASSERT_TRUE(reg.DeleteValue("Orvanta"));
+}
+
 TEST(Registry, RunKeyBecomesAnAutostartEntryWithTheQuotedProgram)
 {
     const QString program = "/opt/my apps/orvanta";
