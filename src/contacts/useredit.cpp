@@ -305,12 +305,7 @@ TUserEditForm::TUserEditForm(QWidget *parent)
     HookChangeEvents();
 }
 
-TUserEditForm::~TUserEditForm()
-{
-    // Rows own their records; the lists go first so nothing refers to a freed dialog.
-    FreeRecordItems();
-    ClearPhotoList();
-}
+TUserEditForm::~TUserEditForm() = default;
 
 void TUserEditForm::BuildToolbar()
 {
