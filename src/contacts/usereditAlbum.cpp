@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -149,6 +150,11 @@ void TUserEditForm::BuildAlbumPage()
     connect(ToolButton77, &QAction::triggered, this, &TUserEditForm::ToolButton77Click);
     connect(ToolButton66, &QAction::triggered, this, &TUserEditForm::ToolButton66Click);
     connect(userpiclistview, &QListWidget::currentRowChanged, this, &TUserEditForm::ShowPicture);
+    // A picture chosen while the page was hidden was fitted to a box without its real size.
+    connect(userPageControl, &QTabWidget::currentChanged, this, [this] {
+        if (userPageControl->currentWidget() == TabSheet6 && Image1->size() != QSize(shownPicture_.Width, shownPicture_.Height))
+            FitShownPicture();
+    });
 }
 
 PhotoRow *TUserEditForm::PhotoOf(int index) const

@@ -394,6 +394,25 @@ TEST_F(EditorRecords, ThumbnailsAreFramedBySelection)
     EXPECT_TRUE(IsBluish(image.pixel(first.center().x() + 20, first.center().y() - 2)));
 }
 
+TEST_F(EditorRecords, APictureChosenOnAHiddenPageFitsWhenShown)
+{
+    Exec("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,'w.jpg','w.jpg',?)",
+         {key.toLongLong(), TwoColourJpeg(1000, 250)});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    editor.show();
+    QApplication::processEvents();
+    editor.userpiclistview->setCurrentRow(0);
+    editor.userPageControl->setCurrentWidget(editor.TabSheet6);
+    QApplication::processEvents();
+    const QSize box = editor.ScrollBox1->viewport()->size();
+    EXPECT_EQ(editor.ShownPictureSize(), FitToScrollBox(1000, 250, box.width(), box.height()));
+    editor.ToolButton66Click();
+    editor.userPageControl->setCurrentIndex(0);
+    editor.userPageControl->setCurrentWidget(editor.TabSheet6);
+    EXPECT_EQ(editor.ShownPictureSize(), QSize(1000, 250)) << "the actual size stays chosen";
+}
+
 TEST_F(EditorRecords, AlbumRowsWithoutBytesAreSkipped)
 {
     Exec("insert into userpic (useruid,titlemsg,filename) values (?,'empty.jpg','empty.jpg')", {key.toLongLong()});
