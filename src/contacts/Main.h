@@ -130,6 +130,14 @@ public:
     bool PasswordMatches(const QString &typed) const;
 
     void SpTBXItem18Click();  // 新建/打开账户
+
+    // Import and export (MainImportExport.cpp).
+    void SpTBXItem5Click();   // 导入 CSV: the import wizard
+    void SpTBXItem6Click();   // 导入 vCard: asks for files
+    // Every card of the files, all in one step: nothing is imported when one file is unreadable.
+    void ImportVCard(const QStringList &fileNames);
+    void ExportCsv();         // 导出 CSV
+    void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
     void SpTBXItem33Click();  // 选项
 

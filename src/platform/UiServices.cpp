@@ -55,6 +55,12 @@ public:
         return QFileDialog::getOpenFileName(parent, caption, dir, filter);
     }
 
+    QStringList OpenFileNames(QWidget *parent, const QString &caption, const QString &dir,
+                              const QString &filter) override
+    {
+        return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+    }
+
     QString SaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override
     {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,13 @@ public:
                                  const QString &filter) = 0;
     virtual QString SaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter) = 0;
+    // Several existing files at once; empty when the user cancels.
+    virtual QStringList OpenFileNames(QWidget *parent, const QString &caption, const QString &dir,
+                                      const QString &filter)
+    {
+        const QString file = OpenFileName(parent, caption, dir, filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
     virtual QString FolderName(QWidget *parent, const QString &caption, const QString &dir) = 0;
     // False when cancelled; value holds the default on entry and the answer on return.
     virtual bool InputBox(QWidget *parent, const QString &caption, const QString &prompt,

@@ -187,7 +187,7 @@ TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
     EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->isEnabled());
     EXPECT_TRUE(main->Command("SpTBXItem33")->isEnabled());
     // Its action is not built yet: enabling must not make a dead command clickable.
-    EXPECT_FALSE(main->Command("SpTBXItem5")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem7")->isEnabled());
 
     main->DisableAccountCommands();
     EXPECT_TRUE(main->SpTBXToolbar2->isHidden());

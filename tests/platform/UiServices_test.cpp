@@ -37,3 +37,13 @@ TEST(UiServices, ClockCanBeReplacedAndRestored)
     SetClock(nullptr);
     EXPECT_LT(qAbs(Clock().Now().secsTo(QDateTime::currentDateTime())), 5);
 }
+
+TEST(UiServices, SeveralFilesFallBackToOneAnswer)
+{
+    TestDialogs().AnswerText("/tmp/a.vcf");
+    TestDialogs().AnswerCancel();
+    EXPECT_EQ(Dialogs().OpenFileNames(nullptr, "c", "", "f"), QStringList{"/tmp/a.vcf"});
+    EXPECT_EQ(Dialogs().OpenFileNames(nullptr, "c", "", "f"), QStringList());
+    ASSERT_EQ(TestDialogs().Questions().size(), 2u);
+    EXPECT_EQ(TestDialogs().Questions()[0].kind, "open");
+}

@@ -1,0 +1,171 @@
+// Import and export speed: vCard and CSV files of 10,000 and 100,000 contacts read into a new
+// account, and a large account written out as CSV.
+#include "AccountGenerator.h"
+#include "contacts/AppGlobals.h"
+#include "contacts/ContactTransfer.h"
+#include "contacts/CsvFormat.h"
+#include "contacts/UtilityDb.h"
+#include "platform/ADODB.h"
+#include "platform/IniFiles.h"
+#include "platform/TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString WorkPath(const QString &name)
+{
+    static QTemporaryDir workDir;
+    return workDir.path() + '/' + name;
+}
+
+QStringList Captions()
+{
+    static const QStringList captions = BuildFieldCaptions(TIniFile(WorkPath(QStringLiteral("none.ini"))));
+    return captions;
+}
+
+// One generated account per size, the source of every file read below.
+const QString &SourceAccount(int contacts)
+{
+    static QMap<int, QString> made;
+    if (!made.contains(contacts)) {
+        const QString path = WorkPath(QStringLiteral("source-%1.txl").arg(contacts));
+        AccountShape shape;
+        shape.contacts = contacts;
+        GenerateAccount(path, shape);
+        made.insert(contacts, path);
+    }
+    return made[contacts];
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every contact of the source account as one vCard file.
+QString VCardFile(int contacts)
+{
+    const QString path = WorkPath(QStringLiteral("cards-%1.vcf").arg(contacts));
+    if (!QFileInfo::exists(path)) {
+        TADOConnection connection;
+        connection.Open(SourceAccount(contacts));
+        QByteArray bytes;
+        for (const TContactRecord &contact : ReadExportContacts(&connection, {}))
+            bytes += VCardBytes(contact);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+    return path;
+}
+
+QString CsvFile(int contacts)
+{
+    const QString path = WorkPath(QStringLiteral("contacts-%1.csv").arg(contacts));
+    if (!QFileInfo::exists(path)) {
+        TADOConnection connection;
+        connection.Open(SourceAccount(contacts));
+        ExportContactsCsv(&connection, path, Captions());
+    }
+    return path;
+}
+
+// A new, empty account for each run.
+void FreshAccount(TADOConnection &connection, const QString &path)
+{
+    connection.Close();
+    QFile::remove(path);
+    SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path);
+    connection.Open(path);
+}
+
+void Report(benchmark::State &state, const QString &file, int imported)
+{
+    state.counters["file_MB"] = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
+    state.counters["imported"] = imported;
+    state.counters["contacts_per_s"] = benchmark::Counter(imported, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Reading the file, parsing every card and adding the contacts, as the vCard import does.
+void BM_ImportVCardFile(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    const QString file = VCardFile(contacts);
+    const QString target = WorkPath(QStringLiteral("vcard-target-%1.txl").arg(contacts));
+    TADOConnection connection;
+    int imported = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreshAccount(connection, target);
+        state.ResumeTiming();
+        const TImportResult result = ImportContacts(&connection, ParseVCards(ReadFile(file)), QDateTime::currentDateTime());
+        if (!result.Ok)
+            state.SkipWithError("import failed");
+        imported = result.Imported;
+    }
+    Report(state, file, imported);
+}
+
+// The same steps as the CSV import wizard: read, split, map the header captions, add.
+void BM_ImportCsvFile(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    const QString file = CsvFile(contacts);
+    const QString target = WorkPath(QStringLiteral("csv-target-%1.txl").arg(contacts));
+    TADOConnection connection;
+    int imported = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreshAccount(connection, target);
+        state.ResumeTiming();
+        const QList<QStringList> records = ParseCsv(DecodeText(ReadFile(file)));
+        const QList<TCsvMapping> mappings = CaptionMappings(records.value(0), Captions());
+        const TImportResult result =
+            ImportContacts(&connection, CsvContacts(records, mappings), QDateTime::currentDateTime());
+        if (!result.Ok)
+            state.SkipWithError("import failed");
+        imported = result.Imported;
+    }
+    Report(state, file, imported);
+}
+
+void BM_ExportCsvFile(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    TADOConnection connection;
+    connection.Open(SourceAccount(contacts));
+    const QString file = WorkPath(QStringLiteral("export-%1.csv").arg(contacts));
+    int written = 0;
+    for (auto _ : state) {
+        const TExportResult result = ExportContactsCsv(&connection, file, Captions());
+        if (!result.Ok)
+            state.SkipWithError("export failed");
+        written = result.Written;
+    }
+    state.counters["file_MB"] = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
+    state.counters["written"] = written;
+}
+
+// The parts of the vCard import on their own: parsing alone, without the database.
+void BM_ParseVCards(benchmark::State &state)
+{
+    const QByteArray bytes = ReadFile(VCardFile(int(state.range(0))));
+    qsizetype cards = 0;
+    for (auto _ : state)
+        cards = ParseVCards(bytes).size();
+    state.counters["cards"] = double(cards);
+}
+
+} // namespace
+
+BENCHMARK(BM_ImportVCardFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportCsvFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ExportCsvFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ParseVCards)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -1,0 +1,46 @@
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// A contact as the exchange formats carry it: userinfo column name → text. A column that is
+// absent or empty has no value.
+using TContactRecord = QHash<QString, QString>;
+
+// The columns a written card is made from.
+const QStringList &VCardColumns();
+
+// The birthday a card carries, "yyyyMMdd": `uhsr` read as a date, and for a lunar birthday
+// (`udtfmt` "阴历") the solar date of that lunar month and day. Empty when the text is not a
+// date or the lunar year is beyond the calendar tables; the card then has no BDAY line.
+QString VCardBirthday(const QString &uhsr, const QString &udtfmt);
+
+// One vCard 2.1 card: the fixed lines in their fixed order, CR LF after each, in GB18030. A value
+// holding a line break is written quoted-printable so it cannot end the card early.
+QByteArray VCardBytes(const TContactRecord &contact);
+
+// Every card of a file, vCard 2.1, 3.0 or 4.0, in the file's order; a card that names no value
+// at all comes back empty. The text is decoded as UTF-8 when it has a UTF-8 byte-order mark or
+// is valid UTF-8, else as GB18030; a CHARSET parameter decides for a quoted-printable value.
+// Lines may end in CR LF or LF; folded lines and quoted-printable soft line breaks are joined;
+// property names and parameters are matched without case, in any order, behind any group
+// prefix. A card missing its END line ends at the next BEGIN or at the end of the file.
+QList<TContactRecord> ParseVCards(const QByteArray &bytes);
+
+// The file-name part a contact's name gives: blanks trimmed, "/" and control characters
+// replaced by "_", "未命名" for a name that leaves nothing.
+QString SafeFileBaseName(const QString &name);
+
+// Names the files of one export run so that no two contacts share a file, even where the
+// file system ignores case: "张三.vcf", then "张三 (2).vcf", "张三 (3).vcf".
+class TVCardFileNames
+{
+public:
+    QString Next(const QString &uname);
+
+private:
+    QSet<QString> used_;
+};

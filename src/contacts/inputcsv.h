@@ -1,0 +1,59 @@
+#pragma once
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TADOConnection;
+
+// 导入 CSV 文件: a three-page wizard that reads a CSV file, lets the user map the file's header
+// captions to contact fields, and adds one contact per data line.
+class Tfrminputcsv : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Tfrminputcsv(TADOConnection *connection, QWidget *parent = nullptr);
+
+    QStackedWidget *PageControl1;
+    QWidget *TabSheet1;
+    QWidget *TabSheet2;
+    QWidget *TabSheet3;
+    QLineEdit *Edit1;          // the file
+    QTreeWidget *ListView1;    // header item, field caption, column name (hidden)
+    QLabel *Label9;            // the result on the last page
+    QPushButton *SpTBXButton1;  // 上一步
+    QPushButton *SpTBXButton2;  // 下一步 / 完成
+    QPushButton *SpTBXButton3;  // 取消
+    QPushButton *SpTBXButton4;  // 浏览
+    QPushButton *SpTBXButton5;  // 映射
+    QPushButton *SpTBXButton6;  // 全选
+    QPushButton *SpTBXButton7;  // 清空
+
+    // Runs after contacts were imported, so the contact browser can show them.
+    std::function<void()> OnImported;
+
+    void SpTBXButton1Click();
+    void SpTBXButton2Click();
+    void SpTBXButton4Click();
+    // Opens the field picker for the selected row.
+    void SpTBXButton5Click();
+    void SpTBXButton6Click();
+    void SpTBXButton7Click();
+
+private:
+    void GoToFieldPage();
+    void FillFieldList(const QStringList &header);
+    void ImportRecords();
+    void MapRow(QTreeWidgetItem *row);
+    void RowChanged(QTreeWidgetItem *row, int column);
+
+    TADOConnection *connection_;
+    QList<QStringList> records_;  // the file's records, the header first
+    bool filling_ = false;        // check marks set by the wizard itself open no picker
+};
