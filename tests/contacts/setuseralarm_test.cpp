@@ -106,8 +106,9 @@ TEST_F(ReminderDialog, StoredSeriesComeBackUnchanged)
         EXPECT_EQ(text, QString::fromLatin1(c.text));
         EXPECT_EQ(gotStart, start) << c.text;
         EXPECT_EQ(gotEnd, end) << c.text;
-        if (!c.byEnd)
+        if (!c.byEnd) {
             EXPECT_EQ(count, 6) << c.text;
+        }
     }
 }
 
@@ -161,10 +162,11 @@ TEST_F(ReminderDialog, CountShownEqualsRowsWritten)
         const QStringList days = Days(key);
         EXPECT_EQ(days.size(), dialog.Edit2->value()) << c.text;
         ASSERT_FALSE(days.isEmpty());
-        if (!c.byEnd)
+        if (!c.byEnd) {
             EXPECT_EQ(days.back(), dialog.activedate->date().toString(Qt::ISODate)) << c.text;
-        else
+        } else {
             EXPECT_LE(days.back(), "2026-06-30") << c.text;
+        }
     }
 }
 

@@ -73,8 +73,9 @@ TEST_F(EditorLoadSave, NewContactWithoutSelectionGoesToTheTopLevel)
         EXPECT_EQ(ColumnText(key, "nodeparentkey"), "0");
         EXPECT_EQ(ColumnText(key, "nodelevel"), "1");
         EXPECT_EQ(ColumnText(key, "nodeindex"), "0");
-        if (hasBrowser)
+        if (hasBrowser) {
             EXPECT_EQ(browser.shownNew, QStringList{key});
+        }
     }
 }
 
