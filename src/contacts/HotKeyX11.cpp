@@ -142,20 +142,10 @@ private:
             connection_, xcb_get_keyboard_mapping(connection_, xcb_keycode_t(first), std::uint8_t(count)), nullptr);
         if (!reply)
             return codes;
-        const xcb_keysym_t upper = xcb_keysym_t(letter);
-        const xcb_keysym_t lower = xcb_keysym_t(letter - 'A' + 'a');
-        const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply);
-        const int perCode = reply->keysyms_per_keycode;
-        const int total = xcb_get_keyboard_mapping_keysyms_length(reply);
-        for (int i = 0; i < count && (i + 1) * perCode <= total; ++i) {
-            for (int j = 0; j < perCode; ++j) {
-                const xcb_keysym_t sym = syms[i * perCode + j];
-                if (sym == upper || sym == lower) {
-                    codes.push_back(xcb_keycode_t(first + i));
-                    break;
-                }
-            }
-        }
+        const std::span<const std::uint32_t> syms(xcb_get_keyboard_mapping_keysyms(reply),
+                                                  std::size_t(xcb_get_keyboard_mapping_keysyms_length(reply)));
+        for (int code : KeycodesForLetter(syms, reply->keysyms_per_keycode, first, letter))
+            codes.push_back(xcb_keycode_t(code));
         std::free(reply);
         return codes;
     }

@@ -1,8 +1,11 @@
 #pragma once
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <vector>
 
 // A global key: one letter with modifiers, numbered as RegisterHotKey numbers them.
 struct THotKey {
@@ -18,6 +21,10 @@ struct THotKey {
 // it: longer than 4 characters and ending in a letter; CTRL and ALT each add their modifier. A
 // text with neither, or without a final letter, names no key.
 std::optional<THotKey> ParseHotKeyText(const QString &text);
+
+// The key codes that give `letter` ('A'..'Z') in the keyboard's first group, from a keyboard
+// mapping as X reports it: `perCode` symbols for each code from `firstCode` on.
+std::vector<int> KeycodesForLetter(std::span<const std::uint32_t> keysyms, int perCode, int firstCode, char letter);
 
 // System-wide key grabs. OnHotKey receives the id of a registered key when it is pressed
 // anywhere on the desktop.

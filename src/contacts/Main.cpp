@@ -113,7 +113,7 @@ void Tfrmmain::FormCreate()
     // Commands that need an open account wait for one.
     SetCommandVisible(QStringLiteral("SpTBXSubmenuItem9"), false);
     for (const char *name : {"SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpeedButton1", "SpTBXItem1", "SpTBXItem33",
-                             "SpTBXItem11"})
+                             "SpTBXItem11", "SpTBXItem24"})
         SetCommandEnabled(QString::fromLatin1(name), false);
 
     tray_ = new TrayService(this);
@@ -435,6 +435,6 @@ void Tfrmmain::EnableAccountCommands()
     SpTBXToolbar2->show();
     SetCommandVisible(QStringLiteral("SpTBXSubmenuItem9"), true);
     for (const char *name : {"SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpeedButton1", "SpTBXItem1", "SpTBXItem33",
-                             "SpTBXItem11"})
+                             "SpTBXItem11", "SpTBXItem24"})
         SetCommandEnabled(QString::fromLatin1(name), true);
 }

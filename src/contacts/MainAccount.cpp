@@ -28,7 +28,7 @@ const QString Orvanta = QStringLiteral("Orvanta");
 enum class TPasswordRead { Ok, Unreadable };
 
 // The account's password, read through a connection of its own so the open account is not
-// touched. The last row of usermsg holds it.
+// touched. It is kept in the first row of usermsg, the one the password commands write.
 TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString &password)
 {
     TADOConnection login;
@@ -39,12 +39,12 @@ TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString
     }
     query->SetConnection(&login);
     // A usermsg that cannot be read is not an account without a password.
-    bool read = RunQuery(query, QStringLiteral("select * from usermsg"));
+    bool read = RunQuery(query, AccountPasswordQuery);
     const TField *field = read ? query->FindField(QStringLiteral("password")) : nullptr;
     read = field != nullptr;
-    if (read) {
-        for (query->First(); !query->Eof(); query->Next())
-            password = DesDecryptString(field->AsString(), DesKey);
+    if (read && !query->IsEmpty()) {
+        query->First();
+        password = DesDecryptString(field->AsString(), DesKey);
     }
     query->Close();
     query->SetConnection(nullptr);
@@ -90,38 +90,51 @@ bool Tfrmmain::CloseAccountWindows()
 void Tfrmmain::OpenAccount(const QString &path)
 {
     ShowFromTray();
+    TAccountLogin login;
+    if (!AuthenticateAccount(path, login) || !CloseAccountWindows())
+        return;
+    SwitchAccount(path, login);
+}
 
+bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
+{
     if (!QFileInfo(path).isFile()) {
         ShowMessage(QStringLiteral("登陆失败,打开不存在的文件！"), Orvanta, MsgIcon::Warning);
-        return;
+        return false;
     }
     QString password;
     if (ReadAccountPassword(loginADOQuery, path, password) != TPasswordRead::Ok) {
         ShowMessage(QStringLiteral("登陆失败,数据格式错误！"), Orvanta, MsgIcon::Warning);
-        return;
+        return false;
     }
-
-    // Until the new account is really open, the protection of the open one stays as it is.
     bool isProtected = false;
     if (!password.isEmpty()) {
         for (int tries = 0; tries < 3 && !isProtected; ++tries) {
             QString typed;
             if (!PromptPassword(typed))
-                return;
+                return false;
             if (typed == password)
                 isProtected = true;
             else
                 ShowMessage(QStringLiteral("密码错误,登陆失败！"), Orvanta, MsgIcon::Warning);
         }
         if (!isProtected)
-            return;
+            return false;
     }
+    login.Protected = isProtected;
+    login.Cipher = password.isEmpty() ? QString() : DesEncryptString(password, DesKey).Text;
+    return true;
+}
 
-    if (!CloseAccountWindows())
-        return;
+Tfrmmain::TAccountLogin Tfrmmain::CurrentLogin() const
+{
+    return {AccountProtected, AccountPasswordCipher};
+}
 
-    AccountProtected = isProtected;
-    AccountPasswordCipher = password.isEmpty() ? QString() : DesEncryptString(password, DesKey).Text;
+void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
+{
+    AccountProtected = login.Protected;
+    AccountPasswordCipher = login.Cipher;
     if (path != AccountDbPath)
         RegWriteString(2, OrvRegistryKey, QStringLiteral("txlfile"), path);
     AccountDbPath = path;
@@ -172,7 +185,7 @@ void Tfrmmain::DisableAccountCommands()
     SpTBXToolbar2->hide();
     SetCommandVisible(QStringLiteral("SpTBXSubmenuItem9"), false);
     for (const char *name : {"SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpeedButton1", "SpTBXItem1", "SpTBXItem33",
-                             "SpTBXItem11"})
+                             "SpTBXItem11", "SpTBXItem24"})
         SetCommandEnabled(QString::fromLatin1(name), false);
 }
 

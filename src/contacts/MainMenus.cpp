@@ -67,14 +67,14 @@ void Tfrmmain::BuildMenus()
         Sub("FileMenu", "文件(&F)"),
         Cmd("SpTBXItem18", "新建/打开账户(&N)", "Ctrl+O", &Tfrmmain::SpTBXItem18Click),
         Sep(),
-        Cmd("SpTBXItem11", "备份账户数据", "", nullptr),
+        Cmd("SpTBXItem11", "备份账户数据", "", &Tfrmmain::BackupByHand),
         Cmd("SpTBXItem24", "恢复账户数据", "", &Tfrmmain::SpTBXItem24Click),
-        Cmd("SpTBXItem42", "压缩账户数据", "", nullptr),
+        Cmd("SpTBXItem42", "压缩账户数据", "", &Tfrmmain::CompactAccount),
         Sep(),
         Sub("SpTBXSubmenuItem2", "导入"),
         Cmd("SpTBXItem5", "CSV", "", &Tfrmmain::SpTBXItem5Click),
         Cmd("SpTBXItem6", "vCard(名片)", "", &Tfrmmain::SpTBXItem6Click),
-        Cmd("SpTBXItem7", "OutLook联系人", "", nullptr),
+        Cmd("SpTBXItem7", "OutLook联系人", "", &Tfrmmain::ImportOutlook),
         End(),
         Sub("SpTBXSubmenuItem3", "导出"),
         Cmd("SpTBXItem9", "CSV", "", &Tfrmmain::ExportCsv),
@@ -90,29 +90,29 @@ void Tfrmmain::BuildMenus()
         // Ctrl+O stays with 新建/打开账户: a key held by two actions fires neither.
         Cmd("SpTBXItem32", "打开", "", nullptr),
         Cmd("SpTBXItem15", "新建人脉", "Ctrl+N", &Tfrmmain::NewContact),
-        Cmd("SpTBXItem26", "新建组", "Ctrl+G", nullptr),
+        Cmd("SpTBXItem26", "新建组", "Ctrl+G", &Tfrmmain::SpTBXItem26Click),
         Sep(),
-        Cmd("CustomItem6", "删除", "Ctrl+D", nullptr),
-        Cmd("SpTBXItem28", "删除", "Del", nullptr),
+        Cmd("CustomItem6", "删除", "Ctrl+D", &Tfrmmain::CustomItem6Click),
+        Cmd("SpTBXItem28", "删除", "Del", &Tfrmmain::CustomItem6Click),
         Sep(),
-        Cmd("tonowday", "到今天", "Ctrl+T", nullptr),
+        Cmd("tonowday", "到今天", "Ctrl+T", &Tfrmmain::tonowdayClick),
         Sep(),
-        Cmd("SpTBXItem20", "全部选定", "Ctrl+A", nullptr),
-        Cmd("SpTBXItem27", "反向选择", "", nullptr),
+        Cmd("SpTBXItem20", "全部选定", "Ctrl+A", &Tfrmmain::SpTBXItem20Click),
+        Cmd("SpTBXItem27", "反向选择", "", &Tfrmmain::SpTBXItem27Click),
         End(),
         Sub("ToolsMenu", "工具(&T)"),
-        Cmd("SpTBXItem31", "定时关机", "Ctrl+3", nullptr),
+        Cmd("SpTBXItem31", "定时关机", "Ctrl+3", &Tfrmmain::SpTBXItem31Click),
         Cmd("SpTBXItem33", "选项", "", &Tfrmmain::SpTBXItem33Click),
         Sub("SkinMenu", "皮肤"),
         Themes(),
         End(),
         End(),
         Sub("HelpMenu", "帮助(&H)"),
-        Cmd("SpTBXItem34", "帮助目录", "F1", nullptr),
-        Cmd("SpTBXItem36", "反馈和建议", "", nullptr),
-        Cmd("SpTBXItem39", "Orvanta主页", "", nullptr),
+        Cmd("SpTBXItem34", "帮助目录", "F1", &Tfrmmain::SpTBXItem34Click),
+        Cmd("SpTBXItem36", "反馈和建议", "", &Tfrmmain::SpTBXItem36Click),
+        Cmd("SpTBXItem39", "Orvanta主页", "", &Tfrmmain::SpTBXItem39Click),
         Sep(),
-        Cmd("SpTBXItem41", "关于Orvanta", "", nullptr),
+        Cmd("SpTBXItem41", "关于Orvanta", "", &Tfrmmain::SpTBXItem41Click),
         End(),
     };
 
@@ -120,10 +120,10 @@ void Tfrmmain::BuildMenus()
     const std::vector<TMenuEntry> carriers = {
         Cmd("SpTBXItem29", "人脉视图", "Ctrl+1", &Tfrmmain::ShowBrowserPage),
         Cmd("SpTBXItem30", "日历视图", "Ctrl+2", &Tfrmmain::ShowCalendarPage),
-        Cmd("SpTBXItem35", "移出", "Ctrl+Alt+Left", nullptr),
-        Cmd("SpTBXItem37", "移入", "Ctrl+Alt+Right", nullptr),
-        Cmd("SpTBXItem38", "上移", "Ctrl+Alt+Up", nullptr),
-        Cmd("SpTBXItem40", "下移", "Ctrl+Alt+Down", nullptr),
+        Cmd("SpTBXItem35", "移出", "Ctrl+Alt+Left", &Tfrmmain::SpTBXItem35Click),
+        Cmd("SpTBXItem37", "移入", "Ctrl+Alt+Right", &Tfrmmain::SpTBXItem37Click),
+        Cmd("SpTBXItem38", "上移", "Ctrl+Alt+Up", &Tfrmmain::SpTBXItem38Click),
+        Cmd("SpTBXItem40", "下移", "Ctrl+Alt+Down", &Tfrmmain::SpTBXItem40Click),
     };
 
     const std::vector<TMenuEntry> toolBar = {
@@ -131,14 +131,14 @@ void Tfrmmain::BuildMenus()
         Tool("SpTBXItem8", "日历视图", "Ctrl+2", TMainIcon::Calendar, &Tfrmmain::ShowCalendarPage),
         Sep(),
         Tool("SpTBXItem12", "新建人脉", "", TMainIcon::NewContact, &Tfrmmain::NewContact),
-        Tool("SpTBXItem14", "新建组", "", TMainIcon::NewGroup, nullptr),
-        Tool("SpTBXItem16", "删除", "", TMainIcon::Delete, nullptr),
+        Tool("SpTBXItem14", "新建组", "", TMainIcon::NewGroup, &Tfrmmain::SpTBXItem26Click),
+        Tool("SpTBXItem16", "删除", "", TMainIcon::Delete, &Tfrmmain::SpTBXItem16Click),
         Sep(),
         Sub("SpTBXSubmenuItem5", "查看"),
-        Cmd("ViewStyle0", "大图标", "", nullptr),
-        Cmd("ViewStyle1", "小图标", "", nullptr),
-        Cmd("ViewStyle2", "列表", "", nullptr),
-        Cmd("ViewStyle3", "详细信息", "", nullptr),
+        Cmd("ViewStyle0", "大图标", "", &Tfrmmain::ViewStyle0Click),
+        Cmd("ViewStyle1", "小图标", "", &Tfrmmain::ViewStyle1Click),
+        Cmd("ViewStyle2", "列表", "", &Tfrmmain::ViewStyle2Click),
+        Cmd("ViewStyle3", "详细信息", "", &Tfrmmain::ViewStyle3Click),
         End(),
     };
 
@@ -248,9 +248,11 @@ void Tfrmmain::BuildMenus()
     SpeedButton1 = new QToolButton(SpTBXToolbar2);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setIcon(MainIcon(TMainIcon::Search));
-    SpeedButton1->setProperty(HasActionProperty, false);
+    SpeedButton1->setProperty(HasActionProperty, true);
     SpeedButton1->setEnabled(false);
     SpTBXToolbar2->addWidget(SpeedButton1);
+    connect(SpeedButton1, &QToolButton::clicked, this, &Tfrmmain::SpeedButton1Click);
+    connect(findEdit1, &QLineEdit::returnPressed, this, &Tfrmmain::SpeedButton1Click);
     findEdit1->setProperty(HasActionProperty, true);
     findEdit1->setEnabled(false);
     SpTBXToolbar2->hide();

@@ -137,8 +137,7 @@ bool CompactDatabase(const QString &path)
     } catch (const EDatabaseError &e) {
         qWarning().noquote() << "cannot compact" << path << ":" << e.Message();
     }
-    ok = ok && IsReadableDatabase(temp) && QFile::setPermissions(temp, source.permissions()) && SyncFile(temp)
-        && ReplaceFile(temp, path);
+    ok = ok && IsReadableDatabase(temp) && SyncFile(temp) && ReplaceFile(temp, path);
     if (!ok)
         QFile::remove(temp);
     return ok;

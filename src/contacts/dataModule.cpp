@@ -9,9 +9,11 @@
 #include "platform/AppPaths.h"
 #include "platform/UiServices.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTimer>
 
 TCustomerData *CustomerData = nullptr;
@@ -22,10 +24,18 @@ constexpr int AlarmCheckMs = 15000;
 constexpr int BackupCheckMs = 60000;
 constexpr qint64 MsPerHour = 3600 * 1000;
 
-bool SameFile(const QString &a, const QString &b)
+// Whether a file listed in databaklist is one of the automatic copies of `account`: a file
+// directly in the backup folder, named as BackupFileName names them. The table travels with
+// copies of the account and can be edited by hand, so its rows alone decide nothing.
+bool IsAutomaticBackupOf(const QString &file, const QString &account, const QString &folder)
 {
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+    const QFileInfo real(QFileInfo(file).canonicalFilePath());
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    if (real.filePath().isEmpty() || realFolder.isEmpty() || real.absolutePath() != realFolder)
+        return false;
+    static const QRegularExpression stamp(QStringLiteral("^[0-9]{10}"));
+    const QString name = real.fileName();
+    return name.size() > 10 && stamp.match(name).hasMatch() && name.mid(10) == TrimmedFileName(account);
 }
 
 } // namespace
@@ -77,7 +87,29 @@ QString TCustomerData::BackupFileName(const QString &folder, const QString &acco
     return folder + when.toString(QStringLiteral("MMddHHmmss")) + TrimmedFileName(account);
 }
 
+// The timer handlers read columns by name from a file that may be any account file: a column
+// it lacks must not end the program from inside the event loop.
 void TCustomerData::dbbakTimerTimer()
+{
+    try {
+        AutomaticBackup();
+    } catch (const Exception &e) {
+        bakADOQuery->Close();
+        qWarning().noquote() << "automatic backup:" << e.Message();
+    }
+}
+
+void TCustomerData::alarmTimerTimer()
+{
+    try {
+        ShowDueReminders();
+    } catch (const Exception &e) {
+        qralarmtable->Close();
+        qWarning().noquote() << "reminder check:" << e.Message();
+    }
+}
+
+void TCustomerData::AutomaticBackup()
 {
     if (AccountDbPath.isEmpty() || !QFileInfo(AccountDbPath).isFile() || !dbConnection->Connected())
         return;
@@ -140,10 +172,9 @@ void TCustomerData::RemoveOldBackups()
     bakADOQuery->Close();
 
     for (const Old &backup : old) {
-        // A row may name any file; the open account is never one to delete.
-        if (SameFile(backup.File, AccountDbPath))
-            continue;
-        if (!backup.File.isEmpty() && QFileInfo(backup.File).isFile() && !QFile::remove(backup.File))
+        // Any other file a row names is left alone; only the row goes.
+        if (IsAutomaticBackupOf(backup.File, AccountDbPath, BackupDir) &&
+            !QFile::remove(QFileInfo(backup.File).canonicalFilePath()))
             continue;  // listed until its file can really go
         RunQuery(bakADOQuery, QStringLiteral("delete from databaklist where id=?"), {backup.Id});
     }
@@ -159,7 +190,7 @@ void TCustomerData::SetAlarmCheck(bool enabled)
         alarmTimer->stop();
 }
 
-void TCustomerData::alarmTimerTimer()
+void TCustomerData::ShowDueReminders()
 {
     if (!dbConnection->Connected())
         return;

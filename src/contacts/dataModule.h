@@ -41,6 +41,8 @@ public:
 
 private:
     void DataModuleDestroy();
+    void AutomaticBackup();
+    void ShowDueReminders();
     bool BackupNow(const QDateTime &now);
     void RemoveOldBackups();
     Tfrmalarmwin *FindAlarmWindow(const QString &name) const;

@@ -29,6 +29,12 @@ QString BackupFolder()
     return AppDir() + QStringLiteral("data/backup/");
 }
 
+// A restore puts a backup in place of the open account; without one there is nothing to restore to.
+bool AccountIsOpen()
+{
+    return !AccountDbPath.isEmpty() && CustomerData && CustomerData->dbConnection->Connected();
+}
+
 } // namespace
 
 bool ReplaceWithCopy(const QString &source, const QString &target)
@@ -57,6 +63,8 @@ bool ReplaceWithCopy(const QString &source, const QString &target)
 
 void ShowRestoreDialog(QWidget *owner)
 {
+    if (!AccountIsOpen())
+        return;
     if (!frmhfdb)
         frmhfdb = new Tfrmhfdb(owner);
     frmhfdb->exec();
@@ -121,6 +129,8 @@ bool Tfrmhfdb::TestOpen(const QString &path)
 
 Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
 {
+    if (!AccountIsOpen())
+        return TOutcome::Refused;
     if (IsOpenAccountFile(backup)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return TOutcome::Refused;
@@ -132,16 +142,23 @@ Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
     if (ShowMessage(QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"), Orvanta,
                     MsgIcon::Question, MsgButtons::OKCancel) != MsgResult::OK)
         return TOutcome::Cancelled;
+    // The backup's own password is asked while the account is still open, so a refusal leaves it
+    // as it was.
+    Tfrmmain::TAccountLogin login;
+    if (!frmmain->AuthenticateAccount(backup, login))
+        return TOutcome::Cancelled;
     // An editor saving after the copy would write the old rows' keys into the restored file.
     if (!frmmain->CloseAccountWindows())
         return TOutcome::Cancelled;
     CustomerData->dbConnection->Close();
     CustomerData->dbConnection->SetFileName(QString());
-    // A failed copy leaves the account as it was; it is opened again all the same, and the user
-    // must not take it for the backup.
-    if (!ReplaceWithCopy(backup, AccountDbPath))
+    // A failed copy leaves the account as it was; it is opened again all the same, with its own
+    // protection, and the user must not take it for the backup.
+    if (!ReplaceWithCopy(backup, AccountDbPath)) {
         ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
-    frmmain->OpenAccount(AccountDbPath);
+        login = frmmain->CurrentLogin();
+    }
+    frmmain->SwitchAccount(AccountDbPath, login);
     return TOutcome::Restored;
 }
 

@@ -6,10 +6,10 @@
 #include "UtilityDb.h"
 
 #include "platform/AppPaths.h"
+#include "platform/DbFiles.h"
 #include "platform/UiServices.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -238,7 +238,8 @@ void Tfrmnewdataform::DeleteSelected()
         ShowMessage(QStringLiteral("该帐户数据已经打开,请先关闭!"), Orvanta, MsgIcon::Warning);
         return;
     }
-    QFile::remove(path);
+    // A journal left beside it would be played into the next account of this name.
+    DeleteDatabaseFile(path);
     close();
 }
 

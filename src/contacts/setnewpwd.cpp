@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,7 +18,7 @@
 
 bool WriteAccountPassword(TADOQuery *query, const QString &cipher)
 {
-    if (!RunQuery(query, QStringLiteral("select * from usermsg")))
+    if (!RunQuery(query, AccountPasswordQuery))
         return false;
     try {
         if (query->IsEmpty()) {
@@ -78,12 +79,26 @@ Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, QWidget *owner) : QDialog(owner),
         if (Button1->isEnabled())
             Button1->setFocus();
     });
+    // Enter in 确认密码 moves here; a second Enter confirms, though the button is no default one.
+    Button1->installEventFilter(this);
     connect(Button1, &QPushButton::clicked, this, [this] { Confirm(); });
     connect(Button2, &QPushButton::clicked, this, [this] {
         Edit1->clear();
         Edit2->clear();
     });
     UpdateConfirm();
+}
+
+bool Tfrmsetnewpwd::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Button1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Button1->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Tfrmsetnewpwd::UpdateConfirm()

@@ -22,10 +22,17 @@ public:
 
     void Confirm();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void UpdateConfirm();
     TADOQuery *query_;
 };
+
+// The account password lives in the first row of usermsg; opening reads the row this query puts
+// first and the password commands write that same row.
+inline const QString AccountPasswordQuery = QStringLiteral("select * from usermsg order by id");
 
 // Stores a password cipher in the account's usermsg row, adding the row when there is none.
 // False when the account could not be written.

@@ -134,10 +134,32 @@ QString THotKeyEdit::HotKeyText(int key, Qt::KeyboardModifiers modifiers)
     return {};
 }
 
+namespace {
+
+// Keys the field turns into a hot-key text: anything with Control or Alt, and a letter. Backspace
+// and Delete clear the field. The rest (Tab, Escape, Enter, function keys ...) are not the
+// field's: a keyboard user leaves the field and closes the dialog with them.
+enum class THotKeyInput { Chord, Clear, PassOn };
+
+THotKeyInput Classify(const QKeyEvent *event)
+{
+    const int key = event->key();
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return THotKeyInput::Chord;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return THotKeyInput::Chord;
+    if (key == Qt::Key_Backspace || key == Qt::Key_Delete)
+        return THotKeyInput::Clear;
+    return THotKeyInput::PassOn;
+}
+
+} // namespace
+
 bool THotKeyEdit::event(QEvent *event)
 {
     // Claiming the shortcut keeps Alt+letter from pressing a button through its mnemonic.
-    if (event->type() == QEvent::ShortcutOverride) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        Classify(static_cast<QKeyEvent *>(event)) != THotKeyInput::PassOn) {
         event->accept();
         return true;
     }
@@ -146,7 +168,17 @@ bool THotKeyEdit::event(QEvent *event)
 
 void THotKeyEdit::keyPressEvent(QKeyEvent *event)
 {
-    setText(HotKeyText(event->key(), event->modifiers()));
+    switch (Classify(event)) {
+    case THotKeyInput::Chord:
+        setText(HotKeyText(event->key(), event->modifiers()));
+        break;
+    case THotKeyInput::Clear:
+        clear();
+        break;
+    case THotKeyInput::PassOn:
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/SystemPower.h"
 #include "platform/UiServices.h"
 
 #include <QDateTime>
@@ -64,9 +65,22 @@ public:
     }
 };
 
+// Records what would have ended the machine or the session; nothing reaches the real system.
+class RecordingPower final : public ISystemPower
+{
+public:
+    std::vector<TPowerAction> actions;
+    bool Exit(TPowerAction action) override
+    {
+        actions.push_back(action);
+        return true;
+    }
+};
+
 // The responders the test main installed; reset between tests by the test main.
 ScriptedDialogs &TestDialogs();
 RecordingShell &TestShell();
+RecordingPower &TestPower();
 
 // A file of the test data kept in the source tree, by its path below tests/.
 QString TestDataPath(const QString &relative);

@@ -22,6 +22,8 @@ namespace {
 
 ScriptedDialogs dialogs;
 RecordingShell shell;
+// A test must never power the machine off, whatever it forgets to install.
+RecordingPower power;
 
 class ResetResponders : public ::testing::EmptyTestEventListener
 {
@@ -33,6 +35,8 @@ class ResetResponders : public ::testing::EmptyTestEventListener
         SetDialogs(&dialogs);
         SetShell(&shell);
         SetClock(nullptr);
+        power.actions.clear();
+        SetSystemPower(&power);
     }
 };
 
@@ -40,6 +44,7 @@ class ResetResponders : public ::testing::EmptyTestEventListener
 
 ScriptedDialogs &TestDialogs() { return dialogs; }
 RecordingShell &TestShell() { return shell; }
+RecordingPower &TestPower() { return power; }
 
 int main(int argc, char **argv)
 {
@@ -62,5 +67,6 @@ int main(int argc, char **argv)
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResetResponders);
     SetDialogs(&dialogs);
     SetShell(&shell);
+    SetSystemPower(&power);
     return RUN_ALL_TESTS();
 }

@@ -13,9 +13,12 @@
 #include "TestSupport.h"
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
+#include "platform/DbFiles.h"
 #include "platform/Registry.h"
 
+#include <QAction>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,6 +100,26 @@ ModalResponder::Step Cancel()
     return [](QDialog *dialog) { dialog->reject(); };
 }
 
+// Picks a backup in the restore dialog and presses 恢复.
+ModalResponder::Step RestoreItem(const QString &item)
+{
+    return [item](QDialog *dialog) {
+        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
+        ASSERT_NE(restore, nullptr) << dialog->objectName().toStdString();
+        const QList<QListWidgetItem *> found = restore->ListBox1->findItems(item, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << item.toStdString();
+        restore->ListBox1->setCurrentItem(found[0]);
+        restore->Button1->click();
+        if (restore->isVisible())
+            restore->reject();
+    };
+}
+
+struct HookGuard {
+    explicit HookGuard(ReplaceFileFn hook) { SetReplaceFileHook(std::move(hook)); }
+    ~HookGuard() { SetReplaceFileHook({}); }
+};
+
 ModalResponder::Step NewPassword(const QString &first, const QString &second, bool *confirmEnabled = nullptr)
 {
     return [=](QDialog *dialog) {
@@ -151,6 +174,29 @@ protected:
     }
 
     QString OpenFile() const { return CustomerData->dbConnection->Connected() ? CustomerData->dbConnection->FileName() : QString(); }
+
+    // The window shows an open account exactly when one is connected.
+    void ExpectConnected(const QString &path, const std::string &label)
+    {
+        EXPECT_EQ(OpenFile(), path) << label;
+        EXPECT_EQ(AccountDbPath, path) << label;
+        EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + path) << label;
+        EXPECT_FALSE(main->SpTBXToolbar2->isHidden()) << label;
+        for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
+            EXPECT_TRUE(main->Command(command)->isEnabled()) << label << " " << command;
+        EXPECT_TRUE(CustomerData->alarmTimer->isActive()) << label;
+        EXPECT_TRUE(RunQuery(main->ADOQuery1, "select count(*) from userinfo")) << label;
+    }
+
+    void ExpectDisconnected(const QString &statusText, const std::string &label)
+    {
+        EXPECT_EQ(OpenFile(), QString()) << label;
+        EXPECT_EQ(main->SpTBXLabelItem1->text(), statusText) << label;
+        EXPECT_TRUE(main->SpTBXToolbar2->isHidden()) << label;
+        for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
+            EXPECT_FALSE(main->Command(command)->isEnabled()) << label << " " << command;
+        EXPECT_FALSE(CustomerData->alarmTimer->isActive()) << label;
+    }
 
     std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
@@ -715,6 +761,247 @@ TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)
     EXPECT_FALSE(IsOpenAccountFile(QString()));
     AccountDbPath.clear();
     EXPECT_FALSE(IsOpenAccountFile(accountA));
+}
+
+TEST_F(Accounts, AProtectedBackupIsAskedForBeforeTheAccountCloses)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    StorePassword(accountA, Cipher("one"));
+    MakeAccount(BackupDir_() + "0501083000A.txl", {"乙"});
+    StorePassword(BackupDir_() + "0501083000A.txl", Cipher("two"));
+
+    struct Case {
+        const char *label;
+        std::vector<const char *> typed;  // nullptr: Cancel
+        bool restores;
+    };
+    const Case cases[] = {
+        {"cancel", {nullptr}, false},
+        {"three wrong", {"one", "Two", "two "}, false},
+        {"wrong then cancel", {"x", nullptr}, false},
+        {"the backup's password", {"one", "two"}, true},
+    };
+    for (const Case &c : cases) {
+        Start();
+        ModalResponder responder;
+        responder.Then(Type("one"));
+        main->OpenAccount(accountA);
+        ASSERT_EQ(OpenFile(), accountA) << c.label;
+
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(MsgResult::OK);
+        responder.Then(RestoreItem("0501083000A"));
+        for (const char *typed : c.typed)
+            responder.Then(typed ? Type(QString::fromUtf8(typed)) : Cancel());
+        main->SpTBXItem24Click();
+
+        EXPECT_EQ(responder.Unexpected(), 0) << c.label;
+        EXPECT_EQ(responder.Pending(), 0) << c.label;
+        ASSERT_FALSE(TestDialogs().Texts().isEmpty()) << c.label;
+        EXPECT_EQ(TestDialogs().Texts()[0], QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"));
+        ExpectConnected(accountA, c.label);
+        EXPECT_TRUE(AccountProtected) << c.label;
+        EXPECT_EQ(AccountPasswordCipher, Cipher(c.restores ? "two" : "one")) << c.label;
+        EXPECT_EQ(Contacts(accountA), c.restores ? QStringList{"乙"} : QStringList{"甲"}) << c.label;
+        main.reset();
+        form1.reset();
+        customerData.reset();
+        if (c.restores) {
+            MakeAccount(accountA, {"甲"});
+            StorePassword(accountA, Cipher("one"));
+        }
+    }
+}
+
+TEST_F(Accounts, AFailedRestoreCopyKeepsTheAccountAndItsProtection)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    StorePassword(accountA, Cipher("one"));
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    StorePassword(BackupDir_() + "b.txl", Cipher("two"));
+    Start();
+    ModalResponder responder;
+    responder.Then(Type("one"));
+    main->OpenAccount(accountA);
+
+    TestDialogs().Reset();
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    responder.Then(RestoreItem("b"));
+    responder.Then(Type("two"));
+    {
+        HookGuard hook([](const QString &, const QString &) { return false; });
+        main->SpTBXItem24Click();
+    }
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("恢复失败，当前账户没有改变。"));
+    ExpectConnected(accountA, "copy failed");
+    EXPECT_EQ(Contacts(accountA), QStringList{"甲"});
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("one"));
+}
+
+TEST_F(Accounts, ARestoredFileThatDoesNotOpenLeavesNoAccountShown)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    Start();
+    main->OpenAccount(accountA);
+
+    TestDialogs().Reset();
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    ModalResponder responder;
+    responder.Then(RestoreItem("b"));
+    {
+        // The copy arrives damaged, as a failing disk could leave it.
+        HookGuard hook([](const QString &from, const QString &to) {
+            QFile::remove(from);
+            QFile file(to);
+            return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("damaged") == 7;
+        });
+        main->SpTBXItem24Click();
+    }
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"));
+    ExpectDisconnected(QStringLiteral("错误的数据文件: ") + accountA, "damaged copy");
+}
+
+TEST_F(Accounts, RestoreIsOfferedOnlyWithAnOpenAccount)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    Start();
+    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    ModalResponder responder;
+    main->SpTBXItem24Click();
+    EXPECT_TRUE(responder.Shown().isEmpty());
+
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(main->Command("SpTBXItem24")->isEnabled());
+
+    AccountDbPath = DataDir() + "vanished.txl";
+    ASSERT_FALSE(main->ConnectAccount());
+    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    main->SpTBXItem24Click();
+    EXPECT_TRUE(responder.Shown().isEmpty());
+}
+
+TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)
+{
+    MakeAccount(accountA);
+    {
+        TADOConnection connection;
+        connection.Open(accountA);
+        TADOQuery query(&connection);
+        for (const char *password : {"first", "second"})
+            ASSERT_TRUE(RunQuery(&query, "insert into usermsg(password) values(?)", {Cipher(password)}));
+    }
+    Start();
+    ModalResponder responder;
+    responder.Then(Type("first"));
+    main->OpenAccount(accountA);
+    ASSERT_EQ(OpenFile(), accountA);
+    ASSERT_TRUE(AccountProtected);
+
+    responder.Then(Type("first"));
+    responder.Then(NewPassword("third", "third"));
+    main->SetPassword();
+    ASSERT_EQ(AccountPasswordCipher, Cipher("third"));
+
+    // Reopening asks for the password just set, and after removal for none.
+    main.reset();
+    form1.reset();
+    customerData.reset();
+    Start();
+    responder.Then(Type("third"));
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(OpenFile(), accountA);
+    responder.Then(Type("third"));
+    main->RemovePassword();
+    EXPECT_FALSE(AccountProtected);
+    main->OpenAccount(accountA);
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_FALSE(AccountProtected);
+    EXPECT_EQ(OpenFile(), accountA);
+}
+
+TEST_F(Accounts, EnterOnConfirmStoresThePassword)
+{
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    Tfrmsetnewpwd dialog(main->ADOQuery1, main.get());
+    dialog.show();
+    const auto enter = [](QWidget *target) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &release);
+    };
+    dialog.Edit1->setText("pw");
+    enter(dialog.Edit1);
+    dialog.Edit2->setText("pw");
+    enter(dialog.Edit2);
+    ASSERT_EQ(dialog.focusWidget(), dialog.Button1);
+    EXPECT_FALSE(AccountProtected);  // the first Enter only moves to 确定
+    enter(dialog.Button1);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("pw"));
+}
+
+TEST_F(Accounts, AnAccountGoesWithItsJournals)
+{
+    MakeAccount(accountA);
+    MakeAccount(accountB, {"乙"});
+    const QStringList sidecars = {accountB + "-journal", accountB + "-wal", accountB + "-shm"};
+    for (const QString &sidecar : sidecars)
+        WriteBytes(sidecar, QByteArray(1024, 'j'));
+    Start();
+    main->OpenAccount(accountA);
+
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    ShowAccountList(main.get());
+    const QList<QListWidgetItem *> found = frmnewdataform->ListBox1->findItems("B", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    frmnewdataform->ListBox1->setCurrentItem(found[0]);
+    frmnewdataform->Button4->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(QFileInfo::exists(accountB));
+    for (const QString &sidecar : sidecars)
+        EXPECT_FALSE(QFileInfo::exists(sidecar)) << sidecar.toStdString();
+}
+
+TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
+{
+    const QString elsewhere = MakeTempDir("linked");
+    const QString real = elsewhere + "/real.txl";
+    const QString link = DataDir() + "linked.txl";
+    MakeAccount(real, {"原"});
+    ASSERT_TRUE(QFile::link(real, link));
+    const QString source = MakeTempDir("source") + "/source.txl";
+    MakeAccount(source, {"备份"});
+
+    const struct {
+        const char *what;
+        std::function<bool()> replace;
+        QStringList contacts;
+    } cases[] = {
+        {"restore copy", [&] { return ReplaceWithCopy(source, link); }, {"备份"}},
+        {"compaction", [&] { return CompactDatabase(link); }, {"备份"}},
+        {"new account", [&] { return SaveResourceToFile("MYDB", "TEMPLATE", link); }, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.replace());
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(Contacts(real), c.contacts);
+        EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files), QStringList{"real.txl"});
+    }
 }
 
 TEST_F(Accounts, HelpWithoutItsFile)

@@ -220,25 +220,99 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
     }
 }
 
-TEST_F(DataModuleTest, CleanUpNeverDeletesTheOpenAccount)
+TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
 {
+    const QString outside = MakeTempDir("user-files");
+    ASSERT_TRUE(QDir().mkpath(BackupDir + "sub"));
+    const struct {
+        const char *what;
+        QString listed;
+        QString file;  // the file behind the row, made before the clean-up
+        bool deleted;
+    } cases[] = {
+        {"an old copy", BackupDir + "0401083000客户.txl", BackupDir + "0401083000客户.txl", true},
+        {"an old copy through \"..\"", BackupDir + "sub/../0402083000客户.txl", BackupDir + "0402083000客户.txl", true},
+        {"the open account", AccountDbPath, AccountDbPath, false},
+        {"another account's copy", BackupDir + "0403083000其他.txl", BackupDir + "0403083000其他.txl", false},
+        {"nine digits", BackupDir + "040408300客户.txl", BackupDir + "040408300客户.txl", false},
+        {"letters for digits", BackupDir + "04O5083000客户.txl", BackupDir + "04O5083000客户.txl", false},
+        {"any other file", BackupDir + "stray.txl", BackupDir + "stray.txl", false},
+        {"in a folder below", BackupDir + "sub/0406083000客户.txl", BackupDir + "sub/0406083000客户.txl", false},
+        {"a user's file", outside + "/0407083000客户.txl", outside + "/0407083000客户.txl", false},
+        {"a user's file through \"..\"", BackupDir + "../" + QFileInfo(outside).fileName() + "/0408083000客户.txl",
+         outside + "/0408083000客户.txl", false},
+        {"a link to a user's file", BackupDir + "0409083000客户.txl", outside + "/notes.txt", false},
+    };
+    ASSERT_TRUE(QFile::link(outside + "/notes.txt", BackupDir + "0409083000客户.txl"));
+    int day = 0;
+    for (const auto &c : cases) {
+        if (c.file != AccountDbPath) {
+            QFile file(c.file);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.what;
+            file.write("backup");
+        }
+        AddBackupRow(c.listed, clock.now.addDays(-30 + day++));
+    }
+    // The two newest rows are kept whatever they name.
     BackupKeepCount = 2;
-    const QString other = BackupDir + "stray.txl";
-    QFile(AccountDbPath).copy(other);
-    AddBackupRow(AccountDbPath, clock.now.addDays(-9));
-    AddBackupRow(BackupDir + "gone.txl", clock.now.addDays(-8));
-    AddBackupRow(other, clock.now.addDays(-7));
     AddBackupRow(BackupDir + "a", clock.now.addSecs(-600));
     AddBackupRow(BackupDir + "b", clock.now.addSecs(-300));
 
     data->dbbakTimerTimer();
-    EXPECT_TRUE(QFileInfo::exists(AccountDbPath));
-    EXPECT_FALSE(QFileInfo::exists(other));
+    for (const auto &c : cases)
+        EXPECT_EQ(QFileInfo::exists(c.file), !c.deleted) << c.what;
+    EXPECT_TRUE(QFileInfo(BackupDir + "0409083000客户.txl").isSymLink());
     QStringList listed;
     for (const Backup &row : Backups())
         listed << row.file;
-    // The row that names the account stays listed; the other old rows went with their files.
-    EXPECT_EQ(listed, (QStringList{AccountDbPath, BackupDir + "a", BackupDir + "b"}));
+    // Every old row goes, its file only when it is a copy of this account.
+    EXPECT_EQ(listed, (QStringList{BackupDir + "a", BackupDir + "b"}));
+}
+
+TEST_F(DataModuleTest, AnOpenedBackupKeepsTheOriginalsCopies)
+{
+    // A copy lists the backups of the account it was taken from.
+    const QString original = BackupDir + "0430083000客户.txl";
+    const QString older = BackupDir + "0429083000客户.txl";
+    AddBackupRow(older, clock.now.addDays(-2));
+    AddBackupRow(original, clock.now.addDays(-1));
+    ASSERT_TRUE(QFile::copy(AccountDbPath, older));
+    data->dbConnection->Close();
+    ASSERT_TRUE(QFile::copy(AccountDbPath, original));
+
+    AccountDbPath = original;
+    data->dbConnection->Open(AccountDbPath);
+    query = std::make_unique<TADOQuery>(data->dbConnection);
+    BackupKeepCount = 2;
+    LastBackupTime = clock.now.addDays(-1);
+    for (int tick = 0; tick < 3; ++tick) {
+        data->dbbakTimerTimer();
+        clock.now = clock.now.addSecs(3660);
+    }
+    EXPECT_TRUE(QFileInfo::exists(older));
+    EXPECT_TRUE(QFileInfo::exists(original));
+    // Its own copies are kept as any account's are.
+    int own = 0;
+    for (const QString &name : FilesIn(BackupDir))
+        own += name.endsWith("0430083000客户.txl") && name.size() > QString("0430083000客户.txl").size();
+    EXPECT_EQ(own, 2);
+}
+
+TEST_F(DataModuleTest, MissingColumnsStayInsideTheTimers)
+{
+    Run("drop table usertable");
+    Run("create table usertable(id integer primary key autoincrement, alarmtime text, gqwtx integer not null default 0)");
+    Run("insert into usertable(alarmtime) values('2024-05-01 08:30:00')");
+    Run("drop table databaklist");
+    Run("create table databaklist(id integer primary key autoincrement, createtime text)");
+    Run("insert into databaklist(createtime) values('2024-04-01 08:30:00')");
+    LastBackupTime = clock.now.addDays(-1);
+
+    EXPECT_NO_THROW(data->alarmTimerTimer());
+    EXPECT_TRUE(data->AlarmWindows().isEmpty());
+    EXPECT_FALSE(data->qralarmtable->Active());
+    EXPECT_NO_THROW(data->dbbakTimerTimer());
+    EXPECT_FALSE(data->bakADOQuery->Active());
 }
 
 TEST_F(DataModuleTest, BackupFolderSetting)

@@ -274,8 +274,12 @@ TEST_F(Settings, HotKeyFieldShowsTheCombination)
         {Qt::Key_5, Qt::AltModifier, "5", "Alt + "},
         // Platforms report the state before the press; the event adds the key's own modifier.
         {Qt::Key_Control, Qt::NoModifier, "", "Ctrl + "},
-        {Qt::Key_5, Qt::NoModifier, "5", ""},
-        {Qt::Key_Space, Qt::NoModifier, " ", ""},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", ""},
+        {Qt::Key_Delete, Qt::NoModifier, "\x7f", ""},
+        // Keys that make no hot key are not the field's; it types nothing and keeps its text.
+        {Qt::Key_5, Qt::NoModifier, "5", "Alt + Z"},
+        {Qt::Key_Space, Qt::NoModifier, " ", "Alt + Z"},
+        {Qt::Key_F1, Qt::NoModifier, "", "Alt + Z"},
     };
     Tfrmsysset &d = Open();
     for (const auto &c : cases) {
@@ -289,6 +293,32 @@ TEST_F(Settings, HotKeyFieldShowsTheCombination)
     shortcut.ignore();
     QApplication::sendEvent(d.Edit1, &shortcut);
     EXPECT_TRUE(shortcut.isAccepted());
+}
+
+TEST_F(Settings, TheKeyboardLeavesTheHotKeyFieldAndClosesTheDialog)
+{
+    Tfrmsysset &d = Open();
+    d.PageControl1->setCurrentWidget(d.Edit1->parentWidget());
+    d.activateWindow();
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char *text;
+    } moves[] = {{Qt::Key_Tab, Qt::NoModifier, "\t"}, {Qt::Key_Backtab, Qt::ShiftModifier, ""}};
+    for (const auto &move : moves) {
+        d.Edit1->setText("Alt + Q");
+        d.Edit1->setFocus();
+        ASSERT_EQ(d.focusWidget(), d.Edit1);
+        Press(d.Edit1, move.key, move.modifiers, QString::fromLatin1(move.text));
+        EXPECT_NE(d.focusWidget(), d.Edit1) << move.key;
+        EXPECT_EQ(d.Edit1->text(), QStringLiteral("Alt + Q")) << move.key;
+    }
+
+    d.Edit1->setFocus();
+    Press(d.Edit1, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(d.Edit1->text(), QStringLiteral("Alt + Q"));
 }
 
 TEST_F(Settings, SavingRegistersTheHotKeyOnce)

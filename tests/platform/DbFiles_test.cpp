@@ -88,4 +88,89 @@ TEST(DbFiles, InterruptedBackupLeavesTheTargetAndNoLeftovers)
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"copy.txl", "live.txl"}));
 }
 
+TEST(DbFiles, ReplacementLandsOnTheRealFileWithItsPermissions)
+{
+    const QString dir = MakeTempDir(QStringLiteral("dbfiles-link"));
+    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/real")));
+    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/links")));
+    const QString real = dir + QStringLiteral("/real/acct.txl");
+    const QString link = dir + QStringLiteral("/links/acct.txl");
+    ASSERT_TRUE(QFile::link(real, link));
+    const QFile::Permissions kept = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                                    QFile::ReadGroup;
+    const QFile::Permissions checked = QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::WriteGroup |
+                                       QFile::ReadOther | QFile::WriteOther;
+
+    const struct {
+        const char *what;
+        QString target;
+    } cases[] = {{"the file itself", real}, {"a symbolic link to it", link}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteAll(real, "old");
+        ASSERT_TRUE(QFile::setPermissions(real, kept));
+        const QString temp = CreateTempFileBeside(c.target, QStringLiteral("~t"));
+        ASSERT_FALSE(temp.isEmpty());
+        // Beside the real file, so the move stays within one file system.
+        EXPECT_EQ(QFileInfo(temp).absolutePath(), dir + QStringLiteral("/real"));
+        WriteAll(temp, "new");
+        ASSERT_TRUE(ReplaceFile(temp, c.target));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(ReadAll(real), QByteArray("new"));
+        EXPECT_EQ(QFileInfo(real).permissions() & checked, kept & checked);
+        EXPECT_EQ(QDir(dir + QStringLiteral("/real")).entryList(QDir::Files), QStringList({"acct.txl"}));
+        EXPECT_EQ(QDir(dir + QStringLiteral("/links")).entryList(QDir::Files | QDir::System), QStringList({"acct.txl"}));
+    }
+}
+
+// A rollback journal as a crash in the middle of a write leaves it: taken while a transaction too
+// big for the page cache had already written into the file.
+QByteArray HotJournalOf(const QString &path)
+{
+    SQLite::Database db(path, SQLite::OpenReadWrite);
+    db.Exec(QStringLiteral("PRAGMA cache_size = 10"));
+    db.Exec(QStringLiteral("BEGIN"));
+    SQLite::Statement insert(db, QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES (?, 2)"));
+    for (int i = 0; i < 200; ++i) {
+        insert.Reset();
+        insert.BindAll({QString(2000, QChar('a' + i % 26))});
+        insert.Exec();
+    }
+    const QByteArray journal = ReadAll(path + QStringLiteral("-journal"));
+    db.Exec(QStringLiteral("ROLLBACK"));
+    return journal;
+}
+
+TEST(DbFiles, JournalsLeftBesideTheOldFileDoNotReachTheNewOne)
+{
+    const QString dir = MakeTempDir(QStringLiteral("dbfiles-journal"));
+    const QString target = dir + QStringLiteral("/acct.txl");
+    CreateAccountFile(target);
+    {
+        SQLite::Database db(target, SQLite::OpenReadWrite);
+        db.Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('旧', 2)"));
+    }
+    const QByteArray journal = HotJournalOf(target);
+    ASSERT_FALSE(journal.isEmpty());
+
+    for (const char *suffix : {"-journal", "-wal", "-shm"}) {
+        SCOPED_TRACE(suffix);
+        const QString sidecar = target + QLatin1String(suffix);
+        WriteAll(sidecar, QByteArray(suffix) == "-journal" ? journal : QByteArray(4096, 'x'));
+        const QString replacement = dir + QStringLiteral("/new.tmp");
+        CreateAccountFile(replacement);
+        {
+            SQLite::Database db(replacement, SQLite::OpenReadWrite);
+            db.Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('新', 2)"));
+        }
+        ASSERT_TRUE(ReplaceFile(replacement, target));
+        EXPECT_FALSE(QFileInfo::exists(sidecar));
+
+        // Opened for writing, as the program opens accounts: a journal beside it is played back now.
+        SQLite::Database db(target, SQLite::OpenReadWrite);
+        EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = '新'")), 1);
+        EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM userinfo")), 1);
+    }
+}
+
 } // namespace

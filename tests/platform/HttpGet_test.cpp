@@ -1,0 +1,90 @@
+#include "platform/HttpGet.h"
+
+#include "HttpTestServer.h"
+
+#include <QObject>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+namespace {
+
+struct Outcome {
+    bool ok = false;
+    QByteArray body;
+};
+
+std::optional<Outcome> Fetch(const QUrl &url, qint64 maxBytes = 1024, int timeoutMs = 5000)
+{
+    QObject context;
+    std::optional<Outcome> outcome;
+    Http().Get(url, timeoutMs, maxBytes, &context, [&](bool ok, const QByteArray &body) { outcome = Outcome{ok, body}; });
+    WaitFor([&] { return outcome.has_value(); }, timeoutMs + 3000);
+    return outcome;
+}
+
+} // namespace
+
+TEST(HttpGet, RepliesByStatusAndSize)
+{
+    struct Case {
+        int status;
+        QByteArray body;
+        qint64 maxBytes;
+        bool ok;
+    };
+    const Case cases[] = {
+        {200, "1.07\n", 1024, true},
+        {200, "", 1024, true},
+        {204, "", 1024, true},
+        // An error page is not the file asked for, whatever digits it holds.
+        {404, "<html>404 not found</html>", 1024, false},
+        {500, "500", 1024, false},
+        {200, QByteArray(2000, '7'), 1024, false},
+        {200, QByteArray(1024, '7'), 1024, true},
+    };
+    for (const Case &c : cases) {
+        HttpTestServer server;
+        ASSERT_TRUE(server.Listening());
+        server.status = c.status;
+        server.body = c.body;
+        const std::optional<Outcome> outcome = Fetch(server.Url(), c.maxBytes);
+        ASSERT_TRUE(outcome.has_value()) << c.status;
+        EXPECT_EQ(outcome->ok, c.ok) << c.status << " " << c.body.size();
+        EXPECT_EQ(outcome->body, c.ok ? c.body : QByteArray()) << c.status;
+        EXPECT_EQ(server.lastPath, QByteArray("/version.txt"));
+    }
+}
+
+TEST(HttpGet, UnreachableServerFails)
+{
+    const std::optional<Outcome> refused = Fetch(RefusedUrl());
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_FALSE(refused->ok);
+    SettleNetwork();
+}
+
+TEST(HttpGet, SilentServerFails)
+{
+    HttpTestServer server;
+    server.silent = true;
+    // Long enough that the request surely arrives first, even on a loaded machine.
+    const std::optional<Outcome> silent = Fetch(server.Url(), 1024, 1500);
+    ASSERT_TRUE(silent.has_value());
+    EXPECT_FALSE(silent->ok);
+    EXPECT_EQ(server.requests, 1);
+}
+
+TEST(HttpGet, NothingRunsOnceTheContextIsGone)
+{
+    HttpTestServer server;
+    server.silent = true;
+    bool called = false;
+    auto context = std::make_unique<QObject>();
+    Http().Get(server.Url(), 5000, 1024, context.get(), [&](bool, const QByteArray &) { called = true; });
+    ASSERT_TRUE(WaitFor([&] { return server.requests == 1; }));
+    context.reset();
+    server.silent = false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_FALSE(called);
+}
