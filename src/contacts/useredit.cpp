@@ -51,11 +51,11 @@
 
 const char *const AnimalSignTable[12] = {"鼠", "牛", "虎", "兔", "龙", "蛇", "马", "羊", "猴", "鸡", "狗", "猪"};
 
-std::function<IContactBrowser *()> ContactBrowserLookup = [] {
-    return frmmain ? dynamic_cast<IContactBrowser *>(frmmain->BrowserPage()) : nullptr;
+std::function<IBrowserPage *()> ContactBrowserLookup = []() -> IBrowserPage * {
+    return frmmain ? frmmain->BrowserPage() : nullptr;
 };
 
-IContactBrowser *CurrentContactBrowser()
+IBrowserPage *CurrentContactBrowser()
 {
     return ContactBrowserLookup ? ContactBrowserLookup() : nullptr;
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include "ContactBrowserLink.h"
 #include "EditorRegistry.h"
 #include "PictureLoad.h"
 #include "ReminderRules.h"
@@ -8,9 +7,10 @@
 #include <QHash>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
-#include <optional>
 
+class IBrowserPage;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -71,6 +71,11 @@ void BirthdaySigns(const QDate &date, bool lunar, QString &animal, QString &star
 // A relation text (linkuser): "keyid=name" entries each followed by the character 0x18.
 QStringList SplitRelations(const QString &linkuser);
 QString JoinRelations(const QStringList &entries);
+
+// The contact browser page that new contacts are placed under and saved contacts are shown in;
+// nullptr when there is none. Replaceable for tests.
+extern std::function<IBrowserPage *()> ContactBrowserLookup;
+IBrowserPage *CurrentContactBrowser();
 
 // The one-line input dialog of the label rename; true and the edited text on OK.
 bool InputTextBox(const QString &caption, const QString &prompt, QString &text);

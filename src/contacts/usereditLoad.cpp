@@ -2,7 +2,6 @@
 // row: the reminder rows, tags, the browser's tree node, records and album.
 #include "useredit.h"
 
-#include "ContactBrowserLink.h"
 #include "Main.h"
 #include "Utility.h"
 #include "UtilityDb.h"
@@ -267,12 +266,13 @@ bool TUserEditForm::WriteContactRow(bool &isNew)
             row.FieldByName(QStringLiteral("nodetype")).SetAsInteger(2);
             row.FieldByName(QStringLiteral("readcount")).SetAsInteger(1);
             row.FieldByName(QStringLiteral("inserttime")).SetAsDateTime(now);
-            std::optional<TGroupPlace> place;
-            if (IContactBrowser *browser = CurrentContactBrowser())
+            // Without a browser the contact goes to the top level.
+            TNodePlace place;
+            if (IBrowserPage *browser = CurrentContactBrowser())
                 place = browser->NewContactPlace();
-            row.FieldByName(QStringLiteral("nodeparentkey")).SetValue(place ? KeyValue(place->keyid) : QVariant(0));
-            row.FieldByName(QStringLiteral("nodelevel")).SetAsInteger(place ? place->nodelevel : 1);
-            row.FieldByName(QStringLiteral("nodeindex")).SetAsInteger(place ? place->nodeindex : 0);
+            row.FieldByName(QStringLiteral("nodeparentkey")).SetAsInteger(place.ParentKey);
+            row.FieldByName(QStringLiteral("nodelevel")).SetAsInteger(place.Level);
+            row.FieldByName(QStringLiteral("nodeindex")).SetAsInteger(place.Index);
         } else {
             row.Edit();
         }
@@ -360,7 +360,7 @@ void TUserEditForm::ExpandReminderRule()
 
 void TUserEditForm::UpdateBrowserNode(bool isNew)
 {
-    IContactBrowser *browser = CurrentContactBrowser();
+    IBrowserPage *browser = CurrentContactBrowser();
     if (!browser)
         return;
     const QString key = usrkeyid->text().trimmed();

@@ -1,7 +1,7 @@
 // A contact's tags (userplaces, userlinkplace) and its relations (linkuser).
 #include "useredit.h"
 
-#include "ContactBrowserLink.h"
+#include "Main.h"
 #include "Utility.h"
 #include "UtilityDb.h"
 #include "WNDES.h"
@@ -88,7 +88,7 @@ bool TUserEditForm::SaveContactTags(const QString &text, const QString &key, boo
                   written;
     }
     if (created) {
-        if (IContactBrowser *browser = CurrentContactBrowser())
+        if (IBrowserPage *browser = CurrentContactBrowser())
             browser->LoadTagTree();
     }
     if (ok)

@@ -1,7 +1,8 @@
 #pragma once
 // Shared pieces of the contact editor tests: an open account, a fixed clock, a recording browser
 // and small helpers to read and write rows.
-#include "contacts/ContactBrowserLink.h"
+#include "contacts/Main.h"
+#include "contacts/useredit.h"
 #include "contacts/UtilityDb.h"
 #include "contacts/dataModule.h"
 
@@ -23,15 +24,19 @@ inline void PrintTo(const QString &text, std::ostream *out)
 }
 QT_END_NAMESPACE
 
-class RecordingBrowser final : public IContactBrowser
+class RecordingBrowser final : public IBrowserPage
 {
 public:
-    std::optional<TGroupPlace> place;
+    TNodePlace place;
     QStringList shownNew;
     QStringList updated;
     int tagTreeLoads = 0;
 
-    std::optional<TGroupPlace> NewContactPlace() override { return place; }
+    QWidget *PageWidget() override { return nullptr; }
+    void LoadGroupTree() override {}
+    int ViewStyle() const override { return 0; }
+    QList<int> ColumnWidths() const override { return {}; }
+    TNodePlace NewContactPlace() const override { return place; }
     void ShowNewContact(const QString &keyid) override { shownNew << keyid; }
     void UpdateContactNode(const QString &keyid) override { updated << keyid; }
     void LoadTagTree() override { ++tagTreeLoads; }
@@ -51,7 +56,7 @@ protected:
         query = std::make_unique<TADOQuery>(data->dbConnection);
         SetClock(&clock);
         savedLookup = ContactBrowserLookup;
-        ContactBrowserLookup = [this]() -> IContactBrowser * { return withBrowser ? &browser : nullptr; };
+        ContactBrowserLookup = [this]() -> IBrowserPage * { return withBrowser ? &browser : nullptr; };
     }
 
     void TearDown() override
@@ -110,5 +115,5 @@ protected:
     FakeClock clock;
     RecordingBrowser browser;
     bool withBrowser = false;
-    std::function<IContactBrowser *()> savedLookup;
+    std::function<IBrowserPage *()> savedLookup;
 };

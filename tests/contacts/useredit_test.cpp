@@ -33,7 +33,7 @@ protected:
 TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
 {
     withBrowser = true;
-    browser.place = TGroupPlace{"5", 3, 4};
+    browser.place = TNodePlace{5, 3, 4};
     Tfrmuseredit editor;
     editor.LoadContact(QString());
     editor.SetFieldText("uname", "王五");
