@@ -5,6 +5,7 @@
 #include "contacts/UtilityDb.h"
 #include "contacts/dataModule.h"
 #include "contacts/useredit.h"
+#include "contacts/userfrm.h"
 
 #include "MainTestSupport.h"
 #include "TestSupport.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,6 +36,7 @@ protected:
         QFile::remove(account);
         ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", account));
         InstallContactEditor();
+        BrowserPageFactory = [](QWidget *parent) { return new Tfuserfrm(CustomerData->dbConnection, parent); };
         main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
         form1 = std::make_unique<TForm1>();
         Form1 = form1.get();
@@ -49,6 +52,7 @@ protected:
         main.reset();
         customerData.reset();
         ContactEditorFactory = nullptr;
+        BrowserPageFactory = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -108,6 +112,40 @@ TEST_F(EditorInMainWindow, ClosingTheAccountAsksAboutChangedEditors)
     TADOQuery query(CustomerData->dbConnection);
     ASSERT_TRUE(RunQuery(&query, "select count(*) from userinfo where uname=?", {"未保存"}));
     EXPECT_EQ(query.Fields(0).AsInteger(), 1);
+}
+
+TEST_F(EditorInMainWindow, ANewContactGoesUnderTheBrowsersGroupAndShowsThere)
+{
+    TADOQuery query(CustomerData->dbConnection);
+    ASSERT_TRUE(RunQuery(&query, "insert into userinfo (uname,nodetype,nodeparentkey,nodelevel,nodeindex,kzfield2) "
+                                 "values ('朋友',1,0,1,0,'2')"));
+    const QString group = QString::number(CustomerData->dbConnection->Db().LastInsertRowId());
+    auto *browser = dynamic_cast<Tfuserfrm *>(main->BrowserPage());
+    ASSERT_NE(browser, nullptr);
+    browser->LoadGroupTree();
+    QTreeWidgetItem *groupNode = browser->FindTreeNodeByKey(group);
+    ASSERT_NE(groupNode, nullptr);
+    browser->DyTreeView1->setCurrentItem(groupNode);
+
+    main->NewContact();
+    Tfrmuseredit *editor = Editor("add_userform");
+    ASSERT_NE(editor, nullptr);
+    editor->SetFieldText("uname", "新朋友");
+    editor->SetFieldText("uxb", "女");
+    ASSERT_TRUE(editor->SaveContact());
+    const QString key = editor->usrkeyid->text();
+    ASSERT_TRUE(RunQuery(&query, "select nodeparentkey,nodelevel from userinfo where keyid=?", {key.toLongLong()}));
+    EXPECT_EQ(query.Fields(0).AsString(), group);
+    EXPECT_EQ(query.Fields(1).AsInteger(), 2);
+    QTreeWidgetItem *node = browser->FindTreeNodeByKey(key);
+    ASSERT_NE(node, nullptr) << "the saved contact shows in the tree at once";
+    EXPECT_EQ(node->parent(), groupNode);
+    EXPECT_EQ(node->text(0), "新朋友");
+
+    // Saved again under a new name, the node follows.
+    editor->SetFieldText("uname", "老朋友");
+    ASSERT_TRUE(editor->SaveContact());
+    EXPECT_EQ(browser->FindTreeNodeByKey(key)->text(0), "老朋友");
 }
 
 } // namespace
