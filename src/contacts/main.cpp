@@ -6,6 +6,7 @@
 #include "UpdateCheck.h"
 #include "tasktable.h"
 #include "dataModule.h"
+#include "useredit.h"
 #include "userfrm.h"
 
 #include <QApplication>
@@ -37,6 +38,8 @@ int main(int argc, char **argv)
 
     InstallCalendarPage();
     BrowserPageFactory = [](QWidget *parent) { return new Tfuserfrm(CustomerData->dbConnection, parent); };
+    // The editor's factory must be there before the main window builds its commands.
+    InstallContactEditor();
     auto mainForm = std::make_unique<Tfrmmain>();
     mainForm->OnClosed = [] { QCoreApplication::quit(); };
     auto form1 = std::make_unique<TForm1>();

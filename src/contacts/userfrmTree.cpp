@@ -611,4 +611,7 @@ void Tfuserfrm::UpdateContactNode(const QString &keyid)
     if (listSource_ == TListSource::GroupChildren && RecordOf(node->parent()) &&
         RecordOf(node->parent())->Key() == listedGroupKey_)
         RenewListAfterMove();
+    // A card left showing the old values would tell the user the save was lost.
+    if (!cardKeyid_.isEmpty() && cardKeyid_.toLongLong() == node->Record()->Key())
+        ShowContactCard(cardKeyid_);
 }

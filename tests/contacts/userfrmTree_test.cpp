@@ -235,6 +235,19 @@ TEST_F(BrowserTree, UpdateContactNodeRenewsTextImageAndPlace)
     EXPECT_EQ(RecordOf(Node(a))->umtel, "1");
 }
 
+TEST_F(BrowserTree, UpdateContactNodeRenewsTheCardShowingThatContact)
+{
+    const qint64 a = Contact("安");
+    const qint64 b = Contact("贝");
+    Page().ShowContactCard(QString::number(a));
+    Exec("update userinfo set uname='周' where keyid=?", {b});
+    Page().UpdateContactNode(QString::number(b));
+    EXPECT_TRUE(Page().CardHtml().contains(">安</td>"));
+    Exec("update userinfo set uname='吴' where keyid=?", {a});
+    Page().UpdateContactNode(QString::number(a));
+    EXPECT_TRUE(Page().CardHtml().contains(">吴</td>"));
+}
+
 TEST_F(BrowserTree, ReloadKeepsNothingOfTheOldTree)
 {
     const qint64 first = Contact("甲");

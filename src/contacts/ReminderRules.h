@@ -1,0 +1,78 @@
+#pragma once
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+#include <array>
+#include <vector>
+
+// A contact's reminder series and its expansion into one plan row per occurrence. Everything
+// here is free of widgets and of the database, so the dialog's count/end-date display and the
+// rows written come from the same expansion.
+
+// Kinds as stored in userinfo.txlevel.
+enum TReminderKind { rkNone = 0, rkDaily = 1, rkWeekly = 2, rkMonthly = 3, rkYearly = 4 };
+
+// No series ever writes more rows than this; the dialog's count goes no higher either.
+inline constexpr int MaxOccurrences = 100;
+
+// The series as a contact row stores it (txstarttime, txendtime, alarmtime, txxhcs, txlevel,
+// txdaystr). An invalid date-time stands for the stored 0: no end date means the range is a
+// number of occurrences.
+struct TReminderRule {
+    QDateTime Start;  // first day of the range, with the reminder time of day
+    QDateTime End;    // last day of the range; invalid when the range is a count
+    QDateTime Alarm;  // the reminder time (its date is the start's)
+    int Count = 0;
+    int Kind = rkNone;
+    QString Text;     // parameters of the kind, comma-separated
+
+    friend bool operator==(const TReminderRule &, const TReminderRule &) = default;
+};
+
+// The parameters of a series, read from its text, plus its range.
+struct TRecurrence {
+    int Kind = rkNone;
+    int Interval = 1;                  // every N days, weeks or months
+    std::array<bool, 7> Weekdays{};    // Monday first
+    bool LastDay = false;              // 月最后一天
+    int Day = 0;                       // day of the month; below 1 means the start's day
+    int Month = 1;                     // 1..12, yearly series
+    QDate Start;
+    QTime Time;
+    bool UntilEnd = false;             // the range ends at End, else after Count occurrences
+    QDate End;
+    int Count = 0;
+};
+
+// Reads the kind's parameter text. A number that cannot be read counts as 1; a text whose first
+// number is 0 is a last-day rule ("0" alone, or "0,N" monthly, "0,M" yearly keeping interval and
+// month).
+TRecurrence DecodeRecurrence(int kind, const QString &text);
+
+// The range and time of a stored rule on top of DecodeRecurrence.
+TRecurrence RecurrenceOf(const TReminderRule &rule);
+
+// The days of the series in date order, at most MaxOccurrences. A count of 0 gives none; with
+// an end date every day up to and including it. Days that a month lacks (the 31st, 29 February)
+// fall on the month's last day.
+std::vector<QDate> ExpandRecurrence(const TRecurrence &recurrence);
+
+// The last day of a month.
+QDate LastDayOfMonth(int year, int month);
+// Day `day` of a month, or its last day when the month is shorter.
+QDate ClampedDate(int year, int month, int day);
+
+// One usertable row of an occurrence.
+struct TOccurrenceRow {
+    QDateTime StartDate;  // the day at 00:00
+    QDateTime EndDate;    // the day part of (alarm + 23 hours)
+    QDateTime AlarmTime;  // the day at the reminder time
+    bool Passed = false;  // gqwtx: the alarm was not in the future at generation
+};
+TOccurrenceRow OccurrenceRow(const QDate &day, const QTime &time, const QDateTime &now);
+
+// Whether the series differs from the one last expanded so that its rows must be written again.
+// The end date counts only for a range by end date, the count only for a range by count; start
+// and alarm are compared with their time of day.
+bool ReminderRuleChanged(const TReminderRule &rule, const TReminderRule &expanded, bool untilEnd);

@@ -1,0 +1,83 @@
+#pragma once
+// Pictures made in the tests: JPEGs written through libjpeg itself (also the kinds Qt cannot
+// write) and colour checks that tolerate JPEG's losses.
+#include <QByteArray>
+#include <QImage>
+#include <cstdio>
+#include <jpeglib.h>
+#include <vector>
+
+enum class JpegKind { Rgb, Grey, AdobeCyan };
+
+// `image` is used for JpegKind::Rgb; the others are filled with one flat value.
+inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKind kind)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    std::FILE *file = std::tmpfile();
+    jpeg_stdio_dest(&info, file);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = kind == JpegKind::Rgb ? 3 : kind == JpegKind::Grey ? 1 : 4;
+    info.in_color_space = kind == JpegKind::Rgb ? JCS_RGB : kind == JpegKind::Grey ? JCS_GRAYSCALE : JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    if (kind == JpegKind::AdobeCyan)
+        info.write_Adobe_marker = TRUE;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> line(size_t(width * info.input_components));
+    while (info.next_scanline < info.image_height) {
+        const int y = int(info.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            JSAMPLE *p = &line[size_t(x * info.input_components)];
+            if (kind == JpegKind::Rgb) {
+                const QRgb c = image.pixel(x, y);
+                p[0] = JSAMPLE(qRed(c));
+                p[1] = JSAMPLE(qGreen(c));
+                p[2] = JSAMPLE(qBlue(c));
+            } else if (kind == JpegKind::Grey) {
+                p[0] = 128;
+            } else {
+                // Inverted CMYK: 0 is full ink. Full cyan, nothing else.
+                p[0] = 0;
+                p[1] = 255;
+                p[2] = 255;
+                p[3] = 255;
+            }
+        }
+        JSAMPROW row = line.data();
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray bytes;
+    std::fseek(file, 0, SEEK_END);
+    bytes.resize(std::ftell(file));
+    std::rewind(file);
+    const size_t read = std::fread(bytes.data(), 1, size_t(bytes.size()), file);
+    std::fclose(file);
+    bytes.resize(qsizetype(read));
+    return bytes;
+}
+
+// Left half red, right half blue.
+inline QByteArray TwoColourJpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, x < width / 2 ? qRgb(230, 20, 20) : qRgb(20, 20, 230));
+    return EncodeJpeg(image, width, height, JpegKind::Rgb);
+}
+
+inline bool IsReddish(QRgb c)
+{
+    return qRed(c) > 180 && qGreen(c) < 80 && qBlue(c) < 80;
+}
+
+inline bool IsBluish(QRgb c)
+{
+    return qBlue(c) > 180 && qRed(c) < 80 && qGreen(c) < 80;
+}
