@@ -9,6 +9,7 @@
 #include "userfrmListView.h"
 #include "userfrmPrivate.h"
 
+#include "controls/dfsSplitter.h"
 #include "platform/ADODB.h"
 #include "platform/IniFiles.h"
 
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
@@ -173,6 +173,42 @@ private:
     QTreeWidget *tree_;
 };
 
+// A box of the page that holds ordinary widgets and takes its place among the aligned
+// controls beside the splitters. Input is left to Qt: whatever its widgets do not take goes on
+// up to the page and the window, as it would without the box.
+class TBrowserPane final : public TWinControl
+{
+public:
+    explicit TBrowserPane(const QString &name) : TWinControl(nullptr) { setObjectName(name); }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ContextMenu:
+        case QEvent::ToolTip:
+            return QWidget::event(event);
+        default:
+            return TWinControl::event(event);
+        }
+    }
+};
+
+// The widgets of a pane, top to bottom and edge to edge.
+QVBoxLayout *PaneLayout(QWidget *pane)
+{
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
 } // namespace
 
 TDyTreeView::TDyTreeView(QWidget *parent) : QTreeWidget(parent) {}
@@ -253,19 +289,47 @@ SQLite::Database *Tfuserfrm::Db() const
 
 void Tfuserfrm::BuildLayout()
 {
+    // The page's aligned controls live in a client control that fills the page.
     auto *outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    dfsSplitter2 = new QSplitter(Qt::Horizontal, this);
-    dfsSplitter2->setObjectName(QStringLiteral("dfsSplitter2"));
-    dfsSplitter2->setChildrenCollapsible(false);
-    dfsSplitter2->setHandleWidth(5);
-    outer->addWidget(dfsSplitter2);
+    auto *client = new TBrowserPane(QStringLiteral("fuserfrmClient"));
+    // The panes and bars show the face the rest of the window has.
+    const QColor face = palette().color(QPalette::Window);
+    client->SetColor(RGB(face.red(), face.green(), face.blue()));
+    outer->addWidget(client);
+    client->Show();
 
-    Panel3 = new QWidget(dfsSplitter2);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setMinimumWidth(5);
-    auto *left = new QVBoxLayout(Panel3);
-    left->setContentsMargins(0, 0, 0, 0);
+    Panel3 = new TBrowserPane(QStringLiteral("Panel3"));
+    Panel3->SetBounds(0, 0, 160, 0);
+    Panel3->SetAlign(TAlign::alLeft);
+    Panel3->SetParent(client);
+    dfsSplitter2 = new TdfsSplitter(nullptr);
+    dfsSplitter2->setObjectName(QStringLiteral("dfsSplitter2"));
+    dfsSplitter2->SetLeft(160);
+    dfsSplitter2->SetAlign(TAlign::alLeft);
+    dfsSplitter2->SetMinSize(5);
+    dfsSplitter2->SetAutoSnap(false);
+    dfsSplitter2->SetButtonWidth(80);
+    dfsSplitter2->SetParent(client);
+    listpanel = new TBrowserPane(QStringLiteral("listpanel"));
+    listpanel->SetAlign(TAlign::alClient);
+    listpanel->SetParent(client);
+
+    Panel5 = new TBrowserPane(QStringLiteral("Panel5"));
+    Panel5->SetBounds(0, 0, 0, 232);
+    Panel5->SetAlign(TAlign::alTop);
+    Panel5->SetParent(listpanel);
+    dfsSplitter1 = new TdfsSplitter(nullptr);
+    dfsSplitter1->setObjectName(QStringLiteral("dfsSplitter1"));
+    dfsSplitter1->SetBounds(0, 232, 0, 10);
+    dfsSplitter1->SetAlign(TAlign::alTop);
+    dfsSplitter1->SetMinSize(5);
+    dfsSplitter1->SetParent(listpanel);
+    Panel4 = new TBrowserPane(QStringLiteral("Panel4"));
+    Panel4->SetAlign(TAlign::alClient);
+    Panel4->SetParent(listpanel);
+
+    auto *left = PaneLayout(Panel3);
     left->setSpacing(2);
 
     PageControl2 = new QTabWidget(Panel3);
@@ -334,21 +398,7 @@ void Tfuserfrm::BuildLayout()
     TreeView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tags->addWidget(TreeView2);
 
-    listpanel = new QWidget(dfsSplitter2);
-    listpanel->setObjectName(QStringLiteral("listpanel"));
-    auto *right = new QVBoxLayout(listpanel);
-    right->setContentsMargins(0, 0, 0, 0);
-    dfsSplitter1 = new QSplitter(Qt::Vertical, listpanel);
-    dfsSplitter1->setObjectName(QStringLiteral("dfsSplitter1"));
-    dfsSplitter1->setChildrenCollapsible(false);
-    dfsSplitter1->setHandleWidth(10);
-    right->addWidget(dfsSplitter1);
-
-    Panel5 = new QWidget(dfsSplitter1);
-    Panel5->setObjectName(QStringLiteral("Panel5"));
-    Panel5->setMinimumHeight(5);
-    auto *listBox = new QVBoxLayout(Panel5);
-    listBox->setContentsMargins(0, 0, 0, 0);
+    auto *listBox = PaneLayout(Panel5);
     listBox->setSpacing(0);
     ToolBar7 = new QToolBar(Panel5);
     ToolBar7->setObjectName(QStringLiteral("ToolBar7"));
@@ -366,11 +416,7 @@ void Tfuserfrm::BuildLayout()
     ListView1 = new TContactListView(Panel5);
     listBox->addWidget(ListView1, 1);
 
-    Panel4 = new QWidget(dfsSplitter1);
-    Panel4->setObjectName(QStringLiteral("Panel4"));
-    Panel4->setMinimumHeight(5);
-    auto *cardBox = new QVBoxLayout(Panel4);
-    cardBox->setContentsMargins(0, 0, 0, 0);
+    auto *cardBox = PaneLayout(Panel4);
     cardBox->setSpacing(0);
     Panel6 = new QWidget(Panel4);
     Panel6->setObjectName(QStringLiteral("Panel6"));
@@ -398,11 +444,6 @@ void Tfuserfrm::BuildLayout()
     WebBrowser1->setOpenExternalLinks(false);
     connect(WebBrowser1, &QTextBrowser::anchorClicked, this, [](const QUrl &url) { ShellOpen(url.toString()); });
     cardBox->addWidget(WebBrowser1, 1);
-
-    dfsSplitter2->setSizes({160, 640});
-    dfsSplitter2->setStretchFactor(1, 1);
-    dfsSplitter1->setSizes({232, 300});
-    dfsSplitter1->setStretchFactor(1, 1);
 
     for (QTreeWidget *tree : {TreeView1, static_cast<QTreeWidget *>(DyTreeView1), TreeView2})
         tree->installEventFilter(this);
@@ -487,12 +528,7 @@ void Tfuserfrm::BuildMenus()
     add(DRPopupMenu, N13, "N13", "下移   Ctrl+Alt+↓", &Tfuserfrm::N13Click);
     DRPopupMenu->addSeparator();
     add(DRPopupMenu, N4, "N4", "给此人发邮件", &Tfuserfrm::N4Click);
-    add(DRPopupMenu, N1, "N1", "导出名片", nullptr);
-    connect(N1, &QAction::triggered, this, [this] {
-        const TIQ *record = RecordOf(DyTreeView1->currentItem());
-        if (record && record->IsContact() && ExportContactCard)
-            ExportContactCard(record->keyid);
-    });
+    add(DRPopupMenu, N1, "N1", "导出名片", &Tfuserfrm::N1Click);
     DRPopupMenu->addSeparator();
     add(DRPopupMenu, N57, "N57", "全部展开", &Tfuserfrm::N57Click);
     add(DRPopupMenu, N58, "N58", "全部折叠", &Tfuserfrm::N58Click);

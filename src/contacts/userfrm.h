@@ -3,6 +3,7 @@
 // A-Z bar, and the contact card. Split by concern over userfrm*.cpp.
 #include "Main.h"
 #include "NodeRecord.h"
+#include "export.h"
 
 #include <QHash>
 #include <QStringList>
@@ -16,11 +17,12 @@ class QAction;
 class QDropEvent;
 class QMenu;
 class QPushButton;
-class QSplitter;
 class QTabWidget;
 class QTextBrowser;
 class QToolBar;
 class TADOConnection;
+class TWinControl;
+class TdfsSplitter;
 class TContactListView;
 struct TListRow;
 
@@ -73,7 +75,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 };
 
-class Tfuserfrm final : public QWidget, public IBrowserPage
+class Tfuserfrm final : public QWidget, public IBrowserPage, public IGroupTreeSelection
 {
     Q_OBJECT
 public:
@@ -82,7 +84,7 @@ public:
     ~Tfuserfrm() override;
 
     // Components, named as the form names them.
-    QWidget *Panel3 = nullptr;
+    TWinControl *Panel3 = nullptr;
     QTabWidget *PageControl2 = nullptr;
     QWidget *TabSheet3 = nullptr;
     QTreeWidget *TreeView1 = nullptr;
@@ -91,13 +93,13 @@ public:
     QWidget *TabSheet2 = nullptr;
     TDyTreeView *DyTreeView1 = nullptr;
     QTreeWidget *TreeView2 = nullptr;
-    QSplitter *dfsSplitter2 = nullptr;
-    QWidget *listpanel = nullptr;
-    QWidget *Panel5 = nullptr;
+    TdfsSplitter *dfsSplitter2 = nullptr;
+    TWinControl *listpanel = nullptr;
+    TWinControl *Panel5 = nullptr;
     TContactListView *ListView1 = nullptr;
     QToolBar *ToolBar7 = nullptr;
-    QSplitter *dfsSplitter1 = nullptr;
-    QWidget *Panel4 = nullptr;
+    TdfsSplitter *dfsSplitter1 = nullptr;
+    TWinControl *Panel4 = nullptr;
     QWidget *Panel6 = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
@@ -137,9 +139,6 @@ public:
     QAction *N7 = nullptr;
     QAction *N8 = nullptr;
 
-    // "导出名片" of a contact node; N1 stays disabled until this is set.
-    std::function<void(const QString &keyid)> ExportContactCard;
-
     // IBrowserPage
     QWidget *PageWidget() override { return this; }
     void LoadGroupTree() override;
@@ -162,6 +161,9 @@ public:
     void UpdateContactNode(const QString &keyid) override;
     void LoadTagTree() override;
 
+    // IGroupTreeSelection: the group tree's selected node, for the export wizard.
+    std::optional<TGroupTreeNode> SelectedGroupTreeNode() const override;
+
     // Trees.
     QTreeWidgetItem *Root() const { return root_; }
     QTreeWidgetItem *FindTreeNodeByKey(const QString &keyid) const;
@@ -175,6 +177,7 @@ public:
     void DyTreeView1Exit();
     void TreeView2Change(QTreeWidgetItem *node);
     void TreeView2Enter();
+    void N1Click();   // 导出名片
     void N57Click();  // 全部展开
     void N58Click();  // 全部折叠
     void N60Click();  // 自动展开

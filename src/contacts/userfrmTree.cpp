@@ -3,6 +3,7 @@
 #include "userfrm.h"
 
 #include "AppGlobals.h"
+#include "ContactTransfer.h"
 #include "Utility.h"
 #include "userfrmListView.h"
 #include "userfrmPrivate.h"
@@ -506,8 +507,39 @@ void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
     DyTreeView1->setCurrentItem(node);
     const TIQ *record = RecordOf(node);
     treedeletenode->setEnabled(NodeLevel(node) >= 1);
-    N1->setEnabled(record && record->IsContact() && ExportContactCard);
+    N1->setEnabled(record && record->IsContact());
     DRPopupMenu->popup(DyTreeView1->viewport()->mapToGlobal(pos));
+}
+
+void Tfuserfrm::N1Click()
+{
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    bool ok = false;
+    const qint64 keyid = record && record->IsContact() ? record->keyid.toLongLong(&ok) : 0;
+    if (!ok || !Db())
+        return;
+    QString path = Dialogs().SaveFileName(this, QStringLiteral("导出名片"),
+                                          SafeFileBaseName(record->uname) + QStringLiteral(".vcf"),
+                                          QStringLiteral("名片(*.vcf)"));
+    if (path.isEmpty())
+        return;
+    // The card goes to the file the user named; without the extension the writer would take the
+    // name for the start of a file name of its own.
+    if (FileExtLower(path) != QLatin1String("vcf"))
+        path += QStringLiteral(".vcf");
+    if (ExportVCard(connection_, path, keyid).isEmpty())
+        ShowMessage(QStringLiteral("无法写入文件 %1").arg(path), QStringLiteral("Orvanta"), MsgIcon::Warning,
+                    MsgButtons::OK, this);
+}
+
+// For the export wizard -------------------------------------------------------------------------
+
+std::optional<TGroupTreeNode> Tfuserfrm::SelectedGroupTreeNode() const
+{
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    if (!record)
+        return std::nullopt;
+    return TGroupTreeNode{record->keyid, record->nodetype.trimmed().toInt()};
 }
 
 // For editors and importers --------------------------------------------------------------------

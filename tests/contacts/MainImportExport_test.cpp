@@ -3,6 +3,7 @@
 #include "contacts/dataModule.h"
 #include "contacts/export.h"
 #include "contacts/inputcsv.h"
+#include "contacts/userfrm.h"
 
 #include "MainTestSupport.h"
 #include "TransferTestSupport.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace transfer_test;
 
@@ -264,6 +266,72 @@ TEST_F(MainImportExport, VCardExportWizardUsesTheBrowserSelection)
     main->Command("SpTBXItem10")->trigger();
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"inside.vcf"});
+}
+
+// The same through the real browser page: the wizard exports what its group tree has selected.
+TEST_F(MainImportExport, VCardExportWizardAsksTheBrowserPage)
+{
+    Tfuserfrm *page = nullptr;
+    BrowserPageFactory = [&page](QWidget *parent) {
+        page = new Tfuserfrm(CustomerData->dbConnection, parent);
+        return page;
+    };
+    main->OpenAccount(accountPath);
+    ASSERT_NE(page, nullptr);
+    SQLite::Database &db = CustomerData->dbConnection->Db();
+    db.Exec("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values('组', 1, 0, 1, '2')");
+    const qint64 group = db.LastInsertRowId();
+    SQLite::Statement subgroup(
+        db, "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values('子组', 1, ?, 2, '2')");
+    subgroup.Bind(1, group);
+    subgroup.Exec();
+    const qint64 sub = db.LastInsertRowId();
+    SQLite::Statement insert(
+        db, "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values(?, 2, ?, ?, '2')");
+    for (const auto &[name, parent, level] : {std::tuple{"inside", group, 2}, std::tuple{"deeper", sub, 3},
+                                              std::tuple{"outside", qint64(0), 1}}) {
+        insert.Reset();
+        insert.Bind(1, QString::fromLatin1(name));
+        insert.Bind(2, parent);
+        insert.Bind(3, level);
+        insert.Exec();
+    }
+    page->LoadGroupTree();
+    TestDialogs().Reset();
+
+    const struct {
+        const char *name;
+        QTreeWidgetItem *node;
+        QStringList files;
+    } cases[] = {
+        {"nothing selected", nullptr, {}},
+        {"group", page->FindTreeNodeByKey(QString::number(group)), {"inside.vcf"}},
+        {"root", page->Root(), {"deeper.vcf", "inside.vcf", "outside.vcf"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = MakeTempDir(QStringLiteral("wizard-") + QString::fromLatin1(c.name).replace(' ', '-'));
+        page->DyTreeView1->setCurrentItem(c.node);
+        if (!c.node)
+            page->DyTreeView1Exit();
+        ModalResponder responder;
+        responder.Then([&](QDialog *dialog) {
+            auto *wizard = qobject_cast<Tfrmexport *>(dialog);
+            ASSERT_NE(wizard, nullptr);
+            wizard->Edit1->setText(out);
+            wizard->BitBtn2->click();
+            wizard->RadioButton2->setChecked(true);
+            wizard->BitBtn2->click();
+            wizard->BitBtn2->click();
+            wizard->BitBtn3->click();
+        });
+        main->Command("SpTBXItem10")->trigger();
+        EXPECT_EQ(responder.Unexpected(), 0);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), c.files);
+        const bool refused = TestDialogs().Last() && TestDialogs().Last()->text == QStringLiteral("请在人脉窗口选择用户！");
+        EXPECT_EQ(refused, c.node == nullptr);
+        TestDialogs().Reset();
+    }
 }
 
 } // namespace

@@ -1,7 +1,12 @@
 #include "BrowserTestSupport.h"
 
+#include "contacts/VCardFormat.h"
 #include "platform/UiServices.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
 #include <QTreeWidget>
 
 namespace {
@@ -253,6 +258,131 @@ TEST_F(BrowserTree, ReloadKeepsNothingOfTheOldTree)
     EXPECT_EQ(Shape(), "人脉(乙)");
     EXPECT_EQ(Node(first), nullptr);
     EXPECT_NE(Node(second), nullptr);
+}
+
+// What the export wizard hears: the selected node's keyid and kind, and nothing once the tree
+// was left.
+TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
+{
+    const qint64 group = Group("组");
+    const qint64 contact = Contact("甲", group, 2);
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
+    const struct {
+        QTreeWidgetItem *node;
+        QString keyid;
+        int nodeType;
+    } cases[] = {
+        {Page().Root(), "0", 1},
+        {Node(group), QString::number(group), 1},
+        {Node(contact), QString::number(contact), 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.keyid.toStdString());
+        Page().DyTreeView1->setCurrentItem(c.node);
+        const std::optional<TGroupTreeNode> selected = Page().SelectedGroupTreeNode();
+        ASSERT_TRUE(selected.has_value());
+        EXPECT_EQ(selected->KeyId, c.keyid);
+        EXPECT_EQ(selected->NodeType, c.nodeType);
+    }
+    Page().DyTreeView1Exit();
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value());
+}
+
+class BrowserCardExport : public BrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        folder = MakeTempDir(QStringLiteral("browser-card"));
+        contact = Contact("张三", 0, 1, {{"umtel", "13800000000"}, {"uxb", "男"}});
+        Page().DyTreeView1->setCurrentItem(Node(contact));
+        TestDialogs().Reset();
+    }
+
+    QStringList FilesInFolder() { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+
+    QString folder;
+    qint64 contact = 0;
+};
+
+TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
+{
+    const struct {
+        QString answer;
+        QString written;
+    } cases[] = {
+        {"/card.vcf", "card.vcf"},
+        {"/upper.VCF", "upper.VCF"},
+        {"/plain", "plain.vcf"},  // the file the user named, not a prefix of the writer's own
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer.toStdString());
+        TestDialogs().AnswerText(folder + c.answer);
+        Page().N1Click();
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->kind, "save");
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("导出名片"));
+        QFile file(folder + '/' + c.written);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QList<TContactRecord> cards = ParseVCards(file.readAll());
+        ASSERT_EQ(cards.size(), 1);
+        EXPECT_EQ(cards[0].value("uname"), QStringLiteral("张三"));
+        EXPECT_EQ(cards[0].value("umtel"), "13800000000");
+        EXPECT_EQ(cards[0].value("uxb"), QStringLiteral("男"));
+    }
+    EXPECT_EQ(FilesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
+    EXPECT_EQ(TestDialogs().Questions().size(), 3u) << "no message after a card was written";
+}
+
+TEST_F(BrowserCardExport, CancelWritesNothingAndAFailureIsReported)
+{
+    TestDialogs().AnswerCancel();
+    Page().N1Click();
+    EXPECT_TRUE(FilesInFolder().isEmpty());
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+
+    const QString unwritable = folder + "/missing/card.vcf";
+    TestDialogs().AnswerText(unwritable);
+    Page().N1Click();
+    ASSERT_EQ(TestDialogs().Questions().size(), 3u);
+    EXPECT_EQ(TestDialogs().Last()->kind, "message");
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法写入文件 ") + unwritable);
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+
+    // A contact deleted since the tree was loaded has no card to write.
+    Exec("delete from userinfo where keyid=?", {contact});
+    TestDialogs().AnswerText(folder + "/gone.vcf");
+    Page().N1Click();
+    EXPECT_EQ(TestDialogs().Last()->kind, "message");
+    EXPECT_TRUE(FilesInFolder().isEmpty());
+}
+
+TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
+{
+    const qint64 group = Group("组");
+    Page().LoadGroupTree();
+    for (QTreeWidgetItem *node : {Page().Root(), Node(group)}) {
+        Page().DyTreeView1->setCurrentItem(node);
+        Page().N1Click();
+    }
+    EXPECT_TRUE(TestDialogs().Questions().empty());
+
+    // The tree menu offers 导出名片 on a contact only.
+    Page().show();
+    QApplication::processEvents();
+    const struct {
+        QTreeWidgetItem *node;
+        bool enabled;
+    } cases[] = {{Node(contact), true}, {Node(group), false}, {Page().Root(), false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.node->text(0).toStdString());
+        const QPoint at = Page().DyTreeView1->visualItemRect(c.node).center();
+        emit Page().DyTreeView1->customContextMenuRequested(at);
+        EXPECT_EQ(Page().DyTreeView1->currentItem(), c.node);
+        EXPECT_EQ(Page().N1->isEnabled(), c.enabled);
+        Page().DRPopupMenu->hide();
+    }
 }
 
 } // namespace
