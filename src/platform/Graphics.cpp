@@ -155,35 +155,23 @@ Spans RoundRectSpans(int l, int t, int r, int b, int ew, int eh)
 
 void TPen::SetColor(TColor value)
 {
-    if (value != color_) {
-        color_ = value;
-        Changed();
-    }
+    Update(color_, value);
 }
 
 void TPen::SetWidth(int value)
 {
     value = std::max(value, 0);
-    if (value != width_) {
-        width_ = value;
-        Changed();
-    }
+    Update(width_, value);
 }
 
 void TPen::SetStyle(TPenStyle value)
 {
-    if (value != style_) {
-        style_ = value;
-        Changed();
-    }
+    Update(style_, value);
 }
 
 void TPen::SetMode(TPenMode value)
 {
-    if (value != mode_) {
-        mode_ = value;
-        Changed();
-    }
+    Update(mode_, value);
 }
 
 void TPen::Assign(const TPen &source)
@@ -272,18 +260,13 @@ TFont::TFont() : name_(DefaultFontName()) {}
 
 void TFont::SetName(const QString &value)
 {
-    if (value != name_ && !value.isEmpty()) {
-        name_ = value;
-        Changed();
-    }
+    if (!value.isEmpty())
+        Update(name_, value);
 }
 
 void TFont::SetHeight(int value)
 {
-    if (value != height_) {
-        height_ = value;
-        Changed();
-    }
+    Update(height_, value);
 }
 
 int TFont::Size() const
@@ -298,18 +281,12 @@ void TFont::SetSize(int value)
 
 void TFont::SetStyle(TFontStyles value)
 {
-    if (value != style_) {
-        style_ = value;
-        Changed();
-    }
+    Update(style_, value);
 }
 
 void TFont::SetColor(TColor value)
 {
-    if (value != color_) {
-        color_ = value;
-        Changed();
-    }
+    Update(color_, value);
 }
 
 void TFont::SetOrientation(int value)
@@ -317,26 +294,17 @@ void TFont::SetOrientation(int value)
     value %= 3600;
     if (value < 0)
         value += 3600;
-    if (value != orientation_) {
-        orientation_ = value;
-        Changed();
-    }
+    Update(orientation_, value);
 }
 
 void TFont::SetCharset(int value)
 {
-    if (value != charset_) {
-        charset_ = value;
-        Changed();
-    }
+    Update(charset_, value);
 }
 
 void TFont::SetPitch(TFontPitch value)
 {
-    if (value != pitch_) {
-        pitch_ = value;
-        Changed();
-    }
+    Update(pitch_, value);
 }
 
 void TFont::Assign(const TFont &source)

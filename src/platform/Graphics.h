@@ -109,6 +109,15 @@ protected:
         if (OnChange)
             OnChange();
     }
+    // Setting a property to the value it has is no change and must not repaint the owner.
+    template <typename T>
+    void Update(T &field, const T &value)
+    {
+        if (value != field) {
+            field = value;
+            Changed();
+        }
+    }
 };
 
 class TPen : public TGraphicsObject
