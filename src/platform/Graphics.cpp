@@ -675,6 +675,14 @@ void TCanvas::Record(const TCanvasCall &call) const
         recorder_->Calls.push_back(call);
 }
 
+Raster TCanvas::BeginDrawing(const TCanvasCall &call, bool drawsNothing)
+{
+    Record(call);
+    if (drawsNothing)
+        return Raster(nullptr, QRegion());
+    return Raster(target_, Drawable());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Areas
 
@@ -697,10 +705,7 @@ void TCanvas::FillRect(const TRect &r)
 {
     TCanvasCall call = Call(TCanvasOp::FillRect);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     const BrushSampler brush(state_.brush, state_.bkMode, state_.bkColor, state_.brushOrg);
     if (raster.Empty() || brush.Hollow())
         return;
@@ -715,10 +720,7 @@ void TCanvas::FrameRect(const TRect &r)
 {
     TCanvasCall call = Call(TCanvasOp::FrameRect);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     const BrushSampler brush(state_.brush, state_.bkMode, state_.bkColor, state_.brushOrg);
     if (raster.Empty() || brush.Hollow())
         return;
@@ -779,9 +781,8 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     TCanvasCall call = Call(TCanvasOp::Rectangle);
     call.Rect = {x1, y1, x2, y2};
-    Record(call);
     TRect r = Normalized(x1, y1, x2, y2);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const TPenStyle style = state_.pen.Style();
@@ -837,9 +838,8 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3)
     TCanvasCall call = Call(TCanvasOp::RoundRect);
     call.Rect = {x1, y1, x2, y2};
     call.Points = {{x3, y3}};
-    Record(call);
     const TRect d = LPtoDP(Normalized(x1, y1, x2, y2));
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const bool pen = state_.pen.Style() != TPenStyle::psClear;
@@ -851,9 +851,8 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
     TCanvasCall call = Call(TCanvasOp::Ellipse);
     call.Rect = {x1, y1, x2, y2};
-    Record(call);
     const TRect d = LPtoDP(Normalized(x1, y1, x2, y2));
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const bool pen = state_.pen.Style() != TPenStyle::psClear;
@@ -915,10 +914,7 @@ void TCanvas::PatBlt(const TRect &r, std::uint32_t rop)
     TCanvasCall call = Call(TCanvasOp::PatBlt);
     call.Rect = r;
     call.Flags = rop;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     const std::uint8_t code = static_cast<std::uint8_t>(rop >> 16);
@@ -1081,8 +1077,7 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     TCanvasCall call = Call(TCanvasOp::SetPixel);
     call.Points = {{x, y}};
     call.Color1 = color;
-    Record(call);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     const TPoint d = LPtoDP(TPoint{x, y});
     if (raster.Visible(d.X, d.Y))
         raster.Put(d.X, d.Y, Rgb(color));
@@ -1095,10 +1090,7 @@ void TCanvas::DrawFocusRect(const TRect &r)
 {
     TCanvasCall call = Call(TCanvasOp::DrawFocusRect);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     // A checkerboard inverted into the border: background-colour cells where x + y is even,
@@ -1121,10 +1113,7 @@ void TCanvas::GradientFill(const TRect &r, TColor from, TColor to, bool vertical
     call.Color1 = from;
     call.Color2 = to;
     call.Flags = vertical ? 1 : 0;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     const TColor a = ColorToRGB(from), b = ColorToRGB(to);
@@ -1144,8 +1133,7 @@ void TCanvas::DrawMask(int x, int y, const TMonoMask &mask)
 {
     TCanvasCall call = Call(TCanvasOp::DrawMask);
     call.Rect = Bounds(x, y, mask.Width(), mask.Height());
-    Record(call);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     TBrush solid;
     solid.Assign(state_.brush);
     const BrushSampler brush(solid, OPAQUE, state_.bkColor, state_.brushOrg);
