@@ -1,0 +1,18 @@
+#pragma once
+// Pieces the forms are built from.
+#include <QString>
+
+class QPushButton;
+class QWidget;
+
+// The object, known from now on by the component name the rest of the code finds it by.
+template <typename T>
+T *Named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+// A form's push button. Enter in the form's edits does not press it: none of the forms has a
+// default button.
+QPushButton *FormButton(const QString &caption, const char *name, QWidget *parent);
