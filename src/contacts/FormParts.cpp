@@ -1,5 +1,6 @@
 #include "FormParts.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 QPushButton *FormButton(const QString &caption, const char *name, QWidget *parent)
@@ -7,4 +8,13 @@ QPushButton *FormButton(const QString &caption, const char *name, QWidget *paren
     auto *button = Named(new QPushButton(caption, parent), name);
     button->setAutoDefault(false);
     return button;
+}
+
+QHBoxLayout *ButtonRow(std::initializer_list<QWidget *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget *button : buttons)
+        row->addWidget(button);
+    return row;
 }

@@ -25,10 +25,7 @@ Tfrminputpsd::Tfrminputpsd(QWidget *owner) : QDialog(owner)
     auto *edits = new QHBoxLayout;
     edits->addWidget(prompt);
     edits->addWidget(Edit1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addLayout(edits);

@@ -183,10 +183,7 @@ void Tfrmsetuseralarm::BuildForm()
     Button1 = Named(new QPushButton(QStringLiteral("确定"), this), "Button1");
     Button2 = Named(new QPushButton(QStringLiteral("取消"), this), "Button2");
     Button1->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
 
     auto *top = new QGridLayout;
     top->addWidget(CheckBox5, 0, 0, 1, 2);

@@ -31,10 +31,7 @@ Tfrmuseractmsg::Tfrmuseractmsg(QWidget *owner) : QDialog(owner)
     grid->addWidget(Memo1, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("日期："), this), 1, 0);
     grid->addWidget(DateTimePicker1, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     grid->addLayout(buttons, 2, 0, 1, 2);
     resize(420, 260);
 
