@@ -1,5 +1,6 @@
 #include "about.h"
 
+#include "FormParts.h"
 #include "MakerLinks.h"
 #include "Utility.h"
 
@@ -46,9 +47,7 @@ Tfrmabout::Tfrmabout(QWidget *owner) : QDialog(owner)
         SetHot(link, false);
     }
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
+    QHBoxLayout *buttons = ButtonRow({BitBtn1});
     auto *layout = new QVBoxLayout(this);
     for (QWidget *line : std::initializer_list<QWidget *>{product, version, maker, Label6, Label4})
         layout->addWidget(line);

@@ -1,6 +1,7 @@
 #include "inputpsd.h"
 
 #include "AppGlobals.h"
+#include "FormParts.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -14,26 +15,17 @@ Tfrminputpsd::Tfrminputpsd(QWidget *owner) : QDialog(owner)
     setObjectName(QStringLiteral("frminputpsd"));
     setWindowTitle(QStringLiteral("输入密码"));
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = Named(new QLabel(this), "Label1");
     auto *prompt = new QLabel(QStringLiteral("密码:"), this);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit1->setEchoMode(QLineEdit::Password);
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("取消"), "Button2", this);
 
     auto *edits = new QHBoxLayout;
     edits->addWidget(prompt);
     edits->addWidget(Edit1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addLayout(edits);

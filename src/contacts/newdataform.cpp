@@ -1,6 +1,7 @@
 #include "newdataform.h"
 
 #include "AppGlobals.h"
+#include "FormParts.h"
 #include "Main.h"
 #include "Utility.h"
 #include "UtilityDb.h"
@@ -25,14 +26,6 @@ QPointer<Tfrmnewdataform> frmnewdataform;
 namespace {
 
 const QString Orvanta = QStringLiteral("Orvanta");
-
-QPushButton *MakeButton(const QString &caption, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -87,22 +80,19 @@ Tfrmnewdataform::Tfrmnewdataform(QWidget *owner) : QDialog(owner)
     setWindowTitle(QStringLiteral("新建/打开账户"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    Edit2 = new QLineEdit(this);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2 = Named(new QLineEdit(this), "Edit2");
     Edit2->setReadOnly(true);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    ListBox1 = Named(new QListWidget(this), "ListBox1");
+    Edit1 = Named(new QLineEdit(this), "Edit1");
     // These characters cannot be part of a file name; typing them does nothing.
     Edit1->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\"/:<>\\\\|]*")), Edit1));
 
-    Button1 = MakeButton(QStringLiteral("打开"), QStringLiteral("Button1"), this);
-    Button2 = MakeButton(QStringLiteral("打开其它账户"), QStringLiteral("Button2"), this);
-    Button3 = MakeButton(QStringLiteral("确定"), QStringLiteral("Button3"), this);
-    Button4 = MakeButton(QStringLiteral("删除"), QStringLiteral("Button4"), this);
-    Button5 = MakeButton(QStringLiteral("帮助"), QStringLiteral("Button5"), this);
-    Button6 = MakeButton(QStringLiteral("取消"), QStringLiteral("Button6"), this);
+    Button1 = FormButton(QStringLiteral("打开"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("打开其它账户"), "Button2", this);
+    Button3 = FormButton(QStringLiteral("确定"), "Button3", this);
+    Button4 = FormButton(QStringLiteral("删除"), "Button4", this);
+    Button5 = FormButton(QStringLiteral("帮助"), "Button5", this);
+    Button6 = FormButton(QStringLiteral("取消"), "Button6", this);
 
     auto *folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(QStringLiteral("账户目录:"), this));

@@ -1,5 +1,7 @@
 #include "selectdate.h"
 
+#include "FormParts.h"
+
 #include "platform/UiServices.h"
 
 #include <QCalendarWidget>
@@ -21,10 +23,7 @@ Tfrmselectdate::Tfrmselectdate(QWidget *owner) : QDialog(owner)
     Button2 = new QPushButton(QStringLiteral("取消"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(MonthCalendar1);
     layout->addLayout(buttons);

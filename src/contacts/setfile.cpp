@@ -1,5 +1,7 @@
 #include "setfile.h"
 
+#include "FormParts.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,10 +25,7 @@ Tfrmsetfile::Tfrmsetfile(QWidget *owner) : QDialog(owner)
     Button2 = new QPushButton(QStringLiteral("取消"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(RadioButton1);
     layout->addWidget(RadioButton2);

@@ -1,6 +1,7 @@
 #include "setnewpwd.h"
 
 #include "AppGlobals.h"
+#include "FormParts.h"
 #include "UtilityDb.h"
 #include "WNDES.h"
 
@@ -42,30 +43,21 @@ Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, QWidget *owner) : QDialog(owner),
     setObjectName(QStringLiteral("frmsetnewpwd"));
     setWindowTitle(QStringLiteral("输入密码"));
 
-    Label1 = new QLabel(QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName(), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    const QString account = QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName();
+    Label1 = Named(new QLabel(account, this), "Label1");
+    Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit1->setEchoMode(QLineEdit::Password);
-    Edit2 = new QLineEdit(this);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2 = Named(new QLineEdit(this), "Edit2");
     Edit2->setEchoMode(QLineEdit::Password);
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("清除"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("清除"), "Button2", this);
 
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("密码:"), this), 0, 0);
     grid->addWidget(Edit1, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("确认密码:"), this), 1, 0);
     grid->addWidget(Edit2, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addLayout(grid);

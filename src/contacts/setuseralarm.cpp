@@ -1,5 +1,6 @@
 #include "setuseralarm.h"
 
+#include "FormParts.h"
 #include "Main.h"
 #include "dataModule.h"
 
@@ -27,13 +28,6 @@ namespace {
 const char *const MonthNames[12] = {"一月", "二月", "三月", "四月", "五月", "六月",
                                     "七月", "八月", "九月", "十月", "十一月", "十二月"};
 const char *const WeekdayCaptions[7] = {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期七"};
-
-template <typename T>
-T *Named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLineEdit *NumberEdit(QWidget *parent, const char *name)
 {
@@ -189,10 +183,7 @@ void Tfrmsetuseralarm::BuildForm()
     Button1 = Named(new QPushButton(QStringLiteral("确定"), this), "Button1");
     Button2 = Named(new QPushButton(QStringLiteral("取消"), this), "Button2");
     Button1->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
 
     auto *top = new QGridLayout;
     top->addWidget(CheckBox5, 0, 0, 1, 2);

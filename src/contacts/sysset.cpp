@@ -1,6 +1,7 @@
 #include "sysset.h"
 
 #include "AppGlobals.h"
+#include "FormParts.h"
 #include "Main.h"
 #include "Utility.h"
 #include "dataModule.h"
@@ -315,11 +316,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     for (QPushButton *button : {Button1, Button2, ApplyButton, OKButton, CancelButton})
         button->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(ApplyButton);
+    QHBoxLayout *buttons = ButtonRow({OKButton, CancelButton, ApplyButton});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);

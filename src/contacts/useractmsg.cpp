@@ -1,5 +1,7 @@
 #include "useractmsg.h"
 
+#include "FormParts.h"
+
 #include "platform/UiServices.h"
 
 #include <QDateTimeEdit>
@@ -18,27 +20,18 @@ Tfrmuseractmsg::Tfrmuseractmsg(QWidget *owner) : QDialog(owner)
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    DateTimePicker1 = new QDateTimeEdit(this);
-    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    Memo1 = Named(new QPlainTextEdit(this), "Memo1");
+    DateTimePicker1 = Named(new QDateTimeEdit(this), "DateTimePicker1");
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("取消"), "Button2", this);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("内容："), this), 0, 0, Qt::AlignTop);
     grid->addWidget(Memo1, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("日期："), this), 1, 0);
     grid->addWidget(DateTimePicker1, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     grid->addLayout(buttons, 2, 0, 1, 2);
     resize(420, 260);
 

@@ -155,35 +155,23 @@ Spans RoundRectSpans(int l, int t, int r, int b, int ew, int eh)
 
 void TPen::SetColor(TColor value)
 {
-    if (value != color_) {
-        color_ = value;
-        Changed();
-    }
+    Update(color_, value);
 }
 
 void TPen::SetWidth(int value)
 {
     value = std::max(value, 0);
-    if (value != width_) {
-        width_ = value;
-        Changed();
-    }
+    Update(width_, value);
 }
 
 void TPen::SetStyle(TPenStyle value)
 {
-    if (value != style_) {
-        style_ = value;
-        Changed();
-    }
+    Update(style_, value);
 }
 
 void TPen::SetMode(TPenMode value)
 {
-    if (value != mode_) {
-        mode_ = value;
-        Changed();
-    }
+    Update(mode_, value);
 }
 
 void TPen::Assign(const TPen &source)
@@ -272,18 +260,13 @@ TFont::TFont() : name_(DefaultFontName()) {}
 
 void TFont::SetName(const QString &value)
 {
-    if (value != name_ && !value.isEmpty()) {
-        name_ = value;
-        Changed();
-    }
+    if (!value.isEmpty())
+        Update(name_, value);
 }
 
 void TFont::SetHeight(int value)
 {
-    if (value != height_) {
-        height_ = value;
-        Changed();
-    }
+    Update(height_, value);
 }
 
 int TFont::Size() const
@@ -298,18 +281,12 @@ void TFont::SetSize(int value)
 
 void TFont::SetStyle(TFontStyles value)
 {
-    if (value != style_) {
-        style_ = value;
-        Changed();
-    }
+    Update(style_, value);
 }
 
 void TFont::SetColor(TColor value)
 {
-    if (value != color_) {
-        color_ = value;
-        Changed();
-    }
+    Update(color_, value);
 }
 
 void TFont::SetOrientation(int value)
@@ -317,26 +294,17 @@ void TFont::SetOrientation(int value)
     value %= 3600;
     if (value < 0)
         value += 3600;
-    if (value != orientation_) {
-        orientation_ = value;
-        Changed();
-    }
+    Update(orientation_, value);
 }
 
 void TFont::SetCharset(int value)
 {
-    if (value != charset_) {
-        charset_ = value;
-        Changed();
-    }
+    Update(charset_, value);
 }
 
 void TFont::SetPitch(TFontPitch value)
 {
-    if (value != pitch_) {
-        pitch_ = value;
-        Changed();
-    }
+    Update(pitch_, value);
 }
 
 void TFont::Assign(const TFont &source)
@@ -707,6 +675,14 @@ void TCanvas::Record(const TCanvasCall &call) const
         recorder_->Calls.push_back(call);
 }
 
+Raster TCanvas::BeginDrawing(const TCanvasCall &call, bool drawsNothing)
+{
+    Record(call);
+    if (drawsNothing)
+        return Raster(nullptr, QRegion());
+    return Raster(target_, Drawable());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Areas
 
@@ -729,10 +705,7 @@ void TCanvas::FillRect(const TRect &r)
 {
     TCanvasCall call = Call(TCanvasOp::FillRect);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     const BrushSampler brush(state_.brush, state_.bkMode, state_.bkColor, state_.brushOrg);
     if (raster.Empty() || brush.Hollow())
         return;
@@ -747,10 +720,7 @@ void TCanvas::FrameRect(const TRect &r)
 {
     TCanvasCall call = Call(TCanvasOp::FrameRect);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     const BrushSampler brush(state_.brush, state_.bkMode, state_.bkColor, state_.brushOrg);
     if (raster.Empty() || brush.Hollow())
         return;
@@ -811,9 +781,8 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     TCanvasCall call = Call(TCanvasOp::Rectangle);
     call.Rect = {x1, y1, x2, y2};
-    Record(call);
     TRect r = Normalized(x1, y1, x2, y2);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const TPenStyle style = state_.pen.Style();
@@ -869,9 +838,8 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3)
     TCanvasCall call = Call(TCanvasOp::RoundRect);
     call.Rect = {x1, y1, x2, y2};
     call.Points = {{x3, y3}};
-    Record(call);
     const TRect d = LPtoDP(Normalized(x1, y1, x2, y2));
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const bool pen = state_.pen.Style() != TPenStyle::psClear;
@@ -883,9 +851,8 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
     TCanvasCall call = Call(TCanvasOp::Ellipse);
     call.Rect = {x1, y1, x2, y2};
-    Record(call);
     const TRect d = LPtoDP(Normalized(x1, y1, x2, y2));
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const bool pen = state_.pen.Style() != TPenStyle::psClear;
@@ -947,10 +914,7 @@ void TCanvas::PatBlt(const TRect &r, std::uint32_t rop)
     TCanvasCall call = Call(TCanvasOp::PatBlt);
     call.Rect = r;
     call.Flags = rop;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     const std::uint8_t code = static_cast<std::uint8_t>(rop >> 16);
@@ -1113,8 +1077,7 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     TCanvasCall call = Call(TCanvasOp::SetPixel);
     call.Points = {{x, y}};
     call.Color1 = color;
-    Record(call);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     const TPoint d = LPtoDP(TPoint{x, y});
     if (raster.Visible(d.X, d.Y))
         raster.Put(d.X, d.Y, Rgb(color));
@@ -1127,10 +1090,7 @@ void TCanvas::DrawFocusRect(const TRect &r)
 {
     TCanvasCall call = Call(TCanvasOp::DrawFocusRect);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     // A checkerboard inverted into the border: background-colour cells where x + y is even,
@@ -1153,10 +1113,7 @@ void TCanvas::GradientFill(const TRect &r, TColor from, TColor to, bool vertical
     call.Color1 = from;
     call.Color2 = to;
     call.Flags = vertical ? 1 : 0;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     const TColor a = ColorToRGB(from), b = ColorToRGB(to);
@@ -1176,8 +1133,7 @@ void TCanvas::DrawMask(int x, int y, const TMonoMask &mask)
 {
     TCanvasCall call = Call(TCanvasOp::DrawMask);
     call.Rect = Bounds(x, y, mask.Width(), mask.Height());
-    Record(call);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     TBrush solid;
     solid.Assign(state_.brush);
     const BrushSampler brush(solid, OPAQUE, state_.bkColor, state_.brushOrg);

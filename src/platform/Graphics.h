@@ -109,6 +109,15 @@ protected:
         if (OnChange)
             OnChange();
     }
+    // Setting a property to the value it has is no change and must not repaint the owner.
+    template <typename T>
+    void Update(T &field, const T &value)
+    {
+        if (value != field) {
+            field = value;
+            Changed();
+        }
+    }
 };
 
 class TPen : public TGraphicsObject
@@ -440,6 +449,9 @@ private:
 
     void Record(const TCanvasCall &call) const;
     TCanvasCall Call(TCanvasOp op) const;
+    // Records the call and opens the target for it: an empty raster when the call draws
+    // nothing (drawsNothing, or nothing of the target may be drawn on).
+    orv::gfx::Raster BeginDrawing(const TCanvasCall &call, bool drawsNothing = false);
     // Device pixels drawing may touch: the clip region within the target.
     QRegion Drawable() const;
     // One pen segment in device pixels; the dash phase runs on across segments.

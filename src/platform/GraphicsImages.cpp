@@ -53,8 +53,7 @@ void TCanvas::Draw(int x, int y, const TBitmap *bitmap)
         return;
     TCanvasCall call = Call(TCanvasOp::Draw);
     call.Rect = Bounds(x, y, bitmap->Width(), bitmap->Height());
-    Record(call);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const QImage &src = bitmap->Image();
@@ -85,8 +84,7 @@ void TCanvas::Draw(int x, int y, const QImage &image)
         return;
     TCanvasCall call = Call(TCanvasOp::Draw);
     call.Rect = Bounds(x, y, image.width(), image.height());
-    Record(call);
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call);
     if (raster.Empty())
         return;
     const QImage src = As32(image);
@@ -108,10 +106,7 @@ void TCanvas::StretchDraw(const TRect &r, const TBitmap *bitmap)
     }
     TCanvasCall call = Call(TCanvasOp::StretchDraw);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     const QImage &src = bitmap->Image();
@@ -133,10 +128,7 @@ void TCanvas::StretchDraw(const TRect &r, const QImage &image)
         return;
     TCanvasCall call = Call(TCanvasOp::StretchDraw);
     call.Rect = r;
-    Record(call);
-    if (r.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, r.IsEmpty());
     if (raster.Empty())
         return;
     const QImage src = As32(image);
@@ -157,10 +149,7 @@ void TCanvas::BitBlt(int x, int y, int width, int height, const QImage &source, 
     call.Rect = Bounds(x, y, width, height);
     call.Points = {{sx, sy}};
     call.Flags = rop;
-    Record(call);
-    if (width <= 0 || height <= 0)
-        return;
-    Raster raster(target_, Drawable());
+    Raster raster = BeginDrawing(call, width <= 0 || height <= 0);
     if (raster.Empty())
         return;
     // The source may be our own target; read from a snapshot.
@@ -187,10 +176,8 @@ void TCanvas::CopyRect(const TRect &dest, const TCanvas *source, const TRect &so
     call.Rect = dest;
     call.Points = {sourceRect.TopLeft(), sourceRect.BottomRight()};
     call.Flags = state_.copyMode;
-    Record(call);
-    if (!source || !source->target_ || dest.IsEmpty() || sourceRect.IsEmpty())
-        return;
-    Raster raster(target_, Drawable());
+    const bool drawsNothing = !source || !source->target_ || dest.IsEmpty() || sourceRect.IsEmpty();
+    Raster raster = BeginDrawing(call, drawsNothing);
     if (raster.Empty())
         return;
     const TRect s = source->LPtoDP(sourceRect);

@@ -40,31 +40,6 @@ namespace {
 QString DataDir() { return AppDir() + "data/"; }
 QString BackupDir_() { return AppDir() + "data/backup/"; }
 
-void MakeAccount(const QString &path, const QStringList &contacts = {})
-{
-    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", path)) << path.toStdString();
-    if (contacts.isEmpty())
-        return;
-    TADOConnection connection;
-    connection.Open(path);
-    TADOQuery query(&connection);
-    for (const QString &name : contacts)
-        ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {name}));
-}
-
-QStringList Contacts(const QString &path)
-{
-    TADOConnection connection;
-    connection.Open(path);
-    TADOQuery query(&connection);
-    QStringList names;
-    if (!RunQuery(&query, "select uname from userinfo order by keyid"))
-        return {QStringLiteral("<unreadable>")};
-    for (query.First(); !query.Eof(); query.Next())
-        names << query.FieldByName("uname").AsString();
-    return names;
-}
-
 void StorePassword(const QString &path, const QString &cipher)
 {
     TADOConnection connection;
@@ -141,10 +116,7 @@ class Accounts : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QDir(AppDir() + "data").removeRecursively();
-        QDir().mkpath(DataDir());
-        QFile::remove(ConfigIniPath());
-        QFile::remove(TRegistry::StorePath());
+        ResetAppData();
         ContactEditorFactory = [this] {
             auto *editor = new TestEditor;
             editors.push_back(editor);
@@ -437,9 +409,9 @@ TEST_F(Accounts, NewAccountFromTheList)
             list->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    EXPECT_EQ(Contacts(accountA), QStringList{"甲"});
+    EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
     // Overwritten with an empty account once the question was answered with OK.
-    EXPECT_EQ(Contacts(accountB), QStringList());
+    EXPECT_EQ(ContactNames(accountB), QStringList());
     EXPECT_FALSE(QFileInfo::exists(DataDir() + "a*b.txl"));
 }
 
@@ -550,7 +522,7 @@ TEST_F(Accounts, RestoreFromABackup)
         ASSERT_NE(TestDialogs().Last(), nullptr);
         EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.lastMessage)) << c.item;
         EXPECT_EQ(OpenFile(), accountA) << c.item;
-        EXPECT_EQ(Contacts(accountA), c.contacts) << c.item;
+        EXPECT_EQ(ContactNames(accountA), c.contacts) << c.item;
     }
     // The pages were rebuilt as they were shown.
     EXPECT_TRUE(main->CalendarPageVisible());
@@ -578,7 +550,7 @@ TEST_F(Accounts, TheOpenFileCannotBeRestoredOverItself)
     main->SpTBXItem24Click();
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"该帐户数据已经打开!"});
-    EXPECT_EQ(Contacts(inBackups), QStringList{"甲"});
+    EXPECT_EQ(ContactNames(inBackups), QStringList{"甲"});
 }
 
 TEST_F(Accounts, RestoreListIsReadAgainOnEveryShowing)
@@ -625,7 +597,7 @@ TEST_F(Accounts, RestoreWaitsForOpenEditors)
     });
     main->SpTBXItem24Click();
     EXPECT_EQ(editors[0]->closeAsked, 1);
-    EXPECT_EQ(Contacts(accountA), QStringList{"甲"});
+    EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
     EXPECT_EQ(OpenFile(), accountA);
 }
 
@@ -803,7 +775,7 @@ TEST_F(Accounts, AProtectedBackupIsAskedForBeforeTheAccountCloses)
         ExpectConnected(accountA, c.label);
         EXPECT_TRUE(AccountProtected) << c.label;
         EXPECT_EQ(AccountPasswordCipher, Cipher(c.restores ? "two" : "one")) << c.label;
-        EXPECT_EQ(Contacts(accountA), c.restores ? QStringList{"乙"} : QStringList{"甲"}) << c.label;
+        EXPECT_EQ(ContactNames(accountA), c.restores ? QStringList{"乙"} : QStringList{"甲"}) << c.label;
         main.reset();
         form1.reset();
         customerData.reset();
@@ -837,7 +809,7 @@ TEST_F(Accounts, AFailedRestoreCopyKeepsTheAccountAndItsProtection)
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("恢复失败，当前账户没有改变。"));
     ExpectConnected(accountA, "copy failed");
-    EXPECT_EQ(Contacts(accountA), QStringList{"甲"});
+    EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
     EXPECT_TRUE(AccountProtected);
     EXPECT_EQ(AccountPasswordCipher, Cipher("one"));
 }
@@ -999,7 +971,7 @@ TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(c.replace());
         EXPECT_TRUE(QFileInfo(link).isSymLink());
-        EXPECT_EQ(Contacts(real), c.contacts);
+        EXPECT_EQ(ContactNames(real), c.contacts);
         EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files), QStringList{"real.txl"});
     }
 }

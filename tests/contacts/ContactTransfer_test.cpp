@@ -173,29 +173,10 @@ TEST(CsvRecords, MappedItemsBecomeContacts)
 
 // vCard files -----------------------------------------------------------------------------------
 
-class VCardExport : public ::testing::Test
+class VCardExport : public ExportTreeTest
 {
 protected:
-    void SetUp() override
-    {
-        folder = MakeTempDir("vcards");
-        group = account.AddGroup("组", 0);
-        subgroup = account.AddGroup("子组", group);
-        a = account.AddContact("甲", group);
-        b = account.AddContact("乙", subgroup);
-        c = account.AddContact("丙", 0);
-    }
-
-    QStringList Files() const
-    {
-        QStringList files = QDir(folder).entryList(QDir::Files);
-        files.sort();
-        return files;
-    }
-
-    TAccount account{"vcard-export"};
-    QString folder;
-    qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
+    VCardExport() : ExportTreeTest(QStringLiteral("vcard-export")) {}
 };
 
 TEST_F(VCardExport, ScopesChooseTheContacts)

@@ -24,19 +24,6 @@
 
 namespace {
 
-QStringList Names(const QString &path)
-{
-    TADOConnection connection;
-    connection.Open(path);
-    TADOQuery query(&connection);
-    QStringList names;
-    if (!RunQuery(&query, "select uname from userinfo order by keyid"))
-        return {QStringLiteral("<unreadable>")};
-    for (query.First(); !query.Eof(); query.Next())
-        names << query.FieldByName("uname").AsString();
-    return names;
-}
-
 class OneContactSource final : public IContactSource
 {
 public:
@@ -59,19 +46,11 @@ class MainCommands : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QDir(AppDir() + "data").removeRecursively();
+        ResetAppData();
         QDir().mkpath(AppDir() + "data/backup");
-        QFile::remove(ConfigIniPath());
-        QFile::remove(TRegistry::StorePath());
         BrowserPageFactory = [this](QWidget *parent) { return browser = new FakeBrowserPage(parent); };
         account = AppDir() + "data/A.txl";
-        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", account));
-        {
-            TADOConnection connection;
-            connection.Open(account);
-            TADOQuery query(&connection);
-            ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {QStringLiteral("甲")}));
-        }
+        ASSERT_NO_FATAL_FAILURE(MakeAccount(account, {QStringLiteral("甲")}));
         clock.now = QDateTime(QDate(2025, 6, 7), QTime(9, 0));
         SetClock(&clock);
         main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
@@ -116,7 +95,7 @@ TEST_F(MainCommands, BackupByHandWritesAReadableCopy)
     EXPECT_EQ(save->kind, QStringLiteral("save"));
     EXPECT_EQ(save->caption, QStringLiteral("通讯录数据备份"));
     // The extension is added, the copy is a whole account and nothing else was asked.
-    EXPECT_EQ(Names(backup + ".txl"), QStringList{QStringLiteral("甲")});
+    EXPECT_EQ(ContactNames(backup + ".txl"), QStringList{QStringLiteral("甲")});
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
 }
 
@@ -141,7 +120,7 @@ TEST_F(MainCommands, BackupByHandAsksBeforeOverwriting)
     TestDialogs().AnswerText(backup);
     TestDialogs().AnswerMessage(MsgResult::Yes);
     main->BackupByHand();
-    EXPECT_EQ(Names(backup), QStringList{QStringLiteral("甲")});
+    EXPECT_EQ(ContactNames(backup), QStringList{QStringLiteral("甲")});
 }
 
 TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
@@ -164,7 +143,7 @@ TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
         EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("备份账户数据失败！")) << c.target.toStdString();
         EXPECT_EQ(TestDialogs().Questions().size(), c.overwriteQuestion ? 3u : 2u);
     }
-    EXPECT_EQ(Names(account), QStringList{QStringLiteral("甲")});
+    EXPECT_EQ(ContactNames(account), QStringList{QStringLiteral("甲")});
 }
 
 TEST_F(MainCommands, BackupByHandCancelledDoesNothing)
@@ -197,7 +176,7 @@ TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
     EXPECT_EQ(main->ImportOutlookFrom(again), 0);
     EXPECT_EQ(browser->treeLoads, loads + 1);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录!"));
-    EXPECT_EQ(Names(account), (QStringList{QStringLiteral("甲"), QStringLiteral("导入者")}));
+    EXPECT_EQ(ContactNames(account), (QStringList{QStringLiteral("甲"), QStringLiteral("导入者")}));
 }
 
 TEST_F(MainCommands, OutlookImportAsksForAFile)

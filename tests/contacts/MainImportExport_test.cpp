@@ -42,10 +42,7 @@ class MainImportExport : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QDir(AppDir() + "data").removeRecursively();
-        QDir().mkpath(AppDir() + "data");
-        QFile::remove(ConfigIniPath());
-        QFile::remove(TRegistry::StorePath());
+        ResetAppData();
         BrowserPageFactory = [this](QWidget *parent) {
             browser = new SelectingBrowserPage(parent);
             return browser;

@@ -1,17 +1,63 @@
 #pragma once
-// Shared pieces of the main-window and account tests: a recording hot-key service, a test
-// editor window, fake pages, and a responder that answers modal dialogs as they open.
+// Shared pieces of the main-window and account tests: account files, a recording hot-key
+// service, a test editor window, fake pages, and a responder that answers modal dialogs as
+// they open.
+#include "contacts/AppGlobals.h"
 #include "contacts/EditorRegistry.h"
 #include "contacts/HotKeys.h"
 #include "contacts/Main.h"
+#include "contacts/UtilityDb.h"
+
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/Registry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
+
+// An empty data folder and no settings: each test starts as on a machine that never ran us.
+inline void ResetAppData()
+{
+    QDir(AppDir() + "data").removeRecursively();
+    QDir().mkpath(AppDir() + "data");
+    QFile::remove(ConfigIniPath());
+    QFile::remove(TRegistry::StorePath());
+}
+
+// A new account file from the template, holding the named contacts.
+inline void MakeAccount(const QString &path, const QStringList &contacts = {})
+{
+    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", path)) << path.toStdString();
+    if (contacts.isEmpty())
+        return;
+    TADOConnection connection;
+    connection.Open(path);
+    TADOQuery query(&connection);
+    for (const QString &name : contacts)
+        ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {name}));
+}
+
+// The contact names in an account file, in the order they were added.
+inline QStringList ContactNames(const QString &path)
+{
+    TADOConnection connection;
+    connection.Open(path);
+    TADOQuery query(&connection);
+    QStringList names;
+    if (!RunQuery(&query, "select uname from userinfo order by keyid"))
+        return {QStringLiteral("<unreadable>")};
+    for (query.First(); !query.Eof(); query.Next())
+        names << query.FieldByName("uname").AsString();
+    return names;
+}
 
 class RecordingHotKeys final : public IGlobalHotKeys
 {

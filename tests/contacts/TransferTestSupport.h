@@ -88,6 +88,36 @@ public:
     TADOConnection connection;
 };
 
+// An account holding 组 with its subgroup 子组, 甲 in 组, 乙 in 子组 and 丙 outside both; and
+// a folder to export into.
+class ExportTreeTest : public ::testing::Test
+{
+protected:
+    explicit ExportTreeTest(const QString &name) : account(name) {}
+
+    void SetUp() override
+    {
+        folder = MakeTempDir(QStringLiteral("export-folder"));
+        group = account.AddGroup(QStringLiteral("组"), 0);
+        subgroup = account.AddGroup(QStringLiteral("子组"), group);
+        a = account.AddContact(QStringLiteral("甲"), group);
+        b = account.AddContact(QStringLiteral("乙"), subgroup);
+        c = account.AddContact(QStringLiteral("丙"), 0);
+    }
+
+    // The files in the folder, sorted.
+    QStringList Files() const
+    {
+        QStringList files = QDir(folder).entryList(QDir::Files);
+        files.sort();
+        return files;
+    }
+
+    TAccount account;
+    QString folder;
+    qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
+};
+
 inline QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);

@@ -26,6 +26,17 @@ QList<QByteArray> Lines(const QByteArray &card)
     return lines;
 }
 
+// Reads a card of a name and the line: the column holds value, or is left out when value is null.
+void ExpectOneLineRead(const QByteArray &line, const char *column, const char *value)
+{
+    const QList<TContactRecord> cards = ParseVCards("BEGIN:VCARD\r\nFN:x\r\n" + line + "\r\nEND:VCARD\r\n");
+    ASSERT_EQ(cards.size(), 1) << line.constData();
+    if (value)
+        EXPECT_EQ(cards[0].value(column), QString::fromUtf8(value)) << line.constData();
+    else
+        EXPECT_FALSE(cards[0].contains(column)) << line.constData();
+}
+
 TEST(VCardWriter, CardIsByteExact)
 {
     const QByteArray card = VCardBytes(Contact({{"uname", QStringLiteral("张三")},
@@ -298,15 +309,8 @@ TEST(VCardReader, GenderCodes)
     };
     const Case cases[] = {{"2", "男"}, {"1", "女"}, {" 2 ", "男"}, {"0", nullptr}, {"3", nullptr}, {"", nullptr},
                           {"male", nullptr}};
-    for (const Case &c : cases) {
-        const QByteArray file = QByteArray("BEGIN:VCARD\r\nFN:x\r\nX-WAB-GENDER:") + c.code + "\r\nEND:VCARD\r\n";
-        const QList<TContactRecord> cards = ParseVCards(file);
-        ASSERT_EQ(cards.size(), 1);
-        if (c.sex)
-            EXPECT_EQ(cards[0].value("uxb"), QString::fromUtf8(c.sex)) << c.code;
-        else
-            EXPECT_FALSE(cards[0].contains("uxb")) << c.code;
-    }
+    for (const Case &c : cases)
+        ExpectOneLineRead(QByteArray("X-WAB-GENDER:") + c.code, "uxb", c.sex);
 }
 
 TEST(VCardReader, BirthdayForms)
@@ -320,15 +324,8 @@ TEST(VCardReader, BirthdayForms)
         {"19800230", nullptr},      {"1980", nullptr},            {"--0506", nullptr},
         {"abcdefgh", nullptr},      {"", nullptr},
     };
-    for (const Case &c : cases) {
-        const QByteArray file = QByteArray("BEGIN:VCARD\r\nFN:x\r\nBDAY:") + c.value + "\r\nEND:VCARD\r\n";
-        const QList<TContactRecord> cards = ParseVCards(file);
-        ASSERT_EQ(cards.size(), 1);
-        if (c.date)
-            EXPECT_EQ(cards[0].value("uhsr"), QString::fromLatin1(c.date)) << c.value;
-        else
-            EXPECT_FALSE(cards[0].contains("uhsr")) << c.value;
-    }
+    for (const Case &c : cases)
+        ExpectOneLineRead(QByteArray("BDAY:") + c.value, "uhsr", c.date);
 }
 
 TEST(VCardReader, EncodingOfTheFile)

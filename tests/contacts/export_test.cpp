@@ -16,25 +16,15 @@ using namespace transfer_test;
 
 namespace {
 
-class ExportWizard : public ::testing::Test
+class ExportWizard : public ExportTreeTest
 {
 protected:
+    ExportWizard() : ExportTreeTest(QStringLiteral("export-wizard")) {}
+
     void SetUp() override
     {
-        folder = MakeTempDir("export-wizard");
-        group = account.AddGroup("组", 0);
-        subgroup = account.AddGroup("子组", group);
-        a = account.AddContact("甲", group);
-        b = account.AddContact("乙", subgroup);
-        c = account.AddContact("丙", 0);
+        ExportTreeTest::SetUp();
         wizard = std::make_unique<Tfrmexport>(&account.connection);
-    }
-
-    QStringList Files() const
-    {
-        QStringList files = QDir(folder).entryList(QDir::Files);
-        files.sort();
-        return files;
     }
 
     QWidget *Page() const { return wizard->Notebook1->currentWidget(); }
@@ -51,9 +41,6 @@ protected:
         ASSERT_EQ(Page(), wizard->page3);
     }
 
-    TAccount account{"export-wizard"};
-    QString folder;
-    qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
     std::unique_ptr<Tfrmexport> wizard;
 };
 

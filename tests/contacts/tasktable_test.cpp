@@ -60,10 +60,7 @@ class CalendarPage : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QDir(AppDir() + "data").removeRecursively();
-        QDir().mkpath(AppDir() + "data");
-        QFile::remove(ConfigIniPath());
-        QFile::remove(TRegistry::StorePath());
+        ResetAppData();
         account = AppDir() + "data/cal.txl";
         ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", account));
         db = std::make_unique<TADOConnection>();
