@@ -192,6 +192,8 @@ public:
     void ListView1Change();
     void ListView1DblClick(int row);
     void SearchContacts(const QString &text);
+    // Lists again whatever the list shows, with the present columns.
+    void RelistCurrent();
     void FilterByInitial(const QString &pattern);
     void SpeedButton8Click(const QString &caption);
     void listviewopenClick();
@@ -281,6 +283,8 @@ private:
     TListSource listSource_ = TListSource::None;
     qint64 listedGroupKey_ = -1;
     QString cardKeyid_;
+    QString listedText_;      // the search text or initials the list shows
+    int listedQuickView_ = -1;
     QString cardHtml_;
     QStringList viewFields_;
     QStringList viewWidths_;

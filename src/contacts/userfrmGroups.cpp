@@ -514,5 +514,6 @@ bool Tfuserfrm::DeleteNodes(const std::vector<QTreeWidgetItem *> &nodes, const Q
         ShowContactCard(QString());
     if (currentGone)
         DyTreeView1Change(DyTreeView1->currentItem());
+    CountQuickViews();
     return true;
 }

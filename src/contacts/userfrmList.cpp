@@ -304,6 +304,7 @@ void Tfuserfrm::ListPopup(const QPoint &pos)
 void Tfuserfrm::FilterByInitial(const QString &pattern)
 {
     ClearList(TListSource::Initial);
+    listedText_ = pattern;
     QStringList keys;
     QHash<qint64, int> positions;
     int absolute = 0;
@@ -362,6 +363,8 @@ bool Tfuserfrm::Rename(TIQ &record, QString &text)
     text = name;
     record.uname = name;
     record.kzfield1 = initials;
+    if (!cardKeyid_.isEmpty() && cardKeyid_.toLongLong() == record.Key())
+        ShowContactCard(cardKeyid_);
     return true;
 }
 
@@ -447,7 +450,28 @@ void Tfuserfrm::N10Click()
     TIniFile ini(ConfigIniPath());
     ini.WriteString(QStringLiteral("SYS"), QStringLiteral("VIEWFIELDS"), EncipherFieldList(viewFields_.join(',')));
     RebuildColumns();
-    DyTreeView1Change(DyTreeView1->currentItem());
+    RelistCurrent();
+}
+
+void Tfuserfrm::RelistCurrent()
+{
+    switch (listSource_) {
+    case TListSource::QuickView:
+        ListQuickView(listedQuickView_);
+        break;
+    case TListSource::Tag:
+        TreeView2Change(TreeView2->currentItem());
+        break;
+    case TListSource::Search:
+        SearchContacts(listedText_);
+        break;
+    case TListSource::Initial:
+        FilterByInitial(listedText_);
+        break;
+    default:
+        DyTreeView1Change(DyTreeView1->currentItem());
+        break;
+    }
 }
 
 void Tfuserfrm::Button1Click()

@@ -82,6 +82,7 @@ QStringList Tfuserfrm::SearchColumns()
 void Tfuserfrm::SearchContacts(const QString &text)
 {
     ClearList(TListSource::Search);
+    listedText_ = text;
     SQLite::Database *db = Db();
     if (!db)
         return;

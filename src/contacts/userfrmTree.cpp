@@ -362,7 +362,7 @@ QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
 QString Tfuserfrm::QuickViewSql(int index, QVariantList &params) const
 {
     static const char *const orders[] = {" order by readcount desc", " order by activenewtime desc",
-                                         " order by ulevel desc", " order by uname"};
+                                         " order by ulevel desc", " order by kzfield1,uname"};
     params.clear();
     return QStringLiteral("select ") + ListColumnsSql(QString()) + QStringLiteral(" from userinfo where nodetype=2 and ") +
            QuickViewCondition(index, params) + QString::fromLatin1(orders[std::clamp(index, 0, 3)]);
@@ -372,6 +372,7 @@ void Tfuserfrm::ListQuickView(int index)
 {
     if (index < 0 || index > 3)
         return;
+    listedQuickView_ = index;
     QVariantList params;
     const QString sql = QuickViewSql(index, params);
     std::vector<TListRow> rows;
@@ -556,12 +557,14 @@ TNodePlace Tfuserfrm::NewContactPlace() const
         record = RecordOf(parent);
     }
     if (!record) {
-        parent = root_;
-        record = RecordOf(root_);
+        place.ParentKey = 0;
+        place.Level = 1;
+        place.Index = 0;
+        return place;
     }
     place.ParentKey = record->Key();
     place.Level = NodeLevel(parent) + 1;
-    place.Index = parent->childCount();
+    place.Index = parent->childCount() + 1;
     return place;
 }
 
@@ -579,6 +582,7 @@ void Tfuserfrm::ShowNewContact(const QString &keyid)
         if (listSource_ == TListSource::GroupChildren && RecordOf(node->parent()) &&
             RecordOf(node->parent())->Key() == listedGroupKey_)
             RenewListAfterMove();
+        CountQuickViews();
     }
 }
 

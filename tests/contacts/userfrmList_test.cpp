@@ -252,6 +252,36 @@ TEST_F(BrowserList, ColumnChooserStoresTheCheckedFields)
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
 }
 
+TEST_F(BrowserList, ANewColumnIsFilledInWhateverTheListShows)
+{
+    Contact("张三", 0, 1, {{"uwkaddress", "北京公司"}});
+    Page().TreeView1Change(Page().TreeView1->topLevelItem(3));  // 所有人脉
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) {
+        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i) {
+            const QString name = list->item(i)->text().section('=', -1);
+            list->item(i)->setCheckState(name == "uname" || name == "uwkaddress" ? Qt::Checked : Qt::Unchecked);
+        }
+        dialog->accept();
+    });
+    Page().N10Click();
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "uwkaddress"}));
+    EXPECT_EQ(Page().ListSource(), TListSource::QuickView);
+    ASSERT_EQ(Page().ListView1->Count(), 1);
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"北京公司"}));
+}
+
+TEST_F(BrowserList, RenamingTheCardsContactRenewsTheCard)
+{
+    const qint64 key = Contact("李四");
+    Page().ShowContactCard(QString::number(key));
+    QString text = "王五";
+    ASSERT_TRUE(Page().DyTreeView1Edited(Node(key), text));
+    EXPECT_TRUE(Page().CardHtml().contains(">王五</td>"));
+}
+
 TEST_F(BrowserList, TreeMailUsesTheNodeRecord)
 {
     const qint64 key = Contact("张三", 0, 1, {{"uemail", " zs@x.com "}});
