@@ -44,6 +44,24 @@ void AnyContains(sqlite3_context *context, int argc, sqlite3_value **argv)
     sqlite3_result_int(context, 0);
 }
 
+// pinyinmatch(name, pattern): the name's initials fit the pattern.
+void PinyinMatch(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const auto text = [](sqlite3_value *v) {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+    };
+    sqlite3_result_int(context, sqlite3_value_type(argv[0]) == SQLITE_TEXT &&
+                                    MatchPinyinInitials(text(argv[0]), text(argv[1])));
+}
+
+// Only letters and "?" can match initials; any other text is searched as text alone.
+bool IsInitialsPattern(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar ch) {
+        return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '?';
+    });
+}
+
 } // namespace
 
 void Tfuserfrm::RunSearch(const QString &text)
@@ -88,29 +106,30 @@ void Tfuserfrm::SearchContacts(const QString &text)
         return;
     sqlite3_create_function_v2(db->Handle(), "anycontains", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                AnyContains, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db->Handle(), "pinyinmatch", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               PinyinMatch, nullptr, nullptr, nullptr);
     const QStringList columns = SearchColumns();
     QStringList calls;
     for (qsizetype first = 0; first < columns.size(); first += ColumnsPerCall)
         calls << QStringLiteral("anycontains(?1,") + columns.mid(first, ColumnsPerCall).join(',') + ')';
+    if (IsInitialsPattern(text))
+        calls << QStringLiteral("pinyinmatch(uname,?1)");
     if (calls.isEmpty())
         calls << QStringLiteral("0");
 
-    // One pass: a row's list columns are read only when it matches. The result comes in the
-    // order of the names as the engine compares them (ASCII letters without case).
+    // One pass; the engine builds a row's list columns only when it matches. The result comes in
+    // the order of the names as the engine compares them (ASCII letters without case).
     std::vector<TListRow> rows;
     std::vector<QByteArray> order;
     try {
-        SQLite::Statement scan(*db, QStringLiteral("select ") + ListColumnsSql(QString()) + ',' +
-                                        calls.join(QStringLiteral(" or ")) +
-                                        QStringLiteral(" from userinfo where +nodetype=2"));
+        SQLite::Statement scan(*db, QStringLiteral("select ") + ListColumnsSql(QString()) +
+                                        QStringLiteral(" from userinfo where +nodetype=2 and (") +
+                                        calls.join(QStringLiteral(" or ")) + ')');
         scan.Bind(1, text);
         const TRowReader reader(scan);
         const TListColumns at = ListColumnsOf(reader);
-        const int hit = scan.ColumnCount() - 1;
         while (scan.ExecuteStep()) {
             const QString name = reader.Raw(at.uname);
-            if (scan.Column(hit).toInt() == 0 && !MatchPinyinInitials(name, text))
-                continue;
             rows.push_back(BuildListRow(reader, at));
             QByteArray key = name.toUtf8();
             for (char &ch : key) {
