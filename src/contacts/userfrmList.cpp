@@ -429,22 +429,35 @@ void Tfuserfrm::N5Click()
 
 // Column chooser -------------------------------------------------------------------------------
 
-void Tfuserfrm::N10Click()
+namespace {
+
+// Offers the chosen fields first, checked and in their order, then every other field; false
+// when the user cancels.
+bool ChooseFields(QWidget *parent, QStringList &fields)
 {
-    Tfrmselfields *chooser = FieldChooser(window());
+    Tfrmselfields *chooser = FieldChooser(parent);
     chooser->Clear();
-    for (const QString &field : viewFields_) {
+    for (const QString &field : fields) {
         const QString caption = PairValueOf(FieldCaptions, field);
         if (!caption.isEmpty())
             chooser->AddField(caption, field, true);
     }
     for (const QString &pair : FieldCaptions) {
-        if (!viewFields_.contains(PairName(pair), Qt::CaseInsensitive))
+        if (!fields.contains(PairName(pair), Qt::CaseInsensitive))
             chooser->AddField(PairValue(pair), PairName(pair), false);
     }
     if (chooser->exec() != QDialog::Accepted)
+        return false;
+    fields = KnownFieldList(chooser->CheckedNames().join(','));
+    return true;
+}
+
+} // namespace
+
+void Tfuserfrm::N10Click()
+{
+    if (!ChooseFields(window(), viewFields_))
         return;
-    viewFields_ = KnownFieldList(chooser->CheckedNames().join(','));
     if (viewFields_.isEmpty())
         viewFields_ = KnownFieldList(DefaultViewFields);
     TIniFile ini(ConfigIniPath());
@@ -476,20 +489,8 @@ void Tfuserfrm::RelistCurrent()
 
 void Tfuserfrm::Button1Click()
 {
-    Tfrmselfields *chooser = FieldChooser(window());
-    chooser->Clear();
-    for (const QString &field : cardFields_) {
-        const QString caption = PairValueOf(FieldCaptions, field);
-        if (!caption.isEmpty())
-            chooser->AddField(caption, field, true);
-    }
-    for (const QString &pair : FieldCaptions) {
-        if (!cardFields_.contains(PairName(pair), Qt::CaseInsensitive))
-            chooser->AddField(PairValue(pair), PairName(pair), false);
-    }
-    if (chooser->exec() != QDialog::Accepted)
+    if (!ChooseFields(window(), cardFields_))
         return;
-    cardFields_ = KnownFieldList(chooser->CheckedNames().join(','));
     cardFieldText_ = cardFields_.join(',');
     TIniFile ini(ConfigIniPath());
     ini.WriteString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), EncipherFieldList(cardFieldText_));
