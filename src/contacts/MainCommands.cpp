@@ -56,8 +56,11 @@ void Tfrmmain::CompactAccount()
     if (AccountDbPath.isEmpty() || !CustomerData)
         return;
     CustomerData->dbConnection->Close();
-    CompactDatabase(AccountDbPath);
+    // A failed compaction leaves the account as it was; the user should still know.
+    const bool compacted = CompactDatabase(AccountDbPath);
     ConnectAccount();
+    if (!compacted)
+        ShowMessage(QStringLiteral("压缩账户数据失败！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
 }
 
 void Tfrmmain::ImportOutlook()

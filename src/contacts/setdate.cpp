@@ -72,6 +72,7 @@ Tfrmsetdate::Tfrmsetdate(QWidget *owner) : QWidget(owner, Qt::Window)
 
 void Tfrmsetdate::ArmFromCheckBox()
 {
+    lastTick_ = Clock().Now();
     if (CheckBox2->isChecked())
         Timerclose->start();
     else
@@ -82,10 +83,20 @@ void Tfrmsetdate::TimercloseTimer()
 {
     if (!CheckBox2->isChecked())
         return;
-    const QString format = QStringLiteral("HH:mm:ss");
-    if (DateTimePicker1->time().toString(format) != Clock().Now().time().toString(format))
+    // The armed second must lie between the last tick and this one. Comparing the seconds' texts
+    // would miss it whenever the event loop stalls past it (a long import); a gap of more than a
+    // few minutes (a suspended machine waking up) must not shut down by surprise.
+    const QDateTime now = Clock().Now();
+    const QDateTime last = lastTick_.isValid() ? lastTick_ : now;
+    lastTick_ = now;
+    const QTime armed = DateTimePicker1->time();
+    const QTime second(armed.hour(), armed.minute(), armed.second());
+    const auto crossed = [&](const QDate &day) {
+        const QDateTime at(day, second);
+        return last < at && at <= now && last.secsTo(now) <= 300;
+    };
+    if (!crossed(now.date()) && !crossed(now.date().addDays(-1)))
         return;
-    // Two ticks fall in every second; the armed time must act once only.
     Timerclose->stop();
 
     TPowerAction action = TPowerAction::PowerOff;

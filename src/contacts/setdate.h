@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QWidget>
 
 class QCheckBox;
@@ -28,5 +29,6 @@ public:
     void TimercloseTimer();
 
 private:
+    QDateTime lastTick_;  // when the timer last looked; the armed time must fall after it
     void ArmFromCheckBox();
 };

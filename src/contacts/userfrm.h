@@ -285,6 +285,7 @@ private:
     QString cardKeyid_;
     QString listedText_;      // the search text or initials the list shows
     int listedQuickView_ = -1;
+    QString leftNodeKeyid_;  // the node selected when focus last left the group tree
     QString cardHtml_;
     QStringList viewFields_;
     QStringList viewWidths_;

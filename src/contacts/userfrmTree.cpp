@@ -460,6 +460,10 @@ void Tfuserfrm::DyTreeView1DblClick()
 
 void Tfuserfrm::DyTreeView1Exit()
 {
+    // The page's own 新建人脉 button takes the focus; the group the user picked must still
+    // receive the new contact.
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    leftNodeKeyid_ = record ? record->keyid : QString();
     SelectNodeQuietly(nullptr);
 }
 
@@ -551,6 +555,8 @@ TNodePlace Tfuserfrm::NewContactPlace() const
     if (!root_)
         return place;
     QTreeWidgetItem *parent = DyTreeView1->currentItem();
+    if (!parent && !leftNodeKeyid_.isEmpty())
+        parent = FindTreeNodeByKey(leftNodeKeyid_);
     const TIQ *record = RecordOf(parent);
     if (record && record->IsContact()) {
         parent = parent->parent();

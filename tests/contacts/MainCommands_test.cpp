@@ -1,3 +1,4 @@
+#include "platform/DbFiles.h"
 #include "contacts/AppGlobals.h"
 #include "contacts/Main.h"
 #include "contacts/MakerLinks.h"
@@ -160,6 +161,18 @@ TEST_F(MainCommands, CompactionKeepsTheAccountOpen)
     EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
     EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
     EXPECT_TRUE(TestDialogs().Questions().empty());
+}
+
+TEST_F(MainCommands, AFailedCompactionIsReportedAndKeepsTheAccount)
+{
+    SetReplaceFileHook([](const QString &, const QString &) { return false; });
+    main->Command("SpTBXItem42")->trigger();
+    SetReplaceFileHook({});
+    ASSERT_TRUE(CustomerData->dbConnection->Connected());
+    EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
+    EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("压缩账户数据失败！"));
 }
 
 TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)

@@ -115,6 +115,7 @@ TEST_F(TimedShutdown, AskingFirst)
             form->CheckBox1->setChecked(false);
             Arm(QTime(22, 0));
             TestDialogs().AnswerMessage(answer);
+            TickAt(QTime(21, 59, 59, 600));
             TickAt(QTime(22, 0, 0, 100));
             TickAt(QTime(22, 0, 0, 600));
 
@@ -137,8 +138,24 @@ TEST_F(TimedShutdown, HidingKeepsItArmed)
     form->Button1->click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(form->Timerclose->isActive());
+    TickAt(QTime(21, 59, 59, 800));
     TickAt(QTime(22, 0, 0, 300));
     EXPECT_EQ(TestPower().actions.size(), 1u);
+}
+
+TEST_F(TimedShutdown, AStalledLoopStillActsButAWakingMachineDoesNot)
+{
+    Arm(QTime(22, 0, 0));
+    TickAt(QTime(21, 59, 58, 900));
+    TickAt(QTime(22, 0, 2, 400));  // the loop was busy across the armed second
+    EXPECT_EQ(TestPower().actions, std::vector<TPowerAction>{TPowerAction::PowerOff});
+
+    TestPower().actions.clear();
+    form = std::make_unique<Tfrmsetdate>();
+    Arm(QTime(22, 0, 0));
+    TickAt(QTime(21, 30, 0));
+    TickAt(QTime(23, 0, 0));  // asleep from half past nine to eleven
+    EXPECT_TRUE(TestPower().actions.empty());
 }
 
 TEST_F(TimedShutdown, TheRealTimerTicks)

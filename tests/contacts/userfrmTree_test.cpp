@@ -230,6 +230,10 @@ TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
     EXPECT_EQ(place.Level, 3);
     EXPECT_EQ(place.Index, 2);  // one more than the group's child count
 
+    // Focus leaving the tree (for the page's own 新建人脉 button) keeps the chosen group.
+    Page().DyTreeView1Exit();
+    EXPECT_EQ(Page().NewContactPlace().ParentKey, sub);
+
     const qint64 added = Contact("乙", place.ParentKey, place.Level, {{"nodeindex", place.Index}});
     Page().ShowNewContact(QString::number(added));
     EXPECT_EQ(Shape(Node(group)), "组(子组(甲,乙))");
