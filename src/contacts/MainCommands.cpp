@@ -76,6 +76,10 @@ void Tfrmmain::ImportOutlook()
 int Tfrmmain::ImportOutlookFrom(IContactSource &source)
 {
     const int count = ImportContacts(ADOQuery1, source, Clock().Now());
+    if (count < 0) {
+        ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+        return count;
+    }
     if (count > 0 && browser_)
         browser_->LoadGroupTree();
     ShowMessage(ImportCountText(count), Orvanta, MsgIcon::Information, MsgButtons::OK, this);

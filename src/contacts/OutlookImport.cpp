@@ -1,8 +1,10 @@
 #include "OutlookImport.h"
 
+#include "Utility.h"
 #include "UtilityDb.h"
 
 #include "platform/ADODB.h"
+#include "platform/SqliteDb.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ void AddContact(TADOQuery *query, const TOutlookContact &c, const QDateTime &now
     query->FieldByName(QStringLiteral("nodelevel")).SetAsInteger(1);
     query->FieldByName(QStringLiteral("nodeindex")).SetAsInteger(0);
     query->FieldByName(QStringLiteral("kzfield2")).SetAsString(QStringLiteral("2"));
+    // Every contact of the tree sorts by the initials of its name.
+    query->FieldByName(QStringLiteral("kzfield1")).SetAsString(PinyinInitials(c.FullName));
     query->FieldByName(QStringLiteral("updatetime")).SetAsDateTime(now);
 
     const auto text = [query](const char *column, const QString &value) {
@@ -55,22 +59,31 @@ void AddContact(TADOQuery *query, const TOutlookContact &c, const QDateTime &now
 
 int ImportContacts(TADOQuery *query, IContactSource &source, const QDateTime &now)
 {
-    if (!source.Open())
-        return 0;
+    TADOConnection *connection = query ? query->Connection() : nullptr;
+    if (!connection || !connection->Connected() || !source.Open())
+        return -1;
     int count = 0;
     TOutlookContact contact;
     try {
+        // All or nothing, so a failure never leaves half an address book behind.
+        SQLite::Transaction transaction(connection->Db());
+        SQLite::Statement exists(connection->Db(), QStringLiteral("select 1 from userinfo where uname = ?"));
+        if (!RunQuery(query, QStringLiteral("select * from userinfo where 0")))
+            return -1;
         while (source.Next(contact)) {
-            if (!RunQuery(query, QStringLiteral("select * from userinfo where uname = ?"), {contact.FullName})
-                || !query->IsEmpty())
+            exists.Reset();
+            exists.Bind(1, contact.FullName);
+            if (exists.ExecuteStep())
                 continue;
             AddContact(query, contact, now);
             ++count;
         }
+        query->Close();
+        transaction.Commit();
     } catch (const Exception &) {
-        // What was posted stays; the count says how much that was.
+        query->Close();
+        return -1;
     }
-    query->Close();
     return count;
 }
 

@@ -43,8 +43,8 @@ std::unique_ptr<IContactSource> CreatePstContactSource(const QString &path);
 
 // Adds each contact whose full name no contact of the account has yet, as a contact at the top
 // of the group tree. Outlook's empty date (4501-01-01) is left out. Runs on `query`'s connection
-// and gives the number of contacts added; a database error ends the import with the rows
-// already added kept.
+// and gives the number of contacts added, or -1 when the source cannot be read or the database
+// fails; then nothing is added.
 int ImportContacts(TADOQuery *query, IContactSource &source, const QDateTime &now);
 
 // The message the import ends with.

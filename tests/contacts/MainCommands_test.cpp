@@ -198,7 +198,7 @@ TEST_F(MainCommands, OutlookImportAsksForAFile)
     ASSERT_EQ(TestDialogs().Questions().size(), 1u);
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
 
-    // A file that is no Outlook data file imports nothing, and says so.
+    // A file that is no Outlook data file imports nothing, and says it failed.
     const QString bad = AppDir() + "data/bad.pst";
     QFile file(bad);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -206,7 +206,7 @@ TEST_F(MainCommands, OutlookImportAsksForAFile)
     file.close();
     TestDialogs().AnswerText(bad);
     main->Command("SpTBXItem7")->trigger();
-    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录!"));
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。"));
 }
 
 TEST_F(MainCommands, HelpAndWebPages)

@@ -140,10 +140,24 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)
 TEST_F(OutlookImport, UnreadableSourceOrClosedAccountImportsNothing)
 {
     ListSource unreadable({Named("a")}, false);
-    EXPECT_EQ(ImportContacts(&query, unreadable, now), 0);
+    EXPECT_EQ(ImportContacts(&query, unreadable, now), -1);
     connection.Close();
     ListSource source({Named("a")});
-    EXPECT_EQ(ImportContacts(&query, source, now), 0);
+    EXPECT_EQ(ImportContacts(&query, source, now), -1);
+}
+
+TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
+{
+    ASSERT_TRUE(RunQuery(&query, "create trigger refuse before insert on userinfo when new.uname = 'boom' "
+                                 "begin select raise(abort, 'refused'); end"));
+    ListSource failing({Named(QStringLiteral("张三")), Named(QStringLiteral("boom"))});
+    EXPECT_EQ(ImportContacts(&query, failing, now), -1);
+    EXPECT_EQ(Count(), 0);
+
+    ListSource fine({Named(QStringLiteral("张三")), Named(QStringLiteral("Ann"))});
+    EXPECT_EQ(ImportContacts(&query, fine, now), 2);
+    EXPECT_EQ(Value(QStringLiteral("张三"), "kzfield1"), QStringLiteral("ZS"));
+    EXPECT_EQ(Value(QStringLiteral("Ann"), "kzfield1"), QString());
 }
 
 TEST(PstContactSource, FilesThatAreNoOutlookDataFile)
