@@ -269,7 +269,7 @@ private:
     void LoadAlbum();
     bool WriteContactRow(bool &isNew);
     bool SaveRecords();
-    void SaveAlbum();
+    bool SaveAlbum();
     void ExpandReminderRule();
     void UpdateBrowserNode(bool isNew);
 

@@ -203,9 +203,10 @@ void TUserEditForm::LoadAlbum()
     }
 }
 
-void TUserEditForm::SaveAlbum()
+bool TUserEditForm::SaveAlbum()
 {
     TADOQuery query(query_->Connection());
+    bool written = true;
     for (int i = 0; i < userpiclistview->count(); ++i) {
         PhotoRow *row = PhotoOf(i);
         if (!row || row->id != QLatin1String("0"))
@@ -215,7 +216,10 @@ void TUserEditForm::SaveAlbum()
                      QStringLiteral("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,?,?,?)"),
                      {KeyValue(usrkeyid->text()), TrimmedFileName(row->file), row->file, row->bytes}))
             row->id = QString::number(query.Connection()->Db().LastInsertRowId());
+        else
+            written = false;
     }
+    return written;
 }
 
 void TUserEditForm::ShowPicture(int index)

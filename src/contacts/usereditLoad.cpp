@@ -241,10 +241,10 @@ bool TUserEditForm::SaveContact()
         SaveContactTags(Edit1->text().trimmed(), usrkeyid->text().trimmed(), &tagsWritten);
         UpdateBrowserNode(isNew);
         const bool recordsWritten = SaveRecords();
-        SaveAlbum();
+        const bool albumWritten = SaveAlbum();
         if (frmmain && frmmain->CalendarPageVisible())
             frmmain->CalendarPage()->LoadTodayTree();
-        ok = tagsWritten && recordsWritten;
+        ok = tagsWritten && recordsWritten && albumWritten;
         // The row is written but not everything else: closing must still offer to save.
         Modified = !ok;
     }
