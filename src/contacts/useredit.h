@@ -9,6 +9,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class IBrowserPage;
 class QAction;
@@ -267,9 +269,18 @@ private:
     void LoadRelations(const QString &linkuser);
     void LoadRecords();
     void LoadAlbum();
+    // The tags a save links, in the order of the text, and the unknown ones the user agreed to
+    // create; asked before anything is written.
+    struct TTagPlan {
+        QStringList NewTags;
+        QStringList Links;
+    };
+    TTagPlan AskForTags(const QString &text);
+    bool WriteContactTags(const TTagPlan &plan, const QString &key);
     bool WriteContactRow(bool &isNew);
-    bool SaveRecords();
-    bool SaveAlbum();
+    // The written rows' ids are handed back, to be taken once the whole save is committed.
+    bool SaveRecords(std::vector<std::pair<RecordRow *, QString>> &written);
+    bool SaveAlbum(std::vector<std::pair<PhotoRow *, QString>> &written);
     void ExpandReminderRule();
     void UpdateBrowserNode(bool isNew);
 

@@ -203,23 +203,20 @@ void TUserEditForm::LoadAlbum()
     }
 }
 
-bool TUserEditForm::SaveAlbum()
+bool TUserEditForm::SaveAlbum(std::vector<std::pair<PhotoRow *, QString>> &written)
 {
     TADOQuery query(query_->Connection());
-    bool written = true;
     for (int i = 0; i < userpiclistview->count(); ++i) {
         PhotoRow *row = PhotoOf(i);
         if (!row || row->id != QLatin1String("0"))
             continue;
-        // A picture that cannot be written is left for the next save.
-        if (RunQuery(&query,
-                     QStringLiteral("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,?,?,?)"),
-                     {KeyValue(usrkeyid->text()), TrimmedFileName(row->file), row->file, row->bytes}))
-            row->id = QString::number(query.Connection()->Db().LastInsertRowId());
-        else
-            written = false;
+        if (!RunQuery(&query,
+                      QStringLiteral("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,?,?,?)"),
+                      {KeyValue(usrkeyid->text()), TrimmedFileName(row->file), row->file, row->bytes}))
+            return false;
+        written.emplace_back(row, QString::number(query.Connection()->Db().LastInsertRowId()));
     }
-    return written;
+    return true;
 }
 
 void TUserEditForm::ShowPicture(int index)
