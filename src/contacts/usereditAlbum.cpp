@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -224,7 +225,9 @@ void TUserEditForm::ShowPicture(int index)
     const PhotoRow *row = PhotoOf(index);
     if (!row)
         return;
-    shownPicture_ = DecodePicture(row->bytes);
+    // Nothing larger than the screen is ever shown whole, so nothing larger is decoded.
+    const QScreen *screen = this->screen();
+    shownPicture_ = DecodePicture(row->bytes, {}, screen ? screen->size() : QSize());
     Image1->setPixmap(QPixmap::fromImage(shownPicture_.Image));
     Image1->resize(shownPicture_.Width, shownPicture_.Height);
     FitShownPicture();
