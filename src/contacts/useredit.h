@@ -185,8 +185,8 @@ public:
     // Load and save -----------------------------------------------------------------------------
     void LoadContact(const QString &key);
     bool SaveContact();
-    // Replaces the contact's tag links by the tags of the text; true when a new tag was created.
-    // `ok` tells whether every link was written.
+    // Replaces the contact's tag links by the tags of the text, asking about unknown tags first;
+    // true when a new tag was created. All links are written or none: `ok` tells which.
     bool SaveContactTags(const QString &text, const QString &key, bool *ok = nullptr);
     // Empties the form for a new contact: inputs, relations, records, album, photo, reminder
     // series and key.
