@@ -1,5 +1,7 @@
 #include "PictureLoad.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 
 #include <csetjmp>
@@ -8,8 +10,15 @@
 
 namespace {
 
-// Pictures larger than this are refused rather than allocated (a damaged header can claim any size).
-constexpr qint64 MaxDecodedPixels = qint64(64) * 1024 * 1024;
+// Pictures larger than this are refused rather than allocated (a damaged header can claim any
+// size); a 24-megapixel camera's photos still pass.
+constexpr qint64 MaxDecodedPixels = qint64(24) * 1024 * 1024;
+// What libjpeg may hold besides the picture: enough for the coefficients of a progressive photo
+// at the pixel cap, far less than a crafted file could ask for.
+constexpr long MaxJpegMemory = 160L * 1024 * 1024;
+// A progressive file is decoded again for every scan; real encoders write about ten, a crafted
+// file thousands of tiny ones.
+constexpr int MaxJpegScans = 100;
 
 // libjpeg ends the process from its default error handler; ours jumps back to the decoder.
 struct JpegError {
@@ -23,6 +32,12 @@ void JpegErrorExit(j_common_ptr info)
 }
 
 void JpegSilent(j_common_ptr) {}
+
+void JpegProgress(j_common_ptr info)
+{
+    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxJpegScans)
+        info->err->error_exit(info);
+}
 
 // Reads from memory; a file cut short is padded with an end marker so the decoder stops cleanly.
 struct JpegMemorySource {
@@ -71,11 +86,13 @@ QRgb CmykToRgb(int c, int m, int y, int k, bool inverted)
 
 // Everything libjpeg touches between setjmp and longjmp lives in this frame and holds no C++
 // objects with destructors, so jumping out leaves nothing half-destroyed.
-bool DecodeJpegInto(const QByteArray &bytes, const QSize &cover, QImage &image, int &width, int &height)
+bool DecodeJpegInto(const QByteArray &bytes, const QSize &cover, const QSize &limit, QImage &image, int &width,
+                    int &height)
 {
     jpeg_decompress_struct info;
     JpegError error;
     JpegMemorySource source;
+    jpeg_progress_mgr progress;
     info.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = JpegErrorExit;
     error.manager.output_message = JpegSilent;
@@ -84,6 +101,9 @@ bool DecodeJpegInto(const QByteArray &bytes, const QSize &cover, QImage &image, 
         return false;
     }
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = MaxJpegMemory;
+    progress.progress_monitor = JpegProgress;
+    info.progress = &progress;
     source.data = reinterpret_cast<const JOCTET *>(bytes.constData());
     source.size = size_t(bytes.size());
     source.manager.init_source = SourceInit;
@@ -104,18 +124,24 @@ bool DecodeJpegInto(const QByteArray &bytes, const QSize &cover, QImage &image, 
     }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    info.scale_num = 1;
-    info.scale_denom = 1;
+    // The scale is num/8: the smallest of 1/8, 1/4, 1/2 that covers `cover`, then no larger than
+    // fits `limit`.
+    const auto scaled = [](int size, unsigned num) { return int((unsigned(size) * num + 7) / 8); };
+    unsigned num = 8;
     if (!cover.isEmpty()) {
-        for (unsigned denom : {8u, 4u, 2u}) {
-            const int w = int((unsigned(width) + denom - 1) / denom);
-            const int h = int((unsigned(height) + denom - 1) / denom);
-            if (w >= cover.width() && h >= cover.height()) {
-                info.scale_denom = denom;
+        for (unsigned n : {1u, 2u, 4u}) {
+            if (scaled(width, n) >= cover.width() && scaled(height, n) >= cover.height()) {
+                num = n;
                 break;
             }
         }
     }
+    if (!limit.isEmpty()) {
+        while (num > 1 && (scaled(width, num) > limit.width() || scaled(height, num) > limit.height()))
+            --num;
+    }
+    info.scale_num = num;
+    info.scale_denom = 8;
     jpeg_start_decompress(&info);
     const int outWidth = int(info.output_width);
     const int outHeight = int(info.output_height);
@@ -152,28 +178,31 @@ bool IsJpegData(const QByteArray &bytes)
     return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8 && uchar(bytes[2]) == 0xFF;
 }
 
-TPicture DecodePicture(const QByteArray &bytes, const QSize &cover)
+TPicture DecodePicture(const QByteArray &bytes, const QSize &cover, const QSize &limit)
 {
     TPicture picture;
     if (bytes.isEmpty())
         return picture;
-    if (IsJpegData(bytes)) {
-        QImage image;
-        int width = 0;
-        int height = 0;
-        if (DecodeJpegInto(bytes, cover, image, width, height)) {
-            picture.Image = image;
-            picture.Width = width;
-            picture.Height = height;
-        }
-        return picture;
-    }
     QImage image;
-    if (!image.loadFromData(bytes) || qint64(image.width()) * image.height() > MaxDecodedPixels)
-        return picture;
+    if (IsJpegData(bytes)) {
+        if (!DecodeJpegInto(bytes, cover, limit, image, picture.Width, picture.Height))
+            return {};
+    } else {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer);
+        // The size is checked before the reader allocates anything for it.
+        const QSize size = reader.size();
+        if (size.isValid() && qint64(size.width()) * size.height() > MaxDecodedPixels)
+            return {};
+        if (!reader.read(&image) || qint64(image.width()) * image.height() > MaxDecodedPixels)
+            return {};
+        picture.Width = image.width();
+        picture.Height = image.height();
+    }
+    if (!limit.isEmpty() && (image.width() > limit.width() || image.height() > limit.height()))
+        image = image.scaled(limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     picture.Image = image;
-    picture.Width = image.width();
-    picture.Height = image.height();
     return picture;
 }
 

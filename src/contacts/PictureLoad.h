@@ -18,9 +18,12 @@ bool IsJpegData(const QByteArray &bytes);
 
 // Decodes picture bytes: JPEG through libjpeg, any other format through Qt's image readers.
 // A JPEG is decoded at the smallest of 1/8, 1/4, 1/2 and full scale that still covers `cover`
-// (full scale when `cover` is empty), so thumbnails of large photos stay cheap. Data that is no
-// picture gives a null image, a file cut short decodes as far as it goes; neither ends the process.
-TPicture DecodePicture(const QByteArray &bytes, const QSize &cover = {});
+// (full scale when `cover` is empty), so thumbnails of large photos stay cheap. With a `limit` the
+// image is no larger than it: a JPEG is decoded at the largest eighth-step scale that fits and
+// what is still too large is scaled down. Data that is no picture, a picture of more than 24
+// megapixels and a JPEG of more than 100 scans give a null image; a file cut short decodes as far
+// as it goes; none ends the process.
+TPicture DecodePicture(const QByteArray &bytes, const QSize &cover = {}, const QSize &limit = {});
 
 // The rectangle a picture of W × H is drawn into inside a box of BW × BH: the box less 4 pixels
 // on the right and at the bottom, the picture scaled to fit and centred along the other side.

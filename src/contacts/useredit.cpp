@@ -949,8 +949,11 @@ void Tfrmuseredit::TBXItem3Click()
 
 void Tfrmuseredit::closeEvent(QCloseEvent *event)
 {
-    if (Modified && AskToSave())
-        SaveContact();
+    // A save that failed keeps the window open, or the edits would be lost with it.
+    if (Modified && AskToSave() && !SaveContact()) {
+        event->ignore();
+        return;
+    }
     Modified = false;
     event->accept();
     const QString name = QStringLiteral("useredit") + usrkeyid->text().trimmed();

@@ -9,6 +9,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class IBrowserPage;
 class QAction;
@@ -183,8 +185,8 @@ public:
     // Load and save -----------------------------------------------------------------------------
     void LoadContact(const QString &key);
     bool SaveContact();
-    // Replaces the contact's tag links by the tags of the text; true when a new tag was created.
-    // `ok` tells whether every link was written.
+    // Replaces the contact's tag links by the tags of the text, asking about unknown tags first;
+    // true when a new tag was created. All links are written or none: `ok` tells which.
     bool SaveContactTags(const QString &text, const QString &key, bool *ok = nullptr);
     // Empties the form for a new contact: inputs, relations, records, album, photo, reminder
     // series and key.
@@ -267,9 +269,18 @@ private:
     void LoadRelations(const QString &linkuser);
     void LoadRecords();
     void LoadAlbum();
+    // The tags a save links, in the order of the text, and the unknown ones the user agreed to
+    // create; asked before anything is written.
+    struct TTagPlan {
+        QStringList NewTags;
+        QStringList Links;
+    };
+    TTagPlan AskForTags(const QString &text);
+    bool WriteContactTags(const TTagPlan &plan, const QString &key);
     bool WriteContactRow(bool &isNew);
-    bool SaveRecords();
-    void SaveAlbum();
+    // The written rows' ids are handed back, to be taken once the whole save is committed.
+    bool SaveRecords(std::vector<std::pair<RecordRow *, QString>> &written);
+    bool SaveAlbum(std::vector<std::pair<PhotoRow *, QString>> &written);
     void ExpandReminderRule();
     void UpdateBrowserNode(bool isNew);
 

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -203,19 +204,20 @@ void TUserEditForm::LoadAlbum()
     }
 }
 
-void TUserEditForm::SaveAlbum()
+bool TUserEditForm::SaveAlbum(std::vector<std::pair<PhotoRow *, QString>> &written)
 {
     TADOQuery query(query_->Connection());
     for (int i = 0; i < userpiclistview->count(); ++i) {
         PhotoRow *row = PhotoOf(i);
         if (!row || row->id != QLatin1String("0"))
             continue;
-        // A picture that cannot be written is left for the next save.
-        if (RunQuery(&query,
-                     QStringLiteral("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,?,?,?)"),
-                     {KeyValue(usrkeyid->text()), TrimmedFileName(row->file), row->file, row->bytes}))
-            row->id = QString::number(query.Connection()->Db().LastInsertRowId());
+        if (!RunQuery(&query,
+                      QStringLiteral("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,?,?,?)"),
+                      {KeyValue(usrkeyid->text()), TrimmedFileName(row->file), row->file, row->bytes}))
+            return false;
+        written.emplace_back(row, QString::number(query.Connection()->Db().LastInsertRowId()));
     }
+    return true;
 }
 
 void TUserEditForm::ShowPicture(int index)
@@ -223,7 +225,9 @@ void TUserEditForm::ShowPicture(int index)
     const PhotoRow *row = PhotoOf(index);
     if (!row)
         return;
-    shownPicture_ = DecodePicture(row->bytes);
+    // Nothing larger than the screen is ever shown whole, so nothing larger is decoded.
+    const QScreen *screen = this->screen();
+    shownPicture_ = DecodePicture(row->bytes, {}, screen ? screen->size() : QSize());
     Image1->setPixmap(QPixmap::fromImage(shownPicture_.Image));
     Image1->resize(shownPicture_.Width, shownPicture_.Height);
     FitShownPicture();

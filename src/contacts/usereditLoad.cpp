@@ -11,6 +11,7 @@
 
 #include "platform/ADODB.h"
 #include "platform/JetFormat.h"
+#include "platform/SqliteDb.h"
 #include "platform/UiServices.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <tuple>
 
 namespace {
 
@@ -227,27 +229,64 @@ bool TUserEditForm::SaveContact()
         FieldControl(QStringLiteral("uname"))->setFocus();
         return false;
     }
+    // Every question is answered before the first write, so the save is one change: the row,
+    // its reminder rows, tags, records and album reach the account together or not at all.
+    const TTagPlan tags = AskForTags(Edit1->text().trimmed());
+    const QString keyBefore = usrkeyid->text();
+    const auto datesBefore = std::tuple(birthdayText_, anniversaryText_, birthdayAtLoad_, anniversaryAtLoad_,
+                                        birthdayDateAtLoad_, anniversaryDateAtLoad_);
+    const TReminderRule expandedBefore = ExpandedRule;
     if (usrkeyid->text().trimmed().isEmpty())
         usrkeyid->setText(QStringLiteral("-1"));
 
     bool isNew = false;
-    bool ok = WriteContactRow(isNew);
+    bool ok = false;
+    std::vector<std::pair<RecordRow *, QString>> recordIds;
+    std::vector<std::pair<PhotoRow *, QString>> photoIds;
+    TADOConnection *connection = query_->Connection();
+    if (connection && connection->Connected()) {
+        try {
+            SQLite::Transaction transaction(connection->Db());
+            ok = WriteContactRow(isNew);
+            if (ok) {
+                // Reminder rows that cannot be written are tried again by the next save.
+                ExpandReminderRule();
+                ok = WriteContactTags(tags, usrkeyid->text().trimmed()) && SaveRecords(recordIds) &&
+                     SaveAlbum(photoIds);
+            }
+            if (ok)
+                transaction.Commit();
+        } catch (const Exception &e) {
+            qWarning().noquote() << "contact save rolled back:" << e.Message();
+            ok = false;
+        }
+    }
+
     if (ok) {
+        // Written rows take their ids, so the next save does not write them again.
+        for (auto &[row, id] : recordIds) {
+            row->id = id;
+            row->changed = false;
+        }
+        for (auto &[row, id] : photoIds)
+            row->id = id;
+        if (!tags.NewTags.isEmpty()) {
+            if (IBrowserPage *browser = CurrentContactBrowser())
+                browser->LoadTagTree();
+        }
         if (frmmain && frmmain->CalendarPage())
             frmmain->CalendarPage()->LoadMonth(true);
-        Modified = false;
-        ExpandReminderRule();
-        bool tagsWritten = true;
-        SaveContactTags(Edit1->text().trimmed(), usrkeyid->text().trimmed(), &tagsWritten);
         UpdateBrowserNode(isNew);
-        const bool recordsWritten = SaveRecords();
-        SaveAlbum();
         if (frmmain && frmmain->CalendarPageVisible())
             frmmain->CalendarPage()->LoadTodayTree();
-        ok = tagsWritten && recordsWritten;
-        // The row is written but not everything else: closing must still offer to save.
-        Modified = !ok;
+    } else {
+        // Nothing was kept: the window goes back to what the account still holds.
+        usrkeyid->setText(keyBefore);
+        std::tie(birthdayText_, anniversaryText_, birthdayAtLoad_, anniversaryAtLoad_, birthdayDateAtLoad_,
+                 anniversaryDateAtLoad_) = datesBefore;
+        ExpandedRule = expandedBefore;
     }
+    Modified = !ok;
     if (!ok)
         ShowMessage(QStringLiteral("保存失败！"), Orvanta, MsgIcon::None, MsgButtons::OK, this);
     return ok;

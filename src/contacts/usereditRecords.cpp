@@ -349,7 +349,7 @@ void TUserEditForm::userm03Click()
     delete item;
 }
 
-bool TUserEditForm::SaveRecords()
+bool TUserEditForm::SaveRecords(std::vector<std::pair<RecordRow *, QString>> &written)
 {
     TADOConnection *connection = query_->Connection();
     const QVariant key = KeyValue(usrkeyid->text());
@@ -394,10 +394,6 @@ bool TUserEditForm::SaveRecords()
         qWarning().noquote() << "records not written:" << e.Message();
         return false;
     }
-    // Written rows take their ids, so the next save does not write them again.
-    for (auto &[row, id] : newIds) {
-        row->id = id;
-        row->changed = false;
-    }
+    written.insert(written.end(), newIds.begin(), newIds.end());
     return true;
 }

@@ -10,10 +10,12 @@
 #include "usereditdlg.h"
 
 #include "platform/ADODB.h"
+#include "platform/SqliteDb.h"
 #include "platform/UiServices.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDebug>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -54,19 +56,20 @@ int SexImage(const QString &sex)
 
 // Tags ------------------------------------------------------------------------------------------
 
-bool TUserEditForm::SaveContactTags(const QString &text, const QString &key, bool *ok)
+TUserEditForm::TTagPlan TUserEditForm::AskForTags(const QString &text)
 {
-    bool written = RunQuery(query_.get(), QStringLiteral("delete from userlinkplace where keyid=?"), {KeyValue(key)});
-    bool created = false;
+    TTagPlan plan;
+    QStringList declined;
     // Cancel stops creating tags, this one and every later unknown one; known tags stay linked.
     bool creating = true;
     TADOQuery lookup(query_->Connection());
     for (const QString &tag : SplitTags(text)) {
         const bool known =
-            RunQuery(&lookup, QStringLiteral("select placename from userplaces where placename=?"), {tag}) &&
-            !lookup.IsEmpty();
+            plan.NewTags.contains(tag, Qt::CaseInsensitive) ||
+            (RunQuery(&lookup, QStringLiteral("select placename from userplaces where placename=?"), {tag}) &&
+             !lookup.IsEmpty());
         if (!known) {
-            if (!creating)
+            if (!creating || declined.contains(tag, Qt::CaseInsensitive))
                 continue;
             const MsgResult answer =
                 ShowMessage(QStringLiteral("标签 ") + tag + QStringLiteral(" 没有找到，添加新的标签吗？"), Orvanta,
@@ -75,18 +78,50 @@ bool TUserEditForm::SaveContactTags(const QString &text, const QString &key, boo
                 creating = false;
                 continue;
             }
-            if (answer != MsgResult::Yes)
-                continue;
-            if (!RunQuery(query_.get(), QStringLiteral("insert into userplaces (placename) values (?)"), {tag})) {
-                written = false;
+            if (answer != MsgResult::Yes) {
+                declined << tag;
                 continue;
             }
-            created = true;
+            plan.NewTags << tag;
         }
-        written = RunQuery(query_.get(), QStringLiteral("insert into userlinkplace (keyid,placename) values (?,?)"),
-                           {KeyValue(key), tag}) &&
-                  written;
+        plan.Links << tag;
     }
+    return plan;
+}
+
+bool TUserEditForm::WriteContactTags(const TTagPlan &plan, const QString &key)
+{
+    if (!RunQuery(query_.get(), QStringLiteral("delete from userlinkplace where keyid=?"), {KeyValue(key)}))
+        return false;
+    for (const QString &tag : plan.NewTags) {
+        if (!RunQuery(query_.get(), QStringLiteral("insert into userplaces (placename) values (?)"), {tag}))
+            return false;
+    }
+    for (const QString &tag : plan.Links) {
+        if (!RunQuery(query_.get(), QStringLiteral("insert into userlinkplace (keyid,placename) values (?,?)"),
+                      {KeyValue(key), tag}))
+            return false;
+    }
+    return true;
+}
+
+bool TUserEditForm::SaveContactTags(const QString &text, const QString &key, bool *ok)
+{
+    const TTagPlan plan = AskForTags(text);
+    bool written = false;
+    TADOConnection *connection = query_->Connection();
+    if (connection && connection->Connected()) {
+        try {
+            SQLite::Transaction transaction(connection->Db());
+            written = WriteContactTags(plan, key);
+            if (written)
+                transaction.Commit();
+        } catch (const Exception &e) {
+            qWarning().noquote() << "tags not written:" << e.Message();
+            written = false;
+        }
+    }
+    const bool created = written && !plan.NewTags.isEmpty();
     if (created) {
         if (IBrowserPage *browser = CurrentContactBrowser())
             browser->LoadTagTree();

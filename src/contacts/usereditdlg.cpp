@@ -38,8 +38,14 @@ void Tfrmusereditdlg::TBXItem3Click()
 
 void Tfrmusereditdlg::closeEvent(QCloseEvent *event)
 {
-    if (Modified && AskToSave())
-        TBXItem1Click();
+    if (Modified && AskToSave()) {
+        // A save that failed keeps the dialog open, or the edits would be lost with it.
+        if (!SaveContact()) {
+            event->ignore();
+            return;
+        }
+        done(QDialog::Accepted);
+    }
     Modified = false;
     event->accept();
 }

@@ -118,6 +118,66 @@ TEST(DecodePicture, BadDataNeverEndsTheProcess)
     EXPECT_TRUE(DecodePicture(huge).Image.isNull());
 }
 
+TEST(DecodePicture, CostlyJpegsAreRefused)
+{
+    QImage source(32, 32, QImage::Format_RGB32);
+    source.fill(qRgb(230, 20, 20));
+    const QByteArray tenScans = EncodeJpeg(source, 32, 32, JpegKind::Rgb, JpegScans::Progressive);
+    const QByteArray manyScans = EncodeJpeg(source, 32, 32, JpegKind::Rgb, JpegScans::OneScanPerBand);
+    // The same picture claiming 6000 × 4500 pixels, above the cap, yet well under the old one.
+    QByteArray large = TwoColourJpeg(64, 48);
+    const qsizetype sof = large.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    large[sof + 5] = char(6000 >> 8);
+    large[sof + 6] = char(6000 & 0xFF);
+    large[sof + 7] = char(4500 >> 8);
+    large[sof + 8] = char(4500 & 0xFF);
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        bool decoded;
+    } cases[] = {
+        {"progressive, ten scans", tenScans, true},
+        {"progressive, 190 scans", manyScans, false},
+        {"27 megapixels", large, false},
+    };
+    for (const Case &c : cases) {
+        const TPicture picture = DecodePicture(c.bytes);
+        EXPECT_EQ(!picture.Image.isNull(), c.decoded) << c.name;
+        if (c.decoded) {
+            EXPECT_TRUE(IsReddish(picture.Image.pixel(16, 16))) << c.name;
+        }
+    }
+}
+
+TEST(DecodePicture, LimitKeepsTheImageWithinIt)
+{
+    QImage wide(400, 100, QImage::Format_RGB32);
+    wide.fill(qRgb(20, 20, 230));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(wide.save(&buffer, "PNG"));
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        QSize limit;
+        QSize decoded;
+    } cases[] = {
+        {"jpeg, an eighth-step fits", TwoColourJpeg(400, 100), {300, 300}, {300, 75}},
+        {"jpeg, an eighth-step is not enough", TwoColourJpeg(400, 100), {40, 40}, {40, 10}},
+        {"jpeg within the limit", TwoColourJpeg(400, 100), {1024, 768}, {400, 100}},
+        {"progressive jpeg", EncodeJpeg(wide, 400, 100, JpegKind::Rgb, JpegScans::Progressive), {200, 200}, {200, 50}},
+        {"png", png, {100, 100}, {100, 25}},
+    };
+    for (const Case &c : cases) {
+        const TPicture picture = DecodePicture(c.bytes, {}, c.limit);
+        EXPECT_EQ(picture.Image.size(), c.decoded) << c.name;
+        EXPECT_EQ(picture.Width, 400) << c.name << ": the picture's own size is kept";
+        EXPECT_EQ(picture.Height, 100) << c.name;
+    }
+}
+
 TEST(DecodePicture, OtherFormatsThroughQt)
 {
     QImage source(30, 20, QImage::Format_RGB32);

@@ -9,8 +9,13 @@
 
 enum class JpegKind { Rgb, Grey, AdobeCyan };
 
+// OneScanPerBand writes every AC coefficient of every component in a scan of its own: a valid
+// progressive file of 1 + 63 × components scans.
+enum class JpegScans { Sequential, Progressive, OneScanPerBand };
+
 // `image` is used for JpegKind::Rgb; the others are filled with one flat value.
-inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKind kind)
+inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKind kind,
+                             JpegScans scans = JpegScans::Sequential)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
@@ -26,6 +31,27 @@ inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKin
     jpeg_set_quality(&info, 95, TRUE);
     if (kind == JpegKind::AdobeCyan)
         info.write_Adobe_marker = TRUE;
+    std::vector<jpeg_scan_info> script;
+    if (scans == JpegScans::Progressive) {
+        jpeg_simple_progression(&info);
+    } else if (scans == JpegScans::OneScanPerBand) {
+        jpeg_scan_info dc{};
+        dc.comps_in_scan = info.num_components;
+        for (int c = 0; c < info.num_components; ++c)
+            dc.component_index[c] = c;
+        script.push_back(dc);
+        for (int c = 0; c < info.num_components; ++c) {
+            for (int k = 1; k < DCTSIZE2; ++k) {
+                jpeg_scan_info band{};
+                band.comps_in_scan = 1;
+                band.component_index[0] = c;
+                band.Ss = band.Se = k;
+                script.push_back(band);
+            }
+        }
+        info.scan_info = script.data();
+        info.num_scans = int(script.size());
+    }
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> line(size_t(width * info.input_components));
     while (info.next_scanline < info.image_height) {

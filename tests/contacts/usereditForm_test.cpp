@@ -357,6 +357,69 @@ TEST_F(EditorForm, ClosingAChangedWindowAsks)
     }
 }
 
+// Yes to the close prompt with a save that fails must not throw the edits away with the window.
+TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
+{
+    const QString key = InsertContact({{"uname", "留"}});
+    struct Case {
+        const char *name;
+        const char *uname;
+        bool refuseWrites;
+        const char *message;
+    } cases[] = {
+        {"blank name", "", false, "请输入姓名！"},
+        {"engine refuses", "留", true, "保存失败！"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.refuseWrites)
+            Exec("create trigger refuse_update before update on userinfo begin select raise(abort, 'refused'); end");
+
+        // The tabbed editor.
+        TestDialogs().Reset();
+        QPointer<Tfrmuseredit> editor = Registered("useredit" + key, key);
+        editor->show();
+        editor->SetFieldText("uname", c.uname);
+        editor->SetFieldText("umtel", "12345");
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        EXPECT_FALSE(editor->close());
+        EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message}));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(editor.isNull());
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_TRUE(editor->Modified);
+        EXPECT_EQ(editor->FieldText("umtel"), "12345");
+        EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
+        // No to the next prompt closes it.
+        TestDialogs().AnswerMessage(MsgResult::No);
+        EXPECT_TRUE(editor->close());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(editor.isNull());
+
+        // The modal editor.
+        TestDialogs().Reset();
+        Tfrmusereditdlg dialog;
+        dialog.LoadContact(key);
+        bool stayed = false;
+        ModalResponder responder;
+        responder.Then([&](QDialog *) {
+            dialog.SetFieldText("uname", c.uname);
+            dialog.SetFieldText("umtel", "12345");
+            TestDialogs().AnswerMessage(MsgResult::Yes);
+            dialog.close();
+            stayed = dialog.isVisible() && dialog.Modified;
+            TestDialogs().AnswerMessage(MsgResult::No);
+            dialog.close();
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message, "信息已经修改是否保存？"}));
+        EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), "");
+        if (c.refuseWrites)
+            Exec("drop trigger refuse_update");
+    }
+}
+
 TEST_F(EditorForm, CtrlSSavesAndCloses)
 {
     QPointer<Tfrmuseredit> editor = Registered("add_userform");

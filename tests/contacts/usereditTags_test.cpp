@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -94,6 +95,107 @@ TEST_F(EditorTags, CancelSkipsEveryLaterUnknownTag)
     editor.SaveContactTags("new1 known new2", key);
     EXPECT_EQ(Links(key), QStringList{"known"});
     EXPECT_EQ(TestDialogs().Questions().size(), 1u) << "no question for the later unknown tag";
+}
+
+// Answers the unknown-tag question with Yes and notes what the account held while it was asked.
+class LinksWhileAsked final : public IDialogs
+{
+public:
+    std::function<QStringList()> links;
+    QList<QStringList> seen;
+    MsgResult MessageBox(QWidget *, const QString &, const QString &, MsgIcon, MsgButtons) override
+    {
+        seen << links();
+        return MsgResult::Yes;
+    }
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString SaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString FolderName(QWidget *, const QString &, const QString &) override { return {}; }
+    bool InputBox(QWidget *, const QString &, const QString &, QString &) override { return false; }
+};
+
+TEST_F(EditorTags, EveryQuestionIsAskedBeforeTheLinksChange)
+{
+    const QString key = InsertContact({{"uname", "先问"}});
+    Exec("insert into userlinkplace (keyid,placename) values (?, 'old')", {key.toLongLong()});
+    LinksWhileAsked dialogs;
+    dialogs.links = [&] { return Links(key); };
+    SetDialogs(&dialogs);
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    editor.Edit1->setText("new1 new2");
+    const bool saved = editor.SaveContact();
+    SetDialogs(&TestDialogs());
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(dialogs.seen, (QList<QStringList>{{"old"}, {"old"}}));
+    EXPECT_EQ(Links(key), (QStringList{"new1", "new2"}));
+}
+
+TEST_F(EditorTags, ALinkThatCannotBeWrittenKeepsTheOldTags)
+{
+    Exec("insert into userplaces (placename) values ('A'), ('B')");
+    Exec("create trigger refuse_b before insert on userlinkplace when new.placename = 'B' "
+         "begin select raise(abort, 'refused'); end");
+    struct Case {
+        const char *name;
+        std::function<bool(Tfrmuseredit &, const QString &)> save;
+    } cases[] = {
+        {"tags alone", [](Tfrmuseredit &e, const QString &key) {
+             bool ok = true;
+             e.SaveContactTags("A X B", key, &ok);
+             return ok;
+         }},
+        {"whole contact", [](Tfrmuseredit &e, const QString &key) {
+             e.LoadContact(key);
+             e.Edit1->setText("A X B");
+             return e.SaveContact();
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString key = InsertContact({{"uname", "旧标签"}});
+        Exec("insert into userlinkplace (keyid,placename) values (?, 'old')", {key.toLongLong()});
+        withBrowser = true;
+        browser = RecordingBrowser{};
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        Tfrmuseredit editor;
+        EXPECT_FALSE(c.save(editor, key));
+        EXPECT_EQ(Links(key), QStringList{"old"});
+        EXPECT_EQ(Places(), (QStringList{"A", "B"})) << "the new tag goes with the failed links";
+        EXPECT_EQ(browser.tagTreeLoads, 0);
+    }
+}
+
+// A part that fails undoes the parts written before it, so a retry writes each row once.
+TEST_F(EditorTags, AFailedSaveWritesNothingOfTheContact)
+{
+    Exec("insert into userplaces (placename) values ('A')");
+    Exec("create trigger refuse_picture before insert on userpic begin select raise(abort, 'refused'); end");
+    const QString dir = MakeTempDir("rollback");
+    const QString picture = dir + "/p.png";
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture, "PNG"));
+
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "回滚");
+    editor.Edit1->setText("A");
+    TestDialogs().AnswerText(picture);
+    editor.ToolButton72Click();
+    EXPECT_FALSE(editor.SaveContact());
+    EXPECT_EQ(Count("userinfo"), 0);
+    EXPECT_EQ(Count("userlinkplace"), 0);
+    EXPECT_EQ(editor.usrkeyid->text(), "");
+    EXPECT_TRUE(editor.Modified);
+
+    Exec("drop trigger refuse_picture");
+    ASSERT_TRUE(editor.SaveContact());
+    const QString key = editor.usrkeyid->text();
+    EXPECT_EQ(Count("userinfo"), 1);
+    EXPECT_EQ(Links(key), QStringList{"A"});
+    EXPECT_EQ(Count("userpic", "useruid=?", {key.toLongLong()}), 1);
 }
 
 TEST_F(EditorTags, EmptyTextRemovesEveryLink)
