@@ -250,11 +250,11 @@ void Tfrmmain::changeEvent(QEvent *event)
     if (event->type() != QEvent::WindowStateChange || !isMinimized() || !TrayIconShown())
         return;
     // Hiding from inside the state change confuses some window managers; do it right after.
+    // The minimised state stays until the window comes back (ShowFromTray shows it normal):
+    // changing the state of a window being unmapped maps it again, empty.
     QTimer::singleShot(0, this, [this] {
-        if (!isMinimized())
-            return;
-        hide();
-        setWindowState(windowState() & ~Qt::WindowMinimized);
+        if (isMinimized())
+            hide();
     });
 }
 

@@ -589,8 +589,6 @@ void Tfuserfrm::FormCreate()
     if (cardFields_.isEmpty() && !cardFieldText_.trimmed().isEmpty())
         cardFields_ = KnownFieldList(DefaultCardFields);
     cardFieldText_ = cardFields_.join(',');
-
-    CountQuickViews();
 }
 
 void Tfuserfrm::RebuildColumns()

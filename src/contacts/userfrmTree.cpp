@@ -270,6 +270,8 @@ void Tfuserfrm::LoadGroupTree()
         root_->setExpanded(true);
     }
     loadingTree_ = false;
+    // Imports reload the tree; the counts must follow what they added.
+    CountQuickViews();
 
     sortColumn_ = 0;
     sortDirection_ = 0;

@@ -154,6 +154,14 @@ TEST_F(BrowserQuickViews, AddingAndDeletingContactsRenewTheCounts)
     EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(4)");
 }
 
+TEST_F(BrowserQuickViews, ReloadingTheTreeAfterAnImportRenewsTheCounts)
+{
+    Page();
+    Contact("导入", 0, 1);
+    Page().LoadGroupTree();
+    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(5)");
+}
+
 TEST_F(BrowserQuickViews, ANewRowRenewsTheCountOnClick)
 {
     Page();
