@@ -253,6 +253,7 @@ protected:
     bool AskToSave();
 
 private:
+    QString saveProblem_;  // what made the last save fail, when the user can act on it
     void FormCreate();
     void BuildToolbar();
     void BuildBasicPage();

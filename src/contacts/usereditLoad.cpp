@@ -223,6 +223,7 @@ void TUserEditForm::ResetAsNew()
 
 bool TUserEditForm::SaveContact()
 {
+    saveProblem_.clear();
     if (FieldText(QStringLiteral("uname")).trimmed().isEmpty()) {
         ShowMessage(QStringLiteral("请输入姓名！"), Orvanta, MsgIcon::None, MsgButtons::OK, this);
         userPageControl->setCurrentIndex(0);
@@ -287,8 +288,11 @@ bool TUserEditForm::SaveContact()
         ExpandedRule = expandedBefore;
     }
     Modified = !ok;
-    if (!ok)
-        ShowMessage(QStringLiteral("保存失败！"), Orvanta, MsgIcon::None, MsgButtons::OK, this);
+    if (!ok) {
+        // An attachment whose file has gone blocks every save until its row is removed; say which.
+        ShowMessage(saveProblem_.isEmpty() ? QStringLiteral("保存失败！") : QStringLiteral("保存失败！\n") + saveProblem_,
+                    Orvanta, MsgIcon::None, MsgButtons::OK, this);
+    }
     return ok;
 }
 

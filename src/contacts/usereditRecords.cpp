@@ -369,8 +369,10 @@ bool TUserEditForm::SaveRecords(std::vector<std::pair<RecordRow *, QString>> &wr
                                      row->linkId.isEmpty() ? QVariant() : KeyValue(row->linkId)});
                 } else if (row->kind == RecordAttachment) {
                     QByteArray bytes;
-                    if (row->stored && !ReadFileBytes(row->title, bytes))
+                    if (row->stored && !ReadFileBytes(row->title, bytes)) {
+                        saveProblem_ = QStringLiteral("无法读取附件：") + row->title;
                         throw Exception(QStringLiteral("cannot read %1").arg(row->title));
+                    }
                     query.SetSQL(QStringLiteral("insert into useraction (useruid,titlemsg,typeint,fjfile,typestr,"
                                                 "createdate) values (?,?,?,?,?,?)"));
                     query.SetParams({key, row->title, row->stored ? 11 : 10,

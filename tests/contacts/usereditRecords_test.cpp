@@ -176,7 +176,8 @@ TEST_F(EditorRecords, AnAttachmentThatCannotBeReadFailsTheSaveAndStaysPending)
     AddAttachment(editor, file, true);
     QFile::remove(file);
     EXPECT_FALSE(editor.SaveContact());
-    EXPECT_EQ(TestDialogs().Last()->text, "保存失败！");
+    // The message names the file, so the user knows which record to remove.
+    EXPECT_EQ(TestDialogs().Last()->text, "保存失败！\n无法读取附件：" + file);
     EXPECT_TRUE(editor.Modified);
     EXPECT_EQ(Count("useraction"), 0) << "the records are written together or not at all";
     EXPECT_EQ(editor.RecordOf(0)->id, "0");
