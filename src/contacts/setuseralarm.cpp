@@ -245,6 +245,10 @@ void Tfrmsetuseralarm::CheckBox5Click()
         widget->setVisible(on);
     findChild<QLabel *>(QStringLiteral("Label1"))->setVisible(on);
     findChild<QLabel *>(QStringLiteral("Label2"))->setVisible(on);
+    // The window follows what it shows, so the buttons never float in emptied space.
+    if (layout())
+        layout()->activate();
+    adjustSize();
 }
 
 QTime Tfrmsetuseralarm::ReminderTime() const

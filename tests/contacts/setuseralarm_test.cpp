@@ -79,6 +79,19 @@ TEST_F(ReminderDialog, DefaultsOfANewSeries)
     EXPECT_FALSE(dialog.GroupBox2->isHidden());
 }
 
+TEST_F(ReminderDialog, TheWindowShrinksAndGrowsWithTheSeriesPart)
+{
+    Tfrmsetuseralarm dialog;
+    dialog.LoadReminderSettings(0, 0, "", QDateTime(), QDateTime());
+    dialog.show();
+    dialog.CheckBox5->click();
+    const int open = dialog.height();
+    dialog.CheckBox5->click();
+    EXPECT_LT(dialog.height(), open - 100);
+    dialog.CheckBox5->click();
+    EXPECT_EQ(dialog.height(), open);
+}
+
 TEST_F(ReminderDialog, StoredSeriesComeBackUnchanged)
 {
     struct Case {
