@@ -37,6 +37,25 @@ public:
     std::optional<TGroupTreeNode> selected;
 };
 
+// Runs the vCard export wizard of the main window through its pages with "只导组内用户", writing
+// into `folder`; gives the number of dialogs that came up unexpected.
+int ExportGroupThroughWizard(Tfrmmain &main, const QString &folder)
+{
+    ModalResponder responder;
+    responder.Then([&](QDialog *dialog) {
+        auto *wizard = qobject_cast<Tfrmexport *>(dialog);
+        ASSERT_NE(wizard, nullptr);
+        wizard->Edit1->setText(folder);
+        wizard->BitBtn2->click();
+        wizard->RadioButton2->setChecked(true);
+        wizard->BitBtn2->click();
+        wizard->BitBtn2->click();
+        wizard->BitBtn3->click();
+    });
+    main.Command("SpTBXItem10")->trigger();
+    return responder.Unexpected();
+}
+
 class MainImportExport : public ::testing::Test
 {
 protected:
@@ -249,19 +268,7 @@ TEST_F(MainImportExport, VCardExportWizardUsesTheBrowserSelection)
     }
     browser->selected = TGroupTreeNode{QString::number(group), 1};
 
-    ModalResponder responder;
-    responder.Then([&](QDialog *dialog) {
-        auto *wizard = qobject_cast<Tfrmexport *>(dialog);
-        ASSERT_NE(wizard, nullptr);
-        wizard->Edit1->setText(folder);
-        wizard->BitBtn2->click();
-        wizard->RadioButton2->setChecked(true);
-        wizard->BitBtn2->click();
-        wizard->BitBtn2->click();
-        wizard->BitBtn3->click();
-    });
-    main->Command("SpTBXItem10")->trigger();
-    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(ExportGroupThroughWizard(*main, folder), 0);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"inside.vcf"});
 }
 
@@ -311,19 +318,7 @@ TEST_F(MainImportExport, VCardExportWizardAsksTheBrowserPage)
         page->DyTreeView1->setCurrentItem(c.node);
         if (!c.node)
             page->DyTreeView1Exit();
-        ModalResponder responder;
-        responder.Then([&](QDialog *dialog) {
-            auto *wizard = qobject_cast<Tfrmexport *>(dialog);
-            ASSERT_NE(wizard, nullptr);
-            wizard->Edit1->setText(out);
-            wizard->BitBtn2->click();
-            wizard->RadioButton2->setChecked(true);
-            wizard->BitBtn2->click();
-            wizard->BitBtn2->click();
-            wizard->BitBtn3->click();
-        });
-        main->Command("SpTBXItem10")->trigger();
-        EXPECT_EQ(responder.Unexpected(), 0);
+        EXPECT_EQ(ExportGroupThroughWizard(*main, out), 0);
         EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), c.files);
         const bool refused = TestDialogs().Last() && TestDialogs().Last()->text == QStringLiteral("请在人脉窗口选择用户！");
         EXPECT_EQ(refused, c.node == nullptr);
