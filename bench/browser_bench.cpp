@@ -2,10 +2,10 @@
 // clicking a big group, searching every contact, and deleting a group with all its contacts.
 #include "AccountGenerator.h"
 
-#include "contacts/AppGlobals.h"
-#include "contacts/UtilityDb.h"
-#include "contacts/userfrm.h"
-#include "contacts/userfrmListView.h"
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/browser/userfrm.h"
+#include "contacts/browser/userfrmListView.h"
 #include "platform/ADODB.h"
 #include "platform/IniFiles.h"
 #include "platform/UiServices.h"

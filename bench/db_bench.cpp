@@ -1,7 +1,7 @@
 // Account database speed: writing a large synthetic account, reading what the group tree needs,
 // checking and compacting the file.
 #include "AccountGenerator.h"
-#include "contacts/UtilityDb.h"
+#include "contacts/shared/UtilityDb.h"
 #include "platform/ADODB.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
 // Import and export speed: vCard and CSV files of 10,000 and 100,000 contacts read into a new
 // account, and a large account written out as CSV.
 #include "AccountGenerator.h"
-#include "contacts/AppGlobals.h"
-#include "contacts/ContactTransfer.h"
-#include "contacts/CsvFormat.h"
-#include "contacts/UtilityDb.h"
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/transfer/ContactTransfer.h"
+#include "contacts/transfer/CsvFormat.h"
+#include "contacts/shared/UtilityDb.h"
 #include "platform/ADODB.h"
 #include "platform/IniFiles.h"
 #include "platform/TextCodec.h"

@@ -1,6 +1,6 @@
 // The month planner asks LunarDayText for each of its 42 cells on every paint. One iteration
 // captions every day of 1901-2050; items processed counts the calls.
-#include "contacts/DateCn.h"
+#include "contacts/calendar/DateCn.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>

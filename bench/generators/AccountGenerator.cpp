@@ -1,7 +1,7 @@
 #include "AccountGenerator.h"
 
-#include "contacts/Utility.h"
-#include "contacts/UtilityDb.h"
+#include "contacts/shared/Utility.h"
+#include "contacts/shared/UtilityDb.h"
 #include "platform/SqliteDb.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 // Renders a month planner with items and lunar captions into a PNG, to look at by eye:
 //   plannershot [output.png] [yyyy-mm]
 // Runs on the offscreen platform unless another one is asked for.
-#include "contacts/DateCn.h"
+#include "contacts/calendar/DateCn.h"
 #include "controls/SPMonth.h"
 #include "platform/UiServices.h"
 

@@ -1,5 +1,5 @@
 // Global hot keys against a real X server (run under xvfb-run).
-#include "contacts/HotKeys.h"
+#include "contacts/main/HotKeys.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

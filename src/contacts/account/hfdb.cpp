@@ -1,0 +1,182 @@
+#include "account/hfdb.h"
+
+#include "shared/AppGlobals.h"
+#include "main/Main.h"
+#include "account/dataModule.h"
+#include "account/newdataform.h"
+
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/DbFiles.h"
+#include "platform/UiServices.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QPointer<Tfrmhfdb> frmhfdb;
+
+namespace {
+
+const QString Orvanta = QStringLiteral("Orvanta");
+
+QString BackupFolder()
+{
+    return AppDir() + QStringLiteral("data/backup/");
+}
+
+// A restore puts a backup in place of the open account; without one there is nothing to restore to.
+bool AccountIsOpen()
+{
+    return !AccountDbPath.isEmpty() && CustomerData && CustomerData->dbConnection->Connected();
+}
+
+} // namespace
+
+bool ReplaceWithCopy(const QString &source, const QString &target)
+{
+    if (target.isEmpty())
+        return false;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QString temp = CreateTempFileBeside(target, QStringLiteral("~hf"));
+    if (temp.isEmpty())
+        return false;
+    QFile out(temp);
+    bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    while (ok && !in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        ok = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+    }
+    out.close();
+    ok = ok && in.error() == QFileDevice::NoError && out.error() == QFileDevice::NoError && SyncFile(temp) &&
+         ReplaceFile(temp, target);
+    if (!ok)
+        QFile::remove(temp);
+    return ok;
+}
+
+void ShowRestoreDialog(QWidget *owner)
+{
+    if (!AccountIsOpen())
+        return;
+    if (!frmhfdb)
+        frmhfdb = new Tfrmhfdb(owner);
+    frmhfdb->exec();
+}
+
+Tfrmhfdb::Tfrmhfdb(QWidget *owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmhfdb"));
+    setWindowTitle(QStringLiteral("恢复账户数据"));
+
+    Label1 = new QLabel(QStringLiteral("将备份的帐户数据恢复到当前打开帐户。"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    Button1 = new QPushButton(QStringLiteral("恢复"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("恢复其它备份"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("取消"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    for (QPushButton *button : {Button1, Button2, Button3})
+        button->setAutoDefault(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Button2);
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button3);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(ListBox1, 1);
+    layout->addLayout(buttons);
+    resize(420, 320);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { RestoreSelected(); });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { RestoreSelected(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { RestoreOther(); });
+    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+
+    ListBackups();
+}
+
+void Tfrmhfdb::showEvent(QShowEvent *event)
+{
+    // Backups come and go while the program runs; the list must not be the one of last time.
+    ListBackups();
+    QDialog::showEvent(event);
+}
+
+void Tfrmhfdb::ListBackups()
+{
+    ListBox1->clear();
+    ListBox1->addItems(Tfrmnewdataform::ListAccounts(BackupFolder()));
+}
+
+bool Tfrmhfdb::TestOpen(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    return TADOConnection::TestOpen(path);
+}
+
+Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
+{
+    if (!AccountIsOpen())
+        return TOutcome::Refused;
+    if (IsOpenAccountFile(backup)) {
+        ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
+        return TOutcome::Refused;
+    }
+    if (!TestOpen(backup)) {
+        ShowMessage(QStringLiteral("无法打开该帐户!"), Orvanta, MsgIcon::Warning);
+        return TOutcome::Failed;
+    }
+    if (ShowMessage(QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"), Orvanta,
+                    MsgIcon::Question, MsgButtons::OKCancel) != MsgResult::OK)
+        return TOutcome::Cancelled;
+    // The backup's own password is asked while the account is still open, so a refusal leaves it
+    // as it was.
+    Tfrmmain::TAccountLogin login;
+    if (!frmmain->AuthenticateAccount(backup, login))
+        return TOutcome::Cancelled;
+    // An editor saving after the copy would write the old rows' keys into the restored file.
+    if (!frmmain->CloseAccountWindows())
+        return TOutcome::Cancelled;
+    CustomerData->dbConnection->Close();
+    CustomerData->dbConnection->SetFileName(QString());
+    // A failed copy leaves the account as it was; it is opened again all the same, with its own
+    // protection, and the user must not take it for the backup.
+    if (!ReplaceWithCopy(backup, AccountDbPath)) {
+        ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
+        login = frmmain->CurrentLogin();
+    }
+    frmmain->SwitchAccount(AccountDbPath, login);
+    return TOutcome::Restored;
+}
+
+void Tfrmhfdb::RestoreSelected()
+{
+    QListWidgetItem *item = ListBox1->currentItem();
+    if (!item)
+        return;
+    if (Restore(BackupFolder() + item->text() + QStringLiteral(".txl")) != TOutcome::Refused)
+        accept();
+}
+
+void Tfrmhfdb::RestoreOther()
+{
+    const QString path =
+        Dialogs().OpenFileName(this, QStringLiteral("选择Orvanta"), BackupFolder(), QStringLiteral("Orvanta(*.txl)"));
+    if (path.isEmpty())
+        return;
+    if (Restore(path) == TOutcome::Restored)
+        accept();
+}

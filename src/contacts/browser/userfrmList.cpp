@@ -1,0 +1,502 @@
+// The browser's contact list: filling it, sorting, the A-Z bar, previous/next,
+// renaming, e-mail and the column chooser.
+#include "browser/userfrm.h"
+
+#include "shared/AppGlobals.h"
+#include "shared/Utility.h"
+#include "shared/WNDES.h"
+#include "browser/selfields.h"
+#include "browser/userfrmListView.h"
+#include "browser/userfrmPrivate.h"
+
+#include "platform/ADODB.h"
+#include "platform/IniFiles.h"
+#include "platform/UiServices.h"
+
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
+
+namespace {
+
+// Columns every fill reads, whatever the list shows: the record's own members.
+const char *const RecordColumns[] = {"keyid", "nodetype", "kzfield2", "kzfield1", "uname", "uxb", "ulevel",
+                                     "uemail", "text1", "umtel", "uwtlp"};
+
+bool IsField(const QString &name, const char *field)
+{
+    return name.compare(QLatin1String(field), Qt::CaseInsensitive) == 0;
+}
+
+// A field list text that survives the cipher: a text it cannot encipher gets a trailing comma,
+// which reading ignores.
+QString EncipherFieldList(const QString &text)
+{
+    DesResult cipher = DesEncryptString(text, DesKey);
+    if (!cipher.Ok())
+        cipher = DesEncryptString(text + ',', DesKey);
+    return cipher.Ok() ? cipher.Text : QString();
+}
+
+} // namespace
+
+QString Tfuserfrm::ListColumnsSql(const QString &prefix) const
+{
+    QStringList names;
+    for (const char *name : RecordColumns)
+        names << QString::fromLatin1(name);
+    for (const QString &field : viewFields_) {
+        if (!names.contains(field, Qt::CaseInsensitive))
+            names << field;
+    }
+    for (QString &name : names)
+        name.prepend(prefix);
+    return names.join(',');
+}
+
+TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) const
+{
+    TListRow item;
+    auto record = std::make_unique<TIQ>();
+    const bool foreign = row.Foreign();
+    const auto text = [&](int index) { return foreign ? QString() : row.Raw(index); };
+    record->keyid = row.Raw(at.keyid);
+    record->nodetype = row.Raw(at.nodetype);
+    record->uname = text(at.uname);
+    record->umtel = text(at.umtel);
+    record->uwtlp = text(at.uwtlp);
+    record->uxb = text(at.uxb).trimmed();
+    record->ulevel = row.Raw(at.ulevel);
+    record->email = text(at.uemail).trimmed();
+    if (record->email.isEmpty())
+        record->email = text(at.text1).trimmed();
+    record->kzfield1 = row.Raw(at.kzfield1);
+    if (record->IsGroup()) {
+        item.caption = record->uname;
+        item.image = 7;
+    } else {
+        // The level column is drawn as stars; its text stays empty.
+        const auto cell = [&](size_t i) { return at.levelColumn[i] ? QString() : text(at.view[i]); };
+        item.caption = at.view.empty() ? record->uname : cell(0);
+        for (size_t i = 1; i < at.view.size(); ++i)
+            item.subItems << cell(i);
+        item.image = ListContactImage(record->uxb);
+    }
+    item.record = std::move(record);
+    return item;
+}
+
+Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const TRowReader &reader) const
+{
+    TListColumns at;
+    at.keyid = reader.Index(QStringLiteral("keyid"));
+    at.nodetype = reader.Index(QStringLiteral("nodetype"));
+    at.kzfield1 = reader.Index(QStringLiteral("kzfield1"));
+    at.uname = reader.Index(QStringLiteral("uname"));
+    at.uxb = reader.Index(QStringLiteral("uxb"));
+    at.ulevel = reader.Index(QStringLiteral("ulevel"));
+    at.uemail = reader.Index(QStringLiteral("uemail"));
+    at.text1 = reader.Index(QStringLiteral("text1"));
+    at.umtel = reader.Index(QStringLiteral("umtel"));
+    at.uwtlp = reader.Index(QStringLiteral("uwtlp"));
+    for (const QString &field : viewFields_) {
+        at.view.push_back(reader.Index(field));
+        at.levelColumn.push_back(IsField(field, "ulevel"));
+    }
+    return at;
+}
+
+bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListRow> &rows) const
+{
+    SQLite::Database *db = Db();
+    if (!db)
+        return false;
+    try {
+        SQLite::Statement statement(*db, sql);
+        statement.BindAll(params);
+        TRowReader reader(statement);
+        const TListColumns at = ListColumnsOf(reader);
+        while (statement.ExecuteStep())
+            rows.push_back(BuildListRow(reader, at));
+    } catch (const EDatabaseError &) {
+        return false;
+    }
+    return true;
+}
+
+void Tfuserfrm::FillList(std::vector<TListRow> rows, TListSource source)
+{
+    QSignalBlocker block(ListView1->Selection());
+    ListView1->Model()->SetRows(std::move(rows));
+    listSource_ = source;
+}
+
+void Tfuserfrm::ClearList(TListSource source)
+{
+    FillList({}, source);
+}
+
+// Sorting --------------------------------------------------------------------------------------
+
+void Tfuserfrm::ListView1ColumnClick(int column)
+{
+    sortColumn_ = column;
+    sortDirection_ = sortDirection_ == 0 ? 1 : 0;
+    SortList();
+}
+
+void Tfuserfrm::SortList()
+{
+    TContactListModel *model = ListView1->Model();
+    const int count = model->Count();
+    if (count < 2)
+        return;
+    const QString field = viewFields_.value(sortColumn_);
+    const bool byLevel = IsField(field, "ulevel");
+    const bool byName = IsField(field, "uname") || (field.isEmpty() && sortColumn_ == 0);
+    struct Key {
+        QString primary;
+        int level = 0;
+        QString nameKey;
+        QString name;
+    };
+    std::vector<Key> keys(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const TListRow &row = model->Row(i);
+        const QString text = sortColumn_ == 0 ? row.caption : row.subItems.value(sortColumn_ - 1);
+        const QString name = row.record ? row.record->uname : row.caption;
+        Key &key = keys[size_t(i)];
+        if (byLevel)
+            key.level = row.record ? row.record->ulevel.toInt() : 0;
+        else
+            key.primary = byName ? PinyinSortKey(text) : text;
+        key.nameKey = PinyinSortKey(name);
+        key.name = name;
+    }
+    const auto compare = [&](int a, int b) {
+        const Key &x = keys[size_t(a)];
+        const Key &y = keys[size_t(b)];
+        int order = byLevel ? (x.level < y.level ? -1 : x.level > y.level ? 1 : 0)
+                            : x.primary.compare(y.primary, Qt::CaseInsensitive);
+        if (order == 0)
+            order = x.nameKey.compare(y.nameKey);
+        if (order == 0)
+            order = x.name.compare(y.name, Qt::CaseInsensitive);
+        return order;
+    };
+    std::vector<int> order(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        order[size_t(i)] = i;
+    const bool descending = sortDirection_ == 1;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return descending ? compare(b, a) < 0 : compare(a, b) < 0; });
+    model->Reorder(order);
+}
+
+// Selection, opening ---------------------------------------------------------------------------
+
+void Tfuserfrm::ListView1Change()
+{
+    const QList<int> rows = ListView1->SelectedRows();
+    if (rows.size() != 1)
+        return;
+    const TIQ *record = ListView1->Model()->Row(rows.first()).record.get();
+    if (record && record->IsContact())
+        ShowContactCard(record->keyid);
+}
+
+void Tfuserfrm::ListView1DblClick(int row)
+{
+    if (row < 0 || row >= ListView1->Count())
+        return;
+    const TListRow &item = ListView1->Model()->Row(row);
+    const TIQ *record = item.record.get();
+    if (!record)
+        return;
+    if (record->IsContact()) {
+        OpenContact(record->keyid, item.caption);
+        return;
+    }
+    QTreeWidgetItem *node = FindNodeByKey(record->keyid);
+    if (!node)
+        return;
+    if (node != DyTreeView1->currentItem())
+        DyTreeView1->setCurrentItem(node);
+    else
+        DyTreeView1Change(node);
+}
+
+void Tfuserfrm::listviewopenClick()
+{
+    const int row = ListView1->ItemIndex();
+    if (row < 0)
+        return;
+    const TListRow &item = ListView1->Model()->Row(row);
+    // A group row is no contact; the editor would show it as an empty one.
+    if (item.record && item.record->IsContact())
+        OpenContact(item.record->keyid, item.caption);
+}
+
+void Tfuserfrm::Button2Click()
+{
+    if (cardKeyid_.isEmpty())
+        return;
+    const QTreeWidgetItem *node = FindTreeNodeByKey(cardKeyid_);
+    OpenContact(cardKeyid_, node ? node->text(0) : QString());
+}
+
+void Tfuserfrm::Button3Click()
+{
+    if (frmmain)
+        frmmain->NewContact();
+}
+
+void Tfuserfrm::Button4Click()
+{
+    const int count = ListView1->Count();
+    if (count == 0)
+        return;
+    const int index = ListView1->ItemIndex();
+    ListView1->ClearSelection();
+    if (index < 0)
+        ListView1->SelectRow(0);
+    else if (index > 0)
+        ListView1->SelectRow(index - 1);
+}
+
+void Tfuserfrm::Button5Click()
+{
+    const int count = ListView1->Count();
+    if (count == 0)
+        return;
+    const int index = ListView1->ItemIndex();
+    ListView1->ClearSelection();
+    if (index < 0)
+        ListView1->SelectRow(0);
+    else if (index + 1 < count)
+        ListView1->SelectRow(index + 1);
+}
+
+void Tfuserfrm::N7Click()
+{
+    ListView1->SelectAll();
+}
+
+void Tfuserfrm::N8Click()
+{
+    ListView1->InvertSelection();
+}
+
+void Tfuserfrm::ListPopup(const QPoint &pos)
+{
+    userpxmenu->menuAction()->setVisible(false);
+    const int selected = ListView1->SelectedCount();
+    listviewdelete->setEnabled(selected > 0);
+    listviewopen->setEnabled(selected == 1);
+    listviewPopMenu->popup(ListView1->ActiveView()->viewport()->mapToGlobal(pos));
+}
+
+// The A-Z bar -----------------------------------------------------------------------
+
+void Tfuserfrm::FilterByInitial(const QString &pattern)
+{
+    ClearList(TListSource::Initial);
+    listedText_ = pattern;
+    QStringList keys;
+    QHash<qint64, int> positions;
+    int absolute = 0;
+    for (QTreeWidgetItemIterator it(DyTreeView1); *it; ++it, ++absolute) {
+        const TIQ *record = RecordOf(*it);
+        if (!record || record->IsGroup() || !MatchPinyinInitials((*it)->text(0), pattern))
+            continue;
+        keys << record->keyid;
+        positions.insert(record->Key(), absolute);
+    }
+    if (keys.isEmpty())
+        return;
+    std::vector<TListRow> found;
+    if (!ReadListRows(QStringLiteral("select ") + ListColumnsSql(QString()) +
+                          QStringLiteral(" from userinfo where keyid in (select value from json_each(?))"),
+                      {QLatin1Char('[') + keys.join(',') + QLatin1Char(']')}, found))
+        return;
+    // Listed in the order of the tree.
+    std::vector<TListRow> rows;
+    rows.reserve(found.size());
+    for (TListRow &row : found) {
+        row.record->position = positions.value(row.record->Key(), -1);
+        rows.push_back(std::move(row));
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const TListRow &a, const TListRow &b) { return a.record->position < b.record->position; });
+    FillList(std::move(rows), TListSource::Initial);
+}
+
+void Tfuserfrm::SpeedButton8Click(const QString &caption)
+{
+    const QString text = caption.trimmed();
+    if (text == QStringLiteral("全部"))
+        TreeView1Change(TreeView1->topLevelItem(3));
+    else if (!text.isEmpty())
+        FilterByInitial(text.toUpper());
+}
+
+// Rename and e-mail ----------------------------------------------------------------------------
+
+bool Tfuserfrm::Rename(TIQ &record, QString &text)
+{
+    const QString name = text.trimmed();
+    SQLite::Database *db = Db();
+    if (name.isEmpty() || !db)
+        return false;
+    const QString initials = PinyinInitials(name);
+    try {
+        SQLite::Statement update(*db, QStringLiteral("update userinfo set uname=?,kzfield2=?,kzfield1=? where keyid=?"));
+        update.BindAll({name, QStringLiteral("2"), initials, record.Key()});
+        update.Exec();
+    } catch (const EDatabaseError &) {
+        ShowMessage(ChangeFailedText, QStringLiteral("Orvanta"), MsgIcon::Warning);
+        return false;
+    }
+    text = name;
+    record.uname = name;
+    record.kzfield1 = initials;
+    if (!cardKeyid_.isEmpty() && cardKeyid_.toLongLong() == record.Key())
+        ShowContactCard(cardKeyid_);
+    return true;
+}
+
+bool Tfuserfrm::ListView1Edited(int row, QString &text)
+{
+    if (row < 0 || row >= ListView1->Count())
+        return false;
+    TIQ *record = ListView1->Model()->Row(row).record.get();
+    if (!record || !Rename(*record, text))
+        return false;
+    if (auto *node = static_cast<TRecordTreeItem *>(FindNodeByKey(record->keyid)); node && node != root_) {
+        node->setText(0, text);
+        node->Record()->uname = text;
+        node->Record()->kzfield1 = record->kzfield1;
+        if (node->Record()->IsContact())
+            Reposition(node);
+    }
+    return true;
+}
+
+bool Tfuserfrm::DyTreeView1Edited(QTreeWidgetItem *node, QString &text)
+{
+    TIQ *record = RecordOf(node);
+    if (!record || node == root_ || !Rename(*record, text))
+        return false;
+    if (record->IsContact()) {
+        // The editor is still closing on this node; move it once that is done.
+        const QString keyid = record->keyid;
+        QTimer::singleShot(0, this, [this, keyid] { Reposition(FindTreeNodeByKey(keyid)); });
+    }
+    return true;
+}
+
+void Tfuserfrm::N2Click()
+{
+    ListView1->EditCaption(ListView1->ItemIndex());
+}
+
+void Tfuserfrm::treenoderenameClick()
+{
+    QTreeWidgetItem *node = DyTreeView1->currentItem();
+    if (node && node != root_)
+        DyTreeView1->editItem(node);
+}
+
+void Tfuserfrm::N4Click()
+{
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    if (record)
+        ShellOpen(MailtoText(record->email, record->uname));
+}
+
+void Tfuserfrm::N5Click()
+{
+    const int row = ListView1->ItemIndex();
+    if (row < 0)
+        return;
+    const TListRow &item = ListView1->Model()->Row(row);
+    if (item.record)
+        ShellOpen(MailtoText(item.record->email, item.caption));
+}
+
+// Column chooser -------------------------------------------------------------------------------
+
+namespace {
+
+// Offers the chosen fields first, checked and in their order, then every other field; false
+// when the user cancels.
+bool ChooseFields(QWidget *parent, QStringList &fields)
+{
+    Tfrmselfields *chooser = FieldChooser(parent);
+    chooser->Clear();
+    for (const QString &field : fields) {
+        const QString caption = PairValueOf(FieldCaptions, field);
+        if (!caption.isEmpty())
+            chooser->AddField(caption, field, true);
+    }
+    for (const QString &pair : FieldCaptions) {
+        if (!fields.contains(PairName(pair), Qt::CaseInsensitive))
+            chooser->AddField(PairValue(pair), PairName(pair), false);
+    }
+    if (chooser->exec() != QDialog::Accepted)
+        return false;
+    fields = KnownFieldList(chooser->CheckedNames().join(','));
+    return true;
+}
+
+} // namespace
+
+void Tfuserfrm::N10Click()
+{
+    if (!ChooseFields(window(), viewFields_))
+        return;
+    if (viewFields_.isEmpty())
+        viewFields_ = KnownFieldList(DefaultViewFields);
+    TIniFile ini(ConfigIniPath());
+    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("VIEWFIELDS"), EncipherFieldList(viewFields_.join(',')));
+    RebuildColumns();
+    RelistCurrent();
+}
+
+void Tfuserfrm::RelistCurrent()
+{
+    switch (listSource_) {
+    case TListSource::QuickView:
+        ListQuickView(listedQuickView_);
+        break;
+    case TListSource::Tag:
+        TreeView2Change(TreeView2->currentItem());
+        break;
+    case TListSource::Search:
+        SearchContacts(listedText_);
+        break;
+    case TListSource::Initial:
+        FilterByInitial(listedText_);
+        break;
+    default:
+        DyTreeView1Change(DyTreeView1->currentItem());
+        break;
+    }
+}
+
+void Tfuserfrm::Button1Click()
+{
+    if (!ChooseFields(window(), cardFields_))
+        return;
+    cardFieldText_ = cardFields_.join(',');
+    TIniFile ini(ConfigIniPath());
+    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), EncipherFieldList(cardFieldText_));
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    if (!cardKeyid_.isEmpty())
+        ShowContactCard(cardKeyid_);
+    else if (record && record->IsContact())
+        ShowContactCard(record->keyid);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Pieces the browser's source files share and nobody else needs.
+#include "browser/userfrm.h"
+
+#include "platform/SqliteDb.h"
+
+#include <QHash>
+
+// Reads the current row of a statement by column name; the names are looked up once. Rows
+// written elsewhere (kzfield2 not "2") hold texts this program cannot read; their texts read
+// as empty.
+struct Tfuserfrm::TRowReader {
+    explicit TRowReader(SQLite::Statement &statement);
+
+    int Index(const QString &name) const { return columns.value(name.toLower(), -1); }
+    QString Raw(int index) const { return index < 0 ? QString() : statement.Column(index).toString(); }
+    QString Raw(const QString &name) const { return Raw(Index(name)); }
+    bool Foreign() const { return Raw(kzfield2) != QLatin1String("2"); }
+
+    SQLite::Statement &statement;
+    QHash<QString, int> columns;  // lower-case name → index
+    int kzfield2 = -1;
+};
+
+// Image index of a tree node, kept beside its icon so it can be asked for.
+inline constexpr int NodeImageRole = Qt::UserRole + 1;
+// The stored tag name of a tag node (the node shows it trimmed).
+inline constexpr int TagNameRole = Qt::UserRole + 2;
+
+// Every failed change of the group tree says this; the database and the tree are as before.
+inline const QString ChangeFailedText = QStringLiteral("操作失败，数据没有任何改变！");
+
+// ASCII case folded, then the UTF-8 bytes: the order SQLite's NOCASE gives kzfield1.
+int CompareNoCase(const QString &a, const QString &b);

@@ -1,0 +1,629 @@
+// The browser's trees: loading the group tree, the quick views and the tag tree, and what a
+// click in each of them shows.
+#include "browser/userfrm.h"
+
+#include "shared/AppGlobals.h"
+#include "transfer/ContactTransfer.h"
+#include "shared/Utility.h"
+#include "browser/userfrmListView.h"
+#include "browser/userfrmPrivate.h"
+
+#include "platform/ADODB.h"
+#include "platform/IniFiles.h"
+#include "platform/UiServices.h"
+
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QSignalBlocker>
+
+namespace {
+
+const char *const QuickViewCaptions[] = {"常用人脉", "最近联系", "应多联系", "所有人脉"};
+
+// The contact columns of the tree, in the order the statements below select them.
+const QString ContactColumns = QStringLiteral(
+    "kzfield2,text1,keyid,nodeparentkey,ulevel,uemail,nodelevel,nodetype,uname,uwkaddress,umtel,uxb,uwtlp,uhtlp,kzfield1");
+enum ContactColumn { cKz2, cText1, cKey, cParent, cLevel, cEmail, cNodeLevel, cType, cName, cCompany, cMobile, cSex,
+                     cOffice, cHome, cKz1 };
+
+const QString GroupColumns = QStringLiteral(
+    "kzfield2,keyid,nodeparentkey,nodelevel,nodetype,uemail,uname,uwkaddress,umtel,uxb,uwtlp,uhtlp,ulevel");
+enum GroupColumn { gKz2, gKey, gParent, gNodeLevel, gType, gEmail, gName, gCompany, gMobile, gSex, gOffice, gHome, gLevel };
+
+QString Str(const SQLite::Statement &s, int column)
+{
+    return s.Column(column).toString();
+}
+
+struct TPlacedRow {
+    std::unique_ptr<TIQ> record;
+    qint64 parentKey = 0;
+    int nodeLevel = 0;
+};
+
+TPlacedRow ReadGroupRow(const SQLite::Statement &s)
+{
+    TPlacedRow row;
+    auto record = std::make_unique<TIQ>();
+    const bool own = Str(s, gKz2) == QLatin1String("2");
+    const auto text = [&](int column) { return own ? Str(s, column) : QString(); };
+    record->keyid = Str(s, gKey);
+    record->nodetype = Str(s, gType);
+    record->uname = text(gName);
+    record->umtel = text(gMobile);
+    record->uwtlp = text(gOffice);
+    record->uhtlp = text(gHome);
+    record->uwkaddress = text(gCompany);
+    record->ulevel = Str(s, gLevel);
+    record->email = text(gEmail).trimmed();
+    record->uxb = text(gSex).trimmed();
+    row.record = std::move(record);
+    row.parentKey = s.Column(gParent).toLongLong();
+    row.nodeLevel = s.Column(gNodeLevel).toInt();
+    return row;
+}
+
+TPlacedRow ReadContactRow(const SQLite::Statement &s)
+{
+    TPlacedRow row;
+    auto record = std::make_unique<TIQ>();
+    const bool own = Str(s, cKz2) == QLatin1String("2");
+    const auto text = [&](int column) { return own ? Str(s, column) : QString(); };
+    record->keyid = Str(s, cKey);
+    record->nodetype = Str(s, cType);
+    record->uname = text(cName);
+    record->umtel = text(cMobile);
+    record->uwtlp = text(cOffice);
+    record->uhtlp = text(cHome);
+    record->uwkaddress = text(cCompany);
+    record->ulevel = Str(s, cLevel);
+    record->email = text(cEmail).trimmed();
+    if (record->email.isEmpty())
+        record->email = text(cText1).trimmed();
+    record->uxb = text(cSex).trimmed();
+    record->kzfield1 = Str(s, cKz1);
+    row.record = std::move(record);
+    row.parentKey = s.Column(cParent).toLongLong();
+    row.nodeLevel = s.Column(cNodeLevel).toInt();
+    return row;
+}
+
+int ImageOf(const TIQ &record)
+{
+    return record.IsGroup() ? 7 : TreeContactImage(record.uxb);
+}
+
+} // namespace
+
+// Nodes ----------------------------------------------------------------------------------------
+
+std::unique_ptr<TRecordTreeItem> Tfuserfrm::MakeNode(std::unique_ptr<TIQ> record) const
+{
+    const QString text = record->uname;
+    const int image = ImageOf(*record);
+    auto node = std::make_unique<TRecordTreeItem>(std::move(record));
+    node->setText(0, text);
+    SetNodeImage(node.get(), image, image);
+    node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+                   Qt::ItemIsDropEnabled);
+    return node;
+}
+
+void Tfuserfrm::SetNodeImage(QTreeWidgetItem *node, int selectedIndex, int imageIndex)
+{
+    Q_UNUSED(selectedIndex)  // one icon serves both states here
+    if (!node)
+        return;
+    node->setIcon(0, BrowserIcon(imageIndex));
+    node->setData(0, NodeImageRole, imageIndex);
+}
+
+int Tfuserfrm::NodeImage(const QTreeWidgetItem *node)
+{
+    return node ? node->data(0, NodeImageRole).toInt() : -1;
+}
+
+QTreeWidgetItem *Tfuserfrm::FindTreeNodeByKey(const QString &keyid) const
+{
+    bool ok = false;
+    const qint64 key = keyid.trimmed().toLongLong(&ok);
+    return ok ? nodeByKey_.value(key) : nullptr;
+}
+
+void Tfuserfrm::RegisterSubtree(QTreeWidgetItem *node)
+{
+    if (const TIQ *record = RecordOf(node))
+        nodeByKey_.insert(record->Key(), node);
+    for (int i = 0; i < node->childCount(); ++i)
+        RegisterSubtree(node->child(i));
+}
+
+void Tfuserfrm::ForgetSubtree(QTreeWidgetItem *node)
+{
+    if (const TIQ *record = RecordOf(node)) {
+        const auto found = nodeByKey_.find(record->Key());
+        if (found != nodeByKey_.end() && *found == node)
+            nodeByKey_.erase(found);
+    }
+    for (int i = 0; i < node->childCount(); ++i)
+        ForgetSubtree(node->child(i));
+}
+
+int Tfuserfrm::PlaceIndex(QTreeWidgetItem *parent, const TIQ &record) const
+{
+    // Groups come first, in their stored order; contacts follow in the order a reload gives them.
+    const int count = parent->childCount();
+    int groups = 0;
+    while (groups < count) {
+        const TIQ *other = RecordOf(parent->child(groups));
+        if (!other || !other->IsGroup())
+            break;
+        ++groups;
+    }
+    if (record.IsGroup())
+        return groups;
+    int low = groups;
+    int high = count;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        const TIQ *other = RecordOf(parent->child(mid));
+        const int order = other ? CompareNoCase(record.kzfield1, other->kzfield1) : 1;
+        if (order > 0 || (order == 0 && other && record.Key() > other->Key()))
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+void Tfuserfrm::SelectNodeQuietly(QTreeWidgetItem *node)
+{
+    QSignalBlocker block(DyTreeView1);
+    if (node)
+        DyTreeView1->setCurrentItem(node);
+    else
+        DyTreeView1->selectionModel()->clear();
+}
+
+void Tfuserfrm::Reposition(QTreeWidgetItem *node)
+{
+    QTreeWidgetItem *parent = node ? node->parent() : nullptr;
+    const TIQ *record = RecordOf(node);
+    if (!parent || !record)
+        return;
+    QTreeWidgetItem *current = DyTreeView1->currentItem();
+    QSignalBlocker block(DyTreeView1);
+    const bool expanded = node->isExpanded();
+    parent->takeChild(parent->indexOfChild(node));
+    parent->insertChild(PlaceIndex(parent, *record), node);
+    node->setExpanded(expanded);
+    SelectNodeQuietly(current);
+}
+
+// Loading --------------------------------------------------------------------------------------
+
+void Tfuserfrm::LoadGroupTree()
+{
+    loadingTree_ = true;
+    {
+        QSignalBlocker block(DyTreeView1);
+        DyTreeView1->clear();
+    }
+    nodeByKey_.clear();
+
+    auto rootRecord = std::make_unique<TIQ>();
+    rootRecord->keyid = QStringLiteral("0");
+    rootRecord->nodetype = QStringLiteral("1");
+    rootRecord->uname = QStringLiteral("人脉");
+    std::unique_ptr<TRecordTreeItem> root = MakeNode(std::move(rootRecord));
+    SetNodeImage(root.get(), 1, 1);
+    root->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
+
+    // The tree is built detached and shown in one step; parents are found through their keys
+    // and must sit one level above, as the stored levels say.
+    struct Placed {
+        QTreeWidgetItem *node;
+        int level;
+    };
+    QHash<qint64, Placed> placed;
+    const auto place = [&](TPlacedRow row) {
+        QTreeWidgetItem *parent = root.get();
+        int level = 1;
+        if (row.nodeLevel > 1) {
+            const auto found = placed.constFind(row.parentKey);
+            if (found != placed.constEnd() && found->level == row.nodeLevel - 1) {
+                parent = found->node;
+                level = row.nodeLevel;
+            }
+        }
+        const qint64 key = row.record->Key();
+        TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
+        parent->addChild(node);
+        placed.insert(key, {node, level});
+    };
+
+    if (SQLite::Database *db = Db()) {
+        try {
+            SQLite::Statement groups(*db, QStringLiteral("select ") + GroupColumns +
+                                              QStringLiteral(" from userinfo where nodetype=1 order by nodelevel,nodetype,nodeindex"));
+            while (groups.ExecuteStep())
+                place(ReadGroupRow(groups));
+            // Ties in the initials keep the order of entry, so a node placed later lands where a
+            // reload puts it.
+            SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns +
+                                                QStringLiteral(" from userinfo where nodetype=2 order by kzfield1,keyid"));
+            while (contacts.ExecuteStep())
+                place(ReadContactRow(contacts));
+        } catch (const EDatabaseError &) {
+            // What was read stays; the rest of the tree is missing, as with any failed query.
+        }
+    }
+
+    nodeByKey_.reserve(placed.size() + 1);
+    for (auto it = placed.constBegin(); it != placed.constEnd(); ++it)
+        nodeByKey_.insert(it.key(), it->node);
+    root_ = root.release();
+    nodeByKey_.insert(0, root_);
+    {
+        QSignalBlocker block(DyTreeView1);
+        DyTreeView1->addTopLevelItem(root_);
+        root_->setExpanded(true);
+    }
+    loadingTree_ = false;
+    // Imports reload the tree; the counts must follow what they added.
+    CountQuickViews();
+
+    sortColumn_ = 0;
+    sortDirection_ = 0;
+    SortList();
+    QTreeWidgetItem *selected = DyTreeView1->currentItem();
+    if (selected)
+        selected->setExpanded(true);
+    DyTreeView1Change(selected);
+}
+
+TRecordTreeItem *Tfuserfrm::AddNodeFromDb(qint64 keyid)
+{
+    SQLite::Database *db = Db();
+    if (!db || !root_)
+        return nullptr;
+    TPlacedRow row;
+    try {
+        SQLite::Statement read(*db, QStringLiteral("select ") + ContactColumns + QStringLiteral(" from userinfo where keyid=?"));
+        read.Bind(1, keyid);
+        if (!read.ExecuteStep())
+            return nullptr;
+        row = ReadContactRow(read);
+    } catch (const EDatabaseError &) {
+        return nullptr;
+    }
+    QTreeWidgetItem *parent = root_;
+    if (row.nodeLevel > 1) {
+        QTreeWidgetItem *found = nodeByKey_.value(row.parentKey);
+        if (found && NodeLevel(found) == row.nodeLevel - 1)
+            parent = found;
+    }
+    TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
+    QTreeWidgetItem *current = DyTreeView1->currentItem();
+    {
+        QSignalBlocker block(DyTreeView1);
+        parent->insertChild(PlaceIndex(parent, *node->Record()), node);
+    }
+    SelectNodeQuietly(current);
+    nodeByKey_.insert(keyid, node);
+    return node;
+}
+
+void Tfuserfrm::CountQuickViews()
+{
+    SQLite::Database *db = Db();
+    if (!db)
+        return;
+    // The four counts in one pass over the contacts.
+    QVariantList params;
+    QStringList counts;
+    for (int i = 0; i < 4; ++i) {
+        QVariantList own;
+        counts << QStringLiteral("sum(") + QuickViewCondition(i, own) + ')';
+        params << own;
+    }
+    try {
+        SQLite::Statement count(*db, QStringLiteral("select ") + counts.join(',') + QStringLiteral(" from userinfo where +nodetype=2"));
+        count.BindAll(params);
+        if (!count.ExecuteStep())
+            return;
+        for (int i = 0; i < 4; ++i)
+            TreeView1->topLevelItem(i)->setText(
+                0, QString::fromUtf8(QuickViewCaptions[i]) + '(' + QString::number(count.Column(i).toLongLong()) + ')');
+    } catch (const EDatabaseError &) {
+        // The captions keep what they showed.
+    }
+}
+
+QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
+{
+    switch (index) {
+    case 0:
+        params << FrequentViewCount;
+        return QStringLiteral("readcount>=?");
+    case 1:
+        // Stored date-times compare as they are; only other texts need reading as dates.
+        params << QStringLiteral("yyyy-mm-dd")
+               << Clock().Now().date().addMonths(-RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
+        return QStringLiteral(
+            "(case when activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' and "
+            "date(substr(activenewtime,1,10),'+0 days')=substr(activenewtime,1,10) then substr(activenewtime,1,10) "
+            "else jetformat(activenewtime,?) end)>=?");
+    case 2:
+        return QStringLiteral("ulevel in (3,4)");
+    default:
+        return QStringLiteral("1");
+    }
+}
+
+QString Tfuserfrm::QuickViewSql(int index, QVariantList &params) const
+{
+    static const char *const orders[] = {" order by readcount desc", " order by activenewtime desc",
+                                         " order by ulevel desc", " order by kzfield1,uname"};
+    params.clear();
+    return QStringLiteral("select ") + ListColumnsSql(QString()) + QStringLiteral(" from userinfo where nodetype=2 and ") +
+           QuickViewCondition(index, params) + QString::fromLatin1(orders[std::clamp(index, 0, 3)]);
+}
+
+void Tfuserfrm::ListQuickView(int index)
+{
+    if (index < 0 || index > 3)
+        return;
+    listedQuickView_ = index;
+    QVariantList params;
+    const QString sql = QuickViewSql(index, params);
+    std::vector<TListRow> rows;
+    if (!ReadListRows(sql, params, rows)) {
+        ClearList(TListSource::QuickView);
+        return;
+    }
+    TreeView1->topLevelItem(index)->setText(
+        0, QString::fromUtf8(QuickViewCaptions[index]) + '(' + QString::number(rows.size()) + ')');
+    FillList(std::move(rows), TListSource::QuickView);
+}
+
+void Tfuserfrm::LoadTagTree()
+{
+    {
+        QSignalBlocker block(TreeView2);
+        TreeView2->clear();
+    }
+    auto *root = new QTreeWidgetItem(TreeView2, {QStringLiteral("标签")});
+    root->setIcon(0, BrowserIcon(1));
+    root->setData(0, NodeImageRole, 1);
+    SQLite::Database *db = Db();
+    if (!db)
+        return;
+    try {
+        SQLite::Statement tags(*db, QStringLiteral("select placename from userplaces group by placename"));
+        QSignalBlocker block(TreeView2);
+        while (tags.ExecuteStep()) {
+            const QString stored = tags.Column(0).toString();
+            auto *tag = new QTreeWidgetItem(root, {stored.trimmed()});
+            tag->setIcon(0, BrowserIcon(1));
+            tag->setData(0, NodeImageRole, 1);
+            tag->setData(0, TagNameRole, stored);
+        }
+    } catch (const EDatabaseError &) {
+        // The tags read so far stay.
+    }
+    root->setExpanded(true);
+}
+
+// Change handlers ------------------------------------------------------------------------------
+
+void Tfuserfrm::TreeView1Change(QTreeWidgetItem *node)
+{
+    if (node)
+        ListQuickView(TreeView1->indexOfTopLevelItem(node));
+}
+
+void Tfuserfrm::TreeView1Exit()
+{
+    QSignalBlocker block(TreeView1);
+    TreeView1->selectionModel()->clear();
+}
+
+void Tfuserfrm::DyTreeView1Change(QTreeWidgetItem *node)
+{
+    if (loadingTree_)
+        return;
+    const TIQ *record = RecordOf(node);
+    if (!record)
+        return;
+    if (record->IsContact()) {
+        ShowContactCard(record->keyid);
+        return;
+    }
+    // Subgroups first in their stored order, then contacts in the tree's order.
+    std::vector<TListRow> rows;
+    const bool read = ReadListRows(QStringLiteral("select ") + ListColumnsSql(QString()) +
+                                       QStringLiteral(" from userinfo where nodeparentkey=? order by nodetype,"
+                                                      "case when nodetype=1 then nodeindex end,kzfield1,keyid"),
+                                   {record->Key()}, rows);
+    listedGroupKey_ = record->Key();
+    if (!read)
+        rows.clear();
+    FillList(std::move(rows), TListSource::GroupChildren);
+}
+
+void Tfuserfrm::DyTreeView1DblClick()
+{
+    QTreeWidgetItem *node = DyTreeView1->currentItem();
+    const TIQ *record = RecordOf(node);
+    if (record && record->IsContact())
+        OpenContact(record->keyid, node->text(0));
+}
+
+void Tfuserfrm::DyTreeView1Exit()
+{
+    // The page's own 新建人脉 button takes the focus; the group the user picked must still
+    // receive the new contact.
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    leftNodeKeyid_ = record ? record->keyid : QString();
+    SelectNodeQuietly(nullptr);
+}
+
+void Tfuserfrm::TreeView2Change(QTreeWidgetItem *node)
+{
+    if (!node || !node->parent())
+        return;
+    std::vector<TListRow> rows;
+    const bool read = ReadListRows(QStringLiteral("select ") + ListColumnsSql(QStringLiteral("u.")) +
+                                       QStringLiteral(" from userinfo u,userlinkplace up where u.nodetype=2 and "
+                                                      "u.keyid=up.keyid and up.placename=? order by u.readcount desc"),
+                                   {node->data(0, TagNameRole).toString()}, rows);
+    if (!read)
+        rows.clear();
+    FillList(std::move(rows), TListSource::Tag);
+}
+
+void Tfuserfrm::TreeView2Enter()
+{
+    TreeView2Change(TreeView2->currentItem());
+}
+
+void Tfuserfrm::N57Click()
+{
+    DyTreeView1->expandAll();
+}
+
+void Tfuserfrm::N58Click()
+{
+    DyTreeView1->collapseAll();
+}
+
+void Tfuserfrm::N60Click()
+{
+    autoExpand_ = !autoExpand_;
+    N60->setChecked(autoExpand_);
+    TIniFile ini(ConfigIniPath());
+    ini.WriteBool(QStringLiteral("TREEVIEW"), QStringLiteral("AUTOEXPAND"), autoExpand_);
+}
+
+void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
+{
+    QTreeWidgetItem *node = DyTreeView1->itemAt(pos);
+    if (!node)
+        return;
+    DyTreeView1->setCurrentItem(node);
+    const TIQ *record = RecordOf(node);
+    treedeletenode->setEnabled(NodeLevel(node) >= 1);
+    N1->setEnabled(record && record->IsContact());
+    DRPopupMenu->popup(DyTreeView1->viewport()->mapToGlobal(pos));
+}
+
+void Tfuserfrm::N1Click()
+{
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    bool ok = false;
+    const qint64 keyid = record && record->IsContact() ? record->keyid.toLongLong(&ok) : 0;
+    if (!ok || !Db())
+        return;
+    QString path = Dialogs().SaveFileName(this, QStringLiteral("导出名片"),
+                                          SafeFileBaseName(record->uname) + QStringLiteral(".vcf"),
+                                          QStringLiteral("名片(*.vcf)"));
+    if (path.isEmpty())
+        return;
+    // The card goes to the file the user named; without the extension the writer would take the
+    // name for the start of a file name of its own.
+    if (FileExtLower(path) != QLatin1String("vcf"))
+        path += QStringLiteral(".vcf");
+    if (ExportVCard(connection_, path, keyid).isEmpty())
+        ShowMessage(QStringLiteral("无法写入文件 %1").arg(path), QStringLiteral("Orvanta"), MsgIcon::Warning,
+                    MsgButtons::OK, this);
+}
+
+// For the export wizard -------------------------------------------------------------------------
+
+std::optional<TGroupTreeNode> Tfuserfrm::SelectedGroupTreeNode() const
+{
+    const TIQ *record = RecordOf(DyTreeView1->currentItem());
+    if (!record)
+        return std::nullopt;
+    return TGroupTreeNode{record->keyid, record->nodetype.trimmed().toInt()};
+}
+
+// For editors and importers --------------------------------------------------------------------
+
+TNodePlace Tfuserfrm::NewContactPlace() const
+{
+    TNodePlace place;
+    if (!root_)
+        return place;
+    QTreeWidgetItem *parent = DyTreeView1->currentItem();
+    if (!parent && !leftNodeKeyid_.isEmpty())
+        parent = FindTreeNodeByKey(leftNodeKeyid_);
+    const TIQ *record = RecordOf(parent);
+    if (record && record->IsContact()) {
+        parent = parent->parent();
+        record = RecordOf(parent);
+    }
+    if (!record) {
+        place.ParentKey = 0;
+        place.Level = 1;
+        place.Index = 0;
+        return place;
+    }
+    place.ParentKey = record->Key();
+    place.Level = NodeLevel(parent) + 1;
+    place.Index = parent->childCount() + 1;
+    return place;
+}
+
+void Tfuserfrm::ShowNewContact(const QString &keyid)
+{
+    if (FindTreeNodeByKey(keyid)) {
+        UpdateContactNode(keyid);
+        return;
+    }
+    bool ok = false;
+    const qint64 key = keyid.trimmed().toLongLong(&ok);
+    if (!ok)
+        return;
+    if (TRecordTreeItem *node = AddNodeFromDb(key)) {
+        if (listSource_ == TListSource::GroupChildren && RecordOf(node->parent()) &&
+            RecordOf(node->parent())->Key() == listedGroupKey_)
+            RenewListAfterMove();
+        CountQuickViews();
+    }
+}
+
+void Tfuserfrm::UpdateContactNode(const QString &keyid)
+{
+    auto *node = static_cast<TRecordTreeItem *>(FindTreeNodeByKey(keyid));
+    if (!node || node == root_ || !node->Record())
+        return;
+    SQLite::Database *db = Db();
+    if (!db)
+        return;
+    TPlacedRow row;
+    try {
+        SQLite::Statement read(*db, QStringLiteral("select ") + (node->Record()->IsGroup() ? GroupColumns : ContactColumns) +
+                                        QStringLiteral(" from userinfo where keyid=?"));
+        read.Bind(1, node->Record()->Key());
+        if (!read.ExecuteStep())
+            return;
+        row = node->Record()->IsGroup() ? ReadGroupRow(read) : ReadContactRow(read);
+    } catch (const EDatabaseError &) {
+        return;
+    }
+    const bool moved = row.record->kzfield1 != node->Record()->kzfield1;
+    const int image = ImageOf(*row.record);
+    node->setText(0, row.record->uname);
+    node->SetRecord(std::move(row.record));
+    SetNodeImage(node, image, image);
+    if (moved)
+        Reposition(node);
+    if (listSource_ == TListSource::GroupChildren && RecordOf(node->parent()) &&
+        RecordOf(node->parent())->Key() == listedGroupKey_)
+        RenewListAfterMove();
+    // A card left showing the old values would tell the user the save was lost.
+    if (!cardKeyid_.isEmpty() && cardKeyid_.toLongLong() == node->Record()->Key())
+        ShowContactCard(cardKeyid_);
+}

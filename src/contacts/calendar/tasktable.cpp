@@ -1,0 +1,426 @@
+#include "calendar/tasktable.h"
+
+#include "shared/AppGlobals.h"
+#include "calendar/CalendarIcons.h"
+#include "calendar/CalendarItems.h"
+#include "calendar/DateCn.h"
+#include "shared/Utility.h"
+#include "shared/UtilityDb.h"
+#include "calendar/selectdate.h"
+
+#include "controls/SPMonth.h"
+#include "platform/ADODB.h"
+#include "platform/ImgList.h"
+#include "platform/IniFiles.h"
+#include "platform/Messages.h"
+#include "platform/UiServices.h"
+
+#include <QCalendarWidget>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ContactCategory = QStringLiteral("人脉");
+const QString FestivalCategory = QStringLiteral("节日");
+
+TDateTime At(const QDate &date, const QTime &time)
+{
+    return DateFromQt(date) + (time.hour() * 60 + time.minute()) / 1440.0;
+}
+
+// Rows that date a birthday or an anniversary, whatever the day: their month and day are
+// matched in the program, so no row is formatted by the engine.
+std::vector<TContactDates> ReadContactDates(TADOQuery *query)
+{
+    std::vector<TContactDates> rows;
+    if (!RunQuery(query, QStringLiteral("select keyid, uname, uhsr, udtfmt, uisalart, ujhjnr, jnrtx, uemail, text1, kzfield2 "
+                                        "from userinfo where (uisalart <> 0 and uhsr <> '') "
+                                        "or (jnrtx <> 0 and ujhjnr <> '')")))
+        return rows;
+    for (query->First(); !query->Eof(); query->Next()) {
+        TContactDates row;
+        row.Key = query->FieldByName(QStringLiteral("keyid")).AsInteger();
+        row.Name = query->FieldByName(QStringLiteral("uname")).AsString();
+        row.Birthday = query->FieldByName(QStringLiteral("uhsr")).AsString();
+        row.DateFormat = query->FieldByName(QStringLiteral("udtfmt")).AsString();
+        row.BirthdayReminder = query->FieldByName(QStringLiteral("uisalart")).AsBoolean();
+        row.Anniversary = query->FieldByName(QStringLiteral("ujhjnr")).AsString();
+        row.AnniversaryReminder = query->FieldByName(QStringLiteral("jnrtx")).AsBoolean();
+        row.Email = query->FieldByName(QStringLiteral("uemail")).AsString();
+        row.Email2 = query->FieldByName(QStringLiteral("text1")).AsString();
+        row.Cipher = query->FieldByName(QStringLiteral("kzfield2")).AsString();
+        rows.push_back(row);
+    }
+    query->Close();
+    return rows;
+}
+
+// Plans from the start day through the end day, by a text range on the indexed start column.
+std::vector<TPlanRow> ReadPlans(TADOQuery *query, const QDate &start, const QDate &end)
+{
+    std::vector<TPlanRow> rows;
+    if (!RunQuery(query,
+                  QStringLiteral("select ut.id, ut.groupid, ut.title, ut.startdate, ui.uemail, ui.text1, ui.kzfield2, ui.uname "
+                                 "from usertable ut join userinfo ui on ut.groupid = ui.keyid "
+                                 "where ut.startdate >= ? and ut.startdate < ? order by ut.startdate, ut.id"),
+                  {start.toString(Qt::ISODate), end.addDays(1).toString(Qt::ISODate)}))
+        return rows;
+    for (query->First(); !query->Eof(); query->Next()) {
+        TPlanRow row;
+        row.Id = query->FieldByName(QStringLiteral("id")).AsInteger();
+        row.Key = query->FieldByName(QStringLiteral("groupid")).AsInteger();
+        row.Title = query->FieldByName(QStringLiteral("title")).AsString();
+        row.StartDate = query->FieldByName(QStringLiteral("startdate")).AsString();
+        row.Email = query->FieldByName(QStringLiteral("uemail")).AsString();
+        row.Email2 = query->FieldByName(QStringLiteral("text1")).AsString();
+        row.Cipher = query->FieldByName(QStringLiteral("kzfield2")).AsString();
+        row.Name = query->FieldByName(QStringLiteral("uname")).AsString();
+        rows.push_back(row);
+    }
+    query->Close();
+    return rows;
+}
+
+std::unique_ptr<CalendarItemData> Record(const TCalendarEntry &entry)
+{
+    auto data = std::make_unique<CalendarItemData>();
+    data->Id = entry.Id;
+    data->Key = entry.Key;
+    data->ImageIndex = entry.ImageIndex;
+    data->Caption = entry.Text;
+    data->Category = ContactCategory;
+    data->Email = entry.Email;
+    data->Name = entry.Name;
+    return data;
+}
+
+} // namespace
+
+Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent), query_(query)
+{
+    setObjectName(QStringLiteral("frmtasktable"));
+
+    images_ = std::make_unique<TImageList>(nullptr);
+    taskImageList = images_.get();
+    for (int i = 0; i < CalendarImageCount; ++i)
+        taskImageList->AddImage(CalendarImage(i));
+
+    source_ = std::make_unique<TSPPlannerSource>(nullptr);
+    PlannerSource = source_.get();
+    PlannerSource->SetImages(taskImageList);
+
+    auto *left = new QWidget(this);
+    left->setObjectName(QStringLiteral("leftPanel"));
+    left->setFixedWidth(220);
+    BuildToolbar();
+    TreeView1 = new QTreeWidget(left);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setIconSize(QSize(16, 16));
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    leftLayout->addWidget(SpTBXToolbar1);
+    leftLayout->addWidget(TreeView1, 1);
+
+    SPMonthPlanner1 = new TSPMonthPlanner(nullptr);
+    SPMonthPlanner1->setObjectName(QStringLiteral("SPMonthPlanner1"));
+    SPMonthPlanner1->SetCopyOnDrop(true);
+    SPMonthPlanner1->SetWeekStart(TSPWeekStart::wsSunday);
+    SPMonthPlanner1->SetLunarTextSource(LunarDayText);
+    SPMonthPlanner1->SetShowChinaDate(true);
+    SPMonthPlanner1->SetShowChina(true);
+    SPMonthPlanner1->SetShowHint(true);
+    // The page writes nothing back; typing on the grid must not make items that vanish.
+    SPMonthPlanner1->SetReadOnly(true);
+    SPMonthPlanner1->SetSource(PlannerSource);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(left);
+    layout->addWidget(SPMonthPlanner1, 1);
+
+    BuildPopupMenu();
+
+    SPMonthPlanner1->OnClick = [this](TComponent *) { FollowSelection(); };
+    SPMonthPlanner1->OnKeyUp = [this](TComponent *, WORD &key, TShiftState) {
+        switch (key) {
+        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+        case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+            FollowSelection();
+            break;
+        default:
+            break;
+        }
+    };
+    SPMonthPlanner1->OnDblClick = [this](TComponent *) {
+        if (SPMonthPlanner1->SelectedCount() > 0)
+            ItemUpdate();
+    };
+    SPMonthPlanner1->OnContextPopup = [this](TComponent *, TPoint pos, bool &handled) {
+        taskPopupMenuPopup();
+        const QPoint at = pos.X == -1 && pos.Y == -1 ? QCursor::pos()
+                                                     : QPoint(SPMonthPlanner1->ClientToScreen(pos).X,
+                                                              SPMonthPlanner1->ClientToScreen(pos).Y);
+        taskPopupMenu->popup(at);
+        handled = true;
+    };
+
+    FormCreate();
+}
+
+Tfrmtasktable::~Tfrmtasktable()
+{
+    // The planner lets go of the source and its items before they go.
+    delete SPMonthPlanner1;
+    source_.reset();
+}
+
+void Tfrmtasktable::BuildToolbar()
+{
+    SpTBXToolbar1 = new QToolBar(this);
+    SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
+    SpTBXToolbar1->setIconSize(QSize(16, 16));
+    const auto step = [this](const char *name, const char *text, const char *hint, auto move) {
+        QAction *action = SpTBXToolbar1->addAction(QString::fromUtf8(text));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(QString::fromUtf8(hint));
+        connect(action, &QAction::triggered, this, [this, move] { GoToDate(move(shownDate_)); });
+        return action;
+    };
+    SpTBXItem1 = step("SpTBXItem1", "«", "上年", [](const QDate &d) { return d.addYears(-1); });
+    SpTBXItem2 = step("SpTBXItem2", "‹", "上月", [](const QDate &d) { return d.addMonths(-1); });
+    dateLabel = new QLabel(SpTBXToolbar1);
+    dateLabel->setObjectName(QStringLiteral("dateLabel"));
+    dateLabel->setAlignment(Qt::AlignCenter);
+    dateLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    SpTBXToolbar1->addWidget(dateLabel);
+    SpTBXItem3 = step("SpTBXItem3", "›", "下月", [](const QDate &d) { return d.addMonths(1); });
+    SpTBXItem4 = step("SpTBXItem4", "»", "下年", [](const QDate &d) { return d.addYears(1); });
+}
+
+void Tfrmtasktable::BuildPopupMenu()
+{
+    taskPopupMenu = new QMenu(this);
+    taskPopupMenu->setObjectName(QStringLiteral("taskPopupMenu"));
+    const auto add = [this](const char *name, const char *text) {
+        QAction *action = taskPopupMenu->addAction(QString::fromUtf8(text));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    epm_00 = add("epm_00", "编辑");
+    epm_01 = add("epm_01", "新建人脉");
+    epm_02 = add("epm_02", "从日历表中删除");
+    epm_02->setVisible(false);
+    N1 = add("N1", "给此人发邮件");
+    taskPopupMenu->addSeparator();
+    // Ctrl+T belongs to the main window's 到今天, which does the same here; the menu only shows it.
+    N3 = add("N3", "到今天\tCtrl+T");
+    N4 = add("N4", "日期转到");
+    N4->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
+    // Live only while the page is shown, where the browser's Ctrl+G (新建组) is off.
+    addAction(N4);
+    N4->setEnabled(false);
+
+    connect(epm_00, &QAction::triggered, this, &Tfrmtasktable::ItemUpdate);
+    connect(epm_01, &QAction::triggered, this, [] {
+        if (frmmain)
+            frmmain->NewContact();
+    });
+    connect(N1, &QAction::triggered, this, &Tfrmtasktable::N1Click);
+    connect(N3, &QAction::triggered, this, [this] { GoToDate(Clock().Now().date()); });
+    connect(N4, &QAction::triggered, this, &Tfrmtasktable::N4Click);
+}
+
+void Tfrmtasktable::FormCreate()
+{
+    GoToDate(Clock().Now().date());
+    const TIniFile ini(ConfigIniPath());
+    SPMonthPlanner1->SetShowChinaDate(ini.ReadBool(QStringLiteral("SYS"), QStringLiteral("ShowCh"), true));
+}
+
+void Tfrmtasktable::showEvent(QShowEvent *event)
+{
+    N4->setEnabled(true);
+    QWidget::showEvent(event);
+}
+
+void Tfrmtasktable::hideEvent(QHideEvent *event)
+{
+    N4->setEnabled(false);
+    QWidget::hideEvent(event);
+}
+
+bool Tfrmtasktable::AccountOpen() const
+{
+    return query_ && query_->Connection() && query_->Connection()->Connected();
+}
+
+void Tfrmtasktable::GoToDate(const QDate &date)
+{
+    if (!date.isValid())
+        return;
+    shownDate_ = date;
+    dateLabel->setText(date.toString(QStringLiteral("yyyy-MM-dd")));
+    SPMonthPlanner1->SetDate(date);
+    LoadMonth(false);
+}
+
+void Tfrmtasktable::SetLunarCaptions(bool show)
+{
+    SPMonthPlanner1->SetShowChinaDate(show);
+}
+
+void Tfrmtasktable::FollowSelection()
+{
+    TDateTime start = 0;
+    TDateTime end = 0;
+    if (!SPMonthPlanner1->SelectionRange(start, end))
+        return;
+    shownDate_ = DateToQt(start);
+    dateLabel->setText(shownDate_.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void Tfrmtasktable::LoadMonth(bool force)
+{
+    const QDate first = DateToQt(SPMonthPlanner1->FirstDay());
+    const QString month = first.toString(QStringLiteral("yyyyMM"));
+    if (!force && month == loadedMonth_)
+        return;
+    loadedMonth_ = month;
+    const TMonthRange range = MonthRange(first);
+
+    PlannerSource->ClearItems();
+    itemData_.clear();
+    PlannerSource->BeginUpdate();
+    if (ShowFestivals)
+        LoadFestivals(range.Start, range.End);
+    if (ShowContactEvents)
+        LoadDatabaseItems(range.Start, range.End);
+    PlannerSource->EndUpdate();
+}
+
+void Tfrmtasktable::LoadFestivals(const QDate &start, const QDate &end)
+{
+    for (const TCalendarEntry &entry : FestivalEntries(start, end)) {
+        TSPPlanItem *item = PlannerSource->AddItem(QString(), entry.Text, At(entry.Date, entry.StartTime),
+                                                   At(entry.Date, entry.EndTime), true, entry.Private, clNone, 2);
+        item->SetCategory(FestivalCategory);
+        item->Icons().AddIcon(entry.ImageIndex);
+        item->SetLocked(true);
+    }
+}
+
+void Tfrmtasktable::LoadDatabaseItems(const QDate &start, const QDate &end)
+{
+    if (!AccountOpen())
+        return;
+    const std::vector<TContactDates> contacts = ReadContactDates(query_);
+    const std::vector<TPlanRow> plans = ReadPlans(query_, start, end);
+    for (const TCalendarEntry &entry : ContactEntries(contacts, plans, start, end)) {
+        TSPPlanItem *item = PlannerSource->AddItem(QString(), entry.Text, At(entry.Date, entry.StartTime),
+                                                   At(entry.Date, entry.EndTime), true, entry.Private, clNone, 2);
+        item->SetCategory(ContactCategory);
+        item->Icons().AddIcon(entry.ImageIndex);
+        itemData_.push_back(Record(entry));
+        item->SetData(itemData_.back().get());
+        item->SetLocked(true);
+    }
+}
+
+void Tfrmtasktable::LoadTodayTree()
+{
+    TreeView1->clear();
+    if (!AccountOpen())
+        return;
+    const QDate today = Clock().Now().date();
+    const int days = std::max(0, TodayTreeDays);
+    const QDate last = today.addDays(days);
+    const std::vector<TCalendarEntry> entries =
+        ContactEntries(ReadContactDates(query_), ReadPlans(query_, today, last), today, last);
+
+    const auto icon = [this](int index) { return QIcon(QPixmap::fromImage(taskImageList->Image(index))); };
+    for (int k = 0; k <= days; ++k) {
+        const QDate day = today.addDays(k);
+        auto *dayNode = new QTreeWidgetItem(TreeView1);
+        dayNode->setText(0, k == 0 ? QStringLiteral("今日")
+                                   : day.toString(QStringLiteral("yyyy-MM-dd")) + ' ' + WeekdayName(day));
+        dayNode->setIcon(0, icon(CalendarDayImage));
+        for (const TCalendarEntry &entry : entries) {
+            if (entry.Date != day)
+                continue;
+            auto *node = new QTreeWidgetItem(dayNode);
+            node->setText(0, entry.Text);
+            node->setIcon(0, icon(entry.ImageIndex));
+        }
+    }
+    TreeView1->expandAll();
+}
+
+const CalendarItemData *Tfrmtasktable::ItemData(const TSPPlanItem *item) const
+{
+    for (const auto &data : itemData_) {
+        if (item && item->Data() == data.get())
+            return data.get();
+    }
+    return nullptr;
+}
+
+const CalendarItemData *Tfrmtasktable::SelectedContactItem() const
+{
+    if (SPMonthPlanner1->SelectedCount() == 0)
+        return nullptr;
+    const CalendarItemData *data = ItemData(SPMonthPlanner1->SelectedItem(0));
+    return data && data->Category == ContactCategory ? data : nullptr;
+}
+
+void Tfrmtasktable::taskPopupMenuPopup()
+{
+    // Each popup answers for the item selected now, never for an earlier one.
+    const bool contact = SelectedContactItem() != nullptr;
+    epm_00->setEnabled(contact);
+    epm_02->setEnabled(contact);
+    N1->setEnabled(contact);
+    epm_01->setEnabled(!contact);
+}
+
+void Tfrmtasktable::ItemUpdate()
+{
+    const CalendarItemData *data = SelectedContactItem();
+    if (!data)
+        return;
+    const QString key = QString::number(data->Key);
+    const QString name = data->Name;
+    if (frmmain)
+        frmmain->OpenContact(key, name);
+    LoadTodayTree();
+}
+
+void Tfrmtasktable::N1Click()
+{
+    if (const CalendarItemData *data = SelectedContactItem())
+        ShellOpen(QStringLiteral("mailto:") + data->Email);
+}
+
+void Tfrmtasktable::N4Click()
+{
+    if (!frmselectdate_)
+        frmselectdate_ = new Tfrmselectdate(this);
+    if (frmselectdate_->exec() == QDialog::Accepted)
+        GoToDate(frmselectdate_->MonthCalendar1->selectedDate());
+}
+
+void InstallCalendarPage()
+{
+    CalendarPageFactory = [](QWidget *parent) -> ICalendarPage * {
+        return new Tfrmtasktable(frmmain ? frmmain->ADOQuery1 : nullptr, parent);
+    };
+}

@@ -1,0 +1,240 @@
+// Opening accounts and the account password commands of the main window.
+#include "main/Main.h"
+
+#include "shared/AppGlobals.h"
+#include "main/EditorRegistry.h"
+#include "shared/Utility.h"
+#include "shared/UtilityDb.h"
+#include "shared/WNDES.h"
+#include "account/dataModule.h"
+#include "account/hfdb.h"
+#include "account/inputpsd.h"
+#include "account/newdataform.h"
+#include "account/setnewpwd.h"
+#include "account/sysset.h"
+
+#include "platform/ADODB.h"
+#include "platform/UiServices.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolBar>
+
+namespace {
+
+const QString Orvanta = QStringLiteral("Orvanta");
+
+enum class TPasswordRead { Ok, Unreadable };
+
+// The account's password, read through a connection of its own so the open account is not
+// touched. It is kept in the first row of usermsg, the one the password commands write.
+TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString &password)
+{
+    TADOConnection login;
+    try {
+        login.Open(path);
+    } catch (const EDatabaseError &) {
+        return TPasswordRead::Unreadable;
+    }
+    query->SetConnection(&login);
+    // A usermsg that cannot be read is not an account without a password.
+    bool read = RunQuery(query, AccountPasswordQuery);
+    const TField *field = read ? query->FindField(QStringLiteral("password")) : nullptr;
+    read = field != nullptr;
+    if (read && !query->IsEmpty()) {
+        query->First();
+        password = DesDecryptString(field->AsString(), DesKey);
+    }
+    query->Close();
+    query->SetConnection(nullptr);
+    return read ? TPasswordRead::Ok : TPasswordRead::Unreadable;
+}
+
+} // namespace
+
+void Tfrmmain::SetStatusText(const QString &text)
+{
+    SpTBXLabelItem1->setText(text);
+}
+
+bool Tfrmmain::PasswordMatches(const QString &typed) const
+{
+    const DesResult cipher = DesEncryptString(typed, DesKey);
+    return cipher.Ok() && cipher.Text == AccountPasswordCipher;
+}
+
+void Tfrmmain::OpenLastAccount()
+{
+    if (!AccountDbPath.isEmpty() && QFileInfo(AccountDbPath).isFile()) {
+        OpenAccount(AccountDbPath);
+        return;
+    }
+    AccountDbPath.clear();
+    ShowFromTray();
+    ShowAccountList(this);
+}
+
+bool Tfrmmain::CloseAccountWindows()
+{
+    if (Form1 && !Form1->CloseEditors())
+        return false;
+    // Reminders of the account that goes must not pop up over the next one.
+    if (CustomerData) {
+        CustomerData->SetAlarmCheck(false);
+        CustomerData->CloseAlarmWindows();
+    }
+    return true;
+}
+
+void Tfrmmain::OpenAccount(const QString &path)
+{
+    ShowFromTray();
+    TAccountLogin login;
+    if (!AuthenticateAccount(path, login) || !CloseAccountWindows())
+        return;
+    SwitchAccount(path, login);
+}
+
+bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
+{
+    if (!QFileInfo(path).isFile()) {
+        ShowMessage(QStringLiteral("登陆失败,打开不存在的文件！"), Orvanta, MsgIcon::Warning);
+        return false;
+    }
+    QString password;
+    if (ReadAccountPassword(loginADOQuery, path, password) != TPasswordRead::Ok) {
+        ShowMessage(QStringLiteral("登陆失败,数据格式错误！"), Orvanta, MsgIcon::Warning);
+        return false;
+    }
+    bool isProtected = false;
+    if (!password.isEmpty()) {
+        for (int tries = 0; tries < 3 && !isProtected; ++tries) {
+            QString typed;
+            if (!PromptPassword(typed))
+                return false;
+            if (typed == password)
+                isProtected = true;
+            else
+                ShowMessage(QStringLiteral("密码错误,登陆失败！"), Orvanta, MsgIcon::Warning);
+        }
+        if (!isProtected)
+            return false;
+    }
+    login.Protected = isProtected;
+    login.Cipher = password.isEmpty() ? QString() : DesEncryptString(password, DesKey).Text;
+    return true;
+}
+
+Tfrmmain::TAccountLogin Tfrmmain::CurrentLogin() const
+{
+    return {AccountProtected, AccountPasswordCipher};
+}
+
+void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
+{
+    AccountProtected = login.Protected;
+    AccountPasswordCipher = login.Cipher;
+    if (path != AccountDbPath)
+        RegWriteString(2, OrvRegistryKey, QStringLiteral("txlfile"), path);
+    AccountDbPath = path;
+    SetStatusText(QStringLiteral("当前打开数据: ") + path);
+
+    if (ConnectAccount())
+        EnableAccountCommands();
+
+    const bool browserWasVisible = BrowserPageVisible();
+    const bool calendarWasVisible = CalendarPageVisible();
+    FreePages();
+    if (browserWasVisible)
+        ShowBrowserPage();
+    if (calendarWasVisible)
+        ShowCalendarPage();
+    if (!browser_ && !calendar_)
+        ShowBrowserPage();
+}
+
+bool Tfrmmain::ConnectAccount()
+{
+    TADOConnection *connection = CustomerData->dbConnection;
+    CustomerData->SetAlarmCheck(false);
+    if (!QFileInfo(AccountDbPath).isFile()) {
+        connection->Close();
+        DisableAccountCommands();
+        SetStatusText(QStringLiteral("文件不存在: ") + AccountDbPath);
+        return false;
+    }
+    try {
+        connection->Close();
+        connection->Open(AccountDbPath);
+    } catch (const EDatabaseError &) {
+        ShowMessage(QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"), Orvanta, MsgIcon::None);
+        DisableAccountCommands();
+        SetStatusText(QStringLiteral("错误的数据文件: ") + AccountDbPath);
+        return false;
+    }
+    for (TADOQuery *query : {ADOQuery1, ADOQuery2, redtADOQuery})
+        query->SetConnection(connection);
+    CustomerData->SetAlarmCheck(true);
+    SetStatusText(QStringLiteral("当前打开数据: ") + AccountDbPath);
+    return true;
+}
+
+void Tfrmmain::DisableAccountCommands()
+{
+    SpTBXToolbar2->hide();
+    SetCommandVisible(QStringLiteral("SpTBXSubmenuItem9"), false);
+    for (const char *name : {"SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpeedButton1", "SpTBXItem1", "SpTBXItem33",
+                             "SpTBXItem11", "SpTBXItem24"})
+        SetCommandEnabled(QString::fromLatin1(name), false);
+}
+
+void Tfrmmain::SetPassword()
+{
+    if (AccountProtected) {
+        QString typed;
+        if (!PromptPassword(typed))
+            return;
+        if (!PasswordMatches(typed)) {
+            ShowMessage(QStringLiteral("密码错误,不能取消保护!"), Orvanta, MsgIcon::Warning);
+            return;
+        }
+    }
+    Tfrmsetnewpwd dialog(ADOQuery1, this);
+    dialog.exec();
+}
+
+void Tfrmmain::RemovePassword()
+{
+    if (!AccountProtected)
+        return;
+    QString typed;
+    if (!PromptPassword(typed))
+        return;
+    if (!PasswordMatches(typed)) {
+        ShowMessage(QStringLiteral("密码错误,不能取消保护!"), Orvanta, MsgIcon::Warning);
+        return;
+    }
+    // A blank deciphers to an empty text, which counts as no password.
+    if (!WriteAccountPassword(ADOQuery1, QStringLiteral(" "))) {
+        ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning);
+        return;
+    }
+    AccountPasswordCipher.clear();
+    AccountProtected = false;
+}
+
+void Tfrmmain::SpTBXItem18Click()
+{
+    ShowAccountListModal(this);
+}
+
+void Tfrmmain::SpTBXItem24Click()
+{
+    ShowRestoreDialog(this);
+}
+
+void Tfrmmain::SpTBXItem33Click()
+{
+    ShowSettingsDialog(this);
+}

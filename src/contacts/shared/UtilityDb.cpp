@@ -1,0 +1,150 @@
+#include "shared/UtilityDb.h"
+
+#include "platform/ADODB.h"
+#include "platform/DbFiles.h"
+#include "platform/SqliteDb.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+// Resources are kept under ":/<TYPE>/<NAME>"; like the old resource names they ignore case.
+QString ResourcePath(const QString &name, const QString &type)
+{
+    return QStringLiteral(":/%1/%2").arg(type.toUpper(), name.toUpper());
+}
+
+bool BuildDatabase(const QString &path, const QString &schema)
+{
+    try {
+        SQLite::Database db(path, SQLite::OpenReadWrite | SQLite::OpenCreate);
+        SQLite::Transaction transaction(db);
+        db.Exec(schema);
+        transaction.Commit();
+        return true;
+    } catch (const EDatabaseError &e) {
+        qWarning().noquote() << "cannot build" << path << ":" << e.Message();
+        return false;
+    }
+}
+
+bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+bool IsReadableDatabase(const QString &path)
+{
+    try {
+        SQLite::Database db(path, SQLite::OpenReadOnly);
+        SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
+        return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+    } catch (const EDatabaseError &) {
+        return false;
+    }
+}
+
+QHash<QString, QStringList> ReadSchemaColumns()
+{
+    QHash<QString, QStringList> columns;
+    QFile resource(ResourcePath(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE")));
+    if (!resource.open(QIODevice::ReadOnly))
+        return columns;
+    SQLite::Database db(QStringLiteral(":memory:"), SQLite::OpenReadWrite | SQLite::OpenCreate);
+    db.Exec(QString::fromUtf8(resource.readAll()));
+    SQLite::Statement tables(db, QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
+    while (tables.ExecuteStep()) {
+        const QString table = tables.Column(0).toString();
+        QStringList names;
+        for (const QString &name : db.ColumnNames(table))
+            names << name.toLower();
+        columns.insert(table.toLower(), names);
+    }
+    return columns;
+}
+
+} // namespace
+
+bool RunQuery(TADOQuery *query, const QString &sql, const QVariantList &params)
+{
+    if (!query || !query->Connection() || !query->Connection()->Connected())
+        return false;
+    query->Close();
+    QString head;
+    if (!sql.isEmpty()) {
+        head = sql.trimmed().left(6);
+        query->SetSQL(sql);
+        query->SetParams(params);
+    } else {
+        if (query->SQL().trimmed().isEmpty())
+            return false;
+        head = query->SQL().trimmed().left(6);
+        if (!params.isEmpty())
+            query->SetParams(params);
+    }
+    try {
+        if (head.toLower() == QLatin1String("select"))
+            query->Open();
+        else
+            query->ExecSQL();
+        return true;
+    } catch (const Exception &e) {
+        qWarning().noquote() << "query failed:" << e.Message();
+        return false;
+    }
+}
+
+bool SaveResourceToFile(const QString &name, const QString &type, const QString &path)
+{
+    QFile resource(ResourcePath(name, type));
+    if (!resource.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = resource.readAll();
+    const QString temp = CreateTempFileBeside(path, QStringLiteral("~RS"));
+    if (temp.isEmpty())
+        return false;
+    // The template is kept as the schema script; the file it stands for is the database built from it.
+    const bool written = type.compare(QLatin1String("TEMPLATE"), Qt::CaseInsensitive) == 0
+        ? BuildDatabase(temp, QString::fromUtf8(content))
+        : WriteBytes(temp, content);
+    if (!written || !SyncFile(temp) || !ReplaceFile(temp, path)) {
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
+}
+
+bool CompactDatabase(const QString &path)
+{
+    const QFileInfo source(path);
+    if (!source.isFile())
+        return false;
+    const QString temp = CreateTempFileBeside(path, QStringLiteral("~CP"));
+    if (temp.isEmpty())
+        return false;
+    bool ok = false;
+    try {
+        // Opened for writing so that a transaction a crash left behind is rolled back first.
+        SQLite::Database db(path, SQLite::OpenReadWrite);
+        SQLite::Statement vacuum(db, QStringLiteral("VACUUM INTO ?"));
+        vacuum.Bind(1, temp);
+        vacuum.Exec();
+        ok = true;
+    } catch (const EDatabaseError &e) {
+        qWarning().noquote() << "cannot compact" << path << ":" << e.Message();
+    }
+    ok = ok && IsReadableDatabase(temp) && SyncFile(temp) && ReplaceFile(temp, path);
+    if (!ok)
+        QFile::remove(temp);
+    return ok;
+}
+
+bool IsKnownColumn(const QString &table, const QString &column)
+{
+    static const QHash<QString, QStringList> columns = ReadSchemaColumns();
+    return columns.value(table.toLower()).contains(column.toLower());
+}

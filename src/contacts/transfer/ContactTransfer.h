@@ -1,0 +1,75 @@
+#pragma once
+#include "transfer/VCardFormat.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class TADOConnection;
+
+struct TImportResult {
+    bool Ok = false;
+    int Imported = 0;
+    QString Error;  // the engine's message when Ok is false
+};
+
+// Adds contacts at the top of the group tree of an open account in one transaction: every one
+// of them or, on any failure, none. Each gets its tree place and bookkeeping (parent 0, level 1,
+// index 0, pinyin initials of its name, insert and update time `now`). Columns that userinfo does
+// not have, and the columns the program keeps itself, are ignored; empty values stay unset; a
+// level outside 0..4 becomes 0; a birthday that is not a date stays empty, one that is is stored
+// "yyyy-MM-dd". A record without any value is skipped and not counted.
+TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
+
+// An item of a CSV record mapped to a contact column.
+struct TCsvMapping {
+    int Item = -1;
+    QString Caption;  // the field's caption
+    QString Column;
+};
+
+// The items of a CSV header that name a field: an item equal to a caption of `fieldCaptions`
+// ("column=caption" pairs), ignoring case and the blanks around it, maps to that column; each
+// caption maps the first such item, and a later pair wins over an earlier one on the same item.
+// In item order.
+QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList &fieldCaptions);
+
+// The contacts of a CSV file's data records (every record after the header): a mapped item that
+// is not blank gives its column; a short record leaves the columns past its end without value.
+QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings);
+
+// Which contacts an export takes: all of them, one contact, or the contacts directly inside one
+// group (not those of its subgroups).
+struct TExportScope {
+    enum TKind { AllContacts, OneContact, GroupContacts };
+    TKind Kind = AllContacts;
+    qint64 KeyId = 0;
+};
+
+struct TExportResult {
+    bool Ok = false;     // the contacts could be read (and, for CSV, the file was written)
+    int Written = 0;     // contacts or files written
+    int Failed = 0;      // files that could not be written
+    QString Error;
+};
+
+// The contacts of a scope with the columns a card is made from, in keyid order.
+QList<TContactRecord> ReadExportContacts(TADOConnection *connection, const TExportScope &scope);
+
+// One vCard file per contact in `folder`, named by TVCardFileNames; existing files of those
+// names are replaced. `progress` hears (done, total) after each file.
+TExportResult WriteVCardFiles(TADOConnection *connection, const QString &folder, const TExportScope &scope,
+                              const std::function<void(int, int)> &progress = {});
+
+// One contact's card. When `path` does not end in ".vcf" it is taken as a folder prefix and the
+// contact's name and ".vcf" are added. The file written, or empty when the contact is not there
+// or the file could not be written.
+QString ExportVCard(TADOConnection *connection, const QString &path, qint64 keyid);
+
+// Every contact (groups are not contacts) as CSV in GB18030: the header of the captions of
+// `fieldCaptions` ("column=caption" pairs) and one line per contact with those columns; a column
+// the table does not have gives an empty field. The file is replaced only when it was written
+// completely.
+TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path, const QStringList &fieldCaptions);

@@ -1,0 +1,305 @@
+#include "transfer/inputcsv.h"
+
+#include "shared/AppGlobals.h"
+#include "transfer/ContactTransfer.h"
+#include "transfer/CsvFormat.h"
+#include "transfer/selectfield.h"
+
+#include "platform/TextCodec.h"
+#include "platform/UiServices.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Orvanta = QStringLiteral("Orvanta");
+
+// Columns of ListView1.
+constexpr int FileColumn = 0;
+constexpr int CaptionColumn = 1;
+constexpr int NameColumn = 2;
+
+// A header item is shown no longer than this; a file without line ends would otherwise make
+// one row of megabytes.
+constexpr int ShownCaptionLength = 200;
+
+QPushButton *MakeButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QWidget *MakePage(const QString &name, int step, const QString &title, QStackedWidget *pages)
+{
+    auto *page = new QWidget(pages);
+    page->setObjectName(name);
+    auto *layout = new QVBoxLayout(page);
+    auto *heading = new QLabel(title, page);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    layout->addWidget(heading);
+    auto *steps = new QHBoxLayout;
+    steps->addWidget(new QLabel(QStringLiteral("当前第 %1 步").arg(step), page));
+    steps->addStretch();
+    steps->addWidget(new QLabel(QStringLiteral("本向导完成需要 3 步"), page));
+    layout->addLayout(steps);
+    pages->addWidget(page);
+    return page;
+}
+
+} // namespace
+
+Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialog(parent), connection_(connection)
+{
+    setObjectName(QStringLiteral("frminputcsv"));
+    setWindowTitle(QStringLiteral("导入 CSV 文件"));
+    resize(520, 400);
+
+    PageControl1 = new QStackedWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+
+    TabSheet1 = MakePage(QStringLiteral("TabSheet1"), 1, QStringLiteral("第 1 步：选择要导入的文件名"), PageControl1);
+    Edit1 = new QLineEdit(TabSheet1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    SpTBXButton4 = MakeButton(QStringLiteral("SpTBXButton4"), QStringLiteral("浏览"), TabSheet1);
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(Edit1, 1);
+    fileRow->addWidget(SpTBXButton4);
+    auto *page1 = static_cast<QVBoxLayout *>(TabSheet1->layout());
+    page1->addLayout(fileRow);
+    page1->addStretch();
+
+    TabSheet2 = MakePage(QStringLiteral("TabSheet2"), 2, QStringLiteral("第 2 步：字段映射"), PageControl1);
+    ListView1 = new QTreeWidget(TabSheet2);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setHeaderLabels({QStringLiteral("文本文件中的字段"), QStringLiteral("人脉中的字段"), QString()});
+    ListView1->setColumnWidth(FileColumn, 160);
+    ListView1->setColumnWidth(CaptionColumn, 155);
+    ListView1->setColumnWidth(NameColumn, 1);
+    ListView1->setColumnHidden(NameColumn, true);
+    SpTBXButton5 = MakeButton(QStringLiteral("SpTBXButton5"), QStringLiteral("映射"), TabSheet2);
+    SpTBXButton6 = MakeButton(QStringLiteral("SpTBXButton6"), QStringLiteral("全选"), TabSheet2);
+    SpTBXButton7 = MakeButton(QStringLiteral("SpTBXButton7"), QStringLiteral("清空"), TabSheet2);
+    auto *listButtons = new QVBoxLayout;
+    listButtons->addWidget(SpTBXButton5);
+    listButtons->addWidget(SpTBXButton6);
+    listButtons->addWidget(SpTBXButton7);
+    listButtons->addStretch();
+    auto *listRow = new QHBoxLayout;
+    listRow->addWidget(ListView1, 1);
+    listRow->addLayout(listButtons);
+    static_cast<QVBoxLayout *>(TabSheet2->layout())->addLayout(listRow, 1);
+
+    TabSheet3 = MakePage(QStringLiteral("TabSheet3"), 3, QStringLiteral("第 3 步：导入完成"), PageControl1);
+    Label9 = new QLabel(TabSheet3);
+    Label9->setObjectName(QStringLiteral("Label9"));
+    auto *page3 = static_cast<QVBoxLayout *>(TabSheet3->layout());
+    page3->addWidget(Label9);
+    page3->addStretch();
+
+    SpTBXButton1 = MakeButton(QStringLiteral("SpTBXButton1"), QStringLiteral("<  上一步 (&P)"), this);
+    SpTBXButton2 = MakeButton(QStringLiteral("SpTBXButton2"), QStringLiteral("下一步 (&N)  >"), this);
+    SpTBXButton3 = MakeButton(QStringLiteral("SpTBXButton3"), QStringLiteral("取消 (&C)"), this);
+    SpTBXButton1->hide();
+    SpTBXButton2->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(SpTBXButton1);
+    buttons->addWidget(SpTBXButton2);
+    buttons->addWidget(SpTBXButton3);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1, 1);
+    layout->addLayout(buttons);
+
+    connect(SpTBXButton1, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton1Click);
+    connect(SpTBXButton2, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton2Click);
+    connect(SpTBXButton3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(SpTBXButton4, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton4Click);
+    connect(SpTBXButton5, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton5Click);
+    connect(SpTBXButton6, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton6Click);
+    connect(SpTBXButton7, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton7Click);
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *row) {
+        ListView1->setCurrentItem(row);
+        SpTBXButton5Click();
+    });
+    connect(ListView1, &QTreeWidget::itemChanged, this, &Tfrminputcsv::RowChanged);
+
+    PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void Tfrminputcsv::SpTBXButton4Click()
+{
+    const QString file =
+        Dialogs().OpenFileName(this, QStringLiteral("选择文件..."), QString(), QStringLiteral("CSV(*.csv)"));
+    if (file.isEmpty())
+        return;
+    Edit1->setText(file);
+    SpTBXButton2Click();
+}
+
+void Tfrminputcsv::SpTBXButton1Click()
+{
+    const int page = PageControl1->currentIndex();
+    if (page > 0)
+        PageControl1->setCurrentIndex(page - 1);
+    SpTBXButton1->setVisible(PageControl1->currentIndex() > 0);
+}
+
+void Tfrminputcsv::SpTBXButton2Click()
+{
+    QWidget *page = PageControl1->currentWidget();
+    if (page == TabSheet1)
+        GoToFieldPage();
+    else if (page == TabSheet2)
+        ImportRecords();
+    else
+        accept();
+}
+
+void Tfrminputcsv::GoToFieldPage()
+{
+    SpTBXButton1->show();
+    const QString path = Edit1->text().trimmed();
+    QFile file(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+        return;
+    }
+    records_ = ParseCsv(DecodeText(file.readAll()));
+    PageControl1->setCurrentWidget(TabSheet2);
+    FillFieldList(records_.isEmpty() ? QStringList() : records_.first());
+    if (ListView1->topLevelItemCount() > 0)
+        ListView1->setFocus();
+}
+
+void Tfrminputcsv::FillFieldList(const QStringList &header)
+{
+    filling_ = true;
+    ListView1->clear();
+    QStringList items;
+    for (const QString &item : header)
+        items << item.trimmed();
+    // The comma every field ends with leaves an empty item behind the last one.
+    while (!items.isEmpty() && items.last().isEmpty())
+        items.removeLast();
+
+    QList<QTreeWidgetItem *> rows;
+    for (const QString &item : items) {
+        auto *row = new QTreeWidgetItem({item.left(ShownCaptionLength), QString(), QString()});
+        row->setData(FileColumn, Qt::UserRole, item);
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(FileColumn, Qt::Unchecked);
+        rows << row;
+    }
+    for (const TCsvMapping &mapping : CaptionMappings(items, FieldCaptions)) {
+        QTreeWidgetItem *row = rows[mapping.Item];
+        row->setCheckState(FileColumn, Qt::Checked);
+        row->setText(CaptionColumn, mapping.Caption);
+        row->setText(NameColumn, mapping.Column);
+    }
+    ListView1->addTopLevelItems(rows);
+    filling_ = false;
+}
+
+void Tfrminputcsv::SpTBXButton5Click()
+{
+    if (QTreeWidgetItem *row = ListView1->currentItem())
+        MapRow(row);
+}
+
+void Tfrminputcsv::MapRow(QTreeWidgetItem *row)
+{
+    Tfrmselectfield picker(this);
+    picker.SelectField(row->text(NameColumn), row->data(FileColumn, Qt::UserRole).toString());
+    const bool chosen = picker.exec() == QDialog::Accepted && picker.CheckedField();
+    filling_ = true;
+    if (chosen) {
+        QRadioButton *field = picker.CheckedField();
+        row->setCheckState(FileColumn, Qt::Checked);
+        row->setText(CaptionColumn, field->text());
+        row->setText(NameColumn, field->objectName());
+    } else if (row->checkState(FileColumn) == Qt::Checked && row->text(NameColumn).isEmpty()) {
+        row->setCheckState(FileColumn, Qt::Unchecked);
+    }
+    filling_ = false;
+}
+
+void Tfrminputcsv::RowChanged(QTreeWidgetItem *row, int column)
+{
+    // A row the user checks without a mapping asks for one; after the click has been handled.
+    if (filling_ || column != FileColumn || row->checkState(FileColumn) != Qt::Checked ||
+        !row->text(NameColumn).isEmpty())
+        return;
+    ListView1->setCurrentItem(row);
+    QMetaObject::invokeMethod(
+        this,
+        [this, row] {
+            for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+                if (ListView1->topLevelItem(i) == row && row->checkState(FileColumn) == Qt::Checked &&
+                    row->text(NameColumn).isEmpty()) {
+                    MapRow(row);
+                    return;
+                }
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void Tfrminputcsv::SpTBXButton6Click()
+{
+    filling_ = true;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = ListView1->topLevelItem(i);
+        if (!row->text(NameColumn).trimmed().isEmpty())
+            row->setCheckState(FileColumn, Qt::Checked);
+    }
+    filling_ = false;
+}
+
+void Tfrminputcsv::SpTBXButton7Click()
+{
+    filling_ = true;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        ListView1->topLevelItem(i)->setCheckState(FileColumn, Qt::Unchecked);
+    filling_ = false;
+}
+
+void Tfrminputcsv::ImportRecords()
+{
+    QList<TCsvMapping> mappings;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = ListView1->topLevelItem(i);
+        const QString column = row->text(NameColumn).trimmed();
+        if (row->checkState(FileColumn) == Qt::Checked && !column.isEmpty())
+            mappings.push_back({i, row->text(CaptionColumn), column});
+    }
+    const QList<TContactRecord> contacts = CsvContacts(records_, mappings);
+
+    const TImportResult result = ImportContacts(connection_, contacts, Clock().Now());
+    if (!result.Ok) {
+        ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
+                    MsgButtons::OK, this);
+        return;
+    }
+    Label9->setText(QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported));
+    if (result.Imported > 0 && OnImported)
+        OnImported();
+    PageControl1->setCurrentWidget(TabSheet3);
+    SpTBXButton1->hide();
+    SpTBXButton2->setText(QStringLiteral("完成"));
+    SpTBXButton3->setEnabled(false);
+}

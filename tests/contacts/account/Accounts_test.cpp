@@ -1,0 +1,989 @@
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/main/Main.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/shared/Utility.h"
+#include "contacts/shared/WNDES.h"
+#include "contacts/account/dataModule.h"
+#include "contacts/account/hfdb.h"
+#include "contacts/account/inputpsd.h"
+#include "contacts/account/newdataform.h"
+#include "contacts/account/setnewpwd.h"
+
+#include "main/MainTestSupport.h"
+#include "TestSupport.h"
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/DbFiles.h"
+#include "platform/Registry.h"
+
+#include <QAction>
+#include <QDir>
+#include <QKeyEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+QString DataDir() { return AppDir() + "data/"; }
+QString BackupDir_() { return AppDir() + "data/backup/"; }
+
+void StorePassword(const QString &path, const QString &cipher)
+{
+    TADOConnection connection;
+    connection.Open(path);
+    TADOQuery query(&connection);
+    ASSERT_TRUE(WriteAccountPassword(&query, cipher));
+}
+
+QString Cipher(const QString &password)
+{
+    return DesEncryptString(password, DesKey).Text;
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+ModalResponder::Step Type(const QString &password)
+{
+    return [password](QDialog *dialog) {
+        auto *prompt = qobject_cast<Tfrminputpsd *>(dialog);
+        ASSERT_NE(prompt, nullptr) << dialog->objectName().toStdString();
+        prompt->Edit1->setText(password);
+        prompt->Button1->click();
+    };
+}
+
+ModalResponder::Step Cancel()
+{
+    return [](QDialog *dialog) { dialog->reject(); };
+}
+
+// Picks a backup in the restore dialog and presses 恢复.
+ModalResponder::Step RestoreItem(const QString &item)
+{
+    return [item](QDialog *dialog) {
+        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
+        ASSERT_NE(restore, nullptr) << dialog->objectName().toStdString();
+        const QList<QListWidgetItem *> found = restore->ListBox1->findItems(item, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << item.toStdString();
+        restore->ListBox1->setCurrentItem(found[0]);
+        restore->Button1->click();
+        if (restore->isVisible())
+            restore->reject();
+    };
+}
+
+struct HookGuard {
+    explicit HookGuard(ReplaceFileFn hook) { SetReplaceFileHook(std::move(hook)); }
+    ~HookGuard() { SetReplaceFileHook({}); }
+};
+
+ModalResponder::Step NewPassword(const QString &first, const QString &second, bool *confirmEnabled = nullptr)
+{
+    return [=](QDialog *dialog) {
+        auto *set = qobject_cast<Tfrmsetnewpwd *>(dialog);
+        ASSERT_NE(set, nullptr) << dialog->objectName().toStdString();
+        set->Edit1->setText(first);
+        set->Edit2->setText(second);
+        if (confirmEnabled)
+            *confirmEnabled = set->Button1->isEnabled();
+        set->Button1->click();
+        // A refused password leaves the dialog open; nothing else would close it here.
+        if (set->isVisible())
+            set->reject();
+    };
+}
+
+class Accounts : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetAppData();
+        ContactEditorFactory = [this] {
+            auto *editor = new TestEditor;
+            editors.push_back(editor);
+            return editor;
+        };
+        accountA = DataDir() + "A.txl";
+        accountB = DataDir() + "B.txl";
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        form1.reset();
+        Form1 = nullptr;
+        customerData.reset();
+        ContactEditorFactory = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The start-up order: main window, editor owner, data module.
+    void Start()
+    {
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        customerData = std::make_unique<TCustomerData>();
+    }
+
+    QString OpenFile() const { return CustomerData->dbConnection->Connected() ? CustomerData->dbConnection->FileName() : QString(); }
+
+    // The window shows an open account exactly when one is connected.
+    void ExpectConnected(const QString &path, const std::string &label)
+    {
+        EXPECT_EQ(OpenFile(), path) << label;
+        EXPECT_EQ(AccountDbPath, path) << label;
+        EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + path) << label;
+        EXPECT_FALSE(main->SpTBXToolbar2->isHidden()) << label;
+        for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
+            EXPECT_TRUE(main->Command(command)->isEnabled()) << label << " " << command;
+        EXPECT_TRUE(CustomerData->alarmTimer->isActive()) << label;
+        EXPECT_TRUE(RunQuery(main->ADOQuery1, "select count(*) from userinfo")) << label;
+    }
+
+    void ExpectDisconnected(const QString &statusText, const std::string &label)
+    {
+        EXPECT_EQ(OpenFile(), QString()) << label;
+        EXPECT_EQ(main->SpTBXLabelItem1->text(), statusText) << label;
+        EXPECT_TRUE(main->SpTBXToolbar2->isHidden()) << label;
+        for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
+            EXPECT_FALSE(main->Command(command)->isEnabled()) << label << " " << command;
+        EXPECT_FALSE(CustomerData->alarmTimer->isActive()) << label;
+    }
+
+    std::map<int, THotKey> hotKeys;
+    std::vector<QPointer<TestEditor>> editors;
+    std::unique_ptr<Tfrmmain> main;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TCustomerData> customerData;
+    QString accountA;
+    QString accountB;
+};
+
+} // namespace
+
+TEST_F(Accounts, ListingKeepsOnlyAccountFiles)
+{
+    ASSERT_TRUE(QDir().mkpath(DataDir() + "d.txl"));
+    for (const char *name : {"a.txl", "B.TXL", "c.txt", ".h.txl", "txl", "e.txl.bak"})
+        WriteBytes(DataDir() + name, "x");
+    EXPECT_EQ(Tfrmnewdataform::ListAccounts(DataDir()), (QStringList{"a", "B"}));
+    EXPECT_EQ(Tfrmnewdataform::ListAccounts(AppDir() + "no-such-folder"), QStringList());
+}
+
+TEST_F(Accounts, AccountNames)
+{
+    struct Case {
+        const char *name;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"家庭", true}, {"work 2024", true}, {"a.b", true}, {"", false}, {".", false}, {"..", false},
+        {"a\"b", false}, {"a/b", false}, {"a:b", false}, {"a<b", false}, {"a>b", false}, {"a\\b", false},
+        {"a|b", false}, {"a*b", false}, {"a?b", false}, {"a\tb", false}, {"a\nb", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ValidAccountName(QString::fromUtf8(c.name)), c.valid) << c.name;
+}
+
+TEST_F(Accounts, OpenWithoutPassword)
+{
+    MakeAccount(accountA, {"甲"});
+    Start();
+    ModalResponder responder;
+    main->OpenAccount(accountA);
+
+    EXPECT_TRUE(responder.Shown().isEmpty());
+    EXPECT_EQ(AccountDbPath, accountA);
+    EXPECT_EQ(OpenFile(), accountA);
+    EXPECT_FALSE(AccountProtected);
+    EXPECT_TRUE(AccountPasswordCipher.isEmpty());
+    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + accountA);
+    EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), accountA);
+    EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
+    EXPECT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_TRUE(main->BrowserPageVisible());
+    ASSERT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
+    EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
+}
+
+TEST_F(Accounts, PasswordTriesAndTheirOutcome)
+{
+    struct Case {
+        const char *label;
+        std::vector<const char *> typed;  // nullptr: Cancel
+        bool opens;
+        int wrongMessages;
+    };
+    const Case cases[] = {
+        {"right first", {"Abc"}, true, 0},
+        {"right third", {"abc", "ABC", "Abc"}, true, 2},
+        {"three wrong", {"abc", "Abc ", " Abc"}, false, 3},
+        {"cancel", {nullptr}, false, 0},
+        {"wrong then cancel", {"x", nullptr}, false, 1},
+    };
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(accountB, {"乙"});
+    StorePassword(accountB, Cipher("Abc"));
+    for (const Case &c : cases) {
+        Start();
+        main->OpenAccount(accountA);
+        ASSERT_EQ(AccountDbPath, accountA);
+        TestDialogs().Reset();
+
+        ModalResponder responder;
+        for (const char *typed : c.typed)
+            responder.Then(typed ? Type(QString::fromUtf8(typed)) : Cancel());
+        main->OpenAccount(accountB);
+
+        EXPECT_EQ(responder.Unexpected(), 0) << c.label;
+        EXPECT_EQ(responder.Pending(), 0) << c.label;
+        EXPECT_EQ(TestDialogs().Texts().count(QStringLiteral("密码错误,登陆失败！")), c.wrongMessages) << c.label;
+        const QString expected = c.opens ? accountB : accountA;
+        EXPECT_EQ(AccountDbPath, expected) << c.label;
+        EXPECT_EQ(OpenFile(), expected) << c.label;
+        EXPECT_EQ(AccountProtected, c.opens) << c.label;
+        EXPECT_EQ(AccountPasswordCipher, c.opens ? Cipher("Abc") : QString()) << c.label;
+        EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), expected) << c.label;
+        main.reset();
+        form1.reset();
+        customerData.reset();
+    }
+}
+
+TEST_F(Accounts, FailedOpenKeepsTheOpenAccountsProtection)
+{
+    MakeAccount(accountA);
+    MakeAccount(accountB);
+    StorePassword(accountA, Cipher("one"));
+    StorePassword(accountB, Cipher("two"));
+    Start();
+    ModalResponder responder;
+    responder.Then(Type("one"));
+    main->OpenAccount(accountA);
+    ASSERT_TRUE(AccountProtected);
+
+    responder.Then(Cancel());
+    main->OpenAccount(accountB);
+    EXPECT_EQ(AccountDbPath, accountA);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("one"));
+}
+
+TEST_F(Accounts, BlankStoredPasswordMeansNone)
+{
+    MakeAccount(accountA);
+    StorePassword(accountA, " ");
+    Start();
+    ModalResponder responder;
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(responder.Shown().isEmpty());
+    EXPECT_EQ(AccountDbPath, accountA);
+    EXPECT_FALSE(AccountProtected);
+}
+
+TEST_F(Accounts, FilesThatAreNotAccountsAreRefused)
+{
+    MakeAccount(accountA, {"甲"});
+    const QString text = DataDir() + "notes.txl";
+    WriteBytes(text, "this is a text file, not an account\n");
+    // A database whose usermsg cannot be read must not open as an account without password.
+    const QString broken = DataDir() + "broken.txl";
+    {
+        SQLite::Database db(broken, SQLite::OpenReadWrite | SQLite::OpenCreate);
+        db.Exec("create table userinfo(keyid integer primary key, uname text); create table usermsg(id integer primary key);");
+    }
+    Start();
+    main->OpenAccount(accountA);
+    struct Case {
+        QString path;
+        const char *message;
+    };
+    const Case cases[] = {
+        {text, "登陆失败,数据格式错误！"},
+        {broken, "登陆失败,数据格式错误！"},
+        {DataDir() + "gone.txl", "登陆失败,打开不存在的文件！"},
+    };
+    for (const Case &c : cases) {
+        TestDialogs().Reset();
+        main->OpenAccount(c.path);
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.message)) << c.path.toStdString();
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
+        EXPECT_EQ(AccountDbPath, accountA);
+        EXPECT_EQ(OpenFile(), accountA);
+    }
+}
+
+TEST_F(Accounts, StartWithTheLastAccount)
+{
+    MakeAccount(accountA);
+    ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, "txlfile", accountA));
+    Start();
+    main->OpenLastAccount();
+    EXPECT_EQ(OpenFile(), accountA);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(frmnewdataform.isNull());
+}
+
+TEST_F(Accounts, StartWithADeletedLastAccountShowsTheList)
+{
+    ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, "txlfile", DataDir() + "deleted.txl"));
+    MakeAccount(accountA);
+    Start();
+    ASSERT_EQ(AccountDbPath, DataDir() + "deleted.txl");
+    main->OpenLastAccount();
+    EXPECT_TRUE(AccountDbPath.isEmpty());
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_FALSE(frmnewdataform.isNull());
+    EXPECT_TRUE(frmnewdataform->isVisible());
+    EXPECT_FALSE(frmnewdataform->isModal());
+    EXPECT_EQ(frmnewdataform->Edit2->text(), DataDir());
+    ASSERT_EQ(frmnewdataform->ListBox1->count(), 1);
+
+    // Opening from the list closes the list.
+    frmnewdataform->ListBox1->setCurrentRow(0);
+    frmnewdataform->Button1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmnewdataform.isNull());
+    EXPECT_EQ(AccountDbPath, accountA);
+}
+
+TEST_F(Accounts, NewAccountFromTheList)
+{
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(accountB, {"乙"});
+    Start();
+    main->OpenAccount(accountA);
+
+    struct Case {
+        const char *name;
+        std::vector<MsgResult> answers;
+        const char *lastMessage;  // nullptr: opened without complaint
+        QString opened;
+    };
+    const Case cases[] = {
+        {"  ", {}, "请输入账户名称!", accountA},
+        {"..", {}, "请输入账户名称!", accountA},
+        {"a*b", {}, "请输入账户名称!", accountA},
+        {"B", {MsgResult::Cancel}, "通讯录已经存在是否覆盖?", accountA},
+        {"A", {MsgResult::OK}, "该帐户数据已经打开!", accountA},
+        {" 新账户 ", {}, nullptr, DataDir() + "新账户.txl"},
+        {"B", {MsgResult::OK}, "通讯录已经存在是否覆盖?", accountB},
+    };
+    for (const Case &c : cases) {
+        TestDialogs().Reset();
+        for (MsgResult answer : c.answers)
+            TestDialogs().AnswerMessage(answer);
+        ShowAccountList(main.get());
+        QPointer<Tfrmnewdataform> list = frmnewdataform;
+        list->Edit1->setText(QString::fromUtf8(c.name));
+        list->Button3->click();
+        if (c.lastMessage) {
+            ASSERT_NE(TestDialogs().Last(), nullptr) << c.name;
+            EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.lastMessage)) << c.name;
+        } else {
+            EXPECT_TRUE(TestDialogs().Texts().isEmpty()) << c.name;
+        }
+        EXPECT_EQ(AccountDbPath, c.opened) << c.name;
+        if (list)
+            list->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
+    // Overwritten with an empty account once the question was answered with OK.
+    EXPECT_EQ(ContactNames(accountB), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(DataDir() + "a*b.txl"));
+}
+
+TEST_F(Accounts, DeleteFromTheList)
+{
+    MakeAccount(accountA);
+    MakeAccount(accountB);
+    ASSERT_TRUE(QFile::link(accountA, DataDir() + "alias.txl"));
+    Start();
+    main->OpenAccount(accountA);
+
+    struct Case {
+        const char *item;
+        MsgResult answer;
+        const char *refusal;  // nullptr: no refusal
+        bool removed;
+    };
+    const Case cases[] = {
+        {"B", MsgResult::Cancel, nullptr, false},
+        {"A", MsgResult::OK, "该帐户数据已经打开,请先关闭!", false},
+        // Another name for the same file is still the open account.
+        {"alias", MsgResult::OK, "该帐户数据已经打开,请先关闭!", false},
+        {"B", MsgResult::OK, nullptr, true},
+    };
+    for (const Case &c : cases) {
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(c.answer);
+        ShowAccountList(main.get());
+        QPointer<Tfrmnewdataform> list = frmnewdataform;
+        const QList<QListWidgetItem *> found = list->ListBox1->findItems(c.item, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << c.item;
+        list->ListBox1->setCurrentItem(found[0]);
+        list->Button4->click();
+        ASSERT_GE(TestDialogs().Texts().size(), 1);
+        EXPECT_EQ(TestDialogs().Texts()[0], QStringLiteral("确认删除选中的帐户 \"%1\"").arg(c.item));
+        if (c.refusal) {
+            EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.refusal)) << c.item;
+        }
+        EXPECT_EQ(!QFileInfo::exists(DataDir() + c.item + ".txl"), c.removed) << c.item;
+        if (list)
+            list->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_TRUE(QFileInfo::exists(accountA));
+    EXPECT_EQ(OpenFile(), accountA);
+}
+
+TEST_F(Accounts, OpenOtherAccountFile)
+{
+    MakeAccount(accountA);
+    const QString elsewhere = MakeTempDir("other") + "/外部.txl";
+    MakeAccount(elsewhere, {"丙"});
+    Start();
+    main->OpenAccount(accountA);
+
+    ShowAccountList(main.get());
+    TestDialogs().AnswerText(DataDir() + "./A.txl");
+    frmnewdataform->Button2->click();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("该帐户数据已经打开!"));
+    ASSERT_FALSE(frmnewdataform.isNull());
+
+    TestDialogs().AnswerText(elsewhere);
+    frmnewdataform->Button2->click();
+    EXPECT_EQ(AccountDbPath, elsewhere);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmnewdataform.isNull());
+}
+
+TEST_F(Accounts, RestoreFromABackup)
+{
+    MakeAccount(accountA, {"甲"});
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(BackupDir_() + "0501083000A.txl", {"乙", "丙"});
+    WriteBytes(BackupDir_() + "fake.txl", "not a database");
+    Start();
+    main->OpenAccount(accountA);
+    main->ShowCalendarPage();
+
+    struct Case {
+        const char *item;
+        MsgResult answer;
+        const char *lastMessage;
+        QStringList contacts;
+    };
+    const Case cases[] = {
+        {"fake", MsgResult::OK, "无法打开该帐户!", {"甲"}},
+        {"0501083000A", MsgResult::Cancel, "软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？", {"甲"}},
+        {"0501083000A", MsgResult::OK, "软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？", {"乙", "丙"}},
+    };
+    for (const Case &c : cases) {
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(c.answer);
+        ModalResponder responder;
+        responder.Then([&](QDialog *dialog) {
+            auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
+            ASSERT_NE(restore, nullptr);
+            const QList<QListWidgetItem *> found = restore->ListBox1->findItems(c.item, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1);
+            restore->ListBox1->setCurrentItem(found[0]);
+            restore->Button1->click();
+            // Every outcome here closes the dialog.
+            EXPECT_FALSE(restore->isVisible()) << c.item;
+            if (restore->isVisible())
+                restore->reject();
+        });
+        main->SpTBXItem24Click();
+        EXPECT_EQ(responder.Unexpected(), 0);
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.lastMessage)) << c.item;
+        EXPECT_EQ(OpenFile(), accountA) << c.item;
+        EXPECT_EQ(ContactNames(accountA), c.contacts) << c.item;
+    }
+    // The pages were rebuilt as they were shown.
+    EXPECT_TRUE(main->CalendarPageVisible());
+    EXPECT_EQ(main->BrowserPage(), nullptr);
+}
+
+TEST_F(Accounts, TheOpenFileCannotBeRestoredOverItself)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    const QString inBackups = BackupDir_() + "current.txl";
+    MakeAccount(inBackups, {"甲"});
+    Start();
+    main->OpenAccount(inBackups);
+
+    ModalResponder responder;
+    bool stayedOpen = false;
+    responder.Then([&](QDialog *dialog) {
+        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
+        ASSERT_NE(restore, nullptr);
+        restore->ListBox1->setCurrentRow(0);
+        restore->Button1->click();
+        stayedOpen = restore->isVisible();
+        restore->reject();
+    });
+    main->SpTBXItem24Click();
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"该帐户数据已经打开!"});
+    EXPECT_EQ(ContactNames(inBackups), QStringList{"甲"});
+}
+
+TEST_F(Accounts, RestoreListIsReadAgainOnEveryShowing)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    QStringList seen;
+    ModalResponder responder;
+    const auto look = [&](QDialog *dialog) {
+        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
+        ASSERT_NE(restore, nullptr);
+        seen << QString::number(restore->ListBox1->count());
+        restore->reject();
+    };
+    responder.Then(look);
+    main->SpTBXItem24Click();
+    MakeAccount(BackupDir_() + "later.txl");
+    responder.Then(look);
+    main->SpTBXItem24Click();
+    EXPECT_EQ(seen, (QStringList{"0", "1"}));
+}
+
+TEST_F(Accounts, RestoreWaitsForOpenEditors)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    Start();
+    main->OpenAccount(accountA);
+    main->OpenContact("1", "甲");
+    ASSERT_EQ(editors.size(), 1u);
+    editors[0]->refuseClose = true;
+
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) {
+        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
+        restore->ListBox1->setCurrentRow(0);
+        restore->Button1->click();
+        if (restore->isVisible())
+            restore->reject();
+    });
+    main->SpTBXItem24Click();
+    EXPECT_EQ(editors[0]->closeAsked, 1);
+    EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
+    EXPECT_EQ(OpenFile(), accountA);
+}
+
+TEST_F(Accounts, ReplaceWithCopyLeavesTheTargetOnFailure)
+{
+    const QString folder = MakeTempDir("copy");
+    WriteBytes(folder + "/target", "old");
+    WriteBytes(folder + "/source", "new contents");
+    EXPECT_FALSE(ReplaceWithCopy(folder + "/missing", folder + "/target"));
+    EXPECT_FALSE(ReplaceWithCopy(folder + "/source", QString()));
+    QFile target(folder + "/target");
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), QByteArray("old"));
+    target.close();
+    EXPECT_TRUE(ReplaceWithCopy(folder + "/source", folder + "/target"));
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), QByteArray("new contents"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(Accounts, SetChangeAndRemoveThePassword)
+{
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    ModalResponder responder;
+
+    bool enabledWhenDifferent = true;
+    responder.Then(NewPassword("pw1", "pw2", &enabledWhenDifferent));
+    main->SetPassword();
+    EXPECT_FALSE(enabledWhenDifferent);
+    EXPECT_FALSE(AccountProtected);
+
+    responder.Then(NewPassword("pw1", "pw1"));
+    main->Command("SpTBXItem1")->trigger();
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("pw1"));
+
+    // Changing needs the old one first.
+    TestDialogs().Reset();
+    responder.Then(Type("PW1"));
+    main->SetPassword();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"密码错误,不能取消保护!"});
+    responder.Then(Type("pw1"));
+    responder.Then(NewPassword("新密码", "新密码"));
+    main->SetPassword();
+    EXPECT_EQ(AccountPasswordCipher, Cipher("新密码"));
+
+    // The stored password is what a later opening asks for.
+    main.reset();
+    form1.reset();
+    customerData.reset();
+    Start();
+    responder.Then(Type("新密码"));
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountDbPath, accountA);
+
+    TestDialogs().Reset();
+    responder.Then(Type("x"));
+    main->RemovePassword();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"密码错误,不能取消保护!"});
+    EXPECT_TRUE(AccountProtected);
+    responder.Then(Type("新密码"));
+    main->Command("SpTBXItem2")->trigger();
+    EXPECT_FALSE(AccountProtected);
+    EXPECT_TRUE(AccountPasswordCipher.isEmpty());
+    EXPECT_EQ(responder.Unexpected(), 0);
+
+    main->OpenAccount(accountA);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_FALSE(AccountProtected);
+}
+
+TEST_F(Accounts, APasswordThatCannotBeStoredLeavesTheAccountAsItWas)
+{
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    ModalResponder responder;
+
+    // Its last byte enciphers to zero and would not come back.
+    TestDialogs().Reset();
+    responder.Then(NewPassword("ab\v", "ab\v"));
+    main->SetPassword();
+    EXPECT_FALSE(AccountProtected);
+    ASSERT_EQ(TestDialogs().Texts().size(), 1);
+    EXPECT_EQ(TestDialogs().Texts()[0], QString::fromLatin1(DesNullCharError));
+
+    // A write that fails is reported, not taken for a stored password.
+    CustomerData->dbConnection->Db().Exec("drop table usermsg");
+    TestDialogs().Reset();
+    responder.Then(NewPassword("pw", "pw"));
+    main->SetPassword();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存错误！"});
+    EXPECT_FALSE(AccountProtected);
+    EXPECT_TRUE(AccountPasswordCipher.isEmpty());
+}
+
+TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
+{
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    ASSERT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+
+    AccountDbPath = DataDir() + "vanished.txl";
+    EXPECT_FALSE(main->ConnectAccount());
+    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("文件不存在: ") + AccountDbPath);
+    EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
+
+    const QString bad = DataDir() + "bad.txl";
+    WriteBytes(bad, "garbage");
+    AccountDbPath = bad;
+    TestDialogs().Reset();
+    EXPECT_FALSE(main->ConnectAccount());
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"无法与数据库建立连接，请检查数据库是否已经存在。"});
+    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("错误的数据文件: ") + bad);
+}
+
+TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)
+{
+    MakeAccount(accountA);
+    ASSERT_TRUE(QFile::link(accountA, DataDir() + "link.txl"));
+    AccountDbPath = accountA;
+    EXPECT_TRUE(IsOpenAccountFile(accountA));
+    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data/./A.txl"));
+    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data//A.txl"));
+    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data/backup/../A.txl"));
+    EXPECT_TRUE(IsOpenAccountFile(DataDir() + "link.txl"));
+    EXPECT_FALSE(IsOpenAccountFile(DataDir() + "a.txl"));
+    EXPECT_FALSE(IsOpenAccountFile(QString()));
+    AccountDbPath.clear();
+    EXPECT_FALSE(IsOpenAccountFile(accountA));
+}
+
+TEST_F(Accounts, AProtectedBackupIsAskedForBeforeTheAccountCloses)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    StorePassword(accountA, Cipher("one"));
+    MakeAccount(BackupDir_() + "0501083000A.txl", {"乙"});
+    StorePassword(BackupDir_() + "0501083000A.txl", Cipher("two"));
+
+    struct Case {
+        const char *label;
+        std::vector<const char *> typed;  // nullptr: Cancel
+        bool restores;
+    };
+    const Case cases[] = {
+        {"cancel", {nullptr}, false},
+        {"three wrong", {"one", "Two", "two "}, false},
+        {"wrong then cancel", {"x", nullptr}, false},
+        {"the backup's password", {"one", "two"}, true},
+    };
+    for (const Case &c : cases) {
+        Start();
+        ModalResponder responder;
+        responder.Then(Type("one"));
+        main->OpenAccount(accountA);
+        ASSERT_EQ(OpenFile(), accountA) << c.label;
+
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(MsgResult::OK);
+        responder.Then(RestoreItem("0501083000A"));
+        for (const char *typed : c.typed)
+            responder.Then(typed ? Type(QString::fromUtf8(typed)) : Cancel());
+        main->SpTBXItem24Click();
+
+        EXPECT_EQ(responder.Unexpected(), 0) << c.label;
+        EXPECT_EQ(responder.Pending(), 0) << c.label;
+        ASSERT_FALSE(TestDialogs().Texts().isEmpty()) << c.label;
+        EXPECT_EQ(TestDialogs().Texts()[0], QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"));
+        ExpectConnected(accountA, c.label);
+        EXPECT_TRUE(AccountProtected) << c.label;
+        EXPECT_EQ(AccountPasswordCipher, Cipher(c.restores ? "two" : "one")) << c.label;
+        EXPECT_EQ(ContactNames(accountA), c.restores ? QStringList{"乙"} : QStringList{"甲"}) << c.label;
+        main.reset();
+        form1.reset();
+        customerData.reset();
+        if (c.restores) {
+            MakeAccount(accountA, {"甲"});
+            StorePassword(accountA, Cipher("one"));
+        }
+    }
+}
+
+TEST_F(Accounts, AFailedRestoreCopyKeepsTheAccountAndItsProtection)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    StorePassword(accountA, Cipher("one"));
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    StorePassword(BackupDir_() + "b.txl", Cipher("two"));
+    Start();
+    ModalResponder responder;
+    responder.Then(Type("one"));
+    main->OpenAccount(accountA);
+
+    TestDialogs().Reset();
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    responder.Then(RestoreItem("b"));
+    responder.Then(Type("two"));
+    {
+        HookGuard hook([](const QString &, const QString &) { return false; });
+        main->SpTBXItem24Click();
+    }
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("恢复失败，当前账户没有改变。"));
+    ExpectConnected(accountA, "copy failed");
+    EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("one"));
+}
+
+TEST_F(Accounts, ARestoredFileThatDoesNotOpenLeavesNoAccountShown)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    Start();
+    main->OpenAccount(accountA);
+
+    TestDialogs().Reset();
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    ModalResponder responder;
+    responder.Then(RestoreItem("b"));
+    {
+        // The copy arrives damaged, as a failing disk could leave it.
+        HookGuard hook([](const QString &from, const QString &to) {
+            QFile::remove(from);
+            QFile file(to);
+            return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("damaged") == 7;
+        });
+        main->SpTBXItem24Click();
+    }
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"));
+    ExpectDisconnected(QStringLiteral("错误的数据文件: ") + accountA, "damaged copy");
+}
+
+TEST_F(Accounts, RestoreIsOfferedOnlyWithAnOpenAccount)
+{
+    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
+    MakeAccount(accountA, {"甲"});
+    MakeAccount(BackupDir_() + "b.txl", {"乙"});
+    Start();
+    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    ModalResponder responder;
+    main->SpTBXItem24Click();
+    EXPECT_TRUE(responder.Shown().isEmpty());
+
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(main->Command("SpTBXItem24")->isEnabled());
+
+    AccountDbPath = DataDir() + "vanished.txl";
+    ASSERT_FALSE(main->ConnectAccount());
+    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    main->SpTBXItem24Click();
+    EXPECT_TRUE(responder.Shown().isEmpty());
+}
+
+TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)
+{
+    MakeAccount(accountA);
+    {
+        TADOConnection connection;
+        connection.Open(accountA);
+        TADOQuery query(&connection);
+        for (const char *password : {"first", "second"})
+            ASSERT_TRUE(RunQuery(&query, "insert into usermsg(password) values(?)", {Cipher(password)}));
+    }
+    Start();
+    ModalResponder responder;
+    responder.Then(Type("first"));
+    main->OpenAccount(accountA);
+    ASSERT_EQ(OpenFile(), accountA);
+    ASSERT_TRUE(AccountProtected);
+
+    responder.Then(Type("first"));
+    responder.Then(NewPassword("third", "third"));
+    main->SetPassword();
+    ASSERT_EQ(AccountPasswordCipher, Cipher("third"));
+
+    // Reopening asks for the password just set, and after removal for none.
+    main.reset();
+    form1.reset();
+    customerData.reset();
+    Start();
+    responder.Then(Type("third"));
+    main->OpenAccount(accountA);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(OpenFile(), accountA);
+    responder.Then(Type("third"));
+    main->RemovePassword();
+    EXPECT_FALSE(AccountProtected);
+    main->OpenAccount(accountA);
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_FALSE(AccountProtected);
+    EXPECT_EQ(OpenFile(), accountA);
+}
+
+TEST_F(Accounts, EnterOnConfirmStoresThePassword)
+{
+    MakeAccount(accountA);
+    Start();
+    main->OpenAccount(accountA);
+    Tfrmsetnewpwd dialog(main->ADOQuery1, main.get());
+    dialog.show();
+    const auto enter = [](QWidget *target) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &release);
+    };
+    dialog.Edit1->setText("pw");
+    enter(dialog.Edit1);
+    dialog.Edit2->setText("pw");
+    enter(dialog.Edit2);
+    ASSERT_EQ(dialog.focusWidget(), dialog.Button1);
+    EXPECT_FALSE(AccountProtected);  // the first Enter only moves to 确定
+    enter(dialog.Button1);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(AccountProtected);
+    EXPECT_EQ(AccountPasswordCipher, Cipher("pw"));
+}
+
+TEST_F(Accounts, AnAccountGoesWithItsJournals)
+{
+    MakeAccount(accountA);
+    MakeAccount(accountB, {"乙"});
+    const QStringList sidecars = {accountB + "-journal", accountB + "-wal", accountB + "-shm"};
+    for (const QString &sidecar : sidecars)
+        WriteBytes(sidecar, QByteArray(1024, 'j'));
+    Start();
+    main->OpenAccount(accountA);
+
+    TestDialogs().AnswerMessage(MsgResult::OK);
+    ShowAccountList(main.get());
+    const QList<QListWidgetItem *> found = frmnewdataform->ListBox1->findItems("B", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    frmnewdataform->ListBox1->setCurrentItem(found[0]);
+    frmnewdataform->Button4->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(QFileInfo::exists(accountB));
+    for (const QString &sidecar : sidecars)
+        EXPECT_FALSE(QFileInfo::exists(sidecar)) << sidecar.toStdString();
+}
+
+TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
+{
+    const QString elsewhere = MakeTempDir("linked");
+    const QString real = elsewhere + "/real.txl";
+    const QString link = DataDir() + "linked.txl";
+    MakeAccount(real, {"原"});
+    ASSERT_TRUE(QFile::link(real, link));
+    const QString source = MakeTempDir("source") + "/source.txl";
+    MakeAccount(source, {"备份"});
+
+    const struct {
+        const char *what;
+        std::function<bool()> replace;
+        QStringList contacts;
+    } cases[] = {
+        {"restore copy", [&] { return ReplaceWithCopy(source, link); }, {"备份"}},
+        {"compaction", [&] { return CompactDatabase(link); }, {"备份"}},
+        {"new account", [&] { return SaveResourceToFile("MYDB", "TEMPLATE", link); }, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.replace());
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(ContactNames(real), c.contacts);
+        EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files), QStringList{"real.txl"});
+    }
+}
+
+TEST_F(Accounts, HelpWithoutItsFile)
+{
+    Start();
+    ShowAccountList(main.get());
+    frmnewdataform->Button5->click();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
+    EXPECT_TRUE(TestShell().opened.isEmpty());
+    frmnewdataform->Button6->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmnewdataform.isNull());
+}

@@ -1,0 +1,572 @@
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/main/Main.h"
+#include "contacts/shared/Utility.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/account/dataModule.h"
+#include "contacts/account/sysset.h"
+
+#include "main/MainTestSupport.h"
+#include "TestSupport.h"
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/IniFiles.h"
+#include "platform/Registry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <QFileSystemModel>
+#include <gtest/gtest.h>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+class FakeCalendarPage final : public QWidget, public ICalendarPage
+{
+public:
+    explicit FakeCalendarPage(QWidget *parent) : QWidget(parent) {}
+    QWidget *PageWidget() override { return this; }
+    void LoadMonth(bool force) override { monthLoads << force; }
+    void LoadTodayTree() override { treeDays << TodayTreeDays; }
+    void SetLunarCaptions(bool show) override { lunar << show; }
+
+    QList<bool> monthLoads;
+    QList<int> treeDays;  // the day count each reload saw
+    QList<bool> lunar;
+};
+
+QString Config(const char *section, const char *key)
+{
+    return TIniFile(ConfigIniPath()).ReadString(section, key, "<none>");
+}
+
+QString Reg(const char *name)
+{
+    return RegReadString(2, OrvRegistryKey, name);
+}
+
+QString AutostartFile()
+{
+    return TRegistry::AutostartDir() + "/orvanta.desktop";
+}
+
+void Press(QWidget *target, int key, Qt::KeyboardModifiers modifiers, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
+class Settings : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureDir(AppDir());
+        QFile::remove(ConfigIniPath());
+        QFile::remove(TRegistry::StorePath());
+        QFile::remove(AutostartFile());
+        ResetStartValues(QDateTime::currentDateTime());
+        data = std::make_unique<TCustomerData>();
+    }
+
+    void TearDown() override
+    {
+        dialog.reset();
+        main.reset();
+        data.reset();
+        CalendarPageFactory = nullptr;
+        QDir(ConfigIniPath()).removeRecursively();
+    }
+
+    // A dialog as the program opens it: made, then shown, which reads the settings.
+    Tfrmsysset &Open()
+    {
+        dialog = std::make_unique<Tfrmsysset>();
+        dialog->show();
+        return *dialog;
+    }
+
+    void Reopen()
+    {
+        dialog->hide();
+        dialog->show();
+    }
+
+    void MakeMain()
+    {
+        CalendarPageFactory = [this](QWidget *parent) {
+            calendar = new FakeCalendarPage(parent);
+            return calendar;
+        };
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+    }
+
+    std::unique_ptr<TCustomerData> data;
+    std::unique_ptr<Tfrmsysset> dialog;
+    std::map<int, THotKey> hotKeys;
+    std::unique_ptr<Tfrmmain> main;
+    FakeCalendarPage *calendar = nullptr;
+};
+
+} // namespace
+
+TEST_F(Settings, ShowsTheDefaultsOfAFreshInstall)
+{
+    Tfrmsysset &d = Open();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("系统"));
+    EXPECT_EQ(d.PageControl1->currentIndex(), 0);
+    QStringList tabs;
+    for (int i = 0; i < d.PageControl1->count(); ++i)
+        tabs << d.PageControl1->tabText(i);
+    EXPECT_EQ(tabs, (QStringList{"系统", "日历", "人脉", "快捷键", "备份"}));
+    EXPECT_FALSE(d.CheckBox5->isChecked());
+    EXPECT_FALSE(d.CheckBox11->isChecked());
+    EXPECT_TRUE(d.CheckBox15->isChecked());
+    EXPECT_TRUE(d.CheckBox9->isChecked());
+    EXPECT_EQ(d.Edit1->text(), QStringLiteral("Alt + Z"));
+    EXPECT_EQ(d.ComboBox5->currentText(), QStringLiteral("3"));
+    EXPECT_TRUE(d.CheckBox13->isChecked());
+    EXPECT_TRUE(d.CheckBox14->isChecked());
+    EXPECT_TRUE(d.CheckBox7->isHidden());
+    EXPECT_EQ(d.SpinEdit1->value(), 5);
+    EXPECT_EQ(d.SpinEdit2->value(), 3);
+    EXPECT_EQ(d.SpinEdit3->value(), 1);
+    EXPECT_EQ(d.SpinEdit4->value(), 3);
+    EXPECT_FALSE(d.CheckBox16->isChecked());
+    EXPECT_TRUE(d.RadioButton1->isChecked());
+    EXPECT_EQ(d.Edit3->text(), DefaultBackupDir());
+    EXPECT_EQ(d.Edit4->text(), DefaultBackupDir());
+    EXPECT_EQ(d.Edit2->text(), AlarmSoundFile);
+    EXPECT_FALSE(d.ApplyButton->isEnabled());
+}
+
+TEST_F(Settings, CloseToTrayIsStoredInverted)
+{
+    for (bool minimise : {true, false}) {
+        Tfrmsysset &d = Open();
+        d.CheckBox11->setChecked(minimise);
+        ASSERT_TRUE(d.Save());
+        EXPECT_EQ(Config("SYS", "ExitSoft"), minimise ? "0" : "1");
+        EXPECT_EQ(ExitOnClose, !minimise);
+        Reopen();
+        EXPECT_EQ(d.CheckBox11->isChecked(), minimise);
+    }
+}
+
+TEST_F(Settings, DayComboStoresItsIndex)
+{
+    const struct {
+        const char *item;
+        int stored;
+    } cases[] = {{"1", 0}, {"3", 2}, {"7", 6}};
+    for (const auto &c : cases) {
+        Tfrmsysset &d = Open();
+        d.ComboBox5->setCurrentIndex(d.ComboBox5->findText(c.item));
+        ASSERT_TRUE(d.Save());
+        EXPECT_EQ(Config("USERSET", "daycount"), QString::number(c.stored)) << c.item;
+        EXPECT_EQ(TodayTreeDays, c.stored);
+        Reopen();
+        EXPECT_EQ(d.ComboBox5->currentText(), c.item);
+    }
+}
+
+TEST_F(Settings, BackupFolderChoice)
+{
+    const struct {
+        bool useDefault;
+        QString typed;
+        QString stored;
+    } cases[] = {
+        {true, "/tmp/ignored", DefaultBackupDir()},
+        {false, "/tmp/x", "/tmp/x/"},
+        {false, "  /tmp/y/  ", "/tmp/y/"},
+        {false, "", DefaultBackupDir()},
+        {false, "   ", DefaultBackupDir()},
+        {false, DefaultBackupDir().chopped(1), DefaultBackupDir()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        Tfrmsysset &d = Open();
+        (c.useDefault ? d.RadioButton1 : d.RadioButton3)->setChecked(true);
+        d.Edit3->setText(c.typed);
+        ASSERT_TRUE(d.Save());
+        EXPECT_EQ(Reg("BakPath"), c.stored);
+        EXPECT_EQ(BackupDir, c.stored);
+
+        // The next opening shows the same choice.
+        Tfrmsysset &again = Open();
+        EXPECT_EQ(again.RadioButton1->isChecked(), c.stored == DefaultBackupDir());
+        EXPECT_EQ(again.RadioButton3->isChecked(), c.stored != DefaultBackupDir());
+        EXPECT_EQ(again.Edit3->text(), c.stored);
+    }
+}
+
+TEST_F(Settings, FolderTreeFillsTheFolderField)
+{
+    const QString folder = MakeTempDir("tree");
+    Tfrmsysset &d = Open();
+    d.RadioButton3->setChecked(true);
+    EXPECT_TRUE(d.ShellTreeView1->isEnabled());
+    auto *model = qobject_cast<QFileSystemModel *>(d.ShellTreeView1->model());
+    ASSERT_NE(model, nullptr);
+    d.ShellTreeView1->setCurrentIndex(model->index(folder));
+    EXPECT_EQ(d.Edit3->text(), folder + '/');
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(Reg("BakPath"), folder + '/');
+
+    d.RadioButton1->setChecked(true);
+    EXPECT_FALSE(d.ShellTreeView1->isEnabled());
+}
+
+TEST_F(Settings, StartWithTheSystemAtEachClick)
+{
+    Tfrmsysset &d = Open();
+    d.CheckBox5->click();
+    ASSERT_TRUE(QFileInfo::exists(AutostartFile()));
+    TIniFile entry(AutostartFile());
+    EXPECT_TRUE(entry.ReadString("Desktop Entry", "Exec", "").contains(ProgramPath()));
+    EXPECT_EQ(RegReadString(3, TRegistry::RunKey, "Orvanta"), ProgramPath());
+
+    d.CheckBox5->click();
+    EXPECT_FALSE(QFileInfo::exists(AutostartFile()));
+
+    // Only clicks do it; showing the stored state does not.
+    d.CheckBox5->click();
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(Config("SYS", "SysAutStart"), "1");
+    QFile::remove(AutostartFile());
+    Reopen();
+    EXPECT_TRUE(d.CheckBox5->isChecked());
+    EXPECT_FALSE(QFileInfo::exists(AutostartFile()));
+}
+
+TEST_F(Settings, HotKeyFieldShowsTheCombination)
+{
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char *text;
+        const char *shown;
+    } cases[] = {
+        {Qt::Key_W, Qt::ControlModifier, "\x17", "Ctrl + W"},
+        {Qt::Key_Q, Qt::AltModifier, "q", "Alt + Q"},
+        {Qt::Key_X, Qt::NoModifier, "x", "Ctrl + Alt + X"},
+        {Qt::Key_K, Qt::ShiftModifier, "K", "Ctrl + Alt + K"},
+        {Qt::Key_W, Qt::ControlModifier | Qt::AltModifier, "", "Ctrl + W"},
+        {Qt::Key_5, Qt::AltModifier, "5", "Alt + "},
+        // Platforms report the state before the press; the event adds the key's own modifier.
+        {Qt::Key_Control, Qt::NoModifier, "", "Ctrl + "},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", ""},
+        {Qt::Key_Delete, Qt::NoModifier, "\x7f", ""},
+        // Keys that make no hot key are not the field's; it types nothing and keeps its text.
+        {Qt::Key_5, Qt::NoModifier, "5", "Alt + Z"},
+        {Qt::Key_Space, Qt::NoModifier, " ", "Alt + Z"},
+        {Qt::Key_F1, Qt::NoModifier, "", "Alt + Z"},
+    };
+    Tfrmsysset &d = Open();
+    for (const auto &c : cases) {
+        d.Edit1->setText("Alt + Z");
+        Press(d.Edit1, c.key, c.modifiers, QString::fromLatin1(c.text));
+        EXPECT_EQ(d.Edit1->text(), QString::fromLatin1(c.shown)) << c.shown;
+    }
+
+    // The field claims Alt+letter before any mnemonic or shortcut can take it.
+    QKeyEvent shortcut(QEvent::ShortcutOverride, Qt::Key_S, Qt::AltModifier, "s");
+    shortcut.ignore();
+    QApplication::sendEvent(d.Edit1, &shortcut);
+    EXPECT_TRUE(shortcut.isAccepted());
+}
+
+TEST_F(Settings, TheKeyboardLeavesTheHotKeyFieldAndClosesTheDialog)
+{
+    Tfrmsysset &d = Open();
+    d.PageControl1->setCurrentWidget(d.Edit1->parentWidget());
+    d.activateWindow();
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char *text;
+    } moves[] = {{Qt::Key_Tab, Qt::NoModifier, "\t"}, {Qt::Key_Backtab, Qt::ShiftModifier, ""}};
+    for (const auto &move : moves) {
+        d.Edit1->setText("Alt + Q");
+        d.Edit1->setFocus();
+        ASSERT_EQ(d.focusWidget(), d.Edit1);
+        Press(d.Edit1, move.key, move.modifiers, QString::fromLatin1(move.text));
+        EXPECT_NE(d.focusWidget(), d.Edit1) << move.key;
+        EXPECT_EQ(d.Edit1->text(), QStringLiteral("Alt + Q")) << move.key;
+    }
+
+    d.Edit1->setFocus();
+    Press(d.Edit1, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(d.Edit1->text(), QStringLiteral("Alt + Q"));
+}
+
+TEST_F(Settings, SavingRegistersTheHotKeyOnce)
+{
+    MakeMain();
+    const int id = main->ShowHideHotKeyId;
+    ASSERT_NE(id, 0);
+    ASSERT_EQ(hotKeys.size(), 1u);
+
+    const struct {
+        bool on;
+        QString typed;
+        QString stored;
+        std::optional<THotKey> registered;
+    } cases[] = {
+        {true, "Ctrl + W", "Ctrl + W", THotKey{THotKey::MOD_CONTROL, 'W'}},
+        {true, "Alt + Q", "Alt + Q", THotKey{THotKey::MOD_ALT, 'Q'}},
+        {true, "Ctrl + Alt + X", "Ctrl + Alt + X", THotKey{THotKey::MOD_CONTROL | THotKey::MOD_ALT, 'X'}},
+        {true, "", "", THotKey{THotKey::MOD_ALT, 'Z'}},
+        {true, "  alt + p  ", "alt + p", THotKey{THotKey::MOD_ALT, 'P'}},
+        {true, "Alt + ", "Alt +", std::nullopt},
+        {false, "Ctrl + W", "Ctrl + W", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        Tfrmsysset &d = Open();
+        d.CheckBox9->setChecked(c.on);
+        d.Edit1->setText(c.typed);
+        ASSERT_TRUE(d.Save());
+        EXPECT_EQ(Config("HotKey", "key"), c.stored);
+        EXPECT_EQ(Config("HotKey", "sysmin"), c.on ? "1" : "0");
+        if (c.registered) {
+            ASSERT_EQ(hotKeys.size(), 1u);
+            EXPECT_EQ(hotKeys.begin()->second, *c.registered);
+            EXPECT_EQ(hotKeys.begin()->first, main->ShowHideHotKeyId);
+        } else {
+            EXPECT_TRUE(hotKeys.empty());
+        }
+    }
+}
+
+TEST_F(Settings, ContactNumbersAndSound)
+{
+    const QString sound = MakeTempDir("sound") + "/ring.wav";
+    QFile file(sound);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString before = AlarmSoundFile;
+
+    Tfrmsysset &d = Open();
+    d.SpinEdit1->setValue(12);
+    d.SpinEdit2->setValue(7);
+    d.Edit2->setText("  /no/such/file.wav ");
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(Config("USERSET", "showcount"), "12");
+    EXPECT_EQ(Config("USERSET", "monthcount"), "7");
+    EXPECT_EQ(FrequentViewCount, 12);
+    EXPECT_EQ(RecentMonths, 7);
+    EXPECT_EQ(Config("USERSET", "vidfilename"), "/no/such/file.wav");
+    EXPECT_EQ(AlarmSoundFile, before);
+
+    d.Edit2->setText(sound);
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(AlarmSoundFile, sound);
+
+    // The chooser takes only a file that is there, at once.
+    TestDialogs().AnswerText("/no/such/other.wav");
+    d.Button1->click();
+    EXPECT_EQ(d.Edit2->text(), sound);
+    const QString other = MakeTempDir("sound2") + "/bell.wav";
+    QFile(sound).copy(other);
+    TestDialogs().AnswerText(other);
+    d.Button1->click();
+    EXPECT_EQ(d.Edit2->text(), other);
+    EXPECT_EQ(AlarmSoundFile, other);
+    EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
+}
+
+TEST_F(Settings, BackupSettingsAndTheBackupTimer)
+{
+    ASSERT_TRUE(data->dbbakTimer->isActive());
+    Tfrmsysset &d = Open();
+    d.SpinEdit3->setValue(6);
+    d.SpinEdit4->setValue(4);
+    d.CheckBox16->setChecked(false);
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(Reg("BakTime"), "6");
+    EXPECT_EQ(Reg("BakCount"), "4");
+    EXPECT_EQ(Reg("AUTOBak"), "0");
+    EXPECT_EQ(BackupIntervalHours, 6);
+    EXPECT_EQ(BackupKeepCount, 4);
+    EXPECT_FALSE(data->dbbakTimer->isActive());
+
+    d.CheckBox16->setChecked(true);
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(Reg("AUTOBak"), "1");
+    EXPECT_TRUE(data->dbbakTimer->isActive());
+
+    BackupIntervalHours = 1;
+    BackupKeepCount = 3;
+    Tfrmsysset &again = Open();
+    EXPECT_EQ(again.SpinEdit3->value(), 6);
+    EXPECT_EQ(again.SpinEdit4->value(), 4);
+    EXPECT_TRUE(again.CheckBox16->isChecked());
+    EXPECT_EQ(BackupIntervalHours, 6);
+
+    // Texts that are no numbers keep what is there.
+    RegWriteString(2, OrvRegistryKey, "BakTime", "abc");
+    RegWriteString(2, OrvRegistryKey, "BakCount", "");
+    Reopen();
+    EXPECT_EQ(again.SpinEdit3->value(), 6);
+    EXPECT_EQ(again.SpinEdit4->value(), 4);
+}
+
+TEST_F(Settings, CalendarFollowsTheChanges)
+{
+    MakeMain();
+    main->show();
+    main->ShowCalendarPage();
+    ASSERT_NE(calendar, nullptr);
+    calendar->monthLoads.clear();
+    calendar->treeDays.clear();
+
+    Tfrmsysset &d = Open();
+    d.CheckBox15->click();
+    EXPECT_EQ(calendar->lunar, QList<bool>{false});
+    d.CheckBox14->click();
+    EXPECT_EQ(calendar->monthLoads.size(), 1);
+
+    calendar->monthLoads.clear();
+    d.ComboBox5->setCurrentIndex(4);
+    ASSERT_TRUE(d.Save());
+    EXPECT_EQ(Config("SYS", "ShowCh"), "0");
+    EXPECT_EQ(Config("SYS", "show1"), "0");
+    EXPECT_EQ(Config("SYS", "show2"), "1");
+    EXPECT_FALSE(ShowFestivals);
+    EXPECT_TRUE(ShowContactEvents);
+    EXPECT_EQ(calendar->monthLoads, QList<bool>{true});
+    // The tree is reloaded once, with the new number of days.
+    EXPECT_EQ(calendar->treeDays, QList<int>{4});
+
+    calendar->monthLoads.clear();
+    calendar->treeDays.clear();
+    ASSERT_TRUE(d.Save());
+    EXPECT_TRUE(calendar->monthLoads.isEmpty());
+    EXPECT_TRUE(calendar->treeDays.isEmpty());
+}
+
+TEST_F(Settings, AFailedSaveSaysSoAndKeepsTheDialogOpen)
+{
+    QDir().mkpath(ConfigIniPath());  // a folder where the file should be
+    Tfrmsysset &d = Open();
+    d.CheckBox11->setChecked(true);
+    EXPECT_FALSE(d.Save());
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("保存错误！"));
+
+    d.OKButton->click();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.result(), 0);
+    EXPECT_EQ(TestDialogs().Questions().size(), 2u);
+}
+
+TEST_F(Settings, ApplyAndOK)
+{
+    Tfrmsysset &d = Open();
+    EXPECT_FALSE(d.ApplyButton->isEnabled());
+    d.SpinEdit1->setValue(9);
+    EXPECT_TRUE(d.ApplyButton->isEnabled());
+    d.ApplyButton->click();
+    EXPECT_FALSE(d.ApplyButton->isEnabled());
+    EXPECT_EQ(Config("USERSET", "showcount"), "9");
+
+    // 确定 with nothing changed writes nothing.
+    QFile::remove(ConfigIniPath());
+    d.OKButton->click();
+    EXPECT_FALSE(QFileInfo::exists(ConfigIniPath()));
+    EXPECT_EQ(d.result(), int(QDialog::Accepted));
+
+    Reopen();
+    d.SpinEdit2->setValue(11);
+    d.OKButton->click();
+    EXPECT_EQ(Config("USERSET", "monthcount"), "11");
+    EXPECT_FALSE(d.isVisible());
+
+    Reopen();
+    d.SpinEdit2->setValue(12);
+    d.CancelButton->click();
+    EXPECT_EQ(Config("USERSET", "monthcount"), "11");
+}
+
+TEST_F(Settings, BackupNowCopiesTheAccount)
+{
+    AccountDbPath = MakeTempDir("acct") + "/mine.txl";
+    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", AccountDbPath));
+    data->dbConnection->Open(AccountDbPath);
+    TADOQuery query(data->dbConnection);
+    ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"王五"}));
+
+    const QString folder = MakeTempDir("now");
+    Tfrmsysset &d = Open();
+    TestDialogs().AnswerText(folder + "/copy");
+    d.Button2->click();
+    ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+    EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("通讯录数据备份"));
+    const QString copy = folder + "/copy.txl";
+    ASSERT_TRUE(TADOConnection::TestOpen(copy));
+    {
+        TADOConnection connection;
+        connection.Open(copy);
+        TADOQuery names(&connection);
+        ASSERT_TRUE(RunQuery(&names, "select uname from userinfo"));
+        EXPECT_EQ(names.FieldByName("uname").AsString(), QStringLiteral("王五"));
+    }
+
+    // An existing file is overwritten only on Yes.
+    ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"赵六"}));
+    const auto count = [&] {
+        TADOConnection connection;
+        connection.Open(copy);
+        TADOQuery names(&connection);
+        EXPECT_TRUE(RunQuery(&names, "select uname from userinfo"));
+        return names.RecordCount();
+    };
+    TestDialogs().AnswerText(copy);
+    TestDialogs().AnswerMessage(MsgResult::No);
+    d.Button2->click();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在覆盖吗？"));
+    EXPECT_EQ(TestDialogs().Last()->buttons, MsgButtons::YesNo);
+    EXPECT_EQ(count(), 1);
+    TestDialogs().AnswerText(copy);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    d.Button2->click();
+    EXPECT_EQ(count(), 2);
+
+    // The account cannot be its own backup.
+    TestDialogs().AnswerText(AccountDbPath);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    d.Button2->click();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("保存错误！"));
+    EXPECT_TRUE(data->dbConnection->Connected());
+    ASSERT_TRUE(RunQuery(&query, "select uname from userinfo"));
+    EXPECT_EQ(query.RecordCount(), 2);
+
+    // Cancelled: nothing asked further, nothing written.
+    const size_t asked = TestDialogs().Questions().size();
+    TestDialogs().AnswerCancel();
+    d.Button2->click();
+    EXPECT_EQ(TestDialogs().Questions().size(), asked + 1);
+    AccountDbPath.clear();
+}

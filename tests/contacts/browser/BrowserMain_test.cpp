@@ -1,0 +1,197 @@
+// The browser page inside the main window: the window's commands reach it while it is shown.
+#include "browser/BrowserTestSupport.h"
+
+#include "contacts/main/EditorRegistry.h"
+#include "contacts/account/dataModule.h"
+
+#include "main/MainTestSupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+class BrowserInMain : public BrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        ContactEditorFactory = [this] {
+            auto *editor = new TestEditor;
+            editors.push_back(editor);
+            return editor;
+        };
+        BrowserPageFactory = [](QWidget *parent) { return new Tfuserfrm(CustomerData->dbConnection, parent); };
+        customerData = std::make_unique<TCustomerData>();
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        groupA = Group("A", 0, 1, 0);
+        groupB = Group("B", 0, 1, 1);
+        zhang = Contact("张三", groupA, 2, {{"uemail", "zs@x.com"}});
+        Contact("李四", groupA, 2);
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        form1.reset();
+        Form1 = nullptr;
+        customerData.reset();
+        ContactEditorFactory = nullptr;
+        BrowserPageFactory = nullptr;
+        BrowserTest::TearDown();
+    }
+
+    Tfuserfrm &Browser()
+    {
+        if (!main) {
+            main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+            main->OpenAccount(path);
+        }
+        auto *page = dynamic_cast<Tfuserfrm *>(main->BrowserPage());
+        EXPECT_NE(page, nullptr);
+        return *page;
+    }
+
+    static QStringList ListCaptionsOf(Tfuserfrm &page)
+    {
+        QStringList captions;
+        for (int i = 0; i < page.ListView1->Count(); ++i)
+            captions << page.ListView1->Model()->Row(i).caption;
+        return captions;
+    }
+
+    QTreeWidgetItem *MainNode(qint64 key) { return Browser().FindTreeNodeByKey(QString::number(key)); }
+
+    void Trigger(const char *name) { main->Command(QString::fromLatin1(name))->trigger(); }
+
+    qint64 groupA = 0, groupB = 0, zhang = 0;
+    std::map<int, THotKey> hotKeys;
+    std::vector<QPointer<TestEditor>> editors;
+    std::unique_ptr<TCustomerData> customerData;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<Tfrmmain> main;
+};
+
+TEST_F(BrowserInMain, OpeningTheAccountShowsItsTree)
+{
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+    EXPECT_TRUE(main->BrowserPageVisible());
+    EXPECT_EQ(Browser().objectName(), "fuserfrm");
+}
+
+TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShown)
+{
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
+    Trigger("SpTBXItem38");  // Ctrl+Alt+Up
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(B,A(李四,张三))");
+
+    main->ShowCalendarPage();
+    for (const char *key : {"SpTBXItem35", "SpTBXItem37", "SpTBXItem38", "SpTBXItem40"})
+        Trigger(key);
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(B,A(李四,张三))");
+
+    main->ShowBrowserPage();
+    Trigger("SpTBXItem40");  // Ctrl+Alt+Down
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+    Trigger("SpTBXItem37");  // Ctrl+Alt+Right: B into A
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(B,李四,张三))");
+    Trigger("SpTBXItem35");  // Ctrl+Alt+Left: and out again
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+}
+
+TEST_F(BrowserInMain, SearchBoxAndViewStyles)
+{
+    Browser();
+    main->findEdit1->setText("zs");
+    emit main->findEdit1->returnPressed();
+    ASSERT_EQ(Browser().ListView1->Count(), 1);
+    EXPECT_EQ(Browser().ListView1->Model()->Row(0).caption, "张三");
+
+    main->findEdit1->setText("李");
+    main->SpeedButton1->click();
+    ASSERT_EQ(Browser().ListView1->Count(), 1);
+    EXPECT_EQ(Browser().ListView1->Model()->Row(0).caption, "李四");
+
+    const char *styles[] = {"ViewStyle0", "ViewStyle1", "ViewStyle2", "ViewStyle3"};
+    for (int style = 3; style >= 0; --style) {
+        Trigger(styles[style]);
+        EXPECT_EQ(Browser().ViewStyle(), style);
+    }
+}
+
+TEST_F(BrowserInMain, SelectAllInvertAndDelete)
+{
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
+    Trigger("SpTBXItem20");
+    EXPECT_EQ(Browser().ListView1->SelectedCount(), 2);
+    Trigger("SpTBXItem27");
+    EXPECT_EQ(Browser().ListView1->SelectedCount(), 0);
+
+    // The tool bar deletes the tree node when the list has nothing selected.
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Trigger("SpTBXItem16");
+    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择\"B\"的数据以及与之有关的所有数据吗？");
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三))");
+
+    // And the list's selection when it has one.
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
+    Browser().ListView1->SelectRow(1);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Trigger("SpTBXItem16");
+    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择的数据以及与之有关的所有数据吗？");
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四))");
+
+    TestDialogs().AnswerMessage(MsgResult::No);
+    Browser().ListView1->SelectRow(0);
+    Trigger("CustomItem6");
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四))");
+}
+
+TEST_F(BrowserInMain, NewGroupFromTheWindow)
+{
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
+    Trigger("SpTBXItem26");
+    EXPECT_EQ(Shape(MainNode(groupB)), "B(我的人脉)");
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
+    Trigger("SpTBXItem14");
+    EXPECT_EQ(Shape(MainNode(groupA)), "A(我的人脉,李四,张三)");
+}
+
+TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
+{
+    Browser().DyTreeView1->setCurrentItem(MainNode(zhang));
+    Browser().DyTreeView1DblClick();
+    ASSERT_EQ(editors.size(), 1u);
+    EXPECT_EQ(editors[0]->loaded, QStringList({QString::number(zhang)}));
+    EXPECT_EQ(editors[0]->windowTitle(), "张三-人脉");
+
+    // The card's button opens the same window again.
+    Browser().Button2Click();
+    EXPECT_EQ(editors.size(), 1u);
+
+    // Groups never open an editor; in the list a group opens itself in the tree.
+    Browser().DyTreeView1->setCurrentItem(Browser().Root());
+    Browser().DyTreeView1DblClick();
+    ASSERT_EQ(ListCaptionsOf(Browser()), QStringList({"A", "B"}));
+    Browser().ListView1->SelectRow(1);
+    Browser().listviewopenClick();
+    Browser().ListView1DblClick(1);
+    EXPECT_EQ(editors.size(), 1u);
+    EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
+    EXPECT_TRUE(ListCaptionsOf(Browser()).isEmpty());
+}
+
+TEST_F(BrowserInMain, ClosingStoresTheListSettings)
+{
+    Browser().SetViewStyle(2);
+    main->SpTBXItem3Click();
+    TIniFile ini(ConfigIniPath());
+    EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 2);
+    EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), "100,100,100,100,100,");
+}
+
+} // namespace

@@ -1,0 +1,161 @@
+#include "browser/BrowserTestSupport.h"
+
+#include "contacts/shared/WNDES.h"
+#include "contacts/browser/selfields.h"
+
+#include "main/MainTestSupport.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBrowser>
+
+namespace {
+
+using BrowserCard = BrowserTest;
+
+int Count(const QString &text, const QString &part)
+{
+    return int(text.count(part));
+}
+
+TEST(MarkupLinks, AddressesBecomeLinks)
+{
+    const struct {
+        const char *text;
+        const char *marked;
+    } cases[] = {
+        {"", ""},
+        {"a@b.com", R"(<A Href="mailto:a@b.com">a@b.com</A>)"},
+        {"john.smith@x.com", R"(<A Href="mailto:john.smith@x.com">john.smith@x.com</A>)"},
+        {"a+b-c@mail.x-y.cn.", R"(<A Href="mailto:a+b-c@mail.x-y.cn">a+b-c@mail.x-y.cn</A>.)"},
+        {"@", "@"},
+        {"x@ y", "x@ y"},
+        {"HTTP://WWW.X.COM", R"(<A Href="http://WWW.X.COM" target=_blank>http://WWW.X.COM</A> )"},
+        {"见 http://a.cn/b", R"(见 <A Href="http://a.cn" target=_blank>http://a.cn</A> /b)"},
+        {"ftp://f.x", R"(<A Href="ftp://f.x" target=_blank>ftp://f.x</A> )"},
+        {"mail a@b.cn, web http://w.cn",
+         R"(mail <A Href="mailto:a@b.cn">a@b.cn</A>, web <A Href="http://w.cn" target=_blank>http://w.cn</A> )"},
+        {"电话 13800000000", "电话 13800000000"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MarkupLinks(QString::fromUtf8(c.text)), QString::fromUtf8(c.marked)) << c.text;
+}
+
+TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
+{
+    QStringList captions;
+    QStringList values;
+    for (int i = 0; i < 20; ++i) {
+        captions << QStringLiteral("c%1").arg(i);
+        values << QStringLiteral("v%1").arg(i);
+    }
+    const QString twenty = ContactCardHtml(captions, values);
+    EXPECT_EQ(Count(twenty, "<tr>"), 10);
+    EXPECT_EQ(Count(twenty, "</tr>"), 10);
+    EXPECT_EQ(Count(twenty, "<td class=\"t1\" width=\"100\">"), 20);
+    EXPECT_TRUE(twenty.startsWith("<HTML><style type=\"text/css\">body {margin-bottom: 0px;}body,td,th {\tfont-size: 12px;}"));
+    EXPECT_TRUE(twenty.endsWith("</table>"));
+    EXPECT_TRUE(twenty.contains("c19:</td>"));
+
+    captions.removeLast();
+    values.removeLast();
+    const QString odd = ContactCardHtml(captions, values);
+    EXPECT_EQ(Count(odd, "<tr>"), 10);
+    EXPECT_TRUE(odd.endsWith("v18</td></tr></table>"));
+
+    const QString empty = ContactCardHtml({}, {});
+    EXPECT_EQ(Count(empty, "<tr>"), 0);
+    EXPECT_TRUE(empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
+}
+
+TEST(ContactCardHtml, ValuesAndCaptionsAreShownLiterally)
+{
+    const QString html = ContactCardHtml({"<b>名</b>"}, {"<i>x</i> & y a@b.com"});
+    EXPECT_TRUE(html.contains("&lt;b&gt;名&lt;/b&gt;:</td>"));
+    EXPECT_TRUE(html.contains("&lt;i&gt;x&lt;/i&gt; &amp; y <A Href=\"mailto:a@b.com\">a@b.com</A></td>"));
+    EXPECT_FALSE(html.contains("<i>"));
+}
+
+TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContact)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}, {"ufz", "<script>alert(1)</script>"}});
+    Page().ShowContactCard(QString::number(key));
+    EXPECT_EQ(Page().CardKeyid(), QString::number(key));
+    const QString html = Page().CardHtml();
+    EXPECT_EQ(Count(html, "<tr>"), 10);  // the 20 default fields
+    EXPECT_TRUE(html.contains("姓名:</td>"));
+    EXPECT_TRUE(html.contains(">张三</td>"));
+    EXPECT_TRUE(html.contains("mailto:zs@x.com"));
+    EXPECT_TRUE(html.contains("&lt;script&gt;"));
+    // The browser shows the text, not the markup.
+    EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三"));
+}
+
+TEST_F(BrowserCard, AMissingContactGivesAnEmptyCard)
+{
+    Page().ShowContactCard("4242");
+    EXPECT_TRUE(Page().CardKeyid().isEmpty());
+    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 0);
+    Page().Button2Click();  // nothing to edit
+}
+
+TEST_F(BrowserCard, ForeignRowsShowLabelsOnly)
+{
+    const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "x"}});
+    Page().ShowContactCard(QString::number(key));
+    EXPECT_EQ(Page().CardKeyid(), QString::number(key));
+    EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>"));
+    EXPECT_FALSE(Page().CardHtml().contains("外来"));
+}
+
+TEST_F(BrowserCard, StoredFieldsAreCheckedAndUnknownOnesFallBack)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"uzw", "经理"}});
+    TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("uzw,mypic,1;drop", DesKey).Text);
+    EXPECT_EQ(Page().CardFields(), QStringList({"uzw"}));
+    Page().ShowContactCard(QString::number(key));
+    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 1);
+    EXPECT_TRUE(Page().CardHtml().contains("经理"));
+    page.reset();
+
+    TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("mypic", DesKey).Text);
+    EXPECT_EQ(Page().CardFields(), DefaultCardFields.split(','));
+}
+
+TEST_F(BrowserCard, FieldChooserRenewsTheCard)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"uqq", "12345"}});
+    Page().ShowContactCard(QString::number(key));
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) {
+        auto *chooser = static_cast<Tfrmselfields *>(dialog);
+        QListWidget *list = chooser->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i) {
+            const QString name = list->item(i)->text().section('=', -1);
+            list->item(i)->setCheckState(name == "uqq" ? Qt::Checked : Qt::Unchecked);
+        }
+        chooser->BitBtn1->click();
+    });
+    Page().Button1Click();
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(Page().CardFields(), QStringList({"uqq"}));
+    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 1);
+    EXPECT_TRUE(Page().CardHtml().contains("12345"));
+    const QString stored = DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "FIELDS", ""), DesKey);
+    EXPECT_EQ(KnownFieldList(stored), QStringList({"uqq"}));
+
+    // Cancel keeps the choice.
+    responder.Then([](QDialog *dialog) { static_cast<Tfrmselfields *>(dialog)->BitBtn2->click(); });
+    Page().Button1Click();
+    EXPECT_EQ(Page().CardFields(), QStringList({"uqq"}));
+}
+
+TEST_F(BrowserCard, LinkClicksGoToTheShell)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}});
+    Page().ShowContactCard(QString::number(key));
+    emit Page().WebBrowser1->anchorClicked(QUrl("mailto:zs@x.com"));
+    EXPECT_EQ(TestShell().opened, QStringList({"mailto:zs@x.com"}));
+}
+
+} // namespace

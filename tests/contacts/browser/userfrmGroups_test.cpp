@@ -1,0 +1,283 @@
+#include "browser/BrowserTestSupport.h"
+
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+
+namespace {
+
+class BrowserGroups : public BrowserTest
+{
+protected:
+    // 人脉(A(A1(a11),a1),B,C,c0)
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        a = Group("A", 0, 1, 0);
+        b = Group("B", 0, 1, 1);
+        c = Group("C", 0, 1, 2);
+        a1 = Group("A1", a, 2, 0);
+        a11 = Contact("a11", a1, 3);
+        ca1 = Contact("a1", a, 2);
+        c0 = Contact("c0", 0, 1);
+    }
+
+    void Select(qint64 key) { Page().DyTreeView1->setCurrentItem(Node(key)); }
+
+    QStringList Rows(const QString &table, const QString &column)
+    {
+        QStringList values;
+        SQLite::Statement statement(connection.Db(), QStringLiteral("select %1 from %2 order by 1").arg(column, table));
+        while (statement.ExecuteStep())
+            values << statement.Column(0).toString();
+        return values;
+    }
+
+    // After a reload the tree must look exactly the same, with every row's level its depth.
+    void ExpectReloadShowsTheSame()
+    {
+        const QString before = Shape();
+        ExpectRowsMatchTree();
+        Page().LoadGroupTree();
+        EXPECT_EQ(Shape(), before);
+    }
+
+    qint64 a = 0, b = 0, c = 0, a1 = 0, a11 = 0, ca1 = 0, c0 = 0;
+};
+
+TEST_F(BrowserGroups, MenuMovesRoundTrip)
+{
+    ASSERT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
+
+    Select(c);
+    Page().N12Click();  // up
+    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),C,B,c0)");
+    ExpectReloadShowsTheSame();
+
+    Select(a);
+    Page().N13Click();  // down
+    EXPECT_EQ(Shape(), "人脉(C,A(A1(a11),a1),B,c0)");
+    ExpectReloadShowsTheSame();
+
+    Select(b);
+    Page().N15Click();  // into A, the nearest group above; after A's groups
+    EXPECT_EQ(Shape(), "人脉(C,A(A1(a11),B,a1),c0)");
+    ExpectReloadShowsTheSame();
+
+    Select(a1);
+    Page().N14Click();  // out of A, after the top groups, its contact along one level up
+    EXPECT_EQ(Shape(), "人脉(C,A(B,a1),A1(a11),c0)");
+    ExpectReloadShowsTheSame();
+    EXPECT_EQ(Value("select nodelevel from userinfo where keyid=?", {a11}).toInt(), 2);
+
+    Select(c0);
+    Page().N15Click();  // a contact moves into A1 and takes its place by name
+    EXPECT_EQ(Shape(), "人脉(C,A(B,a1),A1(a11,c0))");
+    ExpectReloadShowsTheSame();
+}
+
+TEST_F(BrowserGroups, MovesThatCannotBeMadeDoNothing)
+{
+    const QString before = Shape();
+    Select(a);
+    Page().N12Click();  // first already
+    Page().N15Click();  // no group above
+    Page().N14Click();  // at the top
+    Select(ca1);
+    Page().N12Click();  // contacts keep their name order
+    Page().N13Click();
+    Select(c);
+    Page().N13Click();  // a contact follows
+    Page().DyTreeView1->setCurrentItem(Page().Root());
+    Page().N14Click();
+    EXPECT_EQ(Shape(), before);
+    ExpectRowsMatchTree();
+}
+
+TEST_F(BrowserGroups, TreeDropsAskAndMove)
+{
+    Select(c);
+    TestDialogs().AnswerMessage(MsgResult::No);
+    Page().DyTreeView1DragDrop(TDragSource::Tree, Node(a1));
+    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
+    EXPECT_EQ(TestDialogs().Last()->text, "是否确认要移动该节点?");
+    EXPECT_EQ(TestDialogs().Last()->caption, "确认信息");
+
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().DyTreeView1DragDrop(TDragSource::Tree, Node(a1));
+    EXPECT_EQ(Shape(), "人脉(A(A1(C,a11),a1),B,c0)");
+    ExpectReloadShowsTheSame();
+
+    // Onto its own parent: first among the groups.
+    Select(b);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().DyTreeView1DragDrop(TDragSource::Tree, Page().Root());
+    EXPECT_EQ(Shape(), "人脉(B,A(A1(C,a11),a1),c0)");
+    ExpectReloadShowsTheSame();
+}
+
+TEST_F(BrowserGroups, AGroupDroppedIntoItsOwnSubtreeStays)
+{
+    const qint64 deep = Group("A11", a1, 3);
+    Page();
+    const QString before = Shape();
+    Select(a);
+    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::Tree, Node(deep)));
+    Page().DyTreeView1DragDrop(TDragSource::Tree, Node(deep));
+    EXPECT_TRUE(TestDialogs().Questions().empty());
+    EXPECT_EQ(Shape(), before);
+
+    // The same from the list: A listed at the top, dropped on its grandchild.
+    Page().DyTreeView1->setCurrentItem(Page().Root());
+    ASSERT_EQ(ListCaptions().value(0), "A");
+    Page().ListView1->SelectRow(0);
+    Page().DyTreeView1DragDrop(TDragSource::List, Node(deep));
+    EXPECT_EQ(Shape(), before);
+    ExpectRowsMatchTree();
+}
+
+TEST_F(BrowserGroups, ContactsAreNeverDropTargets)
+{
+    Select(b);
+    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::Tree, Node(c0)));
+    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::List, Node(c0)));
+    EXPECT_TRUE(Page().DyTreeView1DragOver(TDragSource::List, Node(c)));
+    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::None, Node(c)));
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().DyTreeView1DragDrop(TDragSource::Tree, Node(c0));
+    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
+
+    Page().DyTreeView1->setCurrentItem(Page().Root());  // lists A, B, C, c0
+    Page().ListView1->SelectRow(0);
+    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::List, 3));  // c0
+    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::List, 0));  // itself
+    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::Tree, 1));
+    EXPECT_TRUE(Page().ListView1DragOver(TDragSource::List, 1));
+}
+
+TEST_F(BrowserGroups, ListDropsMoveTheSelectedRowsAndRenewTheList)
+{
+    Page().DyTreeView1->setCurrentItem(Page().Root());
+    ASSERT_EQ(ListCaptions(), QStringList({"A", "B", "C", "c0"}));
+    QItemSelectionModel *selection = Page().ListView1->Selection();
+    TContactListModel *model = Page().ListView1->Model();
+    selection->select(model->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(model->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    Page().ListView1DragDrop(TDragSource::List, 2);  // B and c0 into C
+    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),C(B,c0))");
+    EXPECT_EQ(ListCaptions(), QStringList({"A", "C"}));
+    ExpectReloadShowsTheSame();
+
+    // From the list into the tree.
+    Page().DyTreeView1->setCurrentItem(Node(a));
+    ASSERT_EQ(ListCaptions(), QStringList({"A1", "a1"}));
+    Page().ListView1->SelectRow(1);
+    Page().DyTreeView1DragDrop(TDragSource::List, Node(c));
+    EXPECT_EQ(Shape(), "人脉(A(A1(a11)),C(B,a1,c0))");
+    EXPECT_EQ(ListCaptions(), QStringList({"A1"}));
+    ExpectReloadShowsTheSame();
+}
+
+TEST_F(BrowserGroups, NewGroupGoesUnderTheSelectedGroupAfterItsGroups)
+{
+    Select(ca1);  // a contact: its parent takes the group
+    Page().NewGroup();
+    QTreeWidgetItem *made = Page().DyTreeView1->currentItem();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->text(0), "我的人脉");
+    EXPECT_EQ(Tfuserfrm::NodeImage(made), 7);
+    EXPECT_EQ(Shape(Node(a)), "A(A1(a11),我的人脉,a1)");
+    const qint64 key = RecordOf(made)->Key();
+    EXPECT_EQ(Value("select nodetype from userinfo where keyid=?", {key}).toInt(), 1);
+    EXPECT_EQ(Value("select kzfield2 from userinfo where keyid=?", {key}).toString(), "2");
+    ExpectReloadShowsTheSame();
+}
+
+TEST_F(BrowserGroups, TreeRenameRefusesBlanksAndRenewsInitials)
+{
+    Page();
+    QString text = "  Zed ";
+    EXPECT_TRUE(Page().DyTreeView1Edited(Node(ca1), text));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Value("select uname from userinfo where keyid=?", {ca1}).toString(), "Zed");
+    EXPECT_EQ(Value("select kzfield1 from userinfo where keyid=?", {ca1}).toString(), PinyinInitials("Zed"));
+    QString blank;
+    EXPECT_FALSE(Page().DyTreeView1Edited(Node(a), blank));
+    QString root = "新名";
+    EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
+    EXPECT_EQ(Value("select uname from userinfo where keyid=?", {a}).toString(), "A");
+}
+
+TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
+{
+    for (qint64 key : {a1, a11, ca1, c0}) {
+        Exec("insert into useraction (useruid, titlemsg) values (?, 'x')", {key});
+        Exec("insert into userpic (useruid, titlemsg) values (?, 'x')", {key});
+        Exec("insert into usertable (groupid, title) values (?, 'x')", {key});
+        Exec("insert into userlinkplace (keyid, placename) values (?, 'tag')", {key});
+    }
+    Exec("insert into dbsxfile (rcid, filename) values (?, 'kept')", {a11});
+    Select(a1);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().treedeletenodeClick();
+    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择\"A1\"的数据以及与之有关的所有数据吗？");
+    EXPECT_EQ(Shape(), "人脉(A(a1),B,C,c0)");
+    EXPECT_EQ(Node(a11), nullptr);
+    const QStringList left = {QString::number(ca1), QString::number(c0)};
+    EXPECT_EQ(Rows("useraction", "useruid"), left);
+    EXPECT_EQ(Rows("userpic", "useruid"), left);
+    EXPECT_EQ(Rows("usertable", "groupid"), left);
+    EXPECT_EQ(Rows("userlinkplace", "keyid"), left);
+    EXPECT_EQ(Rows("dbsxfile", "filename"), QStringList({"kept"}));
+    EXPECT_EQ(Value("select count(*) from userinfo").toInt(), 5);
+}
+
+TEST_F(BrowserGroups, ListDeleteAsksAndRemovesRowsAndNodes)
+{
+    Page().DyTreeView1->setCurrentItem(Node(a));
+    Page().ListView1->SelectRow(0);  // A1 with a11
+    TestDialogs().AnswerMessage(MsgResult::No);
+    Page().listviewdeleteClick();
+    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
+
+    Page().ListView1->SelectRow(0);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().listviewdeleteClick();
+    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择的数据以及与之有关的所有数据吗？");
+    EXPECT_EQ(Shape(), "人脉(A(a1),B,C,c0)");
+    EXPECT_EQ(ListCaptions(), QStringList({"a1"}));
+    EXPECT_EQ(Value("select count(*) from userinfo where keyid in (?, ?)", {a1, a11}).toInt(), 0);
+}
+
+TEST_F(BrowserGroups, AFailingStatementChangesNothing)
+{
+    Page();
+    // Any write touching C fails from now on.
+    Exec("create trigger refuse before update on userinfo when old.keyid = " + QString::number(c) +
+         " begin select raise(abort, 'refused'); end");
+    Exec("insert into userlinkplace (keyid, placename) values (?, 'tag')", {a11});
+    Exec("create trigger keep before delete on userlinkplace begin select raise(abort, 'refused'); end");
+    const QString before = Shape();
+
+    Select(c);
+    Page().N12Click();
+    EXPECT_EQ(Shape(), before);
+    EXPECT_EQ(TestDialogs().Last()->text, "操作失败，数据没有任何改变！");
+    EXPECT_EQ(Page().DyTreeView1->currentItem(), Node(c));
+
+    // A into B: the renumbering of the top groups touches C and fails after the move was written.
+    Select(b);
+    Page().N15Click();
+    EXPECT_EQ(Shape(), before);
+    EXPECT_EQ(Value("select nodeparentkey from userinfo where keyid=?", {b}).toLongLong(), 0);
+
+    Select(a);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().treedeletenodeClick();
+    EXPECT_EQ(Shape(), before);
+    EXPECT_EQ(Value("select count(*) from userinfo").toInt(), 7);
+    EXPECT_EQ(TestDialogs().Questions().size(), 4u);
+    ExpectReloadShowsTheSame();
+}
+
+} // namespace

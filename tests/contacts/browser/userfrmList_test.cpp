@@ -1,0 +1,309 @@
+#include "browser/BrowserTestSupport.h"
+
+#include "contacts/shared/WNDES.h"
+#include "contacts/browser/selfields.h"
+
+#include "main/MainTestSupport.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListWidget>
+#include <QTreeView>
+
+namespace {
+
+using BrowserList = BrowserTest;
+
+TEST(MatchPinyinInitials, Patterns)
+{
+    const struct {
+        const char *name;
+        const char *pattern;
+        bool match;
+    } cases[] = {
+        {"张三", "zs", true},     {"张三", "ZS", true},    {"张三", "Zs", true},    {"张三丰", "Z?F", true},
+        {"张三丰", "Z?S", false}, {"张三", "", false},     {"张三", "zsf", false},  {"张", "ZZ", false},
+        {"张三", "z", true},      {"张三", "s", false},    {"李四", "zs", false},   {"Tom", "tom", true},
+        {"Tom", "to", true},      {"", "z", false},        {"张三", "??", true},    {"张三", "???", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MatchPinyinInitials(QString::fromUtf8(c.name), QString::fromUtf8(c.pattern)), c.match)
+            << c.name << " / " << c.pattern;
+}
+
+TEST(ColumnWidthOf, GarbageGivesTheDefault)
+{
+    const QStringList widths = {"120", "abc", "0", "-5", " 80 ", ""};
+    const int expected[] = {120, 100, 50, 50, 80, 100, 100};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(ColumnWidthOf(widths, i), expected[i]) << i;
+}
+
+TEST(MailtoText, AddressAndBodyAreEncoded)
+{
+    EXPECT_EQ(MailtoText("a b&c@x.com", "张三?"),
+              "mailto:a%20b%26c@x.com?body=%E5%BC%A0%E4%B8%89%3F%2C%E4%BD%A0%E5%A5%BD%EF%BC%81");
+}
+
+TEST_F(BrowserList, SearchFindsFragmentsOfTextColumnsOnly)
+{
+    const qint64 office = Contact("张三", 0, 1, {{"uwtlp", "010-22886666"}});
+    const qint64 custom = Contact("李四", 0, 1, {{"field5", "喜欢钓鱼"}});
+    Contact("王五", 0, 1, {{"mypic", QByteArray("secretphoto")}, {"uhsr", "1990-02-02"}});
+    Contact("赵六", 0, 1, {{"kzfield1", "2222"}});
+    const qint64 mail = Contact("Ann", 0, 1, {{"uemail", "ann@x.com"}});
+    Contact("小二", 0, 1, {{"readcount", 2}, {"ulevel", 2}});
+
+    const struct {
+        const char *text;
+        QList<qint64> keys;
+    } cases[] = {
+        {"8866", {office}},
+        {"钓鱼", {custom}},
+        {"secretphoto", {}},
+        {"2", {office}},     // not dates, counters, levels, the initials column or kzfield2
+        {"ANN@", {}},        // occurrences are case-sensitive
+        {"ann@", {mail}},
+        {"zs", {office}},    // pinyin initials of the name
+        {"ls", {custom}},
+    };
+    for (const auto &c : cases) {
+        Page().RunSearch(QString::fromUtf8(c.text));
+        QList<qint64> keys;
+        for (int i = 0; i < Page().ListView1->Count(); ++i)
+            keys << Page().ListView1->Model()->Row(i).record->Key();
+        EXPECT_EQ(keys, c.keys) << c.text;
+        EXPECT_EQ(Page().ListSource(), TListSource::Search);
+    }
+}
+
+TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
+{
+    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("uname,uzw,uemail", DesKey).Text);
+    Contact("张三", 0, 1, {{"uzw", "经理"}, {"uemail", ""}, {"text1", "zs@x.com"}});
+    Page().RunSearch("经理");
+    ASSERT_EQ(Page().ListView1->Count(), 1);
+    const TListRow &row = Page().ListView1->Model()->Row(0);
+    EXPECT_EQ(row.caption, "张三");
+    EXPECT_EQ(row.subItems, QStringList({"经理", ""}));
+    EXPECT_EQ(row.record->email, "zs@x.com");
+    Page().ListView1->SelectRow(0);
+    Page().N5Click();
+    EXPECT_EQ(TestShell().opened.value(0), MailtoText("zs@x.com", "张三"));
+}
+
+TEST_F(BrowserList, BlankSearchDoesNothing)
+{
+    Contact("张三");
+    Page().SpeedButton8Click("全部");
+    Page().RunSearch("   ");
+    EXPECT_EQ(ListCaptions(), QStringList({"张三"}));
+    EXPECT_EQ(Page().ListSource(), TListSource::QuickView);
+}
+
+TEST_F(BrowserList, AToZBarListsContactsInTreeOrderWithTheirColumns)
+{
+    const qint64 group = Group("张家");  // groups are never listed
+    Contact("张三", group, 2, {{"umtel", "1"}});
+    Contact("赵四", 0, 1, {{"uemail", "z@x.com"}});
+    Contact("李四");
+    Page().SpeedButton8Click(" z ");
+    EXPECT_EQ(ListCaptions(), QStringList({"张三", "赵四"}));
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems.value(0), "1");
+    EXPECT_EQ(Page().ListView1->Model()->Row(1).record->email, "z@x.com");
+    EXPECT_LT(Page().ListView1->Model()->Row(0).record->position, Page().ListView1->Model()->Row(1).record->position);
+    Page().SpeedButton8Click("Q");
+    EXPECT_TRUE(ListCaptions().isEmpty());
+}
+
+TEST_F(BrowserList, ColumnClickSortsByThatColumnsField)
+{
+    Contact("张三", 0, 1, {{"ulevel", 2}, {"umtel", "139"}});
+    Contact("李四", 0, 1, {{"ulevel", 10}, {"umtel", "138"}});
+    Contact("王五", 0, 1, {{"ulevel", 2}, {"umtel", "137"}});
+    Contact("Bob", 0, 1, {{"ulevel", 0}, {"umtel", "137"}});
+    Page().SpeedButton8Click("全部");
+
+    Page().ListView1ColumnClick(0);  // the first click sorts descending
+    EXPECT_EQ(ListCaptions(), QStringList({"张三", "王五", "李四", "Bob"}));
+    Page().ListView1ColumnClick(0);
+    EXPECT_EQ(ListCaptions(), QStringList({"Bob", "李四", "王五", "张三"}));
+    Page().ListView1ColumnClick(3);  // level, numerically; ties by name
+    EXPECT_EQ(ListCaptions(), QStringList({"李四", "张三", "王五", "Bob"}));
+    Page().ListView1ColumnClick(1);  // mobile, ascending; ties by name
+    EXPECT_EQ(ListCaptions(), QStringList({"Bob", "王五", "李四", "张三"}));
+}
+
+TEST_F(BrowserList, PreviousAndNextWalkTheList)
+{
+    for (const char *name : {"甲", "乙", "丙"})
+        Contact(QString::fromUtf8(name));
+    Page().SpeedButton8Click("全部");
+    TContactListView *list = Page().ListView1;
+    Page().Button4Click();  // nothing selected: the first
+    EXPECT_EQ(list->SelectedRows(), QList<int>({0}));
+    Page().Button5Click();
+    Page().Button5Click();
+    EXPECT_EQ(list->SelectedRows(), QList<int>({2}));
+    EXPECT_EQ(Page().CardKeyid(), list->Model()->Row(2).record->keyid);
+    Page().Button5Click();  // past the end: nothing
+    EXPECT_TRUE(list->SelectedRows().isEmpty());
+    Page().Button5Click();
+    EXPECT_EQ(list->SelectedRows(), QList<int>({0}));
+    Page().Button4Click();
+    EXPECT_TRUE(list->SelectedRows().isEmpty());
+}
+
+TEST_F(BrowserList, SelectAllAndInvert)
+{
+    for (const char *name : {"甲", "乙", "丙"})
+        Contact(QString::fromUtf8(name));
+    Page().SpeedButton8Click("全部");
+    Page().ListView1->SelectRow(1);
+    Page().N8Click();
+    EXPECT_EQ(Page().ListView1->SelectedRows(), QList<int>({0, 2}));
+    Page().N7Click();
+    EXPECT_EQ(Page().ListView1->SelectedRows(), QList<int>({0, 1, 2}));
+}
+
+TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
+{
+    const qint64 group = Group("组");
+    const qint64 key = Contact("张三", group, 2);
+    Contact("李四", group, 2);
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    ASSERT_EQ(ListCaptions(), QStringList({"李四", "张三"}));
+
+    QString text = "  王五  ";
+    EXPECT_TRUE(Page().ListView1Edited(1, text));
+    EXPECT_EQ(text, "王五");
+    EXPECT_EQ(Value("select uname from userinfo where keyid=?", {key}).toString(), "王五");
+    EXPECT_EQ(Value("select kzfield1 from userinfo where keyid=?", {key}).toString(), "WW");
+    EXPECT_EQ(Node(key)->text(0), "王五");
+    EXPECT_EQ(Shape(Node(group)), "组(李四,王五)");
+
+    QString blank = "   ";
+    EXPECT_FALSE(Page().ListView1Edited(1, blank));
+    EXPECT_EQ(Value("select uname from userinfo where keyid=?", {key}).toString(), "王五");
+
+    // Through the model, as the in-place editor commits.
+    TContactListModel *model = Page().ListView1->Model();
+    EXPECT_TRUE(model->setData(model->index(0, 0), "赵\"六", Qt::EditRole));
+    EXPECT_EQ(model->Row(0).caption, "赵\"六");
+    EXPECT_FALSE(model->setData(model->index(0, 0), "", Qt::EditRole));
+    EXPECT_EQ(model->Row(0).caption, "赵\"六");
+}
+
+TEST_F(BrowserList, CaptionsThatAreNotTheNameCannotBeRenamed)
+{
+    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("umtel,uname", DesKey).Text);
+    Contact("张三", 0, 1, {{"umtel", "139"}});
+    Page().SpeedButton8Click("全部");
+    TContactListModel *model = Page().ListView1->Model();
+    EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
+}
+
+TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
+{
+    TIniFile ini(ConfigIniPath());
+    ini.WriteString("SYS", "VIEWFIELDS", DesEncryptString("uname,upot,x;drop table userinfo,uzw", DesKey).Text);
+    ini.WriteString("SYS", "VIEWFW", "90,zz,-1");
+    ini.WriteInteger("SYS", "ViewType", 3);
+    Page();
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "uzw"}));
+    EXPECT_EQ(Page().ColumnWidths(), QList<int>({90, 100}));
+    EXPECT_EQ(Page().ViewStyle(), 3);
+    EXPECT_EQ(Page().ListView1->ReportView()->model()->headerData(1, Qt::Horizontal).toString(), "部门职务");
+}
+
+TEST_F(BrowserList, NothingKnownInTheSettingsGivesTheDefaults)
+{
+    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("nosuch,upot", DesKey).Text);
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
+}
+
+TEST_F(BrowserList, ColumnChooserStoresTheCheckedFields)
+{
+    Contact("张三", 0, 1, {{"uzw", "经理"}});
+    Page().SpeedButton8Click("全部");
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) {
+        auto *chooser = static_cast<Tfrmselfields *>(dialog);
+        QListWidget *list = chooser->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i) {
+            const QString name = list->item(i)->text().section('=', -1);
+            list->item(i)->setCheckState(name == "uzw" || name == "uname" ? Qt::Checked : Qt::Unchecked);
+        }
+        dialog->accept();
+    });
+    Page().N10Click();
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "uzw"}));
+    EXPECT_EQ(DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "VIEWFIELDS", ""), DesKey), "uname,uzw");
+
+    // Nothing checked falls back to the defaults.
+    responder.Then([](QDialog *dialog) {
+        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setCheckState(Qt::Unchecked);
+        dialog->accept();
+    });
+    Page().N10Click();
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
+}
+
+TEST_F(BrowserList, ANewColumnIsFilledInWhateverTheListShows)
+{
+    Contact("张三", 0, 1, {{"uwkaddress", "北京公司"}});
+    Page().TreeView1Change(Page().TreeView1->topLevelItem(3));  // 所有人脉
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) {
+        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i) {
+            const QString name = list->item(i)->text().section('=', -1);
+            list->item(i)->setCheckState(name == "uname" || name == "uwkaddress" ? Qt::Checked : Qt::Unchecked);
+        }
+        dialog->accept();
+    });
+    Page().N10Click();
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "uwkaddress"}));
+    EXPECT_EQ(Page().ListSource(), TListSource::QuickView);
+    ASSERT_EQ(Page().ListView1->Count(), 1);
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"北京公司"}));
+}
+
+TEST_F(BrowserList, RenamingTheCardsContactRenewsTheCard)
+{
+    const qint64 key = Contact("李四");
+    Page().ShowContactCard(QString::number(key));
+    QString text = "王五";
+    ASSERT_TRUE(Page().DyTreeView1Edited(Node(key), text));
+    EXPECT_TRUE(Page().CardHtml().contains(">王五</td>"));
+}
+
+TEST_F(BrowserList, TreeMailUsesTheNodeRecord)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"uemail", " zs@x.com "}});
+    Page().DyTreeView1->setCurrentItem(Node(key));
+    Page().N4Click();
+    EXPECT_EQ(TestShell().opened, QStringList({MailtoText("zs@x.com", "张三")}));
+}
+
+TEST_F(BrowserList, ViewStylesShareOneSelection)
+{
+    for (const char *name : {"甲", "乙"})
+        Contact(QString::fromUtf8(name));
+    Page().SpeedButton8Click("全部");
+    Page().SetViewStyle(3);
+    Page().ListView1->SelectRow(1);
+    for (int style : {0, 1, 2}) {
+        Page().SetViewStyle(style);
+        EXPECT_EQ(Page().ListView1->ActiveView(), Page().ListView1->IconView());
+        EXPECT_TRUE(Page().ListView1->IconView()->selectionModel()->isRowSelected(1, {}));
+    }
+    Page().SetViewStyle(7);  // not a style: stays
+    EXPECT_EQ(Page().ViewStyle(), 2);
+}
+
+} // namespace

@@ -1,0 +1,413 @@
+#include "browser/BrowserTestSupport.h"
+
+#include "contacts/transfer/VCardFormat.h"
+#include "platform/UiServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+
+using BrowserTree = BrowserTest;
+
+TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
+{
+    const qint64 friends = Group("朋友", 0, 1, 0);
+    const qint64 work = Group("同事", 0, 1, 1);
+    const qint64 school = Group("同学", friends, 2, 0);
+    Contact("赵六", friends, 2);
+    Contact("李四", friends, 2);
+    Contact("王五", school, 3);
+    Contact("张三", 0, 1);
+    Group("孤儿", 9999, 2);          // parent row missing
+    Group("错层", work, 3);          // level does not fit its parent
+    Contact("Tom", work, 2);
+
+    EXPECT_EQ(Shape(), "人脉(朋友(同学(王五),李四,赵六),同事(Tom),孤儿,错层,张三)");
+    // Every node is found by its key, the root by "0".
+    EXPECT_EQ(Page().FindTreeNodeByKey("0"), Page().Root());
+    EXPECT_EQ(Node(school)->text(0), "同学");
+    EXPECT_EQ(Page().FindTreeNodeByKey("12345"), nullptr);
+    EXPECT_EQ(Page().FindTreeNodeByKey("x"), nullptr);
+}
+
+TEST_F(BrowserTree, ImagesBySexTextAndNodeType)
+{
+    struct Case {
+        const char *sex;
+        int image;
+    } cases[] = {{"男", 3}, {"女", 4}, {"", 5}, {"未知", 5}, {" 男性 ", 3}, {"女士", 4}};
+    std::vector<qint64> keys;
+    for (const Case &c : cases)
+        keys.push_back(Contact(QStringLiteral("人") + QString::number(keys.size()), 0, 1, {{"uxb", QString::fromUtf8(c.sex)}}));
+    const qint64 group = Group("组");
+    for (size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(Tfuserfrm::NodeImage(Node(keys[i])), cases[i].image) << cases[i].sex;
+    EXPECT_EQ(Tfuserfrm::NodeImage(Node(group)), 7);
+    EXPECT_EQ(Tfuserfrm::NodeImage(Page().Root()), 1);
+    // The list compares the whole text: "男性" is no "男" there.
+    EXPECT_EQ(ListContactImage(QStringLiteral("男性")), 5);
+    EXPECT_EQ(TreeContactImage(QStringLiteral("男性")), 3);
+}
+
+TEST_F(BrowserTree, ForeignRowsShowEmptyTexts)
+{
+    const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "1"}, {"umtel", "139"}});
+    const TIQ *record = RecordOf(Node(key));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(Node(key)->text(0), "");
+    EXPECT_EQ(record->umtel, "");
+    EXPECT_EQ(record->keyid, QString::number(key));
+}
+
+TEST_F(BrowserTree, GroupClickListsSubgroupsFirstThenContacts)
+{
+    const qint64 group = Group("客户");
+    Contact("张三", group, 2, {{"umtel", "13800000001"}, {"uemail", ""}, {"text1", "zs@b.com"}, {"ulevel", 3}});
+    Group("大客户", group, 2);
+    Contact("Amy", group, 2, {{"uxb", "女"}});
+
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    EXPECT_EQ(ListCaptions(), QStringList({"大客户", "Amy", "张三"}));
+    EXPECT_EQ(Page().ListSource(), TListSource::GroupChildren);
+    const TListRow &zhang = Page().ListView1->Model()->Row(2);
+    EXPECT_EQ(zhang.subItems, QStringList({"13800000001", "", "", ""}));  // umtel, uwtlp, stars, uemail
+    EXPECT_EQ(zhang.record->email, "zs@b.com");
+    EXPECT_EQ(zhang.record->ulevel, "3");
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).image, 7);
+    EXPECT_EQ(Page().ListView1->Model()->Row(1).image, 4);
+}
+
+TEST_F(BrowserTree, ContactClickShowsItsCard)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"umtel", "13800000001"}});
+    Page().DyTreeView1->setCurrentItem(Node(key));
+    EXPECT_EQ(Page().CardKeyid(), QString::number(key));
+    EXPECT_TRUE(Page().CardHtml().contains("13800000001"));
+}
+
+class BrowserQuickViews : public BrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        SetClock(&clock);  // today 2024-05-01; three months back is 2024-02-01
+        FrequentViewCount = 5;
+        RecentMonths = 3;
+        const qint64 group = Group("组");
+        Exec("update userinfo set ulevel=4 where keyid=?", {group});
+        Contact("常客", group, 2, {{"readcount", 9}, {"activenewtime", "2024-04-30 10:00:00"}, {"ulevel", 1}});
+        Contact("偶尔", 0, 1, {{"readcount", 4}, {"activenewtime", "2024-01-31 23:59:59"}, {"ulevel", 3}});
+        Contact("重要", 0, 1, {{"readcount", 5}, {"activenewtime", "2024-2-1"}, {"ulevel", 4}});
+        Contact("坏日", 0, 1, {{"activenewtime", "2024-02-30 10:00:00"}});  // no such day
+    }
+    void TearDown() override
+    {
+        BrowserTest::TearDown();
+        SetClock(nullptr);
+    }
+    FakeClock clock;
+};
+
+TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
+{
+    QTreeWidget *views = Page().TreeView1;
+    EXPECT_EQ(views->topLevelItem(0)->text(0), "常用人脉(2)");
+    EXPECT_EQ(views->topLevelItem(1)->text(0), "最近联系(2)");
+    EXPECT_EQ(views->topLevelItem(2)->text(0), "应多联系(2)");
+    EXPECT_EQ(views->topLevelItem(3)->text(0), "所有人脉(4)");
+
+    const struct {
+        int view;
+        QStringList names;
+    } cases[] = {
+        {0, {"常客", "重要"}},
+        {1, {"常客", "重要"}},  // order: the stored texts, loose or not
+        {2, {"重要", "偶尔"}},
+        {3, {"常客", "坏日", "偶尔", "重要"}},  // in pinyin order, as the tree lists them
+    };
+    for (const auto &c : cases) {
+        Page().TreeView1Change(views->topLevelItem(c.view));
+        QStringList names = ListCaptions();
+        QStringList expected = c.names;
+        if (c.view == 1) {
+            names.sort();
+            expected.sort();
+        }
+        EXPECT_EQ(names, expected) << c.view;
+    }
+}
+
+TEST_F(BrowserQuickViews, AddingAndDeletingContactsRenewTheCounts)
+{
+    const qint64 added = Contact("新来", 0, 1, {{"ulevel", 3}});
+    Page().ShowNewContact(QString::number(added));
+    EXPECT_EQ(Page().TreeView1->topLevelItem(2)->text(0), "应多联系(3)");
+    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(5)");
+    Page().DyTreeView1->setCurrentItem(Node(added));
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Page().treedeletenodeClick();
+    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(4)");
+}
+
+TEST_F(BrowserQuickViews, ReloadingTheTreeAfterAnImportRenewsTheCounts)
+{
+    Page();
+    Contact("导入", 0, 1);
+    Page().LoadGroupTree();
+    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(5)");
+}
+
+TEST_F(BrowserQuickViews, ANewRowRenewsTheCountOnClick)
+{
+    Page();
+    Contact("新来", 0, 1, {{"ulevel", 3}});
+    Page().TreeView1Change(Page().TreeView1->topLevelItem(2));
+    EXPECT_EQ(Page().TreeView1->topLevelItem(2)->text(0), "应多联系(3)");
+}
+
+TEST_F(BrowserTree, TagTreeListsTheContactsOfATagWithAQuote)
+{
+    const qint64 a = Contact("张三");
+    const qint64 b = Contact("李四");
+    Contact("王五");
+    for (const char *tag : {"say \"hi\"", " 北京 "})
+        Exec("insert into userplaces (placename) values (?)", {QString::fromUtf8(tag)});
+    Exec("insert into userlinkplace (keyid, placename) values (?, ?)", {a, "say \"hi\""});
+    Exec("insert into userlinkplace (keyid, placename) values (?, ?)", {b, "say \"hi\""});
+    Exec("insert into userlinkplace (keyid, placename) values (?, ?)", {b, " 北京 "});
+
+    Page().LoadTagTree();
+    QTreeWidgetItem *root = Page().TreeView2->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->text(0), "标签");
+    QTreeWidgetItem *quoted = root->child(0)->text(0) == "say \"hi\"" ? root->child(0) : root->child(1);
+    QTreeWidgetItem *beijing = quoted == root->child(0) ? root->child(1) : root->child(0);
+    EXPECT_EQ(beijing->text(0), "北京");
+
+    Page().TreeView2Change(quoted);
+    QStringList names = ListCaptions();
+    names.sort();
+    EXPECT_EQ(names, QStringList({"张三", "李四"}));
+    Page().TreeView2Change(beijing);
+    EXPECT_EQ(ListCaptions(), QStringList({"李四"}));
+    // The root lists nothing.
+    Page().TreeView2Change(root);
+    EXPECT_EQ(ListCaptions(), QStringList({"李四"}));
+}
+
+TEST_F(BrowserTree, LeavingATreeLetsTheSameNodeListAgain)
+{
+    const qint64 group = Group("组");
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    EXPECT_TRUE(ListCaptions().isEmpty());
+    Contact("后来", group, 2);
+    Page().DyTreeView1Exit();
+    EXPECT_EQ(Page().DyTreeView1->currentItem(), nullptr);
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    EXPECT_EQ(ListCaptions(), QStringList({"后来"}));
+}
+
+TEST_F(BrowserTree, AutoExpandIsWrittenToTheSettings)
+{
+    Page().N60Click();
+    EXPECT_TRUE(Page().AutoExpand());
+    EXPECT_TRUE(Page().N60->isChecked());
+    EXPECT_TRUE(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", false));
+    Page().N60Click();
+    EXPECT_FALSE(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", true));
+}
+
+// The editor's side: a new contact goes under the selected group and shows at once.
+TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
+{
+    const qint64 group = Group("组");
+    const qint64 sub = Group("子组", group, 2);
+    const qint64 inside = Contact("甲", sub, 3);
+    EXPECT_EQ(Page().NewContactPlace().ParentKey, 0);
+    EXPECT_EQ(Page().NewContactPlace().Level, 1);
+    EXPECT_EQ(Page().NewContactPlace().Index, 0);
+
+    Page().DyTreeView1->setCurrentItem(Node(inside));
+    const TNodePlace place = Page().NewContactPlace();
+    EXPECT_EQ(place.ParentKey, sub);
+    EXPECT_EQ(place.Level, 3);
+    EXPECT_EQ(place.Index, 2);  // one more than the group's child count
+
+    // Focus leaving the tree (for the page's own 新建人脉 button) keeps the chosen group.
+    Page().DyTreeView1Exit();
+    EXPECT_EQ(Page().NewContactPlace().ParentKey, sub);
+
+    const qint64 added = Contact("乙", place.ParentKey, place.Level, {{"nodeindex", place.Index}});
+    Page().ShowNewContact(QString::number(added));
+    EXPECT_EQ(Shape(Node(group)), "组(子组(甲,乙))");
+    EXPECT_EQ(Node(added)->parent(), Node(sub));
+}
+
+TEST_F(BrowserTree, UpdateContactNodeRenewsTextImageAndPlace)
+{
+    const qint64 group = Group("组");
+    const qint64 a = Contact("安", group, 2);
+    Contact("贝", group, 2);
+    Exec("update userinfo set uname='周', kzfield1='Z', uxb='女', umtel='1' where keyid=?", {a});
+    Page().UpdateContactNode(QString::number(a));
+    EXPECT_EQ(Shape(Node(group)), "组(贝,周)");
+    EXPECT_EQ(Tfuserfrm::NodeImage(Node(a)), 4);
+    EXPECT_EQ(RecordOf(Node(a))->umtel, "1");
+}
+
+TEST_F(BrowserTree, UpdateContactNodeRenewsTheCardShowingThatContact)
+{
+    const qint64 a = Contact("安");
+    const qint64 b = Contact("贝");
+    Page().ShowContactCard(QString::number(a));
+    Exec("update userinfo set uname='周' where keyid=?", {b});
+    Page().UpdateContactNode(QString::number(b));
+    EXPECT_TRUE(Page().CardHtml().contains(">安</td>"));
+    Exec("update userinfo set uname='吴' where keyid=?", {a});
+    Page().UpdateContactNode(QString::number(a));
+    EXPECT_TRUE(Page().CardHtml().contains(">吴</td>"));
+}
+
+TEST_F(BrowserTree, ReloadKeepsNothingOfTheOldTree)
+{
+    const qint64 first = Contact("甲");
+    Page();
+    Exec("delete from userinfo where keyid=?", {first});
+    const qint64 second = Contact("乙");
+    Page().LoadGroupTree();
+    EXPECT_EQ(Shape(), "人脉(乙)");
+    EXPECT_EQ(Node(first), nullptr);
+    EXPECT_NE(Node(second), nullptr);
+}
+
+// What the export wizard hears: the selected node's keyid and kind, and nothing once the tree
+// was left.
+TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
+{
+    const qint64 group = Group("组");
+    const qint64 contact = Contact("甲", group, 2);
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
+    const struct {
+        QTreeWidgetItem *node;
+        QString keyid;
+        int nodeType;
+    } cases[] = {
+        {Page().Root(), "0", 1},
+        {Node(group), QString::number(group), 1},
+        {Node(contact), QString::number(contact), 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.keyid.toStdString());
+        Page().DyTreeView1->setCurrentItem(c.node);
+        const std::optional<TGroupTreeNode> selected = Page().SelectedGroupTreeNode();
+        ASSERT_TRUE(selected.has_value());
+        EXPECT_EQ(selected->KeyId, c.keyid);
+        EXPECT_EQ(selected->NodeType, c.nodeType);
+    }
+    Page().DyTreeView1Exit();
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value());
+}
+
+class BrowserCardExport : public BrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        folder = MakeTempDir(QStringLiteral("browser-card"));
+        contact = Contact("张三", 0, 1, {{"umtel", "13800000000"}, {"uxb", "男"}});
+        Page().DyTreeView1->setCurrentItem(Node(contact));
+        TestDialogs().Reset();
+    }
+
+    QStringList FilesInFolder() { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+
+    QString folder;
+    qint64 contact = 0;
+};
+
+TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
+{
+    const struct {
+        QString answer;
+        QString written;
+    } cases[] = {
+        {"/card.vcf", "card.vcf"},
+        {"/upper.VCF", "upper.VCF"},
+        {"/plain", "plain.vcf"},  // the file the user named, not a prefix of the writer's own
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer.toStdString());
+        TestDialogs().AnswerText(folder + c.answer);
+        Page().N1Click();
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->kind, "save");
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("导出名片"));
+        QFile file(folder + '/' + c.written);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QList<TContactRecord> cards = ParseVCards(file.readAll());
+        ASSERT_EQ(cards.size(), 1);
+        EXPECT_EQ(cards[0].value("uname"), QStringLiteral("张三"));
+        EXPECT_EQ(cards[0].value("umtel"), "13800000000");
+        EXPECT_EQ(cards[0].value("uxb"), QStringLiteral("男"));
+    }
+    EXPECT_EQ(FilesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
+    EXPECT_EQ(TestDialogs().Questions().size(), 3u) << "no message after a card was written";
+}
+
+TEST_F(BrowserCardExport, CancelWritesNothingAndAFailureIsReported)
+{
+    TestDialogs().AnswerCancel();
+    Page().N1Click();
+    EXPECT_TRUE(FilesInFolder().isEmpty());
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+
+    const QString unwritable = folder + "/missing/card.vcf";
+    TestDialogs().AnswerText(unwritable);
+    Page().N1Click();
+    ASSERT_EQ(TestDialogs().Questions().size(), 3u);
+    EXPECT_EQ(TestDialogs().Last()->kind, "message");
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法写入文件 ") + unwritable);
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+
+    // A contact deleted since the tree was loaded has no card to write.
+    Exec("delete from userinfo where keyid=?", {contact});
+    TestDialogs().AnswerText(folder + "/gone.vcf");
+    Page().N1Click();
+    EXPECT_EQ(TestDialogs().Last()->kind, "message");
+    EXPECT_TRUE(FilesInFolder().isEmpty());
+}
+
+TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
+{
+    const qint64 group = Group("组");
+    Page().LoadGroupTree();
+    for (QTreeWidgetItem *node : {Page().Root(), Node(group)}) {
+        Page().DyTreeView1->setCurrentItem(node);
+        Page().N1Click();
+    }
+    EXPECT_TRUE(TestDialogs().Questions().empty());
+
+    // The tree menu offers 导出名片 on a contact only.
+    Page().show();
+    QApplication::processEvents();
+    const struct {
+        QTreeWidgetItem *node;
+        bool enabled;
+    } cases[] = {{Node(contact), true}, {Node(group), false}, {Page().Root(), false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.node->text(0).toStdString());
+        const QPoint at = Page().DyTreeView1->visualItemRect(c.node).center();
+        emit Page().DyTreeView1->customContextMenuRequested(at);
+        EXPECT_EQ(Page().DyTreeView1->currentItem(), c.node);
+        EXPECT_EQ(Page().N1->isEnabled(), c.enabled);
+        Page().DRPopupMenu->hide();
+    }
+}
+
+} // namespace

@@ -1,0 +1,177 @@
+#include "browser/BrowserTestSupport.h"
+
+#include "../platform/InputSim.h"
+#include "controls/dfsSplitter.h"
+#include "platform/InputRouter.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
+
+namespace {
+
+// The page on screen at 900 x 600: the trees 160 wide at the left, the bar, and the list over
+// the card at the right.
+class BrowserLayout : public BrowserTest
+{
+protected:
+    Tfuserfrm &Shown()
+    {
+        Tfuserfrm &page = Page();
+        if (!page.isVisible()) {
+            page.show();
+            QApplication::processEvents();
+        }
+        return page;
+    }
+
+    void TearDown() override
+    {
+        sim::HeldButtons() = Qt::NoButton;
+        while (GetCaptureControl())
+            SetCaptureControl(nullptr);
+        BrowserTest::TearDown();
+    }
+
+    // Where a widget lies on the page.
+    QRect OnPage(const QWidget *w) { return QRect(w->mapTo(page.get(), QPoint(0, 0)), w->size()); }
+
+    // Press on a bar, move across it and release there (the bar's own coordinates).
+    static void Drag(TdfsSplitter *bar, QPoint from, QPoint to)
+    {
+        sim::Press(bar, from);
+        sim::Move(bar, to);
+        sim::Release(bar, to);
+    }
+
+    // The middle of a bar's button, where a click collapses or restores.
+    static QPoint ButtonCentre(const TdfsSplitter *bar)
+    {
+        const TRect r = bar->ButtonRect();
+        return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    }
+};
+
+TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCard)
+{
+    Tfuserfrm &page = Shown();
+    TdfsSplitter *side = page.dfsSplitter2;
+    TdfsSplitter *middle = page.dfsSplitter1;
+    EXPECT_EQ(side->Align(), TAlign::alLeft);
+    EXPECT_EQ(side->MinSize(), 5);
+    EXPECT_FALSE(side->AutoSnap());
+    EXPECT_EQ(side->ButtonWidth(), 80);
+    EXPECT_EQ(middle->Align(), TAlign::alTop);
+    EXPECT_EQ(middle->MinSize(), 5);
+    EXPECT_EQ(middle->Height(), 10);
+    EXPECT_EQ(side->Pane(), page.Panel3);
+    EXPECT_EQ(middle->Pane(), page.Panel5);
+
+    EXPECT_EQ(OnPage(page.Panel3), QRect(0, 0, 160, 600));
+    EXPECT_EQ(OnPage(side), QRect(160, 0, 10, 600));
+    EXPECT_EQ(OnPage(page.listpanel), QRect(170, 0, 730, 600));
+    EXPECT_EQ(OnPage(page.Panel5), QRect(170, 0, 730, 232));
+    EXPECT_EQ(OnPage(middle), QRect(170, 232, 730, 10));
+    EXPECT_EQ(OnPage(page.Panel4), QRect(170, 242, 730, 358));
+    // The widgets inside fill their panes.
+    EXPECT_EQ(OnPage(page.PageControl1).left(), 0);
+    EXPECT_EQ(page.PageControl1->width(), 160);
+    EXPECT_EQ(OnPage(page.ToolBar7).topLeft(), QPoint(170, 0));
+    EXPECT_EQ(page.ListView1->width(), 730);
+    EXPECT_EQ(OnPage(page.ListView1).bottom() + 1, 232);
+    EXPECT_EQ(OnPage(page.Panel6).topLeft(), QPoint(170, 242));
+    EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 600);
+}
+
+TEST_F(BrowserLayout, DraggingABarResizesThePanesOnBothSides)
+{
+    Tfuserfrm &page = Shown();
+    Drag(page.dfsSplitter2, {5, 40}, {65, 40});
+    EXPECT_EQ(page.Panel3->Width(), 220);
+    EXPECT_EQ(page.PageControl1->width(), 220);
+    EXPECT_EQ(OnPage(page.dfsSplitter2).left(), 220);
+    EXPECT_EQ(OnPage(page.listpanel), QRect(230, 0, 670, 600));
+    EXPECT_EQ(page.ListView1->width(), 670);
+    EXPECT_EQ(page.WebBrowser1->width(), 670);
+
+    Drag(page.dfsSplitter1, {20, 5}, {20, 45});
+    EXPECT_EQ(page.Panel5->Height(), 272);
+    EXPECT_EQ(OnPage(page.ListView1).bottom() + 1, 272);
+    EXPECT_EQ(OnPage(page.Panel6).top(), 282);
+    EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 600);
+
+    // Dragging the trees away leaves MinSize and counts as collapsed.
+    Drag(page.dfsSplitter2, {5, 40}, {-400, 40});
+    EXPECT_EQ(page.Panel3->Width(), 5);
+    EXPECT_TRUE(page.dfsSplitter2->Maximized());
+    EXPECT_EQ(page.ListView1->width(), 885);
+}
+
+TEST_F(BrowserLayout, TheButtonCollapsesAPaneAndASecondClickBringsItBack)
+{
+    Tfuserfrm &page = Shown();
+    struct Case {
+        const char *name;
+        TdfsSplitter *bar;
+        std::function<int()> paneSize;
+        std::function<int()> otherSize;  // what the other side gets
+        int size, collapsedOther, restoredOther;
+    };
+    const Case cases[] = {
+        {"trees", page.dfsSplitter2, [&] { return page.Panel3->Width(); }, [&] { return page.ListView1->width(); },
+         160, 885, 730},
+        {"list", page.dfsSplitter1, [&] { return page.Panel5->Height(); }, [&] { return page.WebBrowser1->height(); },
+         232, 585 - page.Panel6->height(), 358 - page.Panel6->height()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.paneSize(), c.size);
+        sim::Click(c.bar, ButtonCentre(c.bar));
+        EXPECT_TRUE(c.bar->Maximized());
+        EXPECT_EQ(c.paneSize(), 5);
+        EXPECT_EQ(c.otherSize(), c.collapsedOther);
+        sim::Click(c.bar, ButtonCentre(c.bar));
+        EXPECT_FALSE(c.bar->Maximized());
+        EXPECT_EQ(c.paneSize(), c.size);
+        EXPECT_EQ(c.otherSize(), c.restoredOther);
+    }
+}
+
+TEST_F(BrowserLayout, ResizingThePageKeepsTheTreesWidthAndTheListHeight)
+{
+    Tfuserfrm &page = Shown();
+    page.resize(1000, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(page.Panel3->Width(), 160);
+    EXPECT_EQ(page.Panel5->Height(), 232);
+    EXPECT_EQ(OnPage(page.listpanel), QRect(170, 0, 830, 700));
+    EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 700);
+    EXPECT_EQ(page.dfsSplitter2->Height(), 700);
+    EXPECT_EQ(page.dfsSplitter2->ButtonRect().Top, (700 - 80) / 2);
+}
+
+// The panes stand between the widgets and the page only for layout: keys that a widget does
+// not take still reach the page, as they did before there were panes.
+TEST_F(BrowserLayout, InputTheWidgetsLeaveGoesOnToThePage)
+{
+    struct Seen : QObject {
+        QList<QEvent::Type> types;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+                types << event->type();
+            return false;
+        }
+    } seen;
+    Tfuserfrm &page = Shown();
+    page.installEventFilter(&seen);
+    sim::KeyPress(page.Panel6, Qt::Key_F7);
+    sim::Press(page.Panel6, {600, 10});
+    sim::Release(page.Panel6, {600, 10});
+    page.removeEventFilter(&seen);
+    EXPECT_EQ(seen.types, (QList<QEvent::Type>{QEvent::KeyPress, QEvent::MouseButtonPress}));
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,233 @@
+#include "contacts/calendar/CalendarItems.h"
+#include "contacts/calendar/ChDateTo.h"
+#include "contacts/shared/WNDES.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+QDate D(const char *iso) { return QDate::fromString(QString::fromLatin1(iso), Qt::ISODate); }
+
+// "yyyy-MM-dd text" for every entry, in order.
+QStringList Listed(const std::vector<TCalendarEntry> &entries)
+{
+    QStringList out;
+    for (const TCalendarEntry &e : entries)
+        out << e.Date.toString(Qt::ISODate) + ' ' + e.Text;
+    return out;
+}
+
+TContactDates Solar(const QString &name, const QString &birthday)
+{
+    TContactDates row;
+    row.Name = name;
+    row.Birthday = birthday;
+    row.BirthdayReminder = true;
+    row.Cipher = QStringLiteral("2");
+    return row;
+}
+
+TContactDates Lunar(const QString &name, const QString &birthday)
+{
+    TContactDates row = Solar(name, birthday);
+    row.DateFormat = QStringLiteral("阴历");
+    return row;
+}
+
+TContactDates Wedding(const QString &name, const QString &day)
+{
+    TContactDates row;
+    row.Name = name;
+    row.Anniversary = day;
+    row.AnniversaryReminder = true;
+    row.Cipher = QStringLiteral("2");
+    return row;
+}
+
+std::vector<TCalendarEntry> Month(const char *dayInMonth, const std::vector<TContactDates> &contacts,
+                                  const std::vector<TPlanRow> &plans = {})
+{
+    const TMonthRange range = MonthRange(D(dayInMonth));
+    return ContactEntries(contacts, plans, range.Start, range.End);
+}
+
+QStringList Festivals(const char *dayInMonth)
+{
+    const TMonthRange range = MonthRange(D(dayInMonth));
+    return Listed(FestivalEntries(range.Start, range.End));
+}
+
+} // namespace
+
+TEST(CalendarItems, MonthRangeIsTheGridFromSunday)
+{
+    struct Case {
+        const char *day;
+        const char *start;
+        const char *end;
+    };
+    const Case cases[] = {
+        {"2025-12-17", "2025-11-30", "2026-01-10"},
+        {"2026-01-31", "2025-12-28", "2026-02-07"},
+        {"2023-10-09", "2023-10-01", "2023-11-11"},  // the 1st is a Sunday: it opens the grid
+        {"2005-02-28", "2005-01-30", "2005-03-12"},
+    };
+    for (const Case &c : cases) {
+        const TMonthRange range = MonthRange(D(c.day));
+        EXPECT_EQ(range.First, QDate(D(c.day).year(), D(c.day).month(), 1)) << c.day;
+        EXPECT_EQ(range.Start, D(c.start)) << c.day;
+        EXPECT_EQ(range.End, D(c.end)) << c.day;
+        EXPECT_EQ(range.Start.dayOfWeek(), 7) << c.day;
+    }
+}
+
+TEST(CalendarItems, YearEndBirthdaysAndAnniversariesLandInTheShownYear)
+{
+    const std::vector<TContactDates> contacts = {
+        Solar("甲", "1980-11-30"), Solar("乙", "1975-12-25 00:00:00"), Solar("丙", "1990-01-05"),
+        Wedding("丁", "2001-12-10"), Solar("戊", "1966-12-28"),
+    };
+    EXPECT_EQ(Listed(Month("2025-12-01", contacts)),
+              (QStringList{"2025-11-30 甲-阳历生日", "2025-12-25 乙-阳历生日", "2026-01-05 丙-阳历生日",
+                           "2025-12-28 戊-阳历生日", "2025-12-10 丁-婚纪念日"}));
+    EXPECT_EQ(Listed(Month("2026-01-01", contacts)),
+              (QStringList{"2026-01-05 丙-阳历生日", "2025-12-28 戊-阳历生日"}));
+}
+
+TEST(CalendarItems, AnImpossibleDateSkipsOnlyItsRow)
+{
+    const std::vector<TContactDates> contacts = {
+        Solar("闰", "2000-02-29"), Solar("二月", "1999-02-14"), Solar("坏", "not a date"),
+        Lunar("三十", "1990-12-30"),  // the twelfth month of lunar 2024 has 29 days
+        Lunar("初十", "1990-01-10"),
+    };
+    EXPECT_EQ(Listed(Month("2025-02-01", contacts)),
+              (QStringList{"2025-02-14 二月-阳历生日", "2025-02-07 初十-阴历生日"}));
+    EXPECT_EQ(Listed(Month("2025-01-01", contacts)), QStringList{"2025-02-07 初十-阴历生日"});
+    // In a leap year the 29th is there.
+    EXPECT_EQ(Listed(Month("2024-02-01", {contacts[0]})), QStringList{"2024-02-29 闰-阳历生日"});
+}
+
+TEST(CalendarItems, LunarBirthdaysAcrossALeapMonthAndTheYearEnd)
+{
+    // March 2023 runs from the second lunar month into the leap second month.
+    EXPECT_EQ(Listed(Month("2023-03-01", {Lunar("甲", "1970-02-25")})), QStringList{"2023-03-16 甲-阴历生日"});
+    // A grid that reaches into the next lunar year: the twelfth month of 2025 is in January 2026,
+    // and a first-month birthday of 2026 in February.
+    EXPECT_EQ(Listed(Month("2026-01-01", {Lunar("乙", "1970-12-08"), Lunar("丙", "1970-01-01")})),
+              (QStringList{"2026-01-26 乙-阴历生日"}));
+    EXPECT_EQ(Listed(Month("2026-02-01", {Lunar("丙", "1970-01-01")})), QStringList{"2026-02-17 丙-阴历生日"});
+    EXPECT_EQ(LunarToSolar(2025, 12, 8), D("2026-01-26"));
+}
+
+TEST(CalendarItems, OnlyRemindedRowsOfTheirKindShow)
+{
+    TContactDates off = Solar("关", "1980-06-10");
+    off.BirthdayReminder = false;
+    TContactDates weddingOff = Wedding("婚", "2000-06-11");
+    weddingOff.AnniversaryReminder = false;
+    // A lunar row is not a solar birthday too.
+    EXPECT_EQ(Listed(Month("2025-06-01", {off, weddingOff, Lunar("农", "1980-06-12")})),
+              QStringList{"2025-07-06 农-阴历生日"});
+}
+
+TEST(CalendarItems, EntryDetailsByKind)
+{
+    TContactDates row = Solar("甲", "1980-06-10");
+    row.Key = 7;
+    row.Anniversary = QStringLiteral("2000-06-11");
+    row.AnniversaryReminder = true;
+    row.Email = QStringLiteral("a@example.com");
+    TPlanRow plan;
+    plan.Id = 3;
+    plan.Key = 7;
+    plan.Title = QStringLiteral("拜访");
+    plan.StartDate = QStringLiteral("2025-06-12 00:00:00");
+    plan.Name = QStringLiteral("甲");
+    plan.Email2 = QStringLiteral("b@example.com");
+    plan.Cipher = QStringLiteral("2");
+    const std::vector<TCalendarEntry> entries = Month("2025-06-01", {row}, {plan});
+    ASSERT_EQ(entries.size(), 3u);
+
+    struct Expect {
+        TCalendarKind kind;
+        QTime start, end;
+        bool isPrivate;
+        int image;
+        int id;
+        const char *email;
+    };
+    const Expect expected[] = {
+        {TCalendarKind::Plan, QTime(8, 0), QTime(16, 0), true, CalendarPlanImage, 3, "b@example.com"},
+        {TCalendarKind::SolarBirthday, QTime(8, 0), QTime(8, 0), false, CalendarBirthdayImage, 0, "a@example.com"},
+        {TCalendarKind::Anniversary, QTime(0, 0), QTime(23, 0), true, CalendarAnniversaryImage, 0, "a@example.com"},
+    };
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TCalendarEntry &e = entries[i];
+        EXPECT_EQ(e.Kind, expected[i].kind) << i;
+        EXPECT_EQ(e.StartTime, expected[i].start) << i;
+        EXPECT_EQ(e.EndTime, expected[i].end) << i;
+        EXPECT_EQ(e.Private, expected[i].isPrivate) << i;
+        EXPECT_EQ(e.ImageIndex, expected[i].image) << i;
+        EXPECT_EQ(e.Id, expected[i].id) << i;
+        EXPECT_EQ(e.Key, 7) << i;
+        EXPECT_EQ(e.Name, QStringLiteral("甲")) << i;
+        EXPECT_EQ(e.Email, QString::fromLatin1(expected[i].email)) << i;
+    }
+}
+
+TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
+{
+    std::vector<TPlanRow> plans(4);
+    plans[0].Title = "before";
+    plans[0].StartDate = "2025-05-31 23:59:59";
+    plans[1].Title = "first";
+    plans[1].StartDate = "2025-06-01 00:00:00";
+    plans[2].Title = "bad";
+    plans[2].StartDate = "2025-13-01";
+    plans[3].Title = "last";
+    plans[3].StartDate = "2025-07-12";
+    EXPECT_EQ(Listed(ContactEntries({}, plans, D("2025-06-01"), D("2025-07-12"))),
+              (QStringList{"2025-06-01 first", "2025-07-12 last"}));
+}
+
+TEST(CalendarItems, EmailIsDecipheredUnlessStoredInTheClear)
+{
+    const QString cipher = DesEncryptString(QStringLiteral("x@example.com"), DesKey).Text;
+    struct Case {
+        QString email, email2, kind, expected;
+    };
+    const Case cases[] = {
+        {cipher, "", "", "x@example.com"},
+        {cipher, "", "1", "x@example.com"},
+        {"y@example.com", "", " 2 ", "y@example.com"},
+        {"", "z@example.com", "", "z@example.com"},
+        {"", "", "2", ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ContactEmail(c.email, c.email2, c.kind), c.expected) << c.email.toStdString();
+}
+
+TEST(CalendarItems, FestivalsOfAMonth)
+{
+    struct Case {
+        const char *month;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"2005-02-01",
+         {"2005-02-01 小年|祭灶", "2005-02-08 除夕", "2005-02-09 春节", "2005-02-14 情人节", "2005-02-23 元宵节",
+          "2005-03-08 国际妇女节", "2005-03-11 龙抬头"}},
+        // 2023 has a leap second month: its second day is no 龙抬头.
+        {"2023-03-01", {"2023-03-08 国际妇女节", "2023-03-15 国际消费者权益日", "2023-04-01 愚人节"}},
+        {"2020-06-01", {"2020-06-01 国际儿童节", "2020-06-25 端午节", "2020-07-01 中国共产党建党日"}},
+        {"2023-10-01", {"2023-10-01 国庆节", "2023-10-23 重阳节"}},
+        // A twelfth month of 29 days: the eve is its 29th.
+        {"2025-01-01",
+         {"2025-01-01 新年元旦", "2025-01-07 腊八节", "2025-01-22 小年|祭灶", "2025-01-28 除夕", "2025-01-29 春节"}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Festivals(c.month), c.expected) << c.month;
+    EXPECT_FALSE(Festivals("2005-03-01").contains(QStringLiteral("2005-03-09 除夕")));
+}

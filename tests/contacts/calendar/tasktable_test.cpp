@@ -1,0 +1,404 @@
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/main/Main.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/shared/WNDES.h"
+#include "contacts/account/dataModule.h"
+#include "contacts/calendar/selectdate.h"
+#include "contacts/calendar/tasktable.h"
+
+#include "../platform/InputSim.h"
+#include "main/MainTestSupport.h"
+#include "TestSupport.h"
+#include "controls/SPMonth.h"
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/IniFiles.h"
+#include "platform/Registry.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+// "yyyy-MM-dd text" of every item of the planner, in the source's order.
+QStringList PlannerItems(Tfrmtasktable *page)
+{
+    QStringList out;
+    for (int i = 0; i < page->PlannerSource->Count(); ++i) {
+        const TSPPlanItem *item = page->PlannerSource->Items(i);
+        out << DateToQt(item->StartTime()).toString(Qt::ISODate) + ' ' + item->Text();
+    }
+    return out;
+}
+
+QStringList Tree(const QTreeWidget *tree)
+{
+    QStringList out;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *day = tree->topLevelItem(i);
+        out << day->text(0);
+        for (int j = 0; j < day->childCount(); ++j)
+            out << "  " + day->child(j)->text(0);
+    }
+    return out;
+}
+
+class CalendarPage : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetAppData();
+        account = AppDir() + "data/cal.txl";
+        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", account));
+        db = std::make_unique<TADOConnection>();
+        db->Open(account);
+        clock.now = QDateTime(QDate(2025, 12, 17), QTime(9, 0));
+        SetClock(&clock);
+        ContactEditorFactory = [this] {
+            auto *editor = new TestEditor;
+            editors.push_back(editor);
+            return editor;
+        };
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        form1.reset();
+        Form1 = nullptr;
+        customerData.reset();
+        db.reset();
+        CalendarPageFactory = nullptr;
+        ContactEditorFactory = nullptr;
+        AccountDbPath.clear();
+        ShowFestivals = true;
+        ShowContactEvents = true;
+        SetClock(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    int AddContact(const QString &name, const QString &birthday, bool lunar = false, const QString &anniversary = {},
+                   const QString &email = {}, const QString &cipher = QStringLiteral("2"))
+    {
+        TADOQuery query(db.get());
+        EXPECT_TRUE(RunQuery(&query,
+                             "insert into userinfo(uname, nodetype, uhsr, udtfmt, uisalart, ujhjnr, jnrtx, uemail, kzfield2) "
+                             "values(?, 2, ?, ?, ?, ?, ?, ?, ?)",
+                             {name, birthday, lunar ? QStringLiteral("阴历") : QStringLiteral("阳历"), !birthday.isEmpty(),
+                              anniversary, !anniversary.isEmpty(), email, cipher}));
+        EXPECT_TRUE(RunQuery(&query, "select max(keyid) as k from userinfo"));
+        return query.FieldByName("k").AsInteger();
+    }
+
+    void AddPlan(int key, const QString &title, const QString &start)
+    {
+        TADOQuery query(db.get());
+        EXPECT_TRUE(RunQuery(&query, "insert into usertable(title, startdate, groupid) values(?, ?, ?)", {title, start, key}));
+    }
+
+    // The start-up order, then the account and the calendar page.
+    void Start(bool openAccount = true)
+    {
+        InstallCalendarPage();
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        customerData = std::make_unique<TCustomerData>();
+        if (openAccount)
+            main->OpenAccount(account);
+        main->resize(1000, 700);
+        main->show();
+        main->ShowCalendarPage();
+        page = dynamic_cast<Tfrmtasktable *>(main->CalendarPage());
+        ASSERT_NE(page, nullptr);
+        QCoreApplication::processEvents();
+    }
+
+    TSPPlanItem *FindItem(const QString &text) const
+    {
+        for (int i = 0; i < page->PlannerSource->Count(); ++i) {
+            if (page->PlannerSource->Items(i)->Text() == text)
+                return page->PlannerSource->Items(i);
+        }
+        return nullptr;
+    }
+
+    // Clicks the item where the planner draws it.
+    void ClickItem(TSPPlanItem *item, bool twice = false)
+    {
+        ASSERT_NE(item, nullptr);
+        TSPMonthPlanner *planner = page->SPMonthPlanner1;
+        planner->repaint();
+        const QDate day = DateToQt(item->StartTime());
+        for (int row = 0; row < planner->RowCount(); ++row) {
+            for (int col = 0; col < planner->ColCount(); ++col) {
+                TRect r;
+                bool before = false, after = false;
+                if (planner->CellDate(col, row) != day || !planner->ItemRect(item, col, row, r, before, after))
+                    continue;
+                const TPoint screen = planner->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+                const QPoint at = planner->mapFromGlobal(QPoint(screen.X, screen.Y));
+                if (twice)
+                    sim::DoubleClick(planner, at);
+                else
+                    sim::Click(planner, at);
+                return;
+            }
+        }
+        FAIL() << "item not drawn: " << item->Text().toStdString();
+    }
+
+    FakeClock clock;
+    QString account;
+    std::unique_ptr<TADOConnection> db;
+    std::map<int, THotKey> hotKeys;
+    std::vector<QPointer<TestEditor>> editors;
+    std::unique_ptr<Tfrmmain> main;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TCustomerData> customerData;
+    Tfrmtasktable *page = nullptr;
+};
+
+} // namespace
+
+TEST_F(CalendarPage, DecemberShowsEveryEventInTheRightYear)
+{
+    AddContact("甲", "1980-11-30");
+    AddContact("乙", "1975-12-25 00:00:00");
+    AddContact("丙", "1990-01-05");
+    AddContact("丁", "", false, "2001-12-10");
+    const int wu = AddContact("戊", "1970-11-06", true);  // lunar: 2025-12-25
+    AddPlan(wu, "拜访", "2025-12-03 00:00:00");
+    AddPlan(wu, "下月", "2026-01-11 00:00:00");  // one day past the grid
+    Start();
+
+    const QStringList items = PlannerItems(page);
+    for (const char *expected : {"2025-11-30 甲-阳历生日", "2025-12-25 乙-阳历生日", "2026-01-05 丙-阳历生日",
+                                 "2025-12-10 丁-婚纪念日", "2025-12-25 戊-阴历生日", "2025-12-03 拜访",
+                                 "2025-12-25 圣诞节", "2025-12-24 平安夜", "2026-01-01 新年元旦"})
+        EXPECT_TRUE(items.contains(QString::fromUtf8(expected))) << expected << "\n" << items.join('\n').toStdString();
+    EXPECT_FALSE(items.join('\n').contains(QStringLiteral("下月")));
+
+    for (int i = 0; i < page->PlannerSource->Count(); ++i) {
+        const TSPPlanItem *item = page->PlannerSource->Items(i);
+        EXPECT_TRUE(item->Locked()) << item->Text().toStdString();
+        EXPECT_TRUE(item->AllDay()) << item->Text().toStdString();
+        const CalendarItemData *data = page->ItemData(item);
+        EXPECT_EQ(item->Category(), data ? QStringLiteral("人脉") : QStringLiteral("节日")) << item->Text().toStdString();
+        ASSERT_EQ(item->Icons().Count(), 1);
+    }
+    const TSPPlanItem *plan = FindItem("拜访");
+    ASSERT_NE(plan, nullptr);
+    EXPECT_EQ(page->ItemData(plan)->Key, wu);
+    EXPECT_EQ(page->ItemData(plan)->Name, QStringLiteral("戊"));
+    EXPECT_GT(page->ItemData(plan)->Id, 0);
+    EXPECT_EQ(plan->Icons().Icons(0), 11);
+    EXPECT_EQ(FindItem("圣诞节")->Icons().Icons(0), 10);
+}
+
+TEST_F(CalendarPage, LoadsAgainOnlyForANewMonthOrWhenForced)
+{
+    const int key = AddContact("甲", "");
+    Start();
+    const int before = page->PlannerSource->Count();
+    AddPlan(key, "新计划", "2025-12-20 10:00:00");
+
+    page->GoToDate(QDate(2025, 12, 2));  // the same month: nothing read
+    EXPECT_EQ(page->PlannerSource->Count(), before);
+    EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-02"));
+    page->LoadMonth(false);
+    EXPECT_EQ(page->PlannerSource->Count(), before);
+    page->LoadMonth(true);
+    EXPECT_EQ(page->PlannerSource->Count(), before + 1);
+
+    AddPlan(key, "一月", "2026-01-20 10:00:00");
+    page->SpTBXItem3->trigger();  // 下月
+    EXPECT_EQ(page->ShownDate(), QDate(2026, 1, 2));
+    EXPECT_TRUE(PlannerItems(page).contains(QStringLiteral("2026-01-20 一月")));
+}
+
+TEST_F(CalendarPage, ToolbarStepsKeepTheDayWithinTheMonth)
+{
+    Start();
+    struct Step {
+        QAction *Tfrmtasktable::*action;
+        const char *expected;
+    };
+    page->GoToDate(QDate(2024, 1, 31));
+    const Step steps[] = {
+        {&Tfrmtasktable::SpTBXItem3, "2024-02-29"}, {&Tfrmtasktable::SpTBXItem4, "2025-02-28"},
+        {&Tfrmtasktable::SpTBXItem2, "2025-01-28"}, {&Tfrmtasktable::SpTBXItem1, "2024-01-28"},
+    };
+    for (const Step &s : steps) {
+        (page->*s.action)->trigger();
+        EXPECT_EQ(page->dateLabel->text(), QString::fromLatin1(s.expected));
+        EXPECT_EQ(page->SPMonthPlanner1->Month(), QDate::fromString(s.expected, Qt::ISODate).month());
+    }
+    EXPECT_EQ(page->SpTBXItem1->toolTip(), QStringLiteral("上年"));
+    EXPECT_EQ(page->SpTBXItem4->toolTip(), QStringLiteral("下年"));
+}
+
+TEST_F(CalendarPage, SettingsChooseWhatIsShown)
+{
+    AddContact("甲", "1980-12-05");
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteBool("SYS", "show1", false));
+    Start();
+    EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
+    ShowFestivals = true;
+    ShowContactEvents = false;
+    page->LoadMonth(true);
+    EXPECT_FALSE(PlannerItems(page).isEmpty());
+    EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
+}
+
+TEST_F(CalendarPage, LunarCaptionsFollowTheSetting)
+{
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteBool("SYS", "ShowCh", false));
+    Start();
+    EXPECT_FALSE(page->SPMonthPlanner1->ShowChinaDate());
+    EXPECT_TRUE(page->SPMonthPlanner1->ShowChina());
+    EXPECT_EQ(page->SPMonthPlanner1->WeekStart(), TSPWeekStart::wsSunday);
+    page->SetLunarCaptions(true);
+    EXPECT_TRUE(page->SPMonthPlanner1->ShowChinaDate());
+}
+
+TEST_F(CalendarPage, TodayTreeListsTheNextDays)
+{
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteInteger("USERSET", "daycount", 3));
+    const int key = AddContact("甲", "1980-12-18", false, "2000-12-17");
+    AddContact("乙", "1970-10-28", true);  // lunar 10-28 is 2025-12-17
+    AddContact("丙", "1980-12-19");
+    AddPlan(key, "开会", "2025-12-17 15:00:00");
+    AddPlan(key, "太晚", "2025-12-21 00:00:00");
+    Start();
+    EXPECT_EQ(Tree(page->TreeView1),
+              (QStringList{"今日", "  开会", "  乙-阴历生日", "  甲-婚纪念日", "2025-12-18 星期四", "  甲-阳历生日",
+                           "2025-12-19 星期五", "  丙-阳历生日", "2025-12-20 星期六"}));
+    EXPECT_TRUE(page->TreeView1->topLevelItem(0)->isExpanded());
+}
+
+TEST_F(CalendarPage, TodayTreeIsEmptyWithoutAnAccount)
+{
+    Start(false);
+    EXPECT_EQ(page->TreeView1->topLevelItemCount(), 0);
+}
+
+TEST_F(CalendarPage, PopupCommandsFollowTheSelectedItem)
+{
+    AddContact("甲", "1980-12-05", false, {}, "a@example.com");
+    Start();
+    page->taskPopupMenuPopup();
+    EXPECT_FALSE(page->epm_00->isEnabled());
+    EXPECT_FALSE(page->N1->isEnabled());
+    EXPECT_TRUE(page->epm_01->isEnabled());
+    EXPECT_FALSE(page->epm_02->isVisible());
+
+    ClickItem(FindItem("甲-阳历生日"));
+    ASSERT_EQ(page->SPMonthPlanner1->SelectedCount(), 1);
+    page->taskPopupMenuPopup();
+    EXPECT_TRUE(page->epm_00->isEnabled());
+    EXPECT_TRUE(page->N1->isEnabled());
+    EXPECT_FALSE(page->epm_01->isEnabled());
+    page->N1->trigger();
+    EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:a@example.com")});
+
+    // A festival: no mail, no editing, and 新建人脉 is back.
+    ClickItem(FindItem("圣诞节"));
+    page->taskPopupMenuPopup();
+    EXPECT_FALSE(page->N1->isEnabled());
+    EXPECT_FALSE(page->epm_00->isEnabled());
+    EXPECT_TRUE(page->epm_01->isEnabled());
+}
+
+TEST_F(CalendarPage, ClickingFollowsTheDateWithoutReloading)
+{
+    Start();
+    ClickItem(FindItem("平安夜"));
+    EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-24"));
+    EXPECT_EQ(page->ShownDate(), QDate(2025, 12, 24));
+    sim::Key(page->SPMonthPlanner1, Qt::Key_Right);
+    EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-25"));
+}
+
+TEST_F(CalendarPage, EditingOpensTheContactAndRenewsTheTree)
+{
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteInteger("USERSET", "daycount", 0));
+    const QString cipher = DesEncryptString(QStringLiteral("x@example.com"), DesKey).Text;
+    const int key = AddContact("甲", "1980-12-05", false, {}, cipher, QString());
+    Start();
+    EXPECT_EQ(page->TreeView1->topLevelItem(0)->childCount(), 0);
+    AddPlan(key, "今天", "2025-12-17 00:00:00");
+
+    ClickItem(FindItem("甲-阳历生日"), true);
+    ASSERT_EQ(editors.size(), 1u);
+    EXPECT_EQ(editors[0]->loaded, QStringList{QString::number(key)});
+    EXPECT_EQ(editors[0]->windowTitle(), QStringLiteral("甲-人脉"));
+    EXPECT_EQ(page->TreeView1->topLevelItem(0)->childCount(), 1);
+
+    page->N1->trigger();
+    EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:x@example.com")});
+}
+
+TEST_F(CalendarPage, GoToTodayAndGoToADate)
+{
+    Start();
+    page->GoToDate(QDate(2020, 3, 3));
+    main->Command("tonowday")->trigger();
+    EXPECT_EQ(page->ShownDate(), QDate(2025, 12, 17));
+
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) {
+        auto *select = qobject_cast<Tfrmselectdate *>(dialog);
+        ASSERT_NE(select, nullptr);
+        EXPECT_EQ(select->windowTitle(), QStringLiteral("选择日期"));
+        EXPECT_EQ(select->MonthCalendar1->selectedDate(), QDate(2025, 12, 17));
+        select->MonthCalendar1->setSelectedDate(QDate(2023, 7, 9));
+        select->Button1->click();
+    });
+    responder.Then([](QDialog *dialog) { dialog->findChild<QPushButton *>("Button2")->click(); });
+    page->N4->trigger();
+    EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
+    EXPECT_EQ(page->SPMonthPlanner1->Month(), 7);
+    page->N4->trigger();
+    EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
+    EXPECT_EQ(responder.Unexpected(), 0);
+}
+
+TEST_F(CalendarPage, NoTwoEnabledActionsShareAKeyOnEitherPage)
+{
+    Start();
+    const auto check = [this](const char *state) {
+        QMap<QKeySequence, QString> owners;
+        for (QAction *action : main->findChildren<QAction *>()) {
+            if (!action->isEnabled())
+                continue;
+            for (const QKeySequence &key : action->shortcuts()) {
+                EXPECT_FALSE(owners.contains(key)) << state << ": " << key.toString().toStdString() << " on "
+                                                   << action->objectName().toStdString() << " and "
+                                                   << owners.value(key).toStdString();
+                owners.insert(key, action->objectName());
+            }
+        }
+        return owners;
+    };
+    EXPECT_EQ(check("calendar").value(QKeySequence("Ctrl+G")), QStringLiteral("N4"));
+    main->ShowBrowserPage();
+    EXPECT_NE(check("browser").value(QKeySequence("Ctrl+G")), QStringLiteral("N4"));
+}

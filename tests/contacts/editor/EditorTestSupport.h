@@ -1,0 +1,119 @@
+#pragma once
+// Shared pieces of the contact editor tests: an open account, a fixed clock, a recording browser
+// and small helpers to read and write rows.
+#include "contacts/main/Main.h"
+#include "contacts/editor/useredit.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/account/dataModule.h"
+
+#include "TestSupport.h"
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QVariant>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+class RecordingBrowser final : public IBrowserPage
+{
+public:
+    TNodePlace place;
+    QStringList shownNew;
+    QStringList updated;
+    int tagTreeLoads = 0;
+
+    QWidget *PageWidget() override { return nullptr; }
+    void LoadGroupTree() override {}
+    int ViewStyle() const override { return 0; }
+    QList<int> ColumnWidths() const override { return {}; }
+    TNodePlace NewContactPlace() const override { return place; }
+    void ShowNewContact(const QString &keyid) override { shownNew << keyid; }
+    void UpdateContactNode(const QString &keyid) override { updated << keyid; }
+    void LoadTagTree() override { ++tagTreeLoads; }
+};
+
+class EditorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureDir(AppDir());
+        QFile::remove(AppDir() + "config.ini");
+        accountPath = MakeTempDir("editor") + "/account.txl";
+        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", accountPath));
+        data = std::make_unique<TCustomerData>();
+        data->dbConnection->Open(accountPath);
+        query = std::make_unique<TADOQuery>(data->dbConnection);
+        SetClock(&clock);
+        savedLookup = ContactBrowserLookup;
+        ContactBrowserLookup = [this]() -> IBrowserPage * { return withBrowser ? &browser : nullptr; };
+    }
+
+    void TearDown() override
+    {
+        ContactBrowserLookup = savedLookup;
+        SetClock(nullptr);
+        query.reset();
+        data.reset();
+    }
+
+    // Runs a statement with bound values; fails the test when the engine refuses it.
+    void Exec(const QString &sql, const QVariantList &params = {})
+    {
+        ASSERT_TRUE(RunQuery(query.get(), sql, params)) << sql.toStdString();
+    }
+
+    // The first column of the first row, or an invalid QVariant when there is none.
+    QVariant Value(const QString &sql, const QVariantList &params = {})
+    {
+        if (!RunQuery(query.get(), sql, params) || query->IsEmpty())
+            return {};
+        query->First();
+        return query->Fields(0).Value();
+    }
+
+    QString Text(const QString &sql, const QVariantList &params = {}) { return Value(sql, params).toString(); }
+    int Count(const QString &table, const QString &where = "1=1", const QVariantList &params = {})
+    {
+        return Value("select count(*) from " + table + " where " + where, params).toInt();
+    }
+
+    // Inserts a contact row with the given columns; returns its key.
+    QString InsertContact(const std::map<QString, QVariant> &columns)
+    {
+        QStringList names{"nodetype", "nodeparentkey", "nodelevel", "nodeindex", "kzfield2"};
+        QVariantList values{2, 0, 1, 0, "2"};
+        for (const auto &[name, value] : columns) {
+            const qsizetype at = names.indexOf(name);
+            if (at >= 0) {
+                values[at] = value;
+            } else {
+                names << name;
+                values << value;
+            }
+        }
+        QStringList marks(names.size(), "?");
+        if (!RunQuery(query.get(), "insert into userinfo (" + names.join(',') + ") values (" + marks.join(',') + ")",
+                      values))
+            return {};
+        return QString::number(data->dbConnection->Db().LastInsertRowId());
+    }
+
+    QString accountPath;
+    std::unique_ptr<TCustomerData> data;
+    std::unique_ptr<TADOQuery> query;
+    FakeClock clock;
+    RecordingBrowser browser;
+    bool withBrowser = false;
+    std::function<IBrowserPage *()> savedLookup;
+};

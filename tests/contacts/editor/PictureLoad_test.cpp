@@ -1,0 +1,209 @@
+#include "contacts/editor/PictureLoad.h"
+
+#include "editor/PictureTestData.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FitCase {
+    int w, h, bw, bh;
+    TRect expected;
+};
+
+TEST(FitPictureRect, ScalesIntoTheBoxLessFourPixels)
+{
+    const FitCase cases[] = {
+        {200, 100, 80, 80, {0, 19, 76, 57}},
+        {100, 200, 80, 80, {19, 0, 57, 76}},
+        {50, 50, 80, 80, {0, 0, 76, 76}},
+        {1000, 10, 100, 100, {0, 48, 96, 48}},  // too flat to keep a pixel row
+        {3, 2, 100, 100, {0, 16, 96, 80}},
+        {0, 100, 80, 80, {}},
+        {100, 0, 80, 80, {}},
+        {-5, 100, 80, 80, {}},
+        {100, 100, 4, 80, {}},
+    };
+    for (const FitCase &c : cases)
+        EXPECT_EQ(FitPictureRect(c.w, c.h, c.bw, c.bh), c.expected) << c.w << "x" << c.h << " in " << c.bw << "x" << c.bh;
+}
+
+TEST(FitToScrollBox, WidthFirstThenHeight)
+{
+    EXPECT_EQ(FitToScrollBox(400, 100, 300, 200), QSize(298, 74));
+    EXPECT_EQ(FitToScrollBox(100, 400, 300, 200), QSize(50, 200));
+    EXPECT_EQ(FitToScrollBox(298, 200, 300, 200), QSize(298, 200));
+    EXPECT_TRUE(FitToScrollBox(0, 400, 300, 200).isEmpty());
+    EXPECT_TRUE(FitToScrollBox(400, 0, 300, 200).isEmpty());
+}
+
+TEST(DecodePicture, JpegAtFullScale)
+{
+    const QByteArray jpeg = TwoColourJpeg(64, 48);
+    ASSERT_TRUE(IsJpegData(jpeg));
+    const TPicture picture = DecodePicture(jpeg);
+    ASSERT_FALSE(picture.Image.isNull());
+    EXPECT_EQ(picture.Image.size(), QSize(64, 48));
+    EXPECT_EQ(picture.Width, 64);
+    EXPECT_EQ(picture.Height, 48);
+    EXPECT_TRUE(IsReddish(picture.Image.pixel(8, 24)));
+    EXPECT_TRUE(IsBluish(picture.Image.pixel(56, 24)));
+}
+
+TEST(DecodePicture, JpegReducedToWhatCoversTheBox)
+{
+    const QByteArray jpeg = TwoColourJpeg(640, 480);
+    struct Case {
+        QSize cover;
+        QSize decoded;
+    } cases[] = {
+        {QSize(76, 57), QSize(80, 60)},
+        {QSize(81, 10), QSize(160, 120)},
+        {QSize(300, 200), QSize(320, 240)},
+        {QSize(400, 10), QSize(640, 480)},
+        {QSize(), QSize(640, 480)},
+    };
+    for (const Case &c : cases) {
+        const TPicture picture = DecodePicture(jpeg, c.cover);
+        EXPECT_EQ(picture.Image.size(), c.decoded) << c.cover.width() << "x" << c.cover.height();
+        EXPECT_EQ(picture.Width, 640);
+        EXPECT_EQ(picture.Height, 480);
+    }
+    const TPicture small = DecodePicture(jpeg, QSize(76, 57));
+    EXPECT_TRUE(IsReddish(small.Image.pixel(10, 30)));
+    EXPECT_TRUE(IsBluish(small.Image.pixel(70, 30)));
+}
+
+TEST(DecodePicture, GreyAndCmykJpegs)
+{
+    const TPicture grey = DecodePicture(EncodeJpeg(QImage(), 32, 16, JpegKind::Grey));
+    ASSERT_FALSE(grey.Image.isNull());
+    EXPECT_EQ(grey.Image.size(), QSize(32, 16));
+    const QRgb g = grey.Image.pixel(4, 4);
+    EXPECT_NEAR(qRed(g), 128, 6);
+    EXPECT_EQ(qRed(g), qBlue(g));
+
+    // Pure cyan ink, written the way Adobe writes CMYK (every channel inverted).
+    const TPicture cmyk = DecodePicture(EncodeJpeg(QImage(), 32, 16, JpegKind::AdobeCyan));
+    ASSERT_FALSE(cmyk.Image.isNull());
+    const QRgb c = cmyk.Image.pixel(4, 4);
+    EXPECT_LT(qRed(c), 40);
+    EXPECT_GT(qGreen(c), 215);
+    EXPECT_GT(qBlue(c), 215);
+}
+
+TEST(DecodePicture, BadDataNeverEndsTheProcess)
+{
+    const QByteArray jpeg = TwoColourJpeg(64, 48);
+    EXPECT_TRUE(DecodePicture(QByteArray()).Image.isNull());
+    EXPECT_TRUE(DecodePicture(QByteArray("\xFF\xD8\xFF", 3)).Image.isNull());
+    EXPECT_TRUE(DecodePicture(QByteArray("\xFF\xD8\xFF\xE0garbage that is no jpeg at all", 34)).Image.isNull());
+    EXPECT_TRUE(DecodePicture(QByteArray("not a picture")).Image.isNull());
+
+    // Cut short after the header: the decoder pads the rest and still gives the whole size.
+    const QByteArray large = TwoColourJpeg(640, 480);
+    const TPicture cut = DecodePicture(large.left(large.size() * 2 / 3));
+    ASSERT_FALSE(cut.Image.isNull());
+    EXPECT_EQ(cut.Image.size(), QSize(640, 480));
+
+    // A header claiming 65000 × 65000 pixels is refused, not allocated.
+    QByteArray huge = jpeg;
+    const qsizetype sof = huge.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    huge[sof + 5] = char(0xFD);
+    huge[sof + 6] = char(0xE8);
+    huge[sof + 7] = char(0xFD);
+    huge[sof + 8] = char(0xE8);
+    EXPECT_TRUE(DecodePicture(huge).Image.isNull());
+}
+
+TEST(DecodePicture, CostlyJpegsAreRefused)
+{
+    QImage source(32, 32, QImage::Format_RGB32);
+    source.fill(qRgb(230, 20, 20));
+    const QByteArray tenScans = EncodeJpeg(source, 32, 32, JpegKind::Rgb, JpegScans::Progressive);
+    const QByteArray manyScans = EncodeJpeg(source, 32, 32, JpegKind::Rgb, JpegScans::OneScanPerBand);
+    // The same picture claiming 6000 × 4500 pixels, above the cap, yet well under the old one.
+    QByteArray large = TwoColourJpeg(64, 48);
+    const qsizetype sof = large.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    large[sof + 5] = char(6000 >> 8);
+    large[sof + 6] = char(6000 & 0xFF);
+    large[sof + 7] = char(4500 >> 8);
+    large[sof + 8] = char(4500 & 0xFF);
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        bool decoded;
+    } cases[] = {
+        {"progressive, ten scans", tenScans, true},
+        {"progressive, 190 scans", manyScans, false},
+        {"27 megapixels", large, false},
+    };
+    for (const Case &c : cases) {
+        const TPicture picture = DecodePicture(c.bytes);
+        EXPECT_EQ(!picture.Image.isNull(), c.decoded) << c.name;
+        if (c.decoded) {
+            EXPECT_TRUE(IsReddish(picture.Image.pixel(16, 16))) << c.name;
+        }
+    }
+}
+
+TEST(DecodePicture, LimitKeepsTheImageWithinIt)
+{
+    QImage wide(400, 100, QImage::Format_RGB32);
+    wide.fill(qRgb(20, 20, 230));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(wide.save(&buffer, "PNG"));
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        QSize limit;
+        QSize decoded;
+    } cases[] = {
+        {"jpeg, an eighth-step fits", TwoColourJpeg(400, 100), {300, 300}, {300, 75}},
+        {"jpeg, an eighth-step is not enough", TwoColourJpeg(400, 100), {40, 40}, {40, 10}},
+        {"jpeg within the limit", TwoColourJpeg(400, 100), {1024, 768}, {400, 100}},
+        {"progressive jpeg", EncodeJpeg(wide, 400, 100, JpegKind::Rgb, JpegScans::Progressive), {200, 200}, {200, 50}},
+        {"png", png, {100, 100}, {100, 25}},
+    };
+    for (const Case &c : cases) {
+        const TPicture picture = DecodePicture(c.bytes, {}, c.limit);
+        EXPECT_EQ(picture.Image.size(), c.decoded) << c.name;
+        EXPECT_EQ(picture.Width, 400) << c.name << ": the picture's own size is kept";
+        EXPECT_EQ(picture.Height, 100) << c.name;
+    }
+}
+
+TEST(DecodePicture, OtherFormatsThroughQt)
+{
+    QImage source(30, 20, QImage::Format_RGB32);
+    source.fill(qRgb(0, 200, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(source.save(&buffer, "PNG"));
+    const TPicture picture = DecodePicture(png, QSize(5, 5));
+    EXPECT_EQ(picture.Image.size(), QSize(30, 20));
+    EXPECT_EQ(picture.Width, 30);
+    EXPECT_EQ(picture.Image.pixel(3, 3), qRgb(0, 200, 0));
+}
+
+TEST(FittedThumbnail, DrawsIntoTheFitRectOnWhite)
+{
+    const TPicture picture = DecodePicture(TwoColourJpeg(200, 100));
+    const QImage thumb = FittedThumbnail(picture, 80, 80);
+    EXPECT_EQ(thumb.size(), QSize(80, 80));
+    EXPECT_EQ(thumb.pixel(40, 5), qRgb(255, 255, 255));   // above the picture
+    EXPECT_EQ(thumb.pixel(78, 40), qRgb(255, 255, 255));  // the free pixels on the right
+    EXPECT_TRUE(IsReddish(thumb.pixel(10, 38)));
+    EXPECT_TRUE(IsBluish(thumb.pixel(66, 38)));
+
+    const QImage empty = FittedThumbnail(TPicture{}, 100, 100);
+    EXPECT_EQ(empty.pixel(50, 50), qRgb(255, 255, 255));
+}
+
+} // namespace

@@ -1,0 +1,551 @@
+// The editor window around load and save: labels, lists, name completion, signs, toolbar, close
+// prompts and the editor registry.
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/account/alarmwin.h"
+#include "contacts/main/EditorRegistry.h"
+#include "contacts/shared/Utility.h"
+#include "contacts/editor/useredit.h"
+#include "contacts/editor/usereditControls.h"
+#include "contacts/editor/usereditdlg.h"
+
+#include "editor/EditorTestSupport.h"
+#include "main/MainTestSupport.h"
+#include "platform/IniFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+class EditorForm : public EditorTest
+{
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+    }
+    void TearDown() override
+    {
+        form1.reset();
+        Form1 = nullptr;
+        FieldCaptions.clear();
+        EditorTest::TearDown();
+    }
+
+    // A registered editor, as the main window makes one.
+    Tfrmuseredit *Registered(const QString &name, const QString &key = QString())
+    {
+        auto *editor = new Tfrmuseredit;
+        editor->setObjectName(name);
+        Form1->Adopt(editor);
+        Form1->ComboBox1->addItem(name);
+        if (!key.isEmpty())
+            editor->LoadContact(key);
+        return editor;
+    }
+
+    QStringList RegistryNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < Form1->ComboBox1->count(); ++i)
+            names << Form1->ComboBox1->itemText(i);
+        return names;
+    }
+
+    QComboBox *Combo(TUserEditForm &editor, const char *column)
+    {
+        return static_cast<QComboBox *>(editor.FieldControl(column));
+    }
+
+    static QStringList Items(QComboBox *combo)
+    {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items;
+    }
+
+    std::unique_ptr<TForm1> form1;
+};
+
+TEST_F(EditorForm, NameCompletion)
+{
+    Tfrmuseredit editor;
+    editor.SetFieldText("text30", " 张 ");
+    editor.SetFieldText("text44", "三");
+    editor.text30Exit();
+    auto *uname = Combo(editor, "uname");
+    EXPECT_EQ(Items(uname), (QStringList{"张三", "张 三", "张, 三", "三 张", "三, 张", "三"}));
+    EXPECT_EQ(uname->currentText(), "张三");
+
+    // Both blank: an empty list and the name as it was.
+    editor.SetFieldText("uname", "李四");
+    editor.SetFieldText("text30", " ");
+    editor.SetFieldText("text44", "");
+    editor.text30Exit();
+    EXPECT_EQ(uname->count(), 0);
+    EXPECT_EQ(uname->currentText(), "李四");
+
+    // Leaving the name adds a new text to the list once, and selects a listed one.
+    editor.unameExit();
+    editor.unameExit();
+    EXPECT_EQ(Items(uname), QStringList{"李四"});
+    EXPECT_EQ(uname->currentIndex(), 0);
+}
+
+TEST_F(EditorForm, NameCompletionRunsWhenTheSurnameLosesFocus)
+{
+    Tfrmuseredit editor;
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    editor.FieldControl("text30")->setFocus();
+    QTest::keyClicks(editor.FieldControl("text30"), "Smith");
+    editor.FieldControl("umtel")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Combo(editor, "uname")->currentText(), "Smith");
+    EXPECT_EQ(Combo(editor, "uname")->count(), 6);
+
+    // Only passing through leaves a full name typed differently alone.
+    editor.SetFieldText("uname", "Mr. John Smith");
+    editor.FieldControl("text30")->setFocus();
+    editor.FieldControl("text44")->setFocus();
+    editor.FieldControl("umtel")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Combo(editor, "uname")->currentText(), "Mr. John Smith");
+}
+
+TEST_F(EditorForm, BirthdaySigns)
+{
+    struct Case {
+        QDate date;
+        bool lunar;
+        const char *animal;
+        const char *star;
+    } cases[] = {
+        {QDate(2020, 1, 10), false, "猪", "摩羯座"},
+        {QDate(2020, 2, 10), false, "鼠", "水瓶座"},
+        {QDate(1990, 8, 15), true, "马", "天秤座"},
+        {QDate(1984, 1, 1), true, "鼠", "水瓶座"},   // lunar new year's day 1984 is 2 February
+        {QDate(2040, 12, 30), true, "猴", ""},        // beyond the conversion table
+        {QDate(1800, 6, 1), false, "猴", "双子座"},   // before the lunar table: no correction
+    };
+    for (const Case &c : cases) {
+        QString animal;
+        QString star;
+        BirthdaySigns(c.date, c.lunar, animal, star);
+        EXPECT_EQ(animal, QString::fromUtf8(c.animal)) << c.date.toString(Qt::ISODate).toStdString();
+        EXPECT_EQ(star, QString::fromUtf8(c.star)) << c.date.toString(Qt::ISODate).toStdString();
+    }
+}
+
+TEST_F(EditorForm, BirthdayChangeFillsTheSignFields)
+{
+    Tfrmuseredit editor;
+    editor.SetFieldText("uxz", "处女座");
+    editor.Modified = false;
+    editor.RadioButton2->setChecked(true);
+    editor.DateTimePicker1->SetDate(QDate(2040, 12, 30));
+    editor.DateTimePicker1Change();
+    EXPECT_EQ(editor.FieldText("usx"), "猴");
+    EXPECT_EQ(editor.FieldText("uxz"), "处女座") << "a lunar date outside the table leaves the star sign";
+    EXPECT_TRUE(editor.Modified);
+
+    // The tabbed editor recomputes on 阳历; the modal one only notes the change.
+    editor.DateTimePicker1->SetDate(QDate(2020, 2, 10));
+    editor.RadioButton1->click();
+    EXPECT_EQ(editor.FieldText("usx"), "鼠");
+    EXPECT_EQ(editor.FieldText("uxz"), "水瓶座");
+
+    Tfrmusereditdlg dialog;
+    dialog.DateTimePicker1->SetDate(QDate(2020, 2, 10));
+    dialog.Modified = false;
+    dialog.RadioButton2->click();
+    EXPECT_TRUE(dialog.Modified);
+    EXPECT_EQ(dialog.FieldText("usx"), "");
+}
+
+TEST_F(EditorForm, LabelRename)
+{
+    FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
+    Tfrmuseredit editor;
+    EXPECT_EQ(editor.mylab[1]->text(), "自定义2");
+
+    TestDialogs().AnswerText("a,b");
+    editor.mylabClick(2);
+    EXPECT_EQ(TestDialogs().Last()->text, "信息中不能包含字符[, = \"]");
+    EXPECT_EQ(editor.mylab[1]->text(), "自定义2");
+    EXPECT_EQ(PairValueOf(FieldCaptions, "field2"), "自定义2");
+    for (const char *bad : {"x=y", "say \"hi\""}) {
+        TestDialogs().AnswerText(QString::fromUtf8(bad));
+        editor.mylabClick(2);
+        EXPECT_EQ(editor.mylab[1]->text(), "自定义2");
+    }
+
+    TestDialogs().AnswerText("微信");
+    editor.mylabClick(2);
+    EXPECT_EQ(editor.mylab[1]->text(), "微信");
+    EXPECT_EQ(PairValueOf(FieldCaptions, "field2"), "微信");
+    EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("USERLABLE", "mylab2", ""), "微信");
+
+    // A later window shows the new caption; cancelling changes nothing.
+    Tfrmuseredit later;
+    EXPECT_EQ(later.mylab[1]->text(), "微信");
+    TestDialogs().AnswerCancel();
+    later.mylabClick(2);
+    EXPECT_EQ(later.mylab[1]->text(), "微信");
+}
+
+TEST_F(EditorForm, PresetAndStoredDropDownLists)
+{
+    InsertContact({{"uname", "a"}, {"text32", "大客户"}, {"uzw", "经理"}});
+    InsertContact({{"uname", "b"}, {"text32", "大客户"}, {"uzw", "旧职务"}, {"kzfield2", "1"}});
+    InsertContact({{"uname", "c"}, {"text32", ""}, {"uzw", ""}});
+    Tfrmuseredit editor;
+    EXPECT_EQ(Items(Combo(editor, "text32")), QStringList{"大客户"});
+    EXPECT_EQ(Items(Combo(editor, "uzw")), QStringList{"经理"}) << "only rows this program wrote";
+    EXPECT_EQ(Combo(editor, "text32")->currentText(), "") << "a list does not fill the field";
+
+    const QStringList groups = Items(Combo(editor, "text3"));
+    ASSERT_EQ(groups.size(), 57);
+    EXPECT_EQ(groups[0], "");
+    EXPECT_EQ(groups.mid(1, 5), (QStringList{"汉族", "回族", "壮族", "满族", "藏族"}));
+    EXPECT_EQ(QSet<QString>(groups.begin(), groups.end()).size(), 57);
+    for (const QString &group : groups.mid(1)) {
+        EXPECT_EQ(group, group.trimmed());
+        EXPECT_TRUE(group.endsWith("族")) << group.toStdString();
+    }
+    EXPECT_EQ(Items(Combo(editor, "uxb")), (QStringList{"", "女", "男"}));
+    EXPECT_EQ(Items(Combo(editor, "usx")).size(), 13);
+    EXPECT_EQ(Items(Combo(editor, "uxz")).front(), "水瓶座");
+    EXPECT_EQ(editor.ulevel->count(), 5);
+    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
+}
+
+TEST_F(EditorForm, ChangesSetModified)
+{
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    EXPECT_FALSE(editor.Modified);
+    const std::vector<std::function<void()>> changes = {
+        [&] { editor.SetFieldText("ufz", "备注"); },
+        [&] { editor.SetFieldText("uwkaddress", "公司"); },
+        [&] { editor.Edit1->setText("朋友"); },
+        [&] { editor.CheckBox1->click(); },
+        [&] { editor.CheckBox2->click(); },
+        [&] { editor.ulevel->setCurrentIndex(4); },
+        [&] { editor.seldate2->CheckBox()->click(); },
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        editor.Modified = false;
+        changes[i]();
+        EXPECT_TRUE(editor.Modified) << "change " << i;
+    }
+    // Dates set by the program are no edits.
+    editor.Modified = false;
+    editor.seldate2->SetDate(QDate(2001, 1, 1));
+    editor.DateTimePicker1->SetChecked(true);
+    EXPECT_FALSE(editor.Modified);
+}
+
+TEST_F(EditorForm, SaveRenamesOnlyAfterSuccess)
+{
+    Tfrmuseredit *editor = Registered("add_userform");
+    editor->TBXItem2Click();  // no name: refused
+    EXPECT_EQ(editor->objectName(), "add_userform");
+    EXPECT_EQ(RegistryNames(), QStringList{"add_userform"});
+
+    editor->SetFieldText("uname", "周八");
+    editor->TBXItem2Click();
+    const QString name = "useredit" + editor->usrkeyid->text();
+    EXPECT_EQ(editor->objectName(), name);
+    EXPECT_EQ(editor->windowTitle(), "周八-人脉");
+    EXPECT_EQ(RegistryNames(), QStringList{name});
+    EXPECT_EQ(Form1->FindEditor(name), static_cast<IContactEditor *>(editor));
+}
+
+TEST_F(EditorForm, SaveAndNewResetsTheWholeEditor)
+{
+    Exec("insert into userplaces (placename) values ('朋友')");
+    const QByteArray photo("\xFF\xD8\xFF", 3);
+    const QString key = InsertContact({{"uname", "旧人"}, {"linkuser", QString("3=某人") + QChar(0x18)},
+                                       {"mypic", photo}, {"pictype", "jpg"}, {"uhsr", "1970-01-01"},
+                                       {"txlevel", 1}, {"txdaystr", "1"}, {"txxhcs", 2},
+                                       {"txstarttime", "2024-05-01 09:00:00"}});
+    Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,'x','活动','2024-01-01 00:00:00')",
+         {key.toLongLong()});
+    Exec("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,'p.jpg','p.jpg',?)",
+         {key.toLongLong(), photo});
+    Tfrmuseredit *editor = Registered("useredit" + key, key);
+    editor->Edit1->setText("朋友");
+    editor->TBXItem4Click();
+
+    EXPECT_EQ(editor->objectName(), "add_userform");
+    EXPECT_EQ(editor->windowTitle(), "未命名-人脉");
+    EXPECT_EQ(RegistryNames(), QStringList{"add_userform"});
+    EXPECT_EQ(editor->usrkeyid->text(), "");
+    EXPECT_EQ(editor->FieldText("uname"), "");
+    EXPECT_TRUE(editor->RelationList.isEmpty());
+    EXPECT_EQ(editor->ListView1->count(), 0);
+    EXPECT_EQ(editor->ListView2->topLevelItemCount(), 0);
+    EXPECT_EQ(editor->userpiclistview->count(), 0);
+    EXPECT_FALSE(editor->HasPhoto());
+    EXPECT_EQ(editor->ReminderRule.Kind, 0);
+    EXPECT_FALSE(editor->DateTimePicker1->Checked());
+    EXPECT_EQ(editor->ulevel->currentIndex(), 2);
+    EXPECT_FALSE(editor->Modified);
+
+    // The next contact is a new row that carries nothing of the old one.
+    editor->SetFieldText("uname", "新人");
+    ASSERT_TRUE(editor->SaveContact());
+    const QString next = editor->usrkeyid->text();
+    EXPECT_NE(next, key);
+    EXPECT_EQ(Text("select linkuser from userinfo where keyid=?", {next.toLongLong()}), "");
+    EXPECT_EQ(Text("select pictype from userinfo where keyid=?", {next.toLongLong()}), "");
+    EXPECT_EQ(Count("useraction", "useruid=?", {next.toLongLong()}), 0);
+    EXPECT_EQ(Count("userpic", "useruid=?", {next.toLongLong()}), 0);
+    EXPECT_EQ(Count("userlinkplace", "keyid=?", {next.toLongLong()}), 0);
+    // The old contact kept everything.
+    EXPECT_EQ(Count("useraction", "useruid=?", {key.toLongLong()}), 1);
+    EXPECT_EQ(Count("userlinkplace", "keyid=?", {key.toLongLong()}), 1);
+}
+
+TEST_F(EditorForm, SaveAndNewKeepsAFailedSavesInput)
+{
+    Tfrmuseredit editor;
+    editor.SetFieldText("umtel", "13800000000");
+    editor.TBXItem4Click();  // blank name
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"请输入姓名！"});
+    EXPECT_EQ(editor.FieldText("umtel"), "13800000000");
+}
+
+TEST_F(EditorForm, ClosingAChangedWindowAsks)
+{
+    const QString key = InsertContact({{"uname", "问"}});
+    struct Case {
+        MsgResult answer;
+        bool saved;
+    } cases[] = {{MsgResult::Yes, true}, {MsgResult::No, false}};
+    for (const Case &c : cases) {
+        TestDialogs().Reset();
+        QPointer<Tfrmuseredit> editor = Registered("useredit" + key, key);
+        editor->show();
+        editor->SetFieldText("umtel", c.saved ? "yes" : "no");
+        TestDialogs().AnswerMessage(c.answer);
+        editor->TBXItem3Click();
+        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+        EXPECT_EQ(TestDialogs().Last()->text, "信息已经修改是否保存？");
+        EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+        EXPECT_EQ(TestDialogs().Last()->buttons, MsgButtons::YesNo);
+        // The second round answers No: the first round's value stays.
+        EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), QString("yes"));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(editor.isNull()) << "a registered window is released when it closes";
+        EXPECT_TRUE(RegistryNames().isEmpty());
+    }
+}
+
+// Yes to the close prompt with a save that fails must not throw the edits away with the window.
+TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
+{
+    const QString key = InsertContact({{"uname", "留"}});
+    struct Case {
+        const char *name;
+        const char *uname;
+        bool refuseWrites;
+        const char *message;
+    } cases[] = {
+        {"blank name", "", false, "请输入姓名！"},
+        {"engine refuses", "留", true, "保存失败！"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.refuseWrites)
+            Exec("create trigger refuse_update before update on userinfo begin select raise(abort, 'refused'); end");
+
+        // The tabbed editor.
+        TestDialogs().Reset();
+        QPointer<Tfrmuseredit> editor = Registered("useredit" + key, key);
+        editor->show();
+        editor->SetFieldText("uname", c.uname);
+        editor->SetFieldText("umtel", "12345");
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        EXPECT_FALSE(editor->close());
+        EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message}));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(editor.isNull());
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_TRUE(editor->Modified);
+        EXPECT_EQ(editor->FieldText("umtel"), "12345");
+        EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
+        // No to the next prompt closes it.
+        TestDialogs().AnswerMessage(MsgResult::No);
+        EXPECT_TRUE(editor->close());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(editor.isNull());
+
+        // The modal editor.
+        TestDialogs().Reset();
+        Tfrmusereditdlg dialog;
+        dialog.LoadContact(key);
+        bool stayed = false;
+        ModalResponder responder;
+        responder.Then([&](QDialog *) {
+            dialog.SetFieldText("uname", c.uname);
+            dialog.SetFieldText("umtel", "12345");
+            TestDialogs().AnswerMessage(MsgResult::Yes);
+            dialog.close();
+            stayed = dialog.isVisible() && dialog.Modified;
+            TestDialogs().AnswerMessage(MsgResult::No);
+            dialog.close();
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message, "信息已经修改是否保存？"}));
+        EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), "");
+        if (c.refuseWrites)
+            Exec("drop trigger refuse_update");
+    }
+}
+
+TEST_F(EditorForm, CtrlSSavesAndCloses)
+{
+    QPointer<Tfrmuseredit> editor = Registered("add_userform");
+    editor->show();
+    QApplication::setActiveWindow(editor);
+    editor->SetFieldText("uname", "快捷");
+    editor->FieldControl("uname")->setFocus();
+    QTest::keyClick(editor->FieldControl("uname"), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Count("userinfo", "uname=?", {"快捷"}), 1);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(editor.isNull());
+}
+
+TEST_F(EditorForm, AModalEditorNeverReleasesTheRegisteredOne)
+{
+    const QString key = InsertContact({{"uname", "双开"}});
+    QPointer<Tfrmuseredit> registered = Registered("useredit" + key, key);
+    registered->show();
+
+    Tfrmuseredit modal;
+    modal.LoadContact(key);
+    modal.show();
+    modal.close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(registered.isNull());
+    EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
+    EXPECT_EQ(Form1->FindEditor("useredit" + key), static_cast<IContactEditor *>(registered.data()));
+}
+
+TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
+{
+    InstallContactEditor();
+    const QString key = InsertContact({{"uname", "模态"}});
+    QPointer<Tfrmuseredit> registered = Registered("useredit" + key, key);
+    registered->show();
+    ModalResponder responder;
+    responder.Then([&](QDialog *dialog) {
+        auto *editor = dynamic_cast<Tfrmuseredit *>(dialog);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_NE(editor, registered.data());
+        EXPECT_EQ(editor->FieldText("uname"), "模态");
+        EXPECT_TRUE(editor->windowFlags() & Qt::WindowStaysOnTopHint);
+        editor->SetFieldText("umtel", "555");
+        editor->TBXItem1Click();
+    });
+    ShowContactModal(key);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), "555");
+    EXPECT_FALSE(registered.isNull()) << "the registered window of the same contact stays";
+    EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
+    ContactEditorFactory = nullptr;
+}
+
+TEST_F(EditorForm, ModalDialogEndsWithOkOnlyAfterASave)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Tfrmusereditdlg &)> act;
+        int result;
+    } cases[] = {
+        {"save and close", [](Tfrmusereditdlg &d) { d.SetFieldText("uname", "存"); d.TBXItem1Click(); }, QDialog::Accepted},
+        {"close unchanged", [](Tfrmusereditdlg &d) { d.TBXItem3Click(); }, QDialog::Rejected},
+        {"close, answer yes", [](Tfrmusereditdlg &d) {
+             d.SetFieldText("uname", "是");
+             TestDialogs().AnswerMessage(MsgResult::Yes);
+             d.TBXItem3Click();
+         }, QDialog::Accepted},
+        {"close, answer no", [](Tfrmusereditdlg &d) {
+             d.SetFieldText("uname", "否");
+             TestDialogs().AnswerMessage(MsgResult::No);
+             d.TBXItem3Click();
+         }, QDialog::Rejected},
+        {"close box, answer yes", [](Tfrmusereditdlg &d) {
+             d.SetFieldText("uname", "框");
+             TestDialogs().AnswerMessage(MsgResult::Yes);
+             d.close();
+         }, QDialog::Accepted},
+    };
+    for (const Case &c : cases) {
+        Tfrmusereditdlg dialog;
+        dialog.LoadContact(QString());
+        ModalResponder responder;
+        responder.Then([&](QDialog *) { c.act(dialog); });
+        EXPECT_EQ(dialog.exec(), c.result) << c.name;
+        EXPECT_EQ(responder.Unexpected(), 0) << c.name;
+    }
+    EXPECT_EQ(Count("userinfo"), 3);
+    EXPECT_EQ(Count("userinfo", "uname=?", {"否"}), 0);
+}
+
+TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
+{
+    Tfrmuseredit editor;
+    editor.Image2Click();
+    editor.Image4Click();
+    EXPECT_TRUE(TestShell().opened.isEmpty());
+    editor.SetFieldText("uemail", " a@b.cn ");
+    editor.SetFieldText("text1", "c@d.cn");
+    editor.SetFieldText("uhtml", " www.example.cn ");
+    editor.Image2Click();
+    editor.Image3Click();
+    editor.Image4Click();
+    EXPECT_EQ(TestShell().opened, (QStringList{"mailto:a@b.cn", "mailto:c@d.cn", "www.example.cn"}));
+}
+
+TEST_F(EditorForm, LevelBoxDrawsItsStars)
+{
+    Tfrmuseredit editor;
+    editor.ulevel->setCurrentIndex(4);
+    editor.ulevel->resize(120, 24);
+    const QImage five = editor.ulevel->grab().toImage();
+    editor.ulevel->setCurrentIndex(0);
+    const QImage one = editor.ulevel->grab().toImage();
+    const auto yellow = [](const QImage &image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 200 && c.green() > 150 && c.blue() < 80;
+            }
+        return count;
+    };
+    EXPECT_GT(yellow(one), 20);
+    EXPECT_GT(yellow(five), 4 * yellow(one));
+}
+
+} // namespace

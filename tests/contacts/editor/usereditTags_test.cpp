@@ -1,0 +1,429 @@
+// Tags and relations of a contact, the tag dialog and the contact picker.
+#include "contacts/shared/WNDES.h"
+#include "contacts/editor/selectuser.h"
+#include "contacts/editor/seluplaces.h"
+#include "contacts/editor/useredit.h"
+#include "contacts/editor/usereditdlg.h"
+
+#include "editor/EditorTestSupport.h"
+#include "main/MainTestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QChar Sep(0x18);
+
+class EditorTags : public EditorTest
+{
+protected:
+    QStringList Links(const QString &key)
+    {
+        QStringList tags;
+        if (RunQuery(query.get(), "select placename from userlinkplace where keyid=? order by rowid", {key.toLongLong()}))
+            for (query->First(); !query->Eof(); query->Next())
+                tags << query->Fields(0).AsString();
+        return tags;
+    }
+
+    QStringList Places()
+    {
+        QStringList tags;
+        if (RunQuery(query.get(), "select placename from userplaces order by placename"))
+            for (query->First(); !query->Eof(); query->Next())
+                tags << query->Fields(0).AsString();
+        return tags;
+    }
+
+    static QStringList Texts(QListWidget *list)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+};
+
+TEST_F(EditorTags, UnknownTagAnswers)
+{
+    struct Case {
+        MsgResult answer;
+        QStringList links;
+        QStringList places;
+        int tagTreeLoads;
+        bool created;
+    } cases[] = {
+        {MsgResult::Yes, {"A", "X", "B"}, {"A", "B", "X"}, 1, true},
+        {MsgResult::No, {"A", "B"}, {"A", "B"}, 0, false},
+        {MsgResult::Cancel, {"A", "B"}, {"A", "B"}, 0, false},
+    };
+    for (const Case &c : cases) {
+        Exec("delete from userplaces");
+        Exec("delete from userlinkplace");
+        Exec("insert into userplaces (placename) values ('A'), ('B')");
+        const QString key = InsertContact({{"uname", "标签人"}});
+        Exec("insert into userlinkplace (keyid,placename) values (?, 'old')", {key.toLongLong()});
+        withBrowser = true;
+        browser = RecordingBrowser{};
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(c.answer);
+        Tfrmuseredit editor;
+        bool ok = false;
+        EXPECT_EQ(editor.SaveContactTags("  A   X\tB ", key, &ok), c.created);
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(Links(key), c.links);
+        EXPECT_EQ(Places(), c.places);
+        EXPECT_EQ(browser.tagTreeLoads, c.tagTreeLoads);
+        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+        EXPECT_EQ(TestDialogs().Last()->text, "标签 X 没有找到，添加新的标签吗？");
+        EXPECT_EQ(TestDialogs().Last()->buttons, MsgButtons::YesNoCancel);
+    }
+}
+
+TEST_F(EditorTags, CancelSkipsEveryLaterUnknownTag)
+{
+    Exec("insert into userplaces (placename) values ('known')");
+    const QString key = InsertContact({{"uname", "取消"}});
+    TestDialogs().AnswerMessage(MsgResult::Cancel);
+    Tfrmuseredit editor;
+    editor.SaveContactTags("new1 known new2", key);
+    EXPECT_EQ(Links(key), QStringList{"known"});
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u) << "no question for the later unknown tag";
+}
+
+// Answers the unknown-tag question with Yes and notes what the account held while it was asked.
+class LinksWhileAsked final : public IDialogs
+{
+public:
+    std::function<QStringList()> links;
+    QList<QStringList> seen;
+    MsgResult MessageBox(QWidget *, const QString &, const QString &, MsgIcon, MsgButtons) override
+    {
+        seen << links();
+        return MsgResult::Yes;
+    }
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString SaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString FolderName(QWidget *, const QString &, const QString &) override { return {}; }
+    bool InputBox(QWidget *, const QString &, const QString &, QString &) override { return false; }
+};
+
+TEST_F(EditorTags, EveryQuestionIsAskedBeforeTheLinksChange)
+{
+    const QString key = InsertContact({{"uname", "先问"}});
+    Exec("insert into userlinkplace (keyid,placename) values (?, 'old')", {key.toLongLong()});
+    LinksWhileAsked dialogs;
+    dialogs.links = [&] { return Links(key); };
+    SetDialogs(&dialogs);
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    editor.Edit1->setText("new1 new2");
+    const bool saved = editor.SaveContact();
+    SetDialogs(&TestDialogs());
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(dialogs.seen, (QList<QStringList>{{"old"}, {"old"}}));
+    EXPECT_EQ(Links(key), (QStringList{"new1", "new2"}));
+}
+
+TEST_F(EditorTags, ALinkThatCannotBeWrittenKeepsTheOldTags)
+{
+    Exec("insert into userplaces (placename) values ('A'), ('B')");
+    Exec("create trigger refuse_b before insert on userlinkplace when new.placename = 'B' "
+         "begin select raise(abort, 'refused'); end");
+    struct Case {
+        const char *name;
+        std::function<bool(Tfrmuseredit &, const QString &)> save;
+    } cases[] = {
+        {"tags alone", [](Tfrmuseredit &e, const QString &key) {
+             bool ok = true;
+             e.SaveContactTags("A X B", key, &ok);
+             return ok;
+         }},
+        {"whole contact", [](Tfrmuseredit &e, const QString &key) {
+             e.LoadContact(key);
+             e.Edit1->setText("A X B");
+             return e.SaveContact();
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString key = InsertContact({{"uname", "旧标签"}});
+        Exec("insert into userlinkplace (keyid,placename) values (?, 'old')", {key.toLongLong()});
+        withBrowser = true;
+        browser = RecordingBrowser{};
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        Tfrmuseredit editor;
+        EXPECT_FALSE(c.save(editor, key));
+        EXPECT_EQ(Links(key), QStringList{"old"});
+        EXPECT_EQ(Places(), (QStringList{"A", "B"})) << "the new tag goes with the failed links";
+        EXPECT_EQ(browser.tagTreeLoads, 0);
+    }
+}
+
+// A part that fails undoes the parts written before it, so a retry writes each row once.
+TEST_F(EditorTags, AFailedSaveWritesNothingOfTheContact)
+{
+    Exec("insert into userplaces (placename) values ('A')");
+    Exec("create trigger refuse_picture before insert on userpic begin select raise(abort, 'refused'); end");
+    const QString dir = MakeTempDir("rollback");
+    const QString picture = dir + "/p.png";
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture, "PNG"));
+
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "回滚");
+    editor.Edit1->setText("A");
+    TestDialogs().AnswerText(picture);
+    editor.ToolButton72Click();
+    EXPECT_FALSE(editor.SaveContact());
+    EXPECT_EQ(Count("userinfo"), 0);
+    EXPECT_EQ(Count("userlinkplace"), 0);
+    EXPECT_EQ(editor.usrkeyid->text(), "");
+    EXPECT_TRUE(editor.Modified);
+
+    Exec("drop trigger refuse_picture");
+    ASSERT_TRUE(editor.SaveContact());
+    const QString key = editor.usrkeyid->text();
+    EXPECT_EQ(Count("userinfo"), 1);
+    EXPECT_EQ(Links(key), QStringList{"A"});
+    EXPECT_EQ(Count("userpic", "useruid=?", {key.toLongLong()}), 1);
+}
+
+TEST_F(EditorTags, EmptyTextRemovesEveryLink)
+{
+    const QString key = InsertContact({{"uname", "空"}});
+    const QString other = InsertContact({{"uname", "别人"}});
+    Exec("insert into userlinkplace (keyid,placename) values (?,'a'),(?,'b'),(?,'a')",
+         {key.toLongLong(), key.toLongLong(), other.toLongLong()});
+    Tfrmuseredit editor;
+    EXPECT_FALSE(editor.SaveContactTags("   ", key));
+    EXPECT_TRUE(Links(key).isEmpty());
+    EXPECT_EQ(Links(other), QStringList{"a"});
+}
+
+TEST_F(EditorTags, TagDialogChecksAndDeletes)
+{
+    Exec("insert into userplaces (placename) values ('家人'), ('朋友'), ('同事'), ('朋友')");
+    const QString key = InsertContact({{"uname", "甲"}});
+    Exec("insert into userlinkplace (keyid,placename) values (?,'朋友'),(?,'家人')", {key.toLongLong(), key.toLongLong()});
+    Tfrmseluplaces dialog;
+    ASSERT_EQ(dialog.ListView1->topLevelItemCount(), 3);
+    dialog.SetCheckedTags(" 朋友  家人 不存在");
+    EXPECT_EQ(dialog.GetCheckedTags(), "家人 朋友 ");
+
+    TestDialogs().AnswerMessage(MsgResult::No);
+    dialog.Button1Click();
+    EXPECT_EQ(dialog.ListView1->topLevelItemCount(), 3);
+    EXPECT_EQ(Count("userplaces"), 4);
+
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    dialog.Button1Click();
+    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选中的标签吗？");
+    ASSERT_EQ(dialog.ListView1->topLevelItemCount(), 1);
+    EXPECT_EQ(dialog.ListView1->topLevelItem(0)->text(0), "同事");
+    EXPECT_EQ(Places(), QStringList{"同事"});
+    EXPECT_TRUE(Links(key).isEmpty());
+}
+
+TEST_F(EditorTags, TagButtonTakesTheCheckedTags)
+{
+    Exec("insert into userplaces (placename) values ('a'), ('b'), ('c')");
+    Tfrmuseredit editor;
+    editor.Edit1->setText("b");
+    editor.Modified = false;
+    ModalResponder responder;
+    responder.Then([](QDialog *shown) {
+        auto *dialog = static_cast<Tfrmseluplaces *>(shown);
+        EXPECT_EQ(frmseluplaces, dialog);
+        EXPECT_EQ(dialog->GetCheckedTags(), "b ");
+        dialog->ListView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
+        dialog->accept();
+    });
+    editor.Button1Click();
+    EXPECT_EQ(editor.Edit1->text(), "b c ");
+    EXPECT_TRUE(editor.Modified);
+    EXPECT_EQ(frmseluplaces, nullptr);
+}
+
+TEST_F(EditorTags, RelationsSplitAtTheSeparatorOnly)
+{
+    EXPECT_EQ(SplitRelations(QString("12=张三") + Sep + "7=John Smith" + Sep),
+              (QStringList{"12=张三", "7=John Smith"}));
+    EXPECT_EQ(SplitRelations(QString("5=\"Q\" Lee=x") + Sep), QStringList{"5=\"Q\" Lee=x"});
+    EXPECT_EQ(EntryKey("5=\"Q\" Lee=x"), "5");
+    EXPECT_EQ(EntryText("5=\"Q\" Lee=x"), "\"Q\" Lee=x");
+    EXPECT_TRUE(SplitRelations("").isEmpty());
+    EXPECT_EQ(JoinRelations({"1=a", "2=b c"}), QString("1=a") + Sep + "2=b c" + Sep);
+    EXPECT_EQ(JoinRelations({}), "");
+}
+
+TEST_F(EditorTags, RelationImagesFollowTheSexText)
+{
+    const QString man = InsertContact({{"uname", "男人"}, {"uxb", "男"}});
+    const QString woman = InsertContact({{"uname", "女人"}, {"uxb", "女"}});
+    const QString foreign = InsertContact({{"uname", "x"}, {"uxb", DesEncryptString("女", DesKey).Text}, {"kzfield2", "1"}});
+    const QString key = InsertContact({{"uname", "主"},
+                                       {"linkuser", man + "=男人" + Sep + woman + "=女人" + Sep + foreign + "=外来" + Sep +
+                                                        "999=不存在" + Sep}});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    ASSERT_EQ(editor.ListView1->count(), 4);
+    EXPECT_EQ(Texts(editor.ListView1), (QStringList{"男人", "女人", "外来", "不存在"}));
+    EXPECT_EQ(editor.ListView1->item(0)->data(Qt::UserRole).toInt(), 0);
+    EXPECT_EQ(editor.ListView1->item(1)->data(Qt::UserRole).toInt(), 1);
+    EXPECT_EQ(editor.ListView1->item(2)->data(Qt::UserRole).toInt(), 1) << "deciphered sex text of a foreign row";
+    EXPECT_EQ(editor.ListView1->item(3)->data(Qt::UserRole).toInt(), 2);
+}
+
+TEST_F(EditorTags, RemoveTakesTheSelectedEntry)
+{
+    const QString key = InsertContact({{"uname", "主"}, {"linkuser", QString("1=同名") + Sep + "2=同名" + Sep + "3=别人" + Sep}});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    editor.ListView1->setCurrentRow(1);
+    editor.BitBtn6Click();
+    EXPECT_EQ(editor.RelationList, (QStringList{"1=同名", "3=别人"}));
+    EXPECT_EQ(Texts(editor.ListView1), (QStringList{"同名", "别人"}));
+    EXPECT_TRUE(editor.Modified);
+    ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(Text("select linkuser from userinfo where keyid=?", {key.toLongLong()}),
+              QString("1=同名") + Sep + "3=别人" + Sep);
+}
+
+TEST_F(EditorTags, PickerChoosesRelationsButNeverTheContactItself)
+{
+    const QString a = InsertContact({{"uname", "张三"}, {"uxb", "男"}, {"kzfield1", "ZS"}});
+    const QString b = InsertContact({{"uname", "李 四"}, {"uxb", "女"}, {"kzfield1", "L"}});
+    const QString self = InsertContact({{"uname", "我自己"}, {"kzfield1", "WZJ"}});
+    Tfrmuseredit editor;
+    editor.LoadContact(self);
+    ModalResponder responder;
+    responder.Then([&](QDialog *shown) {
+        auto *picker = static_cast<Tfrmselectuser *>(shown);
+        EXPECT_EQ(frmselectuser, picker);
+        for (int i = 0; i < picker->CheckListBox1->count(); ++i)
+            picker->CheckListBox1->item(i)->setCheckState(Qt::Checked);
+        EXPECT_EQ(Texts(picker->CheckListBox2), (QStringList{"李 四", "我自己", "张三"}));
+        picker->accept();
+    });
+    editor.BitBtn5Click();
+    EXPECT_EQ(editor.RelationList, (QStringList{b + "=李 四", a + "=张三"}));
+    EXPECT_EQ(editor.ListView1->item(0)->data(Qt::UserRole).toInt(), 1);
+    EXPECT_EQ(editor.ListView1->item(1)->data(Qt::UserRole).toInt(), 0);
+    EXPECT_TRUE(editor.Modified);
+    ASSERT_TRUE(editor.SaveContact());
+    const QString linkuser = Text("select linkuser from userinfo where keyid=?", {self.toLongLong()});
+    EXPECT_EQ(linkuser, b + "=李 四" + Sep + a + "=张三" + Sep);
+    EXPECT_TRUE(linkuser.endsWith(Sep));
+
+    // Emptying the choice is a change too.
+    responder.Then([](QDialog *shown) {
+        auto *picker = static_cast<Tfrmselectuser *>(shown);
+        EXPECT_EQ(picker->SelectedContacts.size(), 2);
+        while (picker->CheckListBox2->count() > 0)
+            picker->CheckListBox2->item(0)->setCheckState(Qt::Unchecked);
+        EXPECT_TRUE(picker->SelectedContacts.isEmpty());
+        picker->accept();
+    });
+    editor.Modified = false;
+    editor.BitBtn5Click();
+    EXPECT_TRUE(editor.RelationList.isEmpty());
+    EXPECT_TRUE(editor.Modified);
+}
+
+TEST_F(EditorTags, PickerFilters)
+{
+    InsertContact({{"uname", "张三"}, {"kzfield1", "ZS"}});
+    InsertContact({{"uname", "张三丰"}, {"kzfield1", "ZSF"}});
+    InsertContact({{"uname", "李张"}, {"kzfield1", "LZ"}});
+    InsertContact({{"uname", DesEncryptString("赵四", DesKey).Text}, {"kzfield1", "ZSZ"}, {"kzfield2", "0"}});
+    Tfrmselectuser picker;
+    EXPECT_EQ(Texts(picker.CheckListBox1), (QStringList{"李张", "张三", "张三丰", "赵四"}));
+
+    picker.Edit1->setText("张");
+    EXPECT_EQ(picker.Edit2->text(), "Z");
+    EXPECT_EQ(Texts(picker.CheckListBox1), (QStringList{"李张", "张三", "张三丰"}));
+    EXPECT_EQ(picker.ShownContacts.size(), 3);
+
+    picker.Edit1->clear();
+    picker.Edit2->setText("ZS");
+    EXPECT_EQ(Texts(picker.CheckListBox1), (QStringList{"张三", "张三丰", "赵四"}));
+
+    // Checking a filtered item selects the right contact.
+    picker.CheckListBox1->item(2)->setCheckState(Qt::Checked);
+    ASSERT_EQ(picker.SelectedContacts.size(), 1);
+    EXPECT_EQ(EntryText(picker.SelectedContacts[0]), "赵四");
+    picker.CheckListBox1->item(2)->setCheckState(Qt::Unchecked);
+    EXPECT_TRUE(picker.SelectedContacts.isEmpty());
+    EXPECT_EQ(picker.CheckListBox2->count(), 0);
+
+    picker.Edit2->setText("Q");
+    EXPECT_EQ(picker.CheckListBox1->count(), 0);
+    picker.Button1->click();
+    EXPECT_EQ(picker.CheckListBox1->count(), 4);
+}
+
+TEST_F(EditorTags, NewRelatedContactThroughTheModalEditor)
+{
+    const QString key = InsertContact({{"uname", "主人"}});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    ModalResponder responder;
+    responder.Then([](QDialog *shown) {
+        auto *dialog = static_cast<Tfrmusereditdlg *>(shown);
+        EXPECT_FALSE(dialog->TBXItem2->isVisible());
+        EXPECT_FALSE(dialog->TBXItem4->isVisible());
+        EXPECT_TRUE(dialog->ContactMissing);
+        dialog->SetFieldText("uname", "新朋友");
+        dialog->SetFieldText("uxb", "女");
+        dialog->TBXItem1Click();
+    });
+    editor.BitBtn7Click();
+    EXPECT_EQ(responder.Unexpected(), 0);
+    const QString added = Text("select keyid from userinfo where uname=?", {"新朋友"});
+    ASSERT_FALSE(added.isEmpty());
+    EXPECT_EQ(editor.RelationList, QStringList{added + "=新朋友"});
+    EXPECT_EQ(editor.ListView1->item(0)->data(Qt::UserRole).toInt(), 1);
+    EXPECT_TRUE(editor.Modified);
+    EXPECT_EQ(Text("select linkuser from userinfo where keyid=?", {added.toLongLong()}), "")
+        << "the relation is stored on this contact only";
+
+    // Cancelling the dialog adds nothing.
+    responder.Then([](QDialog *shown) { static_cast<Tfrmusereditdlg *>(shown)->TBXItem3Click(); });
+    editor.BitBtn7Click();
+    EXPECT_EQ(editor.RelationList.size(), 1);
+}
+
+TEST_F(EditorTags, OpeningARelatedContactRenamesItsEntry)
+{
+    const QString friendKey = InsertContact({{"uname", "老名字"}, {"uxb", "男"}});
+    const QString key = InsertContact({{"uname", "主人"}, {"linkuser", friendKey + "=老名字" + Sep}});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    editor.ListView1->setCurrentRow(0);
+    ModalResponder responder;
+    responder.Then([](QDialog *shown) {
+        auto *dialog = static_cast<Tfrmusereditdlg *>(shown);
+        EXPECT_EQ(dialog->FieldText("uname"), "老名字");
+        dialog->SetFieldText("uname", "新名字");
+        dialog->SetFieldText("uxb", "");
+        dialog->TBXItem1Click();
+    });
+    editor.ListView1DblClick();
+    EXPECT_EQ(editor.RelationList, QStringList{friendKey + "=新名字"});
+    EXPECT_EQ(editor.ListView1->item(0)->text(), "新名字");
+    EXPECT_EQ(editor.ListView1->item(0)->data(Qt::UserRole).toInt(), 2) << "image follows the saved sex text";
+    EXPECT_EQ(Text("select uname from userinfo where keyid=?", {friendKey.toLongLong()}), "新名字");
+    EXPECT_TRUE(editor.Modified);
+}
+
+} // namespace

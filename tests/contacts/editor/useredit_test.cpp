@@ -1,0 +1,395 @@
+// Loading and saving contacts in the editor.
+#include "contacts/shared/Utility.h"
+#include "contacts/editor/useredit.h"
+#include "contacts/editor/usereditControls.h"
+#include "contacts/editor/usereditdlg.h"
+
+#include "editor/EditorTestSupport.h"
+#include "editor/PictureTestData.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QChar Sep(0x18);
+
+class EditorLoadSave : public EditorTest
+{
+protected:
+    QString ColumnText(const QString &key, const QString &column)
+    {
+        return Text("select " + column + " from userinfo where keyid=?", {key.toLongLong()});
+    }
+};
+
+TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
+{
+    withBrowser = true;
+    browser.place = TNodePlace{5, 3, 4};
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "王五");
+    ASSERT_TRUE(editor.SaveContact());
+
+    const QString key = editor.usrkeyid->text();
+    ASSERT_FALSE(key.isEmpty());
+    EXPECT_NE(key, "-1");
+    EXPECT_EQ(ColumnText(key, "nodeparentkey"), "5");
+    EXPECT_EQ(ColumnText(key, "nodelevel"), "3");
+    EXPECT_EQ(ColumnText(key, "nodeindex"), "4");
+    EXPECT_EQ(ColumnText(key, "nodetype"), "2");
+    EXPECT_EQ(ColumnText(key, "readcount"), "1");
+    EXPECT_EQ(ColumnText(key, "inserttime"), "2024-05-01 08:30:00");
+
+    EXPECT_EQ(browser.shownNew, QStringList{key});
+    EXPECT_TRUE(browser.updated.isEmpty());
+
+    // A second save edits the same row and renews its node.
+    editor.SetFieldText("umtel", "139");
+    ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(Count("userinfo"), 1);
+    EXPECT_EQ(browser.shownNew, QStringList{key});
+    EXPECT_EQ(browser.updated, QStringList{key});
+}
+
+TEST_F(EditorLoadSave, NewContactWithoutSelectionGoesToTheTopLevel)
+{
+    for (bool hasBrowser : {true, false}) {
+        withBrowser = hasBrowser;
+        browser = RecordingBrowser{};
+        Tfrmusereditdlg editor;
+        editor.LoadContact(QString());
+        editor.SetFieldText("uname", hasBrowser ? "甲" : "乙");
+        ASSERT_TRUE(editor.SaveContact());
+        const QString key = editor.usrkeyid->text();
+        EXPECT_EQ(ColumnText(key, "nodeparentkey"), "0");
+        EXPECT_EQ(ColumnText(key, "nodelevel"), "1");
+        EXPECT_EQ(ColumnText(key, "nodeindex"), "0");
+        if (hasBrowser) {
+            EXPECT_EQ(browser.shownNew, QStringList{key});
+        }
+    }
+}
+
+TEST_F(EditorLoadSave, RoundTripKeepsEveryValue)
+{
+    const QString linkuser = QString("12=张三") + Sep + "7=John Smith" + Sep;
+    const QString key = InsertContact({
+        {"uname", "李四"}, {"text30", "李"}, {"text44", "四"}, {"uxb", "男"}, {"ulevel", 3}, {"uhsr", "1985-03-07"},
+        {"udtfmt", "阴历"}, {"uisalart", 1}, {"ujhjnr", "2010-10-01"}, {"jnrtx", 1}, {"linkuser", linkuser},
+        {"uemail", "li@si.cn"}, {"ufz", "第一行\n第二行"}, {"field7", "自定义值"}, {"text29", "担心"}, {"uxy", "记得"},
+        {"text3", "蒙古族"}, {"readcount", 4}, {"inserttime", "2020-01-02 03:04:05"}, {"kzfield1", "old"},
+        {"activenewtime", "2023-06-07 10:00:00"}, {"txstarttime", "2024-05-02 09:15:00"}, {"txxhcs", 3},
+        {"txlevel", 1}, {"txdaystr", "2"}, {"alarmtime", "2024-05-02 09:15:00"},
+    });
+    ASSERT_FALSE(key.isEmpty());
+    ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
+    const QStringList columns = query->FieldNames();
+    std::map<QString, QString> before;
+    for (const QString &column : columns)
+        before[column] = query->FieldByName(column).AsString();
+
+    {
+        Tfrmuseredit editor;
+        editor.LoadContact(key);
+        EXPECT_FALSE(editor.ContactMissing);
+        EXPECT_EQ(editor.ulevel->currentIndex(), 3);
+        EXPECT_TRUE(editor.DateTimePicker1->Checked());
+        EXPECT_EQ(editor.DateTimePicker1->Date(), QDate(1985, 3, 7));
+        EXPECT_TRUE(editor.RadioButton2->isChecked());
+        EXPECT_TRUE(editor.CheckBox1->isChecked());
+        EXPECT_EQ(editor.RelationList, (QStringList{"12=张三", "7=John Smith"}));
+        ASSERT_EQ(editor.ListView1->count(), 2);
+        EXPECT_EQ(editor.ListView1->item(1)->text(), "John Smith");
+        EXPECT_FALSE(editor.Modified);
+        clock.now = QDateTime(QDate(2024, 6, 1), QTime(12, 0));
+        ASSERT_TRUE(editor.SaveContact());
+    }
+
+    ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
+    for (const QString &column : columns) {
+        const QString after = query->FieldByName(column).AsString();
+        if (column == "readcount")
+            EXPECT_EQ(after, "5");
+        else if (column == "updatetime")
+            EXPECT_EQ(after, "2024-06-01 12:00:00");
+        else if (column == "kzfield1")
+            EXPECT_EQ(after, "LS");
+        else if (column == "pictype")
+            EXPECT_EQ(after, "");
+        else
+            EXPECT_EQ(after, before[column]) << column.toStdString();
+    }
+    EXPECT_EQ(ColumnText(key, "linkuser"), linkuser);
+    EXPECT_EQ(ColumnText(key, "kzfield2"), "2");
+    EXPECT_EQ(ColumnText(key, "ulevel"), "3");
+}
+
+TEST_F(EditorLoadSave, EachLoadCountsOneRead)
+{
+    const QString key = InsertContact({{"uname", "赵六"}, {"readcount", 2}});
+    for (int loads = 1; loads <= 3; ++loads) {
+        Tfrmuseredit editor;
+        editor.LoadContact(key);
+        EXPECT_EQ(ColumnText(key, "readcount"), QString::number(2 + loads));
+    }
+}
+
+TEST_F(EditorLoadSave, MissingRowLeavesANewContact)
+{
+    Tfrmuseredit editor;
+    editor.LoadContact("999");
+    EXPECT_TRUE(editor.ContactMissing);
+    EXPECT_EQ(editor.usrkeyid->text(), "");
+    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
+    EXPECT_TRUE(TestDialogs().Questions().empty());
+}
+
+TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
+{
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "   ");
+    editor.SetFieldText("umtel", "123");
+    editor.userPageControl->setCurrentIndex(2);
+    EXPECT_FALSE(editor.SaveContact());
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"请输入姓名！"});
+    EXPECT_EQ(TestDialogs().Last()->caption, "Orvanta");
+    EXPECT_EQ(Count("userinfo"), 0);
+    EXPECT_EQ(editor.userPageControl->currentIndex(), 0);
+}
+
+TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
+{
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "孙七");
+    editor.Modified = true;
+    data->dbConnection->Close();
+    EXPECT_FALSE(editor.SaveContact());
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存失败！"});
+    EXPECT_TRUE(editor.Modified);
+}
+
+TEST_F(EditorLoadSave, InitialsAndMarkerOnEverySave)
+{
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "  张三丰 ");
+    ASSERT_TRUE(editor.SaveContact());
+    const QString key = editor.usrkeyid->text();
+    EXPECT_EQ(ColumnText(key, "kzfield1"), "ZSF");
+    EXPECT_EQ(ColumnText(key, "kzfield2"), "2");
+    EXPECT_EQ(ColumnText(key, "updatetime"), "2024-05-01 08:30:00");
+    EXPECT_EQ(ColumnText(key, "uname"), "  张三丰 ");
+}
+
+TEST_F(EditorLoadSave, LevelIsTheItemIndex)
+{
+    for (int index = 0; index < 5; ++index) {
+        Tfrmuseredit editor;
+        editor.LoadContact(QString());
+        editor.SetFieldText("uname", "L");
+        editor.ulevel->setCurrentIndex(index);
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(ColumnText(editor.usrkeyid->text(), "ulevel"), QString::number(index));
+    }
+    // A form emptied of every input saves the middle level, never -1.
+    Tfrmuseredit editor;
+    ClearInputControls(editor.userPageControl);
+    editor.SetFieldText("uname", "M");
+    ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(ColumnText(editor.usrkeyid->text(), "ulevel"), "2");
+}
+
+TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
+{
+    struct Case {
+        const char *stored;
+        bool checked;
+        QDate shown;
+        const char *savedUntouched;
+    } cases[] = {
+        {"1980-01-05", true, QDate(1980, 1, 5), "1980-01-05"},
+        {"1980-1-5", true, QDate(1980, 1, 5), "1980-01-05"},
+        {"", false, QDate(2024, 5, 1), ""},
+        {"明年春天", false, QDate(2024, 5, 1), "明年春天"},
+        {"1980-13-45", false, QDate(2024, 5, 1), "1980-13-45"},
+    };
+    for (const Case &c : cases) {
+        const QString key = InsertContact({{"uname", "生日"}, {"uhsr", c.stored}, {"ujhjnr", c.stored}});
+        Tfrmuseredit editor;
+        editor.LoadContact(key);
+        EXPECT_EQ(editor.DateTimePicker1->Checked(), c.checked) << c.stored;
+        EXPECT_EQ(editor.DateTimePicker1->Date(), c.shown) << c.stored;
+        EXPECT_EQ(editor.seldate2->Checked(), c.checked) << c.stored;
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(ColumnText(key, "uhsr"), c.savedUntouched) << c.stored;
+        EXPECT_EQ(ColumnText(key, "ujhjnr"), c.savedUntouched) << c.stored;
+
+        // Once the user sets the picker, its date is what is written.
+        editor.DateTimePicker1->SetChecked(true);
+        editor.DateTimePicker1->SetDate(QDate(1990, 8, 15));
+        editor.seldate2->SetChecked(false);
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(ColumnText(key, "uhsr"), "1990-08-15") << c.stored;
+        EXPECT_EQ(ColumnText(key, "ujhjnr"), c.checked ? "" : c.savedUntouched) << c.stored;
+    }
+}
+
+TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
+{
+    const QByteArray jpeg = TwoColourJpeg(40, 20);
+    const QString key = InsertContact({{"uname", "坏值"}, {"ulevel", "x"}, {"txstarttime", "garbage"},
+                                       {"readcount", "many"}, {"mypic", jpeg}, {"pictype", "jpg"},
+                                       {"linkuser", QString("3=Jo") + Sep}});
+    Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
+         {key.toLongLong(), "记录", "活动", "2024-01-01 00:00:00"});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    EXPECT_TRUE(editor.HasPhoto());
+    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
+    EXPECT_EQ(editor.RelationList, QStringList{"3=Jo"});
+    EXPECT_EQ(editor.ListView2->topLevelItemCount(), 1);
+    EXPECT_FALSE(editor.ReminderRule.Start.isValid());
+}
+
+TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
+{
+    const QString dir = MakeTempDir("photos");
+    QImage red(30, 30, QImage::Format_RGB32);
+    red.fill(qRgb(230, 20, 20));
+    QImage blue(30, 30, QImage::Format_RGB32);
+    blue.fill(qRgb(20, 20, 230));
+    const QByteArray redBytes = EncodeJpeg(red, 30, 30, JpegKind::Rgb);
+    const QByteArray blueBytes = EncodeJpeg(blue, 30, 30, JpegKind::Rgb);
+    for (const auto &[name, bytes] : {std::pair{QString("red.jpg"), redBytes}, std::pair{QString("blue.JPG"), blueBytes}}) {
+        QFile file(dir + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    Tfrmuseredit first;
+    Tfrmuseredit second;
+    first.LoadContact(QString());
+    second.LoadContact(QString());
+    first.SetFieldText("uname", "红");
+    second.SetFieldText("uname", "蓝");
+    TestDialogs().AnswerText(dir + "/red.jpg");
+    first.N1Click();
+    TestDialogs().AnswerText(dir + "/blue.JPG");
+    second.N1Click();
+    EXPECT_TRUE(first.Modified);
+    EXPECT_TRUE(first.HasPhoto());
+    EXPECT_TRUE(first.SpeedButton1->isHidden());
+    ASSERT_TRUE(second.SaveContact());
+    ASSERT_TRUE(first.SaveContact());
+
+    const QVariant firstPic = Value("select mypic from userinfo where keyid=?", {first.usrkeyid->text().toLongLong()});
+    const QVariant secondPic = Value("select mypic from userinfo where keyid=?", {second.usrkeyid->text().toLongLong()});
+    EXPECT_EQ(firstPic.toByteArray(), redBytes);
+    EXPECT_EQ(secondPic.toByteArray(), blueBytes);
+    EXPECT_EQ(ColumnText(first.usrkeyid->text(), "pictype"), "jpg");
+    EXPECT_EQ(ColumnText(second.usrkeyid->text(), "pictype"), "jpg");
+
+    // Shown again: the photo is drawn into its 80 × 80 box.
+    Tfrmuseredit reopened;
+    reopened.LoadContact(first.usrkeyid->text());
+    ASSERT_TRUE(reopened.HasPhoto());
+    const QImage shown = reopened.Image5->pixmap().toImage();
+    EXPECT_EQ(shown.size(), QSize(80, 80));
+    EXPECT_TRUE(IsReddish(shown.pixel(38, 38)));
+    EXPECT_EQ(shown.pixel(78, 78), qRgb(255, 255, 255));
+}
+
+TEST_F(EditorLoadSave, RemovingThePhotoKeepsItsBytes)
+{
+    const QByteArray jpeg = TwoColourJpeg(20, 20);
+    const QString key = InsertContact({{"uname", "照片"}, {"mypic", jpeg}, {"pictype", "jpg"}});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    ASSERT_TRUE(editor.HasPhoto());
+    editor.N3Click();
+    EXPECT_FALSE(editor.HasPhoto());
+    EXPECT_FALSE(editor.SpeedButton1->isHidden());
+    ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(ColumnText(key, "pictype"), "");
+    EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), jpeg);
+
+    Tfrmuseredit reopened;
+    reopened.LoadContact(key);
+    EXPECT_FALSE(reopened.HasPhoto());
+}
+
+TEST_F(EditorLoadSave, PhotoThatCannotBeDecodedIsKept)
+{
+    const QByteArray odd("\x00\x01not a known picture", 21);
+    const QString key = InsertContact({{"uname", "怪图"}, {"mypic", odd}, {"pictype", "tif"}});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    EXPECT_TRUE(editor.HasPhoto());
+    ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(ColumnText(key, "pictype"), "tif");
+    EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), odd);
+}
+
+TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
+{
+    Tfrmuseredit editor;
+    editor.LoadContact(QString());
+    editor.SetFieldText("uname", "O\"Neil 'x'");
+    editor.Edit1->setText("t\"1");
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    ASSERT_TRUE(editor.SaveContact());
+    const QString key = editor.usrkeyid->text();
+    EXPECT_EQ(ColumnText(key, "uname"), "O\"Neil 'x'");
+    EXPECT_EQ(Text("select placename from userlinkplace where keyid=?", {key.toLongLong()}), "t\"1");
+    EXPECT_EQ(Text("select placename from userplaces"), "t\"1");
+}
+
+TEST_F(EditorLoadSave, LoadShowsTagsRelationsAndNameVariants)
+{
+    Exec("insert into userplaces (placename) values ('朋友'), ('同事')");
+    const QString key = InsertContact({{"uname", "张三"}, {"text30", "张"}, {"text44", "三"},
+                                       {"inserttime", "2020-01-02 03:04:05"}, {"updatetime", "2021-02-03 04:05:06"}});
+    Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, '同事'), (?, '朋友')",
+         {key.toLongLong(), key.toLongLong(), key.toLongLong()});
+    Tfrmuseredit editor;
+    editor.LoadContact(key);
+    EXPECT_EQ(editor.Edit1->text(), "同事 朋友 ");
+    EXPECT_EQ(editor.StatusPanel->text(), "  添加时间：2020-01-02 03:04:05 最后修改时间：2021-02-03 04:05:06");
+    auto *uname = static_cast<QComboBox *>(editor.FieldControl("uname"));
+    EXPECT_EQ(uname->currentText(), "张三");
+    ASSERT_EQ(uname->count(), 6);
+    EXPECT_EQ(uname->itemText(3), "三 张");
+}
+
+TEST_F(EditorLoadSave, FieldControlsAreFoundByColumnWithoutCase)
+{
+    Tfrmuseredit editor;
+    EXPECT_EQ(editor.FieldControl("UNAME"), editor.FieldControl("uname"));
+    EXPECT_NE(editor.FieldControl("text57"), nullptr);
+    EXPECT_NE(editor.FieldControl("field12"), nullptr);
+    EXPECT_NE(editor.FieldControl("uxy"), nullptr);
+    EXPECT_EQ(editor.FieldControl("mypic"), nullptr);
+    // Every control is a direct child of one of the four field pages and named after a column.
+    const QList<QWidget *> pages{editor.TabSheet10, editor.TabSheet1, editor.TabSheet2, editor.TabSheet4};
+    ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where 1=0"));
+    const QStringList columns = query->FieldNames();
+    for (const QString &column : editor.FieldColumns()) {
+        QWidget *control = editor.FieldControl(column);
+        EXPECT_TRUE(pages.contains(control->parentWidget())) << column.toStdString();
+        EXPECT_TRUE(columns.contains(column, Qt::CaseInsensitive)) << column.toStdString();
+    }
+    EXPECT_GE(editor.FieldColumns().size(), 95);
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+#include "platform/DbFiles.h"
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/main/Main.h"
+#include "contacts/main/MakerLinks.h"
+#include "contacts/transfer/OutlookImport.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/main/about.h"
+#include "contacts/account/dataModule.h"
+#include "contacts/main/setdate.h"
+
+#include "main/MainTestSupport.h"
+#include "TestSupport.h"
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/IniFiles.h"
+#include "platform/Registry.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class OneContactSource final : public IContactSource
+{
+public:
+    bool Open() override { return true; }
+    bool Next(TOutlookContact &contact) override
+    {
+        if (given_)
+            return false;
+        given_ = true;
+        contact.FullName = QStringLiteral("导入者");
+        return true;
+    }
+
+private:
+    bool given_ = false;
+};
+
+class MainCommands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetAppData();
+        QDir().mkpath(AppDir() + "data/backup");
+        BrowserPageFactory = [this](QWidget *parent) { return browser = new FakeBrowserPage(parent); };
+        account = AppDir() + "data/A.txl";
+        ASSERT_NO_FATAL_FAILURE(MakeAccount(account, {QStringLiteral("甲")}));
+        clock.now = QDateTime(QDate(2025, 6, 7), QTime(9, 0));
+        SetClock(&clock);
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        customerData = std::make_unique<TCustomerData>();
+        main->OpenAccount(account);
+        ASSERT_TRUE(CustomerData->dbConnection->Connected());
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        form1.reset();
+        Form1 = nullptr;
+        customerData.reset();
+        BrowserPageFactory = nullptr;
+        AccountDbPath.clear();
+        SetClock(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    FakeClock clock;
+    std::map<int, THotKey> hotKeys;
+    FakeBrowserPage *browser = nullptr;
+    std::unique_ptr<Tfrmmain> main;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TCustomerData> customerData;
+    QString account;
+};
+
+} // namespace
+
+TEST_F(MainCommands, BackupByHandWritesAReadableCopy)
+{
+    const QString backup = AppDir() + "data/backup/copy";
+    TestDialogs().AnswerText(backup);
+    main->Command("SpTBXItem11")->trigger();
+
+    const auto *save = TestDialogs().Last();
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->kind, QStringLiteral("save"));
+    EXPECT_EQ(save->caption, QStringLiteral("通讯录数据备份"));
+    // The extension is added, the copy is a whole account and nothing else was asked.
+    EXPECT_EQ(ContactNames(backup + ".txl"), QStringList{QStringLiteral("甲")});
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+}
+
+TEST_F(MainCommands, BackupByHandAsksBeforeOverwriting)
+{
+    const QString backup = AppDir() + "data/backup/old.TXL";
+    QFile file(backup);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("old");
+    file.close();
+
+    TestDialogs().AnswerText(backup);
+    TestDialogs().AnswerMessage(MsgResult::No);
+    main->BackupByHand();
+    ASSERT_EQ(TestDialogs().Questions().size(), 2u);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在覆盖吗？"));
+    QFile kept(backup);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old"));
+    kept.close();
+
+    TestDialogs().AnswerText(backup);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    main->BackupByHand();
+    EXPECT_EQ(ContactNames(backup), QStringList{QStringLiteral("甲")});
+}
+
+TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
+{
+    struct Case {
+        QString target;
+        bool overwriteQuestion;
+    };
+    const Case cases[] = {
+        {AppDir() + "data/no-such-folder/x.txl", false},
+        // Onto the open account itself: refused rather than replacing the live file.
+        {account, true},
+    };
+    for (const Case &c : cases) {
+        TestDialogs().Reset();
+        TestDialogs().AnswerText(c.target);
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        main->BackupByHand();
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("备份账户数据失败！")) << c.target.toStdString();
+        EXPECT_EQ(TestDialogs().Questions().size(), c.overwriteQuestion ? 3u : 2u);
+    }
+    EXPECT_EQ(ContactNames(account), QStringList{QStringLiteral("甲")});
+}
+
+TEST_F(MainCommands, BackupByHandCancelledDoesNothing)
+{
+    main->BackupByHand();
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+    EXPECT_EQ(QDir(AppDir() + "data/backup").entryList(QDir::Files), QStringList());
+}
+
+TEST_F(MainCommands, CompactionKeepsTheAccountOpen)
+{
+    main->Command("SpTBXItem42")->trigger();
+    ASSERT_TRUE(CustomerData->dbConnection->Connected());
+    EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
+    EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
+    EXPECT_TRUE(TestDialogs().Questions().empty());
+}
+
+TEST_F(MainCommands, AFailedCompactionIsReportedAndKeepsTheAccount)
+{
+    SetReplaceFileHook([](const QString &, const QString &) { return false; });
+    main->Command("SpTBXItem42")->trigger();
+    SetReplaceFileHook({});
+    ASSERT_TRUE(CustomerData->dbConnection->Connected());
+    EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
+    EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("压缩账户数据失败！"));
+}
+
+TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
+{
+    main->ShowBrowserPage();
+    const int loads = browser->treeLoads;
+    OneContactSource first;
+    EXPECT_EQ(main->ImportOutlookFrom(first), 1);
+    EXPECT_EQ(browser->treeLoads, loads + 1);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 1 条人脉记录!"));
+    EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
+
+    OneContactSource again;
+    EXPECT_EQ(main->ImportOutlookFrom(again), 0);
+    EXPECT_EQ(browser->treeLoads, loads + 1);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录!"));
+    EXPECT_EQ(ContactNames(account), (QStringList{QStringLiteral("甲"), QStringLiteral("导入者")}));
+}
+
+TEST_F(MainCommands, OutlookImportAsksForAFile)
+{
+    main->Command("SpTBXItem7")->trigger();
+    ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+    EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
+
+    // A file that is no Outlook data file imports nothing, and says it failed.
+    const QString bad = AppDir() + "data/bad.pst";
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a pst");
+    file.close();
+    TestDialogs().AnswerText(bad);
+    main->Command("SpTBXItem7")->trigger();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。"));
+}
+
+TEST_F(MainCommands, HelpAndWebPages)
+{
+    main->Command("SpTBXItem34")->trigger();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经不存在！"));
+    EXPECT_TRUE(TestShell().opened.isEmpty());
+
+    main->Command("SpTBXItem36")->trigger();
+    main->Command("SpTBXItem39")->trigger();
+    EXPECT_EQ(TestShell().opened, (QStringList{FeedbackUrl, HomePageUrl}));
+}
+
+TEST_F(MainCommands, TimedShutdownWindowIsMadeOnceAndNotModal)
+{
+    main->Command("SpTBXItem31")->trigger();
+    Tfrmsetdate *window = main->TimedShutdownWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    window->Button1->click();
+    EXPECT_FALSE(window->isVisible());
+    main->Command("SpTBXItem31")->trigger();
+    EXPECT_EQ(main->TimedShutdownWindow(), window);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainCommands, AboutBoxIsModal)
+{
+    ModalResponder responder;
+    QString caption;
+    responder.Then([&](QDialog *dialog) {
+        caption = dialog->windowTitle();
+        dialog->findChild<QPushButton *>("BitBtn1")->click();
+    });
+    main->Command("SpTBXItem41")->trigger();
+    EXPECT_EQ(responder.Shown(), QStringList{QStringLiteral("frmabout")});
+    EXPECT_EQ(caption, QStringLiteral("关于Orvanta"));
+    EXPECT_EQ(responder.Unexpected(), 0);
+}

@@ -1,0 +1,329 @@
+#include "contacts/main/EditorRegistry.h"
+#include "contacts/main/Main.h"
+#include "contacts/account/dataModule.h"
+#include "contacts/transfer/export.h"
+#include "contacts/transfer/inputcsv.h"
+#include "contacts/browser/userfrm.h"
+
+#include "main/MainTestSupport.h"
+#include "transfer/TransferTestSupport.h"
+#include "platform/AppPaths.h"
+#include "platform/Registry.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+#include <tuple>
+
+using namespace transfer_test;
+
+namespace {
+
+// A browser page that also tells the export wizard its selected node.
+class SelectingBrowserPage final : public QWidget, public IBrowserPage, public IGroupTreeSelection
+{
+public:
+    explicit SelectingBrowserPage(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("fuserfrm")); }
+    QWidget *PageWidget() override { return this; }
+    void LoadGroupTree() override { ++treeLoads; }
+    int ViewStyle() const override { return 0; }
+    QList<int> ColumnWidths() const override { return {}; }
+    std::optional<TGroupTreeNode> SelectedGroupTreeNode() const override { return selected; }
+
+    int treeLoads = 0;
+    std::optional<TGroupTreeNode> selected;
+};
+
+// Runs the vCard export wizard of the main window through its pages with "只导组内用户", writing
+// into `folder`; gives the number of dialogs that came up unexpected.
+int ExportGroupThroughWizard(Tfrmmain &main, const QString &folder)
+{
+    ModalResponder responder;
+    responder.Then([&](QDialog *dialog) {
+        auto *wizard = qobject_cast<Tfrmexport *>(dialog);
+        ASSERT_NE(wizard, nullptr);
+        wizard->Edit1->setText(folder);
+        wizard->BitBtn2->click();
+        wizard->RadioButton2->setChecked(true);
+        wizard->BitBtn2->click();
+        wizard->BitBtn2->click();
+        wizard->BitBtn3->click();
+    });
+    main.Command("SpTBXItem10")->trigger();
+    return responder.Unexpected();
+}
+
+class MainImportExport : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetAppData();
+        BrowserPageFactory = [this](QWidget *parent) {
+            browser = new SelectingBrowserPage(parent);
+            return browser;
+        };
+        folder = MakeTempDir("main-io");
+        accountPath = AppDir() + "data/io.txl";
+        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", accountPath));
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        customerData = std::make_unique<TCustomerData>();
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        form1.reset();
+        Form1 = nullptr;
+        customerData.reset();
+        BrowserPageFactory = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void OpenAccount()
+    {
+        main->OpenAccount(accountPath);
+        ASSERT_TRUE(CustomerData->dbConnection->Connected());
+        ASSERT_NE(browser, nullptr);
+        TestDialogs().Reset();
+    }
+
+    QStringList Names()
+    {
+        QStringList names;
+        SQLite::Statement select(CustomerData->dbConnection->Db(),
+                                 "select uname from userinfo where nodetype=2 order by keyid");
+        while (select.ExecuteStep())
+            names << select.Column(0).toString();
+        return names;
+    }
+
+    std::map<int, THotKey> hotKeys;
+    std::unique_ptr<Tfrmmain> main;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TCustomerData> customerData;
+    SelectingBrowserPage *browser = nullptr;
+    QString folder;
+    QString accountPath;
+};
+
+TEST_F(MainImportExport, CommandsWaitForAnAccount)
+{
+    const char *const names[] = {"SpTBXItem5", "SpTBXItem6", "SpTBXItem9", "SpTBXItem10"};
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem3")->isEnabled());
+    OpenAccount();
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem3")->isEnabled());
+    for (const char *name : names)
+        EXPECT_TRUE(main->Command(name)->isEnabled()) << name;
+}
+
+TEST_F(MainImportExport, VCardImportAddsEveryCardAndShowsItInTheTree)
+{
+    OpenAccount();
+    const QString file = folder + "/cards.vcf";
+    WriteBytes(file, "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:\xD5\xC5\xC8\xFD\r\nEND:VCARD\r\n"
+                     "BEGIN:VCARD\r\nVERSION:2.1\r\nEMAIL;PREF;INTERNET:a@b.c\r\nEND:VCARD\r\n");
+    const int loads = browser->treeLoads;
+    TestDialogs().AnswerText(file);
+    main->SpTBXItem6Click();
+
+    EXPECT_EQ(Names(), (QStringList{"张三", "a@b.c"}));
+    EXPECT_EQ(browser->treeLoads, loads + 1);
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 2 条人脉记录"));
+    EXPECT_EQ(TestDialogs().Questions().front().kind, QStringLiteral("open"));
+}
+
+TEST_F(MainImportExport, SeveralFilesAreImportedTogetherOrNotAtAll)
+{
+    OpenAccount();
+    const QString one = folder + "/one.vcf";
+    const QString two = folder + "/two.vcf";
+    WriteBytes(one, "BEGIN:VCARD\nFN:A\nEND:VCARD\n");
+    WriteBytes(two, "BEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\nEND:VCARD\n");
+    main->ImportVCard({one, folder + "/gone.vcf", two});
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件不存在！"));
+    EXPECT_TRUE(Names().isEmpty());
+
+    main->ImportVCard({one, two});
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 3 条人脉记录"));
+    EXPECT_EQ(Names(), (QStringList{"A", "B", "C"}));
+}
+
+TEST_F(MainImportExport, VCardImportOfNothing)
+{
+    OpenAccount();
+    const int loads = browser->treeLoads;
+    TestDialogs().AnswerCancel();
+    main->SpTBXItem6Click();
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+
+    main->ImportVCard({folder + "/missing.vcf"});
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件不存在！"));
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+
+    const QString empty = folder + "/empty.vcf";
+    WriteBytes(empty, QByteArray(1000, '\0'));
+    main->ImportVCard({empty});
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录"));
+    EXPECT_EQ(browser->treeLoads, loads);
+    EXPECT_TRUE(Names().isEmpty());
+}
+
+TEST_F(MainImportExport, VCardImportFailureImportsNothing)
+{
+    OpenAccount();
+    CustomerData->dbConnection->Db().Exec(
+        "CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = 'B' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const QString file = folder + "/cards.vcf";
+    WriteBytes(file, "BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n");
+    const int loads = browser->treeLoads;
+    main->ImportVCard({file});
+    EXPECT_TRUE(TestDialogs().Last()->text.startsWith(QStringLiteral("导入失败")));
+    EXPECT_TRUE(Names().isEmpty());
+    EXPECT_EQ(browser->treeLoads, loads);
+}
+
+TEST_F(MainImportExport, CsvExportAddsTheExtensionAndAsksBeforeOverwriting)
+{
+    OpenAccount();
+    SQLite::Statement insert(CustomerData->dbConnection->Db(), "insert into userinfo(uname, nodetype) values(?, 2)");
+    insert.Bind(1, QStringLiteral("张三"));
+    insert.Exec();
+
+    TestDialogs().AnswerText(folder + "/book");
+    main->ExportCsv();
+    const QString path = folder + "/book.csv";
+    const QByteArray written = ReadBytes(path);
+    EXPECT_TRUE(written.startsWith("\"\xD0\xD5\""));  // 姓 of the first caption
+    EXPECT_TRUE(written.contains("\r\n\"\",\"\",\"\xD5\xC5\xC8\xFD\","));
+    EXPECT_EQ(TestDialogs().Questions().front().caption, QStringLiteral("保存"));
+
+    WriteBytes(path, "mine");
+    TestDialogs().AnswerText(path);
+    TestDialogs().AnswerMessage(MsgResult::No);
+    main->ExportCsv();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在，确认覆盖吗？"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("mine"));
+
+    TestDialogs().AnswerText(path);
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    main->ExportCsv();
+    EXPECT_EQ(ReadBytes(path), written);
+}
+
+TEST_F(MainImportExport, CsvExportFailureIsReported)
+{
+    OpenAccount();
+    TestDialogs().AnswerText(folder + "/no/such/folder/book.csv");
+    main->ExportCsv();
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("message"));
+    EXPECT_TRUE(TestDialogs().Last()->text.contains("book.csv"));
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+}
+
+TEST_F(MainImportExport, CsvImportWizardFromTheMenu)
+{
+    OpenAccount();
+    const QString file = folder + "/in.csv";
+    WriteBytes(file, "姓名,移动电话\r\n王五,139\r\n");
+    const int loads = browser->treeLoads;
+    ModalResponder responder;
+    responder.Then([&](QDialog *dialog) {
+        auto *wizard = qobject_cast<Tfrminputcsv *>(dialog);
+        ASSERT_NE(wizard, nullptr);
+        wizard->Edit1->setText(file);
+        wizard->SpTBXButton2->click();
+        wizard->SpTBXButton2->click();
+        wizard->SpTBXButton2->click();
+    });
+    main->Command("SpTBXItem5")->trigger();
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(Names(), QStringList{"王五"});
+    EXPECT_EQ(browser->treeLoads, loads + 1);
+}
+
+TEST_F(MainImportExport, VCardExportWizardUsesTheBrowserSelection)
+{
+    OpenAccount();
+    SQLite::Database &db = CustomerData->dbConnection->Db();
+    db.Exec("insert into userinfo(uname, nodetype, nodeparentkey) values('组', 1, 0)");
+    const qint64 group = db.LastInsertRowId();
+    SQLite::Statement insert(db, "insert into userinfo(uname, nodetype, nodeparentkey) values(?, 2, ?)");
+    for (const auto &[name, parent] : {std::pair{"inside", group}, std::pair{"outside", qint64(0)}}) {
+        insert.Reset();
+        insert.Bind(1, QString::fromLatin1(name));
+        insert.Bind(2, parent);
+        insert.Exec();
+    }
+    browser->selected = TGroupTreeNode{QString::number(group), 1};
+
+    EXPECT_EQ(ExportGroupThroughWizard(*main, folder), 0);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"inside.vcf"});
+}
+
+// The same through the real browser page: the wizard exports what its group tree has selected.
+TEST_F(MainImportExport, VCardExportWizardAsksTheBrowserPage)
+{
+    Tfuserfrm *page = nullptr;
+    BrowserPageFactory = [&page](QWidget *parent) {
+        page = new Tfuserfrm(CustomerData->dbConnection, parent);
+        return page;
+    };
+    main->OpenAccount(accountPath);
+    ASSERT_NE(page, nullptr);
+    SQLite::Database &db = CustomerData->dbConnection->Db();
+    db.Exec("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values('组', 1, 0, 1, '2')");
+    const qint64 group = db.LastInsertRowId();
+    SQLite::Statement subgroup(
+        db, "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values('子组', 1, ?, 2, '2')");
+    subgroup.Bind(1, group);
+    subgroup.Exec();
+    const qint64 sub = db.LastInsertRowId();
+    SQLite::Statement insert(
+        db, "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values(?, 2, ?, ?, '2')");
+    for (const auto &[name, parent, level] : {std::tuple{"inside", group, 2}, std::tuple{"deeper", sub, 3},
+                                              std::tuple{"outside", qint64(0), 1}}) {
+        insert.Reset();
+        insert.Bind(1, QString::fromLatin1(name));
+        insert.Bind(2, parent);
+        insert.Bind(3, level);
+        insert.Exec();
+    }
+    page->LoadGroupTree();
+    TestDialogs().Reset();
+
+    const struct {
+        const char *name;
+        QTreeWidgetItem *node;
+        QStringList files;
+    } cases[] = {
+        {"nothing selected", nullptr, {}},
+        {"group", page->FindTreeNodeByKey(QString::number(group)), {"inside.vcf"}},
+        {"root", page->Root(), {"deeper.vcf", "inside.vcf", "outside.vcf"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = MakeTempDir(QStringLiteral("wizard-") + QString::fromLatin1(c.name).replace(' ', '-'));
+        page->DyTreeView1->setCurrentItem(c.node);
+        if (!c.node)
+            page->DyTreeView1Exit();
+        EXPECT_EQ(ExportGroupThroughWizard(*main, out), 0);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), c.files);
+        const bool refused = TestDialogs().Last() && TestDialogs().Last()->text == QStringLiteral("请在人脉窗口选择用户！");
+        EXPECT_EQ(refused, c.node == nullptr);
+        TestDialogs().Reset();
+    }
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#pragma once
+// Shared pieces of the main-window and account tests: account files, a recording hot-key
+// service, a test editor window, fake pages, and a responder that answers modal dialogs as
+// they open.
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/main/EditorRegistry.h"
+#include "contacts/main/HotKeys.h"
+#include "contacts/main/Main.h"
+#include "contacts/shared/UtilityDb.h"
+
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+#include "platform/Registry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+
+// An empty data folder and no settings: each test starts as on a machine that never ran us.
+inline void ResetAppData()
+{
+    QDir(AppDir() + "data").removeRecursively();
+    QDir().mkpath(AppDir() + "data");
+    QFile::remove(ConfigIniPath());
+    QFile::remove(TRegistry::StorePath());
+}
+
+// A new account file from the template, holding the named contacts.
+inline void MakeAccount(const QString &path, const QStringList &contacts = {})
+{
+    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", path)) << path.toStdString();
+    if (contacts.isEmpty())
+        return;
+    TADOConnection connection;
+    connection.Open(path);
+    TADOQuery query(&connection);
+    for (const QString &name : contacts)
+        ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {name}));
+}
+
+// The contact names in an account file, in the order they were added.
+inline QStringList ContactNames(const QString &path)
+{
+    TADOConnection connection;
+    connection.Open(path);
+    TADOQuery query(&connection);
+    QStringList names;
+    if (!RunQuery(&query, "select uname from userinfo order by keyid"))
+        return {QStringLiteral("<unreadable>")};
+    for (query.First(); !query.Eof(); query.Next())
+        names << query.FieldByName("uname").AsString();
+    return names;
+}
+
+class RecordingHotKeys final : public IGlobalHotKeys
+{
+public:
+    explicit RecordingHotKeys(std::map<int, THotKey> *registered) : registered_(registered) {}
+    bool Register(int id, const THotKey &key) override
+    {
+        if (refuse)
+            return false;
+        (*registered_)[id] = key;
+        return true;
+    }
+    void Unregister(int id) override { registered_->erase(id); }
+    bool refuse = false;
+
+private:
+    std::map<int, THotKey> *registered_;  // outlives the service, so tests can look after close
+};
+
+class TestEditor final : public QWidget, public IContactEditor
+{
+public:
+    TestEditor() { setAttribute(Qt::WA_DeleteOnClose); }
+    QWidget *EditorWindow() override { return this; }
+    void LoadContact(const QString &keyid) override { loaded << keyid; }
+
+    QStringList loaded;
+    bool refuseClose = false;
+    int closeAsked = 0;
+    std::function<void()> onClose;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++closeAsked;
+        if (onClose)
+            onClose();
+        if (refuseClose)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+class FakeBrowserPage final : public QWidget, public IBrowserPage
+{
+public:
+    explicit FakeBrowserPage(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("fuserfrm")); }
+    QWidget *PageWidget() override { return this; }
+    void LoadGroupTree() override { ++treeLoads; }
+    int ViewStyle() const override { return viewStyle; }
+    QList<int> ColumnWidths() const override { return widths; }
+
+    int treeLoads = 0;
+    int viewStyle = 3;
+    QList<int> widths;
+};
+
+// Answers modal dialogs in the order they are shown, one step per showing. A dialog shown
+// with no step left is rejected and counted, so a test can never hang on one.
+class ModalResponder : public QObject
+{
+public:
+    using Step = std::function<void(QDialog *)>;
+
+    ModalResponder() { qApp->installEventFilter(this); }
+    ~ModalResponder() override { qApp->removeEventFilter(this); }
+
+    void Then(Step step) { steps_.push_back(std::move(step)); }
+    int Unexpected() const { return unexpected_; }
+    int Pending() const { return int(steps_.size()); }
+    QStringList Shown() const { return shown_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Show)
+            return false;
+        auto *dialog = qobject_cast<QDialog *>(watched);
+        if (!dialog || !dialog->testAttribute(Qt::WA_ShowModal))
+            return false;
+        shown_ << dialog->objectName();
+        Step step;
+        if (!steps_.empty()) {
+            step = std::move(steps_.front());
+            steps_.pop_front();
+        } else {
+            ++unexpected_;
+            step = [](QDialog *d) { d->reject(); };
+        }
+        QTimer::singleShot(0, dialog, [dialog, step] { step(dialog); });
+        return false;
+    }
+
+private:
+    std::deque<Step> steps_;
+    QStringList shown_;
+    int unexpected_ = 0;
+};

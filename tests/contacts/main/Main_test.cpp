@@ -1,0 +1,494 @@
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/main/Main.h"
+#include "contacts/shared/WNDES.h"
+#include "contacts/account/dataModule.h"
+#include "contacts/account/inputpsd.h"
+
+#include "main/MainTestSupport.h"
+#include "TestSupport.h"
+#include "platform/AppPaths.h"
+#include "platform/IniFiles.h"
+#include "platform/Registry.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureDir(AppDir());
+        QFile::remove(ConfigIniPath());
+        QFile::remove(TRegistry::StorePath());
+        QDir(AppDir() + "temp").removeRecursively();
+        ContactEditorFactory = [this] {
+            auto *editor = new TestEditor;
+            editors.push_back(editor);
+            return editor;
+        };
+        BrowserPageFactory = [this](QWidget *parent) {
+            browser = new FakeBrowserPage(parent);
+            browser->widths = browserWidths;
+            ++browsersMade;
+            return browser;
+        };
+        customerData = std::make_unique<TCustomerData>();
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        form1.reset();
+        Form1 = nullptr;
+        customerData.reset();
+        ContactEditorFactory = nullptr;
+        BrowserPageFactory = nullptr;
+    }
+
+    void Make()
+    {
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+        main->OnClosed = [this] { ++closedCalls; };
+    }
+
+    void WriteConfig(const char *section, const char *key, const QString &value)
+    {
+        TIniFile ini(ConfigIniPath());
+        ASSERT_TRUE(ini.WriteString(section, key, value));
+    }
+
+    void Protect(const QString &password)
+    {
+        AccountProtected = true;
+        AccountPasswordCipher = DesEncryptString(password, DesKey).Text;
+    }
+
+    std::map<int, THotKey> hotKeys;
+    std::vector<QPointer<TestEditor>> editors;
+    FakeBrowserPage *browser = nullptr;
+    QList<int> browserWidths;
+    int browsersMade = 0;
+    int closedCalls = 0;
+    std::unique_ptr<TCustomerData> customerData;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<Tfrmmain> main;
+};
+
+ModalResponder::Step Type(const QString &password)
+{
+    return [password](QDialog *dialog) {
+        auto *prompt = qobject_cast<Tfrminputpsd *>(dialog);
+        ASSERT_NE(prompt, nullptr);
+        prompt->Edit1->setText(password);
+        prompt->Edit1->returnPressed();
+    };
+}
+
+} // namespace
+
+TEST_F(MainWindow, MenuAndToolBarLayout)
+{
+    Make();
+    struct Item {
+        const char *name;
+        const char *caption;
+        const char *shortcut;
+    };
+    const Item items[] = {
+        {"SpTBXItem18", "新建/打开账户(&N)", "Ctrl+O"}, {"SpTBXItem11", "备份账户数据", ""},
+        {"SpTBXItem24", "恢复账户数据", ""},           {"SpTBXItem42", "压缩账户数据", ""},
+        {"SpTBXItem5", "CSV", ""},                     {"SpTBXItem6", "vCard(名片)", ""},
+        {"SpTBXItem7", "OutLook联系人", ""},           {"SpTBXItem9", "CSV", ""},
+        {"SpTBXItem10", "vCard(名片)", ""},            {"SpTBXItem1", "密码保护", ""},
+        {"SpTBXItem2", "取消密码保护", ""},            {"SpTBXItem3", "退出", ""},
+        {"SpTBXItem32", "打开", ""},                   {"SpTBXItem15", "新建人脉", "Ctrl+N"},
+        {"SpTBXItem26", "新建组", "Ctrl+G"},           {"CustomItem6", "删除", "Ctrl+D"},
+        {"SpTBXItem28", "删除", "Del"},                {"tonowday", "到今天", "Ctrl+T"},
+        {"SpTBXItem20", "全部选定", "Ctrl+A"},         {"SpTBXItem27", "反向选择", ""},
+        {"SpTBXItem31", "定时关机", "Ctrl+3"},         {"SpTBXItem33", "选项", ""},
+        {"SpTBXItem34", "帮助目录", "F1"},             {"SpTBXItem36", "反馈和建议", ""},
+        {"SpTBXItem41", "关于Orvanta", ""},            {"SpTBXItem29", "人脉视图", "Ctrl+1"},
+        {"SpTBXItem30", "日历视图", "Ctrl+2"},         {"SpTBXItem35", "移出", "Ctrl+Alt+Left"},
+        {"SpTBXItem37", "移入", "Ctrl+Alt+Right"},     {"SpTBXItem38", "上移", "Ctrl+Alt+Up"},
+        {"SpTBXItem40", "下移", "Ctrl+Alt+Down"},      {"SpTBXItem4", "人脉视图", ""},
+        {"SpTBXItem8", "日历视图", ""},                {"SpTBXItem12", "新建人脉", ""},
+        {"SpTBXItem14", "新建组", ""},                 {"SpTBXItem16", "删除", ""},
+        {"SpTBXSubmenuItem2", "导入", ""},             {"SpTBXSubmenuItem3", "导出", ""},
+        {"SpTBXSubmenuItem9", "操作(&O)", ""},         {"SpTBXSubmenuItem5", "查看", ""},
+        {"ViewStyle3", "详细信息", ""},
+    };
+    for (const Item &item : items) {
+        QAction *action = main->Command(item.name);
+        ASSERT_NE(action, nullptr) << item.name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(item.caption)) << item.name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+    }
+    EXPECT_EQ(main->Command("SpTBXItem4")->toolTip(), QStringLiteral("Ctrl+1"));
+
+    QStringList topMenus;
+    for (QAction *action : main->SpTBXToolbar1->actions())
+        topMenus << action->text();
+    EXPECT_EQ(topMenus, (QStringList{"文件(&F)", "操作(&O)", "工具(&T)", "帮助(&H)"}));
+
+    QStringList themes;
+    for (QAction *action : main->SpTBXThemeGroupItem1->actions())
+        themes << action->text();
+    EXPECT_EQ(themes, KnownThemeNames());
+
+    QStringList tray;
+    for (QAction *action : main->TBPopupMenu1->actions()) {
+        if (!action->isSeparator())
+            tray << action->text();
+    }
+    EXPECT_EQ(tray, (QStringList{"皮肤", "选项", "退出"}));
+    EXPECT_EQ(main->findEdit1->placeholderText(), QStringLiteral("搜索人脉"));
+}
+
+TEST_F(MainWindow, NoTwoActionsShareAKey)
+{
+    Make();
+    QMap<QKeySequence, QString> owners;
+    for (QAction *action : main->findChildren<QAction *>()) {
+        for (const QKeySequence &key : action->shortcuts()) {
+            EXPECT_FALSE(owners.contains(key)) << key.toString().toStdString() << " on " << action->objectName().toStdString()
+                                               << " and " << owners.value(key).toStdString();
+            owners.insert(key, action->objectName());
+        }
+    }
+    EXPECT_GE(owners.size(), 14);
+}
+
+TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
+{
+    Make();
+    EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem9")->isVisible());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->isEnabled());
+
+    main->EnableAccountCommands();
+    EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem9")->isVisible());
+    EXPECT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXItem33")->isEnabled());
+    // A command without an action stays disabled when the account commands come on.
+    EXPECT_FALSE(main->Command("SpTBXItem32")->isEnabled());
+
+    main->DisableAccountCommands();
+    EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
+}
+
+TEST_F(MainWindow, NewContactNeedsAnEditor)
+{
+    ContactEditorFactory = nullptr;
+    Make();
+    EXPECT_FALSE(main->Command("SpTBXItem15")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem12")->isEnabled());
+    main->NewContact();
+    EXPECT_TRUE(Form1->Editors().empty());
+}
+
+TEST_F(MainWindow, ShowHideHotKeyFromSettings)
+{
+    constexpr unsigned Alt = THotKey::MOD_ALT;
+    constexpr unsigned Ctrl = THotKey::MOD_CONTROL;
+    struct Case {
+        const char *key;     // nullptr: absent
+        const char *sysmin;  // nullptr: absent
+        bool registered;
+        THotKey expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, true, {Alt, 'Z'}},  {"Alt + Q", nullptr, true, {Alt, 'Q'}},
+        {"Ctrl + W", "1", true, {Ctrl, 'W'}},   {"Ctrl + Alt + X", nullptr, true, {Ctrl | Alt, 'X'}},
+        {"Alt + 5", nullptr, false, {}},        {"Z", nullptr, false, {}},
+        {"Alt + Q", "0", false, {}},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(ConfigIniPath());
+        if (c.key)
+            WriteConfig("HotKey", "key", c.key);
+        if (c.sysmin)
+            WriteConfig("HotKey", "sysmin", c.sysmin);
+        Make();
+        const std::string label = std::string(c.key ? c.key : "(default)") + " sysmin=" + (c.sysmin ? c.sysmin : "-");
+        // Select-all is never grabbed for the whole desktop.
+        ASSERT_EQ(hotKeys.size(), c.registered ? 1u : 0u) << label;
+        if (c.registered) {
+            EXPECT_EQ(hotKeys.begin()->first, main->ShowHideHotKeyId) << label;
+            EXPECT_EQ(hotKeys.begin()->second, c.expected) << label;
+        }
+        main.reset();
+        EXPECT_TRUE(hotKeys.empty()) << label << ": still grabbed after the window went";
+    }
+}
+
+TEST_F(MainWindow, HotKeyTogglesTheWindow)
+{
+    Make();
+    main->show();
+    ASSERT_NE(main->ShowHideHotKeyId, 0);
+    main->WMHotKey(main->ShowHideHotKeyId + 7);
+    EXPECT_TRUE(main->isVisible() && !main->isMinimized());
+
+    main->WMHotKey(main->ShowHideHotKeyId);
+    // No notification area here: the window goes to the task bar, never out of reach.
+    EXPECT_TRUE(main->isMinimized() || !main->isVisible());
+    EXPECT_TRUE(main->isVisible());
+
+    main->WMHotKey(main->ShowHideHotKeyId);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->isMinimized());
+}
+
+TEST_F(MainWindow, ReentryAsksForThePassword)
+{
+    Make();
+    main->hide();
+    Protect(QStringLiteral("Abc"));
+    ModalResponder responder;
+
+    responder.Then(Type(QStringLiteral("abc")));
+    main->WMTrayIcon(513);
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{QStringLiteral("密码错误!")});
+
+    responder.Then([](QDialog *dialog) { dialog->reject(); });
+    main->WMHotKey(main->ShowHideHotKeyId);
+    EXPECT_FALSE(main->isVisible());
+
+    responder.Then(Type(QStringLiteral("Abc")));
+    main->WMTrayIcon(513);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(responder.Shown().size(), 3);
+
+    // Shown already: a click only brings it forward, no question.
+    main->WMTrayIcon(513);
+    EXPECT_EQ(responder.Shown().size(), 3);
+}
+
+TEST_F(MainWindow, UnprotectedReentryAsksNothing)
+{
+    Make();
+    main->hide();
+    ModalResponder responder;
+    main->WMTrayIcon(513);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(responder.Shown().isEmpty());
+}
+
+TEST_F(MainWindow, TrayIgnoredWhileAModalDialogIsOpen)
+{
+    Make();
+    main->hide();
+    Protect(QStringLiteral("pw"));
+    ModalResponder responder;
+    bool stayedHidden = false;
+    responder.Then([&](QDialog *dialog) {
+        main->WMTrayIcon(513);
+        stayedHidden = !main->isVisible();
+        dialog->reject();
+    });
+    QDialog other(main.get());
+    other.setObjectName(QStringLiteral("other"));
+    other.exec();
+    EXPECT_TRUE(stayedHidden);
+    EXPECT_EQ(responder.Shown(), QStringList{QStringLiteral("other")});
+}
+
+TEST_F(MainWindow, TrayRightClickPopsTheMenu)
+{
+    Make();
+    main->show();
+    main->WMTrayIcon(517);
+    EXPECT_TRUE(main->TBPopupMenu1->isVisible());
+    main->TBPopupMenu1->hide();
+}
+
+TEST_F(MainWindow, ThemeFromSettingsAndBackOnClose)
+{
+    WriteConfig("SYS", "SkinName", " Nexos3 ");
+    Make();
+    EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("Nexos3"));
+    for (QAction *item : main->SpTBXThemeGroupItem1->actions())
+        EXPECT_EQ(item->isChecked(), item->text() == QStringLiteral("Nexos3")) << item->text().toStdString();
+
+    main->SpTBXThemeGroupItem1->actions().last()->trigger();
+    EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("SentimoX"));
+    main->SpTBXItem3Click();
+    EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("SYS", "SkinName", ""), QStringLiteral("SentimoX"));
+}
+
+TEST_F(MainWindow, CloseWithoutBrowserWritesOnlyTheTheme)
+{
+    Make();
+    main->show();
+    QFile::remove(ConfigIniPath());
+    QFile marker(AppDir() + "temp/sub/x.tmp");
+    ASSERT_TRUE(QDir().mkpath(AppDir() + "temp/sub"));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+
+    main->SpTBXItem3Click();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(closedCalls, 1);
+    const TIniFile ini(ConfigIniPath());
+    EXPECT_EQ(ini.ReadSection("SYS"), QStringList{QStringLiteral("SkinName")});
+    EXPECT_EQ(ini.ReadString("SYS", "SkinName", ""), QStringLiteral("Aluminum"));
+    EXPECT_FALSE(QFileInfo::exists(AppDir() + "temp"));
+    EXPECT_TRUE(hotKeys.empty());
+
+    // The close steps run once, whatever closes the window again.
+    main->close();
+    EXPECT_EQ(closedCalls, 1);
+}
+
+TEST_F(MainWindow, CloseWritesTheListViewSettings)
+{
+    browserWidths = {100, 80};
+    Make();
+    main->ShowBrowserPage();
+    main->SpTBXItem3Click();
+    const TIniFile ini(ConfigIniPath());
+    EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), QStringLiteral("100,80,"));
+    EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 3);
+}
+
+TEST_F(MainWindow, CloseBoxWithoutTrayEndsTheProgram)
+{
+    WriteConfig("SYS", "ExitSoft", "0");
+    Make();
+    ASSERT_FALSE(ExitOnClose);
+    main->show();
+    main->close();
+    // Hiding to a tray that is not there would leave the program unreachable.
+    EXPECT_EQ(closedCalls, 1);
+}
+
+TEST_F(MainWindow, MinimiseWithoutTrayKeepsTheWindow)
+{
+    Make();
+    main->show();
+    main->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MainWindow, ClosingClosesEditorsFirst)
+{
+    Make();
+    main->show();
+    main->OpenContact("7", "李四");
+    ASSERT_EQ(editors.size(), 1u);
+    bool closeStepsNotYetRun = false;
+    editors[0]->onClose = [&] { closeStepsNotYetRun = closedCalls == 0 && QFileInfo::exists(AppDir() + "temp"); };
+
+    main->SpTBXItem3Click();
+    EXPECT_TRUE(closeStepsNotYetRun);
+    EXPECT_EQ(editors[0].isNull() ? 1 : editors[0]->closeAsked, 1);
+    EXPECT_EQ(closedCalls, 1);
+}
+
+TEST_F(MainWindow, AnEditorThatStaysOpenStopsTheClose)
+{
+    Make();
+    main->show();
+    main->NewContact();
+    ASSERT_EQ(editors.size(), 1u);
+    editors[0]->refuseClose = true;
+    QFile::remove(ConfigIniPath());
+
+    main->SpTBXItem3Click();
+    EXPECT_EQ(closedCalls, 0);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(QFileInfo::exists(ConfigIniPath()));
+    EXPECT_FALSE(hotKeys.empty());
+
+    editors[0]->refuseClose = false;
+    main->SpTBXItem3Click();
+    EXPECT_EQ(closedCalls, 1);
+}
+
+TEST_F(MainWindow, EditorRegistryKeepsOneWindowPerContact)
+{
+    Make();
+    main->OpenContact("5", "张三");
+    main->OpenContact("5", "张三");
+    ASSERT_EQ(editors.size(), 1u);
+    EXPECT_EQ(editors[0]->loaded, QStringList{"5"});
+    EXPECT_EQ(editors[0]->objectName(), QStringLiteral("useredit5"));
+    EXPECT_EQ(editors[0]->windowTitle(), QStringLiteral("张三-人脉"));
+    EXPECT_TRUE(editors[0]->isVisible());
+
+    main->NewContact();
+    main->OpenContact("", "ignored");
+    main->Command("SpTBXItem15")->trigger();
+    ASSERT_EQ(editors.size(), 2u);
+    EXPECT_EQ(editors[1]->objectName(), QStringLiteral("add_userform"));
+    EXPECT_EQ(editors[1]->windowTitle(), QStringLiteral("未命名-人脉"));
+    EXPECT_TRUE(editors[1]->loaded.isEmpty());
+
+    QStringList names;
+    for (int i = 0; i < Form1->ComboBox1->count(); ++i)
+        names << Form1->ComboBox1->itemText(i);
+    EXPECT_EQ(names, (QStringList{"useredit5", "add_userform"}));
+
+    main->OpenContact("6", "王五");
+    EXPECT_EQ(editors.size(), 3u);
+    EXPECT_EQ(Form1->Editors().size(), 3u);
+}
+
+TEST_F(MainWindow, AClosedEditorIsNotReusedAfterTheAccountChanges)
+{
+    Make();
+    main->OpenContact("5", "张三");
+    ASSERT_TRUE(Form1->CloseEditors());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(editors[0].isNull());
+    EXPECT_EQ(Form1->ComboBox1->count(), 0);
+
+    main->OpenContact("5", "张三");
+    ASSERT_EQ(editors.size(), 2u);
+    EXPECT_EQ(editors[1]->loaded, QStringList{"5"});
+}
+
+TEST_F(MainWindow, PagesAreMadeOnceAndSwitched)
+{
+    Make();
+    main->show();
+    EXPECT_EQ(main->BrowserPage(), nullptr);
+    main->Command("SpTBXItem29")->trigger();
+    ASSERT_NE(main->BrowserPage(), nullptr);
+    EXPECT_TRUE(main->BrowserPageVisible());
+    EXPECT_EQ(browser->treeLoads, 1);
+    EXPECT_TRUE(main->findEdit1->isEnabled());
+
+    main->Command("SpTBXItem8")->trigger();
+    ASSERT_NE(main->CalendarPage(), nullptr);
+    EXPECT_TRUE(main->CalendarPageVisible());
+    EXPECT_FALSE(main->BrowserPageVisible());
+    EXPECT_FALSE(main->findEdit1->isEnabled());
+
+    main->ShowBrowserPage();
+    EXPECT_TRUE(main->BrowserPageVisible());
+    EXPECT_FALSE(main->CalendarPageVisible());
+    EXPECT_EQ(browsersMade, 1);
+    EXPECT_EQ(browser->treeLoads, 1);
+}

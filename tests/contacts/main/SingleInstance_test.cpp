@@ -1,0 +1,113 @@
+#include "contacts/main/SingleInstance.h"
+
+#include "TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+
+namespace {
+
+// Another process holding the lock, as a first instance would. The child does nothing but
+// system calls (no allocation, no Qt), which is what a child of a threaded process may do.
+class Holder
+{
+public:
+    explicit Holder(const QString &lockPath)
+    {
+        const QByteArray path = QFile::encodeName(lockPath);
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int fd = ::open(path.constData(), O_RDWR | O_CREAT, 0600);
+            const char answer = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
+            if (::write(ready[1], &answer, 1) != 1)
+                ::_exit(2);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char answer = 0;
+        held_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == '1';
+        ::close(ready[0]);
+    }
+    ~Holder() { Kill(); }
+    bool Held() const { return held_; }
+    // Killed, not ended cleanly, like a crash.
+    void Kill()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool held_ = false;
+};
+
+} // namespace
+
+TEST(SingleInstance, SecondStartRefusedUntilTheFirstEnds)
+{
+    const QString lock = MakeTempDir(QStringLiteral("lock")) + QStringLiteral("/orvanta.lock");
+    Holder first(lock);
+    ASSERT_TRUE(first.Held());
+
+    {
+        TSingleInstance second;
+        EXPECT_FALSE(StartAsOnlyInstance(second, lock));
+        EXPECT_FALSE(second.Held());
+        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("程序已经运行..."));
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("提示"));
+        EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Stop);
+    }
+
+    // The lock must not outlive the process, however it ended.
+    first.Kill();
+
+    TSingleInstance third;
+    EXPECT_TRUE(StartAsOnlyInstance(third, lock));
+    EXPECT_TRUE(third.Held());
+    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+}
+
+TEST(SingleInstance, OneHolderPerProcessToo)
+{
+    const QString lock = MakeTempDir(QStringLiteral("lock")) + QStringLiteral("/orvanta.lock");
+    auto first = std::make_unique<TSingleInstance>();
+    ASSERT_TRUE(first->Acquire(lock));
+    TSingleInstance second;
+    EXPECT_FALSE(second.Acquire(lock));
+    first.reset();
+    EXPECT_TRUE(second.Acquire(lock));
+}
+
+TEST(SingleInstance, LockBesideTheRuntimeFolder)
+{
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", "/run/user/4242");
+    EXPECT_EQ(TSingleInstance::DefaultLockPath(), QStringLiteral("/run/user/4242/orvanta.lock"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(TSingleInstance::DefaultLockPath().endsWith(QStringLiteral("/app/orvanta.lock")));
+    if (!saved.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+TEST(SingleInstance, UnusableLockFolderDoesNotStopTheStart)
+{
+    TSingleInstance instance;
+    EXPECT_TRUE(instance.Acquire(QStringLiteral("/proc/orvanta-no-such/orvanta.lock")));
+}

@@ -1,0 +1,161 @@
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/shared/Utility.h"
+
+#include "TestSupport.h"
+#include "platform/AppPaths.h"
+#include "platform/IniFiles.h"
+#include "platform/Registry.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartSettings : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureDir(AppDir());
+        QFile::remove(ConfigIniPath());
+        QFile::remove(TRegistry::StorePath());
+        ResetStartValues(QDateTime(QDate(2024, 5, 1), QTime(8, 0)));
+    }
+    void TearDown() override
+    {
+        QFile::remove(ConfigIniPath());
+        QFile::remove(TRegistry::StorePath());
+    }
+};
+
+} // namespace
+
+TEST_F(StartSettings, FieldCaptionsWithoutUserLabels)
+{
+    const TIniFile ini(ConfigIniPath());
+    const QStringList pairs = BuildFieldCaptions(ini);
+    ASSERT_EQ(pairs.size(), 104);
+    EXPECT_EQ(pairs[0], QStringLiteral("text30=姓"));
+    EXPECT_EQ(pairs[2], QStringLiteral("uname=姓名"));
+    EXPECT_EQ(pairs[10], QStringLiteral("field1=自定义1"));
+    EXPECT_EQ(pairs[87], QStringLiteral("text22=客户对自己公司的态度"));
+    EXPECT_EQ(pairs[92], QStringLiteral("text27=其核心需求/主要需求"));
+    EXPECT_EQ(pairs[98], QStringLiteral("field12=自定义12"));
+    EXPECT_EQ(pairs[99], QStringLiteral("field13=自定义13"));
+    EXPECT_EQ(pairs[103], QStringLiteral("field17=自定义17"));
+
+    // Every column appears once, so a lookup by name can never find the wrong caption.
+    QSet<QString> names;
+    for (const QString &pair : pairs)
+        names.insert(PairName(pair));
+    EXPECT_EQ(names.size(), 104);
+}
+
+TEST_F(StartSettings, UserLabelsReplaceInPlaceOrAppend)
+{
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteString(QStringLiteral("USERLABLE"), QStringLiteral("mylab3"), QStringLiteral("客 户")));
+    ASSERT_TRUE(ini.WriteString(QStringLiteral("USERLABLE"), QStringLiteral("mylab15"), QStringLiteral("ABC")));
+    ASSERT_TRUE(ini.WriteString(QStringLiteral("USERLABLE"), QStringLiteral("mylab12"), QStringLiteral(" 年 收 入 ")));
+    const QStringList pairs = BuildFieldCaptions(ini);
+    ASSERT_EQ(pairs.size(), 104);
+    EXPECT_EQ(pairs[50], QStringLiteral("field3=客户"));
+    EXPECT_EQ(pairs[98], QStringLiteral("field12=年收入"));
+    EXPECT_EQ(pairs[101], QStringLiteral("field15=ABC"));
+    EXPECT_EQ(PairValueOf(pairs, QStringLiteral("FIELD15")), QStringLiteral("ABC"));
+    EXPECT_EQ(PairValueOf(pairs, QStringLiteral("field16")), QStringLiteral("自定义16"));
+    EXPECT_EQ(IndexOfPairName(pairs, QStringLiteral("nosuch")), -1);
+}
+
+TEST_F(StartSettings, ConfigValuesAndTheirDefaults)
+{
+    struct Case {
+        const char *section;
+        const char *key;
+        const char *value;  // nullptr: key absent
+        std::function<bool()> holds;
+    };
+    const Case cases[] = {
+        {"USERSET", "daycount", nullptr, [] { return TodayTreeDays == 2; }},
+        {"USERSET", "daycount", "-1", [] { return TodayTreeDays == 2; }},
+        {"USERSET", "daycount", "0", [] { return TodayTreeDays == 0; }},
+        {"USERSET", "daycount", "6", [] { return TodayTreeDays == 6; }},
+        {"USERSET", "showcount", nullptr, [] { return FrequentViewCount == 5; }},
+        {"USERSET", "showcount", "12", [] { return FrequentViewCount == 12; }},
+        {"USERSET", "monthcount", "abc", [] { return RecentMonths == 3; }},
+        {"SYS", "ExitSoft", nullptr, [] { return ExitOnClose; }},
+        {"SYS", "ExitSoft", "0", [] { return !ExitOnClose; }},
+        {"SYS", "show1", "0", [] { return !ShowFestivals && ShowContactEvents; }},
+        {"SYS", "show2", "0", [] { return ShowFestivals && !ShowContactEvents; }},
+        {"USERSET", "vidfilename", nullptr, [] { return AlarmSoundFile.endsWith("res/sound/DefaultAlarm.wav"); }},
+        {"USERSET", "vidfilename", "/tmp/ding.wav", [] { return AlarmSoundFile == "/tmp/ding.wav"; }},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(ConfigIniPath());
+        TIniFile ini(ConfigIniPath());
+        if (c.value) {
+            ASSERT_TRUE(ini.WriteString(c.section, c.key, c.value));
+        }
+        ResetStartValues(QDateTime::currentDateTime());
+        ReadConfigSettings(ini);
+        EXPECT_TRUE(c.holds()) << c.section << "/" << c.key << "=" << (c.value ? c.value : "(absent)");
+    }
+}
+
+TEST_F(StartSettings, RegistryValuesAndTheirDefaults)
+{
+    struct Case {
+        const char *name;
+        const char *value;  // nullptr: value absent
+        std::function<bool()> holds;
+    };
+    const Case cases[] = {
+        {"BakTime", nullptr, [] { return BackupIntervalHours == 1; }},
+        {"BakTime", "abc", [] { return BackupIntervalHours == 1; }},
+        {"BakTime", "12", [] { return BackupIntervalHours == 12; }},
+        {"BakCount", "", [] { return BackupKeepCount == 3; }},
+        {"BakCount", "5", [] { return BackupKeepCount == 5; }},
+        {"BakCount", "2x", [] { return BackupKeepCount == 3; }},
+        {"BakPath", "", [] { return BackupDir == DefaultBackupDir(); }},
+        {"BakPath", "/srv/bak", [] { return BackupDir == "/srv/bak/"; }},
+        {"BakPath", "/srv/bak/", [] { return BackupDir == "/srv/bak/"; }},
+        {"AUTO", "1", [] { return AutoLogin; }},
+        {"AUTO", "yes", [] { return !AutoLogin; }},
+        {"txlfile", "/data/a.txl", [] { return AccountDbPath == "/data/a.txl"; }},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(TRegistry::StorePath());
+        if (c.value) {
+            ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, c.name, c.value));
+        }
+        ResetStartValues(QDateTime::currentDateTime());
+        ReadRegistrySettings();
+        EXPECT_TRUE(c.holds()) << c.name << "=" << (c.value ? c.value : "(absent)");
+    }
+    // Reading leaves every value behind, empty when it was missing.
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(OrvRegistryKey, false));
+    EXPECT_TRUE(reg.ValueExists(QStringLiteral("BakPath")));
+    EXPECT_TRUE(reg.ValueExists(QStringLiteral("AUTO")));
+}
+
+TEST_F(StartSettings, SkinNameFromConfig)
+{
+    const QStringList themes = {"Default", "Aluminum", "Nexos3", "Nexos5", "Office2003", "SentimoX"};
+    struct Case {
+        const char *stored;  // nullptr: absent
+        const char *chosen;
+    };
+    const Case cases[] = {
+        {nullptr, "Aluminum"}, {" Nexos3 ", "Nexos3"}, {"Bogus", "Aluminum"},
+        {"SentimoX", "SentimoX"}, {"", "Aluminum"}, {"Default", "Default"},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(ConfigIniPath());
+        TIniFile ini(ConfigIniPath());
+        if (c.stored) {
+            ASSERT_TRUE(ini.WriteString("SYS", "SkinName", c.stored));
+        }
+        EXPECT_EQ(StartSkinName(ini, themes), QString::fromLatin1(c.chosen)) << (c.stored ? c.stored : "(absent)");
+    }
+}

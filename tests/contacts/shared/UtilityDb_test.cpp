@@ -1,0 +1,424 @@
+#include "TestSupport.h"
+#include "contacts/shared/UtilityDb.h"
+#include "platform/ADODB.h"
+#include "platform/DbFiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+qint64 Count(TADOConnection &connection, const QString &sql, const QVariantList &params = {})
+{
+    SQLite::Statement query(connection.Db(), sql);
+    query.BindAll(params);
+    return query.ExecuteStep() ? query.Column(0).toLongLong() : -1;
+}
+
+QStringList FilesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+struct HookGuard {
+    explicit HookGuard(ReplaceFileFn hook) { SetReplaceFileHook(std::move(hook)); }
+    ~HookGuard() { SetReplaceFileHook({}); }
+};
+
+class AccountTest : public ::testing::Test
+{
+protected:
+    QString dir;
+    QString path;
+    TADOConnection connection;
+
+    void SetUp() override
+    {
+        dir = MakeTempDir(QStringLiteral("account"));
+        path = dir + QStringLiteral("/张三.txl");
+        ASSERT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
+        connection.Open(path);
+    }
+
+    qint64 Count(const QString &sql, const QVariantList &params = {})
+    {
+        return ::Count(connection, sql, params);
+    }
+};
+
+// ---- the template ---------------------------------------------------------------------------
+
+QStringList UserinfoColumns()
+{
+    QStringList names = {"keyid", "nodelevel", "nodeparentkey", "nodetype", "nodeindex", "uname", "ulevel",
+                         "uwkaddress", "uzw", "unc", "umtel", "uxb", "uwtlp", "uah", "uhtlp", "utc", "uwcz",
+                         "uzgxl", "uemail", "ubyyx", "uhtml", "uzczg", "uqq", "uhsr", "udtfmt", "uisalart",
+                         "uhjg", "ujtdz", "upo", "upoxq", "ujtcy", "ujhjnr", "jnrtx", "usg", "utz", "uahht",
+                         "uydah", "uyjsh", "upacs", "ubybz", "utyjx", "uxy", "urhxr", "ufz", "upot"};
+    for (int i = 1; i <= 8; ++i)
+        names << QStringLiteral("field%1").arg(i);
+    names << QStringList{"usx", "uxx", "uxz", "kzfield1", "kzfield2", "updatedate", "mypic", "pictype"};
+    for (int i = 9; i <= 17; ++i)
+        names << QStringLiteral("field%1").arg(i);
+    for (int i = 1; i <= 57; ++i)
+        names << QStringLiteral("text%1").arg(i);
+    names << QStringList{"activenewtime", "linkuser", "inserttime", "updatetime", "readcount", "txstarttime",
+                         "txendtime", "alarmtime", "txxhcs", "txlevel", "txdaystr"};
+    return names;
+}
+
+TEST_F(AccountTest, NewAccountHasTheTenTablesInOrderAndNoRows)
+{
+    const QStringList userinfo = UserinfoColumns();
+    ASSERT_EQ(userinfo.size(), 138);
+    SQLite::Database &db = connection.Db();
+    EXPECT_EQ(db.ColumnNames(QStringLiteral("userinfo")), userinfo);
+    const std::vector<std::pair<QString, QStringList>> others = {
+        {"useraction", {"id", "useruid", "linkid", "titlemsg", "typestr", "typeint", "createdate", "fjfile"}},
+        {"userpic", {"id", "useruid", "titlemsg", "filename", "fjfile"}},
+        {"usertable", {"id", "title", "startdate", "enddate", "alarmtime", "groupid", "gqwtx"}},
+        {"userplaces", {"placename"}},
+        {"userlinkplace", {"keyid", "placename"}},
+        {"usermsg", {"id", "username", "password", "passbox", "field1", "field2", "field3", "field4"}},
+        {"dbsxfile", {"id", "rcid", "filename", "filesize", "filedatetime", "fileblob"}},
+        {"databaklist", {"id", "sfilename", "createtime"}},
+        {"psdbox", {"id", "boxtype", "boxtitle", "boxname", "boxpsd1", "boxpsd2", "boxurl", "boxremark"}},
+    };
+    for (const auto &[table, columns] : others) {
+        SCOPED_TRACE(table.toStdString());
+        EXPECT_EQ(db.ColumnNames(table), columns);
+        EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM %1").arg(table)), 0);
+    }
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name <> 'sqlite_sequence'")), 10);
+    EXPECT_TRUE(TADOConnection::TestOpen(path));
+    EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("张三.txl")}));
+}
+
+struct ColumnTypeCase {
+    const char *table;
+    const char *column;
+    const char *type;
+    bool notNull;
+    const char *defaultValue;
+};
+
+TEST_F(AccountTest, ColumnTypesFollowTheirRoles)
+{
+    const std::vector<ColumnTypeCase> cases = {
+        {"userinfo", "uisalart", "INTEGER", true, "0"},
+        {"userinfo", "jnrtx", "INTEGER", true, "0"},
+        {"usertable", "gqwtx", "INTEGER", true, "0"},
+        {"userinfo", "nodetype", "INTEGER", false, ""},
+        {"userinfo", "mypic", "BLOB", false, ""},
+        {"userinfo", "upot", "BLOB", false, ""},
+        {"dbsxfile", "fileblob", "BLOB", false, ""},
+        {"userinfo", "activenewtime", "TEXT", false, ""},
+        {"userinfo", "uname", "TEXT", false, ""},
+    };
+    SQLite::Statement info(connection.Db(), QStringLiteral("SELECT type, \"notnull\", ifnull(dflt_value, '') "
+                                                           "FROM pragma_table_info(?) WHERE name = ?"));
+    for (const ColumnTypeCase &c : cases) {
+        SCOPED_TRACE(std::string(c.table) + "." + c.column);
+        info.Reset();
+        info.BindAll({QString::fromLatin1(c.table), QString::fromLatin1(c.column)});
+        ASSERT_TRUE(info.ExecuteStep());
+        EXPECT_EQ(info.Column(0).toString(), QString::fromLatin1(c.type));
+        EXPECT_EQ(info.Column(1).toLongLong() != 0, c.notNull);
+        EXPECT_EQ(info.Column(2).toString(), QString::fromLatin1(c.defaultValue));
+    }
+    // Text compares without case, as the old engine did.
+    connection.Db().Exec(QStringLiteral("INSERT INTO userinfo (uname, uemail) VALUES ('Li Si', 'LI@EXAMPLE.COM')"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = ? AND uemail = ?"),
+                    {QStringLiteral("li si"), QStringLiteral("li@example.com")}),
+              1);
+}
+
+TEST_F(AccountTest, IndexesForTheFormsQueries)
+{
+    const std::vector<std::pair<QString, QString>> wanted = {
+        {"userinfo", "nodetype,kzfield1"}, {"userinfo", "nodeparentkey,nodetype"}, {"userinfo", "readcount"},
+        {"userinfo", "activenewtime"},     {"usertable", "groupid"},                {"usertable", "gqwtx,alarmtime"},
+        {"usertable", "startdate"},        {"userlinkplace", "keyid"},              {"userlinkplace", "placename"},
+        {"useraction", "linkid"},          {"useraction", "useruid"},               {"userpic", "useruid"},
+        {"dbsxfile", "rcid"},
+    };
+    SQLite::Statement indexes(connection.Db(),
+                              QStringLiteral("SELECT (SELECT group_concat(name) FROM (SELECT name FROM pragma_index_info(l.name) "
+                                             "ORDER BY seqno)) FROM pragma_index_list(?) l"));
+    for (const auto &[table, columns] : wanted) {
+        SCOPED_TRACE((table + ' ' + columns).toStdString());
+        indexes.Reset();
+        indexes.Bind(1, table);
+        QStringList found;
+        while (indexes.ExecuteStep())
+            found << indexes.Column(0).toString();
+        EXPECT_TRUE(found.contains(columns)) << found.join(' ').toStdString();
+    }
+}
+
+TEST(SaveResourceToFile, ReplacesAnExistingFileAndReportsFailures)
+{
+    const QString dir = MakeTempDir(QStringLiteral("resource"));
+    const QString path = dir + QStringLiteral("/old.txl");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not an account");
+    }
+    EXPECT_TRUE(SaveResourceToFile(QStringLiteral("mydb"), QStringLiteral("template"), path));
+    EXPECT_TRUE(TADOConnection::TestOpen(path));
+
+    const QByteArray account = ReadAll(path);
+    EXPECT_FALSE(SaveResourceToFile(QStringLiteral("NOSUCH"), QStringLiteral("TEMPLATE"), path));
+    EXPECT_FALSE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), dir + QStringLiteral("/missing/a.txl")));
+    {
+        HookGuard hook([](const QString &, const QString &) { return false; });
+        EXPECT_FALSE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), dir + QStringLiteral("/new.txl")));
+    }
+    EXPECT_EQ(ReadAll(path), account);
+    EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("old.txl")}));
+}
+
+// ---- rows -----------------------------------------------------------------------------------
+
+TEST_F(AccountTest, CountersAreReadBackAndNeverReused)
+{
+    TADOQuery query(&connection);
+    const auto insertContact = [&](const QString &name) {
+        EXPECT_TRUE(RunQuery(&query, QStringLiteral("select * from userinfo where keyid = ?"), {-1}));
+        query.Append();
+        query.FieldByName(QStringLiteral("uname")).SetAsString(name);
+        query.FieldByName(QStringLiteral("nodetype")).SetAsInteger(2);
+        query.FieldByName(QStringLiteral("kzfield2")).SetAsString(QStringLiteral("2"));
+        query.Post();
+        return query.FieldByName(QStringLiteral("keyid")).AsLargeInt();
+    };
+    const qint64 first = insertContact(QStringLiteral("甲"));
+    const qint64 second = insertContact(QStringLiteral("乙"));
+    EXPECT_GT(first, 0);
+    EXPECT_GT(second, first);
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userinfo WHERE keyid = ? AND uname = '乙'"), {second}), 1);
+
+    EXPECT_TRUE(RunQuery(&query, QStringLiteral("delete from userinfo where keyid = ?"), {second}));
+    // A stale reference to the deleted contact must never attach to the next one.
+    EXPECT_GT(insertContact(QStringLiteral("丙")), second);
+}
+
+TEST_F(AccountTest, BooleansWithoutAValueAreFalse)
+{
+    connection.Db().Exec(QStringLiteral("INSERT INTO usertable (title, groupid) VALUES ('plan', 1)"));
+    connection.Db().Exec(QStringLiteral("INSERT INTO userinfo (uname, uisalart) VALUES ('a', true)"));
+    TADOQuery query(&connection);
+    ASSERT_TRUE(RunQuery(&query, QStringLiteral("select * from usertable where gqwtx=false")));
+    EXPECT_EQ(query.RecordCount(), 1);
+    ASSERT_TRUE(RunQuery(&query, QStringLiteral("select * from userinfo where uisalart=true")));
+    EXPECT_EQ(query.RecordCount(), 1);
+    EXPECT_TRUE(query.FieldByName(QStringLiteral("uisalart")).AsBoolean());
+    EXPECT_FALSE(query.FieldByName(QStringLiteral("jnrtx")).AsBoolean());
+}
+
+TEST_F(AccountTest, QuotesInValuesAndNamesThatLookLikeColumns)
+{
+    const QStringList names = {QStringLiteral("A\"B"), QStringLiteral("uname"), QStringLiteral("O'Brien"),
+                               QStringLiteral("x\" or \"1\"=\"1")};
+    TADOQuery query(&connection);
+    for (const QString &name : names)
+        ASSERT_TRUE(RunQuery(&query, QStringLiteral("insert into userinfo (uname, nodetype) values (?, 2)"), {name}));
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(RunQuery(&query, QStringLiteral("select uname from userinfo where uname=?"), {name}));
+        ASSERT_EQ(query.RecordCount(), 1);
+        EXPECT_EQ(query.FieldByName(QStringLiteral("uname")).AsString(), name);
+    }
+}
+
+TEST_F(AccountTest, DueRemindersFoundThroughJetFormat)
+{
+    TADOQuery query(&connection);
+    const QVariantList rows[] = {
+        {QStringLiteral("due"), QStringLiteral("2024-05-01 08:30:00"), false},
+        {QStringLiteral("loose due"), QStringLiteral("2024-5-1 8:30"), false},
+        {QStringLiteral("done"), QStringLiteral("2024-05-01 08:30:00"), true},
+        {QStringLiteral("later"), QStringLiteral("2024-05-01 08:31:00"), false},
+    };
+    for (const QVariantList &row : rows)
+        ASSERT_TRUE(RunQuery(&query, QStringLiteral("insert into usertable (title, alarmtime, gqwtx) values (?, ?, ?)"), row));
+    const QString minute = QDateTime(QDate(2024, 5, 1), QTime(8, 30, 40)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    ASSERT_TRUE(RunQuery(&query,
+                         QStringLiteral("select title from usertable where gqwtx=false and "
+                                        "jetformat(alarmtime,'yyyy-mm-dd hh:mm')=? order by id"),
+                         {minute}));
+    QStringList titles;
+    for (query.First(); !query.Eof(); query.Next())
+        titles << query.Fields(0).AsString();
+    EXPECT_EQ(titles, QStringList({"due", "loose due"}));
+}
+
+// ---- RunQuery -------------------------------------------------------------------------------
+
+TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
+{
+    connection.Db().Exec(QStringLiteral("INSERT INTO usermsg (username) VALUES ('owner')"));
+    TADOQuery query(&connection);
+    struct Case {
+        const char *sql;
+        bool result;
+        bool active;
+    };
+    const std::vector<Case> cases = {
+        {"   SELECT * from usermsg", true, true},
+        {"\n\tselect count(*) from userinfo", true, true},
+        {"update usermsg set field1 = 'x'", true, false},
+        {"insert into userplaces (placename) values ('t')", true, false},
+        {"select * form usermsg", false, false},
+        {"select * from nosuchtable", false, false},
+        {"update usermsg set nosuch = 1", false, false},
+        {"   ", false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sql);
+        EXPECT_EQ(RunQuery(&query, QString::fromUtf8(c.sql)), c.result);
+        EXPECT_EQ(query.Active(), c.active);
+    }
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM usermsg WHERE field1 = 'x'")), 1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userplaces")), 1);
+}
+
+TEST_F(AccountTest, RunQueryWithEmptyTextRerunsThePresentStatement)
+{
+    TADOQuery query(&connection);
+    ASSERT_TRUE(RunQuery(&query, QStringLiteral("select * from userplaces where placename like ?"), {QStringLiteral("t%")}));
+    EXPECT_EQ(query.RecordCount(), 0);
+    connection.Db().Exec(QStringLiteral("INSERT INTO userplaces VALUES ('tag'), ('other')"));
+    ASSERT_TRUE(RunQuery(&query, QString()));
+    EXPECT_EQ(query.RecordCount(), 1);
+    ASSERT_TRUE(RunQuery(&query, QString(), {QStringLiteral("o%")}));
+    ASSERT_EQ(query.RecordCount(), 1);
+    EXPECT_EQ(query.Fields(0).AsString(), QStringLiteral("other"));
+}
+
+TEST_F(AccountTest, RunQueryWithNothingToRunTouchesNothing)
+{
+    connection.Close();
+    const QByteArray before = ReadAll(path);
+    const QDateTime modified = QFileInfo(path).lastModified();
+    connection.Open();
+
+    TADOQuery query(&connection);
+    EXPECT_FALSE(RunQuery(&query, QString()));
+    EXPECT_FALSE(query.Active());
+    TADOQuery unconnected;
+    EXPECT_FALSE(RunQuery(&unconnected, QStringLiteral("select * from usermsg")));
+    EXPECT_FALSE(RunQuery(nullptr, QStringLiteral("select * from usermsg")));
+
+    ASSERT_TRUE(RunQuery(&query, QStringLiteral("select * from usermsg")));
+    connection.Close();
+    EXPECT_FALSE(RunQuery(&query, QStringLiteral("insert into usermsg (username) values ('x')")));
+    EXPECT_FALSE(RunQuery(&query, QString()));
+    EXPECT_FALSE(query.Active());
+
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+}
+
+// ---- compaction -----------------------------------------------------------------------------
+
+TEST_F(AccountTest, CompactionShrinksAndKeepsEveryRow)
+{
+    {
+        SQLite::Transaction transaction(connection.Db());
+        SQLite::Statement insert(connection.Db(), QStringLiteral("INSERT INTO dbsxfile (rcid, filename, fileblob) VALUES (?, ?, ?)"));
+        for (int i = 0; i < 40; ++i) {
+            insert.Reset();
+            insert.BindAll({i, QStringLiteral("附件%1.jpg").arg(i), QByteArray(64 * 1024, char(i))});
+            insert.Exec();
+        }
+        transaction.Commit();
+    }
+    connection.Db().Exec(QStringLiteral("DELETE FROM dbsxfile WHERE rcid >= 4"));
+    connection.Close();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const qint64 before = QFileInfo(path).size();
+    ASSERT_GT(before, 2 * 1024 * 1024);
+
+    ASSERT_TRUE(CompactDatabase(path));
+    const qint64 after = QFileInfo(path).size();
+    EXPECT_LT(after, before - 2 * 1024 * 1024);
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther),
+              QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+    EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("张三.txl")}));
+
+    connection.Open();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM dbsxfile WHERE rcid = ? AND filename = ? AND fileblob = ?"),
+                        {i, QStringLiteral("附件%1.jpg").arg(i), QByteArray(64 * 1024, char(i))}),
+                  1);
+    }
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM dbsxfile")), 4);
+}
+
+TEST_F(AccountTest, InterruptedCompactionLeavesTheOriginal)
+{
+    connection.Db().Exec(QStringLiteral("INSERT INTO userinfo (uname) VALUES ('留下')"));
+    connection.Close();
+    const QByteArray original = ReadAll(path);
+    {
+        HookGuard hook([](const QString &from, const QString &) {
+            QFile::resize(from, 1024);
+            return false;
+        });
+        EXPECT_FALSE(CompactDatabase(path));
+    }
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("张三.txl")}));
+    connection.Open();
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = '留下'")), 1);
+}
+
+TEST(CompactDatabase, MissingOrForeignFilesGiveFalse)
+{
+    const QString dir = MakeTempDir(QStringLiteral("compact-bad"));
+    EXPECT_FALSE(CompactDatabase(dir + QStringLiteral("/missing.txl")));
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/missing.txl")));
+    const QString text = dir + QStringLiteral("/notes.txl");
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, 'n'));
+    }
+    EXPECT_FALSE(CompactDatabase(text));
+    EXPECT_EQ(ReadAll(text), QByteArray(8192, 'n'));
+    EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("notes.txl")}));
+}
+
+// ---- column names from settings ---------------------------------------------------------------
+
+TEST(IsKnownColumn, OnlyColumnsOfTheSchema)
+{
+    struct Case {
+        const char *table;
+        const char *column;
+        bool known;
+    };
+    const std::vector<Case> cases = {
+        {"userinfo", "uname", true},       {"USERINFO", "Text57", true},   {"userinfo", "txdaystr", true},
+        {"userinfo", "text58", false},     {"userinfo", "uname;drop table userinfo", false},
+        {"userinfo", "", false},           {"usertable", "gqwtx", true},   {"usertable", "uname", false},
+        {"nosuch", "uname", false},        {"sqlite_sequence", "name", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.table) + "." + c.column);
+        EXPECT_EQ(IsKnownColumn(QString::fromUtf8(c.table), QString::fromUtf8(c.column)), c.known);
+    }
+}
+
+} // namespace

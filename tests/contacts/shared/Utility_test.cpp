@@ -1,0 +1,459 @@
+#include "contacts/shared/Utility.h"
+
+#include "TestSupport.h"
+#include "platform/AppPaths.h"
+#include "platform/Registry.h"
+#include "platform/TrayService.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+TEST(Utility, PinyinInitialsOfNames)
+{
+    struct Case {
+        const char *text;
+        const char *initials;
+    };
+    const Case cases[] = {
+        {"张三", "ZS"},
+        {"张三Li", "ZS"},
+        {"Li张", ""},
+        {"3号张", ""},
+        {"", ""},
+        {"   ", ""},
+        {"  张三\t", "ZS"},
+        {"张 三", "Z"},     // the blank is a one-byte character and ends the initials
+        {"啊", "A"},        // first first-level character
+        {"座", "Z"},        // last first-level character
+        {"，", "?"},        // full-width punctuation, zone 3
+        {"亍", "C"},        // first second-level character
+        {"齄", "Z"},        // last second-level character
+        {"盤", "?"},        // GBK extension B150: lead byte of a hanzi, trail byte below 0xA1
+        {"丂", "?"},        // GBK extension 8140
+        {"张盤三", "Z?S"},
+        {"张😀三", "Z?S"},  // beyond GBK: one unknown initial, the walk goes on
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(PinyinInitials(QString::fromUtf8(c.text)), QString::fromUtf8(c.initials));
+    }
+}
+
+TEST(Utility, PinyinInitialAtEveryFirstLevelRangeEdge)
+{
+    // Last and first character of each pair of neighbouring ranges.
+    struct Case {
+        const char *ch;
+        const char *initial;
+    };
+    const Case cases[] = {
+        {"啊", "A"}, {"澳", "A"}, {"芭", "B"}, {"怖", "B"}, {"擦", "C"}, {"错", "C"}, {"搭", "D"}, {"堕", "D"},
+        {"蛾", "E"}, {"贰", "E"}, {"发", "F"}, {"咐", "F"}, {"噶", "G"}, {"过", "G"}, {"哈", "H"}, {"祸", "H"},
+        {"击", "J"}, {"骏", "J"}, {"喀", "K"}, {"阔", "K"}, {"垃", "L"}, {"络", "L"}, {"妈", "M"}, {"穆", "M"},
+        {"拿", "N"}, {"诺", "N"}, {"哦", "O"}, {"沤", "O"}, {"啪", "P"}, {"瀑", "P"}, {"期", "Q"}, {"群", "Q"},
+        {"然", "R"}, {"弱", "R"}, {"撒", "S"}, {"所", "S"}, {"塌", "T"}, {"唾", "T"}, {"挖", "W"}, {"误", "W"},
+        {"昔", "X"}, {"迅", "X"}, {"压", "Y"}, {"孕", "Y"}, {"匝", "Z"}, {"坐", "Z"}, {"座", "Z"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ch);
+        EXPECT_EQ(PinyinInitial(QString::fromUtf8(c.ch)), QString::fromUtf8(c.initial));
+    }
+}
+
+TEST(Utility, PinyinInitialOfSecondLevelSampleAndOddInput)
+{
+    struct Case {
+        QString ch;
+        const char *initial;
+    };
+    const Case cases[] = {
+        {QStringLiteral("丌"), "J"}, {QStringLiteral("兀"), "W"}, {QStringLiteral("芤"), "K"},
+        {QStringLiteral("猹"), "C"}, {QStringLiteral("妗"), "J"}, {QStringLiteral("肴"), "Y"},
+        {QStringLiteral("馥"), "F"}, {QStringLiteral("斛"), "H"}, {QStringLiteral("鼾"), "H"},
+        {QStringLiteral("a"), "a"},  // one byte comes back as it is
+        {QStringLiteral("7"), "7"},
+        {QString(), "?"},
+        {QStringLiteral("ab"), "?"},
+        {QStringLiteral("é"), "?"},  // GBK has it, but not as a hanzi
+        {QStringLiteral("😀"), "?"},
+        {QString(QChar(0xD800)), "?"},  // a lone surrogate
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ch.toStdString());
+        EXPECT_EQ(PinyinInitial(c.ch), QString::fromUtf8(c.initial));
+    }
+}
+
+TEST(Utility, SecondLevelTableHoldsOnlyLetters)
+{
+    ASSERT_EQ(qstrlen(PinyinSecondLevelTable), size_t(PinyinSecondLevelCount));
+    for (int i = 0; i < PinyinSecondLevelCount; ++i) {
+        const char letter = PinyinSecondLevelTable[i];
+        EXPECT_TRUE((letter >= 'A' && letter <= 'Z') || letter == '[') << "entry " << i + 1;
+    }
+}
+
+TEST(Utility, ZodiacSignAtEveryBoundary)
+{
+    struct Case {
+        int month;
+        int day;
+        const char *sign;
+    };
+    const Case cases[] = {
+        {1, 1, "摩羯座"},   {1, 19, "摩羯座"},  {1, 20, "水瓶座"},  {2, 18, "水瓶座"},  {2, 19, "双鱼座"},
+        {2, 29, "双鱼座"},  {3, 20, "双鱼座"},  {3, 21, "白羊座"},  {4, 19, "白羊座"},  {4, 20, "金牛座"},
+        {5, 20, "金牛座"},  {5, 21, "双子座"},  {6, 21, "双子座"},  {6, 22, "巨蟹座"},  {7, 22, "巨蟹座"},
+        {7, 23, "狮子座"},  {8, 22, "狮子座"},  {8, 23, "处女座"},  {9, 22, "处女座"},  {9, 23, "天秤座"},
+        {10, 23, "天秤座"}, {10, 24, "天蝎座"}, {11, 21, "天蝎座"}, {11, 22, "射手座"}, {12, 21, "射手座"},
+        {12, 22, "摩羯座"}, {12, 31, "摩羯座"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString("%1/%2").arg(c.month).arg(c.day).toStdString());
+        EXPECT_EQ(ZodiacSign(QDate(2024, c.month, c.day)), QString::fromUtf8(c.sign));
+    }
+    EXPECT_EQ(ZodiacSign(QDate()), "");
+}
+
+TEST(Utility, WeekdayNames)
+{
+    const char *const names[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(WeekdayName(QDate(2024, 5, 5).addDays(i)), QString::fromUtf8(names[i]));  // 5 May 2024: Sunday
+    }
+    EXPECT_EQ(WeekdayName(QDate()), "");
+}
+
+TEST(Utility, ReplaceString)
+{
+    struct Case {
+        const char *text;
+        const char *oldText;
+        const char *newText;
+        bool caseSensitive;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"aXbxc", "x", "-", true, "aXb-c"},
+        {"aXbxc", "x", "-", false, "a-b-c"},
+        {"ABab", "ab", "z", false, "zz"},
+        {"ABab", "ab", "z", true, "ABz"},
+        {"aaa", "a", "aa", true, "aaaaaa"},  // inserted text is not scanned again
+        {"aaaa", "aa", "b", true, "bb"},
+        {"aaa", "aa", "b", true, "ba"},
+        {"abc", "", "z", true, "abc"},
+        {"abc", "b", "", true, "ac"},
+        {"", "a", "b", true, ""},
+        {"张三张", "张", "李", true, "李三李"},
+        {"Name,NAME,name", "name", "uname", false, "uname,uname,uname"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReplaceString(QString::fromUtf8(c.text), QString::fromUtf8(c.oldText), QString::fromUtf8(c.newText),
+                                c.caseSensitive),
+                  QString::fromUtf8(c.expected));
+    }
+}
+
+TEST(Utility, FileNameParts)
+{
+    struct Case {
+        const char *path;
+        const char *folder;
+        const char *name;
+        const char *ext;
+    };
+    const Case cases[] = {
+        {"/home/u/data/张三.txl", "/home/u/data/", "张三.txl", "txl"},
+        {"C:\\Orvanta\\data\\P.JPG", "C:\\Orvanta\\data\\", "P.JPG", "jpg"},
+        {"C:a.txl", "C:", "a.txl", "txl"},
+        {"/tmp/12:30.txl", "/tmp/", "12:30.txl", "txl"},
+        {"a.tar.GZ", "", "a.tar.GZ", "gz"},
+        {"README", "", "README", ""},
+        {"/a.b/README", "/a.b/", "README", ""},
+        {"C:\\d.ir\\file", "C:\\d.ir\\", "file", ""},
+        {"/x/folder/", "/x/folder/", "", ""},
+        {"", "", "", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        const QString path = QString::fromUtf8(c.path);
+        EXPECT_EQ(GetFilePath(path), QString::fromUtf8(c.folder));
+        EXPECT_EQ(TrimmedFileName(path), QString::fromUtf8(c.name));
+        EXPECT_EQ(FileExtLower(path), QString::fromUtf8(c.ext));
+    }
+    EXPECT_EQ(TrimmedFileName("  /data/a.txl \t"), "a.txl");
+    EXPECT_EQ(TrimmedFileName("   "), "");
+    EXPECT_EQ(GetFilePath("program"), QFileInfo(ProgramPath()).absolutePath() + '/');
+    EXPECT_EQ(GetWindowsDir(), "");
+}
+
+TEST(Utility, DeleteDirectoryTreeRemovesHiddenEntriesButNothingOutside)
+{
+    const QString base = MakeTempDir("deltree");
+    const QString outside = base + "/outside";
+    const QString tree = base + "/tree";
+    ASSERT_TRUE(QDir().mkpath(outside));
+    ASSERT_TRUE(QDir().mkpath(tree + "/sub/deeper"));
+    ASSERT_TRUE(QDir().mkpath(tree + "/.hiddendir"));
+    WriteFile(outside + "/keep.txt", "keep");
+    WriteFile(base + "/keepfile.txt", "keep");
+    WriteFile(tree + "/a.txt", "a");
+    WriteFile(tree + "/.hidden", "h");
+    WriteFile(tree + "/.hiddendir/x", "x");
+    WriteFile(tree + "/sub/deeper/..odd", "o");
+    WriteFile(tree + "/sub/deeper/b", "b");
+    ASSERT_EQ(symlink(outside.toUtf8().constData(), (tree + "/linkdir").toUtf8().constData()), 0);
+    ASSERT_EQ(symlink((base + "/keepfile.txt").toUtf8().constData(), (tree + "/sub/linkfile").toUtf8().constData()), 0);
+    ASSERT_EQ(symlink("/nonexistent-target", (tree + "/dangling").toUtf8().constData()), 0);
+
+    DeleteDirectoryTree(tree);
+
+    EXPECT_FALSE(QFileInfo(tree).exists());
+    EXPECT_FALSE(QFileInfo(tree).isSymLink());
+    EXPECT_EQ(ReadAll(outside + "/keep.txt"), "keep");
+    EXPECT_EQ(ReadAll(base + "/keepfile.txt"), "keep");
+}
+
+TEST(Utility, DeleteDirectoryTreeOfALinkRemovesOnlyTheLink)
+{
+    const QString base = MakeTempDir("deltree-link");
+    ASSERT_TRUE(QDir().mkpath(base + "/real"));
+    WriteFile(base + "/real/keep.txt", "keep");
+    ASSERT_EQ(symlink((base + "/real").toUtf8().constData(), (base + "/temp").toUtf8().constData()), 0);
+
+    DeleteDirectoryTree(base + "/temp/");
+
+    EXPECT_FALSE(QFileInfo(base + "/temp").isSymLink());
+    EXPECT_EQ(ReadAll(base + "/real/keep.txt"), "keep");
+}
+
+TEST(Utility, DeleteDirectoryTreeRefusesBlankPathsAndPlainFiles)
+{
+    const QString base = MakeTempDir("deltree-refuse");
+    WriteFile(base + "/file.txt", "keep");
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(base));
+    DeleteDirectoryTree("");
+    DeleteDirectoryTree("  ");
+    DeleteDirectoryTree("file.txt");
+    DeleteDirectoryTree(base + "/missing");
+    ASSERT_TRUE(QDir::setCurrent(previous));
+    EXPECT_EQ(ReadAll(base + "/file.txt"), "keep");
+}
+
+TEST(Utility, ShellRoutinesGoThroughTheShellService)
+{
+    const QString dir = MakeTempDir("shell");
+    const QString file = dir + "/card.htm";
+    WriteFile(file, "x");
+    RecordingShell &shell = TestShell();
+
+    EXPECT_FALSE(OpenFileIfExists(dir + "/missing.htm"));
+    EXPECT_FALSE(OpenFileIfExists(dir));  // a folder is not a file
+    EXPECT_TRUE(shell.opened.isEmpty());
+
+    EXPECT_TRUE(OpenFileIfExists(file));
+    shell.result = false;
+    EXPECT_FALSE(OpenFileIfExists(file));
+    EXPECT_FALSE(ShellOpen("mailto:a@b.c?body=x"));
+    shell.result = true;
+    EXPECT_TRUE(ShellOpen(""));  // no existence test: the shell decides
+
+    OpenUrl("   ");
+    OpenUrl(" http://example.com/ ");
+    EXPECT_EQ(shell.opened, QStringList({file, file, "mailto:a@b.c?body=x", "", "http://example.com/"}));
+}
+
+TEST(Utility, WriteTextFileReplacesContentAndReportsFailure)
+{
+    const QString dir = MakeTempDir("write");
+    const QString file = dir + "/a.htm";
+    ASSERT_TRUE(WriteTextFile(file, QStringLiteral("<table>张三</table> and a long tail")));
+    ASSERT_TRUE(WriteTextFile(file, QStringLiteral("<p>短</p>")));
+    EXPECT_EQ(ReadAll(file), QStringLiteral("<p>短</p>\n").toUtf8());
+    EXPECT_FALSE(WriteTextFile(dir + "/missing/a.htm", "x"));
+    EXPECT_FALSE(QFileInfo::exists(dir + "/missing"));
+}
+
+TEST(Utility, AverageCharWidthIsTheMeanLetterAdvance)
+{
+    for (int pixelSize : {10, 13, 24}) {
+        SCOPED_TRACE(pixelSize);
+        QFont mono(QStringLiteral("DejaVu Sans Mono"));
+        mono.setPixelSize(pixelSize);
+        ASSERT_TRUE(QFontInfo(mono).fixedPitch()) << "no fixed-pitch font installed";
+        const QFontMetrics monoMetrics(mono);
+        // Advances are fractional; the mean of 52 equal ones lies within a pixel of one.
+        EXPECT_NEAR(AverageCharWidth(mono), QFontMetricsF(mono).horizontalAdvance(QLatin1Char('M')), 1.0);
+        EXPECT_EQ(AverageCharWidth(monoMetrics), AverageCharWidth(mono));
+
+        QFont proportional(QStringLiteral("DejaVu Sans"));
+        proportional.setPixelSize(pixelSize);
+        const QFontMetrics metrics(proportional);
+        EXPECT_GT(AverageCharWidth(proportional), metrics.horizontalAdvance('i'));
+        EXPECT_LT(AverageCharWidth(proportional), metrics.horizontalAdvance('W'));
+    }
+}
+
+TEST(Utility, ClearInputControlsEmptiesInputsOnly)
+{
+    QWidget form;
+    auto *layout = new QVBoxLayout(&form);
+    auto *outerEdit = new QLineEdit("outer", &form);
+    auto *pages = new QTabWidget(&form);
+    auto *page = new QWidget;
+    pages->addTab(page, "基本信息");
+    auto *group = new QGroupBox("联系方式", page);
+    auto *edit = new QLineEdit("张三", group);
+    auto *rich = new QTextEdit("<b>note</b>", page);
+    auto *plain = new QPlainTextEdit("memo", page);
+    auto *editable = new QComboBox(page);
+    editable->setEditable(true);
+    editable->addItems({"先生", "女士"});
+    editable->setCurrentIndex(1);
+    editable->setEditText("自填");
+    auto *fixed = new QComboBox(page);
+    fixed->addItems({"一级", "二级"});
+    fixed->setCurrentIndex(1);
+    auto *list = new QListWidget(group);
+    list->addItems({"a", "b"});
+    list->setCurrentRow(1);
+    auto *check = new QCheckBox("提醒", group);
+    check->setChecked(true);
+    auto *radio = new QRadioButton("男", page);
+    radio->setChecked(true);
+    auto *label = new QLabel("自定义", page);
+    auto *spin = new QSpinBox(page);
+    spin->setValue(7);
+    auto *date = new QDateEdit(QDate(2024, 5, 5), page);
+    for (QWidget *w : std::initializer_list<QWidget *>{outerEdit, pages})
+        layout->addWidget(w);
+
+    ClearInputControls(pages);
+
+    EXPECT_EQ(outerEdit->text(), "outer");  // outside the cleared control
+    EXPECT_EQ(edit->text(), "");
+    EXPECT_TRUE(rich->toPlainText().isEmpty());
+    EXPECT_TRUE(plain->toPlainText().isEmpty());
+    EXPECT_EQ(editable->currentText(), "");
+    EXPECT_EQ(editable->count(), 2);
+    EXPECT_EQ(fixed->currentIndex(), -1);
+    EXPECT_EQ(fixed->count(), 2);
+    EXPECT_EQ(list->currentRow(), -1);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_FALSE(check->isChecked());
+    // Not inputs of this kind: field labels, radio buttons, spin boxes and dates stay.
+    EXPECT_TRUE(radio->isChecked());
+    EXPECT_EQ(label->text(), "自定义");
+    EXPECT_EQ(group->title(), "联系方式");
+    EXPECT_EQ(spin->value(), 7);
+    EXPECT_EQ(spin->text(), "7");
+    EXPECT_EQ(date->date(), QDate(2024, 5, 5));
+    EXPECT_FALSE(date->text().isEmpty());
+
+    ClearInputControls(&form);
+    EXPECT_EQ(outerEdit->text(), "");
+    ClearInputControls(nullptr);
+}
+
+TEST(Utility, TrayIconReportsAMissingTray)
+{
+    if (TrayService::Available())
+        GTEST_SKIP() << "this desktop has a notification area";
+    TrayService tray;
+    int notices = 0;
+    EXPECT_FALSE(TrayIconAdd(tray, [&notices](int) { ++notices; }));
+    EXPECT_FALSE(tray.IsShown());
+    EXPECT_FALSE(TrayIconDelete(tray));
+    EXPECT_EQ(notices, 0);
+}
+
+TEST(Utility, RegistryReadOfAMissingValueStoresItEmpty)
+{
+    EXPECT_EQ(RegReadString(2, "SOFTWARE\\orvmain", "BakPath"), "");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("SOFTWARE\\orvmain", false));
+    EXPECT_TRUE(reg.ValueExists("BakPath"));
+    EXPECT_EQ(reg.ReadString("BakPath"), "");
+}
+
+TEST(Utility, RegistryRootsAndDefaultKey)
+{
+    ASSERT_TRUE(RegWriteString(3, "SOFTWARE\\orvroots", "v", "machine"));
+    ASSERT_TRUE(RegWriteString(2, "SOFTWARE\\orvroots", "v", "user"));
+    ASSERT_TRUE(RegWriteString(1, "SOFTWARE\\orvroots", "v", "classes"));
+    ASSERT_TRUE(RegWriteString(4, "SOFTWARE\\orvroots", "v", "users"));
+    ASSERT_TRUE(RegWriteString(5, "SOFTWARE\\orvroots", "v", "config"));
+    EXPECT_EQ(RegReadString(3, "SOFTWARE\\orvroots", "v"), "machine");
+    EXPECT_EQ(RegReadString(2, "SOFTWARE\\orvroots", "v"), "user");
+    EXPECT_EQ(RegReadString(1, "SOFTWARE\\orvroots", "v"), "classes");
+    EXPECT_EQ(RegReadString(4, "SOFTWARE\\orvroots", "v"), "users");
+    EXPECT_EQ(RegReadString(5, "SOFTWARE\\orvroots", "v"), "config");
+    EXPECT_EQ(RegReadString(9, "SOFTWARE\\orvroots", "v"), "user");  // unknown numbers keep the default root
+
+    ASSERT_TRUE(RegWriteString(2, "", "orvanta", "/opt/orvanta/bin/orvanta"));
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", false));
+    EXPECT_EQ(reg.ReadString("orvanta"), "/opt/orvanta/bin/orvanta");
+
+    EXPECT_TRUE(RegRemoveValue(3, "SOFTWARE\\orvroots", "v"));
+    EXPECT_TRUE(RegRemoveValue(3, "SOFTWARE\\orvroots", "v"));  // already gone
+    EXPECT_EQ(RegReadString(2, "SOFTWARE\\orvroots", "v"), "user");
+    TRegistry machine;
+    machine.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(machine.OpenKey("SOFTWARE\\orvroots", false));
+    EXPECT_FALSE(machine.ValueExists("v"));
+}
+
+TEST(Utility, RegistryReportsAKeyThatCannotBeOpened)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/dev/null/config");
+    const QString read = RegReadString(2, "SOFTWARE\\orvmain", "AUTO");
+    const bool written = RegWriteString(2, "SOFTWARE\\orvmain", "AUTO", "1");
+    const bool removed = RegRemoveValue(2, "SOFTWARE\\orvmain", "AUTO");
+    qputenv("XDG_CONFIG_HOME", saved);
+    EXPECT_EQ(read, "");
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(removed);
+}

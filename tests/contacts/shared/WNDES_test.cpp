@@ -1,0 +1,135 @@
+#include "contacts/shared/WNDES.h"
+
+#include "platform/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+// Expected cipher texts were computed with an independent DES implementation (OpenSSL's
+// des-ecb) over the XOR-ed, zero-padded bytes.
+
+TEST(WNDES, BlockLayerMatchesTheStandardVector)
+{
+    const QByteArray key = QByteArray::fromHex("133457799BBCDFF1");
+    const QByteArray plain = QByteArray::fromHex("0123456789ABCDEF");
+    const std::optional<QByteArray> cipher = DesEncryptEcb(plain, key);
+    ASSERT_TRUE(cipher);
+    EXPECT_EQ(cipher->toHex(), "85e813540f0ab405");
+    EXPECT_EQ(DesDecryptEcb(*cipher, key), plain);
+}
+
+TEST(WNDES, BlockLayerPadsAndStripsZeroBytes)
+{
+    const QByteArray key = "tevoriks";
+    const std::optional<QByteArray> cipher = DesEncryptEcb("abc", key);
+    ASSERT_TRUE(cipher);
+    EXPECT_EQ(cipher->size(), 8);
+    EXPECT_EQ(DesDecryptEcb(*cipher, key), "abc");
+    // A tail shorter than a block is dropped, not read past.
+    EXPECT_EQ(DesDecryptEcb(*cipher + "xyz", key), "abc");
+    EXPECT_EQ(DesDecryptEcb(cipher->left(7), key), "");
+    EXPECT_FALSE(DesEncryptEcb(QByteArray("ab\0", 3), key));
+    ASSERT_TRUE(DesEncryptEcb(QByteArray(), key));
+    EXPECT_TRUE(DesEncryptEcb(QByteArray(), key)->isEmpty());
+}
+
+TEST(WNDES, EncryptsToKnownHexAndBack)
+{
+    struct Case {
+        const char *text;
+        const char *key;
+        const char *hex;
+    };
+    const Case cases[] = {
+        {"123456", DesKey, "5823e3dfbd54dd81"},
+        {"a", DesKey, "a2aebbe13be59af6"},
+        {"abcdefgh", DesKey, "a9e2602bbead69ec"},
+        {"abcdefghi", DesKey, "a9e2602bbead69ec76c4aa8d40690fb1"},
+        {"uname,umtel,uwtlp,ulevel,uemail", DesKey,
+         "3feae636c59c0260020b254bac488dcea2d15aaf5a6651eb76b9beab88d18308"},
+        {"张三", DesKey, "b7d6cea494af0fd2"},
+        // An inner byte equal to the key digest (0x0B) is fine; only a last one is not.
+        {"a\x0b" "b", DesKey, "f47cd3c5397e2766"},
+        // A short key is zero-padded; a long one counts fully in the digest, 8 bytes in DES.
+        {"pass", "ab", "d531a9ac3ee82e27"},
+        {"pass", "tevoriks12", "be6514fb8511638a"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        const DesResult result = DesEncryptString(QString::fromUtf8(c.text), QString::fromUtf8(c.key));
+        ASSERT_TRUE(result.Ok()) << result.Error.toStdString();
+        EXPECT_EQ(result.Text, QString::fromLatin1(c.hex));
+        EXPECT_EQ(DesDecryptString(QString::fromLatin1(c.hex), QString::fromUtf8(c.key)), QString::fromUtf8(c.text));
+        EXPECT_EQ(DesDecryptString(QString::fromLatin1(c.hex).toUpper(), QString::fromUtf8(c.key)),
+                  QString::fromUtf8(c.text));
+    }
+}
+
+TEST(WNDES, TextEndingInTheKeyDigestIsRefusedNotCrashed)
+{
+    struct Case {
+        QString text;
+        QString key;
+    };
+    const Case cases[] = {
+        {QStringLiteral("secret\x0b"), QString::fromLatin1(DesKey)},  // t^e^v^o^r^i^k^s = 0x0B
+        {QStringLiteral("\x0b"), QString::fromLatin1(DesKey)},
+        {QStringLiteral("pass\x03"), QStringLiteral("ab")},           // a^b = 0x03
+        {QStringLiteral("x"), QStringLiteral("x")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const DesResult result = DesEncryptString(c.text, c.key);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_EQ(result.Error, "Error: the last char is NULL char.");
+        EXPECT_TRUE(result.Text.isEmpty());
+    }
+}
+
+TEST(WNDES, DecryptingDamagedOrShortInputNeverFails)
+{
+    struct Case {
+        const char *hex;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {" ", ""},  // how a removed password is stored
+        {"5823e3dfbd54dd8", ""},
+        {"5823e3dfbd54dd817", "123456"},
+        // A character that is no hex digit counts as 0 within its byte.
+        {"3feae636c59cx26x020b254bac488dcea2d15aaf5a6651eb76b9beab88d18308", "uname,umtel,uwtlp,ulevel,uemail"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.hex);
+        EXPECT_EQ(DesDecryptString(QString::fromLatin1(c.hex), QString::fromLatin1(DesKey)), QString::fromUtf8(c.expected));
+    }
+    const QString garbage = DesDecryptString(QStringLiteral("zzzzzzzzzzzzzzzzqqqqqqqqqqqqqqqq"), QString::fromLatin1(DesKey));
+    EXPECT_LE(garbage.size(), 16);
+}
+
+TEST(WNDES, EmptyTextGivesEmptyCipher)
+{
+    const DesResult result = DesEncryptString(QString(), QString::fromLatin1(DesKey));
+    EXPECT_TRUE(result.Ok());
+    EXPECT_TRUE(result.Text.isEmpty());
+}
+
+TEST(WNDES, ReadsTextsEncipheredFromGbkBytes)
+{
+    // The GBK-only program enciphered the GBK bytes of 张三.
+    EXPECT_EQ(DesDecryptString(QStringLiteral("ff56cfecc4c6c0ae"), QString::fromLatin1(DesKey)), QStringLiteral("张三"));
+}
+
+TEST(WNDES, RoundTripsEveryLengthAcrossBlockEdges)
+{
+    QString text;
+    for (int length = 1; length <= 25; ++length) {
+        text += QChar(length % 2 ? u'中' : u'x');
+        SCOPED_TRACE(length);
+        const DesResult result = DesEncryptString(text, QString::fromLatin1(DesKey));
+        ASSERT_TRUE(result.Ok());
+        const qsizetype bytes = text.toUtf8().size();
+        EXPECT_EQ(result.Text.size(), (bytes + 7) / 8 * 16);
+        EXPECT_EQ(DesDecryptString(result.Text, QString::fromLatin1(DesKey)), text);
+    }
+}

@@ -1,0 +1,332 @@
+#include "contacts/transfer/ContactTransfer.h"
+#include "contacts/transfer/CsvFormat.h"
+
+#include "transfer/TransferTestSupport.h"
+#include "platform/TextCodec.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace transfer_test;
+
+namespace {
+
+const QDateTime Now(QDate(2024, 5, 1), QTime(8, 30, 0));
+
+TContactRecord Record(std::initializer_list<std::pair<const char *, QString>> values)
+{
+    TContactRecord record;
+    for (const auto &[column, value] : values)
+        record.insert(QString::fromLatin1(column), value);
+    return record;
+}
+
+// Import ----------------------------------------------------------------------------------------
+
+TEST(ImportContacts, ContactsGetTheirTreePlaceAndBookkeeping)
+{
+    TAccount account("import-place");
+    const TImportResult result =
+        ImportContacts(&account.connection, {Record({{"uname", QStringLiteral(" 张三 ")}, {"umtel", "138"}})}, Now);
+    ASSERT_TRUE(result.Ok) << result.Error.toStdString();
+    EXPECT_EQ(result.Imported, 1);
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 1);
+    const QVariantMap &row = rows[0];
+    EXPECT_EQ(row["nodeparentkey"], QVariant(qint64(0)));
+    EXPECT_EQ(row["nodelevel"], QVariant(qint64(1)));
+    EXPECT_EQ(row["nodeindex"], QVariant(qint64(0)));
+    EXPECT_EQ(row["nodetype"], QVariant(qint64(2)));
+    EXPECT_EQ(row["kzfield1"].toString(), QStringLiteral("ZS"));
+    EXPECT_EQ(row["kzfield2"].toString(), QStringLiteral("2"));
+    EXPECT_EQ(row["readcount"], QVariant(qint64(0)));
+    EXPECT_EQ(row["inserttime"].toString(), QStringLiteral("2024-05-01 08:30:00"));
+    EXPECT_EQ(row["updatetime"].toString(), QStringLiteral("2024-05-01 08:30:00"));
+    EXPECT_EQ(row["ulevel"], QVariant(qint64(0)));
+    EXPECT_EQ(row["uname"].toString(), QStringLiteral(" 张三 "));
+    EXPECT_EQ(row["umtel"].toString(), QStringLiteral("138"));
+    EXPECT_TRUE(row["uhsr"].isNull());
+    EXPECT_TRUE(row["uemail"].isNull());
+}
+
+TEST(ImportContacts, LevelsAndBirthdaysAreChecked)
+{
+    struct Case {
+        const char *level;
+        qint64 storedLevel;
+        const char *birthday;
+        const char *storedBirthday;  // nullptr: left empty
+    };
+    const Case cases[] = {
+        {"0", 0, "1980-05-06", "1980-05-06"}, {"3", 3, "1980-5-6", "1980-05-06"},
+        {" 4 ", 4, "1980/05/06", "1980-05-06"}, {"5", 0, "1980-02-30", nullptr},
+        {"-1", 0, "19800506", nullptr},        {"abc", 0, "明天", nullptr},
+        {"", 0, "2024-05-01 08:30:00", "2024-05-01"}, {"2.5", 0, "", nullptr},
+    };
+    TAccount account("import-checks");
+    QList<TContactRecord> records;
+    for (const Case &c : cases)
+        records << Record({{"uname", QString::fromUtf8(c.level)}, {"ulevel", QString::fromUtf8(c.level)},
+                           {"uhsr", QString::fromUtf8(c.birthday)}});
+    const TImportResult result = ImportContacts(&account.connection, records, Now);
+    ASSERT_TRUE(result.Ok);
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(rows[i]["ulevel"], QVariant(cases[i].storedLevel)) << cases[i].level;
+        if (cases[i].storedBirthday)
+            EXPECT_EQ(rows[i]["uhsr"].toString(), QString::fromLatin1(cases[i].storedBirthday)) << cases[i].birthday;
+        else
+            EXPECT_TRUE(rows[i]["uhsr"].isNull()) << cases[i].birthday;
+    }
+}
+
+TEST(ImportContacts, UnknownAndReservedColumnsAreIgnored)
+{
+    TAccount account("import-columns");
+    const TImportResult result = ImportContacts(
+        &account.connection,
+        {Record({{"uname", "a"}, {"UEMAIL", "a@b.c"}, {"nosuch", "x"}, {"keyid", "99"}, {"nodeparentkey", "7"},
+                 {"nodetype", "1"}, {"kzfield1", "QQ"}, {"upot", "not a picture"}, {"x; drop table userinfo", "y"}})},
+        Now);
+    ASSERT_TRUE(result.Ok) << result.Error.toStdString();
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_NE(rows[0]["keyid"], QVariant(qint64(99)));
+    EXPECT_EQ(rows[0]["nodeparentkey"], QVariant(qint64(0)));
+    EXPECT_EQ(rows[0]["nodetype"], QVariant(qint64(2)));
+    EXPECT_EQ(rows[0]["kzfield1"].toString(), QString());
+    EXPECT_TRUE(rows[0]["upot"].isNull());
+    EXPECT_EQ(rows[0]["uemail"].toString(), QStringLiteral("a@b.c"));
+}
+
+TEST(ImportContacts, RecordsWithoutValuesAreSkippedAndNotCounted)
+{
+    TAccount account("import-empty");
+    const TImportResult result = ImportContacts(
+        &account.connection,
+        {Record({}), Record({{"uname", "  "}, {"umtel", ""}}), Record({{"umtel", "1"}}), Record({{"nosuch", ""}})},
+        Now);
+    ASSERT_TRUE(result.Ok);
+    EXPECT_EQ(result.Imported, 1);
+    EXPECT_EQ(account.Count(), 1);
+}
+
+TEST(ImportContacts, AFailureRollsEverythingBack)
+{
+    TAccount account("import-failure");
+    account.AddContact("existing");
+    account.connection.Db().Exec(
+        "CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = 'bad' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const TImportResult result = ImportContacts(
+        &account.connection, {Record({{"uname", "a"}}), Record({{"uname", "b"}}), Record({{"uname", "bad"}})}, Now);
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Imported, 0);
+    EXPECT_TRUE(result.Error.contains("refused")) << result.Error.toStdString();
+    EXPECT_EQ(account.Count(), 1);
+    EXPECT_FALSE(account.connection.Db().InTransaction());
+
+    // The connection is usable afterwards.
+    EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "c"}})}, Now).Ok);
+    EXPECT_EQ(account.Count(), 2);
+}
+
+TEST(ImportContacts, AClosedConnectionIsAFailure)
+{
+    TADOConnection closed;
+    const TImportResult result = ImportContacts(&closed, {Record({{"uname", "a"}})}, Now);
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Imported, 0);
+}
+
+// CSV records ------------------------------------------------------------------------------------
+
+TEST(CsvRecords, HeaderCaptionsMapToColumns)
+{
+    const QStringList captions = {"uname=姓名", "umtel=移动电话", "uemail=电子邮件", "text1=Mail", "ufz=mail"};
+    const QList<TCsvMapping> mappings =
+        CaptionMappings({" 姓名 ", "Unknown", "移动电话", "MAIL", "移动电话", ""}, captions);
+    ASSERT_EQ(mappings.size(), 3);
+    // The later pair wins on the same item; a caption maps its first item only.
+    const QList<std::tuple<int, QString, QString>> expected = {
+        {0, "姓名", "uname"}, {2, "移动电话", "umtel"}, {3, "mail", "ufz"}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(mappings[i].Item, std::get<0>(expected[i]));
+        EXPECT_EQ(mappings[i].Caption, std::get<1>(expected[i]));
+        EXPECT_EQ(mappings[i].Column, std::get<2>(expected[i]));
+    }
+    EXPECT_TRUE(CaptionMappings({}, captions).isEmpty());
+}
+
+TEST(CsvRecords, MappedItemsBecomeContacts)
+{
+    const QList<QStringList> records = {
+        {"姓名", "x", "移动电话"}, {"John Smith", "ignored", " 138 "}, {"李四"}, {"", "", "  "}, {}, {"a", "b", "c", "d"}};
+    const QList<TCsvMapping> mappings = {{0, "姓名", "uname"}, {2, "移动电话", "umtel"}, {9, "备注", "ufz"}};
+    const QList<TContactRecord> contacts = CsvContacts(records, mappings);
+    const QList<TContactRecord> expected = {
+        {{"uname", "John Smith"}, {"umtel", " 138 "}}, {{"uname", "李四"}}, {}, {}, {{"uname", "a"}, {"umtel", "c"}}};
+    EXPECT_EQ(contacts, expected);
+    EXPECT_TRUE(CsvContacts({{"header only"}}, mappings).isEmpty());
+}
+
+// vCard files -----------------------------------------------------------------------------------
+
+class VCardExport : public ExportTreeTest
+{
+protected:
+    VCardExport() : ExportTreeTest(QStringLiteral("vcard-export")) {}
+};
+
+TEST_F(VCardExport, ScopesChooseTheContacts)
+{
+    struct Case {
+        TExportScope::TKind kind;
+        qint64 *keyid;
+        QStringList files;
+    };
+    const Case cases[] = {
+        {TExportScope::AllContacts, nullptr, {"丙.vcf", "乙.vcf", "甲.vcf"}},
+        {TExportScope::OneContact, &b, {"乙.vcf"}},
+        {TExportScope::GroupContacts, &group, {"甲.vcf"}},  // not the subgroup's
+        {TExportScope::GroupContacts, &subgroup, {"乙.vcf"}},
+        {TExportScope::OneContact, &group, {}},  // a group is not a contact
+    };
+    for (const Case &test : cases) {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        QList<std::pair<int, int>> progress;
+        const TExportResult result =
+            WriteVCardFiles(&account.connection, folder, {test.kind, test.keyid ? *test.keyid : 0},
+                            [&](int done, int total) { progress.append({done, total}); });
+        EXPECT_TRUE(result.Ok);
+        EXPECT_EQ(result.Written, test.files.size());
+        EXPECT_EQ(result.Failed, 0);
+        QStringList expected = test.files;
+        expected.sort();
+        EXPECT_EQ(Files(), expected);
+        ASSERT_EQ(progress.size(), test.files.size());
+        if (!progress.isEmpty()) {
+            EXPECT_EQ(progress.last(), std::make_pair(int(test.files.size()), int(test.files.size())));
+        }
+    }
+}
+
+TEST_F(VCardExport, SameNamesDoNotOverwriteEachOther)
+{
+    account.AddContact("甲");
+    account.AddContact("a/b");
+    account.AddContact("");
+    const TExportResult result = WriteVCardFiles(&account.connection, folder + "/", {});
+    EXPECT_EQ(result.Written, 6);
+    EXPECT_EQ(Files(), (QStringList{"a_b.vcf", "丙.vcf", "乙.vcf", "未命名.vcf", "甲 (2).vcf", "甲.vcf"}));
+    // The first contact keeps the plain name.
+    const QList<TContactRecord> first = ParseVCards(ReadBytes(folder + "/甲.vcf"));
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(first[0].value("uname"), QStringLiteral("甲"));
+}
+
+TEST_F(VCardExport, FilesThatCannotBeWrittenAreCounted)
+{
+    // A folder in the way of one file name; a name too long for the file system.
+    ASSERT_TRUE(QDir(folder).mkdir("乙.vcf"));
+    account.AddContact(QString(300, QChar('x')));
+    const TExportResult result = WriteVCardFiles(&account.connection, folder, {});
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(result.Written, 2);
+    EXPECT_EQ(result.Failed, 2);
+    EXPECT_TRUE(QFileInfo(folder + "/甲.vcf").isFile());
+}
+
+TEST_F(VCardExport, OneContactsCard)
+{
+    const QString written = ExportVCard(&account.connection, folder + "/", a);
+    EXPECT_EQ(written, folder + "/甲.vcf");
+    const QString named = ExportVCard(&account.connection, folder + "/other.VCF", a);
+    EXPECT_EQ(named, folder + "/other.VCF");
+    EXPECT_EQ(ReadBytes(written), ReadBytes(named));
+    EXPECT_EQ(ExportVCard(&account.connection, folder + "/", 99999), QString());
+}
+
+TEST_F(VCardExport, RoundTripKeepsEveryExportedField)
+{
+    const TContactRecord full = {
+        {"uname", QStringLiteral("欧阳 修")}, {"uxb", QStringLiteral("女")},       {"uhsr", "1980-05-06"},
+        {"unc", "a,b"},                      {"uwkaddress", "\"ACME\", Inc."},    {"uzw", QStringLiteral("经理")},
+        {"uwtlp", "010-1"},                  {"uhtlp", "010-2"},                  {"umtel", "138"},
+        {"uwcz", "010-3"},                   {"uhtml", "http://x.org"},           {"uemail", "a@b.c"},
+        {"ufz", QStringLiteral("第一行\r\n第二行, \"引号\"  blanks ")},
+    };
+    TAccount source("vcard-source");
+    ASSERT_TRUE(ImportContacts(&source.connection, {full, Record({{"uname", "Latin Name"}, {"uxb", QStringLiteral("男")}})}, Now).Ok);
+    ASSERT_EQ(WriteVCardFiles(&source.connection, folder, {}).Written, 2);
+
+    TAccount target("vcard-target");
+    QList<TContactRecord> cards;
+    for (const QString &file : Files())
+        cards += ParseVCards(ReadBytes(folder + '/' + file));
+    ASSERT_TRUE(ImportContacts(&target.connection, cards, Now).Ok);
+
+    const QList<QVariantMap> before = source.Rows();
+    QList<QVariantMap> after = target.Rows();
+    ASSERT_EQ(after.size(), 2);
+    // The files are read back in name order.
+    if (after[0]["uname"] != before[0]["uname"])
+        std::swap(after[0], after[1]);
+    for (int i = 0; i < 2; ++i) {
+        for (const QString &column : VCardColumns()) {
+            if (column == "udtfmt")
+                continue;
+            EXPECT_EQ(after[i][column].toString(), before[i][column].toString()) << column.toStdString();
+        }
+        EXPECT_EQ(after[i]["kzfield1"].toString(), before[i]["kzfield1"].toString());
+    }
+    EXPECT_EQ(after[0]["kzfield1"].toString(), QStringLiteral("OY"));
+}
+
+// CSV files -------------------------------------------------------------------------------------
+
+class CsvExport : public ::testing::Test
+{
+protected:
+    void SetUp() override { path = MakeTempDir("csv") + "/out.csv"; }
+
+    TAccount account{"csv-export"};
+    QString path;
+};
+
+TEST_F(CsvExport, HeaderAndQuotedValuesInGb18030)
+{
+    account.AddGroup("组", 0);
+    ASSERT_TRUE(ImportContacts(&account.connection,
+                               {Record({{"uname", QStringLiteral("张三")}, {"umtel", "1,2"}, {"ulevel", "3"}}),
+                                Record({{"uname", "say \"hi\""}, {"ufz", "two\r\nlines"}})},
+                               Now)
+                    .Ok);
+    const QStringList captions = {"uname=姓名", "umtel=移动电话", "nosuch=无此列", "ulevel=重要等级", "ufz=备注"};
+    const TExportResult result = ExportContactsCsv(&account.connection, path, captions);
+    ASSERT_TRUE(result.Ok) << result.Error.toStdString();
+    EXPECT_EQ(result.Written, 2);  // the group is not a contact
+
+    const QByteArray bytes = ReadBytes(path);
+    const QByteArray expected = "\"\xD0\xD5\xC3\xFB\",\"\xD2\xC6\xB6\xAF\xB5\xE7\xBB\xB0\",\"\xCE\xDE\xB4\xCB\xC1\xD0\","
+                                "\"\xD6\xD8\xD2\xAA\xB5\xC8\xBC\xB6\",\"\xB1\xB8\xD7\xA2\",\r\n"
+                                "\"\xD5\xC5\xC8\xFD\",\"1,2\",,\"3\",\"\",\r\n"
+                                "\"say \"\"hi\"\"\",\"\",,\"0\",\"two\r\nlines\",\r\n";
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST_F(CsvExport, AFailedWriteLeavesTheOldFile)
+{
+    WriteBytes(path, "old");
+    account.AddContact("a");
+    const TExportResult missingFolder = ExportContactsCsv(&account.connection, path + ".d/x.csv", DefaultCaptions());
+    EXPECT_FALSE(missingFolder.Ok);
+
+    TADOConnection closed;
+    EXPECT_FALSE(ExportContactsCsv(&closed, path, DefaultCaptions()).Ok);
+    EXPECT_EQ(ReadBytes(path), QByteArray("old"));
+}
+
+} // namespace

@@ -1,0 +1,180 @@
+#include "contacts/transfer/OutlookImport.h"
+#include "contacts/shared/UtilityDb.h"
+
+#include "TestSupport.h"
+#include "platform/ADODB.h"
+#include "platform/AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+class ListSource final : public IContactSource
+{
+public:
+    explicit ListSource(std::vector<TOutlookContact> contacts, bool opens = true)
+        : contacts_(std::move(contacts)), opens_(opens) {}
+    bool Open() override
+    {
+        next_ = 0;
+        return opens_;
+    }
+    bool Next(TOutlookContact &contact) override
+    {
+        if (next_ >= contacts_.size())
+            return false;
+        contact = contacts_[next_++];
+        return true;
+    }
+
+private:
+    std::vector<TOutlookContact> contacts_;
+    bool opens_;
+    size_t next_ = 0;
+};
+
+TOutlookContact Named(const QString &name)
+{
+    TOutlookContact c;
+    c.FullName = name;
+    return c;
+}
+
+class OutlookImport : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = MakeTempDir("outlook") + "/a.txl";
+        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", path));
+        connection.Open(path);
+        query.SetConnection(&connection);
+    }
+
+    QString Value(const QString &name, const QString &column)
+    {
+        TADOQuery read(&connection);
+        if (!RunQuery(&read, "select * from userinfo where uname = ?", {name}) || read.IsEmpty())
+            return QStringLiteral("<none>");
+        return read.FieldByName(column).AsString();
+    }
+
+    int Count()
+    {
+        TADOQuery read(&connection);
+        EXPECT_TRUE(RunQuery(&read, "select count(*) as n from userinfo"));
+        return read.FieldByName("n").AsInteger();
+    }
+
+    QString path;
+    TADOConnection connection;
+    TADOQuery query;
+    const QDateTime now = QDateTime(QDate(2025, 3, 4), QTime(10, 20, 30));
+};
+
+} // namespace
+
+TEST_F(OutlookImport, CopiesEveryPropertyIntoItsColumn)
+{
+    TOutlookContact c;
+    c.FullName = QStringLiteral("王小明");
+    c.FirstName = QStringLiteral("小明");
+    c.CompanyName = QStringLiteral("某公司");
+    c.Email1 = QStringLiteral("wang@example.com");
+    c.Email2 = QStringLiteral("wang2@example.com");
+    c.IMAddress = QStringLiteral("12345");
+    c.WebPage = QStringLiteral("http://wang.example.com");
+    c.Birthday = QDateTime(QDate(1980, 5, 6), QTime(0, 0));
+    c.Anniversary = QDateTime(QDate(2005, 10, 1), QTime(0, 0));
+    c.JobTitle = QStringLiteral("经理");
+    c.Spouse = QStringLiteral("李红");
+    c.NickName = QStringLiteral("小王");
+    c.HomeAddress = QStringLiteral("家庭地址");
+    c.HomePhone = QStringLiteral("010-1");
+    c.BusinessPhone = QStringLiteral("010-2");
+    c.BusinessFax = QStringLiteral("010-3");
+    c.BusinessAddress = QStringLiteral("办公地址");
+    c.MobilePhone = QStringLiteral("139");
+    ListSource source({c});
+    ASSERT_EQ(ImportContacts(&query, source, now), 1);
+
+    const QString n = c.FullName;
+    const std::pair<const char *, QString> expected[] = {
+        {"text44", c.FirstName}, {"uwkaddress", c.CompanyName}, {"uemail", c.Email1}, {"text1", c.Email2},
+        {"uqq", c.IMAddress}, {"uhtml", c.WebPage}, {"uhsr", "1980-05-06 00:00:00"},
+        {"ujhjnr", "2005-10-01 00:00:00"}, {"uzw", c.JobTitle}, {"upo", c.Spouse}, {"unc", c.NickName},
+        {"ujtdz", c.HomeAddress}, {"uhtlp", c.HomePhone}, {"uwtlp", c.BusinessPhone}, {"uwcz", c.BusinessFax},
+        {"text2", c.BusinessAddress}, {"umtel", c.MobilePhone}, {"nodetype", "2"}, {"readcount", "1"},
+        {"nodeparentkey", "0"}, {"nodelevel", "1"}, {"nodeindex", "0"}, {"kzfield2", "2"},
+        {"inserttime", "2025-03-04 10:20:30"}, {"updatetime", "2025-03-04 10:20:30"},
+    };
+    for (const auto &[column, value] : expected)
+        EXPECT_EQ(Value(n, column), value) << column;
+}
+
+TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)
+{
+    ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {QStringLiteral("张三")}));
+    TOutlookContact empty = Named(QStringLiteral("李四"));
+    empty.Birthday = QDateTime(QDate(4501, 1, 1), QTime(0, 0));
+    empty.Anniversary = QDateTime(QDate(4501, 1, 1), QTime(0, 0));
+    std::vector<TOutlookContact> contacts = {Named(QStringLiteral("张三")), empty,
+                                             Named(QStringLiteral("say \"hi\" o'neil")),
+                                             Named(QStringLiteral("李四"))};
+    ListSource source(contacts);
+    EXPECT_EQ(ImportContacts(&query, source, now), 2);
+    EXPECT_EQ(Count(), 3);
+    EXPECT_EQ(Value(QStringLiteral("李四"), "uhsr"), QString());
+    EXPECT_EQ(Value(QStringLiteral("李四"), "ujhjnr"), QString());
+    EXPECT_EQ(Value(QStringLiteral("say \"hi\" o'neil"), "nodetype"), QStringLiteral("2"));
+
+    // The same address book again adds nothing.
+    EXPECT_EQ(ImportContacts(&query, source, now), 0);
+    EXPECT_EQ(Count(), 3);
+    EXPECT_EQ(ImportCountText(0), QStringLiteral("共导入 0 条人脉记录!"));
+}
+
+TEST_F(OutlookImport, UnreadableSourceOrClosedAccountImportsNothing)
+{
+    ListSource unreadable({Named("a")}, false);
+    EXPECT_EQ(ImportContacts(&query, unreadable, now), -1);
+    connection.Close();
+    ListSource source({Named("a")});
+    EXPECT_EQ(ImportContacts(&query, source, now), -1);
+}
+
+TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
+{
+    ASSERT_TRUE(RunQuery(&query, "create trigger refuse before insert on userinfo when new.uname = 'boom' "
+                                 "begin select raise(abort, 'refused'); end"));
+    ListSource failing({Named(QStringLiteral("张三")), Named(QStringLiteral("boom"))});
+    EXPECT_EQ(ImportContacts(&query, failing, now), -1);
+    EXPECT_EQ(Count(), 0);
+
+    ListSource fine({Named(QStringLiteral("张三")), Named(QStringLiteral("Ann"))});
+    EXPECT_EQ(ImportContacts(&query, fine, now), 2);
+    EXPECT_EQ(Value(QStringLiteral("张三"), "kzfield1"), QStringLiteral("ZS"));
+    EXPECT_EQ(Value(QStringLiteral("Ann"), "kzfield1"), QString());
+}
+
+TEST(PstContactSource, FilesThatAreNoOutlookDataFile)
+{
+    const QString dir = MakeTempDir("pst");
+    QFile garbage(dir + "/garbage.pst");
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    QFile empty(dir + "/empty.pst");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    for (const QString &path : {dir + "/missing.pst", dir + "/garbage.pst", dir + "/empty.pst"}) {
+        const std::unique_ptr<IContactSource> source = CreatePstContactSource(path);
+        ASSERT_NE(source, nullptr);
+        EXPECT_FALSE(source->Open()) << path.toStdString();
+        TOutlookContact contact;
+        EXPECT_FALSE(source->Next(contact));
+    }
+}

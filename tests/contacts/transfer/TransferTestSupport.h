@@ -1,0 +1,135 @@
+#pragma once
+// Shared pieces of the import and export tests: account files, rows read back, raw files.
+#include "contacts/shared/AppGlobals.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/transfer/VCardFormat.h"
+
+#include "TestSupport.h"
+#include "platform/ADODB.h"
+#include "platform/IniFiles.h"
+#include "platform/SqliteDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QVariant>
+#include <gtest/gtest.h>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace transfer_test {
+
+// The built-in field captions, without any user label.
+inline QStringList DefaultCaptions()
+{
+    const QString path = MakeTempDir(QStringLiteral("captions")) + QStringLiteral("/none.ini");
+    return BuildFieldCaptions(TIniFile(path));
+}
+
+// A fresh account file opened on its own connection.
+class TAccount
+{
+public:
+    explicit TAccount(const QString &name)
+    {
+        path = MakeTempDir(name) + QStringLiteral("/account.txl");
+        EXPECT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
+        connection.Open(path);
+    }
+
+    qint64 Insert(const QString &sql, const QVariantList &params)
+    {
+        SQLite::Statement statement(connection.Db(), sql);
+        statement.BindAll(params);
+        statement.Exec();
+        return connection.Db().LastInsertRowId();
+    }
+
+    qint64 AddGroup(const QString &name, qint64 parent)
+    {
+        return Insert(QStringLiteral("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, 1, ?, 1)"),
+                      {name, parent});
+    }
+
+    qint64 AddContact(const QString &name, qint64 parent = 0)
+    {
+        return Insert(QStringLiteral("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, 2, ?, 1)"),
+                      {name, parent});
+    }
+
+    // Every row in keyid order, each column by name; a NULL stays a null QVariant.
+    QList<QVariantMap> Rows(const QString &where = QStringLiteral("1=1"))
+    {
+        QList<QVariantMap> rows;
+        SQLite::Statement select(connection.Db(), QStringLiteral("select * from userinfo where ") + where +
+                                                     QStringLiteral(" order by keyid"));
+        while (select.ExecuteStep()) {
+            QVariantMap row;
+            for (int i = 0; i < select.ColumnCount(); ++i)
+                row.insert(select.ColumnName(i), select.Column(i));
+            rows << row;
+        }
+        return rows;
+    }
+
+    int Count()
+    {
+        SQLite::Statement count(connection.Db(), QStringLiteral("select count(*) from userinfo"));
+        count.ExecuteStep();
+        return count.Column(0).toInt();
+    }
+
+    QString path;
+    TADOConnection connection;
+};
+
+// An account holding 组 with its subgroup 子组, 甲 in 组, 乙 in 子组 and 丙 outside both; and
+// a folder to export into.
+class ExportTreeTest : public ::testing::Test
+{
+protected:
+    explicit ExportTreeTest(const QString &name) : account(name) {}
+
+    void SetUp() override
+    {
+        folder = MakeTempDir(QStringLiteral("export-folder"));
+        group = account.AddGroup(QStringLiteral("组"), 0);
+        subgroup = account.AddGroup(QStringLiteral("子组"), group);
+        a = account.AddContact(QStringLiteral("甲"), group);
+        b = account.AddContact(QStringLiteral("乙"), subgroup);
+        c = account.AddContact(QStringLiteral("丙"), 0);
+    }
+
+    // The files in the folder, sorted.
+    QStringList Files() const
+    {
+        QStringList files = QDir(folder).entryList(QDir::Files);
+        files.sort();
+        return files;
+    }
+
+    TAccount account;
+    QString folder;
+    qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
+};
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+inline void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+} // namespace transfer_test

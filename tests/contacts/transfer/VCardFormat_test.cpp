@@ -1,0 +1,433 @@
+#include "contacts/transfer/VCardFormat.h"
+
+#include "transfer/TransferTestSupport.h"
+#include "platform/TextCodec.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+TContactRecord Contact(std::initializer_list<std::pair<const char *, QString>> values)
+{
+    TContactRecord record;
+    for (const auto &[column, value] : values)
+        record.insert(QString::fromLatin1(column), value);
+    return record;
+}
+
+QList<QByteArray> Lines(const QByteArray &card)
+{
+    QList<QByteArray> lines = card.split('\n');
+    for (QByteArray &line : lines) {
+        EXPECT_TRUE(line.isEmpty() || line.endsWith('\r')) << line.constData();
+        line.chop(line.endsWith('\r') ? 1 : 0);
+    }
+    return lines;
+}
+
+// Reads a card of a name and the line: the column holds value, or is left out when value is null.
+void ExpectOneLineRead(const QByteArray &line, const char *column, const char *value)
+{
+    const QList<TContactRecord> cards = ParseVCards("BEGIN:VCARD\r\nFN:x\r\n" + line + "\r\nEND:VCARD\r\n");
+    ASSERT_EQ(cards.size(), 1) << line.constData();
+    if (value)
+        EXPECT_EQ(cards[0].value(column), QString::fromUtf8(value)) << line.constData();
+    else
+        EXPECT_FALSE(cards[0].contains(column)) << line.constData();
+}
+
+TEST(VCardWriter, CardIsByteExact)
+{
+    const QByteArray card = VCardBytes(Contact({{"uname", QStringLiteral("张三")},
+                                                {"uxb", QStringLiteral("男")},
+                                                {"uhsr", QStringLiteral("1980-05-06")},
+                                                {"uhtlp", QString()}}));
+    const QByteArray expected = "BEGIN:VCARD\r\n"
+                                "VERSION:2.1\r\n"
+                                "FN:\xD5\xC5\xC8\xFD\r\n"
+                                "N:\xD5\xC5;\xC8\xFD\r\n"
+                                "X-WAB-GENDER:2\r\n"
+                                "BDAY:19800506\r\n"
+                                "NICKNAME:\r\n"
+                                "ORG:\r\n"
+                                "TITLE:\r\n"
+                                "TEL;WORK;VOICE:\r\n"
+                                "TEL;HOME;VOICE:\r\n"
+                                "TEL;CELL;VOICE:\r\n"
+                                "TEL;WORK;FAX:\r\n"
+                                "URL:\r\n"
+                                "EMAIL;PREF;INTERNET:\r\n"
+                                "NOTE:\r\n"
+                                "REV:20051213T004258Z\r\n"
+                                "END:VCARD\r\n";
+    EXPECT_EQ(card, expected);
+}
+
+TEST(VCardWriter, ValuesGoToTheirLines)
+{
+    const QByteArray card = VCardBytes(Contact({{"uname", "Li"}, {"unc", "nick"}, {"uwkaddress", "ACME"},
+                                                {"uzw", "boss"}, {"uwtlp", "1"}, {"uhtlp", "2"}, {"umtel", "3"},
+                                                {"uwcz", "4"}, {"uhtml", "http://x"}, {"uemail", "a@b.c"},
+                                                {"ufz", "memo"}}));
+    const QList<QByteArray> lines = Lines(card);
+    const QList<QByteArray> expected = {"BEGIN:VCARD", "VERSION:2.1", "FN:Li", "N:;", "NICKNAME:nick", "ORG:ACME",
+                                        "TITLE:boss", "TEL;WORK;VOICE:1", "TEL;HOME;VOICE:2", "TEL;CELL;VOICE:3",
+                                        "TEL;WORK;FAX:4", "URL:http://x", "EMAIL;PREF;INTERNET:a@b.c", "NOTE:memo",
+                                        "REV:20051213T004258Z", "END:VCARD", ""};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(VCardWriter, NameLine)
+{
+    struct Case {
+        QString name;
+        QString line;
+    };
+    const Case cases[] = {
+        {QStringLiteral("张"), QStringLiteral("N:张;")},
+        {QStringLiteral("欧阳修"), QStringLiteral("N:欧;阳修")},
+        {QStringLiteral("John Smith"), QStringLiteral("N:;")},
+        {QString(), QStringLiteral("N:;")},
+        {QStringLiteral("1号"), QStringLiteral("N:;")},
+        {QStringLiteral("𠀀明"), QStringLiteral("N:𠀀;明")},
+    };
+    for (const Case &c : cases) {
+        const QString card = DecodeGB18030(VCardBytes(Contact({{"uname", c.name}})));
+        EXPECT_TRUE(card.contains(QStringLiteral("\r\n") + c.line + QStringLiteral("\r\n"))) << c.name.toStdString();
+    }
+}
+
+TEST(VCardWriter, GenderAndBirthdayLinesOnlyWhenKnown)
+{
+    struct Case {
+        QString sex;
+        QString birthday;
+        QString calendar;
+        const char *gender;  // nullptr: no gender line
+        const char *bday;    // nullptr: no BDAY line
+    };
+    const Case cases[] = {
+        {QStringLiteral("女"), QStringLiteral("1990-01-01"), QString(), "X-WAB-GENDER:1", "BDAY:19900101"},
+        {QStringLiteral("男"), QString(), QString(), "X-WAB-GENDER:2", nullptr},
+        {QStringLiteral(" 男 "), QStringLiteral("1980-5-6"), QStringLiteral("阳历"), "X-WAB-GENDER:2", "BDAY:19800506"},
+        {QStringLiteral("男女"), QStringLiteral("1980/05/06"), QString(), "X-WAB-GENDER:1", "BDAY:19800506"},
+        {QString(), QStringLiteral("不是日期"), QString(), nullptr, nullptr},
+        {QStringLiteral("未知"), QStringLiteral("1980-02-30"), QString(), nullptr, nullptr},
+        {QString(), QStringLiteral("2024-05-01 08:30:00"), QString(), nullptr, "BDAY:20240501"},
+        // Lunar new year's day of 1990 fell on 27 January.
+        {QString(), QStringLiteral("1990-01-01"), QStringLiteral("阴历"), nullptr, "BDAY:19900127"},
+        // Beyond the lunar tables there is no solar date to give.
+        {QString(), QStringLiteral("2040-01-01"), QStringLiteral("阴历"), nullptr, nullptr},
+    };
+    for (const Case &c : cases) {
+        const QList<QByteArray> lines =
+            Lines(VCardBytes(Contact({{"uname", "x"}, {"uxb", c.sex}, {"uhsr", c.birthday}, {"udtfmt", c.calendar}})));
+        QList<QByteArray> optional;
+        for (const QByteArray &line : lines) {
+            if (line.startsWith("X-WAB-GENDER") || line.startsWith("BDAY"))
+                optional << line;
+        }
+        QList<QByteArray> expected;
+        if (c.gender)
+            expected << c.gender;
+        if (c.bday)
+            expected << c.bday;
+        EXPECT_EQ(optional, expected) << c.sex.toStdString() << " " << c.birthday.toStdString();
+        // The card always ends properly.
+        EXPECT_EQ(lines.value(lines.size() - 2), "END:VCARD");
+    }
+}
+
+TEST(VCardWriter, LineBreaksAreQuotedPrintable)
+{
+    const QString memo = QStringLiteral("第一行\r\n第二行 = 100%\n") + QString(60, QChar('x'));
+    const QByteArray card = VCardBytes(Contact({{"uname", "x"}, {"ufz", memo}, {"uwkaddress", "a\nb"}}));
+    const QList<QByteArray> lines = Lines(card);
+    EXPECT_EQ(lines.value(lines.size() - 2), "END:VCARD");
+    EXPECT_TRUE(card.contains("\r\nNOTE;CHARSET=GB18030;ENCODING=QUOTED-PRINTABLE:=B5=DA=D2=BB=D0=D0=0D=0A"));
+    EXPECT_TRUE(card.contains("\r\nORG;CHARSET=GB18030;ENCODING=QUOTED-PRINTABLE:a=0Ab\r\n"));
+    for (const QByteArray &line : lines) {
+        EXPECT_LE(line.size(), 76) << line.constData();
+        EXPECT_FALSE(line.startsWith(' ')) << line.constData();
+    }
+    const QList<TContactRecord> read = ParseVCards(card);
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read[0].value("ufz"), memo);
+    EXPECT_EQ(read[0].value("uwkaddress"), QStringLiteral("a\nb"));
+}
+
+TEST(VCardWriter, EncodingIsGb18030WithoutLoss)
+{
+    // 𠀀 and € are not in GBK; GB18030 keeps them.
+    const QString name = QStringLiteral("张𠀀€");
+    const QByteArray card = VCardBytes(Contact({{"uname", name}}));
+    EXPECT_TRUE(card.startsWith("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:\xD5\xC5"));
+    EXPECT_FALSE(card.startsWith("\xEF\xBB\xBF"));
+    const QList<TContactRecord> read = ParseVCards(card);
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read[0].value("uname"), name);
+}
+
+// Reading ----------------------------------------------------------------------------------------
+
+TEST(VCardReader, AndroidQuotedPrintableWithSoftLineBreaks)
+{
+    const QByteArray file = "BEGIN:VCARD\r\n"
+                            "VERSION:2.1\r\n"
+                            "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0;=E4=B8=89;;;\r\n"
+                            "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0=E4=B8=89=E4=B8=\r\n"
+                            "=B0=E5=B9=B4\r\n"
+                            "TEL;CELL:138 0013 8000\r\n"
+                            "TEL;HOME:010-12345678\r\n"
+                            "TEL;WORK;FAX:010-87654321\r\n"
+                            "EMAIL;HOME:zs@example.com\r\n"
+                            "ORG;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:=E5=8C=97=E4=BA=AC\r\n"
+                            "NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E7=AC=AC=E4=B8=80=E8=A1=8C=0A=\r\n"
+                            " =E9=80=97=E5=8F=B7\r\n"
+                            "PHOTO;ENCODING=BASE64;JPEG:/9j/4AAQSkZJRgABAQAAAQABAAD\r\n"
+                            "    AAAAAAAAAAAAAAAAAAA\r\n"
+                            "\r\n"
+                            "X-ANDROID-CUSTOM:vnd.android.cursor.item/nickname;Zhang;1;;;;;;;;;;;;;\r\n"
+                            "END:VCARD\r\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 1);
+    const TContactRecord &card = cards[0];
+    EXPECT_EQ(card.value("uname"), QStringLiteral("张三丰年"));
+    EXPECT_EQ(card.value("umtel"), QStringLiteral("138 0013 8000"));
+    EXPECT_EQ(card.value("uhtlp"), QStringLiteral("010-12345678"));
+    EXPECT_EQ(card.value("uwcz"), QStringLiteral("010-87654321"));
+    EXPECT_EQ(card.value("uemail"), QStringLiteral("zs@example.com"));
+    EXPECT_EQ(card.value("uwkaddress"), QStringLiteral("北京"));
+    // A soft line break keeps the blank that starts the next line.
+    EXPECT_EQ(card.value("ufz"), QStringLiteral("第一行\n 逗号"));
+    EXPECT_FALSE(card.contains("upot"));
+}
+
+TEST(VCardReader, AppleVCard3WithGroupsAndEscapes)
+{
+    const QByteArray file = "BEGIN:VCARD\n"
+                            "VERSION:3.0\n"
+                            "PRODID:-//Apple Inc.//iPhone OS 17.0//EN\n"
+                            "N:李;四;;;\n"
+                            "FN:李四\n"
+                            "ORG:苹果公司;研发部;\n"
+                            "TITLE:工程师\n"
+                            "item1.EMAIL;type=INTERNET:other@example.com\n"
+                            "item2.EMAIL;type=INTERNET;type=pref:li.si@example.com\n"
+                            "TEL;type=CELL;type=VOICE;type=pref:+86 139 0000 0000\n"
+                            "TEL;type=WORK;type=VOICE:021-1234\n"
+                            "TEL;type=HOME;type=FAX:021-9999\n"
+                            "item3.URL;type=pref:http://example.com\n"
+                            "item3.X-ABLabel:_$!<HomePage>!$_\n"
+                            "BDAY;value=date:1985-12-01\n"
+                            "NOTE:第一行\\n第二行\\, 逗号\\; 分号 \\\\ 反斜\n"
+                            " 接续\n"
+                            "END:VCARD\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 1);
+    const TContactRecord &card = cards[0];
+    EXPECT_EQ(card.value("uname"), QStringLiteral("李四"));
+    EXPECT_EQ(card.value("uwkaddress"), QStringLiteral("苹果公司 研发部"));
+    EXPECT_EQ(card.value("uzw"), QStringLiteral("工程师"));
+    EXPECT_EQ(card.value("uemail"), QStringLiteral("li.si@example.com"));
+    EXPECT_EQ(card.value("umtel"), QStringLiteral("+86 139 0000 0000"));
+    EXPECT_EQ(card.value("uwtlp"), QStringLiteral("021-1234"));
+    EXPECT_FALSE(card.contains("uwcz"));  // a home fax has no column
+    EXPECT_EQ(card.value("uhtml"), QStringLiteral("http://example.com"));
+    EXPECT_EQ(card.value("uhsr"), QStringLiteral("1985-12-01"));
+    // vCard 3.0 folding drops the one blank that marks the continuation.
+    EXPECT_EQ(card.value("ufz"), QStringLiteral("第一行\n第二行, 逗号; 分号 \\ 反斜接续"));
+}
+
+TEST(VCardReader, LowerCaseThunderbirdCard)
+{
+    const QByteArray file = "begin:vcard\r\n"
+                            "fn:Wang Wu\r\n"
+                            "n:Wu;Wang\r\n"
+                            "email;internet:wang@example.org\r\n"
+                            "tel;work:+1 555 0100\r\n"
+                            "tel;fax:+1 555 0199\r\n"
+                            "tel;home:+1 555 0111\r\n"
+                            "x-wab-gender:1\r\n"
+                            "bday:19791231\r\n"
+                            "note:plain\r\n"
+                            "version:2.1\r\n"
+                            "end:vcard\r\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 1);
+    const TContactRecord expected = {{"uname", "Wang Wu"},          {"uemail", "wang@example.org"},
+                                     {"uwtlp", "+1 555 0100"},      {"uwcz", "+1 555 0199"},
+                                     {"uhtlp", "+1 555 0111"},      {"uxb", QStringLiteral("女")},
+                                     {"uhsr", "1979-12-31"},        {"ufz", "plain"}};
+    EXPECT_EQ(cards[0], expected);
+}
+
+TEST(VCardReader, EveryCardOfAFileIsOneContact)
+{
+    const QByteArray file = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:A\r\nTEL;CELL;VOICE:1\r\nEND:VCARD\r\n"
+                            "\r\n"
+                            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:B\r\nEND:VCARD\r\n"
+                            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:C\r\nTEL;CELL;VOICE:3\r\nEND:VCARD\r\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 3);
+    EXPECT_EQ(cards[0], (TContactRecord{{"uname", "A"}, {"umtel", "1"}}));
+    EXPECT_EQ(cards[1], (TContactRecord{{"uname", "B"}}));
+    EXPECT_EQ(cards[2], (TContactRecord{{"uname", "C"}, {"umtel", "3"}}));
+}
+
+TEST(VCardReader, NameFallsBackToTheStructuredNameThenTheEmail)
+{
+    struct Case {
+        const char *lines;
+        const char *name;  // nullptr: no name at all
+    };
+    const Case cases[] = {
+        {"FN:Full\r\nN:Family;Given", "Full"},
+        {"N:Smith;John;Q;Dr.;", "John Q Smith"},
+        {"N:张;三;;;", "张三"},
+        {"FN: \r\nN:;;;;\r\nEMAIL;PREF;INTERNET:who@x.org", "who@x.org"},
+        {"EMAIL;PREF;INTERNET:who@x.org", "who@x.org"},
+        {"NOTE:only a note", nullptr},
+    };
+    for (const Case &c : cases) {
+        const QByteArray file = QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\n") + c.lines + "\r\nEND:VCARD\r\n";
+        const QList<TContactRecord> cards = ParseVCards(file);
+        ASSERT_EQ(cards.size(), 1) << c.lines;
+        if (c.name)
+            EXPECT_EQ(cards[0].value("uname"), QString::fromUtf8(c.name)) << c.lines;
+        else
+            EXPECT_FALSE(cards[0].contains("uname")) << c.lines;
+    }
+}
+
+TEST(VCardReader, GenderCodes)
+{
+    struct Case {
+        const char *code;
+        const char *sex;  // nullptr: no sex
+    };
+    const Case cases[] = {{"2", "男"}, {"1", "女"}, {" 2 ", "男"}, {"0", nullptr}, {"3", nullptr}, {"", nullptr},
+                          {"male", nullptr}};
+    for (const Case &c : cases)
+        ExpectOneLineRead(QByteArray("X-WAB-GENDER:") + c.code, "uxb", c.sex);
+}
+
+TEST(VCardReader, BirthdayForms)
+{
+    struct Case {
+        const char *value;
+        const char *date;  // nullptr: left empty
+    };
+    const Case cases[] = {
+        {"19800506", "1980-05-06"}, {"1980-05-06", "1980-05-06"}, {"1980-05-06T00:00:00Z", "1980-05-06"},
+        {"19800230", nullptr},      {"1980", nullptr},            {"--0506", nullptr},
+        {"abcdefgh", nullptr},      {"", nullptr},
+    };
+    for (const Case &c : cases)
+        ExpectOneLineRead(QByteArray("BDAY:") + c.value, "uhsr", c.date);
+}
+
+TEST(VCardReader, EncodingOfTheFile)
+{
+    // The same card in GBK without a mark, in UTF-8 without and with a byte-order mark.
+    const QByteArray gbk = "BEGIN:VCARD\r\nFN:\xD5\xC5\xC8\xFD\r\nNOTE:\xB1\xB8\xD7\xA2\r\nEND:VCARD\r\n";
+    const QByteArray utf8 = "BEGIN:VCARD\nFN:\xE5\xBC\xA0\xE4\xB8\x89\nNOTE:\xE5\xA4\x87\xE6\xB3\xA8\nEND:VCARD\n";
+    for (const QByteArray &file : {gbk, utf8, QByteArray("\xEF\xBB\xBF") + utf8}) {
+        const QList<TContactRecord> cards = ParseVCards(file);
+        ASSERT_EQ(cards.size(), 1);
+        EXPECT_EQ(cards[0].value("uname"), QStringLiteral("张三"));
+        EXPECT_EQ(cards[0].value("ufz"), QStringLiteral("备注"));
+    }
+}
+
+TEST(VCardReader, BadInputGivesWhatIsThereAndNoMore)
+{
+    struct Case {
+        const char *name;
+        QByteArray file;
+        QStringList names;
+    };
+    QByteArray binary;
+    for (int i = 0; i < 100000; ++i)
+        binary += char((i * 131 + i / 7) & 0xFF);
+    const Case cases[] = {
+        {"empty", QByteArray(), {}},
+        {"no card", "FN:outside\r\nEND:VCARD\r\n", {}},
+        {"binary", binary, {}},
+        {"no END at the end", "BEGIN:VCARD\r\nFN:A\r\n", {"A"}},
+        {"no END before the next card", "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n", {"A", "B"}},
+        {"no colon", "BEGIN:VCARD\r\nFN\r\n;;;\r\n:\r\nFN:A\r\nEND:VCARD", {"A"}},
+        {"begin only", "BEGIN:VCARD", {QString()}},
+        {"blank lines", "\n\nBEGIN:VCARD\n\n\nFN:A\r\r\rEND:VCARD\r\n\r\n\n", {"A"}},
+        {"old Mac line ends", "BEGIN:VCARD\rFN:A\rEND:VCARD\rBEGIN:VCARD\rFN:B\r END:VCARD", {"A", "B END:VCARD"}},
+    };
+    for (const Case &c : cases) {
+        QStringList names;
+        for (const TContactRecord &card : ParseVCards(c.file))
+            names << card.value("uname");
+        EXPECT_EQ(names, c.names) << c.name;
+    }
+}
+
+TEST(VCardReader, InvalidQuotedPrintableIsKeptAsWritten)
+{
+    const QByteArray file = "BEGIN:VCARD\r\n"
+                            "FN:x\r\n"
+                            "NOTE;ENCODING=QUOTED-PRINTABLE:50=25 =ZZ =4 =G=\r\n"
+                            "END:VCARD\r\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 1);
+    // The soft break at the end swallowed the END line: the card ends with the file.
+    EXPECT_EQ(cards[0].value("ufz"), QStringLiteral("50% =ZZ =4 =GEND:VCARD"));
+
+    const QList<TContactRecord> last = ParseVCards("BEGIN:VCARD\r\nNOTE;QUOTED-PRINTABLE:a=\r\n");
+    ASSERT_EQ(last.size(), 1);
+    EXPECT_EQ(last[0].value("ufz"), QStringLiteral("a="));
+}
+
+TEST(VCardReader, TenMegabyteLine)
+{
+    const QByteArray memo(10 * 1024 * 1024, 'x');
+    const QList<TContactRecord> cards = ParseVCards("BEGIN:VCARD\r\nFN:big\r\nNOTE:" + memo + "\r\nEND:VCARD\r\n");
+    ASSERT_EQ(cards.size(), 1);
+    EXPECT_EQ(cards[0].value("ufz").size(), memo.size());
+
+    // One line of ten megabytes without any line end is no card at all.
+    EXPECT_TRUE(ParseVCards(memo).isEmpty());
+}
+
+// File names -------------------------------------------------------------------------------------
+
+TEST(VCardFileNames, UnsafeAndEmptyNames)
+{
+    struct Case {
+        QString name;
+        QString file;
+    };
+    const Case cases[] = {
+        {QStringLiteral("张三"), QStringLiteral("张三")},
+        {QStringLiteral(" 张三 "), QStringLiteral("张三")},
+        {QStringLiteral("a/b"), QStringLiteral("a_b")},
+        {QStringLiteral("../x"), QStringLiteral(".._x")},
+        {QStringLiteral("a\tb\x01"), QStringLiteral("a_b_")},
+        {QString(), QStringLiteral("未命名")},
+        {QStringLiteral("   "), QStringLiteral("未命名")},
+        {QStringLiteral("a\\b:c"), QStringLiteral("a\\b:c")},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(SafeFileBaseName(c.name), c.file) << c.name.toStdString();
+}
+
+TEST(VCardFileNames, SameNamesInOneRunGetNumbers)
+{
+    TVCardFileNames names;
+    const QStringList given = {"张三", "张三", "李四", "张三", "a/b", "a_b", "ABC", "abc", "张三 (2)", ""};
+    QStringList files;
+    for (const QString &name : given)
+        files << names.Next(name);
+    EXPECT_EQ(files, (QStringList{"张三.vcf", "张三 (2).vcf", "李四.vcf", "张三 (3).vcf", "a_b.vcf", "a_b (2).vcf",
+                                  "ABC.vcf", "abc (2).vcf", "张三 (2) (2).vcf", "未命名.vcf"}));
+}
+
+} // namespace

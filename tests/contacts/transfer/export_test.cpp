@@ -1,0 +1,207 @@
+#include "contacts/transfer/export.h"
+
+#include "transfer/TransferTestSupport.h"
+
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+using namespace transfer_test;
+
+namespace {
+
+class ExportWizard : public ExportTreeTest
+{
+protected:
+    ExportWizard() : ExportTreeTest(QStringLiteral("export-wizard")) {}
+
+    void SetUp() override
+    {
+        ExportTreeTest::SetUp();
+        wizard = std::make_unique<Tfrmexport>(&account.connection);
+    }
+
+    QWidget *Page() const { return wizard->Notebook1->currentWidget(); }
+
+    // From the first page to the export page, exporting all contacts or the selection.
+    void ToExportPage(bool selectionOnly)
+    {
+        wizard->Edit1->setText(folder);
+        wizard->BitBtn2->click();
+        ASSERT_EQ(Page(), wizard->page4);
+        wizard->RadioButton2->setChecked(selectionOnly);
+        wizard->RadioButton1->setChecked(!selectionOnly);
+        wizard->BitBtn2->click();
+        ASSERT_EQ(Page(), wizard->page3);
+    }
+
+    std::unique_ptr<Tfrmexport> wizard;
+};
+
+TEST_F(ExportWizard, StartsOnTheFolderPage)
+{
+    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("导出..."));
+    EXPECT_EQ(Page()->objectName(), QStringLiteral("page1"));
+    EXPECT_FALSE(wizard->BitBtn1->isEnabled());
+    EXPECT_EQ(wizard->BitBtn2->text(), QStringLiteral("下一步(&N)"));
+    EXPECT_TRUE(wizard->RadioButton1->isChecked());
+    wizard->Edit1->setText("left over");
+    wizard->show();
+    EXPECT_EQ(wizard->Edit1->text(), QString());
+    wizard->hide();
+}
+
+TEST_F(ExportWizard, TheFolderMustBeThere)
+{
+    for (const QString &text : {QString(), QStringLiteral("   ")}) {
+        wizard->Edit1->setText(text);
+        wizard->BitBtn2->click();
+        EXPECT_EQ(Page(), wizard->page1);
+    }
+    EXPECT_TRUE(TestDialogs().Questions().empty());
+
+    wizard->Edit1->setText(folder + "/missing");
+    wizard->BitBtn2->click();
+    EXPECT_EQ(Page(), wizard->page1);
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件夹不存在！"));
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+}
+
+TEST_F(ExportWizard, ChoosingAFolderInTheTreeFillsTheText)
+{
+    auto *folders = qobject_cast<QFileSystemModel *>(wizard->ShellTreeView1->model());
+    ASSERT_NE(folders, nullptr);
+    wizard->ShellTreeView1->setCurrentIndex(folders->index(folder));
+    EXPECT_EQ(wizard->Edit1->text(), folder);
+}
+
+TEST_F(ExportWizard, AllContacts)
+{
+    ToExportPage(false);
+    EXPECT_EQ(wizard->BitBtn2->text(), QStringLiteral("导出"));
+    wizard->BitBtn2->click();
+    EXPECT_EQ(Files(), (QStringList{"丙.vcf", "乙.vcf", "甲.vcf"}));
+    EXPECT_EQ(wizard->Label3->text(), QStringLiteral("共导出 3 个名片文件。"));
+    EXPECT_EQ(wizard->ProgressBar1->value(), 3);
+    EXPECT_EQ(wizard->ProgressBar1->maximum(), 3);
+    EXPECT_EQ(wizard->BitBtn2->text(), QStringLiteral("完成"));
+    EXPECT_FALSE(wizard->BitBtn1->isEnabled());
+    EXPECT_FALSE(wizard->BitBtn2->isEnabled());
+    EXPECT_TRUE(wizard->BitBtn3->isEnabled());
+}
+
+TEST_F(ExportWizard, TheSelectedNodeDecides)
+{
+    struct Case {
+        const char *name;
+        QString keyid;
+        int nodeType;
+        QStringList files;
+    };
+    const Case cases[] = {
+        {"group", QString::number(group), 1, {"甲.vcf"}},
+        {"subgroup", QString::number(subgroup), 1, {"乙.vcf"}},
+        {"contact", QString::number(b), 2, {"乙.vcf"}},
+        {"root 0", "0", 1, {"丙.vcf", "乙.vcf", "甲.vcf"}},
+        {"root -1", "-1", 1, {"丙.vcf", "乙.vcf", "甲.vcf"}},
+    };
+    for (const Case &test : cases) {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        wizard = std::make_unique<Tfrmexport>(&account.connection);
+        const TGroupTreeNode node{test.keyid, test.nodeType};
+        wizard->SelectedNode = [node] { return std::optional<TGroupTreeNode>(node); };
+        ToExportPage(true);
+        wizard->BitBtn2->click();
+        EXPECT_EQ(Files(), test.files) << test.name;
+    }
+}
+
+TEST_F(ExportWizard, NoSelectionLetsTheUserGoBack)
+{
+    for (bool provider : {false, true}) {
+        wizard = std::make_unique<Tfrmexport>(&account.connection);
+        if (provider)
+            wizard->SelectedNode = [] { return std::optional<TGroupTreeNode>(); };
+        TestDialogs().Reset();
+        ToExportPage(true);
+        wizard->BitBtn2->click();
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("请在人脉窗口选择用户！"));
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
+        EXPECT_TRUE(Files().isEmpty());
+        EXPECT_TRUE(wizard->BitBtn1->isEnabled());
+        EXPECT_FALSE(wizard->BitBtn2->isEnabled());
+
+        wizard->BitBtn1->click();
+        EXPECT_EQ(Page(), wizard->page4);
+        EXPECT_TRUE(wizard->BitBtn2->isEnabled());
+        wizard->RadioButton1->setChecked(true);
+        wizard->BitBtn2->click();
+        wizard->BitBtn2->click();
+        EXPECT_EQ(Files().size(), 3);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+    }
+}
+
+TEST_F(ExportWizard, BackButtons)
+{
+    ToExportPage(false);
+    wizard->BitBtn1->click();
+    EXPECT_EQ(Page(), wizard->page4);
+    EXPECT_TRUE(wizard->BitBtn1->isEnabled());
+    EXPECT_EQ(wizard->BitBtn2->text(), QStringLiteral("下一步(&N)"));
+    wizard->BitBtn1->click();
+    EXPECT_EQ(Page(), wizard->page1);
+    EXPECT_FALSE(wizard->BitBtn1->isEnabled());
+}
+
+TEST_F(ExportWizard, FailuresAreCountedAndAVanishedFolderStopsTheExport)
+{
+    ASSERT_TRUE(QDir(folder).mkdir("甲.vcf"));
+    ToExportPage(false);
+    wizard->BitBtn2->click();
+    EXPECT_EQ(wizard->Label3->text(), QStringLiteral("共导出 2 个名片文件。有 1 个文件无法写入。"));
+
+    wizard = std::make_unique<Tfrmexport>(&account.connection);
+    ToExportPage(false);
+    QDir(folder).removeRecursively();
+    TestDialogs().Reset();
+    wizard->BitBtn2->click();
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件夹不存在！"));
+    EXPECT_TRUE(wizard->BitBtn1->isEnabled());
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(ExportWizard, NoContactsStillFinishes)
+{
+    account.connection.Db().Exec("delete from userinfo where nodetype=2");
+    ToExportPage(false);
+    wizard->BitBtn2->click();
+    EXPECT_EQ(wizard->Label3->text(), QStringLiteral("共导出 0 个名片文件。"));
+    EXPECT_EQ(wizard->ProgressBar1->value(), wizard->ProgressBar1->maximum());
+}
+
+TEST_F(ExportWizard, ViewResultOpensTheFolder)
+{
+    ToExportPage(false);
+    wizard->BitBtn2->click();
+    wizard->Button1->click();
+    EXPECT_EQ(TestShell().opened, QStringList{folder});
+
+    TestShell().opened.clear();
+    wizard->Edit1->setText(folder + "/甲.vcf");
+    wizard->Button1->click();
+    EXPECT_TRUE(TestShell().opened.isEmpty());
+}
+
+} // namespace

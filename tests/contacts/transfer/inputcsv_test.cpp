@@ -1,0 +1,444 @@
+#include "contacts/transfer/ContactTransfer.h"
+#include "contacts/transfer/inputcsv.h"
+#include "contacts/transfer/selectfield.h"
+
+#include "main/MainTestSupport.h"
+#include "transfer/TransferTestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace transfer_test;
+
+namespace {
+
+class CsvImportWizard : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FieldCaptions = DefaultCaptions();
+        folder = MakeTempDir("csv-wizard");
+        wizard = std::make_unique<Tfrminputcsv>(&account.connection);
+        wizard->OnImported = [this] { ++imports; };
+    }
+
+    void TearDown() override
+    {
+        wizard.reset();
+        FieldCaptions.clear();
+    }
+
+    QString WriteCsv(const QByteArray &bytes)
+    {
+        const QString path = folder + QStringLiteral("/file%1.csv").arg(++files);
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    // Opens a file and moves to the field page.
+    void Open(const QByteArray &bytes)
+    {
+        wizard->Edit1->setText(WriteCsv(bytes));
+        wizard->SpTBXButton2->click();
+        ASSERT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
+    }
+
+    struct TRow {
+        QString item;
+        bool checked;
+        QString caption;
+        QString column;
+        friend bool operator==(const TRow &, const TRow &) = default;
+        friend void PrintTo(const TRow &row, std::ostream *out)
+        {
+            *out << row.item.toStdString() << (row.checked ? " [x] " : " [ ] ") << row.caption.toStdString() << " "
+                 << row.column.toStdString();
+        }
+    };
+
+    std::vector<TRow> Rows() const
+    {
+        std::vector<TRow> rows;
+        for (int i = 0; i < wizard->ListView1->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = wizard->ListView1->topLevelItem(i);
+            rows.push_back({row->text(0), row->checkState(0) == Qt::Checked, row->text(1), row->text(2)});
+        }
+        return rows;
+    }
+
+    TAccount account{"csv-wizard"};
+    QString folder;
+    int files = 0;
+    int imports = 0;
+    std::unique_ptr<Tfrminputcsv> wizard;
+};
+
+TEST_F(CsvImportWizard, StartsOnTheFilePage)
+{
+    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("导入 CSV 文件"));
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
+    EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
+    EXPECT_EQ(wizard->SpTBXButton2->text(), QStringLiteral("下一步 (&N)  >"));
+    EXPECT_EQ(wizard->ListView1->headerItem()->text(0), QStringLiteral("文本文件中的字段"));
+    EXPECT_EQ(wizard->ListView1->headerItem()->text(1), QStringLiteral("人脉中的字段"));
+    EXPECT_TRUE(wizard->ListView1->isColumnHidden(2));
+}
+
+TEST_F(CsvImportWizard, HeaderCaptionsArePreMapped)
+{
+    Open("姓名,移动电话,Unknown\r\n张三,138,x\r\n");
+    EXPECT_FALSE(wizard->SpTBXButton1->isHidden());
+    const std::vector<TRow> expected = {{"姓名", true, "姓名", "uname"},
+                                        {"移动电话", true, "移动电话", "umtel"},
+                                        {"Unknown", false, "", ""}};
+    EXPECT_EQ(Rows(), expected);
+}
+
+TEST_F(CsvImportWizard, MatchingIgnoresCaseAndBlanksAroundTheHeader)
+{
+    FieldCaptions << "text60=Extra";
+    Open("\"  EXTRA \" , 电子邮件,\"a,b\",,\r\n");
+    const std::vector<TRow> expected = {{"EXTRA", true, "Extra", "text60"},
+                                        {"电子邮件", true, "电子邮件", "uemail"},
+                                        {"a,b", false, "", ""}};
+    EXPECT_EQ(Rows(), expected);
+}
+
+TEST_F(CsvImportWizard, ThreeLinesOneShortAreImported)
+{
+    Open("姓名,移动电话,Unknown\r\nJohn Smith,138,x\r\n李四\r\n\r\n王五, 139 \r\n,,\r\n");
+    wizard->SpTBXButton2->click();
+
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet3);
+    EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 3 条人脉记录"));
+    EXPECT_EQ(imports, 1);
+    EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
+    EXPECT_EQ(wizard->SpTBXButton2->text(), QStringLiteral("完成"));
+    EXPECT_FALSE(wizard->SpTBXButton3->isEnabled());
+
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0]["uname"].toString(), QStringLiteral("John Smith"));
+    EXPECT_EQ(rows[0]["umtel"].toString(), QStringLiteral("138"));
+    EXPECT_EQ(rows[1]["uname"].toString(), QStringLiteral("李四"));
+    EXPECT_TRUE(rows[1]["umtel"].isNull());
+    EXPECT_EQ(rows[1]["kzfield1"].toString(), QStringLiteral("LS"));
+    EXPECT_EQ(rows[2]["umtel"].toString(), QStringLiteral(" 139 "));
+    for (const QVariantMap &row : rows) {
+        EXPECT_EQ(row["nodeparentkey"], QVariant(qint64(0)));
+        EXPECT_EQ(row["nodetype"], QVariant(qint64(2)));
+    }
+
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+}
+
+TEST_F(CsvImportWizard, MappingThroughThePicker)
+{
+    Open("姓名,移动电话,Unknown\r\n张三,138,x@y.z\r\n");
+    ModalResponder responder;
+    QString preselected;
+    responder.Then([&](QDialog *dialog) {
+        auto *picker = qobject_cast<Tfrmselectfield *>(dialog);
+        ASSERT_NE(picker, nullptr);
+        preselected = picker->CheckedField() ? picker->CheckedField()->objectName() : QString();
+        picker->FieldButton("uemail")->setChecked(true);
+        picker->Button1->click();
+    });
+    wizard->ListView1->setCurrentItem(wizard->ListView1->topLevelItem(2));
+    wizard->SpTBXButton5->click();
+    EXPECT_EQ(responder.Unexpected(), 0);
+    EXPECT_EQ(preselected, QString());
+    EXPECT_EQ(Rows()[2], (TRow{"Unknown", true, "电子邮件", "uemail"}));
+
+    // A mapped row opens the picker on its own field.
+    responder.Then([&](QDialog *dialog) {
+        auto *picker = qobject_cast<Tfrmselectfield *>(dialog);
+        preselected = picker->CheckedField() ? picker->CheckedField()->objectName() : QString();
+        picker->Button2->click();
+    });
+    emit wizard->ListView1->itemDoubleClicked(wizard->ListView1->topLevelItem(1), 0);
+    EXPECT_EQ(preselected, QStringLiteral("umtel"));
+    EXPECT_EQ(Rows()[1], (TRow{"移动电话", true, "移动电话", "umtel"}));
+
+    wizard->SpTBXButton2->click();
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]["uemail"].toString(), QStringLiteral("x@y.z"));
+}
+
+TEST_F(CsvImportWizard, PickerPreselectsByCaption)
+{
+    Open("Unknown,电子邮件\r\n");
+    wizard->SpTBXButton7->click();  // unmaps nothing, only unchecks
+    ModalResponder responder;
+    QString preselected;
+    responder.Then([&](QDialog *dialog) {
+        auto *picker = qobject_cast<Tfrmselectfield *>(dialog);
+        preselected = picker->CheckedField() ? picker->CheckedField()->objectName() : QString();
+        picker->reject();
+    });
+    QTreeWidgetItem *row = wizard->ListView1->topLevelItem(1);
+    row->setText(2, QString());  // no column name: the caption decides
+    wizard->ListView1->setCurrentItem(row);
+    wizard->SpTBXButton5->click();
+    EXPECT_EQ(preselected, QStringLiteral("uemail"));
+}
+
+TEST_F(CsvImportWizard, CheckingAnUnmappedRowAsksForItsField)
+{
+    Open("Unknown,Other\r\n");
+    ModalResponder responder;
+    responder.Then([](QDialog *dialog) { dialog->reject(); });
+    responder.Then([](QDialog *dialog) {
+        auto *picker = qobject_cast<Tfrmselectfield *>(dialog);
+        picker->FieldButton("ufz")->setChecked(true);
+        picker->accept();
+    });
+
+    wizard->ListView1->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Rows()[0], (TRow{"Unknown", false, "", ""}));  // cancelled: unchecked again
+
+    wizard->ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Rows()[1], (TRow{"Other", true, "备注", "ufz"}));
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_EQ(responder.Unexpected(), 0);
+}
+
+TEST_F(CsvImportWizard, ClearUnchecksAndSelectAllChecksMappedRows)
+{
+    Open("姓名,Unknown,移动电话\r\n张三,x,138\r\n");
+    ModalResponder responder;
+    wizard->SpTBXButton7->click();
+    std::vector<TRow> expected = {{"姓名", false, "姓名", "uname"}, {"Unknown", false, "", ""},
+                                  {"移动电话", false, "移动电话", "umtel"}};
+    EXPECT_EQ(Rows(), expected);
+    wizard->SpTBXButton6->click();
+    expected[0].checked = expected[2].checked = true;
+    EXPECT_EQ(Rows(), expected);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(responder.Shown(), QStringList());
+
+    // Nothing checked: nothing is imported.
+    wizard->SpTBXButton7->click();
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 0 条人脉记录"));
+    EXPECT_EQ(imports, 0);
+    EXPECT_EQ(account.Count(), 0);
+}
+
+TEST_F(CsvImportWizard, AMissingFileIsReported)
+{
+    for (const QString &path : {QStringLiteral("/no/such/file.csv"), QStringLiteral("  "), folder}) {
+        TestDialogs().Reset();
+        wizard->Edit1->setText(path);
+        wizard->SpTBXButton2->click();
+        EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
+        EXPECT_FALSE(wizard->SpTBXButton1->isHidden());
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件不存在！"));
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
+        EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+        EXPECT_EQ(TestDialogs().Last()->buttons, MsgButtons::OK);
+    }
+}
+
+TEST_F(CsvImportWizard, BrowsingAdvancesAtOnce)
+{
+    TestDialogs().AnswerCancel();
+    wizard->SpTBXButton4->click();
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("选择文件..."));
+
+    const QString path = WriteCsv("姓名\r\n");
+    TestDialogs().AnswerText(path);
+    wizard->SpTBXButton4->click();
+    EXPECT_EQ(wizard->Edit1->text(), path);
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
+    EXPECT_EQ(Rows().size(), 1u);
+}
+
+TEST_F(CsvImportWizard, BackGoesOnePageAndHidesOnTheFirst)
+{
+    Open("姓名\r\n");
+    wizard->SpTBXButton1->click();
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
+    EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
+    // Going on again reads the file again.
+    WriteBytes(wizard->Edit1->text(), "移动电话,备注\r\n");
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(Rows().size(), 2u);
+}
+
+TEST_F(CsvImportWizard, SpreadsheetEncodings)
+{
+    struct Case {
+        const char *name;
+        QByteArray file;
+    };
+    const Case cases[] = {
+        // GBK without a byte-order mark, as a Chinese spreadsheet saves it.
+        {"gbk", "\xD0\xD5\xC3\xFB,\xD2\xC6\xB6\xAF\xB5\xE7\xBB\xB0\r\n\xD5\xC5\xC8\xFD,138\r\n"},
+        // UTF-8 with a byte-order mark in front of the first caption.
+        {"utf-8 bom", "\xEF\xBB\xBF\xE5\xA7\x93\xE5\x90\x8D,\xE7\xA7\xBB\xE5\x8A\xA8\xE7\x94\xB5\xE8\xAF\x9D\n"
+                      "\xE5\xBC\xA0\xE4\xB8\x89,138\n"},
+        {"utf-8", "\xE5\xA7\x93\xE5\x90\x8D,\xE7\xA7\xBB\xE5\x8A\xA8\xE7\x94\xB5\xE8\xAF\x9D\n"
+                  "\xE5\xBC\xA0\xE4\xB8\x89,138"},
+    };
+    for (const Case &c : cases) {
+        wizard = std::make_unique<Tfrminputcsv>(&account.connection);
+        Open(c.file);
+        ASSERT_EQ(Rows().size(), 2u) << c.name;
+        EXPECT_EQ(Rows()[0], (TRow{"姓名", true, "姓名", "uname"})) << c.name;
+        wizard->SpTBXButton2->click();
+        EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 1 条人脉记录")) << c.name;
+    }
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 3);
+    for (const QVariantMap &row : rows) {
+        EXPECT_EQ(row["uname"].toString(), QStringLiteral("张三"));
+        EXPECT_EQ(row["umtel"].toString(), QStringLiteral("138"));
+        EXPECT_EQ(row["kzfield1"].toString(), QStringLiteral("ZS"));
+    }
+}
+
+TEST_F(CsvImportWizard, ADatabaseFailureRollsBackAndSaysSo)
+{
+    account.connection.Db().Exec(
+        "CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = 'bad' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Open("姓名\r\ngood\r\nbad\r\n");
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_TRUE(TestDialogs().Last()->text.startsWith(QStringLiteral("导入失败"))) << TestDialogs().Last()->text.toStdString();
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+    EXPECT_EQ(account.Count(), 0);
+    EXPECT_EQ(imports, 0);
+    EXPECT_TRUE(wizard->SpTBXButton3->isEnabled());
+}
+
+TEST_F(CsvImportWizard, ExportedFileImportsEveryField)
+{
+    TAccount source("csv-source");
+    QList<TContactRecord> contacts;
+    for (int i = 0; i < 3; ++i) {
+        TContactRecord contact;
+        for (const QString &pair : FieldCaptions)
+            contact.insert(PairName(pair), QStringLiteral(" %1, \"%2\"\r\n第二行  ").arg(PairName(pair)).arg(i));
+        contact.insert("ulevel", QString::number(i + 1));
+        contact.insert("uhsr", QStringLiteral("1990-0%1-15").arg(i + 1));
+        contacts << contact;
+    }
+    ASSERT_TRUE(ImportContacts(&source.connection, contacts, QDateTime::currentDateTime()).Ok);
+    const QString path = folder + "/export.csv";
+    ASSERT_TRUE(ExportContactsCsv(&source.connection, path, FieldCaptions).Ok);
+
+    wizard->Edit1->setText(path);
+    wizard->SpTBXButton2->click();
+    for (const TRow &row : Rows())
+        EXPECT_TRUE(row.checked) << row.item.toStdString();
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 3 条人脉记录"));
+
+    const QList<QVariantMap> before = source.Rows();
+    const QList<QVariantMap> after = account.Rows();
+    ASSERT_EQ(after.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        for (const QString &pair : FieldCaptions)
+            EXPECT_EQ(after[i][PairName(pair)].toString(), before[i][PairName(pair)].toString()) << PairName(pair).toStdString();
+        EXPECT_EQ(after[i]["kzfield1"].toString(), before[i]["kzfield1"].toString());
+    }
+}
+
+TEST_F(CsvImportWizard, BadFilesNeverCrashOrHalfImport)
+{
+    QByteArray binary;
+    for (int i = 0; i < 200000; ++i)
+        binary += char((i * 2654435761u) >> 24);
+    struct Case {
+        const char *name;
+        QByteArray file;
+    };
+    const Case cases[] = {
+        {"empty", QByteArray()},
+        {"binary", binary},
+        {"ten megabyte line", QByteArray(10 * 1024 * 1024, 'x') + "\r\n" + QByteArray(10, ',')},
+        {"open quote", "姓名\r\n\"never closed, 138\r\nmore"},
+    };
+    for (const Case &c : cases) {
+        wizard = std::make_unique<Tfrminputcsv>(&account.connection);
+        const int before = account.Count();
+        Open(c.file);
+        for (const TRow &row : Rows())
+            EXPECT_LE(row.item.size(), 200) << c.name;
+        wizard->SpTBXButton2->click();
+        EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet3) << c.name;
+        const int imported = account.Count() - before;
+        EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 %1 条人脉记录").arg(imported)) << c.name;
+    }
+    // Only the open quote's file had a mapped column; its one field runs to the end.
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]["uname"].toString(), QStringLiteral("never closed, 138\r\nmore"));
+}
+
+// The field picker --------------------------------------------------------------------------------
+
+class FieldPicker : public ::testing::Test
+{
+protected:
+    void SetUp() override { FieldCaptions = DefaultCaptions(); }
+    void TearDown() override { FieldCaptions.clear(); }
+};
+
+TEST_F(FieldPicker, OneButtonPerFieldInRows)
+{
+    Tfrmselectfield picker;
+    EXPECT_EQ(picker.windowTitle(), QStringLiteral("请选择"));
+    ASSERT_EQ(picker.FieldButtons().size(), FieldCaptions.size());
+    for (int i = 0; i < FieldCaptions.size(); ++i) {
+        const QRadioButton *button = picker.FieldButtons()[i];
+        EXPECT_EQ(button->objectName(), PairName(FieldCaptions[i]));
+        EXPECT_EQ(button->text(), PairValue(FieldCaptions[i]));
+        EXPECT_EQ(button->geometry(), QRect(16, i * 20 + 6, picker.ScrollBox1->width() - 40, 20));
+    }
+    EXPECT_EQ(picker.ScrollBox1->widget()->height(), (FieldCaptions.size() - 1) * 20 + 6 + 20);
+    EXPECT_EQ(picker.CheckedField(), nullptr);
+}
+
+TEST_F(FieldPicker, SelectionByColumnThenCaption)
+{
+    Tfrmselectfield picker;
+    EXPECT_TRUE(picker.SelectField("UEMAIL", "姓名"));
+    EXPECT_EQ(picker.CheckedField()->objectName(), QStringLiteral("uemail"));
+    EXPECT_TRUE(picker.SelectField("nosuch", "备注"));
+    EXPECT_EQ(picker.CheckedField()->objectName(), QStringLiteral("ufz"));
+    EXPECT_FALSE(picker.SelectField("", "无此字段"));
+    EXPECT_EQ(picker.CheckedField()->objectName(), QStringLiteral("ufz"));
+}
+
+TEST_F(FieldPicker, ACheckedButtonBelowTheBoxIsScrolledIntoView)
+{
+    Tfrmselectfield picker;
+    QRadioButton *last = picker.FieldButtons().last();
+    picker.SelectField(last->objectName(), QString());
+    picker.show();
+    QCoreApplication::processEvents();
+    const int scrolled = picker.ScrollBox1->verticalScrollBar()->value();
+    EXPECT_GT(scrolled, 0);
+    EXPECT_LE(last->y() + last->height() - scrolled, picker.ScrollBox1->viewport()->height());
+    picker.hide();
+}
+
+} // namespace
