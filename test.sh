@@ -6,6 +6,8 @@ cd "$(dirname "$0")"
 source scripts/deps.sh
 orv_install_deps
 
+python3 tools/check_layering.py
+
 jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON -DORV_TESTS=ON
 cmake --build build/test -j"$jobs"
