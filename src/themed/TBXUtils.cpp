@@ -53,9 +53,10 @@ private:
 };
 
 // The colour space SetContrast works in: each channel weighted by how bright it looks, so
-// white is (195, 390, 65).
+// white is about (195, 390, 65). The maxima are white's own coordinates, so that white
+// measured from white is exactly the origin.
 constexpr double WeightR = 0.764706, WeightG = 1.52941, WeightB = 0.254902;
-constexpr double MaxX = 195, MaxY = 390, MaxZ = 65;
+constexpr double MaxX = 255 * WeightR, MaxY = 255 * WeightG, MaxZ = 255 * WeightB;
 
 struct Vec3 {
     double x = 0, y = 0, z = 0;
