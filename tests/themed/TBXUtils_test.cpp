@@ -179,6 +179,10 @@ TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
           RGB(182, 91, 45)}},
         {"thresholded", [red](TCanvas *c, TImageList *l) { DrawImageThresholded(c, 2, 2, l, 0, red); },
          {Background, red, red, red, red, Background}},
+        {"shadow", [](TCanvas *c, TImageList *l) { DrawImageShadow(c, 2, 2, l, 0, clGray); },
+         {clGray, clGray, clGray, clGray, clGray, clGray}},
+        {"silhouette", [](TCanvas *c, TImageList *l) { DrawImageSilhouette(c, 2, 2, l, 0, clNavy); },
+         {clNavy, clNavy, clNavy, clNavy, clNavy, clNavy}},
     };
     for (const Row &row : rows) {
         const QImage img = WithEffect(row.draw);
@@ -292,4 +296,26 @@ TEST(TBXUtils, PlainShadowsAreWindowsOfHalfTheSize)
     // Translucent pieces only exist where something blends them with the screen.
     TShadows soft(Rect(10, 10, 50, 40), TRect{}, 4, false, 61);
     EXPECT_EQ(soft.Pieces().empty(), !ShadowBlendingAvailable());
+}
+
+TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
+{
+    QImage img = Blank(6, 6);
+    TCanvas canvas(img);
+    TRect r = Rect(1, 1, 5, 5);
+    Frame3D(&canvas, r, clWhite, clBlack, true);
+    EXPECT_EQ(r, Rect(2, 2, 5, 5));
+    TRect other = Rect(1, 1, 5, 5);
+    Frame3D(&canvas, other, clRed, clBlue, false);
+    EXPECT_EQ(other, Rect(1, 1, 4, 4));
+    struct Case {
+        int x, y;
+        TColor want;
+    } cases[] = {
+        {1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed},   // top and left
+        {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue}, // right and bottom, one pixel in
+        {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(At(img, c.x, c.y), c.want) << c.x << "," << c.y;
 }
