@@ -147,4 +147,10 @@ TEST(TBXThemeGradients, ChamferedOutline)
     };
     for (const Case &c : cases)
         EXPECT_EQ(At(img, c.x, c.y), c.want) << c.x << "," << c.y;
+
+    // No colour paints nothing, not black.
+    img = Blank(10, 8);
+    TCanvas none(img);
+    FrameChamferRect(&none, Rect(0, 0, 8, 6), 2, 2, clNone, clNone, clNone);
+    EXPECT_TRUE(OnlyInside(img, TRect{}));
 }
