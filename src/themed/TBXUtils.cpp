@@ -740,8 +740,11 @@ void FillBrushedTexture(TCanvas *Canvas, const TPoint &Origin, const TRect &R, i
         const int width = int(row.size());
         const int start = Origin.X - noise.offset[size_t(line)];
         auto *out = reinterpret_cast<std::uint32_t *>(texture.scanLine(y - area.Top));
-        for (int x = area.Left; x < area.Right; ++x)
-            out[x - area.Left] = 0xFF000000u | row[size_t(Modulo(x - start, width))];
+        for (int x = 0, i = Modulo(area.Left - start, width); x < area.Width(); ++x) {
+            out[x] = 0xFF000000u | row[size_t(i)];
+            if (++i == width)
+                i = 0;
+        }
     }
     Canvas->BitBlt(area.Left, area.Top, area.Width(), area.Height(), texture, 0, 0, SRCCOPY);
 }
