@@ -137,12 +137,6 @@ void TTBCustomItem::Remove(TTBCustomItem *AItem)
         Delete(i);
 }
 
-void TTBCustomItem::Clear()
-{
-    for (int i = Count() - 1; i >= 0; --i)
-        delete items_[static_cast<size_t>(i)];
-}
-
 void TTBCustomItem::Move(int CurIndex, int NewIndex)
 {
     if (CurIndex == NewIndex)

@@ -142,7 +142,6 @@ public:
     void Delete(int Index);
     void Remove(TTBCustomItem *AItem);
     void Move(int CurIndex, int NewIndex);
-    void Clear();
     TTBCustomItem *Parent() const { return parent_; }
 
     // Listeners are (procedure, data) pairs, counted: registering a pair again needs as many
