@@ -265,6 +265,7 @@ private:
     void SetImageList(TCustomImageList *&Field, std::unique_ptr<TTBImageChangeLink> &Link,
                       TCustomImageList *Value, void (TTBCustomItem::*Handler)(TCustomImageList *));
     void DoActionChange(TBasicAction *Sender);
+    void ReleaseReference(TComponent *AComponent);
     bool FindShortCut(TTBCustomItem *Level, TShortCut AShortCut, int LinkDepth,
                       std::vector<TTBCustomItem *> &Path, TTBCustomItem *&Found);
 
