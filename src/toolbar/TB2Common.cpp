@@ -2,7 +2,6 @@
 
 #include "platform/Controls.h"
 #include "platform/Graphics.h"
-#include "platform/Registry.h"
 #include "platform/SysParams.h"
 
 #include <QApplication>
@@ -143,27 +142,6 @@ TRect GetRectOfMonitorContainingPoint(const TPoint &P, bool WorkArea)
     return UsingMultipleMonitors() ? MonitorRectFromPoint(P, WorkArea) : GetRectOfPrimaryMonitor(WorkArea);
 }
 
-int ReadMenuShowDelay()
-{
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (!reg.OpenKey(QStringLiteral("Control Panel\\Desktop"), false))
-        return 400;
-    const QString name = QStringLiteral("MenuShowDelay");
-    if (!reg.ValueExists(name))
-        return 400;
-    bool ok = false;
-    const int value = reg.ReadString(name).trimmed().toInt(&ok);
-    return ok ? value : 0;
-}
-
-int GetMenuShowDelay()
-{
-    // The settings table always answers, so the registry is never needed as a fallback.
-    const int delay = SysParams().MenuShowDelay;
-    return delay < 0 ? 0 : delay;
-}
-
 bool AreFlatMenusEnabled()
 {
     return SysParams().FlatMenus;
@@ -172,16 +150,6 @@ bool AreFlatMenusEnabled()
 bool AreKeyboardCuesEnabled()
 {
     return SysParams().KeyboardCues;
-}
-
-bool IsSoundEventConfigured(const QString &Alias)
-{
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (!reg.OpenKey(QStringLiteral("AppEvents\\Schemes\\Apps\\.Default\\") + Alias + QStringLiteral("\\.Current"),
-                     false))
-        return false;
-    return !reg.ReadString(QString()).isEmpty();
 }
 
 int GetInputLocaleCodePage()

@@ -2,6 +2,7 @@
 // Routines every part of the toolbar framework shares: menu texts, small lists, monitors,
 // system settings, XOR drag frames, rotated captions and printing a window into a canvas.
 #include "platform/Messages.h"
+#include "platform/SysParams.h"
 #include "platform/Types.h"
 
 #include <QRegion>
@@ -143,14 +144,10 @@ bool UsingMultipleMonitors();
 TRect GetRectOfMonitorContainingRect(const TRect &R, bool WorkArea);
 TRect GetRectOfMonitorContainingPoint(const TPoint &P, bool WorkArea);
 
-// The "MenuShowDelay" value of HKCU "Control Panel\Desktop": 400 when missing, 0 when it is
-// not a number.
-int ReadMenuShowDelay();
-int GetMenuShowDelay();
+// ReadMenuShowDelay, GetMenuShowDelay and IsSoundEventConfigured come from the platform's
+// settings (SysParams.h).
 bool AreFlatMenusEnabled();
 bool AreKeyboardCuesEnabled();
-// Whether the user's sound scheme gives the event a sound.
-bool IsSoundEventConfigured(const QString &Alias);
 // Keyboard input arrives as Unicode text: the answer is the UTF-8 code page.
 int GetInputLocaleCodePage();
 
