@@ -279,3 +279,25 @@ TEST(TB2Common, RemoveMessagesDropsOnlyTheRange)
     QCoreApplication::sendPostedEvents(&w);
     EXPECT_EQ(w.log, QStringList{"mouse"});
 }
+
+// On the desktop the frame is a window that follows the frame and goes when erased (that the
+// pointer passes through it is checked on a real X server).
+TEST(TB2Common, DesktopDragFrameIgnoresThePointer)
+{
+    auto findFrame = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowTransparentForInput))
+                return w;
+        return static_cast<QWidget *>(nullptr);
+    };
+    const TRect first = Bounds(320, 320, 100, 60), second = Bounds(340, 330, 120, 80);
+    DrawHalftoneInvertRect(nullptr, &first, nullptr, {4, 4}, {});
+    QWidget *frame = findFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(TRect::FromQRect(frame->geometry()), first);
+
+    DrawHalftoneInvertRect(nullptr, &second, &first, {4, 4}, {4, 4});
+    EXPECT_EQ(TRect::FromQRect(frame->geometry()), second);
+    DrawHalftoneInvertRect(nullptr, nullptr, &second, {}, {4, 4});
+    EXPECT_EQ(findFrame(), nullptr);
+}
