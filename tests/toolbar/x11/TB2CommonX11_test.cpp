@@ -101,6 +101,6 @@ TEST(TB2CommonX11, PointerEnteringAFadingPopupEndsTheAnimation)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !popup.log.isEmpty(); }, 3000));
     EXPECT_EQ(popup.log, QStringList{"ended"});
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
-    EXPECT_DOUBLE_EQ(popup.windowOpacity(), 1.0);
+    EXPECT_EQ(popup.AlphaBlendValue(), 255);
     SetMenuAnimationClock(nullptr);
 }
