@@ -12,14 +12,6 @@
 #include <QPointer>
 #include <QWidget>
 
-const QString STBToolbarIndexOutOfBounds = QStringLiteral("Toolbar item index out of range");
-const QString STBToolbarItemReinserted = QStringLiteral("Toolbar item already inserted");
-const QString STBChevronItemMoreButtonsHint = QStringLiteral("More Buttons|");
-const QString STBDockParentNotAllowed =
-    QStringLiteral("A TTBDock control cannot be placed inside a tool window or another TTBDock");
-const QString STBDockCannotChangePosition =
-    QStringLiteral("Cannot change Position of a TTBDock if it already contains controls");
-
 namespace {
 
 // Length in UTF-16 units of the character starting at i.

@@ -17,13 +17,6 @@ class TCanvas;
 class TControl;
 class TFont;
 
-// The framework's fixed texts.
-extern const QString STBToolbarIndexOutOfBounds;   // "Toolbar item index out of range"
-extern const QString STBToolbarItemReinserted;     // "Toolbar item already inserted"
-extern const QString STBChevronItemMoreButtonsHint;
-extern const QString STBDockParentNotAllowed;
-extern const QString STBDockCannotChangePosition;
-
 // ---------------------------------------------------------------------------------------------
 // Text. Every routine works on whole characters: a surrogate pair is never split, a CJK
 // character is one character like any other.
