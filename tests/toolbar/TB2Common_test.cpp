@@ -4,7 +4,6 @@
 #include "platform/Graphics.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -51,7 +50,7 @@ TEST(TB2Common, MenuTextRoutines)
     }
 }
 
-TEST(TB2Common, ListsAndSort)
+TEST(TB2Common, ListSortExStaysInsideTheList)
 {
     std::vector<int> values(200);
     std::mt19937 rng(7);
@@ -65,16 +64,6 @@ TEST(TB2Common, ListsAndSort)
     ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
     std::sort(shuffled.begin(), shuffled.end());
     EXPECT_EQ(shuffled, sorted);
-
-    int a = 1, b = 2;
-    std::unique_ptr<std::vector<int *>> list;
-    EXPECT_TRUE(AddToList(list, &a));
-    EXPECT_FALSE(AddToList(list, &a));
-    EXPECT_TRUE(AddToFrontOfList(list, &b));
-    EXPECT_EQ(*list, (std::vector<int *>{&b, &a}));
-    RemoveFromList(list, &a);
-    RemoveFromList(list, &b);
-    EXPECT_EQ(list, nullptr);
 }
 
 namespace {
@@ -267,59 +256,4 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
     EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT), 1);
     EXPECT_EQ(canvas.Pixel(1, 1), clWhite);
     delete window;
-}
-
-namespace {
-
-class TEventLog : public QWidget
-{
-public:
-    QStringList log;
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::KeyPress)
-            log << "key";
-        else if (e->type() == QEvent::MouseButtonPress)
-            log << "mouse";
-        return QWidget::event(e);
-    }
-};
-
-} // namespace
-
-TEST(TB2Common, RemoveMessagesDropsOnlyTheRange)
-{
-    TEventLog w;
-    QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
-    QCoreApplication::postEvent(&w, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
-                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    RemoveMessages(WM_KEYFIRST, WM_KEYLAST);
-    ProcessPaintMessages();
-    EXPECT_TRUE(w.log.isEmpty());  // painting dispatches nothing else
-    QCoreApplication::sendPostedEvents(&w);
-    EXPECT_EQ(w.log, QStringList{"mouse"});
-}
-
-// On the desktop the frame is a window that follows the frame and goes when erased (that the
-// pointer passes through it is checked on a real X server).
-TEST(TB2Common, DesktopDragFrameIgnoresThePointer)
-{
-    auto findFrame = [] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowTransparentForInput))
-                return w;
-        return static_cast<QWidget *>(nullptr);
-    };
-    const TRect first = Bounds(320, 320, 100, 60), second = Bounds(340, 330, 120, 80);
-    DrawHalftoneInvertRect(nullptr, &first, nullptr, {4, 4}, {});
-    QWidget *frame = findFrame();
-    ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(TRect::FromQRect(frame->geometry()), first);
-
-    DrawHalftoneInvertRect(nullptr, &second, &first, {4, 4}, {4, 4});
-    EXPECT_EQ(TRect::FromQRect(frame->geometry()), second);
-    DrawHalftoneInvertRect(nullptr, nullptr, &second, {}, {4, 4});
-    EXPECT_EQ(findFrame(), nullptr);
 }
