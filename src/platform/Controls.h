@@ -280,6 +280,8 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    // Tells the window-event hub once, while the control is still whole.
+    void NotifyDestroying();
     void ApplyGeometry();
     void ApplyVisibility();
     TPoint ParentClientOffset() const;
@@ -330,6 +332,7 @@ private:
     bool captureByPress_ = false;
     bool inNC_ = false;
     bool syncing_ = false;
+    bool destroyNotified_ = false;
 
     std::map<WPARAM, int> timers_;  // id -> Qt timer id
 
