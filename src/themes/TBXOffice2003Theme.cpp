@@ -1,5 +1,8 @@
 #include "TBXOffice2003Theme.h"
 
+#include "ItemStates.h"
+#include "ThemeGlyphs.h"
+
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
 #include "toolbar/TB2Common.h"
@@ -15,8 +18,6 @@ namespace {
 
 int schemeOverride = -1;
 int splitFraction = 15;
-
-constexpr int PartFill = 0, PartText = 1, PartFrame = 2;
 
 constexpr TColor RGBc(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
 
@@ -62,54 +63,6 @@ TColor Lerp(TColor a, TColor b, int num, int den)
     return ch(0) | ch(8) | ch(16);
 }
 
-// One image list of glyphs for every instance: the close cross and the window buttons.
-struct Glyphs {
-    int users = 0;
-    std::unique_ptr<TImageList> list;
-};
-Glyphs &SharedGlyphs()
-{
-    static Glyphs glyphs;
-    return glyphs;
-}
-
-QImage GlyphImage(std::initializer_list<const char *> rows)
-{
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    const int h = int(rows.size());
-    int y = (16 - h) / 2;
-    for (const char *row : rows) {
-        const int w = int(std::strlen(row));
-        for (int x = 0; x < w; ++x)
-            if (row[x] == '#')
-                image.setPixel((16 - w) / 2 + x, y, 0xFF000000);
-        ++y;
-    }
-    return image;
-}
-
-void LoadThemeGlyphs()
-{
-    Glyphs &g = SharedGlyphs();
-    if (g.users++ > 0)
-        return;
-    g.list = std::make_unique<TImageList>(nullptr);
-    g.list->SetSize(16, 16);
-    g.list->AddImage(GlyphImage({"##....##", ".##..##.", "..####..", "...##...", "..####..", ".##..##.", "##....##"}));
-    g.list->AddImage(GlyphImage({"#########", "#########", "#.......#", "#.......#", "#.......#", "#.......#", "#########"}));
-    g.list->AddImage(GlyphImage({"......", "......", "......", "......", "######", "######"}));
-    g.list->AddImage(GlyphImage({"..######", "..######", "..#....#", "######.#", "######.#", "#....###", "#....#..",
-                                 "######.."}));
-}
-
-void FreeThemeGlyphs()
-{
-    Glyphs &g = SharedGlyphs();
-    if (--g.users == 0)
-        g.list.reset();
-}
-
 void PaintGripDot(TCanvas &canvas, int x, int y, const TTBXOffice2003Theme &t)
 {
     FillRectColor(&canvas, Rect(x + 1, y + 1, x + 3, y + 3), t.GripLightColor);
@@ -152,27 +105,6 @@ int DetectLunaScheme()
 void SetLunaSchemeOverride(int scheme) { schemeOverride = scheme < 0 || scheme > 3 ? -1 : scheme; }
 
 int GradientSplitFraction() { return splitFraction; }
-
-int ItemStateIndex(const TTBXItemInfo &info)
-{
-    if (!info.Enabled)
-        return info.HoverKind == HOVER_DISABLED ? 5 : 1;
-    if (info.IsPopupParent)
-        return 7;
-    if (info.Pushed)
-        return 3;
-    const bool hot = info.HoverKind != HOVER_NONE;
-    if (info.Checked)
-        return hot ? 6 : 2;
-    return hot ? 4 : 0;
-}
-
-int MenuStateIndex(const TTBXItemInfo &info)
-{
-    if (info.Enabled)
-        return info.HoverKind != HOVER_NONE ? 2 : 0;
-    return info.HoverKind == HOVER_DISABLED ? 3 : 1;
-}
 
 void FillGradientRows(TCanvas &canvas, const TRect &rect, TColor c1, TColor c2)
 {
@@ -223,9 +155,9 @@ void FillGradientSplit(TCanvas &canvas, const TRect &rect, TColor c1, TColor c2,
         band(i, component(0, i) | (component(8, i) << 8) | (component(16, i) << 16));
 }
 
-TTBXOffice2003Theme::TTBXOffice2003Theme(const QString &name) : TTBXTheme(name) { LoadThemeGlyphs(); }
+TTBXOffice2003Theme::TTBXOffice2003Theme(const QString &name) : TTBXTheme(name) { AcquireThemeGlyphs(); }
 
-TTBXOffice2003Theme::~TTBXOffice2003Theme() { FreeThemeGlyphs(); }
+TTBXOffice2003Theme::~TTBXOffice2003Theme() { ReleaseThemeGlyphs(); }
 
 void TTBXOffice2003Theme::Initialize() { UpdateThemeColors(); }
 
@@ -657,8 +589,8 @@ void TTBXOffice2003Theme::PaintWindowButton(TCanvas &canvas, const TRect &rect, 
         index = 2;
     else if (buttonKind == GLYPH_RESTORE)
         index = 3;
-    if (index >= 0 && SharedGlyphs().list)
-        DrawImageSilhouetteCentered(&canvas, r, SharedGlyphs().list.get(), index, GetItemPartColor(info, PartText));
+    if (index >= 0 && ThemeGlyphs())
+        DrawImageSilhouetteCentered(&canvas, r, ThemeGlyphs(), index, GetItemPartColor(info, PartText));
 }
 
 void TTBXOffice2003Theme::PaintMenuItemFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
@@ -874,8 +806,8 @@ void TTBXOffice2003Theme::PaintFloatingNCArea(TCanvas &canvas, const TRect &wind
         FrameRectColor(&canvas, face, ItemFrame(s), true);
         const TColor fill = ItemFillColors[size_t(s)][0];
         FillRectColor(&canvas, face, fill);
-        if (SharedGlyphs().list)
-            DrawImageSilhouetteCentered(&canvas, button, SharedGlyphs().list.get(), 0,
+        if (ThemeGlyphs())
+            DrawImageSilhouetteCentered(&canvas, button, ThemeGlyphs(), 0,
                                         fill != clNone ? ItemText(s) : FloatingCaptionTextColor);
     }
 }

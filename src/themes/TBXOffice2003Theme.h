@@ -102,9 +102,6 @@ protected:
     TColor GetItemPartColor(const TTBXItemInfo &info, int part) const;
 };
 
-int ItemStateIndex(const TTBXItemInfo &info);
-int MenuStateIndex(const TTBXItemInfo &info);
-
 // The desktop style the colours follow: 0 blue, 1 metallic, 2 homestead, 3 system colours.
 int DetectLunaScheme();
 // Forces a scheme (0..3) for checks of the fixed tables; -1 goes back to detection.
