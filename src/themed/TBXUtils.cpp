@@ -53,9 +53,10 @@ private:
 };
 
 // The colour space SetContrast works in: each channel weighted by how bright it looks, so
-// white is (195, 390, 65).
+// white is about (195, 390, 65). The maxima are white's own coordinates, so that white
+// measured from white is exactly the origin.
 constexpr double WeightR = 0.764706, WeightG = 1.52941, WeightB = 0.254902;
-constexpr double MaxX = 195, MaxY = 390, MaxZ = 65;
+constexpr double MaxX = 255 * WeightR, MaxY = 255 * WeightG, MaxZ = 255 * WeightB;
 
 struct Vec3 {
     double x = 0, y = 0, z = 0;
@@ -739,8 +740,11 @@ void FillBrushedTexture(TCanvas *Canvas, const TPoint &Origin, const TRect &R, i
         const int width = int(row.size());
         const int start = Origin.X - noise.offset[size_t(line)];
         auto *out = reinterpret_cast<std::uint32_t *>(texture.scanLine(y - area.Top));
-        for (int x = area.Left; x < area.Right; ++x)
-            out[x - area.Left] = 0xFF000000u | row[size_t(Modulo(x - start, width))];
+        for (int x = 0, i = Modulo(area.Left - start, width); x < area.Width(); ++x) {
+            out[x] = 0xFF000000u | row[size_t(i)];
+            if (++i == width)
+                i = 0;
+        }
     }
     Canvas->BitBlt(area.Left, area.Top, area.Width(), area.Height(), texture, 0, 0, SRCCOPY);
 }

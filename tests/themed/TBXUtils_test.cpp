@@ -1,0 +1,321 @@
+#include "themed/TBXUtils.h"
+
+#include "platform/ImgList.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Blank(int w, int h, TColor c = clWhite)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(ColorToQRgb(c));
+    return img;
+}
+
+TColor At(const QImage &img, int x, int y)
+{
+    return QRgbToColor(img.pixel(x, y));
+}
+
+// 4 x 4 image; unlisted pixels are transparent.
+struct Known {
+    int x, y;
+    TColor color;
+};
+const std::vector<Known> ImagePixels = {
+    {0, 0, clWhite},          {1, 0, clBlack},          {2, 0, RGB(120, 120, 120)}, {3, 0, RGB(200, 0, 0)},
+    {0, 1, RGB(180, 180, 180)}, {1, 1, RGB(190, 190, 190)},
+};
+const TColor Background = RGB(200, 100, 50);
+
+// Draws the known image with an effect at (2, 2) on an 8 x 8 canvas of Background.
+template <typename F>
+QImage WithEffect(F &&effect)
+{
+    TImageList list(nullptr);
+    list.SetSize(4, 4);
+    QImage image(4, 4, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (const Known &k : ImagePixels)
+        image.setPixel(k.x, k.y, ColorToQRgb(k.color));
+    list.AddImage(image);
+    QImage target = Blank(8, 8, Background);
+    TCanvas canvas(target);
+    effect(&canvas, &list);
+    return target;
+}
+
+} // namespace
+
+TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
+{
+    struct Case {
+        const char *what;
+        TColor got, want;
+    } cases[] = {
+        {"blend 255 is the first", BlendColors(0x102030, 0xF0E0D0, 255), 0x102030},
+        {"blend 0 is the second", BlendColors(0x102030, 0xF0E0D0, 0), 0xF0E0D0},
+        {"blend middle rounds", BlendColors(clWhite, clBlack, 128), 0x808080},
+        {"blend per channel", BlendColors(RGB(200, 100, 0), RGB(0, 100, 200), 64), RGB(50, 100, 150)},
+        {"blend resolves system colours", BlendColors(clBtnFace, clBlack, 255), GetSysColor(COLOR_BTNFACE)},
+        {"mix 50 percent", MixColorsPercent(clWhite, clBlack, 50), 0x808080},
+        {"mix 500 per mille", MixColorsPercent(clWhite, clBlack, 500), 0x808080},
+        {"mix 25 percent", MixColorsPercent(RGB(100, 0, 0), clBlack, 25), RGB(25, 0, 0)},
+        {"mix 100 is per mille", MixColorsPercent(RGB(200, 0, 0), clBlack, 100), RGB(20, 0, 0)},
+        {"white shifted up stays white", ShiftColor(clWhite, 32), clWhite},
+        {"black shifted down stays black", ShiftColor(clBlack, -10), clBlack},
+        {"shift clamps per channel", ShiftColor(RGB(10, 250, 128), 10), RGB(20, 255, 138)},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.got, c.want) << c.what;
+    EXPECT_THROW(BlendColors(clWhite, clBlack, 256), EInvalidOperation);
+    EXPECT_THROW(BlendColors(clWhite, clBlack, -1), EInvalidOperation);
+}
+
+TEST(TBXUtils, LuminanceAndDarkness)
+{
+    EXPECT_EQ(ColorLuminance(clWhite), 255);
+    EXPECT_EQ(ColorLuminance(clBlack), 0);
+    EXPECT_EQ(ColorLuminance(RGB(100, 0, 0)), 29);
+    EXPECT_EQ(ColorLuminance(RGB(0, 0, 255)), 29);
+    // RGB(100, 100, 100) weighs exactly 100 * 256.
+    EXPECT_FALSE(IsDarkColor(RGB(100, 100, 100), 100));
+    EXPECT_TRUE(IsDarkColor(RGB(100, 100, 100), 101));
+    EXPECT_NEAR(ColorDistance(clWhite, clBlack), 440.85, 0.01);
+    EXPECT_DOUBLE_EQ(ContrastThreshold(10, 220), 10);
+    EXPECT_DOUBLE_EQ(ContrastThreshold(10, 0), 20);
+    EXPECT_DOUBLE_EQ(ContrastThreshold(10, 110), 15);
+}
+
+TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
+{
+    struct Case {
+        const char *what;
+        TColor c, background;
+        int t;
+        TColor want;
+    } cases[] = {
+        {"far enough stays", clBlack, clWhite, 50, clBlack},
+        {"system colour becomes plain", clWindowText, clWhite, 50, clBlack},
+        // Black on black lies on no line from black; it turns to the grey 100 units away.
+        {"black on black", clBlack, clBlack, 50, RGB(58, 58, 58)},
+        {"white on white darkens", clWhite, clWhite, 50, RGB(226, 226, 226)},
+        // Measured from white, white itself sits at the origin.
+        {"white on light grey", clWhite, RGB(197, 197, 197), 101, clWhite},
+    };
+    for (const Case &c : cases) {
+        TColor color = c.c;
+        SetContrast(color, c.background, c.t);
+        EXPECT_EQ(color, c.want) << c.what;
+    }
+}
+
+TEST(TBXUtils, HslRoundTrip)
+{
+    float h, s, l;
+    ColorToHSL(RGB(0, 0, 255), h, s, l);
+    EXPECT_NEAR(h, 2.0 / 3, 1e-6);
+    EXPECT_NEAR(s, 1, 1e-6);
+    EXPECT_NEAR(l, 0.5, 1e-6);
+    ColorToHSL(RGB(128, 128, 128), h, s, l);
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(s, 0);
+    EXPECT_NEAR(l, 128 / 255.0, 1e-6);
+    for (TColor c : {clRed, clLime, clBlue, clWhite, clBlack, RGB(12, 200, 99), RGB(250, 240, 10), RGB(1, 2, 3),
+                     RGB(255, 128, 0)}) {
+        ColorToHSL(c, h, s, l);
+        EXPECT_EQ(HSLToColor(h, s, l), c) << std::hex << c;
+    }
+}
+
+TEST(TBXUtils, BlendPixelAndFills)
+{
+    QImage img = Blank(8, 8, clBlack);
+    TCanvas canvas(img);
+    BlendPixel(&canvas, 0, 0, clWhite, 0);
+    BlendPixel(&canvas, 1, 0, clWhite, 255);
+    BlendPixel(&canvas, 2, 0, clWhite, 128);
+    BlendPixel(&canvas, 3, 0, clWhite, 64);
+    EXPECT_EQ(At(img, 0, 0), clBlack);
+    EXPECT_EQ(At(img, 1, 0), clWhite);
+    EXPECT_EQ(At(img, 2, 0), 0x808080);
+    EXPECT_EQ(At(img, 3, 0), 0x404040);
+
+    FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
+    EXPECT_EQ(At(img, 4, 4), clBlack);
+    TRect r = Rect(0, 1, 8, 8);
+    FrameRectColor(&canvas, r, clNone, true);
+    EXPECT_EQ(r, Rect(1, 2, 7, 7));
+    EXPECT_EQ(At(img, 0, 1), clBlack);
+
+    // A right-pointing double chevron anchored at the rectangle.
+    PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
+    EXPECT_EQ(At(img, 0, 2), clRed);
+    EXPECT_EQ(At(img, 2, 2), clBlack);
+    EXPECT_EQ(At(img, 1, 3), clRed);
+    EXPECT_EQ(At(img, 0, 3), clBlack);
+    EXPECT_EQ(At(img, 7, 4), clRed);
+    EXPECT_EQ(At(img, 0, 5), clBlack);
+}
+
+TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
+{
+    const TColor red = RGB(255, 0, 0);
+    struct Row {
+        const char *what;
+        std::function<void(TCanvas *, TImageList *)> draw;
+        // white, black, grey 120, dark red, grey 180, grey 190 (see ImagePixels)
+        std::vector<TColor> want;
+    } rows[] = {
+        {"contrasted", [](TCanvas *c, TImageList *l) { DrawImageContrasted(c, 2, 2, l, 0); },
+         {RGB(32, 32, 32), clWhite, RGB(152, 152, 152), clWhite, RGB(212, 212, 212), RGB(222, 222, 222)}},
+        {"tinted", [](TCanvas *c, TImageList *l) { DrawImageTinted(c, 2, 2, l, 0, clBlue, 128); },
+         {RGB(128, 128, 255), RGB(0, 0, 127), RGB(60, 60, 187), RGB(100, 0, 127), RGB(90, 90, 217),
+          RGB(95, 95, 222)}},
+        {"monochrome 0", [](TCanvas *c, TImageList *l) { DrawImageMonochrome(c, 2, 2, l, 0, 0); },
+         {RGB(198, 99, 49), RGB(132, 66, 33), RGB(163, 81, 40), RGB(147, 73, 36), RGB(178, 89, 44),
+          RGB(182, 91, 45)}},
+        {"thresholded", [red](TCanvas *c, TImageList *l) { DrawImageThresholded(c, 2, 2, l, 0, red); },
+         {Background, red, red, red, red, Background}},
+        {"shadow", [](TCanvas *c, TImageList *l) { DrawImageShadow(c, 2, 2, l, 0, clGray); },
+         {clGray, clGray, clGray, clGray, clGray, clGray}},
+        {"silhouette", [](TCanvas *c, TImageList *l) { DrawImageSilhouette(c, 2, 2, l, 0, clNavy); },
+         {clNavy, clNavy, clNavy, clNavy, clNavy, clNavy}},
+    };
+    for (const Row &row : rows) {
+        const QImage img = WithEffect(row.draw);
+        for (size_t i = 0; i < ImagePixels.size(); ++i)
+            EXPECT_EQ(At(img, 2 + ImagePixels[i].x, 2 + ImagePixels[i].y), row.want[i])
+                << row.what << " pixel " << i;
+        EXPECT_EQ(At(img, 5, 5), Background) << row.what << ": transparent pixel";
+        EXPECT_EQ(At(img, 1, 1), Background) << row.what << ": outside the image";
+    }
+    EXPECT_THROW(WithEffect([](TCanvas *c, TImageList *l) { DrawImageMonochrome(c, 2, 2, l, 0, 3); }),
+                 EInvalidOperation);
+}
+
+TEST(TBXUtils, DitherGradientReachesBothEnds)
+{
+    const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
+    QImage img = Blank(6, 9);
+    TCanvas canvas(img);
+    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
+    EXPECT_EQ(At(img, 1, 1), from);
+    EXPECT_EQ(At(img, 4, 3), RGB(100, 100, 100));
+    // A falling channel must land on its end value too.
+    EXPECT_EQ(At(img, 4, 5), to);
+    EXPECT_EQ(At(img, 1, 0), clWhite);
+    EXPECT_EQ(At(img, 1, 6), clWhite);
+    EXPECT_EQ(At(img, 0, 3), clWhite);
+
+    // One line alone takes the middle; an empty rectangle paints nothing.
+    DitherGradientRect(&canvas, Rect(1, 7, 5, 8), from, true, to);
+    EXPECT_EQ(At(img, 2, 7), RGB(100, 100, 100));
+    EXPECT_EQ(At(img, 2, 8), clWhite);
+    DitherGradientRect(&canvas, Rect(1, 8, 5, 8), from, true, to);
+    DitherGradientRect(&canvas, Rect(5, 8, 5, 9), from, false, to);
+    EXPECT_EQ(At(img, 2, 8), clWhite);
+    EXPECT_EQ(At(img, 5, 8), clWhite);
+
+    // Horizontal: first and last column.
+    DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
+    EXPECT_EQ(At(img, 0, 0), clBlack);
+    EXPECT_EQ(At(img, 5, 0), clWhite);
+}
+
+TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
+{
+    QImage img = Blank(40, 20);
+    TCanvas canvas(img);
+    const TColor base = RGB(160, 160, 160);
+    FillBrushedTexture(&canvas, Rect(2, 2, 38, 18), 8, base);
+    EXPECT_EQ(At(img, 1, 1), clWhite);
+    EXPECT_EQ(At(img, 38, 18), clWhite);
+    bool varies = false;
+    for (int y = 2; y < 18; ++y)
+        for (int x = 2; x < 38; ++x) {
+            const TColor c = At(img, x, y);
+            EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
+            EXPECT_LE(GetRValue(c), 239);
+            varies = varies || c != At(img, 2, 2);
+        }
+    EXPECT_TRUE(varies);
+    // The grain is anchored at the origin: the same spot drawn again in a piece matches.
+    const TColor before = At(img, 20, 10);
+    FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, clBlack);
+    FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, base);
+    EXPECT_EQ(At(img, 20, 10), before);
+}
+
+TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
+{
+    const TRect popup = Rect(10, 10, 50, 40);
+    struct Case {
+        int x, y, alpha;
+    } cases[] = {
+        {20, 20, 0},                                   // under the popup
+        {50, 30, 255}, {51, 30, 191}, {53, 30, 63},    // right strip, across
+        {54, 30, 0},   {50, 13, 0},                    // beyond it, above its start
+        {50, 14, 63},  {50, 17, 255},                  // fading in at the top
+        {30, 40, 255}, {30, 43, 63},   {30, 44, 0},    // bottom strip
+        {50, 40, 255}, {51, 41, 159},  {53, 43, 0},    // the outer corner
+        {14, 40, 63},  {13, 40, 0},                    // fading in at the left
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ShadowAlpha(popup, TRect{}, 4, c.x, c.y), c.alpha) << c.x << "," << c.y;
+    EXPECT_EQ(ShadowPieceRects(popup, TRect{}, 4), (std::vector<TRect>{Rect(50, 14, 54, 40), Rect(14, 40, 54, 44)}));
+    EXPECT_TRUE(ShadowPieceRects(popup, TRect{}, 0).empty());
+
+    const QImage piece = ShadowPieceImage(Rect(50, 14, 54, 40), popup, TRect{}, 4, 61);
+    EXPECT_EQ(piece.pixel(0, 20), 61u << 24);
+    EXPECT_EQ(piece.pixel(1, 20), 45u << 24);
+}
+
+TEST(TBXUtils, ShadowIsCutWhereThePopupTouchesItsItem)
+{
+    const TRect item = Rect(10, 10, 40, 20), popup = Rect(10, 20, 80, 60);
+    EXPECT_EQ(ShadowPieceRects(popup, item, 4),
+              (std::vector<TRect>{Rect(40, 14, 44, 20), Rect(80, 24, 84, 60), Rect(14, 60, 84, 64)}));
+    EXPECT_EQ(ShadowAlpha(popup, item, 4, 30, 21), 0);
+    EXPECT_EQ(ShadowAlpha(popup, item, 4, 40, 18), 255);
+    EXPECT_EQ(ShadowAlpha(popup, item, 4, 40, 16), 191);
+}
+
+TEST(TBXUtils, PlainShadowsAreWindowsOfHalfTheSize)
+{
+    TShadows plain(Rect(10, 10, 50, 40), TRect{}, 4, true, 61);
+    ASSERT_EQ(plain.Pieces().size(), 2u);
+    EXPECT_EQ(TRect::FromQRect(plain.Pieces()[0]->geometry()), Rect(50, 12, 52, 40));
+    EXPECT_EQ(TRect::FromQRect(plain.Pieces()[1]->geometry()), Rect(12, 40, 52, 42));
+    plain.Show(nullptr);
+    EXPECT_TRUE(plain.Pieces()[0]->isVisible());
+    EXPECT_TRUE(plain.Pieces()[0]->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    // Translucent pieces only exist where something blends them with the screen.
+    TShadows soft(Rect(10, 10, 50, 40), TRect{}, 4, false, 61);
+    EXPECT_EQ(soft.Pieces().empty(), !ShadowBlendingAvailable());
+}
+
+TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
+{
+    QImage img = Blank(6, 6);
+    TCanvas canvas(img);
+    TRect r = Rect(1, 1, 5, 5);
+    Frame3D(&canvas, r, clWhite, clBlack, true);
+    EXPECT_EQ(r, Rect(2, 2, 5, 5));
+    TRect other = Rect(1, 1, 5, 5);
+    Frame3D(&canvas, other, clRed, clBlue, false);
+    EXPECT_EQ(other, Rect(1, 1, 4, 4));
+    struct Case {
+        int x, y;
+        TColor want;
+    } cases[] = {
+        {1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed},   // top and left
+        {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue}, // right and bottom, one pixel in
+        {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(At(img, c.x, c.y), c.want) << c.x << "," << c.y;
+}
