@@ -1,0 +1,189 @@
+#include "themed/TBXDefaultTheme.h"
+#include "themed/TBXThemes.h"
+
+#include "platform/SysColors.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QRegularExpression>
+
+namespace {
+
+struct Counts {
+    int created = 0;
+    int destroyed = 0;
+    std::vector<WPARAM> messages;
+};
+Counts counts;
+
+// The default theme, counting what the registry does with it.
+class CountingTheme : public TTBXDefaultTheme
+{
+public:
+    explicit CountingTheme(const QString &name) : TTBXDefaultTheme(name) { ++counts.created; }
+    ~CountingTheme() override { ++counts.destroyed; }
+    void Dispatch(TMessage &m) override
+    {
+        if (m.Msg == TBXM_THEMECHANGE)
+            counts.messages.push_back(m.WParam);
+        TTBXDefaultTheme::Dispatch(m);
+    }
+};
+
+class Listener : public TTBXMessageListener
+{
+public:
+    std::vector<WPARAM> seen;
+    std::function<void()> onMessage;
+    void Dispatch(TMessage &m) override
+    {
+        seen.push_back(m.WParam);
+        if (onMessage)
+            onMessage();
+    }
+};
+
+QString ErrorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const Exception &e) {
+        return e.Message();
+    }
+    return {};
+}
+
+TEST(TBXThemes, RegistryRefusesBadNamesAndUnknownThemes)
+{
+    static bool once = [] {
+        RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
+        return true;
+    }();
+    (void)once;
+    const struct {
+        std::function<void()> call;
+        QString error;
+    } cases[] = {
+        {[] { RegisterTheme("counting", ThemeClassOf<CountingTheme>()); }, "Theme counting is already registered"},
+        {[] { RegisterTheme("DEFAULT", ThemeClassOf<CountingTheme>()); }, "Theme DEFAULT is already registered"},
+        {[] { RegisterTheme("", ThemeClassOf<CountingTheme>()); }, "Cannot register theme"},
+        {[] { RegisterTheme("NoClass", nullptr); }, "Cannot register theme"},
+        {[] { AcquireTheme("Nowhere"); }, "Unknown theme Nowhere"},
+        {[] {
+             CountingTheme stray("Stray");
+             TTBXTheme *p = &stray;
+             ReleaseTheme(p);
+         },
+         "Cannot release theme"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ErrorOf(c.call), c.error);
+    QStringList names;
+    ListThemeNames(&names);
+    EXPECT_EQ(names.filter(QRegularExpression("^counting$", QRegularExpression::CaseInsensitiveOption)).size(), 1);
+    EXPECT_EQ(names.first(), "Default");
+}
+
+TEST(TBXThemes, AcquiredThemesAreSharedAndFreedWithTheLastRelease)
+{
+    RegisterTheme("Shared", ThemeClassOf<CountingTheme>());
+    counts = {};
+    SetApplicationActiveForThemes(true);
+    TTBXTheme *a = AcquireTheme("shared");
+    TTBXTheme *b = AcquireTheme("SHARED");
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a->Name(), "Shared");
+    EXPECT_EQ(counts.created, 1);
+    // Only the creation tells the theme the application's state.
+    EXPECT_EQ(counts.messages, std::vector<WPARAM>{1});
+    ReleaseTheme(b);
+    EXPECT_EQ(counts.destroyed, 0);
+    ReleaseTheme(a);
+    EXPECT_EQ(counts.destroyed, 1);
+    EXPECT_EQ(a, nullptr);
+    EXPECT_EQ(ThemeRefCount("Shared"), 0);
+}
+
+TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
+{
+    Listener first, second;
+    AddThemeManagerListener(&first);
+    AddThemeManagerListener(&second);
+    const struct {
+        UINT msg;
+        WPARAM wParam;
+        std::vector<WPARAM> expected;
+    } cases[] = {
+        {WM_SYSCOLORCHANGE, 0, {1, 2, 3}},
+        {WM_ACTIVATEAPP, 1, {4}},
+        {WM_ACTIVATEAPP, 0, {5}},
+        {WM_PAINT, 0, {}},
+    };
+    for (const auto &c : cases) {
+        first.seen.clear();
+        second.seen.clear();
+        TMessage m{c.msg, c.wParam, 0, 0};
+        ThemeManagerWndProc(m);
+        EXPECT_EQ(first.seen, c.expected) << c.msg << " " << c.wParam;
+        EXPECT_EQ(second.seen, c.expected) << c.msg << " " << c.wParam;
+    }
+    // A listener that leaves while another is told is not called afterwards, and one that
+    // removes itself does not make the walk skip the next.
+    Listener third;
+    AddThemeManagerListener(&third);
+    first.onMessage = [&] {
+        RemoveThemeManagerListener(&first);
+        RemoveThemeManagerListener(&second);
+    };
+    first.seen.clear();
+    second.seen.clear();
+    third.seen.clear();
+    BroadcastThemeManagerMessage(TBXM_THEMECHANGE, 2, 0);
+    EXPECT_EQ(first.seen.size(), 1u);
+    EXPECT_TRUE(second.seen.empty());
+    EXPECT_EQ(third.seen.size(), 1u);
+    RemoveThemeManagerListener(&third);
+    SetApplicationActiveForThemes(true);
+}
+
+TEST(TBXThemes, FrameGeometry)
+{
+    const struct {
+        bool allowDrag;
+        int closeState;
+        int style;
+        int size;
+    } handles[] = {
+        {false, 1, 0, 0}, {true, 0, 0, 9}, {true, 0, 1, 0}, {true, 0, 2, 6},
+        {true, 1, 0, 14}, {true, 1, 1, 14}, {true, 1, 2, 14},
+    };
+    for (const auto &h : handles) {
+        TTBXFrameInfo info;
+        info.AllowDrag = h.allowDrag;
+        info.CloseButtonState = h.closeState;
+        info.DragHandleStyle = h.style;
+        EXPECT_EQ(GetDragHandleSize(info), h.size) << h.closeState << h.style;
+    }
+    TTBXFrameInfo frame;
+    frame.AllowDrag = true;
+    frame.CloseButtonState = 1;
+    frame.BorderSize = {2, 2};
+    frame.ClientWidth = 40;
+    TRect r;
+    GetCloseButtonRect(frame, r);
+    EXPECT_EQ(r, Rect(2, 2, 15, 15));
+    frame.IsVertical = true;
+    GetCloseButtonRect(frame, r);
+    EXPECT_EQ(r, Rect(29, 2, 42, 15));
+
+    TTBXFloatingInfo floating;
+    floating.ClientWidth = 100;
+    floating.BorderSize = {3, 3};
+    GetFloatingCaptionRect(floating, true, true, r);
+    EXPECT_EQ(r, Rect(3, 3, 88, 18));
+    GetFloatingCloseButtonRect(floating, r);
+    EXPECT_EQ(r, Rect(88, 3, 103, 18));
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+#include "themes/TBXNexos3Theme.h"
+#include "themes/TBXNexos5Theme.h"
+#include "themes/TBXSentimoXTheme.h"
+
+#include "platform/SysColors.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <memory>
+
+namespace {
+
+QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    TCanvas canvas(image);
+    paint(canvas);
+    return image;
+}
+TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
+
+std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
+{
+    std::unique_ptr<TNexosFamilyTheme> theme;
+    if (name == "Nexos3")
+        theme = std::make_unique<TTBXNexos3Theme>(name);
+    else if (name == "Nexos5")
+        theme = std::make_unique<TTBXNexos5Theme>(name);
+    else
+        theme = std::make_unique<TTBXSentimoXTheme>(name);
+    theme->Initialize();
+    return theme;
+}
+
+TEST(NexosFamily, SurfacesStripesAndMetrics)
+{
+    const struct {
+        const char *name;
+        TColor surface;
+        int period;       // 0: no stripes
+        TColor dark, light;
+        std::vector<std::pair<int, int>> metrics;
+    } themes[] = {
+        {"Nexos3", 0xF7F7F7, 4, 0xEFEFEF, 0xFFFFFF, {{32, 3}, {33, 3}, {50, 5}, {11, -1}}},
+        {"Nexos5", 0xFFFFFF, 5, 0xF3F3F3, clNone, {{32, 0}, {33, 8}, {35, 3}, {50, 5}}},
+        {"SentimoX", 0xF0F0F0, 0, clNone, clNone, {{32, 0}, {35, 4}, {50, 6}, {99, -1}}},
+    };
+    for (const auto &t : themes) {
+        SCOPED_TRACE(t.name);
+        auto theme = Make(t.name);
+        EXPECT_EQ(theme->GetViewColor(VT_NORMALTOOLBAR), t.surface);
+        for (auto [index, value] : t.metrics)
+            EXPECT_EQ(theme->GetIntegerMetric(index), value) << index;
+        EXPECT_TRUE(theme->GetBooleanMetric(5));
+        EXPECT_FALSE(theme->GetBooleanMetric(1));
+        // A strip of the view painted from its row 6 down: the stripes stay on the view's grid.
+        const TRect view = Rect(0, 0, 8, 20);
+        QImage image = Paint(8, 20, [&](TCanvas &c) {
+            theme->PaintBackground(c, TRect{}, view, Rect(0, 6, 8, 20), t.surface, false, VT_NORMALTOOLBAR);
+        });
+        EXPECT_EQ(At(image, 3, 5), 0x00FF00u) << "nothing outside the clip";
+        for (int y = 6; y < 20; ++y) {
+            TColor expected = t.surface;
+            if (t.period && y % t.period == 0)
+                expected = t.dark;
+            else if (t.light != clNone && t.period && y % t.period == 2)
+                expected = t.light;
+            EXPECT_EQ(At(image, 3, y), expected) << "row " << y;
+        }
+    }
+}
+
+TEST(NexosFamily, HotMenuItemsAndSeparators)
+{
+    const struct {
+        const char *name;
+        TColor hotText;
+        bool dottedSeparator;
+    } themes[] = {
+        {"Nexos3", 0xFFFFFF, true},
+        {"Nexos5", 0x000000, true},
+        {"SentimoX", 0x000000, false},
+    };
+    for (const auto &t : themes) {
+        SCOPED_TRACE(t.name);
+        auto theme = Make(t.name);
+        TTBXItemInfo menu;
+        menu.ViewType = VT_POPUPMENU;
+        menu.Enabled = true;
+        menu.HoverKind = HOVER_ENABLED;
+        EXPECT_EQ(theme->GetItemTextColor(menu), t.hotText);
+        TTBXItemInfo sep;
+        sep.ViewType = VT_POPUPMENU;
+        sep.Enabled = true;
+        QImage line = Paint(20, 8, [&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 20, 8), sep, true, false); });
+        if (t.dottedSeparator) {
+            EXPECT_EQ(At(line, 0, 4), 0u);
+            EXPECT_EQ(At(line, 3, 4), 0u);
+            EXPECT_EQ(At(line, 1, 4), 0x00FF00u) << "a dot every third pixel";
+        } else {
+            EXPECT_EQ(At(line, 10, 4), 0xC0C0C0u);
+            EXPECT_EQ(At(line, 10, 5), 0xFFFFFFu) << "etched: white under grey";
+            EXPECT_EQ(At(line, 1, 4), 0x00FF00u) << "two pixels short of each end";
+        }
+    }
+}
+
+TEST(NexosFamily, ChevronPatternSitsInTheItemWhereverItIs)
+{
+    auto theme = Make("Nexos3");
+    TTBXItemInfo info;
+    info.ViewType = VT_NORMALTOOLBAR;
+    info.ItemOptions = IO_TOOLBAR_STYLE;
+    info.Enabled = true;
+    QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
+    const TColor ink = theme->GetItemTextColor(info);
+    EXPECT_EQ(At(image, 2, 24), ink) << "top + 4, not row 4 of the window";
+    EXPECT_EQ(At(image, 2, 4), 0x00FF00u);
+}
+
+TEST(NexosFamily, OnePixelGradientsTakeTheFirstColour)
+{
+    const TColor a = 0x0000C8, b = 0xC80000;
+    for (auto paint : {&PaintGlassGradient, &PaintOverpaintGradient}) {
+        QImage one = Paint(4, 4, [&](TCanvas &c) { paint(c, Rect(1, 1, 3, 2), a, b, true); });
+        EXPECT_EQ(At(one, 1, 1), a);
+        EXPECT_EQ(At(one, 1, 2), 0x00FF00u);
+        QImage ramp = Paint(4, 10, [&](TCanvas &c) { paint(c, Rect(0, 0, 4, 10), a, b, true); });
+        EXPECT_TRUE(At(ramp, 0, 0) == a || At(ramp, 0, 0) == b) << "an end colour at the top";
+    }
+    // The overpaint ramp ends in its second colour at the near edge.
+    QImage over = Paint(4, 10, [&](TCanvas &c) { PaintOverpaintGradient(c, Rect(0, 0, 4, 10), a, b, true); });
+    EXPECT_EQ(At(over, 0, 0), b);
+    EXPECT_EQ(At(over, 0, 9), a);
+}
+
+} // namespace

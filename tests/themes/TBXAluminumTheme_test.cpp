@@ -1,0 +1,81 @@
+#include "themes/TBXAluminumTheme.h"
+
+#include "themed/TBXUtils.h"
+
+#include "platform/SysColors.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <set>
+
+namespace {
+
+QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    TCanvas canvas(image);
+    paint(canvas);
+    return image;
+}
+TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
+
+TEST(Aluminum, SelectionColoursComeFromALightenedHighlight)
+{
+    float h, s, l;
+    ColorToHSL(AluminumHighlightBase(), h, s, l);
+    EXPECT_NEAR(l, 0.4f, 0.01f) << "the classic highlight is darker than 0.4 and is lightened";
+    SetSysColor(COLOR_HIGHLIGHT, 0xF0C080);
+    ColorToHSL(0xF0C080, h, s, l);
+    const float kept = l;
+    ColorToHSL(AluminumHighlightBase(), h, s, l);
+    EXPECT_NEAR(l, kept, 0.01f) << "a light highlight is kept";
+    ResetSysColors();
+
+    TTBXAluminumTheme theme("Aluminum");
+    theme.UpdateThemeColors();
+    EXPECT_EQ(theme.DockTextureColor, 0xC7C7C7);
+    EXPECT_EQ(theme.StatusBarColor, 0xCFCFCF);
+    EXPECT_EQ(theme.GetViewColor(VT_MENUBAR), 0xDFDFDF);
+    EXPECT_EQ(theme.GetIntegerMetric(35), -1) << "what it leaves open, the default theme answers";
+    EXPECT_EQ(theme.GetIntegerMetric(10), 12);
+    TTBXItemInfo disabledHot;
+    disabledHot.ViewType = VT_POPUPMENU;
+    disabledHot.HoverKind = HOVER_DISABLED;
+    EXPECT_EQ(theme.GetItemColor(disabledHot), theme.PopupColor);
+}
+
+TEST(Aluminum, TexturedToolbarsPlainPopupsAndEmbossedChevrons)
+{
+    TTBXAluminumTheme theme("Aluminum");
+    theme.UpdateThemeColors();
+    const TRect r = Rect(0, 0, 40, 20);
+    auto colours = [](const QImage &image) {
+        std::set<TColor> seen;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                seen.insert(At(image, x, y));
+        return seen.size();
+    };
+    QImage toolbar = Paint(40, 20, [&](TCanvas &c) { theme.PaintBackground(c, TRect{}, r, r, 0xDFDFDF, false, VT_NORMALTOOLBAR); });
+    QImage popup = Paint(40, 20, [&](TCanvas &c) { theme.PaintBackground(c, TRect{}, r, r, 0xDFDFDF, false, VT_POPUPMENU); });
+    EXPECT_GT(colours(toolbar), 2u);
+    EXPECT_EQ(colours(popup), 1u);
+    QImage again = Paint(40, 20, [&](TCanvas &c) { theme.PaintBackground(c, TRect{}, r, r, 0xDFDFDF, false, VT_NORMALTOOLBAR); });
+    EXPECT_EQ(toolbar, again) << "the texture is the same on every paint";
+
+    TTBXItemInfo chevron;
+    chevron.ViewType = VT_NORMALTOOLBAR;
+    chevron.ItemOptions = IO_TOOLBAR_STYLE;
+    chevron.Enabled = true;
+    auto chevronInk = [&](int hover) {
+        chevron.HoverKind = hover;
+        QImage image = Paint(13, 22, [&](TCanvas &c) { theme.PaintChevron(c, Rect(0, 0, 13, 22), chevron); });
+        return At(image, 1, 4);  // the first dot of the 0xCC pattern's top row
+    };
+    EXPECT_EQ(chevronInk(HOVER_NONE), 0x3F3F3Fu);
+    EXPECT_EQ(chevronInk(HOVER_ENABLED), 0u);
+}
+
+} // namespace

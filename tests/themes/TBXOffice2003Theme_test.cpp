@@ -1,0 +1,160 @@
+#include "themes/TBXOffice2003Theme.h"
+#include "themes/ItemStates.h"
+#include "themes/Themes.h"
+
+#include "platform/SysColors.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+namespace {
+
+constexpr TColor RGBc(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
+
+// The theme with a chosen colour scheme; the scheme goes back to detection afterwards.
+class Office2003 : public ::testing::Test
+{
+protected:
+    void Use(int scheme)
+    {
+        SetLunaSchemeOverride(scheme);
+        theme.UpdateThemeColors();
+    }
+    void TearDown() override { SetLunaSchemeOverride(-1); }
+
+    QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
+    {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        TCanvas canvas(image);
+        paint(canvas);
+        return image;
+    }
+    static TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
+
+    TTBXOffice2003Theme theme{"Office2003"};
+};
+
+TEST_F(Office2003, ColourCacheOfEachScheme)
+{
+    const struct {
+        int scheme;
+        std::function<TColor(const TTBXOffice2003Theme &)> field;
+        TColor expected;
+    } cases[] = {
+        // Mixed from the classic system colours, worked out by hand.
+        {3, [](auto &t) { return t.ToolbarColor; }, RGBc(245, 244, 242)},
+        {3, [](auto &t) { return t.PopupColor; }, RGBc(249, 248, 247)},
+        {3, [](auto &t) { return t.ItemFillColors[4][0]; }, RGBc(182, 189, 210)},
+        {3, [](auto &t) { return t.DockColor; }, RGBc(212, 208, 200)},
+        {0, [](auto &t) { return t.DockColor; }, RGBc(158, 190, 245)},
+        {0, [](auto &t) { return t.ItemFillColors[4][1]; }, RGBc(255, 208, 145)},
+        {0, [](auto &t) { return t.MenuColors[2].Fill; }, RGBc(255, 238, 194)},
+        {1, [](auto &t) { return t.ItemFrame(2); }, RGBc(75, 75, 111)},
+        {2, [](auto &t) { return t.PopupFrameColor; }, RGBc(117, 141, 94)},
+        {2, [](auto &t) { return t.ItemText(5); }, RGBc(141, 141, 141)},
+    };
+    for (const auto &c : cases) {
+        Use(c.scheme);
+        EXPECT_EQ(c.field(theme), c.expected) << "scheme " << c.scheme;
+    }
+    const int fractions[] = {8, 8, 25, 15};
+    for (int scheme = 0; scheme < 4; ++scheme) {
+        Use(scheme);
+        EXPECT_EQ(GradientSplitFraction(), fractions[scheme]);
+    }
+}
+
+TEST_F(Office2003, MetricsMarginsAndItemStates)
+{
+    const std::pair<int, int> metrics[] = {{10, 12}, {32, 5}, {35, 3}, {60, 1}, {65, 14}, {66, 1}, {11, -1}};
+    for (auto [index, value] : metrics)
+        EXPECT_EQ(theme.GetIntegerMetric(index), value) << index;
+    EXPECT_TRUE(theme.GetBooleanMetric(1));
+    EXPECT_FALSE(theme.GetBooleanMetric(2));
+    // The menu item's margins read (1, 1, 3, 3) as left, top, right, bottom.
+    TTBXMargins m;
+    theme.GetMargins(MARGIN_MENU_ITEM, m);
+    EXPECT_EQ(std::tie(m.LeftWidth, m.RightWidth, m.TopHeight, m.BottomHeight), std::make_tuple(1, 3, 1, 3));
+
+    const struct {
+        bool enabled, pushed, checked, popupParent;
+        int hover, state;
+    } states[] = {
+        {false, false, false, false, 0, 1}, {false, false, false, false, 1, 5}, {true, true, true, true, 2, 7},
+        {true, true, true, false, 2, 3},    {true, false, true, false, 2, 6},   {true, false, true, false, 0, 2},
+        {true, false, false, false, 2, 4},  {true, false, false, false, 0, 0},
+    };
+    for (const auto &s : states) {
+        TTBXItemInfo info;
+        info.Enabled = s.enabled;
+        info.Pushed = s.pushed;
+        info.Checked = s.checked;
+        info.IsPopupParent = s.popupParent;
+        info.HoverKind = s.hover;
+        EXPECT_EQ(ItemStateIndex(info), s.state);
+    }
+    Use(3);
+    EXPECT_EQ(theme.GetViewColor(VT_MENUBAR), theme.DockColor);
+    EXPECT_EQ(theme.GetViewColor(VT_NORMALTOOLBAR), theme.ToolbarColor);
+}
+
+TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
+{
+    Use(0);
+    const TColor a = RGBc(200, 0, 0), b = RGBc(0, 0, 200);
+    QImage rows = Paint(4, 10, [&](TCanvas &c) { FillGradientRows(c, Rect(0, 0, 4, 10), a, b); });
+    EXPECT_EQ(At(rows, 0, 0), a);
+    EXPECT_EQ(At(rows, 3, 9), b);
+    QImage split = Paint(10, 4, [&](TCanvas &c) { FillGradientSplit(c, Rect(0, 0, 10, 4), a, b, true); });
+    EXPECT_EQ(At(split, 0, 0), a);
+    EXPECT_EQ(At(split, 9, 3), b);
+    EXPECT_EQ(At(split, 5, 0), RGBc(160, 0, 40)) << "the bend sits at the scheme's fraction, 8/40";
+    for (auto fill : {std::function<void(TCanvas &)>([&](TCanvas &c) { FillGradientRows(c, Rect(1, 1, 3, 2), a, b); }),
+                      std::function<void(TCanvas &)>([&](TCanvas &c) { FillGradientSplit(c, Rect(1, 1, 2, 3), a, b, true); }),
+                      std::function<void(TCanvas &)>([&](TCanvas &c) { FillGradientSplit(c, Rect(1, 1, 1, 3), a, b, true); })}) {
+        QImage one = Paint(4, 4, fill);
+        EXPECT_TRUE(At(one, 1, 1) == a || At(one, 1, 1) == 0x00FF00) << "only the first colour or nothing";
+        EXPECT_EQ(At(one, 0, 0), 0x00FF00u) << "nothing outside the rectangle";
+        EXPECT_EQ(At(one, 3, 3), 0x00FF00u);
+    }
+}
+
+TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
+{
+    Use(0);
+    TTBXItemInfo info;
+    info.ViewType = VT_NORMALTOOLBAR;
+    info.ItemOptions = IO_TOOLBAR_STYLE;
+    info.Enabled = true;
+    info.HoverKind = HOVER_ENABLED;
+    QImage hot = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
+    EXPECT_EQ(At(hot, 0, 0), RGBc(0, 0, 128));
+    EXPECT_EQ(At(hot, 20, 1), RGBc(255, 244, 204));
+    EXPECT_EQ(At(hot, 20, 20), RGBc(255, 208, 145));
+    info.Checked = true;
+    QImage hotChecked = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
+    EXPECT_EQ(At(hotChecked, 20, 1), RGBc(254, 145, 78)) << "checked and hot takes the pushed ramp";
+
+    TTBXPopupInfo popup;
+    popup.ViewType = VT_POPUPMENU;
+    popup.BorderSize = {1, 2};
+    popup.ParentRect = Rect(0, -20, 30, 0);
+    QImage border = Paint(60, 40, [&](TCanvas &c) { theme.PaintPopupNCArea(c, Rect(0, 0, 60, 40), popup); });
+    EXPECT_EQ(At(border, 0, 20), theme.PopupFrameColor);
+    EXPECT_EQ(At(border, 45, 0), theme.PopupFrameColor);
+    EXPECT_EQ(At(border, 10, 0), theme.PopupColor) << "opened where the parent item touches";
+    EXPECT_EQ(At(border, 30, 20), 0x00FF00u) << "the client area is left alone";
+}
+
+TEST(Themes, RegisteringTwiceChangesNothing)
+{
+    RegisterThemes();
+    RegisterThemes();
+    QStringList names;
+    ListThemeNames(&names);
+    EXPECT_EQ(names.count("Office2003"), 1);
+}
+
+} // namespace
