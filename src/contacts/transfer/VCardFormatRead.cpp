@@ -411,7 +411,8 @@ QString JoinNonEmpty(const QStringList &parts, const QString &separator)
 }
 
 // A Chinese address runs from the country down to the street; a Western one from the street up.
-// Components: post office box, extended, street, locality, region, postal code, country.
+// Components: post office box, extended, street, locality, region, postal code, country; the
+// postal code goes last in Chinese and after the region otherwise.
 QString AddressText(const QStringList &parts)
 {
     const auto part = [&](int i) { return parts.value(i); };
@@ -419,7 +420,7 @@ QString AddressText(const QStringList &parts)
         const QString place = JoinNonEmpty({part(6), part(4), part(3), part(2), part(1), part(0)}, QString());
         return JoinNonEmpty({place, part(5)}, QStringLiteral(" "));
     }
-    return JoinNonEmpty({part(0), part(1), part(2), part(3), JoinNonEmpty({part(4), part(5)}, QStringLiteral(" ")),
+    return JoinNonEmpty({part(2), part(1), part(0), part(3), JoinNonEmpty({part(4), part(5)}, QStringLiteral(" ")),
                          part(6)},
                         QStringLiteral(", "));
 }
