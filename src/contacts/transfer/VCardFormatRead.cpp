@@ -582,18 +582,16 @@ private:
         QString Value;
     };
 
-    // False when the column already has a value; an empty value is no value.
-    bool Set(const char *column, const QString &value)
+    // A value for a column that already has one is counted as left out; an empty value is none.
+    void Set(const char *column, const QString &value)
     {
         if (value.isEmpty())
-            return true;
+            return;
         const QString key = QString::fromLatin1(column);
-        if (record_.contains(key)) {
+        if (record_.contains(key))
             ++unkept_;
-            return false;
-        }
-        record_.insert(key, value);
-        return true;
+        else
+            record_.insert(key, value);
     }
 
     bool IsFree(const char *column) const { return !record_.contains(QString::fromLatin1(column)); }
