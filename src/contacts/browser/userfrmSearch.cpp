@@ -99,11 +99,12 @@ QStringList Tfuserfrm::SearchColumns()
 
 void Tfuserfrm::SearchContacts(const QString &text)
 {
-    ClearList(TListSource::Search);
     listedText_ = text;
     SQLite::Database *db = Db();
-    if (!db)
+    if (!db) {
+        ClearList(TListSource::Search);
         return;
+    }
     sqlite3_create_function_v2(db->Handle(), "anycontains", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                AnyContains, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db->Handle(), "pinyinmatch", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -139,6 +140,7 @@ void Tfuserfrm::SearchContacts(const QString &text)
             order.push_back(key);
         }
     } catch (const EDatabaseError &) {
+        ClearList(TListSource::Search);
         return;
     }
     std::vector<int> index(rows.size());
