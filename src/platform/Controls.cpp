@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "WindowHooks.h"
 
 #include "DragManager.h"
 #include "InputRouter.h"
@@ -147,8 +148,17 @@ TControl::TControl(TComponent *AOwner) : QWidget(nullptr), TComponent(AOwner), c
     font_.OnChange = [this] { FontChanged(); };
 }
 
+void TControl::NotifyDestroying()
+{
+    if (destroyNotified_)
+        return;
+    destroyNotified_ = true;
+    NotifyWindowDestroying(this);
+}
+
 TControl::~TControl()
 {
+    NotifyDestroying();
     Destroying();
     if (TInputRouter *router = TInputRouter::Existing())
         router->ControlDestroyed(this);
@@ -189,6 +199,8 @@ void TControl::ApplyGeometry()
 void TControl::ApplyVisibility()
 {
     const bool show = visible_ && (parentWidget() != nullptr || ShowsWithoutParent());
+    if (show && isWindow())
+        ApplyWindowKinds();
     if (show == !isHidden())
         return;
     syncing_ = true;
@@ -584,6 +596,7 @@ TWinControl::~TWinControl()
 {
     // Owned controls go while this control is still whole; children owned elsewhere are
     // deleted by ~QWidget and must not call back into a half-destroyed parent.
+    NotifyDestroying();
     Destroying();
     DestroyComponents();
     for (TControl *c : controls_)

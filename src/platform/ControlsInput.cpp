@@ -161,6 +161,12 @@ void TControl::WndProc(TMessage &Message)
     case WM_CAPTURECHANGED: captureByPress_ = false; return;
     case WM_NCHITTEST: Message.Result = NCHitTest(LParamToPoint(Message.LParam)); return;
     case WM_NCPAINT: PaintNC(*reinterpret_cast<TCanvas *>(Message.WParam)); return;
+    case WM_PRINT:
+        PrintWindow(*reinterpret_cast<TCanvas *>(Message.WParam), Message.LParam);
+        Message.Result = 1;
+        return;
+    case WM_PRINTCLIENT: PrintClient(*reinterpret_cast<TCanvas *>(Message.WParam)); return;
+    case WM_SETCURSOR: DefaultSetCursor(Message); return;
     case WM_ERASEBKGND:
         EraseBackground(*reinterpret_cast<TCanvas *>(Message.WParam));
         Message.Result = 1;
@@ -497,6 +503,12 @@ bool TControl::TranslateMouse(QEvent *event)
         msg = ButtonMessage(event->type(), me->button(), !client, controlStyle_.Contains(csDoubleClicks));
     if (msg == 0)
         return true;
+    if (event->type() == QEvent::MouseMove && !captured) {
+        QPointer<TControl> self(this);
+        Perform(WM_SETCURSOR, WPARAM(static_cast<QWidget *>(this)), MakeLParam(ht, int(msg)));
+        if (!self)
+            return true;
+    }
     if (client) {
         const TRect m = NCMargins();
         Perform(msg, MouseKeysFromQt(me->modifiers(), me->buttons()),

@@ -466,6 +466,22 @@ private:
     std::vector<State> saved_;
 };
 
+// Saves the canvas state (pen, brush, font, clip, origins, modes) for a scope: whatever the
+// scope changes is put back on every way out of it, exceptions included.
+class TCanvasStateGuard
+{
+public:
+    explicit TCanvasStateGuard(TCanvas &canvas) : canvas_(canvas), level_(canvas.SaveDC()) {}
+    explicit TCanvasStateGuard(TCanvas *canvas) : TCanvasStateGuard(*canvas) {}
+    ~TCanvasStateGuard() { canvas_.RestoreDC(level_); }
+    TCanvasStateGuard(const TCanvasStateGuard &) = delete;
+    TCanvasStateGuard &operator=(const TCanvasStateGuard &) = delete;
+
+private:
+    TCanvas &canvas_;
+    int level_;
+};
+
 // ---------------------------------------------------------------------------------------------
 
 enum class TTransparentMode { tmAuto, tmFixed };

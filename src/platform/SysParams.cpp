@@ -1,5 +1,7 @@
 #include "SysParams.h"
 
+#include "Registry.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -120,3 +122,22 @@ TRect MonitorRectFromRect(const TRect &r, bool workArea)
         return MonitorRectFromPoint({r.Left + r.Width() / 2, r.Top + r.Height() / 2}, workArea);
     return Pick(*best, workArea);
 }
+
+int ReadMenuShowDelay()
+{
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (!reg.OpenKey(QStringLiteral("Control Panel\\Desktop"), false) || !reg.ValueExists(QStringLiteral("MenuShowDelay")))
+        return 400;
+    bool ok = false;
+    const int value = reg.ReadString(QStringLiteral("MenuShowDelay")).trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+
+int GetMenuShowDelay()
+{
+    const int delay = Table().MenuShowDelay ? *Table().MenuShowDelay : ReadMenuShowDelay();
+    return std::max(0, delay);
+}
+
+bool IsSoundEventConfigured(const QString &) { return false; }

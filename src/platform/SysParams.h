@@ -2,15 +2,17 @@
 #include "Types.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The Windows settings the framework asks the system for, kept in one table so every machine
 // (and every test) sees the same values: a classic desktop at 96 DPI. Tests change entries
 // through SysParams() and put them back with ResetSysParams().
 struct TSysParams {
-    // SPI_GETMENUSHOWDELAY, SPI_GETFLATMENU, SPI_GETMENUANIMATION, SPI_GETMENUFADE,
-    // SPI_GETKEYBOARDCUES, SPI_GETGRADIENTCAPTIONS, SPI_GETWHEELSCROLLLINES.
-    int MenuShowDelay = 400;
+    // SPI_GETMENUSHOWDELAY (unset: the desktop setting in the registry, see GetMenuShowDelay),
+    // SPI_GETFLATMENU, SPI_GETMENUANIMATION, SPI_GETMENUFADE, SPI_GETKEYBOARDCUES,
+    // SPI_GETGRADIENTCAPTIONS, SPI_GETWHEELSCROLLLINES.
+    std::optional<int> MenuShowDelay;
     bool FlatMenus = false;
     bool MenuAnimation = false;
     bool MenuFade = false;
@@ -96,3 +98,14 @@ TRect PrimaryMonitorRect(bool workArea);
 TRect MonitorRectFromPoint(const TPoint &p, bool workArea);
 // The monitor sharing the largest area with the rectangle, else the one nearest to it.
 TRect MonitorRectFromRect(const TRect &r, bool workArea);
+
+// The desktop's menu show delay (ms) as stored under HKCU "Control Panel\Desktop", value
+// "MenuShowDelay": 400 when the key or value is missing, 0 when it is not a number.
+int ReadMenuShowDelay();
+// The delay before a submenu opens: the table's entry when set, else the stored one; never
+// negative. Read on every call, so a changed setting applies to the next menu.
+int GetMenuShowDelay();
+
+// Whether the desktop has a sound for a named event ("MenuPopup", "MenuCommand"). No sound
+// scheme exists here: none is configured, so the menus stay silent.
+bool IsSoundEventConfigured(const QString &event);

@@ -683,3 +683,23 @@ TEST(Font, SizeAndHeightAgreeAt96Dpi)
     EXPECT_TRUE(f.ToQFont().bold());
     EXPECT_EQ(f.ToQFont().pixelSize(), 16);
 }
+
+TEST(Canvas, StateGuardRestoresOnEveryExit)
+{
+    QImage image(20, 20, QImage::Format_RGB32);
+    TCanvas canvas(image);
+    canvas.Brush()->SetColor(clRed);
+    const auto paint = [&](bool fail) {
+        TCanvasStateGuard guard(canvas);
+        canvas.Brush()->SetColor(clBlue);
+        canvas.SetViewportOrg(5, 5);
+        canvas.IntersectClipRect(Rect(0, 0, 2, 2));
+        if (fail)
+            throw std::runtime_error("paint failed");
+    };
+    paint(false);
+    EXPECT_THROW(paint(true), std::runtime_error);
+    EXPECT_EQ(canvas.Brush()->Color(), clRed);
+    EXPECT_EQ(canvas.ViewportOrg(), (TPoint{0, 0}));
+    EXPECT_FALSE(canvas.HasClip());
+}

@@ -1,3 +1,4 @@
+#include "platform/Registry.h"
 #include "platform/SysParams.h"
 
 #include <QGuiApplication>
@@ -15,7 +16,6 @@ protected:
 TEST_F(SysParamsTest, ClassicDesktopAt96Dpi)
 {
     const TSysParams &p = SysParams();
-    EXPECT_EQ(p.MenuShowDelay, 400);
     EXPECT_FALSE(p.FlatMenus);
     EXPECT_FALSE(p.MenuAnimation);
     EXPECT_FALSE(p.KeyboardCues);
@@ -79,3 +79,24 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
 }
 
 } // namespace
+
+TEST_F(SysParamsTest, MenuShowDelayFromTheDesktopSetting)
+{
+    struct Case {
+        const char *stored;  // nullptr: no value
+        int delay;
+    };
+    const Case cases[] = {{nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
+    for (const Case &c : cases) {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", true));
+        if (c.stored)
+            reg.WriteString("MenuShowDelay", QString::fromLatin1(c.stored));
+        else
+            reg.DeleteValue("MenuShowDelay");
+        EXPECT_EQ(GetMenuShowDelay(), c.delay) << (c.stored ? c.stored : "(none)");
+    }
+    SysParams().MenuShowDelay = 0;
+    EXPECT_EQ(GetMenuShowDelay(), 0);
+    EXPECT_FALSE(IsSoundEventConfigured("MenuPopup"));
+}

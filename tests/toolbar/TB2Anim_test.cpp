@@ -1,0 +1,139 @@
+#include "toolbar/TB2Anim.h"
+
+#include "platform/Controls.h"
+#include "platform/InputRouter.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A popup-like window that answers the animation messages and logs them.
+class TAnimWindow : public TCustomControl
+{
+public:
+    explicit TAnimWindow() : TCustomControl(nullptr) { SetBounds(200, 100, 100, 80); }
+    QStringList log;
+    TRect NCMargins() const override { return {3, 3, 3, 3}; }
+
+protected:
+    bool ShowsWithoutParent() const override { return true; }
+    void WndProc(TMessage &m) override
+    {
+        if (m.Msg == WM_TB2K_ANIMATIONSTEP) {
+            log << QStringLiteral("step");
+            StepMenuAnimation(m);
+            return;
+        }
+        if (m.Msg == WM_TB2K_ANIMATIONENDED) {
+            log << QStringLiteral("ended");
+            return;
+        }
+        TCustomControl::WndProc(m);
+    }
+};
+
+class TB2AnimTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetMenuAnimationClock([this] { return now; });
+        TInputRouter::Instance().SetCursorPos({10, 10});
+    }
+    void TearDown() override
+    {
+        EndMenuAnimation();
+        SetMenuAnimationClock(nullptr);
+    }
+    // The pacing loop runs at the given times; then the window's queue is handled.
+    void TicksAt(std::initializer_list<qint64> times)
+    {
+        for (qint64 t : times) {
+            now = t;
+            MenuAnimationTick();
+        }
+    }
+    void Deliver() { QCoreApplication::sendPostedEvents(&window, 0); }
+
+    qint64 now = 1000;
+    TAnimWindow window;
+};
+
+} // namespace
+
+TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
+{
+    StartMenuAnimation(&window, true, 0);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_DOUBLE_EQ(window.windowOpacity(), 40 / 255.0);
+
+    // Three passes before the window gets to its queue: one step message, at the latest step.
+    TicksAt({1020, 1040, 1060});
+    Deliver();
+    EXPECT_EQ(window.log, QStringList{"step"});
+    EXPECT_NEAR(window.windowOpacity(), (60 * 255 / 175 + 40) / 255.0, 0.002);
+
+    TicksAt({1080});
+    Deliver();
+    EXPECT_EQ(window.log.size(), 2);
+
+    // Past full opacity (step 255) the loop ends; the last step restores the window.
+    TicksAt({1150});
+    Deliver();
+    EXPECT_EQ(window.log, (QStringList{"step", "step", "step", "ended"}));
+    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    EXPECT_EQ(MenuAnimationWindow(), nullptr);
+}
+
+TEST_F(TB2AnimTest, PointerEnteringTheWindowShowsItAtOnce)
+{
+    StartMenuAnimation(&window, true, 0);
+    TicksAt({1020});
+    TInputRouter::Instance().SetCursorPos({200 + 3 + 5, 100 + 3 + 5});
+    TicksAt({1030});
+    Deliver();
+    // The pending step and the last one both arrive; the first already ends the animation.
+    EXPECT_EQ(window.log, (QStringList{"step", "ended", "step"}));
+    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    EXPECT_EQ(MenuAnimationWindow(), nullptr);
+}
+
+TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
+{
+    const struct {
+        unsigned direction;
+        QPoint half;  // offset of the visible part at step 127
+    } cases[] = {{4, {0, -40}}, {8, {0, 40}}, {2, {-50, 0}}, {1 | 4, {50, -40}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.direction);
+        window.log.clear();
+        now = 1000;
+        StartMenuAnimation(&window, false, c.direction);
+        EXPECT_FALSE(window.mask().intersects(window.rect()));
+        TicksAt({1075});  // step 127
+        Deliver();
+        EXPECT_EQ(window.mask().boundingRect(), window.rect().translated(c.half));
+        TicksAt({1150});
+        Deliver();
+        EXPECT_EQ(window.log, (QStringList{"step", "step", "ended"}));
+        EXPECT_TRUE(window.mask().isEmpty());
+    }
+}
+
+TEST_F(TB2AnimTest, StartingAnotherEndsTheFirstAndItsStepsAreIgnored)
+{
+    TAnimWindow other;
+    StartMenuAnimation(&window, true, 0);
+    TicksAt({1020});
+    StartMenuAnimation(&other, false, 4);
+    EXPECT_EQ(window.log, QStringList{"ended"});
+    Deliver();  // the first animation's step is stale now
+    EXPECT_EQ(window.log, (QStringList{"ended", "step"}));
+    EXPECT_EQ(MenuAnimationWindow(), &other);
+    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    EndMenuAnimation(&window);  // not its animation: nothing happens
+    EXPECT_EQ(MenuAnimationWindow(), &other);
+    EndMenuAnimation(&other);
+    EXPECT_EQ(other.log, QStringList{"ended"});
+}

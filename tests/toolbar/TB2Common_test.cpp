@@ -1,0 +1,303 @@
+#include "toolbar/TB2Common.h"
+
+#include "platform/Controls.h"
+#include "platform/Graphics.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+#include <random>
+
+TEST(TB2Common, DivRoundUpMovesAwayFromZero)
+{
+    const struct {
+        int a, b, expected;
+    } cases[] = {{7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
+    for (const auto &c : cases)
+        EXPECT_EQ(DivRoundUp(c.a, c.b), c.expected) << c.a << "/" << c.b;
+    EXPECT_THROW(DivRoundUp(1, 0), Exception);
+}
+
+TEST(TB2Common, MenuTextRoutines)
+{
+    const struct {
+        QString text, stripped;
+        char32_t accel;
+        QString escaped, trimmed;
+    } cases[] = {
+        {"&File", "File", U'F', "&&File", "&File"},
+        {"Save && Exit", "Save & Exit", 0, "Save &&&& Exit", "Save && Exit"},
+        {"文件(&F)...", "文件(F)...", U'F', "文件(&&F)...", "文件(&F)"},
+        {"&&&打开:", "&打开:", U'打', "&&&&&&打开:", "&&&打开"},
+        {"&新建&窗口", "新建窗口", U'窗', "&&新建&&窗口", "&新建&窗口"},
+        {"名称：", "名称：", 0, "名称：", "名称："},
+        {"等待……", "等待……", 0, "等待……", "等待……"},
+        {"末尾&", "末尾", 0, "末尾&&", "末尾&"},
+        {"x::", "x::", 0, "x::", "x:"},
+        {"a....", "a....", 0, "a....", "a."},
+        {"a..", "a..", 0, "a..", "a.."},
+        {QString::fromUtf8("\xF0\xA0\x80\x80&\xF0\xA0\x80\x81..."), QString::fromUtf8("\xF0\xA0\x80\x80\xF0\xA0\x80\x81..."),
+         char32_t(0x20001), QString::fromUtf8("\xF0\xA0\x80\x80&&\xF0\xA0\x80\x81..."),
+         QString::fromUtf8("\xF0\xA0\x80\x80&\xF0\xA0\x80\x81")},
+        {"", "", 0, "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(StripAccelChars(c.text), c.stripped);
+        EXPECT_EQ(FindAccelChar(c.text), c.accel);
+        EXPECT_EQ(EscapeAmpersands(c.text), c.escaped);
+        EXPECT_EQ(StripTrailingPunctuation(c.text), c.trimmed);
+        EXPECT_EQ(StripAccelChars(EscapeAmpersands(c.text)), c.text);
+    }
+}
+
+TEST(TB2Common, ListsAndSort)
+{
+    std::vector<int> values(200);
+    std::mt19937 rng(7);
+    for (int &v : values)
+        v = int(rng() % 50);
+    std::vector<int> sorted = values;
+    ListSortEx(sorted, [](int a, int b) { return a - b; });
+    EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+    // A comparison that contradicts itself must still leave a permutation, inside the list.
+    std::vector<int> shuffled = values;
+    ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
+    std::sort(shuffled.begin(), shuffled.end());
+    EXPECT_EQ(shuffled, sorted);
+
+    int a = 1, b = 2;
+    std::unique_ptr<std::vector<int *>> list;
+    EXPECT_TRUE(AddToList(list, &a));
+    EXPECT_FALSE(AddToList(list, &a));
+    EXPECT_TRUE(AddToFrontOfList(list, &b));
+    EXPECT_EQ(*list, (std::vector<int *>{&b, &a}));
+    RemoveFromList(list, &a);
+    RemoveFromList(list, &b);
+    EXPECT_EQ(list, nullptr);
+}
+
+namespace {
+
+QImage WhiteImage()
+{
+    QImage image(24, 24, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
+{
+    QImage image = WhiteImage();
+    TCanvas canvas(image);
+    DrawInvertRect(&canvas, &r, nullptr, size, {}, &brush, &brush);
+    return image;
+}
+
+} // namespace
+
+TEST(TB2Common, DrawInvertRectOnCanvas)
+{
+    TBrush white;
+    white.SetColor(clWhite);
+    const TRect first = Rect(2, 2, 12, 12), second = Rect(4, 5, 16, 14);
+    const TSize size{2, 3};
+
+    QImage image = WhiteImage();
+    TCanvas canvas(image);
+    DrawInvertRect(&canvas, &first, nullptr, size, {}, &white, &white);
+    EXPECT_EQ(canvas.Pixel(2, 2), clBlack);
+    EXPECT_EQ(canvas.Pixel(3, 11), clBlack);
+    EXPECT_EQ(canvas.Pixel(4, 5), clWhite);   // interior
+    EXPECT_EQ(canvas.Pixel(12, 12), clWhite); // right and bottom are exclusive
+    EXPECT_EQ(image, FrameOnWhite(first, size, white));
+
+    // Moving with the same brush draws only the difference; the result is the new frame alone.
+    DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
+    EXPECT_EQ(image, FrameOnWhite(second, size, white));
+    // With another brush for the old frame the two are drawn one after the other.
+    TBrush white2;
+    white2.SetColor(clWhite);
+    DrawInvertRect(&canvas, &first, &second, size, size, &white, &white2);
+    EXPECT_EQ(image, FrameOnWhite(first, size, white));
+    DrawInvertRect(&canvas, nullptr, &first, {}, size, &white, &white);
+    EXPECT_EQ(image, WhiteImage());
+
+    // The halftone brush inverts every other pixel.
+    DrawHalftoneInvertRect(&canvas, &first, nullptr, size, {});
+    EXPECT_EQ(canvas.Pixel(2, 2), clWhite);
+    EXPECT_EQ(canvas.Pixel(3, 2), clBlack);
+    EXPECT_EQ(canvas.Pixel(2, 3), clBlack);
+    EXPECT_EQ(canvas.Pixel(5, 6), clWhite);  // interior untouched
+    DrawHalftoneInvertRect(&canvas, nullptr, &first, {}, size);
+    EXPECT_EQ(image, WhiteImage());
+}
+
+namespace {
+
+// Bounding box of the pixels that are not white.
+QRect InkBox(const QImage &image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
+{
+    QImage image(80, 200, QImage::Format_RGB32);
+    const QString text = QStringLiteral("文件&打开 Open");
+    const TRect r = Rect(20, 10, 44, 190);
+    const struct {
+        unsigned format;
+        int maxBottom;
+    } cases[] = {{0, r.Bottom}, {DT_CENTER, r.Bottom}, {DT_NOPREFIX | DT_HIDEPREFIX, r.Bottom}};
+    for (const auto &c : cases) {
+        image.fill(Qt::white);
+        TCanvas canvas(image);
+        canvas.SetBkMode(TRANSPARENT);
+        canvas.Font()->SetColor(clBlack);
+        DrawVerticalText(canvas, text, r, c.format);
+        const QRect ink = InkBox(image);
+        ASSERT_FALSE(ink.isEmpty()) << c.format;
+        EXPECT_GT(ink.height(), 2 * ink.width()) << c.format;
+        EXPECT_TRUE(r.ToQRect().contains(ink)) << c.format;
+        EXPECT_EQ(canvas.Font()->Orientation(), 0);
+    }
+    // Shortened with "..." it fits even unclipped.
+    image.fill(Qt::white);
+    TCanvas canvas(image);
+    canvas.SetBkMode(TRANSPARENT);
+    const TRect shortRect = Rect(20, 10, 44, 60);
+    DrawVerticalText(canvas, text, shortRect, DT_END_ELLIPSIS | DT_NOCLIP);
+    const QRect ink = InkBox(image);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LE(ink.bottom() + 1, shortRect.Bottom);
+
+    TFont vertical;
+    canvas.Font()->SetName(QStringLiteral("MS Sans Serif"));
+    CreateVerticalFont(canvas, vertical);
+    EXPECT_EQ(vertical.Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(vertical.Orientation(), 2700);
+    EXPECT_GT(vertical.Height(), 0);
+}
+
+namespace {
+
+// A window with a red frame, a blue client area and whatever children it is given.
+class TPrintee : public TCustomControl
+{
+public:
+    explicit TPrintee(TComponent *owner, TColor color, int frame) : TCustomControl(owner), frame_(frame)
+    {
+        SetColor(color);
+    }
+    TRect NCMargins() const override { return {frame_, frame_, frame_, frame_}; }
+
+protected:
+    bool ShowsWithoutParent() const override { return true; }
+    void PaintNC(TCanvas &c) override
+    {
+        c.Brush()->SetColor(clRed);
+        c.FillRect(Rect(0, 0, Width(), Height()));
+    }
+
+private:
+    int frame_;
+};
+
+} // namespace
+
+TEST(TB2Common, HandleWMPrintPrintsFrameClientAndChildren)
+{
+    auto *window = new TPrintee(nullptr, clBlue, 3);
+    window->SetBounds(100, 100, 60, 40);
+    auto *child = new TPrintee(window, clLime, 0);
+    child->SetParent(window);
+    child->SetBounds(10, 5, 20, 10);
+    window->Show();
+
+    QImage image(60, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TCanvas canvas(image);
+    PrintWindow(window, canvas, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+    EXPECT_EQ(canvas.Pixel(1, 1), clRed);
+    EXPECT_EQ(canvas.Pixel(58, 38), clRed);
+    EXPECT_EQ(canvas.Pixel(5, 30), clBlue);
+    EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), clLime);
+    EXPECT_EQ(canvas.Pixel(3 + 29, 3 + 14), clLime);
+    EXPECT_EQ(canvas.Pixel(3 + 30, 3 + 14), clBlue);
+
+    // Without PRF_CHILDREN the child is not printed; a hidden window with PRF_CHECKVISIBLE prints nothing.
+    image.fill(Qt::white);
+    PrintWindow(window, canvas, PRF_CLIENT | PRF_ERASEBKGND);
+    EXPECT_EQ(canvas.Pixel(1, 1), clWhite);
+    EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), clBlue);
+    window->Hide();
+    image.fill(Qt::white);
+    TMessage m{WM_PRINT, WPARAM(&canvas), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT, 0};
+    HandleWMPrint(window, m, [](TControl *, TCanvas &c) { c.FillRect(Rect(0, 0, 60, 40)); });
+    EXPECT_EQ(m.Result, 1);
+    EXPECT_EQ(canvas.Pixel(1, 1), clWhite);
+    delete window;
+}
+
+namespace {
+
+class TEventLog : public QWidget
+{
+public:
+    QStringList log;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::KeyPress)
+            log << "key";
+        else if (e->type() == QEvent::MouseButtonPress)
+            log << "mouse";
+        return QWidget::event(e);
+    }
+};
+
+} // namespace
+
+TEST(TB2Common, RemoveMessagesDropsOnlyTheRange)
+{
+    TEventLog w;
+    QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(&w, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
+                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    RemoveMessages(WM_KEYFIRST, WM_KEYLAST);
+    ProcessPaintMessages();
+    EXPECT_TRUE(w.log.isEmpty());  // painting dispatches nothing else
+    QCoreApplication::sendPostedEvents(&w);
+    EXPECT_EQ(w.log, QStringList{"mouse"});
+}
+
+// On the desktop the frame is a window that follows the frame and goes when erased (that the
+// pointer passes through it is checked on a real X server).
+TEST(TB2Common, DesktopDragFrameIgnoresThePointer)
+{
+    auto findFrame = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowTransparentForInput))
+                return w;
+        return static_cast<QWidget *>(nullptr);
+    };
+    const TRect first = Bounds(320, 320, 100, 60), second = Bounds(340, 330, 120, 80);
+    DrawHalftoneInvertRect(nullptr, &first, nullptr, {4, 4}, {});
+    QWidget *frame = findFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(TRect::FromQRect(frame->geometry()), first);
+
+    DrawHalftoneInvertRect(nullptr, &second, &first, {4, 4}, {4, 4});
+    EXPECT_EQ(TRect::FromQRect(frame->geometry()), second);
+    DrawHalftoneInvertRect(nullptr, nullptr, &second, {}, {4, 4});
+    EXPECT_EQ(findFrame(), nullptr);
+}
