@@ -1,7 +1,5 @@
-// The desktop drag frame and the popup animation against a real X server (run under xvfb-run).
+// The desktop drag frame against a real X server (run under xvfb-run).
 // The X server itself moves the pointer (a warp), so the windows get the motion it reports.
-#include "platform/Controls.h"
-#include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
 
 #include <QGuiApplication>
@@ -44,28 +42,6 @@ QRgb ScreenPixel(int x, int y)
     return QGuiApplication::primaryScreen()->grabWindow(0, x, y, 1, 1).toImage().pixel(0, 0) & 0xFFFFFF;
 }
 
-class TPopup : public TCustomControl
-{
-public:
-    TPopup() : TCustomControl(nullptr) { SetBounds(500, 100, 120, 90); }
-    QStringList log;
-
-protected:
-    bool ShowsWithoutParent() const override { return true; }
-    void WndProc(TMessage &m) override
-    {
-        if (m.Msg == WM_TB2K_ANIMATIONSTEP) {
-            StepMenuAnimation(m);
-            return;
-        }
-        if (m.Msg == WM_TB2K_ANIMATIONENDED) {
-            log << QStringLiteral("ended");
-            return;
-        }
-        TCustomControl::WndProc(m);
-    }
-};
-
 } // namespace
 
 TEST(TB2CommonX11, PointerPassesThroughTheDesktopDragFrame)
@@ -86,21 +62,4 @@ TEST(TB2CommonX11, PointerPassesThroughTheDesktopDragFrame)
     WarpPointer(152, 200);
     EXPECT_TRUE(QTest::qWaitFor([&] { return below.last == QPoint(152, 200); }, 3000));
     DrawHalftoneInvertRect(nullptr, nullptr, &frame, {}, {6, 6});
-}
-
-TEST(TB2CommonX11, PointerEnteringAFadingPopupEndsTheAnimation)
-{
-    SetMenuAnimationClock([] { return qint64(0); });  // time stands still: only the pointer can end it
-    TPopup popup;
-    StartMenuAnimation(&popup, true, 0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
-    EXPECT_EQ(MenuAnimationWindow(), &popup);
-    EXPECT_TRUE(popup.log.isEmpty());
-
-    WarpPointer(560, 140);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !popup.log.isEmpty(); }, 3000));
-    EXPECT_EQ(popup.log, QStringList{"ended"});
-    EXPECT_EQ(MenuAnimationWindow(), nullptr);
-    EXPECT_DOUBLE_EQ(popup.windowOpacity(), 1.0);
-    SetMenuAnimationClock(nullptr);
 }
