@@ -527,12 +527,23 @@ bool TControl::TranslateKey(QEvent *event)
     auto *ke = static_cast<QKeyEvent *>(event);
     const int vk = VirtualKeyFromQt(ke->key(), ke->modifiers() & Qt::KeypadModifier);
     const bool alt = ke->modifiers() & Qt::AltModifier;
+    // Alt itself and F10 are system keys as well: they open the menu.
+    const bool sys = alt || vk == VK_MENU || vk == VK_F1 + 9;
     LPARAM keyData = 1;
     if (alt)
         keyData |= LPARAM(1) << 29;
+    // A system key left unused (its key not zeroed) is the router's to turn into the key menu.
+    const auto sendSysKey = [this, vk](UINT msg, LPARAM data) {
+        TMessage m{msg, WPARAM(vk), data, 0};
+        WndProc(m);
+        if (m.WParam != 0)
+            TInputRouter::Instance().NoteSysKeyUnused();
+    };
     if (event->type() == QEvent::KeyRelease) {
-        if (vk)
-            Perform(alt ? WM_SYSKEYUP : WM_KEYUP, WPARAM(vk), keyData | (LPARAM(3) << 30));
+        if (vk && sys)
+            sendSysKey(WM_SYSKEYUP, keyData | (LPARAM(3) << 30));
+        else if (vk)
+            Perform(WM_KEYUP, WPARAM(vk), keyData | (LPARAM(3) << 30));
         return true;
     }
     if (ke->isAutoRepeat())
@@ -553,8 +564,10 @@ bool TControl::TranslateKey(QEvent *event)
         }
     }
     QPointer<TControl> self(this);
-    if (vk)
-        Perform(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(vk), keyData);
+    if (vk && sys)
+        sendSysKey(WM_SYSKEYDOWN, keyData);
+    else if (vk)
+        Perform(WM_KEYDOWN, WPARAM(vk), keyData);
     // Delete gives no character on Windows, though Qt reports one.
     if (vk != VK_DELETE) {
         for (QChar ch : ke->text()) {

@@ -137,12 +137,6 @@ void TTBCustomItem::Remove(TTBCustomItem *AItem)
         Delete(i);
 }
 
-void TTBCustomItem::Clear()
-{
-    for (int i = Count() - 1; i >= 0; --i)
-        delete items_[static_cast<size_t>(i)];
-}
-
 void TTBCustomItem::Move(int CurIndex, int NewIndex)
 {
     if (CurIndex == NewIndex)
@@ -357,11 +351,12 @@ void TTBCustomItem::SetImageList(TCustomImageList *&Field, std::unique_ptr<TTBIm
 {
     if (Field == Value)
         return;
-    if (Field) {
-        Field->UnRegisterChanges(Link.get());
-        RemoveFreeNotification(Field);
-    }
+    TCustomImageList *old = Field;
     Field = Value;
+    if (old) {
+        old->UnRegisterChanges(Link.get());
+        ReleaseReference(old);
+    }
     if (!Value) {
         Link.reset();
         return;
@@ -431,17 +426,26 @@ void TTBCustomItem::SetLinkSubitems(TTBCustomItem *Value)
         Value = nullptr;
     if (linkSubitems_ == Value)
         return;
-    if (linkSubitems_) {
-        auto &lp = linkSubitems_->linkParents_;
-        lp.erase(std::remove(lp.begin(), lp.end(), this), lp.end());
-        RemoveFreeNotification(linkSubitems_);
-    }
+    TTBCustomItem *old = linkSubitems_;
     linkSubitems_ = Value;
+    if (old) {
+        auto &lp = old->linkParents_;
+        lp.erase(std::remove(lp.begin(), lp.end(), this), lp.end());
+        ReleaseReference(old);
+    }
     if (Value) {
         Value->linkParents_.push_back(this);
         Value->FreeNotification(this);
     }
     Notify(TTBItemChangedAction::tbicSubitemsChanged, -1, nullptr);
+}
+
+// One free notification serves every reference to a component, so it goes with the last one.
+void TTBCustomItem::ReleaseReference(TComponent *AComponent)
+{
+    if (AComponent != images_ && AComponent != subMenuImages_ && AComponent != linkSubitems_ &&
+        AComponent != Action())
+        RemoveFreeNotification(AComponent);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -510,19 +514,20 @@ TBasicAction *TTBCustomItem::Action() const
 
 void TTBCustomItem::SetAction(TBasicAction *Value)
 {
+    TBasicAction *old = Action();
     if (!Value) {
-        if (actionLink_ && actionLink_->Action())
-            RemoveFreeNotification(actionLink_->Action());
         actionLink_.reset();
+        if (old)
+            ReleaseReference(old);
         return;
     }
     if (!actionLink_) {
         actionLink_ = std::make_unique<TTBCustomItemActionLink>(this);
         actionLink_->OnChange = [this](TBasicAction *sender) { DoActionChange(sender); };
     }
-    if (actionLink_->Action() && actionLink_->Action() != Value)
-        RemoveFreeNotification(actionLink_->Action());
     actionLink_->SetAction(Value);
+    if (old && old != Value)
+        ReleaseReference(old);
     ActionChange(Value, Value->ComponentState().Contains(csLoading));
     Value->FreeNotification(this);
 }

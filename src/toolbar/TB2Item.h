@@ -142,7 +142,6 @@ public:
     void Delete(int Index);
     void Remove(TTBCustomItem *AItem);
     void Move(int CurIndex, int NewIndex);
-    void Clear();
     TTBCustomItem *Parent() const { return parent_; }
 
     // Listeners are (procedure, data) pairs, counted: registering a pair again needs as many
@@ -266,6 +265,7 @@ private:
     void SetImageList(TCustomImageList *&Field, std::unique_ptr<TTBImageChangeLink> &Link,
                       TCustomImageList *Value, void (TTBCustomItem::*Handler)(TCustomImageList *));
     void DoActionChange(TBasicAction *Sender);
+    void ReleaseReference(TComponent *AComponent);
     bool FindShortCut(TTBCustomItem *Level, TShortCut AShortCut, int LinkDepth,
                       std::vector<TTBCustomItem *> &Path, TTBCustomItem *&Found);
 

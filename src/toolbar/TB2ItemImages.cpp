@@ -20,11 +20,14 @@ void TTBCustomImageList::SetLinkedList(TCustomImageList *&Field, TChangeLink &Li
         Value = nullptr;
     if (Field == Value)
         return;
-    if (Field) {
-        Field->UnRegisterChanges(&Link);
-        RemoveFreeNotification(Field);
-    }
+    TCustomImageList *old = Field;
     Field = Value;
+    if (old) {
+        old->UnRegisterChanges(&Link);
+        // One free notification serves every link to the same list.
+        if (old != checkedImages_ && old != disabledImages_ && old != hotImages_)
+            RemoveFreeNotification(old);
+    }
     if (Value) {
         Value->RegisterChanges(&Link);
         Value->FreeNotification(this);

@@ -2,6 +2,7 @@
 #include "toolbar/TB2Item.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QEvent>
 #include <gtest/gtest.h>
 #include <functional>
@@ -325,13 +326,19 @@ TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(popups, 1);  // the submenu heard of it; the embedded group does not pop up
     EXPECT_FALSE(root->IsShortCut(ShortCut('S', {ssCtrl, ssShift})));
+    // A key message carries Alt in bit 29 of its key data.
+    save->SetShortCut(ShortCut('S', {ssAlt}));
+    EXPECT_TRUE(root->IsShortCut(TMessage{WM_SYSKEYDOWN, 'S', LPARAM(1) | (LPARAM(1) << 29)}));
+    EXPECT_FALSE(root->IsShortCut(TMessage{WM_KEYDOWN, 'S', 1}));
+    EXPECT_EQ(clicks, 2);
+    save->SetShortCut(ctrlS);
 
     file->SetEnabled(false);
     EXPECT_FALSE(root->IsShortCut(ctrlS));
     file->SetEnabled(true);
     save->SetEnabled(false);
     EXPECT_FALSE(root->IsShortCut(ctrlS));
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks, 2);
 
     // Two items each linking to the other's parent: the search ends.
     auto a = std::make_unique<TTBItem>(nullptr);
@@ -549,4 +556,54 @@ TEST(TB2Item, DrawStatePicksTheListForTheState)
     }
     hot.reset();  // a freed linked list leaves no dangling link
     EXPECT_EQ(list.HotImages(), nullptr);
+}
+
+TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
+{
+    Recorder atRoot, atLinker;
+    auto root = Tree(0);
+    auto *item = new TTBItem(nullptr);
+    auto *linker = new TTBItem(nullptr);
+    root->Add(item);
+    root->Add(linker);
+    auto *images = new TImageList(nullptr);
+    auto *target = new TTBItem(nullptr);
+    item->SetImages(images);
+    linker->SetLinkSubitems(target);
+    atRoot.Listen(root.get());
+    atLinker.Listen(linker);
+
+    delete images;
+    EXPECT_EQ(item->Images(), nullptr);
+    ASSERT_GE(atRoot.log.size(), 1u);
+    EXPECT_EQ(atRoot.log[0], (Notice{root.get(), false, A::tbicInvalidateAndResize, -1, item}));
+
+    // One list serving two roles: letting go of one role keeps the other watched.
+    auto *shared = new TImageList(nullptr);
+    item->SetImages(shared);
+    item->SetSubMenuImages(shared);
+    item->SetImages(nullptr);
+    delete shared;
+    EXPECT_EQ(item->SubMenuImages(), nullptr);
+
+    delete target;
+    EXPECT_EQ(linker->LinkSubitems(), nullptr);
+    ASSERT_EQ(atLinker.log.size(), 1u);
+    EXPECT_EQ(atLinker.log[0].Action, A::tbicSubitemsChanged);
+
+    // A control item frees its control unless told not to; a control freed first is let go.
+    for (bool dontFree : {false, true}) {
+        auto *control = new TCustomControl(nullptr);
+        QPointer<QWidget> watch(control);
+        auto *holder = TTBControlItem::CreateControlItem(nullptr, control);
+        holder->SetDontFreeControl(dontFree);
+        delete holder;
+        EXPECT_EQ(watch.isNull(), !dontFree);
+        delete watch.data();
+    }
+    auto *control = new TCustomControl(nullptr);
+    auto *holder = TTBControlItem::CreateControlItem(nullptr, control);
+    root->Add(holder);
+    delete control;
+    EXPECT_EQ(holder->Control(), nullptr);
 }
