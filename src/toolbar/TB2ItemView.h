@@ -191,7 +191,6 @@ public:
 
     // The top of the parent chain, which keeps the done action.
     TTBView *RootView();
-    TTBView *GetRootView() { return RootView(); }
     // The deepest open popup view of the chain below this one (this view when none is open).
     TTBView *InnermostView();
 
