@@ -3,6 +3,7 @@
 #include "../platform/InputSim.h"
 #include "platform/Forms.h"
 #include "platform/SysParams.h"
+#include "toolbar/TB2Anim.h"
 #include "toolbar/TB2ItemWindow.h"
 
 #include <QElapsedTimer>
@@ -441,6 +442,30 @@ TEST_F(PopupMenuTest, OnPopupFiresWhenTheMenuOpens)
     s.Start();
     menu->Popup(100, 100);
     EXPECT_EQ(popups, 1);
+}
+
+TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    SysParams().MenuAnimation = true;
+    qint64 now = 0;
+    SetMenuAnimationClock([&] { return now; });
+    bool animating = false, shownAfter = false;
+    MenuScript s(form.get());
+    s.Do([&] {
+        animating = MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window();
+        now += 1000;
+    });
+    s.Then([&] { return MenuAnimationWindow() == nullptr; });
+    s.Do([&] { shownAfter = RootView() && RootView()->Window()->isVisible(); });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    menu->PopupEx(100, 100, false);
+    SetMenuAnimationClock(nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(animating);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_EQ(MenuAnimationWindow(), nullptr);
 }
 
 TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
