@@ -400,6 +400,12 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
         sim::Wheel(w, QPoint(20, 100), -60);
         offsetAfterNotch = v->ScrollOffset();
     });
+    // Resting on the bottom arrow band scrolls on its own.
+    s.Do([&] {
+        QWidget *w = RootView()->Window();
+        sim::MoveAt(w->mapToGlobal(QPoint(w->width() / 2, w->height() - 8)));
+    });
+    s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
     s.Start();
     menu->PopupEx(100, 0, false);
