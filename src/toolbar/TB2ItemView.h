@@ -168,6 +168,8 @@ public:
     void EndModalWithSystemMenu(QWidget *AWnd, WORD AKey);
     void EndModalWithHelp(int AContextID);
     bool IsModalEnding() const;
+    // The system took the mouse away: the menu ends and its windows hide at once.
+    void CancelMode();
     void ScrollSelectedIntoView();
     void Scroll(bool ADown);
     void MarkViewerUsed(TTBItemViewer *AViewer);

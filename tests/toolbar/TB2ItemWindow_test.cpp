@@ -450,6 +450,25 @@ TEST_F(PopupMenuTest, OnPopupFiresWhenTheMenuOpens)
     EXPECT_EQ(popups, 1);
 }
 
+TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
+{
+    TTBCustomItem *root = menu->Items();
+    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    bool hidden = false;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
+        TTBView *child = RootView()->OpenViewerView();
+        ASSERT_NE(child, nullptr);
+        child->CancelMode();
+        hidden = Popups().empty();
+    });
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(hidden);
+}
+
 TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
 {
     Add(menu->Items(), QStringLiteral("A"));
