@@ -143,6 +143,7 @@ TEST_F(FormsTest, QtEditsInsideKeepFocusTypingAndTabOrder)
     sim::Key(second, Qt::Key_C, Qt::NoModifier, "c");
     EXPECT_EQ(second->text(), "c");
     EXPECT_TRUE(form.Active());
+    EXPECT_EQ(Screen()->ActiveForm(), &form);
 }
 
 namespace {
