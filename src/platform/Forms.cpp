@@ -308,7 +308,8 @@ TApplication::TApplication()
 {
     TInputRouter &router = TInputRouter::Instance();
     router.SetShortCutChain([this](QWidget *focus, QKeyEvent *event) { return KeyDownChain(focus, event); });
-    router.SetKeyMenuHandler([this](QWidget *focus, WPARAM key) { KeyMenu(focus, key); });
+    router.SetKeyMenuHandler([this](QWidget *focus, WPARAM key) { KeyMenu(focus, key); },
+                             [](QWidget *focus) { return GetParentForm(focus) != nullptr; });
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [this](Qt::ApplicationState state) {
         const bool active = state == Qt::ApplicationActive;
         if (active == active_)
@@ -404,10 +405,7 @@ bool TApplication::KeyDownChain(QWidget *focus, QKeyEvent *event)
 
 void TApplication::KeyMenu(QWidget *focus, WPARAM key)
 {
-    TForm *form = GetParentForm(focus);
-    if (!form)
-        form = Screen()->ActiveForm();
-    if (form)
+    if (TForm *form = GetParentForm(focus))
         form->Perform(WM_SYSCOMMAND, SC_KEYMENU, LPARAM(key));
 }
 

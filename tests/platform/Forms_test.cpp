@@ -143,6 +143,7 @@ TEST_F(FormsTest, QtEditsInsideKeepFocusTypingAndTabOrder)
     sim::Key(second, Qt::Key_C, Qt::NoModifier, "c");
     EXPECT_EQ(second->text(), "c");
     EXPECT_TRUE(form.Active());
+    EXPECT_EQ(Screen()->ActiveForm(), &form);
 }
 
 namespace {
@@ -247,6 +248,13 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     sim::KeyPress(line, Qt::Key_G, Qt::AltModifier, "g");
     EXPECT_EQ(line->text(), "");
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 103"});
+
+    // Outside any form (a Qt dialog) the keys stay Qt's.
+    QLineEdit loose;
+    log.clear();
+    sim::KeyPress(&loose, Qt::Key_F10);
+    sim::KeyPress(&loose, Qt::Key_G, Qt::AltModifier, "g");
+    EXPECT_EQ(log.filter("keymenu"), QStringList());
 }
 
 TEST_F(FormsTest, CaptureHolderGetsCancelModeWhenTheApplicationDeactivates)
