@@ -40,12 +40,17 @@ bool WriteBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
 }
 
+bool IsSound(SQLite::Database &db)
+{
+    SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
+    return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+}
+
 bool IsReadableDatabase(const QString &path)
 {
     try {
         SQLite::Database db(path, SQLite::OpenReadOnly);
-        SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
-        return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+        return IsSound(db);
     } catch (const EDatabaseError &) {
         return false;
     }
@@ -140,7 +145,8 @@ bool SaveResourceToFile(const QString &name, const QString &type, const QString 
 bool CompactDatabase(const QString &path)
 {
     const QFileInfo source(path);
-    if (!source.isFile())
+    // A file the user made read-only is left as it is.
+    if (!source.isFile() || !(source.permissions() & QFileDevice::WriteOwner))
         return false;
     const QString temp = CreateTempFileBeside(path, QStringLiteral("~CP"));
     if (temp.isEmpty())
@@ -149,6 +155,10 @@ bool CompactDatabase(const QString &path)
     try {
         // Opened for writing so that a transaction a crash left behind is rolled back first.
         SQLite::Database db(path, SQLite::OpenReadWrite);
+        // Rewriting damaged pages would drop what they still hold and leave a file that looks
+        // sound; the damaged file stays for the next open to report.
+        if (!IsSound(db))
+            throw EDatabaseError(QStringLiteral("damaged pages"));
         SQLite::Statement vacuum(db, QStringLiteral("VACUUM INTO ?"));
         vacuum.Bind(1, temp);
         vacuum.Exec();
