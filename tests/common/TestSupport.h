@@ -90,7 +90,8 @@ QString MakeTempDir(const QString &name);
 
 // A full disk for the files written while it lives: no file may grow past `bytes` (the
 // process's file-size limit, so every write path meets it as a real disk would). Writes over the
-// limit fail with EFBIG instead of ending the process.
+// limit fail with EFBIG instead of ending the process; so does the test's own output while the
+// limit lives, when it goes to a file rather than a pipe.
 class FileSizeLimit
 {
 public:
