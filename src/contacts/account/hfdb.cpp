@@ -13,13 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QPointer<Tfrmhfdb> frmhfdb;
 

@@ -103,7 +103,8 @@ int ColumnWidthOf(const QStringList &widths, int index)
 
 QString MailtoText(const QString &email, const QString &name)
 {
-    return MailtoAddress(email) + QStringLiteral("?body=") + QString::fromLatin1(QUrl::toPercentEncoding(name + QStringLiteral(",你好！")));
+    return MailtoAddress(email) + QStringLiteral("?body=") +
+           QString::fromLatin1(QUrl::toPercentEncoding(name + QStringLiteral(",你好！")));
 }
 
 int TreeContactImage(const QString &uxb)
