@@ -10,6 +10,7 @@
 #include "platform/SaveFile.h"
 #include "platform/SqliteDb.h"
 
+#include <QDebug>
 #include <QMap>
 #include <QSet>
 #include <QStringEncoder>
@@ -308,6 +309,13 @@ QString ExportVCard(TADOConnection *connection, const QString &path, qint64 keyi
     return SaveFileBytes(target, VCardBytes(contacts[0])) ? target : QString();
 }
 
+namespace {
+
+// The log keeps the system's reason; the user hears what it means for the file.
+const QString NotWrittenText = QStringLiteral("文件没有完整写入（磁盘可能已满），原有的文件保持不变。");
+
+} // namespace
+
 TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path, const QStringList &fieldCaptions)
 {
     TExportResult result;
@@ -333,13 +341,13 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
             db, QStringLiteral("select %1 from userinfo where nodetype=2 order by keyid").arg(selected.join(u',')));
 
         if (!file.Open())
-            throw Exception(file.ErrorString());
+            throw Exception(QStringLiteral("无法创建文件。"));
         QStringEncoder encoder("GB18030");
         QString chunk = CsvHeaderLine(captions);
         const auto flush = [&] {
             const QByteArray bytes = encoder.encode(chunk);
             if (!file.Write(bytes))
-                throw Exception(file.ErrorString());
+                throw Exception(NotWrittenText);
             chunk.clear();
         };
         while (select.ExecuteStep()) {
@@ -356,13 +364,14 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
         }
         flush();
         if (!file.Commit())
-            throw Exception(file.ErrorString());
+            throw Exception(NotWrittenText);
         result.Ok = true;
     } catch (const EDatabaseError &e) {
         file.Cancel();
         result.Ok = false;
         result.Error = DatabaseErrorText(e);
     } catch (const Exception &e) {
+        qWarning().noquote() << "CSV export to" << path << "failed:" << file.ErrorString();
         file.Cancel();
         result.Ok = false;
         result.Error = e.Message();

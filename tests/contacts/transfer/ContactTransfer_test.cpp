@@ -367,7 +367,9 @@ TEST_F(CsvExport, AFailedWriteLeavesTheOldFile)
 
     for (long long room : {0LL, 10LL}) {
         FileSizeLimit full(room);
-        EXPECT_FALSE(ExportContactsCsv(&account.connection, path, DefaultCaptions()).Ok) << room;
+        const TExportResult result = ExportContactsCsv(&account.connection, path, DefaultCaptions());
+        EXPECT_FALSE(result.Ok) << room;
+        EXPECT_EQ(result.Error, QStringLiteral("文件没有完整写入（磁盘可能已满），原有的文件保持不变。")) << room;
     }
     EXPECT_EQ(ReadBytes(path), QByteArray("old"));
 }
