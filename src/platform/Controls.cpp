@@ -199,6 +199,8 @@ void TControl::ApplyGeometry()
 void TControl::ApplyVisibility()
 {
     const bool show = visible_ && (parentWidget() != nullptr || ShowsWithoutParent());
+    if (show && isWindow())
+        ApplyWindowKinds();
     if (show == !isHidden())
         return;
     syncing_ = true;

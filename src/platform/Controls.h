@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCursor;
@@ -33,6 +34,18 @@ constexpr TShiftStateItem ssMiddle = TShiftStateItem::ssMiddle;
 constexpr TShiftStateItem ssDouble = TShiftStateItem::ssDouble;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// How a parentless control shows as a window. wkPopup: a frameless window above the others
+// that never takes activation and that only its owner closes (menus, hints, drop-downs);
+// wkToolWindow: a frameless window kept out of the task bar (floating tool bars);
+// wkTopMost: above all normal windows; wkNoActivate: showing or clicking it leaves the
+// active window active.
+enum class TWindowKind { wkPopup, wkToolWindow, wkTopMost, wkNoActivate };
+using TWindowKinds = TSet<TWindowKind>;
+constexpr TWindowKind wkPopup = TWindowKind::wkPopup;
+constexpr TWindowKind wkToolWindow = TWindowKind::wkToolWindow;
+constexpr TWindowKind wkTopMost = TWindowKind::wkTopMost;
+constexpr TWindowKind wkNoActivate = TWindowKind::wkNoActivate;
 
 enum class TDragMode { dmManual, dmAutomatic };
 enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
@@ -193,6 +206,23 @@ public:
     TControlStyle ControlStyle() const { return controlStyle_; }
     void SetControlStyle(TControlStyle value) { controlStyle_ = value; }
 
+    // As a window (no parent): its kind, its shape and its opacity. The shape is in window
+    // coordinates; only its pixels show (an empty one hides the window), nullopt shows all.
+    // The opacity (0..255) needs a compositor to be seen.
+    TWindowKinds WindowKinds() const { return windowKinds_; }
+    void SetWindowKinds(TWindowKinds value);
+    const std::optional<QRegion> &WindowRegion() const { return windowRegion_; }
+    void SetWindowRegion(const std::optional<QRegion> &value);
+    int AlphaBlendValue() const { return alphaBlend_; }
+    void SetAlphaBlendValue(int value);
+
+    // Paints the control with its frame and its children into a canvas, its top-left at
+    // (X, Y): what WM_PRINT does with all parts. Works for hidden controls too.
+    void PaintTo(TCanvas &ACanvas, int X, int Y);
+    // The shape of the mouse pointer over the control until the next WM_SETCURSOR, leaving
+    // Cursor alone (the answer to WM_SETCURSOR).
+    void SetCursorShape(TCursor value);
+
     // Repainting. Rectangles are client coordinates.
     void Invalidate();
     void Invalidate(const TRect &r);
@@ -280,6 +310,10 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    void ApplyWindowKinds();
+    void PrintWindow(TCanvas &ACanvas, LPARAM flags);
+    void PrintClient(TCanvas &ACanvas);
+    void DefaultSetCursor(TMessage &Message);
     // Tells the window-event hub once, while the control is still whole.
     void NotifyDestroying();
     void ApplyGeometry();
@@ -333,6 +367,9 @@ private:
     bool inNC_ = false;
     bool syncing_ = false;
     bool destroyNotified_ = false;
+    TWindowKinds windowKinds_;
+    std::optional<QRegion> windowRegion_;
+    int alphaBlend_ = 255;
 
     std::map<WPARAM, int> timers_;  // id -> Qt timer id
 

@@ -161,6 +161,12 @@ void TControl::WndProc(TMessage &Message)
     case WM_CAPTURECHANGED: captureByPress_ = false; return;
     case WM_NCHITTEST: Message.Result = NCHitTest(LParamToPoint(Message.LParam)); return;
     case WM_NCPAINT: PaintNC(*reinterpret_cast<TCanvas *>(Message.WParam)); return;
+    case WM_PRINT:
+        PrintWindow(*reinterpret_cast<TCanvas *>(Message.WParam), Message.LParam);
+        Message.Result = 1;
+        return;
+    case WM_PRINTCLIENT: PrintClient(*reinterpret_cast<TCanvas *>(Message.WParam)); return;
+    case WM_SETCURSOR: DefaultSetCursor(Message); return;
     case WM_ERASEBKGND:
         EraseBackground(*reinterpret_cast<TCanvas *>(Message.WParam));
         Message.Result = 1;
@@ -497,6 +503,12 @@ bool TControl::TranslateMouse(QEvent *event)
         msg = ButtonMessage(event->type(), me->button(), !client, controlStyle_.Contains(csDoubleClicks));
     if (msg == 0)
         return true;
+    if (event->type() == QEvent::MouseMove && !captured) {
+        QPointer<TControl> self(this);
+        Perform(WM_SETCURSOR, WPARAM(static_cast<QWidget *>(this)), MakeLParam(ht, int(msg)));
+        if (!self)
+            return true;
+    }
     if (client) {
         const TRect m = NCMargins();
         Perform(msg, MouseKeysFromQt(me->modifiers(), me->buttons()),
@@ -515,12 +527,23 @@ bool TControl::TranslateKey(QEvent *event)
     auto *ke = static_cast<QKeyEvent *>(event);
     const int vk = VirtualKeyFromQt(ke->key(), ke->modifiers() & Qt::KeypadModifier);
     const bool alt = ke->modifiers() & Qt::AltModifier;
+    // Alt itself and F10 are system keys as well: they open the menu.
+    const bool sys = alt || vk == VK_MENU || vk == VK_F1 + 9;
     LPARAM keyData = 1;
     if (alt)
         keyData |= LPARAM(1) << 29;
+    // A system key left unused (its key not zeroed) is the router's to turn into the key menu.
+    const auto sendSysKey = [this, vk](UINT msg, LPARAM data) {
+        TMessage m{msg, WPARAM(vk), data, 0};
+        WndProc(m);
+        if (m.WParam != 0)
+            TInputRouter::Instance().NoteSysKeyUnused();
+    };
     if (event->type() == QEvent::KeyRelease) {
-        if (vk)
-            Perform(alt ? WM_SYSKEYUP : WM_KEYUP, WPARAM(vk), keyData | (LPARAM(3) << 30));
+        if (vk && sys)
+            sendSysKey(WM_SYSKEYUP, keyData | (LPARAM(3) << 30));
+        else if (vk)
+            Perform(WM_KEYUP, WPARAM(vk), keyData | (LPARAM(3) << 30));
         return true;
     }
     if (ke->isAutoRepeat())
@@ -541,8 +564,10 @@ bool TControl::TranslateKey(QEvent *event)
         }
     }
     QPointer<TControl> self(this);
-    if (vk)
-        Perform(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(vk), keyData);
+    if (vk && sys)
+        sendSysKey(WM_SYSKEYDOWN, keyData);
+    else if (vk)
+        Perform(WM_KEYDOWN, WPARAM(vk), keyData);
     // Delete gives no character on Windows, though Qt reports one.
     if (vk != VK_DELETE) {
         for (QChar ch : ke->text()) {

@@ -199,8 +199,82 @@ bool TInputRouter::IsPropagation(QWidget *receiver, const QEvent *event)
     return false;
 }
 
+bool TInputRouter::IsRedirected(const QEvent *event) const
+{
+    return std::find(redirected_.begin(), redirected_.end(), event) != redirected_.end();
+}
+
+// Losing activation ends whatever holds the mouse, as the system cancels modes then.
+void TInputRouter::ApplicationStateChanged(QEvent *event)
+{
+    if (static_cast<QApplicationStateChangeEvent *>(event)->applicationState() == Qt::ApplicationActive)
+        return;
+    altTap_ = false;
+    if (TControl *capture = Capture())
+        capture->Perform(WM_CANCELMODE);
+}
+
+namespace {
+
+// The key-menu key a key event stands for: the character for Alt+letter, 0 for F10 and for
+// the release of Alt tapped alone; -1 for any other key.
+long KeyMenuKey(const QKeyEvent *ke, bool altTap)
+{
+    const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+    if (ke->type() == QEvent::KeyRelease)
+        return ke->key() == Qt::Key_Alt && altTap ? 0 : -1;
+    if (ke->key() == Qt::Key_F10 && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)))
+        return 0;
+    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && ke->key() != Qt::Key_Alt &&
+        ke->key() != Qt::Key_Space) {
+        if (!ke->text().isEmpty() && ke->text().at(0).isPrint())
+            return long(ke->text().at(0).toLower().unicode());
+        const int vk = VirtualKeyFromQt(ke->key());
+        if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+            return long(QChar(vk).toLower().unicode());
+    }
+    return -1;
+}
+
+} // namespace
+
+bool TInputRouter::RouteKey(QWidget *receiver, QKeyEvent *ke)
+{
+    QPointer<QWidget> guard(receiver);
+    if (ke->type() == QEvent::KeyPress) {
+        altTap_ = ke->key() == Qt::Key_Alt && (altTap_ || !ke->isAutoRepeat());
+        if (shortCutChain_ && shortCutChain_(receiver, ke))
+            return true;
+        if (!guard)
+            return true;
+    }
+    const long menuKey = keyMenuHandler_ ? KeyMenuKey(ke, altTap_) : -1;
+    if (ke->type() == QEvent::KeyRelease && ke->key() == Qt::Key_Alt)
+        altTap_ = false;
+    if (menuKey < 0)
+        return false;
+    // The focused control has its turn first; only what it leaves becomes the key menu. A Qt
+    // widget does not type the character of Alt+letter, as no edit does.
+    const bool control = dynamic_cast<TControl *>(receiver) != nullptr;
+    QKeyEvent copy(ke->type(), ke->key(), ke->modifiers(), ke->nativeScanCode(), ke->nativeVirtualKey(),
+                   ke->nativeModifiers(), control ? ke->text() : QString(), ke->isAutoRepeat(), ke->count());
+    copy.setTimestamp(ke->timestamp());
+    sysKeyUnused_ = false;
+    redirected_.push_back(&copy);
+    QCoreApplication::sendEvent(receiver, &copy);
+    redirected_.erase(std::find(redirected_.begin(), redirected_.end(), &copy));
+    const bool used = copy.isAccepted() && !sysKeyUnused_;
+    if (!used && guard)
+        keyMenuHandler_(receiver, WPARAM(menuKey));
+    return true;
+}
+
 bool TInputRouter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ApplicationStateChange) {
+        ApplicationStateChanged(event);
+        return false;
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         // While a hook runs, keys are keys: no shortcut may act before the hook sees them.
         if (!hooks_.empty() && watched->isWidgetType()) {
@@ -245,6 +319,10 @@ bool TInputRouter::eventFilter(QObject *watched, QEvent *event)
         SendRedirected(to, event);
         return true;
     }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        return RouteKey(receiver, static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::MouseButtonPress)
+        altTap_ = false;
     return false;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "Messages.h"
 #include "Types.h"
 
 #include <QObject>
@@ -9,6 +10,7 @@
 
 class QEvent;
 class QEventLoop;
+class QKeyEvent;
 class QWidget;
 class TControl;
 
@@ -22,6 +24,14 @@ enum class TInputAction {
 
 // Something that sees input before the controls do: a modal loop, a drag, a sizing drag.
 // Only the most recently added hook is asked.
+//
+// Input passes these stations in turn, each of which may stop it:
+//   1. the top hook (a running modal loop, drag or sizing drag);
+//   2. for a key press, the application's shortcut chain (SetShortCutChain);
+//   3. the focused control (Qt's own delivery);
+//   4. for Alt tapped alone, F10 and Alt+letter that the focused control left unused, the
+//      key-menu handler (SetKeyMenuHandler), which turns them into SC_KEYMENU; the key is the
+//      typed character, 0 for Alt and F10.
 class TInputHook
 {
 public:
@@ -70,6 +80,15 @@ public:
     // either falls back to `receiver` while it exists.
     void Redeliver(QWidget *receiver, const QEvent &event);
 
+    using TShortCutChain = std::function<bool(QWidget *focus, QKeyEvent *event)>;
+    using TKeyMenuHandler = std::function<void(QWidget *focus, WPARAM key)>;
+    void SetShortCutChain(TShortCutChain chain) { shortCutChain_ = std::move(chain); }
+    void SetKeyMenuHandler(TKeyMenuHandler handler) { keyMenuHandler_ = std::move(handler); }
+    // A control answers the router that it left a system key (WM_SYSKEYDOWN/UP) unused.
+    void NoteSysKeyUnused() { sysKeyUnused_ = true; }
+    // The event is a copy the router itself is delivering (filters have seen the original).
+    bool IsRedirected(const QEvent *event) const;
+
     static bool IsInputEvent(const QEvent *event);
     static bool IsMouseButtonOrMove(const QEvent *event);
     // The topmost visible widget at a screen point (transparent-for-mouse widgets skipped).
@@ -84,6 +103,8 @@ private:
     bool IsPropagation(QWidget *receiver, const QEvent *event);
     void SendRedirected(QWidget *to, QEvent *event);
     void Deliver(const QPointer<QWidget> &receiver, const std::shared_ptr<QEvent> &event);
+    bool RouteKey(QWidget *receiver, QKeyEvent *event);
+    void ApplicationStateChanged(QEvent *event);
 
     std::vector<TInputHook *> hooks_;
     std::vector<QPointer<TControl>> captures_;
@@ -91,6 +112,10 @@ private:
     TPoint cursorPos_;
     Qt::MouseButtons buttons_;
     Qt::KeyboardModifiers modifiers_;
+    TShortCutChain shortCutChain_;
+    TKeyMenuHandler keyMenuHandler_;
+    bool sysKeyUnused_ = false;
+    bool altTap_ = false;
 
     struct Offered {
         int type = 0;

@@ -171,6 +171,14 @@ constexpr UINT CM_SYSFONTCHANGED = CM_BASE + 53;
 constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
 constexpr UINT CM_CHANGED = CM_BASE + 55;
 
+// WM_PRINT flags (LParam); WParam carries the TCanvas to print into.
+constexpr LPARAM PRF_CHECKVISIBLE = 0x1, PRF_NONCLIENT = 0x2, PRF_CLIENT = 0x4, PRF_ERASEBKGND = 0x8,
+                 PRF_CHILDREN = 0x10, PRF_OWNED = 0x20;
+
+// WM_SYSCOMMAND commands (WParam; the low four bits are the system's own).
+constexpr WPARAM SC_SIZE = 0xF000, SC_MOVE = 0xF010, SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030,
+                 SC_CLOSE = 0xF060, SC_KEYMENU = 0xF100, SC_RESTORE = 0xF120;
+
 // Mouse message key flags (WParam of the client mouse messages).
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;

@@ -204,8 +204,11 @@ bool THookFilter::eventFilter(QObject *watched, QEvent *event)
             }
         }
     }
-    if (Counted(THookType::htGetMessage) && TInputRouter::IsInputEvent(event))
-        return RaiseGetMessage(w, event);
+    if (Counted(THookType::htGetMessage) && TInputRouter::IsInputEvent(event)) {
+        const TInputRouter *router = TInputRouter::Existing();
+        if (!router || !router->IsRedirected(event))
+            return RaiseGetMessage(w, event);
+    }
     return false;
 }
 

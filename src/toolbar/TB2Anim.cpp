@@ -121,7 +121,7 @@ QPoint SlideOffset(const TAnimateData &d, int step)
 void ApplySlide(TAnimateData &d, int step)
 {
     const QPoint offset = SlideOffset(d, step);
-    d.Wnd->setMask(QRegion(QRect(offset, QSize(d.Size.cx, d.Size.cy))));
+    d.Wnd->SetWindowRegion(QRegion(QRect(offset, QSize(d.Size.cx, d.Size.cy))));
     if (d.Slide)
         d.Slide->SetOffset(offset);
 }
@@ -187,12 +187,12 @@ void StartMenuAnimation(TControl *Wnd, bool Fade, unsigned Direction)
     d->Bmp.fill(Qt::white);
     {
         TCanvas canvas(d->Bmp);
-        PrintWindow(Wnd, canvas, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+        Wnd->Perform(WM_PRINT, WPARAM(&canvas), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
     }
     if (Fade) {
         d->Time = kFadeTime;
         d->StartStep = kFadeStartStep;
-        Wnd->setWindowOpacity(kFadeStartStep / 255.0);
+        Wnd->SetAlphaBlendValue(kFadeStartStep);
     } else {
         d->Time = kSlideTime;
         d->StartStep = 0;
@@ -221,7 +221,7 @@ void StepMenuAnimation(const TMessage &Msg)
     }
     if (d->Wnd) {
         if (d->Fade)
-            d->Wnd->setWindowOpacity(d->CurStep / 255.0);
+            d->Wnd->SetAlphaBlendValue(d->CurStep);
         else
             ApplySlide(*d, d->CurStep);
     }
@@ -240,9 +240,9 @@ void EndMenuAnimation(TControl *Wnd)
     if (!wnd)
         return;
     if (d->Fade)
-        wnd->setWindowOpacity(1.0);
+        wnd->SetAlphaBlendValue(255);
     else
-        wnd->clearMask();
+        wnd->SetWindowRegion(std::nullopt);
     delete d->Slide.data();
     wnd->update();
     d.reset();

@@ -12,14 +12,6 @@
 #include <QPointer>
 #include <QWidget>
 
-const QString STBToolbarIndexOutOfBounds = QStringLiteral("Toolbar item index out of range");
-const QString STBToolbarItemReinserted = QStringLiteral("Toolbar item already inserted");
-const QString STBChevronItemMoreButtonsHint = QStringLiteral("More Buttons|");
-const QString STBDockParentNotAllowed =
-    QStringLiteral("A TTBDock control cannot be placed inside a tool window or another TTBDock");
-const QString STBDockCannotChangePosition =
-    QStringLiteral("Cannot change Position of a TTBDock if it already contains controls");
-
 namespace {
 
 // Length in UTF-16 units of the character starting at i.
@@ -220,24 +212,22 @@ QPoint WindowOrigin(const QWidget *w)
     return w->mapToGlobal(QPoint(0, 0));
 }
 
-void PrintInto(TControl *child, TCanvas &dc, int x, int y, LPARAM flags)
+void PrintInto(QWidget *w, TCanvas &dc, const QPoint &at, LPARAM flags)
 {
-    const int saved = dc.SaveDC();
-    dc.MoveWindowOrg(x, y);
-    dc.IntersectClipRect(Rect(0, 0, child->Width(), child->Height()));
-    PrintWindow(child, dc, flags);
-    dc.RestoreDC(saved);
+    TCanvasStateGuard guard(dc);
+    dc.MoveWindowOrg(at.x(), at.y());
+    dc.IntersectClipRect(Rect(0, 0, w->width(), w->height()));
+    if (auto *c = dynamic_cast<TControl *>(w)) {
+        c->Perform(WM_PRINT, WPARAM(&dc), flags);
+    } else if (w->width() > 0 && w->height() > 0) {
+        QImage image(w->size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+        dc.Draw(0, 0, image);
+    }
 }
 
 } // namespace
-
-void PrintWindow(TControl *Wnd, TCanvas &DC, LPARAM Flags)
-{
-    if (SendMessage(Wnd, WM_PRINT, WPARAM(&DC), Flags) != 0)
-        return;
-    TMessage m{WM_PRINT, WPARAM(&DC), Flags, 0};
-    HandleWMPrint(Wnd, m, [](TControl *w, TCanvas &c) { w->Perform(WM_NCPAINT, WPARAM(&c)); });
-}
 
 void HandleWMPrint(TControl *Wnd, TMessage &Message, const TNCPaintFunc &NCPaintFunc)
 {
@@ -246,42 +236,38 @@ void HandleWMPrint(TControl *Wnd, TMessage &Message, const TNCPaintFunc &NCPaint
     const LPARAM flags = Message.LParam;
     if (!dc || ((flags & PRF_CHECKVISIBLE) && !Wnd->isVisible()))
         return;
-    const int saved = dc->SaveDC();
+    TCanvasStateGuard guard(*dc);
     const TRect m = Wnd->NCMargins();
     if ((flags & PRF_NONCLIENT) && NCPaintFunc) {
-        const int s = dc->SaveDC();
+        TCanvasStateGuard frame(*dc);
         NCPaintFunc(Wnd, *dc);
-        dc->RestoreDC(s);
     }
-    dc->MoveWindowOrg(m.Left, m.Top);
-    dc->IntersectClipRect(Wnd->ClientRect());
-    if (flags & PRF_CLIENT) {
-        if (flags & PRF_ERASEBKGND) {
-            const int s = dc->SaveDC();
-            Wnd->Perform(WM_ERASEBKGND, WPARAM(dc));
-            dc->RestoreDC(s);
+    {
+        TCanvasStateGuard client(*dc);
+        dc->MoveWindowOrg(m.Left, m.Top);
+        dc->IntersectClipRect(Wnd->ClientRect());
+        if (flags & PRF_CLIENT) {
+            if (flags & PRF_ERASEBKGND) {
+                TCanvasStateGuard erase(*dc);
+                Wnd->Perform(WM_ERASEBKGND, WPARAM(dc));
+            }
+            TCanvasStateGuard print(*dc);
+            Wnd->Perform(WM_PRINTCLIENT, WPARAM(dc), flags);
         }
-        TMessage client{WM_PRINTCLIENT, WPARAM(dc), flags, 0};
-        HandleWMPrintClient(Wnd, client);
     }
     if (flags & PRF_CHILDREN) {
-        if (auto *parent = dynamic_cast<TWinControl *>(Wnd)) {
-            for (int i = 0; i < parent->ControlCount(); ++i) {
-                TControl *c = parent->Controls(i);
-                if (c->Visible())
-                    PrintInto(c, *dc, c->Left(), c->Top(), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-            }
+        for (QObject *o : Wnd->children()) {
+            auto *w = qobject_cast<QWidget *>(o);
+            if (w && !w->isWindow() && !w->isHidden())
+                PrintInto(w, *dc, w->pos(), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
         }
     }
-    dc->RestoreDC(saved);
     if (flags & PRF_OWNED) {
         const QPoint origin = WindowOrigin(Wnd);
         for (int i = 0; i < Wnd->ComponentCount(); ++i) {
             auto *c = dynamic_cast<TControl *>(Wnd->Components(i));
-            if (!c || c->Parent() || !c->isWindow() || !c->isVisible())
-                continue;
-            const QPoint at = WindowOrigin(c) - origin;
-            PrintInto(c, *dc, at.x(), at.y(), flags);
+            if (c && c->isWindow() && c->isVisible())
+                PrintInto(c, *dc, WindowOrigin(c) - origin, flags);
         }
     }
 }
@@ -289,9 +275,8 @@ void HandleWMPrint(TControl *Wnd, TMessage &Message, const TNCPaintFunc &NCPaint
 void HandleWMPrintClient(TControl *Wnd, TMessage &Message)
 {
     if (TCanvas *dc = CanvasOf(Message)) {
-        const int saved = dc->SaveDC();
+        TCanvasStateGuard guard(*dc);
         Wnd->Perform(WM_PAINT, WPARAM(dc));
-        dc->RestoreDC(saved);
     }
 }
 
@@ -452,7 +437,7 @@ void CreateVerticalFont(const TCanvas &DC, TFont &VerticalFont)
 
 void DrawVerticalText(TCanvas &DC, const QString &Text, const TRect &R, unsigned Format)
 {
-    const int saved = DC.SaveDC();
+    TCanvasStateGuard guard(DC);
     TFont vertical;
     CreateVerticalFont(DC, vertical);
     DC.Font()->Assign(vertical);
@@ -515,5 +500,4 @@ void DrawVerticalText(TCanvas &DC, const QString &Text, const TRect &R, unsigned
         DC.Brush()->SetColor(DC.Font()->Color());
         DC.FillRect(Rect(x - tm.tmAscent - 2, y + from, x - tm.tmAscent - 1, y + from + width));
     }
-    DC.RestoreDC(saved);
 }

@@ -17,18 +17,6 @@ class TCanvas;
 class TControl;
 class TFont;
 
-// The framework's fixed texts.
-extern const QString STBToolbarIndexOutOfBounds;   // "Toolbar item index out of range"
-extern const QString STBToolbarItemReinserted;     // "Toolbar item already inserted"
-extern const QString STBChevronItemMoreButtonsHint;
-extern const QString STBDockParentNotAllowed;
-extern const QString STBDockCannotChangePosition;
-
-// Flags of WM_PRINT; WParam of WM_PRINT and WM_PRINTCLIENT carries the TCanvas to print into,
-// as the platform's paint messages do.
-constexpr LPARAM PRF_CHECKVISIBLE = 0x01, PRF_NONCLIENT = 0x02, PRF_CLIENT = 0x04,
-                 PRF_ERASEBKGND = 0x08, PRF_CHILDREN = 0x10, PRF_OWNED = 0x20;
-
 // ---------------------------------------------------------------------------------------------
 // Text. Every routine works on whole characters: a surrogate pair is never split, a CJK
 // character is one character like any other.
@@ -168,14 +156,13 @@ void ProcessPaintMessages();
 // messages, posted key events for the key messages.
 void RemoveMessages(UINT First, UINT Last);
 
-// WM_PRINT: prints Wnd into the canvas in Message.WParam as the PRF_ flags in Message.LParam
-// ask; NCPaintFunc draws the frame (window coordinates). Result 1.
+// WM_PRINT for a window that paints its own frame: prints Wnd into the canvas in
+// Message.WParam as the PRF_ flags in Message.LParam ask, NCPaintFunc drawing the frame
+// (window coordinates). Result 1.
 using TNCPaintFunc = std::function<void(TControl *Wnd, TCanvas &DC)>;
 void HandleWMPrint(TControl *Wnd, TMessage &Message, const TNCPaintFunc &NCPaintFunc);
 // WM_PRINTCLIENT: the control's paint handler on the canvas in Message.WParam.
 void HandleWMPrintClient(TControl *Wnd, TMessage &Message);
-// WM_PRINT to Wnd; a control that does not answer it is printed with its own frame painter.
-void PrintWindow(TControl *Wnd, TCanvas &DC, LPARAM Flags);
 
 // The clip for painting the frame: Rgn nullptr means the whole window; otherwise the update
 // region in screen coordinates, moved to window coordinates.

@@ -66,13 +66,13 @@ TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
 {
     StartMenuAnimation(&window, true, 0);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_DOUBLE_EQ(window.windowOpacity(), 40 / 255.0);
+    EXPECT_EQ(window.AlphaBlendValue(), 40);
 
     // Three passes before the window gets to its queue: one step message, at the latest step.
     TicksAt({1020, 1040, 1060});
     Deliver();
     EXPECT_EQ(window.log, QStringList{"step"});
-    EXPECT_NEAR(window.windowOpacity(), (60 * 255 / 175 + 40) / 255.0, 0.002);
+    EXPECT_EQ(window.AlphaBlendValue(), 60 * 255 / 175 + 40);
 
     TicksAt({1080});
     Deliver();
@@ -82,7 +82,7 @@ TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
     TicksAt({1150});
     Deliver();
     EXPECT_EQ(window.log, (QStringList{"step", "step", "step", "ended"}));
-    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    EXPECT_EQ(window.AlphaBlendValue(), 255);
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
 }
 
@@ -95,7 +95,7 @@ TEST_F(TB2AnimTest, PointerEnteringTheWindowShowsItAtOnce)
     Deliver();
     // The pending step and the last one both arrive; the first already ends the animation.
     EXPECT_EQ(window.log, (QStringList{"step", "ended", "step"}));
-    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    EXPECT_EQ(window.AlphaBlendValue(), 255);
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
 }
 
@@ -110,14 +110,15 @@ TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
         window.log.clear();
         now = 1000;
         StartMenuAnimation(&window, false, c.direction);
-        EXPECT_FALSE(window.mask().intersects(window.rect()));
+        ASSERT_TRUE(window.WindowRegion());
+        EXPECT_FALSE(window.WindowRegion()->intersects(window.rect()));
         TicksAt({1075});  // step 127
         Deliver();
-        EXPECT_EQ(window.mask().boundingRect(), window.rect().translated(c.half));
+        EXPECT_EQ(window.WindowRegion()->boundingRect(), window.rect().translated(c.half));
         TicksAt({1150});
         Deliver();
         EXPECT_EQ(window.log, (QStringList{"step", "step", "ended"}));
-        EXPECT_TRUE(window.mask().isEmpty());
+        EXPECT_FALSE(window.WindowRegion());
     }
 }
 
@@ -131,7 +132,7 @@ TEST_F(TB2AnimTest, StartingAnotherEndsTheFirstAndItsStepsAreIgnored)
     Deliver();  // the first animation's step is stale now
     EXPECT_EQ(window.log, (QStringList{"ended", "step"}));
     EXPECT_EQ(MenuAnimationWindow(), &other);
-    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    EXPECT_EQ(window.AlphaBlendValue(), 255);
     EndMenuAnimation(&window);  // not its animation: nothing happens
     EXPECT_EQ(MenuAnimationWindow(), &other);
     EndMenuAnimation(&other);

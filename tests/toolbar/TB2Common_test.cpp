@@ -4,7 +4,6 @@
 #include "platform/Graphics.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -51,7 +50,7 @@ TEST(TB2Common, MenuTextRoutines)
     }
 }
 
-TEST(TB2Common, ListsAndSort)
+TEST(TB2Common, ListSortExStaysInsideTheList)
 {
     std::vector<int> values(200);
     std::mt19937 rng(7);
@@ -65,16 +64,6 @@ TEST(TB2Common, ListsAndSort)
     ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
     std::sort(shuffled.begin(), shuffled.end());
     EXPECT_EQ(shuffled, sorted);
-
-    int a = 1, b = 2;
-    std::unique_ptr<std::vector<int *>> list;
-    EXPECT_TRUE(AddToList(list, &a));
-    EXPECT_FALSE(AddToList(list, &a));
-    EXPECT_TRUE(AddToFrontOfList(list, &b));
-    EXPECT_EQ(*list, (std::vector<int *>{&b, &a}));
-    RemoveFromList(list, &a);
-    RemoveFromList(list, &b);
-    EXPECT_EQ(list, nullptr);
 }
 
 namespace {
@@ -189,7 +178,8 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 
 namespace {
 
-// A window with a red frame, a blue client area and whatever children it is given.
+// A window that prints itself with a red frame of its own, a client area in its colour and
+// whatever children it is given.
 class TPrintee : public TCustomControl
 {
 public:
@@ -201,10 +191,22 @@ public:
 
 protected:
     bool ShowsWithoutParent() const override { return true; }
-    void PaintNC(TCanvas &c) override
+    void WndProc(TMessage &m) override
     {
-        c.Brush()->SetColor(clRed);
-        c.FillRect(Rect(0, 0, Width(), Height()));
+        if (m.Msg == WM_PRINT) {
+            HandleWMPrint(this, m, [](TControl *w, TCanvas &c) {
+                const TRect nc = w->NCMargins();
+                c.ExcludeClipRect(Rect(nc.Left, nc.Top, w->Width() - nc.Right, w->Height() - nc.Bottom));
+                c.Brush()->SetColor(clRed);
+                c.FillRect(Rect(0, 0, w->Width(), w->Height()));
+            });
+            return;
+        }
+        if (m.Msg == WM_PRINTCLIENT) {
+            HandleWMPrintClient(this, m);
+            return;
+        }
+        TCustomControl::WndProc(m);
     }
 
 private:
@@ -213,69 +215,45 @@ private:
 
 } // namespace
 
-TEST(TB2Common, HandleWMPrintPrintsFrameClientAndChildren)
+TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
 {
     auto *window = new TPrintee(nullptr, clBlue, 3);
     window->SetBounds(100, 100, 60, 40);
     auto *child = new TPrintee(window, clLime, 0);
     child->SetParent(window);
     child->SetBounds(10, 5, 20, 10);
+    auto *owned = new TPrintee(window, clYellow, 0);
+    owned->SetBounds(140, 120, 10, 10);
     window->Show();
+    owned->Show();
 
     QImage image(60, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TCanvas canvas(image);
-    PrintWindow(window, canvas, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-    EXPECT_EQ(canvas.Pixel(1, 1), clRed);
-    EXPECT_EQ(canvas.Pixel(58, 38), clRed);
-    EXPECT_EQ(canvas.Pixel(5, 30), clBlue);
-    EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), clLime);
-    EXPECT_EQ(canvas.Pixel(3 + 29, 3 + 14), clLime);
-    EXPECT_EQ(canvas.Pixel(3 + 30, 3 + 14), clBlue);
+    const struct {
+        LPARAM flags;
+        TColor frame, client, child, owned;
+    } cases[] = {
+        {PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN, clRed, clBlue, clLime, clBlue},
+        {PRF_CLIENT | PRF_ERASEBKGND | PRF_OWNED, clWhite, clBlue, clBlue, clYellow},
+        {PRF_NONCLIENT, clRed, clWhite, clWhite, clWhite},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.flags);
+        image.fill(Qt::white);
+        TCanvas canvas(image);
+        EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), c.flags), 1);
+        EXPECT_EQ(canvas.Pixel(1, 1), c.frame);
+        EXPECT_EQ(canvas.Pixel(58, 38), c.frame);
+        EXPECT_EQ(canvas.Pixel(5, 30), c.client);
+        EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), c.child);
+        EXPECT_EQ(canvas.Pixel(3 + 29, 3 + 14), c.child);
+        EXPECT_EQ(canvas.Pixel(3 + 30, 3 + 14), c.client);
+        EXPECT_EQ(canvas.Pixel(45, 25), c.owned);
+    }
 
-    // Without PRF_CHILDREN the child is not printed; a hidden window with PRF_CHECKVISIBLE prints nothing.
-    image.fill(Qt::white);
-    PrintWindow(window, canvas, PRF_CLIENT | PRF_ERASEBKGND);
-    EXPECT_EQ(canvas.Pixel(1, 1), clWhite);
-    EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), clBlue);
     window->Hide();
     image.fill(Qt::white);
-    TMessage m{WM_PRINT, WPARAM(&canvas), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT, 0};
-    HandleWMPrint(window, m, [](TControl *, TCanvas &c) { c.FillRect(Rect(0, 0, 60, 40)); });
-    EXPECT_EQ(m.Result, 1);
+    TCanvas canvas(image);
+    EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT), 1);
     EXPECT_EQ(canvas.Pixel(1, 1), clWhite);
     delete window;
-}
-
-namespace {
-
-class TEventLog : public QWidget
-{
-public:
-    QStringList log;
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::KeyPress)
-            log << "key";
-        else if (e->type() == QEvent::MouseButtonPress)
-            log << "mouse";
-        return QWidget::event(e);
-    }
-};
-
-} // namespace
-
-TEST(TB2Common, RemoveMessagesDropsOnlyTheRange)
-{
-    TEventLog w;
-    QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
-    QCoreApplication::postEvent(&w, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
-                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    RemoveMessages(WM_KEYFIRST, WM_KEYLAST);
-    ProcessPaintMessages();
-    EXPECT_TRUE(w.log.isEmpty());  // painting dispatches nothing else
-    QCoreApplication::sendPostedEvents(&w);
-    EXPECT_EQ(w.log, QStringList{"mouse"});
 }

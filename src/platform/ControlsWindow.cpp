@@ -1,0 +1,192 @@
+#include "Controls.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <algorithm>
+
+// A control as a window of its own: kinds, shape, opacity; printing into a canvas; the
+// pointer shape.
+
+namespace {
+
+Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
+{
+    Qt::WindowFlags flags = Qt::Window;
+    if (kinds.Contains(wkPopup)) {
+        // Not Qt::Popup: Qt grabs input for those and closes them on an outside click, while
+        // a menu decides itself when its windows go.
+        flags = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    } else if (kinds.Contains(wkToolWindow)) {
+        flags = Qt::Tool | Qt::FramelessWindowHint;
+    }
+    if (kinds.Contains(wkTopMost))
+        flags |= Qt::WindowStaysOnTopHint;
+    if (kinds.Contains(wkNoActivate))
+        flags |= Qt::WindowDoesNotAcceptFocus;
+    return flags;
+}
+
+TCursor CursorOfHitTest(int ht)
+{
+    switch (ht) {
+    case HTLEFT:
+    case HTRIGHT: return crSizeWE;
+    case HTTOP:
+    case HTBOTTOM: return crSizeNS;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: return crSizeNWSE;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: return crSizeNESW;
+    default: return crArrow;
+    }
+}
+
+} // namespace
+
+void TControl::SetWindowKinds(TWindowKinds value)
+{
+    if (value == windowKinds_)
+        return;
+    windowKinds_ = value;
+    if (isWindow())
+        ApplyWindowKinds();
+}
+
+void TControl::ApplyWindowKinds()
+{
+    const bool noActivate = windowKinds_.Contains(wkPopup) || windowKinds_.Contains(wkNoActivate);
+    setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus, noActivate);
+    const Qt::WindowFlags flags = FlagsOfKinds(windowKinds_);
+    if (windowFlags() != flags) {
+        // Qt hides a window whose flags change; it comes back as it was.
+        const bool shown = !isHidden();
+        syncing_ = true;
+        setWindowFlags(flags);
+        setGeometry(left_, top_, width_, height_);
+        if (shown)
+            QWidget::setVisible(true);
+        syncing_ = false;
+    }
+    if (alphaBlend_ != 255)
+        setWindowOpacity(alphaBlend_ / 255.0);
+}
+
+void TControl::SetWindowRegion(const std::optional<QRegion> &value)
+{
+    windowRegion_ = value;
+    if (!value)
+        clearMask();
+    else if (value->isEmpty())
+        setMask(QRegion(-1, -1, 1, 1));  // Qt reads an empty mask as none: keep one pixel outside
+    else
+        setMask(*value);
+}
+
+void TControl::SetAlphaBlendValue(int value)
+{
+    value = std::clamp(value, 0, 255);
+    if (value == alphaBlend_)
+        return;
+    alphaBlend_ = value;
+    if (isWindow())
+        setWindowOpacity(value / 255.0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Printing
+
+void TControl::PaintTo(TCanvas &ACanvas, int X, int Y)
+{
+    TCanvasStateGuard guard(ACanvas);
+    ACanvas.MoveWindowOrg(X, Y);
+    ACanvas.IntersectClipRect(Rect(0, 0, width_, height_));
+    Perform(WM_PRINT, WPARAM(&ACanvas), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+}
+
+void TControl::PrintWindow(TCanvas &ACanvas, LPARAM flags)
+{
+    if ((flags & PRF_CHECKVISIBLE) && !isVisible())
+        return;
+    const TRect m = NCMargins();
+    const TRect client = ClientRect();
+    if ((flags & PRF_NONCLIENT) && (m.Left || m.Top || m.Right || m.Bottom)) {
+        TCanvasStateGuard guard(ACanvas);
+        ACanvas.IntersectClipRect(Rect(0, 0, width_, height_));
+        ACanvas.ExcludeClipRect(Bounds(m.Left, m.Top, client.Width(), client.Height()));
+        Perform(WM_NCPAINT, WPARAM(&ACanvas));
+    }
+    if (flags & PRF_CLIENT) {
+        TCanvasStateGuard guard(ACanvas);
+        ACanvas.MoveWindowOrg(m.Left, m.Top);
+        ACanvas.IntersectClipRect(client);
+        if (flags & PRF_ERASEBKGND)
+            Perform(WM_ERASEBKGND, WPARAM(&ACanvas));
+        Perform(WM_PRINTCLIENT, WPARAM(&ACanvas), flags);
+    }
+    if (!(flags & PRF_CHILDREN))
+        return;
+    // Children in stacking order, bottom first, each in its own rectangle.
+    for (QObject *o : children()) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (!w || w->isWindow() || w->isHidden())
+            continue;
+        TCanvasStateGuard guard(ACanvas);
+        const QRect g = w->geometry();
+        ACanvas.MoveWindowOrg(g.x(), g.y());
+        ACanvas.IntersectClipRect(Rect(0, 0, g.width(), g.height()));
+        if (auto *c = dynamic_cast<TControl *>(w)) {
+            c->Perform(WM_PRINT, WPARAM(&ACanvas), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+        } else if (!g.isEmpty()) {
+            QImage image(g.size(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+            ACanvas.Draw(0, 0, image);
+        }
+    }
+}
+
+// The client area as the control last painted it, brought up to date first: what Paint
+// draws goes to the control's own back buffer.
+void TControl::PrintClient(TCanvas &ACanvas)
+{
+    EnsureBuffer();
+    if (!dirty_.isEmpty()) {
+        const QRegion region = dirty_;
+        dirty_ = QRegion();
+        PaintBuffer(region);
+    }
+    if (buffer_.isNull())
+        return;
+    const TRect m = NCMargins();
+    const TRect client = ClientRect();
+    ACanvas.Draw(0, 0, buffer_.copy(m.Left, m.Top, client.Width(), client.Height()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pointer shape
+
+void TControl::SetCursorShape(TCursor value)
+{
+    const bool set = testAttribute(Qt::WA_SetCursor);
+    if (value == crDefault ? !set : set && cursor().shape() == CursorFromTCursor(value).shape())
+        return;
+    if (value == crDefault)
+        unsetCursor();
+    else
+        QWidget::setCursor(CursorFromTCursor(value));
+}
+
+// The parent may decide for its children first; otherwise the control's own Cursor over the
+// client area, and the sizing shapes over a sizing frame.
+void TControl::DefaultSetCursor(TMessage &Message)
+{
+    if (parent_ && parent_->Perform(WM_SETCURSOR, Message.WParam, Message.LParam) != 0) {
+        Message.Result = 1;
+        return;
+    }
+    if (Message.WParam != WPARAM(static_cast<QWidget *>(this)))
+        return;
+    const int ht = int(std::int16_t(LoWord(Message.LParam)));
+    SetCursorShape(ht == HTCLIENT ? cursor_ : CursorOfHitTest(ht));
+}

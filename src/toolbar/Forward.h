@@ -1,0 +1,20 @@
+#pragma once
+
+// The classes of the toolbar, menu and docking framework, for headers that only pass them on.
+class TTBCustomItem;
+class TTBItem;
+class TTBGroupItem;
+class TTBSeparatorItem;
+class TTBControlItem;
+class TTBRootItem;
+class TTBCustomItemActionLink;
+class TTBCustomImageList;
+class TTBImageList;
+class TTBItemViewer;
+class TTBView;
+class TTBPopupView;
+class TTBPopupWindow;
+class TTBModalHandler;
+class ETBItemError;
+class ITBItems;
+struct TTBPopupPositionRec;

@@ -1,0 +1,253 @@
+#include "ControlTestSupport.h"
+#include "platform/Forms.h"
+
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+class FormsTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        Application()->SetMainForm(nullptr);
+        Application()->OnShortCut = nullptr;
+        Application()->UnhookMainWindow(this);
+    }
+};
+
+} // namespace
+
+TEST_F(FormsTest, AlignedChildrenAreLaidOutInOrder)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 300);
+    struct Case {
+        TAlign align;
+        int size;
+        TRect expected;
+    };
+    // Tops and bottoms take the full width first; lefts and rights share what is left.
+    const Case cases[] = {{TAlign::alClient, 0, Rect(50, 30, 370, 280)},
+                          {TAlign::alRight, 30, Rect(370, 30, 400, 280)},
+                          {TAlign::alLeft, 50, Rect(0, 30, 50, 280)},
+                          {TAlign::alBottom, 20, Rect(0, 280, 400, 300)},
+                          {TAlign::alTop, 30, Rect(0, 0, 400, 30)}};
+    std::vector<TWinControl *> children;
+    for (const Case &c : cases) {
+        auto *child = new TWidgetControl(&form, new QLineEdit);
+        child->SetBounds(0, 0, c.size, c.size);
+        child->SetAlign(c.align);
+        child->SetParent(&form);
+        children.push_back(child);
+    }
+    for (size_t i = 0; i < children.size(); ++i) {
+        EXPECT_EQ(children[i]->BoundsRect(), cases[i].expected) << i;
+        auto *edit = static_cast<TWidgetControl *>(children[i])->Widget();
+        EXPECT_EQ(edit->size(), QSize(cases[i].expected.Width(), cases[i].expected.Height())) << i;
+    }
+}
+
+TEST_F(FormsTest, PositionCentresOnTheMainFormOrTheScreen)
+{
+    TForm main(nullptr);
+    main.SetBounds(100, 100, 400, 300);
+    main.Show();
+    Application()->SetMainForm(&main);
+    const TRect work = PrimaryMonitorRect(true);
+    struct Case {
+        TPosition position;
+        TPoint topLeft;
+    };
+    const Case cases[] = {{TPosition::poMainFormCenter, {200, 200}},
+                          {TPosition::poOwnerFormCenter, {200, 200}},  // owned by the main form
+                          {TPosition::poScreenCenter, {work.Left + (work.Width() - 200) / 2, work.Top + (work.Height() - 100) / 2}},
+                          {TPosition::poDesigned, {7, 9}}};
+    for (const Case &c : cases) {
+        auto *dialog = new TForm(&main);
+        dialog->SetBounds(7, 9, 200, 100);
+        dialog->SetPosition(c.position);
+        dialog->Show();
+        EXPECT_EQ((TPoint{dialog->Left(), dialog->Top()}), c.topLeft) << int(c.position);
+        delete dialog;
+    }
+}
+
+TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
+{
+    QPointer<TForm> form = new TForm(nullptr);
+    form->SetBounds(10, 10, 100, 80);
+    bool allow = false;
+    form->OnCloseQuery = [&](TComponent *, bool &canClose) { canClose = allow; };
+    form->Show();
+    form->Close();
+    EXPECT_TRUE(form->isVisible());
+
+    allow = true;
+    form->Close();
+    EXPECT_FALSE(form->isVisible());
+
+    // A modal form stays up while the query refuses, and answers the result set.
+    allow = false;
+    int asked = 0;
+    form->OnCloseQuery = [&](TComponent *, bool &canClose) {
+        canClose = ++asked > 1;
+    };
+    QTimer::singleShot(0, form, [&] {
+        form->SetModalResult(mrOk);  // refused
+        QTimer::singleShot(0, form, [&] { form->SetModalResult(mrYes); });
+    });
+    EXPECT_EQ(form->ShowModal(), mrYes);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(form->isVisible());
+
+    form->OnClose = [](TComponent *, TCloseAction &action) { action = TCloseAction::caFree; };
+    form->Show();
+    form->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+}
+
+TEST_F(FormsTest, QtEditsInsideKeepFocusTypingAndTabOrder)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto *first = new QLineEdit;
+    auto *second = new QLineEdit;
+    for (QLineEdit *edit : {second, first}) {  // the last aligned top comes first
+        auto *host = new TWidgetControl(&form, edit);
+        host->SetBounds(0, 0, 100, 24);
+        host->SetAlign(TAlign::alTop);
+        host->SetParent(&form);
+    }
+    form.Show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
+    first->setFocus();
+    EXPECT_LT(first->mapTo(&form, QPoint()).y(), second->mapTo(&form, QPoint()).y());
+    sim::Key(first, Qt::Key_A, Qt::NoModifier, "a");
+    sim::Key(first, Qt::Key_B, Qt::NoModifier, "b");
+    sim::Key(first, Qt::Key_Tab);
+    EXPECT_EQ(first->text(), "ab");
+    EXPECT_EQ(QApplication::focusWidget(), second);
+    sim::Key(second, Qt::Key_C, Qt::NoModifier, "c");
+    EXPECT_EQ(second->text(), "c");
+    EXPECT_TRUE(form.Active());
+}
+
+namespace {
+
+class TLogHook : public TInputHook
+{
+public:
+    QStringList *log = nullptr;
+    bool consume = false;
+    TInputAction HandleInput(QWidget *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return TInputAction::Pass;
+        *log << "loop";
+        return consume ? TInputAction::Consume : TInputAction::Pass;
+    }
+};
+
+} // namespace
+
+TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    auto *edit = new TProbe(&form);
+    edit->SetParent(&form);
+    form.Show();
+    QStringList log;
+    bool shortcutTakes = false;
+    form.OnShortCut = [&](TMessage &msg, bool &handled) {
+        log << "shortcut";
+        handled = shortcutTakes && msg.WParam == 'S';
+    };
+    Application()->HookMainWindow(this, [&](TMessage &m) {
+        if (m.Msg == CM_APPSYSCOMMAND)
+            log << QStringLiteral("keymenu %1").arg(reinterpret_cast<TMessage *>(m.LParam)->LParam);
+        return m.Msg == CM_APPSYSCOMMAND;
+    });
+    TLogHook loop;
+    loop.log = &log;
+
+    struct Case {
+        bool withLoop, loopTakes, shortcutTakes;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {true, true, true, {"loop"}},
+        {true, false, true, {"loop", "shortcut"}},
+        {true, false, false, {"loop", "shortcut", "keydown 83 [C]"}},
+        {false, false, false, {"shortcut", "keydown 83 [C]"}},
+    };
+    for (const Case &c : cases) {
+        log.clear();
+        edit->log.clear();
+        loop.consume = c.loopTakes;
+        shortcutTakes = c.shortcutTakes;
+        if (c.withLoop)
+            TInputRouter::Instance().AddHook(&loop);
+        sim::KeyPress(edit, Qt::Key_S, Qt::ControlModifier);
+        TInputRouter::Instance().RemoveHook(&loop);
+        EXPECT_EQ(log + edit->log, c.expected) << c.expected.join(",").toStdString();
+    }
+
+    // The key menu: only for keys the focused control leaves alone.
+    bool editTakesAlt = false;
+    edit->OnKeyDown = [&](TComponent *, WORD &key, TShiftState) {
+        if (editTakesAlt)
+            key = 0;
+    };
+    struct MenuCase {
+        int key;
+        Qt::KeyboardModifiers mods;
+        const char *text;
+        bool editTakes;
+        QStringList expected;
+    };
+    const MenuCase menuCases[] = {
+        {Qt::Key_F, Qt::AltModifier, "f", false, {"shortcut", "keymenu 102"}},
+        {Qt::Key_F, Qt::AltModifier, "f", true, {"shortcut"}},
+        {Qt::Key_F10, Qt::NoModifier, "", false, {"shortcut", "keymenu 0"}},
+        {Qt::Key_F, Qt::NoModifier, "f", false, {"shortcut"}},
+    };
+    for (const MenuCase &c : menuCases) {
+        log.clear();
+        editTakesAlt = c.editTakes;
+        sim::KeyPress(edit, c.key, c.mods, c.text);
+        EXPECT_EQ(log, c.expected) << c.key << " " << c.editTakes;
+    }
+    // Alt tapped alone opens the menu; Alt used with another key does not.
+    log.clear();
+    editTakesAlt = false;
+    sim::KeyPress(edit, Qt::Key_Alt, Qt::AltModifier);
+    sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
+    sim::KeyPress(edit, Qt::Key_Alt, Qt::AltModifier);
+    sim::KeyPress(edit, Qt::Key_Left, Qt::AltModifier);
+    sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
+    EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 0"});
+
+    // A Qt edit neither types the letter of Alt+letter nor keeps it from the menu.
+    auto *line = new QLineEdit(&form);
+    log.clear();
+    sim::KeyPress(line, Qt::Key_G, Qt::AltModifier, "g");
+    EXPECT_EQ(line->text(), "");
+    EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 103"});
+}
+
+TEST_F(FormsTest, CaptureHolderGetsCancelModeWhenTheApplicationDeactivates)
+{
+    auto host = MakeHost(0, 0, 100, 100);
+    auto *probe = new TProbe(host.get());
+    probe->SetParent(host.get());
+    SetCaptureControl(probe);
+    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
+    QCoreApplication::sendEvent(qApp, &inactive);
+    EXPECT_NE(std::find(probe->messages.begin(), probe->messages.end(), WM_CANCELMODE), probe->messages.end());
+    SetCaptureControl(nullptr);
+}

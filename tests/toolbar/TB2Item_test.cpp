@@ -1,0 +1,609 @@
+#include "toolbar/TB2Consts.h"
+#include "toolbar/TB2Item.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QEvent>
+#include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using A = TTBItemChangedAction;
+
+struct Notice {
+    TTBCustomItem *Sender;
+    bool Relayed;
+    A Action;
+    int Index;
+    TTBCustomItem *Item;
+    friend bool operator==(const Notice &, const Notice &) = default;
+};
+
+struct Recorder {
+    std::vector<Notice> log;
+    std::function<void()> during;
+    void On(TTBCustomItem *s, bool r, A a, int i, TTBCustomItem *it)
+    {
+        log.push_back({s, r, a, i, it});
+        if (during)
+            during();
+    }
+    void Listen(TTBCustomItem *item) { item->RegisterNotification(&TBMethodListener<Recorder, &Recorder::On>, this); }
+    void Leave(TTBCustomItem *item) { item->UnregisterNotification(&TBMethodListener<Recorder, &Recorder::On>, this); }
+};
+
+// A root with `n` plain children.
+std::unique_ptr<TTBRootItem> Tree(int n)
+{
+    auto root = std::make_unique<TTBRootItem>(nullptr);
+    for (int i = 0; i < n; ++i)
+        root->Add(new TTBItem(nullptr));
+    return root;
+}
+
+void RunPostedMessages()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+TEST(TB2Item, ListMisuseRaisesTheTextsAndChangesNothing)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TTBRootItem &, TTBCustomItem &loose)> op;
+        const QString &text;
+    };
+    const Case cases[] = {
+        {"GetItem at Count", [](TTBRootItem &r, TTBCustomItem &) { r.GetItem(3); }, STBItemIndexOutOfRange},
+        {"GetItem at -1", [](TTBRootItem &r, TTBCustomItem &) { r.GetItem(-1); }, STBItemIndexOutOfRange},
+        {"Delete at -1", [](TTBRootItem &r, TTBCustomItem &) { r.Delete(-1); }, STBItemIndexOutOfRange},
+        {"Delete at Count", [](TTBRootItem &r, TTBCustomItem &) { r.Delete(3); }, STBItemIndexOutOfRange},
+        {"Insert past Count", [](TTBRootItem &r, TTBCustomItem &l) { r.Insert(4, &l); }, STBItemIndexOutOfRange},
+        {"Move to Count", [](TTBRootItem &r, TTBCustomItem &) { r.Move(0, 3); }, STBItemIndexOutOfRange},
+        {"Move from Count", [](TTBRootItem &r, TTBCustomItem &) { r.Move(3, 0); }, STBItemIndexOutOfRange},
+        {"Move from -1", [](TTBRootItem &r, TTBCustomItem &) { r.Move(-1, 1); }, STBItemIndexOutOfRange},
+        {"reinsert under the same parent", [](TTBRootItem &r, TTBCustomItem &) { r.Insert(0, r.GetItem(1)); },
+         STBItemAlreadyInserted},
+        {"insert into itself", [](TTBRootItem &r, TTBCustomItem &) { r.GetItem(0)->Add(&r); },
+         STBItemAlreadyInserted},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder rec;
+        auto root = Tree(3);
+        TTBItem loose(nullptr);
+        std::vector<TTBCustomItem *> before{root->GetItem(0), root->GetItem(1), root->GetItem(2)};
+        rec.Listen(root.get());
+        try {
+            c.op(*root, loose);
+            ADD_FAILURE() << "no exception";
+        } catch (const ETBItemError &e) {
+            EXPECT_EQ(e.Message(), c.text);
+        }
+        // Nothing announced (a view left "in update" would never relayout) and nothing moved.
+        EXPECT_TRUE(rec.log.empty());
+        ASSERT_EQ(root->Count(), 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(root->GetItem(i), before[size_t(i)]);
+        EXPECT_EQ(loose.Parent(), nullptr);
+    }
+    auto root = Tree(3);
+    root->Insert(3, new TTBItem(nullptr));
+    EXPECT_EQ(root->Count(), 4);
+}
+
+TEST(TB2Item, InsertDeleteAndMoveAnnounceInOrder)
+{
+    Recorder rec;
+    auto root = Tree(2);
+    rec.Listen(root.get());
+    auto *item = new TTBItem(nullptr);
+    root->Insert(1, item);
+    EXPECT_EQ(rec.log, (std::vector<Notice>{{root.get(), false, A::tbicSubitemsBeginUpdate, -1, nullptr},
+                                            {root.get(), false, A::tbicInserted, 1, item},
+                                            {root.get(), false, A::tbicSubitemsEndUpdate, -1, nullptr}}));
+    EXPECT_EQ(item->Parent(), root.get());
+
+    rec.log.clear();
+    int indexWhileDeleting = -2;
+    rec.during = [&] { indexWhileDeleting = root->IndexOf(item); };
+    root->Delete(1);
+    rec.during = nullptr;
+    EXPECT_EQ(rec.log, (std::vector<Notice>{{root.get(), false, A::tbicDeleting, 1, item}}));
+    EXPECT_EQ(indexWhileDeleting, 1);
+    EXPECT_EQ(item->Parent(), nullptr);
+    root->Add(item);
+
+    rec.log.clear();
+    root->Move(2, 0);
+    EXPECT_EQ(root->GetItem(0), item);
+    ASSERT_GE(rec.log.size(), 2u);
+    EXPECT_EQ(rec.log.front().Action, A::tbicSubitemsBeginUpdate);
+    EXPECT_EQ(rec.log.back().Action, A::tbicSubitemsEndUpdate);
+}
+
+TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
+{
+    Recorder atRoot, atInner, atLinker, atSub;
+    auto root = Tree(0);
+    auto *group = new TTBGroupItem(nullptr);
+    auto *inner = new TTBGroupItem(nullptr);
+    auto *sub = new TTBItem(nullptr);  // not an embedded group: its changes stay its own
+    root->Add(group);
+    group->Add(inner);
+    root->Add(sub);
+    auto linker = std::make_unique<TTBItem>(nullptr);
+    linker->SetLinkSubitems(inner);
+
+    atRoot.Listen(root.get());
+    atInner.Listen(inner);
+    atLinker.Listen(linker.get());
+    atSub.Listen(sub);
+
+    auto *leaf = new TTBItem(nullptr);
+    inner->Add(leaf);
+    const Notice relayed{inner, true, A::tbicInserted, 0, leaf};
+    const Notice own{inner, false, A::tbicInserted, 0, leaf};
+    EXPECT_EQ(atInner.log[1], own);
+    ASSERT_EQ(atRoot.log.size(), 3u);
+    EXPECT_EQ(atRoot.log[1], relayed);
+    ASSERT_EQ(atLinker.log.size(), 3u);
+    EXPECT_EQ(atLinker.log[1], relayed);
+
+    atRoot.log.clear();
+    sub->Add(new TTBItem(nullptr));
+    EXPECT_EQ(atSub.log.size(), 3u);
+    EXPECT_TRUE(atRoot.log.empty());
+
+    // A cycle of links delivers once to each item and ends.
+    Recorder atA, atB;
+    auto a = std::make_unique<TTBItem>(nullptr);
+    auto b = std::make_unique<TTBItem>(nullptr);
+    a->SetLinkSubitems(b.get());
+    b->SetLinkSubitems(a.get());
+    atA.Listen(a.get());
+    atB.Listen(b.get());
+    a->Add(new TTBItem(nullptr));
+    EXPECT_EQ(atA.log.size(), 3u);
+    EXPECT_EQ(atB.log.size(), 3u);
+    EXPECT_TRUE(atB.log[0].Relayed);
+    a->SetLinkSubitems(a.get());  // a link to itself counts as none
+    EXPECT_EQ(a->LinkSubitems(), nullptr);
+    EXPECT_TRUE(b->LinkParents().empty());
+}
+
+TEST(TB2Item, ListenersMayUnregisterDuringANotice)
+{
+    // Three listeners; while the notice is delivered, listener `who` unregisters listener `whom`.
+    struct Case {
+        int who, whom;
+        std::vector<int> called;
+    };
+    const Case cases[] = {
+        {0, 0, {0, 1, 2}},  // itself: the next one is not skipped
+        {1, 0, {0, 1, 2}},  // an earlier one: the rest still run
+        {0, 2, {0, 1}},     // a later one: gone before its turn
+        {2, 2, {0, 1, 2}},
+    };
+    for (const Case &c : cases) {
+        std::vector<int> called;
+        Recorder recs[3];
+        auto root = Tree(1);
+        for (int i = 0; i < 3; ++i) {
+            recs[i].Listen(root.get());
+            recs[i].during = [&, i] {
+                called.push_back(i);
+                if (i == c.who)
+                    recs[c.whom].Leave(root.get());
+            };
+        }
+        root->GetItem(0)->SetChecked(true);
+        EXPECT_EQ(called, c.called) << c.who << " removes " << c.whom;
+        called.clear();
+        root->GetItem(0)->SetChecked(false);
+        EXPECT_EQ(called.size(), 2u);
+    }
+
+    // Counted pairs: twice registered, once unregistered, still listening; the last one leaving
+    // during its own call leaves an empty list behind safely.
+    Recorder rec;
+    auto root = Tree(1);
+    rec.Listen(root.get());
+    rec.Listen(root.get());
+    rec.Leave(root.get());
+    root->GetItem(0)->SetVisible(false);
+    EXPECT_EQ(rec.log.size(), 1u);
+    rec.during = [&] { rec.Leave(root.get()); };
+    root->GetItem(0)->SetVisible(true);
+    root->GetItem(0)->SetVisible(false);
+    EXPECT_EQ(rec.log.size(), 2u);
+}
+
+TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TTBCustomItem &)> set;
+        std::vector<A> expected;
+    };
+    const Case cases[] = {
+        {"caption", [](TTBCustomItem &i) { i.SetCaption("新建(&N)"); }, {A::tbicInvalidateAndResize}},
+        {"same caption", [](TTBCustomItem &i) { i.SetCaption("x"); }, {}},
+        {"checked", [](TTBCustomItem &i) { i.SetChecked(true); }, {A::tbicInvalidate}},
+        {"enabled", [](TTBCustomItem &i) { i.SetEnabled(false); }, {A::tbicInvalidate}},
+        {"image 3 to 5", [](TTBCustomItem &i) { i.SetImageIndex(5); }, {A::tbicInvalidate}},
+        {"image 3 to none", [](TTBCustomItem &i) { i.SetImageIndex(-1); }, {A::tbicInvalidateAndResize}},
+        {"hidden", [](TTBCustomItem &i) { i.SetVisible(false); }, {A::tbicInvalidateAndResize}},
+        {"toolbar style", [](TTBCustomItem &i) { i.SetOptions({TTBItemOption::tboToolbarStyle}); },
+         {A::tbicInvalidateAndResize}},
+        {"show hint only", [](TTBCustomItem &i) { i.SetOptions({TTBItemOption::tboShowHint}); }, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder rec;
+        auto root = Tree(1);
+        TTBCustomItem &item = *root->GetItem(0);
+        item.SetCaption("x");
+        item.SetImageIndex(3);
+        rec.Listen(root.get());
+        c.set(item);
+        std::vector<A> got;
+        for (const Notice &n : rec.log) {
+            got.push_back(n.Action);
+            EXPECT_EQ(n.Item, &item);
+        }
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST(TB2Item, OptionsInheritDownTheTree)
+{
+    auto root = Tree(0);
+    auto *sub = new TTBItem(nullptr);
+    auto *leaf = new TTBItem(nullptr);
+    root->Add(sub);
+    sub->Add(leaf);
+    root->SetOptions({TTBItemOption::tboDefault, TTBItemOption::tboToolbarStyle, TTBItemOption::tboShowHint});
+    // tboDefault is never inherited.
+    EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{TTBItemOption::tboToolbarStyle, TTBItemOption::tboShowHint}));
+    sub->SetMaskOptions({TTBItemOption::tboShowHint});
+    EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{TTBItemOption::tboToolbarStyle}));
+    leaf->SetInheritOptions(false);
+    EXPECT_TRUE(leaf->EffectiveOptions().Empty());
+    leaf->SetOptions({TTBItemOption::tboToolbarSize});
+    EXPECT_TRUE(leaf->Options().Empty());
+    // An item inserted later takes the options of its new parent.
+    auto *late = new TTBItem(nullptr);
+    sub->Add(late);
+    EXPECT_EQ(late->EffectiveOptions(), (TTBItemOptions{TTBItemOption::tboToolbarStyle}));
+}
+
+TEST(TB2Item, RadioGroupsUncheckTheirSiblingsOnly)
+{
+    auto root = Tree(5);
+    const int groups[] = {1, 1, 2, 0, 0};
+    for (int i = 0; i < 5; ++i) {
+        root->GetItem(i)->SetGroupIndex(groups[i]);
+        root->GetItem(i)->SetChecked(true);
+    }
+    auto checked = [&] {
+        std::vector<bool> v;
+        for (int i = 0; i < 5; ++i)
+            v.push_back(root->GetItem(i)->Checked());
+        return v;
+    };
+    // Only the last checked of group 1 stays; group 0 items do not exclude each other.
+    EXPECT_EQ(checked(), (std::vector<bool>{false, true, true, true, true}));
+    root->GetItem(0)->SetAutoCheck(true);
+    root->GetItem(0)->Click();
+    EXPECT_EQ(checked(), (std::vector<bool>{true, false, true, true, true}));
+    // Moving a checked item into a group unchecks the group's members.
+    root->GetItem(3)->SetGroupIndex(2);
+    EXPECT_EQ(checked(), (std::vector<bool>{true, false, false, true, true}));
+}
+
+TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
+{
+    const TShortCut ctrlS = ShortCut('S', {ssCtrl});
+    auto root = Tree(0);
+    auto *file = new TTBItem(nullptr);
+    auto *group = new TTBGroupItem(nullptr);
+    auto *save = new TTBItem(nullptr);
+    root->Add(file);
+    file->Add(group);
+    group->Add(save);
+    save->SetShortCut(ctrlS);
+    int clicks = 0, popups = 0;
+    save->OnClick = [&](TComponent *) { ++clicks; };
+    file->OnPopup = [&](TTBCustomItem *, bool) { ++popups; };
+
+    EXPECT_TRUE(root->IsShortCut(ctrlS));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(popups, 1);  // the submenu heard of it; the embedded group does not pop up
+    EXPECT_FALSE(root->IsShortCut(ShortCut('S', {ssCtrl, ssShift})));
+    // A key message carries Alt in bit 29 of its key data.
+    save->SetShortCut(ShortCut('S', {ssAlt}));
+    EXPECT_TRUE(root->IsShortCut(TMessage{WM_SYSKEYDOWN, 'S', LPARAM(1) | (LPARAM(1) << 29)}));
+    EXPECT_FALSE(root->IsShortCut(TMessage{WM_KEYDOWN, 'S', 1}));
+    EXPECT_EQ(clicks, 2);
+    save->SetShortCut(ctrlS);
+
+    file->SetEnabled(false);
+    EXPECT_FALSE(root->IsShortCut(ctrlS));
+    file->SetEnabled(true);
+    save->SetEnabled(false);
+    EXPECT_FALSE(root->IsShortCut(ctrlS));
+    EXPECT_EQ(clicks, 2);
+
+    // Two items each linking to the other's parent: the search ends.
+    auto a = std::make_unique<TTBItem>(nullptr);
+    auto b = std::make_unique<TTBItem>(nullptr);
+    auto *toB = new TTBItem(nullptr);
+    auto *toA = new TTBItem(nullptr);
+    a->Add(toB);
+    b->Add(toA);
+    toB->SetLinkSubitems(b.get());
+    toA->SetLinkSubitems(a.get());
+    EXPECT_FALSE(a->IsShortCut(ctrlS));
+}
+
+TEST(TB2Item, ShortCutSearchFollowsAtMost25Links)
+{
+    const TShortCut f5 = ShortCut(VK_F1 + 4, {});
+    for (int links : {25, 26}) {
+        std::vector<std::unique_ptr<TTBItem>> lists;
+        for (int i = 0; i <= links; ++i)
+            lists.push_back(std::make_unique<TTBItem>(nullptr));
+        for (int i = 0; i < links; ++i) {
+            auto *hop = new TTBItem(nullptr);
+            lists[size_t(i)]->Add(hop);
+            hop->SetLinkSubitems(lists[size_t(i) + 1].get());
+        }
+        auto *target = new TTBItem(nullptr);
+        target->SetShortCut(f5);
+        lists.back()->Add(target);
+        EXPECT_EQ(lists.front()->IsShortCut(f5), links == 25) << links;
+    }
+}
+
+TEST(TB2Item, ShortCutTextComesFromCaptionOrShortCut)
+{
+    TTBItem item(nullptr);
+    item.SetShortCut(ShortCut('S', {ssCtrl}));
+    item.SetCaption("保存(&S)\tCtrl+S");
+    EXPECT_EQ(item.ItemShortCutText(), "Ctrl+S");
+    item.SetCaption("保存(&S)\t");
+    EXPECT_EQ(item.ItemShortCutText(), ShortCutToText(item.ShortCut()));
+}
+
+TEST(TB2Item, DeferredClickOfADestroyedItemNeverRuns)
+{
+    for (bool destroy : {false, true}) {
+        auto keeper = std::make_unique<TTBItem>(nullptr);
+        auto *doomed = new TTBItem(nullptr);
+        int doomedClicks = 0, keeperClicks = 0;
+        doomed->OnClick = [&](TComponent *) { ++doomedClicks; };
+        keeper->OnClick = [&](TComponent *) { ++keeperClicks; };
+        QueueItemClick(doomed);
+        QueueItemClick(keeper.get());
+        EXPECT_EQ(doomedClicks + keeperClicks, 0);  // nothing runs before the loop gets back
+        if (destroy)
+            delete doomed;
+        RunPostedMessages();
+        EXPECT_EQ(doomedClicks, destroy ? 0 : 1);
+        EXPECT_EQ(keeperClicks, 1);
+        if (!destroy)
+            delete doomed;
+    }
+    // The last item gone takes the hidden window with it; a later queue starts afresh.
+    auto *alone = new TTBItem(nullptr);
+    QueueItemClick(alone);
+    delete alone;
+    RunPostedMessages();
+    TTBItem next(nullptr);
+    int clicks = 0;
+    next.OnClick = [&](TComponent *) { ++clicks; };
+    QueueItemClick(&next);
+    RunPostedMessages();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(TB2Item, DeferredClickMayDestroyTheLastItem)
+{
+    auto *item = new TTBItem(nullptr);
+    bool ran = false;
+    item->OnClick = [&](TComponent *sender) {
+        ran = true;
+        delete sender;
+    };
+    QueueItemClick(item);
+    RunPostedMessages();
+    EXPECT_TRUE(ran);
+}
+
+TEST(TB2Item, ActionLinkFollowsTheAction)
+{
+    TAction action(nullptr);
+    action.SetCaption("打开");
+    int executed = 0;
+    action.OnExecute = [&](TComponent *) { ++executed; };
+    auto root = Tree(1);
+    TTBCustomItem *item = root->GetItem(0);
+    item->SetAction(&action);
+    EXPECT_EQ(item->Caption(), "打开");
+    action.SetEnabled(false);
+    EXPECT_FALSE(item->Enabled());
+    action.SetEnabled(true);
+    item->Click();
+    EXPECT_EQ(executed, 1);
+    // A caption of the item's own is no longer the action's to change.
+    item->SetCaption("另存");
+    action.SetCaption("关闭");
+    EXPECT_EQ(item->Caption(), "另存");
+    // An OnClick of the item's own runs instead of the action.
+    int own = 0;
+    item->OnClick = [&](TComponent *) { ++own; };
+    item->Click();
+    EXPECT_EQ(own, 1);
+    EXPECT_EQ(executed, 1);
+    item->SetAction(nullptr);
+    EXPECT_EQ(item->Action(), nullptr);
+}
+
+TEST(TB2Item, ComputePopupPositionFlipsAtScreenEdges)
+{
+    using P = TTBPopupAlignment;
+    struct Case {
+        const char *name;
+        bool submenu;
+        P align;
+        bool leftwards, parentView, vertical;
+        TRect parent;
+        int x, y, w, h;
+        int wantX, wantY, wantDir;
+        bool wantLeftwards;
+    };
+    const TRect area{0, 0, 1000, 800};
+    const Case cases[] = {
+        {"submenu to the right", true, P::tbpaLeft, false, true, false, {100, 100, 200, 120}, 197, 97, 150, 200,
+         197, 97, 2, false},
+        {"submenu past the right edge", true, P::tbpaLeft, false, true, false, {900, 100, 990, 120}, 987, 97,
+         150, 200, 753, 97, 1, true},
+        {"submenu inherits leftwards", true, P::tbpaLeft, true, true, false, {300, 100, 400, 120}, 397, 97, 150,
+         200, 153, 97, 1, true},
+        {"inherited leftwards without room", true, P::tbpaLeft, true, true, false, {50, 100, 150, 120}, 147, 97,
+         150, 200, 147, 97, 2, false},
+        {"submenu past the bottom", true, P::tbpaLeft, false, true, false, {100, 700, 200, 720}, 197, 697, 150,
+         200, 197, 523, 2, false},
+        {"drop-down at the bottom", false, P::tbpaLeft, false, true, false, {100, 760, 150, 780}, 100, 780, 120,
+         200, 100, 560, 8, false},
+        {"drop-down at the right edge", false, P::tbpaLeft, false, true, false, {950, 0, 990, 20}, 950, 20, 120,
+         100, 880, 20, 4, false},
+        {"right-aligned at the left edge", false, P::tbpaRight, false, false, false, {10, 100, 10, 100}, -110, 100,
+         120, 100, 10, 100, 6, false},
+        {"left-aligned at the right edge", false, P::tbpaLeft, false, false, false, {950, 100, 950, 100}, 950,
+         100, 120, 100, 830, 100, 5, false},
+        {"point at the bottom-right corner", false, P::tbpaLeft, false, false, false, {990, 790, 990, 790}, 990,
+         790, 120, 100, 870, 690, 9, false},
+        {"beside a vertical toolbar", false, P::tbpaLeft, false, true, true, {0, 100, 30, 120}, -120, 100, 120,
+         200, 30, 100, 2, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TTBPopupPositionRec r;
+        r.PositionAsSubmenu = c.submenu;
+        r.Alignment = c.align;
+        r.Leftwards = c.leftwards;
+        r.HasParentView = c.parentView;
+        r.ParentVertical = c.vertical;
+        r.MonitorRect = area;
+        r.ParentItemRect = c.parent;
+        r.NCSize = {3, 3};
+        r.X = c.x;
+        r.Y = c.y;
+        r.W = c.w;
+        r.H = c.h;
+        ComputePopupPosition(r);
+        EXPECT_EQ(r.X, c.wantX);
+        EXPECT_EQ(r.Y, c.wantY);
+        EXPECT_EQ(r.AnimDir, c.wantDir);
+        EXPECT_EQ(r.Leftwards, c.wantLeftwards);
+    }
+}
+
+TEST(TB2Item, DrawStatePicksTheListForTheState)
+{
+    auto make = [](TColor colour) {
+        auto list = std::make_unique<TImageList>(nullptr);
+        list->SetSize(4, 4);
+        TBitmap bmp(4, 4);
+        bmp.Canvas()->Brush()->SetColor(colour);
+        bmp.Canvas()->FillRect(Rect(0, 0, 4, 4));
+        list->AddMasked(&bmp, clFuchsia);
+        return list;
+    };
+    TTBImageList list(nullptr);
+    list.SetSize(4, 4);
+    TBitmap strip(4, 4);
+    strip.Canvas()->Brush()->SetColor(clWhite);
+    strip.Canvas()->FillRect(Rect(0, 0, 4, 4));
+    list.SetImagesBitmap(strip);
+    ASSERT_EQ(list.Count(), 1);
+    auto checked = make(clRed), disabled = make(clGreen), hot = make(clBlue);
+    list.SetCheckedImages(checked.get());
+    list.SetDisabledImages(disabled.get());
+    list.SetHotImages(hot.get());
+    list.SetHotImages(&list);  // itself counts as none
+    EXPECT_EQ(list.HotImages(), nullptr);
+    list.SetHotImages(hot.get());
+
+    struct Case {
+        bool enabled, selected, checked;
+        TColor want;
+    };
+    for (const Case &c : {Case{false, true, true, clGreen}, Case{true, true, true, clRed},
+                          Case{true, true, false, clBlue}, Case{true, false, false, clWhite}}) {
+        TBitmap target(4, 4);
+        target.Canvas()->Brush()->SetColor(clBlack);
+        target.Canvas()->FillRect(Rect(0, 0, 4, 4));
+        list.DrawState(target.Canvas(), 0, 0, 0, c.enabled, c.selected, c.checked);
+        EXPECT_EQ(target.Canvas()->Pixel(1, 1), c.want) << c.enabled << c.selected << c.checked;
+    }
+    hot.reset();  // a freed linked list leaves no dangling link
+    EXPECT_EQ(list.HotImages(), nullptr);
+}
+
+TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
+{
+    Recorder atRoot, atLinker;
+    auto root = Tree(0);
+    auto *item = new TTBItem(nullptr);
+    auto *linker = new TTBItem(nullptr);
+    root->Add(item);
+    root->Add(linker);
+    auto *images = new TImageList(nullptr);
+    auto *target = new TTBItem(nullptr);
+    item->SetImages(images);
+    linker->SetLinkSubitems(target);
+    atRoot.Listen(root.get());
+    atLinker.Listen(linker);
+
+    delete images;
+    EXPECT_EQ(item->Images(), nullptr);
+    ASSERT_GE(atRoot.log.size(), 1u);
+    EXPECT_EQ(atRoot.log[0], (Notice{root.get(), false, A::tbicInvalidateAndResize, -1, item}));
+
+    // One list serving two roles: letting go of one role keeps the other watched.
+    auto *shared = new TImageList(nullptr);
+    item->SetImages(shared);
+    item->SetSubMenuImages(shared);
+    item->SetImages(nullptr);
+    delete shared;
+    EXPECT_EQ(item->SubMenuImages(), nullptr);
+
+    delete target;
+    EXPECT_EQ(linker->LinkSubitems(), nullptr);
+    ASSERT_EQ(atLinker.log.size(), 1u);
+    EXPECT_EQ(atLinker.log[0].Action, A::tbicSubitemsChanged);
+
+    // A control item frees its control unless told not to; a control freed first is let go.
+    for (bool dontFree : {false, true}) {
+        auto *control = new TCustomControl(nullptr);
+        QPointer<QWidget> watch(control);
+        auto *holder = TTBControlItem::CreateControlItem(nullptr, control);
+        holder->SetDontFreeControl(dontFree);
+        delete holder;
+        EXPECT_EQ(watch.isNull(), !dontFree);
+        delete watch.data();
+    }
+    auto *control = new TCustomControl(nullptr);
+    auto *holder = TTBControlItem::CreateControlItem(nullptr, control);
+    root->Add(holder);
+    delete control;
+    EXPECT_EQ(holder->Control(), nullptr);
+}
