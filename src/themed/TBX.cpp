@@ -10,8 +10,24 @@
 namespace {
 
 TTBXCurrentThemeFunc currentThemeFunc = nullptr;
-// The registry keeps the instance; this is only the reference held until a holder takes over.
-TTBXTheme *fallbackTheme = nullptr;
+
+// The reference held until a holder takes over. Made after the registry and the theme manager,
+// so at exit it lets go while both are still there.
+struct TFallbackTheme {
+    TTBXTheme *Theme;
+    ~TFallbackTheme()
+    {
+        if (Theme)
+            ReleaseTheme(Theme);
+    }
+};
+
+TFallbackTheme &Fallback()
+{
+    static TFallbackTheme fallback{AcquireTheme(QStringLiteral("Default"))};
+    return fallback;
+}
+bool fallbackMade = false;
 
 } // namespace
 
@@ -19,16 +35,18 @@ TTBXTheme *CurrentTheme()
 {
     if (currentThemeFunc)
         return currentThemeFunc();
-    if (!fallbackTheme)
-        fallbackTheme = AcquireTheme(QStringLiteral("Default"));
-    return fallbackTheme;
+    TFallbackTheme &f = Fallback();
+    fallbackMade = true;
+    if (!f.Theme)
+        f.Theme = AcquireTheme(QStringLiteral("Default"));
+    return f.Theme;
 }
 
 void SetCurrentThemeFunc(TTBXCurrentThemeFunc Func)
 {
     currentThemeFunc = Func;
-    if (Func && fallbackTheme)
-        ReleaseTheme(fallbackTheme);
+    if (Func && fallbackMade && Fallback().Theme)
+        ReleaseTheme(Fallback().Theme);
 }
 
 int GetWinViewType(TControl *Window) { return Window ? int(Window->Perform(TBXM_GETVIEWTYPE)) : 0; }
