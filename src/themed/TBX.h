@@ -120,6 +120,9 @@ public:
     TTBPopupWindow *OpenItemPopup(TTBView *ParentView, TTBItemViewer *ParentViewer, TTBPopupAlignment Alignment,
                                   const TPoint &PopupPoint, bool Customizing, bool SelectFirst,
                                   bool PositionAsSubmenu) override;
+    // With a theme whose popups open flush against their parent item, the popup overlaps the
+    // item by one pixel so their borders meet.
+    void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) override;
 
     // The last word on the caption font.
     TAdjustFontEvent OnAdjustFont;
@@ -155,6 +158,11 @@ public:
 private:
     int size_ = -1;
 };
+
+// The placement of a popup under or over its parent item, moved to overlap the item by one
+// pixel; the restore step undoes what only served the computation.
+void AdjustPopupPositionForTheme(TTBPopupPositionRec &Rec);
+void RestorePopupPositionForTheme(TTBPopupPositionRec &Rec);
 
 // ---------------------------------------------------------------------------------------------
 // Viewers

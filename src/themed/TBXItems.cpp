@@ -62,6 +62,53 @@ TTBPopupWindow *TTBXCustomItem::OpenItemPopup(TTBView *ParentView, TTBItemViewer
                                         SelectFirst || alwaysSelectFirst_, PositionAsSubmenu);
 }
 
+void TTBXCustomItem::ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec)
+{
+    if (!CurrentTheme()->GetBooleanMetric(BMET_POPUP_FLUSH)) {
+        TTBCustomItem::ComputePopupPosition(ParentView, Rec);
+        return;
+    }
+    AdjustPopupPositionForTheme(Rec);
+    TTBCustomItem::ComputePopupPosition(ParentView, Rec);
+    RestorePopupPositionForTheme(Rec);
+}
+
+namespace {
+
+// A submenu, or a popup from a point, has no edge of its parent item to meet.
+bool MeetsParentItem(const TTBPopupPositionRec &R) { return !R.PositionAsSubmenu && R.HasParentView; }
+
+} // namespace
+
+void AdjustPopupPositionForTheme(TTBPopupPositionRec &R)
+{
+    if (!MeetsParentItem(R))
+        return;
+    TRect &parent = R.ParentItemRect;
+    --parent.Right;
+    --parent.Bottom;
+    if (R.X == parent.Right + 1)
+        --R.X;
+    if (R.Y == parent.Bottom + 1)
+        --R.Y;
+    --R.W;
+    --R.H;
+    if (R.X + R.W < parent.Left)
+        ++R.X;
+    if (R.Y + R.H < parent.Top)
+        ++R.Y;
+}
+
+void RestorePopupPositionForTheme(TTBPopupPositionRec &R)
+{
+    if (!MeetsParentItem(R))
+        return;
+    ++R.ParentItemRect.Right;
+    ++R.ParentItemRect.Bottom;
+    ++R.W;
+    ++R.H;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 void TTBXSeparatorItem::SetSize(int Value)

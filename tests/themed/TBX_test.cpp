@@ -43,6 +43,12 @@ public:
     std::vector<ThemeCall> calls;
     int menuSeparator = 7;
     int toolbarSeparator = 8;
+    bool popupsFlush = false;
+
+    bool GetBooleanMetric(int index) override
+    {
+        return index == BMET_POPUP_FLUSH ? popupsFlush : TTBXDefaultTheme::GetBooleanMetric(index);
+    }
 
     void GetMargins(int id, TTBXMargins &m) override
     {
@@ -412,6 +418,48 @@ TEST_F(ThemedItems, DrawThemedImageFlags)
         EXPECT_EQ(i.Pushed, c.pushed) << c.flags;
         EXPECT_EQ(i.Checked, c.checked) << c.flags;
         EXPECT_EQ(i.HoverKind, c.hover) << c.flags;
+    }
+}
+
+TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
+{
+    struct Case {
+        const char *name;
+        bool flush;
+        bool submenu;
+        bool vertical;
+        TRect parent;
+        TPoint at;
+        TPoint expected;
+        int animDir;
+    } cases[] = {
+        {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
+        {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
+        {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
+        {"left of a vertical toolbar", true, false, true, {200, 10, 230, 40}, {100, 10}, {101, 10}, 1},
+        {"submenu", true, true, false, {10, 10, 50, 30}, {47, 7}, {47, 7}, 2},
+    };
+    TTBXItem item(nullptr);
+    for (const Case &c : cases) {
+        theme->popupsFlush = c.flush;
+        TTBPopupPositionRec rec;
+        rec.PositionAsSubmenu = c.submenu;
+        rec.MonitorRect = {0, 0, 1000, 1000};
+        rec.ParentItemRect = c.parent;
+        rec.NCSize = {3, 3};
+        rec.X = c.at.X;
+        rec.Y = c.at.Y;
+        rec.W = 100;
+        rec.H = 200;
+        rec.HasParentView = true;
+        rec.ParentVertical = c.vertical;
+        item.ComputePopupPosition(nullptr, rec);
+        EXPECT_EQ(rec.X, c.expected.X) << c.name;
+        EXPECT_EQ(rec.Y, c.expected.Y) << c.name;
+        EXPECT_EQ(rec.W, 100) << c.name;
+        EXPECT_EQ(rec.H, 200) << c.name;
+        EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
+        EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
     }
 }
 
