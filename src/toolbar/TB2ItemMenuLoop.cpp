@@ -76,6 +76,9 @@ void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightB
     }
 
     if (ContinueLoop()) {
+        // The menu takes the mouse from whoever held it (the button that opened it).
+        for (int i = 0; i < 16 && GetCaptureControl(); ++i)
+            SetCaptureControl(nullptr);
         TModalLoop loop([this](QWidget *target, QEvent *event) { return Handle(target, event); });
         loop_ = &loop;
         // Opened with no window of the program active (from the tray): nothing would reach the
