@@ -147,78 +147,48 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
 {
     // Menu: text 24 x 13 + leading 1, image column at least 16 high, margins 1 3 2 5; the
     // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
-    const int menuWidth = 24 + 1 + 3 + 3 + 23 + 4 + 5, menuHeight = 16 + 2 + 5;
-    struct Case {
+    const int menuW = 24 + 1 + 3 + 3 + 23 + 4 + 5, menuH = 16 + 2 + 5;
+    enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum };
+    const struct {
         const char *name;
-        bool toolbar;
-        TTBViewOrientation orientation;
-        std::function<TTBCustomItem *(TComponent *)> make;
+        bool toolbar, vertical;
+        const char *caption;
+        Kind kind;
         TSize size;
+    } cases[] = {
+        {"menu, no image list: 16-pixel column", false, false, "Open", Plain, {menuW + menuH, menuH}},
+        {"menu with shortcut text", false, false, "Open\tCtrl+O", Plain, {menuW + 36 + menuH - 6 + menuH, menuH}},
+        {"toolbar text", true, false, "Open", Plain, {6 + 24 + 4, 6 + 13}},
+        {"toolbar glyph left", true, false, "Open", Image, {34 + 16 + 1, 22}},
+        {"toolbar glyph top", true, false, "Open", GlyphTop, {34, 19 + 16}},
+        {"image index -1 shows text only", true, false, "Open", NoImageIndex, {34, 19}},
+        {"vertical toolbar rotates the text", true, true, "Open", Plain, {6 + 13, 6 + 24 + 4}},
+        {"minimum size", true, false, "Open", Minimum, {80, 19}},
+        {"split item adds the theme's drop-down part", true, false, "Open", Split, {34 + 12, 19}},
+        {"drop-down arrow", true, false, "Open", DropDown, {34 + 9, 19}},
     };
-    auto item = [](const char *caption, std::function<void(TTBXItem *)> setup = {}) {
-        return [=](TComponent *) -> TTBCustomItem * {
-            auto *it = new TTBXItem(nullptr);
-            it->SetCaption(caption);
-            if (setup)
-                setup(it);
-            return it;
-        };
-    };
-    TImageList *list = &images;
-    auto withImage = [list](TTBXItem *it) {
-        it->SetImages(list);
-        it->SetImageIndex(0);
-        it->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
-    };
-    const auto H = TTBViewOrientation::tbvoHorizontal, V = TTBViewOrientation::tbvoVertical;
-    const Case cases[] = {
-        {"menu, no image list: 16-pixel column", false, H, item("Open"), {menuWidth + menuHeight, menuHeight}},
-        {"menu with shortcut text", false, H, item("Open\tCtrl+O"),
-         {menuWidth + 36 + menuHeight - 6 + menuHeight, menuHeight}},
-        {"toolbar text", true, H, item("Open"), {6 + 24 + 4, 6 + 13}},
-        {"toolbar glyph left", true, H, item("Open", withImage), {34 + 16 + 1, 22}},
-        {"toolbar glyph top", true, H,
-         item("Open", [&](TTBXItem *it) { withImage(it), it->SetLayout(TTBXItemLayout::tbxlGlyphTop); }), {34, 19 + 16}},
-        {"image index -1 shows text only", true, H,
-         item("Open",
-              [&](TTBXItem *it) {
-                  withImage(it);
-                  it->SetImageIndex(-1);
-                  it->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
-              }),
-         {34, 19}},
-        {"vertical toolbar rotates the text", true, V, item("Open"), {6 + 13, 6 + 24 + 4}},
-        {"minimum size", true, H,
-         item("Open",
-              [](TTBXItem *it) {
-                  it->SetMinWidth(80);
-                  it->SetMinHeight(10);
-              }),
-         {80, 19}},
-        {"split item adds the theme's drop-down part", true, H,
-         [](TComponent *) -> TTBCustomItem * {
-             auto *it = new TSubmenuItem(nullptr, true);
-             it->SetCaption("Open");
-             return it;
-         },
-         {34 + 12, 19}},
-        {"drop-down arrow", true, H,
-         [](TComponent *) -> TTBCustomItem * {
-             auto *it = new TSubmenuItem(nullptr, false);
-             it->SetCaption("Open");
-             it->SetOptions(TTBItemOptions{TTBItemOption::tboDropdownArrow});
-             return it;
-         },
-         {34 + 9, 19}},
-    };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
-        tv.root->Add(c.make(nullptr));
+        TTBXItem *it = c.kind == Split || c.kind == DropDown ? new TSubmenuItem(nullptr, c.kind == Split)
+                                                             : new TTBXItem(nullptr);
+        it->SetCaption(c.caption);
+        if (c.kind == Image || c.kind == GlyphTop || c.kind == NoImageIndex) {
+            it->SetImages(&images);
+            it->SetImageIndex(c.kind == NoImageIndex ? -1 : 0);
+            it->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
+        }
+        if (c.kind == GlyphTop)
+            it->SetLayout(TTBXItemLayout::tbxlGlyphTop);
+        if (c.kind == DropDown)
+            it->SetOptions(TTBItemOptions{TTBItemOption::tboDropdownArrow});
+        if (c.kind == Minimum) {
+            it->SetMinWidth(80);
+            it->SetMinHeight(10);
+        }
+        tv.root->Add(it);
         TTBView &view = tv.Open();
-        view.SetOrientation(c.orientation);
-        const TSize size = Measure(view, 0);
-        EXPECT_EQ(size.cx, c.size.cx) << c.name;
-        EXPECT_EQ(size.cy, c.size.cy) << c.name;
+        view.SetOrientation(c.vertical ? TTBViewOrientation::tbvoVertical : TTBViewOrientation::tbvoHorizontal);
+        EXPECT_EQ(Measure(view, 0), c.size) << c.name;
     }
 }
 
@@ -392,33 +362,6 @@ TEST(TBXFontSettings, ApplyAndAssign)
     EXPECT_EQ(copyChanges, 1);
     EXPECT_EQ(copy.Size(), 150);
     EXPECT_EQ(copy.Bold(), TTriState::tsTrue);
-}
-
-TEST_F(ThemedItems, DrawThemedImageFlags)
-{
-    struct Case {
-        unsigned flags;
-        int viewType;
-        bool enabled, pushed, checked;
-        int hover;
-    } cases[] = {
-        {0, VT_TOOLBAR, true, false, false, HOVER_NONE},
-        {DTI_DOCKPANEL | DTI_DISABLED, VT_DOCKPANEL, false, false, false, HOVER_NONE},
-        {DTI_STANDALONE | DTI_HOT | DTI_PUSHED | DTI_CHECKED, VT_STANDALONE, true, true, true, HOVER_ENABLED},
-    };
-    TCanvas canvas;
-    for (const Case &c : cases) {
-        theme->calls.clear();
-        DrawThemedImage(canvas, TRect{0, 0, 16, 16}, &images, 0, c.flags);
-        ASSERT_EQ(theme->calls.size(), 1u);
-        const TTBXItemInfo &i = theme->calls[0].info;
-        EXPECT_EQ(i.ViewType, c.viewType) << c.flags;
-        EXPECT_EQ(bool(i.ItemOptions & IO_TOOLBAR_STYLE), c.viewType == VT_TOOLBAR) << c.flags;
-        EXPECT_EQ(i.Enabled, c.enabled) << c.flags;
-        EXPECT_EQ(i.Pushed, c.pushed) << c.flags;
-        EXPECT_EQ(i.Checked, c.checked) << c.flags;
-        EXPECT_EQ(i.HoverKind, c.hover) << c.flags;
-    }
 }
 
 TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
