@@ -148,8 +148,6 @@ Tfrmalarmwin::Tfrmalarmwin(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-
-    followUpFile_.clear();
 }
 
 Tfrmalarmwin::~Tfrmalarmwin()
@@ -238,8 +236,6 @@ void Tfrmalarmwin::Timer1Timer()
         return;
     elapsedSeconds_ = 0;
     Timer1->stop();
-    if (!followUpFile_.isEmpty())
-        OpenFileIfExists(followUpFile_);
     show();
 }
 
