@@ -154,8 +154,8 @@ private:
 // All or nothing: begins in the constructor, rolls back in the destructor unless committed.
 // Guards nest (each inner one is a savepoint), so a routine may guard its own change and still
 // be part of a caller's larger one. The outermost guard takes the write lock at once (BEGIN
-// IMMEDIATE): a transaction that first reads and later writes could find another connection
-// holding the read lock it needs to give up, and neither could go on.
+// IMMEDIATE): two transactions on different connections that each read first and write later
+// would each hold the read lock the other needs released, and neither could go on.
 class Transaction
 {
 public:
