@@ -9,6 +9,21 @@
 #include <atomic>
 #include <sqlite3.h>
 
+TDbErrorKind EDatabaseError::Kind() const
+{
+    switch (errorCode_ & 0xff) {
+    case SQLITE_FULL: return TDbErrorKind::DiskFull;
+    case SQLITE_READONLY: return TDbErrorKind::ReadOnly;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return TDbErrorKind::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return TDbErrorKind::Busy;
+    case SQLITE_IOERR: return TDbErrorKind::DiskError;
+    case SQLITE_CANTOPEN: return TDbErrorKind::CannotOpen;
+    default: return TDbErrorKind::Other;
+    }
+}
+
 namespace SQLite {
 
 namespace {

@@ -15,12 +15,16 @@ struct sqlite3_value;
 // Any failure of the database engine: a file that cannot be opened, a statement that does not
 // compile, a constraint, a full disk. ErrorCode() is the engine's extended result code, or 0
 // when the error was found above the engine.
+enum class TDbErrorKind { Other, DiskFull, ReadOnly, Damaged, Busy, DiskError, CannotOpen };
+
 class EDatabaseError : public Exception
 {
 public:
     explicit EDatabaseError(const QString &message, int errorCode = 0)
         : Exception(message), errorCode_(errorCode) {}
     int ErrorCode() const { return errorCode_; }
+    // What kind of trouble the engine's code stands for, for messages to the user.
+    TDbErrorKind Kind() const;
 
 private:
     int errorCode_;

@@ -1,5 +1,6 @@
 #include "TBXUtils.h"
 
+#include "platform/Controls.h"
 #include "platform/ImgList.h"
 #include "platform/SysColors.h"
 
@@ -11,12 +12,6 @@
 #include <cstring>
 #include <numbers>
 #include <random>
-
-#ifdef ORV_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-#include <cstdlib>
-#endif
 
 namespace {
 
@@ -839,39 +834,7 @@ QImage ShadowPieceImage(const TRect &Piece, const TRect &Popup, const TRect &Ite
     return image;
 }
 
-bool ShadowBlendingAvailable()
-{
-    const QString platform = QGuiApplication::platformName();
-    if (platform.startsWith(QLatin1String("wayland")))
-        return true;
-#ifdef ORV_HAVE_XCB
-    if (platform != QLatin1String("xcb"))
-        return false;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
-        return false;
-    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
-    static const char name[] = "_NET_WM_CM_S0";
-    xcb_intern_atom_reply_t *atom =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof(name) - 1, name), nullptr);
-    if (!atom)
-        return false;
-    const xcb_atom_t selection = atom->atom;
-    std::free(atom);
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    xcb_get_selection_owner_reply_t *owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    if (!owner)
-        return false;
-    const bool running = owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    return running;
-#else
-    return false;
-#endif
-}
+bool ShadowBlendingAvailable() { return CompositingManagerRunning(); }
 
 TShadow::TShadow(const TRect &Bounds, bool Plain, QImage Image)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
