@@ -834,20 +834,7 @@ void TTBXAluminumTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
         canvas.Brush()->SetColor(clWindow);
     TRect r = rect;
     r.Inflate(-1, -1);
-    if (kind == 2) {
-        canvas.Ellipse(r);
-        if (checked) {
-            r.Inflate(-3, -3);
-            canvas.Pen()->SetColor(mark);
-            canvas.Brush()->SetColor(mark);
-            canvas.Ellipse(r);
-        }
-        return;
-    }
-    canvas.Rectangle(r);
-    if (checked || mixed) {
-        PaintBoxTick(canvas, r, mark);
-    }
+    PaintCheckShape(canvas, r, kind == 2, checked, checked || mixed, mark);
 }
 
 void TTBXAluminumTheme::PaintStatusBar(TCanvas &canvas, const TRect &rect, int part)

@@ -862,21 +862,7 @@ void TTBXOffice2003Theme::PaintCheckControl(TCanvas &canvas, const TRect &rect, 
     else
         canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     canvas.Pen()->SetColor(frame);
-    if (kind == 2) {
-        canvas.Ellipse(r);
-        if (checked) {
-            TRect dot = r;
-            dot.Inflate(-3, -3);
-            canvas.Pen()->SetColor(mark);
-            canvas.Brush()->SetColor(mark);
-            canvas.Ellipse(dot);
-        }
-        return;
-    }
-    canvas.Rectangle(r);
-    if (checked || mixed) {
-        PaintBoxTick(canvas, r, mark);
-    }
+    PaintCheckShape(canvas, r, kind == 2, checked, checked || mixed, mark);
 }
 
 void TTBXOffice2003Theme::PaintStatusBar(TCanvas &canvas, const TRect &rect, int part)

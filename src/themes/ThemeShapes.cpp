@@ -123,6 +123,24 @@ void PaintBoxTick(TCanvas &canvas, const TRect &box, TColor color)
                            {cx - 3, cy - 1}}, color, color);
 }
 
+void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted, bool ticked, TColor markColor)
+{
+    if (!radio) {
+        canvas.Rectangle(box);
+        if (ticked)
+            PaintBoxTick(canvas, box, markColor);
+        return;
+    }
+    canvas.Ellipse(box);
+    if (dotted) {
+        TRect dot = box;
+        dot.Inflate(-3, -3);
+        canvas.Pen()->SetColor(markColor);
+        canvas.Brush()->SetColor(markColor);
+        canvas.Ellipse(dot);
+    }
+}
+
 bool ParentTouchStretch(const TRect &w, const TRect &p, TRect &stretch)
 {
     if (p.IsEmpty())

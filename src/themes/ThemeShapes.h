@@ -44,6 +44,9 @@ void PaintSymbolTriangle(TCanvas &canvas, const TRect &rect, int kind, TColor co
 // The tick of a checked menu item about (cx, cy), and the heavier one of a check box.
 void PaintMenuTick(TCanvas &canvas, int cx, int cy, TColor color);
 void PaintBoxTick(TCanvas &canvas, const TRect &box, TColor color);
+// A check box (a square with the tick when ticked) or a radio button (a circle with a dot when
+// dotted), outlined and filled with the canvas's pen and brush, the mark in markColor.
+void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted, bool ticked, TColor markColor);
 
 // Where a popup meets the item it drops from, a one-pixel stretch along the popup's edge,
 // one pixel short of each end; false when they do not touch.
