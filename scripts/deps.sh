@@ -3,7 +3,7 @@
 ORV_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-translations-l10n libgl-dev
-  libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev libpst-dev
+  libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev libxtst-dev libpst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth dbus-daemon python3
 )

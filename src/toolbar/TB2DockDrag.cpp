@@ -311,10 +311,17 @@ void TTBDragLoop::Run()
     loop_ = &loop;
     b->dragLoop_ = this;
     b->SetMouseCapture(true);
+    // The window moves between top-level windows while it is dragged: the pointer stays with
+    // its form, which does not move, so no input is lost on the way.
+    QPointer<TForm> grabber = b->ParentFormOf();
+    if (grabber)
+        grabber->grabMouse();
     current_ = Compute(start_);
     if (!b->smoothDrag_)
         DrawOutline(&current_.Outline);
     loop.Run();
+    if (grabber)
+        grabber->releaseMouse();
     if (!guard_)
         return;
     b->dragLoop_ = nullptr;
