@@ -92,9 +92,10 @@ void TForm::Close()
 
 void TForm::closeEvent(QCloseEvent *event)
 {
-    // The window manager's close button: the form decides, and hides itself when it agrees.
-    event->ignore();
+    // The window manager's close button or the application quitting: the form decides. The
+    // event is accepted only when the form went away, so a refusal also stops a quit.
     Close();
+    event->setAccepted(isHidden());
 }
 
 void TForm::Release() { deleteLater(); }

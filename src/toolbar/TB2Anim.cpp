@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -67,6 +68,9 @@ struct TAnimateData {
     qint64 StartTime = 0;
     QTimer Timer;
     QPointer<TSlideImage> Slide;
+    // What the window had before, given back at the end.
+    int OldAlpha = 255;
+    std::optional<QRegion> OldRegion;
 };
 
 struct TAnimState {
@@ -183,6 +187,8 @@ void StartMenuAnimation(TControl *Wnd, bool Fade, unsigned Direction)
     const TRect client = Wnd->ClientRect();
     d->ScreenClientRect = Bounds(origin.X, origin.Y, client.Width(), client.Height());
     d->Size = {Wnd->width(), Wnd->height()};
+    d->OldAlpha = Wnd->AlphaBlendValue();
+    d->OldRegion = Wnd->WindowRegion();
     d->Bmp = QImage(std::max(1, d->Size.cx), std::max(1, d->Size.cy), QImage::Format_RGB32);
     d->Bmp.fill(Qt::white);
     {
@@ -200,8 +206,10 @@ void StartMenuAnimation(TControl *Wnd, bool Fade, unsigned Direction)
         ApplySlide(*d, 0);
     }
     d->CurStep = d->StartStep;
+    const bool noActivate = Wnd->testAttribute(Qt::WA_ShowWithoutActivating);
     Wnd->setAttribute(Qt::WA_ShowWithoutActivating);
     Wnd->show();
+    Wnd->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     d->StartTime = Now();
     d->Timer.setTimerType(Qt::PreciseTimer);
     d->Timer.setInterval(kInterval);
@@ -240,9 +248,9 @@ void EndMenuAnimation(TControl *Wnd)
     if (!wnd)
         return;
     if (d->Fade)
-        wnd->SetAlphaBlendValue(255);
+        wnd->SetAlphaBlendValue(d->OldAlpha);
     else
-        wnd->SetWindowRegion(std::nullopt);
+        wnd->SetWindowRegion(d->OldRegion);
     delete d->Slide.data();
     wnd->update();
     d.reset();

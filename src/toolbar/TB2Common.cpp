@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -178,8 +180,14 @@ void SetNotifyWinEventProc(TNotifyWinEventProc Proc)
 
 void ProcessPaintMessages()
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    // A window's pending repaint waits for its update request; answering it now paints what is
+    // invalid and nothing else.
+    for (QWindow *w : QGuiApplication::topLevelWindows()) {
+        if (!w->isExposed())
+            continue;
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(w, &request);
+    }
 }
 
 void RemoveMessages(UINT First, UINT Last)

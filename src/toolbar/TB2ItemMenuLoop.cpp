@@ -76,6 +76,9 @@ void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightB
     }
 
     if (ContinueLoop()) {
+        // The menu takes the mouse from whoever held it (the button that opened it).
+        for (int i = 0; i < 16 && GetCaptureControl(); ++i)
+            SetCaptureControl(nullptr);
         TModalLoop loop([this](QWidget *target, QEvent *event) { return Handle(target, event); });
         loop_ = &loop;
         // Opened with no window of the program active (from the tray): nothing would reach the
@@ -87,10 +90,11 @@ void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightB
         }
         const bool wasActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
         QObject context;
-        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &context, [this, wasActive](Qt::ApplicationState s) {
-            if (wasActive && s != Qt::ApplicationActive)
-                EndLoop();
-        });
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &context,
+                         [this, wasActive](Qt::ApplicationState s) {
+                             if (wasActive && s != Qt::ApplicationActive)
+                                 EndLoop();
+                         });
         loop.Run();
         loop_ = nullptr;
         if (grabbed_) {
@@ -357,7 +361,8 @@ TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool Tra
     TTBDoneActionData done;
     {
         TTBModalHandler handler(nullptr);
-        std::unique_ptr<TTBPopupWindow> window(AItem->OpenItemPopup(nullptr, nullptr, Alignment, P, false, false, false));
+        std::unique_ptr<TTBPopupWindow> window(
+            AItem->OpenItemPopup(nullptr, nullptr, Alignment, P, false, false, false));
         if (!window)
             return nullptr;
         handler.SetRootPopup(window.get());

@@ -865,6 +865,16 @@ bool TTBView::IsModalEnding() const
     return v->doneActionData_.DoneAction != TTBDoneAction::tbdaNone;
 }
 
+void TTBView::CancelMode()
+{
+    EndModal();
+    for (TTBView *v = InnermostView(); v; v = v->parentView_) {
+        v->StopAllTimers();
+        if (auto *w = dynamic_cast<TTBPopupWindow *>(v->window_))
+            w->ShowPopup(false);
+    }
+}
+
 void TTBView::MarkViewerUsed(TTBItemViewer *AViewer)
 {
     if (!AViewer)

@@ -168,6 +168,8 @@ public:
     void EndModalWithSystemMenu(QWidget *AWnd, WORD AKey);
     void EndModalWithHelp(int AContextID);
     bool IsModalEnding() const;
+    // The system took the mouse away: the menu ends and its windows hide at once.
+    void CancelMode();
     void ScrollSelectedIntoView();
     void Scroll(bool ADown);
     void MarkViewerUsed(TTBItemViewer *AViewer);
@@ -191,7 +193,6 @@ public:
 
     // The top of the parent chain, which keeps the done action.
     TTBView *RootView();
-    TTBView *GetRootView() { return RootView(); }
     // The deepest open popup view of the chain below this one (this view when none is open).
     TTBView *InnermostView();
 

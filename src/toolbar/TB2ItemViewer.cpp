@@ -1,6 +1,7 @@
 #include "TB2ItemView.h"
 
 #include "TB2Common.h"
+#include "platform/Forms.h"
 #include "platform/ImgList.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
@@ -77,9 +78,9 @@ bool TTBItemViewer::CaptionShown() const
 bool TTBItemViewer::ImageShown() const
 {
     const TTBItemDisplayMode mode = Item->DisplayMode();
-    return (Item->ImageIndex() >= 0 &&
-            (mode == TTBItemDisplayMode::nbdmDefault || mode == TTBItemDisplayMode::nbdmImageAndText)) ||
-           (mode == TTBItemDisplayMode::nbdmTextOnlyInMenus && UsesToolbarStyle());
+    return Item->ImageIndex() >= 0 &&
+           (mode == TTBItemDisplayMode::nbdmDefault || mode == TTBItemDisplayMode::nbdmImageAndText ||
+            (mode == TTBItemDisplayMode::nbdmTextOnlyInMenus && UsesToolbarStyle()));
 }
 
 bool TTBItemViewer::IsRotated() const
@@ -169,6 +170,9 @@ QString TTBItemViewer::BuildItemHint() const
     QString hint = GetShortHint(Item->Hint());
     if (hint.isEmpty() && !HasOption(Item, TTBItemOption::tboNoAutoHint) && !HasStyle(Item, tbis::HasSubmenu))
         hint = StripTrailingPunctuation(StripAccelChars(GetCaptionTextOf(Item)));
+    const QString shortcut = Item->ItemShortCutText();
+    if (!hint.isEmpty() && !shortcut.isEmpty() && Application()->HintShortCuts())
+        hint = QStringLiteral("%1 (%2)").arg(hint, shortcut);
     return hint;
 }
 

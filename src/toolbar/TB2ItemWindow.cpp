@@ -35,7 +35,8 @@ TTBPopupWindow *OpenPopupForItem(TTBCustomItem *Item, const TTBPopupOpenArgs &A)
     const TPoint nc = w->GetNCSize();
     const TRect parentRect = A.ParentViewer ? A.ParentViewer->ScreenRect()
                                             : TRect{A.PopupPoint.X, A.PopupPoint.Y, A.PopupPoint.X, A.PopupPoint.Y};
-    const TRect area = A.ParentViewer ? MonitorRectFromRect(parentRect, true) : MonitorRectFromPoint(A.PopupPoint, true);
+    const TRect area =
+        A.ParentViewer ? MonitorRectFromRect(parentRect, true) : MonitorRectFromPoint(A.PopupPoint, true);
     if (chevronParent)
         view->SetWrapOffset(area.Width() - 2 * nc.X);
     else

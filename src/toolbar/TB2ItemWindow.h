@@ -79,7 +79,6 @@ private:
     void UpdateHintAndCursor(const TPoint &ScreenPt);
 
     QWidget *wnd_ = nullptr;
-    std::unique_ptr<TControl> ownWnd_;
     TTBPopupWindow *rootPopup_ = nullptr;
     TTBView *rootView_ = nullptr;
     bool trackRightButton_ = false;

@@ -88,6 +88,15 @@ TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
     form->Close();
     EXPECT_FALSE(form->isVisible());
 
+    // Closing by the window manager or by the application quitting asks the same; a refusal
+    // reaches Qt, so a quit stops, and an agreement too, so a quit goes on.
+    for (bool agree : {false, true}) {
+        allow = agree;
+        form->Show();
+        EXPECT_EQ(form->close(), agree);
+        EXPECT_EQ(form->isVisible(), !agree);
+    }
+
     // A modal form stays up while the query refuses, and answers the result set.
     allow = false;
     int asked = 0;

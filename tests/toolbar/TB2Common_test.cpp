@@ -4,6 +4,7 @@
 #include "platform/Graphics.h"
 
 #include <QApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -256,4 +257,28 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
     EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT), 1);
     EXPECT_EQ(canvas.Pixel(1, 1), clWhite);
     delete window;
+}
+
+TEST(TB2Common, ProcessPaintMessagesPaintsAndLeavesTheRestQueued)
+{
+    struct TLog : TPrintee {
+        using TPrintee::TPrintee;
+        QStringList log;
+        void WndProc(TMessage &m) override
+        {
+            if (m.Msg == WM_PAINT || m.Msg == WM_USER)
+                log << QString::number(m.Msg);
+            TPrintee::WndProc(m);
+        }
+    } window(nullptr, clBlue, 0);
+    window.SetBounds(10, 10, 30, 30);
+    window.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.log.clear();
+    window.Invalidate();
+    window.PostMessage(WM_USER);
+    ProcessPaintMessages();
+    EXPECT_EQ(window.log, QStringList{QString::number(WM_PAINT)});
+    QCoreApplication::sendPostedEvents(&window);
+    EXPECT_EQ(window.log.last(), QString::number(WM_USER));
 }

@@ -2,6 +2,7 @@
 #include "toolbar/TB2ItemLayout.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct Case {
     int lines = 1;
     int scrollOut = 0;
 };
+
+void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 
 TTBLayoutParams Toolbar(int wrap = 0, int maxSize = 0, bool chevron = false)
 {

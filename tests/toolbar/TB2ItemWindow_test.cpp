@@ -3,6 +3,7 @@
 #include "../platform/InputSim.h"
 #include "platform/Forms.h"
 #include "platform/SysParams.h"
+#include "toolbar/TB2Anim.h"
 #include "toolbar/TB2ItemWindow.h"
 
 #include <QElapsedTimer>
@@ -50,7 +51,8 @@ QPoint Center(const TTBItemViewer *v)
 }
 
 // Steps run one per event-loop pass while the menu loop runs; a step answering false is tried
-// again on the next pass. A step that never comes true fails the test and closes the menu.
+// again on the next pass. A step that never comes true, or a menu still open long after the
+// last step, fails the test and closes the menu.
 class MenuScript
 {
 public:
@@ -81,12 +83,17 @@ public:
         timer_.start();
     }
     bool Finished() const { return steps_.empty(); }
+    // How the script tells that the menu is still open (a popup menu by default).
+    void SetOpen(std::function<bool()> open) { open_ = std::move(open); }
 
 private:
     void Tick()
     {
         if (steps_.empty()) {
-            timer_.stop();
+            if (!open_())
+                timer_.stop();
+            else if (waiting_.elapsed() > 5000)
+                Abandon("the menu stayed open after the last step");
             return;
         }
         if (steps_.front()()) {
@@ -94,18 +101,23 @@ private:
             waiting_.restart();
             return;
         }
-        if (waiting_.elapsed() > 5000) {
-            ADD_FAILURE() << "a menu step never came true";
-            steps_.clear();
-            for (int i = 0; i < 5 && RootView(); ++i)
-                sim::Key(keys_, Qt::Key_Escape);
-        }
+        if (waiting_.elapsed() > 5000)
+            Abandon("a menu step never came true");
+    }
+    void Abandon(const char *why)
+    {
+        ADD_FAILURE() << why;
+        steps_.clear();
+        timer_.stop();
+        for (int i = 0; i < 5 && open_(); ++i)
+            sim::Key(keys_, Qt::Key_Escape);
     }
 
     QWidget *keys_;
     QTimer timer_;
     QElapsedTimer waiting_;
     std::deque<std::function<bool()>> steps_;
+    std::function<bool()> open_ = [] { return RootView() != nullptr; };
 };
 
 class PopupMenuTest : public ::testing::Test
@@ -388,6 +400,12 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
         sim::Wheel(w, QPoint(20, 100), -60);
         offsetAfterNotch = v->ScrollOffset();
     });
+    // Resting on the bottom arrow band scrolls on its own.
+    s.Do([&] {
+        QWidget *w = RootView()->Window();
+        sim::MoveAt(w->mapToGlobal(QPoint(w->width() / 2, w->height() - 8)));
+    });
+    s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
     s.Start();
     menu->PopupEx(100, 0, false);
@@ -430,6 +448,88 @@ TEST_F(PopupMenuTest, OnPopupFiresWhenTheMenuOpens)
     s.Start();
     menu->Popup(100, 100);
     EXPECT_EQ(popups, 1);
+}
+
+TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
+{
+    TTBCustomItem *root = menu->Items();
+    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    bool hidden = false;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
+        TTBView *child = RootView()->OpenViewerView();
+        ASSERT_NE(child, nullptr);
+        child->CancelMode();
+        hidden = Popups().empty();
+    });
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(hidden);
+}
+
+TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    SysParams().MenuAnimation = true;
+    qint64 now = 0;
+    SetMenuAnimationClock([&] { return now; });
+    bool animating = false, shownAfter = false;
+    MenuScript s(form.get());
+    s.Do([&] {
+        animating = MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window();
+        now += 1000;
+    });
+    s.Then([&] { return MenuAnimationWindow() == nullptr; });
+    s.Do([&] { shownAfter = RootView() && RootView()->Window()->isVisible(); });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    menu->PopupEx(100, 100, false);
+    SetMenuAnimationClock(nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(animating);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_EQ(MenuAnimationWindow(), nullptr);
+}
+
+TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
+{
+    auto *bar = new TCustomControl(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(0, 60, 200, 24);
+    TTBRootItem root(nullptr);
+    auto *file = Add(&root, QStringLiteral("&File"), new TSubmenuItem(nullptr));
+    Add(file, QStringLiteral("Open"));
+    Add(file, QStringLiteral("Save"));
+    auto *edit = Add(&root, QStringLiteral("&Edit"), new TSubmenuItem(nullptr));
+    Add(edit, QStringLiteral("Copy"));
+    TTBView view(nullptr, nullptr, &root, bar, true, false, false);
+    view.EnsureLayout();
+    view.Select(view.Viewers(0), false);
+
+    std::vector<QString> seen;
+    bool closedByEscape = false;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Do([&] { seen.push_back(SelectedCaption(view.OpenViewerView())); });
+    s.Key(Qt::Key_Right).Do([&] {
+        seen.push_back(SelectedCaption(&view));
+        seen.push_back(SelectedCaption(view.OpenViewerView()));
+    });
+    s.Key(Qt::Key_Escape).Do([&] { closedByEscape = !view.OpenViewerView() && Popups().empty(); });
+    // A "-" on the bar itself asks for the window's system menu, which a program cannot open
+    // here: the menu mode just ends.
+    s.Key(Qt::Key_Minus, QStringLiteral("-"));
+    s.SetOpen([&] { return view.State().Contains(TTBViewStateItem::vsModal); });
+    s.Start();
+    view.EnterToolbarLoop({});
+    EXPECT_TRUE(s.Finished());
+    EXPECT_EQ(seen, (std::vector<QString>{"Open", "&Edit", "Copy"}));
+    EXPECT_TRUE(closedByEscape);
+    EXPECT_FALSE(view.State().Contains(TTBViewStateItem::vsModal));
+    EXPECT_EQ(view.Selected(), nullptr);
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
 }
 
 } // namespace
