@@ -1,6 +1,7 @@
 // Dragging a toolbar by its handle with real pointer input through the X server (XTest), run
 // under xvfb-run.
 #include "../ScriptSteps.h"
+#include "XTestPointer.h"
 #include "platform/Forms.h"
 #include "platform/InputRouter.h"
 #include "toolbar/TB2Toolbar.h"
@@ -8,38 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-// Last, after everything that names the class library's Screen().
-#define Screen XlibScreen
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#undef Screen
-
 namespace {
-
-class TPointer
-{
-public:
-    TPointer() : dpy_(XOpenDisplay(nullptr)) {}
-    ~TPointer()
-    {
-        if (dpy_)
-            XCloseDisplay(dpy_);
-    }
-    bool Ok() const { return dpy_ != nullptr; }
-    void MoveTo(const TPoint &p)
-    {
-        XTestFakeMotionEvent(dpy_, -1, p.X, p.Y, 0);
-        XFlush(dpy_);
-    }
-    void Button(bool down)
-    {
-        XTestFakeButtonEvent(dpy_, 1, down ? True : False, 0);
-        XFlush(dpy_);
-    }
-
-private:
-    Display *dpy_;
-};
 
 class TFixedViewer : public TTBItemViewer
 {
@@ -66,8 +36,8 @@ public:
 
 TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
 {
-    TPointer pointer;
-    ASSERT_TRUE(pointer.Ok());
+    XTestPointer pointer;
+    ASSERT_TRUE(pointer.Valid());
     TForm form(nullptr);
     form.SetBounds(60, 60, 500, 300);
     auto *top = new TTBDock(&form);
@@ -95,14 +65,14 @@ TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
     bool failed = false;
     ScriptSteps s([&] {
         failed = true;
-        pointer.Button(false);
+        pointer.Release();
     });
-    s.Do([&] { pointer.MoveTo(handle); }).Then(at(handle));
-    s.Do([&] { pointer.Button(true); }).Then([&] { return bar->DragMode(); });
+    s.Do([&] { pointer.MoveTo(handle.X, handle.Y); }).Then(at(handle));
+    s.Do([&] { pointer.Press(); }).Then([&] { return bar->DragMode(); });
     const TPoint mid{(handle.X + target.X) / 2, (handle.Y + target.Y) / 2};
-    s.Do([&] { pointer.MoveTo(mid); }).Then(at(mid));
-    s.Do([&] { pointer.MoveTo(target); }).Then([&] { return bar->CurrentDock() == left; });
-    s.Do([&] { pointer.Button(false); }).Then([&] { return !bar->DragMode(); });
+    s.Do([&] { pointer.MoveTo(mid.X, mid.Y); }).Then(at(mid));
+    s.Do([&] { pointer.MoveTo(target.X, target.Y); }).Then([&] { return bar->CurrentDock() == left; });
+    s.Do([&] { pointer.Release(); }).Then([&] { return !bar->DragMode(); });
     s.Start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.Done(); }, 10000));
     EXPECT_FALSE(failed);
