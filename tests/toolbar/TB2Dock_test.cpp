@@ -249,3 +249,17 @@ TEST_F(DockForm, SetBoundsWithTheSameRectangleDoesNothing)
     EXPECT_EQ(fp->BoundsRect(), frame);
     EXPECT_EQ(moves, 0);
 }
+
+TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
+{
+    auto *bottom = new TTBDock(form);
+    bottom->SetPosition(TTBDockPosition::dpBottom);
+    bottom->SetParent(form);
+    bar->SetDefaultDock(bottom);
+    auto *other = new TTBToolbar(form);
+    other->Items()->Add(new TFixedItem(other));
+    other->SetCurrentDock(bottom);
+    delete bottom;
+    EXPECT_EQ(bar->DefaultDock(), nullptr);
+    EXPECT_EQ(form->FindComponent(QStringLiteral("Bar1")), bar);
+}

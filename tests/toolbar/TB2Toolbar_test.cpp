@@ -187,7 +187,7 @@ TEST_F(MenuBarForm, WithEveryItemHiddenAltMinusIsPassedOnAndOtherLettersAreTaken
 }
 
 // A toolbar's Ctrl+S reaches its item while an edit has the focus; the edit keeps Delete and
-// Ctrl+A; a disabled item's shortcut does nothing.
+// Ctrl+A from the toolbar and from the form; a disabled item's shortcut does nothing.
 TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
 {
     auto *host = new TWidgetControl(form, new QLineEdit(QStringLiteral("abc")));
@@ -209,6 +209,13 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
         i->OnClick = [&k](TComponent *) { ++k.clicks; };
         tb->Items()->Add(i);
     }
+    int formDeletes = 0;
+    form->OnShortCut = [&](TMessage &m, bool &handled) {
+        if (m.WParam == VK_DELETE) {
+            ++formDeletes;
+            handled = true;
+        }
+    };
     ShowForm();
     edit->setFocus();
     edit->setCursorPosition(0);
@@ -222,6 +229,7 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
     EXPECT_EQ(keys[1].clicks, 0);
     EXPECT_EQ(keys[2].clicks, 0);
     EXPECT_EQ(keys[3].clicks, 0);
+    EXPECT_EQ(formDeletes, 0);
     EXPECT_EQ(edit->text(), QStringLiteral("bc"));
 }
 
