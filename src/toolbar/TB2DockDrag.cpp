@@ -171,6 +171,14 @@ TTBDragLoop::TTarget TTBDragLoop::Compute(const TPoint &P)
         bool newRow = false;
         t.Row = hit->GetRowOf(mid, newRow);
         t.NewRow = newRow;
+        // The row the window made for itself stays its own while the pointer is over it.
+        if (!t.NewRow && hit == bar_->currentDock_ && t.Row == bar_->effectiveDockRow_) {
+            bool alone = true;
+            for (int i = 0; i < hit->GetToolbarCount(); ++i)
+                if (hit->GetToolbars(i) != bar_ && hit->GetToolbars(i)->EffectiveDockRow() == t.Row)
+                    alone = false;
+            t.NewRow = alone;
+        }
         t.Pos = std::max(0, vert ? hitOutline.Top - origin.Y : hitOutline.Left - origin.X);
         // Sliding along the row of the start: the row stays, the window keeps its list place.
         const int travel = vert ? std::abs(P.Y - start_.Y) : std::abs(P.X - start_.X);
@@ -210,8 +218,6 @@ void TTBDragLoop::Apply(const TTarget &T, bool Commit)
         else
             T.Dock->ArrangeDockRows();
         b->dragSplitting_ = false;
-        T.Dock->CommitPositions();
-        b->dockRow_ = b->effectiveDockRow_;
     } else {
         b->floatingPosition_ = {T.Outline.Left, T.Outline.Top};
         if (!b->floating_)
