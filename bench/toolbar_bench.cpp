@@ -1,67 +1,100 @@
-// A menu of 2,000 items three levels deep, every item with children watched by 10 listeners (as
-// several views and popups would watch it). One iteration toggles Checked on every item; items
-// processed counts the changes, so the time per item is the cost of one change with its notices.
-#include "toolbar/TB2Item.h"
+// Menus: laying out a long popup, and opening a popup menu (creation, layout, first paint).
+#include "platform/SysParams.h"
+#include "toolbar/TB2ItemWindow.h"
 
+#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <memory>
-#include <vector>
 
 namespace {
 
-struct Counter {
-    long notices = 0;
-};
-
-void CountNotice(void *data, TTBCustomItem *, bool, TTBItemChangedAction, int, TTBCustomItem *)
+std::unique_ptr<TTBRootItem> MakeMenu(int count)
 {
-    ++static_cast<Counter *>(data)->notices;
+    auto root = std::make_unique<TTBRootItem>(nullptr);
+    for (int i = 0; i < count; ++i) {
+        TTBCustomItem *item = i % 10 == 9 ? static_cast<TTBCustomItem *>(new TTBSeparatorItem(nullptr))
+                                          : new TTBItem(nullptr);
+        item->SetCaption(QStringLiteral("联系人命令 &%1\tCtrl+%2").arg(i).arg(i % 10));
+        root->Add(item);
+    }
+    return root;
 }
+
+void BM_LayoutPopup500(benchmark::State &state)
+{
+    auto root = MakeMenu(500);
+    TTBPopupWindow window(nullptr, nullptr, root.get(), false);
+    TTBView *view = window.View();
+    view->SetMaxHeight(1000);
+    for (auto _ : state) {
+        view->InvalidatePositions();
+        view->EnsureLayout();
+    }
+}
+BENCHMARK(BM_LayoutPopup500)->Unit(benchmark::kMicrosecond);
+
+// The same with a font never measured before on every pass: every text is shaped anew.
+void BM_LayoutPopup500NewFont(benchmark::State &state)
+{
+    auto root = MakeMenu(500);
+    TTBPopupWindow window(nullptr, nullptr, root.get(), false);
+    TTBView *view = window.View();
+    view->SetMaxHeight(1000);
+    int height = -12;
+    for (auto _ : state) {
+        height = height == -20 ? -12 : height - 1;
+        window.Font()->SetHeight(height);
+        view->InvalidatePositions();
+        view->EnsureLayout();
+    }
+}
+BENCHMARK(BM_LayoutPopup500NewFont)->Unit(benchmark::kMicrosecond);
+
+void BM_LayoutRecords500(benchmark::State &state)
+{
+    std::vector<TTBLayoutItem> items(500);
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].Candidate = true;
+        items[i].IsSeparator = i % 10 == 9;
+    }
+    TTBLayoutParams p;
+    p.IsPopup = true;
+    p.MaxHeight = 1000;
+    p.Measure = [](int i, int &w, int &h, bool &) {
+        w = 120 + i % 7;
+        h = i % 10 == 9 ? 8 : 20;
+    };
+    std::vector<TTBLayoutRecord> records;
+    TTBLayoutResult result;
+    for (auto _ : state) {
+        int scroll = 0;
+        LayoutViewerRecords(p, items, records, scroll, result);
+        benchmark::DoNotOptimize(records.data());
+    }
+}
+BENCHMARK(BM_LayoutRecords500)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenPopup30(benchmark::State &state)
+{
+    auto root = MakeMenu(30);
+    TBInstallPopupWindows();
+    for (auto _ : state) {
+        std::unique_ptr<TTBPopupWindow> w(
+            root->OpenItemPopup(nullptr, nullptr, TTBPopupAlignment::tbpaLeft, {200, 100}, false, false, false));
+        const QPixmap painted = w->grab();
+        benchmark::DoNotOptimize(painted.cacheKey());
+    }
+}
+BENCHMARK(BM_OpenPopup30)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-static void BM_ToggleCheckedWithListeners(benchmark::State &state)
+int main(int argc, char **argv)
 {
-    constexpr int Top = 10, Middle = 10, Total = 2000;
-    auto root = std::make_unique<TTBRootItem>(nullptr);
-    std::vector<TTBCustomItem *> all, middles;
-    for (int i = 0; i < Top; ++i) {
-        auto *top = new TTBItem(nullptr);
-        root->Add(top);
-        all.push_back(top);
-        for (int j = 0; j < Middle; ++j) {
-            auto *mid = new TTBItem(nullptr);
-            top->Add(mid);
-            all.push_back(mid);
-            middles.push_back(mid);
-        }
-    }
-    for (size_t k = 0; all.size() < size_t(Total); ++k) {
-        auto *leaf = new TTBItem(nullptr);
-        middles[k % middles.size()]->Add(leaf);
-        all.push_back(leaf);
-    }
-    Counter listeners[10];
-    std::vector<TTBCustomItem *> parents{root.get()};
-    for (TTBCustomItem *item : all)
-        if (item->Count() > 0)
-            parents.push_back(item);
-    for (TTBCustomItem *p : parents)
-        for (Counter &c : listeners)
-            p->RegisterNotification(&CountNotice, &c);
-
-    bool on = false;
-    for (auto _ : state) {
-        on = !on;
-        for (TTBCustomItem *item : all)
-            item->SetChecked(on);
-    }
-    benchmark::DoNotOptimize(listeners[9].notices);
-    state.SetItemsProcessed(state.iterations() * int64_t(all.size()));
-    state.counters["ns_per_change"] = benchmark::Counter(double(state.iterations()) * double(all.size()),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    for (TTBCustomItem *p : parents)
-        for (Counter &c : listeners)
-            p->UnregisterNotification(&CountNotice, &c);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
-BENCHMARK(BM_ToggleCheckedWithListeners)->Unit(benchmark::kMicrosecond);

@@ -3,9 +3,9 @@
 ORV_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-translations-l10n libgl-dev
-  libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev libpst-dev
+  libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev libpst-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk xvfb xauth dbus-daemon python3
+  fonts-noto-cjk xvfb xauth dbus-daemon python3 libxtst6
 )
 
 orv_install_deps() {

@@ -42,6 +42,44 @@ QString CounterColumn(SQLite::Database &db, const QString &table)
     return keys == 1 ? key : QString();
 }
 
+// The tables every account file is made with. A file that has only some of them (a bare userinfo
+// and usermsg, say) was not written as an account and is not read as one.
+bool IsAccountSchema(SQLite::Database &db)
+{
+    static const char *const tables[] = {"userinfo", "useraction", "userpic", "usertable", "userplaces",
+                                         "userlinkplace", "usermsg", "dbsxfile", "databaklist", "psdbox"};
+    for (const char *table : tables) {
+        if (!db.TableExists(QString::fromLatin1(table)))
+            return false;
+    }
+    const QStringList columns = db.ColumnNames(QStringLiteral("userinfo"));
+    for (const char *column : {"keyid", "nodelevel", "nodeparentkey", "nodetype", "uname", "kzfield1", "kzfield2"}) {
+        if (!columns.contains(QString::fromLatin1(column), Qt::CaseInsensitive))
+            return false;
+    }
+    return true;
+}
+
+bool QuickCheckPasses(SQLite::Database &db)
+{
+    SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
+    return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+}
+
+// The owner's write bit counts as well as access(): a file the user made read-only stays
+// unwritten even for a user the kernel would let write it.
+bool MayWrite(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isWritable() && (info.permissions() & QFileDevice::WriteOwner);
+}
+
+bool IsDamageCode(int code)
+{
+    const int primary = code & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_IOERR;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -70,8 +108,9 @@ void TADOConnection::Open()
         throw EDatabaseError(QStringLiteral("No account file given"));
     if (!QFileInfo(fileName_).isFile())
         throw EDatabaseError(QStringLiteral("Could not find file '%1'.").arg(fileName_), SQLITE_CANTOPEN);
-    auto db = std::make_unique<SQLite::Database>(fileName_, SQLite::OpenReadWrite);
-    if (!db->TableExists(QStringLiteral("userinfo")) || !db->TableExists(QStringLiteral("usermsg")))
+    auto db = std::make_unique<SQLite::Database>(fileName_,
+                                                 MayWrite(fileName_) ? SQLite::OpenReadWrite : SQLite::OpenReadOnly);
+    if (!IsAccountSchema(*db))
         throw EDatabaseError(QStringLiteral("'%1' is not an account file.").arg(fileName_));
     db_ = std::move(db);
 }
@@ -113,19 +152,39 @@ bool TADOConnection::BackupTo(const QString &target)
     return db_ && BackupDatabase(*db_, target);
 }
 
-bool TADOConnection::TestOpen(const QString &path)
+bool TADOConnection::ReadOnly() const
 {
-    if (!QFileInfo(path).isFile())
-        return false;
+    return db_ && sqlite3_db_readonly(db_->Handle(), "main") == 1;
+}
+
+bool TADOConnection::PagesIntact()
+{
     try {
-        SQLite::Database db(path, SQLite::OpenReadWrite);
-        if (!db.TableExists(QStringLiteral("userinfo")) || !db.TableExists(QStringLiteral("usermsg")))
-            return false;
-        // A damaged file often reads its schema fine and fails only deeper in; check the pages too.
-        SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
-        return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+        return QuickCheckPasses(Db());
     } catch (const EDatabaseError &) {
         return false;
+    }
+}
+
+bool TADOConnection::TestOpen(const QString &path)
+{
+    return CheckFile(path) == TAccountFileState::Good;
+}
+
+TAccountFileState TADOConnection::CheckFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return TAccountFileState::Missing;
+    try {
+        // Opened for writing where allowed, so a transaction a crash left behind is rolled back
+        // before the pages are judged.
+        SQLite::Database db(path, MayWrite(path) ? SQLite::OpenReadWrite : SQLite::OpenReadOnly);
+        if (!IsAccountSchema(db))
+            return TAccountFileState::Foreign;
+        // A damaged file often reads its schema fine and fails only deeper in; check the pages too.
+        return QuickCheckPasses(db) ? TAccountFileState::Good : TAccountFileState::Damaged;
+    } catch (const EDatabaseError &e) {
+        return IsDamageCode(e.ErrorCode()) ? TAccountFileState::Damaged : TAccountFileState::Foreign;
     }
 }
 

@@ -12,8 +12,12 @@
 
 class TADOQuery;
 
+// What an account file is found to be before it is opened.
+enum class TAccountFileState { Good, Missing, Foreign, Damaged };
+
 // The connection to one account file. It opens an existing file only, and only when the file
-// is an account (it has the tables userinfo and usermsg). Closing it closes its queries.
+// is an account (it has every table of a new account). A file the user may not write is opened
+// read only. Closing it closes its queries.
 class TADOConnection
 {
 public:
@@ -39,8 +43,17 @@ public:
     // A consistent copy of the open account written atomically to `target`; false on failure.
     bool BackupTo(const QString &target);
 
+    // True when the open file cannot be written (its permissions forbid it).
+    bool ReadOnly() const;
+    // Runs the engine's quick check over every page of the open file; false when any is damaged.
+    bool PagesIntact();
+
     // True only for a readable account file; the file need not be the one open here.
     static bool TestOpen(const QString &path);
+    // Whether `path` is an account file whose pages pass the quick check. A file with damaged
+    // pages is Damaged even when its tables can still be read; one that is no database or lacks
+    // the account tables is Foreign.
+    static TAccountFileState CheckFile(const QString &path);
 
 private:
     friend class TADOQuery;

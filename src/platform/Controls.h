@@ -368,6 +368,7 @@ private:
     bool syncing_ = false;
     bool destroyNotified_ = false;
     TWindowKinds windowKinds_;
+    bool kindsApplied_ = false;
     std::optional<QRegion> windowRegion_;
     int alphaBlend_ = 255;
 

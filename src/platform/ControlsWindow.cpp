@@ -54,11 +54,20 @@ void TControl::SetWindowKinds(TWindowKinds value)
 
 void TControl::ApplyWindowKinds()
 {
+    if (alphaBlend_ != 255)
+        setWindowOpacity(alphaBlend_ / 255.0);  // Qt keeps it across a change of flags
+    // A window that never had a kind keeps whatever flags Qt or its class gave it.
+    if (windowKinds_.Empty() && !kindsApplied_)
+        return;
+    kindsApplied_ = true;
     const bool noActivate = windowKinds_.Contains(wkPopup) || windowKinds_.Contains(wkNoActivate);
     setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     setAttribute(Qt::WA_X11DoNotAcceptFocus, noActivate);
     const Qt::WindowFlags flags = FlagsOfKinds(windowKinds_);
-    if (windowFlags() != flags) {
+    // Qt adds decoration hints of its own when it creates the window: compare what kinds set.
+    const Qt::WindowFlags mask = Qt::WindowType_Mask | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                                 Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint;
+    if ((windowFlags() & mask) != flags) {
         // Qt hides a window whose flags change; it comes back as it was.
         const bool shown = !isHidden();
         syncing_ = true;
@@ -68,8 +77,6 @@ void TControl::ApplyWindowKinds()
             QWidget::setVisible(true);
         syncing_ = false;
     }
-    if (alphaBlend_ != 255)
-        setWindowOpacity(alphaBlend_ / 255.0);
 }
 
 void TControl::SetWindowRegion(const std::optional<QRegion> &value)

@@ -88,9 +88,10 @@ void TForm::Close()
 
 void TForm::closeEvent(QCloseEvent *event)
 {
-    // The window manager's close button: the form decides, and hides itself when it agrees.
-    event->ignore();
+    // The window manager's close button or the application quitting: the form decides. The
+    // event is accepted only when the form went away, so a refusal also stops a quit.
     Close();
+    event->setAccepted(isHidden());
 }
 
 void TForm::Release() { deleteLater(); }
@@ -307,7 +308,8 @@ TApplication::TApplication()
 {
     TInputRouter &router = TInputRouter::Instance();
     router.SetShortCutChain([this](QWidget *focus, QKeyEvent *event) { return KeyDownChain(focus, event); });
-    router.SetKeyMenuHandler([this](QWidget *focus, WPARAM key) { KeyMenu(focus, key); });
+    router.SetKeyMenuHandler([this](QWidget *focus, WPARAM key) { KeyMenu(focus, key); },
+                             [](QWidget *focus) { return GetParentForm(focus) != nullptr; });
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [this](Qt::ApplicationState state) {
         const bool active = state == Qt::ApplicationActive;
         if (active == active_)
@@ -403,10 +405,7 @@ bool TApplication::KeyDownChain(QWidget *focus, QKeyEvent *event)
 
 void TApplication::KeyMenu(QWidget *focus, WPARAM key)
 {
-    TForm *form = GetParentForm(focus);
-    if (!form)
-        form = Screen()->ActiveForm();
-    if (form)
+    if (TForm *form = GetParentForm(focus))
         form->Perform(WM_SYSCOMMAND, SC_KEYMENU, LPARAM(key));
 }
 

@@ -153,8 +153,8 @@ public:
     THelpEvent OnHelp;
 
     // The key stations of the input router: a key press goes to the focused form's
-    // IsShortCut, the main-window hooks and IsShortCut; an unused Alt, F10 or Alt+letter
-    // becomes WM_SYSCOMMAND SC_KEYMENU to the form of the focused widget.
+    // IsShortCut, the main-window hooks and IsShortCut; in a form, an unused Alt, F10 or
+    // Alt+letter becomes WM_SYSCOMMAND SC_KEYMENU to it (other windows keep Qt's handling).
     bool KeyDownChain(QWidget *focus, QKeyEvent *event);
     void KeyMenu(QWidget *focus, WPARAM key);
 

@@ -3,11 +3,13 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 using namespace orv::gfx;
 
@@ -359,8 +361,13 @@ class QtTextMetrics final : public ITextMetrics
 public:
     TTextMetric Metrics(const TFont &font) override
     {
-        const QFont f = font.ToQFont();
-        const QFontMetrics fm(f);
+        TCached &c = Resolve(font);
+        if (!c.textMetric)
+            c.textMetric = Measure(*c.qfont, *c.metrics);
+        return *c.textMetric;
+    }
+    static TTextMetric Measure(const QFont &f, const QFontMetrics &fm)
+    {
         TTextMetric tm;
         tm.tmHeight = fm.height();
         tm.tmAscent = fm.ascent();
@@ -375,7 +382,41 @@ public:
     }
     int TextWidth(const TFont &font, const QString &text) override
     {
-        return QFontMetrics(font.ToQFont()).horizontalAdvance(text);
+        TCached &c = Resolve(font);
+        if (auto it = c.widths.constFind(text); it != c.widths.constEnd())
+            return *it;
+        if (c.widths.size() >= MaxCachedWidths)
+            c.widths.clear();
+        const int width = c.metrics->horizontalAdvance(text);
+        c.widths.insert(text, width);
+        return width;
+    }
+
+private:
+    static constexpr qsizetype MaxCachedWidths = 4096;
+    struct TCached {
+        bool valid = false;
+        TFont font;
+        std::optional<QFont> qfont;
+        std::optional<QFontMetrics> metrics;
+        std::optional<TTextMetric> textMetric;
+        QHash<QString, int> widths;
+    };
+    // Resolving a font and shaping a text cost far more than looking them up, and layouts
+    // measure the same texts in one font again and again: the last font of each thread stays
+    // resolved, with the widths measured in it.
+    static TCached &Resolve(const TFont &font)
+    {
+        thread_local TCached c;
+        if (!c.valid || !c.font.SameAs(font)) {
+            c.font.Assign(font);
+            c.qfont.emplace(font.ToQFont());
+            c.metrics.emplace(*c.qfont);
+            c.textMetric.reset();
+            c.widths.clear();
+            c.valid = true;
+        }
+        return c;
     }
 };
 

@@ -1,9 +1,9 @@
 #include "IniFiles.h"
 
+#include "SaveFile.h"
 #include "TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 TIniFile::TIniFile(const QString &fileName) : fileName_(fileName)
 {
@@ -56,12 +56,7 @@ bool TIniFile::Save() const
             out += entry.key.toUtf8() + '=' + entry.value.toUtf8() + '\n';
         out += '\n';
     }
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(out) != out.size())
-        return false;
-    return file.commit();
+    return SaveFileBytes(fileName_, out);
 }
 
 const TIniFile::Section *TIniFile::FindSection(const QString &name) const

@@ -248,7 +248,7 @@ bool TInputRouter::RouteKey(QWidget *receiver, QKeyEvent *ke)
         if (!guard)
             return true;
     }
-    const long menuKey = keyMenuHandler_ ? KeyMenuKey(ke, altTap_) : -1;
+    const long menuKey = keyMenuHandler_ && (!keyMenuScope_ || keyMenuScope_(receiver)) ? KeyMenuKey(ke, altTap_) : -1;
     if (ke->type() == QEvent::KeyRelease && ke->key() == Qt::Key_Alt)
         altTap_ = false;
     if (menuKey < 0)

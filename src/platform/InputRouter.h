@@ -31,7 +31,7 @@ enum class TInputAction {
 //   3. the focused control (Qt's own delivery);
 //   4. for Alt tapped alone, F10 and Alt+letter that the focused control left unused, the
 //      key-menu handler (SetKeyMenuHandler), which turns them into SC_KEYMENU; the key is the
-//      typed character, 0 for Alt and F10.
+//      typed character, 0 for Alt and F10. Only for focus widgets in the handler's scope.
 class TInputHook
 {
 public:
@@ -83,7 +83,12 @@ public:
     using TShortCutChain = std::function<bool(QWidget *focus, QKeyEvent *event)>;
     using TKeyMenuHandler = std::function<void(QWidget *focus, WPARAM key)>;
     void SetShortCutChain(TShortCutChain chain) { shortCutChain_ = std::move(chain); }
-    void SetKeyMenuHandler(TKeyMenuHandler handler) { keyMenuHandler_ = std::move(handler); }
+    // scope: whether the focus widget is one the key menu is for (others keep Qt's handling).
+    void SetKeyMenuHandler(TKeyMenuHandler handler, std::function<bool(QWidget *focus)> scope)
+    {
+        keyMenuHandler_ = std::move(handler);
+        keyMenuScope_ = std::move(scope);
+    }
     // A control answers the router that it left a system key (WM_SYSKEYDOWN/UP) unused.
     void NoteSysKeyUnused() { sysKeyUnused_ = true; }
     // The event is a copy the router itself is delivering (filters have seen the original).
@@ -114,6 +119,7 @@ private:
     Qt::KeyboardModifiers modifiers_;
     TShortCutChain shortCutChain_;
     TKeyMenuHandler keyMenuHandler_;
+    std::function<bool(QWidget *)> keyMenuScope_;
     bool sysKeyUnused_ = false;
     bool altTap_ = false;
 

@@ -2,11 +2,11 @@
 
 #include "AppPaths.h"
 #include "IniFiles.h"
+#include "SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 const QString TRegistry::RunKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
 
@@ -155,8 +155,7 @@ bool TRegistry::WriteString(const QString &name, const QString &value)
         const QByteArray text = "[Desktop Entry]\nType=Application\nName=" + name.toUtf8() +
                                 "\nExec=" + QuoteExec(value).toUtf8() +
                                 "\nX-GNOME-Autostart-enabled=true\n";
-        QSaveFile file(AutostartFile(name));
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+        return SaveFileBytes(AutostartFile(name), text);
     }
     return store_->WriteString(Section(), name, value);
 }

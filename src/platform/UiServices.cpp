@@ -23,6 +23,8 @@ public:
     {
         QMessageBox box(parent);
         box.setWindowTitle(caption);
+        // Texts carry user data (names, file names); rich text in them must stay text.
+        box.setTextFormat(Qt::PlainText);
         box.setText(text);
         switch (icon) {
         case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;

@@ -88,6 +88,9 @@ void TBMethodListener(void *Data, TTBCustomItem *Sender, bool Relayed, TTBItemCh
     (static_cast<T *>(Data)->*Method)(Sender, Relayed, Action, Index, Item);
 }
 
+// The kind of viewer that shows an item: it makes one for a view.
+using TTBItemViewerClass = TTBItemViewer *(*)(TTBView *AView, TTBCustomItem *AItem, int AGroupLevel);
+
 using TTBPopupEvent = std::function<void(TTBCustomItem *Sender, bool FromLink)>;
 using TTBSelectEvent = std::function<void(TTBCustomItem *Sender, TTBItemViewer *Viewer, bool Selecting)>;
 
@@ -216,6 +219,8 @@ public:
     virtual void DoPopup(TTBCustomItem *Sender, bool FromLink);
     // The toolbar view whose hidden items a chevron popup lists.
     virtual TTBView *GetChevronParentView() { return nullptr; }
+    // The viewer kind of the item in a view (defined with the viewers).
+    virtual TTBItemViewerClass GetItemViewerClass(TTBView *AView);
     // Asked by the layout whether a viewer must be replaced by one of another class.
     virtual bool NeedToRecreateViewer(TTBItemViewer *AViewer) { return false; }
     virtual void Click();
@@ -354,6 +359,7 @@ public:
     // A blank separator takes its room but paints nothing.
     bool Blank() const { return blank_; }
     void SetBlank(bool Value);
+    TTBItemViewerClass GetItemViewerClass(TTBView *AView) override;
 
 private:
     bool blank_ = false;

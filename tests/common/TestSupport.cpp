@@ -3,7 +3,11 @@
 #include "platform/AppPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QUuid>
+#include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 
 void ScriptedDialogs::Reset()
 {
@@ -84,4 +88,47 @@ QString MakeTempDir(const QString &name)
 QString TestDataPath(const QString &relative)
 {
     return QStringLiteral(ORV_TEST_SOURCE_DIR "/") + relative;
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes)
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    savedCur_ = (long long)limit.rlim_cur;
+    savedMax_ = (long long)limit.rlim_max;
+    using Action = struct sigaction;
+    auto *saved = new Action();
+    Action ignore{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, saved);
+    savedAction_ = saved;
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{rlim_t(savedCur_), rlim_t(savedMax_)};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    auto *saved = static_cast<struct sigaction *>(savedAction_);
+    ::sigaction(SIGXFSZ, saved, nullptr);
+    delete saved;
+}
+
+void DamageDatabasePages(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100)
+        return;
+    qint64 pageSize = (quint8(header[16]) << 8) | quint8(header[17]);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const qint64 pages = file.size() / pageSize;
+    for (qint64 page = std::max<qint64>(1, pages / 2); page < pages; ++page) {
+        file.seek(page * pageSize);
+        file.write(QByteArray(12, char(0xA5)));
+    }
 }

@@ -87,3 +87,25 @@ QString TestDataPath(const QString &relative);
 
 // A fresh empty folder under the test's temporary home, removed at the end of the run.
 QString MakeTempDir(const QString &name);
+
+// A full disk for the files written while it lives: no file may grow past `bytes` (the
+// process's file-size limit, so every write path meets it as a real disk would). Writes over the
+// limit fail with EFBIG instead of ending the process; so does the test's own output while the
+// limit lives, when it goes to a file rather than a pipe.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    long long savedCur_ = 0;
+    long long savedMax_ = 0;
+    void *savedAction_ = nullptr;
+};
+
+// Overwrites the headers of the last pages of a database file with garbage, as flipped bytes on a
+// disk would; the first page, which holds the start of the schema, stays as it was.
+void DamageDatabasePages(const QString &path);

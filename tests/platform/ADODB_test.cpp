@@ -529,3 +529,72 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
 }
 
 } // namespace
+
+// What opening finds: a file is an account only with every table of one, and one whose pages are
+// damaged is told from one that is no account at all.
+TEST(ADOConnection, CheckFileTellsGoodForeignAndDamagedFiles)
+{
+    const QString dir = MakeTempDir(QStringLiteral("adoconn-check"));
+    const auto account = [](const QString &p) {
+        CreateAccountFile(p);
+        SQLite::Database db(p, SQLite::OpenReadWrite);
+        SQLite::Statement insert(db, QStringLiteral("INSERT INTO userinfo (uname, ufz) VALUES (?, ?)"));
+        for (int i = 0; i < 300; ++i) {
+            insert.Reset();
+            insert.BindAll({QStringLiteral("名%1").arg(i), QString(500, QChar('a' + i % 26))});
+            insert.Exec();
+        }
+    };
+    const struct {
+        const char *label;
+        std::function<void(const QString &)> make;
+        TAccountFileState state;
+    } cases[] = {
+        {"account", account, TAccountFileState::Good},
+        {"nothing", [](const QString &) {}, TAccountFileState::Missing},
+        {"text", [](const QString &p) { QFile f(p); f.open(QIODevice::WriteOnly); f.write(QByteArray(5000, 'x')); },
+         TAccountFileState::Foreign},
+        {"bare userinfo and usermsg",
+         [](const QString &p) {
+             SQLite::Database(p, SQLite::OpenReadWrite | SQLite::OpenCreate)
+                 .Exec(QStringLiteral("CREATE TABLE userinfo (keyid INTEGER PRIMARY KEY, uname TEXT);"
+                                      "CREATE TABLE usermsg (id INTEGER PRIMARY KEY, password TEXT)"));
+         },
+         TAccountFileState::Foreign},
+        {"flipped bytes", [&](const QString &p) { account(p); DamageDatabasePages(p); }, TAccountFileState::Damaged},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString path = dir + QStringLiteral("/case%1.txl").arg(++n);
+        c.make(path);
+        EXPECT_EQ(TADOConnection::CheckFile(path), c.state);
+        EXPECT_EQ(TADOConnection::TestOpen(path), c.state == TAccountFileState::Good);
+        if (c.state == TAccountFileState::Foreign) {
+            TADOConnection connection;
+            EXPECT_THROW(connection.Open(path), EDatabaseError);
+        }
+    }
+}
+
+// A file the user made read-only opens, says so, and is not written.
+TEST(ADOConnection, AReadOnlyFileOpensReadOnly)
+{
+    const QString path = MakeTempDir(QStringLiteral("adoconn-ro")) + QStringLiteral("/ro.txl");
+    CreateAccountFile(path);
+    TADOConnection writable;
+    writable.Open(path);
+    EXPECT_FALSE(writable.ReadOnly());
+    EXPECT_TRUE(writable.PagesIntact());
+    writable.Close();
+
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const QByteArray before = ReadAll(path);
+    TADOConnection connection;
+    connection.Open(path);
+    EXPECT_TRUE(connection.ReadOnly());
+    EXPECT_THROW(connection.Db().Exec(QStringLiteral("INSERT INTO userinfo (uname) VALUES ('x')")), EDatabaseError);
+    connection.Close();
+    EXPECT_EQ(ReadAll(path), before);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}

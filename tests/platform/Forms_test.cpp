@@ -88,6 +88,15 @@ TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
     form->Close();
     EXPECT_FALSE(form->isVisible());
 
+    // Closing by the window manager or by the application quitting asks the same; a refusal
+    // reaches Qt, so a quit stops, and an agreement too, so a quit goes on.
+    for (bool agree : {false, true}) {
+        allow = agree;
+        form->Show();
+        EXPECT_EQ(form->close(), agree);
+        EXPECT_EQ(form->isVisible(), !agree);
+    }
+
     // A modal form stays up while the query refuses, and answers the result set.
     allow = false;
     int asked = 0;
@@ -134,6 +143,7 @@ TEST_F(FormsTest, QtEditsInsideKeepFocusTypingAndTabOrder)
     sim::Key(second, Qt::Key_C, Qt::NoModifier, "c");
     EXPECT_EQ(second->text(), "c");
     EXPECT_TRUE(form.Active());
+    EXPECT_EQ(Screen()->ActiveForm(), &form);
 }
 
 namespace {
@@ -238,6 +248,13 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     sim::KeyPress(line, Qt::Key_G, Qt::AltModifier, "g");
     EXPECT_EQ(line->text(), "");
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 103"});
+
+    // Outside any form (a Qt dialog) the keys stay Qt's.
+    QLineEdit loose;
+    log.clear();
+    sim::KeyPress(&loose, Qt::Key_F10);
+    sim::KeyPress(&loose, Qt::Key_G, Qt::AltModifier, "g");
+    EXPECT_EQ(log.filter("keymenu"), QStringList());
 }
 
 TEST_F(FormsTest, CaptureHolderGetsCancelModeWhenTheApplicationDeactivates)

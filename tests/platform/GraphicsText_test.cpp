@@ -266,3 +266,22 @@ TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
             }
     EXPECT_TRUE(inked);
 }
+
+TEST_F(CanvasText, RealMeasuresFollowEveryFontChange)
+{
+    SetTextMetrics(nullptr);  // the real font, whose measures are kept between calls
+    TCanvas c;
+    const QString text = QStringLiteral("联系人 WWW");
+    c.Font()->SetHeight(-12);
+    const int small = c.TextWidth(text), smallHeight = c.GetTextMetrics().tmHeight;
+    c.Font()->SetHeight(-24);
+    EXPECT_GT(c.TextWidth(text), small);
+    EXPECT_GT(c.GetTextMetrics().tmHeight, smallHeight);
+    c.Font()->SetStyle({TFontStyle::fsBold});
+    const int bold = c.TextWidth(text);
+    c.Font()->SetStyle({});
+    EXPECT_NE(c.TextWidth(text), bold);
+    c.Font()->SetHeight(-12);
+    EXPECT_EQ(c.TextWidth(text), small);
+    EXPECT_GT(c.TextWidth(text + QLatin1Char('W')), small);
+}

@@ -1,9 +1,11 @@
 #include "platform/UiServices.h"
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -92,4 +94,27 @@ TEST(UiServices, WindowsOpenCentredOnTheirOwner)
                                     : c.expected;
         EXPECT_EQ(window.pos(), expected) << c.name;
     }
+}
+
+// A name such as <img src="/dev/zero"> in a question must be shown as the characters it is:
+// read as rich text it makes the box load the file.
+TEST(UiServices, MessageBoxesShowTextAsPlainText)
+{
+    SetDialogs(nullptr);
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible()) {
+                format = box->textFormat();
+                shown = box->text();
+                box->done(QMessageBox::No);
+            }
+        }
+    });
+    const QString name = QStringLiteral("确认删除 <b>粗</b><img src=\"/nonexistent.png\">");
+    ShowMessage(name, QStringLiteral("Orvanta"), MsgIcon::Question, MsgButtons::YesNo);
+    SetDialogs(&TestDialogs());
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, name);
 }

@@ -84,3 +84,20 @@ TEST(WindowHooks, DestructionRaisedOncePerWindow)
     UninstallHookProc(&user, Record);
     EXPECT_FALSE(HookFilterInstalled());
 }
+
+TEST(WindowHooks, ActivationOfWindowsAndOfTheApplication)
+{
+    int user = 0;
+    InstallHookProc(&user, Record, {hpSendActivate, hpSendActivateApp});
+    EXPECT_EQ(HookRefCount(THookType::htCallWndProc), 1);
+    Raised().clear();
+    QWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(sim::WaitFor([&] { return window.isActiveWindow(); }));
+    EXPECT_EQ(Count(hpSendActivate, &window), 1);
+    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
+    QCoreApplication::sendEvent(qApp, &inactive);
+    EXPECT_EQ(Count(hpSendActivateApp, nullptr), 1);
+    UninstallHookProc(&user, Record);
+}

@@ -99,6 +99,7 @@ Tfrmalarmwin::Tfrmalarmwin(QWidget *parent)
     Label4 = new QLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setWordWrap(true);
+    Label4->setTextFormat(Qt::PlainText);
     Label4->setMinimumWidth(260);
     Label3 = new QLabel(QStringLiteral("即将开始，请您准备！"), this);
     Label3->setObjectName(QStringLiteral("Label3"));

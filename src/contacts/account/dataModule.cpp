@@ -140,6 +140,11 @@ void TCustomerData::AutomaticBackup()
 
 bool TCustomerData::BackupNow(const QDateTime &now)
 {
+    // A copy of damaged pages is no backup, and retention would let it push out the good ones.
+    if (!dbConnection->PagesIntact()) {
+        qWarning().noquote() << "automatic backup skipped: the account's pages are damaged";
+        return false;
+    }
     const QString name = BackupFileName(BackupDir, AccountDbPath, now);
     if (!EnsureDir(QFileInfo(name).absolutePath()) || !dbConnection->BackupTo(name))
         return false;
@@ -170,14 +175,37 @@ void TCustomerData::RemoveOldBackups()
                        bakADOQuery->FieldByName(QStringLiteral("sfilename")).AsString()});
     }
     bakADOQuery->Close();
+    if (old.empty())
+        return;
 
+    // The newest copy that passes the check survives whatever is newer than it: when the
+    // account was damaged, it is the one to go back to.
+    const QString keep = NewestGoodListedCopy();
     for (const Old &backup : old) {
+        if (!keep.isEmpty() && QFileInfo(backup.File).canonicalFilePath() == keep)
+            continue;
         // Any other file a row names is left alone; only the row goes.
         if (IsAutomaticBackupOf(backup.File, AccountDbPath, BackupDir) &&
             !QFile::remove(QFileInfo(backup.File).canonicalFilePath()))
             continue;  // listed until its file can really go
         RunQuery(bakADOQuery, QStringLiteral("delete from databaklist where id=?"), {backup.Id});
     }
+}
+
+QString TCustomerData::NewestGoodListedCopy()
+{
+    QStringList files;
+    if (RunQuery(bakADOQuery, QStringLiteral("select sfilename from databaklist order by createtime desc, id desc"))) {
+        for (bakADOQuery->First(); !bakADOQuery->Eof(); bakADOQuery->Next())
+            files << bakADOQuery->FieldByName(QStringLiteral("sfilename")).AsString();
+    }
+    bakADOQuery->Close();
+    for (const QString &file : files) {
+        if (IsAutomaticBackupOf(file, AccountDbPath, BackupDir) &&
+            TADOConnection::CheckFile(file) == TAccountFileState::Good)
+            return QFileInfo(file).canonicalFilePath();
+    }
+    return {};
 }
 
 // Reminder check --------------------------------------------------------------------------------

@@ -45,6 +45,8 @@ private:
     void ShowDueReminders();
     bool BackupNow(const QDateTime &now);
     void RemoveOldBackups();
+    // The newest automatic copy listed in databaklist that passes the account check; empty when none does.
+    QString NewestGoodListedCopy();
     Tfrmalarmwin *FindAlarmWindow(const QString &name) const;
 
     std::unique_ptr<TADOConnection> connection_;

@@ -10,13 +10,16 @@
 #include "platform/DbFiles.h"
 #include "platform/UiServices.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QPointer<Tfrmhfdb> frmhfdb;
 
@@ -36,6 +39,35 @@ bool AccountIsOpen()
 }
 
 } // namespace
+
+QString NewestGoodBackup(const QString &account)
+{
+    const QString name = QFileInfo(account).fileName();
+    static const QRegularExpression stamp(QStringLiteral("^[0-9]{8,10}$"));
+    QFileInfoList candidates;
+    QStringList seen;
+    for (const QString &folder : {BackupDir, DefaultBackupDir()}) {
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        if (real.isEmpty() || seen.contains(real))
+            continue;
+        seen << real;
+        for (const QFileInfo &file : QDir(real).entryInfoList(QDir::Files)) {
+            const QString fileName = file.fileName();
+            if (fileName.size() > name.size() && fileName.endsWith(name) &&
+                stamp.match(fileName.left(fileName.size() - name.size())).hasMatch())
+                candidates << file;
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const QFileInfo &a, const QFileInfo &b) {
+        return a.lastModified() > b.lastModified();
+    });
+    const QString self = QFileInfo(account).canonicalFilePath();
+    for (const QFileInfo &file : candidates) {
+        if (file.canonicalFilePath() != self && TADOConnection::CheckFile(file.filePath()) == TAccountFileState::Good)
+            return file.filePath();
+    }
+    return {};
+}
 
 bool ReplaceWithCopy(const QString &source, const QString &target)
 {

@@ -38,5 +38,10 @@ extern QPointer<Tfrmhfdb> frmhfdb;
 
 void ShowRestoreDialog(QWidget *owner);
 
+// The newest copy of `account` in the backup folders (the automatic ones and the default one)
+// that passes the account check: a file named as the automatic and the hand-made backups name
+// them, a date stamp and the account's file name. Empty when there is none.
+QString NewestGoodBackup(const QString &account);
+
 // Copies `source` over `target` in one step: a failed copy leaves `target` as it was.
 bool ReplaceWithCopy(const QString &source, const QString &target);

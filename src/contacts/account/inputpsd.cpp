@@ -16,6 +16,7 @@ Tfrminputpsd::Tfrminputpsd(QWidget *owner) : QDialog(owner)
     setWindowTitle(QStringLiteral("输入密码"));
 
     Label1 = Named(new QLabel(this), "Label1");
+    Label1->setTextFormat(Qt::PlainText);
     auto *prompt = new QLabel(QStringLiteral("密码:"), this);
     Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit1->setEchoMode(QLineEdit::Password);

@@ -44,7 +44,9 @@ Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, QWidget *owner) : QDialog(owner),
     setWindowTitle(QStringLiteral("输入密码"));
 
     const QString account = QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName();
-    Label1 = Named(new QLabel(account, this), "Label1");
+    Label1 = Named(new QLabel(this), "Label1");
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setText(account);
     Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit1->setEchoMode(QLineEdit::Password);
     Edit2 = Named(new QLineEdit(this), "Edit2");

@@ -62,15 +62,6 @@ QString WithSlash(QString folder)
     return folder;
 }
 
-bool ReadNumber(const QString &text, int &value)
-{
-    bool ok = false;
-    const int number = text.trimmed().toInt(&ok);
-    if (ok)
-        value = number;
-    return ok;
-}
-
 QSpinBox *SpinEdit(const char *name, int low, int high, QWidget *parent)
 {
     auto *spin = new QSpinBox(parent);
@@ -233,8 +224,8 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Button1 = new QPushButton(QStringLiteral("选择"), contacts);
     Button1->setObjectName(QStringLiteral("Button1"));
-    SpinEdit1 = SpinEdit("SpinEdit1", 1, 100, contacts);
-    SpinEdit2 = SpinEdit("SpinEdit2", 1, 100, contacts);
+    SpinEdit1 = SpinEdit("SpinEdit1", MinViewCount, MaxViewCount, contacts);
+    SpinEdit2 = SpinEdit("SpinEdit2", MinViewCount, MaxViewCount, contacts);
     auto *contactsLayout = new QGridLayout(contacts);
     contactsLayout->addWidget(new QLabel(QStringLiteral("人脉提醒声音:"), contacts), 0, 0);
     contactsLayout->addWidget(Edit2, 0, 1, 1, 3);
@@ -263,8 +254,8 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
 
     // 备份
     auto *backup = new QWidget;
-    SpinEdit3 = SpinEdit("SpinEdit3", 1, 48, backup);
-    SpinEdit4 = SpinEdit("SpinEdit4", 1, 5, backup);
+    SpinEdit3 = SpinEdit("SpinEdit3", MinBackupHours, MaxBackupHours, backup);
+    SpinEdit4 = SpinEdit("SpinEdit4", MinBackupKeep, MaxBackupKeep, backup);
     CheckBox16 = CheckBox("CheckBox16", QStringLiteral("启用自动备份"), backup);
     Button2 = new QPushButton(QStringLiteral("马上备份"), backup);
     Button2->setObjectName(QStringLiteral("Button2"));
@@ -416,8 +407,8 @@ void Tfrmsysset::FormShow()
     if (!path.isEmpty())
         BackupDir = WithSlash(path);
     CheckBox16->setChecked(read("AUTOBak") == QStringLiteral("1"));
-    ReadNumber(read("BakTime"), BackupIntervalHours);
-    ReadNumber(read("BakCount"), BackupKeepCount);
+    BackupIntervalHours = SettingNumber(read("BakTime"), BackupIntervalHours, MinBackupHours, MaxBackupHours);
+    BackupKeepCount = SettingNumber(read("BakCount"), BackupKeepCount, MinBackupKeep, MaxBackupKeep);
     if (BackupDir == DefaultBackupDir())
         RadioButton1->setChecked(true);
     else

@@ -96,13 +96,15 @@ int ColumnWidthOf(const QStringList &widths, int index)
     const int width = widths[index].trimmed().toInt(&ok);
     if (!ok)
         return 100;
-    return width < 1 ? 50 : width;
+    // Widths come from a file that can be edited by hand; wider than any screen is no width.
+    constexpr int MaxColumnWidth = 4000;
+    return width < 1 ? 50 : std::min(width, MaxColumnWidth);
 }
 
 QString MailtoText(const QString &email, const QString &name)
 {
-    return QStringLiteral("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(email, "@")) +
-           QStringLiteral("?body=") + QString::fromLatin1(QUrl::toPercentEncoding(name + QStringLiteral(",你好！")));
+    return MailtoAddress(email) + QStringLiteral("?body=") +
+           QString::fromLatin1(QUrl::toPercentEncoding(name + QStringLiteral(",你好！")));
 }
 
 int TreeContactImage(const QString &uxb)

@@ -45,6 +45,20 @@ const std::vector<TLinkRule> &LinkRules()
     return rules;
 }
 
+// Laying out one long unbroken token takes seconds per hundred kilobytes and grows faster than
+// the text; the card shows the start of a value (the editor shows all of it).
+constexpr qsizetype CardValueLimit = 2000;
+
+QString CardValue(const QString &value)
+{
+    if (value.size() <= CardValueLimit)
+        return value;
+    qsizetype cut = CardValueLimit;
+    if (value.at(cut - 1).isHighSurrogate())
+        --cut;
+    return value.left(cut) + QChar(0x2026);
+}
+
 } // namespace
 
 QString MarkupLinks(const QString &text)
@@ -65,7 +79,7 @@ QString ContactCardHtml(const QStringList &captions, const QStringList &values)
         html += QStringLiteral("<tr>");
         for (qsizetype i = first; i < first + 2 && i < count; ++i) {
             html += LabelCell + captions[i].toHtmlEscaped() + QStringLiteral(":</td>");
-            html += ValueCell + MarkupLinks(values[i].toHtmlEscaped()) + QStringLiteral("</td>");
+            html += ValueCell + MarkupLinks(CardValue(values[i]).toHtmlEscaped()) + QStringLiteral("</td>");
         }
         html += QStringLiteral("</tr>");
     }

@@ -407,7 +407,7 @@ void Tfrmtasktable::ItemUpdate()
 void Tfrmtasktable::N1Click()
 {
     if (const CalendarItemData *data = SelectedContactItem())
-        ShellOpen(QStringLiteral("mailto:") + data->Email);
+        ShellOpen(MailtoAddress(data->Email));
 }
 
 void Tfrmtasktable::N4Click()

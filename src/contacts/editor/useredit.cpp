@@ -155,7 +155,9 @@ void AddComboItems(QComboBox *combo, const QStringList &items)
 
 QLabel *FieldLabel(QWidget *page, const QString &caption)
 {
-    auto *label = new QLabel(caption, page);
+    auto *label = new QLabel(page);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -288,6 +290,7 @@ TUserEditForm::TUserEditForm(QWidget *parent)
     StatusBar1->setSizeGripEnabled(false);
     StatusPanel = new QLabel(StatusBar1);
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusPanel->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(StatusPanel, 1);
 
     auto *layout = new QVBoxLayout(this);
@@ -445,6 +448,7 @@ void TUserEditForm::BuildFieldPage(QWidget *page, int pageNumber)
             const int number = column.mid(5).toInt();
             label = new QLabel(QStringLiteral("自定义"), page);
             label->setObjectName(QStringLiteral("mylab%1").arg(number));
+            label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             label->setCursor(Qt::PointingHandCursor);
             label->installEventFilter(this);
@@ -850,14 +854,14 @@ void TUserEditForm::Image2Click()
 {
     const QString mail = FieldText(QStringLiteral("uemail")).trimmed();
     if (!mail.isEmpty())
-        ShellOpen(QStringLiteral("mailto:") + mail);
+        ShellOpen(MailtoAddress(mail));
 }
 
 void TUserEditForm::Image3Click()
 {
     const QString mail = FieldText(QStringLiteral("text1")).trimmed();
     if (!mail.isEmpty())
-        ShellOpen(QStringLiteral("mailto:") + mail);
+        ShellOpen(MailtoAddress(mail));
 }
 
 void TUserEditForm::Image4Click()

@@ -5,6 +5,7 @@
 #include "shared/UtilityDb.h"
 
 #include "platform/ADODB.h"
+#include "platform/SaveFile.h"
 #include "platform/UiServices.h"
 
 #include <QAction>
@@ -15,12 +16,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -83,12 +84,6 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes)
         return false;
     bytes = file.readAll();
     return file.error() == QFileDevice::NoError;
-}
-
-bool WriteFileBytes(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 } // namespace
@@ -182,7 +177,7 @@ void TUserEditForm::AddPhotoItem(std::unique_ptr<PhotoRow> row)
     // A picture that cannot be read is listed without a thumbnail.
     if (!picture.Image.isNull())
         item->setData(Qt::UserRole, QPixmap::fromImage(FittedThumbnail(picture, ThumbnailSize, ThumbnailSize)));
-    item->setToolTip(item->Row()->name);
+    item->setToolTip(Qt::convertFromPlainText(item->Row()->name));
     userpiclistview->addItem(item);
 }
 
@@ -273,7 +268,7 @@ void TUserEditForm::ToolButton74Click()
         ShowMessage(QStringLiteral("文件已经存在，覆盖吗？"), Orvanta, MsgIcon::Question, MsgButtons::YesNo, this) !=
             MsgResult::Yes)
         return;
-    if (!WriteFileBytes(target, row->bytes))
+    if (!SaveFileBytes(target, row->bytes))
         ShowMessage(QStringLiteral("保存失败!"), Orvanta, MsgIcon::None, MsgButtons::OK, this);
 }
 
@@ -370,7 +365,7 @@ void TUserEditForm::N2Click()
     // An existing file is left as it is.
     if (QFileInfo::exists(target))
         return;
-    if (!WriteFileBytes(target, photoBytes_))
+    if (!SaveFileBytes(target, photoBytes_))
         ShowMessage(QStringLiteral("保存失败!"), Orvanta, MsgIcon::None, MsgButtons::OK, this);
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/ADODB.h"
 #include "platform/JetFormat.h"
+#include "platform/SaveFile.h"
 #include "platform/SqliteDb.h"
 #include "platform/UiServices.h"
 
@@ -25,7 +26,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -64,12 +64,6 @@ QString TypeColumnText(const RecordRow &row)
 QString CaptionOf(const RecordRow &row)
 {
     return row.kind == RecordAttachment ? TrimmedFileName(row.title) : row.title;
-}
-
-bool WriteFileBytes(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 bool ReadFileBytes(const QString &path, QByteArray &bytes)
@@ -290,7 +284,7 @@ void TUserEditForm::OpenAttachment(const RecordRow &row)
             const QString folder = TempFolder();
             const QString copy = folder + TrimmedFileName(row.title);
             if (!folder.isEmpty() && !TrimmedFileName(row.title).isEmpty() &&
-                WriteFileBytes(copy, query.FieldByName(QStringLiteral("fjfile")).AsBlob()))
+                SaveFileBytes(copy, query.FieldByName(QStringLiteral("fjfile")).AsBlob()))
                 file = copy;
             else
                 file.clear();
@@ -332,7 +326,7 @@ void TUserEditForm::userm02Click()
         // A link, or a file not written yet: the source itself is what gets saved.
         read = QFileInfo(row->title).isFile() && ReadFileBytes(row->title, bytes);
     }
-    if (!read || !WriteFileBytes(target, bytes))
+    if (!read || !SaveFileBytes(target, bytes))
         ShowMessage(QStringLiteral("保存失败!"), Orvanta, MsgIcon::None, MsgButtons::OK, this);
 }
 

@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -94,6 +95,7 @@ void Tfrmmain::BuildStatusBar()
 {
     SpTBXLabelItem1 = new QLabel(this);
     SpTBXLabelItem1->setObjectName(QStringLiteral("SpTBXLabelItem1"));
+    SpTBXLabelItem1->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(SpTBXLabelItem1, 1);
 }
 
@@ -104,6 +106,13 @@ void Tfrmmain::FormCreate()
         EnsureDir(folder);
     ApplyHotKey();
     ReadRegistrySettings();
+    // Only this process works on the data (the single-instance lock), so a temporary file there
+    // is what a compaction or copy killed midway left behind.
+    QStringList work = {AppDir() + "data/", BackupDir};
+    if (!AccountDbPath.isEmpty())
+        work << QFileInfo(AccountDbPath).absolutePath();
+    for (const QString &folder : work)
+        RemoveLeftoverTempFiles(folder);
 
     TIniFile ini(ConfigIniPath());
     ReadConfigSettings(ini);

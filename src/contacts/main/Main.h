@@ -160,6 +160,8 @@ public:
     // Reads the file's password and asks for it, up to three tries. False, after its message, for
     // a file that is missing or unreadable and for a password not given; nothing changes then.
     bool AuthenticateAccount(const QString &path, TAccountLogin &login);
+    // Offers the newest good backup in place of a damaged account file; true when it took its place.
+    bool RestoreDamagedAccount(const QString &path);
     TAccountLogin CurrentLogin() const;
     // Makes `path` the open account with the protection found for it and rebuilds the pages. A
     // file that does not connect leaves the window without an account.

@@ -16,6 +16,7 @@
 #include "platform/ADODB.h"
 #include "platform/UiServices.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,13 @@ namespace {
 const QString Orvanta = QStringLiteral("Orvanta");
 
 enum class TPasswordRead { Ok, Unreadable };
+
+// Where a damaged account is kept when a backup takes its place: what it still holds may be
+// worth saving.
+QString DamagedCopyName(const QString &path)
+{
+    return path + QStringLiteral(".damaged");
+}
 
 // The account's password, read through a connection of its own so the open account is not
 // touched. It is kept in the first row of usermsg, the one the password commands write.
@@ -102,6 +110,8 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
         ShowMessage(QStringLiteral("登陆失败,打开不存在的文件！"), Orvanta, MsgIcon::Warning);
         return false;
     }
+    if (TADOConnection::CheckFile(path) == TAccountFileState::Damaged && !RestoreDamagedAccount(path))
+        return false;
     QString password;
     if (ReadAccountPassword(loginADOQuery, path, password) != TPasswordRead::Ok) {
         ShowMessage(QStringLiteral("登陆失败,数据格式错误！"), Orvanta, MsgIcon::Warning);
@@ -123,6 +133,30 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
     }
     login.Protected = isProtected;
     login.Cipher = password.isEmpty() ? QString() : DesEncryptString(password, DesKey).Text;
+    return true;
+}
+
+bool Tfrmmain::RestoreDamagedAccount(const QString &path)
+{
+    const QString backup = NewestGoodBackup(path);
+    if (backup.isEmpty()) {
+        ShowMessage(QStringLiteral("账户数据已损坏，无法打开！\r\n没有找到可以恢复的备份。"), Orvanta, MsgIcon::Warning);
+        return false;
+    }
+    const QString question = QStringLiteral("账户数据已损坏，无法打开！\r\n用最近的完好备份恢复吗？\r\n") + backup +
+                             QStringLiteral("\r\n（损坏的文件保留为 ") + QFileInfo(DamagedCopyName(path)).fileName() +
+                             QStringLiteral("）");
+    if (ShowMessage(question, Orvanta, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+        return false;
+    // The open account's connection must let go of the file before it is replaced.
+    if (path == AccountDbPath && CustomerData)
+        CustomerData->dbConnection->Close();
+    const QString damaged = DamagedCopyName(path);
+    QFile::remove(damaged);
+    if (!QFile::copy(path, damaged) || !ReplaceWithCopy(backup, path)) {
+        ShowMessage(QStringLiteral("恢复失败！"), Orvanta, MsgIcon::Warning);
+        return false;
+    }
     return true;
 }
 
@@ -177,6 +211,8 @@ bool Tfrmmain::ConnectAccount()
         query->SetConnection(connection);
     CustomerData->SetAlarmCheck(true);
     SetStatusText(QStringLiteral("当前打开数据: ") + AccountDbPath);
+    if (connection->ReadOnly())
+        ShowMessage(QStringLiteral("账户文件是只读的，对它所做的修改将无法保存！"), Orvanta, MsgIcon::Warning);
     return true;
 }
 

@@ -1,28 +1,37 @@
 #pragma once
 #include <QString>
 
-// One running program per user: an advisory lock on a file, held while this object lives. The
-// kernel drops the lock when the process ends, however it ends, so a crash leaves nothing stale.
+// One running program per data root: advisory locks on a file inside the data root and on the
+// folder that holds it, held while this object lives. Every instance on the same data meets the
+// same locks whatever its environment; the folder's lock stays even when the file is deleted
+// while the program runs. The kernel drops both when the process ends, however it ends, so a
+// crash leaves nothing stale.
 class TSingleInstance
 {
 public:
+    enum class TLock { Held, HeldElsewhere, Unavailable };
+
     TSingleInstance() = default;
     ~TSingleInstance();
     TSingleInstance(const TSingleInstance &) = delete;
     TSingleInstance &operator=(const TSingleInstance &) = delete;
 
-    // True when this process now holds the lock; false when another one does. A lock file that
-    // cannot be created at all does not stop the start.
-    bool Acquire(const QString &lockPath);
-    bool Held() const { return fd_ >= 0; }
+    // Held when this process now holds the locks; HeldElsewhere when another instance does;
+    // Unavailable when the lock file or its folder cannot be opened or locked at all.
+    TLock Acquire(const QString &lockPath);
+    bool Held() const { return fileFd_ >= 0; }
 
-    // $XDG_RUNTIME_DIR/orvanta.lock, or the data root when there is no runtime folder.
+    // "orvanta.lock" in the data root.
     static QString DefaultLockPath();
 
 private:
-    int fd_ = -1;
+    void Release();
+
+    int folderFd_ = -1;
+    int fileFd_ = -1;
 };
 
-// Takes the lock for this process; when another one holds it, says so ("程序已经运行...") and
-// gives false: the program then ends without touching the first one.
+// Takes the locks for this process. When another instance holds them it says so ("程序已经运行...");
+// when they cannot be taken it says that the program cannot start. Either way it gives false and
+// the program ends without touching the data.
 bool StartAsOnlyInstance(TSingleInstance &instance, const QString &lockPath);

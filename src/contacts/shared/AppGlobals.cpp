@@ -6,6 +6,7 @@
 #include "platform/IniFiles.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 QString AccountDbPath;
 bool AccountProtected = false;
@@ -52,14 +53,14 @@ const char *const BuiltInCaptions =
 
 constexpr int UserLabelCount = 17;
 
-int ReadIntegerText(const QString &text, int def)
+} // namespace
+
+int SettingNumber(const QString &text, int def, int low, int high)
 {
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? value : def;
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    return ok ? int(std::clamp<qlonglong>(value, low, high)) : def;
 }
-
-} // namespace
 
 QString ConfigIniPath()
 {
@@ -155,8 +156,8 @@ void ReadRegistrySettings()
     const QString backupPath = read("BakPath");
     if (!backupPath.isEmpty())
         BackupDir = backupPath.endsWith('/') ? backupPath : backupPath + '/';
-    BackupIntervalHours = ReadIntegerText(read("BakTime"), BackupIntervalHours);
-    BackupKeepCount = ReadIntegerText(read("BakCount"), BackupKeepCount);
+    BackupIntervalHours = SettingNumber(read("BakTime"), BackupIntervalHours, MinBackupHours, MaxBackupHours);
+    BackupKeepCount = SettingNumber(read("BakCount"), BackupKeepCount, MinBackupKeep, MaxBackupKeep);
 }
 
 void ReadConfigSettings(const TIniFile &ini)
@@ -165,9 +166,13 @@ void ReadConfigSettings(const TIniFile &ini)
     const QString user = QStringLiteral("USERSET");
     ExitOnClose = ini.ReadBool(sys, QStringLiteral("ExitSoft"), true);
     AlarmSoundFile = ini.ReadString(user, QStringLiteral("vidfilename"), DefaultAlarmSoundFile());
-    FrequentViewCount = ini.ReadInteger(user, QStringLiteral("showcount"), 5);
-    RecentMonths = ini.ReadInteger(user, QStringLiteral("monthcount"), 3);
-    TodayTreeDays = ini.ReadInteger(user, QStringLiteral("daycount"), 2);
+    const auto number = [&ini, &user](const char *key, int def, int low, int high) {
+        return SettingNumber(ini.ReadString(user, QString::fromLatin1(key), QString()), def, low, high);
+    };
+    FrequentViewCount = number("showcount", 5, MinViewCount, MaxViewCount);
+    RecentMonths = number("monthcount", 3, MinViewCount, MaxViewCount);
+    // A negative count reads as the default, not as today only.
+    TodayTreeDays = number("daycount", 2, -1, MaxTodayTreeDays);
     if (TodayTreeDays < 0)
         TodayTreeDays = 2;
     ShowFestivals = ini.ReadBool(sys, QStringLiteral("show1"), true);

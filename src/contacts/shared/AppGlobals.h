@@ -24,6 +24,20 @@ extern int TodayTreeDays;
 extern bool ShowFestivals;
 extern bool ShowContactEvents;
 
+// The ranges the settings dialog offers. The settings files can be edited by hand, and a number
+// outside these would size lists and loops (a day count of 2^31 exhausts memory), so every
+// number read from them is kept inside its range.
+inline constexpr int MaxTodayTreeDays = 6;  // "1".."7" days, stored as 0..6
+inline constexpr int MinViewCount = 1;      // showcount, monthcount
+inline constexpr int MaxViewCount = 100;
+inline constexpr int MinBackupHours = 1;
+inline constexpr int MaxBackupHours = 48;
+inline constexpr int MinBackupKeep = 1;
+inline constexpr int MaxBackupKeep = 5;
+
+// A number from a settings text: `def` when the text is no number, else clamped to [low, high].
+int SettingNumber(const QString &text, int def, int low, int high);
+
 // Column captions of userinfo as "column=caption" pairs, in the order the field lists show them.
 extern QStringList FieldCaptions;
 

@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
+#include "platform/SaveFile.h"
 #include "platform/TextCodec.h"
 #include "platform/TrayService.h"
 #include "platform/UiServices.h"
@@ -17,9 +18,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QStyle>
 #include <QTextEdit>
+#include <QUrl>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -299,6 +300,11 @@ bool ShellOpen(const QString &target)
     return Shell().Open(target);
 }
 
+QString MailtoAddress(const QString &email)
+{
+    return QStringLiteral("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(email, "@"));
+}
+
 void OpenUrl(const QString &address)
 {
     const QString trimmed = address.trimmed();
@@ -309,8 +315,7 @@ void OpenUrl(const QString &address)
 bool WriteTextFile(const QString &path, const QString &text)
 {
     const QByteArray bytes = text.toUtf8() + '\n';
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return SaveFileBytes(path, bytes);
 }
 
 int AverageCharWidth(const QFontMetrics &metrics)

@@ -53,6 +53,10 @@ bool OpenFileIfExists(const QString &path);
 // Opens a file, web address or "mailto:" text without testing that it exists.
 bool ShellOpen(const QString &target);
 
+// "mailto:" and the address percent-encoded, so nothing in it ("?attach=...", "&cc=") reaches
+// the mail program as more than the address. Every mail command builds its text with this.
+QString MailtoAddress(const QString &email);
+
 // Shows a web address in the browser; a blank address does nothing.
 void OpenUrl(const QString &address);
 

@@ -5,8 +5,11 @@
 #include "platform/SqliteDb.h"
 
 #include <QDebug>
+#include <sqlite3.h>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QHash>
 
 namespace {
@@ -37,12 +40,17 @@ bool WriteBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
 }
 
+bool IsSound(SQLite::Database &db)
+{
+    SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
+    return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+}
+
 bool IsReadableDatabase(const QString &path)
 {
     try {
         SQLite::Database db(path, SQLite::OpenReadOnly);
-        SQLite::Statement check(db, QStringLiteral("PRAGMA quick_check"));
-        return check.ExecuteStep() && check.Column(0).toString() == QLatin1String("ok");
+        return IsSound(db);
     } catch (const EDatabaseError &) {
         return false;
     }
@@ -98,6 +106,22 @@ bool RunQuery(TADOQuery *query, const QString &sql, const QVariantList &params)
     }
 }
 
+QString DatabaseErrorText(const EDatabaseError &error)
+{
+    qWarning().noquote() << "database error:" << error.Message();
+    switch (error.ErrorCode() & 0xff) {
+    case SQLITE_FULL: return QStringLiteral("磁盘空间不足。");
+    case SQLITE_READONLY: return QStringLiteral("账户文件是只读的，不能写入。");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return QStringLiteral("账户数据已损坏。");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("账户数据正被其它程序使用。");
+    case SQLITE_IOERR: return QStringLiteral("读写磁盘时出错。");
+    case SQLITE_CANTOPEN: return QStringLiteral("无法打开账户文件。");
+    default: return QStringLiteral("数据库操作失败。");
+    }
+}
+
 bool SaveResourceToFile(const QString &name, const QString &type, const QString &path)
 {
     QFile resource(ResourcePath(name, type));
@@ -121,7 +145,8 @@ bool SaveResourceToFile(const QString &name, const QString &type, const QString 
 bool CompactDatabase(const QString &path)
 {
     const QFileInfo source(path);
-    if (!source.isFile())
+    // A file the user made read-only is left as it is.
+    if (!source.isFile() || !(source.permissions() & QFileDevice::WriteOwner))
         return false;
     const QString temp = CreateTempFileBeside(path, QStringLiteral("~CP"));
     if (temp.isEmpty())
@@ -130,6 +155,10 @@ bool CompactDatabase(const QString &path)
     try {
         // Opened for writing so that a transaction a crash left behind is rolled back first.
         SQLite::Database db(path, SQLite::OpenReadWrite);
+        // Rewriting damaged pages would drop what they still hold and leave a file that looks
+        // sound; the damaged file stays for the next open to report.
+        if (!IsSound(db))
+            throw EDatabaseError(QStringLiteral("damaged pages"));
         SQLite::Statement vacuum(db, QStringLiteral("VACUUM INTO ?"));
         vacuum.Bind(1, temp);
         vacuum.Exec();
@@ -141,6 +170,18 @@ bool CompactDatabase(const QString &path)
     if (!ok)
         QFile::remove(temp);
     return ok;
+}
+
+void RemoveLeftoverTempFiles(const QString &folder)
+{
+    if (folder.isEmpty())
+        return;
+    static const QRegularExpression leftover(QStringLiteral("^~(CP|BK|hf|RS)[A-Za-z0-9]{6}\\.tmp$"));
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("~*.tmp")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (leftover.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    }
 }
 
 bool IsKnownColumn(const QString &table, const QString &column)

@@ -2,6 +2,7 @@
 #include <QString>
 #include <QVariant>
 
+class EDatabaseError;
 class TADOQuery;
 
 // The database password every account file carried under the old engine. SQLite account files
@@ -15,6 +16,10 @@ inline const QString DbPassword = QStringLiteral("qtrzb7351");
 // the engine refuses the statement.
 bool RunQuery(TADOQuery *query, const QString &sql, const QVariantList &params = {});
 
+// What a failed database step means to the user, in a line of the program's messages. The
+// engine's own text (which may quote the statement) only goes to the log.
+QString DatabaseErrorText(const EDatabaseError &error);
+
 // Writes the program's resource `name` of `type` to `path`, replacing the file in one step.
 // ("MYDB", "TEMPLATE") gives a new, empty account file. False when nothing was written.
 bool SaveResourceToFile(const QString &name, const QString &type, const QString &path);
@@ -23,6 +28,11 @@ bool SaveResourceToFile(const QString &name, const QString &type, const QString 
 // must not be open elsewhere at the time. False when the file is missing or anything fails, and
 // the file is then as it was.
 bool CompactDatabase(const QString &path);
+
+// Removes the temporary files that a compaction, backup, restore or new account leaves beside
+// its target while it runs ("~CP", "~BK", "~hf", "~RS" and six characters, ".tmp"), when a
+// killed run left them in `folder`.
+void RemoveLeftoverTempFiles(const QString &folder);
 
 // Whether `column` is a column of `table` in the account schema, so a column name read from
 // the settings may be put into SQL text.

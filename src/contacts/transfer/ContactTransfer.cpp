@@ -3,13 +3,15 @@
 #include "shared/AppGlobals.h"
 #include "transfer/CsvFormat.h"
 #include "shared/Utility.h"
+#include "shared/UtilityDb.h"
 
 #include "platform/ADODB.h"
 #include "platform/JetFormat.h"
+#include "platform/SaveFile.h"
 #include "platform/SqliteDb.h"
 
+#include <QDebug>
 #include <QMap>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringEncoder>
 
@@ -205,7 +207,7 @@ TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRec
         result.Ok = true;
         result.Imported = imported;
     } catch (const EDatabaseError &e) {
-        result.Error = e.Message();
+        result.Error = DatabaseErrorText(e);
     }
     return result;
 }
@@ -272,16 +274,6 @@ QList<TContactRecord> ReadExportContacts(TADOConnection *connection, const TExpo
     return contacts;
 }
 
-namespace {
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-}
-
-} // namespace
-
 TExportResult WriteVCardFiles(TADOConnection *connection, const QString &folder, const TExportScope &scope,
                               const std::function<void(int, int)> &progress)
 {
@@ -290,7 +282,7 @@ TExportResult WriteVCardFiles(TADOConnection *connection, const QString &folder,
     try {
         contacts = ReadExportContacts(connection, scope);
     } catch (const EDatabaseError &e) {
-        result.Error = e.Message();
+        result.Error = DatabaseErrorText(e);
         return result;
     }
     result.Ok = true;
@@ -300,11 +292,13 @@ TExportResult WriteVCardFiles(TADOConnection *connection, const QString &folder,
     TVCardFileNames names;
     int done = 0;
     for (const TContactRecord &contact : contacts) {
-        const QString path = dir + names.Next(contact.value(QStringLiteral("uname")));
-        if (WriteFile(path, VCardBytes(contact)))
+        const QString name = contact.value(QStringLiteral("uname"));
+        if (SaveFileBytes(dir + names.Next(name), VCardBytes(contact))) {
             ++result.Written;
-        else
+        } else {
             ++result.Failed;
+            result.FailedNames << name;
+        }
         if (progress)
             progress(++done, int(contacts.size()));
     }
@@ -324,13 +318,20 @@ QString ExportVCard(TADOConnection *connection, const QString &path, qint64 keyi
     QString target = path;
     if (FileExtLower(path) != QLatin1String("vcf"))
         target += SafeFileBaseName(contacts[0].value(QStringLiteral("uname"))) + QLatin1String(".vcf");
-    return WriteFile(target, VCardBytes(contacts[0])) ? target : QString();
+    return SaveFileBytes(target, VCardBytes(contacts[0])) ? target : QString();
 }
+
+namespace {
+
+// The log keeps the system's reason; the user hears what it means for the file.
+const QString NotWrittenText = QStringLiteral("文件没有完整写入（磁盘可能已满），原有的文件保持不变。");
+
+} // namespace
 
 TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path, const QStringList &fieldCaptions)
 {
     TExportResult result;
-    QSaveFile file(path);
+    TSaveFile file(path);
     try {
         SQLite::Database &db = connection->Db();
         const QHash<QString, QString> known = TableColumns(db);
@@ -351,14 +352,14 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
         SQLite::Statement select(
             db, QStringLiteral("select %1 from userinfo where nodetype=2 order by keyid").arg(selected.join(u',')));
 
-        if (!file.open(QIODevice::WriteOnly))
-            throw Exception(file.errorString());
+        if (!file.Open())
+            throw Exception(QStringLiteral("无法创建文件。"));
         QStringEncoder encoder("GB18030");
         QString chunk = CsvHeaderLine(captions);
         const auto flush = [&] {
             const QByteArray bytes = encoder.encode(chunk);
-            if (file.write(bytes) != bytes.size())
-                throw Exception(file.errorString());
+            if (!file.Write(bytes))
+                throw Exception(NotWrittenText);
             chunk.clear();
         };
         while (select.ExecuteStep()) {
@@ -374,11 +375,16 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
                 flush();
         }
         flush();
-        if (!file.commit())
-            throw Exception(file.errorString());
+        if (!file.Commit())
+            throw Exception(NotWrittenText);
         result.Ok = true;
+    } catch (const EDatabaseError &e) {
+        file.Cancel();
+        result.Ok = false;
+        result.Error = DatabaseErrorText(e);
     } catch (const Exception &e) {
-        file.cancelWriting();
+        qWarning().noquote() << "CSV export to" << path << "failed:" << file.ErrorString();
+        file.Cancel();
         result.Ok = false;
         result.Error = e.Message();
     }

@@ -13,7 +13,7 @@ struct TImportResult {
     bool Ok = false;
     int Imported = 0;
     int Unkept = 0;  // values that could not be stored: birthdays that are no date
-    QString Error;  // the engine's message when Ok is false
+    QString Error;  // what went wrong, for the user, when Ok is false
 };
 
 // Adds contacts at the top of the group tree of an open account in one transaction: every one
@@ -54,6 +54,7 @@ struct TExportResult {
     bool Ok = false;     // the contacts could be read (and, for CSV, the file was written)
     int Written = 0;     // contacts or files written
     int Failed = 0;      // files that could not be written
+    QStringList FailedNames;  // the contacts of those files
     QString Error;
 };
 

@@ -38,6 +38,16 @@ QVBoxLayout *PageLayout(QWidget *page)
     return static_cast<QVBoxLayout *>(page->layout());
 }
 
+// The page shows a few names; more would push the buttons off the window.
+QString FailedNamesText(const QStringList &names)
+{
+    constexpr int Shown = 10;
+    QString text = names.mid(0, Shown).join(QStringLiteral("、"));
+    if (names.size() > Shown)
+        text += QStringLiteral(" 等");
+    return text + QStringLiteral("。");
+}
+
 } // namespace
 
 Tfrmexport::Tfrmexport(TADOConnection *connection, QWidget *parent) : QDialog(parent), connection_(connection)
@@ -66,6 +76,8 @@ Tfrmexport::Tfrmexport(TADOConnection *connection, QWidget *parent) : QDialog(pa
     ProgressBar1->setValue(0);
     Label3 = new QLabel(page3);
     Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setTextFormat(Qt::PlainText);
+    Label3->setWordWrap(true);
     Button1 = new QPushButton(QStringLiteral("察看结果"), page3);
     Button1->setObjectName(QStringLiteral("Button1"));
     PageLayout(page3)->addWidget(label2);
@@ -227,7 +239,7 @@ void Tfrmexport::Export()
     }
     QString text = QStringLiteral("共导出 %1 个名片文件。").arg(result.Written);
     if (result.Failed > 0)
-        text += QStringLiteral("有 %1 个文件无法写入。").arg(result.Failed);
+        text += QStringLiteral("有 %1 个文件无法写入：").arg(result.Failed) + FailedNamesText(result.FailedNames);
     Label3->setText(text);
     BitBtn2->setText(QStringLiteral("完成"));
 }

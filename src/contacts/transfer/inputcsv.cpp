@@ -108,6 +108,7 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
 
     TabSheet3 = MakePage(QStringLiteral("TabSheet3"), 3, QStringLiteral("第 3 步：导入完成"), PageControl1);
     Label9 = new QLabel(TabSheet3);
+    Label9->setTextFormat(Qt::PlainText);
     Label9->setObjectName(QStringLiteral("Label9"));
     auto *page3 = static_cast<QVBoxLayout *>(TabSheet3->layout());
     page3->addWidget(Label9);

@@ -218,6 +218,7 @@ TEST_F(Accounts, OpenWithoutPassword)
     EXPECT_FALSE(AccountProtected);
     EXPECT_TRUE(AccountPasswordCipher.isEmpty());
     EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + accountA);
+    EXPECT_EQ(main->SpTBXLabelItem1->textFormat(), Qt::PlainText);  // a path may hold markup
     EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), accountA);
     EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
     EXPECT_TRUE(main->Command("SpTBXItem1")->isEnabled());
@@ -312,6 +313,13 @@ TEST_F(Accounts, FilesThatAreNotAccountsAreRefused)
         SQLite::Database db(broken, SQLite::OpenReadWrite | SQLite::OpenCreate);
         db.Exec("create table userinfo(keyid integer primary key, uname text); create table usermsg(id integer primary key);");
     }
+    // Bare tables with every column the password read needs are still no account.
+    const QString bare = DataDir() + "bare.txl";
+    {
+        SQLite::Database db(bare, SQLite::OpenReadWrite | SQLite::OpenCreate);
+        db.Exec("create table userinfo(keyid integer primary key, uname text, nodetype integer);"
+                "create table usermsg(id integer primary key, password text);");
+    }
     Start();
     main->OpenAccount(accountA);
     struct Case {
@@ -321,6 +329,7 @@ TEST_F(Accounts, FilesThatAreNotAccountsAreRefused)
     const Case cases[] = {
         {text, "登陆失败,数据格式错误！"},
         {broken, "登陆失败,数据格式错误！"},
+        {bare, "登陆失败,数据格式错误！"},
         {DataDir() + "gone.txl", "登陆失败,打开不存在的文件！"},
     };
     for (const Case &c : cases) {
@@ -332,6 +341,110 @@ TEST_F(Accounts, FilesThatAreNotAccountsAreRefused)
         EXPECT_EQ(AccountDbPath, accountA);
         EXPECT_EQ(OpenFile(), accountA);
     }
+}
+
+// Flipped bytes in the account file: the user hears of it and is offered the newest copy that
+// passes the check, not a newer damaged one; the damaged file is kept beside.
+TEST_F(Accounts, ADamagedAccountIsReportedAndTheNewestGoodBackupOffered)
+{
+    const auto damage = [](const QString &path) {
+        TADOConnection connection;
+        connection.Open(path);
+        TADOQuery query(&connection);
+        for (int i = 0; i < 300; ++i)
+            ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, ufz) values(?, ?)", {"x", QString(500, 'z')}));
+        connection.Close();
+        DamageDatabasePages(path);
+        ASSERT_EQ(TADOConnection::CheckFile(path), TAccountFileState::Damaged);
+    };
+    const QString good = DefaultBackupDir() + "0501083000B.txl";
+    const QString older = DefaultBackupDir() + "20240401B.txl";
+    const QString damagedCopy = DefaultBackupDir() + "0502083000B.txl";
+    const QDateTime day(QDate(2024, 5, 1), QTime(8, 30));
+    const struct {
+        const char *label;
+        bool backups;
+        MsgResult answer;
+        bool opens;
+    } cases[] = {
+        {"restored", true, MsgResult::Yes, true},
+        {"declined", true, MsgResult::No, false},
+        {"no backup", false, MsgResult::Yes, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        QDir(DefaultBackupDir()).removeRecursively();
+        QDir().mkpath(DefaultBackupDir());
+        MakeAccount(accountA);
+        MakeAccount(accountB, {"乙"});
+        if (c.backups) {
+            ASSERT_TRUE(QFile::copy(accountB, older));
+            ASSERT_TRUE(QFile::copy(accountB, good));
+            ASSERT_TRUE(QFile::copy(accountB, damagedCopy));
+            damage(damagedCopy);
+            for (const auto &[file, when] : {std::pair{older, day.addDays(-30)}, std::pair{good, day},
+                                            std::pair{damagedCopy, day.addDays(1)}}) {
+                QFile f(file);
+                ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+                ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+            }
+        }
+        damage(accountB);
+        Start();
+        main->OpenAccount(accountA);
+        TestDialogs().Reset();
+        TestDialogs().AnswerMessage(c.answer);
+        main->OpenAccount(accountB);
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        const QString text = TestDialogs().Texts().value(0);
+        EXPECT_TRUE(text.startsWith(QStringLiteral("账户数据已损坏"))) << text.toStdString();
+        EXPECT_EQ(text.contains(good), c.backups) << text.toStdString();
+        EXPECT_EQ(AccountDbPath, c.opens ? accountB : accountA);
+        EXPECT_EQ(OpenFile(), c.opens ? accountB : accountA);
+        if (c.opens) {
+            EXPECT_EQ(ContactNames(accountB), QStringList{"乙"});
+            EXPECT_EQ(TADOConnection::CheckFile(accountB + ".damaged"), TAccountFileState::Damaged);
+        } else {
+            EXPECT_EQ(TADOConnection::CheckFile(accountB), TAccountFileState::Damaged);
+        }
+        TearDown();
+        QFile::remove(accountB + ".damaged");
+    }
+}
+
+TEST_F(Accounts, AReadOnlyAccountOpensWithAWarning)
+{
+    MakeAccount(accountA, {"甲"});
+    ASSERT_TRUE(QFile::setPermissions(accountA, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    Start();
+    main->OpenAccount(accountA);
+    EXPECT_EQ(OpenFile(), accountA);
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"账户文件是只读的，对它所做的修改将无法保存！"});
+    EXPECT_FALSE(RunQuery(main->ADOQuery1, "insert into userinfo(uname, nodetype) values('乙', 2)"));
+    QFile::setPermissions(accountA, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// What a compaction or a backup killed midway left beside the account goes at the next start;
+// anything else stays.
+TEST_F(Accounts, LeftoverTemporaryFilesGoAtTheNextStart)
+{
+    const QString elsewhere = MakeTempDir("elsewhere") + "/";
+    const QString account = elsewhere + "C.txl";
+    MakeAccount(account);
+    ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, "txlfile", account));
+    QDir().mkpath(DefaultBackupDir());
+    const QStringList gone = {elsewhere + "~CPa1B2c3.tmp", elsewhere + "~BKzzzzzz.tmp", DataDir() + "~CP000000.tmp",
+                              DefaultBackupDir() + "~BKabcdef.tmp", DataDir() + "~hfQwErTy.tmp"};
+    const QStringList kept = {elsewhere + "~CP.tmp", elsewhere + "~XX123456.tmp", elsewhere + "notes~CP123456.tmp",
+                              elsewhere + "~CP123456.txl"};
+    for (const QString &file : gone + kept)
+        WriteBytes(file, "x");
+    Start();
+    for (const QString &file : gone)
+        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+    for (const QString &file : kept)
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(account));
 }
 
 TEST_F(Accounts, StartWithTheLastAccount)

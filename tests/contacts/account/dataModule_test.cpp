@@ -220,6 +220,44 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
     }
 }
 
+// Damaged pages in the live file: no copy is made, so the good ones are not pushed out.
+TEST_F(DataModuleTest, ADamagedAccountIsNotCopied)
+{
+    for (int i = 0; i < 300; ++i)
+        Run("insert into userinfo(uname, ufz) values(?, ?)", {"x", QString(500, 'z')});
+    data->dbConnection->Close();
+    DamageDatabasePages(AccountDbPath);
+    data->dbConnection->Open(AccountDbPath);
+    LastBackupTime = clock.now.addDays(-1);
+    data->dbbakTimerTimer();
+    EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
+}
+
+// Retention keeps the newest copy that passes the check even when newer ones are damaged.
+TEST_F(DataModuleTest, RetentionKeepsTheNewestGoodCopy)
+{
+    BackupKeepCount = 5;
+    LastBackupTime = clock.now.addDays(-1);
+    QStringList made;
+    for (int i = 0; i < 4; ++i) {
+        data->dbbakTimerTimer();
+        made << TCustomerData::BackupFileName(BackupDir, AccountDbPath, clock.now);
+        clock.now = clock.now.addSecs(3660);
+    }
+    ASSERT_EQ(FilesIn(BackupDir).size(), 4);
+    for (const QString &file : made.mid(2)) {
+        DamageDatabasePages(file);
+        ASSERT_EQ(TADOConnection::CheckFile(file), TAccountFileState::Damaged);
+    }
+    BackupKeepCount = 2;
+    clock.now = clock.now.addSecs(-3600);  // within the interval: clean-up only
+    data->dbbakTimerTimer();
+    QStringList files;
+    for (const QString &name : FilesIn(BackupDir))
+        files << BackupDir + name;
+    EXPECT_EQ(files, made.mid(1));
+}
+
 TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
 {
     const QString outside = MakeTempDir("user-files");
@@ -446,6 +484,7 @@ TEST_F(ReminderCheck, DueRowsPopUpOnceEach)
         {"开会", "2024-05-01 08:30:00", false, true},
         {"打电话 \"老王\" 's", "2024-05-01 08:30:59", false, true},
         {"no seconds", "2024-05-01 08:30", false, true},
+        {"<img src=\"/dev/zero\"><b>粗</b>", "2024-05-01 08:30:30", false, true},
         {"next minute", "2024-05-01 08:31:00", false, false},
         {"minute before", "2024-05-01 08:29:59", false, false},
         {"already reminded", "2024-05-01 08:30:10", true, false},
@@ -477,6 +516,7 @@ TEST_F(ReminderCheck, DueRowsPopUpOnceEach)
         EXPECT_EQ(window->Label1->text(), QStringLiteral("您好，现在是2024-05-01 08:30"));
         EXPECT_EQ(window->Label2->text(), QStringLiteral("您的联系计划："));
         EXPECT_EQ(window->Label4->text(), "  " + plans[i].title);
+        EXPECT_EQ(window->Label4->textFormat(), Qt::PlainText);
         EXPECT_EQ(window->ContactKey(), int(100 + i));
     }
 

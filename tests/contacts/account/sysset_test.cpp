@@ -570,3 +570,29 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     EXPECT_EQ(TestDialogs().Questions().size(), asked + 1);
     AccountDbPath.clear();
 }
+
+// On a full disk the save says so and config.ini keeps what it held.
+TEST_F(Settings, AFullDiskIsReportedAndTheSettingsFileKept)
+{
+    {
+        TIniFile ini(ConfigIniPath());
+        ASSERT_TRUE(ini.WriteString("SYS", "SkinName", "Office2003"));
+        ASSERT_TRUE(ini.WriteString("HotKey", "key", "Ctrl + Q"));
+    }
+    QFile file(ConfigIniPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    Tfrmsysset &d = Open();
+    d.CheckBox11->setChecked(!d.CheckBox11->isChecked());
+    TestDialogs().Reset();
+    bool saved = true;
+    {
+        FileSizeLimit full(8);
+        saved = d.Save();
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存错误！"});
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}

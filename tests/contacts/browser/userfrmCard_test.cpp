@@ -76,6 +76,27 @@ TEST(ContactCardHtml, ValuesAndCaptionsAreShownLiterally)
     EXPECT_FALSE(html.contains("<i>"));
 }
 
+// A long unbroken token takes seconds to lay out: the card shows the first 2,000 characters.
+TEST(ContactCardHtml, LongValuesAreCutAfterTwoThousandCharacters)
+{
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct {
+        QString value;
+        QString shown;
+    } cases[] = {
+        {QString(2000, 'a'), QString(2000, 'a')},
+        {QString(2001, 'a'), QString(2000, 'a') + QChar(0x2026)},
+        {QString(200000, 'b'), QString(2000, 'b') + QChar(0x2026)},
+        // A character of two halves is never split.
+        {QString(1999, 'c') + emoji + "d", QString(1999, 'c') + QChar(0x2026)},
+    };
+    for (const auto &c : cases) {
+        const QString html = ContactCardHtml({"备注"}, {c.value});
+        EXPECT_TRUE(html.contains(">" + c.shown + "</td>")) << c.value.size();
+        EXPECT_FALSE(html.contains(c.shown + QString(1, c.value.back()) + "</td>")) << c.value.size();
+    }
+}
+
 TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContact)
 {
     const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}, {"ufz", "<script>alert(1)</script>"}});

@@ -301,7 +301,7 @@ TEST_F(CalendarPage, TodayTreeIsEmptyWithoutAnAccount)
 
 TEST_F(CalendarPage, PopupCommandsFollowTheSelectedItem)
 {
-    AddContact("甲", "1980-12-05", false, {}, "a@example.com");
+    AddContact("甲", "1980-12-05", false, {}, "a@example.com?attach=/etc/passwd");
     Start();
     page->taskPopupMenuPopup();
     EXPECT_FALSE(page->epm_00->isEnabled());
@@ -316,7 +316,7 @@ TEST_F(CalendarPage, PopupCommandsFollowTheSelectedItem)
     EXPECT_TRUE(page->N1->isEnabled());
     EXPECT_FALSE(page->epm_01->isEnabled());
     page->N1->trigger();
-    EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:a@example.com")});
+    EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:a@example.com%3Fattach%3D%2Fetc%2Fpasswd")});
 
     // A festival: no mail, no editing, and 新建人脉 is back.
     ClickItem(FindItem("圣诞节"));

@@ -525,6 +525,16 @@ TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
     editor.Image3Click();
     editor.Image4Click();
     EXPECT_EQ(TestShell().opened, (QStringList{"mailto:a@b.cn", "mailto:c@d.cn", "www.example.cn"}));
+
+    // What follows the address must not reach the mail program as a request of its own.
+    TestShell().opened.clear();
+    editor.SetFieldText("uemail", "x@y.com?attach=/home/user/.ssh/id_rsa");
+    editor.SetFieldText("text1", "a@b.cn&cc=z@evil.cn");
+    editor.Image2Click();
+    editor.Image3Click();
+    EXPECT_EQ(TestShell().opened, (QStringList{MailtoAddress("x@y.com?attach=/home/user/.ssh/id_rsa"),
+                                               MailtoAddress("a@b.cn&cc=z@evil.cn")}));
+    EXPECT_EQ(TestShell().opened[0], "mailto:x@y.com%3Fattach%3D%2Fhome%2Fuser%2F.ssh%2Fid_rsa");
 }
 
 TEST_F(EditorForm, LevelBoxDrawsItsStars)

@@ -271,6 +271,18 @@ TEST_F(EditorRecords, ExportingAttachments)
     editor.userm02Click();
     EXPECT_EQ(ReadFile(dir + "/copy.txt"), "linked plan") << "a link exports its source";
 
+    // A full disk: the copy already there stays whole and the user hears of it.
+    Select(editor, 0);
+    TestDialogs().AnswerText(dir + "/copy.txt");
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    {
+        FileSizeLimit full(4);
+        editor.userm02Click();
+    }
+    EXPECT_EQ(TestDialogs().Last()->text, "保存失败!");
+    EXPECT_EQ(ReadFile(dir + "/copy.txt"), "linked plan");
+    Select(editor, 1);
+
     // A link whose source is gone fails, and says so.
     QFile::remove(source);
     TestDialogs().AnswerText(dir + "/again.txt");

@@ -1,6 +1,7 @@
 #include "contacts/main/SingleInstance.h"
 
 #include "TestSupport.h"
+#include "platform/AppPaths.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -86,28 +87,39 @@ TEST(SingleInstance, SecondStartRefusedUntilTheFirstEnds)
 
 TEST(SingleInstance, OneHolderPerProcessToo)
 {
+    using TLock = TSingleInstance::TLock;
     const QString lock = MakeTempDir(QStringLiteral("lock")) + QStringLiteral("/orvanta.lock");
     auto first = std::make_unique<TSingleInstance>();
-    ASSERT_TRUE(first->Acquire(lock));
+    ASSERT_EQ(first->Acquire(lock), TLock::Held);
     TSingleInstance second;
-    EXPECT_FALSE(second.Acquire(lock));
+    EXPECT_EQ(second.Acquire(lock), TLock::HeldElsewhere);
+    // Deleting the lock file while the first runs must not let a second one in.
+    ASSERT_TRUE(QFile::remove(lock));
+    EXPECT_EQ(second.Acquire(lock), TLock::HeldElsewhere);
+    EXPECT_FALSE(second.Held());
     first.reset();
-    EXPECT_TRUE(second.Acquire(lock));
+    EXPECT_EQ(second.Acquire(lock), TLock::Held);
 }
 
-TEST(SingleInstance, LockBesideTheRuntimeFolder)
+TEST(SingleInstance, TheLockLivesInTheDataRootWhateverTheEnvironment)
 {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", "/run/user/4242");
-    EXPECT_EQ(TSingleInstance::DefaultLockPath(), QStringLiteral("/run/user/4242/orvanta.lock"));
+    qputenv("XDG_RUNTIME_DIR", MakeTempDir(QStringLiteral("runtime")).toLocal8Bit());
+    const QString withRuntime = TSingleInstance::DefaultLockPath();
     qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_TRUE(TSingleInstance::DefaultLockPath().endsWith(QStringLiteral("/app/orvanta.lock")));
+    EXPECT_EQ(TSingleInstance::DefaultLockPath(), withRuntime);
+    EXPECT_EQ(withRuntime, AppDir() + QStringLiteral("orvanta.lock"));
     if (!saved.isEmpty())
         qputenv("XDG_RUNTIME_DIR", saved);
 }
 
-TEST(SingleInstance, UnusableLockFolderDoesNotStopTheStart)
+TEST(SingleInstance, ALockThatCannotBeTakenStopsTheStart)
 {
     TSingleInstance instance;
-    EXPECT_TRUE(instance.Acquire(QStringLiteral("/proc/orvanta-no-such/orvanta.lock")));
+    const QString lock = QStringLiteral("/proc/orvanta-no-such/orvanta.lock");
+    EXPECT_FALSE(StartAsOnlyInstance(instance, lock));
+    EXPECT_FALSE(instance.Held());
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_TRUE(TestDialogs().Last()->text.contains(QStringLiteral("程序不能启动")));
+    EXPECT_TRUE(TestDialogs().Last()->text.contains(lock));
 }

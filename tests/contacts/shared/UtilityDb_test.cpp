@@ -400,6 +400,31 @@ TEST(CompactDatabase, MissingOrForeignFilesGiveFalse)
     EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("notes.txl")}));
 }
 
+// Compacting at exit must not rewrite a damaged account into a sound-looking file without the
+// damaged rows, nor touch one the user made read-only.
+TEST(CompactDatabase, DamagedAndReadOnlyAccountsAreLeftAsTheyAre)
+{
+    const QString dir = MakeTempDir(QStringLiteral("compact-keep"));
+    const QString damaged = dir + QStringLiteral("/damaged.txl");
+    const QString readOnly = dir + QStringLiteral("/readonly.txl");
+    for (const QString &path : {damaged, readOnly}) {
+        ASSERT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
+        SQLite::Database db(path, SQLite::OpenReadWrite);
+        for (int i = 0; i < 300; ++i)
+            db.Exec(QStringLiteral("insert into userinfo(uname, ufz) values('x', '%1')").arg(QString(500, 'z')));
+        db.Exec(QStringLiteral("delete from userinfo where keyid % 2 = 0"));
+    }
+    DamageDatabasePages(damaged);
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner));
+    for (const QString &path : {damaged, readOnly}) {
+        const QByteArray before = ReadAll(path);
+        EXPECT_FALSE(CompactDatabase(path)) << path.toStdString();
+        EXPECT_EQ(ReadAll(path), before) << path.toStdString();
+    }
+    EXPECT_EQ(FilesIn(dir), QStringList({QStringLiteral("damaged.txl"), QStringLiteral("readonly.txl")}));
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 // ---- column names from settings ---------------------------------------------------------------
 
 TEST(IsKnownColumn, OnlyColumnsOfTheSchema)

@@ -123,13 +123,29 @@ TEST(ImportContacts, AFailureRollsEverythingBack)
         &account.connection, {Record({{"uname", "a"}}), Record({{"uname", "b"}}), Record({{"uname", "bad"}})}, Now);
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Imported, 0);
-    EXPECT_TRUE(result.Error.contains("refused")) << result.Error.toStdString();
+    EXPECT_EQ(result.Error, QStringLiteral("数据库操作失败。"));
     EXPECT_EQ(account.Count(), 1);
     EXPECT_FALSE(account.connection.Db().InTransaction());
 
     // The connection is usable afterwards.
     EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "c"}})}, Now).Ok);
     EXPECT_EQ(account.Count(), 2);
+}
+
+// The user hears what went wrong in words, never the statement the engine refused.
+TEST(ImportContacts, AFullAccountIsReportedWithoutTheStatement)
+{
+    TAccount account("import-full");
+    SQLite::Statement pages(account.connection.Db(), QStringLiteral("PRAGMA page_count"));
+    ASSERT_TRUE(pages.ExecuteStep());
+    account.connection.Db().Exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.Column(0).toLongLong()));
+    QList<TContactRecord> many;
+    for (int i = 0; i < 200; ++i)
+        many << Record({{"uname", QString(200, QChar(u'名'))}, {"ufz", QString(2000, QChar(u'x'))}});
+    const TImportResult result = ImportContacts(&account.connection, many, Now);
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Error, QStringLiteral("磁盘空间不足。"));
+    EXPECT_EQ(account.Count(), 0);
 }
 
 TEST(ImportContacts, AClosedConnectionIsAFailure)
@@ -236,7 +252,28 @@ TEST_F(VCardExport, FilesThatCannotBeWrittenAreCounted)
     EXPECT_TRUE(result.Ok);
     EXPECT_EQ(result.Written, 2);
     EXPECT_EQ(result.Failed, 2);
+    EXPECT_EQ(result.FailedNames, (QStringList{QStringLiteral("乙"), QString(300, QChar('x'))}));
     EXPECT_TRUE(QFileInfo(folder + "/甲.vcf").isFile());
+}
+
+TEST_F(VCardExport, OnAFullDiskNoEmptyOrPartFileCountsAsWritten)
+{
+    WriteBytes(folder + "/甲.vcf", "old");
+    TExportResult result;
+    {
+        FileSizeLimit full(20);
+        result = WriteVCardFiles(&account.connection, folder, {});
+    }
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(result.Written, 0);
+    EXPECT_EQ(result.Failed, 3);
+    EXPECT_EQ(Files(), QStringList{"甲.vcf"});
+    EXPECT_EQ(ReadBytes(folder + "/甲.vcf"), QByteArray("old"));
+    {
+        FileSizeLimit full(20);
+        EXPECT_EQ(ExportVCard(&account.connection, folder + "/", a), QString());
+    }
+    EXPECT_EQ(ReadBytes(folder + "/甲.vcf"), QByteArray("old"));
 }
 
 TEST_F(VCardExport, OneContactsCard)
@@ -326,6 +363,14 @@ TEST_F(CsvExport, AFailedWriteLeavesTheOldFile)
 
     TADOConnection closed;
     EXPECT_FALSE(ExportContactsCsv(&closed, path, DefaultCaptions()).Ok);
+    EXPECT_EQ(ReadBytes(path), QByteArray("old"));
+
+    for (long long room : {0LL, 10LL}) {
+        FileSizeLimit full(room);
+        const TExportResult result = ExportContactsCsv(&account.connection, path, DefaultCaptions());
+        EXPECT_FALSE(result.Ok) << room;
+        EXPECT_EQ(result.Error, QStringLiteral("文件没有完整写入（磁盘可能已满），原有的文件保持不变。")) << room;
+    }
     EXPECT_EQ(ReadBytes(path), QByteArray("old"));
 }
 

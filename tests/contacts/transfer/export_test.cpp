@@ -167,9 +167,12 @@ TEST_F(ExportWizard, BackButtons)
 TEST_F(ExportWizard, FailuresAreCountedAndAVanishedFolderStopsTheExport)
 {
     ASSERT_TRUE(QDir(folder).mkdir("甲.vcf"));
+    account.AddContact("<img src=\"x\">" + QString(300, 'x'));
     ToExportPage(false);
     wizard->BitBtn2->click();
-    EXPECT_EQ(wizard->Label3->text(), QStringLiteral("共导出 2 个名片文件。有 1 个文件无法写入。"));
+    EXPECT_EQ(wizard->Label3->text(), QStringLiteral("共导出 2 个名片文件。有 2 个文件无法写入：甲、<img src=\"x\">") +
+                                          QString(300, 'x') + QStringLiteral("。"));
+    EXPECT_EQ(wizard->Label3->textFormat(), Qt::PlainText);
 
     wizard = std::make_unique<Tfrmexport>(&account.connection);
     ToExportPage(false);

@@ -1,0 +1,375 @@
+#include "TB2ItemWindow.h"
+
+#include "TB2Common.h"
+#include "platform/Forms.h"
+#include "platform/Messages.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+// The modal menu loop: while a menu is open every key and mouse event of the program goes to the
+// views of the open chain first.
+
+namespace {
+
+constexpr unsigned EVENT_SYSTEM_MENUSTART = 0x0004;
+constexpr unsigned EVENT_SYSTEM_MENUEND = 0x0005;
+constexpr int OBJID_CLIENT = -4;
+
+bool Within(const TTBView *view, QWidget *w)
+{
+    QWidget *win = view->Window();
+    return win && w && (w == win || win->isAncestorOf(w));
+}
+
+TPoint GlobalPos(const QEvent *event)
+{
+    if (event->type() == QEvent::Wheel)
+        return TPoint::FromQPoint(static_cast<const QWheelEvent *>(event)->globalPosition().toPoint());
+    return TPoint::FromQPoint(static_cast<const QMouseEvent *>(event)->globalPosition().toPoint());
+}
+
+} // namespace
+
+TTBModalHandler::TTBModalHandler(QWidget *AExistingWnd) : wnd_(AExistingWnd)
+{
+    TBLastCursorPos() = GetCursorPos();
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUSTART, wnd_, OBJID_CLIENT, 0);
+}
+
+TTBModalHandler::~TTBModalHandler()
+{
+    QApplication::restoreOverrideCursor();
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUEND, wnd_, OBJID_CLIENT, 0);
+}
+
+void TTBModalHandler::EndLoop()
+{
+    if (loop_)
+        loop_->End();
+}
+
+bool TTBModalHandler::ContinueLoop() const { return !rootView_->IsModalEnding(); }
+
+void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightButton, bool ANotByKeyboard,
+                           bool AExecuteSelected)
+{
+    rootView_ = RootView;
+    trackRightButton_ = ATrackRightButton;
+    mouseDownOnMenu_ = false;
+    RootView->DoneActionData() = {};
+    RootView->EnsureLayout();
+    RootView->SetModalWindow(wnd_);
+    RootView->modalHandler_ = this;
+
+    if (AMouseDown) {
+        if (TTBItemViewer *sel = RootView->Selected()) {
+            const TPoint client = RootView->Window()->ScreenToClient(GetCursorPos());
+            sel->MouseDown({}, client.X - sel->BoundsRect.Left, client.Y - sel->BoundsRect.Top, mouseDownOnMenu_);
+        }
+    } else if (AExecuteSelected) {
+        RootView->ExecuteSelected(!ANotByKeyboard);
+    }
+
+    if (ContinueLoop()) {
+        // The menu takes the mouse from whoever held it (the button that opened it).
+        for (int i = 0; i < 16 && GetCaptureControl(); ++i)
+            SetCaptureControl(nullptr);
+        TModalLoop loop([this](QWidget *target, QEvent *event) { return Handle(target, event); });
+        loop_ = &loop;
+        // Opened with no window of the program active (from the tray): nothing would reach the
+        // program without a grab.
+        if (rootPopup_ && !QApplication::activeWindow() && QGuiApplication::platformName() == QLatin1String("xcb")) {
+            rootPopup_->grabMouse();
+            rootPopup_->grabKeyboard();
+            grabbed_ = true;
+        }
+        const bool wasActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+        QObject context;
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &context,
+                         [this, wasActive](Qt::ApplicationState s) {
+                             if (wasActive && s != Qt::ApplicationActive)
+                                 EndLoop();
+                         });
+        loop.Run();
+        loop_ = nullptr;
+        if (grabbed_) {
+            rootPopup_->releaseKeyboard();
+            rootPopup_->releaseMouse();
+            grabbed_ = false;
+        }
+    }
+    RootView->SetCapture(false);
+    RootView->SetModalWindow(nullptr);
+    Application()->SetHint(QString());
+    RootView->modalHandler_ = nullptr;
+}
+
+TInputAction TTBModalHandler::Handle(QWidget *target, QEvent *event)
+{
+    TInputAction action = TInputAction::Consume;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: action = HandleKey(event); break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::Wheel: action = HandleMouse(event); break;
+    case QEvent::ContextMenu: return TInputAction::Consume;
+    default: return TInputAction::Pass;
+    }
+    if (action == TInputAction::Consume && !ContinueLoop())
+        EndLoop();
+    if (TBLastCursorPos().X == tbNoCursorPos && ContinueLoop()) {
+        TBLastCursorPos() = GetCursorPos();
+        UpdateAllSelections(TBLastCursorPos(), false);
+    }
+    if (action != TInputAction::EndAndRedeliver) {
+        QString hint;
+        for (TTBView *v = rootView_; v; v = v->OpenViewerView())
+            if (v->Selected())
+                hint = GetLongHint(v->Selected()->Item->Hint());
+        Application()->SetHint(hint);
+    }
+    return action;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+TInputAction TTBModalHandler::HandleKey(QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease)
+        return TInputAction::Consume;
+    auto *ke = static_cast<QKeyEvent *>(event);
+    CancelHint();
+    WORD key = WORD(VirtualKeyFromQt(ke->key(), ke->modifiers() & Qt::KeypadModifier));
+    const bool buttonDown = GetKeyState(VK_LBUTTON) < 0 || (trackRightButton_ && GetKeyState(VK_RBUTTON) < 0);
+    if (buttonDown && key != VK_F1)
+        return TInputAction::Consume;
+    const TShiftState shift = ShiftStateFromQt(ke->modifiers());
+    if (key) {
+        TTBView *inner = rootView_->InnermostView();
+        if (TTBItemViewer *sel = inner->Selected())
+            sel->KeyDown(key, shift);
+        if (key)
+            inner->KeyDown(key, shift);
+        if (!ContinueLoop() || key == 0)
+            return TInputAction::Consume;
+    }
+    // The character typed by the key, when the key itself did nothing.
+    const QString text = ke->text();
+    if (!text.isEmpty() && text.at(0).isPrint())
+        HandleChar(text.at(0));
+    return TInputAction::Consume;
+}
+
+void TTBModalHandler::HandleChar(QChar Ch)
+{
+    TTBView *inner = rootView_->InnermostView();
+    bool only = false;
+    if (TTBItemViewer *v = inner->NextSelectableWithAccel(inner->Selected(), Ch, false, only)) {
+        inner->Select(v, false);
+        inner->ScrollSelectedIntoView();
+        if (only)
+            inner->ExecuteSelected(true);
+    } else if ((Ch == QLatin1Char(' ') || Ch == QLatin1Char('-')) && rootView_->IsToolbar() && inner == rootView_) {
+        rootView_->EndModalWithSystemMenu(QApplication::activeWindow(), WORD(Ch.unicode()));
+    } else {
+        QApplication::beep();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+bool TTBModalHandler::IsInChain(const TPoint &ScreenPt) const
+{
+    QWidget *under = TInputRouter::WidgetAt(ScreenPt);
+    for (TTBView *v = rootView_; v; v = v->OpenViewerView()) {
+        if (!Within(v, under))
+            continue;
+        if (v->IsPopup())
+            return true;
+        if (v->Window()->ClientRect().Contains(v->Window()->ScreenToClient(ScreenPt)))
+            return true;
+    }
+    return false;
+}
+
+void TTBModalHandler::UpdateAllSelections(const TPoint &ScreenPt, bool Forced)
+{
+    for (TTBView *v = rootView_; v; v = v->OpenViewerView())
+        if (v->Capture()) {
+            v->UpdateSelectionFromPoint(ScreenPt, Forced, true);
+            return;
+        }
+    // Deepest first; a view's parent outlives it.
+    for (TTBView *v = rootView_->InnermostView(); v;) {
+        TTBView *parent = v == rootView_ ? nullptr : v->ParentView();
+        v->UpdateSelectionFromPoint(ScreenPt, Forced, false);
+        v = parent;
+    }
+}
+
+TTBView *TTBModalHandler::ViewUnderCursor(const TPoint &ScreenPt, TTBItemViewer *&Viewer) const
+{
+    Viewer = nullptr;
+    for (TTBView *v = rootView_; v; v = v->OpenViewerView())
+        if (v->Capture()) {
+            Viewer = v->Selected();
+            return Viewer ? v : nullptr;
+        }
+    QWidget *under = TInputRouter::WidgetAt(ScreenPt);
+    for (TTBView *v = rootView_; v; v = v->OpenViewerView()) {
+        TTBItemViewer *sel = v->Selected();
+        if (!sel || !sel->Show || !Within(v, under))
+            continue;
+        if (sel->BoundsRect.Contains(v->Window()->ScreenToClient(ScreenPt))) {
+            Viewer = sel;
+            return v;
+        }
+    }
+    return nullptr;
+}
+
+void TTBModalHandler::UpdateHintAndCursor(const TPoint &ScreenPt)
+{
+    TTBItemViewer *v = nullptr;
+    TTBView *view = ViewUnderCursor(ScreenPt, v);
+    TCursor cursor = crArrow;
+    if (view && v)
+        v->GetCursor(view->Window()->ScreenToClient(ScreenPt), cursor);
+    QApplication::changeOverrideCursor(CursorFromTCursor(cursor == crDefault ? crArrow : cursor));
+}
+
+TInputAction TTBModalHandler::HandleMouse(QEvent *event)
+{
+    const TPoint pt = GlobalPos(event);
+    const QEvent::Type type = event->type();
+
+    if (type == QEvent::Wheel) {
+        const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+        TTBItemViewer *v = nullptr;
+        TTBView *view = ViewUnderCursor(pt, v);
+        bool handled = false;
+        if (view && v) {
+            const TPoint c = view->Window()->ScreenToClient(pt);
+            handled = v->MouseWheel(delta, c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top);
+        }
+        if (!handled)
+            rootView_->InnermostView()->MouseWheel(delta);
+        return TInputAction::Consume;
+    }
+
+    auto *me = static_cast<QMouseEvent *>(event);
+    const Qt::MouseButton button = me->button();
+    const bool tracked = button == Qt::LeftButton || (button == Qt::RightButton && trackRightButton_);
+
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+        if (button == Qt::LeftButton || button == Qt::RightButton) {
+            // A press anywhere else ends the menu and then reaches its target.
+            if (!IsInChain(pt))
+                return TInputAction::EndAndRedeliver;
+            if (rootView_->IsToolbar() && button == Qt::LeftButton && Within(rootView_, TInputRouter::WidgetAt(pt))) {
+                TTBItemViewer *v = rootView_->ViewerFromPoint(rootView_->Window()->ScreenToClient(pt));
+                if (!v || v != rootView_->Selected() || (v->Item->ItemStyle() & tbis::IgnoresClicks))
+                    return TInputAction::EndAndRedeliver;
+            }
+        }
+        if (!tracked)
+            return TInputAction::Consume;
+        CancelHint();
+        rootView_->State().Exclude(TTBViewStateItem::vsIgnoreFirstMouseUp);
+        UpdateAllSelections(pt, true);
+        TTBItemViewer *v = nullptr;
+        if (TTBView *view = ViewUnderCursor(pt, v)) {
+            TShiftState shift = ShiftStateFromQt(me->modifiers(), me->buttons());
+            if (type == QEvent::MouseButtonDblClick)
+                shift.Include(ssDouble);
+            const TPoint c = view->Window()->ScreenToClient(pt);
+            v->MouseDown(shift, c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top, mouseDownOnMenu_);
+        }
+        TBLastCursorPos() = pt;
+        return TInputAction::Consume;
+    }
+
+    if (type == QEvent::MouseButtonRelease) {
+        if (!tracked)
+            return TInputAction::Consume;
+        UpdateAllSelections(pt, false);
+        TTBItemViewer *v = nullptr;
+        if (TTBView *view = ViewUnderCursor(pt, v)) {
+            const TPoint c = view->Window()->ScreenToClient(pt);
+            v->MouseUp(c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top, mouseDownOnMenu_);
+            return TInputAction::Consume;
+        }
+        QWidget *under = TInputRouter::WidgetAt(pt);
+        for (TTBView *view = rootView_; view; view = view->OpenViewerView())
+            if (view->IsPopup() && Within(view, under))
+                return TInputAction::Consume;
+        if (rootView_->State().Contains(TTBViewStateItem::vsIgnoreFirstMouseUp))
+            rootView_->State().Exclude(TTBViewStateItem::vsIgnoreFirstMouseUp);
+        else
+            rootView_->EndModal();
+        return TInputAction::Consume;
+    }
+
+    if (type == QEvent::MouseMove) {
+        if (!(pt == TBLastCursorPos())) {
+            TBLastCursorPos() = pt;
+            UpdateAllSelections(pt, true);
+            UpdateHintAndCursor(pt);
+        }
+        TTBItemViewer *v = nullptr;
+        if (TTBView *view = ViewUnderCursor(pt, v)) {
+            const TPoint c = view->Window()->ScreenToClient(pt);
+            v->MouseMove(c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top);
+        }
+    }
+    return TInputAction::Consume;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TTBCustomItem *TBRunDoneAction(const TTBDoneActionData &Done, bool ReturnClickedItemOnly)
+{
+    switch (Done.DoneAction) {
+    case TTBDoneAction::tbdaClickItem:
+        if (!ReturnClickedItemOnly)
+            QueueItemClick(Done.ClickItem);
+        return Done.ClickItem;
+    // The window's system menu cannot be opened by a program on Linux desktops, and there is no
+    // help viewer: both actions end the menu and do nothing more.
+    case TTBDoneAction::tbdaOpenSystemMenu:
+    case TTBDoneAction::tbdaHelpContext:
+    case TTBDoneAction::tbdaCancel:
+    case TTBDoneAction::tbdaNone: break;
+    }
+    return nullptr;
+}
+
+TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool TrackRightButton,
+                                 TTBPopupAlignment Alignment, bool ReturnClickedItemOnly)
+{
+    TBInstallPopupWindows();
+    TTBDoneActionData done;
+    {
+        TTBModalHandler handler(nullptr);
+        std::unique_ptr<TTBPopupWindow> window(
+            AItem->OpenItemPopup(nullptr, nullptr, Alignment, P, false, false, false));
+        if (!window)
+            return nullptr;
+        handler.SetRootPopup(window.get());
+        TTBView *view = window->View();
+        view->State().Include(TTBViewStateItem::vsIgnoreFirstMouseUp);
+        handler.Loop(view, false, TrackRightButton, false, false);
+        done = view->DoneActionData();
+    }
+    return TBRunDoneAction(done, ReturnClickedItemOnly);
+}

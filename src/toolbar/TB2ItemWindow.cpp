@@ -1,0 +1,283 @@
+#include "TB2ItemWindow.h"
+
+#include "TB2Anim.h"
+#include "TB2Common.h"
+#include "platform/SysColors.h"
+#include "platform/SysParams.h"
+
+// Popup windows, their views, opening a submenu window for an item, and the popup menu.
+
+namespace {
+
+constexpr unsigned EVENT_SYSTEM_MENUPOPUPSTART = 0x0006;
+constexpr unsigned EVENT_SYSTEM_MENUPOPUPEND = 0x0007;
+constexpr int OBJID_CLIENT = -4;
+
+TTBPopupWindow *CreateWindowForItem(TTBCustomItem *Item, TTBView *ParentView, bool Customizing)
+{
+    return new TTBPopupWindow(nullptr, ParentView, Item, Customizing);
+}
+
+TTBPopupWindow *OpenPopupForItem(TTBCustomItem *Item, const TTBPopupOpenArgs &A)
+{
+    TTBView *pv = A.ParentView;
+    TTBPopupWindow *w = Item->CreatePopupWindow(pv, A.Customizing);
+    if (!w)
+        return nullptr;
+    TTBView *view = w->View();
+    TTBView *chevronParent = Item->GetChevronParentView();
+    if (chevronParent) {
+        view->SetChevronParentView(chevronParent);
+        if (chevronParent->Style().Contains(TTBViewStyleItem::vsAlwaysShowHints))
+            view->Style().Include(TTBViewStyleItem::vsAlwaysShowHints);
+        w->SetColor(clBtnFace);
+    }
+    const TPoint nc = w->GetNCSize();
+    const TRect parentRect = A.ParentViewer ? A.ParentViewer->ScreenRect()
+                                            : TRect{A.PopupPoint.X, A.PopupPoint.Y, A.PopupPoint.X, A.PopupPoint.Y};
+    const TRect area =
+        A.ParentViewer ? MonitorRectFromRect(parentRect, true) : MonitorRectFromPoint(A.PopupPoint, true);
+    if (chevronParent)
+        view->SetWrapOffset(area.Width() - 2 * nc.X);
+    else
+        view->SetMaxHeight(area.Height() - 2 * nc.Y);
+    // Only laid-out viewers can be selected.
+    view->EnsureLayout();
+    if (A.SelectFirst)
+        view->Select(view->FirstSelectable(), false);
+
+    const int W = w->Width(), H = w->Height();
+    const bool parentVertical = pv && pv->IsToolbar() && pv->Orientation() == TTBViewOrientation::tbvoVertical;
+    int X = 0, Y = 0;
+    if (!A.ParentViewer) {
+        X = A.PopupPoint.X;
+        Y = A.PopupPoint.Y;
+        if (A.Alignment == TTBPopupAlignment::tbpaRight)
+            X -= W;
+        else if (A.Alignment == TTBPopupAlignment::tbpaCenter)
+            X -= W / 2;
+    } else if (A.PositionAsSubmenu) {
+        X = parentRect.Right - nc.X;
+        Y = parentRect.Top - nc.Y;
+    } else if (chevronParent) {
+        if (parentVertical) {
+            X = parentRect.Left - W;
+            Y = parentRect.Top;
+        } else {
+            X = parentRect.Right - W;
+            Y = parentRect.Bottom;
+        }
+    } else if (parentVertical) {
+        X = parentRect.Left - W;
+        Y = parentRect.Top;
+    } else {
+        X = SysParams().MenuDropAlignment ? parentRect.Right - W : parentRect.Left;
+        Y = parentRect.Bottom;
+    }
+
+    TTBPopupPositionRec rec;
+    rec.PositionAsSubmenu = A.PositionAsSubmenu;
+    rec.Alignment = A.Alignment;
+    rec.Leftwards = pv && pv->State().Contains(TTBViewStateItem::vsOppositePopup);
+    rec.MonitorRect = area;
+    rec.ParentItemRect = parentRect;
+    rec.NCSize = nc;
+    rec.X = X;
+    rec.Y = Y;
+    rec.W = W;
+    rec.H = H;
+    rec.HasParentView = pv != nullptr;
+    rec.ParentVertical = parentVertical;
+    if (pv)
+        for (int i = 0; i < pv->ViewerCount(); ++i)
+            if (pv->Viewers(i)->Show)
+                rec.ParentViewerRects.push_back(pv->Viewers(i)->ScreenRect());
+    ComputePopupPosition(rec);
+    if (rec.Leftwards)
+        view->State().Include(TTBViewStateItem::vsOppositePopup);
+    w->SetAnimationDirection(rec.AnimDir);
+    w->SetBounds(rec.X, rec.Y, W, H);
+    if (pv)
+        pv->SetOpenViewer(A.ParentViewer, view, w);
+    view->State().Include(TTBViewStateItem::vsDrawInOrder);
+    w->ShowPopup(true);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, w, OBJID_CLIENT, 0);
+    return w;
+}
+
+} // namespace
+
+void TBInstallPopupWindows()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    TTBPopupHooks hooks;
+    hooks.CreateWindow = &CreateWindowForItem;
+    hooks.OpenPopup = &OpenPopupForItem;
+    SetTBPopupHooks(hooks);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TTBPopupWindow::TTBPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCustomItem *AItem, bool ACustomizing)
+    : TCustomControl(AOwner)
+{
+    SetVisible(false);
+    SetWindowKinds({wkPopup});
+    SetBounds(0, 0, 320, 240);
+    SetShowHint(true);
+    SetColor(clMenu);
+    SetParentFont(false);
+    if (AParentView) {
+        if (TFont *f = AParentView->GetFont())
+            Font()->Assign(*f);
+    } else
+        Font()->Assign(*TBMenuFont());
+    view_ = std::make_unique<TTBPopupView>(nullptr, AParentView, AItem, this, false, ACustomizing, false);
+    view_->State().Include(TTBViewStateItem::vsModal);
+    if (!AParentView) {
+        view_->Style().Include(TTBViewStyleItem::vsUseHiddenAccels);
+        view_->SetAccelsVisibility(false);
+    } else {
+        if (AParentView->Style().Contains(TTBViewStyleItem::vsUseHiddenAccels))
+            view_->Style().Include(TTBViewStyleItem::vsUseHiddenAccels);
+        if (AParentView->State().Contains(TTBViewStateItem::vsShowAccels))
+            view_->State().Include(TTBViewStateItem::vsShowAccels);
+    }
+}
+
+TTBPopupWindow::~TTBPopupWindow()
+{
+    if (view_) {
+        view_->CloseChildPopups();
+        view_->StopAllTimers();
+    }
+    if (MenuAnimationWindow() == this)
+        EndMenuAnimation(this);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, this, OBJID_CLIENT, 0);
+    view_.reset();
+}
+
+void TTBPopupWindow::ShowPopup(bool AShow)
+{
+    if (!AShow) {
+        if (MenuAnimationWindow() == this)
+            EndMenuAnimation(this);
+        Hide();
+        return;
+    }
+    if (Visible())
+        return;
+    const TSysParams &p = SysParams();
+    TTBView *pv = view_->ParentView();
+    if (!view_->Selected() && p.MenuAnimation && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
+        (p.MenuFade || animationDirection_ != 0)) {
+        StartMenuAnimation(this, p.MenuFade, unsigned(animationDirection_));
+        return;
+    }
+    Show();
+}
+
+TRect TTBPopupWindow::NCMargins() const
+{
+    const TPoint nc = GetNCSize();
+    return {nc.X, nc.Y, nc.X, nc.Y};
+}
+
+void TTBPopupWindow::PaintNC(TCanvas &ACanvas)
+{
+    TRect r{0, 0, Width(), Height()};
+    if (AreFlatMenusEnabled()) {
+        ACanvas.Brush()->SetColor(clBtnShadow);
+        ACanvas.FrameRect(r);
+        ACanvas.Brush()->SetColor(clWindow);
+        for (int i = 0; i < 2; ++i) {
+            r.Inflate(-1, -1);
+            ACanvas.FrameRect(r);
+        }
+        return;
+    }
+    ACanvas.DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    ACanvas.Brush()->SetColor(clBtnFace);
+    ACanvas.FrameRect(r);
+}
+
+void TTBPopupWindow::Paint()
+{
+    TCanvas &c = *Canvas();
+    const int saved = c.SaveDC();
+    view_->DrawSubitems(c);
+    c.RestoreDC(saved);
+    PaintScrollArrows(c);
+}
+
+void TTBPopupWindow::PaintScrollArrows(TCanvas &ACanvas)
+{
+    const int w = ClientWidth();
+    auto arrow = [&](int bandTop, bool up) {
+        const int cx = w / 2, cy = bandTop + tbMenuScrollBandSize / 2;
+        std::vector<TPoint> pts = up ? std::vector<TPoint>{{cx - 3, cy + 1}, {cx + 3, cy + 1}, {cx, cy - 2}}
+                                     : std::vector<TPoint>{{cx - 3, cy - 1}, {cx + 3, cy - 1}, {cx, cy + 2}};
+        ACanvas.Pen()->SetColor(clMenuText);
+        ACanvas.Brush()->SetColor(clMenuText);
+        ACanvas.Polygon(pts);
+    };
+    if (view_->ShowUpArrow())
+        arrow(0, true);
+    if (view_->ShowDownArrow())
+        arrow(ClientHeight() - tbMenuScrollBandSize, false);
+}
+
+void TTBPopupWindow::WndProc(TMessage &Message)
+{
+    switch (Message.Msg) {
+    case WM_TIMER:
+        if (Message.WParam >= ViewTimerBaseID && Message.WParam <= ViewTimerBaseID + 3) {
+            view_->TimerTick(TTBViewTimerID(Message.WParam - ViewTimerBaseID));
+            return;
+        }
+        break;
+    case WM_CLOSE: return;
+    case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
+    case WM_TB2K_ANIMATIONENDED: return;
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+        if (MenuAnimationWindow() == this)
+            EndMenuAnimation(this);
+        break;
+    default: break;
+    }
+    TCustomControl::WndProc(Message);
+}
+
+void TTBPopupView::AutoSize(int AWidth, int AHeight)
+{
+    auto *w = static_cast<TTBPopupWindow *>(Window());
+    const TPoint nc = w->GetNCSize();
+    w->SetBounds(w->Left(), w->Top(), AWidth + 2 * nc.X, AHeight + 2 * nc.Y);
+}
+
+TFont *TTBPopupView::GetFont() { return Window()->Font(); }
+
+// ---------------------------------------------------------------------------------------------
+
+TTBPopupMenu::TTBPopupMenu(TComponent *AOwner) : TComponent(AOwner), items_(new TTBRootItem(this))
+{
+    TBInstallPopupWindows();
+    items_->SetParentComponentRef(this);
+    items_->OnClick = [this](TComponent *) {
+        if (OnPopup)
+            OnPopup(this);
+    };
+}
+
+TTBPopupMenu::~TTBPopupMenu() = default;
+
+TTBCustomItem *TTBPopupMenu::PopupEx(int X, int Y, bool ReturnClickedItemOnly)
+{
+    popupPoint_ = {X, Y};
+    return TBPopupItemAsMenu(items_, popupPoint_, trackButton_ == TTrackButton::tbRightButton, alignment_,
+                             ReturnClickedItemOnly);
+}

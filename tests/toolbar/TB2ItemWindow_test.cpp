@@ -1,0 +1,535 @@
+// Real popup menus driven through the input router: keys, mouse, accelerators, scrolling and
+// placement. Input is sent from a script that runs inside the menu loop, one step per pass.
+#include "../platform/InputSim.h"
+#include "platform/Forms.h"
+#include "platform/SysParams.h"
+#include "toolbar/TB2Anim.h"
+#include "toolbar/TB2ItemWindow.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TSubmenuItem : public TTBCustomItem
+{
+public:
+    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
+    {
+        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
+    }
+};
+
+std::vector<TTBPopupWindow *> Popups()
+{
+    std::vector<TTBPopupWindow *> list;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = dynamic_cast<TTBPopupWindow *>(w); p && p->isVisible())
+            list.push_back(p);
+    return list;
+}
+
+TTBView *RootView()
+{
+    for (TTBPopupWindow *p : Popups())
+        if (!p->View()->ParentView())
+            return p->View();
+    return nullptr;
+}
+
+QString SelectedCaption(TTBView *v)
+{
+    return v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)");
+}
+
+QPoint Center(const TTBItemViewer *v)
+{
+    const TRect r = v->ScreenRect();
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+// Steps run one per event-loop pass while the menu loop runs; a step answering false is tried
+// again on the next pass. A step that never comes true, or a menu still open long after the
+// last step, fails the test and closes the menu.
+class MenuScript
+{
+public:
+    explicit MenuScript(QWidget *keys) : keys_(keys)
+    {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    }
+    MenuScript &Then(std::function<bool()> step)
+    {
+        steps_.push_back(std::move(step));
+        return *this;
+    }
+    MenuScript &Do(std::function<void()> action)
+    {
+        return Then([action] {
+            action();
+            return true;
+        });
+    }
+    MenuScript &Key(int key, const QString &text = {})
+    {
+        return Do([this, key, text] { sim::Key(keys_, key, Qt::NoModifier, text); });
+    }
+    void Start()
+    {
+        waiting_.start();
+        timer_.start();
+    }
+    bool Finished() const { return steps_.empty(); }
+    // How the script tells that the menu is still open (a popup menu by default).
+    void SetOpen(std::function<bool()> open) { open_ = std::move(open); }
+
+private:
+    void Tick()
+    {
+        if (steps_.empty()) {
+            if (!open_())
+                timer_.stop();
+            else if (waiting_.elapsed() > 5000)
+                Abandon("the menu stayed open after the last step");
+            return;
+        }
+        if (steps_.front()()) {
+            steps_.pop_front();
+            waiting_.restart();
+            return;
+        }
+        if (waiting_.elapsed() > 5000)
+            Abandon("a menu step never came true");
+    }
+    void Abandon(const char *why)
+    {
+        ADD_FAILURE() << why;
+        steps_.clear();
+        timer_.stop();
+        for (int i = 0; i < 5 && open_(); ++i)
+            sim::Key(keys_, Qt::Key_Escape);
+    }
+
+    QWidget *keys_;
+    QTimer timer_;
+    QElapsedTimer waiting_;
+    std::deque<std::function<bool()>> steps_;
+    std::function<bool()> open_ = [] { return RootView() != nullptr; };
+};
+
+class PopupMenuTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetSysParams();
+        SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
+        SysParams().MenuShowDelay = 1;
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(500, 400, 200, 150);
+        button = new TCustomControl(form.get());
+        button->SetParent(form.get());
+        button->SetBounds(10, 10, 80, 30);
+        button->OnMouseDown = [this](TComponent *, TMouseButton b, TShiftState, int, int) { buttonPresses.push_back(b); };
+        form->Show();
+        menu = std::make_unique<TTBPopupMenu>(nullptr);
+    }
+    void TearDown() override
+    {
+        menu.reset();
+        form.reset();
+        ResetSysParams();
+    }
+
+    TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
+    {
+        if (!item)
+            item = new TTBItem(nullptr);
+        item->SetCaption(caption);
+        // Opening a submenu clicks its item: only plain items count.
+        if (!(item->ItemStyle() & tbis::HasSubmenu))
+            item->OnClick = [this, item](TComponent *) { clicks.push_back(item->Caption()); };
+        parent->Add(item);
+        return item;
+    }
+    TTBCustomItem *AddSeparator(TTBCustomItem *parent)
+    {
+        auto *s = new TTBSeparatorItem(nullptr);
+        parent->Add(s);
+        return s;
+    }
+    TPoint ButtonCentre() const { return button->ClientToScreen({40, 15}); }
+
+    std::unique_ptr<TForm> form;
+    TCustomControl *button = nullptr;
+    std::vector<TMouseButton> buttonPresses;
+    std::unique_ptr<TTBPopupMenu> menu;
+    std::vector<QString> clicks;
+};
+
+TEST_F(PopupMenuTest, ArrowKeysWrapAndSkipSeparatorsAndHiddenItems)
+{
+    TTBCustomItem *root = menu->Items();
+    Add(root, QStringLiteral("A"));
+    AddSeparator(root);
+    Add(root, QStringLiteral("Hidden"))->SetVisible(false);
+    Add(root, QStringLiteral("Disabled"))->SetEnabled(false);
+    Add(root, QStringLiteral("D"));
+
+    std::vector<QString> seen;
+    auto record = [&] { seen.push_back(SelectedCaption(RootView())); };
+    MenuScript s(form.get());
+    for (int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up})
+        s.Key(key).Do(record);
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_EQ(seen, (std::vector<QString>{"A", "Disabled", "D", "A", "D", "Disabled"}));
+    EXPECT_TRUE(Popups().empty());
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(PopupMenuTest, RightOpensSubmenuAndEscapeClosesOneLevelAtATime)
+{
+    TTBCustomItem *root = menu->Items();
+    Add(root, QStringLiteral("A"));
+    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    Add(sub, QStringLiteral("S2"));
+    clicks.clear();
+
+    QString childSelection;
+    bool rootStayed = false;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
+        TTBView *child = RootView()->OpenViewerView();
+        childSelection = SelectedCaption(child);
+    });
+    s.Key(Qt::Key_Escape).Do([&] { rootStayed = RootView() && !RootView()->OpenViewerView() && Popups().size() == 1; });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_EQ(childSelection, QStringLiteral("S1"));
+    EXPECT_TRUE(rootStayed);
+    EXPECT_TRUE(Popups().empty());
+}
+
+TEST_F(PopupMenuTest, AcceleratorsCycleAndAUniqueOneExecutes)
+{
+    TTBCustomItem *root = menu->Items();
+    Add(root, QStringLiteral("&File"));
+    Add(root, QStringLiteral("&Find"));
+    Add(root, QStringLiteral("E&xit"));
+
+    std::vector<QString> seen;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_F, QStringLiteral("f")).Do([&] { seen.push_back(SelectedCaption(RootView())); });
+    s.Key(Qt::Key_F, QStringLiteral("f")).Do([&] { seen.push_back(SelectedCaption(RootView())); });
+    s.Key(Qt::Key_F, QStringLiteral("f")).Do([&] { seen.push_back(SelectedCaption(RootView())); });
+    s.Key(Qt::Key_X, QStringLiteral("x"));
+    s.Start();
+    TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
+    EXPECT_TRUE(s.Finished());
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->Caption(), QStringLiteral("E&xit"));
+    EXPECT_EQ(seen, (std::vector<QString>{"&File", "&Find", "&File"}));
+    // The click runs once the menu has gone, not inside it.
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_TRUE(sim::WaitFor([&] { return !clicks.empty(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(clicks, (std::vector<QString>{"E&xit"}));
+}
+
+TEST_F(PopupMenuTest, UniqueAcceleratorOnDisabledItemEndsTheMenu)
+{
+    TTBCustomItem *root = menu->Items();
+    Add(root, QStringLiteral("&Open"));
+    Add(root, QStringLiteral("&Delete"))->SetEnabled(false);
+    MenuScript s(form.get());
+    s.Key(Qt::Key_D, QStringLiteral("d"));
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupReturns)
+{
+    TTBCustomItem *root = menu->Items();
+    Add(root, QStringLiteral("A"));
+    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    Add(sub, QStringLiteral("S2"));
+    clicks.clear();
+
+    bool openedAtOnce = true;
+    MenuScript s(form.get());
+    s.Do([&] {
+        TTBView *v = RootView();
+        sim::MoveAt(Center(v->Viewers(1)));
+        openedAtOnce = v->OpenViewerView() != nullptr;
+    });
+    s.Then([&] { return RootView()->OpenViewerView() != nullptr; });
+    s.Do([&] {
+        TTBView *child = RootView()->OpenViewerView();
+        const QPoint p = Center(child->Viewers(1));
+        sim::MoveAt(p);
+        sim::PressAt(p);
+        sim::ReleaseAt(p);
+    });
+    s.Start();
+    TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_FALSE(openedAtOnce);
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->Caption(), QStringLiteral("S2"));
+    EXPECT_TRUE(Popups().empty());
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_TRUE(sim::WaitFor([&] { return !clicks.empty(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(clicks, (std::vector<QString>{"S2"}));
+}
+
+TEST_F(PopupMenuTest, ClickOutsideEndsTheMenuAndReachesTheButton)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    MenuScript s(form.get());
+    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint()); });
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(Popups().empty());
+    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
+    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbLeft}));
+    sim::ReleaseAt(ButtonCentre().ToQPoint());
+}
+
+TEST_F(PopupMenuTest, RightPressInsideIsIgnoredWithoutTrackingOutsideEndsTheMenu)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    menu->SetTrackButton(TTrackButton::tbLeftButton);
+    bool stillOpen = false;
+    MenuScript s(form.get());
+    s.Do([&] {
+        const QPoint p = Center(RootView()->Viewers(0));
+        sim::MoveAt(p);
+        sim::PressAt(p, Qt::RightButton);
+        sim::ReleaseAt(p, Qt::RightButton);
+    });
+    s.Do([&] { stillOpen = RootView() != nullptr; });
+    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint(), Qt::RightButton); });
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
+    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbRight}));
+    sim::ReleaseAt(ButtonCentre().ToQPoint(), Qt::RightButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(PopupMenuTest, RightButtonChoosesWhenTracked)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    Add(menu->Items(), QStringLiteral("B"));
+    MenuScript s(form.get());
+    s.Do([&] {
+        const QPoint p = Center(RootView()->Viewers(1));
+        sim::MoveAt(p);
+        sim::PressAt(p, Qt::RightButton);
+        sim::ReleaseAt(p, Qt::RightButton);
+    });
+    s.Start();
+    TTBCustomItem *chosen = menu->PopupEx(100, 100, true);
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->Caption(), QStringLiteral("B"));
+    // Only the item was asked for: its click does not run.
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(PopupMenuTest, TheReleaseThatOpenedTheMenuIsIgnored)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    bool stillOpen = false;
+    MenuScript s(form.get());
+    // The button went down before the menu opened; its release lands on the first item.
+    s.Do([&] { sim::ReleaseAt(Center(RootView()->Viewers(0))); });
+    s.Do([&] { stillOpen = RootView() != nullptr; });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(stillOpen);
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
+{
+    for (int i = 0; i < 60; ++i)
+        Add(menu->Items(), QStringLiteral("Item %1").arg(i));
+    SysParams().WheelScrollLines = 0;  // an unreadable setting counts as 3 lines
+    bool bottomArrowFirst = false, lastShown = false, topArrow = false;
+    int offsetAfterEnd = 0, offsetAfterHalfNotch = -1, offsetAfterNotch = -1;
+    MenuScript s(form.get());
+    s.Do([&] {
+        TTBView *v = RootView();
+        bottomArrowFirst = v->ShowDownArrow() && !v->ShowUpArrow();
+        EXPECT_LE(v->Window()->Height(), 600);
+    });
+    s.Key(Qt::Key_End).Do([&] {
+        TTBView *v = RootView();
+        lastShown = v->Selected() == v->Viewers(59) && v->Viewers(59)->Show;
+        topArrow = v->ShowUpArrow();
+        offsetAfterEnd = v->ScrollOffset();
+    });
+    s.Key(Qt::Key_Home).Do([&] {
+        TTBView *v = RootView();
+        QWidget *w = v->Window();
+        sim::Wheel(w, QPoint(20, 100), -60);
+        offsetAfterHalfNotch = v->ScrollOffset();
+        sim::Wheel(w, QPoint(20, 100), -60);
+        offsetAfterNotch = v->ScrollOffset();
+    });
+    // Resting on the bottom arrow band scrolls on its own.
+    s.Do([&] {
+        QWidget *w = RootView()->Window();
+        sim::MoveAt(w->mapToGlobal(QPoint(w->width() / 2, w->height() - 8)));
+    });
+    s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    menu->PopupEx(100, 0, false);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(bottomArrowFirst);
+    EXPECT_TRUE(lastShown);
+    EXPECT_TRUE(topArrow);
+    EXPECT_GT(offsetAfterEnd, 0);
+    EXPECT_EQ(offsetAfterHalfNotch, 0);
+    EXPECT_GT(offsetAfterNotch, 0);
+}
+
+TEST_F(PopupMenuTest, PopupAtTheScreenCornerStaysInTheWorkArea)
+{
+    Add(menu->Items(), QStringLiteral("A long caption to make it wide"));
+    Add(menu->Items(), QStringLiteral("B"));
+    TRect placed;
+    MenuScript s(form.get());
+    s.Do([&] { placed = static_cast<TControl *>(RootView()->Window())->BoundsRect(); });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    menu->PopupEx(795, 595, false);
+    EXPECT_FALSE(placed.IsEmpty());
+    EXPECT_LE(placed.Right, 800);
+    EXPECT_LE(placed.Bottom, 600);
+    EXPECT_GE(placed.Left, 0);
+    EXPECT_GE(placed.Top, 0);
+}
+
+TEST_F(PopupMenuTest, OnPopupFiresWhenTheMenuOpens)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    int popups = 0;
+    menu->OnPopup = [&](TComponent *Sender) {
+        EXPECT_EQ(Sender, menu.get());
+        ++popups;
+    };
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    menu->Popup(100, 100);
+    EXPECT_EQ(popups, 1);
+}
+
+TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
+{
+    TTBCustomItem *root = menu->Items();
+    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    bool hidden = false;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
+        TTBView *child = RootView()->OpenViewerView();
+        ASSERT_NE(child, nullptr);
+        child->CancelMode();
+        hidden = Popups().empty();
+    });
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(hidden);
+}
+
+TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    SysParams().MenuAnimation = true;
+    qint64 now = 0;
+    SetMenuAnimationClock([&] { return now; });
+    bool animating = false, shownAfter = false;
+    MenuScript s(form.get());
+    s.Do([&] {
+        animating = MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window();
+        now += 1000;
+    });
+    s.Then([&] { return MenuAnimationWindow() == nullptr; });
+    s.Do([&] { shownAfter = RootView() && RootView()->Window()->isVisible(); });
+    s.Key(Qt::Key_Escape);
+    s.Start();
+    menu->PopupEx(100, 100, false);
+    SetMenuAnimationClock(nullptr);
+    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(animating);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_EQ(MenuAnimationWindow(), nullptr);
+}
+
+TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
+{
+    auto *bar = new TCustomControl(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(0, 60, 200, 24);
+    TTBRootItem root(nullptr);
+    auto *file = Add(&root, QStringLiteral("&File"), new TSubmenuItem(nullptr));
+    Add(file, QStringLiteral("Open"));
+    Add(file, QStringLiteral("Save"));
+    auto *edit = Add(&root, QStringLiteral("&Edit"), new TSubmenuItem(nullptr));
+    Add(edit, QStringLiteral("Copy"));
+    TTBView view(nullptr, nullptr, &root, bar, true, false, false);
+    view.EnsureLayout();
+    view.Select(view.Viewers(0), false);
+
+    std::vector<QString> seen;
+    bool closedByEscape = false;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Do([&] { seen.push_back(SelectedCaption(view.OpenViewerView())); });
+    s.Key(Qt::Key_Right).Do([&] {
+        seen.push_back(SelectedCaption(&view));
+        seen.push_back(SelectedCaption(view.OpenViewerView()));
+    });
+    s.Key(Qt::Key_Escape).Do([&] { closedByEscape = !view.OpenViewerView() && Popups().empty(); });
+    // A "-" on the bar itself asks for the window's system menu, which a program cannot open
+    // here: the menu mode just ends.
+    s.Key(Qt::Key_Minus, QStringLiteral("-"));
+    s.SetOpen([&] { return view.State().Contains(TTBViewStateItem::vsModal); });
+    s.Start();
+    view.EnterToolbarLoop({});
+    EXPECT_TRUE(s.Finished());
+    EXPECT_EQ(seen, (std::vector<QString>{"Open", "&Edit", "Copy"}));
+    EXPECT_TRUE(closedByEscape);
+    EXPECT_FALSE(view.State().Contains(TTBViewStateItem::vsModal));
+    EXPECT_EQ(view.Selected(), nullptr);
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
+} // namespace

@@ -1,0 +1,27 @@
+#include "XTestPointer.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+XTestPointer::XTestPointer() : display_(XOpenDisplay(nullptr)) {}
+
+XTestPointer::~XTestPointer()
+{
+    if (display_)
+        XCloseDisplay(static_cast<Display *>(display_));
+}
+
+void XTestPointer::MoveTo(int x, int y)
+{
+    auto *dpy = static_cast<Display *>(display_);
+    XTestFakeMotionEvent(dpy, -1, x, y, CurrentTime);
+    XSync(dpy, False);
+}
+
+void XTestPointer::Click()
+{
+    auto *dpy = static_cast<Display *>(display_);
+    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XSync(dpy, False);
+}
