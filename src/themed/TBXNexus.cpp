@@ -9,10 +9,12 @@ TTBXNexus::TTBXNexus()
 {
     theme_ = AcquireTheme(QStringLiteral("Default"));
     AddThemeManagerListener(this);
+    SetCurrentThemeFunc([] { return Nexus().Theme(); });
 }
 
 TTBXNexus::~TTBXNexus()
 {
+    SetCurrentThemeFunc(nullptr);
     RemoveThemeManagerListener(this);
     if (theme_)
         ReleaseTheme(theme_);
@@ -80,8 +82,6 @@ TTBXNexus &Nexus()
     static TTBXNexus nexus;
     return nexus;
 }
-
-TTBXTheme *CurrentTheme() { return Nexus().Theme(); }
 
 QString CurrentThemeName()
 {

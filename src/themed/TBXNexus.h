@@ -1,4 +1,5 @@
 #pragma once
+#include "TBX.h"
 #include "TBXThemes.h"
 
 class TControl;
@@ -28,9 +29,8 @@ private:
     std::vector<TControl *> listeners_;
 };
 
+// Made on first use; from then on it answers CurrentTheme().
 TTBXNexus &Nexus();
-// The theme every themed control paints with now; never cache it across a switch.
-TTBXTheme *CurrentTheme();
 QString CurrentThemeName();
 void SetCurrentTheme(const QString &name);
 void AddThemeListener(TControl *control);
