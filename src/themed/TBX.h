@@ -5,6 +5,7 @@
 
 #include "toolbar/TB2Item.h"
 #include "toolbar/TB2ItemView.h"
+#include "toolbar/TB2ItemWindow.h"
 
 #include <cstdint>
 #include <functional>
@@ -120,6 +121,7 @@ public:
     TTBPopupWindow *OpenItemPopup(TTBView *ParentView, TTBItemViewer *ParentViewer, TTBPopupAlignment Alignment,
                                   const TPoint &PopupPoint, bool Customizing, bool SelectFirst,
                                   bool PositionAsSubmenu) override;
+    TTBPopupWindow *CreatePopupWindow(TTBView *ParentView, bool Customizing) override;
     // With a theme whose popups open flush against their parent item, the popup overlaps the
     // item by one pixel so their borders meet.
     void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) override;
@@ -223,3 +225,67 @@ constexpr unsigned DTI_DISABLED = 0x1, DTI_HOT = 0x2, DTI_PUSHED = 0x4, DTI_CHEC
 // Paints one image through the current theme.
 void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, TCustomImageList *ImageList, int ImageIndex,
                      unsigned Flags);
+
+// ---------------------------------------------------------------------------------------------
+// Popup windows
+
+class TShadows;
+
+// How popups appear: 0 none, 1 as the system says, 2 a random style, 3 unfold, 4 slide,
+// 5 fade. A mode this system cannot do falls back to the next lower one.
+class TTBXMenuAnimation
+{
+public:
+    explicit TTBXMenuAnimation(int AMode = 1) { SetMenuAnimationMode(AMode); }
+    int MenuAnimationMode() const { return mode_; }
+    void SetMenuAnimationMode(int Value);
+    // The style a popup opening now uses: 0 none, 1 unfold, 2 slide, 3 fade.
+    int AnimationStyle() const;
+
+private:
+    int mode_ = 0;
+};
+TTBXMenuAnimation &TBXMenuAnimation();
+
+// The question a popup window asks itself before it animates (wParam 1: a nonzero answer
+// forbids it) and the notice that it is shown (2 after an animation, 3 at once).
+constexpr UINT TBXM_POPUPWINDOW = 1578;
+constexpr WPARAM PW_CANANIMATE = 1, PW_ANIMATED = 2, PW_SHOWN = 3;
+
+// A popup menu painted by the current theme: border, background, scroll bands and the
+// theme's kind of shadow.
+class TTBXPopupWindow : public TTBPopupWindow
+{
+public:
+    TTBXPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCustomItem *AItem, bool ACustomizing);
+    ~TTBXPopupWindow() override;
+
+    TPoint GetNCSize() const override;
+    void ShowPopup(bool AShow) override;
+    void PaintScrollArrows(TCanvas &ACanvas) override;
+    TShadows *Shadow() const { return shadow_.get(); }
+    // The view type this window answers.
+    virtual int ViewType() const;
+
+protected:
+    void PaintNC(TCanvas &ACanvas) override;
+    void EraseBackground(TCanvas &ACanvas) override;
+    void WndProc(TMessage &Message) override;
+
+private:
+    bool ShadowsAllowed() const;
+    void CreateShadow();
+    // Window coordinates of the parent item when the popup opens flush against it.
+    TRect ParentItemRect() const;
+
+    std::unique_ptr<TShadows> shadow_;
+    bool destroying_ = false;
+};
+
+// The popup of a toolbar's chevron: the items that did not fit.
+class TTBXChevronPopupWindow : public TTBXPopupWindow
+{
+public:
+    using TTBXPopupWindow::TTBXPopupWindow;
+    int ViewType() const override { return VT_CHEVRONMENU; }
+};
