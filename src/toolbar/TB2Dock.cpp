@@ -504,6 +504,7 @@ TTBCustomDockableWindow::~TTBCustomDockableWindow()
     if (floatParent_) {
         // Out of the floating window first, so deleting it leaves this window alone.
         TCustomControl::SetParent(nullptr);
+        QWidget::setParent(nullptr);
         floatParent_->SetDockableWindow(nullptr);
         delete floatParent_;
         floatParent_ = nullptr;
@@ -556,17 +557,12 @@ void TTBCustomDockableWindow::SetParent(TWinControl *AParent)
     std::erase(FloatingList(), this);
     if (floating_)
         FloatingList().push_back(this);
-    if (!floating_ && floatParent_ && !dragMode_) {
-        TTBFloatingWindowParent *fp = floatParent_;
-        floatParent_ = nullptr;
-        fp->SetDockableWindow(nullptr);
-        delete fp;
-    }
+    if (!floating_ && floatParent_ && !dragMode_)
+        FreeFloatingParent();
     if (newDock) {
         if (useLastDock_ && !dragMode_)
             SetLastDock(newDock);
-        else
-            newDock->ChangeDockList(true, this);
+        newDock->ChangeDockList(true, this);
     }
     RecalcNC();
     --disableArrange_;
@@ -586,6 +582,17 @@ void TTBCustomDockableWindow::SetParent(TWinControl *AParent)
         if (OnDockChanged)
             OnDockChanged(this);
     }
+}
+
+// Docking may come from the floating window's own input (a caption double click): it goes
+// once its event is over.
+void TTBCustomDockableWindow::FreeFloatingParent()
+{
+    TTBFloatingWindowParent *fp = floatParent_;
+    floatParent_ = nullptr;
+    fp->SetDockableWindow(nullptr);
+    fp->Hide();
+    fp->Release();
 }
 
 void TTBCustomDockableWindow::SetFloating(bool Value)

@@ -323,6 +323,7 @@ private:
     int DragHandleSize() const;
     bool CanDrag() const;
     void ApplyFloatingBounds();
+    void FreeFloatingParent();
     void TrackCloseButton(bool OnFloatingFrame);
     void MoveOnScreen(bool OnlyIfFullyOffscreen);
     TForm *ParentFormOf() const;

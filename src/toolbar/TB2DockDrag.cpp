@@ -333,12 +333,8 @@ void TTBDragLoop::Run()
     }
     b->dragMode_ = false;
     // The floating window kept for the drag goes once the window is docked.
-    if (!b->floating_ && b->floatParent_) {
-        TTBFloatingWindowParent *fp = b->floatParent_;
-        b->floatParent_ = nullptr;
-        fp->SetDockableWindow(nullptr);
-        delete fp;
-    }
+    if (!b->floating_ && b->floatParent_)
+        b->FreeFloatingParent();
     if (b->docked_ && b->useLastDock_)
         b->SetLastDock(b->currentDock_);
     if (b->currentDock_)
