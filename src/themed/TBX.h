@@ -6,6 +6,7 @@
 #include "toolbar/TB2Item.h"
 #include "toolbar/TB2ItemView.h"
 #include "toolbar/TB2ItemWindow.h"
+#include "toolbar/TB2Toolbar.h"
 
 #include <cstdint>
 #include <functional>
@@ -289,3 +290,133 @@ public:
     using TTBXPopupWindow::TTBXPopupWindow;
     int ViewType() const override { return VT_CHEVRONMENU; }
 };
+
+// ---------------------------------------------------------------------------------------------
+// Toolbars, docks and floating frames
+
+// Whether the items of a toolbar are painted on its background or opaque.
+enum class TTBXItemTransparency { itAuto, itEnable, itDisable };
+
+class TTBXToolbar;
+
+class TTBXChevronItem : public TTBChevronItem
+{
+public:
+    using TTBChevronItem::TTBChevronItem;
+    TTBItemViewerClass GetItemViewerClass(TTBView *AView) override;
+    TTBPopupWindow *CreatePopupWindow(TTBView *ParentView, bool Customizing) override;
+    void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) override;
+};
+
+class TTBXChevronItemViewer : public TTBChevronItemViewer
+{
+public:
+    using TTBChevronItemViewer::TTBChevronItemViewer;
+    void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
+               bool UseDisabledShadow) override;
+};
+
+class TTBXToolbarView : public TTBToolbarView
+{
+public:
+    using TTBToolbarView::TTBToolbarView;
+    void GetMargins(TTBViewOrientation AOrientation, TRect &Margins) override;
+};
+
+// A toolbar painted by the current theme: its frame, drag handle and close button, its
+// background in the colour it takes from itself, its parent or the theme.
+class TTBXToolbar : public TTBCustomToolbar
+{
+public:
+    explicit TTBXToolbar(TComponent *AOwner);
+    ~TTBXToolbar() override;
+
+    TTBXItemTransparency ItemTransparency() const { return itemTransparency_; }
+    void SetItemTransparency(TTBXItemTransparency Value);
+    int SnapDistance() const { return snapDistance_; }
+    void SetSnapDistance(int Value);
+    TColor EffectiveColor() const { return effectiveColor_; }
+    // The view type this toolbar answers (TBXM_GETVIEWTYPE).
+    int ViewType() const;
+    // Follows a colour change: recomputes and tells the child controls.
+    void UpdateEffectiveColor();
+
+    TRect GetDockedNCArea(TTBDock *ADock) const override;
+    TRect GetFloatingNCArea() const override;
+    void PaintDockableNCArea(TCanvas &ACanvas) override;
+    void GetFrameInfo(TTBXFrameInfo &Info) const;
+
+protected:
+    void EraseBackground(TCanvas &ACanvas) override;
+    void WndProc(TMessage &Message) override;
+    void Loaded() override;
+    TTBFloatingWindowParent *CreateFloatingWindowParent(TForm *AParentForm) override;
+
+private:
+    void UpdateNCArea();
+    void BroadcastColor();
+    // A dock that paints a framework background on its toolbars.
+    bool DockBackgroundOnToolbars() const;
+
+    TTBXItemTransparency itemTransparency_ = TTBXItemTransparency::itAuto;
+    int snapDistance_ = 0;
+    TColor effectiveColor_ = clBtnFace;
+};
+
+class TTBXDock : public TTBDock
+{
+public:
+    explicit TTBXDock(TComponent *AOwner);
+    ~TTBXDock() override;
+
+    bool UseParentBackground() const { return useParentBackground_; }
+    void SetUseParentBackground(bool Value);
+    // The theme paints the dock: no colour of its own and the theme wants it.
+    virtual bool ThemedBackground() const;
+    bool UsingBackground() const override;
+    void DrawBackground(TCanvas &DC, const TRect &DrawRect) override;
+    // The background under Control (a toolbar on this dock), in its client coordinates.
+    void DrawBackgroundUnder(TControl *Control, TCanvas &Canvas);
+    // Repaints every toolbar's background showing through its items.
+    void RepaintToolbarsOverBackground();
+    int PositionCode() const;
+    bool Resizing() const { return resizing_; }
+
+protected:
+    void EraseBackground(TCanvas &ACanvas) override;
+    void WndProc(TMessage &Message) override;
+
+private:
+    void RedrawWithChildren();
+
+    bool useParentBackground_ = false;
+    bool moving_ = false;
+    bool resizing_ = false;
+};
+
+// The tool window of a floating themed toolbar: the theme paints its frame and close button,
+// and a move ends on the work area's edge when it comes near it.
+class TTBXFloatingWindowParent : public TTBFloatingWindowParent
+{
+public:
+    using TTBFloatingWindowParent::TTBFloatingWindowParent;
+    int SnapDistance() const { return snapDistance_; }
+    void SetSnapDistance(int Value) { snapDistance_ = std::max(0, Value); }
+    bool CloseButtonHot() const { return closeButtonHot_; }
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void GetFloatingInfo(TTBXFloatingInfo &Info, int RedrawPart) const;
+
+protected:
+    void PaintNC(TCanvas &ACanvas) override;
+    int NCHitTest(const TPoint &screenPos) override;
+    void EraseBackground(TCanvas &ACanvas) override {}
+    void WndProc(TMessage &Message) override;
+
+private:
+    void SetCloseButtonHot(bool Value);
+    int snapDistance_ = 0;
+    bool closeButtonHot_ = false;
+};
+
+// Snaps the left/top of a window of the given size onto the work area's edges within Distance.
+TPoint SnapToWorkArea(const TRect &Bounds, const TRect &WorkArea, int Distance);
