@@ -3,8 +3,6 @@
 
 class TCustomImageList;
 
-// Owner-draw stages: before and after the default painting.
-enum class TSpTBXPaintStage { pstPrePaint, pstPostPaint };
 using TSpTBXDrawEvent =
     std::function<void(TComponent *Sender, TCanvas &ACanvas, const TRect &ARect, TSpTBXPaintStage PaintStage,
                        bool &PaintDefault)>;

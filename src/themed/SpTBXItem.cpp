@@ -135,3 +135,275 @@ void SpDrawPushButtonFace(TCanvas &canvas, const TRect &rect, const TSpButtonSta
         DrawFocusRectBlackWhite(canvas, focus);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Wide-string items
+
+#include "TBXNexus.h"
+
+#include "platform/Forms.h"
+#include "platform/Menus.h"
+#include "toolbar/TB2Common.h"
+
+namespace {
+
+template <class V>
+TTBItemViewer *NewSpViewer(TTBView *AView, TTBCustomItem *AItem, int AGroupLevel)
+{
+    return new V(AView, AItem, AGroupLevel);
+}
+
+bool IsLoadingOrDesigning(const TComponent *c)
+{
+    const auto s = c->ComponentState();
+    return s.Contains(TComponentStateItem::csLoading) || s.Contains(TComponentStateItem::csDestroying) ||
+           s.Contains(TComponentStateItem::csDesigning);
+}
+
+} // namespace
+
+TSpTBXCustomItem::TSpTBXCustomItem(TComponent *AOwner) : TTBXCustomItem(AOwner)
+{
+    SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
+    SetStretch(true);
+}
+
+TSpTBXCustomItem::~TSpTBXCustomItem()
+{
+    if (control_)
+        control_->RemoveFreeNotification(this);
+}
+
+void TSpTBXCustomItem::SetCaptionW(const QString &Value)
+{
+    if (Value != Caption())
+        SetCaption(Value);
+}
+
+void TSpTBXCustomItem::SetAlignment(TAlignment Value)
+{
+    if (alignment_ != Value) {
+        alignment_ = Value;
+        Change(false);
+    }
+}
+
+void TSpTBXCustomItem::SetCustomWidth(int Value)
+{
+    Value = std::max(Value, -1);
+    if (customWidth_ != Value) {
+        customWidth_ = Value;
+        Change(true);
+    }
+}
+
+void TSpTBXCustomItem::SetCustomHeight(int Value)
+{
+    Value = std::max(Value, -1);
+    if (customHeight_ != Value) {
+        customHeight_ = Value;
+        Change(true);
+    }
+}
+
+void TSpTBXCustomItem::SetControl(TControl *Value)
+{
+    if (control_ == Value)
+        return;
+    if (control_)
+        control_->RemoveFreeNotification(this);
+    control_ = Value;
+    if (control_) {
+        control_->FreeNotification(this);
+        MirrorControl();
+    }
+}
+
+void TSpTBXCustomItem::MirrorControl()
+{
+    if (control_ && TogglesControl() && !IsLoadingOrDesigning(this))
+        SetChecked(control_->Visible());
+}
+
+void TSpTBXCustomItem::Click()
+{
+    if (control_ && TogglesControl())
+        control_->SetVisible(!control_->Visible());
+    TTBXCustomItem::Click();
+}
+
+void TSpTBXCustomItem::InitiateAction()
+{
+    TTBXCustomItem::InitiateAction();
+    MirrorControl();
+}
+
+void TSpTBXCustomItem::Notification(TComponent *AComponent, TOperation Operation)
+{
+    TTBXCustomItem::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == control_)
+        control_ = nullptr;
+}
+
+QString TSpTBXCustomItem::GetWideHintText() const
+{
+    QString hint = Hint();
+    const int bar = hint.indexOf(u'|');
+    if (bar >= 0)
+        hint.truncate(bar);
+    if (hint.isEmpty()) {
+        const bool shownSubmenu = (ItemStyle() & tbis::HasSubmenu) && !(ItemStyle() & tbis::SplitDropdown);
+        if (!shownSubmenu)
+            hint = StripAccelChars(Caption());
+    }
+    if (Application()->HintShortCuts() && ShortCut() != 0)
+        hint += QStringLiteral(" (") + ShortCutToText(ShortCut()) + QStringLiteral(")");
+    return hint;
+}
+
+TTBItemViewerClass TSpTBXCustomItem::GetItemViewerClass(TTBView *) { return &NewSpViewer<TSpTBXItemViewer>; }
+
+TSpTBXSubmenuItem::TSpTBXSubmenuItem(TComponent *AOwner) : TSpTBXItem(AOwner)
+{
+    SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
+}
+
+void TSpTBXSubmenuItem::SetDropdownCombo(bool Value)
+{
+    if (DropdownCombo() != Value) {
+        SetItemStyle(Value ? ItemStyle() | tbis::SplitDropdown : ItemStyle() & ~tbis::SplitDropdown);
+        Change(true);
+    }
+}
+
+TSpTBXLabelItem::TSpTBXLabelItem(TComponent *AOwner) : TSpTBXCustomItem(AOwner)
+{
+    SetItemStyle((ItemStyle() & ~(tbis::Selectable | tbis::RepaintOnSelect | tbis::RepaintOnPressHover)) |
+                 tbis::IgnoresClicks);
+    SetAlignment(TAlignment::taLeftJustify);
+    SetStretch(false);
+}
+
+TTBItemViewerClass TSpTBXSeparatorItem::GetItemViewerClass(TTBView *)
+{
+    return &NewSpViewer<TSpTBXSeparatorItemViewer>;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TSpTBXItemViewer::CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight)
+{
+    TTBXItemViewer::CalcSize(Canvas, AWidth, AHeight);
+    if (SpItem()->CustomWidth() > -1)
+        AWidth = SpItem()->CustomWidth();
+    if (SpItem()->CustomHeight() > -1)
+        AHeight = SpItem()->CustomHeight();
+    AWidth = std::max(AWidth, SpItem()->MinWidth());
+    AHeight = std::max(AHeight, SpItem()->MinHeight());
+}
+
+void TSpTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
+                             bool UseDisabledShadow)
+{
+    TSpTBXCustomItem *item = SpItem();
+    bool paintDefault = true;
+    if (item->OnDrawItem)
+        item->OnDrawItem(item, Canvas, ClientAreaRect, TSpTBXPaintStage::pstPrePaint, paintDefault);
+    if (paintDefault)
+        TTBXItemViewer::Paint(Canvas, ClientAreaRect, IsSelected, IsPushed, UseDisabledShadow);
+    if (item->OnDrawCaption) {
+        QString caption = GetCaptionText();
+        TRect r = ClientAreaRect;
+        bool unused = true;
+        item->OnDrawCaption(item, Canvas, ClientAreaRect, caption, r, false, TSpTBXPaintStage::pstPostPaint, unused);
+    }
+    paintDefault = true;
+    if (item->OnDrawItem)
+        item->OnDrawItem(item, Canvas, ClientAreaRect, TSpTBXPaintStage::pstPostPaint, paintDefault);
+}
+
+void TSpTBXItemViewer::DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, TRect &CaptionRect,
+                                      bool IsTextRotated, bool &PaintDefault)
+{
+    TSpTBXCustomItem *item = SpItem();
+    if (UsesToolbarStyle() && item->Alignment() == TAlignment::taLeftJustify && !IsTextRotated) {
+        // Left-justified: 3 pixels in from the left, the caption's own width, centred vertically.
+        const int w = CaptionRect.Width();
+        const TSize text = GetTextSize(Canvas, GetCaptionText(), false, DT_SINGLELINE | GetTextFlags());
+        CaptionRect.Left = ClientAreaRect.Left + 3;
+        CaptionRect.Right = CaptionRect.Left + std::min(w, text.cx);
+    }
+    if (item->OnDrawCaption) {
+        QString caption = GetCaptionText();
+        item->OnDrawCaption(item, Canvas, ClientAreaRect, caption, CaptionRect, IsTextRotated,
+                            TSpTBXPaintStage::pstPrePaint, PaintDefault);
+    }
+}
+
+void TSpTBXItemViewer::DrawItemImage(TCanvas &Canvas, TRect ARect, TTBXItemInfo &ItemInfo)
+{
+    TSpTBXCustomItem *item = SpItem();
+    bool paintDefault = true;
+    if (item->OnDrawImage)
+        item->OnDrawImage(item, Canvas, ARect, TSpTBXPaintStage::pstPrePaint, paintDefault);
+    if (paintDefault)
+        TTBXItemViewer::DrawItemImage(Canvas, ARect, ItemInfo);
+    paintDefault = true;
+    if (item->OnDrawImage)
+        item->OnDrawImage(item, Canvas, ARect, TSpTBXPaintStage::pstPostPaint, paintDefault);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Theme chooser
+
+TSpTBXThemeGroupItem::TSpTBXThemeGroupItem(TComponent *AOwner) : TTBGroupItem(AOwner)
+{
+    if (!IsLoadingOrDesigning(this))
+        RebuildThemeItems();
+}
+
+void TSpTBXThemeGroupItem::RebuildThemeItems()
+{
+    names_.clear();
+    for (int i = Count() - 1; i >= 0; --i)
+        if (TTBCustomItem *child = Items(i); child->GroupIndex() == ThemeGroupIndex)
+            delete child;
+    const QString current = CurrentThemeName();
+    ListThemeNames(&names_);
+    std::sort(names_.begin(), names_.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    const int d = names_.indexOf(QStringLiteral("Default"));
+    if (d > 0)
+        names_.move(d, 0);
+    for (int i = 0; i < names_.size(); ++i) {
+        auto *item = new TSpTBXItem(nullptr);
+        QString caption = names_[i];
+        if (OnGetCaption)
+            OnGetCaption(this, caption);
+        item->SetCaptionW(caption);
+        item->SetAutoCheck(false);
+        item->SetGroupIndex(ThemeGroupIndex);
+        item->SetTag(i);
+        item->OnClick = [this](TComponent *Sender) { ThemeItemClick(Sender); };
+        Insert(std::min(insertIndex_ + i, Count()), item);
+        // Checked directly: the current theme is already there and is not made anew.
+        if (names_[i].compare(current, Qt::CaseInsensitive) == 0)
+            item->SetChecked(true);
+    }
+    if (OnUpdate)
+        OnUpdate(this);
+}
+
+void TSpTBXThemeGroupItem::ThemeItemClick(TComponent *Sender)
+{
+    auto *item = dynamic_cast<TTBCustomItem *>(Sender);
+    if (!item || item->Checked())
+        return;
+    const std::intptr_t index = item->Tag();
+    if (index < 0 || index >= names_.size())
+        return;
+    item->SetChecked(true);
+    SetCurrentTheme(names_[int(index)]);
+    if (OnClick)
+        OnClick(this);
+}

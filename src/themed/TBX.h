@@ -375,8 +375,9 @@ public:
     virtual bool ThemedBackground() const;
     bool UsingBackground() const override;
     void DrawBackground(TCanvas &DC, const TRect &DrawRect) override;
-    // The background under Control (a toolbar on this dock), in its client coordinates.
-    void DrawBackgroundUnder(TControl *Control, TCanvas &Canvas);
+    // The background under Control (a toolbar on this dock), on a canvas in its window or
+    // client coordinates.
+    void DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool WindowCoords);
     // Repaints every toolbar's background showing through its items.
     void RepaintToolbarsOverBackground();
     int PositionCode() const;

@@ -223,7 +223,7 @@ void TTBXToolbar::PaintDockableNCArea(TCanvas &ACanvas)
     if (CurrentTheme()->GetBooleanMetric(BMET_SOLID_TOOLBAR_NC) || !dock) {
         ACanvas.Brush()->SetColor(effectiveColor_);
     } else if (auto *xdock = dynamic_cast<TTBXDock *>(dock); xdock && xdock->UsingBackground()) {
-        xdock->DrawBackgroundUnder(this, ACanvas);
+        xdock->DrawBackgroundUnder(this, ACanvas, true);
         if (Color() == clNone && DockBackgroundOnToolbars())
             ACanvas.Brush()->SetStyle(TBrushStyle::bsClear);
         else
@@ -247,7 +247,7 @@ void TTBXToolbar::EraseBackground(TCanvas &ACanvas)
     }
     if (Color() == clNone && xdock && DockBackgroundOnToolbars() &&
         !CurrentTheme()->GetBooleanMetric(BMET_TOOLBAR_HIDES_DOCK_IMAGE)) {
-        xdock->DrawBackgroundUnder(this, ACanvas);
+        xdock->DrawBackgroundUnder(this, ACanvas, false);
         drawn = true;
     } else if (!Docked() && !Floating()) {
         DrawParentBackground(this, ACanvas, ClientRect());
@@ -382,13 +382,16 @@ void TTBXDock::DrawBackground(TCanvas &DC, const TRect &DrawRect)
     }
 }
 
-void TTBXDock::DrawBackgroundUnder(TControl *Control, TCanvas &Canvas)
+void TTBXDock::DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool WindowCoords)
 {
     TCanvasStateGuard guard(Canvas);
-    const TPoint origin = Control->ClientToParent({0, 0}, this);
-    const TRect nc = Control->NCMargins();
-    // The canvas may be the control's window (frame included) or its client area.
-    Canvas.MoveWindowOrg(origin.X - nc.Left + Left(), origin.Y - nc.Top + Top());
+    TPoint o = Control->ClientToParent({0, 0}, this);
+    if (WindowCoords) {
+        const TRect nc = Control->NCMargins();
+        o.X -= nc.Left;
+        o.Y -= nc.Top;
+    }
+    Canvas.MoveWindowOrg(-(o.X + Left()), -(o.Y + Top()));
     DrawBackground(Canvas, Bounds(Left(), Top(), ClientWidth(), ClientHeight()));
 }
 
