@@ -259,7 +259,7 @@ void TTBXToolbar::EraseBackground(TCanvas &ACanvas)
 
 TTBFloatingWindowParent *TTBXToolbar::CreateFloatingWindowParent(TForm *AParentForm)
 {
-    auto *fp = new TTBXFloatingWindowParent(AParentForm, AParentForm);
+    auto *fp = new TTBXFloatingWindowParent(nullptr, AParentForm);
     fp->SetSnapDistance(snapDistance_);
     return fp;
 }

@@ -1,0 +1,33 @@
+#pragma once
+// The framework's demonstration form: a menu bar and two tool bars in a themed dock, a
+// floating tool bar, a panel with buttons, and a status bar. Shared by the screenshot program
+// and the theme-switch benchmark.
+#include "themed/SpTBXDkPanels.h"
+#include "themed/SpTBXItem.h"
+
+#include "platform/Forms.h"
+#include "platform/ImgList.h"
+
+#include <memory>
+
+struct TDemoForm {
+    TDemoForm();
+    ~TDemoForm();
+
+    // Floats the third tool bar beside the form (the form must be shown).
+    void FloatThirdToolbar();
+    // Opens the "文件" menu as a popup window under its item, its second item hot.
+    TTBPopupWindow *OpenFileMenu();
+    void CloseMenus();
+
+    TForm *Form = nullptr;
+    TImageList *Images = nullptr;
+    TSpTBXDock *Dock = nullptr;
+    TSpTBXToolbar *MenuBar = nullptr;
+    TSpTBXToolbar *Standard = nullptr;
+    TSpTBXToolbar *Format = nullptr;
+    TSpTBXToolbar *Floating = nullptr;
+    TSpTBXSubmenuItem *FileMenu = nullptr;
+    TSpTBXStatusBar *StatusBar = nullptr;
+    TSpTBXTextObject *Panel = nullptr;
+};
