@@ -165,6 +165,21 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
 
 // ---------------------------------------------------------------------------------------------
 
+// Counts the theme-change messages it hears.
+class CountingControl : public TCustomControl
+{
+public:
+    CountingControl() : TCustomControl(nullptr) { AddThemeListener(this); }
+    ~CountingControl() override { RemoveThemeListener(this); }
+    void WndProc(TMessage &m) override
+    {
+        if (m.Msg == TBXM_CONTROLCHANGE)
+            ++changes;
+        TCustomControl::WndProc(m);
+    }
+    int changes = 0;
+};
+
 TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
 {
     RegisterTinted();
@@ -182,8 +197,10 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     int updates = 0;
     group->OnUpdate = [&](TComponent *) { ++updates; };
     group->SetInsertIndex(1);
+    CountingControl listener;
     group->RebuildThemeItems();
     group->RebuildThemeItems();
+    EXPECT_EQ(listener.changes, 0) << "a rebuild switches no theme";
 
     QStringList registered;
     ListThemeNames(&registered);

@@ -57,8 +57,15 @@ TDemoForm::TDemoForm()
 
     MenuBar = AddToolbar(*this, QStringLiteral("菜单"), 0);
     MenuBar->SetMenuBar(true);
+    // The menu shown open is the fourth, so the tool bars stay in sight beside it.
+    for (const char *caption : {"文件(&F)", "编辑(&E)", "查看(&V)"}) {
+        auto *menu = new TSpTBXSubmenuItem(nullptr);
+        menu->SetCaptionW(QString::fromUtf8(caption));
+        AddItem(menu, QStringLiteral("选项"));
+        MenuBar->Items()->Add(menu);
+    }
     FileMenu = new TSpTBXSubmenuItem(nullptr);
-    FileMenu->SetCaptionW(QStringLiteral("文件(&F)"));
+    FileMenu->SetCaptionW(QStringLiteral("工具(&T)"));
     MenuBar->Items()->Add(FileMenu);
     AddItem(FileMenu, QStringLiteral("新建联系人(&N)\tCtrl+N"), 0);
     AddItem(FileMenu, QStringLiteral("打开账户(&O)..."), 1);
@@ -72,12 +79,10 @@ TDemoForm::TDemoForm()
     auto *disabled = AddItem(FileMenu, QStringLiteral("导出(&E)"), 2);
     disabled->SetEnabled(false);
     AddItem(FileMenu, QStringLiteral("退出(&X)"));
-    for (const char *caption : {"编辑(&E)", "查看(&V)", "工具(&T)", "帮助(&H)"}) {
-        auto *menu = new TSpTBXSubmenuItem(nullptr);
-        menu->SetCaptionW(QString::fromUtf8(caption));
-        AddItem(menu, QStringLiteral("选项"));
-        MenuBar->Items()->Add(menu);
-    }
+    auto *help = new TSpTBXSubmenuItem(nullptr);
+    help->SetCaptionW(QStringLiteral("帮助(&H)"));
+    AddItem(help, QStringLiteral("关于"));
+    MenuBar->Items()->Add(help);
 
     Standard = AddToolbar(*this, QStringLiteral("标准"), 1);
     AddItem(Standard->Items(), QStringLiteral("新建"), 0);
@@ -86,7 +91,11 @@ TDemoForm::TDemoForm()
     AddItem(Standard->Items(), QString(), 2)->SetChecked(true);
     AddItem(Standard->Items(), QString(), 3)->SetEnabled(false);
 
-    Format = AddToolbar(*this, QStringLiteral("格式"), 1);
+    LeftDock = new TSpTBXDock(Form);
+    LeftDock->SetPosition(TTBDockPosition::dpLeft);
+    LeftDock->SetParent(Form);
+    Format = AddToolbar(*this, QStringLiteral("格式"), 0);
+    Format->SetCurrentDock(LeftDock);
     AddItem(Format->Items(), QString(), 4);
     auto *drop = new TSpTBXSubmenuItem(nullptr);
     drop->SetImageIndex(5);

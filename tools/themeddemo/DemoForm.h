@@ -1,7 +1,7 @@
 #pragma once
-// The framework's demonstration form: a menu bar and two tool bars in a themed dock, a
-// floating tool bar, a panel with buttons, and a status bar. Shared by the screenshot program
-// and the theme-switch benchmark.
+// The framework's demonstration form: a menu bar and a tool bar in the top dock, one in a left
+// dock, a floating tool bar, a panel with buttons, and a status bar. Shared by the screenshot
+// program and the theme-switch benchmark.
 #include "themed/SpTBXDkPanels.h"
 #include "themed/SpTBXItem.h"
 
@@ -16,13 +16,14 @@ struct TDemoForm {
 
     // Floats the third tool bar beside the form (the form must be shown).
     void FloatThirdToolbar();
-    // Opens the "文件" menu as a popup window under its item, its second item hot.
+    // Opens the "工具" menu as a popup window under its item, its second item hot.
     TTBPopupWindow *OpenFileMenu();
     void CloseMenus();
 
     TForm *Form = nullptr;
     TImageList *Images = nullptr;
     TSpTBXDock *Dock = nullptr;
+    TSpTBXDock *LeftDock = nullptr;
     TSpTBXToolbar *MenuBar = nullptr;
     TSpTBXToolbar *Standard = nullptr;
     TSpTBXToolbar *Format = nullptr;

@@ -1,4 +1,4 @@
-// Shows the demonstration form in every registered theme, with the file menu open, and saves
+// Shows the demonstration form in every registered theme, with a menu open, and saves
 // one PNG per theme, to look at by eye:
 //   themeddemo [output-folder]
 // Needs a real X server (run under xvfb-run -s "-screen 0 1024x768x24"); in a sanitizer build
