@@ -69,7 +69,7 @@ void TSpTBXToolbar::EraseBackground(TCanvas &ACanvas)
     }
     TRect r = ClientRect();
     if (Docked() && CurrentDock()) {
-        const TPoint origin = ClientToParent({0, 0}, CurrentDock());
+        const TPoint origin = ClientOriginIn(this, CurrentDock());
         r = Bounds(-origin.X, -origin.Y, CurrentDock()->ClientWidth(), CurrentDock()->ClientHeight());
     }
     bool paintDefault = true;
@@ -287,7 +287,7 @@ void TSpTBXStatusBar::DrawSeparators(TCanvas &ACanvas, const TRect &ARect)
 {
     TTBView *view = Toolbar()->View();
     const bool classic = EffectiveThemeType(themeType_) == TSpTBXThemeType::thtNone;
-    const TPoint origin = Toolbar()->ClientToParent({0, 0}, Dock());
+    const TPoint origin = ClientOriginIn(Toolbar(), Dock());
     TCanvasStateGuard guard(ACanvas);
     for (int i = 0; i < view->ViewerCount(); ++i) {
         TTBItemViewer *v = view->Viewers(i);

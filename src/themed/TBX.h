@@ -419,5 +419,8 @@ private:
     bool closeButtonHot_ = false;
 };
 
+// Where Control's client area starts in Ancestor's client coordinates, frames included.
+TPoint ClientOriginIn(const TControl *Control, const TWinControl *Ancestor);
+
 // Snaps the left/top of a window of the given size onto the work area's edges within Distance.
 TPoint SnapToWorkArea(const TRect &Bounds, const TRect &WorkArea, int Distance);

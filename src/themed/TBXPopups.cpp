@@ -83,8 +83,9 @@ void TTBXPopupWindow::ShowPopup(bool AShow)
     TTBView *view = View();
     TTBView *pv = view->ParentView();
     const int style = TBXMenuAnimation().AnimationStyle();
-    if (AShow && !Visible() && !view->Selected() && style != 0 &&
-        !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) && Perform(TBXM_POPUPWINDOW, PW_CANANIMATE) == 0) {
+    const bool parentForbids = pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation);
+    if (AShow && !Visible() && !view->Selected() && style != 0 && !parentForbids &&
+        Perform(TBXM_POPUPWINDOW, PW_CANANIMATE) == 0) {
         unsigned dir = unsigned(AnimationDirection());
         if (style == 1)
             dir |= (dir & (4 | 8)) ? 2 : 4;

@@ -27,6 +27,17 @@ void RedrawWindowWithChildren(TWinControl *Control)
 
 } // namespace
 
+TPoint ClientOriginIn(const TControl *Control, const TWinControl *Ancestor)
+{
+    TPoint r;
+    for (const TControl *c = Control; c && c != Ancestor; c = c->Parent()) {
+        const TRect m = c->NCMargins();
+        r.X += c->Left() + m.Left;
+        r.Y += c->Top() + m.Top;
+    }
+    return r;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Chevron
 
@@ -242,7 +253,7 @@ void TTBXToolbar::EraseBackground(TCanvas &ACanvas)
     TRect dockRect;
     auto *xdock = dynamic_cast<TTBXDock *>(CurrentDock());
     if (Docked() && CurrentDock()) {
-        const TPoint origin = ClientToParent({0, 0}, CurrentDock());
+        const TPoint origin = ClientOriginIn(this, CurrentDock());
         dockRect = Bounds(-origin.X, -origin.Y, CurrentDock()->ClientWidth(), CurrentDock()->ClientHeight());
     }
     if (Color() == clNone && xdock && DockBackgroundOnToolbars() &&
@@ -385,7 +396,7 @@ void TTBXDock::DrawBackground(TCanvas &DC, const TRect &DrawRect)
 void TTBXDock::DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool WindowCoords)
 {
     TCanvasStateGuard guard(Canvas);
-    TPoint o = Control->ClientToParent({0, 0}, this);
+    TPoint o = ClientOriginIn(Control, this);
     if (WindowCoords) {
         const TRect nc = Control->NCMargins();
         o.X -= nc.Left;

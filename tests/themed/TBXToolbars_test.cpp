@@ -5,6 +5,7 @@
 #include "themed/TBXUtils.h"
 
 #include "platform/Forms.h"
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
 #include <QApplication>
@@ -256,6 +257,49 @@ TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
 
     form.setWindowState(Qt::WindowMaximized);
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
+}
+
+TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
+{
+    RegisterTinted();
+    if (!IsThemeRegistered("OfficeLike"))
+        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 200);
+    auto *bar = new TSpTBXStatusBar(&form);
+    bar->SetParent(&form);
+    auto *first = new TSpTBXLabelItem(nullptr);
+    first->SetCaptionW("就绪");
+    first->SetCustomWidth(100);
+    bar->Items()->Add(first);
+    bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
+    auto *second = new TSpTBXLabelItem(nullptr);
+    second->SetCaptionW("联系人");
+    bar->Items()->Add(second);
+    form.Show();
+    QCoreApplication::processEvents();
+
+    struct Case {
+        const char *theme;
+        bool barDrawsSeparators;
+    };
+    for (const Case c : {Case{"OfficeLike", true}, Case{"Tinted", false}}) {
+        SetCurrentTheme(c.theme);
+        EXPECT_EQ(bar->StatusBarDrawsSeparators(), c.barDrawsSeparators) << c.theme;
+        TBitmap shot;
+        shot.SetSize(bar->Width(), bar->Height());
+        bar->PaintTo(*shot.Canvas(), 0, 0);
+        TTBItemViewer *sep = bar->Toolbar()->View()->Viewers(1);
+        const TPoint origin = ClientOriginIn(bar->Toolbar(), bar);
+        const int centre = origin.X + (sep->BoundsRect.Left + sep->BoundsRect.Right) / 2;
+        const int y = bar->Height() / 2;
+        if (!c.barDrawsSeparators)
+            continue;
+        EXPECT_EQ(shot.Canvas()->Pixel(centre - 2, y), ColorToRGB(clWindow)) << "the separator's left line";
+        EXPECT_EQ(shot.Canvas()->Pixel(centre - 1, y), ColorToRGB(clBtnFace));
+        EXPECT_EQ(shot.Canvas()->Pixel(centre - 10, y), ColorToRGB(clBtnFace)) << "the flat body";
+    }
+    SetCurrentTheme("Default");
 }
 
 TEST(SpTBXItem, CaptionAndCaptionWAreOneTextAndAnEqualCaptionChangesNothing)
