@@ -203,6 +203,11 @@ void TTBXPopupWindow::WndProc(TMessage &Message)
         if ((Message.WParam == PW_ANIMATED || Message.WParam == PW_SHOWN) && !destroying_ && !shadow_)
             CreateShadow();
         return;
+    case CM_VISIBLECHANGED:
+        // Hidden by any route: the shadow goes with it.
+        if (Message.WParam == 0)
+            shadow_.reset();
+        break;
     case WM_TB2K_ANIMATIONENDED:
         TTBPopupWindow::WndProc(Message);
         Perform(TBXM_POPUPWINDOW, PW_ANIMATED);

@@ -79,6 +79,10 @@ TDemoForm::TDemoForm()
     auto *disabled = AddItem(FileMenu, QStringLiteral("导出(&E)"), 2);
     disabled->SetEnabled(false);
     AddItem(FileMenu, QStringLiteral("退出(&X)"));
+    auto *skins = new TSpTBXSubmenuItem(nullptr);
+    skins->SetCaptionW(QStringLiteral("皮肤(&S)"));
+    skins->Add(new TSpTBXThemeGroupItem(nullptr));
+    MenuBar->Items()->Add(skins);
     auto *help = new TSpTBXSubmenuItem(nullptr);
     help->SetCaptionW(QStringLiteral("帮助(&H)"));
     AddItem(help, QStringLiteral("关于"));
@@ -120,14 +124,14 @@ TDemoForm::TDemoForm()
 
     Panel = new TSpTBXTextObject(Form);
     Panel->SetCaptionW(QStringLiteral("主题面板：按钮与文字随主题变化"));
-    Panel->SetBounds(20, 110, 360, 24);
+    Panel->SetBounds(80, 110, 300, 24);
     Panel->SetParent(Form);
     const char *captions[] = {"确定", "取消", "应用"};
     for (int i = 0; i < 3; ++i) {
         auto *button = new TSpTBXButton(Form);
         button->SetCaptionW(QString::fromUtf8(captions[i]));
         button->SetThemeType(TSpTBXThemeType::thtTBX);
-        button->SetBounds(20 + i * 90, 150, 80, 26);
+        button->SetBounds(80 + i * 90, 150, 80, 26);
         button->SetDefault(i == 0);
         button->SetParent(Form);
     }

@@ -1,7 +1,8 @@
 #pragma once
-// The framework's demonstration form: a menu bar and a tool bar in the top dock, one in a left
-// dock, a floating tool bar, a panel with buttons, and a status bar. Shared by the screenshot
-// program and the theme-switch benchmark.
+// The framework's demonstration form: a menu bar (its "皮肤" menu lists the registered themes)
+// and a tool bar in the top dock, one in a left dock, a floating tool bar, a panel with buttons,
+// and a status bar. Shared by the screenshot program and the theme-switch benchmark. Register
+// the themes before making it.
 #include "themed/SpTBXDkPanels.h"
 #include "themed/SpTBXItem.h"
 

@@ -1,6 +1,7 @@
 // Shows the demonstration form in every registered theme, with a menu open, and saves
 // one PNG per theme, to look at by eye:
 //   themeddemo [output-folder]
+// With --live the form stays up to be used, its themes switched from the "皮肤" menu.
 // Needs a real X server (run under xvfb-run -s "-screen 0 1024x768x24"); in a sanitizer build
 // ASAN_OPTIONS=detect_leaks=0 quiets a leak report from inside libdbus.
 #include "DemoForm.h"
@@ -19,8 +20,14 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    QDir().mkpath(dir);
     RegisterThemes();
+    if (dir == QStringLiteral("--live")) {
+        TDemoForm demo;
+        demo.Form->Show();
+        QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+        return app.exec();
+    }
+    QDir().mkpath(dir);
     QStringList names;
     ListThemeNames(&names);
 
