@@ -120,26 +120,10 @@ void ReleaseLater(TTBCustomAccObject *Obj)
         Qt::QueuedConnection);
 }
 
-class TActivationObserver final : public QAccessible::ActivationObserver
-{
-public:
-    // A client that arrives later finds the views that already exist.
-    void accessibilityActiveChanged(bool Active) override
-    {
-        if (!Active)
-            return;
-        const std::vector<TTBView *> views = LiveViews();
-        for (TTBView *v : views)
-            TBAccViewObject(v);
-    }
-};
-
-TActivationObserver activationObserver;
 bool installed = false;
 
 void Uninstall()
 {
-    QAccessible::removeActivationObserver(&activationObserver);
     TBAccDisconnectAll();
     SetNotifyWinEventProc(nullptr);
     installed = false;
@@ -151,7 +135,6 @@ void Install()
         return;
     installed = true;
     SetNotifyWinEventProc(&TBAccNotifyWinEvent);
-    QAccessible::installActivationObserver(&activationObserver);
     qAddPostRoutine(&Uninstall);
 }
 
@@ -586,8 +569,9 @@ void TBAccViewCreated(TTBView *AView)
         return;
     Install();
     LiveViews().push_back(AView);
-    if (QAccessible::isActive())
-        TBAccViewObject(AView);
+    // Qt's own object for a widget is found before any factory is asked: the view's object
+    // must be in Qt's registry before a client asks for the window.
+    TBAccViewObject(AView);
 }
 
 void TBAccViewDestroying(TTBView *AView)
@@ -607,22 +591,25 @@ void TBAccViewerDestroying(TTBItemViewer *AViewer)
     }
 }
 
+QAccessibleInterface *TBAccEventTarget(unsigned Event, QWidget *Wnd, int ChildID)
+{
+    TTBViewAccObject *obj = TBAccViewObject(ViewOfWindow(Wnd));
+    if (!obj)
+        return QAccessible::queryAccessibleInterface(Wnd);
+    if (Event == EVENT_OBJECT_FOCUS && ChildID > 0)
+        if (QAccessibleInterface *c = obj->child(ChildID - 1))
+            return c;
+    return obj;
+}
+
 void TBAccNotifyWinEvent(unsigned Event, QWidget *Wnd, int ObjectID, int ChildID)
 {
     if (!Wnd || ObjectID != OBJID_CLIENT || !QAccessible::isActive())
         return;
-    TTBViewAccObject *obj = TBAccViewObject(ViewOfWindow(Wnd));
-    if (!obj) {
-        QAccessibleEvent ev(Wnd, QAccessible::Event(Event));
+    if (QAccessibleInterface *target = TBAccEventTarget(Event, Wnd, ChildID)) {
+        QAccessibleEvent ev(target, QAccessible::Event(Event));
         QAccessible::updateAccessibility(&ev);
-        return;
     }
-    QAccessibleInterface *target = obj;
-    if (Event == EVENT_OBJECT_FOCUS && ChildID > 0)
-        if (QAccessibleInterface *c = obj->child(ChildID - 1))
-            target = c;
-    QAccessibleEvent ev(target, QAccessible::Event(Event));
-    QAccessible::updateAccessibility(&ev);
 }
 
 QString GetAltKeyName()

@@ -103,8 +103,8 @@ private:
     TTBItemViewer *viewer_;
 };
 
-// The object of a view, made and registered with Qt on first use; nullptr for a view without
-// a window.
+// The object of a view, registered with Qt as the answer for its window when the view comes;
+// nullptr for a view without a window.
 TTBViewAccObject *TBAccViewObject(TTBView *AView);
 // The object of a viewer, made on first use.
 TTBItemViewerAccObject *TBAccViewerObject(TTBItemViewer *AViewer);
@@ -114,8 +114,10 @@ void TBAccViewCreated(TTBView *AView);
 void TBAccViewDestroying(TTBView *AView);
 void TBAccViewerDestroying(TTBItemViewer *AViewer);
 
-// The framework's accessibility events (CallNotifyWinEvent) as Qt accessibility events.
+// The framework's accessibility events (CallNotifyWinEvent) as Qt accessibility events, sent
+// while a client listens. A focus event names the viewer ChildID (from 1) of the window's view.
 void TBAccNotifyWinEvent(unsigned Event, QWidget *Wnd, int ObjectID, int ChildID);
+QAccessibleInterface *TBAccEventTarget(unsigned Event, QWidget *Wnd, int ChildID);
 
 // The name of the Alt key as the keyboard shows it, "Alt" when it has none.
 QString GetAltKeyName();
