@@ -569,6 +569,10 @@ void TBAccViewCreated(TTBView *AView)
         return;
     Install();
     LiveViews().push_back(AView);
+    // A window may go before its view; the view then no longer answers for that address.
+    QWidget *w = AView->Window();
+    QObject::connect(w, &QObject::destroyed,
+                     [w] { std::erase_if(LiveViews(), [w](const TTBView *v) { return v->Window() == w; }); });
     // Qt's own object for a widget is found before any factory is asked: the view's object
     // must be in Qt's registry before a client asks for the window.
     TBAccViewObject(AView);
