@@ -494,6 +494,10 @@ protected:
 LRESULT SendMessage(QWidget *target, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 bool PostMessage(QWidget *target, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 
+// Whether windows that are partly transparent blend with what lies beneath: a compositing
+// manager runs (always so on Wayland). Without one, such windows show opaque.
+bool CompositingManagerRunning();
+
 // The control nearest above the widget (the widget itself when it is one).
 TControl *ControlOfWidget(QWidget *widget);
 // The deepest control at a screen point, skipping disabled ones unless allowed.

@@ -2,7 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <algorithm>
+#include <cstdlib>
+
+#ifdef ORV_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
 
 // A control as a window of its own: kinds, shape, opacity; printing into a canvas; the
 // pointer shape.
@@ -196,4 +203,38 @@ void TControl::DefaultSetCursor(TMessage &Message)
         return;
     const int ht = int(std::int16_t(LoWord(Message.LParam)));
     SetCursorShape(ht == HTCLIENT ? cursor_ : CursorOfHitTest(ht));
+}
+
+bool CompositingManagerRunning()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform.startsWith(QLatin1String("wayland")))
+        return true;
+#ifdef ORV_HAVE_XCB
+    if (platform != QLatin1String("xcb"))
+        return false;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
+    static const char name[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t *atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof(name) - 1, name), nullptr);
+    if (!atom)
+        return false;
+    const xcb_atom_t selection = atom->atom;
+    std::free(atom);
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t *owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    if (!owner)
+        return false;
+    const bool running = owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    return running;
+#else
+    return false;
+#endif
 }

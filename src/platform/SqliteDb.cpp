@@ -9,6 +9,21 @@
 #include <atomic>
 #include <sqlite3.h>
 
+TDbErrorKind EDatabaseError::Kind() const
+{
+    switch (errorCode_ & 0xff) {
+    case SQLITE_FULL: return TDbErrorKind::DiskFull;
+    case SQLITE_READONLY: return TDbErrorKind::ReadOnly;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return TDbErrorKind::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return TDbErrorKind::Busy;
+    case SQLITE_IOERR: return TDbErrorKind::DiskError;
+    case SQLITE_CANTOPEN: return TDbErrorKind::CannotOpen;
+    default: return TDbErrorKind::Other;
+    }
+}
+
 namespace SQLite {
 
 namespace {
@@ -102,6 +117,115 @@ qint64 Database::LastInsertRowId() const
 bool Database::InTransaction() const
 {
     return sqlite3_get_autocommit(db_) == 0;
+}
+
+namespace {
+
+void SetResult(sqlite3_context *context, const QVariant &result)
+{
+    const QVariant value = StorageValue(result);
+    if (value.isNull()) {
+        sqlite3_result_null(context);
+    } else if (value.typeId() == QMetaType::LongLong) {
+        sqlite3_result_int64(context, value.toLongLong());
+    } else if (value.typeId() == QMetaType::Double) {
+        sqlite3_result_double(context, value.toDouble());
+    } else if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_result_blob64(context, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+    } else {
+        const QByteArray text = Utf8(value.toString());
+        sqlite3_result_text64(context, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+}
+
+void CallFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    const auto &function = *static_cast<const ScalarFunction *>(sqlite3_user_data(context));
+    // An exception must not unwind through the engine's C frames.
+    try {
+        SetResult(context, function(FunctionArgs(argc, argv)));
+    } catch (const Exception &e) {
+        sqlite3_result_error(context, Utf8(e.Message()).constData(), -1);
+    } catch (const std::exception &e) {
+        sqlite3_result_error(context, e.what(), -1);
+    } catch (...) {
+        sqlite3_result_error(context, "SQL function failed", -1);
+    }
+}
+
+void DestroyFunction(void *function)
+{
+    delete static_cast<ScalarFunction *>(function);
+}
+
+} // namespace
+
+void Database::CreateFunction(const QString &name, int argCount, ScalarFunction function, bool deterministic)
+{
+    auto *held = new ScalarFunction(std::move(function));
+    const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
+    // The engine frees `held` through DestroyFunction, also when the registration fails.
+    const int rc = sqlite3_create_function_v2(db_, Utf8(name).constData(), argCount, flags, held, CallFunction, nullptr,
+                                              nullptr, DestroyFunction);
+    if (rc != SQLITE_OK)
+        Throw(rc, name);
+}
+
+FunctionArgs::Type FunctionArgs::TypeOf(int index) const
+{
+    switch (sqlite3_value_type(values_[index])) {
+    case SQLITE_INTEGER:
+        return Type::Integer;
+    case SQLITE_FLOAT:
+        return Type::Float;
+    case SQLITE_TEXT:
+        return Type::Text;
+    case SQLITE_BLOB:
+        return Type::Blob;
+    default:
+        return Type::Null;
+    }
+}
+
+qint64 FunctionArgs::Int64(int index) const
+{
+    return sqlite3_value_int64(values_[index]);
+}
+
+double FunctionArgs::Double(int index) const
+{
+    return sqlite3_value_double(values_[index]);
+}
+
+QByteArrayView FunctionArgs::Utf8(int index) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(values_[index]));
+    return text ? QByteArrayView(text, sqlite3_value_bytes(values_[index])) : QByteArrayView();
+}
+
+QString FunctionArgs::Text(int index) const
+{
+    return QString::fromUtf8(Utf8(index));
+}
+
+QVariant FunctionArgs::Value(int index) const
+{
+    switch (TypeOf(index)) {
+    case Type::Integer:
+        return Int64(index);
+    case Type::Float:
+        return Double(index);
+    case Type::Text:
+        return Text(index);
+    case Type::Blob: {
+        const auto *data = static_cast<const char *>(sqlite3_value_blob(values_[index]));
+        return QByteArray(data, sqlite3_value_bytes(values_[index]));
+    }
+    case Type::Null:
+        break;
+    }
+    return {};
 }
 
 bool Database::TableExists(const QString &table) const
@@ -352,6 +476,10 @@ bool Statement::IsNull(int index) const
 
 Transaction::Transaction(Database &db) : db_(db)
 {
+    if (!db_.InTransaction()) {
+        db_.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        return;
+    }
     static std::atomic<unsigned> counter{0};
     name_ = QStringLiteral("orv_tx_%1").arg(++counter);
     db_.Exec(QStringLiteral("SAVEPOINT ") + name_);
@@ -372,7 +500,7 @@ void Transaction::Commit()
 {
     if (done_)
         throw EDatabaseError(QStringLiteral("Transaction already finished"));
-    db_.Exec(QStringLiteral("RELEASE ") + name_);
+    db_.Exec(name_.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + name_);
     done_ = true;
 }
 
@@ -381,7 +509,10 @@ void Transaction::Rollback()
     if (done_)
         return;
     done_ = true;
-    db_.Exec(QStringLiteral("ROLLBACK TO ") + name_ + QStringLiteral("; RELEASE ") + name_);
+    if (name_.isEmpty())
+        db_.Exec(QStringLiteral("ROLLBACK"));
+    else
+        db_.Exec(QStringLiteral("ROLLBACK TO ") + name_ + QStringLiteral("; RELEASE ") + name_);
 }
 
 } // namespace SQLite

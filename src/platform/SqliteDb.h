@@ -5,20 +5,26 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 // Any failure of the database engine: a file that cannot be opened, a statement that does not
 // compile, a constraint, a full disk. ErrorCode() is the engine's extended result code, or 0
 // when the error was found above the engine.
+enum class TDbErrorKind { Other, DiskFull, ReadOnly, Damaged, Busy, DiskError, CannotOpen };
+
 class EDatabaseError : public Exception
 {
 public:
     explicit EDatabaseError(const QString &message, int errorCode = 0)
         : Exception(message), errorCode_(errorCode) {}
     int ErrorCode() const { return errorCode_; }
+    // What kind of trouble the engine's code stands for, for messages to the user.
+    TDbErrorKind Kind() const;
 
 private:
     int errorCode_;
@@ -39,6 +45,32 @@ enum OpenFlags {
 // null QVariant → null, anything else → its text.
 QVariant StorageValue(const QVariant &value);
 
+// The arguments a registered SQL function is called with, numbered from 0; valid only during
+// the call.
+class FunctionArgs
+{
+public:
+    enum class Type { Integer, Float, Text, Blob, Null };
+
+    FunctionArgs(int count, sqlite3_value **values) : count_(count), values_(values) {}
+    int Count() const { return count_; }
+    Type TypeOf(int index) const;
+    qint64 Int64(int index) const;
+    double Double(int index) const;
+    // The argument as UTF-8 text, as the engine holds it: no copy, no decoding.
+    QByteArrayView Utf8(int index) const;
+    QString Text(int index) const;
+    QVariant Value(int index) const;  // as Statement::Column reads a column
+
+private:
+    int count_;
+    sqlite3_value **values_;
+};
+
+// What a SQL function returns goes through StorageValue; a function that throws ends the
+// statement with the exception's message.
+using ScalarFunction = std::function<QVariant(const FunctionArgs &)>;
+
 // One connection, used by one thread at a time. Every connection has double-quoted string literals switched off (so "x" is
 // always a name, never a value) and the date-formatting function jetformat() registered.
 class Database
@@ -58,6 +90,11 @@ public:
     int Changes() const;
     qint64 LastInsertRowId() const;
     bool InTransaction() const;
+
+    // Registers name(...) on this connection, replacing a function of that name and argument
+    // count; `argCount` -1 takes any number. A deterministic function may be evaluated once for
+    // equal arguments.
+    void CreateFunction(const QString &name, int argCount, ScalarFunction function, bool deterministic = true);
 
     bool TableExists(const QString &table) const;
     // The table's columns in their declared order; empty for an unknown table.
@@ -119,8 +156,10 @@ private:
 };
 
 // All or nothing: begins in the constructor, rolls back in the destructor unless committed.
-// Guards nest (each is a savepoint), so a routine may guard its own change and still be part
-// of a caller's larger one.
+// Guards nest (each inner one is a savepoint), so a routine may guard its own change and still
+// be part of a caller's larger one. The outermost guard takes the write lock at once (BEGIN
+// IMMEDIATE): two transactions on different connections that each read first and write later
+// would each hold the read lock the other needs released, and neither could go on.
 class Transaction
 {
 public:
@@ -134,7 +173,7 @@ public:
 
 private:
     Database &db_;
-    QString name_;
+    QString name_;  // the savepoint; empty for the outermost guard
     bool done_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "SystemPower.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 
@@ -18,18 +19,19 @@ ISystemPower *installed = nullptr;
 
 } // namespace
 
-TLogindPower::TLogindPower(const QDBusConnection &bus) : bus_(bus) {}
+TLogindPower::TLogindPower(const QString &connectionName) : connectionName_(connectionName) {}
 
 bool TLogindPower::Call(const QString &path, const QString &interface, const QString &method,
                         const QVariantList &args, QVariant *result)
 {
-    if (!bus_.isConnected()) {
+    QDBusConnection bus = connectionName_.isEmpty() ? QDBusConnection::systemBus() : QDBusConnection(connectionName_);
+    if (!bus.isConnected()) {
         lastError_ = QStringLiteral("no D-Bus connection");
         return false;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(LoginService, path, interface, method);
     call.setArguments(args);
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, CallTimeoutMs);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, CallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         lastError_ = reply.errorName() + ": " + reply.errorMessage();
         return false;

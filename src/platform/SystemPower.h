@@ -1,6 +1,6 @@
 #pragma once
-#include <QDBusConnection>
 #include <QString>
+#include <QVariantList>
 
 // Ending the session or the machine. The desktop's login manager decides whether the user may;
 // the program asks once and does not retry.
@@ -16,11 +16,12 @@ public:
 };
 
 // systemd-logind over D-Bus: PowerOff and Reboot of the manager without interactive
-// authorisation, and Terminate of the caller's own session.
+// authorisation, and Terminate of the caller's own session. The bus is the system bus, or the
+// open D-Bus connection of the given name.
 class TLogindPower final : public ISystemPower
 {
 public:
-    explicit TLogindPower(const QDBusConnection &bus = QDBusConnection::systemBus());
+    explicit TLogindPower(const QString &connectionName = {});
     bool Exit(TPowerAction action) override;
 
     // The last refusal or bus error, for logs and tests.
@@ -30,7 +31,7 @@ private:
     bool Call(const QString &path, const QString &interface, const QString &method, const QVariantList &args,
               QVariant *result = nullptr);
 
-    QDBusConnection bus_;
+    QString connectionName_;
     QString lastError_;
 };
 

@@ -25,17 +25,6 @@ struct ThemeRecord {
     int RefCount = 0;
 };
 
-// The built-in theme is there before anyone asks; the others register at start-up.
-std::vector<ThemeRecord> &Registry()
-{
-    static std::vector<ThemeRecord> records = [] {
-        std::vector<ThemeRecord> list;
-        list.push_back({QStringLiteral("Default"), ThemeClassOf<TTBXDefaultTheme>(), nullptr, 0});
-        return list;
-    }();
-    return records;
-}
-
 struct Manager {
     int menuColorMode = 0;
     std::vector<TTBXMessageListener *> listeners;
@@ -49,6 +38,20 @@ Manager &TheManager()
 {
     static Manager manager;
     return manager;
+}
+
+// The built-in theme is there before anyone asks; the others register at start-up.
+// A theme still held at exit is freed with the registry and leaves the manager's listeners
+// then, so the manager is made first and goes last.
+std::vector<ThemeRecord> &Registry()
+{
+    TheManager();
+    static std::vector<ThemeRecord> records = [] {
+        std::vector<ThemeRecord> list;
+        list.push_back({QStringLiteral("Default"), ThemeClassOf<TTBXDefaultTheme>(), nullptr, 0});
+        return list;
+    }();
+    return records;
 }
 
 // Qt tells of palette and activation changes; they reach the manager as the system messages

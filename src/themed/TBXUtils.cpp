@@ -1,5 +1,6 @@
 #include "TBXUtils.h"
 
+#include "platform/Controls.h"
 #include "platform/ImgList.h"
 #include "platform/SysColors.h"
 
@@ -11,12 +12,6 @@
 #include <cstring>
 #include <numbers>
 #include <random>
-
-#ifdef ORV_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-#include <cstdlib>
-#endif
 
 namespace {
 
@@ -37,20 +32,6 @@ int FloorDiv(int a, int b)
     const int q = a / b;
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
-
-// Painters leave the canvas as they found it.
-class CanvasState
-{
-public:
-    explicit CanvasState(TCanvas *canvas) : canvas_(canvas), level_(canvas->SaveDC()) {}
-    ~CanvasState() { canvas_->RestoreDC(level_); }
-    CanvasState(const CanvasState &) = delete;
-    CanvasState &operator=(const CanvasState &) = delete;
-
-private:
-    TCanvas *canvas_;
-    int level_;
-};
 
 // The colour space SetContrast works in: each channel weighted by how bright it looks, so
 // white is about (195, 390, 65). The maxima are white's own coordinates, so that white
@@ -285,7 +266,7 @@ void FillRectColor(TCanvas *Canvas, const TRect &R, TColor Color)
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateBrushColor(Color));
     Canvas->FillRect(R);
 }
@@ -294,7 +275,7 @@ void FrameRectColor(TCanvas *Canvas, const TRect &R, TColor Color)
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateBrushColor(Color));
     Canvas->FrameRect(R);
 }
@@ -310,7 +291,7 @@ void DrawLineColor(TCanvas *Canvas, int X1, int Y1, int X2, int Y2, TColor Color
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(Color));
     Canvas->MoveTo(X1, Y1);
     Canvas->LineTo(X2, Y2);
@@ -320,7 +301,7 @@ void PolylineColor(TCanvas *Canvas, const std::vector<TPoint> &Points, TColor Co
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(Color));
     Canvas->Polyline(Points);
 }
@@ -329,7 +310,7 @@ void PolygonColor(TCanvas *Canvas, const std::vector<TPoint> &Points, TColor Pen
 {
     if (!Canvas || (PenColor == clNone && BrushColor == clNone))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(PenColor));
     Canvas->Brush()->Assign(CreateBrushColor(BrushColor));
     Canvas->Polygon(Points);
@@ -339,7 +320,7 @@ void RoundRectColor(TCanvas *Canvas, const TRect &R, int Corner, TColor PenColor
 {
     if (!Canvas || (PenColor == clNone && BrushColor == clNone))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(PenColor));
     Canvas->Brush()->Assign(CreateBrushColor(BrushColor));
     Canvas->RoundRect(R.Left, R.Top, R.Right, R.Bottom, Corner, Corner);
@@ -363,7 +344,7 @@ void DitherRect(TCanvas *Canvas, const TRect &R, TColor C1, TColor C2)
 {
     if (!Canvas || (C1 == clNone && C2 == clNone))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateDitherBrush(C1, C2));
     Canvas->FillRect(R);
 }
@@ -377,7 +358,7 @@ void PatternFillRect(TCanvas *Canvas, const TRect &R, const std::array<std::uint
         for (int x = 0; x < R.Width(); ++x)
             if ((Pattern[size_t(y & 7)] >> (7 - (x & 7))) & 1)
                 mask.SetBit(x, y);
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateBrushColor(Color));
     Canvas->DrawMask(R.Left, R.Top, mask);
 }
@@ -463,7 +444,7 @@ void DrawMaskInColor(TCanvas *canvas, int x, int y, const TMonoMask &mask, TColo
 {
     if (color == clNone)
         return;
-    CanvasState state(canvas);
+    TCanvasStateGuard state(canvas);
     canvas->Brush()->Assign(CreateBrushColor(color));
     canvas->DrawMask(x, y, mask);
 }
@@ -709,7 +690,7 @@ void DitherGradientRect(TCanvas *Canvas, const TRect &R, TColor C1, bool Vertica
     TRect area;
     if (!IntersectRect(area, R, Canvas->GetClipBox()))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     const int first = Vertical ? area.Top - R.Top : area.Left - R.Left;
     const int last = Vertical ? area.Bottom - R.Top : area.Right - R.Left;
     for (int i = first; i < last; ++i) {
@@ -839,39 +820,7 @@ QImage ShadowPieceImage(const TRect &Piece, const TRect &Popup, const TRect &Ite
     return image;
 }
 
-bool ShadowBlendingAvailable()
-{
-    const QString platform = QGuiApplication::platformName();
-    if (platform.startsWith(QLatin1String("wayland")))
-        return true;
-#ifdef ORV_HAVE_XCB
-    if (platform != QLatin1String("xcb"))
-        return false;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
-        return false;
-    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
-    static const char name[] = "_NET_WM_CM_S0";
-    xcb_intern_atom_reply_t *atom =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof(name) - 1, name), nullptr);
-    if (!atom)
-        return false;
-    const xcb_atom_t selection = atom->atom;
-    std::free(atom);
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    xcb_get_selection_owner_reply_t *owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    if (!owner)
-        return false;
-    const bool running = owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    return running;
-#else
-    return false;
-#endif
-}
+bool ShadowBlendingAvailable() { return CompositingManagerRunning(); }
 
 TShadow::TShadow(const TRect &Bounds, bool Plain, QImage Image)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |

@@ -765,6 +765,8 @@ TTBPopupWindow *TTBCustomItem::CreatePopupWindow(TTBView *ParentView, bool Custo
     return PopupHooks().CreateWindow ? PopupHooks().CreateWindow(this, ParentView, Customizing) : nullptr;
 }
 
+void TTBCustomItem::ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) { ::ComputePopupPosition(Rec); }
+
 // ---------------------------------------------------------------------------------------------
 // The item classes
 

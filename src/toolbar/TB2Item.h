@@ -129,6 +129,8 @@ struct TTBPopupHooks {
 void SetTBPopupHooks(const TTBPopupHooks &Hooks);
 const TTBPopupHooks &TBPopupHooks();
 
+struct TTBPopupPositionRec;
+
 class TTBCustomItem : public TComponent
 {
 public:
@@ -215,6 +217,8 @@ public:
                                           bool Customizing, bool SelectFirst, bool PositionAsSubmenu);
     // The window class query of the popup unit: the window that shows this item's children.
     virtual TTBPopupWindow *CreatePopupWindow(TTBView *ParentView, bool Customizing);
+    // Corrects the place of this item's submenu window and sets its direction flags.
+    virtual void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec);
     // Fires OnPopup, then clicks the item unless it has a separate drop-down part.
     virtual void DoPopup(TTBCustomItem *Sender, bool FromLink);
     // The toolbar view whose hidden items a chevron popup lists.

@@ -59,8 +59,8 @@ public:
                        bool UseDisabledShadow);
     virtual bool UsesSameWidth();
 
-    bool UsesToolbarSize() const;
-    bool UsesToolbarStyle() const;
+    virtual bool UsesToolbarSize() const;
+    virtual bool UsesToolbarStyle() const;
     bool CaptionShown() const;
     bool ImageShown() const;
     bool IsRotated() const;

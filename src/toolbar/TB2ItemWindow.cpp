@@ -92,7 +92,7 @@ TTBPopupWindow *OpenPopupForItem(TTBCustomItem *Item, const TTBPopupOpenArgs &A)
         for (int i = 0; i < pv->ViewerCount(); ++i)
             if (pv->Viewers(i)->Show)
                 rec.ParentViewerRects.push_back(pv->Viewers(i)->ScreenRect());
-    ComputePopupPosition(rec);
+    Item->ComputePopupPosition(pv, rec);
     if (rec.Leftwards)
         view->State().Include(TTBViewStateItem::vsOppositePopup);
     w->SetAnimationDirection(rec.AnimDir);

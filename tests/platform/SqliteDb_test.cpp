@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -184,6 +185,91 @@ TEST_F(SqliteDbTest, NestedGuardsUndoOnlyTheirOwnPart)
     SQLite::Statement ids(db, QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM t ORDER BY id)"));
     ASSERT_TRUE(ids.ExecuteStep());
     EXPECT_EQ(ids.Column(0).toString(), QStringLiteral("1,3"));
+}
+
+TEST_F(SqliteDbTest, RegisteredFunctionSeesArgumentsAsStoredAndReturnsInStorageForm)
+{
+    QStringList seen;
+    db.CreateFunction(QStringLiteral("describe"), -1, [&seen](const SQLite::FunctionArgs &args) -> QVariant {
+        QStringList parts;
+        for (int i = 0; i < args.Count(); ++i) {
+            const QVariant value = args.Value(i);
+            parts << QStringLiteral("%1:%2").arg(int(args.TypeOf(i))).arg(value.toString());
+        }
+        seen << parts.join(QLatin1Char(' '));
+        return args.Count() == 0 ? QVariant() : QVariant(args.Count());
+    });
+    db.CreateFunction(QStringLiteral("utf8size"), 1, [](const SQLite::FunctionArgs &args) -> QVariant {
+        return args.Utf8(0).size();
+    });
+    db.CreateFunction(QStringLiteral("fails"), 0, [](const SQLite::FunctionArgs &) -> QVariant {
+        throw EDatabaseError(QStringLiteral("不能计算"));
+    });
+
+    struct Case {
+        const char *sql;
+        QStringList seen;
+        QVariant result;
+    } cases[] = {
+        {"SELECT describe(7, 2.5, '张三', x'6869', NULL)", {QStringLiteral("0:7 1:2.5 2:张三 3:hi 4:")}, qint64(5)},
+        {"SELECT describe()", {QString()}, QVariant()},
+        {"SELECT utf8size('张三')", {}, qint64(6)},
+        {"SELECT utf8size(NULL)", {}, qint64(0)},
+    };
+    for (const Case &c : cases) {
+        seen.clear();
+        SQLite::Statement query(db, QString::fromUtf8(c.sql));
+        ASSERT_TRUE(query.ExecuteStep()) << c.sql;
+        EXPECT_EQ(query.Column(0), c.result) << c.sql;
+        EXPECT_EQ(seen, c.seen) << c.sql;
+    }
+
+    SQLite::Statement failing(db, QStringLiteral("SELECT fails()"));
+    try {
+        failing.ExecuteStep();
+        ADD_FAILURE() << "a failing function must fail the statement";
+    } catch (const EDatabaseError &e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("不能计算"))) << e.Message().toStdString();
+    }
+    EXPECT_THROW(db.CreateFunction(QStringLiteral("toomany"), 1000, [](const SQLite::FunctionArgs &) { return QVariant(); }),
+                 EDatabaseError);
+}
+
+TEST(SqliteDbFile, TwoConnectionsChangingTheSameFileNeverDeadlock)
+{
+    // Each change reads, then writes. Started as deferred transactions both would hold the read
+    // lock, neither could take the write lock, and the first could not commit.
+    const QString path = MakeTempDir(QStringLiteral("sqlite-immediate")) + QStringLiteral("/a.db");
+    SQLite::Database first(path, SQLite::OpenReadWrite | SQLite::OpenCreate, 0);
+    SQLite::Database second(path, SQLite::OpenReadWrite, 0);
+    first.Exec(QStringLiteral("CREATE TABLE c (n INTEGER); INSERT INTO c VALUES (0)"));
+    const auto increment = [](SQLite::Database &db) {
+        const qint64 n = CountRows(db, QStringLiteral("SELECT n FROM c"));
+        SQLite::Statement update(db, QStringLiteral("UPDATE c SET n = ?"));
+        update.Bind(1, n + 1);
+        update.Exec();
+    };
+
+    SQLite::Transaction firstChange(first);
+    const qint64 firstRead = CountRows(first, QStringLiteral("SELECT n FROM c"));
+    std::optional<SQLite::Transaction> secondChange;
+    try {
+        secondChange.emplace(second);
+        CountRows(second, QStringLiteral("SELECT n FROM c"));
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.ErrorCode() & 0xFF, SQLITE_BUSY) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(secondChange.has_value()) << "the second change must wait before it reads";
+    SQLite::Statement update(first, QStringLiteral("UPDATE c SET n = ?"));
+    update.Bind(1, firstRead + 1);
+    update.Exec();
+    EXPECT_NO_THROW(firstChange.Commit());
+    secondChange.reset();
+
+    SQLite::Transaction later(second);
+    increment(second);
+    later.Commit();
+    EXPECT_EQ(CountRows(first, QStringLiteral("SELECT n FROM c")), 2);
 }
 
 TEST(SqliteDbFile, OpeningNeverCreatesUnlessAsked)

@@ -121,7 +121,10 @@ protected:
         }
     }
 
-    QDBusConnection Caller() { return QDBusConnection::connectToBus(address_, QStringLiteral("caller")); }
+    QString Caller()
+    {
+        return QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name();
+    }
 
     QProcess bus_;
     QString address_;

@@ -149,8 +149,6 @@ Tfrmalarmwin::Tfrmalarmwin(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-
-    followUpFile_.clear();
 }
 
 Tfrmalarmwin::~Tfrmalarmwin()
@@ -239,8 +237,6 @@ void Tfrmalarmwin::Timer1Timer()
         return;
     elapsedSeconds_ = 0;
     Timer1->stop();
-    if (!followUpFile_.isEmpty())
-        OpenFileIfExists(followUpFile_);
     show();
 }
 

@@ -63,7 +63,6 @@ private:
     QString soundFile_;
     QString resolvedSound_;
     qint32 contactKey_ = 0;
-    QString followUpFile_;  // opened when a snooze ends; nothing fills it yet
 };
 
 // Shows the contact in a fresh editor window of its own and waits until it is closed. Does

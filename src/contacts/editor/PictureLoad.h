@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/JpegDecoder.h"
 #include "platform/Types.h"
 
 #include <QByteArray>
@@ -12,9 +13,6 @@ struct TPicture {
     int Width = 0;   // the picture's own size, also when Image was decoded smaller
     int Height = 0;
 };
-
-// True for bytes that begin like a JPEG file.
-bool IsJpegData(const QByteArray &bytes);
 
 // Decodes picture bytes: JPEG through libjpeg, any other format through Qt's image readers.
 // A JPEG is decoded at the smallest of 1/8, 1/4, 1/2 and full scale that still covers `cover`

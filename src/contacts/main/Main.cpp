@@ -41,19 +41,6 @@ namespace {
 // Hot-key ids are the program's own numbers; there is no atom table to draw them from.
 constexpr int ShowHideHotKey = 1;
 
-// Stands in for a page whose unit is not part of the program yet.
-class TEmptyPage final : public QWidget, public IBrowserPage, public ICalendarPage
-{
-public:
-    TEmptyPage(const QString &name, QWidget *parent) : QWidget(parent) { setObjectName(name); }
-    QWidget *PageWidget() override { return this; }
-    void LoadGroupTree() override {}
-    int ViewStyle() const override { return 0; }
-    QList<int> ColumnWidths() const override { return {}; }
-    void LoadMonth(bool) override {}
-    void LoadTodayTree() override {}
-};
-
 } // namespace
 
 Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
@@ -350,8 +337,7 @@ void Tfrmmain::SetPageCommandsForBrowser(bool browser)
 void Tfrmmain::ShowBrowserPage()
 {
     if (!browser_) {
-        browser_ = BrowserPageFactory ? BrowserPageFactory(pageHost_)
-                                      : new TEmptyPage(QStringLiteral("fuserfrm"), pageHost_);
+        browser_ = BrowserPageFactory(pageHost_);
         pageHost_->layout()->addWidget(browser_->PageWidget());
         browser_->LoadGroupTree();
     }
@@ -364,8 +350,7 @@ void Tfrmmain::ShowBrowserPage()
 void Tfrmmain::ShowCalendarPage()
 {
     if (!calendar_) {
-        calendar_ = CalendarPageFactory ? CalendarPageFactory(pageHost_)
-                                        : new TEmptyPage(QStringLiteral("frmtasktable"), pageHost_);
+        calendar_ = CalendarPageFactory(pageHost_);
         pageHost_->layout()->addWidget(calendar_->PageWidget());
         calendar_->LoadMonth(true);
     }

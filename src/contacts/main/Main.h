@@ -78,14 +78,14 @@ public:
     virtual void SetLunarCaptions(bool show) {}
 };
 
-// The pages are made by their own units; until one installs its factory the main window shows
-// an empty page in its place.
+// The pages are made by their own units, which install these factories before the main window
+// shows a page; tests install pages of their own.
 using TBrowserPageFactory = std::function<IBrowserPage *(QWidget *parent)>;
 using TCalendarPageFactory = std::function<ICalendarPage *(QWidget *parent)>;
 extern TBrowserPageFactory BrowserPageFactory;
 extern TCalendarPageFactory CalendarPageFactory;
 
-// The theme names offered until the theme engine registers its own.
+// The theme names the skin menu offers.
 QStringList KnownThemeNames();
 
 // The main window: menus, tool bar, status bar, tray icon and show/hide hot key; hosts the
@@ -121,7 +121,7 @@ public:
 
     // Commands by component name (menu items, tool bar items and sub-menus).
     QAction *Command(const QString &name) const;
-    // Enables a command; one whose action is not built yet stays disabled.
+    // Enables a command; one without an action stays disabled.
     void SetCommandEnabled(const QString &name, bool enabled);
     void SetCommandVisible(const QString &name, bool visible);
 

@@ -1,6 +1,6 @@
 // The menu bar, tool bar and tray menu of the main window, kept as tables: caption, shortcut,
-// component name and action. A row without an action is a command whose work is not built yet;
-// it is shown, and stays disabled.
+// component name and action. A row without an action is a command that is shown and does
+// nothing; it stays disabled.
 #include "main/Main.h"
 
 #include "main/EditorRegistry.h"

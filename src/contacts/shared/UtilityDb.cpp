@@ -5,7 +5,6 @@
 #include "platform/SqliteDb.h"
 
 #include <QDebug>
-#include <sqlite3.h>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -109,17 +108,16 @@ bool RunQuery(TADOQuery *query, const QString &sql, const QVariantList &params)
 QString DatabaseErrorText(const EDatabaseError &error)
 {
     qWarning().noquote() << "database error:" << error.Message();
-    switch (error.ErrorCode() & 0xff) {
-    case SQLITE_FULL: return QStringLiteral("磁盘空间不足。");
-    case SQLITE_READONLY: return QStringLiteral("账户文件是只读的，不能写入。");
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return QStringLiteral("账户数据已损坏。");
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return QStringLiteral("账户数据正被其它程序使用。");
-    case SQLITE_IOERR: return QStringLiteral("读写磁盘时出错。");
-    case SQLITE_CANTOPEN: return QStringLiteral("无法打开账户文件。");
-    default: return QStringLiteral("数据库操作失败。");
+    switch (error.Kind()) {
+    case TDbErrorKind::DiskFull: return QStringLiteral("磁盘空间不足。");
+    case TDbErrorKind::ReadOnly: return QStringLiteral("账户文件是只读的，不能写入。");
+    case TDbErrorKind::Damaged: return QStringLiteral("账户数据已损坏。");
+    case TDbErrorKind::Busy: return QStringLiteral("账户数据正被其它程序使用。");
+    case TDbErrorKind::DiskError: return QStringLiteral("读写磁盘时出错。");
+    case TDbErrorKind::CannotOpen: return QStringLiteral("无法打开账户文件。");
+    case TDbErrorKind::Other: break;
     }
+    return QStringLiteral("数据库操作失败。");
 }
 
 bool SaveResourceToFile(const QString &name, const QString &type, const QString &path)

@@ -5,10 +5,6 @@
 class EDatabaseError;
 class TADOQuery;
 
-// The database password every account file carried under the old engine. SQLite account files
-// have no password (they are not encrypted at rest); the name stays for the places that use it.
-inline const QString DbPassword = QStringLiteral("qtrzb7351");
-
 // Runs a statement on a query: one that begins with "select" is opened, any other is executed.
 // Values go in `params`, bound to the statement's "?" or ":name" parameters, never into the text.
 // An empty `sql` reruns the query's present statement (with `params` when given). False, with

@@ -172,6 +172,7 @@ protected:
 
     std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
+    BlankPages blankPages;
     std::unique_ptr<Tfrmmain> main;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TCustomerData> customerData;

@@ -627,6 +627,7 @@ protected:
 
     std::map<int, THotKey> hotKeys;
     std::unique_ptr<TForm1> form1;
+    BlankPages blankPages;
     std::unique_ptr<Tfrmmain> main;
 };
 

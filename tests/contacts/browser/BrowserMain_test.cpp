@@ -72,6 +72,7 @@ protected:
     std::vector<QPointer<TestEditor>> editors;
     std::unique_ptr<TCustomerData> customerData;
     std::unique_ptr<TForm1> form1;
+    BlankPages blankPages;
     std::unique_ptr<Tfrmmain> main;
 };
 

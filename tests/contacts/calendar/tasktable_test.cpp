@@ -166,6 +166,7 @@ protected:
     std::unique_ptr<TADOConnection> db;
     std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
+    BlankPages blankPages;
     std::unique_ptr<Tfrmmain> main;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TCustomerData> customerData;

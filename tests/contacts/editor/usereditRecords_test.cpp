@@ -5,7 +5,7 @@
 
 #include "editor/EditorTestSupport.h"
 #include "main/MainTestSupport.h"
-#include "editor/PictureTestData.h"
+#include "PictureTestData.h"
 
 #include <QAction>
 #include <QApplication>

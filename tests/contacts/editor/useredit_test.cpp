@@ -5,7 +5,7 @@
 #include "contacts/editor/usereditdlg.h"
 
 #include "editor/EditorTestSupport.h"
-#include "editor/PictureTestData.h"
+#include "PictureTestData.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -116,6 +116,34 @@ public:
     QList<int> widths;
 };
 
+// A page that holds nothing, for tests that need the main window but not that page.
+class BlankPage final : public QWidget, public IBrowserPage, public ICalendarPage
+{
+public:
+    using QWidget::QWidget;
+    QWidget *PageWidget() override { return this; }
+    void LoadGroupTree() override {}
+    int ViewStyle() const override { return 0; }
+    QList<int> ColumnWidths() const override { return {}; }
+    void LoadMonth(bool) override {}
+    void LoadTodayTree() override {}
+};
+
+// Blank pages for the factories a fixture does not set itself; declared before the fixture's
+// main window, so that window is gone before the factories are cleared.
+struct BlankPages {
+    BlankPages()
+    {
+        BrowserPageFactory = [](QWidget *parent) { return new BlankPage(parent); };
+        CalendarPageFactory = [](QWidget *parent) { return new BlankPage(parent); };
+    }
+    ~BlankPages()
+    {
+        BrowserPageFactory = nullptr;
+        CalendarPageFactory = nullptr;
+    }
+};
+
 // Answers modal dialogs in the order they are shown, one step per showing. A dialog shown
 // with no step left is rejected and counted, so a test can never hang on one.
 class ModalResponder : public QObject

@@ -85,6 +85,7 @@ protected:
     int closedCalls = 0;
     std::unique_ptr<TCustomerData> customerData;
     std::unique_ptr<TForm1> form1;
+    BlankPages blankPages;
     std::unique_ptr<Tfrmmain> main;
 };
 

@@ -1,5 +1,5 @@
 // Global hot keys against a real X server (run under xvfb-run).
-#include "contacts/main/HotKeys.h"
+#include "platform/GlobalHotKeys.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -71,7 +71,7 @@ constexpr std::uint16_t CapsLock = XCB_MOD_MASK_LOCK;
 
 } // namespace
 
-TEST(HotKeyX11, GrabsTheKeyWithEveryLockStateAndGivesItBack)
+TEST(GlobalHotKeysX11, GrabsTheKeyWithEveryLockStateAndGivesItBack)
 {
     ASSERT_NE(qGuiApp->nativeInterface<QNativeInterface::QX11Application>(), nullptr);
     OtherClient other;
@@ -91,18 +91,18 @@ TEST(HotKeyX11, GrabsTheKeyWithEveryLockStateAndGivesItBack)
     other.Ungrab(z, Alt);
 }
 
-TEST(HotKeyX11, BothModifiersOfCtrlAlt)
+TEST(GlobalHotKeysX11, BothModifiersOfCtrlAlt)
 {
     OtherClient other;
     const xcb_keycode_t x = other.KeycodeOf('x');
     std::unique_ptr<IGlobalHotKeys> keys = CreateSystemHotKeys();
-    ASSERT_TRUE(keys->Register(1, *ParseHotKeyText("Ctrl + Alt + X")));
+    ASSERT_TRUE(keys->Register(1, {THotKey::MOD_CONTROL | THotKey::MOD_ALT, 'X'}));
     EXPECT_FALSE(other.Grab(x, Ctrl | Alt));
     EXPECT_TRUE(other.Grab(x, Ctrl));
     other.Ungrab(x, Ctrl);
 }
 
-TEST(HotKeyX11, AKeyHeldElsewhereIsRefusedWithoutLeftovers)
+TEST(GlobalHotKeysX11, AKeyHeldElsewhereIsRefusedWithoutLeftovers)
 {
     OtherClient other;
     const xcb_keycode_t q = other.KeycodeOf('q');
@@ -116,7 +116,7 @@ TEST(HotKeyX11, AKeyHeldElsewhereIsRefusedWithoutLeftovers)
     other.Ungrab(q, Alt);
 }
 
-TEST(HotKeyX11, KeyPressReachesTheHandlerWhateverTheLocks)
+TEST(GlobalHotKeysX11, KeyPressReachesTheHandlerWhateverTheLocks)
 {
     OtherClient other;
     const xcb_keycode_t z = other.KeycodeOf('j');

@@ -1,6 +1,6 @@
 // Global hot keys as passive key grabs on the X root window. The X headers stay in this file:
 // they define macros (None, KeyPress, Bool) that collide with names elsewhere.
-#include "main/HotKeys.h"
+#include "GlobalHotKeys.h"
 
 #include <QObject>
 

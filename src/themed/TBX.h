@@ -1,0 +1,225 @@
+#pragma once
+// Themed items and their viewers: everything an item looks like (sizes, margins, pixels) is
+// asked of the current theme, with a TTBXItemInfo record filled for every call.
+#include "TBXThemes.h"
+
+#include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
+
+#include <cstdint>
+#include <functional>
+
+// ---------------------------------------------------------------------------------------------
+// The current theme
+
+// The theme every themed control paints through. Until something takes the current theme over,
+// "Default" is acquired on first use and held here.
+TTBXTheme *CurrentTheme();
+// Whoever holds the current theme (the nexus) answers it from then on; the "Default" held here
+// until then is released. nullptr hands the current theme back to this fallback.
+using TTBXCurrentThemeFunc = TTBXTheme *(*)();
+void SetCurrentThemeFunc(TTBXCurrentThemeFunc Func);
+
+// The view type a view's window answers to TBXM_GETVIEWTYPE; 0 when it answers nothing.
+int GetWinViewType(TControl *Window);
+int GetViewType(const TTBView *View);
+
+// ---------------------------------------------------------------------------------------------
+// Font settings
+
+enum class TTriState : std::uint8_t { tsDefault, tsTrue, tsFalse };
+
+// Changes an item makes to the font its caption is painted with.
+class TFontSettings
+{
+public:
+    TTriState Bold() const { return bold_; }
+    void SetBold(TTriState Value) { Set(bold_, Value); }
+    TTriState Italic() const { return italic_; }
+    void SetItalic(TTriState Value) { Set(italic_, Value); }
+    TTriState Underline() const { return underline_; }
+    void SetUnderline(TTriState Value) { Set(underline_, Value); }
+    TTriState StrikeOut() const { return strikeOut_; }
+    void SetStrikeOut(TTriState Value) { Set(strikeOut_, Value); }
+    // Percent of the font size.
+    std::uint16_t Size() const { return size_; }
+    void SetSize(std::uint16_t Value) { Set(size_, Value); }
+    // Replaces the font colour unless clNone.
+    TColor Color() const { return color_; }
+    void SetColor(TColor Value) { Set(color_, Value); }
+    // Replaces the face name unless empty.
+    const QString &Name() const { return name_; }
+    void SetName(const QString &Value) { Set(name_, Value); }
+
+    // Copies all seven values; notifies once, and only when one of them differs.
+    void Assign(const TFontSettings &Source);
+    void Apply(TFont &Font) const;
+
+    std::function<void()> OnChange;
+
+private:
+    template <typename T>
+    void Set(T &field, const T &value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Changed();
+    }
+    void Changed();
+
+    TTriState bold_ = TTriState::tsDefault;
+    TTriState italic_ = TTriState::tsDefault;
+    TTriState underline_ = TTriState::tsDefault;
+    TTriState strikeOut_ = TTriState::tsDefault;
+    std::uint16_t size_ = 100;
+    TColor color_ = clNone;
+    QString name_;
+};
+
+void ApplyFontSettings(const TFontSettings &Settings, TFont &Font);
+
+// ---------------------------------------------------------------------------------------------
+// Items
+
+enum class TTBXItemLayout : std::uint8_t { tbxlAuto, tbxlGlyphLeft, tbxlGlyphTop };
+
+// State flags handed to the item events: what ItemStateFlags makes of an item info.
+constexpr int ISF_ENABLED = 1, ISF_PUSHED = 2, ISF_HOT = 4, ISF_CHECKED = 8;
+int ItemStateFlags(const TTBXItemInfo &Info);
+
+using TAdjustFontEvent =
+    std::function<void(TTBCustomItem *Item, TTBItemViewer *Viewer, TFont *Font, int StateFlags)>;
+using TDrawImageEvent = std::function<void(TTBCustomItem *Item, TTBItemViewer *Viewer, TCanvas *Canvas,
+                                           TRect &ImageRect, TPoint ImageOffset, int StateFlags)>;
+
+class TTBXCustomItem : public TTBCustomItem
+{
+public:
+    explicit TTBXCustomItem(TComponent *AOwner);
+    ~TTBXCustomItem() override;
+
+    // Opening the submenu always selects its first item.
+    bool AlwaysSelectFirst() const { return alwaysSelectFirst_; }
+    void SetAlwaysSelectFirst(bool Value) { alwaysSelectFirst_ = Value; }
+    TFontSettings *FontSettings() const { return fontSettings_.get(); }
+    void SetFontSettings(const TFontSettings &Value) { fontSettings_->Assign(Value); }
+    TTBXItemLayout Layout() const { return layout_; }
+    void SetLayout(TTBXItemLayout Value);
+    int MinHeight() const { return minHeight_; }
+    void SetMinHeight(int Value);
+    int MinWidth() const { return minWidth_; }
+    void SetMinWidth(int Value);
+    bool Stretch() const { return (ItemStyle() & tbis::FillsLineThickness) != 0; }
+    void SetStretch(bool Value);
+    // The submenu is a tool box: its items use toolbar style.
+    bool ToolBoxPopup() const { return toolBoxPopup_; }
+    void SetToolBoxPopup(bool Value) { toolBoxPopup_ = Value; }
+
+    TTBItemViewerClass GetItemViewerClass(TTBView *AView) override;
+    TTBPopupWindow *OpenItemPopup(TTBView *ParentView, TTBItemViewer *ParentViewer, TTBPopupAlignment Alignment,
+                                  const TPoint &PopupPoint, bool Customizing, bool SelectFirst,
+                                  bool PositionAsSubmenu) override;
+    // With a theme whose popups open flush against their parent item, the popup overlaps the
+    // item by one pixel so their borders meet.
+    void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) override;
+
+    // The last word on the caption font.
+    TAdjustFontEvent OnAdjustFont;
+    // Called after the theme painted the item's image.
+    TDrawImageEvent OnDrawImage;
+
+private:
+    void FontSettingsChanged() { Change(true); }
+
+    bool alwaysSelectFirst_ = false;
+    std::unique_ptr<TFontSettings> fontSettings_;
+    TTBXItemLayout layout_ = TTBXItemLayout::tbxlAuto;
+    int minHeight_ = 0;
+    int minWidth_ = 0;
+    bool toolBoxPopup_ = false;
+};
+
+class TTBXItem : public TTBXCustomItem
+{
+public:
+    using TTBXCustomItem::TTBXCustomItem;
+};
+
+class TTBXSeparatorItem : public TTBSeparatorItem
+{
+public:
+    using TTBSeparatorItem::TTBSeparatorItem;
+    // -1: the theme's size.
+    int Size() const { return size_; }
+    void SetSize(int Value);
+    TTBItemViewerClass GetItemViewerClass(TTBView *AView) override;
+
+private:
+    int size_ = -1;
+};
+
+// The placement of a popup under or over its parent item, moved to overlap the item by one
+// pixel; the restore step undoes what only served the computation.
+void AdjustPopupPositionForTheme(TTBPopupPositionRec &Rec);
+void RestorePopupPositionForTheme(TTBPopupPositionRec &Rec);
+
+// ---------------------------------------------------------------------------------------------
+// Viewers
+
+class TTBXItemViewer : public TTBItemViewer
+{
+public:
+    TTBXItemViewer(TTBView *AView, TTBCustomItem *AItem, int AGroupLevel);
+
+    void CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight) override;
+    int GetAccRole() override;
+    bool UsesToolbarSize() const override;
+    bool UsesToolbarStyle() const override;
+    bool IsPtInButtonPart(int X, int Y) override;
+    void MouseUp(int X, int Y, bool MouseWasDownOnMenu) override;
+    void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
+               bool UseDisabledShadow) override;
+
+    // Before the theme paints a caption: may move the rectangle, or paint itself and clear
+    // PaintDefault.
+    virtual void DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, TRect &CaptionRect,
+                                bool IsTextRotated, bool &PaintDefault)
+    {
+    }
+    // 1 toolbar style, 2 menu style.
+    virtual int GetStyleKind() const;
+    virtual void DrawItemImage(TCanvas &Canvas, TRect ARect, TTBXItemInfo &ItemInfo);
+    virtual void DoAdjustFont(TFont &AFont, int StateFlags);
+    virtual bool IsImageShown() const;
+    virtual TSize GetImageSize() const;
+    virtual unsigned GetTextFlags() const;
+    virtual TSize GetTextSize(TCanvas &Canvas, const QString &Text, bool Rotated, unsigned Flags);
+
+    // An image left of the caption widens the item by one pixel.
+    bool Wide = true;
+
+private:
+    TTBXItemLayout ResolvedLayout() const;
+};
+
+class TTBXSeparatorItemViewer : public TTBSeparatorItemViewer
+{
+public:
+    using TTBSeparatorItemViewer::TTBSeparatorItemViewer;
+    void CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight) override;
+    void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
+               bool UseDisabledShadow) override;
+    bool UsesToolbarSize() const override;
+    bool UsesToolbarStyle() const override;
+};
+
+// Width of the image column of a menu holding the viewer.
+int GetPopupMargin(TTBItemViewer *ItemViewer);
+
+// DrawThemedImage flags: the view family in 0x0F00, then the item's state.
+constexpr unsigned DTI_TOOLBAR = 0x000, DTI_DOCKPANEL = 0x100, DTI_STANDALONE = 0x200;
+constexpr unsigned DTI_DISABLED = 0x1, DTI_HOT = 0x2, DTI_PUSHED = 0x4, DTI_CHECKED = 0x8;
+// Paints one image through the current theme.
+void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, TCustomImageList *ImageList, int ImageIndex,
+                     unsigned Flags);

@@ -1,0 +1,472 @@
+#include "TBXTestSupport.h"
+
+#include "themed/TBXDefaultTheme.h"
+#include "themed/TBXUtils.h"
+
+#include "platform/SysColors.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every font measures 13 pixels high with 1 pixel of external leading, 6 pixels a character.
+class FixedMetrics : public ITextMetrics
+{
+public:
+    TTextMetric Metrics(const TFont &) override
+    {
+        TTextMetric tm;
+        tm.tmHeight = 13;
+        tm.tmAscent = 10;
+        tm.tmDescent = 3;
+        tm.tmExternalLeading = 1;
+        tm.tmAveCharWidth = 6;
+        tm.tmMaxCharWidth = 6;
+        return tm;
+    }
+    int TextWidth(const TFont &, const QString &text) override { return 6 * int(text.size()); }
+};
+
+struct ThemeCall {
+    QString what;
+    TRect rect;
+    TTBXItemInfo info;
+    QString text;
+};
+
+// The default theme with its own margins and metrics, recording what the viewers ask it to paint.
+class RecordingTheme : public TTBXDefaultTheme
+{
+public:
+    RecordingTheme() : TTBXDefaultTheme(QStringLiteral("Recording")) {}
+
+    std::vector<ThemeCall> calls;
+    int menuSeparator = 7;
+    int toolbarSeparator = 8;
+    bool popupsFlush = false;
+
+    bool GetBooleanMetric(int index) override
+    {
+        return index == BMET_POPUP_FLUSH ? popupsFlush : TTBXDefaultTheme::GetBooleanMetric(index);
+    }
+
+    void GetMargins(int id, TTBXMargins &m) override
+    {
+        if (id == MARGIN_MENU_ITEM)
+            m = {1, 3, 2, 5};
+        else
+            TTBXDefaultTheme::GetMargins(id, m);
+    }
+    int GetIntegerMetric(int index) override
+    {
+        switch (index) {
+        case IM_SPLIT_ARROW_WIDTH: return 12;
+        case IM_DROPDOWN_ARROW_WIDTH: return 9;
+        case IM_MENU_IMAGE_TEXT_GAP: return 3;
+        case IM_MENU_LEFT_CAPTION_GAP: return 4;
+        case IM_MENU_RIGHT_CAPTION_GAP: return 5;
+        case IM_MENU_SEPARATOR_SIZE: return menuSeparator;
+        case IM_TOOLBAR_SEPARATOR_SIZE: return toolbarSeparator;
+        default: return TTBXDefaultTheme::GetIntegerMetric(index);
+        }
+    }
+    void PaintButton(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"button", r, i}); }
+    void PaintMenuItem(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"menu", r, i}); }
+    void PaintCaption(TCanvas &c, const TRect &r, const TTBXItemInfo &i, const QString &s, unsigned, bool) override
+    {
+        calls.push_back({"caption", r, i, s});
+    }
+    void PaintCheckMark(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"check", r, i}); }
+    void PaintDropDownArrow(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override
+    {
+        calls.push_back({"arrow", r, i});
+    }
+    void PaintImage(TCanvas &c, const TRect &r, const TTBXItemInfo &i, const TCustomImageList *, int) override
+    {
+        calls.push_back({"image", r, i});
+    }
+    void PaintSeparator(TCanvas &c, const TRect &r, const TTBXItemInfo &i, bool horizontal, bool) override
+    {
+        calls.push_back({horizontal ? "hsep" : "vsep", r, i});
+    }
+    std::vector<ThemeCall> Of(const QString &what) const
+    {
+        std::vector<ThemeCall> out;
+        for (const ThemeCall &c : calls)
+            if (c.what == what)
+                out.push_back(c);
+        return out;
+    }
+};
+
+RecordingTheme *recording = nullptr;
+TTBXTheme *Recording() { return recording; }
+
+class TSubmenuItem : public TTBXItem
+{
+public:
+    TSubmenuItem(TComponent *owner, bool split) : TTBXItem(owner)
+    {
+        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems | (split ? tbis::SplitDropdown : 0));
+    }
+};
+
+class ThemedItems : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetTextMetrics(&metrics);
+        theme = std::make_unique<RecordingTheme>();
+        theme->Initialize();
+        recording = theme.get();
+        SetCurrentThemeFunc(&Recording);
+        images.SetSize(16, 16);
+    }
+    void TearDown() override
+    {
+        SetCurrentThemeFunc(nullptr);
+        recording = nullptr;
+        SetTextMetrics(nullptr);
+    }
+    static TSize Measure(TTBView &view, int index)
+    {
+        TCanvas canvas;
+        canvas.Font()->Assign(*view.GetFont());
+        int w = 0, h = 0;
+        view.Viewers(index)->CalcSize(canvas, w, h);
+        return {w, h};
+    }
+
+    FixedMetrics metrics;
+    std::unique_ptr<RecordingTheme> theme;
+    TImageList images{nullptr};
+};
+
+TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
+{
+    // Menu: text 24 x 13 + leading 1, image column at least 16 high, margins 1 3 2 5; the
+    // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
+    const int menuW = 24 + 1 + 3 + 3 + 23 + 4 + 5, menuH = 16 + 2 + 5;
+    enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum };
+    const struct {
+        const char *name;
+        bool toolbar, vertical;
+        const char *caption;
+        Kind kind;
+        TSize size;
+    } cases[] = {
+        {"menu, no image list: 16-pixel column", false, false, "Open", Plain, {menuW + menuH, menuH}},
+        {"menu with shortcut text", false, false, "Open\tCtrl+O", Plain, {menuW + 36 + menuH - 6 + menuH, menuH}},
+        {"toolbar text", true, false, "Open", Plain, {6 + 24 + 4, 6 + 13}},
+        {"toolbar glyph left", true, false, "Open", Image, {34 + 16 + 1, 22}},
+        {"toolbar glyph top", true, false, "Open", GlyphTop, {34, 19 + 16}},
+        {"image index -1 shows text only", true, false, "Open", NoImageIndex, {34, 19}},
+        {"vertical toolbar rotates the text", true, true, "Open", Plain, {6 + 13, 6 + 24 + 4}},
+        {"minimum size", true, false, "Open", Minimum, {80, 19}},
+        {"split item adds the theme's drop-down part", true, false, "Open", Split, {34 + 12, 19}},
+        {"drop-down arrow", true, false, "Open", DropDown, {34 + 9, 19}},
+    };
+    for (const auto &c : cases) {
+        TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
+        TTBXItem *it = c.kind == Split || c.kind == DropDown ? new TSubmenuItem(nullptr, c.kind == Split)
+                                                             : new TTBXItem(nullptr);
+        it->SetCaption(c.caption);
+        if (c.kind == Image || c.kind == GlyphTop || c.kind == NoImageIndex) {
+            it->SetImages(&images);
+            it->SetImageIndex(c.kind == NoImageIndex ? -1 : 0);
+            it->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
+        }
+        if (c.kind == GlyphTop)
+            it->SetLayout(TTBXItemLayout::tbxlGlyphTop);
+        if (c.kind == DropDown)
+            it->SetOptions(TTBItemOptions{TTBItemOption::tboDropdownArrow});
+        if (c.kind == Minimum) {
+            it->SetMinWidth(80);
+            it->SetMinHeight(10);
+        }
+        tv.root->Add(it);
+        TTBView &view = tv.Open();
+        view.SetOrientation(c.vertical ? TTBViewOrientation::tbvoVertical : TTBViewOrientation::tbvoHorizontal);
+        EXPECT_EQ(Measure(view, 0), c.size) << c.name;
+    }
+}
+
+TEST_F(ThemedItems, SeparatorSizesInToolbarsAndMenus)
+{
+    struct Case {
+        bool toolbar;
+        int size;
+        int themeSize;
+        TSize expected;
+    } cases[] = {
+        {true, -1, 8, {8, 8}},   // the theme's toolbar size
+        {false, -1, 7, {7, 7}},  // the theme's menu size
+        {true, -1, -1, {6, 6}},  // the framework's own
+        {false, -1, -1, {0, 9}}, // two thirds of the text height, rounded up
+        {true, 5, 8, {5, 5}},
+        {false, 5, 7, {0, 5}},
+        {false, 0, 7, {0, 0}},
+    };
+    for (const Case &c : cases) {
+        theme->menuSeparator = theme->toolbarSeparator = c.themeSize;
+        TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
+        auto *sep = new TTBXSeparatorItem(nullptr);
+        sep->SetSize(c.size);
+        tv.root->Add(sep);
+        TTBView &view = tv.Open();
+        const TSize size = Measure(view, 0);
+        EXPECT_EQ(size, c.expected) << c.toolbar << " " << c.size << " " << c.themeSize;
+    }
+    TTBXSeparatorItem sep(nullptr);
+    sep.SetSize(-7);
+    EXPECT_EQ(sep.Size(), -1);
+}
+
+TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
+{
+    // Separators at either end or doubled are hidden; a zero-size one takes no room and paints
+    // nothing; the rest are painted by the theme across the list.
+    for (const bool toolbar : {true, false}) {
+        TThemedView tv(toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
+        std::vector<TTBCustomItem *> items;
+        for (const char kind : std::string("sissizis")) {
+            TTBCustomItem *it;
+            if (kind == 'i') {
+                it = new TTBXItem(nullptr);
+                it->SetCaption("Item");
+            } else {
+                auto *sep = new TTBXSeparatorItem(nullptr);
+                sep->SetSize(kind == 'z' ? 0 : -1);
+                it = sep;
+            }
+            tv.root->Add(it);
+            items.push_back(it);
+        }
+        TTBView &view = tv.Open();
+        const std::vector<bool> shown{false, true, true, false, true, true, true, false};
+        for (size_t i = 0; i < items.size(); ++i)
+            EXPECT_EQ(view.Find(items[i])->Show, shown[i]) << toolbar << " " << i;
+        const TRect zero = view.Find(items[5])->BoundsRect;
+        EXPECT_EQ(toolbar ? zero.Width() : zero.Height(), 0) << toolbar;
+
+        tv.Paint();
+        const auto seps = theme->Of(toolbar ? "vsep" : "hsep");
+        ASSERT_EQ(seps.size(), 1u) << toolbar;
+        EXPECT_EQ(seps[0].rect.Width(), toolbar ? 8 : view.Find(items[2])->BoundsRect.Width());
+        EXPECT_EQ(seps[0].info.ViewType, tv.window->ViewType());
+        EXPECT_TRUE(seps[0].info.Enabled);
+        EXPECT_TRUE(theme->Of(toolbar ? "hsep" : "vsep").empty());
+        theme->calls.clear();
+    }
+}
+
+TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
+{
+    TThemedView tv(VT_POPUPMENU);
+    auto *open = new TTBXItem(nullptr);
+    open->SetCaption("Open\tCtrl+O");
+    auto *radio = new TTBXItem(nullptr);
+    radio->SetCaption("Radio");
+    radio->SetRadioItem(true);
+    radio->SetChecked(true);
+    tv.root->Add(open);
+    tv.root->Add(radio);
+    TTBView &view = tv.Open();
+    view.Select(view.Find(open), false);
+    tv.Paint();
+
+    const auto menus = theme->Of("menu");
+    ASSERT_EQ(menus.size(), 2u);
+    const ThemeCall &hot = menus[0].info.HoverKind ? menus[0] : menus[1];
+    EXPECT_EQ(hot.info.ViewType, VT_POPUPMENU);
+    EXPECT_EQ(hot.info.HoverKind, HOVER_ENABLED);
+    EXPECT_EQ(hot.info.PopupMargin, 23);
+    EXPECT_FALSE(hot.info.ItemOptions & IO_TOOLBAR_STYLE);
+
+    // Margins left 1, right 3, top 2, bottom 5; the caption follows the image column and gaps
+    // and sits one leading pixel lower.
+    const int width = view.Find(open)->BoundsRect.Width();
+    std::vector<ThemeCall> captions = theme->Of("caption");
+    auto caption = [&](const QString &text) {
+        for (const ThemeCall &c : captions)
+            if (c.text == text)
+                return c.rect;
+        ADD_FAILURE() << text.toStdString();
+        return TRect{};
+    };
+    EXPECT_EQ(caption("Open"), (TRect{1 + 3 + 23 + 4, 2 + 1, 1 + 3 + 23 + 4 + 24, 23 - 5}));
+    EXPECT_EQ(caption("Ctrl+O"), (TRect{width - 3 - 16 - 36, 3, width - 3, 18}));
+
+    const auto checks = theme->Of("check");
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_TRUE(checks[0].info.ItemOptions & IO_RADIO);
+    EXPECT_EQ(checks[0].rect, (TRect{0, 0, 23, 23}));
+}
+
+TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
+{
+    TThemedView tv(VT_NORMALTOOLBAR);
+    auto *split = new TSubmenuItem(nullptr, true);
+    split->SetCaption("Open");
+    split->SetChecked(true);
+    tv.root->Add(split);
+    TTBView &view = tv.Open();
+    TTBItemViewer *v = view.Viewers(0);
+    view.SetOpenViewer(v, nullptr, nullptr);
+    QImage image(60, 30, QImage::Format_RGB32);
+    TCanvas canvas(image);
+    v->Paint(canvas, TRect{0, 0, 46, 19}, true, true, false);
+    view.SetOpenViewer(nullptr, nullptr, nullptr);
+
+    const auto buttons = theme->Of("button");
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[0].info.ComboPart, COMBO_BUTTON);
+    EXPECT_FALSE(buttons[0].info.Pushed);
+    EXPECT_TRUE(buttons[0].info.Checked);
+    EXPECT_EQ(buttons[0].rect, (TRect{0, 0, 34, 19}));
+    EXPECT_EQ(buttons[1].info.ComboPart, COMBO_DROPDOWN);
+    EXPECT_TRUE(buttons[1].info.Pushed);
+    EXPECT_FALSE(buttons[1].info.Checked);
+    EXPECT_TRUE(buttons[1].info.IsPopupParent);
+    EXPECT_EQ(buttons[1].rect, (TRect{34, 0, 46, 19}));
+}
+
+TEST(TBXFontSettings, ApplyAndAssign)
+{
+    TFontSettings s;
+    int changes = 0;
+    s.OnChange = [&] { ++changes; };
+    TFont font;
+    font.SetSize(8);
+    font.SetStyle(TFontStyles{TFontStyle::fsItalic});
+    s.Apply(font);
+    EXPECT_EQ(font.Size(), 8);
+    s.SetSize(150);
+    s.SetBold(TTriState::tsTrue);
+    s.SetItalic(TTriState::tsFalse);
+    s.SetColor(clRed);
+    EXPECT_EQ(changes, 4);
+    s.SetSize(150);
+    EXPECT_EQ(changes, 4);
+    s.Apply(font);
+    EXPECT_EQ(font.Size(), 12);
+    EXPECT_EQ(font.Style(), TFontStyles{TFontStyle::fsBold});
+    EXPECT_EQ(font.Color(), clRed);
+
+    TFontSettings copy;
+    int copyChanges = 0;
+    copy.OnChange = [&] { ++copyChanges; };
+    copy.Assign(s);
+    copy.Assign(s);
+    EXPECT_EQ(copyChanges, 1);
+    EXPECT_EQ(copy.Size(), 150);
+    EXPECT_EQ(copy.Bold(), TTriState::tsTrue);
+}
+
+TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
+{
+    struct Case {
+        const char *name;
+        bool flush;
+        bool submenu;
+        bool vertical;
+        TRect parent;
+        TPoint at;
+        TPoint expected;
+        int animDir;
+    } cases[] = {
+        {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
+        {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
+        {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
+        {"left of a vertical toolbar", true, false, true, {200, 10, 230, 40}, {100, 10}, {101, 10}, 1},
+        {"submenu", true, true, false, {10, 10, 50, 30}, {47, 7}, {47, 7}, 2},
+    };
+    TTBXItem item(nullptr);
+    for (const Case &c : cases) {
+        theme->popupsFlush = c.flush;
+        TTBPopupPositionRec rec;
+        rec.PositionAsSubmenu = c.submenu;
+        rec.MonitorRect = {0, 0, 1000, 1000};
+        rec.ParentItemRect = c.parent;
+        rec.NCSize = {3, 3};
+        rec.X = c.at.X;
+        rec.Y = c.at.Y;
+        rec.W = 100;
+        rec.H = 200;
+        rec.HasParentView = true;
+        rec.ParentVertical = c.vertical;
+        item.ComputePopupPosition(nullptr, rec);
+        EXPECT_EQ(rec.X, c.expected.X) << c.name;
+        EXPECT_EQ(rec.Y, c.expected.Y) << c.name;
+        EXPECT_EQ(rec.W, 100) << c.name;
+        EXPECT_EQ(rec.H, 200) << c.name;
+        EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
+        EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole views through the Default theme.
+
+TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
+
+TEST(TBXDefaultPainting, PopupOfThirtyItems)
+{
+    SetCurrentThemeFunc(nullptr);
+    ASSERT_EQ(CurrentTheme()->Name(), "Default");
+    TThemedView tv(VT_POPUPMENU);
+    std::vector<TTBCustomItem *> items;
+    for (int i = 0; i < 30; ++i) {
+        TTBCustomItem *it = i % 10 == 8 ? static_cast<TTBCustomItem *>(new TTBXSeparatorItem(nullptr)) : new TTBXItem(nullptr);
+        it->SetCaption(QStringLiteral("Item %1\tCtrl+%2").arg(i).arg(i % 10));
+        it->SetEnabled(i != 5);
+        tv.root->Add(it);
+        items.push_back(it);
+    }
+    TTBView &view = tv.Open();
+    view.Select(view.Find(items[3]), false);
+    const QImage image = tv.Paint();
+    const TPoint b{3, 3};
+    const TRect hot = view.Find(items[3])->BoundsRect, idle = view.Find(items[4])->BoundsRect;
+    ASSERT_GT(hot.Height(), 0);
+    EXPECT_EQ(image.height(), 2 * b.Y + view.Find(items[29])->BoundsRect.Bottom);
+    // The hot item is filled with the highlight, right to its edge; an idle one keeps the menu colour.
+    EXPECT_EQ(At(image, b.X + hot.Left + 1, b.Y + hot.Top + 1), ColorToRGB(clHighlight));
+    EXPECT_EQ(At(image, b.X + hot.Right - 2, b.Y + hot.Bottom - 1), ColorToRGB(clHighlight));
+    EXPECT_EQ(At(image, b.X + idle.Left + 1, b.Y + idle.Top + 1), ColorToRGB(MenuBackColor));
+    // A raised frame.
+    EXPECT_EQ(At(image, image.width() - 1, image.height() - 1), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(At(image, 1, 1), ColorToRGB(clBtnHighlight));
+}
+
+TEST(TBXDefaultPainting, ToolbarOfTwentyItems)
+{
+    SetCurrentThemeFunc(nullptr);
+    TThemedView tv(VT_NORMALTOOLBAR);
+    std::vector<TTBCustomItem *> items;
+    for (int i = 0; i < 20; ++i) {
+        TTBCustomItem *it = i % 5 == 4 ? static_cast<TTBCustomItem *>(new TTBXSeparatorItem(nullptr)) : new TTBXItem(nullptr);
+        it->SetCaption(QStringLiteral("B%1").arg(i));
+        tv.root->Add(it);
+        items.push_back(it);
+    }
+    items[2]->SetChecked(true);
+    TTBView &view = tv.Open();
+    view.Select(view.Find(items[6]), true);
+    const QImage image = tv.Paint();
+    const TRect checked = view.Find(items[2])->BoundsRect, hot = view.Find(items[6])->BoundsRect;
+    const TRect idle = view.Find(items[7])->BoundsRect, sep = view.Find(items[4])->BoundsRect;
+    // A checked button is sunken, a hot one raised, an idle one flat on the face colour.
+    EXPECT_EQ(At(image, checked.Left, checked.Top), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(image, checked.Right - 1, checked.Bottom - 1), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(image, hot.Left, hot.Top), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(image, hot.Right - 1, hot.Bottom - 1), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(image, idle.Left, idle.Top), ColorToRGB(clBtnFace));
+    // The separator's etched line down its middle.
+    const int mid = (sep.Left + sep.Right) / 2 - 1, y = (sep.Top + sep.Bottom) / 2;
+    EXPECT_EQ(At(image, mid, y), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(image, mid + 1, y), ColorToRGB(clBtnHighlight));
+}
+
+} // namespace
