@@ -122,8 +122,29 @@ void ReleaseLater(TTBCustomAccObject *Obj)
 
 bool installed = false;
 
+bool factoryPaused = false;
+
+// Qt asks its factories for the object of a widget the first time anyone names it.
+QAccessibleInterface *ViewWindowFactory(const QString &ClassName, QObject *Obj)
+{
+    TTBView *view = Obj && Obj->isWidgetType() && !factoryPaused ? ViewOfWindow(static_cast<QWidget *>(Obj)) : nullptr;
+    return view && !view->AccObject() ? new TTBViewAccObject(view) : nullptr;
+}
+
+// Qt keeps the object it made for a window before the window's view came (showing a widget
+// names it): that one makes way, so the next request reaches the factory.
+void ForgetQtObject(QWidget *W)
+{
+    factoryPaused = true;
+    QAccessibleInterface *obj = QAccessible::queryAccessibleInterface(W);
+    factoryPaused = false;
+    if (obj && !dynamic_cast<TTBViewAccObject *>(obj))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(obj));
+}
+
 void Uninstall()
 {
+    QAccessible::removeFactory(&ViewWindowFactory);
     TBAccDisconnectAll();
     SetNotifyWinEventProc(nullptr);
     installed = false;
@@ -134,6 +155,7 @@ void Install()
     if (installed)
         return;
     installed = true;
+    QAccessible::installFactory(&ViewWindowFactory);
     SetNotifyWinEventProc(&TBAccNotifyWinEvent);
     qAddPostRoutine(&Uninstall);
 }
@@ -541,17 +563,17 @@ TTBViewAccObject *TBAccViewObject(TTBView *AView)
         return nullptr;
     if (AView->AccObject())
         return AView->AccObject();
-    TWinControl *w = AView->Window();
-    if (!w)
+    // A view on its way out, or whose window went, gets no new object.
+    const auto &views = LiveViews();
+    if (std::find(views.begin(), views.end(), AView) == views.end())
         return nullptr;
-    // Qt answers every widget with an object of its own kind; the view's object takes the
-    // window's place in Qt's registry, so whoever asks for the window finds it.
-    if (QAccessibleInterface *old = QAccessible::queryAccessibleInterface(w);
-        old && !dynamic_cast<TTBViewAccObject *>(old))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(old));
-    auto *obj = new TTBViewAccObject(AView);
-    QAccessible::registerAccessibleInterface(obj);
-    return obj;
+    TWinControl *w = AView->Window();
+    QAccessibleInterface *obj = QAccessible::queryAccessibleInterface(w);
+    if (obj && !dynamic_cast<TTBViewAccObject *>(obj)) {
+        ForgetQtObject(w);
+        obj = QAccessible::queryAccessibleInterface(w);
+    }
+    return dynamic_cast<TTBViewAccObject *>(obj);
 }
 
 TTBItemViewerAccObject *TBAccViewerObject(TTBItemViewer *AViewer)
@@ -573,9 +595,9 @@ void TBAccViewCreated(TTBView *AView)
     QWidget *w = AView->Window();
     QObject::connect(w, &QObject::destroyed,
                      [w] { std::erase_if(LiveViews(), [w](const TTBView *v) { return v->Window() == w; }); });
-    // Qt's own object for a widget is found before any factory is asked: the view's object
-    // must be in Qt's registry before a client asks for the window.
-    TBAccViewObject(AView);
+    // Only a shown window, or one a listening client may know, can hold Qt's own object.
+    if (w->isVisible() || QAccessible::isActive())
+        ForgetQtObject(w);
 }
 
 void TBAccViewDestroying(TTBView *AView)

@@ -103,8 +103,8 @@ private:
     TTBItemViewer *viewer_;
 };
 
-// The object of a view, registered with Qt as the answer for its window when the view comes;
-// nullptr for a view without a window.
+// The object of a view, made on the first request, Qt's answer for the view's window; nullptr
+// for a view without a window.
 TTBViewAccObject *TBAccViewObject(TTBView *AView);
 // The object of a viewer, made on first use.
 TTBItemViewerAccObject *TBAccViewerObject(TTBItemViewer *AViewer);

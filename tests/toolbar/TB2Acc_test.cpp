@@ -161,7 +161,6 @@ TEST_F(AccForm, NamesAndKeyboardShortcuts)
         {2, "&Open\tCtrl+O", "Open\tCtrl+O", "o"},
         {2, "文件(&F)", "文件(F)", "f"},
         {2, "A&&B", "A&B", ""},
-        {2, "Plain", "Plain", ""},
     };
     TTBRootItem root(nullptr);
     TTBPopupWindow popup(nullptr, nullptr, &root, false);
