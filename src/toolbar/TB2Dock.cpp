@@ -5,6 +5,7 @@
 #include "platform/SysParams.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QWindow>
 #include <algorithm>
 
@@ -60,9 +61,16 @@ TTBDock::~TTBDock()
     if (background_)
         background_->UnregisterChanges(this);
     Destroying();
-    for (TTBCustomDockableWindow *w : std::vector<TTBCustomDockableWindow *>(dockList_))
+    // Windows still on the dock go with it as its children: they must not come back to it.
+    for (TTBCustomDockableWindow *w : std::vector<TTBCustomDockableWindow *>(dockList_)) {
         if (w->lastDock_ == this)
             w->lastDock_ = nullptr;
+        if (w->currentDock_ == this) {
+            w->currentDock_ = nullptr;
+            w->docked_ = false;
+        }
+    }
+
     dockList_.clear();
     dockVisibleList_.clear();
 }
@@ -1164,6 +1172,17 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
         BeginMoving(ClientToScreen({X, Y}));
 }
 
+void TTBCustomDockableWindow::Notification(TComponent *AComponent, TOperation Operation)
+{
+    TCustomControl::Notification(AComponent, Operation);
+    if (Operation != TOperation::opRemove)
+        return;
+    if (AComponent == defaultDock_)
+        defaultDock_ = nullptr;
+    if (AComponent == lastDock_)
+        lastDock_ = nullptr;
+}
+
 void TTBCustomDockableWindow::Loaded()
 {
     TCustomControl::Loaded();
@@ -1266,6 +1285,14 @@ int TTBFloatingWindowParent::NCHitTest(const TPoint &screenPos)
         return TForm::NCHitTest(screenPos);
     const QPoint p = mapFromGlobal(QPoint(screenPos.X, screenPos.Y));
     return dockableWindow_->FloatingHitTest({p.x(), p.y()}, Bounds(0, 0, Width(), Height()));
+}
+
+// Closing the floating window (Alt+F4) closes the form the toolbar belongs to.
+void TTBFloatingWindowParent::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    if (parentForm_)
+        parentForm_->Close();
 }
 
 void TTBFloatingWindowParent::KeyDown(WORD &Key, TShiftState Shift)

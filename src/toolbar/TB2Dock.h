@@ -311,6 +311,7 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WndProc(TMessage &Message) override;
     void Loaded() override;
+    void Notification(TComponent *AComponent, TOperation Operation) override;
     // A press at the client point would go to the contents, not start a drag.
     virtual bool ChildControlTransparent(const TPoint &ClientPt) { return false; }
     virtual void DoDblClickAction();
@@ -400,6 +401,7 @@ protected:
     int NCHitTest(const TPoint &screenPos) override;
     void WndProc(TMessage &Message) override;
     void KeyDown(WORD &Key, TShiftState Shift) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     TTBCustomDockableWindow *dockableWindow_ = nullptr;

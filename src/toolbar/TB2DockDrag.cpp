@@ -171,6 +171,14 @@ TTBDragLoop::TTarget TTBDragLoop::Compute(const TPoint &P)
         bool newRow = false;
         t.Row = hit->GetRowOf(mid, newRow);
         t.NewRow = newRow;
+        // The row the window made for itself stays its own while the pointer is over it.
+        if (!t.NewRow && hit == bar_->currentDock_ && t.Row == bar_->effectiveDockRow_) {
+            bool alone = true;
+            for (int i = 0; i < hit->GetToolbarCount(); ++i)
+                if (hit->GetToolbars(i) != bar_ && hit->GetToolbars(i)->EffectiveDockRow() == t.Row)
+                    alone = false;
+            t.NewRow = alone;
+        }
         t.Pos = std::max(0, vert ? hitOutline.Top - origin.Y : hitOutline.Left - origin.X);
         // Sliding along the row of the start: the row stays, the window keeps its list place.
         const int travel = vert ? std::abs(P.Y - start_.Y) : std::abs(P.X - start_.X);
@@ -210,8 +218,6 @@ void TTBDragLoop::Apply(const TTarget &T, bool Commit)
         else
             T.Dock->ArrangeDockRows();
         b->dragSplitting_ = false;
-        T.Dock->CommitPositions();
-        b->dockRow_ = b->effectiveDockRow_;
     } else {
         b->floatingPosition_ = {T.Outline.Left, T.Outline.Top};
         if (!b->floating_)
@@ -311,10 +317,17 @@ void TTBDragLoop::Run()
     loop_ = &loop;
     b->dragLoop_ = this;
     b->SetMouseCapture(true);
+    // The window moves between top-level windows while it is dragged: the pointer stays with
+    // its form, which does not move, so no input is lost on the way.
+    QPointer<TForm> grabber = b->ParentFormOf();
+    if (grabber)
+        grabber->grabMouse();
     current_ = Compute(start_);
     if (!b->smoothDrag_)
         DrawOutline(&current_.Outline);
     loop.Run();
+    if (grabber)
+        grabber->releaseMouse();
     if (!guard_)
         return;
     b->dragLoop_ = nullptr;

@@ -191,6 +191,8 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent *AOwner) : TTBCustomDockableWindow
     chevronItem_->SetLinkSubitems(items_);
     chevronHint_ = STBChevronMoreButtonsHint;
     view_ = std::make_unique<TTBToolbarView>(this, items_);
+    // The view's own constructor could not ask this toolbar for its chevron yet.
+    view_->RecreateAllViewers();
 }
 
 TTBCustomToolbar::~TTBCustomToolbar()
@@ -352,7 +354,16 @@ TPoint TTBCustomToolbar::DoArrange(bool Apply, TTBDockType ADockType, TTBDock *A
         else if (shrinkMode_ == TTBShrinkMode::tbsmWrap)
             wrap = len;
     }
-    return Layout(Apply, OrientationFor(ADockType), chevron, wrap);
+    const TTBViewOrientation o = OrientationFor(ADockType);
+    TPoint size = Layout(Apply, o, chevron, wrap);
+    if (chevron > 0) {
+        // Items went into the chevron: the toolbar keeps the whole length, chevron at its end.
+        const TPoint natural = Layout(false, o, 0, wrap);
+        int &along = o == TTBViewOrientation::tbvoVertical ? size.Y : size.X;
+        if ((o == TTBViewOrientation::tbvoVertical ? natural.Y : natural.X) > chevron)
+            along = chevron;
+    }
+    return size;
 }
 
 int TTBCustomToolbar::GetDockedMinimumSize(TTBDock *ADock, int RowLength)
@@ -400,28 +411,45 @@ void TTBCustomToolbar::GetMinMaxSize(int &AMinClientWidth, int &AMinClientHeight
 void TTBCustomToolbar::ResizeBegin(int SizeHandle)
 {
     sizes_.clear();
+    wraps_.clear();
     if (shrinkMode_ != TTBShrinkMode::tbsmWrap)
         return;
     const TRect nc = GetFloatingNCArea();
     const TTBViewOrientation o = TTBViewOrientation::tbvoFloating;
-    const TPoint widest = Layout(false, o, 0, 0);
-    const TPoint narrowest = Layout(false, o, 0, 1);
+    TRect margins;
+    view_->GetMargins(o, margins);
+    // Wrap offsets count from the view's left edge; sizes add the right margin.
+    const int widest = Layout(false, o, 0, 0).X - margins.Right;
+    const int narrowest = Layout(false, o, 0, 1).X - margins.Right;
     int prevLines = -1;
-    for (int w = widest.X; w >= narrowest.X && w > 0; --w) {
+    for (int w = widest; w >= narrowest && w > 0; --w) {
         int lines = 0;
         const TPoint s = Layout(false, o, 0, w, &lines);
         const TPoint framed{s.X + nc.Left + nc.Right, s.Y + nc.Top + nc.Bottom};
-        if (lines == prevLines && !sizes_.empty())
+        if (lines == prevLines && !sizes_.empty()) {
             sizes_.back() = framed;
-        else
+            wraps_.back() = w;
+        } else {
             sizes_.push_back(framed);
+            wraps_.push_back(w);
+        }
         prevLines = lines;
     }
     sizesByWidth_ = SizeHandle == HTLEFT || SizeHandle == HTRIGHT;
-    if (sizesByWidth_)
-        std::sort(sizes_.begin(), sizes_.end(), [](const TPoint &a, const TPoint &b) { return a.X < b.X; });
-    else
-        std::sort(sizes_.begin(), sizes_.end(), [](const TPoint &a, const TPoint &b) { return a.Y < b.Y; });
+    std::vector<size_t> order(sizes_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return sizesByWidth_ ? sizes_[a].X < sizes_[b].X : sizes_[a].Y < sizes_[b].Y;
+    });
+    std::vector<TPoint> sizes;
+    std::vector<int> wraps;
+    for (size_t i : order) {
+        sizes.push_back(sizes_[i]);
+        wraps.push_back(wraps_[i]);
+    }
+    sizes_ = std::move(sizes);
+    wraps_ = std::move(wraps);
 }
 
 void TTBCustomToolbar::ResizeTrack(TRect &Rect, const TRect &OrigRect)
@@ -430,24 +458,25 @@ void TTBCustomToolbar::ResizeTrack(TRect &Rect, const TRect &OrigRect)
         return;
     const int want = sizesByWidth_ ? Rect.Width() : Rect.Height();
     // The last size the cursor has reached; the smallest while it is short of every size.
-    const TPoint *pick = &sizes_.front();
-    for (const TPoint &s : sizes_)
-        if ((sizesByWidth_ ? s.X : s.Y) <= want)
-            pick = &s;
+    size_t pick = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i)
+        if ((sizesByWidth_ ? sizes_[i].X : sizes_[i].Y) <= want)
+            pick = i;
+    const TPoint size = sizes_[pick];
     const bool fromLeft = Rect.Left != OrigRect.Left;
     const bool fromTop = Rect.Top != OrigRect.Top;
-    Rect = fromLeft ? TRect{Rect.Right - pick->X, Rect.Top, Rect.Right, Rect.Bottom}
-                    : TRect{Rect.Left, Rect.Top, Rect.Left + pick->X, Rect.Bottom};
-    Rect = fromTop ? TRect{Rect.Left, Rect.Bottom - pick->Y, Rect.Right, Rect.Bottom}
-                   : TRect{Rect.Left, Rect.Top, Rect.Right, Rect.Top + pick->Y};
-    const TRect nc = GetFloatingNCArea();
-    floatingWidth_ = pick->X - nc.Left - nc.Right;
+    Rect = fromLeft ? TRect{Rect.Right - size.X, Rect.Top, Rect.Right, Rect.Bottom}
+                    : TRect{Rect.Left, Rect.Top, Rect.Left + size.X, Rect.Bottom};
+    Rect = fromTop ? TRect{Rect.Left, Rect.Bottom - size.Y, Rect.Right, Rect.Bottom}
+                   : TRect{Rect.Left, Rect.Top, Rect.Right, Rect.Top + size.Y};
+    floatingWidth_ = wraps_[pick];
     Layout(true, TTBViewOrientation::tbvoFloating, 0, floatingWidth_);
 }
 
 void TTBCustomToolbar::ResizeEnd()
 {
     sizes_.clear();
+    wraps_.clear();
     Arrange();
 }
 

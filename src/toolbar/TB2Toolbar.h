@@ -136,6 +136,7 @@ private:
     bool inShortCutList_ = false;
     bool layingOut_ = false;
     std::vector<TPoint> sizes_;
+    std::vector<int> wraps_;  // the floating width of each size
     bool sizesByWidth_ = true;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 // Steps run one per event-loop pass while a nested loop (a drag, a menu) runs; a step answering
-// false is tried again on the next pass. Steps still waiting after many passes fail the test,
-// and the end step (Escape to the given widget by default) is sent so the loop ends.
+// false is tried again on the next pass. A step still waiting after five seconds fails the test
+// and the bail-out step runs, so the loop ends.
 #include "../platform/InputSim.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -30,7 +31,11 @@ public:
             return true;
         });
     }
-    void Start() { timer_.start(); }
+    void Start()
+    {
+        waiting_.start();
+        timer_.start();
+    }
     bool Done() const { return steps_.empty(); }
 
 private:
@@ -42,8 +47,8 @@ private:
         }
         if (steps_.front()()) {
             steps_.pop_front();
-            tries_ = 0;
-        } else if (++tries_ > 500) {
+            waiting_.start();
+        } else if (waiting_.elapsed() > 5000) {
             ADD_FAILURE() << "a scripted step never came true (" << steps_.size() << " left)";
             steps_.clear();
             bail_();
@@ -52,5 +57,5 @@ private:
     std::deque<Step> steps_;
     std::function<void()> bail_;
     QTimer timer_;
-    int tries_ = 0;
+    QElapsedTimer waiting_;
 };

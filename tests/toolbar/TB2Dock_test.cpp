@@ -249,3 +249,41 @@ TEST_F(DockForm, SetBoundsWithTheSameRectangleDoesNothing)
     EXPECT_EQ(fp->BoundsRect(), frame);
     EXPECT_EQ(moves, 0);
 }
+
+TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
+{
+    auto *bottom = new TTBDock(form);
+    bottom->SetPosition(TTBDockPosition::dpBottom);
+    bottom->SetParent(form);
+    bar->SetDefaultDock(bottom);
+    auto *other = new TTBToolbar(form);
+    other->Items()->Add(new TFixedItem(other));
+    other->SetCurrentDock(bottom);
+    delete bottom;
+    EXPECT_EQ(bar->DefaultDock(), nullptr);
+    EXPECT_EQ(form->FindComponent(QStringLiteral("Bar1")), bar);
+}
+
+TEST_F(DockForm, TheFloatingCloseButtonHidesTheWindowAndClosingTheFrameClosesTheForm)
+{
+    bar->SetFloatingPosition(FormPoint(200, 200));
+    bar->SetFloating(true);
+    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    int closed = 0;
+    bar->OnClose = [&](TComponent *) { ++closed; };
+    const TRect b = bar->FloatingCloseButtonRect(Bounds(0, 0, fp->Width(), fp->Height()));
+    const QPoint over((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+    ScriptSteps s = Script();
+    s.Do([&] { sim::Release(fp, over); });
+    s.Start();
+    sim::Press(fp, over);
+    EXPECT_TRUE(s.Done());
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(bar->Visible());
+    EXPECT_FALSE(fp->isVisible());
+
+    bar->Show();
+    EXPECT_TRUE(fp->isVisible());
+    fp->close();
+    EXPECT_FALSE(form->isVisible());
+}
