@@ -23,7 +23,11 @@ struct TChild {
     QProcess Process;
     ~TChild()
     {
-        if (Process.state() != QProcess::NotRunning) {
+        if (Process.state() == QProcess::NotRunning)
+            return;
+        // Asked first, so that the X server removes its lock and socket.
+        Process.terminate();
+        if (!Process.waitForFinished(5000)) {
             Process.kill();
             Process.waitForFinished(5000);
         }
@@ -46,6 +50,16 @@ TEST(TBAccAtspi, ClientReadsTheMenusAndDrivesThemThroughDefaultActions)
 {
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
+    // An X server of its own: the demonstration form takes the focus, which must not disturb
+    // the other tests that share the test run's display.
+    TChild x;
+    x.Process.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(x.Process.waitForStarted(10000)) << "Xvfb is not installed";
+    QString displayNumber;
+    while (!displayNumber.contains(QLatin1Char('\n')) && x.Process.waitForReadyRead(10000))
+        displayNumber += QString::fromUtf8(x.Process.readAllStandardOutput());
+    ASSERT_FALSE(displayNumber.trimmed().isEmpty());
+
     // A private session bus. The accessibility bus it starts on demand keeps its socket in the
     // test's folder and stays off the display, so runs side by side never meet.
     QProcessEnvironment busEnv = QProcessEnvironment::systemEnvironment();
@@ -75,6 +89,7 @@ TEST(TBAccAtspi, ClientReadsTheMenusAndDrivesThemThroughDefaultActions)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + displayNumber.trimmed());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     TChild demo;
