@@ -121,7 +121,6 @@ void ReleaseLater(TTBCustomAccObject *Obj)
 }
 
 bool installed = false;
-
 bool factoryPaused = false;
 
 // Qt asks its factories for the object of a widget the first time anyone names it.
@@ -138,7 +137,9 @@ void ForgetQtObject(QWidget *W)
     factoryPaused = true;
     QAccessibleInterface *obj = QAccessible::queryAccessibleInterface(W);
     factoryPaused = false;
-    if (obj && !dynamic_cast<TTBViewAccObject *>(obj))
+    // An object of a view that went makes way too: the window's new view answers now.
+    const auto *mine = dynamic_cast<TTBViewAccObject *>(obj);
+    if (obj && !(mine && mine->isValid()))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(obj));
 }
 
@@ -201,7 +202,7 @@ void TBAccDisconnectAll()
 // ---------------------------------------------------------------------------------------------
 // Views
 
-TTBViewAccObject::TTBViewAccObject(TTBView *AView) : view_(AView)
+TTBViewAccObject::TTBViewAccObject(TTBView *AView) : view_(AView), window_(AView->Window())
 {
     ++liveViewObjects;
     view_->SetAccObject(this);
@@ -226,8 +227,9 @@ void TTBViewAccObject::ClientIsDestroying()
 
 bool TTBViewAccObject::isValid() const { return view_ != nullptr; }
 
-// A cut object names no window, so Qt's bookkeeping of the window never reaches it again.
-QObject *TTBViewAccObject::object() const { return view_ ? view_->Window() : nullptr; }
+// A cut object still names its window: when Qt frees it, Qt forgets it as the window's object
+// and asks the factories again.
+QObject *TTBViewAccObject::object() const { return window_.data(); }
 
 QWindow *TTBViewAccObject::window() const { return view_ ? TopLevelHandle(view_->Window()) : nullptr; }
 
@@ -568,12 +570,12 @@ TTBViewAccObject *TBAccViewObject(TTBView *AView)
     if (std::find(views.begin(), views.end(), AView) == views.end())
         return nullptr;
     TWinControl *w = AView->Window();
-    QAccessibleInterface *obj = QAccessible::queryAccessibleInterface(w);
-    if (obj && !dynamic_cast<TTBViewAccObject *>(obj)) {
+    auto *obj = dynamic_cast<TTBViewAccObject *>(QAccessible::queryAccessibleInterface(w));
+    if (!obj || obj->View() != AView) {
         ForgetQtObject(w);
-        obj = QAccessible::queryAccessibleInterface(w);
+        obj = dynamic_cast<TTBViewAccObject *>(QAccessible::queryAccessibleInterface(w));
     }
-    return dynamic_cast<TTBViewAccObject *>(obj);
+    return obj && obj->View() == AView ? obj : nullptr;
 }
 
 TTBItemViewerAccObject *TBAccViewerObject(TTBItemViewer *AViewer)

@@ -6,9 +6,9 @@
 #include "Forward.h"
 
 #include <QAccessibleInterface>
+#include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 // What every object shares: the link to its view or viewer, cut when that goes, after which
 // every call answers as an invalid object. Every live object is in one process-wide list.
@@ -60,6 +60,7 @@ private:
     TTBItemViewer *AccessibleViewer(int Index) const;
 
     TTBView *view_;
+    QPointer<QWidget> window_;
 };
 
 class TTBItemViewerAccObject final : public TTBCustomAccObject, public QAccessibleActionInterface
