@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "platform/SysColors.h"
+
 #include "platform/AppPaths.h"
 
 #include <QDir>
@@ -131,4 +133,23 @@ void DamageDatabasePages(const QString &path)
         file.seek(page * pageSize);
         file.write(QByteArray(12, char(0xA5)));
     }
+}
+
+QImage BlankImage(int w, int h, TColor fill)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(ColorToQRgb(fill));
+    return image;
+}
+
+TColor PixelAt(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
+
+bool UnchangedOutside(const QImage &image, const TRect &inside, TColor fill)
+{
+    const TColor expected = ColorToRGB(fill) & 0xFFFFFF;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!inside.Contains({x, y}) && PixelAt(image, x, y) != expected)
+                return false;
+    return true;
 }

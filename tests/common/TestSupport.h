@@ -1,8 +1,10 @@
 #pragma once
 #include "platform/SystemPower.h"
+#include "platform/Types.h"
 #include "platform/UiServices.h"
 
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -109,3 +111,9 @@ private:
 // Overwrites the headers of the last pages of a database file with garbage, as flipped bytes on a
 // disk would; the first page, which holds the start of the schema, stays as it was.
 void DamageDatabasePages(const QString &path);
+
+// Pixel checks: an image filled with one colour, a pixel of it as 0x00BBGGRR, and whether every
+// pixel outside a rectangle still has the fill colour.
+QImage BlankImage(int w, int h, TColor fill = clWhite);
+TColor PixelAt(const QImage &image, int x, int y);
+bool UnchangedOutside(const QImage &image, const TRect &inside, TColor fill = clWhite);

@@ -1,4 +1,5 @@
 #include "platform/Graphics.h"
+#include "TestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -37,27 +38,6 @@ protected:
     void TearDown() override { SetTextMetrics(nullptr); }
     FixedMetrics metrics;
 };
-
-QImage Blank(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(0xFFFFFFFFu);
-    return img;
-}
-
-TColor At(const QImage &img, int x, int y)
-{
-    return QRgbToColor(img.pixel(x, y));
-}
-
-bool Untouched(const QImage &img, const TRect &outside)
-{
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (!outside.Contains({x, y}) && At(img, x, y) != clWhite)
-                return false;
-    return true;
-}
 
 } // namespace
 
@@ -115,7 +95,7 @@ TEST_F(CanvasText, EmptyTextCollapsesTheRectangle)
 TEST_F(CanvasText, EllipsesKeepWhatFits)
 {
     TCanvasRecorder rec;
-    QImage img = Blank(200, 20);
+    QImage img = BlankImage(200, 20);
     TCanvas c(img);
     // Path ellipsis keeps the file name and as much of the head as fits: 4+3+9 chars = 112.
     TRect r = Rect(0, 0, 115, 13);
@@ -133,25 +113,25 @@ TEST_F(CanvasText, EllipsesKeepWhatFits)
 
 TEST_F(CanvasText, VerticalAlignmentAndTheReturnedHeight)
 {
-    QImage img = Blank(100, 40);
+    QImage img = BlankImage(100, 40);
     TCanvas c(img);
     c.Brush()->SetColor(clYellow);  // opaque: the text cell is filled, which shows where it went
     TRect r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_VCENTER | DT_CENTER), 10 + 13);
     // The cell of one space: 7 x 13 centred at x 46, y 10.
-    EXPECT_EQ(At(img, 46, 10), clYellow);
-    EXPECT_EQ(At(img, 52, 22), clYellow);
-    EXPECT_EQ(At(img, 45, 10), clWhite);
-    EXPECT_EQ(At(img, 53, 10), clWhite);
-    EXPECT_EQ(At(img, 46, 9), clWhite);
-    EXPECT_EQ(At(img, 46, 23), clWhite);
+    EXPECT_EQ(PixelAt(img, 46, 10), clYellow);
+    EXPECT_EQ(PixelAt(img, 52, 22), clYellow);
+    EXPECT_EQ(PixelAt(img, 45, 10), clWhite);
+    EXPECT_EQ(PixelAt(img, 53, 10), clWhite);
+    EXPECT_EQ(PixelAt(img, 46, 9), clWhite);
+    EXPECT_EQ(PixelAt(img, 46, 23), clWhite);
 
     img.fill(0xFFFFFFFFu);
     r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_BOTTOM | DT_RIGHT), 33);
-    EXPECT_EQ(At(img, 93, 20), clYellow);
-    EXPECT_EQ(At(img, 92, 20), clWhite);
-    EXPECT_EQ(At(img, 93, 19), clWhite);
+    EXPECT_EQ(PixelAt(img, 93, 20), clYellow);
+    EXPECT_EQ(PixelAt(img, 92, 20), clWhite);
+    EXPECT_EQ(PixelAt(img, 93, 19), clWhite);
 
     // Without DT_SINGLELINE vertical centring does not apply.
     r = Rect(0, 0, 100, 33);
@@ -160,7 +140,7 @@ TEST_F(CanvasText, VerticalAlignmentAndTheReturnedHeight)
 
 TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
 {
-    QImage img = Blank(60, 20);
+    QImage img = BlankImage(60, 20);
     TCanvas c(img);
     c.Brush()->SetStyle(TBrushStyle::bsClear);
     c.Font()->SetColor(clRed);
@@ -171,60 +151,60 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
     for (int x = 0; x < 60; ++x)
         for (int y = 0; y < 20; ++y) {
             const bool underline = y == 11 && x >= 7 && x < 14;
-            EXPECT_EQ(At(img, x, y), underline ? clRed : clWhite) << x << "," << y;
+            EXPECT_EQ(PixelAt(img, x, y), underline ? clRed : clWhite) << x << "," << y;
         }
 
     img.fill(0xFFFFFFFFu);
     c.DrawText(" & ", r, DT_SINGLELINE | DT_HIDEPREFIX);
-    EXPECT_TRUE(Untouched(img, Rect(0, 0, 0, 0)));
+    EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
     c.DrawText(" && ", r, DT_SINGLELINE);  // an escaped "&" is drawn, never underlined
-    EXPECT_EQ(At(img, 10, 11), clWhite);
+    EXPECT_EQ(PixelAt(img, 10, 11), clWhite);
 
     // Only the last marked character of a line is underlined.
     img.fill(0xFFFFFFFFu);
     c.DrawText("& & ", r, DT_SINGLELINE | DT_PREFIXONLY);
-    EXPECT_EQ(At(img, 3, 11), clWhite);
-    EXPECT_EQ(At(img, 10, 11), clRed);
+    EXPECT_EQ(PixelAt(img, 3, 11), clWhite);
+    EXPECT_EQ(PixelAt(img, 10, 11), clRed);
 }
 
 TEST_F(CanvasText, DrawTextClipsToItsRectangleUnlessNoClip)
 {
-    QImage img = Blank(100, 30);
+    QImage img = BlankImage(100, 30);
     TCanvas c(img);
     c.Brush()->SetColor(clYellow);
     TRect r = Rect(10, 5, 30, 15);
     c.DrawText("          ", r, DT_SINGLELINE);
-    EXPECT_TRUE(Untouched(img, r));
-    EXPECT_EQ(At(img, 29, 14), clYellow);
+    EXPECT_TRUE(UnchangedOutside(img, r));
+    EXPECT_EQ(PixelAt(img, 29, 14), clYellow);
     c.DrawText("          ", r, DT_SINGLELINE | DT_NOCLIP);
-    EXPECT_EQ(At(img, 60, 10), clYellow);
+    EXPECT_EQ(PixelAt(img, 60, 10), clYellow);
 }
 
 TEST_F(CanvasText, CanvasClipAppliesToText)
 {
-    QImage img = Blank(60, 20);
+    QImage img = BlankImage(60, 20);
     TCanvas c(img);
     c.Brush()->SetColor(clYellow);
     c.ExcludeClipRect(Rect(0, 0, 7, 20));
     c.TextOut(0, 0, "   ");
-    EXPECT_EQ(At(img, 3, 3), clWhite);
-    EXPECT_EQ(At(img, 10, 3), clYellow);
+    EXPECT_EQ(PixelAt(img, 3, 3), clWhite);
+    EXPECT_EQ(PixelAt(img, 10, 3), clYellow);
     EXPECT_EQ(c.PenPos(), (TPoint{21, 0}));
 }
 
 TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
 {
-    QImage img = Blank(40, 20);
+    QImage img = BlankImage(40, 20);
     TCanvas c(img);
     c.Brush()->SetColor(clAqua);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
-    EXPECT_EQ(At(img, 2, 2), clAqua);
-    EXPECT_EQ(At(img, 29, 17), clAqua);
-    EXPECT_EQ(At(img, 30, 17), clWhite);
+    EXPECT_EQ(PixelAt(img, 2, 2), clAqua);
+    EXPECT_EQ(PixelAt(img, 29, 17), clAqua);
+    EXPECT_EQ(PixelAt(img, 30, 17), clWhite);
     c.Brush()->SetStyle(TBrushStyle::bsClear);
     img.fill(0xFFFFFFFFu);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
-    EXPECT_TRUE(Untouched(img, Rect(0, 0, 0, 0)));
+    EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
 }
 
 TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
@@ -238,20 +218,20 @@ TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
         {900, {28, 2}, {15, 2}},     // reads upward: cell right of x 20, above y 5
     };
     for (const auto &k : cases) {
-        QImage img = Blank(50, 30);
+        QImage img = BlankImage(50, 30);
         TCanvas c(img);
         c.Brush()->SetColor(clYellow);
         c.Font()->SetOrientation(k.orientation);
         c.TextOut(20, 5, " ");
-        EXPECT_EQ(At(img, k.inside.X, k.inside.Y), clYellow) << k.orientation;
-        EXPECT_EQ(At(img, k.outside.X, k.outside.Y), clWhite) << k.orientation;
+        EXPECT_EQ(PixelAt(img, k.inside.X, k.inside.Y), clYellow) << k.orientation;
+        EXPECT_EQ(PixelAt(img, k.outside.X, k.outside.Y), clWhite) << k.orientation;
     }
 }
 
 TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
 {
     SetTextMetrics(nullptr);  // the real font this time
-    QImage img = Blank(80, 40);
+    QImage img = BlankImage(80, 40);
     TCanvas c(img);
     c.Brush()->SetStyle(TBrushStyle::bsClear);
     c.Font()->SetColor(clBlack);
@@ -260,7 +240,7 @@ TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
     bool inked = false;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 80; ++x)
-            if (At(img, x, y) != clWhite) {
+            if (PixelAt(img, x, y) != clWhite) {
                 inked = true;
                 EXPECT_TRUE(Rect(9, 9, 11 + ext.cx, 11 + ext.cy).Contains({x, y})) << x << "," << y;
             }

@@ -1,4 +1,5 @@
 #include "platform/Graphics.h"
+#include "TestSupport.h"
 
 #include <QFont>
 #include <QImage>
@@ -8,18 +9,6 @@
 
 namespace {
 
-QImage Blank(int w, int h, TColor c = clWhite)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(ColorToQRgb(c));
-    return img;
-}
-
-TColor At(const QImage &img, int x, int y)
-{
-    return QRgbToColor(img.pixel(x, y));
-}
-
 using PixelSet = std::set<std::pair<int, int>>;
 
 // Every pixel that differs from the background.
@@ -28,7 +17,7 @@ PixelSet Painted(const QImage &img, TColor background = clWhite)
     PixelSet out;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (At(img, x, y) != background)
+            if (PixelAt(img, x, y) != background)
                 out.insert({x, y});
     return out;
 }
@@ -37,20 +26,20 @@ PixelSet Painted(const QImage &img, TColor background = clWhite)
 
 TEST(Canvas, FillRectFillsExactlyTheHalfOpenRectangle)
 {
-    QImage img = Blank(12, 10);
+    QImage img = BlankImage(12, 10);
     TCanvas c(img);
     c.Brush()->SetColor(clRed);
     c.FillRect(Rect(2, 3, 7, 6));
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 12; ++x) {
             const bool inside = x >= 2 && x < 7 && y >= 3 && y < 6;
-            EXPECT_EQ(At(img, x, y), inside ? clRed : clWhite) << x << "," << y;
+            EXPECT_EQ(PixelAt(img, x, y), inside ? clRed : clWhite) << x << "," << y;
         }
 }
 
 TEST(Canvas, FillRectIgnoresEmptyRectanglesAndHollowBrushes)
 {
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     c.Brush()->SetColor(clRed);
     c.FillRect(Rect(5, 5, 2, 8));   // inverted
@@ -78,7 +67,7 @@ TEST(Canvas, LineToLeavesOutItsEndPoint)
         {{4, 4}, {4, 4}, {}},
     };
     for (const auto &c : cases) {
-        QImage img = Blank(8, 8);
+        QImage img = BlankImage(8, 8);
         TCanvas canvas(img);
         canvas.MoveTo(c.from.X, c.from.Y);
         canvas.LineTo(c.to.X, c.to.Y);
@@ -89,7 +78,7 @@ TEST(Canvas, LineToLeavesOutItsEndPoint)
 
 TEST(Canvas, ShallowLineStepsOncePerColumnAndStaysConnected)
 {
-    QImage img = Blank(20, 10);
+    QImage img = BlankImage(20, 10);
     TCanvas c(img);
     c.MoveTo(1, 2);
     c.LineTo(15, 7);
@@ -115,7 +104,7 @@ TEST(Canvas, ShallowLineStepsOncePerColumnAndStaysConnected)
 
 TEST(Canvas, PolylineDrawsInnerVerticesButNotTheLastPoint)
 {
-    QImage img = Blank(8, 8);
+    QImage img = BlankImage(8, 8);
     TCanvas c(img);
     c.Polyline({{1, 1}, {4, 1}, {4, 4}});
     EXPECT_EQ(Painted(img), (PixelSet{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}}));
@@ -123,7 +112,7 @@ TEST(Canvas, PolylineDrawsInnerVerticesButNotTheLastPoint)
 
 TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
 {
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     c.Pen()->SetColor(clBlue);
     c.Brush()->SetColor(clRed);
@@ -132,13 +121,13 @@ TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
         for (int x = 0; x < 10; ++x) {
             const bool in = x >= 1 && x < 7 && y >= 2 && y < 6;
             const bool border = in && (x == 1 || x == 6 || y == 2 || y == 5);
-            EXPECT_EQ(At(img, x, y), border ? clBlue : in ? clRed : clWhite) << x << "," << y;
+            EXPECT_EQ(PixelAt(img, x, y), border ? clBlue : in ? clRed : clWhite) << x << "," << y;
         }
 }
 
 TEST(Canvas, RectangleWithoutPenIsOnePixelSmaller)
 {
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     c.Pen()->SetStyle(TPenStyle::psClear);
     c.Brush()->SetColor(clRed);
@@ -152,7 +141,7 @@ TEST(Canvas, RectangleWithoutPenIsOnePixelSmaller)
 
 TEST(Canvas, TrianglePolygonCoversExactlyItsLatticePoints)
 {
-    QImage img = Blank(12, 12);
+    QImage img = BlankImage(12, 12);
     TCanvas c(img);
     c.Pen()->SetColor(clBlack);
     c.Brush()->SetColor(clBlack);
@@ -164,7 +153,7 @@ TEST(Canvas, TrianglePolygonCoversExactlyItsLatticePoints)
     EXPECT_EQ(Painted(img), expected);
 
     // Without a pen only the inside is filled: the hypotenuse stays open.
-    QImage fillOnly = Blank(12, 12);
+    QImage fillOnly = BlankImage(12, 12);
     TCanvas f(fillOnly);
     f.Pen()->SetStyle(TPenStyle::psClear);
     f.Brush()->SetColor(clBlack);
@@ -178,7 +167,7 @@ TEST(Canvas, TrianglePolygonCoversExactlyItsLatticePoints)
 
 TEST(Canvas, EllipseStaysInItsBoxAndIsSymmetric)
 {
-    QImage img = Blank(14, 12);
+    QImage img = BlankImage(14, 12);
     TCanvas c(img);
     c.Pen()->SetColor(clBlue);
     c.Brush()->SetColor(clRed);
@@ -197,10 +186,10 @@ TEST(Canvas, EllipseStaysInItsBoxAndIsSymmetric)
     EXPECT_EQ(maxX, 11);
     EXPECT_EQ(minY, 1);
     EXPECT_EQ(maxY, 9);
-    EXPECT_EQ(At(img, 6, 5), clRed);    // centre: brush
-    EXPECT_EQ(At(img, 1, 5), clBlue);   // end of the long axis: pen
-    EXPECT_EQ(At(img, 1, 1), clWhite);  // box corner outside
-    EXPECT_EQ(At(img, 11, 9), clWhite);
+    EXPECT_EQ(PixelAt(img, 6, 5), clRed);    // centre: brush
+    EXPECT_EQ(PixelAt(img, 1, 5), clBlue);   // end of the long axis: pen
+    EXPECT_EQ(PixelAt(img, 1, 1), clWhite);  // box corner outside
+    EXPECT_EQ(PixelAt(img, 11, 9), clWhite);
 }
 
 TEST(Canvas, EllipseOutlineIsClosed)
@@ -208,7 +197,7 @@ TEST(Canvas, EllipseOutlineIsClosed)
     // The brush never touches the outside: the pen encloses it without gaps, whatever the shape.
     const TRect boxes[] = {Rect(0, 0, 40, 30), Rect(0, 0, 9, 31), Rect(2, 3, 37, 12), Rect(0, 0, 5, 5)};
     for (const TRect &b : boxes) {
-        QImage img = Blank(42, 34);
+        QImage img = BlankImage(42, 34);
         TCanvas c(img);
         c.Pen()->SetColor(clBlue);
         c.Brush()->SetColor(clRed);
@@ -216,11 +205,11 @@ TEST(Canvas, EllipseOutlineIsClosed)
         int brushPixels = 0;
         for (int y = 1; y < 33; ++y)
             for (int x = 1; x < 41; ++x) {
-                if (At(img, x, y) != clRed)
+                if (PixelAt(img, x, y) != clRed)
                     continue;
                 ++brushPixels;
                 for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
-                    EXPECT_NE(At(img, x + dx, y + dy), clWhite) << b.Right << "x" << b.Bottom << " at " << x << "," << y;
+                    EXPECT_NE(PixelAt(img, x + dx, y + dy), clWhite) << b.Right << "x" << b.Bottom << " at " << x << "," << y;
             }
         EXPECT_GT(brushPixels, 0) << b.Right << "x" << b.Bottom;
     }
@@ -228,23 +217,23 @@ TEST(Canvas, EllipseOutlineIsClosed)
 
 TEST(Canvas, RoundRectKeepsItsCornersClear)
 {
-    QImage img = Blank(20, 20);
+    QImage img = BlankImage(20, 20);
     TCanvas c(img);
     c.Pen()->SetColor(clBlue);
     c.Brush()->SetColor(clRed);
     c.RoundRect(0, 0, 20, 20, 8, 8);
-    EXPECT_EQ(At(img, 0, 0), clWhite);
-    EXPECT_EQ(At(img, 19, 19), clWhite);
-    EXPECT_EQ(At(img, 10, 0), clBlue);   // straight top edge
-    EXPECT_EQ(At(img, 0, 10), clBlue);
-    EXPECT_EQ(At(img, 19, 10), clBlue);
-    EXPECT_EQ(At(img, 10, 19), clBlue);
-    EXPECT_EQ(At(img, 10, 10), clRed);
+    EXPECT_EQ(PixelAt(img, 0, 0), clWhite);
+    EXPECT_EQ(PixelAt(img, 19, 19), clWhite);
+    EXPECT_EQ(PixelAt(img, 10, 0), clBlue);   // straight top edge
+    EXPECT_EQ(PixelAt(img, 0, 10), clBlue);
+    EXPECT_EQ(PixelAt(img, 19, 10), clBlue);
+    EXPECT_EQ(PixelAt(img, 10, 19), clBlue);
+    EXPECT_EQ(PixelAt(img, 10, 10), clRed);
 }
 
 TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
 {
-    QImage whole = Blank(16, 8), pieces = Blank(16, 8);
+    QImage whole = BlankImage(16, 8), pieces = BlankImage(16, 8);
     TCanvas a(whole), b(pieces);
     for (TCanvas *c : {&a, &b})
         c->Brush()->SetDither(clRed, clBlue);
@@ -256,18 +245,18 @@ TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
     EXPECT_EQ(whole, pieces);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
-            EXPECT_EQ(At(whole, x, y), ((x + y) & 1) ? clBlue : clRed) << x << "," << y;
+            EXPECT_EQ(PixelAt(whole, x, y), ((x + y) & 1) ? clBlue : clRed) << x << "," << y;
 
     // The phase is tied to the device, not to the window origin; the brush origin moves it.
-    QImage shifted = Blank(8, 8);
+    QImage shifted = BlankImage(8, 8);
     TCanvas s(shifted);
     s.Brush()->SetDither(clRed, clBlue);
     s.SetWindowOrg(3, 0);
     s.FillRect(Rect(3, 0, 11, 8));
-    EXPECT_EQ(At(shifted, 0, 0), clRed);
+    EXPECT_EQ(PixelAt(shifted, 0, 0), clRed);
     s.SetBrushOrg({1, 0});
     s.FillRect(Rect(3, 0, 11, 8));
-    EXPECT_EQ(At(shifted, 0, 0), clBlue);
+    EXPECT_EQ(PixelAt(shifted, 0, 0), clBlue);
 }
 
 TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
@@ -275,13 +264,13 @@ TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
     TBitmap cell(2, 1);
     cell.Canvas()->SetPixel(0, 0, clRed);
     cell.Canvas()->SetPixel(1, 0, clBlue);
-    QImage img = Blank(10, 3);
+    QImage img = BlankImage(10, 3);
     TCanvas c(img);
     c.Brush()->SetBitmap(&cell);
     EXPECT_TRUE(c.Brush()->HasPattern());
     c.FillRect(Rect(0, 0, 10, 3));
     for (int x = 0; x < 10; ++x)
-        EXPECT_EQ(At(img, x, 2), (x & 1) ? clBlue : clRed) << x;
+        EXPECT_EQ(PixelAt(img, x, 2), (x & 1) ? clBlue : clRed) << x;
     c.Brush()->SetBitmap(nullptr);
     EXPECT_FALSE(c.Brush()->HasPattern());
     c.Brush()->SetBitmap(&cell);
@@ -291,24 +280,24 @@ TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
 
 TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
 {
-    QImage img = Blank(8, 8);
+    QImage img = BlankImage(8, 8);
     TCanvas c(img);
     c.Brush()->SetColor(clRed);
     c.Brush()->SetStyle(TBrushStyle::bsVertical);
     EXPECT_EQ(c.BkMode(), TRANSPARENT);  // a hatched brush leaves the background alone
     c.FillRect(Rect(0, 0, 8, 8));
-    EXPECT_EQ(At(img, 4, 0), clRed);
-    EXPECT_EQ(At(img, 3, 0), clWhite);
+    EXPECT_EQ(PixelAt(img, 4, 0), clRed);
+    EXPECT_EQ(PixelAt(img, 3, 0), clWhite);
     c.SetBkMode(OPAQUE);
     c.SetBkColor(clYellow);
     c.FillRect(Rect(0, 0, 8, 8));
-    EXPECT_EQ(At(img, 4, 5), clRed);
-    EXPECT_EQ(At(img, 3, 5), clYellow);
+    EXPECT_EQ(PixelAt(img, 4, 5), clRed);
+    EXPECT_EQ(PixelAt(img, 3, 5), clYellow);
 }
 
 TEST(Canvas, ClipRectanglesAreRespected)
 {
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     c.Brush()->SetColor(clRed);
     EXPECT_EQ(c.IntersectClipRect(Rect(2, 2, 8, 8)), SIMPLEREGION);
@@ -324,7 +313,7 @@ TEST(Canvas, ClipRectanglesAreRespected)
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x) {
             const bool visible = x >= 2 && x < 8 && y >= 2 && y < 8 && !(x >= 4 && x < 6 && y >= 4 && y < 6);
-            EXPECT_EQ(At(img, x, y) != clWhite, visible) << x << "," << y;
+            EXPECT_EQ(PixelAt(img, x, y) != clWhite, visible) << x << "," << y;
         }
     EXPECT_EQ(c.IntersectClipRect(Rect(20, 20, 30, 30)), NULLREGION);
     EXPECT_TRUE(c.GetClipBox().IsEmpty());
@@ -332,7 +321,7 @@ TEST(Canvas, ClipRectanglesAreRespected)
 
 TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
 {
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     c.Brush()->SetColor(clRed);
     const int level = c.SaveDC();
@@ -349,7 +338,7 @@ TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
     EXPECT_FALSE(c.HasClip());
     EXPECT_EQ(c.WindowOrg(), (TPoint{0, 0}));
     c.FillRect(Rect(0, 0, 10, 10));
-    EXPECT_EQ(At(img, 9, 9), clRed);
+    EXPECT_EQ(PixelAt(img, 9, 9), clRed);
     // The restored brush still drives the background.
     c.Brush()->SetColor(clYellow);
     EXPECT_EQ(c.BkColor(), clYellow);
@@ -357,7 +346,7 @@ TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
 
 TEST(Canvas, WindowOriginShiftsDrawingClipAndPixels)
 {
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     c.SetWindowOrg(10, 20);  // logical (10,20) is the top-left pixel
     c.Brush()->SetColor(clRed);
@@ -374,7 +363,7 @@ TEST(Canvas, WindowOriginShiftsDrawingClipAndPixels)
 
 TEST(Canvas, PixelsReadAndWriteThroughTheClip)
 {
-    QImage img = Blank(4, 4);
+    QImage img = BlankImage(4, 4);
     TCanvas c(img);
     c.ExcludeClipRect(Rect(0, 0, 1, 1));
     c.SetPixel(0, 0, clRed);
@@ -388,7 +377,7 @@ TEST(Canvas, PixelsReadAndWriteThroughTheClip)
 
 TEST(Canvas, PenModesCombineWithTheDestination)
 {
-    QImage img = Blank(8, 2, RGB(0x12, 0x34, 0x56));
+    QImage img = BlankImage(8, 2, RGB(0x12, 0x34, 0x56));
     TCanvas c(img);
     c.Pen()->SetMode(TPenMode::pmXor);
     c.Pen()->SetColor(RGB(0xFF, 0x00, 0xFF));
@@ -423,7 +412,7 @@ TEST(Canvas, PenModesCombineWithTheDestination)
 
 TEST(Canvas, DottedPenLeavesGapsOrFillsThemWithTheBackground)
 {
-    QImage img = Blank(14, 2);
+    QImage img = BlankImage(14, 2);
     TCanvas c(img);
     c.Pen()->SetStyle(TPenStyle::psDot);
     c.Pen()->SetColor(clBlack);
@@ -431,18 +420,18 @@ TEST(Canvas, DottedPenLeavesGapsOrFillsThemWithTheBackground)
     c.MoveTo(0, 0);
     c.LineTo(12, 0);
     for (int x = 0; x < 12; ++x)
-        EXPECT_EQ(At(img, x, 0), (x / 3) % 2 ? clWhite : clBlack) << x;
+        EXPECT_EQ(PixelAt(img, x, 0), (x / 3) % 2 ? clWhite : clBlack) << x;
     c.SetBkMode(OPAQUE);
     c.SetBkColor(clRed);
     c.MoveTo(0, 1);
     c.LineTo(12, 1);
-    EXPECT_EQ(At(img, 4, 1), clRed);
-    EXPECT_EQ(At(img, 7, 1), clBlack);
+    EXPECT_EQ(PixelAt(img, 4, 1), clRed);
+    EXPECT_EQ(PixelAt(img, 7, 1), clBlack);
 }
 
 TEST(Canvas, FrameRectAndFocusRect)
 {
-    QImage img = Blank(8, 8);
+    QImage img = BlankImage(8, 8);
     TCanvas c(img);
     c.Brush()->SetColor(clRed);
     c.FrameRect(Rect(1, 1, 6, 5));
@@ -457,22 +446,22 @@ TEST(Canvas, FrameRectAndFocusRect)
     }
     EXPECT_EQ(Painted(img), frame);
 
-    QImage focus = Blank(10, 10);
+    QImage focus = BlankImage(10, 10);
     const QImage before = focus;
     TCanvas f(focus);
     f.Brush()->SetColor(clWhite);  // background white, text black: every other pixel inverted
     f.DrawFocusRect(Rect(1, 1, 9, 9));
-    EXPECT_EQ(At(focus, 1, 1), clBlack);
-    EXPECT_EQ(At(focus, 2, 1), clWhite);
-    EXPECT_EQ(At(focus, 3, 1), clBlack);
-    EXPECT_EQ(At(focus, 4, 4), clWhite);  // inside untouched
+    EXPECT_EQ(PixelAt(focus, 1, 1), clBlack);
+    EXPECT_EQ(PixelAt(focus, 2, 1), clWhite);
+    EXPECT_EQ(PixelAt(focus, 3, 1), clBlack);
+    EXPECT_EQ(PixelAt(focus, 4, 4), clWhite);  // inside untouched
     f.DrawFocusRect(Rect(1, 1, 9, 9));
     EXPECT_EQ(focus, before);
 }
 
 TEST(Canvas, GradientRunsFromStartTowardsEnd)
 {
-    QImage img = Blank(4, 4);
+    QImage img = BlankImage(4, 4);
     TCanvas c(img);
     c.GradientFill(Rect(0, 0, 4, 4), RGB(0, 0, 0), RGB(200, 100, 40), true);
     for (int y = 0; y < 4; ++y) {
@@ -486,7 +475,7 @@ TEST(Canvas, GradientRunsFromStartTowardsEnd)
 
 TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
 {
-    QImage img = Blank(2, 1);
+    QImage img = BlankImage(2, 1);
     TCanvas c(img);
     QImage red(1, 1, QImage::Format_RGB32);
     red.fill(0xFFFF0000u);
@@ -509,7 +498,7 @@ TEST(Canvas, DrawCopiesBitmapsAndSkipsTheTransparentColour)
     bmp.Canvas()->FillRect(Rect(0, 0, 3, 2));
     bmp.Canvas()->SetPixel(0, 1, clFuchsia);  // bottom-left: the automatic transparent colour
     bmp.Canvas()->SetPixel(2, 0, clFuchsia);
-    QImage img = Blank(6, 4);
+    QImage img = BlankImage(6, 4);
     TCanvas c(img);
     c.Draw(1, 1, &bmp);
     EXPECT_EQ(c.Pixel(3, 1), clFuchsia);
@@ -532,7 +521,7 @@ TEST(Canvas, StretchDrawScalesByNearestPixel)
     TBitmap bmp(2, 1);
     bmp.Canvas()->SetPixel(0, 0, clRed);
     bmp.Canvas()->SetPixel(1, 0, clBlue);
-    QImage img = Blank(4, 2);
+    QImage img = BlankImage(4, 2);
     TCanvas c(img);
     c.StretchDraw(Rect(0, 0, 4, 2), &bmp);
     const TColor expected[4] = {clRed, clRed, clBlue, clBlue};
@@ -543,7 +532,7 @@ TEST(Canvas, StretchDrawScalesByNearestPixel)
 
 TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
 {
-    QImage img = Blank(6, 1);
+    QImage img = BlankImage(6, 1);
     TCanvas c(img);
     for (int x = 0; x < 6; ++x)
         c.SetPixel(x, 0, RGB(x * 10, 0, 0));
@@ -552,7 +541,7 @@ TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
     for (int x = 1; x < 6; ++x)
         EXPECT_EQ(c.Pixel(x, 0), RGB((x - 1) * 10, 0, 0)) << x;
 
-    QImage other = Blank(2, 1, RGB(0x0F, 0xF0, 0x00));
+    QImage other = BlankImage(2, 1, RGB(0x0F, 0xF0, 0x00));
     TCanvas src(other);
     c.SetCopyMode(cmSrcInvert);
     c.SetPixel(0, 0, RGB(0xFF, 0xFF, 0xFF));
@@ -562,7 +551,7 @@ TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
 
 TEST(Canvas, BitBltRasterOperations)
 {
-    QImage src = Blank(1, 1, RGB(0xF0, 0xF0, 0x0F));
+    QImage src = BlankImage(1, 1, RGB(0xF0, 0xF0, 0x0F));
     const struct {
         std::uint32_t rop;
         TColor expected;
@@ -579,7 +568,7 @@ TEST(Canvas, BitBltRasterOperations)
         {MERGECOPY, RGB(0xF0, 0, 0)},
     };
     for (const auto &k : cases) {
-        QImage img = Blank(1, 1, RGB(0x3C, 0x3C, 0x3C));
+        QImage img = BlankImage(1, 1, RGB(0x3C, 0x3C, 0x3C));
         TCanvas c(img);
         c.Brush()->SetColor(clRed);
         c.BitBlt(0, 0, 1, 1, src, 0, 0, k.rop);
@@ -589,7 +578,7 @@ TEST(Canvas, BitBltRasterOperations)
 
 TEST(Canvas, MaskBlitPaintsSetBitsInTheBrushColour)
 {
-    QImage img = Blank(5, 3);
+    QImage img = BlankImage(5, 3);
     TCanvas c(img);
     c.Brush()->SetColor(clNavy);
     c.DrawMask(1, 0, TMonoMask::FromRows({"#.#", ".#.", "#.#"}));

@@ -1,4 +1,5 @@
 #include "platform/ImgList.h"
+#include "TestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -19,13 +20,6 @@ std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colours)
     return bmp;
 }
 
-QImage Blank(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(0xFFFFFFFFu);
-    return img;
-}
-
 } // namespace
 
 TEST(ImageList, AddMaskedSplitsAStripAndDropsTheMaskColour)
@@ -36,7 +30,7 @@ TEST(ImageList, AddMaskedSplitsAStripAndDropsTheMaskColour)
     EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
     EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 3);
     ASSERT_EQ(list.Count(), 6);
-    QImage img = Blank(10, 10);
+    QImage img = BlankImage(10, 10);
     TCanvas c(img);
     list.Draw(&c, 2, 3, 1);
     EXPECT_EQ(c.Pixel(2, 3), clWhite);  // the masked corner
@@ -58,7 +52,7 @@ TEST(ImageList, AddUsesWhiteMaskPixelsAsTransparent)
     mask.Canvas()->SetPixel(3, 3, clWhite);
     ASSERT_EQ(list.Add(image.get(), &mask), 0);
     ASSERT_EQ(list.Add(image.get(), nullptr), 1);
-    QImage img = Blank(8, 4);
+    QImage img = BlankImage(8, 4);
     TCanvas c(img);
     list.Draw(&c, 0, 0, 0);
     list.Draw(&c, 4, 0, 1);
@@ -95,7 +89,7 @@ TEST(ImageList, ImagesWithAlphaBlend)
     src.setPixel(0, 0, qRgba(255, 0, 0, 255));
     src.setPixel(1, 0, qRgba(0, 0, 0, 0));
     ASSERT_EQ(list.AddImage(src), 0);
-    QImage img = Blank(2, 1);
+    QImage img = BlankImage(2, 1);
     TCanvas c(img);
     list.Draw(&c, 0, 0, 0);
     EXPECT_EQ(c.Pixel(0, 0), clRed);

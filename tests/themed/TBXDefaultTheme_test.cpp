@@ -1,4 +1,5 @@
 #include "themed/TBXDefaultTheme.h"
+#include "TestSupport.h"
 #include "themed/TBXUtils.h"
 
 #include "platform/SysColors.h"
@@ -29,7 +30,6 @@ protected:
         canvas.Brush()->SetColor(0x00FF00);
         canvas.FillRect(Rect(0, 0, 40, 22));
     }
-    static TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
 
     TTBXTheme *theme = nullptr;
 };
@@ -105,8 +105,8 @@ TEST_F(DefaultTheme, HotMenuItemPushedAndCheckedButtons)
     menu.Enabled = true;
     menu.HoverKind = HOVER_ENABLED;
     QImage hot = Paint([&](TCanvas &c) { theme->PaintMenuItem(c, Rect(0, 0, 40, 22), menu); });
-    EXPECT_EQ(At(hot, 20, 11), GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(At(hot, 39, 0), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(PixelAt(hot, 20, 11), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(PixelAt(hot, 39, 0), GetSysColor(COLOR_HIGHLIGHT));
 
     TTBXItemInfo button;
     button.ViewType = VT_NORMALTOOLBAR;
@@ -114,15 +114,15 @@ TEST_F(DefaultTheme, HotMenuItemPushedAndCheckedButtons)
     button.Enabled = true;
     button.Pushed = true;
     QImage pushed = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
-    EXPECT_EQ(At(pushed, 0, 0), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(At(pushed, 39, 21), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(At(pushed, 20, 11), 0x00FF00u) << "a transparent toolbar keeps its background inside";
+    EXPECT_EQ(PixelAt(pushed, 0, 0), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(PixelAt(pushed, 39, 21), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(PixelAt(pushed, 20, 11), 0x00FF00u) << "a transparent toolbar keeps its background inside";
 
     button.Pushed = false;
     button.Checked = true;
     QImage checked = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
-    EXPECT_EQ(At(checked, 0, 0), GetSysColor(COLOR_BTNSHADOW));
-    const TColor a = At(checked, 10, 10), b = At(checked, 11, 10);
+    EXPECT_EQ(PixelAt(checked, 0, 0), GetSysColor(COLOR_BTNSHADOW));
+    const TColor a = PixelAt(checked, 10, 10), b = PixelAt(checked, 11, 10);
     EXPECT_NE(a, b) << "a checked, idle button is dithered";
     EXPECT_TRUE((a == GetSysColor(COLOR_BTNFACE) && b == GetSysColor(COLOR_BTNHIGHLIGHT)) ||
                 (b == GetSysColor(COLOR_BTNFACE) && a == GetSysColor(COLOR_BTNHIGHLIGHT)));
@@ -131,9 +131,9 @@ TEST_F(DefaultTheme, HotMenuItemPushedAndCheckedButtons)
     button.Checked = false;
     button.HoverKind = HOVER_ENABLED;
     QImage hotButton = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
-    EXPECT_EQ(At(hotButton, 0, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(At(hotButton, 39, 21), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(At(hotButton, 20, 11), 0x00FF00u);
+    EXPECT_EQ(PixelAt(hotButton, 0, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(PixelAt(hotButton, 39, 21), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(PixelAt(hotButton, 20, 11), 0x00FF00u);
 }
 
 TEST_F(DefaultTheme, SeparatorsAndPopupBorders)
@@ -142,18 +142,18 @@ TEST_F(DefaultTheme, SeparatorsAndPopupBorders)
     info.ViewType = VT_POPUPMENU;
     info.Enabled = true;
     QImage menu = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, true, false); });
-    EXPECT_EQ(At(menu, 20, 10), GetSysColor(COLOR_BTNSHADOW)) << "etched line at the middle - 1";
-    EXPECT_EQ(At(menu, 20, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(At(menu, 11, 10), 0x00FF00u) << "menu separators are indented by 12";
+    EXPECT_EQ(PixelAt(menu, 20, 10), GetSysColor(COLOR_BTNSHADOW)) << "etched line at the middle - 1";
+    EXPECT_EQ(PixelAt(menu, 20, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(PixelAt(menu, 11, 10), 0x00FF00u) << "menu separators are indented by 12";
     info.Enabled = false;
     QImage blank = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, true, false); });
-    EXPECT_EQ(At(blank, 20, 10), 0x00FF00u);
+    EXPECT_EQ(PixelAt(blank, 20, 10), 0x00FF00u);
 
     QImage list = Paint([&](TCanvas &c) {
         theme->PaintPopupNCArea(c, Rect(0, 0, 40, 22), TTBXPopupInfo{0, VT_LISTBOX, {}, {1, 1}});
     });
-    EXPECT_EQ(At(list, 0, 5), GetSysColor(COLOR_WINDOWFRAME));
-    EXPECT_EQ(At(list, 1, 5), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(PixelAt(list, 0, 5), GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(PixelAt(list, 1, 5), GetSysColor(COLOR_WINDOW));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "themed/TBXUtils.h"
+#include "TestSupport.h"
 
 #include "platform/ImgList.h"
 
@@ -6,18 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QImage Blank(int w, int h, TColor c = clWhite)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(ColorToQRgb(c));
-    return img;
-}
-
-TColor At(const QImage &img, int x, int y)
-{
-    return QRgbToColor(img.pixel(x, y));
-}
 
 // 4 x 4 image; unlisted pixels are transparent.
 struct Known {
@@ -41,7 +30,7 @@ QImage WithEffect(F &&effect)
     for (const Known &k : ImagePixels)
         image.setPixel(k.x, k.y, ColorToQRgb(k.color));
     list.AddImage(image);
-    QImage target = Blank(8, 8, Background);
+    QImage target = BlankImage(8, 8, Background);
     TCanvas canvas(target);
     effect(&canvas, &list);
     return target;
@@ -132,32 +121,32 @@ TEST(TBXUtils, HslRoundTrip)
 
 TEST(TBXUtils, BlendPixelAndFills)
 {
-    QImage img = Blank(8, 8, clBlack);
+    QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
     BlendPixel(&canvas, 0, 0, clWhite, 0);
     BlendPixel(&canvas, 1, 0, clWhite, 255);
     BlendPixel(&canvas, 2, 0, clWhite, 128);
     BlendPixel(&canvas, 3, 0, clWhite, 64);
-    EXPECT_EQ(At(img, 0, 0), clBlack);
-    EXPECT_EQ(At(img, 1, 0), clWhite);
-    EXPECT_EQ(At(img, 2, 0), 0x808080);
-    EXPECT_EQ(At(img, 3, 0), 0x404040);
+    EXPECT_EQ(PixelAt(img, 0, 0), clBlack);
+    EXPECT_EQ(PixelAt(img, 1, 0), clWhite);
+    EXPECT_EQ(PixelAt(img, 2, 0), 0x808080);
+    EXPECT_EQ(PixelAt(img, 3, 0), 0x404040);
 
     FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
-    EXPECT_EQ(At(img, 4, 4), clBlack);
+    EXPECT_EQ(PixelAt(img, 4, 4), clBlack);
     TRect r = Rect(0, 1, 8, 8);
     FrameRectColor(&canvas, r, clNone, true);
     EXPECT_EQ(r, Rect(1, 2, 7, 7));
-    EXPECT_EQ(At(img, 0, 1), clBlack);
+    EXPECT_EQ(PixelAt(img, 0, 1), clBlack);
 
     // A right-pointing double chevron anchored at the rectangle.
     PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
-    EXPECT_EQ(At(img, 0, 2), clRed);
-    EXPECT_EQ(At(img, 2, 2), clBlack);
-    EXPECT_EQ(At(img, 1, 3), clRed);
-    EXPECT_EQ(At(img, 0, 3), clBlack);
-    EXPECT_EQ(At(img, 7, 4), clRed);
-    EXPECT_EQ(At(img, 0, 5), clBlack);
+    EXPECT_EQ(PixelAt(img, 0, 2), clRed);
+    EXPECT_EQ(PixelAt(img, 2, 2), clBlack);
+    EXPECT_EQ(PixelAt(img, 1, 3), clRed);
+    EXPECT_EQ(PixelAt(img, 0, 3), clBlack);
+    EXPECT_EQ(PixelAt(img, 7, 4), clRed);
+    EXPECT_EQ(PixelAt(img, 0, 5), clBlack);
 }
 
 TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
@@ -187,10 +176,10 @@ TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
     for (const Row &row : rows) {
         const QImage img = WithEffect(row.draw);
         for (size_t i = 0; i < ImagePixels.size(); ++i)
-            EXPECT_EQ(At(img, 2 + ImagePixels[i].x, 2 + ImagePixels[i].y), row.want[i])
+            EXPECT_EQ(PixelAt(img, 2 + ImagePixels[i].x, 2 + ImagePixels[i].y), row.want[i])
                 << row.what << " pixel " << i;
-        EXPECT_EQ(At(img, 5, 5), Background) << row.what << ": transparent pixel";
-        EXPECT_EQ(At(img, 1, 1), Background) << row.what << ": outside the image";
+        EXPECT_EQ(PixelAt(img, 5, 5), Background) << row.what << ": transparent pixel";
+        EXPECT_EQ(PixelAt(img, 1, 1), Background) << row.what << ": outside the image";
     }
     EXPECT_THROW(WithEffect([](TCanvas *c, TImageList *l) { DrawImageMonochrome(c, 2, 2, l, 0, 3); }),
                  EInvalidOperation);
@@ -199,54 +188,54 @@ TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
 TEST(TBXUtils, DitherGradientReachesBothEnds)
 {
     const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
-    QImage img = Blank(6, 9);
+    QImage img = BlankImage(6, 9);
     TCanvas canvas(img);
     DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
-    EXPECT_EQ(At(img, 1, 1), from);
-    EXPECT_EQ(At(img, 4, 3), RGB(100, 100, 100));
+    EXPECT_EQ(PixelAt(img, 1, 1), from);
+    EXPECT_EQ(PixelAt(img, 4, 3), RGB(100, 100, 100));
     // A falling channel must land on its end value too.
-    EXPECT_EQ(At(img, 4, 5), to);
-    EXPECT_EQ(At(img, 1, 0), clWhite);
-    EXPECT_EQ(At(img, 1, 6), clWhite);
-    EXPECT_EQ(At(img, 0, 3), clWhite);
+    EXPECT_EQ(PixelAt(img, 4, 5), to);
+    EXPECT_EQ(PixelAt(img, 1, 0), clWhite);
+    EXPECT_EQ(PixelAt(img, 1, 6), clWhite);
+    EXPECT_EQ(PixelAt(img, 0, 3), clWhite);
 
     // One line alone takes the middle; an empty rectangle paints nothing.
     DitherGradientRect(&canvas, Rect(1, 7, 5, 8), from, true, to);
-    EXPECT_EQ(At(img, 2, 7), RGB(100, 100, 100));
-    EXPECT_EQ(At(img, 2, 8), clWhite);
+    EXPECT_EQ(PixelAt(img, 2, 7), RGB(100, 100, 100));
+    EXPECT_EQ(PixelAt(img, 2, 8), clWhite);
     DitherGradientRect(&canvas, Rect(1, 8, 5, 8), from, true, to);
     DitherGradientRect(&canvas, Rect(5, 8, 5, 9), from, false, to);
-    EXPECT_EQ(At(img, 2, 8), clWhite);
-    EXPECT_EQ(At(img, 5, 8), clWhite);
+    EXPECT_EQ(PixelAt(img, 2, 8), clWhite);
+    EXPECT_EQ(PixelAt(img, 5, 8), clWhite);
 
     // Horizontal: first and last column.
     DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
-    EXPECT_EQ(At(img, 0, 0), clBlack);
-    EXPECT_EQ(At(img, 5, 0), clWhite);
+    EXPECT_EQ(PixelAt(img, 0, 0), clBlack);
+    EXPECT_EQ(PixelAt(img, 5, 0), clWhite);
 }
 
 TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
 {
-    QImage img = Blank(40, 20);
+    QImage img = BlankImage(40, 20);
     TCanvas canvas(img);
     const TColor base = RGB(160, 160, 160);
     FillBrushedTexture(&canvas, Rect(2, 2, 38, 18), 8, base);
-    EXPECT_EQ(At(img, 1, 1), clWhite);
-    EXPECT_EQ(At(img, 38, 18), clWhite);
+    EXPECT_EQ(PixelAt(img, 1, 1), clWhite);
+    EXPECT_EQ(PixelAt(img, 38, 18), clWhite);
     bool varies = false;
     for (int y = 2; y < 18; ++y)
         for (int x = 2; x < 38; ++x) {
-            const TColor c = At(img, x, y);
+            const TColor c = PixelAt(img, x, y);
             EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
             EXPECT_LE(GetRValue(c), 239);
-            varies = varies || c != At(img, 2, 2);
+            varies = varies || c != PixelAt(img, 2, 2);
         }
     EXPECT_TRUE(varies);
     // The grain is anchored at the origin: the same spot drawn again in a piece matches.
-    const TColor before = At(img, 20, 10);
+    const TColor before = PixelAt(img, 20, 10);
     FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, clBlack);
     FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, base);
-    EXPECT_EQ(At(img, 20, 10), before);
+    EXPECT_EQ(PixelAt(img, 20, 10), before);
 }
 
 TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
@@ -300,7 +289,7 @@ TEST(TBXUtils, PlainShadowsAreWindowsOfHalfTheSize)
 
 TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
 {
-    QImage img = Blank(6, 6);
+    QImage img = BlankImage(6, 6);
     TCanvas canvas(img);
     TRect r = Rect(1, 1, 5, 5);
     Frame3D(&canvas, r, clWhite, clBlack, true);
@@ -317,5 +306,5 @@ TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
         {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(At(img, c.x, c.y), c.want) << c.x << "," << c.y;
+        EXPECT_EQ(PixelAt(img, c.x, c.y), c.want) << c.x << "," << c.y;
 }

@@ -1,4 +1,5 @@
 #include "TBXTestSupport.h"
+#include "TestSupport.h"
 
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
@@ -409,7 +410,6 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
 // ---------------------------------------------------------------------------------------------
 // Whole views through the Default theme.
 
-TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
 
 TEST(TBXDefaultPainting, PopupOfThirtyItems)
 {
@@ -432,12 +432,12 @@ TEST(TBXDefaultPainting, PopupOfThirtyItems)
     ASSERT_GT(hot.Height(), 0);
     EXPECT_EQ(image.height(), 2 * b.Y + view.Find(items[29])->BoundsRect.Bottom);
     // The hot item is filled with the highlight, right to its edge; an idle one keeps the menu colour.
-    EXPECT_EQ(At(image, b.X + hot.Left + 1, b.Y + hot.Top + 1), ColorToRGB(clHighlight));
-    EXPECT_EQ(At(image, b.X + hot.Right - 2, b.Y + hot.Bottom - 1), ColorToRGB(clHighlight));
-    EXPECT_EQ(At(image, b.X + idle.Left + 1, b.Y + idle.Top + 1), ColorToRGB(MenuBackColor));
+    EXPECT_EQ(PixelAt(image, b.X + hot.Left + 1, b.Y + hot.Top + 1), ColorToRGB(clHighlight));
+    EXPECT_EQ(PixelAt(image, b.X + hot.Right - 2, b.Y + hot.Bottom - 1), ColorToRGB(clHighlight));
+    EXPECT_EQ(PixelAt(image, b.X + idle.Left + 1, b.Y + idle.Top + 1), ColorToRGB(MenuBackColor));
     // A raised frame.
-    EXPECT_EQ(At(image, image.width() - 1, image.height() - 1), ColorToRGB(cl3DDkShadow));
-    EXPECT_EQ(At(image, 1, 1), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(PixelAt(image, image.width() - 1, image.height() - 1), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(PixelAt(image, 1, 1), ColorToRGB(clBtnHighlight));
 }
 
 TEST(TBXDefaultPainting, ToolbarOfTwentyItems)
@@ -458,15 +458,15 @@ TEST(TBXDefaultPainting, ToolbarOfTwentyItems)
     const TRect checked = view.Find(items[2])->BoundsRect, hot = view.Find(items[6])->BoundsRect;
     const TRect idle = view.Find(items[7])->BoundsRect, sep = view.Find(items[4])->BoundsRect;
     // A checked button is sunken, a hot one raised, an idle one flat on the face colour.
-    EXPECT_EQ(At(image, checked.Left, checked.Top), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(image, checked.Right - 1, checked.Bottom - 1), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(image, hot.Left, hot.Top), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(image, hot.Right - 1, hot.Bottom - 1), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(image, idle.Left, idle.Top), ColorToRGB(clBtnFace));
+    EXPECT_EQ(PixelAt(image, checked.Left, checked.Top), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(PixelAt(image, checked.Right - 1, checked.Bottom - 1), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(PixelAt(image, hot.Left, hot.Top), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(PixelAt(image, hot.Right - 1, hot.Bottom - 1), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(PixelAt(image, idle.Left, idle.Top), ColorToRGB(clBtnFace));
     // The separator's etched line down its middle.
     const int mid = (sep.Left + sep.Right) / 2 - 1, y = (sep.Top + sep.Bottom) / 2;
-    EXPECT_EQ(At(image, mid, y), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(image, mid + 1, y), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(PixelAt(image, mid, y), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(PixelAt(image, mid + 1, y), ColorToRGB(clBtnHighlight));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "themes/TBXNexos3Theme.h"
+#include "TestSupport.h"
 #include "themes/TBXNexos5Theme.h"
 #include "themes/TBXSentimoXTheme.h"
 
@@ -19,7 +20,6 @@ QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
     paint(canvas);
     return image;
 }
-TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
 
 std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
 {
@@ -60,14 +60,14 @@ TEST(NexosFamily, SurfacesStripesAndMetrics)
         QImage image = Paint(8, 20, [&](TCanvas &c) {
             theme->PaintBackground(c, TRect{}, view, Rect(0, 6, 8, 20), t.surface, false, VT_NORMALTOOLBAR);
         });
-        EXPECT_EQ(At(image, 3, 5), 0x00FF00u) << "nothing outside the clip";
+        EXPECT_EQ(PixelAt(image, 3, 5), 0x00FF00u) << "nothing outside the clip";
         for (int y = 6; y < 20; ++y) {
             TColor expected = t.surface;
             if (t.period && y % t.period == 0)
                 expected = t.dark;
             else if (t.light != clNone && t.period && y % t.period == 2)
                 expected = t.light;
-            EXPECT_EQ(At(image, 3, y), expected) << "row " << y;
+            EXPECT_EQ(PixelAt(image, 3, y), expected) << "row " << y;
         }
     }
 }
@@ -96,13 +96,13 @@ TEST(NexosFamily, HotMenuItemsAndSeparators)
         sep.Enabled = true;
         QImage line = Paint(20, 8, [&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 20, 8), sep, true, false); });
         if (t.dottedSeparator) {
-            EXPECT_EQ(At(line, 0, 4), 0u);
-            EXPECT_EQ(At(line, 3, 4), 0u);
-            EXPECT_EQ(At(line, 1, 4), 0x00FF00u) << "a dot every third pixel";
+            EXPECT_EQ(PixelAt(line, 0, 4), 0u);
+            EXPECT_EQ(PixelAt(line, 3, 4), 0u);
+            EXPECT_EQ(PixelAt(line, 1, 4), 0x00FF00u) << "a dot every third pixel";
         } else {
-            EXPECT_EQ(At(line, 10, 4), 0xC0C0C0u);
-            EXPECT_EQ(At(line, 10, 5), 0xFFFFFFu) << "etched: white under grey";
-            EXPECT_EQ(At(line, 1, 4), 0x00FF00u) << "two pixels short of each end";
+            EXPECT_EQ(PixelAt(line, 10, 4), 0xC0C0C0u);
+            EXPECT_EQ(PixelAt(line, 10, 5), 0xFFFFFFu) << "etched: white under grey";
+            EXPECT_EQ(PixelAt(line, 1, 4), 0x00FF00u) << "two pixels short of each end";
         }
     }
 }
@@ -116,8 +116,8 @@ TEST(NexosFamily, ChevronPatternSitsInTheItemWhereverItIs)
     info.Enabled = true;
     QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
     const TColor ink = theme->GetItemTextColor(info);
-    EXPECT_EQ(At(image, 2, 24), ink) << "top + 4, not row 4 of the window";
-    EXPECT_EQ(At(image, 2, 4), 0x00FF00u);
+    EXPECT_EQ(PixelAt(image, 2, 24), ink) << "top + 4, not row 4 of the window";
+    EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
 }
 
 TEST(NexosFamily, OnePixelGradientsTakeTheFirstColour)
@@ -125,15 +125,15 @@ TEST(NexosFamily, OnePixelGradientsTakeTheFirstColour)
     const TColor a = 0x0000C8, b = 0xC80000;
     for (auto paint : {&PaintGlassGradient, &PaintOverpaintGradient}) {
         QImage one = Paint(4, 4, [&](TCanvas &c) { paint(c, Rect(1, 1, 3, 2), a, b, true); });
-        EXPECT_EQ(At(one, 1, 1), a);
-        EXPECT_EQ(At(one, 1, 2), 0x00FF00u);
+        EXPECT_EQ(PixelAt(one, 1, 1), a);
+        EXPECT_EQ(PixelAt(one, 1, 2), 0x00FF00u);
         QImage ramp = Paint(4, 10, [&](TCanvas &c) { paint(c, Rect(0, 0, 4, 10), a, b, true); });
-        EXPECT_TRUE(At(ramp, 0, 0) == a || At(ramp, 0, 0) == b) << "an end colour at the top";
+        EXPECT_TRUE(PixelAt(ramp, 0, 0) == a || PixelAt(ramp, 0, 0) == b) << "an end colour at the top";
     }
     // The overpaint ramp ends in its second colour at the near edge.
     QImage over = Paint(4, 10, [&](TCanvas &c) { PaintOverpaintGradient(c, Rect(0, 0, 4, 10), a, b, true); });
-    EXPECT_EQ(At(over, 0, 0), b);
-    EXPECT_EQ(At(over, 0, 9), a);
+    EXPECT_EQ(PixelAt(over, 0, 0), b);
+    EXPECT_EQ(PixelAt(over, 0, 9), a);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "themes/TBXAluminumTheme.h"
+#include "TestSupport.h"
 
 #include "themed/TBXUtils.h"
 
@@ -19,7 +20,6 @@ QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
     paint(canvas);
     return image;
 }
-TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
 
 TEST(Aluminum, SelectionColoursComeFromALightenedHighlight)
 {
@@ -55,7 +55,7 @@ TEST(Aluminum, TexturedToolbarsPlainPopupsAndEmbossedChevrons)
         std::set<TColor> seen;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                seen.insert(At(image, x, y));
+                seen.insert(PixelAt(image, x, y));
         return seen.size();
     };
     QImage toolbar = Paint(40, 20, [&](TCanvas &c) { theme.PaintBackground(c, TRect{}, r, r, 0xDFDFDF, false, VT_NORMALTOOLBAR); });
@@ -72,7 +72,7 @@ TEST(Aluminum, TexturedToolbarsPlainPopupsAndEmbossedChevrons)
     auto chevronInk = [&](int hover) {
         chevron.HoverKind = hover;
         QImage image = Paint(13, 22, [&](TCanvas &c) { theme.PaintChevron(c, Rect(0, 0, 13, 22), chevron); });
-        return At(image, 1, 4);  // the first dot of the 0xCC pattern's top row
+        return PixelAt(image, 1, 4);  // the first dot of the 0xCC pattern's top row
     };
     EXPECT_EQ(chevronInk(HOVER_NONE), 0x3F3F3Fu);
     EXPECT_EQ(chevronInk(HOVER_ENABLED), 0u);

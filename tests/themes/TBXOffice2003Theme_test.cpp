@@ -1,4 +1,5 @@
 #include "themes/TBXOffice2003Theme.h"
+#include "TestSupport.h"
 #include "themes/ThemeShapes.h"
 #include "themes/Themes.h"
 
@@ -31,7 +32,6 @@ protected:
         paint(canvas);
         return image;
     }
-    static TColor At(const QImage &image, int x, int y) { return QRgbToColor(image.pixel(x, y)) & 0xFFFFFF; }
 
     TTBXOffice2003Theme theme{"Office2003"};
 };
@@ -105,19 +105,19 @@ TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
     Use(0);
     const TColor a = RGBc(200, 0, 0), b = RGBc(0, 0, 200);
     QImage rows = Paint(4, 10, [&](TCanvas &c) { FillGradientRows(c, Rect(0, 0, 4, 10), a, b); });
-    EXPECT_EQ(At(rows, 0, 0), a);
-    EXPECT_EQ(At(rows, 3, 9), b);
+    EXPECT_EQ(PixelAt(rows, 0, 0), a);
+    EXPECT_EQ(PixelAt(rows, 3, 9), b);
     QImage split = Paint(10, 4, [&](TCanvas &c) { FillGradientSplit(c, Rect(0, 0, 10, 4), a, b, true); });
-    EXPECT_EQ(At(split, 0, 0), a);
-    EXPECT_EQ(At(split, 9, 3), b);
-    EXPECT_EQ(At(split, 5, 0), RGBc(160, 0, 40)) << "the bend sits at the scheme's fraction, 8/40";
+    EXPECT_EQ(PixelAt(split, 0, 0), a);
+    EXPECT_EQ(PixelAt(split, 9, 3), b);
+    EXPECT_EQ(PixelAt(split, 5, 0), RGBc(160, 0, 40)) << "the bend sits at the scheme's fraction, 8/40";
     for (auto fill : {std::function<void(TCanvas &)>([&](TCanvas &c) { FillGradientRows(c, Rect(1, 1, 3, 2), a, b); }),
                       std::function<void(TCanvas &)>([&](TCanvas &c) { FillGradientSplit(c, Rect(1, 1, 2, 3), a, b, true); }),
                       std::function<void(TCanvas &)>([&](TCanvas &c) { FillGradientSplit(c, Rect(1, 1, 1, 3), a, b, true); })}) {
         QImage one = Paint(4, 4, fill);
-        EXPECT_TRUE(At(one, 1, 1) == a || At(one, 1, 1) == 0x00FF00) << "only the first colour or nothing";
-        EXPECT_EQ(At(one, 0, 0), 0x00FF00u) << "nothing outside the rectangle";
-        EXPECT_EQ(At(one, 3, 3), 0x00FF00u);
+        EXPECT_TRUE(PixelAt(one, 1, 1) == a || PixelAt(one, 1, 1) == 0x00FF00) << "only the first colour or nothing";
+        EXPECT_EQ(PixelAt(one, 0, 0), 0x00FF00u) << "nothing outside the rectangle";
+        EXPECT_EQ(PixelAt(one, 3, 3), 0x00FF00u);
     }
 }
 
@@ -130,22 +130,22 @@ TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
     info.Enabled = true;
     info.HoverKind = HOVER_ENABLED;
     QImage hot = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
-    EXPECT_EQ(At(hot, 0, 0), RGBc(0, 0, 128));
-    EXPECT_EQ(At(hot, 20, 1), RGBc(255, 244, 204));
-    EXPECT_EQ(At(hot, 20, 20), RGBc(255, 208, 145));
+    EXPECT_EQ(PixelAt(hot, 0, 0), RGBc(0, 0, 128));
+    EXPECT_EQ(PixelAt(hot, 20, 1), RGBc(255, 244, 204));
+    EXPECT_EQ(PixelAt(hot, 20, 20), RGBc(255, 208, 145));
     info.Checked = true;
     QImage hotChecked = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
-    EXPECT_EQ(At(hotChecked, 20, 1), RGBc(254, 145, 78)) << "checked and hot takes the pushed ramp";
+    EXPECT_EQ(PixelAt(hotChecked, 20, 1), RGBc(254, 145, 78)) << "checked and hot takes the pushed ramp";
 
     TTBXPopupInfo popup;
     popup.ViewType = VT_POPUPMENU;
     popup.BorderSize = {1, 2};
     popup.ParentRect = Rect(0, -20, 30, 0);
     QImage border = Paint(60, 40, [&](TCanvas &c) { theme.PaintPopupNCArea(c, Rect(0, 0, 60, 40), popup); });
-    EXPECT_EQ(At(border, 0, 20), theme.PopupFrameColor);
-    EXPECT_EQ(At(border, 45, 0), theme.PopupFrameColor);
-    EXPECT_EQ(At(border, 10, 0), theme.PopupColor) << "opened where the parent item touches";
-    EXPECT_EQ(At(border, 30, 20), 0x00FF00u) << "the client area is left alone";
+    EXPECT_EQ(PixelAt(border, 0, 20), theme.PopupFrameColor);
+    EXPECT_EQ(PixelAt(border, 45, 0), theme.PopupFrameColor);
+    EXPECT_EQ(PixelAt(border, 10, 0), theme.PopupColor) << "opened where the parent item touches";
+    EXPECT_EQ(PixelAt(border, 30, 20), 0x00FF00u) << "the client area is left alone";
 }
 
 TEST(Themes, RegisteringTwiceChangesNothing)

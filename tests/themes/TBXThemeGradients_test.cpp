@@ -1,33 +1,8 @@
 #include "themes/TBXThemeGradients.h"
+#include "TestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
-
-namespace {
-
-QImage Blank(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(0xFFFFFFFFu);
-    return img;
-}
-
-TColor At(const QImage &img, int x, int y)
-{
-    return QRgbToColor(img.pixel(x, y));
-}
-
-// Every pixel outside r is still white.
-bool OnlyInside(const QImage &img, const TRect &r)
-{
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (!r.Contains({x, y}) && At(img, x, y) != clWhite)
-                return false;
-    return true;
-}
-
-} // namespace
 
 TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
 {
@@ -44,43 +19,43 @@ TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
          RGB(128 + 127 / 4, 128 + 127 / 4, 128 + 127 / 4), clWhite},
     };
     for (const Case &c : cases) {
-        QImage img = Blank(6, 6);
+        QImage img = BlankImage(6, 6);
         TCanvas canvas(img);
         const TRect r = Rect(1, 1, 5, 5);
         // The bottom (right) colour is given first.
         GradientFillCanvas(&canvas, r, c.to, c.from, c.vertical);
-        EXPECT_EQ(At(img, 1, 1), c.first) << c.what;
-        EXPECT_EQ(At(img, 4, 4), c.last) << c.what;
-        EXPECT_EQ(c.vertical ? At(img, 4, 1) : At(img, 1, 4), c.first) << c.what;
-        EXPECT_TRUE(OnlyInside(img, r)) << c.what;
+        EXPECT_EQ(PixelAt(img, 1, 1), c.first) << c.what;
+        EXPECT_EQ(PixelAt(img, 4, 4), c.last) << c.what;
+        EXPECT_EQ(c.vertical ? PixelAt(img, 4, 1) : PixelAt(img, 1, 4), c.first) << c.what;
+        EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
     // Three falling bands: 200 - 200 / 3 truncates to 134.
-    QImage img = Blank(3, 3);
+    QImage img = BlankImage(3, 3);
     TCanvas canvas(img);
     GradientFillRectFallback(&canvas, Rect(0, 0, 3, 3), RGB(200, 100, 40), clBlack, true);
-    EXPECT_EQ(At(img, 0, 0), RGB(134, 67, 27));
+    EXPECT_EQ(PixelAt(img, 0, 0), RGB(134, 67, 27));
 }
 
 TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
 {
     for (bool vertical : {true, false}) {
-        QImage img = Blank(6, 6);
+        QImage img = BlankImage(6, 6);
         TCanvas canvas(img);
         GradientFillCanvas(&canvas, Rect(2, 2, 5, 2), clBlack, clRed, vertical);
         GradientFillCanvas(&canvas, Rect(2, 2, 2, 5), clBlack, clRed, vertical);
         PaintBevelFace(&canvas, Rect(2, 2, 5, 2), true, vertical);
         PaintBevelFace(&canvas, Rect(2, 2, 2, 5), false, vertical);
         FrameChamferRect(&canvas, Rect(2, 2, 2, 2), 2, 2, clRed, clGreen, clBlue);
-        EXPECT_TRUE(OnlyInside(img, TRect{})) << vertical;
+        EXPECT_TRUE(UnchangedOutside(img, TRect{})) << vertical;
 
         // One pixel: the gradient's single band is the end colour, the bevel its first stop.
         GradientFillCanvas(&canvas, Rect(1, 1, 2, 2), clBlack, clRed, vertical);
-        EXPECT_EQ(At(img, 1, 1), clBlack);
+        EXPECT_EQ(PixelAt(img, 1, 1), clBlack);
         PaintBevelFace(&canvas, Rect(3, 3, 4, 4), false, vertical);
-        EXPECT_EQ(At(img, 3, 3), RGB(248, 248, 248));
+        EXPECT_EQ(PixelAt(img, 3, 3), RGB(248, 248, 248));
         FrameChamferRect(&canvas, Rect(4, 1, 5, 2), 2, 2, clRed, clGreen, clBlue);
-        EXPECT_TRUE(OnlyInside(img, Rect(1, 1, 5, 4))) << vertical;
-        EXPECT_EQ(At(img, 2, 2), clWhite);
+        EXPECT_TRUE(UnchangedOutside(img, Rect(1, 1, 5, 4))) << vertical;
+        EXPECT_EQ(PixelAt(img, 2, 2), clWhite);
     }
 }
 
@@ -108,7 +83,7 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
         {"two rows", true, false, true, 2, {RGB(240, 248, 255), RGB(128, 176, 224)}},
     };
     for (const Case &c : cases) {
-        QImage img = Blank(9, 9);
+        QImage img = BlankImage(9, 9);
         TCanvas canvas(img);
         const TRect r = c.vertical ? Rect(1, 1, 4, 1 + c.size) : Rect(1, 1, 1 + c.size, 4);
         PaintBevelFace(&canvas, r, c.active, c.pushed, c.vertical);
@@ -116,25 +91,25 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
             if (c.lines[i] == 0)
                 continue;
             const int x = c.vertical ? 2 : 1 + int(i), y = c.vertical ? 1 + int(i) : 2;
-            EXPECT_EQ(At(img, x, y), c.lines[i]) << c.what << " line " << i;
+            EXPECT_EQ(PixelAt(img, x, y), c.lines[i]) << c.what << " line " << i;
         }
-        EXPECT_TRUE(OnlyInside(img, r)) << c.what;
+        EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
 }
 
 TEST(TBXThemeGradients, ChamferedOutline)
 {
-    QImage img = Blank(10, 8);
+    QImage img = BlankImage(10, 8);
     TCanvas canvas(img);
     canvas.Pen()->SetColor(clYellow);
     FrameChamferRect(&canvas, Rect(0, 0, 8, 6), 0, 0, clRed, clNone, clBlue);
-    EXPECT_EQ(At(img, 0, 0), clRed);
-    EXPECT_EQ(At(img, 7, 5), clRed);
-    EXPECT_EQ(At(img, 7, 2), clRed);
-    EXPECT_EQ(At(img, 3, 3), clWhite);
+    EXPECT_EQ(PixelAt(img, 0, 0), clRed);
+    EXPECT_EQ(PixelAt(img, 7, 5), clRed);
+    EXPECT_EQ(PixelAt(img, 7, 2), clRed);
+    EXPECT_EQ(PixelAt(img, 3, 3), clWhite);
     EXPECT_EQ(canvas.Pen()->Color(), clYellow);
 
-    img = Blank(10, 8);
+    img = BlankImage(10, 8);
     TCanvas cut(img);
     FrameChamferRect(&cut, Rect(0, 0, 8, 6), 2, 2, clRed, clGreen, clBlue);
     struct Case {
@@ -146,11 +121,11 @@ TEST(TBXThemeGradients, ChamferedOutline)
         {1, 0, clBlue},  {0, 1, clBlue},  {8, 0, clWhite}, {3, 3, clWhite},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(At(img, c.x, c.y), c.want) << c.x << "," << c.y;
+        EXPECT_EQ(PixelAt(img, c.x, c.y), c.want) << c.x << "," << c.y;
 
     // No colour paints nothing, not black.
-    img = Blank(10, 8);
+    img = BlankImage(10, 8);
     TCanvas none(img);
     FrameChamferRect(&none, Rect(0, 0, 8, 6), 2, 2, clNone, clNone, clNone);
-    EXPECT_TRUE(OnlyInside(img, TRect{}));
+    EXPECT_TRUE(UnchangedOutside(img, TRect{}));
 }
