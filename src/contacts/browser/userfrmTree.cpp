@@ -518,7 +518,7 @@ void Tfuserfrm::N58Click()
 void Tfuserfrm::N60Click()
 {
     autoExpand_ = !autoExpand_;
-    N60->setChecked(autoExpand_);
+    N60->SetChecked(autoExpand_);
     TIniFile ini(ConfigIniPath());
     ini.WriteBool(QStringLiteral("TREEVIEW"), QStringLiteral("AUTOEXPAND"), autoExpand_);
 }
@@ -530,8 +530,8 @@ void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
         return;
     DyTreeView1->setCurrentItem(node);
     const TIQ *record = RecordOf(node);
-    treedeletenode->setEnabled(NodeLevel(node) >= 1);
-    N1->setEnabled(record && record->IsContact());
+    treedeletenode->SetEnabled(NodeLevel(node) >= 1);
+    N1->SetEnabled(record && record->IsContact());
     DRPopupMenu->popup(DyTreeView1->viewport()->mapToGlobal(pos));
 }
 

@@ -14,12 +14,12 @@
 #include "editor/usereditControls.h"
 #include "editor/usereditdlg.h"
 
-#include "platform/ADODB.h"
+#include "shared/QtCommandBuilder.h"
+#include "platform//ADODB.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
 #include "platform/UiServices.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -235,6 +235,7 @@ TUserEditForm::TUserEditForm(QWidget *parent)
 
     SpTBXDock1 = new QWidget(this);
     SpTBXDock1->setObjectName(QStringLiteral("SpTBXDock1"));
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
     BuildToolbar();
 
     userPageControl = new QTabWidget(this);
@@ -310,31 +311,38 @@ TUserEditForm::TUserEditForm(QWidget *parent)
 
 TUserEditForm::~TUserEditForm() = default;
 
+TCommand *TUserEditForm::Command(const QString &name) const
+{
+    return commands_.Command(name);
+}
+
 void TUserEditForm::BuildToolbar()
 {
     SpTBXToolbar1 = new QToolBar(SpTBXDock1);
     SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
     SpTBXToolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     SpTBXToolbar1->setMovable(false);
-    const auto item = [this](const char *name, const char *caption, QStyle::StandardPixmap icon) {
-        QAction *action = new QAction(style()->standardIcon(icon), QString::fromUtf8(caption), this);
-        action->setObjectName(QString::fromLatin1(name));
-        SpTBXToolbar1->addAction(action);
-        return action;
+    const auto item = [this](const char *name, const char *caption, const char *shortCut, void (TUserEditForm::*click)(),
+                             QStyle::StandardPixmap icon) {
+        return CommandRow(name, caption, shortCut, [this, click] { (this->*click)(); }, "", style()->standardIcon(icon));
     };
-    TBXItem2 = item("TBXItem2", "保存", QStyle::SP_DialogSaveButton);
-    SpTBXToolbar1->addSeparator();
-    TBXItem1 = item("TBXItem1", "保存并关闭", QStyle::SP_DialogApplyButton);
-    TBXItem1->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    TBXItem1->setShortcutContext(Qt::WindowShortcut);
-    SpTBXToolbar1->addSeparator();
-    TBXItem4 = item("TBXItem4", "保存并新增", QStyle::SP_FileDialogNewFolder);
-    SpTBXToolbar1->addSeparator();
-    TBXItem3 = item("TBXItem3", "关闭", QStyle::SP_DialogCloseButton);
-    connect(TBXItem2, &QAction::triggered, this, [this] { TBXItem2Click(); });
-    connect(TBXItem1, &QAction::triggered, this, [this] { TBXItem1Click(); });
-    connect(TBXItem4, &QAction::triggered, this, [this] { TBXItem4Click(); });
-    connect(TBXItem3, &QAction::triggered, this, [this] { TBXItem3Click(); });
+    builder_->Fill(SpTBXToolbar1,
+                   commands_.Define(QStringLiteral("SpTBXToolbar1"),
+                                    {
+                                        item("TBXItem2", "保存", "", &TUserEditForm::TBXItem2Click, QStyle::SP_DialogSaveButton),
+                                        SeparatorRow(),
+                                        item("TBXItem1", "保存并关闭", "Ctrl+S", &TUserEditForm::TBXItem1Click,
+                                             QStyle::SP_DialogApplyButton),
+                                        SeparatorRow(),
+                                        item("TBXItem4", "保存并新增", "", &TUserEditForm::TBXItem4Click,
+                                             QStyle::SP_FileDialogNewFolder),
+                                        SeparatorRow(),
+                                        item("TBXItem3", "关闭", "", &TUserEditForm::TBXItem3Click, QStyle::SP_DialogCloseButton),
+                                    }));
+    TBXItem2 = Command(QStringLiteral("TBXItem2"));
+    TBXItem1 = Command(QStringLiteral("TBXItem1"));
+    TBXItem4 = Command(QStringLiteral("TBXItem4"));
+    TBXItem3 = Command(QStringLiteral("TBXItem3"));
     auto *dock = new QHBoxLayout(SpTBXDock1);
     dock->setContentsMargins(2, 2, 2, 2);
     dock->addWidget(SpTBXToolbar1);
@@ -362,25 +370,26 @@ void TUserEditForm::BuildBasicPage()
     photoBox->addWidget(SpeedButton1);
     photoBox->addStretch(1);
     grid->addLayout(photoBox, 0, 4, 4, 1);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    N1 = PopupMenu1->addAction(QStringLiteral("添加图像"));
-    N1->setObjectName(QStringLiteral("N1"));
-    N2 = PopupMenu1->addAction(QStringLiteral("另存为"));
-    N2->setObjectName(QStringLiteral("N2"));
-    N3 = PopupMenu1->addAction(QStringLiteral("删除图像"));
-    N3->setObjectName(QStringLiteral("N3"));
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
-        N1->setEnabled(!SpeedButton1->isHidden());
-        N2->setEnabled(SpeedButton1->isHidden());
-        N3->setEnabled(SpeedButton1->isHidden());
-    });
+    const auto photo = [this](const char *name, const char *caption, void (TUserEditForm::*click)()) {
+        return CommandRow(name, caption, "", [this, click] { (this->*click)(); });
+    };
+    TCommand &photoMenu = commands_.Define(QStringLiteral("PopupMenu1"), {
+                                                                            photo("N1", "添加图像", &TUserEditForm::N1Click),
+                                                                            photo("N2", "另存为", &TUserEditForm::N2Click),
+                                                                            photo("N3", "删除图像", &TUserEditForm::N3Click),
+                                                                        });
+    N1 = Command(QStringLiteral("N1"));
+    N2 = Command(QStringLiteral("N2"));
+    N3 = Command(QStringLiteral("N3"));
+    photoMenu.OnPopup = [this] {
+        N1->SetEnabled(!SpeedButton1->isHidden());
+        N2->SetEnabled(SpeedButton1->isHidden());
+        N3->SetEnabled(SpeedButton1->isHidden());
+    };
+    PopupMenu1 = builder_->Popup(photoMenu);
     connect(Image5, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(Image5->mapToGlobal(pos)); });
     connect(SpeedButton1, &QToolButton::clicked, this, &TUserEditForm::N1Click);
-    connect(N1, &QAction::triggered, this, &TUserEditForm::N1Click);
-    connect(N2, &QAction::triggered, this, &TUserEditForm::N2Click);
-    connect(N3, &QAction::triggered, this, &TUserEditForm::N3Click);
 
     // Tags, the reminder button, and the hidden key and reminder message.
     Edit1 = new QLineEdit(TabSheet10);

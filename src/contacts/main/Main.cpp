@@ -15,9 +15,9 @@
 #include "platform/IniFiles.h"
 #include "platform/TrayService.h"
 #include "platform/UiServices.h"
+#include "shared/QtCommandBuilder.h"
 
-#include <QAction>
-#include <QActionGroup>
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -66,6 +66,7 @@ Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(pageHost_);
 
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
     BuildMenus();
     BuildStatusBar();
     FormCreate();
@@ -118,13 +119,12 @@ void Tfrmmain::FormCreate()
 
 void Tfrmmain::SelectSkin(const QString &name)
 {
-    for (QAction *item : SpTBXThemeGroupItem1->actions()) {
-        if (item->text() == name) {
-            item->setChecked(true);
-            skinName_ = name;
-            return;
-        }
-    }
+    const std::vector<TCommand *> &items = SpTBXThemeGroupItem1->Items();
+    if (std::none_of(items.begin(), items.end(), [&name](const TCommand *item) { return item->Caption() == name; }))
+        return;
+    for (TCommand *item : items)
+        item->SetChecked(item->Caption() == name);
+    skinName_ = name;
 }
 
 bool Tfrmmain::RegisterShowHideHotKey(const QString &text)

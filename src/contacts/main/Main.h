@@ -1,5 +1,6 @@
 #pragma once
 #include "main/HotKeys.h"
+#include "shared/Commands.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -8,18 +9,16 @@
 #include <memory>
 #include <vector>
 
-class QAction;
 class QDate;
-class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QToolBar;
-class QToolButton;
 class TADOQuery;
 class IContactSource;
 class TrayService;
+class TQtCommandBuilder;
 class Tfrmabout;
 class Tfrminputpsd;
 class Tfrmsetdate;
@@ -102,10 +101,10 @@ public:
     QMenuBar *SpTBXToolbar1 = nullptr;   // menu bar
     QToolBar *SpTBXToolbar2 = nullptr;   // tool bar, hidden until an account opens
     QLabel *SpTBXLabelItem1 = nullptr;   // status text
-    QActionGroup *SpTBXThemeGroupItem1 = nullptr;
+    TCommand *SpTBXThemeGroupItem1 = nullptr;  // one item per theme
     QMenu *TBPopupMenu1 = nullptr;       // tray menu
     QLineEdit *findEdit1 = nullptr;
-    QToolButton *SpeedButton1 = nullptr;
+    TCommand *SpeedButton1 = nullptr;
 
     // Queries on the account connection; loginADOQuery reads a file's password before the
     // shared connection is switched to it.
@@ -119,8 +118,10 @@ public:
     // Runs when the main window has really closed; the program entry quits the event loop here.
     std::function<void()> OnClosed;
 
-    // Commands by component name (menu items, tool bar items and sub-menus).
-    QAction *Command(const QString &name) const;
+    // Commands by component name (menu items, tool bar items, sub-menus, the theme group and
+    // the roots SpTBXToolbar1, SpTBXToolbar2 and TBPopupMenu1); nullptr for another name.
+    TCommand *Command(const QString &name) const;
+    const TCommandList &Commands() const { return commands_; }
     // Enables a command; one without an action stays disabled.
     void SetCommandEnabled(const QString &name, bool enabled);
     void SetCommandVisible(const QString &name, bool visible);
@@ -241,6 +242,8 @@ private:
     void SetPageCommandsForBrowser(bool browser);
     IBrowserPage *VisibleBrowser() const;
 
+    TCommandList commands_;
+    std::unique_ptr<TQtCommandBuilder> builder_;
     std::unique_ptr<IGlobalHotKeys> hotKeys_;
     TrayService *tray_ = nullptr;
     QPointer<Tfrminputpsd> inputpsd_;

@@ -16,7 +16,6 @@
 #include "platform/DbFiles.h"
 #include "platform/Registry.h"
 
-#include <QAction>
 #include <QDir>
 #include <QKeyEvent>
 #include <QFile>
@@ -155,7 +154,7 @@ protected:
         EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + path) << label;
         EXPECT_FALSE(main->SpTBXToolbar2->isHidden()) << label;
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
-            EXPECT_TRUE(main->Command(command)->isEnabled()) << label << " " << command;
+            EXPECT_TRUE(main->Command(command)->Enabled()) << label << " " << command;
         EXPECT_TRUE(CustomerData->alarmTimer->isActive()) << label;
         EXPECT_TRUE(RunQuery(main->ADOQuery1, "select count(*) from userinfo")) << label;
     }
@@ -166,7 +165,7 @@ protected:
         EXPECT_EQ(main->SpTBXLabelItem1->text(), statusText) << label;
         EXPECT_TRUE(main->SpTBXToolbar2->isHidden()) << label;
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
-            EXPECT_FALSE(main->Command(command)->isEnabled()) << label << " " << command;
+            EXPECT_FALSE(main->Command(command)->Enabled()) << label << " " << command;
         EXPECT_FALSE(CustomerData->alarmTimer->isActive()) << label;
     }
 
@@ -222,7 +221,7 @@ TEST_F(Accounts, OpenWithoutPassword)
     EXPECT_EQ(main->SpTBXLabelItem1->textFormat(), Qt::PlainText);  // a path may hold markup
     EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), accountA);
     EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
-    EXPECT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_TRUE(main->BrowserPageVisible());
     ASSERT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
     EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
@@ -746,7 +745,7 @@ TEST_F(Accounts, SetChangeAndRemoveThePassword)
     EXPECT_FALSE(AccountProtected);
 
     responder.Then(NewPassword("pw1", "pw1"));
-    main->Command("SpTBXItem1")->trigger();
+    main->Command("SpTBXItem1")->Click();
     EXPECT_TRUE(AccountProtected);
     EXPECT_EQ(AccountPasswordCipher, Cipher("pw1"));
 
@@ -776,7 +775,7 @@ TEST_F(Accounts, SetChangeAndRemoveThePassword)
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"密码错误,不能取消保护!"});
     EXPECT_TRUE(AccountProtected);
     responder.Then(Type("新密码"));
-    main->Command("SpTBXItem2")->trigger();
+    main->Command("SpTBXItem2")->Click();
     EXPECT_FALSE(AccountProtected);
     EXPECT_TRUE(AccountPasswordCipher.isEmpty());
     EXPECT_EQ(responder.Unexpected(), 0);
@@ -816,13 +815,13 @@ TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
     MakeAccount(accountA);
     Start();
     main->OpenAccount(accountA);
-    ASSERT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+    ASSERT_TRUE(main->Command("SpTBXItem1")->Enabled());
 
     AccountDbPath = DataDir() + "vanished.txl";
     EXPECT_FALSE(main->ConnectAccount());
     EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("文件不存在: ") + AccountDbPath);
     EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
-    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
 
     const QString bad = DataDir() + "bad.txl";
     WriteBytes(bad, "garbage");
@@ -959,17 +958,17 @@ TEST_F(Accounts, RestoreIsOfferedOnlyWithAnOpenAccount)
     MakeAccount(accountA, {"甲"});
     MakeAccount(BackupDir_() + "b.txl", {"乙"});
     Start();
-    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem24")->Enabled());
     ModalResponder responder;
     main->SpTBXItem24Click();
     EXPECT_TRUE(responder.Shown().isEmpty());
 
     main->OpenAccount(accountA);
-    EXPECT_TRUE(main->Command("SpTBXItem24")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXItem24")->Enabled());
 
     AccountDbPath = DataDir() + "vanished.txl";
     ASSERT_FALSE(main->ConnectAccount());
-    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem24")->Enabled());
     main->SpTBXItem24Click();
     EXPECT_TRUE(responder.Shown().isEmpty());
 }

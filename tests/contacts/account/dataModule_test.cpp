@@ -688,10 +688,10 @@ TEST_F(ReminderWiring, OptionsOpensTheSettingsDialogModally)
     for (const char *command : {"SpTBXItem33", "TrayItemOptions"}) {
         ModalResponder responder;
         responder.Then([](QDialog *dialog) { dialog->reject(); });
-        QAction *action = main->Command(command);
+        TCommand *action = main->Command(command);
         ASSERT_NE(action, nullptr) << command;
-        ASSERT_TRUE(action->isEnabled()) << command;
-        action->trigger();
+        ASSERT_TRUE(action->Enabled()) << command;
+        action->Click();
         EXPECT_EQ(responder.Shown(), QStringList{"frmsysset"}) << command;
         EXPECT_EQ(responder.Unexpected(), 0);
     }
