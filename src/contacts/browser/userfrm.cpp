@@ -14,6 +14,7 @@
 #include "platform//ADODB.h"
 #include "platform/IniFiles.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
