@@ -1,7 +1,6 @@
 #include "account/hfdb.h"
 
 #include "shared/AppGlobals.h"
-#include "main/Main.h"
 #include "account/dataModule.h"
 #include "account/newdataform.h"
 
@@ -93,12 +92,13 @@ bool ReplaceWithCopy(const QString &source, const QString &target)
     return ok;
 }
 
-void ShowRestoreDialog(QWidget *owner)
+void ShowRestoreDialog(QWidget *owner, std::function<bool(const QString &backup)> restore)
 {
     if (!AccountIsOpen())
         return;
     if (!frmhfdb)
         frmhfdb = new Tfrmhfdb(owner);
+    frmhfdb->OnRestore = std::move(restore);
     frmhfdb->exec();
 }
 
@@ -174,24 +174,7 @@ Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
     if (ShowMessage(QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"), Orvanta,
                     MsgIcon::Question, MsgButtons::OKCancel) != MsgResult::OK)
         return TOutcome::Cancelled;
-    // The backup's own password is asked while the account is still open, so a refusal leaves it
-    // as it was.
-    Tfrmmain::TAccountLogin login;
-    if (!frmmain->AuthenticateAccount(backup, login))
-        return TOutcome::Cancelled;
-    // An editor saving after the copy would write the old rows' keys into the restored file.
-    if (!frmmain->CloseAccountWindows())
-        return TOutcome::Cancelled;
-    CustomerData->dbConnection->Close();
-    CustomerData->dbConnection->SetFileName(QString());
-    // A failed copy leaves the account as it was; it is opened again all the same, with its own
-    // protection, and the user must not take it for the backup.
-    if (!ReplaceWithCopy(backup, AccountDbPath)) {
-        ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
-        login = frmmain->CurrentLogin();
-    }
-    frmmain->SwitchAccount(AccountDbPath, login);
-    return TOutcome::Restored;
+    return OnRestore && OnRestore(backup) ? TOutcome::Restored : TOutcome::Cancelled;
 }
 
 void Tfrmhfdb::RestoreSelected()

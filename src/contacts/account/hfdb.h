@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 
 class QLabel;
 class QListWidget;
@@ -23,6 +24,10 @@ public:
     // True only for a file that opens as an account.
     static bool TestOpen(const QString &path);
 
+    // Puts the confirmed backup in place of the open account and opens it again; false when the
+    // user called it off before anything changed. The window that showed the dialog does this.
+    std::function<bool(const QString &backup)> OnRestore;
+
     void RestoreSelected();
     void RestoreOther();
 
@@ -36,7 +41,7 @@ private:
 
 extern QPointer<Tfrmhfdb> frmhfdb;
 
-void ShowRestoreDialog(QWidget *owner);
+void ShowRestoreDialog(QWidget *owner, std::function<bool(const QString &backup)> restore);
 
 // The newest copy of `account` in the backup folders (the automatic ones and the default one)
 // that passes the account check: a file named as the automatic and the hand-made backups name

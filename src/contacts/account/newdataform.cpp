@@ -2,7 +2,6 @@
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
-#include "main/Main.h"
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 
@@ -53,10 +52,11 @@ bool IsOpenAccountFile(const QString &path)
     return QDir::cleanPath(candidate.absoluteFilePath()) == QDir::cleanPath(open.absoluteFilePath());
 }
 
-void ShowAccountList(QWidget *owner)
+void ShowAccountList(QWidget *owner, std::function<void(const QString &path)> open)
 {
     if (!frmnewdataform)
         frmnewdataform = new Tfrmnewdataform(owner);
+    frmnewdataform->OnOpenAccount = std::move(open);
     if (!frmnewdataform->isVisible())
         CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->show();
@@ -64,7 +64,7 @@ void ShowAccountList(QWidget *owner)
     frmnewdataform->activateWindow();
 }
 
-void ShowAccountListModal(QWidget *owner)
+void ShowAccountListModal(QWidget *owner, std::function<void(const QString &path)> open)
 {
     if (frmnewdataform && frmnewdataform->isVisible()) {
         frmnewdataform->raise();
@@ -73,6 +73,7 @@ void ShowAccountListModal(QWidget *owner)
     }
     if (!frmnewdataform)
         frmnewdataform = new Tfrmnewdataform(owner);
+    frmnewdataform->OnOpenAccount = std::move(open);
     CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->exec();
 }
@@ -174,8 +175,7 @@ void Tfrmnewdataform::OpenSelected()
     if (!item)
         return;
     const QString path = AccountFolder() + item->text() + QStringLiteral(".txl");
-    frmmain->OpenAccount(path);
-    close();
+    Open(path);
 }
 
 void Tfrmnewdataform::OpenOther()
@@ -188,8 +188,7 @@ void Tfrmnewdataform::OpenOther()
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return;
     }
-    frmmain->OpenAccount(path);
-    close();
+    Open(path);
 }
 
 void Tfrmnewdataform::NewAccount()
@@ -213,7 +212,13 @@ void Tfrmnewdataform::NewAccount()
         ShowMessage(QStringLiteral("无法创建账户文件!"), Orvanta, MsgIcon::Warning);
         return;
     }
-    frmmain->OpenAccount(path);
+    Open(path);
+}
+
+void Tfrmnewdataform::Open(const QString &path)
+{
+    if (OnOpenAccount)
+        OnOpenAccount(path);
     close();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 
 class QLineEdit;
 class QListWidget;
@@ -29,6 +30,9 @@ public:
     static QStringList ListAccounts(const QString &folder);
     void ListAccounts();
 
+    // The account chosen, made or picked elsewhere; the window that showed the list opens it.
+    std::function<void(const QString &path)> OnOpenAccount;
+
     void OpenSelected();
     void OpenOther();
     void NewAccount();
@@ -37,14 +41,16 @@ public:
 
 private:
     QString AccountFolder() const;
+    void Open(const QString &path);
 };
 
 // The one account-list dialog, while it exists.
 extern QPointer<Tfrmnewdataform> frmnewdataform;
 
-// Start-up shows the list beside the main window; the menu shows it modally.
-void ShowAccountList(QWidget *owner);
-void ShowAccountListModal(QWidget *owner);
+// Start-up shows the list beside the main window; the menu shows it modally. `open` opens the
+// account the user chose.
+void ShowAccountList(QWidget *owner, std::function<void(const QString &path)> open);
+void ShowAccountListModal(QWidget *owner, std::function<void(const QString &path)> open);
 
 // A name that can be a file name in the data folder: not empty, not "." or "..", none of
 // " / : < > \ | * ? and no control character.

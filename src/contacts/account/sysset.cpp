@@ -2,7 +2,6 @@
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
-#include "main/Main.h"
 #include "shared/Utility.h"
 #include "account/dataModule.h"
 #include "account/hfdb.h"
@@ -85,11 +84,6 @@ bool SameFileName(const QString &a, const QString &b)
         return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
     };
     return normal(a) == normal(b);
-}
-
-ICalendarPage *CalendarPage()
-{
-    return frmmain ? frmmain->CalendarPage() : nullptr;
 }
 
 // Copies the open account to `target`: the live connection writes a consistent copy, a file
@@ -321,13 +315,15 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(CheckBox5, &QCheckBox::clicked, this, [this] { CheckBox5Click(); });
     connect(CheckBox15, &QCheckBox::clicked, this, [this](bool on) {
-        if (ICalendarPage *page = CalendarPage())
-            page->SetLunarCaptions(on);
+        TSettingsChange change;
+        change.LunarCaptions = on;
+        Changed(change);
     });
     for (QCheckBox *box : {CheckBox13, CheckBox14}) {
-        connect(box, &QCheckBox::clicked, this, [] {
-            if (ICalendarPage *page = CalendarPage())
-                page->LoadMonth(true);
+        connect(box, &QCheckBox::clicked, this, [this] {
+            TSettingsChange change;
+            change.ReloadMonth = true;
+            Changed(change);
         });
     }
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -422,24 +418,26 @@ void Tfrmsysset::FormShow()
     SetModified(false);
 }
 
+void Tfrmsysset::Changed(const TSettingsChange &change)
+{
+    if (OnChange)
+        OnChange(change);
+}
+
 bool Tfrmsysset::Save()
 {
+    TSettingsChange change;
+    bool saved = true;
     try {
         TIniFile ini(ConfigIniPath());
         Need(ini.WriteBool(SYS, QStringLiteral("ExitSoft"), !CheckBox11->isChecked()));
         Need(ini.WriteBool(SYS, QStringLiteral("ShowCh"), CheckBox15->isChecked()));
-        if (ICalendarPage *page = CalendarPage())
-            page->SetLunarCaptions(CheckBox15->isChecked());
+        change.LunarCaptions = CheckBox15->isChecked();
         ExitOnClose = !CheckBox11->isChecked();
 
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("AUTO"), Flag(CheckBox7->isChecked())));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("AUTOBak"), Flag(CheckBox16->isChecked())));
-        if (CustomerData) {
-            if (CheckBox16->isChecked())
-                CustomerData->dbbakTimer->start();
-            else
-                CustomerData->dbbakTimer->stop();
-        }
+        change.AutoBackup = CheckBox16->isChecked();
 
         QString folder = RadioButton1->isChecked() ? DefaultBackupDir() : Edit3->text().trimmed();
         if (folder.isEmpty())
@@ -466,8 +464,7 @@ bool Tfrmsysset::Save()
         if (CheckBox14->isChecked() != ShowFestivals || CheckBox13->isChecked() != ShowContactEvents) {
             ShowFestivals = CheckBox14->isChecked();
             ShowContactEvents = CheckBox13->isChecked();
-            if (ICalendarPage *page = CalendarPage())
-                page->LoadMonth(true);
+            change.ReloadMonth = true;
         }
 
         if (!soundName.isEmpty() && QFileInfo(soundName).isFile())
@@ -478,22 +475,22 @@ bool Tfrmsysset::Save()
         const bool daysChanged = days != TodayTreeDays;
         TodayTreeDays = days;
         Need(ini.WriteInteger(USERSET, QStringLiteral("daycount"), days));
-        if (daysChanged && frmmain && frmmain->CalendarPageVisible())
-            frmmain->CalendarPage()->LoadTodayTree();
+        change.ReloadTodayTree = daysChanged;
 
-        if (frmmain) {
-            if (CheckBox9->isChecked()) {
-                const QString key = Edit1->text().trimmed().toUpper();
-                frmmain->RegisterShowHideHotKey(key.isEmpty() ? QStringLiteral("Alt+Z") : key);
-            } else {
-                frmmain->UnregisterHotKeys();
-            }
+        if (CheckBox9->isChecked()) {
+            const QString key = Edit1->text().trimmed().toUpper();
+            change.ShowHideKey = key.isEmpty() ? QStringLiteral("Alt+Z") : key;
+        } else {
+            change.ShowHideKey = QString();
         }
     } catch (const TSaveFailed &) {
-        ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
-        return false;
+        saved = false;
     }
-    return true;
+    // What was written before a failed write still takes effect.
+    Changed(change);
+    if (!saved)
+        ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+    return saved;
 }
 
 void Tfrmsysset::OKClick()
@@ -542,9 +539,10 @@ void Tfrmsysset::Button2Click()
         ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
 }
 
-void ShowSettingsDialog(QWidget *owner)
+void ShowSettingsDialog(QWidget *owner, std::function<void(const TSettingsChange &)> onChange)
 {
     if (!frmsysset)
         frmsysset = new Tfrmsysset(owner);
+    frmsysset->OnChange = std::move(onChange);
     frmsysset->exec();
 }

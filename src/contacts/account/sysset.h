@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -27,6 +29,16 @@ public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+};
+
+// What a change of the settings asks of the windows outside the dialog; the window that shows
+// the dialog carries it out.
+struct TSettingsChange {
+    std::optional<bool> LunarCaptions;   // the planner's lunar captions on or off
+    bool ReloadMonth = false;            // the calendar's festivals or contact events switched
+    bool ReloadTodayTree = false;        // the number of days of the today tree changed
+    std::optional<bool> AutoBackup;      // the backup timer runs or stops
+    std::optional<QString> ShowHideKey;  // the show/hide hot key's text; empty: no hot key
 };
 
 // 系统: the settings dialog. Shows config.ini and the registry values on every opening and
@@ -70,6 +82,9 @@ public:
     QPushButton *OKButton;      // 确定
     QPushButton *CancelButton;  // 取消
 
+    // Runs for every change the windows outside must follow, on saving and as boxes are clicked.
+    std::function<void(const TSettingsChange &)> OnChange;
+
     // Writes every setting; false, after "保存错误！", when one could not be written.
     bool Save();
     void OKClick();
@@ -85,6 +100,7 @@ private:
     void SetModified(bool modified);
     void SelectFolderInTree(const QString &path);
     void UpdateFolderChoice();
+    void Changed(const TSettingsChange &change);
 
     QFileSystemModel *folders_;
 };
@@ -92,4 +108,4 @@ private:
 extern QPointer<Tfrmsysset> frmsysset;
 
 // 选项: the one settings dialog, made on first use, shown modally.
-void ShowSettingsDialog(QWidget *owner);
+void ShowSettingsDialog(QWidget *owner, std::function<void(const TSettingsChange &)> onChange);

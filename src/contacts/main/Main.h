@@ -18,6 +18,7 @@ class QToolBar;
 class TADOQuery;
 class IContactSource;
 class TrayService;
+struct TSettingsChange;
 class TQtCommandBuilder;
 class Tfrmabout;
 class Tfrminputpsd;
@@ -164,6 +165,9 @@ public:
     // Offers the newest good backup in place of a damaged account file; true when it took its place.
     bool RestoreDamagedAccount(const QString &path);
     TAccountLogin CurrentLogin() const;
+    // Puts a backup the restore dialog confirmed in place of the open account and opens it again;
+    // false when the backup's password was refused or a window stayed open, with nothing changed.
+    bool RestoreAccountFrom(const QString &backup);
     // Makes `path` the open account with the protection found for it and rebuilds the pages. A
     // file that does not connect leaves the window without an account.
     void SwitchAccount(const QString &path, const TAccountLogin &login);
@@ -205,6 +209,8 @@ public:
     void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
     void SpTBXItem33Click();  // 选项
+    // Carries out what the settings dialog changed outside itself.
+    void ApplySettings(const TSettingsChange &change);
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -80,7 +81,7 @@ void Tfrmmain::OpenLastAccount()
     }
     AccountDbPath.clear();
     ShowFromTray();
-    ShowAccountList(this);
+    ShowAccountList(this, [this](const QString &path) { OpenAccount(path); });
 }
 
 bool Tfrmmain::CloseAccountWindows()
@@ -157,6 +158,28 @@ bool Tfrmmain::RestoreDamagedAccount(const QString &path)
         ShowMessage(QStringLiteral("恢复失败！"), Orvanta, MsgIcon::Warning);
         return false;
     }
+    return true;
+}
+
+bool Tfrmmain::RestoreAccountFrom(const QString &backup)
+{
+    // The backup's own password is asked while the account is still open, so a refusal leaves it
+    // as it was.
+    TAccountLogin login;
+    if (!AuthenticateAccount(backup, login))
+        return false;
+    // An editor saving after the copy would write the old rows' keys into the restored file.
+    if (!CloseAccountWindows())
+        return false;
+    CustomerData->dbConnection->Close();
+    CustomerData->dbConnection->SetFileName(QString());
+    // A failed copy leaves the account as it was; it is opened again all the same, with its own
+    // protection, and the user must not take it for the backup.
+    if (!ReplaceWithCopy(backup, AccountDbPath)) {
+        ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
+        login = CurrentLogin();
+    }
+    SwitchAccount(AccountDbPath, login);
     return true;
 }
 
@@ -262,15 +285,37 @@ void Tfrmmain::RemovePassword()
 
 void Tfrmmain::SpTBXItem18Click()
 {
-    ShowAccountListModal(this);
+    ShowAccountListModal(this, [this](const QString &path) { OpenAccount(path); });
 }
 
 void Tfrmmain::SpTBXItem24Click()
 {
-    ShowRestoreDialog(this);
+    ShowRestoreDialog(this, [this](const QString &backup) { return RestoreAccountFrom(backup); });
 }
 
 void Tfrmmain::SpTBXItem33Click()
 {
-    ShowSettingsDialog(this);
+    ShowSettingsDialog(this, [this](const TSettingsChange &change) { ApplySettings(change); });
+}
+
+void Tfrmmain::ApplySettings(const TSettingsChange &change)
+{
+    if (change.LunarCaptions && calendar_)
+        calendar_->SetLunarCaptions(*change.LunarCaptions);
+    if (change.ReloadMonth && calendar_)
+        calendar_->LoadMonth(true);
+    if (change.ReloadTodayTree && CalendarPageVisible())
+        calendar_->LoadTodayTree();
+    if (change.AutoBackup && CustomerData) {
+        if (*change.AutoBackup)
+            CustomerData->dbbakTimer->start();
+        else
+            CustomerData->dbbakTimer->stop();
+    }
+    if (change.ShowHideKey) {
+        if (change.ShowHideKey->isEmpty())
+            UnregisterHotKeys();
+        else
+            RegisterShowHideHotKey(*change.ShowHideKey);
+    }
 }

@@ -507,7 +507,7 @@ TEST_F(Accounts, NewAccountFromTheList)
         TestDialogs().Reset();
         for (MsgResult answer : c.answers)
             TestDialogs().AnswerMessage(answer);
-        ShowAccountList(main.get());
+        ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
         QPointer<Tfrmnewdataform> list = frmnewdataform;
         list->Edit1->setText(QString::fromUtf8(c.name));
         list->Button3->click();
@@ -552,7 +552,7 @@ TEST_F(Accounts, DeleteFromTheList)
     for (const Case &c : cases) {
         TestDialogs().Reset();
         TestDialogs().AnswerMessage(c.answer);
-        ShowAccountList(main.get());
+        ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
         QPointer<Tfrmnewdataform> list = frmnewdataform;
         const QList<QListWidgetItem *> found = list->ListBox1->findItems(c.item, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << c.item;
@@ -580,7 +580,7 @@ TEST_F(Accounts, OpenOtherAccountFile)
     Start();
     main->OpenAccount(accountA);
 
-    ShowAccountList(main.get());
+    ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
     TestDialogs().AnswerText(DataDir() + "./A.txl");
     frmnewdataform->Button2->click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("该帐户数据已经打开!"));
@@ -1050,7 +1050,7 @@ TEST_F(Accounts, AnAccountGoesWithItsJournals)
     main->OpenAccount(accountA);
 
     TestDialogs().AnswerMessage(MsgResult::OK);
-    ShowAccountList(main.get());
+    ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
     const QList<QListWidgetItem *> found = frmnewdataform->ListBox1->findItems("B", Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     frmnewdataform->ListBox1->setCurrentItem(found[0]);
@@ -1092,7 +1092,7 @@ TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
 TEST_F(Accounts, HelpWithoutItsFile)
 {
     Start();
-    ShowAccountList(main.get());
+    ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
     frmnewdataform->Button5->click();
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
     EXPECT_TRUE(TestShell().opened.isEmpty());

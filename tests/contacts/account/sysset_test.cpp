@@ -100,6 +100,11 @@ protected:
     Tfrmsysset &Open()
     {
         dialog = std::make_unique<Tfrmsysset>();
+        // As the main window shows it.
+        dialog->OnChange = [this](const TSettingsChange &change) {
+            if (main)
+                main->ApplySettings(change);
+        };
         dialog->show();
         return *dialog;
     }
@@ -399,6 +404,7 @@ TEST_F(Settings, ContactNumbersAndSound)
 
 TEST_F(Settings, BackupSettingsAndTheBackupTimer)
 {
+    MakeMain();
     ASSERT_TRUE(data->dbbakTimer->isActive());
     Tfrmsysset &d = Open();
     d.SpinEdit3->setValue(6);
