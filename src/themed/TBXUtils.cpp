@@ -33,20 +33,6 @@ int FloorDiv(int a, int b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-// Painters leave the canvas as they found it.
-class CanvasState
-{
-public:
-    explicit CanvasState(TCanvas *canvas) : canvas_(canvas), level_(canvas->SaveDC()) {}
-    ~CanvasState() { canvas_->RestoreDC(level_); }
-    CanvasState(const CanvasState &) = delete;
-    CanvasState &operator=(const CanvasState &) = delete;
-
-private:
-    TCanvas *canvas_;
-    int level_;
-};
-
 // The colour space SetContrast works in: each channel weighted by how bright it looks, so
 // white is about (195, 390, 65). The maxima are white's own coordinates, so that white
 // measured from white is exactly the origin.
@@ -280,7 +266,7 @@ void FillRectColor(TCanvas *Canvas, const TRect &R, TColor Color)
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateBrushColor(Color));
     Canvas->FillRect(R);
 }
@@ -289,7 +275,7 @@ void FrameRectColor(TCanvas *Canvas, const TRect &R, TColor Color)
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateBrushColor(Color));
     Canvas->FrameRect(R);
 }
@@ -305,7 +291,7 @@ void DrawLineColor(TCanvas *Canvas, int X1, int Y1, int X2, int Y2, TColor Color
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(Color));
     Canvas->MoveTo(X1, Y1);
     Canvas->LineTo(X2, Y2);
@@ -315,7 +301,7 @@ void PolylineColor(TCanvas *Canvas, const std::vector<TPoint> &Points, TColor Co
 {
     if (!Canvas || Color == clNone)
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(Color));
     Canvas->Polyline(Points);
 }
@@ -324,7 +310,7 @@ void PolygonColor(TCanvas *Canvas, const std::vector<TPoint> &Points, TColor Pen
 {
     if (!Canvas || (PenColor == clNone && BrushColor == clNone))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(PenColor));
     Canvas->Brush()->Assign(CreateBrushColor(BrushColor));
     Canvas->Polygon(Points);
@@ -334,7 +320,7 @@ void RoundRectColor(TCanvas *Canvas, const TRect &R, int Corner, TColor PenColor
 {
     if (!Canvas || (PenColor == clNone && BrushColor == clNone))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Pen()->Assign(CreatePenColor(PenColor));
     Canvas->Brush()->Assign(CreateBrushColor(BrushColor));
     Canvas->RoundRect(R.Left, R.Top, R.Right, R.Bottom, Corner, Corner);
@@ -358,7 +344,7 @@ void DitherRect(TCanvas *Canvas, const TRect &R, TColor C1, TColor C2)
 {
     if (!Canvas || (C1 == clNone && C2 == clNone))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateDitherBrush(C1, C2));
     Canvas->FillRect(R);
 }
@@ -372,7 +358,7 @@ void PatternFillRect(TCanvas *Canvas, const TRect &R, const std::array<std::uint
         for (int x = 0; x < R.Width(); ++x)
             if ((Pattern[size_t(y & 7)] >> (7 - (x & 7))) & 1)
                 mask.SetBit(x, y);
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     Canvas->Brush()->Assign(CreateBrushColor(Color));
     Canvas->DrawMask(R.Left, R.Top, mask);
 }
@@ -458,7 +444,7 @@ void DrawMaskInColor(TCanvas *canvas, int x, int y, const TMonoMask &mask, TColo
 {
     if (color == clNone)
         return;
-    CanvasState state(canvas);
+    TCanvasStateGuard state(canvas);
     canvas->Brush()->Assign(CreateBrushColor(color));
     canvas->DrawMask(x, y, mask);
 }
@@ -704,7 +690,7 @@ void DitherGradientRect(TCanvas *Canvas, const TRect &R, TColor C1, bool Vertica
     TRect area;
     if (!IntersectRect(area, R, Canvas->GetClipBox()))
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     const int first = Vertical ? area.Top - R.Top : area.Left - R.Left;
     const int last = Vertical ? area.Bottom - R.Top : area.Right - R.Left;
     for (int i = first; i < last; ++i) {

@@ -1,6 +1,6 @@
 #include "NexosFamily.h"
 
-#include "ItemStates.h"
+#include "ThemeShapes.h"
 #include "TBXThemeGradients.h"
 #include "ThemeGlyphs.h"
 
@@ -27,32 +27,11 @@ TColor Contrast(TColor c, TColor background, int threshold)
     SetContrast(c, background, threshold);
     return c;
 }
-bool Has(int value, int bits) { return (value & bits) == bits; }
-bool Opaque(int viewType) { return Has(viewType, VT_TOOLBAR | VT_OPAQUE); }
-bool ToolbarStyle(const TTBXItemInfo &info) { return (info.ItemOptions & IO_TOOLBAR_STYLE) != 0; }
-bool Hovered(const TTBXItemInfo &info) { return info.HoverKind != HOVER_NONE; }
 
-void FillTriangle(TCanvas &canvas, const std::vector<TPoint> &points, TColor c) { PolygonColor(&canvas, points, c, c); }
 
-int Channel(TColor c, int shift) { return (c >> shift) & 0xFF; }
-TColor Lerp(TColor a, TColor b, int num, int den)
-{
-    auto ch = [&](int shift) {
-        return std::clamp(Channel(a, shift) + (Channel(b, shift) - Channel(a, shift)) * num / den, 0, 255) << shift;
-    };
-    return ch(0) | ch(8) | ch(16);
-}
 
 const std::array<std::uint8_t, 8> ClosePattern = {0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
 
-int CloseButtonStateIndex(int state)
-{
-    if (state & CLOSE_PRESSED)
-        return 3;
-    if (state & CLOSE_HOT)
-        return 4;
-    return 0;
-}
 
 } // namespace
 
@@ -63,11 +42,11 @@ void PaintGlassGradient(TCanvas &canvas, const TRect &rect, TColor c1, TColor c2
     c1 = ColorToRGB(c1);
     c2 = ColorToRGB(c2);
     // The far half turns half way back towards the first colour, so the face looks rounded.
-    const TColor c3 = Lerp(c2, c1, 1, 2);
+    const TColor c3 = LerpColor(c2, c1, 1, 2);
     const int n = vertical ? rect.Height() : rect.Width();
     const int half = std::max(1, n / 2);
     for (int i = 0; i < n; ++i) {
-        const TColor c = i < half ? Lerp(c1, c2, i, std::max(1, half - 1)) : Lerp(c2, c3, i - half, std::max(1, n - half - 1));
+        const TColor c = i < half ? LerpColor(c1, c2, i, std::max(1, half - 1)) : LerpColor(c2, c3, i - half, std::max(1, n - half - 1));
         const TRect band = vertical ? Rect(rect.Left, rect.Top + i, rect.Right, rect.Top + i + 1)
                                     : Rect(rect.Left + i, rect.Top, rect.Left + i + 1, rect.Bottom);
         FillRectColor(&canvas, band, n == 1 ? c1 : c);
@@ -91,7 +70,7 @@ void PaintOverpaintGradient(TCanvas &canvas, const TRect &rect, TColor c1, TColo
             r.Bottom -= i;
         else
             r.Right -= i;
-        FillRectColor(&canvas, r, Lerp(c1, c2, i, n - 1));
+        FillRectColor(&canvas, r, LerpColor(c1, c2, i, n - 1));
     }
 }
 
@@ -121,25 +100,13 @@ void TNexosFamilyTheme::UpdateThemeColors()
     Hot1 = Mix(options_.AccentColor, White, 80);
     Shades.fill(clNone);
     BuildColors();
-    auto nearest = [](TColor &c) {
-        if (c != clNone)
-            c = ColorToRGB(c);
-    };
-    for (TColor *c : {&MenuBarColor, &ToolbarColor, &PopupColor, &DockPanelColor, &PopupFrameColor, &Hot1})
-        nearest(*c);
+    ReduceToScreenColors({&MenuBarColor, &ToolbarColor, &PopupColor, &DockPanelColor, &PopupFrameColor, &Hot1});
     for (TColor &c : Shades)
-        nearest(c);
-    for (auto *table : {&ItemColors})
-        for (auto &p : *table) {
-            nearest(p.Fill);
-            nearest(p.Text);
-            nearest(p.Frame);
-        }
-    for (auto &p : MenuColors) {
-        nearest(p.Fill);
-        nearest(p.Text);
-        nearest(p.Frame);
-    }
+        ReduceToScreenColors({&c});
+    for (auto &p : ItemColors)
+        ReduceToScreenColors({&p.Fill, &p.Text, &p.Frame});
+    for (auto &p : MenuColors)
+        ReduceToScreenColors({&p.Fill, &p.Text, &p.Frame});
 }
 
 TColor TNexosFamilyTheme::MixedAccent() const { return Mix(options_.AccentColor, options_.PushedFaceColor, 90); }
@@ -199,7 +166,7 @@ void TNexosFamilyTheme::BuildStateColors(bool glass)
 TColor TNexosFamilyTheme::GetPartColor(const TTBXItemInfo &info, int part) const
 {
     TColor c = ItemColors[size_t(ItemStateIndex(info))].Part(part);
-    if (Opaque(info.ViewType)) {
+    if (IsOpaqueToolbar(info.ViewType)) {
         if (part == PartFill && c == clNone)
             c = ToolbarColor;
         else if (part == PartFrame)
@@ -210,10 +177,10 @@ TColor TNexosFamilyTheme::GetPartColor(const TTBXItemInfo &info, int part) const
 
 TColor TNexosFamilyTheme::GetItemPartColor(const TTBXItemInfo &info, int part) const
 {
-    if (Has(info.ViewType, VT_POPUPMENU) && !ToolbarStyle(info))
+    if (HasBits(info.ViewType, VT_POPUPMENU) && !IsToolbarStyle(info))
         return MenuColors[size_t(MenuStateIndex(info))].Part(part);
     TColor c = ItemColors[size_t(ItemStateIndex(info))].Part(part);
-    if (c == clNone && Opaque(info.ViewType))
+    if (c == clNone && IsOpaqueToolbar(info.ViewType))
         c = part == PartFill ? ToolbarColor : part == PartFrame ? ColorToRGB(clBtnShadow) : c;
     return c;
 }
@@ -247,11 +214,11 @@ void TNexosFamilyTheme::PaintStripes(TCanvas &canvas, const TRect &area, const T
     }
 }
 
-int TNexosFamilyTheme::ButtonCut(const TTBXItemInfo &info) const { return ToolbarStyle(info) ? 2 : 1; }
+int TNexosFamilyTheme::ButtonCut(const TTBXItemInfo &info) const { return IsToolbarStyle(info) ? 2 : 1; }
 
 bool TNexosFamilyTheme::AccentMenuBarItem(const TTBXItemInfo &info) const
 {
-    return Has(info.ViewType, VT_MENUBAR) && (Hovered(info) || (info.Enabled && (info.Pushed || info.Checked)));
+    return HasBits(info.ViewType, VT_MENUBAR) && (IsHovered(info) || (info.Enabled && (info.Pushed || info.Checked)));
 }
 
 void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -264,7 +231,7 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
         --r.Left;
     else if (info.ComboPart == COMBO_BUTTON)
         rightCut = 1;
-    if (Opaque(info.ViewType) && !Hovered(info)) {
+    if (IsOpaqueToolbar(info.ViewType) && !IsHovered(info)) {
         if (info.Enabled)
             FillRectColor(&canvas, r, GetViewColor(info.ViewType));
         FrameChamferRect(&canvas, r, cut, rightCut, Mix(clHighlight, clWindow, info.Enabled ? 20 : 15), clNone, clNone);
@@ -277,7 +244,7 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
         if (info.Pushed && info.Enabled) {
             PaintOverpaintGradient(canvas, inner, White, options_.PushedFaceColor, true);
             outline = ItemColors[2].Frame;
-        } else if (info.Checked && info.Enabled && Hovered(info)) {
+        } else if (info.Checked && info.Enabled && IsHovered(info)) {
             PaintGlassGradient(canvas, inner, MixedAccent(), White, true);
             outline = options_.AccentColor;
         } else if (info.Checked && info.Enabled) {
@@ -288,7 +255,7 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
                 FillRectColor(&canvas, inner, White);
                 outline = 0xA0A0A0;
             }
-        } else if (Hovered(info) || (info.ItemOptions & IO_DESIGNING)) {
+        } else if (IsHovered(info) || (info.ItemOptions & IO_DESIGNING)) {
             PaintGlassGradient(canvas, inner, GetPartColor(info, PartFill), White, true);
             outline = GetPartColor(info, PartFrame);
         }
@@ -301,7 +268,7 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
 
 TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, const TCustomImageList *)
 {
-    if (info.Enabled && Hovered(info) && !info.Checked && (!info.Pushed || info.IsPopupParent))
+    if (info.Enabled && IsHovered(info) && !info.Checked && (!info.Pushed || info.IsPopupParent))
         return {-1, -1};
     return {0, 0};
 }
@@ -334,25 +301,15 @@ int TNexosFamilyTheme::GetPopupShadowType() { return 3; }
 
 void TNexosFamilyTheme::GetViewBorder(int viewType, TPoint &border)
 {
-    if (IsPopupView(viewType) && !IsToolbarView(viewType)) {
-        border = {2, 2};
-    } else if ((viewType & (VT_TOOLBAR | VT_DOCKPANEL)) && (viewType & VT_FLOATING)) {
-        const bool resizable = (viewType & VT_RESIZABLE) != 0;
-        border = {GetSystemMetrics(resizable ? SM_CXFRAME : SM_CXDLGFRAME) - 1,
-                  GetSystemMetrics(resizable ? SM_CYFRAME : SM_CYDLGFRAME) - 1};
-    } else if (viewType & (VT_TOOLBAR | VT_DOCKPANEL)) {
-        border = {2, 2};
-    } else {
-        border = {0, 0};
-    }
+    border = FramedViewBorder(viewType, {2, 2});
 }
 
 TColor TNexosFamilyTheme::GetViewColor(int viewType)
 {
     if (viewType & VT_TOOLBAR)
-        return Has(viewType, VT_MENUBAR) ? MenuBarColor : ToolbarColor;
+        return HasBits(viewType, VT_MENUBAR) ? MenuBarColor : ToolbarColor;
     if (viewType & VT_POPUP)
-        return Has(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
+        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
     if (viewType & VT_DOCKPANEL)
         return DockPanelColor;
     return ColorToRGB(clBtnFace);
@@ -366,7 +323,7 @@ void TNexosFamilyTheme::PaintCaption(TCanvas &canvas, const TRect &rect, const T
     TCanvasStateGuard guard(canvas);
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     canvas.SetBkMode(TRANSPARENT);
-    if (Has(info.ViewType, VT_MENUBAR) && Hovered(info))
+    if (HasBits(info.ViewType, VT_MENUBAR) && IsHovered(info))
         canvas.Font()->SetColor(MenuColors[2].Text);
     else if (info.ComboPart == COMBO_BUTTON && info.IsPopupParent)
         canvas.Font()->SetColor(clBlack);
@@ -383,8 +340,7 @@ void TNexosFamilyTheme::PaintCheckMark(TCanvas &canvas, const TRect &rect, const
 {
     const int cx = (rect.Left + rect.Right) / 2 - 2, cy = (rect.Top + rect.Bottom) / 2;
     const TColor c = info.Enabled ? clBlack : MenuColors[1].Text;
-    PolylineColor(&canvas, {{cx - 2, cy - 1}, {cx, cy + 1}, {cx + 4, cy - 3}, {cx + 4, cy - 2}, {cx, cy + 2},
-                            {cx - 2, cy}, {cx - 2, cy - 1}}, c);
+    PaintMenuTick(canvas, cx, cy, c);
 }
 
 void TNexosFamilyTheme::PaintChevron(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
@@ -403,7 +359,7 @@ void TNexosFamilyTheme::PaintChevron(TCanvas &canvas, const TRect &rect, const T
 void TNexosFamilyTheme::PaintFrameControl(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
     const bool active = info.Enabled || info.HoverKind == HOVER_DISABLED;
-    const bool inState = info.Pushed || info.Checked || Hovered(info) || (info.ItemOptions & IO_DESIGNING);
+    const bool inState = info.Pushed || info.Checked || IsHovered(info) || (info.ItemOptions & IO_DESIGNING);
     if (active && inState) {
         const TColor frame = info.Pushed ? ItemColors[2].Frame : GetItemPartColor(info, PartFrame);
         FrameChamferRect(&canvas, rect, 1, 1, frame, clNone, 0xD8D8D8);
@@ -424,7 +380,7 @@ void TNexosFamilyTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const
     if (editInfo.RightBtnWidth > 0)
         field.Right += 2 - editInfo.RightBtnWidth;
     TColor frame = ItemColors[1].Frame;
-    if (Hovered(info))
+    if (IsHovered(info))
         frame = White;
     else if (info.Enabled)
         frame = Shades[2];
@@ -462,11 +418,7 @@ void TNexosFamilyTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, cons
         const TRect up = Rect(rect.Left, rect.Top, rect.Right, middle), down = Rect(rect.Left, middle, rect.Right, rect.Bottom);
         face(up, (state & 4) != 0);
         face(down, (state & 8) != 0);
-        const int mx = (rect.Left + rect.Right) / 2;
-        int my = (up.Top + up.Bottom) / 2;
-        FillTriangle(canvas, {{mx - 2, my + 1}, {mx + 2, my + 1}, {mx, my - 1}}, text);
-        my = (down.Top + down.Bottom) / 2;
-        FillTriangle(canvas, {{mx - 2, my - 1}, {mx + 2, my - 1}, {mx, my + 1}}, text);
+        PaintSpinTriangles(canvas, up, down, text);
         return;
     }
     face(rect, (state & 4) != 0);
@@ -482,12 +434,7 @@ void TNexosFamilyTheme::PaintDock(TCanvas &canvas, const TRect &, const TRect &r
 
 void TNexosFamilyTheme::PaintDropDownArrow(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    const int cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
-    const TColor c = GetItemPartColor(info, PartText);
-    if (info.IsVertical)
-        FillTriangle(canvas, {{cx, cy + 1}, {cx, cy - 3}, {cx - 2, cy - 1}}, c);
-    else
-        FillTriangle(canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, c);
+    PaintArrowTriangle(canvas, rect, info.IsVertical, GetItemPartColor(info, PartText));
 }
 
 void TNexosFamilyTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, const TTBXPanelInfo &info)
@@ -589,14 +536,14 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
             DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
         return;
     }
-    if (!info.Checked && !info.Pushed && !Hovered(info)) {
+    if (!info.Checked && !info.Pushed && !IsHovered(info)) {
         if (dark || WhiteButtonFace || LowColorDepth)
             DrawImageContrasted(&canvas, x, y, images, imageIndex);
         else
             DrawImageTinted(&canvas, x, y, images, imageIndex, clWindow, DefaultTintWeight);
         return;
     }
-    if (Hovered(info) && !info.Checked && !info.Pushed) {
+    if (IsHovered(info) && !info.Checked && !info.Pushed) {
         DrawImageMonochrome(&canvas, x + 1, y + 1, images, imageIndex, 1);
         DrawImageMonochrome(&canvas, x + 2, y + 2, images, imageIndex, 1);
     }
@@ -619,7 +566,7 @@ void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, co
 
 void TNexosFamilyTheme::PaintMenuItemFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    if ((info.Enabled && Hovered(info)) || (!info.Enabled && info.HoverKind == HOVER_DISABLED))
+    if ((info.Enabled && IsHovered(info)) || (!info.Enabled && info.HoverKind == HOVER_DISABLED))
         PaintBackground(canvas, rect, rect, rect, GetItemPartColor(info, PartFill), false, VT_POPUPMENU);
 }
 
@@ -636,17 +583,15 @@ void TNexosFamilyTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const 
         DrawLineColor(&canvas, x, rect.Top + 1, x, rect.Bottom - 1, info.HoverKind == HOVER_ENABLED ? White : clBlack);
     }
     if (info.ItemOptions & IO_SUBMENU) {
-        const int x = rect.Right - 2 * check / 3 - 1;
-        const int m = rect.Top + rect.Height() / 2;
-        FillTriangle(canvas, {{x, m - 3}, {x, m + 3}, {x + 3, m}}, GetItemPartColor(info, PartText));
+        PaintSubmenuTriangle(canvas, rect.Right - 2 * check / 3 - 1, rect, GetItemPartColor(info, PartText));
     }
     if (info.Checked && info.Enabled) {
         TRect box = Rect(rect.Left + 1, rect.Top, rect.Left + 1 + info.PopupMargin, rect.Bottom);
         box.Inflate(-1, -1);
         TRect face = box;
         face.Inflate(-1, -1);
-        PaintFace(canvas, face, Hovered(info) ? Hot1 : GetPartColor(info, PartFill), false);
-        FrameChamferRect(&canvas, box, 1, 1, ItemColors[Hovered(info) ? 6 : 2].Frame, clNone, 0xD0D0D0);
+        PaintFace(canvas, face, IsHovered(info) ? Hot1 : GetPartColor(info, PartFill), false);
+        FrameChamferRect(&canvas, box, 1, 1, ItemColors[IsHovered(info) ? 6 : 2].Frame, clNone, 0xD0D0D0);
     }
 }
 
@@ -658,16 +603,7 @@ void TNexosFamilyTheme::PaintSymbolButton(TCanvas &canvas, const TRect &rect, in
     if (hot)
         PaintFace(canvas, r, Hot1, false);
     FrameChamferRect(&canvas, rect, 1, 1, hot ? ItemColors[4].Frame : Shades[1], clNone, 0xD0D0D0);
-    const int s = 3 * std::min(rect.Width() / 2, rect.Height() / 2) / 4;
-    const int cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
-    const int cxr = (rect.Left + rect.Right - 1) / 2, cyb = (rect.Top + rect.Bottom - 1) / 2;
-    switch (kind) {
-    case 1: FillTriangle(canvas, {{cx + s, cy + s / 2}, {cx, cy + s / 2 - s}, {cx - s, cy + s / 2}}, clBlack); break;
-    case 2: FillTriangle(canvas, {{cx + s, cyb - s / 2}, {cx, cyb - s / 2 + s}, {cx - s, cyb - s / 2}}, clBlack); break;
-    case 3: FillTriangle(canvas, {{cx + s / 2, cy + s}, {cx + s / 2 - s, cy}, {cx + s / 2, cy - s}}, clBlack); break;
-    case 4: FillTriangle(canvas, {{cxr - s / 2, cy + s}, {cxr - s / 2 + s, cy}, {cxr - s / 2, cy - s}}, clBlack); break;
-    default: break;
-    }
+    PaintSymbolTriangle(canvas, rect, kind, clBlack);
 }
 
 void TNexosFamilyTheme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info)
@@ -681,20 +617,9 @@ void TNexosFamilyTheme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRec
         canvas.ExcludeClipRect(inner);
         FillRectColor(&canvas, r, PopupColor);
     }
-    const TRect &p = info.ParentRect, &w = windowRect;
-    if (p.IsEmpty())
-        return;
-    if (p.Bottom == w.Top || p.Top == w.Bottom) {
-        const int y = p.Bottom == w.Top ? w.Top : w.Bottom - 1;
-        const int from = std::max(p.Left, w.Left) + 1, to = std::min(p.Right, w.Right) - 1;
-        if (from < to)
-            DrawLineColor(&canvas, from, y, to, y, ToolbarColor);
-    } else if (p.Right == w.Left || p.Left == w.Right) {
-        const int x = p.Right == w.Left ? w.Left : w.Right - 1;
-        const int from = std::max(p.Top, w.Top) + 1, to = std::min(p.Bottom, w.Bottom) - 1;
-        if (from < to)
-            DrawLineColor(&canvas, x, from, x, to, ToolbarColor);
-    }
+    TRect stretch;
+    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+        FillRectColor(&canvas, stretch, ToolbarColor);
 }
 
 void TNexosFamilyTheme::PaintSeparator(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, bool horizontal,
@@ -716,7 +641,7 @@ void TNexosFamilyTheme::PaintSeparator(TCanvas &canvas, const TRect &rect, const
 void TNexosFamilyTheme::PaintToolbarNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXFrameInfo &info)
 {
     TCanvasStateGuard guard(canvas);
-    const bool menuBar = Has(info.ViewType, VT_MENUBAR);
+    const bool menuBar = HasBits(info.ViewType, VT_MENUBAR);
     TRect r = windowRect;
     TRect stripes = r;
     if (!info.IsVertical)
@@ -810,9 +735,7 @@ void TNexosFamilyTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
         PaintFace(canvas, r, clNone, false);
     ChamferOutline(canvas, r, 1, frame);
     if (checked || mixed) {
-        const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-        PolygonColor(&canvas, {{cx - 3, cy + 1}, {cx - 1, cy + 3}, {cx + 3, cy - 1}, {cx + 3, cy - 3}, {cx - 1, cy + 1},
-                               {cx - 3, cy - 1}}, mark, mark);
+        PaintBoxTick(canvas, r, mark);
     }
 }
 

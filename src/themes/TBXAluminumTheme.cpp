@@ -1,6 +1,6 @@
 #include "TBXAluminumTheme.h"
 
-#include "ItemStates.h"
+#include "ThemeShapes.h"
 #include "ThemeGlyphs.h"
 
 #include "themed/TBXUtils.h"
@@ -25,10 +25,6 @@ TColor Contrast(TColor c, TColor background, int threshold)
     SetContrast(c, background, threshold);
     return c;
 }
-bool Has(int value, int bits) { return (value & bits) == bits; }
-bool Opaque(int viewType) { return Has(viewType, VT_TOOLBAR | VT_OPAQUE); }
-bool ToolbarStyle(const TTBXItemInfo &info) { return (info.ItemOptions & IO_TOOLBAR_STYLE) != 0; }
-bool Hovered(const TTBXItemInfo &info) { return info.HoverKind != HOVER_NONE; }
 
 // Corner kinds: 0 square, 1 a softened pixel, 2 and 3 rounder.
 struct Corners {
@@ -180,17 +176,7 @@ void PaintEmbossedGlyph(TCanvas &canvas, const TRect &rect, TColor c, bool stron
     PatternFillRect(&canvas, Rect(x, y, x + 7, y + 6), CrossPattern, strong ? clBlack : 0x3F3F3F);
 }
 
-// Close buttons: 4 pushed gives 3, 2 hot gives 4, else 0.
-int CloseButtonStateIndex(int state)
-{
-    if (state & CLOSE_PRESSED)
-        return 3;
-    if (state & CLOSE_HOT)
-        return 4;
-    return 0;
-}
 
-void FillTriangle(TCanvas &canvas, const std::vector<TPoint> &points, TColor c) { PolygonColor(&canvas, points, c, c); }
 
 } // namespace
 
@@ -256,29 +242,18 @@ void TTBXAluminumTheme::UpdateThemeColors()
     }};
     SeparatorColor = Contrast(Grey9F, BaseColor, 50);
     TextureAmount = 12;
-    auto nearest = [](TColor &c) {
-        if (c != clNone)
-            c = ColorToRGB(c);
-    };
-    for (TColor *c : {&DockTextureColor, &MenuBarColor, &BaseColor, &StatusBarColor, &PopupColor, &DockPanelColor,
-                      &PopupFrameColor, &SeparatorColor})
-        nearest(*c);
-    for (auto &p : ItemColors) {
-        nearest(p.Fill);
-        nearest(p.Text);
-        nearest(p.Frame);
-    }
-    for (auto &p : MenuColors) {
-        nearest(p.Fill);
-        nearest(p.Text);
-        nearest(p.Frame);
-    }
+    ReduceToScreenColors({&DockTextureColor, &MenuBarColor, &BaseColor, &StatusBarColor, &PopupColor, &DockPanelColor,
+                          &PopupFrameColor, &SeparatorColor});
+    for (auto &p : ItemColors)
+        ReduceToScreenColors({&p.Fill, &p.Text, &p.Frame});
+    for (auto &p : MenuColors)
+        ReduceToScreenColors({&p.Fill, &p.Text, &p.Frame});
 }
 
 TColor TTBXAluminumTheme::GetPartColor(const TTBXItemInfo &info, int part) const
 {
     TColor c = ItemColors[size_t(ItemStateIndex(info))].Part(part);
-    if (Opaque(info.ViewType)) {
+    if (IsOpaqueToolbar(info.ViewType)) {
         if (part == PartFill && c == clNone)
             c = BaseColor;
         else if (part == PartFrame)
@@ -289,10 +264,10 @@ TColor TTBXAluminumTheme::GetPartColor(const TTBXItemInfo &info, int part) const
 
 TColor TTBXAluminumTheme::GetItemPartColor(const TTBXItemInfo &info, int part) const
 {
-    if (Has(info.ViewType, VT_POPUPMENU) && !ToolbarStyle(info))
+    if (HasBits(info.ViewType, VT_POPUPMENU) && !IsToolbarStyle(info))
         return MenuColors[size_t(MenuStateIndex(info))].Part(part);
     TColor c = ItemColors[size_t(ItemStateIndex(info))].Part(part);
-    if (c == clNone && Opaque(info.ViewType)) {
+    if (c == clNone && IsOpaqueToolbar(info.ViewType)) {
         if (part == PartFill)
             c = BaseColor;
         else if (part == PartFrame)
@@ -330,25 +305,15 @@ int TTBXAluminumTheme::GetPopupShadowType() { return 2; }
 
 void TTBXAluminumTheme::GetViewBorder(int viewType, TPoint &border)
 {
-    if (IsPopupView(viewType) && !IsToolbarView(viewType)) {
-        border = {2, 2};
-    } else if (!(viewType & (VT_TOOLBAR | VT_POPUP | VT_DOCKPANEL))) {
-        border = {0, 0};
-    } else if (viewType & VT_FLOATING) {
-        const bool resizable = (viewType & VT_RESIZABLE) != 0;
-        border = {GetSystemMetrics(resizable ? SM_CXFRAME : SM_CXDLGFRAME) - 1,
-                  GetSystemMetrics(resizable ? SM_CYFRAME : SM_CYDLGFRAME) - 1};
-    } else {
-        border = {2, 2};
-    }
+    border = FramedViewBorder(viewType, {2, 2});
 }
 
 TColor TTBXAluminumTheme::GetViewColor(int viewType)
 {
     if (viewType & VT_TOOLBAR)
-        return Has(viewType, VT_MENUBAR) ? MenuBarColor : BaseColor;
+        return HasBits(viewType, VT_MENUBAR) ? MenuBarColor : BaseColor;
     if (viewType & VT_POPUP)
-        return Has(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
+        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
     if (viewType & VT_DOCKPANEL)
         return DockPanelColor;
     return BaseColor;
@@ -366,7 +331,7 @@ void TTBXAluminumTheme::PaintBackground(TCanvas &canvas, const TRect &dockRect, 
     TRect area;
     if (!IntersectRect(area, rect, clipRect) || !canvas.RectVisible(area))
         return;
-    if ((viewType & VT_POPUP) || Opaque(viewType))
+    if ((viewType & VT_POPUP) || IsOpaqueToolbar(viewType))
         FillRectColor(&canvas, area, color);
     else
         FillBrushedTexture(&canvas, area, TextureAmount, color);
@@ -404,10 +369,10 @@ void TTBXAluminumTheme::PaintFrameControl(TCanvas &canvas, const TRect &rect, co
 {
     const TColor l16 = ShiftColor(BaseColor, 16), d16 = ShiftColor(BaseColor, -16);
     const bool active = info.Enabled || info.HoverKind == HOVER_DISABLED;
-    const bool atRest = !info.Pushed && !info.Checked && !Hovered(info) && !(info.ItemOptions & IO_DESIGNING);
+    const bool atRest = !info.Pushed && !info.Checked && !IsHovered(info) && !(info.ItemOptions & IO_DESIGNING);
     TRect r = rect;
     if (active && atRest) {
-        if (!Opaque(info.ViewType) && !IsPopupView(info.ViewType)) {
+        if (!IsOpaqueToolbar(info.ViewType) && !IsPopupView(info.ViewType)) {
             FrameBevel(canvas, r, All(1), d16, l16, clNone);
             r.Inflate(-1, -1);
         }
@@ -434,7 +399,7 @@ void TTBXAluminumTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const
     TRect field = r;
     if (editInfo.RightBtnWidth > 0)
         field.Right += inset - editInfo.RightBtnWidth;
-    const bool atRest = !info.Pushed && !info.Checked && !Hovered(info);
+    const bool atRest = !info.Pushed && !info.Checked && !IsHovered(info);
     if (info.Enabled) {
         if (atRest)
             FrameRoundRect(canvas, field, All(1), clWindow);
@@ -487,11 +452,7 @@ void TTBXAluminumTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, cons
         face(down, (state & 8) != 0);
         DrawLineColor(&canvas, r.Left, r.Top, r.Left, r.Bottom, line);
         DrawLineColor(&canvas, r.Left, middle, r.Right, middle, line);
-        const int mx = (r.Left + r.Right) / 2;
-        int my = (up.Top + up.Bottom) / 2;
-        FillTriangle(canvas, {{mx - 2, my + 1}, {mx + 2, my + 1}, {mx, my - 1}}, text);
-        my = (down.Top + down.Bottom) / 2;
-        FillTriangle(canvas, {{mx - 2, my - 1}, {mx + 2, my - 1}, {mx, my + 1}}, text);
+        PaintSpinTriangles(canvas, up, down, text);
         return;
     }
     if (!disabled) {
@@ -503,12 +464,7 @@ void TTBXAluminumTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, cons
 
 void TTBXAluminumTheme::PaintDropDownArrow(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    const int cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
-    const TColor c = GetItemPartColor(info, PartText);
-    if (info.IsVertical)
-        FillTriangle(canvas, {{cx, cy + 1}, {cx, cy - 3}, {cx - 2, cy - 1}}, c);
-    else
-        FillTriangle(canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, c);
+    PaintArrowTriangle(canvas, rect, info.IsVertical, GetItemPartColor(info, PartText));
 }
 
 void TTBXAluminumTheme::PaintCheckMark(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
@@ -517,8 +473,7 @@ void TTBXAluminumTheme::PaintCheckMark(TCanvas &canvas, const TRect &rect, const
     const int cy = (rect.Top + rect.Bottom) / 2;
     const TColor c = GetPartColor(info, PartText);
     if (!(info.ItemOptions & IO_RADIO)) {
-        PolylineColor(&canvas, {{cx - 2, cy - 1}, {cx, cy + 1}, {cx + 4, cy - 3}, {cx + 4, cy - 2}, {cx, cy + 2},
-                                {cx - 2, cy}, {cx - 2, cy - 1}}, c);
+        PaintMenuTick(canvas, cx, cy, c);
         return;
     }
     const TRect dot = Rect(cx - 1, cy - 3, cx + 5, cy + 3);
@@ -532,7 +487,7 @@ void TTBXAluminumTheme::PaintChevron(TCanvas &canvas, const TRect &rect, const T
     TColor base = GetPartColor(info, PartFill);
     if (base == clNone)
         base = BaseColor;
-    const TColor strong = Hovered(info) ? clBlack : 0x3F3F3F;
+    const TColor strong = IsHovered(info) ? clBlack : 0x3F3F3F;
     auto draw = [&](const std::array<std::uint8_t, 8> &pattern, TRect at) {
         TRect lit = at, shade = at;
         lit.Offset(1, 1);
@@ -563,7 +518,7 @@ void TTBXAluminumTheme::PaintCaption(TCanvas &canvas, const TRect &rect, const T
             canvas.DrawText(caption, at, format);
     };
     TColor emboss = clNone;
-    if (ToolbarStyle(info)) {
+    if (IsToolbarStyle(info)) {
         const TColor fill = GetItemColor(info);
         emboss = ShiftColor(fill, 16);
     } else if (info.ViewType & VT_STANDALONE) {
@@ -593,14 +548,14 @@ void TTBXAluminumTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
             DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
         return;
     }
-    if (!info.Checked && !info.Pushed && !Hovered(info)) {
+    if (!info.Checked && !info.Pushed && !IsHovered(info)) {
         if (dark || WhiteButtonFace)
             DrawImageContrasted(&canvas, x, y, images, imageIndex);
         else
             DrawImageFaded(&canvas, x, y, images, imageIndex, 200);
         return;
     }
-    if (Hovered(info) && !info.Checked) {
+    if (IsHovered(info) && !info.Checked) {
         if (info.Pushed && !info.IsPopupParent) {
             const TColor shadow = ShiftColor(ItemColors[3].Fill, 24);
             DrawImageShadow(&canvas, x + 1, y + 1, images, imageIndex, shadow);
@@ -633,12 +588,12 @@ void TTBXAluminumTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, co
     shade.Offset(-1, -1);
     DrawImageSilhouetteCentered(&canvas, lit, ThemeGlyphs(), index, ShiftColor(base, 24));
     DrawImageSilhouetteCentered(&canvas, shade, ThemeGlyphs(), index, ShiftColor(base, -32));
-    DrawImageSilhouetteCentered(&canvas, rect, ThemeGlyphs(), index, Hovered(info) ? clBlack : 0x3F3F3F);
+    DrawImageSilhouetteCentered(&canvas, rect, ThemeGlyphs(), index, IsHovered(info) ? clBlack : 0x3F3F3F);
 }
 
 void TTBXAluminumTheme::PaintMenuItemFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    if (!((info.Enabled && Hovered(info)) || (!info.Enabled && info.HoverKind == HOVER_DISABLED)))
+    if (!((info.Enabled && IsHovered(info)) || (!info.Enabled && info.HoverKind == HOVER_DISABLED)))
         return;
     FillChamferRect(canvas, rect, All(1), GetItemPartColor(info, PartFill));
     FrameRoundRect(canvas, rect, All(1), GetItemPartColor(info, PartFrame));
@@ -663,11 +618,9 @@ void TTBXAluminumTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const 
         DrawLineColor(&canvas, x, rect.Top + 1, x, rect.Bottom - 1, line);
     }
     if (info.ItemOptions & IO_SUBMENU) {
-        const int x = rect.Right - 2 * check / 3;
-        const int m = rect.Top + rect.Height() / 2;
-        FillTriangle(canvas, {{x, m - 3}, {x, m + 3}, {x + 3, m}}, text);
+        PaintSubmenuTriangle(canvas, rect.Right - 2 * check / 3, rect, text);
     }
-    if (imageColumn && (Hovered(info) || info.Checked)) {
+    if (imageColumn && (IsHovered(info) || info.Checked)) {
         TTBXItemInfo box = info;
         box.ItemOptions |= IO_TOOLBAR_STYLE;
         PaintButton(canvas, Rect(rect.Left, rect.Top, rect.Left + info.PopupMargin, rect.Bottom), box);
@@ -685,20 +638,9 @@ void TTBXAluminumTheme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRec
         canvas.ExcludeClipRect(inner);
         FillRectColor(&canvas, r, PopupColor);
     }
-    const TRect &p = info.ParentRect, &w = windowRect;
-    if (p.IsEmpty())
-        return;
-    if (p.Bottom == w.Top || p.Top == w.Bottom) {
-        const int y = p.Bottom == w.Top ? w.Top : w.Bottom - 1;
-        const int from = std::max(p.Left, w.Left) + 1, to = std::min(p.Right, w.Right) - 1;
-        if (from < to)
-            DitherRect(&canvas, Rect(from, y, to, y + 1), PopupColor, PopupFrameColor);
-    } else if (p.Right == w.Left || p.Left == w.Right) {
-        const int x = p.Right == w.Left ? w.Left : w.Right - 1;
-        const int from = std::max(p.Top, w.Top) + 1, to = std::min(p.Bottom, w.Bottom) - 1;
-        if (from < to)
-            DitherRect(&canvas, Rect(x, from, x + 1, to), PopupColor, PopupFrameColor);
-    }
+    TRect stretch;
+    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+        DitherRect(&canvas, stretch, PopupColor, PopupFrameColor);
 }
 
 void TTBXAluminumTheme::PaintSeparator(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -856,16 +798,7 @@ void TTBXAluminumTheme::PaintSymbolButton(TCanvas &canvas, const TRect &rect, in
                      TPoint{rect.Right - 1, rect.Bottom - 1}})
         canvas.SetPixel(p.X, p.Y, ColorToRGB(clBtnFace));
     FrameRoundRect(canvas, rect, All(1), hot ? ItemColors[4].Frame : BlendColors(Grey9F, clWindow, 192));
-    const int s = 3 * std::min(rect.Width() / 2, rect.Height() / 2) / 4;
-    const int cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
-    const int cxr = (rect.Left + rect.Right - 1) / 2, cyb = (rect.Top + rect.Bottom - 1) / 2;
-    switch (kind) {
-    case 1: FillTriangle(canvas, {{cx + s, cy + s / 2}, {cx, cy + s / 2 - s}, {cx - s, cy + s / 2}}, clBlack); break;
-    case 2: FillTriangle(canvas, {{cx + s, cyb - s / 2}, {cx, cyb - s / 2 + s}, {cx - s, cyb - s / 2}}, clBlack); break;
-    case 3: FillTriangle(canvas, {{cx + s / 2, cy + s}, {cx + s / 2 - s, cy}, {cx + s / 2, cy - s}}, clBlack); break;
-    case 4: FillTriangle(canvas, {{cxr - s / 2, cy + s}, {cxr - s / 2 + s, cy}, {cxr - s / 2, cy - s}}, clBlack); break;
-    default: break;
-    }
+    PaintSymbolTriangle(canvas, rect, kind, clBlack);
 }
 
 void TTBXAluminumTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, int state, int kind, int flags)
@@ -901,22 +834,7 @@ void TTBXAluminumTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
         canvas.Brush()->SetColor(clWindow);
     TRect r = rect;
     r.Inflate(-1, -1);
-    if (kind == 2) {
-        canvas.Ellipse(r);
-        if (checked) {
-            r.Inflate(-3, -3);
-            canvas.Pen()->SetColor(mark);
-            canvas.Brush()->SetColor(mark);
-            canvas.Ellipse(r);
-        }
-        return;
-    }
-    canvas.Rectangle(r);
-    if (checked || mixed) {
-        const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-        PolygonColor(&canvas, {{cx - 3, cy + 1}, {cx - 1, cy + 3}, {cx + 3, cy - 1}, {cx + 3, cy - 3}, {cx - 1, cy + 1},
-                               {cx - 3, cy - 1}}, mark, mark);
-    }
+    PaintCheckShape(canvas, r, kind == 2, checked, checked || mixed, mark);
 }
 
 void TTBXAluminumTheme::PaintStatusBar(TCanvas &canvas, const TRect &rect, int part)

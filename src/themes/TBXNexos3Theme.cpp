@@ -1,6 +1,6 @@
 #include "TBXNexos3Theme.h"
 
-#include "ItemStates.h"
+#include "ThemeShapes.h"
 #include "TBXThemeGradients.h"
 
 #include "themed/TBXUtils.h"
@@ -20,8 +20,6 @@ TNexosOptions Nexos3Options()
     return o;
 }
 
-bool Has(int value, int bits) { return (value & bits) == bits; }
-bool Opaque(int viewType) { return Has(viewType, VT_TOOLBAR | VT_OPAQUE); }
 
 } // namespace
 
@@ -49,7 +47,7 @@ void TTBXNexos3Theme::PaintBackground(TCanvas &canvas, const TRect &, const TRec
     TRect area;
     if (!IntersectRect(area, rect, clipRect))
         return;
-    if (Has(viewType, VT_DOCKPANEL | 0x0001) || Opaque(viewType)) {
+    if (HasBits(viewType, VT_DOCKPANEL | 0x0001) || IsOpaqueToolbar(viewType)) {
         FillRectColor(&canvas, area, color);
         return;
     }
@@ -69,7 +67,7 @@ void TTBXNexos3Theme::PaintButton(TCanvas &canvas, const TRect &rect, const TTBX
     else if (info.ComboPart == COMBO_BUTTON)
         rightCut = 1;
     const bool hovered = info.HoverKind != HOVER_NONE;
-    if (Opaque(info.ViewType) && !hovered) {
+    if (IsOpaqueToolbar(info.ViewType) && !hovered) {
         if (info.Enabled)
             FillRectColor(&canvas, r, GetViewColor(info.ViewType));
         FrameChamferRect(&canvas, r, cut, rightCut, GetPartColor(info, PartFrame), clNone, clNone);

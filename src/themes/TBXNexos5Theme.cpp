@@ -1,5 +1,7 @@
 #include "TBXNexos5Theme.h"
 
+#include "ThemeShapes.h"
+
 #include "themed/TBXUtils.h"
 
 namespace {
@@ -14,7 +16,6 @@ TNexosOptions Nexos5Options()
     return o;
 }
 
-bool Has(int value, int bits) { return (value & bits) == bits; }
 
 } // namespace
 
@@ -42,7 +43,7 @@ void TTBXNexos5Theme::PaintBackground(TCanvas &canvas, const TRect &, const TRec
     TRect area;
     if (!IntersectRect(area, rect, clipRect))
         return;
-    if (Has(viewType, VT_DOCKPANEL | 0x0001) || Has(viewType, VT_TOOLBAR | VT_OPAQUE)) {
+    if (HasBits(viewType, VT_DOCKPANEL | 0x0001) || HasBits(viewType, VT_TOOLBAR | VT_OPAQUE)) {
         FillRectColor(&canvas, area, color);
         return;
     }

@@ -1,6 +1,6 @@
 #include "TBXOffice2003Theme.h"
 
-#include "ItemStates.h"
+#include "ThemeShapes.h"
 #include "ThemeGlyphs.h"
 
 #include "themed/TBXDefaultTheme.h"
@@ -49,19 +49,7 @@ constexpr int SplitFractions[4] = {8, 8, 25, 15};
 
 TColor Mix(TColor a, TColor b, int w) { return MixColorsPercent(a, b, w); }
 
-bool Has(int value, int bits) { return (value & bits) == bits; }
-bool Opaque(int viewType) { return Has(viewType, VT_TOOLBAR | VT_OPAQUE); }
-bool ToolbarStyle(const TTBXItemInfo &info) { return (info.ItemOptions & IO_TOOLBAR_STYLE) != 0; }
 
-int Channel(TColor c, int shift) { return (c >> shift) & 0xFF; }
-TColor Lerp(TColor a, TColor b, int num, int den)
-{
-    auto ch = [&](int shift) {
-        const int v = Channel(a, shift) + (Channel(b, shift) - Channel(a, shift)) * num / den;
-        return std::clamp(v, 0, 255) << shift;
-    };
-    return ch(0) | ch(8) | ch(16);
-}
 
 void PaintGripDot(TCanvas &canvas, int x, int y, const TTBXOffice2003Theme &t)
 {
@@ -77,20 +65,6 @@ void PaintCloseGlyph(TCanvas &canvas, const TRect &r, TColor color)
     PatternFillRect(&canvas, Rect(x, y, x + 8, y + 7), pattern, color);
 }
 
-// The colours of a close button: idle, hot or pushed, as the item states 0, 4 and 3.
-int CloseButtonStateIndex(int closeState)
-{
-    if (closeState & CLOSE_PRESSED)
-        return 3;
-    if (closeState & CLOSE_HOT)
-        return 4;
-    return 0;
-}
-
-void FillTriangle(TCanvas &canvas, std::vector<TPoint> points, TColor color)
-{
-    PolygonColor(&canvas, points, color, color);
-}
 
 } // namespace
 
@@ -118,7 +92,7 @@ void FillGradientRows(TCanvas &canvas, const TRect &rect, TColor c1, TColor c2)
         return;
     }
     for (int i = 0; i < h; ++i)
-        FillRectColor(&canvas, Rect(rect.Left, rect.Top + i, rect.Right, rect.Top + i + 1), Lerp(c1, c2, i, h - 1));
+        FillRectColor(&canvas, Rect(rect.Left, rect.Top + i, rect.Right, rect.Top + i + 1), LerpColor(c1, c2, i, h - 1));
 }
 
 void FillGradientSplit(TCanvas &canvas, const TRect &rect, TColor c1, TColor c2, bool horizontal)
@@ -140,7 +114,7 @@ void FillGradientSplit(TCanvas &canvas, const TRect &rect, TColor c1, TColor c2,
             FillRectColor(&canvas, Rect(rect.Left, rect.Top + i, rect.Right, rect.Top + i + 1), c);
     };
     auto component = [&](int shift, int i) {
-        const int a = Channel(c1, shift), b = Channel(c2, shift);
+        const int a = (c1 >> shift) & 0xFF, b = (c2 >> shift) & 0xFF;
         const int m = a + (b - a) * splitFraction / 40;
         if (i < h) {
             const int e = a + (m - a) * n / h;
@@ -263,26 +237,15 @@ void TTBXOffice2003Theme::UpdateThemeColors()
     StatusPanelColor = Mix(ToolbarColor2, clBlack, 90);
     splitFraction = SplitFractions[scheme];
     // Every colour becomes the plain value the screen shows, so painting converts nothing.
-    auto nearest = [](TColor &c) {
-        if (c != clNone)
-            c = ColorToRGB(c);
-    };
-    for (TColor *c : {&DockColor, &ToolbarColor, &ToolbarColor2, &ToolbarShadowColor, &ToolbarCornerColor,
-                      &SeparatorDarkColor, &SeparatorLightColor, &GripDarkColor, &GripLightColor, &ButtonFillColor,
-                      &ButtonFrameColor, &PopupColor, &PopupFrameColor, &DockPanelColor, &FloatingFrameColor,
-                      &FloatingCaptionColor, &FloatingCaptionTextColor, &StatusPanelColor})
-        nearest(*c);
-    for (auto &m : MenuColors) {
-        nearest(m.Fill);
-        nearest(m.Text);
-        nearest(m.Frame);
-    }
-    for (auto &pair : ItemTextColors)
-        for (TColor &c : pair)
-            nearest(c);
-    for (auto &pair : ItemFillColors)
-        for (TColor &c : pair)
-            nearest(c);
+    ReduceToScreenColors({&DockColor, &ToolbarColor, &ToolbarColor2, &ToolbarShadowColor, &ToolbarCornerColor,
+                          &SeparatorDarkColor, &SeparatorLightColor, &GripDarkColor, &GripLightColor, &ButtonFillColor,
+                          &ButtonFrameColor, &PopupColor, &PopupFrameColor, &DockPanelColor, &FloatingFrameColor,
+                          &FloatingCaptionColor, &FloatingCaptionTextColor, &StatusPanelColor});
+    for (auto &m : MenuColors)
+        ReduceToScreenColors({&m.Fill, &m.Text, &m.Frame});
+    for (auto *pairs : {&ItemTextColors, &ItemFillColors})
+        for (auto &pair : *pairs)
+            ReduceToScreenColors({&pair[0], &pair[1]});
     if (OnNotify)
         OnNotify(this);
 }
@@ -297,7 +260,7 @@ TColor TTBXOffice2003Theme::GetPartColor(const TTBXItemInfo &info, int part, int
         result = ItemTextColors[s][1];
     else
         result = ItemFillColors[s][size_t(second ? 1 : 0)];
-    if (result == clNone && Opaque(info.ViewType)) {
+    if (result == clNone && IsOpaqueToolbar(info.ViewType)) {
         if (part == PartFill)
             result = ButtonFillColor;
         else if (part == PartFrame && !info.Checked)
@@ -308,12 +271,12 @@ TColor TTBXOffice2003Theme::GetPartColor(const TTBXItemInfo &info, int part, int
 
 TColor TTBXOffice2003Theme::GetItemPartColor(const TTBXItemInfo &info, int part) const
 {
-    if (Has(info.ViewType, VT_POPUPMENU) && !ToolbarStyle(info)) {
+    if (HasBits(info.ViewType, VT_POPUPMENU) && !IsToolbarStyle(info)) {
         const MenuColor &m = MenuColors[size_t(MenuStateIndex(info))];
         return part == PartFill ? m.Fill : part == PartText ? m.Text : m.Frame;
     }
     TColor result = GetPartColor(info, part, 0);
-    if (result == clNone && Opaque(info.ViewType)) {
+    if (result == clNone && IsOpaqueToolbar(info.ViewType)) {
         if (part == PartFill)
             result = ButtonFillColor;
         else if (part == PartFrame)
@@ -356,25 +319,15 @@ int TTBXOffice2003Theme::GetPopupShadowType() { return 2; }
 
 void TTBXOffice2003Theme::GetViewBorder(int viewType, TPoint &border)
 {
-    if (IsPopupView(viewType) && !IsToolbarView(viewType)) {
-        border = Has(viewType, VT_POPUPMENU) ? TPoint{1, 2} : TPoint{2, 2};
-    } else if (!(viewType & (VT_TOOLBAR | VT_POPUP | VT_DOCKPANEL))) {
-        border = {0, 0};
-    } else if (viewType & VT_FLOATING) {
-        const bool resizable = (viewType & VT_RESIZABLE) != 0;
-        border = {GetSystemMetrics(resizable ? SM_CXFRAME : SM_CXDLGFRAME) - 1,
-                  GetSystemMetrics(resizable ? SM_CYFRAME : SM_CYDLGFRAME) - 1};
-    } else {
-        border = {2, 2};
-    }
+    border = FramedViewBorder(viewType, HasBits(viewType, VT_POPUPMENU) ? TPoint{1, 2} : TPoint{2, 2});
 }
 
 TColor TTBXOffice2003Theme::GetViewColor(int viewType)
 {
     if (viewType & VT_TOOLBAR)
-        return Has(viewType, VT_MENUBAR) ? DockColor : ToolbarColor;
+        return HasBits(viewType, VT_MENUBAR) ? DockColor : ToolbarColor;
     if (viewType & VT_POPUP)
-        return Has(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
+        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
     if (viewType & VT_DOCKPANEL)
         return DockPanelColor;
     return DockColor;
@@ -390,7 +343,7 @@ void TTBXOffice2003Theme::PaintBackground(TCanvas &canvas, const TRect &dockRect
     TRect area;
     if (!IntersectRect(area, rect, clipRect))
         return;
-    const bool toolbar = Has(viewType, VT_NORMALTOOLBAR) || Has(viewType, VT_TOOLBAR | 0x0004);
+    const bool toolbar = HasBits(viewType, VT_NORMALTOOLBAR) || HasBits(viewType, VT_TOOLBAR | 0x0004);
     if (toolbar && !(viewType & VT_OPAQUE)) {
         const TRect &measure = rect.IsEmpty() ? dockRect : rect;
         TCanvasStateGuard guard(canvas);
@@ -417,7 +370,7 @@ void TTBXOffice2003Theme::PaintButton(TCanvas &canvas, const TRect &rect, const 
     else if (info.IsPopupParent && info.ComboPart == COMBO_DROPDOWN)
         --r.Left;
     const TColor top = GetPartColor(info, PartFill, 0), bottom = GetPartColor(info, PartFill, 1);
-    if (!IsPopupView(info.ViewType) && !Opaque(info.ViewType)) {
+    if (!IsPopupView(info.ViewType) && !IsOpaqueToolbar(info.ViewType)) {
         if (top != clNone && bottom != clNone)
             FillGradientRows(canvas, r, top, bottom);
     } else {
@@ -455,8 +408,7 @@ void TTBXOffice2003Theme::PaintCheckMark(TCanvas &canvas, const TRect &rect, con
     const int cy = (rect.Top + rect.Bottom) / 2;
     const TColor c = GetPartColor(info, PartText, 0);
     if (!(info.ItemOptions & IO_RADIO)) {
-        PolylineColor(&canvas, {{cx - 2, cy - 1}, {cx, cy + 1}, {cx + 4, cy - 3}, {cx + 4, cy - 2}, {cx, cy + 2},
-                                {cx - 2, cy}, {cx - 2, cy - 1}}, c);
+        PaintMenuTick(canvas, cx, cy, c);
         return;
     }
     const TRect dot = Rect(cx - 1, cy - 3, cx + 5, cy + 3);
@@ -479,12 +431,7 @@ void TTBXOffice2003Theme::PaintChevron(TCanvas &canvas, const TRect &rect, const
 
 void TTBXOffice2003Theme::PaintDropDownArrow(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    const int cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
-    const TColor c = GetItemPartColor(info, PartText);
-    if (info.IsVertical)
-        FillTriangle(canvas, {{cx, cy + 1}, {cx, cy - 3}, {cx - 2, cy - 1}}, c);
-    else
-        FillTriangle(canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, c);
+    PaintArrowTriangle(canvas, rect, info.IsVertical, GetItemPartColor(info, PartText));
 }
 
 void TTBXOffice2003Theme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -495,7 +442,7 @@ void TTBXOffice2003Theme::PaintEditFrame(TCanvas &canvas, const TRect &rect, con
     const int inset = GetIntegerMetric(IM_EDIT_FRAME_INSET);
     r.Inflate(-inset, -inset);
     const bool toolbar = IsToolbarView(info.ViewType);
-    if (!info.Enabled && !Opaque(info.ViewType))
+    if (!info.Enabled && !IsOpaqueToolbar(info.ViewType))
         FrameRectColor(&canvas, r, ItemText(1));
     TRect field = r;
     if (editInfo.RightBtnWidth > 0)
@@ -529,12 +476,12 @@ void TTBXOffice2003Theme::PaintEditButton(TCanvas &canvas, const TRect &rect, co
     const bool disabled = (state & 1) != 0;
     const bool toolbar = IsToolbarView(info.ViewType);
     auto paintHalf = [&](TRect part, bool pushed) {
-        if (!disabled && ((state & 2) || pushed || Opaque(info.ViewType))) {
+        if (!disabled && ((state & 2) || pushed || IsOpaqueToolbar(info.ViewType))) {
             TTBXItemInfo face = info;
             face.Pushed = pushed;
             PaintButton(canvas, part, face);
         } else if (toolbar) {
-            const TColor frame = Opaque(info.ViewType) ? GetItemPartColor(info, PartFrame) : ColorToRGB(clWindow);
+            const TColor frame = IsOpaqueToolbar(info.ViewType) ? GetItemPartColor(info, PartFrame) : ColorToRGB(clWindow);
             FrameRectColor(&canvas, part, frame);
             DrawLineColor(&canvas, part.Left - 1, part.Top, part.Left - 1, part.Bottom, frame);
         }
@@ -547,10 +494,7 @@ void TTBXOffice2003Theme::PaintEditButton(TCanvas &canvas, const TRect &rect, co
         down.Top = middle;
         paintHalf(up, (state & 4) != 0);
         paintHalf(down, (state & 8) != 0);
-        int mx = (up.Left + up.Right) / 2, my = (up.Top + up.Bottom) / 2;
-        FillTriangle(canvas, {{mx - 2, my + 1}, {mx + 2, my + 1}, {mx, my - 1}}, c);
-        my = (down.Top + down.Bottom) / 2;
-        FillTriangle(canvas, {{mx - 2, my - 1}, {mx + 2, my - 1}, {mx, my + 1}}, c);
+        PaintSpinTriangles(canvas, up, down, c);
     } else {
         paintHalf(r, (state & 4) != 0);
         PaintDropDownArrow(canvas, r, info);
@@ -596,7 +540,7 @@ void TTBXOffice2003Theme::PaintWindowButton(TCanvas &canvas, const TRect &rect, 
 void TTBXOffice2003Theme::PaintMenuItemFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
     TRect r = rect;
-    if (!Has(info.ViewType, VT_TOOLBOX)) {
+    if (!HasBits(info.ViewType, VT_TOOLBOX)) {
         FillGradientSplit(canvas, Rect(rect.Left, rect.Top, rect.Left + info.PopupMargin + 2, rect.Bottom),
                           ToolbarColor, ToolbarColor2, true);
         r = Rect(rect.Left + 1, rect.Top, rect.Right - 1, rect.Bottom);
@@ -619,9 +563,7 @@ void TTBXOffice2003Theme::PaintMenuItem(TCanvas &canvas, const TRect &rect, cons
         DrawLineColor(&canvas, x, rect.Top + 1, x, rect.Bottom - 1, line);
     }
     if (info.ItemOptions & IO_SUBMENU) {
-        const int x = rect.Right - (2 * check) / 3 - 1;
-        const int m = rect.Top + rect.Height() / 2;
-        FillTriangle(canvas, {{x, m - 3}, {x, m + 3}, {x + 3, m}}, c);
+        PaintSubmenuTriangle(canvas, rect.Right - (2 * check) / 3 - 1, rect, c);
     }
     if (info.Checked && info.Enabled) {
         TRect box = Rect(rect.Left + 1, rect.Top, rect.Left + 1 + info.PopupMargin, rect.Bottom);
@@ -642,28 +584,15 @@ void TTBXOffice2003Theme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowR
         canvas.ExcludeClipRect(inner);
         FillRectColor(&canvas, r, PopupColor);
     }
-    const TRect &p = info.ParentRect;
-    if (p.IsEmpty())
-        return;
-    const TRect &w = windowRect;
-    // Open the border where the popup meets its parent item, one pixel short of its ends.
-    if (p.Bottom == w.Top || p.Top == w.Bottom) {
-        const int y = p.Bottom == w.Top ? w.Top : w.Bottom - 1;
-        const int from = std::max(p.Left, w.Left) + 1, to = std::min(p.Right, w.Right) - 1;
-        if (from < to)
-            DrawLineColor(&canvas, from, y, to, y, PopupColor);
-    } else if (p.Right == w.Left || p.Left == w.Right) {
-        const int x = p.Right == w.Left ? w.Left : w.Right - 1;
-        const int from = std::max(p.Top, w.Top) + 1, to = std::min(p.Bottom, w.Bottom) - 1;
-        if (from < to)
-            DrawLineColor(&canvas, x, from, x, to, PopupColor);
-    }
+    TRect stretch;
+    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+        FillRectColor(&canvas, stretch, PopupColor);
 }
 
 void TTBXOffice2003Theme::PaintSeparator(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
                                          bool horizontal, bool)
 {
-    if (horizontal && !ToolbarStyle(info) && !Has(info.ViewType, VT_TOOLBOX)) {
+    if (horizontal && !IsToolbarStyle(info) && !HasBits(info.ViewType, VT_TOOLBOX)) {
         FillGradientSplit(canvas, Rect(rect.Left, rect.Top, info.PopupMargin + 2, rect.Bottom), ToolbarColor,
                           ToolbarColor2, true);
         if (info.Enabled) {
@@ -815,7 +744,7 @@ void TTBXOffice2003Theme::PaintFloatingNCArea(TCanvas &canvas, const TRect &wind
 void TTBXOffice2003Theme::PaintToolbarNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXFrameInfo &info)
 {
     TCanvasStateGuard guard(canvas);
-    const bool menuBar = Has(info.ViewType, VT_MENUBAR);
+    const bool menuBar = HasBits(info.ViewType, VT_MENUBAR);
     const TRect w = windowRect;
     if (info.BorderStyle == 1 && !menuBar) {
         const int luminance = ColorLuminance(clBtnFace);
@@ -893,16 +822,7 @@ void TTBXOffice2003Theme::PaintSymbolButton(TCanvas &canvas, const TRect &rect, 
     FrameRectColor(&canvas, r, hot ? ItemFrame(4) : ButtonFrameColor, true);
     FillRectColor(&canvas, r, hot ? ItemFillColors[4][0] : ButtonFillColor);
     const TColor c = hot ? ItemText(4) : ItemText(0);
-    const int s = 3 * std::min(rect.Width() / 2, rect.Height() / 2) / 4;
-    const int cx = (rect.Left + rect.Right) / 2, cy = (rect.Top + rect.Bottom) / 2;
-    const int cxr = (rect.Left + rect.Right - 1) / 2, cyb = (rect.Top + rect.Bottom - 1) / 2;
-    switch (kind) {
-    case 1: FillTriangle(canvas, {{cx + s, cy + s / 2}, {cx, cy + s / 2 - s}, {cx - s, cy + s / 2}}, c); break;
-    case 2: FillTriangle(canvas, {{cx + s, cyb - s / 2}, {cx, cyb - s / 2 + s}, {cx - s, cyb - s / 2}}, c); break;
-    case 3: FillTriangle(canvas, {{cx + s / 2, cy + s}, {cx + s / 2 - s, cy}, {cx + s / 2, cy - s}}, c); break;
-    case 4: FillTriangle(canvas, {{cxr - s / 2, cy + s}, {cxr - s / 2 + s, cy}, {cxr - s / 2, cy - s}}, c); break;
-    default: break;
-    }
+    PaintSymbolTriangle(canvas, rect, kind, c);
 }
 
 void TTBXOffice2003Theme::PaintCheckControl(TCanvas &canvas, const TRect &rect, int state, int kind, int)
@@ -942,23 +862,7 @@ void TTBXOffice2003Theme::PaintCheckControl(TCanvas &canvas, const TRect &rect, 
     else
         canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     canvas.Pen()->SetColor(frame);
-    if (kind == 2) {
-        canvas.Ellipse(r);
-        if (checked) {
-            TRect dot = r;
-            dot.Inflate(-3, -3);
-            canvas.Pen()->SetColor(mark);
-            canvas.Brush()->SetColor(mark);
-            canvas.Ellipse(dot);
-        }
-        return;
-    }
-    canvas.Rectangle(r);
-    if (checked || mixed) {
-        const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-        PolygonColor(&canvas, {{cx - 3, cy + 1}, {cx - 1, cy + 3}, {cx + 3, cy - 1}, {cx + 3, cy - 3}, {cx - 1, cy + 1},
-                               {cx - 3, cy - 1}}, mark, mark);
-    }
+    PaintCheckShape(canvas, r, kind == 2, checked, checked || mixed, mark);
 }
 
 void TTBXOffice2003Theme::PaintStatusBar(TCanvas &canvas, const TRect &rect, int part)

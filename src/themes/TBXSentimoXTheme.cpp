@@ -1,6 +1,6 @@
 #include "TBXSentimoXTheme.h"
 
-#include "ItemStates.h"
+#include "ThemeShapes.h"
 
 #include "themed/TBXUtils.h"
 
@@ -18,7 +18,6 @@ TNexosOptions SentimoXOptions()
     return o;
 }
 
-bool Has(int value, int bits) { return (value & bits) == bits; }
 
 } // namespace
 
@@ -52,7 +51,7 @@ void TTBXSentimoXTheme::PaintBackground(TCanvas &canvas, const TRect &, const TR
 
 void TTBXSentimoXTheme::PaintButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    if (!Has(info.ViewType, VT_MENUBAR)) {
+    if (!HasBits(info.ViewType, VT_MENUBAR)) {
         PaintGlassButton(canvas, rect, info, true);
         return;
     }

@@ -6,19 +6,6 @@
 
 namespace {
 
-class CanvasState
-{
-public:
-    explicit CanvasState(TCanvas *canvas) : canvas_(canvas), level_(canvas->SaveDC()) {}
-    ~CanvasState() { canvas_->RestoreDC(level_); }
-    CanvasState(const CanvasState &) = delete;
-    CanvasState &operator=(const CanvasState &) = delete;
-
-private:
-    TCanvas *canvas_;
-    int level_;
-};
-
 void FillBand(TCanvas *canvas, const TRect &band, int r, int g, int b)
 {
     canvas->Brush()->SetColor(RGB(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255)));
@@ -86,7 +73,7 @@ void GradientFillRectFallback(TCanvas *DC, const TRect &R, TColor C1, TColor C2,
     if (n <= 0)
         return;
     TRect band = Vertical ? Rect(R.Left, R.Top, R.Right, R.Top + 1) : Rect(R.Left, R.Top, R.Left + 1, R.Bottom);
-    CanvasState state(DC);
+    TCanvasStateGuard state(DC);
     for (int i = 1; i <= n; ++i) {
         FillBand(DC, band, r1 + (r2 - r1) * i / n, g1 + (g2 - g1) * i / n, b1 + (b2 - b1) * i / n);
         if (Vertical)
@@ -111,7 +98,7 @@ void PaintBevelFace(TCanvas *Canvas, const TRect &R, bool Active, bool Pushed, b
     const Stop *stops = !Active ? Inactive : Pushed ? ActivePushed : ActiveUp;
     const int l = Vertical ? R.Bottom - R.Top - 1 : R.Right - R.Left - 1;
     const int t = std::max(l / 3, 1);
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     // A face narrower than three segments stops at its own last line.
     auto paint = [&](int first, int last, const Stop &from, const Stop &to) {
         for (int i = first; i <= std::min(last, l); ++i) {
@@ -138,7 +125,7 @@ void FrameChamferRect(TCanvas *Canvas, const TRect &R, int LeftCut, int RightCut
 {
     if (!Canvas || R.IsEmpty())
         return;
-    CanvasState state(Canvas);
+    TCanvasStateGuard state(Canvas);
     // Cuts larger than the rectangle would reach outside it.
     Canvas->IntersectClipRect(R);
     Canvas->Pen()->SetStyle(TPenStyle::psSolid);

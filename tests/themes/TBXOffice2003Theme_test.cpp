@@ -1,5 +1,5 @@
 #include "themes/TBXOffice2003Theme.h"
-#include "themes/ItemStates.h"
+#include "themes/ThemeShapes.h"
 #include "themes/Themes.h"
 
 #include "platform/SysColors.h"
