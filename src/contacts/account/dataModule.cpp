@@ -1,4 +1,5 @@
 #include "account/dataModule.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/Utility.h"
@@ -62,10 +63,13 @@ TCustomerData::TCustomerData(QObject *parent)
     dbbakTimer->start();
 
     CustomerData = this;
+    CurrentAccount().SetConnection(dbConnection);
 }
 
 TCustomerData::~TCustomerData()
 {
+    if (CurrentAccount().Connection() == dbConnection)
+        CurrentAccount().SetConnection(nullptr);
     DataModuleDestroy();
     if (CustomerData == this)
         CustomerData = nullptr;
@@ -111,7 +115,7 @@ void TCustomerData::alarmTimerTimer()
 
 void TCustomerData::AutomaticBackup()
 {
-    if (AccountDbPath.isEmpty() || !QFileInfo(AccountDbPath).isFile() || !dbConnection->Connected())
+    if (CurrentAccount().Path().isEmpty() || !QFileInfo(CurrentAccount().Path()).isFile() || !dbConnection->Connected())
         return;
     if (BackupDir.trimmed().isEmpty())
         BackupDir = DefaultBackupDir();
@@ -145,7 +149,7 @@ bool TCustomerData::BackupNow(const QDateTime &now)
         qWarning().noquote() << "automatic backup skipped: the account's pages are damaged";
         return false;
     }
-    const QString name = BackupFileName(BackupDir, AccountDbPath, now);
+    const QString name = BackupFileName(BackupDir, CurrentAccount().Path(), now);
     if (!EnsureDir(QFileInfo(name).absolutePath()) || !dbConnection->BackupTo(name))
         return false;
     // A copy nobody lists would never be cleaned up again.
@@ -185,7 +189,7 @@ void TCustomerData::RemoveOldBackups()
         if (!keep.isEmpty() && QFileInfo(backup.File).canonicalFilePath() == keep)
             continue;
         // Any other file a row names is left alone; only the row goes.
-        if (IsAutomaticBackupOf(backup.File, AccountDbPath, BackupDir) &&
+        if (IsAutomaticBackupOf(backup.File, CurrentAccount().Path(), BackupDir) &&
             !QFile::remove(QFileInfo(backup.File).canonicalFilePath()))
             continue;  // listed until its file can really go
         RunQuery(bakADOQuery, QStringLiteral("delete from databaklist where id=?"), {backup.Id});
@@ -201,7 +205,7 @@ QString TCustomerData::NewestGoodListedCopy()
     }
     bakADOQuery->Close();
     for (const QString &file : files) {
-        if (IsAutomaticBackupOf(file, AccountDbPath, BackupDir) &&
+        if (IsAutomaticBackupOf(file, CurrentAccount().Path(), BackupDir) &&
             TADOConnection::CheckFile(file) == TAccountFileState::Good)
             return QFileInfo(file).canonicalFilePath();
     }

@@ -1,4 +1,5 @@
 #include "account/hfdb.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "account/dataModule.h"
@@ -34,7 +35,7 @@ QString BackupFolder()
 // A restore puts a backup in place of the open account; without one there is nothing to restore to.
 bool AccountIsOpen()
 {
-    return !AccountDbPath.isEmpty() && CustomerData && CustomerData->dbConnection->Connected();
+    return CurrentAccount().IsOpen();
 }
 
 } // namespace

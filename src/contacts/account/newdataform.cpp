@@ -1,4 +1,5 @@
 #include "account/newdataform.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
@@ -41,10 +42,10 @@ bool ValidAccountName(const QString &name)
 
 bool IsOpenAccountFile(const QString &path)
 {
-    if (path.isEmpty() || AccountDbPath.isEmpty())
+    if (path.isEmpty() || CurrentAccount().Path().isEmpty())
         return false;
     const QFileInfo candidate(path);
-    const QFileInfo open(AccountDbPath);
+    const QFileInfo open(CurrentAccount().Path());
     const QString a = candidate.canonicalFilePath();
     const QString b = open.canonicalFilePath();
     if (!a.isEmpty() && !b.isEmpty())

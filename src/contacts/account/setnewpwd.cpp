@@ -1,4 +1,5 @@
 #include "account/setnewpwd.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
@@ -43,7 +44,7 @@ Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, QWidget *owner) : QDialog(owner),
     setObjectName(QStringLiteral("frmsetnewpwd"));
     setWindowTitle(QStringLiteral("输入密码"));
 
-    const QString account = QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName();
+    const QString account = QStringLiteral("当前打开账户:") + QFileInfo(CurrentAccount().Path()).fileName();
     Label1 = Named(new QLabel(this), "Label1");
     Label1->setTextFormat(Qt::PlainText);
     Label1->setText(account);
@@ -114,7 +115,6 @@ void Tfrmsetnewpwd::Confirm()
         ShowMessage(QStringLiteral("保存错误！"), QStringLiteral("Orvanta"), MsgIcon::Warning);
         return;
     }
-    AccountPasswordCipher = cipher.Text;
-    AccountProtected = true;
+    CurrentAccount().SetPassword(cipher.Text);
     accept();
 }

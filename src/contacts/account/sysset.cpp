@@ -1,4 +1,5 @@
 #include "account/sysset.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
@@ -90,12 +91,12 @@ bool SameFileName(const QString &a, const QString &b)
 // nobody has open is copied as it is.
 bool CopyAccount(const QString &target)
 {
-    if (SameFileName(AccountDbPath, target))
+    if (SameFileName(CurrentAccount().Path(), target))
         return false;
-    TADOConnection *connection = CustomerData ? CustomerData->dbConnection : nullptr;
-    if (connection && connection->Connected() && SameFileName(connection->FileName(), AccountDbPath))
+    TADOConnection *connection = CurrentAccount().Connection();
+    if (connection && connection->Connected() && SameFileName(connection->FileName(), CurrentAccount().Path()))
         return connection->BackupTo(target);
-    return ReplaceWithCopy(AccountDbPath, target);
+    return ReplaceWithCopy(CurrentAccount().Path(), target);
 }
 
 } // namespace
@@ -521,10 +522,10 @@ void Tfrmsysset::Button1Click()
 
 void Tfrmsysset::Button2Click()
 {
-    if (AccountDbPath.isEmpty() || !QFileInfo(AccountDbPath).isFile())
+    if (CurrentAccount().Path().isEmpty() || !QFileInfo(CurrentAccount().Path()).isFile())
         return;
     const QString suggested = DefaultBackupDir() + Clock().Now().toString(QStringLiteral("yyyyMMdd")) +
-                              TrimmedFileName(AccountDbPath);
+                              TrimmedFileName(CurrentAccount().Path());
     QString name = Dialogs().SaveFileName(this, QStringLiteral("通讯录数据备份"), suggested,
                                           QStringLiteral("通讯录数据文件(*.txl)"));
     if (name.isEmpty())

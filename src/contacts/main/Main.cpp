@@ -8,6 +8,7 @@
 
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
+#include "account/AccountSession.h"
 #include "account/dataModule.h"
 
 #include "platform/ADODB.h"
@@ -97,8 +98,8 @@ void Tfrmmain::FormCreate()
     // Only this process works on the data (the single-instance lock), so a temporary file there
     // is what a compaction or copy killed midway left behind.
     QStringList work = {AppDir() + "data/", BackupDir};
-    if (!AccountDbPath.isEmpty())
-        work << QFileInfo(AccountDbPath).absolutePath();
+    if (!CurrentAccount().Path().isEmpty())
+        work << QFileInfo(CurrentAccount().Path()).absolutePath();
     for (const QString &folder : work)
         RemoveLeftoverTempFiles(folder);
 
@@ -219,7 +220,7 @@ void Tfrmmain::WMHotKey(int id)
         HideToTray();
         return;
     }
-    if (AccountProtected && !AskReentryPassword())
+    if (CurrentAccount().Protected() && !AskReentryPassword())
         return;
     ShowFromTray();
 }
@@ -235,7 +236,7 @@ void Tfrmmain::WMTrayIcon(int lParam)
         TBPopupMenu1->popup(QCursor::pos());
     } else if (lParam == TrayService::LeftButton) {
         const bool hidden = !isVisible() || isMinimized();
-        if (AccountProtected && hidden && !AskReentryPassword())
+        if (CurrentAccount().Protected() && hidden && !AskReentryPassword())
             return;
         ShowFromTray();
     }
@@ -308,8 +309,8 @@ bool Tfrmmain::FormCloseQuery()
         CustomerData->dbConnection->Close();
         CustomerData->dbConnection->SetFileName(QString());
     }
-    if (!AccountDbPath.isEmpty())
-        CompactDatabase(AccountDbPath);
+    if (!CurrentAccount().Path().isEmpty())
+        CompactDatabase(CurrentAccount().Path());
     UnregisterHotKeys();
     return true;
 }

@@ -157,7 +157,7 @@ public:
     // The protection an account file is opened with.
     struct TAccountLogin {
         bool Protected = false;
-        QString Cipher;  // AccountPasswordCipher's value
+        QString Cipher;  // DesEncryptString text of the password
     };
     // Reads the file's password and asks for it, up to three tries. False, after its message, for
     // a file that is missing or unreadable and for a password not given; nothing changes then.

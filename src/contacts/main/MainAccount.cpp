@@ -6,6 +6,7 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 #include "shared/WNDES.h"
+#include "account/AccountSession.h"
 #include "account/dataModule.h"
 #include "account/hfdb.h"
 #include "account/inputpsd.h"
@@ -70,16 +71,17 @@ void Tfrmmain::SetStatusText(const QString &text)
 bool Tfrmmain::PasswordMatches(const QString &typed) const
 {
     const DesResult cipher = DesEncryptString(typed, DesKey);
-    return cipher.Ok() && cipher.Text == AccountPasswordCipher;
+    return cipher.Ok() && cipher.Text == CurrentAccount().PasswordCipher();
 }
 
 void Tfrmmain::OpenLastAccount()
 {
-    if (!AccountDbPath.isEmpty() && QFileInfo(AccountDbPath).isFile()) {
-        OpenAccount(AccountDbPath);
+    const QString last = CurrentAccount().Path();
+    if (!last.isEmpty() && QFileInfo(last).isFile()) {
+        OpenAccount(last);
         return;
     }
-    AccountDbPath.clear();
+    CurrentAccount().Forget();
     ShowFromTray();
     ShowAccountList(this, [this](const QString &path) { OpenAccount(path); });
 }
@@ -150,7 +152,7 @@ bool Tfrmmain::RestoreDamagedAccount(const QString &path)
     if (ShowMessage(question, Orvanta, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return false;
     // The open account's connection must let go of the file before it is replaced.
-    if (path == AccountDbPath && CustomerData)
+    if (path == CurrentAccount().Path() && CustomerData)
         CustomerData->dbConnection->Close();
     const QString damaged = DamagedCopyName(path);
     QFile::remove(damaged);
@@ -175,26 +177,23 @@ bool Tfrmmain::RestoreAccountFrom(const QString &backup)
     CustomerData->dbConnection->SetFileName(QString());
     // A failed copy leaves the account as it was; it is opened again all the same, with its own
     // protection, and the user must not take it for the backup.
-    if (!ReplaceWithCopy(backup, AccountDbPath)) {
+    const QString path = CurrentAccount().Path();
+    if (!ReplaceWithCopy(backup, path)) {
         ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
         login = CurrentLogin();
     }
-    SwitchAccount(AccountDbPath, login);
+    SwitchAccount(path, login);
     return true;
 }
 
 Tfrmmain::TAccountLogin Tfrmmain::CurrentLogin() const
 {
-    return {AccountProtected, AccountPasswordCipher};
+    return {CurrentAccount().Protected(), CurrentAccount().PasswordCipher()};
 }
 
 void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
 {
-    AccountProtected = login.Protected;
-    AccountPasswordCipher = login.Cipher;
-    if (path != AccountDbPath)
-        RegWriteString(2, OrvRegistryKey, QStringLiteral("txlfile"), path);
-    AccountDbPath = path;
+    CurrentAccount().Switch(path, login.Protected, login.Cipher);
     SetStatusText(QStringLiteral("当前打开数据: ") + path);
 
     if (ConnectAccount())
@@ -214,26 +213,27 @@ void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
 bool Tfrmmain::ConnectAccount()
 {
     TADOConnection *connection = CustomerData->dbConnection;
+    const QString path = CurrentAccount().Path();
     CustomerData->SetAlarmCheck(false);
-    if (!QFileInfo(AccountDbPath).isFile()) {
+    if (!QFileInfo(path).isFile()) {
         connection->Close();
         DisableAccountCommands();
-        SetStatusText(QStringLiteral("文件不存在: ") + AccountDbPath);
+        SetStatusText(QStringLiteral("文件不存在: ") + path);
         return false;
     }
     try {
         connection->Close();
-        connection->Open(AccountDbPath);
+        connection->Open(path);
     } catch (const EDatabaseError &) {
         ShowMessage(QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"), Orvanta, MsgIcon::None);
         DisableAccountCommands();
-        SetStatusText(QStringLiteral("错误的数据文件: ") + AccountDbPath);
+        SetStatusText(QStringLiteral("错误的数据文件: ") + path);
         return false;
     }
     for (TADOQuery *query : {ADOQuery1, ADOQuery2, redtADOQuery})
         query->SetConnection(connection);
     CustomerData->SetAlarmCheck(true);
-    SetStatusText(QStringLiteral("当前打开数据: ") + AccountDbPath);
+    SetStatusText(QStringLiteral("当前打开数据: ") + path);
     if (connection->ReadOnly())
         ShowMessage(QStringLiteral("账户文件是只读的，对它所做的修改将无法保存！"), Orvanta, MsgIcon::Warning);
     return true;
@@ -250,7 +250,7 @@ void Tfrmmain::DisableAccountCommands()
 
 void Tfrmmain::SetPassword()
 {
-    if (AccountProtected) {
+    if (CurrentAccount().Protected()) {
         QString typed;
         if (!PromptPassword(typed))
             return;
@@ -265,7 +265,7 @@ void Tfrmmain::SetPassword()
 
 void Tfrmmain::RemovePassword()
 {
-    if (!AccountProtected)
+    if (!CurrentAccount().Protected())
         return;
     QString typed;
     if (!PromptPassword(typed))
@@ -279,8 +279,7 @@ void Tfrmmain::RemovePassword()
         ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning);
         return;
     }
-    AccountPasswordCipher.clear();
-    AccountProtected = false;
+    CurrentAccount().SetPassword(QString());
 }
 
 void Tfrmmain::SpTBXItem18Click()

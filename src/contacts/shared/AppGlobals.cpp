@@ -1,5 +1,7 @@
 #include "shared/AppGlobals.h"
 
+#include "account/AccountSession.h"
+
 #include "shared/Utility.h"
 
 #include "platform/AppPaths.h"
@@ -8,9 +10,6 @@
 #include <QFileInfo>
 #include <algorithm>
 
-QString AccountDbPath;
-bool AccountProtected = false;
-QString AccountPasswordCipher;
 bool AutoLogin = false;
 QString BackupDir;
 int BackupIntervalHours = 1;
@@ -128,9 +127,7 @@ QStringList BuildFieldCaptions(const TIniFile &ini)
 
 void ResetStartValues(const QDateTime &now)
 {
-    AccountDbPath.clear();
-    AccountProtected = false;
-    AccountPasswordCipher.clear();
+    CurrentAccount().Forget();
     AutoLogin = false;
     BackupDir = DefaultBackupDir();
     BackupIntervalHours = 1;
@@ -152,7 +149,7 @@ void ReadRegistrySettings()
         return RegReadString(2, OrvRegistryKey, QString::fromLatin1(name));
     };
     AutoLogin = read("AUTO") == QStringLiteral("1");
-    AccountDbPath = read("txlfile");
+    CurrentAccount().Remember(read("txlfile"));
     const QString backupPath = read("BakPath");
     if (!backupPath.isEmpty())
         BackupDir = backupPath.endsWith('/') ? backupPath : backupPath + '/';

@@ -8,9 +8,6 @@ class TIniFile;
 // Process-wide state shared by every form. The data root itself is AppDir() of the platform
 // layer; everything here is filled once at start-up and changed by the account and settings
 // commands.
-extern QString AccountDbPath;          // full path of the open account file
-extern bool AccountProtected;          // the open account has a password
-extern QString AccountPasswordCipher;  // DesEncryptString text of that password
 extern bool AutoLogin;                 // shown by the settings dialog only
 extern QString BackupDir;              // always ends in "/"
 extern int BackupIntervalHours;

@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/EditorRegistry.h"
 #include "contacts/main/Main.h"
@@ -53,10 +54,10 @@ protected:
         SetClock(&clock);
         ResetStartValues(clock.now);
         const QString folder = MakeTempDir("account");
-        AccountDbPath = folder + "/客户.txl";
-        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", AccountDbPath));
+        CurrentAccount().Remember(folder + "/客户.txl");
+        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", CurrentAccount().Path()));
         data = std::make_unique<TCustomerData>();
-        data->dbConnection->Open(AccountDbPath);
+        data->dbConnection->Open(CurrentAccount().Path());
         query = std::make_unique<TADOQuery>(data->dbConnection);
         BackupDir = MakeTempDir("backup") + '/';
     }
@@ -66,7 +67,7 @@ protected:
         query.reset();
         data.reset();
         SetClock(nullptr);
-        AccountDbPath.clear();
+        CurrentAccount().Forget();
     }
 
     void Run(const QString &sql, const QVariantList &params = {})
@@ -198,7 +199,7 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
         QStringList made;
         for (int hour = 0; hour < 5; ++hour) {
             data->dbbakTimerTimer();
-            made << TCustomerData::BackupFileName(BackupDir, AccountDbPath, clock.now);
+            made << TCustomerData::BackupFileName(BackupDir, CurrentAccount().Path(), clock.now);
             clock.now = clock.now.addSecs(3660);
         }
         const QStringList newest = made.mid(made.size() - c.kept);
@@ -226,8 +227,8 @@ TEST_F(DataModuleTest, ADamagedAccountIsNotCopied)
     for (int i = 0; i < 300; ++i)
         Run("insert into userinfo(uname, ufz) values(?, ?)", {"x", QString(500, 'z')});
     data->dbConnection->Close();
-    DamageDatabasePages(AccountDbPath);
-    data->dbConnection->Open(AccountDbPath);
+    DamageDatabasePages(CurrentAccount().Path());
+    data->dbConnection->Open(CurrentAccount().Path());
     LastBackupTime = clock.now.addDays(-1);
     data->dbbakTimerTimer();
     EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
@@ -241,7 +242,7 @@ TEST_F(DataModuleTest, RetentionKeepsTheNewestGoodCopy)
     QStringList made;
     for (int i = 0; i < 4; ++i) {
         data->dbbakTimerTimer();
-        made << TCustomerData::BackupFileName(BackupDir, AccountDbPath, clock.now);
+        made << TCustomerData::BackupFileName(BackupDir, CurrentAccount().Path(), clock.now);
         clock.now = clock.now.addSecs(3660);
     }
     ASSERT_EQ(FilesIn(BackupDir).size(), 4);
@@ -270,7 +271,7 @@ TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
     } cases[] = {
         {"an old copy", BackupDir + "0401083000客户.txl", BackupDir + "0401083000客户.txl", true},
         {"an old copy through \"..\"", BackupDir + "sub/../0402083000客户.txl", BackupDir + "0402083000客户.txl", true},
-        {"the open account", AccountDbPath, AccountDbPath, false},
+        {"the open account", CurrentAccount().Path(), CurrentAccount().Path(), false},
         {"another account's copy", BackupDir + "0403083000其他.txl", BackupDir + "0403083000其他.txl", false},
         {"nine digits", BackupDir + "040408300客户.txl", BackupDir + "040408300客户.txl", false},
         {"letters for digits", BackupDir + "04O5083000客户.txl", BackupDir + "04O5083000客户.txl", false},
@@ -284,7 +285,7 @@ TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
     ASSERT_TRUE(QFile::link(outside + "/notes.txt", BackupDir + "0409083000客户.txl"));
     int day = 0;
     for (const auto &c : cases) {
-        if (c.file != AccountDbPath) {
+        if (c.file != CurrentAccount().Path()) {
             QFile file(c.file);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.what;
             file.write("backup");
@@ -314,12 +315,12 @@ TEST_F(DataModuleTest, AnOpenedBackupKeepsTheOriginalsCopies)
     const QString older = BackupDir + "0429083000客户.txl";
     AddBackupRow(older, clock.now.addDays(-2));
     AddBackupRow(original, clock.now.addDays(-1));
-    ASSERT_TRUE(QFile::copy(AccountDbPath, older));
+    ASSERT_TRUE(QFile::copy(CurrentAccount().Path(), older));
     data->dbConnection->Close();
-    ASSERT_TRUE(QFile::copy(AccountDbPath, original));
+    ASSERT_TRUE(QFile::copy(CurrentAccount().Path(), original));
 
-    AccountDbPath = original;
-    data->dbConnection->Open(AccountDbPath);
+    CurrentAccount().Remember(original);
+    data->dbConnection->Open(CurrentAccount().Path());
     query = std::make_unique<TADOQuery>(data->dbConnection);
     BackupKeepCount = 2;
     LastBackupTime = clock.now.addDays(-1);
@@ -382,8 +383,8 @@ TEST_F(DataModuleTest, AFailedCopyListsNothingAndLeavesTheAccount)
 {
     Run("insert into userinfo(uname, nodetype) values(?, 2)", {"李四"});
     data->dbConnection->Close();
-    const QByteArray before = FileHash(AccountDbPath);
-    data->dbConnection->Open(AccountDbPath);
+    const QByteArray before = FileHash(CurrentAccount().Path());
+    data->dbConnection->Open(CurrentAccount().Path());
 
     // A folder below a plain file can be neither made nor written, whoever runs the test.
     const QString blocker = MakeTempDir("blocked") + "/file";
@@ -398,7 +399,7 @@ TEST_F(DataModuleTest, AFailedCopyListsNothingAndLeavesTheAccount)
     EXPECT_TRUE(Backups().empty());
     EXPECT_EQ(LastBackupTime, last);
     data->dbConnection->Close();
-    EXPECT_EQ(FileHash(AccountDbPath), before);
+    EXPECT_EQ(FileHash(CurrentAccount().Path()), before);
 }
 
 TEST_F(DataModuleTest, ACopyThatCannotBeListedIsRemoved)
@@ -416,12 +417,12 @@ TEST_F(DataModuleTest, NoAccountNoBackup)
     data->dbbakTimerTimer();
     EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
 
-    data->dbConnection->Open(AccountDbPath);
-    const QString path = AccountDbPath;
-    AccountDbPath = path + ".missing";
+    data->dbConnection->Open(CurrentAccount().Path());
+    const QString path = CurrentAccount().Path();
+    CurrentAccount().Remember(path + ".missing");
     data->dbbakTimerTimer();
     EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
-    AccountDbPath = path;
+    CurrentAccount().Remember(path);
 }
 
 // Reminder check --------------------------------------------------------------------------------
@@ -604,7 +605,7 @@ protected:
     void SetUp() override
     {
         ReminderCheck::SetUp();
-        const QString path = AccountDbPath;
+        const QString path = CurrentAccount().Path();
         EnsureDir(AppDir());
         QFile::remove(ConfigIniPath());
         QFile::remove(TRegistry::StorePath());
@@ -613,7 +614,7 @@ protected:
         const QDateTime now = clock.now;
         main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
         // The main window sets the start values; the account of the fixture stays.
-        AccountDbPath = path;
+        CurrentAccount().Remember(path);
         LastBackupTime = now;
     }
 
@@ -633,7 +634,7 @@ protected:
 
 TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
 {
-    const QString path = AccountDbPath;
+    const QString path = CurrentAccount().Path();
     data->dbConnection->Close();
     main->OpenAccount(path);
     ASSERT_TRUE(data->dbConnection->Connected());
@@ -650,11 +651,11 @@ TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a database");
     file.close();
-    AccountDbPath = broken;
+    CurrentAccount().Remember(broken);
     EXPECT_FALSE(main->ConnectAccount());
     EXPECT_FALSE(data->alarmTimer->isActive());
 
-    AccountDbPath = path;
+    CurrentAccount().Remember(path);
     EXPECT_TRUE(main->ConnectAccount());
     EXPECT_TRUE(data->alarmTimer->isActive());
     EXPECT_TRUE(main->CloseAccountWindows());
@@ -666,7 +667,7 @@ TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
 TEST_F(ReminderWiring, AnEditorThatStaysOpenKeepsTheReminders)
 {
     data->dbConnection->Close();
-    main->OpenAccount(AccountDbPath);
+    main->OpenAccount(CurrentAccount().Path());
     AddPlan("a", "2024-05-01 08:30:00", 1);
     data->alarmTimerTimer();
     ASSERT_EQ(data->AlarmWindows().size(), 1);
@@ -684,7 +685,7 @@ TEST_F(ReminderWiring, AnEditorThatStaysOpenKeepsTheReminders)
 TEST_F(ReminderWiring, OptionsOpensTheSettingsDialogModally)
 {
     data->dbConnection->Close();
-    main->OpenAccount(AccountDbPath);
+    main->OpenAccount(CurrentAccount().Path());
     for (const char *command : {"SpTBXItem33", "TrayItemOptions"}) {
         ModalResponder responder;
         responder.Then([](QDialog *dialog) { dialog->reject(); });

@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/Utility.h"
@@ -518,9 +519,9 @@ TEST_F(Settings, ApplyAndOK)
 
 TEST_F(Settings, BackupNowCopiesTheAccount)
 {
-    AccountDbPath = MakeTempDir("acct") + "/mine.txl";
-    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", AccountDbPath));
-    data->dbConnection->Open(AccountDbPath);
+    CurrentAccount().Remember(MakeTempDir("acct") + "/mine.txl");
+    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", CurrentAccount().Path()));
+    data->dbConnection->Open(CurrentAccount().Path());
     TADOQuery query(data->dbConnection);
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"王五"}));
 
@@ -561,7 +562,7 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     EXPECT_EQ(count(), 2);
 
     // The account cannot be its own backup.
-    TestDialogs().AnswerText(AccountDbPath);
+    TestDialogs().AnswerText(CurrentAccount().Path());
     TestDialogs().AnswerMessage(MsgResult::Yes);
     d.Button2->click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("保存错误！"));
@@ -574,7 +575,7 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     TestDialogs().AnswerCancel();
     d.Button2->click();
     EXPECT_EQ(TestDialogs().Questions().size(), asked + 1);
-    AccountDbPath.clear();
+    CurrentAccount().Forget();
 }
 
 // On a full disk the save says so and config.ini keeps what it held.

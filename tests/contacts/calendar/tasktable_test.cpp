@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/UtilityDb.h"
@@ -82,7 +83,7 @@ protected:
         db.reset();
         CalendarPageFactory = nullptr;
         ContactEditorFactory = nullptr;
-        AccountDbPath.clear();
+        CurrentAccount().Forget();
         ShowFestivals = true;
         ShowContactEvents = true;
         SetClock(nullptr);

@@ -1,4 +1,5 @@
 #include "platform/DbFiles.h"
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/main/MakerLinks.h"
@@ -68,7 +69,7 @@ protected:
         Form1 = nullptr;
         customerData.reset();
         BrowserPageFactory = nullptr;
-        AccountDbPath.clear();
+        CurrentAccount().Forget();
         SetClock(nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

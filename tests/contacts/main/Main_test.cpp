@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/WNDES.h"
@@ -70,8 +71,7 @@ protected:
 
     void Protect(const QString &password)
     {
-        AccountProtected = true;
-        AccountPasswordCipher = DesEncryptString(password, DesKey).Text;
+        CurrentAccount().SetPassword(DesEncryptString(password, DesKey).Text);
     }
 
     std::map<int, THotKey> hotKeys;

@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/shared/Utility.h"
 
@@ -133,7 +134,7 @@ TEST_F(StartSettings, RegistryValuesAndTheirDefaults)
         {"BakPath", "/srv/bak/", [] { return BackupDir == "/srv/bak/"; }},
         {"AUTO", "1", [] { return AutoLogin; }},
         {"AUTO", "yes", [] { return !AutoLogin; }},
-        {"txlfile", "/data/a.txl", [] { return AccountDbPath == "/data/a.txl"; }},
+        {"txlfile", "/data/a.txl", [] { return CurrentAccount().Path() == "/data/a.txl"; }},
     };
     for (const Case &c : cases) {
         QFile::remove(TRegistry::StorePath());
