@@ -15,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QToolBar;
+class TADOConnection;
 class TADOQuery;
 class IContactSource;
 class TrayService;
@@ -158,6 +159,9 @@ public:
     struct TAccountLogin {
         bool Protected = false;
         QString Cipher;  // DesEncryptString text of the password
+        // The file as it was opened to read its password; the switch takes it over instead of
+        // opening the file again.
+        std::shared_ptr<TADOConnection> Opened;
     };
     // Reads the file's password and asks for it, up to three tries. False, after its message, for
     // a file that is missing or unreadable and for a password not given; nothing changes then.
@@ -171,7 +175,9 @@ public:
     // Makes `path` the open account with the protection found for it and rebuilds the pages. A
     // file that does not connect leaves the window without an account.
     void SwitchAccount(const QString &path, const TAccountLogin &login);
-    bool ConnectAccount();
+    // Connects the shared connection to the open account's file, taking over `opened` when that
+    // has the file open already.
+    bool ConnectAccount(TADOConnection *opened = nullptr);
     void EnableAccountCommands();
     void DisableAccountCommands();
     // Closes the windows that hold rows of the open account (each may ask to save); false when

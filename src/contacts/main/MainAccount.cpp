@@ -37,11 +37,11 @@ QString DamagedCopyName(const QString &path)
     return path + QStringLiteral(".damaged");
 }
 
-// The account's password, read through a connection of its own so the open account is not
-// touched. It is kept in the first row of usermsg, the one the password commands write.
-TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString &password)
+// The account's password, read through a connection of its own (`login`, left open) so the open
+// account is not touched. It is kept in the first row of usermsg, the one the password commands
+// write.
+TPasswordRead ReadAccountPassword(TADOQuery *query, TADOConnection &login, const QString &path, QString &password)
 {
-    TADOConnection login;
     try {
         login.Open(path);
     } catch (const EDatabaseError &) {
@@ -116,7 +116,8 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
     if (TADOConnection::CheckFile(path) == TAccountFileState::Damaged && !RestoreDamagedAccount(path))
         return false;
     QString password;
-    if (ReadAccountPassword(loginADOQuery, path, password) != TPasswordRead::Ok) {
+    auto opened = std::make_shared<TADOConnection>();
+    if (ReadAccountPassword(loginADOQuery, *opened, path, password) != TPasswordRead::Ok) {
         ShowMessage(QStringLiteral("登陆失败,数据格式错误！"), Orvanta, MsgIcon::Warning);
         return false;
     }
@@ -136,6 +137,7 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
     }
     login.Protected = isProtected;
     login.Cipher = password.isEmpty() ? QString() : DesEncryptString(password, DesKey).Text;
+    login.Opened = std::move(opened);
     return true;
 }
 
@@ -196,7 +198,7 @@ void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
     CurrentAccount().Switch(path, login.Protected, login.Cipher);
     SetStatusText(QStringLiteral("当前打开数据: ") + path);
 
-    if (ConnectAccount())
+    if (ConnectAccount(login.Opened.get()))
         EnableAccountCommands();
 
     const bool browserWasVisible = BrowserPageVisible();
@@ -210,7 +212,7 @@ void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
         ShowBrowserPage();
 }
 
-bool Tfrmmain::ConnectAccount()
+bool Tfrmmain::ConnectAccount(TADOConnection *opened)
 {
     TADOConnection *connection = CustomerData->dbConnection;
     const QString path = CurrentAccount().Path();
@@ -223,7 +225,10 @@ bool Tfrmmain::ConnectAccount()
     }
     try {
         connection->Close();
-        connection->Open(path);
+        if (opened && opened->Connected() && opened->FileName() == path)
+            connection->TakeOver(*opened);
+        else
+            connection->Open(path);
     } catch (const EDatabaseError &) {
         ShowMessage(QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"), Orvanta, MsgIcon::None);
         DisableAccountCommands();
