@@ -46,7 +46,7 @@ QString NewestGoodBackup(const QString &account)
     static const QRegularExpression stamp(QStringLiteral("^[0-9]{8,10}$"));
     QFileInfoList candidates;
     QStringList seen;
-    for (const QString &folder : {BackupDir, DefaultBackupDir()}) {
+    for (const QString &folder : {AppSettings().BackupDir, DefaultBackupDir()}) {
         const QString real = QFileInfo(folder).canonicalFilePath();
         if (real.isEmpty() || seen.contains(real))
             continue;

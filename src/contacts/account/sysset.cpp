@@ -348,7 +348,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     connect(RadioButton1, &QRadioButton::toggled, this, modified);
 
     PageControl1->setCurrentIndex(0);
-    Edit2->setText(AlarmSoundFile);
+    Edit2->setText(AppSettings().AlarmSoundFile);
     SetModified(false);
 }
 
@@ -382,39 +382,39 @@ void Tfrmsysset::showEvent(QShowEvent *event)
 
 void Tfrmsysset::FormShow()
 {
-    ComboBox5->setCurrentIndex(TodayTreeDays);
+    ComboBox5->setCurrentIndex(AppSettings().TodayTreeDays);
     const TIniFile ini(ConfigIniPath());
     CheckBox5->setChecked(ini.ReadBool(SYS, QStringLiteral("SysAutStart"), false));
-    CheckBox11->setChecked(!ExitOnClose);
+    CheckBox11->setChecked(!AppSettings().ExitOnClose);
     CheckBox15->setChecked(ini.ReadBool(SYS, QStringLiteral("ShowCh"), true));
     CheckBox9->setChecked(ini.ReadBool(HotKey, QStringLiteral("sysmin"), true));
     Edit1->setText(ini.ReadString(HotKey, QStringLiteral("key"), QStringLiteral("Alt + Z")));
-    Edit2->setText(AlarmSoundFile);
-    CheckBox14->setChecked(ShowFestivals);
-    CheckBox13->setChecked(ShowContactEvents);
-    CheckBox7->setChecked(AutoLogin);
-    SpinEdit1->setValue(FrequentViewCount);
-    SpinEdit2->setValue(RecentMonths);
+    Edit2->setText(AppSettings().AlarmSoundFile);
+    CheckBox14->setChecked(AppSettings().ShowFestivals);
+    CheckBox13->setChecked(AppSettings().ShowContactEvents);
+    CheckBox7->setChecked(AppSettings().AutoLogin);
+    SpinEdit1->setValue(AppSettings().FrequentViewCount);
+    SpinEdit2->setValue(AppSettings().RecentMonths);
 
     const auto read = [](const char *name) {
         return RegReadString(2, OrvRegistryKey, QString::fromLatin1(name));
     };
-    BackupDir = DefaultBackupDir();
+    AppSettings().BackupDir = DefaultBackupDir();
     const QString path = read("BakPath");
     if (!path.isEmpty())
-        BackupDir = WithSlash(path);
+        AppSettings().BackupDir = WithSlash(path);
     CheckBox16->setChecked(read("AUTOBak") == QStringLiteral("1"));
-    BackupIntervalHours = SettingNumber(read("BakTime"), BackupIntervalHours, MinBackupHours, MaxBackupHours);
-    BackupKeepCount = SettingNumber(read("BakCount"), BackupKeepCount, MinBackupKeep, MaxBackupKeep);
-    if (BackupDir == DefaultBackupDir())
+    AppSettings().BackupIntervalHours = SettingNumber(read("BakTime"), AppSettings().BackupIntervalHours, MinBackupHours, MaxBackupHours);
+    AppSettings().BackupKeepCount = SettingNumber(read("BakCount"), AppSettings().BackupKeepCount, MinBackupKeep, MaxBackupKeep);
+    if (AppSettings().BackupDir == DefaultBackupDir())
         RadioButton1->setChecked(true);
     else
         RadioButton3->setChecked(true);
     UpdateFolderChoice();
-    Edit3->setText(BackupDir);
-    SelectFolderInTree(BackupDir);
-    SpinEdit3->setValue(BackupIntervalHours);
-    SpinEdit4->setValue(BackupKeepCount);
+    Edit3->setText(AppSettings().BackupDir);
+    SelectFolderInTree(AppSettings().BackupDir);
+    SpinEdit3->setValue(AppSettings().BackupIntervalHours);
+    SpinEdit4->setValue(AppSettings().BackupKeepCount);
 
     SetModified(false);
 }
@@ -434,7 +434,7 @@ bool Tfrmsysset::Save()
         Need(ini.WriteBool(SYS, QStringLiteral("ExitSoft"), !CheckBox11->isChecked()));
         Need(ini.WriteBool(SYS, QStringLiteral("ShowCh"), CheckBox15->isChecked()));
         change.LunarCaptions = CheckBox15->isChecked();
-        ExitOnClose = !CheckBox11->isChecked();
+        AppSettings().ExitOnClose = !CheckBox11->isChecked();
 
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("AUTO"), Flag(CheckBox7->isChecked())));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("AUTOBak"), Flag(CheckBox16->isChecked())));
@@ -443,12 +443,12 @@ bool Tfrmsysset::Save()
         QString folder = RadioButton1->isChecked() ? DefaultBackupDir() : Edit3->text().trimmed();
         if (folder.isEmpty())
             folder = DefaultBackupDir();
-        BackupDir = WithSlash(folder);
-        Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakPath"), BackupDir));
+        AppSettings().BackupDir = WithSlash(folder);
+        Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakPath"), AppSettings().BackupDir));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakTime"), QString::number(SpinEdit3->value())));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakCount"), QString::number(SpinEdit4->value())));
-        BackupIntervalHours = SpinEdit3->value();
-        BackupKeepCount = SpinEdit4->value();
+        AppSettings().BackupIntervalHours = SpinEdit3->value();
+        AppSettings().BackupKeepCount = SpinEdit4->value();
 
         const QString soundName = Edit2->text().trimmed();
         Need(ini.WriteBool(HotKey, QStringLiteral("sysmin"), CheckBox9->isChecked()));
@@ -457,24 +457,24 @@ bool Tfrmsysset::Save()
         Need(ini.WriteString(USERSET, QStringLiteral("vidfilename"), soundName));
         Need(ini.WriteInteger(USERSET, QStringLiteral("showcount"), SpinEdit1->value()));
         Need(ini.WriteInteger(USERSET, QStringLiteral("monthcount"), SpinEdit2->value()));
-        FrequentViewCount = SpinEdit1->value();
-        RecentMonths = SpinEdit2->value();
+        AppSettings().FrequentViewCount = SpinEdit1->value();
+        AppSettings().RecentMonths = SpinEdit2->value();
         Need(ini.WriteBool(SYS, QStringLiteral("show1"), CheckBox14->isChecked()));
         Need(ini.WriteBool(SYS, QStringLiteral("show2"), CheckBox13->isChecked()));
 
-        if (CheckBox14->isChecked() != ShowFestivals || CheckBox13->isChecked() != ShowContactEvents) {
-            ShowFestivals = CheckBox14->isChecked();
-            ShowContactEvents = CheckBox13->isChecked();
+        if (CheckBox14->isChecked() != AppSettings().ShowFestivals || CheckBox13->isChecked() != AppSettings().ShowContactEvents) {
+            AppSettings().ShowFestivals = CheckBox14->isChecked();
+            AppSettings().ShowContactEvents = CheckBox13->isChecked();
             change.ReloadMonth = true;
         }
 
         if (!soundName.isEmpty() && QFileInfo(soundName).isFile())
-            AlarmSoundFile = soundName;
+            AppSettings().AlarmSoundFile = soundName;
 
         // The tree is reloaded with the new number of days, not the old one.
         const int days = std::max(0, ComboBox5->currentIndex());
-        const bool daysChanged = days != TodayTreeDays;
-        TodayTreeDays = days;
+        const bool daysChanged = days != AppSettings().TodayTreeDays;
+        AppSettings().TodayTreeDays = days;
         Need(ini.WriteInteger(USERSET, QStringLiteral("daycount"), days));
         change.ReloadTodayTree = daysChanged;
 
@@ -512,11 +512,11 @@ void Tfrmsysset::CheckBox5Click()
 
 void Tfrmsysset::Button1Click()
 {
-    const QString name = Dialogs().OpenFileName(this, QStringLiteral("人脉提醒声音"), QFileInfo(AlarmSoundFile).absolutePath(),
+    const QString name = Dialogs().OpenFileName(this, QStringLiteral("人脉提醒声音"), QFileInfo(AppSettings().AlarmSoundFile).absolutePath(),
                                                  QStringLiteral("声音 (*.wav)"));
     if (name.isEmpty() || !QFileInfo(name).isFile())
         return;
-    AlarmSoundFile = name;
+    AppSettings().AlarmSoundFile = name;
     Edit2->setText(name);
 }
 

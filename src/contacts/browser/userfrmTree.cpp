@@ -361,12 +361,12 @@ QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
 {
     switch (index) {
     case 0:
-        params << FrequentViewCount;
+        params << AppSettings().FrequentViewCount;
         return QStringLiteral("readcount>=?");
     case 1:
         // Stored date-times compare as they are; only other texts need reading as dates.
         params << QStringLiteral("yyyy-mm-dd")
-               << Clock().Now().date().addMonths(-RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
+               << Clock().Now().date().addMonths(-AppSettings().RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
         return QStringLiteral(
             "(case when activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' and "
             "date(substr(activenewtime,1,10),'+0 days')=substr(activenewtime,1,10) then substr(activenewtime,1,10) "

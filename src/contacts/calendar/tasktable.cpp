@@ -311,9 +311,9 @@ void Tfrmtasktable::LoadMonth(bool force)
     PlannerSource->ClearItems();
     itemData_.clear();
     PlannerSource->BeginUpdate();
-    if (ShowFestivals)
+    if (AppSettings().ShowFestivals)
         LoadFestivals(range.Start, range.End);
-    if (ShowContactEvents)
+    if (AppSettings().ShowContactEvents)
         LoadDatabaseItems(range.Start, range.End);
     PlannerSource->EndUpdate();
 }
@@ -352,7 +352,7 @@ void Tfrmtasktable::LoadTodayTree()
     if (!AccountOpen())
         return;
     const QDate today = Clock().Now().date();
-    const int days = std::max(0, TodayTreeDays);
+    const int days = std::max(0, AppSettings().TodayTreeDays);
     const QDate last = today.addDays(days);
     const std::vector<TCalendarEntry> entries =
         ContactEntries(ReadContactDates(query_), ReadPlans(query_, today, last), today, last);

@@ -91,13 +91,13 @@ void Tfrmmain::BuildStatusBar()
 void Tfrmmain::FormCreate()
 {
     ResetStartValues(Clock().Now());
-    for (const QString &folder : {AppDir() + "temp/", AppDir() + "data/", AppDir() + "data/backup/", BackupDir})
+    for (const QString &folder : {AppDir() + "temp/", AppDir() + "data/", AppDir() + "data/backup/", AppSettings().BackupDir})
         EnsureDir(folder);
     ApplyHotKey();
     ReadRegistrySettings();
     // Only this process works on the data (the single-instance lock), so a temporary file there
     // is what a compaction or copy killed midway left behind.
-    QStringList work = {AppDir() + "data/", BackupDir};
+    QStringList work = {AppDir() + "data/", AppSettings().BackupDir};
     if (!CurrentAccount().Path().isEmpty())
         work << QFileInfo(CurrentAccount().Path()).absolutePath();
     for (const QString &folder : work)
@@ -269,7 +269,7 @@ void Tfrmmain::closeEvent(QCloseEvent *event)
         return;
     }
     // Without a notification area the close box has nowhere to hide the window to.
-    const bool exits = closeForGood_ || ExitOnClose || !TrayIconShown();
+    const bool exits = closeForGood_ || AppSettings().ExitOnClose || !TrayIconShown();
     closeForGood_ = false;
     if (!exits) {
         event->ignore();

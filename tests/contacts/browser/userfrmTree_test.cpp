@@ -130,8 +130,8 @@ protected:
     {
         BrowserTest::SetUp();
         SetClock(&clock);  // today 2024-05-01; three months back is 2024-02-01
-        FrequentViewCount = 5;
-        RecentMonths = 3;
+        AppSettings().FrequentViewCount = 5;
+        AppSettings().RecentMonths = 3;
         const qint64 group = Group("组");
         Exec("update userinfo set ulevel=4 where keyid=?", {group});
         Contact("常客", group, 2, {{"readcount", 9}, {"activenewtime", "2024-04-30 10:00:00"}, {"ulevel", 1}});

@@ -84,8 +84,8 @@ protected:
         CalendarPageFactory = nullptr;
         ContactEditorFactory = nullptr;
         CurrentAccount().Forget();
-        ShowFestivals = true;
-        ShowContactEvents = true;
+        AppSettings().ShowFestivals = true;
+        AppSettings().ShowContactEvents = true;
         SetClock(nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -259,8 +259,8 @@ TEST_F(CalendarPage, SettingsChooseWhatIsShown)
     ASSERT_TRUE(ini.WriteBool("SYS", "show1", false));
     Start();
     EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
-    ShowFestivals = true;
-    ShowContactEvents = false;
+    AppSettings().ShowFestivals = true;
+    AppSettings().ShowContactEvents = false;
     page->LoadMonth(true);
     EXPECT_FALSE(PlannerItems(page).isEmpty());
     EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));

@@ -369,7 +369,7 @@ TEST_F(MainWindow, CloseBoxWithoutTrayEndsTheProgram)
 {
     WriteConfig("SYS", "ExitSoft", "0");
     Make();
-    ASSERT_FALSE(ExitOnClose);
+    ASSERT_FALSE(AppSettings().ExitOnClose);
     main->show();
     main->close();
     // Hiding to a tray that is not there would leave the program unreachable.
