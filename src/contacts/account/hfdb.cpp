@@ -1,4 +1,5 @@
 #include "account/hfdb.h"
+#include "shared/FormParts.h"
 #include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
@@ -112,14 +113,9 @@ Tfrmhfdb::Tfrmhfdb(QWidget *owner) : QDialog(owner)
     Label1->setObjectName(QStringLiteral("Label1"));
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    Button1 = new QPushButton(QStringLiteral("恢复"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("恢复其它备份"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3 = new QPushButton(QStringLiteral("取消"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    for (QPushButton *button : {Button1, Button2, Button3})
-        button->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("恢复"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("恢复其它备份"), "Button2", this);
+    Button3 = FormButton(QStringLiteral("取消"), "Button3", this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Button2);

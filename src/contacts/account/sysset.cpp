@@ -217,8 +217,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     auto *contacts = new QWidget;
     Edit2 = new QLineEdit(contacts);
     Edit2->setObjectName(QStringLiteral("Edit2"));
-    Button1 = new QPushButton(QStringLiteral("选择"), contacts);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = FormButton(QStringLiteral("选择"), "Button1", contacts);
     SpinEdit1 = SpinEdit("SpinEdit1", MinViewCount, MaxViewCount, contacts);
     SpinEdit2 = SpinEdit("SpinEdit2", MinViewCount, MaxViewCount, contacts);
     auto *contactsLayout = new QGridLayout(contacts);
@@ -252,8 +251,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     SpinEdit3 = SpinEdit("SpinEdit3", MinBackupHours, MaxBackupHours, backup);
     SpinEdit4 = SpinEdit("SpinEdit4", MinBackupKeep, MaxBackupKeep, backup);
     CheckBox16 = CheckBox("CheckBox16", QStringLiteral("启用自动备份"), backup);
-    Button2 = new QPushButton(QStringLiteral("马上备份"), backup);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2 = FormButton(QStringLiteral("马上备份"), "Button2", backup);
     auto *folderGroup = new QGroupBox(QStringLiteral("备份目录"), backup);
     RadioButton1 = new QRadioButton(QStringLiteral("默认备份文件夹"), folderGroup);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
@@ -294,14 +292,9 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     backupLayout->addWidget(folderGroup, 1);
     PageControl1->addTab(backup, QStringLiteral("备份"));
 
-    ApplyButton = new QPushButton(QStringLiteral("应用"), this);
-    ApplyButton->setObjectName(QStringLiteral("ApplyButton"));
-    OKButton = new QPushButton(QStringLiteral("确定"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("取消"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    for (QPushButton *button : {Button1, Button2, ApplyButton, OKButton, CancelButton})
-        button->setAutoDefault(false);
+    ApplyButton = FormButton(QStringLiteral("应用"), "ApplyButton", this);
+    OKButton = FormButton(QStringLiteral("确定"), "OKButton", this);
+    CancelButton = FormButton(QStringLiteral("取消"), "CancelButton", this);
     QHBoxLayout *buttons = ButtonRow({OKButton, CancelButton, ApplyButton});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);

@@ -1,5 +1,6 @@
 // The browser page: layout, menus, start-up settings and the small routines its parts share.
 #include "browser/userfrm.h"
+#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/Utility.h"
@@ -429,8 +430,7 @@ void Tfuserfrm::BuildLayout()
     buttons->setContentsMargins(2, 1, 2, 1);
     buttons->setSpacing(4);
     const auto makeButton = [&](QPushButton *&button, const char *name, const char *caption, void (Tfuserfrm::*click)()) {
-        button = new QPushButton(QString::fromUtf8(caption), Panel6);
-        button->setObjectName(QString::fromLatin1(name));
+        button = FormButton(QString::fromUtf8(caption), name, Panel6);
         button->setFixedSize(94, 23);
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, click] { (this->*click)(); });

@@ -2,6 +2,7 @@
 // completion, birthday signs, change tracking, the reminder button and the tabbed editor's
 // toolbar and close behaviour.
 #include "editor/useredit.h"
+#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 #include "calendar/ChDateTo.h"
@@ -301,10 +302,6 @@ TUserEditForm::TUserEditForm(QWidget *parent)
     layout->addWidget(userPageControl, 1);
     layout->addWidget(StatusBar1);
 
-    // Enter belongs to the edits and memos, not to a default button.
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setAutoDefault(false);
-
     FormCreate();
     HookChangeEvents();
 }
@@ -394,10 +391,8 @@ void TUserEditForm::BuildBasicPage()
     // Tags, the reminder button, and the hidden key and reminder message.
     Edit1 = new QLineEdit(TabSheet10);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Button1 = new QPushButton(QStringLiteral("标签"), TabSheet10);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button3 = new QPushButton(QStringLiteral("人脉提醒"), TabSheet10);
-    Button3->setObjectName(QStringLiteral("Button3"));
+    Button1 = FormButton(QStringLiteral("标签"), "Button1", TabSheet10);
+    Button3 = FormButton(QStringLiteral("人脉提醒"), "Button3", TabSheet10);
     auto *tagRow = new QHBoxLayout;
     tagRow->addWidget(Edit1, 1);
     tagRow->addWidget(Button1);
@@ -554,12 +549,9 @@ void TUserEditForm::BuildRelationPage()
     ListView1->setMovement(QListView::Static);
     ListView1->setResizeMode(QListView::Adjust);
     ListView1->setWordWrap(true);
-    BitBtn5 = new QPushButton(QStringLiteral("选择人脉"), TabSheet3);
-    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
-    BitBtn6 = new QPushButton(QStringLiteral("移除"), TabSheet3);
-    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
-    BitBtn7 = new QPushButton(QStringLiteral("新建人脉"), TabSheet3);
-    BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
+    BitBtn5 = FormButton(QStringLiteral("选择人脉"), "BitBtn5", TabSheet3);
+    BitBtn6 = FormButton(QStringLiteral("移除"), "BitBtn6", TabSheet3);
+    BitBtn7 = FormButton(QStringLiteral("新建人脉"), "BitBtn7", TabSheet3);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(BitBtn5);
     buttons->addWidget(BitBtn6);

@@ -1,5 +1,6 @@
 // The contact records page: activities, tasks and attachments (useraction rows).
 #include "editor/useredit.h"
+#include "shared/FormParts.h"
 
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
@@ -79,12 +80,9 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes)
 
 void TUserEditForm::BuildRecordPage()
 {
-    BitBtn1 = new QPushButton(QStringLiteral("新活动"), TabSheet7);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn3 = new QPushButton(QStringLiteral("新附件"), TabSheet7);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn4 = new QPushButton(QStringLiteral("删除"), TabSheet7);
-    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
+    BitBtn1 = FormButton(QStringLiteral("新活动"), "BitBtn1", TabSheet7);
+    BitBtn3 = FormButton(QStringLiteral("新附件"), "BitBtn3", TabSheet7);
+    BitBtn4 = FormButton(QStringLiteral("删除"), "BitBtn4", TabSheet7);
     ListView2 = new QTreeWidget(TabSheet7);
     ListView2->setObjectName(QStringLiteral("ListView2"));
     ListView2->setHeaderLabels({QStringLiteral("内容"), QStringLiteral("活动类型"), QStringLiteral("日期")});
