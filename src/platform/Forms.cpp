@@ -5,7 +5,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QAbstractSpinBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <algorithm>
 
 namespace {
@@ -390,10 +394,42 @@ bool TApplication::HelpCommand(int Command, std::intptr_t Data)
 
 void TApplication::ProcessMessages() { QCoreApplication::processEvents(); }
 
+namespace {
+
+// The keys a text field edits with. They stay the field's even when a shortcut of the program
+// has the same key: otherwise Delete in a field would delete what the window has selected.
+bool IsTextFieldEditKey(const QWidget *focus, const QKeyEvent *event)
+{
+    if (!qobject_cast<const QLineEdit *>(focus) && !qobject_cast<const QTextEdit *>(focus) &&
+        !qobject_cast<const QPlainTextEdit *>(focus) && !qobject_cast<const QAbstractSpinBox *>(focus))
+        return false;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods & (Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: return true;
+    case Qt::Key_A:
+    case Qt::Key_C:
+    case Qt::Key_V:
+    case Qt::Key_X:
+    case Qt::Key_Z: return (mods & Qt::ControlModifier) != 0;
+    default: return false;
+    }
+}
+
+} // namespace
+
 bool TApplication::KeyDownChain(QWidget *focus, QKeyEvent *event)
 {
     const TShortCut sc = ShortCutFromKeyEvent(event);
-    if (sc == scNone)
+    if (sc == scNone || IsTextFieldEditKey(focus, event))
         return false;
     const bool alt = sc & scAlt;
     TMessage key{alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(sc & 0xFF), alt ? LPARAM(1) | (LPARAM(1) << 29) : LPARAM(1), 0};

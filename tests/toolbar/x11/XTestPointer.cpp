@@ -25,3 +25,17 @@ void XTestPointer::Click()
     XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
     XSync(dpy, False);
 }
+
+void XTestPointer::Press()
+{
+    auto *dpy = static_cast<Display *>(display_);
+    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    XSync(dpy, False);
+}
+
+void XTestPointer::Release()
+{
+    auto *dpy = static_cast<Display *>(display_);
+    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XSync(dpy, False);
+}

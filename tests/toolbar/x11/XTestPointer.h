@@ -12,6 +12,9 @@ public:
     void MoveTo(int x, int y);
     // Press and release of the left button where the pointer is.
     void Click();
+    // The left button alone, for a drag.
+    void Press();
+    void Release();
 
 private:
     void *display_;

@@ -1,0 +1,596 @@
+#include "TB2Toolbar.h"
+
+#include "TB2Common.h"
+#include "TB2Consts.h"
+#include "TB2ItemWindow.h"
+#include "platform/InputRouter.h"
+#include "platform/SysColors.h"
+
+#include <QApplication>
+#include <algorithm>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The program-wide list of toolbars that answer shortcuts, and the hook on the main window.
+
+std::vector<TTBCustomToolbar *> &ShortCutToolbars()
+{
+    static std::vector<TTBCustomToolbar *> list;
+    return list;
+}
+
+TForm *OwningForm(TForm *f)
+{
+    if (auto *fp = dynamic_cast<TTBFloatingWindowParent *>(f))
+        return fp->ParentForm();
+    return f;
+}
+
+TForm *ActiveFormForKeys()
+{
+    TForm *f = OwningForm(Screen()->ActiveForm());
+    if (!f)
+        f = OwningForm(GetParentForm(QApplication::focusWidget()));
+    return f ? f : Application()->MainForm();
+}
+
+TForm *ToolbarForm(TTBCustomToolbar *tb)
+{
+    if (tb->Floating() && tb->FloatingWindowParent())
+        return tb->FloatingWindowParent()->ParentForm();
+    return tb->Parent() ? GetParentForm(tb->Parent()) : nullptr;
+}
+
+bool TryFormToolbars(TForm *form, TMessage &key)
+{
+    if (!form || !form->isEnabled())
+        return false;
+    for (TTBCustomToolbar *tb : std::vector<TTBCustomToolbar *>(ShortCutToolbars())) {
+        const auto &list = ShortCutToolbars();
+        if (std::find(list.begin(), list.end(), tb) == list.end())
+            continue;
+        if (tb->ProcessShortCuts() && ToolbarForm(tb) == form && tb->KeyboardShortCut(key))
+            return true;
+    }
+    return false;
+}
+
+bool SysCommandToControls(TWinControl *c, TMessage &sc)
+{
+    for (int i = 0; i < c->ControlCount(); ++i) {
+        auto *w = dynamic_cast<TWinControl *>(c->Controls(i));
+        if (!w || !w->Visible() || !w->Enabled())
+            continue;
+        if (dynamic_cast<TTBDock *>(w) || dynamic_cast<TTBCustomToolbar *>(w)) {
+            if (w->Perform(WM_SYSCOMMAND, sc.WParam, sc.LParam) != 0)
+                return true;
+        }
+        if (SysCommandToControls(w, sc))
+            return true;
+    }
+    return false;
+}
+
+bool MainWindowHook(TMessage &Message)
+{
+    if (Message.Msg == CM_APPKEYDOWN && Message.LParam) {
+        TMessage &key = *reinterpret_cast<TMessage *>(Message.LParam);
+        TForm *form = ActiveFormForKeys();
+        if (TryFormToolbars(form, key))
+            return true;
+        TForm *main = Application()->MainForm();
+        return main != form && TryFormToolbars(main, key);
+    }
+    if (Message.Msg == CM_APPSYSCOMMAND && Message.LParam) {
+        TMessage &sc = *reinterpret_cast<TMessage *>(Message.LParam);
+        TForm *form = ActiveFormForKeys();
+        if (form && form->isEnabled() && form->isVisible() && SysCommandToControls(form, sc)) {
+            sc.Result = 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// An 8 x 8 one-bit glyph: set bits (bit 7 leftmost) take the colour, the rest stays.
+void DrawPattern(TCanvas &C, int X, int Y, const unsigned char *Rows, int W, int H, TColor Color)
+{
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            if (Rows[y] & (0x80 >> x))
+                C.SetPixel(X + x, Y + y, Color);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The chevron
+
+TTBChevronItem::TTBChevronItem(TTBCustomToolbar *AToolbar) : TTBCustomItem(nullptr), toolbar_(AToolbar)
+{
+    SetItemStyle(ItemStyle() | tbis::HasSubmenu);
+    SetHint(STBChevronMoreButtonsHint);
+    SetCaption(EscapeAmpersands(GetShortHint(STBChevronMoreButtonsHint)));
+}
+
+TTBView *TTBChevronItem::GetChevronParentView() { return toolbar_->View(); }
+
+TTBItemViewerClass TTBChevronItem::GetItemViewerClass(TTBView *)
+{
+    return [](TTBView *v, TTBCustomItem *i, int g) -> TTBItemViewer * { return new TTBChevronItemViewer(v, i, g); };
+}
+
+void TTBChevronItemViewer::CalcSize(TCanvas &, int &AWidth, int &AHeight)
+{
+    AWidth = tbChevronSize;
+    AHeight = tbChevronSize;
+}
+
+void TTBChevronItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
+                                 bool)
+{
+    const bool enabled = Item->Enabled();
+    TRect r = ClientAreaRect;
+    if (enabled && IsPushed)
+        Canvas.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT);
+    else if (enabled && IsSelected)
+        Canvas.DrawEdge(r, BDR_RAISEDINNER, BF_RECT);
+    static const unsigned char right[8] = {0xCC, 0x66, 0x33, 0x66, 0xCC, 0, 0, 0};
+    static const unsigned char down[8] = {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};
+    const bool vertical = View->Orientation() == TTBViewOrientation::tbvoVertical;
+    int x = vertical ? ClientAreaRect.Right - 9 : ClientAreaRect.Left + 2;
+    int y = ClientAreaRect.Top + (vertical ? 2 : 4);
+    if (IsPushed) {
+        ++x;
+        ++y;
+    }
+    const unsigned char *rows = vertical ? down : right;
+    const int w = vertical ? 5 : 8, h = vertical ? 8 : 5;
+    if (enabled) {
+        DrawPattern(Canvas, x, y, rows, w, h, clBtnText);
+    } else {
+        DrawPattern(Canvas, x, y + 1, rows, w, h, clBtnHighlight);
+        DrawPattern(Canvas, x, y, rows, w, h, clBtnShadow);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTBToolbarView
+
+TTBToolbarView::TTBToolbarView(TTBCustomToolbar *AToolbar, TTBCustomItem *ARoot)
+    : TTBView(nullptr, nullptr, ARoot, AToolbar, true, false, true), toolbar_(AToolbar)
+{
+}
+
+void TTBToolbarView::AutoSize(int, int)
+{
+    // A change of the items outside the toolbar's own layout: the toolbar measures again.
+    if (!toolbar_->layingOut_)
+        toolbar_->Arrange();
+}
+
+TTBCustomItem *TTBToolbarView::GetChevronItem() { return toolbar_->chevronItem_; }
+
+TFont *TTBToolbarView::GetFont()
+{
+    if (toolbar_->systemFont_)
+        if (TFont *f = TBMenuFont())
+            return f;
+    return toolbar_->Font();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTBCustomToolbar
+
+TTBCustomToolbar::TTBCustomToolbar(TComponent *AOwner) : TTBCustomDockableWindow(AOwner)
+{
+    TBInstallPopupWindows();
+    items_ = new TTBRootItem(nullptr);
+    chevronItem_ = new TTBChevronItem(this);
+    chevronItem_->SetLinkSubitems(items_);
+    chevronHint_ = STBChevronMoreButtonsHint;
+    view_ = std::make_unique<TTBToolbarView>(this, items_);
+    // The view's own constructor could not ask this toolbar for its chevron yet.
+    view_->RecreateAllViewers();
+}
+
+TTBCustomToolbar::~TTBCustomToolbar()
+{
+    Destroying();
+    JoinShortCutList(false);
+    view_.reset();
+    delete chevronItem_;
+    chevronItem_ = nullptr;
+    delete items_;
+    items_ = nullptr;
+}
+
+void TTBCustomToolbar::SetChevronHint(const QString &Value)
+{
+    chevronHint_ = Value;
+    chevronItem_->SetHint(Value);
+    chevronItem_->SetCaption(EscapeAmpersands(GetShortHint(Value)));
+}
+
+void TTBCustomToolbar::SetShrinkMode(TTBShrinkMode Value)
+{
+    if (Value == shrinkMode_)
+        return;
+    shrinkMode_ = Value;
+    if (CurrentDock())
+        CurrentDock()->ArrangeDockRows();
+    else if (!Floating())
+        Arrange();
+}
+
+void TTBCustomToolbar::SetSystemFont(bool Value)
+{
+    if (Value != systemFont_) {
+        systemFont_ = Value;
+        view_->InvalidatePositions();
+        Arrange();
+    }
+}
+
+void TTBCustomToolbar::SetFloatingWidth(int Value)
+{
+    if (Value != floatingWidth_) {
+        floatingWidth_ = Value;
+        if (Floating())
+            Arrange();
+    }
+}
+
+void TTBCustomToolbar::SetMenuBar(bool Value)
+{
+    if (Value == menuBar_)
+        return;
+    menuBar_ = Value;
+    if (Value)
+        view_->Style().Include(TTBViewStyleItem::vsMenuBar).Include(TTBViewStyleItem::vsUseHiddenAccels);
+    else
+        view_->Style().Exclude(TTBViewStyleItem::vsMenuBar).Exclude(TTBViewStyleItem::vsUseHiddenAccels);
+    if (!ComponentState().Contains(csLoading)) {
+        SetFullSize(Value);
+        SetShrinkMode(Value ? TTBShrinkMode::tbsmWrap : TTBShrinkMode::tbsmChevron);
+        SetCloseButton(!Value);
+        SetProcessShortCuts(Value);
+    }
+    JoinShortCutList(processShortCuts_ || menuBar_);
+    view_->InvalidatePositions();
+    Arrange();
+}
+
+void TTBCustomToolbar::SetProcessShortCuts(bool Value)
+{
+    processShortCuts_ = Value;
+    JoinShortCutList(processShortCuts_ || menuBar_);
+}
+
+void TTBCustomToolbar::JoinShortCutList(bool Join)
+{
+    if (Join == inShortCutList_ || (Join && ComponentState().Contains(csDestroying)))
+        return;
+    auto &list = ShortCutToolbars();
+    inShortCutList_ = Join;
+    if (Join) {
+        list.push_back(this);
+        if (list.size() == 1)
+            Application()->HookMainWindow(&list, MainWindowHook);
+    } else {
+        std::erase(list, this);
+        if (list.empty())
+            Application()->UnhookMainWindow(&list);
+    }
+}
+
+bool TTBCustomToolbar::KeyboardShortCut(TMessage &Msg)
+{
+    bool handled = false;
+    if (OnShortCut)
+        OnShortCut(Msg, handled);
+    return handled || items_->IsShortCut(Msg);
+}
+
+TTBControlItem *TTBCustomToolbar::InsertControl(TControl *AControl, int Index)
+{
+    TTBControlItem *item = TTBControlItem::CreateControlItem(Owner(), AControl);
+    AControl->SetParent(this);
+    items_->Insert(Index < 0 || Index > items_->Count() ? items_->Count() : Index, item);
+    return item;
+}
+
+TTBViewOrientation TTBCustomToolbar::OrientationFor(TTBDockType ADockType) const
+{
+    switch (ADockType) {
+    case TTBDockType::dtLeftRight: return TTBViewOrientation::tbvoVertical;
+    case TTBDockType::dtFloating: return TTBViewOrientation::tbvoFloating;
+    default: return TTBViewOrientation::tbvoHorizontal;
+    }
+}
+
+TPoint TTBCustomToolbar::Layout(bool Apply, TTBViewOrientation O, int ChevronLength, int WrapLength, int *Lines)
+{
+    TPoint size, base;
+    int lines = 1;
+    bool changed = false;
+    if (!Apply) {
+        view_->LayoutViewers(false, O, tbChevronSize, ChevronLength, WrapLength, lines, size, base, changed);
+    } else {
+        layingOut_ = true;
+        view_->SetOrientation(O);
+        view_->SetChevronSize(tbChevronSize);
+        view_->SetMaxSize(ChevronLength);
+        view_->SetWrapOffset(WrapLength);
+        view_->UpdatePositions(size);
+        layingOut_ = false;
+        Invalidate();
+    }
+    if (Lines)
+        *Lines = lines;
+    return size;
+}
+
+TPoint TTBCustomToolbar::DoArrange(bool Apply, TTBDockType ADockType, TTBDock *ADock, int RowLength)
+{
+    int wrap = 0, chevron = 0;
+    if ((ADockType == TTBDockType::dtTopBottom || ADockType == TTBDockType::dtLeftRight) && ADock) {
+        const TRect nc = GetDockedNCArea(ADock);
+        const int frame = ADock->IsVertical() ? nc.Top + nc.Bottom : nc.Left + nc.Right;
+        if (shrinkMode_ == TTBShrinkMode::tbsmWrap)
+            wrap = std::max(1, RowLength - frame);
+        else if (shrinkMode_ == TTBShrinkMode::tbsmChevron && ADock == CurrentDock())
+            chevron = std::max(0, RowLength - frame);
+    } else if (ADockType == TTBDockType::dtFloating) {
+        if (shrinkMode_ == TTBShrinkMode::tbsmWrap)
+            wrap = floatingWidth_;
+    } else if (!AutoResize() ||
+               (Anchors().Contains(TAnchorKind::akLeft) && Anchors().Contains(TAnchorKind::akRight))) {
+        const TRect nc = NCMargins();
+        const int len = std::max(0, Width() - nc.Left - nc.Right);
+        if (shrinkMode_ == TTBShrinkMode::tbsmChevron)
+            chevron = len;
+        else if (shrinkMode_ == TTBShrinkMode::tbsmWrap)
+            wrap = len;
+    }
+    const TTBViewOrientation o = OrientationFor(ADockType);
+    TPoint size = Layout(Apply, o, chevron, wrap);
+    if (chevron > 0) {
+        // Items went into the chevron: the toolbar keeps the whole length, chevron at its end.
+        const TPoint natural = Layout(false, o, 0, wrap);
+        int &along = o == TTBViewOrientation::tbvoVertical ? size.Y : size.X;
+        if ((o == TTBViewOrientation::tbvoVertical ? natural.Y : natural.X) > chevron)
+            along = chevron;
+    }
+    return size;
+}
+
+int TTBCustomToolbar::GetDockedMinimumSize(TTBDock *ADock, int RowLength)
+{
+    const bool vertical = ADock->IsVertical();
+    const TRect nc = GetDockedNCArea(ADock);
+    const int frame = vertical ? nc.Top + nc.Bottom : nc.Left + nc.Right;
+    if (shrinkMode_ != TTBShrinkMode::tbsmChevron)
+        return TTBCustomDockableWindow::GetDockedMinimumSize(ADock, RowLength);
+    std::vector<TTBItemViewer *> order = view_->PriorityList();
+    if (order.empty())
+        for (int i = 0; i < view_->ViewerCount(); ++i)
+            order.push_back(view_->Viewers(i));
+    TCanvas canvas;
+    if (TFont *f = view_->GetFont())
+        canvas.Font()->Assign(*f);
+    const TTBViewOrientation saved = view_->Orientation();
+    view_->SetOrientation(vertical ? TTBViewOrientation::tbvoVertical : TTBViewOrientation::tbvoHorizontal);
+    int first = 0;
+    for (TTBItemViewer *v : order) {
+        if (v->Item == chevronItem_ || !v->Item->Visible() || (v->Item->ItemStyle() & tbis::IsSeparator))
+            continue;
+        int w = 0, h = 0;
+        if (auto *ci = dynamic_cast<TTBControlItem *>(v->Item)) {
+            w = ci->Control() ? ci->Control()->Width() : 0;
+            h = ci->Control() ? ci->Control()->Height() : 0;
+        } else {
+            v->CalcSize(canvas, w, h);
+        }
+        first = vertical ? h : w;
+        break;
+    }
+    view_->SetOrientation(saved);
+    return first + frame + tbChevronSize;
+}
+
+void TTBCustomToolbar::GetMinMaxSize(int &AMinClientWidth, int &AMinClientHeight, int &AMaxClientWidth,
+                                     int &AMaxClientHeight)
+{
+    TTBCustomDockableWindow::GetMinMaxSize(AMinClientWidth, AMinClientHeight, AMaxClientWidth, AMaxClientHeight);
+}
+
+// The sizes a floating wrapping toolbar can take: from the unwrapped layout down to the widest
+// viewer alone on its line, one size per number of lines.
+void TTBCustomToolbar::ResizeBegin(int SizeHandle)
+{
+    sizes_.clear();
+    wraps_.clear();
+    if (shrinkMode_ != TTBShrinkMode::tbsmWrap)
+        return;
+    const TRect nc = GetFloatingNCArea();
+    const TTBViewOrientation o = TTBViewOrientation::tbvoFloating;
+    TRect margins;
+    view_->GetMargins(o, margins);
+    // Wrap offsets count from the view's left edge; sizes add the right margin.
+    const int widest = Layout(false, o, 0, 0).X - margins.Right;
+    const int narrowest = Layout(false, o, 0, 1).X - margins.Right;
+    int prevLines = -1;
+    for (int w = widest; w >= narrowest && w > 0; --w) {
+        int lines = 0;
+        const TPoint s = Layout(false, o, 0, w, &lines);
+        const TPoint framed{s.X + nc.Left + nc.Right, s.Y + nc.Top + nc.Bottom};
+        if (lines == prevLines && !sizes_.empty()) {
+            sizes_.back() = framed;
+            wraps_.back() = w;
+        } else {
+            sizes_.push_back(framed);
+            wraps_.push_back(w);
+        }
+        prevLines = lines;
+    }
+    sizesByWidth_ = SizeHandle == HTLEFT || SizeHandle == HTRIGHT;
+    std::vector<size_t> order(sizes_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return sizesByWidth_ ? sizes_[a].X < sizes_[b].X : sizes_[a].Y < sizes_[b].Y;
+    });
+    std::vector<TPoint> sizes;
+    std::vector<int> wraps;
+    for (size_t i : order) {
+        sizes.push_back(sizes_[i]);
+        wraps.push_back(wraps_[i]);
+    }
+    sizes_ = std::move(sizes);
+    wraps_ = std::move(wraps);
+}
+
+void TTBCustomToolbar::ResizeTrack(TRect &Rect, const TRect &OrigRect)
+{
+    if (sizes_.empty())
+        return;
+    const int want = sizesByWidth_ ? Rect.Width() : Rect.Height();
+    // The last size the cursor has reached; the smallest while it is short of every size.
+    size_t pick = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i)
+        if ((sizesByWidth_ ? sizes_[i].X : sizes_[i].Y) <= want)
+            pick = i;
+    const TPoint size = sizes_[pick];
+    const bool fromLeft = Rect.Left != OrigRect.Left;
+    const bool fromTop = Rect.Top != OrigRect.Top;
+    Rect = fromLeft ? TRect{Rect.Right - size.X, Rect.Top, Rect.Right, Rect.Bottom}
+                    : TRect{Rect.Left, Rect.Top, Rect.Left + size.X, Rect.Bottom};
+    Rect = fromTop ? TRect{Rect.Left, Rect.Bottom - size.Y, Rect.Right, Rect.Bottom}
+                   : TRect{Rect.Left, Rect.Top, Rect.Right, Rect.Top + size.Y};
+    floatingWidth_ = wraps_[pick];
+    Layout(true, TTBViewOrientation::tbvoFloating, 0, floatingWidth_);
+}
+
+void TTBCustomToolbar::ResizeEnd()
+{
+    sizes_.clear();
+    wraps_.clear();
+    Arrange();
+}
+
+void TTBCustomToolbar::Loaded()
+{
+    TTBCustomDockableWindow::Loaded();
+    Arrange();
+}
+
+void TTBCustomToolbar::Paint()
+{
+    view_->EnsureLayout();
+    view_->DrawSubitems(*Canvas());
+}
+
+bool TTBCustomToolbar::ChildControlTransparent(const TPoint &ClientPt)
+{
+    TTBItemViewer *v = view_->ViewerFromPoint(ClientPt);
+    return v && v->Item->Enabled();
+}
+
+void TTBCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TWinControl *parent = Parent();
+    TTBCustomDockableWindow::MouseDown(Button, Shift, X, Y);
+    if (Button != TMouseButton::mbLeft || Parent() != parent)
+        return;
+    TTBItemViewer *v = view_->ViewerFromPoint({X, Y});
+    if (!v || !v->Item->Enabled())
+        return;
+    view_->Select(v, true);
+    view_->EnterToolbarLoop({TTBEnterToolbarLoopOption::tbetMouseDown});
+}
+
+void TTBCustomToolbar::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TTBCustomDockableWindow::MouseMove(Shift, X, Y);
+    if (view_->State().Contains(TTBViewStateItem::vsModal))
+        return;
+    view_->UpdateSelectionFromPoint(ClientToScreen({X, Y}), true, false);
+    TTBItemViewer *v = view_->ViewerFromPoint({X, Y});
+    QString hint;
+    if (v && !v->Item->EffectiveOptions().Contains(TTBItemOption::tboNoAutoHint))
+        hint = v->BuildItemHint();
+    SetHint(hint);
+}
+
+void TTBCustomToolbar::KeyMenu(TMessage &Message)
+{
+    const QChar ch(char16_t(Message.LParam & 0xFFFF));
+    if (!menuBar_ || !Showing() || !Enabled() || (Message.WParam & 0xFFF0) != SC_KEYMENU || ch == QLatin1Char(' ') ||
+        GetCaptureControl())
+        return;
+    view_->EnsureLayout();
+    view_->SetAccelsVisibility(true);
+    TTBItemViewer *v = nullptr;
+    bool only = false;
+    if (ch.unicode() == 0)
+        v = view_->FirstSelectable();
+    else
+        v = view_->NextSelectableWithAccel(nullptr, ch, false, only);
+    if (!v) {
+        view_->SetAccelsVisibility(false);
+        // Alt+"-" is the window menu of a child window: not the menu bar's.
+        if (ch == QLatin1Char('-'))
+            return;
+        QApplication::beep();
+        Message.Result = 1;
+        return;
+    }
+    Message.Result = 1;
+    view_->Select(v, false);
+    TTBEnterToolbarLoopOptions options;
+    if (only)
+        options.Include(TTBEnterToolbarLoopOption::tbetExecuteSelected);
+    view_->EnterToolbarLoop(options);
+}
+
+void TTBCustomToolbar::WndProc(TMessage &Message)
+{
+    switch (Message.Msg) {
+    case WM_SYSCOMMAND:
+        KeyMenu(Message);
+        return;
+    case WM_CANCELMODE:
+        if (view_->State().Contains(TTBViewStateItem::vsModal))
+            view_->EndModal();
+        break;
+    case CM_MOUSELEAVE:
+    case WM_NCMOUSEMOVE:
+        if (!view_->State().Contains(TTBViewStateItem::vsModal))
+            view_->Select(nullptr, false);
+        if (Message.Msg == WM_NCMOUSEMOVE)
+            SetHint(QString());
+        break;
+    case CM_COLORCHANGED:
+        TTBCustomDockableWindow::WndProc(Message);
+        view_->SetColor(Color());
+        return;
+    case WM_SETCURSOR:
+        if (LoWord(Message.LParam) == HTCLIENT) {
+            const TPoint p = ScreenToClient(GetCursorPos());
+            if (TTBItemViewer *v = view_->ViewerFromPoint(p)) {
+                TCursor c = crDefault;
+                v->GetCursor({p.X - v->BoundsRect.Left, p.Y - v->BoundsRect.Top}, c);
+                if (c != crDefault) {
+                    SetCursorShape(c);
+                    Message.Result = 1;
+                    return;
+                }
+            }
+        }
+        break;
+    default: break;
+    }
+    TTBCustomDockableWindow::WndProc(Message);
+}

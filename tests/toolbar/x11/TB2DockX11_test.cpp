@@ -1,0 +1,83 @@
+// Dragging a toolbar by its handle with real pointer input through the X server (XTest), run
+// under xvfb-run.
+#include "../ScriptSteps.h"
+#include "XTestPointer.h"
+#include "platform/Forms.h"
+#include "platform/InputRouter.h"
+#include "toolbar/TB2Toolbar.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TFixedViewer : public TTBItemViewer
+{
+public:
+    using TTBItemViewer::TTBItemViewer;
+    void CalcSize(TCanvas &, int &AWidth, int &AHeight) override
+    {
+        AWidth = 40;
+        AHeight = 22;
+    }
+};
+
+class TFixedItem : public TTBCustomItem
+{
+public:
+    using TTBCustomItem::TTBCustomItem;
+    TTBItemViewerClass GetItemViewerClass(TTBView *) override
+    {
+        return [](TTBView *v, TTBCustomItem *i, int g) -> TTBItemViewer * { return new TFixedViewer(v, i, g); };
+    }
+};
+
+} // namespace
+
+TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
+{
+    XTestPointer pointer;
+    ASSERT_TRUE(pointer.Valid());
+    TForm form(nullptr);
+    form.SetBounds(60, 60, 500, 300);
+    auto *top = new TTBDock(&form);
+    top->SetParent(&form);
+    auto *left = new TTBDock(&form);
+    left->SetPosition(TTBDockPosition::dpLeft);
+    left->SetParent(&form);
+    auto *second = new TTBToolbar(&form);
+    second->Items()->Add(new TFixedItem(second));
+    second->SetCurrentDock(left);
+    auto *bar = new TTBToolbar(&form);
+    bar->SetHideWhenInactive(false);
+    for (int i = 0; i < 3; ++i)
+        bar->Items()->Add(new TFixedItem(bar));
+    bar->SetCurrentDock(top);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    const TPoint handle = bar->ClientToScreen({-4, bar->ClientHeight() / 2});
+    // Over the right part of the left dock's only column, below its toolbar: a new column.
+    const TPoint target = left->ClientToScreen({30, second->Top() + second->Height() + 30});
+    const auto at = [](const TPoint &p) {
+        return [p] { return GetCursorPos() == p; };
+    };
+    bool failed = false;
+    ScriptSteps s([&] {
+        failed = true;
+        pointer.Release();
+    });
+    s.Do([&] { pointer.MoveTo(handle.X, handle.Y); }).Then(at(handle));
+    s.Do([&] { pointer.Press(); }).Then([&] { return bar->DragMode(); });
+    const TPoint mid{(handle.X + target.X) / 2, (handle.Y + target.Y) / 2};
+    s.Do([&] { pointer.MoveTo(mid.X, mid.Y); }).Then(at(mid));
+    s.Do([&] { pointer.MoveTo(target.X, target.Y); }).Then([&] { return bar->CurrentDock() == left; });
+    s.Do([&] { pointer.Release(); }).Then([&] { return !bar->DragMode(); });
+    s.Start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.Done(); }, 10000));
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(bar->CurrentDock(), left);
+    EXPECT_EQ(bar->DockRow(), 1);
+    EXPECT_EQ(second->DockRow(), 0);
+    EXPECT_EQ(top->GetToolbarCount(), 0);
+}
