@@ -5,6 +5,9 @@
 #include "platform/ADODB.h"
 #include "shared/Utility.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 bool TAccountSession::IsOpen() const
 {
     return !path_.isEmpty() && connection_ && connection_->Connected();
@@ -35,6 +38,19 @@ void TAccountSession::SetPassword(const QString &cipher)
 {
     cipher_ = cipher;
     protected_ = !cipher.isEmpty();
+}
+
+bool TAccountSession::IsAccountFile(const QString &path) const
+{
+    if (path.isEmpty() || path_.isEmpty())
+        return false;
+    const QFileInfo candidate(path);
+    const QFileInfo open(path_);
+    const QString a = candidate.canonicalFilePath();
+    const QString b = open.canonicalFilePath();
+    if (!a.isEmpty() && !b.isEmpty())
+        return a == b;
+    return QDir::cleanPath(candidate.absoluteFilePath()) == QDir::cleanPath(open.absoluteFilePath());
 }
 
 TAccountSession &CurrentAccount()

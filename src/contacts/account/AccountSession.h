@@ -19,6 +19,9 @@ public:
     void SetConnection(TADOConnection *connection) { connection_ = connection; }
     // A file is named and the shared connection is connected.
     bool IsOpen() const;
+    // Whether a path names the account's file, however it is written (relative parts, doubled
+    // separators, symbolic links).
+    bool IsAccountFile(const QString &path) const;
 
     // Makes `path` the open account's file with the protection it was opened with, and
     // remembers a new path for the next start.

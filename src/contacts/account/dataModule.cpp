@@ -42,7 +42,7 @@ bool IsAutomaticBackupOf(const QString &file, const QString &account, const QStr
 } // namespace
 
 TCustomerData::TCustomerData(QObject *parent)
-    : QObject(parent), connection_(std::make_unique<TADOConnection>())
+    : QObject(parent), account_(CurrentAccount()), connection_(std::make_unique<TADOConnection>())
 {
     setObjectName(QStringLiteral("CustomerData"));
     dbConnection = connection_.get();
@@ -63,13 +63,13 @@ TCustomerData::TCustomerData(QObject *parent)
     dbbakTimer->start();
 
     CustomerData = this;
-    CurrentAccount().SetConnection(dbConnection);
+    account_.SetConnection(dbConnection);
 }
 
 TCustomerData::~TCustomerData()
 {
-    if (CurrentAccount().Connection() == dbConnection)
-        CurrentAccount().SetConnection(nullptr);
+    if (account_.Connection() == dbConnection)
+        account_.SetConnection(nullptr);
     DataModuleDestroy();
     if (CustomerData == this)
         CustomerData = nullptr;
@@ -115,7 +115,7 @@ void TCustomerData::alarmTimerTimer()
 
 void TCustomerData::AutomaticBackup()
 {
-    if (CurrentAccount().Path().isEmpty() || !QFileInfo(CurrentAccount().Path()).isFile() || !dbConnection->Connected())
+    if (account_.Path().isEmpty() || !QFileInfo(account_.Path()).isFile() || !dbConnection->Connected())
         return;
     if (AppSettings().BackupDir.trimmed().isEmpty())
         AppSettings().BackupDir = DefaultBackupDir();
@@ -149,7 +149,7 @@ bool TCustomerData::BackupNow(const QDateTime &now)
         qWarning().noquote() << "automatic backup skipped: the account's pages are damaged";
         return false;
     }
-    const QString name = BackupFileName(AppSettings().BackupDir, CurrentAccount().Path(), now);
+    const QString name = BackupFileName(AppSettings().BackupDir, account_.Path(), now);
     if (!EnsureDir(QFileInfo(name).absolutePath()) || !dbConnection->BackupTo(name))
         return false;
     // A copy nobody lists would never be cleaned up again.
@@ -189,7 +189,7 @@ void TCustomerData::RemoveOldBackups()
         if (!keep.isEmpty() && QFileInfo(backup.File).canonicalFilePath() == keep)
             continue;
         // Any other file a row names is left alone; only the row goes.
-        if (IsAutomaticBackupOf(backup.File, CurrentAccount().Path(), AppSettings().BackupDir) &&
+        if (IsAutomaticBackupOf(backup.File, account_.Path(), AppSettings().BackupDir) &&
             !QFile::remove(QFileInfo(backup.File).canonicalFilePath()))
             continue;  // listed until its file can really go
         RunQuery(bakADOQuery, QStringLiteral("delete from databaklist where id=?"), {backup.Id});
@@ -205,7 +205,7 @@ QString TCustomerData::NewestGoodListedCopy()
     }
     bakADOQuery->Close();
     for (const QString &file : files) {
-        if (IsAutomaticBackupOf(file, CurrentAccount().Path(), AppSettings().BackupDir) &&
+        if (IsAutomaticBackupOf(file, account_.Path(), AppSettings().BackupDir) &&
             TADOConnection::CheckFile(file) == TAccountFileState::Good)
             return QFileInfo(file).canonicalFilePath();
     }

@@ -33,12 +33,6 @@ QString BackupFolder()
     return AppDir() + QStringLiteral("data/backup/");
 }
 
-// A restore puts a backup in place of the open account; without one there is nothing to restore to.
-bool AccountIsOpen()
-{
-    return CurrentAccount().IsOpen();
-}
-
 } // namespace
 
 QString NewestGoodBackup(const QString &account)
@@ -94,17 +88,19 @@ bool ReplaceWithCopy(const QString &source, const QString &target)
     return ok;
 }
 
-void ShowRestoreDialog(QWidget *owner, std::function<bool(const QString &backup)> restore)
+void ShowRestoreDialog(QWidget *owner, const TAccountSession &account,
+                       std::function<bool(const QString &backup)> restore)
 {
-    if (!AccountIsOpen())
+    // A restore puts a backup in place of the open account; without one there is nothing to restore to.
+    if (!account.IsOpen())
         return;
     if (!frmhfdb)
-        frmhfdb = new Tfrmhfdb(owner);
+        frmhfdb = new Tfrmhfdb(account, owner);
     frmhfdb->OnRestore = std::move(restore);
     frmhfdb->exec();
 }
 
-Tfrmhfdb::Tfrmhfdb(QWidget *owner) : QDialog(owner)
+Tfrmhfdb::Tfrmhfdb(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frmhfdb"));
     setWindowTitle(QStringLiteral("恢复账户数据"));
@@ -158,9 +154,9 @@ bool Tfrmhfdb::TestOpen(const QString &path)
 
 Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
 {
-    if (!AccountIsOpen())
+    if (!account_.IsOpen())
         return TOutcome::Refused;
-    if (IsOpenAccountFile(backup)) {
+    if (account_.IsAccountFile(backup)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return TOutcome::Refused;
     }

@@ -6,13 +6,14 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+class TAccountSession;
 
 // 恢复账户数据: puts a backup copy in place of the open account.
 class Tfrmhfdb : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfrmhfdb(QWidget *owner = nullptr);
+    explicit Tfrmhfdb(const TAccountSession &account, QWidget *owner = nullptr);
 
     QLabel *Label1;
     QListWidget *ListBox1;
@@ -37,11 +38,14 @@ protected:
 private:
     enum class TOutcome { Refused, Failed, Cancelled, Restored };
     TOutcome Restore(const QString &backup);
+
+    const TAccountSession &account_;
 };
 
 extern QPointer<Tfrmhfdb> frmhfdb;
 
-void ShowRestoreDialog(QWidget *owner, std::function<bool(const QString &backup)> restore);
+void ShowRestoreDialog(QWidget *owner, const TAccountSession &account,
+                       std::function<bool(const QString &backup)> restore);
 
 // The newest copy of `account` in the backup folders (the automatic ones and the default one)
 // that passes the account check: a file named as the automatic and the hand-made backups name

@@ -40,23 +40,10 @@ bool ValidAccountName(const QString &name)
     return true;
 }
 
-bool IsOpenAccountFile(const QString &path)
-{
-    if (path.isEmpty() || CurrentAccount().Path().isEmpty())
-        return false;
-    const QFileInfo candidate(path);
-    const QFileInfo open(CurrentAccount().Path());
-    const QString a = candidate.canonicalFilePath();
-    const QString b = open.canonicalFilePath();
-    if (!a.isEmpty() && !b.isEmpty())
-        return a == b;
-    return QDir::cleanPath(candidate.absoluteFilePath()) == QDir::cleanPath(open.absoluteFilePath());
-}
-
-void ShowAccountList(QWidget *owner, std::function<void(const QString &path)> open)
+void ShowAccountList(QWidget *owner, const TAccountSession &account, std::function<void(const QString &path)> open)
 {
     if (!frmnewdataform)
-        frmnewdataform = new Tfrmnewdataform(owner);
+        frmnewdataform = new Tfrmnewdataform(account, owner);
     frmnewdataform->OnOpenAccount = std::move(open);
     if (!frmnewdataform->isVisible())
         CenterOnOwner(frmnewdataform, owner);
@@ -65,7 +52,8 @@ void ShowAccountList(QWidget *owner, std::function<void(const QString &path)> op
     frmnewdataform->activateWindow();
 }
 
-void ShowAccountListModal(QWidget *owner, std::function<void(const QString &path)> open)
+void ShowAccountListModal(QWidget *owner, const TAccountSession &account,
+                          std::function<void(const QString &path)> open)
 {
     if (frmnewdataform && frmnewdataform->isVisible()) {
         frmnewdataform->raise();
@@ -73,13 +61,13 @@ void ShowAccountListModal(QWidget *owner, std::function<void(const QString &path
         return;
     }
     if (!frmnewdataform)
-        frmnewdataform = new Tfrmnewdataform(owner);
+        frmnewdataform = new Tfrmnewdataform(account, owner);
     frmnewdataform->OnOpenAccount = std::move(open);
     CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->exec();
 }
 
-Tfrmnewdataform::Tfrmnewdataform(QWidget *owner) : QDialog(owner)
+Tfrmnewdataform::Tfrmnewdataform(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frmnewdataform"));
     setWindowTitle(QStringLiteral("新建/打开账户"));
@@ -185,7 +173,7 @@ void Tfrmnewdataform::OpenOther()
         Dialogs().OpenFileName(this, QStringLiteral("选择Orvanta"), AccountFolder(), QStringLiteral("Orvanta(*.txl)"));
     if (path.isEmpty())
         return;
-    if (IsOpenAccountFile(path)) {
+    if (account_.IsAccountFile(path)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return;
     }
@@ -204,7 +192,7 @@ void Tfrmnewdataform::NewAccount()
         ShowMessage(QStringLiteral("通讯录已经存在是否覆盖?"), Orvanta, MsgIcon::Question, MsgButtons::OKCancel) !=
             MsgResult::OK)
         return;
-    if (IsOpenAccountFile(path)) {
+    if (account_.IsAccountFile(path)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return;
     }
@@ -233,7 +221,7 @@ void Tfrmnewdataform::DeleteSelected()
                     MsgButtons::OKCancel) != MsgResult::OK)
         return;
     const QString path = AccountFolder() + name + QStringLiteral(".txl");
-    if (IsOpenAccountFile(path)) {
+    if (account_.IsAccountFile(path)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开,请先关闭!"), Orvanta, MsgIcon::Warning);
         return;
     }

@@ -6,13 +6,14 @@
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TAccountSession;
 
 // 新建/打开账户: lists the account files of the data folder, opens, creates and deletes them.
 class Tfrmnewdataform : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfrmnewdataform(QWidget *owner = nullptr);
+    explicit Tfrmnewdataform(const TAccountSession &account, QWidget *owner = nullptr);
     ~Tfrmnewdataform() override;
 
     QLineEdit *Edit1;     // name of a new account
@@ -41,6 +42,7 @@ public:
 
 private:
     QString AccountFolder() const;
+    const TAccountSession &account_;
     void Open(const QString &path);
 };
 
@@ -49,13 +51,11 @@ extern QPointer<Tfrmnewdataform> frmnewdataform;
 
 // Start-up shows the list beside the main window; the menu shows it modally. `open` opens the
 // account the user chose.
-void ShowAccountList(QWidget *owner, std::function<void(const QString &path)> open);
-void ShowAccountListModal(QWidget *owner, std::function<void(const QString &path)> open);
+void ShowAccountList(QWidget *owner, const TAccountSession &account, std::function<void(const QString &path)> open);
+void ShowAccountListModal(QWidget *owner, const TAccountSession &account,
+                          std::function<void(const QString &path)> open);
 
 // A name that can be a file name in the data folder: not empty, not "." or "..", none of
 // " / : < > \ | * ? and no control character.
 bool ValidAccountName(const QString &name);
 
-// Whether a path names the open account's file, however it is written (relative parts, doubled
-// separators, symbolic links).
-bool IsOpenAccountFile(const QString &path);

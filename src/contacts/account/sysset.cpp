@@ -87,17 +87,6 @@ bool SameFileName(const QString &a, const QString &b)
     return normal(a) == normal(b);
 }
 
-// Copies the open account to `target`: the live connection writes a consistent copy, a file
-// nobody has open is copied as it is.
-bool CopyAccount(const QString &target)
-{
-    if (SameFileName(CurrentAccount().Path(), target))
-        return false;
-    TADOConnection *connection = CurrentAccount().Connection();
-    if (connection && connection->Connected() && SameFileName(connection->FileName(), CurrentAccount().Path()))
-        return connection->BackupTo(target);
-    return ReplaceWithCopy(CurrentAccount().Path(), target);
-}
 
 } // namespace
 
@@ -171,7 +160,7 @@ void THotKeyEdit::keyPressEvent(QKeyEvent *event)
 
 // Dialog ----------------------------------------------------------------------------------------
 
-Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
+Tfrmsysset::Tfrmsysset(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frmsysset"));
     setWindowTitle(QStringLiteral("系统"));
@@ -513,12 +502,24 @@ void Tfrmsysset::Button1Click()
     Edit2->setText(name);
 }
 
+// Copies the open account to `target`: the live connection writes a consistent copy, a file
+// nobody has open is copied as it is.
+bool Tfrmsysset::CopyAccount(const QString &target) const
+{
+    if (SameFileName(account_.Path(), target))
+        return false;
+    TADOConnection *connection = account_.Connection();
+    if (connection && connection->Connected() && SameFileName(connection->FileName(), account_.Path()))
+        return connection->BackupTo(target);
+    return ReplaceWithCopy(account_.Path(), target);
+}
+
 void Tfrmsysset::Button2Click()
 {
-    if (CurrentAccount().Path().isEmpty() || !QFileInfo(CurrentAccount().Path()).isFile())
+    if (account_.Path().isEmpty() || !QFileInfo(account_.Path()).isFile())
         return;
     const QString suggested = DefaultBackupDir() + Clock().Now().toString(QStringLiteral("yyyyMMdd")) +
-                              TrimmedFileName(CurrentAccount().Path());
+                              TrimmedFileName(account_.Path());
     QString name = Dialogs().SaveFileName(this, QStringLiteral("通讯录数据备份"), suggested,
                                           QStringLiteral("通讯录数据文件(*.txl)"));
     if (name.isEmpty())
@@ -533,10 +534,11 @@ void Tfrmsysset::Button2Click()
         ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
 }
 
-void ShowSettingsDialog(QWidget *owner, std::function<void(const TSettingsChange &)> onChange)
+void ShowSettingsDialog(QWidget *owner, const TAccountSession &account,
+                        std::function<void(const TSettingsChange &)> onChange)
 {
     if (!frmsysset)
-        frmsysset = new Tfrmsysset(owner);
+        frmsysset = new Tfrmsysset(account, owner);
     frmsysset->OnChange = std::move(onChange);
     frmsysset->exec();
 }

@@ -13,6 +13,7 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTreeView;
+class TAccountSession;
 
 // A field that shows the key combination pressed in it ("Ctrl + W") instead of typing. It takes
 // the key before shortcuts and button mnemonics see it.
@@ -47,7 +48,7 @@ class Tfrmsysset : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfrmsysset(QWidget *owner = nullptr);
+    explicit Tfrmsysset(const TAccountSession &account, QWidget *owner = nullptr);
 
     QTabWidget *PageControl1;
     // 系统
@@ -101,11 +102,14 @@ private:
     void SelectFolderInTree(const QString &path);
     void UpdateFolderChoice();
     void Changed(const TSettingsChange &change);
+    bool CopyAccount(const QString &target) const;
 
+    const TAccountSession &account_;
     QFileSystemModel *folders_;
 };
 
 extern QPointer<Tfrmsysset> frmsysset;
 
 // 选项: the one settings dialog, made on first use, shown modally.
-void ShowSettingsDialog(QWidget *owner, std::function<void(const TSettingsChange &)> onChange);
+void ShowSettingsDialog(QWidget *owner, const TAccountSession &account,
+                        std::function<void(const TSettingsChange &)> onChange);

@@ -45,7 +45,7 @@ constexpr int ShowHideHotKey = 1;
 } // namespace
 
 Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
-    : QMainWindow(parent), hotKeys_(std::move(hotKeys))
+    : QMainWindow(parent), account_(CurrentAccount()), hotKeys_(std::move(hotKeys))
 {
     frmmain = this;
     setObjectName(QStringLiteral("frmmain"));
@@ -98,8 +98,8 @@ void Tfrmmain::FormCreate()
     // Only this process works on the data (the single-instance lock), so a temporary file there
     // is what a compaction or copy killed midway left behind.
     QStringList work = {AppDir() + "data/", AppSettings().BackupDir};
-    if (!CurrentAccount().Path().isEmpty())
-        work << QFileInfo(CurrentAccount().Path()).absolutePath();
+    if (!account_.Path().isEmpty())
+        work << QFileInfo(account_.Path()).absolutePath();
     for (const QString &folder : work)
         RemoveLeftoverTempFiles(folder);
 
@@ -178,7 +178,7 @@ void Tfrmmain::ShowFromTray()
 Tfrminputpsd *Tfrmmain::PasswordPrompt()
 {
     if (!inputpsd_)
-        inputpsd_ = new Tfrminputpsd(this);
+        inputpsd_ = new Tfrminputpsd(account_, this);
     return inputpsd_;
 }
 
@@ -220,7 +220,7 @@ void Tfrmmain::WMHotKey(int id)
         HideToTray();
         return;
     }
-    if (CurrentAccount().Protected() && !AskReentryPassword())
+    if (account_.Protected() && !AskReentryPassword())
         return;
     ShowFromTray();
 }
@@ -236,7 +236,7 @@ void Tfrmmain::WMTrayIcon(int lParam)
         TBPopupMenu1->popup(QCursor::pos());
     } else if (lParam == TrayService::LeftButton) {
         const bool hidden = !isVisible() || isMinimized();
-        if (CurrentAccount().Protected() && hidden && !AskReentryPassword())
+        if (account_.Protected() && hidden && !AskReentryPassword())
             return;
         ShowFromTray();
     }
@@ -309,8 +309,8 @@ bool Tfrmmain::FormCloseQuery()
         CustomerData->dbConnection->Close();
         CustomerData->dbConnection->SetFileName(QString());
     }
-    if (!CurrentAccount().Path().isEmpty())
-        CompactDatabase(CurrentAccount().Path());
+    if (!account_.Path().isEmpty())
+        CompactDatabase(account_.Path());
     UnregisterHotKeys();
     return true;
 }

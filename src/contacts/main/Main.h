@@ -19,6 +19,7 @@ class TADOConnection;
 class TADOQuery;
 class IContactSource;
 class TrayService;
+class TAccountSession;
 struct TSettingsChange;
 class TQtCommandBuilder;
 class Tfrmabout;
@@ -254,6 +255,7 @@ private:
     void SetPageCommandsForBrowser(bool browser);
     IBrowserPage *VisibleBrowser() const;
 
+    TAccountSession &account_;
     TCommandList commands_;
     std::unique_ptr<TQtCommandBuilder> builder_;
     std::unique_ptr<IGlobalHotKeys> hotKeys_;

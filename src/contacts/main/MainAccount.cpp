@@ -71,19 +71,19 @@ void Tfrmmain::SetStatusText(const QString &text)
 bool Tfrmmain::PasswordMatches(const QString &typed) const
 {
     const DesResult cipher = DesEncryptString(typed, DesKey);
-    return cipher.Ok() && cipher.Text == CurrentAccount().PasswordCipher();
+    return cipher.Ok() && cipher.Text == account_.PasswordCipher();
 }
 
 void Tfrmmain::OpenLastAccount()
 {
-    const QString last = CurrentAccount().Path();
+    const QString last = account_.Path();
     if (!last.isEmpty() && QFileInfo(last).isFile()) {
         OpenAccount(last);
         return;
     }
-    CurrentAccount().Forget();
+    account_.Forget();
     ShowFromTray();
-    ShowAccountList(this, [this](const QString &path) { OpenAccount(path); });
+    ShowAccountList(this, account_, [this](const QString &path) { OpenAccount(path); });
 }
 
 bool Tfrmmain::CloseAccountWindows()
@@ -154,7 +154,7 @@ bool Tfrmmain::RestoreDamagedAccount(const QString &path)
     if (ShowMessage(question, Orvanta, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return false;
     // The open account's connection must let go of the file before it is replaced.
-    if (path == CurrentAccount().Path() && CustomerData)
+    if (path == account_.Path() && CustomerData)
         CustomerData->dbConnection->Close();
     const QString damaged = DamagedCopyName(path);
     QFile::remove(damaged);
@@ -179,7 +179,7 @@ bool Tfrmmain::RestoreAccountFrom(const QString &backup)
     CustomerData->dbConnection->SetFileName(QString());
     // A failed copy leaves the account as it was; it is opened again all the same, with its own
     // protection, and the user must not take it for the backup.
-    const QString path = CurrentAccount().Path();
+    const QString path = account_.Path();
     if (!ReplaceWithCopy(backup, path)) {
         ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
         login = CurrentLogin();
@@ -190,12 +190,12 @@ bool Tfrmmain::RestoreAccountFrom(const QString &backup)
 
 Tfrmmain::TAccountLogin Tfrmmain::CurrentLogin() const
 {
-    return {CurrentAccount().Protected(), CurrentAccount().PasswordCipher()};
+    return {account_.Protected(), account_.PasswordCipher()};
 }
 
 void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
 {
-    CurrentAccount().Switch(path, login.Protected, login.Cipher);
+    account_.Switch(path, login.Protected, login.Cipher);
     SetStatusText(QStringLiteral("当前打开数据: ") + path);
 
     if (ConnectAccount(login.Opened.get()))
@@ -215,7 +215,7 @@ void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
 bool Tfrmmain::ConnectAccount(TADOConnection *opened)
 {
     TADOConnection *connection = CustomerData->dbConnection;
-    const QString path = CurrentAccount().Path();
+    const QString path = account_.Path();
     CustomerData->SetAlarmCheck(false);
     if (!QFileInfo(path).isFile()) {
         connection->Close();
@@ -255,7 +255,7 @@ void Tfrmmain::DisableAccountCommands()
 
 void Tfrmmain::SetPassword()
 {
-    if (CurrentAccount().Protected()) {
+    if (account_.Protected()) {
         QString typed;
         if (!PromptPassword(typed))
             return;
@@ -264,13 +264,14 @@ void Tfrmmain::SetPassword()
             return;
         }
     }
-    Tfrmsetnewpwd dialog(ADOQuery1, this);
-    dialog.exec();
+    Tfrmsetnewpwd dialog(ADOQuery1, account_.Path(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        account_.SetPassword(dialog.Cipher());
 }
 
 void Tfrmmain::RemovePassword()
 {
-    if (!CurrentAccount().Protected())
+    if (!account_.Protected())
         return;
     QString typed;
     if (!PromptPassword(typed))
@@ -284,22 +285,22 @@ void Tfrmmain::RemovePassword()
         ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning);
         return;
     }
-    CurrentAccount().SetPassword(QString());
+    account_.SetPassword(QString());
 }
 
 void Tfrmmain::SpTBXItem18Click()
 {
-    ShowAccountListModal(this, [this](const QString &path) { OpenAccount(path); });
+    ShowAccountListModal(this, account_, [this](const QString &path) { OpenAccount(path); });
 }
 
 void Tfrmmain::SpTBXItem24Click()
 {
-    ShowRestoreDialog(this, [this](const QString &backup) { return RestoreAccountFrom(backup); });
+    ShowRestoreDialog(this, account_, [this](const QString &backup) { return RestoreAccountFrom(backup); });
 }
 
 void Tfrmmain::SpTBXItem33Click()
 {
-    ShowSettingsDialog(this, [this](const TSettingsChange &change) { ApplySettings(change); });
+    ShowSettingsDialog(this, account_, [this](const TSettingsChange &change) { ApplySettings(change); });
 }
 
 void Tfrmmain::ApplySettings(const TSettingsChange &change)

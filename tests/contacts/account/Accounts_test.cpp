@@ -508,7 +508,7 @@ TEST_F(Accounts, NewAccountFromTheList)
         TestDialogs().Reset();
         for (MsgResult answer : c.answers)
             TestDialogs().AnswerMessage(answer);
-        ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
+        ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
         QPointer<Tfrmnewdataform> list = frmnewdataform;
         list->Edit1->setText(QString::fromUtf8(c.name));
         list->Button3->click();
@@ -553,7 +553,7 @@ TEST_F(Accounts, DeleteFromTheList)
     for (const Case &c : cases) {
         TestDialogs().Reset();
         TestDialogs().AnswerMessage(c.answer);
-        ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
+        ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
         QPointer<Tfrmnewdataform> list = frmnewdataform;
         const QList<QListWidgetItem *> found = list->ListBox1->findItems(c.item, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << c.item;
@@ -581,7 +581,7 @@ TEST_F(Accounts, OpenOtherAccountFile)
     Start();
     main->OpenAccount(accountA);
 
-    ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
+    ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
     TestDialogs().AnswerText(DataDir() + "./A.txl");
     frmnewdataform->Button2->click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("该帐户数据已经打开!"));
@@ -838,15 +838,15 @@ TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)
     MakeAccount(accountA);
     ASSERT_TRUE(QFile::link(accountA, DataDir() + "link.txl"));
     CurrentAccount().Remember(accountA);
-    EXPECT_TRUE(IsOpenAccountFile(accountA));
-    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data/./A.txl"));
-    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data//A.txl"));
-    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data/backup/../A.txl"));
-    EXPECT_TRUE(IsOpenAccountFile(DataDir() + "link.txl"));
-    EXPECT_FALSE(IsOpenAccountFile(DataDir() + "a.txl"));
-    EXPECT_FALSE(IsOpenAccountFile(QString()));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(accountA));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(AppDir() + "data/./A.txl"));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(AppDir() + "data//A.txl"));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(AppDir() + "data/backup/../A.txl"));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(DataDir() + "link.txl"));
+    EXPECT_FALSE(CurrentAccount().IsAccountFile(DataDir() + "a.txl"));
+    EXPECT_FALSE(CurrentAccount().IsAccountFile(QString()));
     CurrentAccount().Forget();
-    EXPECT_FALSE(IsOpenAccountFile(accountA));
+    EXPECT_FALSE(CurrentAccount().IsAccountFile(accountA));
 }
 
 TEST_F(Accounts, AProtectedBackupIsAskedForBeforeTheAccountCloses)
@@ -1020,7 +1020,7 @@ TEST_F(Accounts, EnterOnConfirmStoresThePassword)
     MakeAccount(accountA);
     Start();
     main->OpenAccount(accountA);
-    Tfrmsetnewpwd dialog(main->ADOQuery1, main.get());
+    Tfrmsetnewpwd dialog(main->ADOQuery1, accountA, main.get());
     dialog.show();
     const auto enter = [](QWidget *target) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
@@ -1033,11 +1033,10 @@ TEST_F(Accounts, EnterOnConfirmStoresThePassword)
     dialog.Edit2->setText("pw");
     enter(dialog.Edit2);
     ASSERT_EQ(dialog.focusWidget(), dialog.Button1);
-    EXPECT_FALSE(CurrentAccount().Protected());  // the first Enter only moves to 确定
+    EXPECT_TRUE(dialog.Cipher().isEmpty());  // the first Enter only moves to 确定
     enter(dialog.Button1);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(CurrentAccount().Protected());
-    EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("pw"));
+    EXPECT_EQ(dialog.Cipher(), Cipher("pw"));
 }
 
 TEST_F(Accounts, AnAccountGoesWithItsJournals)
@@ -1051,7 +1050,7 @@ TEST_F(Accounts, AnAccountGoesWithItsJournals)
     main->OpenAccount(accountA);
 
     TestDialogs().AnswerMessage(MsgResult::OK);
-    ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
+    ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
     const QList<QListWidgetItem *> found = frmnewdataform->ListBox1->findItems("B", Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     frmnewdataform->ListBox1->setCurrentItem(found[0]);
@@ -1093,7 +1092,7 @@ TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
 TEST_F(Accounts, HelpWithoutItsFile)
 {
     Start();
-    ShowAccountList(main.get(), [this](const QString &path) { main->OpenAccount(path); });
+    ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
     frmnewdataform->Button5->click();
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
     EXPECT_TRUE(TestShell().opened.isEmpty());

@@ -100,7 +100,7 @@ protected:
     // A dialog as the program opens it: made, then shown, which reads the settings.
     Tfrmsysset &Open()
     {
-        dialog = std::make_unique<Tfrmsysset>();
+        dialog = std::make_unique<Tfrmsysset>(CurrentAccount());
         // As the main window shows it.
         dialog->OnChange = [this](const TSettingsChange &change) {
             if (main)
