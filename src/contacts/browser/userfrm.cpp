@@ -15,7 +15,6 @@
 #include "platform//ADODB.h"
 #include "platform/IniFiles.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
@@ -269,8 +268,8 @@ Tfuserfrm::Tfuserfrm(TADOConnection *connection, QWidget *parent) : QWidget(pare
     setObjectName(QStringLiteral("fuserfrm"));
     if (FieldCaptions.isEmpty())
         FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
-    BuildLayout();
     builder_ = std::make_unique<TQtCommandBuilder>(this);
+    BuildLayout();
     BuildMenus();
     FormCreate();
 }
@@ -409,14 +408,19 @@ void Tfuserfrm::BuildLayout()
     ToolBar7->setObjectName(QStringLiteral("ToolBar7"));
     ToolBar7->setIconSize(QSize(12, 12));
     ToolBar7->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // One button for all contacts, one per initial; they share one handler.
+    std::vector<TCommandRow> letters;
     QStringList captions = {QStringLiteral("全部")};
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         captions << QString(QChar(letter));
     for (const QString &caption : captions) {
-        QAction *button = ToolBar7->addAction(caption);
-        button->setObjectName(QStringLiteral("SpeedButton_") + (caption.size() == 1 ? caption : QStringLiteral("All")));
-        connect(button, &QAction::triggered, this, [this, caption] { SpeedButton8Click(caption); });
+        TCommandRow row;
+        row.Name = QStringLiteral("SpeedButton_") + (caption.size() == 1 ? caption : QStringLiteral("All"));
+        row.Caption = caption;
+        row.OnClick = [this, caption] { SpeedButton8Click(caption); };
+        letters.push_back(row);
     }
+    builder_->Fill(ToolBar7, commands_.Define(QStringLiteral("ToolBar7"), letters));
     listBox->addWidget(ToolBar7);
     ListView1 = new TContactListView(Panel5);
     listBox->addWidget(ListView1, 1);
