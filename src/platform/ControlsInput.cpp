@@ -650,6 +650,16 @@ void TWinControl::WndProc(TMessage &Message)
     case CM_SHOWHINTCHANGED:
         NotifyChildren(CM_PARENTSHOWHINTCHANGED);
         return;
+    case CM_DIALOGKEY:
+        // Enter and Escape go round the children until one takes them (a default or cancel
+        // button).
+        for (TControl *c : std::vector<TControl *>(controls_)) {
+            if (c->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) {
+                Message.Result = 1;
+                return;
+            }
+        }
+        return;
     default: TControl::WndProc(Message); return;
     }
 }

@@ -5,6 +5,8 @@
 
 #include "toolbar/TB2Item.h"
 #include "toolbar/TB2ItemView.h"
+#include "toolbar/TB2ItemWindow.h"
+#include "toolbar/TB2Toolbar.h"
 
 #include <cstdint>
 #include <functional>
@@ -120,6 +122,7 @@ public:
     TTBPopupWindow *OpenItemPopup(TTBView *ParentView, TTBItemViewer *ParentViewer, TTBPopupAlignment Alignment,
                                   const TPoint &PopupPoint, bool Customizing, bool SelectFirst,
                                   bool PositionAsSubmenu) override;
+    TTBPopupWindow *CreatePopupWindow(TTBView *ParentView, bool Customizing) override;
     // With a theme whose popups open flush against their parent item, the popup overlaps the
     // item by one pixel so their borders meet.
     void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) override;
@@ -223,3 +226,201 @@ constexpr unsigned DTI_DISABLED = 0x1, DTI_HOT = 0x2, DTI_PUSHED = 0x4, DTI_CHEC
 // Paints one image through the current theme.
 void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, TCustomImageList *ImageList, int ImageIndex,
                      unsigned Flags);
+
+// ---------------------------------------------------------------------------------------------
+// Popup windows
+
+class TShadows;
+
+// How popups appear: 0 none, 1 as the system says, 2 a random style, 3 unfold, 4 slide,
+// 5 fade. A mode this system cannot do falls back to the next lower one.
+class TTBXMenuAnimation
+{
+public:
+    explicit TTBXMenuAnimation(int AMode = 1) { SetMenuAnimationMode(AMode); }
+    int MenuAnimationMode() const { return mode_; }
+    void SetMenuAnimationMode(int Value);
+    // The style a popup opening now uses: 0 none, 1 unfold, 2 slide, 3 fade.
+    int AnimationStyle() const;
+
+private:
+    int mode_ = 0;
+};
+TTBXMenuAnimation &TBXMenuAnimation();
+
+// The question a popup window asks itself before it animates (wParam 1: a nonzero answer
+// forbids it) and the notice that it is shown (2 after an animation, 3 at once).
+constexpr UINT TBXM_POPUPWINDOW = 1578;
+constexpr WPARAM PW_CANANIMATE = 1, PW_ANIMATED = 2, PW_SHOWN = 3;
+
+// A popup menu painted by the current theme: border, background, scroll bands and the
+// theme's kind of shadow.
+class TTBXPopupWindow : public TTBPopupWindow
+{
+public:
+    TTBXPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCustomItem *AItem, bool ACustomizing);
+    ~TTBXPopupWindow() override;
+
+    TPoint GetNCSize() const override;
+    void ShowPopup(bool AShow) override;
+    void PaintScrollArrows(TCanvas &ACanvas) override;
+    TShadows *Shadow() const { return shadow_.get(); }
+    // The view type this window answers.
+    virtual int ViewType() const;
+
+protected:
+    void PaintNC(TCanvas &ACanvas) override;
+    void EraseBackground(TCanvas &ACanvas) override;
+    void WndProc(TMessage &Message) override;
+
+private:
+    bool ShadowsAllowed() const;
+    void CreateShadow();
+    // Window coordinates of the parent item when the popup opens flush against it.
+    TRect ParentItemRect() const;
+
+    std::unique_ptr<TShadows> shadow_;
+    bool destroying_ = false;
+};
+
+// The popup of a toolbar's chevron: the items that did not fit.
+class TTBXChevronPopupWindow : public TTBXPopupWindow
+{
+public:
+    using TTBXPopupWindow::TTBXPopupWindow;
+    int ViewType() const override { return VT_CHEVRONMENU; }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Toolbars, docks and floating frames
+
+// Whether the items of a toolbar are painted on its background or opaque.
+enum class TTBXItemTransparency { itAuto, itEnable, itDisable };
+
+class TTBXToolbar;
+
+class TTBXChevronItem : public TTBChevronItem
+{
+public:
+    using TTBChevronItem::TTBChevronItem;
+    TTBItemViewerClass GetItemViewerClass(TTBView *AView) override;
+    TTBPopupWindow *CreatePopupWindow(TTBView *ParentView, bool Customizing) override;
+    void ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec) override;
+};
+
+class TTBXChevronItemViewer : public TTBChevronItemViewer
+{
+public:
+    using TTBChevronItemViewer::TTBChevronItemViewer;
+    void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
+               bool UseDisabledShadow) override;
+};
+
+class TTBXToolbarView : public TTBToolbarView
+{
+public:
+    using TTBToolbarView::TTBToolbarView;
+    void GetMargins(TTBViewOrientation AOrientation, TRect &Margins) override;
+};
+
+// A toolbar painted by the current theme: its frame, drag handle and close button, its
+// background in the colour it takes from itself, its parent or the theme.
+class TTBXToolbar : public TTBCustomToolbar
+{
+public:
+    explicit TTBXToolbar(TComponent *AOwner);
+    ~TTBXToolbar() override;
+
+    TTBXItemTransparency ItemTransparency() const { return itemTransparency_; }
+    void SetItemTransparency(TTBXItemTransparency Value);
+    int SnapDistance() const { return snapDistance_; }
+    void SetSnapDistance(int Value);
+    TColor EffectiveColor() const { return effectiveColor_; }
+    // The view type this toolbar answers (TBXM_GETVIEWTYPE).
+    int ViewType() const;
+    // Follows a colour change: recomputes and tells the child controls.
+    void UpdateEffectiveColor();
+
+    TRect GetDockedNCArea(TTBDock *ADock) const override;
+    TRect GetFloatingNCArea() const override;
+    void PaintDockableNCArea(TCanvas &ACanvas) override;
+    void GetFrameInfo(TTBXFrameInfo &Info) const;
+
+protected:
+    void EraseBackground(TCanvas &ACanvas) override;
+    void WndProc(TMessage &Message) override;
+    void Loaded() override;
+    TTBFloatingWindowParent *CreateFloatingWindowParent(TForm *AParentForm) override;
+
+private:
+    void UpdateNCArea();
+    void BroadcastColor();
+    // A dock that paints a framework background on its toolbars.
+    bool DockBackgroundOnToolbars() const;
+
+    TTBXItemTransparency itemTransparency_ = TTBXItemTransparency::itAuto;
+    int snapDistance_ = 0;
+    TColor effectiveColor_ = clBtnFace;
+};
+
+class TTBXDock : public TTBDock
+{
+public:
+    explicit TTBXDock(TComponent *AOwner);
+    ~TTBXDock() override;
+
+    bool UseParentBackground() const { return useParentBackground_; }
+    void SetUseParentBackground(bool Value);
+    // The theme paints the dock: no colour of its own and the theme wants it.
+    virtual bool ThemedBackground() const;
+    bool UsingBackground() const override;
+    void DrawBackground(TCanvas &DC, const TRect &DrawRect) override;
+    // The background under Control (a toolbar on this dock), on a canvas in its window or
+    // client coordinates.
+    void DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool WindowCoords);
+    // Repaints every toolbar's background showing through its items.
+    void RepaintToolbarsOverBackground();
+    int PositionCode() const;
+    bool Resizing() const { return resizing_; }
+
+protected:
+    void EraseBackground(TCanvas &ACanvas) override;
+    void WndProc(TMessage &Message) override;
+
+private:
+    void RedrawWithChildren();
+
+    bool useParentBackground_ = false;
+    bool moving_ = false;
+    bool resizing_ = false;
+};
+
+// The tool window of a floating themed toolbar: the theme paints its frame and close button,
+// and a move ends on the work area's edge when it comes near it.
+class TTBXFloatingWindowParent : public TTBFloatingWindowParent
+{
+public:
+    using TTBFloatingWindowParent::TTBFloatingWindowParent;
+    int SnapDistance() const { return snapDistance_; }
+    void SetSnapDistance(int Value) { snapDistance_ = std::max(0, Value); }
+    bool CloseButtonHot() const { return closeButtonHot_; }
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void GetFloatingInfo(TTBXFloatingInfo &Info, int RedrawPart) const;
+
+protected:
+    void PaintNC(TCanvas &ACanvas) override;
+    int NCHitTest(const TPoint &screenPos) override;
+    void EraseBackground(TCanvas &ACanvas) override {}
+    void WndProc(TMessage &Message) override;
+
+private:
+    void SetCloseButtonHot(bool Value);
+    int snapDistance_ = 0;
+    bool closeButtonHot_ = false;
+};
+
+// Where Control's client area starts in Ancestor's client coordinates, frames included.
+TPoint ClientOriginIn(const TControl *Control, const TWinControl *Ancestor);
+
+// Snaps the left/top of a window of the given size onto the work area's edges within Distance.
+TPoint SnapToWorkArea(const TRect &Bounds, const TRect &WorkArea, int Distance);

@@ -62,6 +62,11 @@ TTBPopupWindow *TTBXCustomItem::OpenItemPopup(TTBView *ParentView, TTBItemViewer
                                         SelectFirst || alwaysSelectFirst_, PositionAsSubmenu);
 }
 
+TTBPopupWindow *TTBXCustomItem::CreatePopupWindow(TTBView *ParentView, bool Customizing)
+{
+    return new TTBXPopupWindow(nullptr, ParentView, this, Customizing);
+}
+
 void TTBXCustomItem::ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec)
 {
     if (!CurrentTheme()->GetBooleanMetric(BMET_POPUP_FLUSH)) {

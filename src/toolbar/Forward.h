@@ -15,6 +15,8 @@ class TTBView;
 class TTBPopupView;
 class TTBPopupWindow;
 class TTBModalHandler;
+class TTBViewAccObject;
+class TTBItemViewerAccObject;
 class ETBItemError;
 class ITBItems;
 struct TTBPopupPositionRec;

@@ -250,6 +250,8 @@ public:
     bool DragCanSplit() const { return dragCanSplit_; }
     TTBFloatingWindowParent *FloatingWindowParent() const { return floatParent_; }
     bool CaptionInactive() const { return inactiveCaption_; }
+    // The close button is held down (docked or on the floating frame).
+    bool CloseButtonDown() const { return closeButtonDown_; }
 
     // Further forms whose docks are candidates while dragging.
     void AddDockForm(TWinControl *Form);
@@ -266,8 +268,8 @@ public:
     // Runs the resize loop of the floating window from a size code.
     void BeginSizing(int SizeHandle, const TPoint &ScreenPos);
     // The docked frame (margins) for a dock kind, frame metrics of the framework.
-    TRect GetDockedNCArea(TTBDock *ADock) const;
-    TRect GetFloatingNCArea() const;
+    virtual TRect GetDockedNCArea(TTBDock *ADock) const;
+    virtual TRect GetFloatingNCArea() const;
     // Window size (frame included) for a placement.
     TPoint GetSizeFor(TTBDockType ADockType, TTBDock *ADock, int RowLength);
 

@@ -1,5 +1,6 @@
 #include "TB2ItemView.h"
 
+#include "TB2Acc.h"
 #include "TB2Common.h"
 #include "TB2ItemWindow.h"
 #include "platform/InputRouter.h"
@@ -18,6 +19,9 @@ constexpr auto ItemListener = &TBMethodListener<TTBView, &TTBView::ItemNotificat
 constexpr auto RootListener = &TBMethodListener<TTBView, &TTBView::RootItemNotification>;
 
 constexpr WORD VK_F10 = 0x79;
+
+constexpr unsigned EVENT_OBJECT_FOCUS = 0x8005;
+constexpr int OBJID_CLIENT = -4;
 
 // Deeper than this, embedded groups show nothing.
 constexpr int MaxGroupLevel = 10;
@@ -58,12 +62,14 @@ TTBView::TTBView(TComponent *AOwner, TTBView *AParentView, TTBCustomItem *AParen
     }
     LinkCurParentItem();
     RecreateAllViewers();
+    TBAccViewCreated(this);
 }
 
 TTBView::~TTBView()
 {
     destroying_ = true;
     CloseChildPopups();
+    TBAccViewDestroying(this);
     if (parentView_ && parentView_->IsToolbar()) {
         parentView_->state_.Include(TTBViewStateItem::vsNoAnimation);
         if (parentView_->openViewer_)
@@ -75,6 +81,8 @@ TTBView::~TTBView()
         RemoveFreeNotification(parentItem_);
     }
     FreeViewers();
+    if (parentView_ && !parentView_->destroying_)
+        parentView_->NotifyFocusEvent();
 }
 
 void TTBView::Notification(TComponent *AComponent, TOperation Operation)
@@ -733,6 +741,7 @@ void TTBView::Select(TTBItemViewer *Value, bool ViaMouse)
             Value->Invalidate();
         Value->Entering(old);
     }
+    NotifyFocusEvent();
     if (!modal)
         return;
     if (isPopup_) {
@@ -1212,6 +1221,27 @@ void TTBView::UpdateSelectionFromPoint(const TPoint &ScreenPt, bool Forced, bool
     }
 }
 
+void TTBView::NotifyFocusEvent()
+{
+    if (!state_.Contains(TTBViewStateItem::vsModal) || IsModalEnding() || !window_ || !window_->isVisible())
+        return;
+    if (selected_ && !selected_->IsAccessible()) {
+        if (parentView_)
+            parentView_->NotifyFocusEvent();
+        return;
+    }
+    // Clients count the accessible viewers from 1; 0 is the view itself.
+    int index = 0;
+    if (selected_)
+        for (const auto &v : viewers_) {
+            if (v->IsAccessible())
+                ++index;
+            if (v.get() == selected_)
+                break;
+        }
+    CallNotifyWinEvent(EVENT_OBJECT_FOCUS, window_, OBJID_CLIENT, index);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Entering the loop from a toolbar
 
@@ -1226,6 +1256,7 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
         state_.Include(TTBViewStateItem::vsShowAccels);
     state_.Include(TTBViewStateItem::vsModal);
     doneActionData_ = {};
+    NotifyFocusEvent();
     handler.Loop(this, Options.Contains(TTBEnterToolbarLoopOption::tbetMouseDown), false,
                  Options.Contains(TTBEnterToolbarLoopOption::tbetFromMSAA),
                  Options.Contains(TTBEnterToolbarLoopOption::tbetExecuteSelected));

@@ -36,6 +36,7 @@ public:
     bool Show = false;
     TTBView *View = nullptr;
     std::uint8_t State = 0;
+    TTBItemViewerAccObject *AccObject = nullptr;  // made on first request
 
     virtual void CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight);
     virtual bool DoExecute();
@@ -177,6 +178,8 @@ public:
     void DrawItem(TTBItemViewer *Viewer, TCanvas &DrawTo, bool Offscreen);
     void DrawSubitems(TCanvas &ACanvas);
     void SetAccelsVisibility(bool AShowAccels);
+    // Announces the selected viewer to accessibility clients while the menu loop runs.
+    void NotifyFocusEvent();
     void EnterToolbarLoop(TTBEnterToolbarLoopOptions Options);
     void RecreateAllViewers();
     void SetUsePriorityList(bool Value);
@@ -245,6 +248,8 @@ public:
     int WrapOffset() const { return wrapOffset_; }
     void SetWrapOffset(int Value);
     int WheelAccum() const { return wheelAccum_; }
+    TTBViewAccObject *AccObject() const { return accObject_; }
+    void SetAccObject(TTBViewAccObject *Value) { accObject_ = Value; }
     void SetWheelAccum(int Value) { wheelAccum_ = Value; }
 
     // The listeners on the current items and on the root item.
@@ -313,6 +318,7 @@ private:
     int wrapOffset_ = 0;
     bool destroying_ = false;
     TTBModalHandler *modalHandler_ = nullptr;
+    TTBViewAccObject *accObject_ = nullptr;
 };
 
 // An item's caption up to its first Tab.

@@ -1,5 +1,6 @@
 #include "TB2ItemView.h"
 
+#include "TB2Acc.h"
 #include "TB2Common.h"
 #include "platform/Forms.h"
 #include "platform/ImgList.h"
@@ -47,6 +48,7 @@ TTBItemViewer::TTBItemViewer(TTBView *AView, TTBCustomItem *AItem, int AGroupLev
 
 TTBItemViewer::~TTBItemViewer()
 {
+    TBAccViewerDestroying(this);
     CancelQueuedClicks(this);
     TBClickWindowRelease();
 }

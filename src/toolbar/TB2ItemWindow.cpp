@@ -102,6 +102,8 @@ TTBPopupWindow *OpenPopupForItem(TTBCustomItem *Item, const TTBPopupOpenArgs &A)
     view->State().Include(TTBViewStateItem::vsDrawInOrder);
     w->ShowPopup(true);
     CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, w, OBJID_CLIENT, 0);
+    if (view->Selected())
+        view->NotifyFocusEvent();
     return w;
 }
 

@@ -24,7 +24,7 @@ public:
     int AnimationDirection() const { return animationDirection_; }
     void SetAnimationDirection(int Value) { animationDirection_ = Value; }
     // Shows the window (with the menu animation when it applies) or hides it.
-    void ShowPopup(bool AShow);
+    virtual void ShowPopup(bool AShow);
 
     virtual void PaintScrollArrows(TCanvas &ACanvas);
 

@@ -206,6 +206,16 @@ TTBCustomToolbar::~TTBCustomToolbar()
     items_ = nullptr;
 }
 
+void TTBCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TTBToolbarView> AView, TTBChevronItem *AChevron)
+{
+    view_ = std::move(AView);
+    delete chevronItem_;
+    chevronItem_ = AChevron;
+    chevronItem_->SetLinkSubitems(items_);
+    chevronItem_->SetHint(chevronHint_);
+    chevronItem_->SetCaption(EscapeAmpersands(GetShortHint(chevronHint_)));
+}
+
 void TTBCustomToolbar::SetChevronHint(const QString &Value)
 {
     chevronHint_ = Value;

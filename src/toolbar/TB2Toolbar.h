@@ -108,6 +108,8 @@ public:
 
 protected:
     friend class TTBToolbarView;
+    // A descendant brings its own kinds of view and chevron; called from its constructor.
+    void ReplaceViewAndChevron(std::unique_ptr<TTBToolbarView> AView, TTBChevronItem *AChevron);
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;

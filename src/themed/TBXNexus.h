@@ -1,0 +1,44 @@
+#pragma once
+#include "TBX.h"
+#include "TBXThemes.h"
+
+class TControl;
+
+// The current theme of the program, and the themed controls that follow it. A switch sends
+// TBXM_CONTROLCHANGE with ThemeBeforeChange, ThemeColorsChanged and ThemeAfterChange (lParam 1)
+// to every listener; system changes reach them as the same message with lParam 0.
+class TTBXNexus : public TTBXMessageListener
+{
+public:
+    TTBXNexus();
+    ~TTBXNexus() override;
+
+    TTBXTheme *Theme() const { return theme_; }
+    // An unregistered name changes nothing. The new theme is made before the old one goes,
+    // so a theme that cannot be made leaves the program with the one it had.
+    void SetCurrentTheme(const QString &name);
+
+    void AddThemeListener(TControl *control);
+    void RemoveThemeListener(TControl *control);
+    void Dispatch(TMessage &message) override;
+
+private:
+    void Broadcast(WPARAM wParam, LPARAM lParam);
+
+    TTBXTheme *theme_ = nullptr;
+    std::vector<TControl *> listeners_;
+};
+
+// Made on first use; from then on it answers CurrentTheme().
+TTBXNexus &Nexus();
+QString CurrentThemeName();
+void SetCurrentTheme(const QString &name);
+void AddThemeListener(TControl *control);
+void RemoveThemeListener(TControl *control);
+
+// The colour a control paints its background with: its own answer to TBXM_GETEFFECTIVECOLOR,
+// else its Color (clBtnFace when it has none).
+TColor GetEffectiveViewColor(TControl *control);
+// Paints what the parent shows behind rect (client coordinates of control): the parent's own
+// background when it erases one, else a fill in its effective colour.
+void DrawParentBackground(TControl *control, TCanvas &canvas, const TRect &rect);

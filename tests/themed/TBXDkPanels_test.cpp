@@ -1,0 +1,110 @@
+#include "themed/SpTBXDkPanels.h"
+#include "themed/TBXNexus.h"
+
+#include "../platform/InputSim.h"
+
+#include "platform/Forms.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+namespace {
+
+class Panel : public TTBXPanelObject
+{
+public:
+    Panel(QStringList *log, const QString &name) : TTBXPanelObject(nullptr), log_(log), name_(name) {}
+    using TTBXPanelObject::MouseMove;
+
+protected:
+    void DoMouseEnter() override { *log_ << name_ + " enters"; }
+    void DoMouseLeave() override { *log_ << name_ + " leaves"; }
+
+private:
+    QStringList *log_;
+    QString name_;
+};
+
+TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
+{
+    QStringList log;
+    TControl *under = nullptr;
+    SetControlUnderCursorSource([&] { return under; });
+    {
+        auto a = std::make_unique<Panel>(&log, "A");
+        auto b = std::make_unique<Panel>(&log, "B");
+        EXPECT_TRUE(PanelHoverTimerExists());
+        under = a.get();
+        a->MouseMove({}, 1, 1);
+        under = b.get();
+        b->MouseMove({}, 1, 1);
+        EXPECT_EQ(log, (QStringList{"A enters", "A leaves", "B enters"}));
+        under = nullptr;
+        PanelHoverCheck();
+        EXPECT_EQ(log.last(), "B leaves");
+        EXPECT_EQ(TrackedPanel(), nullptr);
+        // A panel destroyed while tracked leaves no pointer behind.
+        under = a.get();
+        a->MouseMove({}, 1, 1);
+        a.reset();
+        EXPECT_EQ(TrackedPanel(), nullptr);
+        PanelHoverCheck();
+    }
+    EXPECT_FALSE(PanelHoverTimerExists());
+    SetControlUnderCursorSource(nullptr);
+}
+
+TEST(TBXPanels, AnEmptyAutoSizedCaptionKeepsOneLine)
+{
+    TTBXTextObject text(nullptr);
+    text.SetCaption("说明");
+    const int oneLine = text.Height();
+    EXPECT_GT(oneLine, 0);
+    text.SetCaption("");
+    EXPECT_EQ(text.Height(), oneLine);
+    text.Margins().SetTop(4);
+    EXPECT_EQ(text.Height(), oneLine + 4);
+}
+
+TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    QStringList clicks;
+    auto makeButton = [&](const QString &name, int left) {
+        auto *button = new TSpTBXButton(&form);
+        button->SetCaption(name);
+        button->SetParent(&form);
+        button->SetBounds(left, 10, 70, 25);
+        button->OnClick = [&clicks, name](TComponent *) { clicks << name; };
+        return button;
+    };
+    TSpTBXButton *ok = makeButton("确定", 10);
+    TSpTBXButton *cancel = makeButton("取消", 90);
+    TSpTBXButton *other = makeButton("其他", 170);
+    ok->SetDefault(true);
+    cancel->SetCancel(true);
+    form.Show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
+
+    other->SetFocus();
+    ASSERT_TRUE(sim::WaitFor([&] { return other->hasFocus(); }));
+    sim::Key(other, Qt::Key_Space, Qt::NoModifier, " ");
+    sim::Key(other, Qt::Key_Return);
+    sim::Key(other, Qt::Key_Escape);
+    EXPECT_EQ(clicks, (QStringList{"其他", "其他", "取消"})) << "Enter goes to the focused button";
+
+    clicks.clear();
+    auto *plain = new TCustomControl(&form);
+    plain->SetParent(&form);
+    plain->SetBounds(10, 50, 50, 20);
+    plain->SetTabStop(true);
+    plain->SetFocus();
+    ASSERT_TRUE(sim::WaitFor([&] { return plain->hasFocus(); }));
+    sim::Key(plain, Qt::Key_Return);
+    EXPECT_EQ(clicks, QStringList{"确定"}) << "with no button focused, Enter goes to the default one";
+}
+
+} // namespace

@@ -1,0 +1,325 @@
+// Themed toolbars, docks, floating frames and popups on real forms.
+#include "themed/SpTBXItem.h"
+#include "themed/TBXDefaultTheme.h"
+#include "themed/TBXNexus.h"
+#include "themed/TBXUtils.h"
+
+#include "platform/Forms.h"
+#include "platform/SysColors.h"
+#include "platform/SysParams.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A theme whose views are one colour and whose popups cast their own shadows.
+class Tinted : public TTBXDefaultTheme
+{
+public:
+    using TTBXDefaultTheme::TTBXDefaultTheme;
+    TColor GetViewColor(int) override { return 0x00123456; }
+    int GetPopupShadowType() override { return shadowType; }
+    static inline int shadowType = 2;
+};
+
+void RegisterTinted()
+{
+    if (!IsThemeRegistered("Tinted"))
+        RegisterTheme("Tinted", ThemeClassOf<Tinted>());
+}
+
+class ThemedForm : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RegisterTinted();
+        SetCurrentTheme("Default");
+        form = new TForm(nullptr);
+        form->SetBounds(100, 100, 600, 400);
+        dock = new TTBXDock(form);
+        dock->SetParent(form);
+        bar = new TTBXToolbar(form);
+        bar->SetHideWhenInactive(false);
+        bar->Items()->Add(new TTBXItem(bar));
+        bar->Items()->Items(0)->SetCaption("一");
+        form->Show();
+    }
+    void TearDown() override
+    {
+        delete form;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetCurrentTheme("Default");
+    }
+
+    TForm *form = nullptr;
+    TTBXDock *dock = nullptr;
+    TTBXToolbar *bar = nullptr;
+};
+
+TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
+{
+    struct Case {
+        const char *where;
+        bool menuBar;
+        TTBXItemTransparency transparency;
+        int viewType;
+    };
+    const Case cases[] = {
+        {"form", false, TTBXItemTransparency::itAuto, 0x1201},
+        {"form", true, TTBXItemTransparency::itAuto, 0x1202},
+        {"form", false, TTBXItemTransparency::itEnable, 0x1001},
+        {"dock", false, TTBXItemTransparency::itAuto, 0x1001},
+        {"dock", false, TTBXItemTransparency::itDisable, 0x1201},
+        {"dock", true, TTBXItemTransparency::itAuto, 0x1002},
+        {"floating", false, TTBXItemTransparency::itAuto, 0x1C01},
+    };
+    for (const Case &c : cases) {
+        bar->SetMenuBar(c.menuBar);
+        bar->SetItemTransparency(c.transparency);
+        const std::string where = c.where;
+        if (where == "form") {
+            bar->SetCurrentDock(nullptr);
+            bar->SetParent(form);
+        } else if (where == "dock") {
+            bar->SetCurrentDock(dock);
+        } else {
+            bar->SetCurrentDock(dock);
+            bar->SetFloatingPosition(form->ClientToScreen({50, 50}));
+            bar->SetFloating(true);
+            ASSERT_TRUE(bar->Floating());
+        }
+        EXPECT_EQ(bar->Perform(TBXM_GETVIEWTYPE), c.viewType) << c.where << " menu bar " << c.menuBar;
+        if (bar->Floating())
+            bar->SetFloating(false);
+    }
+}
+
+TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsParentsColour)
+{
+    bar->SetCurrentDock(dock);
+    EXPECT_EQ(GetEffectiveViewColor(bar), CurrentTheme()->GetViewColor(bar->ViewType()));
+    SetCurrentTheme("Tinted");
+    EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00123456)) << "the new theme's colour after a switch";
+
+    bar->SetCurrentDock(nullptr);
+    bar->SetParent(form);
+    form->SetColor(0x00ABCDEF);
+    EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00ABCDEF));
+    bar->SetColor(0x00010203);
+    EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00010203)) << "its own colour wins";
+}
+
+TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesNot)
+{
+    const TRect work{0, 0, 1000, 800};
+    struct Case {
+        TRect bounds;
+        int distance;
+        TPoint expected;
+    };
+    const Case cases[] = {
+        {Bounds(5, 300, 100, 50), 10, {0, 300}},     // near the left edge
+        {Bounds(895, 755, 100, 50), 10, {900, 750}}, // near the right and bottom edges
+        {Bounds(15, 15, 100, 50), 10, {15, 15}},     // too far
+        {Bounds(5, 5, 100, 50), 0, {5, 5}},          // no snapping
+    };
+    for (const Case &c : cases) {
+        const TPoint p = SnapToWorkArea(c.bounds, work, c.distance);
+        EXPECT_EQ(p.X, c.expected.X);
+        EXPECT_EQ(p.Y, c.expected.Y);
+    }
+
+    TForm owner(nullptr);
+    TTBXFloatingWindowParent frame(&owner, &owner);
+    const TRect area = MonitorRectFromRect(Bounds(300, 300, 100, 80), true);
+    frame.SetBounds(300, 300, 100, 80);
+    frame.SetSnapDistance(12);
+    frame.SetBounds(area.Left + 200, area.Top + 5, 100, 80);
+    EXPECT_EQ(frame.Top(), area.Top) << "a move snaps";
+    frame.SetBounds(area.Left + 200, area.Top + 7, 120, 90);
+    EXPECT_EQ(frame.Top(), area.Top + 7) << "a resize does not";
+}
+
+TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
+{
+    RegisterTinted();
+    SetCurrentTheme("Tinted");
+    TTBXItem parent(nullptr);
+    parent.Add(new TTBXItem(&parent));
+    for (int type : {1, 2, 3}) {
+        Tinted::shadowType = type;
+        TTBXPopupWindow popup(nullptr, nullptr, &parent, false);
+        popup.SetBounds(200, 200, 120, 60);
+        popup.ShowPopup(true);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(popup.Shadow() != nullptr, type != 1) << "shadow type " << type;
+        EXPECT_EQ(popup.Perform(TBXM_GETVIEWTYPE), VT_POPUPMENU);
+    }
+    parent.SetToolBoxPopup(true);
+    TTBXPopupWindow toolbox(nullptr, nullptr, &parent, false);
+    EXPECT_EQ(toolbox.Perform(TBXM_GETVIEWTYPE), VT_TOOLBOX);
+    Tinted::shadowType = 2;
+    SetCurrentTheme("Default");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Counts the theme-change messages it hears.
+class CountingControl : public TCustomControl
+{
+public:
+    CountingControl() : TCustomControl(nullptr) { AddThemeListener(this); }
+    ~CountingControl() override { RemoveThemeListener(this); }
+    void WndProc(TMessage &m) override
+    {
+        if (m.Msg == TBXM_CONTROLCHANGE)
+            ++changes;
+        TCustomControl::WndProc(m);
+    }
+    int changes = 0;
+};
+
+TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
+{
+    RegisterTinted();
+    if (!IsThemeRegistered("aardvark"))
+        RegisterTheme("aardvark", ThemeClassOf<TTBXDefaultTheme>());
+    SetCurrentTheme("Tinted");
+    TTBXTheme *live = CurrentTheme();
+
+    TTBRootItem root(nullptr);
+    auto *group = new TSpTBXThemeGroupItem(nullptr);
+    root.Add(group);
+    auto *own = new TSpTBXItem(nullptr);
+    own->SetCaption("其他");
+    group->Add(own);
+    int updates = 0;
+    group->OnUpdate = [&](TComponent *) { ++updates; };
+    group->SetInsertIndex(1);
+    CountingControl listener;
+    group->RebuildThemeItems();
+    group->RebuildThemeItems();
+    EXPECT_EQ(listener.changes, 0) << "a rebuild switches no theme";
+
+    QStringList registered;
+    ListThemeNames(&registered);
+    ASSERT_EQ(group->Count(), registered.size() + 1);
+    EXPECT_EQ(group->Items(0), own) << "items not of the chooser stay where they were";
+    QStringList captions;
+    for (int i = 1; i < group->Count(); ++i)
+        captions << group->Items(i)->Caption();
+    EXPECT_EQ(captions.first(), "Default");
+    QStringList rest = captions.mid(1);
+    QStringList sorted = rest;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(rest, sorted);
+    EXPECT_EQ(rest.first(), "aardvark");
+    EXPECT_EQ(updates, 2);
+
+    for (int i = 1; i < group->Count(); ++i)
+        EXPECT_EQ(group->Items(i)->Checked(), captions[i - 1] == "Tinted") << captions[i - 1].toStdString();
+    EXPECT_EQ(CurrentTheme(), live) << "a rebuild leaves the live theme alone";
+
+    // A click on another theme's item switches to it.
+    const int def = 1;
+    group->Items(def)->Click();
+    EXPECT_EQ(CurrentThemeName(), "Default");
+    EXPECT_TRUE(group->Items(def)->Checked());
+}
+
+TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 500, 300);
+    auto *bar = new TSpTBXStatusBar(&form);
+    bar->SetParent(&form);
+    auto *item = new TSpTBXLabelItem(nullptr);
+    item->SetCaption("就绪");
+    bar->Items()->Add(item);
+    form.Show();
+    QCoreApplication::processEvents();
+
+    ASSERT_GT(bar->Dock()->Height(), 0);
+    EXPECT_EQ(bar->Height(), bar->Dock()->Height()) << "the bar is as high as its dock";
+    EXPECT_EQ(bar->Top() + bar->Height(), form.ClientHeight()) << "at the bottom";
+    const TRect grip = bar->GetStatusGripRect();
+    const TRect client = bar->Dock()->ClientRect();
+    EXPECT_EQ(grip.Top, -3);
+    EXPECT_EQ(grip.Right, client.Right);
+    EXPECT_EQ(grip.Bottom, client.Bottom);
+    EXPECT_EQ(grip.Left, client.Right - GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(bar->Toolbar()->Perform(WM_NCHITTEST, 0,
+                                      PointToLParam(bar->Dock()->ClientToScreen({grip.Right - 2, grip.Bottom - 2}))),
+              HTBOTTOMRIGHT);
+
+    form.setWindowState(Qt::WindowMaximized);
+    EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
+}
+
+TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
+{
+    RegisterTinted();
+    if (!IsThemeRegistered("OfficeLike"))
+        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 200);
+    auto *bar = new TSpTBXStatusBar(&form);
+    bar->SetParent(&form);
+    auto *first = new TSpTBXLabelItem(nullptr);
+    first->SetCaptionW("就绪");
+    first->SetCustomWidth(100);
+    bar->Items()->Add(first);
+    bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
+    auto *second = new TSpTBXLabelItem(nullptr);
+    second->SetCaptionW("联系人");
+    bar->Items()->Add(second);
+    form.Show();
+    QCoreApplication::processEvents();
+
+    struct Case {
+        const char *theme;
+        bool barDrawsSeparators;
+    };
+    for (const Case c : {Case{"OfficeLike", true}, Case{"Tinted", false}}) {
+        SetCurrentTheme(c.theme);
+        EXPECT_EQ(bar->StatusBarDrawsSeparators(), c.barDrawsSeparators) << c.theme;
+        TBitmap shot;
+        shot.SetSize(bar->Width(), bar->Height());
+        bar->PaintTo(*shot.Canvas(), 0, 0);
+        TTBItemViewer *sep = bar->Toolbar()->View()->Viewers(1);
+        const TPoint origin = ClientOriginIn(bar->Toolbar(), bar);
+        const int centre = origin.X + (sep->BoundsRect.Left + sep->BoundsRect.Right) / 2;
+        const int y = bar->Height() / 2;
+        if (!c.barDrawsSeparators)
+            continue;
+        EXPECT_EQ(shot.Canvas()->Pixel(centre - 2, y), ColorToRGB(clWindow)) << "the separator's left line";
+        EXPECT_EQ(shot.Canvas()->Pixel(centre - 1, y), ColorToRGB(clBtnFace));
+        EXPECT_EQ(shot.Canvas()->Pixel(centre - 10, y), ColorToRGB(clBtnFace)) << "the flat body";
+    }
+    SetCurrentTheme("Default");
+}
+
+TEST(SpTBXItem, CaptionAndCaptionWAreOneTextAndAnEqualCaptionChangesNothing)
+{
+    TTBRootItem root(nullptr);
+    auto *item = new TSpTBXItem(nullptr);
+    root.Add(item);
+    int changes = 0;
+    auto listener = [](void *data, TTBCustomItem *, bool, TTBItemChangedAction, int, TTBCustomItem *) {
+        ++*static_cast<int *>(data);
+    };
+    root.RegisterNotification(listener, &changes);
+    item->SetCaptionW("联系人 ☎");
+    EXPECT_EQ(item->Caption(), "联系人 ☎");
+    const int after = changes;
+    item->SetCaptionW("联系人 ☎");
+    EXPECT_EQ(changes, after) << "an equal caption re-lays out nothing";
+    root.UnregisterNotification(listener, &changes);
+    item->SetHintW("添加|添加一个联系人");
+    EXPECT_EQ(item->GetWideHintText(), "添加");
+}
+
+} // namespace

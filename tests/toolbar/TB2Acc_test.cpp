@@ -1,0 +1,339 @@
+// What an accessibility client reads from menu bars, toolbars and popup menus through Qt's
+// accessibility interfaces, and what its actions do to the menus.
+#include "ScriptSteps.h"
+#include "platform/Forms.h"
+#include "platform/SysParams.h"
+#include "toolbar/TB2Acc.h"
+#include "toolbar/TB2Common.h"
+#include "toolbar/TB2ItemWindow.h"
+#include "toolbar/TB2Toolbar.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TSubmenuItem : public TTBCustomItem
+{
+public:
+    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
+    {
+        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
+    }
+};
+
+QAccessibleInterface *Acc(QWidget *w) { return QAccessible::queryAccessibleInterface(w); }
+
+std::vector<int> Roles(QAccessibleInterface *view)
+{
+    std::vector<int> roles;
+    for (int i = 0; i < view->childCount(); ++i)
+        roles.push_back(view->child(i)->role());
+    return roles;
+}
+
+QAccessibleActionInterface *Actions(QAccessibleInterface *i) { return i ? i->actionInterface() : nullptr; }
+
+QString DefaultAction(QAccessibleInterface *i)
+{
+    const QStringList names = Actions(i)->actionNames();
+    return names.isEmpty() ? QString() : names.first();
+}
+
+TTBPopupWindow *OpenPopup(TTBView *view)
+{
+    return view->OpenViewerWindow() && view->OpenViewerWindow()->isVisible() ? view->OpenViewerWindow() : nullptr;
+}
+
+class AccForm : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetSysParams();
+        SysParams().Monitors = {{Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 800)}};
+        SysParams().MenuShowDelay = 1;
+        form = new TForm(nullptr);
+        form->SetBounds(100, 100, 500, 300);
+        dock = new TTBDock(form);
+        dock->SetParent(form);
+        menuBar = Bar(QStringLiteral("菜单"), true);
+        toolBar = Bar(QStringLiteral("工具"), false);
+        form->Show();
+        QApplication::setActiveWindow(form);
+        sim::WaitFor([&] { return form->isVisible(); });
+    }
+    void TearDown() override
+    {
+        delete form;
+        QApplication::processEvents();
+        ResetSysParams();
+    }
+    TTBToolbar *Bar(const QString &caption, bool isMenuBar)
+    {
+        auto *bar = new TTBToolbar(form);
+        bar->SetCaption(caption);
+        bar->SetMenuBar(isMenuBar);
+        bar->SetCurrentDock(dock);
+        return bar;
+    }
+    TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
+    {
+        if (!item)
+            item = new TTBItem(nullptr);
+        item->SetCaption(caption);
+        if (!(item->ItemStyle() & tbis::HasSubmenu))
+            item->OnClick = [this, item](TComponent *) { clicks.push_back(item->Caption()); };
+        parent->Add(item);
+        return item;
+    }
+    QAccessibleInterface *AccOf(TTBToolbar *bar, const QString &caption)
+    {
+        TTBItemViewer *v = bar->View()->Find(FindItem(bar->Items(), caption));
+        return v ? TBAccViewerObject(v) : nullptr;
+    }
+    static TTBCustomItem *FindItem(TTBCustomItem *parent, const QString &caption)
+    {
+        for (int i = 0; i < parent->Count(); ++i)
+            if (parent->GetItem(i)->Caption() == caption)
+                return parent->GetItem(i);
+        return nullptr;
+    }
+
+    TForm *form = nullptr;
+    TTBDock *dock = nullptr;
+    TTBToolbar *menuBar = nullptr;
+    TTBToolbar *toolBar = nullptr;
+    std::vector<QString> clicks;
+};
+
+TEST_F(AccForm, RolesChildrenHitTestAndLocation)
+{
+    Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
+    Add(menuBar->Items(), QStringLiteral("&Help"));
+    Add(toolBar->Items(), QStringLiteral("New"));
+    Add(toolBar->Items(), QStringLiteral("Gone"))->SetVisible(false);
+    toolBar->Items()->Add(new TTBSeparatorItem(nullptr));
+    Add(toolBar->Items(), QStringLiteral("Drop"), new TSubmenuItem(nullptr));
+    auto *edit = new TCustomControl(form);
+    edit->SetBounds(0, 0, 60, 20);
+    toolBar->InsertControl(edit);
+    TTBRootItem root(nullptr);
+    Add(&root, QStringLiteral("Open"));
+    root.Add(new TTBSeparatorItem(nullptr));
+    Add(&root, QStringLiteral("Close"));
+    TTBPopupWindow popup(nullptr, nullptr, &root, false);
+    popup.View()->EnsureLayout();
+
+    QAccessibleInterface *menu = Acc(menuBar), *tools = Acc(toolBar), *pop = Acc(&popup);
+    ASSERT_TRUE(menu && tools && pop);
+    EXPECT_EQ(menu->role(), 2);
+    EXPECT_EQ(tools->role(), 22);
+    EXPECT_EQ(pop->role(), 11);
+    EXPECT_EQ(Roles(menu), (std::vector<int>{12, 12}));
+    EXPECT_EQ(Roles(tools), (std::vector<int>{43, 21, 57, 10}));
+    EXPECT_EQ(Roles(pop), (std::vector<int>{12, 21, 12}));
+    EXPECT_EQ(tools->child(3)->object(), edit);
+    EXPECT_EQ(tools->parent()->object(), dock);
+
+    for (int i = 0; i < tools->childCount(); ++i) {
+        QAccessibleInterface *c = tools->child(i);
+        EXPECT_EQ(tools->indexOfChild(c), i);
+        EXPECT_EQ(c->parent(), tools);
+        EXPECT_EQ(tools->childAt(c->rect().center().x(), c->rect().center().y()), c) << i;
+    }
+    const QRect newRect = tools->child(0)->rect();
+    const TRect expected = toolBar->View()->Viewers(0)->ScreenRect();
+    EXPECT_EQ(newRect, QRect(expected.Left, expected.Top, expected.Width(), expected.Height()));
+    EXPECT_EQ(tools->childAt(tools->rect().right() + 5, tools->rect().center().y()), nullptr);
+}
+
+TEST_F(AccForm, NamesAndKeyboardShortcuts)
+{
+    struct Case {
+        int bar;  // 0 menu bar, 1 toolbar, 2 popup menu
+        QString caption, name, shortcut;
+    };
+    const Case cases[] = {
+        {0, "&File", "File", "Alt+f"},
+        {1, "&Save\tCtrl+S", "Save", "Alt+s"},
+        {2, "&Open\tCtrl+O", "Open\tCtrl+O", "o"},
+        {2, "文件(&F)", "文件(F)", "f"},
+        {2, "A&&B", "A&B", ""},
+    };
+    TTBRootItem root(nullptr);
+    TTBPopupWindow popup(nullptr, nullptr, &root, false);
+    for (const Case &c : cases) {
+        TTBCustomItem *parent = c.bar == 0 ? menuBar->Items() : c.bar == 1 ? toolBar->Items() : &root;
+        TTBView *view = c.bar == 0 ? menuBar->View() : c.bar == 1 ? toolBar->View() : popup.View();
+        view->EnsureLayout();
+        QAccessibleInterface *acc = TBAccViewerObject(view->Find(Add(parent, c.caption)));
+        ASSERT_TRUE(acc) << c.caption.toStdString();
+        EXPECT_EQ(acc->text(QAccessible::Name), c.name) << c.caption.toStdString();
+        EXPECT_EQ(acc->text(QAccessible::Accelerator), c.shortcut) << c.caption.toStdString();
+    }
+    EXPECT_EQ(Acc(menuBar)->text(QAccessible::Accelerator), "Alt");
+    EXPECT_EQ(Acc(toolBar)->text(QAccessible::Accelerator), "");
+    EXPECT_EQ(Acc(toolBar)->text(QAccessible::Name), "工具");
+}
+
+TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
+{
+    TTBPopupMenu menu(nullptr);
+    TTBCustomItem *root = menu.Items();
+    Add(root, QStringLiteral("A"))->SetChecked(true);
+    Add(root, QStringLiteral("Hidden"))->SetVisible(false);
+    Add(root, QStringLiteral("B"))->SetEnabled(false);
+    Add(Add(root, QStringLiteral("&Sub"), new TSubmenuItem(nullptr)), QStringLiteral("Inner"));
+
+    // The focus events, and the objects Qt's events name for them.
+    std::vector<int> indexes;
+    std::vector<QString> focusNames;
+    SetNotifyWinEventProc([&](unsigned Event, QWidget *Wnd, int ObjectID, int ChildID) {
+        if (Event == 0x8005 && ObjectID == -4) {
+            indexes.push_back(ChildID);
+            focusNames.push_back(TBAccEventTarget(Event, Wnd, ChildID)->text(QAccessible::Name));
+        }
+        TBAccNotifyWinEvent(Event, Wnd, ObjectID, ChildID);
+    });
+
+    TTBView *view = nullptr;
+    QAccessibleInterface *a = nullptr, *b = nullptr, *sub = nullptr;
+    auto state = [](QAccessibleInterface *i) { return i->state(); };
+    ScriptSteps s([&] {
+        for (int i = 0; i < 3; ++i)
+            sim::Key(form, Qt::Key_Escape);
+    });
+    s.Then([&] {
+         for (QWidget *w : QApplication::topLevelWidgets())
+             if (auto *p = dynamic_cast<TTBPopupWindow *>(w); p && p->isVisible())
+                 view = p->View();
+         return view != nullptr;
+     })
+        .Do([&] {
+            QAccessibleInterface *acc = TBAccViewObject(view);
+            ASSERT_EQ(acc->childCount(), 3);
+            a = acc->child(0), b = acc->child(1), sub = acc->child(2);
+            sim::Key(form, Qt::Key_Down);
+        })
+        .Do([&] {
+            EXPECT_TRUE(state(a).hotTracked && state(a).focused && state(a).checked && state(a).focusable);
+            EXPECT_FALSE(state(b).hotTracked || state(b).focused || state(b).checked);
+            EXPECT_TRUE(state(b).disabled);
+            EXPECT_TRUE(state(sub).hasPopup && !state(sub).disabled);
+            EXPECT_EQ(a->focusChild(), a);
+            sim::Key(form, Qt::Key_Down);
+        })
+        .Do([&] { sim::Key(form, Qt::Key_Down); })
+        .Do([&] { sim::Key(form, Qt::Key_Right); })
+        .Then([&] { return OpenPopup(view) != nullptr; })
+        .Do([&] {
+            ASSERT_EQ(sub->childCount(), 1);
+            EXPECT_EQ(sub->child(0)->role(), QAccessible::PopupMenu);
+            EXPECT_EQ(sub->child(0)->text(QAccessible::Name), "Sub");
+            EXPECT_EQ(sub->child(0)->parent(), sub);
+            EXPECT_EQ(DefaultAction(sub), "Close");
+            sim::Key(form, Qt::Key_Escape);
+        })
+        .Do([&] { sim::Key(form, Qt::Key_Escape); });
+    s.Start();
+    menu.PopupEx(200, 200, false);
+    EXPECT_TRUE(s.Done());
+    SetNotifyWinEventProc(&TBAccNotifyWinEvent);
+
+    // Down to A, to B past the hidden item, to Sub; Right opens it on Inner; Escape closes it
+    // and the menu says again where the focus is.
+    EXPECT_EQ(indexes, (std::vector<int>{1, 2, 3, 1, 3}));
+    EXPECT_EQ(focusNames, (std::vector<QString>{"A", "B", "Sub", "Inner", "Sub"}));
+}
+
+TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
+{
+    Add(toolBar->Items(), QStringLiteral("New"));
+    Add(menuBar->Items(), QStringLiteral("&Help"));
+    TTBCustomItem *file = Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
+    Add(file, QStringLiteral("Save"));
+    QApplication::processEvents();
+
+    EXPECT_EQ(DefaultAction(AccOf(toolBar, "New")), "Press");
+    EXPECT_EQ(DefaultAction(AccOf(menuBar, "&Help")), "Execute");
+    EXPECT_EQ(DefaultAction(AccOf(menuBar, "&File")), "Open");
+
+    Actions(AccOf(toolBar, "New"))->doAction("Press");
+    EXPECT_TRUE(clicks.empty()) << "the click runs after the client's call returned";
+    EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
+    Actions(AccOf(menuBar, "&Help"))->doAction("Execute");
+    EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
+
+    // Open a menu, run an item of it; open it again and close it: the menu mode ends.
+    TTBView *bar = menuBar->View();
+    for (const QString &last : {QStringLiteral("Execute"), QStringLiteral("Close")}) {
+        QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
+        ScriptSteps s([&] { bar->EndModal(); });
+        s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
+            EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
+            QAccessibleInterface *target = last == "Close" ? fileAcc : fileAcc->child(0)->child(0);
+            EXPECT_EQ(DefaultAction(target), last);
+            Actions(target)->doAction(last);
+        });
+        s.Start();
+        Actions(fileAcc)->doAction("Open");
+        EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
+        QApplication::processEvents();
+        EXPECT_EQ(OpenPopup(bar), nullptr);
+    }
+    EXPECT_EQ(clicks, (std::vector<QString>{"New", "&Help", "Save"}));
+}
+
+TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
+{
+    const int viewsBefore = TTBViewAccObject::LiveCount(), viewersBefore = TTBItemViewerAccObject::LiveCount();
+    auto *window = new TCustomControl(form);
+    window->SetParent(form);
+    window->SetBounds(0, 100, 200, 30);
+    TTBRootItem root(nullptr);
+    Add(&root, QStringLiteral("X"));
+    TTBCustomItem *y = Add(&root, QStringLiteral("Y"));
+    auto view = std::make_unique<TTBView>(nullptr, nullptr, &root, window, true, false, false);
+    view->EnsureLayout();
+    QAccessibleInterface *viewAcc = Acc(window);
+    ASSERT_EQ(viewAcc, TBAccViewObject(view.get()));
+    QAccessibleInterface *xAcc = viewAcc->child(0), *yAcc = viewAcc->child(1);
+    const QAccessible::Id viewId = QAccessible::uniqueId(viewAcc), yId = QAccessible::uniqueId(yAcc);
+
+    delete y;
+    EXPECT_FALSE(yAcc->isValid());
+    EXPECT_TRUE(yAcc->state().invalid);
+    EXPECT_EQ(yAcc->role(), QAccessible::NoRole);
+    EXPECT_EQ(yAcc->text(QAccessible::Name), "");
+    EXPECT_EQ(yAcc->parent(), nullptr);
+    EXPECT_TRUE(Actions(yAcc)->actionNames().isEmpty());
+    Actions(yAcc)->doAction("Press");
+    EXPECT_EQ(viewAcc->childCount(), 1);
+
+    // A click queued by a client does not outlive the view.
+    EXPECT_EQ(DefaultAction(xAcc), "Press");
+    Actions(xAcc)->doAction("Press");
+    view.reset();
+    for (QAccessibleInterface *i : {viewAcc, xAcc}) {
+        EXPECT_FALSE(i->isValid());
+        EXPECT_TRUE(i->state().invalid);
+        EXPECT_EQ(i->childCount(), 0);
+        EXPECT_EQ(i->child(0), nullptr);
+        EXPECT_EQ(i->parent(), nullptr);
+        EXPECT_EQ(i->rect(), QRect());
+        EXPECT_EQ(i->childAt(110, 210), nullptr);
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(QAccessible::accessibleInterface(viewId), nullptr);
+    EXPECT_EQ(QAccessible::accessibleInterface(yId), nullptr);
+    EXPECT_EQ(TTBViewAccObject::LiveCount(), viewsBefore);
+    EXPECT_EQ(TTBItemViewerAccObject::LiveCount(), viewersBefore);
+    // The window answers again, with Qt's own object now that it shows no view.
+    ASSERT_NE(Acc(window), nullptr);
+    EXPECT_EQ(dynamic_cast<TTBViewAccObject *>(Acc(window)), nullptr);
+}
+
+} // namespace
