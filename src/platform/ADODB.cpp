@@ -132,6 +132,20 @@ void TADOConnection::Close()
     db_.reset();
 }
 
+void TADOConnection::TakeOver(TADOConnection &other)
+{
+    if (&other == this)
+        return;
+    Close();
+    // Its queries let go of their statements on the engine connection that moves.
+    for (TADOQuery *query : other.queries_) {
+        query->Close();
+        query->DropStatements();
+    }
+    fileName_ = other.fileName_;
+    db_ = std::move(other.db_);
+}
+
 void TADOConnection::SetConnected(bool value)
 {
     if (value)

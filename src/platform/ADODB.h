@@ -34,6 +34,10 @@ public:
     void Open();
     void Open(const QString &path);
     void Close();
+    // Takes over the open file of `other`, which is left closed: a file opened once to look into
+    // it becomes this connection's without being opened again. This connection's own file is
+    // closed first.
+    void TakeOver(TADOConnection &other);
     bool Connected() const { return db_ != nullptr; }
     void SetConnected(bool value);
 

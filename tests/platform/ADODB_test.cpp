@@ -133,6 +133,25 @@ TEST_F(ADODBTest, ClosingTheConnectionClosesItsQueries)
     EXPECT_TRUE(query.Active());
 }
 
+TEST_F(ADODBTest, TakeOverMovesTheOpenFileAndLeavesTheOtherClosed)
+{
+    TADOConnection shared;
+    TADOQuery onShared(&shared);
+    TADOQuery onLogin(&connection);
+    Open(onLogin, QStringLiteral("SELECT * FROM usermsg"));
+    const QString file = connection.FileName();
+    shared.TakeOver(connection);
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_FALSE(onLogin.Active()) << "a query of the other connection keeps no statement on the moved engine";
+    EXPECT_THROW(onLogin.Open(), EDatabaseError);
+    ASSERT_TRUE(shared.Connected());
+    EXPECT_EQ(shared.FileName(), file);
+    Open(onShared, QStringLiteral("SELECT * FROM usermsg"));
+    EXPECT_TRUE(onShared.Active());
+    shared.TakeOver(shared);
+    EXPECT_TRUE(shared.Connected());
+}
+
 TEST(ADOConnection, QueryOutlivingItsConnectionIsSafe)
 {
     const QString path = MakeTempDir(QStringLiteral("adoconn-order")) + QStringLiteral("/a.txl");

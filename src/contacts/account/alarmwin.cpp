@@ -1,4 +1,5 @@
 #include "account/alarmwin.h"
+#include "shared/FormParts.h"
 
 #include "main/EditorRegistry.h"
 #include "shared/Utility.h"
@@ -114,14 +115,9 @@ Tfrmalarmwin::Tfrmalarmwin(QWidget *parent)
         ComboBox1->addItem(QString::fromUtf8(snooze.Text));
     ComboBox1->setCurrentIndex(0);
 
-    Button1 = new QPushButton(QStringLiteral("再次提醒"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("不再提醒"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3 = new QPushButton(QStringLiteral("详情"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    for (QPushButton *button : {Button1, Button2, Button3})
-        button->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("再次提醒"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("不再提醒"), "Button2", this);
+    Button3 = FormButton(QStringLiteral("详情"), "Button3", this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

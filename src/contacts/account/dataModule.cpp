@@ -1,4 +1,5 @@
 #include "account/dataModule.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/Utility.h"
@@ -41,7 +42,7 @@ bool IsAutomaticBackupOf(const QString &file, const QString &account, const QStr
 } // namespace
 
 TCustomerData::TCustomerData(QObject *parent)
-    : QObject(parent), connection_(std::make_unique<TADOConnection>())
+    : QObject(parent), account_(CurrentAccount()), connection_(std::make_unique<TADOConnection>())
 {
     setObjectName(QStringLiteral("CustomerData"));
     dbConnection = connection_.get();
@@ -62,10 +63,13 @@ TCustomerData::TCustomerData(QObject *parent)
     dbbakTimer->start();
 
     CustomerData = this;
+    account_.SetConnection(dbConnection);
 }
 
 TCustomerData::~TCustomerData()
 {
+    if (account_.Connection() == dbConnection)
+        account_.SetConnection(nullptr);
     DataModuleDestroy();
     if (CustomerData == this)
         CustomerData = nullptr;
@@ -111,17 +115,17 @@ void TCustomerData::alarmTimerTimer()
 
 void TCustomerData::AutomaticBackup()
 {
-    if (AccountDbPath.isEmpty() || !QFileInfo(AccountDbPath).isFile() || !dbConnection->Connected())
+    if (account_.Path().isEmpty() || !QFileInfo(account_.Path()).isFile() || !dbConnection->Connected())
         return;
-    if (BackupDir.trimmed().isEmpty())
-        BackupDir = DefaultBackupDir();
-    if (!BackupDir.endsWith('/'))
-        BackupDir += '/';
-    EnsureDir(BackupDir);
-    if (BackupIntervalHours < 1)
-        BackupIntervalHours = 1;
-    if (BackupKeepCount < 2)
-        BackupKeepCount = 2;
+    if (AppSettings().BackupDir.trimmed().isEmpty())
+        AppSettings().BackupDir = DefaultBackupDir();
+    if (!AppSettings().BackupDir.endsWith('/'))
+        AppSettings().BackupDir += '/';
+    EnsureDir(AppSettings().BackupDir);
+    if (AppSettings().BackupIntervalHours < 1)
+        AppSettings().BackupIntervalHours = 1;
+    if (AppSettings().BackupKeepCount < 2)
+        AppSettings().BackupKeepCount = 2;
 
     // The interval runs from the newest copy, so one copy is made per interval.
     if (RunQuery(bakADOQuery, QStringLiteral("select * from databaklist order by createtime desc, id desc")) &&
@@ -133,7 +137,7 @@ void TCustomerData::AutomaticBackup()
     bakADOQuery->Close();
 
     const QDateTime now = Clock().Now();
-    if (LastBackupTime.msecsTo(now) > BackupIntervalHours * MsPerHour)
+    if (LastBackupTime.msecsTo(now) > AppSettings().BackupIntervalHours * MsPerHour)
         BackupNow(now);
     RemoveOldBackups();
 }
@@ -145,7 +149,7 @@ bool TCustomerData::BackupNow(const QDateTime &now)
         qWarning().noquote() << "automatic backup skipped: the account's pages are damaged";
         return false;
     }
-    const QString name = BackupFileName(BackupDir, AccountDbPath, now);
+    const QString name = BackupFileName(AppSettings().BackupDir, account_.Path(), now);
     if (!EnsureDir(QFileInfo(name).absolutePath()) || !dbConnection->BackupTo(name))
         return false;
     // A copy nobody lists would never be cleaned up again.
@@ -169,7 +173,7 @@ void TCustomerData::RemoveOldBackups()
     std::vector<Old> old;
     int number = 0;
     for (bakADOQuery->First(); !bakADOQuery->Eof(); bakADOQuery->Next()) {
-        if (++number <= BackupKeepCount)
+        if (++number <= AppSettings().BackupKeepCount)
             continue;
         old.push_back({bakADOQuery->FieldByName(QStringLiteral("id")).AsLargeInt(),
                        bakADOQuery->FieldByName(QStringLiteral("sfilename")).AsString()});
@@ -185,7 +189,7 @@ void TCustomerData::RemoveOldBackups()
         if (!keep.isEmpty() && QFileInfo(backup.File).canonicalFilePath() == keep)
             continue;
         // Any other file a row names is left alone; only the row goes.
-        if (IsAutomaticBackupOf(backup.File, AccountDbPath, BackupDir) &&
+        if (IsAutomaticBackupOf(backup.File, account_.Path(), AppSettings().BackupDir) &&
             !QFile::remove(QFileInfo(backup.File).canonicalFilePath()))
             continue;  // listed until its file can really go
         RunQuery(bakADOQuery, QStringLiteral("delete from databaklist where id=?"), {backup.Id});
@@ -201,7 +205,7 @@ QString TCustomerData::NewestGoodListedCopy()
     }
     bakADOQuery->Close();
     for (const QString &file : files) {
-        if (IsAutomaticBackupOf(file, AccountDbPath, BackupDir) &&
+        if (IsAutomaticBackupOf(file, account_.Path(), AppSettings().BackupDir) &&
             TADOConnection::CheckFile(file) == TAccountFileState::Good)
             return QFileInfo(file).canonicalFilePath();
     }
@@ -264,7 +268,7 @@ void TCustomerData::ShowDueReminders()
         window->setWindowTitle(QStringLiteral("人脉提醒"));
         window->setObjectName(name);
         window->SetContactKey(row.Key);
-        window->SetSoundFile(AlarmSoundFile);
+        window->SetSoundFile(AppSettings().AlarmSoundFile);
         window->Label1->setText(QStringLiteral("您好，现在是") + minuteText);
         window->Label2->setText(QStringLiteral("您的联系计划："));
         window->Label4->setText(QStringLiteral("  ") + row.Title);

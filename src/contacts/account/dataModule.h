@@ -6,6 +6,7 @@
 #include <memory>
 
 class QTimer;
+class TAccountSession;
 class TADOConnection;
 class TADOQuery;
 class Tfrmalarmwin;
@@ -49,6 +50,8 @@ private:
     QString NewestGoodListedCopy();
     Tfrmalarmwin *FindAlarmWindow(const QString &name) const;
 
+    // The open account, whose connection this module owns.
+    TAccountSession &account_;
     std::unique_ptr<TADOConnection> connection_;
     std::unique_ptr<TADOQuery> alarmQuery_;
     std::unique_ptr<TADOQuery> bakQuery_;

@@ -1,7 +1,8 @@
 #include "account/hfdb.h"
+#include "shared/FormParts.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
-#include "main/Main.h"
 #include "account/dataModule.h"
 #include "account/newdataform.h"
 
@@ -32,12 +33,6 @@ QString BackupFolder()
     return AppDir() + QStringLiteral("data/backup/");
 }
 
-// A restore puts a backup in place of the open account; without one there is nothing to restore to.
-bool AccountIsOpen()
-{
-    return !AccountDbPath.isEmpty() && CustomerData && CustomerData->dbConnection->Connected();
-}
-
 } // namespace
 
 QString NewestGoodBackup(const QString &account)
@@ -46,7 +41,7 @@ QString NewestGoodBackup(const QString &account)
     static const QRegularExpression stamp(QStringLiteral("^[0-9]{8,10}$"));
     QFileInfoList candidates;
     QStringList seen;
-    for (const QString &folder : {BackupDir, DefaultBackupDir()}) {
+    for (const QString &folder : {AppSettings().BackupDir, DefaultBackupDir()}) {
         const QString real = QFileInfo(folder).canonicalFilePath();
         if (real.isEmpty() || seen.contains(real))
             continue;
@@ -93,16 +88,19 @@ bool ReplaceWithCopy(const QString &source, const QString &target)
     return ok;
 }
 
-void ShowRestoreDialog(QWidget *owner)
+void ShowRestoreDialog(QWidget *owner, const TAccountSession &account,
+                       std::function<bool(const QString &backup)> restore)
 {
-    if (!AccountIsOpen())
+    // A restore puts a backup in place of the open account; without one there is nothing to restore to.
+    if (!account.IsOpen())
         return;
     if (!frmhfdb)
-        frmhfdb = new Tfrmhfdb(owner);
+        frmhfdb = new Tfrmhfdb(account, owner);
+    frmhfdb->OnRestore = std::move(restore);
     frmhfdb->exec();
 }
 
-Tfrmhfdb::Tfrmhfdb(QWidget *owner) : QDialog(owner)
+Tfrmhfdb::Tfrmhfdb(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frmhfdb"));
     setWindowTitle(QStringLiteral("恢复账户数据"));
@@ -111,14 +109,9 @@ Tfrmhfdb::Tfrmhfdb(QWidget *owner) : QDialog(owner)
     Label1->setObjectName(QStringLiteral("Label1"));
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    Button1 = new QPushButton(QStringLiteral("恢复"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("恢复其它备份"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3 = new QPushButton(QStringLiteral("取消"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    for (QPushButton *button : {Button1, Button2, Button3})
-        button->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("恢复"), "Button1", this);
+    Button2 = FormButton(QStringLiteral("恢复其它备份"), "Button2", this);
+    Button3 = FormButton(QStringLiteral("取消"), "Button3", this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Button2);
@@ -161,9 +154,9 @@ bool Tfrmhfdb::TestOpen(const QString &path)
 
 Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
 {
-    if (!AccountIsOpen())
+    if (!account_.IsOpen())
         return TOutcome::Refused;
-    if (IsOpenAccountFile(backup)) {
+    if (account_.IsAccountFile(backup)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return TOutcome::Refused;
     }
@@ -174,24 +167,7 @@ Tfrmhfdb::TOutcome Tfrmhfdb::Restore(const QString &backup)
     if (ShowMessage(QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"), Orvanta,
                     MsgIcon::Question, MsgButtons::OKCancel) != MsgResult::OK)
         return TOutcome::Cancelled;
-    // The backup's own password is asked while the account is still open, so a refusal leaves it
-    // as it was.
-    Tfrmmain::TAccountLogin login;
-    if (!frmmain->AuthenticateAccount(backup, login))
-        return TOutcome::Cancelled;
-    // An editor saving after the copy would write the old rows' keys into the restored file.
-    if (!frmmain->CloseAccountWindows())
-        return TOutcome::Cancelled;
-    CustomerData->dbConnection->Close();
-    CustomerData->dbConnection->SetFileName(QString());
-    // A failed copy leaves the account as it was; it is opened again all the same, with its own
-    // protection, and the user must not take it for the backup.
-    if (!ReplaceWithCopy(backup, AccountDbPath)) {
-        ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
-        login = frmmain->CurrentLogin();
-    }
-    frmmain->SwitchAccount(AccountDbPath, login);
-    return TOutcome::Restored;
+    return OnRestore && OnRestore(backup) ? TOutcome::Restored : TOutcome::Cancelled;
 }
 
 void Tfrmhfdb::RestoreSelected()

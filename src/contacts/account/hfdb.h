@@ -1,17 +1,19 @@
 #pragma once
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 
 class QLabel;
 class QListWidget;
 class QPushButton;
+class TAccountSession;
 
 // 恢复账户数据: puts a backup copy in place of the open account.
 class Tfrmhfdb : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfrmhfdb(QWidget *owner = nullptr);
+    explicit Tfrmhfdb(const TAccountSession &account, QWidget *owner = nullptr);
 
     QLabel *Label1;
     QListWidget *ListBox1;
@@ -23,6 +25,10 @@ public:
     // True only for a file that opens as an account.
     static bool TestOpen(const QString &path);
 
+    // Puts the confirmed backup in place of the open account and opens it again; false when the
+    // user called it off before anything changed. The window that showed the dialog does this.
+    std::function<bool(const QString &backup)> OnRestore;
+
     void RestoreSelected();
     void RestoreOther();
 
@@ -32,11 +38,14 @@ protected:
 private:
     enum class TOutcome { Refused, Failed, Cancelled, Restored };
     TOutcome Restore(const QString &backup);
+
+    const TAccountSession &account_;
 };
 
 extern QPointer<Tfrmhfdb> frmhfdb;
 
-void ShowRestoreDialog(QWidget *owner);
+void ShowRestoreDialog(QWidget *owner, const TAccountSession &account,
+                       std::function<bool(const QString &backup)> restore);
 
 // The newest copy of `account` in the backup folders (the automatic ones and the default one)
 // that passes the account check: a file named as the automatic and the hand-made backups name

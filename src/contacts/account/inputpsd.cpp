@@ -1,4 +1,5 @@
 #include "account/inputpsd.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
@@ -10,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Tfrminputpsd::Tfrminputpsd(QWidget *owner) : QDialog(owner)
+Tfrminputpsd::Tfrminputpsd(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frminputpsd"));
     setWindowTitle(QStringLiteral("输入密码"));
@@ -40,7 +41,7 @@ Tfrminputpsd::Tfrminputpsd(QWidget *owner) : QDialog(owner)
 
 void Tfrminputpsd::showEvent(QShowEvent *event)
 {
-    Label1->setText(QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName());
+    Label1->setText(QStringLiteral("当前打开账户:") + QFileInfo(account_.Path()).fileName());
     Edit1->setFocus();
     QDialog::showEvent(event);
 }

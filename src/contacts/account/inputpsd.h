@@ -4,13 +4,14 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TAccountSession;
 
 // Asks for the password of the open account.
 class Tfrminputpsd : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfrminputpsd(QWidget *owner = nullptr);
+    explicit Tfrminputpsd(const TAccountSession &account, QWidget *owner = nullptr);
 
     QLabel *Label1;      // "当前打开账户:" and the account's file name
     QLineEdit *Edit1;    // the password, masked
@@ -19,4 +20,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    const TAccountSession &account_;
 };

@@ -1,8 +1,8 @@
 #include "account/newdataform.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
-#include "main/Main.h"
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 
@@ -40,23 +40,11 @@ bool ValidAccountName(const QString &name)
     return true;
 }
 
-bool IsOpenAccountFile(const QString &path)
-{
-    if (path.isEmpty() || AccountDbPath.isEmpty())
-        return false;
-    const QFileInfo candidate(path);
-    const QFileInfo open(AccountDbPath);
-    const QString a = candidate.canonicalFilePath();
-    const QString b = open.canonicalFilePath();
-    if (!a.isEmpty() && !b.isEmpty())
-        return a == b;
-    return QDir::cleanPath(candidate.absoluteFilePath()) == QDir::cleanPath(open.absoluteFilePath());
-}
-
-void ShowAccountList(QWidget *owner)
+void ShowAccountList(QWidget *owner, const TAccountSession &account, std::function<void(const QString &path)> open)
 {
     if (!frmnewdataform)
-        frmnewdataform = new Tfrmnewdataform(owner);
+        frmnewdataform = new Tfrmnewdataform(account, owner);
+    frmnewdataform->OnOpenAccount = std::move(open);
     if (!frmnewdataform->isVisible())
         CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->show();
@@ -64,7 +52,8 @@ void ShowAccountList(QWidget *owner)
     frmnewdataform->activateWindow();
 }
 
-void ShowAccountListModal(QWidget *owner)
+void ShowAccountListModal(QWidget *owner, const TAccountSession &account,
+                          std::function<void(const QString &path)> open)
 {
     if (frmnewdataform && frmnewdataform->isVisible()) {
         frmnewdataform->raise();
@@ -72,12 +61,13 @@ void ShowAccountListModal(QWidget *owner)
         return;
     }
     if (!frmnewdataform)
-        frmnewdataform = new Tfrmnewdataform(owner);
+        frmnewdataform = new Tfrmnewdataform(account, owner);
+    frmnewdataform->OnOpenAccount = std::move(open);
     CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->exec();
 }
 
-Tfrmnewdataform::Tfrmnewdataform(QWidget *owner) : QDialog(owner)
+Tfrmnewdataform::Tfrmnewdataform(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frmnewdataform"));
     setWindowTitle(QStringLiteral("新建/打开账户"));
@@ -174,8 +164,7 @@ void Tfrmnewdataform::OpenSelected()
     if (!item)
         return;
     const QString path = AccountFolder() + item->text() + QStringLiteral(".txl");
-    frmmain->OpenAccount(path);
-    close();
+    Open(path);
 }
 
 void Tfrmnewdataform::OpenOther()
@@ -184,12 +173,11 @@ void Tfrmnewdataform::OpenOther()
         Dialogs().OpenFileName(this, QStringLiteral("选择Orvanta"), AccountFolder(), QStringLiteral("Orvanta(*.txl)"));
     if (path.isEmpty())
         return;
-    if (IsOpenAccountFile(path)) {
+    if (account_.IsAccountFile(path)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return;
     }
-    frmmain->OpenAccount(path);
-    close();
+    Open(path);
 }
 
 void Tfrmnewdataform::NewAccount()
@@ -204,7 +192,7 @@ void Tfrmnewdataform::NewAccount()
         ShowMessage(QStringLiteral("通讯录已经存在是否覆盖?"), Orvanta, MsgIcon::Question, MsgButtons::OKCancel) !=
             MsgResult::OK)
         return;
-    if (IsOpenAccountFile(path)) {
+    if (account_.IsAccountFile(path)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开!"), Orvanta, MsgIcon::Warning);
         return;
     }
@@ -213,7 +201,13 @@ void Tfrmnewdataform::NewAccount()
         ShowMessage(QStringLiteral("无法创建账户文件!"), Orvanta, MsgIcon::Warning);
         return;
     }
-    frmmain->OpenAccount(path);
+    Open(path);
+}
+
+void Tfrmnewdataform::Open(const QString &path)
+{
+    if (OnOpenAccount)
+        OnOpenAccount(path);
     close();
 }
 
@@ -227,7 +221,7 @@ void Tfrmnewdataform::DeleteSelected()
                     MsgButtons::OKCancel) != MsgResult::OK)
         return;
     const QString path = AccountFolder() + name + QStringLiteral(".txl");
-    if (IsOpenAccountFile(path)) {
+    if (account_.IsAccountFile(path)) {
         ShowMessage(QStringLiteral("该帐户数据已经打开,请先关闭!"), Orvanta, MsgIcon::Warning);
         return;
     }

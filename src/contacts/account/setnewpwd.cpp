@@ -38,12 +38,13 @@ bool WriteAccountPassword(TADOQuery *query, const QString &cipher)
     return true;
 }
 
-Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, QWidget *owner) : QDialog(owner), query_(query)
+Tfrmsetnewpwd::Tfrmsetnewpwd(TADOQuery *query, const QString &accountPath, QWidget *owner)
+    : QDialog(owner), query_(query)
 {
     setObjectName(QStringLiteral("frmsetnewpwd"));
     setWindowTitle(QStringLiteral("输入密码"));
 
-    const QString account = QStringLiteral("当前打开账户:") + QFileInfo(AccountDbPath).fileName();
+    const QString account = QStringLiteral("当前打开账户:") + QFileInfo(accountPath).fileName();
     Label1 = Named(new QLabel(this), "Label1");
     Label1->setTextFormat(Qt::PlainText);
     Label1->setText(account);
@@ -114,7 +115,6 @@ void Tfrmsetnewpwd::Confirm()
         ShowMessage(QStringLiteral("保存错误！"), QStringLiteral("Orvanta"), MsgIcon::Warning);
         return;
     }
-    AccountPasswordCipher = cipher.Text;
-    AccountProtected = true;
+    cipher_ = cipher.Text;
     accept();
 }

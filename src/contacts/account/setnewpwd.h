@@ -11,8 +11,8 @@ class Tfrmsetnewpwd : public QDialog
 {
     Q_OBJECT
 public:
-    // `query` is a query on the account connection.
-    explicit Tfrmsetnewpwd(TADOQuery *query, QWidget *owner = nullptr);
+    // `query` is a query on the account connection; `accountPath` names the account in the label.
+    Tfrmsetnewpwd(TADOQuery *query, const QString &accountPath, QWidget *owner = nullptr);
 
     QLabel *Label1;        // "当前打开账户:" and the file name
     QLineEdit *Edit1;      // 密码:
@@ -21,6 +21,8 @@ public:
     QPushButton *Button2;  // 清除
 
     void Confirm();
+    // The stored password's cipher once the dialog is accepted.
+    const QString &Cipher() const { return cipher_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -28,6 +30,7 @@ protected:
 private:
     void UpdateConfirm();
     TADOQuery *query_;
+    QString cipher_;
 };
 
 // The account password lives in the first row of usermsg; opening reads the row this query puts

@@ -1,8 +1,8 @@
 #include "account/sysset.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/FormParts.h"
-#include "main/Main.h"
 #include "shared/Utility.h"
 #include "account/dataModule.h"
 #include "account/hfdb.h"
@@ -87,22 +87,6 @@ bool SameFileName(const QString &a, const QString &b)
     return normal(a) == normal(b);
 }
 
-ICalendarPage *CalendarPage()
-{
-    return frmmain ? frmmain->CalendarPage() : nullptr;
-}
-
-// Copies the open account to `target`: the live connection writes a consistent copy, a file
-// nobody has open is copied as it is.
-bool CopyAccount(const QString &target)
-{
-    if (SameFileName(AccountDbPath, target))
-        return false;
-    TADOConnection *connection = CustomerData ? CustomerData->dbConnection : nullptr;
-    if (connection && connection->Connected() && SameFileName(connection->FileName(), AccountDbPath))
-        return connection->BackupTo(target);
-    return ReplaceWithCopy(AccountDbPath, target);
-}
 
 } // namespace
 
@@ -176,7 +160,7 @@ void THotKeyEdit::keyPressEvent(QKeyEvent *event)
 
 // Dialog ----------------------------------------------------------------------------------------
 
-Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
+Tfrmsysset::Tfrmsysset(const TAccountSession &account, QWidget *owner) : QDialog(owner), account_(account)
 {
     setObjectName(QStringLiteral("frmsysset"));
     setWindowTitle(QStringLiteral("系统"));
@@ -222,8 +206,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     auto *contacts = new QWidget;
     Edit2 = new QLineEdit(contacts);
     Edit2->setObjectName(QStringLiteral("Edit2"));
-    Button1 = new QPushButton(QStringLiteral("选择"), contacts);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = FormButton(QStringLiteral("选择"), "Button1", contacts);
     SpinEdit1 = SpinEdit("SpinEdit1", MinViewCount, MaxViewCount, contacts);
     SpinEdit2 = SpinEdit("SpinEdit2", MinViewCount, MaxViewCount, contacts);
     auto *contactsLayout = new QGridLayout(contacts);
@@ -257,8 +240,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     SpinEdit3 = SpinEdit("SpinEdit3", MinBackupHours, MaxBackupHours, backup);
     SpinEdit4 = SpinEdit("SpinEdit4", MinBackupKeep, MaxBackupKeep, backup);
     CheckBox16 = CheckBox("CheckBox16", QStringLiteral("启用自动备份"), backup);
-    Button2 = new QPushButton(QStringLiteral("马上备份"), backup);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2 = FormButton(QStringLiteral("马上备份"), "Button2", backup);
     auto *folderGroup = new QGroupBox(QStringLiteral("备份目录"), backup);
     RadioButton1 = new QRadioButton(QStringLiteral("默认备份文件夹"), folderGroup);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
@@ -299,14 +281,9 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     backupLayout->addWidget(folderGroup, 1);
     PageControl1->addTab(backup, QStringLiteral("备份"));
 
-    ApplyButton = new QPushButton(QStringLiteral("应用"), this);
-    ApplyButton->setObjectName(QStringLiteral("ApplyButton"));
-    OKButton = new QPushButton(QStringLiteral("确定"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("取消"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    for (QPushButton *button : {Button1, Button2, ApplyButton, OKButton, CancelButton})
-        button->setAutoDefault(false);
+    ApplyButton = FormButton(QStringLiteral("应用"), "ApplyButton", this);
+    OKButton = FormButton(QStringLiteral("确定"), "OKButton", this);
+    CancelButton = FormButton(QStringLiteral("取消"), "CancelButton", this);
     QHBoxLayout *buttons = ButtonRow({OKButton, CancelButton, ApplyButton});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
@@ -321,13 +298,15 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(CheckBox5, &QCheckBox::clicked, this, [this] { CheckBox5Click(); });
     connect(CheckBox15, &QCheckBox::clicked, this, [this](bool on) {
-        if (ICalendarPage *page = CalendarPage())
-            page->SetLunarCaptions(on);
+        TSettingsChange change;
+        change.LunarCaptions = on;
+        Changed(change);
     });
     for (QCheckBox *box : {CheckBox13, CheckBox14}) {
-        connect(box, &QCheckBox::clicked, this, [] {
-            if (ICalendarPage *page = CalendarPage())
-                page->LoadMonth(true);
+        connect(box, &QCheckBox::clicked, this, [this] {
+            TSettingsChange change;
+            change.ReloadMonth = true;
+            Changed(change);
         });
     }
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -351,7 +330,7 @@ Tfrmsysset::Tfrmsysset(QWidget *owner) : QDialog(owner)
     connect(RadioButton1, &QRadioButton::toggled, this, modified);
 
     PageControl1->setCurrentIndex(0);
-    Edit2->setText(AlarmSoundFile);
+    Edit2->setText(AppSettings().AlarmSoundFile);
     SetModified(false);
 }
 
@@ -385,71 +364,73 @@ void Tfrmsysset::showEvent(QShowEvent *event)
 
 void Tfrmsysset::FormShow()
 {
-    ComboBox5->setCurrentIndex(TodayTreeDays);
+    ComboBox5->setCurrentIndex(AppSettings().TodayTreeDays);
     const TIniFile ini(ConfigIniPath());
     CheckBox5->setChecked(ini.ReadBool(SYS, QStringLiteral("SysAutStart"), false));
-    CheckBox11->setChecked(!ExitOnClose);
+    CheckBox11->setChecked(!AppSettings().ExitOnClose);
     CheckBox15->setChecked(ini.ReadBool(SYS, QStringLiteral("ShowCh"), true));
     CheckBox9->setChecked(ini.ReadBool(HotKey, QStringLiteral("sysmin"), true));
     Edit1->setText(ini.ReadString(HotKey, QStringLiteral("key"), QStringLiteral("Alt + Z")));
-    Edit2->setText(AlarmSoundFile);
-    CheckBox14->setChecked(ShowFestivals);
-    CheckBox13->setChecked(ShowContactEvents);
-    CheckBox7->setChecked(AutoLogin);
-    SpinEdit1->setValue(FrequentViewCount);
-    SpinEdit2->setValue(RecentMonths);
+    Edit2->setText(AppSettings().AlarmSoundFile);
+    CheckBox14->setChecked(AppSettings().ShowFestivals);
+    CheckBox13->setChecked(AppSettings().ShowContactEvents);
+    CheckBox7->setChecked(AppSettings().AutoLogin);
+    SpinEdit1->setValue(AppSettings().FrequentViewCount);
+    SpinEdit2->setValue(AppSettings().RecentMonths);
 
     const auto read = [](const char *name) {
         return RegReadString(2, OrvRegistryKey, QString::fromLatin1(name));
     };
-    BackupDir = DefaultBackupDir();
+    AppSettings().BackupDir = DefaultBackupDir();
     const QString path = read("BakPath");
     if (!path.isEmpty())
-        BackupDir = WithSlash(path);
+        AppSettings().BackupDir = WithSlash(path);
     CheckBox16->setChecked(read("AUTOBak") == QStringLiteral("1"));
-    BackupIntervalHours = SettingNumber(read("BakTime"), BackupIntervalHours, MinBackupHours, MaxBackupHours);
-    BackupKeepCount = SettingNumber(read("BakCount"), BackupKeepCount, MinBackupKeep, MaxBackupKeep);
-    if (BackupDir == DefaultBackupDir())
+    AppSettings().BackupIntervalHours = SettingNumber(read("BakTime"), AppSettings().BackupIntervalHours, MinBackupHours, MaxBackupHours);
+    AppSettings().BackupKeepCount = SettingNumber(read("BakCount"), AppSettings().BackupKeepCount, MinBackupKeep, MaxBackupKeep);
+    if (AppSettings().BackupDir == DefaultBackupDir())
         RadioButton1->setChecked(true);
     else
         RadioButton3->setChecked(true);
     UpdateFolderChoice();
-    Edit3->setText(BackupDir);
-    SelectFolderInTree(BackupDir);
-    SpinEdit3->setValue(BackupIntervalHours);
-    SpinEdit4->setValue(BackupKeepCount);
+    Edit3->setText(AppSettings().BackupDir);
+    SelectFolderInTree(AppSettings().BackupDir);
+    SpinEdit3->setValue(AppSettings().BackupIntervalHours);
+    SpinEdit4->setValue(AppSettings().BackupKeepCount);
 
     SetModified(false);
 }
 
+void Tfrmsysset::Changed(const TSettingsChange &change)
+{
+    if (OnChange)
+        OnChange(change);
+}
+
 bool Tfrmsysset::Save()
 {
+    TSettingsChange change;
+    bool saved = true;
     try {
         TIniFile ini(ConfigIniPath());
         Need(ini.WriteBool(SYS, QStringLiteral("ExitSoft"), !CheckBox11->isChecked()));
         Need(ini.WriteBool(SYS, QStringLiteral("ShowCh"), CheckBox15->isChecked()));
-        if (ICalendarPage *page = CalendarPage())
-            page->SetLunarCaptions(CheckBox15->isChecked());
-        ExitOnClose = !CheckBox11->isChecked();
+        change.LunarCaptions = CheckBox15->isChecked();
+        AppSettings().ExitOnClose = !CheckBox11->isChecked();
 
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("AUTO"), Flag(CheckBox7->isChecked())));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("AUTOBak"), Flag(CheckBox16->isChecked())));
-        if (CustomerData) {
-            if (CheckBox16->isChecked())
-                CustomerData->dbbakTimer->start();
-            else
-                CustomerData->dbbakTimer->stop();
-        }
+        change.AutoBackup = CheckBox16->isChecked();
 
         QString folder = RadioButton1->isChecked() ? DefaultBackupDir() : Edit3->text().trimmed();
         if (folder.isEmpty())
             folder = DefaultBackupDir();
-        BackupDir = WithSlash(folder);
-        Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakPath"), BackupDir));
+        AppSettings().BackupDir = WithSlash(folder);
+        Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakPath"), AppSettings().BackupDir));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakTime"), QString::number(SpinEdit3->value())));
         Need(RegWriteString(2, OrvRegistryKey, QStringLiteral("BakCount"), QString::number(SpinEdit4->value())));
-        BackupIntervalHours = SpinEdit3->value();
-        BackupKeepCount = SpinEdit4->value();
+        AppSettings().BackupIntervalHours = SpinEdit3->value();
+        AppSettings().BackupKeepCount = SpinEdit4->value();
 
         const QString soundName = Edit2->text().trimmed();
         Need(ini.WriteBool(HotKey, QStringLiteral("sysmin"), CheckBox9->isChecked()));
@@ -458,42 +439,41 @@ bool Tfrmsysset::Save()
         Need(ini.WriteString(USERSET, QStringLiteral("vidfilename"), soundName));
         Need(ini.WriteInteger(USERSET, QStringLiteral("showcount"), SpinEdit1->value()));
         Need(ini.WriteInteger(USERSET, QStringLiteral("monthcount"), SpinEdit2->value()));
-        FrequentViewCount = SpinEdit1->value();
-        RecentMonths = SpinEdit2->value();
+        AppSettings().FrequentViewCount = SpinEdit1->value();
+        AppSettings().RecentMonths = SpinEdit2->value();
         Need(ini.WriteBool(SYS, QStringLiteral("show1"), CheckBox14->isChecked()));
         Need(ini.WriteBool(SYS, QStringLiteral("show2"), CheckBox13->isChecked()));
 
-        if (CheckBox14->isChecked() != ShowFestivals || CheckBox13->isChecked() != ShowContactEvents) {
-            ShowFestivals = CheckBox14->isChecked();
-            ShowContactEvents = CheckBox13->isChecked();
-            if (ICalendarPage *page = CalendarPage())
-                page->LoadMonth(true);
+        if (CheckBox14->isChecked() != AppSettings().ShowFestivals || CheckBox13->isChecked() != AppSettings().ShowContactEvents) {
+            AppSettings().ShowFestivals = CheckBox14->isChecked();
+            AppSettings().ShowContactEvents = CheckBox13->isChecked();
+            change.ReloadMonth = true;
         }
 
         if (!soundName.isEmpty() && QFileInfo(soundName).isFile())
-            AlarmSoundFile = soundName;
+            AppSettings().AlarmSoundFile = soundName;
 
         // The tree is reloaded with the new number of days, not the old one.
         const int days = std::max(0, ComboBox5->currentIndex());
-        const bool daysChanged = days != TodayTreeDays;
-        TodayTreeDays = days;
+        const bool daysChanged = days != AppSettings().TodayTreeDays;
+        AppSettings().TodayTreeDays = days;
         Need(ini.WriteInteger(USERSET, QStringLiteral("daycount"), days));
-        if (daysChanged && frmmain && frmmain->CalendarPageVisible())
-            frmmain->CalendarPage()->LoadTodayTree();
+        change.ReloadTodayTree = daysChanged;
 
-        if (frmmain) {
-            if (CheckBox9->isChecked()) {
-                const QString key = Edit1->text().trimmed().toUpper();
-                frmmain->RegisterShowHideHotKey(key.isEmpty() ? QStringLiteral("Alt+Z") : key);
-            } else {
-                frmmain->UnregisterHotKeys();
-            }
+        if (CheckBox9->isChecked()) {
+            const QString key = Edit1->text().trimmed().toUpper();
+            change.ShowHideKey = key.isEmpty() ? QStringLiteral("Alt+Z") : key;
+        } else {
+            change.ShowHideKey = QString();
         }
     } catch (const TSaveFailed &) {
-        ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
-        return false;
+        saved = false;
     }
-    return true;
+    // What was written before a failed write still takes effect.
+    Changed(change);
+    if (!saved)
+        ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+    return saved;
 }
 
 void Tfrmsysset::OKClick()
@@ -514,20 +494,32 @@ void Tfrmsysset::CheckBox5Click()
 
 void Tfrmsysset::Button1Click()
 {
-    const QString name = Dialogs().OpenFileName(this, QStringLiteral("人脉提醒声音"), QFileInfo(AlarmSoundFile).absolutePath(),
+    const QString name = Dialogs().OpenFileName(this, QStringLiteral("人脉提醒声音"), QFileInfo(AppSettings().AlarmSoundFile).absolutePath(),
                                                  QStringLiteral("声音 (*.wav)"));
     if (name.isEmpty() || !QFileInfo(name).isFile())
         return;
-    AlarmSoundFile = name;
+    AppSettings().AlarmSoundFile = name;
     Edit2->setText(name);
+}
+
+// Copies the open account to `target`: the live connection writes a consistent copy, a file
+// nobody has open is copied as it is.
+bool Tfrmsysset::CopyAccount(const QString &target) const
+{
+    if (SameFileName(account_.Path(), target))
+        return false;
+    TADOConnection *connection = account_.Connection();
+    if (connection && connection->Connected() && SameFileName(connection->FileName(), account_.Path()))
+        return connection->BackupTo(target);
+    return ReplaceWithCopy(account_.Path(), target);
 }
 
 void Tfrmsysset::Button2Click()
 {
-    if (AccountDbPath.isEmpty() || !QFileInfo(AccountDbPath).isFile())
+    if (account_.Path().isEmpty() || !QFileInfo(account_.Path()).isFile())
         return;
     const QString suggested = DefaultBackupDir() + Clock().Now().toString(QStringLiteral("yyyyMMdd")) +
-                              TrimmedFileName(AccountDbPath);
+                              TrimmedFileName(account_.Path());
     QString name = Dialogs().SaveFileName(this, QStringLiteral("通讯录数据备份"), suggested,
                                           QStringLiteral("通讯录数据文件(*.txl)"));
     if (name.isEmpty())
@@ -542,9 +534,11 @@ void Tfrmsysset::Button2Click()
         ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
 }
 
-void ShowSettingsDialog(QWidget *owner)
+void ShowSettingsDialog(QWidget *owner, const TAccountSession &account,
+                        std::function<void(const TSettingsChange &)> onChange)
 {
     if (!frmsysset)
-        frmsysset = new Tfrmsysset(owner);
+        frmsysset = new Tfrmsysset(account, owner);
+    frmsysset->OnChange = std::move(onChange);
     frmsysset->exec();
 }

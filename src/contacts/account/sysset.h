@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -11,6 +13,7 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTreeView;
+class TAccountSession;
 
 // A field that shows the key combination pressed in it ("Ctrl + W") instead of typing. It takes
 // the key before shortcuts and button mnemonics see it.
@@ -29,13 +32,23 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
+// What a change of the settings asks of the windows outside the dialog; the window that shows
+// the dialog carries it out.
+struct TSettingsChange {
+    std::optional<bool> LunarCaptions;   // the planner's lunar captions on or off
+    bool ReloadMonth = false;            // the calendar's festivals or contact events switched
+    bool ReloadTodayTree = false;        // the number of days of the today tree changed
+    std::optional<bool> AutoBackup;      // the backup timer runs or stops
+    std::optional<QString> ShowHideKey;  // the show/hide hot key's text; empty: no hot key
+};
+
 // 系统: the settings dialog. Shows config.ini and the registry values on every opening and
 // writes them back with 应用 or 确定.
 class Tfrmsysset : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfrmsysset(QWidget *owner = nullptr);
+    explicit Tfrmsysset(const TAccountSession &account, QWidget *owner = nullptr);
 
     QTabWidget *PageControl1;
     // 系统
@@ -70,6 +83,9 @@ public:
     QPushButton *OKButton;      // 确定
     QPushButton *CancelButton;  // 取消
 
+    // Runs for every change the windows outside must follow, on saving and as boxes are clicked.
+    std::function<void(const TSettingsChange &)> OnChange;
+
     // Writes every setting; false, after "保存错误！", when one could not be written.
     bool Save();
     void OKClick();
@@ -85,11 +101,15 @@ private:
     void SetModified(bool modified);
     void SelectFolderInTree(const QString &path);
     void UpdateFolderChoice();
+    void Changed(const TSettingsChange &change);
+    bool CopyAccount(const QString &target) const;
 
+    const TAccountSession &account_;
     QFileSystemModel *folders_;
 };
 
 extern QPointer<Tfrmsysset> frmsysset;
 
 // 选项: the one settings dialog, made on first use, shown modally.
-void ShowSettingsDialog(QWidget *owner);
+void ShowSettingsDialog(QWidget *owner, const TAccountSession &account,
+                        std::function<void(const TSettingsChange &)> onChange);

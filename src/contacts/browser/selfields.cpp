@@ -1,4 +1,5 @@
 #include "browser/selfields.h"
+#include "shared/FormParts.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -37,16 +38,10 @@ Tfrmselfields::Tfrmselfields(QWidget *parent) : QDialog(parent)
     CheckListBox1->setItemDelegate(new TCaptionDelegate(CheckListBox1));
     CheckListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    const auto button = [this](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    BitBtn1 = button("BitBtn1", "确定(&O)");
-    BitBtn2 = button("BitBtn2", "取消(&C)");
-    BitBtn3 = button("BitBtn3", "上移(&U)");
-    BitBtn4 = button("BitBtn4", "下移(&D)");
-    BitBtn1->setDefault(true);
+    BitBtn1 = FormButton(QStringLiteral("确定(&O)"), "BitBtn1", this, TEnterPress::Default);
+    BitBtn2 = FormButton(QStringLiteral("取消(&C)"), "BitBtn2", this, TEnterPress::Focused);
+    BitBtn3 = FormButton(QStringLiteral("上移(&U)"), "BitBtn3", this, TEnterPress::Focused);
+    BitBtn4 = FormButton(QStringLiteral("下移(&D)"), "BitBtn4", this, TEnterPress::Focused);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, &Tfrmselfields::BitBtn3Click);

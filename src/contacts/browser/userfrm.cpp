@@ -1,5 +1,6 @@
 // The browser page: layout, menus, start-up settings and the small routines its parts share.
 #include "browser/userfrm.h"
+#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 #include "shared/Utility.h"
@@ -10,10 +11,10 @@
 #include "browser/userfrmPrivate.h"
 
 #include "controls/dfsSplitter.h"
-#include "platform/ADODB.h"
+#include "shared/QtCommandBuilder.h"
+#include "platform//ADODB.h"
 #include "platform/IniFiles.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
@@ -267,6 +268,7 @@ Tfuserfrm::Tfuserfrm(TADOConnection *connection, QWidget *parent) : QWidget(pare
     setObjectName(QStringLiteral("fuserfrm"));
     if (FieldCaptions.isEmpty())
         FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
     BuildLayout();
     BuildMenus();
     FormCreate();
@@ -406,14 +408,19 @@ void Tfuserfrm::BuildLayout()
     ToolBar7->setObjectName(QStringLiteral("ToolBar7"));
     ToolBar7->setIconSize(QSize(12, 12));
     ToolBar7->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // One button for all contacts, one per initial; they share one handler.
+    std::vector<TCommandRow> letters;
     QStringList captions = {QStringLiteral("全部")};
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         captions << QString(QChar(letter));
     for (const QString &caption : captions) {
-        QAction *button = ToolBar7->addAction(caption);
-        button->setObjectName(QStringLiteral("SpeedButton_") + (caption.size() == 1 ? caption : QStringLiteral("All")));
-        connect(button, &QAction::triggered, this, [this, caption] { SpeedButton8Click(caption); });
+        TCommandRow row;
+        row.Name = QStringLiteral("SpeedButton_") + (caption.size() == 1 ? caption : QStringLiteral("All"));
+        row.Caption = caption;
+        row.OnClick = [this, caption] { SpeedButton8Click(caption); };
+        letters.push_back(row);
     }
+    builder_->Fill(ToolBar7, commands_.Define(QStringLiteral("ToolBar7"), letters));
     listBox->addWidget(ToolBar7);
     ListView1 = new TContactListView(Panel5);
     listBox->addWidget(ListView1, 1);
@@ -427,8 +434,7 @@ void Tfuserfrm::BuildLayout()
     buttons->setContentsMargins(2, 1, 2, 1);
     buttons->setSpacing(4);
     const auto makeButton = [&](QPushButton *&button, const char *name, const char *caption, void (Tfuserfrm::*click)()) {
-        button = new QPushButton(QString::fromUtf8(caption), Panel6);
-        button->setObjectName(QString::fromLatin1(name));
+        button = FormButton(QString::fromUtf8(caption), name, Panel6);
         button->setFixedSize(94, 23);
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, click] { (this->*click)(); });
@@ -506,64 +512,95 @@ void Tfuserfrm::BuildLayout()
 
 void Tfuserfrm::BuildMenus()
 {
-    const auto add = [this](QMenu *menu, QAction *&action, const char *name, const char *caption, void (Tfuserfrm::*click)()) {
-        action = menu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        if (click)
-            connect(action, &QAction::triggered, this, [this, click] { (this->*click)(); });
+    const auto Cmd = [this](const char *name, const char *caption, void (Tfuserfrm::*click)()) {
+        return CommandRow(name, caption, "", [this, click] { (this->*click)(); });
+    };
+    const auto Style = [this](const char *name, const char *caption, int style) {
+        return CommandRow(name, caption, "", [this, style] { SetViewStyle(style); });
+    };
+    const std::vector<TCommandRow> tree = {
+        Cmd("newnotegrp", "新组", &Tfuserfrm::NewGroup),
+        Cmd("dynewdoc", "新人脉", &Tfuserfrm::Button3Click),
+        SeparatorRow(),
+        CommandRow("treenoderename", "重命名", "F2", [this] { treenoderenameClick(); }),
+        Cmd("treedeletenode", "删除", &Tfuserfrm::treedeletenodeClick),
+        SeparatorRow(),
+        Cmd("N15", "移入   Ctrl+Alt+→", &Tfuserfrm::N15Click),
+        Cmd("N14", "移出   Ctrl+Alt+←", &Tfuserfrm::N14Click),
+        Cmd("N12", "上移   Ctrl+Alt+↑", &Tfuserfrm::N12Click),
+        Cmd("N13", "下移   Ctrl+Alt+↓", &Tfuserfrm::N13Click),
+        SeparatorRow(),
+        Cmd("N4", "给此人发邮件", &Tfuserfrm::N4Click),
+        Cmd("N1", "导出名片", &Tfuserfrm::N1Click),
+        SeparatorRow(),
+        Cmd("N57", "全部展开", &Tfuserfrm::N57Click),
+        Cmd("N58", "全部折叠", &Tfuserfrm::N58Click),
+        Cmd("N60", "自动展开", &Tfuserfrm::N60Click),
+    };
+    const std::vector<TCommandRow> list = {
+        Cmd("listviewopen", "打开", &Tfuserfrm::listviewopenClick),
+        SeparatorRow(),
+        Cmd("listviewnew_2", "新人脉", &Tfuserfrm::Button3Click),
+        Cmd("listviewnew_1", "新组", &Tfuserfrm::NewGroup),
+        SeparatorRow(),
+        Cmd("listviewdelete", "删除", &Tfuserfrm::listviewdeleteClick),
+        Cmd("N2", "重命名", &Tfuserfrm::N2Click),
+        SeparatorRow(),
+        Cmd("N5", "给此人发邮件", &Tfuserfrm::N5Click),
+        SeparatorRow(),
+        SubmenuRow("userpxmenu", "排序"),
+        EndRow(),
+        Style("N33", "大图标", 0),
+        Style("N31", "小图标", 1),
+        Style("N55", "列表", 2),
+        Style("N56", "详细", 3),
+        Cmd("N10", "定制详细信息表头", &Tfuserfrm::N10Click),
+        SeparatorRow(),
+        // The window's own 全部选定 carries Ctrl+A; a second action on the key would silence both.
+        Cmd("N7", "全部选定\tCtrl+A", &Tfuserfrm::N7Click),
+        Cmd("N8", "反向选择", &Tfuserfrm::N8Click),
     };
 
-    DRPopupMenu = new QMenu(this);
-    DRPopupMenu->setObjectName(QStringLiteral("DRPopupMenu"));
-    add(DRPopupMenu, newnotegrp, "newnotegrp", "新组", &Tfuserfrm::NewGroup);
-    add(DRPopupMenu, dynewdoc, "dynewdoc", "新人脉", &Tfuserfrm::Button3Click);
-    DRPopupMenu->addSeparator();
-    add(DRPopupMenu, treenoderename, "treenoderename", "重命名", &Tfuserfrm::treenoderenameClick);
-    treenoderename->setShortcut(QKeySequence(Qt::Key_F2));
-    treenoderename->setShortcutContext(Qt::WidgetShortcut);
-    DyTreeView1->addAction(treenoderename);
-    add(DRPopupMenu, treedeletenode, "treedeletenode", "删除", &Tfuserfrm::treedeletenodeClick);
-    DRPopupMenu->addSeparator();
-    add(DRPopupMenu, N15, "N15", "移入   Ctrl+Alt+→", &Tfuserfrm::N15Click);
-    add(DRPopupMenu, N14, "N14", "移出   Ctrl+Alt+←", &Tfuserfrm::N14Click);
-    add(DRPopupMenu, N12, "N12", "上移   Ctrl+Alt+↑", &Tfuserfrm::N12Click);
-    add(DRPopupMenu, N13, "N13", "下移   Ctrl+Alt+↓", &Tfuserfrm::N13Click);
-    DRPopupMenu->addSeparator();
-    add(DRPopupMenu, N4, "N4", "给此人发邮件", &Tfuserfrm::N4Click);
-    add(DRPopupMenu, N1, "N1", "导出名片", &Tfuserfrm::N1Click);
-    DRPopupMenu->addSeparator();
-    add(DRPopupMenu, N57, "N57", "全部展开", &Tfuserfrm::N57Click);
-    add(DRPopupMenu, N58, "N58", "全部折叠", &Tfuserfrm::N58Click);
-    add(DRPopupMenu, N60, "N60", "自动展开", &Tfuserfrm::N60Click);
-    N60->setCheckable(true);
+    TCommand &treeMenu = commands_.Define(QStringLiteral("DRPopupMenu"), tree);
+    TCommand &listMenu = commands_.Define(QStringLiteral("listviewPopMenu"), list);
+    const auto bind = [this](TCommand *&field, const char *name) { field = Command(QString::fromLatin1(name)); };
+    bind(newnotegrp, "newnotegrp");
+    bind(dynewdoc, "dynewdoc");
+    bind(treenoderename, "treenoderename");
+    bind(treedeletenode, "treedeletenode");
+    bind(N15, "N15");
+    bind(N14, "N14");
+    bind(N12, "N12");
+    bind(N13, "N13");
+    bind(N4, "N4");
+    bind(N1, "N1");
+    bind(N57, "N57");
+    bind(N58, "N58");
+    bind(N60, "N60");
+    bind(listviewopen, "listviewopen");
+    bind(listviewnew_2, "listviewnew_2");
+    bind(listviewnew_1, "listviewnew_1");
+    bind(listviewdelete, "listviewdelete");
+    bind(N2, "N2");
+    bind(N5, "N5");
+    bind(userpxmenu, "userpxmenu");
+    bind(N33, "N33");
+    bind(N31, "N31");
+    bind(N55, "N55");
+    bind(N56, "N56");
+    bind(N10, "N10");
+    bind(N7, "N7");
+    bind(N8, "N8");
+    userpxmenu->SetVisible(false);
 
-    listviewPopMenu = new QMenu(this);
-    listviewPopMenu->setObjectName(QStringLiteral("listviewPopMenu"));
-    add(listviewPopMenu, listviewopen, "listviewopen", "打开", &Tfuserfrm::listviewopenClick);
-    listviewPopMenu->addSeparator();
-    add(listviewPopMenu, listviewnew_2, "listviewnew_2", "新人脉", &Tfuserfrm::Button3Click);
-    add(listviewPopMenu, listviewnew_1, "listviewnew_1", "新组", &Tfuserfrm::NewGroup);
-    listviewPopMenu->addSeparator();
-    add(listviewPopMenu, listviewdelete, "listviewdelete", "删除", &Tfuserfrm::listviewdeleteClick);
-    add(listviewPopMenu, N2, "N2", "重命名", &Tfuserfrm::N2Click);
-    listviewPopMenu->addSeparator();
-    add(listviewPopMenu, N5, "N5", "给此人发邮件", &Tfuserfrm::N5Click);
-    listviewPopMenu->addSeparator();
-    userpxmenu = listviewPopMenu->addMenu(QStringLiteral("排序"));
-    userpxmenu->setObjectName(QStringLiteral("userpxmenu"));
-    userpxmenu->menuAction()->setVisible(false);
-    add(listviewPopMenu, N33, "N33", "大图标", nullptr);
-    add(listviewPopMenu, N31, "N31", "小图标", nullptr);
-    add(listviewPopMenu, N55, "N55", "列表", nullptr);
-    add(listviewPopMenu, N56, "N56", "详细", nullptr);
-    QAction *styles[] = {N33, N31, N55, N56};
-    for (int style = 0; style < 4; ++style)
-        connect(styles[style], &QAction::triggered, this, [this, style] { SetViewStyle(style); });
-    add(listviewPopMenu, N10, "N10", "定制详细信息表头", &Tfuserfrm::N10Click);
-    listviewPopMenu->addSeparator();
-    // The window's own 全部选定 carries Ctrl+A; a second action on the key would silence both.
-    add(listviewPopMenu, N7, "N7", "全部选定\tCtrl+A", &Tfuserfrm::N7Click);
-    add(listviewPopMenu, N8, "N8", "反向选择", &Tfuserfrm::N8Click);
+    DRPopupMenu = builder_->Popup(treeMenu);
+    listviewPopMenu = builder_->Popup(listMenu);
+    builder_->AttachKey(DyTreeView1, *treenoderename, Qt::WidgetShortcut);
+}
+
+TCommand *Tfuserfrm::Command(const QString &name) const
+{
+    return commands_.Command(name);
 }
 
 void Tfuserfrm::FormCreate()

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-class QAction;
+class TQtCommandBuilder;
 class QDropEvent;
 class QMenu;
 class QPushButton;
@@ -109,35 +109,38 @@ public:
     QTextBrowser *WebBrowser1 = nullptr;
 
     QMenu *DRPopupMenu = nullptr;
-    QAction *newnotegrp = nullptr;
-    QAction *dynewdoc = nullptr;
-    QAction *treenoderename = nullptr;
-    QAction *treedeletenode = nullptr;
-    QAction *N15 = nullptr;
-    QAction *N14 = nullptr;
-    QAction *N12 = nullptr;
-    QAction *N13 = nullptr;
-    QAction *N4 = nullptr;
-    QAction *N1 = nullptr;
-    QAction *N57 = nullptr;
-    QAction *N58 = nullptr;
-    QAction *N60 = nullptr;
+    TCommand *newnotegrp = nullptr;
+    TCommand *dynewdoc = nullptr;
+    TCommand *treenoderename = nullptr;
+    TCommand *treedeletenode = nullptr;
+    TCommand *N15 = nullptr;
+    TCommand *N14 = nullptr;
+    TCommand *N12 = nullptr;
+    TCommand *N13 = nullptr;
+    TCommand *N4 = nullptr;
+    TCommand *N1 = nullptr;
+    TCommand *N57 = nullptr;
+    TCommand *N58 = nullptr;
+    TCommand *N60 = nullptr;
 
     QMenu *listviewPopMenu = nullptr;
-    QAction *listviewopen = nullptr;
-    QAction *listviewnew_2 = nullptr;
-    QAction *listviewnew_1 = nullptr;
-    QAction *listviewdelete = nullptr;
-    QAction *N2 = nullptr;
-    QAction *N5 = nullptr;
-    QMenu *userpxmenu = nullptr;
-    QAction *N33 = nullptr;
-    QAction *N31 = nullptr;
-    QAction *N55 = nullptr;
-    QAction *N56 = nullptr;
-    QAction *N10 = nullptr;
-    QAction *N7 = nullptr;
-    QAction *N8 = nullptr;
+    TCommand *listviewopen = nullptr;
+    TCommand *listviewnew_2 = nullptr;
+    TCommand *listviewnew_1 = nullptr;
+    TCommand *listviewdelete = nullptr;
+    TCommand *N2 = nullptr;
+    TCommand *N5 = nullptr;
+    TCommand *userpxmenu = nullptr;
+    TCommand *N33 = nullptr;
+    TCommand *N31 = nullptr;
+    TCommand *N55 = nullptr;
+    TCommand *N56 = nullptr;
+    TCommand *N10 = nullptr;
+    TCommand *N7 = nullptr;
+    TCommand *N8 = nullptr;
+
+    // The page's commands by component name; nullptr for another name.
+    TCommand *Command(const QString &name) const;
 
     // IBrowserPage
     QWidget *PageWidget() override { return this; }
@@ -228,6 +231,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    TCommandList commands_;
+    std::unique_ptr<TQtCommandBuilder> builder_;
     class TTreeChange;
     struct TRowReader;
     // Where the list's columns are in a statement's result.

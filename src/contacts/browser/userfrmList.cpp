@@ -302,10 +302,10 @@ void Tfuserfrm::N8Click()
 
 void Tfuserfrm::ListPopup(const QPoint &pos)
 {
-    userpxmenu->menuAction()->setVisible(false);
+    userpxmenu->SetVisible(false);
     const int selected = ListView1->SelectedCount();
-    listviewdelete->setEnabled(selected > 0);
-    listviewopen->setEnabled(selected == 1);
+    listviewdelete->SetEnabled(selected > 0);
+    listviewopen->SetEnabled(selected == 1);
     listviewPopMenu->popup(ListView1->ActiveView()->viewport()->mapToGlobal(pos));
 }
 

@@ -361,12 +361,12 @@ QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
 {
     switch (index) {
     case 0:
-        params << FrequentViewCount;
+        params << AppSettings().FrequentViewCount;
         return QStringLiteral("readcount>=?");
     case 1:
         // Stored date-times compare as they are; only other texts need reading as dates.
         params << QStringLiteral("yyyy-mm-dd")
-               << Clock().Now().date().addMonths(-RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
+               << Clock().Now().date().addMonths(-AppSettings().RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
         return QStringLiteral(
             "(case when activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' and "
             "date(substr(activenewtime,1,10),'+0 days')=substr(activenewtime,1,10) then substr(activenewtime,1,10) "
@@ -518,7 +518,7 @@ void Tfuserfrm::N58Click()
 void Tfuserfrm::N60Click()
 {
     autoExpand_ = !autoExpand_;
-    N60->setChecked(autoExpand_);
+    N60->SetChecked(autoExpand_);
     TIniFile ini(ConfigIniPath());
     ini.WriteBool(QStringLiteral("TREEVIEW"), QStringLiteral("AUTOEXPAND"), autoExpand_);
 }
@@ -530,8 +530,8 @@ void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
         return;
     DyTreeView1->setCurrentItem(node);
     const TIQ *record = RecordOf(node);
-    treedeletenode->setEnabled(NodeLevel(node) >= 1);
-    N1->setEnabled(record && record->IsContact());
+    treedeletenode->SetEnabled(NodeLevel(node) >= 1);
+    N1->SetEnabled(record && record->IsContact());
     DRPopupMenu->popup(DyTreeView1->viewport()->mapToGlobal(pos));
 }
 

@@ -18,10 +18,8 @@ Tfrmselectdate::Tfrmselectdate(QWidget *owner) : QDialog(owner)
     MonthCalendar1 = new QCalendarWidget(this);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
     MonthCalendar1->setFirstDayOfWeek(Qt::Sunday);
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this, TEnterPress::Focused);
+    Button2 = FormButton(QStringLiteral("取消"), "Button2", this, TEnterPress::Focused);
 
     QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);

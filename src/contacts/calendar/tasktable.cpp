@@ -14,6 +14,7 @@
 #include "platform/IniFiles.h"
 #include "platform/Messages.h"
 #include "platform/UiServices.h"
+#include "shared/QtCommandBuilder.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
@@ -118,6 +119,7 @@ Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent
     auto *left = new QWidget(this);
     left->setObjectName(QStringLiteral("leftPanel"));
     left->setFixedWidth(220);
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
     BuildToolbar();
     TreeView1 = new QTreeWidget(left);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
@@ -189,55 +191,63 @@ void Tfrmtasktable::BuildToolbar()
     SpTBXToolbar1 = new QToolBar(this);
     SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
     SpTBXToolbar1->setIconSize(QSize(16, 16));
-    const auto step = [this](const char *name, const char *text, const char *hint, auto move) {
-        QAction *action = SpTBXToolbar1->addAction(QString::fromUtf8(text));
-        action->setObjectName(QString::fromLatin1(name));
-        action->setToolTip(QString::fromUtf8(hint));
-        connect(action, &QAction::triggered, this, [this, move] { GoToDate(move(shownDate_)); });
-        return action;
-    };
-    SpTBXItem1 = step("SpTBXItem1", "«", "上年", [](const QDate &d) { return d.addYears(-1); });
-    SpTBXItem2 = step("SpTBXItem2", "‹", "上月", [](const QDate &d) { return d.addMonths(-1); });
     dateLabel = new QLabel(SpTBXToolbar1);
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setAlignment(Qt::AlignCenter);
     dateLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    SpTBXToolbar1->addWidget(dateLabel);
-    SpTBXItem3 = step("SpTBXItem3", "›", "下月", [](const QDate &d) { return d.addMonths(1); });
-    SpTBXItem4 = step("SpTBXItem4", "»", "下年", [](const QDate &d) { return d.addYears(1); });
+    builder_->SetControl(QStringLiteral("dateLabel"), dateLabel);
+
+    const auto step = [this](const char *name, const char *text, const char *hint, QDate (*move)(const QDate &)) {
+        return CommandRow(name, text, "", [this, move] { GoToDate(move(shownDate_)); }, hint);
+    };
+    builder_->Fill(SpTBXToolbar1,
+                   commands_.Define(QStringLiteral("SpTBXToolbar1"),
+                                    {
+                                        step("SpTBXItem1", "«", "上年", [](const QDate &d) { return d.addYears(-1); }),
+                                        step("SpTBXItem2", "‹", "上月", [](const QDate &d) { return d.addMonths(-1); }),
+                                        ControlRow("dateLabel"),
+                                        step("SpTBXItem3", "›", "下月", [](const QDate &d) { return d.addMonths(1); }),
+                                        step("SpTBXItem4", "»", "下年", [](const QDate &d) { return d.addYears(1); }),
+                                    }));
+    SpTBXItem1 = Command(QStringLiteral("SpTBXItem1"));
+    SpTBXItem2 = Command(QStringLiteral("SpTBXItem2"));
+    SpTBXItem3 = Command(QStringLiteral("SpTBXItem3"));
+    SpTBXItem4 = Command(QStringLiteral("SpTBXItem4"));
 }
 
 void Tfrmtasktable::BuildPopupMenu()
 {
-    taskPopupMenu = new QMenu(this);
-    taskPopupMenu->setObjectName(QStringLiteral("taskPopupMenu"));
-    const auto add = [this](const char *name, const char *text) {
-        QAction *action = taskPopupMenu->addAction(QString::fromUtf8(text));
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
+    const std::vector<TCommandRow> rows = {
+        CommandRow("epm_00", "编辑", "", [this] { ItemUpdate(); }),
+        CommandRow("epm_01", "新建人脉", "",
+                   [] {
+                       if (frmmain)
+                           frmmain->NewContact();
+                   }),
+        CommandRow("epm_02", "从日历表中删除", "", nullptr),
+        CommandRow("N1", "给此人发邮件", "", [this] { N1Click(); }),
+        SeparatorRow(),
+        // Ctrl+T belongs to the main window's 到今天, which does the same here; the menu only shows it.
+        CommandRow("N3", "到今天\tCtrl+T", "", [this] { GoToDate(Clock().Now().date()); }),
+        CommandRow("N4", "日期转到", "Ctrl+G", [this] { N4Click(); }),
     };
-    epm_00 = add("epm_00", "编辑");
-    epm_01 = add("epm_01", "新建人脉");
-    epm_02 = add("epm_02", "从日历表中删除");
-    epm_02->setVisible(false);
-    N1 = add("N1", "给此人发邮件");
-    taskPopupMenu->addSeparator();
-    // Ctrl+T belongs to the main window's 到今天, which does the same here; the menu only shows it.
-    N3 = add("N3", "到今天\tCtrl+T");
-    N4 = add("N4", "日期转到");
-    N4->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
+    TCommand &menu = commands_.Define(QStringLiteral("taskPopupMenu"), rows);
+    epm_00 = Command(QStringLiteral("epm_00"));
+    epm_01 = Command(QStringLiteral("epm_01"));
+    epm_02 = Command(QStringLiteral("epm_02"));
+    N1 = Command(QStringLiteral("N1"));
+    N3 = Command(QStringLiteral("N3"));
+    N4 = Command(QStringLiteral("N4"));
+    epm_02->SetVisible(false);
+    taskPopupMenu = builder_->Popup(menu);
     // Live only while the page is shown, where the browser's Ctrl+G (新建组) is off.
-    addAction(N4);
-    N4->setEnabled(false);
+    builder_->AttachKey(this, *N4);
+    N4->SetEnabled(false);
+}
 
-    connect(epm_00, &QAction::triggered, this, &Tfrmtasktable::ItemUpdate);
-    connect(epm_01, &QAction::triggered, this, [] {
-        if (frmmain)
-            frmmain->NewContact();
-    });
-    connect(N1, &QAction::triggered, this, &Tfrmtasktable::N1Click);
-    connect(N3, &QAction::triggered, this, [this] { GoToDate(Clock().Now().date()); });
-    connect(N4, &QAction::triggered, this, &Tfrmtasktable::N4Click);
+TCommand *Tfrmtasktable::Command(const QString &name) const
+{
+    return commands_.Command(name);
 }
 
 void Tfrmtasktable::FormCreate()
@@ -249,13 +259,13 @@ void Tfrmtasktable::FormCreate()
 
 void Tfrmtasktable::showEvent(QShowEvent *event)
 {
-    N4->setEnabled(true);
+    N4->SetEnabled(true);
     QWidget::showEvent(event);
 }
 
 void Tfrmtasktable::hideEvent(QHideEvent *event)
 {
-    N4->setEnabled(false);
+    N4->SetEnabled(false);
     QWidget::hideEvent(event);
 }
 
@@ -301,9 +311,9 @@ void Tfrmtasktable::LoadMonth(bool force)
     PlannerSource->ClearItems();
     itemData_.clear();
     PlannerSource->BeginUpdate();
-    if (ShowFestivals)
+    if (AppSettings().ShowFestivals)
         LoadFestivals(range.Start, range.End);
-    if (ShowContactEvents)
+    if (AppSettings().ShowContactEvents)
         LoadDatabaseItems(range.Start, range.End);
     PlannerSource->EndUpdate();
 }
@@ -342,7 +352,7 @@ void Tfrmtasktable::LoadTodayTree()
     if (!AccountOpen())
         return;
     const QDate today = Clock().Now().date();
-    const int days = std::max(0, TodayTreeDays);
+    const int days = std::max(0, AppSettings().TodayTreeDays);
     const QDate last = today.addDays(days);
     const std::vector<TCalendarEntry> entries =
         ContactEntries(ReadContactDates(query_), ReadPlans(query_, today, last), today, last);
@@ -386,10 +396,10 @@ void Tfrmtasktable::taskPopupMenuPopup()
 {
     // Each popup answers for the item selected now, never for an earlier one.
     const bool contact = SelectedContactItem() != nullptr;
-    epm_00->setEnabled(contact);
-    epm_02->setEnabled(contact);
-    N1->setEnabled(contact);
-    epm_01->setEnabled(!contact);
+    epm_00->SetEnabled(contact);
+    epm_02->SetEnabled(contact);
+    N1->SetEnabled(contact);
+    epm_01->SetEnabled(!contact);
 }
 
 void Tfrmtasktable::ItemUpdate()

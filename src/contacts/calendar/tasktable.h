@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-class QAction;
+class TQtCommandBuilder;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -51,22 +51,26 @@ public:
     const CalendarItemData *ItemData(const TSPPlanItem *item) const;
 
     QToolBar *SpTBXToolbar1;
-    QAction *SpTBXItem1;  // 上年
-    QAction *SpTBXItem2;  // 上月
-    QAction *SpTBXItem3;  // 下月
-    QAction *SpTBXItem4;  // 下年
+    TCommand *SpTBXItem1;  // 上年
+    TCommand *SpTBXItem2;  // 上月
+    TCommand *SpTBXItem3;  // 下月
+    TCommand *SpTBXItem4;  // 下年
     QLabel *dateLabel;
     QTreeWidget *TreeView1;
     TSPMonthPlanner *SPMonthPlanner1;
     TSPPlannerSource *PlannerSource;
     TImageList *taskImageList;
     QMenu *taskPopupMenu;
-    QAction *epm_00;  // 编辑
-    QAction *epm_01;  // 新建人脉
-    QAction *epm_02;  // 从日历表中删除
-    QAction *N1;      // 给此人发邮件
-    QAction *N3;      // 到今天
-    QAction *N4;      // 日期转到
+    TCommand *epm_00;  // 编辑
+    TCommand *epm_01;  // 新建人脉
+    TCommand *epm_02;  // 从日历表中删除
+    TCommand *N1;      // 给此人发邮件
+    TCommand *N3;      // 到今天
+    TCommand *N4;      // 日期转到
+
+    // The page's commands by component name; nullptr for another name.
+    TCommand *Command(const QString &name) const;
+    const TCommandList &Commands() const { return commands_; }
 
     // Sets the popup's commands for the item selected now; runs just before it shows.
     void taskPopupMenuPopup();
@@ -81,6 +85,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    TCommandList commands_;
+    std::unique_ptr<TQtCommandBuilder> builder_;
     void FormCreate();
     void BuildToolbar();
     void BuildPopupMenu();

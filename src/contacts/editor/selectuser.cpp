@@ -1,4 +1,5 @@
 #include "editor/selectuser.h"
+#include "shared/FormParts.h"
 
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
@@ -64,14 +65,9 @@ Tfrmselectuser::Tfrmselectuser(QWidget *owner) : QDialog(owner)
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
     CheckListBox2 = new QListWidget(this);
     CheckListBox2->setObjectName(QStringLiteral("CheckListBox2"));
-    Button1 = new QPushButton(QStringLiteral("全部人脉"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(QStringLiteral("取消"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton *button : {Button1, BitBtn1, BitBtn2})
-        button->setAutoDefault(false);
+    Button1 = FormButton(QStringLiteral("全部人脉"), "Button1", this);
+    BitBtn1 = FormButton(QStringLiteral("确定"), "BitBtn1", this);
+    BitBtn2 = FormButton(QStringLiteral("取消"), "BitBtn2", this);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("检索"), this), 0, 0);

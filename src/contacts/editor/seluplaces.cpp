@@ -1,4 +1,5 @@
 #include "editor/seluplaces.h"
+#include "shared/FormParts.h"
 
 #include "shared/UtilityDb.h"
 #include "account/dataModule.h"
@@ -34,14 +35,9 @@ Tfrmseluplaces::Tfrmseluplaces(QWidget *owner) : QDialog(owner)
     ListView1->setHeaderLabels({QStringLiteral("标签")});
     ListView1->setColumnWidth(0, 200);
     ListView1->setRootIsDecorated(false);
-    BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("取消"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    Button1 = new QPushButton(QStringLiteral("删除选择标签"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
+    BitBtn1 = FormButton(QStringLiteral("确定"), "BitBtn1", this, TEnterPress::Default);
+    BitBtn2 = FormButton(QStringLiteral("取消"), "BitBtn2", this, TEnterPress::Focused);
+    Button1 = FormButton(QStringLiteral("删除选择标签"), "Button1", this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Button1);

@@ -20,10 +20,8 @@ Tfrmsetfile::Tfrmsetfile(QWidget *owner) : QDialog(owner)
     RadioButton1->setChecked(true);
     RadioButton2 = new QRadioButton(QStringLiteral("添加文件连接"), this);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this, TEnterPress::Focused);
+    Button2 = FormButton(QStringLiteral("取消"), "Button2", this, TEnterPress::Focused);
 
     QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);

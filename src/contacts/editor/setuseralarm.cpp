@@ -180,9 +180,8 @@ void Tfrmsetuseralarm::BuildForm()
     rangeGrid->addWidget(RadioButton10, 2, 0);
     rangeGrid->addWidget(activedate, 2, 1);
 
-    Button1 = Named(new QPushButton(QStringLiteral("确定"), this), "Button1");
-    Button2 = Named(new QPushButton(QStringLiteral("取消"), this), "Button2");
-    Button1->setDefault(true);
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this, TEnterPress::Default);
+    Button2 = FormButton(QStringLiteral("取消"), "Button2", this, TEnterPress::Focused);
     QHBoxLayout *buttons = ButtonRow({Button1, Button2});
 
     auto *top = new QGridLayout;

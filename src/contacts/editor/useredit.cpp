@@ -2,6 +2,7 @@
 // completion, birthday signs, change tracking, the reminder button and the tabbed editor's
 // toolbar and close behaviour.
 #include "editor/useredit.h"
+#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 #include "calendar/ChDateTo.h"
@@ -14,12 +15,12 @@
 #include "editor/usereditControls.h"
 #include "editor/usereditdlg.h"
 
-#include "platform/ADODB.h"
+#include "shared/QtCommandBuilder.h"
+#include "platform//ADODB.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
 #include "platform/UiServices.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -235,6 +236,7 @@ TUserEditForm::TUserEditForm(QWidget *parent)
 
     SpTBXDock1 = new QWidget(this);
     SpTBXDock1->setObjectName(QStringLiteral("SpTBXDock1"));
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
     BuildToolbar();
 
     userPageControl = new QTabWidget(this);
@@ -300,15 +302,16 @@ TUserEditForm::TUserEditForm(QWidget *parent)
     layout->addWidget(userPageControl, 1);
     layout->addWidget(StatusBar1);
 
-    // Enter belongs to the edits and memos, not to a default button.
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setAutoDefault(false);
-
     FormCreate();
     HookChangeEvents();
 }
 
 TUserEditForm::~TUserEditForm() = default;
+
+TCommand *TUserEditForm::Command(const QString &name) const
+{
+    return commands_.Command(name);
+}
 
 void TUserEditForm::BuildToolbar()
 {
@@ -316,25 +319,27 @@ void TUserEditForm::BuildToolbar()
     SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
     SpTBXToolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     SpTBXToolbar1->setMovable(false);
-    const auto item = [this](const char *name, const char *caption, QStyle::StandardPixmap icon) {
-        QAction *action = new QAction(style()->standardIcon(icon), QString::fromUtf8(caption), this);
-        action->setObjectName(QString::fromLatin1(name));
-        SpTBXToolbar1->addAction(action);
-        return action;
+    const auto item = [this](const char *name, const char *caption, const char *shortCut, void (TUserEditForm::*click)(),
+                             QStyle::StandardPixmap icon) {
+        return CommandRow(name, caption, shortCut, [this, click] { (this->*click)(); }, "", style()->standardIcon(icon));
     };
-    TBXItem2 = item("TBXItem2", "保存", QStyle::SP_DialogSaveButton);
-    SpTBXToolbar1->addSeparator();
-    TBXItem1 = item("TBXItem1", "保存并关闭", QStyle::SP_DialogApplyButton);
-    TBXItem1->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    TBXItem1->setShortcutContext(Qt::WindowShortcut);
-    SpTBXToolbar1->addSeparator();
-    TBXItem4 = item("TBXItem4", "保存并新增", QStyle::SP_FileDialogNewFolder);
-    SpTBXToolbar1->addSeparator();
-    TBXItem3 = item("TBXItem3", "关闭", QStyle::SP_DialogCloseButton);
-    connect(TBXItem2, &QAction::triggered, this, [this] { TBXItem2Click(); });
-    connect(TBXItem1, &QAction::triggered, this, [this] { TBXItem1Click(); });
-    connect(TBXItem4, &QAction::triggered, this, [this] { TBXItem4Click(); });
-    connect(TBXItem3, &QAction::triggered, this, [this] { TBXItem3Click(); });
+    builder_->Fill(SpTBXToolbar1,
+                   commands_.Define(QStringLiteral("SpTBXToolbar1"),
+                                    {
+                                        item("TBXItem2", "保存", "", &TUserEditForm::TBXItem2Click, QStyle::SP_DialogSaveButton),
+                                        SeparatorRow(),
+                                        item("TBXItem1", "保存并关闭", "Ctrl+S", &TUserEditForm::TBXItem1Click,
+                                             QStyle::SP_DialogApplyButton),
+                                        SeparatorRow(),
+                                        item("TBXItem4", "保存并新增", "", &TUserEditForm::TBXItem4Click,
+                                             QStyle::SP_FileDialogNewFolder),
+                                        SeparatorRow(),
+                                        item("TBXItem3", "关闭", "", &TUserEditForm::TBXItem3Click, QStyle::SP_DialogCloseButton),
+                                    }));
+    TBXItem2 = Command(QStringLiteral("TBXItem2"));
+    TBXItem1 = Command(QStringLiteral("TBXItem1"));
+    TBXItem4 = Command(QStringLiteral("TBXItem4"));
+    TBXItem3 = Command(QStringLiteral("TBXItem3"));
     auto *dock = new QHBoxLayout(SpTBXDock1);
     dock->setContentsMargins(2, 2, 2, 2);
     dock->addWidget(SpTBXToolbar1);
@@ -362,33 +367,32 @@ void TUserEditForm::BuildBasicPage()
     photoBox->addWidget(SpeedButton1);
     photoBox->addStretch(1);
     grid->addLayout(photoBox, 0, 4, 4, 1);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    N1 = PopupMenu1->addAction(QStringLiteral("添加图像"));
-    N1->setObjectName(QStringLiteral("N1"));
-    N2 = PopupMenu1->addAction(QStringLiteral("另存为"));
-    N2->setObjectName(QStringLiteral("N2"));
-    N3 = PopupMenu1->addAction(QStringLiteral("删除图像"));
-    N3->setObjectName(QStringLiteral("N3"));
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
-        N1->setEnabled(!SpeedButton1->isHidden());
-        N2->setEnabled(SpeedButton1->isHidden());
-        N3->setEnabled(SpeedButton1->isHidden());
-    });
+    const auto photo = [this](const char *name, const char *caption, void (TUserEditForm::*click)()) {
+        return CommandRow(name, caption, "", [this, click] { (this->*click)(); });
+    };
+    TCommand &photoMenu = commands_.Define(QStringLiteral("PopupMenu1"), {
+                                                                            photo("N1", "添加图像", &TUserEditForm::N1Click),
+                                                                            photo("N2", "另存为", &TUserEditForm::N2Click),
+                                                                            photo("N3", "删除图像", &TUserEditForm::N3Click),
+                                                                        });
+    N1 = Command(QStringLiteral("N1"));
+    N2 = Command(QStringLiteral("N2"));
+    N3 = Command(QStringLiteral("N3"));
+    photoMenu.OnPopup = [this] {
+        N1->SetEnabled(!SpeedButton1->isHidden());
+        N2->SetEnabled(SpeedButton1->isHidden());
+        N3->SetEnabled(SpeedButton1->isHidden());
+    };
+    PopupMenu1 = builder_->Popup(photoMenu);
     connect(Image5, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(Image5->mapToGlobal(pos)); });
     connect(SpeedButton1, &QToolButton::clicked, this, &TUserEditForm::N1Click);
-    connect(N1, &QAction::triggered, this, &TUserEditForm::N1Click);
-    connect(N2, &QAction::triggered, this, &TUserEditForm::N2Click);
-    connect(N3, &QAction::triggered, this, &TUserEditForm::N3Click);
 
     // Tags, the reminder button, and the hidden key and reminder message.
     Edit1 = new QLineEdit(TabSheet10);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Button1 = new QPushButton(QStringLiteral("标签"), TabSheet10);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button3 = new QPushButton(QStringLiteral("人脉提醒"), TabSheet10);
-    Button3->setObjectName(QStringLiteral("Button3"));
+    Button1 = FormButton(QStringLiteral("标签"), "Button1", TabSheet10);
+    Button3 = FormButton(QStringLiteral("人脉提醒"), "Button3", TabSheet10);
     auto *tagRow = new QHBoxLayout;
     tagRow->addWidget(Edit1, 1);
     tagRow->addWidget(Button1);
@@ -545,12 +549,9 @@ void TUserEditForm::BuildRelationPage()
     ListView1->setMovement(QListView::Static);
     ListView1->setResizeMode(QListView::Adjust);
     ListView1->setWordWrap(true);
-    BitBtn5 = new QPushButton(QStringLiteral("选择人脉"), TabSheet3);
-    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
-    BitBtn6 = new QPushButton(QStringLiteral("移除"), TabSheet3);
-    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
-    BitBtn7 = new QPushButton(QStringLiteral("新建人脉"), TabSheet3);
-    BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
+    BitBtn5 = FormButton(QStringLiteral("选择人脉"), "BitBtn5", TabSheet3);
+    BitBtn6 = FormButton(QStringLiteral("移除"), "BitBtn6", TabSheet3);
+    BitBtn7 = FormButton(QStringLiteral("新建人脉"), "BitBtn7", TabSheet3);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(BitBtn5);
     buttons->addWidget(BitBtn6);

@@ -2,6 +2,7 @@
 #include "main/EditorRegistry.h"
 #include "editor/PictureLoad.h"
 #include "editor/ReminderRules.h"
+#include "shared/Commands.h"
 
 #include <QDialog>
 #include <QHash>
@@ -13,7 +14,7 @@
 #include <vector>
 
 class IBrowserPage;
-class QAction;
+class TQtCommandBuilder;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -91,13 +92,16 @@ public:
     explicit TUserEditForm(QWidget *parent = nullptr);
     ~TUserEditForm() override;
 
+    // The form's commands by component name; nullptr for another name.
+    TCommand *Command(const QString &name) const;
+
     // Form --------------------------------------------------------------------------------------
     QWidget *SpTBXDock1;
     QToolBar *SpTBXToolbar1;
-    QAction *TBXItem2;  // 保存
-    QAction *TBXItem1;  // 保存并关闭 (Ctrl+S)
-    QAction *TBXItem4;  // 保存并新增
-    QAction *TBXItem3;  // 关闭
+    TCommand *TBXItem2;  // 保存
+    TCommand *TBXItem1;  // 保存并关闭 (Ctrl+S)
+    TCommand *TBXItem4;  // 保存并新增
+    TCommand *TBXItem3;  // 关闭
     QTabWidget *userPageControl;
     QWidget *TabSheet10;  // 基本信息
     QWidget *TabSheet5;   // the detail pages
@@ -122,9 +126,9 @@ public:
     QLabel *Image5;                     // the photo, 80 × 80
     QToolButton *SpeedButton1;          // add a photo (shown while there is none)
     QMenu *PopupMenu1;
-    QAction *N1;  // 添加图像
-    QAction *N2;  // 另存为
-    QAction *N3;  // 删除图像
+    TCommand *N1;  // 添加图像
+    TCommand *N2;  // 另存为
+    TCommand *N3;  // 删除图像
     QLineEdit *Edit1;      // tags
     QPushButton *Button1;  // 标签
     QPushButton *Button3;  // 人脉提醒
@@ -140,26 +144,26 @@ public:
 
     QTreeWidget *ListView2;  // records: 内容, 活动类型, 日期
     QMenu *PopupMenu4;
-    QAction *N73;      // 新活动
-    QAction *N12;      // 新任务 (no command)
-    QAction *N74;      // 新附件
-    QAction *userm01;  // 打开
-    QAction *userm02;  // 另存为...
-    QAction *userm03;  // 删除
+    TCommand *N73;      // 新活动
+    TCommand *N12;      // 新任务 (no command)
+    TCommand *N74;      // 新附件
+    TCommand *userm01;  // 打开
+    TCommand *userm02;  // 另存为...
+    TCommand *userm03;  // 删除
     QPushButton *BitBtn1;  // 新活动
     QPushButton *BitBtn3;  // 新附件
     QPushButton *BitBtn4;  // 删除
 
     QListWidget *userpiclistview;
     QToolBar *ToolBar2;
-    QAction *ToolButton72;  // 添加
-    QAction *ToolButton76;  // 打开 (hidden)
-    QAction *ToolButton74;  // 另存为 (hidden)
-    QAction *ToolButton75;  // 删除
-    QAction *ToolButton63;  // 上一个
-    QAction *ToolButton64;  // 下一个
-    QAction *ToolButton77;  // 合适大小
-    QAction *ToolButton66;  // 实际大小
+    TCommand *ToolButton72;  // 添加
+    TCommand *ToolButton76;  // 打开 (hidden)
+    TCommand *ToolButton74;  // 另存为 (hidden)
+    TCommand *ToolButton75;  // 删除
+    TCommand *ToolButton63;  // 上一个
+    TCommand *ToolButton64;  // 下一个
+    TCommand *ToolButton77;  // 合适大小
+    TCommand *ToolButton66;  // 实际大小
     QScrollArea *ScrollBox1;
     QLabel *Image1;
 
@@ -253,6 +257,8 @@ protected:
     bool AskToSave();
 
 private:
+    TCommandList commands_;
+    std::unique_ptr<TQtCommandBuilder> builder_;
     QString saveProblem_;  // what made the last save fail, when the user can act on it
     void FormCreate();
     void BuildToolbar();

@@ -4,11 +4,11 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 
-#include "platform/ADODB.h"
+#include "shared/QtCommandBuilder.h"
+#include "platform//ADODB.h"
 #include "platform/SaveFile.h"
 #include "platform/UiServices.h"
 
-#include <QAction>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -93,23 +93,30 @@ void TUserEditForm::BuildAlbumPage()
     ToolBar2 = new QToolBar(TabSheet6);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     ToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const auto item = [this](const char *name, const char *caption) {
-        QAction *action = ToolBar2->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
+    const auto item = [this](const char *name, const char *caption, void (TUserEditForm::*click)()) {
+        return CommandRow(name, caption, "", click ? std::function<void()>([this, click] { (this->*click)(); }) : nullptr);
     };
-    ToolButton72 = item("ToolButton72", "添加");
-    ToolButton76 = item("ToolButton76", "打开");
-    ToolButton74 = item("ToolButton74", "另存为");
-    ToolButton75 = item("ToolButton75", "删除");
-    ToolBar2->addSeparator();
-    ToolButton63 = item("ToolButton63", "上一个");
-    ToolButton64 = item("ToolButton64", "下一个");
-    ToolBar2->addSeparator();
-    ToolButton77 = item("ToolButton77", "合适大小");
-    ToolButton66 = item("ToolButton66", "实际大小");
-    ToolButton76->setVisible(false);
-    ToolButton74->setVisible(false);
+    builder_->Fill(ToolBar2, commands_.Define(QStringLiteral("ToolBar2"),
+                                              {
+                                                  item("ToolButton72", "添加", &TUserEditForm::ToolButton72Click),
+                                                  item("ToolButton76", "打开", nullptr),
+                                                  item("ToolButton74", "另存为", &TUserEditForm::ToolButton74Click),
+                                                  item("ToolButton75", "删除", &TUserEditForm::ToolButton75Click),
+                                                  SeparatorRow(),
+                                                  item("ToolButton63", "上一个", &TUserEditForm::ToolButton63Click),
+                                                  item("ToolButton64", "下一个", &TUserEditForm::ToolButton64Click),
+                                                  SeparatorRow(),
+                                                  item("ToolButton77", "合适大小", &TUserEditForm::ToolButton77Click),
+                                                  item("ToolButton66", "实际大小", &TUserEditForm::ToolButton66Click),
+                                              }));
+    const std::pair<TCommand **, const char *> fields[] = {
+        {&ToolButton72, "ToolButton72"}, {&ToolButton76, "ToolButton76"}, {&ToolButton74, "ToolButton74"},
+        {&ToolButton75, "ToolButton75"}, {&ToolButton63, "ToolButton63"}, {&ToolButton64, "ToolButton64"},
+        {&ToolButton77, "ToolButton77"}, {&ToolButton66, "ToolButton66"}};
+    for (const auto &[field, name] : fields)
+        *field = Command(QString::fromLatin1(name));
+    ToolButton76->SetVisible(false);
+    ToolButton74->SetVisible(false);
 
     ScrollBox1 = new QScrollArea(TabSheet6);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
@@ -138,13 +145,6 @@ void TUserEditForm::BuildAlbumPage()
     layout->addWidget(ScrollBox1, 1);
     layout->addWidget(userpiclistview);
 
-    connect(ToolButton72, &QAction::triggered, this, &TUserEditForm::ToolButton72Click);
-    connect(ToolButton74, &QAction::triggered, this, &TUserEditForm::ToolButton74Click);
-    connect(ToolButton75, &QAction::triggered, this, &TUserEditForm::ToolButton75Click);
-    connect(ToolButton63, &QAction::triggered, this, &TUserEditForm::ToolButton63Click);
-    connect(ToolButton64, &QAction::triggered, this, &TUserEditForm::ToolButton64Click);
-    connect(ToolButton77, &QAction::triggered, this, &TUserEditForm::ToolButton77Click);
-    connect(ToolButton66, &QAction::triggered, this, &TUserEditForm::ToolButton66Click);
     connect(userpiclistview, &QListWidget::currentRowChanged, this, &TUserEditForm::ShowPicture);
     // A picture chosen while the page was hidden was fitted to a box without its real size.
     connect(userPageControl, &QTabWidget::currentChanged, this, [this] {

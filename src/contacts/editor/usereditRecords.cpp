@@ -1,5 +1,6 @@
 // The contact records page: activities, tasks and attachments (useraction rows).
 #include "editor/useredit.h"
+#include "shared/FormParts.h"
 
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
@@ -7,13 +8,13 @@
 #include "editor/setfile.h"
 #include "editor/useractmsg.h"
 
-#include "platform/ADODB.h"
+#include "shared/QtCommandBuilder.h"
+#include "platform//ADODB.h"
 #include "platform/JetFormat.h"
 #include "platform/SaveFile.h"
 #include "platform/SqliteDb.h"
 #include "platform/UiServices.h"
 
-#include <QAction>
 #include <QDateTimeEdit>
 #include <QDebug>
 #include <QFile>
@@ -79,12 +80,9 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes)
 
 void TUserEditForm::BuildRecordPage()
 {
-    BitBtn1 = new QPushButton(QStringLiteral("新活动"), TabSheet7);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn3 = new QPushButton(QStringLiteral("新附件"), TabSheet7);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn4 = new QPushButton(QStringLiteral("删除"), TabSheet7);
-    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
+    BitBtn1 = FormButton(QStringLiteral("新活动"), "BitBtn1", TabSheet7);
+    BitBtn3 = FormButton(QStringLiteral("新附件"), "BitBtn3", TabSheet7);
+    BitBtn4 = FormButton(QStringLiteral("删除"), "BitBtn4", TabSheet7);
     ListView2 = new QTreeWidget(TabSheet7);
     ListView2->setObjectName(QStringLiteral("ListView2"));
     ListView2->setHeaderLabels({QStringLiteral("内容"), QStringLiteral("活动类型"), QStringLiteral("日期")});
@@ -96,26 +94,28 @@ void TUserEditForm::BuildRecordPage()
     ListView2->setColumnWidth(2, 140);
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
-    const auto item = [this](const char *name, const char *caption) {
-        QAction *action = PopupMenu4->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
+    const auto item = [this](const char *name, const char *caption, void (TUserEditForm::*click)()) {
+        return CommandRow(name, caption, "", click ? std::function<void()>([this, click] { (this->*click)(); }) : nullptr);
     };
-    N73 = item("N73", "新活动");
-    N12 = item("N12", "新任务");
-    N12->setEnabled(false);
-    N74 = item("N74", "新附件");
-    PopupMenu4->addSeparator();
-    userm01 = item("userm01", "打开");
-    userm02 = item("userm02", "另存为...");
-    userm03 = item("userm03", "删除");
+    TCommand &menu = commands_.Define(QStringLiteral("PopupMenu4"), {
+                                                                       item("N73", "新活动", &TUserEditForm::N73Click),
+                                                                       item("N12", "新任务", nullptr),
+                                                                       item("N74", "新附件", &TUserEditForm::N74Click),
+                                                                       SeparatorRow(),
+                                                                       item("userm01", "打开", &TUserEditForm::ListView2DblClick),
+                                                                       item("userm02", "另存为...", &TUserEditForm::userm02Click),
+                                                                       item("userm03", "删除", &TUserEditForm::userm03Click),
+                                                                   });
+    const std::pair<TCommand **, const char *> fields[] = {{&N73, "N73"},         {&N12, "N12"},         {&N74, "N74"},
+                                                           {&userm01, "userm01"}, {&userm02, "userm02"}, {&userm03, "userm03"}};
+    for (const auto &[field, name] : fields)
+        *field = Command(QString::fromLatin1(name));
     // Only an attachment is a file that can be saved elsewhere.
-    connect(PopupMenu4, &QMenu::aboutToShow, this, [this] {
+    menu.OnPopup = [this] {
         const RecordRow *row = RecordOf(ListView2->indexOfTopLevelItem(ListView2->currentItem()));
-        userm02->setVisible(row && row->kind == RecordAttachment);
-    });
+        userm02->SetVisible(row && row->kind == RecordAttachment);
+    };
+    PopupMenu4 = builder_->Popup(menu);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(BitBtn1);
@@ -127,13 +127,8 @@ void TUserEditForm::BuildRecordPage()
     layout->addWidget(ListView2, 1);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TUserEditForm::N73Click);
-    connect(N73, &QAction::triggered, this, &TUserEditForm::N73Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TUserEditForm::N74Click);
-    connect(N74, &QAction::triggered, this, &TUserEditForm::N74Click);
-    connect(userm01, &QAction::triggered, this, &TUserEditForm::ListView2DblClick);
-    connect(userm02, &QAction::triggered, this, &TUserEditForm::userm02Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TUserEditForm::userm03Click);
-    connect(userm03, &QAction::triggered, this, &TUserEditForm::userm03Click);
     connect(ListView2, &QTreeWidget::itemDoubleClicked, this, [this] { ListView2DblClick(); });
     connect(ListView2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu4->popup(ListView2->viewport()->mapToGlobal(pos)); });

@@ -13,7 +13,6 @@
 #include "platform/SqliteDb.h"
 #include "platform/UiServices.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDebug>
 #include <QLineEdit>
@@ -226,8 +225,8 @@ void TUserEditForm::ListView1DblClick()
     QPointer<Tfrmusereditdlg> dialog = new Tfrmusereditdlg(this);
     ClearInputControls(dialog);
     dialog->LoadContact(key);
-    dialog->TBXItem2->setVisible(false);
-    dialog->TBXItem4->setVisible(false);
+    dialog->TBXItem2->SetVisible(false);
+    dialog->TBXItem4->SetVisible(false);
     if (dialog->exec() == QDialog::Accepted && dialog) {
         const QString name = dialog->FieldText(QStringLiteral("uname"));
         SetRelationImage(item, dialog->FieldText(QStringLiteral("uxb")));
@@ -244,8 +243,8 @@ void TUserEditForm::BitBtn7Click()
     QPointer<Tfrmusereditdlg> dialog = new Tfrmusereditdlg(this);
     ClearInputControls(dialog);
     dialog->LoadContact(QString());
-    dialog->TBXItem2->setVisible(false);
-    dialog->TBXItem4->setVisible(false);
+    dialog->TBXItem2->SetVisible(false);
+    dialog->TBXItem4->SetVisible(false);
     if (dialog->exec() == QDialog::Accepted && dialog) {
         const QString entry = dialog->usrkeyid->text().trimmed() + '=' + dialog->FieldText(QStringLiteral("uname"));
         AddRelationItem(entry, dialog->FieldText(QStringLiteral("uxb")));

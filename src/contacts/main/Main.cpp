@@ -8,6 +8,7 @@
 
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
+#include "account/AccountSession.h"
 #include "account/dataModule.h"
 
 #include "platform/ADODB.h"
@@ -15,9 +16,9 @@
 #include "platform/IniFiles.h"
 #include "platform/TrayService.h"
 #include "platform/UiServices.h"
+#include "shared/QtCommandBuilder.h"
 
-#include <QAction>
-#include <QActionGroup>
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -44,7 +45,7 @@ constexpr int ShowHideHotKey = 1;
 } // namespace
 
 Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
-    : QMainWindow(parent), hotKeys_(std::move(hotKeys))
+    : QMainWindow(parent), account_(CurrentAccount()), hotKeys_(std::move(hotKeys))
 {
     frmmain = this;
     setObjectName(QStringLiteral("frmmain"));
@@ -66,6 +67,7 @@ Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(pageHost_);
 
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
     BuildMenus();
     BuildStatusBar();
     FormCreate();
@@ -89,15 +91,15 @@ void Tfrmmain::BuildStatusBar()
 void Tfrmmain::FormCreate()
 {
     ResetStartValues(Clock().Now());
-    for (const QString &folder : {AppDir() + "temp/", AppDir() + "data/", AppDir() + "data/backup/", BackupDir})
+    for (const QString &folder : {AppDir() + "temp/", AppDir() + "data/", AppDir() + "data/backup/", AppSettings().BackupDir})
         EnsureDir(folder);
     ApplyHotKey();
     ReadRegistrySettings();
     // Only this process works on the data (the single-instance lock), so a temporary file there
     // is what a compaction or copy killed midway left behind.
-    QStringList work = {AppDir() + "data/", BackupDir};
-    if (!AccountDbPath.isEmpty())
-        work << QFileInfo(AccountDbPath).absolutePath();
+    QStringList work = {AppDir() + "data/", AppSettings().BackupDir};
+    if (!account_.Path().isEmpty())
+        work << QFileInfo(account_.Path()).absolutePath();
     for (const QString &folder : work)
         RemoveLeftoverTempFiles(folder);
 
@@ -118,13 +120,12 @@ void Tfrmmain::FormCreate()
 
 void Tfrmmain::SelectSkin(const QString &name)
 {
-    for (QAction *item : SpTBXThemeGroupItem1->actions()) {
-        if (item->text() == name) {
-            item->setChecked(true);
-            skinName_ = name;
-            return;
-        }
-    }
+    const std::vector<TCommand *> &items = SpTBXThemeGroupItem1->Items();
+    if (std::none_of(items.begin(), items.end(), [&name](const TCommand *item) { return item->Caption() == name; }))
+        return;
+    for (TCommand *item : items)
+        item->SetChecked(item->Caption() == name);
+    skinName_ = name;
 }
 
 bool Tfrmmain::RegisterShowHideHotKey(const QString &text)
@@ -177,7 +178,7 @@ void Tfrmmain::ShowFromTray()
 Tfrminputpsd *Tfrmmain::PasswordPrompt()
 {
     if (!inputpsd_)
-        inputpsd_ = new Tfrminputpsd(this);
+        inputpsd_ = new Tfrminputpsd(account_, this);
     return inputpsd_;
 }
 
@@ -219,7 +220,7 @@ void Tfrmmain::WMHotKey(int id)
         HideToTray();
         return;
     }
-    if (AccountProtected && !AskReentryPassword())
+    if (account_.Protected() && !AskReentryPassword())
         return;
     ShowFromTray();
 }
@@ -235,7 +236,7 @@ void Tfrmmain::WMTrayIcon(int lParam)
         TBPopupMenu1->popup(QCursor::pos());
     } else if (lParam == TrayService::LeftButton) {
         const bool hidden = !isVisible() || isMinimized();
-        if (AccountProtected && hidden && !AskReentryPassword())
+        if (account_.Protected() && hidden && !AskReentryPassword())
             return;
         ShowFromTray();
     }
@@ -268,7 +269,7 @@ void Tfrmmain::closeEvent(QCloseEvent *event)
         return;
     }
     // Without a notification area the close box has nowhere to hide the window to.
-    const bool exits = closeForGood_ || ExitOnClose || !TrayIconShown();
+    const bool exits = closeForGood_ || AppSettings().ExitOnClose || !TrayIconShown();
     closeForGood_ = false;
     if (!exits) {
         event->ignore();
@@ -308,8 +309,8 @@ bool Tfrmmain::FormCloseQuery()
         CustomerData->dbConnection->Close();
         CustomerData->dbConnection->SetFileName(QString());
     }
-    if (!AccountDbPath.isEmpty())
-        CompactDatabase(AccountDbPath);
+    if (!account_.Path().isEmpty())
+        CompactDatabase(account_.Path());
     UnregisterHotKeys();
     return true;
 }

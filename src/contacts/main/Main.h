@@ -1,5 +1,6 @@
 #pragma once
 #include "main/HotKeys.h"
+#include "shared/Commands.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -8,18 +9,19 @@
 #include <memory>
 #include <vector>
 
-class QAction;
 class QDate;
-class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QToolBar;
-class QToolButton;
+class TADOConnection;
 class TADOQuery;
 class IContactSource;
 class TrayService;
+class TAccountSession;
+struct TSettingsChange;
+class TQtCommandBuilder;
 class Tfrmabout;
 class Tfrminputpsd;
 class Tfrmsetdate;
@@ -102,10 +104,10 @@ public:
     QMenuBar *SpTBXToolbar1 = nullptr;   // menu bar
     QToolBar *SpTBXToolbar2 = nullptr;   // tool bar, hidden until an account opens
     QLabel *SpTBXLabelItem1 = nullptr;   // status text
-    QActionGroup *SpTBXThemeGroupItem1 = nullptr;
+    TCommand *SpTBXThemeGroupItem1 = nullptr;  // one item per theme
     QMenu *TBPopupMenu1 = nullptr;       // tray menu
     QLineEdit *findEdit1 = nullptr;
-    QToolButton *SpeedButton1 = nullptr;
+    TCommand *SpeedButton1 = nullptr;
 
     // Queries on the account connection; loginADOQuery reads a file's password before the
     // shared connection is switched to it.
@@ -119,8 +121,10 @@ public:
     // Runs when the main window has really closed; the program entry quits the event loop here.
     std::function<void()> OnClosed;
 
-    // Commands by component name (menu items, tool bar items and sub-menus).
-    QAction *Command(const QString &name) const;
+    // Commands by component name (menu items, tool bar items, sub-menus, the theme group and
+    // the roots SpTBXToolbar1, SpTBXToolbar2 and TBPopupMenu1); nullptr for another name.
+    TCommand *Command(const QString &name) const;
+    const TCommandList &Commands() const { return commands_; }
     // Enables a command; one without an action stays disabled.
     void SetCommandEnabled(const QString &name, bool enabled);
     void SetCommandVisible(const QString &name, bool visible);
@@ -155,7 +159,10 @@ public:
     // The protection an account file is opened with.
     struct TAccountLogin {
         bool Protected = false;
-        QString Cipher;  // AccountPasswordCipher's value
+        QString Cipher;  // DesEncryptString text of the password
+        // The file as it was opened to read its password; the switch takes it over instead of
+        // opening the file again.
+        std::shared_ptr<TADOConnection> Opened;
     };
     // Reads the file's password and asks for it, up to three tries. False, after its message, for
     // a file that is missing or unreadable and for a password not given; nothing changes then.
@@ -163,10 +170,15 @@ public:
     // Offers the newest good backup in place of a damaged account file; true when it took its place.
     bool RestoreDamagedAccount(const QString &path);
     TAccountLogin CurrentLogin() const;
+    // Puts a backup the restore dialog confirmed in place of the open account and opens it again;
+    // false when the backup's password was refused or a window stayed open, with nothing changed.
+    bool RestoreAccountFrom(const QString &backup);
     // Makes `path` the open account with the protection found for it and rebuilds the pages. A
     // file that does not connect leaves the window without an account.
     void SwitchAccount(const QString &path, const TAccountLogin &login);
-    bool ConnectAccount();
+    // Connects the shared connection to the open account's file, taking over `opened` when that
+    // has the file open already.
+    bool ConnectAccount(TADOConnection *opened = nullptr);
     void EnableAccountCommands();
     void DisableAccountCommands();
     // Closes the windows that hold rows of the open account (each may ask to save); false when
@@ -204,6 +216,8 @@ public:
     void SpTBXItem10Click();  // 导出 vCard: the export wizard
     void SpTBXItem24Click();  // 恢复账户数据
     void SpTBXItem33Click();  // 选项
+    // Carries out what the settings dialog changed outside itself.
+    void ApplySettings(const TSettingsChange &change);
 
     // 退出: closes for good, whatever the close box would do.
     void SpTBXItem3Click();
@@ -241,6 +255,9 @@ private:
     void SetPageCommandsForBrowser(bool browser);
     IBrowserPage *VisibleBrowser() const;
 
+    TAccountSession &account_;
+    TCommandList commands_;
+    std::unique_ptr<TQtCommandBuilder> builder_;
     std::unique_ptr<IGlobalHotKeys> hotKeys_;
     TrayService *tray_ = nullptr;
     QPointer<Tfrminputpsd> inputpsd_;

@@ -6,6 +6,7 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 #include "shared/WNDES.h"
+#include "account/AccountSession.h"
 #include "account/dataModule.h"
 #include "account/hfdb.h"
 #include "account/inputpsd.h"
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -35,11 +37,11 @@ QString DamagedCopyName(const QString &path)
     return path + QStringLiteral(".damaged");
 }
 
-// The account's password, read through a connection of its own so the open account is not
-// touched. It is kept in the first row of usermsg, the one the password commands write.
-TPasswordRead ReadAccountPassword(TADOQuery *query, const QString &path, QString &password)
+// The account's password, read through a connection of its own (`login`, left open) so the open
+// account is not touched. It is kept in the first row of usermsg, the one the password commands
+// write.
+TPasswordRead ReadAccountPassword(TADOQuery *query, TADOConnection &login, const QString &path, QString &password)
 {
-    TADOConnection login;
     try {
         login.Open(path);
     } catch (const EDatabaseError &) {
@@ -69,18 +71,19 @@ void Tfrmmain::SetStatusText(const QString &text)
 bool Tfrmmain::PasswordMatches(const QString &typed) const
 {
     const DesResult cipher = DesEncryptString(typed, DesKey);
-    return cipher.Ok() && cipher.Text == AccountPasswordCipher;
+    return cipher.Ok() && cipher.Text == account_.PasswordCipher();
 }
 
 void Tfrmmain::OpenLastAccount()
 {
-    if (!AccountDbPath.isEmpty() && QFileInfo(AccountDbPath).isFile()) {
-        OpenAccount(AccountDbPath);
+    const QString last = account_.Path();
+    if (!last.isEmpty() && QFileInfo(last).isFile()) {
+        OpenAccount(last);
         return;
     }
-    AccountDbPath.clear();
+    account_.Forget();
     ShowFromTray();
-    ShowAccountList(this);
+    ShowAccountList(this, account_, [this](const QString &path) { OpenAccount(path); });
 }
 
 bool Tfrmmain::CloseAccountWindows()
@@ -113,7 +116,8 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
     if (TADOConnection::CheckFile(path) == TAccountFileState::Damaged && !RestoreDamagedAccount(path))
         return false;
     QString password;
-    if (ReadAccountPassword(loginADOQuery, path, password) != TPasswordRead::Ok) {
+    auto opened = std::make_shared<TADOConnection>();
+    if (ReadAccountPassword(loginADOQuery, *opened, path, password) != TPasswordRead::Ok) {
         ShowMessage(QStringLiteral("登陆失败,数据格式错误！"), Orvanta, MsgIcon::Warning);
         return false;
     }
@@ -133,6 +137,7 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
     }
     login.Protected = isProtected;
     login.Cipher = password.isEmpty() ? QString() : DesEncryptString(password, DesKey).Text;
+    login.Opened = std::move(opened);
     return true;
 }
 
@@ -149,7 +154,7 @@ bool Tfrmmain::RestoreDamagedAccount(const QString &path)
     if (ShowMessage(question, Orvanta, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return false;
     // The open account's connection must let go of the file before it is replaced.
-    if (path == AccountDbPath && CustomerData)
+    if (path == account_.Path() && CustomerData)
         CustomerData->dbConnection->Close();
     const QString damaged = DamagedCopyName(path);
     QFile::remove(damaged);
@@ -160,21 +165,40 @@ bool Tfrmmain::RestoreDamagedAccount(const QString &path)
     return true;
 }
 
+bool Tfrmmain::RestoreAccountFrom(const QString &backup)
+{
+    // The backup's own password is asked while the account is still open, so a refusal leaves it
+    // as it was.
+    TAccountLogin login;
+    if (!AuthenticateAccount(backup, login))
+        return false;
+    // An editor saving after the copy would write the old rows' keys into the restored file.
+    if (!CloseAccountWindows())
+        return false;
+    CustomerData->dbConnection->Close();
+    CustomerData->dbConnection->SetFileName(QString());
+    // A failed copy leaves the account as it was; it is opened again all the same, with its own
+    // protection, and the user must not take it for the backup.
+    const QString path = account_.Path();
+    if (!ReplaceWithCopy(backup, path)) {
+        ShowMessage(QStringLiteral("恢复失败，当前账户没有改变。"), Orvanta, MsgIcon::Warning);
+        login = CurrentLogin();
+    }
+    SwitchAccount(path, login);
+    return true;
+}
+
 Tfrmmain::TAccountLogin Tfrmmain::CurrentLogin() const
 {
-    return {AccountProtected, AccountPasswordCipher};
+    return {account_.Protected(), account_.PasswordCipher()};
 }
 
 void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
 {
-    AccountProtected = login.Protected;
-    AccountPasswordCipher = login.Cipher;
-    if (path != AccountDbPath)
-        RegWriteString(2, OrvRegistryKey, QStringLiteral("txlfile"), path);
-    AccountDbPath = path;
+    account_.Switch(path, login.Protected, login.Cipher);
     SetStatusText(QStringLiteral("当前打开数据: ") + path);
 
-    if (ConnectAccount())
+    if (ConnectAccount(login.Opened.get()))
         EnableAccountCommands();
 
     const bool browserWasVisible = BrowserPageVisible();
@@ -188,29 +212,33 @@ void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
         ShowBrowserPage();
 }
 
-bool Tfrmmain::ConnectAccount()
+bool Tfrmmain::ConnectAccount(TADOConnection *opened)
 {
     TADOConnection *connection = CustomerData->dbConnection;
+    const QString path = account_.Path();
     CustomerData->SetAlarmCheck(false);
-    if (!QFileInfo(AccountDbPath).isFile()) {
+    if (!QFileInfo(path).isFile()) {
         connection->Close();
         DisableAccountCommands();
-        SetStatusText(QStringLiteral("文件不存在: ") + AccountDbPath);
+        SetStatusText(QStringLiteral("文件不存在: ") + path);
         return false;
     }
     try {
         connection->Close();
-        connection->Open(AccountDbPath);
+        if (opened && opened->Connected() && opened->FileName() == path)
+            connection->TakeOver(*opened);
+        else
+            connection->Open(path);
     } catch (const EDatabaseError &) {
         ShowMessage(QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"), Orvanta, MsgIcon::None);
         DisableAccountCommands();
-        SetStatusText(QStringLiteral("错误的数据文件: ") + AccountDbPath);
+        SetStatusText(QStringLiteral("错误的数据文件: ") + path);
         return false;
     }
     for (TADOQuery *query : {ADOQuery1, ADOQuery2, redtADOQuery})
         query->SetConnection(connection);
     CustomerData->SetAlarmCheck(true);
-    SetStatusText(QStringLiteral("当前打开数据: ") + AccountDbPath);
+    SetStatusText(QStringLiteral("当前打开数据: ") + path);
     if (connection->ReadOnly())
         ShowMessage(QStringLiteral("账户文件是只读的，对它所做的修改将无法保存！"), Orvanta, MsgIcon::Warning);
     return true;
@@ -227,7 +255,7 @@ void Tfrmmain::DisableAccountCommands()
 
 void Tfrmmain::SetPassword()
 {
-    if (AccountProtected) {
+    if (account_.Protected()) {
         QString typed;
         if (!PromptPassword(typed))
             return;
@@ -236,13 +264,14 @@ void Tfrmmain::SetPassword()
             return;
         }
     }
-    Tfrmsetnewpwd dialog(ADOQuery1, this);
-    dialog.exec();
+    Tfrmsetnewpwd dialog(ADOQuery1, account_.Path(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        account_.SetPassword(dialog.Cipher());
 }
 
 void Tfrmmain::RemovePassword()
 {
-    if (!AccountProtected)
+    if (!account_.Protected())
         return;
     QString typed;
     if (!PromptPassword(typed))
@@ -256,21 +285,42 @@ void Tfrmmain::RemovePassword()
         ShowMessage(QStringLiteral("保存错误！"), Orvanta, MsgIcon::Warning);
         return;
     }
-    AccountPasswordCipher.clear();
-    AccountProtected = false;
+    account_.SetPassword(QString());
 }
 
 void Tfrmmain::SpTBXItem18Click()
 {
-    ShowAccountListModal(this);
+    ShowAccountListModal(this, account_, [this](const QString &path) { OpenAccount(path); });
 }
 
 void Tfrmmain::SpTBXItem24Click()
 {
-    ShowRestoreDialog(this);
+    ShowRestoreDialog(this, account_, [this](const QString &backup) { return RestoreAccountFrom(backup); });
 }
 
 void Tfrmmain::SpTBXItem33Click()
 {
-    ShowSettingsDialog(this);
+    ShowSettingsDialog(this, account_, [this](const TSettingsChange &change) { ApplySettings(change); });
+}
+
+void Tfrmmain::ApplySettings(const TSettingsChange &change)
+{
+    if (change.LunarCaptions && calendar_)
+        calendar_->SetLunarCaptions(*change.LunarCaptions);
+    if (change.ReloadMonth && calendar_)
+        calendar_->LoadMonth(true);
+    if (change.ReloadTodayTree && CalendarPageVisible())
+        calendar_->LoadTodayTree();
+    if (change.AutoBackup && CustomerData) {
+        if (*change.AutoBackup)
+            CustomerData->dbbakTimer->start();
+        else
+            CustomerData->dbbakTimer->stop();
+    }
+    if (change.ShowHideKey) {
+        if (change.ShowHideKey->isEmpty())
+            UnregisterHotKeys();
+        else
+            RegisterShowHideHotKey(*change.ShowHideKey);
+    }
 }

@@ -1,6 +1,7 @@
 // The main window's file, tool and help commands: backup and compaction of the account, the
 // Outlook import, timed shutdown, help, the maker's pages and the about box.
 #include "main/Main.h"
+#include "account/AccountSession.h"
 
 #include "shared/AppGlobals.h"
 #include "main/MakerLinks.h"
@@ -32,7 +33,7 @@ bool SameFile(const QString &a, const QString &b)
 void Tfrmmain::BackupByHand()
 {
     const QString folder = AppDir() + QStringLiteral("data/backup/");
-    const QString suggested = Clock().Now().toString(QStringLiteral("yyyyMMdd")) + QFileInfo(AccountDbPath).fileName();
+    const QString suggested = Clock().Now().toString(QStringLiteral("yyyyMMdd")) + QFileInfo(account_.Path()).fileName();
     QString target = Dialogs().SaveFileName(this, QStringLiteral("通讯录数据备份"), folder + suggested,
                                             QStringLiteral("通讯录数据文件(*.txl)"));
     if (target.isEmpty())
@@ -44,8 +45,8 @@ void Tfrmmain::BackupByHand()
                != MsgResult::Yes)
         return;
     // A live file copied byte by byte can catch a write half done; the engine's backup cannot.
-    TADOConnection *connection = CustomerData ? CustomerData->dbConnection : nullptr;
-    const bool copied = connection && connection->Connected() && !SameFile(target, AccountDbPath)
+    TADOConnection *connection = account_.Connection();
+    const bool copied = connection && connection->Connected() && !SameFile(target, account_.Path())
                         && connection->BackupTo(target);
     if (!copied)
         ShowMessage(QStringLiteral("备份账户数据失败！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
@@ -53,11 +54,11 @@ void Tfrmmain::BackupByHand()
 
 void Tfrmmain::CompactAccount()
 {
-    if (AccountDbPath.isEmpty() || !CustomerData)
+    if (account_.Path().isEmpty() || !CustomerData)
         return;
     CustomerData->dbConnection->Close();
     // A failed compaction leaves the account as it was; the user should still know.
-    const bool compacted = CompactDatabase(AccountDbPath);
+    const bool compacted = CompactDatabase(account_.Path());
     ConnectAccount();
     if (!compacted)
         ShowMessage(QStringLiteral("压缩账户数据失败！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);

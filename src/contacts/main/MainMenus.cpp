@@ -1,57 +1,23 @@
-// The menu bar, tool bar and tray menu of the main window, kept as tables: caption, shortcut,
-// component name and action. A row without an action is a command that is shown and does
+// The menu bar, tool bar and tray menu of the main window, kept as tables: component name,
+// caption, shortcut and action. A row without an action is a command that is shown and does
 // nothing; it stays disabled.
 #include "main/Main.h"
 
 #include "main/EditorRegistry.h"
 #include "main/MainIcons.h"
 
-#include <QAction>
-#include <QActionGroup>
+#include "shared/Commands.h"
+#include "shared/QtCommandBuilder.h"
+
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <vector>
 
 namespace {
 
-const char *const HasActionProperty = "orvHasAction";
-
-enum class TEntryKind { Command, Separator, Submenu, EndSubmenu, Themes };
-
 using THandler = void (Tfrmmain::*)();
-
-struct TMenuEntry {
-    TEntryKind Kind;
-    const char *Name = "";
-    const char *Caption = "";
-    const char *Shortcut = "";  // portable key-sequence text
-    THandler Action = nullptr;
-    const char *Hint = "";
-    TMainIcon Icon = TMainIcon::Program;
-    bool HasIcon = false;
-};
-
-TMenuEntry Cmd(const char *name, const char *caption, const char *shortcut, THandler action)
-{
-    return {TEntryKind::Command, name, caption, shortcut, action};
-}
-
-TMenuEntry Tool(const char *name, const char *caption, const char *hint, TMainIcon icon, THandler action)
-{
-    return {TEntryKind::Command, name, caption, "", action, hint, icon, true};
-}
-
-TMenuEntry Sub(const char *name, const char *caption)
-{
-    return {TEntryKind::Submenu, name, caption};
-}
-
-TMenuEntry End() { return {TEntryKind::EndSubmenu}; }
-TMenuEntry Sep() { return {TEntryKind::Separator}; }
-TMenuEntry Themes() { return {TEntryKind::Themes}; }
 
 } // namespace
 
@@ -63,7 +29,19 @@ QStringList KnownThemeNames()
 
 void Tfrmmain::BuildMenus()
 {
-    const std::vector<TMenuEntry> menuBar = {
+    const auto run = [this](THandler handler) { return std::function<void()>([this, handler] { (this->*handler)(); }); };
+    const auto Cmd = [&](const char *name, const char *caption, const char *shortcut, THandler action) {
+        return CommandRow(name, caption, shortcut, action ? run(action) : nullptr);
+    };
+    const auto Tool = [&](const char *name, const char *caption, const char *hint, TMainIcon icon, THandler action) {
+        return CommandRow(name, caption, "", action ? run(action) : nullptr, hint, MainIcon(icon));
+    };
+    const auto Sub = [](const char *name, const char *caption) { return SubmenuRow(name, caption); };
+    const auto End = [] { return EndRow(); };
+    const auto Sep = [] { return SeparatorRow(); };
+    const auto Themes = [] { return IncludeRow("SpTBXThemeGroupItem1"); };
+
+    const std::vector<TCommandRow> menuBar = {
         Sub("FileMenu", "文件(&F)"),
         Cmd("SpTBXItem18", "新建/打开账户(&N)", "Ctrl+O", &Tfrmmain::SpTBXItem18Click),
         Sep(),
@@ -89,7 +67,7 @@ void Tfrmmain::BuildMenus()
         Sub("SpTBXSubmenuItem9", "操作(&O)"),
         // Ctrl+O stays with 新建/打开账户: a key held by two actions fires neither.
         Cmd("SpTBXItem32", "打开", "", nullptr),
-        Cmd("SpTBXItem15", "新建人脉", "Ctrl+N", &Tfrmmain::NewContact),
+        Cmd("SpTBXItem15", "新建人脉", "Ctrl+N", ContactEditorFactory ? &Tfrmmain::NewContact : nullptr),
         Cmd("SpTBXItem26", "新建组", "Ctrl+G", &Tfrmmain::SpTBXItem26Click),
         Sep(),
         Cmd("CustomItem6", "删除", "Ctrl+D", &Tfrmmain::CustomItem6Click),
@@ -117,7 +95,7 @@ void Tfrmmain::BuildMenus()
     };
 
     // The 快捷键 menu is never shown; its items only carry keys.
-    const std::vector<TMenuEntry> carriers = {
+    const std::vector<TCommandRow> carriers = {
         Cmd("SpTBXItem29", "人脉视图", "Ctrl+1", &Tfrmmain::ShowBrowserPage),
         Cmd("SpTBXItem30", "日历视图", "Ctrl+2", &Tfrmmain::ShowCalendarPage),
         Cmd("SpTBXItem35", "移出", "Ctrl+Alt+Left", &Tfrmmain::SpTBXItem35Click),
@@ -126,23 +104,26 @@ void Tfrmmain::BuildMenus()
         Cmd("SpTBXItem40", "下移", "Ctrl+Alt+Down", &Tfrmmain::SpTBXItem40Click),
     };
 
-    const std::vector<TMenuEntry> toolBar = {
+    const std::vector<TCommandRow> toolBar = {
         Tool("SpTBXItem4", "人脉视图", "Ctrl+1", TMainIcon::Contacts, &Tfrmmain::ShowBrowserPage),
         Tool("SpTBXItem8", "日历视图", "Ctrl+2", TMainIcon::Calendar, &Tfrmmain::ShowCalendarPage),
         Sep(),
-        Tool("SpTBXItem12", "新建人脉", "", TMainIcon::NewContact, &Tfrmmain::NewContact),
+        Tool("SpTBXItem12", "新建人脉", "", TMainIcon::NewContact, ContactEditorFactory ? &Tfrmmain::NewContact : nullptr),
         Tool("SpTBXItem14", "新建组", "", TMainIcon::NewGroup, &Tfrmmain::SpTBXItem26Click),
         Tool("SpTBXItem16", "删除", "", TMainIcon::Delete, &Tfrmmain::SpTBXItem16Click),
         Sep(),
-        Sub("SpTBXSubmenuItem5", "查看"),
+        SubmenuRow("SpTBXSubmenuItem5", "查看", MainIcon(TMainIcon::ViewStyle)),
         Cmd("ViewStyle0", "大图标", "", &Tfrmmain::ViewStyle0Click),
         Cmd("ViewStyle1", "小图标", "", &Tfrmmain::ViewStyle1Click),
         Cmd("ViewStyle2", "列表", "", &Tfrmmain::ViewStyle2Click),
         Cmd("ViewStyle3", "详细信息", "", &Tfrmmain::ViewStyle3Click),
         End(),
+        ControlRow("SearchSpacer"),
+        ControlRow("findEdit1"),
+        Tool("SpeedButton1", "", "", TMainIcon::Search, &Tfrmmain::SpeedButton1Click),
     };
 
-    const std::vector<TMenuEntry> trayMenu = {
+    const std::vector<TCommandRow> trayMenu = {
         Sub("TraySkinMenu", "皮肤"),
         Themes(),
         End(),
@@ -151,82 +132,24 @@ void Tfrmmain::BuildMenus()
         Cmd("TrayItemExit", "退出", "", &Tfrmmain::SpTBXItem3Click),
     };
 
-    SpTBXThemeGroupItem1 = new QActionGroup(this);
-    SpTBXThemeGroupItem1->setObjectName(QStringLiteral("SpTBXThemeGroupItem1"));
-    SpTBXThemeGroupItem1->setExclusive(true);
+    TCommand &themes = commands_.Add(TCommandKind::Group, QStringLiteral("SpTBXThemeGroupItem1"));
     for (const QString &theme : KnownThemeNames()) {
-        QAction *item = new QAction(theme, SpTBXThemeGroupItem1);
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, theme] { SelectSkin(theme); });
+        TCommand &item = commands_.Add(TCommandKind::Item, QString());
+        item.SetCaption(theme);
+        item.SetRadioItem(true);
+        item.OnClick = [this, theme] { SelectSkin(theme); };
+        themes.Add(item);
     }
-
-    const auto makeAction = [this](const TMenuEntry &entry) {
-        QAction *action = new QAction(QString::fromUtf8(entry.Caption), this);
-        action->setObjectName(QString::fromUtf8(entry.Name));
-        if (*entry.Shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(entry.Shortcut)));
-        if (*entry.Hint)
-            action->setToolTip(QString::fromUtf8(entry.Hint));
-        if (entry.HasIcon)
-            action->setIcon(MainIcon(entry.Icon));
-        bool hasAction = entry.Action != nullptr;
-        if (entry.Action == &Tfrmmain::NewContact)
-            hasAction = bool(ContactEditorFactory);
-        action->setProperty(HasActionProperty, hasAction);
-        action->setEnabled(hasAction);
-        if (entry.Action) {
-            const THandler handler = entry.Action;
-            connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-        }
-        return action;
-    };
-
-    // Builds one table into a widget that takes actions (menu bar, menu, tool bar).
-    const auto build = [&](const std::vector<TMenuEntry> &table, QWidget *root) {
-        std::vector<QWidget *> stack = {root};
-        for (const TMenuEntry &entry : table) {
-            QWidget *into = stack.back();
-            switch (entry.Kind) {
-            case TEntryKind::Command:
-                into->addAction(makeAction(entry));
-                break;
-            case TEntryKind::Separator:
-                if (auto *menu = qobject_cast<QMenu *>(into))
-                    menu->addSeparator();
-                else if (auto *bar = qobject_cast<QToolBar *>(into))
-                    bar->addSeparator();
-                break;
-            case TEntryKind::Submenu: {
-                QMenu *menu = new QMenu(QString::fromUtf8(entry.Caption), this);
-                menu->setObjectName(QString::fromUtf8(entry.Name));
-                menu->menuAction()->setObjectName(QString::fromUtf8(entry.Name));
-                menu->menuAction()->setProperty(HasActionProperty, true);
-                into->addAction(menu->menuAction());
-                if (auto *bar = qobject_cast<QToolBar *>(into)) {
-                    menu->menuAction()->setIcon(MainIcon(TMainIcon::ViewStyle));
-                    if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(menu->menuAction())))
-                        button->setPopupMode(QToolButton::InstantPopup);
-                }
-                stack.push_back(menu);
-                break;
-            }
-            case TEntryKind::EndSubmenu:
-                stack.pop_back();
-                break;
-            case TEntryKind::Themes:
-                into->addActions(SpTBXThemeGroupItem1->actions());
-                break;
-            }
-        }
-    };
+    SpTBXThemeGroupItem1 = &themes;
 
     SpTBXToolbar1 = new QMenuBar(this);
     SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
     setMenuBar(SpTBXToolbar1);
-    build(menuBar, SpTBXToolbar1);
+    builder_->Fill(SpTBXToolbar1, commands_.Define(QStringLiteral("SpTBXToolbar1"), menuBar));
 
-    for (const TMenuEntry &entry : carriers)
-        addAction(makeAction(entry));
+    // The carriers' keys work anywhere in the window.
+    for (TCommand *carrier : commands_.Define(QStringLiteral("ShortcutCarriers"), carriers).Items())
+        builder_->AttachKey(this, *carrier);
 
     SpTBXToolbar2 = new QToolBar(this);
     SpTBXToolbar2->setObjectName(QStringLiteral("SpTBXToolbar2"));
@@ -235,56 +158,38 @@ void Tfrmmain::BuildMenus()
     SpTBXToolbar2->setIconSize(QSize(24, 24));
     SpTBXToolbar2->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     addToolBar(Qt::TopToolBarArea, SpTBXToolbar2);
-    build(toolBar, SpTBXToolbar2);
-
     QWidget *spacer = new QWidget(SpTBXToolbar2);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    SpTBXToolbar2->addWidget(spacer);
+    builder_->SetControl(QStringLiteral("SearchSpacer"), spacer);
     findEdit1 = new QLineEdit(SpTBXToolbar2);
     findEdit1->setObjectName(QStringLiteral("findEdit1"));
     findEdit1->setPlaceholderText(QStringLiteral("搜索人脉"));
     findEdit1->setFixedWidth(180);
-    SpTBXToolbar2->addWidget(findEdit1);
-    SpeedButton1 = new QToolButton(SpTBXToolbar2);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setIcon(MainIcon(TMainIcon::Search));
-    SpeedButton1->setProperty(HasActionProperty, true);
-    SpeedButton1->setEnabled(false);
-    SpTBXToolbar2->addWidget(SpeedButton1);
-    connect(SpeedButton1, &QToolButton::clicked, this, &Tfrmmain::SpeedButton1Click);
     connect(findEdit1, &QLineEdit::returnPressed, this, &Tfrmmain::SpeedButton1Click);
-    findEdit1->setProperty(HasActionProperty, true);
-    findEdit1->setEnabled(false);
+    builder_->SetControl(QStringLiteral("findEdit1"), findEdit1);
+    builder_->Fill(SpTBXToolbar2, commands_.Define(QStringLiteral("SpTBXToolbar2"), toolBar));
+    SpeedButton1 = Command(QStringLiteral("SpeedButton1"));
+    SpeedButton1->SetEnabled(false);
+    Command(QStringLiteral("findEdit1"))->SetEnabled(false);
     SpTBXToolbar2->hide();
 
-    TBPopupMenu1 = new QMenu(this);
-    TBPopupMenu1->setObjectName(QStringLiteral("TBPopupMenu1"));
-    build(trayMenu, TBPopupMenu1);
+    TBPopupMenu1 = builder_->Popup(commands_.Define(QStringLiteral("TBPopupMenu1"), trayMenu));
 }
 
-QAction *Tfrmmain::Command(const QString &name) const
+TCommand *Tfrmmain::Command(const QString &name) const
 {
-    return findChild<QAction *>(name);
+    return commands_.Command(name);
 }
 
 void Tfrmmain::SetCommandEnabled(const QString &name, bool enabled)
 {
-    QObject *target = Command(name);
-    if (!target)
-        target = findChild<QWidget *>(name);
-    if (!target)
-        return;
-    const bool usable = enabled && target->property(HasActionProperty).toBool();
-    if (auto *action = qobject_cast<QAction *>(target))
-        action->setEnabled(usable);
-    else if (auto *widget = qobject_cast<QWidget *>(target))
-        widget->setEnabled(usable);
+    // A command that does nothing stays disabled.
+    if (TCommand *command = Command(name))
+        command->SetEnabled(enabled && (command->Kind() != TCommandKind::Item || command->OnClick));
 }
 
 void Tfrmmain::SetCommandVisible(const QString &name, bool visible)
 {
-    if (QAction *action = Command(name))
-        action->setVisible(visible);
-    else if (auto *widget = findChild<QWidget *>(name))
-        widget->setVisible(visible);
+    if (TCommand *command = Command(name))
+        command->SetVisible(visible);
 }

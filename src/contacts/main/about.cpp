@@ -38,8 +38,7 @@ Tfrmabout::Tfrmabout(QWidget *owner) : QDialog(owner)
     QLabel *maker = MakeLabel(MakerName, QStringLiteral("Label3"), this);
     Label6 = MakeLabel(HomePageUrl, QStringLiteral("Label6"), this);
     Label4 = MakeLabel(ProductPageUrl, QStringLiteral("Label4"), this);
-    BitBtn1 = new QPushButton(QStringLiteral("关闭"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1 = FormButton(QStringLiteral("关闭"), "BitBtn1", this, TEnterPress::Focused);
 
     for (QLabel *link : {Label6, Label4}) {
         link->setCursor(Qt::PointingHandCursor);

@@ -1,4 +1,5 @@
 #include "main/setdate.h"
+#include "shared/FormParts.h"
 
 #include "platform/AppPaths.h"
 #include "platform/SystemPower.h"
@@ -41,8 +42,7 @@ Tfrmsetdate::Tfrmsetdate(QWidget *owner) : QWidget(owner, Qt::Window)
     RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
     CheckBox2 = new QCheckBox(QStringLiteral("启动"), this);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    Button1 = new QPushButton(QStringLiteral("关闭"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = FormButton(QStringLiteral("关闭"), "Button1", this);
     Timerclose = new QTimer(this);
     Timerclose->setObjectName(QStringLiteral("Timerclose"));
     Timerclose->setInterval(500);

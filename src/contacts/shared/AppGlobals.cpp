@@ -1,5 +1,7 @@
 #include "shared/AppGlobals.h"
 
+#include "account/AccountSession.h"
+
 #include "shared/Utility.h"
 
 #include "platform/AppPaths.h"
@@ -8,21 +10,13 @@
 #include <QFileInfo>
 #include <algorithm>
 
-QString AccountDbPath;
-bool AccountProtected = false;
-QString AccountPasswordCipher;
-bool AutoLogin = false;
-QString BackupDir;
-int BackupIntervalHours = 1;
-int BackupKeepCount = 3;
 QDateTime LastBackupTime;
-bool ExitOnClose = true;
-QString AlarmSoundFile;
-int FrequentViewCount = 5;
-int RecentMonths = 3;
-int TodayTreeDays = 2;
-bool ShowFestivals = true;
-bool ShowContactEvents = true;
+
+TAppSettings &AppSettings()
+{
+    static TAppSettings settings;
+    return settings;
+}
 QStringList FieldCaptions;
 
 const QString OrvRegistryKey = QStringLiteral("SOFTWARE\\orvmain");
@@ -128,55 +122,56 @@ QStringList BuildFieldCaptions(const TIniFile &ini)
 
 void ResetStartValues(const QDateTime &now)
 {
-    AccountDbPath.clear();
-    AccountProtected = false;
-    AccountPasswordCipher.clear();
-    AutoLogin = false;
-    BackupDir = DefaultBackupDir();
-    BackupIntervalHours = 1;
-    BackupKeepCount = 3;
+    TAppSettings &settings = AppSettings();
+    CurrentAccount().Forget();
+    settings.AutoLogin = false;
+    settings.BackupDir = DefaultBackupDir();
+    settings.BackupIntervalHours = 1;
+    settings.BackupKeepCount = 3;
     LastBackupTime = now;
-    ExitOnClose = true;
-    AlarmSoundFile = DefaultAlarmSoundFile();
-    FrequentViewCount = 5;
-    RecentMonths = 3;
-    TodayTreeDays = 2;
-    ShowFestivals = true;
-    ShowContactEvents = true;
+    settings.ExitOnClose = true;
+    settings.AlarmSoundFile = DefaultAlarmSoundFile();
+    settings.FrequentViewCount = 5;
+    settings.RecentMonths = 3;
+    settings.TodayTreeDays = 2;
+    settings.ShowFestivals = true;
+    settings.ShowContactEvents = true;
     FieldCaptions.clear();
 }
 
 void ReadRegistrySettings()
 {
+    TAppSettings &settings = AppSettings();
     const auto read = [](const char *name) {
         return RegReadString(2, OrvRegistryKey, QString::fromLatin1(name));
     };
-    AutoLogin = read("AUTO") == QStringLiteral("1");
-    AccountDbPath = read("txlfile");
+    settings.AutoLogin = read("AUTO") == QStringLiteral("1");
+    CurrentAccount().Remember(read("txlfile"));
     const QString backupPath = read("BakPath");
     if (!backupPath.isEmpty())
-        BackupDir = backupPath.endsWith('/') ? backupPath : backupPath + '/';
-    BackupIntervalHours = SettingNumber(read("BakTime"), BackupIntervalHours, MinBackupHours, MaxBackupHours);
-    BackupKeepCount = SettingNumber(read("BakCount"), BackupKeepCount, MinBackupKeep, MaxBackupKeep);
+        settings.BackupDir = backupPath.endsWith('/') ? backupPath : backupPath + '/';
+    settings.BackupIntervalHours = SettingNumber(read("BakTime"), settings.BackupIntervalHours, MinBackupHours, MaxBackupHours);
+    settings.BackupKeepCount = SettingNumber(read("BakCount"), settings.BackupKeepCount, MinBackupKeep, MaxBackupKeep);
 }
 
 void ReadConfigSettings(const TIniFile &ini)
 {
+    TAppSettings &settings = AppSettings();
     const QString sys = QStringLiteral("SYS");
     const QString user = QStringLiteral("USERSET");
-    ExitOnClose = ini.ReadBool(sys, QStringLiteral("ExitSoft"), true);
-    AlarmSoundFile = ini.ReadString(user, QStringLiteral("vidfilename"), DefaultAlarmSoundFile());
+    settings.ExitOnClose = ini.ReadBool(sys, QStringLiteral("ExitSoft"), true);
+    settings.AlarmSoundFile = ini.ReadString(user, QStringLiteral("vidfilename"), DefaultAlarmSoundFile());
     const auto number = [&ini, &user](const char *key, int def, int low, int high) {
         return SettingNumber(ini.ReadString(user, QString::fromLatin1(key), QString()), def, low, high);
     };
-    FrequentViewCount = number("showcount", 5, MinViewCount, MaxViewCount);
-    RecentMonths = number("monthcount", 3, MinViewCount, MaxViewCount);
+    settings.FrequentViewCount = number("showcount", 5, MinViewCount, MaxViewCount);
+    settings.RecentMonths = number("monthcount", 3, MinViewCount, MaxViewCount);
     // A negative count reads as the default, not as today only.
-    TodayTreeDays = number("daycount", 2, -1, MaxTodayTreeDays);
-    if (TodayTreeDays < 0)
-        TodayTreeDays = 2;
-    ShowFestivals = ini.ReadBool(sys, QStringLiteral("show1"), true);
-    ShowContactEvents = ini.ReadBool(sys, QStringLiteral("show2"), true);
+    settings.TodayTreeDays = number("daycount", 2, -1, MaxTodayTreeDays);
+    if (settings.TodayTreeDays < 0)
+        settings.TodayTreeDays = 2;
+    settings.ShowFestivals = ini.ReadBool(sys, QStringLiteral("show1"), true);
+    settings.ShowContactEvents = ini.ReadBool(sys, QStringLiteral("show2"), true);
 }
 
 QString StartSkinName(const TIniFile &ini, const QStringList &themeNames)

@@ -8,21 +8,25 @@ class TIniFile;
 // Process-wide state shared by every form. The data root itself is AppDir() of the platform
 // layer; everything here is filled once at start-up and changed by the account and settings
 // commands.
-extern QString AccountDbPath;          // full path of the open account file
-extern bool AccountProtected;          // the open account has a password
-extern QString AccountPasswordCipher;  // DesEncryptString text of that password
-extern bool AutoLogin;                 // shown by the settings dialog only
-extern QString BackupDir;              // always ends in "/"
-extern int BackupIntervalHours;
-extern int BackupKeepCount;
 extern QDateTime LastBackupTime;
-extern bool ExitOnClose;               // the close box ends the program
-extern QString AlarmSoundFile;
-extern int FrequentViewCount;
-extern int RecentMonths;
-extern int TodayTreeDays;
-extern bool ShowFestivals;
-extern bool ShowContactEvents;
+
+// The settings of config.ini and the registry as the program uses them: read at start, written
+// by the settings dialog, read by everything else through AppSettings().
+struct TAppSettings {
+    bool AutoLogin = false;        // shown by the settings dialog only
+    QString BackupDir;             // always ends in "/"
+    int BackupIntervalHours = 1;
+    int BackupKeepCount = 3;
+    bool ExitOnClose = true;       // the close box ends the program
+    QString AlarmSoundFile;
+    int FrequentViewCount = 5;
+    int RecentMonths = 3;
+    int TodayTreeDays = 2;
+    bool ShowFestivals = true;
+    bool ShowContactEvents = true;
+};
+
+TAppSettings &AppSettings();
 
 // The ranges the settings dialog offers. The settings files can be edited by hand, and a number
 // outside these would size lists and loops (a day count of 2^31 exhausts memory), so every

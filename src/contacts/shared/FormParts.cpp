@@ -3,10 +3,13 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-QPushButton *FormButton(const QString &caption, const char *name, QWidget *parent)
+QPushButton *FormButton(const QString &caption, const char *name, QWidget *parent, TEnterPress enter)
 {
     auto *button = Named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
+    if (enter == TEnterPress::Never)
+        button->setAutoDefault(false);
+    else if (enter == TEnterPress::Default)
+        button->setDefault(true);
     return button;
 }
 

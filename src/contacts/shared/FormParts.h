@@ -15,9 +15,16 @@ T *Named(T *object, const char *name)
     return object;
 }
 
-// A form's push button. Enter in the form's edits does not press it: none of the forms has a
-// default button.
-QPushButton *FormButton(const QString &caption, const char *name, QWidget *parent);
+// What Enter does to a form's push button.
+enum class TEnterPress {
+    Never,    // nothing: Enter in the form's edits does not press it
+    Focused,  // presses it while it has the focus, as dialogs do
+    Default,  // the form's default button: Enter anywhere in the form presses it
+};
+
+// A form's push button.
+QPushButton *FormButton(const QString &caption, const char *name, QWidget *parent,
+                        TEnterPress enter = TEnterPress::Never);
 
 // A row of buttons kept at its right end, as the forms' 确定 and 取消.
 QHBoxLayout *ButtonRow(std::initializer_list<QWidget *> buttons);

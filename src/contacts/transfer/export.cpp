@@ -1,4 +1,5 @@
 #include "transfer/export.h"
+#include "shared/FormParts.h"
 
 #include "shared/Utility.h"
 
@@ -78,8 +79,7 @@ Tfrmexport::Tfrmexport(TADOConnection *connection, QWidget *parent) : QDialog(pa
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setTextFormat(Qt::PlainText);
     Label3->setWordWrap(true);
-    Button1 = new QPushButton(QStringLiteral("察看结果"), page3);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = FormButton(QStringLiteral("察看结果"), "Button1", page3, TEnterPress::Focused);
     PageLayout(page3)->addWidget(label2);
     PageLayout(page3)->addWidget(ProgressBar1);
     PageLayout(page3)->addWidget(Label3);
@@ -99,13 +99,9 @@ Tfrmexport::Tfrmexport(TADOConnection *connection, QWidget *parent) : QDialog(pa
     PageLayout(page4)->addWidget(RadioButton2);
     PageLayout(page4)->addStretch();
 
-    BitBtn1 = new QPushButton(QStringLiteral("上一步(&P)"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(NextCaption, this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setDefault(true);
-    BitBtn3 = new QPushButton(QStringLiteral("退出(&E)"), this);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn1 = FormButton(QStringLiteral("上一步(&P)"), "BitBtn1", this, TEnterPress::Focused);
+    BitBtn2 = FormButton(NextCaption, "BitBtn2", this, TEnterPress::Default);
+    BitBtn3 = FormButton(QStringLiteral("退出(&E)"), "BitBtn3", this, TEnterPress::Focused);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BitBtn1);

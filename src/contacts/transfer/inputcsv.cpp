@@ -1,4 +1,5 @@
 #include "transfer/inputcsv.h"
+#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 #include "transfer/ContactTransfer.h"
@@ -36,13 +37,6 @@ constexpr int ShownCaptionLength = 200;
 // memory there is.
 constexpr qsizetype MaxHeaderItems = 1000;
 
-QPushButton *MakeButton(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 QWidget *MakePage(const QString &name, int step, const QString &title, QStackedWidget *pages)
 {
     auto *page = new QWidget(pages);
@@ -76,7 +70,7 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     TabSheet1 = MakePage(QStringLiteral("TabSheet1"), 1, QStringLiteral("第 1 步：选择要导入的文件名"), PageControl1);
     Edit1 = new QLineEdit(TabSheet1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    SpTBXButton4 = MakeButton(QStringLiteral("SpTBXButton4"), QStringLiteral("浏览"), TabSheet1);
+    SpTBXButton4 = FormButton(QStringLiteral("浏览"), "SpTBXButton4", TabSheet1, TEnterPress::Focused);
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(Edit1, 1);
     fileRow->addWidget(SpTBXButton4);
@@ -93,9 +87,9 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     ListView1->setColumnWidth(CaptionColumn, 155);
     ListView1->setColumnWidth(NameColumn, 1);
     ListView1->setColumnHidden(NameColumn, true);
-    SpTBXButton5 = MakeButton(QStringLiteral("SpTBXButton5"), QStringLiteral("映射"), TabSheet2);
-    SpTBXButton6 = MakeButton(QStringLiteral("SpTBXButton6"), QStringLiteral("全选"), TabSheet2);
-    SpTBXButton7 = MakeButton(QStringLiteral("SpTBXButton7"), QStringLiteral("清空"), TabSheet2);
+    SpTBXButton5 = FormButton(QStringLiteral("映射"), "SpTBXButton5", TabSheet2, TEnterPress::Focused);
+    SpTBXButton6 = FormButton(QStringLiteral("全选"), "SpTBXButton6", TabSheet2, TEnterPress::Focused);
+    SpTBXButton7 = FormButton(QStringLiteral("清空"), "SpTBXButton7", TabSheet2, TEnterPress::Focused);
     auto *listButtons = new QVBoxLayout;
     listButtons->addWidget(SpTBXButton5);
     listButtons->addWidget(SpTBXButton6);
@@ -114,11 +108,10 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     page3->addWidget(Label9);
     page3->addStretch();
 
-    SpTBXButton1 = MakeButton(QStringLiteral("SpTBXButton1"), QStringLiteral("<  上一步 (&P)"), this);
-    SpTBXButton2 = MakeButton(QStringLiteral("SpTBXButton2"), QStringLiteral("下一步 (&N)  >"), this);
-    SpTBXButton3 = MakeButton(QStringLiteral("SpTBXButton3"), QStringLiteral("取消 (&C)"), this);
+    SpTBXButton1 = FormButton(QStringLiteral("<  上一步 (&P)"), "SpTBXButton1", this, TEnterPress::Focused);
+    SpTBXButton2 = FormButton(QStringLiteral("下一步 (&N)  >"), "SpTBXButton2", this, TEnterPress::Default);
+    SpTBXButton3 = FormButton(QStringLiteral("取消 (&C)"), "SpTBXButton3", this, TEnterPress::Focused);
     SpTBXButton1->hide();
-    SpTBXButton2->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(SpTBXButton1);

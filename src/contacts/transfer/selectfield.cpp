@@ -1,4 +1,5 @@
 #include "transfer/selectfield.h"
+#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 
@@ -46,11 +47,8 @@ Tfrmselectfield::Tfrmselectfield(QWidget *parent) : QDialog(parent)
                     top);
     ScrollBox1->setWidget(content);
 
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1 = FormButton(QStringLiteral("确定"), "Button1", this, TEnterPress::Default);
+    Button2 = FormButton(QStringLiteral("取消"), "Button2", this, TEnterPress::Focused);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/UtilityDb.h"
@@ -16,7 +17,6 @@
 #include "platform/DbFiles.h"
 #include "platform/Registry.h"
 
-#include <QAction>
 #include <QDir>
 #include <QKeyEvent>
 #include <QFile>
@@ -151,11 +151,11 @@ protected:
     void ExpectConnected(const QString &path, const std::string &label)
     {
         EXPECT_EQ(OpenFile(), path) << label;
-        EXPECT_EQ(AccountDbPath, path) << label;
+        EXPECT_EQ(CurrentAccount().Path(), path) << label;
         EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + path) << label;
         EXPECT_FALSE(main->SpTBXToolbar2->isHidden()) << label;
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
-            EXPECT_TRUE(main->Command(command)->isEnabled()) << label << " " << command;
+            EXPECT_TRUE(main->Command(command)->Enabled()) << label << " " << command;
         EXPECT_TRUE(CustomerData->alarmTimer->isActive()) << label;
         EXPECT_TRUE(RunQuery(main->ADOQuery1, "select count(*) from userinfo")) << label;
     }
@@ -166,7 +166,7 @@ protected:
         EXPECT_EQ(main->SpTBXLabelItem1->text(), statusText) << label;
         EXPECT_TRUE(main->SpTBXToolbar2->isHidden()) << label;
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
-            EXPECT_FALSE(main->Command(command)->isEnabled()) << label << " " << command;
+            EXPECT_FALSE(main->Command(command)->Enabled()) << label << " " << command;
         EXPECT_FALSE(CustomerData->alarmTimer->isActive()) << label;
     }
 
@@ -214,15 +214,15 @@ TEST_F(Accounts, OpenWithoutPassword)
     main->OpenAccount(accountA);
 
     EXPECT_TRUE(responder.Shown().isEmpty());
-    EXPECT_EQ(AccountDbPath, accountA);
+    EXPECT_EQ(CurrentAccount().Path(), accountA);
     EXPECT_EQ(OpenFile(), accountA);
-    EXPECT_FALSE(AccountProtected);
-    EXPECT_TRUE(AccountPasswordCipher.isEmpty());
+    EXPECT_FALSE(CurrentAccount().Protected());
+    EXPECT_TRUE(CurrentAccount().PasswordCipher().isEmpty());
     EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + accountA);
     EXPECT_EQ(main->SpTBXLabelItem1->textFormat(), Qt::PlainText);  // a path may hold markup
     EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), accountA);
     EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
-    EXPECT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_TRUE(main->BrowserPageVisible());
     ASSERT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
     EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
@@ -249,7 +249,7 @@ TEST_F(Accounts, PasswordTriesAndTheirOutcome)
     for (const Case &c : cases) {
         Start();
         main->OpenAccount(accountA);
-        ASSERT_EQ(AccountDbPath, accountA);
+        ASSERT_EQ(CurrentAccount().Path(), accountA);
         TestDialogs().Reset();
 
         ModalResponder responder;
@@ -261,10 +261,10 @@ TEST_F(Accounts, PasswordTriesAndTheirOutcome)
         EXPECT_EQ(responder.Pending(), 0) << c.label;
         EXPECT_EQ(TestDialogs().Texts().count(QStringLiteral("密码错误,登陆失败！")), c.wrongMessages) << c.label;
         const QString expected = c.opens ? accountB : accountA;
-        EXPECT_EQ(AccountDbPath, expected) << c.label;
+        EXPECT_EQ(CurrentAccount().Path(), expected) << c.label;
         EXPECT_EQ(OpenFile(), expected) << c.label;
-        EXPECT_EQ(AccountProtected, c.opens) << c.label;
-        EXPECT_EQ(AccountPasswordCipher, c.opens ? Cipher("Abc") : QString()) << c.label;
+        EXPECT_EQ(CurrentAccount().Protected(), c.opens) << c.label;
+        EXPECT_EQ(CurrentAccount().PasswordCipher(), c.opens ? Cipher("Abc") : QString()) << c.label;
         EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), expected) << c.label;
         main.reset();
         form1.reset();
@@ -282,13 +282,13 @@ TEST_F(Accounts, FailedOpenKeepsTheOpenAccountsProtection)
     ModalResponder responder;
     responder.Then(Type("one"));
     main->OpenAccount(accountA);
-    ASSERT_TRUE(AccountProtected);
+    ASSERT_TRUE(CurrentAccount().Protected());
 
     responder.Then(Cancel());
     main->OpenAccount(accountB);
-    EXPECT_EQ(AccountDbPath, accountA);
-    EXPECT_TRUE(AccountProtected);
-    EXPECT_EQ(AccountPasswordCipher, Cipher("one"));
+    EXPECT_EQ(CurrentAccount().Path(), accountA);
+    EXPECT_TRUE(CurrentAccount().Protected());
+    EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("one"));
 }
 
 TEST_F(Accounts, BlankStoredPasswordMeansNone)
@@ -299,8 +299,8 @@ TEST_F(Accounts, BlankStoredPasswordMeansNone)
     ModalResponder responder;
     main->OpenAccount(accountA);
     EXPECT_TRUE(responder.Shown().isEmpty());
-    EXPECT_EQ(AccountDbPath, accountA);
-    EXPECT_FALSE(AccountProtected);
+    EXPECT_EQ(CurrentAccount().Path(), accountA);
+    EXPECT_FALSE(CurrentAccount().Protected());
 }
 
 TEST_F(Accounts, FilesThatAreNotAccountsAreRefused)
@@ -339,7 +339,7 @@ TEST_F(Accounts, FilesThatAreNotAccountsAreRefused)
         ASSERT_NE(TestDialogs().Last(), nullptr);
         EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.message)) << c.path.toStdString();
         EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
-        EXPECT_EQ(AccountDbPath, accountA);
+        EXPECT_EQ(CurrentAccount().Path(), accountA);
         EXPECT_EQ(OpenFile(), accountA);
     }
 }
@@ -400,7 +400,7 @@ TEST_F(Accounts, ADamagedAccountIsReportedAndTheNewestGoodBackupOffered)
         const QString text = TestDialogs().Texts().value(0);
         EXPECT_TRUE(text.startsWith(QStringLiteral("账户数据已损坏"))) << text.toStdString();
         EXPECT_EQ(text.contains(good), c.backups) << text.toStdString();
-        EXPECT_EQ(AccountDbPath, c.opens ? accountB : accountA);
+        EXPECT_EQ(CurrentAccount().Path(), c.opens ? accountB : accountA);
         EXPECT_EQ(OpenFile(), c.opens ? accountB : accountA);
         if (c.opens) {
             EXPECT_EQ(ContactNames(accountB), QStringList{"乙"});
@@ -464,9 +464,9 @@ TEST_F(Accounts, StartWithADeletedLastAccountShowsTheList)
     ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, "txlfile", DataDir() + "deleted.txl"));
     MakeAccount(accountA);
     Start();
-    ASSERT_EQ(AccountDbPath, DataDir() + "deleted.txl");
+    ASSERT_EQ(CurrentAccount().Path(), DataDir() + "deleted.txl");
     main->OpenLastAccount();
-    EXPECT_TRUE(AccountDbPath.isEmpty());
+    EXPECT_TRUE(CurrentAccount().Path().isEmpty());
     EXPECT_TRUE(main->isVisible());
     ASSERT_FALSE(frmnewdataform.isNull());
     EXPECT_TRUE(frmnewdataform->isVisible());
@@ -479,7 +479,7 @@ TEST_F(Accounts, StartWithADeletedLastAccountShowsTheList)
     frmnewdataform->Button1->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frmnewdataform.isNull());
-    EXPECT_EQ(AccountDbPath, accountA);
+    EXPECT_EQ(CurrentAccount().Path(), accountA);
 }
 
 TEST_F(Accounts, NewAccountFromTheList)
@@ -508,7 +508,7 @@ TEST_F(Accounts, NewAccountFromTheList)
         TestDialogs().Reset();
         for (MsgResult answer : c.answers)
             TestDialogs().AnswerMessage(answer);
-        ShowAccountList(main.get());
+        ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
         QPointer<Tfrmnewdataform> list = frmnewdataform;
         list->Edit1->setText(QString::fromUtf8(c.name));
         list->Button3->click();
@@ -518,7 +518,7 @@ TEST_F(Accounts, NewAccountFromTheList)
         } else {
             EXPECT_TRUE(TestDialogs().Texts().isEmpty()) << c.name;
         }
-        EXPECT_EQ(AccountDbPath, c.opened) << c.name;
+        EXPECT_EQ(CurrentAccount().Path(), c.opened) << c.name;
         if (list)
             list->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -553,7 +553,7 @@ TEST_F(Accounts, DeleteFromTheList)
     for (const Case &c : cases) {
         TestDialogs().Reset();
         TestDialogs().AnswerMessage(c.answer);
-        ShowAccountList(main.get());
+        ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
         QPointer<Tfrmnewdataform> list = frmnewdataform;
         const QList<QListWidgetItem *> found = list->ListBox1->findItems(c.item, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << c.item;
@@ -581,7 +581,7 @@ TEST_F(Accounts, OpenOtherAccountFile)
     Start();
     main->OpenAccount(accountA);
 
-    ShowAccountList(main.get());
+    ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
     TestDialogs().AnswerText(DataDir() + "./A.txl");
     frmnewdataform->Button2->click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("该帐户数据已经打开!"));
@@ -589,7 +589,7 @@ TEST_F(Accounts, OpenOtherAccountFile)
 
     TestDialogs().AnswerText(elsewhere);
     frmnewdataform->Button2->click();
-    EXPECT_EQ(AccountDbPath, elsewhere);
+    EXPECT_EQ(CurrentAccount().Path(), elsewhere);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frmnewdataform.isNull());
 }
@@ -743,12 +743,12 @@ TEST_F(Accounts, SetChangeAndRemoveThePassword)
     responder.Then(NewPassword("pw1", "pw2", &enabledWhenDifferent));
     main->SetPassword();
     EXPECT_FALSE(enabledWhenDifferent);
-    EXPECT_FALSE(AccountProtected);
+    EXPECT_FALSE(CurrentAccount().Protected());
 
     responder.Then(NewPassword("pw1", "pw1"));
-    main->Command("SpTBXItem1")->trigger();
-    EXPECT_TRUE(AccountProtected);
-    EXPECT_EQ(AccountPasswordCipher, Cipher("pw1"));
+    main->Command("SpTBXItem1")->Click();
+    EXPECT_TRUE(CurrentAccount().Protected());
+    EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("pw1"));
 
     // Changing needs the old one first.
     TestDialogs().Reset();
@@ -758,7 +758,7 @@ TEST_F(Accounts, SetChangeAndRemoveThePassword)
     responder.Then(Type("pw1"));
     responder.Then(NewPassword("新密码", "新密码"));
     main->SetPassword();
-    EXPECT_EQ(AccountPasswordCipher, Cipher("新密码"));
+    EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("新密码"));
 
     // The stored password is what a later opening asks for.
     main.reset();
@@ -767,23 +767,23 @@ TEST_F(Accounts, SetChangeAndRemoveThePassword)
     Start();
     responder.Then(Type("新密码"));
     main->OpenAccount(accountA);
-    EXPECT_TRUE(AccountProtected);
-    EXPECT_EQ(AccountDbPath, accountA);
+    EXPECT_TRUE(CurrentAccount().Protected());
+    EXPECT_EQ(CurrentAccount().Path(), accountA);
 
     TestDialogs().Reset();
     responder.Then(Type("x"));
     main->RemovePassword();
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"密码错误,不能取消保护!"});
-    EXPECT_TRUE(AccountProtected);
+    EXPECT_TRUE(CurrentAccount().Protected());
     responder.Then(Type("新密码"));
-    main->Command("SpTBXItem2")->trigger();
-    EXPECT_FALSE(AccountProtected);
-    EXPECT_TRUE(AccountPasswordCipher.isEmpty());
+    main->Command("SpTBXItem2")->Click();
+    EXPECT_FALSE(CurrentAccount().Protected());
+    EXPECT_TRUE(CurrentAccount().PasswordCipher().isEmpty());
     EXPECT_EQ(responder.Unexpected(), 0);
 
     main->OpenAccount(accountA);
     EXPECT_EQ(responder.Pending(), 0);
-    EXPECT_FALSE(AccountProtected);
+    EXPECT_FALSE(CurrentAccount().Protected());
 }
 
 TEST_F(Accounts, APasswordThatCannotBeStoredLeavesTheAccountAsItWas)
@@ -797,7 +797,7 @@ TEST_F(Accounts, APasswordThatCannotBeStoredLeavesTheAccountAsItWas)
     TestDialogs().Reset();
     responder.Then(NewPassword("ab\v", "ab\v"));
     main->SetPassword();
-    EXPECT_FALSE(AccountProtected);
+    EXPECT_FALSE(CurrentAccount().Protected());
     ASSERT_EQ(TestDialogs().Texts().size(), 1);
     EXPECT_EQ(TestDialogs().Texts()[0], QString::fromLatin1(DesNullCharError));
 
@@ -807,8 +807,8 @@ TEST_F(Accounts, APasswordThatCannotBeStoredLeavesTheAccountAsItWas)
     responder.Then(NewPassword("pw", "pw"));
     main->SetPassword();
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存错误！"});
-    EXPECT_FALSE(AccountProtected);
-    EXPECT_TRUE(AccountPasswordCipher.isEmpty());
+    EXPECT_FALSE(CurrentAccount().Protected());
+    EXPECT_TRUE(CurrentAccount().PasswordCipher().isEmpty());
 }
 
 TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
@@ -816,17 +816,17 @@ TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
     MakeAccount(accountA);
     Start();
     main->OpenAccount(accountA);
-    ASSERT_TRUE(main->Command("SpTBXItem1")->isEnabled());
+    ASSERT_TRUE(main->Command("SpTBXItem1")->Enabled());
 
-    AccountDbPath = DataDir() + "vanished.txl";
+    CurrentAccount().Remember(DataDir() + "vanished.txl");
     EXPECT_FALSE(main->ConnectAccount());
-    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("文件不存在: ") + AccountDbPath);
+    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("文件不存在: ") + CurrentAccount().Path());
     EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
-    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
 
     const QString bad = DataDir() + "bad.txl";
     WriteBytes(bad, "garbage");
-    AccountDbPath = bad;
+    CurrentAccount().Remember(bad);
     TestDialogs().Reset();
     EXPECT_FALSE(main->ConnectAccount());
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"无法与数据库建立连接，请检查数据库是否已经存在。"});
@@ -837,16 +837,16 @@ TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)
 {
     MakeAccount(accountA);
     ASSERT_TRUE(QFile::link(accountA, DataDir() + "link.txl"));
-    AccountDbPath = accountA;
-    EXPECT_TRUE(IsOpenAccountFile(accountA));
-    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data/./A.txl"));
-    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data//A.txl"));
-    EXPECT_TRUE(IsOpenAccountFile(AppDir() + "data/backup/../A.txl"));
-    EXPECT_TRUE(IsOpenAccountFile(DataDir() + "link.txl"));
-    EXPECT_FALSE(IsOpenAccountFile(DataDir() + "a.txl"));
-    EXPECT_FALSE(IsOpenAccountFile(QString()));
-    AccountDbPath.clear();
-    EXPECT_FALSE(IsOpenAccountFile(accountA));
+    CurrentAccount().Remember(accountA);
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(accountA));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(AppDir() + "data/./A.txl"));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(AppDir() + "data//A.txl"));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(AppDir() + "data/backup/../A.txl"));
+    EXPECT_TRUE(CurrentAccount().IsAccountFile(DataDir() + "link.txl"));
+    EXPECT_FALSE(CurrentAccount().IsAccountFile(DataDir() + "a.txl"));
+    EXPECT_FALSE(CurrentAccount().IsAccountFile(QString()));
+    CurrentAccount().Forget();
+    EXPECT_FALSE(CurrentAccount().IsAccountFile(accountA));
 }
 
 TEST_F(Accounts, AProtectedBackupIsAskedForBeforeTheAccountCloses)
@@ -887,8 +887,8 @@ TEST_F(Accounts, AProtectedBackupIsAskedForBeforeTheAccountCloses)
         ASSERT_FALSE(TestDialogs().Texts().isEmpty()) << c.label;
         EXPECT_EQ(TestDialogs().Texts()[0], QStringLiteral("软件将关闭当前账户并恢复备份，\n当前账户将被覆盖，继续吗？"));
         ExpectConnected(accountA, c.label);
-        EXPECT_TRUE(AccountProtected) << c.label;
-        EXPECT_EQ(AccountPasswordCipher, Cipher(c.restores ? "two" : "one")) << c.label;
+        EXPECT_TRUE(CurrentAccount().Protected()) << c.label;
+        EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher(c.restores ? "two" : "one")) << c.label;
         EXPECT_EQ(ContactNames(accountA), c.restores ? QStringList{"乙"} : QStringList{"甲"}) << c.label;
         main.reset();
         form1.reset();
@@ -924,8 +924,8 @@ TEST_F(Accounts, AFailedRestoreCopyKeepsTheAccountAndItsProtection)
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("恢复失败，当前账户没有改变。"));
     ExpectConnected(accountA, "copy failed");
     EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
-    EXPECT_TRUE(AccountProtected);
-    EXPECT_EQ(AccountPasswordCipher, Cipher("one"));
+    EXPECT_TRUE(CurrentAccount().Protected());
+    EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("one"));
 }
 
 TEST_F(Accounts, ARestoredFileThatDoesNotOpenLeavesNoAccountShown)
@@ -959,17 +959,17 @@ TEST_F(Accounts, RestoreIsOfferedOnlyWithAnOpenAccount)
     MakeAccount(accountA, {"甲"});
     MakeAccount(BackupDir_() + "b.txl", {"乙"});
     Start();
-    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem24")->Enabled());
     ModalResponder responder;
     main->SpTBXItem24Click();
     EXPECT_TRUE(responder.Shown().isEmpty());
 
     main->OpenAccount(accountA);
-    EXPECT_TRUE(main->Command("SpTBXItem24")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXItem24")->Enabled());
 
-    AccountDbPath = DataDir() + "vanished.txl";
+    CurrentAccount().Remember(DataDir() + "vanished.txl");
     ASSERT_FALSE(main->ConnectAccount());
-    EXPECT_FALSE(main->Command("SpTBXItem24")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem24")->Enabled());
     main->SpTBXItem24Click();
     EXPECT_TRUE(responder.Shown().isEmpty());
 }
@@ -989,12 +989,12 @@ TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)
     responder.Then(Type("first"));
     main->OpenAccount(accountA);
     ASSERT_EQ(OpenFile(), accountA);
-    ASSERT_TRUE(AccountProtected);
+    ASSERT_TRUE(CurrentAccount().Protected());
 
     responder.Then(Type("first"));
     responder.Then(NewPassword("third", "third"));
     main->SetPassword();
-    ASSERT_EQ(AccountPasswordCipher, Cipher("third"));
+    ASSERT_EQ(CurrentAccount().PasswordCipher(), Cipher("third"));
 
     // Reopening asks for the password just set, and after removal for none.
     main.reset();
@@ -1003,15 +1003,15 @@ TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)
     Start();
     responder.Then(Type("third"));
     main->OpenAccount(accountA);
-    EXPECT_TRUE(AccountProtected);
+    EXPECT_TRUE(CurrentAccount().Protected());
     EXPECT_EQ(OpenFile(), accountA);
     responder.Then(Type("third"));
     main->RemovePassword();
-    EXPECT_FALSE(AccountProtected);
+    EXPECT_FALSE(CurrentAccount().Protected());
     main->OpenAccount(accountA);
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(responder.Pending(), 0);
-    EXPECT_FALSE(AccountProtected);
+    EXPECT_FALSE(CurrentAccount().Protected());
     EXPECT_EQ(OpenFile(), accountA);
 }
 
@@ -1020,7 +1020,7 @@ TEST_F(Accounts, EnterOnConfirmStoresThePassword)
     MakeAccount(accountA);
     Start();
     main->OpenAccount(accountA);
-    Tfrmsetnewpwd dialog(main->ADOQuery1, main.get());
+    Tfrmsetnewpwd dialog(main->ADOQuery1, accountA, main.get());
     dialog.show();
     const auto enter = [](QWidget *target) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
@@ -1033,11 +1033,10 @@ TEST_F(Accounts, EnterOnConfirmStoresThePassword)
     dialog.Edit2->setText("pw");
     enter(dialog.Edit2);
     ASSERT_EQ(dialog.focusWidget(), dialog.Button1);
-    EXPECT_FALSE(AccountProtected);  // the first Enter only moves to 确定
+    EXPECT_TRUE(dialog.Cipher().isEmpty());  // the first Enter only moves to 确定
     enter(dialog.Button1);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(AccountProtected);
-    EXPECT_EQ(AccountPasswordCipher, Cipher("pw"));
+    EXPECT_EQ(dialog.Cipher(), Cipher("pw"));
 }
 
 TEST_F(Accounts, AnAccountGoesWithItsJournals)
@@ -1051,7 +1050,7 @@ TEST_F(Accounts, AnAccountGoesWithItsJournals)
     main->OpenAccount(accountA);
 
     TestDialogs().AnswerMessage(MsgResult::OK);
-    ShowAccountList(main.get());
+    ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
     const QList<QListWidgetItem *> found = frmnewdataform->ListBox1->findItems("B", Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     frmnewdataform->ListBox1->setCurrentItem(found[0]);
@@ -1093,7 +1092,7 @@ TEST_F(Accounts, CopiesReplaceTheFileBehindASymbolicLink)
 TEST_F(Accounts, HelpWithoutItsFile)
 {
     Start();
-    ShowAccountList(main.get());
+    ShowAccountList(main.get(), CurrentAccount(), [this](const QString &path) { main->OpenAccount(path); });
     frmnewdataform->Button5->click();
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
     EXPECT_TRUE(TestShell().opened.isEmpty());

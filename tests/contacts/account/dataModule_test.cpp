@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/EditorRegistry.h"
 #include "contacts/main/Main.h"
@@ -53,12 +54,12 @@ protected:
         SetClock(&clock);
         ResetStartValues(clock.now);
         const QString folder = MakeTempDir("account");
-        AccountDbPath = folder + "/客户.txl";
-        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", AccountDbPath));
+        CurrentAccount().Remember(folder + "/客户.txl");
+        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", CurrentAccount().Path()));
         data = std::make_unique<TCustomerData>();
-        data->dbConnection->Open(AccountDbPath);
+        data->dbConnection->Open(CurrentAccount().Path());
         query = std::make_unique<TADOQuery>(data->dbConnection);
-        BackupDir = MakeTempDir("backup") + '/';
+        AppSettings().BackupDir = MakeTempDir("backup") + '/';
     }
 
     void TearDown() override
@@ -66,7 +67,7 @@ protected:
         query.reset();
         data.reset();
         SetClock(nullptr);
-        AccountDbPath.clear();
+        CurrentAccount().Forget();
     }
 
     void Run(const QString &sql, const QVariantList &params = {})
@@ -121,8 +122,8 @@ TEST_F(DataModuleTest, CopiesTheAccountOncePerInterval)
 
     data->dbbakTimerTimer();
     const QString expected = "0501083000客户.txl";
-    ASSERT_EQ(FilesIn(BackupDir), QStringList{expected});
-    const QString copy = BackupDir + expected;
+    ASSERT_EQ(FilesIn(AppSettings().BackupDir), QStringList{expected});
+    const QString copy = AppSettings().BackupDir + expected;
     EXPECT_TRUE(TADOConnection::TestOpen(copy));
     {
         TADOConnection connection;
@@ -140,7 +141,7 @@ TEST_F(DataModuleTest, CopiesTheAccountOncePerInterval)
 
     clock.now = start.addSecs(60);
     data->dbbakTimerTimer();
-    EXPECT_EQ(FilesIn(BackupDir).size(), 1);
+    EXPECT_EQ(FilesIn(AppSettings().BackupDir).size(), 1);
     EXPECT_EQ(Backups().size(), 1u);
 }
 
@@ -165,19 +166,19 @@ TEST_F(DataModuleTest, IntervalRunsFromTheNewestBackup)
         {"hours 0 acts as 1, past it", now, {now.addSecs(-3660)}, 0, true},
         {"48 hours", now, {now.addSecs(-47 * 3600)}, 48, false},
     };
-    BackupKeepCount = 5;
+    AppSettings().BackupKeepCount = 5;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         Run("delete from databaklist");
-        QDir(BackupDir).removeRecursively();
+        QDir(AppSettings().BackupDir).removeRecursively();
         LastBackupTime = c.lastBackup;
-        BackupIntervalHours = c.hours;
+        AppSettings().BackupIntervalHours = c.hours;
         for (const QDateTime &when : c.rows)
-            AddBackupRow(BackupDir + "old" + when.toString("MMddHHmmss"), when);
+            AddBackupRow(AppSettings().BackupDir + "old" + when.toString("MMddHHmmss"), when);
         data->dbbakTimerTimer();
-        EXPECT_EQ(QFileInfo::exists(BackupDir + "0501083000客户.txl"), c.copies);
+        EXPECT_EQ(QFileInfo::exists(AppSettings().BackupDir + "0501083000客户.txl"), c.copies);
         EXPECT_EQ(Backups().size(), size_t(c.rows.size() + (c.copies ? 1 : 0)));
-        EXPECT_GE(BackupIntervalHours, 1);
+        EXPECT_GE(AppSettings().BackupIntervalHours, 1);
     }
 }
 
@@ -190,15 +191,15 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.keep);
         Run("delete from databaklist");
-        QDir(BackupDir).removeRecursively();
+        QDir(AppSettings().BackupDir).removeRecursively();
         clock.now = QDateTime(QDate(2024, 5, 1), QTime(8, 30));
         LastBackupTime = clock.now.addDays(-1);
-        BackupKeepCount = c.keep;
+        AppSettings().BackupKeepCount = c.keep;
 
         QStringList made;
         for (int hour = 0; hour < 5; ++hour) {
             data->dbbakTimerTimer();
-            made << TCustomerData::BackupFileName(BackupDir, AccountDbPath, clock.now);
+            made << TCustomerData::BackupFileName(AppSettings().BackupDir, CurrentAccount().Path(), clock.now);
             clock.now = clock.now.addSecs(3660);
         }
         const QStringList newest = made.mid(made.size() - c.kept);
@@ -208,14 +209,14 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
             listed << row.file;
         EXPECT_EQ(listed, newest);
         QStringList files;
-        for (const QString &name : FilesIn(BackupDir))
-            files << BackupDir + name;
+        for (const QString &name : FilesIn(AppSettings().BackupDir))
+            files << AppSettings().BackupDir + name;
         EXPECT_EQ(files, newest);
 
         // Once the count is reached a tick within the interval copies nothing (and so deletes nothing).
         clock.now = clock.now.addSecs(-3600);
         data->dbbakTimerTimer();
-        EXPECT_EQ(FilesIn(BackupDir).size(), c.kept);
+        EXPECT_EQ(FilesIn(AppSettings().BackupDir).size(), c.kept);
         EXPECT_EQ(Backups().size(), size_t(c.kept));
     }
 }
@@ -226,65 +227,65 @@ TEST_F(DataModuleTest, ADamagedAccountIsNotCopied)
     for (int i = 0; i < 300; ++i)
         Run("insert into userinfo(uname, ufz) values(?, ?)", {"x", QString(500, 'z')});
     data->dbConnection->Close();
-    DamageDatabasePages(AccountDbPath);
-    data->dbConnection->Open(AccountDbPath);
+    DamageDatabasePages(CurrentAccount().Path());
+    data->dbConnection->Open(CurrentAccount().Path());
     LastBackupTime = clock.now.addDays(-1);
     data->dbbakTimerTimer();
-    EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
+    EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
 }
 
 // Retention keeps the newest copy that passes the check even when newer ones are damaged.
 TEST_F(DataModuleTest, RetentionKeepsTheNewestGoodCopy)
 {
-    BackupKeepCount = 5;
+    AppSettings().BackupKeepCount = 5;
     LastBackupTime = clock.now.addDays(-1);
     QStringList made;
     for (int i = 0; i < 4; ++i) {
         data->dbbakTimerTimer();
-        made << TCustomerData::BackupFileName(BackupDir, AccountDbPath, clock.now);
+        made << TCustomerData::BackupFileName(AppSettings().BackupDir, CurrentAccount().Path(), clock.now);
         clock.now = clock.now.addSecs(3660);
     }
-    ASSERT_EQ(FilesIn(BackupDir).size(), 4);
+    ASSERT_EQ(FilesIn(AppSettings().BackupDir).size(), 4);
     for (const QString &file : made.mid(2)) {
         DamageDatabasePages(file);
         ASSERT_EQ(TADOConnection::CheckFile(file), TAccountFileState::Damaged);
     }
-    BackupKeepCount = 2;
+    AppSettings().BackupKeepCount = 2;
     clock.now = clock.now.addSecs(-3600);  // within the interval: clean-up only
     data->dbbakTimerTimer();
     QStringList files;
-    for (const QString &name : FilesIn(BackupDir))
-        files << BackupDir + name;
+    for (const QString &name : FilesIn(AppSettings().BackupDir))
+        files << AppSettings().BackupDir + name;
     EXPECT_EQ(files, made.mid(1));
 }
 
 TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
 {
     const QString outside = MakeTempDir("user-files");
-    ASSERT_TRUE(QDir().mkpath(BackupDir + "sub"));
+    ASSERT_TRUE(QDir().mkpath(AppSettings().BackupDir + "sub"));
     const struct {
         const char *what;
         QString listed;
         QString file;  // the file behind the row, made before the clean-up
         bool deleted;
     } cases[] = {
-        {"an old copy", BackupDir + "0401083000客户.txl", BackupDir + "0401083000客户.txl", true},
-        {"an old copy through \"..\"", BackupDir + "sub/../0402083000客户.txl", BackupDir + "0402083000客户.txl", true},
-        {"the open account", AccountDbPath, AccountDbPath, false},
-        {"another account's copy", BackupDir + "0403083000其他.txl", BackupDir + "0403083000其他.txl", false},
-        {"nine digits", BackupDir + "040408300客户.txl", BackupDir + "040408300客户.txl", false},
-        {"letters for digits", BackupDir + "04O5083000客户.txl", BackupDir + "04O5083000客户.txl", false},
-        {"any other file", BackupDir + "stray.txl", BackupDir + "stray.txl", false},
-        {"in a folder below", BackupDir + "sub/0406083000客户.txl", BackupDir + "sub/0406083000客户.txl", false},
+        {"an old copy", AppSettings().BackupDir + "0401083000客户.txl", AppSettings().BackupDir + "0401083000客户.txl", true},
+        {"an old copy through \"..\"", AppSettings().BackupDir + "sub/../0402083000客户.txl", AppSettings().BackupDir + "0402083000客户.txl", true},
+        {"the open account", CurrentAccount().Path(), CurrentAccount().Path(), false},
+        {"another account's copy", AppSettings().BackupDir + "0403083000其他.txl", AppSettings().BackupDir + "0403083000其他.txl", false},
+        {"nine digits", AppSettings().BackupDir + "040408300客户.txl", AppSettings().BackupDir + "040408300客户.txl", false},
+        {"letters for digits", AppSettings().BackupDir + "04O5083000客户.txl", AppSettings().BackupDir + "04O5083000客户.txl", false},
+        {"any other file", AppSettings().BackupDir + "stray.txl", AppSettings().BackupDir + "stray.txl", false},
+        {"in a folder below", AppSettings().BackupDir + "sub/0406083000客户.txl", AppSettings().BackupDir + "sub/0406083000客户.txl", false},
         {"a user's file", outside + "/0407083000客户.txl", outside + "/0407083000客户.txl", false},
-        {"a user's file through \"..\"", BackupDir + "../" + QFileInfo(outside).fileName() + "/0408083000客户.txl",
+        {"a user's file through \"..\"", AppSettings().BackupDir + "../" + QFileInfo(outside).fileName() + "/0408083000客户.txl",
          outside + "/0408083000客户.txl", false},
-        {"a link to a user's file", BackupDir + "0409083000客户.txl", outside + "/notes.txt", false},
+        {"a link to a user's file", AppSettings().BackupDir + "0409083000客户.txl", outside + "/notes.txt", false},
     };
-    ASSERT_TRUE(QFile::link(outside + "/notes.txt", BackupDir + "0409083000客户.txl"));
+    ASSERT_TRUE(QFile::link(outside + "/notes.txt", AppSettings().BackupDir + "0409083000客户.txl"));
     int day = 0;
     for (const auto &c : cases) {
-        if (c.file != AccountDbPath) {
+        if (c.file != CurrentAccount().Path()) {
             QFile file(c.file);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.what;
             file.write("backup");
@@ -292,36 +293,36 @@ TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
         AddBackupRow(c.listed, clock.now.addDays(-30 + day++));
     }
     // The two newest rows are kept whatever they name.
-    BackupKeepCount = 2;
-    AddBackupRow(BackupDir + "a", clock.now.addSecs(-600));
-    AddBackupRow(BackupDir + "b", clock.now.addSecs(-300));
+    AppSettings().BackupKeepCount = 2;
+    AddBackupRow(AppSettings().BackupDir + "a", clock.now.addSecs(-600));
+    AddBackupRow(AppSettings().BackupDir + "b", clock.now.addSecs(-300));
 
     data->dbbakTimerTimer();
     for (const auto &c : cases)
         EXPECT_EQ(QFileInfo::exists(c.file), !c.deleted) << c.what;
-    EXPECT_TRUE(QFileInfo(BackupDir + "0409083000客户.txl").isSymLink());
+    EXPECT_TRUE(QFileInfo(AppSettings().BackupDir + "0409083000客户.txl").isSymLink());
     QStringList listed;
     for (const Backup &row : Backups())
         listed << row.file;
     // Every old row goes, its file only when it is a copy of this account.
-    EXPECT_EQ(listed, (QStringList{BackupDir + "a", BackupDir + "b"}));
+    EXPECT_EQ(listed, (QStringList{AppSettings().BackupDir + "a", AppSettings().BackupDir + "b"}));
 }
 
 TEST_F(DataModuleTest, AnOpenedBackupKeepsTheOriginalsCopies)
 {
     // A copy lists the backups of the account it was taken from.
-    const QString original = BackupDir + "0430083000客户.txl";
-    const QString older = BackupDir + "0429083000客户.txl";
+    const QString original = AppSettings().BackupDir + "0430083000客户.txl";
+    const QString older = AppSettings().BackupDir + "0429083000客户.txl";
     AddBackupRow(older, clock.now.addDays(-2));
     AddBackupRow(original, clock.now.addDays(-1));
-    ASSERT_TRUE(QFile::copy(AccountDbPath, older));
+    ASSERT_TRUE(QFile::copy(CurrentAccount().Path(), older));
     data->dbConnection->Close();
-    ASSERT_TRUE(QFile::copy(AccountDbPath, original));
+    ASSERT_TRUE(QFile::copy(CurrentAccount().Path(), original));
 
-    AccountDbPath = original;
-    data->dbConnection->Open(AccountDbPath);
+    CurrentAccount().Remember(original);
+    data->dbConnection->Open(CurrentAccount().Path());
     query = std::make_unique<TADOQuery>(data->dbConnection);
-    BackupKeepCount = 2;
+    AppSettings().BackupKeepCount = 2;
     LastBackupTime = clock.now.addDays(-1);
     for (int tick = 0; tick < 3; ++tick) {
         data->dbbakTimerTimer();
@@ -331,7 +332,7 @@ TEST_F(DataModuleTest, AnOpenedBackupKeepsTheOriginalsCopies)
     EXPECT_TRUE(QFileInfo::exists(original));
     // Its own copies are kept as any account's are.
     int own = 0;
-    for (const QString &name : FilesIn(BackupDir))
+    for (const QString &name : FilesIn(AppSettings().BackupDir))
         own += name.endsWith("0430083000客户.txl") && name.size() > QString("0430083000客户.txl").size();
     EXPECT_EQ(own, 2);
 }
@@ -370,9 +371,9 @@ TEST_F(DataModuleTest, BackupFolderSetting)
         SCOPED_TRACE(c.setting.toStdString());
         Run("delete from databaklist");
         LastBackupTime = clock.now.addDays(-1);
-        BackupDir = c.setting;
+        AppSettings().BackupDir = c.setting;
         data->dbbakTimerTimer();
-        EXPECT_EQ(BackupDir, c.folder);
+        EXPECT_EQ(AppSettings().BackupDir, c.folder);
         EXPECT_TRUE(QFileInfo::exists(c.folder + "0501083000客户.txl"));
         QFile::remove(c.folder + "0501083000客户.txl");
     }
@@ -382,15 +383,15 @@ TEST_F(DataModuleTest, AFailedCopyListsNothingAndLeavesTheAccount)
 {
     Run("insert into userinfo(uname, nodetype) values(?, 2)", {"李四"});
     data->dbConnection->Close();
-    const QByteArray before = FileHash(AccountDbPath);
-    data->dbConnection->Open(AccountDbPath);
+    const QByteArray before = FileHash(CurrentAccount().Path());
+    data->dbConnection->Open(CurrentAccount().Path());
 
     // A folder below a plain file can be neither made nor written, whoever runs the test.
     const QString blocker = MakeTempDir("blocked") + "/file";
     QFile file(blocker);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    BackupDir = blocker + "/backup/";
+    AppSettings().BackupDir = blocker + "/backup/";
     const QDateTime last = clock.now.addDays(-1);
     LastBackupTime = last;
 
@@ -398,7 +399,7 @@ TEST_F(DataModuleTest, AFailedCopyListsNothingAndLeavesTheAccount)
     EXPECT_TRUE(Backups().empty());
     EXPECT_EQ(LastBackupTime, last);
     data->dbConnection->Close();
-    EXPECT_EQ(FileHash(AccountDbPath), before);
+    EXPECT_EQ(FileHash(CurrentAccount().Path()), before);
 }
 
 TEST_F(DataModuleTest, ACopyThatCannotBeListedIsRemoved)
@@ -406,7 +407,7 @@ TEST_F(DataModuleTest, ACopyThatCannotBeListedIsRemoved)
     Run("drop table databaklist");
     LastBackupTime = clock.now.addDays(-1);
     data->dbbakTimerTimer();
-    EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
+    EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
 }
 
 TEST_F(DataModuleTest, NoAccountNoBackup)
@@ -414,14 +415,14 @@ TEST_F(DataModuleTest, NoAccountNoBackup)
     LastBackupTime = clock.now.addDays(-1);
     data->dbConnection->Close();
     data->dbbakTimerTimer();
-    EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
+    EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
 
-    data->dbConnection->Open(AccountDbPath);
-    const QString path = AccountDbPath;
-    AccountDbPath = path + ".missing";
+    data->dbConnection->Open(CurrentAccount().Path());
+    const QString path = CurrentAccount().Path();
+    CurrentAccount().Remember(path + ".missing");
     data->dbbakTimerTimer();
-    EXPECT_TRUE(FilesIn(BackupDir).isEmpty());
-    AccountDbPath = path;
+    EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
+    CurrentAccount().Remember(path);
 }
 
 // Reminder check --------------------------------------------------------------------------------
@@ -548,7 +549,7 @@ TEST_F(ReminderCheck, PopUpPlaysTheReminderSound)
     QFile file(sound);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    AlarmSoundFile = sound;
+    AppSettings().AlarmSoundFile = sound;
     AddPlan("plan", "2024-05-01 08:30:00", 1);
     data->alarmTimerTimer();
     ASSERT_EQ(data->AlarmWindows().size(), 1);
@@ -604,7 +605,7 @@ protected:
     void SetUp() override
     {
         ReminderCheck::SetUp();
-        const QString path = AccountDbPath;
+        const QString path = CurrentAccount().Path();
         EnsureDir(AppDir());
         QFile::remove(ConfigIniPath());
         QFile::remove(TRegistry::StorePath());
@@ -613,7 +614,7 @@ protected:
         const QDateTime now = clock.now;
         main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
         // The main window sets the start values; the account of the fixture stays.
-        AccountDbPath = path;
+        CurrentAccount().Remember(path);
         LastBackupTime = now;
     }
 
@@ -633,7 +634,7 @@ protected:
 
 TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
 {
-    const QString path = AccountDbPath;
+    const QString path = CurrentAccount().Path();
     data->dbConnection->Close();
     main->OpenAccount(path);
     ASSERT_TRUE(data->dbConnection->Connected());
@@ -650,11 +651,11 @@ TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a database");
     file.close();
-    AccountDbPath = broken;
+    CurrentAccount().Remember(broken);
     EXPECT_FALSE(main->ConnectAccount());
     EXPECT_FALSE(data->alarmTimer->isActive());
 
-    AccountDbPath = path;
+    CurrentAccount().Remember(path);
     EXPECT_TRUE(main->ConnectAccount());
     EXPECT_TRUE(data->alarmTimer->isActive());
     EXPECT_TRUE(main->CloseAccountWindows());
@@ -666,7 +667,7 @@ TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
 TEST_F(ReminderWiring, AnEditorThatStaysOpenKeepsTheReminders)
 {
     data->dbConnection->Close();
-    main->OpenAccount(AccountDbPath);
+    main->OpenAccount(CurrentAccount().Path());
     AddPlan("a", "2024-05-01 08:30:00", 1);
     data->alarmTimerTimer();
     ASSERT_EQ(data->AlarmWindows().size(), 1);
@@ -684,14 +685,14 @@ TEST_F(ReminderWiring, AnEditorThatStaysOpenKeepsTheReminders)
 TEST_F(ReminderWiring, OptionsOpensTheSettingsDialogModally)
 {
     data->dbConnection->Close();
-    main->OpenAccount(AccountDbPath);
+    main->OpenAccount(CurrentAccount().Path());
     for (const char *command : {"SpTBXItem33", "TrayItemOptions"}) {
         ModalResponder responder;
         responder.Then([](QDialog *dialog) { dialog->reject(); });
-        QAction *action = main->Command(command);
+        TCommand *action = main->Command(command);
         ASSERT_NE(action, nullptr) << command;
-        ASSERT_TRUE(action->isEnabled()) << command;
-        action->trigger();
+        ASSERT_TRUE(action->Enabled()) << command;
+        action->Click();
         EXPECT_EQ(responder.Shown(), QStringList{"frmsysset"}) << command;
         EXPECT_EQ(responder.Unexpected(), 0);
     }

@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/Utility.h"
@@ -43,7 +44,7 @@ public:
     explicit FakeCalendarPage(QWidget *parent) : QWidget(parent) {}
     QWidget *PageWidget() override { return this; }
     void LoadMonth(bool force) override { monthLoads << force; }
-    void LoadTodayTree() override { treeDays << TodayTreeDays; }
+    void LoadTodayTree() override { treeDays << AppSettings().TodayTreeDays; }
     void SetLunarCaptions(bool show) override { lunar << show; }
 
     QList<bool> monthLoads;
@@ -99,7 +100,12 @@ protected:
     // A dialog as the program opens it: made, then shown, which reads the settings.
     Tfrmsysset &Open()
     {
-        dialog = std::make_unique<Tfrmsysset>();
+        dialog = std::make_unique<Tfrmsysset>(CurrentAccount());
+        // As the main window shows it.
+        dialog->OnChange = [this](const TSettingsChange &change) {
+            if (main)
+                main->ApplySettings(change);
+        };
         dialog->show();
         return *dialog;
     }
@@ -154,7 +160,7 @@ TEST_F(Settings, ShowsTheDefaultsOfAFreshInstall)
     EXPECT_TRUE(d.RadioButton1->isChecked());
     EXPECT_EQ(d.Edit3->text(), DefaultBackupDir());
     EXPECT_EQ(d.Edit4->text(), DefaultBackupDir());
-    EXPECT_EQ(d.Edit2->text(), AlarmSoundFile);
+    EXPECT_EQ(d.Edit2->text(), AppSettings().AlarmSoundFile);
     EXPECT_FALSE(d.ApplyButton->isEnabled());
 }
 
@@ -165,7 +171,7 @@ TEST_F(Settings, CloseToTrayIsStoredInverted)
         d.CheckBox11->setChecked(minimise);
         ASSERT_TRUE(d.Save());
         EXPECT_EQ(Config("SYS", "ExitSoft"), minimise ? "0" : "1");
-        EXPECT_EQ(ExitOnClose, !minimise);
+        EXPECT_EQ(AppSettings().ExitOnClose, !minimise);
         Reopen();
         EXPECT_EQ(d.CheckBox11->isChecked(), minimise);
     }
@@ -182,7 +188,7 @@ TEST_F(Settings, DayComboStoresItsIndex)
         d.ComboBox5->setCurrentIndex(d.ComboBox5->findText(c.item));
         ASSERT_TRUE(d.Save());
         EXPECT_EQ(Config("USERSET", "daycount"), QString::number(c.stored)) << c.item;
-        EXPECT_EQ(TodayTreeDays, c.stored);
+        EXPECT_EQ(AppSettings().TodayTreeDays, c.stored);
         Reopen();
         EXPECT_EQ(d.ComboBox5->currentText(), c.item);
     }
@@ -209,7 +215,7 @@ TEST_F(Settings, BackupFolderChoice)
         d.Edit3->setText(c.typed);
         ASSERT_TRUE(d.Save());
         EXPECT_EQ(Reg("BakPath"), c.stored);
-        EXPECT_EQ(BackupDir, c.stored);
+        EXPECT_EQ(AppSettings().BackupDir, c.stored);
 
         // The next opening shows the same choice.
         Tfrmsysset &again = Open();
@@ -366,7 +372,7 @@ TEST_F(Settings, ContactNumbersAndSound)
     QFile file(sound);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const QString before = AlarmSoundFile;
+    const QString before = AppSettings().AlarmSoundFile;
 
     Tfrmsysset &d = Open();
     d.SpinEdit1->setValue(12);
@@ -375,14 +381,14 @@ TEST_F(Settings, ContactNumbersAndSound)
     ASSERT_TRUE(d.Save());
     EXPECT_EQ(Config("USERSET", "showcount"), "12");
     EXPECT_EQ(Config("USERSET", "monthcount"), "7");
-    EXPECT_EQ(FrequentViewCount, 12);
-    EXPECT_EQ(RecentMonths, 7);
+    EXPECT_EQ(AppSettings().FrequentViewCount, 12);
+    EXPECT_EQ(AppSettings().RecentMonths, 7);
     EXPECT_EQ(Config("USERSET", "vidfilename"), "/no/such/file.wav");
-    EXPECT_EQ(AlarmSoundFile, before);
+    EXPECT_EQ(AppSettings().AlarmSoundFile, before);
 
     d.Edit2->setText(sound);
     ASSERT_TRUE(d.Save());
-    EXPECT_EQ(AlarmSoundFile, sound);
+    EXPECT_EQ(AppSettings().AlarmSoundFile, sound);
 
     // The chooser takes only a file that is there, at once.
     TestDialogs().AnswerText("/no/such/other.wav");
@@ -393,12 +399,13 @@ TEST_F(Settings, ContactNumbersAndSound)
     TestDialogs().AnswerText(other);
     d.Button1->click();
     EXPECT_EQ(d.Edit2->text(), other);
-    EXPECT_EQ(AlarmSoundFile, other);
+    EXPECT_EQ(AppSettings().AlarmSoundFile, other);
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
 }
 
 TEST_F(Settings, BackupSettingsAndTheBackupTimer)
 {
+    MakeMain();
     ASSERT_TRUE(data->dbbakTimer->isActive());
     Tfrmsysset &d = Open();
     d.SpinEdit3->setValue(6);
@@ -408,8 +415,8 @@ TEST_F(Settings, BackupSettingsAndTheBackupTimer)
     EXPECT_EQ(Reg("BakTime"), "6");
     EXPECT_EQ(Reg("BakCount"), "4");
     EXPECT_EQ(Reg("AUTOBak"), "0");
-    EXPECT_EQ(BackupIntervalHours, 6);
-    EXPECT_EQ(BackupKeepCount, 4);
+    EXPECT_EQ(AppSettings().BackupIntervalHours, 6);
+    EXPECT_EQ(AppSettings().BackupKeepCount, 4);
     EXPECT_FALSE(data->dbbakTimer->isActive());
 
     d.CheckBox16->setChecked(true);
@@ -417,13 +424,13 @@ TEST_F(Settings, BackupSettingsAndTheBackupTimer)
     EXPECT_EQ(Reg("AUTOBak"), "1");
     EXPECT_TRUE(data->dbbakTimer->isActive());
 
-    BackupIntervalHours = 1;
-    BackupKeepCount = 3;
+    AppSettings().BackupIntervalHours = 1;
+    AppSettings().BackupKeepCount = 3;
     Tfrmsysset &again = Open();
     EXPECT_EQ(again.SpinEdit3->value(), 6);
     EXPECT_EQ(again.SpinEdit4->value(), 4);
     EXPECT_TRUE(again.CheckBox16->isChecked());
-    EXPECT_EQ(BackupIntervalHours, 6);
+    EXPECT_EQ(AppSettings().BackupIntervalHours, 6);
 
     // Texts that are no numbers keep what is there.
     RegWriteString(2, OrvRegistryKey, "BakTime", "abc");
@@ -454,8 +461,8 @@ TEST_F(Settings, CalendarFollowsTheChanges)
     EXPECT_EQ(Config("SYS", "ShowCh"), "0");
     EXPECT_EQ(Config("SYS", "show1"), "0");
     EXPECT_EQ(Config("SYS", "show2"), "1");
-    EXPECT_FALSE(ShowFestivals);
-    EXPECT_TRUE(ShowContactEvents);
+    EXPECT_FALSE(AppSettings().ShowFestivals);
+    EXPECT_TRUE(AppSettings().ShowContactEvents);
     EXPECT_EQ(calendar->monthLoads, QList<bool>{true});
     // The tree is reloaded once, with the new number of days.
     EXPECT_EQ(calendar->treeDays, QList<int>{4});
@@ -512,9 +519,9 @@ TEST_F(Settings, ApplyAndOK)
 
 TEST_F(Settings, BackupNowCopiesTheAccount)
 {
-    AccountDbPath = MakeTempDir("acct") + "/mine.txl";
-    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", AccountDbPath));
-    data->dbConnection->Open(AccountDbPath);
+    CurrentAccount().Remember(MakeTempDir("acct") + "/mine.txl");
+    ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", CurrentAccount().Path()));
+    data->dbConnection->Open(CurrentAccount().Path());
     TADOQuery query(data->dbConnection);
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"王五"}));
 
@@ -555,7 +562,7 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     EXPECT_EQ(count(), 2);
 
     // The account cannot be its own backup.
-    TestDialogs().AnswerText(AccountDbPath);
+    TestDialogs().AnswerText(CurrentAccount().Path());
     TestDialogs().AnswerMessage(MsgResult::Yes);
     d.Button2->click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("保存错误！"));
@@ -568,7 +575,7 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     TestDialogs().AnswerCancel();
     d.Button2->click();
     EXPECT_EQ(TestDialogs().Questions().size(), asked + 1);
-    AccountDbPath.clear();
+    CurrentAccount().Forget();
 }
 
 // On a full disk the save says so and config.ini keeps what it held.

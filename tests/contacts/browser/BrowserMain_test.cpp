@@ -6,7 +6,6 @@
 
 #include "main/MainTestSupport.h"
 
-#include <QAction>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -65,7 +64,7 @@ protected:
 
     QTreeWidgetItem *MainNode(qint64 key) { return Browser().FindTreeNodeByKey(QString::number(key)); }
 
-    void Trigger(const char *name) { main->Command(QString::fromLatin1(name))->trigger(); }
+    void Trigger(const char *name) { main->Command(QString::fromLatin1(name))->Click(); }
 
     qint64 groupA = 0, groupB = 0, zhang = 0;
     std::map<int, THotKey> hotKeys;
@@ -112,7 +111,7 @@ TEST_F(BrowserInMain, SearchBoxAndViewStyles)
     EXPECT_EQ(Browser().ListView1->Model()->Row(0).caption, "张三");
 
     main->findEdit1->setText("李");
-    main->SpeedButton1->click();
+    main->SpeedButton1->Click();
     ASSERT_EQ(Browser().ListView1->Count(), 1);
     EXPECT_EQ(Browser().ListView1->Model()->Row(0).caption, "李四");
 

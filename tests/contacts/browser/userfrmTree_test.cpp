@@ -3,7 +3,6 @@
 #include "contacts/transfer/VCardFormat.h"
 #include "platform/UiServices.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -131,8 +130,8 @@ protected:
     {
         BrowserTest::SetUp();
         SetClock(&clock);  // today 2024-05-01; three months back is 2024-02-01
-        FrequentViewCount = 5;
-        RecentMonths = 3;
+        AppSettings().FrequentViewCount = 5;
+        AppSettings().RecentMonths = 3;
         const qint64 group = Group("组");
         Exec("update userinfo set ulevel=4 where keyid=?", {group});
         Contact("常客", group, 2, {{"readcount", 9}, {"activenewtime", "2024-04-30 10:00:00"}, {"ulevel", 1}});
@@ -251,7 +250,7 @@ TEST_F(BrowserTree, AutoExpandIsWrittenToTheSettings)
 {
     Page().N60Click();
     EXPECT_TRUE(Page().AutoExpand());
-    EXPECT_TRUE(Page().N60->isChecked());
+    EXPECT_TRUE(Page().N60->Checked());
     EXPECT_TRUE(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", false));
     Page().N60Click();
     EXPECT_FALSE(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", true));
@@ -440,7 +439,7 @@ TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
         const QPoint at = Page().DyTreeView1->visualItemRect(c.node).center();
         emit Page().DyTreeView1->customContextMenuRequested(at);
         EXPECT_EQ(Page().DyTreeView1->currentItem(), c.node);
-        EXPECT_EQ(Page().N1->isEnabled(), c.enabled);
+        EXPECT_EQ(Page().N1->Enabled(), c.enabled);
         Page().DRPopupMenu->hide();
     }
 }

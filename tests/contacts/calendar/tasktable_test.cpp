@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/UtilityDb.h"
@@ -15,7 +16,6 @@
 #include "platform/IniFiles.h"
 #include "platform/Registry.h"
 
-#include <QAction>
 #include <QCalendarWidget>
 #include <QDir>
 #include <QFile>
@@ -83,9 +83,9 @@ protected:
         db.reset();
         CalendarPageFactory = nullptr;
         ContactEditorFactory = nullptr;
-        AccountDbPath.clear();
-        ShowFestivals = true;
-        ShowContactEvents = true;
+        CurrentAccount().Forget();
+        AppSettings().ShowFestivals = true;
+        AppSettings().ShowContactEvents = true;
         SetClock(nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -226,7 +226,7 @@ TEST_F(CalendarPage, LoadsAgainOnlyForANewMonthOrWhenForced)
     EXPECT_EQ(page->PlannerSource->Count(), before + 1);
 
     AddPlan(key, "一月", "2026-01-20 10:00:00");
-    page->SpTBXItem3->trigger();  // 下月
+    page->SpTBXItem3->Click();  // 下月
     EXPECT_EQ(page->ShownDate(), QDate(2026, 1, 2));
     EXPECT_TRUE(PlannerItems(page).contains(QStringLiteral("2026-01-20 一月")));
 }
@@ -235,7 +235,7 @@ TEST_F(CalendarPage, ToolbarStepsKeepTheDayWithinTheMonth)
 {
     Start();
     struct Step {
-        QAction *Tfrmtasktable::*action;
+        TCommand *Tfrmtasktable::*action;
         const char *expected;
     };
     page->GoToDate(QDate(2024, 1, 31));
@@ -244,12 +244,12 @@ TEST_F(CalendarPage, ToolbarStepsKeepTheDayWithinTheMonth)
         {&Tfrmtasktable::SpTBXItem2, "2025-01-28"}, {&Tfrmtasktable::SpTBXItem1, "2024-01-28"},
     };
     for (const Step &s : steps) {
-        (page->*s.action)->trigger();
+        (page->*s.action)->Click();
         EXPECT_EQ(page->dateLabel->text(), QString::fromLatin1(s.expected));
         EXPECT_EQ(page->SPMonthPlanner1->Month(), QDate::fromString(s.expected, Qt::ISODate).month());
     }
-    EXPECT_EQ(page->SpTBXItem1->toolTip(), QStringLiteral("上年"));
-    EXPECT_EQ(page->SpTBXItem4->toolTip(), QStringLiteral("下年"));
+    EXPECT_EQ(page->SpTBXItem1->Hint(), QStringLiteral("上年"));
+    EXPECT_EQ(page->SpTBXItem4->Hint(), QStringLiteral("下年"));
 }
 
 TEST_F(CalendarPage, SettingsChooseWhatIsShown)
@@ -259,8 +259,8 @@ TEST_F(CalendarPage, SettingsChooseWhatIsShown)
     ASSERT_TRUE(ini.WriteBool("SYS", "show1", false));
     Start();
     EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
-    ShowFestivals = true;
-    ShowContactEvents = false;
+    AppSettings().ShowFestivals = true;
+    AppSettings().ShowContactEvents = false;
     page->LoadMonth(true);
     EXPECT_FALSE(PlannerItems(page).isEmpty());
     EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
@@ -305,26 +305,26 @@ TEST_F(CalendarPage, PopupCommandsFollowTheSelectedItem)
     AddContact("甲", "1980-12-05", false, {}, "a@example.com?attach=/etc/passwd");
     Start();
     page->taskPopupMenuPopup();
-    EXPECT_FALSE(page->epm_00->isEnabled());
-    EXPECT_FALSE(page->N1->isEnabled());
-    EXPECT_TRUE(page->epm_01->isEnabled());
-    EXPECT_FALSE(page->epm_02->isVisible());
+    EXPECT_FALSE(page->epm_00->Enabled());
+    EXPECT_FALSE(page->N1->Enabled());
+    EXPECT_TRUE(page->epm_01->Enabled());
+    EXPECT_FALSE(page->epm_02->Visible());
 
     ClickItem(FindItem("甲-阳历生日"));
     ASSERT_EQ(page->SPMonthPlanner1->SelectedCount(), 1);
     page->taskPopupMenuPopup();
-    EXPECT_TRUE(page->epm_00->isEnabled());
-    EXPECT_TRUE(page->N1->isEnabled());
-    EXPECT_FALSE(page->epm_01->isEnabled());
-    page->N1->trigger();
+    EXPECT_TRUE(page->epm_00->Enabled());
+    EXPECT_TRUE(page->N1->Enabled());
+    EXPECT_FALSE(page->epm_01->Enabled());
+    page->N1->Click();
     EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:a@example.com%3Fattach%3D%2Fetc%2Fpasswd")});
 
     // A festival: no mail, no editing, and 新建人脉 is back.
     ClickItem(FindItem("圣诞节"));
     page->taskPopupMenuPopup();
-    EXPECT_FALSE(page->N1->isEnabled());
-    EXPECT_FALSE(page->epm_00->isEnabled());
-    EXPECT_TRUE(page->epm_01->isEnabled());
+    EXPECT_FALSE(page->N1->Enabled());
+    EXPECT_FALSE(page->epm_00->Enabled());
+    EXPECT_TRUE(page->epm_01->Enabled());
 }
 
 TEST_F(CalendarPage, ClickingFollowsTheDateWithoutReloading)
@@ -353,7 +353,7 @@ TEST_F(CalendarPage, EditingOpensTheContactAndRenewsTheTree)
     EXPECT_EQ(editors[0]->windowTitle(), QStringLiteral("甲-人脉"));
     EXPECT_EQ(page->TreeView1->topLevelItem(0)->childCount(), 1);
 
-    page->N1->trigger();
+    page->N1->Click();
     EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:x@example.com")});
 }
 
@@ -361,7 +361,7 @@ TEST_F(CalendarPage, GoToTodayAndGoToADate)
 {
     Start();
     page->GoToDate(QDate(2020, 3, 3));
-    main->Command("tonowday")->trigger();
+    main->Command("tonowday")->Click();
     EXPECT_EQ(page->ShownDate(), QDate(2025, 12, 17));
 
     ModalResponder responder;
@@ -374,10 +374,10 @@ TEST_F(CalendarPage, GoToTodayAndGoToADate)
         select->Button1->click();
     });
     responder.Then([](QDialog *dialog) { dialog->findChild<QPushButton *>("Button2")->click(); });
-    page->N4->trigger();
+    page->N4->Click();
     EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
     EXPECT_EQ(page->SPMonthPlanner1->Month(), 7);
-    page->N4->trigger();
+    page->N4->Click();
     EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
     EXPECT_EQ(responder.Unexpected(), 0);
 }
@@ -387,14 +387,15 @@ TEST_F(CalendarPage, NoTwoEnabledActionsShareAKeyOnEitherPage)
     Start();
     const auto check = [this](const char *state) {
         QMap<QKeySequence, QString> owners;
-        for (QAction *action : main->findChildren<QAction *>()) {
-            if (!action->isEnabled())
-                continue;
-            for (const QKeySequence &key : action->shortcuts()) {
+        for (const TCommandList *commands : {&main->Commands(), &page->Commands()}) {
+            for (const auto &command : commands->All()) {
+                if (!command->Enabled() || command->ShortCut().isEmpty())
+                    continue;
+                const QKeySequence key = command->ShortCut();
                 EXPECT_FALSE(owners.contains(key)) << state << ": " << key.toString().toStdString() << " on "
-                                                   << action->objectName().toStdString() << " and "
+                                                   << command->Name().toStdString() << " and "
                                                    << owners.value(key).toStdString();
-                owners.insert(key, action->objectName());
+                owners.insert(key, command->Name());
             }
         }
         return owners;

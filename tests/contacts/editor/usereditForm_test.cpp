@@ -12,7 +12,6 @@
 #include "main/MainTestSupport.h"
 #include "platform/IniFiles.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>

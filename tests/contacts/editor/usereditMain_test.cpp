@@ -13,7 +13,6 @@
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -70,11 +69,11 @@ protected:
 
 TEST_F(EditorInMainWindow, NewContactCommandOpensTheEditorAndItsSaveRegistersTheContact)
 {
-    QAction *command = main->Command("SpTBXItem15");
+    TCommand *command = main->Command("SpTBXItem15");
     ASSERT_NE(command, nullptr);
-    EXPECT_TRUE(command->isEnabled());
-    EXPECT_TRUE(main->Command("SpTBXItem12")->isEnabled());
-    command->trigger();
+    EXPECT_TRUE(command->Enabled());
+    EXPECT_TRUE(main->Command("SpTBXItem12")->Enabled());
+    command->Click();
     QPointer<Tfrmuseredit> editor = Editor("add_userform");
     ASSERT_FALSE(editor.isNull());
     EXPECT_TRUE(editor->isVisible());
@@ -93,7 +92,7 @@ TEST_F(EditorInMainWindow, NewContactCommandOpensTheEditorAndItsSaveRegistersThe
     EXPECT_EQ(Form1->Editors().size(), 1u);
 
     // A new-contact command now makes a second window.
-    command->trigger();
+    command->Click();
     ASSERT_NE(Editor("add_userform"), nullptr);
     EXPECT_EQ(Form1->Editors().size(), 2u);
 }

@@ -7,13 +7,11 @@
 #include "main/MainTestSupport.h"
 #include "PictureTestData.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -292,14 +290,14 @@ TEST_F(EditorRecords, ExportingAttachments)
 
     // An activity has no file to save: the command is not offered and does nothing.
     Select(editor, 2);
-    emit editor.PopupMenu4->aboutToShow();
-    EXPECT_FALSE(editor.userm02->isVisible());
+    editor.Command("PopupMenu4")->Popup();
+    EXPECT_FALSE(editor.userm02->Visible());
     const size_t asked = TestDialogs().Questions().size();
     editor.userm02Click();
     EXPECT_EQ(TestDialogs().Questions().size(), asked);
     Select(editor, 0);
-    emit editor.PopupMenu4->aboutToShow();
-    EXPECT_TRUE(editor.userm02->isVisible());
+    editor.Command("PopupMenu4")->Popup();
+    EXPECT_TRUE(editor.userm02->Visible());
 }
 
 TEST_F(EditorRecords, DeletingRowsAsksNothing)
@@ -464,9 +462,9 @@ TEST_F(EditorRecords, PhotoExport)
     const QString photoKey = InsertContact({{"uname", "有照片"}, {"mypic", jpeg}, {"pictype", "jpg"}});
     Tfrmuseredit editor;
     editor.LoadContact(photoKey);
-    emit editor.PopupMenu1->aboutToShow();
-    EXPECT_FALSE(editor.N1->isEnabled());
-    EXPECT_TRUE(editor.N2->isEnabled());
+    editor.Command("PopupMenu1")->Popup();
+    EXPECT_FALSE(editor.N1->Enabled());
+    EXPECT_TRUE(editor.N2->Enabled());
 
     TestDialogs().AnswerText(dir + "/me.png");
     editor.N2Click();
@@ -477,9 +475,9 @@ TEST_F(EditorRecords, PhotoExport)
     EXPECT_EQ(ReadFile(dir + "/keep.jpg"), "old") << "an existing file is left alone";
 
     editor.N3Click();
-    emit editor.PopupMenu1->aboutToShow();
-    EXPECT_TRUE(editor.N1->isEnabled());
-    EXPECT_FALSE(editor.N3->isEnabled());
+    editor.Command("PopupMenu1")->Popup();
+    EXPECT_TRUE(editor.N1->Enabled());
+    EXPECT_FALSE(editor.N3->Enabled());
 }
 
 } // namespace

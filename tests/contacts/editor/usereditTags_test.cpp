@@ -8,7 +8,6 @@
 #include "editor/EditorTestSupport.h"
 #include "main/MainTestSupport.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
@@ -380,8 +379,8 @@ TEST_F(EditorTags, NewRelatedContactThroughTheModalEditor)
     ModalResponder responder;
     responder.Then([](QDialog *shown) {
         auto *dialog = static_cast<Tfrmusereditdlg *>(shown);
-        EXPECT_FALSE(dialog->TBXItem2->isVisible());
-        EXPECT_FALSE(dialog->TBXItem4->isVisible());
+        EXPECT_FALSE(dialog->TBXItem2->Visible());
+        EXPECT_FALSE(dialog->TBXItem4->Visible());
         EXPECT_TRUE(dialog->ContactMissing);
         dialog->SetFieldText("uname", "新朋友");
         dialog->SetFieldText("uxb", "女");

@@ -1,4 +1,5 @@
 #include "platform/DbFiles.h"
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/main/MakerLinks.h"
@@ -15,7 +16,6 @@
 #include "platform/IniFiles.h"
 #include "platform/Registry.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -69,7 +69,7 @@ protected:
         Form1 = nullptr;
         customerData.reset();
         BrowserPageFactory = nullptr;
-        AccountDbPath.clear();
+        CurrentAccount().Forget();
         SetClock(nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -89,7 +89,7 @@ TEST_F(MainCommands, BackupByHandWritesAReadableCopy)
 {
     const QString backup = AppDir() + "data/backup/copy";
     TestDialogs().AnswerText(backup);
-    main->Command("SpTBXItem11")->trigger();
+    main->Command("SpTBXItem11")->Click();
 
     const auto *save = TestDialogs().Last();
     ASSERT_NE(save, nullptr);
@@ -156,7 +156,7 @@ TEST_F(MainCommands, BackupByHandCancelledDoesNothing)
 
 TEST_F(MainCommands, CompactionKeepsTheAccountOpen)
 {
-    main->Command("SpTBXItem42")->trigger();
+    main->Command("SpTBXItem42")->Click();
     ASSERT_TRUE(CustomerData->dbConnection->Connected());
     EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
     EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
@@ -166,7 +166,7 @@ TEST_F(MainCommands, CompactionKeepsTheAccountOpen)
 TEST_F(MainCommands, AFailedCompactionIsReportedAndKeepsTheAccount)
 {
     SetReplaceFileHook([](const QString &, const QString &) { return false; });
-    main->Command("SpTBXItem42")->trigger();
+    main->Command("SpTBXItem42")->Click();
     SetReplaceFileHook({});
     ASSERT_TRUE(CustomerData->dbConnection->Connected());
     EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
@@ -194,7 +194,7 @@ TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
 
 TEST_F(MainCommands, OutlookImportAsksForAFile)
 {
-    main->Command("SpTBXItem7")->trigger();
+    main->Command("SpTBXItem7")->Click();
     ASSERT_EQ(TestDialogs().Questions().size(), 1u);
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
 
@@ -205,31 +205,31 @@ TEST_F(MainCommands, OutlookImportAsksForAFile)
     file.write("not a pst");
     file.close();
     TestDialogs().AnswerText(bad);
-    main->Command("SpTBXItem7")->trigger();
+    main->Command("SpTBXItem7")->Click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。"));
 }
 
 TEST_F(MainCommands, HelpAndWebPages)
 {
-    main->Command("SpTBXItem34")->trigger();
+    main->Command("SpTBXItem34")->Click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经不存在！"));
     EXPECT_TRUE(TestShell().opened.isEmpty());
 
-    main->Command("SpTBXItem36")->trigger();
-    main->Command("SpTBXItem39")->trigger();
+    main->Command("SpTBXItem36")->Click();
+    main->Command("SpTBXItem39")->Click();
     EXPECT_EQ(TestShell().opened, (QStringList{FeedbackUrl, HomePageUrl}));
 }
 
 TEST_F(MainCommands, TimedShutdownWindowIsMadeOnceAndNotModal)
 {
-    main->Command("SpTBXItem31")->trigger();
+    main->Command("SpTBXItem31")->Click();
     Tfrmsetdate *window = main->TimedShutdownWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isModal());
     window->Button1->click();
     EXPECT_FALSE(window->isVisible());
-    main->Command("SpTBXItem31")->trigger();
+    main->Command("SpTBXItem31")->Click();
     EXPECT_EQ(main->TimedShutdownWindow(), window);
     EXPECT_TRUE(window->isVisible());
 }
@@ -242,7 +242,7 @@ TEST_F(MainCommands, AboutBoxIsModal)
         caption = dialog->windowTitle();
         dialog->findChild<QPushButton *>("BitBtn1")->click();
     });
-    main->Command("SpTBXItem41")->trigger();
+    main->Command("SpTBXItem41")->Click();
     EXPECT_EQ(responder.Shown(), QStringList{QStringLiteral("frmabout")});
     EXPECT_EQ(caption, QStringLiteral("关于Orvanta"));
     EXPECT_EQ(responder.Unexpected(), 0);

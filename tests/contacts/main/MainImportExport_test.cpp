@@ -10,7 +10,6 @@
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,7 +51,7 @@ int ExportGroupThroughWizard(Tfrmmain &main, const QString &folder)
         wizard->BitBtn2->click();
         wizard->BitBtn3->click();
     });
-    main.Command("SpTBXItem10")->trigger();
+    main.Command("SpTBXItem10")->Click();
     return responder.Unexpected();
 }
 
@@ -115,13 +114,13 @@ protected:
 TEST_F(MainImportExport, CommandsWaitForAnAccount)
 {
     const char *const names[] = {"SpTBXItem5", "SpTBXItem6", "SpTBXItem9", "SpTBXItem10"};
-    EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->isEnabled());
-    EXPECT_FALSE(main->Command("SpTBXSubmenuItem3")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->Enabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem3")->Enabled());
     OpenAccount();
-    EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->isEnabled());
-    EXPECT_TRUE(main->Command("SpTBXSubmenuItem3")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->Enabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem3")->Enabled());
     for (const char *name : names)
-        EXPECT_TRUE(main->Command(name)->isEnabled()) << name;
+        EXPECT_TRUE(main->Command(name)->Enabled()) << name;
 }
 
 TEST_F(MainImportExport, VCardImportAddsEveryCardAndShowsItInTheTree)
@@ -247,7 +246,7 @@ TEST_F(MainImportExport, CsvImportWizardFromTheMenu)
         wizard->SpTBXButton2->click();
         wizard->SpTBXButton2->click();
     });
-    main->Command("SpTBXItem5")->trigger();
+    main->Command("SpTBXItem5")->Click();
     EXPECT_EQ(responder.Pending(), 0);
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(Names(), QStringList{"王五"});

@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
 #include "contacts/shared/WNDES.h"
@@ -10,14 +11,11 @@
 #include "platform/IniFiles.h"
 #include "platform/Registry.h"
 
-#include <QAction>
-#include <QActionGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
 #include <memory>
@@ -73,8 +71,7 @@ protected:
 
     void Protect(const QString &password)
     {
-        AccountProtected = true;
-        AccountPasswordCipher = DesEncryptString(password, DesKey).Text;
+        CurrentAccount().SetPassword(DesEncryptString(password, DesKey).Text);
     }
 
     std::map<int, THotKey> hotKeys;
@@ -133,29 +130,24 @@ TEST_F(MainWindow, MenuAndToolBarLayout)
         {"ViewStyle3", "详细信息", ""},
     };
     for (const Item &item : items) {
-        QAction *action = main->Command(item.name);
-        ASSERT_NE(action, nullptr) << item.name;
-        EXPECT_EQ(action->text(), QString::fromUtf8(item.caption)) << item.name;
-        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+        TCommand *command = main->Command(item.name);
+        ASSERT_NE(command, nullptr) << item.name;
+        EXPECT_EQ(command->Caption(), QString::fromUtf8(item.caption)) << item.name;
+        EXPECT_EQ(command->ShortCut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
     }
-    EXPECT_EQ(main->Command("SpTBXItem4")->toolTip(), QStringLiteral("Ctrl+1"));
+    EXPECT_EQ(main->Command("SpTBXItem4")->Hint(), QStringLiteral("Ctrl+1"));
 
-    QStringList topMenus;
-    for (QAction *action : main->SpTBXToolbar1->actions())
-        topMenus << action->text();
-    EXPECT_EQ(topMenus, (QStringList{"文件(&F)", "操作(&O)", "工具(&T)", "帮助(&H)"}));
-
-    QStringList themes;
-    for (QAction *action : main->SpTBXThemeGroupItem1->actions())
-        themes << action->text();
-    EXPECT_EQ(themes, KnownThemeNames());
-
-    QStringList tray;
-    for (QAction *action : main->TBPopupMenu1->actions()) {
-        if (!action->isSeparator())
-            tray << action->text();
-    }
-    EXPECT_EQ(tray, (QStringList{"皮肤", "选项", "退出"}));
+    const auto captions = [this](const char *root) {
+        QStringList shown;
+        for (const TCommand *item : main->Command(root)->Items()) {
+            if (item->Kind() != TCommandKind::Separator)
+                shown << item->Caption();
+        }
+        return shown;
+    };
+    EXPECT_EQ(captions("SpTBXToolbar1"), (QStringList{"文件(&F)", "操作(&O)", "工具(&T)", "帮助(&H)"}));
+    EXPECT_EQ(captions("SpTBXThemeGroupItem1"), KnownThemeNames());
+    EXPECT_EQ(captions("TBPopupMenu1"), (QStringList{"皮肤", "选项", "退出"}));
     EXPECT_EQ(main->findEdit1->placeholderText(), QStringLiteral("搜索人脉"));
 }
 
@@ -163,12 +155,13 @@ TEST_F(MainWindow, NoTwoActionsShareAKey)
 {
     Make();
     QMap<QKeySequence, QString> owners;
-    for (QAction *action : main->findChildren<QAction *>()) {
-        for (const QKeySequence &key : action->shortcuts()) {
-            EXPECT_FALSE(owners.contains(key)) << key.toString().toStdString() << " on " << action->objectName().toStdString()
-                                               << " and " << owners.value(key).toStdString();
-            owners.insert(key, action->objectName());
-        }
+    for (const auto &command : main->Commands().All()) {
+        const QKeySequence key = command->ShortCut();
+        if (key.isEmpty())
+            continue;
+        EXPECT_FALSE(owners.contains(key)) << key.toString().toStdString() << " on " << command->Name().toStdString()
+                                           << " and " << owners.value(key).toStdString();
+        owners.insert(key, command->Name());
     }
     EXPECT_GE(owners.size(), 14);
 }
@@ -177,30 +170,30 @@ TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
 {
     Make();
     EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
-    EXPECT_FALSE(main->Command("SpTBXSubmenuItem9")->isVisible());
-    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
-    EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem9")->Visible());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->Enabled());
 
     main->EnableAccountCommands();
     EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
-    EXPECT_TRUE(main->Command("SpTBXSubmenuItem9")->isVisible());
-    EXPECT_TRUE(main->Command("SpTBXItem1")->isEnabled());
-    EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->isEnabled());
-    EXPECT_TRUE(main->Command("SpTBXItem33")->isEnabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem9")->Visible());
+    EXPECT_TRUE(main->Command("SpTBXItem1")->Enabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->Enabled());
+    EXPECT_TRUE(main->Command("SpTBXItem33")->Enabled());
     // A command without an action stays disabled when the account commands come on.
-    EXPECT_FALSE(main->Command("SpTBXItem32")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem32")->Enabled());
 
     main->DisableAccountCommands();
     EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
-    EXPECT_FALSE(main->Command("SpTBXItem1")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
 }
 
 TEST_F(MainWindow, NewContactNeedsAnEditor)
 {
     ContactEditorFactory = nullptr;
     Make();
-    EXPECT_FALSE(main->Command("SpTBXItem15")->isEnabled());
-    EXPECT_FALSE(main->Command("SpTBXItem12")->isEnabled());
+    EXPECT_FALSE(main->Command("SpTBXItem15")->Enabled());
+    EXPECT_FALSE(main->Command("SpTBXItem12")->Enabled());
     main->NewContact();
     EXPECT_TRUE(Form1->Editors().empty());
 }
@@ -328,10 +321,10 @@ TEST_F(MainWindow, ThemeFromSettingsAndBackOnClose)
     WriteConfig("SYS", "SkinName", " Nexos3 ");
     Make();
     EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("Nexos3"));
-    for (QAction *item : main->SpTBXThemeGroupItem1->actions())
-        EXPECT_EQ(item->isChecked(), item->text() == QStringLiteral("Nexos3")) << item->text().toStdString();
+    for (const TCommand *item : main->SpTBXThemeGroupItem1->Items())
+        EXPECT_EQ(item->Checked(), item->Caption() == QStringLiteral("Nexos3")) << item->Caption().toStdString();
 
-    main->SpTBXThemeGroupItem1->actions().last()->trigger();
+    main->SpTBXThemeGroupItem1->Items().back()->Click();
     EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("SentimoX"));
     main->SpTBXItem3Click();
     EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("SYS", "SkinName", ""), QStringLiteral("SentimoX"));
@@ -376,7 +369,7 @@ TEST_F(MainWindow, CloseBoxWithoutTrayEndsTheProgram)
 {
     WriteConfig("SYS", "ExitSoft", "0");
     Make();
-    ASSERT_FALSE(ExitOnClose);
+    ASSERT_FALSE(AppSettings().ExitOnClose);
     main->show();
     main->close();
     // Hiding to a tray that is not there would leave the program unreachable.
@@ -440,7 +433,7 @@ TEST_F(MainWindow, EditorRegistryKeepsOneWindowPerContact)
 
     main->NewContact();
     main->OpenContact("", "ignored");
-    main->Command("SpTBXItem15")->trigger();
+    main->Command("SpTBXItem15")->Click();
     ASSERT_EQ(editors.size(), 2u);
     EXPECT_EQ(editors[1]->objectName(), QStringLiteral("add_userform"));
     EXPECT_EQ(editors[1]->windowTitle(), QStringLiteral("未命名-人脉"));
@@ -475,13 +468,13 @@ TEST_F(MainWindow, PagesAreMadeOnceAndSwitched)
     Make();
     main->show();
     EXPECT_EQ(main->BrowserPage(), nullptr);
-    main->Command("SpTBXItem29")->trigger();
+    main->Command("SpTBXItem29")->Click();
     ASSERT_NE(main->BrowserPage(), nullptr);
     EXPECT_TRUE(main->BrowserPageVisible());
     EXPECT_EQ(browser->treeLoads, 1);
     EXPECT_TRUE(main->findEdit1->isEnabled());
 
-    main->Command("SpTBXItem8")->trigger();
+    main->Command("SpTBXItem8")->Click();
     ASSERT_NE(main->CalendarPage(), nullptr);
     EXPECT_TRUE(main->CalendarPageVisible());
     EXPECT_FALSE(main->BrowserPageVisible());

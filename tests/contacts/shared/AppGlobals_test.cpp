@@ -1,3 +1,4 @@
+#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/shared/Utility.h"
 
@@ -76,27 +77,27 @@ TEST_F(StartSettings, ConfigValuesAndTheirDefaults)
         std::function<bool()> holds;
     };
     const Case cases[] = {
-        {"USERSET", "daycount", nullptr, [] { return TodayTreeDays == 2; }},
-        {"USERSET", "daycount", "-1", [] { return TodayTreeDays == 2; }},
-        {"USERSET", "daycount", "0", [] { return TodayTreeDays == 0; }},
-        {"USERSET", "daycount", "6", [] { return TodayTreeDays == 6; }},
+        {"USERSET", "daycount", nullptr, [] { return AppSettings().TodayTreeDays == 2; }},
+        {"USERSET", "daycount", "-1", [] { return AppSettings().TodayTreeDays == 2; }},
+        {"USERSET", "daycount", "0", [] { return AppSettings().TodayTreeDays == 0; }},
+        {"USERSET", "daycount", "6", [] { return AppSettings().TodayTreeDays == 6; }},
         // Hand-edited numbers stay inside the settings dialog's ranges.
-        {"USERSET", "daycount", "2147483647", [] { return TodayTreeDays == 6; }},
-        {"USERSET", "daycount", "99999999999", [] { return TodayTreeDays == 6; }},
-        {"USERSET", "daycount", "-2147483648", [] { return TodayTreeDays == 2; }},
-        {"USERSET", "showcount", "0", [] { return FrequentViewCount == 1; }},
-        {"USERSET", "showcount", "100000", [] { return FrequentViewCount == 100; }},
-        {"USERSET", "monthcount", "-5", [] { return RecentMonths == 1; }},
-        {"USERSET", "monthcount", "2147483647", [] { return RecentMonths == 100; }},
-        {"USERSET", "showcount", nullptr, [] { return FrequentViewCount == 5; }},
-        {"USERSET", "showcount", "12", [] { return FrequentViewCount == 12; }},
-        {"USERSET", "monthcount", "abc", [] { return RecentMonths == 3; }},
-        {"SYS", "ExitSoft", nullptr, [] { return ExitOnClose; }},
-        {"SYS", "ExitSoft", "0", [] { return !ExitOnClose; }},
-        {"SYS", "show1", "0", [] { return !ShowFestivals && ShowContactEvents; }},
-        {"SYS", "show2", "0", [] { return ShowFestivals && !ShowContactEvents; }},
-        {"USERSET", "vidfilename", nullptr, [] { return AlarmSoundFile.endsWith("res/sound/DefaultAlarm.wav"); }},
-        {"USERSET", "vidfilename", "/tmp/ding.wav", [] { return AlarmSoundFile == "/tmp/ding.wav"; }},
+        {"USERSET", "daycount", "2147483647", [] { return AppSettings().TodayTreeDays == 6; }},
+        {"USERSET", "daycount", "99999999999", [] { return AppSettings().TodayTreeDays == 6; }},
+        {"USERSET", "daycount", "-2147483648", [] { return AppSettings().TodayTreeDays == 2; }},
+        {"USERSET", "showcount", "0", [] { return AppSettings().FrequentViewCount == 1; }},
+        {"USERSET", "showcount", "100000", [] { return AppSettings().FrequentViewCount == 100; }},
+        {"USERSET", "monthcount", "-5", [] { return AppSettings().RecentMonths == 1; }},
+        {"USERSET", "monthcount", "2147483647", [] { return AppSettings().RecentMonths == 100; }},
+        {"USERSET", "showcount", nullptr, [] { return AppSettings().FrequentViewCount == 5; }},
+        {"USERSET", "showcount", "12", [] { return AppSettings().FrequentViewCount == 12; }},
+        {"USERSET", "monthcount", "abc", [] { return AppSettings().RecentMonths == 3; }},
+        {"SYS", "ExitSoft", nullptr, [] { return AppSettings().ExitOnClose; }},
+        {"SYS", "ExitSoft", "0", [] { return !AppSettings().ExitOnClose; }},
+        {"SYS", "show1", "0", [] { return !AppSettings().ShowFestivals && AppSettings().ShowContactEvents; }},
+        {"SYS", "show2", "0", [] { return AppSettings().ShowFestivals && !AppSettings().ShowContactEvents; }},
+        {"USERSET", "vidfilename", nullptr, [] { return AppSettings().AlarmSoundFile.endsWith("res/sound/DefaultAlarm.wav"); }},
+        {"USERSET", "vidfilename", "/tmp/ding.wav", [] { return AppSettings().AlarmSoundFile == "/tmp/ding.wav"; }},
     };
     for (const Case &c : cases) {
         QFile::remove(ConfigIniPath());
@@ -118,22 +119,22 @@ TEST_F(StartSettings, RegistryValuesAndTheirDefaults)
         std::function<bool()> holds;
     };
     const Case cases[] = {
-        {"BakTime", nullptr, [] { return BackupIntervalHours == 1; }},
-        {"BakTime", "abc", [] { return BackupIntervalHours == 1; }},
-        {"BakTime", "12", [] { return BackupIntervalHours == 12; }},
-        {"BakCount", "", [] { return BackupKeepCount == 3; }},
-        {"BakCount", "5", [] { return BackupKeepCount == 5; }},
-        {"BakCount", "2x", [] { return BackupKeepCount == 3; }},
-        {"BakTime", "0", [] { return BackupIntervalHours == 1; }},
-        {"BakTime", "100000", [] { return BackupIntervalHours == 48; }},
-        {"BakCount", "2147483647", [] { return BackupKeepCount == 5; }},
-        {"BakCount", "-3", [] { return BackupKeepCount == 1; }},
-        {"BakPath", "", [] { return BackupDir == DefaultBackupDir(); }},
-        {"BakPath", "/srv/bak", [] { return BackupDir == "/srv/bak/"; }},
-        {"BakPath", "/srv/bak/", [] { return BackupDir == "/srv/bak/"; }},
-        {"AUTO", "1", [] { return AutoLogin; }},
-        {"AUTO", "yes", [] { return !AutoLogin; }},
-        {"txlfile", "/data/a.txl", [] { return AccountDbPath == "/data/a.txl"; }},
+        {"BakTime", nullptr, [] { return AppSettings().BackupIntervalHours == 1; }},
+        {"BakTime", "abc", [] { return AppSettings().BackupIntervalHours == 1; }},
+        {"BakTime", "12", [] { return AppSettings().BackupIntervalHours == 12; }},
+        {"BakCount", "", [] { return AppSettings().BackupKeepCount == 3; }},
+        {"BakCount", "5", [] { return AppSettings().BackupKeepCount == 5; }},
+        {"BakCount", "2x", [] { return AppSettings().BackupKeepCount == 3; }},
+        {"BakTime", "0", [] { return AppSettings().BackupIntervalHours == 1; }},
+        {"BakTime", "100000", [] { return AppSettings().BackupIntervalHours == 48; }},
+        {"BakCount", "2147483647", [] { return AppSettings().BackupKeepCount == 5; }},
+        {"BakCount", "-3", [] { return AppSettings().BackupKeepCount == 1; }},
+        {"BakPath", "", [] { return AppSettings().BackupDir == DefaultBackupDir(); }},
+        {"BakPath", "/srv/bak", [] { return AppSettings().BackupDir == "/srv/bak/"; }},
+        {"BakPath", "/srv/bak/", [] { return AppSettings().BackupDir == "/srv/bak/"; }},
+        {"AUTO", "1", [] { return AppSettings().AutoLogin; }},
+        {"AUTO", "yes", [] { return !AppSettings().AutoLogin; }},
+        {"txlfile", "/data/a.txl", [] { return CurrentAccount().Path() == "/data/a.txl"; }},
     };
     for (const Case &c : cases) {
         QFile::remove(TRegistry::StorePath());

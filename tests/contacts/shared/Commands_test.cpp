@@ -1,0 +1,142 @@
+#include "contacts/shared/Commands.h"
+#include "contacts/shared/QtCommandBuilder.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
+{
+    TCommandList list;
+    int clicks = 0;
+    TCommand &group = list.Add(TCommandKind::Group, "Themes");
+    group.Add(list.Add(TCommandKind::Item, "ThemeA"));
+    TCommand &root = list.Define("Bar", {
+                                            SubmenuRow("File", "文件"),
+                                            CommandRow("Open", "打开", "Ctrl+O", [&clicks] { ++clicks; }),
+                                            SeparatorRow(),
+                                            CommandRow("Dead", "无", "", nullptr),
+                                            SubmenuRow("Skins", "皮肤"),
+                                            IncludeRow("Themes"),
+                                            EndRow(),
+                                            EndRow(),
+                                            CommandRow("Help", "帮助", "", [] {}),
+                                        });
+    ASSERT_EQ(root.Items().size(), 2u);
+    EXPECT_EQ(root.Items()[0], list.Command("File"));
+    EXPECT_EQ(root.Items()[1], list.Command("Help"));
+    const std::vector<TCommand *> &file = list.Command("File")->Items();
+    ASSERT_EQ(file.size(), 4u);
+    EXPECT_EQ(file[1]->Kind(), TCommandKind::Separator);
+    EXPECT_EQ(list.Command("Skins")->Items(), std::vector<TCommand *>{&group});
+    EXPECT_EQ(list.Command("Open")->ShortCut(), QKeySequence("Ctrl+O"));
+    EXPECT_FALSE(list.Command("Dead")->Enabled());
+    EXPECT_EQ(list.Command("Missing"), nullptr);
+    EXPECT_EQ(list.Command(""), nullptr) << "separators have no name to be found by";
+
+    TCommand &open = *list.Command("Open");
+    open.Click();
+    open.SetEnabled(false);
+    open.Click();
+    EXPECT_EQ(clicks, 1) << "a disabled command ignores clicks";
+}
+
+TEST(Commands, AutoCheckFlipsBeforeTheClickRuns)
+{
+    TCommand item(TCommandKind::Item, "N60");
+    item.SetAutoCheck(true);
+    bool seen = false;
+    item.OnClick = [&] { seen = item.Checked(); };
+    item.Click();
+    EXPECT_TRUE(seen);
+    item.Click();
+    EXPECT_FALSE(item.Checked());
+}
+
+TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
+{
+    QWidget owner;
+    TCommandList list;
+    int clicks = 0, popups = 0;
+    TCommand &root = list.Define("Popup", {
+                                              CommandRow("Go", "走", "Ctrl+G", [&clicks] { ++clicks; }, "提示"),
+                                              SubmenuRow("More", "更多"),
+                                              CommandRow("Deep", "深", "", [] {}),
+                                              EndRow(),
+                                          });
+    root.OnPopup = [&popups] { ++popups; };
+    TQtCommandBuilder builder(&owner);
+    QMenu *menu = builder.Popup(root);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    QAction *go = menu->actions()[0];
+    EXPECT_EQ(go, builder.ActionOf(*list.Command("Go"))) << "one action per command";
+    EXPECT_EQ(go->toolTip(), QStringLiteral("提示"));
+    ASSERT_NE(menu->actions()[1]->menu(), nullptr);
+    EXPECT_EQ(menu->actions()[1]->menu()->actions().value(0), builder.ActionOf(*list.Command("Deep")));
+
+    TCommand &command = *list.Command("Go");
+    command.SetCaption("去");
+    command.SetEnabled(false);
+    command.SetVisible(false);
+    EXPECT_EQ(go->text(), QStringLiteral("去"));
+    EXPECT_FALSE(go->isEnabled());
+    EXPECT_FALSE(go->isVisible());
+    command.SetEnabled(true);
+    go->trigger();
+    EXPECT_EQ(clicks, 1);
+
+    emit menu->aboutToShow();
+    EXPECT_EQ(popups, 1);
+}
+
+TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
+{
+    QWidget owner;
+    TCommandList list;
+    TCommand &group = list.Add(TCommandKind::Group, "Group");
+    TCommand *items[2];
+    for (int i = 0; i < 2; ++i) {
+        items[i] = &list.Add(TCommandKind::Item, QString("Theme%1").arg(i));
+        items[i]->SetRadioItem(true);
+        TCommand *self = items[i];
+        self->OnClick = [&items, self] {
+            for (TCommand *item : items)
+                item->SetChecked(item == self);
+        };
+        group.Add(*items[i]);
+    }
+    QMenu menu;
+    TQtCommandBuilder builder(&owner);
+    builder.Fill(&menu, list.Define("Menu", {IncludeRow("Group")}));
+    ASSERT_EQ(menu.actions().size(), 2) << "a group shows its items in place";
+    items[0]->Click();
+    QAction *first = menu.actions()[0];
+    // Clicking the checked item again: Qt would take the mark away; the command keeps it.
+    first->trigger();
+    EXPECT_TRUE(first->isChecked());
+    menu.actions()[1]->trigger();
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_TRUE(items[1]->Checked());
+}
+
+TEST(QtCommandBuilder, ControlsTakeTheirPlaceAndFollowEnabled)
+{
+    QWidget owner;
+    QToolBar bar(&owner);
+    auto *edit = new QWidget(&bar);
+    TCommandList list;
+    TQtCommandBuilder builder(&owner);
+    builder.SetControl("findEdit1", edit);
+    builder.Fill(&bar, list.Define("Bar", {CommandRow("A", "甲", "", [] {}), ControlRow("findEdit1"),
+                                           CommandRow("B", "乙", "", [] {})}));
+    ASSERT_EQ(bar.actions().size(), 3);
+    EXPECT_EQ(bar.widgetForAction(bar.actions()[1]), edit);
+    list.Command("findEdit1")->SetEnabled(false);
+    EXPECT_FALSE(edit->isEnabled());
+}
+
+} // namespace
