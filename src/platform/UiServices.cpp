@@ -151,7 +151,10 @@ void CenterOnOwner(QWidget *window, const QWidget *owner)
     QScreen *screen = ownerWindow ? ownerWindow->screen() : QGuiApplication::primaryScreen();
     if (!window || !screen)
         return;
-    const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+    // A window not yet shown has not taken its final size: lay it out first.
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    const QSize size = window->size();
     const QRect area = screen->availableGeometry();
     const QRect around = ownerWindow && ownerWindow->isVisible() ? ownerWindow->frameGeometry() : area;
     QPoint topLeft(around.left() + (around.width() - size.width()) / 2,

@@ -41,7 +41,8 @@ Tfrminputpsd::Tfrminputpsd(const TAccountSession &account, QWidget *owner) : QDi
 
 void Tfrminputpsd::showEvent(QShowEvent *event)
 {
-    Label1->setText(QStringLiteral("当前打开账户:") + QFileInfo(account_.Path()).fileName());
+    const QString path = accountPath_.isEmpty() ? account_.Path() : accountPath_;
+    Label1->setText(QStringLiteral("当前打开账户:") + QFileInfo(path).fileName());
     Edit1->setFocus();
     QDialog::showEvent(event);
 }

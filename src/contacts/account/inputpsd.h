@@ -18,9 +18,13 @@ public:
     QPushButton *Button1;  // 确定
     QPushButton *Button2;  // 取消
 
+    // The account the password is asked for: the open one unless another is being opened.
+    void SetAccountPath(const QString &path) { accountPath_ = path; }
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     const TAccountSession &account_;
+    QString accountPath_;
 };

@@ -182,9 +182,10 @@ Tfrminputpsd *Tfrmmain::PasswordPrompt()
     return inputpsd_;
 }
 
-bool Tfrmmain::PromptPassword(QString &typed)
+bool Tfrmmain::PromptPassword(QString &typed, const QString &accountPath)
 {
     Tfrminputpsd *prompt = PasswordPrompt();
+    prompt->SetAccountPath(accountPath);
     prompt->Edit1->clear();
     CenterOnOwner(prompt, this);
     prompt->raise();

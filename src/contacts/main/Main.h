@@ -246,7 +246,8 @@ private:
     void BuildStatusBar();
     bool AskReentryPassword();
     Tfrminputpsd *PasswordPrompt();
-    bool PromptPassword(QString &typed);
+    // Asks for the password of the account at accountPath (the open account when empty).
+    bool PromptPassword(QString &typed, const QString &accountPath = {});
     void SetStatusText(const QString &text);
     void HideToTray();
     void ShowFromTray();

@@ -125,7 +125,7 @@ bool Tfrmmain::AuthenticateAccount(const QString &path, TAccountLogin &login)
     if (!password.isEmpty()) {
         for (int tries = 0; tries < 3 && !isProtected; ++tries) {
             QString typed;
-            if (!PromptPassword(typed))
+            if (!PromptPassword(typed, path))
                 return false;
             if (typed == password)
                 isProtected = true;

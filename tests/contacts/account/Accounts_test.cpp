@@ -284,8 +284,14 @@ TEST_F(Accounts, FailedOpenKeepsTheOpenAccountsProtection)
     main->OpenAccount(accountA);
     ASSERT_TRUE(CurrentAccount().Protected());
 
-    responder.Then(Cancel());
+    // The prompt names the account being opened, not the open one.
+    QString asked;
+    responder.Then([&](QDialog *dialog) {
+        asked = static_cast<Tfrminputpsd *>(dialog)->Label1->text();
+        Cancel()(dialog);
+    });
     main->OpenAccount(accountB);
+    EXPECT_EQ(asked, QStringLiteral("当前打开账户:") + QFileInfo(accountB).fileName());
     EXPECT_EQ(CurrentAccount().Path(), accountA);
     EXPECT_TRUE(CurrentAccount().Protected());
     EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("one"));
