@@ -56,6 +56,11 @@ void Tfrmmain::CompactAccount()
 {
     if (account_.Path().isEmpty() || !CustomerData)
         return;
+    // A file the program may not write cannot be compacted; say so once, and keep it open.
+    if (CustomerData->dbConnection->Connected() && CustomerData->dbConnection->ReadOnly()) {
+        ShowMessage(QStringLiteral("账户文件是只读的，不能压缩账户数据！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+        return;
+    }
     CustomerData->dbConnection->Close();
     // A failed compaction leaves the account as it was; the user should still know.
     const bool compacted = CompactDatabase(account_.Path());

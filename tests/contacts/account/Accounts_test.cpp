@@ -428,6 +428,11 @@ TEST_F(Accounts, AReadOnlyAccountOpensWithAWarning)
     EXPECT_EQ(OpenFile(), accountA);
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"账户文件是只读的，对它所做的修改将无法保存！"});
     EXPECT_FALSE(RunQuery(main->ADOQuery1, "insert into userinfo(uname, nodetype) values('乙', 2)"));
+    // Compacting it is refused once, and the account stays open as it was.
+    TestDialogs().Reset();
+    main->Command("SpTBXItem42")->Click();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"账户文件是只读的，不能压缩账户数据！"});
+    EXPECT_EQ(OpenFile(), accountA);
     QFile::setPermissions(accountA, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
