@@ -3,6 +3,7 @@
 #include "shared/AppGlobals.h"
 #include "transfer/CsvFormat.h"
 #include "shared/Utility.h"
+#include "shared/UtilityDb.h"
 
 #include "platform/ADODB.h"
 #include "platform/JetFormat.h"
@@ -238,7 +239,10 @@ QList<TContactRecord> ReadExportContacts(TADOConnection *connection, const TExpo
         if (known.contains(column))
             columns << column;
     }
-    QString sql = QStringLiteral("select %1 from userinfo where nodetype=2").arg(columns.join(u','));
+    // All contacts are read in storage order, which is key order: through the nodetype index
+    // the engine would sort every whole row again.
+    QString sql = QStringLiteral("select %1 from userinfo where %2nodetype=2")
+                      .arg(columns.join(u','), scope.Kind == TExportScope::AllContacts ? QStringLiteral("+") : QString());
     if (scope.Kind == TExportScope::OneContact)
         sql += QStringLiteral(" and keyid=?");
     else if (scope.Kind == TExportScope::GroupContacts)
@@ -337,7 +341,7 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
         if (selected.isEmpty())
             selected << QStringLiteral("keyid");
         SQLite::Statement select(
-            db, QStringLiteral("select %1 from userinfo where nodetype=2 order by keyid").arg(selected.join(u',')));
+            db, QStringLiteral("select %1 from userinfo where +nodetype=2 order by keyid").arg(selected.join(u',')));
 
         if (!file.open(QIODevice::WriteOnly))
             throw Exception(file.errorString());
@@ -354,7 +358,7 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
                 if (column < 0)
                     AppendCsvEmptyField(chunk);
                 else
-                    AppendCsvField(chunk, select.IsNull(column) ? QString() : select.Column(column).toString());
+                    AppendCsvField(chunk, ColumnText(select, column));
             }
             chunk += QLatin1String("\r\n");
             ++result.Written;
