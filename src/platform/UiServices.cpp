@@ -3,10 +3,15 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +42,7 @@ public:
             add(QMessageBox::Yes, "是"); add(QMessageBox::No, "否"); add(QMessageBox::Cancel, "取消");
             break;
         }
+        FitMessageBoxToCaption(box);
         switch (box.exec()) {
         case QMessageBox::Yes: return MsgResult::Yes;
         case QMessageBox::No: return MsgResult::No;
@@ -123,4 +129,32 @@ MsgResult ShowMessage(const QString &text, const QString &caption, MsgIcon icon,
                       QWidget *parent)
 {
     return Dialogs().MessageBox(parent, text, caption, icon, buttons);
+}
+
+void FitMessageBoxToCaption(QMessageBox &box)
+{
+    // The title bar's own icon and buttons take about this much beside the caption.
+    constexpr int TitleBarExtras = 140;
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + TitleBarExtras;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+void CenterOnOwner(QWidget *window, const QWidget *owner)
+{
+    const QWidget *ownerWindow = owner ? owner->window() : nullptr;
+    QScreen *screen = ownerWindow ? ownerWindow->screen() : QGuiApplication::primaryScreen();
+    if (!window || !screen)
+        return;
+    const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+    const QRect area = screen->availableGeometry();
+    const QRect around = ownerWindow && ownerWindow->isVisible() ? ownerWindow->frameGeometry() : area;
+    QPoint topLeft(around.left() + (around.width() - size.width()) / 2,
+                   around.top() + (around.height() - size.height()) / 2);
+    topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.left() + area.width() - size.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.top() + area.height() - size.height())));
+    window->move(topLeft);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QMessageBox;
 class QWidget;
 
 // Everything that asks the user, opens something outside the program or reads the wall clock
@@ -62,3 +63,12 @@ void SetShell(IShell *shell);
 // Shorthand for the common message box call.
 MsgResult ShowMessage(const QString &text, const QString &caption, MsgIcon icon = MsgIcon::Information,
                       MsgButtons buttons = MsgButtons::OK, QWidget *parent = nullptr);
+
+// Makes a message box at least as wide as its caption needs, with room for the title bar's icon
+// and buttons, so the caption is never cut short.
+void FitMessageBoxToCaption(QMessageBox &box);
+
+// Places a window that is about to be shown centred on the window of `owner` when that is
+// visible, else centred on the owner's screen (the primary one without an owner), kept inside the
+// screen's work area.
+void CenterOnOwner(QWidget *window, const QWidget *owner);

@@ -57,6 +57,8 @@ void ShowAccountList(QWidget *owner)
 {
     if (!frmnewdataform)
         frmnewdataform = new Tfrmnewdataform(owner);
+    if (!frmnewdataform->isVisible())
+        CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->show();
     frmnewdataform->raise();
     frmnewdataform->activateWindow();
@@ -71,6 +73,7 @@ void ShowAccountListModal(QWidget *owner)
     }
     if (!frmnewdataform)
         frmnewdataform = new Tfrmnewdataform(owner);
+    CenterOnOwner(frmnewdataform, owner);
     frmnewdataform->exec();
 }
 

@@ -144,6 +144,16 @@ void Tfuserfrm::FillList(std::vector<TListRow> rows, TListSource source)
     QSignalBlocker block(ListView1->Selection());
     ListView1->Model()->SetRows(std::move(rows));
     listSource_ = source;
+    // The card shows a contact of the list or none.
+    if (cardKeyid_.isEmpty())
+        return;
+    const TContactListModel *model = ListView1->Model();
+    for (int i = 0; i < model->Count(); ++i) {
+        const TIQ *record = model->Row(i).record.get();
+        if (record && record->IsContact() && record->keyid == cardKeyid_)
+            return;
+    }
+    ShowContactCard(QString());
 }
 
 void Tfuserfrm::ClearList(TListSource source)

@@ -61,18 +61,21 @@ QStringList Tfuserfrm::SearchColumns()
 
 void Tfuserfrm::SearchContacts(const QString &text)
 {
-    ClearList(TListSource::Search);
     listedText_ = text;
     SQLite::Database *db = Db();
-    if (!db)
+    if (!db) {
+        ClearList(TListSource::Search);
         return;
+    }
     std::vector<TListRow> rows;
     std::vector<QByteArray> order;
     try {
         searchIndex_->Renew(*db, accountWatch_, SearchColumns());
         const std::vector<qint64> keys = searchIndex_->Find(text, IsInitialsPattern(text));
-        if (keys.empty())
+        if (keys.empty()) {
+            FillList({}, TListSource::Search);
             return;
+        }
         QByteArray list = "[";
         for (const qint64 key : keys)
             list += QByteArray::number(key) + ',';
@@ -96,6 +99,7 @@ void Tfuserfrm::SearchContacts(const QString &text)
             order.push_back(key);
         }
     } catch (const EDatabaseError &) {
+        ClearList(TListSource::Search);
         return;
     }
     // By name as the engine compares names (ASCII letters without case); ties in key order.

@@ -303,6 +303,8 @@ void Tfuserfrm::Reposition(QTreeWidgetItem *node)
 
 void Tfuserfrm::LoadGroupTree()
 {
+    const TIQ *selectedRecord = RecordOf(DyTreeView1->currentItem());
+    const qint64 selectedKey = selectedRecord ? selectedRecord->Key() : -1;
     loadingTree_ = true;
     {
         QSignalBlocker block(DyTreeView1);
@@ -387,10 +389,25 @@ void Tfuserfrm::LoadGroupTree()
     sortColumn_ = 0;
     sortDirection_ = 0;
     SortList();
-    QTreeWidgetItem *selected = DyTreeView1->currentItem();
-    if (selected)
+    // The nodes were made anew: the selection is found again by its key, and the list is read
+    // again, so that it shows what an import added and nothing that is gone.
+    QTreeWidgetItem *selected = selectedKey >= 0 ? nodeByKey_.value(selectedKey) : nullptr;
+    if (selected) {
+        SelectNodeQuietly(selected);
         selected->setExpanded(true);
-    DyTreeView1Change(selected);
+    }
+    if (listSource_ == TListSource::GroupChildren) {
+        if (QTreeWidgetItem *group = nodeByKey_.value(listedGroupKey_))
+            DyTreeView1Change(group);
+        else
+            ClearList(TListSource::None);
+    } else if (listSource_ != TListSource::None) {
+        RelistCurrent();
+    }
+    if (selected && RecordOf(selected)->IsContact())
+        ShowContactCard(RecordOf(selected)->keyid);
+    else if (!cardKeyid_.isEmpty() && !nodeByKey_.contains(cardKeyid_.toLongLong()))
+        ShowContactCard(QString());
 }
 
 TRecordTreeItem *Tfuserfrm::AddNodeFromDb(qint64 keyid)

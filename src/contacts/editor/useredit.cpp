@@ -640,6 +640,16 @@ void TUserEditForm::HookChangeEvents()
     connect(Edit1, &QLineEdit::textChanged, this, &TUserEditForm::updateChange);
     connect(seldate2, &TCheckDatePicker::Changed, this, &TUserEditForm::updateChange);
     connect(DateTimePicker1, &TCheckDatePicker::Changed, this, &TUserEditForm::DateTimePicker1Change);
+    // A lunar second month of 30 days, say, has no place in the stored date.
+    connect(DateTimePicker1, &TCheckDatePicker::Refused, this, [this](const QString &text) {
+        ShowMessage(RadioButton2->isChecked() ? QStringLiteral("阴历日期 %1 无法保存，请重新输入。").arg(text)
+                                              : QStringLiteral("%1 不是有效的日期，请重新输入。").arg(text),
+                    Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+    });
+    connect(seldate2, &TCheckDatePicker::Refused, this, [this](const QString &text) {
+        ShowMessage(QStringLiteral("%1 不是有效的日期，请重新输入。").arg(text), Orvanta, MsgIcon::Warning,
+                    MsgButtons::OK, this);
+    });
     // The anniversary's 显示 is as much a change as the birthday's.
     connect(CheckBox1, &QCheckBox::toggled, this, &TUserEditForm::updateChange);
     connect(CheckBox2, &QCheckBox::toggled, this, &TUserEditForm::updateChange);

@@ -3,12 +3,15 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 #include <QtMath>
+#include <functional>
 
 namespace {
 
@@ -58,10 +61,127 @@ void PaintLevelStars(QPainter &painter, const QRect &rect, int count)
     painter.restore();
 }
 
+namespace {
+
+// Digits typed into the month or the day are taken as typed: the last two make the number, and
+// a text that is no date ("1990-02-30") stays as it is while the user edits, where the spin box
+// would drop the key or move on to another day. The end of the edit reports it.
+class TDateEdit final : public QDateEdit
+{
+public:
+    using QDateEdit::QDateEdit;
+
+    std::function<void(const QString &text, const QDate &before)> OnRefused;
+
+    QValidator::State validate(QString &input, int &pos) const override
+    {
+        // The spin box would put the month's last day in place of a day it lacks.
+        if (IsDateShaped(input) && !QDate::fromString(input, QStringLiteral("yyyy-MM-dd")).isValid())
+            return QValidator::Intermediate;
+        return QDateEdit::validate(input, pos);
+    }
+
+protected:
+    void focusInEvent(QFocusEvent *event) override
+    {
+        before_ = date();
+        typing_ = NoSection;
+        QDateEdit::focusInEvent(event);
+    }
+
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        const QString typed = text();
+        QDateEdit::focusOutEvent(event);
+        Finish(typed);
+    }
+
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        typing_ = NoSection;
+        QDateEdit::mousePressEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const Section section = currentSection();
+        const QString digit = event->text();
+        if ((section == DaySection || section == MonthSection) && digit.size() == 1 && digit[0].isDigit() &&
+            event->modifiers() == Qt::NoModifier) {
+            TypeDigit(section, digit[0]);
+            return;
+        }
+        typing_ = NoSection;
+        const bool ends = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        const QString typed = text();
+        QDateEdit::keyPressEvent(event);
+        if (ends)
+            Finish(typed);
+    }
+
+private:
+    // "yyyy-MM-dd" with a month of the year and a day some month has.
+    static bool IsDateShaped(const QString &text)
+    {
+        const QStringList parts = text.split(u'-');
+        if (parts.size() != 3 || parts[0].size() != 4 || parts[1].size() != 2 || parts[2].size() != 2)
+            return false;
+        bool ok[3] = {};
+        parts[0].toInt(&ok[0]);
+        const int month = parts[1].toInt(&ok[1]);
+        const int day = parts[2].toInt(&ok[2]);
+        return ok[0] && ok[1] && ok[2] && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    }
+
+    void TypeDigit(Section section, QChar digit)
+    {
+        QString text = this->text();
+        const int start = section == MonthSection ? 5 : 8;
+        if (!IsDateShaped(text))
+            return;
+        const QString number = (typing_ == section ? text.mid(start + 1, 1) : QStringLiteral("0")) + digit;
+        typing_ = section;
+        QString typed = text;
+        typed.replace(start, 2, number);
+        if (!IsDateShaped(typed))
+            typed.replace(start, 2, QStringLiteral("0") + digit);
+        if (!IsDateShaped(typed))
+            return;
+        const QDate date = QDate::fromString(typed, QStringLiteral("yyyy-MM-dd"));
+        if (date.isValid() && date >= minimumDate() && date <= maximumDate())
+            setDate(date);
+        lineEdit()->setText(typed);
+        setSelectedSection(section);
+    }
+
+    void Finish(const QString &typed)
+    {
+        typing_ = NoSection;
+        if (QDate::fromString(typed, QStringLiteral("yyyy-MM-dd")).isValid() || !IsDateShaped(typed)) {
+            before_ = date();
+            return;
+        }
+        if (OnRefused)
+            OnRefused(typed, before_);
+    }
+
+    QDate before_;
+    Section typing_ = NoSection;
+};
+
+} // namespace
+
 TCheckDatePicker::TCheckDatePicker(QWidget *parent) : QWidget(parent)
 {
     check_ = new QCheckBox(this);
-    edit_ = new QDateEdit(this);
+    auto *edit = new TDateEdit(this);
+    edit_ = edit;
+    edit->OnRefused = [this](const QString &text, const QDate &before) {
+        // Back to the date from before the edit, as the user's own change: what the typing
+        // already changed on the way is undone too.
+        edit_->setDate(before);
+        QMetaObject::invokeMethod(this, [this, text] { emit Refused(text); }, Qt::QueuedConnection);
+    };
     edit_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     edit_->setCalendarPopup(true);
     edit_->setEnabled(false);

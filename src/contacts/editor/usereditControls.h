@@ -7,7 +7,10 @@ class QCheckBox;
 class QDateEdit;
 
 // A date picker with a check box in front: unchecked means "no date". Changed is sent for the
-// user's edits only, never for values set by the program or by emptying a form's inputs.
+// user's edits only, never for values set by the program or by emptying a form's inputs. A typed
+// text that is no date ("1990-02-30") stays as typed while the user edits; when the edit ends it
+// is not turned into another date but refused: the date from before the edit comes back and
+// Refused hears the text, after the event that ended the edit.
 class TCheckDatePicker : public QWidget
 {
     Q_OBJECT
@@ -24,6 +27,7 @@ public:
 
 signals:
     void Changed();
+    void Refused(const QString &text);
 
 private:
     QCheckBox *check_;

@@ -189,6 +189,7 @@ bool Tfrmmain::PromptPassword(QString &typed)
 {
     Tfrminputpsd *prompt = PasswordPrompt();
     prompt->Edit1->clear();
+    CenterOnOwner(prompt, this);
     prompt->raise();
     if (prompt->exec() != QDialog::Accepted)
         return false;

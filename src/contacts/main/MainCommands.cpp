@@ -90,6 +90,8 @@ void Tfrmmain::SpTBXItem31Click()
 {
     if (!frmsetdate_)
         frmsetdate_ = new Tfrmsetdate(this);
+    if (!frmsetdate_->isVisible())
+        CenterOnOwner(frmsetdate_, this);
     frmsetdate_->show();
     frmsetdate_->raise();
     frmsetdate_->activateWindow();

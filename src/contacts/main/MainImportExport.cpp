@@ -52,13 +52,16 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
     if (!connection)
         return;
     QList<TContactRecord> cards;
+    int unkept = 0;
     for (const QString &fileName : fileNames) {
         QFile file(fileName);
         if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
             ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
             return;
         }
-        cards += ParseVCards(file.readAll());
+        TVCardFile read = ReadVCards(file.readAll());
+        cards += std::move(read.Cards);
+        unkept += read.Unkept;
     }
     const TImportResult result = ImportContacts(connection, cards, Clock().Now());
     if (!result.Ok) {
@@ -68,8 +71,11 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
     }
     if (result.Imported > 0 && browser_)
         browser_->LoadGroupTree();
-    ShowMessage(QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported), Orvanta, MsgIcon::Information,
-                MsgButtons::OK, this);
+    unkept += result.Unkept;
+    QString message = QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported);
+    if (unkept > 0)
+        message += QStringLiteral("，另有 %1 项内容没有对应的字段，未导入。").arg(unkept);
+    ShowMessage(message, Orvanta, MsgIcon::Information, MsgButtons::OK, this);
 }
 
 void Tfrmmain::ExportCsv()

@@ -26,7 +26,7 @@ bool IsReservedColumn(const QString &lowerName)
         QStringLiteral("keyid"),    QStringLiteral("nodelevel"), QStringLiteral("nodeparentkey"),
         QStringLiteral("nodetype"), QStringLiteral("nodeindex"), QStringLiteral("kzfield1"),
         QStringLiteral("kzfield2"), QStringLiteral("readcount"), QStringLiteral("inserttime"),
-        QStringLiteral("updatetime"), QStringLiteral("upot"),    QStringLiteral("mypic"),
+        QStringLiteral("updatetime"), QStringLiteral("upot"),
     };
     return reserved.contains(lowerName);
 }
@@ -86,7 +86,7 @@ QString Placeholders(qsizetype count)
 
 namespace {
 
-enum class TRule { Text, Level, Birthday };
+enum class TRule { Text, Level, Birthday, Picture };
 
 // The one insert statement of an import and where each record value goes in it.
 struct TInsertPlan {
@@ -129,9 +129,10 @@ TInsertPlan PlanInsert(SQLite::Database &db, const QList<TContactRecord> &record
             continue;
         if (lower == QLatin1String("uname"))
             plan.NameSlot = int(plan.Columns.size());
-        plan.Rules << (lower == QLatin1String("ulevel") ? TRule::Level
-                       : lower == QLatin1String("uhsr") ? TRule::Birthday
-                                                        : TRule::Text);
+        plan.Rules << (lower == QLatin1String("ulevel")  ? TRule::Level
+                       : lower == QLatin1String("uhsr")  ? TRule::Birthday
+                       : lower == QLatin1String("mypic") ? TRule::Picture
+                                                         : TRule::Text);
         plan.Columns << column;
     }
     for (auto it = plan.SlotOf.begin(); it != plan.SlotOf.end(); ++it) {
@@ -145,9 +146,11 @@ TInsertPlan PlanInsert(SQLite::Database &db, const QList<TContactRecord> &record
     return plan;
 }
 
-void InsertContact(SQLite::Statement &insert, const TInsertPlan &plan, const std::vector<const QString *> &values,
-                   const QDateTime &now)
+// Returns how many values could not be stored (a birthday that is not a date).
+int InsertContact(SQLite::Statement &insert, const TInsertPlan &plan, const std::vector<const QString *> &values,
+                  const QDateTime &now)
 {
+    int unkept = 0;
     const QString name = plan.NameSlot < 0 ? QString() : values[size_t(plan.NameSlot)]->trimmed();
     int index = 1;
     insert.Reset();
@@ -157,11 +160,20 @@ void InsertContact(SQLite::Statement &insert, const TInsertPlan &plan, const std
     for (size_t i = 0; i < values.size(); ++i) {
         switch (plan.Rules[qsizetype(i)]) {
         case TRule::Level: insert.Bind(index++, Level(*values[i])); break;
-        case TRule::Birthday: insert.Bind(index++, Birthday(*values[i])); break;
+        case TRule::Birthday: {
+            const QVariant birthday = Birthday(*values[i]);
+            unkept += birthday.isNull() && !IsBlank(*values[i]);
+            insert.Bind(index++, birthday);
+            break;
+        }
+        case TRule::Picture:
+            insert.Bind(index++, IsBlank(*values[i]) ? QVariant() : QVariant(QByteArray::fromBase64(values[i]->toLatin1())));
+            break;
         case TRule::Text: insert.Bind(index++, Text(*values[i])); break;
         }
     }
     insert.Exec();
+    return unkept;
 }
 
 } // namespace
@@ -186,7 +198,7 @@ TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRec
                 if (slot >= 0)
                     values[size_t(slot)] = &it.value();
             }
-            InsertContact(insert, plan, values, now);
+            result.Unkept += InsertContact(insert, plan, values, now);
             ++imported;
         }
         insert.Reset();

@@ -12,6 +12,7 @@ class TADOConnection;
 struct TImportResult {
     bool Ok = false;
     int Imported = 0;
+    int Unkept = 0;  // values that could not be stored: birthdays that are no date
     QString Error;  // the engine's message when Ok is false
 };
 
@@ -20,7 +21,8 @@ struct TImportResult {
 // index 0, pinyin initials of its name, insert and update time `now`). Columns that userinfo does
 // not have, and the columns the program keeps itself, are ignored; empty values stay unset; a
 // level outside 0..4 becomes 0; a birthday that is not a date stays empty, one that is is stored
-// "yyyy-MM-dd". A record without any value is skipped and not counted.
+// "yyyy-MM-dd" (the others are counted in Unkept). The column "mypic" holds the photo in base64.
+// A record without any value is skipped and not counted.
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
 
 // An item of a CSV record mapped to a contact column.

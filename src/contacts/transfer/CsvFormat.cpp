@@ -1,5 +1,10 @@
 #include "transfer/CsvFormat.h"
 
+#include "platform/TextCodec.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+
 void AppendCsvField(QString &line, QStringView value)
 {
     line += u'"';
@@ -87,4 +92,88 @@ QList<QStringList> ParseCsv(QStringView text)
     if (!atRecordStart)
         endRecord();
     return records;
+}
+
+namespace {
+
+// Counts the lines that are not valid UTF-8 and those that are valid and hold more than ASCII.
+void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        const QByteArrayView line = QByteArrayView(bytes).sliced(start, end - start);
+        start = end + 1;
+        if (line.trimmed().isEmpty())
+            continue;
+        ++total;
+        if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            continue;
+        decoder.resetState();
+        const QString decoded = decoder.decode(line);
+        if (decoder.hasError())
+            ++bad;
+        else
+            ++utf8;
+    }
+}
+
+} // namespace
+
+TCsvText DecodeCsvText(const QByteArray &bytes)
+{
+    TCsvText text;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(bytes.startsWith("\xFF") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        text.Text = decoder.decode(QByteArrayView(bytes).sliced(2));
+        return text;
+    }
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    const QByteArray body = marked ? bytes.sliced(3) : bytes;
+    if (IsValidUtf8(body)) {
+        text.Text = QString::fromUtf8(body);
+        return text;
+    }
+    int total = 0, bad = 0, utf8 = 0;
+    ClassifyLines(body, total, bad, utf8);
+    if (marked || (qint64(bad) * 100 < total && utf8 > bad)) {
+        text.Text = QString::fromUtf8(body);
+        text.BadLines = bad;
+    } else {
+        text.Text = DecodeGB18030(body);
+    }
+    return text;
+}
+
+qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit)
+{
+    qsizetype fields = 1;
+    bool atFieldStart = true;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < text.size() && text[i + 1] == u'"')
+                    ++i;
+                else
+                    quoted = false;
+            }
+            continue;
+        }
+        if (c == u'\n' || c == u'\r')
+            break;
+        if (c == u',') {
+            if (++fields > limit)
+                break;
+            atFieldStart = true;
+            continue;
+        }
+        quoted = c == u'"' && atFieldStart;
+        atFieldStart = false;
+    }
+    return fields;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,3 +22,17 @@ QString CsvHeaderLine(const QStringList &captions);
 // kept as it is, text after a closing quote is appended to the field, and a quote left open runs
 // to the end of the text. An empty line gives a record of one empty field.
 QList<QStringList> ParseCsv(QStringView text);
+
+// The text of a CSV file. A UTF-16 or UTF-8 byte-order mark says the encoding. Without one the
+// file is UTF-8 when its bytes are valid UTF-8, and also when only a few lines are not (fewer than
+// one line in a hundred, and fewer than the lines that hold valid UTF-8 beyond ASCII): their bad
+// bytes become replacement characters and BadLines counts those lines. Anything else is GB18030.
+struct TCsvText {
+    QString Text;
+    int BadLines = 0;
+};
+TCsvText DecodeCsvText(const QByteArray &bytes);
+
+// The number of fields of the text's first record by the rules of ParseCsv, counted no further
+// than `limit` + 1, so a header of millions of commas is refused before it is split.
+qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit);

@@ -22,12 +22,27 @@ QString VCardBirthday(const QString &uhsr, const QString &udtfmt);
 // holding a line break is written quoted-printable so it cannot end the card early.
 QByteArray VCardBytes(const TContactRecord &contact);
 
-// Every card of a file, vCard 2.1, 3.0 or 4.0, in the file's order; a card that names no value
-// at all comes back empty. The text is decoded as UTF-8 when it has a UTF-8 byte-order mark or
-// is valid UTF-8, else as GB18030; a CHARSET parameter decides for a quoted-printable value.
-// Lines may end in CR LF or LF; folded lines and quoted-printable soft line breaks are joined;
-// property names and parameters are matched without case, in any order, behind any group
-// prefix. A card missing its END line ends at the next BEGIN or at the end of the file.
+// What the cards of a file gave: one contact per card, in the file's order (a card that names no
+// value at all comes back empty), and how many values the cards held that have no column of their
+// own or whose column was already taken (a third address, a second mobile number, a birthday
+// without a year) and so were left out. The photo, checked by the picture loader, is the column
+// "mypic" in base64.
+//
+// vCard 2.1, 3.0 and 4.0 are read; lines may end in CR LF, LF or CR; folded lines and
+// quoted-printable soft line breaks are joined as bytes; property names and parameters are matched
+// without case, in any order, behind any group prefix. The text encoding is decided per card: a
+// CHARSET parameter decides for its own value; a file in UTF-16 or with a UTF-8 byte-order mark is
+// UTF-8 throughout; otherwise a 3.0 or 4.0 card is UTF-8 when its bytes are valid UTF-8, and a 2.1
+// card too only when its UTF-8 reading looks more like text than its GB18030 one; all others are
+// GB18030. A card missing its END line ends at the next BEGIN or at the end of the file; a card
+// nested in another (AGENT) is no contact of its own.
+struct TVCardFile {
+    QList<TContactRecord> Cards;
+    int Unkept = 0;
+};
+TVCardFile ReadVCards(const QByteArray &bytes);
+
+// The contacts of ReadVCards.
 QList<TContactRecord> ParseVCards(const QByteArray &bytes);
 
 // The file-name part a contact's name gives: blanks trimmed, "/" and control characters

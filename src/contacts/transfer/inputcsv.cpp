@@ -5,7 +5,6 @@
 #include "transfer/CsvFormat.h"
 #include "transfer/selectfield.h"
 
-#include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 
 #include <QFile>
@@ -32,6 +31,10 @@ constexpr int NameColumn = 2;
 // A header item is shown no longer than this; a file without line ends would otherwise make
 // one row of megabytes.
 constexpr int ShownCaptionLength = 200;
+
+// A header of more items than this is no list of contact fields; splitting it could take all the
+// memory there is.
+constexpr qsizetype MaxHeaderItems = 1000;
 
 QPushButton *MakeButton(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -179,7 +182,14 @@ void Tfrminputcsv::GoToFieldPage()
         ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
         return;
     }
-    records_ = ParseCsv(DecodeText(file.readAll()));
+    const TCsvText text = DecodeCsvText(file.readAll());
+    if (CsvFirstRecordFields(text.Text, MaxHeaderItems) > MaxHeaderItems) {
+        ShowMessage(QStringLiteral("文件的第一行超过 %1 项，不是可以导入的 CSV 文件。").arg(MaxHeaderItems), Orvanta,
+                    MsgIcon::Warning, MsgButtons::OK, this);
+        return;
+    }
+    badLines_ = text.BadLines;
+    records_ = ParseCsv(text.Text);
     PageControl1->setCurrentWidget(TabSheet2);
     FillFieldList(records_.isEmpty() ? QStringList() : records_.first());
     if (ListView1->topLevelItemCount() > 0)
@@ -295,7 +305,12 @@ void Tfrminputcsv::ImportRecords()
                     MsgButtons::OK, this);
         return;
     }
-    Label9->setText(QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported));
+    QString report = QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported);
+    if (result.Unkept > 0)
+        report += QStringLiteral("，另有 %1 个生日的写法无法识别，未导入。").arg(result.Unkept);
+    if (badLines_ > 0)
+        report += QStringLiteral("\n文件中有 %1 行含有无法识别的字符，已用“\uFFFD”代替。").arg(badLines_);
+    Label9->setText(report);
     if (result.Imported > 0 && OnImported)
         OnImported();
     PageControl1->setCurrentWidget(TabSheet3);

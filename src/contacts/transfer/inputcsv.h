@@ -55,5 +55,6 @@ private:
 
     TADOConnection *connection_;
     QList<QStringList> records_;  // the file's records, the header first
+    int badLines_ = 0;            // lines with bytes that were not UTF-8
     bool filling_ = false;        // check marks set by the wizard itself open no picker
 };

@@ -89,6 +89,41 @@ TEST_F(BrowserTree, ContactClickShowsItsCard)
     EXPECT_TRUE(Page().CardHtml().contains("13800000001"));
 }
 
+// After an import reloads the tree, the list shows its selection again with the new contacts, and
+// the card keeps a contact of the list; a switch to a list without the card's contact empties it.
+TEST_F(BrowserTree, AReloadListsTheSelectionAgainAndTheCardFollowsTheList)
+{
+    const qint64 group = Group("客户");
+    const qint64 zhang = Contact("张三", group, 2);
+    Contact("李四");
+    const struct {
+        const char *name;
+        std::function<void()> select;
+        QStringList before;
+        QStringList after;
+    } cases[] = {
+        {"group", [&] { Page().DyTreeView1->setCurrentItem(Node(group)); }, {"张三"}, {"王五", "张三"}},
+        {"quick view", [&] { Page().TreeView1Change(Page().TreeView1->topLevelItem(3)); },
+         {"李四", "王五", "张三"}, {"李四", "王六", "王五", "张三"}},
+        {"search", [&] { Page().RunSearch("三"); }, {"张三"}, {"张三", "赵三"}},
+    };
+    const char *added[] = {"王五", "王六", "赵三"};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        cases[i].select();
+        Page().DyTreeView1Exit();
+        EXPECT_EQ(ListCaptions(), cases[i].before);
+        Page().ShowContactCard(QString::number(zhang));
+        Contact(QString::fromUtf8(added[i]), group, 2);
+        Page().LoadGroupTree();
+        EXPECT_EQ(ListCaptions(), cases[i].after);
+        EXPECT_EQ(Page().CardKeyid(), QString::number(zhang));
+    }
+    Page().TreeView1Change(Page().TreeView1->topLevelItem(0));
+    EXPECT_TRUE(ListCaptions().isEmpty());
+    EXPECT_TRUE(Page().CardKeyid().isEmpty());
+}
+
 class BrowserQuickViews : public BrowserTest
 {
 protected:

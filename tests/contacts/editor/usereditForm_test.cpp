@@ -549,3 +549,48 @@ TEST_F(EditorForm, LevelBoxDrawsItsStars)
 }
 
 } // namespace
+
+
+namespace {
+
+// Typing a day the month lacks never gives another date; the lunar birthday says why it is
+// refused and keeps the date from before the edit.
+TEST_F(EditorForm, ATypedDayIsNeverTurnedIntoAnotherDate)
+{
+    const struct {
+        const char *typed;
+        bool lunar;
+        QDate date;
+        const char *message;  // nullptr: none
+    } cases[] = {
+        {"30", true, QDate(1990, 2, 1), "阴历日期 1990-02-30 无法保存，请重新输入。"},
+        {"30", false, QDate(1990, 2, 1), "1990-02-30 不是有效的日期，请重新输入。"},
+        {"29", true, QDate(1990, 2, 1), "阴历日期 1990-02-29 无法保存，请重新输入。"},
+        {"28", true, QDate(1990, 2, 28), nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        Tfrmuseredit editor;
+        editor.show();
+        QApplication::setActiveWindow(&editor);
+        (c.lunar ? editor.RadioButton2 : editor.RadioButton1)->setChecked(true);
+        editor.DateTimePicker1->SetChecked(true);
+        editor.DateTimePicker1->SetDate(QDate(1990, 2, 1));
+        QDateEdit *edit = editor.DateTimePicker1->DateEdit();
+        edit->setFocus();
+        edit->setSelectedSection(QDateTimeEdit::DaySection);
+        TestDialogs().Reset();
+        QTest::keyClicks(edit, c.typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(editor.DateTimePicker1->Date(), c.date);
+        if (c.message) {
+            ASSERT_NE(TestDialogs().Last(), nullptr);
+            EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(c.message));
+        } else {
+            EXPECT_EQ(TestDialogs().Last(), nullptr);
+        }
+    }
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QStringEncoder>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -281,6 +282,12 @@ TEST_F(CsvImportWizard, BackGoesOnePageAndHidesOnTheFirst)
     EXPECT_EQ(Rows().size(), 2u);
 }
 
+QByteArray Utf16(QStringConverter::Encoding encoding, const char *text)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+    return encoder.encode(QString::fromUtf8(text));
+}
+
 TEST_F(CsvImportWizard, SpreadsheetEncodings)
 {
     struct Case {
@@ -295,6 +302,8 @@ TEST_F(CsvImportWizard, SpreadsheetEncodings)
                       "\xE5\xBC\xA0\xE4\xB8\x89,138\n"},
         {"utf-8", "\xE5\xA7\x93\xE5\x90\x8D,\xE7\xA7\xBB\xE5\x8A\xA8\xE7\x94\xB5\xE8\xAF\x9D\n"
                   "\xE5\xBC\xA0\xE4\xB8\x89,138"},
+        {"utf-16le", Utf16(QStringConverter::Utf16LE, "姓名,移动电话\r\n张三,138")},
+        {"utf-16be", Utf16(QStringConverter::Utf16BE, "姓名,移动电话\n张三,138\n")},
     };
     for (const Case &c : cases) {
         wizard = std::make_unique<Tfrminputcsv>(&account.connection);
@@ -305,12 +314,47 @@ TEST_F(CsvImportWizard, SpreadsheetEncodings)
         EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 1 条人脉记录")) << c.name;
     }
     const QList<QVariantMap> rows = account.Rows();
-    ASSERT_EQ(rows.size(), 3);
+    ASSERT_EQ(rows.size(), 5);
     for (const QVariantMap &row : rows) {
         EXPECT_EQ(row["uname"].toString(), QStringLiteral("张三"));
         EXPECT_EQ(row["umtel"].toString(), QStringLiteral("138"));
         EXPECT_EQ(row["kzfield1"].toString(), QStringLiteral("ZS"));
     }
+}
+
+// A UTF-8 file with a few bad bytes stays UTF-8 and says how many lines had them; birthdays the
+// program cannot read are counted.
+TEST_F(CsvImportWizard, WhatCouldNotBeReadIsReported)
+{
+    QByteArray file = "\xE5\xA7\x93\xE5\x90\x8D,\xE7\x94\x9F\xE6\x97\xA5\n";  // 姓名,生日
+    for (int i = 0; i < 150; ++i)
+        file += "\xE5\xBC\xA0\xE4\xB8\x89,1980-03-15\n";
+    file += "\xE6\x9D\x8E\xFF,20/01/1991\n\xE6\x9D\x8E,1980-02-30\n";
+    Open(file);
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 152 条人脉记录，另有 2 个生日的写法无法识别，未导入。\n"
+                                                     "文件中有 1 行含有无法识别的字符，已用“\uFFFD”代替。"));
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), 152);
+    EXPECT_EQ(rows[0]["uname"].toString(), QStringLiteral("张三"));
+    EXPECT_EQ(rows[0]["uhsr"].toString(), QStringLiteral("1980-03-15"));
+    EXPECT_EQ(rows[150]["uname"].toString(), QStringLiteral("李\uFFFD"));
+    EXPECT_TRUE(rows[150]["uhsr"].isNull());
+}
+
+TEST_F(CsvImportWizard, AHeaderOfMoreThanAThousandItemsIsRefused)
+{
+    QByteArray header = "x";
+    for (int i = 1; i < 1000; ++i)
+        header += ",x";
+    Open(header + "\n1\n");
+    EXPECT_EQ(Rows().size(), 1000u);
+
+    wizard = std::make_unique<Tfrminputcsv>(&account.connection);
+    wizard->Edit1->setText(WriteCsv(header + ",\"a,b\",x\n1\n"));
+    wizard->SpTBXButton2->click();
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件的第一行超过 1000 项，不是可以导入的 CSV 文件。"));
 }
 
 TEST_F(CsvImportWizard, ADatabaseFailureRollsBackAndSaysSo)
