@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class TADOConnection;
 
@@ -24,6 +25,26 @@ struct TImportResult {
 // "yyyy-MM-dd" (the others are counted in Unkept). The column "mypic" holds the photo in base64.
 // A record without any value is skipped and not counted.
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
+
+// The same import fed one record at a time, so that a file need not be read whole first: Add
+// each record as it is read, then Finish, which commits. After a failure Add does nothing and
+// Finish reports it; an import that is never finished is rolled back.
+class TContactImport
+{
+public:
+    TContactImport(TADOConnection *connection, const QDateTime &now);
+    ~TContactImport();
+    TContactImport(const TContactImport &) = delete;
+    TContactImport &operator=(const TContactImport &) = delete;
+
+    void Add(const TContactRecord &record);
+    TImportResult Finish();
+
+    struct TState;
+
+private:
+    std::unique_ptr<TState> state_;
+};
 
 // An item of a CSV record mapped to a contact column.
 struct TCsvMapping {

@@ -113,6 +113,38 @@ TEST(ImportContacts, RecordsWithoutValuesAreSkippedAndNotCounted)
     EXPECT_EQ(account.Count(), 1);
 }
 
+// Records are added as they are read, so a column may first be named by a late record; every
+// contact must still be stored as if all columns had been named from the start: null where a
+// record has no value, even in a column whose default is not null.
+TEST(ImportContacts, AColumnNamedLateIsNullForTheContactsBefore)
+{
+    const struct {
+        const char *name;
+        QList<TContactRecord> records;
+        bool ok;
+        QVariantList alarms;  // uisalart per stored contact
+    } cases[] = {
+        {"first", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}})}, false, {}},
+        {"last", {Record({{"uname", "a"}}), Record({{"uname", "b"}, {"uisalart", "1"}})}, false, {}},
+        {"all", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}, {"uisalart", "0"}})}, true,
+         {qint64(1), qint64(0)}},
+        {"none", {Record({{"uname", "a"}}), Record({{"uname", "b"}})}, true, {qint64(0), qint64(0)}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TAccount account(QStringLiteral("import-late-%1").arg(QString::fromLatin1(c.name)));
+        TContactImport import(&account.connection, Now);
+        for (const TContactRecord &record : c.records)
+            import.Add(record);
+        const TImportResult result = import.Finish();
+        EXPECT_EQ(result.Ok, c.ok);
+        QVariantList alarms;
+        for (const QVariantMap &row : account.Rows())
+            alarms << row["uisalart"];
+        EXPECT_EQ(alarms, c.alarms);
+    }
+}
+
 TEST(ImportContacts, AFailureRollsEverythingBack)
 {
     TAccount account("import-failure");
