@@ -336,19 +336,22 @@ QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList 
     return byItem.values();
 }
 
+TContactRecord CsvContact(const QStringList &items, const QList<TCsvMapping> &mappings)
+{
+    TContactRecord contact;
+    for (const TCsvMapping &mapping : mappings) {
+        if (mapping.Item >= 0 && mapping.Item < items.size() && !QStringView(items[mapping.Item]).trimmed().isEmpty())
+            contact.insert(mapping.Column, items[mapping.Item]);
+    }
+    return contact;
+}
+
 QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings)
 {
     QList<TContactRecord> contacts;
     contacts.reserve(records.size());
-    for (qsizetype r = 1; r < records.size(); ++r) {
-        const QStringList &items = records[r];
-        TContactRecord contact;
-        for (const TCsvMapping &mapping : mappings) {
-            if (mapping.Item >= 0 && mapping.Item < items.size() && !QStringView(items[mapping.Item]).trimmed().isEmpty())
-                contact.insert(mapping.Column, items[mapping.Item]);
-        }
-        contacts << contact;
-    }
+    for (qsizetype r = 1; r < records.size(); ++r)
+        contacts << CsvContact(records[r], mappings);
     return contacts;
 }
 

@@ -62,6 +62,8 @@ QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList 
 // The contacts of a CSV file's data records (every record after the header): a mapped item that
 // is not blank gives its column; a short record leaves the columns past its end without value.
 QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings);
+// The contact of one data record.
+TContactRecord CsvContact(const QStringList &items, const QList<TCsvMapping> &mappings);
 
 // Which contacts an export takes: all of them, one contact, or the contacts directly inside one
 // group (not those of its subgroups).

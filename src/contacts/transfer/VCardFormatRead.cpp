@@ -663,20 +663,22 @@ class TFileReader
 public:
     TFileReader(const QByteArray &bytes) : text_(EightBitText(bytes, utf8_)), lines_(PhysicalLines(text_)) {}
 
-    TVCardFile Read()
+    // Hands each contact on as soon as its card is read; returns the count of values left out.
+    int Read(const std::function<void(const TContactRecord &)> &each)
     {
-        TVCardFile file;
+        int unkept = 0;
         size_t i = 0;
+        std::vector<QByteArrayView> card;
         while (i < lines_.size()) {
             if (!IsMarker(lines_[i], "BEGIN")) {
                 ++i;
                 continue;
             }
-            std::vector<QByteArrayView> card;
+            card.clear();
             i = CardLines(i + 1, card);
-            file.Cards << ReadCard(card, file.Unkept);
+            each(ReadCard(card, unkept));
         }
-        return file;
+        return unkept;
     }
 
 private:
@@ -815,7 +817,14 @@ private:
 
 TVCardFile ReadVCards(const QByteArray &bytes)
 {
-    return TFileReader(bytes).Read();
+    TVCardFile file;
+    file.Unkept = ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
+    return file;
+}
+
+int ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each)
+{
+    return TFileReader(bytes).Read(each);
 }
 
 QList<TContactRecord> ParseVCards(const QByteArray &bytes)
