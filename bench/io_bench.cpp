@@ -132,7 +132,7 @@ void BM_ImportCsvFile(benchmark::State &state)
         const QList<TCsvMapping> mappings = CaptionMappings(records.value(0), Captions());
         TContactImport import(&connection, QDateTime::currentDateTime());
         for (qsizetype r = 1; r < records.size(); ++r)
-            import.Add(CsvContact(records[r], mappings));
+            import.Add(records[r], mappings);
         const TImportResult result = import.Finish();
         if (!result.Ok)
             state.SkipWithError("import failed");

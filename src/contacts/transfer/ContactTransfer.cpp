@@ -266,6 +266,25 @@ TContactImport::~TContactImport() = default;
 
 void TContactImport::Add(const TContactRecord &record)
 {
+    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
+        for (auto it = record.cbegin(); it != record.cend(); ++it)
+            value(it.key(), it.value());
+    });
+}
+
+void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &mappings)
+{
+    // What CsvContacts would make of the record, without making it.
+    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
+        for (const TCsvMapping &mapping : mappings) {
+            if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
+                value(mapping.Column, items[mapping.Item]);
+        }
+    });
+}
+
+void TContactImport::AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each)
+{
     TState &state = *state_;
     if (state.Failed)
         return;
@@ -273,14 +292,15 @@ void TContactImport::Add(const TContactRecord &record)
         thread_local std::vector<std::pair<int, const QString *>> slotted;
         slotted.clear();
         bool hasValue = false;
-        for (auto it = record.cbegin(); it != record.cend(); ++it) {
-            slotted.emplace_back(state.SlotOfKey(it.key()), &it.value());
-            hasValue = hasValue || !IsBlank(it.value());
-        }
+        each([&](const QString &key, const QString &value) {
+            slotted.emplace_back(state.SlotOfKey(key), &value);
+            hasValue = hasValue || !IsBlank(value);
+        });
         if (!hasValue)
             return;
         static const QString empty;
         std::vector<const QString *> values(state.Plan.size(), &empty);
+        // A key given twice keeps its last value, as in a record.
         for (const auto &[slot, value] : slotted) {
             if (slot >= 0)
                 values[size_t(slot)] = value;
@@ -336,22 +356,19 @@ QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList 
     return byItem.values();
 }
 
-TContactRecord CsvContact(const QStringList &items, const QList<TCsvMapping> &mappings)
-{
-    TContactRecord contact;
-    for (const TCsvMapping &mapping : mappings) {
-        if (mapping.Item >= 0 && mapping.Item < items.size() && !QStringView(items[mapping.Item]).trimmed().isEmpty())
-            contact.insert(mapping.Column, items[mapping.Item]);
-    }
-    return contact;
-}
-
 QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings)
 {
     QList<TContactRecord> contacts;
     contacts.reserve(records.size());
-    for (qsizetype r = 1; r < records.size(); ++r)
-        contacts << CsvContact(records[r], mappings);
+    for (qsizetype r = 1; r < records.size(); ++r) {
+        const QStringList &items = records[r];
+        TContactRecord contact;
+        for (const TCsvMapping &mapping : mappings) {
+            if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
+                contact.insert(mapping.Column, items[mapping.Item]);
+        }
+        contacts << contact;
+    }
     return contacts;
 }
 

@@ -26,6 +26,13 @@ struct TImportResult {
 // A record without any value is skipped and not counted.
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
 
+// An item of a CSV record mapped to a contact column.
+struct TCsvMapping {
+    int Item = -1;
+    QString Caption;  // the field's caption
+    QString Column;
+};
+
 // The same import fed one record at a time, so that a file need not be read whole first: Add
 // each record as it is read, then Finish, which commits. After a failure Add does nothing and
 // Finish reports it; an import that is never finished is rolled back.
@@ -38,19 +45,16 @@ public:
     TContactImport &operator=(const TContactImport &) = delete;
 
     void Add(const TContactRecord &record);
+    // The contact CsvContacts makes of one CSV data record.
+    void Add(const QStringList &items, const QList<TCsvMapping> &mappings);
     TImportResult Finish();
 
     struct TState;
 
 private:
-    std::unique_ptr<TState> state_;
-};
+    void AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each);
 
-// An item of a CSV record mapped to a contact column.
-struct TCsvMapping {
-    int Item = -1;
-    QString Caption;  // the field's caption
-    QString Column;
+    std::unique_ptr<TState> state_;
 };
 
 // The items of a CSV header that name a field: an item equal to a caption of `fieldCaptions`
@@ -62,8 +66,6 @@ QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList 
 // The contacts of a CSV file's data records (every record after the header): a mapped item that
 // is not blank gives its column; a short record leaves the columns past its end without value.
 QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList<TCsvMapping> &mappings);
-// The contact of one data record.
-TContactRecord CsvContact(const QStringList &items, const QList<TCsvMapping> &mappings);
 
 // Which contacts an export takes: all of them, one contact, or the contacts directly inside one
 // group (not those of its subgroups).

@@ -493,7 +493,7 @@ bool IsInstantMessaging(const QByteArray &name)
 class TCardBuilder
 {
 public:
-    explicit TCardBuilder(bool modern) : modern_(modern) {}
+    explicit TCardBuilder(bool modern) : modern_(modern) { record_.reserve(32); }
 
     void Add(const TRawValue &raw, const QString &decoded)
     {
@@ -587,7 +587,7 @@ private:
     {
         if (value.isEmpty())
             return true;
-        const QString key = QString::fromLatin1(column);
+        const QString key = ColumnKey(column);
         if (record_.contains(key)) {
             ++unkept_;
             return false;
@@ -596,7 +596,17 @@ private:
         return true;
     }
 
-    bool IsFree(const char *column) const { return !record_.contains(QString::fromLatin1(column)); }
+    bool IsFree(const char *column) const { return !record_.contains(ColumnKey(column)); }
+
+    // Every card names its columns with the same few texts, shared instead of made anew.
+    static QString ColumnKey(const char *column)
+    {
+        thread_local QHash<const char *, QString> keys;
+        auto key = keys.find(column);
+        if (key == keys.end())
+            key = keys.insert(column, QString::fromLatin1(column));
+        return *key;
+    }
 
     // Typed numbers go first, so an untyped one takes only a column no typed one wanted.
     void PlacePhones()

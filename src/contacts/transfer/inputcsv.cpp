@@ -300,7 +300,7 @@ void Tfrminputcsv::ImportRecords()
     // Each record becomes a contact only as it is added, never all of them at once.
     TContactImport import(connection_, Clock().Now());
     for (qsizetype r = 1; r < records_.size(); ++r)
-        import.Add(CsvContact(records_[r], mappings));
+        import.Add(records_[r], mappings);
     const TImportResult result = import.Finish();
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,

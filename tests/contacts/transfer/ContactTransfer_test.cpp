@@ -145,6 +145,32 @@ TEST(ImportContacts, AColumnNamedLateIsNullForTheContactsBefore)
     }
 }
 
+// The CSV wizard adds each data record without making a contact record of it first; what it
+// stores must be what the records CsvContacts makes would store.
+TEST(ImportContacts, CsvRecordsAddedDirectlyStoreWhatTheirContactsWould)
+{
+    const QList<QStringList> records = {
+        {"姓名", "手机", "单位", "手机2"},
+        {"张三", "138", " ", "139"},     // the later of two items on one column wins
+        {" ", "", "  "},                 // nothing at all: skipped
+        {"李四"},                        // short
+        {"王五", " 1 ", "某公司", ""},
+    };
+    const QList<TCsvMapping> mappings = {{0, "姓名", "uname"}, {1, "手机", "umtel"}, {2, "单位", "uwkaddress"},
+                                         {3, "手机", "umtel"}};
+    TAccount listed("import-csv-listed");
+    const TImportResult viaList = ImportContacts(&listed.connection, CsvContacts(records, mappings), Now);
+    TAccount direct("import-csv-direct");
+    TContactImport import(&direct.connection, Now);
+    for (qsizetype r = 1; r < records.size(); ++r)
+        import.Add(records[r], mappings);
+    const TImportResult viaItems = import.Finish();
+    ASSERT_TRUE(viaList.Ok && viaItems.Ok);
+    EXPECT_EQ(viaItems.Imported, viaList.Imported);
+    EXPECT_EQ(direct.Rows(), listed.Rows());
+    EXPECT_EQ(direct.Rows().value(0).value("umtel").toString(), "139");
+}
+
 TEST(ImportContacts, AFailureRollsEverythingBack)
 {
     TAccount account("import-failure");
