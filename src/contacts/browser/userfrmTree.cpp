@@ -367,6 +367,7 @@ void Tfuserfrm::LoadGroupTree()
             for (size_t i = 0; i < sequence.size(); ++i)
                 sequence[i] = i;
             std::sort(sequence.begin(), sequence.end(), [&](size_t a, size_t b) { return order[a] < order[b]; });
+            nodeByKey_.reserve(nodeByKey_.size() + qsizetype(rows.size()) + 1);
             for (const size_t i : sequence)
                 place(std::move(rows[i]));
         } catch (const EDatabaseError &) {
