@@ -61,10 +61,13 @@ void ReadEntry(sqlite3_stmt *row, int columnCount, Entry &entry)
     entry.framed = false;
     size_t total = 0;
     for (int i = 2; i < 2 + columnCount; ++i) {
-        if (sqlite3_column_type(row, i) != SQLITE_TEXT)
+        // One call into the engine per value (each call takes the connection's lock); the value
+        // is only read, on this thread, before the next step.
+        sqlite3_value *value = sqlite3_column_value(row, i);
+        if (sqlite3_value_type(value) != SQLITE_TEXT)
             continue;
-        const char *bytes = reinterpret_cast<const char *>(sqlite3_column_text(row, i));
-        const int size = sqlite3_column_bytes(row, i);
+        const char *bytes = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        const int size = sqlite3_value_bytes(value);
         if (size == 0)
             continue;
         values.push_back({bytes, size});
