@@ -489,11 +489,12 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
             throw Exception(file.errorString());
         QStringEncoder encoder("GB18030");
         QString chunk = CsvHeaderLine(captions);
+        chunk.reserve((1 << 20) + 64 * 1024);
         const auto flush = [&] {
             const QByteArray bytes = encoder.encode(chunk);
             if (file.write(bytes) != bytes.size())
                 throw Exception(file.errorString());
-            chunk.clear();
+            chunk.truncate(0);  // keeps the buffer for the next lines
         };
         while (select.ExecuteStep()) {
             for (int column : fieldColumn) {
