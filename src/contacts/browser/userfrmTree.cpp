@@ -322,16 +322,26 @@ void Tfuserfrm::LoadGroupTree()
 
     // The tree is built detached and shown in one step; parents are found through their keys
     // and must sit one level above, as the stored levels say.
-    const auto place = [&](TPlacedRow row) {
+    // A node is made as soon as its row is read, while the record is fresh in the cache.
+    struct TMadeNode {
+        std::unique_ptr<TRecordTreeItem> node;
+        qint64 key = 0;
+        qint64 parentKey = 0;
+        int nodeLevel = 0;
+    };
+    const auto make = [&](TPlacedRow row) {
+        return TMadeNode{MakeNode(std::move(row.record)), row.key, row.parentKey, row.nodeLevel};
+    };
+    const auto place = [&](TMadeNode made) {
         QTreeWidgetItem *parent = root.get();
-        if (row.nodeLevel > 1) {
-            QTreeWidgetItem *found = nodeByKey_.value(row.parentKey);
-            if (found && NodeLevel(found) == row.nodeLevel - 1)
+        if (made.nodeLevel > 1) {
+            QTreeWidgetItem *found = nodeByKey_.value(made.parentKey);
+            if (found && NodeLevel(found) == made.nodeLevel - 1)
                 parent = found;
         }
-        TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
+        TRecordTreeItem *node = made.node.release();
         parent->addChild(node);
-        nodeByKey_.insert(row.key, node);
+        nodeByKey_.insert(made.key, node);
     };
 
     qint64 counts[4] = {};
@@ -341,7 +351,7 @@ void Tfuserfrm::LoadGroupTree()
             SQLite::Statement groups(*db, QStringLiteral("select ") + GroupColumns +
                                               QStringLiteral(" from userinfo where nodetype=1 order by nodelevel,nodetype,nodeindex"));
             while (groups.ExecuteStep())
-                place(ReadGroupRow(groups));
+                place(make(ReadGroupRow(groups)));
             // One pass over the contacts in storage order gives the tree and the quick-view
             // counts; the order of the tree (by initials, ties in the order of entry, so that a
             // node placed later lands where a reload puts it) is made here.
@@ -352,10 +362,10 @@ void Tfuserfrm::LoadGroupTree()
             SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
                                                 QStringLiteral(" from userinfo where +nodetype=2"));
             contacts.BindAll(params);
-            std::vector<TPlacedRow> rows;
+            std::vector<TMadeNode> rows;
             std::vector<TContactOrder> order;
             while (contacts.ExecuteStep()) {
-                rows.push_back(ReadContactRow(contacts));
+                rows.push_back(make(ReadContactRow(contacts)));
                 order.push_back(ContactOrderOf(contacts.Handle(), cKz1));
                 order.back().key = rows.back().key;
                 for (int i = 0; i < 3; ++i)
