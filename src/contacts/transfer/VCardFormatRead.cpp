@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QUrl>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -151,6 +152,21 @@ qsizetype IndexOutsideQuotes(QByteArrayView text, char c, qsizetype from)
 }
 
 // "group.NAME;TYPE=A,B;BARE;CHARSET=X:value". False for a line without a colon.
+// A property name in capitals. Every card repeats the same few names; each is made once and
+// shared.
+QByteArray UpperName(QByteArrayView name)
+{
+    thread_local std::vector<std::pair<QByteArray, QByteArray>> seen;
+    for (const auto &[raw, upper] : seen) {
+        if (raw.size() == name.size() && std::memcmp(raw.constData(), name.data(), size_t(name.size())) == 0)
+            return upper;
+    }
+    QByteArray upper = name.toByteArray().toUpper();
+    if (seen.size() < 64)
+        seen.emplace_back(name.toByteArray(), upper);
+    return upper;
+}
+
 bool SplitProperty(QByteArrayView line, TProperty &property)
 {
     const qsizetype colon = IndexOutsideQuotes(line, ':', 0);
@@ -163,7 +179,7 @@ bool SplitProperty(QByteArrayView line, TProperty &property)
     const qsizetype dot = name.lastIndexOf('.');
     if (dot >= 0)
         name = name.sliced(dot + 1);
-    property.Name = name.toByteArray().toUpper();
+    property.Name = UpperName(name);
     while (semicolon >= 0) {
         const qsizetype next = IndexOutsideQuotes(head, ';', semicolon + 1);
         const QByteArrayView param =
@@ -493,7 +509,7 @@ bool IsInstantMessaging(const QByteArray &name)
 class TCardBuilder
 {
 public:
-    explicit TCardBuilder(bool modern) : modern_(modern) { record_.reserve(32); }
+    explicit TCardBuilder(bool modern) : modern_(modern) {}
 
     void Add(const TRawValue &raw, const QString &decoded)
     {
