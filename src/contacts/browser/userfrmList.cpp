@@ -70,7 +70,8 @@ TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) 
     record->uwtlp = text(at.uwtlp);
     record->uxb = text(at.uxb).trimmed();
     record->ulevel = row.Raw(at.ulevel);
-    record->email = text(at.uemail).trimmed();
+    const QString uemail = text(at.uemail);
+    record->email = uemail.trimmed();
     if (record->email.isEmpty())
         record->email = text(at.text1).trimmed();
     record->kzfield1 = row.Raw(at.kzfield1);
@@ -90,9 +91,12 @@ TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) 
                 return record->umtel;
             if (index == at.uwtlp)
                 return record->uwtlp;
+            if (index == at.uemail)
+                return uemail;
             return text(index);
         };
         item.caption = at.view.empty() ? record->uname : cell(0);
+        item.subItems.reserve(qsizetype(at.view.size()));
         for (size_t i = 1; i < at.view.size(); ++i)
             item.subItems << cell(i);
         item.image = ListContactImage(record->uxb);
