@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sqlite3.h>
 
 namespace {
 
@@ -49,41 +48,31 @@ namespace {
 
 // One contact's entry from the current row of "keyid,uname,<columns>" (plus what follows).
 template <typename Entry>
-void ReadEntry(sqlite3_stmt *row, int columnCount, Entry &entry)
+void ReadEntry(const SQLite::Statement &row, int columnCount, Entry &entry)
 {
-    struct TValue {
-        const char *bytes;
-        int size;
-    };
-    thread_local std::vector<TValue> values;
+    thread_local std::vector<QByteArrayView> values;
     values.clear();
-    entry.key = sqlite3_column_int64(row, 0);
+    entry.key = row.ColumnInt64(0);
     entry.framed = false;
     size_t total = 0;
     for (int i = 2; i < 2 + columnCount; ++i) {
-        // One call into the engine per value (each call takes the connection's lock); the value
-        // is only read, on this thread, before the next step.
-        sqlite3_value *value = sqlite3_column_value(row, i);
-        if (sqlite3_value_type(value) != SQLITE_TEXT)
+        const SQLite::ValueView value = row.ColumnView(i);
+        if (value.Type != SQLite::ValueType::Text || value.Bytes.isEmpty())
             continue;
-        const char *bytes = reinterpret_cast<const char *>(sqlite3_value_text(value));
-        const int size = sqlite3_value_bytes(value);
-        if (size == 0)
-            continue;
-        values.push_back({bytes, size});
-        total += size_t(size) + sizeof(quint32);
-        if (memchr(bytes, '\0', size_t(size)))
+        values.push_back(value.Bytes);
+        total += size_t(value.Bytes.size()) + sizeof(quint32);
+        if (memchr(value.Bytes.data(), '\0', size_t(value.Bytes.size())))
             entry.framed = true;
     }
-    const bool named = sqlite3_column_type(row, 1) == SQLITE_TEXT;
-    const char *name = named ? reinterpret_cast<const char *>(sqlite3_column_text(row, 1)) : nullptr;
-    entry.nameSize = named ? sqlite3_column_bytes(row, 1) : -1;
+    const SQLite::ValueView name = row.ColumnView(1);
+    const bool named = name.Type == SQLite::ValueType::Text;
+    entry.nameSize = named ? int(name.Bytes.size()) : -1;
     entry.data.clear();
     entry.data.reserve(size_t(std::max(entry.nameSize, 0)) + total);
     if (named)
-        entry.data.append(name, size_t(entry.nameSize));
-    for (const TValue &value : values)
-        AppendValue(entry.data, value.bytes, value.size, entry.framed);
+        entry.data.append(name.Bytes.data(), size_t(entry.nameSize));
+    for (const QByteArrayView value : values)
+        AppendValue(entry.data, value.data(), int(value.size()), entry.framed);
 }
 
 } // namespace
@@ -96,7 +85,7 @@ void TContactSearchIndex::ReadAll(SQLite::Database &db)
     std::vector<TEntry> entries;
     while (scan.ExecuteStep()) {
         entries.emplace_back();
-        ReadEntry(scan.Handle(), int(columns_.size()), entries.back());
+        ReadEntry(scan, int(columns_.size()), entries.back());
     }
     entries_ = std::move(entries);
 }
@@ -112,13 +101,13 @@ void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &
         const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
                                          [](const TEntry &entry, qint64 k) { return entry.key < k; });
         const bool listed = at != entries_.end() && at->key == key;
-        if (!read.ExecuteStep() || sqlite3_column_int(read.Handle(), isContact) != 1) {
+        if (!read.ExecuteStep() || read.ColumnInt64(isContact) != 1) {
             if (listed)
                 entries_.erase(at);
             continue;
         }
         TEntry entry;
-        ReadEntry(read.Handle(), int(columns_.size()), entry);
+        ReadEntry(read, int(columns_.size()), entry);
         if (listed)
             *at = std::move(entry);
         else

@@ -1,9 +1,9 @@
 #pragma once
-// Hears, through the engine's update hook, every row that one connection changes, so that what
-// the browser keeps in memory about the account can be renewed row by row instead of read again.
+// Hears every row that one connection changes, so that what the browser keeps in memory about
+// the account can be renewed row by row instead of read again.
 #include <QSet>
+#include <memory>
 
-struct sqlite3;
 namespace SQLite {
 class Database;
 }
@@ -11,10 +11,11 @@ class Database;
 class TRowChangeWatch
 {
 public:
-    // True when every change to the account since the current watch began was heard: the hook
-    // stayed in place on this very connection, every changed row was reported to it and no other
-    // connection wrote. Otherwise a new watch begins (the changed rows are forgotten) and the
-    // answer is false, so whatever was built from the account must be built again.
+    // True when every change to the account since the current watch began was heard: the
+    // watch's log stayed the observer of this very connection, every changed row was reported to
+    // it and no other connection wrote. Otherwise a new watch begins (the changed rows are
+    // forgotten) and the answer is false, so whatever was built from the account must be built
+    // again.
     bool Intact(SQLite::Database *db);
 
     // Counts the watches begun; what was built in one watch stays good while it lasts.
@@ -27,10 +28,9 @@ public:
     struct TLog;
 
 private:
-    void Begin(sqlite3 *handle);
+    void Begin(SQLite::Database &db);
 
-    // Belongs to the connection, which frees it when it closes, so the hook can never outlive
-    // what it writes to, whichever of the page and the connection goes first.
-    TLog *log_ = nullptr;
+    // Shared with the connection, so neither the page nor the connection need outlive the other.
+    std::shared_ptr<TLog> log_;
     quint64 watch_ = 0;
 };

@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace {
 
@@ -61,7 +60,7 @@ TPlacedRow ReadGroupRow(const SQLite::Statement &s)
     record->email = text(gEmail).trimmed();
     record->uxb = text(gSex).trimmed();
     row.record = std::move(record);
-    row.key = sqlite3_column_int64(s.Handle(), gKey);
+    row.key = s.ColumnInt64(gKey);
     row.parentKey = s.Column(gParent).toLongLong();
     row.nodeLevel = s.Column(gNodeLevel).toInt();
     return row;
@@ -87,7 +86,7 @@ TPlacedRow ReadContactRow(const SQLite::Statement &s)
     record->uxb = text(cSex).trimmed();
     record->kzfield1 = Str(s, cKz1);
     row.record = std::move(record);
-    row.key = sqlite3_column_int64(s.Handle(), cKey);
+    row.key = s.ColumnInt64(cKey);
     row.parentKey = s.Column(cParent).toLongLong();
     row.nodeLevel = s.Column(cNodeLevel).toInt();
     return row;
@@ -106,17 +105,16 @@ bool IsDigit(unsigned char ch)
 // isodate(value): whether the value starts with a real calendar date written yyyy-mm-dd, that is
 // whether date() gives those ten characters back unchanged; without calling date() for every
 // contact. Years before 1000 are left to date() itself (null answer).
-void IsoDate(sqlite3_context *context, int, sqlite3_value **argv)
+void IsoDate(const SQLite::FunctionArgs &args, SQLite::FunctionResult &result)
 {
-    const auto *text = sqlite3_value_text(argv[0]);
-    const int size = sqlite3_value_bytes(argv[0]);
-    if (!text || size < 10 || text[4] != '-' || text[7] != '-') {
-        sqlite3_result_int(context, 0);
+    const QByteArrayView text = args.Utf8(0);
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-') {
+        result.SetInt64(0);
         return;
     }
     for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
         if (!IsDigit(text[i])) {
-            sqlite3_result_int(context, 0);
+            result.SetInt64(0);
             return;
         }
     }
@@ -130,14 +128,14 @@ void IsoDate(sqlite3_context *context, int, sqlite3_value **argv)
     const int month = number(5, 2);
     const int day = number(8, 2);
     if (year < 1000) {
-        sqlite3_result_null(context);
+        result.SetNull();
         return;
     }
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     const bool valid = month >= 1 && month <= 12 && day >= 1 &&
                        day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
-    sqlite3_result_int(context, valid ? 1 : 0);
+    result.SetInt64(valid ? 1 : 0);
 }
 
 // Where a contact sorts among its siblings, first: kzfield1 as the engine orders it (nulls
@@ -164,27 +162,25 @@ struct TContactOrder {
     }
 };
 
-TContactOrder ContactOrderOf(sqlite3_stmt *row, int initialsColumn)
+TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
 {
     TContactOrder order;
-    switch (sqlite3_column_type(row, initialsColumn)) {
-    case SQLITE_NULL:
+    const SQLite::ValueView value = row.ColumnView(initialsColumn);
+    switch (value.Type) {
+    case SQLite::ValueType::Null:
         return order;
-    case SQLITE_TEXT: {
+    case SQLite::ValueType::Text:
         order.rank = 2;
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, initialsColumn));
-        order.initials = QByteArray(text, sqlite3_column_bytes(row, initialsColumn));
+        order.initials = value.Bytes.toByteArray();
         for (char &ch : order.initials) {
             if (ch >= 'A' && ch <= 'Z')
                 ch = char(ch + 32);
         }
         break;
-    }
     default:
         // A blob (the column's text affinity leaves no numbers): its bytes, without case folding.
         order.rank = 3;
-        order.initials = QByteArray(static_cast<const char *>(sqlite3_column_blob(row, initialsColumn)),
-                                    sqlite3_column_bytes(row, initialsColumn));
+        order.initials = value.Bytes.toByteArray();
         break;
     }
     for (qsizetype i = 0; i < 8; ++i)
@@ -366,10 +362,10 @@ void Tfuserfrm::LoadGroupTree()
             std::vector<TContactOrder> order;
             while (contacts.ExecuteStep()) {
                 rows.push_back(make(ReadContactRow(contacts)));
-                order.push_back(ContactOrderOf(contacts.Handle(), cKz1));
+                order.push_back(ContactOrderOf(contacts, cKz1));
                 order.back().key = rows.back().key;
                 for (int i = 0; i < 3; ++i)
-                    counts[i] += sqlite3_column_int64(contacts.Handle(), cKz1 + 1 + i);
+                    counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
             }
             counts[3] = qint64(rows.size());
             counted = true;
@@ -493,9 +489,11 @@ QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
     case 1:
         // Stored date-times compare as they are; only other texts need reading as dates.
         if (SQLite::Database *db = Db()) {
-            // Fails harmlessly when it is there already and a statement is using it.
-            sqlite3_create_function_v2(db->Handle(), "isodate", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                       IsoDate, nullptr, nullptr, nullptr);
+            try {
+                db->CreateFunction(QStringLiteral("isodate"), 1, SQLite::ResultFunction(IsoDate));
+            } catch (const EDatabaseError &) {
+                // It is there already and a statement is using it: the one there serves.
+            }
         }
         params << QStringLiteral("yyyy-mm-dd")
                << Clock().Now().date().addMonths(-RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));

@@ -12,7 +12,6 @@
 #include <QHash>
 #include <array>
 #include <cstring>
-#include <sqlite3.h>
 
 namespace {
 
@@ -216,28 +215,26 @@ const QString *SharedText(const char *bytes, int size)
 
 QString ColumnText(const SQLite::Statement &statement, int index)
 {
-    // One call into the engine per value instead of three: each call takes the connection's lock.
-    // The value is only read here, on the connection's own thread, before the next step.
-    sqlite3_value *value = sqlite3_column_value(statement.Handle(), index);
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
+    const SQLite::ValueView value = statement.ColumnView(index);
+    switch (value.Type) {
+    case SQLite::ValueType::Null:
         return {};
-    case SQLITE_INTEGER: {
+    case SQLite::ValueType::Integer: {
         static const std::array<QString, 100> small = [] {
             std::array<QString, 100> texts;
             for (int i = 0; i < 100; ++i)
                 texts[size_t(i)] = QString::number(i);
             return texts;
         }();
-        const qint64 number = sqlite3_value_int64(value);
+        const qint64 number = value.Int64;
         return number >= 0 && number < 100 ? small[size_t(number)] : QString::number(number);
     }
-    case SQLITE_TEXT: {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_value_text(value));
-        const int size = sqlite3_value_bytes(value);
+    case SQLite::ValueType::Text: {
+        const char *bytes = value.Bytes.data();
+        const int size = int(value.Bytes.size());
         if (const QString *shared = SharedText(bytes, size))
             return *shared;
-        return QString::fromUtf8(bytes, size);
+        return QString::fromUtf8(value.Bytes);
     }
     default:
         return statement.Column(index).toString();

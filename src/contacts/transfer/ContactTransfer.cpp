@@ -15,7 +15,6 @@
 #include <QSet>
 #include <QStringEncoder>
 #include <optional>
-#include <sqlite3.h>
 
 namespace {
 
@@ -111,13 +110,11 @@ struct TContactImport::TState {
     std::vector<int> Plan;                  // the value columns of the insert (indexes in Columns)
     int NameSlot = -1;
     qint64 FirstKey = -1;                   // the first contact this import added
-    std::vector<QByteArray> Bound;          // kept until the row is written
     TImportResult Result;
     bool Failed = false;
 
     int SlotOfKey(const QString &key);
     void Prepare();
-    void Bind(int index, const QByteArray &text);
     void Write(const std::vector<const QString *> &values);
 };
 
@@ -169,7 +166,6 @@ void TContactImport::TState::Prepare()
         marks << QStringLiteral("?");
     Insert = std::make_unique<SQLite::Statement>(
         *Db, QStringLiteral("insert into userinfo(%1) values(%2)").arg(names.join(u','), marks.join(u',')));
-    Bound.assign(size_t(names.size()) + 1, QByteArray());
     // The bookkeeping every contact shares is bound once; the engine keeps bindings between rows.
     const QVariantList shared = {1, 0, 2, 0, QString(), QStringLiteral("2"), 0, Now, Now};
     for (int i = 0; i < shared.size(); ++i) {
@@ -178,62 +174,46 @@ void TContactImport::TState::Prepare()
     }
 }
 
-void TContactImport::TState::Bind(int index, const QByteArray &text)
-{
-    Bound[size_t(index)] = text;
-    const int rc = sqlite3_bind_text64(Insert->Handle(), index, text.isEmpty() ? "" : text.constData(),
-                                       sqlite3_uint64(text.size()), SQLITE_STATIC, SQLITE_UTF8);
-    if (rc != SQLITE_OK)
-        Db->Throw(rc, Insert->Sql());
-}
-
 void TContactImport::TState::Write(const std::vector<const QString *> &values)
 {
     if (!Insert)
         Prepare();
-    sqlite3_stmt *insert = Insert->Handle();
-    sqlite3_reset(insert);
+    SQLite::Statement &insert = *Insert;
+    insert.Reset();
     const QString name = NameSlot < 0 ? QString() : values[size_t(NameSlot)]->trimmed();
-    Bind(InitialsParameter, PinyinInitials(name).toUtf8());
+    insert.BindUtf8(InitialsParameter, PinyinInitials(name).toUtf8());
     int index = int(BookkeepingColumns().size());
     for (size_t i = 0; i < values.size(); ++i) {
         ++index;
         const QString &value = *values[i];
-        int rc = SQLITE_OK;
         switch (Columns[size_t(Plan[i])].Rule) {
         case TRule::Level:
-            rc = sqlite3_bind_int64(insert, index, Level(value).toLongLong());
+            insert.BindInt64(index, Level(value).toLongLong());
             break;
         case TRule::Birthday: {
             const QVariant birthday = Birthday(value);
             Result.Unkept += birthday.isNull() && !IsBlank(value);
             if (birthday.isNull())
-                rc = sqlite3_bind_null(insert, index);
+                insert.BindNull(index);
             else
-                Bind(index, birthday.toString().toUtf8());
+                insert.BindUtf8(index, birthday.toString().toUtf8());
             break;
         }
         case TRule::Picture:
-            if (IsBlank(value)) {
-                rc = sqlite3_bind_null(insert, index);
-            } else {
-                Bound[size_t(index)] = QByteArray::fromBase64(value.toLatin1());
-                const QByteArray &bytes = Bound[size_t(index)];
-                rc = sqlite3_bind_blob64(insert, index, bytes.isEmpty() ? "" : bytes.constData(),
-                                         sqlite3_uint64(bytes.size()), SQLITE_STATIC);
-            }
+            if (IsBlank(value))
+                insert.BindNull(index);
+            else
+                insert.BindBlob(index, QByteArray::fromBase64(value.toLatin1()));
             break;
         case TRule::Text:
             if (IsBlank(value))
-                rc = sqlite3_bind_null(insert, index);
+                insert.BindNull(index);
             else
-                Bind(index, value.toUtf8());
+                insert.BindUtf8(index, value.toUtf8());
             break;
         }
-        if (rc != SQLITE_OK)
-            Db->Throw(rc, Insert->Sql());
     }
-    Insert->Exec();
+    insert.Exec();
     if (FirstKey < 0)
         FirstKey = Db->LastInsertRowId();
 }
