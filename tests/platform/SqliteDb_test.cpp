@@ -293,7 +293,7 @@ TEST_F(SqliteDbTest, ColumnViewsGiveValuesInTheirStorageClass)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.sql);
-        SQLite::Statement query(db, QString::fromLatin1(c.sql));
+        SQLite::Statement query(db, QString::fromUtf8(c.sql));
         ASSERT_TRUE(query.ExecuteStep());
         const SQLite::ValueView view = query.ColumnView(0);
         EXPECT_EQ(view.Type, c.type);
