@@ -18,12 +18,8 @@ import sys
 ORDER = {'platform': 0, 'controls': 1, 'toolbar': 1, 'themed': 2, 'themes': 3, 'contacts': 4}
 SYSTEM = re.compile(r'^(X11/|xcb/|jpeglib\.h$|jerror\.h$|sqlite3\.h$|QDBus|QtDBus/|dbus/)')
 IN_NO_HEADER = re.compile(r'^(X11/|xcb/|QDBus|QtDBus/|dbus/)')
-# Files that still include a system header above the platform layer, with the header. The
-# contact search registers its SQL functions through the engine's C API; it moves to
-# SQLite::Database::CreateFunction with the search's rewrite, and this entry goes with it.
-TEMPORARY_ALLOWED = {
-    ('src/contacts/browser/userfrmSearch.cpp', 'sqlite3.h'),
-}
+# Files that still include a system header above the platform layer, with the header.
+TEMPORARY_ALLOWED = set()
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.M)
 
 

@@ -83,6 +83,7 @@ Database::Database(const QString &fileName, int flags, int busyTimeoutMs) : file
 Database::~Database()
 {
     sqlite3_close_v2(db_);
+    // rowObserver_ goes after the connection, so no change can reach a destroyed observer.
 }
 
 void Database::Throw(int rc, const QString &context) const
@@ -159,17 +160,95 @@ void DestroyFunction(void *function)
     delete static_cast<ScalarFunction *>(function);
 }
 
+void CallResultFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    const auto &function = *static_cast<const ResultFunction *>(sqlite3_user_data(context));
+    try {
+        FunctionResult result(context);
+        function(FunctionArgs(argc, argv), result);
+    } catch (const Exception &e) {
+        sqlite3_result_error(context, Utf8(e.Message()).constData(), -1);
+    } catch (const std::exception &e) {
+        sqlite3_result_error(context, e.what(), -1);
+    } catch (...) {
+        sqlite3_result_error(context, "SQL function failed", -1);
+    }
+}
+
+void DestroyResultFunction(void *function)
+{
+    delete static_cast<ResultFunction *>(function);
+}
+
+RowObserver::Change ChangeOf(int operation)
+{
+    switch (operation) {
+    case SQLITE_INSERT: return RowObserver::Change::Insert;
+    case SQLITE_DELETE: return RowObserver::Change::Delete;
+    default: return RowObserver::Change::Update;
+    }
+}
+
+void TellRowObserver(void *observer, int operation, const char *database, const char *table, sqlite3_int64 rowId)
+{
+    static_cast<RowObserver *>(observer)->RowChanged(ChangeOf(operation), database, table, rowId);
+}
+
 } // namespace
+
+void FunctionResult::SetNull()
+{
+    sqlite3_result_null(context_);
+}
+
+void FunctionResult::SetInt64(qint64 value)
+{
+    sqlite3_result_int64(context_, value);
+}
+
+void FunctionResult::SetUtf8(QByteArrayView text)
+{
+    sqlite3_result_text64(context_, text.isNull() ? "" : text.data(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+                          SQLITE_UTF8);
+}
+
+void Database::RegisterFunction(const QString &name, int argCount, void *held, bool deterministic, bool answersInto)
+{
+    const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
+    // The engine frees `held` through the destroy callback, also when the registration fails.
+    const int rc = sqlite3_create_function_v2(db_, Utf8(name).constData(), argCount, flags, held,
+                                              answersInto ? CallResultFunction : CallFunction, nullptr, nullptr,
+                                              answersInto ? DestroyResultFunction : DestroyFunction);
+    if (rc != SQLITE_OK)
+        Throw(rc, name);
+}
 
 void Database::CreateFunction(const QString &name, int argCount, ScalarFunction function, bool deterministic)
 {
-    auto *held = new ScalarFunction(std::move(function));
-    const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    // The engine frees `held` through DestroyFunction, also when the registration fails.
-    const int rc = sqlite3_create_function_v2(db_, Utf8(name).constData(), argCount, flags, held, CallFunction, nullptr,
-                                              nullptr, DestroyFunction);
-    if (rc != SQLITE_OK)
-        Throw(rc, name);
+    RegisterFunction(name, argCount, new ScalarFunction(std::move(function)), deterministic, false);
+}
+
+void Database::CreateFunction(const QString &name, int argCount, ResultFunction function, bool deterministic)
+{
+    RegisterFunction(name, argCount, new ResultFunction(std::move(function)), deterministic, true);
+}
+
+void Database::SetRowObserver(std::shared_ptr<RowObserver> observer)
+{
+    // The hook is told of the observer itself, which the connection keeps alive while it is set.
+    sqlite3_update_hook(db_, observer ? TellRowObserver : nullptr, observer.get());
+    rowObserver_ = std::move(observer);
+}
+
+qint64 Database::TotalChanges() const
+{
+    return sqlite3_total_changes64(db_);
+}
+
+qint64 Database::DataVersion() const
+{
+    Statement version(const_cast<Database &>(*this), QStringLiteral("PRAGMA data_version"));
+    return version.ExecuteStep() ? version.ColumnInt64(0) : -1;
 }
 
 FunctionArgs::Type FunctionArgs::TypeOf(int index) const
@@ -347,10 +426,15 @@ Statement::~Statement()
     sqlite3_finalize(stmt_);
 }
 
-void Statement::Bind(int index, const QVariant &input)
+void Statement::CheckIndex(int index) const
 {
     if (index < 1 || index >= int(bound_.size()))
         throw EDatabaseError(QStringLiteral("Parameter %1 out of range in: %2").arg(index).arg(sql_), SQLITE_RANGE);
+}
+
+void Statement::Bind(int index, const QVariant &input)
+{
+    CheckIndex(index);
     const QVariant value = StorageValue(input);
     int rc = SQLITE_OK;
     bound_[size_t(index)].clear();
@@ -373,6 +457,45 @@ void Statement::Bind(int index, const QVariant &input)
     }
     if (rc != SQLITE_OK)
         db_.Throw(rc, sql_);
+}
+
+void Statement::BindNull(int index)
+{
+    CheckIndex(index);
+    bound_[size_t(index)].clear();
+    if (const int rc = sqlite3_bind_null(stmt_, index); rc != SQLITE_OK)
+        db_.Throw(rc, sql_);
+}
+
+void Statement::BindInt64(int index, qint64 value)
+{
+    CheckIndex(index);
+    bound_[size_t(index)].clear();
+    if (const int rc = sqlite3_bind_int64(stmt_, index, value); rc != SQLITE_OK)
+        db_.Throw(rc, sql_);
+}
+
+void Statement::BindBytes(int index, const QByteArray &bytes, bool text)
+{
+    CheckIndex(index);
+    QByteArray &held = bound_[size_t(index)];
+    held = bytes;
+    // A null QByteArray has no data; the engine would take that as SQL null.
+    const char *data = held.isEmpty() ? "" : held.constData();
+    const int rc = text ? sqlite3_bind_text64(stmt_, index, data, sqlite3_uint64(held.size()), SQLITE_STATIC, SQLITE_UTF8)
+                        : sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(held.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK)
+        db_.Throw(rc, sql_);
+}
+
+void Statement::BindUtf8(int index, const QByteArray &utf8)
+{
+    BindBytes(index, utf8, true);
+}
+
+void Statement::BindBlob(int index, const QByteArray &bytes)
+{
+    BindBytes(index, bytes, false);
 }
 
 void Statement::Bind(const QString &name, const QVariant &value)
@@ -472,6 +595,61 @@ QVariant Statement::Column(int index) const
 bool Statement::IsNull(int index) const
 {
     return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
+}
+
+namespace {
+
+ValueType TypeOfCode(int code)
+{
+    switch (code) {
+    case SQLITE_INTEGER: return ValueType::Integer;
+    case SQLITE_FLOAT: return ValueType::Float;
+    case SQLITE_TEXT: return ValueType::Text;
+    case SQLITE_BLOB: return ValueType::Blob;
+    default: return ValueType::Null;
+    }
+}
+
+} // namespace
+
+ValueType Statement::ColumnType(int index) const
+{
+    return TypeOfCode(sqlite3_column_type(stmt_, index));
+}
+
+qint64 Statement::ColumnInt64(int index) const
+{
+    return sqlite3_column_int64(stmt_, index);
+}
+
+ValueView Statement::ColumnView(int index) const
+{
+    // One call into the engine for the value, then only reads of it: the value belongs to the
+    // current row and is read on the connection's own thread before the next step.
+    sqlite3_value *value = sqlite3_column_value(stmt_, index);
+    ValueView view;
+    view.Type = TypeOfCode(sqlite3_value_type(value));
+    switch (view.Type) {
+    case ValueType::Integer:
+        view.Int64 = sqlite3_value_int64(value);
+        break;
+    case ValueType::Float:
+        view.Double = sqlite3_value_double(value);
+        break;
+    case ValueType::Text: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        view.Bytes = QByteArrayView(text ? text : "", sqlite3_value_bytes(value));
+        break;
+    }
+    case ValueType::Blob: {
+        const auto *data = static_cast<const char *>(sqlite3_value_blob(value));
+        view.Bytes = QByteArrayView(data ? data : "", sqlite3_value_bytes(value));
+        break;
+    }
+    case ValueType::Null:
+        break;
+    }
+    return view;
 }
 
 Transaction::Transaction(Database &db) : db_(db)

@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_context;
 struct sqlite3_stmt;
 struct sqlite3_value;
 
@@ -45,12 +47,24 @@ enum OpenFlags {
 // null QVariant → null, anything else → its text.
 QVariant StorageValue(const QVariant &value);
 
+// The storage class of a value as the engine holds it.
+enum class ValueType { Integer, Float, Text, Blob, Null };
+
+// A value as the engine holds it, read without a copy: Int64 for an integer, Double for a float,
+// Bytes for text (UTF-8) and blobs. The bytes live until the statement steps or resets.
+struct ValueView {
+    ValueType Type = ValueType::Null;
+    qint64 Int64 = 0;
+    double Double = 0;
+    QByteArrayView Bytes;
+};
+
 // The arguments a registered SQL function is called with, numbered from 0; valid only during
 // the call.
 class FunctionArgs
 {
 public:
-    enum class Type { Integer, Float, Text, Blob, Null };
+    using Type = ValueType;
 
     FunctionArgs(int count, sqlite3_value **values) : count_(count), values_(values) {}
     int Count() const { return count_; }
@@ -70,6 +84,36 @@ private:
 // What a SQL function returns goes through StorageValue; a function that throws ends the
 // statement with the exception's message.
 using ScalarFunction = std::function<QVariant(const FunctionArgs &)>;
+
+// Where a registered SQL function puts its answer, without a QVariant; valid only during the
+// call. A function that sets nothing answers null.
+class FunctionResult
+{
+public:
+    explicit FunctionResult(sqlite3_context *context) : context_(context) {}
+    void SetNull();
+    void SetInt64(qint64 value);
+    void SetUtf8(QByteArrayView text);  // copied
+
+private:
+    sqlite3_context *context_;
+};
+
+// For functions called once per row of large reads.
+using ResultFunction = std::function<void(const FunctionArgs &, FunctionResult &)>;
+
+// Told of every row one connection inserts, updates or deletes in a table with row ids, as the
+// change is made (also in a transaction rolled back later). Rows that a whole-table delete or a
+// conflict's replace removes are not told one by one; Database::TotalChanges counts them all.
+class RowObserver
+{
+public:
+    enum class Change { Insert, Update, Delete };
+    virtual ~RowObserver() = default;
+    // `database` is "main" or an attached database's name; both texts are UTF-8 and live only
+    // during the call.
+    virtual void RowChanged(Change change, const char *database, const char *table, qint64 rowId) = 0;
+};
 
 // One connection, used by one thread at a time. Every connection has double-quoted string literals switched off (so "x" is
 // always a name, never a value) and the date-formatting function jetformat() registered.
@@ -95,6 +139,18 @@ public:
     // count; `argCount` -1 takes any number. A deterministic function may be evaluated once for
     // equal arguments.
     void CreateFunction(const QString &name, int argCount, ScalarFunction function, bool deterministic = true);
+    void CreateFunction(const QString &name, int argCount, ResultFunction function, bool deterministic = true);
+
+    // One observer at a time; the connection holds it until it closes or another replaces it (a
+    // null one ends the watch). Whether an observer is still the current one tells whether it
+    // has heard every row this connection changed since it was set.
+    void SetRowObserver(std::shared_ptr<RowObserver> observer);
+    RowObserver *CurrentRowObserver() const { return rowObserver_.get(); }
+    // Rows inserted, updated or deleted through this connection since it opened.
+    qint64 TotalChanges() const;
+    // Changes whenever another connection commits to the file; this connection's own commits
+    // leave it as it is.
+    qint64 DataVersion() const;
 
     bool TableExists(const QString &table) const;
     // The table's columns in their declared order; empty for an unknown table.
@@ -108,9 +164,12 @@ public:
     [[noreturn]] void Throw(int rc, const QString &context = {}) const;
 
 private:
+    void RegisterFunction(const QString &name, int argCount, void *held, bool deterministic, bool answersInto);
+
     sqlite3 *db_ = nullptr;
     QString fileName_;
     int busyWaits_ = 1;
+    std::shared_ptr<RowObserver> rowObserver_;
 };
 
 // A prepared statement. Parameters are numbered from 1 or named (":name"); columns from 0.
@@ -127,6 +186,12 @@ public:
     void Bind(int index, const QVariant &value);
     void Bind(const QString &name, const QVariant &value);
     void BindAll(const QVariantList &values);  // positional, from 1
+    // For statements run row after row: no QVariant and no copy. The bytes are held (shared, not
+    // copied) until the parameter is bound again or the statement ends.
+    void BindNull(int index);
+    void BindInt64(int index, qint64 value);
+    void BindUtf8(int index, const QByteArray &utf8);  // TEXT
+    void BindBlob(int index, const QByteArray &bytes);  // BLOB, empty included
     void ClearBindings();
     int ParameterCount() const;
     QString ParameterName(int index) const;  // with its ":" prefix; empty for "?" parameters
@@ -144,6 +209,10 @@ public:
     QString ColumnOrigin(int index) const;
     QVariant Column(int index) const;  // INTEGER → qint64, REAL → double, TEXT → QString, BLOB → QByteArray
     bool IsNull(int index) const;
+    // Without QVariant, for reads of many rows. Views live until the next step or reset.
+    ValueType ColumnType(int index) const;
+    qint64 ColumnInt64(int index) const;  // a number as stored; text is read as a number, null as 0
+    ValueView ColumnView(int index) const;  // no conversion: the value in its own storage class
 
     sqlite3_stmt *Handle() const { return stmt_; }
     const QString &Sql() const { return sql_; }
@@ -153,6 +222,9 @@ private:
     sqlite3_stmt *stmt_ = nullptr;
     QString sql_;
     std::vector<QByteArray> bound_;  // kept alive until rebound, so the engine need not copy
+
+    void BindBytes(int index, const QByteArray &bytes, bool text);
+    void CheckIndex(int index) const;
 };
 
 // All or nothing: begins in the constructor, rolls back in the destructor unless committed.

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sqlite3.h>
@@ -233,6 +234,181 @@ TEST_F(SqliteDbTest, RegisteredFunctionSeesArgumentsAsStoredAndReturnsInStorageF
     }
     EXPECT_THROW(db.CreateFunction(QStringLiteral("toomany"), 1000, [](const SQLite::FunctionArgs &) { return QVariant(); }),
                  EDatabaseError);
+}
+
+TEST_F(SqliteDbTest, FastBindingStoresValuesAndHoldsTheirBytes)
+{
+    struct Case {
+        const char *label;
+        std::function<void(SQLite::Statement &)> bind;
+        const char *storedType;
+        QByteArray stored;  // hex of the stored value
+    } cases[] = {
+        {"null", [](SQLite::Statement &s) { s.BindNull(1); }, "null", ""},
+        {"large integer", [](SQLite::Statement &s) { s.BindInt64(1, qint64(1) << 40); }, "integer",
+         QByteArray::number(qint64(1) << 40).toHex()},
+        // The caller's array goes before the row is written: the statement must hold the bytes.
+        {"chinese text", [](SQLite::Statement &s) { s.BindUtf8(1, QStringLiteral("张三").toUtf8()); }, "text",
+         QStringLiteral("张三").toUtf8().toHex()},
+        {"empty text is not null", [](SQLite::Statement &s) { s.BindUtf8(1, QByteArray()); }, "text", ""},
+        {"blob with zero bytes", [](SQLite::Statement &s) { s.BindBlob(1, QByteArray("\x00\xff\x00", 3)); }, "blob",
+         "00ff00"},
+        {"empty blob is not null", [](SQLite::Statement &s) { s.BindBlob(1, QByteArray()); }, "blob", ""},
+        {"rebinding replaces", [](SQLite::Statement &s) { s.BindUtf8(1, "a"); s.BindNull(1); }, "null", ""},
+    };
+    SQLite::Statement insert(db, QStringLiteral("INSERT INTO t (v) VALUES (?)"));
+    SQLite::Statement read(db, QStringLiteral("SELECT typeof(v), hex(v) FROM t WHERE id = ?"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        insert.Reset();
+        c.bind(insert);
+        insert.Exec();
+        read.Reset();
+        read.BindInt64(1, db.LastInsertRowId());
+        ASSERT_TRUE(read.ExecuteStep());
+        EXPECT_EQ(read.Column(0).toString(), QString::fromLatin1(c.storedType));
+        EXPECT_EQ(read.Column(1).toString().toLatin1().toLower(), c.stored.toLower());
+    }
+    EXPECT_THROW(insert.BindInt64(2, 1), EDatabaseError);
+    EXPECT_THROW(insert.BindUtf8(0, "x"), EDatabaseError);
+}
+
+TEST_F(SqliteDbTest, ColumnViewsGiveValuesInTheirStorageClass)
+{
+    using SQLite::ValueType;
+    struct Case {
+        const char *sql;
+        ValueType type;
+        qint64 int64;
+        double real;
+        QByteArray bytes;
+    } cases[] = {
+        {"SELECT NULL", ValueType::Null, 0, 0, {}},
+        {"SELECT 9007199254740993", ValueType::Integer, 9007199254740993LL, 0, {}},
+        {"SELECT -2.5", ValueType::Float, 0, -2.5, {}},
+        {"SELECT '张三'", ValueType::Text, 0, 0, QStringLiteral("张三").toUtf8()},
+        {"SELECT ''", ValueType::Text, 0, 0, ""},
+        {"SELECT '12'", ValueType::Text, 0, 0, "12"},  // not turned into a number
+        {"SELECT x'00ff00'", ValueType::Blob, 0, 0, QByteArray("\x00\xff\x00", 3)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sql);
+        SQLite::Statement query(db, QString::fromUtf8(c.sql));
+        ASSERT_TRUE(query.ExecuteStep());
+        const SQLite::ValueView view = query.ColumnView(0);
+        EXPECT_EQ(view.Type, c.type);
+        EXPECT_EQ(view.Int64, c.int64);
+        EXPECT_EQ(view.Double, c.real);
+        EXPECT_EQ(view.Bytes.toByteArray(), c.bytes);
+        EXPECT_EQ(query.ColumnType(0), c.type);
+    }
+    SQLite::Statement numbers(db, QStringLiteral("SELECT 1 << 40, '17', NULL"));
+    ASSERT_TRUE(numbers.ExecuteStep());
+    EXPECT_EQ(numbers.ColumnInt64(0), qint64(1) << 40);
+    EXPECT_EQ(numbers.ColumnInt64(1), 17);
+    EXPECT_EQ(numbers.ColumnInt64(2), 0);
+}
+
+TEST_F(SqliteDbTest, FunctionAnsweringIntoItsResult)
+{
+    db.CreateFunction(QStringLiteral("pick"), 1, SQLite::ResultFunction([](const SQLite::FunctionArgs &args, SQLite::FunctionResult &result) {
+        const QByteArrayView text = args.Utf8(0);
+        if (text == "null")
+            result.SetNull();
+        else if (text == "int")
+            result.SetInt64(qint64(1) << 40);
+        else if (text == "fail")
+            throw EDatabaseError(QStringLiteral("不能计算"));
+        else if (!text.isEmpty())
+            result.SetUtf8(QByteArray(text.data(), text.size()) + "!");
+    }));
+    struct Case {
+        const char *sql;
+        QVariant result;
+    } cases[] = {
+        {"SELECT pick('null')", QVariant()},
+        {"SELECT pick('int')", qint64(1) << 40},
+        {"SELECT pick('张')", QStringLiteral("张!")},
+        {"SELECT pick(NULL)", QVariant()},  // nothing set is null
+    };
+    for (const Case &c : cases) {
+        SQLite::Statement query(db, QString::fromUtf8(c.sql));
+        ASSERT_TRUE(query.ExecuteStep()) << c.sql;
+        EXPECT_EQ(query.Column(0), c.result) << c.sql;
+    }
+    SQLite::Statement failing(db, QStringLiteral("SELECT pick('fail')"));
+    EXPECT_THROW(failing.ExecuteStep(), EDatabaseError);
+}
+
+namespace {
+
+struct RecordingObserver : SQLite::RowObserver {
+    QStringList heard;
+    void RowChanged(Change change, const char *database, const char *table, qint64 rowId) override
+    {
+        static const char *const names[] = {"insert", "update", "delete"};
+        heard << QStringLiteral("%1 %2.%3 %4").arg(QLatin1String(names[int(change)]), QLatin1String(database),
+                                                  QLatin1String(table)).arg(rowId);
+    }
+};
+
+} // namespace
+
+TEST_F(SqliteDbTest, RowObserverHearsEveryRowTheConnectionChanges)
+{
+    db.Exec(QStringLiteral("CREATE TABLE u (x)"));
+    auto observer = std::make_shared<RecordingObserver>();
+    const qint64 before = db.TotalChanges();
+    db.SetRowObserver(observer);
+    EXPECT_EQ(db.CurrentRowObserver(), observer.get());
+    struct Case {
+        const char *sql;
+        QStringList heard;
+    } cases[] = {
+        {"INSERT INTO t (id, v) VALUES (5, 1), (6, 2)", {"insert main.t 5", "insert main.t 6"}},
+        {"UPDATE t SET v = 3 WHERE id = 6", {"update main.t 6"}},
+        {"DELETE FROM t WHERE id = 5", {"delete main.t 5"}},
+        {"INSERT INTO u VALUES ('a')", {"insert main.u 1"}},
+        {"SELECT * FROM t", {}},
+    };
+    for (const Case &c : cases) {
+        observer->heard.clear();
+        db.Exec(QString::fromLatin1(c.sql));
+        EXPECT_EQ(observer->heard, c.heard) << c.sql;
+    }
+    EXPECT_EQ(db.TotalChanges() - before, 5);
+
+    // Replaced, the first observer hears nothing more; the connection lets go of it.
+    auto second = std::make_shared<RecordingObserver>();
+    db.SetRowObserver(second);
+    observer->heard.clear();
+    db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (9)"));
+    EXPECT_TRUE(observer->heard.isEmpty());
+    EXPECT_EQ(second->heard, QStringList{QStringLiteral("insert main.t 9")});
+    EXPECT_EQ(observer.use_count(), 1);
+    db.SetRowObserver(nullptr);
+    EXPECT_EQ(db.CurrentRowObserver(), nullptr);
+    db.Exec(QStringLiteral("DELETE FROM t WHERE id = 9"));
+    EXPECT_EQ(second->heard.size(), 1);
+}
+
+TEST(SqliteDbFile, ObserverOutlivesItsConnectionAndDataVersionTellsOfOtherWriters)
+{
+    const QString path = MakeTempDir(QStringLiteral("sqlite-observer")) + QStringLiteral("/a.db");
+    auto observer = std::make_shared<RecordingObserver>();
+    SQLite::Database other(path, SQLite::OpenReadWrite | SQLite::OpenCreate);
+    other.Exec(QStringLiteral("CREATE TABLE a (x)"));
+    {
+        SQLite::Database db(path, SQLite::OpenReadWrite);
+        db.SetRowObserver(observer);
+        const qint64 version = db.DataVersion();
+        db.Exec(QStringLiteral("INSERT INTO a VALUES (1)"));
+        EXPECT_EQ(db.DataVersion(), version) << "its own commit";
+        other.Exec(QStringLiteral("INSERT INTO a VALUES (2)"));
+        EXPECT_NE(db.DataVersion(), version) << "another connection's commit";
+    }
+    EXPECT_EQ(observer.use_count(), 1);
+    EXPECT_EQ(observer->heard, QStringList{QStringLiteral("insert main.a 1")});
 }
 
 TEST(SqliteDbFile, TwoConnectionsChangingTheSameFileNeverDeadlock)

@@ -6,6 +6,7 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 #include "shared/WNDES.h"
+#include "browser/ContactSearchIndex.h"
 #include "browser/selfields.h"
 #include "browser/userfrmListView.h"
 #include "browser/userfrmPrivate.h"
@@ -263,7 +264,8 @@ void TDyTreeView::dropEvent(QDropEvent *event)
 
 // The page ------------------------------------------------------------------------------------
 
-Tfuserfrm::Tfuserfrm(TADOConnection *connection, QWidget *parent) : QWidget(parent), connection_(connection)
+Tfuserfrm::Tfuserfrm(TADOConnection *connection, QWidget *parent)
+    : QWidget(parent), connection_(connection), searchIndex_(std::make_unique<TContactSearchIndex>())
 {
     setObjectName(QStringLiteral("fuserfrm"));
     if (FieldCaptions.isEmpty())

@@ -4,6 +4,7 @@
 #include "main/Main.h"
 #include "shared/NodeRecord.h"
 #include "transfer/export.h"
+#include "browser/RowChangeWatch.h"
 
 #include <QHash>
 #include <QStringList>
@@ -24,6 +25,7 @@ class TADOConnection;
 class TWinControl;
 class TdfsSplitter;
 class TContactListView;
+class TContactSearchIndex;
 struct TListRow;
 
 namespace SQLite {
@@ -248,6 +250,7 @@ private:
     void FormCreate();
     void RebuildColumns();
     void CountQuickViews();
+    void ShowQuickViewCounts(const qint64 (&counts)[4]);
 
     SQLite::Database *Db() const;
     std::unique_ptr<TRecordTreeItem> MakeNode(std::unique_ptr<TIQ> record) const;
@@ -297,6 +300,10 @@ private:
     QString cardFieldText_;
     QStringList cardFields_;
     QStringList searchColumns_;
+    // The one listener of the connection's row changes: the search index and the quick-view
+    // counts are renewed from what it heard.
+    TRowChangeWatch accountWatch_;
+    std::unique_ptr<TContactSearchIndex> searchIndex_;
     bool autoExpand_ = false;
     bool loadingTree_ = false;
 };

@@ -70,7 +70,8 @@ TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) 
     record->uwtlp = text(at.uwtlp);
     record->uxb = text(at.uxb).trimmed();
     record->ulevel = row.Raw(at.ulevel);
-    record->email = text(at.uemail).trimmed();
+    const QString uemail = text(at.uemail);
+    record->email = uemail.trimmed();
     if (record->email.isEmpty())
         record->email = text(at.text1).trimmed();
     record->kzfield1 = row.Raw(at.kzfield1);
@@ -79,8 +80,23 @@ TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) 
         item.image = 7;
     } else {
         // The level column is drawn as stars; its text stays empty.
-        const auto cell = [&](size_t i) { return at.levelColumn[i] ? QString() : text(at.view[i]); };
+        // A column that shows one of the record's own texts shares it instead of reading it again.
+        const auto cell = [&](size_t i) {
+            const int index = at.view[i];
+            if (at.levelColumn[i])
+                return QString();
+            if (index == at.uname)
+                return record->uname;
+            if (index == at.umtel)
+                return record->umtel;
+            if (index == at.uwtlp)
+                return record->uwtlp;
+            if (index == at.uemail)
+                return uemail;
+            return text(index);
+        };
         item.caption = at.view.empty() ? record->uname : cell(0);
+        item.subItems.reserve(qsizetype(at.view.size()));
         for (size_t i = 1; i < at.view.size(); ++i)
             item.subItems << cell(i);
         item.image = ListContactImage(record->uxb);

@@ -2,6 +2,8 @@
 // Pieces the browser's source files share and nobody else needs.
 #include "browser/userfrm.h"
 
+#include "shared/UtilityDb.h"
+
 #include "platform/SqliteDb.h"
 
 #include <QHash>
@@ -13,7 +15,7 @@ struct Tfuserfrm::TRowReader {
     explicit TRowReader(SQLite::Statement &statement);
 
     int Index(const QString &name) const { return columns.value(name.toLower(), -1); }
-    QString Raw(int index) const { return index < 0 ? QString() : statement.Column(index).toString(); }
+    QString Raw(int index) const { return index < 0 ? QString() : ColumnText(statement, index); }
     QString Raw(const QString &name) const { return Raw(Index(name)); }
     bool Foreign() const { return Raw(kzfield2) != QLatin1String("2"); }
 

@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace {
 
@@ -32,11 +33,12 @@ enum GroupColumn { gKz2, gKey, gParent, gNodeLevel, gType, gEmail, gName, gCompa
 
 QString Str(const SQLite::Statement &s, int column)
 {
-    return s.Column(column).toString();
+    return ColumnText(s, column);
 }
 
 struct TPlacedRow {
     std::unique_ptr<TIQ> record;
+    qint64 key = 0;
     qint64 parentKey = 0;
     int nodeLevel = 0;
 };
@@ -58,6 +60,7 @@ TPlacedRow ReadGroupRow(const SQLite::Statement &s)
     record->email = text(gEmail).trimmed();
     record->uxb = text(gSex).trimmed();
     row.record = std::move(record);
+    row.key = s.ColumnInt64(gKey);
     row.parentKey = s.Column(gParent).toLongLong();
     row.nodeLevel = s.Column(gNodeLevel).toInt();
     return row;
@@ -83,6 +86,7 @@ TPlacedRow ReadContactRow(const SQLite::Statement &s)
     record->uxb = text(cSex).trimmed();
     record->kzfield1 = Str(s, cKz1);
     row.record = std::move(record);
+    row.key = s.ColumnInt64(cKey);
     row.parentKey = s.Column(cParent).toLongLong();
     row.nodeLevel = s.Column(cNodeLevel).toInt();
     return row;
@@ -91,6 +95,97 @@ TPlacedRow ReadContactRow(const SQLite::Statement &s)
 int ImageOf(const TIQ &record)
 {
     return record.IsGroup() ? 7 : TreeContactImage(record.uxb);
+}
+
+bool IsDigit(unsigned char ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+
+// isodate(value): whether the value starts with a real calendar date written yyyy-mm-dd, that is
+// whether date() gives those ten characters back unchanged; without calling date() for every
+// contact. Years before 1000 are left to date() itself (null answer).
+void IsoDate(const SQLite::FunctionArgs &args, SQLite::FunctionResult &result)
+{
+    const QByteArrayView text = args.Utf8(0);
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-') {
+        result.SetInt64(0);
+        return;
+    }
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (!IsDigit(text[i])) {
+            result.SetInt64(0);
+            return;
+        }
+    }
+    const auto number = [&](int from, int digits) {
+        int value = 0;
+        for (int i = from; i < from + digits; ++i)
+            value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 1000) {
+        result.SetNull();
+        return;
+    }
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    const bool valid = month >= 1 && month <= 12 && day >= 1 &&
+                       day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
+    result.SetInt64(valid ? 1 : 0);
+}
+
+// Where a contact sorts among its siblings, first: kzfield1 as the engine orders it (nulls
+// first, ASCII letters without case, then the bytes).
+struct TContactOrder {
+    int rank = 0;  // the engine's order of storage classes: null, text, blob
+    quint64 head = 0;  // the first eight bytes of `initials`, big-endian, zero-padded
+    QByteArray initials;
+    qint64 key = 0;
+
+    bool operator<(const TContactOrder &other) const
+    {
+        if (rank != other.rank)
+            return rank < other.rank;
+        if (head != other.head)
+            return head < other.head;
+        if (initials.size() > 8 || other.initials.size() > 8) {
+            if (const int order = initials.compare(other.initials))
+                return order < 0;
+        } else if (initials.size() != other.initials.size()) {
+            return initials.size() < other.initials.size();
+        }
+        return key < other.key;
+    }
+};
+
+TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
+{
+    TContactOrder order;
+    const SQLite::ValueView value = row.ColumnView(initialsColumn);
+    switch (value.Type) {
+    case SQLite::ValueType::Null:
+        return order;
+    case SQLite::ValueType::Text:
+        order.rank = 2;
+        order.initials = value.Bytes.toByteArray();
+        for (char &ch : order.initials) {
+            if (ch >= 'A' && ch <= 'Z')
+                ch = char(ch + 32);
+        }
+        break;
+    default:
+        // A blob (the column's text affinity leaves no numbers): its bytes, without case folding.
+        order.rank = 3;
+        order.initials = value.Bytes.toByteArray();
+        break;
+    }
+    for (qsizetype i = 0; i < 8; ++i)
+        order.head = order.head << 8 | (i < order.initials.size() ? quint8(order.initials[i]) : 0);
+    return order;
 }
 
 } // namespace
@@ -223,47 +318,69 @@ void Tfuserfrm::LoadGroupTree()
 
     // The tree is built detached and shown in one step; parents are found through their keys
     // and must sit one level above, as the stored levels say.
-    struct Placed {
-        QTreeWidgetItem *node;
-        int level;
+    // A node is made as soon as its row is read, while the record is fresh in the cache.
+    struct TMadeNode {
+        std::unique_ptr<TRecordTreeItem> node;
+        qint64 key = 0;
+        qint64 parentKey = 0;
+        int nodeLevel = 0;
     };
-    QHash<qint64, Placed> placed;
-    const auto place = [&](TPlacedRow row) {
+    const auto make = [&](TPlacedRow row) {
+        return TMadeNode{MakeNode(std::move(row.record)), row.key, row.parentKey, row.nodeLevel};
+    };
+    const auto place = [&](TMadeNode made) {
         QTreeWidgetItem *parent = root.get();
-        int level = 1;
-        if (row.nodeLevel > 1) {
-            const auto found = placed.constFind(row.parentKey);
-            if (found != placed.constEnd() && found->level == row.nodeLevel - 1) {
-                parent = found->node;
-                level = row.nodeLevel;
-            }
+        if (made.nodeLevel > 1) {
+            QTreeWidgetItem *found = nodeByKey_.value(made.parentKey);
+            if (found && NodeLevel(found) == made.nodeLevel - 1)
+                parent = found;
         }
-        const qint64 key = row.record->Key();
-        TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
+        TRecordTreeItem *node = made.node.release();
         parent->addChild(node);
-        placed.insert(key, {node, level});
+        nodeByKey_.insert(made.key, node);
     };
 
+    qint64 counts[4] = {};
+    bool counted = false;
     if (SQLite::Database *db = Db()) {
         try {
             SQLite::Statement groups(*db, QStringLiteral("select ") + GroupColumns +
                                               QStringLiteral(" from userinfo where nodetype=1 order by nodelevel,nodetype,nodeindex"));
             while (groups.ExecuteStep())
-                place(ReadGroupRow(groups));
-            // Ties in the initials keep the order of entry, so a node placed later lands where a
-            // reload puts it.
-            SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns +
-                                                QStringLiteral(" from userinfo where nodetype=2 order by kzfield1,keyid"));
-            while (contacts.ExecuteStep())
-                place(ReadContactRow(contacts));
+                place(make(ReadGroupRow(groups)));
+            // One pass over the contacts in storage order gives the tree and the quick-view
+            // counts; the order of the tree (by initials, ties in the order of entry, so that a
+            // node placed later lands where a reload puts it) is made here.
+            QVariantList params;
+            QStringList conditions;
+            for (int i = 0; i < 3; ++i)
+                conditions << QuickViewCondition(i, params);
+            SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
+                                                QStringLiteral(" from userinfo where +nodetype=2"));
+            contacts.BindAll(params);
+            std::vector<TMadeNode> rows;
+            std::vector<TContactOrder> order;
+            while (contacts.ExecuteStep()) {
+                rows.push_back(make(ReadContactRow(contacts)));
+                order.push_back(ContactOrderOf(contacts, cKz1));
+                order.back().key = rows.back().key;
+                for (int i = 0; i < 3; ++i)
+                    counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+            }
+            counts[3] = qint64(rows.size());
+            counted = true;
+            std::vector<size_t> sequence(rows.size());
+            for (size_t i = 0; i < sequence.size(); ++i)
+                sequence[i] = i;
+            std::sort(sequence.begin(), sequence.end(), [&](size_t a, size_t b) { return order[a] < order[b]; });
+            nodeByKey_.reserve(nodeByKey_.size() + qsizetype(rows.size()) + 1);
+            for (const size_t i : sequence)
+                place(std::move(rows[i]));
         } catch (const EDatabaseError &) {
             // What was read stays; the rest of the tree is missing, as with any failed query.
         }
     }
 
-    nodeByKey_.reserve(placed.size() + 1);
-    for (auto it = placed.constBegin(); it != placed.constEnd(); ++it)
-        nodeByKey_.insert(it.key(), it->node);
     root_ = root.release();
     nodeByKey_.insert(0, root_);
     {
@@ -273,7 +390,8 @@ void Tfuserfrm::LoadGroupTree()
     }
     loadingTree_ = false;
     // Imports reload the tree; the counts must follow what they added.
-    CountQuickViews();
+    if (counted)
+        ShowQuickViewCounts(counts);
 
     sortColumn_ = 0;
     sortDirection_ = 0;
@@ -339,22 +457,27 @@ void Tfuserfrm::CountQuickViews()
     // The four counts in one pass over the contacts.
     QVariantList params;
     QStringList counts;
-    for (int i = 0; i < 4; ++i) {
-        QVariantList own;
-        counts << QStringLiteral("sum(") + QuickViewCondition(i, own) + ')';
-        params << own;
-    }
+    for (int i = 0; i < 4; ++i)
+        counts << QStringLiteral("sum(") + QuickViewCondition(i, params) + ')';
     try {
         SQLite::Statement count(*db, QStringLiteral("select ") + counts.join(',') + QStringLiteral(" from userinfo where +nodetype=2"));
         count.BindAll(params);
         if (!count.ExecuteStep())
             return;
+        qint64 values[4];
         for (int i = 0; i < 4; ++i)
-            TreeView1->topLevelItem(i)->setText(
-                0, QString::fromUtf8(QuickViewCaptions[i]) + '(' + QString::number(count.Column(i).toLongLong()) + ')');
+            values[i] = count.Column(i).toLongLong();
+        ShowQuickViewCounts(values);
     } catch (const EDatabaseError &) {
         // The captions keep what they showed.
     }
+}
+
+void Tfuserfrm::ShowQuickViewCounts(const qint64 (&counts)[4])
+{
+    for (int i = 0; i < 4; ++i)
+        TreeView1->topLevelItem(i)->setText(
+            0, QString::fromUtf8(QuickViewCaptions[i]) + '(' + QString::number(counts[i]) + ')');
 }
 
 QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
@@ -365,11 +488,18 @@ QString Tfuserfrm::QuickViewCondition(int index, QVariantList &params) const
         return QStringLiteral("readcount>=?");
     case 1:
         // Stored date-times compare as they are; only other texts need reading as dates.
+        if (SQLite::Database *db = Db()) {
+            try {
+                db->CreateFunction(QStringLiteral("isodate"), 1, SQLite::ResultFunction(IsoDate));
+            } catch (const EDatabaseError &) {
+                // It is there already and a statement is using it: the one there serves.
+            }
+        }
         params << QStringLiteral("yyyy-mm-dd")
                << Clock().Now().date().addMonths(-AppSettings().RecentMonths).toString(QStringLiteral("yyyy-MM-dd"));
         return QStringLiteral(
-            "(case when activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' and "
-            "date(substr(activenewtime,1,10),'+0 days')=substr(activenewtime,1,10) then substr(activenewtime,1,10) "
+            "(case when coalesce(isodate(activenewtime),activenewtime glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' "
+            "and date(substr(activenewtime,1,10),'+0 days')=substr(activenewtime,1,10)) then substr(activenewtime,1,10) "
             "else jetformat(activenewtime,?) end)>=?");
     case 2:
         return QStringLiteral("ulevel in (3,4)");

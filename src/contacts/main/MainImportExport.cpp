@@ -13,6 +13,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -51,19 +53,22 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
     TADOConnection *connection = AccountConnection();
     if (!connection)
         return;
-    QList<TContactRecord> cards;
-    int unkept = 0;
+    // Every file must be there before anything is added.
+    std::vector<std::unique_ptr<QFile>> files;
     for (const QString &fileName : fileNames) {
-        QFile file(fileName);
-        if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
+        auto file = std::make_unique<QFile>(fileName);
+        if (!QFileInfo(fileName).isFile() || !file->open(QIODevice::ReadOnly)) {
             ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
             return;
         }
-        TVCardFile read = ReadVCards(file.readAll());
-        cards += std::move(read.Cards);
-        unkept += read.Unkept;
+        files.push_back(std::move(file));
     }
-    const TImportResult result = ImportContacts(connection, cards, Clock().Now());
+    // Each card is added as it is read; only one file's bytes are held at a time.
+    TContactImport import(connection, Clock().Now());
+    int unkept = 0;
+    for (const std::unique_ptr<QFile> &file : files)
+        unkept += ReadVCards(file->readAll(), [&](const TContactRecord &card) { import.Add(card); });
+    const TImportResult result = import.Finish();
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
                     MsgButtons::OK, this);

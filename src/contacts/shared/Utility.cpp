@@ -22,6 +22,8 @@
 #include <QTextEdit>
 #include <QUrl>
 
+#include <array>
+#include <atomic>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -178,10 +180,32 @@ QString PinyinInitial(const QString &ch)
     return InitialOfGbk(EncodeGbkChar(ch[0]));
 }
 
+namespace {
+
+// What one character (not part of a surrogate pair) adds to the initials: its initial, or 0 when
+// it is a single-byte character, which ends them. Asked once per character: the encoder behind
+// it is slow, and an import asks for every name.
+char16_t CharInitial(QChar ch)
+{
+    static std::array<std::atomic<char16_t>, 0x10000> known{};
+    constexpr char16_t Unknown = 0xFFFF;  // no initial is a non-character
+    std::atomic<char16_t> &slot = known[ch.unicode()];
+    char16_t initial = slot.load(std::memory_order_relaxed);
+    if (initial == 0) {
+        const QByteArray bytes = ch.isSurrogate() ? QByteArray() : EncodeGbkChar(ch);
+        initial = bytes.size() == 1 ? Unknown : InitialOfGbk(bytes).at(0).unicode();
+        slot.store(initial, std::memory_order_relaxed);
+    }
+    return initial == Unknown ? 0 : initial;
+}
+
+} // namespace
+
 QString PinyinInitials(const QString &text)
 {
     const QString name = TrimBlanks(text);
     QString initials;
+    initials.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar ch = name[i];
         if (ch.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
@@ -190,10 +214,10 @@ QString PinyinInitials(const QString &text)
             ++i;
             continue;
         }
-        const QByteArray bytes = ch.isSurrogate() ? QByteArray() : EncodeGbkChar(ch);
-        if (bytes.size() == 1)
+        const char16_t initial = CharInitial(ch);
+        if (initial == 0)
             break;
-        initials += InitialOfGbk(bytes);
+        initials += QChar(initial);
     }
     return initials;
 }

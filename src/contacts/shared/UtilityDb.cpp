@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHash>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -186,4 +188,55 @@ bool IsKnownColumn(const QString &table, const QString &column)
 {
     static const QHash<QString, QStringList> columns = ReadSchemaColumns();
     return columns.value(table.toLower()).contains(column.toLower());
+}
+
+namespace {
+
+const QString *SharedText(const char *bytes, int size)
+{
+    static const std::array<QString, 128> ascii = [] {
+        std::array<QString, 128> texts;
+        for (int i = 1; i < 128; ++i)
+            texts[size_t(i)] = QString(QChar(i));
+        return texts;
+    }();
+    static const QString male = QStringLiteral("男");
+    static const QString female = QStringLiteral("女");
+    if (size == 1 && bytes[0] > 0)
+        return &ascii[size_t(bytes[0])];
+    if (size == 3 && std::memcmp(bytes, "\xe7\x94\xb7", 3) == 0)
+        return &male;
+    if (size == 3 && std::memcmp(bytes, "\xe5\xa5\xb3", 3) == 0)
+        return &female;
+    return nullptr;
+}
+
+} // namespace
+
+QString ColumnText(const SQLite::Statement &statement, int index)
+{
+    const SQLite::ValueView value = statement.ColumnView(index);
+    switch (value.Type) {
+    case SQLite::ValueType::Null:
+        return {};
+    case SQLite::ValueType::Integer: {
+        static const std::array<QString, 100> small = [] {
+            std::array<QString, 100> texts;
+            for (int i = 0; i < 100; ++i)
+                texts[size_t(i)] = QString::number(i);
+            return texts;
+        }();
+        const qint64 number = value.Int64;
+        return number >= 0 && number < 100 ? small[size_t(number)] : QString::number(number);
+    }
+    case SQLite::ValueType::Text: {
+        const char *bytes = value.Bytes.data();
+        const int size = int(value.Bytes.size());
+        if (const QString *shared = SharedText(bytes, size))
+            return *shared;
+        return QString::fromUtf8(value.Bytes);
+    }
+    default:
+        return statement.Column(index).toString();
+    }
 }

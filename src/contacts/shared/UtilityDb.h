@@ -4,6 +4,9 @@
 
 class EDatabaseError;
 class TADOQuery;
+namespace SQLite {
+class Statement;
+}
 
 // Runs a statement on a query: one that begins with "select" is opened, any other is executed.
 // Values go in `params`, bound to the statement's "?" or ":name" parameters, never into the text.
@@ -33,3 +36,8 @@ void RemoveLeftoverTempFiles(const QString &folder);
 // Whether `column` is a column of `table` in the account schema, so a column name read from
 // the settings may be put into SQL text.
 bool IsKnownColumn(const QString &table, const QString &column);
+
+// A column of the current row as text, the same text as Column(index).toString() gives, without
+// the detour through a variant. Small numbers, texts of one ASCII character and the sexes share
+// one copy each.
+QString ColumnText(const SQLite::Statement &statement, int index);

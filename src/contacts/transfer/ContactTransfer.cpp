@@ -14,6 +14,7 @@
 #include <QMap>
 #include <QSet>
 #include <QStringEncoder>
+#include <optional>
 
 namespace {
 
@@ -46,11 +47,6 @@ bool IsBlank(const QString &value)
     return QStringView(value).trimmed().isEmpty();
 }
 
-QVariant Text(const QString &value)
-{
-    return IsBlank(value) ? QVariant() : QVariant(value);
-}
-
 QVariant Level(const QString &value)
 {
     bool ok = false;
@@ -66,37 +62,19 @@ QVariant Birthday(const QString &value)
     return date.isValid() ? QVariant(date.date().toString(QStringLiteral("yyyy-MM-dd"))) : QVariant();
 }
 
-bool HasAnyValue(const TContactRecord &record)
-{
-    for (auto it = record.cbegin(); it != record.cend(); ++it) {
-        if (!IsBlank(it.value()))
-            return true;
-    }
-    return false;
-}
-
-QString Placeholders(qsizetype count)
-{
-    QStringList marks;
-    for (qsizetype i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(u',');
-}
-
 } // namespace
 
 namespace {
 
 enum class TRule { Text, Level, Birthday, Picture };
 
-// The one insert statement of an import and where each record value goes in it.
-struct TInsertPlan {
-    QStringList Columns;        // value columns, in table order, after the bookkeeping ones
-    QList<TRule> Rules;         // per value column
-    QHash<QString, int> SlotOf; // record key → index in Columns, -1 when ignored
-    int NameSlot = -1;
-    QString Sql;
-};
+TRule RuleOf(const QString &lower)
+{
+    return lower == QLatin1String("ulevel")  ? TRule::Level
+           : lower == QLatin1String("uhsr")  ? TRule::Birthday
+           : lower == QLatin1String("mypic") ? TRule::Picture
+                                             : TRule::Text;
+}
 
 const QStringList &BookkeepingColumns()
 {
@@ -106,110 +84,242 @@ const QStringList &BookkeepingColumns()
         QStringLiteral("readcount"), QStringLiteral("inserttime"),    QStringLiteral("updatetime")};
     return columns;
 }
+constexpr int InitialsParameter = 5;  // kzfield1, the only bookkeeping value that changes per row
 
-// Each distinct key of the records is looked up once; only names the table itself gave go into
-// the statement text.
-TInsertPlan PlanInsert(SQLite::Database &db, const QList<TContactRecord> &records)
-{
-    const QHash<QString, QString> known = TableColumns(db);
-    TInsertPlan plan;
-    QSet<QString> used = {QStringLiteral("ulevel")};
-    for (const TContactRecord &record : records) {
-        for (auto it = record.cbegin(); it != record.cend(); ++it) {
-            if (plan.SlotOf.contains(it.key()))
-                continue;
-            plan.SlotOf.insert(it.key(), -1);
-            const QString lower = it.key().toLower();
-            if (known.contains(lower) && !IsReservedColumn(lower))
-                used.insert(lower);
-        }
-    }
-    for (const QString &column : db.ColumnNames(UserInfo)) {
-        const QString lower = column.toLower();
-        if (!used.contains(lower))
-            continue;
-        if (lower == QLatin1String("uname"))
-            plan.NameSlot = int(plan.Columns.size());
-        plan.Rules << (lower == QLatin1String("ulevel")  ? TRule::Level
-                       : lower == QLatin1String("uhsr")  ? TRule::Birthday
-                       : lower == QLatin1String("mypic") ? TRule::Picture
-                                                         : TRule::Text);
-        plan.Columns << column;
-    }
-    for (auto it = plan.SlotOf.begin(); it != plan.SlotOf.end(); ++it) {
-        for (int i = 0; i < plan.Columns.size(); ++i) {
-            if (plan.Columns[i].compare(it.key(), Qt::CaseInsensitive) == 0)
-                it.value() = i;
-        }
-    }
-    const QStringList all = BookkeepingColumns() + plan.Columns;
-    plan.Sql = QStringLiteral("insert into userinfo(%1) values(%2)").arg(all.join(u','), Placeholders(all.size()));
-    return plan;
-}
-
-// Returns how many values could not be stored (a birthday that is not a date).
-int InsertContact(SQLite::Statement &insert, const TInsertPlan &plan, const std::vector<const QString *> &values,
-                  const QDateTime &now)
-{
-    int unkept = 0;
-    const QString name = plan.NameSlot < 0 ? QString() : values[size_t(plan.NameSlot)]->trimmed();
-    int index = 1;
-    insert.Reset();
-    for (const QVariant &value : {QVariant(1), QVariant(0), QVariant(2), QVariant(0), QVariant(PinyinInitials(name)),
-                                  QVariant(QStringLiteral("2")), QVariant(0), QVariant(now), QVariant(now)})
-        insert.Bind(index++, value);
-    for (size_t i = 0; i < values.size(); ++i) {
-        switch (plan.Rules[qsizetype(i)]) {
-        case TRule::Level: insert.Bind(index++, Level(*values[i])); break;
-        case TRule::Birthday: {
-            const QVariant birthday = Birthday(*values[i]);
-            unkept += birthday.isNull() && !IsBlank(*values[i]);
-            insert.Bind(index++, birthday);
-            break;
-        }
-        case TRule::Picture:
-            insert.Bind(index++, IsBlank(*values[i]) ? QVariant() : QVariant(QByteArray::fromBase64(values[i]->toLatin1())));
-            break;
-        case TRule::Text: insert.Bind(index++, Text(*values[i])); break;
-        }
-    }
-    insert.Exec();
-    return unkept;
-}
+// A column an import may fill.
+struct TImportColumn {
+    QString Name;  // the table's spelling
+    TRule Rule = TRule::Text;
+    // Left out of an insert it would not be null: it has a default or refuses null.
+    bool OwnDefault = false;
+};
 
 } // namespace
 
-TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now)
+// The columns of the insert grow with the keys the records bring; every contact of the import is
+// stored as if the insert had named, from the start, every column any of the records has.
+struct TContactImport::TState {
+    SQLite::Database *Db = nullptr;
+    std::optional<SQLite::Transaction> Transaction;
+    std::unique_ptr<SQLite::Statement> Insert;
+    QVariant Now;  // as stored
+    std::vector<TImportColumn> Columns;     // the importable columns of the table, in table order
+    QHash<QString, int> ColumnOfLower;      // lower-case name → index in Columns
+    QHash<QString, int> SlotOf;             // record key → place in Plan, -1 when ignored
+    std::vector<std::pair<QString, int>> SlotOfText;
+    std::vector<int> Plan;                  // the value columns of the insert (indexes in Columns)
+    int NameSlot = -1;
+    qint64 FirstKey = -1;                   // the first contact this import added
+    TImportResult Result;
+    bool Failed = false;
+
+    int SlotOfKey(const QString &key);
+    void Prepare();
+    void Write(const std::vector<const QString *> &values);
+};
+
+int TContactImport::TState::SlotOfKey(const QString &key)
 {
-    TImportResult result;
+    // Records made by one reader mostly share their key texts; the same text is found by its
+    // address without hashing it. Holding the text keeps the address from going to another.
+    for (const auto &[text, slot] : SlotOfText) {
+        if (text.constData() == key.constData() && text.size() == key.size())
+            return slot;
+    }
+    const auto known = SlotOf.constFind(key);
+    if (known != SlotOf.constEnd()) {
+        if (SlotOfText.size() < 64)
+            SlotOfText.emplace_back(key, *known);
+        return *known;
+    }
+    int slot = -1;
+    const int column = ColumnOfLower.value(key.toLower(), -1);
+    if (column >= 0) {
+        const auto planned = std::find(Plan.begin(), Plan.end(), column);
+        slot = int(planned - Plan.begin());
+        if (planned == Plan.end()) {
+            Plan.push_back(column);
+            if (Columns[size_t(column)].Name.compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0)
+                NameSlot = slot;
+            // Contacts added before this column was named must hold null in it, as they would had
+            // the insert named it from the start.
+            if (FirstKey >= 0 && Columns[size_t(column)].OwnDefault) {
+                SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=null where keyid>=?")
+                                                 .arg(Columns[size_t(column)].Name));
+                clear.Bind(1, FirstKey);
+                clear.Exec();
+            }
+            Insert.reset();
+        }
+    }
+    SlotOf.insert(key, slot);
+    return slot;
+}
+
+void TContactImport::TState::Prepare()
+{
+    QStringList names = BookkeepingColumns();
+    for (const int column : Plan)
+        names << Columns[size_t(column)].Name;
+    QStringList marks;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        marks << QStringLiteral("?");
+    Insert = std::make_unique<SQLite::Statement>(
+        *Db, QStringLiteral("insert into userinfo(%1) values(%2)").arg(names.join(u','), marks.join(u',')));
+    // The bookkeeping every contact shares is bound once; the engine keeps bindings between rows.
+    const QVariantList shared = {1, 0, 2, 0, QString(), QStringLiteral("2"), 0, Now, Now};
+    for (int i = 0; i < shared.size(); ++i) {
+        if (i + 1 != InitialsParameter)
+            Insert->Bind(i + 1, shared[i]);
+    }
+}
+
+void TContactImport::TState::Write(const std::vector<const QString *> &values)
+{
+    if (!Insert)
+        Prepare();
+    SQLite::Statement &insert = *Insert;
+    insert.Reset();
+    const QString name = NameSlot < 0 ? QString() : values[size_t(NameSlot)]->trimmed();
+    insert.BindUtf8(InitialsParameter, PinyinInitials(name).toUtf8());
+    int index = int(BookkeepingColumns().size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        ++index;
+        const QString &value = *values[i];
+        switch (Columns[size_t(Plan[i])].Rule) {
+        case TRule::Level:
+            insert.BindInt64(index, Level(value).toLongLong());
+            break;
+        case TRule::Birthday: {
+            const QVariant birthday = Birthday(value);
+            Result.Unkept += birthday.isNull() && !IsBlank(value);
+            if (birthday.isNull())
+                insert.BindNull(index);
+            else
+                insert.BindUtf8(index, birthday.toString().toUtf8());
+            break;
+        }
+        case TRule::Picture:
+            if (IsBlank(value))
+                insert.BindNull(index);
+            else
+                insert.BindBlob(index, QByteArray::fromBase64(value.toLatin1()));
+            break;
+        case TRule::Text:
+            if (IsBlank(value))
+                insert.BindNull(index);
+            else
+                insert.BindUtf8(index, value.toUtf8());
+            break;
+        }
+    }
+    insert.Exec();
+    if (FirstKey < 0)
+        FirstKey = Db->LastInsertRowId();
+}
+
+TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now) : state_(std::make_unique<TState>())
+{
     try {
         SQLite::Database &db = connection->Db();
-        const TInsertPlan plan = PlanInsert(db, records);
-        SQLite::Transaction transaction(db);
-        SQLite::Statement insert(db, plan.Sql);
-        const QString empty;
-        std::vector<const QString *> values(size_t(plan.Columns.size()));
-        int imported = 0;
-        for (const TContactRecord &record : records) {
-            if (!HasAnyValue(record))
+        state_->Db = &db;
+        state_->Now = SQLite::StorageValue(now);
+        SQLite::Statement info(db, QStringLiteral("select name,\"notnull\",dflt_value is not null from pragma_table_info(?)"));
+        info.Bind(1, UserInfo);
+        while (info.ExecuteStep()) {
+            const QString name = info.Column(0).toString();
+            const QString lower = name.toLower();
+            if (IsReservedColumn(lower))
                 continue;
-            std::fill(values.begin(), values.end(), &empty);
-            for (auto it = record.cbegin(); it != record.cend(); ++it) {
-                const int slot = plan.SlotOf.value(it.key(), -1);
-                if (slot >= 0)
-                    values[size_t(slot)] = &it.value();
-            }
-            result.Unkept += InsertContact(insert, plan, values, now);
-            ++imported;
+            state_->ColumnOfLower.insert(lower, int(state_->Columns.size()));
+            state_->Columns.push_back({name, RuleOf(lower), info.Column(1).toInt() != 0 || info.Column(2).toInt() != 0});
         }
-        insert.Reset();
-        transaction.Commit();
-        result.Ok = true;
-        result.Imported = imported;
+        // The level is always written: a contact without one gets 0.
+        state_->SlotOfKey(QStringLiteral("ulevel"));
+        state_->Transaction.emplace(db);
     } catch (const EDatabaseError &e) {
-        result.Error = DatabaseErrorText(e);
+        state_->Failed = true;
+        state_->Result.Error = DatabaseErrorText(e);
     }
-    return result;
+}
+
+TContactImport::~TContactImport() = default;
+
+void TContactImport::Add(const TContactRecord &record)
+{
+    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
+        for (auto it = record.cbegin(); it != record.cend(); ++it)
+            value(it.key(), it.value());
+    });
+}
+
+void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &mappings)
+{
+    // What CsvContacts would make of the record, without making it.
+    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
+        for (const TCsvMapping &mapping : mappings) {
+            if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
+                value(mapping.Column, items[mapping.Item]);
+        }
+    });
+}
+
+void TContactImport::AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each)
+{
+    TState &state = *state_;
+    if (state.Failed)
+        return;
+    try {
+        thread_local std::vector<std::pair<int, const QString *>> slotted;
+        slotted.clear();
+        bool hasValue = false;
+        each([&](const QString &key, const QString &value) {
+            slotted.emplace_back(state.SlotOfKey(key), &value);
+            hasValue = hasValue || !IsBlank(value);
+        });
+        if (!hasValue)
+            return;
+        static const QString empty;
+        std::vector<const QString *> values(state.Plan.size(), &empty);
+        // A key given twice keeps its last value, as in a record.
+        for (const auto &[slot, value] : slotted) {
+            if (slot >= 0)
+                values[size_t(slot)] = value;
+        }
+        state.Write(values);
+        ++state.Result.Imported;
+    } catch (const EDatabaseError &e) {
+        state.Failed = true;
+        state.Result.Error = DatabaseErrorText(e);
+    }
+}
+
+TImportResult TContactImport::Finish()
+{
+    TState &state = *state_;
+    if (!state.Failed) {
+        try {
+            state.Insert.reset();
+            state.Transaction->Commit();
+            state.Result.Ok = true;
+        } catch (const EDatabaseError &e) {
+            state.Failed = true;
+            state.Result.Error = DatabaseErrorText(e);
+        }
+    }
+    state.Insert.reset();
+    state.Transaction.reset();
+    if (!state.Result.Ok)
+        state.Result.Imported = 0;
+    return state.Result;
+}
+
+TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now)
+{
+    TContactImport import(connection, now);
+    for (const TContactRecord &record : records)
+        import.Add(record);
+    return import.Finish();
 }
 
 QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList &fieldCaptions)
@@ -235,7 +345,7 @@ QList<TContactRecord> CsvContacts(const QList<QStringList> &records, const QList
         const QStringList &items = records[r];
         TContactRecord contact;
         for (const TCsvMapping &mapping : mappings) {
-            if (mapping.Item >= 0 && mapping.Item < items.size() && !QStringView(items[mapping.Item]).trimmed().isEmpty())
+            if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
                 contact.insert(mapping.Column, items[mapping.Item]);
         }
         contacts << contact;
@@ -252,7 +362,10 @@ QList<TContactRecord> ReadExportContacts(TADOConnection *connection, const TExpo
         if (known.contains(column))
             columns << column;
     }
-    QString sql = QStringLiteral("select %1 from userinfo where nodetype=2").arg(columns.join(u','));
+    // All contacts are read in storage order, which is key order: through the nodetype index
+    // the engine would sort every whole row again.
+    QString sql = QStringLiteral("select %1 from userinfo where %2nodetype=2")
+                      .arg(columns.join(u','), scope.Kind == TExportScope::AllContacts ? QStringLiteral("+") : QString());
     if (scope.Kind == TExportScope::OneContact)
         sql += QStringLiteral(" and keyid=?");
     else if (scope.Kind == TExportScope::GroupContacts)
@@ -350,24 +463,25 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
         if (selected.isEmpty())
             selected << QStringLiteral("keyid");
         SQLite::Statement select(
-            db, QStringLiteral("select %1 from userinfo where nodetype=2 order by keyid").arg(selected.join(u',')));
+            db, QStringLiteral("select %1 from userinfo where +nodetype=2 order by keyid").arg(selected.join(u',')));
 
         if (!file.Open())
             throw Exception(QStringLiteral("无法创建文件。"));
         QStringEncoder encoder("GB18030");
         QString chunk = CsvHeaderLine(captions);
+        chunk.reserve((1 << 20) + 64 * 1024);
         const auto flush = [&] {
             const QByteArray bytes = encoder.encode(chunk);
             if (!file.Write(bytes))
                 throw Exception(NotWrittenText);
-            chunk.clear();
+            chunk.truncate(0);  // keeps the buffer for the next lines
         };
         while (select.ExecuteStep()) {
             for (int column : fieldColumn) {
                 if (column < 0)
                     AppendCsvEmptyField(chunk);
                 else
-                    AppendCsvField(chunk, select.IsNull(column) ? QString() : select.Column(column).toString());
+                    AppendCsvField(chunk, ColumnText(select, column));
             }
             chunk += QLatin1String("\r\n");
             ++result.Written;

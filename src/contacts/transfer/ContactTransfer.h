@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class TADOConnection;
 
@@ -30,6 +31,30 @@ struct TCsvMapping {
     int Item = -1;
     QString Caption;  // the field's caption
     QString Column;
+};
+
+// The same import fed one record at a time, so that a file need not be read whole first: Add
+// each record as it is read, then Finish, which commits. After a failure Add does nothing and
+// Finish reports it; an import that is never finished is rolled back.
+class TContactImport
+{
+public:
+    TContactImport(TADOConnection *connection, const QDateTime &now);
+    ~TContactImport();
+    TContactImport(const TContactImport &) = delete;
+    TContactImport &operator=(const TContactImport &) = delete;
+
+    void Add(const TContactRecord &record);
+    // The contact CsvContacts makes of one CSV data record.
+    void Add(const QStringList &items, const QList<TCsvMapping> &mappings);
+    TImportResult Finish();
+
+    struct TState;
+
+private:
+    void AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each);
+
+    std::unique_ptr<TState> state_;
 };
 
 // The items of a CSV header that name a field: an item equal to a caption of `fieldCaptions`

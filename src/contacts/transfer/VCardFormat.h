@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // A contact as the exchange formats carry it: userinfo column name → text. A column that is
 // absent or empty has no value.
@@ -41,6 +42,9 @@ struct TVCardFile {
     int Unkept = 0;
 };
 TVCardFile ReadVCards(const QByteArray &bytes);
+// The same reading card by card: `each` gets every contact as soon as its card is read, so the
+// contacts of a file need not all be held at once. Returns the count of values left out.
+int ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each);
 
 // The contacts of ReadVCards.
 QList<TContactRecord> ParseVCards(const QByteArray &bytes);

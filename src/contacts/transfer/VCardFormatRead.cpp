@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QUrl>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -151,6 +152,21 @@ qsizetype IndexOutsideQuotes(QByteArrayView text, char c, qsizetype from)
 }
 
 // "group.NAME;TYPE=A,B;BARE;CHARSET=X:value". False for a line without a colon.
+// A property name in capitals. Every card repeats the same few names; each is made once and
+// shared.
+QByteArray UpperName(QByteArrayView name)
+{
+    thread_local std::vector<std::pair<QByteArray, QByteArray>> seen;
+    for (const auto &[raw, upper] : seen) {
+        if (raw.size() == name.size() && std::memcmp(raw.constData(), name.data(), size_t(name.size())) == 0)
+            return upper;
+    }
+    QByteArray upper = name.toByteArray().toUpper();
+    if (seen.size() < 64)
+        seen.emplace_back(name.toByteArray(), upper);
+    return upper;
+}
+
 bool SplitProperty(QByteArrayView line, TProperty &property)
 {
     const qsizetype colon = IndexOutsideQuotes(line, ':', 0);
@@ -163,7 +179,7 @@ bool SplitProperty(QByteArrayView line, TProperty &property)
     const qsizetype dot = name.lastIndexOf('.');
     if (dot >= 0)
         name = name.sliced(dot + 1);
-    property.Name = name.toByteArray().toUpper();
+    property.Name = UpperName(name);
     while (semicolon >= 0) {
         const qsizetype next = IndexOutsideQuotes(head, ';', semicolon + 1);
         const QByteArrayView param =
@@ -587,14 +603,24 @@ private:
     {
         if (value.isEmpty())
             return;
-        const QString key = QString::fromLatin1(column);
+        const QString key = ColumnKey(column);
         if (record_.contains(key))
             ++unkept_;
         else
             record_.insert(key, value);
     }
 
-    bool IsFree(const char *column) const { return !record_.contains(QString::fromLatin1(column)); }
+    bool IsFree(const char *column) const { return !record_.contains(ColumnKey(column)); }
+
+    // Every card names its columns with the same few texts, shared instead of made anew.
+    static QString ColumnKey(const char *column)
+    {
+        thread_local QHash<const char *, QString> keys;
+        auto key = keys.find(column);
+        if (key == keys.end())
+            key = keys.insert(column, QString::fromLatin1(column));
+        return *key;
+    }
 
     // Typed numbers go first, so an untyped one takes only a column no typed one wanted.
     void PlacePhones()
@@ -661,20 +687,22 @@ class TFileReader
 public:
     TFileReader(const QByteArray &bytes) : text_(EightBitText(bytes, utf8_)), lines_(PhysicalLines(text_)) {}
 
-    TVCardFile Read()
+    // Hands each contact on as soon as its card is read; returns the count of values left out.
+    int Read(const std::function<void(const TContactRecord &)> &each)
     {
-        TVCardFile file;
+        int unkept = 0;
         size_t i = 0;
+        std::vector<QByteArrayView> card;
         while (i < lines_.size()) {
             if (!IsMarker(lines_[i], "BEGIN")) {
                 ++i;
                 continue;
             }
-            std::vector<QByteArrayView> card;
+            card.clear();
             i = CardLines(i + 1, card);
-            file.Cards << ReadCard(card, file.Unkept);
+            each(ReadCard(card, unkept));
         }
-        return file;
+        return unkept;
     }
 
 private:
@@ -813,7 +841,14 @@ private:
 
 TVCardFile ReadVCards(const QByteArray &bytes)
 {
-    return TFileReader(bytes).Read();
+    TVCardFile file;
+    file.Unkept = ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
+    return file;
+}
+
+int ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each)
+{
+    return TFileReader(bytes).Read(each);
 }
 
 QList<TContactRecord> ParseVCards(const QByteArray &bytes)

@@ -291,9 +291,11 @@ void Tfrminputcsv::ImportRecords()
         if (row->checkState(FileColumn) == Qt::Checked && !column.isEmpty())
             mappings.push_back({i, row->text(CaptionColumn), column});
     }
-    const QList<TContactRecord> contacts = CsvContacts(records_, mappings);
-
-    const TImportResult result = ImportContacts(connection_, contacts, Clock().Now());
+    // Each record becomes a contact only as it is added, never all of them at once.
+    TContactImport import(connection_, Clock().Now());
+    for (qsizetype r = 1; r < records_.size(); ++r)
+        import.Add(records_[r], mappings);
+    const TImportResult result = import.Finish();
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
                     MsgButtons::OK, this);

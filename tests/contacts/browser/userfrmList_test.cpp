@@ -92,6 +92,63 @@ TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
     EXPECT_EQ(TestShell().opened.value(0), MailtoText("zs@x.com", "张三"));
 }
 
+// The page keeps what it searches in memory; every change must reach it, whoever makes it.
+TEST_F(BrowserList, SearchFollowsEveryChangeOfTheAccount)
+{
+    const qint64 a = Contact("张三", 0, 1, {{"umtel", "111"}});
+    const qint64 b = Contact("李四", 0, 1, {{"umtel", "222"}});
+    const auto found = [&](const char *text) {
+        Page().RunSearch(QString::fromUtf8(text));
+        QList<qint64> keys;
+        for (int i = 0; i < Page().ListView1->Count(); ++i)
+            keys << Page().ListView1->Model()->Row(i).record->Key();
+        return keys;
+    };
+    EXPECT_EQ(found("111"), QList<qint64>({a}));
+    Exec("update userinfo set umtel='333' where keyid=?", {a});
+    EXPECT_EQ(found("111"), QList<qint64>());
+    const qint64 c = Contact("王五", 0, 1, {{"uwtlp", "333"}});
+    EXPECT_EQ(found("333"), QList<qint64>({a, c}));
+    Exec("update userinfo set nodetype=1 where keyid=?", {c});  // now a group
+    EXPECT_EQ(found("333"), QList<qint64>({a}));
+    Exec("delete from userinfo where keyid=?", {a});
+    EXPECT_EQ(found("333"), QList<qint64>());
+    {
+        SQLite::Database other(path);
+        SQLite::Statement update(other, "update userinfo set umtel='444' where keyid=?");
+        update.Bind(1, b);
+        update.Exec();
+    }
+    EXPECT_EQ(found("444"), QList<qint64>({b}));
+    Exec("delete from userinfo");  // emptied in one step, not row by row
+    EXPECT_EQ(found("444"), QList<qint64>());
+}
+
+// A value may hold a NUL character; a text matches inside one value, never across two.
+TEST_F(BrowserList, SearchNeverMatchesAcrossTwoColumns)
+{
+    const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    const qint64 nul = Contact("张三", 0, 1, {{"umtel", withNul}, {"uwtlp", "c"}});
+    const qint64 plain = Contact("李四", 0, 1, {{"umtel", "x"}, {"uwtlp", "y"}});
+    const struct {
+        QString text;
+        QList<qint64> keys;
+    } cases[] = {
+        {withNul, {nul}},
+        {QStringLiteral("b") + QChar(0) + QStringLiteral("c"), {}},
+        {QStringLiteral("x") + QChar(0) + QStringLiteral("y"), {}},
+        {QStringLiteral("b"), {nul}},
+        {QStringLiteral("y"), {plain}},
+    };
+    for (const auto &c : cases) {
+        Page().RunSearch(c.text);
+        QList<qint64> keys;
+        for (int i = 0; i < Page().ListView1->Count(); ++i)
+            keys << Page().ListView1->Model()->Row(i).record->Key();
+        EXPECT_EQ(keys, c.keys) << c.text.toStdString();
+    }
+}
+
 TEST_F(BrowserList, BlankSearchDoesNothing)
 {
     Contact("张三");

@@ -113,6 +113,64 @@ TEST(ImportContacts, RecordsWithoutValuesAreSkippedAndNotCounted)
     EXPECT_EQ(account.Count(), 1);
 }
 
+// Records are added as they are read, so a column may first be named by a late record; every
+// contact must still be stored as if all columns had been named from the start: null where a
+// record has no value, even in a column whose default is not null.
+TEST(ImportContacts, AColumnNamedLateIsNullForTheContactsBefore)
+{
+    const struct {
+        const char *name;
+        QList<TContactRecord> records;
+        bool ok;
+        QVariantList alarms;  // uisalart per stored contact
+    } cases[] = {
+        {"first", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}})}, false, {}},
+        {"last", {Record({{"uname", "a"}}), Record({{"uname", "b"}, {"uisalart", "1"}})}, false, {}},
+        {"all", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}, {"uisalart", "0"}})}, true,
+         {qint64(1), qint64(0)}},
+        {"none", {Record({{"uname", "a"}}), Record({{"uname", "b"}})}, true, {qint64(0), qint64(0)}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TAccount account(QStringLiteral("import-late-%1").arg(QString::fromLatin1(c.name)));
+        TContactImport import(&account.connection, Now);
+        for (const TContactRecord &record : c.records)
+            import.Add(record);
+        const TImportResult result = import.Finish();
+        EXPECT_EQ(result.Ok, c.ok);
+        QVariantList alarms;
+        for (const QVariantMap &row : account.Rows())
+            alarms << row["uisalart"];
+        EXPECT_EQ(alarms, c.alarms);
+    }
+}
+
+// The CSV wizard adds each data record without making a contact record of it first; what it
+// stores must be what the records CsvContacts makes would store.
+TEST(ImportContacts, CsvRecordsAddedDirectlyStoreWhatTheirContactsWould)
+{
+    const QList<QStringList> records = {
+        {"姓名", "手机", "单位", "手机2"},
+        {"张三", "138", " ", "139"},     // the later of two items on one column wins
+        {" ", "", "  "},                 // nothing at all: skipped
+        {"李四"},                        // short
+        {"王五", " 1 ", "某公司", ""},
+    };
+    const QList<TCsvMapping> mappings = {{0, "姓名", "uname"}, {1, "手机", "umtel"}, {2, "单位", "uwkaddress"},
+                                         {3, "手机", "umtel"}};
+    TAccount listed("import-csv-listed");
+    const TImportResult viaList = ImportContacts(&listed.connection, CsvContacts(records, mappings), Now);
+    TAccount direct("import-csv-direct");
+    TContactImport import(&direct.connection, Now);
+    for (qsizetype r = 1; r < records.size(); ++r)
+        import.Add(records[r], mappings);
+    const TImportResult viaItems = import.Finish();
+    ASSERT_TRUE(viaList.Ok && viaItems.Ok);
+    EXPECT_EQ(viaItems.Imported, viaList.Imported);
+    EXPECT_EQ(direct.Rows(), listed.Rows());
+    EXPECT_EQ(direct.Rows().value(0).value("umtel").toString(), "139");
+}
+
 TEST(ImportContacts, AFailureRollsEverythingBack)
 {
     TAccount account("import-failure");

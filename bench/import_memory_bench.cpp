@@ -1,0 +1,124 @@
+// Peak memory of a vCard import: a child process of this program does nothing but the import
+// (read the file, parse, add to a new account) and reports its maximum resident size. The child
+// reads it from its own memory map's high-water mark: the rusage figure of a process started by
+// this one would also count what this process held when it started the child.
+#include "AccountGenerator.h"
+#include "contacts/shared/UtilityDb.h"
+#include "contacts/transfer/ContactTransfer.h"
+#include "platform/ADODB.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *const ImportOnly = "--import-vcard-only";
+const char *SelfPath = nullptr;
+
+QString WorkPath(const QString &name)
+{
+    static QTemporaryDir workDir;
+    return workDir.path() + '/' + name;
+}
+
+QString VCardFile(int contacts)
+{
+    const QString path = WorkPath(QStringLiteral("cards-%1.vcf").arg(contacts));
+    if (QFileInfo::exists(path))
+        return path;
+    const QString source = WorkPath(QStringLiteral("source-%1.txl").arg(contacts));
+    AccountShape shape;
+    shape.contacts = contacts;
+    GenerateAccount(source, shape);
+    TADOConnection connection;
+    connection.Open(source);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        for (const TContactRecord &contact : ReadExportContacts(&connection, {}))
+            file.write(VCardBytes(contact));
+    }
+    return path;
+}
+
+// The high-water mark of this process's resident size in KiB, or -1.
+long PeakKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// What the child does: the import as the main window runs it, nothing else.
+int ImportOnlyMain(const QString &file, const QString &account)
+{
+    QFile::remove(account);
+    SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), account);
+    TADOConnection connection;
+    connection.Open(account);
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return 2;
+    TContactImport import(&connection, QDateTime::currentDateTime());
+    ReadVCards(in.readAll(), [&](const TContactRecord &card) { import.Add(card); });
+    const TImportResult result = import.Finish();
+    if (!result.Ok || result.Imported == 0)
+        return 1;
+    std::printf("%ld\n", PeakKiB());
+    return 0;
+}
+
+// Runs the child and gives its peak resident size in KiB, or -1.
+long ChildPeakKiB(const QString &file, const QString &account)
+{
+    QProcess child;
+    child.start(QString::fromLocal8Bit(SelfPath), {QString::fromLatin1(ImportOnly), file, account});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        return -1;
+    bool ok = false;
+    const long peak = child.readAllStandardOutput().trimmed().toLong(&ok);
+    return ok ? peak : -1;
+}
+
+void BM_ImportVCardPeakMemory(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    const QString file = VCardFile(contacts);
+    const QString account = WorkPath(QStringLiteral("target-%1.txl").arg(contacts));
+    long peak = 0;
+    for (auto _ : state) {
+        peak = ChildPeakKiB(file, account);
+        if (peak < 0)
+            state.SkipWithError("import failed");
+    }
+    state.counters["peak_MiB"] = double(peak) / 1024.0;
+    state.counters["file_MB"] = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_ImportVCardPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], ImportOnly) == 0) {
+        QCoreApplication app(argc, argv);
+        return ImportOnlyMain(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    SelfPath = argv[0];
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

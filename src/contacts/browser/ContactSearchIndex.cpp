@@ -1,0 +1,150 @@
+#include "browser/ContactSearchIndex.h"
+
+#include "browser/userfrm.h"
+
+#include "platform/SqliteDb.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void AppendValue(std::string &data, const char *bytes, int size, bool framed)
+{
+    if (framed) {
+        const quint32 length = quint32(size);
+        data.append(reinterpret_cast<const char *>(&length), sizeof length);
+        data.append(bytes, size_t(size));
+    } else {
+        data.append(bytes, size_t(size));
+        data.push_back('\0');
+    }
+}
+
+} // namespace
+
+QString TContactSearchIndex::SelectList() const
+{
+    return QStringLiteral("keyid,uname") + (columns_.isEmpty() ? QString() : ',' + columns_.join(','));
+}
+
+void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns)
+{
+    const bool intact = watch.Intact(&db);
+    if (intact && builtIn_ == watch.Watch() && columns == columns_) {
+        const QSet<qint64> changed = watch.TakeChangedContacts();
+        if (!changed.isEmpty())
+            ReadChanged(db, changed);
+        return;
+    }
+    watch.TakeChangedContacts();
+    columns_ = columns;
+    builtIn_ = 0;
+    ReadAll(db);
+    builtIn_ = watch.Watch();
+}
+
+namespace {
+
+// One contact's entry from the current row of "keyid,uname,<columns>" (plus what follows).
+template <typename Entry>
+void ReadEntry(const SQLite::Statement &row, int columnCount, Entry &entry)
+{
+    thread_local std::vector<QByteArrayView> values;
+    values.clear();
+    entry.key = row.ColumnInt64(0);
+    entry.framed = false;
+    size_t total = 0;
+    for (int i = 2; i < 2 + columnCount; ++i) {
+        const SQLite::ValueView value = row.ColumnView(i);
+        if (value.Type != SQLite::ValueType::Text || value.Bytes.isEmpty())
+            continue;
+        values.push_back(value.Bytes);
+        total += size_t(value.Bytes.size()) + sizeof(quint32);
+        if (memchr(value.Bytes.data(), '\0', size_t(value.Bytes.size())))
+            entry.framed = true;
+    }
+    const SQLite::ValueView name = row.ColumnView(1);
+    const bool named = name.Type == SQLite::ValueType::Text;
+    entry.nameSize = named ? int(name.Bytes.size()) : -1;
+    entry.data.clear();
+    entry.data.reserve(size_t(std::max(entry.nameSize, 0)) + total);
+    if (named)
+        entry.data.append(name.Bytes.data(), size_t(entry.nameSize));
+    for (const QByteArrayView value : values)
+        AppendValue(entry.data, value.data(), int(value.size()), entry.framed);
+}
+
+} // namespace
+
+void TContactSearchIndex::ReadAll(SQLite::Database &db)
+{
+    entries_.clear();
+    SQLite::Statement scan(db, QStringLiteral("select ") + SelectList() +
+                                   QStringLiteral(" from userinfo where +nodetype=2 order by keyid"));
+    std::vector<TEntry> entries;
+    while (scan.ExecuteStep()) {
+        entries.emplace_back();
+        ReadEntry(scan, int(columns_.size()), entries.back());
+    }
+    entries_ = std::move(entries);
+}
+
+void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &keys)
+{
+    SQLite::Statement read(db, QStringLiteral("select ") + SelectList() +
+                                   QStringLiteral(",nodetype=2 from userinfo where keyid=?"));
+    const int isContact = 2 + int(columns_.size());
+    for (const qint64 key : keys) {
+        read.Reset();
+        read.Bind(1, key);
+        const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                         [](const TEntry &entry, qint64 k) { return entry.key < k; });
+        const bool listed = at != entries_.end() && at->key == key;
+        if (!read.ExecuteStep() || read.ColumnInt64(isContact) != 1) {
+            if (listed)
+                entries_.erase(at);
+            continue;
+        }
+        TEntry entry;
+        ReadEntry(read, int(columns_.size()), entry);
+        if (listed)
+            *at = std::move(entry);
+        else
+            entries_.insert(at, std::move(entry));
+    }
+}
+
+bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul)
+{
+    const char *values = entry.data.data() + std::max(entry.nameSize, 0);
+    const char *end = entry.data.data() + entry.data.size();
+    if (!entry.framed) {
+        // Every value ends in a NUL, so a needle without one cannot run across two values.
+        return !needleHasNul && memmem(values, size_t(end - values), needle.constData(), size_t(needle.size()));
+    }
+    while (values < end) {
+        quint32 length = 0;
+        std::memcpy(&length, values, sizeof length);
+        values += sizeof length;
+        if (length >= quint32(needle.size()) && memmem(values, length, needle.constData(), size_t(needle.size())))
+            return true;
+        values += length;
+    }
+    return false;
+}
+
+std::vector<qint64> TContactSearchIndex::Find(const QString &text, bool initials) const
+{
+    std::vector<qint64> keys;
+    const QByteArray needle = text.toUtf8();
+    const bool needleHasNul = needle.contains('\0');
+    for (const TEntry &entry : entries_) {
+        bool hit = !needle.isEmpty() && Holds(entry, needle, needleHasNul);
+        if (!hit && initials && entry.nameSize >= 0)
+            hit = MatchPinyinInitials(QString::fromUtf8(entry.data.data(), entry.nameSize), text);
+        if (hit)
+            keys.push_back(entry.key);
+    }
+    return keys;
+}

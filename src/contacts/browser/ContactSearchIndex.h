@@ -1,0 +1,42 @@
+#pragma once
+// The searched texts of every contact, kept in memory so that a search is a scan of bytes
+// instead of a pass of the engine over every column of every row. Renewed row by row from what
+// the connection reports changed; read again whole when a change may have gone unheard.
+#include "browser/RowChangeWatch.h"
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+class TContactSearchIndex
+{
+public:
+    // Brings the index up to the account's present state; `columns` are the searched columns,
+    // checked names of userinfo. `watch` is the one watch of the connection: the index takes the
+    // changed rows it reports. Throws EDatabaseError when the account cannot be read.
+    void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns);
+
+    // In key order, the contacts (rows with nodetype 2) with a text value that holds `text`
+    // byte for byte, or, when `initials` is set, whose name's pinyin initials fit it.
+    std::vector<qint64> Find(const QString &text, bool initials) const;
+
+    qsizetype Size() const { return qsizetype(entries_.size()); }
+
+private:
+    struct TEntry {
+        qint64 key = 0;
+        int nameSize = -1;    // bytes of the name at the start of `data`; -1 when it is no text
+        bool framed = false;  // values stored with their lengths, because one holds a NUL byte
+        std::string data;     // the name, then every non-empty text value
+    };
+
+    void ReadAll(SQLite::Database &db);
+    void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
+    QString SelectList() const;
+    static bool Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul);
+
+    quint64 builtIn_ = 0;  // the watch the entries were read in; 0 before the first reading
+    QStringList columns_;
+    std::vector<TEntry> entries_;  // ascending key
+};
