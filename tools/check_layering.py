@@ -18,8 +18,6 @@ import sys
 ORDER = {'platform': 0, 'controls': 1, 'toolbar': 1, 'themed': 2, 'themes': 3, 'contacts': 4}
 SYSTEM = re.compile(r'^(X11/|xcb/|jpeglib\.h$|jerror\.h$|sqlite3\.h$|QDBus|QtDBus/|dbus/)')
 IN_NO_HEADER = re.compile(r'^(X11/|xcb/|QDBus|QtDBus/|dbus/)')
-# Files that still include a system header above the platform layer, with the header.
-TEMPORARY_ALLOWED = set()
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.M)
 
 
@@ -48,7 +46,7 @@ def main(root):
                     if target and target != folder and ORDER[target] >= ORDER[folder]:
                         faults.append(f'{os.path.relpath(path, root)}: includes {inc} from {target}/')
                     rel = os.path.relpath(path, root)
-                    if folder != 'platform' and SYSTEM.match(inc) and (rel, inc) not in TEMPORARY_ALLOWED:
+                    if folder != 'platform' and SYSTEM.match(inc):
                         faults.append(f'{rel}: includes system header {inc} outside src/platform')
                     elif name.endswith('.h') and IN_NO_HEADER.match(inc):
                         faults.append(f'{rel}: includes system header {inc} in a header')
