@@ -92,6 +92,9 @@ struct TImportColumn {
     TRule Rule = TRule::Text;
     // Left out of an insert it would not be null: it has a default or refuses null.
     bool OwnDefault = false;
+    // The default of a column that refuses null, as the schema writes it: a contact with no
+    // value there takes it rather than failing the whole import.
+    QString NotNullDefault;
 };
 
 } // namespace
@@ -144,8 +147,10 @@ int TContactImport::TState::SlotOfKey(const QString &key)
             // Contacts added before this column was named must hold null in it, as they would had
             // the insert named it from the start.
             if (FirstKey >= 0 && Columns[size_t(column)].OwnDefault) {
-                SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=null where keyid>=?")
-                                                 .arg(Columns[size_t(column)].Name));
+                const TImportColumn &named = Columns[size_t(column)];
+                const QString value = named.NotNullDefault.isEmpty() ? QStringLiteral("null") : named.NotNullDefault;
+                SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=%2 where keyid>=?")
+                                                 .arg(named.Name, value));
                 clear.Bind(1, FirstKey);
                 clear.Exec();
             }
@@ -162,8 +167,11 @@ void TContactImport::TState::Prepare()
     for (const int column : Plan)
         names << Columns[size_t(column)].Name;
     QStringList marks;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        marks << QStringLiteral("?");
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const qsizetype planIndex = i - (names.size() - qsizetype(Plan.size()));
+        const QString &fallback = planIndex >= 0 ? Columns[size_t(Plan[size_t(planIndex)])].NotNullDefault : QString();
+        marks << (fallback.isEmpty() ? QStringLiteral("?") : QStringLiteral("coalesce(?,%1)").arg(fallback));
+    }
     Insert = std::make_unique<SQLite::Statement>(
         *Db, QStringLiteral("insert into userinfo(%1) values(%2)").arg(names.join(u','), marks.join(u',')));
     // The bookkeeping every contact shares is bound once; the engine keeps bindings between rows.
@@ -224,7 +232,7 @@ TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now)
         SQLite::Database &db = connection->Db();
         state_->Db = &db;
         state_->Now = SQLite::StorageValue(now);
-        SQLite::Statement info(db, QStringLiteral("select name,\"notnull\",dflt_value is not null from pragma_table_info(?)"));
+        SQLite::Statement info(db, QStringLiteral("select name,\"notnull\",dflt_value from pragma_table_info(?)"));
         info.Bind(1, UserInfo);
         while (info.ExecuteStep()) {
             const QString name = info.Column(0).toString();
@@ -232,7 +240,10 @@ TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now)
             if (IsReservedColumn(lower))
                 continue;
             state_->ColumnOfLower.insert(lower, int(state_->Columns.size()));
-            state_->Columns.push_back({name, RuleOf(lower), info.Column(1).toInt() != 0 || info.Column(2).toInt() != 0});
+            const bool notNull = info.Column(1).toInt() != 0;
+            const QVariant dflt = info.Column(2);
+            state_->Columns.push_back({name, RuleOf(lower), notNull || !dflt.isNull(),
+                                       notNull && !dflt.isNull() ? dflt.toString() : QString()});
         }
         // The level is always written: a contact without one gets 0.
         state_->SlotOfKey(QStringLiteral("ulevel"));

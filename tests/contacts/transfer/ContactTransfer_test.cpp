@@ -114,9 +114,9 @@ TEST(ImportContacts, RecordsWithoutValuesAreSkippedAndNotCounted)
 }
 
 // Records are added as they are read, so a column may first be named by a late record; every
-// contact must still be stored as if all columns had been named from the start: null where a
-// record has no value, even in a column whose default is not null.
-TEST(ImportContacts, AColumnNamedLateIsNullForTheContactsBefore)
+// contact must still be stored as if all columns had been named from the start. A contact with
+// no value in a column that refuses null takes the column's default instead of failing them all.
+TEST(ImportContacts, AColumnNamedLateHoldsItsDefaultForTheContactsBefore)
 {
     const struct {
         const char *name;
@@ -124,8 +124,8 @@ TEST(ImportContacts, AColumnNamedLateIsNullForTheContactsBefore)
         bool ok;
         QVariantList alarms;  // uisalart per stored contact
     } cases[] = {
-        {"first", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}})}, false, {}},
-        {"last", {Record({{"uname", "a"}}), Record({{"uname", "b"}, {"uisalart", "1"}})}, false, {}},
+        {"first", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}})}, true, {qint64(1), qint64(0)}},
+        {"last", {Record({{"uname", "a"}}), Record({{"uname", "b"}, {"uisalart", "1"}})}, true, {qint64(0), qint64(1)}},
         {"all", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}, {"uisalart", "0"}})}, true,
          {qint64(1), qint64(0)}},
         {"none", {Record({{"uname", "a"}}), Record({{"uname", "b"}})}, true, {qint64(0), qint64(0)}},
