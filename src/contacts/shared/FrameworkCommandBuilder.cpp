@@ -22,20 +22,10 @@ TShortCut ShortCutOf(const TCommand &command)
     return TextToShortCut(command.ShortCut().toString(QKeySequence::PortableText));
 }
 
-// The window that shows the items below `host`: a tool bar for its root, nothing for a menu.
-TWinControl *HostControl(TTBCustomItem *host)
-{
-    for (TTBCustomItem *item = host; item; item = item->Parent()) {
-        if (auto *control = dynamic_cast<TWinControl *>(item->ParentComponentRef()))
-            return control;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 TFrameworkCommandBuilder::TFrameworkCommandBuilder(TComponent *owner, int iconSize)
-    : TComponent(nullptr), owner_(owner), images_(new TImageList(this)), iconSize_(iconSize)
+    : TComponent(nullptr), owner_(owner), images_(new TImageList(owner ? owner : this)), iconSize_(iconSize)
 {
     images_->SetSize(iconSize, iconSize);
 }
@@ -61,8 +51,9 @@ void TFrameworkCommandBuilder::Notification(TComponent *AComponent, TOperation O
 
 void TFrameworkCommandBuilder::SetControl(const QString &name, QWidget *widget)
 {
+    const QSize size = widget->size();
     auto *holder = new TWidgetControl(owner_, widget);
-    holder->SetBounds(0, 0, widget->width(), widget->height());
+    holder->SetBounds(0, 0, size.width(), size.height());
     controls_.insert(name, holder);
 }
 
@@ -143,7 +134,7 @@ TTBCustomItem *TFrameworkCommandBuilder::MakeItem(TCommand &command)
     return item;
 }
 
-void TFrameworkCommandBuilder::Fill(TTBCustomItem *host, TCommand &root)
+void TFrameworkCommandBuilder::Fill(TTBCustomItem *host, TCommand &root, TWinControl *bar)
 {
     for (TCommand *command : root.Items()) {
         switch (command->Kind()) {
@@ -151,11 +142,10 @@ void TFrameworkCommandBuilder::Fill(TTBCustomItem *host, TCommand &root)
             host->Add(new TSpTBXSeparatorItem(nullptr));
             break;
         case TCommandKind::Group:
-            Fill(host, *command);
+            Fill(host, *command, bar);
             break;
         case TCommandKind::Control: {
             TWidgetControl *holder = controls_.value(command->Name());
-            TWinControl *bar = HostControl(host);
             if (!holder || !bar)
                 break;
             holder->SetParent(bar);

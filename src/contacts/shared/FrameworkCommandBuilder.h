@@ -10,6 +10,7 @@ class TCommand;
 class TImageList;
 class TTBCustomItem;
 class TTBPopupMenu;
+class TWinControl;
 class TWidgetControl;
 
 // Presents commands as framework items (wide-string items, sub-menus, separators, groups and
@@ -20,12 +21,14 @@ class TFrameworkCommandBuilder : public TComponent
 {
 public:
     // The popup menus and the widgets' holders are owned by `owner`; items belong to the item
-    // they are added to; icons are drawn at `iconSize` pixels into the builder's image list.
+    // they are added to; icons are drawn at `iconSize` pixels into an image list of `owner`
+    // (of the builder without one).
     explicit TFrameworkCommandBuilder(TComponent *owner, int iconSize = 16);
     ~TFrameworkCommandBuilder() override;
 
-    // Adds the items of `root` below `host` (a tool bar's or popup menu's root, a sub-menu item).
-    void Fill(TTBCustomItem *host, TCommand &root);
+    // Adds the items of `root` below `host` (a tool bar's or popup menu's root, a sub-menu item);
+    // the widgets of Control items go into `bar`, the tool bar showing them (none in menus).
+    void Fill(TTBCustomItem *host, TCommand &root, TWinControl *bar = nullptr);
     // A popup menu holding the items of `root`; its OnPopup runs before it shows.
     TTBPopupMenu *Popup(TCommand &root);
     // The widget a Control item of this name stands for; set before Fill meets it.
