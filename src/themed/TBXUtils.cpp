@@ -566,10 +566,12 @@ struct DitherCache {
     int next = 0;
 };
 
+// Themes clear the tables when they go, and the current theme may go at exit after any static
+// here would have been destroyed: the cache lives as long as the process.
 DitherCache &DitherTables()
 {
-    static DitherCache cache;
-    return cache;
+    static DitherCache *cache = new DitherCache;
+    return *cache;
 }
 
 const std::vector<TColor> &DitherColors(int n, TColor c1, TColor c2)

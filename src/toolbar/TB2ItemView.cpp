@@ -1197,12 +1197,15 @@ void TTBView::UpdateSelectionFromPoint(const TPoint &ScreenPt, bool Forced, bool
     } else {
         state_.Exclude(TTBViewStateItem::vsMouseInWindow);
     }
+    // Leaving the window keeps the item whose submenu is open selected: the pointer is on its
+    // way into that submenu (a menu bar's item as much as a popup's).
+    const bool keepsOpen = selected_ && selected_ == openViewer_;
     if (Capturing)
         candidate = selected_;
-    else if (isPopup_ && !inside) {
-        // Leaving the window keeps the item whose submenu is open selected.
-        candidate = selected_ && selected_ == openViewer_ ? selected_ : (wasInside ? nullptr : selected_);
-    }
+    else if (isPopup_ && !inside)
+        candidate = keepsOpen ? selected_ : (wasInside ? nullptr : selected_);
+    else if (!inside && keepsOpen)
+        candidate = selected_;
     Select(candidate, true);
     if (isPopup_) {
         const int y = client.Y;

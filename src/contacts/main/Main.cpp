@@ -16,7 +16,13 @@
 #include "platform/IniFiles.h"
 #include "platform/TrayService.h"
 #include "platform/UiServices.h"
+#include "shared/FrameworkCommandBuilder.h"
 #include "shared/QtCommandBuilder.h"
+
+#include "themed/SpTBXItem.h"
+#include "themed/TBXNexus.h"
+#include "themed/TBXThemes.h"
+#include "themes/Themes.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -24,13 +30,9 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 Tfrmmain *frmmain = nullptr;
@@ -44,14 +46,18 @@ constexpr int ShowHideHotKey = 1;
 
 } // namespace
 
-Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
-    : QMainWindow(parent), account_(CurrentAccount()), hotKeys_(std::move(hotKeys))
+Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys)
+    : TForm(nullptr), account_(CurrentAccount()), hotKeys_(std::move(hotKeys))
 {
     frmmain = this;
     setObjectName(QStringLiteral("frmmain"));
-    setWindowTitle(QStringLiteral("Orvanta"));
+    SetCaption(QStringLiteral("Orvanta"));
+    setWindowTitle(Caption());
     setWindowIcon(MainIcon(TMainIcon::Program));
-    resize(960, 640);
+    SetPosition(TPosition::poScreenCenter);
+    SetBounds(0, 0, 960, 640);
+    if (!IsThemeRegistered(QStringLiteral("Aluminum")))
+        RegisterThemes();
     if (!hotKeys_)
         hotKeys_ = CreateSystemHotKeys();
     hotKeys_->OnHotKey = [this](int id) { WMHotKey(id); };
@@ -61,15 +67,18 @@ Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys, QWidget *parent)
         *query = queries_.back().get();
     }
 
-    pageHost_ = new QWidget(this);
+    builder_ = std::make_unique<TQtCommandBuilder>(this);
+    frameworkBuilder_ = std::make_unique<TFrameworkCommandBuilder>(this, 24);
+    BuildMenus();
+    BuildStatusBar();
+
+    pageHost_ = new QWidget;
     pageHost_->setObjectName(QStringLiteral("pageHost"));
     auto *layout = new QVBoxLayout(pageHost_);
     layout->setContentsMargins(0, 0, 0, 0);
-    setCentralWidget(pageHost_);
-
-    builder_ = std::make_unique<TQtCommandBuilder>(this);
-    BuildMenus();
-    BuildStatusBar();
+    auto *pageControl = new TWidgetControl(this, pageHost_);
+    pageControl->SetParent(this);
+    pageControl->SetAlign(TAlign::alClient);
     FormCreate();
 }
 
@@ -82,10 +91,11 @@ Tfrmmain::~Tfrmmain()
 
 void Tfrmmain::BuildStatusBar()
 {
-    SpTBXLabelItem1 = new QLabel(this);
-    SpTBXLabelItem1->setObjectName(QStringLiteral("SpTBXLabelItem1"));
-    SpTBXLabelItem1->setTextFormat(Qt::PlainText);
-    statusBar()->addWidget(SpTBXLabelItem1, 1);
+    SpTBXStatusBar1 = new TSpTBXStatusBar(this);
+    SpTBXStatusBar1->SetParent(this);
+    SpTBXLabelItem1 = new TSpTBXLabelItem(nullptr);
+    SpTBXLabelItem1->SetName(QStringLiteral("SpTBXLabelItem1"));
+    SpTBXStatusBar1->Items()->Add(SpTBXLabelItem1);
 }
 
 void Tfrmmain::FormCreate()
@@ -126,6 +136,7 @@ void Tfrmmain::SelectSkin(const QString &name)
     for (TCommand *item : items)
         item->SetChecked(item->Caption() == name);
     skinName_ = name;
+    SetCurrentTheme(name);
 }
 
 bool Tfrmmain::RegisterShowHideHotKey(const QString &text)
@@ -245,7 +256,7 @@ void Tfrmmain::WMTrayIcon(int lParam)
 
 void Tfrmmain::changeEvent(QEvent *event)
 {
-    QMainWindow::changeEvent(event);
+    TForm::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized() || !TrayIconShown())
         return;
     // Hiding from inside the state change confuses some window managers; do it right after.
@@ -429,7 +440,7 @@ void Tfrmmain::OpenContact(const QString &keyid, const QString &name)
 
 void Tfrmmain::EnableAccountCommands()
 {
-    SpTBXToolbar2->show();
+    SpTBXToolbar2->SetVisible(true);
     SetCommandVisible(QStringLiteral("SpTBXSubmenuItem9"), true);
     for (const char *name : {"SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpeedButton1", "SpTBXItem1", "SpTBXItem33",
                              "SpTBXItem11", "SpTBXItem24"})

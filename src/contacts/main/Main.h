@@ -2,19 +2,22 @@
 #include "main/HotKeys.h"
 #include "shared/Commands.h"
 
+#include "platform/Forms.h"
+
 #include <QList>
-#include <QMainWindow>
 #include <QPointer>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QDate;
-class QLabel;
 class QLineEdit;
 class QMenu;
-class QMenuBar;
-class QToolBar;
+class TFrameworkCommandBuilder;
+class TSpTBXDock;
+class TSpTBXLabelItem;
+class TSpTBXStatusBar;
+class TSpTBXToolbar;
 class TADOConnection;
 class TADOQuery;
 class IContactSource;
@@ -87,23 +90,24 @@ using TCalendarPageFactory = std::function<ICalendarPage *(QWidget *parent)>;
 extern TBrowserPageFactory BrowserPageFactory;
 extern TCalendarPageFactory CalendarPageFactory;
 
-// The theme names the skin menu offers.
+// The theme names the skin menu offers: the registered themes, "Default" first.
 QStringList KnownThemeNames();
 
 // The main window: menus, tool bar, status bar, tray icon and show/hide hot key; hosts the
 // contact browser and the calendar page and the registry of open contact editors.
-class Tfrmmain : public QMainWindow
+class Tfrmmain : public TForm
 {
-    Q_OBJECT
 public:
     // Hot keys are passed in so tests can watch them; nullptr uses the desktop's.
-    explicit Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys = nullptr, QWidget *parent = nullptr);
+    explicit Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys = nullptr);
     ~Tfrmmain() override;
 
     // Components named as the commands name them.
-    QMenuBar *SpTBXToolbar1 = nullptr;   // menu bar
-    QToolBar *SpTBXToolbar2 = nullptr;   // tool bar, hidden until an account opens
-    QLabel *SpTBXLabelItem1 = nullptr;   // status text
+    TSpTBXDock *SpTBXDock1 = nullptr;
+    TSpTBXToolbar *SpTBXToolbar1 = nullptr;    // menu bar
+    TSpTBXToolbar *SpTBXToolbar2 = nullptr;    // tool bar, hidden until an account opens
+    TSpTBXStatusBar *SpTBXStatusBar1 = nullptr;
+    TSpTBXLabelItem *SpTBXLabelItem1 = nullptr;  // status text
     TCommand *SpTBXThemeGroupItem1 = nullptr;  // one item per theme
     QMenu *TBPopupMenu1 = nullptr;       // tray menu
     QLineEdit *findEdit1 = nullptr;
@@ -130,7 +134,9 @@ public:
     void SetCommandVisible(const QString &name, bool visible);
 
     QString CurrentSkinName() const { return skinName_; }
+    // Checks the theme's item and paints every themed component with it.
     void SelectSkin(const QString &name);
+    QString StatusText() const;
 
     // Show/hide hot key from the settings' text; false when the text names no key or the
     // desktop refused it.
@@ -259,6 +265,8 @@ private:
     TAccountSession &account_;
     TCommandList commands_;
     std::unique_ptr<TQtCommandBuilder> builder_;
+    std::unique_ptr<TFrameworkCommandBuilder> frameworkBuilder_;
+    TCommand *carriers_ = nullptr;
     std::unique_ptr<IGlobalHotKeys> hotKeys_;
     TrayService *tray_ = nullptr;
     QPointer<Tfrminputpsd> inputpsd_;

@@ -1,6 +1,8 @@
 // Opening accounts and the account password commands of the main window.
 #include "main/Main.h"
 
+#include "themed/SpTBXItem.h"
+
 #include "shared/AppGlobals.h"
 #include "main/EditorRegistry.h"
 #include "shared/Utility.h"
@@ -65,7 +67,12 @@ TPasswordRead ReadAccountPassword(TADOQuery *query, TADOConnection &login, const
 
 void Tfrmmain::SetStatusText(const QString &text)
 {
-    SpTBXLabelItem1->setText(text);
+    SpTBXLabelItem1->SetCaptionW(text);
+}
+
+QString Tfrmmain::StatusText() const
+{
+    return SpTBXLabelItem1->CaptionW();
 }
 
 bool Tfrmmain::PasswordMatches(const QString &typed) const
@@ -246,7 +253,7 @@ bool Tfrmmain::ConnectAccount(TADOConnection *opened)
 
 void Tfrmmain::DisableAccountCommands()
 {
-    SpTBXToolbar2->hide();
+    SpTBXToolbar2->SetVisible(false);
     SetCommandVisible(QStringLiteral("SpTBXSubmenuItem9"), false);
     for (const char *name : {"SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpeedButton1", "SpTBXItem1", "SpTBXItem33",
                              "SpTBXItem11", "SpTBXItem24"})

@@ -7,12 +7,17 @@
 #include "main/MainIcons.h"
 
 #include "shared/Commands.h"
+#include "shared/FrameworkCommandBuilder.h"
 #include "shared/QtCommandBuilder.h"
+
+#include "themed/SpTBXItem.h"
+#include "themed/TBXThemes.h"
+
+#include "platform/InputRouter.h"
+#include "platform/Menus.h"
 
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QToolBar>
 #include <vector>
 
 namespace {
@@ -23,8 +28,11 @@ using THandler = void (Tfrmmain::*)();
 
 QStringList KnownThemeNames()
 {
-    return {QStringLiteral("Default"), QStringLiteral("Aluminum"), QStringLiteral("Nexos3"),
-            QStringLiteral("Nexos5"), QStringLiteral("Office2003"), QStringLiteral("SentimoX")};
+    QStringList names;
+    ListThemeNames(&names);
+    names.removeAll(QStringLiteral("Default"));
+    names.prepend(QStringLiteral("Default"));
+    return names;
 }
 
 void Tfrmmain::BuildMenus()
@@ -118,7 +126,6 @@ void Tfrmmain::BuildMenus()
         Cmd("ViewStyle2", "列表", "", &Tfrmmain::ViewStyle2Click),
         Cmd("ViewStyle3", "详细信息", "", &Tfrmmain::ViewStyle3Click),
         End(),
-        ControlRow("SearchSpacer"),
         ControlRow("findEdit1"),
         Tool("SpeedButton1", "", "", TMainIcon::Search, &Tfrmmain::SpeedButton1Click),
     };
@@ -142,36 +149,55 @@ void Tfrmmain::BuildMenus()
     }
     SpTBXThemeGroupItem1 = &themes;
 
-    SpTBXToolbar1 = new QMenuBar(this);
-    SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
-    setMenuBar(SpTBXToolbar1);
-    builder_->Fill(SpTBXToolbar1, commands_.Define(QStringLiteral("SpTBXToolbar1"), menuBar));
+    SpTBXDock1 = new TSpTBXDock(this);
+    SpTBXDock1->SetName(QStringLiteral("SpTBXDock1"));
+    SpTBXDock1->SetParent(this);
 
-    // The carriers' keys work anywhere in the window.
-    for (TCommand *carrier : commands_.Define(QStringLiteral("ShortcutCarriers"), carriers).Items())
-        builder_->AttachKey(this, *carrier);
+    SpTBXToolbar1 = new TSpTBXToolbar(this);
+    SpTBXToolbar1->SetName(QStringLiteral("SpTBXToolbar1"));
+    SpTBXToolbar1->SetCaption(QStringLiteral("菜单"));
+    SpTBXToolbar1->SetMenuBar(true);
+    SpTBXToolbar1->SetDockRow(0);
+    SpTBXToolbar1->SetCurrentDock(SpTBXDock1);
+    frameworkBuilder_->Fill(SpTBXToolbar1->Items(), commands_.Define(QStringLiteral("SpTBXToolbar1"), menuBar));
 
-    SpTBXToolbar2 = new QToolBar(this);
-    SpTBXToolbar2->setObjectName(QStringLiteral("SpTBXToolbar2"));
-    SpTBXToolbar2->setWindowTitle(QStringLiteral("工具栏"));
-    SpTBXToolbar2->setMovable(false);
-    SpTBXToolbar2->setIconSize(QSize(24, 24));
-    SpTBXToolbar2->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    addToolBar(Qt::TopToolBarArea, SpTBXToolbar2);
-    QWidget *spacer = new QWidget(SpTBXToolbar2);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    builder_->SetControl(QStringLiteral("SearchSpacer"), spacer);
-    findEdit1 = new QLineEdit(SpTBXToolbar2);
+    // The carriers' keys work anywhere in the window; the form asks them before the menus.
+    carriers_ = &commands_.Define(QStringLiteral("ShortcutCarriers"), carriers);
+    OnShortCut = [this](TMessage &Msg, bool &Handled) {
+        TShiftState shift;
+        if (GetKeyState(VK_SHIFT) < 0)
+            shift.Include(ssShift);
+        if (GetKeyState(VK_CONTROL) < 0)
+            shift.Include(ssCtrl);
+        if (Msg.LParam & (LPARAM(1) << 29))
+            shift.Include(ssAlt);
+        const QString key = ShortCutToText(::ShortCut(WORD(Msg.WParam), shift));
+        for (TCommand *carrier : carriers_->Items()) {
+            if (!Handled && carrier->Enabled() && !key.isEmpty() &&
+                carrier->ShortCut().toString(QKeySequence::PortableText) == key) {
+                carrier->Click();
+                Handled = true;
+            }
+        }
+    };
+
+    SpTBXToolbar2 = new TSpTBXToolbar(this);
+    SpTBXToolbar2->SetName(QStringLiteral("SpTBXToolbar2"));
+    SpTBXToolbar2->SetCaption(QStringLiteral("工具栏"));
+    SpTBXToolbar2->SetDockRow(1);
+    SpTBXToolbar2->SetCurrentDock(SpTBXDock1);
+    findEdit1 = new QLineEdit;
     findEdit1->setObjectName(QStringLiteral("findEdit1"));
     findEdit1->setPlaceholderText(QStringLiteral("搜索人脉"));
-    findEdit1->setFixedWidth(180);
+    findEdit1->resize(180, 22);
     connect(findEdit1, &QLineEdit::returnPressed, this, &Tfrmmain::SpeedButton1Click);
-    builder_->SetControl(QStringLiteral("findEdit1"), findEdit1);
-    builder_->Fill(SpTBXToolbar2, commands_.Define(QStringLiteral("SpTBXToolbar2"), toolBar));
+    frameworkBuilder_->SetControl(QStringLiteral("findEdit1"), findEdit1);
+    frameworkBuilder_->Fill(SpTBXToolbar2->Items(), commands_.Define(QStringLiteral("SpTBXToolbar2"), toolBar),
+                            SpTBXToolbar2);
     SpeedButton1 = Command(QStringLiteral("SpeedButton1"));
     SpeedButton1->SetEnabled(false);
     Command(QStringLiteral("findEdit1"))->SetEnabled(false);
-    SpTBXToolbar2->hide();
+    SpTBXToolbar2->SetVisible(false);
 
     TBPopupMenu1 = builder_->Popup(commands_.Define(QStringLiteral("TBPopupMenu1"), trayMenu));
 }

@@ -1,5 +1,7 @@
 #include "XTestPointer.h"
 
+#include <iterator>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -37,5 +39,15 @@ void XTestPointer::Release()
 {
     auto *dpy = static_cast<Display *>(display_);
     XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XSync(dpy, False);
+}
+
+void XTestPointer::Keys(std::initializer_list<const char *> keysyms)
+{
+    auto *dpy = static_cast<Display *>(display_);
+    for (const char *name : keysyms)
+        XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(name)), True, CurrentTime);
+    for (auto it = std::rbegin(keysyms); it != std::rend(keysyms); ++it)
+        XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(*it)), False, CurrentTime);
     XSync(dpy, False);
 }

@@ -1,5 +1,7 @@
 #pragma once
-// Real pointer input through the X server's test extension, as a user's hand gives it.
+#include <initializer_list>
+
+// Real pointer and key input through the X server's test extension, as a user's hand gives it.
 class XTestPointer
 {
 public:
@@ -15,6 +17,9 @@ public:
     // The left button alone, for a drag.
     void Press();
     void Release();
+    // Presses the keys in order and releases them in reverse, e.g. {"Control_L", "s"}; the
+    // names are X key symbol names.
+    void Keys(std::initializer_list<const char *> keysyms);
 
 private:
     void *display_;

@@ -1,6 +1,7 @@
 #include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
+#include "themed/SpTBXItem.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/shared/Utility.h"
 #include "contacts/shared/WNDES.h"
@@ -152,8 +153,8 @@ protected:
     {
         EXPECT_EQ(OpenFile(), path) << label;
         EXPECT_EQ(CurrentAccount().Path(), path) << label;
-        EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + path) << label;
-        EXPECT_FALSE(main->SpTBXToolbar2->isHidden()) << label;
+        EXPECT_EQ(main->StatusText(), QStringLiteral("当前打开数据: ") + path) << label;
+        EXPECT_TRUE(main->SpTBXToolbar2->Visible()) << label;
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
             EXPECT_TRUE(main->Command(command)->Enabled()) << label << " " << command;
         EXPECT_TRUE(CustomerData->alarmTimer->isActive()) << label;
@@ -163,8 +164,8 @@ protected:
     void ExpectDisconnected(const QString &statusText, const std::string &label)
     {
         EXPECT_EQ(OpenFile(), QString()) << label;
-        EXPECT_EQ(main->SpTBXLabelItem1->text(), statusText) << label;
-        EXPECT_TRUE(main->SpTBXToolbar2->isHidden()) << label;
+        EXPECT_EQ(main->StatusText(), statusText) << label;
+        EXPECT_FALSE(main->SpTBXToolbar2->Visible()) << label;
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
             EXPECT_FALSE(main->Command(command)->Enabled()) << label << " " << command;
         EXPECT_FALSE(CustomerData->alarmTimer->isActive()) << label;
@@ -218,10 +219,9 @@ TEST_F(Accounts, OpenWithoutPassword)
     EXPECT_EQ(OpenFile(), accountA);
     EXPECT_FALSE(CurrentAccount().Protected());
     EXPECT_TRUE(CurrentAccount().PasswordCipher().isEmpty());
-    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("当前打开数据: ") + accountA);
-    EXPECT_EQ(main->SpTBXLabelItem1->textFormat(), Qt::PlainText);  // a path may hold markup
+    EXPECT_EQ(main->StatusText(), QStringLiteral("当前打开数据: ") + accountA);
     EXPECT_EQ(RegReadString(2, OrvRegistryKey, "txlfile"), accountA);
-    EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
+    EXPECT_TRUE(main->SpTBXToolbar2->Visible());
     EXPECT_TRUE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_TRUE(main->BrowserPageVisible());
     ASSERT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
@@ -831,8 +831,8 @@ TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
 
     CurrentAccount().Remember(DataDir() + "vanished.txl");
     EXPECT_FALSE(main->ConnectAccount());
-    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("文件不存在: ") + CurrentAccount().Path());
-    EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
+    EXPECT_EQ(main->StatusText(), QStringLiteral("文件不存在: ") + CurrentAccount().Path());
+    EXPECT_FALSE(main->SpTBXToolbar2->Visible());
     EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
 
     const QString bad = DataDir() + "bad.txl";
@@ -841,7 +841,7 @@ TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
     TestDialogs().Reset();
     EXPECT_FALSE(main->ConnectAccount());
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"无法与数据库建立连接，请检查数据库是否已经存在。"});
-    EXPECT_EQ(main->SpTBXLabelItem1->text(), QStringLiteral("错误的数据文件: ") + bad);
+    EXPECT_EQ(main->StatusText(), QStringLiteral("错误的数据文件: ") + bad);
 }
 
 TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)

@@ -1,6 +1,7 @@
 #include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/main/Main.h"
+#include "themed/SpTBXItem.h"
 #include "contacts/shared/WNDES.h"
 #include "contacts/account/dataModule.h"
 #include "contacts/account/inputpsd.h"
@@ -169,13 +170,13 @@ TEST_F(MainWindow, NoTwoActionsShareAKey)
 TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
 {
     Make();
-    EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
+    EXPECT_FALSE(main->SpTBXToolbar2->Visible());
     EXPECT_FALSE(main->Command("SpTBXSubmenuItem9")->Visible());
     EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->Enabled());
 
     main->EnableAccountCommands();
-    EXPECT_FALSE(main->SpTBXToolbar2->isHidden());
+    EXPECT_TRUE(main->SpTBXToolbar2->Visible());
     EXPECT_TRUE(main->Command("SpTBXSubmenuItem9")->Visible());
     EXPECT_TRUE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->Enabled());
@@ -184,7 +185,7 @@ TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
     EXPECT_FALSE(main->Command("SpTBXItem32")->Enabled());
 
     main->DisableAccountCommands();
-    EXPECT_TRUE(main->SpTBXToolbar2->isHidden());
+    EXPECT_FALSE(main->SpTBXToolbar2->Visible());
     EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
 }
 

@@ -1,0 +1,55 @@
+#pragma once
+#include "platform/Classes.h"
+
+#include <QHash>
+#include <QString>
+#include <vector>
+
+class QWidget;
+class TCommand;
+class TImageList;
+class TTBCustomItem;
+class TTBPopupMenu;
+class TWinControl;
+class TWidgetControl;
+
+// Presents commands as framework items (wide-string items, sub-menus, separators, groups and
+// control items hosting Qt widgets) in tool bars, menu bars and popup menus. A command shown in
+// several places gets one item in each, all kept in step with it; a clicked item clicks its
+// command. It is the framework counterpart of TQtCommandBuilder: the commands stay as they are.
+class TFrameworkCommandBuilder : public TComponent
+{
+public:
+    // The popup menus and the widgets' holders are owned by `owner`; items belong to the item
+    // they are added to; icons are drawn at `iconSize` pixels into an image list of `owner`
+    // (of the builder without one).
+    explicit TFrameworkCommandBuilder(TComponent *owner, int iconSize = 16);
+    ~TFrameworkCommandBuilder() override;
+
+    // Adds the items of `root` below `host` (a tool bar's or popup menu's root, a sub-menu item);
+    // the widgets of Control items go into `bar`, the tool bar showing them (none in menus).
+    void Fill(TTBCustomItem *host, TCommand &root, TWinControl *bar = nullptr);
+    // A popup menu holding the items of `root`; its OnPopup runs before it shows.
+    TTBPopupMenu *Popup(TCommand &root);
+    // The widget a Control item of this name stands for; set before Fill meets it.
+    void SetControl(const QString &name, QWidget *widget);
+    // The items made for a command, in the order they were made.
+    std::vector<TTBCustomItem *> ItemsOf(const TCommand &command) const;
+    TImageList *Images() const { return images_; }
+
+protected:
+    void Notification(TComponent *AComponent, TOperation Operation) override;
+
+private:
+    TTBCustomItem *MakeItem(TCommand &command);
+    void Follow(TCommand &command, TTBCustomItem *item);
+    void Sync(TCommand &command);
+    int ImageOf(const TCommand &command);
+
+    TComponent *owner_;
+    TImageList *images_;
+    int iconSize_;
+    QHash<const TCommand *, std::vector<TTBCustomItem *>> items_;
+    QHash<QString, TWidgetControl *> controls_;
+    QHash<qint64, int> imageIndex_;
+};
