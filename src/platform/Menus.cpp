@@ -152,6 +152,9 @@ namespace {
 
 int QtKeyOfVirtualKey(WORD vk)
 {
+    // No key: Qt's keys that map to no virtual key would otherwise answer for it.
+    if (vk == 0)
+        return 0;
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
         return vk;  // Qt::Key_A.. and Qt::Key_0.. are the ASCII codes
     if (vk >= VK_F1 && vk <= VK_F24)

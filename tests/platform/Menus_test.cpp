@@ -59,6 +59,7 @@ TEST(Menus, ShortCutFromAndToQtKeys)
             EXPECT_EQ(ShortCutToQtKey(c.sc), c.qtKey | int(c.mods)) << c.qtKey;
         }
     }
+    EXPECT_EQ(ShortCutToQtKey(scNone), 0) << "no shortcut is no Qt key";
     WORD key = 0;
     TShiftState shift;
     ShortCutToKey(TShortCut('X' | scAlt | scShift), key, shift);
