@@ -173,12 +173,9 @@ void TForm::PlaceOnShow()
     const TRect work = center ? MonitorRectFromRect(center->BoundsRect(), true)
                               : MonitorRectFromPoint(GetCursorPos(), true);
     const TRect around = center ? center->BoundsRect() : work;
-    int x = around.Left + (around.Width() - Width()) / 2;
-    int y = around.Top + (around.Height() - Height()) / 2;
-    // Keep the top-left corner on the monitor, so the caption stays within reach.
-    x = std::max(work.Left, std::min(x, work.Right - Width()));
-    y = std::max(work.Top, std::min(y, work.Bottom - Height()));
-    SetBounds(x, y, Width(), Height());
+    // The top-left corner stays on the monitor, so the caption stays within reach.
+    const TPoint at = CenteredWithin(around, Width(), Height(), work);
+    SetBounds(at.X, at.Y, Width(), Height());
 }
 
 void TForm::DoShow()

@@ -72,3 +72,10 @@ QDateTime DateTimeToQt(TDateTime value)
     const int ms = static_cast<int>(std::llround(fraction * kMsPerDay));
     return QDateTime(DateToQt(whole), QTime(0, 0)).addMSecs(std::min(ms, 86399999));
 }
+
+TPoint CenteredWithin(const TRect &around, int w, int h, const TRect &work)
+{
+    const int x = around.Left + (around.Width() - w) / 2;
+    const int y = around.Top + (around.Height() - h) / 2;
+    return {std::max(work.Left, std::min(x, work.Right - w)), std::max(work.Top, std::min(y, work.Bottom - h))};
+}

@@ -54,6 +54,10 @@ bool UnionRect(TRect &dst, const TRect &a, const TRect &b);
 // -1 when the denominator is 0.
 int MulDiv(int number, int numerator, int denominator);
 
+// Top-left corner of a w x h window centred on `around`, moved so that it stays within `work`
+// (its top-left corner first, when it is larger than the work area).
+TPoint CenteredWithin(const TRect &around, int w, int h, const TRect &work);
+
 // Colours are 0x00BBGGRR. Two high-byte forms are not literal colours: clNone ("no colour") and
 // 0xFF0000nn, system colour number nn, resolved through the system-colour table.
 using TColor = std::int32_t;

@@ -1,5 +1,7 @@
 #include "UiServices.h"
 
+#include "Types.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -155,11 +157,7 @@ void CenterOnOwner(QWidget *window, const QWidget *owner)
     if (!window->testAttribute(Qt::WA_Resized))
         window->adjustSize();
     const QSize size = window->size();
-    const QRect area = screen->availableGeometry();
-    const QRect around = ownerWindow && ownerWindow->isVisible() ? ownerWindow->frameGeometry() : area;
-    QPoint topLeft(around.left() + (around.width() - size.width()) / 2,
-                   around.top() + (around.height() - size.height()) / 2);
-    topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.left() + area.width() - size.width())));
-    topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.top() + area.height() - size.height())));
-    window->move(topLeft);
+    const TRect area = TRect::FromQRect(screen->availableGeometry());
+    const TRect around = ownerWindow && ownerWindow->isVisible() ? TRect::FromQRect(ownerWindow->frameGeometry()) : area;
+    window->move(CenteredWithin(around, size.width(), size.height(), area).ToQPoint());
 }
