@@ -521,23 +521,11 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("通讯录数据备份"));
     const QString copy = folder + "/copy.txl";
     ASSERT_TRUE(TADOConnection::TestOpen(copy));
-    {
-        TADOConnection connection;
-        connection.Open(copy);
-        TADOQuery names(&connection);
-        ASSERT_TRUE(RunQuery(&names, "select uname from userinfo"));
-        EXPECT_EQ(names.FieldByName("uname").AsString(), QStringLiteral("王五"));
-    }
+    EXPECT_EQ(ContactNames(copy), QStringList{"王五"});
 
     // An existing file is overwritten only on Yes.
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"赵六"}));
-    const auto count = [&] {
-        TADOConnection connection;
-        connection.Open(copy);
-        TADOQuery names(&connection);
-        EXPECT_TRUE(RunQuery(&names, "select uname from userinfo"));
-        return names.RecordCount();
-    };
+    const auto count = [&] { return ContactNames(copy).size(); };
     TestDialogs().AnswerText(copy);
     TestDialogs().AnswerMessage(MsgResult::No);
     d.Button2->click();
