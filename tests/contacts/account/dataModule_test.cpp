@@ -103,17 +103,6 @@ protected:
 
 // Automatic backup ------------------------------------------------------------------------------
 
-TEST_F(DataModuleTest, TimersAsTheModuleStarts)
-{
-    EXPECT_EQ(data->dbbakTimer->interval(), 60000);
-    EXPECT_TRUE(data->dbbakTimer->isActive());
-    EXPECT_EQ(data->alarmTimer->interval(), 15000);
-    EXPECT_FALSE(data->alarmTimer->isActive());
-    EXPECT_EQ(data->qralarmtable->Connection(), data->dbConnection);
-    EXPECT_EQ(data->bakADOQuery->Connection(), data->dbConnection);
-    EXPECT_EQ(CustomerData, data.get());
-}
-
 TEST_F(DataModuleTest, CopiesTheAccountOncePerInterval)
 {
     Run("insert into userinfo(uname, nodetype) values(?, 2)", {"张三"});
@@ -125,14 +114,7 @@ TEST_F(DataModuleTest, CopiesTheAccountOncePerInterval)
     ASSERT_EQ(FilesIn(AppSettings().BackupDir), QStringList{expected});
     const QString copy = AppSettings().BackupDir + expected;
     EXPECT_TRUE(TADOConnection::TestOpen(copy));
-    {
-        TADOConnection connection;
-        connection.Open(copy);
-        TADOQuery names(&connection);
-        ASSERT_TRUE(RunQuery(&names, "select uname from userinfo"));
-        ASSERT_EQ(names.RecordCount(), 1);
-        EXPECT_EQ(names.FieldByName("uname").AsString(), QStringLiteral("张三"));
-    }
+    EXPECT_EQ(ContactNames(copy), QStringList{"张三"});
     std::vector<Backup> rows = Backups();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].file, copy);
@@ -402,14 +384,6 @@ TEST_F(DataModuleTest, AFailedCopyListsNothingAndLeavesTheAccount)
     EXPECT_EQ(FileHash(CurrentAccount().Path()), before);
 }
 
-TEST_F(DataModuleTest, ACopyThatCannotBeListedIsRemoved)
-{
-    Run("drop table databaklist");
-    LastBackupTime = clock.now.addDays(-1);
-    data->dbbakTimerTimer();
-    EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
-}
-
 TEST_F(DataModuleTest, NoAccountNoBackup)
 {
     LastBackupTime = clock.now.addDays(-1);
@@ -423,6 +397,11 @@ TEST_F(DataModuleTest, NoAccountNoBackup)
     data->dbbakTimerTimer();
     EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
     CurrentAccount().Remember(path);
+
+    // A copy that cannot be listed is removed again.
+    Run("drop table databaklist");
+    data->dbbakTimerTimer();
+    EXPECT_TRUE(FilesIn(AppSettings().BackupDir).isEmpty());
 }
 
 // Reminder check --------------------------------------------------------------------------------
@@ -513,9 +492,7 @@ TEST_F(ReminderCheck, DueRowsPopUpOnceEach)
             continue;
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(window->isModal());
-        EXPECT_EQ(window->windowTitle(), QStringLiteral("人脉提醒"));
         EXPECT_EQ(window->Label1->text(), QStringLiteral("您好，现在是2024-05-01 08:30"));
-        EXPECT_EQ(window->Label2->text(), QStringLiteral("您的联系计划："));
         EXPECT_EQ(window->Label4->text(), "  " + plans[i].title);
         EXPECT_EQ(window->Label4->textFormat(), Qt::PlainText);
         EXPECT_EQ(window->ContactKey(), int(100 + i));
