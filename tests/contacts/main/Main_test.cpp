@@ -181,7 +181,7 @@ TEST_F(MainWindow, ShowHideHotKeyFromSettings)
     }
 }
 
-TEST_F(MainWindow, HotKeyTogglesTheWindow)
+TEST_F(MainWindow, HotKeyTogglesTheWindowAndTrayRightClickPopsTheMenu)
 {
     Make();
     main->show();
@@ -197,6 +197,10 @@ TEST_F(MainWindow, HotKeyTogglesTheWindow)
     main->WMHotKey(main->ShowHideHotKeyId);
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(main->isMinimized());
+
+    main->WMTrayIcon(517);  // right click
+    EXPECT_TRUE(main->TBPopupMenu1->isVisible());
+    main->TBPopupMenu1->hide();
 }
 
 TEST_F(MainWindow, ReentryAsksForThePassword)
@@ -250,15 +254,6 @@ TEST_F(MainWindow, TrayIgnoredWhileAModalDialogIsOpen)
     EXPECT_EQ(responder.Shown(), QStringList{QStringLiteral("other")});
 }
 
-TEST_F(MainWindow, TrayRightClickPopsTheMenu)
-{
-    Make();
-    main->show();
-    main->WMTrayIcon(517);
-    EXPECT_TRUE(main->TBPopupMenu1->isVisible());
-    main->TBPopupMenu1->hide();
-}
-
 TEST_F(MainWindow, ThemeFromSettingsAndBackOnClose)
 {
     WriteConfig("SYS", "SkinName", " Nexos3 ");
@@ -273,9 +268,11 @@ TEST_F(MainWindow, ThemeFromSettingsAndBackOnClose)
     EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("SYS", "SkinName", ""), QStringLiteral("SentimoX"));
 }
 
-TEST_F(MainWindow, CloseWithoutBrowserWritesOnlyTheTheme)
+TEST_F(MainWindow, CloseBoxWithoutTrayOrBrowserEndsTheProgramWritingOnlyTheTheme)
 {
+    WriteConfig("SYS", "ExitSoft", "0");
     Make();
+    ASSERT_FALSE(AppSettings().ExitOnClose);
     main->show();
     QFile::remove(ConfigIniPath());
     QFile marker(AppDir() + "temp/sub/x.tmp");
@@ -283,7 +280,8 @@ TEST_F(MainWindow, CloseWithoutBrowserWritesOnlyTheTheme)
     ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
     marker.close();
 
-    main->SpTBXItem3Click();
+    // Hiding to a tray that is not there would leave the program unreachable.
+    main->close();
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(closedCalls, 1);
     EXPECT_EQ(TIniFile(ConfigIniPath()).ReadSection("SYS"), QStringList{QStringLiteral("SkinName")});
@@ -304,17 +302,6 @@ TEST_F(MainWindow, CloseWritesTheListViewSettings)
     const TIniFile ini(ConfigIniPath());
     EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), QStringLiteral("100,80,"));
     EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 3);
-}
-
-TEST_F(MainWindow, CloseBoxWithoutTrayEndsTheProgram)
-{
-    WriteConfig("SYS", "ExitSoft", "0");
-    Make();
-    ASSERT_FALSE(AppSettings().ExitOnClose);
-    main->show();
-    main->close();
-    // Hiding to a tray that is not there would leave the program unreachable.
-    EXPECT_EQ(closedCalls, 1);
 }
 
 TEST_F(MainWindow, EditorsCloseFirstAndOneThatStaysOpenStopsTheClose)
