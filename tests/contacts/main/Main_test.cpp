@@ -121,12 +121,14 @@ TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
     EXPECT_FALSE(main->Command("SpTBXSubmenuItem9")->Visible());
     EXPECT_FALSE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_FALSE(main->Command("SpTBXSubmenuItem2")->Enabled());
+    EXPECT_FALSE(main->Command("SpTBXSubmenuItem3")->Enabled());
 
     main->EnableAccountCommands();
     EXPECT_TRUE(main->SpTBXToolbar2->Visible());
     EXPECT_TRUE(main->Command("SpTBXSubmenuItem9")->Visible());
     EXPECT_TRUE(main->Command("SpTBXItem1")->Enabled());
     EXPECT_TRUE(main->Command("SpTBXSubmenuItem2")->Enabled());
+    EXPECT_TRUE(main->Command("SpTBXSubmenuItem3")->Enabled());
     EXPECT_TRUE(main->Command("SpTBXItem33")->Enabled());
     // A command without an action stays disabled when the account commands come on.
     EXPECT_FALSE(main->Command("SpTBXItem32")->Enabled());
@@ -201,6 +203,10 @@ TEST_F(MainWindow, HotKeyTogglesTheWindowAndTrayRightClickPopsTheMenu)
     main->WMTrayIcon(517);  // right click
     EXPECT_TRUE(main->TBPopupMenu1->isVisible());
     main->TBPopupMenu1->hide();
+
+    main->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->isVisible()) << "minimised with no tray, the window stays in reach";
 }
 
 TEST_F(MainWindow, ReentryAsksForThePassword)
