@@ -85,43 +85,38 @@ protected:
 
 } // namespace
 
-TEST_F(MainCommands, BackupByHandWritesAReadableCopy)
+TEST_F(MainCommands, BackupByHand)
 {
+    main->BackupByHand();  // cancelled: nothing written
+    EXPECT_EQ(QDir(AppDir() + "data/backup").entryList(QDir::Files), QStringList());
+
     const QString backup = AppDir() + "data/backup/copy";
+    TestDialogs().Reset();
     TestDialogs().AnswerText(backup);
     main->Command("SpTBXItem11")->Click();
-
-    const auto *save = TestDialogs().Last();
-    ASSERT_NE(save, nullptr);
-    EXPECT_EQ(save->kind, QStringLiteral("save"));
-    EXPECT_EQ(save->caption, QStringLiteral("通讯录数据备份"));
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("通讯录数据备份"));
     // The extension is added, the copy is a whole account and nothing else was asked.
     EXPECT_EQ(ContactNames(backup + ".txl"), QStringList{QStringLiteral("甲")});
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
-}
 
-TEST_F(MainCommands, BackupByHandAsksBeforeOverwriting)
-{
-    const QString backup = AppDir() + "data/backup/old.TXL";
-    QFile file(backup);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("old");
-    file.close();
-
-    TestDialogs().AnswerText(backup);
+    // Overwriting asks first; "no" keeps the old file.
+    TestDialogs().AnswerText(backup + ".txl");
     TestDialogs().AnswerMessage(MsgResult::No);
-    main->BackupByHand();
-    ASSERT_EQ(TestDialogs().Questions().size(), 2u);
-    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在覆盖吗？"));
-    QFile kept(backup);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), QByteArray("old"));
-    kept.close();
-
-    TestDialogs().AnswerText(backup);
+    TestDialogs().AnswerText(backup + ".txl");
     TestDialogs().AnswerMessage(MsgResult::Yes);
+    ASSERT_TRUE(QFile::remove(backup + ".txl"));
+    QFile old(backup + ".txl");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
     main->BackupByHand();
-    EXPECT_EQ(ContactNames(backup), QStringList{QStringLiteral("甲")});
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在覆盖吗？"));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old"));
+    old.close();
+    main->BackupByHand();
+    EXPECT_EQ(ContactNames(backup + ".txl"), QStringList{QStringLiteral("甲")});
 }
 
 TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
@@ -147,32 +142,21 @@ TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
     EXPECT_EQ(ContactNames(account), QStringList{QStringLiteral("甲")});
 }
 
-TEST_F(MainCommands, BackupByHandCancelledDoesNothing)
+TEST_F(MainCommands, CompactionKeepsTheAccountOpenAndReportsAFailure)
 {
-    main->BackupByHand();
-    EXPECT_EQ(TestDialogs().Questions().size(), 1u);
-    EXPECT_EQ(QDir(AppDir() + "data/backup").entryList(QDir::Files), QStringList());
-}
-
-TEST_F(MainCommands, CompactionKeepsTheAccountOpen)
-{
-    main->Command("SpTBXItem42")->Click();
-    ASSERT_TRUE(CustomerData->dbConnection->Connected());
-    EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
-    EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
-    EXPECT_TRUE(TestDialogs().Questions().empty());
-}
-
-TEST_F(MainCommands, AFailedCompactionIsReportedAndKeepsTheAccount)
-{
-    SetReplaceFileHook([](const QString &, const QString &) { return false; });
-    main->Command("SpTBXItem42")->Click();
-    SetReplaceFileHook({});
-    ASSERT_TRUE(CustomerData->dbConnection->Connected());
-    EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
-    EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
-    ASSERT_NE(TestDialogs().Last(), nullptr);
-    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("压缩账户数据失败！"));
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "failing" : "working");
+        TestDialogs().Reset();
+        if (fails)
+            SetReplaceFileHook([](const QString &, const QString &) { return false; });
+        main->Command("SpTBXItem42")->Click();
+        SetReplaceFileHook({});
+        ASSERT_TRUE(CustomerData->dbConnection->Connected());
+        EXPECT_TRUE(RunQuery(main->ADOQuery1, "select uname from userinfo"));
+        EXPECT_EQ(main->ADOQuery1->FieldByName("uname").AsString(), QStringLiteral("甲"));
+        EXPECT_EQ(TestDialogs().Last() ? TestDialogs().Last()->text : QString(),
+                  fails ? QStringLiteral("压缩账户数据失败！") : QString());
+    }
 }
 
 TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)

@@ -60,47 +60,41 @@ void RunCheck(const QUrl &url)
 
 } // namespace
 
-TEST(UpdateCheck, OffersOnlyANewerVersion)
+TEST(UpdateCheck, OffersOnlyANewerVersionAndYesOpensTheHomePage)
 {
     struct Case {
         int status;
         QByteArray body;
         bool offered;
+        MsgResult answer;
     };
     const Case cases[] = {
-        {200, "1.07", true}, {200, "105", false}, {200, "1.06", false}, {200, "", false},
-        {200, "garbage", false}, {404, "<p>Error 404</p>", false},
+        {200, "1.07", true, MsgResult::Yes}, {200, "1.10", true, MsgResult::No}, {200, "105", false, {}},
+        {200, "1.06", false, {}}, {200, "", false, {}}, {200, "garbage", false, {}},
+        {404, "<p>Error 404</p>", false, {}},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.body.constData());
         TestDialogs().Reset();
+        TestShell().opened.clear();
+        if (c.offered)
+            TestDialogs().AnswerMessage(c.answer);
         HttpTestServer server;
         server.status = c.status;
         server.body = c.body;
         RunCheck(server.Url());
+        const bool opened = c.offered && c.answer == MsgResult::Yes;
+        EXPECT_EQ(TestShell().opened, opened ? QStringList{HomePageUrl} : QStringList{});
         if (!c.offered) {
-            EXPECT_TRUE(TestDialogs().Questions().empty()) << c.body.constData();
+            EXPECT_TRUE(TestDialogs().Questions().empty());
             continue;
         }
-        ASSERT_EQ(TestDialogs().Questions().size(), 1u) << c.body.constData();
+        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
         const auto &question = TestDialogs().Questions().front();
         EXPECT_EQ(question.text, QStringLiteral("Orvanta已有新版本，\n是否查看升级信息并下载更新？"));
         EXPECT_EQ(question.caption, QStringLiteral("Orvanta"));
         EXPECT_EQ(question.buttons, MsgButtons::YesNo);
         EXPECT_EQ(question.icon, MsgIcon::Question);
-    }
-}
-
-TEST(UpdateCheck, YesOpensTheHomePage)
-{
-    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
-        TestDialogs().Reset();
-        TestShell().opened.clear();
-        TestDialogs().AnswerMessage(answer);
-        HttpTestServer server;
-        server.body = "1.10";
-        RunCheck(server.Url());
-        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
-        EXPECT_EQ(TestShell().opened, answer == MsgResult::Yes ? QStringList{HomePageUrl} : QStringList{});
     }
 }
 
