@@ -107,20 +107,6 @@ TEST(DecodePicture, LimitKeepsTheImageWithinIt)
     }
 }
 
-TEST(DecodePicture, OtherFormatsThroughQt)
-{
-    QImage source(30, 20, QImage::Format_RGB32);
-    source.fill(qRgb(0, 200, 0));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(source.save(&buffer, "PNG"));
-    const TPicture picture = DecodePicture(png, QSize(5, 5));
-    EXPECT_EQ(picture.Image.size(), QSize(30, 20));
-    EXPECT_EQ(picture.Width, 30);
-    EXPECT_EQ(picture.Image.pixel(3, 3), qRgb(0, 200, 0));
-}
-
 TEST(FittedThumbnail, DrawsIntoTheFitRectOnWhite)
 {
     const TPicture picture = DecodePicture(TwoColourJpeg(200, 100));

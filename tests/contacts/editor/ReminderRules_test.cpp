@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExpansionCase{"DailyEveryTwoDaysByCount", rkDaily, "2", "2024-03-01", "", 4,
                       {"2024-03-01", "2024-03-03", "2024-03-05", "2024-03-07"}},
+        ExpansionCase{"DailyNegativeIntervalIsOne", rkDaily, "-5", "2024-03-30", "", 2, {"2024-03-30", "2024-03-31"}},
         ExpansionCase{"DailyUnreadableIntervalIsOne", rkDaily, "x", "2024-03-30", "2024-04-02", 0,
                       {"2024-03-30", "2024-03-31", "2024-04-01", "2024-04-02"}},
         ExpansionCase{"WeeklyMondayAndFridayEveryTwoWeeksUntilEnd", rkWeekly, "2,1,0,0,0,1,0,0", "2024-05-01",
@@ -62,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {"2024-01-31", "2024-02-29", "2024-03-31", "2024-04-30"}},
         ExpansionCase{"MonthlyDayBeforeTheStartBeginsNextMonth", rkMonthly, "1,10,1", "2024-01-15", "", 2,
                       {"2024-02-10", "2024-03-10"}},
+        ExpansionCase{"MonthlyDayZeroIsTheStartsDay", rkMonthly, "1,0,1", "2024-01-17", "", 2,
+                      {"2024-01-17", "2024-02-17"}},
         ExpansionCase{"MonthlyEveryThreeMonthsAcrossTheYear", rkMonthly, "1,5,3", "2024-11-01", "", 3,
                       {"2024-11-05", "2025-02-05", "2025-05-05"}},
         ExpansionCase{"MonthlyLastDayIsTheRealLastDay", rkMonthly, "0", "2023-12-05", "", 3,
@@ -79,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpansionCase{"Yearly31InA30DayMonth", rkYearly, "1,3,31", "2024-01-01", "", 2, {"2024-04-30", "2025-04-30"}},
         ExpansionCase{"YearlyLastDayOfFebruaryInLeapYears", rkYearly, "0,1", "2027-03-01", "", 2,
                       {"2028-02-29", "2029-02-28"}},
+        ExpansionCase{"YearlyDecember31", rkYearly, "1,11,31", "2024-01-01", "", 2, {"2024-12-31", "2025-12-31"}},
         ExpansionCase{"YearlyUntilEnd", rkYearly, "1,5,1", "2024-01-01", "2026-06-30", 0,
                       {"2024-06-01", "2025-06-01", "2026-06-01"}},
         ExpansionCase{"CountZeroGivesNone", rkDaily, "1", "2024-01-01", "", 0, {}},
@@ -107,55 +111,6 @@ TEST(ExpansionLimit, EveryKindStopsAtOneHundredRows)
         r.Count = 250;
         EXPECT_EQ(ExpandRecurrence(r).size(), size_t(MaxOccurrences)) << c.text;
     }
-}
-
-TEST(ExpansionLimit, DailyWithAnEnd200DaysOnGivesOneHundredRows)
-{
-    TReminderRule rule;
-    rule.Kind = rkDaily;
-    rule.Text = "1";
-    rule.Start = QDateTime(QDate(2024, 5, 1), QTime(9, 0));
-    rule.End = QDateTime(QDate(2024, 5, 1).addDays(200), QTime(0, 0));
-    const std::vector<QDate> days = ExpandRecurrence(RecurrenceOf(rule));
-    ASSERT_EQ(days.size(), 100u);
-    EXPECT_EQ(days.back(), QDate(2024, 5, 1).addDays(99));
-}
-
-TEST(Decoding, ReadsEveryKindsParameters)
-{
-    const TRecurrence weekly = DecodeRecurrence(rkWeekly, "3,0,1,0,0,0,0,1");
-    EXPECT_EQ(weekly.Interval, 3);
-    EXPECT_EQ(weekly.Weekdays, (std::array<bool, 7>{false, true, false, false, false, false, true}));
-
-    const TRecurrence monthly = DecodeRecurrence(rkMonthly, "1,15,2");
-    EXPECT_FALSE(monthly.LastDay);
-    EXPECT_EQ(monthly.Day, 15);
-    EXPECT_EQ(monthly.Interval, 2);
-
-    const TRecurrence lastDay = DecodeRecurrence(rkMonthly, "0,4");
-    EXPECT_TRUE(lastDay.LastDay);
-    EXPECT_EQ(lastDay.Interval, 4);
-    EXPECT_TRUE(DecodeRecurrence(rkMonthly, "0").LastDay);
-    EXPECT_EQ(DecodeRecurrence(rkMonthly, "0").Interval, 1);
-
-    const TRecurrence yearly = DecodeRecurrence(rkYearly, "1,11,31");
-    EXPECT_EQ(yearly.Month, 12);
-    EXPECT_EQ(yearly.Day, 31);
-    const TRecurrence yearlyLast = DecodeRecurrence(rkYearly, "0,3");
-    EXPECT_TRUE(yearlyLast.LastDay);
-    EXPECT_EQ(yearlyLast.Month, 4);
-
-    EXPECT_EQ(DecodeRecurrence(rkDaily, "0").Interval, 1);
-    EXPECT_EQ(DecodeRecurrence(rkDaily, "-5").Interval, 1);
-    EXPECT_EQ(DecodeRecurrence(7, "1").Kind, rkNone);
-}
-
-TEST(Decoding, DayBelowOneMeansTheStartsDay)
-{
-    TRecurrence r = DecodeRecurrence(rkMonthly, "1,0,1");
-    r.Start = QDate(2024, 1, 17);
-    r.Count = 2;
-    EXPECT_EQ(Texts(ExpandRecurrence(r)), (QStringList{"2024-01-17", "2024-02-17"}));
 }
 
 TEST(OccurrenceRows, EndDateAndPassedFlag)
