@@ -33,21 +33,17 @@ TEST(ImportContacts, ContactsGetTheirTreePlaceAndBookkeeping)
     EXPECT_EQ(result.Imported, 1);
     const QList<QVariantMap> rows = account.Rows();
     ASSERT_EQ(rows.size(), 1);
-    const QVariantMap &row = rows[0];
-    EXPECT_EQ(row["nodeparentkey"], QVariant(qint64(0)));
-    EXPECT_EQ(row["nodelevel"], QVariant(qint64(1)));
-    EXPECT_EQ(row["nodeindex"], QVariant(qint64(0)));
-    EXPECT_EQ(row["nodetype"], QVariant(qint64(2)));
-    EXPECT_EQ(row["kzfield1"].toString(), QStringLiteral("ZS"));
-    EXPECT_EQ(row["kzfield2"].toString(), QStringLiteral("2"));
-    EXPECT_EQ(row["readcount"], QVariant(qint64(0)));
-    EXPECT_EQ(row["inserttime"].toString(), QStringLiteral("2024-05-01 08:30:00"));
-    EXPECT_EQ(row["updatetime"].toString(), QStringLiteral("2024-05-01 08:30:00"));
-    EXPECT_EQ(row["ulevel"], QVariant(qint64(0)));
-    EXPECT_EQ(row["uname"].toString(), QStringLiteral(" 张三 "));
-    EXPECT_EQ(row["umtel"].toString(), QStringLiteral("138"));
-    EXPECT_TRUE(row["uhsr"].isNull());
-    EXPECT_TRUE(row["uemail"].isNull());
+    const QVariantMap expected = {
+        {"nodeparentkey", qint64(0)}, {"nodelevel", qint64(1)}, {"nodeindex", qint64(0)}, {"nodetype", qint64(2)},
+        {"kzfield1", "ZS"}, {"kzfield2", "2"}, {"readcount", qint64(0)}, {"inserttime", "2024-05-01 08:30:00"},
+        {"updatetime", "2024-05-01 08:30:00"}, {"ulevel", qint64(0)}, {"uname", QStringLiteral(" 张三 ")},
+        {"umtel", "138"}, {"uhsr", QVariant()}, {"uemail", QVariant()}};
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        if (it.value().isNull())
+            EXPECT_TRUE(rows[0][it.key()].isNull()) << it.key().toStdString();
+        else
+            EXPECT_EQ(rows[0][it.key()], it.value()) << it.key().toStdString();
+    }
 }
 
 TEST(ImportContacts, LevelsAndBirthdaysAreChecked)
@@ -188,6 +184,11 @@ TEST(ImportContacts, AFailureRollsEverythingBack)
     // The connection is usable afterwards.
     EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "c"}})}, Now).Ok);
     EXPECT_EQ(account.Count(), 2);
+
+    TADOConnection closed;
+    const TImportResult none = ImportContacts(&closed, {Record({{"uname", "a"}})}, Now);
+    EXPECT_FALSE(none.Ok);
+    EXPECT_EQ(none.Imported, 0);
 }
 
 // The user hears what went wrong in words, never the statement the engine refused.
@@ -204,14 +205,6 @@ TEST(ImportContacts, AFullAccountIsReportedWithoutTheStatement)
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Error, QStringLiteral("磁盘空间不足。"));
     EXPECT_EQ(account.Count(), 0);
-}
-
-TEST(ImportContacts, AClosedConnectionIsAFailure)
-{
-    TADOConnection closed;
-    const TImportResult result = ImportContacts(&closed, {Record({{"uname", "a"}})}, Now);
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Imported, 0);
 }
 
 // CSV records ------------------------------------------------------------------------------------
@@ -299,19 +292,6 @@ TEST_F(VCardExport, SameNamesDoNotOverwriteEachOther)
     const QList<TContactRecord> first = ParseVCards(ReadBytes(folder + "/甲.vcf"));
     ASSERT_EQ(first.size(), 1);
     EXPECT_EQ(first[0].value("uname"), QStringLiteral("甲"));
-}
-
-TEST_F(VCardExport, FilesThatCannotBeWrittenAreCounted)
-{
-    // A folder in the way of one file name; a name too long for the file system.
-    ASSERT_TRUE(QDir(folder).mkdir("乙.vcf"));
-    account.AddContact(QString(300, QChar('x')));
-    const TExportResult result = WriteVCardFiles(&account.connection, folder, {});
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(result.Written, 2);
-    EXPECT_EQ(result.Failed, 2);
-    EXPECT_EQ(result.FailedNames, (QStringList{QStringLiteral("乙"), QString(300, QChar('x'))}));
-    EXPECT_TRUE(QFileInfo(folder + "/甲.vcf").isFile());
 }
 
 TEST_F(VCardExport, OnAFullDiskNoEmptyOrPartFileCountsAsWritten)

@@ -1,12 +1,7 @@
 #include "contacts/transfer/OutlookImport.h"
 #include "contacts/shared/UtilityDb.h"
 
-#include "TestSupport.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
-
-#include <QDir>
-#include <QFile>
+#include "transfer/TransferTestSupport.h"
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -46,31 +41,21 @@ TOutlookContact Named(const QString &name)
 class OutlookImport : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        path = MakeTempDir("outlook") + "/a.txl";
-        ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", path));
-        connection.Open(path);
-        query.SetConnection(&connection);
-    }
+    void SetUp() override { query.SetConnection(&account.connection); }
 
+    // The column of the contact of that name as text, or "<none>".
     QString Value(const QString &name, const QString &column)
     {
-        TADOQuery read(&connection);
-        if (!RunQuery(&read, "select * from userinfo where uname = ?", {name}) || read.IsEmpty())
-            return QStringLiteral("<none>");
-        return read.FieldByName(column).AsString();
+        for (const QVariantMap &row : account.Rows())
+            if (row.value("uname").toString() == name)
+                return row.value(column).toString();
+        return QStringLiteral("<none>");
     }
 
-    int Count()
-    {
-        TADOQuery read(&connection);
-        EXPECT_TRUE(RunQuery(&read, "select count(*) as n from userinfo"));
-        return read.FieldByName("n").AsInteger();
-    }
+    int Count() { return account.Count(); }
 
-    QString path;
-    TADOConnection connection;
+    transfer_test::TAccount account{"outlook"};
+    TADOConnection &connection = account.connection;
     TADOQuery query;
     const QDateTime now = QDateTime(QDate(2025, 3, 4), QTime(10, 20, 30));
 };
@@ -163,13 +148,8 @@ TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
 TEST(PstContactSource, FilesThatAreNoOutlookDataFile)
 {
     const QString dir = MakeTempDir("pst");
-    QFile garbage(dir + "/garbage.pst");
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
-    garbage.close();
-    QFile empty(dir + "/empty.pst");
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    transfer_test::WriteBytes(dir + "/garbage.pst", QByteArray(4096, 'x'));
+    transfer_test::WriteBytes(dir + "/empty.pst", QByteArray());
     for (const QString &path : {dir + "/missing.pst", dir + "/garbage.pst", dir + "/empty.pst"}) {
         const std::unique_ptr<IContactSource> source = CreatePstContactSource(path);
         ASSERT_NE(source, nullptr);

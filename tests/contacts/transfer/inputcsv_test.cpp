@@ -82,47 +82,20 @@ protected:
     std::unique_ptr<Tfrminputcsv> wizard;
 };
 
-TEST_F(CsvImportWizard, StartsOnTheFilePage)
-{
-    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("导入 CSV 文件"));
-    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
-    EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
-    EXPECT_EQ(wizard->SpTBXButton2->text(), QStringLiteral("下一步 (&N)  >"));
-    EXPECT_EQ(wizard->ListView1->headerItem()->text(0), QStringLiteral("文本文件中的字段"));
-    EXPECT_EQ(wizard->ListView1->headerItem()->text(1), QStringLiteral("人脉中的字段"));
-    EXPECT_TRUE(wizard->ListView1->isColumnHidden(2));
-}
-
-TEST_F(CsvImportWizard, HeaderCaptionsArePreMapped)
-{
-    Open("姓名,移动电话,Unknown\r\n张三,138,x\r\n");
-    EXPECT_FALSE(wizard->SpTBXButton1->isHidden());
-    const std::vector<TRow> expected = {{"姓名", true, "姓名", "uname"},
-                                        {"移动电话", true, "移动电话", "umtel"},
-                                        {"Unknown", false, "", ""}};
-    EXPECT_EQ(Rows(), expected);
-}
-
-TEST_F(CsvImportWizard, MatchingIgnoresCaseAndBlanksAroundTheHeader)
-{
-    FieldCaptions << "text60=Extra";
-    Open("\"  EXTRA \" , 电子邮件,\"a,b\",,\r\n");
-    const std::vector<TRow> expected = {{"EXTRA", true, "Extra", "text60"},
-                                        {"电子邮件", true, "电子邮件", "uemail"},
-                                        {"a,b", false, "", ""}};
-    EXPECT_EQ(Rows(), expected);
-}
-
-TEST_F(CsvImportWizard, ThreeLinesOneShortAreImported)
+TEST_F(CsvImportWizard, HeaderCaptionsArePreMappedAndAShortLineIsImported)
 {
     Open("姓名,移动电话,Unknown\r\nJohn Smith,138,x\r\n李四\r\n\r\n王五, 139 \r\n,,\r\n");
+    EXPECT_FALSE(wizard->SpTBXButton1->isHidden());
+    const std::vector<TRow> mapped = {{"姓名", true, "姓名", "uname"},
+                                      {"移动电话", true, "移动电话", "umtel"},
+                                      {"Unknown", false, "", ""}};
+    EXPECT_EQ(Rows(), mapped);
     wizard->SpTBXButton2->click();
 
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet3);
     EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 3 条人脉记录"));
     EXPECT_EQ(imports, 1);
     EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
-    EXPECT_EQ(wizard->SpTBXButton2->text(), QStringLiteral("完成"));
     EXPECT_FALSE(wizard->SpTBXButton3->isEnabled());
 
     const QList<QVariantMap> rows = account.Rows();
@@ -174,24 +147,6 @@ TEST_F(CsvImportWizard, MappingThroughThePicker)
     const QList<QVariantMap> rows = account.Rows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0]["uemail"].toString(), QStringLiteral("x@y.z"));
-}
-
-TEST_F(CsvImportWizard, PickerPreselectsByCaption)
-{
-    Open("Unknown,电子邮件\r\n");
-    wizard->SpTBXButton7->click();  // unmaps nothing, only unchecks
-    ModalResponder responder;
-    QString preselected;
-    responder.Then([&](QDialog *dialog) {
-        auto *picker = qobject_cast<Tfrmselectfield *>(dialog);
-        preselected = picker->CheckedField() ? picker->CheckedField()->objectName() : QString();
-        picker->reject();
-    });
-    QTreeWidgetItem *row = wizard->ListView1->topLevelItem(1);
-    row->setText(2, QString());  // no column name: the caption decides
-    wizard->ListView1->setCurrentItem(row);
-    wizard->SpTBXButton5->click();
-    EXPECT_EQ(preselected, QStringLiteral("uemail"));
 }
 
 TEST_F(CsvImportWizard, CheckingAnUnmappedRowAsksForItsField)
@@ -248,13 +203,11 @@ TEST_F(CsvImportWizard, AMissingFileIsReported)
         EXPECT_FALSE(wizard->SpTBXButton1->isHidden());
         ASSERT_NE(TestDialogs().Last(), nullptr);
         EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件不存在！"));
-        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
         EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
-        EXPECT_EQ(TestDialogs().Last()->buttons, MsgButtons::OK);
     }
 }
 
-TEST_F(CsvImportWizard, BrowsingAdvancesAtOnce)
+TEST_F(CsvImportWizard, BrowsingAdvancesAtOnceAndBackReadsTheFileAgain)
 {
     TestDialogs().AnswerCancel();
     wizard->SpTBXButton4->click();
@@ -268,16 +221,11 @@ TEST_F(CsvImportWizard, BrowsingAdvancesAtOnce)
     EXPECT_EQ(wizard->Edit1->text(), path);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
     EXPECT_EQ(Rows().size(), 1u);
-}
 
-TEST_F(CsvImportWizard, BackGoesOnePageAndHidesOnTheFirst)
-{
-    Open("姓名\r\n");
     wizard->SpTBXButton1->click();
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
     EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
-    // Going on again reads the file again.
-    WriteBytes(wizard->Edit1->text(), "移动电话,备注\r\n");
+    WriteBytes(path, "移动电话,备注\r\n");
     wizard->SpTBXButton2->click();
     EXPECT_EQ(Rows().size(), 2u);
 }
@@ -439,29 +387,7 @@ TEST_F(CsvImportWizard, BadFilesNeverCrashOrHalfImport)
 
 // The field picker --------------------------------------------------------------------------------
 
-class FieldPicker : public ::testing::Test
-{
-protected:
-    void SetUp() override { FieldCaptions = DefaultCaptions(); }
-    void TearDown() override { FieldCaptions.clear(); }
-};
-
-TEST_F(FieldPicker, OneButtonPerFieldInRows)
-{
-    Tfrmselectfield picker;
-    EXPECT_EQ(picker.windowTitle(), QStringLiteral("请选择"));
-    ASSERT_EQ(picker.FieldButtons().size(), FieldCaptions.size());
-    for (int i = 0; i < FieldCaptions.size(); ++i) {
-        const QRadioButton *button = picker.FieldButtons()[i];
-        EXPECT_EQ(button->objectName(), PairName(FieldCaptions[i]));
-        EXPECT_EQ(button->text(), PairValue(FieldCaptions[i]));
-        EXPECT_EQ(button->geometry(), QRect(16, i * 20 + 6, picker.ScrollBox1->width() - 40, 20));
-    }
-    EXPECT_EQ(picker.ScrollBox1->widget()->height(), (FieldCaptions.size() - 1) * 20 + 6 + 20);
-    EXPECT_EQ(picker.CheckedField(), nullptr);
-}
-
-TEST_F(FieldPicker, SelectionByColumnThenCaption)
+TEST_F(CsvImportWizard, PickerSelectsByColumnThenCaptionAndScrollsToTheChoice)
 {
     Tfrmselectfield picker;
     EXPECT_TRUE(picker.SelectField("UEMAIL", "姓名"));
@@ -470,11 +396,7 @@ TEST_F(FieldPicker, SelectionByColumnThenCaption)
     EXPECT_EQ(picker.CheckedField()->objectName(), QStringLiteral("ufz"));
     EXPECT_FALSE(picker.SelectField("", "无此字段"));
     EXPECT_EQ(picker.CheckedField()->objectName(), QStringLiteral("ufz"));
-}
 
-TEST_F(FieldPicker, ACheckedButtonBelowTheBoxIsScrolledIntoView)
-{
-    Tfrmselectfield picker;
     QRadioButton *last = picker.FieldButtons().last();
     picker.SelectField(last->objectName(), QString());
     picker.show();
