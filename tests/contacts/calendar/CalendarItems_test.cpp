@@ -82,54 +82,45 @@ TEST(CalendarItems, MonthRangeIsTheGridFromSunday)
     }
 }
 
-TEST(CalendarItems, YearEndBirthdaysAndAnniversariesLandInTheShownYear)
+TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
 {
-    const std::vector<TContactDates> contacts = {
+    const std::vector<TContactDates> yearEnd = {
         Solar("甲", "1980-11-30"), Solar("乙", "1975-12-25 00:00:00"), Solar("丙", "1990-01-05"),
         Wedding("丁", "2001-12-10"), Solar("戊", "1966-12-28"),
     };
-    EXPECT_EQ(Listed(Month("2025-12-01", contacts)),
-              (QStringList{"2025-11-30 甲-阳历生日", "2025-12-25 乙-阳历生日", "2026-01-05 丙-阳历生日",
-                           "2025-12-28 戊-阳历生日", "2025-12-10 丁-婚纪念日"}));
-    EXPECT_EQ(Listed(Month("2026-01-01", contacts)),
-              (QStringList{"2026-01-05 丙-阳历生日", "2025-12-28 戊-阳历生日"}));
-}
-
-TEST(CalendarItems, AnImpossibleDateSkipsOnlyItsRow)
-{
-    const std::vector<TContactDates> contacts = {
+    const std::vector<TContactDates> odd = {
         Solar("闰", "2000-02-29"), Solar("二月", "1999-02-14"), Solar("坏", "not a date"),
         Lunar("三十", "1990-12-30"),  // the twelfth month of lunar 2024 has 29 days
         Lunar("初十", "1990-01-10"),
     };
-    EXPECT_EQ(Listed(Month("2025-02-01", contacts)),
-              (QStringList{"2025-02-14 二月-阳历生日", "2025-02-07 初十-阴历生日"}));
-    EXPECT_EQ(Listed(Month("2025-01-01", contacts)), QStringList{"2025-02-07 初十-阴历生日"});
-    // In a leap year the 29th is there.
-    EXPECT_EQ(Listed(Month("2024-02-01", {contacts[0]})), QStringList{"2024-02-29 闰-阳历生日"});
-}
-
-TEST(CalendarItems, LunarBirthdaysAcrossALeapMonthAndTheYearEnd)
-{
-    // March 2023 runs from the second lunar month into the leap second month.
-    EXPECT_EQ(Listed(Month("2023-03-01", {Lunar("甲", "1970-02-25")})), QStringList{"2023-03-16 甲-阴历生日"});
-    // A grid that reaches into the next lunar year: the twelfth month of 2025 is in January 2026,
-    // and a first-month birthday of 2026 in February.
-    EXPECT_EQ(Listed(Month("2026-01-01", {Lunar("乙", "1970-12-08"), Lunar("丙", "1970-01-01")})),
-              (QStringList{"2026-01-26 乙-阴历生日"}));
-    EXPECT_EQ(Listed(Month("2026-02-01", {Lunar("丙", "1970-01-01")})), QStringList{"2026-02-17 丙-阴历生日"});
-    EXPECT_EQ(LunarToSolar(2025, 12, 8), D("2026-01-26"));
-}
-
-TEST(CalendarItems, OnlyRemindedRowsOfTheirKindShow)
-{
     TContactDates off = Solar("关", "1980-06-10");
     off.BirthdayReminder = false;
     TContactDates weddingOff = Wedding("婚", "2000-06-11");
     weddingOff.AnniversaryReminder = false;
-    // A lunar row is not a solar birthday too.
-    EXPECT_EQ(Listed(Month("2025-06-01", {off, weddingOff, Lunar("农", "1980-06-12")})),
-              QStringList{"2025-07-06 农-阴历生日"});
+    struct Case {
+        const char *why;
+        const char *month;
+        std::vector<TContactDates> contacts;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"the grid's days of other years", "2025-12-01", yearEnd,
+         {"2025-11-30 甲-阳历生日", "2025-12-25 乙-阳历生日", "2026-01-05 丙-阳历生日", "2025-12-28 戊-阳历生日",
+          "2025-12-10 丁-婚纪念日"}},
+        {"a December day in a January grid", "2026-01-01", yearEnd, {"2026-01-05 丙-阳历生日", "2025-12-28 戊-阳历生日"}},
+        {"an impossible date skips only its row", "2025-02-01", odd, {"2025-02-14 二月-阳历生日", "2025-02-07 初十-阴历生日"}},
+        {"no lunar 30th in a 29-day month", "2025-01-01", odd, {"2025-02-07 初十-阴历生日"}},
+        {"29 February in a leap year", "2024-02-01", {odd[0]}, {"2024-02-29 闰-阳历生日"}},
+        {"second month, not the leap one", "2023-03-01", {Lunar("甲", "1970-02-25")}, {"2023-03-16 甲-阴历生日"}},
+        // A grid that reaches into the next lunar year: the twelfth month of 2025 is in January
+        // 2026, and a first-month birthday of 2026 in February.
+        {"lunar year end", "2026-01-01", {Lunar("乙", "1970-12-08"), Lunar("丙", "1970-01-01")}, {"2026-01-26 乙-阴历生日"}},
+        {"lunar new year", "2026-02-01", {Lunar("丙", "1970-01-01")}, {"2026-02-17 丙-阴历生日"}},
+        {"only reminded rows, a lunar row is no solar one", "2025-06-01", {off, weddingOff, Lunar("农", "1980-06-12")},
+         {"2025-07-06 农-阴历生日"}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Listed(Month(c.month, c.contacts)), c.expected) << c.why;
 }
 
 TEST(CalendarItems, EntryDetailsByKind)
@@ -179,15 +170,13 @@ TEST(CalendarItems, EntryDetailsByKind)
 
 TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
 {
-    std::vector<TPlanRow> plans(4);
-    plans[0].Title = "before";
-    plans[0].StartDate = "2025-05-31 23:59:59";
-    plans[1].Title = "first";
-    plans[1].StartDate = "2025-06-01 00:00:00";
-    plans[2].Title = "bad";
-    plans[2].StartDate = "2025-13-01";
-    plans[3].Title = "last";
-    plans[3].StartDate = "2025-07-12";
+    std::vector<TPlanRow> plans;
+    for (const auto &[title, start] : {std::pair{"before", "2025-05-31 23:59:59"}, std::pair{"first", "2025-06-01 00:00:00"},
+                                       std::pair{"bad", "2025-13-01"}, std::pair{"last", "2025-07-12"}}) {
+        plans.emplace_back();
+        plans.back().Title = QString::fromUtf8(title);
+        plans.back().StartDate = QString::fromUtf8(start);
+    }
     EXPECT_EQ(Listed(ContactEntries({}, plans, D("2025-06-01"), D("2025-07-12"))),
               (QStringList{"2025-06-01 first", "2025-07-12 last"}));
 }

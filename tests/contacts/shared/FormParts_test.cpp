@@ -8,14 +8,18 @@
 
 namespace {
 
-// Enter typed into an edit of a dialog, with one button of each kind beside it.
-TEST(FormButton, EnterInAnEditPressesOnlyTheDefaultButton)
+// Enter typed into an edit of a dialog, or into the focused button itself.
+TEST(FormButton, EnterPressesOnlyTheButtonThatMayTakeIt)
 {
     struct Case {
         TEnterPress enter;
+        bool intoButton;
         bool pressed;
     };
-    for (const Case &c : {Case{TEnterPress::Never, false}, Case{TEnterPress::Default, true}}) {
+    const Case cases[] = {{TEnterPress::Never, false, false}, {TEnterPress::Default, false, true},
+                          {TEnterPress::Never, true, false},  {TEnterPress::Focused, true, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.enter) << (c.intoButton ? " into the button" : " into an edit"));
         QDialog dialog;
         auto *edit = new QLineEdit(&dialog);
         QPushButton *button = FormButton(QStringLiteral("确定"), "Button1", &dialog, c.enter);
@@ -23,23 +27,10 @@ TEST(FormButton, EnterInAnEditPressesOnlyTheDefaultButton)
         int clicks = 0;
         QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
         dialog.show();
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_Return);
-        EXPECT_EQ(clicks, c.pressed ? 1 : 0) << int(c.enter);
-    }
-}
-
-TEST(FormButton, AFocusedButtonTakesEnterOnlyWhenItMay)
-{
-    for (const auto &[enter, pressed] : {std::pair{TEnterPress::Never, false}, std::pair{TEnterPress::Focused, true}}) {
-        QDialog dialog;
-        QPushButton *button = FormButton(QStringLiteral("取消"), "Button2", &dialog, enter);
-        int clicks = 0;
-        QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
-        dialog.show();
-        button->setFocus();
-        QTest::keyClick(button, Qt::Key_Return);
-        EXPECT_EQ(clicks, pressed ? 1 : 0) << int(enter);
+        QWidget *target = c.intoButton ? static_cast<QWidget *>(button) : edit;
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        EXPECT_EQ(clicks, c.pressed ? 1 : 0);
     }
 }
 
