@@ -75,15 +75,11 @@ protected:
     std::unique_ptr<Tfrmmain> main;
 };
 
-TEST_F(BrowserInMain, OpeningTheAccountShowsItsTree)
+TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShownAndNewGroups)
 {
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)") << "opening the account shows its tree";
     EXPECT_TRUE(main->BrowserPageVisible());
     EXPECT_EQ(Browser().objectName(), "fuserfrm");
-}
-
-TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShown)
-{
     Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
     Trigger("SpTBXItem38");  // Ctrl+Alt+Up
     EXPECT_EQ(Shape(Browser().Root()), "人脉(B,A(李四,张三))");
@@ -100,6 +96,14 @@ TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShown)
     EXPECT_EQ(Shape(Browser().Root()), "人脉(A(B,李四,张三))");
     Trigger("SpTBXItem35");  // Ctrl+Alt+Left: and out again
     EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+
+    // New groups from the window's menu and tool bar.
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
+    Trigger("SpTBXItem26");
+    EXPECT_EQ(Shape(MainNode(groupB)), "B(我的人脉)");
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
+    Trigger("SpTBXItem14");
+    EXPECT_EQ(Shape(MainNode(groupA)), "A(我的人脉,李四,张三)");
 }
 
 TEST_F(BrowserInMain, SearchBoxAndViewStyles)
@@ -149,16 +153,6 @@ TEST_F(BrowserInMain, SelectAllInvertAndDelete)
     Browser().ListView1->SelectRow(0);
     Trigger("CustomItem6");
     EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四))");
-}
-
-TEST_F(BrowserInMain, NewGroupFromTheWindow)
-{
-    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
-    Trigger("SpTBXItem26");
-    EXPECT_EQ(Shape(MainNode(groupB)), "B(我的人脉)");
-    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
-    Trigger("SpTBXItem14");
-    EXPECT_EQ(Shape(MainNode(groupA)), "A(我的人脉,李四,张三)");
 }
 
 TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
