@@ -401,11 +401,19 @@ protected:
     TSPMonthPlanner *other = nullptr;
 };
 
-TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopies)
+TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
 {
     CountSaves(otherSource);
     TSPPlanItem *item = Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
     item->Icons().AddIcon(3);
+    Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));
+    ASSERT_TRUE(TDragManager::Instance().Started());
+    sim::Key(planner, Qt::Key_Escape);
+    EXPECT_EQ(TDragManager::Instance().Source(), nullptr);
+    EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << "the drag picture is gone";
+    sim::Release(planner, Right(At(3, 2)));
+    EXPECT_EQ(otherSource->Count(), 0);
+
     Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));  // Tuesday 6 to Thursday 15
     ASSERT_TRUE(TDragManager::Instance().Started());
     EXPECT_EQ(TDragManager::Instance().Target(), other);
@@ -450,18 +458,6 @@ TEST_F(PlannerDragTest, DroppingWithinOneSourceMoves)
     sim::Release(planner, Right(At(4, 4)));
     EXPECT_EQ(source->Count(), 1);
     EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 3, 1, 9));
-}
-
-TEST_F(PlannerDragTest, EscapeCancelsADrag)
-{
-    Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
-    Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));
-    ASSERT_TRUE(TDragManager::Instance().Started());
-    sim::Key(planner, Qt::Key_Escape);
-    EXPECT_EQ(TDragManager::Instance().Source(), nullptr);
-    EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << "the drag picture is gone";
-    sim::Release(planner, Right(At(3, 2)));
-    EXPECT_EQ(otherSource->Count(), 0);
 }
 
 TEST_F(PlannerDragTest, ReadOnlyTargetsRefuseTheDrop)
