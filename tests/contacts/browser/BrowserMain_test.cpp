@@ -106,7 +106,7 @@ TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShownAndNewGroups)
     EXPECT_EQ(Shape(MainNode(groupA)), "A(我的人脉,李四,张三)");
 }
 
-TEST_F(BrowserInMain, SearchBoxAndViewStyles)
+TEST_F(BrowserInMain, SearchBoxViewStylesAndClosing)
 {
     Browser();
     main->findEdit1->setText("zs");
@@ -124,7 +124,16 @@ TEST_F(BrowserInMain, SearchBoxAndViewStyles)
         Trigger(styles[style]);
         EXPECT_EQ(Browser().ViewStyle(), style);
     }
+
+    // Closing stores the list's settings.
+    Browser().SetViewStyle(2);
+    main->SpTBXItem3Click();
+    TIniFile ini(ConfigIniPath());
+    EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 2);
+    EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), "100,100,100,100,100,");
 }
+
+
 
 TEST_F(BrowserInMain, SelectAllInvertAndDelete)
 {
@@ -177,15 +186,6 @@ TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
     EXPECT_EQ(editors.size(), 1u);
     EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
     EXPECT_TRUE(ListCaptionsOf(Browser()).isEmpty());
-}
-
-TEST_F(BrowserInMain, ClosingStoresTheListSettings)
-{
-    Browser().SetViewStyle(2);
-    main->SpTBXItem3Click();
-    TIniFile ini(ConfigIniPath());
-    EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 2);
-    EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), "100,100,100,100,100,");
 }
 
 } // namespace

@@ -66,10 +66,8 @@ TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
     const QString empty = ContactCardHtml({}, {});
     EXPECT_EQ(Count(empty, "<tr>"), 0);
     EXPECT_TRUE(empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
-}
 
-TEST(ContactCardHtml, ValuesAndCaptionsAreShownLiterally)
-{
+    // Values and captions are shown literally.
     const QString html = ContactCardHtml({"<b>名</b>"}, {"<i>x</i> & y a@b.com"});
     EXPECT_TRUE(html.contains("&lt;b&gt;名&lt;/b&gt;:</td>"));
     EXPECT_TRUE(html.contains("&lt;i&gt;x&lt;/i&gt; &amp; y <A Href=\"mailto:a@b.com\">a@b.com</A></td>"));
