@@ -166,7 +166,7 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
     EXPECT_FALSE(planner->EditingItem()->AllDay());
 }
 
-TEST_F(PlannerInputTest, TypedItemsThatTheFilterHidesAreFreed)
+TEST_F(PlannerInputTest, TypedItemsThatTheFilterHidesAreFreedReadOnlyTakesNone)
 {
     planner->SetFilter({TSPFilterKind::flPrivate});
     bool told = false;
@@ -177,18 +177,15 @@ TEST_F(PlannerInputTest, TypedItemsThatTheFilterHidesAreFreed)
     EXPECT_EQ(source->Count(), 0);
     EXPECT_EQ(planner->SelectedCount(), 0);
     EXPECT_EQ(planner->Editor(), nullptr);
-}
 
-TEST_F(PlannerInputTest, NothingIsTypedIntoAReadOnlyPlannerOrSource)
-{
-    sim::Click(planner, At(2, 2));
-    planner->SetReadOnly(true);
-    Type(planner, "x");
-    EXPECT_EQ(source->Count(), 0);
-    planner->SetReadOnly(false);
-    source->SetReadOnly(true);
-    Type(planner, "x");
-    EXPECT_EQ(source->Count(), 0);
+    planner->SetFilter({TSPFilterKind::flNormal});
+    for (int round = 0; round < 2; ++round) {
+        planner->SetReadOnly(round == 0);
+        source->SetReadOnly(round == 1);
+        sim::Click(planner, At(2, 2));
+        Type(planner, "x");
+        EXPECT_EQ(source->Count(), 0) << round;
+    }
 }
 
 TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
@@ -404,11 +401,19 @@ protected:
     TSPMonthPlanner *other = nullptr;
 };
 
-TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopies)
+TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
 {
     CountSaves(otherSource);
     TSPPlanItem *item = Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
     item->Icons().AddIcon(3);
+    Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));
+    ASSERT_TRUE(TDragManager::Instance().Started());
+    sim::Key(planner, Qt::Key_Escape);
+    EXPECT_EQ(TDragManager::Instance().Source(), nullptr);
+    EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << "the drag picture is gone";
+    sim::Release(planner, Right(At(3, 2)));
+    EXPECT_EQ(otherSource->Count(), 0);
+
     Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));  // Tuesday 6 to Thursday 15
     ASSERT_TRUE(TDragManager::Instance().Started());
     EXPECT_EQ(TDragManager::Instance().Target(), other);
@@ -453,18 +458,6 @@ TEST_F(PlannerDragTest, DroppingWithinOneSourceMoves)
     sim::Release(planner, Right(At(4, 4)));
     EXPECT_EQ(source->Count(), 1);
     EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 3, 1, 9));
-}
-
-TEST_F(PlannerDragTest, EscapeCancelsADrag)
-{
-    Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
-    Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));
-    ASSERT_TRUE(TDragManager::Instance().Started());
-    sim::Key(planner, Qt::Key_Escape);
-    EXPECT_EQ(TDragManager::Instance().Source(), nullptr);
-    EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << "the drag picture is gone";
-    sim::Release(planner, Right(At(3, 2)));
-    EXPECT_EQ(otherSource->Count(), 0);
 }
 
 TEST_F(PlannerDragTest, ReadOnlyTargetsRefuseTheDrop)

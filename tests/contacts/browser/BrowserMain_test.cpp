@@ -75,15 +75,11 @@ protected:
     std::unique_ptr<Tfrmmain> main;
 };
 
-TEST_F(BrowserInMain, OpeningTheAccountShowsItsTree)
+TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShownAndNewGroups)
 {
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)") << "opening the account shows its tree";
     EXPECT_TRUE(main->BrowserPageVisible());
     EXPECT_EQ(Browser().objectName(), "fuserfrm");
-}
-
-TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShown)
-{
     Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
     Trigger("SpTBXItem38");  // Ctrl+Alt+Up
     EXPECT_EQ(Shape(Browser().Root()), "人脉(B,A(李四,张三))");
@@ -100,9 +96,17 @@ TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShown)
     EXPECT_EQ(Shape(Browser().Root()), "人脉(A(B,李四,张三))");
     Trigger("SpTBXItem35");  // Ctrl+Alt+Left: and out again
     EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+
+    // New groups from the window's menu and tool bar.
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
+    Trigger("SpTBXItem26");
+    EXPECT_EQ(Shape(MainNode(groupB)), "B(我的人脉)");
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
+    Trigger("SpTBXItem14");
+    EXPECT_EQ(Shape(MainNode(groupA)), "A(我的人脉,李四,张三)");
 }
 
-TEST_F(BrowserInMain, SearchBoxAndViewStyles)
+TEST_F(BrowserInMain, SearchBoxViewStylesAndClosing)
 {
     Browser();
     main->findEdit1->setText("zs");
@@ -120,7 +124,16 @@ TEST_F(BrowserInMain, SearchBoxAndViewStyles)
         Trigger(styles[style]);
         EXPECT_EQ(Browser().ViewStyle(), style);
     }
+
+    // Closing stores the list's settings.
+    Browser().SetViewStyle(2);
+    main->SpTBXItem3Click();
+    TIniFile ini(ConfigIniPath());
+    EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 2);
+    EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), "100,100,100,100,100,");
 }
+
+
 
 TEST_F(BrowserInMain, SelectAllInvertAndDelete)
 {
@@ -151,16 +164,6 @@ TEST_F(BrowserInMain, SelectAllInvertAndDelete)
     EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四))");
 }
 
-TEST_F(BrowserInMain, NewGroupFromTheWindow)
-{
-    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
-    Trigger("SpTBXItem26");
-    EXPECT_EQ(Shape(MainNode(groupB)), "B(我的人脉)");
-    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
-    Trigger("SpTBXItem14");
-    EXPECT_EQ(Shape(MainNode(groupA)), "A(我的人脉,李四,张三)");
-}
-
 TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
 {
     Browser().DyTreeView1->setCurrentItem(MainNode(zhang));
@@ -183,15 +186,6 @@ TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
     EXPECT_EQ(editors.size(), 1u);
     EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
     EXPECT_TRUE(ListCaptionsOf(Browser()).isEmpty());
-}
-
-TEST_F(BrowserInMain, ClosingStoresTheListSettings)
-{
-    Browser().SetViewStyle(2);
-    main->SpTBXItem3Click();
-    TIniFile ini(ConfigIniPath());
-    EXPECT_EQ(ini.ReadInteger("SYS", "ViewType", -1), 2);
-    EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), "100,100,100,100,100,");
 }
 
 } // namespace

@@ -66,10 +66,8 @@ TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
     const QString empty = ContactCardHtml({}, {});
     EXPECT_EQ(Count(empty, "<tr>"), 0);
     EXPECT_TRUE(empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
-}
 
-TEST(ContactCardHtml, ValuesAndCaptionsAreShownLiterally)
-{
+    // Values and captions are shown literally.
     const QString html = ContactCardHtml({"<b>名</b>"}, {"<i>x</i> & y a@b.com"});
     EXPECT_TRUE(html.contains("&lt;b&gt;名&lt;/b&gt;:</td>"));
     EXPECT_TRUE(html.contains("&lt;i&gt;x&lt;/i&gt; &amp; y <A Href=\"mailto:a@b.com\">a@b.com</A></td>"));
@@ -97,7 +95,7 @@ TEST(ContactCardHtml, LongValuesAreCutAfterTwoThousandCharacters)
     }
 }
 
-TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContact)
+TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
 {
     const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}, {"ufz", "<script>alert(1)</script>"}});
     Page().ShowContactCard(QString::number(key));
@@ -110,24 +108,24 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContact)
     EXPECT_TRUE(html.contains("&lt;script&gt;"));
     // The browser shows the text, not the markup.
     EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三"));
-}
+    emit Page().WebBrowser1->anchorClicked(QUrl("mailto:zs@x.com"));
+    EXPECT_EQ(TestShell().opened, QStringList({"mailto:zs@x.com"}));
 
-TEST_F(BrowserCard, AMissingContactGivesAnEmptyCard)
-{
+    // A foreign row shows the labels only.
+    const qint64 foreign = Contact("外来", 0, 1, {{"kzfield2", "x"}});
+    Page().ShowContactCard(QString::number(foreign));
+    EXPECT_EQ(Page().CardKeyid(), QString::number(foreign));
+    EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>"));
+    EXPECT_FALSE(Page().CardHtml().contains("外来"));
+
+    // A missing contact gives an empty card, with nothing to edit.
     Page().ShowContactCard("4242");
     EXPECT_TRUE(Page().CardKeyid().isEmpty());
     EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 0);
-    Page().Button2Click();  // nothing to edit
+    Page().Button2Click();
 }
 
-TEST_F(BrowserCard, ForeignRowsShowLabelsOnly)
-{
-    const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "x"}});
-    Page().ShowContactCard(QString::number(key));
-    EXPECT_EQ(Page().CardKeyid(), QString::number(key));
-    EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>"));
-    EXPECT_FALSE(Page().CardHtml().contains("外来"));
-}
+
 
 TEST_F(BrowserCard, StoredFieldsAreCheckedAndUnknownOnesFallBack)
 {
@@ -169,14 +167,6 @@ TEST_F(BrowserCard, FieldChooserRenewsTheCard)
     responder.Then([](QDialog *dialog) { static_cast<Tfrmselfields *>(dialog)->BitBtn2->click(); });
     Page().Button1Click();
     EXPECT_EQ(Page().CardFields(), QStringList({"uqq"}));
-}
-
-TEST_F(BrowserCard, LinkClicksGoToTheShell)
-{
-    const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}});
-    Page().ShowContactCard(QString::number(key));
-    emit Page().WebBrowser1->anchorClicked(QUrl("mailto:zs@x.com"));
-    EXPECT_EQ(TestShell().opened, QStringList({"mailto:zs@x.com"}));
 }
 
 } // namespace

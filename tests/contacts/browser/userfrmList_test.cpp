@@ -12,7 +12,32 @@
 
 namespace {
 
-using BrowserList = BrowserTest;
+class BrowserList : public BrowserTest
+{
+protected:
+    QList<qint64> Found(const QString &text)
+    {
+        Page().RunSearch(text);
+        QList<qint64> keys;
+        for (int i = 0; i < Page().ListView1->Count(); ++i)
+            keys << Page().ListView1->Model()->Row(i).record->Key();
+        return keys;
+    }
+    // Runs the column chooser, checking exactly the given fields.
+    void ChooseColumns(const QStringList &fields)
+    {
+        ModalResponder responder;
+        responder.Then([&](QDialog *dialog) {
+            QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
+            for (int i = 0; i < list->count(); ++i)
+                list->item(i)->setCheckState(fields.contains(list->item(i)->text().section('=', -1)) ? Qt::Checked
+                                                                                                      : Qt::Unchecked);
+            dialog->accept();
+        });
+        Page().N10Click();
+        EXPECT_EQ(responder.Unexpected(), 0);
+    }
+};
 
 TEST(MatchPinyinInitials, Patterns)
 {
@@ -68,11 +93,7 @@ TEST_F(BrowserList, SearchFindsFragmentsOfTextColumnsOnly)
         {"ls", {custom}},
     };
     for (const auto &c : cases) {
-        Page().RunSearch(QString::fromUtf8(c.text));
-        QList<qint64> keys;
-        for (int i = 0; i < Page().ListView1->Count(); ++i)
-            keys << Page().ListView1->Model()->Row(i).record->Key();
-        EXPECT_EQ(keys, c.keys) << c.text;
+        EXPECT_EQ(Found(QString::fromUtf8(c.text)), c.keys) << c.text;
         EXPECT_EQ(Page().ListSource(), TListSource::Search);
     }
 }
@@ -90,6 +111,13 @@ TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
     Page().ListView1->SelectRow(0);
     Page().N5Click();
     EXPECT_EQ(TestShell().opened.value(0), MailtoText("zs@x.com", "张三"));
+
+    // The tree's mail command takes the node's record, trimmed.
+    const qint64 key = Contact("李四", 0, 1, {{"uemail", " ls@x.com "}});
+    Page().LoadGroupTree();
+    Page().DyTreeView1->setCurrentItem(Node(key));
+    Page().N4Click();
+    EXPECT_EQ(TestShell().opened.value(1), MailtoText("ls@x.com", "李四"));
 }
 
 // The page keeps what it searches in memory; every change must reach it, whoever makes it.
@@ -97,13 +125,7 @@ TEST_F(BrowserList, SearchFollowsEveryChangeOfTheAccount)
 {
     const qint64 a = Contact("张三", 0, 1, {{"umtel", "111"}});
     const qint64 b = Contact("李四", 0, 1, {{"umtel", "222"}});
-    const auto found = [&](const char *text) {
-        Page().RunSearch(QString::fromUtf8(text));
-        QList<qint64> keys;
-        for (int i = 0; i < Page().ListView1->Count(); ++i)
-            keys << Page().ListView1->Model()->Row(i).record->Key();
-        return keys;
-    };
+    const auto found = [&](const char *text) { return Found(QString::fromUtf8(text)); };
     EXPECT_EQ(found("111"), QList<qint64>({a}));
     Exec("update userinfo set umtel='333' where keyid=?", {a});
     EXPECT_EQ(found("111"), QList<qint64>());
@@ -141,11 +163,7 @@ TEST_F(BrowserList, SearchNeverMatchesAcrossTwoColumns)
         {QStringLiteral("y"), {plain}},
     };
     for (const auto &c : cases) {
-        Page().RunSearch(c.text);
-        QList<qint64> keys;
-        for (int i = 0; i < Page().ListView1->Count(); ++i)
-            keys << Page().ListView1->Model()->Row(i).record->Key();
-        EXPECT_EQ(keys, c.keys) << c.text.toStdString();
+        EXPECT_EQ(Found(c.text), c.keys) << c.text.toStdString();
     }
 }
 
@@ -191,7 +209,7 @@ TEST_F(BrowserList, ColumnClickSortsByThatColumnsField)
     EXPECT_EQ(ListCaptions(), QStringList({"Bob", "王五", "李四", "张三"}));
 }
 
-TEST_F(BrowserList, PreviousAndNextWalkTheList)
+TEST_F(BrowserList, PreviousNextSelectAllAndInvert)
 {
     for (const char *name : {"甲", "乙", "丙"})
         Contact(QString::fromUtf8(name));
@@ -209,18 +227,12 @@ TEST_F(BrowserList, PreviousAndNextWalkTheList)
     EXPECT_EQ(list->SelectedRows(), QList<int>({0}));
     Page().Button4Click();
     EXPECT_TRUE(list->SelectedRows().isEmpty());
-}
 
-TEST_F(BrowserList, SelectAllAndInvert)
-{
-    for (const char *name : {"甲", "乙", "丙"})
-        Contact(QString::fromUtf8(name));
-    Page().SpeedButton8Click("全部");
-    Page().ListView1->SelectRow(1);
-    Page().N8Click();
-    EXPECT_EQ(Page().ListView1->SelectedRows(), QList<int>({0, 2}));
-    Page().N7Click();
-    EXPECT_EQ(Page().ListView1->SelectedRows(), QList<int>({0, 1, 2}));
+    list->SelectRow(1);
+    Page().N8Click();  // invert
+    EXPECT_EQ(list->SelectedRows(), QList<int>({0, 2}));
+    Page().N7Click();  // all
+    EXPECT_EQ(list->SelectedRows(), QList<int>({0, 1, 2}));
 }
 
 TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
@@ -271,63 +283,27 @@ TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
     EXPECT_EQ(Page().ColumnWidths(), QList<int>({90, 100}));
     EXPECT_EQ(Page().ViewStyle(), 3);
     EXPECT_EQ(Page().ListView1->ReportView()->model()->headerData(1, Qt::Horizontal).toString(), "部门职务");
-}
 
-TEST_F(BrowserList, NothingKnownInTheSettingsGivesTheDefaults)
-{
-    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("nosuch,upot", DesKey).Text);
+    page.reset();  // nothing known gives the defaults
+    ini.WriteString("SYS", "VIEWFIELDS", DesEncryptString("nosuch,upot", DesKey).Text);
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
 }
 
-TEST_F(BrowserList, ColumnChooserStoresTheCheckedFields)
-{
-    Contact("张三", 0, 1, {{"uzw", "经理"}});
-    Page().SpeedButton8Click("全部");
-    ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        auto *chooser = static_cast<Tfrmselfields *>(dialog);
-        QListWidget *list = chooser->CheckListBox1;
-        for (int i = 0; i < list->count(); ++i) {
-            const QString name = list->item(i)->text().section('=', -1);
-            list->item(i)->setCheckState(name == "uzw" || name == "uname" ? Qt::Checked : Qt::Unchecked);
-        }
-        dialog->accept();
-    });
-    Page().N10Click();
-    EXPECT_EQ(responder.Unexpected(), 0);
-    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "uzw"}));
-    EXPECT_EQ(DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "VIEWFIELDS", ""), DesKey), "uname,uzw");
-
-    // Nothing checked falls back to the defaults.
-    responder.Then([](QDialog *dialog) {
-        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
-        for (int i = 0; i < list->count(); ++i)
-            list->item(i)->setCheckState(Qt::Unchecked);
-        dialog->accept();
-    });
-    Page().N10Click();
-    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
-}
-
-TEST_F(BrowserList, ANewColumnIsFilledInWhateverTheListShows)
+// A new column is filled in whatever the list shows, here a quick view.
+TEST_F(BrowserList, ColumnChooserStoresTheCheckedFieldsAndRenewsTheList)
 {
     Contact("张三", 0, 1, {{"uwkaddress", "北京公司"}});
     Page().TreeView1Change(Page().TreeView1->topLevelItem(3));  // 所有人脉
-    ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
-        for (int i = 0; i < list->count(); ++i) {
-            const QString name = list->item(i)->text().section('=', -1);
-            list->item(i)->setCheckState(name == "uname" || name == "uwkaddress" ? Qt::Checked : Qt::Unchecked);
-        }
-        dialog->accept();
-    });
-    Page().N10Click();
-    EXPECT_EQ(responder.Unexpected(), 0);
+    ChooseColumns({"uname", "uwkaddress"});
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "uwkaddress"}));
+    EXPECT_EQ(DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "VIEWFIELDS", ""), DesKey),
+              "uname,uwkaddress");
     EXPECT_EQ(Page().ListSource(), TListSource::QuickView);
     ASSERT_EQ(Page().ListView1->Count(), 1);
     EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"北京公司"}));
+
+    ChooseColumns({});  // nothing checked falls back to the defaults
+    EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
 }
 
 TEST_F(BrowserList, RenamingTheCardsContactRenewsTheCard)
@@ -337,14 +313,6 @@ TEST_F(BrowserList, RenamingTheCardsContactRenewsTheCard)
     QString text = "王五";
     ASSERT_TRUE(Page().DyTreeView1Edited(Node(key), text));
     EXPECT_TRUE(Page().CardHtml().contains(">王五</td>"));
-}
-
-TEST_F(BrowserList, TreeMailUsesTheNodeRecord)
-{
-    const qint64 key = Contact("张三", 0, 1, {{"uemail", " zs@x.com "}});
-    Page().DyTreeView1->setCurrentItem(Node(key));
-    Page().N4Click();
-    EXPECT_EQ(TestShell().opened, QStringList({MailtoText("zs@x.com", "张三")}));
 }
 
 TEST_F(BrowserList, ViewStylesShareOneSelection)
