@@ -586,29 +586,6 @@ TEST(Canvas, MaskBlitPaintsSetBitsInTheBrushColour)
     EXPECT_EQ(c.Pixel(2, 1), clNavy);
 }
 
-TEST(Canvas, RecorderLogsCallsWithTheirColours)
-{
-    TCanvasRecorder rec;
-    TCanvas c;  // no target: records only
-    c.SetRecorder(&rec);
-    c.Brush()->SetColor(clRed);
-    c.FillRect(Rect(1, 2, 3, 4));
-    c.Font()->SetColor(clBlue);
-    c.TextOut(5, 6, QStringLiteral("初一"));
-    c.GradientFill(Rect(0, 0, 1, 1), clWhite, clTeal, true);
-    ASSERT_EQ(rec.Calls.size(), 3u);
-    EXPECT_EQ(rec.Calls[0].Op, TCanvasOp::FillRect);
-    EXPECT_EQ(rec.Calls[0].Rect, Rect(1, 2, 3, 4));
-    EXPECT_EQ(rec.Calls[0].BrushColor, clRed);
-    const auto texts = rec.Of(TCanvasOp::TextOut);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0]->Text, QStringLiteral("初一"));
-    EXPECT_EQ(texts[0]->FontColor, clBlue);
-    EXPECT_EQ(texts[0]->Points.front(), (TPoint{5, 6}));
-    EXPECT_EQ(rec.Of(TCanvasOp::GradientFill)[0]->Color2, clTeal);
-    EXPECT_GT(c.TextWidth(QStringLiteral("初一")), 0);  // measuring works without a target
-}
-
 TEST(Canvas, BrushSettingsDriveTheBackgroundMode)
 {
     TCanvas c;
