@@ -214,6 +214,20 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     EXPECT_EQ(clicks, (std::vector<QString>{"S2"}));
 }
 
+TEST_F(PopupMenuTest, ClickOutsideEndsTheMenuAndReachesTheButton)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    MenuScript s(form.get());
+    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint()); });
+    s.Start();
+    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+    EXPECT_TRUE(s.Done());
+    EXPECT_TRUE(Popups().empty());
+    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
+    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbLeft}));
+    sim::ReleaseAt(ButtonCentre().ToQPoint());
+}
+
 TEST_F(PopupMenuTest, RightPressInsideIsIgnoredWithoutTrackingOutsideEndsTheMenu)
 {
     Add(menu->Items(), QStringLiteral("A"));
