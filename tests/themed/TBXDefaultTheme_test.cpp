@@ -148,6 +148,12 @@ TEST_F(DefaultTheme, SeparatorsAndPopupBorders)
     info.Enabled = false;
     QImage blank = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, true, false); });
     EXPECT_EQ(PixelAt(blank, 20, 10), 0x00FF00u);
+    info.ViewType = VT_NORMALTOOLBAR;
+    info.ItemOptions = IO_TOOLBAR_STYLE;
+    info.Enabled = true;
+    QImage bar = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, false, false); });
+    EXPECT_EQ(PixelAt(bar, 19, 11), GetSysColor(COLOR_BTNSHADOW)) << "a toolbar's etched line down its middle";
+    EXPECT_EQ(PixelAt(bar, 20, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
 
     QImage list = Paint([&](TCanvas &c) {
         theme->PaintPopupNCArea(c, Rect(0, 0, 40, 22), TTBXPopupInfo{0, VT_LISTBOX, {}, {1, 1}});

@@ -407,10 +407,7 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Whole views through the Default theme.
-
-
+// A whole view through the Default theme.
 TEST(TBXDefaultPainting, PopupOfThirtyItems)
 {
     SetCurrentThemeFunc(nullptr);
@@ -438,35 +435,6 @@ TEST(TBXDefaultPainting, PopupOfThirtyItems)
     // A raised frame.
     EXPECT_EQ(PixelAt(image, image.width() - 1, image.height() - 1), ColorToRGB(cl3DDkShadow));
     EXPECT_EQ(PixelAt(image, 1, 1), ColorToRGB(clBtnHighlight));
-}
-
-TEST(TBXDefaultPainting, ToolbarOfTwentyItems)
-{
-    SetCurrentThemeFunc(nullptr);
-    TThemedView tv(VT_NORMALTOOLBAR);
-    std::vector<TTBCustomItem *> items;
-    for (int i = 0; i < 20; ++i) {
-        TTBCustomItem *it = i % 5 == 4 ? static_cast<TTBCustomItem *>(new TTBXSeparatorItem(nullptr)) : new TTBXItem(nullptr);
-        it->SetCaption(QStringLiteral("B%1").arg(i));
-        tv.root->Add(it);
-        items.push_back(it);
-    }
-    items[2]->SetChecked(true);
-    TTBView &view = tv.Open();
-    view.Select(view.Find(items[6]), true);
-    const QImage image = tv.Paint();
-    const TRect checked = view.Find(items[2])->BoundsRect, hot = view.Find(items[6])->BoundsRect;
-    const TRect idle = view.Find(items[7])->BoundsRect, sep = view.Find(items[4])->BoundsRect;
-    // A checked button is sunken, a hot one raised, an idle one flat on the face colour.
-    EXPECT_EQ(PixelAt(image, checked.Left, checked.Top), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(PixelAt(image, checked.Right - 1, checked.Bottom - 1), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(PixelAt(image, hot.Left, hot.Top), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(PixelAt(image, hot.Right - 1, hot.Bottom - 1), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(PixelAt(image, idle.Left, idle.Top), ColorToRGB(clBtnFace));
-    // The separator's etched line down its middle.
-    const int mid = (sep.Left + sep.Right) / 2 - 1, y = (sep.Top + sep.Bottom) / 2;
-    EXPECT_EQ(PixelAt(image, mid, y), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(PixelAt(image, mid + 1, y), ColorToRGB(clBtnHighlight));
 }
 
 } // namespace

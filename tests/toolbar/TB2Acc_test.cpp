@@ -1,6 +1,6 @@
 // What an accessibility client reads from menu bars, toolbars and popup menus through Qt's
 // accessibility interfaces, and what its actions do to the menus.
-#include "ScriptSteps.h"
+#include "TB2TestSupport.h"
 #include "platform/Forms.h"
 #include "platform/SysParams.h"
 #include "toolbar/TB2Acc.h"
@@ -13,15 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TSubmenuItem : public TTBCustomItem
-{
-public:
-    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
-    {
-        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-    }
-};
 
 QAccessibleInterface *Acc(QWidget *w) { return QAccessible::queryAccessibleInterface(w); }
 

@@ -1,6 +1,6 @@
 // Docks and dockable windows on real forms: thickness, placement rules, floating and docking
 // back, and the drag loop driven by synthesized input.
-#include "ScriptSteps.h"
+#include "TB2TestSupport.h"
 #include "platform/Forms.h"
 #include "toolbar/TB2Toolbar.h"
 
@@ -8,28 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TFixedViewer : public TTBItemViewer
-{
-public:
-    using TTBItemViewer::TTBItemViewer;
-    void CalcSize(TCanvas &, int &AWidth, int &AHeight) override
-    {
-        AWidth = 40;
-        AHeight = 22;
-    }
-};
-
-// A toolbar button 40 x 22 whatever the font.
-class TFixedItem : public TTBCustomItem
-{
-public:
-    using TTBCustomItem::TTBCustomItem;
-    TTBItemViewerClass GetItemViewerClass(TTBView *) override
-    {
-        return [](TTBView *v, TTBCustomItem *i, int g) -> TTBItemViewer * { return new TFixedViewer(v, i, g); };
-    }
-};
 
 class DockForm : public ::testing::Test
 {
@@ -48,7 +26,7 @@ protected:
         bar->SetCaption(QStringLiteral("工具"));
         bar->SetHideWhenInactive(false);
         for (int i = 0; i < 3; ++i)
-            bar->Items()->Add(new TFixedItem(bar));
+            bar->Items()->Add(new TWidthItem(bar));
         bar->SetCurrentDock(top);
         form->Show();
         sim::WaitFor([&] { return form->isVisible(); });
@@ -102,31 +80,30 @@ TEST_F(DockForm, ThicknessFollowsRowsFixAlignAndBoundLines)
 
 TEST_F(DockForm, PlacementRulesRaiseAndKeepTheOldState)
 {
-    try {
-        top->SetPosition(TTBDockPosition::dpBottom);
-        ADD_FAILURE() << "no exception";
-    } catch (const EInvalidOperation &e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Cannot change Position of a TTBDock if it already contains controls"));
+    TTBDock inner(nullptr);
+    TTBToolbar orphan(nullptr);
+    orphan.SetName(QStringLiteral("Orphan"));
+    const struct {
+        std::function<void()> call;
+        QString message;
+    } cases[] = {
+        {[&] { top->SetPosition(TTBDockPosition::dpBottom); },
+         "Cannot change Position of a TTBDock if it already contains controls"},
+        {[&] { inner.SetParent(bar); }, "A TTBDock control cannot be placed inside a tool window or another TTBDock"},
+        {[&] { orphan.SetFloating(true); }, "Control 'Orphan' has no parent window"},
+    };
+    for (const auto &c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "no exception: " << c.message.toStdString();
+        } catch (const EInvalidOperation &e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
     }
     EXPECT_EQ(top->Position(), TTBDockPosition::dpTop);
     EXPECT_EQ(top->Align(), TAlign::alTop);
-    TTBDock inner(nullptr);
-    try {
-        inner.SetParent(bar);
-        ADD_FAILURE() << "no exception";
-    } catch (const EInvalidOperation &e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("A TTBDock control cannot be placed inside a tool window or another TTBDock"));
-    }
     EXPECT_EQ(inner.Parent(), nullptr);
-    TTBToolbar orphan(nullptr);
-    orphan.SetName(QStringLiteral("Orphan"));
-    try {
-        orphan.SetFloating(true);
-        ADD_FAILURE() << "no exception";
-    } catch (const EInvalidOperation &e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Control 'Orphan' has no parent window"));
-    }
+    EXPECT_FALSE(orphan.Floating());
 }
 
 TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
@@ -201,7 +178,7 @@ TEST_F(DockForm, ADockThatAllowsNoDragIsNeverATarget)
 TEST_F(DockForm, ACancelledDragRestoresEverything)
 {
     auto *second = new TTBToolbar(form);
-    second->Items()->Add(new TFixedItem(second));
+    second->Items()->Add(new TWidthItem(second));
     second->SetDockRow(1);
     second->SetDockPos(30);
     second->SetCurrentDock(top);
@@ -257,7 +234,7 @@ TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
     bottom->SetParent(form);
     bar->SetDefaultDock(bottom);
     auto *other = new TTBToolbar(form);
-    other->Items()->Add(new TFixedItem(other));
+    other->Items()->Add(new TWidthItem(other));
     other->SetCurrentDock(bottom);
     delete bottom;
     EXPECT_EQ(bar->DefaultDock(), nullptr);

@@ -1,6 +1,7 @@
 // The layout over fixed-size fake viewers; every expected rectangle is worked out by hand.
 #include "toolbar/TB2ItemLayout.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -107,164 +108,74 @@ TEST_P(LayoutTable, PlacesEveryViewer)
     EXPECT_EQ(scroll, c.scrollOut);
 }
 
+Case With(Case c, const std::function<void(Case &)> &change)
+{
+    change(c);
+    return c;
+}
+
 std::vector<Case> Cases()
 {
-    std::vector<Case> cs;
     const TRect hidden{};
-
-    cs.push_back({"SeparatorsAtEndsAndDoubledDropOut",
-                  {S(10, 8), I(50), S(10, 8), S(10, 8), I(60), S(10, 8)},
-                  Popup(),
-                  0,
-                  {{0, hidden}, {1, {0, 0, 60, 20}}, {2, {0, 20, 60, 28}}, {3, hidden}, {4, {0, 28, 60, 48}}, {5, hidden}},
-                  {60, 48}});
-
-    {
-        Case c{"InvisibleItemsDoNotSeparateSeparators",
-               {I(40), S(), Fake{40, 20, 'x'}, S(), I(40)},
-               Toolbar(),
-               0,
-               {{1, {40, 0, 46, 20}}, {2, hidden}, {3, hidden}, {4, {46, 0, 86, 20}}},
-               {86, 20}};
-        cs.push_back(c);
-    }
-
-    // Only one item fits beside the chevron, yet two stay; the chevron sits at 40 - 12.
-    cs.push_back({"ChevronKeepsTwoItems",
-                  {I(30), I(30), I(30), Fake{0, 0, 'v'}},
-                  Toolbar(0, 40, true),
-                  0,
-                  {{0, {0, 0, 30, 20}}, {1, {30, 0, 60, 20}}, {2, hidden, true}, {3, {28, 0, 40, 20}}},
-                  {60, 20}});
-
-    // D goes; the separator is then last and goes before C would.
-    cs.push_back({"SeparatorLeftLastGoesBeforeAnotherItem",
-                  {I(30), I(30), I(30), S(6, 20), I(30), Fake{0, 0, 'v'}},
-                  Toolbar(0, 105, true),
-                  0,
-                  {{2, {60, 0, 90, 20}}, {3, hidden}, {4, hidden, true}, {5, {93, 0, 105, 20}}},
-                  {90, 20}});
-
-    {
+    const Fake chevron{0, 0, 'v'};
+    static const std::vector<int> priority{2, 0, 3, 1};
+    const std::vector<Fake> ten(10, I(100));
+    return {
+        {"SeparatorsAtEndsAndDoubledDropOut", {S(10, 8), I(50), S(10, 8), S(10, 8), I(60), S(10, 8)}, Popup(), 0,
+         {{0, hidden}, {1, {0, 0, 60, 20}}, {2, {0, 20, 60, 28}}, {3, hidden}, {4, {0, 28, 60, 48}}, {5, hidden}},
+         {60, 48}},
+        {"InvisibleItemsDoNotSeparateSeparators", {I(40), S(), Fake{40, 20, 'x'}, S(), I(40)}, Toolbar(), 0,
+         {{1, {40, 0, 46, 20}}, {2, hidden}, {3, hidden}, {4, {46, 0, 86, 20}}}, {86, 20}},
+        // Only one item fits beside the chevron, yet two stay; the chevron sits at 40 - 12.
+        {"ChevronKeepsTwoItems", {I(30), I(30), I(30), chevron}, Toolbar(0, 40, true), 0,
+         {{0, {0, 0, 30, 20}}, {1, {30, 0, 60, 20}}, {2, hidden, true}, {3, {28, 0, 40, 20}}}, {60, 20}},
+        // D goes; the separator is then last and goes before C would.
+        {"SeparatorLeftLastGoesBeforeAnotherItem", {I(30), I(30), I(30), S(6, 20), I(30), chevron},
+         Toolbar(0, 105, true), 0,
+         {{2, {60, 0, 90, 20}}, {3, hidden}, {4, hidden, true}, {5, {93, 0, 105, 20}}}, {90, 20}},
         // The priority list keeps C longest, then A, then D: B is the first to go.
-        static const std::vector<int> priority{2, 0, 3, 1};
-        Case c{"PriorityListChoosesWhatGoes",
-               {I(30), I(30), I(30), I(30), Fake{0, 0, 'v'}},
-               Toolbar(0, 100, true),
-               0,
-               {{0, {0, 0, 30, 20}}, {1, hidden, true}, {2, {30, 0, 60, 20}}, {3, hidden, true}},
-               {60, 20}};
-        c.params.Priority = &priority;
-        cs.push_back(c);
-    }
-
-    // The group after the separator does not fit: a 6 px line break stretched to the width.
-    cs.push_back({"SeparatorBecomesLineBreak",
-                  {I(30), I(30), S(6, 20), I(30), I(30)},
-                  Toolbar(70),
-                  0,
-                  {{1, {30, 0, 60, 20}}, {2, {0, 20, 60, 26}, false, true}, {3, {0, 26, 30, 46}}, {4, {30, 26, 60, 46}}},
-                  {60, 46},
-                  2});
-
-    // D wraps, so the separator after it breaks the line although E would fit.
-    cs.push_back({"SeparatorAfterWrapBreaksLine",
-                  {I(30), I(30), I(30), I(30), S(6, 20), I(30)},
-                  Toolbar(100),
-                  0,
-                  {{3, {0, 20, 30, 40}}, {4, {0, 40, 100, 46}, false, true}, {5, {0, 46, 30, 66}}},
-                  {100, 66},
-                  3});
-    {
-        Case c{"KeepsLineAfterWrap",
-               {I(30), I(30), I(30), I(30), S(6, 20), I(30)},
-               Toolbar(100),
-               0,
-               {{3, {0, 20, 30, 40}}, {4, {30, 20, 36, 40}}, {5, {36, 20, 66, 40}}},
-               {100, 40},
-               2};
-        c.viewers[4].keepsLine = true;
-        cs.push_back(c);
-    }
-
-    // Thinner items are centred across the line, separators and fill items stretched.
-    {
-        Case c{"CentredAcrossTheLine",
-               {I(30, 22), I(30, 15), S(6, 6), Fake{20, 10, 'i'}},
-               Toolbar(),
-               0,
-               {{0, {0, 0, 30, 22}}, {1, {30, 3, 60, 18}}, {2, {60, 0, 66, 22}}, {3, {66, 0, 86, 22}}},
-               {86, 22}};
-        c.viewers[3].fills = true;
-        cs.push_back(c);
-    }
-
-    {
-        Case c{"SameWidthTakesTheWidest",
-               {I(40), I(60), I(20)},
-               Toolbar(),
-               0,
-               {{0, {0, 0, 60, 20}}, {1, {60, 0, 120, 20}}, {2, {120, 0, 140, 20}}},
-               {140, 20}};
-        c.viewers[0].same = c.viewers[1].same = true;
-        cs.push_back(c);
-    }
-
-    {
-        Case c{"RightAlignedGroupOnWrappedLine",
-               {I(30), I(30), I(30), I(30), I(30)},
-               Toolbar(100),
-               0,
-               {{3, {0, 20, 30, 40}}, {4, {70, 20, 100, 40}}},
-               {100, 40},
-               2};
-        c.viewers[4].rightAlign = true;
-        cs.push_back(c);
-    }
-
-    // Lines of a vertical bar run along y and are mirrored right to left.
-    {
-        Case c{"VerticalMirrorsLines",
-               {I(20, 30), I(20, 30), I(20, 30)},
-               Toolbar(50),
-               0,
-               {{0, {40, 0, 60, 30}}, {1, {20, 0, 40, 30}}, {2, {0, 0, 20, 30}}},
-               {60, 50},
-               3};
-        c.params.Orientation = TTBViewOrientation::tbvoVertical;
-        cs.push_back(c);
-    }
-
-    {
-        Case c{"FloatingMarginsAroundItems",
-               {I(30), I(30)},
-               Toolbar(),
-               0,
-               {{0, {4, 2, 34, 22}}, {1, {34, 2, 64, 22}}},
-               {68, 23}};
-        c.params.Orientation = TTBViewOrientation::tbvoFloating;
-        c.params.Margins = {4, 2, 4, 1};
-        cs.push_back(c);
-    }
-
-    std::vector<Fake> ten(10, I(100));
-    cs.push_back({"TallPopupShowsBottomBand",
-                  ten, Popup(100), 0,
-                  {{3, {0, 60, 100, 80}}, {4, hidden, false, false, true}},
-                  {100, 100}, 1, 0});
-    cs.push_back({"TallPopupScrolledShowsBothBands",
-                  ten, Popup(100), 50,
-                  {{3, hidden, false, false, true}, {4, {0, 30, 100, 50}}, {5, {0, 50, 100, 70}}, {6, hidden, false, false, true}},
-                  {100, 100}, 1, 50});
-    cs.push_back({"ScrollOffsetIsClamped",
-                  ten, Popup(100), 500,
-                  {{5, hidden, false, false, true}, {6, {0, 20, 100, 40}}, {9, {0, 80, 100, 100}}},
-                  {100, 100}, 1, 100});
-    cs.push_back({"ShortPopupDropsOffset",
-                  {I(100), I(100)}, Popup(100), 30,
-                  {{1, {0, 20, 100, 40}}},
-                  {100, 40}, 1, 0});
-    return cs;
+        With({"PriorityListChoosesWhatGoes", {I(30), I(30), I(30), I(30), chevron}, Toolbar(0, 100, true), 0,
+              {{0, {0, 0, 30, 20}}, {1, hidden, true}, {2, {30, 0, 60, 20}}, {3, hidden, true}}, {60, 20}},
+             [](Case &c) { c.params.Priority = &priority; }),
+        // The group after the separator does not fit: a 6 px line break stretched to the width.
+        {"SeparatorBecomesLineBreak", {I(30), I(30), S(6, 20), I(30), I(30)}, Toolbar(70), 0,
+         {{1, {30, 0, 60, 20}}, {2, {0, 20, 60, 26}, false, true}, {3, {0, 26, 30, 46}}, {4, {30, 26, 60, 46}}},
+         {60, 46}, 2},
+        // D wraps, so the separator after it breaks the line although E would fit.
+        {"SeparatorAfterWrapBreaksLine", {I(30), I(30), I(30), I(30), S(6, 20), I(30)}, Toolbar(100), 0,
+         {{3, {0, 20, 30, 40}}, {4, {0, 40, 100, 46}, false, true}, {5, {0, 46, 30, 66}}}, {100, 66}, 3},
+        With({"KeepsLineAfterWrap", {I(30), I(30), I(30), I(30), S(6, 20), I(30)}, Toolbar(100), 0,
+              {{3, {0, 20, 30, 40}}, {4, {30, 20, 36, 40}}, {5, {36, 20, 66, 40}}}, {100, 40}, 2},
+             [](Case &c) { c.viewers[4].keepsLine = true; }),
+        // Thinner items are centred across the line, separators and fill items stretched.
+        With({"CentredAcrossTheLine", {I(30, 22), I(30, 15), S(6, 6), Fake{20, 10, 'i'}}, Toolbar(), 0,
+              {{0, {0, 0, 30, 22}}, {1, {30, 3, 60, 18}}, {2, {60, 0, 66, 22}}, {3, {66, 0, 86, 22}}}, {86, 22}},
+             [](Case &c) { c.viewers[3].fills = true; }),
+        With({"SameWidthTakesTheWidest", {I(40), I(60), I(20)}, Toolbar(), 0,
+              {{0, {0, 0, 60, 20}}, {1, {60, 0, 120, 20}}, {2, {120, 0, 140, 20}}}, {140, 20}},
+             [](Case &c) { c.viewers[0].same = c.viewers[1].same = true; }),
+        With({"RightAlignedGroupOnWrappedLine", {I(30), I(30), I(30), I(30), I(30)}, Toolbar(100), 0,
+              {{3, {0, 20, 30, 40}}, {4, {70, 20, 100, 40}}}, {100, 40}, 2},
+             [](Case &c) { c.viewers[4].rightAlign = true; }),
+        // Lines of a vertical bar run along y and are mirrored right to left.
+        With({"VerticalMirrorsLines", {I(20, 30), I(20, 30), I(20, 30)}, Toolbar(50), 0,
+              {{0, {40, 0, 60, 30}}, {1, {20, 0, 40, 30}}, {2, {0, 0, 20, 30}}}, {60, 50}, 3},
+             [](Case &c) { c.params.Orientation = TTBViewOrientation::tbvoVertical; }),
+        With({"FloatingMarginsAroundItems", {I(30), I(30)}, Toolbar(), 0, {{0, {4, 2, 34, 22}}, {1, {34, 2, 64, 22}}},
+              {68, 23}},
+             [](Case &c) {
+                 c.params.Orientation = TTBViewOrientation::tbvoFloating;
+                 c.params.Margins = {4, 2, 4, 1};
+             }),
+        {"TallPopupShowsBottomBand", ten, Popup(100), 0, {{3, {0, 60, 100, 80}}, {4, hidden, false, false, true}},
+         {100, 100}, 1, 0},
+        {"TallPopupScrolledShowsBothBands", ten, Popup(100), 50,
+         {{3, hidden, false, false, true}, {4, {0, 30, 100, 50}}, {5, {0, 50, 100, 70}}, {6, hidden, false, false, true}},
+         {100, 100}, 1, 50},
+        {"ScrollOffsetIsClamped", ten, Popup(100), 500,
+         {{5, hidden, false, false, true}, {6, {0, 20, 100, 40}}, {9, {0, 80, 100, 100}}}, {100, 100}, 1, 100},
+        {"ShortPopupDropsOffset", {I(100), I(100)}, Popup(100), 30, {{1, {0, 20, 100, 40}}}, {100, 40}, 1, 0},
+    };
 }
 
 INSTANTIATE_TEST_SUITE_P(Layout, LayoutTable, ::testing::ValuesIn(Cases()),

@@ -1,123 +1,40 @@
 // Real popup menus driven through the input router: keys, mouse, accelerators, scrolling and
 // placement. Input is sent from a script that runs inside the menu loop, one step per pass.
-#include "../platform/InputSim.h"
+#include "TB2TestSupport.h"
 #include "platform/Forms.h"
 #include "platform/SysParams.h"
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2ItemWindow.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
-#include <deque>
 #include <gtest/gtest.h>
 
 namespace {
-
-class TSubmenuItem : public TTBCustomItem
-{
-public:
-    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
-    {
-        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-    }
-};
-
-std::vector<TTBPopupWindow *> Popups()
-{
-    std::vector<TTBPopupWindow *> list;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = dynamic_cast<TTBPopupWindow *>(w); p && p->isVisible())
-            list.push_back(p);
-    return list;
-}
-
-TTBView *RootView()
-{
-    for (TTBPopupWindow *p : Popups())
-        if (!p->View()->ParentView())
-            return p->View();
-    return nullptr;
-}
 
 QString SelectedCaption(TTBView *v)
 {
     return v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)");
 }
 
-QPoint Center(const TTBItemViewer *v)
-{
-    const TRect r = v->ScreenRect();
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-}
-
-// Steps run one per event-loop pass while the menu loop runs; a step answering false is tried
-// again on the next pass. A step that never comes true, or a menu still open long after the
-// last step, fails the test and closes the menu.
-class MenuScript
+// A script run inside a popup menu's loop, with its keys sent to the form; a failing one
+// escapes out of the menu.
+class MenuScript : public ScriptSteps
 {
 public:
-    explicit MenuScript(QWidget *keys) : keys_(keys)
+    explicit MenuScript(QWidget *keys) : ScriptSteps([keys] {
+        for (int i = 0; i < 5; ++i)
+            sim::Key(keys, Qt::Key_Escape);
+    }), keys_(keys)
     {
-        timer_.setInterval(0);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    }
-    MenuScript &Then(std::function<bool()> step)
-    {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
-    MenuScript &Do(std::function<void()> action)
-    {
-        return Then([action] {
-            action();
-            return true;
-        });
+        SetOpen([] { return RootView() != nullptr; });
     }
     MenuScript &Key(int key, const QString &text = {})
     {
-        return Do([this, key, text] { sim::Key(keys_, key, Qt::NoModifier, text); });
+        ScriptSteps::Key(keys_, key, text);
+        return *this;
     }
-    void Start()
-    {
-        waiting_.start();
-        timer_.start();
-    }
-    bool Finished() const { return steps_.empty(); }
-    // How the script tells that the menu is still open (a popup menu by default).
-    void SetOpen(std::function<bool()> open) { open_ = std::move(open); }
 
 private:
-    void Tick()
-    {
-        if (steps_.empty()) {
-            if (!open_())
-                timer_.stop();
-            else if (waiting_.elapsed() > 5000)
-                Abandon("the menu stayed open after the last step");
-            return;
-        }
-        if (steps_.front()()) {
-            steps_.pop_front();
-            waiting_.restart();
-            return;
-        }
-        if (waiting_.elapsed() > 5000)
-            Abandon("a menu step never came true");
-    }
-    void Abandon(const char *why)
-    {
-        ADD_FAILURE() << why;
-        steps_.clear();
-        timer_.stop();
-        for (int i = 0; i < 5 && open_(); ++i)
-            sim::Key(keys_, Qt::Key_Escape);
-    }
-
     QWidget *keys_;
-    QTimer timer_;
-    QElapsedTimer waiting_;
-    std::deque<std::function<bool()>> steps_;
-    std::function<bool()> open_ = [] { return RootView() != nullptr; };
 };
 
 class PopupMenuTest : public ::testing::Test
@@ -187,7 +104,7 @@ TEST_F(PopupMenuTest, ArrowKeysWrapAndSkipSeparatorsAndHiddenItems)
     s.Key(Qt::Key_Escape);
     s.Start();
     EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_EQ(seen, (std::vector<QString>{"A", "Disabled", "D", "A", "D", "Disabled"}));
     EXPECT_TRUE(Popups().empty());
     QApplication::processEvents();
@@ -214,7 +131,7 @@ TEST_F(PopupMenuTest, RightOpensSubmenuAndEscapeClosesOneLevelAtATime)
     s.Key(Qt::Key_Escape);
     s.Start();
     EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_EQ(childSelection, QStringLiteral("S1"));
     EXPECT_TRUE(rootStayed);
     EXPECT_TRUE(Popups().empty());
@@ -235,7 +152,7 @@ TEST_F(PopupMenuTest, AcceleratorsCycleAndAUniqueOneExecutes)
     s.Key(Qt::Key_X, QStringLiteral("x"));
     s.Start();
     TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     ASSERT_NE(chosen, nullptr);
     EXPECT_EQ(chosen->Caption(), QStringLiteral("E&xit"));
     EXPECT_EQ(seen, (std::vector<QString>{"&File", "&Find", "&File"}));
@@ -255,7 +172,7 @@ TEST_F(PopupMenuTest, UniqueAcceleratorOnDisabledItemEndsTheMenu)
     s.Key(Qt::Key_D, QStringLiteral("d"));
     s.Start();
     EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     QApplication::processEvents();
     EXPECT_TRUE(clicks.empty());
 }
@@ -286,7 +203,7 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     });
     s.Start();
     TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_FALSE(openedAtOnce);
     ASSERT_NE(chosen, nullptr);
     EXPECT_EQ(chosen->Caption(), QStringLiteral("S2"));
@@ -304,7 +221,7 @@ TEST_F(PopupMenuTest, ClickOutsideEndsTheMenuAndReachesTheButton)
     s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint()); });
     s.Start();
     EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_TRUE(Popups().empty());
     EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
     EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbLeft}));
@@ -327,7 +244,7 @@ TEST_F(PopupMenuTest, RightPressInsideIsIgnoredWithoutTrackingOutsideEndsTheMenu
     s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint(), Qt::RightButton); });
     s.Start();
     EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
     EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbRight}));
@@ -409,7 +326,7 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     s.Key(Qt::Key_Escape);
     s.Start();
     menu->PopupEx(100, 0, false);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_TRUE(bottomArrowFirst);
     EXPECT_TRUE(lastShown);
     EXPECT_TRUE(topArrow);
@@ -418,36 +335,27 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     EXPECT_GT(offsetAfterNotch, 0);
 }
 
-TEST_F(PopupMenuTest, PopupAtTheScreenCornerStaysInTheWorkArea)
+TEST_F(PopupMenuTest, PopupAtTheScreenCornerStaysInTheWorkAreaAndTellsOnPopup)
 {
     Add(menu->Items(), QStringLiteral("A long caption to make it wide"));
     Add(menu->Items(), QStringLiteral("B"));
+    int popups = 0;
+    menu->OnPopup = [&](TComponent *Sender) {
+        EXPECT_EQ(Sender, menu.get());
+        ++popups;
+    };
     TRect placed;
     MenuScript s(form.get());
     s.Do([&] { placed = static_cast<TControl *>(RootView()->Window())->BoundsRect(); });
     s.Key(Qt::Key_Escape);
     s.Start();
     menu->PopupEx(795, 595, false);
+    EXPECT_EQ(popups, 1);
     EXPECT_FALSE(placed.IsEmpty());
     EXPECT_LE(placed.Right, 800);
     EXPECT_LE(placed.Bottom, 600);
     EXPECT_GE(placed.Left, 0);
     EXPECT_GE(placed.Top, 0);
-}
-
-TEST_F(PopupMenuTest, OnPopupFiresWhenTheMenuOpens)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    int popups = 0;
-    menu->OnPopup = [&](TComponent *Sender) {
-        EXPECT_EQ(Sender, menu.get());
-        ++popups;
-    };
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->Popup(100, 100);
-    EXPECT_EQ(popups, 1);
 }
 
 TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
@@ -465,7 +373,7 @@ TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
     });
     s.Start();
     EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_TRUE(hidden);
 }
 
@@ -487,7 +395,7 @@ TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
     s.Start();
     menu->PopupEx(100, 100, false);
     SetMenuAnimationClock(nullptr);
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_TRUE(animating);
     EXPECT_TRUE(shownAfter);
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
@@ -523,7 +431,7 @@ TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
     s.SetOpen([&] { return view.State().Contains(TTBViewStateItem::vsModal); });
     s.Start();
     view.EnterToolbarLoop({});
-    EXPECT_TRUE(s.Finished());
+    EXPECT_TRUE(s.Done());
     EXPECT_EQ(seen, (std::vector<QString>{"Open", "&Edit", "Copy"}));
     EXPECT_TRUE(closedByEscape);
     EXPECT_FALSE(view.State().Contains(TTBViewStateItem::vsModal));

@@ -1,6 +1,6 @@
 // Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts and the sizes of
 // a floating wrapping toolbar.
-#include "ScriptSteps.h"
+#include "TB2TestSupport.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "toolbar/TB2ItemWindow.h"
@@ -12,38 +12,6 @@
 
 namespace {
 
-class TWidthViewer : public TTBItemViewer
-{
-public:
-    using TTBItemViewer::TTBItemViewer;
-    void CalcSize(TCanvas &, int &AWidth, int &AHeight) override
-    {
-        AWidth = int(Item->Tag());
-        AHeight = 22;
-    }
-};
-
-// A toolbar button of the width in its Tag, 22 high, whatever the font.
-class TWidthItem : public TTBCustomItem
-{
-public:
-    TWidthItem(TComponent *AOwner, int Width) : TTBCustomItem(AOwner) { SetTag(Width); }
-    TTBItemViewerClass GetItemViewerClass(TTBView *) override
-    {
-        return [](TTBView *v, TTBCustomItem *i, int g) -> TTBItemViewer * { return new TWidthViewer(v, i, g); };
-    }
-};
-
-class TSubmenu : public TTBCustomItem
-{
-public:
-    TSubmenu(TComponent *AOwner, const QString &Caption) : TTBCustomItem(AOwner)
-    {
-        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-        SetCaption(Caption);
-    }
-};
-
 TTBItem *NewItem(TComponent *Owner, const QString &Caption, TShortCut Key = 0)
 {
     auto *i = new TTBItem(Owner);
@@ -52,13 +20,7 @@ TTBItem *NewItem(TComponent *Owner, const QString &Caption, TShortCut Key = 0)
     return i;
 }
 
-TTBView *OpenPopupView()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = dynamic_cast<TTBPopupWindow *>(w); p && p->isVisible())
-            return p->View();
-    return nullptr;
-}
+TTBView *OpenPopupView() { return Popups().empty() ? nullptr : Popups().front()->View(); }
 
 class ToolbarForm : public ::testing::Test
 {
@@ -109,9 +71,9 @@ protected:
         ToolbarForm::SetUp();
         bar = NewToolbar();
         bar->SetMenuBar(true);
-        file = new TSubmenu(bar, QStringLiteral("文件(&F)"));
+        file = new TSubmenuItem(bar, QStringLiteral("文件(&F)"));
         file->Add(NewItem(bar, QStringLiteral("打开(&O)")));
-        edit = new TSubmenu(bar, QStringLiteral("编辑(&E)"));
+        edit = new TSubmenuItem(bar, QStringLiteral("编辑(&E)"));
         edit->Add(NewItem(bar, QStringLiteral("复制(&C)")));
         bar->Items()->Add(file);
         bar->Items()->Add(edit);
@@ -124,8 +86,8 @@ protected:
     }
 
     TTBToolbar *bar = nullptr;
-    TSubmenu *file = nullptr;
-    TSubmenu *edit = nullptr;
+    TSubmenuItem *file = nullptr;
+    TSubmenuItem *edit = nullptr;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // Dragging a toolbar by its handle with real pointer input through the X server (XTest), run
 // under xvfb-run.
-#include "../ScriptSteps.h"
+#include "../TB2TestSupport.h"
 #include "XTestPointer.h"
 #include "platform/Forms.h"
 #include "platform/InputRouter.h"
@@ -8,31 +8,6 @@
 
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-
-class TFixedViewer : public TTBItemViewer
-{
-public:
-    using TTBItemViewer::TTBItemViewer;
-    void CalcSize(TCanvas &, int &AWidth, int &AHeight) override
-    {
-        AWidth = 40;
-        AHeight = 22;
-    }
-};
-
-class TFixedItem : public TTBCustomItem
-{
-public:
-    using TTBCustomItem::TTBCustomItem;
-    TTBItemViewerClass GetItemViewerClass(TTBView *) override
-    {
-        return [](TTBView *v, TTBCustomItem *i, int g) -> TTBItemViewer * { return new TFixedViewer(v, i, g); };
-    }
-};
-
-} // namespace
 
 TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
 {
@@ -46,12 +21,12 @@ TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
     left->SetPosition(TTBDockPosition::dpLeft);
     left->SetParent(&form);
     auto *second = new TTBToolbar(&form);
-    second->Items()->Add(new TFixedItem(second));
+    second->Items()->Add(new TWidthItem(second));
     second->SetCurrentDock(left);
     auto *bar = new TTBToolbar(&form);
     bar->SetHideWhenInactive(false);
     for (int i = 0; i < 3; ++i)
-        bar->Items()->Add(new TFixedItem(bar));
+        bar->Items()->Add(new TWidthItem(bar));
     bar->SetCurrentDock(top);
     form.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

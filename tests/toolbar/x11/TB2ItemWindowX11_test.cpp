@@ -1,28 +1,13 @@
 // A popup menu under a real X server (run under xvfb-run), used with real pointer events.
+#include "../TB2TestSupport.h"
 #include "XTestPointer.h"
 #include "platform/Forms.h"
 #include "platform/SysParams.h"
 #include "toolbar/TB2ItemWindow.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
-
-namespace {
-
-TPoint Centre(const TRect &r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
-
-TTBView *OpenRootView()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = dynamic_cast<TTBPopupWindow *>(w); p && p->isVisible() && !p->View()->ParentView())
-            return p->View();
-    return nullptr;
-}
-
-} // namespace
 
 TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
 {
@@ -53,25 +38,21 @@ TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
     // Inside the menu loop: once the menu is on screen, point at the second item and click.
-    enum { WaitMenu, WaitSelected, Done } step = WaitMenu;
-    QElapsedTimer patience;
-    patience.start();
-    QTimer script;
-    QObject::connect(&script, &QTimer::timeout, [&] {
-        TTBView *view = OpenRootView();
-        if (step == WaitMenu && view && view->ViewerCount() == 2 && view->Window()->isVisible()) {
-            const TPoint p = Centre(view->Viewers(1)->ScreenRect());
-            pointer.MoveTo(p.X, p.Y);
-            step = WaitSelected;
-        } else if (step == WaitSelected && view && view->Selected() == view->Viewers(1)) {
-            pointer.Click();
-            step = Done;
-        } else if (patience.elapsed() > 10000 && view) {
-            ADD_FAILURE() << "the menu did not follow the pointer";
-            QTest::keyClick(&form, Qt::Key_Escape);
-        }
-    });
-    script.start(10);
+    ScriptSteps s([&] { QTest::keyClick(&form, Qt::Key_Escape); });
+    s.Then([&] {
+         TTBView *v = RootView();
+         return v && v->ViewerCount() == 2 && v->Window()->isVisible();
+     })
+        .Do([&] {
+            const QPoint p = Center(RootView()->Viewers(1));
+            pointer.MoveTo(p.x(), p.y());
+        })
+        .Then([&] {
+            TTBView *v = RootView();
+            return v && v->Selected() == v->Viewers(1);
+        })
+        .Do([&] { pointer.Click(); });
+    s.Start();
 
     const TPoint onButton = button->ClientToScreen({50, 15});
     pointer.MoveTo(onButton.X, onButton.Y);
@@ -81,6 +62,6 @@ TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
     QApplication::processEvents();
     EXPECT_EQ(secondClicks, 1);
     EXPECT_EQ(firstClicks, 0);
-    EXPECT_EQ(OpenRootView(), nullptr);
-    script.stop();
+    EXPECT_TRUE(s.Done());
+    EXPECT_EQ(RootView(), nullptr);
 }

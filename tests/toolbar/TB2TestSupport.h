@@ -1,0 +1,136 @@
+#pragma once
+// Shared by the toolbar tests: a script of steps run inside a nested loop, items of a fixed size,
+// submenus, and a look at the popup menus on screen.
+#include "../platform/InputSim.h"
+#include "toolbar/TB2ItemWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Steps run one per event-loop pass while a nested loop (a drag, a menu) runs; a step answering
+// false is tried again on the next pass. A step still waiting after five seconds, or a loop still
+// open (when told how to see that) five seconds after the last step, fails the test and the
+// bail-out step runs, so the loop ends.
+class ScriptSteps
+{
+public:
+    using Step = std::function<bool()>;
+    explicit ScriptSteps(std::function<void()> bail) : bail_(std::move(bail))
+    {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    }
+    ScriptSteps &Then(Step s)
+    {
+        steps_.push_back(std::move(s));
+        return *this;
+    }
+    ScriptSteps &Do(std::function<void()> f)
+    {
+        return Then([f] {
+            f();
+            return true;
+        });
+    }
+    ScriptSteps &Key(QWidget *to, int key, const QString &text = {})
+    {
+        return Do([to, key, text] { sim::Key(to, key, Qt::NoModifier, text); });
+    }
+    void SetOpen(Step open) { open_ = std::move(open); }
+    void Start()
+    {
+        waiting_.start();
+        timer_.start();
+    }
+    bool Done() const { return steps_.empty(); }
+
+private:
+    void Tick()
+    {
+        if (steps_.empty()) {
+            if (!open_ || !open_())
+                timer_.stop();
+            else if (waiting_.elapsed() > 5000)
+                Fail("the loop stayed open after the last step");
+            return;
+        }
+        if (steps_.front()()) {
+            steps_.pop_front();
+            waiting_.start();
+        } else if (waiting_.elapsed() > 5000) {
+            Fail("a scripted step never came true");
+        }
+    }
+    void Fail(const char *why)
+    {
+        ADD_FAILURE() << why << " (" << steps_.size() << " left)";
+        steps_.clear();
+        timer_.stop();
+        bail_();
+    }
+    std::deque<Step> steps_;
+    std::function<void()> bail_;
+    Step open_;
+    QTimer timer_;
+    QElapsedTimer waiting_;
+};
+
+class TSubmenuItem : public TTBCustomItem
+{
+public:
+    explicit TSubmenuItem(TComponent *AOwner, const QString &Caption = {}) : TTBCustomItem(AOwner)
+    {
+        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
+        SetCaption(Caption);
+    }
+};
+
+// A toolbar button of the width in its Tag, 22 high, whatever the font.
+class TWidthItem : public TTBCustomItem
+{
+    class TViewer : public TTBItemViewer
+    {
+    public:
+        using TTBItemViewer::TTBItemViewer;
+        void CalcSize(TCanvas &, int &AWidth, int &AHeight) override
+        {
+            AWidth = int(Item->Tag());
+            AHeight = 22;
+        }
+    };
+
+public:
+    explicit TWidthItem(TComponent *AOwner, int Width = 40) : TTBCustomItem(AOwner) { SetTag(Width); }
+    TTBItemViewerClass GetItemViewerClass(TTBView *) override
+    {
+        return [](TTBView *v, TTBCustomItem *i, int g) -> TTBItemViewer * { return new TViewer(v, i, g); };
+    }
+};
+
+inline std::vector<TTBPopupWindow *> Popups()
+{
+    std::vector<TTBPopupWindow *> list;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = dynamic_cast<TTBPopupWindow *>(w); p && p->isVisible())
+            list.push_back(p);
+    return list;
+}
+
+// The view of the outermost popup menu on screen.
+inline TTBView *RootView()
+{
+    for (TTBPopupWindow *p : Popups())
+        if (!p->View()->ParentView())
+            return p->View();
+    return nullptr;
+}
+
+inline QPoint Center(const TTBItemViewer *v)
+{
+    const TRect r = v->ScreenRect();
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
