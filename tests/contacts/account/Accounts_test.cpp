@@ -694,13 +694,7 @@ TEST_F(Accounts, RestoreWaitsForOpenEditors)
 
     TestDialogs().AnswerMessage(MsgResult::OK);
     ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
-        restore->ListBox1->setCurrentRow(0);
-        restore->Button1->click();
-        if (restore->isVisible())
-            restore->reject();
-    });
+    responder.Then(RestoreItem("b"));
     main->SpTBXItem24Click();
     EXPECT_EQ(editors[0]->closeAsked, 1);
     EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
