@@ -659,14 +659,19 @@ TEST_F(Accounts, TheOpenFileCannotBeRestoredOverItself)
     EXPECT_EQ(ContactNames(inBackups), QStringList{"甲"});
 }
 
+// Restore is offered only with an open account, and reads its list again on every showing.
 TEST_F(Accounts, RestoreListIsReadAgainOnEveryShowing)
 {
     ASSERT_TRUE(QDir().mkpath(BackupDir_()));
     MakeAccount(accountA);
     Start();
-    main->OpenAccount(accountA);
     QStringList seen;
     ModalResponder responder;
+    EXPECT_FALSE(main->Command("SpTBXItem24")->Enabled());
+    main->SpTBXItem24Click();
+    EXPECT_TRUE(responder.Shown().isEmpty());
+
+    main->OpenAccount(accountA);
     const auto look = [&](QDialog *dialog) {
         auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
         ASSERT_NE(restore, nullptr);
@@ -694,13 +699,7 @@ TEST_F(Accounts, RestoreWaitsForOpenEditors)
 
     TestDialogs().AnswerMessage(MsgResult::OK);
     ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        auto *restore = qobject_cast<Tfrmhfdb *>(dialog);
-        restore->ListBox1->setCurrentRow(0);
-        restore->Button1->click();
-        if (restore->isVisible())
-            restore->reject();
-    });
+    responder.Then(RestoreItem("b"));
     main->SpTBXItem24Click();
     EXPECT_EQ(editors[0]->closeAsked, 1);
     EXPECT_EQ(ContactNames(accountA), QStringList{"甲"});
@@ -949,17 +948,6 @@ TEST_F(Accounts, ARestoredFileThatDoesNotOpenLeavesNoAccountShown)
     }
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法与数据库建立连接，请检查数据库是否已经存在。"));
     ExpectDisconnected(QStringLiteral("错误的数据文件: ") + accountA, "damaged copy");
-}
-
-TEST_F(Accounts, RestoreIsOfferedOnlyWithAnOpenAccount)
-{
-    ASSERT_TRUE(QDir().mkpath(BackupDir_()));
-    MakeAccount(BackupDir_() + "b.txl", {"乙"});
-    Start();
-    EXPECT_FALSE(main->Command("SpTBXItem24")->Enabled());
-    ModalResponder responder;
-    main->SpTBXItem24Click();
-    EXPECT_TRUE(responder.Shown().isEmpty());
 }
 
 TEST_F(Accounts, ThePasswordIsReadAndWrittenInTheSameRow)

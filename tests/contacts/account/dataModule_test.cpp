@@ -622,6 +622,16 @@ TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
     ASSERT_EQ(data->AlarmWindows().size(), 1);
     QPointer<Tfrmalarmwin> window = data->AlarmWindows()[0];
 
+    // An editor that stays open keeps the account, its check and its reminders.
+    auto *editor = new TestEditor;
+    editor->refuseClose = true;
+    Form1->Adopt(editor);
+    editor->show();
+    EXPECT_FALSE(main->CloseAccountWindows());
+    EXPECT_TRUE(data->alarmTimer->isActive());
+    EXPECT_TRUE(window->isVisible());
+    editor->refuseClose = false;
+
     // Switching to a file that will not open leaves no account, no check and no reminder.
     const QString broken = MakeTempDir("broken") + "/broken.txl";
     QFile file(broken);
@@ -639,24 +649,6 @@ TEST_F(ReminderWiring, CheckRunsWhileAnAccountIsConnected)
     EXPECT_FALSE(data->alarmTimer->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
-}
-
-TEST_F(ReminderWiring, AnEditorThatStaysOpenKeepsTheReminders)
-{
-    data->dbConnection->Close();
-    main->OpenAccount(CurrentAccount().Path());
-    AddPlan("a", "2024-05-01 08:30:00", 1);
-    data->alarmTimerTimer();
-    ASSERT_EQ(data->AlarmWindows().size(), 1);
-
-    auto *editor = new TestEditor;
-    editor->refuseClose = true;
-    Form1->Adopt(editor);
-    editor->show();
-    EXPECT_FALSE(main->CloseAccountWindows());
-    EXPECT_TRUE(data->alarmTimer->isActive());
-    EXPECT_TRUE(data->AlarmWindows()[0]->isVisible());
-    editor->refuseClose = false;
 }
 
 TEST_F(ReminderWiring, OptionsOpensTheSettingsDialogModally)
