@@ -241,8 +241,7 @@ TEST_F(ReminderDialog, AFailedWriteKeepsTheOldRows)
 TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
 {
     const QString key = InsertContact({{"uname", "王"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ModalResponder responder;
     const auto choose = [&](QTime time, int count) {
         responder.Then([time, count](QDialog *shown) {
@@ -288,8 +287,7 @@ TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
 
     // Reopened, the series is loaded; saving without touching it writes no rows.
     const QStringList later = Ids(key);
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     EXPECT_EQ(reopened.ReminderRule.Kind, 1);
     EXPECT_EQ(reopened.ReminderRule.Start, QDateTime(QDate(2024, 5, 2), QTime(16, 0)));
     ASSERT_TRUE(reopened.SaveContact());
@@ -301,8 +299,7 @@ TEST_F(ReminderDialog, TheEditorShowsTheStoredSeries)
     const QString key = InsertContact({{"uname", "李"}, {"uxy", "记得打电话"}, {"txlevel", 3}, {"txdaystr", "1,15,2"},
                                        {"txxhcs", 4}, {"txstarttime", "2024-06-01 08:15:00"},
                                        {"alarmtime", "2024-06-01 08:15:00"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ModalResponder responder;
     responder.Then([](QDialog *shown) {
         auto *dialog = static_cast<Tfrmsetuseralarm *>(shown);
