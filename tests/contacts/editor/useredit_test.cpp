@@ -238,40 +238,36 @@ TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
 TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
 {
     const QString dir = MakeTempDir("photos");
-    QImage red(30, 30, QImage::Format_RGB32);
-    red.fill(qRgb(230, 20, 20));
-    QImage blue(30, 30, QImage::Format_RGB32);
-    blue.fill(qRgb(20, 20, 230));
-    const QByteArray redBytes = EncodeJpeg(red, 30, 30, JpegKind::Rgb);
-    const QByteArray blueBytes = EncodeJpeg(blue, 30, 30, JpegKind::Rgb);
-    for (const auto &[name, bytes] : {std::pair{QString("red.jpg"), redBytes}, std::pair{QString("blue.JPG"), blueBytes}}) {
-        QFile file(dir + '/' + name);
+    const QString names[] = {"red.jpg", "blue.JPG"};
+    const QRgb colours[] = {qRgb(230, 20, 20), qRgb(20, 20, 230)};
+    QByteArray bytes[2];
+    Tfrmuseredit &first = Open(QString());
+    Tfrmuseredit &second = Open(QString());
+    Tfrmuseredit *editors[] = {&first, &second};
+    // Both photos are chosen before either editor saves.
+    for (int i = 0; i < 2; ++i) {
+        QImage image(30, 30, QImage::Format_RGB32);
+        image.fill(colours[i]);
+        bytes[i] = EncodeJpeg(image, 30, 30, JpegKind::Rgb);
+        QFile file(dir + '/' + names[i]);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        file.write(bytes[i]);
+        file.close();
+        editors[i]->SetFieldText("uname", names[i]);
+        TestDialogs().AnswerText(dir + '/' + names[i]);
+        editors[i]->N1Click();
     }
-
-    Tfrmuseredit first;
-    Tfrmuseredit second;
-    first.LoadContact(QString());
-    second.LoadContact(QString());
-    first.SetFieldText("uname", "红");
-    second.SetFieldText("uname", "蓝");
-    TestDialogs().AnswerText(dir + "/red.jpg");
-    first.N1Click();
-    TestDialogs().AnswerText(dir + "/blue.JPG");
-    second.N1Click();
     EXPECT_TRUE(first.Modified);
     EXPECT_TRUE(first.HasPhoto());
     EXPECT_TRUE(first.SpeedButton1->isHidden());
     ASSERT_TRUE(second.SaveContact());
     ASSERT_TRUE(first.SaveContact());
-
-    const QVariant firstPic = Value("select mypic from userinfo where keyid=?", {first.usrkeyid->text().toLongLong()});
-    const QVariant secondPic = Value("select mypic from userinfo where keyid=?", {second.usrkeyid->text().toLongLong()});
-    EXPECT_EQ(firstPic.toByteArray(), redBytes);
-    EXPECT_EQ(secondPic.toByteArray(), blueBytes);
-    EXPECT_EQ(ColumnText(first.usrkeyid->text(), "pictype"), "jpg");
-    EXPECT_EQ(ColumnText(second.usrkeyid->text(), "pictype"), "jpg");
+    for (int i = 0; i < 2; ++i) {
+        const QString key = editors[i]->usrkeyid->text();
+        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i])
+            << names[i].toStdString();
+        EXPECT_EQ(ColumnText(key, "pictype"), "jpg") << names[i].toStdString();
+    }
 
     // Shown again: the photo is drawn into its 80 × 80 box.
     Tfrmuseredit &reopened = Open(first.usrkeyid->text());
