@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <vector>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -61,6 +62,8 @@ protected:
 
     void TearDown() override
     {
+        while (!editors.empty())
+            editors.pop_back();
         ContactBrowserLookup = savedLookup;
         SetClock(nullptr);
         query.reset();
@@ -86,6 +89,14 @@ protected:
     int Count(const QString &table, const QString &where = "1=1", const QVariantList &params = {})
     {
         return Value("select count(*) from " + table + " where " + where, params).toInt();
+    }
+
+    // An editor showing the contact with the given key; it lives until the test ends.
+    Tfrmuseredit &Open(const QString &key)
+    {
+        editors.push_back(std::make_unique<Tfrmuseredit>());
+        editors.back()->LoadContact(key);
+        return *editors.back();
     }
 
     // Inserts a contact row with the given columns; returns its key.
@@ -116,4 +127,5 @@ protected:
     RecordingBrowser browser;
     bool withBrowser = false;
     std::function<IBrowserPage *()> savedLookup;
+    std::vector<std::unique_ptr<Tfrmuseredit>> editors;
 };

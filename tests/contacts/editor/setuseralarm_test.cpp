@@ -44,6 +44,23 @@ protected:
         return days;
     }
 
+    // A dialog with cleared remembered input, showing the given series.
+    Tfrmsetuseralarm &Loaded(int count, int kind, const QString &text, const QDateTime &end, const QDateTime &start)
+    {
+        shown = std::make_unique<Tfrmsetuseralarm>();
+        ClearInputControls(shown.get());
+        shown->LoadReminderSettings(count, kind, text, end, start);
+        return *shown;
+    }
+
+    void TearDown() override
+    {
+        shown.reset();
+        EditorTest::TearDown();
+    }
+
+    std::unique_ptr<Tfrmsetuseralarm> shown;
+
     QStringList Ids(const QString &key)
     {
         QStringList ids;
@@ -56,9 +73,7 @@ protected:
 
 TEST_F(ReminderDialog, DefaultsOfANewSeries)
 {
-    Tfrmsetuseralarm dialog;
-    ClearInputControls(&dialog);
-    dialog.LoadReminderSettings(0, 0, "", QDateTime(), QDateTime());
+    Tfrmsetuseralarm &dialog = Loaded(0, 0, "", QDateTime(), QDateTime());
     EXPECT_FALSE(dialog.CheckBox5->isChecked());
     EXPECT_TRUE(dialog.GroupBox1->isHidden());
     EXPECT_EQ(dialog.activestdate->date(), QDate(2024, 5, 1));
@@ -127,9 +142,7 @@ TEST_F(ReminderDialog, StoredSeriesComeBackUnchanged)
 
 TEST_F(ReminderDialog, CountAndEndDateFollowEachOther)
 {
-    Tfrmsetuseralarm dialog;
-    ClearInputControls(&dialog);
-    dialog.LoadReminderSettings(4, 1, "2", QDateTime(), QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
+    Tfrmsetuseralarm &dialog = Loaded(4, 1, "2", QDateTime(), QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
     EXPECT_EQ(dialog.activedate->date(), QDate(2024, 3, 7));
     dialog.Edit2->setValue(5);
     EXPECT_EQ(dialog.activedate->date(), QDate(2024, 3, 9));
@@ -166,11 +179,9 @@ TEST_F(ReminderDialog, CountShownEqualsRowsWritten)
         {3, "1,31,1", false}, {3, "0,2", true},    {4, "1,1,29", false},          {4, "0,1", true},
     };
     for (const Case &c : cases) {
-        Tfrmsetuseralarm dialog;
-        ClearInputControls(&dialog);
-        dialog.LoadReminderSettings(7, c.kind, c.text,
-                                    c.byEnd ? QDateTime(QDate(2026, 6, 30), QTime(0, 0)) : QDateTime(),
-                                    QDateTime(QDate(2024, 1, 20), QTime(10, 0)));
+        Tfrmsetuseralarm &dialog = Loaded(7, c.kind, c.text,
+                                          c.byEnd ? QDateTime(QDate(2026, 6, 30), QTime(0, 0)) : QDateTime(),
+                                          QDateTime(QDate(2024, 1, 20), QTime(10, 0)));
         ASSERT_TRUE(dialog.GenerateOccurrences(key)) << c.text;
         const QStringList days = Days(key);
         EXPECT_EQ(days.size(), dialog.Edit2->value()) << c.text;
@@ -190,10 +201,8 @@ TEST_F(ReminderDialog, RowsOfAWeeklySeries)
     Exec("insert into usertable (groupid,title) values (?,'保留')", {other.toLongLong()});
     Exec("insert into usertable (groupid,title) values (?,'旧的')", {key.toLongLong()});
     clock.now = QDateTime(QDate(2024, 5, 6), QTime(12, 0));
-    Tfrmsetuseralarm dialog;
-    ClearInputControls(&dialog);
-    dialog.LoadReminderSettings(0, 2, "2,1,0,0,0,1,0,0", QDateTime(QDate(2024, 5, 31), QTime(0, 0)),
-                                QDateTime(QDate(2024, 5, 1), QTime(11, 0)));
+    Tfrmsetuseralarm &dialog = Loaded(0, 2, "2,1,0,0,0,1,0,0", QDateTime(QDate(2024, 5, 31), QTime(0, 0)),
+                                      QDateTime(QDate(2024, 5, 1), QTime(11, 0)));
     dialog.Edit1->setText("  请联系:周  ");
     ASSERT_TRUE(dialog.GenerateOccurrences(key));
     const std::vector<Row> rows = Rows(key);
@@ -215,9 +224,7 @@ TEST_F(ReminderDialog, ReminderOffDeletesOnlyThisContactsRows)
     const QString other = InsertContact({{"uname", "别人"}});
     Exec("insert into usertable (groupid,title) values (?,'a'), (?,'b'), (?,'c')",
          {key.toLongLong(), key.toLongLong(), other.toLongLong()});
-    Tfrmsetuseralarm dialog;
-    ClearInputControls(&dialog);
-    dialog.LoadReminderSettings(0, 0, "", QDateTime(), QDateTime());
+    Tfrmsetuseralarm &dialog = Loaded(0, 0, "", QDateTime(), QDateTime());
     ASSERT_TRUE(dialog.GenerateOccurrences(key));
     EXPECT_EQ(Count("usertable", "groupid=?", {key.toLongLong()}), 0);
     EXPECT_EQ(Count("usertable", "groupid=?", {other.toLongLong()}), 1);
@@ -229,9 +236,7 @@ TEST_F(ReminderDialog, AFailedWriteKeepsTheOldRows)
     Exec("insert into usertable (groupid,title) values (?,'old1'), (?,'old2')", {key.toLongLong(), key.toLongLong()});
     data->dbConnection->Db().Exec("CREATE TRIGGER full BEFORE INSERT ON usertable WHEN NEW.title = 'boom' "
                                   "BEGIN SELECT RAISE(ABORT, 'full'); END");
-    Tfrmsetuseralarm dialog;
-    ClearInputControls(&dialog);
-    dialog.LoadReminderSettings(3, 1, "1", QDateTime(), QDateTime(QDate(2024, 5, 1), QTime(9, 0)));
+    Tfrmsetuseralarm &dialog = Loaded(3, 1, "1", QDateTime(), QDateTime(QDate(2024, 5, 1), QTime(9, 0)));
     dialog.Edit1->setText("boom");
     EXPECT_FALSE(dialog.GenerateOccurrences(key));
     EXPECT_EQ(Count("usertable", "groupid=?", {key.toLongLong()}), 2);
@@ -241,8 +246,7 @@ TEST_F(ReminderDialog, AFailedWriteKeepsTheOldRows)
 TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
 {
     const QString key = InsertContact({{"uname", "王"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ModalResponder responder;
     const auto choose = [&](QTime time, int count) {
         responder.Then([time, count](QDialog *shown) {
@@ -288,8 +292,7 @@ TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
 
     // Reopened, the series is loaded; saving without touching it writes no rows.
     const QStringList later = Ids(key);
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     EXPECT_EQ(reopened.ReminderRule.Kind, 1);
     EXPECT_EQ(reopened.ReminderRule.Start, QDateTime(QDate(2024, 5, 2), QTime(16, 0)));
     ASSERT_TRUE(reopened.SaveContact());
@@ -301,8 +304,7 @@ TEST_F(ReminderDialog, TheEditorShowsTheStoredSeries)
     const QString key = InsertContact({{"uname", "李"}, {"uxy", "记得打电话"}, {"txlevel", 3}, {"txdaystr", "1,15,2"},
                                        {"txxhcs", 4}, {"txstarttime", "2024-06-01 08:15:00"},
                                        {"alarmtime", "2024-06-01 08:15:00"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ModalResponder responder;
     responder.Then([](QDialog *shown) {
         auto *dialog = static_cast<Tfrmsetuseralarm *>(shown);

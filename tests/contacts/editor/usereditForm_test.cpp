@@ -222,8 +222,7 @@ TEST_F(EditorForm, PresetAndStoredDropDownLists)
 
 TEST_F(EditorForm, ChangesSetModified)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact(QString());
+    Tfrmuseredit &editor = Open(QString());
     EXPECT_FALSE(editor.Modified);
     const std::vector<std::function<void()>> changes = {
         [&] { editor.SetFieldText("ufz", "备注"); },

@@ -90,8 +90,7 @@ protected:
 
 TEST_F(EditorRecords, ActivityShowsItsTypeBeforeAndAfterReload)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     clock.now = QDateTime(QDate(2024, 5, 2), QTime(9, 0));
     AddActivity(editor, "  打电话 \"问候\" ", QDateTime(QDate(2024, 4, 30), QTime(14, 5, 6)));
     EXPECT_EQ(Row(editor, 0), (QStringList{"打电话 \"问候\"", "活动", "2024-04-30 14:05:06"}));
@@ -99,15 +98,13 @@ TEST_F(EditorRecords, ActivityShowsItsTypeBeforeAndAfterReload)
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_EQ(Text("select activenewtime from userinfo where keyid=?", {key.toLongLong()}), "2024-05-02 09:00:00");
 
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     EXPECT_EQ(Row(reopened, 0), (QStringList{"打电话 \"问候\"", "活动", "2024-04-30 14:05:06"}));
 }
 
 TEST_F(EditorRecords, CancelledActivityAddsNothing)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ModalResponder responder;
     responder.Then([](QDialog *dialog) { dialog->reject(); });
     editor.N73Click();
@@ -119,8 +116,7 @@ TEST_F(EditorRecords, AttachmentsStoredAndLinked)
 {
     const QString stored = WriteFile("合同.pdf", "PDF bytes");
     const QString linked = WriteFile("link.txt", "linked");
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     AddAttachment(editor, stored, true);
     AddAttachment(editor, linked, false);
     EXPECT_EQ(Row(editor, 0), (QStringList{"合同.pdf", "附件", "2024-05-01 08:30:00"}));
@@ -140,8 +136,7 @@ TEST_F(EditorRecords, AttachmentsStoredAndLinked)
     EXPECT_EQ(query->FieldByName("titlemsg").AsString(), linked);
     EXPECT_TRUE(query->FieldByName("fjfile").IsNull());
 
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     EXPECT_EQ(Row(reopened, 0)[1], "附件");
     EXPECT_EQ(Row(reopened, 1), (QStringList{"link.txt", "附件链接", "2024-05-01 08:30:00"}));
 }
@@ -150,8 +145,7 @@ TEST_F(EditorRecords, SavingTwiceWritesEachRowOnce)
 {
     const QString file = WriteFile("a.doc", "doc");
     const QString picture = WriteFile("p.jpg", TwoColourJpeg(20, 10));
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     AddActivity(editor, "见面", QDateTime(QDate(2024, 1, 1), QTime(8, 0)));
     AddAttachment(editor, file, true);
     TestDialogs().AnswerText(picture);
@@ -168,8 +162,7 @@ TEST_F(EditorRecords, SavingTwiceWritesEachRowOnce)
 TEST_F(EditorRecords, AnAttachmentThatCannotBeReadFailsTheSaveAndStaysPending)
 {
     const QString file = WriteFile("gone.txt", "x");
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     AddActivity(editor, "保留", QDateTime(QDate(2024, 1, 1), QTime(8, 0)));
     AddAttachment(editor, file, true);
     QFile::remove(file);
@@ -186,8 +179,7 @@ TEST_F(EditorRecords, EditingAnActivityKeepsItsDate)
     Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
          {key.toLongLong(), "旧内容", "活动", "2020-01-02 03:04:05"});
     clock.now = QDateTime(QDate(2024, 5, 9), QTime(10, 0));
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     Select(editor, 0);
     ModalResponder responder;
     responder.Then([](QDialog *dialog) {
@@ -210,8 +202,7 @@ TEST_F(EditorRecords, OpeningAStoredAttachmentOpensACopy)
 {
     Exec("insert into useraction (useruid,titlemsg,typestr,typeint,createdate,fjfile) values (?,?,?,?,?,?)",
          {key.toLongLong(), "D:\\old\\报告.txt", "附件", 11, "2020-01-01 00:00:00", QByteArray("report")});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     EXPECT_EQ(Row(editor, 0)[0], "报告.txt") << "old Windows paths split at the backslash";
     Select(editor, 0);
     editor.ListView2DblClick();
@@ -222,8 +213,7 @@ TEST_F(EditorRecords, OpeningAStoredAttachmentOpensACopy)
     EXPECT_EQ(ReadFile(copy), "report");
 
     // Another window writes into a folder of its own.
-    Tfrmuseredit other;
-    other.LoadContact(key);
+    Tfrmuseredit &other = Open(key);
     EXPECT_NE(other.TempFolder(), editor.TempFolder());
 }
 
@@ -231,8 +221,7 @@ TEST_F(EditorRecords, OpeningAMissingLinkSaysSo)
 {
     Exec("insert into useraction (useruid,titlemsg,typestr,typeint,createdate) values (?,?,?,?,?)",
          {key.toLongLong(), dir + "/nowhere.txt", "附件", 10, "2020-01-01 00:00:00"});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     Select(editor, 0);
     editor.ListView2DblClick();
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"打开失败!文件不存在。"});
@@ -248,8 +237,7 @@ TEST_F(EditorRecords, ExportingAttachments)
          {key.toLongLong(), source, "附件", 10, "2020-01-02 00:00:00"});
     Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
          {key.toLongLong(), "活动内容", "活动", "2020-01-03 00:00:00"});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
 
     // A stored row: the account's bytes, the source's extension appended to a bare name.
     Select(editor, 0);
@@ -305,8 +293,7 @@ TEST_F(EditorRecords, DeletingRowsAsksNothing)
     for (const char *type : {"活动", "任务", "附件"})
         Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
              {key.toLongLong(), QString::fromUtf8(type), QString::fromUtf8(type), "2020-01-01 00:00:00"});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ASSERT_EQ(editor.ListView2->topLevelItemCount(), 3);
     EXPECT_EQ(Row(editor, 1)[1], "任务");
     for (int left = 3; left > 0; --left) {
@@ -318,8 +305,7 @@ TEST_F(EditorRecords, DeletingRowsAsksNothing)
     EXPECT_TRUE(TestDialogs().Questions().empty());
     EXPECT_FALSE(editor.Modified);
 
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     EXPECT_EQ(reopened.ListView2->topLevelItemCount(), 0) << "a deleted task does not come back";
 }
 
@@ -332,8 +318,7 @@ TEST_F(EditorRecords, AlbumAddShowSaveAndDelete)
         image.fill(Qt::green);
         ASSERT_TRUE(image.save(tall, "PNG"));
     }
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     editor.resize(718, 671);
     editor.show();
     editor.userPageControl->setCurrentWidget(editor.TabSheet6);
@@ -369,8 +354,7 @@ TEST_F(EditorRecords, AlbumAddShowSaveAndDelete)
     EXPECT_EQ(query->FieldByName("filename").AsString(), wide);
     EXPECT_EQ(query->FieldByName("fjfile").AsBlob(), ReadFile(wide));
 
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     ASSERT_EQ(reopened.userpiclistview->count(), 2);
     EXPECT_EQ(reopened.PhotoOf(0)->width, 400);
     EXPECT_EQ(reopened.PhotoOf(1)->height, 400);
@@ -385,8 +369,7 @@ TEST_F(EditorRecords, AlbumAddShowSaveAndDelete)
 TEST_F(EditorRecords, ThumbnailsAreFramedBySelection)
 {
     const QString picture = WriteFile("p.jpg", TwoColourJpeg(200, 100));
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     TestDialogs().AnswerText(picture);
     editor.ToolButton72Click();
     TestDialogs().AnswerText(picture);
@@ -409,8 +392,7 @@ TEST_F(EditorRecords, APictureChosenOnAHiddenPageFitsWhenShown)
 {
     Exec("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,'w.jpg','w.jpg',?)",
          {key.toLongLong(), TwoColourJpeg(1000, 250)});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     editor.show();
     QApplication::processEvents();
     editor.userpiclistview->setCurrentRow(0);
@@ -429,8 +411,7 @@ TEST_F(EditorRecords, AlbumRowsWithoutBytesAreSkipped)
     Exec("insert into userpic (useruid,titlemsg,filename) values (?,'empty.jpg','empty.jpg')", {key.toLongLong()});
     Exec("insert into userpic (useruid,titlemsg,filename,fjfile) values (?,'bad.jpg','bad.jpg',?)",
          {key.toLongLong(), QByteArray("\xFF\xD8\xFF\x00broken", 10)});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ASSERT_EQ(editor.userpiclistview->count(), 1);
     EXPECT_EQ(editor.PhotoOf(0)->name, "bad.jpg");
     EXPECT_TRUE(editor.userpiclistview->item(0)->data(Qt::UserRole).isNull()) << "no thumbnail for a broken picture";
@@ -440,8 +421,7 @@ TEST_F(EditorRecords, PhotoExport)
 {
     const QByteArray jpeg = TwoColourJpeg(20, 20);
     const QString photoKey = InsertContact({{"uname", "有照片"}, {"mypic", jpeg}, {"pictype", "jpg"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(photoKey);
+    Tfrmuseredit &editor = Open(photoKey);
     editor.Command("PopupMenu1")->Popup();
     EXPECT_FALSE(editor.N1->Enabled());
     EXPECT_TRUE(editor.N2->Enabled());

@@ -120,8 +120,7 @@ TEST_F(EditorTags, EveryQuestionIsAskedBeforeTheLinksChange)
     LinksWhileAsked dialogs;
     dialogs.links = [&] { return Links(key); };
     SetDialogs(&dialogs);
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     editor.Edit1->setText("new1 new2");
     const bool saved = editor.SaveContact();
     SetDialogs(&TestDialogs());
@@ -177,8 +176,7 @@ TEST_F(EditorTags, AFailedSaveWritesNothingOfTheContact)
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(picture, "PNG"));
 
-    Tfrmuseredit editor;
-    editor.LoadContact(QString());
+    Tfrmuseredit &editor = Open(QString());
     editor.SetFieldText("uname", "回滚");
     editor.Edit1->setText("A");
     TestDialogs().AnswerText(picture);
@@ -273,8 +271,7 @@ TEST_F(EditorTags, RelationImagesFollowTheSexText)
     const QString key = InsertContact({{"uname", "主"},
                                        {"linkuser", man + "=男人" + Sep + woman + "=女人" + Sep + foreign + "=外来" + Sep +
                                                         "999=不存在" + Sep}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ASSERT_EQ(editor.ListView1->count(), 4);
     EXPECT_EQ(Texts(editor.ListView1), (QStringList{"男人", "女人", "外来", "不存在"}));
     EXPECT_EQ(editor.ListView1->item(0)->data(Qt::UserRole).toInt(), 0);
@@ -286,8 +283,7 @@ TEST_F(EditorTags, RelationImagesFollowTheSexText)
 TEST_F(EditorTags, RemoveTakesTheSelectedEntry)
 {
     const QString key = InsertContact({{"uname", "主"}, {"linkuser", QString("1=同名") + Sep + "2=同名" + Sep + "3=别人" + Sep}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     editor.ListView1->setCurrentRow(1);
     editor.BitBtn6Click();
     EXPECT_EQ(editor.RelationList, (QStringList{"1=同名", "3=别人"}));
@@ -303,8 +299,7 @@ TEST_F(EditorTags, PickerChoosesRelationsButNeverTheContactItself)
     const QString a = InsertContact({{"uname", "张三"}, {"uxb", "男"}, {"kzfield1", "ZS"}});
     const QString b = InsertContact({{"uname", "李 四"}, {"uxb", "女"}, {"kzfield1", "L"}});
     const QString self = InsertContact({{"uname", "我自己"}, {"kzfield1", "WZJ"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(self);
+    Tfrmuseredit &editor = Open(self);
     ModalResponder responder;
     responder.Then([&](QDialog *shown) {
         auto *picker = static_cast<Tfrmselectuser *>(shown);
@@ -373,8 +368,7 @@ TEST_F(EditorTags, PickerFilters)
 TEST_F(EditorTags, NewRelatedContactThroughTheModalEditor)
 {
     const QString key = InsertContact({{"uname", "主人"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ModalResponder responder;
     responder.Then([](QDialog *shown) {
         auto *dialog = static_cast<Tfrmusereditdlg *>(shown);
@@ -405,8 +399,7 @@ TEST_F(EditorTags, OpeningARelatedContactRenamesItsEntry)
 {
     const QString friendKey = InsertContact({{"uname", "老名字"}, {"uxb", "男"}});
     const QString key = InsertContact({{"uname", "主人"}, {"linkuser", friendKey + "=老名字" + Sep}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     editor.ListView1->setCurrentRow(0);
     ModalResponder responder;
     responder.Then([](QDialog *shown) {

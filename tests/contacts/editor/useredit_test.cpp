@@ -34,8 +34,7 @@ TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
 {
     withBrowser = true;
     browser.place = TNodePlace{5, 3, 4};
-    Tfrmuseredit editor;
-    editor.LoadContact(QString());
+    Tfrmuseredit &editor = Open(QString());
     editor.SetFieldText("uname", "  张三丰 ");
     ASSERT_TRUE(editor.SaveContact());
 
@@ -102,8 +101,7 @@ TEST_F(EditorLoadSave, RoundTripKeepsEveryValue)
         before[column] = query->FieldByName(column).AsString();
 
     {
-        Tfrmuseredit editor;
-        editor.LoadContact(key);
+        Tfrmuseredit &editor = Open(key);
         EXPECT_FALSE(editor.ContactMissing);
         EXPECT_EQ(editor.ulevel->currentIndex(), 3);
         EXPECT_TRUE(editor.DateTimePicker1->Checked());
@@ -139,8 +137,7 @@ TEST_F(EditorLoadSave, RoundTripKeepsEveryValue)
 
 TEST_F(EditorLoadSave, MissingRowLeavesANewContact)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact("999");
+    Tfrmuseredit &editor = Open("999");
     EXPECT_TRUE(editor.ContactMissing);
     EXPECT_EQ(editor.usrkeyid->text(), "");
     EXPECT_EQ(editor.ulevel->currentIndex(), 2);
@@ -149,8 +146,7 @@ TEST_F(EditorLoadSave, MissingRowLeavesANewContact)
 
 TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact(QString());
+    Tfrmuseredit &editor = Open(QString());
     editor.SetFieldText("uname", "   ");
     editor.SetFieldText("umtel", "123");
     editor.userPageControl->setCurrentIndex(2);
@@ -163,8 +159,7 @@ TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
 
 TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact(QString());
+    Tfrmuseredit &editor = Open(QString());
     editor.SetFieldText("uname", "孙七");
     editor.Modified = true;
     data->dbConnection->Close();
@@ -176,8 +171,7 @@ TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
 TEST_F(EditorLoadSave, LevelIsTheItemIndex)
 {
     for (int index = 0; index < 5; ++index) {
-        Tfrmuseredit editor;
-        editor.LoadContact(QString());
+        Tfrmuseredit &editor = Open(QString());
         editor.SetFieldText("uname", "L");
         editor.ulevel->setCurrentIndex(index);
         ASSERT_TRUE(editor.SaveContact());
@@ -207,8 +201,7 @@ TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
     };
     for (const Case &c : cases) {
         const QString key = InsertContact({{"uname", "生日"}, {"uhsr", c.stored}, {"ujhjnr", c.stored}});
-        Tfrmuseredit editor;
-        editor.LoadContact(key);
+        Tfrmuseredit &editor = Open(key);
         EXPECT_EQ(editor.DateTimePicker1->Checked(), c.checked) << c.stored;
         EXPECT_EQ(editor.DateTimePicker1->Date(), c.shown) << c.stored;
         EXPECT_EQ(editor.seldate2->Checked(), c.checked) << c.stored;
@@ -234,8 +227,7 @@ TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
                                        {"linkuser", QString("3=Jo") + Sep}});
     Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
          {key.toLongLong(), "记录", "活动", "2024-01-01 00:00:00"});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     EXPECT_TRUE(editor.HasPhoto());
     EXPECT_EQ(editor.ulevel->currentIndex(), 2);
     EXPECT_EQ(editor.RelationList, QStringList{"3=Jo"});
@@ -246,44 +238,39 @@ TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
 TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
 {
     const QString dir = MakeTempDir("photos");
-    QImage red(30, 30, QImage::Format_RGB32);
-    red.fill(qRgb(230, 20, 20));
-    QImage blue(30, 30, QImage::Format_RGB32);
-    blue.fill(qRgb(20, 20, 230));
-    const QByteArray redBytes = EncodeJpeg(red, 30, 30, JpegKind::Rgb);
-    const QByteArray blueBytes = EncodeJpeg(blue, 30, 30, JpegKind::Rgb);
-    for (const auto &[name, bytes] : {std::pair{QString("red.jpg"), redBytes}, std::pair{QString("blue.JPG"), blueBytes}}) {
-        QFile file(dir + '/' + name);
+    const QString names[] = {"red.jpg", "blue.JPG"};
+    const QRgb colours[] = {qRgb(230, 20, 20), qRgb(20, 20, 230)};
+    QByteArray bytes[2];
+    Tfrmuseredit &first = Open(QString());
+    Tfrmuseredit &second = Open(QString());
+    Tfrmuseredit *editors[] = {&first, &second};
+    // Both photos are chosen before either editor saves.
+    for (int i = 0; i < 2; ++i) {
+        QImage image(30, 30, QImage::Format_RGB32);
+        image.fill(colours[i]);
+        bytes[i] = EncodeJpeg(image, 30, 30, JpegKind::Rgb);
+        QFile file(dir + '/' + names[i]);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        file.write(bytes[i]);
+        file.close();
+        editors[i]->SetFieldText("uname", names[i]);
+        TestDialogs().AnswerText(dir + '/' + names[i]);
+        editors[i]->N1Click();
     }
-
-    Tfrmuseredit first;
-    Tfrmuseredit second;
-    first.LoadContact(QString());
-    second.LoadContact(QString());
-    first.SetFieldText("uname", "红");
-    second.SetFieldText("uname", "蓝");
-    TestDialogs().AnswerText(dir + "/red.jpg");
-    first.N1Click();
-    TestDialogs().AnswerText(dir + "/blue.JPG");
-    second.N1Click();
     EXPECT_TRUE(first.Modified);
     EXPECT_TRUE(first.HasPhoto());
     EXPECT_TRUE(first.SpeedButton1->isHidden());
     ASSERT_TRUE(second.SaveContact());
     ASSERT_TRUE(first.SaveContact());
-
-    const QVariant firstPic = Value("select mypic from userinfo where keyid=?", {first.usrkeyid->text().toLongLong()});
-    const QVariant secondPic = Value("select mypic from userinfo where keyid=?", {second.usrkeyid->text().toLongLong()});
-    EXPECT_EQ(firstPic.toByteArray(), redBytes);
-    EXPECT_EQ(secondPic.toByteArray(), blueBytes);
-    EXPECT_EQ(ColumnText(first.usrkeyid->text(), "pictype"), "jpg");
-    EXPECT_EQ(ColumnText(second.usrkeyid->text(), "pictype"), "jpg");
+    for (int i = 0; i < 2; ++i) {
+        const QString key = editors[i]->usrkeyid->text();
+        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i])
+            << names[i].toStdString();
+        EXPECT_EQ(ColumnText(key, "pictype"), "jpg") << names[i].toStdString();
+    }
 
     // Shown again: the photo is drawn into its 80 × 80 box.
-    Tfrmuseredit reopened;
-    reopened.LoadContact(first.usrkeyid->text());
+    Tfrmuseredit &reopened = Open(first.usrkeyid->text());
     ASSERT_TRUE(reopened.HasPhoto());
     const QImage shown = reopened.Image5->pixmap().toImage();
     EXPECT_EQ(shown.size(), QSize(80, 80));
@@ -295,8 +282,7 @@ TEST_F(EditorLoadSave, RemovingThePhotoKeepsItsBytes)
 {
     const QByteArray jpeg = TwoColourJpeg(20, 20);
     const QString key = InsertContact({{"uname", "照片"}, {"mypic", jpeg}, {"pictype", "jpg"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     ASSERT_TRUE(editor.HasPhoto());
     editor.N3Click();
     EXPECT_FALSE(editor.HasPhoto());
@@ -305,8 +291,7 @@ TEST_F(EditorLoadSave, RemovingThePhotoKeepsItsBytes)
     EXPECT_EQ(ColumnText(key, "pictype"), "");
     EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), jpeg);
 
-    Tfrmuseredit reopened;
-    reopened.LoadContact(key);
+    Tfrmuseredit &reopened = Open(key);
     EXPECT_FALSE(reopened.HasPhoto());
 }
 
@@ -314,8 +299,7 @@ TEST_F(EditorLoadSave, PhotoThatCannotBeDecodedIsKept)
 {
     const QByteArray odd("\x00\x01not a known picture", 21);
     const QString key = InsertContact({{"uname", "怪图"}, {"mypic", odd}, {"pictype", "tif"}});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     EXPECT_TRUE(editor.HasPhoto());
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_EQ(ColumnText(key, "pictype"), "tif");
@@ -324,8 +308,7 @@ TEST_F(EditorLoadSave, PhotoThatCannotBeDecodedIsKept)
 
 TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
 {
-    Tfrmuseredit editor;
-    editor.LoadContact(QString());
+    Tfrmuseredit &editor = Open(QString());
     editor.SetFieldText("uname", "O\"Neil 'x'");
     editor.Edit1->setText("t\"1");
     TestDialogs().AnswerMessage(MsgResult::Yes);
@@ -343,8 +326,7 @@ TEST_F(EditorLoadSave, LoadShowsTagsRelationsAndNameVariants)
                                        {"inserttime", "2020-01-02 03:04:05"}, {"updatetime", "2021-02-03 04:05:06"}});
     Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, '同事'), (?, '朋友')",
          {key.toLongLong(), key.toLongLong(), key.toLongLong()});
-    Tfrmuseredit editor;
-    editor.LoadContact(key);
+    Tfrmuseredit &editor = Open(key);
     EXPECT_EQ(editor.Edit1->text(), "同事 朋友 ");
     EXPECT_EQ(editor.StatusPanel->text(), "  添加时间：2020-01-02 03:04:05 最后修改时间：2021-02-03 04:05:06");
     auto *uname = static_cast<QComboBox *>(editor.FieldControl("uname"));
