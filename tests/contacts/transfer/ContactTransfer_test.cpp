@@ -14,14 +14,6 @@ namespace {
 
 const QDateTime Now(QDate(2024, 5, 1), QTime(8, 30, 0));
 
-TContactRecord Record(std::initializer_list<std::pair<const char *, QString>> values)
-{
-    TContactRecord record;
-    for (const auto &[column, value] : values)
-        record.insert(QString::fromLatin1(column), value);
-    return record;
-}
-
 // Import ----------------------------------------------------------------------------------------
 
 TEST(ImportContacts, ContactsGetTheirTreePlaceAndBookkeeping)

@@ -13,13 +13,8 @@
 
 namespace {
 
-TContactRecord Contact(std::initializer_list<std::pair<const char *, QString>> values)
-{
-    TContactRecord record;
-    for (const auto &[column, value] : values)
-        record.insert(QString::fromLatin1(column), value);
-    return record;
-}
+using transfer_test::Record;
+using transfer_test::Utf16;
 
 QList<QByteArray> Lines(const QByteArray &card)
 {
@@ -33,7 +28,7 @@ QList<QByteArray> Lines(const QByteArray &card)
 
 TEST(VCardWriter, CardIsByteExact)
 {
-    const QByteArray card = VCardBytes(Contact({{"uname", QStringLiteral("张三")}, {"uxb", QStringLiteral("男")},
+    const QByteArray card = VCardBytes(Record({{"uname", QStringLiteral("张三")}, {"uxb", QStringLiteral("男")},
                                                 {"uhsr", QStringLiteral("1980-05-06")}, {"unc", "nick"},
                                                 {"uwkaddress", "ACME"}, {"uzw", "boss"}, {"uwtlp", "1"},
                                                 {"uhtlp", QString()}, {"umtel", "3"}, {"uwcz", "4"},
@@ -87,7 +82,7 @@ TEST(VCardWriter, NameGenderAndBirthdayLines)
     };
     for (const Case &c : cases) {
         const QByteArray card =
-            VCardBytes(Contact({{"uname", c.name}, {"uxb", c.sex}, {"uhsr", c.birthday}, {"udtfmt", c.calendar}}));
+            VCardBytes(Record({{"uname", c.name}, {"uxb", c.sex}, {"uhsr", c.birthday}, {"udtfmt", c.calendar}}));
         const QList<QByteArray> raw = Lines(card);
         EXPECT_EQ(raw.value(raw.size() - 2), "END:VCARD") << c.name.toStdString();
         QStringList lines;
@@ -103,7 +98,7 @@ TEST(VCardWriter, NameGenderAndBirthdayLines)
 TEST(VCardWriter, LineBreaksAreQuotedPrintable)
 {
     const QString memo = QStringLiteral("第一行\r\n第二行 = 100%\n") + QString(60, QChar('x'));
-    const QByteArray card = VCardBytes(Contact({{"uname", "x"}, {"ufz", memo}, {"uwkaddress", "a\nb"}}));
+    const QByteArray card = VCardBytes(Record({{"uname", "x"}, {"ufz", memo}, {"uwkaddress", "a\nb"}}));
     const QList<QByteArray> lines = Lines(card);
     EXPECT_EQ(lines.value(lines.size() - 2), "END:VCARD");
     EXPECT_TRUE(card.contains("\r\nNOTE;CHARSET=GB18030;ENCODING=QUOTED-PRINTABLE:=B5=DA=D2=BB=D0=D0=0D=0A"));
@@ -281,12 +276,6 @@ QByteArray Encoded(const char *charset, const char *text)
     return encoder.encode(QString::fromUtf8(text));
 }
 
-QByteArray Utf16(const QByteArray &utf8, QStringConverter::Encoding encoding, bool mark)
-{
-    QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-    return encoder.encode(QString::fromUtf8(utf8));
-}
-
 QByteArray PngBytes()
 {
     QImage image(3, 2, QImage::Format_RGB32);
@@ -312,12 +301,12 @@ TEST(VCardReader, OwnExportOfCommonNamesRoundTrips)
             const QString name = QString(family) + given[i] + (i % 3 == 0 ? QString(given[(i + 5) % given.size()]) : QString());
             names << name;
             alsoUtf8 += IsValidUtf8(EncodeGB18030(name));
-            file += VCardBytes(Contact({{"uname", name}, {"umtel", QStringLiteral("139")}}));
+            file += VCardBytes(Record({{"uname", name}, {"umtel", QStringLiteral("139")}}));
         }
     }
     // 𠀀 and € are not in GBK; GB18030 keeps them.
     names << QStringLiteral("张𠀀€");
-    file += VCardBytes(Contact({{"uname", names.last()}}));
+    file += VCardBytes(Record({{"uname", names.last()}}));
     ASSERT_GE(alsoUtf8, 5);  // 郑伟, 卢伟...: the reading must tell these from UTF-8 text
     const QList<TContactRecord> cards = ParseVCards(file);
     ASSERT_EQ(cards.size(), names.size());

@@ -241,12 +241,6 @@ TEST_F(CsvImportWizard, BrowsingAdvancesAtOnceAndBackReadsTheFileAgain)
     EXPECT_EQ(Rows().size(), 2u);
 }
 
-QByteArray Utf16(QStringConverter::Encoding encoding, const char *text)
-{
-    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
-    return encoder.encode(QString::fromUtf8(text));
-}
-
 TEST_F(CsvImportWizard, SpreadsheetEncodings)
 {
     struct Case {
@@ -261,8 +255,8 @@ TEST_F(CsvImportWizard, SpreadsheetEncodings)
                       "\xE5\xBC\xA0\xE4\xB8\x89,138\n"},
         {"utf-8", "\xE5\xA7\x93\xE5\x90\x8D,\xE7\xA7\xBB\xE5\x8A\xA8\xE7\x94\xB5\xE8\xAF\x9D\n"
                   "\xE5\xBC\xA0\xE4\xB8\x89,138"},
-        {"utf-16le", Utf16(QStringConverter::Utf16LE, "姓名,移动电话\r\n张三,138")},
-        {"utf-16be", Utf16(QStringConverter::Utf16BE, "姓名,移动电话\n张三,138\n")},
+        {"utf-16le", Utf16("姓名,移动电话\r\n张三,138", QStringConverter::Utf16LE)},
+        {"utf-16be", Utf16("姓名,移动电话\n张三,138\n", QStringConverter::Utf16BE)},
     };
     for (const Case &c : cases) {
         wizard = std::make_unique<Tfrminputcsv>(&account.connection);
