@@ -14,14 +14,6 @@ namespace {
 
 const QDateTime Now(QDate(2024, 5, 1), QTime(8, 30, 0));
 
-TContactRecord Record(std::initializer_list<std::pair<const char *, QString>> values)
-{
-    TContactRecord record;
-    for (const auto &[column, value] : values)
-        record.insert(QString::fromLatin1(column), value);
-    return record;
-}
-
 // Import ----------------------------------------------------------------------------------------
 
 TEST(ImportContacts, ContactsGetTheirTreePlaceAndBookkeeping)
@@ -167,44 +159,45 @@ TEST(ImportContacts, CsvRecordsAddedDirectlyStoreWhatTheirContactsWould)
     EXPECT_EQ(direct.Rows().value(0).value("umtel").toString(), "139");
 }
 
+// A refused statement or a full account rolls every contact back; the user hears what went wrong
+// in words, never the statement the engine refused, and the connection stays usable.
 TEST(ImportContacts, AFailureRollsEverythingBack)
 {
-    TAccount account("import-failure");
-    account.AddContact("existing");
-    account.connection.Db().Exec(
-        "CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = 'bad' BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    const TImportResult result = ImportContacts(
-        &account.connection, {Record({{"uname", "a"}}), Record({{"uname", "b"}}), Record({{"uname", "bad"}})}, Now);
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Imported, 0);
-    EXPECT_EQ(result.Error, QStringLiteral("数据库操作失败。"));
-    EXPECT_EQ(account.Count(), 1);
-    EXPECT_FALSE(account.connection.Db().InTransaction());
+    QList<TContactRecord> many;
+    for (int i = 0; i < 200; ++i)
+        many << Record({{"uname", QString(200, QChar(u'名'))}, {"ufz", QString(2000, QChar(u'x'))}});
+    many << Record({{"uname", "bad"}});
+    const std::pair<QString, QString> cases[] = {
+        {"CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = 'bad' BEGIN SELECT RAISE(ABORT, 'x'); END",
+         QStringLiteral("数据库操作失败。")},
+        {"PRAGMA max_page_count = %1", QStringLiteral("磁盘空间不足。")},
+    };
+    for (const auto &[sql, error] : cases) {
+        SCOPED_TRACE(sql.toStdString());
+        TAccount account("import-failure");
+        account.AddContact("existing");
+        qint64 pages = 0;
+        {
+            SQLite::Statement count(account.connection.Db(), QStringLiteral("PRAGMA page_count"));
+            ASSERT_TRUE(count.ExecuteStep());
+            pages = count.Column(0).toLongLong();
+        }
+        account.connection.Db().Exec(QString(sql).replace("%1", QString::number(pages)));
+        const TImportResult result = ImportContacts(&account.connection, many, Now);
+        EXPECT_FALSE(result.Ok);
+        EXPECT_EQ(result.Imported, 0);
+        EXPECT_EQ(result.Error, error);
+        EXPECT_EQ(account.Count(), 1);
+        EXPECT_FALSE(account.connection.Db().InTransaction());
 
-    // The connection is usable afterwards.
-    EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "c"}})}, Now).Ok);
-    EXPECT_EQ(account.Count(), 2);
-
+        account.connection.Db().Exec(QStringLiteral("PRAGMA max_page_count = 1000000"));
+        EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "c"}})}, Now).Ok);
+        EXPECT_EQ(account.Count(), 2);
+    }
     TADOConnection closed;
     const TImportResult none = ImportContacts(&closed, {Record({{"uname", "a"}})}, Now);
     EXPECT_FALSE(none.Ok);
     EXPECT_EQ(none.Imported, 0);
-}
-
-// The user hears what went wrong in words, never the statement the engine refused.
-TEST(ImportContacts, AFullAccountIsReportedWithoutTheStatement)
-{
-    TAccount account("import-full");
-    SQLite::Statement pages(account.connection.Db(), QStringLiteral("PRAGMA page_count"));
-    ASSERT_TRUE(pages.ExecuteStep());
-    account.connection.Db().Exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.Column(0).toLongLong()));
-    QList<TContactRecord> many;
-    for (int i = 0; i < 200; ++i)
-        many << Record({{"uname", QString(200, QChar(u'名'))}, {"ufz", QString(2000, QChar(u'x'))}});
-    const TImportResult result = ImportContacts(&account.connection, many, Now);
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Error, QStringLiteral("磁盘空间不足。"));
-    EXPECT_EQ(account.Count(), 0);
 }
 
 // CSV records ------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "transfer/TransferTestSupport.h"
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -64,40 +65,33 @@ protected:
 
 TEST_F(OutlookImport, CopiesEveryPropertyIntoItsColumn)
 {
-    TOutlookContact c;
-    c.FullName = QStringLiteral("王小明");
-    c.FirstName = QStringLiteral("小明");
-    c.CompanyName = QStringLiteral("某公司");
-    c.Email1 = QStringLiteral("wang@example.com");
-    c.Email2 = QStringLiteral("wang2@example.com");
-    c.IMAddress = QStringLiteral("12345");
-    c.WebPage = QStringLiteral("http://wang.example.com");
+    const std::tuple<QString TOutlookContact::*, const char *, QString> texts[] = {
+        {&TOutlookContact::FirstName, "text44", "小明"}, {&TOutlookContact::CompanyName, "uwkaddress", "某公司"},
+        {&TOutlookContact::Email1, "uemail", "w@x.com"}, {&TOutlookContact::Email2, "text1", "w2@x.com"},
+        {&TOutlookContact::IMAddress, "uqq", "12345"}, {&TOutlookContact::WebPage, "uhtml", "http://w.x.com"},
+        {&TOutlookContact::JobTitle, "uzw", "经理"}, {&TOutlookContact::Spouse, "upo", "李红"},
+        {&TOutlookContact::NickName, "unc", "小王"}, {&TOutlookContact::HomeAddress, "ujtdz", "家庭地址"},
+        {&TOutlookContact::HomePhone, "uhtlp", "010-1"}, {&TOutlookContact::BusinessPhone, "uwtlp", "010-2"},
+        {&TOutlookContact::BusinessFax, "uwcz", "010-3"}, {&TOutlookContact::BusinessAddress, "text2", "办公地址"},
+        {&TOutlookContact::MobilePhone, "umtel", "139"},
+    };
+    TOutlookContact c = Named(QStringLiteral("王小明"));
+    for (const auto &[field, column, value] : texts)
+        c.*field = value;
     c.Birthday = QDateTime(QDate(1980, 5, 6), QTime(0, 0));
     c.Anniversary = QDateTime(QDate(2005, 10, 1), QTime(0, 0));
-    c.JobTitle = QStringLiteral("经理");
-    c.Spouse = QStringLiteral("李红");
-    c.NickName = QStringLiteral("小王");
-    c.HomeAddress = QStringLiteral("家庭地址");
-    c.HomePhone = QStringLiteral("010-1");
-    c.BusinessPhone = QStringLiteral("010-2");
-    c.BusinessFax = QStringLiteral("010-3");
-    c.BusinessAddress = QStringLiteral("办公地址");
-    c.MobilePhone = QStringLiteral("139");
     ListSource source({c});
     ASSERT_EQ(ImportContacts(&query, source, now), 1);
 
-    const QString n = c.FullName;
+    for (const auto &[field, column, value] : texts)
+        EXPECT_EQ(Value(c.FullName, column), value) << column;
     const std::pair<const char *, QString> expected[] = {
-        {"text44", c.FirstName}, {"uwkaddress", c.CompanyName}, {"uemail", c.Email1}, {"text1", c.Email2},
-        {"uqq", c.IMAddress}, {"uhtml", c.WebPage}, {"uhsr", "1980-05-06 00:00:00"},
-        {"ujhjnr", "2005-10-01 00:00:00"}, {"uzw", c.JobTitle}, {"upo", c.Spouse}, {"unc", c.NickName},
-        {"ujtdz", c.HomeAddress}, {"uhtlp", c.HomePhone}, {"uwtlp", c.BusinessPhone}, {"uwcz", c.BusinessFax},
-        {"text2", c.BusinessAddress}, {"umtel", c.MobilePhone}, {"nodetype", "2"}, {"readcount", "1"},
+        {"uhsr", "1980-05-06 00:00:00"}, {"ujhjnr", "2005-10-01 00:00:00"}, {"nodetype", "2"}, {"readcount", "1"},
         {"nodeparentkey", "0"}, {"nodelevel", "1"}, {"nodeindex", "0"}, {"kzfield2", "2"},
         {"inserttime", "2025-03-04 10:20:30"}, {"updatetime", "2025-03-04 10:20:30"},
     };
     for (const auto &[column, value] : expected)
-        EXPECT_EQ(Value(n, column), value) << column;
+        EXPECT_EQ(Value(c.FullName, column), value) << column;
 }
 
 TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QVariant>
 #include <gtest/gtest.h>
 #include <memory>
@@ -117,6 +118,21 @@ protected:
     QString folder;
     qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
 };
+
+// A contact record from column and value pairs.
+inline TContactRecord Record(std::initializer_list<std::pair<const char *, QString>> values)
+{
+    TContactRecord record;
+    for (const auto &[column, value] : values)
+        record.insert(QString::fromLatin1(column), value);
+    return record;
+}
+
+inline QByteArray Utf16(const char *utf8, QStringConverter::Encoding encoding, bool mark = true)
+{
+    QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(QString::fromUtf8(utf8));
+}
 
 inline QByteArray ReadBytes(const QString &path)
 {
