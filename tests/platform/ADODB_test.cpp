@@ -53,7 +53,7 @@ protected:
 
 // ---- connection -----------------------------------------------------------------------------
 
-TEST_F(ADODBTest, ClosingTheConnectionClosesItsQueries)
+TEST_F(ADODBTest, ClosingOrDestroyingTheConnectionClosesItsQueries)
 {
     TADOQuery query(&connection);
     Open(query, QStringLiteral("SELECT * FROM usermsg"));
@@ -64,6 +64,18 @@ TEST_F(ADODBTest, ClosingTheConnectionClosesItsQueries)
     connection.Open();
     query.Open();
     EXPECT_TRUE(query.Active());
+
+    // A query outliving its connection is left detached and closed.
+    auto orphan = std::make_unique<TADOQuery>();
+    {
+        TADOConnection other;
+        other.Open(path);
+        orphan->SetConnection(&other);
+        Open(*orphan, QStringLiteral("SELECT * FROM usermsg"));
+    }
+    EXPECT_EQ(orphan->Connection(), nullptr);
+    EXPECT_FALSE(orphan->Active());
+    EXPECT_THROW(orphan->Open(), EDatabaseError);
 }
 
 TEST_F(ADODBTest, TakeOverMovesTheOpenFileAndLeavesTheOtherClosed)
@@ -83,23 +95,6 @@ TEST_F(ADODBTest, TakeOverMovesTheOpenFileAndLeavesTheOtherClosed)
     EXPECT_TRUE(onShared.Active());
     shared.TakeOver(shared);
     EXPECT_TRUE(shared.Connected());
-}
-
-TEST(ADOConnection, QueryOutlivingItsConnectionIsSafe)
-{
-    const QString path = MakeTempDir(QStringLiteral("adoconn-order")) + QStringLiteral("/a.txl");
-    CreateAccountFile(path);
-    auto query = std::make_unique<TADOQuery>();
-    {
-        TADOConnection connection;
-        connection.Open(path);
-        query->SetConnection(&connection);
-        query->SetSQL(QStringLiteral("SELECT * FROM usermsg"));
-        query->Open();
-    }
-    EXPECT_EQ(query->Connection(), nullptr);
-    EXPECT_FALSE(query->Active());
-    EXPECT_THROW(query->Open(), EDatabaseError);
 }
 
 // ---- reading --------------------------------------------------------------------------------
@@ -273,7 +268,7 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
 
 // ---- writing back ---------------------------------------------------------------------------
 
-TEST_F(ADODBTest, AppendPostReadsBackCounterAndDefaults)
+TEST_F(ADODBTest, AppendOrEditOnEmptyPostsANewRecordAndReadsBackCounterAndDefaults)
 {
     TADOQuery query(&connection);
     Open(query, QStringLiteral("SELECT * FROM usertable WHERE id = -1"));
@@ -293,6 +288,14 @@ TEST_F(ADODBTest, AppendPostReadsBackCounterAndDefaults)
                                    "AND alarmtime = '2024-05-01 08:30:00'"),
                     {id, QStringLiteral("给\"王五\"打电话")}),
               1);
+
+    // Edit on an empty result starts a new record.
+    Open(query, QStringLiteral("SELECT username, password FROM usermsg"));
+    query.Edit();
+    EXPECT_EQ(query.State(), TDataSetState::dsInsert);
+    query.FieldByName(QStringLiteral("username")).SetAsString(QStringLiteral("owner"));
+    query.Post();
+    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM usermsg WHERE username = 'owner' AND password IS NULL")), 1);
 }
 
 TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
@@ -407,17 +410,6 @@ TEST_F(ADODBTest, ReadOnlyResultsCannotBeWritten)
     query.Cancel();
     // Outside Edit/Append nothing may be set.
     EXPECT_THROW(query.FieldByName(QStringLiteral("keyid")).SetAsInteger(5), EDatabaseError);
-}
-
-TEST_F(ADODBTest, EditOnAnEmptyResultStartsANewRecord)
-{
-    TADOQuery query(&connection);
-    Open(query, QStringLiteral("SELECT username, password FROM usermsg"));
-    query.Edit();
-    EXPECT_EQ(query.State(), TDataSetState::dsInsert);
-    query.FieldByName(QStringLiteral("username")).SetAsString(QStringLiteral("owner"));
-    query.Post();
-    EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM usermsg WHERE username = 'owner' AND password IS NULL")), 1);
 }
 
 // ---- crash safety ---------------------------------------------------------------------------

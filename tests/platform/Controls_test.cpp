@@ -388,7 +388,7 @@ TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
     EXPECT_EQ(c[0]->TabOrder(), 1);
 }
 
-TEST_F(ControlTest, VisibilityNeedsAParentUnlessTheControlIsAWindow)
+TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
 {
     auto host = MakeHost(100, 100, 100, 100);
     auto loose = std::make_unique<TProbe>();
@@ -405,19 +405,16 @@ TEST_F(ControlTest, VisibilityNeedsAParentUnlessTheControlIsAWindow)
     EXPECT_TRUE(host->Showing());
 
     EXPECT_THROW(host->SetParent(host.get()), EInvalidOperation);
-}
 
-TEST_F(ControlTest, ReparentingByQtKeepsTheControlListsInStep)
-{
-    auto first = MakeHost(100, 100, 100, 100);
+    // Reparenting by Qt keeps the control lists in step.
     auto second = MakeHost(300, 100, 100, 100);
     auto *probe = new TProbe(nullptr);
     probe->SetAlign(TAlign::alClient);
-    probe->SetParent(first.get());
+    probe->SetParent(host.get());
     EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 100, 100));
     probe->setParent(second.get());
     EXPECT_EQ(probe->Parent(), second.get());
-    EXPECT_EQ(first->ControlCount(), 0);
+    EXPECT_EQ(host->ControlCount(), 0);
     EXPECT_EQ(second->ControlCount(), 1);
     second->SetBounds(300, 100, 50, 60);
     EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 50, 60));

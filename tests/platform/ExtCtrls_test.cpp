@@ -146,7 +146,7 @@ TEST_F(SplitterTest, BottomBarSizesHeightsWithUpdateStyleAsItGoes)
     EXPECT_EQ(splitter->Cursor(), crVSplit);
 }
 
-TEST_F(SplitterTest, EscapeCancelsTheDrag)
+TEST_F(SplitterTest, EscapeCancelsTheDragAndASnappedPaneCanBeDraggedOpen)
 {
     Build(TAlign::alLeft, 100);
     Drag(60, 0, false);
@@ -156,6 +156,13 @@ TEST_F(SplitterTest, EscapeCancelsTheDrag)
     sim::Release(splitter, {61, 1});
     EXPECT_EQ(pane->Width(), 100);
     EXPECT_EQ(moved, 0);
+
+    // A snapped pane is still found and can be dragged open.
+    Drag(-95, 0);
+    ASSERT_EQ(pane->Width(), 0);
+    EXPECT_EQ(splitter->FindControl(), pane);
+    Drag(80, 0);
+    EXPECT_EQ(pane->Width(), 80);
 }
 
 TEST_F(SplitterTest, CanResizeMayChangeOrRefuseTheSize)
@@ -171,16 +178,6 @@ TEST_F(SplitterTest, CanResizeMayChangeOrRefuseTheSize)
     EXPECT_EQ(pane->Width(), 140);
     Drag(150, 0);
     EXPECT_EQ(pane->Width(), 140);
-}
-
-TEST_F(SplitterTest, SnappedPaneIsStillFoundAndCanBeDraggedOpen)
-{
-    Build(TAlign::alLeft, 100);
-    Drag(-95, 0);
-    ASSERT_EQ(pane->Width(), 0);
-    EXPECT_EQ(splitter->FindControl(), pane);
-    Drag(80, 0);
-    EXPECT_EQ(pane->Width(), 80);
 }
 
 TEST_F(SplitterTest, NoPaneMeansNoSizing)

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -100,40 +101,43 @@ TEST_F(Edges, SideFlagsMiddleAndAdjust)
     EXPECT_EQ(At(0, 0), BG);
 }
 
-TEST_F(Edges, FlatAndSoftVariants)
+TEST_F(Edges, EdgeVariantsAndButtonFramesPaintEachLineInItsColour)
 {
-    TCanvas c(img);
-    TRect r = Rect(0, 0, 8, 8);
-    c.DrawEdge(r, EDGE_SUNKEN, BF_RECT | BF_FLAT);
-    EXPECT_EQ(At(0, 0), SH);
-    EXPECT_EQ(At(7, 7), SH);
-    EXPECT_EQ(At(1, 1), FACE);
-    r = Rect(0, 0, 8, 8);
-    c.DrawEdge(r, EDGE_RAISED, BF_RECT | BF_SOFT);
-    EXPECT_EQ(At(0, 0), HI);
-    EXPECT_EQ(At(1, 1), LT);
-    EXPECT_EQ(At(7, 7), DK);
-}
-
-TEST_F(Edges, PushButtonFrameControl)
-{
-    TCanvas c(img);
-    TRect r = Rect(0, 0, 12, 10);
-    c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT);
-    EXPECT_EQ(r, Rect(2, 2, 10, 8));
-    EXPECT_EQ(At(0, 0), HI);
-    EXPECT_EQ(At(11, 9), DK);
-    EXPECT_EQ(At(5, 5), FACE);
-    r = Rect(0, 0, 12, 10);
-    c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
-    EXPECT_EQ(r, Rect(0, 0, 12, 10));
-    EXPECT_EQ(At(0, 0), DK);
-    EXPECT_EQ(At(1, 1), SH);
-    EXPECT_EQ(At(11, 9), HI);
-    // Checked but not pushed: the dithered face.
-    c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
-    EXPECT_EQ(At(4, 4), FACE);
-    EXPECT_EQ(At(5, 4), HI);
+    struct Dot {
+        int x, y;
+        TColor colour;
+    };
+    const struct {
+        const char *label;
+        unsigned edge;  // 0: a button frame control
+        unsigned flags;
+        TRect r, after;
+        std::vector<Dot> dots;
+    } cases[] = {
+        {"flat sunken", EDGE_SUNKEN, BF_RECT | BF_FLAT, Rect(0, 0, 8, 8), Rect(0, 0, 8, 8), {{0, 0, SH}, {7, 7, SH}, {1, 1, FACE}}},
+        {"soft raised", EDGE_RAISED, BF_RECT | BF_SOFT, Rect(0, 0, 8, 8), Rect(0, 0, 8, 8), {{0, 0, HI}, {1, 1, LT}, {7, 7, DK}}},
+        {"push button", 0, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT, Rect(0, 0, 12, 10), Rect(2, 2, 10, 8),
+         {{0, 0, HI}, {11, 9, DK}, {5, 5, FACE}}},
+        {"pushed", 0, DFCS_BUTTONPUSH | DFCS_PUSHED, Rect(0, 0, 12, 10), Rect(0, 0, 12, 10), {{0, 0, DK}, {1, 1, SH}, {11, 9, HI}}},
+        // Checked but not pushed: the dithered face.
+        {"checked", 0, DFCS_BUTTONPUSH | DFCS_CHECKED, Rect(0, 0, 12, 10), Rect(0, 0, 12, 10), {{4, 4, FACE}, {5, 4, HI}}},
+        // Outer ring, inner ring, the dot, the well, outside the circle.
+        {"checked radio", 0, DFCS_BUTTONRADIO | DFCS_CHECKED, Rect(0, 0, 12, 12), Rect(0, 0, 12, 12),
+         {{5, 0, SH}, {5, 11, HI}, {5, 1, DK}, {5, 5, clBlack}, {3, 3, clWhite}, {0, 0, BG}}},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.label);
+        img.fill(ColorToQRgb(BG));
+        TCanvas c(img);
+        TRect r = k.r;
+        if (k.edge)
+            c.DrawEdge(r, k.edge, k.flags);
+        else
+            c.DrawFrameControl(r, DFC_BUTTON, k.flags);
+        EXPECT_EQ(r, k.after);
+        for (const Dot &d : k.dots)
+            EXPECT_EQ(At(d.x, d.y), d.colour) << d.x << "," << d.y;
+    }
 }
 
 TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenChecked)
@@ -157,19 +161,6 @@ TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenChecked)
     EXPECT_EQ(inked(), 0);
     EXPECT_EQ(At(5, 5), SH);    // the mark, greyed
     EXPECT_EQ(At(2, 2), FACE);  // the well, greyed
-}
-
-TEST_F(Edges, RadioButtonDotAndRing)
-{
-    TCanvas c(img);
-    TRect r = Rect(0, 0, 12, 12);
-    c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED);
-    EXPECT_EQ(At(5, 0), SH);       // top of the outer ring
-    EXPECT_EQ(At(5, 11), HI);      // bottom of the outer ring
-    EXPECT_EQ(At(5, 1), DK);
-    EXPECT_EQ(At(5, 5), clBlack);  // the dot
-    EXPECT_EQ(At(3, 3), clWhite);  // the well
-    EXPECT_EQ(At(0, 0), BG);       // outside the circle
 }
 
 TEST_F(Edges, CaptionGlyphsAreCentredAndEmbossedWhenInactive)

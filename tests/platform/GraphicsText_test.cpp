@@ -74,6 +74,7 @@ TEST_F(CanvasText, CalcRectMeasuresLinesPrefixesAndWrapping)
         {"abcdefghij", 40, DT_SINGLELINE | DT_END_ELLIPSIS, 35, 13},  // "ab..."
         {"ab\ncd", 100, DT_EXTERNALLEADING, 14, 30},
         {"a\tb", 100, DT_SINGLELINE | DT_EXPANDTABS, 63, 13},  // tab to 8 average widths
+        {"", 100, 0, 0, 0},                                     // empty text collapses the rectangle
     };
     TCanvas c;
     for (const auto &k : cases) {
@@ -82,14 +83,6 @@ TEST_F(CanvasText, CalcRectMeasuresLinesPrefixesAndWrapping)
         EXPECT_EQ(r, Rect(10, 20, 10 + k.right, 20 + k.bottom)) << k.text;
         EXPECT_EQ(h, k.bottom) << k.text;
     }
-}
-
-TEST_F(CanvasText, EmptyTextCollapsesTheRectangle)
-{
-    TCanvas c;
-    TRect r = Rect(5, 5, 50, 50);
-    EXPECT_EQ(c.DrawText("", r, DT_CALCRECT), 0);
-    EXPECT_EQ(r, Rect(5, 5, 5, 5));
 }
 
 TEST_F(CanvasText, EllipsesKeepWhatFits)
@@ -167,7 +160,7 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
     EXPECT_EQ(PixelAt(img, 10, 11), clRed);
 }
 
-TEST_F(CanvasText, DrawTextClipsToItsRectangleUnlessNoClip)
+TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
 {
     QImage img = BlankImage(100, 30);
     TCanvas c(img);
@@ -178,13 +171,9 @@ TEST_F(CanvasText, DrawTextClipsToItsRectangleUnlessNoClip)
     EXPECT_EQ(PixelAt(img, 29, 14), clYellow);
     c.DrawText("          ", r, DT_SINGLELINE | DT_NOCLIP);
     EXPECT_EQ(PixelAt(img, 60, 10), clYellow);
-}
 
-TEST_F(CanvasText, CanvasClipAppliesToText)
-{
-    QImage img = BlankImage(60, 20);
-    TCanvas c(img);
-    c.Brush()->SetColor(clYellow);
+    // The canvas clip applies to text as well.
+    img.fill(0xFFFFFFFFu);
     c.ExcludeClipRect(Rect(0, 0, 7, 20));
     c.TextOut(0, 0, "   ");
     EXPECT_EQ(PixelAt(img, 3, 3), clWhite);

@@ -22,7 +22,7 @@ std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colours)
 
 } // namespace
 
-TEST(ImageList, AddMaskedSplitsAStripAndDropsTheMaskColour)
+TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
 {
     TImageList list(nullptr);
     list.SetSize(4, 4);
@@ -41,21 +41,16 @@ TEST(ImageList, AddMaskedSplitsAStripAndDropsTheMaskColour)
     list.Draw(&c, 0, 0, -1);
     EXPECT_EQ(c.Pixel(0, 0), clWhite);
     EXPECT_EQ(list.AddMasked(nullptr, clFuchsia), -1);
-}
 
-TEST(ImageList, AddUsesWhiteMaskPixelsAsTransparent)
-{
-    TImageList list(nullptr);
-    list.SetSize(4, 4);
+    // Add takes white mask pixels as transparent.
     const auto image = Strip({clRed});
     TBitmap mask(4, 4);  // black: opaque
     mask.Canvas()->SetPixel(3, 3, clWhite);
-    ASSERT_EQ(list.Add(image.get(), &mask), 0);
-    ASSERT_EQ(list.Add(image.get(), nullptr), 1);
-    QImage img = BlankImage(8, 4);
-    TCanvas c(img);
-    list.Draw(&c, 0, 0, 0);
-    list.Draw(&c, 4, 0, 1);
+    ASSERT_EQ(list.Add(image.get(), &mask), 6);
+    ASSERT_EQ(list.Add(image.get(), nullptr), 7);
+    img.fill(0xFFFFFFFFu);
+    list.Draw(&c, 0, 0, 6);
+    list.Draw(&c, 4, 0, 7);
     EXPECT_EQ(c.Pixel(3, 3), clWhite);
     EXPECT_EQ(c.Pixel(0, 0), clFuchsia);  // not masked here
     EXPECT_EQ(c.Pixel(7, 3), clRed);

@@ -38,7 +38,7 @@ TEST(Registry, MissingKeyOpensOnlyWhenCreating)
     EXPECT_TRUE(reg.OpenKey(key, false));
 }
 
-TEST(Registry, AutostartExecFollowsTheDesktopEntryEscapingRules)
+TEST(Registry, RunKeyIsAnAutostartEntryWithTheEscapedProgram)
 {
     const struct {
         const char *program;
@@ -55,26 +55,11 @@ TEST(Registry, AutostartExecFollowsTheDesktopEntryEscapingRules)
         ASSERT_TRUE(reg.WriteString("Orvanta", QString::fromUtf8(c.program)));
         TIniFile entry(TRegistry::AutostartDir() + "/orvanta.desktop");
         EXPECT_EQ(entry.ReadString("Desktop Entry", "Exec", ""), QString::fromUtf8(c.exec)) << c.program;
+        EXPECT_EQ(entry.ReadString("Desktop Entry", "Type", ""), "Application");
         EXPECT_EQ(reg.ReadString("Orvanta"), QString::fromUtf8(c.program));
+        EXPECT_TRUE(reg.ValueExists("Orvanta"));
     }
     ASSERT_TRUE(reg.DeleteValue("Orvanta"));
-}
-
-TEST(Registry, RunKeyBecomesAnAutostartEntryWithTheQuotedProgram)
-{
-    const QString program = "/opt/my apps/orvanta";
-    const QString desktop = TRegistry::AutostartDir() + "/orvanta.desktop";
-    TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKey(TRegistry::RunKey, true));
-    ASSERT_TRUE(reg.WriteString("Orvanta", program));
-    ASSERT_TRUE(QFileInfo::exists(desktop));
-    TIniFile entry(desktop);
-    EXPECT_EQ(entry.ReadString("Desktop Entry", "Exec", ""), "\"/opt/my apps/orvanta\"");
-    EXPECT_EQ(entry.ReadString("Desktop Entry", "Type", ""), "Application");
-    EXPECT_EQ(reg.ReadString("Orvanta"), program);
-    EXPECT_TRUE(reg.ValueExists("Orvanta"));
-    ASSERT_TRUE(reg.DeleteValue("Orvanta"));
-    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(QFileInfo::exists(TRegistry::AutostartDir() + "/orvanta.desktop"));
     EXPECT_FALSE(reg.ValueExists("Orvanta"));
 }

@@ -79,17 +79,14 @@ TEST_F(SqliteDbTest, BoundValuesAreStoredInTheirStorageForm)
     EXPECT_THROW(insert.BindUtf8(0, "x"), EDatabaseError);
 }
 
-TEST_F(SqliteDbTest, DoubleQuotedWordIsAlwaysAName)
+TEST_F(SqliteDbTest, StatementTextIsReadStrictly)
 {
     db.Exec(QStringLiteral("INSERT INTO t (name) VALUES ('uname'), ('other')"));
     // With the legacy setting "nosuch" would silently become the text 'nosuch'.
     EXPECT_THROW(SQLite::Statement(db, QStringLiteral("SELECT * FROM t WHERE name = \"nosuch\"")), EDatabaseError);
     EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t WHERE name = \"name\"")), 2);
     EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t WHERE name = ?"), {QStringLiteral("UNAME")}), 1);
-}
-
-TEST_F(SqliteDbTest, SecondStatementInOneTextIsRefusedNotDropped)
-{
+    // A second statement in one text is refused, not silently dropped.
     EXPECT_THROW(SQLite::Statement(db, QStringLiteral("INSERT INTO t (v) VALUES (1); DELETE FROM t")), EDatabaseError);
     EXPECT_NO_THROW(SQLite::Statement(db, QStringLiteral("SELECT 1; ")));
     EXPECT_NO_THROW(SQLite::Statement(db, QStringLiteral("SELECT 1; -- trailing note")));
@@ -150,7 +147,7 @@ TEST_F(SqliteDbTest, ColumnOriginsAndSchemaQueries)
     EXPECT_TRUE(db.ColumnNames(QStringLiteral("missing")).isEmpty());
 }
 
-TEST_F(SqliteDbTest, TransactionRollsBackUnlessCommitted)
+TEST_F(SqliteDbTest, TransactionsRollBackUnlessCommittedAndNest)
 {
     db.Exec(QStringLiteral("INSERT INTO t (id, v) VALUES (5, 'keep')"));
     // A failure halfway through the guarded change leaves none of it.
@@ -173,10 +170,9 @@ TEST_F(SqliteDbTest, TransactionRollsBackUnlessCommitted)
         EXPECT_THROW(transaction.Commit(), EDatabaseError);
     }
     EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM t")), 2);
-}
 
-TEST_F(SqliteDbTest, NestedGuardsUndoOnlyTheirOwnPart)
-{
+    // Nested guards undo only their own part.
+    db.Exec(QStringLiteral("DELETE FROM t"));
     SQLite::Transaction outer(db);
     db.Exec(QStringLiteral("INSERT INTO t (id) VALUES (1)"));
     {

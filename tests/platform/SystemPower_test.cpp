@@ -136,7 +136,7 @@ protected:
 
 } // namespace
 
-TEST_F(LogindPower, EachActionReachesTheLoginManager)
+TEST_F(LogindPower, EachActionReachesTheLoginManagerAndARefusalFails)
 {
     const QString pid = QString::number(QCoreApplication::applicationPid());
     struct Case {
@@ -155,12 +155,8 @@ TEST_F(LogindPower, EachActionReachesTheLoginManager)
         expected << c.calls;
         EXPECT_EQ(log_.Calls(), expected);
     }
-}
-
-TEST_F(LogindPower, ARefusalIsReportedAsFailure)
-{
+    // A refusal is reported as failure.
     manager_->refuseReboot = true;
-    TLogindPower power(Caller());
     EXPECT_FALSE(power.Exit(TPowerAction::Reboot));
     EXPECT_TRUE(power.LastError().contains(QStringLiteral("AccessDenied"))) << power.LastError().toStdString();
 }
