@@ -107,8 +107,7 @@ TEST(Utility, PinyinInitialOfOneCharacter)
 TEST(Utility, ZodiacSignAtEveryBoundary)
 {
     struct Case {
-        int month;
-        int day;
+        int month, day;
         const char *sign;
     };
     const Case cases[] = {
@@ -139,9 +138,7 @@ TEST(Utility, WeekdayNames)
 TEST(Utility, ReplaceString)
 {
     struct Case {
-        const char *text;
-        const char *oldText;
-        const char *newText;
+        const char *text, *oldText, *newText;
         bool caseSensitive;
         const char *expected;
     };
@@ -170,10 +167,7 @@ TEST(Utility, ReplaceString)
 TEST(Utility, FileNameParts)
 {
     struct Case {
-        const char *path;
-        const char *folder;
-        const char *name;
-        const char *ext;
+        const char *path, *folder, *name, *ext;
     };
     const Case cases[] = {
         {"/home/u/data/张三.txl", "/home/u/data/", "张三.txl", "txl"},
