@@ -37,11 +37,10 @@ TContactDates Lunar(const QString &name, const QString &birthday)
 
 TContactDates Wedding(const QString &name, const QString &day)
 {
-    TContactDates row;
-    row.Name = name;
+    TContactDates row = Solar(name, {});
+    row.BirthdayReminder = false;
     row.Anniversary = day;
     row.AnniversaryReminder = true;
-    row.Cipher = QStringLiteral("2");
     return row;
 }
 
@@ -63,9 +62,7 @@ QStringList Festivals(const char *dayInMonth)
 TEST(CalendarItems, MonthRangeIsTheGridFromSunday)
 {
     struct Case {
-        const char *day;
-        const char *start;
-        const char *end;
+        const char *day, *start, *end;
     };
     const Case cases[] = {
         {"2025-12-17", "2025-11-30", "2026-01-10"},
@@ -145,8 +142,7 @@ TEST(CalendarItems, EntryDetailsByKind)
         TCalendarKind kind;
         QTime start, end;
         bool isPrivate;
-        int image;
-        int id;
+        int image, id;
         const char *email;
     };
     const Expect expected[] = {

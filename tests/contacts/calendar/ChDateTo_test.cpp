@@ -12,12 +12,6 @@ std::string Iso(const QDate &d)
     return d.isNull() ? std::string("null") : d.toString(Qt::ISODate).toStdString();
 }
 
-// What callers do with the result: keep it when it lies in the range they show.
-bool InRange(const QDate &d, const QDate &first, const QDate &last)
-{
-    return d >= first && d <= last;
-}
-
 } // namespace
 
 // Every day of every ordinary month of the lunar years 1936-2030, including day 0, against the
@@ -46,8 +40,8 @@ TEST(ChDateTo, EveryLunarDayOf1936To2030MatchesTheCalendarData)
     EXPECT_EQ(monthsChecked, (2030 - 1936 + 1) * 12);
 }
 
-// Refused input gives the null date, which lies in no range a caller shows, however wide.
-TEST(ChDateTo, RefusedInputLiesInNoRange)
+// Refused input gives the null date, never a neighbouring day.
+TEST(ChDateTo, RefusedInputGivesTheNullDate)
 {
     const struct {
         int year, month, day;
@@ -59,8 +53,6 @@ TEST(ChDateTo, RefusedInputLiesInNoRange)
     for (const auto &c : cases) {
         const QDate got = LunarToSolar(c.year, c.month, c.day);
         EXPECT_TRUE(got.isNull()) << c.year << "/" << c.month << "/" << c.day << " gave " << Iso(got);
-        EXPECT_FALSE(InRange(got, QDate(1899, 12, 30), QDate(2100, 12, 31)));
-        EXPECT_FALSE(InRange(got, QDate(-4713, 1, 1), QDate(9999, 12, 31)));
     }
 }
 

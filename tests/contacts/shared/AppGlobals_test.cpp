@@ -67,9 +67,7 @@ TEST_F(StartSettings, UserLabelsReplaceInPlaceOrAppend)
 TEST_F(StartSettings, ConfigValuesAndTheirDefaults)
 {
     struct Case {
-        const char *section;
-        const char *key;
-        const char *value;  // nullptr: key absent
+        const char *section, *key, *value;  // value nullptr: key absent
         std::function<bool()> holds;
     };
     const Case cases[] = {
@@ -98,9 +96,7 @@ TEST_F(StartSettings, ConfigValuesAndTheirDefaults)
     for (const Case &c : cases) {
         QFile::remove(ConfigIniPath());
         TIniFile ini(ConfigIniPath());
-        if (c.value) {
-            ASSERT_TRUE(ini.WriteString(c.section, c.key, c.value));
-        }
+        ASSERT_TRUE(!c.value || ini.WriteString(c.section, c.key, c.value));
         ResetStartValues(QDateTime::currentDateTime());
         ReadConfigSettings(ini);
         EXPECT_TRUE(c.holds()) << c.section << "/" << c.key << "=" << (c.value ? c.value : "(absent)");
@@ -110,8 +106,7 @@ TEST_F(StartSettings, ConfigValuesAndTheirDefaults)
 TEST_F(StartSettings, RegistryValuesAndTheirDefaults)
 {
     struct Case {
-        const char *name;
-        const char *value;  // nullptr: value absent
+        const char *name, *value;  // value nullptr: absent
         std::function<bool()> holds;
     };
     const Case cases[] = {
@@ -134,9 +129,7 @@ TEST_F(StartSettings, RegistryValuesAndTheirDefaults)
     };
     for (const Case &c : cases) {
         QFile::remove(TRegistry::StorePath());
-        if (c.value) {
-            ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, c.name, c.value));
-        }
+        ASSERT_TRUE(!c.value || RegWriteString(2, OrvRegistryKey, c.name, c.value));
         ResetStartValues(QDateTime::currentDateTime());
         ReadRegistrySettings();
         EXPECT_TRUE(c.holds()) << c.name << "=" << (c.value ? c.value : "(absent)");
@@ -162,9 +155,7 @@ TEST_F(StartSettings, SkinNameFromConfig)
     for (const Case &c : cases) {
         QFile::remove(ConfigIniPath());
         TIniFile ini(ConfigIniPath());
-        if (c.stored) {
-            ASSERT_TRUE(ini.WriteString("SYS", "SkinName", c.stored));
-        }
+        ASSERT_TRUE(!c.stored || ini.WriteString("SYS", "SkinName", c.stored));
         EXPECT_EQ(StartSkinName(ini, themes), QString::fromLatin1(c.chosen)) << (c.stored ? c.stored : "(absent)");
     }
 }

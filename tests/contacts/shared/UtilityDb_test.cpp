@@ -37,8 +37,7 @@ struct HookGuard {
 class AccountTest : public ::testing::Test
 {
 protected:
-    QString dir;
-    QString path;
+    QString dir, path;
     TADOConnection connection;
 
     void SetUp() override
@@ -49,10 +48,7 @@ protected:
         connection.Open(path);
     }
 
-    qint64 Count(const QString &sql, const QVariantList &params = {})
-    {
-        return ::Count(connection, sql, params);
-    }
+    qint64 Count(const QString &sql, const QVariantList &params = {}) { return ::Count(connection, sql, params); }
 };
 
 TEST_F(AccountTest, NewAccountHasTenEmptyTablesAndTextIgnoresCase)
@@ -181,8 +177,7 @@ TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
     TADOQuery query(&connection);
     struct Case {
         const char *sql;
-        bool result;
-        bool active;
+        bool result, active;
     };
     const std::vector<Case> cases = {
         {"   SELECT * from usermsg", true, true},
@@ -331,8 +326,7 @@ TEST(CompactDatabase, DamagedReadOnlyMissingOrForeignFilesAreLeftAsTheyAre)
 TEST(IsKnownColumn, OnlyColumnsOfTheSchema)
 {
     struct Case {
-        const char *table;
-        const char *column;
+        const char *table, *column;
         bool known;
     };
     const std::vector<Case> cases = {

@@ -35,9 +35,7 @@ TEST(WNDES, BlockLayerPadsAndStripsZeroBytes)
 TEST(WNDES, EncryptsToKnownHexAndBack)
 {
     struct Case {
-        const char *text;
-        const char *key;
-        const char *hex;
+        const char *text, *key, *hex;
     };
     const Case cases[] = {
         {"", DesKey, ""},
@@ -68,8 +66,7 @@ TEST(WNDES, EncryptsToKnownHexAndBack)
 TEST(WNDES, TextEndingInTheKeyDigestIsRefusedNotCrashed)
 {
     struct Case {
-        QString text;
-        QString key;
+        QString text, key;
     };
     const Case cases[] = {
         {QStringLiteral("secret\x0b"), QString::fromLatin1(DesKey)},  // t^e^v^o^r^i^k^s = 0x0B
@@ -89,8 +86,7 @@ TEST(WNDES, TextEndingInTheKeyDigestIsRefusedNotCrashed)
 TEST(WNDES, DecryptingDamagedOrShortInputNeverFails)
 {
     struct Case {
-        const char *hex;
-        const char *expected;
+        const char *hex, *expected;
     };
     const Case cases[] = {
         {"", ""},
