@@ -331,7 +331,7 @@ TEST_F(PlannerTest, FilterAndResourcesDecideWhatIsShown)
     EXPECT_EQ(shown().size(), 3);
 }
 
-TEST_F(PlannerTest, FreeingItemsInsideAnUpdateLeavesNothingBehind)
+TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
 {
     TSPPlanItem *a = Add("a", Day(2024, 2, 6), Day(2024, 2, 8));  // lane 1: b ends first
     Add("b", Day(2024, 2, 6), Day(2024, 2, 7));
@@ -346,11 +346,8 @@ TEST_F(PlannerTest, FreeingItemsInsideAnUpdateLeavesNothingBehind)
     EXPECT_EQ(planner->ItemAtPos(Lane(1, 1, 1).x() - 2, Lane(1, 1, 1).y() - 2), nullptr);
     source->EndUpdate();
     EXPECT_EQ(planner->WeekRow(0, 1)->Items(0).Lane, 0) << "rebuilt once the update ended";
-}
 
-TEST_F(PlannerTest, FreeingTheSourceLeavesThePlannerEmpty)
-{
-    Add("a", Day(2024, 2, 6), Day(2024, 2, 8));
+    // Freeing the source leaves the planner empty.
     sim::Move(planner, Lane(1, 1, 0));
     sim::Click(planner, Lane(1, 1, 0));
     ASSERT_EQ(planner->SelectedCount(), 1);
