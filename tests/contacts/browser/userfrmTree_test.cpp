@@ -148,7 +148,7 @@ protected:
     FakeClock clock;
 };
 
-TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
+TEST_F(BrowserQuickViews, CountsInCaptionsFollowChangesAndListsExcludeGroups)
 {
     QTreeWidget *views = Page().TreeView1;
     EXPECT_EQ(views->topLevelItem(0)->text(0), "常用人脉(2)");
@@ -175,11 +175,8 @@ TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
         }
         EXPECT_EQ(names, expected) << c.view;
     }
-}
 
-TEST_F(BrowserQuickViews, CountsFollowNewDeletedAndImportedRows)
-{
-    Page();
+    // The counts follow new, deleted and imported rows.
     const qint64 added = Contact("新来", 0, 1, {{"ulevel", 3}});
     Page().TreeView1Change(Page().TreeView1->topLevelItem(2));  // a row written behind the page's back
     EXPECT_EQ(Page().TreeView1->topLevelItem(2)->text(0), "应多联系(3)");
