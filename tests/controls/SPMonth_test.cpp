@@ -47,23 +47,22 @@ TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
     for (const Case &c : cases) {
         planner->SetWeekStart(c.start);
         planner->SetDate(c.month);
-        const QString name = c.month.toString("yyyy-MM") + (c.start == TSPWeekStart::wsSunday ? " sun" : " mon");
-        EXPECT_EQ(DateToQt(planner->GridStart()), c.gridStart) << name.toStdString();
-        EXPECT_EQ(planner->LeadingDays(), c.leading) << name.toStdString();
-        EXPECT_EQ(planner->CellDate(0, 0), c.gridStart) << name.toStdString();
-        EXPECT_EQ(planner->CellDate(6, 5), c.gridStart.addDays(41)) << name.toStdString();
-        EXPECT_EQ(planner->CellDayNumber(0, 0), c.gridStart.day()) << name.toStdString();
-        EXPECT_EQ(planner->CellInMonth(0, 0), c.leading == 0) << name.toStdString();
-        EXPECT_EQ(planner->Month(), c.month.month()) << name.toStdString();
+        SCOPED_TRACE(c.month.toString("yyyy-MM").toStdString() + (c.start == TSPWeekStart::wsSunday ? " sun" : " mon"));
+        EXPECT_EQ(DateToQt(planner->GridStart()), c.gridStart);
+        EXPECT_EQ(planner->LeadingDays(), c.leading);
+        EXPECT_EQ(planner->CellDate(0, 0), c.gridStart);
+        EXPECT_EQ(planner->CellDate(6, 5), c.gridStart.addDays(41));
+        EXPECT_EQ(planner->CellDayNumber(0, 0), c.gridStart.day());
+        EXPECT_EQ(planner->CellInMonth(0, 0), c.leading == 0);
+        EXPECT_EQ(planner->Month(), c.month.month());
         // The month's days run 1..n without a gap from the first one on; the next month follows.
         QList<int> inMonth;
         for (int i = 0; i < 42; ++i)
             if (planner->CellInMonth(i % 7, i / 7))
                 inMonth << planner->CellDayNumber(i % 7, i / 7);
-        ASSERT_EQ(inMonth.size(), c.daysInMonth) << name.toStdString();
-        EXPECT_EQ(inMonth.back(), c.daysInMonth) << name.toStdString();
-        EXPECT_EQ(planner->CellDayNumber((c.leading + c.daysInMonth) % 7, (c.leading + c.daysInMonth) / 7), 1)
-            << name.toStdString();
+        ASSERT_EQ(inMonth.size(), c.daysInMonth);
+        EXPECT_EQ(inMonth.back(), c.daysInMonth);
+        EXPECT_EQ(planner->CellDayNumber((c.leading + c.daysInMonth) % 7, (c.leading + c.daysInMonth) / 7), 1);
     }
 }
 
@@ -331,7 +330,7 @@ TEST_F(PlannerTest, FilterAndResourcesDecideWhatIsShown)
     EXPECT_EQ(shown().size(), 3);
 }
 
-TEST_F(PlannerTest, FreeingItemsInsideAnUpdateLeavesNothingBehind)
+TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
 {
     TSPPlanItem *a = Add("a", Day(2024, 2, 6), Day(2024, 2, 8));  // lane 1: b ends first
     Add("b", Day(2024, 2, 6), Day(2024, 2, 7));
@@ -346,11 +345,8 @@ TEST_F(PlannerTest, FreeingItemsInsideAnUpdateLeavesNothingBehind)
     EXPECT_EQ(planner->ItemAtPos(Lane(1, 1, 1).x() - 2, Lane(1, 1, 1).y() - 2), nullptr);
     source->EndUpdate();
     EXPECT_EQ(planner->WeekRow(0, 1)->Items(0).Lane, 0) << "rebuilt once the update ended";
-}
 
-TEST_F(PlannerTest, FreeingTheSourceLeavesThePlannerEmpty)
-{
-    Add("a", Day(2024, 2, 6), Day(2024, 2, 8));
+    // Freeing the source leaves the planner empty.
     sim::Move(planner, Lane(1, 1, 0));
     sim::Click(planner, Lane(1, 1, 0));
     ASSERT_EQ(planner->SelectedCount(), 1);

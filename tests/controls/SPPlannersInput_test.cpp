@@ -297,7 +297,7 @@ TEST_F(PlannerInputTest, FreeingTheEditedItemClosesTheEditor)
     sim::Key(planner, Qt::Key_Return);
 }
 
-TEST_F(PlannerInputTest, HintsShowTheItemsTimesAndWrappedText)
+TEST_F(PlannerInputTest, HintsShowTheItemsTimesByKindAndSpanAndWrappedText)
 {
     Add(QString(60, QChar('a')), Day(2024, 2, 6), Day(2024, 2, 8));
     THintInfo info;
@@ -309,11 +309,9 @@ TEST_F(PlannerInputTest, HintsShowTheItemsTimesAndWrappedText)
     bool before, after;
     planner->ItemRect(source->Items(0), 1, 1, r, before, after);
     EXPECT_EQ(info.CursorRect, r) << "the hint goes when the pointer leaves the item";
-}
 
-TEST(PlannerHint, TimesDependOnTheKindAndSpanOfTheItem)
-{
-    TSPPlannerSource source(nullptr);
+    // The times depend on the kind and span of the item.
+    TSPPlannerSource loose(nullptr);
     struct Case {
         TDateTime start, end;
         bool allDay;
@@ -327,8 +325,8 @@ TEST(PlannerHint, TimesDependOnTheKindAndSpanOfTheItem)
         {Day(2024, 2, 6, 9), Day(2024, 2, 7, 10), false, "2024/2/6 9:00-2024/2/7 10:00\nt"},
     };
     for (const Case &c : cases) {
-        TSPPlanItem *item = source.AddItem({}, "t", c.start, c.end, c.allDay, false, clNone, 2);
-        EXPECT_EQ(TSPBasePlanner::ItemHint(item), QString::fromUtf8(c.expected));
+        TSPPlanItem *item = loose.AddItem({}, "t", c.start, c.end, c.allDay, false, clNone, 2);
+        EXPECT_EQ(TSPBasePlanner::ItemHint(item), QString::fromUtf8(c.expected)) << c.expected;
         delete item;
     }
     EXPECT_EQ(TSPBasePlanner::ItemHint(nullptr), QString());

@@ -133,8 +133,6 @@ TEST_F(BrowserInMain, SearchBoxViewStylesAndClosing)
     EXPECT_EQ(ini.ReadString("SYS", "VIEWFW", ""), "100,100,100,100,100,");
 }
 
-
-
 TEST_F(BrowserInMain, SelectAllInvertAndDelete)
 {
     Browser().DyTreeView1->setCurrentItem(MainNode(groupA));

@@ -40,6 +40,12 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     EXPECT_EQ(Node(key)->text(0), "");
     EXPECT_EQ(record->umtel, "");
     EXPECT_EQ(record->keyid, QString::number(key));
+
+    // A reload keeps nothing of the old tree.
+    Exec("delete from userinfo where keyid=?", {key});
+    Page().LoadGroupTree();
+    EXPECT_EQ(Node(key), nullptr);
+    EXPECT_EQ(Shape(), "人脉(朋友(同学(王五),李四,赵六),同事(Tom),孤儿,错层,张三)");
 }
 
 TEST_F(BrowserTree, ImagesBySexTextAndNodeType)
@@ -142,7 +148,7 @@ protected:
     FakeClock clock;
 };
 
-TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
+TEST_F(BrowserQuickViews, CountsInCaptionsFollowChangesAndListsExcludeGroups)
 {
     QTreeWidget *views = Page().TreeView1;
     EXPECT_EQ(views->topLevelItem(0)->text(0), "常用人脉(2)");
@@ -169,11 +175,8 @@ TEST_F(BrowserQuickViews, CountsInCaptionsAndListsExcludeGroups)
         }
         EXPECT_EQ(names, expected) << c.view;
     }
-}
 
-TEST_F(BrowserQuickViews, CountsFollowNewDeletedAndImportedRows)
-{
-    Page();
+    // The counts follow new, deleted and imported rows.
     const qint64 added = Contact("新来", 0, 1, {{"ulevel", 3}});
     Page().TreeView1Change(Page().TreeView1->topLevelItem(2));  // a row written behind the page's back
     EXPECT_EQ(Page().TreeView1->topLevelItem(2)->text(0), "应多联系(3)");
@@ -281,18 +284,6 @@ TEST_F(BrowserTree, UpdateContactNodeRenewsTextImagePlaceAndTheCardShowingThatCo
     EXPECT_EQ(Tfuserfrm::NodeImage(Node(a)), 4);
     EXPECT_EQ(RecordOf(Node(a))->umtel, "1");
     EXPECT_TRUE(Page().CardHtml().contains(">周</td>"));
-}
-
-TEST_F(BrowserTree, ReloadKeepsNothingOfTheOldTree)
-{
-    const qint64 first = Contact("甲");
-    Page();
-    Exec("delete from userinfo where keyid=?", {first});
-    const qint64 second = Contact("乙");
-    Page().LoadGroupTree();
-    EXPECT_EQ(Shape(), "人脉(乙)");
-    EXPECT_EQ(Node(first), nullptr);
-    EXPECT_NE(Node(second), nullptr);
 }
 
 // What the export wizard hears: the selected node's keyid and kind, and nothing once the tree

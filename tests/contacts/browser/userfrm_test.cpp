@@ -53,7 +53,7 @@ protected:
     }
 };
 
-TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCard)
+TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageSize)
 {
     Tfuserfrm &page = Shown();
     TdfsSplitter *side = page.dfsSplitter2;
@@ -75,6 +75,16 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCard)
     EXPECT_EQ(OnPage(page.ListView1).bottom() + 1, 232);
     EXPECT_EQ(OnPage(page.Panel6).topLeft(), QPoint(170, 242));
     EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 600);
+
+    // Resizing the page keeps the trees' width and the list's height.
+    page.resize(1000, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(page.Panel3->Width(), 160);
+    EXPECT_EQ(page.Panel5->Height(), 232);
+    EXPECT_EQ(OnPage(page.listpanel), QRect(170, 0, 830, 700));
+    EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 700);
+    EXPECT_EQ(page.dfsSplitter2->Height(), 700);
+    EXPECT_EQ(page.dfsSplitter2->ButtonRect().Top, (700 - 80) / 2);
 }
 
 TEST_F(BrowserLayout, DraggingABarResizesThePanesOnBothSides)
@@ -129,19 +139,6 @@ TEST_F(BrowserLayout, TheButtonCollapsesAPaneAndASecondClickBringsItBack)
         EXPECT_EQ(c.paneSize(), c.size);
         EXPECT_EQ(c.otherSize(), c.restoredOther);
     }
-}
-
-TEST_F(BrowserLayout, ResizingThePageKeepsTheTreesWidthAndTheListHeight)
-{
-    Tfuserfrm &page = Shown();
-    page.resize(1000, 700);
-    QApplication::processEvents();
-    EXPECT_EQ(page.Panel3->Width(), 160);
-    EXPECT_EQ(page.Panel5->Height(), 232);
-    EXPECT_EQ(OnPage(page.listpanel), QRect(170, 0, 830, 700));
-    EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 700);
-    EXPECT_EQ(page.dfsSplitter2->Height(), 700);
-    EXPECT_EQ(page.dfsSplitter2->ButtonRect().Top, (700 - 80) / 2);
 }
 
 // The panes stand between the widgets and the page only for layout: keys that a widget does
