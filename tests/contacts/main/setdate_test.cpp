@@ -7,7 +7,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -27,17 +26,9 @@ protected:
         SetClock(&clock);
         form = std::make_unique<Tfrmsetdate>();
     }
-    void TearDown() override
-    {
-        form.reset();
-        SetClock(nullptr);
-    }
+    void TearDown() override { form.reset(), SetClock(nullptr); }
 
-    void Arm(const QTime &at)
-    {
-        form->DateTimePicker1->setTime(at);
-        form->CheckBox2->click();
-    }
+    void Arm(const QTime &at) { form->DateTimePicker1->setTime(at), form->CheckBox2->click(); }
 
     // One tick of the half-second timer at the given time, as the running timer would deliver
     // it: a stopped timer does not tick.
@@ -153,11 +144,10 @@ TEST(AboutBox, LinksLightUpAndOpenTheirPages)
     const QColor windowText = QColor::fromRgb(ColorToQRgb(clWindowText));
     for (QLabel *link : {about.Label6, about.Label4}) {
         EXPECT_EQ(link->palette().color(QPalette::WindowText), windowText);
-        QEvent enter(QEvent::Enter);
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
         QCoreApplication::sendEvent(link, &enter);
         EXPECT_EQ(link->palette().color(QPalette::WindowText), blue);
         EXPECT_TRUE(link->font().underline());
-        QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(link, &leave);
         EXPECT_EQ(link->palette().color(QPalette::WindowText), windowText);
         EXPECT_FALSE(link->font().underline());
