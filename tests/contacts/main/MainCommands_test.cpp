@@ -42,44 +42,28 @@ private:
     bool given_ = false;
 };
 
-class MainCommands : public ::testing::Test
+class MainCommands : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
         ResetAppData();
         QDir().mkpath(AppDir() + "data/backup");
-        BrowserPageFactory = [this](QWidget *parent) { return browser = new FakeBrowserPage(parent); };
         account = AppDir() + "data/A.txl";
         ASSERT_NO_FATAL_FAILURE(MakeAccount(account, {QStringLiteral("甲")}));
         clock.now = QDateTime(QDate(2025, 6, 7), QTime(9, 0));
         SetClock(&clock);
-        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
-        form1 = std::make_unique<TForm1>();
-        Form1 = form1.get();
-        customerData = std::make_unique<TCustomerData>();
+        MakeWindow();
         main->OpenAccount(account);
         ASSERT_TRUE(CustomerData->dbConnection->Connected());
     }
-
     void TearDown() override
     {
-        main.reset();
-        form1.reset();
-        Form1 = nullptr;
-        customerData.reset();
-        BrowserPageFactory = nullptr;
-        CurrentAccount().Forget();
+        MainWindowFixture::TearDown();
         SetClock(nullptr);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     FakeClock clock;
-    std::map<int, THotKey> hotKeys;
-    FakeBrowserPage *browser = nullptr;
-    std::unique_ptr<Tfrmmain> main;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TCustomerData> customerData;
     QString account;
 };
 
