@@ -1,12 +1,9 @@
 #include "platform/DbFiles.h"
-#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
-#include "contacts/main/Main.h"
 #include "contacts/main/MakerLinks.h"
 #include "contacts/transfer/OutlookImport.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/main/about.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/main/setdate.h"
 
 #include "main/MainTestSupport.h"
@@ -18,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,5 +1,3 @@
-#include "contacts/account/AccountSession.h"
-#include "contacts/main/Main.h"
 #include "contacts/shared/Commands.h"
 #include "contacts/shared/FrameworkCommandBuilder.h"
 

@@ -1,6 +1,4 @@
 #include "contacts/main/EditorRegistry.h"
-#include "contacts/main/Main.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/transfer/export.h"
 #include "contacts/transfer/inputcsv.h"
 #include "contacts/browser/userfrm.h"

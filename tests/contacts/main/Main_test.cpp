@@ -1,9 +1,6 @@
-#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
-#include "contacts/main/Main.h"
 #include "themed/SpTBXItem.h"
 #include "contacts/shared/WNDES.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/account/inputpsd.h"
 
 #include "main/MainTestSupport.h"
