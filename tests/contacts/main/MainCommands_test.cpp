@@ -139,7 +139,7 @@ TEST_F(MainCommands, CompactionKeepsTheAccountOpenAndReportsAFailure)
     }
 }
 
-TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
+TEST_F(MainCommands, OutlookImport)
 {
     main->ShowBrowserPage();
     const int loads = browser->treeLoads;
@@ -154,11 +154,9 @@ TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
     EXPECT_EQ(browser->treeLoads, loads + 1);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录!"));
     EXPECT_EQ(ContactNames(account), (QStringList{QStringLiteral("甲"), QStringLiteral("导入者")}));
-}
 
-TEST_F(MainCommands, OutlookImportAsksForAFile)
-{
-    main->Command("SpTBXItem7")->Click();
+    TestDialogs().Reset();
+    main->Command("SpTBXItem7")->Click();  // from the menu it asks for a file
     ASSERT_EQ(TestDialogs().Questions().size(), 1u);
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
 
@@ -173,7 +171,7 @@ TEST_F(MainCommands, OutlookImportAsksForAFile)
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。"));
 }
 
-TEST_F(MainCommands, HelpAndWebPages)
+TEST_F(MainCommands, HelpMenuPagesAndWindows)
 {
     main->Command("SpTBXItem34")->Click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经不存在！"));
@@ -182,10 +180,8 @@ TEST_F(MainCommands, HelpAndWebPages)
     main->Command("SpTBXItem36")->Click();
     main->Command("SpTBXItem39")->Click();
     EXPECT_EQ(TestShell().opened, (QStringList{FeedbackUrl, HomePageUrl}));
-}
 
-TEST_F(MainCommands, TimedShutdownWindowIsMadeOnceAndNotModal)
-{
+    // The timed shutdown window is made once and is not modal; the about box is.
     main->Command("SpTBXItem31")->Click();
     Tfrmsetdate *window = main->TimedShutdownWindow();
     ASSERT_NE(window, nullptr);
@@ -196,10 +192,7 @@ TEST_F(MainCommands, TimedShutdownWindowIsMadeOnceAndNotModal)
     main->Command("SpTBXItem31")->Click();
     EXPECT_EQ(main->TimedShutdownWindow(), window);
     EXPECT_TRUE(window->isVisible());
-}
 
-TEST_F(MainCommands, AboutBoxIsModal)
-{
     ModalResponder responder;
     QString caption;
     responder.Then([&](QDialog *dialog) {
