@@ -1,12 +1,9 @@
 #include "platform/DbFiles.h"
-#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
-#include "contacts/main/Main.h"
 #include "contacts/main/MakerLinks.h"
 #include "contacts/transfer/OutlookImport.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/main/about.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/main/setdate.h"
 
 #include "main/MainTestSupport.h"
@@ -18,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <memory>
@@ -42,44 +38,28 @@ private:
     bool given_ = false;
 };
 
-class MainCommands : public ::testing::Test
+class MainCommands : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
         ResetAppData();
         QDir().mkpath(AppDir() + "data/backup");
-        BrowserPageFactory = [this](QWidget *parent) { return browser = new FakeBrowserPage(parent); };
         account = AppDir() + "data/A.txl";
         ASSERT_NO_FATAL_FAILURE(MakeAccount(account, {QStringLiteral("甲")}));
         clock.now = QDateTime(QDate(2025, 6, 7), QTime(9, 0));
         SetClock(&clock);
-        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
-        form1 = std::make_unique<TForm1>();
-        Form1 = form1.get();
-        customerData = std::make_unique<TCustomerData>();
+        MakeWindow();
         main->OpenAccount(account);
         ASSERT_TRUE(CustomerData->dbConnection->Connected());
     }
-
     void TearDown() override
     {
-        main.reset();
-        form1.reset();
-        Form1 = nullptr;
-        customerData.reset();
-        BrowserPageFactory = nullptr;
-        CurrentAccount().Forget();
+        MainWindowFixture::TearDown();
         SetClock(nullptr);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     FakeClock clock;
-    std::map<int, THotKey> hotKeys;
-    FakeBrowserPage *browser = nullptr;
-    std::unique_ptr<Tfrmmain> main;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TCustomerData> customerData;
     QString account;
 };
 
@@ -159,7 +139,7 @@ TEST_F(MainCommands, CompactionKeepsTheAccountOpenAndReportsAFailure)
     }
 }
 
-TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
+TEST_F(MainCommands, OutlookImport)
 {
     main->ShowBrowserPage();
     const int loads = browser->treeLoads;
@@ -174,11 +154,9 @@ TEST_F(MainCommands, OutlookImportReportsAndReloadsTheTree)
     EXPECT_EQ(browser->treeLoads, loads + 1);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 0 条人脉记录!"));
     EXPECT_EQ(ContactNames(account), (QStringList{QStringLiteral("甲"), QStringLiteral("导入者")}));
-}
 
-TEST_F(MainCommands, OutlookImportAsksForAFile)
-{
-    main->Command("SpTBXItem7")->Click();
+    TestDialogs().Reset();
+    main->Command("SpTBXItem7")->Click();  // from the menu it asks for a file
     ASSERT_EQ(TestDialogs().Questions().size(), 1u);
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
 
@@ -193,7 +171,7 @@ TEST_F(MainCommands, OutlookImportAsksForAFile)
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。"));
 }
 
-TEST_F(MainCommands, HelpAndWebPages)
+TEST_F(MainCommands, HelpMenuPagesAndWindows)
 {
     main->Command("SpTBXItem34")->Click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经不存在！"));
@@ -202,10 +180,8 @@ TEST_F(MainCommands, HelpAndWebPages)
     main->Command("SpTBXItem36")->Click();
     main->Command("SpTBXItem39")->Click();
     EXPECT_EQ(TestShell().opened, (QStringList{FeedbackUrl, HomePageUrl}));
-}
 
-TEST_F(MainCommands, TimedShutdownWindowIsMadeOnceAndNotModal)
-{
+    // The timed shutdown window is made once and is not modal; the about box is.
     main->Command("SpTBXItem31")->Click();
     Tfrmsetdate *window = main->TimedShutdownWindow();
     ASSERT_NE(window, nullptr);
@@ -216,10 +192,7 @@ TEST_F(MainCommands, TimedShutdownWindowIsMadeOnceAndNotModal)
     main->Command("SpTBXItem31")->Click();
     EXPECT_EQ(main->TimedShutdownWindow(), window);
     EXPECT_TRUE(window->isVisible());
-}
 
-TEST_F(MainCommands, AboutBoxIsModal)
-{
     ModalResponder responder;
     QString caption;
     responder.Then([&](QDialog *dialog) {

@@ -1,5 +1,3 @@
-#include "contacts/account/AccountSession.h"
-#include "contacts/main/Main.h"
 #include "contacts/shared/Commands.h"
 #include "contacts/shared/FrameworkCommandBuilder.h"
 
@@ -34,9 +32,7 @@ protected:
     }
     void TearDown() override
     {
-        popup.reset();
-        builder.reset();
-        main.reset();
+        popup.reset(), builder.reset(), main.reset();
         CurrentAccount().Forget();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -62,11 +58,9 @@ TEST_P(MainFrameworkMenus, EveryCommandOfTheTablesWorksFromItsFrameworkItem)
         bool enabled, visible, checked;
     };
     std::map<TCommand *, TSeen> expected;
-    for (TCommand *command : commands) {
-        if (command->Kind() == TCommandKind::Item)
-            expected[command] = {command->Caption(), command->ShortCut(), command->Enabled(), command->Visible(),
-                           command->Checked()};
-    }
+    for (TCommand *c : commands)
+        if (c->Kind() == TCommandKind::Item)
+            expected[c] = {c->Caption(), c->ShortCut(), c->Enabled(), c->Visible(), c->Checked()};
     ASSERT_FALSE(expected.empty());
 
     builder = std::make_unique<TFrameworkCommandBuilder>(nullptr);

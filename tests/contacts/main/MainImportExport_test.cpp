@@ -1,6 +1,4 @@
 #include "contacts/main/EditorRegistry.h"
-#include "contacts/main/Main.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/transfer/export.h"
 #include "contacts/transfer/inputcsv.h"
 #include "contacts/browser/userfrm.h"
@@ -40,33 +38,16 @@ int ExportGroupThroughWizard(Tfrmmain &main, const QString &folder)
     return responder.Unexpected();
 }
 
-class MainImportExport : public ::testing::Test
+class MainImportExport : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
         ResetAppData();
-        BrowserPageFactory = [this](QWidget *parent) {
-            browser = new FakeBrowserPage(parent);
-            return browser;
-        };
         folder = MakeTempDir("main-io");
         accountPath = AppDir() + "data/io.txl";
         ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", accountPath));
-        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
-        form1 = std::make_unique<TForm1>();
-        Form1 = form1.get();
-        customerData = std::make_unique<TCustomerData>();
-    }
-
-    void TearDown() override
-    {
-        main.reset();
-        form1.reset();
-        Form1 = nullptr;
-        customerData.reset();
-        BrowserPageFactory = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        MakeWindow();
     }
 
     void OpenAccount()
@@ -87,11 +68,6 @@ protected:
         return names;
     }
 
-    std::map<int, THotKey> hotKeys;
-    std::unique_ptr<Tfrmmain> main;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TCustomerData> customerData;
-    FakeBrowserPage *browser = nullptr;
     QString folder;
     QString accountPath;
 };

@@ -185,3 +185,35 @@ private:
     QStringList shown_;
     int unexpected_ = 0;
 };
+
+#include "contacts/account/AccountSession.h"
+#include "contacts/account/dataModule.h"
+
+// The main window with its data module and login form, as the program makes them. Derived
+// fixtures prepare files and clocks first, then call MakeWindow().
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    void MakeWindow()
+    {
+        BrowserPageFactory = [this](QWidget *parent) { return browser = new FakeBrowserPage(parent); };
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        customerData = std::make_unique<TCustomerData>();
+    }
+    void TearDown() override
+    {
+        main.reset(), form1.reset(), customerData.reset();
+        Form1 = nullptr;
+        BrowserPageFactory = nullptr;
+        CurrentAccount().Forget();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    std::map<int, THotKey> hotKeys;
+    FakeBrowserPage *browser = nullptr;
+    std::unique_ptr<Tfrmmain> main;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TCustomerData> customerData;
+};

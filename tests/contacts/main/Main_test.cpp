@@ -1,9 +1,6 @@
-#include "contacts/account/AccountSession.h"
 #include "contacts/shared/AppGlobals.h"
-#include "contacts/main/Main.h"
 #include "themed/SpTBXItem.h"
 #include "contacts/shared/WNDES.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/account/inputpsd.h"
 
 #include "main/MainTestSupport.h"
@@ -23,7 +20,7 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test
+class MainWindow : public MainWindowFixture
 {
 protected:
     void SetUp() override
@@ -50,12 +47,8 @@ protected:
 
     void TearDown() override
     {
-        main.reset();
-        form1.reset();
-        Form1 = nullptr;
-        customerData.reset();
+        MainWindowFixture::TearDown();
         ContactEditorFactory = nullptr;
-        BrowserPageFactory = nullptr;
     }
 
     void Make()
@@ -75,16 +68,11 @@ protected:
         CurrentAccount().SetPassword(DesEncryptString(password, DesKey).Text);
     }
 
-    std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
-    FakeBrowserPage *browser = nullptr;
     QList<int> browserWidths;
     int browsersMade = 0;
     int closedCalls = 0;
-    std::unique_ptr<TCustomerData> customerData;
-    std::unique_ptr<TForm1> form1;
     BlankPages blankPages;
-    std::unique_ptr<Tfrmmain> main;
 };
 
 ModalResponder::Step Type(const QString &password)

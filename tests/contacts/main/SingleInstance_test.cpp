@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 namespace {
 
 // Another process holding the lock, as a first instance would. The child does nothing but
@@ -46,11 +45,9 @@ public:
     // Killed, not ended cleanly, like a crash.
     void Kill()
     {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
+        if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0)
             ::waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
+        pid_ = -1;
     }
 
 private:
@@ -66,18 +63,14 @@ TEST(SingleInstance, SecondStartRefusedUntilTheFirstEnds)
     Holder first(lock);
     ASSERT_TRUE(first.Held());
 
-    {
-        TSingleInstance second;
-        EXPECT_FALSE(StartAsOnlyInstance(second, lock));
-        EXPECT_FALSE(second.Held());
-        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
-        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("程序已经运行..."));
-        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("提示"));
-        EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Stop);
-    }
-
-    // The lock must not outlive the process, however it ended.
-    first.Kill();
+    TSingleInstance second;
+    EXPECT_FALSE(StartAsOnlyInstance(second, lock));
+    EXPECT_FALSE(second.Held());
+    ASSERT_EQ(TestDialogs().Questions().size(), 1u);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("程序已经运行..."));
+    EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("提示"));
+    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Stop);
+    first.Kill();  // the lock must not outlive the process, however it ended
 
     TSingleInstance third;
     EXPECT_TRUE(StartAsOnlyInstance(third, lock));
