@@ -160,6 +160,11 @@ TEST_F(DefaultTheme, SeparatorsAndPopupBorders)
     });
     EXPECT_EQ(PixelAt(list, 0, 5), GetSysColor(COLOR_WINDOWFRAME));
     EXPECT_EQ(PixelAt(list, 1, 5), GetSysColor(COLOR_WINDOW));
+    QImage popup = Paint([&](TCanvas &c) {
+        theme->PaintPopupNCArea(c, Rect(0, 0, 40, 22), TTBXPopupInfo{0, VT_POPUPMENU, {}, {3, 3}});
+    });
+    EXPECT_EQ(PixelAt(popup, 39, 21), ColorToRGB(cl3DDkShadow)) << "a popup menu's frame is raised";
+    EXPECT_EQ(PixelAt(popup, 1, 1), ColorToRGB(clBtnHighlight));
 }
 
 } // namespace

@@ -230,15 +230,23 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     EXPECT_TRUE(group->Items(def)->Checked());
 }
 
-TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
+// A status bar on `form` whose first item is a 100-px label.
+TSpTBXStatusBar *StatusBarOn(TForm &form)
 {
-    TForm form(nullptr);
     form.SetBounds(100, 100, 500, 300);
     auto *bar = new TSpTBXStatusBar(&form);
     bar->SetParent(&form);
-    auto *item = new TSpTBXLabelItem(nullptr);
-    item->SetCaption("就绪");
-    bar->Items()->Add(item);
+    auto *first = new TSpTBXLabelItem(nullptr);
+    first->SetCaptionW("就绪");
+    first->SetCustomWidth(100);
+    bar->Items()->Add(first);
+    return bar;
+}
+
+TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
+{
+    TForm form(nullptr);
+    TSpTBXStatusBar *bar = StatusBarOn(form);
     form.Show();
     QCoreApplication::processEvents();
 
@@ -265,13 +273,7 @@ TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
     if (!IsThemeRegistered("OfficeLike"))
         RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
     TForm form(nullptr);
-    form.SetBounds(100, 100, 400, 200);
-    auto *bar = new TSpTBXStatusBar(&form);
-    bar->SetParent(&form);
-    auto *first = new TSpTBXLabelItem(nullptr);
-    first->SetCaptionW("就绪");
-    first->SetCustomWidth(100);
-    bar->Items()->Add(first);
+    TSpTBXStatusBar *bar = StatusBarOn(form);
     bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
     auto *second = new TSpTBXLabelItem(nullptr);
     second->SetCaptionW("联系人");

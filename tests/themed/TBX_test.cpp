@@ -407,34 +407,4 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
     }
 }
 
-// A whole view through the Default theme.
-TEST(TBXDefaultPainting, PopupOfThirtyItems)
-{
-    SetCurrentThemeFunc(nullptr);
-    ASSERT_EQ(CurrentTheme()->Name(), "Default");
-    TThemedView tv(VT_POPUPMENU);
-    std::vector<TTBCustomItem *> items;
-    for (int i = 0; i < 30; ++i) {
-        TTBCustomItem *it = i % 10 == 8 ? static_cast<TTBCustomItem *>(new TTBXSeparatorItem(nullptr)) : new TTBXItem(nullptr);
-        it->SetCaption(QStringLiteral("Item %1\tCtrl+%2").arg(i).arg(i % 10));
-        it->SetEnabled(i != 5);
-        tv.root->Add(it);
-        items.push_back(it);
-    }
-    TTBView &view = tv.Open();
-    view.Select(view.Find(items[3]), false);
-    const QImage image = tv.Paint();
-    const TPoint b{3, 3};
-    const TRect hot = view.Find(items[3])->BoundsRect, idle = view.Find(items[4])->BoundsRect;
-    ASSERT_GT(hot.Height(), 0);
-    EXPECT_EQ(image.height(), 2 * b.Y + view.Find(items[29])->BoundsRect.Bottom);
-    // The hot item is filled with the highlight, right to its edge; an idle one keeps the menu colour.
-    EXPECT_EQ(PixelAt(image, b.X + hot.Left + 1, b.Y + hot.Top + 1), ColorToRGB(clHighlight));
-    EXPECT_EQ(PixelAt(image, b.X + hot.Right - 2, b.Y + hot.Bottom - 1), ColorToRGB(clHighlight));
-    EXPECT_EQ(PixelAt(image, b.X + idle.Left + 1, b.Y + idle.Top + 1), ColorToRGB(MenuBackColor));
-    // A raised frame.
-    EXPECT_EQ(PixelAt(image, image.width() - 1, image.height() - 1), ColorToRGB(cl3DDkShadow));
-    EXPECT_EQ(PixelAt(image, 1, 1), ColorToRGB(clBtnHighlight));
-}
-
 } // namespace

@@ -37,7 +37,7 @@ TTBPopupWindow *OpenPopup(TTBView *view)
     return view->OpenViewerWindow() && view->OpenViewerWindow()->isVisible() ? view->OpenViewerWindow() : nullptr;
 }
 
-class AccForm : public ::testing::Test
+class AccForm : public ::testing::Test, protected ClickLog
 {
 protected:
     void SetUp() override
@@ -69,16 +69,6 @@ protected:
         bar->SetCurrentDock(dock);
         return bar;
     }
-    TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
-    {
-        if (!item)
-            item = new TTBItem(nullptr);
-        item->SetCaption(caption);
-        if (!(item->ItemStyle() & tbis::HasSubmenu))
-            item->OnClick = [this, item](TComponent *) { clicks.push_back(item->Caption()); };
-        parent->Add(item);
-        return item;
-    }
     QAccessibleInterface *AccOf(TTBToolbar *bar, const QString &caption)
     {
         TTBItemViewer *v = bar->View()->Find(FindItem(bar->Items(), caption));
@@ -96,7 +86,6 @@ protected:
     TTBDock *dock = nullptr;
     TTBToolbar *menuBar = nullptr;
     TTBToolbar *toolBar = nullptr;
-    std::vector<QString> clicks;
 };
 
 TEST_F(AccForm, RolesChildrenHitTestAndLocation)

@@ -151,24 +151,25 @@ TEST_F(DockForm, DragToTheLeftDockAndOffIntoAFloatingWindow)
     EXPECT_EQ(top->Height(), 0);
 }
 
-TEST_F(DockForm, ControlWhileDraggingFloatsAndReleasingItDocksAgain)
+TEST_F(DockForm, ControlWhileDraggingFloatsAndADockThatAllowsNoDragIsNeverATarget)
 {
+    const auto releaseAtLeft = [&] {
+        sim::Release(form, form->mapFromGlobal(QPoint(FormPoint(1, 200).X, FormPoint(1, 200).Y)));
+    };
     ScriptSteps s = Script();
     s.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->CurrentDock() == left; });
     s.Do([&] { sim::KeyPress(form, Qt::Key_Control, Qt::ControlModifier); }).Then([&] { return bar->Floating(); });
     s.Do([&] { sim::KeyRelease(form, Qt::Key_Control); }).Then([&] { return bar->CurrentDock() == left; });
-    s.Do([&] { sim::Release(form, form->mapFromGlobal(QPoint(FormPoint(1, 200).X, FormPoint(1, 200).Y))); });
+    s.Do(releaseAtLeft);
     Drag(s);
     EXPECT_EQ(bar->CurrentDock(), left);
-}
 
-TEST_F(DockForm, ADockThatAllowsNoDragIsNeverATarget)
-{
+    bar->SetCurrentDock(top);
     left->SetAllowDrag(false);
-    ScriptSteps s = Script();
-    s.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->Floating(); });
-    s.Do([&] { sim::Release(form, form->mapFromGlobal(QPoint(FormPoint(1, 200).X, FormPoint(1, 200).Y))); });
-    Drag(s);
+    ScriptSteps n = Script();
+    n.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->Floating(); });
+    n.Do(releaseAtLeft);
+    Drag(n);
     EXPECT_TRUE(bar->Floating());
     EXPECT_EQ(left->GetToolbarCount(), 0);
 }

@@ -111,6 +111,21 @@ public:
     }
 };
 
+// Items added here log their clicks; opening a submenu clicks its item, so only plain items log.
+struct ClickLog {
+    std::vector<QString> clicks;
+    TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
+    {
+        if (!item)
+            item = new TTBItem(nullptr);
+        item->SetCaption(caption);
+        if (!(item->ItemStyle() & tbis::HasSubmenu))
+            item->OnClick = [this, item](TComponent *) { clicks.push_back(item->Caption()); };
+        parent->Add(item);
+        return item;
+    }
+};
+
 inline std::vector<TTBPopupWindow *> Popups()
 {
     std::vector<TTBPopupWindow *> list;
