@@ -1,18 +1,19 @@
-# An AT-SPI client for the accessibility check: finds the demonstration program on the bus,
-# prints its menu bar, toolbar and, after opening the File menu through its default action,
-# the popup menu; then runs "Open" through its default action. Prints one line per object:
-# role, name, and the states, actions and key binding a screen reader would read.
+# An AT-SPI client for the accessibility checks: finds a program on the bus by name, prints its
+# menu bar and first tool bar, opens the first menu through its default action and prints the
+# popup menu; then runs the popup's first item through its default action (--run-first) or
+# closes the menu through the menu item's own action. Prints one line per object: role, name,
+# and the states, actions and key binding a screen reader would read.
+#   atspi_client.py <program name> [--run-first]
 import sys
 import time
 
 import pyatspi
 
-APP = "tb2acc_demo"
 STATES = {pyatspi.STATE_CHECKED: "checked", pyatspi.STATE_FOCUSED: "focused",
           pyatspi.STATE_FOCUSABLE: "focusable"}
 
 
-def wait_for(what, probe, seconds=20):
+def wait_for(what, probe, seconds=30):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         found = probe()
@@ -23,11 +24,11 @@ def wait_for(what, probe, seconds=20):
     sys.exit(1)
 
 
-def find_app():
+def find_app(name):
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
         app = desktop.getChildAtIndex(i)
-        if app is not None and app.name == APP:
+        if app is not None and app.name == name:
             return app
     return None
 
@@ -65,23 +66,28 @@ def children(node):
 
 
 def main():
-    app = wait_for("the program on the bus", find_app)
+    name = sys.argv[1]
+    run_first = "--run-first" in sys.argv[2:]
+    app = wait_for("the program on the bus", lambda: find_app(name))
     menubar = wait_for("the menu bar", lambda: find_role(app, "menu bar"))
-    toolbar = find_role(app, "tool bar")
+    toolbar = wait_for("the tool bar", lambda: find_role(app, "tool bar"))
     for bar in (menubar, toolbar):
         describe(bar)
         for child in children(bar):
             describe(child, "  ")
 
-    file_item = children(menubar)[0]
-    file_item.queryAction().doAction(0)
-    popup = wait_for("the File menu", lambda: file_item.childCount == 1 and file_item.getChildAtIndex(0))
-    describe(file_item)
+    menu_item = children(menubar)[0]
+    menu_item.queryAction().doAction(0)
+    popup = wait_for("the first menu", lambda: menu_item.childCount == 1 and menu_item.getChildAtIndex(0))
+    describe(menu_item)
     describe(popup, "  ")
     for child in children(popup):
         describe(child, "    ")
-    children(popup)[0].queryAction().doAction(0)
-    wait_for("the menu to close", lambda: file_item.childCount == 0)
+    if run_first:
+        children(popup)[0].queryAction().doAction(0)
+    else:
+        menu_item.queryAction().doAction(0)
+    wait_for("the menu to close", lambda: menu_item.childCount == 0)
     print("closed")
 
 
