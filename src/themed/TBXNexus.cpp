@@ -3,13 +3,35 @@
 #include "platform/Controls.h"
 #include "platform/SysColors.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+
+namespace {
+
+// Themes hold pictures and shared resources that must go while the application object is
+// still there, not among the static objects after it.
+void ReleaseCurrentThemeAtExit()
+{
+    Nexus().ReleaseCurrentTheme();
+}
+
+} // namespace
 
 TTBXNexus::TTBXNexus()
 {
     theme_ = AcquireTheme(QStringLiteral("Default"));
     AddThemeManagerListener(this);
     SetCurrentThemeFunc([] { return Nexus().Theme(); });
+    if (QCoreApplication::instance())
+        qAddPostRoutine(ReleaseCurrentThemeAtExit);
+}
+
+void TTBXNexus::ReleaseCurrentTheme()
+{
+    listeners_.clear();
+    if (theme_)
+        ReleaseTheme(theme_);
+    theme_ = nullptr;
 }
 
 TTBXNexus::~TTBXNexus()

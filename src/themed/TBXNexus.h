@@ -17,6 +17,8 @@ public:
     // An unregistered name changes nothing. The new theme is made before the old one goes,
     // so a theme that cannot be made leaves the program with the one it had.
     void SetCurrentTheme(const QString &name);
+    // At the application's end: no theme from then on.
+    void ReleaseCurrentTheme();
 
     void AddThemeListener(TControl *control);
     void RemoveThemeListener(TControl *control);

@@ -14,10 +14,11 @@ struct Glyphs {
     std::unique_ptr<TImageList> list;
 };
 
+// Never destroyed: a theme released during the program's exit must still find it.
 Glyphs &Shared()
 {
-    static Glyphs glyphs;
-    return glyphs;
+    static Glyphs *glyphs = new Glyphs;
+    return *glyphs;
 }
 
 // A glyph drawn from rows of '#', centred in a transparent 16 x 16 image.
