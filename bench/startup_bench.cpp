@@ -70,6 +70,8 @@ void BM_StartToPaintedMainWindow(benchmark::State &state)
         auto program = std::make_unique<TProgram>();
         program->Start();
         state.PauseTiming();
+        if (!program->Main->BrowserPageVisible() || !program->Main->isVisible())
+            state.SkipWithError("the browser page is not showing");
         program.reset();
         state.ResumeTiming();
     }
