@@ -643,11 +643,15 @@ void TWinControl::InsertControl(TControl *AControl)
     AControl->syncing_ = false;
     AttachControl(AControl);
     AControl->ApplyVisibility();
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
 }
 
 void TWinControl::RemoveControl(TControl *AControl)
 {
     if (!AControl || AControl->parent_ != this)
+        return;
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
+    if (AControl->parent_ != this)
         return;
     DetachControl(AControl);
     // A control in its destructor leaves its Qt parent by itself.

@@ -305,10 +305,52 @@ bool TTBCustomToolbar::KeyboardShortCut(TMessage &Msg)
 
 TTBControlItem *TTBCustomToolbar::InsertControl(TControl *AControl, int Index)
 {
-    TTBControlItem *item = TTBControlItem::CreateControlItem(Owner(), AControl);
+    TTBControlItem *item = FindControlItem(AControl);
+    if (!item) {
+        item = TTBControlItem::CreateControlItem(Owner(), AControl);
+        items_->Insert(Index < 0 || Index > items_->Count() ? items_->Count() : Index, item);
+    }
     AControl->SetParent(this);
-    items_->Insert(Index < 0 || Index > items_->Count() ? items_->Count() : Index, item);
     return item;
+}
+
+namespace {
+
+TTBControlItem *FindControlItemIn(TTBCustomItem *parent, const TControl *control)
+{
+    for (int i = 0; i < parent->Count(); ++i) {
+        TTBCustomItem *item = parent->Items(i);
+        if (auto *ci = dynamic_cast<TTBControlItem *>(item); ci && ci->Control() == control)
+            return ci;
+        if (TTBControlItem *found = FindControlItemIn(item, control))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TTBControlItem *TTBCustomToolbar::FindControlItem(const TControl *AControl) const
+{
+    return AControl ? FindControlItemIn(items_, AControl) : nullptr;
+}
+
+// A control put on the toolbar is shown through a control item of its own; one taken off it
+// loses that item but stays alive.
+void TTBCustomToolbar::ControlChange(TControl *AControl, bool Inserting)
+{
+    if (ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading))
+        return;
+    if (Inserting) {
+        // An item made before its control arrived lays out again now that it can be shown.
+        if (TTBControlItem *item = FindControlItem(AControl))
+            item->Change(true);
+        else
+            items_->Add(TTBControlItem::CreateControlItem(Owner(), AControl));
+    } else if (TTBControlItem *item = FindControlItem(AControl)) {
+        item->SetDontFreeControl(true);
+        delete item;
+    }
 }
 
 TTBViewOrientation TTBCustomToolbar::OrientationFor(TTBDockType ADockType) const
@@ -568,6 +610,9 @@ void TTBCustomToolbar::KeyMenu(TMessage &Message)
 void TTBCustomToolbar::WndProc(TMessage &Message)
 {
     switch (Message.Msg) {
+    case CM_CONTROLCHANGE:
+        ControlChange(reinterpret_cast<TControl *>(Message.WParam), Message.LParam != 0);
+        break;
     case WM_SYSCOMMAND:
         KeyMenu(Message);
         return;

@@ -90,6 +90,8 @@ public:
     void EndUpdate() { view_->EndUpdate(); }
     // Wraps a control in a control item at Index (-1: at the end).
     TTBControlItem *InsertControl(TControl *AControl, int Index = -1);
+    // The control item showing AControl, at any depth of the items; nullptr when none does.
+    TTBControlItem *FindControlItem(const TControl *AControl) const;
     // OnShortCut, then the items' shortcuts (clicking the item found).
     bool KeyboardShortCut(TMessage &Msg);
     // The sizes a floating wrapping toolbar can take, frame included (after ResizeBegin).
@@ -118,6 +120,7 @@ protected:
     bool ChildControlTransparent(const TPoint &ClientPt) override;
 
 private:
+    void ControlChange(TControl *AControl, bool Inserting);
     void KeyMenu(TMessage &Message);
     void JoinShortCutList(bool Join);
     TTBViewOrientation OrientationFor(TTBDockType ADockType) const;

@@ -148,9 +148,10 @@ void TFrameworkCommandBuilder::Fill(TTBCustomItem *host, TCommand &root, TWinCon
             TWidgetControl *holder = controls_.value(command->Name());
             if (!holder || !bar)
                 break;
-            holder->SetParent(bar);
+            // The item first: a control put on a toolbar without one gets an item of its own.
             TTBControlItem *item = TTBControlItem::CreateControlItem(nullptr, holder);
             host->Add(item);
+            holder->SetParent(bar);
             Follow(*command, item);
             break;
         }
