@@ -298,6 +298,8 @@ void TSpTBXItemViewer::CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight)
         AWidth = SpItem()->CustomWidth();
     if (SpItem()->CustomHeight() > -1)
         AHeight = SpItem()->CustomHeight();
+    if (SpItem()->Anchored() && UsesToolbarStyle())
+        AWidth += AnchorDelta;
     AWidth = std::max(AWidth, SpItem()->MinWidth());
     AHeight = std::max(AHeight, SpItem()->MinHeight());
 }

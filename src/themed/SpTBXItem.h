@@ -136,6 +136,11 @@ class TSpTBXItemViewer : public TTBXItemViewer
 {
 public:
     using TTBXItemViewer::TTBXItemViewer;
+    // An anchored item grows with its toolbar: the toolbar's width when the item was first laid
+    // out there, and the width the toolbar gained since (laid out in toolbar style only).
+    bool AnchorRecorded = false;
+    int AnchorToolbarWidth = 0;
+    int AnchorDelta = 0;
     void CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight) override;
     void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
                bool UseDisabledShadow) override;
@@ -196,21 +201,52 @@ public:
     void DrawBackground(TCanvas &DC, const TRect &DrawRect) override;
 
     TSpTBXDrawBackgroundEvent OnDrawBackground;
+
+protected:
+    // After it grew narrower, its toolbars anchor their items again.
+    void Resize() override;
+
+private:
+    int lastWidth_ = -1;
+};
+
+// A control item's control that grows with its toolbar: its bounds and the toolbar's size when
+// it was first seen.
+struct TSpTBXItemCache {
+    TTBControlItem *Item = nullptr;
+    QString Name;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    int ParentWidth = 0, ParentHeight = 0;
 };
 
 class TSpTBXToolbar : public TTBXToolbar
 {
 public:
     explicit TSpTBXToolbar(TComponent *AOwner);
+    ~TSpTBXToolbar() override;
 
     TSpTBXDrawBackgroundEvent OnDrawBackground;
     TSpTBXDrawHintEvent OnDrawHint;
+    std::function<void(TComponent *Sender, TTBCustomItem *Item, TTBItemChangedAction Action)> OnItemNotification;
 
     void PaintDockableNCArea(TCanvas &ACanvas) override;
+    // Anchored items and the controls aligned to the client or anchored right keep their
+    // distance from the far edge. Only a stretched toolbar docked at the top or bottom anchors:
+    // the dock sets its width; one that takes its width from its items would grow without end.
+    void AnchorItems();
+    const std::vector<TSpTBXItemCache> &ItemCache() const { return cache_; }
 
 protected:
     void EraseBackground(TCanvas &ACanvas) override;
     void WndProc(TMessage &Message) override;
+    void Resize() override;
+
+private:
+    void ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBItemChangedAction Action, int Index,
+                          TTBCustomItem *Item);
+
+    std::vector<TSpTBXItemCache> cache_;
+    bool anchoring_ = false;
 };
 
 class TSpTBXStatusBar;

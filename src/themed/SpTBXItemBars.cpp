@@ -6,10 +6,24 @@
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
+#include <algorithm>
+
 // Wide-string toolbars and docks with owner-draw events, the status bar, and bitmap hints.
 
 // ---------------------------------------------------------------------------------------------
 // Dock
+
+void TSpTBXDock::Resize()
+{
+    TTBXDock::Resize();
+    const bool narrower = lastWidth_ >= 0 && Width() < lastWidth_;
+    lastWidth_ = Width();
+    if (!narrower)
+        return;
+    for (TTBCustomDockableWindow *w : std::vector<TTBCustomDockableWindow *>(DockList()))
+        if (auto *bar = dynamic_cast<TSpTBXToolbar *>(w))
+            bar->AnchorItems();
+}
 
 bool TSpTBXDock::ThemedBackground() const { return bool(OnDrawBackground) || TTBXDock::ThemedBackground(); }
 
@@ -45,7 +59,84 @@ void TSpTBXDock::DrawBackground(TCanvas &DC, const TRect &DrawRect)
 // ---------------------------------------------------------------------------------------------
 // Toolbar
 
-TSpTBXToolbar::TSpTBXToolbar(TComponent *AOwner) : TTBXToolbar(AOwner) {}
+TSpTBXToolbar::TSpTBXToolbar(TComponent *AOwner) : TTBXToolbar(AOwner)
+{
+    Items()->RegisterNotification(&TBMethodListener<TSpTBXToolbar, &TSpTBXToolbar::ItemNotification>, this);
+}
+
+TSpTBXToolbar::~TSpTBXToolbar()
+{
+    Items()->UnregisterNotification(&TBMethodListener<TSpTBXToolbar, &TSpTBXToolbar::ItemNotification>, this);
+}
+
+void TSpTBXToolbar::ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBItemChangedAction Action, int,
+                                     TTBCustomItem *Item)
+{
+    if (OnItemNotification)
+        OnItemNotification(this, Item, Action);
+    if (Relayed || anchoring_ || ComponentState().Contains(csDestroying))
+        return;
+    using A = TTBItemChangedAction;
+    if (Action == A::tbicDeleting)
+        std::erase_if(cache_, [Item](const TSpTBXItemCache &c) { return c.Item == Item; });
+    if (Action == A::tbicInserted || Action == A::tbicDeleting || Action == A::tbicInvalidateAndResize)
+        AnchorItems();
+}
+
+void TSpTBXToolbar::Resize()
+{
+    TTBXToolbar::Resize();
+    AnchorItems();
+}
+
+void TSpTBXToolbar::AnchorItems()
+{
+    TTBDock *dock = CurrentDock();
+    if (anchoring_ || !Stretch() || !Docked() || !dock ||
+        (dock->Position() != TTBDockPosition::dpTop && dock->Position() != TTBDockPosition::dpBottom))
+        return;
+    anchoring_ = true;
+    bool changed = false;
+    for (int i = 0; i < View()->ViewerCount(); ++i) {
+        TTBItemViewer *v = View()->Viewers(i);
+        if (auto *sv = dynamic_cast<TSpTBXItemViewer *>(v)) {
+            auto *item = dynamic_cast<TSpTBXCustomItem *>(v->Item);
+            if (!item || !item->Anchored())
+                continue;
+            if (!sv->AnchorRecorded) {
+                sv->AnchorRecorded = true;
+                sv->AnchorToolbarWidth = Width();
+            }
+            const int delta = Width() - sv->AnchorToolbarWidth;
+            changed = changed || delta != sv->AnchorDelta;
+            sv->AnchorDelta = delta;
+            continue;
+        }
+        auto *ci = dynamic_cast<TTBControlItem *>(v->Item);
+        if (!ci)
+            continue;
+        TControl *c = ci->Control();
+        const bool grows = c && (c->Align() == TAlign::alClient || c->Anchors().Contains(TAnchorKind::akRight));
+        auto entry = std::find_if(cache_.begin(), cache_.end(), [ci](const TSpTBXItemCache &e) { return e.Item == ci; });
+        if (!grows) {
+            if (entry != cache_.end())
+                cache_.erase(entry);
+            continue;
+        }
+        if (entry == cache_.end()) {
+            cache_.push_back({ci, ci->Name(), c->Left(), c->Top(), c->Width(), c->Height(), Width(), Height()});
+            continue;
+        }
+        const int width = std::max(0, entry->Width + Width() - entry->ParentWidth);
+        if (width != c->Width()) {
+            c->SetWidth(width);
+            changed = true;
+        }
+    }
+    if (changed)
+        Arrange();
+    anchoring_ = false;
+}
 
 namespace {
 

@@ -118,6 +118,9 @@ protected:
     void WndProc(TMessage &Message) override;
     void Loaded() override;
     bool ChildControlTransparent(const TPoint &ClientPt) override;
+    // The layout of the items places the controls of control items; the align and anchor rules
+    // of ordinary children would move them behind its back.
+    void AlignControls(TControl *, TRect &) override {}
 
 private:
     void ControlChange(TControl *AControl, bool Inserting);

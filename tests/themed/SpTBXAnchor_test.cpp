@@ -1,0 +1,88 @@
+// Anchored items and right-anchored controls of a stretched toolbar keep their distance from the
+// toolbar's far edge as the form is resized, growing and shrinking by what the toolbar did.
+#include "platform/Forms.h"
+#include "themed/SpTBXItem.h"
+#include "themed/TBXNexus.h"
+#include "toolbar/TB2ItemView.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TAnchorForm {
+    TForm Form{nullptr};
+    TSpTBXDock *Dock = nullptr;
+    TSpTBXToolbar *Bar = nullptr;
+    TSpTBXItem *Anchored = nullptr;
+    TCustomControl *Edit = nullptr;
+
+    explicit TAnchorForm(bool stretch)
+    {
+        SetCurrentTheme("Default");
+        Form.SetBounds(100, 100, 400, 200);
+        Dock = new TSpTBXDock(&Form);
+        Dock->SetParent(&Form);
+        Bar = new TSpTBXToolbar(&Form);
+        Bar->SetStretch(stretch);
+        auto *plain = new TSpTBXItem(nullptr);
+        plain->SetCaptionW("固定");
+        Bar->Items()->Add(plain);
+        Anchored = new TSpTBXItem(nullptr);
+        Anchored->SetCaptionW("伸展");
+        Anchored->SetAnchored(true);
+        Bar->Items()->Add(Anchored);
+        Edit = new TCustomControl(&Form);
+        Edit->SetBounds(0, 0, 80, 20);
+        Edit->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akRight});
+        Bar->InsertControl(Edit);
+        Bar->SetCurrentDock(Dock);
+        Form.Show();
+        QCoreApplication::processEvents();
+    }
+    int AnchoredWidth() const { return Bar->View()->Find(Anchored)->BoundsRect.Width(); }
+    void SetFormWidth(int w)
+    {
+        Form.SetBounds(100, 100, w, 200);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST(SpTBXToolbarAnchors, AnchoredItemsAndControlsFollowAStretchedToolbar)
+{
+    TAnchorForm f(true);
+    const int item = f.AnchoredWidth(), bar = f.Bar->Width();
+    ASSERT_GT(item, 0);
+    ASSERT_EQ(f.Bar->ItemCache().size(), 1u);
+    const TSpTBXItemCache first = f.Bar->ItemCache()[0];
+    EXPECT_EQ(first.Width, 80) << "recorded when first seen";
+
+    // Wider, then narrower again: both take what the toolbar gained since they were recorded.
+    for (int formWidth : {600, 500, 700}) {
+        SCOPED_TRACE(formWidth);
+        f.SetFormWidth(formWidth);
+        ASSERT_GT(f.Bar->Width(), bar) << "a stretched toolbar takes the dock's width";
+        EXPECT_EQ(f.AnchoredWidth(), item + f.Bar->Width() - bar);
+        EXPECT_EQ(f.Edit->Width(), first.Width + f.Bar->Width() - first.ParentWidth);
+    }
+
+    // A control that no longer qualifies leaves the cache and keeps its width.
+    const int edit = f.Edit->Width();
+    f.Edit->SetAnchors({TAnchorKind::akLeft});
+    f.SetFormWidth(550);
+    EXPECT_TRUE(f.Bar->ItemCache().empty());
+    EXPECT_EQ(f.Edit->Width(), edit);
+}
+
+TEST(SpTBXToolbarAnchors, AToolbarSizedByItsItemsDoesNotAnchor)
+{
+    TAnchorForm f(false);
+    const int item = f.AnchoredWidth(), edit = f.Edit->Width();
+    f.SetFormWidth(700);
+    f.Anchored->SetCaptionW("伸展更长的标题");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.Edit->Width(), edit);
+    EXPECT_LT(f.AnchoredWidth(), item + 150) << "no growth fed back through the toolbar's own size";
+}
+
+} // namespace
