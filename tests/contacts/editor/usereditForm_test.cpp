@@ -425,6 +425,33 @@ TEST_F(EditorForm, CtrlSSavesOnceAndCloses)
     EXPECT_TRUE(editor.isNull());
 }
 
+// Delete in a field, the name box included, edits the field; no window's command gets it.
+TEST_F(EditorForm, DeleteInAFieldStaysTheFields)
+{
+    TForm main(nullptr);
+    QPointer<TForm> before = Application()->MainForm();
+    Application()->SetMainForm(&main);
+    int mainDeletes = 0;
+    main.OnShortCut = [&](TMessage &m, bool &handled) {
+        handled = m.WParam == VK_DELETE;
+        mainDeletes += handled;
+    };
+    Tfrmuseredit editor;
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    for (const char *column : {"uname", "umtel"}) {
+        editor.SetFieldText(column, "abc");
+        QWidget *field = editor.FieldControl(column);
+        field->setFocus();
+        auto *line = qobject_cast<QLineEdit *>(field);
+        (line ? line : static_cast<QComboBox *>(field)->lineEdit())->setCursorPosition(0);
+        QTest::keyClick(field, Qt::Key_Delete);
+        EXPECT_EQ(editor.FieldText(column), "bc") << column;
+    }
+    EXPECT_EQ(mainDeletes, 0);
+    Application()->SetMainForm(before);
+}
+
 TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
 {
     InstallContactEditor();
