@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QAbstractSpinBox>
 #include <QKeyEvent>
@@ -397,8 +398,11 @@ namespace {
 // has the same key: otherwise Delete in a field would delete what the window has selected.
 bool IsTextFieldEditKey(const QWidget *focus, const QKeyEvent *event)
 {
+    // An editable combo box keeps the focus itself while its line edit types.
+    const auto *combo = qobject_cast<const QComboBox *>(focus);
     if (!qobject_cast<const QLineEdit *>(focus) && !qobject_cast<const QTextEdit *>(focus) &&
-        !qobject_cast<const QPlainTextEdit *>(focus) && !qobject_cast<const QAbstractSpinBox *>(focus))
+        !qobject_cast<const QPlainTextEdit *>(focus) && !qobject_cast<const QAbstractSpinBox *>(focus) &&
+        !(combo && combo->isEditable()))
         return false;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods & (Qt::AltModifier | Qt::MetaModifier))

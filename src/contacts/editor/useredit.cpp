@@ -15,7 +15,9 @@
 #include "editor/usereditControls.h"
 #include "editor/usereditdlg.h"
 
+#include "shared/FrameworkCommandBuilder.h"
 #include "shared/QtCommandBuilder.h"
+#include "themed/SpTBXItem.h"
 #include "platform//ADODB.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
@@ -23,7 +25,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -38,14 +39,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -226,20 +225,24 @@ bool InputTextBox(const QString &caption, const QString &prompt, QString &text)
 // ---------------------------------------------------------------------------------------------
 // Form
 
-TUserEditForm::TUserEditForm(QWidget *parent)
-    : QDialog(parent), query_(std::make_unique<TADOQuery>(CustomerData ? CustomerData->dbConnection : nullptr))
+TUserEditForm::TUserEditForm(TComponent *owner)
+    : TForm(owner), query_(std::make_unique<TADOQuery>(CustomerData ? CustomerData->dbConnection : nullptr))
 {
     // Each editor is a window of its own with its own task-bar entry.
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("人脉属性"));
-    resize(718, 671);
+    SetPosition(TPosition::poScreenCenter);
+    SetBounds(0, 0, 718, 671);
+    OnClose = [this](TComponent *, TCloseAction &Action) { FormClose(Action); };
 
-    SpTBXDock1 = new QWidget(this);
-    SpTBXDock1->setObjectName(QStringLiteral("SpTBXDock1"));
     builder_ = std::make_unique<TQtCommandBuilder>(this);
+    frameworkBuilder_ = std::make_unique<TFrameworkCommandBuilder>(this);
     BuildToolbar();
 
-    userPageControl = new QTabWidget(this);
+    // The pages and the status bar share what the dock leaves of the window.
+    auto *body = new QWidget;
+    body->setObjectName(QStringLiteral("userBody"));
+    userPageControl = new QTabWidget(body);
     userPageControl->setObjectName(QStringLiteral("userPageControl"));
     const auto scrolled = [this](QWidget *page) {
         auto *area = new QScrollArea;
@@ -287,7 +290,7 @@ TUserEditForm::TUserEditForm(QWidget *parent)
     userPageControl->addTab(TabSheet6, QStringLiteral("照片"));
     userPageControl->addTab(TabSheet7, QStringLiteral("联系记录"));
 
-    StatusBar1 = new QStatusBar(this);
+    StatusBar1 = new QStatusBar(body);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
     StatusPanel = new QLabel(StatusBar1);
@@ -295,12 +298,14 @@ TUserEditForm::TUserEditForm(QWidget *parent)
     StatusPanel->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(StatusPanel, 1);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(SpTBXDock1);
     layout->addWidget(userPageControl, 1);
     layout->addWidget(StatusBar1);
+    auto *bodyControl = new TWidgetControl(this, body);
+    bodyControl->SetParent(this);
+    bodyControl->SetAlign(TAlign::alClient);
 
     FormCreate();
     HookChangeEvents();
@@ -315,35 +320,40 @@ TCommand *TUserEditForm::Command(const QString &name) const
 
 void TUserEditForm::BuildToolbar()
 {
-    SpTBXToolbar1 = new QToolBar(SpTBXDock1);
-    SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
-    SpTBXToolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    SpTBXToolbar1->setMovable(false);
+    SpTBXDock1 = new TSpTBXDock(this);
+    SpTBXDock1->SetName(QStringLiteral("SpTBXDock1"));
+    SpTBXDock1->SetParent(this);
+    SpTBXToolbar1 = new TSpTBXToolbar(this);
+    SpTBXToolbar1->SetName(QStringLiteral("SpTBXToolbar1"));
+    SpTBXToolbar1->SetCaption(QStringLiteral("工具栏"));
+    // Its keys work wherever the focus is in this window, a text field included.
+    SpTBXToolbar1->SetProcessShortCuts(true);
+    SpTBXToolbar1->SetCurrentDock(SpTBXDock1);
     const auto item = [this](const char *name, const char *caption, const char *shortCut, void (TUserEditForm::*click)(),
                              QStyle::StandardPixmap icon) {
         return CommandRow(name, caption, shortCut, [this, click] { (this->*click)(); }, "", style()->standardIcon(icon));
     };
-    builder_->Fill(SpTBXToolbar1,
-                   commands_.Define(QStringLiteral("SpTBXToolbar1"),
-                                    {
-                                        item("TBXItem2", "保存", "", &TUserEditForm::TBXItem2Click, QStyle::SP_DialogSaveButton),
-                                        SeparatorRow(),
-                                        item("TBXItem1", "保存并关闭", "Ctrl+S", &TUserEditForm::TBXItem1Click,
-                                             QStyle::SP_DialogApplyButton),
-                                        SeparatorRow(),
-                                        item("TBXItem4", "保存并新增", "", &TUserEditForm::TBXItem4Click,
-                                             QStyle::SP_FileDialogNewFolder),
-                                        SeparatorRow(),
-                                        item("TBXItem3", "关闭", "", &TUserEditForm::TBXItem3Click, QStyle::SP_DialogCloseButton),
-                                    }));
+    TCommand &bar = commands_.Define(QStringLiteral("SpTBXToolbar1"),
+                                     {
+                                         item("TBXItem2", "保存", "", &TUserEditForm::TBXItem2Click, QStyle::SP_DialogSaveButton),
+                                         SeparatorRow(),
+                                         item("TBXItem1", "保存并关闭", "Ctrl+S", &TUserEditForm::TBXItem1Click,
+                                              QStyle::SP_DialogApplyButton),
+                                         SeparatorRow(),
+                                         item("TBXItem4", "保存并新增", "", &TUserEditForm::TBXItem4Click,
+                                              QStyle::SP_FileDialogNewFolder),
+                                         SeparatorRow(),
+                                         item("TBXItem3", "关闭", "", &TUserEditForm::TBXItem3Click, QStyle::SP_DialogCloseButton),
+                                     });
+    frameworkBuilder_->Fill(SpTBXToolbar1->Items(), bar);
     TBXItem2 = Command(QStringLiteral("TBXItem2"));
     TBXItem1 = Command(QStringLiteral("TBXItem1"));
     TBXItem4 = Command(QStringLiteral("TBXItem4"));
     TBXItem3 = Command(QStringLiteral("TBXItem3"));
-    auto *dock = new QHBoxLayout(SpTBXDock1);
-    dock->setContentsMargins(2, 2, 2, 2);
-    dock->addWidget(SpTBXToolbar1);
-    dock->addStretch(1);
+    for (TCommand *command : {TBXItem2, TBXItem1, TBXItem4, TBXItem3}) {
+        for (TTBCustomItem *shown : frameworkBuilder_->ItemsOf(*command))
+            shown->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
+    }
 }
 
 void TUserEditForm::BuildBasicPage()
@@ -743,31 +753,13 @@ bool TUserEditForm::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::Resize && watched == ListView2) {
         ResizeRecordColumns();
     }
-    return QDialog::eventFilter(watched, event);
+    return TForm::eventFilter(watched, event);
 }
 
 void TUserEditForm::resizeEvent(QResizeEvent *event)
 {
-    QDialog::resizeEvent(event);
+    TForm::resizeEvent(event);
     ResizeRecordColumns();
-}
-
-void TUserEditForm::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!centred_ && isWindow()) {
-        centred_ = true;
-        if (const QScreen *screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - rect().center());
-        }
-    }
-}
-
-void TUserEditForm::reject()
-{
-    // Escape and the window's close go through the same prompt.
-    close();
 }
 
 bool TUserEditForm::AskToSave()
@@ -900,7 +892,7 @@ void TUserEditForm::Button3Click()
 // ---------------------------------------------------------------------------------------------
 // The tabbed editor
 
-Tfrmuseredit::Tfrmuseredit(QWidget *parent) : TUserEditForm(parent)
+Tfrmuseredit::Tfrmuseredit(TComponent *owner) : TUserEditForm(owner)
 {
     setObjectName(QStringLiteral("frmuseredit"));
 }
@@ -936,7 +928,7 @@ void Tfrmuseredit::TBXItem2Click()
 void Tfrmuseredit::TBXItem1Click()
 {
     if (SaveContact())
-        close();
+        Close();
 }
 
 void Tfrmuseredit::TBXItem4Click()
@@ -959,18 +951,17 @@ void Tfrmuseredit::TBXItem3Click()
         // No: the changes are dropped without asking again on the way out.
         Modified = false;
     }
-    close();
+    Close();
 }
 
-void Tfrmuseredit::closeEvent(QCloseEvent *event)
+void Tfrmuseredit::FormClose(TCloseAction &Action)
 {
     // A save that failed keeps the window open, or the edits would be lost with it.
     if (Modified && AskToSave() && !SaveContact()) {
-        event->ignore();
+        Action = TCloseAction::caNone;
         return;
     }
     Modified = false;
-    event->accept();
     const QString name = QStringLiteral("useredit") + usrkeyid->text().trimmed();
     const QString registered = IsRegisteredAs(name) ? name
                                : IsRegisteredAs(QStringLiteral("add_userform")) ? QStringLiteral("add_userform")
@@ -982,7 +973,7 @@ void Tfrmuseredit::closeEvent(QCloseEvent *event)
     const int entry = Form1->ComboBox1->findText(registered);
     if (entry >= 0)
         Form1->ComboBox1->removeItem(entry);
-    deleteLater();
+    Action = TCloseAction::caFree;
 }
 
 void InstallContactEditor()

@@ -4,6 +4,8 @@
 #include "editor/ReminderRules.h"
 #include "shared/Commands.h"
 
+#include "platform/Forms.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QStringList>
@@ -14,7 +16,10 @@
 #include <vector>
 
 class IBrowserPage;
+class TFrameworkCommandBuilder;
 class TQtCommandBuilder;
+class TSpTBXDock;
+class TSpTBXToolbar;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -85,19 +90,19 @@ bool InputTextBox(const QString &caption, const QString &prompt, QString &text);
 
 // What the two contact editor windows share: the form, loading a contact row into it and saving
 // it back with its records, album, photo, tags, relations and reminder series.
-class TUserEditForm : public QDialog
+class TUserEditForm : public TForm
 {
     Q_OBJECT
 public:
-    explicit TUserEditForm(QWidget *parent = nullptr);
+    explicit TUserEditForm(TComponent *owner = nullptr);
     ~TUserEditForm() override;
 
     // The form's commands by component name; nullptr for another name.
     TCommand *Command(const QString &name) const;
 
     // Form --------------------------------------------------------------------------------------
-    QWidget *SpTBXDock1;
-    QToolBar *SpTBXToolbar1;
+    TSpTBXDock *SpTBXDock1;
+    TSpTBXToolbar *SpTBXToolbar1;
     TCommand *TBXItem2;  // 保存
     TCommand *TBXItem1;  // 保存并关闭 (Ctrl+S)
     TCommand *TBXItem4;  // 保存并新增
@@ -249,9 +254,9 @@ public:
 protected:
     // The tabbed editor recomputes the signs on 阳历/阴历; the modal one only notes the change.
     virtual bool IsTabbedEditor() const = 0;
-    void reject() override;
+    // What closing the window means; caNone keeps it open.
+    virtual void FormClose(TCloseAction &Action) = 0;
     void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The unsaved-changes question; true for Yes.
     bool AskToSave();
@@ -259,6 +264,7 @@ protected:
 private:
     TCommandList commands_;
     std::unique_ptr<TQtCommandBuilder> builder_;
+    std::unique_ptr<TFrameworkCommandBuilder> frameworkBuilder_;
     QString saveProblem_;  // what made the last save fail, when the user can act on it
     void FormCreate();
     void BuildToolbar();
@@ -318,7 +324,6 @@ private:
     bool anniversaryAtLoad_ = false;
     QDate birthdayDateAtLoad_;
     QDate anniversaryDateAtLoad_;
-    bool centred_ = false;
     bool nameEdited_ = false;  // the surname or given name was typed in since it was last left
 };
 
@@ -328,7 +333,7 @@ class Tfrmuseredit : public TUserEditForm, public IContactEditor
 {
     Q_OBJECT
 public:
-    explicit Tfrmuseredit(QWidget *parent = nullptr);
+    explicit Tfrmuseredit(TComponent *owner = nullptr);
 
     QWidget *EditorWindow() override { return this; }
     void LoadContact(const QString &keyid) override { TUserEditForm::LoadContact(keyid); }
@@ -340,12 +345,11 @@ public:
 
 protected:
     bool IsTabbedEditor() const override { return true; }
-    void closeEvent(QCloseEvent *event) override;
+    void FormClose(TCloseAction &Action) override;
 
 private:
     bool IsRegisteredAs(const QString &name) const;
     void Rename(const QString &name);
-    bool discardAsked_ = false;
 };
 
 // Installs the editor into the main window's factory of editor windows, which the browser and the

@@ -227,7 +227,7 @@ void TUserEditForm::ListView1DblClick()
     dialog->LoadContact(key);
     dialog->TBXItem2->SetVisible(false);
     dialog->TBXItem4->SetVisible(false);
-    if (dialog->exec() == QDialog::Accepted && dialog) {
+    if (dialog->ShowModal() == mrOk && dialog) {
         const QString name = dialog->FieldText(QStringLiteral("uname"));
         SetRelationImage(item, dialog->FieldText(QStringLiteral("uxb")));
         item->setText(name);
@@ -245,7 +245,7 @@ void TUserEditForm::BitBtn7Click()
     dialog->LoadContact(QString());
     dialog->TBXItem2->SetVisible(false);
     dialog->TBXItem4->SetVisible(false);
-    if (dialog->exec() == QDialog::Accepted && dialog) {
+    if (dialog->ShowModal() == mrOk && dialog) {
         const QString entry = dialog->usrkeyid->text().trimmed() + '=' + dialog->FieldText(QStringLiteral("uname"));
         AddRelationItem(entry, dialog->FieldText(QStringLiteral("uxb")));
         RelationList << entry;

@@ -1,11 +1,8 @@
 #include "editor/usereditdlg.h"
 
-#include <QCloseEvent>
-
-Tfrmusereditdlg::Tfrmusereditdlg(QWidget *parent) : TUserEditForm(parent)
+Tfrmusereditdlg::Tfrmusereditdlg(TComponent *owner) : TUserEditForm(owner)
 {
     setObjectName(QStringLiteral("frmusereditdlg"));
-    setModal(true);
 }
 
 void Tfrmusereditdlg::TBXItem2Click()
@@ -16,7 +13,7 @@ void Tfrmusereditdlg::TBXItem2Click()
 void Tfrmusereditdlg::TBXItem1Click()
 {
     if (SaveContact())
-        done(QDialog::Accepted);
+        SetModalResult(mrOk);
 }
 
 void Tfrmusereditdlg::TBXItem4Click()
@@ -33,19 +30,18 @@ void Tfrmusereditdlg::TBXItem3Click()
         return;
     }
     Modified = false;
-    done(QDialog::Rejected);
+    SetModalResult(mrCancel);
 }
 
-void Tfrmusereditdlg::closeEvent(QCloseEvent *event)
+void Tfrmusereditdlg::FormClose(TCloseAction &Action)
 {
     if (Modified && AskToSave()) {
         // A save that failed keeps the dialog open, or the edits would be lost with it.
         if (!SaveContact()) {
-            event->ignore();
+            Action = TCloseAction::caNone;
             return;
         }
-        done(QDialog::Accepted);
+        SetModalResult(mrOk);
     }
     Modified = false;
-    event->accept();
 }

@@ -2,12 +2,12 @@
 #include "editor/useredit.h"
 
 // The modal editor of a related contact: the same form, shown for one showing, never
-// registered. 保存并关闭 ends it with OK.
+// registered. 保存并关闭 ends it with mrOk.
 class Tfrmusereditdlg : public TUserEditForm
 {
     Q_OBJECT
 public:
-    explicit Tfrmusereditdlg(QWidget *parent = nullptr);
+    explicit Tfrmusereditdlg(TComponent *owner = nullptr);
 
     void TBXItem2Click() override;
     void TBXItem1Click() override;
@@ -16,5 +16,5 @@ public:
 
 protected:
     bool IsTabbedEditor() const override { return false; }
-    void closeEvent(QCloseEvent *event) override;
+    void FormClose(TCloseAction &Action) override;
 };

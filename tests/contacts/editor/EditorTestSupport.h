@@ -10,10 +10,13 @@
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <QVariant>
 #include <gtest/gtest.h>
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -41,6 +44,43 @@ public:
     void ShowNewContact(const QString &keyid) override { shownNew << keyid; }
     void UpdateContactNode(const QString &keyid) override { updated << keyid; }
     void LoadTagTree() override { ++tagTreeLoads; }
+};
+
+// Answers the editor windows shown modally, step by step from the event loop; one shown without a
+// step is closed and counted.
+class ModalEditorResponder : public QObject
+{
+public:
+    using Step = std::function<void(TUserEditForm *)>;
+
+    ModalEditorResponder() { qApp->installEventFilter(this); }
+    ~ModalEditorResponder() override { qApp->removeEventFilter(this); }
+
+    void Then(Step step) { steps_.push_back(std::move(step)); }
+    int Unexpected() const { return unexpected_; }
+    int Pending() const { return int(steps_.size()); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *form = dynamic_cast<TUserEditForm *>(watched);
+        if (event->type() != QEvent::Show || !form || !form->testAttribute(Qt::WA_ShowModal))
+            return false;
+        Step step = [this](TUserEditForm *f) {
+            ++unexpected_;
+            f->Close();
+        };
+        if (!steps_.empty()) {
+            step = std::move(steps_.front());
+            steps_.pop_front();
+        }
+        QTimer::singleShot(0, form, [form, step] { step(form); });
+        return false;
+    }
+
+private:
+    std::deque<Step> steps_;
+    int unexpected_ = 0;
 };
 
 class EditorTest : public ::testing::Test

@@ -386,17 +386,20 @@ TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
         Tfrmusereditdlg dialog;
         dialog.LoadContact(key);
         bool stayed = false;
-        ModalResponder responder;
-        responder.Then([&](QDialog *) {
+        ModalEditorResponder responder;
+        responder.Then([&](TUserEditForm *) {
             dialog.SetFieldText("uname", c.uname);
             dialog.SetFieldText("umtel", "12345");
             TestDialogs().AnswerMessage(MsgResult::Yes);
             dialog.close();
-            stayed = dialog.isVisible() && dialog.Modified;
-            TestDialogs().AnswerMessage(MsgResult::No);
-            dialog.close();
+            // The prompt comes once the dialog's loop has the close.
+            QTimer::singleShot(0, &dialog, [&] {
+                stayed = dialog.isVisible() && dialog.Modified;
+                TestDialogs().AnswerMessage(MsgResult::No);
+                dialog.close();
+            });
         });
-        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_EQ(dialog.ShowModal(), mrCancel);
         EXPECT_TRUE(stayed);
         EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message, "信息已经修改是否保存？"}));
         EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), "");
@@ -405,17 +408,48 @@ TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
     }
 }
 
-TEST_F(EditorForm, CtrlSSavesAndCloses)
+TEST_F(EditorForm, CtrlSSavesOnceAndCloses)
 {
+    withBrowser = true;
     QPointer<Tfrmuseredit> editor = Registered("add_userform");
     editor->show();
     QApplication::setActiveWindow(editor);
     editor->SetFieldText("uname", "快捷");
-    editor->FieldControl("uname")->setFocus();
-    QTest::keyClick(editor->FieldControl("uname"), Qt::Key_S, Qt::ControlModifier);
+    QWidget *field = editor->FieldControl("umtel");
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(Count("userinfo", "uname=?", {"快捷"}), 1);
+    EXPECT_EQ(browser.shownNew.size(), 1);
+    EXPECT_TRUE(browser.updated.isEmpty()) << "a second save of the same key";
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(editor.isNull());
+}
+
+// Delete in a field, the name box included, edits the field; no window's command gets it.
+TEST_F(EditorForm, DeleteInAFieldStaysTheFields)
+{
+    TForm main(nullptr);
+    QPointer<TForm> before = Application()->MainForm();
+    Application()->SetMainForm(&main);
+    int mainDeletes = 0;
+    main.OnShortCut = [&](TMessage &m, bool &handled) {
+        handled = m.WParam == VK_DELETE;
+        mainDeletes += handled;
+    };
+    Tfrmuseredit editor;
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    for (const char *column : {"uname", "umtel"}) {
+        editor.SetFieldText(column, "abc");
+        QWidget *field = editor.FieldControl(column);
+        field->setFocus();
+        auto *line = qobject_cast<QLineEdit *>(field);
+        (line ? line : static_cast<QComboBox *>(field)->lineEdit())->setCursorPosition(0);
+        QTest::keyClick(field, Qt::Key_Delete);
+        EXPECT_EQ(editor.FieldText(column), "bc") << column;
+    }
+    EXPECT_EQ(mainDeletes, 0);
+    Application()->SetMainForm(before);
 }
 
 TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
@@ -424,9 +458,9 @@ TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
     const QString key = InsertContact({{"uname", "模态"}});
     QPointer<Tfrmuseredit> registered = Registered("useredit" + key, key);
     registered->show();
-    ModalResponder responder;
-    responder.Then([&](QDialog *dialog) {
-        auto *editor = dynamic_cast<Tfrmuseredit *>(dialog);
+    ModalEditorResponder responder;
+    responder.Then([&](TUserEditForm *shown) {
+        auto *editor = dynamic_cast<Tfrmuseredit *>(shown);
         ASSERT_NE(editor, nullptr);
         EXPECT_NE(editor, registered.data());
         EXPECT_EQ(editor->FieldText("uname"), "模态");
@@ -451,30 +485,30 @@ TEST_F(EditorForm, ModalDialogEndsWithOkOnlyAfterASave)
         std::function<void(Tfrmusereditdlg &)> act;
         int result;
     } cases[] = {
-        {"save and close", [](Tfrmusereditdlg &d) { d.SetFieldText("uname", "存"); d.TBXItem1Click(); }, QDialog::Accepted},
-        {"close unchanged", [](Tfrmusereditdlg &d) { d.TBXItem3Click(); }, QDialog::Rejected},
+        {"save and close", [](Tfrmusereditdlg &d) { d.SetFieldText("uname", "存"); d.TBXItem1Click(); }, mrOk},
+        {"close unchanged", [](Tfrmusereditdlg &d) { d.TBXItem3Click(); }, mrCancel},
         {"close, answer yes", [](Tfrmusereditdlg &d) {
              d.SetFieldText("uname", "是");
              TestDialogs().AnswerMessage(MsgResult::Yes);
              d.TBXItem3Click();
-         }, QDialog::Accepted},
+         }, mrOk},
         {"close, answer no", [](Tfrmusereditdlg &d) {
              d.SetFieldText("uname", "否");
              TestDialogs().AnswerMessage(MsgResult::No);
              d.TBXItem3Click();
-         }, QDialog::Rejected},
+         }, mrCancel},
         {"close box, answer yes", [](Tfrmusereditdlg &d) {
              d.SetFieldText("uname", "框");
              TestDialogs().AnswerMessage(MsgResult::Yes);
              d.close();
-         }, QDialog::Accepted},
+         }, mrOk},
     };
     for (const Case &c : cases) {
         Tfrmusereditdlg dialog;
         dialog.LoadContact(QString());
-        ModalResponder responder;
-        responder.Then([&](QDialog *) { c.act(dialog); });
-        EXPECT_EQ(dialog.exec(), c.result) << c.name;
+        ModalEditorResponder responder;
+        responder.Then([&](TUserEditForm *) { c.act(dialog); });
+        EXPECT_EQ(dialog.ShowModal(), c.result) << c.name;
         EXPECT_EQ(responder.Unexpected(), 0) << c.name;
     }
     EXPECT_EQ(Count("userinfo"), 3);

@@ -369,8 +369,8 @@ TEST_F(EditorTags, NewRelatedContactThroughTheModalEditor)
 {
     const QString key = InsertContact({{"uname", "主人"}});
     Tfrmuseredit &editor = Open(key);
-    ModalResponder responder;
-    responder.Then([](QDialog *shown) {
+    ModalEditorResponder responder;
+    responder.Then([](TUserEditForm *shown) {
         auto *dialog = static_cast<Tfrmusereditdlg *>(shown);
         EXPECT_FALSE(dialog->TBXItem2->Visible());
         EXPECT_FALSE(dialog->TBXItem4->Visible());
@@ -390,7 +390,7 @@ TEST_F(EditorTags, NewRelatedContactThroughTheModalEditor)
         << "the relation is stored on this contact only";
 
     // Cancelling the dialog adds nothing.
-    responder.Then([](QDialog *shown) { static_cast<Tfrmusereditdlg *>(shown)->TBXItem3Click(); });
+    responder.Then([](TUserEditForm *shown) { static_cast<Tfrmusereditdlg *>(shown)->TBXItem3Click(); });
     editor.BitBtn7Click();
     EXPECT_EQ(editor.RelationList.size(), 1);
 }
@@ -401,8 +401,8 @@ TEST_F(EditorTags, OpeningARelatedContactRenamesItsEntry)
     const QString key = InsertContact({{"uname", "主人"}, {"linkuser", friendKey + "=老名字" + Sep}});
     Tfrmuseredit &editor = Open(key);
     editor.ListView1->setCurrentRow(0);
-    ModalResponder responder;
-    responder.Then([](QDialog *shown) {
+    ModalEditorResponder responder;
+    responder.Then([](TUserEditForm *shown) {
         auto *dialog = static_cast<Tfrmusereditdlg *>(shown);
         EXPECT_EQ(dialog->FieldText("uname"), "老名字");
         dialog->SetFieldText("uname", "新名字");
