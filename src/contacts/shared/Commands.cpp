@@ -4,8 +4,21 @@ TCommand::TCommand(TCommandKind kind, const QString &name) : kind_(kind), name_(
 
 void TCommand::Changed()
 {
-    if (OnChange)
-        OnChange();
+    // A listener may take itself off while it runs.
+    const auto listeners = listeners_;
+    for (const auto &[id, listener] : listeners)
+        listener();
+}
+
+int TCommand::AddChangeListener(std::function<void()> listener)
+{
+    listeners_.emplace_back(++nextListener_, std::move(listener));
+    return nextListener_;
+}
+
+void TCommand::RemoveChangeListener(int id)
+{
+    std::erase_if(listeners_, [id](const auto &entry) { return entry.first == id; });
 }
 
 void TCommand::SetCaption(const QString &value)

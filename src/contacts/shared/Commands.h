@@ -55,11 +55,16 @@ public:
 
     std::function<void()> OnClick;
     std::function<void()> OnPopup;
-    // For the presentation: runs after any shown property changed.
-    std::function<void()> OnChange;
+    // For the presentation: every builder that shows the command (a menu bar and a tray menu
+    // may both) hears of any change of a shown property. The number takes the listener off.
+    int AddChangeListener(std::function<void()> listener);
+    void RemoveChangeListener(int id);
 
 private:
     void Changed();
+
+    std::vector<std::pair<int, std::function<void()>>> listeners_;
+    int nextListener_ = 0;
 
     TCommandKind kind_;
     QString name_;

@@ -32,9 +32,9 @@ TFrameworkCommandBuilder::TFrameworkCommandBuilder(TComponent *owner, int iconSi
 
 TFrameworkCommandBuilder::~TFrameworkCommandBuilder()
 {
+    for (auto it = listeners_.begin(); it != listeners_.end(); ++it)
+        const_cast<TCommand *>(it.key())->RemoveChangeListener(it.value());
     for (auto it = items_.begin(); it != items_.end(); ++it) {
-        auto *command = const_cast<TCommand *>(it.key());
-        command->OnChange = nullptr;
         for (TTBCustomItem *item : it.value())
             item->RemoveFreeNotification(this);
     }
@@ -108,8 +108,9 @@ void TFrameworkCommandBuilder::Sync(TCommand &command)
 void TFrameworkCommandBuilder::Follow(TCommand &command, TTBCustomItem *item)
 {
     item->FreeNotification(this);
+    if (!listeners_.contains(&command))
+        listeners_.insert(&command, command.AddChangeListener([this, &command] { Sync(command); }));
     items_[&command].push_back(item);
-    command.OnChange = [this, &command] { Sync(command); };
     Sync(command);
 }
 

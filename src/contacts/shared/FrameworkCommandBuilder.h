@@ -50,6 +50,7 @@ private:
     TImageList *images_;
     int iconSize_;
     QHash<const TCommand *, std::vector<TTBCustomItem *>> items_;
+    QHash<const TCommand *, int> listeners_;
     QHash<QString, TWidgetControl *> controls_;
     QHash<qint64, int> imageIndex_;
 };

@@ -52,10 +52,10 @@ QAction *TQtCommandBuilder::ActionOf(TCommand &command)
     action->setObjectName(command.Name());
     Sync(command, action);
     QPointer<QAction> watched = action;
-    command.OnChange = [&command, watched] {
+    command.AddChangeListener([&command, watched] {
         if (watched)
             SyncAction(command, watched);
-    };
+    });
     return action;
 }
 
@@ -79,13 +79,14 @@ void TQtCommandBuilder::Fill(QWidget *host, TCommand &root)
                 // The control follows its item's Enabled; the tool bar's holder of it, Visible.
                 QPointer<QAction> holder = bar->addWidget(control);
                 QPointer<QWidget> watched = control;
-                item->OnChange = [item, holder, watched] {
+                const auto sync = [item, holder, watched] {
                     if (watched)
                         watched->setEnabled(item->Enabled());
                     if (holder)
                         holder->setVisible(item->Visible());
                 };
-                item->OnChange();
+                item->AddChangeListener(sync);
+                sync();
             }
             break;
         case TCommandKind::Submenu:
