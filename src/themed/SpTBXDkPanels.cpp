@@ -162,9 +162,9 @@ void TSpTBXCustomButton::SetDefault(bool value)
 
 bool TSpTBXCustomButton::Active() const
 {
+    // A button of a window without the focus only shows whether it is the default.
     QWidget *focus = QApplication::focusWidget();
-    TForm *form = GetParentForm(this);
-    if (!form || (focus && focus->window() != form->window()))
+    if (!focus || focus->window() != window())
         return default_;
     if (focus == this)
         return true;
