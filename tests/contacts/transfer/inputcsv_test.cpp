@@ -259,6 +259,7 @@ TEST_F(CsvImportWizard, KeysReachTheButtons)
     wizard->Edit1->setFocus();
     QTest::keyClick(wizard->Edit1, Qt::Key_Return);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2) << "Enter in the file name is 下一步";
+    EXPECT_EQ(wizard->SpTBXButton1->ClientWidth(), wizard->SpTBXButton1->width()) << "上一步 paints all of itself";
 
     QTest::keyClick(wizard->ListView1, Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1) << "Alt+P is 上一步";
