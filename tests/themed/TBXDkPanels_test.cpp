@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 
 namespace {
@@ -153,6 +154,25 @@ TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
                 break;
         EXPECT_EQ(clicks, c.clicked) << c.msg << " " << char(c.key);
     }
+}
+
+TEST(TBXButtons, ScreenReadersSeeAPushButtonNamedByItsCaption)
+{
+    TSpTBXButton button(nullptr);
+    button.SetCaption("下一步 (&N)");
+    int clicks = 0;
+    button.OnClick = [&clicks](TComponent *) { ++clicks; };
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&button);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "下一步 (N)");
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, 1);
+    button.SetEnabled(false);
+    EXPECT_TRUE(accessible->state().disabled);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, 1) << "a disabled button cannot be pressed";
 }
 
 } // namespace
