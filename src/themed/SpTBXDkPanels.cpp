@@ -8,6 +8,9 @@
 #include "platform/SysColors.h"
 #include "platform/UiServices.h"
 
+#include "toolbar/TB2Common.h"
+
+#include <QAccessibleWidget>
 #include <QApplication>
 
 namespace {
@@ -15,6 +18,38 @@ namespace {
 bool NoShiftKeys()
 {
     return (QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+}
+
+// Screen readers see a framework button as a push button named by its caption, which they can
+// press.
+class TButtonAccessible final : public QAccessibleWidget
+{
+public:
+    explicit TButtonAccessible(TSpTBXCustomButton *button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && Button()->accessibleName().isEmpty())
+            return StripAccelChars(Button()->Caption());
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction() && Button()->isEnabled())
+            Button()->Click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    TSpTBXCustomButton *Button() const { return static_cast<TSpTBXCustomButton *>(widget()); }
+};
+
+QAccessibleInterface *ButtonAccessible(const QString &, QObject *object)
+{
+    auto *button = dynamic_cast<TSpTBXCustomButton *>(object);
+    return button ? new TButtonAccessible(button) : nullptr;
 }
 
 } // namespace
@@ -144,6 +179,8 @@ void TSpTBXTextObject::DoDraw(TCanvas &canvas, const TRect &rect)
 
 TSpTBXCustomButton::TSpTBXCustomButton(TComponent *AOwner) : TSpTBXTextObject(AOwner)
 {
+    static const bool accessible = (QAccessible::installFactory(&ButtonAccessible), true);
+    (void)accessible;
     SetAlignment(TAlignment::taCenter);
     SetAutoSize(false);
     SetThemeType(TSpTBXThemeType::thtWindows);
@@ -162,9 +199,9 @@ void TSpTBXCustomButton::SetDefault(bool value)
 
 bool TSpTBXCustomButton::Active() const
 {
+    // A button of a window without the focus only shows whether it is the default.
     QWidget *focus = QApplication::focusWidget();
-    TForm *form = GetParentForm(this);
-    if (!form || (focus && focus->window() != form->window()))
+    if (!focus || focus->window() != window())
         return default_;
     if (focus == this)
         return true;

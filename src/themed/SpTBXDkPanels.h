@@ -68,11 +68,12 @@ public:
     void SetModalResult(int value) { modalResult_ = value; }
     // Acts as the default button now.
     bool Active() const;
+    // Presses the button, as a click or its key does.
+    void Click() override;
 
     void WndProc(TMessage &Message) override;
 
 protected:
-    void Click() override;
     void DoDraw(TCanvas &canvas, const TRect &rect) override;
     void DoEnter() override;
     void DoExit() override;

@@ -291,6 +291,21 @@ public:
     int ViewType() const override { return VT_CHEVRONMENU; }
 };
 
+// The root of a themed popup menu: it opens in a themed popup window.
+class TTBXRootItem : public TTBRootItem
+{
+public:
+    using TTBRootItem::TTBRootItem;
+    TTBPopupWindow *CreatePopupWindow(TTBView *ParentView, bool Customizing) override;
+};
+
+// A popup menu (a form's context or tray menu) painted by the current theme.
+class TTBXPopupMenu : public TTBPopupMenu
+{
+public:
+    explicit TTBXPopupMenu(TComponent *AOwner);
+};
+
 // ---------------------------------------------------------------------------------------------
 // Toolbars, docks and floating frames
 

@@ -4,6 +4,7 @@
 #include "TBXUtils.h"
 
 #include "platform/SysColors.h"
+#include "toolbar/TB2Common.h"
 
 #include <QCursor>
 #include <QPointer>
@@ -261,6 +262,17 @@ void TTBXTextObject::Changed()
 
 void TTBXTextObject::WndProc(TMessage &Message)
 {
+    if (Message.Msg == CM_DIALOGCHAR && Enabled() && Visible() && showAccelChar_ && CanFocus()) {
+        // Alt and the caption's accelerator, in either case.
+        const char32_t accel = FindAccelChar(GetText());
+        const char32_t typed = char32_t(Message.WParam);
+        if (accel != 0 && QString::fromUcs4(&accel, 1).toCaseFolded() == QString::fromUcs4(&typed, 1).toCaseFolded()) {
+            SetFocus();
+            Click();
+            Message.Result = 1;
+            return;
+        }
+    }
     TTBXPanelObject::WndProc(Message);
     if (Message.Msg == CM_TEXTCHANGED || Message.Msg == CM_FONTCHANGED)
         Changed();

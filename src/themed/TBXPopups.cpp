@@ -234,3 +234,15 @@ void TTBXPopupWindow::WndProc(TMessage &Message)
     }
     TTBPopupWindow::WndProc(Message);
 }
+
+// ---------------------------------------------------------------------------------------------
+
+TTBPopupWindow *TTBXRootItem::CreatePopupWindow(TTBView *ParentView, bool Customizing)
+{
+    return new TTBXPopupWindow(nullptr, ParentView, this, Customizing);
+}
+
+TTBXPopupMenu::TTBXPopupMenu(TComponent *AOwner)
+    : TTBPopupMenu(AOwner, [](TComponent *Owner) -> TTBRootItem * { return new TTBXRootItem(Owner); })
+{
+}

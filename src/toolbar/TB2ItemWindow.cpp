@@ -265,7 +265,13 @@ TFont *TTBPopupView::GetFont() { return Window()->Font(); }
 
 // ---------------------------------------------------------------------------------------------
 
-TTBPopupMenu::TTBPopupMenu(TComponent *AOwner) : TComponent(AOwner), items_(new TTBRootItem(this))
+TTBPopupMenu::TTBPopupMenu(TComponent *AOwner)
+    : TTBPopupMenu(AOwner, [](TComponent *Owner) { return new TTBRootItem(Owner); })
+{
+}
+
+TTBPopupMenu::TTBPopupMenu(TComponent *AOwner, TRootItemClass RootItemClass)
+    : TComponent(AOwner), items_(RootItemClass(this))
 {
     TBInstallPopupWindows();
     items_->SetParentComponentRef(this);

@@ -104,6 +104,10 @@ public:
     explicit TTBPopupMenu(TComponent *AOwner);
     ~TTBPopupMenu() override;
 
+    // Makes the root item of a menu, owned by the menu: the kind of root decides what kind of
+    // popup window the menu opens in.
+    using TRootItemClass = TTBRootItem *(*)(TComponent *AOwner);
+
     TTBRootItem *Items() const { return items_; }
     TTBCustomItem *GetItems() override { return items_; }
     TCustomImageList *Images() const { return items_->SubMenuImages(); }
@@ -123,6 +127,9 @@ public:
     bool IsShortCut(const TMessage &Message) { return items_->IsShortCut(Message); }
 
     TNotifyEvent OnPopup;
+
+protected:
+    TTBPopupMenu(TComponent *AOwner, TRootItemClass RootItemClass);
 
 private:
     TTBRootItem *items_;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 
 namespace {
@@ -105,6 +106,73 @@ TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
     ASSERT_TRUE(sim::WaitFor([&] { return plain->hasFocus(); }));
     sim::Key(plain, Qt::Key_Return);
     EXPECT_EQ(clicks, QStringList{"确定"}) << "with no button focused, Enter goes to the default one";
+}
+
+// In a window that is no form (a Qt dialog) the buttons still know which of them takes Enter,
+// and Alt with a caption's accelerator clicks the enabled button that has it.
+TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
+{
+    QWidget window;
+    window.resize(300, 60);
+    QStringList clicks;
+    auto makeButton = [&](const QString &caption, int left) {
+        auto *button = new TSpTBXButton(nullptr);
+        button->setParent(&window);
+        button->SetCaption(caption);
+        button->SetBounds(left, 10, 90, 25);
+        button->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
+        return button;
+    };
+    TSpTBXButton *next = makeButton("下一步 (&N)", 10);
+    TSpTBXButton *browse = makeButton("浏览", 110);
+    TSpTBXButton *cancel = makeButton("取消 (&C)", 210);
+    next->SetDefault(true);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    browse->SetFocus();
+    ASSERT_TRUE(sim::WaitFor([&] { return browse->hasFocus(); }));
+
+    struct Case {
+        UINT msg;
+        WPARAM key;
+        bool cancelEnabled;
+        QStringList clicked;
+    };
+    const Case cases[] = {
+        {CM_DIALOGKEY, VK_RETURN, true, {"浏览"}},
+        {CM_DIALOGCHAR, 'n', true, {"下一步 (&N)"}},
+        {CM_DIALOGCHAR, 'C', true, {"取消 (&C)"}},
+        {CM_DIALOGCHAR, 'c', false, {}},
+        {CM_DIALOGCHAR, 'x', true, {}},
+    };
+    for (const Case &c : cases) {
+        clicks.clear();
+        cancel->SetEnabled(c.cancelEnabled);
+        browse->SetFocus();
+        for (TSpTBXButton *button : {next, browse, cancel})
+            if (button->Perform(c.msg, c.key) != 0)
+                break;
+        EXPECT_EQ(clicks, c.clicked) << c.msg << " " << char(c.key);
+    }
+}
+
+TEST(TBXButtons, ScreenReadersSeeAPushButtonNamedByItsCaption)
+{
+    TSpTBXButton button(nullptr);
+    button.SetCaption("下一步 (&N)");
+    int clicks = 0;
+    button.OnClick = [&clicks](TComponent *) { ++clicks; };
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&button);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "下一步 (N)");
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, 1);
+    button.SetEnabled(false);
+    EXPECT_TRUE(accessible->state().disabled);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, 1) << "a disabled button cannot be pressed";
 }
 
 } // namespace

@@ -17,7 +17,6 @@
 #include "platform/TrayService.h"
 #include "platform/UiServices.h"
 #include "shared/FrameworkCommandBuilder.h"
-#include "shared/QtCommandBuilder.h"
 
 #include "themed/SpTBXItem.h"
 #include "themed/TBXNexus.h"
@@ -31,7 +30,6 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -67,7 +65,6 @@ Tfrmmain::Tfrmmain(std::unique_ptr<IGlobalHotKeys> hotKeys)
         *query = queries_.back().get();
     }
 
-    builder_ = std::make_unique<TQtCommandBuilder>(this);
     frameworkBuilder_ = std::make_unique<TFrameworkCommandBuilder>(this, 24);
     BuildMenus();
     BuildStatusBar();
@@ -245,7 +242,8 @@ void Tfrmmain::WMTrayIcon(int lParam)
     if (lParam == TrayService::RightButton) {
         raise();
         activateWindow();
-        TBPopupMenu1->popup(QCursor::pos());
+        const QPoint at = QCursor::pos();
+        TBPopupMenu1->Popup(at.x(), at.y());
     } else if (lParam == TrayService::LeftButton) {
         const bool hidden = !isVisible() || isMinimized();
         if (account_.Protected() && hidden && !AskReentryPassword())

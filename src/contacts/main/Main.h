@@ -12,19 +12,18 @@
 
 class QDate;
 class QLineEdit;
-class QMenu;
 class TFrameworkCommandBuilder;
 class TSpTBXDock;
 class TSpTBXLabelItem;
 class TSpTBXStatusBar;
 class TSpTBXToolbar;
+class TTBPopupMenu;
 class TADOConnection;
 class TADOQuery;
 class IContactSource;
 class TrayService;
 class TAccountSession;
 struct TSettingsChange;
-class TQtCommandBuilder;
 class Tfrmabout;
 class Tfrminputpsd;
 class Tfrmsetdate;
@@ -109,7 +108,7 @@ public:
     TSpTBXStatusBar *SpTBXStatusBar1 = nullptr;
     TSpTBXLabelItem *SpTBXLabelItem1 = nullptr;  // status text
     TCommand *SpTBXThemeGroupItem1 = nullptr;  // one item per theme
-    QMenu *TBPopupMenu1 = nullptr;       // tray menu
+    TTBPopupMenu *TBPopupMenu1 = nullptr;  // tray menu
     QLineEdit *findEdit1 = nullptr;
     TCommand *SpeedButton1 = nullptr;
 
@@ -264,7 +263,6 @@ private:
 
     TAccountSession &account_;
     TCommandList commands_;
-    std::unique_ptr<TQtCommandBuilder> builder_;
     std::unique_ptr<TFrameworkCommandBuilder> frameworkBuilder_;
     TCommand *carriers_ = nullptr;
     std::unique_ptr<IGlobalHotKeys> hotKeys_;

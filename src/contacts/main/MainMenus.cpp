@@ -8,7 +8,6 @@
 
 #include "shared/Commands.h"
 #include "shared/FrameworkCommandBuilder.h"
-#include "shared/QtCommandBuilder.h"
 
 #include "themed/SpTBXItem.h"
 #include "themed/TBXThemes.h"
@@ -17,7 +16,6 @@
 #include "platform/Menus.h"
 
 #include <QLineEdit>
-#include <QMenu>
 #include <vector>
 
 namespace {
@@ -199,7 +197,8 @@ void Tfrmmain::BuildMenus()
     Command(QStringLiteral("findEdit1"))->SetEnabled(false);
     SpTBXToolbar2->SetVisible(false);
 
-    TBPopupMenu1 = builder_->Popup(commands_.Define(QStringLiteral("TBPopupMenu1"), trayMenu));
+    TBPopupMenu1 = frameworkBuilder_->Popup(commands_.Define(QStringLiteral("TBPopupMenu1"), trayMenu));
+    TBPopupMenu1->SetName(QStringLiteral("TBPopupMenu1"));
 }
 
 TCommand *Tfrmmain::Command(const QString &name) const

@@ -169,7 +169,7 @@ void TFrameworkCommandBuilder::Fill(TTBCustomItem *host, TCommand &root, TWinCon
 
 TTBPopupMenu *TFrameworkCommandBuilder::Popup(TCommand &root)
 {
-    auto *menu = new TTBPopupMenu(owner_);
+    auto *menu = new TTBXPopupMenu(owner_);
     menu->SetImages(images_);
     menu->OnPopup = [&root](TComponent *) { root.Popup(); };
     Fill(menu->Items(), root);

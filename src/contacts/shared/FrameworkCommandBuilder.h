@@ -29,7 +29,8 @@ public:
     // Adds the items of `root` below `host` (a tool bar's or popup menu's root, a sub-menu item);
     // the widgets of Control items go into `bar`, the tool bar showing them (none in menus).
     void Fill(TTBCustomItem *host, TCommand &root, TWinControl *bar = nullptr);
-    // A popup menu holding the items of `root`; its OnPopup runs before it shows.
+    // A popup menu painted by the current theme, holding the items of `root`; its OnPopup runs
+    // before it shows.
     TTBPopupMenu *Popup(TCommand &root);
     // The widget a Control item of this name stands for; set before Fill meets it.
     void SetControl(const QString &name, QWidget *widget);

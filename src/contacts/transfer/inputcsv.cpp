@@ -1,10 +1,12 @@
 #include "transfer/inputcsv.h"
-#include "shared/FormParts.h"
 
 #include "shared/AppGlobals.h"
 #include "transfer/ContactTransfer.h"
 #include "transfer/CsvFormat.h"
 #include "transfer/selectfield.h"
+
+#include "themed/SpTBXDkPanels.h"
+#include "toolbar/TB2Common.h"
 
 #include "platform/UiServices.h"
 
@@ -12,13 +14,14 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -70,7 +73,7 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     TabSheet1 = MakePage(QStringLiteral("TabSheet1"), 1, QStringLiteral("第 1 步：选择要导入的文件名"), PageControl1);
     Edit1 = new QLineEdit(TabSheet1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    SpTBXButton4 = FormButton(QStringLiteral("浏览"), "SpTBXButton4", TabSheet1, TEnterPress::Focused);
+    SpTBXButton4 = MakeButton(QStringLiteral("浏览"), "SpTBXButton4", TabSheet1, [this] { SpTBXButton4Click(); });
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(Edit1, 1);
     fileRow->addWidget(SpTBXButton4);
@@ -87,9 +90,9 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     ListView1->setColumnWidth(CaptionColumn, 155);
     ListView1->setColumnWidth(NameColumn, 1);
     ListView1->setColumnHidden(NameColumn, true);
-    SpTBXButton5 = FormButton(QStringLiteral("映射"), "SpTBXButton5", TabSheet2, TEnterPress::Focused);
-    SpTBXButton6 = FormButton(QStringLiteral("全选"), "SpTBXButton6", TabSheet2, TEnterPress::Focused);
-    SpTBXButton7 = FormButton(QStringLiteral("清空"), "SpTBXButton7", TabSheet2, TEnterPress::Focused);
+    SpTBXButton5 = MakeButton(QStringLiteral("映射"), "SpTBXButton5", TabSheet2, [this] { SpTBXButton5Click(); });
+    SpTBXButton6 = MakeButton(QStringLiteral("全选"), "SpTBXButton6", TabSheet2, [this] { SpTBXButton6Click(); });
+    SpTBXButton7 = MakeButton(QStringLiteral("清空"), "SpTBXButton7", TabSheet2, [this] { SpTBXButton7Click(); });
     auto *listButtons = new QVBoxLayout;
     listButtons->addWidget(SpTBXButton5);
     listButtons->addWidget(SpTBXButton6);
@@ -108,10 +111,12 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     page3->addWidget(Label9);
     page3->addStretch();
 
-    SpTBXButton1 = FormButton(QStringLiteral("<  上一步 (&P)"), "SpTBXButton1", this, TEnterPress::Focused);
-    SpTBXButton2 = FormButton(QStringLiteral("下一步 (&N)  >"), "SpTBXButton2", this, TEnterPress::Default);
-    SpTBXButton3 = FormButton(QStringLiteral("取消 (&C)"), "SpTBXButton3", this, TEnterPress::Focused);
-    SpTBXButton1->hide();
+    SpTBXButton1 = MakeButton(QStringLiteral("<  上一步 (&P)"), "SpTBXButton1", this, [this] { SpTBXButton1Click(); });
+    SpTBXButton2 = MakeButton(QStringLiteral("下一步 (&N)  >"), "SpTBXButton2", this, [this] { SpTBXButton2Click(); });
+    SpTBXButton3 = MakeButton(QStringLiteral("取消 (&C)"), "SpTBXButton3", this, [this] { reject(); });
+    SpTBXButton2->SetDefault(true);
+    SpTBXButton3->SetCancel(true);
+    SpTBXButton1->SetVisible(false);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(SpTBXButton1);
@@ -122,13 +127,6 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
 
-    connect(SpTBXButton1, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton1Click);
-    connect(SpTBXButton2, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton2Click);
-    connect(SpTBXButton3, &QPushButton::clicked, this, &QDialog::reject);
-    connect(SpTBXButton4, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton4Click);
-    connect(SpTBXButton5, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton5Click);
-    connect(SpTBXButton6, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton6Click);
-    connect(SpTBXButton7, &QPushButton::clicked, this, &Tfrminputcsv::SpTBXButton7Click);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *row) {
         ListView1->setCurrentItem(row);
         SpTBXButton5Click();
@@ -136,6 +134,59 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     connect(ListView1, &QTreeWidget::itemChanged, this, &Tfrminputcsv::RowChanged);
 
     PageControl1->setCurrentWidget(TabSheet1);
+}
+
+TSpTBXButton *Tfrminputcsv::MakeButton(const QString &caption, const char *name, QWidget *parent,
+                                       std::function<void()> click)
+{
+    auto *button = new TSpTBXButton(nullptr);
+    button->setParent(parent);
+    button->setObjectName(QLatin1String(name));
+    button->SetCaption(caption);
+    button->SetThemeType(TSpTBXThemeType::thtTBX);
+    // The bounds first: a size the layout gave a hidden control is not taken over when it shows.
+    const int width = std::max(75, button->fontMetrics().horizontalAdvance(StripAccelChars(caption)) + 24);
+    button->SetBounds(0, 0, width, 25);
+    button->setFixedSize(width, 25);
+    button->OnClick = [click = std::move(click)](TComponent *) { click(); };
+    button->installEventFilter(this);
+    buttons_ << button;
+    return button;
+}
+
+bool Tfrminputcsv::eventFilter(QObject *watched, QEvent *event)
+{
+    // A focused button takes every key it is given; the dialog's keys go round the buttons first.
+    if (event->type() == QEvent::KeyPress && DialogKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tfrminputcsv::keyPressEvent(QKeyEvent *event)
+{
+    if (!DialogKey(event))
+        QDialog::keyPressEvent(event);
+}
+
+bool Tfrminputcsv::DialogKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    UINT msg = CM_DIALOGKEY;
+    WPARAM key = 0;
+    if (mods == Qt::NoModifier && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
+        key = VK_RETURN;
+    else if (mods == Qt::NoModifier && event->key() == Qt::Key_Escape)
+        key = VK_ESCAPE;
+    else if (mods == Qt::AltModifier && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) {
+        msg = CM_DIALOGCHAR;
+        key = WPARAM(QChar(event->key()).toLower().unicode());
+    } else
+        return false;
+    for (TSpTBXButton *button : std::as_const(buttons_)) {
+        if (button->isVisible() && button->isEnabled() && button->Perform(msg, key) != 0)
+            return true;
+    }
+    return false;
 }
 
 void Tfrminputcsv::SpTBXButton4Click()
@@ -153,7 +204,7 @@ void Tfrminputcsv::SpTBXButton1Click()
     const int page = PageControl1->currentIndex();
     if (page > 0)
         PageControl1->setCurrentIndex(page - 1);
-    SpTBXButton1->setVisible(PageControl1->currentIndex() > 0);
+    SpTBXButton1->SetVisible(PageControl1->currentIndex() > 0);
 }
 
 void Tfrminputcsv::SpTBXButton2Click()
@@ -169,7 +220,7 @@ void Tfrminputcsv::SpTBXButton2Click()
 
 void Tfrminputcsv::GoToFieldPage()
 {
-    SpTBXButton1->show();
+    SpTBXButton1->SetVisible(true);
     const QString path = Edit1->text().trimmed();
     QFile file(path);
     if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
@@ -310,7 +361,7 @@ void Tfrminputcsv::ImportRecords()
     if (result.Imported > 0 && OnImported)
         OnImported();
     PageControl1->setCurrentWidget(TabSheet3);
-    SpTBXButton1->hide();
-    SpTBXButton2->setText(QStringLiteral("完成"));
-    SpTBXButton3->setEnabled(false);
+    SpTBXButton1->SetVisible(false);
+    SpTBXButton2->SetCaption(QStringLiteral("完成"));
+    SpTBXButton3->SetEnabled(false);
 }

@@ -6,11 +6,11 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TADOConnection;
+class TSpTBXButton;
 
 // 导入 CSV 文件: a three-page wizard that reads a CSV file, lets the user map the file's header
 // captions to contact fields, and adds one contact per data line.
@@ -27,13 +27,13 @@ public:
     QLineEdit *Edit1;          // the file
     QTreeWidget *ListView1;    // header item, field caption, column name (hidden)
     QLabel *Label9;            // the result on the last page
-    QPushButton *SpTBXButton1;  // 上一步
-    QPushButton *SpTBXButton2;  // 下一步 / 完成
-    QPushButton *SpTBXButton3;  // 取消
-    QPushButton *SpTBXButton4;  // 浏览
-    QPushButton *SpTBXButton5;  // 映射
-    QPushButton *SpTBXButton6;  // 全选
-    QPushButton *SpTBXButton7;  // 清空
+    TSpTBXButton *SpTBXButton1;  // 上一步
+    TSpTBXButton *SpTBXButton2;  // 下一步 / 完成, the default button
+    TSpTBXButton *SpTBXButton3;  // 取消
+    TSpTBXButton *SpTBXButton4;  // 浏览
+    TSpTBXButton *SpTBXButton5;  // 映射
+    TSpTBXButton *SpTBXButton6;  // 全选
+    TSpTBXButton *SpTBXButton7;  // 清空
 
     // Runs after contacts were imported, so the contact browser can show them.
     std::function<void()> OnImported;
@@ -46,7 +46,15 @@ public:
     void SpTBXButton6Click();
     void SpTBXButton7Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    TSpTBXButton *MakeButton(const QString &caption, const char *name, QWidget *parent, std::function<void()> click);
+    // Enter, Escape and Alt with a button's accelerator, wherever the focus is; false when no
+    // shown button took the key.
+    bool DialogKey(const QKeyEvent *event);
     void GoToFieldPage();
     void FillFieldList(const QStringList &header);
     void ImportRecords();
@@ -57,4 +65,5 @@ private:
     QList<QStringList> records_;  // the file's records, the header first
     int badLines_ = 0;            // lines with bytes that were not UTF-8
     bool filling_ = false;        // check marks set by the wizard itself open no picker
+    QList<TSpTBXButton *> buttons_;
 };

@@ -7,11 +7,13 @@
 #include "transfer/TransferTestSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
+#include "themed/SpTBXDkPanels.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -180,9 +182,8 @@ TEST_F(MainImportExport, CsvImportWizardFromTheMenu)
         auto *wizard = qobject_cast<Tfrminputcsv *>(dialog);
         ASSERT_NE(wizard, nullptr);
         wizard->Edit1->setText(file);
-        wizard->SpTBXButton2->click();
-        wizard->SpTBXButton2->click();
-        wizard->SpTBXButton2->click();
+        for (int page = 1; page <= 3; ++page)  // 下一步, 下一步, 完成
+            QTest::mouseClick(wizard->SpTBXButton2, Qt::LeftButton, {}, QPoint(20, 10));
     });
     main->Command("SpTBXItem5")->Click();
     EXPECT_EQ(responder.Pending(), 0);

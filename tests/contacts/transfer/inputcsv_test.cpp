@@ -1,6 +1,7 @@
 #include "contacts/transfer/ContactTransfer.h"
 #include "contacts/transfer/inputcsv.h"
 #include "contacts/transfer/selectfield.h"
+#include "themed/SpTBXDkPanels.h"
 
 #include "main/MainTestSupport.h"
 #include "transfer/TransferTestSupport.h"
@@ -13,12 +14,19 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStringEncoder>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace transfer_test;
 
 namespace {
+
+// A click on one of the wizard's buttons, as the mouse gives it.
+void Press(TSpTBXButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->width() / 2, button->height() / 2));
+}
 
 class CsvImportWizard : public ::testing::Test
 {
@@ -48,7 +56,7 @@ protected:
     void Open(const QByteArray &bytes)
     {
         wizard->Edit1->setText(WriteCsv(bytes));
-        wizard->SpTBXButton2->click();
+        Press(wizard->SpTBXButton2);
         ASSERT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
     }
 
@@ -90,7 +98,7 @@ TEST_F(CsvImportWizard, HeaderCaptionsArePreMappedAndAShortLineIsImported)
                                       {"移动电话", true, "移动电话", "umtel"},
                                       {"Unknown", false, "", ""}};
     EXPECT_EQ(Rows(), mapped);
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
 
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet3);
     EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 3 条人脉记录"));
@@ -111,7 +119,7 @@ TEST_F(CsvImportWizard, HeaderCaptionsArePreMappedAndAShortLineIsImported)
         EXPECT_EQ(row["nodetype"], QVariant(qint64(2)));
     }
 
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
 }
 
@@ -128,7 +136,7 @@ TEST_F(CsvImportWizard, MappingThroughThePicker)
         picker->Button1->click();
     });
     wizard->ListView1->setCurrentItem(wizard->ListView1->topLevelItem(2));
-    wizard->SpTBXButton5->click();
+    Press(wizard->SpTBXButton5);
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(preselected, QString());
     EXPECT_EQ(Rows()[2], (TRow{"Unknown", true, "电子邮件", "uemail"}));
@@ -143,7 +151,7 @@ TEST_F(CsvImportWizard, MappingThroughThePicker)
     EXPECT_EQ(preselected, QStringLiteral("umtel"));
     EXPECT_EQ(Rows()[1], (TRow{"移动电话", true, "移动电话", "umtel"}));
 
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     const QList<QVariantMap> rows = account.Rows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0]["uemail"].toString(), QStringLiteral("x@y.z"));
@@ -175,19 +183,19 @@ TEST_F(CsvImportWizard, ClearUnchecksAndSelectAllChecksMappedRows)
 {
     Open("姓名,Unknown,移动电话\r\n张三,x,138\r\n");
     ModalResponder responder;
-    wizard->SpTBXButton7->click();
+    Press(wizard->SpTBXButton7);
     std::vector<TRow> expected = {{"姓名", false, "姓名", "uname"}, {"Unknown", false, "", ""},
                                   {"移动电话", false, "移动电话", "umtel"}};
     EXPECT_EQ(Rows(), expected);
-    wizard->SpTBXButton6->click();
+    Press(wizard->SpTBXButton6);
     expected[0].checked = expected[2].checked = true;
     EXPECT_EQ(Rows(), expected);
     QCoreApplication::processEvents();
     EXPECT_EQ(responder.Shown(), QStringList());
 
     // Nothing checked: nothing is imported.
-    wizard->SpTBXButton7->click();
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton7);
+    Press(wizard->SpTBXButton2);
     EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 0 条人脉记录"));
     EXPECT_EQ(imports, 0);
     EXPECT_EQ(account.Count(), 0);
@@ -207,7 +215,7 @@ TEST_F(CsvImportWizard, UnusableFilesAreReported)
         SCOPED_TRACE(path.toStdString());
         TestDialogs().Reset();
         wizard->Edit1->setText(path);
-        wizard->SpTBXButton2->click();
+        Press(wizard->SpTBXButton2);
         EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
         EXPECT_FALSE(wizard->SpTBXButton1->isHidden());
         ASSERT_NE(TestDialogs().Last(), nullptr);
@@ -221,24 +229,51 @@ TEST_F(CsvImportWizard, UnusableFilesAreReported)
 TEST_F(CsvImportWizard, BrowsingAdvancesAtOnceAndBackReadsTheFileAgain)
 {
     TestDialogs().AnswerCancel();
-    wizard->SpTBXButton4->click();
+    Press(wizard->SpTBXButton4);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
     ASSERT_NE(TestDialogs().Last(), nullptr);
     EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("选择文件..."));
 
     const QString path = WriteCsv("姓名\r\n");
     TestDialogs().AnswerText(path);
-    wizard->SpTBXButton4->click();
+    Press(wizard->SpTBXButton4);
     EXPECT_EQ(wizard->Edit1->text(), path);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
     EXPECT_EQ(Rows().size(), 1u);
 
-    wizard->SpTBXButton1->click();
+    Press(wizard->SpTBXButton1);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
     EXPECT_TRUE(wizard->SpTBXButton1->isHidden());
     WriteBytes(path, "移动电话,备注\r\n");
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     EXPECT_EQ(Rows().size(), 2u);
+}
+
+// Enter is the default button's unless a button has the focus; Alt and a caption's letter
+// press that button; Escape is 取消.
+TEST_F(CsvImportWizard, KeysReachTheButtons)
+{
+    wizard->show();
+    QApplication::setActiveWindow(wizard.get());
+    wizard->Edit1->setText(WriteCsv("姓名\r\n张三\r\n"));
+    wizard->Edit1->setFocus();
+    QTest::keyClick(wizard->Edit1, Qt::Key_Return);
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2) << "Enter in the file name is 下一步";
+    EXPECT_EQ(wizard->SpTBXButton1->ClientWidth(), wizard->SpTBXButton1->width()) << "上一步 paints all of itself";
+
+    QTest::keyClick(wizard->ListView1, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1) << "Alt+P is 上一步";
+
+    TestDialogs().AnswerCancel();
+    wizard->SpTBXButton4->SetFocus();
+    QTest::keyClick(wizard->SpTBXButton4, Qt::Key_Return);
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("选择文件...")) << "the focused 浏览 takes Enter";
+    EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet1);
+
+    QTest::keyClick(wizard->SpTBXButton4, Qt::Key_Escape);
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(wizard->result(), QDialog::Rejected);
 }
 
 TEST_F(CsvImportWizard, SpreadsheetEncodings)
@@ -263,7 +298,7 @@ TEST_F(CsvImportWizard, SpreadsheetEncodings)
         Open(c.file);
         ASSERT_EQ(Rows().size(), 2u) << c.name;
         EXPECT_EQ(Rows()[0], (TRow{"姓名", true, "姓名", "uname"})) << c.name;
-        wizard->SpTBXButton2->click();
+        Press(wizard->SpTBXButton2);
         EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 1 条人脉记录")) << c.name;
     }
     const QList<QVariantMap> rows = account.Rows();
@@ -284,7 +319,7 @@ TEST_F(CsvImportWizard, WhatCouldNotBeReadIsReported)
         file += "\xE5\xBC\xA0\xE4\xB8\x89,1980-03-15\n";
     file += "\xE6\x9D\x8E\xFF,20/01/1991\n\xE6\x9D\x8E,1980-02-30\n";
     Open(file);
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 152 条人脉记录，另有 2 个生日的写法无法识别，未导入。\n"
                                                      "文件中有 1 行含有无法识别的字符，已用“\uFFFD”代替。"));
     const QList<QVariantMap> rows = account.Rows();
@@ -300,7 +335,7 @@ TEST_F(CsvImportWizard, ADatabaseFailureRollsBackAndSaysSo)
     account.connection.Db().Exec(
         "CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = 'bad' BEGIN SELECT RAISE(ABORT, 'refused'); END");
     Open("姓名\r\ngood\r\nbad\r\n");
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet2);
     ASSERT_NE(TestDialogs().Last(), nullptr);
     EXPECT_TRUE(TestDialogs().Last()->text.startsWith(QStringLiteral("导入失败"))) << TestDialogs().Last()->text.toStdString();
@@ -327,10 +362,10 @@ TEST_F(CsvImportWizard, ExportedFileImportsEveryField)
     ASSERT_TRUE(ExportContactsCsv(&source.connection, path, FieldCaptions).Ok);
 
     wizard->Edit1->setText(path);
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     for (const TRow &row : Rows())
         EXPECT_TRUE(row.checked) << row.item.toStdString();
-    wizard->SpTBXButton2->click();
+    Press(wizard->SpTBXButton2);
     EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 3 条人脉记录"));
 
     const QList<QVariantMap> before = source.Rows();
@@ -364,7 +399,7 @@ TEST_F(CsvImportWizard, BadFilesNeverCrashOrHalfImport)
         Open(c.file);
         for (const TRow &row : Rows())
             EXPECT_LE(row.item.size(), 200) << c.name;
-        wizard->SpTBXButton2->click();
+        Press(wizard->SpTBXButton2);
         EXPECT_EQ(wizard->PageControl1->currentWidget(), wizard->TabSheet3) << c.name;
         const int imported = account.Count() - before;
         EXPECT_EQ(wizard->Label9->text(), QStringLiteral("共导入 %1 条人脉记录").arg(imported)) << c.name;
