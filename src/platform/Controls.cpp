@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QMoveEvent>
 #include <QResizeEvent>
+#include <QPointer>
 #include <QToolTip>
 #include <algorithm>
 
@@ -54,8 +55,55 @@ QString GetLongHint(const QString &hint)
     return bar < 0 ? hint : hint.mid(bar + 1);
 }
 
+namespace {
+
+// The hint window that is up, the control it is for and where on that control it holds.
+struct TShownHintWindow {
+    QPointer<THintWindow> Window;
+    QPointer<TControl> Control;
+    TRect CursorRect;
+};
+
+TShownHintWindow &ShownHintWindow()
+{
+    static TShownHintWindow shown;
+    return shown;
+}
+
+} // namespace
+
+THintWindow::THintWindow(TComponent *AOwner) : TCustomControl(AOwner)
+{
+    SetVisible(false);
+    SetWindowKinds({TWindowKind::wkPopup, TWindowKind::wkNoActivate});
+}
+
+void ShowHintWindow(TControl *control, const THintInfo &info)
+{
+    CancelHint();
+    THintWindow *window = info.HintWindowClass();
+    if (!window)
+        return;
+    ShownHintWindow() = {window, control, info.CursorRect};
+    // Below the pointer, as the desktop's hint would be.
+    const TRect at = Bounds(info.HintPos.X, info.HintPos.Y + 20, 0, 0);
+    window->ActivateHintData(at, info.HintStr, info.HintData);
+}
+
+void CancelHintOutside(TControl *control, const TPoint *clientPos)
+{
+    TShownHintWindow &shown = ShownHintWindow();
+    if (shown.Window && shown.Control == control && !(clientPos && shown.CursorRect.Contains(*clientPos)))
+        CancelHint();
+}
+
 void CancelHint()
 {
+    if (THintWindow *window = ShownHintWindow().Window) {
+        window->hide();
+        window->deleteLater();
+    }
+    ShownHintWindow() = {};
     // QToolTip::hideText leaves the tip up for a moment more; a hint goes at once.
     QToolTip::hideText();
     for (QWidget *w : QApplication::topLevelWidgets()) {

@@ -83,6 +83,7 @@ constexpr LRESULT DLGC_WANTARROWS = 0x1, DLGC_WANTTAB = 0x2, DLGC_WANTALLKEYS = 
                   DLGC_WANTCHARS = 0x80;
 
 // CM_HINTSHOW carries a pointer to this in LParam; a nonzero result suppresses the hint.
+class THintWindow;
 struct THintInfo {
     TControl *HintControl = nullptr;
     TPoint HintPos;        // screen
@@ -91,11 +92,20 @@ struct THintInfo {
     TRect CursorRect;      // client; the hint goes when the pointer leaves it
     TPoint CursorPos;      // client
     QString HintStr;
+    // A control may show its hint in a window of its own kind, handed HintData; empty for the
+    // desktop's text hint.
+    std::function<THintWindow *()> HintWindowClass;
+    const void *HintData = nullptr;
 };
 // The part before "|" of a hint, and the part after it (the whole hint when there is no "|").
 QString GetShortHint(const QString &hint);
 QString GetLongHint(const QString &hint);
 void CancelHint();
+// The hint window info asks for, shown for control (any hint up goes first).
+void ShowHintWindow(TControl *control, const THintInfo &info);
+// Takes down a hint window shown for control once the pointer (client coordinates, nullptr
+// when it left the control) is outside the hint's rectangle.
+void CancelHintOutside(TControl *control, const TPoint *clientPos);
 
 using TNotifyEvent = std::function<void(TComponent *Sender)>;
 using TMouseEvent = std::function<void(TComponent *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -476,6 +486,20 @@ public:
 protected:
     virtual void Paint() {}
     void PaintWindow(TCanvas &ACanvas) override;
+};
+
+// A hint shown in a window of the application's own (a picture, say) instead of the desktop's
+// text hint. Only one is up at a time; it goes with CancelHint, when the pointer leaves the
+// hint's rectangle or its control.
+class THintWindow : public TCustomControl
+{
+public:
+    explicit THintWindow(TComponent *AOwner);
+    // Shows the hint with its top left corner at Rect's.
+    virtual void ActivateHintData(const TRect &Rect, const QString &AHint, const void *AData) = 0;
+
+protected:
+    bool ShowsWithoutParent() const override { return true; }
 };
 
 // A control that cannot hold others or take the focus, with a canvas for Paint.

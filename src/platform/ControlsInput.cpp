@@ -406,6 +406,12 @@ bool TControl::event(QEvent *event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
+        if (event->type() == QEvent::MouseMove) {
+            const TRect m = NCMargins();
+            const QPoint p = static_cast<QMouseEvent *>(event)->position().toPoint();
+            const TPoint client{p.x() - m.Left, p.y() - m.Top};
+            CancelHintOutside(this, &client);
+        }
         if (TranslateMouse(event))
             return true;
         event->ignore();
@@ -422,6 +428,7 @@ bool TControl::event(QEvent *event)
     }
     case QEvent::Enter: Perform(CM_MOUSEENTER); return true;
     case QEvent::Leave:
+        CancelHintOutside(this, nullptr);
         if (inNC_) {
             inNC_ = false;
             Perform(WM_NCMOUSELEAVE);
@@ -601,6 +608,10 @@ void TControl::ShowHintAt(const QPoint &localPos, const QPoint &globalPos)
     info.HintStr = GetShortHint(hint);
     if (Perform(CM_HINTSHOW, 0, LPARAM(&info)) != 0 || info.HintStr.isEmpty()) {
         CancelHint();
+        return;
+    }
+    if (info.HintWindowClass) {
+        ShowHintWindow(this, info);
         return;
     }
     const QRect area = info.CursorRect.ToQRect().translated(m.Left, m.Top);

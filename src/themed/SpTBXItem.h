@@ -331,12 +331,14 @@ TBitmap &SpHintBitmap();
 void SpPaintHintBitmap(const TFont *Font, QString Hint, TSpTBXCustomItem *Item, TSpTBXToolbar *Toolbar);
 
 // A hint window that shows a bitmap as it is.
-class TBitmapHint : public TCustomControl
+class TBitmapHint : public THintWindow
 {
 public:
     explicit TBitmapHint(TComponent *AOwner);
     // Placed at the rectangle's origin, sized to the bitmap.
     void ActivateHint(const TRect &Rect, const TBitmap &Bitmap);
+    // AData is the TBitmap to show; the text is in the picture already.
+    void ActivateHintData(const TRect &Rect, const QString &AHint, const void *AData) override;
 
 protected:
     void Paint() override;

@@ -198,6 +198,11 @@ void TSpTBXToolbar::WndProc(TMessage &Message)
         if (auto *item = v ? dynamic_cast<TSpTBXCustomItem *>(v->Item) : nullptr; item && !v->BoundsRect.IsEmpty()) {
             hint->CursorRect = v->BoundsRect;
             hint->HintStr = item->GetWideHintText();
+            if (!hint->HintStr.isEmpty()) {
+                SpPaintHintBitmap(Font(), hint->HintStr, item, this);
+                hint->HintWindowClass = [] { return new TBitmapHint(nullptr); };
+                hint->HintData = &SpHintBitmap();
+            }
             Message.Result = 0;
             return;
         }
@@ -468,10 +473,12 @@ void SpPaintHintBitmap(const TFont *Font, QString Hint, TSpTBXCustomItem *Item, 
     c.DrawText(Hint, r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
 }
 
-TBitmapHint::TBitmapHint(TComponent *AOwner) : TCustomControl(AOwner)
+TBitmapHint::TBitmapHint(TComponent *AOwner) : THintWindow(AOwner) {}
+
+void TBitmapHint::ActivateHintData(const TRect &Rect, const QString &, const void *AData)
 {
-    SetVisible(false);
-    SetWindowKinds({TWindowKind::wkPopup, TWindowKind::wkNoActivate});
+    if (AData)
+        ActivateHint(Rect, *static_cast<const TBitmap *>(AData));
 }
 
 void TBitmapHint::ActivateHint(const TRect &Rect, const TBitmap &Bitmap)

@@ -5,7 +5,9 @@
 #include "themed/TBXNexus.h"
 #include "toolbar/TB2ItemView.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +85,48 @@ TEST(SpTBXToolbarAnchors, AToolbarSizedByItsItemsDoesNotAnchor)
     QCoreApplication::processEvents();
     EXPECT_EQ(f.Edit->Width(), edit);
     EXPECT_LT(f.AnchoredWidth(), item + 150) << "no growth fed back through the toolbar's own size";
+}
+
+} // namespace
+
+namespace {
+
+THintWindow *ShownHint()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *hint = dynamic_cast<THintWindow *>(w); hint && hint->isVisible())
+            return hint;
+    return nullptr;
+}
+
+// A wide-string item's hint over a toolbar is the bitmap hint: a picture of the text sized to
+// it, gone when the pointer leaves the item.
+TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheItem)
+{
+    TAnchorForm f(false);
+    f.Anchored->SetHintW("伸展的提示|更长的说明");
+    f.Bar->SetShowHint(true);
+    const TRect r = f.Bar->View()->Find(f.Anchored)->BoundsRect;
+    // Viewer rectangles are in client coordinates, events in the window's.
+    const auto local = [&f](int x, int y) { return f.Bar->mapFromGlobal(f.Bar->ClientToScreen({x, y}).ToQPoint()); };
+    const QPoint at = local(r.Left + 2, r.Top + 2);
+    QHelpEvent help(QEvent::ToolTip, at, f.Bar->mapToGlobal(at));
+    QCoreApplication::sendEvent(f.Bar, &help);
+
+    THintWindow *hint = ShownHint();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_NE(dynamic_cast<TBitmapHint *>(hint), nullptr);
+    EXPECT_EQ(hint->Width(), SpHintBitmap().Width() - 2);
+    EXPECT_EQ(hint->Height(), SpHintBitmap().Height() - 2);
+
+    // Inside the item it stays; outside it goes.
+    QMouseEvent inside(QEvent::MouseMove, QPointF(at), QPointF(f.Bar->mapToGlobal(at)), Qt::NoButton, {}, {});
+    QCoreApplication::sendEvent(f.Bar, &inside);
+    EXPECT_EQ(ShownHint(), hint);
+    const QPoint out = local(r.Right + 40, r.Top + 2);
+    QMouseEvent outside(QEvent::MouseMove, QPointF(out), QPointF(f.Bar->mapToGlobal(out)), Qt::NoButton, {}, {});
+    QCoreApplication::sendEvent(f.Bar, &outside);
+    EXPECT_EQ(ShownHint(), nullptr);
 }
 
 } // namespace
