@@ -662,10 +662,11 @@ void TWinControl::WndProc(TMessage &Message)
         NotifyChildren(CM_PARENTSHOWHINTCHANGED);
         return;
     case CM_DIALOGKEY:
-        // Enter and Escape go round the children until one takes them (a default or cancel
-        // button).
+    case CM_DIALOGCHAR:
+        // Enter and Escape, or Alt and a caption's accelerator, go round the children until one
+        // takes them (a default or cancel button, a label's control).
         for (TControl *c : std::vector<TControl *>(controls_)) {
-            if (c->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) {
+            if (c->Perform(Message.Msg, Message.WParam, Message.LParam) != 0) {
                 Message.Result = 1;
                 return;
             }

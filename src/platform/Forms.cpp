@@ -442,8 +442,13 @@ bool TApplication::KeyDownChain(QWidget *focus, QKeyEvent *event)
 
 void TApplication::KeyMenu(QWidget *focus, WPARAM key)
 {
-    if (TForm *form = GetParentForm(focus))
-        form->Perform(WM_SYSCOMMAND, SC_KEYMENU, LPARAM(key));
+    TForm *form = GetParentForm(focus);
+    if (!form)
+        return;
+    // A control whose caption has the accelerator (a button, a label) takes it before the menu.
+    if (key != 0 && form->Perform(CM_DIALOGCHAR, key, LPARAM(1) << 29) != 0)
+        return;
+    form->Perform(WM_SYSCOMMAND, SC_KEYMENU, LPARAM(key));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -244,6 +244,7 @@ protected:
 private:
     void ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBItemChangedAction Action, int Index,
                           TTBCustomItem *Item);
+    bool DialogCharForLabel(char32_t typed);
 
     std::vector<TSpTBXItemCache> cache_;
     bool anchoring_ = false;

@@ -1,6 +1,7 @@
 #include "SpTBXItem.h"
 #include "TBXNexus.h"
 #include "TBXUtils.h"
+#include "toolbar/TB2Common.h"
 
 #include "platform/Forms.h"
 #include "platform/SysColors.h"
@@ -81,6 +82,25 @@ void TSpTBXToolbar::ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBIte
         std::erase_if(cache_, [Item](const TSpTBXItemCache &c) { return c.Item == Item; });
     if (Action == A::tbicInserted || Action == A::tbicDeleting || Action == A::tbicInvalidateAndResize)
         AnchorItems();
+}
+
+// A label whose caption has the accelerator focuses its windowed control, when it can.
+bool TSpTBXToolbar::DialogCharForLabel(char32_t typed)
+{
+    for (int i = 0; i < View()->ViewerCount(); ++i) {
+        TTBItemViewer *v = View()->Viewers(i);
+        auto *label = dynamic_cast<TSpTBXLabelItem *>(v->Item);
+        auto *control = label ? dynamic_cast<TWinControl *>(label->Control()) : nullptr;
+        if (!v->Show || !control || !control->CanFocus())
+            continue;
+        const char32_t accel = FindAccelChar(label->CaptionW());
+        if (accel != 0 &&
+            QString::fromUcs4(&accel, 1).toCaseFolded() == QString::fromUcs4(&typed, 1).toCaseFolded()) {
+            control->SetFocus();
+            return true;
+        }
+    }
+    return false;
 }
 
 void TSpTBXToolbar::Resize()
@@ -192,6 +212,10 @@ void TSpTBXToolbar::PaintDockableNCArea(TCanvas &ACanvas)
 
 void TSpTBXToolbar::WndProc(TMessage &Message)
 {
+    if (Message.Msg == CM_DIALOGCHAR && DialogCharForLabel(char32_t(Message.WParam))) {
+        Message.Result = 1;
+        return;
+    }
     if (Message.Msg == CM_HINTSHOW) {
         auto *hint = reinterpret_cast<THintInfo *>(Message.LParam);
         TTBItemViewer *v = View()->ViewerFromPoint(hint->CursorPos);

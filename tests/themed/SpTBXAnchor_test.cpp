@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,6 +128,32 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
     QMouseEvent outside(QEvent::MouseMove, QPointF(out), QPointF(f.Bar->mapToGlobal(out)), Qt::NoButton, {}, {});
     QCoreApplication::sendEvent(f.Bar, &outside);
     EXPECT_EQ(ShownHint(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Alt and a label's accelerator focus the control the label names, before any menu sees it.
+TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
+{
+    TAnchorForm f(false);
+    auto *target = new TCustomControl(&f.Form);
+    target->SetParent(&f.Form);
+    target->SetBounds(10, 100, 80, 20);
+    target->SetTabStop(true);
+    auto *label = new TSpTBXLabelItem(nullptr);
+    label->SetCaptionW("姓名(&N)");
+    label->SetControl(target);
+    f.Bar->Items()->Add(label);
+    f.Form.activateWindow();
+    f.Edit->SetFocus();
+    QCoreApplication::processEvents();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_FALSE(target->Focused()) << "another letter leaves the focus";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(target->Focused());
 }
 
 } // namespace
