@@ -18,10 +18,7 @@
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList &l, std::ostream *os) { *os << "[" << l.join(" | ").toStdString() << "]"; }
 inline void PrintTo(const QColor &c, std::ostream *os) { *os << c.name().toStdString(); }
-inline void PrintTo(const TRect &r, std::ostream *os)
-{
-    *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}";
-}
+inline void PrintTo(const TRect &r, std::ostream *os) { *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}"; }
 
 // Six pixels a character (twelve for one beyond ASCII), lines of 14.
 class FixedMetrics final : public ITextMetrics
@@ -29,13 +26,7 @@ class FixedMetrics final : public ITextMetrics
 public:
     TTextMetric Metrics(const TFont &) override
     {
-        TTextMetric tm;
-        tm.tmHeight = 14;
-        tm.tmAscent = 11;
-        tm.tmDescent = 3;
-        tm.tmAveCharWidth = 6;
-        tm.tmMaxCharWidth = 12;
-        return tm;
+        return {.tmHeight = 14, .tmAscent = 11, .tmDescent = 3, .tmAveCharWidth = 6, .tmMaxCharWidth = 12};
     }
     int TextWidth(const TFont &, const QString &text) override
     {
@@ -85,7 +76,6 @@ protected:
         sim::HeldButtons() = Qt::NoButton;
         while (GetCaptureControl())
             SetCaptureControl(nullptr);
-        QApplication::processEvents();
     }
 
     TSPMonthPlanner *MakePlanner(int left, int top, TSPCustomSource *src = nullptr)

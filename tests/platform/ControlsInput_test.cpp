@@ -1,5 +1,6 @@
 #include "ControlTestSupport.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEnterEvent>
 #include <QHelpEvent>
 #include <QPointer>
@@ -49,27 +50,40 @@ TEST_F(ControlTest, TimersFireByIdUntilKilled)
 {
     auto host = MakeHost(100, 100, 100, 100);
     auto *probe = new TProbe(host.get());
+    // What Qt runs for the control, as "interval" per timer; their events are sent by hand.
+    const auto running = [&] {
+        QStringList out;
+        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe))
+            out << QString::number(t.interval);
+        out.sort();
+        return out;
+    };
+    const auto fireAll = [&] {
+        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe)) {
+            QTimerEvent e(t.timerId);
+            QApplication::sendEvent(probe, &e);
+        }
+    };
     probe->SetTimer(1, 15);
-    probe->SetTimer(7, 25);
-    EXPECT_TRUE(probe->TimerRunning(1));
-    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.contains("timer 1") && probe->log.contains("timer 7"); }));
-    // The id arrives in WParam of WM_TIMER.
-    EXPECT_NE(std::find(probe->messages.begin(), probe->messages.end(), WM_TIMER), probe->messages.end());
+    probe->SetTimer(7, 3);  // raised to the minimum of 10 ms
+    EXPECT_EQ(running(), QStringList({"10", "15"}));
+    fireAll();
+    probe->log.sort();
+    EXPECT_EQ(probe->log, QStringList({"timer 1", "timer 7"}));
+    EXPECT_EQ(std::count(probe->messages.begin(), probe->messages.end(), WM_TIMER), 2);
 
+    // Setting a running id again starts it over with the new interval.
+    probe->SetTimer(1, 3600 * 1000);
+    EXPECT_EQ(running(), QStringList({"10", "3600000"}));
     EXPECT_TRUE(probe->KillTimer(1));
     EXPECT_FALSE(probe->KillTimer(1));
     EXPECT_FALSE(probe->TimerRunning(1));
+    EXPECT_TRUE(probe->TimerRunning(7));
     probe->log.clear();
-    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.count("timer 7") >= 2; }));
-    EXPECT_FALSE(probe->log.contains("timer 1"));
-
-    // Setting a running id again starts it over with the new interval: the short one is gone.
-    probe->log.clear();
-    probe->SetTimer(3, 15);
-    probe->SetTimer(3, 3600 * 1000);
-    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.count("timer 7") >= 2; }));
-    EXPECT_FALSE(probe->log.contains("timer 3"));
+    fireAll();
+    EXPECT_EQ(probe->log, QStringList({"timer 7"}));
     probe->KillTimer(7);
+    EXPECT_TRUE(running().isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -84,9 +98,7 @@ struct MouseCase {
 
 inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
 
-class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase>
-{
-};
+class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase> {};
 
 TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
 {
@@ -104,9 +116,7 @@ TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
 INSTANTIATE_TEST_SUITE_P(
     Cases, MouseTest,
     ::testing::Values(
-        MouseCase{"click",
-                  [](QWidget *w) { sim::Click(w, {5, 6}); },
-                  {"down L 5,6 [L]", "click", "up L 5,6 []"}},
+        MouseCase{"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}},
         MouseCase{"modifiers",
                   [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
                   {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}},
@@ -117,13 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
                       sim::Release(w, {60, 6});
                   },
                   {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}},
-        MouseCase{"double click",
-                  [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+        MouseCase{"double click", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
                   {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}},
-        MouseCase{"double click without csDoubleClicks is a second press",
-                  [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
-                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"},
-                  false},
+        MouseCase{"double click without csDoubleClicks is a second press", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"}, false},
         MouseCase{"right and middle buttons",
                   [](QWidget *w) {
                       sim::Click(w, {1, 2}, Qt::RightButton);
@@ -190,18 +197,11 @@ TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-struct KeyCase {
-    int key;
-    Qt::KeyboardModifiers mods;
-    QString text;
-    QStringList expected;
-};
+struct KeyCase { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; };
 
 inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
 
-class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase>
-{
-};
+class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(KeyTest, KeysArriveAsVirtualKeysAndCharacters)
 {

@@ -89,18 +89,11 @@ TEST_F(SplitterTest, DraggingShowsALineThenSizesThePaneOnRelease)
     EXPECT_EQ(splitter->SizingControl(), nullptr);
 }
 
-struct SizeCase {
-    const char *name;
-    int dx;
-    bool autoSnap;
-    int expectedWidth;
-};
+struct SizeCase { const char *name; int dx; bool autoSnap; int expectedWidth; };
 
 inline void PrintTo(const SizeCase &c, std::ostream *os) { *os << c.name; }
 
-class SplitterSizeTest : public SplitterTest, public ::testing::WithParamInterface<SizeCase>
-{
-};
+class SplitterSizeTest : public SplitterTest, public ::testing::WithParamInterface<SizeCase> {};
 
 TEST_P(SplitterSizeTest, SizeStaysBetweenMinAndMaxAndSnaps)
 {

@@ -26,10 +26,7 @@ TEST_F(FormsTest, PositionCentresOnTheMainFormOrTheScreen)
     main.Show();
     Application()->SetMainForm(&main);
     const TRect work = PrimaryMonitorRect(true);
-    struct Case {
-        TPosition position;
-        TPoint topLeft;
-    };
+    struct Case { TPosition position; TPoint topLeft; };
     const Case cases[] = {{TPosition::poMainFormCenter, {200, 200}},
                           {TPosition::poOwnerFormCenter, {200, 200}},  // owned by the main form
                           {TPosition::poScreenCenter, {work.Left + (work.Width() - 200) / 2, work.Top + (work.Height() - 100) / 2}},
@@ -156,13 +153,9 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     TLogHook loop;
     loop.log = &log;
 
-    struct Case {
-        bool withLoop, loopTakes, shortcutTakes;
-        QStringList expected;
-    };
+    struct Case { bool withLoop, loopTakes, shortcutTakes; QStringList expected; };
     const Case cases[] = {
-        {true, true, true, {"loop"}},
-        {true, false, true, {"loop", "shortcut"}},
+        {true, true, true, {"loop"}}, {true, false, true, {"loop", "shortcut"}},
         {true, false, false, {"loop", "shortcut", "keydown 83 [C]"}},
         {false, false, false, {"shortcut", "keydown 83 [C]"}},
     };

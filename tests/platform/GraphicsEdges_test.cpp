@@ -35,13 +35,8 @@ protected:
 
 TEST_F(Edges, RaisedAndSunkenCornersBelongToTheRightAndBottomEdges)
 {
-    const struct {
-        unsigned edge;
-        TColor outerTL, outerBR, innerTL, innerBR;
-    } cases[] = {
-        {EDGE_RAISED, LT, DK, HI, SH},
-        {EDGE_SUNKEN, SH, HI, DK, LT},
-        {EDGE_ETCHED, SH, HI, HI, SH},
+    const struct { unsigned edge; TColor outerTL, outerBR, innerTL, innerBR; } cases[] = {
+        {EDGE_RAISED, LT, DK, HI, SH}, {EDGE_SUNKEN, SH, HI, DK, LT}, {EDGE_ETCHED, SH, HI, HI, SH},
         {EDGE_BUMP, LT, DK, DK, LT},
     };
     for (const auto &k : cases) {
@@ -103,10 +98,7 @@ TEST_F(Edges, SideFlagsMiddleAndAdjust)
 
 TEST_F(Edges, EdgeVariantsAndButtonFramesPaintEachLineInItsColour)
 {
-    struct Dot {
-        int x, y;
-        TColor colour;
-    };
+    struct Dot { int x, y; TColor colour; };
     const struct {
         const char *label;
         unsigned edge;  // 0: a button frame control
@@ -206,13 +198,8 @@ TEST_F(Edges, CaptionGlyphsAreCentredAndEmbossedWhenInactive)
 
 TEST_F(Edges, ScrollArrowsPointTheirWay)
 {
-    const struct {
-        unsigned kind;
-        bool wideAtTop, wideAtLeft;
-    } cases[] = {
-        {DFCS_SCROLLUP, false, false},
-        {DFCS_SCROLLDOWN, true, false},
-        {DFCS_SCROLLLEFT, false, false},
+    const struct { unsigned kind; bool wideAtTop, wideAtLeft; } cases[] = {
+        {DFCS_SCROLLUP, false, false}, {DFCS_SCROLLDOWN, true, false}, {DFCS_SCROLLLEFT, false, false},
         {DFCS_SCROLLRIGHT, false, true},
     };
     for (const auto &k : cases) {

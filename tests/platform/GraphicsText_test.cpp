@@ -10,18 +10,7 @@ namespace {
 class FixedMetrics final : public ITextMetrics
 {
 public:
-    TTextMetric Metrics(const TFont &) override
-    {
-        TTextMetric tm;
-        tm.tmHeight = 13;
-        tm.tmAscent = 10;
-        tm.tmDescent = 3;
-        tm.tmInternalLeading = 1;
-        tm.tmExternalLeading = 2;
-        tm.tmAveCharWidth = 7;
-        tm.tmMaxCharWidth = 12;
-        return tm;
-    }
+    TTextMetric Metrics(const TFont &) override { return {13, 10, 3, 1, 2, 7, 12}; }
     int TextWidth(const TFont &, const QString &text) override
     {
         int w = 0;
@@ -52,15 +41,8 @@ TEST_F(CanvasText, MeasuresThroughTheInstalledSource)
 
 TEST_F(CanvasText, CalcRectMeasuresLinesPrefixesAndWrapping)
 {
-    const struct {
-        const char *text;
-        int width;
-        unsigned format;
-        int right, bottom;
-    } cases[] = {
-        {"abc", 100, DT_SINGLELINE, 21, 13},
-        {"ab\ncde", 100, 0, 21, 26},
-        {"ab\r\ncde\rf", 100, 0, 21, 39},
+    const struct { const char *text; int width; unsigned format; int right, bottom; } cases[] = {
+        {"abc", 100, DT_SINGLELINE, 21, 13}, {"ab\ncde", 100, 0, 21, 26}, {"ab\r\ncde\rf", 100, 0, 21, 39},
         {"ab\ncde", 100, DT_SINGLELINE, 35, 13},              // breaks are dropped on one line
         {"&File", 100, DT_SINGLELINE, 28, 13},                // the prefix takes no room
         {"a&&b", 100, DT_SINGLELINE, 21, 13},                 // "&&" shows one "&"
@@ -198,10 +180,7 @@ TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
 
 TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
 {
-    const struct {
-        int orientation;
-        TPoint inside, outside;
-    } cases[] = {
+    const struct { int orientation; TPoint inside, outside; } cases[] = {
         {0, {25, 10}, {15, 10}},     // cell [20,27) x [5,18)
         {2700, {10, 8}, {25, 8}},    // reads downward: cell left of x 20, below y 5
         {900, {28, 2}, {15, 2}},     // reads upward: cell right of x 20, above y 5

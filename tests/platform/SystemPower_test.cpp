@@ -139,13 +139,9 @@ protected:
 TEST_F(LogindPower, EachActionReachesTheLoginManagerAndARefusalFails)
 {
     const QString pid = QString::number(QCoreApplication::applicationPid());
-    struct Case {
-        TPowerAction action;
-        QStringList calls;
-    };
+    struct Case { TPowerAction action; QStringList calls; };
     const Case cases[] = {
-        {TPowerAction::PowerOff, {"PowerOff 0"}},
-        {TPowerAction::Reboot, {"Reboot 0"}},
+        {TPowerAction::PowerOff, {"PowerOff 0"}}, {TPowerAction::Reboot, {"Reboot 0"}},
         {TPowerAction::LogOff, {"GetSessionByPID " + pid, "Terminate"}},
     };
     TLogindPower power(Caller());

@@ -121,11 +121,7 @@ TEST(GlobalHotKeysX11, KeyPressReachesTheHandlerWhateverTheLocks)
     keys->OnHotKey = [&hits](int id) { hits << id; };
     ASSERT_TRUE(keys->Register(7, {THotKey::MOD_ALT, 'J'}));
 
-    struct Case {
-        std::uint16_t state;
-        xcb_keycode_t code;
-        bool hit;
-    };
+    struct Case { std::uint16_t state; xcb_keycode_t code; bool hit; };
     const Case cases[] = {
         {Alt, z, true}, {std::uint16_t(Alt | NumLock | CapsLock), z, true}, {std::uint16_t(Alt | Ctrl), z, false},
         {0, z, false},  {Alt, xcb_keycode_t(z + 1), false},
