@@ -5,13 +5,13 @@
 
 #include <QImage>
 #include <gtest/gtest.h>
-#include <initializer_list>
+#include <vector>
 
 // One expected pixel: where, and in which colour.
 struct TDot { int x, y; TColor color; };
 
 // Checks every dot; a failure names the pixel.
-inline void ExpectDots(const QImage &img, std::initializer_list<TDot> dots)
+inline void ExpectDots(const QImage &img, const std::vector<TDot> &dots)
 {
     for (const TDot &d : dots)
         EXPECT_EQ(PixelAt(img, d.x, d.y), d.color) << "at " << d.x << "," << d.y;

@@ -121,10 +121,7 @@ protected:
         }
     }
 
-    QString Caller()
-    {
-        return QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name();
-    }
+    QString Caller() { return QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name(); }
 
     QProcess bus_;
     QString address_;
