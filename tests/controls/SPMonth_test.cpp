@@ -238,6 +238,8 @@ TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
     asked.clear();
     planner->SetMonth(2);
     EXPECT_TRUE(asked.empty()) << "February was asked for when the planner got its source";
+    planner->SetYear(2030);
+    EXPECT_EQ(asked.size(), 1u);
     EXPECT_THROW(planner->SetMonth(13), Exception);
     EXPECT_EQ(planner->Month(), 2);
 }

@@ -349,6 +349,8 @@ TEST_F(PlannerInputTest, NegativeHeaderCountsAreRefused)
     }
     EXPECT_THROW(planner->SetRowHeaderCount(-2), Exception);
     EXPECT_EQ(planner->RowHeaderCount(), 1);
+    planner->SetDateHeaderCount(2);
+    EXPECT_EQ(planner->DateHeaderRect().Width(), 6 * 2 + 6);
 }
 
 // Two planners side by side with cells of 50 pixels, so both lie on the offscreen screen

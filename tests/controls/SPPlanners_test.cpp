@@ -110,6 +110,7 @@ TEST_F(SourceFixture, KeepsItemsInTheirOrder)
     // A change re-sorts.
     source->Items(0)->SetStartTime(7);
     EXPECT_EQ(Texts(), QStringList({"all", "B", "A", "longer", "late", "early"}));
+    EXPECT_EQ(CompareItems(*source->Items(0), *source->Items(0)), 0);
 }
 
 TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)

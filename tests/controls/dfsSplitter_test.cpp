@@ -242,5 +242,7 @@ TEST_F(SplitterTest, WindowsStyleButtonsMinimiseMaximiseAndClose)
     EXPECT_EQ(events, QStringList({"close", "maximize", "restore", "minimize"}));
     splitter->SetWindowsButtons({TdfsWindowsButton::wbClose});
     EXPECT_EQ(splitter->ButtonRect(), TRect({392, 1, 399, 9}));
+    splitter->SetWindowsButtons({});
+    EXPECT_TRUE(splitter->ButtonRect().IsEmpty());
 }
 

@@ -216,7 +216,7 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
     query.First();
     for (int i = 0; i < 10; ++i)
         query.Next();
-    EXPECT_EQ(query.Fields(2).AsBlob(), big);
+    EXPECT_EQ(query.Fields(2).Value().toByteArray(), big);
     query.Next();
     EXPECT_FALSE(query.Fields(2).IsNull());
     EXPECT_TRUE(query.Fields(2).AsBlob().isEmpty());
@@ -267,6 +267,7 @@ TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
     query.Next();
     query.Edit();
     query.FieldByName("uname").SetAsString("乙");
+    EXPECT_EQ(query.FieldByName("uname").AsString(), "乙");
     query.Post();
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname = '乙'"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname IN ('a', 'c')"), 2);

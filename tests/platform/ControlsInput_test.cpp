@@ -154,44 +154,27 @@ TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
     auto *probe = new TProbe(host.get());
     probe->SetBounds(10, 10, 40, 30);
     probe->SetParent(host.get());
-    std::vector<TPoint> hostAsked;
-    host->OnContextPopup = [&](TComponent *, TPoint p, bool &handled) {
-        hostAsked.push_back(p);
-        handled = true;
+    QStringList asked;
+    const auto listen = [&](TControl *c, const QString &name) {
+        c->OnContextPopup = [&asked, name](TComponent *, TPoint p, bool &handled) {
+            asked << QStringLiteral("%1 popup %2,%3").arg(name).arg(p.X).arg(p.Y);
+            handled = true;
+        };
+        c->OnMouseWheel = [&asked, name](TComponent *, TShiftState s, int delta, TPoint p, bool &handled) {
+            asked << QStringLiteral("%1 wheel %2 %3,%4 [%5]").arg(name).arg(delta).arg(p.X).arg(p.Y).arg(ShiftText(s));
+            handled = true;
+        };
     };
+    // The host's point is in its client coordinates, the wheel's on the screen.
+    listen(host.get(), "host");
     sim::Click(probe, {5, 6}, Qt::RightButton);
-    ASSERT_EQ(hostAsked.size(), 1u);
-    EXPECT_EQ(hostAsked[0], Point(15, 16));  // in the host's client coordinates
-
-    std::vector<TPoint> probeAsked;
-    probe->OnContextPopup = [&](TComponent *, TPoint p, bool &handled) {
-        probeAsked.push_back(p);
-        handled = true;
-    };
-    sim::Click(probe, {5, 6}, Qt::RightButton);
-    EXPECT_EQ(probeAsked, std::vector<TPoint>{Point(5, 6)});
-    EXPECT_EQ(hostAsked.size(), 1u);
-
-    // So does a wheel turn the control does not use.
-    std::vector<std::pair<int, TPoint>> hostWheel;
-    host->OnMouseWheel = [&](TComponent *, TShiftState s, int delta, TPoint pos, bool &handled) {
-        hostWheel.emplace_back(delta, pos);
-        EXPECT_TRUE(s.Contains(ssCtrl));
-        handled = true;
-    };
     sim::Wheel(probe, {5, 5}, -120, Qt::ControlModifier);
-    ASSERT_EQ(hostWheel.size(), 1u);
-    EXPECT_EQ(hostWheel[0].first, -120);
-    EXPECT_EQ(hostWheel[0].second, Point(115, 115));  // screen position
-
-    int probeWheel = 0;
-    probe->OnMouseWheel = [&](TComponent *, TShiftState, int delta, TPoint, bool &handled) {
-        probeWheel += delta;
-        handled = true;
-    };
+    EXPECT_EQ(asked, QStringList({"host popup 15,16", "host wheel -120 115,115 [C]"}));
+    listen(probe, "probe");
+    asked.clear();
+    sim::Click(probe, {5, 6}, Qt::RightButton);
     sim::Wheel(probe, {5, 5}, 240);
-    EXPECT_EQ(probeWheel, 240);
-    EXPECT_EQ(hostWheel.size(), 1u);
+    EXPECT_EQ(asked, QStringList({"probe popup 5,6", "probe wheel 240 115,115 []"}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -377,52 +360,43 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     auto *probe = new TProbe(host.get());
     probe->SetBounds(10, 10, 50, 50);
     probe->SetParent(host.get());
-    auto ask = [&] {
+    // The tip shown when the pointer rests at (5, 5), or "-" for none.
+    const auto ask = [&] {
         QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), probe->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(probe, &e);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : "-";
+        CancelHint();
+        return shown;
     };
-    probe->SetHint(QStringLiteral("短提示|长提示"));
-    ask();
-    EXPECT_FALSE(QToolTip::isVisible());  // ShowHint is off
-
+    probe->SetHint("短提示|长提示");
+    EXPECT_EQ(ask(), "-") << "ShowHint is off";
     probe->SetShowHint(true);
-    ask();
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("短提示"));
-    CancelHint();
-    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_EQ(ask(), "短提示");
 
     THintInfo seen;
+    bool refuse = false;
     probe->onMessage = [&](TMessage &m) {
         if (m.Msg == CM_HINTSHOW) {
             auto *info = reinterpret_cast<THintInfo *>(m.LParam);
             seen = *info;
-            info->HintStr = QStringLiteral("item");
+            info->HintStr = "item";
+            m.Result = refuse;
         }
     };
-    ask();
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("item"));
+    EXPECT_EQ(ask(), "item");
     EXPECT_EQ(seen.HintControl, probe);
     EXPECT_EQ(seen.CursorPos, Point(5, 5));
     EXPECT_EQ(seen.CursorRect, Rect(0, 0, 50, 50));
-
-    probe->onMessage = [&](TMessage &m) {
-        if (m.Msg == CM_HINTSHOW)
-            m.Result = 1;
-    };
-    ask();
-    EXPECT_FALSE(QToolTip::isVisible());
+    refuse = true;
+    EXPECT_EQ(ask(), "-");
 
     // Without a hint of its own the parent's is shown.
     probe->onMessage = nullptr;
     probe->SetHint(QString());
-    host->SetHint(QStringLiteral("parent"));
-    ask();
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("parent"));
-    CancelHint();
-
-    EXPECT_EQ(GetLongHint(QStringLiteral("a|b")), QStringLiteral("b"));
-    EXPECT_EQ(GetLongHint(QStringLiteral("ab")), QStringLiteral("ab"));
+    host->SetHint("parent");
+    EXPECT_EQ(ask(), "parent");
+    EXPECT_EQ(GetLongHint("a|b"), "b");
+    EXPECT_EQ(GetLongHint("ab"), "ab");
 }
 
 TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)

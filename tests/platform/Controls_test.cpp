@@ -19,6 +19,16 @@ inline void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
 
 using A = TAlign;
 
+// The bounds of each control, for one comparison per layout.
+std::vector<TRect> BoundsOf(std::initializer_list<TControl *> controls)
+{
+    std::vector<TRect> out;
+    for (TControl *c : controls)
+        out.push_back(c->BoundsRect());
+    return out;
+}
+using Rects = std::vector<TRect>;
+
 class AlignTest : public ControlTest, public ::testing::WithParamInterface<AlignCase> {};
 
 TEST_P(AlignTest, LaysOutChildrenByEdgeInOrderKeepingThickness)
@@ -86,33 +96,22 @@ TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
     client->SetAlign(TAlign::alClient);
     for (TProbe *p : {a, b, client})
         p->SetParent(host.get());
-    ASSERT_EQ(a->BoundsRect(), Rect(0, 0, 200, 10));
-    ASSERT_EQ(b->BoundsRect(), Rect(0, 10, 200, 30));
-
+    ASSERT_EQ(BoundsOf({a, b}), Rects({Rect(0, 0, 200, 10), Rect(0, 10, 200, 30)}));
     // Moved below the other: the order of the two changes.
     a->SetTop(50);
-    EXPECT_EQ(b->BoundsRect(), Rect(0, 0, 200, 20));
-    EXPECT_EQ(a->BoundsRect(), Rect(0, 20, 200, 30));
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 200, 100));
-
+    EXPECT_EQ(BoundsOf({b, a, client}), Rects({Rect(0, 0, 200, 20), Rect(0, 20, 200, 30), Rect(0, 30, 200, 100)}));
     // A new thickness is kept and the rest follows; the other dimension is the parent's.
     b->SetBounds(5, 0, 17, 25);
-    EXPECT_EQ(b->BoundsRect(), Rect(0, 0, 200, 25));
-    EXPECT_EQ(a->BoundsRect(), Rect(0, 25, 200, 35));
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 35, 200, 100));
-
+    EXPECT_EQ(BoundsOf({b, a, client}), Rects({Rect(0, 0, 200, 25), Rect(0, 25, 200, 35), Rect(0, 35, 200, 100)}));
     // The parent's new size reaches the children.
     host->SetBounds(100, 100, 300, 50);
-    EXPECT_EQ(a->BoundsRect(), Rect(0, 25, 300, 35));
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 35, 300, 50));
-
+    EXPECT_EQ(BoundsOf({a, client}), Rects({Rect(0, 25, 300, 35), Rect(0, 35, 300, 50)}));
     // Hiding and freeing aligned children gives their room back.
     b->SetVisible(false);
     EXPECT_EQ(a->BoundsRect(), Rect(0, 0, 300, 10));
     delete a;
     EXPECT_EQ(client->BoundsRect(), Rect(0, 0, 300, 50));
     EXPECT_EQ(host->ControlCount(), 2);
-
     // Leaving the alignment keeps the last bounds.
     client->SetAlign(TAlign::alNone);
     host->SetBounds(100, 100, 400, 80);
@@ -125,21 +124,19 @@ TEST_F(ControlTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
     host->DisableAlign();
     host->DisableAlign();
     auto *top = new TProbe(host.get());
-    top->SetBounds(5, 5, 20, 10);
-    top->SetAlign(TAlign::alTop);
-    top->SetParent(host.get());
     auto *client = new TProbe(host.get());
+    top->SetBounds(5, 5, 20, 10);
     client->SetBounds(1, 1, 1, 1);
+    top->SetAlign(TAlign::alTop);
     client->SetAlign(TAlign::alClient);
+    top->SetParent(host.get());
     client->SetParent(host.get());
-    EXPECT_EQ(top->BoundsRect(), Bounds(5, 5, 20, 10));
-    EXPECT_TRUE(host->AlignDisabled());
     host->EnableAlign();
-    EXPECT_EQ(client->BoundsRect(), Bounds(1, 1, 1, 1));
+    EXPECT_TRUE(host->AlignDisabled());
+    EXPECT_EQ(BoundsOf({top, client}), Rects({Bounds(5, 5, 20, 10), Bounds(1, 1, 1, 1)}));
     host->EnableAlign();
     EXPECT_FALSE(host->AlignDisabled());
-    EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 200, 10));
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 10, 200, 100));
+    EXPECT_EQ(BoundsOf({top, client}), Rects({Rect(0, 0, 200, 10), Rect(0, 10, 200, 100)}));
     // An extra enable does not go below zero.
     host->EnableAlign();
     host->DisableAlign();
@@ -162,12 +159,9 @@ TEST_F(ControlTest, AnchorsKeepDistancesToTheParentEdges)
     stretch->SetBounds(10, 10, 180, 20);
     stretch->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
     fixed->SetBounds(10, 40, 30, 20);
-
     host->SetBounds(100, 100, 300, 150);
-    EXPECT_EQ(corner->BoundsRect(), Bounds(250, 120, 40, 20));
-    EXPECT_EQ(stretch->BoundsRect(), Bounds(10, 10, 280, 20));
-    EXPECT_EQ(fixed->BoundsRect(), Bounds(10, 40, 30, 20));
-
+    EXPECT_EQ(BoundsOf({corner, stretch, fixed}), Rects({Bounds(250, 120, 40, 20), Bounds(10, 10, 280, 20),
+                                                        Bounds(10, 40, 30, 20)}));
     // Moving an anchored control by hand takes new distances.
     corner->SetBounds(200, 100, 40, 20);
     host->SetBounds(100, 100, 250, 150);
@@ -218,14 +212,14 @@ TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
         c.FillRect(Rect(0, 0, 10, 10));
         c.FillRect(Rect(-5, 30, 100, 100));  // spills past the client area
     };
+    // Frame; client (0,0) and (9,9); erased with Color; the spill stopped at the frame.
     const QImage img = probe->grab().toImage();
-    EXPECT_EQ(img.pixel(1, 1), qRgb(255, 0, 0));
-    EXPECT_EQ(img.pixel(49, 39), qRgb(255, 0, 0));
-    EXPECT_EQ(img.pixel(3, 5), qRgb(0, 0, 255));   // client (0,0)
-    EXPECT_EQ(img.pixel(12, 14), qRgb(0, 0, 255));  // client (9,9)
-    EXPECT_EQ(img.pixel(13, 15), qRgb(255, 255, 255));  // erased with Color
-    EXPECT_EQ(img.pixel(2, 36), qRgb(255, 0, 0));   // the spill stopped at the frame
-    EXPECT_EQ(img.pixel(3, 36), qRgb(0, 0, 255));
+    const std::pair<QPoint, QRgb> dots[] = {{{1, 1}, qRgb(255, 0, 0)},     {{49, 39}, qRgb(255, 0, 0)},
+                                            {{3, 5}, qRgb(0, 0, 255)},     {{12, 14}, qRgb(0, 0, 255)},
+                                            {{13, 15}, qRgb(255, 255, 255)}, {{2, 36}, qRgb(255, 0, 0)},
+                                            {{3, 36}, qRgb(0, 0, 255)}};
+    for (auto [at, colour] : dots)
+        EXPECT_EQ(img.pixel(at), colour) << at.x() << "," << at.y();
 
     // The frame answers hit tests as border; presses there are non-client messages.
     const TPoint frame = TPoint::FromQPoint(probe->mapToGlobal(QPoint(1, 1)));

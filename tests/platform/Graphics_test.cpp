@@ -205,6 +205,9 @@ TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
     c.FillRect(Rect(0, 0, 10, 3));
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(PixelAt(img, x, 2), (x & 1) ? clBlue : clRed) << x;
+    c.Brush()->SetBitmap(nullptr);
+    EXPECT_FALSE(c.Brush()->HasPattern());
+    c.Brush()->SetBitmap(&cell);
     c.Brush()->SetColor(clLime);  // a colour ends the pattern
     EXPECT_FALSE(c.Brush()->HasPattern());
 }
