@@ -18,7 +18,10 @@
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList &l, std::ostream *os) { *os << "[" << l.join(" | ").toStdString() << "]"; }
 inline void PrintTo(const QColor &c, std::ostream *os) { *os << c.name().toStdString(); }
-inline void PrintTo(const TRect &r, std::ostream *os) { *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}"; }
+inline void PrintTo(const TRect &r, std::ostream *os)
+{
+    *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}";
+}
 
 // Six pixels a character (twelve for one beyond ASCII), lines of 14.
 class FixedMetrics final : public ITextMetrics
@@ -87,7 +90,6 @@ protected:
         p->SetDate(QDate(2024, 2, 1));
         return p;
     }
-
     // Widget coordinates (border included) of a point inside cell (col, row); by default its
     // middle.
     QPoint At(int col, int row, int dx = -1, int dy = -1) const
@@ -101,7 +103,6 @@ protected:
     {
         return source->AddItem(QString(), text, start, end, allDay, false, clNone, 2);
     }
-
     // Everything one full repaint draws.
     TCanvasRecorder Record(TSPMonthPlanner *p = nullptr)
     {

@@ -101,7 +101,6 @@ TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
     EXPECT_EQ(Layout(planner->WeekRow(0, 1)), QStringList({"trip 3-6> 0"}));
     EXPECT_EQ(Layout(planner->WeekRow(0, 2)), QStringList({"trip <0-5 0"}));
     EXPECT_EQ(planner->WeekRow(0, 3)->Count(), 0);
-
     // The inset is dropped where it goes on: flush with the row's right edge, then its left.
     TRect r;
     bool before, after;
@@ -111,7 +110,6 @@ TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Right, 596);
     EXPECT_TRUE(before);
-
     // A zero-length item at midnight keeps its day, also the grid's very first one.
     TSPPlanItem *point = Add("point", Day(2024, 2, 6), Day(2024, 2, 6), false);
     EXPECT_TRUE(Layout(planner->WeekRow(0, 1)).contains("point 1-1 0"));
@@ -291,7 +289,6 @@ TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
     EXPECT_EQ(planner->ItemAtPos(Lane(1, 1, 1).x() - 2, Lane(1, 1, 1).y() - 2), nullptr);
     source->EndUpdate();
     EXPECT_EQ(planner->WeekRow(0, 1)->Items(0).Lane, 0) << "rebuilt once the update ended";
-
     // Freeing the source leaves the planner empty.
     sim::Move(planner, Lane(1, 1, 0));
     sim::Click(planner, Lane(1, 1, 0));

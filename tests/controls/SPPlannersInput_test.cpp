@@ -37,38 +37,39 @@ QString Texts(const TSPBasePlanner *p)
     return out.join(",");
 }
 
+// The selected days as "M-d..M-d", the end exclusive; "-" for none.
+QString Range(const TSPBasePlanner *p)
+{
+    TDateTime start, end;
+    if (!p->SelectionRange(start, end))
+        return "-";
+    return DateToQt(start).toString("M-d") + ".." + DateToQt(end).toString("M-d");
+}
+
 } // namespace
 
 TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelect)
 {
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     Add("b", Day(2024, 2, 8), Day(2024, 2, 9));
-    sim::Click(planner, Lane(1, 1, 0));
-    EXPECT_EQ(Texts(planner), QString("a"));
-    sim::Click(planner, Lane(3, 1, 0), Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(Texts(planner), QString("a,b"));
-    sim::Click(planner, Lane(1, 1, 0), Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(Texts(planner), QString("b"));
-    sim::Click(planner, Lane(1, 1, 0));
-    EXPECT_EQ(Texts(planner), QString("a")) << "a plain click selects only that one";
-
+    QStringList seen;
+    for (auto [col, mods] :
+         {std::pair{1, Qt::NoModifier}, {3, Qt::ControlModifier}, {1, Qt::ControlModifier}, {1, Qt::NoModifier}}) {
+        sim::Click(planner, Lane(col, 1, 0), Qt::LeftButton, mods);
+        seen << Texts(planner);
+    }
+    EXPECT_EQ(seen, QStringList({"a", "a,b", "b", "a"})) << "a plain click selects only that one";
     // Empty space drops the items and starts a cell selection; Shift extends it.
     sim::Click(planner, At(4, 2));
     EXPECT_EQ(planner->SelectedCount(), 0);
     sim::Click(planner, At(1, 3), Qt::LeftButton, Qt::ShiftModifier);
-    TDateTime start, end;
-    ASSERT_TRUE(planner->SelectionRange(start, end));
-    EXPECT_EQ(start, Day(2024, 2, 16));
-    EXPECT_EQ(end, Day(2024, 2, 21));
+    EXPECT_EQ(Range(planner), "2-16..2-21");
     EXPECT_TRUE(planner->CellSelected(6, 2));
-
     // Dragging over empty cells extends from the anchor as well.
     sim::Press(planner, At(0, 0));
     sim::Move(planner, At(2, 0));
     sim::Release(planner, At(2, 0));
-    ASSERT_TRUE(planner->SelectionRange(start, end));
-    EXPECT_EQ(start, Day(2024, 1, 29));
-    EXPECT_EQ(end, Day(2024, 2, 1));
+    EXPECT_EQ(Range(planner), "1-29..2-1");
 }
 
 TEST_F(PlannerInputTest, SelectedEmptyDaysShowTheHighlightOnlyWithFocus)
@@ -85,35 +86,26 @@ TEST_F(PlannerInputTest, SelectedEmptyDaysShowTheHighlightOnlyWithFocus)
 
 TEST_F(PlannerInputTest, KeysMoveTheCurrentCell)
 {
-    struct Case {
-        const char *name;
-        TSPCell from;
-        int key;
-        Qt::KeyboardModifiers mods;
-        TSPCell current;
-        TSPCell anchor;
+    const struct { const char *name; TSPCell from; int key; TSPCell to; } cases[] = {
+        {"right", {2, 2}, Qt::Key_Right, {3, 2}},          {"right off the row", {6, 2}, Qt::Key_Right, {0, 3}},
+        {"left off the row", {0, 2}, Qt::Key_Left, {6, 1}}, {"left off the grid", {0, 0}, Qt::Key_Left, {0, 0}},
+        {"right off the grid", {6, 5}, Qt::Key_Right, {6, 5}}, {"up at the top", {2, 0}, Qt::Key_Up, {2, 0}},
+        {"down at the bottom", {2, 5}, Qt::Key_Down, {2, 5}}, {"page down clamped", {2, 3}, Qt::Key_PageDown, {2, 5}},
+        {"page up", {2, 5}, Qt::Key_PageUp, {2, 0}},        {"home", {4, 4}, Qt::Key_Home, {0, 0}},
+        {"end", {1, 1}, Qt::Key_End, {6, 5}},
     };
-    const Case cases[] = {
-        {"right", {2, 2}, Qt::Key_Right, Qt::NoModifier, {3, 2}, {3, 2}},
-        {"right off the row", {6, 2}, Qt::Key_Right, Qt::NoModifier, {0, 3}, {0, 3}},
-        {"left off the row", {0, 2}, Qt::Key_Left, Qt::NoModifier, {6, 1}, {6, 1}},
-        {"left off the grid", {0, 0}, Qt::Key_Left, Qt::NoModifier, {0, 0}, {0, 0}},
-        {"right off the grid", {6, 5}, Qt::Key_Right, Qt::NoModifier, {6, 5}, {6, 5}},
-        {"up at the top", {2, 0}, Qt::Key_Up, Qt::NoModifier, {2, 0}, {2, 0}},
-        {"down at the bottom", {2, 5}, Qt::Key_Down, Qt::NoModifier, {2, 5}, {2, 5}},
-        {"page down clamped", {2, 3}, Qt::Key_PageDown, Qt::NoModifier, {2, 5}, {2, 5}},
-        {"page up", {2, 5}, Qt::Key_PageUp, Qt::NoModifier, {2, 0}, {2, 0}},
-        {"home", {4, 4}, Qt::Key_Home, Qt::NoModifier, {0, 0}, {0, 0}},
-        {"end", {1, 1}, Qt::Key_End, Qt::NoModifier, {6, 5}, {6, 5}},
-        {"shift extends", {2, 2}, Qt::Key_Down, Qt::ShiftModifier, {2, 3}, {2, 2}},
-    };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         sim::Click(planner, At(c.from.Col, c.from.Row));
-        sim::Key(planner, c.key, c.mods);
-        EXPECT_EQ(planner->CurrentCell(), c.current) << c.name;
-        EXPECT_EQ(planner->AnchorCell(), c.anchor) << c.name;
+        sim::Key(planner, c.key);
+        EXPECT_EQ(planner->CurrentCell(), c.to) << c.name;
+        EXPECT_EQ(planner->AnchorCell(), c.to) << c.name;
     }
-    // A move drops the item selection; a refused one leaves it.
+    // Shift extends from the anchor.
+    sim::Click(planner, At(2, 2));
+    sim::Key(planner, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(planner->CurrentCell(), TSPCell({2, 3}));
+    EXPECT_EQ(planner->AnchorCell(), TSPCell({2, 2}));
+    // A move drops the item selection.
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     sim::Click(planner, Lane(1, 1, 0));
     sim::Key(planner, Qt::Key_Right);
@@ -136,12 +128,10 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
     EXPECT_TRUE(Editor()->isVisible());
     EXPECT_EQ(Editor()->toPlainText(), QString("x"));
     EXPECT_EQ(planner->EditingItem(), item);
-
     // Escape drops the new item again.
     sim::Key(Editor(), Qt::Key_Escape);
     EXPECT_EQ(source->Count(), 0);
     EXPECT_EQ(planner->Editor(), nullptr);
-
     // Enter keeps it, saved exactly once even when the editor then loses the focus.
     sim::Click(planner, At(2, 2));
     Type(planner, "y");
@@ -152,7 +142,6 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
     sim::Click(planner, At(5, 4));
     QApplication::processEvents();
     EXPECT_EQ(saves, 1);
-
     // Without all-day items in the filter a typed item is a timed one.
     planner->SetFilter({TSPFilterKind::flNormal});
     sim::Click(planner, At(0, 4));
@@ -201,7 +190,6 @@ TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
     EXPECT_EQ(GetCaptureControl(), nullptr);
     sim::Release(planner, At(4, 1));
     EXPECT_EQ(saves, 0);
-
     // The start band, released: saved once.
     sim::Press(planner, At(1, 1, 4, 16 + 9));
     EXPECT_EQ(planner->DragKind(), 1);
@@ -260,7 +248,6 @@ TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTime)
     sim::Key(Editor(), Qt::Key_Return);
     EXPECT_EQ(source->Items(0)->Text(), QString("plans"));
     EXPECT_EQ(saves, 1);
-
     // A double click, or a click on the time, opens nothing.
     sim::DoubleClick(planner, Lane(1, 1, 0, 60));
     EXPECT_FALSE(RunEditTimer());
@@ -302,7 +289,6 @@ TEST_F(PlannerInputTest, HintsShowTheItemsTimesByKindAndSpanAndWrappedText)
     bool before, after;
     planner->ItemRect(source->Items(0), 1, 1, r, before, after);
     EXPECT_EQ(info.CursorRect, r) << "the hint goes when the pointer leaves the item";
-
     // The times depend on the kind and span of the item.
     TSPPlannerSource loose(nullptr);
     struct Case { TDateTime start, end; bool allDay; const char *expected; };
@@ -428,7 +414,6 @@ TEST_F(PlannerDragTest, DroppingWithinOneSourceMoves)
     EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 2, 23, 9));
     EXPECT_DOUBLE_EQ(item->EndTime(), Day(2024, 2, 23, 10));
     EXPECT_EQ(saves, 1);
-
     // Another planner of the same source moves it too.
     other->SetSource(source);
     Drag(Lane(4, 3, 0), At(5, 3), Right(At(4, 4)));

@@ -56,7 +56,6 @@ TEST_F(SourceFixture, AddsInsideOneUpdateGiveOneNoticeLinksFirst)
     source->BeginUpdate();
     source->EndUpdate();
     EXPECT_TRUE(log.isEmpty()) << "an update without a change fires nothing";
-
     // Nested: fires at the inner end when something changed, the outer end has nothing left.
     source->BeginUpdate();
     source->BeginUpdate();
@@ -65,7 +64,6 @@ TEST_F(SourceFixture, AddsInsideOneUpdateGiveOneNoticeLinksFirst)
     EXPECT_EQ(log.size(), 2);
     source->EndUpdate();
     EXPECT_EQ(log.size(), 2);
-
     // An end without a begin does not unbalance the counter: later changes still fire at once.
     source->EndUpdate();
     EXPECT_FALSE(source->Updating());
@@ -84,7 +82,6 @@ TEST_F(SourceFixture, ClearItemsOnAnEmptySourceFiresNothing)
     EXPECT_EQ(source->Count(), 0);
     // Each item is announced as it goes, the change once at the end.
     EXPECT_EQ(log, QStringList({"link:free b", "link:free a", "link:change", "source:change"}));
-
     // An item freed inside an update is announced at once, the change at the end.
     TSPPlanItem *a = Add("a", 1, 2);
     Add("b", 3, 4);
@@ -106,7 +103,6 @@ TEST_F(SourceFixture, KeepsItemsInTheirOrder)
     Add("longer", 2, 4);
     Add("early", 1, 9);
     EXPECT_EQ(Texts(), QStringList({"early", "all", "B", "A", "longer", "late"}));
-
     // A change re-sorts.
     source->Items(0)->SetStartTime(7);
     EXPECT_EQ(Texts(), QStringList({"all", "B", "A", "longer", "late", "early"}));
@@ -128,7 +124,6 @@ TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
     EXPECT_EQ(item->EndTime(), 15);
     item->SetStartTime(14);
     EXPECT_EQ(item->EndTime(), 15) << "an earlier start leaves the end alone";
-
     // Setters notify only on real changes.
     log.clear();
     item->SetText("x");

@@ -58,7 +58,6 @@ TEST_F(ADODBTest, ClosingOrDestroyingTheConnectionClosesItsQueries)
     connection.Open();
     query.Open();
     EXPECT_TRUE(query.Active());
-
     // A query outliving its connection is left detached and closed.
     TADOQuery orphan;
     {
@@ -220,7 +219,6 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
     query.Next();
     EXPECT_FALSE(query.Fields(2).IsNull());
     EXPECT_TRUE(query.Fields(2).AsBlob().isEmpty());
-
     // Changing a record many times keeps the newest value and leaves its neighbours alone.
     for (int round = 0; round < 50; ++round) {
         query.Edit();
@@ -250,7 +248,6 @@ TEST_F(ADODBTest, AppendOrEditOnEmptyPostsANewRecordAndReadsBackCounterAndDefaul
     EXPECT_EQ(query.RecordCount(), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM usertable WHERE id = ? AND title = ? AND groupid = 7 "
                     "AND alarmtime = '2024-05-01 08:30:00'", {id, "给\"王五\"打电话"}), 1);
-
     // Edit on an empty result starts a new record.
     Open("SELECT username, password FROM usermsg");
     query.Edit();
@@ -271,7 +268,6 @@ TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
     query.Post();
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname = '乙'"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname IN ('a', 'c')"), 2);
-
     // Cancel and Close drop pending changes; moving posts them.
     query.Edit();
     query.FieldByName("uname").SetAsString("x");
@@ -405,7 +401,6 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
                 {"--gtest_also_run_disabled_tests", "--gtest_filter=ADOCrashChild.DISABLED_WritesAndDiesMidTransaction"});
     ASSERT_TRUE(child.waitForFinished(120000));
     ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
-
     // The child really got halfway: its pages reached the file and the undo journal is still there.
     EXPECT_TRUE(QFileInfo::exists(path + "-journal"));
     EXPECT_GT(QFileInfo(path).size(), sizeBefore);

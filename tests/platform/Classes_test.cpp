@@ -37,7 +37,10 @@ private:
 class Widget : public QWidget, public TComponent
 {
 public:
-    Widget(QWidget *parent, TComponent *owner, int *destroyed) : QWidget(parent), TComponent(owner), destroyed_(destroyed) {}
+    Widget(QWidget *parent, TComponent *owner, int *destroyed)
+        : QWidget(parent), TComponent(owner), destroyed_(destroyed)
+    {
+    }
     ~Widget() override
     {
         Destroying();
@@ -87,7 +90,6 @@ TEST(Classes, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
     EXPECT_THROW(b->SetName("9lives"), EComponentError);
     b->SetName("");
     EXPECT_EQ(b->Name(), "");
-
     // Moving a named component into an owner that already has that name is refused.
     TComponent other(nullptr);
     auto *c = new TComponent(&other);
@@ -127,7 +129,6 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     // The link is gone on both sides: freeing the user later touches nothing freed.
     EXPECT_FALSE(user->ComponentState().Contains(csFreeNotification));
     delete user;
-
     // A removed link is not told: the reference was deliberately given up.
     Probe a(nullptr, nullptr, "a");
     auto *b = new Probe(nullptr, nullptr, "b");
@@ -136,7 +137,6 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     a.RemoveFreeNotification(b);
     delete b;
     EXPECT_EQ(a.partner, b);
-
     // A receiver that forgets to pass the notice on to its base class holds no dangling link.
     struct Careless : TComponent {
         using TComponent::TComponent;
@@ -158,7 +158,10 @@ TEST(Classes, DestroyingMarksTheWholeTreeFirst)
         Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
         TComponent *parent;  // still being destroyed (not freed) when this one goes
         bool *flag;
-        ~Flag() override { *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying); }
+        ~Flag() override
+        {
+            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
+        }
     };
     auto *owner = new TComponent(nullptr);
     auto *child = new TComponent(owner);
@@ -168,7 +171,6 @@ TEST(Classes, DestroyingMarksTheWholeTreeFirst)
     EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
     delete owner;
     EXPECT_TRUE(seen);
-
     // A component inserted into an owner that is being destroyed is marked as well.
     TComponent parent(nullptr);
     parent.Destroying();

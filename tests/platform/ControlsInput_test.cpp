@@ -33,12 +33,10 @@ TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0], std::make_pair(WPARAM(1), LPARAM(10)));
     EXPECT_EQ(seen[1], std::make_pair(WPARAM(2), LPARAM(20)));
-
     // A widget that is no control answers nothing and takes nothing.
     QWidget plain;
     EXPECT_EQ(SendMessage(&plain, WM_USER + 1, 1, 1), 0);
     EXPECT_FALSE(PostMessage(&plain, WM_USER + 1, 1, 1));
-
     // A message posted to a control freed before it arrives is dropped.
     probe->PostMessage(WM_USER + 1, 3, 30);
     delete probe;
@@ -71,7 +69,6 @@ TEST_F(ControlTest, TimersFireByIdUntilKilled)
     probe->log.sort();
     EXPECT_EQ(probe->log, QStringList({"timer 1", "timer 7"}));
     EXPECT_EQ(std::count(probe->messages.begin(), probe->messages.end(), WM_TIMER), 2);
-
     // Setting a running id again starts it over with the new interval.
     probe->SetTimer(1, 3600 * 1000);
     EXPECT_EQ(running(), QStringList({"10", "3600000"}));
@@ -235,11 +232,9 @@ TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
     sim::KeyPress(probe, Qt::Key_Return, {}, "\r");
     EXPECT_EQ(dialogKeys, std::vector<WPARAM>{VK_RETURN});
     EXPECT_TRUE(probe->log.isEmpty());
-
     // Not taken by the window: the control gets it after all.
     sim::KeyPress(probe, Qt::Key_Down);
     EXPECT_EQ(probe->log, QStringList{"keydown 40 []"});
-
     // A control that wants arrows and tabs is not asked about.
     probe->log.clear();
     dialogKeys.clear();
@@ -320,7 +315,6 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     // No click: the release came from outside; the control keeps its capture.
     EXPECT_EQ(a->log, (QStringList{"move 105,25 []", "down L 106,25 [L]", "up L 106,25 []"}));
     EXPECT_TRUE(a->MouseCapture());
-
     // A second capture stacks on the first; releasing it gives the mouse back.
     a->messages.clear();
     b->SetMouseCapture(true);
@@ -328,14 +322,12 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     b->SetMouseCapture(false);
     EXPECT_EQ(GetCaptureControl(), a);
     EXPECT_EQ(std::count(b->messages.begin(), b->messages.end(), WM_CAPTURECHANGED), 1);
-
     // A capturing control that goes takes its capture with it.
     delete a;
     EXPECT_EQ(GetCaptureControl(), nullptr);
     b->log.clear();
     sim::Move(b, {1, 2});
     EXPECT_EQ(b->log, QStringList{"move 1,2 []"});
-
     // With csCaptureMouse a press captures until the release.
     TProbe *probe = b;
     bool capturedInDown = false;
@@ -389,7 +381,6 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     EXPECT_EQ(seen.CursorRect, Rect(0, 0, 50, 50));
     refuse = true;
     EXPECT_EQ(ask(), "-");
-
     // Without a hint of its own the parent's is shown.
     probe->onMessage = nullptr;
     probe->SetHint(QString());

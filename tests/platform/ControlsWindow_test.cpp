@@ -63,7 +63,6 @@ TEST(ControlsWindow, PopupStaysShownAndInactiveWhileOthersAreUsed)
     EXPECT_TRUE(popup.isVisible());
     EXPECT_TRUE(form.isActiveWindow());
     EXPECT_FALSE(popup.isActiveWindow());
-
     // Changing the kind of a shown window keeps it shown; the shape and opacity stay its own.
     popup.SetWindowKinds({wkToolWindow});
     EXPECT_TRUE(popup.isVisible());

@@ -184,7 +184,6 @@ TEST_F(ControlTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
     EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 195, 76));
     EXPECT_EQ(child->geometry(), QRect(2, 20, 195, 76));
     EXPECT_EQ(child->ClientToParent(Point(1, 1)), Point(1, 1));
-
     // A thinner frame: the children move and grow with the client area.
     host->margins = {1, 1, 1, 1};
     host->RecalcNC();
@@ -220,7 +219,6 @@ TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
                                             {{3, 36}, qRgb(0, 0, 255)}};
     for (auto [at, colour] : dots)
         EXPECT_EQ(img.pixel(at), colour) << at.x() << "," << at.y();
-
     // The frame answers hit tests as border; presses there are non-client messages.
     const TPoint frame = TPoint::FromQPoint(probe->mapToGlobal(QPoint(1, 1)));
     EXPECT_EQ(probe->Perform(WM_NCHITTEST, 0, PointToLParam(frame)), HTBORDER);
@@ -252,11 +250,9 @@ TEST_F(ControlTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
     EXPECT_EQ(img.pixel(5, 5), qRgb(0, 255, 0));
     EXPECT_EQ(img.pixel(10, 10), qRgb(0, 0, 255));
     EXPECT_EQ(probe->paints, paints + 1);
-
     // A grab with nothing invalid copies the buffer without painting.
     probe->grab();
     EXPECT_EQ(probe->paints, paints + 1);
-
     // Drawing outside a paint shows until the next invalidation paints over it.
     probe->Canvas()->Brush()->SetColor(clRed);
     probe->Canvas()->FillRect(Rect(30, 30, 35, 35));
@@ -293,7 +289,6 @@ TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
     EXPECT_FALSE(own->UseRightToLeftReading());
     own->SetParentColor(true);
     EXPECT_EQ(own->Color(), clYellow);
-
     // A new child takes the parent's values when it joins.
     auto *late = new TProbe(host.get());
     late->SetParent(host.get());
@@ -318,7 +313,6 @@ TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
     EXPECT_EQ(c[2]->TabOrder(), 0);
     EXPECT_EQ(c[0]->TabOrder(), 1);
     EXPECT_EQ(c[1]->TabOrder(), 2);
-
     // Tab and Shift+Tab walk that order round, skipping what cannot take the focus.
     host->activateWindow();
     QApplication::setActiveWindow(host.get());
@@ -356,7 +350,6 @@ TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
     EXPECT_TRUE(host->Showing());
 
     EXPECT_THROW(host->SetParent(host.get()), EInvalidOperation);
-
     // Reparenting by Qt keeps the control lists in step.
     auto second = MakeHost(300, 100, 100, 100);
     auto *probe = new TProbe(nullptr);
@@ -382,7 +375,6 @@ TEST_F(ControlTest, OwnerAndQtParentMayEachDestroyAControl)
     owner.reset();
     EXPECT_TRUE(probe.isNull());
     EXPECT_EQ(parent->ControlCount(), 0);
-
     // The other way round: the parent goes, Qt frees the child, and its owner forgets it.
     owner = MakeHost(300, 100, 100, 100);
     probe = new TProbe(owner.get());
@@ -392,7 +384,6 @@ TEST_F(ControlTest, OwnerAndQtParentMayEachDestroyAControl)
     parent.reset();
     EXPECT_TRUE(probe.isNull());
     EXPECT_EQ(owner->ComponentCount(), 0);
-
     // A parent that owns its aligned children frees them while it is still whole.
     auto *a = new TProbe(owner.get());
     auto *b = new TProbe(owner.get());

@@ -146,7 +146,6 @@ TEST(DbFiles, JournalsLeftBesideTheOldFileDoNotReachTheNewOne)
         }
         ASSERT_TRUE(ReplaceFile(replacement, target));
         EXPECT_FALSE(QFileInfo::exists(sidecar));
-
         // Opened for writing, as the program opens accounts: a journal beside it is played back now.
         SQLite::Database db(target, SQLite::OpenReadWrite);
         EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = '新'")), 1);

@@ -140,7 +140,6 @@ TEST_F(SplitterTest, EscapeCancelsTheDragAndASnappedPaneCanBeDraggedOpen)
     sim::Release(splitter, {61, 1});
     EXPECT_EQ(pane->Width(), 100);
     EXPECT_EQ(moved, 0);
-
     // A snapped pane is still found and can be dragged open.
     Drag(-95, 0);
     ASSERT_EQ(pane->Width(), 0);

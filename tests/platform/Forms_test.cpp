@@ -56,7 +56,6 @@ TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
         EXPECT_EQ(form->close(), agree);
         EXPECT_EQ(form->isVisible(), !agree);
     }
-
     // A modal form stays up while the query refuses, and answers the result set.
     int asked = 0;
     form->OnCloseQuery = [&](TComponent *, bool &canClose) { canClose = ++asked > 1; };
@@ -153,7 +152,6 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
         TInputRouter::Instance().RemoveHook(&loop);
         EXPECT_EQ(log + edit->log, c.expected) << c.expected.join(",").toStdString();
     }
-
     // The key menu: only for keys the focused control leaves alone.
     bool editTakesAlt = false;
     edit->OnKeyDown = [&](TComponent *, WORD &key, TShiftState) { key = editTakesAlt ? 0 : key; };
@@ -179,14 +177,12 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     sim::KeyPress(edit, Qt::Key_Left, Qt::AltModifier);
     sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 0"});
-
     // A Qt edit neither types the letter of Alt+letter nor keeps it from the menu.
     auto *line = new QLineEdit(&form);
     log.clear();
     sim::KeyPress(line, Qt::Key_G, Qt::AltModifier, "g");
     EXPECT_EQ(line->text(), "");
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 103"});
-
     // Outside any form (a Qt dialog) the keys stay Qt's.
     QLineEdit loose;
     sim::KeyPress(&loose, Qt::Key_F10);

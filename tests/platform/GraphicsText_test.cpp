@@ -112,7 +112,6 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
     EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
     c.DrawText(" && ", r, DT_SINGLELINE);  // an escaped "&" is drawn, never underlined
     EXPECT_EQ(PixelAt(img, 10, 11), clWhite);
-
     // Only the last marked character of a line is underlined.
     img.fill(0xFFFFFFFFu);
     c.DrawText("& & ", r, DT_SINGLELINE | DT_PREFIXONLY);
@@ -131,7 +130,6 @@ TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
     EXPECT_EQ(PixelAt(img, 29, 14), clYellow);
     c.DrawText("          ", r, DT_SINGLELINE | DT_NOCLIP);
     EXPECT_EQ(PixelAt(img, 60, 10), clYellow);
-
     // The canvas clip applies to text as well.
     img.fill(0xFFFFFFFFu);
     c.ExcludeClipRect(Rect(0, 0, 7, 20));

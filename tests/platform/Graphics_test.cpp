@@ -105,7 +105,6 @@ TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
                   return !in(x, y) || x == 1 || x == 6 || y == 2 || y == 5;
               })) << "the border is the pen's";
     ExpectDots(img, {{1, 2, clBlue}, {6, 5, clBlue}, {3, 5, clBlue}, {6, 3, clBlue}});
-
     // Without a pen the rectangle is one pixel smaller; its corners may come in any order.
     img = BlankImage(10, 10);
     TCanvas bare(img);
@@ -142,7 +141,6 @@ TEST(Canvas, EllipseStaysInItsBoxIsSymmetricAndClosed)
         EXPECT_TRUE(x >= 1 && x <= 11 && y >= 1 && y <= 9) << x << "," << y;
     }
     ExpectDots(img, {{6, 5, clRed}, {1, 5, clBlue}, {11, 5, clBlue}, {6, 1, clBlue}, {6, 9, clBlue}, {1, 1, clWhite}});
-
     // The brush never touches the outside: the pen encloses it without gaps, whatever the shape.
     for (const TRect &b : {Rect(0, 0, 40, 30), Rect(0, 0, 9, 31), Rect(2, 3, 37, 12), Rect(0, 0, 5, 5)}) {
         img = BlankImage(42, 34);
@@ -181,7 +179,6 @@ TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
     EXPECT_EQ(whole, pieces);
     EXPECT_EQ(Painted(whole, clRed), PixelsWhere(16, 8, [](int x, int y) { return (x + y) & 1; }));
     EXPECT_EQ(Painted(whole, clBlue), PixelsWhere(16, 8, [](int x, int y) { return !((x + y) & 1); }));
-
     // The phase is tied to the device, not to the window origin; the brush origin moves it.
     QImage shifted = BlankImage(8, 8);
     TCanvas s(shifted);
@@ -312,7 +309,6 @@ TEST(Canvas, WindowOriginAndClipApplyToDrawingAndPixels)
     c.MoveWindowOrg(2, 0);  // logical (10,20) now lands on pixel (2,0)
     EXPECT_EQ(c.LPtoDP(TPoint{10, 20}), (TPoint{2, 0}));
     EXPECT_EQ(c.Pixel(100, 100), clNone);
-
     // Pixels are read and written through the clip.
     img.fill(0xFFFFFFFFu);
     c.SetWindowOrg(0, 0);

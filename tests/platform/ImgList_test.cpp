@@ -37,7 +37,6 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
     list.Draw(&c, 0, 0, 6);  // no such image
     list.Draw(&c, 0, 0, -1);
     ExpectDots(img, {{2, 3, clWhite}, {3, 3, clBlue}, {5, 6, clBlue}, {6, 6, clWhite}, {0, 0, clWhite}});
-
     // Add takes white mask pixels as transparent.
     const auto image = Strip({clRed});
     TBitmap mask(4, 4);  // black: opaque

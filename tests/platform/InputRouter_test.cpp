@@ -83,7 +83,6 @@ TEST_F(ControlTest, OutsidePressEndsTheLoopAndArrivesAtWhatIsThereAfterTheTeardo
     EXPECT_EQ(targetSeen, w.inPopup);
     EXPECT_TRUE(w.inOther->log.isEmpty());
     EXPECT_TRUE(w.inPopup->log.isEmpty());
-
     // Tear down and let the event loop run: the press reaches what lies under it now, even a
     // window that moved in.
     w.inPopup->SetMouseCapture(false);

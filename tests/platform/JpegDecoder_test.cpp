@@ -61,7 +61,6 @@ TEST(JpegDecoder, GreyAndCmyk)
     const QRgb g = grey.Image.pixel(4, 4);
     EXPECT_NEAR(qRed(g), 128, 6);
     EXPECT_EQ(qRed(g), qBlue(g));
-
     // Pure cyan ink, written the way Adobe writes CMYK (every channel inverted).
     const TJpegImage cmyk = DecodeJpeg(EncodeJpeg(QImage(), 32, 16, JpegKind::AdobeCyan));
     ASSERT_FALSE(cmyk.Image.isNull());
@@ -94,7 +93,6 @@ TEST(JpegDecoder, BadOrCostlyDataIsRefusedWithoutEndingTheProcess)
             EXPECT_EQ(decoded.Width, 0) << c.name;
         }
     }
-
     // Cut short after the header: the rest is padded and the whole size still comes out.
     const QByteArray large = TwoColourJpeg(640, 480);
     const TJpegImage cut = DecodeJpeg(large.left(large.size() * 2 / 3));

@@ -157,7 +157,6 @@ TEST_F(SqliteDbTest, TransactionsRollBackUnlessCommittedAndNest)
         EXPECT_THROW(transaction.Commit(), EDatabaseError);
     }
     EXPECT_EQ(CountRows(db, "SELECT count(*) FROM t"), 2);
-
     // Nested guards undo only their own part.
     db.Exec("DELETE FROM t");
     SQLite::Transaction outer(db);
@@ -288,7 +287,6 @@ TEST_F(SqliteDbTest, RowObserverHearsEveryRowTheConnectionChanges)
         EXPECT_EQ(observer->heard, c.heard) << c.sql;
     }
     EXPECT_EQ(db.TotalChanges() - before, 5);
-
     // Replaced, the first observer hears nothing more; the connection lets go of it.
     auto second = std::make_shared<RecordingObserver>();
     db.SetRowObserver(second);

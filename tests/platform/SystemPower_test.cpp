@@ -86,7 +86,6 @@ protected:
             GTEST_SKIP() << "no private message bus";
         address_ = QString::fromUtf8(bus_.readLine()).trimmed();
         ASSERT_FALSE(address_.isEmpty());
-
         // The login manager answers from its own thread, as a separate process would, while the
         // caller blocks.
         thread_.start();

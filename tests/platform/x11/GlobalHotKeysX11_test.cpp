@@ -19,7 +19,11 @@ namespace {
 class OtherClient
 {
 public:
-    OtherClient() : connection_(xcb_connect(nullptr, nullptr)), root_(xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root) {}
+    OtherClient()
+        : connection_(xcb_connect(nullptr, nullptr)),
+          root_(xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root)
+    {
+    }
     ~OtherClient() { xcb_disconnect(connection_); }
 
     bool Grab(xcb_keycode_t code, std::uint16_t modifiers)
@@ -80,7 +84,6 @@ TEST(GlobalHotKeysX11, GrabsTheKeyWithEveryLockStateAndGivesItBack)
     keys->Unregister(1);
     EXPECT_TRUE(other.Grab(z, Alt));
     other.Ungrab(z, Alt);
-
     // Ctrl+Alt takes both modifiers together, not either alone.
     const xcb_keycode_t x = other.KeycodeOf('x');
     ASSERT_TRUE(keys->Register(2, {THotKey::MOD_CONTROL | THotKey::MOD_ALT, 'X'}));
@@ -133,7 +136,6 @@ TEST(GlobalHotKeysX11, KeyPressReachesTheHandlerWhateverTheLocks)
         EXPECT_EQ(hits.size(), int(c.hit)) << "state " << c.state;
         EXPECT_EQ(hits.count(7), int(c.hit)) << "state " << c.state;
     }
-
     // A pending call must not reach a service that is gone.
     send(z, Alt);
     hits.clear();

@@ -63,7 +63,6 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
     popup.SetBounds(500, 150, 120, 90);
     popup.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
-
     // Clicked, the popup gets the press but the form stays the active window.
     const QPoint inPopup = popup.mapToGlobal(QPoint(30, 30));
     pointer.MoveTo(inPopup.x(), inPopup.y());
@@ -73,7 +72,6 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
     ASSERT_TRUE(barrier.Pass(pointer, inPopup + QPoint(5, 5)));
     EXPECT_EQ(QApplication::activeWindow(), &form);
     EXPECT_FALSE(popup.isActiveWindow());
-
     // A click elsewhere does not close it: only its owner does.
     const QPoint inForm = form.mapToGlobal(QPoint(20, 20));
     pointer.MoveTo(inForm.x(), inForm.y());
