@@ -24,10 +24,18 @@ QNetworkAccessManager &Manager()
 void TQtHttp::Get(const QUrl &url, int timeoutMs, qint64 maxBytes, QObject *context, TDone done)
 {
     QNetworkRequest request(url);
-    request.setTransferTimeout(timeoutMs);
+    if (!StartTimeout)
+        request.setTransferTimeout(timeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkReply *reply = Manager().get(request);
     QPointer<QObject> guard(context);
+    if (StartTimeout) {
+        QPointer<QNetworkReply> pending(reply);
+        StartTimeout(timeoutMs, [pending] {
+            if (pending)
+                pending->abort();
+        });
+    }
 
     // A reply that grows past the limit is not the small file asked for.
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64) {

@@ -21,6 +21,11 @@ public:
 class TQtHttp final : public IHttp
 {
 public:
+    // Starts the clock that gives up on a request silent for `timeoutMs`: `expire` ends it as a
+    // failure. Unset, Qt's transfer timer does this.
+    using TStartTimeout = std::function<void(int timeoutMs, std::function<void()> expire)>;
+    TStartTimeout StartTimeout;
+
     void Get(const QUrl &url, int timeoutMs, qint64 maxBytes, QObject *context, TDone done) override;
 };
 

@@ -29,13 +29,7 @@ class FixedMetrics final : public ITextMetrics
 public:
     TTextMetric Metrics(const TFont &) override
     {
-        TTextMetric tm;
-        tm.tmHeight = 14;
-        tm.tmAscent = 11;
-        tm.tmDescent = 3;
-        tm.tmAveCharWidth = 6;
-        tm.tmMaxCharWidth = 12;
-        return tm;
+        return {.tmHeight = 14, .tmAscent = 11, .tmDescent = 3, .tmAveCharWidth = 6, .tmMaxCharWidth = 12};
     }
     int TextWidth(const TFont &, const QString &text) override
     {
@@ -85,7 +79,6 @@ protected:
         sim::HeldButtons() = Qt::NoButton;
         while (GetCaptureControl())
             SetCaptureControl(nullptr);
-        QApplication::processEvents();
     }
 
     TSPMonthPlanner *MakePlanner(int left, int top, TSPCustomSource *src = nullptr)
@@ -97,7 +90,6 @@ protected:
         p->SetDate(QDate(2024, 2, 1));
         return p;
     }
-
     // Widget coordinates (border included) of a point inside cell (col, row); by default its
     // middle.
     QPoint At(int col, int row, int dx = -1, int dy = -1) const
@@ -111,7 +103,6 @@ protected:
     {
         return source->AddItem(QString(), text, start, end, allDay, false, clNone, 2);
     }
-
     // Everything one full repaint draws.
     TCanvasRecorder Record(TSPMonthPlanner *p = nullptr)
     {

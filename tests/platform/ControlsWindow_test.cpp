@@ -32,10 +32,7 @@ TEST(ControlsWindow, PaintToPrintsFrameClientAndChildrenOfAHiddenControl)
     bmp.Canvas()->Brush()->SetColor(clWhite);
     bmp.Canvas()->FillRect(Rect(0, 0, 60, 50));
     outer->PaintTo(*bmp.Canvas(), 5, 4);
-    struct Case {
-        int x, y;
-        TColor color;
-    };
+    struct Case { int x, y; TColor color; };
     const Case cases[] = {{5, 4, clRed},        {44, 33, clRed},          {5 + 2, 4 + 3, clBlue},
                           {5 + 12, 4 + 13, clLime}, {5 + 2 + 17, 4 + 3 + 15, clLime},
                           {45, 4, clWhite},     {4, 10, clWhite}};
@@ -66,7 +63,6 @@ TEST(ControlsWindow, PopupStaysShownAndInactiveWhileOthersAreUsed)
     EXPECT_TRUE(popup.isVisible());
     EXPECT_TRUE(form.isActiveWindow());
     EXPECT_FALSE(popup.isActiveWindow());
-
     // Changing the kind of a shown window keeps it shown; the shape and opacity stay its own.
     popup.SetWindowKinds({wkToolWindow});
     EXPECT_TRUE(popup.isVisible());
@@ -89,10 +85,7 @@ TEST(ControlsWindow, SetCursorAsksTheParentFirst)
     child->SetBounds(10, 10, 40, 40);
     child->SetCursor(crHandPoint);
     child->SetParent(host.get());
-    struct Case {
-        bool parentDecides;
-        Qt::CursorShape shape;
-    };
+    struct Case { bool parentDecides; Qt::CursorShape shape; };
     const Case cases[] = {{true, Qt::CrossCursor}, {false, Qt::PointingHandCursor}};
     for (const Case &c : cases) {
         host->onMessage = [&](TMessage &m) {

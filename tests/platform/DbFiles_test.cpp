@@ -28,44 +28,31 @@ struct HookGuard {
     ~HookGuard() { SetReplaceFileHook({}); }
 };
 
-TEST(DbFiles, ReplaceMovesOverTheOldFile)
-{
-    const QString dir = MakeTempDir(QStringLiteral("dbfiles-replace"));
-    WriteAll(dir + QStringLiteral("/old"), "old");
-    WriteAll(dir + QStringLiteral("/new"), "new");
-    ASSERT_TRUE(ReplaceFile(dir + QStringLiteral("/new"), dir + QStringLiteral("/old")));
-    EXPECT_EQ(ReadAll(dir + QStringLiteral("/old")), QByteArray("new"));
-    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/new")));
-    EXPECT_FALSE(ReplaceFile(dir + QStringLiteral("/gone"), dir + QStringLiteral("/old")));
-    EXPECT_EQ(ReadAll(dir + QStringLiteral("/old")), QByteArray("new"));
-}
-
 TEST(DbFiles, BackupOfLiveDatabaseIsAConsistentCopy)
 {
-    const QString dir = MakeTempDir(QStringLiteral("dbfiles-backup"));
-    const QString source = dir + QStringLiteral("/live.txl");
-    CreateAccountFile(source);
-    SQLite::Database db(source, SQLite::OpenReadWrite);
-    db.Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('李四', 2)"));
-    const QString target = dir + QStringLiteral("/backup/copy.txl");
-    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/backup")));
-    WriteAll(target, "an older copy");
-
-    ASSERT_TRUE(BackupDatabase(db, target));
-    SQLite::Database copy(target, SQLite::OpenReadOnly);
-    EXPECT_EQ(CountRows(copy, QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = '李四'")), 1);
-    EXPECT_EQ(QDir(dir + QStringLiteral("/backup")).entryList(QDir::Files), QStringList({"copy.txl"}));
+    const QString dir = MakeTempDir("dbfiles-backup");
+    CreateAccountFile(dir + "/live.txl");
+    SQLite::Database db(dir + "/live.txl", SQLite::OpenReadWrite);
+    db.Exec("INSERT INTO userinfo (uname, nodetype) VALUES ('李四', 2)");
+    ASSERT_TRUE(QDir().mkpath(dir + "/backup"));
+    WriteAll(dir + "/backup/copy.txl", "an older copy");
+    ASSERT_TRUE(BackupDatabase(db, dir + "/backup/copy.txl"));
+    SQLite::Database copy(dir + "/backup/copy.txl", SQLite::OpenReadOnly);
+    EXPECT_EQ(CountRows(copy, "SELECT count(*) FROM userinfo WHERE uname = '李四'"), 1);
+    EXPECT_EQ(QDir(dir + "/backup").entryList(QDir::Files), QStringList({"copy.txl"}));
 }
 
 TEST(DbFiles, InterruptedBackupLeavesTheTargetAndNoLeftovers)
 {
-    const QString dir = MakeTempDir(QStringLiteral("dbfiles-backup-fail"));
-    const QString source = dir + QStringLiteral("/live.txl");
-    CreateAccountFile(source);
-    SQLite::Database db(source, SQLite::OpenReadWrite);
-    const QString target = dir + QStringLiteral("/copy.txl");
+    const QString dir = MakeTempDir("dbfiles-backup-fail");
+    CreateAccountFile(dir + "/live.txl");
+    SQLite::Database db(dir + "/live.txl", SQLite::OpenReadWrite);
+    const QString target = dir + "/copy.txl";
     WriteAll(target, "previous backup");
-
+    const auto unchanged = [&] {
+        EXPECT_EQ(ReadAll(target), QByteArray("previous backup"));
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"copy.txl", "live.txl"}));
+    };
     {
         // The mover damages the half-done copy and then fails, as a crash between the two would.
         HookGuard hook([](const QString &from, const QString &) {
@@ -74,53 +61,47 @@ TEST(DbFiles, InterruptedBackupLeavesTheTargetAndNoLeftovers)
         });
         EXPECT_FALSE(BackupDatabase(db, target));
     }
-    EXPECT_EQ(ReadAll(target), QByteArray("previous backup"));
-    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"copy.txl", "live.txl"}));
-
+    unchanged();
     // Mid-change on the same connection, and into a folder that does not exist.
     {
         SQLite::Transaction transaction(db);
-        db.Exec(QStringLiteral("INSERT INTO usermsg (username) VALUES ('x')"));
+        db.Exec("INSERT INTO usermsg (username) VALUES ('x')");
         EXPECT_FALSE(BackupDatabase(db, target));
     }
-    EXPECT_FALSE(BackupDatabase(db, dir + QStringLiteral("/missing/copy.txl")));
-    EXPECT_EQ(ReadAll(target), QByteArray("previous backup"));
-    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"copy.txl", "live.txl"}));
+    EXPECT_FALSE(BackupDatabase(db, dir + "/missing/copy.txl"));
+    unchanged();
 }
 
 TEST(DbFiles, ReplacementLandsOnTheRealFileWithItsPermissions)
 {
-    const QString dir = MakeTempDir(QStringLiteral("dbfiles-link"));
-    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/real")));
-    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/links")));
-    const QString real = dir + QStringLiteral("/real/acct.txl");
-    const QString link = dir + QStringLiteral("/links/acct.txl");
+    const QString dir = MakeTempDir("dbfiles-link");
+    ASSERT_TRUE(QDir().mkpath(dir + "/real"));
+    ASSERT_TRUE(QDir().mkpath(dir + "/links"));
+    const QString real = dir + "/real/acct.txl";
+    const QString link = dir + "/links/acct.txl";
     ASSERT_TRUE(QFile::link(real, link));
-    const QFile::Permissions kept = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
-                                    QFile::ReadGroup;
+    const QFile::Permissions kept = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
     const QFile::Permissions checked = QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::WriteGroup |
                                        QFile::ReadOther | QFile::WriteOther;
-
-    const struct {
-        const char *what;
-        QString target;
-    } cases[] = {{"the file itself", real}, {"a symbolic link to it", link}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const QString &target : {real, link}) {
+        SCOPED_TRACE(target.toStdString());
         WriteAll(real, "old");
         ASSERT_TRUE(QFile::setPermissions(real, kept));
-        const QString temp = CreateTempFileBeside(c.target, QStringLiteral("~t"));
+        const QString temp = CreateTempFileBeside(target, "~t");
         ASSERT_FALSE(temp.isEmpty());
         // Beside the real file, so the move stays within one file system.
-        EXPECT_EQ(QFileInfo(temp).absolutePath(), dir + QStringLiteral("/real"));
+        EXPECT_EQ(QFileInfo(temp).absolutePath(), dir + "/real");
         WriteAll(temp, "new");
-        ASSERT_TRUE(ReplaceFile(temp, c.target));
+        ASSERT_TRUE(ReplaceFile(temp, target));
         EXPECT_TRUE(QFileInfo(link).isSymLink());
         EXPECT_EQ(ReadAll(real), QByteArray("new"));
         EXPECT_EQ(QFileInfo(real).permissions() & checked, kept & checked);
-        EXPECT_EQ(QDir(dir + QStringLiteral("/real")).entryList(QDir::Files), QStringList({"acct.txl"}));
-        EXPECT_EQ(QDir(dir + QStringLiteral("/links")).entryList(QDir::Files | QDir::System), QStringList({"acct.txl"}));
+        EXPECT_EQ(QDir(dir + "/real").entryList(QDir::Files), QStringList({"acct.txl"}));
+        EXPECT_EQ(QDir(dir + "/links").entryList(QDir::Files | QDir::System), QStringList({"acct.txl"}));
     }
+    // Nothing to move: the target stays.
+    EXPECT_FALSE(ReplaceFile(dir + "/real/gone", real));
+    EXPECT_EQ(ReadAll(real), QByteArray("new"));
 }
 
 // A rollback journal as a crash in the middle of a write leaves it: taken while a transaction too
@@ -165,7 +146,6 @@ TEST(DbFiles, JournalsLeftBesideTheOldFileDoNotReachTheNewOne)
         }
         ASSERT_TRUE(ReplaceFile(replacement, target));
         EXPECT_FALSE(QFileInfo::exists(sidecar));
-
         // Opened for writing, as the program opens accounts: a journal beside it is played back now.
         SQLite::Database db(target, SQLite::OpenReadWrite);
         EXPECT_EQ(CountRows(db, QStringLiteral("SELECT count(*) FROM userinfo WHERE uname = '新'")), 1);

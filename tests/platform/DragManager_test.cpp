@@ -26,11 +26,7 @@ protected:
         for (TProbe *t : {taker, refuser}) {
             t->OnDragOver = [this, t](TComponent *, TControl *from, int x, int y, TDragState state, bool &accept) {
                 static const char *states[] = {"enter", "leave", "move"};
-                events << QStringLiteral("%1 %2 %3,%4 from %5")
-                              .arg(Name(t), states[int(state)])
-                              .arg(x)
-                              .arg(y)
-                              .arg(Name(from));
+                events << QStringLiteral("%1 %2 %3,%4 from %5").arg(Name(t), states[int(state)]).arg(x).arg(y).arg(Name(from));
                 accept = t == taker;
             };
             t->OnDragDrop = [this, t](TComponent *, TControl *from, int x, int y) {
@@ -48,9 +44,7 @@ protected:
     }
     QString Name(const TControl *c) const
     {
-        if (!c)
-            return "none";
-        return c == source ? "source" : c == taker ? "taker" : c == refuser ? "refuser" : "other";
+        return !c ? "none" : c == source ? "source" : c == taker ? "taker" : c == refuser ? "refuser" : "other";
     }
     // Moves as Qt delivers them while the button is held: to the pressed control.
     void MoveTo(int hostX, int hostY) { sim::Move(source, {hostX, hostY}); }
@@ -97,7 +91,7 @@ TEST_F(DragTest, MovingOnLeavesTheOldTargetAndARefusalDropsNothing)
                                    "end none 280,30"}));
 }
 
-TEST_F(DragTest, EscapeCancels)
+TEST_F(DragTest, EscapeCancelsAndAReleaseBeforeTheThresholdIsAnOrdinaryClick)
 {
     sim::Press(source, {10, 10});
     MoveTo(160, 20);
@@ -111,16 +105,14 @@ TEST_F(DragTest, EscapeCancels)
     sim::KeyRelease(source, Qt::Key_Escape, {}, "\x1b");
     sim::Release(source, {50, 20});
     EXPECT_EQ(source->log, (QStringList{"keyup 27", "up L 50,20 []"}));
-}
 
-TEST_F(DragTest, ReleaseBeforeTheThresholdIsAnOrdinaryClick)
-{
+    events.clear();
+    source->log.clear();
     sim::Press(source, {10, 10});
     MoveTo(12, 12);
-    source->log.clear();
     sim::Release(source, {12, 12});
     EXPECT_EQ(events, QStringList{"end none 12,12"});
-    EXPECT_EQ(source->log, (QStringList{"click", "up L 12,12 []"}));
+    EXPECT_EQ(source->log, (QStringList{"down L 10,10 [L]", "click", "up L 12,12 []"}));
 }
 
 TEST_F(DragTest, ImmediateDragAsksTheControlUnderThePointerAtOnce)

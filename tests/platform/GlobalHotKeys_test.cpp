@@ -22,9 +22,7 @@ TEST(GlobalHotKeys, KeycodesOfTheFirstGroupOnly)
         char letter;
         std::vector<int> codes;
     } cases[] = {
-        {usAndRussian, 4, 'K', {8, 12}},
-        {usAndRussian, 4, 'R', {9}},
-        {usAndRussian, 4, 'Z', {}},
+        {usAndRussian, 4, 'K', {8, 12}}, {usAndRussian, 4, 'R', {9}}, {usAndRussian, 4, 'Z', {}},
         {{'z', 'Z'}, 2, 'Z', {8}},
         {{'a', 'A', 'z', 'Z'}, 1, 'Z', {10, 11}},  // one symbol a code
         {{'z', 'Z', 'x'}, 2, 'X', {}},           // a short list ends with the last whole code

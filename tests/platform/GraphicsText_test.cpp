@@ -1,5 +1,4 @@
-#include "platform/Graphics.h"
-#include "TestSupport.h"
+#include "GraphicsTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -10,18 +9,7 @@ namespace {
 class FixedMetrics final : public ITextMetrics
 {
 public:
-    TTextMetric Metrics(const TFont &) override
-    {
-        TTextMetric tm;
-        tm.tmHeight = 13;
-        tm.tmAscent = 10;
-        tm.tmDescent = 3;
-        tm.tmInternalLeading = 1;
-        tm.tmExternalLeading = 2;
-        tm.tmAveCharWidth = 7;
-        tm.tmMaxCharWidth = 12;
-        return tm;
-    }
+    TTextMetric Metrics(const TFont &) override { return {13, 10, 3, 1, 2, 7, 12}; }
     int TextWidth(const TFont &, const QString &text) override
     {
         int w = 0;
@@ -41,26 +29,10 @@ protected:
 
 } // namespace
 
-TEST_F(CanvasText, MeasuresThroughTheInstalledSource)
-{
-    TCanvas c;
-    EXPECT_EQ(c.TextWidth("abc"), 21);
-    EXPECT_EQ(c.TextExtent(QStringLiteral("农历")), (TSize{24, 13}));
-    EXPECT_EQ(c.TextHeight("x"), 13);
-    EXPECT_EQ(c.GetTextMetrics().tmAveCharWidth, 7);
-}
-
 TEST_F(CanvasText, CalcRectMeasuresLinesPrefixesAndWrapping)
 {
-    const struct {
-        const char *text;
-        int width;
-        unsigned format;
-        int right, bottom;
-    } cases[] = {
-        {"abc", 100, DT_SINGLELINE, 21, 13},
-        {"ab\ncde", 100, 0, 21, 26},
-        {"ab\r\ncde\rf", 100, 0, 21, 39},
+    const struct { const char *text; int width; unsigned format; int right, bottom; } cases[] = {
+        {"abc", 100, DT_SINGLELINE, 21, 13}, {"ab\ncde", 100, 0, 21, 26}, {"ab\r\ncde\rf", 100, 0, 21, 39},
         {"ab\ncde", 100, DT_SINGLELINE, 35, 13},              // breaks are dropped on one line
         {"&File", 100, DT_SINGLELINE, 28, 13},                // the prefix takes no room
         {"a&&b", 100, DT_SINGLELINE, 21, 13},                 // "&&" shows one "&"
@@ -85,23 +57,18 @@ TEST_F(CanvasText, CalcRectMeasuresLinesPrefixesAndWrapping)
     }
 }
 
-TEST_F(CanvasText, EllipsesKeepWhatFits)
+TEST_F(CanvasText, PathEllipsisKeepsWhatFits)
 {
-    TCanvasRecorder rec;
-    QImage img = BlankImage(200, 20);
-    TCanvas c(img);
-    // Path ellipsis keeps the file name and as much of the head as fits: 4+3+9 chars = 112.
-    TRect r = Rect(0, 0, 115, 13);
-    c.DrawText("c:/abcdef/name.txt", r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
-    EXPECT_EQ(r.Right, 112);
-    // A file name that alone is too wide is cut at its end.
-    r = Rect(0, 0, 50, 13);
-    c.DrawText("a/verylongname", r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
-    EXPECT_LE(r.Right, 50);
-    // Text that fits is left alone.
-    r = Rect(0, 0, 200, 13);
-    c.DrawText("c:/abcdef/name.txt", r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
-    EXPECT_EQ(r.Right, 18 * 7);
+    TCanvas c;
+    // The file name and as much of the head as fits: 4+3+9 chars = 112; a file name that alone
+    // is too wide is cut at its end (0: to whatever fits); text that fits is left alone.
+    const struct { const char *text; int width, right; } cases[] = {
+        {"c:/abcdef/name.txt", 115, 112}, {"a/verylongname", 50, 0}, {"c:/abcdef/name.txt", 200, 18 * 7}};
+    for (const auto &k : cases) {
+        TRect r = Rect(0, 0, k.width, 13);
+        c.DrawText(k.text, r, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+        EXPECT_EQ(r.Right, k.right ? k.right : std::min(r.Right, k.width)) << k.text << " in " << k.width;
+    }
 }
 
 TEST_F(CanvasText, VerticalAlignmentAndTheReturnedHeight)
@@ -109,23 +76,16 @@ TEST_F(CanvasText, VerticalAlignmentAndTheReturnedHeight)
     QImage img = BlankImage(100, 40);
     TCanvas c(img);
     c.Brush()->SetColor(clYellow);  // opaque: the text cell is filled, which shows where it went
+    EXPECT_EQ(c.TextExtent(QStringLiteral("农历")), (TSize{24, 13}));
     TRect r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_VCENTER | DT_CENTER), 10 + 13);
     // The cell of one space: 7 x 13 centred at x 46, y 10.
-    EXPECT_EQ(PixelAt(img, 46, 10), clYellow);
-    EXPECT_EQ(PixelAt(img, 52, 22), clYellow);
-    EXPECT_EQ(PixelAt(img, 45, 10), clWhite);
-    EXPECT_EQ(PixelAt(img, 53, 10), clWhite);
-    EXPECT_EQ(PixelAt(img, 46, 9), clWhite);
-    EXPECT_EQ(PixelAt(img, 46, 23), clWhite);
-
+    ExpectDots(img, {{46, 10, clYellow}, {52, 22, clYellow}, {45, 10, clWhite}, {53, 10, clWhite}, {46, 9, clWhite},
+                     {46, 23, clWhite}});
     img.fill(0xFFFFFFFFu);
     r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_BOTTOM | DT_RIGHT), 33);
-    EXPECT_EQ(PixelAt(img, 93, 20), clYellow);
-    EXPECT_EQ(PixelAt(img, 92, 20), clWhite);
-    EXPECT_EQ(PixelAt(img, 93, 19), clWhite);
-
+    ExpectDots(img, {{93, 20, clYellow}, {92, 20, clWhite}, {93, 19, clWhite}});
     // Without DT_SINGLELINE vertical centring does not apply.
     r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" \n ", r, DT_VCENTER), 26);
@@ -152,7 +112,6 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
     EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
     c.DrawText(" && ", r, DT_SINGLELINE);  // an escaped "&" is drawn, never underlined
     EXPECT_EQ(PixelAt(img, 10, 11), clWhite);
-
     // Only the last marked character of a line is underlined.
     img.fill(0xFFFFFFFFu);
     c.DrawText("& & ", r, DT_SINGLELINE | DT_PREFIXONLY);
@@ -171,7 +130,6 @@ TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
     EXPECT_EQ(PixelAt(img, 29, 14), clYellow);
     c.DrawText("          ", r, DT_SINGLELINE | DT_NOCLIP);
     EXPECT_EQ(PixelAt(img, 60, 10), clYellow);
-
     // The canvas clip applies to text as well.
     img.fill(0xFFFFFFFFu);
     c.ExcludeClipRect(Rect(0, 0, 7, 20));
@@ -187,9 +145,7 @@ TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
     TCanvas c(img);
     c.Brush()->SetColor(clAqua);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
-    EXPECT_EQ(PixelAt(img, 2, 2), clAqua);
-    EXPECT_EQ(PixelAt(img, 29, 17), clAqua);
-    EXPECT_EQ(PixelAt(img, 30, 17), clWhite);
+    ExpectDots(img, {{2, 2, clAqua}, {29, 17, clAqua}, {30, 17, clWhite}});
     c.Brush()->SetStyle(TBrushStyle::bsClear);
     img.fill(0xFFFFFFFFu);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
@@ -198,10 +154,7 @@ TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
 
 TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
 {
-    const struct {
-        int orientation;
-        TPoint inside, outside;
-    } cases[] = {
+    const struct { int orientation; TPoint inside, outside; } cases[] = {
         {0, {25, 10}, {15, 10}},     // cell [20,27) x [5,18)
         {2700, {10, 8}, {25, 8}},    // reads downward: cell left of x 20, below y 5
         {900, {28, 2}, {15, 2}},     // reads upward: cell right of x 20, above y 5

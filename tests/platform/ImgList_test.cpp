@@ -1,5 +1,5 @@
 #include "platform/ImgList.h"
-#include "TestSupport.h"
+#include "GraphicsTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -29,19 +29,14 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
     const auto strip = Strip({clRed, clBlue, clLime});
     EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
     EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 3);
+    EXPECT_EQ(list.AddMasked(nullptr, clFuchsia), -1);
     ASSERT_EQ(list.Count(), 6);
     QImage img = BlankImage(10, 10);
     TCanvas c(img);
     list.Draw(&c, 2, 3, 1);
-    EXPECT_EQ(c.Pixel(2, 3), clWhite);  // the masked corner
-    EXPECT_EQ(c.Pixel(3, 3), clBlue);
-    EXPECT_EQ(c.Pixel(5, 6), clBlue);
-    EXPECT_EQ(c.Pixel(6, 6), clWhite);
     list.Draw(&c, 0, 0, 6);  // no such image
     list.Draw(&c, 0, 0, -1);
-    EXPECT_EQ(c.Pixel(0, 0), clWhite);
-    EXPECT_EQ(list.AddMasked(nullptr, clFuchsia), -1);
-
+    ExpectDots(img, {{2, 3, clWhite}, {3, 3, clBlue}, {5, 6, clBlue}, {6, 6, clWhite}, {0, 0, clWhite}});
     // Add takes white mask pixels as transparent.
     const auto image = Strip({clRed});
     TBitmap mask(4, 4);  // black: opaque
@@ -51,44 +46,33 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
     img.fill(0xFFFFFFFFu);
     list.Draw(&c, 0, 0, 6);
     list.Draw(&c, 4, 0, 7);
-    EXPECT_EQ(c.Pixel(3, 3), clWhite);
-    EXPECT_EQ(c.Pixel(0, 0), clFuchsia);  // not masked here
-    EXPECT_EQ(c.Pixel(7, 3), clRed);
+    ExpectDots(img, {{3, 3, clWhite}, {0, 0, clFuchsia}, {7, 3, clRed}});
 }
 
-TEST(ImageList, DisabledImagesAreEmbossed)
+TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
 {
     TImageList list(nullptr);
     list.SetSize(4, 4);
     auto bmp = std::make_unique<TBitmap>(4, 4);
     bmp->Canvas()->Brush()->SetColor(clFuchsia);
     bmp->Canvas()->FillRect(Rect(0, 0, 4, 4));
-    bmp->Canvas()->SetPixel(1, 1, clNavy);   // dark: embossed
+    bmp->Canvas()->SetPixel(1, 1, clNavy);   // dark: embossed, its highlight at (2,2)
     bmp->Canvas()->SetPixel(2, 2, clWhite);  // white: disappears
     list.AddMasked(bmp.get(), clFuchsia);
-    QImage img(6, 6, QImage::Format_RGB32);
-    img.fill(0xFF000000u);
+    QImage img = BlankImage(6, 6, clBlack);
     TCanvas c(img);
     list.Draw(&c, 0, 0, 0, false);
-    EXPECT_EQ(c.Pixel(1, 1), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(c.Pixel(2, 2), ColorToRGB(clBtnHighlight));  // the highlight of (1,1)
-    EXPECT_EQ(c.Pixel(3, 3), clBlack);
-    EXPECT_EQ(c.Pixel(0, 0), clBlack);
-}
+    ExpectDots(img, {{1, 1, ColorToRGB(clBtnShadow)}, {2, 2, ColorToRGB(clBtnHighlight)}, {3, 3, clBlack}, {0, 0, clBlack}});
 
-TEST(ImageList, ImagesWithAlphaBlend)
-{
-    TImageList list(nullptr);
-    list.SetSize(2, 1);
+    TImageList alpha(nullptr);
+    alpha.SetSize(2, 1);
     QImage src(2, 1, QImage::Format_ARGB32);
     src.setPixel(0, 0, qRgba(255, 0, 0, 255));
     src.setPixel(1, 0, qRgba(0, 0, 0, 0));
-    ASSERT_EQ(list.AddImage(src), 0);
-    QImage img = BlankImage(2, 1);
-    TCanvas c(img);
-    list.Draw(&c, 0, 0, 0);
-    EXPECT_EQ(c.Pixel(0, 0), clRed);
-    EXPECT_EQ(c.Pixel(1, 0), clWhite);
+    ASSERT_EQ(alpha.AddImage(src), 0);
+    img.fill(0xFFFFFFFFu);
+    alpha.Draw(&c, 0, 0, 0);
+    ExpectDots(img, {{0, 0, clRed}, {1, 0, clWhite}});
 }
 
 TEST(ImageList, ChangeLinksHearOfChangesAndNeverDangle)

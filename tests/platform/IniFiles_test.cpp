@@ -17,14 +17,10 @@ QByteArray ReadAll(const QString &path)
 TEST(IniFile, ChangesRoundTripExactlyThroughAFreshReader)
 {
     const QString path = MakeTempDir("ini") + "/config.ini";
-    const struct {
-        const char *section, *key, *value;
-    } cases[] = {
+    const struct { const char *section, *key, *value; } cases[] = {
         {"SYS", "VIEWFW", "100,80,"},
         {"SYS", "FIELDS", "3feae636c59c0260020b254bac488dcea2d15aaf5a6651eb76b9beab88d18308"},
-        {"USERLABLE", "label3", "客 户"},
-        {"HotKey", "key", "Ctrl + Alt + X"},
-        {"SYS", "empty", ""},
+        {"USERLABLE", "label3", "客 户"}, {"HotKey", "key", "Ctrl + Alt + X"}, {"SYS", "empty", ""},
         {"SYS", "equals", "a=b=c"},
     };
     {

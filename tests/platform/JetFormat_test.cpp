@@ -16,27 +16,14 @@ TEST(JetFormat, ReadsLooseDateTexts)
     const QDate may1(2024, 5, 1);
     const std::vector<ReadCase> cases = {
         {"2024-05-01 08:30:45", QDateTime(may1, QTime(8, 30, 45))},
-        {"2024-5-1", QDateTime(may1, QTime(0, 0))},
-        {"2024/05/01", QDateTime(may1, QTime(0, 0))},
+        {"2024-5-1", QDateTime(may1, QTime(0, 0))}, {"2024/05/01", QDateTime(may1, QTime(0, 0))},
         {"2024.5.1 8:30", QDateTime(may1, QTime(8, 30))},
         {"  2024-05-01T08:30:45.5  ", QDateTime(may1, QTime(8, 30, 45, 500))},
         {"2024-05-01   23:59:59.123456", QDateTime(may1, QTime(23, 59, 59, 123))},
-        {"2024-02-29", QDateTime(QDate(2024, 2, 29), QTime(0, 0))},
-        {"abc", {}},
-        {"", {}},
-        {"2023-02-29", {}},
-        {"2024-13-01", {}},
-        {"2024-00-10", {}},
-        {"2024-05-32", {}},
-        {"24-05-01", {}},
-        {"20245-05-01", {}},
-        {"2024-05/01", {}},
-        {"2024-05-01 24:00", {}},
-        {"2024-05-01 08:60", {}},
-        {"2024-05-01 08", {}},
-        {"2024-05-01x", {}},
-        {"2024-05-01 08:30 junk", {}},
-        {"２０２４-05-01", {}},
+        {"2024-02-29", QDateTime(QDate(2024, 2, 29), QTime(0, 0))}, {"abc", {}}, {"", {}}, {"2023-02-29", {}},
+        {"2024-13-01", {}}, {"2024-00-10", {}}, {"2024-05-32", {}}, {"24-05-01", {}}, {"20245-05-01", {}},
+        {"2024-05/01", {}}, {"2024-05-01 24:00", {}}, {"2024-05-01 08:60", {}}, {"2024-05-01 08", {}},
+        {"2024-05-01x", {}}, {"2024-05-01 08:30 junk", {}}, {"２０２４-05-01", {}},
     };
     for (const ReadCase &c : cases) {
         SCOPED_TRACE(c.text);
@@ -48,23 +35,15 @@ TEST(JetFormat, ReadsLooseDateTexts)
     }
 }
 
-struct FormatCase {
-    const char *pattern;
-    const char *expected;
-};
+struct FormatCase { const char *pattern; const char *expected; };
 
 TEST(JetFormat, FormatsWithTheQueryPatterns)
 {
     const QDateTime value(QDate(2024, 5, 1), QTime(8, 7, 9));
     const std::vector<FormatCase> cases = {
-        {"yyyy-mm-dd hh:mm", "2024-05-01 08:07"},
-        {"yyyy-mm-dd", "2024-05-01"},
-        {"mm-dd", "05-01"},
-        {"YYYY-MM-DD HH:MM:SS", "2024-05-01 08:07:09"},
-        {"yy/m/d h:n:s", "24/5/1 8:7:9"},
-        {"hh:nn", "08:07"},
-        {"yyyy年m月d日", "2024年5月1日"},
-        {"", ""},
+        {"yyyy-mm-dd hh:mm", "2024-05-01 08:07"}, {"yyyy-mm-dd", "2024-05-01"}, {"mm-dd", "05-01"},
+        {"YYYY-MM-DD HH:MM:SS", "2024-05-01 08:07:09"}, {"yy/m/d h:n:s", "24/5/1 8:7:9"}, {"hh:nn", "08:07"},
+        {"yyyy年m月d日", "2024年5月1日"}, {"", ""},
     };
     for (const FormatCase &c : cases) {
         SCOPED_TRACE(c.pattern);

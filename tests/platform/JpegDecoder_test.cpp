@@ -36,17 +36,12 @@ TEST(JpegDecoder, FullScaleKeepsTheColours)
 TEST(JpegDecoder, EighthStepsForCoverAndLimit)
 {
     const QByteArray jpeg = TwoColourJpeg(400, 100);
-    struct Case {
-        QSize cover, limit, decoded;
-    } cases[] = {
-        {QSize(50, 13), {}, QSize(50, 13)},
-        {QSize(51, 10), {}, QSize(100, 25)},
-        {QSize(101, 10), {}, QSize(200, 50)},
-        {QSize(201, 10), {}, QSize(400, 100)},
+    struct Case { QSize cover, limit, decoded; } cases[] = {
+        {QSize(50, 13), {}, QSize(50, 13)}, {QSize(51, 10), {}, QSize(100, 25)},
+        {QSize(101, 10), {}, QSize(200, 50)}, {QSize(201, 10), {}, QSize(400, 100)},
         {{}, QSize(300, 300), QSize(300, 75)},
         // The smallest step is as far as the decoder goes; the rest is the caller's.
-        {{}, QSize(40, 40), QSize(50, 13)},
-        {QSize(201, 10), QSize(120, 120), QSize(100, 25)},
+        {{}, QSize(40, 40), QSize(50, 13)}, {QSize(201, 10), QSize(120, 120), QSize(100, 25)},
         {{}, QSize(1024, 768), QSize(400, 100)},
     };
     for (const Case &c : cases) {
@@ -66,7 +61,6 @@ TEST(JpegDecoder, GreyAndCmyk)
     const QRgb g = grey.Image.pixel(4, 4);
     EXPECT_NEAR(qRed(g), 128, 6);
     EXPECT_EQ(qRed(g), qBlue(g));
-
     // Pure cyan ink, written the way Adobe writes CMYK (every channel inverted).
     const TJpegImage cmyk = DecodeJpeg(EncodeJpeg(QImage(), 32, 16, JpegKind::AdobeCyan));
     ASSERT_FALSE(cmyk.Image.isNull());
@@ -81,13 +75,8 @@ TEST(JpegDecoder, BadOrCostlyDataIsRefusedWithoutEndingTheProcess)
     QImage red(32, 32, QImage::Format_RGB32);
     red.fill(qRgb(230, 20, 20));
     const QByteArray small = TwoColourJpeg(64, 48);
-    struct Case {
-        const char *name;
-        QByteArray bytes;
-        bool decoded;
-    } cases[] = {
-        {"empty", QByteArray(), false},
-        {"a PNG signature", QByteArray("\x89PNG\r\n\x1A\n", 8), false},
+    struct Case { const char *name; QByteArray bytes; bool decoded; } cases[] = {
+        {"empty", QByteArray(), false}, {"a PNG signature", QByteArray("\x89PNG\r\n\x1A\n", 8), false},
         {"the signature alone", QByteArray("\xFF\xD8\xFF", 3), false},
         {"garbage after the signature", QByteArray("\xFF\xD8\xFF\xE0garbage that is no jpeg at all", 34), false},
         {"65000 x 65000 pixels claimed", WithClaimedSize(small, 65000, 65000), false},
@@ -104,7 +93,6 @@ TEST(JpegDecoder, BadOrCostlyDataIsRefusedWithoutEndingTheProcess)
             EXPECT_EQ(decoded.Width, 0) << c.name;
         }
     }
-
     // Cut short after the header: the rest is padded and the whole size still comes out.
     const QByteArray large = TwoColourJpeg(640, 480);
     const TJpegImage cut = DecodeJpeg(large.left(large.size() * 2 / 3));

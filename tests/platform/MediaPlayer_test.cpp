@@ -27,16 +27,9 @@ TEST(MediaPlayer, OpensOnlyRegularFiles)
     QFile::link(wav, folder + "/link.wav");
     QFile::link(folder + "/nothing.wav", folder + "/dangling.wav");
 
-    const struct {
-        QString path;
-        bool silentOpens;
-    } cases[] = {
-        {wav, true},
-        {folder + "/link.wav", true},
-        {folder + "/dir.wav", false},
-        {folder + "/dangling.wav", false},
-        {folder + "/missing.wav", false},
-        {QString(), false},
+    const struct { QString path; bool silentOpens; } cases[] = {
+        {wav, true}, {folder + "/link.wav", true}, {folder + "/dir.wav", false},
+        {folder + "/dangling.wav", false}, {folder + "/missing.wav", false}, {QString(), false},
     };
     std::unique_ptr<IMediaPlayer> desktop = CreateMediaPlayer();
     for (const auto &c : cases) {

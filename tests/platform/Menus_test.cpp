@@ -5,25 +5,15 @@
 
 TEST(Menus, ShortCutTextRoundTrip)
 {
-    struct Case {
-        TShortCut sc;
-        const char *text;
-    };
+    struct Case { TShortCut sc; const char *text; };
     const Case cases[] = {
-        {TShortCut('S' | scCtrl), "Ctrl+S"},
-        {TShortCut((VK_F1 + 3) | scAlt), "Alt+F4"},
-        {TShortCut(VK_DELETE), "Del"},
-        {TShortCut('A' | scShift | scCtrl), "Shift+Ctrl+A"},
+        {TShortCut('S' | scCtrl), "Ctrl+S"}, {TShortCut((VK_F1 + 3) | scAlt), "Alt+F4"},
+        {TShortCut(VK_DELETE), "Del"}, {TShortCut('A' | scShift | scCtrl), "Shift+Ctrl+A"},
         {TShortCut('Z' | scShift | scCtrl | scAlt), "Shift+Ctrl+Alt+Z"},
-        {TShortCut(VK_INSERT | scShift), "Shift+Ins"},
-        {TShortCut(VK_RETURN | scCtrl), "Ctrl+Enter"},
-        {TShortCut(VK_ESCAPE), "Esc"},
-        {TShortCut(VK_F1 + 11), "F12"},
-        {TShortCut('0' | scCtrl), "Ctrl+0"},
-        {TShortCut(VK_ADD | scCtrl), "Ctrl+Num +"},
-        {TShortCut(VK_OEM_PLUS | scCtrl), "Ctrl+="},
-        {TShortCut(VK_PRIOR), "PgUp"},
-        {TShortCut(VK_BACK | scAlt), "Alt+BkSp"},
+        {TShortCut(VK_INSERT | scShift), "Shift+Ins"}, {TShortCut(VK_RETURN | scCtrl), "Ctrl+Enter"},
+        {TShortCut(VK_ESCAPE), "Esc"}, {TShortCut(VK_F1 + 11), "F12"}, {TShortCut('0' | scCtrl), "Ctrl+0"},
+        {TShortCut(VK_ADD | scCtrl), "Ctrl+Num +"}, {TShortCut(VK_OEM_PLUS | scCtrl), "Ctrl+="},
+        {TShortCut(VK_PRIOR), "PgUp"}, {TShortCut(VK_BACK | scAlt), "Alt+BkSp"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(ShortCutToText(c.sc), QString::fromLatin1(c.text)) << c.text;
@@ -39,18 +29,13 @@ TEST(Menus, ShortCutTextRoundTrip)
 
 TEST(Menus, ShortCutFromAndToQtKeys)
 {
-    struct Case {
-        int qtKey;
-        Qt::KeyboardModifiers mods;
-        TShortCut sc;
-    };
+    struct Case { int qtKey; Qt::KeyboardModifiers mods; TShortCut sc; };
     const Case cases[] = {
         {Qt::Key_S, Qt::ControlModifier, TShortCut('S' | scCtrl)},
         {Qt::Key_F4, Qt::AltModifier, TShortCut((VK_F1 + 3) | scAlt)},
         {Qt::Key_Delete, Qt::NoModifier, TShortCut(VK_DELETE)},
         {Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier, TShortCut('A' | scShift | scCtrl)},
-        {Qt::Key_Plus, Qt::KeypadModifier, TShortCut(VK_ADD)},
-        {Qt::Key_Control, Qt::ControlModifier, scNone},
+        {Qt::Key_Plus, Qt::KeypadModifier, TShortCut(VK_ADD)}, {Qt::Key_Control, Qt::ControlModifier, scNone},
     };
     for (const Case &c : cases) {
         QKeyEvent ev(QEvent::KeyPress, c.qtKey, c.mods);

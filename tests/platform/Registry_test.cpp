@@ -44,8 +44,7 @@ TEST(Registry, RunKeyIsAnAutostartEntryWithTheEscapedProgram)
         const char *program;
         const char *exec;  // as it stands in the file
     } cases[] = {
-        {"/opt/my apps/orvanta", "\"/opt/my apps/orvanta\""},
-        {"/opt/100%/o$x", "\"/opt/100%%/o\\\\$x\""},
+        {"/opt/my apps/orvanta", "\"/opt/my apps/orvanta\""}, {"/opt/100%/o$x", "\"/opt/100%%/o\\\\$x\""},
         {"/opt/a\"b`c\\d", "\"/opt/a\\\\\"b\\\\`c\\\\\\\\d\""},
     };
     TRegistry reg;

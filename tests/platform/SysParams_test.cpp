@@ -32,10 +32,7 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
     EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
     EXPECT_EQ(PrimaryMonitorRect(true), Rect(0, 0, 1024, 740));
 
-    struct Case {
-        TPoint point;
-        TRect expected;
-    };
+    struct Case { TPoint point; TRect expected; };
     const Case byPoint[] = {{Point(10, 10), Rect(0, 0, 1024, 740)},
                             {Point(1023, 767), Rect(0, 0, 1024, 740)},
                             {Point(1024, 0), Rect(1024, 28, 2048, 768)},
@@ -44,7 +41,6 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
     for (const Case &c : byPoint)
         EXPECT_EQ(MonitorRectFromPoint(c.point, true), c.expected) << c.point.X << "," << c.point.Y;
     EXPECT_EQ(MonitorRectFromPoint(Point(1500, 5), false), Rect(1024, 0, 2048, 768));
-
     // The larger share decides; outside both, the nearest to the centre.
     EXPECT_EQ(MonitorRectFromRect(Rect(1000, 0, 1100, 100), false), Rect(1024, 0, 2048, 768));
     EXPECT_EQ(MonitorRectFromRect(Rect(900, 0, 1030, 100), false), Rect(0, 0, 1024, 768));

@@ -86,7 +86,6 @@ protected:
             GTEST_SKIP() << "no private message bus";
         address_ = QString::fromUtf8(bus_.readLine()).trimmed();
         ASSERT_FALSE(address_.isEmpty());
-
         // The login manager answers from its own thread, as a separate process would, while the
         // caller blocks.
         thread_.start();
@@ -121,10 +120,7 @@ protected:
         }
     }
 
-    QString Caller()
-    {
-        return QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name();
-    }
+    QString Caller() { return QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name(); }
 
     QProcess bus_;
     QString address_;
@@ -139,13 +135,9 @@ protected:
 TEST_F(LogindPower, EachActionReachesTheLoginManagerAndARefusalFails)
 {
     const QString pid = QString::number(QCoreApplication::applicationPid());
-    struct Case {
-        TPowerAction action;
-        QStringList calls;
-    };
+    struct Case { TPowerAction action; QStringList calls; };
     const Case cases[] = {
-        {TPowerAction::PowerOff, {"PowerOff 0"}},
-        {TPowerAction::Reboot, {"Reboot 0"}},
+        {TPowerAction::PowerOff, {"PowerOff 0"}}, {TPowerAction::Reboot, {"Reboot 0"}},
         {TPowerAction::LogOff, {"GetSessionByPID " + pid, "Terminate"}},
     };
     TLogindPower power(Caller());

@@ -5,12 +5,8 @@
 TEST(TextCodec, DetectsTheEncodingOfEightBitText)
 {
     const QString zhang = QString::fromUtf8("张三,移动电话");
-    const struct {
-        const char *name;
-        QByteArray bytes;
-    } cases[] = {
-        {"utf8", zhang.toUtf8()},
-        {"utf8 bom", QByteArray("\xEF\xBB\xBF") + zhang.toUtf8()},
+    const struct { const char *name; QByteArray bytes; } cases[] = {
+        {"utf8", zhang.toUtf8()}, {"utf8 bom", QByteArray("\xEF\xBB\xBF") + zhang.toUtf8()},
         {"gbk", QByteArray("\xD5\xC5\xC8\xFD,\xD2\xC6\xB6\xAF\xB5\xE7\xBB\xB0")},
     };
     for (const auto &c : cases)

@@ -5,14 +5,11 @@
 
 TEST(Types, MulDivRoundsHalfAwayFromZeroAndGuardsZero)
 {
-    const struct {
-        int n, num, den, expected;
-    } cases[] = {
+    const struct { int n, num, den, expected; } cases[] = {
         {10, 3, 4, 8},      // 7.5 -> 8
         {-10, 3, 4, -8},
         {5, 1, 3, 2},       // 1.67 -> 2
-        {7, 0, 5, 0},
-        {7, 2, 0, -1},
+        {7, 0, 5, 0}, {7, 2, 0, -1},
     };
     for (const auto &c : cases)
         EXPECT_EQ(MulDiv(c.n, c.num, c.den), c.expected) << c.n << "*" << c.num << "/" << c.den;

@@ -5,11 +5,7 @@
 
 namespace {
 
-struct TRaised {
-    THookProcCode code;
-    QWidget *wnd;
-    UINT msg;
-};
+struct TRaised { THookProcCode code; QWidget *wnd; UINT msg; };
 std::vector<TRaised> &Raised()
 {
     static std::vector<TRaised> raised;
