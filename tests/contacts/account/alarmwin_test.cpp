@@ -126,9 +126,7 @@ TEST_F(AlarmWindow, SoundNamesResolveToRegularFilesOnly)
     WriteBytes(absolute, "RIFF");
     WriteBytes(SoundFolder() + "chime.wav", "RIFF");
     QDir().mkpath(SoundFolder() + "folder.wav");
-    const struct {
-        QString name, expected;
-    } cases[] = {
+    const struct { QString name, expected; } cases[] = {
         {absolute, absolute}, {"chime.wav", SoundFolder() + "chime.wav"}, {"", ""}, {"   ", ""},
         {"missing.wav", ""},  {"folder.wav", ""},                          {SoundFolder() + "folder.wav", ""},
     };

@@ -174,9 +174,7 @@ TEST_F(DataModuleTest, IntervalRunsFromTheNewestBackup)
 
 TEST_F(DataModuleTest, KeepsTheNewestCopies)
 {
-    const struct {
-        int keep, kept;
-    } cases[] = {{3, 3}, {1, 2}, {0, 2}, {5, 5}};
+    const struct { int keep, kept; } cases[] = {{3, 3}, {1, 2}, {0, 2}, {5, 5}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.keep);
         Run("delete from databaklist");
@@ -308,9 +306,7 @@ TEST_F(DataModuleTest, MissingColumnsStayInsideTheTimers)
 TEST_F(DataModuleTest, BackupFolderSetting)
 {
     const QString plain = MakeTempDir("plain");
-    const struct {
-        QString setting, folder;
-    } cases[] = {
+    const struct { QString setting, folder; } cases[] = {
         {plain, plain + '/'},
         {plain + "/deeper/still", plain + "/deeper/still/"},
         {QString(), DefaultBackupDir()},
@@ -377,10 +373,7 @@ TEST_F(DataModuleTest, DueRowsPopUpOnceEachAndPlayTheSound)
     const QString sound = MakeTempDir("sound") + "/提醒.wav";
     WriteBytes(sound);
     AppSettings().AlarmSoundFile = sound;
-    const struct {
-        QString title, alarmtime;
-        bool reminded, due;
-    } plans[] = {
+    const struct { QString title, alarmtime; bool reminded, due; } plans[] = {
         {"开会", "2024-05-01 08:30:00", false, true},
         {"打电话 \"老王\" 's", "2024-05-01 08:30:59", false, true},
         {"no seconds", "2024-05-01 08:30", false, true},

@@ -115,10 +115,7 @@ TEST_F(Settings, CloseToTrayAndDayCountAsStored)
 
 TEST_F(Settings, BackupFolderChoice)
 {
-    const struct {
-        bool useDefault;
-        QString typed, stored;
-    } cases[] = {
+    const struct { bool useDefault; QString typed, stored; } cases[] = {
         {true, "/tmp/ignored", DefaultBackupDir()},
         {false, "/tmp/x", "/tmp/x/"},
         {false, "  /tmp/y/  ", "/tmp/y/"},
@@ -179,11 +176,7 @@ TEST_F(Settings, StartWithTheSystemAtEachClick)
 
 TEST_F(Settings, HotKeyFieldShowsTheCombination)
 {
-    const struct {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        const char *text, *shown;
-    } cases[] = {
+    const struct { int key; Qt::KeyboardModifiers modifiers; const char *text, *shown; } cases[] = {
         {Qt::Key_W, Qt::ControlModifier, "\x17", "Ctrl + W"},
         {Qt::Key_Q, Qt::AltModifier, "q", "Alt + Q"},
         {Qt::Key_X, Qt::NoModifier, "x", "Ctrl + Alt + X"},
@@ -234,11 +227,7 @@ TEST_F(Settings, SavingRegistersTheHotKeyOnce)
 {
     ASSERT_NE(main->ShowHideHotKeyId, 0);
     ASSERT_EQ(hotKeys.size(), 1u);
-    const struct {
-        bool on;
-        QString typed, stored;
-        std::optional<THotKey> registered;
-    } cases[] = {
+    const struct { bool on; QString typed, stored; std::optional<THotKey> registered; } cases[] = {
         {true, "Ctrl + W", "Ctrl + W", THotKey{THotKey::MOD_CONTROL, 'W'}},
         {true, "Alt + Q", "Alt + Q", THotKey{THotKey::MOD_ALT, 'Q'}},
         {true, "Ctrl + Alt + X", "Ctrl + Alt + X", THotKey{THotKey::MOD_CONTROL | THotKey::MOD_ALT, 'X'}},
@@ -411,12 +400,7 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     // An existing file is overwritten only on Yes; the account cannot be its own backup.
     TADOQuery query(data->dbConnection);
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"赵六"}));
-    const struct {
-        QString target;
-        MsgResult answer;
-        const char *message;
-        QStringList copied;
-    } cases[] = {
+    const struct { QString target; MsgResult answer; const char *message; QStringList copied; } cases[] = {
         {copy, MsgResult::No, "文件已经存在覆盖吗？", {"王五"}},
         {copy, MsgResult::Yes, "文件已经存在覆盖吗？", {"王五", "赵六"}},
         {CurrentAccount().Path(), MsgResult::Yes, "保存错误！", {"王五", "赵六"}},
