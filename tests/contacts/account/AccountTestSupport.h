@@ -6,11 +6,13 @@
 #include "contacts/account/AccountSession.h"
 #include "contacts/account/dataModule.h"
 #include "contacts/shared/Utility.h"
+#include "platform/MediaPlayer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -45,6 +47,35 @@ inline void MakeDamaged(const QString &path)
     DamageDatabasePages(path);
     ASSERT_EQ(TADOConnection::CheckFile(path), TAccountFileState::Damaged);
 }
+
+// Media players that play nothing and write each call into a log, for as long as this lives.
+class RecordingPlayers
+{
+    struct Player final : IMediaPlayer {
+        explicit Player(QStringList *log) : log(log) {}
+        bool Open(const QString &fileName) override
+        {
+            *log << "open " + fileName;
+            return QFileInfo(fileName).isFile();
+        }
+        void Play() override { *log << "play"; }
+        void Stop() override { *log << "stop"; }
+        void Close() override { *log << "close"; }
+        QStringList *log;
+    };
+
+public:
+    RecordingPlayers() { SetMediaPlayerFactory([this] { return std::make_unique<Player>(&log); }); }
+    ~RecordingPlayers() { SetMediaPlayerFactory({}); }
+    int Count(const QString &entry) const { return int(log.count(entry)); }
+    QStringList Opened() const
+    {
+        static const QRegularExpression open("^open ");
+        return QStringList(log).filter(open).replaceInStrings(open, QString());
+    }
+
+    QStringList log;
+};
 
 class AccountWindow : public ::testing::Test
 {

@@ -2,7 +2,6 @@
 #include "contacts/account/alarmwin.h"
 
 #include "account/AccountTestSupport.h"
-#include "account/RecordingMediaPlayer.h"
 
 #include <QComboBox>
 #include <QLineEdit>
