@@ -76,6 +76,14 @@ ModalResponder::Step RestoreItem(const QString &item, bool *stayedOpen = nullptr
     };
 }
 
+void Enter(QWidget *target)
+{
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &event);
+    }
+}
+
 struct HookGuard {
     explicit HookGuard(ReplaceFileFn hook) { SetReplaceFileHook(std::move(hook)); }
     ~HookGuard() { SetReplaceFileHook({}); }
@@ -107,27 +115,21 @@ protected:
         return CustomerData->dbConnection->Connected() ? CustomerData->dbConnection->FileName() : QString();
     }
 
-    // The window shows an open account exactly when one is connected.
-    void ExpectConnected(const QString &path)
+    // The window shows an open account exactly when one is connected; without one, the status
+    // says why.
+    void ExpectAccount(const QString &path, const QString &status = {})
     {
+        const bool open = !path.isEmpty();
         EXPECT_EQ(OpenFile(), path);
-        EXPECT_EQ(CurrentAccount().Path(), path);
-        EXPECT_EQ(main->StatusText(), QStringLiteral("当前打开数据: ") + path);
-        EXPECT_TRUE(main->SpTBXToolbar2->Visible());
+        EXPECT_EQ(main->StatusText(), open ? QStringLiteral("当前打开数据: ") + path : status);
+        EXPECT_EQ(main->SpTBXToolbar2->Visible(), open);
         for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
-            EXPECT_TRUE(main->Command(command)->Enabled()) << command;
-        EXPECT_TRUE(CustomerData->alarmTimer->isActive());
-        EXPECT_TRUE(RunQuery(main->ADOQuery1, "select count(*) from userinfo"));
-    }
-
-    void ExpectDisconnected(const QString &statusText)
-    {
-        EXPECT_EQ(OpenFile(), QString());
-        EXPECT_EQ(main->StatusText(), statusText);
-        EXPECT_FALSE(main->SpTBXToolbar2->Visible());
-        for (const char *command : {"SpTBXItem1", "SpTBXItem24", "SpTBXItem33"})
-            EXPECT_FALSE(main->Command(command)->Enabled()) << command;
-        EXPECT_FALSE(CustomerData->alarmTimer->isActive());
+            EXPECT_EQ(main->Command(command)->Enabled(), open) << command;
+        EXPECT_EQ(CustomerData->alarmTimer->isActive(), open);
+        if (open) {
+            EXPECT_EQ(CurrentAccount().Path(), path);
+            EXPECT_TRUE(RunQuery(main->ADOQuery1, "select count(*) from userinfo"));
+        }
     }
 
     QString accountA = DataDir() + "A.txl";
@@ -194,7 +196,7 @@ TEST_F(Accounts, PasswordTriesAndTheirOutcome)
         if (!(c.opens && blank))
             EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher(c.opens ? c.password : "one"));
         if (c.opens) {
-            ExpectConnected(accountB);
+            ExpectAccount(accountB);
             EXPECT_TRUE(main->BrowserPageVisible());
         }
         Close();
@@ -542,9 +544,9 @@ TEST_F(Accounts, RestoreOutcomes)
             editors[0]->refuseClose = false;
         }
         if (c.fault == CopyDamaged) {
-            ExpectDisconnected(QStringLiteral("错误的数据文件: ") + accountA);
+            ExpectAccount({}, QStringLiteral("错误的数据文件: ") + accountA);
         } else {
-            ExpectConnected(accountA);
+            ExpectAccount(accountA);
             EXPECT_TRUE(CurrentAccount().Protected());
             EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher(c.restored ? "two" : "one"));
             EXPECT_EQ(ContactNames(accountA), c.restored ? (QStringList{"乙", "丙"}) : QStringList{"甲"});
@@ -655,9 +657,22 @@ TEST_F(Accounts, SetChangeAndRemoveThePassword)
     EXPECT_TRUE(CurrentAccount().PasswordCipher().isEmpty());
     reopen(nullptr);
 
-    // Without one, 设置密码 asks for the new password only.
-    responder.Then(NewPassword("pw1", "pw1"));
+    // Without one, 设置密码 asks for the new password only; Enter in the second field only moves
+    // to 确定, and Enter there confirms.
+    bool firstEnterConfirmed = true;
+    responder.Then([&](QDialog *dialog) {
+        auto *set = qobject_cast<Tfrmsetnewpwd *>(dialog);
+        ASSERT_NE(set, nullptr);
+        for (QLineEdit *edit : {set->Edit1, set->Edit2}) {
+            edit->setText("pw1");
+            Enter(edit);
+        }
+        ASSERT_EQ(set->focusWidget(), set->Button1);
+        firstEnterConfirmed = !set->Cipher().isEmpty();
+        Enter(set->Button1);
+    });
     main->Command("SpTBXItem1")->Click();
+    EXPECT_FALSE(firstEnterConfirmed);
     EXPECT_EQ(CurrentAccount().PasswordCipher(), Cipher("pw1"));
     reopen("pw1");
     EXPECT_EQ(responder.Unexpected(), 0);
@@ -686,30 +701,6 @@ TEST_F(Accounts, APasswordThatCannotBeStoredLeavesTheAccountAsItWas)
     EXPECT_TRUE(CurrentAccount().PasswordCipher().isEmpty());
 }
 
-TEST_F(Accounts, EnterOnConfirmStoresThePassword)
-{
-    MakeAccount(accountA);
-    Start();
-    main->OpenAccount(accountA);
-    Tfrmsetnewpwd dialog(main->ADOQuery1, accountA, main.get());
-    dialog.show();
-    const auto enter = [](QWidget *target) {
-        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, "\r");
-            QApplication::sendEvent(target, &event);
-        }
-    };
-    dialog.Edit1->setText("pw");
-    enter(dialog.Edit1);
-    dialog.Edit2->setText("pw");
-    enter(dialog.Edit2);
-    ASSERT_EQ(dialog.focusWidget(), dialog.Button1);
-    EXPECT_TRUE(dialog.Cipher().isEmpty());  // the first Enter only moves to 确定
-    enter(dialog.Button1);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Cipher(), Cipher("pw"));
-}
-
 TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
 {
     MakeAccount(accountA);
@@ -719,14 +710,14 @@ TEST_F(Accounts, ConnectFailuresDisableTheAccountCommands)
 
     CurrentAccount().Remember(DataDir() + "vanished.txl");
     EXPECT_FALSE(main->ConnectAccount());
-    ExpectDisconnected(QStringLiteral("文件不存在: ") + CurrentAccount().Path());
+    ExpectAccount({}, QStringLiteral("文件不存在: ") + CurrentAccount().Path());
     const QString bad = DataDir() + "bad.txl";
     WriteBytes(bad, "garbage");
     CurrentAccount().Remember(bad);
     TestDialogs().Reset();
     EXPECT_FALSE(main->ConnectAccount());
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"无法与数据库建立连接，请检查数据库是否已经存在。"});
-    ExpectDisconnected(QStringLiteral("错误的数据文件: ") + bad);
+    ExpectAccount({}, QStringLiteral("错误的数据文件: ") + bad);
 }
 
 TEST_F(Accounts, IsOpenAccountFileSeesThroughPathSpellings)

@@ -187,19 +187,9 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
     }
 }
 
-// Damaged pages in the live file: no copy is made, so the good ones are not pushed out.
-TEST_F(DataModuleTest, ADamagedAccountIsNotCopied)
-{
-    data->dbConnection->Close();
-    MakeDamaged(CurrentAccount().Path());
-    data->dbConnection->Open(CurrentAccount().Path());
-    LastBackupTime = clock.now.addDays(-1);
-    data->dbbakTimerTimer();
-    EXPECT_TRUE(BackupFiles().isEmpty());
-}
-
-// Retention keeps the newest copy that passes the check even when newer ones are damaged.
-TEST_F(DataModuleTest, RetentionKeepsTheNewestGoodCopy)
+// Retention keeps the newest copy that passes the check even when newer ones are damaged; damaged
+// pages in the live file make no copy, so the good ones are not pushed out.
+TEST_F(DataModuleTest, DamagedFilesPushOutNoGoodCopy)
 {
     AppSettings().BackupKeepCount = 5;
     const QStringList made = BackUpHourly(4);
@@ -210,6 +200,13 @@ TEST_F(DataModuleTest, RetentionKeepsTheNewestGoodCopy)
     }
     AppSettings().BackupKeepCount = 2;
     clock.now = clock.now.addSecs(-3600);  // within the interval: clean-up only
+    data->dbbakTimerTimer();
+    EXPECT_EQ(BackupFiles(), made.mid(1));
+
+    data->dbConnection->Close();
+    MakeDamaged(CurrentAccount().Path());
+    data->dbConnection->Open(CurrentAccount().Path());
+    clock.now = clock.now.addDays(1);
     data->dbbakTimerTimer();
     EXPECT_EQ(BackupFiles(), made.mid(1));
 }
@@ -317,47 +314,39 @@ TEST_F(DataModuleTest, BackupFolderSetting)
     }
 }
 
-TEST_F(DataModuleTest, AFailedCopyListsNothingAndLeavesTheAccount)
+// A tick that cannot copy, or cannot list its copy, leaves no file and the time of the last
+// backup, and does not touch the account.
+TEST_F(DataModuleTest, ABackupThatCannotBeMadeLeavesNothing)
 {
     Run("insert into userinfo(uname, nodetype) values(?, 2)", {"李四"});
-    data->dbConnection->Close();
-    const QByteArray before = ReadAll(CurrentAccount().Path());
-    data->dbConnection->Open(CurrentAccount().Path());
-    // A folder below a plain file can be neither made nor written, whoever runs the test.
-    const QString blocker = MakeTempDir("blocked") + "/file";
-    WriteBytes(blocker);
-    AppSettings().BackupDir = blocker + "/backup/";
-    const QDateTime last = clock.now.addDays(-1);
-    LastBackupTime = last;
-
-    data->dbbakTimerTimer();
-    EXPECT_TRUE(Listed().isEmpty());
-    EXPECT_EQ(LastBackupTime, last);
-    data->dbConnection->Close();
-    EXPECT_EQ(ReadAll(CurrentAccount().Path()), before);
-}
-
-TEST_F(DataModuleTest, NoAccountNoBackupNoReminder)
-{
-    AddPlan("plan", "2024-05-01 08:30:00", 1);
-    LastBackupTime = clock.now.addDays(-1);
-    data->dbConnection->Close();
-    data->dbbakTimerTimer();
-    data->alarmTimerTimer();
-    EXPECT_TRUE(BackupFiles().isEmpty());
-    EXPECT_TRUE(data->AlarmWindows().isEmpty());
-
-    data->dbConnection->Open(CurrentAccount().Path());
     const QString path = CurrentAccount().Path();
-    CurrentAccount().Remember(path + ".missing");
-    data->dbbakTimerTimer();
-    EXPECT_TRUE(BackupFiles().isEmpty());
-    CurrentAccount().Remember(path);
-
-    // A copy that cannot be listed is removed again.
-    Run("drop table databaklist");
-    data->dbbakTimerTimer();
-    EXPECT_TRUE(BackupFiles().isEmpty());
+    const struct { const char *what; std::function<void()> cause; bool listable; } cases[] = {
+        {"no connection", [&] { data->dbConnection->Close(); }, false},
+        {"no account file", [&] { CurrentAccount().Remember(path + ".missing"); }, true},
+        // A folder below a plain file can be neither made nor written, whoever runs the test.
+        {"no backup folder", [&] { AppSettings().BackupDir += "file/backup/"; }, true},
+        // A copy that cannot be listed is removed again.
+        {"no list", [&] { Run("drop table databaklist"); }, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        data->dbConnection->Close();
+        data->dbConnection->Open(path);
+        CurrentAccount().Remember(path);
+        const QString folder = MakeTempDir(QStringLiteral("backup-") + c.what) + '/';
+        AppSettings().BackupDir = folder;
+        WriteBytes(folder + "file");
+        const QDateTime last = clock.now.addDays(-1);
+        LastBackupTime = last;
+        c.cause();
+        const QByteArray before = ReadAll(path);
+        data->dbbakTimerTimer();
+        EXPECT_EQ(FilesIn(folder), QStringList{"file"});
+        EXPECT_EQ(LastBackupTime, last);
+        if (c.listable)
+            EXPECT_TRUE(Listed().isEmpty());
+        EXPECT_EQ(ReadAll(path), before);
+    }
 }
 
 // Reminder check --------------------------------------------------------------------------------
@@ -436,6 +425,13 @@ TEST_F(DataModuleTest, ClosingRemindersClosesSnoozedOnesToo)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(snoozed.isNull());
     EXPECT_TRUE(shown.isNull());
+    EXPECT_TRUE(data->AlarmWindows().isEmpty());
+
+    // Without a connection nothing is checked.
+    AddPlan("c", "2024-05-01 08:31:00", 3);
+    data->dbConnection->Close();
+    clock.now = clock.now.addSecs(60);
+    data->alarmTimerTimer();
     EXPECT_TRUE(data->AlarmWindows().isEmpty());
 }
 

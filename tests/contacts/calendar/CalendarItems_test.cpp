@@ -160,15 +160,11 @@ TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
 TEST(CalendarItems, EmailIsDecipheredUnlessStoredInTheClear)
 {
     const QString cipher = DesEncryptString(QStringLiteral("x@example.com"), DesKey).Text;
-    struct Case { QString email, email2, kind, expected; };
-    const Case cases[] = {
-        {cipher, "", "", "x@example.com"},
-        {cipher, "", "1", "x@example.com"},
-        {"y@example.com", "", " 2 ", "y@example.com"},
-        {"", "z@example.com", "", "z@example.com"},
-        {"", "", "2", ""},
+    const struct { QString email, email2, kind, expected; } cases[] = {
+        {cipher, "", "", "x@example.com"}, {cipher, "", "1", "x@example.com"},
+        {"y@example.com", "", " 2 ", "y@example.com"}, {"", "z@example.com", "", "z@example.com"}, {"", "", "2", ""},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(ContactEmail(c.email, c.email2, c.kind), c.expected) << c.email.toStdString();
 }
 

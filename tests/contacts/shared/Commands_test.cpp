@@ -14,10 +14,10 @@ TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
     int clicks = 0;
     TCommand &group = list.Add(TCommandKind::Group, "Themes");
     group.Add(list.Add(TCommandKind::Item, "ThemeA"));
-    TCommand &root = list.Define(
-        "Bar", {SubmenuRow("File", "文件"), CommandRow("Open", "打开", "Ctrl+O", [&clicks] { ++clicks; }), SeparatorRow(),
-                CommandRow("Dead", "无", "", nullptr), SubmenuRow("Skins", "皮肤"), IncludeRow("Themes"), EndRow(),
-                EndRow(), CommandRow("Help", "帮助", "", [] {})});
+    TCommand &root = list.Define("Bar", {SubmenuRow("File", "文件"),
+                                         CommandRow("Open", "打开", "Ctrl+O", [&clicks] { ++clicks; }), SeparatorRow(),
+                                         CommandRow("Dead", "无", "", nullptr), SubmenuRow("Skins", "皮肤"),
+                                         IncludeRow("Themes"), EndRow(), EndRow(), CommandRow("Help", "帮助", "", [] {})});
     ASSERT_EQ(root.Items().size(), 2u);
     EXPECT_EQ(root.Items()[0], list.Command("File"));
     EXPECT_EQ(root.Items()[1], list.Command("Help"));

@@ -88,8 +88,9 @@ TEST(Utility, PinyinInitialOfOneCharacter)
 TEST(Utility, ZodiacSignAtEveryBoundary)
 {
     const struct { int month, day; const char *sign; } starts[] = {
-        {1, 20, "水瓶座"}, {2, 19, "双鱼座"}, {3, 21, "白羊座"}, {4, 20, "金牛座"}, {5, 21, "双子座"}, {6, 22, "巨蟹座"},
-        {7, 23, "狮子座"}, {8, 23, "处女座"}, {9, 23, "天秤座"}, {10, 24, "天蝎座"}, {11, 22, "射手座"}, {12, 22, "摩羯座"}};
+        {1, 20, "水瓶座"},  {2, 19, "双鱼座"},  {3, 21, "白羊座"}, {4, 20, "金牛座"},
+        {5, 21, "双子座"},  {6, 22, "巨蟹座"},  {7, 23, "狮子座"}, {8, 23, "处女座"},
+        {9, 23, "天秤座"},  {10, 24, "天蝎座"}, {11, 22, "射手座"}, {12, 22, "摩羯座"}};
     const char *before = "摩羯座";
     for (const auto &c : starts) {
         const QDate first(2024, c.month, c.day);

@@ -55,7 +55,8 @@ TEST(WNDES, EncryptsToKnownHexAndBack)
 TEST(WNDES, TextEndingInTheKeyDigestIsRefusedNotCrashed)
 {
     // t^e^v^o^r^i^k^s = 0x0B, a^b = 0x03
-    const struct { QString text, key; } cases[] = {{"secret\x0b", DesKey}, {"\x0b", DesKey}, {"pass\x03", "ab"}, {"x", "x"}};
+    const struct { QString text, key; } cases[] = {
+        {"secret\x0b", DesKey}, {"\x0b", DesKey}, {"pass\x03", "ab"}, {"x", "x"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         const DesResult result = DesEncryptString(c.text, c.key);
