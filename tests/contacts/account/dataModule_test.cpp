@@ -343,8 +343,9 @@ TEST_F(DataModuleTest, ABackupThatCannotBeMadeLeavesNothing)
         data->dbbakTimerTimer();
         EXPECT_EQ(FilesIn(folder), QStringList{"file"});
         EXPECT_EQ(LastBackupTime, last);
-        if (c.listable)
+        if (c.listable) {
             EXPECT_TRUE(Listed().isEmpty());
+        }
         EXPECT_EQ(ReadAll(path), before);
     }
 }

@@ -79,7 +79,8 @@ TEST(Utility, PinyinInitialOfOneCharacter)
 
     // One byte comes back as it is; é is in GBK, but no hanzi; 0xD800 is a lone surrogate.
     const struct { QString ch; const char *initial; } odd[] = {
-        {"a", "a"}, {"7", "7"}, {QString(), "?"}, {"ab", "?"}, {"é", "?"}, {"😀", "?"}, {QString(QChar(0xD800)), "?"}};
+        {"a", "a"}, {"7", "7"}, {QString(), "?"}, {"ab", "?"},
+        {"é", "?"}, {"😀", "?"}, {QString(QChar(0xD800)), "?"}};
     for (const auto &c : odd)
         EXPECT_EQ(PinyinInitial(c.ch), QString::fromUtf8(c.initial)) << c.ch.toStdString();
 }
