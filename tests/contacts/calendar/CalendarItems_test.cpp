@@ -108,8 +108,14 @@ TEST(CalendarItems, EntryDetailsByKind)
     TContactDates row = Row("甲", "1980-06-10", false, "2000-06-11");
     row.Key = 7;
     row.Email = QStringLiteral("a@example.com");
-    const TPlanRow plan{.Id = 3, .Key = 7, .Title = "拜访", .StartDate = "2025-06-12 00:00:00", .Name = "甲",
-                        .Email2 = "b@example.com", .Cipher = "2"};
+    TPlanRow plan;
+    plan.Id = 3;
+    plan.Key = 7;
+    plan.Title = QStringLiteral("拜访");
+    plan.StartDate = QStringLiteral("2025-06-12 00:00:00");
+    plan.Name = QStringLiteral("甲");
+    plan.Email2 = QStringLiteral("b@example.com");
+    plan.Cipher = QStringLiteral("2");
     const std::vector<TCalendarEntry> entries = Month("2025-06-01", {row}, {plan});
     ASSERT_EQ(entries.size(), 3u);
 
@@ -135,10 +141,13 @@ TEST(CalendarItems, EntryDetailsByKind)
 
 TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
 {
-    const std::vector<TPlanRow> plans = {{.Title = "before", .StartDate = "2025-05-31 23:59:59"},
-                                         {.Title = "first", .StartDate = "2025-06-01 00:00:00"},
-                                         {.Title = "bad", .StartDate = "2025-13-01"},
-                                         {.Title = "last", .StartDate = "2025-07-12"}};
+    std::vector<TPlanRow> plans;
+    for (const auto &[title, start] : {std::pair{"before", "2025-05-31 23:59:59"}, std::pair{"first", "2025-06-01 00:00:00"},
+                                       std::pair{"bad", "2025-13-01"}, std::pair{"last", "2025-07-12"}}) {
+        plans.emplace_back();
+        plans.back().Title = QString::fromUtf8(title);
+        plans.back().StartDate = QString::fromUtf8(start);
+    }
     EXPECT_EQ(Listed(ContactEntries({}, plans, D("2025-06-01"), D("2025-07-12"))),
               (QStringList{"2025-06-01 first", "2025-07-12 last"}));
 }
