@@ -330,7 +330,7 @@ TEST_F(Accounts, LeftoverTemporaryFilesGoAtTheNextStart)
         EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
 }
 
-TEST_F(Accounts, StartWithTheLastAccountOrTheListWhenItIsGone)
+TEST_F(Accounts, StartWithTheLastAccountOrTheList)
 {
     MakeAccount(accountA);
     ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, "txlfile", accountA));
@@ -358,6 +358,28 @@ TEST_F(Accounts, StartWithTheLastAccountOrTheListWhenItIsGone)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frmnewdataform.isNull());
     EXPECT_EQ(CurrentAccount().Path(), accountA);
+
+    // The list's other buttons: help without its file, another file (not the open one under
+    // another spelling), and 关闭.
+    const QString elsewhere = MakeTempDir("other") + "/外部.txl";
+    MakeAccount(elsewhere, {"丙"});
+    ShowList();
+    frmnewdataform->Button5->click();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
+    EXPECT_TRUE(TestShell().opened.isEmpty());
+    TestDialogs().AnswerText(DataDir() + "./A.txl");
+    frmnewdataform->Button2->click();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("该帐户数据已经打开!"));
+    ASSERT_FALSE(frmnewdataform.isNull());
+    TestDialogs().AnswerText(elsewhere);
+    frmnewdataform->Button2->click();
+    EXPECT_EQ(CurrentAccount().Path(), elsewhere);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmnewdataform.isNull());
+    ShowList();
+    frmnewdataform->Button6->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmnewdataform.isNull());
 }
 
 TEST_F(Accounts, NewAccountFromTheList)
@@ -447,34 +469,6 @@ TEST_F(Accounts, DeleteFromTheList)
     EXPECT_EQ(OpenFile(), accountA);
     for (const QString &sidecar : sidecars)
         EXPECT_FALSE(QFileInfo::exists(sidecar)) << sidecar.toStdString();
-}
-
-TEST_F(Accounts, OpenOtherAccountFileAndHelpWithoutItsFile)
-{
-    MakeAccount(accountA);
-    const QString elsewhere = MakeTempDir("other") + "/外部.txl";
-    MakeAccount(elsewhere, {"丙"});
-    Start();
-    main->OpenAccount(accountA);
-    ShowList();
-    frmnewdataform->Button5->click();
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"文件已经不存在！"});
-    EXPECT_TRUE(TestShell().opened.isEmpty());
-
-    TestDialogs().AnswerText(DataDir() + "./A.txl");
-    frmnewdataform->Button2->click();
-    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("该帐户数据已经打开!"));
-    ASSERT_FALSE(frmnewdataform.isNull());
-    TestDialogs().AnswerText(elsewhere);
-    frmnewdataform->Button2->click();
-    EXPECT_EQ(CurrentAccount().Path(), elsewhere);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frmnewdataform.isNull());
-
-    ShowList();
-    frmnewdataform->Button6->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frmnewdataform.isNull());
 }
 
 // Every way a restore can fail keeps the open account, its contacts and its protection. The

@@ -71,41 +71,38 @@ TEST_F(AlarmWindow, SnoozeListPositionsGiveTheirMinutes)
     }
 }
 
-TEST_F(AlarmWindow, SnoozeOfAnHourHidesForThreeThousandSixHundredTicks)
+// An hour's snooze hides the window for 3600 ticks; 不再提醒 then stops the timer and the sound
+// and closes it for good.
+TEST_F(AlarmWindow, SnoozeOfAnHourThenNoMoreReminders)
 {
     const QString sound = SoundFolder() + "ding.wav";
     WriteBytes(sound, "RIFF");
-    Tfrmalarmwin window;
-    window.SetSoundFile("ding.wav");
-    window.show();
-    ASSERT_EQ(players.Count("play"), 1);
-
-    window.ComboBox1->setCurrentIndex(window.ComboBox1->findText("1小时"));
-    window.Button1->click();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.Timer1->interval(), 1000);
-    EXPECT_GE(players.Count("close"), 1);
-    for (int tick = 1; tick < 3600; ++tick)
-        window.Timer1Timer();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.ElapsedSeconds(), 3599);
-    EXPECT_TRUE(window.Timer1->isActive());
-
-    window.Timer1Timer();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.Timer1->isActive());
-    EXPECT_EQ(window.ElapsedSeconds(), 0);
-    EXPECT_EQ(players.Count("play"), 2);
-    // The name was looked up once; showing again plays the same file, not res/sound/res/sound/…
-    EXPECT_EQ(players.Opened(), (QStringList{sound, sound}));
-}
-
-TEST_F(AlarmWindow, NoMoreRemindersStopsTheTimerAndCloses)
-{
     auto *window = new Tfrmalarmwin;
     window->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<Tfrmalarmwin> guard(window);
+    window->SetSoundFile("ding.wav");
     window->show();
+    ASSERT_EQ(players.Count("play"), 1);
+
+    window->ComboBox1->setCurrentIndex(window->ComboBox1->findText("1小时"));
+    window->Button1->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->Timer1->interval(), 1000);
+    EXPECT_GE(players.Count("close"), 1);
+    for (int tick = 1; tick < 3600; ++tick)
+        window->Timer1Timer();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->ElapsedSeconds(), 3599);
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    window->Timer1Timer();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(window->ElapsedSeconds(), 0);
+    EXPECT_EQ(players.Count("play"), 2);
+    // The name was looked up once; showing again plays the same file, not res/sound/res/sound/…
+    EXPECT_EQ(players.Opened(), (QStringList{sound, sound}));
+
     window->Button1->click();
     ASSERT_TRUE(window->Timer1->isActive());
     window->show();
