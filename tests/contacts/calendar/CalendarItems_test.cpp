@@ -18,29 +18,18 @@ QStringList Listed(const std::vector<TCalendarEntry> &entries)
     return out;
 }
 
-TContactDates Solar(const QString &name, const QString &birthday)
+// A contact whose filled dates are reminded of.
+TContactDates Row(const QString &name, const QString &birthday, bool lunar = false, const QString &anniversary = {})
 {
     TContactDates row;
     row.Name = name;
     row.Birthday = birthday;
-    row.BirthdayReminder = true;
+    row.BirthdayReminder = !birthday.isEmpty();
+    row.Anniversary = anniversary;
+    row.AnniversaryReminder = !anniversary.isEmpty();
+    if (lunar)
+        row.DateFormat = QStringLiteral("阴历");
     row.Cipher = QStringLiteral("2");
-    return row;
-}
-
-TContactDates Lunar(const QString &name, const QString &birthday)
-{
-    TContactDates row = Solar(name, birthday);
-    row.DateFormat = QStringLiteral("阴历");
-    return row;
-}
-
-TContactDates Wedding(const QString &name, const QString &day)
-{
-    TContactDates row = Solar(name, {});
-    row.BirthdayReminder = false;
-    row.Anniversary = day;
-    row.AnniversaryReminder = true;
     return row;
 }
 
@@ -59,40 +48,33 @@ QStringList Festivals(const char *dayInMonth)
 
 } // namespace
 
+// Six weeks from the Sunday on or before the 1st.
 TEST(CalendarItems, MonthRangeIsTheGridFromSunday)
 {
-    struct Case {
-        const char *day, *start, *end;
-    };
-    const Case cases[] = {
-        {"2025-12-17", "2025-11-30", "2026-01-10"},
-        {"2026-01-31", "2025-12-28", "2026-02-07"},
-        {"2023-10-09", "2023-10-01", "2023-11-11"},  // the 1st is a Sunday: it opens the grid
-        {"2005-02-28", "2005-01-30", "2005-03-12"},
-    };
-    for (const Case &c : cases) {
-        const TMonthRange range = MonthRange(D(c.day));
-        EXPECT_EQ(range.First, QDate(D(c.day).year(), D(c.day).month(), 1)) << c.day;
-        EXPECT_EQ(range.Start, D(c.start)) << c.day;
-        EXPECT_EQ(range.End, D(c.end)) << c.day;
-        EXPECT_EQ(range.Start.dayOfWeek(), 7) << c.day;
+    const char *cases[][3] = {{"2025-12-17", "2025-11-30", "2026-01-10"}, {"2026-01-31", "2025-12-28", "2026-02-07"},
+                              {"2023-10-09", "2023-10-01", "2023-11-11"}, {"2005-02-28", "2005-01-30", "2005-03-12"}};
+    for (const auto &c : cases) {
+        const TMonthRange range = MonthRange(D(c[0]));
+        EXPECT_EQ(range.First, QDate(D(c[0]).year(), D(c[0]).month(), 1)) << c[0];
+        EXPECT_EQ(range.Start, D(c[1])) << c[0];
+        EXPECT_EQ(range.End, D(c[2])) << c[0];
     }
 }
 
 TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
 {
     const std::vector<TContactDates> yearEnd = {
-        Solar("甲", "1980-11-30"), Solar("乙", "1975-12-25 00:00:00"), Solar("丙", "1990-01-05"),
-        Wedding("丁", "2001-12-10"), Solar("戊", "1966-12-28"),
+        Row("甲", "1980-11-30"), Row("乙", "1975-12-25 00:00:00"), Row("丙", "1990-01-05"),
+        Row("丁", {}, false, "2001-12-10"), Row("戊", "1966-12-28"),
     };
     const std::vector<TContactDates> odd = {
-        Solar("闰", "2000-02-29"), Solar("二月", "1999-02-14"), Solar("坏", "not a date"),
-        Lunar("三十", "1990-12-30"),  // the twelfth month of lunar 2024 has 29 days
-        Lunar("初十", "1990-01-10"),
+        Row("闰", "2000-02-29"), Row("二月", "1999-02-14"), Row("坏", "not a date"),
+        Row("三十", "1990-12-30", true),  // the twelfth month of lunar 2024 has 29 days
+        Row("初十", "1990-01-10", true),
     };
-    TContactDates off = Solar("关", "1980-06-10");
+    TContactDates off = Row("关", "1980-06-10");
     off.BirthdayReminder = false;
-    TContactDates weddingOff = Wedding("婚", "2000-06-11");
+    TContactDates weddingOff = Row("婚", {}, false, "2000-06-11");
     weddingOff.AnniversaryReminder = false;
     struct Case {
         const char *why;
@@ -108,12 +90,13 @@ TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
         {"an impossible date skips only its row", "2025-02-01", odd, {"2025-02-14 二月-阳历生日", "2025-02-07 初十-阴历生日"}},
         {"no lunar 30th in a 29-day month", "2025-01-01", odd, {"2025-02-07 初十-阴历生日"}},
         {"29 February in a leap year", "2024-02-01", {odd[0]}, {"2024-02-29 闰-阳历生日"}},
-        {"second month, not the leap one", "2023-03-01", {Lunar("甲", "1970-02-25")}, {"2023-03-16 甲-阴历生日"}},
+        {"second month, not the leap one", "2023-03-01", {Row("甲", "1970-02-25", true)}, {"2023-03-16 甲-阴历生日"}},
         // A grid that reaches into the next lunar year: the twelfth month of 2025 is in January
         // 2026, and a first-month birthday of 2026 in February.
-        {"lunar year end", "2026-01-01", {Lunar("乙", "1970-12-08"), Lunar("丙", "1970-01-01")}, {"2026-01-26 乙-阴历生日"}},
-        {"lunar new year", "2026-02-01", {Lunar("丙", "1970-01-01")}, {"2026-02-17 丙-阴历生日"}},
-        {"only reminded rows, a lunar row is no solar one", "2025-06-01", {off, weddingOff, Lunar("农", "1980-06-12")},
+        {"lunar year end", "2026-01-01", {Row("乙", "1970-12-08", true), Row("丙", "1970-01-01", true)},
+         {"2026-01-26 乙-阴历生日"}},
+        {"lunar new year", "2026-02-01", {Row("丙", "1970-01-01", true)}, {"2026-02-17 丙-阴历生日"}},
+        {"only reminded rows, a lunar row is no solar one", "2025-06-01", {off, weddingOff, Row("农", "1980-06-12", true)},
          {"2025-07-06 农-阴历生日"}},
     };
     for (const Case &c : cases)
@@ -122,10 +105,8 @@ TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
 
 TEST(CalendarItems, EntryDetailsByKind)
 {
-    TContactDates row = Solar("甲", "1980-06-10");
+    TContactDates row = Row("甲", "1980-06-10", false, "2000-06-11");
     row.Key = 7;
-    row.Anniversary = QStringLiteral("2000-06-11");
-    row.AnniversaryReminder = true;
     row.Email = QStringLiteral("a@example.com");
     TPlanRow plan;
     plan.Id = 3;
@@ -138,29 +119,23 @@ TEST(CalendarItems, EntryDetailsByKind)
     const std::vector<TCalendarEntry> entries = Month("2025-06-01", {row}, {plan});
     ASSERT_EQ(entries.size(), 3u);
 
-    struct Expect {
-        TCalendarKind kind;
-        QTime start, end;
-        bool isPrivate;
-        int image, id;
-        const char *email;
-    };
-    const Expect expected[] = {
+    const struct { TCalendarKind kind; QTime start, end; bool isPrivate; int image, id; const char *email; } expected[] = {
         {TCalendarKind::Plan, QTime(8, 0), QTime(16, 0), true, CalendarPlanImage, 3, "b@example.com"},
         {TCalendarKind::SolarBirthday, QTime(8, 0), QTime(8, 0), false, CalendarBirthdayImage, 0, "a@example.com"},
         {TCalendarKind::Anniversary, QTime(0, 0), QTime(23, 0), true, CalendarAnniversaryImage, 0, "a@example.com"},
     };
     for (size_t i = 0; i < entries.size(); ++i) {
+        SCOPED_TRACE(i);
         const TCalendarEntry &e = entries[i];
-        EXPECT_EQ(e.Kind, expected[i].kind) << i;
-        EXPECT_EQ(e.StartTime, expected[i].start) << i;
-        EXPECT_EQ(e.EndTime, expected[i].end) << i;
-        EXPECT_EQ(e.Private, expected[i].isPrivate) << i;
-        EXPECT_EQ(e.ImageIndex, expected[i].image) << i;
-        EXPECT_EQ(e.Id, expected[i].id) << i;
-        EXPECT_EQ(e.Key, 7) << i;
-        EXPECT_EQ(e.Name, QStringLiteral("甲")) << i;
-        EXPECT_EQ(e.Email, QString::fromLatin1(expected[i].email)) << i;
+        EXPECT_EQ(e.Kind, expected[i].kind);
+        EXPECT_EQ(e.StartTime, expected[i].start);
+        EXPECT_EQ(e.EndTime, expected[i].end);
+        EXPECT_EQ(e.Private, expected[i].isPrivate);
+        EXPECT_EQ(e.ImageIndex, expected[i].image);
+        EXPECT_EQ(e.Id, expected[i].id);
+        EXPECT_EQ(e.Key, 7);
+        EXPECT_EQ(e.Name, QStringLiteral("甲"));
+        EXPECT_EQ(e.Email, QString::fromLatin1(expected[i].email));
     }
 }
 
@@ -180,26 +155,17 @@ TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
 TEST(CalendarItems, EmailIsDecipheredUnlessStoredInTheClear)
 {
     const QString cipher = DesEncryptString(QStringLiteral("x@example.com"), DesKey).Text;
-    struct Case {
-        QString email, email2, kind, expected;
+    const struct { QString email, email2, kind, expected; } cases[] = {
+        {cipher, "", "", "x@example.com"}, {cipher, "", "1", "x@example.com"},
+        {"y@example.com", "", " 2 ", "y@example.com"}, {"", "z@example.com", "", "z@example.com"}, {"", "", "2", ""},
     };
-    const Case cases[] = {
-        {cipher, "", "", "x@example.com"},
-        {cipher, "", "1", "x@example.com"},
-        {"y@example.com", "", " 2 ", "y@example.com"},
-        {"", "z@example.com", "", "z@example.com"},
-        {"", "", "2", ""},
-    };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(ContactEmail(c.email, c.email2, c.kind), c.expected) << c.email.toStdString();
 }
 
 TEST(CalendarItems, FestivalsOfAMonth)
 {
-    struct Case {
-        const char *month;
-        QStringList expected;
-    };
+    struct Case { const char *month; QStringList expected; };
     const Case cases[] = {
         {"2005-02-01",
          {"2005-02-01 小年|祭灶", "2005-02-08 除夕", "2005-02-09 春节", "2005-02-14 情人节", "2005-02-23 元宵节",

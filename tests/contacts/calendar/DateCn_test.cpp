@@ -12,140 +12,101 @@ const QString MonthNames = QStringLiteral("一二三四五六七八九十冬腊"
 const QStringList DayNames = QStringLiteral("初一 初二 初三 初四 初五 初六 初七 初八 初九 初十 十一 十二 十三 十四 十五 "
                                              "十六 十七 十八 十九 二十 廿一 廿二 廿三 廿四 廿五 廿六 廿七 廿八 廿九 三十").split(' ');
 
-const QDate FirstDay(1901, 1, 1);
-const QDate LastDay(2050, 12, 31);
-
-std::string Iso(const QDate &d)
-{
-    return d.toString(Qt::ISODate).toStdString();
-}
-
 } // namespace
 
 // Every day 1901-2050 against the calendar data: lunar month, day and leap flag, the solar
 // terms, and the caption a cell shows.
 TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
 {
+    const QDate firstDay(1901, 1, 1), lastDay(2050, 12, 31);
     const std::vector<LunarMonthData> months = LoadLunarMonths();
     const std::vector<std::array<int, 24>> terms = LoadSolarTermDays();
     ASSERT_FALSE(months.empty()) << "missing " << LunarDataPath("lunar_years.txt").toStdString();
     ASSERT_EQ(terms.size(), 150u);
-
     int checked = 0;
     int failures = 0;
     for (const LunarMonthData &m : months) {
         for (int offset = 0; offset < m.length && failures < 20; ++offset) {
             const QDate date = m.first.addDays(offset);
-            if (date < FirstDay || date > LastDay)
+            if (date < firstDay || date > lastDay)
                 continue;
             ++checked;
             const int day = offset + 1;
             const int want = m.month < 0 ? m.month * 100 - day : m.month * 100 + day;
             const std::array<int, 24> &yearTerms = terms[date.year() - 1901];
             int wantTerm = 0;
-            if (yearTerms[date.month() * 2 - 2] == date.day())
-                wantTerm = date.month() * 2 - 1;
-            else if (yearTerms[date.month() * 2 - 1] == date.day())
-                wantTerm = date.month() * 2;
-
+            for (int half = 0; half < 2; ++half) {
+                if (yearTerms[date.month() * 2 - 2 + half] == date.day())
+                    wantTerm = date.month() * 2 - 1 + half;
+            }
             const QString monthName = MonthNames.mid(std::abs(m.month) - 1, 1);
             const QString wantMonthText = m.month < 0 ? QStringLiteral("闰") + monthName : monthName + QStringLiteral("月");
-            QString wantText;
-            int wantKind = LunarTextDay;
-            if (wantTerm) {
-                wantKind = LunarTextTerm;
-                wantText = TermNames[wantTerm - 1];
-            } else if (day == 1) {
-                wantKind = LunarTextMonth;
-                wantText = wantMonthText;
-            } else {
-                wantText = DayNames[day - 1];
-            }
+            const int wantKind = wantTerm ? LunarTextTerm : day == 1 ? LunarTextMonth : LunarTextDay;
+            const QString wantText = wantTerm ? TermNames[wantTerm - 1] : day == 1 ? wantMonthText : DayNames[day - 1];
 
             int kind = -1;
             QString text;
             LunarDayText(date, kind, text);
-            const bool ok = SolarToLunar(date) == want && LunarMonth(date) == std::abs(m.month)
-                && LunarDay(date) == day && SolarTerm(date.year(), date.month(), date.day()) == wantTerm
-                && kind == wantKind && text == wantText && LunarMonthText(date) == wantMonthText
-                && LunarDayName(date) == DayNames[day - 1];
-            if (!ok) {
+            const int term = SolarTerm(date.year(), date.month(), date.day());
+            if (SolarToLunar(date) != want || LunarMonth(date) != std::abs(m.month) || LunarDay(date) != day
+                || term != wantTerm || kind != wantKind || text != wantText || LunarMonthText(date) != wantMonthText
+                || LunarDayName(date) != DayNames[day - 1]) {
                 ++failures;
-                ADD_FAILURE() << Iso(date) << ": lunar " << SolarToLunar(date) << " (want " << want << "), term "
-                              << SolarTerm(date.year(), date.month(), date.day()) << " (want " << wantTerm
-                              << "), caption " << kind << " " << text.toStdString() << " (want " << wantKind
-                              << " " << wantText.toStdString() << "), texts " << LunarMonthText(date).toStdString() << " "
-                              << LunarDayName(date).toStdString();
+                ADD_FAILURE() << IsoDate(date) << ": lunar " << SolarToLunar(date) << " (want " << want << "), term "
+                              << term << " (want " << wantTerm << "), caption " << kind << " " << text.toStdString()
+                              << " (want " << wantKind << " " << wantText.toStdString() << "), texts "
+                              << LunarMonthText(date).toStdString() << " " << LunarDayName(date).toStdString();
             }
         }
     }
     EXPECT_EQ(failures, 0);
-    if (failures == 0) {
-        EXPECT_EQ(checked, FirstDay.daysTo(LastDay) + 1);
-    }
+    EXPECT_EQ(checked, failures ? checked : firstDay.daysTo(lastDay) + 1);
 }
 
 // Outside 1901-2050 there is no lunar date, caption or solar term, and a stale caption is cleared.
 TEST(DateCn, NothingOutsideTheTable)
 {
     for (const QDate &date : {QDate(2051, 1, 1), QDate(1900, 12, 31), QDate(1, 1, 1), QDate()}) {
-        SCOPED_TRACE(Iso(date));
-        EXPECT_EQ(SolarToLunar(date), 0);
-        EXPECT_EQ(LunarMonth(date), 0);
-        EXPECT_EQ(LunarDay(date), 0);
-        EXPECT_EQ(LunarMonthText(date), "");
-        EXPECT_EQ(LunarDayName(date), "");
         int kind = -1;
         QString text = QStringLiteral("stale");
         LunarDayText(date, kind, text);
-        EXPECT_EQ(kind, LunarTextDay);
-        EXPECT_EQ(text, "");
+        const QString all = QStringLiteral("%1 %2 %3 [%4] [%5] %6 [%7]")
+                                .arg(SolarToLunar(date)).arg(LunarMonth(date)).arg(LunarDay(date))
+                                .arg(LunarMonthText(date), LunarDayName(date)).arg(kind).arg(text);
+        EXPECT_EQ(all, QStringLiteral("0 0 0 [] [] %1 []").arg(LunarTextDay)) << IsoDate(date);
     }
-    const int badTerms[][3] = {{1900, 12, 22}, {2051, 1, 5}, {2000, 0, 6}, {2000, 13, 6}, {2050, 13, 21}, {1901, 0, 21}, {2000, -1, 6}};
+    const int badTerms[][3] = {{1900, 12, 22}, {2051, 1, 5}, {2000, 0, 6}, {2000, 13, 6}, {2050, 13, 21},
+                               {1901, 0, 21},  {2000, -1, 6}};
     for (const auto &t : badTerms)
         EXPECT_EQ(SolarTerm(t[0], t[1], t[2]), 0) << t[0] << "-" << t[1] << "-" << t[2];
 }
 
-// 2034's record starts in the leap eleventh month but cannot say so: its first month is month
-// 11 and it names no leap month, so the sign must come from 31 December 2033.
-TEST(DateCn, RecordStartingInALeapMonthTakesItsSignFromTheYearBefore)
-{
-    const unsigned char *record = LunarYearTable[2034 - 1901];
-    EXPECT_EQ(LunarDateInRecord(record, 0, false), 1111);
-    EXPECT_EQ(LunarDateInRecord(record, 0, true), -1111);
-    EXPECT_EQ(LunarMonthText(QDate(2034, 1, 1)), QStringLiteral("闰冬"));
-}
-
 // The day walk must stop at the record's 16 months, and a leap twelfth month is followed by
-// month 1, not a month 13 that no name exists for.
+// month 1, not a month 13 that no name exists for. 2034's record starts in the leap eleventh
+// month but cannot say so: the sign must come from 31 December 2033.
 TEST(DateCn, RecordWalkStaysInsideItsMonths)
 {
     // Month 12 from 1 January, 16 months of 29 days, no leap month: days 0..463.
     const unsigned char shortRecord[4] = {0x81, 0x00, 0x00, 0x00};
-    EXPECT_EQ(LunarDateInRecord(shortRecord, 0, false), 1201);
-    EXPECT_EQ(LunarDateInRecord(shortRecord, 463, false), 329);
-    EXPECT_EQ(LunarDateInRecord(shortRecord, 464, false), 0);
-    EXPECT_EQ(LunarDateInRecord(shortRecord, 1000, false), 0);
-    EXPECT_EQ(LunarDateInRecord(shortRecord, -1, false), 0);
-
     // Month 11 from 1 January, then 12, leap 12, and month 1.
     const unsigned char leapTwelfth[4] = {0x01, 0x00, 0x00, 12};
-    EXPECT_EQ(LunarDateInRecord(leapTwelfth, 29, false), 1201);
-    EXPECT_EQ(LunarDateInRecord(leapTwelfth, 58, false), -1201);
-    EXPECT_EQ(LunarDateInRecord(leapTwelfth, 87, false), 101);
-    EXPECT_EQ(LunarDateInRecord(leapTwelfth, 116, false), 201);
+    const struct { const unsigned char *record; int day; bool leapStart; int lunar; } cases[] = {
+        {shortRecord, 0, false, 1201},   {shortRecord, 463, false, 329}, {shortRecord, 464, false, 0},
+        {shortRecord, 1000, false, 0},   {shortRecord, -1, false, 0},    {leapTwelfth, 29, false, 1201},
+        {leapTwelfth, 58, false, -1201}, {leapTwelfth, 87, false, 101},  {leapTwelfth, 116, false, 201},
+        {LunarYearTable[2034 - 1901], 0, false, 1111}, {LunarYearTable[2034 - 1901], 0, true, -1111},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(LunarDateInRecord(c.record, c.day, c.leapStart), c.lunar) << c.day << " " << c.leapStart;
+    EXPECT_EQ(LunarMonthText(QDate(2034, 1, 1)), QStringLiteral("闰冬"));
 }
 
 TEST(DateCn, DayOfYearFollowsTheGregorianLeapRule)
 {
-    const struct {
-        QDate date;
-        int day;
-    } cases[] = {
-        {QDate(2023, 1, 1), 1},    {QDate(2023, 12, 31), 365}, {QDate(2024, 12, 31), 366},
-        {QDate(2000, 3, 1), 61},   {QDate(1900, 3, 1), 60},    {QDate(2100, 3, 1), 60},
-        {QDate(2024, 2, 29), 60},  {QDate(), 0},
+    const struct { QDate date; int day; } cases[] = {
+        {QDate(2023, 1, 1), 1},   {QDate(2023, 12, 31), 365}, {QDate(2024, 12, 31), 366}, {QDate(2000, 3, 1), 61},
+        {QDate(1900, 3, 1), 60},  {QDate(2100, 3, 1), 60},    {QDate(2024, 2, 29), 60},   {QDate(), 0},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(DayOfYear(c.date), c.day) << Iso(c.date);
+        EXPECT_EQ(DayOfYear(c.date), c.day) << IsoDate(c.date);
 }

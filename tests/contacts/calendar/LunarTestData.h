@@ -5,36 +5,38 @@
 // steps are checked against something they cannot influence.
 #include <QDate>
 #include <QFile>
-#include <QFileInfo>
-#include <QString>
 #include <QStringList>
 #include <QTextStream>
 #include <array>
+#include <string>
 #include <vector>
 
 struct LunarMonthData {
-    int year = 0;      // lunar year
-    int month = 0;     // negative for a leap month
+    int year = 0;   // lunar year
+    int month = 0;  // negative for a leap month
     QDate first;
     int length = 0;
 };
 
-inline QString LunarDataPath(const QString &name)
+inline QString LunarDataPath(const QString &name) { return TestDataPath(QStringLiteral("contacts/data/") + name); }
+
+inline std::string IsoDate(const QDate &d)
 {
-    return TestDataPath(QStringLiteral("contacts/data/") + name);
+    return d.isNull() ? std::string("null") : d.toString(Qt::ISODate).toStdString();
 }
 
-inline QStringList LunarDataLines(const QString &name)
+// The lines of a data file without blanks and comments, each split at its spaces.
+inline std::vector<QStringList> LunarDataLines(const QString &name)
 {
     QFile file(LunarDataPath(name));
-    QStringList lines;
+    std::vector<QStringList> lines;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return lines;
     QTextStream in(&file);
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
         if (!line.isEmpty() && !line.startsWith(u'#'))
-            lines << line;
+            lines.push_back(line.split(u' '));
     }
     return lines;
 }
@@ -44,23 +46,18 @@ inline QStringList LunarDataLines(const QString &name)
 inline std::vector<LunarMonthData> LoadLunarMonths()
 {
     std::vector<LunarMonthData> months;
-    for (const QString &line : LunarDataLines(QStringLiteral("lunar_years.txt"))) {
-        const QStringList f = line.split(u' ');
-        const QDate newYear = f.size() == 4 ? QDate::fromString(f[1], Qt::ISODate) : QDate();
-        if (!newYear.isValid() || (f[3].size() != 12 && f[3].size() != 13))
+    for (const QStringList &f : LunarDataLines(QStringLiteral("lunar_years.txt"))) {
+        QDate first = f.size() == 4 ? QDate::fromString(f[1], Qt::ISODate) : QDate();
+        if (!first.isValid() || (f[3].size() != 12 && f[3].size() != 13))
             return {};
-        const int year = f[0].toInt();
         const int leap = f[2].toInt();
-        QDate first = newYear;
         int number = 1;
         bool leapDone = false;
         for (const QChar bit : f[3]) {
             const int length = bit == u'1' ? 30 : 29;
             const bool isLeap = !leapDone && leap != 0 && number == leap + 1;
-            if (isLeap)
-                leapDone = true;
-            const int month = isLeap ? -leap : number++;
-            months.push_back({year, month, first, length});
+            leapDone = leapDone || isLeap;
+            months.push_back({f[0].toInt(), isLeap ? -leap : number++, first, length});
             first = first.addDays(length);
         }
         if (number != 13)
@@ -73,8 +70,7 @@ inline std::vector<LunarMonthData> LoadLunarMonths()
 inline std::vector<std::array<int, 24>> LoadSolarTermDays()
 {
     std::vector<std::array<int, 24>> years;
-    for (const QString &line : LunarDataLines(QStringLiteral("lunar_terms.txt"))) {
-        const QStringList f = line.split(u' ');
+    for (const QStringList &f : LunarDataLines(QStringLiteral("lunar_terms.txt"))) {
         if (f.size() != 25 || f[0].toInt() != 1901 + int(years.size()))
             return {};
         std::array<int, 24> days{};

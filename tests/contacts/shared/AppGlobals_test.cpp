@@ -31,37 +31,30 @@ protected:
 
 } // namespace
 
-TEST_F(StartSettings, FieldCaptionsWithoutUserLabels)
-{
-    const TIniFile ini(ConfigIniPath());
-    const QStringList pairs = BuildFieldCaptions(ini);
-    ASSERT_EQ(pairs.size(), 104);
-    EXPECT_EQ(pairs[0], QStringLiteral("text30=姓"));
-    EXPECT_EQ(pairs[2], QStringLiteral("uname=姓名"));
-    EXPECT_EQ(pairs[98], QStringLiteral("field12=自定义12"));
-    EXPECT_EQ(pairs[103], QStringLiteral("field17=自定义17"));
-
-    // Every column appears once, so a lookup by name can never find the wrong caption.
-    QSet<QString> names;
-    for (const QString &pair : pairs)
-        names.insert(PairName(pair));
-    EXPECT_EQ(names.size(), 104);
-}
-
-TEST_F(StartSettings, UserLabelsReplaceInPlaceOrAppend)
+// Every column appears once, so a lookup by name can never find the wrong caption; user labels
+// replace the default caption in place, without blanks.
+TEST_F(StartSettings, FieldCaptionsAndUserLabels)
 {
     TIniFile ini(ConfigIniPath());
-    ASSERT_TRUE(ini.WriteString(QStringLiteral("USERLABLE"), QStringLiteral("mylab3"), QStringLiteral("客 户")));
-    ASSERT_TRUE(ini.WriteString(QStringLiteral("USERLABLE"), QStringLiteral("mylab15"), QStringLiteral("ABC")));
-    ASSERT_TRUE(ini.WriteString(QStringLiteral("USERLABLE"), QStringLiteral("mylab12"), QStringLiteral(" 年 收 入 ")));
-    const QStringList pairs = BuildFieldCaptions(ini);
-    ASSERT_EQ(pairs.size(), 104);
-    EXPECT_EQ(pairs[50], QStringLiteral("field3=客户"));
-    EXPECT_EQ(pairs[98], QStringLiteral("field12=年收入"));
-    EXPECT_EQ(pairs[101], QStringLiteral("field15=ABC"));
-    EXPECT_EQ(PairValueOf(pairs, QStringLiteral("FIELD15")), QStringLiteral("ABC"));
-    EXPECT_EQ(PairValueOf(pairs, QStringLiteral("field16")), QStringLiteral("自定义16"));
-    EXPECT_EQ(IndexOfPairName(pairs, QStringLiteral("nosuch")), -1);
+    for (bool labelled : {false, true}) {
+        SCOPED_TRACE(labelled);
+        const QStringList pairs = BuildFieldCaptions(ini);
+        ASSERT_EQ(pairs.size(), 104);
+        QSet<QString> names;
+        for (const QString &pair : pairs)
+            names.insert(PairName(pair));
+        EXPECT_EQ(names.size(), 104);
+        EXPECT_EQ(pairs[0], QStringLiteral("text30=姓"));
+        EXPECT_EQ(pairs[2], QStringLiteral("uname=姓名"));
+        EXPECT_EQ(pairs[50], labelled ? QStringLiteral("field3=客户") : QStringLiteral("field3=自定义3"));
+        EXPECT_EQ(pairs[98], labelled ? QStringLiteral("field12=年收入") : QStringLiteral("field12=自定义12"));
+        EXPECT_EQ(PairValueOf(pairs, "FIELD15"), labelled ? QStringLiteral("ABC") : QStringLiteral("自定义15"));
+        EXPECT_EQ(pairs[103], QStringLiteral("field17=自定义17"));
+        EXPECT_EQ(IndexOfPairName(pairs, "nosuch"), -1);
+        ASSERT_TRUE(ini.WriteString("USERLABLE", "mylab3", "客 户"));
+        ASSERT_TRUE(ini.WriteString("USERLABLE", "mylab15", "ABC"));
+        ASSERT_TRUE(ini.WriteString("USERLABLE", "mylab12", " 年 收 入 "));
+    }
 }
 
 TEST_F(StartSettings, ConfigValuesAndTheirDefaults)

@@ -14,17 +14,10 @@ TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
     int clicks = 0;
     TCommand &group = list.Add(TCommandKind::Group, "Themes");
     group.Add(list.Add(TCommandKind::Item, "ThemeA"));
-    TCommand &root = list.Define("Bar", {
-                                            SubmenuRow("File", "文件"),
-                                            CommandRow("Open", "打开", "Ctrl+O", [&clicks] { ++clicks; }),
-                                            SeparatorRow(),
-                                            CommandRow("Dead", "无", "", nullptr),
-                                            SubmenuRow("Skins", "皮肤"),
-                                            IncludeRow("Themes"),
-                                            EndRow(),
-                                            EndRow(),
-                                            CommandRow("Help", "帮助", "", [] {}),
-                                        });
+    TCommand &root = list.Define("Bar", {SubmenuRow("File", "文件"),
+                                         CommandRow("Open", "打开", "Ctrl+O", [&clicks] { ++clicks; }), SeparatorRow(),
+                                         CommandRow("Dead", "无", "", nullptr), SubmenuRow("Skins", "皮肤"),
+                                         IncludeRow("Themes"), EndRow(), EndRow(), CommandRow("Help", "帮助", "", [] {})});
     ASSERT_EQ(root.Items().size(), 2u);
     EXPECT_EQ(root.Items()[0], list.Command("File"));
     EXPECT_EQ(root.Items()[1], list.Command("Help"));
@@ -42,10 +35,8 @@ TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
     open.SetEnabled(false);
     open.Click();
     EXPECT_EQ(clicks, 1) << "a disabled command ignores clicks";
-}
 
-TEST(Commands, AutoCheckFlipsBeforeTheClickRuns)
-{
+    // An auto-check item flips before its click runs.
     TCommand item(TCommandKind::Item, "N60");
     item.SetAutoCheck(true);
     bool seen = false;
@@ -61,12 +52,8 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     QWidget owner;
     TCommandList list;
     int clicks = 0, popups = 0;
-    TCommand &root = list.Define("Popup", {
-                                              CommandRow("Go", "走", "Ctrl+G", [&clicks] { ++clicks; }, "提示"),
-                                              SubmenuRow("More", "更多"),
-                                              CommandRow("Deep", "深", "", [] {}),
-                                              EndRow(),
-                                          });
+    TCommand &root = list.Define("Popup", {CommandRow("Go", "走", "Ctrl+G", [&clicks] { ++clicks; }, "提示"),
+                                           SubmenuRow("More", "更多"), CommandRow("Deep", "深", "", [] {}), EndRow()});
     root.OnPopup = [&popups] { ++popups; };
     TQtCommandBuilder builder(&owner);
     QMenu *menu = builder.Popup(root);
@@ -88,9 +75,19 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     command.SetEnabled(true);
     go->trigger();
     EXPECT_EQ(clicks, 1);
-
     emit menu->aboutToShow();
     EXPECT_EQ(popups, 1);
+
+    // Controls take their place and follow their command's enabled state.
+    QToolBar bar(&owner);
+    auto *edit = new QWidget(&bar);
+    builder.SetControl("findEdit1", edit);
+    builder.Fill(&bar, list.Define("Bar", {CommandRow("A", "甲", "", [] {}), ControlRow("findEdit1"),
+                                           CommandRow("B", "乙", "", [] {})}));
+    ASSERT_EQ(bar.actions().size(), 3);
+    EXPECT_EQ(bar.widgetForAction(bar.actions()[1]), edit);
+    list.Command("findEdit1")->SetEnabled(false);
+    EXPECT_FALSE(edit->isEnabled());
 }
 
 TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
@@ -100,14 +97,13 @@ TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
     TCommand &group = list.Add(TCommandKind::Group, "Group");
     TCommand *items[2];
     for (int i = 0; i < 2; ++i) {
-        items[i] = &list.Add(TCommandKind::Item, QString("Theme%1").arg(i));
-        items[i]->SetRadioItem(true);
-        TCommand *self = items[i];
+        TCommand *self = items[i] = &list.Add(TCommandKind::Item, QString("Theme%1").arg(i));
+        self->SetRadioItem(true);
         self->OnClick = [&items, self] {
             for (TCommand *item : items)
                 item->SetChecked(item == self);
         };
-        group.Add(*items[i]);
+        group.Add(*self);
     }
     QMenu menu;
     TQtCommandBuilder builder(&owner);
@@ -121,22 +117,6 @@ TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
     menu.actions()[1]->trigger();
     EXPECT_FALSE(first->isChecked());
     EXPECT_TRUE(items[1]->Checked());
-}
-
-TEST(QtCommandBuilder, ControlsTakeTheirPlaceAndFollowEnabled)
-{
-    QWidget owner;
-    QToolBar bar(&owner);
-    auto *edit = new QWidget(&bar);
-    TCommandList list;
-    TQtCommandBuilder builder(&owner);
-    builder.SetControl("findEdit1", edit);
-    builder.Fill(&bar, list.Define("Bar", {CommandRow("A", "甲", "", [] {}), ControlRow("findEdit1"),
-                                           CommandRow("B", "乙", "", [] {})}));
-    ASSERT_EQ(bar.actions().size(), 3);
-    EXPECT_EQ(bar.widgetForAction(bar.actions()[1]), edit);
-    list.Command("findEdit1")->SetEnabled(false);
-    EXPECT_FALSE(edit->isEnabled());
 }
 
 } // namespace

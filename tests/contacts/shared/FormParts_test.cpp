@@ -11,11 +11,7 @@ namespace {
 // Enter typed into an edit of a dialog, or into the focused button itself.
 TEST(FormButton, EnterPressesOnlyTheButtonThatMayTakeIt)
 {
-    struct Case {
-        TEnterPress enter;
-        bool intoButton;
-        bool pressed;
-    };
+    struct Case { TEnterPress enter; bool intoButton; bool pressed; };
     const Case cases[] = {{TEnterPress::Never, false, false}, {TEnterPress::Default, false, true},
                           {TEnterPress::Never, true, false},  {TEnterPress::Focused, true, true}};
     for (const Case &c : cases) {
