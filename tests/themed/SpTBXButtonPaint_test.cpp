@@ -1,0 +1,123 @@
+// Push buttons as painted: the desktop's look with its default frame, focus rectangle and
+// disabled caption, the theme's look, and where a caption and a glyph go.
+#include "TestSupport.h"
+#include "platform/Forms.h"
+#include "platform/ImgList.h"
+#include "platform/SysColors.h"
+#include "themed/SpTBXDkPanels.h"
+#include "themed/SpTBXItem.h"
+#include "themed/TBXNexus.h"
+
+#include <QApplication>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Print(TControl &c)
+{
+    QImage image = BlankImage(c.Width(), c.Height(), 0x00FF00FF);
+    TCanvas canvas(image);
+    c.PaintTo(canvas, 0, 0);
+    return image;
+}
+
+int Count(const QImage &image, TColor color, const TRect &r)
+{
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            n += PixelAt(image, x, y) == ColorToRGB(color);
+    return n;
+}
+
+TEST(SpTBXButtonPaint, DesktopAndThemeLooks)
+{
+    SetCurrentTheme("Default");
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TImageList images(nullptr);
+    images.SetSize(16, 16);
+    QImage glyph(16, 16, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(Qt::red);
+    images.AddImage(glyph);
+    const auto button = [&form](const char *caption) {
+        auto *b = new TSpTBXButton(&form);
+        b->SetParent(&form);
+        b->SetCaptionW(QString::fromUtf8(caption));
+        b->SetBounds(0, 0, 90, 28);
+        return b;
+    };
+    TSpTBXButton *plain = button("确定"), *deflt = button("默认"), *off = button("停用"), *themed = button("图");
+    deflt->SetDefault(true);
+    off->SetEnabled(false);
+    themed->SetImages(&images);
+    themed->SetImageIndex(0);
+    themed->SetThemeType(TSpTBXThemeType::thtTBX);
+    form.Show();
+
+    const QImage a = Print(*plain), d = Print(*deflt), o = Print(*off), t = Print(*themed);
+    // A default button has a frame in the window-frame colour outside its raised face.
+    EXPECT_EQ(PixelAt(d, 0, 0), ColorToRGB(clWindowFrame));
+    EXPECT_NE(PixelAt(a, 0, 0), ColorToRGB(clWindowFrame));
+    EXPECT_EQ(PixelAt(a, 45, 3), ColorToRGB(clBtnFace));
+    // A disabled caption is embossed: highlight and shadow, no text colour.
+    const TRect inside{4, 4, 86, 24};
+    EXPECT_GT(Count(o, clBtnShadow, inside), 0);
+    EXPECT_GT(Count(o, clBtnHighlight, inside), 0);
+    EXPECT_EQ(Count(o, clBtnText, inside), 0);
+    EXPECT_GT(Count(a, clBtnText, inside), 0);
+    // The glyph sits left of the caption in the theme's look.
+    const int red = Count(t, 0x000000FF, inside);
+    EXPECT_EQ(red, 16 * 16);
+    int firstRed = 90;
+    for (int x = 0; x < 90 && firstRed == 90; ++x)
+        if (PixelAt(t, x, 14) == ColorToRGB(0x000000FF))
+            firstRed = x;
+    EXPECT_LT(firstRed, 45);
+
+    // With the focus, the focus rectangle is drawn three pixels in.
+    QApplication::setActiveWindow(&form);
+    plain->SetFocus();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(plain->Focused());
+    const QImage f = Print(*plain);
+    int dotted = 0;
+    for (int x = 3; x < 87; ++x)
+        dotted += PixelAt(f, x, 3) != PixelAt(a, x, 3);
+    EXPECT_GT(dotted, 20);
+    EXPECT_EQ(PixelAt(f, 0, 0), ColorToRGB(clWindowFrame)) << "the focused button acts as the default";
+}
+
+TEST(SpTBXButtonPaint, CaptionAndGlyphLayout)
+{
+    const TRect box{0, 0, 100, 20};
+    const TSize text{40, 10}, glyph{16, 16};
+    struct Row {
+        TAlignment align;
+        TSpGlyphLayout layout;
+        bool pushed;
+        int textLeft, glyphLeft, textTop;
+    } rows[] = {
+        {TAlignment::taLeftJustify, TSpGlyphLayout::ghlGlyphLeft, false, 20, 0, 5},
+        {TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, 40, 20, 5},
+        {TAlignment::taRightJustify, TSpGlyphLayout::ghlGlyphRight, false, 40, 84, 5},
+        {TAlignment::taCenter, TSpGlyphLayout::ghlGlyphCenter, true, 31, 43, 6},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(int(r.layout) * 10 + int(r.align));
+        TRect t, g;
+        SpCalcCaptionLayout(box, text, glyph, r.align, r.layout, r.pushed, t, g);
+        EXPECT_EQ(t.Left, r.textLeft);
+        EXPECT_EQ(g.Left, r.glyphLeft);
+        EXPECT_EQ(t.Top, r.textTop);
+        EXPECT_EQ(t.Width(), 40);
+        EXPECT_EQ(g.Width(), 16);
+    }
+    TRect t, g;
+    SpCalcCaptionLayout(box, text, {0, 0}, TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, t, g);
+    EXPECT_EQ(t.Left, 30) << "without a glyph the caption alone is centred";
+    EXPECT_TRUE(g.IsEmpty());
+}
+
+} // namespace
