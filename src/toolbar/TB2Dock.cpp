@@ -1020,7 +1020,7 @@ TRect TTBCustomDockableWindow::FloatingCloseButtonRect(const TRect &WindowRect) 
 {
     const TRect nc = GetFloatingNCArea();
     const int capH = GetSystemMetrics(SM_CYSMCAPTION) - 1;
-    const int top = nc.Bottom;
+    const int top = WindowRect.Top + nc.Bottom;
     const int size = capH - 4;
     return Bounds(WindowRect.Right - nc.Right - 2 - size, top + 2, size, size);
 }
