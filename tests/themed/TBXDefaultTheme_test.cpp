@@ -34,13 +34,9 @@ protected:
     TTBXTheme *theme = nullptr;
 };
 
-TEST_F(DefaultTheme, BordersMarginsAndMetrics)
+TEST_F(DefaultTheme, ViewBordersColoursAndFloatingMargins)
 {
-    const struct {
-        int viewType;
-        TPoint border;
-        TColor color;
-    } views[] = {
+    const struct { int viewType; TPoint border; TColor color; } views[] = {
         {VT_NORMALTOOLBAR, {2, 2}, clBtnFace},
         {VT_NORMALTOOLBAR | VT_FLOATING, {3, 3}, clBtnFace},
         {VT_NORMALTOOLBAR | VT_FLOATING | VT_RESIZABLE, {4, 4}, clBtnFace},
@@ -53,25 +49,9 @@ TEST_F(DefaultTheme, BordersMarginsAndMetrics)
     for (const auto &v : views) {
         TPoint border;
         theme->GetViewBorder(v.viewType, border);
-        EXPECT_EQ(border.X, v.border.X) << v.viewType;
-        EXPECT_EQ(border.Y, v.border.Y) << v.viewType;
+        EXPECT_EQ(border, v.border) << v.viewType;
         EXPECT_EQ(ColorToRGB(theme->GetViewColor(v.viewType)), ColorToRGB(v.color)) << v.viewType;
     }
-    const struct {
-        int id;
-        TTBXMargins margins;
-    } margins[] = {{1, {2, 2, 2, 2}}, {2, {0, 0, 2, 2}}, {3, {1, 3, 1, 1}}, {7, {0, 0, 0, 0}}};
-    for (const auto &m : margins) {
-        TTBXMargins got{9, 9, 9, 9};
-        theme->GetMargins(m.id, got);
-        EXPECT_EQ(std::tie(got.LeftWidth, got.RightWidth, got.TopHeight, got.BottomHeight),
-                  std::tie(m.margins.LeftWidth, m.margins.RightWidth, m.margins.TopHeight, m.margins.BottomHeight))
-            << m.id;
-    }
-    const std::pair<int, int> metrics[] = {{10, 11}, {20, 8}, {21, 3}, {32, 1}, {33, 2}, {35, -1},
-                                           {37, 4}, {50, 6}, {65, 13}, {66, 0}, {1, -1}, {99, -1}};
-    for (auto [index, value] : metrics)
-        EXPECT_EQ(theme->GetIntegerMetric(index), value) << index;
     TTBXMargins floating;
     theme->GetViewMargins(VT_NORMALTOOLBAR | VT_FLOATING, floating);
     EXPECT_EQ(std::tie(floating.LeftWidth, floating.RightWidth, floating.TopHeight, floating.BottomHeight),
@@ -80,19 +60,13 @@ TEST_F(DefaultTheme, BordersMarginsAndMetrics)
 
 TEST_F(DefaultTheme, ItemColoursByState)
 {
-    TTBXItemInfo hotMenu;
-    hotMenu.ViewType = VT_POPUPMENU;
-    hotMenu.Enabled = true;
-    hotMenu.HoverKind = HOVER_ENABLED;
+    TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
     EXPECT_EQ(theme->GetItemColor(hotMenu), clHighlight);
     EXPECT_EQ(theme->GetItemTextColor(hotMenu), clHighlightText);
     TTBXItemInfo disabled = hotMenu;
     disabled.Enabled = false;
     EXPECT_EQ(theme->GetItemTextColor(disabled), clGrayText);
-    TTBXItemInfo menuBar;
-    menuBar.ViewType = VT_MENUBAR;
-    menuBar.Enabled = true;
-    menuBar.ItemOptions = IO_TOOLBAR_STYLE;
+    TTBXItemInfo menuBar{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
     EXPECT_EQ(theme->GetItemTextColor(menuBar), clGrayText) << "an inactive application greys its menu bar";
     menuBar.ItemOptions |= IO_APP_ACTIVE;
     EXPECT_EQ(theme->GetItemTextColor(menuBar), clBtnText);
@@ -100,19 +74,13 @@ TEST_F(DefaultTheme, ItemColoursByState)
 
 TEST_F(DefaultTheme, HotMenuItemPushedAndCheckedButtons)
 {
-    TTBXItemInfo menu;
-    menu.ViewType = VT_POPUPMENU;
-    menu.Enabled = true;
-    menu.HoverKind = HOVER_ENABLED;
+    TTBXItemInfo menu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
     QImage hot = Paint([&](TCanvas &c) { theme->PaintMenuItem(c, Rect(0, 0, 40, 22), menu); });
     EXPECT_EQ(PixelAt(hot, 20, 11), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(PixelAt(hot, 39, 0), GetSysColor(COLOR_HIGHLIGHT));
 
-    TTBXItemInfo button;
-    button.ViewType = VT_NORMALTOOLBAR;
-    button.ItemOptions = IO_TOOLBAR_STYLE;
-    button.Enabled = true;
-    button.Pushed = true;
+    TTBXItemInfo button{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true,
+                        .Pushed = true};
     QImage pushed = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
     EXPECT_EQ(PixelAt(pushed, 0, 0), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(PixelAt(pushed, 39, 21), GetSysColor(COLOR_BTNHIGHLIGHT));
@@ -138,9 +106,7 @@ TEST_F(DefaultTheme, HotMenuItemPushedAndCheckedButtons)
 
 TEST_F(DefaultTheme, SeparatorsAndPopupBorders)
 {
-    TTBXItemInfo info;
-    info.ViewType = VT_POPUPMENU;
-    info.Enabled = true;
+    TTBXItemInfo info{.ViewType = VT_POPUPMENU, .Enabled = true};
     QImage menu = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, true, false); });
     EXPECT_EQ(PixelAt(menu, 20, 10), GetSysColor(COLOR_BTNSHADOW)) << "etched line at the middle - 1";
     EXPECT_EQ(PixelAt(menu, 20, 11), GetSysColor(COLOR_BTNHIGHLIGHT));

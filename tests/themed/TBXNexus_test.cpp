@@ -1,3 +1,4 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
 
@@ -6,30 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// A control that logs the theme-change messages it gets.
-class Listening : public TCustomControl
-{
-public:
-    explicit Listening(std::vector<std::pair<WPARAM, LPARAM>> *log) : TCustomControl(nullptr), log_(log)
-    {
-        AddThemeListener(this);
-    }
-    ~Listening() override { RemoveThemeListener(this); }
-    void WndProc(TMessage &m) override
-    {
-        if (m.Msg == TBXM_CONTROLCHANGE) {
-            log_->push_back({m.WParam, m.LParam});
-            if (onMessage)
-                onMessage();
-        }
-        TCustomControl::WndProc(m);
-    }
-    std::function<void()> onMessage;
-
-private:
-    std::vector<std::pair<WPARAM, LPARAM>> *log_;
-};
 
 int made = 0;
 bool failNext = false;
@@ -51,7 +28,7 @@ TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
         return true;
     }();
     (void)registered;
-    std::vector<std::pair<WPARAM, LPARAM>> a, b;
+    Listening::Log a, b;
     Listening first(&a);
     auto *second = new Listening(&b);
     // A control that goes while the others are told is not told afterwards.
@@ -68,7 +45,7 @@ TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
     made = 0;
     SetCurrentTheme("fragile");
     EXPECT_EQ(CurrentThemeName(), "Fragile");
-    EXPECT_EQ(a, (std::vector<std::pair<WPARAM, LPARAM>>{{1, 1}, {2, 1}, {3, 1}}));
+    EXPECT_EQ(a, (Listening::Log{{1, 1}, {2, 1}, {3, 1}}));
     EXPECT_TRUE(b.empty());
     SetCurrentTheme("Fragile");
     EXPECT_EQ(made, 2) << "the same name makes the theme anew";
@@ -85,7 +62,7 @@ TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
     a.clear();
     TMessage m{WM_ACTIVATEAPP, 0, 0, 0};
     ThemeManagerWndProc(m);
-    EXPECT_EQ(a, (std::vector<std::pair<WPARAM, LPARAM>>{{5, 0}}));
+    EXPECT_EQ(a, (Listening::Log{{5, 0}}));
 }
 
 } // namespace

@@ -10,11 +10,7 @@
 
 namespace {
 
-struct Counts {
-    int created = 0;
-    int destroyed = 0;
-    std::vector<WPARAM> messages;
-};
+struct Counts { int created = 0; int destroyed = 0; std::vector<WPARAM> messages; };
 Counts counts;
 
 // The default theme, counting what the registry does with it.
@@ -110,11 +106,7 @@ TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
     Listener first, second;
     AddThemeManagerListener(&first);
     AddThemeManagerListener(&second);
-    const struct {
-        UINT msg;
-        WPARAM wParam;
-        std::vector<WPARAM> expected;
-    } cases[] = {
+    const struct { UINT msg; WPARAM wParam; std::vector<WPARAM> expected; } cases[] = {
         {WM_SYSCOLORCHANGE, 0, {1, 2, 3}},
         {WM_ACTIVATEAPP, 1, {4}},
         {WM_ACTIVATEAPP, 0, {5}},
@@ -149,27 +141,16 @@ TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
 
 TEST(TBXThemes, FrameGeometry)
 {
-    const struct {
-        bool allowDrag;
-        int closeState;
-        int style;
-        int size;
-    } handles[] = {
+    const struct { bool allowDrag; int closeState; int style; int size; } handles[] = {
         {false, 1, 0, 0}, {true, 0, 0, 9}, {true, 0, 1, 0}, {true, 0, 2, 6},
         {true, 1, 0, 14}, {true, 1, 1, 14}, {true, 1, 2, 14},
     };
     for (const auto &h : handles) {
-        TTBXFrameInfo info;
-        info.AllowDrag = h.allowDrag;
-        info.CloseButtonState = h.closeState;
-        info.DragHandleStyle = h.style;
+        TTBXFrameInfo info{.AllowDrag = h.allowDrag, .BorderSize = {}, .DragHandleStyle = h.style,
+                           .CloseButtonState = h.closeState};
         EXPECT_EQ(GetDragHandleSize(info), h.size) << h.closeState << h.style;
     }
-    TTBXFrameInfo frame;
-    frame.AllowDrag = true;
-    frame.CloseButtonState = 1;
-    frame.BorderSize = {2, 2};
-    frame.ClientWidth = 40;
+    TTBXFrameInfo frame{.AllowDrag = true, .BorderSize = {2, 2}, .ClientWidth = 40, .CloseButtonState = 1};
     TRect r;
     GetCloseButtonRect(frame, r);
     EXPECT_EQ(r, Rect(2, 2, 15, 15));
@@ -177,9 +158,7 @@ TEST(TBXThemes, FrameGeometry)
     GetCloseButtonRect(frame, r);
     EXPECT_EQ(r, Rect(29, 2, 42, 15));
 
-    TTBXFloatingInfo floating;
-    floating.ClientWidth = 100;
-    floating.BorderSize = {3, 3};
+    TTBXFloatingInfo floating{.ClientWidth = 100, .BorderSize = {3, 3}, .Caption = {}};
     GetFloatingCaptionRect(floating, true, true, r);
     EXPECT_EQ(r, Rect(3, 3, 88, 18));
     GetFloatingCloseButtonRect(floating, r);

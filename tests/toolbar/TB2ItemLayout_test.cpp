@@ -41,20 +41,12 @@ void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 
 TTBLayoutParams Toolbar(int wrap = 0, int maxSize = 0, bool chevron = false)
 {
-    TTBLayoutParams p;
-    p.IsToolbar = true;
-    p.WrapOffset = wrap;
-    p.MaxSize = maxSize;
-    p.HasChevron = chevron;
-    p.ChevronSize = 12;
-    return p;
+    return TTBLayoutParams{.IsToolbar = true, .HasChevron = chevron, .Margins = {}, .ChevronSize = 12,
+                           .MaxSize = maxSize, .WrapOffset = wrap, .Measure = {}};
 }
 TTBLayoutParams Popup(int maxHeight = 0)
 {
-    TTBLayoutParams p;
-    p.IsPopup = true;
-    p.MaxHeight = maxHeight;
-    return p;
+    return TTBLayoutParams{.IsPopup = true, .Margins = {}, .MaxHeight = maxHeight, .Measure = {}};
 }
 
 class LayoutTable : public ::testing::TestWithParam<Case>
@@ -66,15 +58,10 @@ TEST_P(LayoutTable, PlacesEveryViewer)
     const Case &c = GetParam();
     std::vector<TTBLayoutItem> items;
     for (const Fake &f : c.viewers) {
-        TTBLayoutItem it;
-        it.Candidate = f.kind != 'x' && f.kind != 'v';
-        it.IsSeparator = f.kind == 's';
-        it.IsControl = f.kind == 'c';
-        it.IsChevron = f.kind == 'v';
-        it.ToolbarSize = c.params.IsToolbar;
-        it.RightAlign = f.rightAlign;
-        it.KeepsLineAfterWrap = f.keepsLine;
-        it.FillsLineThickness = f.fills;
+        TTBLayoutItem it{.Candidate = f.kind != 'x' && f.kind != 'v', .IsSeparator = f.kind == 's',
+                         .IsControl = f.kind == 'c', .IsChevron = f.kind == 'v',
+                         .ToolbarSize = c.params.IsToolbar, .RightAlign = f.rightAlign,
+                         .FillsLineThickness = f.fills, .KeepsLineAfterWrap = f.keepsLine};
         items.push_back(it);
     }
     TTBLayoutParams p = c.params;
@@ -94,9 +81,8 @@ TEST_P(LayoutTable, PlacesEveryViewer)
         const TTBLayoutRecord &r = records[size_t(e.index)];
         const bool shown = !(e.bounds == TRect{});
         EXPECT_EQ(r.Show, shown);
-        if (shown) {
+        if (shown)
             EXPECT_EQ(r.Bounds, e.bounds);
-        }
         EXPECT_EQ(r.Clipped, e.clipped);
         EXPECT_EQ(r.LineBreak, e.lineBreak);
         EXPECT_EQ(r.OffEdge, e.offEdge);

@@ -27,9 +27,10 @@ public:
     {
         SetOpen([] { return RootView() != nullptr; });
     }
-    MenuScript &Key(int key, const QString &text = {})
+    MenuScript &Key(int key)
     {
-        ScriptSteps::Key(keys_, key, text);
+        const bool letter = key >= Qt::Key_A && key <= Qt::Key_Z;
+        ScriptSteps::Key(keys_, key, letter ? QString(QChar('a' + key - Qt::Key_A)) : QString());
         return *this;
     }
 
@@ -60,14 +61,15 @@ protected:
         form.reset();
         ResetSysParams();
     }
-
-    TTBCustomItem *AddSeparator(TTBCustomItem *parent)
+    // Runs the menu with the script inside its loop.
+    TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {
-        auto *s = new TTBSeparatorItem(nullptr);
-        parent->Add(s);
-        return s;
+        s.Start();
+        TTBCustomItem *chosen = menu->PopupEx(x, y, itemOnly);
+        EXPECT_TRUE(s.Done());
+        return chosen;
     }
-    TPoint ButtonCentre() const { return button->ClientToScreen({40, 15}); }
+    QPoint ButtonCentre() const { return button->ClientToScreen({40, 15}).ToQPoint(); }
 
     std::unique_ptr<TForm> form;
     TCustomControl *button = nullptr;
@@ -75,89 +77,65 @@ protected:
     std::unique_ptr<TTBPopupMenu> menu;
 };
 
-TEST_F(PopupMenuTest, ArrowKeysWrapAndSkipSeparatorsAndHiddenItems)
+// The selection of the innermost open menu.
+QString Deepest()
 {
-    TTBCustomItem *root = menu->Items();
-    Add(root, QStringLiteral("A"));
-    AddSeparator(root);
-    Add(root, QStringLiteral("Hidden"))->SetVisible(false);
-    Add(root, QStringLiteral("Disabled"))->SetEnabled(false);
-    Add(root, QStringLiteral("D"));
-
-    std::vector<QString> seen;
-    auto record = [&] { seen.push_back(SelectedCaption(RootView())); };
-    MenuScript s(form.get());
-    for (int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up})
-        s.Key(key).Do(record);
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_EQ(seen, (std::vector<QString>{"A", "Disabled", "D", "A", "D", "Disabled"}));
-    EXPECT_TRUE(Popups().empty());
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
+    TTBView *v = RootView();
+    while (v && v->OpenViewerView())
+        v = v->OpenViewerView();
+    return SelectedCaption(v);
 }
 
-TEST_F(PopupMenuTest, RightOpensSubmenuAndEscapeClosesOneLevelAtATime)
-{
-    TTBCustomItem *root = menu->Items();
-    Add(root, QStringLiteral("A"));
-    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
-    Add(sub, QStringLiteral("S1"));
-    Add(sub, QStringLiteral("S2"));
-    clicks.clear();
-
-    QString childSelection;
-    bool rootStayed = false;
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Down).Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
-        TTBView *child = RootView()->OpenViewerView();
-        childSelection = SelectedCaption(child);
-    });
-    s.Key(Qt::Key_Escape).Do([&] { rootStayed = RootView() && !RootView()->OpenViewerView() && Popups().size() == 1; });
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_EQ(childSelection, QStringLiteral("S1"));
-    EXPECT_TRUE(rootStayed);
-    EXPECT_TRUE(Popups().empty());
-}
-
-TEST_F(PopupMenuTest, AcceleratorsCycleAndAUniqueOneExecutes)
+TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
 {
     TTBCustomItem *root = menu->Items();
     Add(root, QStringLiteral("&File"));
-    Add(root, QStringLiteral("&Find"));
-    Add(root, QStringLiteral("E&xit"));
-
-    std::vector<QString> seen;
-    MenuScript s(form.get());
-    for (int i = 0; i < 3; ++i)
-        s.Key(Qt::Key_F, QStringLiteral("f")).Do([&] { seen.push_back(SelectedCaption(RootView())); });
-    s.Key(Qt::Key_X, QStringLiteral("x"));
-    s.Start();
-    TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
-    EXPECT_TRUE(s.Done());
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(chosen->Caption(), QStringLiteral("E&xit"));
-    EXPECT_EQ(seen, (std::vector<QString>{"&File", "&Find", "&File"}));
-    // The click runs once the menu has gone, not inside it.
-    EXPECT_TRUE(clicks.empty());
-    EXPECT_TRUE(sim::WaitFor([&] { return !clicks.empty(); }));
-    QApplication::processEvents();
-    EXPECT_EQ(clicks, (std::vector<QString>{"E&xit"}));
-
-    // A unique accelerator on a disabled item ends the menu without a click.
+    root->Add(new TTBSeparatorItem(nullptr));
+    Add(root, QStringLiteral("Hidden"))->SetVisible(false);
     Add(root, QStringLiteral("&Delete"))->SetEnabled(false);
-    MenuScript d(form.get());
-    d.Key(Qt::Key_D, QStringLiteral("d"));
-    d.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(d.Done());
-    QApplication::processEvents();
-    EXPECT_EQ(clicks.size(), 1u);
+    Add(root, QStringLiteral("&Find"));
+    auto *sub = Add(root, QStringLiteral("&Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    Add(sub, QStringLiteral("S2"));
+    Add(root, QStringLiteral("E&xit"));
+    using K = Qt::Key;
+    struct Case {
+        const char *name;
+        std::vector<int> keys;  // the selection is read after each but the last
+        QStringList seen;
+        QString chosen;
+    };
+    const Case cases[] = {
+        {"arrows wrap and skip separators and hidden items",
+         {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Up, K::Key_Escape},
+         {"&File", "&Delete", "&Find", "&Sub", "E&xit", "&File", "E&xit"}, {}},
+        {"right opens a submenu, escape closes one level at a time",
+         {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Escape, K::Key_Escape},
+         {"&File", "&Delete", "&Find", "&Sub", "S1", "&Sub"}, {}},
+        {"accelerators cycle and a unique one chooses", {K::Key_F, K::Key_F, K::Key_F, K::Key_X},
+         {"&File", "&Find", "&File"}, "E&xit"},
+        {"a unique accelerator of a disabled item ends the menu", {K::Key_D}, {}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks.clear();
+        QStringList seen;
+        MenuScript s(form.get());
+        for (size_t i = 0; i < c.keys.size(); ++i) {
+            s.Key(c.keys[i]);
+            if (i + 1 < c.keys.size())
+                s.Do([&] { seen << Deepest(); });
+        }
+        TTBCustomItem *chosen = Run(s);
+        EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_TRUE(Popups().empty());
+        // The click runs once the menu has gone, not inside it.
+        EXPECT_TRUE(clicks.empty());
+        EXPECT_TRUE(c.chosen.isEmpty() || sim::WaitFor([&] { return !clicks.empty(); }));
+        QApplication::processEvents();
+        EXPECT_EQ(clicks, c.chosen.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.chosen});
+    }
 }
 
 TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupReturns)
@@ -167,8 +145,6 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
     Add(sub, QStringLiteral("S1"));
     Add(sub, QStringLiteral("S2"));
-    clicks.clear();
-
     bool openedAtOnce = true;
     MenuScript s(form.get());
     s.Do([&] {
@@ -178,15 +154,12 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     });
     s.Then([&] { return RootView()->OpenViewerView() != nullptr; });
     s.Do([&] {
-        TTBView *child = RootView()->OpenViewerView();
-        const QPoint p = Center(child->Viewers(1));
+        const QPoint p = Center(RootView()->OpenViewerView()->Viewers(1));
         sim::MoveAt(p);
         sim::PressAt(p);
         sim::ReleaseAt(p);
     });
-    s.Start();
-    TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
-    EXPECT_TRUE(s.Done());
+    TTBCustomItem *chosen = Run(s);
     EXPECT_FALSE(openedAtOnce);
     ASSERT_NE(chosen, nullptr);
     EXPECT_EQ(chosen->Caption(), QStringLiteral("S2"));
@@ -197,80 +170,61 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     EXPECT_EQ(clicks, (std::vector<QString>{"S2"}));
 }
 
-TEST_F(PopupMenuTest, ClickOutsideEndsTheMenuAndReachesTheButton)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    MenuScript s(form.get());
-    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint()); });
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(Popups().empty());
-    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
-    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbLeft}));
-    sim::ReleaseAt(ButtonCentre().ToQPoint());
-}
-
-TEST_F(PopupMenuTest, RightPressInsideIsIgnoredWithoutTrackingOutsideEndsTheMenu)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    menu->SetTrackButton(TTrackButton::tbLeftButton);
-    bool stillOpen = false;
-    MenuScript s(form.get());
-    s.Do([&] {
-        const QPoint p = Center(RootView()->Viewers(0));
-        sim::MoveAt(p);
-        sim::PressAt(p, Qt::RightButton);
-        sim::ReleaseAt(p, Qt::RightButton);
-    });
-    s.Do([&] { stillOpen = RootView() != nullptr; });
-    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint(), Qt::RightButton); });
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(stillOpen);
-    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
-    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbRight}));
-    sim::ReleaseAt(ButtonCentre().ToQPoint(), Qt::RightButton);
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(PopupMenuTest, RightButtonChoosesWhenTracked)
+// Pointer buttons in and outside a menu; every step but the last leaves the menu open.
+TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
 {
     Add(menu->Items(), QStringLiteral("A"));
     Add(menu->Items(), QStringLiteral("B"));
-    MenuScript s(form.get());
-    s.Do([&] {
-        const QPoint p = Center(RootView()->Viewers(1));
-        sim::MoveAt(p);
-        sim::PressAt(p, Qt::RightButton);
-        sim::ReleaseAt(p, Qt::RightButton);
-    });
-    s.Start();
-    TTBCustomItem *chosen = menu->PopupEx(100, 100, true);
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(chosen->Caption(), QStringLiteral("B"));
-    // Only the item was asked for: its click does not run.
-    QApplication::processEvents();
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(PopupMenuTest, TheReleaseThatOpenedTheMenuIsIgnored)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    bool stillOpen = false;
-    MenuScript s(form.get());
-    // The button went down before the menu opened; its release lands on the first item.
-    s.Do([&] { sim::ReleaseAt(Center(RootView()->Viewers(0))); });
-    s.Do([&] { stillOpen = RootView() != nullptr; });
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(stillOpen);
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
+    enum Where { ItemA, ItemB, OnButton, EscapeKey };
+    struct Act { QEvent::Type type; Where where; Qt::MouseButton button = Qt::LeftButton; };
+    const auto P = QEvent::MouseButtonPress, R = QEvent::MouseButtonRelease;
+    const auto Right = Qt::RightButton;
+    struct Case {
+        const char *name;
+        bool leftOnly, itemOnly;
+        std::vector<Act> acts;
+        QString chosen;
+        std::vector<TMouseButton> presses;
+    };
+    const Case cases[] = {
+        {"a press outside ends the menu and reaches the button", false, false, {{P, OnButton}}, {},
+         {TMouseButton::mbLeft}},
+        {"untracked right button: ignored inside, ends the menu outside", true, false,
+         {{P, ItemA, Right}, {R, ItemA, Right}, {P, OnButton, Right}}, {}, {TMouseButton::mbRight}},
+        {"a tracked right button chooses; only the item is asked for", false, true,
+         {{P, ItemB, Right}, {R, ItemB, Right}}, "B", {}},
+        {"the release of the press that opened the menu is ignored", false, false,
+         {{R, ItemA}, {QEvent::KeyPress, EscapeKey}}, {}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        buttonPresses.clear();
+        menu->SetTrackButton(c.leftOnly ? TTrackButton::tbLeftButton : TTrackButton::tbRightButton);
+        MenuScript s(form.get());
+        for (size_t i = 0; i < c.acts.size(); ++i) {
+            const Act a = c.acts[i];
+            s.Do([&, a] {
+                if (a.where == EscapeKey)
+                    return sim::Key(form.get(), Qt::Key_Escape);
+                const QPoint p = a.where == OnButton ? ButtonCentre() : Center(RootView()->Viewers(a.where));
+                if (a.type == P && a.where != OnButton)
+                    sim::MoveAt(p);
+                a.type == P ? sim::PressAt(p, a.button) : sim::ReleaseAt(p, a.button);
+            });
+            if (i + 1 < c.acts.size())
+                s.Do([] { EXPECT_NE(RootView(), nullptr); });
+        }
+        TTBCustomItem *chosen = Run(s, 100, 100, c.itemOnly);
+        EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);
+        EXPECT_TRUE(c.presses.empty() || sim::WaitFor([&] { return !buttonPresses.empty(); }));
+        EXPECT_EQ(buttonPresses, c.presses);
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton})
+            if (sim::HeldButtons() & b)
+                sim::ReleaseAt(ButtonCentre(), b);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_TRUE(clicks.empty());
+    }
 }
 
 TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
@@ -294,10 +248,9 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     });
     s.Key(Qt::Key_Home).Do([&] {
         TTBView *v = RootView();
-        QWidget *w = v->Window();
-        sim::Wheel(w, QPoint(20, 100), -60);
+        sim::Wheel(v->Window(), QPoint(20, 100), -60);
         offsetAfterHalfNotch = v->ScrollOffset();
-        sim::Wheel(w, QPoint(20, 100), -60);
+        sim::Wheel(v->Window(), QPoint(20, 100), -60);
         offsetAfterNotch = v->ScrollOffset();
     });
     // Resting on the bottom arrow band scrolls on its own.
@@ -307,9 +260,7 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     });
     s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->PopupEx(100, 0, false);
-    EXPECT_TRUE(s.Done());
+    Run(s, 100, 0);
     EXPECT_TRUE(bottomArrowFirst);
     EXPECT_TRUE(lastShown);
     EXPECT_TRUE(topArrow);
@@ -331,21 +282,15 @@ TEST_F(PopupMenuTest, PopupAtTheScreenCornerStaysInTheWorkAreaAndTellsOnPopup)
     MenuScript s(form.get());
     s.Do([&] { placed = static_cast<TControl *>(RootView()->Window())->BoundsRect(); });
     s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->PopupEx(795, 595, false);
+    Run(s, 795, 595);
     EXPECT_EQ(popups, 1);
     EXPECT_FALSE(placed.IsEmpty());
-    EXPECT_LE(placed.Right, 800);
-    EXPECT_LE(placed.Bottom, 600);
-    EXPECT_GE(placed.Left, 0);
-    EXPECT_GE(placed.Top, 0);
+    EXPECT_TRUE(QRect(0, 0, 800, 600).contains(placed.ToQRect())) << placed.Right << "," << placed.Bottom;
 }
 
 TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
 {
-    TTBCustomItem *root = menu->Items();
-    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
-    Add(sub, QStringLiteral("S1"));
+    Add(Add(menu->Items(), QStringLiteral("Sub"), new TSubmenuItem(nullptr)), QStringLiteral("S1"));
     bool hidden = false;
     MenuScript s(form.get());
     s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
@@ -354,9 +299,7 @@ TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
         child->CancelMode();
         hidden = Popups().empty();
     });
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
+    EXPECT_EQ(Run(s), nullptr);
     EXPECT_TRUE(hidden);
 }
 
@@ -375,13 +318,10 @@ TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
     s.Then([&] { return MenuAnimationWindow() == nullptr; });
     s.Do([&] { shownAfter = RootView() && RootView()->Window()->isVisible(); });
     s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->PopupEx(100, 100, false);
+    Run(s);
     SetMenuAnimationClock(nullptr);
-    EXPECT_TRUE(s.Done());
     EXPECT_TRUE(animating);
     EXPECT_TRUE(shownAfter);
-    EXPECT_EQ(MenuAnimationWindow(), nullptr);
 }
 
 TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
@@ -393,8 +333,7 @@ TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
     auto *file = Add(&root, QStringLiteral("&File"), new TSubmenuItem(nullptr));
     Add(file, QStringLiteral("Open"));
     Add(file, QStringLiteral("Save"));
-    auto *edit = Add(&root, QStringLiteral("&Edit"), new TSubmenuItem(nullptr));
-    Add(edit, QStringLiteral("Copy"));
+    Add(Add(&root, QStringLiteral("&Edit"), new TSubmenuItem(nullptr)), QStringLiteral("Copy"));
     TTBView view(nullptr, nullptr, &root, bar, true, false, false);
     view.EnsureLayout();
     view.Select(view.Viewers(0), false);
@@ -410,7 +349,7 @@ TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
     s.Key(Qt::Key_Escape).Do([&] { closedByEscape = !view.OpenViewerView() && Popups().empty(); });
     // A "-" on the bar itself asks for the window's system menu, which a program cannot open
     // here: the menu mode just ends.
-    s.Key(Qt::Key_Minus, QStringLiteral("-"));
+    s.Do([&] { sim::Key(form.get(), Qt::Key_Minus, Qt::NoModifier, QStringLiteral("-")); });
     s.SetOpen([&] { return view.State().Contains(TTBViewStateItem::vsModal); });
     s.Start();
     view.EnterToolbarLoop({});

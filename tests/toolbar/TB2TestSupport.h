@@ -31,10 +31,7 @@ public:
     }
     ScriptSteps &Do(std::function<void()> f)
     {
-        return Then([f] {
-            f();
-            return true;
-        });
+        return Then([f] { return f(), true; });
     }
     ScriptSteps &Key(QWidget *to, int key, const QString &text = {})
     {
@@ -51,26 +48,19 @@ public:
 private:
     void Tick()
     {
-        if (steps_.empty()) {
-            if (!open_ || !open_())
-                timer_.stop();
-            else if (waiting_.elapsed() > 5000)
-                Fail("the loop stayed open after the last step");
-            return;
-        }
-        if (steps_.front()()) {
+        const bool waiting = steps_.empty() ? open_ && open_() : !steps_.front()();
+        if (!waiting && steps_.empty()) {
+            timer_.stop();
+        } else if (!waiting) {
             steps_.pop_front();
             waiting_.start();
         } else if (waiting_.elapsed() > 5000) {
-            Fail("a scripted step never came true");
+            ADD_FAILURE() << (steps_.empty() ? "the loop stayed open after the last step"
+                                             : "a scripted step never came true") << " (" << steps_.size() << " left)";
+            steps_.clear();
+            timer_.stop();
+            bail_();
         }
-    }
-    void Fail(const char *why)
-    {
-        ADD_FAILURE() << why << " (" << steps_.size() << " left)";
-        steps_.clear();
-        timer_.stop();
-        bail_();
     }
     std::deque<Step> steps_;
     std::function<void()> bail_;
