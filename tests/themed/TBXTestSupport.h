@@ -3,9 +3,11 @@
 #include "themed/TBX.h"
 #include "themed/TBXNexus.h"
 
+#include "TestSupport.h"
 #include "platform/Controls.h"
 
 #include <QImage>
+#include <gtest/gtest.h>
 #include <functional>
 #include <memory>
 
@@ -28,6 +30,14 @@ protected:
 private:
     int viewType_;
 };
+
+// The image holds each {x, y, colour}.
+struct TPixel { int x, y; TColor want; };
+inline void ExpectPixels(const QImage &image, std::initializer_list<TPixel> pixels, const char *what = "")
+{
+    for (const TPixel &p : pixels)
+        EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
+}
 
 // A control that logs the theme-change messages it gets.
 class Listening : public TCustomControl

@@ -1,5 +1,5 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXUtils.h"
-#include "TestSupport.h"
 
 #include "platform/ImgList.h"
 
@@ -120,20 +120,13 @@ TEST(TBXUtils, BlendPixelAndFills)
     }
 
     FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
-    EXPECT_EQ(PixelAt(img, 4, 4), clBlack);
     TRect r = Rect(0, 1, 8, 8);
     FrameRectColor(&canvas, r, clNone, true);
     EXPECT_EQ(r, Rect(1, 2, 7, 7));
-    EXPECT_EQ(PixelAt(img, 0, 1), clBlack);
-
-    // A right-pointing double chevron anchored at the rectangle.
+    ExpectPixels(img, {{4, 4, clBlack}, {0, 1, clBlack}}, "no colour paints nothing");
     PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
-    EXPECT_EQ(PixelAt(img, 0, 2), clRed);
-    EXPECT_EQ(PixelAt(img, 2, 2), clBlack);
-    EXPECT_EQ(PixelAt(img, 1, 3), clRed);
-    EXPECT_EQ(PixelAt(img, 0, 3), clBlack);
-    EXPECT_EQ(PixelAt(img, 7, 4), clRed);
-    EXPECT_EQ(PixelAt(img, 0, 5), clBlack);
+    ExpectPixels(img, {{0, 2, clRed}, {2, 2, clBlack}, {1, 3, clRed}, {0, 3, clBlack}, {7, 4, clRed}, {0, 5, clBlack}},
+                 "a right-pointing double chevron anchored at the rectangle");
 }
 
 TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
@@ -177,28 +170,17 @@ TEST(TBXUtils, DitherGradientReachesBothEnds)
     const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
     QImage img = BlankImage(6, 9);
     TCanvas canvas(img);
-    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
-    EXPECT_EQ(PixelAt(img, 1, 1), from);
-    EXPECT_EQ(PixelAt(img, 4, 3), RGB(100, 100, 100));
     // A falling channel must land on its end value too.
-    EXPECT_EQ(PixelAt(img, 4, 5), to);
-    EXPECT_EQ(PixelAt(img, 1, 0), clWhite);
-    EXPECT_EQ(PixelAt(img, 1, 6), clWhite);
-    EXPECT_EQ(PixelAt(img, 0, 3), clWhite);
-
+    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
+    ExpectPixels(img, {{1, 1, from}, {4, 3, RGB(100, 100, 100)}, {4, 5, to}, {1, 0, clWhite}, {1, 6, clWhite},
+                       {0, 3, clWhite}}, "rows");
     // One line alone takes the middle; an empty rectangle paints nothing.
     DitherGradientRect(&canvas, Rect(1, 7, 5, 8), from, true, to);
-    EXPECT_EQ(PixelAt(img, 2, 7), RGB(100, 100, 100));
-    EXPECT_EQ(PixelAt(img, 2, 8), clWhite);
     DitherGradientRect(&canvas, Rect(1, 8, 5, 8), from, true, to);
     DitherGradientRect(&canvas, Rect(5, 8, 5, 9), from, false, to);
-    EXPECT_EQ(PixelAt(img, 2, 8), clWhite);
-    EXPECT_EQ(PixelAt(img, 5, 8), clWhite);
-
-    // Horizontal: first and last column.
+    ExpectPixels(img, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
     DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
-    EXPECT_EQ(PixelAt(img, 0, 0), clBlack);
-    EXPECT_EQ(PixelAt(img, 5, 0), clWhite);
+    ExpectPixels(img, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
 }
 
 TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
@@ -207,8 +189,7 @@ TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
     TCanvas canvas(img);
     const TColor base = RGB(160, 160, 160);
     FillBrushedTexture(&canvas, Rect(2, 2, 38, 18), 8, base);
-    EXPECT_EQ(PixelAt(img, 1, 1), clWhite);
-    EXPECT_EQ(PixelAt(img, 38, 18), clWhite);
+    ExpectPixels(img, {{1, 1, clWhite}, {38, 18, clWhite}});
     bool varies = false;
     for (int y = 2; y < 18; ++y)
         for (int x = 2; x < 38; ++x) {
@@ -245,16 +226,14 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
     const QImage piece = ShadowPieceImage(Rect(50, 14, 54, 40), popup, TRect{}, 4, 61);
     EXPECT_EQ(piece.pixel(0, 20), 61u << 24);
     EXPECT_EQ(piece.pixel(1, 20), 45u << 24);
-}
 
-TEST(TBXUtils, ShadowIsCutWhereThePopupTouchesItsItem)
-{
-    const TRect item = Rect(10, 10, 40, 20), popup = Rect(10, 20, 80, 60);
-    EXPECT_EQ(ShadowPieceRects(popup, item, 4),
+    // Cut where the popup touches its item.
+    const TRect item = Rect(10, 10, 40, 20), below = Rect(10, 20, 80, 60);
+    EXPECT_EQ(ShadowPieceRects(below, item, 4),
               (std::vector<TRect>{Rect(40, 14, 44, 20), Rect(80, 24, 84, 60), Rect(14, 60, 84, 64)}));
-    EXPECT_EQ(ShadowAlpha(popup, item, 4, 30, 21), 0);
-    EXPECT_EQ(ShadowAlpha(popup, item, 4, 40, 18), 255);
-    EXPECT_EQ(ShadowAlpha(popup, item, 4, 40, 16), 191);
+    EXPECT_EQ(ShadowAlpha(below, item, 4, 30, 21), 0);
+    EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 18), 255);
+    EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 16), 191);
 }
 
 TEST(TBXUtils, PlainShadowsAreWindowsOfHalfTheSize)
@@ -282,11 +261,7 @@ TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
     TRect other = Rect(1, 1, 5, 5);
     Frame3D(&canvas, other, clRed, clBlue, false);
     EXPECT_EQ(other, Rect(1, 1, 4, 4));
-    struct Case { int x, y; TColor want; } cases[] = {
-        {1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed},   // top and left
-        {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue}, // right and bottom, one pixel in
-        {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(PixelAt(img, c.x, c.y), c.want) << c.x << "," << c.y;
+    // Top and left; right and bottom one pixel in; the rest untouched.
+    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue},
+                       {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
 }

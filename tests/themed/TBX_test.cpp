@@ -130,14 +130,16 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
     // Menu: text 24 x 13 + leading 1, image column at least 16 high, margins 1 3 2 5; the
     // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
     const int menuW = 24 + 1 + 3 + 3 + 23 + 4 + 5, menuH = 16 + 2 + 5;
-    enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum };
-    const struct {
+    enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum, Separator };
+    struct Case {
         const char *name;
         bool toolbar, vertical;
         const char *caption;
         Kind kind;
         TSize size;
-    } cases[] = {
+        int separator = -1, themeSeparator = -1;  // the separator's own size, the theme's
+    };
+    const Case cases[] = {
         {"menu, no image list: 16-pixel column", false, false, "Open", Plain, {menuW + menuH, menuH}},
         {"menu with shortcut text", false, false, "Open\tCtrl+O", Plain, {menuW + 36 + menuH - 6 + menuH, menuH}},
         {"toolbar text", true, false, "Open", Plain, {6 + 24 + 4, 6 + 13}},
@@ -148,52 +150,40 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
         {"minimum size", true, false, "Open", Minimum, {80, 19}},
         {"split item adds the theme's drop-down part", true, false, "Open", Split, {34 + 12, 19}},
         {"drop-down arrow", true, false, "Open", DropDown, {34 + 9, 19}},
+        {"toolbar separator of the theme", true, false, "", Separator, {8, 8}, -1, 8},
+        {"menu separator of the theme", false, false, "", Separator, {7, 7}, -1, 7},
+        {"toolbar separator of the framework", true, false, "", Separator, {6, 6}},
+        {"menu separator: two thirds of the text height", false, false, "", Separator, {0, 9}},
+        {"toolbar separator of its own size", true, false, "", Separator, {5, 5}, 5, 8},
+        {"menu separator of its own size", false, false, "", Separator, {0, 5}, 5, 7},
+        {"menu separator of no size", false, false, "", Separator, {0, 0}, 0, 7},
     };
     for (const auto &c : cases) {
+        theme->menuSeparator = theme->toolbarSeparator = c.themeSeparator;
         TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
-        TTBXItem *it = c.kind == Split || c.kind == DropDown ? new TSubmenuItem(nullptr, c.kind == Split)
-                                                             : new TTBXItem(nullptr);
+        TTBCustomItem *it = c.kind == Separator ? static_cast<TTBCustomItem *>(new TTBXSeparatorItem(nullptr))
+                            : c.kind == Split || c.kind == DropDown ? new TSubmenuItem(nullptr, c.kind == Split)
+                                                                    : new TTBXItem(nullptr);
         it->SetCaption(c.caption);
+        if (c.kind == Separator)
+            static_cast<TTBXSeparatorItem *>(it)->SetSize(c.separator);
         if (c.kind == Image || c.kind == GlyphTop || c.kind == NoImageIndex) {
             it->SetImages(&images);
             it->SetImageIndex(c.kind == NoImageIndex ? -1 : 0);
             it->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
         }
         if (c.kind == GlyphTop)
-            it->SetLayout(TTBXItemLayout::tbxlGlyphTop);
+            static_cast<TTBXItem *>(it)->SetLayout(TTBXItemLayout::tbxlGlyphTop);
         if (c.kind == DropDown)
             it->SetOptions(TTBItemOptions{TTBItemOption::tboDropdownArrow});
         if (c.kind == Minimum) {
-            it->SetMinWidth(80);
-            it->SetMinHeight(10);
+            static_cast<TTBXItem *>(it)->SetMinWidth(80);
+            static_cast<TTBXItem *>(it)->SetMinHeight(10);
         }
         tv.root->Add(it);
         TTBView &view = tv.Open();
         view.SetOrientation(c.vertical ? TTBViewOrientation::tbvoVertical : TTBViewOrientation::tbvoHorizontal);
         EXPECT_EQ(Measure(view, 0), c.size) << c.name;
-    }
-}
-
-TEST_F(ThemedItems, SeparatorSizesInToolbarsAndMenus)
-{
-    struct Case { bool toolbar; int size; int themeSize; TSize expected; } cases[] = {
-        {true, -1, 8, {8, 8}},   // the theme's toolbar size
-        {false, -1, 7, {7, 7}},  // the theme's menu size
-        {true, -1, -1, {6, 6}},  // the framework's own
-        {false, -1, -1, {0, 9}}, // two thirds of the text height, rounded up
-        {true, 5, 8, {5, 5}},
-        {false, 5, 7, {0, 5}},
-        {false, 0, 7, {0, 0}},
-    };
-    for (const Case &c : cases) {
-        theme->menuSeparator = theme->toolbarSeparator = c.themeSize;
-        TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
-        auto *sep = new TTBXSeparatorItem(nullptr);
-        sep->SetSize(c.size);
-        tv.root->Add(sep);
-        TTBView &view = tv.Open();
-        const TSize size = Measure(view, 0);
-        EXPECT_EQ(size, c.expected) << c.toolbar << " " << c.size << " " << c.themeSize;
     }
     TTBXSeparatorItem sep(nullptr);
     sep.SetSize(-7);
@@ -298,13 +288,11 @@ TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
 
     const auto buttons = theme->Of("button");
     ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_EQ(buttons[0].info.ComboPart, COMBO_BUTTON);
-    EXPECT_FALSE(buttons[0].info.Pushed);
-    EXPECT_TRUE(buttons[0].info.Checked);
+    // Part, pushed, checked; where.
+    const auto state = [](const TTBXItemInfo &i) { return std::vector<int>{i.ComboPart, i.Pushed, i.Checked}; };
+    EXPECT_EQ(state(buttons[0].info), (std::vector<int>{COMBO_BUTTON, false, true}));
     EXPECT_EQ(buttons[0].rect, (TRect{0, 0, 34, 19}));
-    EXPECT_EQ(buttons[1].info.ComboPart, COMBO_DROPDOWN);
-    EXPECT_TRUE(buttons[1].info.Pushed);
-    EXPECT_FALSE(buttons[1].info.Checked);
+    EXPECT_EQ(state(buttons[1].info), (std::vector<int>{COMBO_DROPDOWN, true, false}));
     EXPECT_TRUE(buttons[1].info.IsPopupParent);
     EXPECT_EQ(buttons[1].rect, (TRect{34, 0, 46, 19}));
 }
@@ -343,16 +331,8 @@ TEST(TBXFontSettings, ApplyAndAssign)
 
 TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
 {
-    struct Case {
-        const char *name;
-        bool flush;
-        bool submenu;
-        bool vertical;
-        TRect parent;
-        TPoint at;
-        TPoint expected;
-        int animDir;
-    } cases[] = {
+    struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
+    const Case cases[] = {
         {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
         {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
         {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
@@ -367,10 +347,8 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
                                 .W = 100, .H = 200, .HasParentView = true, .ParentVertical = c.vertical,
                                 .ParentViewerRects = {}};
         item.ComputePopupPosition(nullptr, rec);
-        EXPECT_EQ(rec.X, c.expected.X) << c.name;
-        EXPECT_EQ(rec.Y, c.expected.Y) << c.name;
-        EXPECT_EQ(rec.W, 100) << c.name;
-        EXPECT_EQ(rec.H, 200) << c.name;
+        EXPECT_EQ((TPoint{rec.X, rec.Y}), c.expected) << c.name;
+        EXPECT_EQ((TSize{rec.W, rec.H}), (TSize{100, 200})) << c.name;
         EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
         EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
     }

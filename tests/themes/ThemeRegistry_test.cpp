@@ -32,9 +32,10 @@ TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
         TTBXTheme *theme = AcquireTheme(name);
         for (int index : IM_ALL)
             EXPECT_GE(theme->GetIntegerMetric(index), -1) << index;
+        EXPECT_EQ(theme->GetIntegerMetric(99), -1) << "a metric no theme knows";
         for (int index : BMET_ALL)
             theme->GetBooleanMetric(index);
-        for (int id = 1; id <= 3; ++id) {
+        for (int id : {1, 2, 3, 7}) {
             TTBXMargins m{-1, -1, -1, -1};
             theme->GetMargins(id, m);
             EXPECT_TRUE(m.LeftWidth >= 0 && m.RightWidth >= 0 && m.TopHeight >= 0 && m.BottomHeight >= 0);

@@ -1,3 +1,5 @@
+#include "TB2TestSupport.h"
+#include "TestSupport.h"
 #include "toolbar/TB2Common.h"
 
 #include "platform/Controls.h"
@@ -64,16 +66,9 @@ TEST(TB2Common, ListSortExStaysInsideTheList)
 
 namespace {
 
-QImage WhiteImage()
-{
-    QImage image(24, 24, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
-}
-
 QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
 {
-    QImage image = WhiteImage();
+    QImage image = BlankImage(24, 24);
     TCanvas canvas(image);
     DrawInvertRect(&canvas, &r, nullptr, size, {}, &brush, &brush);
     return image;
@@ -90,10 +85,8 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
 
     QImage image = FrameOnWhite(first, size, white);
     TCanvas canvas(image);
-    EXPECT_EQ(canvas.Pixel(2, 2), clBlack);
-    EXPECT_EQ(canvas.Pixel(3, 11), clBlack);
-    EXPECT_EQ(canvas.Pixel(4, 5), clWhite);   // interior
-    EXPECT_EQ(canvas.Pixel(12, 12), clWhite); // right and bottom are exclusive
+    // The frame, its interior, and right and bottom exclusive.
+    ExpectPixels(canvas, {{2, 2, clBlack}, {3, 11, clBlack}, {4, 5, clWhite}, {12, 12, clWhite}});
 
     // Moving with the same brush draws only the difference; the result is the new frame alone.
     DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
@@ -104,16 +97,13 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     DrawInvertRect(&canvas, &first, &second, size, size, &white, &white2);
     EXPECT_EQ(image, FrameOnWhite(first, size, white));
     DrawInvertRect(&canvas, nullptr, &first, {}, size, &white, &white);
-    EXPECT_EQ(image, WhiteImage());
+    EXPECT_EQ(image, BlankImage(24, 24));
 
-    // The halftone brush inverts every other pixel.
+    // The halftone brush inverts every other pixel of the frame, none of the interior.
     DrawHalftoneInvertRect(&canvas, &first, nullptr, size, {});
-    EXPECT_EQ(canvas.Pixel(2, 2), clWhite);
-    EXPECT_EQ(canvas.Pixel(3, 2), clBlack);
-    EXPECT_EQ(canvas.Pixel(2, 3), clBlack);
-    EXPECT_EQ(canvas.Pixel(5, 6), clWhite);  // interior untouched
+    ExpectPixels(canvas, {{2, 2, clWhite}, {3, 2, clBlack}, {2, 3, clBlack}, {5, 6, clWhite}});
     DrawHalftoneInvertRect(&canvas, nullptr, &first, {}, size);
-    EXPECT_EQ(image, WhiteImage());
+    EXPECT_EQ(image, BlankImage(24, 24));
 }
 
 namespace {
@@ -223,13 +213,9 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
         image.fill(Qt::white);
         TCanvas canvas(image);
         EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), c.flags), 1);
-        EXPECT_EQ(canvas.Pixel(1, 1), c.frame);
-        EXPECT_EQ(canvas.Pixel(58, 38), c.frame);
-        EXPECT_EQ(canvas.Pixel(5, 30), c.client);
-        EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), c.child);
-        EXPECT_EQ(canvas.Pixel(3 + 29, 3 + 14), c.child);
-        EXPECT_EQ(canvas.Pixel(3 + 30, 3 + 14), c.client);
-        EXPECT_EQ(canvas.Pixel(45, 25), c.owned);
+        // The frame, the client area, the child's corners inside the 3-px frame, the owned window.
+        ExpectPixels(canvas, {{1, 1, c.frame}, {58, 38, c.frame}, {5, 30, c.client}, {13, 8, c.child},
+                              {32, 17, c.child}, {33, 17, c.client}, {45, 25, c.owned}});
     }
 
     window->Hide();

@@ -81,8 +81,7 @@ TEST_P(LayoutTable, PlacesEveryViewer)
         const TTBLayoutRecord &r = records[size_t(e.index)];
         const bool shown = !(e.bounds == TRect{});
         EXPECT_EQ(r.Show, shown);
-        if (shown)
-            EXPECT_EQ(r.Bounds, e.bounds);
+        EXPECT_EQ(shown ? r.Bounds : e.bounds, e.bounds);
         EXPECT_EQ(r.Clipped, e.clipped);
         EXPECT_EQ(r.LineBreak, e.lineBreak);
         EXPECT_EQ(r.OffEdge, e.offEdge);

@@ -116,6 +116,8 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
          {"&File", "&Find", "&File"}, "E&xit"},
         {"a unique accelerator of a disabled item ends the menu", {K::Key_D}, {}, {}},
     };
+    int popups = 0;
+    menu->OnPopup = [&](TComponent *sender) { popups += sender == menu.get(); };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         clicks.clear();
@@ -136,6 +138,7 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         QApplication::processEvents();
         EXPECT_EQ(clicks, c.chosen.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.chosen});
     }
+    EXPECT_EQ(popups, int(std::size(cases)));
 }
 
 TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupReturns)
@@ -269,25 +272,6 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     EXPECT_GT(offsetAfterNotch, 0);
 }
 
-TEST_F(PopupMenuTest, PopupAtTheScreenCornerStaysInTheWorkAreaAndTellsOnPopup)
-{
-    Add(menu->Items(), QStringLiteral("A long caption to make it wide"));
-    Add(menu->Items(), QStringLiteral("B"));
-    int popups = 0;
-    menu->OnPopup = [&](TComponent *Sender) {
-        EXPECT_EQ(Sender, menu.get());
-        ++popups;
-    };
-    TRect placed;
-    MenuScript s(form.get());
-    s.Do([&] { placed = static_cast<TControl *>(RootView()->Window())->BoundsRect(); });
-    s.Key(Qt::Key_Escape);
-    Run(s, 795, 595);
-    EXPECT_EQ(popups, 1);
-    EXPECT_FALSE(placed.IsEmpty());
-    EXPECT_TRUE(QRect(0, 0, 800, 600).contains(placed.ToQRect())) << placed.Right << "," << placed.Bottom;
-}
-
 TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
 {
     Add(Add(menu->Items(), QStringLiteral("Sub"), new TSubmenuItem(nullptr)), QStringLiteral("S1"));
@@ -322,44 +306,6 @@ TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
     SetMenuAnimationClock(nullptr);
     EXPECT_TRUE(animating);
     EXPECT_TRUE(shownAfter);
-}
-
-TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
-{
-    auto *bar = new TCustomControl(form.get());
-    bar->SetParent(form.get());
-    bar->SetBounds(0, 60, 200, 24);
-    TTBRootItem root(nullptr);
-    auto *file = Add(&root, QStringLiteral("&File"), new TSubmenuItem(nullptr));
-    Add(file, QStringLiteral("Open"));
-    Add(file, QStringLiteral("Save"));
-    Add(Add(&root, QStringLiteral("&Edit"), new TSubmenuItem(nullptr)), QStringLiteral("Copy"));
-    TTBView view(nullptr, nullptr, &root, bar, true, false, false);
-    view.EnsureLayout();
-    view.Select(view.Viewers(0), false);
-
-    std::vector<QString> seen;
-    bool closedByEscape = false;
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Down).Do([&] { seen.push_back(SelectedCaption(view.OpenViewerView())); });
-    s.Key(Qt::Key_Right).Do([&] {
-        seen.push_back(SelectedCaption(&view));
-        seen.push_back(SelectedCaption(view.OpenViewerView()));
-    });
-    s.Key(Qt::Key_Escape).Do([&] { closedByEscape = !view.OpenViewerView() && Popups().empty(); });
-    // A "-" on the bar itself asks for the window's system menu, which a program cannot open
-    // here: the menu mode just ends.
-    s.Do([&] { sim::Key(form.get(), Qt::Key_Minus, Qt::NoModifier, QStringLiteral("-")); });
-    s.SetOpen([&] { return view.State().Contains(TTBViewStateItem::vsModal); });
-    s.Start();
-    view.EnterToolbarLoop({});
-    EXPECT_TRUE(s.Done());
-    EXPECT_EQ(seen, (std::vector<QString>{"Open", "&Edit", "Copy"}));
-    EXPECT_TRUE(closedByEscape);
-    EXPECT_FALSE(view.State().Contains(TTBViewStateItem::vsModal));
-    EXPECT_EQ(view.Selected(), nullptr);
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
 }
 
 } // namespace
