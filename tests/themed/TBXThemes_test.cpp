@@ -1,4 +1,6 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
+#include "themed/TBXNexus.h"
 #include "themed/TBXThemes.h"
 
 #include "platform/SysColors.h"
@@ -10,14 +12,19 @@
 
 namespace {
 
-struct Counts { int created = 0; int destroyed = 0; std::vector<WPARAM> messages; };
+struct Counts { int created = 0; int destroyed = 0; std::vector<WPARAM> messages; bool failNext = false; };
 Counts counts;
 
-// The default theme, counting what the registry does with it.
+// The default theme, counting what the registry does with it; told to, it cannot be made.
 class CountingTheme : public TTBXDefaultTheme
 {
 public:
-    explicit CountingTheme(const QString &name) : TTBXDefaultTheme(name) { ++counts.created; }
+    explicit CountingTheme(const QString &name) : TTBXDefaultTheme(name)
+    {
+        if (counts.failNext)
+            throw Exception("cannot make");
+        ++counts.created;
+    }
     ~CountingTheme() override { ++counts.destroyed; }
     void Dispatch(TMessage &m) override
     {
@@ -50,17 +57,16 @@ QString ErrorOf(const std::function<void()> &call)
     return {};
 }
 
+void RegisterCounting()
+{
+    if (!IsThemeRegistered("Counting"))
+        RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
+}
+
 TEST(TBXThemes, RegistryRefusesBadNamesAndUnknownThemes)
 {
-    static bool once = [] {
-        RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
-        return true;
-    }();
-    (void)once;
-    const struct {
-        std::function<void()> call;
-        QString error;
-    } cases[] = {
+    RegisterCounting();
+    const struct { std::function<void()> call; QString error; } cases[] = {
         {[] { RegisterTheme("counting", ThemeClassOf<CountingTheme>()); }, "Theme counting is already registered"},
         {[] { RegisterTheme("DEFAULT", ThemeClassOf<CountingTheme>()); }, "Theme DEFAULT is already registered"},
         {[] { RegisterTheme("", ThemeClassOf<CountingTheme>()); }, "Cannot register theme"},
@@ -163,6 +169,44 @@ TEST(TBXThemes, FrameGeometry)
     EXPECT_EQ(r, Rect(3, 3, 88, 18));
     GetFloatingCloseButtonRect(floating, r);
     EXPECT_EQ(r, Rect(88, 3, 103, 18));
+}
+
+TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
+{
+    RegisterCounting();
+    Listening::Log a, b;
+    Listening first(&a);
+    auto *second = new Listening(&b);
+    // A control that goes while the others are told is not told afterwards.
+    first.onMessage = [&] {
+        delete second;
+        second = nullptr;
+    };
+    SetCurrentTheme("Nowhere");
+    EXPECT_TRUE(a.empty()) << "an unknown name changes nothing";
+    EXPECT_EQ(CurrentThemeName(), "Default");
+
+    counts = {};
+    SetCurrentTheme("counting");
+    EXPECT_EQ(CurrentThemeName(), "Counting");
+    EXPECT_EQ(a, (Listening::Log{{1, 1}, {2, 1}, {3, 1}}));
+    EXPECT_TRUE(b.empty());
+    SetCurrentTheme("Counting");
+    EXPECT_EQ(counts.created, 2) << "the same name makes the theme anew";
+
+    // A theme that cannot be made leaves the one there was.
+    SetCurrentTheme("Default");
+    counts.failNext = true;
+    EXPECT_NO_THROW(SetCurrentTheme("Counting"));
+    counts.failNext = false;
+    EXPECT_EQ(CurrentThemeName(), "Default");
+    ASSERT_NE(CurrentTheme(), nullptr);
+
+    // System changes reach the controls with lParam 0.
+    a.clear();
+    TMessage m{WM_ACTIVATEAPP, 0, 0, 0};
+    ThemeManagerWndProc(m);
+    EXPECT_EQ(a, (Listening::Log{{5, 0}}));
 }
 
 } // namespace

@@ -61,34 +61,23 @@ protected:
 
 TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
 {
-    struct Case { const char *where; bool menuBar; TTBXItemTransparency transparency; int viewType; };
+    using T = TTBXItemTransparency;
+    enum Where { Form, Dock, Floating };
+    struct Case { Where where; bool menuBar; T transparency; int viewType; };
     const Case cases[] = {
-        {"form", false, TTBXItemTransparency::itAuto, 0x1201},
-        {"form", true, TTBXItemTransparency::itAuto, 0x1202},
-        {"form", false, TTBXItemTransparency::itEnable, 0x1001},
-        {"dock", false, TTBXItemTransparency::itAuto, 0x1001},
-        {"dock", false, TTBXItemTransparency::itDisable, 0x1201},
-        {"dock", true, TTBXItemTransparency::itAuto, 0x1002},
-        {"floating", false, TTBXItemTransparency::itAuto, 0x1C01},
+        {Form, false, T::itAuto, 0x1201},  {Form, true, T::itAuto, 0x1202}, {Form, false, T::itEnable, 0x1001},
+        {Dock, false, T::itAuto, 0x1001},  {Dock, false, T::itDisable, 0x1201}, {Dock, true, T::itAuto, 0x1002},
+        {Floating, false, T::itAuto, 0x1C01},
     };
     for (const Case &c : cases) {
         bar->SetMenuBar(c.menuBar);
         bar->SetItemTransparency(c.transparency);
-        const std::string where = c.where;
-        if (where == "form") {
-            bar->SetCurrentDock(nullptr);
+        bar->SetCurrentDock(c.where == Form ? nullptr : dock);
+        if (c.where == Form)
             bar->SetParent(form);
-        } else if (where == "dock") {
-            bar->SetCurrentDock(dock);
-        } else {
-            bar->SetCurrentDock(dock);
-            bar->SetFloatingPosition(form->ClientToScreen({50, 50}));
-            bar->SetFloating(true);
-            ASSERT_TRUE(bar->Floating());
-        }
+        bar->SetFloatingPosition(form->ClientToScreen({50, 50}));
+        bar->SetFloating(c.where == Floating);
         EXPECT_EQ(bar->Perform(TBXM_GETVIEWTYPE), c.viewType) << c.where << " menu bar " << c.menuBar;
-        if (bar->Floating())
-            bar->SetFloating(false);
     }
 }
 
