@@ -7,6 +7,7 @@
 #include "platform/SysColors.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -198,17 +199,12 @@ TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
         TThemedView tv(toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
         std::vector<TTBCustomItem *> items;
         for (const char kind : std::string("sissizis")) {
-            TTBCustomItem *it;
-            if (kind == 'i') {
-                it = new TTBXItem(nullptr);
-                it->SetCaption("Item");
-            } else {
-                auto *sep = new TTBXSeparatorItem(nullptr);
+            auto *sep = kind == 'i' ? nullptr : new TTBXSeparatorItem(nullptr);
+            if (sep)
                 sep->SetSize(kind == 'z' ? 0 : -1);
-                it = sep;
-            }
-            tv.root->Add(it);
-            items.push_back(it);
+            items.push_back(sep ? static_cast<TTBCustomItem *>(sep) : new TTBXItem(nullptr));
+            items.back()->SetCaption(sep ? "" : "Item");
+            tv.root->Add(items.back());
         }
         TTBView &view = tv.Open();
         const std::vector<bool> shown{false, true, true, false, true, true, true, false};
@@ -245,11 +241,9 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
 
     const auto menus = theme->Of("menu");
     ASSERT_EQ(menus.size(), 2u);
-    const ThemeCall &hot = menus[0].info.HoverKind ? menus[0] : menus[1];
-    EXPECT_EQ(hot.info.ViewType, VT_POPUPMENU);
-    EXPECT_EQ(hot.info.HoverKind, HOVER_ENABLED);
-    EXPECT_EQ(hot.info.PopupMargin, 23);
-    EXPECT_FALSE(hot.info.ItemOptions & IO_TOOLBAR_STYLE);
+    const TTBXItemInfo &hot = (menus[0].info.HoverKind ? menus[0] : menus[1]).info;
+    EXPECT_EQ(std::tuple(hot.ViewType, hot.HoverKind, hot.PopupMargin), std::tuple(VT_POPUPMENU, HOVER_ENABLED, 23));
+    EXPECT_FALSE(hot.ItemOptions & IO_TOOLBAR_STYLE);
 
     // Margins left 1, right 3, top 2, bottom 5; the caption follows the image column and gaps
     // and sits one leading pixel lower.
@@ -315,18 +309,14 @@ TEST(TBXFontSettings, ApplyAndAssign)
     s.SetSize(150);
     EXPECT_EQ(changes, 4);
     s.Apply(font);
-    EXPECT_EQ(font.Size(), 12);
-    EXPECT_EQ(font.Style(), TFontStyles{TFontStyle::fsBold});
-    EXPECT_EQ(font.Color(), clRed);
+    EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()), std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
 
     TFontSettings copy;
     int copyChanges = 0;
     copy.OnChange = [&] { ++copyChanges; };
     copy.Assign(s);
     copy.Assign(s);
-    EXPECT_EQ(copyChanges, 1);
-    EXPECT_EQ(copy.Size(), 150);
-    EXPECT_EQ(copy.Bold(), TTriState::tsTrue);
+    EXPECT_EQ(std::tuple(copyChanges, copy.Size(), copy.Bold()), std::tuple(1, 150, TTriState::tsTrue));
 }
 
 TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
