@@ -169,29 +169,32 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     ListThemeNames(&registered);
     ASSERT_EQ(group->Count(), registered.size() + 1);
     EXPECT_EQ(group->Items(0), own) << "items not of the chooser stay where they were";
-    QStringList captions;
-    for (int i = 1; i < group->Count(); ++i)
+    QStringList captions;  // checked: the live theme's alone
+    for (int i = 1; i < group->Count(); ++i) {
         captions << group->Items(i)->Caption();
+        EXPECT_EQ(group->Items(i)->Checked(), captions.last() == "Tinted") << captions.last().toStdString();
+    }
     EXPECT_EQ(captions.first(), "Default");
     const auto before = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; };
     EXPECT_TRUE(std::is_sorted(captions.begin() + 1, captions.end(), before));
     EXPECT_EQ(captions[1], "aardvark");
     EXPECT_EQ(updates, 2);
 
-    for (int i = 1; i < group->Count(); ++i)
-        EXPECT_EQ(group->Items(i)->Checked(), captions[i - 1] == "Tinted") << captions[i - 1].toStdString();
     EXPECT_EQ(CurrentTheme(), live) << "a rebuild leaves the live theme alone";
 
     // A click on another theme's item switches to it.
-    const int def = 1;
-    group->Items(def)->Click();
+    group->Items(1)->Click();
     EXPECT_EQ(CurrentThemeName(), "Default");
-    EXPECT_TRUE(group->Items(def)->Checked());
+    EXPECT_TRUE(group->Items(1)->Checked());
 }
 
-// A status bar on `form` whose first item is a 100-px label.
-TSpTBXStatusBar *StatusBarOn(TForm &form)
+// A status bar of a 100-px label, a separator and another label.
+TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBodyAndSeparators)
 {
+    RegisterTinted();
+    if (!IsThemeRegistered("OfficeLike"))
+        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
+    TForm form(nullptr);
     form.SetBounds(100, 100, 500, 300);
     auto *bar = new TSpTBXStatusBar(&form);
     bar->SetParent(&form);
@@ -199,13 +202,10 @@ TSpTBXStatusBar *StatusBarOn(TForm &form)
     first->SetCaptionW("就绪");
     first->SetCustomWidth(100);
     bar->Items()->Add(first);
-    return bar;
-}
-
-TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
-{
-    TForm form(nullptr);
-    TSpTBXStatusBar *bar = StatusBarOn(form);
+    bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
+    auto *second = new TSpTBXLabelItem(nullptr);
+    second->SetCaptionW("联系人");
+    bar->Items()->Add(second);
     form.Show();
     QCoreApplication::processEvents();
 
@@ -218,24 +218,6 @@ TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
     EXPECT_EQ(bar->Toolbar()->Perform(WM_NCHITTEST, 0,
                                       PointToLParam(bar->Dock()->ClientToScreen({grip.Right - 2, grip.Bottom - 2}))),
               HTBOTTOMRIGHT);
-
-    form.setWindowState(Qt::WindowMaximized);
-    EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
-}
-
-TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
-{
-    RegisterTinted();
-    if (!IsThemeRegistered("OfficeLike"))
-        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
-    TForm form(nullptr);
-    TSpTBXStatusBar *bar = StatusBarOn(form);
-    bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
-    auto *second = new TSpTBXLabelItem(nullptr);
-    second->SetCaptionW("联系人");
-    bar->Items()->Add(second);
-    form.Show();
-    QCoreApplication::processEvents();
 
     SetCurrentTheme("Tinted");
     EXPECT_FALSE(bar->StatusBarDrawsSeparators());
@@ -251,6 +233,9 @@ TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
     EXPECT_EQ(shot.Canvas()->Pixel(centre - 1, y), ColorToRGB(clBtnFace));
     EXPECT_EQ(shot.Canvas()->Pixel(centre - 10, y), ColorToRGB(clBtnFace)) << "the flat body";
     SetCurrentTheme("Default");
+
+    form.setWindowState(Qt::WindowMaximized);
+    EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
 TEST(SpTBXItem, TheHintShownIsTheShortPartOfTheHint)
