@@ -112,7 +112,8 @@ TEST(TBXUtils, BlendPixelAndFills)
 {
     QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
-    const struct { int alpha; TColor want; } blends[] = {{0, clBlack}, {255, clWhite}, {128, 0x808080}, {64, 0x404040}};
+    const struct { int alpha; TColor want; } blends[] = {
+        {0, clBlack}, {255, clWhite}, {128, 0x808080}, {64, 0x404040}};
     for (const auto &b : blends) {
         BlendPixel(&canvas, 0, 0, clWhite, b.alpha);
         EXPECT_EQ(PixelAt(img, 0, 0), b.want) << b.alpha;
@@ -125,8 +126,8 @@ TEST(TBXUtils, BlendPixelAndFills)
     EXPECT_EQ(r, Rect(1, 2, 7, 7));
     ExpectPixels(img, {{4, 4, clBlack}, {0, 1, clBlack}}, "no colour paints nothing");
     PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
-    ExpectPixels(img, {{0, 2, clRed}, {2, 2, clBlack}, {1, 3, clRed}, {0, 3, clBlack}, {7, 4, clRed}, {0, 5, clBlack}},
-                 "a right-pointing double chevron anchored at the rectangle");
+    ExpectPixels(img, {{0, 2, clRed}, {2, 2, clBlack}, {1, 3, clRed}, {0, 3, clBlack}, {7, 4, clRed},
+                       {0, 5, clBlack}}, "a right-pointing double chevron anchored at the rectangle");
 }
 
 TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
@@ -262,6 +263,6 @@ TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
     Frame3D(&canvas, other, clRed, clBlue, false);
     EXPECT_EQ(other, Rect(1, 1, 4, 4));
     // Top and left; right and bottom one pixel in; the rest untouched.
-    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue},
-                       {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
+    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
+                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
 }

@@ -242,7 +242,8 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
     const auto menus = theme->Of("menu");
     ASSERT_EQ(menus.size(), 2u);
     const TTBXItemInfo &hot = (menus[0].info.HoverKind ? menus[0] : menus[1]).info;
-    EXPECT_EQ(std::tuple(hot.ViewType, hot.HoverKind, hot.PopupMargin), std::tuple(VT_POPUPMENU, HOVER_ENABLED, 23));
+    EXPECT_EQ(std::tuple(hot.ViewType, hot.HoverKind, hot.PopupMargin),
+              std::tuple(VT_POPUPMENU, HOVER_ENABLED, 23));
     EXPECT_FALSE(hot.ItemOptions & IO_TOOLBAR_STYLE);
 
     // Margins left 1, right 3, top 2, bottom 5; the caption follows the image column and gaps
@@ -309,7 +310,8 @@ TEST(TBXFontSettings, ApplyAndAssign)
     s.SetSize(150);
     EXPECT_EQ(changes, 4);
     s.Apply(font);
-    EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()), std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
+    EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()),
+              std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
 
     TFontSettings copy;
     int copyChanges = 0;
@@ -321,7 +323,13 @@ TEST(TBXFontSettings, ApplyAndAssign)
 
 TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
 {
-    struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
+    struct Case {
+        const char *name;
+        bool flush, submenu, vertical;
+        TRect parent;
+        TPoint at, expected;
+        int animDir;
+    };
     const Case cases[] = {
         {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
         {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},

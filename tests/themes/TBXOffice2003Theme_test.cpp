@@ -30,7 +30,8 @@ protected:
 
 TEST_F(Office2003, ColourCacheOfEachScheme)
 {
-    const struct { int scheme; std::function<TColor(const TTBXOffice2003Theme &)> field; TColor expected; } cases[] = {
+    using Field = std::function<TColor(const TTBXOffice2003Theme &)>;
+    const struct { int scheme; Field field; TColor expected; } cases[] = {
         // Mixed from the classic system colours, worked out by hand.
         {3, [](auto &t) { return t.ToolbarColor; }, RGBc(245, 244, 242)},
         {3, [](auto &t) { return t.PopupColor; }, RGBc(249, 248, 247)},

@@ -56,7 +56,9 @@ TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
 
 TEST(TBXThemeGradients, BevelFaceStopsByState)
 {
-    struct Case { const char *what; bool active, pushed, vertical; int size; std::vector<TColor> lines; } cases[] = {
+    // The colour of each line of the face, first onwards (0: not checked).
+    struct Case { const char *what; bool active, pushed, vertical; int size; std::vector<TColor> lines; };
+    const Case cases[] = {
         {"inactive rows", false, false, true, 7,
          {RGB(248, 248, 248), RGB(232, 232, 232), RGB(216, 216, 216), RGB(228, 228, 228), RGB(240, 240, 240),
           RGB(244, 244, 244), RGB(248, 248, 248)}},

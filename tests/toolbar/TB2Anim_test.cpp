@@ -100,7 +100,8 @@ TEST_F(TB2AnimTest, PointerEnteringTheWindowShowsItAtOnce)
 TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
 {
     // The offset of the visible part at step 127.
-    const struct { unsigned direction; QPoint half; } cases[] = {{4, {0, -40}}, {8, {0, 40}}, {2, {-50, 0}}, {1 | 4, {50, -40}}};
+    const struct { unsigned direction; QPoint half; } cases[] = {
+        {4, {0, -40}}, {8, {0, 40}}, {2, {-50, 0}}, {1 | 4, {50, -40}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.direction);
         window.log.clear();

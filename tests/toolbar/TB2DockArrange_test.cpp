@@ -14,7 +14,14 @@ struct Win {
 
 struct Place { int row, pos, size, thickness; };
 
-struct Case { std::string name; int avail; bool oneRow; std::vector<Win> wins; std::vector<Place> expect; int total; };
+struct Case {
+    std::string name;
+    int avail;
+    bool oneRow;
+    std::vector<Win> wins;
+    std::vector<Place> expect;
+    int total;
+};
 
 Win W(int row, int pos, int full = 100) { return {row, pos, full, full}; }
 Win Chev(int row, int pos, int full, int min) { return {row, pos, full, min, 2}; }

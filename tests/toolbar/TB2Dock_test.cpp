@@ -158,11 +158,13 @@ TEST_F(DockForm, DragScriptsDockFloatCancelAndAvoidDocksThatAllowNoDrag)
         {"a dock that allows no drag is never a target", true, false, {{Move, Floating, atLeft}, {Release}},
          Floating},
     };
-    for (bool smooth : {true, false})
-        for (Op cancel : {Escape, PressElsewhere, LostCapture})
-            cases.push_back({(smooth ? "smooth drag cancelled by " : "outline drag cancelled by ") + std::to_string(cancel),
-                             smooth, true, {{Move, smooth ? Floating : Anywhere, inside}, {Move, Anywhere, atLeft}, {cancel}},
-                             Back});
+    for (bool smooth : {true, false}) {
+        for (Op cancel : {Escape, PressElsewhere, LostCapture}) {
+            const std::string name = (smooth ? "smooth, cancel " : "outline, cancel ") + std::to_string(cancel);
+            const Where away = smooth ? Floating : Anywhere;
+            cases.push_back({name, smooth, true, {{Move, away, inside}, {Move, Anywhere, atLeft}, {cancel}}, Back});
+        }
+    }
     auto *second = new TTBToolbar(form);
     second->Items()->Add(new TWidthItem(second));
     second->SetDockRow(1);

@@ -54,8 +54,9 @@ TEST_P(LayoutTable, PlacesEveryViewer)
     std::vector<TTBLayoutItem> items;
     for (const Fake &f : c.viewers)
         items.push_back({.Candidate = f.kind != 'x' && f.kind != 'v', .IsSeparator = f.kind == 's',
-                         .IsControl = f.kind == 'c', .IsChevron = f.kind == 'v', .ToolbarSize = c.params.IsToolbar,
-                         .RightAlign = f.rightAlign, .FillsLineThickness = f.fills, .KeepsLineAfterWrap = f.keepsLine});
+                         .IsControl = f.kind == 'c', .IsChevron = f.kind == 'v',
+                         .ToolbarSize = c.params.IsToolbar, .RightAlign = f.rightAlign,
+                         .FillsLineThickness = f.fills, .KeepsLineAfterWrap = f.keepsLine});
     TTBLayoutParams p = c.params;
     p.Measure = [&](int i, int &w, int &h, bool &same) {
         const Fake &f = c.viewers[size_t(i)];

@@ -224,7 +224,8 @@ TEST(TB2Item, ListenersMayUnregisterDuringANotice)
 TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
 {
     using O = TTBItemOption;
-    const struct { const char *name; std::function<void(TTBCustomItem &)> set; std::vector<A> expected; } cases[] = {
+    using Set = std::function<void(TTBCustomItem &)>;
+    const struct { const char *name; Set set; std::vector<A> expected; } cases[] = {
         {"caption", [](TTBCustomItem &i) { i.SetCaption("新建(&N)"); }, {A::tbicInvalidateAndResize}},
         {"same caption", [](TTBCustomItem &i) { i.SetCaption("x"); }, {}},
         {"checked", [](TTBCustomItem &i) { i.SetChecked(true); }, {A::tbicInvalidate}},
@@ -232,7 +233,8 @@ TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
         {"image 3 to 5", [](TTBCustomItem &i) { i.SetImageIndex(5); }, {A::tbicInvalidate}},
         {"image 3 to none", [](TTBCustomItem &i) { i.SetImageIndex(-1); }, {A::tbicInvalidateAndResize}},
         {"hidden", [](TTBCustomItem &i) { i.SetVisible(false); }, {A::tbicInvalidateAndResize}},
-        {"toolbar style", [](TTBCustomItem &i) { i.SetOptions({O::tboToolbarStyle}); }, {A::tbicInvalidateAndResize}},
+        {"toolbar style", [](TTBCustomItem &i) { i.SetOptions({O::tboToolbarStyle}); },
+         {A::tbicInvalidateAndResize}},
         {"show hint only", [](TTBCustomItem &i) { i.SetOptions({O::tboShowHint}); }, {}},
     };
     for (const auto &c : cases) {
@@ -421,38 +423,38 @@ TEST(TB2Item, ActionLinkFollowsTheAction)
 
 TEST(TB2Item, ComputePopupPositionFlipsAtScreenEdges)
 {
-    using P = TTBPopupAlignment;
+    const TTBPopupAlignment L = TTBPopupAlignment::tbpaLeft, R = TTBPopupAlignment::tbpaRight;
     struct Case {
         const char *name;
         bool submenu;
-        P align;
+        TTBPopupAlignment align;
         bool leftwards, parentView, vertical;
         TRect parent;
         int x, y, w, h, wantX, wantY, wantDir;
         bool wantLeftwards;
     };
     const Case cases[] = {
-        {"submenu to the right", true, P::tbpaLeft, false, true, false, {100, 100, 200, 120}, 197, 97, 150, 200,
+        {"submenu to the right", true, L, false, true, false, {100, 100, 200, 120}, 197, 97, 150, 200,
          197, 97, 2, false},
-        {"submenu past the right edge", true, P::tbpaLeft, false, true, false, {900, 100, 990, 120}, 987, 97,
+        {"submenu past the right edge", true, L, false, true, false, {900, 100, 990, 120}, 987, 97,
          150, 200, 753, 97, 1, true},
-        {"submenu inherits leftwards", true, P::tbpaLeft, true, true, false, {300, 100, 400, 120}, 397, 97, 150,
+        {"submenu inherits leftwards", true, L, true, true, false, {300, 100, 400, 120}, 397, 97, 150,
          200, 153, 97, 1, true},
-        {"inherited leftwards without room", true, P::tbpaLeft, true, true, false, {50, 100, 150, 120}, 147, 97,
+        {"inherited leftwards without room", true, L, true, true, false, {50, 100, 150, 120}, 147, 97,
          150, 200, 147, 97, 2, false},
-        {"submenu past the bottom", true, P::tbpaLeft, false, true, false, {100, 700, 200, 720}, 197, 697, 150,
+        {"submenu past the bottom", true, L, false, true, false, {100, 700, 200, 720}, 197, 697, 150,
          200, 197, 523, 2, false},
-        {"drop-down at the bottom", false, P::tbpaLeft, false, true, false, {100, 760, 150, 780}, 100, 780, 120,
+        {"drop-down at the bottom", false, L, false, true, false, {100, 760, 150, 780}, 100, 780, 120,
          200, 100, 560, 8, false},
-        {"drop-down at the right edge", false, P::tbpaLeft, false, true, false, {950, 0, 990, 20}, 950, 20, 120,
+        {"drop-down at the right edge", false, L, false, true, false, {950, 0, 990, 20}, 950, 20, 120,
          100, 880, 20, 4, false},
-        {"right-aligned at the left edge", false, P::tbpaRight, false, false, false, {10, 100, 10, 100}, -110, 100,
+        {"right-aligned at the left edge", false, R, false, false, false, {10, 100, 10, 100}, -110, 100,
          120, 100, 10, 100, 6, false},
-        {"left-aligned at the right edge", false, P::tbpaLeft, false, false, false, {950, 100, 950, 100}, 950,
+        {"left-aligned at the right edge", false, L, false, false, false, {950, 100, 950, 100}, 950,
          100, 120, 100, 830, 100, 5, false},
-        {"point at the bottom-right corner", false, P::tbpaLeft, false, false, false, {990, 790, 990, 790}, 990,
+        {"point at the bottom-right corner", false, L, false, false, false, {990, 790, 990, 790}, 990,
          790, 120, 100, 870, 690, 9, false},
-        {"beside a vertical toolbar", false, P::tbpaLeft, false, true, true, {0, 100, 30, 120}, -120, 100, 120,
+        {"beside a vertical toolbar", false, L, false, true, true, {0, 100, 30, 120}, -120, 100, 120,
          200, 30, 100, 2, false},
     };
     for (const Case &c : cases) {

@@ -56,7 +56,8 @@ private:
             waiting_.start();
         } else if (waiting_.elapsed() > 5000) {
             ADD_FAILURE() << (steps_.empty() ? "the loop stayed open after the last step"
-                                             : "a scripted step never came true") << " (" << steps_.size() << " left)";
+                                             : "a scripted step never came true")
+                          << " (" << steps_.size() << " left)";
             steps_.clear();
             timer_.stop();
             bail_();

@@ -69,8 +69,8 @@ TEST(TBAccAtspi, ClientReadsTheMenusAndDrivesThemThroughDefaultActions)
     {
         const QDBusMessage ask =
             QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress");
-        a11yAddress = QDBusReply<QString>(
-            QDBusConnection::connectToBus(address, QStringLiteral("tb2acc")).call(ask, QDBus::Block, 20000)).value();
+        QDBusConnection session = QDBusConnection::connectToBus(address, QStringLiteral("tb2acc"));
+        a11yAddress = QDBusReply<QString>(session.call(ask, QDBus::Block, 20000)).value();
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("tb2acc"));
     ASSERT_FALSE(a11yAddress.isEmpty()) << "the accessibility bus did not start (at-spi2-core)";
