@@ -154,7 +154,7 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 namespace {
 
 // A window that prints itself with a red frame of its own, a client area in its colour and
-// whatever children it is given.
+// whatever children it is given; it logs the paint and user messages it gets.
 class TPrintee : public TCustomControl
 {
 public:
@@ -163,11 +163,14 @@ public:
         SetColor(color);
     }
     TRect NCMargins() const override { return {frame_, frame_, frame_, frame_}; }
+    QStringList log;
 
 protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override
     {
+        if (m.Msg == WM_PAINT || m.Msg == WM_USER)
+            log << QString::number(m.Msg);
         if (m.Msg == WM_PRINT) {
             HandleWMPrint(this, m, [](TControl *w, TCanvas &c) {
                 const TRect nc = w->NCMargins();
@@ -175,13 +178,11 @@ protected:
                 c.Brush()->SetColor(clRed);
                 c.FillRect(Rect(0, 0, w->Width(), w->Height()));
             });
-            return;
-        }
-        if (m.Msg == WM_PRINTCLIENT) {
+        } else if (m.Msg == WM_PRINTCLIENT) {
             HandleWMPrintClient(this, m);
-            return;
+        } else {
+            TCustomControl::WndProc(m);
         }
-        TCustomControl::WndProc(m);
     }
 
 private:
@@ -228,16 +229,7 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
 
 TEST(TB2Common, ProcessPaintMessagesPaintsAndLeavesTheRestQueued)
 {
-    struct TLog : TPrintee {
-        using TPrintee::TPrintee;
-        QStringList log;
-        void WndProc(TMessage &m) override
-        {
-            if (m.Msg == WM_PAINT || m.Msg == WM_USER)
-                log << QString::number(m.Msg);
-            TPrintee::WndProc(m);
-        }
-    } window(nullptr, clBlue, 0);
+    TPrintee window(nullptr, clBlue, 0);
     window.SetBounds(10, 10, 30, 30);
     window.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

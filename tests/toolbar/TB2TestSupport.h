@@ -29,10 +29,7 @@ public:
         steps_.push_back(std::move(s));
         return *this;
     }
-    ScriptSteps &Do(std::function<void()> f)
-    {
-        return Then([f] { return f(), true; });
-    }
+    ScriptSteps &Do(std::function<void()> f) { return Then([f] { return f(), true; }); }
     ScriptSteps &Key(QWidget *to, int key, const QString &text = {})
     {
         return Do([to, key, text] { sim::Key(to, key, Qt::NoModifier, text); });
