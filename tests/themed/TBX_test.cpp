@@ -7,6 +7,7 @@
 #include "platform/SysColors.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <tuple>
 
 namespace {
@@ -43,23 +44,17 @@ public:
 
     void GetMargins(int id, TTBXMargins &m) override
     {
+        TTBXDefaultTheme::GetMargins(id, m);
         if (id == MARGIN_MENU_ITEM)
             m = {1, 3, 2, 5};
-        else
-            TTBXDefaultTheme::GetMargins(id, m);
     }
     int GetIntegerMetric(int index) override
     {
-        switch (index) {
-        case IM_SPLIT_ARROW_WIDTH: return 12;
-        case IM_DROPDOWN_ARROW_WIDTH: return 9;
-        case IM_MENU_IMAGE_TEXT_GAP: return 3;
-        case IM_MENU_LEFT_CAPTION_GAP: return 4;
-        case IM_MENU_RIGHT_CAPTION_GAP: return 5;
-        case IM_MENU_SEPARATOR_SIZE: return menuSeparator;
-        case IM_TOOLBAR_SEPARATOR_SIZE: return toolbarSeparator;
-        default: return TTBXDefaultTheme::GetIntegerMetric(index);
-        }
+        const std::map<int, int> own{{IM_SPLIT_ARROW_WIDTH, 12},          {IM_DROPDOWN_ARROW_WIDTH, 9},
+                                     {IM_MENU_IMAGE_TEXT_GAP, 3},         {IM_MENU_LEFT_CAPTION_GAP, 4},
+                                     {IM_MENU_RIGHT_CAPTION_GAP, 5},      {IM_MENU_SEPARATOR_SIZE, menuSeparator},
+                                     {IM_TOOLBAR_SEPARATOR_SIZE, toolbarSeparator}};
+        return own.count(index) ? own.at(index) : TTBXDefaultTheme::GetIntegerMetric(index);
     }
     void PaintButton(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"button", r, i}); }
     void PaintMenuItem(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"menu", r, i}); }
