@@ -28,30 +28,6 @@ protected:
     TTBXTheme *theme = nullptr;
 };
 
-TEST_F(DefaultTheme, ViewBordersColoursAndFloatingMargins)
-{
-    const struct { int viewType; TPoint border; TColor color; } views[] = {
-        {VT_NORMALTOOLBAR, {2, 2}, clBtnFace},
-        {VT_NORMALTOOLBAR | VT_FLOATING, {3, 3}, clBtnFace},
-        {VT_NORMALTOOLBAR | VT_FLOATING | VT_RESIZABLE, {4, 4}, clBtnFace},
-        {VT_POPUPMENU, {3, 3}, MenuBackColor},
-        {VT_LISTBOX, {1, 1}, clWindow},
-        {VT_TOOLBOX, {3, 3}, clBtnFace},
-        {VT_DOCKPANEL, {2, 2}, BlendColors(clBtnFace, clWindow, 64)},
-        {VT_STANDALONE, {0, 0}, clBtnFace},
-    };
-    for (const auto &v : views) {
-        TPoint border;
-        theme->GetViewBorder(v.viewType, border);
-        EXPECT_EQ(border, v.border) << v.viewType;
-        EXPECT_EQ(ColorToRGB(theme->GetViewColor(v.viewType)), ColorToRGB(v.color)) << v.viewType;
-    }
-    TTBXMargins floating;
-    theme->GetViewMargins(VT_NORMALTOOLBAR | VT_FLOATING, floating);
-    EXPECT_EQ(std::tie(floating.LeftWidth, floating.RightWidth, floating.TopHeight, floating.BottomHeight),
-              std::make_tuple(4, 4, 2, 1));
-}
-
 TEST_F(DefaultTheme, ItemColoursByState)
 {
     TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
