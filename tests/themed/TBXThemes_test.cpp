@@ -63,6 +63,44 @@ void RegisterCounting()
         RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
 }
 
+TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
+{
+    RegisterCounting();
+    Listening::Log a, b;
+    Listening first(&a);
+    auto *second = new Listening(&b);
+    // A control that goes while the others are told is not told afterwards.
+    first.onMessage = [&] {
+        delete second;
+        second = nullptr;
+    };
+    SetCurrentTheme("Nowhere");
+    EXPECT_TRUE(a.empty()) << "an unknown name changes nothing";
+    EXPECT_EQ(CurrentThemeName(), "Default");
+
+    counts = {};
+    SetCurrentTheme("counting");
+    EXPECT_EQ(CurrentThemeName(), "Counting");
+    EXPECT_EQ(a, (Listening::Log{{1, 1}, {2, 1}, {3, 1}}));
+    EXPECT_TRUE(b.empty());
+    SetCurrentTheme("Counting");
+    EXPECT_EQ(counts.created, 2) << "the same name makes the theme anew";
+
+    // A theme that cannot be made leaves the one there was.
+    SetCurrentTheme("Default");
+    counts.failNext = true;
+    EXPECT_NO_THROW(SetCurrentTheme("Counting"));
+    counts.failNext = false;
+    EXPECT_EQ(CurrentThemeName(), "Default");
+    ASSERT_NE(CurrentTheme(), nullptr);
+
+    // System changes reach the controls with lParam 0.
+    a.clear();
+    TMessage m{WM_ACTIVATEAPP, 0, 0, 0};
+    ThemeManagerWndProc(m);
+    EXPECT_EQ(a, (Listening::Log{{5, 0}}));
+}
+
 TEST(TBXThemes, RegistryRefusesBadNamesAndUnknownThemes)
 {
     RegisterCounting();
@@ -169,44 +207,6 @@ TEST(TBXThemes, FrameGeometry)
     EXPECT_EQ(r, Rect(3, 3, 88, 18));
     GetFloatingCloseButtonRect(floating, r);
     EXPECT_EQ(r, Rect(88, 3, 103, 18));
-}
-
-TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
-{
-    RegisterCounting();
-    Listening::Log a, b;
-    Listening first(&a);
-    auto *second = new Listening(&b);
-    // A control that goes while the others are told is not told afterwards.
-    first.onMessage = [&] {
-        delete second;
-        second = nullptr;
-    };
-    SetCurrentTheme("Nowhere");
-    EXPECT_TRUE(a.empty()) << "an unknown name changes nothing";
-    EXPECT_EQ(CurrentThemeName(), "Default");
-
-    counts = {};
-    SetCurrentTheme("counting");
-    EXPECT_EQ(CurrentThemeName(), "Counting");
-    EXPECT_EQ(a, (Listening::Log{{1, 1}, {2, 1}, {3, 1}}));
-    EXPECT_TRUE(b.empty());
-    SetCurrentTheme("Counting");
-    EXPECT_EQ(counts.created, 2) << "the same name makes the theme anew";
-
-    // A theme that cannot be made leaves the one there was.
-    SetCurrentTheme("Default");
-    counts.failNext = true;
-    EXPECT_NO_THROW(SetCurrentTheme("Counting"));
-    counts.failNext = false;
-    EXPECT_EQ(CurrentThemeName(), "Default");
-    ASSERT_NE(CurrentTheme(), nullptr);
-
-    // System changes reach the controls with lParam 0.
-    a.clear();
-    TMessage m{WM_ACTIVATEAPP, 0, 0, 0};
-    ThemeManagerWndProc(m);
-    EXPECT_EQ(a, (Listening::Log{{5, 0}}));
 }
 
 } // namespace

@@ -78,6 +78,7 @@ TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
         bar->SetFloatingPosition(form->ClientToScreen({50, 50}));
         bar->SetFloating(c.where == Floating);
         EXPECT_EQ(bar->Perform(TBXM_GETVIEWTYPE), c.viewType) << c.where << " menu bar " << c.menuBar;
+        bar->SetFloating(false);  // back to its dock
     }
 }
 
