@@ -16,155 +16,79 @@ protected:
     void SetUp() override { theme = AcquireTheme("Default"); }
     void TearDown() override { ReleaseTheme(theme); }
 
-    // A 40 x 22 item painted over a known background; returns the pixel colours.
-    QImage Paint(const std::function<void(TCanvas &)> &paint)
+    // A 40 x 22 item painted over green.
+    static QImage Paint(const std::function<void(TCanvas &)> &paint)
     {
-        QImage image(40, 22, QImage::Format_RGB32);
+        QImage image = BlankImage(40, 22, clLime);
         TCanvas canvas(image);
-        FillBackground(canvas);
         paint(canvas);
         return image;
-    }
-    static void FillBackground(TCanvas &canvas)
-    {
-        canvas.Brush()->SetColor(0x00FF00);
-        canvas.FillRect(Rect(0, 0, 40, 22));
     }
 
     TTBXTheme *theme = nullptr;
 };
 
-TEST_F(DefaultTheme, BordersMarginsAndMetrics)
-{
-    const struct {
-        int viewType;
-        TPoint border;
-        TColor color;
-    } views[] = {
-        {VT_NORMALTOOLBAR, {2, 2}, clBtnFace},
-        {VT_NORMALTOOLBAR | VT_FLOATING, {3, 3}, clBtnFace},
-        {VT_NORMALTOOLBAR | VT_FLOATING | VT_RESIZABLE, {4, 4}, clBtnFace},
-        {VT_POPUPMENU, {3, 3}, MenuBackColor},
-        {VT_LISTBOX, {1, 1}, clWindow},
-        {VT_TOOLBOX, {3, 3}, clBtnFace},
-        {VT_DOCKPANEL, {2, 2}, BlendColors(clBtnFace, clWindow, 64)},
-        {VT_STANDALONE, {0, 0}, clBtnFace},
-    };
-    for (const auto &v : views) {
-        TPoint border;
-        theme->GetViewBorder(v.viewType, border);
-        EXPECT_EQ(border.X, v.border.X) << v.viewType;
-        EXPECT_EQ(border.Y, v.border.Y) << v.viewType;
-        EXPECT_EQ(ColorToRGB(theme->GetViewColor(v.viewType)), ColorToRGB(v.color)) << v.viewType;
-    }
-    const struct {
-        int id;
-        TTBXMargins margins;
-    } margins[] = {{1, {2, 2, 2, 2}}, {2, {0, 0, 2, 2}}, {3, {1, 3, 1, 1}}, {7, {0, 0, 0, 0}}};
-    for (const auto &m : margins) {
-        TTBXMargins got{9, 9, 9, 9};
-        theme->GetMargins(m.id, got);
-        EXPECT_EQ(std::tie(got.LeftWidth, got.RightWidth, got.TopHeight, got.BottomHeight),
-                  std::tie(m.margins.LeftWidth, m.margins.RightWidth, m.margins.TopHeight, m.margins.BottomHeight))
-            << m.id;
-    }
-    const std::pair<int, int> metrics[] = {{10, 11}, {20, 8}, {21, 3}, {32, 1}, {33, 2}, {35, -1},
-                                           {37, 4}, {50, 6}, {65, 13}, {66, 0}, {1, -1}, {99, -1}};
-    for (auto [index, value] : metrics)
-        EXPECT_EQ(theme->GetIntegerMetric(index), value) << index;
-    TTBXMargins floating;
-    theme->GetViewMargins(VT_NORMALTOOLBAR | VT_FLOATING, floating);
-    EXPECT_EQ(std::tie(floating.LeftWidth, floating.RightWidth, floating.TopHeight, floating.BottomHeight),
-              std::make_tuple(4, 4, 2, 1));
-}
-
 TEST_F(DefaultTheme, ItemColoursByState)
 {
-    TTBXItemInfo hotMenu;
-    hotMenu.ViewType = VT_POPUPMENU;
-    hotMenu.Enabled = true;
-    hotMenu.HoverKind = HOVER_ENABLED;
+    TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
     EXPECT_EQ(theme->GetItemColor(hotMenu), clHighlight);
     EXPECT_EQ(theme->GetItemTextColor(hotMenu), clHighlightText);
     TTBXItemInfo disabled = hotMenu;
     disabled.Enabled = false;
     EXPECT_EQ(theme->GetItemTextColor(disabled), clGrayText);
-    TTBXItemInfo menuBar;
-    menuBar.ViewType = VT_MENUBAR;
-    menuBar.Enabled = true;
-    menuBar.ItemOptions = IO_TOOLBAR_STYLE;
+    TTBXItemInfo menuBar{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
     EXPECT_EQ(theme->GetItemTextColor(menuBar), clGrayText) << "an inactive application greys its menu bar";
     menuBar.ItemOptions |= IO_APP_ACTIVE;
     EXPECT_EQ(theme->GetItemTextColor(menuBar), clBtnText);
 }
 
-TEST_F(DefaultTheme, HotMenuItemPushedAndCheckedButtons)
+// Painters by item state: pixels of a 40 x 22 item over a green background.
+TEST_F(DefaultTheme, PaintersByState)
 {
-    TTBXItemInfo menu;
-    menu.ViewType = VT_POPUPMENU;
-    menu.Enabled = true;
-    menu.HoverKind = HOVER_ENABLED;
-    QImage hot = Paint([&](TCanvas &c) { theme->PaintMenuItem(c, Rect(0, 0, 40, 22), menu); });
-    EXPECT_EQ(PixelAt(hot, 20, 11), GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(PixelAt(hot, 39, 0), GetSysColor(COLOR_HIGHLIGHT));
+    const TColor hl = GetSysColor(COLOR_HIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW),
+                 light = GetSysColor(COLOR_BTNHIGHLIGHT), green = 0x00FF00;
+    const TTBXItemInfo menu{.ViewType = VT_POPUPMENU, .Enabled = true};
+    const TTBXItemInfo bar{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
+    TTBXItemInfo hotMenu = menu, pushed = bar, hot = bar, checked = bar, disabled = menu;
+    hotMenu.HoverKind = hot.HoverKind = HOVER_ENABLED;
+    pushed.Pushed = checked.Checked = true;
+    disabled.Enabled = false;
+    using P = std::function<void(TCanvas &, const TRect &)>;
+    struct Pixel { int x, y; TColor want; };
+    const struct { const char *what; P paint; std::vector<Pixel> pixels; } rows[] = {
+        {"hot menu item", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotMenu); },
+         {{20, 11, hl}, {39, 0, hl}}},
+        // A transparent toolbar keeps its background inside a pushed or hot button.
+        {"pushed button is sunken", [&](TCanvas &c, const TRect &r) { theme->PaintButton(c, r, pushed); },
+         {{0, 0, shadow}, {39, 21, light}, {20, 11, green}}},
+        {"hot button is raised", [&](TCanvas &c, const TRect &r) { theme->PaintButton(c, r, hot); },
+         {{0, 0, light}, {39, 21, shadow}, {20, 11, green}}},
+        {"menu separator: etched at the middle - 1, indented by 12",
+         [&](TCanvas &c, const TRect &r) { theme->PaintSeparator(c, r, menu, true, false); },
+         {{20, 10, shadow}, {20, 11, light}, {11, 10, green}}},
+        {"disabled menu separator",
+         [&](TCanvas &c, const TRect &r) { theme->PaintSeparator(c, r, disabled, true, false); },
+         {{20, 10, green}}},
+        {"toolbar separator down the middle",
+         [&](TCanvas &c, const TRect &r) { theme->PaintSeparator(c, r, bar, false, false); },
+         {{19, 11, shadow}, {20, 11, light}}},
+        {"list box frame",
+         [&](TCanvas &c, const TRect &r) { theme->PaintPopupNCArea(c, r, {0, VT_LISTBOX, {}, {1, 1}}); },
+         {{0, 5, GetSysColor(COLOR_WINDOWFRAME)}, {1, 5, GetSysColor(COLOR_WINDOW)}}},
+        {"popup menu frame is raised",
+         [&](TCanvas &c, const TRect &r) { theme->PaintPopupNCArea(c, r, {0, VT_POPUPMENU, {}, {3, 3}}); },
+         {{39, 21, ColorToRGB(cl3DDkShadow)}, {1, 1, ColorToRGB(clBtnHighlight)}}},
+    };
+    for (const auto &row : rows) {
+        const QImage image = Paint([&](TCanvas &c) { row.paint(c, Rect(0, 0, 40, 22)); });
+        for (const Pixel &p : row.pixels)
+            EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << row.what << " at " << p.x << "," << p.y;
+    }
 
-    TTBXItemInfo button;
-    button.ViewType = VT_NORMALTOOLBAR;
-    button.ItemOptions = IO_TOOLBAR_STYLE;
-    button.Enabled = true;
-    button.Pushed = true;
-    QImage pushed = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
-    EXPECT_EQ(PixelAt(pushed, 0, 0), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(PixelAt(pushed, 39, 21), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(PixelAt(pushed, 20, 11), 0x00FF00u) << "a transparent toolbar keeps its background inside";
-
-    button.Pushed = false;
-    button.Checked = true;
-    QImage checked = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
-    EXPECT_EQ(PixelAt(checked, 0, 0), GetSysColor(COLOR_BTNSHADOW));
-    const TColor a = PixelAt(checked, 10, 10), b = PixelAt(checked, 11, 10);
-    EXPECT_NE(a, b) << "a checked, idle button is dithered";
-    EXPECT_TRUE((a == GetSysColor(COLOR_BTNFACE) && b == GetSysColor(COLOR_BTNHIGHLIGHT)) ||
-                (b == GetSysColor(COLOR_BTNFACE) && a == GetSysColor(COLOR_BTNHIGHLIGHT)));
-
-    // The same item, hot instead of checked: a raised frame with the inside left alone.
-    button.Checked = false;
-    button.HoverKind = HOVER_ENABLED;
-    QImage hotButton = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), button); });
-    EXPECT_EQ(PixelAt(hotButton, 0, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(PixelAt(hotButton, 39, 21), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(PixelAt(hotButton, 20, 11), 0x00FF00u);
-}
-
-TEST_F(DefaultTheme, SeparatorsAndPopupBorders)
-{
-    TTBXItemInfo info;
-    info.ViewType = VT_POPUPMENU;
-    info.Enabled = true;
-    QImage menu = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, true, false); });
-    EXPECT_EQ(PixelAt(menu, 20, 10), GetSysColor(COLOR_BTNSHADOW)) << "etched line at the middle - 1";
-    EXPECT_EQ(PixelAt(menu, 20, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(PixelAt(menu, 11, 10), 0x00FF00u) << "menu separators are indented by 12";
-    info.Enabled = false;
-    QImage blank = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, true, false); });
-    EXPECT_EQ(PixelAt(blank, 20, 10), 0x00FF00u);
-    info.ViewType = VT_NORMALTOOLBAR;
-    info.ItemOptions = IO_TOOLBAR_STYLE;
-    info.Enabled = true;
-    QImage bar = Paint([&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 40, 22), info, false, false); });
-    EXPECT_EQ(PixelAt(bar, 19, 11), GetSysColor(COLOR_BTNSHADOW)) << "a toolbar's etched line down its middle";
-    EXPECT_EQ(PixelAt(bar, 20, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
-
-    QImage list = Paint([&](TCanvas &c) {
-        theme->PaintPopupNCArea(c, Rect(0, 0, 40, 22), TTBXPopupInfo{0, VT_LISTBOX, {}, {1, 1}});
-    });
-    EXPECT_EQ(PixelAt(list, 0, 5), GetSysColor(COLOR_WINDOWFRAME));
-    EXPECT_EQ(PixelAt(list, 1, 5), GetSysColor(COLOR_WINDOW));
-    QImage popup = Paint([&](TCanvas &c) {
-        theme->PaintPopupNCArea(c, Rect(0, 0, 40, 22), TTBXPopupInfo{0, VT_POPUPMENU, {}, {3, 3}});
-    });
-    EXPECT_EQ(PixelAt(popup, 39, 21), ColorToRGB(cl3DDkShadow)) << "a popup menu's frame is raised";
-    EXPECT_EQ(PixelAt(popup, 1, 1), ColorToRGB(clBtnHighlight));
+    const QImage image = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), checked); });
+    EXPECT_EQ(PixelAt(image, 0, 0), shadow);
+    const TColor a = PixelAt(image, 10, 10), b = PixelAt(image, 11, 10), face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_TRUE((a == face && b == light) || (b == face && a == light)) << "a checked, idle button is dithered";
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #pragma once
 // Views of themed items on a window that answers its view type, as themed toolbars and popups do.
 #include "themed/TBX.h"
+#include "themed/TBXNexus.h"
 
+#include "TestSupport.h"
 #include "platform/Controls.h"
 
 #include <QImage>
+#include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 class TViewTypeWindow : public TCustomControl
@@ -27,50 +31,56 @@ private:
     int viewType_;
 };
 
+// The image holds each {x, y, colour}.
+struct TPixel { int x, y; TColor want; };
+inline void ExpectPixels(const QImage &image, std::initializer_list<TPixel> pixels, const char *what = "")
+{
+    for (const TPixel &p : pixels)
+        EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
+}
+
+// A control that logs the theme-change messages it gets.
+class Listening : public TCustomControl
+{
+public:
+    using Log = std::vector<std::pair<WPARAM, LPARAM>>;
+    explicit Listening(Log *log) : TCustomControl(nullptr), log_(log) { AddThemeListener(this); }
+    ~Listening() override { RemoveThemeListener(this); }
+    void WndProc(TMessage &m) override
+    {
+        if (m.Msg == TBXM_CONTROLCHANGE) {
+            log_->push_back({m.WParam, m.LParam});
+            if (onMessage)
+                onMessage();
+        }
+        TCustomControl::WndProc(m);
+    }
+    std::function<void()> onMessage;
+
+private:
+    Log *log_;
+};
+
 // A root item, a window and a laid-out view of the root's children.
 struct TThemedView {
     explicit TThemedView(int viewType)
         : root(std::make_unique<TTBRootItem>(nullptr)), window(std::make_unique<TViewTypeWindow>(viewType))
     {
     }
-    ~TThemedView()
-    {
-        view.reset();
-        window.reset();
-        root.reset();
-    }
     TTBView &Open()
     {
         view = std::make_unique<TTBView>(nullptr, nullptr, root.get(), window.get(), IsToolbarView(window->ViewType()),
                                          false, false);
-        TPoint s;
-        view->UpdatePositions(s);
-        size = s;
+        view->UpdatePositions(size);
         return *view;
     }
 
-    // Paints the view as a themed window would: its frame (popups), background and items.
-    QImage Paint()
+    // Draws the items as the view's window would.
+    void Paint()
     {
-        TTBXTheme *theme = CurrentTheme();
-        const int vt = window->ViewType();
-        TPoint border;
-        if (IsPopupView(vt))
-            theme->GetViewBorder(vt, border);
-        QImage image(size.X + 2 * border.X, size.Y + 2 * border.Y, QImage::Format_RGB32);
+        QImage image(size.X, size.Y, QImage::Format_RGB32);
         TCanvas canvas(image);
-        const TRect whole{0, 0, image.width(), image.height()};
-        if (IsPopupView(vt)) {
-            TTBXPopupInfo info;
-            info.ViewType = vt;
-            info.BorderSize = border;
-            theme->PaintPopupNCArea(canvas, whole, info);
-        }
-        canvas.MoveWindowOrg(border.X, border.Y);
-        const TRect client{0, 0, size.X, size.Y};
-        theme->PaintBackground(canvas, {}, client, client, theme->GetViewColor(vt), false, vt);
         view->DrawSubitems(canvas);
-        return image;
     }
 
     std::unique_ptr<TTBRootItem> root;

@@ -1,4 +1,6 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
+#include "themed/TBXNexus.h"
 #include "themed/TBXThemes.h"
 
 #include "platform/SysColors.h"
@@ -10,18 +12,19 @@
 
 namespace {
 
-struct Counts {
-    int created = 0;
-    int destroyed = 0;
-    std::vector<WPARAM> messages;
-};
+struct Counts { int created = 0; int destroyed = 0; std::vector<WPARAM> messages; bool failNext = false; };
 Counts counts;
 
-// The default theme, counting what the registry does with it.
+// The default theme, counting what the registry does with it; told to, it cannot be made.
 class CountingTheme : public TTBXDefaultTheme
 {
 public:
-    explicit CountingTheme(const QString &name) : TTBXDefaultTheme(name) { ++counts.created; }
+    explicit CountingTheme(const QString &name) : TTBXDefaultTheme(name)
+    {
+        if (counts.failNext)
+            throw Exception("cannot make");
+        ++counts.created;
+    }
     ~CountingTheme() override { ++counts.destroyed; }
     void Dispatch(TMessage &m) override
     {
@@ -54,17 +57,54 @@ QString ErrorOf(const std::function<void()> &call)
     return {};
 }
 
+void RegisterCounting()
+{
+    if (!IsThemeRegistered("Counting"))
+        RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
+}
+
+TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
+{
+    RegisterCounting();
+    Listening::Log a, b;
+    Listening first(&a);
+    auto *second = new Listening(&b);
+    // A control that goes while the others are told is not told afterwards.
+    first.onMessage = [&] {
+        delete second;
+        second = nullptr;
+    };
+    SetCurrentTheme("Nowhere");
+    EXPECT_TRUE(a.empty()) << "an unknown name changes nothing";
+    EXPECT_EQ(CurrentThemeName(), "Default");
+
+    counts = {};
+    SetCurrentTheme("counting");
+    EXPECT_EQ(CurrentThemeName(), "Counting");
+    EXPECT_EQ(a, (Listening::Log{{1, 1}, {2, 1}, {3, 1}}));
+    EXPECT_TRUE(b.empty());
+    SetCurrentTheme("Counting");
+    EXPECT_EQ(counts.created, 2) << "the same name makes the theme anew";
+
+    // A theme that cannot be made leaves the one there was.
+    SetCurrentTheme("Default");
+    counts.failNext = true;
+    EXPECT_NO_THROW(SetCurrentTheme("Counting"));
+    counts.failNext = false;
+    EXPECT_EQ(CurrentThemeName(), "Default");
+    ASSERT_NE(CurrentTheme(), nullptr);
+
+    // System changes reach the controls with lParam 0.
+    a.clear();
+    TMessage m{WM_ACTIVATEAPP, 0, 0, 0};
+    ThemeManagerWndProc(m);
+    EXPECT_EQ(a, (Listening::Log{{5, 0}}));
+}
+
 TEST(TBXThemes, RegistryRefusesBadNamesAndUnknownThemes)
 {
-    static bool once = [] {
-        RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
-        return true;
-    }();
-    (void)once;
-    const struct {
-        std::function<void()> call;
-        QString error;
-    } cases[] = {
+    RegisterCounting();
+    const struct { std::function<void()> call; QString error; } cases[] = {
         {[] { RegisterTheme("counting", ThemeClassOf<CountingTheme>()); }, "Theme counting is already registered"},
         {[] { RegisterTheme("DEFAULT", ThemeClassOf<CountingTheme>()); }, "Theme DEFAULT is already registered"},
         {[] { RegisterTheme("", ThemeClassOf<CountingTheme>()); }, "Cannot register theme"},
@@ -110,11 +150,7 @@ TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
     Listener first, second;
     AddThemeManagerListener(&first);
     AddThemeManagerListener(&second);
-    const struct {
-        UINT msg;
-        WPARAM wParam;
-        std::vector<WPARAM> expected;
-    } cases[] = {
+    const struct { UINT msg; WPARAM wParam; std::vector<WPARAM> expected; } cases[] = {
         {WM_SYSCOLORCHANGE, 0, {1, 2, 3}},
         {WM_ACTIVATEAPP, 1, {4}},
         {WM_ACTIVATEAPP, 0, {5}},
@@ -149,27 +185,16 @@ TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
 
 TEST(TBXThemes, FrameGeometry)
 {
-    const struct {
-        bool allowDrag;
-        int closeState;
-        int style;
-        int size;
-    } handles[] = {
+    const struct { bool allowDrag; int closeState; int style; int size; } handles[] = {
         {false, 1, 0, 0}, {true, 0, 0, 9}, {true, 0, 1, 0}, {true, 0, 2, 6},
         {true, 1, 0, 14}, {true, 1, 1, 14}, {true, 1, 2, 14},
     };
     for (const auto &h : handles) {
-        TTBXFrameInfo info;
-        info.AllowDrag = h.allowDrag;
-        info.CloseButtonState = h.closeState;
-        info.DragHandleStyle = h.style;
+        TTBXFrameInfo info{.AllowDrag = h.allowDrag, .BorderSize = {}, .DragHandleStyle = h.style,
+                           .CloseButtonState = h.closeState};
         EXPECT_EQ(GetDragHandleSize(info), h.size) << h.closeState << h.style;
     }
-    TTBXFrameInfo frame;
-    frame.AllowDrag = true;
-    frame.CloseButtonState = 1;
-    frame.BorderSize = {2, 2};
-    frame.ClientWidth = 40;
+    TTBXFrameInfo frame{.AllowDrag = true, .BorderSize = {2, 2}, .ClientWidth = 40, .CloseButtonState = 1};
     TRect r;
     GetCloseButtonRect(frame, r);
     EXPECT_EQ(r, Rect(2, 2, 15, 15));
@@ -177,9 +202,7 @@ TEST(TBXThemes, FrameGeometry)
     GetCloseButtonRect(frame, r);
     EXPECT_EQ(r, Rect(29, 2, 42, 15));
 
-    TTBXFloatingInfo floating;
-    floating.ClientWidth = 100;
-    floating.BorderSize = {3, 3};
+    TTBXFloatingInfo floating{.ClientWidth = 100, .BorderSize = {3, 3}, .Caption = {}};
     GetFloatingCaptionRect(floating, true, true, r);
     EXPECT_EQ(r, Rect(3, 3, 88, 18));
     GetFloatingCloseButtonRect(floating, r);

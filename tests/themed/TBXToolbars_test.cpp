@@ -1,4 +1,5 @@
 // Themed toolbars, docks, floating frames and popups on real forms.
+#include "TBXTestSupport.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
@@ -60,39 +61,24 @@ protected:
 
 TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
 {
-    struct Case {
-        const char *where;
-        bool menuBar;
-        TTBXItemTransparency transparency;
-        int viewType;
-    };
+    using T = TTBXItemTransparency;
+    enum Where { Form, Dock, Floating };
+    struct Case { Where where; bool menuBar; T transparency; int viewType; };
     const Case cases[] = {
-        {"form", false, TTBXItemTransparency::itAuto, 0x1201},
-        {"form", true, TTBXItemTransparency::itAuto, 0x1202},
-        {"form", false, TTBXItemTransparency::itEnable, 0x1001},
-        {"dock", false, TTBXItemTransparency::itAuto, 0x1001},
-        {"dock", false, TTBXItemTransparency::itDisable, 0x1201},
-        {"dock", true, TTBXItemTransparency::itAuto, 0x1002},
-        {"floating", false, TTBXItemTransparency::itAuto, 0x1C01},
+        {Form, false, T::itAuto, 0x1201},  {Form, true, T::itAuto, 0x1202}, {Form, false, T::itEnable, 0x1001},
+        {Dock, false, T::itAuto, 0x1001},  {Dock, false, T::itDisable, 0x1201}, {Dock, true, T::itAuto, 0x1002},
+        {Floating, false, T::itAuto, 0x1C01},
     };
     for (const Case &c : cases) {
         bar->SetMenuBar(c.menuBar);
         bar->SetItemTransparency(c.transparency);
-        const std::string where = c.where;
-        if (where == "form") {
-            bar->SetCurrentDock(nullptr);
+        bar->SetCurrentDock(c.where == Form ? nullptr : dock);
+        if (c.where == Form)
             bar->SetParent(form);
-        } else if (where == "dock") {
-            bar->SetCurrentDock(dock);
-        } else {
-            bar->SetCurrentDock(dock);
-            bar->SetFloatingPosition(form->ClientToScreen({50, 50}));
-            bar->SetFloating(true);
-            ASSERT_TRUE(bar->Floating());
-        }
+        bar->SetFloatingPosition(form->ClientToScreen({50, 50}));
+        bar->SetFloating(c.where == Floating);
         EXPECT_EQ(bar->Perform(TBXM_GETVIEWTYPE), c.viewType) << c.where << " menu bar " << c.menuBar;
-        if (bar->Floating())
-            bar->SetFloating(false);
+        bar->SetFloating(false);  // back to its dock
     }
 }
 
@@ -114,22 +100,15 @@ TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsPa
 TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesNot)
 {
     const TRect work{0, 0, 1000, 800};
-    struct Case {
-        TRect bounds;
-        int distance;
-        TPoint expected;
-    };
+    struct Case { TRect bounds; int distance; TPoint expected; };
     const Case cases[] = {
         {Bounds(5, 300, 100, 50), 10, {0, 300}},     // near the left edge
         {Bounds(895, 755, 100, 50), 10, {900, 750}}, // near the right and bottom edges
         {Bounds(15, 15, 100, 50), 10, {15, 15}},     // too far
         {Bounds(5, 5, 100, 50), 0, {5, 5}},          // no snapping
     };
-    for (const Case &c : cases) {
-        const TPoint p = SnapToWorkArea(c.bounds, work, c.distance);
-        EXPECT_EQ(p.X, c.expected.X);
-        EXPECT_EQ(p.Y, c.expected.Y);
-    }
+    for (const Case &c : cases)
+        EXPECT_EQ(SnapToWorkArea(c.bounds, work, c.distance), c.expected) << c.bounds.Left << "," << c.distance;
 
     TForm owner(nullptr);
     TTBXFloatingWindowParent frame(&owner, &owner);
@@ -164,23 +143,6 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
     SetCurrentTheme("Default");
 }
 
-// ---------------------------------------------------------------------------------------------
-
-// Counts the theme-change messages it hears.
-class CountingControl : public TCustomControl
-{
-public:
-    CountingControl() : TCustomControl(nullptr) { AddThemeListener(this); }
-    ~CountingControl() override { RemoveThemeListener(this); }
-    void WndProc(TMessage &m) override
-    {
-        if (m.Msg == TBXM_CONTROLCHANGE)
-            ++changes;
-        TCustomControl::WndProc(m);
-    }
-    int changes = 0;
-};
-
 TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
 {
     RegisterTinted();
@@ -198,41 +160,42 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     int updates = 0;
     group->OnUpdate = [&](TComponent *) { ++updates; };
     group->SetInsertIndex(1);
-    CountingControl listener;
+    Listening::Log heard;
+    Listening listener(&heard);
     group->RebuildThemeItems();
     group->RebuildThemeItems();
-    EXPECT_EQ(listener.changes, 0) << "a rebuild switches no theme";
+    EXPECT_TRUE(heard.empty()) << "a rebuild switches no theme";
 
     QStringList registered;
     ListThemeNames(&registered);
     ASSERT_EQ(group->Count(), registered.size() + 1);
     EXPECT_EQ(group->Items(0), own) << "items not of the chooser stay where they were";
-    QStringList captions;
-    for (int i = 1; i < group->Count(); ++i)
+    QStringList captions;  // checked: the live theme's alone
+    for (int i = 1; i < group->Count(); ++i) {
         captions << group->Items(i)->Caption();
+        EXPECT_EQ(group->Items(i)->Checked(), captions.last() == "Tinted") << captions.last().toStdString();
+    }
     EXPECT_EQ(captions.first(), "Default");
-    QStringList rest = captions.mid(1);
-    QStringList sorted = rest;
-    std::sort(sorted.begin(), sorted.end(),
-              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    EXPECT_EQ(rest, sorted);
-    EXPECT_EQ(rest.first(), "aardvark");
+    const auto before = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; };
+    EXPECT_TRUE(std::is_sorted(captions.begin() + 1, captions.end(), before));
+    EXPECT_EQ(captions[1], "aardvark");
     EXPECT_EQ(updates, 2);
 
-    for (int i = 1; i < group->Count(); ++i)
-        EXPECT_EQ(group->Items(i)->Checked(), captions[i - 1] == "Tinted") << captions[i - 1].toStdString();
     EXPECT_EQ(CurrentTheme(), live) << "a rebuild leaves the live theme alone";
 
     // A click on another theme's item switches to it.
-    const int def = 1;
-    group->Items(def)->Click();
+    group->Items(1)->Click();
     EXPECT_EQ(CurrentThemeName(), "Default");
-    EXPECT_TRUE(group->Items(def)->Checked());
+    EXPECT_TRUE(group->Items(1)->Checked());
 }
 
-// A status bar on `form` whose first item is a 100-px label.
-TSpTBXStatusBar *StatusBarOn(TForm &form)
+// A status bar of a 100-px label, a separator and another label.
+TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBodyAndSeparators)
 {
+    RegisterTinted();
+    if (!IsThemeRegistered("OfficeLike"))
+        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
+    TForm form(nullptr);
     form.SetBounds(100, 100, 500, 300);
     auto *bar = new TSpTBXStatusBar(&form);
     bar->SetParent(&form);
@@ -240,13 +203,10 @@ TSpTBXStatusBar *StatusBarOn(TForm &form)
     first->SetCaptionW("就绪");
     first->SetCustomWidth(100);
     bar->Items()->Add(first);
-    return bar;
-}
-
-TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
-{
-    TForm form(nullptr);
-    TSpTBXStatusBar *bar = StatusBarOn(form);
+    bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
+    auto *second = new TSpTBXLabelItem(nullptr);
+    second->SetCaptionW("联系人");
+    bar->Items()->Add(second);
     form.Show();
     QCoreApplication::processEvents();
 
@@ -255,31 +215,10 @@ TEST(SpTBXStatusBar, TheGripSitsAtTheRightEndWhileTheFormIsNormal)
     EXPECT_EQ(bar->Top() + bar->Height(), form.ClientHeight()) << "at the bottom";
     const TRect grip = bar->GetStatusGripRect();
     const TRect client = bar->Dock()->ClientRect();
-    EXPECT_EQ(grip.Top, -3);
-    EXPECT_EQ(grip.Right, client.Right);
-    EXPECT_EQ(grip.Bottom, client.Bottom);
-    EXPECT_EQ(grip.Left, client.Right - GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(grip, (TRect{client.Right - GetSystemMetrics(SM_CXVSCROLL), -3, client.Right, client.Bottom}));
     EXPECT_EQ(bar->Toolbar()->Perform(WM_NCHITTEST, 0,
                                       PointToLParam(bar->Dock()->ClientToScreen({grip.Right - 2, grip.Bottom - 2}))),
               HTBOTTOMRIGHT);
-
-    form.setWindowState(Qt::WindowMaximized);
-    EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
-}
-
-TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
-{
-    RegisterTinted();
-    if (!IsThemeRegistered("OfficeLike"))
-        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
-    TForm form(nullptr);
-    TSpTBXStatusBar *bar = StatusBarOn(form);
-    bar->Items()->Add(new TSpTBXSeparatorItem(nullptr));
-    auto *second = new TSpTBXLabelItem(nullptr);
-    second->SetCaptionW("联系人");
-    bar->Items()->Add(second);
-    form.Show();
-    QCoreApplication::processEvents();
 
     SetCurrentTheme("Tinted");
     EXPECT_FALSE(bar->StatusBarDrawsSeparators());
@@ -295,6 +234,9 @@ TEST(SpTBXStatusBar, UnderAnOfficeThemeTheBarPaintsItsOwnFlatBodyAndSeparators)
     EXPECT_EQ(shot.Canvas()->Pixel(centre - 1, y), ColorToRGB(clBtnFace));
     EXPECT_EQ(shot.Canvas()->Pixel(centre - 10, y), ColorToRGB(clBtnFace)) << "the flat body";
     SetCurrentTheme("Default");
+
+    form.setWindowState(Qt::WindowMaximized);
+    EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
 TEST(SpTBXItem, TheHintShownIsTheShortPartOfTheHint)

@@ -1,5 +1,5 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXUtils.h"
-#include "TestSupport.h"
 
 #include "platform/ImgList.h"
 
@@ -9,10 +9,7 @@
 namespace {
 
 // 4 x 4 image; unlisted pixels are transparent.
-struct Known {
-    int x, y;
-    TColor color;
-};
+struct Known { int x, y; TColor color; };
 const std::vector<Known> ImagePixels = {
     {0, 0, clWhite},          {1, 0, clBlack},          {2, 0, RGB(120, 120, 120)}, {3, 0, RGB(200, 0, 0)},
     {0, 1, RGB(180, 180, 180)}, {1, 1, RGB(190, 190, 190)},
@@ -40,10 +37,7 @@ QImage WithEffect(F &&effect)
 
 TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
 {
-    struct Case {
-        const char *what;
-        TColor got, want;
-    } cases[] = {
+    struct Case { const char *what; TColor got, want; } cases[] = {
         {"blend 255 is the first", BlendColors(0x102030, 0xF0E0D0, 255), 0x102030},
         {"blend 0 is the second", BlendColors(0x102030, 0xF0E0D0, 0), 0xF0E0D0},
         {"blend middle rounds", BlendColors(clWhite, clBlack, 128), 0x808080},
@@ -80,12 +74,7 @@ TEST(TBXUtils, LuminanceAndDarkness)
 
 TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
 {
-    struct Case {
-        const char *what;
-        TColor c, background;
-        int t;
-        TColor want;
-    } cases[] = {
+    struct Case { const char *what; TColor c, background; int t; TColor want; } cases[] = {
         {"far enough stays", clBlack, clWhite, 50, clBlack},
         {"system colour becomes plain", clWindowText, clWhite, 50, clBlack},
         // Black on black lies on no line from black; it turns to the grey 100 units away.
@@ -123,30 +112,22 @@ TEST(TBXUtils, BlendPixelAndFills)
 {
     QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
-    BlendPixel(&canvas, 0, 0, clWhite, 0);
-    BlendPixel(&canvas, 1, 0, clWhite, 255);
-    BlendPixel(&canvas, 2, 0, clWhite, 128);
-    BlendPixel(&canvas, 3, 0, clWhite, 64);
-    EXPECT_EQ(PixelAt(img, 0, 0), clBlack);
-    EXPECT_EQ(PixelAt(img, 1, 0), clWhite);
-    EXPECT_EQ(PixelAt(img, 2, 0), 0x808080);
-    EXPECT_EQ(PixelAt(img, 3, 0), 0x404040);
+    const struct { int alpha; TColor want; } blends[] = {
+        {0, clBlack}, {255, clWhite}, {128, 0x808080}, {64, 0x404040}};
+    for (const auto &b : blends) {
+        BlendPixel(&canvas, 0, 0, clWhite, b.alpha);
+        EXPECT_EQ(PixelAt(img, 0, 0), b.want) << b.alpha;
+        FillRectColor(&canvas, Rect(0, 0, 1, 1), clBlack);
+    }
 
     FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
-    EXPECT_EQ(PixelAt(img, 4, 4), clBlack);
     TRect r = Rect(0, 1, 8, 8);
     FrameRectColor(&canvas, r, clNone, true);
     EXPECT_EQ(r, Rect(1, 2, 7, 7));
-    EXPECT_EQ(PixelAt(img, 0, 1), clBlack);
-
-    // A right-pointing double chevron anchored at the rectangle.
+    ExpectPixels(img, {{4, 4, clBlack}, {0, 1, clBlack}}, "no colour paints nothing");
     PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
-    EXPECT_EQ(PixelAt(img, 0, 2), clRed);
-    EXPECT_EQ(PixelAt(img, 2, 2), clBlack);
-    EXPECT_EQ(PixelAt(img, 1, 3), clRed);
-    EXPECT_EQ(PixelAt(img, 0, 3), clBlack);
-    EXPECT_EQ(PixelAt(img, 7, 4), clRed);
-    EXPECT_EQ(PixelAt(img, 0, 5), clBlack);
+    ExpectPixels(img, {{0, 2, clRed}, {2, 2, clBlack}, {1, 3, clRed}, {0, 3, clBlack}, {7, 4, clRed},
+                       {0, 5, clBlack}}, "a right-pointing double chevron anchored at the rectangle");
 }
 
 TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
@@ -190,28 +171,17 @@ TEST(TBXUtils, DitherGradientReachesBothEnds)
     const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
     QImage img = BlankImage(6, 9);
     TCanvas canvas(img);
-    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
-    EXPECT_EQ(PixelAt(img, 1, 1), from);
-    EXPECT_EQ(PixelAt(img, 4, 3), RGB(100, 100, 100));
     // A falling channel must land on its end value too.
-    EXPECT_EQ(PixelAt(img, 4, 5), to);
-    EXPECT_EQ(PixelAt(img, 1, 0), clWhite);
-    EXPECT_EQ(PixelAt(img, 1, 6), clWhite);
-    EXPECT_EQ(PixelAt(img, 0, 3), clWhite);
-
+    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
+    ExpectPixels(img, {{1, 1, from}, {4, 3, RGB(100, 100, 100)}, {4, 5, to}, {1, 0, clWhite}, {1, 6, clWhite},
+                       {0, 3, clWhite}}, "rows");
     // One line alone takes the middle; an empty rectangle paints nothing.
     DitherGradientRect(&canvas, Rect(1, 7, 5, 8), from, true, to);
-    EXPECT_EQ(PixelAt(img, 2, 7), RGB(100, 100, 100));
-    EXPECT_EQ(PixelAt(img, 2, 8), clWhite);
     DitherGradientRect(&canvas, Rect(1, 8, 5, 8), from, true, to);
     DitherGradientRect(&canvas, Rect(5, 8, 5, 9), from, false, to);
-    EXPECT_EQ(PixelAt(img, 2, 8), clWhite);
-    EXPECT_EQ(PixelAt(img, 5, 8), clWhite);
-
-    // Horizontal: first and last column.
+    ExpectPixels(img, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
     DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
-    EXPECT_EQ(PixelAt(img, 0, 0), clBlack);
-    EXPECT_EQ(PixelAt(img, 5, 0), clWhite);
+    ExpectPixels(img, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
 }
 
 TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
@@ -220,8 +190,7 @@ TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
     TCanvas canvas(img);
     const TColor base = RGB(160, 160, 160);
     FillBrushedTexture(&canvas, Rect(2, 2, 38, 18), 8, base);
-    EXPECT_EQ(PixelAt(img, 1, 1), clWhite);
-    EXPECT_EQ(PixelAt(img, 38, 18), clWhite);
+    ExpectPixels(img, {{1, 1, clWhite}, {38, 18, clWhite}});
     bool varies = false;
     for (int y = 2; y < 18; ++y)
         for (int x = 2; x < 38; ++x) {
@@ -241,9 +210,7 @@ TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
 TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
 {
     const TRect popup = Rect(10, 10, 50, 40);
-    struct Case {
-        int x, y, alpha;
-    } cases[] = {
+    struct Case { int x, y, alpha; } cases[] = {
         {20, 20, 0},                                   // under the popup
         {50, 30, 255}, {51, 30, 191}, {53, 30, 63},    // right strip, across
         {54, 30, 0},   {50, 13, 0},                    // beyond it, above its start
@@ -260,16 +227,14 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
     const QImage piece = ShadowPieceImage(Rect(50, 14, 54, 40), popup, TRect{}, 4, 61);
     EXPECT_EQ(piece.pixel(0, 20), 61u << 24);
     EXPECT_EQ(piece.pixel(1, 20), 45u << 24);
-}
 
-TEST(TBXUtils, ShadowIsCutWhereThePopupTouchesItsItem)
-{
-    const TRect item = Rect(10, 10, 40, 20), popup = Rect(10, 20, 80, 60);
-    EXPECT_EQ(ShadowPieceRects(popup, item, 4),
+    // Cut where the popup touches its item.
+    const TRect item = Rect(10, 10, 40, 20), below = Rect(10, 20, 80, 60);
+    EXPECT_EQ(ShadowPieceRects(below, item, 4),
               (std::vector<TRect>{Rect(40, 14, 44, 20), Rect(80, 24, 84, 60), Rect(14, 60, 84, 64)}));
-    EXPECT_EQ(ShadowAlpha(popup, item, 4, 30, 21), 0);
-    EXPECT_EQ(ShadowAlpha(popup, item, 4, 40, 18), 255);
-    EXPECT_EQ(ShadowAlpha(popup, item, 4, 40, 16), 191);
+    EXPECT_EQ(ShadowAlpha(below, item, 4, 30, 21), 0);
+    EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 18), 255);
+    EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 16), 191);
 }
 
 TEST(TBXUtils, PlainShadowsAreWindowsOfHalfTheSize)
@@ -297,14 +262,7 @@ TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
     TRect other = Rect(1, 1, 5, 5);
     Frame3D(&canvas, other, clRed, clBlue, false);
     EXPECT_EQ(other, Rect(1, 1, 4, 4));
-    struct Case {
-        int x, y;
-        TColor want;
-    } cases[] = {
-        {1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed},   // top and left
-        {4, 1, clBlue}, {4, 4, clBlue}, {1, 4, clBlue}, // right and bottom, one pixel in
-        {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(PixelAt(img, c.x, c.y), c.want) << c.x << "," << c.y;
+    // Top and left; right and bottom one pixel in; the rest untouched.
+    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
+                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
 }

@@ -7,6 +7,8 @@
 #include "platform/SysColors.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -16,24 +18,13 @@ class FixedMetrics : public ITextMetrics
 public:
     TTextMetric Metrics(const TFont &) override
     {
-        TTextMetric tm;
-        tm.tmHeight = 13;
-        tm.tmAscent = 10;
-        tm.tmDescent = 3;
-        tm.tmExternalLeading = 1;
-        tm.tmAveCharWidth = 6;
-        tm.tmMaxCharWidth = 6;
-        return tm;
+        return TTextMetric{.tmHeight = 13, .tmAscent = 10, .tmDescent = 3, .tmExternalLeading = 1,
+                           .tmAveCharWidth = 6, .tmMaxCharWidth = 6};
     }
     int TextWidth(const TFont &, const QString &text) override { return 6 * int(text.size()); }
 };
 
-struct ThemeCall {
-    QString what;
-    TRect rect;
-    TTBXItemInfo info;
-    QString text;
-};
+struct ThemeCall { QString what; TRect rect; TTBXItemInfo info; QString text = {}; };
 
 // The default theme with its own margins and metrics, recording what the viewers ask it to paint.
 class RecordingTheme : public TTBXDefaultTheme
@@ -53,23 +44,17 @@ public:
 
     void GetMargins(int id, TTBXMargins &m) override
     {
+        TTBXDefaultTheme::GetMargins(id, m);
         if (id == MARGIN_MENU_ITEM)
             m = {1, 3, 2, 5};
-        else
-            TTBXDefaultTheme::GetMargins(id, m);
     }
     int GetIntegerMetric(int index) override
     {
-        switch (index) {
-        case IM_SPLIT_ARROW_WIDTH: return 12;
-        case IM_DROPDOWN_ARROW_WIDTH: return 9;
-        case IM_MENU_IMAGE_TEXT_GAP: return 3;
-        case IM_MENU_LEFT_CAPTION_GAP: return 4;
-        case IM_MENU_RIGHT_CAPTION_GAP: return 5;
-        case IM_MENU_SEPARATOR_SIZE: return menuSeparator;
-        case IM_TOOLBAR_SEPARATOR_SIZE: return toolbarSeparator;
-        default: return TTBXDefaultTheme::GetIntegerMetric(index);
-        }
+        const std::map<int, int> own{{IM_SPLIT_ARROW_WIDTH, 12},          {IM_DROPDOWN_ARROW_WIDTH, 9},
+                                     {IM_MENU_IMAGE_TEXT_GAP, 3},         {IM_MENU_LEFT_CAPTION_GAP, 4},
+                                     {IM_MENU_RIGHT_CAPTION_GAP, 5},      {IM_MENU_SEPARATOR_SIZE, menuSeparator},
+                                     {IM_TOOLBAR_SEPARATOR_SIZE, toolbarSeparator}};
+        return own.count(index) ? own.at(index) : TTBXDefaultTheme::GetIntegerMetric(index);
     }
     void PaintButton(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"button", r, i}); }
     void PaintMenuItem(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"menu", r, i}); }
@@ -78,14 +63,6 @@ public:
         calls.push_back({"caption", r, i, s});
     }
     void PaintCheckMark(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override { calls.push_back({"check", r, i}); }
-    void PaintDropDownArrow(TCanvas &c, const TRect &r, const TTBXItemInfo &i) override
-    {
-        calls.push_back({"arrow", r, i});
-    }
-    void PaintImage(TCanvas &c, const TRect &r, const TTBXItemInfo &i, const TCustomImageList *, int) override
-    {
-        calls.push_back({"image", r, i});
-    }
     void PaintSeparator(TCanvas &c, const TRect &r, const TTBXItemInfo &i, bool horizontal, bool) override
     {
         calls.push_back({horizontal ? "hsep" : "vsep", r, i});
@@ -149,14 +126,16 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
     // Menu: text 24 x 13 + leading 1, image column at least 16 high, margins 1 3 2 5; the
     // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
     const int menuW = 24 + 1 + 3 + 3 + 23 + 4 + 5, menuH = 16 + 2 + 5;
-    enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum };
-    const struct {
+    enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum, Separator };
+    struct Case {
         const char *name;
         bool toolbar, vertical;
         const char *caption;
         Kind kind;
         TSize size;
-    } cases[] = {
+        int separator = -1, themeSeparator = -1;  // the separator's own size, the theme's
+    };
+    const Case cases[] = {
         {"menu, no image list: 16-pixel column", false, false, "Open", Plain, {menuW + menuH, menuH}},
         {"menu with shortcut text", false, false, "Open\tCtrl+O", Plain, {menuW + 36 + menuH - 6 + menuH, menuH}},
         {"toolbar text", true, false, "Open", Plain, {6 + 24 + 4, 6 + 13}},
@@ -167,57 +146,40 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
         {"minimum size", true, false, "Open", Minimum, {80, 19}},
         {"split item adds the theme's drop-down part", true, false, "Open", Split, {34 + 12, 19}},
         {"drop-down arrow", true, false, "Open", DropDown, {34 + 9, 19}},
+        {"toolbar separator of the theme", true, false, "", Separator, {8, 8}, -1, 8},
+        {"menu separator of the theme", false, false, "", Separator, {7, 7}, -1, 7},
+        {"toolbar separator of the framework", true, false, "", Separator, {6, 6}},
+        {"menu separator: two thirds of the text height", false, false, "", Separator, {0, 9}},
+        {"toolbar separator of its own size", true, false, "", Separator, {5, 5}, 5, 8},
+        {"menu separator of its own size", false, false, "", Separator, {0, 5}, 5, 7},
+        {"menu separator of no size", false, false, "", Separator, {0, 0}, 0, 7},
     };
     for (const auto &c : cases) {
+        theme->menuSeparator = theme->toolbarSeparator = c.themeSeparator;
         TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
-        TTBXItem *it = c.kind == Split || c.kind == DropDown ? new TSubmenuItem(nullptr, c.kind == Split)
-                                                             : new TTBXItem(nullptr);
+        TTBCustomItem *it = c.kind == Separator ? static_cast<TTBCustomItem *>(new TTBXSeparatorItem(nullptr))
+                            : c.kind == Split || c.kind == DropDown ? new TSubmenuItem(nullptr, c.kind == Split)
+                                                                    : new TTBXItem(nullptr);
         it->SetCaption(c.caption);
+        if (c.kind == Separator)
+            static_cast<TTBXSeparatorItem *>(it)->SetSize(c.separator);
         if (c.kind == Image || c.kind == GlyphTop || c.kind == NoImageIndex) {
             it->SetImages(&images);
             it->SetImageIndex(c.kind == NoImageIndex ? -1 : 0);
             it->SetDisplayMode(TTBItemDisplayMode::nbdmImageAndText);
         }
         if (c.kind == GlyphTop)
-            it->SetLayout(TTBXItemLayout::tbxlGlyphTop);
+            static_cast<TTBXItem *>(it)->SetLayout(TTBXItemLayout::tbxlGlyphTop);
         if (c.kind == DropDown)
             it->SetOptions(TTBItemOptions{TTBItemOption::tboDropdownArrow});
         if (c.kind == Minimum) {
-            it->SetMinWidth(80);
-            it->SetMinHeight(10);
+            static_cast<TTBXItem *>(it)->SetMinWidth(80);
+            static_cast<TTBXItem *>(it)->SetMinHeight(10);
         }
         tv.root->Add(it);
         TTBView &view = tv.Open();
         view.SetOrientation(c.vertical ? TTBViewOrientation::tbvoVertical : TTBViewOrientation::tbvoHorizontal);
         EXPECT_EQ(Measure(view, 0), c.size) << c.name;
-    }
-}
-
-TEST_F(ThemedItems, SeparatorSizesInToolbarsAndMenus)
-{
-    struct Case {
-        bool toolbar;
-        int size;
-        int themeSize;
-        TSize expected;
-    } cases[] = {
-        {true, -1, 8, {8, 8}},   // the theme's toolbar size
-        {false, -1, 7, {7, 7}},  // the theme's menu size
-        {true, -1, -1, {6, 6}},  // the framework's own
-        {false, -1, -1, {0, 9}}, // two thirds of the text height, rounded up
-        {true, 5, 8, {5, 5}},
-        {false, 5, 7, {0, 5}},
-        {false, 0, 7, {0, 0}},
-    };
-    for (const Case &c : cases) {
-        theme->menuSeparator = theme->toolbarSeparator = c.themeSize;
-        TThemedView tv(c.toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
-        auto *sep = new TTBXSeparatorItem(nullptr);
-        sep->SetSize(c.size);
-        tv.root->Add(sep);
-        TTBView &view = tv.Open();
-        const TSize size = Measure(view, 0);
-        EXPECT_EQ(size, c.expected) << c.toolbar << " " << c.size << " " << c.themeSize;
     }
     TTBXSeparatorItem sep(nullptr);
     sep.SetSize(-7);
@@ -232,17 +194,12 @@ TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
         TThemedView tv(toolbar ? VT_NORMALTOOLBAR : VT_POPUPMENU);
         std::vector<TTBCustomItem *> items;
         for (const char kind : std::string("sissizis")) {
-            TTBCustomItem *it;
-            if (kind == 'i') {
-                it = new TTBXItem(nullptr);
-                it->SetCaption("Item");
-            } else {
-                auto *sep = new TTBXSeparatorItem(nullptr);
+            auto *sep = kind == 'i' ? nullptr : new TTBXSeparatorItem(nullptr);
+            if (sep)
                 sep->SetSize(kind == 'z' ? 0 : -1);
-                it = sep;
-            }
-            tv.root->Add(it);
-            items.push_back(it);
+            items.push_back(sep ? static_cast<TTBCustomItem *>(sep) : new TTBXItem(nullptr));
+            items.back()->SetCaption(sep ? "" : "Item");
+            tv.root->Add(items.back());
         }
         TTBView &view = tv.Open();
         const std::vector<bool> shown{false, true, true, false, true, true, true, false};
@@ -279,11 +236,10 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
 
     const auto menus = theme->Of("menu");
     ASSERT_EQ(menus.size(), 2u);
-    const ThemeCall &hot = menus[0].info.HoverKind ? menus[0] : menus[1];
-    EXPECT_EQ(hot.info.ViewType, VT_POPUPMENU);
-    EXPECT_EQ(hot.info.HoverKind, HOVER_ENABLED);
-    EXPECT_EQ(hot.info.PopupMargin, 23);
-    EXPECT_FALSE(hot.info.ItemOptions & IO_TOOLBAR_STYLE);
+    const TTBXItemInfo &hot = (menus[0].info.HoverKind ? menus[0] : menus[1]).info;
+    EXPECT_EQ(std::tuple(hot.ViewType, hot.HoverKind, hot.PopupMargin),
+              std::tuple(VT_POPUPMENU, HOVER_ENABLED, 23));
+    EXPECT_FALSE(hot.ItemOptions & IO_TOOLBAR_STYLE);
 
     // Margins left 1, right 3, top 2, bottom 5; the caption follows the image column and gaps
     // and sits one leading pixel lower.
@@ -322,13 +278,11 @@ TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
 
     const auto buttons = theme->Of("button");
     ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_EQ(buttons[0].info.ComboPart, COMBO_BUTTON);
-    EXPECT_FALSE(buttons[0].info.Pushed);
-    EXPECT_TRUE(buttons[0].info.Checked);
+    // Part, pushed, checked; where.
+    const auto state = [](const TTBXItemInfo &i) { return std::vector<int>{i.ComboPart, i.Pushed, i.Checked}; };
+    EXPECT_EQ(state(buttons[0].info), (std::vector<int>{COMBO_BUTTON, false, true}));
     EXPECT_EQ(buttons[0].rect, (TRect{0, 0, 34, 19}));
-    EXPECT_EQ(buttons[1].info.ComboPart, COMBO_DROPDOWN);
-    EXPECT_TRUE(buttons[1].info.Pushed);
-    EXPECT_FALSE(buttons[1].info.Checked);
+    EXPECT_EQ(state(buttons[1].info), (std::vector<int>{COMBO_DROPDOWN, true, false}));
     EXPECT_TRUE(buttons[1].info.IsPopupParent);
     EXPECT_EQ(buttons[1].rect, (TRect{34, 0, 46, 19}));
 }
@@ -351,32 +305,27 @@ TEST(TBXFontSettings, ApplyAndAssign)
     s.SetSize(150);
     EXPECT_EQ(changes, 4);
     s.Apply(font);
-    EXPECT_EQ(font.Size(), 12);
-    EXPECT_EQ(font.Style(), TFontStyles{TFontStyle::fsBold});
-    EXPECT_EQ(font.Color(), clRed);
+    EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()),
+              std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
 
     TFontSettings copy;
     int copyChanges = 0;
     copy.OnChange = [&] { ++copyChanges; };
     copy.Assign(s);
     copy.Assign(s);
-    EXPECT_EQ(copyChanges, 1);
-    EXPECT_EQ(copy.Size(), 150);
-    EXPECT_EQ(copy.Bold(), TTriState::tsTrue);
+    EXPECT_EQ(std::tuple(copyChanges, copy.Size(), copy.Bold()), std::tuple(1, 150, TTriState::tsTrue));
 }
 
 TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
 {
     struct Case {
         const char *name;
-        bool flush;
-        bool submenu;
-        bool vertical;
+        bool flush, submenu, vertical;
         TRect parent;
-        TPoint at;
-        TPoint expected;
+        TPoint at, expected;
         int animDir;
-    } cases[] = {
+    };
+    const Case cases[] = {
         {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
         {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
         {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
@@ -386,22 +335,13 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
     TTBXItem item(nullptr);
     for (const Case &c : cases) {
         theme->popupsFlush = c.flush;
-        TTBPopupPositionRec rec;
-        rec.PositionAsSubmenu = c.submenu;
-        rec.MonitorRect = {0, 0, 1000, 1000};
-        rec.ParentItemRect = c.parent;
-        rec.NCSize = {3, 3};
-        rec.X = c.at.X;
-        rec.Y = c.at.Y;
-        rec.W = 100;
-        rec.H = 200;
-        rec.HasParentView = true;
-        rec.ParentVertical = c.vertical;
+        TTBPopupPositionRec rec{.PositionAsSubmenu = c.submenu, .MonitorRect = {0, 0, 1000, 1000},
+                                .ParentItemRect = c.parent, .NCSize = {3, 3}, .X = c.at.X, .Y = c.at.Y,
+                                .W = 100, .H = 200, .HasParentView = true, .ParentVertical = c.vertical,
+                                .ParentViewerRects = {}};
         item.ComputePopupPosition(nullptr, rec);
-        EXPECT_EQ(rec.X, c.expected.X) << c.name;
-        EXPECT_EQ(rec.Y, c.expected.Y) << c.name;
-        EXPECT_EQ(rec.W, 100) << c.name;
-        EXPECT_EQ(rec.H, 200) << c.name;
+        EXPECT_EQ((TPoint{rec.X, rec.Y}), c.expected) << c.name;
+        EXPECT_EQ((TSize{rec.W, rec.H}), (TSize{100, 200})) << c.name;
         EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
         EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
     }

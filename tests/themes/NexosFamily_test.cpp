@@ -1,5 +1,6 @@
 #include "themes/TBXNexos3Theme.h"
 #include "TestSupport.h"
+#include "ThemePaint.h"
 #include "themes/TBXNexos5Theme.h"
 #include "themes/TBXSentimoXTheme.h"
 
@@ -11,15 +12,6 @@
 #include <memory>
 
 namespace {
-
-QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    TCanvas canvas(image);
-    paint(canvas);
-    return image;
-}
 
 std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
 {
@@ -34,27 +26,22 @@ std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
     return theme;
 }
 
-TEST(NexosFamily, SurfacesStripesAndMetrics)
+TEST(NexosFamily, SurfacesAndStripes)
 {
     const struct {
         const char *name;
         TColor surface;
-        int period;       // 0: no stripes
+        int period;  // 0: no stripes
         TColor dark, light;
-        std::vector<std::pair<int, int>> metrics;
     } themes[] = {
-        {"Nexos3", 0xF7F7F7, 4, 0xEFEFEF, 0xFFFFFF, {{32, 3}, {33, 3}, {50, 5}, {11, -1}}},
-        {"Nexos5", 0xFFFFFF, 5, 0xF3F3F3, clNone, {{32, 0}, {33, 8}, {35, 3}, {50, 5}}},
-        {"SentimoX", 0xF0F0F0, 0, clNone, clNone, {{32, 0}, {35, 4}, {50, 6}, {99, -1}}},
+        {"Nexos3", 0xF7F7F7, 4, 0xEFEFEF, 0xFFFFFF},
+        {"Nexos5", 0xFFFFFF, 5, 0xF3F3F3, clNone},
+        {"SentimoX", 0xF0F0F0, 0, clNone, clNone},
     };
     for (const auto &t : themes) {
         SCOPED_TRACE(t.name);
         auto theme = Make(t.name);
         EXPECT_EQ(theme->GetViewColor(VT_NORMALTOOLBAR), t.surface);
-        for (auto [index, value] : t.metrics)
-            EXPECT_EQ(theme->GetIntegerMetric(index), value) << index;
-        EXPECT_TRUE(theme->GetBooleanMetric(5));
-        EXPECT_FALSE(theme->GetBooleanMetric(1));
         // A strip of the view painted from its row 6 down: the stripes stay on the view's grid.
         const TRect view = Rect(0, 0, 8, 20);
         QImage image = Paint(8, 20, [&](TCanvas &c) {
@@ -74,26 +61,14 @@ TEST(NexosFamily, SurfacesStripesAndMetrics)
 
 TEST(NexosFamily, HotMenuItemsAndSeparators)
 {
-    const struct {
-        const char *name;
-        TColor hotText;
-        bool dottedSeparator;
-    } themes[] = {
-        {"Nexos3", 0xFFFFFF, true},
-        {"Nexos5", 0x000000, true},
-        {"SentimoX", 0x000000, false},
-    };
+    const struct { const char *name; TColor hotText; bool dottedSeparator; } themes[] = {
+        {"Nexos3", 0xFFFFFF, true}, {"Nexos5", 0x000000, true}, {"SentimoX", 0x000000, false}};
     for (const auto &t : themes) {
         SCOPED_TRACE(t.name);
         auto theme = Make(t.name);
-        TTBXItemInfo menu;
-        menu.ViewType = VT_POPUPMENU;
-        menu.Enabled = true;
-        menu.HoverKind = HOVER_ENABLED;
+        TTBXItemInfo menu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
         EXPECT_EQ(theme->GetItemTextColor(menu), t.hotText);
-        TTBXItemInfo sep;
-        sep.ViewType = VT_POPUPMENU;
-        sep.Enabled = true;
+        TTBXItemInfo sep{.ViewType = VT_POPUPMENU, .Enabled = true};
         QImage line = Paint(20, 8, [&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 20, 8), sep, true, false); });
         if (t.dottedSeparator) {
             EXPECT_EQ(PixelAt(line, 0, 4), 0u);
@@ -110,10 +85,7 @@ TEST(NexosFamily, HotMenuItemsAndSeparators)
 TEST(NexosFamily, ChevronPatternSitsInTheItemWhereverItIs)
 {
     auto theme = Make("Nexos3");
-    TTBXItemInfo info;
-    info.ViewType = VT_NORMALTOOLBAR;
-    info.ItemOptions = IO_TOOLBAR_STYLE;
-    info.Enabled = true;
+    TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
     QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
     const TColor ink = theme->GetItemTextColor(info);
     EXPECT_EQ(PixelAt(image, 2, 24), ink) << "top + 4, not row 4 of the window";

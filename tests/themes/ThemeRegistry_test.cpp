@@ -32,9 +32,10 @@ TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
         TTBXTheme *theme = AcquireTheme(name);
         for (int index : IM_ALL)
             EXPECT_GE(theme->GetIntegerMetric(index), -1) << index;
+        EXPECT_EQ(theme->GetIntegerMetric(99), -1) << "a metric no theme knows";
         for (int index : BMET_ALL)
             theme->GetBooleanMetric(index);
-        for (int id = 1; id <= 3; ++id) {
+        for (int id : {1, 2, 3, 7}) {
             TTBXMargins m{-1, -1, -1, -1};
             theme->GetMargins(id, m);
             EXPECT_TRUE(m.LeftWidth >= 0 && m.RightWidth >= 0 && m.TopHeight >= 0 && m.BottomHeight >= 0);
@@ -51,12 +52,9 @@ TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
         }
         for (int hover = 0; hover <= 2; ++hover) {
             for (int vt : viewTypes) {
-                TTBXItemInfo info;
-                info.ViewType = vt;
-                info.Enabled = hover != 1;
-                info.HoverKind = hover;
-                info.Checked = hover == 2;
-                info.ItemOptions = IsToolbarView(vt) ? IO_TOOLBAR_STYLE | IO_APP_ACTIVE : IO_SUBMENU;
+                TTBXItemInfo info{.ViewType = vt,
+                                  .ItemOptions = IsToolbarView(vt) ? IO_TOOLBAR_STYLE | IO_APP_ACTIVE : IO_SUBMENU,
+                                  .Enabled = hover != 1, .HoverKind = hover, .Checked = hover == 2};
                 info.ImageWidth = info.ImageHeight = 16;
                 info.PopupMargin = 22;
                 const TRect r = Rect(0, 0, 60, 22);
@@ -77,14 +75,9 @@ TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
                 theme->PaintDock(canvas, Rect(0, 0, 60, 40), Rect(0, 0, 60, 40), DOCK_TOP);
                 theme->PaintCaptionBar(canvas, Rect(0, 0, 60, 40), TTBXPanelInfo{vt, false, true, {2, 2}, 56, 36, 1, "x", true});
                 theme->PaintDropDownArrow(canvas, Rect(0, 0, 11, 22), info);
-                TTBXFloatingInfo floating;
-                floating.ViewType = vt;
-                floating.ClientWidth = 52;
-                floating.ClientHeight = 30;
-                floating.ShowCaption = true;
-                floating.BorderSize = {4, 4};
-                floating.CloseButtonState = 1 | 4;
-                floating.RedrawPart = 7;
+                TTBXFloatingInfo floating{.ViewType = vt, .ClientWidth = 52, .ClientHeight = 30,
+                                          .ShowCaption = true, .BorderSize = {4, 4},
+                                          .CloseButtonState = 1 | 4, .RedrawPart = 7, .Caption = "x"};
                 theme->PaintFloatingNCArea(canvas, Rect(0, 0, 60, 40), floating);
                 theme->PaintFrameControl(canvas, r, info);
                 theme->PaintImage(canvas, Rect(2, 2, 18, 18), info, &images, 0);
@@ -95,14 +88,8 @@ TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
                 theme->PaintPopupNCArea(canvas, Rect(0, 0, 60, 40), TTBXPopupInfo{0, vt, Rect(0, 0, 20, 1), {3, 3}});
                 theme->PaintSeparator(canvas, r, info, true, false);
                 theme->PaintSeparator(canvas, r, info, false, true);
-                TTBXFrameInfo frame;
-                frame.ViewType = vt;
-                frame.AllowDrag = true;
-                frame.BorderStyle = 1;
-                frame.BorderSize = {2, 2};
-                frame.ClientWidth = 40;
-                frame.ClientHeight = 22;
-                frame.CloseButtonState = 1;
+                TTBXFrameInfo frame{.ViewType = vt, .AllowDrag = true, .BorderStyle = 1, .BorderSize = {2, 2},
+                                    .ClientWidth = 40, .ClientHeight = 22, .CloseButtonState = 1};
                 theme->PaintToolbarNCArea(canvas, Rect(0, 0, 60, 40), frame);
                 theme->PaintCheckControl(canvas, Rect(0, 0, 13, 13), 1, 2, 0);
                 for (int part = 0; part <= 3; ++part)

@@ -46,13 +46,15 @@ protected:
         EndMenuAnimation();
         SetMenuAnimationClock(nullptr);
     }
-    // The pacing loop runs at the given times; then the window's queue is handled.
-    void TicksAt(std::initializer_list<qint64> times)
+    // The pacing loop runs at the given times; then, when told, the window's queue is handled.
+    void TicksAt(std::initializer_list<qint64> times, bool deliver = true)
     {
         for (qint64 t : times) {
             now = t;
             MenuAnimationTick();
         }
+        if (deliver)
+            Deliver();
     }
     void Deliver() { QCoreApplication::sendPostedEvents(&window, 0); }
 
@@ -70,17 +72,14 @@ TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
 
     // Three passes before the window gets to its queue: one step message, at the latest step.
     TicksAt({1020, 1040, 1060});
-    Deliver();
     EXPECT_EQ(window.log, QStringList{"step"});
     EXPECT_EQ(window.AlphaBlendValue(), 60 * 255 / 175 + 40);
 
     TicksAt({1080});
-    Deliver();
     EXPECT_EQ(window.log.size(), 2);
 
     // Past full opacity (step 255) the loop ends; the last step restores the window.
     TicksAt({1150});
-    Deliver();
     EXPECT_EQ(window.log, (QStringList{"step", "step", "step", "ended"}));
     EXPECT_EQ(window.AlphaBlendValue(), 255);
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
@@ -89,10 +88,9 @@ TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
 TEST_F(TB2AnimTest, PointerEnteringTheWindowShowsItAtOnce)
 {
     StartMenuAnimation(&window, true, 0);
-    TicksAt({1020});
+    TicksAt({1020}, false);
     TInputRouter::Instance().SetCursorPos({200 + 3 + 5, 100 + 3 + 5});
     TicksAt({1030});
-    Deliver();
     // The pending step and the last one both arrive; the first already ends the animation.
     EXPECT_EQ(window.log, (QStringList{"step", "ended", "step"}));
     EXPECT_EQ(window.AlphaBlendValue(), 255);
@@ -101,10 +99,9 @@ TEST_F(TB2AnimTest, PointerEnteringTheWindowShowsItAtOnce)
 
 TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
 {
-    const struct {
-        unsigned direction;
-        QPoint half;  // offset of the visible part at step 127
-    } cases[] = {{4, {0, -40}}, {8, {0, 40}}, {2, {-50, 0}}, {1 | 4, {50, -40}}};
+    // The offset of the visible part at step 127.
+    const struct { unsigned direction; QPoint half; } cases[] = {
+        {4, {0, -40}}, {8, {0, 40}}, {2, {-50, 0}}, {1 | 4, {50, -40}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.direction);
         window.log.clear();
@@ -113,10 +110,8 @@ TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
         ASSERT_TRUE(window.WindowRegion());
         EXPECT_FALSE(window.WindowRegion()->intersects(window.rect()));
         TicksAt({1075});  // step 127
-        Deliver();
         EXPECT_EQ(window.WindowRegion()->boundingRect(), window.rect().translated(c.half));
         TicksAt({1150});
-        Deliver();
         EXPECT_EQ(window.log, (QStringList{"step", "step", "ended"}));
         EXPECT_FALSE(window.WindowRegion());
     }
@@ -126,7 +121,7 @@ TEST_F(TB2AnimTest, StartingAnotherEndsTheFirstAndItsStepsAreIgnored)
 {
     TAnimWindow other;
     StartMenuAnimation(&window, true, 0);
-    TicksAt({1020});
+    TicksAt({1020}, false);
     StartMenuAnimation(&other, false, 4);
     EXPECT_EQ(window.log, QStringList{"ended"});
     Deliver();  // the first animation's step is stale now

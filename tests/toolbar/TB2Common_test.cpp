@@ -1,3 +1,5 @@
+#include "TB2TestSupport.h"
+#include "TestSupport.h"
 #include "toolbar/TB2Common.h"
 
 #include "platform/Controls.h"
@@ -10,9 +12,8 @@
 
 TEST(TB2Common, DivRoundUpMovesAwayFromZero)
 {
-    const struct {
-        int a, b, expected;
-    } cases[] = {{7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
+    const struct { int a, b, expected; } cases[] = {
+        {7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
     for (const auto &c : cases)
         EXPECT_EQ(DivRoundUp(c.a, c.b), c.expected) << c.a << "/" << c.b;
     EXPECT_THROW(DivRoundUp(1, 0), Exception);
@@ -20,11 +21,7 @@ TEST(TB2Common, DivRoundUpMovesAwayFromZero)
 
 TEST(TB2Common, MenuTextRoutines)
 {
-    const struct {
-        QString text, stripped;
-        char32_t accel;
-        QString escaped, trimmed;
-    } cases[] = {
+    const struct { QString text, stripped; char32_t accel; QString escaped, trimmed; } cases[] = {
         {"&File", "File", U'F', "&&File", "&File"},
         {"Save && Exit", "Save & Exit", 0, "Save &&&& Exit", "Save && Exit"},
         {"文件(&F)...", "文件(F)...", U'F', "文件(&&F)...", "文件(&F)"},
@@ -69,16 +66,9 @@ TEST(TB2Common, ListSortExStaysInsideTheList)
 
 namespace {
 
-QImage WhiteImage()
-{
-    QImage image(24, 24, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
-}
-
 QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
 {
-    QImage image = WhiteImage();
+    QImage image = BlankImage(24, 24);
     TCanvas canvas(image);
     DrawInvertRect(&canvas, &r, nullptr, size, {}, &brush, &brush);
     return image;
@@ -93,14 +83,10 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     const TRect first = Rect(2, 2, 12, 12), second = Rect(4, 5, 16, 14);
     const TSize size{2, 3};
 
-    QImage image = WhiteImage();
+    QImage image = FrameOnWhite(first, size, white);
     TCanvas canvas(image);
-    DrawInvertRect(&canvas, &first, nullptr, size, {}, &white, &white);
-    EXPECT_EQ(canvas.Pixel(2, 2), clBlack);
-    EXPECT_EQ(canvas.Pixel(3, 11), clBlack);
-    EXPECT_EQ(canvas.Pixel(4, 5), clWhite);   // interior
-    EXPECT_EQ(canvas.Pixel(12, 12), clWhite); // right and bottom are exclusive
-    EXPECT_EQ(image, FrameOnWhite(first, size, white));
+    // The frame, its interior, and right and bottom exclusive.
+    ExpectPixels(canvas, {{2, 2, clBlack}, {3, 11, clBlack}, {4, 5, clWhite}, {12, 12, clWhite}});
 
     // Moving with the same brush draws only the difference; the result is the new frame alone.
     DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
@@ -111,16 +97,13 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     DrawInvertRect(&canvas, &first, &second, size, size, &white, &white2);
     EXPECT_EQ(image, FrameOnWhite(first, size, white));
     DrawInvertRect(&canvas, nullptr, &first, {}, size, &white, &white);
-    EXPECT_EQ(image, WhiteImage());
+    EXPECT_EQ(image, BlankImage(24, 24));
 
-    // The halftone brush inverts every other pixel.
+    // The halftone brush inverts every other pixel of the frame, none of the interior.
     DrawHalftoneInvertRect(&canvas, &first, nullptr, size, {});
-    EXPECT_EQ(canvas.Pixel(2, 2), clWhite);
-    EXPECT_EQ(canvas.Pixel(3, 2), clBlack);
-    EXPECT_EQ(canvas.Pixel(2, 3), clBlack);
-    EXPECT_EQ(canvas.Pixel(5, 6), clWhite);  // interior untouched
+    ExpectPixels(canvas, {{2, 2, clWhite}, {3, 2, clBlack}, {2, 3, clBlack}, {5, 6, clWhite}});
     DrawHalftoneInvertRect(&canvas, nullptr, &first, {}, size);
-    EXPECT_EQ(image, WhiteImage());
+    EXPECT_EQ(image, BlankImage(24, 24));
 }
 
 namespace {
@@ -142,33 +125,24 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 {
     QImage image(80, 200, QImage::Format_RGB32);
     const QString text = QStringLiteral("文件&打开 Open");
-    const TRect r = Rect(20, 10, 44, 190);
-    const struct {
-        unsigned format;
-        int maxBottom;
-    } cases[] = {{0, r.Bottom}, {DT_CENTER, r.Bottom}, {DT_NOPREFIX | DT_HIDEPREFIX, r.Bottom}};
+    // Shortened with "..." it fits even unclipped.
+    const struct { unsigned format; TRect r; } cases[] = {
+        {0, Rect(20, 10, 44, 190)}, {DT_CENTER, Rect(20, 10, 44, 190)},
+        {DT_NOPREFIX | DT_HIDEPREFIX, Rect(20, 10, 44, 190)}, {DT_END_ELLIPSIS | DT_NOCLIP, Rect(20, 10, 44, 60)}};
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.format);
         image.fill(Qt::white);
         TCanvas canvas(image);
         canvas.SetBkMode(TRANSPARENT);
         canvas.Font()->SetColor(clBlack);
-        DrawVerticalText(canvas, text, r, c.format);
+        DrawVerticalText(canvas, text, c.r, c.format);
         const QRect ink = InkBox(image);
-        ASSERT_FALSE(ink.isEmpty()) << c.format;
-        EXPECT_GT(ink.height(), 2 * ink.width()) << c.format;
-        EXPECT_TRUE(r.ToQRect().contains(ink)) << c.format;
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GT(ink.height(), 2 * ink.width());
+        EXPECT_TRUE(c.r.ToQRect().contains(ink));
         EXPECT_EQ(canvas.Font()->Orientation(), 0);
     }
-    // Shortened with "..." it fits even unclipped.
-    image.fill(Qt::white);
     TCanvas canvas(image);
-    canvas.SetBkMode(TRANSPARENT);
-    const TRect shortRect = Rect(20, 10, 44, 60);
-    DrawVerticalText(canvas, text, shortRect, DT_END_ELLIPSIS | DT_NOCLIP);
-    const QRect ink = InkBox(image);
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_LE(ink.bottom() + 1, shortRect.Bottom);
-
     TFont vertical;
     canvas.Font()->SetName(QStringLiteral("MS Sans Serif"));
     CreateVerticalFont(canvas, vertical);
@@ -180,7 +154,7 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 namespace {
 
 // A window that prints itself with a red frame of its own, a client area in its colour and
-// whatever children it is given.
+// whatever children it is given; it logs the paint and user messages it gets.
 class TPrintee : public TCustomControl
 {
 public:
@@ -189,11 +163,14 @@ public:
         SetColor(color);
     }
     TRect NCMargins() const override { return {frame_, frame_, frame_, frame_}; }
+    QStringList log;
 
 protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override
     {
+        if (m.Msg == WM_PAINT || m.Msg == WM_USER)
+            log << QString::number(m.Msg);
         if (m.Msg == WM_PRINT) {
             HandleWMPrint(this, m, [](TControl *w, TCanvas &c) {
                 const TRect nc = w->NCMargins();
@@ -201,13 +178,11 @@ protected:
                 c.Brush()->SetColor(clRed);
                 c.FillRect(Rect(0, 0, w->Width(), w->Height()));
             });
-            return;
-        }
-        if (m.Msg == WM_PRINTCLIENT) {
+        } else if (m.Msg == WM_PRINTCLIENT) {
             HandleWMPrintClient(this, m);
-            return;
+        } else {
+            TCustomControl::WndProc(m);
         }
-        TCustomControl::WndProc(m);
     }
 
 private:
@@ -229,10 +204,7 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
     owned->Show();
 
     QImage image(60, 40, QImage::Format_RGB32);
-    const struct {
-        LPARAM flags;
-        TColor frame, client, child, owned;
-    } cases[] = {
+    const struct { LPARAM flags; TColor frame, client, child, owned; } cases[] = {
         {PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN, clRed, clBlue, clLime, clBlue},
         {PRF_CLIENT | PRF_ERASEBKGND | PRF_OWNED, clWhite, clBlue, clBlue, clYellow},
         {PRF_NONCLIENT, clRed, clWhite, clWhite, clWhite},
@@ -242,13 +214,9 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
         image.fill(Qt::white);
         TCanvas canvas(image);
         EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), c.flags), 1);
-        EXPECT_EQ(canvas.Pixel(1, 1), c.frame);
-        EXPECT_EQ(canvas.Pixel(58, 38), c.frame);
-        EXPECT_EQ(canvas.Pixel(5, 30), c.client);
-        EXPECT_EQ(canvas.Pixel(3 + 10, 3 + 5), c.child);
-        EXPECT_EQ(canvas.Pixel(3 + 29, 3 + 14), c.child);
-        EXPECT_EQ(canvas.Pixel(3 + 30, 3 + 14), c.client);
-        EXPECT_EQ(canvas.Pixel(45, 25), c.owned);
+        // The frame, the client area, the child's corners inside the 3-px frame, the owned window.
+        ExpectPixels(canvas, {{1, 1, c.frame}, {58, 38, c.frame}, {5, 30, c.client}, {13, 8, c.child},
+                              {32, 17, c.child}, {33, 17, c.client}, {45, 25, c.owned}});
     }
 
     window->Hide();
@@ -261,16 +229,7 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
 
 TEST(TB2Common, ProcessPaintMessagesPaintsAndLeavesTheRestQueued)
 {
-    struct TLog : TPrintee {
-        using TPrintee::TPrintee;
-        QStringList log;
-        void WndProc(TMessage &m) override
-        {
-            if (m.Msg == WM_PAINT || m.Msg == WM_USER)
-                log << QString::number(m.Msg);
-            TPrintee::WndProc(m);
-        }
-    } window(nullptr, clBlue, 0);
+    TPrintee window(nullptr, clBlue, 0);
     window.SetBounds(10, 10, 30, 30);
     window.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -12,9 +12,7 @@ struct Win {
     bool fullSize = false, stretch = false, dragging = false, ownRow = false;
 };
 
-struct Place {
-    int row, pos, size, thickness;
-};
+struct Place { int row, pos, size, thickness; };
 
 struct Case {
     std::string name;
@@ -59,34 +57,24 @@ TEST(TB2DockArrange, RowsPositionsAndSizes)
         {"a hidden window takes no place", 450, false, {{0, -1}, W(0, -1)}, {{-1, 0, 0, 0}, {0, 0, 100, 26}}, 26},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         std::vector<TTBDockArrangeRec> recs;
-        for (const Win &w : c.wins) {
-            TTBDockArrangeRec r;
-            r.DockRow = w.row;
-            r.DockPos = w.pos;
-            r.FullSize = w.fullSize;
-            r.Stretch = w.stretch;
-            r.Dragging = w.dragging;
-            r.WantsOwnRow = w.ownRow;
-            recs.push_back(r);
-        }
+        for (const Win &w : c.wins)
+            recs.push_back({.DockRow = w.row, .DockPos = w.pos, .FullSize = w.fullSize, .Stretch = w.stretch,
+                            .Dragging = w.dragging, .WantsOwnRow = w.ownRow});
         recs[0].Shown = c.name != "a hidden window takes no place";
-        TTBDockArrangeParams p;
-        p.Avail = c.avail;
-        p.LimitToOneRow = c.oneRow;
-        p.Measure = [&](int i, int) {
+        TTBDockArrangeParams p{.Avail = c.avail, .LimitToOneRow = c.oneRow, .Measure = [&](int i, int) {
             const Win &w = c.wins[size_t(i)];
             return TTBDockMeasure{w.full, w.min, w.kind, w.cross};
-        };
-        EXPECT_EQ(ArrangeDockRecords(p, recs), c.total) << c.name;
+        }};
+        EXPECT_EQ(ArrangeDockRecords(p, recs), c.total);
+        // Row, place, size and thickness; a hidden window has only its row (-1).
         for (size_t i = 0; i < c.expect.size(); ++i) {
             const Place &e = c.expect[i];
-            EXPECT_EQ(recs[i].EffRow, e.row) << c.name << " #" << i;
-            if (e.row < 0)
-                continue;
-            EXPECT_EQ(recs[i].EffPos, e.pos) << c.name << " #" << i;
-            EXPECT_EQ(recs[i].Size, e.size) << c.name << " #" << i;
-            EXPECT_EQ(recs[i].Thickness, e.thickness) << c.name << " #" << i;
+            const TTBDockArrangeRec &r = recs[i];
+            EXPECT_EQ((std::vector<int>{r.EffRow, r.EffPos, r.Size, r.Thickness}),
+                      (e.row < 0 ? std::vector<int>{-1, r.EffPos, r.Size, r.Thickness}
+                                 : std::vector<int>{e.row, e.pos, e.size, e.thickness})) << "#" << i;
         }
     }
 }
@@ -95,16 +83,12 @@ TEST(TB2DockArrange, DropRowFromTheOffsetAcrossTheRows)
 {
     // Rows of 26 and 26 (the second FullSize), an empty one, then nothing.
     const std::vector<std::pair<int, bool>> rows = {{26, false}, {26, true}, {0, false}};
-    const struct {
-        int offset;
-        TTBRowDrop drop;
-    } cases[] = {
+    const struct { int offset; TTBRowDrop drop; } cases[] = {
         {-3, {0, true}},  {2, {0, true}},   {6, {0, false}},  {19, {0, false}}, {20, {1, true}},
         {27, {1, true}},  {38, {1, true}}, {39, {2, true}},  {51, {2, true}},  {80, {2, true}},
     };
     for (const auto &c : cases) {
         const TTBRowDrop d = FindDropRow(rows, c.offset);
-        EXPECT_EQ(d.Row, c.drop.Row) << c.offset;
-        EXPECT_EQ(d.NewRow, c.drop.NewRow) << c.offset;
+        EXPECT_EQ(std::pair(d.Row, d.NewRow), std::pair(c.drop.Row, c.drop.NewRow)) << c.offset;
     }
 }

@@ -56,6 +56,21 @@ protected:
     {
         return ScriptSteps([this] { sim::Key(form, Qt::Key_Escape); });
     }
+    TTBFloatingWindowParent *Float()
+    {
+        bar->SetFloatingPosition(FormPoint(200, 200));
+        bar->SetFloating(true);
+        return bar->FloatingWindowParent();
+    }
+    // A press on the floating frame runs a loop of its own, which the release ends.
+    void PressAndRelease(QWidget *w, QPoint p)
+    {
+        ScriptSteps s = Script();
+        s.Do([&] { sim::Release(w, p); });
+        s.Start();
+        sim::Press(w, p);
+        EXPECT_TRUE(s.Done());
+    }
 
     TForm *form = nullptr;
     TTBDock *top = nullptr;
@@ -83,10 +98,7 @@ TEST_F(DockForm, PlacementRulesRaiseAndKeepTheOldState)
     TTBDock inner(nullptr);
     TTBToolbar orphan(nullptr);
     orphan.SetName(QStringLiteral("Orphan"));
-    const struct {
-        std::function<void()> call;
-        QString message;
-    } cases[] = {
+    const struct { std::function<void()> call; QString message; } cases[] = {
         {[&] { top->SetPosition(TTBDockPosition::dpBottom); },
          "Cannot change Position of a TTBDock if it already contains controls"},
         {[&] { inner.SetParent(bar); }, "A TTBDock control cannot be placed inside a tool window or another TTBDock"},
@@ -108,10 +120,7 @@ TEST_F(DockForm, PlacementRulesRaiseAndKeepTheOldState)
 
 TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
 {
-    bar->SetDockRow(0);
-    bar->SetFloatingPosition(FormPoint(200, 200));
-    bar->SetFloating(true);
-    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    TTBFloatingWindowParent *fp = Float();
     ASSERT_NE(fp, nullptr);
     EXPECT_TRUE(fp->Name().startsWith(QStringLiteral("NBFloatingWindowParent_")));
     EXPECT_EQ(fp->Name().size(), 31);
@@ -119,15 +128,19 @@ TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
     EXPECT_EQ(top->Height(), 0);
     EXPECT_TRUE(fp->isVisible());
     EXPECT_EQ(bar->Left(), 0);
+    // Bounds set to what they are move nothing, even in a frame grown by hand.
+    fp->SetBounds(fp->Left() + 30, fp->Top(), fp->Width() + 20, fp->Height());
+    const TRect frame = fp->BoundsRect();
+    int moves = 0;
+    bar->OnMove = [&](TComponent *) { ++moves; };
+    bar->SetBounds(bar->Left(), bar->Top(), bar->Width(), bar->Height());
+    EXPECT_EQ(fp->BoundsRect(), frame);
+    EXPECT_EQ(moves, 0);
     // The caption sits above the client area inside the frame.
     const TRect nc = bar->GetFloatingNCArea();
     const QPoint caption(nc.Left + 10, nc.Top - 5);
     // The first press of the double click starts a drag that its release ends in place.
-    ScriptSteps s = Script();
-    s.Do([&] { sim::Release(fp, caption); });
-    s.Start();
-    sim::Press(fp, caption);
-    EXPECT_TRUE(s.Done());
+    PressAndRelease(fp, caption);
     EXPECT_EQ(bar->FloatingWindowParent(), fp);
     sim::Mouse(fp, QEvent::MouseButtonDblClick, caption, Qt::LeftButton);
     sim::HeldButtons() = {};
@@ -136,48 +149,30 @@ TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
     EXPECT_EQ(top->Height(), 26);
 }
 
-TEST_F(DockForm, DragToTheLeftDockAndOffIntoAFloatingWindow)
+// Drag scripts: each step moves the pointer to a point of the form, presses or lets go of Ctrl,
+// ends the drag or cancels it, then waits until the toolbar is where the step says.
+TEST_F(DockForm, DragScriptsDockFloatCancelAndAvoidDocksThatAllowNoDrag)
 {
-    ScriptSteps s = Script();
-    s.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->CurrentDock() == left; });
-    s.Do([&] { MoveTo(FormPoint(300, 300)); }).Then([&] { return bar->Floating(); });
-    s.Do([&] { MoveTo(FormPoint(1, 200)); }).Do([&] { sim::Release(form, form->mapFromGlobal(QCursor::pos())); });
-    Drag(s);
-    EXPECT_EQ(bar->CurrentDock(), left);
-    EXPECT_EQ(bar->DockRow(), 0);
-    EXPECT_EQ(bar->FloatingWindowParent(), nullptr);
-    // Standing on end: the 40-px items across the dock.
-    EXPECT_EQ(left->Width(), 44);
-    EXPECT_EQ(top->Height(), 0);
-}
-
-TEST_F(DockForm, ControlWhileDraggingFloatsAndADockThatAllowsNoDragIsNeverATarget)
-{
-    const auto releaseAtLeft = [&] {
-        sim::Release(form, form->mapFromGlobal(QPoint(FormPoint(1, 200).X, FormPoint(1, 200).Y)));
+    enum Op { Move, CtrlDown, CtrlUp, Release, Escape, PressElsewhere, LostCapture };
+    enum Where { Left, Floating, Anywhere, Back };  // Back: with its row and place before the drag
+    struct Step { Op op; Where wait = Anywhere; QPoint to = {}; };
+    struct Case { std::string name; bool smooth, leftAllowsDrag; std::vector<Step> steps; Where end; };
+    const QPoint atLeft(1, 200), inside(300, 300);
+    std::vector<Case> cases = {
+        {"to the left dock, off into a floating window and back", true, true,
+         {{Move, Left, atLeft}, {Move, Floating, inside}, {Move, Anywhere, atLeft}, {Release}}, Left},
+        {"Ctrl floats while it is held", true, true,
+         {{Move, Left, atLeft}, {CtrlDown, Floating}, {CtrlUp, Left}, {Release}}, Left},
+        {"a dock that allows no drag is never a target", true, false, {{Move, Floating, atLeft}, {Release}},
+         Floating},
     };
-    ScriptSteps s = Script();
-    s.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->CurrentDock() == left; });
-    s.Do([&] { sim::KeyPress(form, Qt::Key_Control, Qt::ControlModifier); }).Then([&] { return bar->Floating(); });
-    s.Do([&] { sim::KeyRelease(form, Qt::Key_Control); }).Then([&] { return bar->CurrentDock() == left; });
-    s.Do(releaseAtLeft);
-    Drag(s);
-    EXPECT_EQ(bar->CurrentDock(), left);
-
-    bar->SetCurrentDock(top);
-    left->SetAllowDrag(false);
-    ScriptSteps n = Script();
-    n.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->Floating(); });
-    n.Do(releaseAtLeft);
-    Drag(n);
-    EXPECT_TRUE(bar->Floating());
-    EXPECT_EQ(left->GetToolbarCount(), 0);
-}
-
-// Escape, another press and a lost capture all put the window back where it was, in both
-// drag modes, with its row and position.
-TEST_F(DockForm, ACancelledDragRestoresEverything)
-{
+    for (bool smooth : {true, false}) {
+        for (Op cancel : {Escape, PressElsewhere, LostCapture}) {
+            const std::string name = (smooth ? "smooth, cancel " : "outline, cancel ") + std::to_string(cancel);
+            const Where away = smooth ? Floating : Anywhere;
+            cases.push_back({name, smooth, true, {{Move, away, inside}, {Move, Anywhere, atLeft}, {cancel}}, Back});
+        }
+    }
     auto *second = new TTBToolbar(form);
     second->Items()->Add(new TWidthItem(second));
     second->SetDockRow(1);
@@ -186,46 +181,45 @@ TEST_F(DockForm, ACancelledDragRestoresEverything)
     bar->SetDockPos(50);
     const TRect before = bar->BoundsRect();
     ASSERT_EQ(top->Height(), 52);
-    enum Cancel { Escape, Press, LostCapture };
-    for (bool smooth : {true, false}) {
-        for (Cancel how : {Escape, Press, LostCapture}) {
-            bar->SetSmoothDrag(smooth);
-            ScriptSteps s = Script();
-            s.Do([&] { MoveTo(FormPoint(300, 300)); }).Then([&] { return !smooth || bar->Floating(); });
-            s.Do([&] { MoveTo(FormPoint(1, 200)); });
-            s.Do([&] {
-                if (how == Escape)
-                    sim::Key(form, Qt::Key_Escape);
-                else if (how == Press)
-                    sim::Press(form, QPoint(5, 5));
-                else
-                    bar->Perform(WM_CANCELMODE);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        bar->SetCurrentDock(top);
+        bar->SetDockRow(0);
+        bar->SetDockPos(50);
+        bar->SetSmoothDrag(c.smooth);
+        left->SetAllowDrag(c.leftAllowsDrag);
+        ScriptSteps s = Script();
+        for (const Step &st : c.steps) {
+            s.Do([&, st] {
+                switch (st.op) {
+                case Move: return MoveTo(FormPoint(st.to.x(), st.to.y()));
+                case CtrlDown: return sim::KeyPress(form, Qt::Key_Control, Qt::ControlModifier);
+                case CtrlUp: return sim::KeyRelease(form, Qt::Key_Control);
+                case Release: return sim::Release(form, form->mapFromGlobal(QCursor::pos()));
+                case Escape: return sim::Key(form, Qt::Key_Escape);
+                case PressElsewhere: return sim::Press(form, QPoint(5, 5));
+                case LostCapture: bar->Perform(WM_CANCELMODE);
+                }
             });
-            Drag(s);
-            const std::string name = std::string(smooth ? "smooth " : "outline ") + std::to_string(int(how));
-            EXPECT_EQ(bar->CurrentDock(), top) << name;
-            EXPECT_EQ(bar->DockRow(), 0) << name;
-            EXPECT_EQ(bar->DockPos(), 50) << name;
-            EXPECT_EQ(bar->BoundsRect(), before) << name;
-            EXPECT_EQ(second->EffectiveDockRow(), 1) << name;
-            EXPECT_EQ(bar->FloatingWindowParent(), nullptr) << name;
-            EXPECT_EQ(left->GetToolbarCount(), 0) << name;
+            if (st.wait != Anywhere)
+                s.Then([&, st] { return st.wait == Left ? bar->CurrentDock() == left : bar->Floating(); });
         }
+        Drag(s);
+        EXPECT_EQ(bar->Floating(), c.end == Floating);
+        EXPECT_EQ(left->GetToolbarCount(), c.end == Left ? 1 : 0);
+        EXPECT_EQ(second->EffectiveDockRow(), c.end == Back ? 1 : 0);
+        if (c.end != Floating) {
+            EXPECT_EQ(bar->CurrentDock(), c.end == Left ? left : top);
+            EXPECT_EQ(bar->DockRow(), 0);
+            EXPECT_EQ(bar->FloatingWindowParent(), nullptr);
+        }
+        if (c.end == Back) {
+            EXPECT_EQ(bar->DockPos(), 50);
+            EXPECT_EQ(bar->BoundsRect(), before);
+        }
+        // Standing on end: the 40-px items across the dock; empty, it takes no room.
+        EXPECT_EQ(left->Width(), c.end == Left ? 44 : 0);
     }
-}
-
-TEST_F(DockForm, SetBoundsWithTheSameRectangleDoesNothing)
-{
-    bar->SetFloatingPosition(FormPoint(200, 200));
-    bar->SetFloating(true);
-    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
-    fp->SetBounds(fp->Left() + 30, fp->Top(), fp->Width() + 20, fp->Height());
-    const TRect frame = fp->BoundsRect();
-    int moves = 0;
-    bar->OnMove = [&](TComponent *) { ++moves; };
-    bar->SetBounds(bar->Left(), bar->Top(), bar->Width(), bar->Height());
-    EXPECT_EQ(fp->BoundsRect(), frame);
-    EXPECT_EQ(moves, 0);
 }
 
 TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
@@ -244,18 +238,11 @@ TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
 
 TEST_F(DockForm, TheFloatingCloseButtonHidesTheWindowAndClosingTheFrameClosesTheForm)
 {
-    bar->SetFloatingPosition(FormPoint(200, 200));
-    bar->SetFloating(true);
-    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    TTBFloatingWindowParent *fp = Float();
     int closed = 0;
     bar->OnClose = [&](TComponent *) { ++closed; };
     const TRect b = bar->FloatingCloseButtonRect(Bounds(0, 0, fp->Width(), fp->Height()));
-    const QPoint over((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
-    ScriptSteps s = Script();
-    s.Do([&] { sim::Release(fp, over); });
-    s.Start();
-    sim::Press(fp, over);
-    EXPECT_TRUE(s.Done());
+    PressAndRelease(fp, QPoint((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(bar->Visible());
     EXPECT_FALSE(fp->isVisible());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -18,13 +19,8 @@ struct Fake {
 Fake I(int w, int h = 20) { return {w, h, 'i'}; }
 Fake S(int w = 6, int h = 6) { return {w, h, 's'}; }
 
-struct Expect {
-    int index;
-    TRect bounds;  // {0,0,0,0}: hidden
-    bool clipped = false;
-    bool lineBreak = false;
-    bool offEdge = false;
-};
+// A viewer's place ({0,0,0,0}: hidden) and flags.
+struct Expect { int index; TRect bounds; bool clipped = false, lineBreak = false, offEdge = false; };
 
 struct Case {
     std::string name;
@@ -33,28 +29,19 @@ struct Case {
     int scrollIn = 0;
     std::vector<Expect> expect;
     TPoint size;
-    int lines = 1;
-    int scrollOut = 0;
+    int lines = 1, scrollOut = 0;
 };
 
 void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 
 TTBLayoutParams Toolbar(int wrap = 0, int maxSize = 0, bool chevron = false)
 {
-    TTBLayoutParams p;
-    p.IsToolbar = true;
-    p.WrapOffset = wrap;
-    p.MaxSize = maxSize;
-    p.HasChevron = chevron;
-    p.ChevronSize = 12;
-    return p;
+    return TTBLayoutParams{.IsToolbar = true, .HasChevron = chevron, .Margins = {}, .ChevronSize = 12,
+                           .MaxSize = maxSize, .WrapOffset = wrap, .Measure = {}};
 }
 TTBLayoutParams Popup(int maxHeight = 0)
 {
-    TTBLayoutParams p;
-    p.IsPopup = true;
-    p.MaxHeight = maxHeight;
-    return p;
+    return TTBLayoutParams{.IsPopup = true, .Margins = {}, .MaxHeight = maxHeight, .Measure = {}};
 }
 
 class LayoutTable : public ::testing::TestWithParam<Case>
@@ -65,23 +52,15 @@ TEST_P(LayoutTable, PlacesEveryViewer)
 {
     const Case &c = GetParam();
     std::vector<TTBLayoutItem> items;
-    for (const Fake &f : c.viewers) {
-        TTBLayoutItem it;
-        it.Candidate = f.kind != 'x' && f.kind != 'v';
-        it.IsSeparator = f.kind == 's';
-        it.IsControl = f.kind == 'c';
-        it.IsChevron = f.kind == 'v';
-        it.ToolbarSize = c.params.IsToolbar;
-        it.RightAlign = f.rightAlign;
-        it.KeepsLineAfterWrap = f.keepsLine;
-        it.FillsLineThickness = f.fills;
-        items.push_back(it);
-    }
+    for (const Fake &f : c.viewers)
+        items.push_back({.Candidate = f.kind != 'x' && f.kind != 'v', .IsSeparator = f.kind == 's',
+                         .IsControl = f.kind == 'c', .IsChevron = f.kind == 'v',
+                         .ToolbarSize = c.params.IsToolbar, .RightAlign = f.rightAlign,
+                         .FillsLineThickness = f.fills, .KeepsLineAfterWrap = f.keepsLine});
     TTBLayoutParams p = c.params;
     p.Measure = [&](int i, int &w, int &h, bool &same) {
-        w = c.viewers[size_t(i)].w;
-        h = c.viewers[size_t(i)].h;
-        same = c.viewers[size_t(i)].same;
+        const Fake &f = c.viewers[size_t(i)];
+        std::tie(w, h, same) = std::tie(f.w, f.h, f.same);
     };
     std::vector<TTBLayoutRecord> records;
     TTBLayoutResult result;
@@ -94,14 +73,10 @@ TEST_P(LayoutTable, PlacesEveryViewer)
         const TTBLayoutRecord &r = records[size_t(e.index)];
         const bool shown = !(e.bounds == TRect{});
         EXPECT_EQ(r.Show, shown);
-        if (shown) {
-            EXPECT_EQ(r.Bounds, e.bounds);
-        }
-        EXPECT_EQ(r.Clipped, e.clipped);
-        EXPECT_EQ(r.LineBreak, e.lineBreak);
-        EXPECT_EQ(r.OffEdge, e.offEdge);
-        EXPECT_LE(r.Bounds.Left, r.Bounds.Right);
-        EXPECT_LE(r.Bounds.Top, r.Bounds.Bottom);
+        EXPECT_EQ(shown ? r.Bounds : e.bounds, e.bounds);
+        EXPECT_EQ((std::vector<bool>{r.Clipped, r.LineBreak, r.OffEdge}),
+                  (std::vector<bool>{e.clipped, e.lineBreak, e.offEdge}));  // clipped, line break, off edge
+        EXPECT_TRUE(r.Bounds.Left <= r.Bounds.Right && r.Bounds.Top <= r.Bounds.Bottom);
     }
     EXPECT_EQ(result.Size, c.size);
     EXPECT_EQ(result.LineCount, c.lines);
@@ -183,22 +158,16 @@ INSTANTIATE_TEST_SUITE_P(Layout, LayoutTable, ::testing::ValuesIn(Cases()),
 
 TEST(Layout, MenuRowsTakeTheFullWidthAndScrollArrowsFollowTheOffset)
 {
-    std::vector<TTBLayoutItem> items(3);
-    for (auto &it : items)
-        it.Candidate = true;
+    const std::vector<TTBLayoutItem> items(3, TTBLayoutItem{.Candidate = true});
     TTBLayoutParams p = Popup(50);
     const int widths[] = {40, 90, 60};
-    p.Measure = [&](int i, int &w, int &h, bool &) {
-        w = widths[i];
-        h = 20;
-    };
+    p.Measure = [&](int i, int &w, int &h, bool &) { std::tie(w, h) = std::pair(widths[i], 20); };
     std::vector<TTBLayoutRecord> r;
     TTBLayoutResult res;
     int scroll = 10;
     LayoutViewerRecords(p, items, r, scroll, res);
     EXPECT_EQ(r[0].Bounds.Right, 90);
-    EXPECT_TRUE(res.ShowTopArrow);
-    EXPECT_FALSE(res.ShowBottomArrow);
+    EXPECT_EQ(std::pair(res.ShowTopArrow, res.ShowBottomArrow), std::pair(true, false));  // top, bottom
 }
 
 } // namespace

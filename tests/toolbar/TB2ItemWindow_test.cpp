@@ -27,9 +27,10 @@ public:
     {
         SetOpen([] { return RootView() != nullptr; });
     }
-    MenuScript &Key(int key, const QString &text = {})
+    MenuScript &Key(int key)
     {
-        ScriptSteps::Key(keys_, key, text);
+        const bool letter = key >= Qt::Key_A && key <= Qt::Key_Z;
+        ScriptSteps::Key(keys_, key, letter ? QString(QChar('a' + key - Qt::Key_A)) : QString());
         return *this;
     }
 
@@ -60,14 +61,15 @@ protected:
         form.reset();
         ResetSysParams();
     }
-
-    TTBCustomItem *AddSeparator(TTBCustomItem *parent)
+    // Runs the menu with the script inside its loop.
+    TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {
-        auto *s = new TTBSeparatorItem(nullptr);
-        parent->Add(s);
-        return s;
+        s.Start();
+        TTBCustomItem *chosen = menu->PopupEx(x, y, itemOnly);
+        EXPECT_TRUE(s.Done());
+        return chosen;
     }
-    TPoint ButtonCentre() const { return button->ClientToScreen({40, 15}); }
+    QPoint ButtonCentre() const { return button->ClientToScreen({40, 15}).ToQPoint(); }
 
     std::unique_ptr<TForm> form;
     TCustomControl *button = nullptr;
@@ -75,89 +77,68 @@ protected:
     std::unique_ptr<TTBPopupMenu> menu;
 };
 
-TEST_F(PopupMenuTest, ArrowKeysWrapAndSkipSeparatorsAndHiddenItems)
+// The selection of the innermost open menu.
+QString Deepest()
 {
-    TTBCustomItem *root = menu->Items();
-    Add(root, QStringLiteral("A"));
-    AddSeparator(root);
-    Add(root, QStringLiteral("Hidden"))->SetVisible(false);
-    Add(root, QStringLiteral("Disabled"))->SetEnabled(false);
-    Add(root, QStringLiteral("D"));
-
-    std::vector<QString> seen;
-    auto record = [&] { seen.push_back(SelectedCaption(RootView())); };
-    MenuScript s(form.get());
-    for (int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up})
-        s.Key(key).Do(record);
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_EQ(seen, (std::vector<QString>{"A", "Disabled", "D", "A", "D", "Disabled"}));
-    EXPECT_TRUE(Popups().empty());
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
+    TTBView *v = RootView();
+    while (v && v->OpenViewerView())
+        v = v->OpenViewerView();
+    return SelectedCaption(v);
 }
 
-TEST_F(PopupMenuTest, RightOpensSubmenuAndEscapeClosesOneLevelAtATime)
-{
-    TTBCustomItem *root = menu->Items();
-    Add(root, QStringLiteral("A"));
-    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
-    Add(sub, QStringLiteral("S1"));
-    Add(sub, QStringLiteral("S2"));
-    clicks.clear();
-
-    QString childSelection;
-    bool rootStayed = false;
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Down).Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
-        TTBView *child = RootView()->OpenViewerView();
-        childSelection = SelectedCaption(child);
-    });
-    s.Key(Qt::Key_Escape).Do([&] { rootStayed = RootView() && !RootView()->OpenViewerView() && Popups().size() == 1; });
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_EQ(childSelection, QStringLiteral("S1"));
-    EXPECT_TRUE(rootStayed);
-    EXPECT_TRUE(Popups().empty());
-}
-
-TEST_F(PopupMenuTest, AcceleratorsCycleAndAUniqueOneExecutes)
+TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
 {
     TTBCustomItem *root = menu->Items();
     Add(root, QStringLiteral("&File"));
-    Add(root, QStringLiteral("&Find"));
-    Add(root, QStringLiteral("E&xit"));
-
-    std::vector<QString> seen;
-    MenuScript s(form.get());
-    for (int i = 0; i < 3; ++i)
-        s.Key(Qt::Key_F, QStringLiteral("f")).Do([&] { seen.push_back(SelectedCaption(RootView())); });
-    s.Key(Qt::Key_X, QStringLiteral("x"));
-    s.Start();
-    TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
-    EXPECT_TRUE(s.Done());
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(chosen->Caption(), QStringLiteral("E&xit"));
-    EXPECT_EQ(seen, (std::vector<QString>{"&File", "&Find", "&File"}));
-    // The click runs once the menu has gone, not inside it.
-    EXPECT_TRUE(clicks.empty());
-    EXPECT_TRUE(sim::WaitFor([&] { return !clicks.empty(); }));
-    QApplication::processEvents();
-    EXPECT_EQ(clicks, (std::vector<QString>{"E&xit"}));
-
-    // A unique accelerator on a disabled item ends the menu without a click.
+    root->Add(new TTBSeparatorItem(nullptr));
+    Add(root, QStringLiteral("Hidden"))->SetVisible(false);
     Add(root, QStringLiteral("&Delete"))->SetEnabled(false);
-    MenuScript d(form.get());
-    d.Key(Qt::Key_D, QStringLiteral("d"));
-    d.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(d.Done());
-    QApplication::processEvents();
-    EXPECT_EQ(clicks.size(), 1u);
+    Add(root, QStringLiteral("&Find"));
+    auto *sub = Add(root, QStringLiteral("&Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    Add(sub, QStringLiteral("S2"));
+    Add(root, QStringLiteral("E&xit"));
+    using K = Qt::Key;
+    struct Case {
+        const char *name;
+        std::vector<int> keys;  // the selection is read after each but the last
+        QStringList seen;
+        QString chosen;
+    };
+    const Case cases[] = {
+        {"arrows wrap and skip separators and hidden items",
+         {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Up, K::Key_Escape},
+         {"&File", "&Delete", "&Find", "&Sub", "E&xit", "&File", "E&xit"}, {}},
+        {"right opens a submenu, escape closes one level at a time",
+         {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Escape, K::Key_Escape},
+         {"&File", "&Delete", "&Find", "&Sub", "S1", "&Sub"}, {}},
+        {"accelerators cycle and a unique one chooses", {K::Key_F, K::Key_F, K::Key_F, K::Key_X},
+         {"&File", "&Find", "&File"}, "E&xit"},
+        {"a unique accelerator of a disabled item ends the menu", {K::Key_D}, {}, {}},
+    };
+    int popups = 0;
+    menu->OnPopup = [&](TComponent *sender) { popups += sender == menu.get(); };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks.clear();
+        QStringList seen;
+        MenuScript s(form.get());
+        for (size_t i = 0; i < c.keys.size(); ++i) {
+            s.Key(c.keys[i]);
+            if (i + 1 < c.keys.size())
+                s.Do([&] { seen << Deepest(); });
+        }
+        TTBCustomItem *chosen = Run(s);
+        EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_TRUE(Popups().empty());
+        // The click runs once the menu has gone, not inside it.
+        EXPECT_TRUE(clicks.empty());
+        EXPECT_TRUE(c.chosen.isEmpty() || sim::WaitFor([&] { return !clicks.empty(); }));
+        QApplication::processEvents();
+        EXPECT_EQ(clicks, c.chosen.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.chosen});
+    }
+    EXPECT_EQ(popups, int(std::size(cases)));
 }
 
 TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupReturns)
@@ -167,27 +148,19 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
     Add(sub, QStringLiteral("S1"));
     Add(sub, QStringLiteral("S2"));
-    clicks.clear();
-
-    bool openedAtOnce = true;
     MenuScript s(form.get());
     s.Do([&] {
-        TTBView *v = RootView();
-        sim::MoveAt(Center(v->Viewers(1)));
-        openedAtOnce = v->OpenViewerView() != nullptr;
+        sim::MoveAt(Center(RootView()->Viewers(1)));
+        EXPECT_EQ(RootView()->OpenViewerView(), nullptr) << "not at once";
     });
     s.Then([&] { return RootView()->OpenViewerView() != nullptr; });
     s.Do([&] {
-        TTBView *child = RootView()->OpenViewerView();
-        const QPoint p = Center(child->Viewers(1));
+        const QPoint p = Center(RootView()->OpenViewerView()->Viewers(1));
         sim::MoveAt(p);
         sim::PressAt(p);
         sim::ReleaseAt(p);
     });
-    s.Start();
-    TTBCustomItem *chosen = menu->PopupEx(100, 100, false);
-    EXPECT_TRUE(s.Done());
-    EXPECT_FALSE(openedAtOnce);
+    TTBCustomItem *chosen = Run(s);
     ASSERT_NE(chosen, nullptr);
     EXPECT_EQ(chosen->Caption(), QStringLiteral("S2"));
     EXPECT_TRUE(Popups().empty());
@@ -197,80 +170,61 @@ TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickRunsAfterPopupRetur
     EXPECT_EQ(clicks, (std::vector<QString>{"S2"}));
 }
 
-TEST_F(PopupMenuTest, ClickOutsideEndsTheMenuAndReachesTheButton)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    MenuScript s(form.get());
-    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint()); });
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(Popups().empty());
-    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
-    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbLeft}));
-    sim::ReleaseAt(ButtonCentre().ToQPoint());
-}
-
-TEST_F(PopupMenuTest, RightPressInsideIsIgnoredWithoutTrackingOutsideEndsTheMenu)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    menu->SetTrackButton(TTrackButton::tbLeftButton);
-    bool stillOpen = false;
-    MenuScript s(form.get());
-    s.Do([&] {
-        const QPoint p = Center(RootView()->Viewers(0));
-        sim::MoveAt(p);
-        sim::PressAt(p, Qt::RightButton);
-        sim::ReleaseAt(p, Qt::RightButton);
-    });
-    s.Do([&] { stillOpen = RootView() != nullptr; });
-    s.Do([&] { sim::PressAt(ButtonCentre().ToQPoint(), Qt::RightButton); });
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(stillOpen);
-    EXPECT_TRUE(sim::WaitFor([&] { return !buttonPresses.empty(); }));
-    EXPECT_EQ(buttonPresses, (std::vector<TMouseButton>{TMouseButton::mbRight}));
-    sim::ReleaseAt(ButtonCentre().ToQPoint(), Qt::RightButton);
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(PopupMenuTest, RightButtonChoosesWhenTracked)
+// Pointer buttons in and outside a menu; every step but the last leaves the menu open.
+TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
 {
     Add(menu->Items(), QStringLiteral("A"));
     Add(menu->Items(), QStringLiteral("B"));
-    MenuScript s(form.get());
-    s.Do([&] {
-        const QPoint p = Center(RootView()->Viewers(1));
-        sim::MoveAt(p);
-        sim::PressAt(p, Qt::RightButton);
-        sim::ReleaseAt(p, Qt::RightButton);
-    });
-    s.Start();
-    TTBCustomItem *chosen = menu->PopupEx(100, 100, true);
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(chosen->Caption(), QStringLiteral("B"));
-    // Only the item was asked for: its click does not run.
-    QApplication::processEvents();
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(PopupMenuTest, TheReleaseThatOpenedTheMenuIsIgnored)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    bool stillOpen = false;
-    MenuScript s(form.get());
-    // The button went down before the menu opened; its release lands on the first item.
-    s.Do([&] { sim::ReleaseAt(Center(RootView()->Viewers(0))); });
-    s.Do([&] { stillOpen = RootView() != nullptr; });
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(stillOpen);
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
+    enum Where { ItemA, ItemB, OnButton, EscapeKey };
+    struct Act { QEvent::Type type; Where where; Qt::MouseButton button = Qt::LeftButton; };
+    const auto P = QEvent::MouseButtonPress, R = QEvent::MouseButtonRelease;
+    const auto Right = Qt::RightButton;
+    struct Case {
+        const char *name;
+        bool leftOnly, itemOnly;
+        std::vector<Act> acts;
+        QString chosen;
+        std::vector<TMouseButton> presses;
+    };
+    const Case cases[] = {
+        {"a press outside ends the menu and reaches the button", false, false, {{P, OnButton}}, {},
+         {TMouseButton::mbLeft}},
+        {"untracked right button: ignored inside, ends the menu outside", true, false,
+         {{P, ItemA, Right}, {R, ItemA, Right}, {P, OnButton, Right}}, {}, {TMouseButton::mbRight}},
+        {"a tracked right button chooses; only the item is asked for", false, true,
+         {{P, ItemB, Right}, {R, ItemB, Right}}, "B", {}},
+        {"the release of the press that opened the menu is ignored", false, false,
+         {{R, ItemA}, {QEvent::KeyPress, EscapeKey}}, {}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        buttonPresses.clear();
+        menu->SetTrackButton(c.leftOnly ? TTrackButton::tbLeftButton : TTrackButton::tbRightButton);
+        MenuScript s(form.get());
+        for (size_t i = 0; i < c.acts.size(); ++i) {
+            const Act a = c.acts[i];
+            s.Do([&, a] {
+                if (a.where == EscapeKey)
+                    return sim::Key(form.get(), Qt::Key_Escape);
+                const QPoint p = a.where == OnButton ? ButtonCentre() : Center(RootView()->Viewers(a.where));
+                if (a.type == P && a.where != OnButton)
+                    sim::MoveAt(p);
+                a.type == P ? sim::PressAt(p, a.button) : sim::ReleaseAt(p, a.button);
+            });
+            if (i + 1 < c.acts.size())
+                s.Do([] { EXPECT_NE(RootView(), nullptr); });
+        }
+        TTBCustomItem *chosen = Run(s, 100, 100, c.itemOnly);
+        EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);
+        EXPECT_TRUE(c.presses.empty() || sim::WaitFor([&] { return !buttonPresses.empty(); }));
+        EXPECT_EQ(buttonPresses, c.presses);
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton})
+            if (sim::HeldButtons() & b)
+                sim::ReleaseAt(ButtonCentre(), b);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_TRUE(clicks.empty());
+    }
 }
 
 TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
@@ -278,27 +232,24 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     for (int i = 0; i < 60; ++i)
         Add(menu->Items(), QStringLiteral("Item %1").arg(i));
     SysParams().WheelScrollLines = 0;  // an unreadable setting counts as 3 lines
-    bool bottomArrowFirst = false, lastShown = false, topArrow = false;
-    int offsetAfterEnd = 0, offsetAfterHalfNotch = -1, offsetAfterNotch = -1;
+    int offsetAfterNotch = -1;
     MenuScript s(form.get());
     s.Do([&] {
-        TTBView *v = RootView();
-        bottomArrowFirst = v->ShowDownArrow() && !v->ShowUpArrow();
-        EXPECT_LE(v->Window()->Height(), 600);
+        EXPECT_TRUE(RootView()->ShowDownArrow() && !RootView()->ShowUpArrow()) << "only the bottom arrow at first";
+        EXPECT_LE(RootView()->Window()->Height(), 600);
     });
     s.Key(Qt::Key_End).Do([&] {
         TTBView *v = RootView();
-        lastShown = v->Selected() == v->Viewers(59) && v->Viewers(59)->Show;
-        topArrow = v->ShowUpArrow();
-        offsetAfterEnd = v->ScrollOffset();
+        EXPECT_TRUE(v->Selected() == v->Viewers(59) && v->Viewers(59)->Show) << "End selects and shows the last";
+        EXPECT_TRUE(v->ShowUpArrow());
+        EXPECT_GT(v->ScrollOffset(), 0);
     });
     s.Key(Qt::Key_Home).Do([&] {
         TTBView *v = RootView();
-        QWidget *w = v->Window();
-        sim::Wheel(w, QPoint(20, 100), -60);
-        offsetAfterHalfNotch = v->ScrollOffset();
-        sim::Wheel(w, QPoint(20, 100), -60);
-        offsetAfterNotch = v->ScrollOffset();
+        sim::Wheel(v->Window(), QPoint(20, 100), -60);
+        EXPECT_EQ(v->ScrollOffset(), 0) << "half a notch scrolls nothing yet";
+        sim::Wheel(v->Window(), QPoint(20, 100), -60);
+        EXPECT_GT(offsetAfterNotch = v->ScrollOffset(), 0);
     });
     // Resting on the bottom arrow band scrolls on its own.
     s.Do([&] {
@@ -307,57 +258,20 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     });
     s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->PopupEx(100, 0, false);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(bottomArrowFirst);
-    EXPECT_TRUE(lastShown);
-    EXPECT_TRUE(topArrow);
-    EXPECT_GT(offsetAfterEnd, 0);
-    EXPECT_EQ(offsetAfterHalfNotch, 0);
-    EXPECT_GT(offsetAfterNotch, 0);
-}
-
-TEST_F(PopupMenuTest, PopupAtTheScreenCornerStaysInTheWorkAreaAndTellsOnPopup)
-{
-    Add(menu->Items(), QStringLiteral("A long caption to make it wide"));
-    Add(menu->Items(), QStringLiteral("B"));
-    int popups = 0;
-    menu->OnPopup = [&](TComponent *Sender) {
-        EXPECT_EQ(Sender, menu.get());
-        ++popups;
-    };
-    TRect placed;
-    MenuScript s(form.get());
-    s.Do([&] { placed = static_cast<TControl *>(RootView()->Window())->BoundsRect(); });
-    s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->PopupEx(795, 595, false);
-    EXPECT_EQ(popups, 1);
-    EXPECT_FALSE(placed.IsEmpty());
-    EXPECT_LE(placed.Right, 800);
-    EXPECT_LE(placed.Bottom, 600);
-    EXPECT_GE(placed.Left, 0);
-    EXPECT_GE(placed.Top, 0);
+    Run(s, 100, 0);
 }
 
 TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
 {
-    TTBCustomItem *root = menu->Items();
-    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
-    Add(sub, QStringLiteral("S1"));
-    bool hidden = false;
+    Add(Add(menu->Items(), QStringLiteral("Sub"), new TSubmenuItem(nullptr)), QStringLiteral("S1"));
     MenuScript s(form.get());
     s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
         TTBView *child = RootView()->OpenViewerView();
         ASSERT_NE(child, nullptr);
         child->CancelMode();
-        hidden = Popups().empty();
+        EXPECT_TRUE(Popups().empty());
     });
-    s.Start();
-    EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(hidden);
+    EXPECT_EQ(Run(s), nullptr);
 }
 
 TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
@@ -366,61 +280,16 @@ TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
     SysParams().MenuAnimation = true;
     qint64 now = 0;
     SetMenuAnimationClock([&] { return now; });
-    bool animating = false, shownAfter = false;
     MenuScript s(form.get());
     s.Do([&] {
-        animating = MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window();
+        EXPECT_TRUE(MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window());
         now += 1000;
     });
     s.Then([&] { return MenuAnimationWindow() == nullptr; });
-    s.Do([&] { shownAfter = RootView() && RootView()->Window()->isVisible(); });
+    s.Do([&] { EXPECT_TRUE(RootView() && RootView()->Window()->isVisible()) << "shown once the animation ends"; });
     s.Key(Qt::Key_Escape);
-    s.Start();
-    menu->PopupEx(100, 100, false);
+    Run(s);
     SetMenuAnimationClock(nullptr);
-    EXPECT_TRUE(s.Done());
-    EXPECT_TRUE(animating);
-    EXPECT_TRUE(shownAfter);
-    EXPECT_EQ(MenuAnimationWindow(), nullptr);
-}
-
-TEST_F(PopupMenuTest, BarKeysOpenMenusAndMoveAlongTheBar)
-{
-    auto *bar = new TCustomControl(form.get());
-    bar->SetParent(form.get());
-    bar->SetBounds(0, 60, 200, 24);
-    TTBRootItem root(nullptr);
-    auto *file = Add(&root, QStringLiteral("&File"), new TSubmenuItem(nullptr));
-    Add(file, QStringLiteral("Open"));
-    Add(file, QStringLiteral("Save"));
-    auto *edit = Add(&root, QStringLiteral("&Edit"), new TSubmenuItem(nullptr));
-    Add(edit, QStringLiteral("Copy"));
-    TTBView view(nullptr, nullptr, &root, bar, true, false, false);
-    view.EnsureLayout();
-    view.Select(view.Viewers(0), false);
-
-    std::vector<QString> seen;
-    bool closedByEscape = false;
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Down).Do([&] { seen.push_back(SelectedCaption(view.OpenViewerView())); });
-    s.Key(Qt::Key_Right).Do([&] {
-        seen.push_back(SelectedCaption(&view));
-        seen.push_back(SelectedCaption(view.OpenViewerView()));
-    });
-    s.Key(Qt::Key_Escape).Do([&] { closedByEscape = !view.OpenViewerView() && Popups().empty(); });
-    // A "-" on the bar itself asks for the window's system menu, which a program cannot open
-    // here: the menu mode just ends.
-    s.Key(Qt::Key_Minus, QStringLiteral("-"));
-    s.SetOpen([&] { return view.State().Contains(TTBViewStateItem::vsModal); });
-    s.Start();
-    view.EnterToolbarLoop({});
-    EXPECT_TRUE(s.Done());
-    EXPECT_EQ(seen, (std::vector<QString>{"Open", "&Edit", "Copy"}));
-    EXPECT_TRUE(closedByEscape);
-    EXPECT_FALSE(view.State().Contains(TTBViewStateItem::vsModal));
-    EXPECT_EQ(view.Selected(), nullptr);
-    QApplication::processEvents();
-    EXPECT_TRUE(clicks.empty());
 }
 
 } // namespace

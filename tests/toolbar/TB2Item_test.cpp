@@ -32,6 +32,13 @@ struct Recorder {
     }
     void Listen(TTBCustomItem *item) { item->RegisterNotification(&TBMethodListener<Recorder, &Recorder::On>, this); }
     void Leave(TTBCustomItem *item) { item->UnregisterNotification(&TBMethodListener<Recorder, &Recorder::On>, this); }
+    std::vector<A> Actions() const
+    {
+        std::vector<A> out;
+        for (const Notice &n : log)
+            out.push_back(n.Action);
+        return out;
+    }
 };
 
 // A root with `n` plain children.
@@ -53,12 +60,8 @@ void RunPostedMessages()
 
 TEST(TB2Item, ListMisuseRaisesTheTextsAndChangesNothing)
 {
-    struct Case {
-        const char *name;
-        std::function<void(TTBRootItem &, TTBCustomItem &loose)> op;
-        const QString &text;
-    };
-    const Case cases[] = {
+    using Op = std::function<void(TTBRootItem &, TTBCustomItem &loose)>;
+    const struct { const char *name; Op op; const QString &text; } cases[] = {
         {"GetItem at Count", [](TTBRootItem &r, TTBCustomItem &) { r.GetItem(3); }, STBItemIndexOutOfRange},
         {"GetItem at -1", [](TTBRootItem &r, TTBCustomItem &) { r.GetItem(-1); }, STBItemIndexOutOfRange},
         {"Delete at -1", [](TTBRootItem &r, TTBCustomItem &) { r.Delete(-1); }, STBItemIndexOutOfRange},
@@ -72,12 +75,12 @@ TEST(TB2Item, ListMisuseRaisesTheTextsAndChangesNothing)
         {"insert into itself", [](TTBRootItem &r, TTBCustomItem &) { r.GetItem(0)->Add(&r); },
          STBItemAlreadyInserted},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         Recorder rec;
         auto root = Tree(3);
         TTBItem loose(nullptr);
-        std::vector<TTBCustomItem *> before{root->GetItem(0), root->GetItem(1), root->GetItem(2)};
+        const std::vector<TTBCustomItem *> before{root->GetItem(0), root->GetItem(1), root->GetItem(2)};
         rec.Listen(root.get());
         try {
             c.op(*root, loose);
@@ -88,8 +91,7 @@ TEST(TB2Item, ListMisuseRaisesTheTextsAndChangesNothing)
         // Nothing announced (a view left "in update" would never relayout) and nothing moved.
         EXPECT_TRUE(rec.log.empty());
         ASSERT_EQ(root->Count(), 3);
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(root->GetItem(i), before[size_t(i)]);
+        EXPECT_EQ((std::vector<TTBCustomItem *>{root->GetItem(0), root->GetItem(1), root->GetItem(2)}), before);
         EXPECT_EQ(loose.Parent(), nullptr);
     }
     auto root = Tree(3);
@@ -139,7 +141,6 @@ TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
     root->Add(sub);
     auto linker = std::make_unique<TTBItem>(nullptr);
     linker->SetLinkSubitems(inner);
-
     atRoot.Listen(root.get());
     atInner.Listen(inner);
     atLinker.Listen(linker.get());
@@ -148,8 +149,7 @@ TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
     auto *leaf = new TTBItem(nullptr);
     inner->Add(leaf);
     const Notice relayed{inner, true, A::tbicInserted, 0, leaf};
-    const Notice own{inner, false, A::tbicInserted, 0, leaf};
-    EXPECT_EQ(atInner.log[1], own);
+    EXPECT_EQ(atInner.log[1], (Notice{inner, false, A::tbicInserted, 0, leaf}));
     ASSERT_EQ(atRoot.log.size(), 3u);
     EXPECT_EQ(atRoot.log[1], relayed);
     ASSERT_EQ(atLinker.log.size(), 3u);
@@ -180,10 +180,7 @@ TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
 TEST(TB2Item, ListenersMayUnregisterDuringANotice)
 {
     // Three listeners; while the notice is delivered, listener `who` unregisters listener `whom`.
-    struct Case {
-        int who, whom;
-        std::vector<int> called;
-    };
+    struct Case { int who, whom; std::vector<int> called; };
     const Case cases[] = {
         {0, 0, {0, 1, 2}},  // itself: the next one is not skipped
         {1, 0, {0, 1, 2}},  // an earlier one: the rest still run
@@ -226,12 +223,9 @@ TEST(TB2Item, ListenersMayUnregisterDuringANotice)
 
 TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
 {
-    struct Case {
-        const char *name;
-        std::function<void(TTBCustomItem &)> set;
-        std::vector<A> expected;
-    };
-    const Case cases[] = {
+    using O = TTBItemOption;
+    using Set = std::function<void(TTBCustomItem &)>;
+    const struct { const char *name; Set set; std::vector<A> expected; } cases[] = {
         {"caption", [](TTBCustomItem &i) { i.SetCaption("新建(&N)"); }, {A::tbicInvalidateAndResize}},
         {"same caption", [](TTBCustomItem &i) { i.SetCaption("x"); }, {}},
         {"checked", [](TTBCustomItem &i) { i.SetChecked(true); }, {A::tbicInvalidate}},
@@ -239,11 +233,11 @@ TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
         {"image 3 to 5", [](TTBCustomItem &i) { i.SetImageIndex(5); }, {A::tbicInvalidate}},
         {"image 3 to none", [](TTBCustomItem &i) { i.SetImageIndex(-1); }, {A::tbicInvalidateAndResize}},
         {"hidden", [](TTBCustomItem &i) { i.SetVisible(false); }, {A::tbicInvalidateAndResize}},
-        {"toolbar style", [](TTBCustomItem &i) { i.SetOptions({TTBItemOption::tboToolbarStyle}); },
+        {"toolbar style", [](TTBCustomItem &i) { i.SetOptions({O::tboToolbarStyle}); },
          {A::tbicInvalidateAndResize}},
-        {"show hint only", [](TTBCustomItem &i) { i.SetOptions({TTBItemOption::tboShowHint}); }, {}},
+        {"show hint only", [](TTBCustomItem &i) { i.SetOptions({O::tboShowHint}); }, {}},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         Recorder rec;
         auto root = Tree(1);
@@ -252,35 +246,33 @@ TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
         item.SetImageIndex(3);
         rec.Listen(root.get());
         c.set(item);
-        std::vector<A> got;
-        for (const Notice &n : rec.log) {
-            got.push_back(n.Action);
+        EXPECT_EQ(rec.Actions(), c.expected);
+        for (const Notice &n : rec.log)
             EXPECT_EQ(n.Item, &item);
-        }
-        EXPECT_EQ(got, c.expected);
     }
 }
 
 TEST(TB2Item, OptionsInheritDownTheTree)
 {
+    using O = TTBItemOption;
     auto root = Tree(0);
     auto *sub = new TTBItem(nullptr);
     auto *leaf = new TTBItem(nullptr);
     root->Add(sub);
     sub->Add(leaf);
-    root->SetOptions({TTBItemOption::tboDefault, TTBItemOption::tboToolbarStyle, TTBItemOption::tboShowHint});
+    root->SetOptions({O::tboDefault, O::tboToolbarStyle, O::tboShowHint});
     // tboDefault is never inherited.
-    EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{TTBItemOption::tboToolbarStyle, TTBItemOption::tboShowHint}));
-    sub->SetMaskOptions({TTBItemOption::tboShowHint});
-    EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{TTBItemOption::tboToolbarStyle}));
+    EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{O::tboToolbarStyle, O::tboShowHint}));
+    sub->SetMaskOptions({O::tboShowHint});
+    EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{O::tboToolbarStyle}));
     leaf->SetInheritOptions(false);
     EXPECT_TRUE(leaf->EffectiveOptions().Empty());
-    leaf->SetOptions({TTBItemOption::tboToolbarSize});
+    leaf->SetOptions({O::tboToolbarSize});
     EXPECT_TRUE(leaf->Options().Empty());
     // An item inserted later takes the options of its new parent.
     auto *late = new TTBItem(nullptr);
     sub->Add(late);
-    EXPECT_EQ(late->EffectiveOptions(), (TTBItemOptions{TTBItemOption::tboToolbarStyle}));
+    EXPECT_EQ(late->EffectiveOptions(), (TTBItemOptions{O::tboToolbarStyle}));
 }
 
 TEST(TB2Item, RadioGroupsUncheckTheirSiblingsOnly)
@@ -332,13 +324,18 @@ TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
     EXPECT_FALSE(root->IsShortCut(TMessage{WM_KEYDOWN, 'S', 1}));
     EXPECT_EQ(clicks, 2);
     save->SetShortCut(ctrlS);
-
     file->SetEnabled(false);
     EXPECT_FALSE(root->IsShortCut(ctrlS));
     file->SetEnabled(true);
     save->SetEnabled(false);
     EXPECT_FALSE(root->IsShortCut(ctrlS));
     EXPECT_EQ(clicks, 2);
+
+    // The text shown comes from the caption's tab part, else from the shortcut.
+    save->SetCaption("保存(&S)\tCtrl+S");
+    EXPECT_EQ(save->ItemShortCutText(), "Ctrl+S");
+    save->SetCaption("保存(&S)\t");
+    EXPECT_EQ(save->ItemShortCutText(), ShortCutToText(ctrlS));
 }
 
 TEST(TB2Item, ShortCutSearchFollowsAtMost25Links)
@@ -358,16 +355,6 @@ TEST(TB2Item, ShortCutSearchFollowsAtMost25Links)
         lists.back()->Add(target);
         EXPECT_EQ(lists.front()->IsShortCut(f5), links == 25) << links;
     }
-}
-
-TEST(TB2Item, ShortCutTextComesFromCaptionOrShortCut)
-{
-    TTBItem item(nullptr);
-    item.SetShortCut(ShortCut('S', {ssCtrl}));
-    item.SetCaption("保存(&S)\tCtrl+S");
-    EXPECT_EQ(item.ItemShortCutText(), "Ctrl+S");
-    item.SetCaption("保存(&S)\t");
-    EXPECT_EQ(item.ItemShortCutText(), ShortCutToText(item.ShortCut()));
 }
 
 TEST(TB2Item, DeferredClickOfADestroyedItemNeverRuns)
@@ -410,7 +397,7 @@ TEST(TB2Item, ActionLinkFollowsTheAction)
 {
     TAction action(nullptr);
     action.SetCaption("打开");
-    int executed = 0;
+    int executed = 0, own = 0;
     action.OnExecute = [&](TComponent *) { ++executed; };
     auto root = Tree(1);
     TTBCustomItem *item = root->GetItem(0);
@@ -426,7 +413,6 @@ TEST(TB2Item, ActionLinkFollowsTheAction)
     action.SetCaption("关闭");
     EXPECT_EQ(item->Caption(), "另存");
     // An OnClick of the item's own runs instead of the action.
-    int own = 0;
     item->OnClick = [&](TComponent *) { ++own; };
     item->Click();
     EXPECT_EQ(own, 1);
@@ -437,82 +423,69 @@ TEST(TB2Item, ActionLinkFollowsTheAction)
 
 TEST(TB2Item, ComputePopupPositionFlipsAtScreenEdges)
 {
-    using P = TTBPopupAlignment;
+    const TTBPopupAlignment L = TTBPopupAlignment::tbpaLeft, R = TTBPopupAlignment::tbpaRight;
     struct Case {
         const char *name;
         bool submenu;
-        P align;
+        TTBPopupAlignment align;
         bool leftwards, parentView, vertical;
         TRect parent;
-        int x, y, w, h;
-        int wantX, wantY, wantDir;
+        int x, y, w, h, wantX, wantY, wantDir;
         bool wantLeftwards;
     };
-    const TRect area{0, 0, 1000, 800};
     const Case cases[] = {
-        {"submenu to the right", true, P::tbpaLeft, false, true, false, {100, 100, 200, 120}, 197, 97, 150, 200,
+        {"submenu to the right", true, L, false, true, false, {100, 100, 200, 120}, 197, 97, 150, 200,
          197, 97, 2, false},
-        {"submenu past the right edge", true, P::tbpaLeft, false, true, false, {900, 100, 990, 120}, 987, 97,
+        {"submenu past the right edge", true, L, false, true, false, {900, 100, 990, 120}, 987, 97,
          150, 200, 753, 97, 1, true},
-        {"submenu inherits leftwards", true, P::tbpaLeft, true, true, false, {300, 100, 400, 120}, 397, 97, 150,
+        {"submenu inherits leftwards", true, L, true, true, false, {300, 100, 400, 120}, 397, 97, 150,
          200, 153, 97, 1, true},
-        {"inherited leftwards without room", true, P::tbpaLeft, true, true, false, {50, 100, 150, 120}, 147, 97,
+        {"inherited leftwards without room", true, L, true, true, false, {50, 100, 150, 120}, 147, 97,
          150, 200, 147, 97, 2, false},
-        {"submenu past the bottom", true, P::tbpaLeft, false, true, false, {100, 700, 200, 720}, 197, 697, 150,
+        {"submenu past the bottom", true, L, false, true, false, {100, 700, 200, 720}, 197, 697, 150,
          200, 197, 523, 2, false},
-        {"drop-down at the bottom", false, P::tbpaLeft, false, true, false, {100, 760, 150, 780}, 100, 780, 120,
+        {"drop-down at the bottom", false, L, false, true, false, {100, 760, 150, 780}, 100, 780, 120,
          200, 100, 560, 8, false},
-        {"drop-down at the right edge", false, P::tbpaLeft, false, true, false, {950, 0, 990, 20}, 950, 20, 120,
+        {"drop-down at the right edge", false, L, false, true, false, {950, 0, 990, 20}, 950, 20, 120,
          100, 880, 20, 4, false},
-        {"right-aligned at the left edge", false, P::tbpaRight, false, false, false, {10, 100, 10, 100}, -110, 100,
+        {"right-aligned at the left edge", false, R, false, false, false, {10, 100, 10, 100}, -110, 100,
          120, 100, 10, 100, 6, false},
-        {"left-aligned at the right edge", false, P::tbpaLeft, false, false, false, {950, 100, 950, 100}, 950,
+        {"left-aligned at the right edge", false, L, false, false, false, {950, 100, 950, 100}, 950,
          100, 120, 100, 830, 100, 5, false},
-        {"point at the bottom-right corner", false, P::tbpaLeft, false, false, false, {990, 790, 990, 790}, 990,
+        {"point at the bottom-right corner", false, L, false, false, false, {990, 790, 990, 790}, 990,
          790, 120, 100, 870, 690, 9, false},
-        {"beside a vertical toolbar", false, P::tbpaLeft, false, true, true, {0, 100, 30, 120}, -120, 100, 120,
+        {"beside a vertical toolbar", false, L, false, true, true, {0, 100, 30, 120}, -120, 100, 120,
          200, 30, 100, 2, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TTBPopupPositionRec r;
-        r.PositionAsSubmenu = c.submenu;
-        r.Alignment = c.align;
-        r.Leftwards = c.leftwards;
-        r.HasParentView = c.parentView;
-        r.ParentVertical = c.vertical;
-        r.MonitorRect = area;
-        r.ParentItemRect = c.parent;
-        r.NCSize = {3, 3};
-        r.X = c.x;
-        r.Y = c.y;
-        r.W = c.w;
-        r.H = c.h;
+        TTBPopupPositionRec r{.PositionAsSubmenu = c.submenu, .Alignment = c.align, .Leftwards = c.leftwards,
+                              .MonitorRect = {0, 0, 1000, 800}, .ParentItemRect = c.parent, .NCSize = {3, 3},
+                              .X = c.x, .Y = c.y, .W = c.w, .H = c.h, .HasParentView = c.parentView,
+                              .ParentVertical = c.vertical, .ParentViewerRects = {}};
         ComputePopupPosition(r);
-        EXPECT_EQ(r.X, c.wantX);
-        EXPECT_EQ(r.Y, c.wantY);
-        EXPECT_EQ(r.AnimDir, c.wantDir);
+        EXPECT_EQ((std::vector<int>{r.X, r.Y, r.AnimDir}), (std::vector<int>{c.wantX, c.wantY, c.wantDir}));
         EXPECT_EQ(r.Leftwards, c.wantLeftwards);
     }
 }
 
 TEST(TB2Item, DrawStatePicksTheListForTheState)
 {
-    auto make = [](TColor colour) {
+    const auto square = [](TColor colour) {
+        auto bmp = std::make_unique<TBitmap>(4, 4);
+        bmp->Canvas()->Brush()->SetColor(colour);
+        bmp->Canvas()->FillRect(Rect(0, 0, 4, 4));
+        return bmp;
+    };
+    const auto make = [&](TColor colour) {
         auto list = std::make_unique<TImageList>(nullptr);
         list->SetSize(4, 4);
-        TBitmap bmp(4, 4);
-        bmp.Canvas()->Brush()->SetColor(colour);
-        bmp.Canvas()->FillRect(Rect(0, 0, 4, 4));
-        list->AddMasked(&bmp, clFuchsia);
+        list->AddMasked(square(colour).get(), clFuchsia);
         return list;
     };
     TTBImageList list(nullptr);
     list.SetSize(4, 4);
-    TBitmap strip(4, 4);
-    strip.Canvas()->Brush()->SetColor(clWhite);
-    strip.Canvas()->FillRect(Rect(0, 0, 4, 4));
-    list.SetImagesBitmap(strip);
+    list.SetImagesBitmap(*square(clWhite));
     ASSERT_EQ(list.Count(), 1);
     auto checked = make(clRed), disabled = make(clGreen), hot = make(clBlue);
     list.SetCheckedImages(checked.get());
@@ -522,17 +495,12 @@ TEST(TB2Item, DrawStatePicksTheListForTheState)
     EXPECT_EQ(list.HotImages(), nullptr);
     list.SetHotImages(hot.get());
 
-    struct Case {
-        bool enabled, selected, checked;
-        TColor want;
-    };
+    struct Case { bool enabled, selected, checked; TColor want; };
     for (const Case &c : {Case{false, true, true, clGreen}, Case{true, true, true, clRed},
                           Case{true, true, false, clBlue}, Case{true, false, false, clWhite}}) {
-        TBitmap target(4, 4);
-        target.Canvas()->Brush()->SetColor(clBlack);
-        target.Canvas()->FillRect(Rect(0, 0, 4, 4));
-        list.DrawState(target.Canvas(), 0, 0, 0, c.enabled, c.selected, c.checked);
-        EXPECT_EQ(target.Canvas()->Pixel(1, 1), c.want) << c.enabled << c.selected << c.checked;
+        auto target = square(clBlack);
+        list.DrawState(target->Canvas(), 0, 0, 0, c.enabled, c.selected, c.checked);
+        EXPECT_EQ(target->Canvas()->Pixel(1, 1), c.want) << c.enabled << c.selected << c.checked;
     }
     hot.reset();  // a freed linked list leaves no dangling link
     EXPECT_EQ(list.HotImages(), nullptr);
@@ -568,18 +536,16 @@ TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
 
     delete target;
     EXPECT_EQ(linker->LinkSubitems(), nullptr);
-    ASSERT_EQ(atLinker.log.size(), 1u);
-    EXPECT_EQ(atLinker.log[0].Action, A::tbicSubitemsChanged);
+    EXPECT_EQ(atLinker.Actions(), std::vector<A>{A::tbicSubitemsChanged});
 
     // A control item frees its control unless told not to; a control freed first is let go.
     for (bool dontFree : {false, true}) {
-        auto *control = new TCustomControl(nullptr);
-        QPointer<QWidget> watch(control);
-        auto *holder = TTBControlItem::CreateControlItem(nullptr, control);
+        QPointer<QWidget> control(new TCustomControl(nullptr));
+        auto *holder = TTBControlItem::CreateControlItem(nullptr, static_cast<TCustomControl *>(control.data()));
         holder->SetDontFreeControl(dontFree);
         delete holder;
-        EXPECT_EQ(watch.isNull(), !dontFree);
-        delete watch.data();
+        EXPECT_EQ(control.isNull(), !dontFree);
+        delete control.data();
     }
     auto *control = new TCustomControl(nullptr);
     auto *holder = TTBControlItem::CreateControlItem(nullptr, control);

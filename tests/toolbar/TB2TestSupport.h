@@ -29,13 +29,7 @@ public:
         steps_.push_back(std::move(s));
         return *this;
     }
-    ScriptSteps &Do(std::function<void()> f)
-    {
-        return Then([f] {
-            f();
-            return true;
-        });
-    }
+    ScriptSteps &Do(std::function<void()> f) { return Then([f] { return f(), true; }); }
     ScriptSteps &Key(QWidget *to, int key, const QString &text = {})
     {
         return Do([to, key, text] { sim::Key(to, key, Qt::NoModifier, text); });
@@ -51,26 +45,20 @@ public:
 private:
     void Tick()
     {
-        if (steps_.empty()) {
-            if (!open_ || !open_())
-                timer_.stop();
-            else if (waiting_.elapsed() > 5000)
-                Fail("the loop stayed open after the last step");
-            return;
-        }
-        if (steps_.front()()) {
+        const bool waiting = steps_.empty() ? open_ && open_() : !steps_.front()();
+        if (!waiting && steps_.empty()) {
+            timer_.stop();
+        } else if (!waiting) {
             steps_.pop_front();
             waiting_.start();
         } else if (waiting_.elapsed() > 5000) {
-            Fail("a scripted step never came true");
+            ADD_FAILURE() << (steps_.empty() ? "the loop stayed open after the last step"
+                                             : "a scripted step never came true")
+                          << " (" << steps_.size() << " left)";
+            steps_.clear();
+            timer_.stop();
+            bail_();
         }
-    }
-    void Fail(const char *why)
-    {
-        ADD_FAILURE() << why << " (" << steps_.size() << " left)";
-        steps_.clear();
-        timer_.stop();
-        bail_();
     }
     std::deque<Step> steps_;
     std::function<void()> bail_;
@@ -142,6 +130,14 @@ inline TTBView *RootView()
         if (!p->View()->ParentView())
             return p->View();
     return nullptr;
+}
+
+// The canvas holds each {x, y, colour}.
+struct TPixel { int x, y; TColor want; };
+inline void ExpectPixels(TCanvas &canvas, std::initializer_list<TPixel> pixels, const std::string &what = {})
+{
+    for (const TPixel &p : pixels)
+        EXPECT_EQ(canvas.Pixel(p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
 }
 
 inline QPoint Center(const TTBItemViewer *v)

@@ -22,6 +22,15 @@ TTBItem *NewItem(TComponent *Owner, const QString &Caption, TShortCut Key = 0)
 
 TTBView *OpenPopupView() { return Popups().empty() ? nullptr : Popups().front()->View(); }
 
+QStringList Shown(TTBView *v)
+{
+    QStringList shown;
+    for (int i = 0; i < v->ViewerCount(); ++i)
+        if (v->Viewers(i)->Show)
+            shown << v->Viewers(i)->Item->Caption();
+    return shown;
+}
+
 class ToolbarForm : public ::testing::Test
 {
 protected:
@@ -92,52 +101,45 @@ protected:
 
 } // namespace
 
-TEST_F(ToolbarForm, MenuBarSwitchesItsProperties)
+// Alt+F opens its menu and Right the next one; Escape closes it and "-" (the window's system
+// menu, which a program cannot open here) ends the menu mode. A tap of Alt selects the first
+// item, Right the next, and Down opens it.
+TEST_F(MenuBarForm, AltKeysAndArrowsOpenMenusAlongTheBar)
 {
-    TTBToolbar *tb = NewToolbar();
-    for (bool on : {true, false}) {
-        tb->SetMenuBar(on);
-        EXPECT_EQ(tb->FullSize(), on);
-        EXPECT_EQ(tb->ShrinkMode(), on ? TTBShrinkMode::tbsmWrap : TTBShrinkMode::tbsmChevron);
-        EXPECT_EQ(tb->CloseButton(), !on);
-        EXPECT_EQ(tb->ProcessShortCuts(), on);
+    EXPECT_TRUE(bar->ProcessShortCuts() && !bar->CloseButton() && bar->ShrinkMode() == TTBShrinkMode::tbsmWrap)
+        << "a menu bar takes shortcuts, wraps, has no close button";
+    TTBView *view = bar->View();
+    for (bool tap : {false, true}) {
+        SCOPED_TRACE(tap ? "Alt tap" : "Alt+F");
+        QStringList seen;  // the bar's selection, then the open menu's
+        const auto look = [&] {
+            TTBView *open = view->OpenViewerView();
+            seen << Selected() + "/" + (open && open->Selected() ? open->Selected()->Item->Caption() : QString());
+        };
+        const auto opened = [&] { return view->OpenViewerView() != nullptr; };
+        ScriptSteps s = Script();
+        if (tap) {
+            s.Then([&] { return Selected() == file->Caption(); }).Do(look);
+            s.Key(form, Qt::Key_Right).Do(look).Key(form, Qt::Key_Down).Then(opened).Do(look);
+            s.Key(form, Qt::Key_Escape).Key(form, Qt::Key_Escape);
+        } else {
+            s.Then(opened).Do(look).Key(form, Qt::Key_Right).Do(look).Key(form, Qt::Key_Escape).Do(look);
+            s.Key(form, Qt::Key_Minus, QStringLiteral("-"));
+        }
+        s.SetOpen([&] { return view->State().Contains(TTBViewStateItem::vsModal); });
+        s.Start();
+        if (tap) {
+            sim::KeyPress(form, Qt::Key_Alt, Qt::AltModifier);
+            sim::KeyRelease(form, Qt::Key_Alt);
+        } else {
+            sim::Key(form, Qt::Key_F, Qt::AltModifier, QStringLiteral("f"));
+        }
+        EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !view->State().Contains(TTBViewStateItem::vsModal); }));
+        EXPECT_EQ(seen, tap ? QStringList({"文件(&F)/", "编辑(&E)/", "编辑(&E)/复制(&C)"})
+                            : QStringList({"文件(&F)/打开(&O)", "编辑(&E)/复制(&C)", "编辑(&E)/"}));
+        EXPECT_EQ(OpenPopupView(), nullptr);
+        EXPECT_EQ(view->Selected(), nullptr);
     }
-}
-
-TEST_F(MenuBarForm, AltLetterOpensItsMenu)
-{
-    TTBView *opened = nullptr;
-    ScriptSteps s = Script();
-    s.Then([&] { return (opened = OpenPopupView()) != nullptr; });
-    s.Do([&] {
-        EXPECT_EQ(opened->ParentItem(), file);
-        sim::Key(form, Qt::Key_Escape);
-        sim::Key(form, Qt::Key_Escape);
-    });
-    s.Start();
-    sim::Key(form, Qt::Key_F, Qt::AltModifier, QStringLiteral("f"));
-    EXPECT_TRUE(s.Done());
-    EXPECT_NE(opened, nullptr);
-    EXPECT_EQ(OpenPopupView(), nullptr);
-}
-
-TEST_F(MenuBarForm, AltTapThenArrowsMoveAndOpen)
-{
-    TTBView *opened = nullptr;
-    ScriptSteps s = Script();
-    s.Then([&] { return Selected() == file->Caption(); });
-    s.Do([&] { sim::Key(form, Qt::Key_Right); }).Then([&] { return Selected() == edit->Caption(); });
-    s.Do([&] { sim::Key(form, Qt::Key_Down); }).Then([&] { return (opened = OpenPopupView()) != nullptr; });
-    s.Do([&] {
-        EXPECT_EQ(opened->ParentItem(), edit);
-        sim::Key(form, Qt::Key_Escape);
-        sim::Key(form, Qt::Key_Escape);
-    });
-    s.Start();
-    sim::KeyPress(form, Qt::Key_Alt, Qt::AltModifier);
-    sim::KeyRelease(form, Qt::Key_Alt);
-    EXPECT_TRUE(s.Done());
-    EXPECT_NE(opened, nullptr);
 }
 
 TEST_F(MenuBarForm, WithEveryItemHiddenAltMinusIsPassedOnAndOtherLettersAreTaken)
@@ -158,11 +160,7 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
     auto *edit = static_cast<QLineEdit *>(host->Widget());
     TTBToolbar *tb = NewToolbar();
     tb->SetProcessShortCuts(true);
-    struct Key {
-        TShortCut sc;
-        bool enabled;
-        int clicks = 0;
-    };
+    struct Key { TShortCut sc; bool enabled; int clicks = 0; };
     Key keys[] = {{ShortCut('S', {ssCtrl}), true}, {ShortCut(VK_DELETE, {}), true}, {ShortCut('A', {ssCtrl}), true},
                   {ShortCut('D', {ssCtrl}), false}};
     for (Key &k : keys) {
@@ -187,10 +185,8 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
     EXPECT_EQ(edit->selectedText(), QStringLiteral("bc"));
     sim::Key(edit, Qt::Key_S, Qt::ControlModifier, QStringLiteral("\x13"));
     sim::Key(edit, Qt::Key_D, Qt::ControlModifier, QStringLiteral("\x04"));
-    EXPECT_EQ(keys[0].clicks, 1);
-    EXPECT_EQ(keys[1].clicks, 0);
-    EXPECT_EQ(keys[2].clicks, 0);
-    EXPECT_EQ(keys[3].clicks, 0);
+    for (const Key &k : keys)
+        EXPECT_EQ(k.clicks, &k == keys ? 1 : 0) << k.sc;
     EXPECT_EQ(formDeletes, 0);
     EXPECT_EQ(edit->text(), QStringLiteral("bc"));
 }
@@ -208,10 +204,8 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
     TTBView *v = tb->View();
     ASSERT_EQ(v->ViewerCount(), 9);
     // 200 less the frame (2 + 6 + 2) leaves 190; less the 12-px chevron, four buttons fit.
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(v->Viewers(i)->Show, i < 4) << i;
     TTBItemViewer *chevron = v->Viewers(8);
-    EXPECT_TRUE(chevron->Show);
+    EXPECT_EQ(Shown(v), QStringList({"0", "1", "2", "3", chevron->Item->Caption()}));
     EXPECT_EQ(chevron->BoundsRect.Width(), tbChevronSize);
 
     const TRect r = chevron->BoundsRect;
@@ -221,10 +215,7 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
     ScriptSteps s = Script();
     s.Then([&] { return OpenPopupView() != nullptr; });
     s.Do([&] {
-        TTBView *pv = OpenPopupView();
-        for (int i = 0; i < pv->ViewerCount(); ++i)
-            if (pv->Viewers(i)->Show)
-                listed << pv->Viewers(i)->Item->Caption();
+        listed = Shown(OpenPopupView());
         sim::Release(tb, press);
         sim::Key(form, Qt::Key_Escape);
         sim::Key(form, Qt::Key_Escape);
@@ -234,11 +225,9 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
     EXPECT_TRUE(s.Done());
     EXPECT_EQ(listed, QStringList({"4", "5", "6", "7"}));
 
+    // Two items stay beside the chevron, however narrow the bar.
     form->SetBounds(100, 100, 40, 300);
-    EXPECT_TRUE(v->Viewers(0)->Show);
-    EXPECT_TRUE(chevron->Show);
-    for (int i = 2; i < 8; ++i)
-        EXPECT_FALSE(v->Viewers(i)->Show) << i;
+    EXPECT_EQ(Shown(v), QStringList({"0", "1", chevron->Item->Caption()}));
 }
 
 TEST_F(ToolbarForm, TheWrapSizesOfAFloatingToolbarStopAtTheWidestButton)
@@ -255,11 +244,12 @@ TEST_F(ToolbarForm, TheWrapSizesOfAFloatingToolbarStopAtTheWidestButton)
     const TRect nc = tb->GetFloatingNCArea();
     TRect margins;
     tb->View()->GetMargins(TTBViewOrientation::tbvoFloating, margins);
-    ASSERT_FALSE(sizes.empty());
-    EXPECT_EQ(sizes.front().X, 60 + margins.Left + margins.Right + nc.Left + nc.Right);
-    EXPECT_EQ(sizes.back().X, 130 + margins.Left + margins.Right + nc.Left + nc.Right);
-    EXPECT_EQ(sizes.size(), 3u);
-    for (size_t i = 1; i < sizes.size(); ++i)
-        EXPECT_LT(sizes[i - 1].X, sizes[i].X);
+    // From a column as wide as the widest button to one row of all three, growing.
+    const int frame = margins.Left + margins.Right + nc.Left + nc.Right;
+    ASSERT_EQ(sizes.size(), 3u);
+    EXPECT_EQ(sizes.front().X, 60 + frame);
+    EXPECT_EQ(sizes.back().X, 130 + frame);
+    EXPECT_LT(sizes[0].X, sizes[1].X);
+    EXPECT_LT(sizes[1].X, sizes[2].X);
     tb->ResizeEnd();
 }

@@ -28,40 +28,25 @@ TEST(TBXX11, AThemedSubmenuOpensAThemedPopupAndARealClickChoosesOnce)
     }
 
     bool themed = false, framed = false;
-    const auto pointAt = [&](const TTBItemViewer *v) {
-        const QPoint p = Center(v);
-        pointer.MoveTo(p.x(), p.y());
-    };
-    const auto sub = [] {
-        TTBView *root = RootView();
-        return root ? root->OpenViewerView() : nullptr;
-    };
+    const auto pointAt = [&](const TTBItemViewer *v) { pointer.MoveTo(Center(v).x(), Center(v).y()); };
+    const auto sub = [] { return RootView() ? RootView()->OpenViewerView() : nullptr; };
     ScriptSteps s([] {
         if (TTBView *root = RootView())
             root->EndModal();
     });
-    s.Then([&] {
-         TTBView *root = RootView();
-         return root && root->ViewerCount() == 1 && root->Window()->isVisible();
-     })
-        .Do([&] { pointAt(RootView()->Viewers(0)); })
-        .Then([&] {
-            TTBView *v = sub();
-            return v && v->ViewerCount() == 2 && v->Window()->isVisible();
-        })
-        .Do([&] {
-            auto *popup = dynamic_cast<TTBXPopupWindow *>(sub()->Window());
-            themed = popup != nullptr;
-            TPoint border;
-            CurrentTheme()->GetViewBorder(VT_POPUPMENU, border);
-            framed = popup && popup->ClientOrigin().X - popup->Left() == border.X;
-            pointAt(sub()->Viewers(1));
-        })
-        .Then([&] {
-            TTBView *v = sub();
-            return v && v->Selected() == v->Viewers(1);
-        })
-        .Do([&] { pointer.Click(); });
+    s.Then([&] { return RootView() && RootView()->ViewerCount() == 1 && RootView()->Window()->isVisible(); });
+    s.Do([&] { pointAt(RootView()->Viewers(0)); });
+    s.Then([&] { return sub() && sub()->ViewerCount() == 2 && sub()->Window()->isVisible(); });
+    s.Do([&] {
+        auto *popup = dynamic_cast<TTBXPopupWindow *>(sub()->Window());
+        themed = popup != nullptr;
+        TPoint border;
+        CurrentTheme()->GetViewBorder(VT_POPUPMENU, border);
+        framed = popup && popup->ClientOrigin().X - popup->Left() == border.X;
+        pointAt(sub()->Viewers(1));
+    });
+    s.Then([&] { return sub() && sub()->Selected() == sub()->Viewers(1); });
+    s.Do([&] { pointer.Click(); });
     s.Start();
     pointer.MoveTo(10, 10);
     menu.Popup(200, 150);
