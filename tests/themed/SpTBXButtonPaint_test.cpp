@@ -1,4 +1,4 @@
-// Push buttons as painted: the desktop's look with its default frame, focus rectangle and
+// Push buttons as painted: the desktop's look with its default frame and
 // disabled caption, the theme's look, and where a caption and a glyph go.
 #include "TestSupport.h"
 #include "platform/Forms.h"
@@ -8,7 +8,6 @@
 #include "themed/SpTBXItem.h"
 #include "themed/TBXNexus.h"
 
-#include <QApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -75,18 +74,6 @@ TEST(SpTBXButtonPaint, DesktopAndThemeLooks)
         if (PixelAt(t, x, 14) == ColorToRGB(0x000000FF))
             firstRed = x;
     EXPECT_LT(firstRed, 45);
-
-    // With the focus, the focus rectangle is drawn three pixels in.
-    QApplication::setActiveWindow(&form);
-    plain->SetFocus();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(plain->Focused());
-    const QImage f = Print(*plain);
-    int dotted = 0;
-    for (int x = 3; x < 87; ++x)
-        dotted += PixelAt(f, x, 3) != PixelAt(a, x, 3);
-    EXPECT_GT(dotted, 20);
-    EXPECT_EQ(PixelAt(f, 0, 0), ColorToRGB(clWindowFrame)) << "the focused button acts as the default";
 }
 
 TEST(SpTBXButtonPaint, CaptionAndGlyphLayout)
