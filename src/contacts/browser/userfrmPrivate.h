@@ -7,6 +7,8 @@
 #include "platform/SqliteDb.h"
 
 #include <QHash>
+#include <string>
+#include <vector>
 
 // Reads the current row of a statement by column name; the names are looked up once. Rows
 // written elsewhere (kzfield2 not "2") hold texts this program cannot read; their texts read
@@ -23,6 +25,11 @@ struct Tfuserfrm::TRowReader {
     QHash<QString, int> columns;  // lower-case name → index
     int kzfield2 = -1;
 };
+
+// The values of the current row's first `count` columns in one buffer, and back: the texts
+// ColumnText gives for them.
+std::string PackRowValues(const SQLite::Statement &statement, int count);
+std::vector<QString> UnpackRowValues(const std::string &values);
 
 // Image index of a tree node, kept beside its icon so it can be asked for.
 inline constexpr int NodeImageRole = Qt::UserRole + 1;

@@ -59,6 +59,52 @@ QStringList Tfuserfrm::SearchColumns()
     return searchColumns_;
 }
 
+namespace {
+
+// Whether the bytes are UTF-8 that reads back as the same bytes, judged conservatively: only
+// two-byte sequences and three-byte ones of U+1000..U+CFFF and U+E000..U+EFFF (which hold the
+// Chinese characters) are taken as they are; anything else goes through the text conversion.
+bool IsPlainUtf8(QByteArrayView bytes)
+{
+    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = at + bytes.size();
+    while (at < end) {
+        const unsigned char lead = *at++;
+        if (lead < 0x80)
+            continue;
+        int follow = 0;
+        if (lead >= 0xc2 && lead <= 0xdf)
+            follow = 1;
+        else if ((lead >= 0xe1 && lead <= 0xec) || lead == 0xee)
+            follow = 2;
+        else
+            return false;
+        if (end - at < follow)
+            return false;
+        for (; follow > 0; --follow, ++at) {
+            if ((*at & 0xc0) != 0x80)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The name as the engine compares names: the UTF-8 of its text, ASCII letters in lower case.
+QByteArray NameOrderKey(const SQLite::Statement &row, int column)
+{
+    const SQLite::ValueView value = row.ColumnView(column);
+    QByteArray key = value.Type == SQLite::ValueType::Text && IsPlainUtf8(value.Bytes)
+                         ? value.Bytes.toByteArray()
+                         : ColumnText(row, column).toUtf8();
+    for (char &ch : key) {
+        if (ch >= 'A' && ch <= 'Z')
+            ch = char(ch + 32);
+    }
+    return key;
+}
+
+} // namespace
+
 void Tfuserfrm::SearchContacts(const QString &text)
 {
     listedText_ = text;
@@ -67,13 +113,14 @@ void Tfuserfrm::SearchContacts(const QString &text)
         ClearList(TListSource::Search);
         return;
     }
-    std::vector<TListRow> rows;
+    std::vector<TListEntry> rows;
     std::vector<QByteArray> order;
+    TListColumns at;
     try {
         searchIndex_->Renew(*db, accountWatch_, SearchColumns());
         const std::vector<qint64> keys = searchIndex_->Find(text, IsInitialsPattern(text));
         if (keys.empty()) {
-            FillList({}, TListSource::Search);
+            FillList({}, nullptr, TListSource::Search);
             return;
         }
         QByteArray list = "[";
@@ -85,18 +132,17 @@ void Tfuserfrm::SearchContacts(const QString &text)
                                                        " order by keyid"));
         read.Bind(1, QString::fromLatin1(list));
         const TRowReader reader(read);
-        const TListColumns at = ListColumnsOf(reader);
+        at = ListColumnsOf(reader);
         rows.reserve(keys.size());
         order.reserve(keys.size());
         while (read.ExecuteStep()) {
-            rows.push_back(BuildListRow(reader, at));
-            const QString name = reader.Foreign() ? reader.Raw(at.uname) : rows.back().record->uname;
-            QByteArray key = name.toUtf8();
-            for (char &ch : key) {
-                if (ch >= 'A' && ch <= 'Z')
-                    ch = char(ch + 32);
-            }
-            order.push_back(key);
+            TListEntry &entry = rows.emplace_back();
+            entry.key = read.ColumnInt64(at.keyid);
+            const QString nodetype = ColumnText(read, at.nodetype);
+            entry.contact = nodetype == QLatin1String("2");
+            entry.group = nodetype == QLatin1String("1");
+            entry.values = PackRowValues(read, at.count);
+            order.push_back(NameOrderKey(read, at.uname));
         }
     } catch (const EDatabaseError &) {
         ClearList(TListSource::Search);
@@ -107,9 +153,9 @@ void Tfuserfrm::SearchContacts(const QString &text)
     for (size_t i = 0; i < index.size(); ++i)
         index[i] = int(i);
     std::stable_sort(index.begin(), index.end(), [&](int a, int b) { return order[size_t(a)] < order[size_t(b)]; });
-    std::vector<TListRow> sorted;
+    std::vector<TListEntry> sorted;
     sorted.reserve(rows.size());
     for (int i : index)
         sorted.push_back(std::move(rows[size_t(i)]));
-    FillList(std::move(sorted), TListSource::Search);
+    FillList(std::move(sorted), ListRowMaker(at), TListSource::Search);
 }

@@ -524,14 +524,15 @@ void Tfuserfrm::ListQuickView(int index)
     listedQuickView_ = index;
     QVariantList params;
     const QString sql = QuickViewSql(index, params);
-    std::vector<TListRow> rows;
-    if (!ReadListRows(sql, params, rows)) {
+    std::vector<TListEntry> rows;
+    TListColumns at;
+    if (!ReadListRows(sql, params, rows, at)) {
         ClearList(TListSource::QuickView);
         return;
     }
     TreeView1->topLevelItem(index)->setText(
         0, QString::fromUtf8(QuickViewCaptions[index]) + '(' + QString::number(rows.size()) + ')');
-    FillList(std::move(rows), TListSource::QuickView);
+    FillList(std::move(rows), ListRowMaker(at), TListSource::QuickView);
 }
 
 void Tfuserfrm::LoadTagTree()
@@ -588,15 +589,16 @@ void Tfuserfrm::DyTreeView1Change(QTreeWidgetItem *node)
         return;
     }
     // Subgroups first in their stored order, then contacts in the tree's order.
-    std::vector<TListRow> rows;
+    std::vector<TListEntry> rows;
+    TListColumns at;
     const bool read = ReadListRows(QStringLiteral("select ") + ListColumnsSql(QString()) +
                                        QStringLiteral(" from userinfo where nodeparentkey=? order by nodetype,"
                                                       "case when nodetype=1 then nodeindex end,kzfield1,keyid"),
-                                   {record->Key()}, rows);
+                                   {record->Key()}, rows, at);
     listedGroupKey_ = record->Key();
     if (!read)
         rows.clear();
-    FillList(std::move(rows), TListSource::GroupChildren);
+    FillList(std::move(rows), ListRowMaker(at), TListSource::GroupChildren);
 }
 
 void Tfuserfrm::DyTreeView1DblClick()
@@ -620,14 +622,15 @@ void Tfuserfrm::TreeView2Change(QTreeWidgetItem *node)
 {
     if (!node || !node->parent())
         return;
-    std::vector<TListRow> rows;
+    std::vector<TListEntry> rows;
+    TListColumns at;
     const bool read = ReadListRows(QStringLiteral("select ") + ListColumnsSql(QStringLiteral("u.")) +
                                        QStringLiteral(" from userinfo u,userlinkplace up where u.nodetype=2 and "
                                                       "u.keyid=up.keyid and up.placename=? order by u.readcount desc"),
-                                   {node->data(0, TagNameRole).toString()}, rows);
+                                   {node->data(0, TagNameRole).toString()}, rows, at);
     if (!read)
         rows.clear();
-    FillList(std::move(rows), TListSource::Tag);
+    FillList(std::move(rows), ListRowMaker(at), TListSource::Tag);
 }
 
 void Tfuserfrm::TreeView2Enter()
