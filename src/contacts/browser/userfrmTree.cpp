@@ -188,6 +188,64 @@ TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
     return order;
 }
 
+// A node of the group tree that keeps its caption and image itself instead of in the item's
+// list of role values: the tree of a large account is made without a variant per node and role.
+class TGroupTreeItem final : public TRecordTreeItem
+{
+public:
+    TGroupTreeItem(std::unique_ptr<TIQ> record, const QString &text, int image)
+        : TRecordTreeItem(std::move(record)), text_(text), image_(image)
+    {
+    }
+
+    void SetImage(int image)
+    {
+        image_ = image;
+        hasIcon_ = false;
+        emitDataChanged();
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return text_;
+            case Qt::DecorationRole:
+                return hasIcon_ ? icon_ : QVariant(BrowserIcon(image_));
+            case NodeImageRole:
+                return image_;
+            default:
+                break;
+            }
+        }
+        return TRecordTreeItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant &value) override
+    {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            text_ = value.toString();
+        } else if (column == 0 && role == NodeImageRole) {
+            image_ = value.toInt();
+        } else if (column == 0 && role == Qt::DecorationRole) {
+            icon_ = value;
+            hasIcon_ = true;
+        } else {
+            TRecordTreeItem::setData(column, role, value);
+            return;
+        }
+        emitDataChanged();
+    }
+
+private:
+    QString text_;
+    int image_ = 0;
+    bool hasIcon_ = false;  // an icon set from outside, which wins over the image's
+    QVariant icon_;
+};
+
 } // namespace
 
 // Nodes ----------------------------------------------------------------------------------------
@@ -196,9 +254,7 @@ std::unique_ptr<TRecordTreeItem> Tfuserfrm::MakeNode(std::unique_ptr<TIQ> record
 {
     const QString text = record->uname;
     const int image = ImageOf(*record);
-    auto node = std::make_unique<TRecordTreeItem>(std::move(record));
-    node->setText(0, text);
-    SetNodeImage(node.get(), image, image);
+    auto node = std::make_unique<TGroupTreeItem>(std::move(record), text, image);
     node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
                    Qt::ItemIsDropEnabled);
     return node;
@@ -209,6 +265,10 @@ void Tfuserfrm::SetNodeImage(QTreeWidgetItem *node, int selectedIndex, int image
     Q_UNUSED(selectedIndex)  // one icon serves both states here
     if (!node)
         return;
+    if (auto *item = dynamic_cast<TGroupTreeItem *>(node)) {
+        item->SetImage(imageIndex);
+        return;
+    }
     node->setIcon(0, BrowserIcon(imageIndex));
     node->setData(0, NodeImageRole, imageIndex);
 }
