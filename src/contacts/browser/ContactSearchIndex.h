@@ -15,7 +15,13 @@ public:
     // Brings the index up to the account's present state; `columns` are the searched columns,
     // checked names of userinfo. `watch` is the one watch of the connection: the index takes the
     // changed rows it reports. Throws EDatabaseError when the account cannot be read.
-    void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns);
+    // The values of `listColumns` are kept as well, packed as PackRowValues packs them, so that
+    // what a search finds is listed without reading the rows again.
+    void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
+               const QStringList &listColumns = {});
+
+    // The packed values of the list columns of a contact the index holds; nullptr for another key.
+    const std::string *ListValues(qint64 key) const;
 
     // In key order, the contacts (rows with nodetype 2) with a text value that holds `text`
     // byte for byte, or, when `initials` is set, whose name's pinyin initials fit it.
@@ -29,6 +35,7 @@ private:
         int nameSize = -1;    // bytes of the name at the start of `data`; -1 when it is no text
         bool framed = false;  // values stored with their lengths, because one holds a NUL byte
         std::string data;     // the name, then every non-empty text value
+        std::string list;     // the list columns' values
     };
 
     void ReadAll(SQLite::Database &db);
@@ -38,5 +45,6 @@ private:
 
     quint64 builtIn_ = 0;  // the watch the entries were read in; 0 before the first reading
     QStringList columns_;
+    QStringList listColumns_;
     std::vector<TEntry> entries_;  // ascending key
 };

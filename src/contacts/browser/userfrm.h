@@ -265,7 +265,8 @@ private:
     void SelectNodeQuietly(QTreeWidgetItem *node);
 
     QString ListColumnsSql(const QString &prefix) const;
-    TListColumns ListColumnsOf(const TRowReader &reader) const;
+    // `columns`: lower-case name → index in a row of `count` columns.
+    TListColumns ListColumnsOf(const QHash<QString, int> &columns, int count) const;
     TListRow BuildListRow(const std::vector<QString> &values, const TListColumns &at) const;
     TListRowMaker ListRowMaker(const TListColumns &at) const;
     bool ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListEntry> &rows,

@@ -62,6 +62,34 @@ namespace {
 
 enum : char { NullValue = 'N', TextValue = 'T', IntegerValue = 'I', OtherValue = 'U' };
 
+// Whether the bytes are UTF-8 that reads back as the same bytes, judged conservatively: only
+// two-byte sequences and three-byte ones of U+1000..U+CFFF and U+E000..U+EFFF (which hold the
+// Chinese characters) are taken as they are; anything else goes through the text conversion.
+bool IsPlainUtf8(QByteArrayView bytes)
+{
+    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = at + bytes.size();
+    while (at < end) {
+        const unsigned char lead = *at++;
+        if (lead < 0x80)
+            continue;
+        int follow = 0;
+        if (lead >= 0xc2 && lead <= 0xdf)
+            follow = 1;
+        else if ((lead >= 0xe1 && lead <= 0xec) || lead == 0xee)
+            follow = 2;
+        else
+            return false;
+        if (end - at < follow)
+            return false;
+        for (; follow > 0; --follow, ++at) {
+            if ((*at & 0xc0) != 0x80)
+                return false;
+        }
+    }
+    return true;
+}
+
 void AppendSized(std::string &values, const char *bytes, size_t size)
 {
     const quint32 length = quint32(size);
@@ -71,10 +99,10 @@ void AppendSized(std::string &values, const char *bytes, size_t size)
 
 } // namespace
 
-std::string PackRowValues(const SQLite::Statement &statement, int count)
+std::string PackRowValues(const SQLite::Statement &statement, int first, int count)
 {
     std::string values;
-    for (int i = 0; i < count; ++i) {
+    for (int i = first; i < first + count; ++i) {
         const SQLite::ValueView value = statement.ColumnView(i);
         switch (value.Type) {
         case SQLite::ValueType::Null:
@@ -97,6 +125,36 @@ std::string PackRowValues(const SQLite::Statement &statement, int count)
         }
     }
     return values;
+}
+
+QByteArray PackedUtf8(const std::string &values, int index)
+{
+    const char *at = values.data();
+    const char *end = at + values.size();
+    for (int i = 0; at < end; ++i) {
+        const char tag = *at++;
+        quint32 length = 0;
+        if (tag == IntegerValue) {
+            length = sizeof(qint64);
+        } else if (tag != NullValue) {
+            std::memcpy(&length, at, sizeof length);
+            at += sizeof length;
+        }
+        if (i == index) {
+            if (tag == NullValue)
+                return {};
+            if (tag == TextValue) {
+                const QByteArray bytes(at, qsizetype(length));
+                return IsPlainUtf8(bytes) ? bytes : QString::fromUtf8(bytes).toUtf8();
+            }
+            return UnpackRowValues(std::string(at - (tag == IntegerValue ? 1 : 1 + sizeof length),
+                                               1 + (tag == IntegerValue ? 0 : sizeof length) + length))
+                .front()
+                .toUtf8();
+        }
+        at += length;
+    }
+    return {};
 }
 
 std::vector<QString> UnpackRowValues(const std::string &values)
@@ -167,23 +225,24 @@ TListRowMaker Tfuserfrm::ListRowMaker(const TListColumns &at) const
     return [this, at](const TListEntry &entry) { return BuildListRow(UnpackRowValues(entry.values), at); };
 }
 
-Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const TRowReader &reader) const
+Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const QHash<QString, int> &columns, int count) const
 {
+    const auto index = [&](const QString &name) { return columns.value(name.toLower(), -1); };
     TListColumns at;
-    at.keyid = reader.Index(QStringLiteral("keyid"));
-    at.nodetype = reader.Index(QStringLiteral("nodetype"));
-    at.kzfield1 = reader.Index(QStringLiteral("kzfield1"));
-    at.kzfield2 = reader.kzfield2;
-    at.uname = reader.Index(QStringLiteral("uname"));
-    at.uxb = reader.Index(QStringLiteral("uxb"));
-    at.ulevel = reader.Index(QStringLiteral("ulevel"));
-    at.uemail = reader.Index(QStringLiteral("uemail"));
-    at.text1 = reader.Index(QStringLiteral("text1"));
-    at.umtel = reader.Index(QStringLiteral("umtel"));
-    at.uwtlp = reader.Index(QStringLiteral("uwtlp"));
-    at.count = reader.statement.ColumnCount();
+    at.keyid = index(QStringLiteral("keyid"));
+    at.nodetype = index(QStringLiteral("nodetype"));
+    at.kzfield1 = index(QStringLiteral("kzfield1"));
+    at.kzfield2 = index(QStringLiteral("kzfield2"));
+    at.uname = index(QStringLiteral("uname"));
+    at.uxb = index(QStringLiteral("uxb"));
+    at.ulevel = index(QStringLiteral("ulevel"));
+    at.uemail = index(QStringLiteral("uemail"));
+    at.text1 = index(QStringLiteral("text1"));
+    at.umtel = index(QStringLiteral("umtel"));
+    at.uwtlp = index(QStringLiteral("uwtlp"));
+    at.count = count;
     for (const QString &field : viewFields_) {
-        at.view.push_back(reader.Index(field));
+        at.view.push_back(index(field));
         at.levelColumn.push_back(IsField(field, "ulevel"));
     }
     return at;
@@ -199,14 +258,14 @@ bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std
         SQLite::Statement statement(*db, sql);
         statement.BindAll(params);
         TRowReader reader(statement);
-        at = ListColumnsOf(reader);
+        at = ListColumnsOf(reader.columns, statement.ColumnCount());
         while (statement.ExecuteStep()) {
             TListEntry &entry = rows.emplace_back();
             entry.key = statement.ColumnInt64(at.keyid);
             const QString nodetype = ColumnText(statement, at.nodetype);
             entry.contact = nodetype == QLatin1String("2");
             entry.group = nodetype == QLatin1String("1");
-            entry.values = PackRowValues(statement, at.count);
+            entry.values = PackRowValues(statement, 0, at.count);
         }
     } catch (const EDatabaseError &) {
         return false;

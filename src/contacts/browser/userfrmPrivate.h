@@ -26,10 +26,12 @@ struct Tfuserfrm::TRowReader {
     int kzfield2 = -1;
 };
 
-// The values of the current row's first `count` columns in one buffer, and back: the texts
-// ColumnText gives for them.
-std::string PackRowValues(const SQLite::Statement &statement, int count);
+// The values of `count` columns of the current row from `first` on in one buffer, and back: the
+// texts ColumnText gives for them.
+std::string PackRowValues(const SQLite::Statement &statement, int first, int count);
 std::vector<QString> UnpackRowValues(const std::string &values);
+// The UTF-8 of the text of one value of a buffer made by PackRowValues.
+QByteArray PackedUtf8(const std::string &values, int index);
 
 // Image index of a tree node, kept beside its icon so it can be asked for.
 inline constexpr int NodeImageRole = Qt::UserRole + 1;

@@ -59,52 +59,6 @@ QStringList Tfuserfrm::SearchColumns()
     return searchColumns_;
 }
 
-namespace {
-
-// Whether the bytes are UTF-8 that reads back as the same bytes, judged conservatively: only
-// two-byte sequences and three-byte ones of U+1000..U+CFFF and U+E000..U+EFFF (which hold the
-// Chinese characters) are taken as they are; anything else goes through the text conversion.
-bool IsPlainUtf8(QByteArrayView bytes)
-{
-    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = at + bytes.size();
-    while (at < end) {
-        const unsigned char lead = *at++;
-        if (lead < 0x80)
-            continue;
-        int follow = 0;
-        if (lead >= 0xc2 && lead <= 0xdf)
-            follow = 1;
-        else if ((lead >= 0xe1 && lead <= 0xec) || lead == 0xee)
-            follow = 2;
-        else
-            return false;
-        if (end - at < follow)
-            return false;
-        for (; follow > 0; --follow, ++at) {
-            if ((*at & 0xc0) != 0x80)
-                return false;
-        }
-    }
-    return true;
-}
-
-// The name as the engine compares names: the UTF-8 of its text, ASCII letters in lower case.
-QByteArray NameOrderKey(const SQLite::Statement &row, int column)
-{
-    const SQLite::ValueView value = row.ColumnView(column);
-    QByteArray key = value.Type == SQLite::ValueType::Text && IsPlainUtf8(value.Bytes)
-                         ? value.Bytes.toByteArray()
-                         : ColumnText(row, column).toUtf8();
-    for (char &ch : key) {
-        if (ch >= 'A' && ch <= 'Z')
-            ch = char(ch + 32);
-    }
-    return key;
-}
-
-} // namespace
-
 void Tfuserfrm::SearchContacts(const QString &text)
 {
     listedText_ = text;
@@ -115,34 +69,33 @@ void Tfuserfrm::SearchContacts(const QString &text)
     }
     std::vector<TListEntry> rows;
     std::vector<QByteArray> order;
-    TListColumns at;
+    const QStringList listColumns = ListColumnsSql(QString()).split(',');
+    QHash<QString, int> columnIndex;
+    for (int i = 0; i < listColumns.size(); ++i)
+        columnIndex.insert(listColumns[i].toLower(), i);
+    const TListColumns at = ListColumnsOf(columnIndex, int(listColumns.size()));
     try {
-        searchIndex_->Renew(*db, accountWatch_, SearchColumns());
+        // The index keeps the listed values of every contact: what it finds is listed from it.
+        searchIndex_->Renew(*db, accountWatch_, SearchColumns(), listColumns);
         const std::vector<qint64> keys = searchIndex_->Find(text, IsInitialsPattern(text));
-        if (keys.empty()) {
-            FillList({}, nullptr, TListSource::Search);
-            return;
-        }
-        QByteArray list = "[";
-        for (const qint64 key : keys)
-            list += QByteArray::number(key) + ',';
-        list.back() = ']';
-        SQLite::Statement read(*db, QStringLiteral("select ") + ListColumnsSql(QString()) +
-                                        QStringLiteral(" from userinfo where keyid in (select value from json_each(?))"
-                                                       " order by keyid"));
-        read.Bind(1, QString::fromLatin1(list));
-        const TRowReader reader(read);
-        at = ListColumnsOf(reader);
         rows.reserve(keys.size());
         order.reserve(keys.size());
-        while (read.ExecuteStep()) {
+        for (const qint64 key : keys) {
+            const std::string *values = searchIndex_->ListValues(key);
+            if (!values)
+                continue;
             TListEntry &entry = rows.emplace_back();
-            entry.key = read.ColumnInt64(at.keyid);
-            const QString nodetype = ColumnText(read, at.nodetype);
-            entry.contact = nodetype == QLatin1String("2");
-            entry.group = nodetype == QLatin1String("1");
-            entry.values = PackRowValues(read, at.count);
-            order.push_back(NameOrderKey(read, at.uname));
+            entry.key = key;
+            const QByteArray nodetype = PackedUtf8(*values, at.nodetype);
+            entry.contact = nodetype == "2";
+            entry.group = nodetype == "1";
+            entry.values = *values;
+            QByteArray name = PackedUtf8(*values, at.uname);
+            for (char &ch : name) {
+                if (ch >= 'A' && ch <= 'Z')
+                    ch = char(ch + 32);
+            }
+            order.push_back(std::move(name));
         }
     } catch (const EDatabaseError &) {
         ClearList(TListSource::Search);
