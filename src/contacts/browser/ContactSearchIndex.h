@@ -1,7 +1,9 @@
 #pragma once
 // The searched texts of every contact, kept in memory so that a search is a scan of bytes
 // instead of a pass of the engine over every column of every row. Renewed row by row from what
-// the connection reports changed; read again whole when a change may have gone unheard.
+// the connection reports changed; read again whole when a change may have gone unheard. The
+// values the contact list shows are kept beside them, so a search with many hits lists them
+// without reading the rows again.
 #include "browser/RowChangeWatch.h"
 
 #include <QString>

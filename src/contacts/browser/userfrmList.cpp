@@ -127,32 +127,60 @@ std::string PackRowValues(const SQLite::Statement &statement, int first, int cou
     return values;
 }
 
+namespace {
+
+// One value of a packed buffer: where it starts, and the start of the next.
+struct TPackedValue {
+    char tag = NullValue;
+    const char *bytes = nullptr;
+    quint32 size = 0;
+};
+
+const char *NextPackedValue(const char *at, TPackedValue &value)
+{
+    value.tag = *at++;
+    value.size = 0;
+    if (value.tag == IntegerValue) {
+        value.size = sizeof(qint64);
+    } else if (value.tag != NullValue) {
+        std::memcpy(&value.size, at, sizeof value.size);
+        at += sizeof value.size;
+    }
+    value.bytes = at;
+    return at + value.size;
+}
+
+QString PackedText(const TPackedValue &value)
+{
+    switch (value.tag) {
+    case NullValue:
+        return {};
+    case IntegerValue: {
+        qint64 number = 0;
+        std::memcpy(&number, value.bytes, sizeof number);
+        return QString::number(number);
+    }
+    case TextValue:
+        return QString::fromUtf8(value.bytes, qsizetype(value.size));
+    default:
+        return QString(reinterpret_cast<const QChar *>(value.bytes), qsizetype(value.size / sizeof(QChar)));
+    }
+}
+
+} // namespace
+
 QByteArray PackedUtf8(const std::string &values, int index)
 {
     const char *at = values.data();
     const char *end = at + values.size();
+    TPackedValue value;
     for (int i = 0; at < end; ++i) {
-        const char tag = *at++;
-        quint32 length = 0;
-        if (tag == IntegerValue) {
-            length = sizeof(qint64);
-        } else if (tag != NullValue) {
-            std::memcpy(&length, at, sizeof length);
-            at += sizeof length;
-        }
-        if (i == index) {
-            if (tag == NullValue)
-                return {};
-            if (tag == TextValue) {
-                const QByteArray bytes(at, qsizetype(length));
-                return IsPlainUtf8(bytes) ? bytes : QString::fromUtf8(bytes).toUtf8();
-            }
-            return UnpackRowValues(std::string(at - (tag == IntegerValue ? 1 : 1 + sizeof length),
-                                               1 + (tag == IntegerValue ? 0 : sizeof length) + length))
-                .front()
-                .toUtf8();
-        }
-        at += length;
+        at = NextPackedValue(at, value);
+        if (i != index)
+            continue;
+        if (value.tag == TextValue && IsPlainUtf8(QByteArrayView(value.bytes, qsizetype(value.size))))
+            return QByteArray(value.bytes, qsizetype(value.size));
+        return PackedText(value).toUtf8();
     }
     return {};
 }
@@ -162,25 +190,10 @@ std::vector<QString> UnpackRowValues(const std::string &values)
     std::vector<QString> texts;
     const char *at = values.data();
     const char *end = at + values.size();
+    TPackedValue value;
     while (at < end) {
-        const char tag = *at++;
-        if (tag == NullValue) {
-            texts.emplace_back();
-        } else if (tag == IntegerValue) {
-            qint64 number = 0;
-            std::memcpy(&number, at, sizeof number);
-            at += sizeof number;
-            texts.push_back(QString::number(number));
-        } else {
-            quint32 length = 0;
-            std::memcpy(&length, at, sizeof length);
-            at += sizeof length;
-            if (tag == TextValue)
-                texts.push_back(QString::fromUtf8(at, qsizetype(length)));
-            else
-                texts.push_back(QString(reinterpret_cast<const QChar *>(at), qsizetype(length / sizeof(QChar))));
-            at += length;
-        }
+        at = NextPackedValue(at, value);
+        texts.push_back(PackedText(value));
     }
     return texts;
 }
