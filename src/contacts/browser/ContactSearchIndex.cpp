@@ -53,9 +53,9 @@ namespace {
 // One contact's entry from the current row of "keyid,uname,<columns>,<list columns>" (plus what
 // follows).
 template <typename Entry>
-void ReadEntry(const SQLite::Statement &row, int columnCount, int listCount, Entry &entry)
+void ReadEntry(const SQLite::Statement &row, int columnCount, int listCount, Entry &entry, std::string &list)
 {
-    entry.list = listCount > 0 ? PackRowValues(row, 2 + columnCount, listCount) : std::string();
+    list = listCount > 0 ? PackRowValues(row, 2 + columnCount, listCount) : std::string();
     thread_local std::vector<QByteArrayView> values;
     values.clear();
     entry.key = row.ColumnInt64(0);
@@ -89,11 +89,18 @@ void TContactSearchIndex::ReadAll(SQLite::Database &db)
     SQLite::Statement scan(db, QStringLiteral("select ") + SelectList() +
                                    QStringLiteral(" from userinfo where +nodetype=2 order by keyid"));
     std::vector<TEntry> entries;
+    std::string arena;
+    std::string list;
     while (scan.ExecuteStep()) {
-        entries.emplace_back();
-        ReadEntry(scan, int(columns_.size()), int(listColumns_.size()), entries.back());
+        TEntry &entry = entries.emplace_back();
+        ReadEntry(scan, int(columns_.size()), int(listColumns_.size()), entry, list);
+        entry.listAt = quint32(arena.size());
+        entry.listSize = quint32(list.size());
+        arena += list;
     }
     entries_ = std::move(entries);
+    listArena_ = std::move(arena);
+    changedLists_.clear();
 }
 
 void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &keys)
@@ -110,10 +117,13 @@ void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &
         if (!read.ExecuteStep() || read.ColumnInt64(isContact) != 1) {
             if (listed)
                 entries_.erase(at);
+            changedLists_.remove(key);
             continue;
         }
         TEntry entry;
-        ReadEntry(read, int(columns_.size()), int(listColumns_.size()), entry);
+        std::string list;
+        ReadEntry(read, int(columns_.size()), int(listColumns_.size()), entry, list);
+        changedLists_.insert(key, std::move(list));
         if (listed)
             *at = std::move(entry);
         else
@@ -121,11 +131,19 @@ void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &
     }
 }
 
-const std::string *TContactSearchIndex::ListValues(qint64 key) const
+bool TContactSearchIndex::ListValues(qint64 key, std::string_view &values) const
 {
     const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
                                      [](const TEntry &entry, qint64 k) { return entry.key < k; });
-    return at != entries_.end() && at->key == key ? &at->list : nullptr;
+    if (at == entries_.end() || at->key != key)
+        return false;
+    if (at->listAt != NotInArena) {
+        values = std::string_view(listArena_).substr(at->listAt, at->listSize);
+        return true;
+    }
+    const auto changed = changedLists_.constFind(key);
+    values = changed != changedLists_.constEnd() ? std::string_view(*changed) : std::string_view();
+    return true;
 }
 
 bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul)

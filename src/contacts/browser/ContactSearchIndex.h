@@ -8,7 +8,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QHash>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TContactSearchIndex
@@ -22,8 +24,8 @@ public:
     void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                const QStringList &listColumns = {});
 
-    // The packed values of the list columns of a contact the index holds; nullptr for another key.
-    const std::string *ListValues(qint64 key) const;
+    // The packed values of the list columns of a contact the index holds; false for another key.
+    bool ListValues(qint64 key, std::string_view &values) const;
 
     // In key order, the contacts (rows with nodetype 2) with a text value that holds `text`
     // byte for byte, or, when `initials` is set, whose name's pinyin initials fit it.
@@ -36,9 +38,12 @@ private:
         qint64 key = 0;
         int nameSize = -1;    // bytes of the name at the start of `data`; -1 when it is no text
         bool framed = false;  // values stored with their lengths, because one holds a NUL byte
+        // The list columns' values: in listArena_ when read with all others, else in changedLists_.
+        quint32 listAt = NotInArena;
+        quint32 listSize = 0;
         std::string data;     // the name, then every non-empty text value
-        std::string list;     // the list columns' values
     };
+    static constexpr quint32 NotInArena = 0xffffffffu;
 
     void ReadAll(SQLite::Database &db);
     void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
@@ -49,4 +54,7 @@ private:
     QStringList columns_;
     QStringList listColumns_;
     std::vector<TEntry> entries_;  // ascending key
+    // Kept apart from the searched texts, so that a search scans no more memory than it needs.
+    std::string listArena_;
+    QHash<qint64, std::string> changedLists_;
 };

@@ -81,16 +81,16 @@ void Tfuserfrm::SearchContacts(const QString &text)
         rows.reserve(keys.size());
         order.reserve(keys.size());
         for (const qint64 key : keys) {
-            const std::string *values = searchIndex_->ListValues(key);
-            if (!values)
+            std::string_view values;
+            if (!searchIndex_->ListValues(key, values))
                 continue;
             TListEntry &entry = rows.emplace_back();
             entry.key = key;
-            const QByteArray nodetype = PackedUtf8(*values, at.nodetype);
+            entry.values = values;
+            const QByteArray nodetype = PackedUtf8(entry.values, at.nodetype);
             entry.contact = nodetype == "2";
             entry.group = nodetype == "1";
-            entry.values = *values;
-            QByteArray name = PackedUtf8(*values, at.uname);
+            QByteArray name = PackedUtf8(entry.values, at.uname);
             for (char &ch : name) {
                 if (ch >= 'A' && ch <= 'Z')
                     ch = char(ch + 32);
