@@ -457,7 +457,8 @@ void EncodeGb18030(QStringEncoder &encoder, const QString &text, QByteArray &byt
 {
     const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
     const qsizetype size = text.size();
-    bytes.resize(encoder.requiredSpace(size));
+    // Four bytes are the most GB18030 takes for one UTF-16 unit, whatever runs the text is cut in.
+    bytes.resize(qMax(encoder.requiredSpace(size), size * 4));
     char *out = bytes.data();
     qsizetype i = 0;
     while (i < size) {
