@@ -1,6 +1,7 @@
 #include "browser/ContactSearchIndex.h"
 
 #include "browser/userfrm.h"
+#include "browser/userfrmPrivate.h"
 
 #include "platform/SqliteDb.h"
 
@@ -25,13 +26,15 @@ void AppendValue(std::string &data, const char *bytes, int size, bool framed)
 
 QString TContactSearchIndex::SelectList() const
 {
-    return QStringLiteral("keyid,uname") + (columns_.isEmpty() ? QString() : ',' + columns_.join(','));
+    return QStringLiteral("keyid,uname") + (columns_.isEmpty() ? QString() : ',' + columns_.join(',')) +
+           (listColumns_.isEmpty() ? QString() : ',' + listColumns_.join(','));
 }
 
-void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns)
+void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
+                                const QStringList &listColumns)
 {
     const bool intact = watch.Intact(&db);
-    if (intact && builtIn_ == watch.Watch() && columns == columns_) {
+    if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_) {
         const QSet<qint64> changed = watch.TakeChangedContacts();
         if (!changed.isEmpty())
             ReadChanged(db, changed);
@@ -39,6 +42,7 @@ void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, co
     }
     watch.TakeChangedContacts();
     columns_ = columns;
+    listColumns_ = listColumns;
     builtIn_ = 0;
     ReadAll(db);
     builtIn_ = watch.Watch();
@@ -46,10 +50,12 @@ void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, co
 
 namespace {
 
-// One contact's entry from the current row of "keyid,uname,<columns>" (plus what follows).
+// One contact's entry from the current row of "keyid,uname,<columns>,<list columns>" (plus what
+// follows).
 template <typename Entry>
-void ReadEntry(const SQLite::Statement &row, int columnCount, Entry &entry)
+void ReadEntry(const SQLite::Statement &row, int columnCount, int listCount, Entry &entry, std::string &list)
 {
+    list = listCount > 0 ? PackRowValues(row, 2 + columnCount, listCount) : std::string();
     thread_local std::vector<QByteArrayView> values;
     values.clear();
     entry.key = row.ColumnInt64(0);
@@ -83,18 +89,25 @@ void TContactSearchIndex::ReadAll(SQLite::Database &db)
     SQLite::Statement scan(db, QStringLiteral("select ") + SelectList() +
                                    QStringLiteral(" from userinfo where +nodetype=2 order by keyid"));
     std::vector<TEntry> entries;
+    std::string arena;
+    std::string list;
     while (scan.ExecuteStep()) {
-        entries.emplace_back();
-        ReadEntry(scan, int(columns_.size()), entries.back());
+        TEntry &entry = entries.emplace_back();
+        ReadEntry(scan, int(columns_.size()), int(listColumns_.size()), entry, list);
+        entry.listAt = quint32(arena.size());
+        entry.listSize = quint32(list.size());
+        arena += list;
     }
     entries_ = std::move(entries);
+    listArena_ = std::move(arena);
+    changedLists_.clear();
 }
 
 void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &keys)
 {
     SQLite::Statement read(db, QStringLiteral("select ") + SelectList() +
                                    QStringLiteral(",nodetype=2 from userinfo where keyid=?"));
-    const int isContact = 2 + int(columns_.size());
+    const int isContact = 2 + int(columns_.size()) + int(listColumns_.size());
     for (const qint64 key : keys) {
         read.Reset();
         read.Bind(1, key);
@@ -104,15 +117,33 @@ void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &
         if (!read.ExecuteStep() || read.ColumnInt64(isContact) != 1) {
             if (listed)
                 entries_.erase(at);
+            changedLists_.remove(key);
             continue;
         }
         TEntry entry;
-        ReadEntry(read, int(columns_.size()), entry);
+        std::string list;
+        ReadEntry(read, int(columns_.size()), int(listColumns_.size()), entry, list);
+        changedLists_.insert(key, std::move(list));
         if (listed)
             *at = std::move(entry);
         else
             entries_.insert(at, std::move(entry));
     }
+}
+
+bool TContactSearchIndex::ListValues(qint64 key, std::string_view &values) const
+{
+    const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                     [](const TEntry &entry, qint64 k) { return entry.key < k; });
+    if (at == entries_.end() || at->key != key)
+        return false;
+    if (at->listAt != NotInArena) {
+        values = std::string_view(listArena_).substr(at->listAt, at->listSize);
+        return true;
+    }
+    const auto changed = changedLists_.constFind(key);
+    values = changed != changedLists_.constEnd() ? std::string_view(*changed) : std::string_view();
+    return true;
 }
 
 bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul)

@@ -487,11 +487,11 @@ void Tfuserfrm::BuildLayout()
 
     TContactListModel *model = ListView1->Model();
     model->CanEdit = [this](int row) {
-        const TIQ *record = ListView1->Model()->Row(row).record.get();
-        if (!record)
+        const TContactListModel *model = ListView1->Model();
+        if (!model->IsContact(row) && !model->IsGroup(row) && !model->Row(row).record)
             return false;
         // The caption is written back as the name, so only a caption that shows the name.
-        return record->IsGroup() || viewFields_.value(0).compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0;
+        return model->IsGroup(row) || viewFields_.value(0).compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0;
     };
     model->OnEdited = [this](int row, QString &text) { return ListView1Edited(row, text); };
     connect(ListView1->Selection(), &QItemSelectionModel::selectionChanged, this, [this] { ListView1Change(); });

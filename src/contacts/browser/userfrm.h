@@ -26,7 +26,9 @@ class TWinControl;
 class TdfsSplitter;
 class TContactListView;
 class TContactSearchIndex;
+struct TListEntry;
 struct TListRow;
+using TListRowMaker = std::function<TListRow(const TListEntry &entry)>;
 
 namespace SQLite {
 class Database;
@@ -239,8 +241,9 @@ private:
     struct TRowReader;
     // Where the list's columns are in a statement's result.
     struct TListColumns {
-        int keyid = -1, nodetype = -1, kzfield1 = -1, uname = -1, uxb = -1, ulevel = -1, uemail = -1, text1 = -1,
-            umtel = -1, uwtlp = -1;
+        int keyid = -1, nodetype = -1, kzfield1 = -1, kzfield2 = -1, uname = -1, uxb = -1, ulevel = -1, uemail = -1,
+            text1 = -1, umtel = -1, uwtlp = -1;
+        int count = 0;  // columns of the statement
         std::vector<int> view;
         std::vector<bool> levelColumn;
     };
@@ -262,10 +265,13 @@ private:
     void SelectNodeQuietly(QTreeWidgetItem *node);
 
     QString ListColumnsSql(const QString &prefix) const;
-    TListColumns ListColumnsOf(const TRowReader &reader) const;
-    TListRow BuildListRow(const TRowReader &row, const TListColumns &at) const;
-    bool ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListRow> &rows) const;
-    void FillList(std::vector<TListRow> rows, TListSource source);
+    // `columns`: lower-case name → index in a row of `count` columns.
+    TListColumns ListColumnsOf(const QHash<QString, int> &columns, int count) const;
+    TListRow BuildListRow(const std::vector<QString> &values, const TListColumns &at) const;
+    TListRowMaker ListRowMaker(const TListColumns &at) const;
+    bool ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListEntry> &rows,
+                      TListColumns &at) const;
+    void FillList(std::vector<TListEntry> rows, TListRowMaker maker, TListSource source);
     void ClearList(TListSource source);
     void ListQuickView(int index);
     QString QuickViewCondition(int index, QVariantList &params) const;

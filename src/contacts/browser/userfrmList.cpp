@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -57,44 +58,171 @@ QString Tfuserfrm::ListColumnsSql(const QString &prefix) const
     return names.join(',');
 }
 
-TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) const
+namespace {
+
+enum : char { NullValue = 'N', TextValue = 'T', IntegerValue = 'I', OtherValue = 'U' };
+
+// Whether the bytes are UTF-8 that reads back as the same bytes, judged conservatively: only
+// two-byte sequences and three-byte ones of U+1000..U+CFFF and U+E000..U+EFFF (which hold the
+// Chinese characters) are taken as they are; anything else goes through the text conversion.
+bool IsPlainUtf8(QByteArrayView bytes)
+{
+    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = at + bytes.size();
+    while (at < end) {
+        const unsigned char lead = *at++;
+        if (lead < 0x80)
+            continue;
+        int follow = 0;
+        if (lead >= 0xc2 && lead <= 0xdf)
+            follow = 1;
+        else if ((lead >= 0xe1 && lead <= 0xec) || lead == 0xee)
+            follow = 2;
+        else
+            return false;
+        if (end - at < follow)
+            return false;
+        for (; follow > 0; --follow, ++at) {
+            if ((*at & 0xc0) != 0x80)
+                return false;
+        }
+    }
+    return true;
+}
+
+void AppendSized(std::string &values, const char *bytes, size_t size)
+{
+    const quint32 length = quint32(size);
+    values.append(reinterpret_cast<const char *>(&length), sizeof length);
+    values.append(bytes, size);
+}
+
+} // namespace
+
+std::string PackRowValues(const SQLite::Statement &statement, int first, int count)
+{
+    std::string values;
+    for (int i = first; i < first + count; ++i) {
+        const SQLite::ValueView value = statement.ColumnView(i);
+        switch (value.Type) {
+        case SQLite::ValueType::Null:
+            values.push_back(NullValue);
+            break;
+        case SQLite::ValueType::Text:
+            values.push_back(TextValue);
+            AppendSized(values, value.Bytes.data(), size_t(value.Bytes.size()));
+            break;
+        case SQLite::ValueType::Integer:
+            values.push_back(IntegerValue);
+            values.append(reinterpret_cast<const char *>(&value.Int64), sizeof value.Int64);
+            break;
+        default: {
+            const QString text = ColumnText(statement, i);
+            values.push_back(OtherValue);
+            AppendSized(values, reinterpret_cast<const char *>(text.constData()), size_t(text.size()) * sizeof(QChar));
+            break;
+        }
+        }
+    }
+    return values;
+}
+
+namespace {
+
+// One value of a packed buffer: where it starts, and the start of the next.
+struct TPackedValue {
+    char tag = NullValue;
+    const char *bytes = nullptr;
+    quint32 size = 0;
+};
+
+const char *NextPackedValue(const char *at, TPackedValue &value)
+{
+    value.tag = *at++;
+    value.size = 0;
+    if (value.tag == IntegerValue) {
+        value.size = sizeof(qint64);
+    } else if (value.tag != NullValue) {
+        std::memcpy(&value.size, at, sizeof value.size);
+        at += sizeof value.size;
+    }
+    value.bytes = at;
+    return at + value.size;
+}
+
+QString PackedText(const TPackedValue &value)
+{
+    switch (value.tag) {
+    case NullValue:
+        return {};
+    case IntegerValue: {
+        qint64 number = 0;
+        std::memcpy(&number, value.bytes, sizeof number);
+        return QString::number(number);
+    }
+    case TextValue:
+        return QString::fromUtf8(value.bytes, qsizetype(value.size));
+    default:
+        return QString(reinterpret_cast<const QChar *>(value.bytes), qsizetype(value.size / sizeof(QChar)));
+    }
+}
+
+} // namespace
+
+QByteArray PackedUtf8(const std::string &values, int index)
+{
+    const char *at = values.data();
+    const char *end = at + values.size();
+    TPackedValue value;
+    for (int i = 0; at < end; ++i) {
+        at = NextPackedValue(at, value);
+        if (i != index)
+            continue;
+        if (value.tag == TextValue && IsPlainUtf8(QByteArrayView(value.bytes, qsizetype(value.size))))
+            return QByteArray(value.bytes, qsizetype(value.size));
+        return PackedText(value).toUtf8();
+    }
+    return {};
+}
+
+std::vector<QString> UnpackRowValues(const std::string &values)
+{
+    std::vector<QString> texts;
+    const char *at = values.data();
+    const char *end = at + values.size();
+    TPackedValue value;
+    while (at < end) {
+        at = NextPackedValue(at, value);
+        texts.push_back(PackedText(value));
+    }
+    return texts;
+}
+
+TListRow Tfuserfrm::BuildListRow(const std::vector<QString> &values, const TListColumns &at) const
 {
     TListRow item;
     auto record = std::make_unique<TIQ>();
-    const bool foreign = row.Foreign();
-    const auto text = [&](int index) { return foreign ? QString() : row.Raw(index); };
-    record->keyid = row.Raw(at.keyid);
-    record->nodetype = row.Raw(at.nodetype);
+    const auto raw = [&](int index) { return index < 0 || size_t(index) >= values.size() ? QString() : values[size_t(index)]; };
+    const bool foreign = raw(at.kzfield2) != QLatin1String("2");
+    const auto text = [&](int index) { return foreign ? QString() : raw(index); };
+    record->keyid = raw(at.keyid);
+    record->nodetype = raw(at.nodetype);
     record->uname = text(at.uname);
     record->umtel = text(at.umtel);
     record->uwtlp = text(at.uwtlp);
     record->uxb = text(at.uxb).trimmed();
-    record->ulevel = row.Raw(at.ulevel);
+    record->ulevel = raw(at.ulevel);
     const QString uemail = text(at.uemail);
     record->email = uemail.trimmed();
     if (record->email.isEmpty())
         record->email = text(at.text1).trimmed();
-    record->kzfield1 = row.Raw(at.kzfield1);
+    record->kzfield1 = raw(at.kzfield1);
     if (record->IsGroup()) {
         item.caption = record->uname;
         item.image = 7;
     } else {
         // The level column is drawn as stars; its text stays empty.
-        // A column that shows one of the record's own texts shares it instead of reading it again.
-        const auto cell = [&](size_t i) {
-            const int index = at.view[i];
-            if (at.levelColumn[i])
-                return QString();
-            if (index == at.uname)
-                return record->uname;
-            if (index == at.umtel)
-                return record->umtel;
-            if (index == at.uwtlp)
-                return record->uwtlp;
-            if (index == at.uemail)
-                return uemail;
-            return text(index);
-        };
+        const auto cell = [&](size_t i) { return at.levelColumn[i] ? QString() : text(at.view[i]); };
         item.caption = at.view.empty() ? record->uname : cell(0);
         item.subItems.reserve(qsizetype(at.view.size()));
         for (size_t i = 1; i < at.view.size(); ++i)
@@ -105,27 +233,36 @@ TListRow Tfuserfrm::BuildListRow(const TRowReader &row, const TListColumns &at) 
     return item;
 }
 
-Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const TRowReader &reader) const
+TListRowMaker Tfuserfrm::ListRowMaker(const TListColumns &at) const
 {
+    return [this, at](const TListEntry &entry) { return BuildListRow(UnpackRowValues(entry.values), at); };
+}
+
+Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const QHash<QString, int> &columns, int count) const
+{
+    const auto index = [&](const QString &name) { return columns.value(name.toLower(), -1); };
     TListColumns at;
-    at.keyid = reader.Index(QStringLiteral("keyid"));
-    at.nodetype = reader.Index(QStringLiteral("nodetype"));
-    at.kzfield1 = reader.Index(QStringLiteral("kzfield1"));
-    at.uname = reader.Index(QStringLiteral("uname"));
-    at.uxb = reader.Index(QStringLiteral("uxb"));
-    at.ulevel = reader.Index(QStringLiteral("ulevel"));
-    at.uemail = reader.Index(QStringLiteral("uemail"));
-    at.text1 = reader.Index(QStringLiteral("text1"));
-    at.umtel = reader.Index(QStringLiteral("umtel"));
-    at.uwtlp = reader.Index(QStringLiteral("uwtlp"));
+    at.keyid = index(QStringLiteral("keyid"));
+    at.nodetype = index(QStringLiteral("nodetype"));
+    at.kzfield1 = index(QStringLiteral("kzfield1"));
+    at.kzfield2 = index(QStringLiteral("kzfield2"));
+    at.uname = index(QStringLiteral("uname"));
+    at.uxb = index(QStringLiteral("uxb"));
+    at.ulevel = index(QStringLiteral("ulevel"));
+    at.uemail = index(QStringLiteral("uemail"));
+    at.text1 = index(QStringLiteral("text1"));
+    at.umtel = index(QStringLiteral("umtel"));
+    at.uwtlp = index(QStringLiteral("uwtlp"));
+    at.count = count;
     for (const QString &field : viewFields_) {
-        at.view.push_back(reader.Index(field));
+        at.view.push_back(index(field));
         at.levelColumn.push_back(IsField(field, "ulevel"));
     }
     return at;
 }
 
-bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListRow> &rows) const
+bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std::vector<TListEntry> &rows,
+                             TListColumns &at) const
 {
     SQLite::Database *db = Db();
     if (!db)
@@ -134,35 +271,44 @@ bool Tfuserfrm::ReadListRows(const QString &sql, const QVariantList &params, std
         SQLite::Statement statement(*db, sql);
         statement.BindAll(params);
         TRowReader reader(statement);
-        const TListColumns at = ListColumnsOf(reader);
-        while (statement.ExecuteStep())
-            rows.push_back(BuildListRow(reader, at));
+        at = ListColumnsOf(reader.columns, statement.ColumnCount());
+        while (statement.ExecuteStep()) {
+            TListEntry &entry = rows.emplace_back();
+            entry.key = statement.ColumnInt64(at.keyid);
+            const QString nodetype = ColumnText(statement, at.nodetype);
+            entry.contact = nodetype == QLatin1String("2");
+            entry.group = nodetype == QLatin1String("1");
+            entry.values = PackRowValues(statement, 0, at.count);
+        }
     } catch (const EDatabaseError &) {
         return false;
     }
     return true;
 }
 
-void Tfuserfrm::FillList(std::vector<TListRow> rows, TListSource source)
+void Tfuserfrm::FillList(std::vector<TListEntry> rows, TListRowMaker maker, TListSource source)
 {
     QSignalBlocker block(ListView1->Selection());
-    ListView1->Model()->SetRows(std::move(rows));
+    ListView1->Model()->SetEntries(std::move(rows), std::move(maker));
     listSource_ = source;
     // The card shows a contact of the list or none.
     if (cardKeyid_.isEmpty())
         return;
     const TContactListModel *model = ListView1->Model();
-    for (int i = 0; i < model->Count(); ++i) {
-        const TIQ *record = model->Row(i).record.get();
-        if (record && record->IsContact() && record->keyid == cardKeyid_)
-            return;
+    bool ok = false;
+    const qint64 cardKey = cardKeyid_.toLongLong(&ok);
+    if (ok && QString::number(cardKey) == cardKeyid_) {
+        for (int i = 0; i < model->Count(); ++i) {
+            if (model->IsContact(i) && model->Key(i) == cardKey)
+                return;
+        }
     }
     ShowContactCard(QString());
 }
 
 void Tfuserfrm::ClearList(TListSource source)
 {
-    FillList({}, source);
+    FillList({}, nullptr, source);
 }
 
 // Sorting --------------------------------------------------------------------------------------
@@ -343,21 +489,23 @@ void Tfuserfrm::FilterByInitial(const QString &pattern)
     }
     if (keys.isEmpty())
         return;
-    std::vector<TListRow> found;
+    std::vector<TListEntry> rows;
+    TListColumns at;
     if (!ReadListRows(QStringLiteral("select ") + ListColumnsSql(QString()) +
                           QStringLiteral(" from userinfo where keyid in (select value from json_each(?))"),
-                      {QLatin1Char('[') + keys.join(',') + QLatin1Char(']')}, found))
+                      {QLatin1Char('[') + keys.join(',') + QLatin1Char(']')}, rows, at))
         return;
     // Listed in the order of the tree.
-    std::vector<TListRow> rows;
-    rows.reserve(found.size());
-    for (TListRow &row : found) {
-        row.record->position = positions.value(row.record->Key(), -1);
-        rows.push_back(std::move(row));
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const TListRow &a, const TListRow &b) { return a.record->position < b.record->position; });
-    FillList(std::move(rows), TListSource::Initial);
+    std::stable_sort(rows.begin(), rows.end(), [&](const TListEntry &a, const TListEntry &b) {
+        return positions.value(a.key, -1) < positions.value(b.key, -1);
+    });
+    // The rows carry their place in the tree.
+    TListRowMaker make = [make = ListRowMaker(at), positions](const TListEntry &entry) {
+        TListRow row = make(entry);
+        row.record->position = positions.value(entry.key, -1);
+        return row;
+    };
+    FillList(std::move(rows), std::move(make), TListSource::Initial);
 }
 
 void Tfuserfrm::SpeedButton8Click(const QString &caption)

@@ -153,9 +153,35 @@ void TContactListModel::SetColumns(const QStringList &fields, const QStringList 
 
 void TContactListModel::SetRows(std::vector<TListRow> rows)
 {
+    std::vector<TListEntry> entries(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (const TIQ *record = rows[i].record.get()) {
+            entries[i].key = record->Key();
+            entries[i].contact = record->IsContact();
+            entries[i].group = record->IsGroup();
+        }
+        entries[i].row = std::make_unique<TListRow>(std::move(rows[i]));
+    }
+    SetEntries(std::move(entries), nullptr);
+}
+
+void TContactListModel::SetEntries(std::vector<TListEntry> entries, TListRowMaker maker)
+{
     beginResetModel();
-    rows_ = std::move(rows);
+    rows_ = std::move(entries);
+    maker_ = std::move(maker);
     endResetModel();
+}
+
+TListRow &TContactListModel::Made(int row) const
+{
+    const TListEntry &entry = rows_[size_t(row)];
+    if (!entry.row) {
+        entry.row = std::make_unique<TListRow>(maker_ ? maker_(entry) : TListRow());
+        // The buffer has served its purpose.
+        std::string().swap(const_cast<TListEntry &>(entry).values);
+    }
+    return *entry.row;
 }
 
 void TContactListModel::RemoveRowsAt(QList<int> rows)
@@ -174,7 +200,7 @@ void TContactListModel::RemoveRowsAt(QList<int> rows)
     }
     // Many rows at once: one pass over the list instead of one erase per row.
     beginResetModel();
-    std::vector<TListRow> kept;
+    std::vector<TListEntry> kept;
     kept.reserve(rows_.size() - size_t(rows.size()));
     for (int row = 0, next = 0; row < Count(); ++row) {
         if (next < rows.size() && rows[next] == row)
@@ -190,7 +216,7 @@ void TContactListModel::SetCaption(int row, const QString &caption)
 {
     if (row < 0 || row >= Count())
         return;
-    rows_[size_t(row)].caption = caption;
+    Made(row).caption = caption;
     emit dataChanged(index(row, 0), index(row, 0));
 }
 
@@ -200,7 +226,7 @@ void TContactListModel::Reorder(const std::vector<int> &order)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(order.size());
-    std::vector<TListRow> sorted;
+    std::vector<TListEntry> sorted;
     sorted.reserve(rows_.size());
     for (size_t i = 0; i < order.size(); ++i) {
         newRowOf[size_t(order[i])] = int(i);
@@ -229,16 +255,17 @@ QVariant TContactListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= Count())
         return {};
-    const TListRow &row = rows_[size_t(index.row())];
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
+    case Qt::EditRole: {
+        const TListRow &row = Made(index.row());
         if (column == 0)
             return row.caption;
         return column - 1 < row.subItems.size() ? row.subItems[column - 1] : QString();
+    }
     case Qt::DecorationRole:
-        return column == 0 ? QVariant(BrowserIcon(row.image)) : QVariant();
+        return column == 0 ? QVariant(BrowserIcon(Made(index.row()).image)) : QVariant();
     default:
         return {};
     }

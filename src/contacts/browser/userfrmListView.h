@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QDropEvent;
@@ -36,6 +37,18 @@ struct TListRow {
     int image = 5;
 };
 
+// A row of the list as it was read: what the page needs of every row, and the row's values in
+// one buffer that the page's maker turns into a TListRow when the row is first looked at. Lists
+// of many thousand rows thus cost one buffer a row until they are shown.
+struct TListEntry {
+    qint64 key = 0;
+    bool contact = false;  // nodetype "2"
+    bool group = false;    // nodetype "1"
+    std::string values;
+    mutable std::unique_ptr<TListRow> row;  // made on first use; set from the start by SetRows
+};
+using TListRowMaker = std::function<TListRow(const TListEntry &entry)>;
+
 class TContactListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -46,10 +59,16 @@ public:
     const QStringList &ColumnFields() const { return fields_; }
 
     void SetRows(std::vector<TListRow> rows);
+    // Rows made by `maker` when they are first needed.
+    void SetEntries(std::vector<TListEntry> entries, TListRowMaker maker);
     void Clear() { SetRows({}); }
     int Count() const { return int(rows_.size()); }
-    TListRow &Row(int row) { return rows_[size_t(row)]; }
-    const TListRow &Row(int row) const { return rows_[size_t(row)]; }
+    TListRow &Row(int row) { return Made(row); }
+    const TListRow &Row(int row) const { return Made(row); }
+    // Without making the row.
+    qint64 Key(int row) const { return rows_[size_t(row)].key; }
+    bool IsContact(int row) const { return rows_[size_t(row)].contact; }
+    bool IsGroup(int row) const { return rows_[size_t(row)].group; }
     void RemoveRowsAt(QList<int> rows);
     void SetCaption(int row, const QString &caption);
     // Puts the rows in a new order: new row i is old row order[i]. Selection follows the rows.
@@ -72,9 +91,12 @@ public:
     Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
 
 private:
+    TListRow &Made(int row) const;
+
     QStringList fields_;
     QStringList captions_;
-    std::vector<TListRow> rows_;
+    std::vector<TListEntry> rows_;
+    TListRowMaker maker_;
 };
 
 // Draws the level stars in report style, in the column that shows ulevel, for contact rows.

@@ -7,6 +7,8 @@
 #include "platform/SqliteDb.h"
 
 #include <QHash>
+#include <string>
+#include <vector>
 
 // Reads the current row of a statement by column name; the names are looked up once. Rows
 // written elsewhere (kzfield2 not "2") hold texts this program cannot read; their texts read
@@ -23,6 +25,13 @@ struct Tfuserfrm::TRowReader {
     QHash<QString, int> columns;  // lower-case name → index
     int kzfield2 = -1;
 };
+
+// The values of `count` columns of the current row from `first` on in one buffer, and back: the
+// texts ColumnText gives for them.
+std::string PackRowValues(const SQLite::Statement &statement, int first, int count);
+std::vector<QString> UnpackRowValues(const std::string &values);
+// The UTF-8 of the text of one value of a buffer made by PackRowValues.
+QByteArray PackedUtf8(const std::string &values, int index);
 
 // Image index of a tree node, kept beside its icon so it can be asked for.
 inline constexpr int NodeImageRole = Qt::UserRole + 1;

@@ -67,36 +67,35 @@ void Tfuserfrm::SearchContacts(const QString &text)
         ClearList(TListSource::Search);
         return;
     }
-    std::vector<TListRow> rows;
+    std::vector<TListEntry> rows;
     std::vector<QByteArray> order;
+    const QStringList listColumns = ListColumnsSql(QString()).split(',');
+    QHash<QString, int> columnIndex;
+    for (int i = 0; i < listColumns.size(); ++i)
+        columnIndex.insert(listColumns[i].toLower(), i);
+    const TListColumns at = ListColumnsOf(columnIndex, int(listColumns.size()));
     try {
-        searchIndex_->Renew(*db, accountWatch_, SearchColumns());
+        // The index keeps the listed values of every contact: what it finds is listed from it.
+        searchIndex_->Renew(*db, accountWatch_, SearchColumns(), listColumns);
         const std::vector<qint64> keys = searchIndex_->Find(text, IsInitialsPattern(text));
-        if (keys.empty()) {
-            FillList({}, TListSource::Search);
-            return;
-        }
-        QByteArray list = "[";
-        for (const qint64 key : keys)
-            list += QByteArray::number(key) + ',';
-        list.back() = ']';
-        SQLite::Statement read(*db, QStringLiteral("select ") + ListColumnsSql(QString()) +
-                                        QStringLiteral(" from userinfo where keyid in (select value from json_each(?))"
-                                                       " order by keyid"));
-        read.Bind(1, QString::fromLatin1(list));
-        const TRowReader reader(read);
-        const TListColumns at = ListColumnsOf(reader);
         rows.reserve(keys.size());
         order.reserve(keys.size());
-        while (read.ExecuteStep()) {
-            rows.push_back(BuildListRow(reader, at));
-            const QString name = reader.Foreign() ? reader.Raw(at.uname) : rows.back().record->uname;
-            QByteArray key = name.toUtf8();
-            for (char &ch : key) {
+        for (const qint64 key : keys) {
+            std::string_view values;
+            if (!searchIndex_->ListValues(key, values))
+                continue;
+            TListEntry &entry = rows.emplace_back();
+            entry.key = key;
+            entry.values = values;
+            const QByteArray nodetype = PackedUtf8(entry.values, at.nodetype);
+            entry.contact = nodetype == "2";
+            entry.group = nodetype == "1";
+            QByteArray name = PackedUtf8(entry.values, at.uname);
+            for (char &ch : name) {
                 if (ch >= 'A' && ch <= 'Z')
                     ch = char(ch + 32);
             }
-            order.push_back(key);
+            order.push_back(std::move(name));
         }
     } catch (const EDatabaseError &) {
         ClearList(TListSource::Search);
@@ -107,9 +106,9 @@ void Tfuserfrm::SearchContacts(const QString &text)
     for (size_t i = 0; i < index.size(); ++i)
         index[i] = int(i);
     std::stable_sort(index.begin(), index.end(), [&](int a, int b) { return order[size_t(a)] < order[size_t(b)]; });
-    std::vector<TListRow> sorted;
+    std::vector<TListEntry> sorted;
     sorted.reserve(rows.size());
     for (int i : index)
         sorted.push_back(std::move(rows[size_t(i)]));
-    FillList(std::move(sorted), TListSource::Search);
+    FillList(std::move(sorted), ListRowMaker(at), TListSource::Search);
 }

@@ -188,6 +188,64 @@ TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
     return order;
 }
 
+// A node of the group tree that keeps its caption and image itself instead of in the item's
+// list of role values: the tree of a large account is made without a variant per node and role.
+class TGroupTreeItem final : public TRecordTreeItem
+{
+public:
+    TGroupTreeItem(std::unique_ptr<TIQ> record, const QString &text, int image)
+        : TRecordTreeItem(std::move(record)), text_(text), image_(image)
+    {
+    }
+
+    void SetImage(int image)
+    {
+        image_ = image;
+        hasIcon_ = false;
+        emitDataChanged();
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return text_;
+            case Qt::DecorationRole:
+                return hasIcon_ ? icon_ : QVariant(BrowserIcon(image_));
+            case NodeImageRole:
+                return image_;
+            default:
+                break;
+            }
+        }
+        return TRecordTreeItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant &value) override
+    {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            text_ = value.toString();
+        } else if (column == 0 && role == NodeImageRole) {
+            image_ = value.toInt();
+        } else if (column == 0 && role == Qt::DecorationRole) {
+            icon_ = value;
+            hasIcon_ = true;
+        } else {
+            TRecordTreeItem::setData(column, role, value);
+            return;
+        }
+        emitDataChanged();
+    }
+
+private:
+    QString text_;
+    int image_ = 0;
+    bool hasIcon_ = false;  // an icon set from outside, which wins over the image's
+    QVariant icon_;
+};
+
 } // namespace
 
 // Nodes ----------------------------------------------------------------------------------------
@@ -196,9 +254,7 @@ std::unique_ptr<TRecordTreeItem> Tfuserfrm::MakeNode(std::unique_ptr<TIQ> record
 {
     const QString text = record->uname;
     const int image = ImageOf(*record);
-    auto node = std::make_unique<TRecordTreeItem>(std::move(record));
-    node->setText(0, text);
-    SetNodeImage(node.get(), image, image);
+    auto node = std::make_unique<TGroupTreeItem>(std::move(record), text, image);
     node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
                    Qt::ItemIsDropEnabled);
     return node;
@@ -209,6 +265,10 @@ void Tfuserfrm::SetNodeImage(QTreeWidgetItem *node, int selectedIndex, int image
     Q_UNUSED(selectedIndex)  // one icon serves both states here
     if (!node)
         return;
+    if (auto *item = dynamic_cast<TGroupTreeItem *>(node)) {
+        item->SetImage(imageIndex);
+        return;
+    }
     node->setIcon(0, BrowserIcon(imageIndex));
     node->setData(0, NodeImageRole, imageIndex);
 }
@@ -524,14 +584,15 @@ void Tfuserfrm::ListQuickView(int index)
     listedQuickView_ = index;
     QVariantList params;
     const QString sql = QuickViewSql(index, params);
-    std::vector<TListRow> rows;
-    if (!ReadListRows(sql, params, rows)) {
+    std::vector<TListEntry> rows;
+    TListColumns at;
+    if (!ReadListRows(sql, params, rows, at)) {
         ClearList(TListSource::QuickView);
         return;
     }
     TreeView1->topLevelItem(index)->setText(
         0, QString::fromUtf8(QuickViewCaptions[index]) + '(' + QString::number(rows.size()) + ')');
-    FillList(std::move(rows), TListSource::QuickView);
+    FillList(std::move(rows), ListRowMaker(at), TListSource::QuickView);
 }
 
 void Tfuserfrm::LoadTagTree()
@@ -588,15 +649,16 @@ void Tfuserfrm::DyTreeView1Change(QTreeWidgetItem *node)
         return;
     }
     // Subgroups first in their stored order, then contacts in the tree's order.
-    std::vector<TListRow> rows;
+    std::vector<TListEntry> rows;
+    TListColumns at;
     const bool read = ReadListRows(QStringLiteral("select ") + ListColumnsSql(QString()) +
                                        QStringLiteral(" from userinfo where nodeparentkey=? order by nodetype,"
                                                       "case when nodetype=1 then nodeindex end,kzfield1,keyid"),
-                                   {record->Key()}, rows);
+                                   {record->Key()}, rows, at);
     listedGroupKey_ = record->Key();
     if (!read)
         rows.clear();
-    FillList(std::move(rows), TListSource::GroupChildren);
+    FillList(std::move(rows), ListRowMaker(at), TListSource::GroupChildren);
 }
 
 void Tfuserfrm::DyTreeView1DblClick()
@@ -620,14 +682,15 @@ void Tfuserfrm::TreeView2Change(QTreeWidgetItem *node)
 {
     if (!node || !node->parent())
         return;
-    std::vector<TListRow> rows;
+    std::vector<TListEntry> rows;
+    TListColumns at;
     const bool read = ReadListRows(QStringLiteral("select ") + ListColumnsSql(QStringLiteral("u.")) +
                                        QStringLiteral(" from userinfo u,userlinkplace up where u.nodetype=2 and "
                                                       "u.keyid=up.keyid and up.placename=? order by u.readcount desc"),
-                                   {node->data(0, TagNameRole).toString()}, rows);
+                                   {node->data(0, TagNameRole).toString()}, rows, at);
     if (!read)
         rows.clear();
-    FillList(std::move(rows), TListSource::Tag);
+    FillList(std::move(rows), ListRowMaker(at), TListSource::Tag);
 }
 
 void Tfuserfrm::TreeView2Enter()

@@ -450,6 +450,64 @@ namespace {
 // The log keeps the system's reason; the user hears what it means for the file.
 const QString NotWrittenText = QStringLiteral("文件没有完整写入（磁盘可能已满），原有的文件保持不变。");
 
+// `text` in GB18030 into `bytes`, as `encoder` gives it. ASCII is its own encoding there and
+// makes up most of the file; only the runs of other characters go through the encoder, a run
+// that ends in a high surrogate together with the character after it.
+void EncodeGb18030(QStringEncoder &encoder, const QString &text, QByteArray &bytes)
+{
+    const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    // Four bytes are the most GB18030 takes for one UTF-16 unit, whatever runs the text is cut in.
+    bytes.resize(qMax(encoder.requiredSpace(size), size * 4));
+    char *out = bytes.data();
+    qsizetype i = 0;
+    while (i < size) {
+        for (; i < size && chars[i] < 0x80; ++i)
+            *out++ = char(chars[i]);
+        const qsizetype from = i;
+        for (; i < size && chars[i] >= 0x80; ++i) {
+        }
+        if (i > from && i < size && QChar::isHighSurrogate(chars[i - 1]))
+            ++i;
+        if (i > from)
+            out = encoder.appendToBuffer(out, QStringView(chars + from, i - from));
+    }
+    bytes.truncate(out - bytes.constData());
+}
+
+// One field of the current row as AppendCsvField writes ColumnText of it. Most fields of a
+// contact are empty and most texts are ASCII: those are written without a text of their own.
+void AppendCsvColumn(QString &chunk, const SQLite::Statement &row, int column)
+{
+    const SQLite::ValueView value = row.ColumnView(column);
+    if (value.Type == SQLite::ValueType::Null) {
+        chunk.append(QLatin1String("\"\","));
+        return;
+    }
+    if (value.Type == SQLite::ValueType::Text) {
+        const char *bytes = value.Bytes.data();
+        const qsizetype size = value.Bytes.size();
+        bool ascii = true;
+        for (qsizetype i = 0; i < size && ascii; ++i)
+            ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+        if (ascii) {
+            chunk += u'"';
+            qsizetype from = 0;
+            for (qsizetype i = 0; i < size; ++i) {
+                if (bytes[i] == '"') {
+                    chunk.append(QLatin1String(bytes + from, i - from + 1));
+                    chunk += u'"';
+                    from = i + 1;
+                }
+            }
+            chunk.append(QLatin1String(bytes + from, size - from));
+            chunk.append(QLatin1String("\","));
+            return;
+        }
+    }
+    AppendCsvField(chunk, ColumnText(row, column));
+}
+
 } // namespace
 
 TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path, const QStringList &fieldCaptions)
@@ -481,8 +539,9 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
         QStringEncoder encoder("GB18030");
         QString chunk = CsvHeaderLine(captions);
         chunk.reserve((1 << 20) + 64 * 1024);
+        QByteArray bytes;
         const auto flush = [&] {
-            const QByteArray bytes = encoder.encode(chunk);
+            EncodeGb18030(encoder, chunk, bytes);
             if (!file.Write(bytes))
                 throw Exception(NotWrittenText);
             chunk.truncate(0);  // keeps the buffer for the next lines
@@ -492,7 +551,7 @@ TExportResult ExportContactsCsv(TADOConnection *connection, const QString &path,
                 if (column < 0)
                     AppendCsvEmptyField(chunk);
                 else
-                    AppendCsvField(chunk, ColumnText(select, column));
+                    AppendCsvColumn(chunk, select, column);
             }
             chunk += QLatin1String("\r\n");
             ++result.Written;
