@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QVariant>
 #include <gtest/gtest.h>
 #include <map>
@@ -24,6 +25,26 @@ inline void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 QT_END_NAMESPACE
+
+inline bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QStringList ItemTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
 
 class RecordingBrowser final : public IBrowserPage
 {
@@ -86,6 +107,20 @@ protected:
     }
 
     QString Text(const QString &sql, const QVariantList &params = {}) { return Value(sql, params).toString(); }
+    // One column of the contact row with the given key.
+    QString Field(const QString &key, const QString &column)
+    {
+        return Text("select " + column + " from userinfo where keyid=?", {key.toLongLong()});
+    }
+    // The first column of every row.
+    QStringList Column(const QString &sql, const QVariantList &params = {})
+    {
+        QStringList values;
+        if (RunQuery(query.get(), sql, params))
+            for (query->First(); !query->Eof(); query->Next())
+                values << query->Fields(0).AsString();
+        return values;
+    }
     int Count(const QString &table, const QString &where = "1=1", const QVariantList &params = {})
     {
         return Value("select count(*) from " + table + " where " + where, params).toInt();

@@ -1,5 +1,6 @@
 #include "contacts/editor/ReminderRules.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -91,35 +92,29 @@ INSTANTIATE_TEST_SUITE_P(
         ExpansionCase{"WeeklyWithoutWeekdaysGivesNone", rkWeekly, "1,0,0,0,0,0,0,0", "2024-01-01", "", 5, {}}),
     [](const ::testing::TestParamInfo<ExpansionCase> &info) { return std::string(info.param.name); });
 
-struct LimitCase {
-    int kind;
-    const char *text;
-};
-
 TEST(ExpansionLimit, EveryKindStopsAtOneHundredRows)
 {
-    for (const LimitCase &c : {LimitCase{rkDaily, "1"}, LimitCase{rkWeekly, "1,1,1,1,1,1,1,1"},
-                               LimitCase{rkMonthly, "1,1,1"}, LimitCase{rkYearly, "1,0,1"}}) {
-        TRecurrence r = DecodeRecurrence(c.kind, QString::fromLatin1(c.text));
+    for (const auto &[kind, text] : {std::pair{rkDaily, "1"}, {rkWeekly, "1,1,1,1,1,1,1,1"}, {rkMonthly, "1,1,1"},
+                                     {rkYearly, "1,0,1"}}) {
+        TRecurrence r = DecodeRecurrence(kind, QString::fromLatin1(text));
         r.Start = QDate(2024, 1, 1);
         r.UntilEnd = true;
         r.End = QDate(2400, 1, 1);
         const std::vector<QDate> days = ExpandRecurrence(r);
-        EXPECT_EQ(days.size(), size_t(MaxOccurrences)) << c.text;
-        EXPECT_TRUE(std::is_sorted(days.begin(), days.end())) << c.text;
+        EXPECT_EQ(days.size(), size_t(MaxOccurrences)) << text;
+        EXPECT_TRUE(std::is_sorted(days.begin(), days.end())) << text;
         r.UntilEnd = false;
         r.Count = 250;
-        EXPECT_EQ(ExpandRecurrence(r).size(), size_t(MaxOccurrences)) << c.text;
+        EXPECT_EQ(ExpandRecurrence(r).size(), size_t(MaxOccurrences)) << text;
     }
 }
 
 TEST(OccurrenceRows, EndDateAndPassedFlag)
 {
     const QDateTime now(QDate(2024, 5, 1), QTime(10, 0));
-    struct Case {
+    const struct {
         QTime time;
-        QDate day;
-        QDate end;
+        QDate day, end;
         bool passed;
     } cases[] = {
         {QTime(0, 30), QDate(2024, 5, 3), QDate(2024, 5, 3), false},
@@ -129,7 +124,7 @@ TEST(OccurrenceRows, EndDateAndPassedFlag)
         {QTime(10, 1), QDate(2024, 5, 1), QDate(2024, 5, 2), false},
         {QTime(23, 0), QDate(2024, 12, 31), QDate(2025, 1, 1), false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const TOccurrenceRow row = OccurrenceRow(c.day, c.time, now);
         EXPECT_EQ(row.StartDate, QDateTime(c.day, QTime(0, 0)));
         EXPECT_EQ(row.AlarmTime, QDateTime(c.day, c.time));
@@ -141,44 +136,31 @@ TEST(OccurrenceRows, EndDateAndPassedFlag)
 TEST(RuleChange, ComparesWhatTheRangeUses)
 {
     TReminderRule base;
-    base.Start = QDateTime(QDate(2024, 5, 1), QTime(9, 0));
-    base.Alarm = base.Start;
+    base.Start = base.Alarm = QDateTime(QDate(2024, 5, 1), QTime(9, 0));
     base.End = QDateTime(QDate(2024, 6, 1), QTime(0, 0));
     base.Count = 5;
     base.Kind = rkDaily;
     base.Text = "1";
-
-    EXPECT_FALSE(ReminderRuleChanged(base, base, false));
-    EXPECT_FALSE(ReminderRuleChanged(base, base, true));
-
-    TReminderRule later = base;
-    later.Start.setTime(QTime(10, 30));
-    later.Alarm.setTime(QTime(10, 30));
-    EXPECT_TRUE(ReminderRuleChanged(later, base, false)) << "a new time of day must rewrite the rows";
-
-    TReminderRule otherEnd = base;
-    otherEnd.End = otherEnd.End.addDays(3);
-    EXPECT_FALSE(ReminderRuleChanged(otherEnd, base, false));
-    EXPECT_TRUE(ReminderRuleChanged(otherEnd, base, true));
-    TReminderRule endTime = base;
-    endTime.End.setTime(QTime(12, 0));
-    EXPECT_FALSE(ReminderRuleChanged(endTime, base, true));
-
-    TReminderRule otherCount = base;
-    otherCount.Count = 6;
-    EXPECT_TRUE(ReminderRuleChanged(otherCount, base, false));
-    EXPECT_FALSE(ReminderRuleChanged(otherCount, base, true));
-
-    TReminderRule otherText = base;
-    otherText.Text = "2";
-    EXPECT_TRUE(ReminderRuleChanged(otherText, base, false));
-    TReminderRule otherKind = base;
-    otherKind.Kind = rkNone;
-    EXPECT_TRUE(ReminderRuleChanged(otherKind, base, false));
-
-    TReminderRule noStart = base;
-    noStart.Start = QDateTime();
-    EXPECT_TRUE(ReminderRuleChanged(noStart, base, false));
+    const struct {
+        const char *name;
+        std::function<void(TReminderRule &)> change;
+        bool byCount, byEnd;  // changed for a series ended by its count, by its end date
+    } cases[] = {
+        {"nothing", [](TReminderRule &) {}, false, false},
+        {"time of day", [](TReminderRule &r) { r.Start.setTime(QTime(10, 30)); r.Alarm = r.Start; }, true, true},
+        {"end date", [](TReminderRule &r) { r.End = r.End.addDays(3); }, false, true},
+        {"end time", [](TReminderRule &r) { r.End.setTime(QTime(12, 0)); }, false, false},
+        {"count", [](TReminderRule &r) { r.Count = 6; }, true, false},
+        {"text", [](TReminderRule &r) { r.Text = "2"; }, true, true},
+        {"kind", [](TReminderRule &r) { r.Kind = rkNone; }, true, true},
+        {"no start", [](TReminderRule &r) { r.Start = QDateTime(); }, true, true},
+    };
+    for (const auto &c : cases) {
+        TReminderRule changed = base;
+        c.change(changed);
+        EXPECT_EQ(ReminderRuleChanged(changed, base, false), c.byCount) << c.name;
+        EXPECT_EQ(ReminderRuleChanged(changed, base, true), c.byEnd) << c.name;
+    }
 }
 
 } // namespace
