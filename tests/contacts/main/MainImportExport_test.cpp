@@ -58,15 +58,7 @@ protected:
         TestDialogs().Reset();
     }
 
-    QStringList Names()
-    {
-        QStringList names;
-        SQLite::Statement select(CustomerData->dbConnection->Db(),
-                                 "select uname from userinfo where nodetype=2 order by keyid");
-        while (select.ExecuteStep())
-            names << select.Column(0).toString();
-        return names;
-    }
+    QStringList Names() const { return ContactNames(accountPath); }
 
     QString folder;
     QString accountPath;
@@ -146,8 +138,8 @@ TEST_F(MainImportExport, CsvExportAddsTheExtensionAsksBeforeOverwritingAndReport
     main->ExportCsv();
     const QString path = folder + "/book.csv";
     const QByteArray written = ReadBytes(path);
-    EXPECT_TRUE(written.startsWith("\"\xD0\xD5\""));  // 姓 of the first caption
-    EXPECT_TRUE(written.contains("\r\n\"\",\"\",\"\xD5\xC5\xC8\xFD\","));
+    // 姓 of the first caption; 张三 in the third column.
+    EXPECT_TRUE(written.startsWith("\"\xD0\xD5\"") && written.contains("\r\n\"\",\"\",\"\xD5\xC5\xC8\xFD\","));
     EXPECT_EQ(TestDialogs().Questions().front().caption, QStringLiteral("保存"));
 
     WriteBytes(path, "mine");
@@ -165,8 +157,7 @@ TEST_F(MainImportExport, CsvExportAddsTheExtensionAsksBeforeOverwritingAndReport
     TestDialogs().AnswerText(folder + "/no/such/folder/book.csv");
     main->ExportCsv();
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("message"));
-    EXPECT_TRUE(TestDialogs().Last()->text.contains("book.csv"));
-    EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
+    EXPECT_TRUE(TestDialogs().Last()->text.contains("book.csv") && TestDialogs().Last()->icon == MsgIcon::Warning);
 }
 
 TEST_F(MainImportExport, CsvImportWizardFromTheMenu)
@@ -202,23 +193,15 @@ TEST_F(MainImportExport, VCardExportWizardAsksTheBrowserPage)
     main->OpenAccount(accountPath);
     ASSERT_NE(page, nullptr);
     SQLite::Database &db = CustomerData->dbConnection->Db();
-    db.Exec("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values('组', 1, 0, 1, '2')");
-    const qint64 group = db.LastInsertRowId();
-    SQLite::Statement subgroup(
-        db, "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values('子组', 1, ?, 2, '2')");
-    subgroup.Bind(1, group);
-    subgroup.Exec();
-    const qint64 sub = db.LastInsertRowId();
-    SQLite::Statement insert(
-        db, "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) values(?, 2, ?, ?, '2')");
-    for (const auto &[name, parent, level] : {std::tuple{"inside", group, 2}, std::tuple{"deeper", sub, 3},
-                                              std::tuple{"outside", qint64(0), 1}}) {
-        insert.Reset();
-        insert.Bind(1, QString::fromLatin1(name));
-        insert.Bind(2, parent);
-        insert.Bind(3, level);
-        insert.Exec();
-    }
+    const auto add = [&](const char *name, int type, qint64 parent, int level) {
+        db.Exec(QString("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel, kzfield2) "
+                        "values('%1', %2, %3, %4, '2')").arg(name).arg(type).arg(parent).arg(level));
+        return db.LastInsertRowId();
+    };
+    const qint64 group = add("组", 1, 0, 1);
+    add("deeper", 2, add("子组", 1, group, 2), 3);
+    add("inside", 2, group, 2);
+    add("outside", 2, 0, 1);
     page->LoadGroupTree();
     TestDialogs().Reset();
 
