@@ -5,18 +5,36 @@
 #include "contacts/editor/useredit.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/account/dataModule.h"
+#include "contacts/shared/Utility.h"
+#include "contacts/editor/usereditControls.h"
+#include "contacts/editor/usereditdlg.h"
 
 #include "TestSupport.h"
+#include "PictureTestData.h"
+#include "main/MainTestSupport.h"
+#include "platform/IniFiles.h"
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
 #include <QVariant>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 QT_BEGIN_NAMESPACE

@@ -1,17 +1,9 @@
 // The reminder dialog, the rows it writes, and the editor's use of it.
-#include "contacts/shared/Utility.h"
 #include "contacts/editor/setuseralarm.h"
-#include "contacts/editor/useredit.h"
 
 #include "editor/EditorTestSupport.h"
-#include "main/MainTestSupport.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QSpinBox>
 
 namespace {

@@ -1,29 +1,8 @@
 // The editor window around load and save: labels, lists, name completion, signs, toolbar, close
 // prompts and the editor registry.
-#include "contacts/shared/AppGlobals.h"
 #include "contacts/account/alarmwin.h"
-#include "contacts/main/EditorRegistry.h"
-#include "contacts/shared/Utility.h"
-#include "contacts/editor/useredit.h"
-#include "contacts/editor/usereditControls.h"
-#include "contacts/editor/usereditdlg.h"
 
 #include "editor/EditorTestSupport.h"
-#include "main/MainTestSupport.h"
-#include "platform/IniFiles.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTreeWidget>
-#include <QPointer>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTest>
 
 namespace {
 
@@ -144,15 +123,14 @@ TEST_F(EditorForm, BirthdayChangeFillsTheSignFields)
     editor.RadioButton2->setChecked(true);
     editor.DateTimePicker1->SetDate(QDate(2040, 12, 30));
     editor.DateTimePicker1Change();
-    EXPECT_EQ(editor.FieldText("usx"), "猴");
-    EXPECT_EQ(editor.FieldText("uxz"), "处女座") << "a lunar date outside the table leaves the star sign";
+    // A lunar date outside the table leaves the star sign.
+    EXPECT_EQ(editor.FieldText("usx") + editor.FieldText("uxz"), "猴处女座");
     EXPECT_TRUE(editor.Modified);
 
     // The tabbed editor recomputes on 阳历; the modal one only notes the change.
     editor.DateTimePicker1->SetDate(QDate(2020, 2, 10));
     editor.RadioButton1->click();
-    EXPECT_EQ(editor.FieldText("usx"), "鼠");
-    EXPECT_EQ(editor.FieldText("uxz"), "水瓶座");
+    EXPECT_EQ(editor.FieldText("usx") + editor.FieldText("uxz"), "鼠水瓶座");
 
     Tfrmusereditdlg dialog;
     dialog.DateTimePicker1->SetDate(QDate(2020, 2, 10));
@@ -178,8 +156,7 @@ TEST_F(EditorForm, LabelRename)
 
     TestDialogs().AnswerText("微信");
     editor.mylabClick(2);
-    EXPECT_EQ(editor.mylab[1]->text(), "微信");
-    EXPECT_EQ(PairValueOf(FieldCaptions, "field2"), "微信");
+    EXPECT_EQ(editor.mylab[1]->text() + PairValueOf(FieldCaptions, "field2"), "微信微信");
     EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("USERLABLE", "mylab2", ""), "微信");
 
     // A later window shows the new caption; cancelling changes nothing.
@@ -231,7 +208,11 @@ TEST_F(EditorForm, ChangesSetModified)
 TEST_F(EditorForm, SaveRenamesOnlyAfterSuccess)
 {
     Tfrmuseredit *editor = Registered("add_userform");
-    editor->TBXItem2Click();  // no name: refused
+    editor->SetFieldText("umtel", "13800000000");
+    editor->TBXItem4Click();  // save and new, no name: refused, the input stays
+    editor->TBXItem2Click();
+    EXPECT_EQ(TestDialogs().Texts(), (QStringList{"请输入姓名！", "请输入姓名！"}));
+    EXPECT_EQ(editor->FieldText("umtel"), "13800000000");
     EXPECT_EQ(editor->objectName(), "add_userform");
     EXPECT_EQ(RegistryNames(), QStringList{"add_userform"});
 
@@ -280,15 +261,6 @@ TEST_F(EditorForm, SaveAndNewResetsTheWholeEditor)
         EXPECT_EQ(Count(table, QString(column) + "=?", {next.toLongLong()}), 0) << table;
         EXPECT_EQ(Count(table, QString(column) + "=?", {key.toLongLong()}), 1) << "the old contact kept its " << table;
     }
-}
-
-TEST_F(EditorForm, SaveAndNewKeepsAFailedSavesInput)
-{
-    Tfrmuseredit editor;
-    editor.SetFieldText("umtel", "13800000000");
-    editor.TBXItem4Click();  // blank name
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"请输入姓名！"});
-    EXPECT_EQ(editor.FieldText("umtel"), "13800000000");
 }
 
 TEST_F(EditorForm, ClosingAChangedWindowAsks)
@@ -341,8 +313,7 @@ TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
         EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message}));
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         ASSERT_FALSE(editor.isNull());
-        EXPECT_TRUE(editor->isVisible() && editor->Modified);
-        EXPECT_EQ(editor->FieldText("umtel"), "12345");
+        EXPECT_TRUE(editor->isVisible() && editor->Modified && editor->FieldText("umtel") == "12345");
         EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
         // No to the next prompt closes it.
         TestDialogs().AnswerMessage(MsgResult::No);
@@ -405,8 +376,7 @@ TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
     });
     ShowContactModal(key);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(responder.Unexpected(), 0);
-    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_EQ(responder.Unexpected() + responder.Pending(), 0);
     EXPECT_EQ(Field(key, "umtel"), "555");
     EXPECT_FALSE(registered.isNull()) << "the registered window of the same contact stays";
     EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
@@ -454,22 +424,16 @@ TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
     editor.Image2Click();
     editor.Image4Click();
     EXPECT_TRUE(TestShell().opened.isEmpty()) << "blank addresses open nothing";
+    // What follows an address must not reach the mail program as a request of its own.
     editor.SetFieldText("uemail", " a@b.cn ");
-    editor.SetFieldText("text1", "c@d.cn");
+    editor.SetFieldText("text1", "x@y.com?attach=/home/user/.ssh/id_rsa&cc=z@evil.cn");
     editor.SetFieldText("uhtml", " www.example.cn ");
     editor.Image2Click();
     editor.Image3Click();
     editor.Image4Click();
-    EXPECT_EQ(TestShell().opened, (QStringList{"mailto:a@b.cn", "mailto:c@d.cn", "www.example.cn"}));
-
-    // What follows the address must not reach the mail program as a request of its own.
-    TestShell().opened.clear();
-    editor.SetFieldText("uemail", "x@y.com?attach=/home/user/.ssh/id_rsa");
-    editor.SetFieldText("text1", "a@b.cn&cc=z@evil.cn");
-    editor.Image2Click();
-    editor.Image3Click();
-    EXPECT_EQ(TestShell().opened, (QStringList{"mailto:x@y.com%3Fattach%3D%2Fhome%2Fuser%2F.ssh%2Fid_rsa",
-                                               "mailto:a@b.cn%26cc%3Dz@evil.cn"}));
+    EXPECT_EQ(TestShell().opened,
+              (QStringList{"mailto:a@b.cn", "mailto:x@y.com%3Fattach%3D%2Fhome%2Fuser%2F.ssh%2Fid_rsa%26cc%3Dz@evil.cn",
+                           "www.example.cn"}));
 }
 
 TEST_F(EditorForm, LevelBoxDrawsItsStars)
@@ -482,11 +446,10 @@ TEST_F(EditorForm, LevelBoxDrawsItsStars)
     const QImage one = editor.ulevel->grab().toImage();
     const auto yellow = [](const QImage &image) {
         int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor c = image.pixelColor(x, y);
-                count += c.red() > 200 && c.green() > 150 && c.blue() < 80;
-            }
+        for (int i = 0; i < image.width() * image.height(); ++i) {
+            const QColor c = image.pixelColor(i % image.width(), i / image.width());
+            count += c.red() > 200 && c.green() > 150 && c.blue() < 80;
+        }
         return count;
     };
     EXPECT_GT(yellow(one), 20);

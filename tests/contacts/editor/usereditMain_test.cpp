@@ -1,25 +1,8 @@
 // The editor installed in the main window, as the program runs it.
-#include "contacts/shared/AppGlobals.h"
-#include "contacts/main/EditorRegistry.h"
-#include "contacts/main/Main.h"
-#include "contacts/shared/UtilityDb.h"
-#include "contacts/account/dataModule.h"
-#include "contacts/editor/useredit.h"
 #include "contacts/browser/userfrm.h"
 
-#include "main/MainTestSupport.h"
-#include "TestSupport.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
+#include "editor/EditorTestSupport.h"
 #include "platform/Registry.h"
-
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QPointer>
-#include <QTreeWidget>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,19 +1,12 @@
 // The records list (activities, attachments) and the photo album of the editor.
 #include "contacts/editor/setfile.h"
 #include "contacts/editor/useractmsg.h"
-#include "contacts/editor/useredit.h"
 
 #include "editor/EditorTestSupport.h"
-#include "main/MainTestSupport.h"
-#include "PictureTestData.h"
 
-#include <QApplication>
 #include <QDateTimeEdit>
 #include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QScrollArea>
-#include <QTreeWidget>
-#include <optional>
 
 namespace {
 

@@ -2,18 +2,11 @@
 #include "contacts/shared/WNDES.h"
 #include "contacts/editor/selectuser.h"
 #include "contacts/editor/seluplaces.h"
-#include "contacts/editor/useredit.h"
-#include "contacts/editor/usereditdlg.h"
 
 #include "editor/EditorTestSupport.h"
-#include "main/MainTestSupport.h"
 
-#include <QComboBox>
 #include <QImage>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace {
 

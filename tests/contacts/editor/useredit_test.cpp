@@ -1,21 +1,9 @@
 // Loading and saving contacts in the editor.
-#include "contacts/shared/Utility.h"
-#include "contacts/editor/useredit.h"
-#include "contacts/editor/usereditControls.h"
-#include "contacts/editor/usereditdlg.h"
 
 #include "editor/EditorTestSupport.h"
-#include "PictureTestData.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace {
 

@@ -1,24 +1,14 @@
 #include "platform/DbFiles.h"
-#include "contacts/shared/AppGlobals.h"
 #include "contacts/main/MakerLinks.h"
 #include "contacts/transfer/OutlookImport.h"
-#include "contacts/shared/UtilityDb.h"
 #include "contacts/main/about.h"
 #include "contacts/main/setdate.h"
 
 #include "main/MainTestSupport.h"
 #include "transfer/TransferTestSupport.h"
-#include "TestSupport.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
-#include "platform/Registry.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 

@@ -1,18 +1,14 @@
-#include "contacts/main/EditorRegistry.h"
 #include "contacts/transfer/export.h"
 #include "contacts/transfer/inputcsv.h"
 #include "contacts/browser/userfrm.h"
 
 #include "main/MainTestSupport.h"
 #include "transfer/TransferTestSupport.h"
-#include "platform/AppPaths.h"
-#include "platform/Registry.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <gtest/gtest.h>
 #include <tuple>
 
 using namespace transfer_test;

@@ -1,22 +1,14 @@
-#include "contacts/shared/AppGlobals.h"
 #include "themed/SpTBXItem.h"
 #include "contacts/shared/WNDES.h"
 #include "contacts/account/inputpsd.h"
 
 #include "main/MainTestSupport.h"
-#include "TestSupport.h"
-#include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
-#include "platform/Registry.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolBar>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
