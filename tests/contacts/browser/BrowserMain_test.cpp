@@ -82,12 +82,13 @@ TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShownAndNewGroups)
     EXPECT_EQ(Shape(Browser().Root()), "人脉(B,A(李四,张三))");
 
     main->ShowBrowserPage();
-    Trigger("SpTBXItem40");  // Ctrl+Alt+Down
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
-    Trigger("SpTBXItem37");  // Ctrl+Alt+Right: B into A
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(B,李四,张三))");
-    Trigger("SpTBXItem35");  // Ctrl+Alt+Left: and out again
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+    // Ctrl+Alt+Down, Ctrl+Alt+Right (B into A), Ctrl+Alt+Left (and out again).
+    const std::pair<const char *, const char *> moves[] = {
+        {"SpTBXItem40", "人脉(A(李四,张三),B)"}, {"SpTBXItem37", "人脉(A(B,李四,张三))"}, {"SpTBXItem35", "人脉(A(李四,张三),B)"}};
+    for (const auto &[command, shape] : moves) {
+        Trigger(command);
+        EXPECT_EQ(Shape(Browser().Root()), shape) << command;
+    }
 
     // New groups from the window's menu and tool bar.
     Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
@@ -108,9 +109,8 @@ TEST_F(BrowserInMain, SearchBoxViewStylesAndClosing)
     main->SpeedButton1->Click();
     EXPECT_EQ(ListCaptions(Browser()), QStringList{"李四"});
 
-    const char *styles[] = {"ViewStyle0", "ViewStyle1", "ViewStyle2", "ViewStyle3"};
     for (int style = 3; style >= 0; --style) {
-        Trigger(styles[style]);
+        Trigger(QByteArray("ViewStyle" + QByteArray::number(style)).constData());
         EXPECT_EQ(Browser().ViewStyle(), style);
     }
 
