@@ -93,18 +93,4 @@ TEST(DecodePicture, LimitKeepsTheImageWithinIt)
     }
 }
 
-TEST(FittedThumbnail, DrawsIntoTheFitRectOnWhite)
-{
-    const TPicture picture = DecodePicture(TwoColourJpeg(200, 100));
-    const QImage thumb = FittedThumbnail(picture, 80, 80);
-    EXPECT_EQ(thumb.size(), QSize(80, 80));
-    EXPECT_EQ(thumb.pixel(40, 5), qRgb(255, 255, 255));   // above the picture
-    EXPECT_EQ(thumb.pixel(78, 40), qRgb(255, 255, 255));  // the free pixels on the right
-    EXPECT_TRUE(IsReddish(thumb.pixel(10, 38)));
-    EXPECT_TRUE(IsBluish(thumb.pixel(66, 38)));
-
-    const QImage empty = FittedThumbnail(TPicture{}, 100, 100);
-    EXPECT_EQ(empty.pixel(50, 50), qRgb(255, 255, 255));
-}
-
 } // namespace

@@ -59,19 +59,6 @@ TEST_F(ReminderDialog, DefaultsOfANewSeries)
     EXPECT_FALSE(dialog.GroupBox2->isHidden());
 }
 
-TEST_F(ReminderDialog, TheWindowShrinksAndGrowsWithTheSeriesPart)
-{
-    Tfrmsetuseralarm dialog;
-    dialog.LoadReminderSettings(0, 0, "", QDateTime(), QDateTime());
-    dialog.show();
-    dialog.CheckBox5->click();
-    const int open = dialog.height();
-    dialog.CheckBox5->click();
-    EXPECT_LT(dialog.height(), open - 100);
-    dialog.CheckBox5->click();
-    EXPECT_EQ(dialog.height(), open);
-}
-
 TEST_F(ReminderDialog, StoredSeriesComeBackUnchanged)
 {
     const struct {
@@ -164,17 +151,8 @@ TEST_F(ReminderDialog, RowsOfAWeeklySeries)
               "请联系:周|2024-05-03 00:00:00|2024-05-04 00:00:00|2024-05-03 11:00:00");
     // 11:00 on the 6th has passed at 12:00.
     EXPECT_EQ(Rows(key, "gqwtx"), (QStringList{"1", "1", "0", "0", "0"}));
-    EXPECT_EQ(Count("usertable", "groupid=?", {other.toLongLong()}), 1);
-}
-
-TEST_F(ReminderDialog, ReminderOffDeletesOnlyThisContactsRows)
-{
-    const QString key = InsertContact({{"uname", "关"}});
-    const QString other = InsertContact({{"uname", "别人"}});
-    Exec("insert into usertable (groupid,title) values (?,'a'), (?,'b'), (?,'c')",
-         {key.toLongLong(), key.toLongLong(), other.toLongLong()});
-    Tfrmsetuseralarm &dialog = Loaded(0, 0, "", QDateTime(), QDateTime());
-    ASSERT_TRUE(dialog.GenerateOccurrences(key));
+    // Turned off, only this contact's rows go.
+    ASSERT_TRUE(Loaded(0, 0, "", QDateTime(), QDateTime()).GenerateOccurrences(key));
     EXPECT_EQ(Count("usertable", "groupid=?", {key.toLongLong()}), 0);
     EXPECT_EQ(Count("usertable", "groupid=?", {other.toLongLong()}), 1);
 }

@@ -50,33 +50,6 @@ protected:
     QString account;
 };
 
-TEST_F(EditorInMainWindow, NewContactCommandOpensTheEditorAndItsSaveRegistersTheContact)
-{
-    TCommand *command = main->Command("SpTBXItem15");
-    ASSERT_NE(command, nullptr);
-    EXPECT_TRUE(command->Enabled() && main->Command("SpTBXItem12")->Enabled());
-    command->Click();
-    QPointer<Tfrmuseredit> editor = Editor("add_userform");
-    ASSERT_FALSE(editor.isNull());
-    EXPECT_TRUE(editor->isVisible() && editor->isWindow());
-
-    editor->SetFieldText("uname", "程序里");
-    editor->TBXItem2Click();
-    const QString key = editor->usrkeyid->text();
-    ASSERT_FALSE(key.isEmpty());
-    EXPECT_EQ(Editor("useredit" + key), editor.data());
-    EXPECT_EQ(Form1->ComboBox1->findText("add_userform"), -1);
-
-    // Opening the same contact shows the same window.
-    main->OpenContact(key, "程序里");
-    EXPECT_EQ(Form1->Editors().size(), 1u);
-
-    // A new-contact command now makes a second window.
-    command->Click();
-    ASSERT_NE(Editor("add_userform"), nullptr);
-    EXPECT_EQ(Form1->Editors().size(), 2u);
-}
-
 TEST_F(EditorInMainWindow, ANewContactGoesUnderTheBrowsersGroupAndShowsThere)
 {
     TADOQuery query(CustomerData->dbConnection);

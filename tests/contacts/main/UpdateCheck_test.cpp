@@ -86,9 +86,3 @@ TEST(UpdateCheck, OffersOnlyANewerVersionAndYesOpensTheHomePage)
     }
 }
 
-TEST(UpdateCheck, UnreachableServerShowsNothing)
-{
-    RunCheck(RefusedUrl());
-    EXPECT_TRUE(TestDialogs().Questions().empty());
-    SettleNetwork();
-}

@@ -108,15 +108,6 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)
     EXPECT_EQ(ImportCountText(0), QStringLiteral("共导入 0 条人脉记录!"));
 }
 
-TEST_F(OutlookImport, UnreadableSourceOrClosedAccountImportsNothing)
-{
-    ListSource unreadable({Named("a")}, false);
-    EXPECT_EQ(ImportContacts(&query, unreadable, now), -1);
-    connection.Close();
-    ListSource source({Named("a")});
-    EXPECT_EQ(ImportContacts(&query, source, now), -1);
-}
-
 TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
 {
     ASSERT_TRUE(RunQuery(&query, "create trigger refuse before insert on userinfo when new.uname = 'boom' "
