@@ -40,10 +40,9 @@ protected:
 TEST_F(ReminderDialog, DefaultsOfANewSeries)
 {
     Tfrmsetuseralarm &dialog = Loaded(0, 0, "", QDateTime(), QDateTime());
-    EXPECT_FALSE(dialog.CheckBox5->isChecked());
-    EXPECT_TRUE(dialog.GroupBox1->isHidden());
-    EXPECT_EQ(dialog.activestdate->date(), QDate(2024, 5, 1));
-    EXPECT_EQ(dialog.DateTimePicker1->time(), QTime(11, 0));
+    EXPECT_TRUE(!dialog.CheckBox5->isChecked() && dialog.GroupBox1->isHidden());
+    EXPECT_EQ(QDateTime(dialog.activestdate->date(), dialog.DateTimePicker1->time()),
+              QDateTime(QDate(2024, 5, 1), QTime(11, 0)));
     EXPECT_TRUE(dialog.weekCBox[2]->isChecked()) << "1 May 2024 is a Wednesday";
     EXPECT_EQ(dialog.ComboBox3->currentIndex(), 4);
     EXPECT_EQ(dialog.yearEdit->text() + dialog.monthEdit1->text(), "11");
@@ -51,12 +50,9 @@ TEST_F(ReminderDialog, DefaultsOfANewSeries)
     int kind = -1;
     QString text = "x";
     dialog.EncodeRecurrence(kind, text);
-    EXPECT_EQ(kind, 0);
-    EXPECT_EQ(text, "");
-
+    EXPECT_EQ(QString::number(kind) + text, "0");
     dialog.CheckBox5->setChecked(true);
-    EXPECT_FALSE(dialog.GroupBox1->isHidden());
-    EXPECT_FALSE(dialog.GroupBox2->isHidden());
+    EXPECT_FALSE(dialog.GroupBox1->isHidden() || dialog.GroupBox2->isHidden());
 }
 
 TEST_F(ReminderDialog, StoredSeriesComeBackUnchanged)
@@ -93,8 +89,7 @@ TEST_F(ReminderDialog, CountAndEndDateFollowEachOther)
     EXPECT_EQ(dialog.activedate->date(), QDate(2024, 3, 9));
 
     dialog.RadioButton10->setChecked(true);
-    EXPECT_FALSE(dialog.Edit2->isEnabled());
-    EXPECT_TRUE(dialog.activedate->isEnabled());
+    EXPECT_TRUE(!dialog.Edit2->isEnabled() && dialog.activedate->isEnabled());
     dialog.activedate->setDate(QDate(2024, 3, 31));
     EXPECT_EQ(dialog.Edit2->value(), 16);
     dialog.activedate->setDate(QDate(2024, 3, 1).addDays(200));
@@ -217,8 +212,8 @@ TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
     // Reopened, the series is loaded; saving without touching it writes no rows.
     const QStringList later = Ids(key);
     Tfrmuseredit &reopened = Open(key);
-    EXPECT_EQ(reopened.ReminderRule.Kind, 1);
-    EXPECT_EQ(reopened.ReminderRule.Start, QDateTime(QDate(2024, 5, 2), QTime(16, 0)));
+    EXPECT_TRUE(reopened.ReminderRule.Kind == 1 &&
+                reopened.ReminderRule.Start == QDateTime(QDate(2024, 5, 2), QTime(16, 0)));
     ASSERT_TRUE(reopened.SaveContact());
     EXPECT_EQ(Ids(key), later);
 }
@@ -232,11 +227,9 @@ TEST_F(ReminderDialog, TheEditorShowsTheStoredSeries)
     ModalResponder responder;
     responder.Then([](QDialog *shown) {
         auto *dialog = static_cast<Tfrmsetuseralarm *>(shown);
-        EXPECT_TRUE(dialog->CheckBox5->isChecked());
-        EXPECT_TRUE(dialog->RadioButton7->isChecked());
-        EXPECT_TRUE(dialog->monthRadioButton1->isChecked());
-        EXPECT_EQ(dialog->monthEdit1->text(), "15");
-        EXPECT_EQ(dialog->monthEdit2->text(), "2");
+        EXPECT_TRUE(dialog->CheckBox5->isChecked() && dialog->RadioButton7->isChecked() &&
+                    dialog->monthRadioButton1->isChecked());
+        EXPECT_EQ(dialog->monthEdit1->text() + '/' + dialog->monthEdit2->text(), "15/2");
         EXPECT_EQ(dialog->Edit2->value(), 4);
         EXPECT_EQ(dialog->DateTimePicker1->time(), QTime(8, 15));
         EXPECT_EQ(dialog->Edit1->text(), "记得打电话");
@@ -246,7 +239,7 @@ TEST_F(ReminderDialog, TheEditorShowsTheStoredSeries)
     editor.Modified = false;
     editor.Button3Click();
     EXPECT_EQ(responder.Pending(), 0);
-    EXPECT_FALSE(editor.Modified);
+    EXPECT_FALSE(editor.Modified) << "a cancelled dialog changes nothing";
     EXPECT_EQ(editor.ReminderRule.Text, "1,15,2");
 }
 

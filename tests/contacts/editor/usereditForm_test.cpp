@@ -436,26 +436,6 @@ TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
                            "www.example.cn"}));
 }
 
-TEST_F(EditorForm, LevelBoxDrawsItsStars)
-{
-    Tfrmuseredit editor;
-    editor.ulevel->setCurrentIndex(4);
-    editor.ulevel->resize(120, 24);
-    const QImage five = editor.ulevel->grab().toImage();
-    editor.ulevel->setCurrentIndex(0);
-    const QImage one = editor.ulevel->grab().toImage();
-    const auto yellow = [](const QImage &image) {
-        int count = 0;
-        for (int i = 0; i < image.width() * image.height(); ++i) {
-            const QColor c = image.pixelColor(i % image.width(), i / image.width());
-            count += c.red() > 200 && c.green() > 150 && c.blue() < 80;
-        }
-        return count;
-    };
-    EXPECT_GT(yellow(one), 20);
-    EXPECT_GT(yellow(five), 4 * yellow(one));
-}
-
 // Typing a day the month lacks never gives another date; the lunar birthday says why it is
 // refused and keeps the date from before the edit.
 TEST_F(EditorForm, ATypedDayIsNeverTurnedIntoAnotherDate)
