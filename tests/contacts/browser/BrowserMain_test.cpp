@@ -4,7 +4,6 @@
 #include "contacts/main/EditorRegistry.h"
 #include "contacts/account/dataModule.h"
 
-#include "main/MainTestSupport.h"
 
 #include <QLineEdit>
 #include <QToolButton>

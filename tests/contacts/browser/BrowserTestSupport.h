@@ -5,13 +5,18 @@
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/browser/userfrm.h"
 #include "contacts/browser/userfrmListView.h"
+#include "contacts/browser/selfields.h"
+#include "contacts/shared/WNDES.h"
 
 #include "TestSupport.h"
+#include "main/MainTestSupport.h"
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
 
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 #include <memory>
@@ -22,6 +27,18 @@ inline void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 QT_END_NAMESPACE
+
+// Answers the field chooser, checking exactly the given fields.
+inline ModalResponder::Step CheckOnly(const QStringList &fields)
+{
+    return [fields](QDialog *dialog) {
+        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setCheckState(fields.contains(list->item(i)->text().section('=', -1)) ? Qt::Checked
+                                                                                                  : Qt::Unchecked);
+        static_cast<Tfrmselfields *>(dialog)->BitBtn1->click();
+    };
+}
 
 class BrowserTest : public ::testing::Test
 {

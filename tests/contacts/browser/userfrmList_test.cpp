@@ -1,10 +1,5 @@
 #include "browser/BrowserTestSupport.h"
 
-#include "contacts/shared/WNDES.h"
-#include "contacts/browser/selfields.h"
-
-#include "main/MainTestSupport.h"
-
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListWidget>
@@ -27,13 +22,7 @@ protected:
     void ChooseColumns(const QStringList &fields)
     {
         ModalResponder responder;
-        responder.Then([&](QDialog *dialog) {
-            QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
-            for (int i = 0; i < list->count(); ++i)
-                list->item(i)->setCheckState(fields.contains(list->item(i)->text().section('=', -1)) ? Qt::Checked
-                                                                                                      : Qt::Unchecked);
-            dialog->accept();
-        });
+        responder.Then(CheckOnly(fields));
         Page().N10Click();
         EXPECT_EQ(responder.Unexpected(), 0);
     }
