@@ -120,19 +120,19 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
 
     // Contacts are never targets.
     Select(b);
-    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::Tree, Node(c0)));
-    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::List, Node(c0)));
-    EXPECT_TRUE(Page().DyTreeView1DragOver(TDragSource::List, Node(c)));
-    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::None, Node(c)));
+    const auto over = [&](TDragSource source, qint64 key) { return Page().DyTreeView1DragOver(source, Node(key)); };
+    EXPECT_EQ(QList<bool>({over(TDragSource::Tree, c0), over(TDragSource::List, c0), over(TDragSource::List, c),
+                           over(TDragSource::None, c)}),
+              QList<bool>({false, false, true, false}));
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().DyTreeView1DragDrop(TDragSource::Tree, Node(c0));
     EXPECT_EQ(Shape(), before);
     Page().DyTreeView1->setCurrentItem(Page().Root());  // lists A, B, C, c0
     Page().ListView1->SelectRow(0);
-    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::List, 3));  // c0
-    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::List, 0));  // itself
-    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::Tree, 1));
-    EXPECT_TRUE(Page().ListView1DragOver(TDragSource::List, 1));
+    // Onto c0, onto itself, from the tree, onto B.
+    EXPECT_EQ(QList<bool>({Page().ListView1DragOver(TDragSource::List, 3), Page().ListView1DragOver(TDragSource::List, 0),
+                           Page().ListView1DragOver(TDragSource::Tree, 1), Page().ListView1DragOver(TDragSource::List, 1)}),
+              QList<bool>({false, false, false, true}));
 }
 
 TEST_F(BrowserGroups, ListDropsMoveTheSelectedRowsAndRenewTheList)
