@@ -97,10 +97,7 @@ protected:
         ++closeAsked;
         if (onClose)
             onClose();
-        if (refuseClose)
-            event->ignore();
-        else
-            event->accept();
+        event->setAccepted(!refuseClose);
     }
 };
 
