@@ -97,7 +97,8 @@ protected:
     // Extra columns as name/value pairs.
     qint64 Contact(const QString &name, qint64 parent = 0, int level = 1, const QVariantMap &extra = {})
     {
-        QStringList columns = {"uname", "nodetype", "nodeparentkey", "nodelevel", "nodeindex", "kzfield1", "kzfield2"};
+        QStringList columns = {"uname",     "nodetype", "nodeparentkey", "nodelevel",
+                               "nodeindex", "kzfield1", "kzfield2"};
         QVariantList values = {name, 2, parent, level, 0, PinyinInitials(name), QStringLiteral("2")};
         for (auto it = extra.constBegin(); it != extra.constEnd(); ++it) {
             const qsizetype at = columns.indexOf(it.key());
@@ -108,9 +109,8 @@ protected:
                 values[at] = it.value();
             }
         }
-        Exec("insert into userinfo (" + columns.join(',') + ") values (" + QStringList(columns.size(), "?").join(',') +
-                 ')',
-             values);
+        const QString marks = QStringList(columns.size(), "?").join(',');
+        Exec("insert into userinfo (" + columns.join(',') + ") values (" + marks + ')', values);
         return connection.Db().LastInsertRowId();
     }
 

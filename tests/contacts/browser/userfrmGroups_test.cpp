@@ -45,7 +45,7 @@ TEST_F(BrowserGroups, MenuMovesRoundTrip)
     } steps[] = {
         {&c, &Tfuserfrm::N12Click, "人脉(A(A1(a11),a1),C,B,c0)"},    // up
         {&a, &Tfuserfrm::N13Click, "人脉(C,A(A1(a11),a1),B,c0)"},    // down
-        {&b, &Tfuserfrm::N15Click, "人脉(C,A(A1(a11),B,a1),c0)"},    // into A, the nearest group above, after its groups
+        {&b, &Tfuserfrm::N15Click, "人脉(C,A(A1(a11),B,a1),c0)"},    // into A, the group above, after its groups
         {&a1, &Tfuserfrm::N14Click, "人脉(C,A(B,a1),A1(a11),c0)"},   // out of A, after the top groups
         {&c0, &Tfuserfrm::N15Click, "人脉(C,A(B,a1),A1(a11,c0))"},   // a contact takes its place by name
     };
@@ -130,8 +130,9 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
     Page().DyTreeView1->setCurrentItem(Page().Root());  // lists A, B, C, c0
     Page().ListView1->SelectRow(0);
     // Onto c0, onto itself, from the tree, onto B.
-    EXPECT_EQ(QList<bool>({Page().ListView1DragOver(TDragSource::List, 3), Page().ListView1DragOver(TDragSource::List, 0),
-                           Page().ListView1DragOver(TDragSource::Tree, 1), Page().ListView1DragOver(TDragSource::List, 1)}),
+    const auto onto = [&](TDragSource source, int row) { return Page().ListView1DragOver(source, row); };
+    EXPECT_EQ(QList<bool>({onto(TDragSource::List, 3), onto(TDragSource::List, 0), onto(TDragSource::Tree, 1),
+                           onto(TDragSource::List, 1)}),
               QList<bool>({false, false, false, true}));
 }
 

@@ -114,8 +114,8 @@ TEST_F(ReminderDialog, CountShownEqualsRowsWritten)
         int kind;
         const char *text;
         bool byEnd;
-    } cases[] = {{1, "3", false},      {1, "3", true},     {2, "1,1,0,1,0,1,0,0", false}, {2, "3,0,1,0,0,0,0,1", true},
-                 {3, "1,31,1", false}, {3, "0,2", true}, {4, "1,1,29", false},          {4, "0,1", true}};
+    } cases[] = {{1, "3", false},      {1, "3", true},  {2, "1,1,0,1,0,1,0,0", false}, {2, "3,0,1,0,0,0,0,1", true},
+                 {3, "1,31,1", false}, {3, "0,2", true}, {4, "1,1,29", false},       {4, "0,1", true}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         Tfrmsetuseralarm &dialog = Loaded(7, c.kind, c.text,

@@ -100,7 +100,8 @@ TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
     const auto state = [&] {
         QString on = main->SpTBXToolbar2->Visible() ? "T" : "-";
         on += main->Command("SpTBXSubmenuItem9")->Visible() ? "V" : "-";
-        for (const char *name : {"SpTBXItem1", "SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpTBXItem33", "SpTBXItem32"})
+        for (const char *name :
+             {"SpTBXItem1", "SpTBXSubmenuItem2", "SpTBXSubmenuItem3", "SpTBXItem33", "SpTBXItem32"})
             on += main->Command(name)->Enabled() ? "E" : "-";
         return on;
     };

@@ -15,7 +15,8 @@ TEST(CsvFormat, Parsing)
         {"", {}}, {"a,b,c", {{"a", "b", "c"}}}, {"a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}},
         {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}}, {"a\rb", {{"a"}, {"b"}}}, {"\"a\",\"b\",", {{"a", "b", ""}}},
         {"a,,b", {{"a", "", "b"}}}, {"\"x,y\",z", {{"x,y", "z"}}}, {"\"say \"\"hi\"\"\",2", {{"say \"hi\"", "2"}}},
-        {"\"two\r\nlines\",x\r\nnext", {{"two\r\nlines", "x"}, {"next"}}}, {"John Smith, Jane ", {{"John Smith", " Jane "}}},
+        {"\"two\r\nlines\",x\r\nnext", {{"two\r\nlines", "x"}, {"next"}}},
+        {"John Smith, Jane ", {{"John Smith", " Jane "}}},
         {"a\n\nb", {{"a"}, {""}, {"b"}}}, {"ab\"c,d", {{"ab\"c", "d"}}}, {"\"ab\"c,d", {{"abc", "d"}}},
         {"\"open,quote\nto the end", {{"open,quote\nto the end"}}}, {",", {{"", ""}}}, {"\"\"", {{""}}},
     };

@@ -9,7 +9,8 @@
 namespace {
 
 struct ListSource final : IContactSource {
-    explicit ListSource(std::vector<TOutlookContact> list, bool opens = true) : contacts(std::move(list)), opens(opens) {}
+    explicit ListSource(std::vector<TOutlookContact> list, bool opens = true)
+        : contacts(std::move(list)), opens(opens) {}
     bool Open() override
     {
         next = 0;

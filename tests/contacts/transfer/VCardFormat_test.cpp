@@ -48,7 +48,8 @@ TEST(VCardWriter, NameGenderAndBirthdayLines)
     } cases[] = {
         {"张", {}, {}, {}, {"N:张;"}},          {"欧阳修", {}, {}, {}, {"N:欧;阳修"}}, {"John Smith", {}, {}, {}, {"N:;"}},
         {{}, {}, {}, {}, {"N:;"}},              {"1号", {}, {}, {}, {"N:;"}},          {"𠀀明", {}, {}, {}, {"N:𠀀;明"}},
-        {"x", "女", "1990-01-01", {}, {"N:;", "X-WAB-GENDER:1", "BDAY:19900101"}}, {"x", "男", {}, {}, {"N:;", "X-WAB-GENDER:2"}},
+        {"x", "女", "1990-01-01", {}, {"N:;", "X-WAB-GENDER:1", "BDAY:19900101"}},
+        {"x", "男", {}, {}, {"N:;", "X-WAB-GENDER:2"}},
         {"x", " 男 ", "1980-5-6", "阳历", {"N:;", "X-WAB-GENDER:2", "BDAY:19800506"}},
         {"x", "男女", "1980/05/06", {}, {"N:;", "X-WAB-GENDER:1", "BDAY:19800506"}},
         {"x", {}, "不是日期", {}, {"N:;"}},     {"x", "未知", "1980-02-30", {}, {"N:;"}},
@@ -63,8 +64,8 @@ TEST(VCardWriter, NameGenderAndBirthdayLines)
         const QByteArray card =
             VCardBytes(Record({{"uname", c.name}, {"uxb", c.sex}, {"uhsr", c.birthday}, {"udtfmt", c.calendar}}));
         EXPECT_TRUE(card.endsWith("\r\nEND:VCARD\r\n"));
-        const QStringList lines = DecodeGB18030(card).split("\r\n").filter(QRegularExpression("^(N:|X-WAB-GENDER|BDAY)"));
-        EXPECT_EQ(lines, c.lines);
+        const QStringList lines = DecodeGB18030(card).split("\r\n");
+        EXPECT_EQ(lines.filter(QRegularExpression("^(N:|X-WAB-GENDER|BDAY)")), c.lines);
     }
 }
 
@@ -101,7 +102,8 @@ TEST(VCardReader, PhoneCards)
         {"Android",
          "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0;=E4=B8=89;;;\r\n"
          "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0=E4=B8=89=E4=B8=\r\n=B0=E5=B9=B4\r\n"
-         "TEL;CELL:138 0013 8000\r\nTEL;HOME:010-12345678\r\nTEL;WORK;FAX:010-87654321\r\nEMAIL;HOME:zs@example.com\r\n"
+         "TEL;CELL:138 0013 8000\r\nTEL;HOME:010-12345678\r\nTEL;WORK;FAX:010-87654321\r\n"
+         "EMAIL;HOME:zs@example.com\r\n"
          "ORG;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:=E5=8C=97=E4=BA=AC\r\n"
          "NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E7=AC=AC=E4=B8=80=E8=A1=8C=0A=\r\n =E9=80=97=E5=8F=B7\r\n"
          "PHOTO;ENCODING=BASE64;JPEG:/9j/4AAQSkZJRgABAQAAAQABAAD\r\n    AAAAAAAAAAAAAAAAAAA\r\n\r\n"
@@ -113,7 +115,8 @@ TEST(VCardReader, PhoneCards)
          "upot"},
         {"Apple",
          "BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Apple Inc.//iPhone OS 17.0//EN\nN:李;四;;;\nFN:李四\nORG:苹果公司;研发部;\n"
-         "TITLE:工程师\nitem1.EMAIL;type=INTERNET:other@example.com\nitem2.EMAIL;type=INTERNET;type=pref:li.si@example.com\n"
+         "TITLE:工程师\nitem1.EMAIL;type=INTERNET:other@example.com\n"
+         "item2.EMAIL;type=INTERNET;type=pref:li.si@example.com\n"
          "TEL;type=CELL;type=VOICE;type=pref:+86 139 0000 0000\nTEL;type=WORK;type=VOICE:021-1234\n"
          "TEL;type=HOME;type=FAX:021-9999\nitem3.URL;type=pref:http://example.com\nitem3.X-ABLabel:_$!<HomePage>!$_\n"
          "BDAY;value=date:1985-12-01\nNOTE:第一行\\n第二行\\, 逗号\\; 分号 \\\\ 反斜\n 接续\nEND:VCARD\n",
@@ -149,7 +152,8 @@ TEST(VCardReader, SingleValues)
         {"BDAY:19800230", "uhsr", nullptr}, {"BDAY:1980", "uhsr", nullptr}, {"BDAY:--0506", "uhsr", nullptr},
         {"BDAY:abcdefgh", "uhsr", nullptr},
         // Thunderbird writes its names in lower case.
-        {"fn:Wang Wu\r\nn:Wu;Wang", "text30", "Wu"}, {"n:Wu;Wang", "text44", "Wang"}, {"fn:Wang Wu", "uname", "Wang Wu"},
+        {"fn:Wang Wu\r\nn:Wu;Wang", "text30", "Wu"}, {"n:Wu;Wang", "text44", "Wang"},
+        {"fn:Wang Wu", "uname", "Wang Wu"},
         {"tel;fax:+1 555 0199", "uwcz", "+1 555 0199"}, {"email;internet:w@x.org", "uemail", "w@x.org"},
         {"x-wab-gender:1", "uxb", "女"}, {"bday:19791231", "uhsr", "1979-12-31"}, {"note:plain", "ufz", "plain"},
         // Invalid quoted-printable is kept as written; a soft break before END leaves its "=".
@@ -277,20 +281,23 @@ TEST(VCardReader, CardsOfOtherProgramsAreStored)
         {"a damaged card spoils only itself",
          threeUtf8 + "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xE6\x9D\x8E\r\nNOTE:\xFF\r\nEND:VCARD\r\n" + threeUtf8, 3, 0,
          {{0, "uname", "张三"}, {2, "uname", "张三"}}},
-        {"vCard 4.0", "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann Lee\r\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:+1-418-656-9254;ext=102"
-                      "\r\nTEL;VALUE=uri;TYPE=\"cell\":tel:+86-139-0000-0000\r\nTEL;VALUE=uri;TYPE=\"home,fax\":tel:+1-1\r\n"
+        {"vCard 4.0", "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann Lee\r\n"
+                      "TEL;VALUE=uri;TYPE=\"work,voice\":tel:+1-418-656-9254;ext=102\r\n"
+                      "TEL;VALUE=uri;TYPE=\"cell\":tel:+86-139-0000-0000\r\nTEL;VALUE=uri;TYPE=\"home,fax\":tel:+1-1\r\n"
                       "PHOTO:data:image/png;base64," + png.toBase64() + "\r\nGENDER:F\r\nEND:VCARD\r\n", 1, 1,
-         {{0, "uwtlp", "+1-418-656-9254 转 102"}, {0, "umtel", "+86-139-0000-0000"}, {0, "mypic", png}, {0, "uxb", "女"}}},
+         {{0, "uwtlp", "+1-418-656-9254 转 102"}, {0, "umtel", "+86-139-0000-0000"}, {0, "mypic", png},
+          {0, "uxb", "女"}}},
         {"organisation only", "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Example\\, Inc.;Sales\r\nEND:VCARD\r\n", 1, 0,
          {{0, "uname", "Example, Inc. Sales"}}},
-        {"addresses", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nADR;TYPE=WORK:;Suite 5;1 Main St;Springfield;IL;62701;USA\r\n"
+        {"addresses", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\n"
+                      "ADR;TYPE=WORK:;Suite 5;1 Main St;Springfield;IL;62701;USA\r\n"
                       "ADR:;;中关村大街1号;北京;北京市;100080;中国\r\nADR;TYPE=HOME:;;2 Side St;;;;\r\nEND:VCARD\r\n", 1, 1,
          {{0, "text2", "1 Main St, Suite 5, Springfield, IL 62701, USA"}, {0, "ujtdz", "2 Side St"}}},
-        {"e-mail addresses and messaging", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nEMAIL:a@x.org\r\nEMAIL;TYPE=INTERNET,"
-         "PREF:b@x.org\r\nEMAIL:c@x.org\r\nX-QQ:12345\r\nIMPP:xmpp:a@x.org\r\nEND:VCARD\r\n", 1, 2,
+        {"e-mail addresses and messaging", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nEMAIL:a@x.org\r\n"
+         "EMAIL;TYPE=INTERNET,PREF:b@x.org\r\nEMAIL:c@x.org\r\nX-QQ:12345\r\nIMPP:xmpp:a@x.org\r\nEND:VCARD\r\n", 1, 2,
          {{0, "uemail", "b@x.org"}, {0, "text1", "a@x.org"}, {0, "uqq", "12345"}}},
-        {"phones by kind", "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Ann\r\nTEL:1\r\nTEL;CELL:2\r\nTEL;CELL:3\r\nTEL;HOME:4\r\n"
-                           "TEL:5\r\nTEL;PAGER:6\r\nBDAY:--0315\r\nEND:VCARD\r\n", 1, 4,
+        {"phones by kind", "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Ann\r\nTEL:1\r\nTEL;CELL:2\r\nTEL;CELL:3\r\n"
+                           "TEL;HOME:4\r\nTEL:5\r\nTEL;PAGER:6\r\nBDAY:--0315\r\nEND:VCARD\r\n", 1, 4,
          {{0, "umtel", "2"}, {0, "uwtlp", "1"}, {0, "uhtlp", "4"}}},
         {"2.1 photo", "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:P\r\nPHOTO;ENCODING=BASE64;TYPE=PNG:\r\n " +
                           png.toBase64().insert(20, "\r\n ") + "\r\n\r\nEND:VCARD\r\n",
