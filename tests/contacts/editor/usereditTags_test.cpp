@@ -94,6 +94,13 @@ TEST_F(EditorTags, EveryQuestionIsAskedBeforeTheLinksChange)
     EXPECT_TRUE(saved);
     EXPECT_EQ(dialogs.seen, (QList<QStringList>{{"old"}, {"old"}}));
     EXPECT_EQ(Links(key), (QStringList{"new1", "new2"}));
+
+    // An empty text removes every link of this contact, and only of this one.
+    const QString other = InsertContact({{"uname", "别人"}});
+    Exec("insert into userlinkplace (keyid,placename) values (?,'a')", {other.toLongLong()});
+    EXPECT_FALSE(editor.SaveContactTags("   ", key));
+    EXPECT_TRUE(Links(key).isEmpty());
+    EXPECT_EQ(Links(other), QStringList{"a"});
 }
 
 TEST_F(EditorTags, ALinkThatCannotBeWrittenKeepsTheOldTags)
@@ -160,18 +167,6 @@ TEST_F(EditorTags, AFailedSaveWritesNothingOfTheContact)
     EXPECT_EQ(Count("userpic", "useruid=?", {key.toLongLong()}), 1);
 }
 
-TEST_F(EditorTags, EmptyTextRemovesEveryLink)
-{
-    const QString key = InsertContact({{"uname", "空"}});
-    const QString other = InsertContact({{"uname", "别人"}});
-    Exec("insert into userlinkplace (keyid,placename) values (?,'a'),(?,'b'),(?,'a')",
-         {key.toLongLong(), key.toLongLong(), other.toLongLong()});
-    Tfrmuseredit editor;
-    EXPECT_FALSE(editor.SaveContactTags("   ", key));
-    EXPECT_TRUE(Links(key).isEmpty());
-    EXPECT_EQ(Links(other), QStringList{"a"});
-}
-
 TEST_F(EditorTags, TagDialogChecksAndDeletes)
 {
     Exec("insert into userplaces (placename) values ('家人'), ('朋友'), ('同事'), ('朋友')");
@@ -216,15 +211,6 @@ TEST_F(EditorTags, TagButtonTakesTheCheckedTags)
     EXPECT_EQ(frmseluplaces, nullptr);
 }
 
-TEST_F(EditorTags, RelationsSplitAtTheSeparatorOnly)
-{
-    EXPECT_EQ(SplitRelations(QString("5=\"Q\" Lee=x") + Sep), QStringList{"5=\"Q\" Lee=x"});
-    EXPECT_EQ(EntryKey("5=\"Q\" Lee=x"), "5");
-    EXPECT_EQ(EntryText("5=\"Q\" Lee=x"), "\"Q\" Lee=x");
-    EXPECT_TRUE(SplitRelations("").isEmpty());
-    EXPECT_EQ(JoinRelations({}), "");
-}
-
 TEST_F(EditorTags, RelationImagesFollowTheSexText)
 {
     const QString man = InsertContact({{"uname", "男人"}, {"uxb", "男"}});
@@ -240,8 +226,15 @@ TEST_F(EditorTags, RelationImagesFollowTheSexText)
         EXPECT_EQ(editor.ListView1->item(row)->data(Qt::UserRole).toInt(), images[row]) << row;
 }
 
-TEST_F(EditorTags, RemoveTakesTheSelectedEntry)
+TEST_F(EditorTags, EntriesSplitAtTheSeparatorAndRemoveTakesTheSelectedOne)
 {
+    // An entry splits at the separator only: a name may hold "=".
+    EXPECT_EQ(SplitRelations(QString("5=\"Q\" Lee=x") + Sep), QStringList{"5=\"Q\" Lee=x"});
+    EXPECT_EQ(EntryKey("5=\"Q\" Lee=x"), "5");
+    EXPECT_EQ(EntryText("5=\"Q\" Lee=x"), "\"Q\" Lee=x");
+    EXPECT_TRUE(SplitRelations("").isEmpty());
+    EXPECT_EQ(JoinRelations({}), "");
+
     const QString key = InsertContact({{"uname", "主"}, {"linkuser", QString("1=同名") + Sep + "2=同名" + Sep + "3=别人" + Sep}});
     Tfrmuseredit &editor = Open(key);
     editor.ListView1->setCurrentRow(1);
