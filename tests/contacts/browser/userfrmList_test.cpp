@@ -172,7 +172,7 @@ TEST_F(BrowserList, ColumnClickSortsByThatColumnsField)
     EXPECT_EQ(ListCaptions(), QStringList({"Bob", "王五", "李四", "张三"}));
 }
 
-TEST_F(BrowserList, PreviousNextSelectAllAndInvert)
+TEST_F(BrowserList, PreviousNextSelectAllInvertAndViewStyles)
 {
     for (const char *name : {"甲", "乙", "丙"})
         Contact(QString::fromUtf8(name));
@@ -196,6 +196,17 @@ TEST_F(BrowserList, PreviousNextSelectAllAndInvert)
     EXPECT_EQ(list->SelectedRows(), QList<int>({0, 2}));
     Page().N7Click();  // all
     EXPECT_EQ(list->SelectedRows(), QList<int>({0, 1, 2}));
+
+    // The view styles share one selection.
+    Page().SetViewStyle(3);
+    Page().ListView1->SelectRow(1);
+    for (int style : {0, 1, 2}) {
+        Page().SetViewStyle(style);
+        EXPECT_EQ(Page().ListView1->ActiveView(), Page().ListView1->IconView());
+        EXPECT_TRUE(Page().ListView1->IconView()->selectionModel()->isRowSelected(1, {}));
+    }
+    Page().SetViewStyle(7);  // not a style: stays
+    EXPECT_EQ(Page().ViewStyle(), 2);
 }
 
 TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
@@ -267,22 +278,6 @@ TEST_F(BrowserList, ColumnChooserStoresTheCheckedFieldsAndRenewsTheList)
 
     ChooseColumns({});  // nothing checked falls back to the defaults
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
-}
-
-TEST_F(BrowserList, ViewStylesShareOneSelection)
-{
-    for (const char *name : {"甲", "乙"})
-        Contact(QString::fromUtf8(name));
-    Page().SpeedButton8Click("全部");
-    Page().SetViewStyle(3);
-    Page().ListView1->SelectRow(1);
-    for (int style : {0, 1, 2}) {
-        Page().SetViewStyle(style);
-        EXPECT_EQ(Page().ListView1->ActiveView(), Page().ListView1->IconView());
-        EXPECT_TRUE(Page().ListView1->IconView()->selectionModel()->isRowSelected(1, {}));
-    }
-    Page().SetViewStyle(7);  // not a style: stays
-    EXPECT_EQ(Page().ViewStyle(), 2);
 }
 
 } // namespace

@@ -75,11 +75,9 @@ TEST_F(MainCommands, BackupByHand)
     EXPECT_EQ(transfer_test::ReadBytes(backup + ".txl"), QByteArray("old"));
     main->BackupByHand();
     EXPECT_EQ(ContactNames(backup + ".txl"), QStringList{QStringLiteral("甲")});
-}
 
-TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
-{
-    // Onto the open account itself: refused rather than replacing the live file.
+    // A failed copy is reported; onto the open account itself it is refused rather than replacing
+    // the live file.
     for (const QString &target : {AppDir() + "data/no-such-folder/x.txl", account}) {
         SCOPED_TRACE(target.toStdString());
         TestDialogs().Reset();

@@ -117,8 +117,7 @@ TEST_F(MainWindow, NewContactNeedsAnEditor)
 {
     ContactEditorFactory = nullptr;
     Make();
-    EXPECT_FALSE(main->Command("SpTBXItem15")->Enabled());
-    EXPECT_FALSE(main->Command("SpTBXItem12")->Enabled());
+    EXPECT_FALSE(main->Command("SpTBXItem15")->Enabled() || main->Command("SpTBXItem12")->Enabled());
     main->NewContact();
     EXPECT_TRUE(Form1->Editors().empty());
 }
