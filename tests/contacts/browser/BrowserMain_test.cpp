@@ -4,7 +4,6 @@
 #include "contacts/main/EditorRegistry.h"
 #include "contacts/account/dataModule.h"
 
-#include "main/MainTestSupport.h"
 
 #include <QLineEdit>
 #include <QToolButton>
@@ -54,14 +53,6 @@ protected:
         return *page;
     }
 
-    static QStringList ListCaptionsOf(Tfuserfrm &page)
-    {
-        QStringList captions;
-        for (int i = 0; i < page.ListView1->Count(); ++i)
-            captions << page.ListView1->Model()->Row(i).caption;
-        return captions;
-    }
-
     QTreeWidgetItem *MainNode(qint64 key) { return Browser().FindTreeNodeByKey(QString::number(key)); }
 
     void Trigger(const char *name) { main->Command(QString::fromLatin1(name))->Click(); }
@@ -90,12 +81,13 @@ TEST_F(BrowserInMain, TreeKeysWorkOnlyWhileTheBrowserIsShownAndNewGroups)
     EXPECT_EQ(Shape(Browser().Root()), "人脉(B,A(李四,张三))");
 
     main->ShowBrowserPage();
-    Trigger("SpTBXItem40");  // Ctrl+Alt+Down
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
-    Trigger("SpTBXItem37");  // Ctrl+Alt+Right: B into A
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(B,李四,张三))");
-    Trigger("SpTBXItem35");  // Ctrl+Alt+Left: and out again
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三),B)");
+    // Ctrl+Alt+Down, Ctrl+Alt+Right (B into A), Ctrl+Alt+Left (and out again).
+    const std::pair<const char *, const char *> moves[] = {
+        {"SpTBXItem40", "人脉(A(李四,张三),B)"}, {"SpTBXItem37", "人脉(A(B,李四,张三))"}, {"SpTBXItem35", "人脉(A(李四,张三),B)"}};
+    for (const auto &[command, shape] : moves) {
+        Trigger(command);
+        EXPECT_EQ(Shape(Browser().Root()), shape) << command;
+    }
 
     // New groups from the window's menu and tool bar.
     Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
@@ -111,17 +103,13 @@ TEST_F(BrowserInMain, SearchBoxViewStylesAndClosing)
     Browser();
     main->findEdit1->setText("zs");
     emit main->findEdit1->returnPressed();
-    ASSERT_EQ(Browser().ListView1->Count(), 1);
-    EXPECT_EQ(Browser().ListView1->Model()->Row(0).caption, "张三");
-
+    EXPECT_EQ(ListCaptions(Browser()), QStringList{"张三"});
     main->findEdit1->setText("李");
     main->SpeedButton1->Click();
-    ASSERT_EQ(Browser().ListView1->Count(), 1);
-    EXPECT_EQ(Browser().ListView1->Model()->Row(0).caption, "李四");
+    EXPECT_EQ(ListCaptions(Browser()), QStringList{"李四"});
 
-    const char *styles[] = {"ViewStyle0", "ViewStyle1", "ViewStyle2", "ViewStyle3"};
     for (int style = 3; style >= 0; --style) {
-        Trigger(styles[style]);
+        Trigger(QByteArray("ViewStyle" + QByteArray::number(style)).constData());
         EXPECT_EQ(Browser().ViewStyle(), style);
     }
 
@@ -141,20 +129,22 @@ TEST_F(BrowserInMain, SelectAllInvertAndDelete)
     Trigger("SpTBXItem27");
     EXPECT_EQ(Browser().ListView1->SelectedCount(), 0);
 
-    // The tool bar deletes the tree node when the list has nothing selected.
-    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    Trigger("SpTBXItem16");
-    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择\"B\"的数据以及与之有关的所有数据吗？");
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三))");
-
-    // And the list's selection when it has one.
-    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
-    Browser().ListView1->SelectRow(1);
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    Trigger("SpTBXItem16");
-    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择的数据以及与之有关的所有数据吗？");
-    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四))");
+    // The tool bar deletes the tree node when the list has nothing selected, else the list's selection.
+    const struct {
+        qint64 node;
+        int row;
+        const char *question, *shape;
+    } deletes[] = {{groupB, -1, "确定删除选择\"B\"的数据以及与之有关的所有数据吗？", "人脉(A(李四,张三))"},
+                   {groupA, 1, "确定删除选择的数据以及与之有关的所有数据吗？", "人脉(A(李四))"}};
+    for (const auto &d : deletes) {
+        Browser().DyTreeView1->setCurrentItem(MainNode(d.node));
+        if (d.row >= 0)
+            Browser().ListView1->SelectRow(d.row);
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        Trigger("SpTBXItem16");
+        EXPECT_EQ(TestDialogs().Last()->text, QString::fromUtf8(d.question));
+        EXPECT_EQ(Shape(Browser().Root()), d.shape);
+    }
 
     TestDialogs().AnswerMessage(MsgResult::No);
     Browser().ListView1->SelectRow(0);
@@ -177,13 +167,13 @@ TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
     // Groups never open an editor; in the list a group opens itself in the tree.
     Browser().DyTreeView1->setCurrentItem(Browser().Root());
     Browser().DyTreeView1DblClick();
-    ASSERT_EQ(ListCaptionsOf(Browser()), QStringList({"A", "B"}));
+    ASSERT_EQ(ListCaptions(Browser()), QStringList({"A", "B"}));
     Browser().ListView1->SelectRow(1);
     Browser().listviewopenClick();
     Browser().ListView1DblClick(1);
     EXPECT_EQ(editors.size(), 1u);
     EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
-    EXPECT_TRUE(ListCaptionsOf(Browser()).isEmpty());
+    EXPECT_TRUE(ListCaptions(Browser()).isEmpty());
 }
 
 } // namespace

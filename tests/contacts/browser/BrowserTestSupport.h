@@ -5,13 +5,18 @@
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/browser/userfrm.h"
 #include "contacts/browser/userfrmListView.h"
+#include "contacts/browser/selfields.h"
+#include "contacts/shared/WNDES.h"
 
 #include "TestSupport.h"
+#include "main/MainTestSupport.h"
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
 
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 #include <memory>
@@ -22,6 +27,18 @@ inline void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 QT_END_NAMESPACE
+
+// Answers the field chooser, checking exactly the given fields.
+inline ModalResponder::Step CheckOnly(const QStringList &fields)
+{
+    return [fields](QDialog *dialog) {
+        QListWidget *list = static_cast<Tfrmselfields *>(dialog)->CheckListBox1;
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setCheckState(fields.contains(list->item(i)->text().section('=', -1)) ? Qt::Checked
+                                                                                                  : Qt::Unchecked);
+        static_cast<Tfrmselfields *>(dialog)->BitBtn1->click();
+    };
+}
 
 class BrowserTest : public ::testing::Test
 {
@@ -80,26 +97,36 @@ protected:
     // Extra columns as name/value pairs.
     qint64 Contact(const QString &name, qint64 parent = 0, int level = 1, const QVariantMap &extra = {})
     {
-        QStringList columns = {QStringLiteral("uname"), QStringLiteral("nodetype"), QStringLiteral("nodeparentkey"),
-                               QStringLiteral("nodelevel"), QStringLiteral("nodeindex"), QStringLiteral("kzfield1"),
-                               QStringLiteral("kzfield2")};
+        QStringList columns = {"uname",     "nodetype", "nodeparentkey", "nodelevel",
+                               "nodeindex", "kzfield1", "kzfield2"};
         QVariantList values = {name, 2, parent, level, 0, PinyinInitials(name), QStringLiteral("2")};
         for (auto it = extra.constBegin(); it != extra.constEnd(); ++it) {
-            const int at = int(columns.indexOf(it.key()));
-            if (at >= 0) {
-                values[at] = it.value();
-            } else {
+            const qsizetype at = columns.indexOf(it.key());
+            if (at < 0) {
                 columns << it.key();
                 values << it.value();
+            } else {
+                values[at] = it.value();
             }
         }
-        QStringList marks;
-        for (int i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        Exec(QStringLiteral("insert into userinfo (") + columns.join(',') + QStringLiteral(") values (") +
-                 marks.join(',') + ')',
-             values);
+        const QString marks = QStringList(columns.size(), "?").join(',');
+        Exec("insert into userinfo (" + columns.join(',') + ") values (" + marks + ')', values);
         return connection.Db().LastInsertRowId();
+    }
+
+    // The first column of every row.
+    QStringList Column(const QString &sql, const QVariantList &params = {})
+    {
+        QStringList values;
+        SQLite::Statement statement(connection.Db(), sql);
+        statement.BindAll(params);
+        while (statement.ExecuteStep())
+            values << statement.Column(0).toString();
+        return values;
+    }
+    QString Field(qint64 key, const QString &column)
+    {
+        return Value("select " + column + " from userinfo where keyid=?", {key}).toString();
     }
 
     QTreeWidgetItem *Node(qint64 key) { return Page().FindTreeNodeByKey(QString::number(key)); }
@@ -124,21 +151,21 @@ protected:
             const TIQ *record = RecordOf(*it);
             if (!record || *it == Page().Root())
                 continue;
-            SCOPED_TRACE(record->uname.toStdString());
-            EXPECT_EQ(Value("select nodelevel from userinfo where keyid=?", {record->Key()}).toInt(), NodeLevel(*it));
-            EXPECT_EQ(Value("select nodeparentkey from userinfo where keyid=?", {record->Key()}).toLongLong(),
-                      RecordOf((*it)->parent())->Key());
+            EXPECT_EQ(Field(record->Key(), "nodelevel||'|'||nodeparentkey"),
+                      QString::number(NodeLevel(*it)) + '|' + QString::number(RecordOf((*it)->parent())->Key()))
+                << record->uname.toStdString();
         }
     }
 
     // The captions of the contact list, top to bottom.
-    QStringList ListCaptions()
+    static QStringList ListCaptions(Tfuserfrm &page)
     {
         QStringList captions;
-        for (int i = 0; i < Page().ListView1->Count(); ++i)
-            captions << Page().ListView1->Model()->Row(i).caption;
+        for (int i = 0; i < page.ListView1->Count(); ++i)
+            captions << page.ListView1->Model()->Row(i).caption;
         return captions;
     }
+    QStringList ListCaptions() { return ListCaptions(Page()); }
 
     QString path;
     TADOConnection connection;

@@ -1,12 +1,5 @@
 #include "browser/BrowserTestSupport.h"
 
-#include "contacts/shared/WNDES.h"
-#include "contacts/browser/selfields.h"
-
-#include "main/MainTestSupport.h"
-
-#include <QListWidget>
-#include <QPushButton>
 #include <QTextBrowser>
 
 namespace {
@@ -43,29 +36,22 @@ TEST(MarkupLinks, AddressesBecomeLinks)
 
 TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
 {
-    QStringList captions;
-    QStringList values;
+    QStringList captions, values;
     for (int i = 0; i < 20; ++i) {
         captions << QStringLiteral("c%1").arg(i);
         values << QStringLiteral("v%1").arg(i);
     }
     const QString twenty = ContactCardHtml(captions, values);
-    EXPECT_EQ(Count(twenty, "<tr>"), 10);
-    EXPECT_EQ(Count(twenty, "</tr>"), 10);
+    EXPECT_EQ(std::pair(Count(twenty, "<tr>"), Count(twenty, "</tr>")), std::pair(10, 10));
     EXPECT_EQ(Count(twenty, "<td class=\"t1\" width=\"100\">"), 20);
     EXPECT_TRUE(twenty.startsWith("<HTML><style type=\"text/css\">body {margin-bottom: 0px;}body,td,th {\tfont-size: 12px;}"));
-    EXPECT_TRUE(twenty.endsWith("</table>"));
-    EXPECT_TRUE(twenty.contains("c19:</td>"));
+    EXPECT_TRUE(twenty.endsWith("</table>") && twenty.contains("c19:</td>"));
 
-    captions.removeLast();
-    values.removeLast();
-    const QString odd = ContactCardHtml(captions, values);
+    const QString odd = ContactCardHtml(captions.mid(0, 19), values.mid(0, 19));
     EXPECT_EQ(Count(odd, "<tr>"), 10);
     EXPECT_TRUE(odd.endsWith("v18</td></tr></table>"));
-
     const QString empty = ContactCardHtml({}, {});
-    EXPECT_EQ(Count(empty, "<tr>"), 0);
-    EXPECT_TRUE(empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
+    EXPECT_TRUE(Count(empty, "<tr>") == 0 && empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
 
     // Values and captions are shown literally.
     const QString html = ContactCardHtml({"<b>名</b>"}, {"<i>x</i> & y a@b.com"});
@@ -102,10 +88,8 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
     EXPECT_EQ(Page().CardKeyid(), QString::number(key));
     const QString html = Page().CardHtml();
     EXPECT_EQ(Count(html, "<tr>"), 10);  // the 20 default fields
-    EXPECT_TRUE(html.contains("姓名:</td>"));
-    EXPECT_TRUE(html.contains(">张三</td>"));
-    EXPECT_TRUE(html.contains("mailto:zs@x.com"));
-    EXPECT_TRUE(html.contains("&lt;script&gt;"));
+    for (const char *part : {"姓名:</td>", ">张三</td>", "mailto:zs@x.com", "&lt;script&gt;"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(part))) << part;
     // The browser shows the text, not the markup.
     EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三"));
     emit Page().WebBrowser1->anchorClicked(QUrl("mailto:zs@x.com"));
@@ -115,8 +99,7 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
     const qint64 foreign = Contact("外来", 0, 1, {{"kzfield2", "x"}});
     Page().ShowContactCard(QString::number(foreign));
     EXPECT_EQ(Page().CardKeyid(), QString::number(foreign));
-    EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>"));
-    EXPECT_FALSE(Page().CardHtml().contains("外来"));
+    EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>") && !Page().CardHtml().contains("外来"));
 
     // A missing contact gives an empty card, with nothing to edit.
     Page().ShowContactCard("4242");
@@ -131,20 +114,11 @@ TEST_F(BrowserCard, FieldChooserAndStoredFieldsChooseTheCardsFields)
     const qint64 key = Contact("张三", 0, 1, {{"uqq", "12345"}, {"uzw", "经理"}});
     Page().ShowContactCard(QString::number(key));
     ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        auto *chooser = static_cast<Tfrmselfields *>(dialog);
-        QListWidget *list = chooser->CheckListBox1;
-        for (int i = 0; i < list->count(); ++i) {
-            const QString name = list->item(i)->text().section('=', -1);
-            list->item(i)->setCheckState(name == "uqq" ? Qt::Checked : Qt::Unchecked);
-        }
-        chooser->BitBtn1->click();
-    });
+    responder.Then(CheckOnly({"uqq"}));
     Page().Button1Click();
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(Page().CardFields(), QStringList({"uqq"}));
-    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 1);
-    EXPECT_TRUE(Page().CardHtml().contains("12345"));
+    EXPECT_TRUE(Count(Page().CardHtml(), "<tr>") == 1 && Page().CardHtml().contains("12345"));
     const QString stored = DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "FIELDS", ""), DesKey);
     EXPECT_EQ(KnownFieldList(stored), QStringList({"uqq"}));
 
@@ -158,7 +132,6 @@ TEST_F(BrowserCard, FieldChooserAndStoredFieldsChooseTheCardsFields)
     TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("uzw,mypic,1;drop", DesKey).Text);
     EXPECT_EQ(Page().CardFields(), QStringList({"uzw"}));
     Page().ShowContactCard(QString::number(key));
-    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 1);
     EXPECT_TRUE(Page().CardHtml().contains("经理"));
     page.reset();
     TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("mypic", DesKey).Text);

@@ -23,15 +23,6 @@ protected:
 
     void Select(qint64 key) { Page().DyTreeView1->setCurrentItem(Node(key)); }
 
-    QStringList Rows(const QString &table, const QString &column)
-    {
-        QStringList values;
-        SQLite::Statement statement(connection.Db(), QStringLiteral("select %1 from %2 order by 1").arg(column, table));
-        while (statement.ExecuteStep())
-            values << statement.Column(0).toString();
-        return values;
-    }
-
     // After a reload the tree must look exactly the same, with every row's level its depth.
     void ExpectReloadShowsTheSame()
     {
@@ -47,32 +38,25 @@ protected:
 TEST_F(BrowserGroups, MenuMovesRoundTrip)
 {
     ASSERT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
-
-    Select(c);
-    Page().N12Click();  // up
-    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),C,B,c0)");
-    ExpectReloadShowsTheSame();
-
-    Select(a);
-    Page().N13Click();  // down
-    EXPECT_EQ(Shape(), "人脉(C,A(A1(a11),a1),B,c0)");
-    ExpectReloadShowsTheSame();
-
-    Select(b);
-    Page().N15Click();  // into A, the nearest group above; after A's groups
-    EXPECT_EQ(Shape(), "人脉(C,A(A1(a11),B,a1),c0)");
-    ExpectReloadShowsTheSame();
-
-    Select(a1);
-    Page().N14Click();  // out of A, after the top groups, its contact along one level up
-    EXPECT_EQ(Shape(), "人脉(C,A(B,a1),A1(a11),c0)");
-    ExpectReloadShowsTheSame();
-    EXPECT_EQ(Value("select nodelevel from userinfo where keyid=?", {a11}).toInt(), 2);
-
-    Select(c0);
-    Page().N15Click();  // a contact moves into A1 and takes its place by name
-    EXPECT_EQ(Shape(), "人脉(C,A(B,a1),A1(a11,c0))");
-    ExpectReloadShowsTheSame();
+    const struct {
+        qint64 *node;
+        void (Tfuserfrm::*move)();
+        const char *shape;
+    } steps[] = {
+        {&c, &Tfuserfrm::N12Click, "人脉(A(A1(a11),a1),C,B,c0)"},    // up
+        {&a, &Tfuserfrm::N13Click, "人脉(C,A(A1(a11),a1),B,c0)"},    // down
+        {&b, &Tfuserfrm::N15Click, "人脉(C,A(A1(a11),B,a1),c0)"},    // into A, the group above, after its groups
+        {&a1, &Tfuserfrm::N14Click, "人脉(C,A(B,a1),A1(a11),c0)"},   // out of A, after the top groups
+        {&c0, &Tfuserfrm::N15Click, "人脉(C,A(B,a1),A1(a11,c0))"},   // a contact takes its place by name
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.shape);
+        Select(*step.node);
+        (Page().*step.move)();
+        EXPECT_EQ(Shape(), step.shape);
+        ExpectReloadShowsTheSame();
+    }
+    EXPECT_EQ(Field(a11, "nodelevel"), "2") << "a group's contact moves along one level up";
 }
 
 TEST_F(BrowserGroups, MovesThatCannotBeMadeDoNothing)
@@ -136,19 +120,20 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
 
     // Contacts are never targets.
     Select(b);
-    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::Tree, Node(c0)));
-    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::List, Node(c0)));
-    EXPECT_TRUE(Page().DyTreeView1DragOver(TDragSource::List, Node(c)));
-    EXPECT_FALSE(Page().DyTreeView1DragOver(TDragSource::None, Node(c)));
+    const auto over = [&](TDragSource source, qint64 key) { return Page().DyTreeView1DragOver(source, Node(key)); };
+    EXPECT_EQ(QList<bool>({over(TDragSource::Tree, c0), over(TDragSource::List, c0), over(TDragSource::List, c),
+                           over(TDragSource::None, c)}),
+              QList<bool>({false, false, true, false}));
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().DyTreeView1DragDrop(TDragSource::Tree, Node(c0));
     EXPECT_EQ(Shape(), before);
     Page().DyTreeView1->setCurrentItem(Page().Root());  // lists A, B, C, c0
     Page().ListView1->SelectRow(0);
-    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::List, 3));  // c0
-    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::List, 0));  // itself
-    EXPECT_FALSE(Page().ListView1DragOver(TDragSource::Tree, 1));
-    EXPECT_TRUE(Page().ListView1DragOver(TDragSource::List, 1));
+    // Onto c0, onto itself, from the tree, onto B.
+    const auto onto = [&](TDragSource source, int row) { return Page().ListView1DragOver(source, row); };
+    EXPECT_EQ(QList<bool>({onto(TDragSource::List, 3), onto(TDragSource::List, 0), onto(TDragSource::Tree, 1),
+                           onto(TDragSource::List, 1)}),
+              QList<bool>({false, false, false, true}));
 }
 
 TEST_F(BrowserGroups, ListDropsMoveTheSelectedRowsAndRenewTheList)
@@ -184,9 +169,7 @@ TEST_F(BrowserGroups, NewGroupGoesUnderTheSelectedGroupAfterItsGroups)
     EXPECT_EQ(made->text(0), "我的人脉");
     EXPECT_EQ(Tfuserfrm::NodeImage(made), 7);
     EXPECT_EQ(Shape(Node(a)), "A(A1(a11),我的人脉,a1)");
-    const qint64 key = RecordOf(made)->Key();
-    EXPECT_EQ(Value("select nodetype from userinfo where keyid=?", {key}).toInt(), 1);
-    EXPECT_EQ(Value("select kzfield2 from userinfo where keyid=?", {key}).toString(), "2");
+    EXPECT_EQ(Field(RecordOf(made)->Key(), "nodetype||kzfield2"), "12");
     ExpectReloadShowsTheSame();
 }
 
@@ -196,23 +179,21 @@ TEST_F(BrowserGroups, TreeRenameRefusesBlanksAndRenewsInitials)
     QString text = "  Zed ";
     EXPECT_TRUE(Page().DyTreeView1Edited(Node(ca1), text));
     QCoreApplication::processEvents();
-    EXPECT_EQ(Value("select uname from userinfo where keyid=?", {ca1}).toString(), "Zed");
-    EXPECT_EQ(Value("select kzfield1 from userinfo where keyid=?", {ca1}).toString(), PinyinInitials("Zed"));
+    EXPECT_EQ(Field(ca1, "uname||'|'||kzfield1"), "Zed|" + PinyinInitials("Zed"));
     QString blank;
     EXPECT_FALSE(Page().DyTreeView1Edited(Node(a), blank));
     QString root = "新名";
     EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
-    EXPECT_EQ(Value("select uname from userinfo where keyid=?", {a}).toString(), "A");
+    EXPECT_EQ(Field(a, "uname"), "A");
 }
 
 TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
 {
-    for (qint64 key : {a1, a11, ca1, c0}) {
-        Exec("insert into useraction (useruid, titlemsg) values (?, 'x')", {key});
-        Exec("insert into userpic (useruid, titlemsg) values (?, 'x')", {key});
-        Exec("insert into usertable (groupid, title) values (?, 'x')", {key});
-        Exec("insert into userlinkplace (keyid, placename) values (?, 'tag')", {key});
-    }
+    const std::pair<const char *, const char *> tables[] = {
+        {"useraction", "useruid"}, {"userpic", "useruid"}, {"usertable", "groupid"}, {"userlinkplace", "keyid"}};
+    for (qint64 key : {a1, a11, ca1, c0})
+        for (const auto &[table, column] : tables)
+            Exec(QString("insert into %1 (%2) values (?)").arg(table, column), {key});
     Exec("insert into dbsxfile (rcid, filename) values (?, 'kept')", {a11});
     Select(a1);
     TestDialogs().AnswerMessage(MsgResult::Yes);
@@ -220,12 +201,10 @@ TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
     EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择\"A1\"的数据以及与之有关的所有数据吗？");
     EXPECT_EQ(Shape(), "人脉(A(a1),B,C,c0)");
     EXPECT_EQ(Node(a11), nullptr);
-    const QStringList left = {QString::number(ca1), QString::number(c0)};
-    EXPECT_EQ(Rows("useraction", "useruid"), left);
-    EXPECT_EQ(Rows("userpic", "useruid"), left);
-    EXPECT_EQ(Rows("usertable", "groupid"), left);
-    EXPECT_EQ(Rows("userlinkplace", "keyid"), left);
-    EXPECT_EQ(Rows("dbsxfile", "filename"), QStringList({"kept"}));
+    for (const auto &[table, column] : tables)
+        EXPECT_EQ(Column(QString("select %1 from %2 order by 1").arg(column, table)),
+                  QStringList({QString::number(ca1), QString::number(c0)})) << table;
+    EXPECT_EQ(Column("select filename from dbsxfile"), QStringList({"kept"}));
     EXPECT_EQ(Value("select count(*) from userinfo").toInt(), 5);
 }
 
@@ -266,7 +245,7 @@ TEST_F(BrowserGroups, AFailingStatementChangesNothing)
     Select(b);
     Page().N15Click();
     EXPECT_EQ(Shape(), before);
-    EXPECT_EQ(Value("select nodeparentkey from userinfo where keyid=?", {b}).toLongLong(), 0);
+    EXPECT_EQ(Field(b, "nodeparentkey"), "0");
 
     Select(a);
     TestDialogs().AnswerMessage(MsgResult::Yes);

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
-#include <QTreeWidget>
 
 namespace {
 
@@ -25,7 +24,8 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     Group("错层", work, 3);          // level does not fit its parent
     Contact("Tom", work, 2);
 
-    EXPECT_EQ(Shape(), "人脉(朋友(同学(王五),李四,赵六),同事(Tom),孤儿,错层,张三)");
+    const QString shape = "人脉(朋友(同学(王五),李四,赵六),同事(Tom),孤儿,错层,张三)";
+    EXPECT_EQ(Shape(), shape);
     // Every node is found by its key, the root by "0".
     EXPECT_EQ(Page().FindTreeNodeByKey("0"), Page().Root());
     EXPECT_EQ(Node(school)->text(0), "同学");
@@ -35,31 +35,26 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     // Foreign rows show empty texts.
     const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "1"}, {"umtel", "139"}});
     Page().LoadGroupTree();
-    const TIQ *record = RecordOf(Node(key));
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(Node(key)->text(0), "");
-    EXPECT_EQ(record->umtel, "");
-    EXPECT_EQ(record->keyid, QString::number(key));
+    ASSERT_NE(RecordOf(Node(key)), nullptr);
+    EXPECT_EQ(Node(key)->text(0) + RecordOf(Node(key))->umtel, "");
+    EXPECT_EQ(RecordOf(Node(key))->keyid, QString::number(key));
 
     // A reload keeps nothing of the old tree.
     Exec("delete from userinfo where keyid=?", {key});
     Page().LoadGroupTree();
     EXPECT_EQ(Node(key), nullptr);
-    EXPECT_EQ(Shape(), "人脉(朋友(同学(王五),李四,赵六),同事(Tom),孤儿,错层,张三)");
+    EXPECT_EQ(Shape(), shape);
 }
 
 TEST_F(BrowserTree, ImagesBySexTextAndNodeType)
 {
-    struct Case {
-        const char *sex;
-        int image;
-    } cases[] = {{"男", 3}, {"女", 4}, {"", 5}, {"未知", 5}, {" 男性 ", 3}, {"女士", 4}};
+    const std::pair<const char *, int> cases[] = {{"男", 3}, {"女", 4}, {"", 5}, {"未知", 5}, {" 男性 ", 3}, {"女士", 4}};
     std::vector<qint64> keys;
-    for (const Case &c : cases)
-        keys.push_back(Contact(QStringLiteral("人") + QString::number(keys.size()), 0, 1, {{"uxb", QString::fromUtf8(c.sex)}}));
+    for (const auto &[sex, image] : cases)
+        keys.push_back(Contact("人" + QString::number(keys.size()), 0, 1, {{"uxb", QString::fromUtf8(sex)}}));
     const qint64 group = Group("组");
     for (size_t i = 0; i < keys.size(); ++i)
-        EXPECT_EQ(Tfuserfrm::NodeImage(Node(keys[i])), cases[i].image) << cases[i].sex;
+        EXPECT_EQ(Tfuserfrm::NodeImage(Node(keys[i])), cases[i].second) << cases[i].first;
     EXPECT_EQ(Tfuserfrm::NodeImage(Node(group)), 7);
     EXPECT_EQ(Tfuserfrm::NodeImage(Page().Root()), 1);
     // The list compares the whole text: "男性" is no "男" there.
@@ -79,10 +74,8 @@ TEST_F(BrowserTree, GroupClickListsSubgroupsFirstThenContactsContactClickItsCard
     EXPECT_EQ(Page().ListSource(), TListSource::GroupChildren);
     const TListRow &zhang = Page().ListView1->Model()->Row(2);
     EXPECT_EQ(zhang.subItems, QStringList({"13800000001", "", "", ""}));  // umtel, uwtlp, stars, uemail
-    EXPECT_EQ(zhang.record->email, "zs@b.com");
-    EXPECT_EQ(zhang.record->ulevel, "3");
-    EXPECT_EQ(Page().ListView1->Model()->Row(0).image, 7);
-    EXPECT_EQ(Page().ListView1->Model()->Row(1).image, 4);
+    EXPECT_EQ(zhang.record->email + zhang.record->ulevel, "zs@b.com3");
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).image * 10 + Page().ListView1->Model()->Row(1).image, 74);
 
     Page().DyTreeView1->setCurrentItem(Node(key));
     EXPECT_EQ(Page().CardKeyid(), QString::number(key));
@@ -151,44 +144,38 @@ protected:
 TEST_F(BrowserQuickViews, CountsInCaptionsFollowChangesAndListsExcludeGroups)
 {
     QTreeWidget *views = Page().TreeView1;
-    EXPECT_EQ(views->topLevelItem(0)->text(0), "常用人脉(2)");
-    EXPECT_EQ(views->topLevelItem(1)->text(0), "最近联系(2)");
-    EXPECT_EQ(views->topLevelItem(2)->text(0), "应多联系(2)");
-    EXPECT_EQ(views->topLevelItem(3)->text(0), "所有人脉(4)");
-
+    const auto caption = [&](int view) { return views->topLevelItem(view)->text(0); };
     const struct {
-        int view;
+        const char *caption;
         QStringList names;
     } cases[] = {
-        {0, {"常客", "重要"}},
-        {1, {"常客", "重要"}},  // order: the stored texts, loose or not
-        {2, {"重要", "偶尔"}},
-        {3, {"常客", "坏日", "偶尔", "重要"}},  // in pinyin order, as the tree lists them
+        {"常用人脉(2)", {"常客", "重要"}},
+        {"最近联系(2)", {"常客", "重要"}},  // order: the stored texts, loose or not
+        {"应多联系(2)", {"重要", "偶尔"}},
+        {"所有人脉(4)", {"常客", "坏日", "偶尔", "重要"}},  // in pinyin order, as the tree lists them
     };
-    for (const auto &c : cases) {
-        Page().TreeView1Change(views->topLevelItem(c.view));
+    for (int view = 0; view < 4; ++view) {
+        EXPECT_EQ(caption(view), QString::fromUtf8(cases[view].caption));
+        Page().TreeView1Change(views->topLevelItem(view));
         QStringList names = ListCaptions();
-        QStringList expected = c.names;
-        if (c.view == 1) {
+        if (view == 1)
             names.sort();
-            expected.sort();
-        }
-        EXPECT_EQ(names, expected) << c.view;
+        EXPECT_EQ(names, cases[view].names) << view;
     }
 
     // The counts follow new, deleted and imported rows.
     const qint64 added = Contact("新来", 0, 1, {{"ulevel", 3}});
-    Page().TreeView1Change(Page().TreeView1->topLevelItem(2));  // a row written behind the page's back
-    EXPECT_EQ(Page().TreeView1->topLevelItem(2)->text(0), "应多联系(3)");
+    Page().TreeView1Change(views->topLevelItem(2));  // a row written behind the page's back
+    EXPECT_EQ(caption(2), "应多联系(3)");
     Page().ShowNewContact(QString::number(added));
-    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(5)");
+    EXPECT_EQ(caption(3), "所有人脉(5)");
     Page().DyTreeView1->setCurrentItem(Node(added));
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().treedeletenodeClick();
-    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(4)");
+    EXPECT_EQ(caption(3), "所有人脉(4)");
     Contact("导入", 0, 1);
     Page().LoadGroupTree();  // after an import
-    EXPECT_EQ(Page().TreeView1->topLevelItem(3)->text(0), "所有人脉(5)");
+    EXPECT_EQ(caption(3), "所有人脉(5)");
 }
 
 TEST_F(BrowserTree, TagTreeListsTheContactsOfATagWithAQuote)
@@ -196,19 +183,17 @@ TEST_F(BrowserTree, TagTreeListsTheContactsOfATagWithAQuote)
     const qint64 a = Contact("张三");
     const qint64 b = Contact("李四");
     Contact("王五");
-    for (const char *tag : {"say \"hi\"", " 北京 "})
-        Exec("insert into userplaces (placename) values (?)", {QString::fromUtf8(tag)});
-    Exec("insert into userlinkplace (keyid, placename) values (?, ?)", {a, "say \"hi\""});
-    Exec("insert into userlinkplace (keyid, placename) values (?, ?)", {b, "say \"hi\""});
-    Exec("insert into userlinkplace (keyid, placename) values (?, ?)", {b, " 北京 "});
+    Exec("insert into userplaces (placename) values ('say \"hi\"'), (' 北京 ')");
+    Exec("insert into userlinkplace (keyid, placename) values (?, 'say \"hi\"'), (?, 'say \"hi\"'), (?, ' 北京 ')",
+         {a, b, b});
 
     Page().LoadTagTree();
     QTreeWidgetItem *root = Page().TreeView2->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 2);
     EXPECT_EQ(root->text(0), "标签");
-    QTreeWidgetItem *quoted = root->child(0)->text(0) == "say \"hi\"" ? root->child(0) : root->child(1);
-    QTreeWidgetItem *beijing = quoted == root->child(0) ? root->child(1) : root->child(0);
-    EXPECT_EQ(beijing->text(0), "北京");
+    root->sortChildren(0, Qt::AscendingOrder);
+    QTreeWidgetItem *quoted = root->child(0), *beijing = root->child(1);
+    EXPECT_EQ(quoted->text(0) + '|' + beijing->text(0), "say \"hi\"|北京");
 
     Page().TreeView2Change(quoted);
     QStringList names = ListCaptions();
@@ -221,26 +206,13 @@ TEST_F(BrowserTree, TagTreeListsTheContactsOfATagWithAQuote)
     EXPECT_EQ(ListCaptions(), QStringList({"李四"}));
 }
 
-TEST_F(BrowserTree, LeavingATreeLetsTheSameNodeListAgain)
-{
-    const qint64 group = Group("组");
-    Page().DyTreeView1->setCurrentItem(Node(group));
-    EXPECT_TRUE(ListCaptions().isEmpty());
-    Contact("后来", group, 2);
-    Page().DyTreeView1Exit();
-    EXPECT_EQ(Page().DyTreeView1->currentItem(), nullptr);
-    Page().DyTreeView1->setCurrentItem(Node(group));
-    EXPECT_EQ(ListCaptions(), QStringList({"后来"}));
-}
-
 TEST_F(BrowserTree, AutoExpandIsWrittenToTheSettings)
 {
-    Page().N60Click();
-    EXPECT_TRUE(Page().AutoExpand());
-    EXPECT_TRUE(Page().N60->Checked());
-    EXPECT_TRUE(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", false));
-    Page().N60Click();
-    EXPECT_FALSE(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", true));
+    for (bool on : {true, false}) {
+        Page().N60Click();
+        EXPECT_EQ(Page().AutoExpand() && Page().N60->Checked(), on);
+        EXPECT_EQ(TIniFile(ConfigIniPath()).ReadBool("TREEVIEW", "AUTOEXPAND", !on), on);
+    }
 }
 
 // The editor's side: a new contact goes under the selected group and shows at once.
@@ -249,15 +221,14 @@ TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
     const qint64 group = Group("组");
     const qint64 sub = Group("子组", group, 2);
     const qint64 inside = Contact("甲", sub, 3);
-    EXPECT_EQ(Page().NewContactPlace().ParentKey, 0);
-    EXPECT_EQ(Page().NewContactPlace().Level, 1);
-    EXPECT_EQ(Page().NewContactPlace().Index, 0);
-
+    const auto placed = [&] {
+        const TNodePlace place = Page().NewContactPlace();
+        return QList<qint64>{place.ParentKey, place.Level, place.Index};
+    };
+    EXPECT_EQ(placed(), (QList<qint64>{0, 1, 0}));
     Page().DyTreeView1->setCurrentItem(Node(inside));
     const TNodePlace place = Page().NewContactPlace();
-    EXPECT_EQ(place.ParentKey, sub);
-    EXPECT_EQ(place.Level, 3);
-    EXPECT_EQ(place.Index, 2);  // one more than the group's child count
+    EXPECT_EQ(placed(), (QList<qint64>{sub, 3, 2}));  // one more than the group's child count
 
     // Focus leaving the tree (for the page's own 新建人脉 button) keeps the chosen group.
     Page().DyTreeView1Exit();
@@ -282,8 +253,7 @@ TEST_F(BrowserTree, UpdateContactNodeRenewsTextImagePlaceAndTheCardShowingThatCo
     Page().UpdateContactNode(QString::number(a));
     EXPECT_EQ(Shape(Node(group)), "组(吕,周)");
     EXPECT_EQ(Tfuserfrm::NodeImage(Node(a)), 4);
-    EXPECT_EQ(RecordOf(Node(a))->umtel, "1");
-    EXPECT_TRUE(Page().CardHtml().contains(">周</td>"));
+    EXPECT_TRUE(RecordOf(Node(a))->umtel == "1" && Page().CardHtml().contains(">周</td>"));
 }
 
 // What the export wizard hears: the selected node's keyid and kind, and nothing once the tree
@@ -310,8 +280,14 @@ TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
         EXPECT_EQ(selected->KeyId, c.keyid);
         EXPECT_EQ(selected->NodeType, c.nodeType);
     }
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    Contact("后来", group, 2);
     Page().DyTreeView1Exit();
     EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value());
+    // Leaving the tree lets the same node list again.
+    EXPECT_EQ(Page().DyTreeView1->currentItem(), nullptr);
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    EXPECT_EQ(ListCaptions(), QStringList({"后来", "甲"}));
 }
 
 class BrowserCardExport : public BrowserTest
@@ -334,44 +310,36 @@ protected:
 
 TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
 {
-    const struct {
-        QString answer;
-        QString written;
-    } cases[] = {
-        {"/card.vcf", "card.vcf"},
-        {"/upper.VCF", "upper.VCF"},
-        {"/plain", "plain.vcf"},  // the file the user named, not a prefix of the writer's own
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.answer.toStdString());
-        TestDialogs().AnswerText(folder + c.answer);
-        Page().N1Click();
-        ASSERT_NE(TestDialogs().Last(), nullptr);
-        EXPECT_EQ(TestDialogs().Last()->kind, "save");
-        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("导出名片"));
-        QFile file(folder + '/' + c.written);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QList<TContactRecord> cards = ParseVCards(file.readAll());
-        ASSERT_EQ(cards.size(), 1);
-        EXPECT_EQ(cards[0].value("uname"), QStringLiteral("张三"));
-        EXPECT_EQ(cards[0].value("umtel"), "13800000000");
-        EXPECT_EQ(cards[0].value("uxb"), QStringLiteral("男"));
-    }
-    EXPECT_EQ(FilesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
-    EXPECT_EQ(TestDialogs().Questions().size(), 3u) << "no message after a card was written";
-}
-
-TEST_F(BrowserCardExport, CancelWritesNothingAndAFailureIsReported)
-{
     TestDialogs().AnswerCancel();
     Page().N1Click();
     EXPECT_TRUE(FilesInFolder().isEmpty());
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
+    TestDialogs().Reset();
+    const std::pair<QString, QString> cases[] = {
+        {"/card.vcf", "card.vcf"},
+        {"/upper.VCF", "upper.VCF"},
+        {"/plain", "plain.vcf"},  // the file the user named, not a prefix of the writer's own
+    };
+    for (const auto &[answer, written] : cases) {
+        SCOPED_TRACE(answer.toStdString());
+        TestDialogs().AnswerText(folder + answer);
+        Page().N1Click();
+        ASSERT_NE(TestDialogs().Last(), nullptr);
+        EXPECT_EQ(TestDialogs().Last()->kind, "save");
+        EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("导出名片"));
+        QFile file(folder + '/' + written);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QList<TContactRecord> cards = ParseVCards(file.readAll());
+        ASSERT_EQ(cards.size(), 1);
+        EXPECT_EQ(cards[0].value("uname") + cards[0].value("umtel") + cards[0].value("uxb"), "张三13800000000男");
+    }
+    EXPECT_EQ(FilesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
+    EXPECT_EQ(TestDialogs().Questions().size(), 3u) << "no message after a card was written";
 
     const QString unwritable = folder + "/missing/card.vcf";
     TestDialogs().AnswerText(unwritable);
     Page().N1Click();
-    ASSERT_EQ(TestDialogs().Questions().size(), 3u);
+    ASSERT_EQ(TestDialogs().Questions().size(), 5u);
     EXPECT_EQ(TestDialogs().Last()->kind, "message");
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法写入文件 ") + unwritable);
     EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
@@ -381,7 +349,7 @@ TEST_F(BrowserCardExport, CancelWritesNothingAndAFailureIsReported)
     TestDialogs().AnswerText(folder + "/gone.vcf");
     Page().N1Click();
     EXPECT_EQ(TestDialogs().Last()->kind, "message");
-    EXPECT_TRUE(FilesInFolder().isEmpty());
+    EXPECT_FALSE(QFile::exists(folder + "/gone.vcf"));
 }
 
 TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
@@ -397,16 +365,11 @@ TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
     // The tree menu offers 导出名片 on a contact only.
     Page().show();
     QApplication::processEvents();
-    const struct {
-        QTreeWidgetItem *node;
-        bool enabled;
-    } cases[] = {{Node(contact), true}, {Node(group), false}, {Page().Root(), false}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.node->text(0).toStdString());
-        const QPoint at = Page().DyTreeView1->visualItemRect(c.node).center();
-        emit Page().DyTreeView1->customContextMenuRequested(at);
-        EXPECT_EQ(Page().DyTreeView1->currentItem(), c.node);
-        EXPECT_EQ(Page().N1->Enabled(), c.enabled);
+    for (QTreeWidgetItem *node : {Node(contact), Node(group), Page().Root()}) {
+        SCOPED_TRACE(node->text(0).toStdString());
+        emit Page().DyTreeView1->customContextMenuRequested(Page().DyTreeView1->visualItemRect(node).center());
+        EXPECT_EQ(Page().DyTreeView1->currentItem(), node);
+        EXPECT_EQ(Page().N1->Enabled(), node == Node(contact));
         Page().DRPopupMenu->hide();
     }
 }

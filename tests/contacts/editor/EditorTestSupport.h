@@ -5,20 +5,38 @@
 #include "contacts/editor/useredit.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/account/dataModule.h"
+#include "contacts/shared/Utility.h"
+#include "contacts/editor/usereditControls.h"
+#include "contacts/editor/usereditdlg.h"
 
 #include "TestSupport.h"
+#include "PictureTestData.h"
+#include "main/MainTestSupport.h"
+#include "platform/IniFiles.h"
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVariant>
+#include <functional>
 #include <gtest/gtest.h>
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
@@ -27,6 +45,26 @@ inline void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 QT_END_NAMESPACE
+
+inline bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QStringList ItemTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
 
 class RecordingBrowser final : public IBrowserPage
 {
@@ -126,6 +164,20 @@ protected:
     }
 
     QString Text(const QString &sql, const QVariantList &params = {}) { return Value(sql, params).toString(); }
+    // One column of the contact row with the given key.
+    QString Field(const QString &key, const QString &column)
+    {
+        return Text("select " + column + " from userinfo where keyid=?", {key.toLongLong()});
+    }
+    // The first column of every row.
+    QStringList Column(const QString &sql, const QVariantList &params = {})
+    {
+        QStringList values;
+        if (RunQuery(query.get(), sql, params))
+            for (query->First(); !query->Eof(); query->Next())
+                values << query->Fields(0).AsString();
+        return values;
+    }
     int Count(const QString &table, const QString &where = "1=1", const QVariantList &params = {})
     {
         return Value("select count(*) from " + table + " where " + where, params).toInt();

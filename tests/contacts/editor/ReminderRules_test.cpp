@@ -1,5 +1,6 @@
 #include "contacts/editor/ReminderRules.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,109 +18,89 @@ QStringList Texts(const std::vector<QDate> &days)
     return texts;
 }
 
-struct ExpansionCase {
-    const char *name;
-    int kind;
-    const char *text;
-    const char *start;
-    const char *end;  // empty: the range is the count
-    int count;
-    std::vector<const char *> expected;
-};
-
-class Expansion : public ::testing::TestWithParam<ExpansionCase>
+TEST(Expansion, GivesTheDaysOfTheSeries)
 {
-};
-
-TEST_P(Expansion, GivesTheDaysOfTheSeries)
-{
-    const ExpansionCase &c = GetParam();
-    TRecurrence r = DecodeRecurrence(c.kind, QString::fromLatin1(c.text));
-    r.Start = D(c.start);
-    r.UntilEnd = *c.end != '\0';
-    r.End = r.UntilEnd ? D(c.end) : QDate();
-    r.Count = c.count;
-    QStringList expected;
-    for (const char *day : c.expected)
-        expected << QString::fromLatin1(day);
-    EXPECT_EQ(Texts(ExpandRecurrence(r)), expected);
+    const struct {
+        const char *name;
+        int kind;
+        const char *text, *start, *end;  // end empty: the range is the count
+        int count;
+        QStringList expected;
+    } cases[] = {
+        {"DailyEveryTwoDaysByCount", rkDaily, "2", "2024-03-01", "", 4,
+         {"2024-03-01", "2024-03-03", "2024-03-05", "2024-03-07"}},
+        {"DailyNegativeIntervalIsOne", rkDaily, "-5", "2024-03-30", "", 2, {"2024-03-30", "2024-03-31"}},
+        {"DailyUnreadableIntervalIsOne", rkDaily, "x", "2024-03-30", "2024-04-02", 0,
+         {"2024-03-30", "2024-03-31", "2024-04-01", "2024-04-02"}},
+        {"WeeklyMondayAndFridayEveryTwoWeeksUntilEnd", rkWeekly, "2,1,0,0,0,1,0,0", "2024-05-01",
+         "2024-05-31", 0, {"2024-05-03", "2024-05-06", "2024-05-17", "2024-05-20", "2024-05-31"}},
+        {"WeeklyByCountStartsOnTheFirstChosenWeekday", rkWeekly, "1,1,0,0,0,0,0,0", "2024-05-01", "", 3,
+         {"2024-05-06", "2024-05-13", "2024-05-20"}},
+        {"WeeklyStartDayCountsWhenChosen", rkWeekly, "1,0,0,1,0,0,0,0", "2024-05-01", "", 2,
+         {"2024-05-01", "2024-05-08"}},
+        {"MonthlyDay31ClampsEachMonth", rkMonthly, "1,31,1", "2024-01-20", "", 4,
+         {"2024-01-31", "2024-02-29", "2024-03-31", "2024-04-30"}},
+        {"MonthlyDayBeforeTheStartBeginsNextMonth", rkMonthly, "1,10,1", "2024-01-15", "", 2,
+         {"2024-02-10", "2024-03-10"}},
+        {"MonthlyDayZeroIsTheStartsDay", rkMonthly, "1,0,1", "2024-01-17", "", 2, {"2024-01-17", "2024-02-17"}},
+        {"MonthlyEveryThreeMonthsAcrossTheYear", rkMonthly, "1,5,3", "2024-11-01", "", 3,
+         {"2024-11-05", "2025-02-05", "2025-05-05"}},
+        {"MonthlyLastDayIsTheRealLastDay", rkMonthly, "0", "2023-12-05", "", 3,
+         {"2023-12-31", "2024-01-31", "2024-02-29"}},
+        {"MonthlyLastDayKeepsItsInterval", rkMonthly, "0,2", "2024-01-05", "", 3,
+         {"2024-01-31", "2024-03-31", "2024-05-31"}},
+        {"MonthlyLastDayUntilEnd", rkMonthly, "0", "2024-01-10", "2024-04-15", 0,
+         {"2024-01-31", "2024-02-29", "2024-03-31"}},
+        {"Yearly29FebruaryClampsInCommonYears", rkYearly, "1,1,29", "2024-01-01", "", 3,
+         {"2024-02-29", "2025-02-28", "2026-02-28"}},
+        {"YearlyJanuaryFirst", rkYearly, "1,0,1", "2024-01-01", "", 3,
+         {"2024-01-01", "2025-01-01", "2026-01-01"}},
+        {"YearlyAfterTheDayBeginsNextYear", rkYearly, "1,0,1", "2024-01-02", "", 2,
+         {"2025-01-01", "2026-01-01"}},
+        {"Yearly31InA30DayMonth", rkYearly, "1,3,31", "2024-01-01", "", 2, {"2024-04-30", "2025-04-30"}},
+        {"YearlyLastDayOfFebruaryInLeapYears", rkYearly, "0,1", "2027-03-01", "", 2,
+         {"2028-02-29", "2029-02-28"}},
+        {"YearlyDecember31", rkYearly, "1,11,31", "2024-01-01", "", 2, {"2024-12-31", "2025-12-31"}},
+        {"YearlyUntilEnd", rkYearly, "1,5,1", "2024-01-01", "2026-06-30", 0,
+         {"2024-06-01", "2025-06-01", "2026-06-01"}},
+        {"CountZeroGivesNone", rkDaily, "1", "2024-01-01", "", 0, {}},
+        {"EndBeforeStartGivesNone", rkDaily, "1", "2024-01-02", "2024-01-01", 0, {}},
+        {"KindNoneGivesNone", rkNone, "", "2024-01-01", "", 5, {}},
+        {"WeeklyWithoutWeekdaysGivesNone", rkWeekly, "1,0,0,0,0,0,0,0", "2024-01-01", "", 5, {}},
+    };
+    for (const auto &c : cases) {
+        TRecurrence r = DecodeRecurrence(c.kind, QString::fromLatin1(c.text));
+        r.Start = D(c.start);
+        r.UntilEnd = *c.end != '\0';
+        r.End = r.UntilEnd ? D(c.end) : QDate();
+        r.Count = c.count;
+        EXPECT_EQ(Texts(ExpandRecurrence(r)), c.expected) << c.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, Expansion,
-    ::testing::Values(
-        ExpansionCase{"DailyEveryTwoDaysByCount", rkDaily, "2", "2024-03-01", "", 4,
-                      {"2024-03-01", "2024-03-03", "2024-03-05", "2024-03-07"}},
-        ExpansionCase{"DailyNegativeIntervalIsOne", rkDaily, "-5", "2024-03-30", "", 2, {"2024-03-30", "2024-03-31"}},
-        ExpansionCase{"DailyUnreadableIntervalIsOne", rkDaily, "x", "2024-03-30", "2024-04-02", 0,
-                      {"2024-03-30", "2024-03-31", "2024-04-01", "2024-04-02"}},
-        ExpansionCase{"WeeklyMondayAndFridayEveryTwoWeeksUntilEnd", rkWeekly, "2,1,0,0,0,1,0,0", "2024-05-01",
-                      "2024-05-31", 0, {"2024-05-03", "2024-05-06", "2024-05-17", "2024-05-20", "2024-05-31"}},
-        ExpansionCase{"WeeklyByCountStartsOnTheFirstChosenWeekday", rkWeekly, "1,1,0,0,0,0,0,0", "2024-05-01", "", 3,
-                      {"2024-05-06", "2024-05-13", "2024-05-20"}},
-        ExpansionCase{"WeeklyStartDayCountsWhenChosen", rkWeekly, "1,0,0,1,0,0,0,0", "2024-05-01", "", 2,
-                      {"2024-05-01", "2024-05-08"}},
-        ExpansionCase{"MonthlyDay31ClampsEachMonth", rkMonthly, "1,31,1", "2024-01-20", "", 4,
-                      {"2024-01-31", "2024-02-29", "2024-03-31", "2024-04-30"}},
-        ExpansionCase{"MonthlyDayBeforeTheStartBeginsNextMonth", rkMonthly, "1,10,1", "2024-01-15", "", 2,
-                      {"2024-02-10", "2024-03-10"}},
-        ExpansionCase{"MonthlyDayZeroIsTheStartsDay", rkMonthly, "1,0,1", "2024-01-17", "", 2,
-                      {"2024-01-17", "2024-02-17"}},
-        ExpansionCase{"MonthlyEveryThreeMonthsAcrossTheYear", rkMonthly, "1,5,3", "2024-11-01", "", 3,
-                      {"2024-11-05", "2025-02-05", "2025-05-05"}},
-        ExpansionCase{"MonthlyLastDayIsTheRealLastDay", rkMonthly, "0", "2023-12-05", "", 3,
-                      {"2023-12-31", "2024-01-31", "2024-02-29"}},
-        ExpansionCase{"MonthlyLastDayKeepsItsInterval", rkMonthly, "0,2", "2024-01-05", "", 3,
-                      {"2024-01-31", "2024-03-31", "2024-05-31"}},
-        ExpansionCase{"MonthlyLastDayUntilEnd", rkMonthly, "0", "2024-01-10", "2024-04-15", 0,
-                      {"2024-01-31", "2024-02-29", "2024-03-31"}},
-        ExpansionCase{"Yearly29FebruaryClampsInCommonYears", rkYearly, "1,1,29", "2024-01-01", "", 3,
-                      {"2024-02-29", "2025-02-28", "2026-02-28"}},
-        ExpansionCase{"YearlyJanuaryFirst", rkYearly, "1,0,1", "2024-01-01", "", 3,
-                      {"2024-01-01", "2025-01-01", "2026-01-01"}},
-        ExpansionCase{"YearlyAfterTheDayBeginsNextYear", rkYearly, "1,0,1", "2024-01-02", "", 2,
-                      {"2025-01-01", "2026-01-01"}},
-        ExpansionCase{"Yearly31InA30DayMonth", rkYearly, "1,3,31", "2024-01-01", "", 2, {"2024-04-30", "2025-04-30"}},
-        ExpansionCase{"YearlyLastDayOfFebruaryInLeapYears", rkYearly, "0,1", "2027-03-01", "", 2,
-                      {"2028-02-29", "2029-02-28"}},
-        ExpansionCase{"YearlyDecember31", rkYearly, "1,11,31", "2024-01-01", "", 2, {"2024-12-31", "2025-12-31"}},
-        ExpansionCase{"YearlyUntilEnd", rkYearly, "1,5,1", "2024-01-01", "2026-06-30", 0,
-                      {"2024-06-01", "2025-06-01", "2026-06-01"}},
-        ExpansionCase{"CountZeroGivesNone", rkDaily, "1", "2024-01-01", "", 0, {}},
-        ExpansionCase{"EndBeforeStartGivesNone", rkDaily, "1", "2024-01-02", "2024-01-01", 0, {}},
-        ExpansionCase{"KindNoneGivesNone", rkNone, "", "2024-01-01", "", 5, {}},
-        ExpansionCase{"WeeklyWithoutWeekdaysGivesNone", rkWeekly, "1,0,0,0,0,0,0,0", "2024-01-01", "", 5, {}}),
-    [](const ::testing::TestParamInfo<ExpansionCase> &info) { return std::string(info.param.name); });
-
-struct LimitCase {
-    int kind;
-    const char *text;
-};
 
 TEST(ExpansionLimit, EveryKindStopsAtOneHundredRows)
 {
-    for (const LimitCase &c : {LimitCase{rkDaily, "1"}, LimitCase{rkWeekly, "1,1,1,1,1,1,1,1"},
-                               LimitCase{rkMonthly, "1,1,1"}, LimitCase{rkYearly, "1,0,1"}}) {
-        TRecurrence r = DecodeRecurrence(c.kind, QString::fromLatin1(c.text));
+    for (const auto &[kind, text] : {std::pair{rkDaily, "1"}, {rkWeekly, "1,1,1,1,1,1,1,1"}, {rkMonthly, "1,1,1"},
+                                     {rkYearly, "1,0,1"}}) {
+        TRecurrence r = DecodeRecurrence(kind, QString::fromLatin1(text));
         r.Start = QDate(2024, 1, 1);
         r.UntilEnd = true;
         r.End = QDate(2400, 1, 1);
         const std::vector<QDate> days = ExpandRecurrence(r);
-        EXPECT_EQ(days.size(), size_t(MaxOccurrences)) << c.text;
-        EXPECT_TRUE(std::is_sorted(days.begin(), days.end())) << c.text;
+        EXPECT_EQ(days.size(), size_t(MaxOccurrences)) << text;
+        EXPECT_TRUE(std::is_sorted(days.begin(), days.end())) << text;
         r.UntilEnd = false;
         r.Count = 250;
-        EXPECT_EQ(ExpandRecurrence(r).size(), size_t(MaxOccurrences)) << c.text;
+        EXPECT_EQ(ExpandRecurrence(r).size(), size_t(MaxOccurrences)) << text;
     }
 }
 
 TEST(OccurrenceRows, EndDateAndPassedFlag)
 {
     const QDateTime now(QDate(2024, 5, 1), QTime(10, 0));
-    struct Case {
+    const struct {
         QTime time;
-        QDate day;
-        QDate end;
+        QDate day, end;
         bool passed;
     } cases[] = {
         {QTime(0, 30), QDate(2024, 5, 3), QDate(2024, 5, 3), false},
@@ -129,7 +110,7 @@ TEST(OccurrenceRows, EndDateAndPassedFlag)
         {QTime(10, 1), QDate(2024, 5, 1), QDate(2024, 5, 2), false},
         {QTime(23, 0), QDate(2024, 12, 31), QDate(2025, 1, 1), false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const TOccurrenceRow row = OccurrenceRow(c.day, c.time, now);
         EXPECT_EQ(row.StartDate, QDateTime(c.day, QTime(0, 0)));
         EXPECT_EQ(row.AlarmTime, QDateTime(c.day, c.time));
@@ -141,44 +122,31 @@ TEST(OccurrenceRows, EndDateAndPassedFlag)
 TEST(RuleChange, ComparesWhatTheRangeUses)
 {
     TReminderRule base;
-    base.Start = QDateTime(QDate(2024, 5, 1), QTime(9, 0));
-    base.Alarm = base.Start;
+    base.Start = base.Alarm = QDateTime(QDate(2024, 5, 1), QTime(9, 0));
     base.End = QDateTime(QDate(2024, 6, 1), QTime(0, 0));
     base.Count = 5;
     base.Kind = rkDaily;
     base.Text = "1";
-
-    EXPECT_FALSE(ReminderRuleChanged(base, base, false));
-    EXPECT_FALSE(ReminderRuleChanged(base, base, true));
-
-    TReminderRule later = base;
-    later.Start.setTime(QTime(10, 30));
-    later.Alarm.setTime(QTime(10, 30));
-    EXPECT_TRUE(ReminderRuleChanged(later, base, false)) << "a new time of day must rewrite the rows";
-
-    TReminderRule otherEnd = base;
-    otherEnd.End = otherEnd.End.addDays(3);
-    EXPECT_FALSE(ReminderRuleChanged(otherEnd, base, false));
-    EXPECT_TRUE(ReminderRuleChanged(otherEnd, base, true));
-    TReminderRule endTime = base;
-    endTime.End.setTime(QTime(12, 0));
-    EXPECT_FALSE(ReminderRuleChanged(endTime, base, true));
-
-    TReminderRule otherCount = base;
-    otherCount.Count = 6;
-    EXPECT_TRUE(ReminderRuleChanged(otherCount, base, false));
-    EXPECT_FALSE(ReminderRuleChanged(otherCount, base, true));
-
-    TReminderRule otherText = base;
-    otherText.Text = "2";
-    EXPECT_TRUE(ReminderRuleChanged(otherText, base, false));
-    TReminderRule otherKind = base;
-    otherKind.Kind = rkNone;
-    EXPECT_TRUE(ReminderRuleChanged(otherKind, base, false));
-
-    TReminderRule noStart = base;
-    noStart.Start = QDateTime();
-    EXPECT_TRUE(ReminderRuleChanged(noStart, base, false));
+    const struct {
+        const char *name;
+        std::function<void(TReminderRule &)> change;
+        bool byCount, byEnd;  // changed for a series ended by its count, by its end date
+    } cases[] = {
+        {"nothing", [](TReminderRule &) {}, false, false},
+        {"time of day", [](TReminderRule &r) { r.Start.setTime(QTime(10, 30)); r.Alarm = r.Start; }, true, true},
+        {"end date", [](TReminderRule &r) { r.End = r.End.addDays(3); }, false, true},
+        {"end time", [](TReminderRule &r) { r.End.setTime(QTime(12, 0)); }, false, false},
+        {"count", [](TReminderRule &r) { r.Count = 6; }, true, false},
+        {"text", [](TReminderRule &r) { r.Text = "2"; }, true, true},
+        {"kind", [](TReminderRule &r) { r.Kind = rkNone; }, true, true},
+        {"no start", [](TReminderRule &r) { r.Start = QDateTime(); }, true, true},
+    };
+    for (const auto &c : cases) {
+        TReminderRule changed = base;
+        c.change(changed);
+        EXPECT_EQ(ReminderRuleChanged(changed, base, false), c.byCount) << c.name;
+        EXPECT_EQ(ReminderRuleChanged(changed, base, true), c.byEnd) << c.name;
+    }
 }
 
 } // namespace

@@ -1,25 +1,8 @@
 // The editor installed in the main window, as the program runs it.
-#include "contacts/shared/AppGlobals.h"
-#include "contacts/main/EditorRegistry.h"
-#include "contacts/main/Main.h"
-#include "contacts/shared/UtilityDb.h"
-#include "contacts/account/dataModule.h"
-#include "contacts/editor/useredit.h"
 #include "contacts/browser/userfrm.h"
 
-#include "main/MainTestSupport.h"
-#include "TestSupport.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
+#include "editor/EditorTestSupport.h"
 #include "platform/Registry.h"
-
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QPointer>
-#include <QTreeWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -67,52 +50,6 @@ protected:
     QString account;
 };
 
-TEST_F(EditorInMainWindow, NewContactCommandOpensTheEditorAndItsSaveRegistersTheContact)
-{
-    TCommand *command = main->Command("SpTBXItem15");
-    ASSERT_NE(command, nullptr);
-    EXPECT_TRUE(command->Enabled());
-    EXPECT_TRUE(main->Command("SpTBXItem12")->Enabled());
-    command->Click();
-    QPointer<Tfrmuseredit> editor = Editor("add_userform");
-    ASSERT_FALSE(editor.isNull());
-    EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(editor->windowTitle(), "未命名-人脉");
-    EXPECT_TRUE(editor->isWindow());
-
-    editor->SetFieldText("uname", "程序里");
-    editor->TBXItem2Click();
-    const QString key = editor->usrkeyid->text();
-    ASSERT_FALSE(key.isEmpty());
-    EXPECT_EQ(Editor("useredit" + key), editor.data());
-    EXPECT_EQ(Form1->ComboBox1->findText("add_userform"), -1);
-
-    // Opening the same contact shows the same window.
-    main->OpenContact(key, "程序里");
-    EXPECT_EQ(Form1->Editors().size(), 1u);
-
-    // A new-contact command now makes a second window.
-    command->Click();
-    ASSERT_NE(Editor("add_userform"), nullptr);
-    EXPECT_EQ(Form1->Editors().size(), 2u);
-}
-
-TEST_F(EditorInMainWindow, ClosingTheAccountAsksAboutChangedEditors)
-{
-    main->NewContact();
-    QPointer<Tfrmuseredit> editor = Editor("add_userform");
-    ASSERT_FALSE(editor.isNull());
-    editor->SetFieldText("uname", "未保存");
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    EXPECT_TRUE(main->CloseAccountWindows());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(editor.isNull());
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"信息已经修改是否保存？"});
-    TADOQuery query(CustomerData->dbConnection);
-    ASSERT_TRUE(RunQuery(&query, "select count(*) from userinfo where uname=?", {"未保存"}));
-    EXPECT_EQ(query.Fields(0).AsInteger(), 1);
-}
-
 TEST_F(EditorInMainWindow, ANewContactGoesUnderTheBrowsersGroupAndShowsThere)
 {
     TADOQuery query(CustomerData->dbConnection);
@@ -133,9 +70,9 @@ TEST_F(EditorInMainWindow, ANewContactGoesUnderTheBrowsersGroupAndShowsThere)
     editor->SetFieldText("uxb", "女");
     ASSERT_TRUE(editor->SaveContact());
     const QString key = editor->usrkeyid->text();
-    ASSERT_TRUE(RunQuery(&query, "select nodeparentkey,nodelevel from userinfo where keyid=?", {key.toLongLong()}));
-    EXPECT_EQ(query.Fields(0).AsString(), group);
-    EXPECT_EQ(query.Fields(1).AsInteger(), 2);
+    ASSERT_TRUE(RunQuery(&query, "select nodeparentkey||'|'||nodelevel from userinfo where keyid=?",
+                         {key.toLongLong()}));
+    EXPECT_EQ(query.Fields(0).AsString(), group + "|2");
     QTreeWidgetItem *node = browser->FindTreeNodeByKey(key);
     ASSERT_NE(node, nullptr) << "the saved contact shows in the tree at once";
     EXPECT_EQ(node->parent(), groupNode);

@@ -1,34 +1,15 @@
 // Loading and saving contacts in the editor.
-#include "contacts/shared/Utility.h"
-#include "contacts/editor/useredit.h"
-#include "contacts/editor/usereditControls.h"
-#include "contacts/editor/usereditdlg.h"
 
 #include "editor/EditorTestSupport.h"
-#include "PictureTestData.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace {
 
 const QChar Sep(0x18);
 
-class EditorLoadSave : public EditorTest
-{
-protected:
-    QString ColumnText(const QString &key, const QString &column)
-    {
-        return Text("select " + column + " from userinfo where keyid=?", {key.toLongLong()});
-    }
-};
+using EditorLoadSave = EditorTest;
 
 TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
 {
@@ -41,16 +22,9 @@ TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
     const QString key = editor.usrkeyid->text();
     ASSERT_FALSE(key.isEmpty());
     EXPECT_NE(key, "-1");
-    EXPECT_EQ(ColumnText(key, "nodeparentkey"), "5");
-    EXPECT_EQ(ColumnText(key, "nodelevel"), "3");
-    EXPECT_EQ(ColumnText(key, "nodeindex"), "4");
-    EXPECT_EQ(ColumnText(key, "nodetype"), "2");
-    EXPECT_EQ(ColumnText(key, "readcount"), "1");
-    EXPECT_EQ(ColumnText(key, "inserttime"), "2024-05-01 08:30:00");
-    EXPECT_EQ(ColumnText(key, "updatetime"), "2024-05-01 08:30:00");
-    EXPECT_EQ(ColumnText(key, "uname"), "  张三丰 ");
-    EXPECT_EQ(ColumnText(key, "kzfield1"), "ZSF");
-    EXPECT_EQ(ColumnText(key, "kzfield2"), "2");
+    EXPECT_EQ(Text("select nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||inserttime||'|'||"
+                   "updatetime||'|'||uname||'|'||kzfield1 from userinfo where keyid=?", {key.toLongLong()}),
+              "534212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF");
 
     EXPECT_EQ(browser.shownNew, QStringList{key});
     EXPECT_TRUE(browser.updated.isEmpty());
@@ -73,12 +47,8 @@ TEST_F(EditorLoadSave, NewContactWithoutSelectionGoesToTheTopLevel)
         editor.SetFieldText("uname", hasBrowser ? "甲" : "乙");
         ASSERT_TRUE(editor.SaveContact());
         const QString key = editor.usrkeyid->text();
-        EXPECT_EQ(ColumnText(key, "nodeparentkey"), "0");
-        EXPECT_EQ(ColumnText(key, "nodelevel"), "1");
-        EXPECT_EQ(ColumnText(key, "nodeindex"), "0");
-        if (hasBrowser) {
-            EXPECT_EQ(browser.shownNew, QStringList{key});
-        }
+        EXPECT_EQ(Field(key, "nodeparentkey||nodelevel||nodeindex"), "010");
+        EXPECT_EQ(browser.shownNew, hasBrowser ? QStringList{key} : QStringList{});
     }
 }
 
@@ -117,31 +87,11 @@ TEST_F(EditorLoadSave, RoundTripKeepsEveryValue)
     }
 
     ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
-    for (const QString &column : columns) {
-        const QString after = query->FieldByName(column).AsString();
-        if (column == "readcount")
-            EXPECT_EQ(after, "5");
-        else if (column == "updatetime")
-            EXPECT_EQ(after, "2024-06-01 12:00:00");
-        else if (column == "kzfield1")
-            EXPECT_EQ(after, "LS");
-        else if (column == "pictype")
-            EXPECT_EQ(after, "");
-        else
-            EXPECT_EQ(after, before[column]) << column.toStdString();
-    }
-    EXPECT_EQ(ColumnText(key, "linkuser"), linkuser);
-    EXPECT_EQ(ColumnText(key, "kzfield2"), "2");
-    EXPECT_EQ(ColumnText(key, "ulevel"), "3");
-}
-
-TEST_F(EditorLoadSave, MissingRowLeavesANewContact)
-{
-    Tfrmuseredit &editor = Open("999");
-    EXPECT_TRUE(editor.ContactMissing);
-    EXPECT_EQ(editor.usrkeyid->text(), "");
-    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
-    EXPECT_TRUE(TestDialogs().Questions().empty());
+    before["readcount"] = "5";
+    before["updatetime"] = "2024-06-01 12:00:00";
+    before["kzfield1"] = "LS";
+    for (const QString &column : columns)
+        EXPECT_EQ(query->FieldByName(column).AsString(), before[column]) << column.toStdString();
 }
 
 TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
@@ -152,7 +102,6 @@ TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
     editor.userPageControl->setCurrentIndex(2);
     EXPECT_FALSE(editor.SaveContact());
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"请输入姓名！"});
-    EXPECT_EQ(TestDialogs().Last()->caption, "Orvanta");
     EXPECT_EQ(Count("userinfo"), 0);
     EXPECT_EQ(editor.userPageControl->currentIndex(), 0);
 }
@@ -170,24 +119,22 @@ TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
 
 TEST_F(EditorLoadSave, LevelIsTheItemIndex)
 {
-    for (int index = 0; index < 5; ++index) {
-        Tfrmuseredit &editor = Open(QString());
-        editor.SetFieldText("uname", "L");
-        editor.ulevel->setCurrentIndex(index);
-        ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(ColumnText(editor.usrkeyid->text(), "ulevel"), QString::number(index));
-    }
     // A form emptied of every input saves the middle level, never -1.
-    Tfrmuseredit editor;
-    ClearInputControls(editor.userPageControl);
-    editor.SetFieldText("uname", "M");
-    ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(ColumnText(editor.usrkeyid->text(), "ulevel"), "2");
+    for (int index : {0, 4, -1}) {
+        Tfrmuseredit &editor = Open(QString());
+        if (index < 0)
+            ClearInputControls(editor.userPageControl);
+        else
+            editor.ulevel->setCurrentIndex(index);
+        editor.SetFieldText("uname", "L");
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(Field(editor.usrkeyid->text(), "ulevel"), QString::number(index < 0 ? 2 : index));
+    }
 }
 
 TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
 {
-    struct Case {
+    const struct {
         const char *stored;
         bool checked;
         QDate shown;
@@ -199,23 +146,24 @@ TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
         {"明年春天", false, QDate(2024, 5, 1), "明年春天"},
         {"1980-13-45", false, QDate(2024, 5, 1), "1980-13-45"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
         const QString key = InsertContact({{"uname", "生日"}, {"uhsr", c.stored}, {"ujhjnr", c.stored}});
         Tfrmuseredit &editor = Open(key);
-        EXPECT_EQ(editor.DateTimePicker1->Checked(), c.checked) << c.stored;
-        EXPECT_EQ(editor.DateTimePicker1->Date(), c.shown) << c.stored;
-        EXPECT_EQ(editor.seldate2->Checked(), c.checked) << c.stored;
+        EXPECT_EQ(editor.DateTimePicker1->Checked(), c.checked);
+        EXPECT_EQ(editor.DateTimePicker1->Date(), c.shown);
+        EXPECT_EQ(editor.seldate2->Checked(), c.checked);
         ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(ColumnText(key, "uhsr"), c.savedUntouched) << c.stored;
-        EXPECT_EQ(ColumnText(key, "ujhjnr"), c.savedUntouched) << c.stored;
+        EXPECT_EQ(Field(key, "uhsr"), c.savedUntouched);
+        EXPECT_EQ(Field(key, "ujhjnr"), c.savedUntouched);
 
         // Once the user sets the picker, its date is what is written.
         editor.DateTimePicker1->SetChecked(true);
         editor.DateTimePicker1->SetDate(QDate(1990, 8, 15));
         editor.seldate2->SetChecked(false);
         ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(ColumnText(key, "uhsr"), "1990-08-15") << c.stored;
-        EXPECT_EQ(ColumnText(key, "ujhjnr"), c.checked ? "" : c.savedUntouched) << c.stored;
+        EXPECT_EQ(Field(key, "uhsr"), "1990-08-15");
+        EXPECT_EQ(Field(key, "ujhjnr"), c.checked ? "" : c.savedUntouched);
     }
 }
 
@@ -249,24 +197,19 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
         QImage image(30, 30, QImage::Format_RGB32);
         image.fill(colours[i]);
         bytes[i] = EncodeJpeg(image, 30, 30, JpegKind::Rgb);
-        QFile file(dir + '/' + names[i]);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes[i]);
-        file.close();
+        ASSERT_TRUE(WriteBytes(dir + '/' + names[i], bytes[i]));
         editors[i]->SetFieldText("uname", names[i]);
         TestDialogs().AnswerText(dir + '/' + names[i]);
         editors[i]->N1Click();
     }
-    EXPECT_TRUE(first.Modified);
-    EXPECT_TRUE(first.HasPhoto());
-    EXPECT_TRUE(first.SpeedButton1->isHidden());
+    EXPECT_TRUE(first.Modified && first.HasPhoto() && first.SpeedButton1->isHidden());
     ASSERT_TRUE(second.SaveContact());
     ASSERT_TRUE(first.SaveContact());
     for (int i = 0; i < 2; ++i) {
         const QString key = editors[i]->usrkeyid->text();
         EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i])
             << names[i].toStdString();
-        EXPECT_EQ(ColumnText(key, "pictype"), "jpg") << names[i].toStdString();
+        EXPECT_EQ(Field(key, "pictype"), "jpg") << names[i].toStdString();
     }
 
     // Shown again: the photo is drawn into its 80 × 80 box.
@@ -278,32 +221,25 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
     EXPECT_EQ(shown.pixel(78, 78), qRgb(255, 255, 255));
 }
 
-TEST_F(EditorLoadSave, RemovingThePhotoKeepsItsBytes)
+// Removing the photo keeps its bytes; a photo that cannot be decoded is kept as it is.
+TEST_F(EditorLoadSave, PhotoBytesSurvive)
 {
-    const QByteArray jpeg = TwoColourJpeg(20, 20);
-    const QString key = InsertContact({{"uname", "照片"}, {"mypic", jpeg}, {"pictype", "jpg"}});
-    Tfrmuseredit &editor = Open(key);
-    ASSERT_TRUE(editor.HasPhoto());
-    editor.N3Click();
-    EXPECT_FALSE(editor.HasPhoto());
-    EXPECT_FALSE(editor.SpeedButton1->isHidden());
-    ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(ColumnText(key, "pictype"), "");
-    EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), jpeg);
-
-    Tfrmuseredit &reopened = Open(key);
-    EXPECT_FALSE(reopened.HasPhoto());
-}
-
-TEST_F(EditorLoadSave, PhotoThatCannotBeDecodedIsKept)
-{
-    const QByteArray odd("\x00\x01not a known picture", 21);
-    const QString key = InsertContact({{"uname", "怪图"}, {"mypic", odd}, {"pictype", "tif"}});
-    Tfrmuseredit &editor = Open(key);
-    EXPECT_TRUE(editor.HasPhoto());
-    ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(ColumnText(key, "pictype"), "tif");
-    EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), odd);
+    for (bool remove : {true, false}) {
+        const QByteArray bytes = remove ? TwoColourJpeg(20, 20) : QByteArray("\x00\x01not a known picture", 21);
+        const QString type = remove ? "jpg" : "tif";
+        const QString key = InsertContact({{"uname", "照片"}, {"mypic", bytes}, {"pictype", type}});
+        Tfrmuseredit &editor = Open(key);
+        ASSERT_TRUE(editor.HasPhoto());
+        if (remove) {
+            editor.N3Click();
+            EXPECT_FALSE(editor.HasPhoto());
+            EXPECT_FALSE(editor.SpeedButton1->isHidden());
+        }
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(Field(key, "pictype"), remove ? "" : type);
+        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes);
+        EXPECT_EQ(Open(key).HasPhoto(), !remove);
+    }
 }
 
 TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
@@ -314,12 +250,12 @@ TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
     TestDialogs().AnswerMessage(MsgResult::Yes);
     ASSERT_TRUE(editor.SaveContact());
     const QString key = editor.usrkeyid->text();
-    EXPECT_EQ(ColumnText(key, "uname"), "O\"Neil 'x'");
+    EXPECT_EQ(Field(key, "uname"), "O\"Neil 'x'");
     EXPECT_EQ(Text("select placename from userlinkplace where keyid=?", {key.toLongLong()}), "t\"1");
     EXPECT_EQ(Text("select placename from userplaces"), "t\"1");
 }
 
-TEST_F(EditorLoadSave, LoadShowsTagsRelationsAndNameVariants)
+TEST_F(EditorLoadSave, LoadShowsTagsTimesAndNameVariants)
 {
     Exec("insert into userplaces (placename) values ('朋友'), ('同事')");
     const QString key = InsertContact({{"uname", "张三"}, {"text30", "张"}, {"text44", "三"},
@@ -329,10 +265,7 @@ TEST_F(EditorLoadSave, LoadShowsTagsRelationsAndNameVariants)
     Tfrmuseredit &editor = Open(key);
     EXPECT_EQ(editor.Edit1->text(), "同事 朋友 ");
     EXPECT_EQ(editor.StatusPanel->text(), "  添加时间：2020-01-02 03:04:05 最后修改时间：2021-02-03 04:05:06");
-    auto *uname = static_cast<QComboBox *>(editor.FieldControl("uname"));
-    EXPECT_EQ(uname->currentText(), "张三");
-    ASSERT_EQ(uname->count(), 6);
-    EXPECT_EQ(uname->itemText(3), "三 张");
+    EXPECT_EQ(static_cast<QComboBox *>(editor.FieldControl("uname"))->count(), 6) << "the name's variants";
 }
 
 } // namespace

@@ -1,41 +1,25 @@
 #include "platform/DbFiles.h"
-#include "contacts/shared/AppGlobals.h"
 #include "contacts/main/MakerLinks.h"
 #include "contacts/transfer/OutlookImport.h"
-#include "contacts/shared/UtilityDb.h"
 #include "contacts/main/about.h"
 #include "contacts/main/setdate.h"
 
 #include "main/MainTestSupport.h"
-#include "TestSupport.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
+#include "transfer/TransferTestSupport.h"
 #include "platform/IniFiles.h"
-#include "platform/Registry.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-class OneContactSource final : public IContactSource
-{
-public:
+struct OneContactSource final : IContactSource {
     bool Open() override { return true; }
     bool Next(TOutlookContact &contact) override
     {
-        if (given_)
-            return false;
-        given_ = true;
         contact.FullName = QStringLiteral("导入者");
-        return true;
+        return !std::exchange(given, true);
     }
-
-private:
-    bool given_ = false;
+    bool given = false;
 };
 
 class MainCommands : public MainWindowFixture
@@ -85,39 +69,24 @@ TEST_F(MainCommands, BackupByHand)
     TestDialogs().AnswerMessage(MsgResult::No);
     TestDialogs().AnswerText(backup + ".txl");
     TestDialogs().AnswerMessage(MsgResult::Yes);
-    ASSERT_TRUE(QFile::remove(backup + ".txl"));
-    QFile old(backup + ".txl");
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    transfer_test::WriteBytes(backup + ".txl", "old");
     main->BackupByHand();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在覆盖吗？"));
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("old"));
-    old.close();
+    EXPECT_EQ(transfer_test::ReadBytes(backup + ".txl"), QByteArray("old"));
     main->BackupByHand();
     EXPECT_EQ(ContactNames(backup + ".txl"), QStringList{QStringLiteral("甲")});
-}
 
-TEST_F(MainCommands, BackupByHandReportsAFailedCopy)
-{
-    struct Case {
-        QString target;
-        bool overwriteQuestion;
-    };
-    const Case cases[] = {
-        {AppDir() + "data/no-such-folder/x.txl", false},
-        // Onto the open account itself: refused rather than replacing the live file.
-        {account, true},
-    };
-    for (const Case &c : cases) {
+    // A failed copy is reported; onto the open account itself it is refused rather than replacing
+    // the live file.
+    for (const QString &target : {AppDir() + "data/no-such-folder/x.txl", account}) {
+        SCOPED_TRACE(target.toStdString());
         TestDialogs().Reset();
-        TestDialogs().AnswerText(c.target);
+        TestDialogs().AnswerText(target);
         TestDialogs().AnswerMessage(MsgResult::Yes);
         main->BackupByHand();
         ASSERT_NE(TestDialogs().Last(), nullptr);
-        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("备份账户数据失败！")) << c.target.toStdString();
-        EXPECT_EQ(TestDialogs().Questions().size(), c.overwriteQuestion ? 3u : 2u);
+        EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("备份账户数据失败！"));
+        EXPECT_EQ(TestDialogs().Questions().size(), target == account ? 3u : 2u) << "an overwrite question first";
     }
     EXPECT_EQ(ContactNames(account), QStringList{QStringLiteral("甲")});
 }
@@ -162,10 +131,7 @@ TEST_F(MainCommands, OutlookImport)
 
     // A file that is no Outlook data file imports nothing, and says it failed.
     const QString bad = AppDir() + "data/bad.pst";
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a pst");
-    file.close();
+    transfer_test::WriteBytes(bad, "not a pst");
     TestDialogs().AnswerText(bad);
     main->Command("SpTBXItem7")->Click();
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。"));
@@ -185,8 +151,7 @@ TEST_F(MainCommands, HelpMenuPagesAndWindows)
     main->Command("SpTBXItem31")->Click();
     Tfrmsetdate *window = main->TimedShutdownWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->isModal());
+    EXPECT_TRUE(window->isVisible() && !window->isModal());
     window->Button1->click();
     EXPECT_FALSE(window->isVisible());
     main->Command("SpTBXItem31")->Click();

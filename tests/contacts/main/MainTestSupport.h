@@ -8,6 +8,7 @@
 #include "contacts/main/Main.h"
 #include "contacts/shared/UtilityDb.h"
 
+#include "TestSupport.h"
 #include "platform/ADODB.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 
 // An empty data folder and no settings: each test starts as on a machine that never ran us.
 inline void ResetAppData()
@@ -95,10 +97,7 @@ protected:
         ++closeAsked;
         if (onClose)
             onClose();
-        if (refuseClose)
-            event->ignore();
-        else
-            event->accept();
+        event->setAccepted(!refuseClose);
     }
 };
 

@@ -72,29 +72,23 @@ TEST(SingleInstance, SecondStartRefusedUntilTheFirstEnds)
     EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Stop);
     first.Kill();  // the lock must not outlive the process, however it ended
 
-    TSingleInstance third;
-    EXPECT_TRUE(StartAsOnlyInstance(third, lock));
-    EXPECT_TRUE(third.Held());
+    // One holder per process too.
+    auto third = std::make_unique<TSingleInstance>();
+    EXPECT_TRUE(StartAsOnlyInstance(*third, lock));
+    EXPECT_TRUE(third->Held());
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
-}
-
-TEST(SingleInstance, OneHolderPerProcessToo)
-{
-    using TLock = TSingleInstance::TLock;
-    const QString lock = MakeTempDir(QStringLiteral("lock")) + QStringLiteral("/orvanta.lock");
-    auto first = std::make_unique<TSingleInstance>();
-    ASSERT_EQ(first->Acquire(lock), TLock::Held);
-    TSingleInstance second;
-    EXPECT_EQ(second.Acquire(lock), TLock::HeldElsewhere);
+    TSingleInstance fourth;
+    EXPECT_EQ(fourth.Acquire(lock), TSingleInstance::TLock::HeldElsewhere);
     // Deleting the lock file while the first runs must not let a second one in.
     ASSERT_TRUE(QFile::remove(lock));
-    EXPECT_EQ(second.Acquire(lock), TLock::HeldElsewhere);
-    EXPECT_FALSE(second.Held());
-    first.reset();
-    EXPECT_EQ(second.Acquire(lock), TLock::Held);
+    EXPECT_EQ(fourth.Acquire(lock), TSingleInstance::TLock::HeldElsewhere);
+    EXPECT_FALSE(fourth.Held());
+    third.reset();
+    EXPECT_EQ(fourth.Acquire(lock), TSingleInstance::TLock::Held);
 }
 
-TEST(SingleInstance, TheLockLivesInTheDataRootWhateverTheEnvironment)
+// The lock lives in the data root whatever the environment; one that cannot be taken stops the start.
+TEST(SingleInstance, TheLockPath)
 {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", MakeTempDir(QStringLiteral("runtime")).toLocal8Bit());
@@ -104,10 +98,7 @@ TEST(SingleInstance, TheLockLivesInTheDataRootWhateverTheEnvironment)
     EXPECT_EQ(withRuntime, AppDir() + QStringLiteral("orvanta.lock"));
     if (!saved.isEmpty())
         qputenv("XDG_RUNTIME_DIR", saved);
-}
 
-TEST(SingleInstance, ALockThatCannotBeTakenStopsTheStart)
-{
     TSingleInstance instance;
     const QString lock = QStringLiteral("/proc/orvanta-no-such/orvanta.lock");
     EXPECT_FALSE(StartAsOnlyInstance(instance, lock));

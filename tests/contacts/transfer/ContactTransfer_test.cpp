@@ -30,23 +30,17 @@ TEST(ImportContacts, ContactsGetTheirTreePlaceAndBookkeeping)
         {"kzfield1", "ZS"}, {"kzfield2", "2"}, {"readcount", qint64(0)}, {"inserttime", "2024-05-01 08:30:00"},
         {"updatetime", "2024-05-01 08:30:00"}, {"ulevel", qint64(0)}, {"uname", QStringLiteral(" 张三 ")},
         {"umtel", "138"}, {"uhsr", QVariant()}, {"uemail", QVariant()}};
-    for (auto it = expected.begin(); it != expected.end(); ++it) {
-        if (it.value().isNull())
-            EXPECT_TRUE(rows[0][it.key()].isNull()) << it.key().toStdString();
-        else
-            EXPECT_EQ(rows[0][it.key()], it.value()) << it.key().toStdString();
-    }
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        EXPECT_EQ(rows[0][it.key()], it.value()) << it.key().toStdString();
 }
 
 TEST(ImportContacts, LevelsAndBirthdaysAreChecked)
 {
-    struct Case {
+    const struct {
         const char *level;
         qint64 storedLevel;
-        const char *birthday;
-        const char *storedBirthday;  // nullptr: left empty
-    };
-    const Case cases[] = {
+        const char *birthday, *storedBirthday;  // nullptr: left empty
+    } cases[] = {
         {"0", 0, "1980-05-06", "1980-05-06"}, {"3", 3, "1980-5-6", "1980-05-06"},
         {" 4 ", 4, "1980/05/06", "1980-05-06"}, {"5", 0, "1980-02-30", nullptr},
         {"-1", 0, "19800506", nullptr},        {"abc", 0, "明天", nullptr},
@@ -54,7 +48,7 @@ TEST(ImportContacts, LevelsAndBirthdaysAreChecked)
     };
     TAccount account("import-checks");
     QList<TContactRecord> records;
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         records << Record({{"uname", QString::fromUtf8(c.level)}, {"ulevel", QString::fromUtf8(c.level)},
                            {"uhsr", QString::fromUtf8(c.birthday)}});
     const TImportResult result = ImportContacts(&account.connection, records, Now);
@@ -63,42 +57,31 @@ TEST(ImportContacts, LevelsAndBirthdaysAreChecked)
     ASSERT_EQ(rows.size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(rows[i]["ulevel"], QVariant(cases[i].storedLevel)) << cases[i].level;
-        if (cases[i].storedBirthday)
-            EXPECT_EQ(rows[i]["uhsr"].toString(), QString::fromLatin1(cases[i].storedBirthday)) << cases[i].birthday;
-        else
-            EXPECT_TRUE(rows[i]["uhsr"].isNull()) << cases[i].birthday;
+        const char *birthday = cases[i].storedBirthday;
+        EXPECT_EQ(rows[i]["uhsr"], birthday ? QVariant(QString::fromLatin1(birthday)) : QVariant())
+            << cases[i].birthday;
     }
 }
 
+// Records without values are skipped and not counted.
 TEST(ImportContacts, UnknownAndReservedColumnsAreIgnored)
 {
     TAccount account("import-columns");
     const TImportResult result = ImportContacts(
         &account.connection,
-        {Record({{"uname", "a"}, {"UEMAIL", "a@b.c"}, {"nosuch", "x"}, {"keyid", "99"}, {"nodeparentkey", "7"},
+        {Record({}), Record({{"uname", "  "}, {"umtel", ""}}), Record({{"nosuch", ""}}),
+         Record({{"uname", "a"}, {"UEMAIL", "a@b.c"}, {"nosuch", "x"}, {"keyid", "99"}, {"nodeparentkey", "7"},
                  {"nodetype", "1"}, {"kzfield1", "QQ"}, {"upot", "not a picture"}, {"x; drop table userinfo", "y"}})},
         Now);
     ASSERT_TRUE(result.Ok) << result.Error.toStdString();
+    EXPECT_EQ(result.Imported, 1);
     const QList<QVariantMap> rows = account.Rows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_NE(rows[0]["keyid"], QVariant(qint64(99)));
-    EXPECT_EQ(rows[0]["nodeparentkey"], QVariant(qint64(0)));
-    EXPECT_EQ(rows[0]["nodetype"], QVariant(qint64(2)));
-    EXPECT_EQ(rows[0]["kzfield1"].toString(), QString());
+    EXPECT_EQ(rows[0]["nodeparentkey"].toString() + rows[0]["nodetype"].toString(), "02");
+    EXPECT_EQ(rows[0]["kzfield1"].toString(), "");
     EXPECT_TRUE(rows[0]["upot"].isNull());
     EXPECT_EQ(rows[0]["uemail"].toString(), QStringLiteral("a@b.c"));
-}
-
-TEST(ImportContacts, RecordsWithoutValuesAreSkippedAndNotCounted)
-{
-    TAccount account("import-empty");
-    const TImportResult result = ImportContacts(
-        &account.connection,
-        {Record({}), Record({{"uname", "  "}, {"umtel", ""}}), Record({{"umtel", "1"}}), Record({{"nosuch", ""}})},
-        Now);
-    ASSERT_TRUE(result.Ok);
-    EXPECT_EQ(result.Imported, 1);
-    EXPECT_EQ(account.Count(), 1);
 }
 
 // Records are added as they are read, so a column may first be named by a late record; every
@@ -106,30 +89,19 @@ TEST(ImportContacts, RecordsWithoutValuesAreSkippedAndNotCounted)
 // no value in a column that refuses null takes the column's default instead of failing them all.
 TEST(ImportContacts, AColumnNamedLateHoldsItsDefaultForTheContactsBefore)
 {
-    const struct {
-        const char *name;
-        QList<TContactRecord> records;
-        bool ok;
-        QVariantList alarms;  // uisalart per stored contact
-    } cases[] = {
-        {"first", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}})}, true, {qint64(1), qint64(0)}},
-        {"last", {Record({{"uname", "a"}}), Record({{"uname", "b"}, {"uisalart", "1"}})}, true, {qint64(0), qint64(1)}},
-        {"all", {Record({{"uname", "a"}, {"uisalart", "1"}}), Record({{"uname", "b"}, {"uisalart", "0"}})}, true,
-         {qint64(1), qint64(0)}},
-        {"none", {Record({{"uname", "a"}}), Record({{"uname", "b"}})}, true, {qint64(0), qint64(0)}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        TAccount account(QStringLiteral("import-late-%1").arg(QString::fromLatin1(c.name)));
+    // The alarm flag of each of two contacts, "-" where the record does not name it.
+    for (const QString alarms : {"1-", "-1", "10", "--"}) {
+        SCOPED_TRACE(alarms.toStdString());
+        TAccount account("import-late");
         TContactImport import(&account.connection, Now);
-        for (const TContactRecord &record : c.records)
-            import.Add(record);
-        const TImportResult result = import.Finish();
-        EXPECT_EQ(result.Ok, c.ok);
-        QVariantList alarms;
+        for (int i = 0; i < 2; ++i)
+            import.Add(alarms[i] == '-' ? Record({{"uname", "x"}})
+                                        : Record({{"uname", "x"}, {"uisalart", alarms[i]}}));
+        EXPECT_TRUE(import.Finish().Ok);
+        QString stored;
         for (const QVariantMap &row : account.Rows())
-            alarms << row["uisalart"];
-        EXPECT_EQ(alarms, c.alarms);
+            stored += row["uisalart"].toString();
+        EXPECT_EQ(stored, QString(alarms).replace('-', '0'));
     }
 }
 
@@ -176,12 +148,10 @@ TEST(ImportContacts, AFailureRollsEverythingBack)
         SCOPED_TRACE(sql.toStdString());
         TAccount account("import-failure");
         account.AddContact("existing");
-        qint64 pages = 0;
-        {
-            SQLite::Statement count(account.connection.Db(), QStringLiteral("PRAGMA page_count"));
-            ASSERT_TRUE(count.ExecuteStep());
-            pages = count.Column(0).toLongLong();
-        }
+        SQLite::Statement count(account.connection.Db(), QStringLiteral("PRAGMA page_count"));
+        ASSERT_TRUE(count.ExecuteStep());
+        const qint64 pages = count.Column(0).toLongLong();
+        count.Reset();
         account.connection.Db().Exec(QString(sql).replace("%1", QString::number(pages)));
         const TImportResult result = ImportContacts(&account.connection, many, Now);
         EXPECT_FALSE(result.Ok);
@@ -207,28 +177,12 @@ TEST(CsvRecords, HeaderCaptionsMapToColumns)
     const QStringList captions = {"uname=姓名", "umtel=移动电话", "uemail=电子邮件", "text1=Mail", "ufz=mail"};
     const QList<TCsvMapping> mappings =
         CaptionMappings({" 姓名 ", "Unknown", "移动电话", "MAIL", "移动电话", ""}, captions);
-    ASSERT_EQ(mappings.size(), 3);
     // The later pair wins on the same item; a caption maps its first item only.
-    const QList<std::tuple<int, QString, QString>> expected = {
-        {0, "姓名", "uname"}, {2, "移动电话", "umtel"}, {3, "mail", "ufz"}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(mappings[i].Item, std::get<0>(expected[i]));
-        EXPECT_EQ(mappings[i].Caption, std::get<1>(expected[i]));
-        EXPECT_EQ(mappings[i].Column, std::get<2>(expected[i]));
-    }
+    QStringList mapped;
+    for (const TCsvMapping &m : mappings)
+        mapped << QString::number(m.Item) + '|' + m.Caption + '|' + m.Column;
+    EXPECT_EQ(mapped, (QStringList{"0|姓名|uname", "2|移动电话|umtel", "3|mail|ufz"}));
     EXPECT_TRUE(CaptionMappings({}, captions).isEmpty());
-}
-
-TEST(CsvRecords, MappedItemsBecomeContacts)
-{
-    const QList<QStringList> records = {
-        {"姓名", "x", "移动电话"}, {"John Smith", "ignored", " 138 "}, {"李四"}, {"", "", "  "}, {}, {"a", "b", "c", "d"}};
-    const QList<TCsvMapping> mappings = {{0, "姓名", "uname"}, {2, "移动电话", "umtel"}, {9, "备注", "ufz"}};
-    const QList<TContactRecord> contacts = CsvContacts(records, mappings);
-    const QList<TContactRecord> expected = {
-        {{"uname", "John Smith"}, {"umtel", " 138 "}}, {{"uname", "李四"}}, {}, {}, {{"uname", "a"}, {"umtel", "c"}}};
-    EXPECT_EQ(contacts, expected);
-    EXPECT_TRUE(CsvContacts({{"header only"}}, mappings).isEmpty());
 }
 
 // vCard files -----------------------------------------------------------------------------------
@@ -241,35 +195,30 @@ protected:
 
 TEST_F(VCardExport, ScopesChooseTheContacts)
 {
-    struct Case {
+    const struct {
         TExportScope::TKind kind;
         qint64 *keyid;
         QStringList files;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {TExportScope::AllContacts, nullptr, {"丙.vcf", "乙.vcf", "甲.vcf"}},
         {TExportScope::OneContact, &b, {"乙.vcf"}},
         {TExportScope::GroupContacts, &group, {"甲.vcf"}},  // not the subgroup's
         {TExportScope::GroupContacts, &subgroup, {"乙.vcf"}},
         {TExportScope::OneContact, &group, {}},  // a group is not a contact
     };
-    for (const Case &test : cases) {
+    for (const auto &test : cases) {
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
         QList<std::pair<int, int>> progress;
         const TExportResult result =
             WriteVCardFiles(&account.connection, folder, {test.kind, test.keyid ? *test.keyid : 0},
                             [&](int done, int total) { progress.append({done, total}); });
-        EXPECT_TRUE(result.Ok);
+        EXPECT_TRUE(result.Ok && result.Failed == 0);
         EXPECT_EQ(result.Written, test.files.size());
-        EXPECT_EQ(result.Failed, 0);
-        QStringList expected = test.files;
-        expected.sort();
-        EXPECT_EQ(Files(), expected);
+        EXPECT_EQ(Files(), test.files);
         ASSERT_EQ(progress.size(), test.files.size());
-        if (!progress.isEmpty()) {
-            EXPECT_EQ(progress.last(), std::make_pair(int(test.files.size()), int(test.files.size())));
-        }
+        const int files = int(test.files.size());
+        EXPECT_TRUE(progress.isEmpty() || progress.last() == std::pair(files, files));
     }
 }
 
@@ -281,10 +230,14 @@ TEST_F(VCardExport, SameNamesDoNotOverwriteEachOther)
     const TExportResult result = WriteVCardFiles(&account.connection, folder + "/", {});
     EXPECT_EQ(result.Written, 6);
     EXPECT_EQ(Files(), (QStringList{"a_b.vcf", "丙.vcf", "乙.vcf", "未命名.vcf", "甲 (2).vcf", "甲.vcf"}));
-    // The first contact keeps the plain name.
-    const QList<TContactRecord> first = ParseVCards(ReadBytes(folder + "/甲.vcf"));
-    ASSERT_EQ(first.size(), 1);
-    EXPECT_EQ(first[0].value("uname"), QStringLiteral("甲"));
+
+    // One contact's card, into a folder under its name or into the file named; the first 甲 kept the plain name.
+    const QString one = MakeTempDir("one-card");
+    EXPECT_EQ(ExportVCard(&account.connection, one + "/", a), one + "/甲.vcf");
+    EXPECT_EQ(ExportVCard(&account.connection, folder + "/other.VCF", a), folder + "/other.VCF");
+    EXPECT_EQ(ReadBytes(folder + "/甲.vcf"), ReadBytes(folder + "/other.VCF"));
+    EXPECT_EQ(ReadBytes(one + "/甲.vcf"), ReadBytes(folder + "/other.VCF"));
+    EXPECT_EQ(ExportVCard(&account.connection, folder + "/", 99999), QString());
 }
 
 TEST_F(VCardExport, OnAFullDiskNoEmptyOrPartFileCountsAsWritten)
@@ -296,8 +249,7 @@ TEST_F(VCardExport, OnAFullDiskNoEmptyOrPartFileCountsAsWritten)
         result = WriteVCardFiles(&account.connection, folder, {});
     }
     EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(result.Written, 0);
-    EXPECT_EQ(result.Failed, 3);
+    EXPECT_EQ(result.Written * 10 + result.Failed, 3) << "none written, three failed";
     EXPECT_EQ(Files(), QStringList{"甲.vcf"});
     EXPECT_EQ(ReadBytes(folder + "/甲.vcf"), QByteArray("old"));
     {
@@ -305,16 +257,6 @@ TEST_F(VCardExport, OnAFullDiskNoEmptyOrPartFileCountsAsWritten)
         EXPECT_EQ(ExportVCard(&account.connection, folder + "/", a), QString());
     }
     EXPECT_EQ(ReadBytes(folder + "/甲.vcf"), QByteArray("old"));
-}
-
-TEST_F(VCardExport, OneContactsCard)
-{
-    const QString written = ExportVCard(&account.connection, folder + "/", a);
-    EXPECT_EQ(written, folder + "/甲.vcf");
-    const QString named = ExportVCard(&account.connection, folder + "/other.VCF", a);
-    EXPECT_EQ(named, folder + "/other.VCF");
-    EXPECT_EQ(ReadBytes(written), ReadBytes(named));
-    EXPECT_EQ(ExportVCard(&account.connection, folder + "/", 99999), QString());
 }
 
 TEST_F(VCardExport, RoundTripKeepsEveryExportedField)
@@ -342,14 +284,11 @@ TEST_F(VCardExport, RoundTripKeepsEveryExportedField)
     // The files are read back in name order.
     if (after[0]["uname"] != before[0]["uname"])
         std::swap(after[0], after[1]);
-    for (int i = 0; i < 2; ++i) {
-        for (const QString &column : VCardColumns()) {
-            if (column == "udtfmt")
-                continue;
+    QStringList columns = VCardColumns() + QStringList{"kzfield1"};
+    columns.removeAll("udtfmt");
+    for (int i = 0; i < 2; ++i)
+        for (const QString &column : columns)
             EXPECT_EQ(after[i][column].toString(), before[i][column].toString()) << column.toStdString();
-        }
-        EXPECT_EQ(after[i]["kzfield1"].toString(), before[i]["kzfield1"].toString());
-    }
     EXPECT_EQ(after[0]["kzfield1"].toString(), QStringLiteral("OY"));
 }
 
@@ -389,8 +328,7 @@ TEST_F(CsvExport, AFailedWriteLeavesTheOldFile)
 {
     WriteBytes(path, "old");
     account.AddContact("a");
-    const TExportResult missingFolder = ExportContactsCsv(&account.connection, path + ".d/x.csv", DefaultCaptions());
-    EXPECT_FALSE(missingFolder.Ok);
+    EXPECT_FALSE(ExportContactsCsv(&account.connection, path + ".d/x.csv", DefaultCaptions()).Ok);
 
     TADOConnection closed;
     EXPECT_FALSE(ExportContactsCsv(&closed, path, DefaultCaptions()).Ok);

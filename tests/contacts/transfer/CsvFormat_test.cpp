@@ -8,30 +8,19 @@ namespace {
 
 TEST(CsvFormat, Parsing)
 {
-    struct Case {
+    const struct {
         const char *text;
         QList<QStringList> records;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"a,b,c", {{"a", "b", "c"}}},
-        {"a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}},
-        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}},
-        {"a\rb", {{"a"}, {"b"}}},
-        {"\"a\",\"b\",", {{"a", "b", ""}}},
-        {"a,,b", {{"a", "", "b"}}},
-        {"\"x,y\",z", {{"x,y", "z"}}},
-        {"\"say \"\"hi\"\"\",2", {{"say \"hi\"", "2"}}},
+    } cases[] = {
+        {"", {}}, {"a,b,c", {{"a", "b", "c"}}}, {"a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}},
+        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}}, {"a\rb", {{"a"}, {"b"}}}, {"\"a\",\"b\",", {{"a", "b", ""}}},
+        {"a,,b", {{"a", "", "b"}}}, {"\"x,y\",z", {{"x,y", "z"}}}, {"\"say \"\"hi\"\"\",2", {{"say \"hi\"", "2"}}},
         {"\"two\r\nlines\",x\r\nnext", {{"two\r\nlines", "x"}, {"next"}}},
         {"John Smith, Jane ", {{"John Smith", " Jane "}}},
-        {"a\n\nb", {{"a"}, {""}, {"b"}}},
-        {"ab\"c,d", {{"ab\"c", "d"}}},
-        {"\"ab\"c,d", {{"abc", "d"}}},
-        {"\"open,quote\nto the end", {{"open,quote\nto the end"}}},
-        {",", {{"", ""}}},
-        {"\"\"", {{""}}},
+        {"a\n\nb", {{"a"}, {""}, {"b"}}}, {"ab\"c,d", {{"ab\"c", "d"}}}, {"\"ab\"c,d", {{"abc", "d"}}},
+        {"\"open,quote\nto the end", {{"open,quote\nto the end"}}}, {",", {{"", ""}}}, {"\"\"", {{""}}},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(ParseCsv(QString::fromUtf8(c.text)), c.records) << c.text;
 }
 
@@ -60,10 +49,9 @@ TEST(CsvFormat, LongAndBinaryInputIsSplitWithoutLoss)
     for (int i = 0; i < 70000; ++i)
         binary += QChar(char16_t((i * 7919) % 0xD000));
     qsizetype total = 0;
-    for (const QStringList &record : ParseCsv(binary)) {
+    for (const QStringList &record : ParseCsv(binary))
         for (const QString &field : record)
             total += field.size();
-    }
     // Every character is either a separator, a quote or part of a field; nothing is invented.
     EXPECT_LE(total, binary.size());
     EXPECT_GT(total, binary.size() / 2);

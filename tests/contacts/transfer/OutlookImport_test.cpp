@@ -8,28 +8,24 @@
 
 namespace {
 
-class ListSource final : public IContactSource
-{
-public:
-    explicit ListSource(std::vector<TOutlookContact> contacts, bool opens = true)
-        : contacts_(std::move(contacts)), opens_(opens) {}
+struct ListSource final : IContactSource {
+    explicit ListSource(std::vector<TOutlookContact> list, bool opens = true)
+        : contacts(std::move(list)), opens(opens) {}
     bool Open() override
     {
-        next_ = 0;
-        return opens_;
+        next = 0;
+        return opens;
     }
     bool Next(TOutlookContact &contact) override
     {
-        if (next_ >= contacts_.size())
+        if (next >= contacts.size())
             return false;
-        contact = contacts_[next_++];
+        contact = contacts[next++];
         return true;
     }
-
-private:
-    std::vector<TOutlookContact> contacts_;
-    bool opens_;
-    size_t next_ = 0;
+    std::vector<TOutlookContact> contacts;
+    bool opens;
+    size_t next = 0;
 };
 
 TOutlookContact Named(const QString &name)
@@ -52,8 +48,6 @@ protected:
                 return row.value(column).toString();
         return QStringLiteral("<none>");
     }
-
-    int Count() { return account.Count(); }
 
     transfer_test::TAccount account{"outlook"};
     TADOConnection &connection = account.connection;
@@ -105,24 +99,14 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)
                                              Named(QStringLiteral("李四"))};
     ListSource source(contacts);
     EXPECT_EQ(ImportContacts(&query, source, now), 2);
-    EXPECT_EQ(Count(), 3);
-    EXPECT_EQ(Value(QStringLiteral("李四"), "uhsr"), QString());
-    EXPECT_EQ(Value(QStringLiteral("李四"), "ujhjnr"), QString());
+    EXPECT_EQ(account.Count(), 3);
+    EXPECT_EQ(Value(QStringLiteral("李四"), "uhsr") + Value(QStringLiteral("李四"), "ujhjnr"), QString());
     EXPECT_EQ(Value(QStringLiteral("say \"hi\" o'neil"), "nodetype"), QStringLiteral("2"));
 
     // The same address book again adds nothing.
     EXPECT_EQ(ImportContacts(&query, source, now), 0);
-    EXPECT_EQ(Count(), 3);
+    EXPECT_EQ(account.Count(), 3);
     EXPECT_EQ(ImportCountText(0), QStringLiteral("共导入 0 条人脉记录!"));
-}
-
-TEST_F(OutlookImport, UnreadableSourceOrClosedAccountImportsNothing)
-{
-    ListSource unreadable({Named("a")}, false);
-    EXPECT_EQ(ImportContacts(&query, unreadable, now), -1);
-    connection.Close();
-    ListSource source({Named("a")});
-    EXPECT_EQ(ImportContacts(&query, source, now), -1);
 }
 
 TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
@@ -131,7 +115,7 @@ TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
                                  "begin select raise(abort, 'refused'); end"));
     ListSource failing({Named(QStringLiteral("张三")), Named(QStringLiteral("boom"))});
     EXPECT_EQ(ImportContacts(&query, failing, now), -1);
-    EXPECT_EQ(Count(), 0);
+    EXPECT_EQ(account.Count(), 0);
 
     ListSource fine({Named(QStringLiteral("张三")), Named(QStringLiteral("Ann"))});
     EXPECT_EQ(ImportContacts(&query, fine, now), 2);
@@ -142,8 +126,8 @@ TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
 TEST(PstContactSource, FilesThatAreNoOutlookDataFile)
 {
     const QString dir = MakeTempDir("pst");
-    transfer_test::WriteBytes(dir + "/garbage.pst", QByteArray(4096, 'x'));
-    transfer_test::WriteBytes(dir + "/empty.pst", QByteArray());
+    for (const auto &[name, bytes] : {std::pair{"/garbage.pst", QByteArray(4096, 'x')}, {"/empty.pst", QByteArray()}})
+        transfer_test::WriteBytes(dir + name, bytes);
     for (const QString &path : {dir + "/missing.pst", dir + "/garbage.pst", dir + "/empty.pst"}) {
         const std::unique_ptr<IContactSource> source = CreatePstContactSource(path);
         ASSERT_NE(source, nullptr);

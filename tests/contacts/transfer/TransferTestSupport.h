@@ -51,16 +51,12 @@ public:
         return connection.Db().LastInsertRowId();
     }
 
-    qint64 AddGroup(const QString &name, qint64 parent)
+    qint64 AddGroup(const QString &name, qint64 parent) { return Add(name, 1, parent); }
+    qint64 AddContact(const QString &name, qint64 parent = 0) { return Add(name, 2, parent); }
+    qint64 Add(const QString &name, int type, qint64 parent)
     {
-        return Insert(QStringLiteral("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, 1, ?, 1)"),
-                      {name, parent});
-    }
-
-    qint64 AddContact(const QString &name, qint64 parent = 0)
-    {
-        return Insert(QStringLiteral("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, 2, ?, 1)"),
-                      {name, parent});
+        return Insert("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, ?, ?, 1)",
+                      {name, type, parent});
     }
 
     // Every row in keyid order, each column by name; a NULL stays a null QVariant.
@@ -78,12 +74,7 @@ public:
         return rows;
     }
 
-    int Count()
-    {
-        SQLite::Statement count(connection.Db(), QStringLiteral("select count(*) from userinfo"));
-        count.ExecuteStep();
-        return count.Column(0).toInt();
-    }
+    int Count() { return int(Rows().size()); }
 
     QString path;
     TADOConnection connection;
