@@ -84,42 +84,9 @@ public:
     void LoadTagTree() override { ++tagTreeLoads; }
 };
 
-// Answers the editor windows shown modally, step by step from the event loop; one shown without a
-// step is closed and counted.
-class ModalEditorResponder : public QObject
-{
-public:
-    using Step = std::function<void(TUserEditForm *)>;
-
-    ModalEditorResponder() { qApp->installEventFilter(this); }
-    ~ModalEditorResponder() override { qApp->removeEventFilter(this); }
-
-    void Then(Step step) { steps_.push_back(std::move(step)); }
-    int Unexpected() const { return unexpected_; }
-    int Pending() const { return int(steps_.size()); }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *form = dynamic_cast<TUserEditForm *>(watched);
-        if (event->type() != QEvent::Show || !form || !form->testAttribute(Qt::WA_ShowModal))
-            return false;
-        Step step = [this](TUserEditForm *f) {
-            ++unexpected_;
-            f->Close();
-        };
-        if (!steps_.empty()) {
-            step = std::move(steps_.front());
-            steps_.pop_front();
-        }
-        QTimer::singleShot(0, form, [form, step] { step(form); });
-        return false;
-    }
-
-private:
-    std::deque<Step> steps_;
-    int unexpected_ = 0;
-};
+// The editor windows shown modally are answered as dialogs are; one without a step is closed.
+inline void Dismiss(TUserEditForm *form) { form->Close(); }
+using ModalEditorResponder = TModalResponderOf<TUserEditForm>;
 
 class EditorTest : public ::testing::Test
 {

@@ -143,15 +143,16 @@ struct BlankPages {
     }
 };
 
-// Answers modal dialogs in the order they are shown, one step per showing. A dialog shown
-// with no step left is rejected and counted, so a test can never hang on one.
-class ModalResponder : public QObject
+// Answers modal windows of kind W in the order they are shown, one step per showing. One shown
+// with no step left is dismissed (Dismiss) and counted, so a test can never hang on it.
+template <class W>
+class TModalResponderOf : public QObject
 {
 public:
-    using Step = std::function<void(QDialog *)>;
+    using Step = std::function<void(W *)>;
 
-    ModalResponder() { qApp->installEventFilter(this); }
-    ~ModalResponder() override { qApp->removeEventFilter(this); }
+    TModalResponderOf() { qApp->installEventFilter(this); }
+    ~TModalResponderOf() override { qApp->removeEventFilter(this); }
 
     void Then(Step step) { steps_.push_back(std::move(step)); }
     int Unexpected() const { return unexpected_; }
@@ -163,19 +164,19 @@ protected:
     {
         if (event->type() != QEvent::Show)
             return false;
-        auto *dialog = qobject_cast<QDialog *>(watched);
-        if (!dialog || !dialog->testAttribute(Qt::WA_ShowModal))
+        auto *window = dynamic_cast<W *>(watched);
+        if (!window || !window->testAttribute(Qt::WA_ShowModal))
             return false;
-        shown_ << dialog->objectName();
+        shown_ << window->objectName();
         Step step;
         if (!steps_.empty()) {
             step = std::move(steps_.front());
             steps_.pop_front();
         } else {
             ++unexpected_;
-            step = [](QDialog *d) { d->reject(); };
+            step = [](W *w) { Dismiss(w); };
         }
-        QTimer::singleShot(0, dialog, [dialog, step] { step(dialog); });
+        QTimer::singleShot(0, window, [window, step] { step(window); });
         return false;
     }
 
@@ -184,6 +185,9 @@ private:
     QStringList shown_;
     int unexpected_ = 0;
 };
+
+inline void Dismiss(QDialog *dialog) { dialog->reject(); }
+using ModalResponder = TModalResponderOf<QDialog>;
 
 #include "contacts/account/AccountSession.h"
 #include "contacts/account/dataModule.h"
