@@ -14,7 +14,13 @@
 #include <QMap>
 #include <QSet>
 #include <QStringEncoder>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -99,8 +105,16 @@ struct TImportColumn {
 
 } // namespace
 
+// The records of an import on their way to the thread that writes them, as (key, value) pairs.
+struct TRecordBatch {
+    std::vector<std::pair<QString, QString>> Values;
+    std::vector<size_t> Ends;  // where each record's pairs end
+};
+
 // The columns of the insert grow with the keys the records bring; every contact of the import is
 // stored as if the insert had named, from the start, every column any of the records has.
+// Records are read on the caller's thread and written on another, so reading the next ones
+// overlaps writing these; only the writer touches the connection until Finish.
 struct TContactImport::TState {
     SQLite::Database *Db = nullptr;
     std::optional<SQLite::Transaction> Transaction;
@@ -114,11 +128,23 @@ struct TContactImport::TState {
     int NameSlot = -1;
     qint64 FirstKey = -1;                   // the first contact this import added
     TImportResult Result;
-    bool Failed = false;
+    std::atomic<bool> Failed = false;
+    std::exception_ptr Unexpected;          // anything else the writer met, for the caller
+
+    TRecordBatch Filling;                   // the caller's records not yet handed on
+    std::mutex Lock;
+    std::condition_variable Changed;
+    std::deque<TRecordBatch> Queue;
+    bool Closed = false;
+    std::thread Writer;
 
     int SlotOfKey(const QString &key);
     void Prepare();
     void Write(const std::vector<const QString *> &values);
+    void WriteBatch(const TRecordBatch &batch);
+    void HandOn();
+    void WriterLoop();
+    void StopWriter();
 };
 
 int TContactImport::TState::SlotOfKey(const QString &key)
@@ -254,60 +280,139 @@ TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now)
     }
 }
 
-TContactImport::~TContactImport() = default;
+TContactImport::~TContactImport()
+{
+    // An import never finished is abandoned: the writer stops, the transaction rolls back.
+    state_->Failed = true;
+    state_->StopWriter();
+}
 
 void TContactImport::Add(const TContactRecord &record)
 {
-    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
-        for (auto it = record.cbegin(); it != record.cend(); ++it)
-            value(it.key(), it.value());
-    });
+    TState &state = *state_;
+    if (state.Failed)
+        return;
+    for (auto it = record.cbegin(); it != record.cend(); ++it)
+        state.Filling.Values.emplace_back(it.key(), it.value());
+    state.Filling.Ends.push_back(state.Filling.Values.size());
+    state.HandOn();
 }
 
 void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &mappings)
 {
     // What CsvContacts would make of the record, without making it.
-    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
-        for (const TCsvMapping &mapping : mappings) {
-            if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
-                value(mapping.Column, items[mapping.Item]);
-        }
-    });
-}
-
-void TContactImport::AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each)
-{
     TState &state = *state_;
     if (state.Failed)
         return;
-    try {
-        thread_local std::vector<std::pair<int, const QString *>> slotted;
-        slotted.clear();
-        bool hasValue = false;
-        each([&](const QString &key, const QString &value) {
-            slotted.emplace_back(state.SlotOfKey(key), &value);
-            hasValue = hasValue || !IsBlank(value);
-        });
-        if (!hasValue)
-            return;
-        static const QString empty;
-        std::vector<const QString *> values(state.Plan.size(), &empty);
-        // A key given twice keeps its last value, as in a record.
-        for (const auto &[slot, value] : slotted) {
-            if (slot >= 0)
-                values[size_t(slot)] = value;
+    for (const TCsvMapping &mapping : mappings) {
+        if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
+            state.Filling.Values.emplace_back(mapping.Column, items[mapping.Item]);
+    }
+    state.Filling.Ends.push_back(state.Filling.Values.size());
+    state.HandOn();
+}
+
+namespace {
+
+constexpr size_t BatchRecords = 256;
+// Batches waiting for the writer; a reader far ahead of it waits rather than holding the file's
+// records in memory.
+constexpr size_t QueuedBatches = 8;
+
+} // namespace
+
+void TContactImport::TState::HandOn()
+{
+    if (Filling.Ends.size() < BatchRecords)
+        return;
+    std::unique_lock lock(Lock);
+    if (!Writer.joinable())
+        Writer = std::thread([this] { WriterLoop(); });
+    Changed.wait(lock, [&] { return Queue.size() < QueuedBatches || Failed; });
+    if (!Failed)
+        Queue.push_back(std::move(Filling));
+    Filling = {};
+    Changed.notify_all();
+}
+
+void TContactImport::TState::WriterLoop()
+{
+    for (;;) {
+        TRecordBatch batch;
+        {
+            std::unique_lock lock(Lock);
+            Changed.wait(lock, [&] { return !Queue.empty() || Closed; });
+            if (Queue.empty())
+                return;
+            batch = std::move(Queue.front());
+            Queue.pop_front();
+            Changed.notify_all();
         }
-        state.Write(values);
-        ++state.Result.Imported;
+        WriteBatch(batch);
+    }
+}
+
+void TContactImport::TState::StopWriter()
+{
+    {
+        std::lock_guard lock(Lock);
+        Closed = true;
+        Changed.notify_all();
+    }
+    if (Writer.joinable())
+        Writer.join();
+}
+
+void TContactImport::TState::WriteBatch(const TRecordBatch &batch)
+{
+    if (Failed)
+        return;
+    try {
+        static const QString empty;
+        std::vector<int> keySlots;
+        std::vector<const QString *> values;
+        size_t begin = 0;
+        for (const size_t end : batch.Ends) {
+            keySlots.clear();
+            bool hasValue = false;
+            for (size_t i = begin; i < end; ++i) {
+                keySlots.push_back(SlotOfKey(batch.Values[i].first));
+                hasValue = hasValue || !IsBlank(batch.Values[i].second);
+            }
+            if (hasValue) {
+                values.assign(Plan.size(), &empty);
+                // A key given twice keeps its last value, as in a record.
+                for (size_t i = begin; i < end; ++i) {
+                    if (keySlots[i - begin] >= 0)
+                        values[size_t(keySlots[i - begin])] = &batch.Values[i].second;
+                }
+                Write(values);
+                ++Result.Imported;
+            }
+            begin = end;
+        }
     } catch (const EDatabaseError &e) {
-        state.Failed = true;
-        state.Result.Error = DatabaseErrorText(e);
+        Result.Error = DatabaseErrorText(e);
+        Failed = true;
+    } catch (...) {
+        Unexpected = std::current_exception();
+        Failed = true;
+    }
+    if (Failed) {
+        std::lock_guard lock(Lock);
+        Changed.notify_all();
     }
 }
 
 TImportResult TContactImport::Finish()
 {
     TState &state = *state_;
+    state.StopWriter();
+    if (state.Unexpected)
+        std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
+    state.WriteBatch(std::exchange(state.Filling, {}));
+    if (state.Unexpected)
+        std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
     if (!state.Failed) {
         try {
             state.Insert.reset();
