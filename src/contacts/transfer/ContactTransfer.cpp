@@ -65,7 +65,7 @@ QVariant Birthday(const QString &value)
     if (IsBlank(value))
         return {};
     const QDateTime date = ReadLooseDateTime(value.trimmed());
-    return date.isValid() ? QVariant(date.date().toString(QStringLiteral("yyyy-MM-dd"))) : QVariant();
+    return date.isValid() ? QVariant(IsoDateText(date.date())) : QVariant();
 }
 
 } // namespace
@@ -105,85 +105,161 @@ struct TImportColumn {
 
 } // namespace
 
-// The records of an import on their way to the thread that writes them, as (key, value) pairs.
+// A value as the insert binds it.
+struct TBound {
+    enum TType { Null, Integer, Text, Blob };
+    TType Type = Null;
+    qint64 Number = 0;
+    QByteArray Bytes;
+};
+
+// Records of an import on their way to the thread that writes them, each value converted already.
 struct TRecordBatch {
-    std::vector<std::pair<QString, QString>> Values;
-    std::vector<size_t> Ends;  // where each record's pairs end
+    std::vector<std::pair<int, TBound>> Values;  // column (index in Columns), value
+    std::vector<size_t> Ends;                    // where each record's values end
+    std::vector<QByteArray> Initials;            // per record
 };
 
 // The columns of the insert grow with the keys the records bring; every contact of the import is
 // stored as if the insert had named, from the start, every column any of the records has.
-// Records are read on the caller's thread and written on another, so reading the next ones
-// overlaps writing these; only the writer touches the connection until Finish.
+// Records are read and converted on the caller's thread and written on another, so reading the
+// next ones overlaps writing these; only the writer touches the connection until Finish.
 struct TContactImport::TState {
     SQLite::Database *Db = nullptr;
     std::optional<SQLite::Transaction> Transaction;
-    std::unique_ptr<SQLite::Statement> Insert;
     QVariant Now;  // as stored
     std::vector<TImportColumn> Columns;     // the importable columns of the table, in table order
     QHash<QString, int> ColumnOfLower;      // lower-case name → index in Columns
-    QHash<QString, int> SlotOf;             // record key → place in Plan, -1 when ignored
-    std::vector<std::pair<QString, int>> SlotOfText;
+    int NameColumn = -1;
+
+    // The caller's side.
+    QHash<QString, int> ColumnOfKey;        // record key → index in Columns, -1 when ignored
+    std::vector<std::pair<QString, int>> ColumnOfText;
+    std::vector<std::pair<int, const QString *>> Keyed;  // the record being converted
+    std::vector<const QString *> Latest;    // per column, the record's value that counts
+    int Unkept = 0;
+    TRecordBatch Filling;                   // the records not yet handed on
+
+    // The writer's side.
+    std::unique_ptr<SQLite::Statement> Insert;
     std::vector<int> Plan;                  // the value columns of the insert (indexes in Columns)
-    int NameSlot = -1;
+    std::vector<int> SlotOfColumn;          // index in Columns → place in Plan, -1 when not yet there
     qint64 FirstKey = -1;                   // the first contact this import added
     TImportResult Result;
-    std::atomic<bool> Failed = false;
     std::exception_ptr Unexpected;          // anything else the writer met, for the caller
 
-    TRecordBatch Filling;                   // the caller's records not yet handed on
+    std::atomic<bool> Failed = false;
     std::mutex Lock;
     std::condition_variable Changed;
     std::deque<TRecordBatch> Queue;
     bool Closed = false;
     std::thread Writer;
 
-    int SlotOfKey(const QString &key);
+    int ColumnOf(const QString &key);
+    void AddRecord(const std::vector<std::pair<int, const QString *>> &keyed);
+    TBound Bound(int column, const QString &value);
+    int SlotOf(int column);
     void Prepare();
-    void Write(const std::vector<const QString *> &values);
+    void Write(const std::vector<const TBound *> &values, const QByteArray &initials);
     void WriteBatch(const TRecordBatch &batch);
     void HandOn();
     void WriterLoop();
     void StopWriter();
 };
 
-int TContactImport::TState::SlotOfKey(const QString &key)
+int TContactImport::TState::ColumnOf(const QString &key)
 {
     // Records made by one reader mostly share their key texts; the same text is found by its
     // address without hashing it. Holding the text keeps the address from going to another.
-    for (const auto &[text, slot] : SlotOfText) {
+    for (const auto &[text, column] : ColumnOfText) {
         if (text.constData() == key.constData() && text.size() == key.size())
-            return slot;
+            return column;
     }
-    const auto known = SlotOf.constFind(key);
-    if (known != SlotOf.constEnd()) {
-        if (SlotOfText.size() < 64)
-            SlotOfText.emplace_back(key, *known);
-        return *known;
+    auto known = ColumnOfKey.constFind(key);
+    if (known == ColumnOfKey.constEnd())
+        known = ColumnOfKey.insert(key, ColumnOfLower.value(key.toLower(), -1));
+    if (ColumnOfText.size() < 64)
+        ColumnOfText.emplace_back(key, *known);
+    return *known;
+}
+
+TBound TContactImport::TState::Bound(int column, const QString &value)
+{
+    TBound bound;
+    switch (Columns[size_t(column)].Rule) {
+    case TRule::Level:
+        bound.Type = TBound::Integer;
+        bound.Number = Level(value).toLongLong();
+        break;
+    case TRule::Birthday: {
+        const QVariant birthday = Birthday(value);
+        Unkept += birthday.isNull() && !IsBlank(value);
+        if (!birthday.isNull()) {
+            bound.Type = TBound::Text;
+            bound.Bytes = birthday.toString().toUtf8();
+        }
+        break;
     }
-    int slot = -1;
-    const int column = ColumnOfLower.value(key.toLower(), -1);
-    if (column >= 0) {
-        const auto planned = std::find(Plan.begin(), Plan.end(), column);
-        slot = int(planned - Plan.begin());
-        if (planned == Plan.end()) {
-            Plan.push_back(column);
-            if (Columns[size_t(column)].Name.compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0)
-                NameSlot = slot;
-            // Contacts added before this column was named must hold null in it, as they would had
-            // the insert named it from the start.
-            if (FirstKey >= 0 && Columns[size_t(column)].OwnDefault) {
-                const TImportColumn &named = Columns[size_t(column)];
-                const QString value = named.NotNullDefault.isEmpty() ? QStringLiteral("null") : named.NotNullDefault;
-                SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=%2 where keyid>=?")
-                                                 .arg(named.Name, value));
-                clear.Bind(1, FirstKey);
-                clear.Exec();
-            }
-            Insert.reset();
+    case TRule::Picture:
+        if (!IsBlank(value)) {
+            bound.Type = TBound::Blob;
+            bound.Bytes = QByteArray::fromBase64(value.toLatin1());
+        }
+        break;
+    case TRule::Text:
+        if (!IsBlank(value)) {
+            bound.Type = TBound::Text;
+            bound.Bytes = value.toUtf8();
+        }
+        break;
+    }
+    return bound;
+}
+
+// One record's (column, value) pairs: a record without any value is left out; of a column given
+// twice the last value counts.
+void TContactImport::TState::AddRecord(const std::vector<std::pair<int, const QString *>> &keyed)
+{
+    if (std::all_of(keyed.begin(), keyed.end(), [](const auto &pair) { return IsBlank(*pair.second); }))
+        return;
+    Latest.assign(Columns.size(), nullptr);
+    for (const auto &[column, value] : keyed) {
+        if (column >= 0)
+            Latest[size_t(column)] = value;
+    }
+    for (const auto &[column, value] : keyed) {
+        if (column >= 0 && Latest[size_t(column)] == value) {
+            Filling.Values.emplace_back(column, Bound(column, *value));
+            Latest[size_t(column)] = nullptr;
         }
     }
-    SlotOf.insert(key, slot);
+    const QString *name = nullptr;
+    for (const auto &[column, value] : keyed) {
+        if (column == NameColumn)
+            name = value;
+    }
+    Filling.Initials.push_back(PinyinInitials(name ? name->trimmed() : QString()).toUtf8());
+    Filling.Ends.push_back(Filling.Values.size());
+    HandOn();
+}
+
+int TContactImport::TState::SlotOf(int column)
+{
+    int &slot = SlotOfColumn[size_t(column)];
+    if (slot >= 0)
+        return slot;
+    slot = int(Plan.size());
+    Plan.push_back(column);
+    // Contacts added before this column was named must hold null in it, as they would had the
+    // insert named it from the start.
+    const TImportColumn &named = Columns[size_t(column)];
+    if (FirstKey >= 0 && named.OwnDefault) {
+        const QString value = named.NotNullDefault.isEmpty() ? QStringLiteral("null") : named.NotNullDefault;
+        SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=%2 where keyid>=?").arg(named.Name, value));
+        clear.Bind(1, FirstKey);
+        clear.Exec();
+    }
+    Insert.reset();
     return slot;
 }
 
@@ -208,42 +284,37 @@ void TContactImport::TState::Prepare()
     }
 }
 
-void TContactImport::TState::Write(const std::vector<const QString *> &values)
+void TContactImport::TState::Write(const std::vector<const TBound *> &values, const QByteArray &initials)
 {
     if (!Insert)
         Prepare();
     SQLite::Statement &insert = *Insert;
     insert.Reset();
-    const QString name = NameSlot < 0 ? QString() : values[size_t(NameSlot)]->trimmed();
-    insert.BindUtf8(InitialsParameter, PinyinInitials(name).toUtf8());
+    insert.BindUtf8(InitialsParameter, initials);
     int index = int(BookkeepingColumns().size());
     for (size_t i = 0; i < values.size(); ++i) {
         ++index;
-        const QString &value = *values[i];
-        switch (Columns[size_t(Plan[i])].Rule) {
-        case TRule::Level:
-            insert.BindInt64(index, Level(value).toLongLong());
-            break;
-        case TRule::Birthday: {
-            const QVariant birthday = Birthday(value);
-            Result.Unkept += birthday.isNull() && !IsBlank(value);
-            if (birthday.isNull())
-                insert.BindNull(index);
+        const TBound *value = values[i];
+        // A column this contact has no value for: the level is 0, anything else null.
+        if (!value) {
+            if (Columns[size_t(Plan[i])].Rule == TRule::Level)
+                insert.BindInt64(index, 0);
             else
-                insert.BindUtf8(index, birthday.toString().toUtf8());
-            break;
+                insert.BindNull(index);
+            continue;
         }
-        case TRule::Picture:
-            if (IsBlank(value))
-                insert.BindNull(index);
-            else
-                insert.BindBlob(index, QByteArray::fromBase64(value.toLatin1()));
+        switch (value->Type) {
+        case TBound::Null:
+            insert.BindNull(index);
             break;
-        case TRule::Text:
-            if (IsBlank(value))
-                insert.BindNull(index);
-            else
-                insert.BindUtf8(index, value.toUtf8());
+        case TBound::Integer:
+            insert.BindInt64(index, value->Number);
+            break;
+        case TBound::Text:
+            insert.BindUtf8(index, value->Bytes);
+            break;
+        case TBound::Blob:
+            insert.BindBlob(index, value->Bytes);
             break;
         }
     }
@@ -254,10 +325,11 @@ void TContactImport::TState::Write(const std::vector<const QString *> &values)
 
 TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now) : state_(std::make_unique<TState>())
 {
+    TState &state = *state_;
     try {
         SQLite::Database &db = connection->Db();
-        state_->Db = &db;
-        state_->Now = SQLite::StorageValue(now);
+        state.Db = &db;
+        state.Now = SQLite::StorageValue(now);
         SQLite::Statement info(db, QStringLiteral("select name,\"notnull\",dflt_value from pragma_table_info(?)"));
         info.Bind(1, UserInfo);
         while (info.ExecuteStep()) {
@@ -265,18 +337,23 @@ TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now)
             const QString lower = name.toLower();
             if (IsReservedColumn(lower))
                 continue;
-            state_->ColumnOfLower.insert(lower, int(state_->Columns.size()));
+            if (lower == QLatin1String("uname"))
+                state.NameColumn = int(state.Columns.size());
+            state.ColumnOfLower.insert(lower, int(state.Columns.size()));
             const bool notNull = info.Column(1).toInt() != 0;
             const QVariant dflt = info.Column(2);
-            state_->Columns.push_back({name, RuleOf(lower), notNull || !dflt.isNull(),
-                                       notNull && !dflt.isNull() ? dflt.toString() : QString()});
+            state.Columns.push_back({name, RuleOf(lower), notNull || !dflt.isNull(),
+                                     notNull && !dflt.isNull() ? dflt.toString() : QString()});
         }
+        state.SlotOfColumn.assign(state.Columns.size(), -1);
         // The level is always written: a contact without one gets 0.
-        state_->SlotOfKey(QStringLiteral("ulevel"));
-        state_->Transaction.emplace(db);
+        const int level = state.ColumnOfLower.value(QStringLiteral("ulevel"), -1);
+        if (level >= 0)
+            state.SlotOf(level);
+        state.Transaction.emplace(db);
     } catch (const EDatabaseError &e) {
-        state_->Failed = true;
-        state_->Result.Error = DatabaseErrorText(e);
+        state.Failed = true;
+        state.Result.Error = DatabaseErrorText(e);
     }
 }
 
@@ -292,10 +369,10 @@ void TContactImport::Add(const TContactRecord &record)
     TState &state = *state_;
     if (state.Failed)
         return;
+    state.Keyed.clear();
     for (auto it = record.cbegin(); it != record.cend(); ++it)
-        state.Filling.Values.emplace_back(it.key(), it.value());
-    state.Filling.Ends.push_back(state.Filling.Values.size());
-    state.HandOn();
+        state.Keyed.emplace_back(state.ColumnOf(it.key()), &it.value());
+    state.AddRecord(state.Keyed);
 }
 
 void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &mappings)
@@ -304,12 +381,12 @@ void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &map
     TState &state = *state_;
     if (state.Failed)
         return;
+    state.Keyed.clear();
     for (const TCsvMapping &mapping : mappings) {
         if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
-            state.Filling.Values.emplace_back(mapping.Column, items[mapping.Item]);
+            state.Keyed.emplace_back(state.ColumnOf(mapping.Column), &items[mapping.Item]);
     }
-    state.Filling.Ends.push_back(state.Filling.Values.size());
-    state.HandOn();
+    state.AddRecord(state.Keyed);
 }
 
 namespace {
@@ -368,27 +445,17 @@ void TContactImport::TState::WriteBatch(const TRecordBatch &batch)
     if (Failed)
         return;
     try {
-        static const QString empty;
-        std::vector<int> keySlots;
-        std::vector<const QString *> values;
+        std::vector<const TBound *> values;
         size_t begin = 0;
-        for (const size_t end : batch.Ends) {
-            keySlots.clear();
-            bool hasValue = false;
-            for (size_t i = begin; i < end; ++i) {
-                keySlots.push_back(SlotOfKey(batch.Values[i].first));
-                hasValue = hasValue || !IsBlank(batch.Values[i].second);
-            }
-            if (hasValue) {
-                values.assign(Plan.size(), &empty);
-                // A key given twice keeps its last value, as in a record.
-                for (size_t i = begin; i < end; ++i) {
-                    if (keySlots[i - begin] >= 0)
-                        values[size_t(keySlots[i - begin])] = &batch.Values[i].second;
-                }
-                Write(values);
-                ++Result.Imported;
-            }
+        for (size_t record = 0; record < batch.Ends.size(); ++record) {
+            const size_t end = batch.Ends[record];
+            for (size_t i = begin; i < end; ++i)
+                SlotOf(batch.Values[i].first);
+            values.assign(Plan.size(), nullptr);
+            for (size_t i = begin; i < end; ++i)
+                values[size_t(SlotOfColumn[size_t(batch.Values[i].first)])] = &batch.Values[i].second;
+            Write(values, batch.Initials[record]);
+            ++Result.Imported;
             begin = end;
         }
     } catch (const EDatabaseError &e) {
@@ -425,6 +492,7 @@ TImportResult TContactImport::Finish()
     }
     state.Insert.reset();
     state.Transaction.reset();
+    state.Result.Unkept = state.Unkept;
     if (!state.Result.Ok)
         state.Result.Imported = 0;
     return state.Result;
