@@ -33,35 +33,47 @@ QList<QStringList> ParseCsv(QStringView text)
     QStringList record;
     QString field;
     const qsizetype size = text.size();
+    const QChar *data = text.data();
     qsizetype i = 0;
     bool atRecordStart = true;
 
+    // Most fields are one stretch of the text and made in one go; only a doubled quote or text
+    // after a closing quote adds to one.
+    const auto take = [&](qsizetype from, qsizetype length) {
+        if (length == 0)
+            return;
+        if (field.isNull())
+            field = QString(data + from, length);
+        else
+            field.append(data + from, length);
+    };
     const auto endField = [&] {
-        record << field;
-        field.clear();
+        record << std::exchange(field, QString());
     };
     const auto endRecord = [&] {
         endField();
-        records << record;
-        record.clear();
+        // Records are mostly as wide as the one before.
+        const qsizetype width = record.size();
+        records << std::exchange(record, QStringList());
+        record.reserve(width);
         atRecordStart = true;
     };
 
     while (i < size) {
         atRecordStart = false;
         // One field from i.
-        if (text[i] == u'"') {
+        if (data[i] == u'"') {
             ++i;
             while (i < size) {
                 const qsizetype quote = text.indexOf(u'"', i);
                 if (quote < 0) {
-                    field += text.mid(i);
+                    take(i, size - i);
                     i = size;
                     break;
                 }
-                field += text.mid(i, quote - i);
+                take(i, quote - i);
                 i = quote + 1;
-                if (i < size && text[i] == u'"') {
+                if (i < size && data[i] == u'"') {
                     field += u'"';
                     ++i;
                     continue;
@@ -71,20 +83,20 @@ QList<QStringList> ParseCsv(QStringView text)
         }
         // The unquoted part, or what follows a closing quote, up to the field's end.
         qsizetype end = i;
-        while (end < size && text[end] != u',' && text[end] != u'\n' && text[end] != u'\r')
+        while (end < size && data[end] != u',' && data[end] != u'\n' && data[end] != u'\r')
             ++end;
-        field += text.mid(i, end - i);
+        take(i, end - i);
         i = end;
         if (i >= size)
             break;
-        if (text[i] == u',') {
+        if (data[i] == u',') {
             // A comma at the very end still leaves an empty last field.
             endField();
             ++i;
             continue;
         }
         // A line end: CR LF counts once.
-        if (text[i] == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+        if (data[i] == u'\r' && i + 1 < size && data[i + 1] == u'\n')
             ++i;
         ++i;
         endRecord();
@@ -92,6 +104,34 @@ QList<QStringList> ParseCsv(QStringView text)
     if (!atRecordStart)
         endRecord();
     return records;
+}
+
+bool BreaksUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned lead = p[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const qsizetype length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                 : lead >= 0xF0 && lead <= 0xF4                            ? 4
+                                                                                           : 0;
+        if (length == 0 || i + length > size)
+            return true;
+        for (qsizetype k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return true;
+        }
+        const unsigned second = p[i + 1];
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second >= 0x90))
+            return true;
+        i += length;
+    }
+    return false;
 }
 
 namespace {
@@ -112,6 +152,10 @@ void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
         ++total;
         if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
             continue;
+        if (BreaksUtf8(line)) {
+            ++bad;
+            continue;
+        }
         decoder.resetState();
         const QString decoded = decoder.decode(line);
         if (decoder.hasError())
@@ -133,7 +177,7 @@ TCsvText DecodeCsvText(const QByteArray &bytes)
     }
     const bool marked = bytes.startsWith("\xEF\xBB\xBF");
     const QByteArray body = marked ? bytes.sliced(3) : bytes;
-    if (IsValidUtf8(body)) {
+    if (!BreaksUtf8(body) && IsValidUtf8(body)) {
         text.Text = QString::fromUtf8(body);
         return text;
     }

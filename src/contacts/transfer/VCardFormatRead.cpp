@@ -1,6 +1,8 @@
 // Reading cards: vCard 2.1, 3.0 and 4.0 as phones, mail programs and address books write them.
 #include "transfer/VCardFormat.h"
 
+#include "transfer/CsvFormat.h"
+
 #include "editor/PictureLoad.h"
 
 #include "platform/JetFormat.h"
@@ -457,37 +459,6 @@ private:
     std::map<QByteArray, std::unique_ptr<QStringDecoder>> decoders_;
     QStringDecoder *gb18030_ = nullptr;
 };
-
-// Whether the bytes break the rules of UTF-8: a byte that starts no character, a character cut
-// short, an overlong form, a surrogate or a code point past U+10FFFF. Text that keeps them is
-// still checked by the decoder.
-bool BreaksUtf8(QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype size = bytes.size();
-    for (qsizetype i = 0; i < size;) {
-        const unsigned lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const qsizetype length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                 : lead >= 0xF0 && lead <= 0xF4                            ? 4
-                                                                                           : 0;
-        if (length == 0 || i + length > size)
-            return true;
-        for (qsizetype k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return true;
-        }
-        const unsigned second = p[i + 1];
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
-            (lead == 0xF4 && second >= 0x90))
-            return true;
-        i += length;
-    }
-    return false;
-}
 
 bool IsAscii(QByteArrayView bytes)
 {
