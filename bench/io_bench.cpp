@@ -7,7 +7,6 @@
 #include "contacts/shared/UtilityDb.h"
 #include "platform/ADODB.h"
 #include "platform/IniFiles.h"
-#include "platform/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -128,7 +127,7 @@ void BM_ImportCsvFile(benchmark::State &state)
         state.PauseTiming();
         FreshAccount(connection, target);
         state.ResumeTiming();
-        const QList<QStringList> records = ParseCsv(DecodeText(ReadFile(file)));
+        const QList<QStringList> records = ParseCsv(DecodeCsvText(ReadFile(file)).Text);
         const QList<TCsvMapping> mappings = CaptionMappings(records.value(0), Captions());
         TContactImport import(&connection, QDateTime::currentDateTime());
         for (qsizetype r = 1; r < records.size(); ++r)

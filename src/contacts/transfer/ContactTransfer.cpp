@@ -64,8 +64,11 @@ QVariant Birthday(const QString &value)
 {
     if (IsBlank(value))
         return {};
-    const QDateTime date = ReadLooseDateTime(value.trimmed());
-    return date.isValid() ? QVariant(IsoDateText(date.date())) : QVariant();
+    // A birthday is a day of the calendar: whether the local clock ever showed its midnight does
+    // not matter.
+    QDate date;
+    QTime time;
+    return ReadLooseDateTime(value, date, time) ? QVariant(IsoDateText(date)) : QVariant();
 }
 
 } // namespace

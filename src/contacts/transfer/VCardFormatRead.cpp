@@ -49,7 +49,8 @@ bool StartsWith(QByteArrayView text, const char (&prefix)[N])
 
 QString IsoDateText(QDate date)
 {
-    const int parts[] = {date.year(), date.month(), date.day()};
+    int parts[3] = {};
+    date.getDate(&parts[0], &parts[1], &parts[2]);
     char16_t text[10] = {};
     const auto put = [&](int at, int value, int digits) {
         for (int i = digits - 1; i >= 0; --i, value /= 10)
