@@ -94,6 +94,7 @@ const QStringList &BookkeepingColumns()
     return columns;
 }
 constexpr int InitialsParameter = 5;  // kzfield1, the only bookkeeping value that changes per row
+constexpr int RowsPerInsert = 32;
 
 // A column an import may fill.
 struct TImportColumn {
@@ -116,16 +117,17 @@ struct TBound {
     QByteArray Bytes;
 };
 
-// Records of an import on their way to the thread that writes them, each value converted already.
+// Records of an import on their way to the thread that writes them: the value that counts of
+// each column a record names.
 struct TRecordBatch {
-    std::vector<std::pair<int, TBound>> Values;  // column (index in Columns), value
-    std::vector<size_t> Ends;                    // where each record's values end
-    std::vector<QByteArray> Initials;            // per record
+    std::vector<std::pair<int, QString>> Values;  // column (index in Columns), value
+    std::vector<size_t> Ends;                     // where each record's values end
+    std::vector<QString> Names;                   // per record, its name
 };
 
 // The columns of the insert grow with the keys the records bring; every contact of the import is
 // stored as if the insert had named, from the start, every column any of the records has.
-// Records are read and converted on the caller's thread and written on another, so reading the
+// Records are read on the caller's thread and converted and written on another, so reading the
 // next ones overlaps writing these; only the writer touches the connection until Finish.
 struct TContactImport::TState {
     SQLite::Database *Db = nullptr;
@@ -140,11 +142,14 @@ struct TContactImport::TState {
     std::vector<std::pair<QString, int>> ColumnOfText;
     std::vector<std::pair<int, const QString *>> Keyed;  // the record being converted
     std::vector<const QString *> Latest;    // per column, the record's value that counts
-    int Unkept = 0;
     TRecordBatch Filling;                   // the records not yet handed on
 
     // The writer's side.
-    std::unique_ptr<SQLite::Statement> Insert;
+    std::unique_ptr<SQLite::Statement> InsertRow, InsertRows;
+    std::vector<const TBound *> Pending;    // values of the rows not inserted yet, Plan.size() each
+    std::vector<const QByteArray *> PendingInitials;
+    std::vector<TBound> Converted;          // the values of the batch being written, as bound
+    std::vector<QByteArray> Initials;       // and the pinyin initials of its names
     std::vector<int> Plan;                  // the value columns of the insert (indexes in Columns)
     std::vector<int> SlotOfColumn;          // index in Columns → place in Plan, -1 when not yet there
     qint64 FirstKey = -1;                   // the first contact this import added
@@ -162,8 +167,9 @@ struct TContactImport::TState {
     void AddRecord(const std::vector<std::pair<int, const QString *>> &keyed);
     TBound Bound(int column, const QString &value);
     int SlotOf(int column);
-    void Prepare();
+    std::unique_ptr<SQLite::Statement> Prepare(int rows);
     void Write(const std::vector<const TBound *> &values, const QByteArray &initials);
+    void Flush();
     void WriteBatch(const TRecordBatch &batch);
     void HandOn();
     void WriterLoop();
@@ -196,7 +202,7 @@ TBound TContactImport::TState::Bound(int column, const QString &value)
         break;
     case TRule::Birthday: {
         const QVariant birthday = Birthday(value);
-        Unkept += birthday.isNull() && !IsBlank(value);
+        Result.Unkept += birthday.isNull() && !IsBlank(value);
         if (!birthday.isNull()) {
             bound.Type = TBound::Text;
             bound.Bytes = birthday.toString().toUtf8();
@@ -232,7 +238,7 @@ void TContactImport::TState::AddRecord(const std::vector<std::pair<int, const QS
     }
     for (const auto &[column, value] : keyed) {
         if (column >= 0 && Latest[size_t(column)] == value) {
-            Filling.Values.emplace_back(column, Bound(column, *value));
+            Filling.Values.emplace_back(column, *value);
             Latest[size_t(column)] = nullptr;
         }
     }
@@ -241,7 +247,7 @@ void TContactImport::TState::AddRecord(const std::vector<std::pair<int, const QS
         if (column == NameColumn)
             name = value;
     }
-    Filling.Initials.push_back(PinyinInitials(name ? name->trimmed() : QString()).toUtf8());
+    Filling.Names.push_back(name ? *name : QString());
     Filling.Ends.push_back(Filling.Values.size());
     HandOn();
 }
@@ -262,11 +268,12 @@ int TContactImport::TState::SlotOf(int column)
         clear.Bind(1, FirstKey);
         clear.Exec();
     }
-    Insert.reset();
+    InsertRow.reset();
+    InsertRows.reset();
     return slot;
 }
 
-void TContactImport::TState::Prepare()
+std::unique_ptr<SQLite::Statement> TContactImport::TState::Prepare(int rows)
 {
     QStringList names = BookkeepingColumns();
     for (const int column : Plan)
@@ -277,53 +284,92 @@ void TContactImport::TState::Prepare()
         const QString &fallback = planIndex >= 0 ? Columns[size_t(Plan[size_t(planIndex)])].NotNullDefault : QString();
         marks << (fallback.isEmpty() ? QStringLiteral("?") : QStringLiteral("coalesce(?,%1)").arg(fallback));
     }
-    Insert = std::make_unique<SQLite::Statement>(
-        *Db, QStringLiteral("insert into userinfo(%1) values(%2)").arg(names.join(u','), marks.join(u',')));
+    const QString row = QStringLiteral("(%1)").arg(marks.join(u','));
+    QStringList values;
+    for (int r = 0; r < rows; ++r)
+        values << row;
+    auto insert = std::make_unique<SQLite::Statement>(
+        *Db, QStringLiteral("insert into userinfo(%1) values%2").arg(names.join(u','), values.join(u',')));
     // The bookkeeping every contact shares is bound once; the engine keeps bindings between rows.
     const QVariantList shared = {1, 0, 2, 0, QString(), QStringLiteral("2"), 0, Now, Now};
-    for (int i = 0; i < shared.size(); ++i) {
-        if (i + 1 != InitialsParameter)
-            Insert->Bind(i + 1, shared[i]);
+    for (int r = 0; r < rows; ++r) {
+        for (int i = 0; i < shared.size(); ++i) {
+            if (i + 1 != InitialsParameter)
+                insert->Bind(r * int(names.size()) + i + 1, shared[i]);
+        }
     }
+    return insert;
 }
 
 void TContactImport::TState::Write(const std::vector<const TBound *> &values, const QByteArray &initials)
 {
-    if (!Insert)
-        Prepare();
-    SQLite::Statement &insert = *Insert;
-    insert.Reset();
-    insert.BindUtf8(InitialsParameter, initials);
-    int index = int(BookkeepingColumns().size());
-    for (size_t i = 0; i < values.size(); ++i) {
-        ++index;
-        const TBound *value = values[i];
-        // A column this contact has no value for: the level is 0, anything else null.
-        if (!value) {
-            if (Columns[size_t(Plan[i])].Rule == TRule::Level)
-                insert.BindInt64(index, 0);
-            else
+    Pending.insert(Pending.end(), values.begin(), values.end());
+    PendingInitials.push_back(&initials);
+    if (PendingInitials.size() == size_t(RowsPerInsert))
+        Flush();
+}
+
+void TContactImport::TState::Flush()
+{
+    const int rows = int(PendingInitials.size());
+    if (rows == 0)
+        return;
+    // Whole groups go in one statement, which spares the engine its work per statement; the rest
+    // of a batch one by one.
+    std::unique_ptr<SQLite::Statement> &statement = rows == RowsPerInsert ? InsertRows : InsertRow;
+    if (!statement)
+        statement = Prepare(rows == RowsPerInsert ? RowsPerInsert : 1);
+    const int perRow = int(BookkeepingColumns().size() + Plan.size());
+    for (int r = 0; r < rows; ++r) {
+        SQLite::Statement &insert = *statement;
+        const int base = statement == InsertRows ? r * perRow : 0;
+        if (statement == InsertRow && r > 0)
+            insert.Reset();
+        insert.BindUtf8(base + InitialsParameter, *PendingInitials[size_t(r)]);
+        int index = base + int(BookkeepingColumns().size());
+        for (size_t i = 0; i < Plan.size(); ++i) {
+            ++index;
+            const TBound *value = Pending[size_t(r) * Plan.size() + i];
+            // A column this contact has no value for: the level is 0, anything else null.
+            if (!value) {
+                if (Columns[size_t(Plan[i])].Rule == TRule::Level)
+                    insert.BindInt64(index, 0);
+                else
+                    insert.BindNull(index);
+                continue;
+            }
+            switch (value->Type) {
+            case TBound::Null:
                 insert.BindNull(index);
-            continue;
+                break;
+            case TBound::Integer:
+                insert.BindInt64(index, value->Number);
+                break;
+            case TBound::Text:
+                insert.BindUtf8(index, value->Bytes);
+                break;
+            case TBound::Blob:
+                insert.BindBlob(index, value->Bytes);
+                break;
+            }
         }
-        switch (value->Type) {
-        case TBound::Null:
-            insert.BindNull(index);
-            break;
-        case TBound::Integer:
-            insert.BindInt64(index, value->Number);
-            break;
-        case TBound::Text:
-            insert.BindUtf8(index, value->Bytes);
-            break;
-        case TBound::Blob:
-            insert.BindBlob(index, value->Bytes);
-            break;
+        if (statement == InsertRow) {
+            insert.Exec();
+            if (FirstKey < 0)
+                FirstKey = Db->LastInsertRowId();
         }
     }
-    insert.Exec();
-    if (FirstKey < 0)
-        FirstKey = Db->LastInsertRowId();
+    if (statement == InsertRows) {
+        statement->Exec();
+        statement->Reset();
+        // The rows of one statement take keys one after another.
+        if (FirstKey < 0)
+            FirstKey = Db->LastInsertRowId() - rows + 1;
+    } else {
+        statement->Reset();
+    }
+    Pending.clear();
+    PendingInitials.clear();
 }
 
 TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now) : state_(std::make_unique<TState>())
@@ -449,18 +495,33 @@ void TContactImport::TState::WriteBatch(const TRecordBatch &batch)
         return;
     try {
         std::vector<const TBound *> values;
+        // Sized once: the rows waiting for an insert point into them.
+        Converted.clear();
+        Converted.reserve(batch.Values.size());
+        Initials.clear();
+        Initials.reserve(batch.Names.size());
         size_t begin = 0;
         for (size_t record = 0; record < batch.Ends.size(); ++record) {
             const size_t end = batch.Ends[record];
-            for (size_t i = begin; i < end; ++i)
-                SlotOf(batch.Values[i].first);
+            for (size_t i = begin; i < end; ++i) {
+                const int column = batch.Values[i].first;
+                // The rows waiting for an insert must go in before the insert changes its columns.
+                if (SlotOfColumn[size_t(column)] < 0)
+                    Flush();
+                SlotOf(column);
+            }
             values.assign(Plan.size(), nullptr);
-            for (size_t i = begin; i < end; ++i)
-                values[size_t(SlotOfColumn[size_t(batch.Values[i].first)])] = &batch.Values[i].second;
-            Write(values, batch.Initials[record]);
+            for (size_t i = begin; i < end; ++i) {
+                Converted.push_back(Bound(batch.Values[i].first, batch.Values[i].second));
+                values[size_t(SlotOfColumn[size_t(batch.Values[i].first)])] = &Converted.back();
+            }
+            Initials.push_back(PinyinInitials(batch.Names[record].trimmed()).toUtf8());
+            Write(values, Initials.back());
             ++Result.Imported;
             begin = end;
         }
+        // The values live only as long as the batch.
+        Flush();
     } catch (const EDatabaseError &e) {
         Result.Error = DatabaseErrorText(e);
         Failed = true;
@@ -485,7 +546,8 @@ TImportResult TContactImport::Finish()
         std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
     if (!state.Failed) {
         try {
-            state.Insert.reset();
+            state.InsertRow.reset();
+            state.InsertRows.reset();
             state.Transaction->Commit();
             state.Result.Ok = true;
         } catch (const EDatabaseError &e) {
@@ -493,9 +555,9 @@ TImportResult TContactImport::Finish()
             state.Result.Error = DatabaseErrorText(e);
         }
     }
-    state.Insert.reset();
+    state.InsertRow.reset();
+    state.InsertRows.reset();
     state.Transaction.reset();
-    state.Result.Unkept = state.Unkept;
     if (!state.Result.Ok)
         state.Result.Imported = 0;
     return state.Result;
