@@ -66,3 +66,31 @@ TEST(ImportContacts, LongImportsKeepOrderAndAllOrNothing)
 }
 
 } // namespace
+
+namespace {
+
+// A column first named after many contacts went in: those contacts take its default, and the
+// contacts the account held before keep their own value.
+TEST(ImportContacts, AColumnNamedAfterManyContactsLeavesOlderContactsAlone)
+{
+    TAccount account(QStringLiteral("import-late-many"));
+    const qint64 existing = account.AddContact(QStringLiteral("existing"));
+    account.connection.Db().Exec(QStringLiteral("update userinfo set uisalart=1 where keyid=%1").arg(existing));
+    TContactImport import(&account.connection, Now);
+    constexpr int Records = 100;
+    constexpr int Named = 70;
+    for (int i = 0; i < Records; ++i) {
+        TContactRecord record = Record({{"uname", QString::number(i)}});
+        if (i >= Named)
+            record.insert(QStringLiteral("uisalart"), QStringLiteral("1"));
+        import.Add(record);
+    }
+    ASSERT_TRUE(import.Finish().Ok);
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), Records + 1);
+    EXPECT_EQ(rows[0]["uisalart"].toInt(), 1);
+    for (int i = 0; i < Records; ++i)
+        EXPECT_EQ(rows[i + 1]["uisalart"].toInt(), i >= Named ? 1 : 0) << i;
+}
+
+} // namespace
