@@ -123,6 +123,11 @@ struct TRecordBatch {
     std::vector<std::pair<int, QString>> Values;  // column (index in Columns), value
     std::vector<size_t> Ends;                     // where each record's values end
     std::vector<QString> Names;                   // per record, its name
+    // Filled by whichever thread has the time: per value as bound, per record its initials.
+    bool Converted = false;
+    std::vector<TBound> Bound;
+    std::vector<QByteArray> Initials;
+    int Unkept = 0;
 };
 
 // The columns of the insert grow with the keys the records bring; every contact of the import is
@@ -148,8 +153,6 @@ struct TContactImport::TState {
     std::unique_ptr<SQLite::Statement> InsertRow, InsertRows;
     std::vector<const TBound *> Pending;    // values of the rows not inserted yet, Plan.size() each
     std::vector<const QByteArray *> PendingInitials;
-    std::vector<TBound> Converted;          // the values of the batch being written, as bound
-    std::vector<QByteArray> Initials;       // and the pinyin initials of its names
     std::vector<int> Plan;                  // the value columns of the insert (indexes in Columns)
     std::vector<int> SlotOfColumn;          // index in Columns → place in Plan, -1 when not yet there
     qint64 FirstKey = -1;                   // the first contact this import added
@@ -165,12 +168,13 @@ struct TContactImport::TState {
 
     int ColumnOf(const QString &key);
     void AddRecord(const std::vector<std::pair<int, const QString *>> &keyed);
-    TBound Bound(int column, const QString &value);
+    TBound Bound(int column, const QString &value, int &unkept) const;
+    void Convert(TRecordBatch &batch) const;
     int SlotOf(int column);
     std::unique_ptr<SQLite::Statement> Prepare(int rows);
     void Write(const std::vector<const TBound *> &values, const QByteArray &initials);
     void Flush();
-    void WriteBatch(const TRecordBatch &batch);
+    void WriteBatch(TRecordBatch &batch);
     void HandOn();
     void WriterLoop();
     void StopWriter();
@@ -192,7 +196,7 @@ int TContactImport::TState::ColumnOf(const QString &key)
     return *known;
 }
 
-TBound TContactImport::TState::Bound(int column, const QString &value)
+TBound TContactImport::TState::Bound(int column, const QString &value, int &unkept) const
 {
     TBound bound;
     switch (Columns[size_t(column)].Rule) {
@@ -202,7 +206,7 @@ TBound TContactImport::TState::Bound(int column, const QString &value)
         break;
     case TRule::Birthday: {
         const QVariant birthday = Birthday(value);
-        Result.Unkept += birthday.isNull() && !IsBlank(value);
+        unkept += birthday.isNull() && !IsBlank(value);
         if (!birthday.isNull()) {
             bound.Type = TBound::Text;
             bound.Bytes = birthday.toString().toUtf8();
@@ -223,6 +227,17 @@ TBound TContactImport::TState::Bound(int column, const QString &value)
         break;
     }
     return bound;
+}
+
+void TContactImport::TState::Convert(TRecordBatch &batch) const
+{
+    batch.Bound.reserve(batch.Values.size());
+    for (const auto &[column, value] : batch.Values)
+        batch.Bound.push_back(Bound(column, value, batch.Unkept));
+    batch.Initials.reserve(batch.Names.size());
+    for (const QString &name : batch.Names)
+        batch.Initials.push_back(PinyinInitials(name.trimmed()).toUtf8());
+    batch.Converted = true;
 }
 
 // One record's (column, value) pairs: a record without any value is left out; of a column given
@@ -451,9 +466,18 @@ void TContactImport::TState::HandOn()
 {
     if (Filling.Ends.size() < BatchRecords)
         return;
+    bool writerBusy = false;
+    {
+        std::lock_guard lock(Lock);
+        if (!Writer.joinable())
+            Writer = std::thread([this] { WriterLoop(); });
+        writerBusy = !Queue.empty();
+    }
+    // With batches waiting for the writer, this thread converts the next one itself instead of
+    // waiting idle; otherwise the writer does, and this thread reads on.
+    if (writerBusy)
+        Convert(Filling);
     std::unique_lock lock(Lock);
-    if (!Writer.joinable())
-        Writer = std::thread([this] { WriterLoop(); });
     Changed.wait(lock, [&] { return Queue.size() < QueuedBatches || Failed; });
     if (!Failed)
         Queue.push_back(std::move(Filling));
@@ -489,17 +513,15 @@ void TContactImport::TState::StopWriter()
         Writer.join();
 }
 
-void TContactImport::TState::WriteBatch(const TRecordBatch &batch)
+void TContactImport::TState::WriteBatch(TRecordBatch &batch)
 {
     if (Failed)
         return;
     try {
+        if (!batch.Converted)
+            Convert(batch);
+        Result.Unkept += batch.Unkept;
         std::vector<const TBound *> values;
-        // Sized once: the rows waiting for an insert point into them.
-        Converted.clear();
-        Converted.reserve(batch.Values.size());
-        Initials.clear();
-        Initials.reserve(batch.Names.size());
         size_t begin = 0;
         for (size_t record = 0; record < batch.Ends.size(); ++record) {
             const size_t end = batch.Ends[record];
@@ -511,12 +533,9 @@ void TContactImport::TState::WriteBatch(const TRecordBatch &batch)
                 SlotOf(column);
             }
             values.assign(Plan.size(), nullptr);
-            for (size_t i = begin; i < end; ++i) {
-                Converted.push_back(Bound(batch.Values[i].first, batch.Values[i].second));
-                values[size_t(SlotOfColumn[size_t(batch.Values[i].first)])] = &Converted.back();
-            }
-            Initials.push_back(PinyinInitials(batch.Names[record].trimmed()).toUtf8());
-            Write(values, Initials.back());
+            for (size_t i = begin; i < end; ++i)
+                values[size_t(SlotOfColumn[size_t(batch.Values[i].first)])] = &batch.Bound[i];
+            Write(values, batch.Initials[record]);
             ++Result.Imported;
             begin = end;
         }
@@ -541,7 +560,8 @@ TImportResult TContactImport::Finish()
     state.StopWriter();
     if (state.Unexpected)
         std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
-    state.WriteBatch(std::exchange(state.Filling, {}));
+    TRecordBatch last = std::exchange(state.Filling, {});
+    state.WriteBatch(last);
     if (state.Unexpected)
         std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
     if (!state.Failed) {

@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <thread>
 
 void AppendCsvField(QString &line, QStringView value)
 {
@@ -27,14 +28,17 @@ QString CsvHeaderLine(const QStringList &captions)
     return line;
 }
 
-QList<QStringList> ParseCsv(QStringView text)
+namespace {
+
+// The records from `from`, where a record starts, up to the first record that starts at or past
+// `stop`, appended to `records`. Returns where that record starts, or the text's size.
+qsizetype ParseRecords(QStringView text, qsizetype from, qsizetype stop, QList<QStringList> &records)
 {
-    QList<QStringList> records;
     QStringList record;
     QString field;
     const qsizetype size = text.size();
     const QChar *data = text.data();
-    qsizetype i = 0;
+    qsizetype i = from;
     bool atRecordStart = true;
 
     // Most fields are one stretch of the text and made in one go; only a doubled quote or text
@@ -60,6 +64,8 @@ QList<QStringList> ParseCsv(QStringView text)
     };
 
     while (i < size) {
+        if (atRecordStart && i >= stop)
+            return i;
         atRecordStart = false;
         // One field from i.
         if (data[i] == u'"') {
@@ -103,6 +109,58 @@ QList<QStringList> ParseCsv(QStringView text)
     }
     if (!atRecordStart)
         endRecord();
+    return size;
+}
+
+// A place near the middle of the text where a record likely starts: just after a line end with an
+// even number of quotes before it. Zero when there is none worth the split.
+qsizetype LikelyMiddleRecordStart(QStringView text)
+{
+    const qsizetype size = text.size();
+    qsizetype quotes = 0;
+    qsizetype counted = 0;
+    for (qsizetype at = size / 2; at < size;) {
+        const qsizetype end = [&] {
+            for (qsizetype i = at; i < size; ++i) {
+                if (text[i] == u'\n' || text[i] == u'\r')
+                    return i;
+            }
+            return size;
+        }();
+        if (end >= size - 1)
+            return 0;
+        const qsizetype start = text[end] == u'\r' && text[end + 1] == u'\n' ? end + 2 : end + 1;
+        quotes += text.sliced(counted, start - counted).count(u'"');
+        counted = start;
+        if (quotes % 2 == 0)
+            return start;
+        at = start;
+    }
+    return 0;
+}
+
+} // namespace
+
+QList<QStringList> ParseCsv(QStringView text)
+{
+    QList<QStringList> records;
+    // A large file is split in two halves read side by side. The second half is read from where a
+    // record seems to start; it is taken only if reading the first half really ends there, so the
+    // records are the same either way.
+    constexpr qsizetype SplitFrom = 1 << 20;
+    const qsizetype middle = text.size() >= SplitFrom ? LikelyMiddleRecordStart(text) : 0;
+    if (middle <= 0) {
+        ParseRecords(text, 0, text.size(), records);
+        return records;
+    }
+    QList<QStringList> tail;
+    std::thread second([&] { ParseRecords(text, middle, text.size(), tail); });
+    const qsizetype reached = ParseRecords(text, 0, middle, records);
+    second.join();
+    if (reached == middle)
+        records.append(std::move(tail));
+    else
+        ParseRecords(text, reached, text.size(), records);
     return records;
 }
 
