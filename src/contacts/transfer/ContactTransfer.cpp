@@ -471,10 +471,10 @@ void TContactImport::TState::HandOn()
         std::lock_guard lock(Lock);
         if (!Writer.joinable())
             Writer = std::thread([this] { WriterLoop(); });
-        writerBusy = !Queue.empty();
+        writerBusy = Queue.size() >= QueuedBatches / 2;
     }
-    // With batches waiting for the writer, this thread converts the next one itself instead of
-    // waiting idle; otherwise the writer does, and this thread reads on.
+    // With the writer behind, this thread converts the next batch itself instead of waiting idle;
+    // otherwise the writer does, and this thread reads on.
     if (writerBusy)
         Convert(Filling);
     std::unique_lock lock(Lock);
