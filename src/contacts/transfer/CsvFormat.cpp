@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <thread>
+#include <vector>
 
 void AppendCsvField(QString &line, QStringView value)
 {
@@ -194,6 +195,71 @@ bool BreaksUtf8(QByteArrayView bytes)
 
 namespace {
 
+// The two-byte characters of GB18030, which hold nearly all the Chinese text of a card, by their
+// bytes; 0 for a pair that is no character of its own. Read from the decoder in one go: the
+// pairs, each behind a line end, which no character contains and a bad pair cannot swallow.
+class TGbPairs
+{
+public:
+    TGbPairs() : chars_(0x10000, 0)
+    {
+        QByteArray bytes;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                bytes += char(lead);
+                bytes += char(trail);
+                bytes += '\n';
+            }
+        }
+        QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(bytes);
+        qsizetype from = 0;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                const qsizetype end = text.indexOf(u'\n', from);
+                if (end < 0)
+                    return;
+                if (end - from == 1 && text[from] != QChar::ReplacementCharacter && !text[from].isSurrogate())
+                    chars_[size_t(lead << 8 | trail)] = text[from].unicode();
+                from = end + 1;
+            }
+        }
+    }
+
+    char16_t At(uchar lead, uchar trail) const { return chars_[size_t(lead << 8 | trail)]; }
+
+private:
+    std::vector<char16_t> chars_;
+};
+
+} // namespace
+
+bool Gb18030TwoByteText(QByteArrayView bytes, QString &text)
+{
+    static const TGbPairs pairs;
+    text = QString(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    qsizetype length = 0;
+    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (in[i] < 0x80) {
+            out[length++] = QChar(in[i++]);
+            continue;
+        }
+        const char16_t c = i + 1 < bytes.size() ? pairs.At(in[i], in[i + 1]) : 0;
+        if (c == 0) {
+            text.clear();
+            return false;
+        }
+        out[length++] = QChar(c);
+        i += 2;
+    }
+    text.truncate(length);
+    return true;
+}
+
+namespace {
+
 // Counts the lines that are not valid UTF-8 and those that are valid and hold more than ASCII.
 void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
 {
@@ -245,7 +311,8 @@ TCsvText DecodeCsvText(const QByteArray &bytes)
         text.Text = QString::fromUtf8(body);
         text.BadLines = bad;
     } else {
-        text.Text = DecodeGB18030(body);
+        if (!Gb18030TwoByteText(body, text.Text))
+            text.Text = DecodeGB18030(body);
     }
     return text;
 }

@@ -38,6 +38,10 @@ TCsvText DecodeCsvText(const QByteArray &bytes);
 // still hold what a decoder refuses.
 bool BreaksUtf8(QByteArrayView bytes);
 
+// GB18030 text made only of ASCII and two-byte characters, read as the system's decoder reads it
+// but without its work per call. False, and `text` empty, for any other bytes.
+bool Gb18030TwoByteText(QByteArrayView bytes, QString &text);
+
 // The number of fields of the text's first record by the rules of ParseCsv, counted no further
 // than `limit` + 1, so a header of millions of commas is refused before it is split.
 qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit);

@@ -422,43 +422,6 @@ int Oddity(const QString &text)
     return oddity;
 }
 
-// The two-byte characters of GB18030, which hold nearly all the Chinese text of a card, by their
-// bytes; 0 for a pair that is no character of its own. Read from the decoder in one go: the
-// pairs, each behind a line end, which no character contains and a bad pair cannot swallow.
-class TGbPairs
-{
-public:
-    TGbPairs() : chars_(0x10000, 0)
-    {
-        QByteArray bytes;
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                bytes += char(lead);
-                bytes += char(trail);
-                bytes += '\n';
-            }
-        }
-        QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
-        const QString text = decoder.decode(bytes);
-        qsizetype from = 0;
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                const qsizetype end = text.indexOf(u'\n', from);
-                if (end < 0)
-                    return;
-                if (end - from == 1 && text[from] != QChar::ReplacementCharacter && !text[from].isSurrogate())
-                    chars_[size_t(lead << 8 | trail)] = text[from].unicode();
-                from = end + 1;
-            }
-        }
-    }
-
-    char16_t At(uchar lead, uchar trail) const { return chars_[size_t(lead << 8 | trail)]; }
-
-private:
-    std::vector<char16_t> chars_;
-};
-
 // Decoders by charset name, made once per file.
 class TDecoders
 {
@@ -486,31 +449,16 @@ public:
         return decoder.decode(bytes);
     }
 
-    // Text of ASCII and two-byte characters is read from the table, sparing the decoder's work
-    // for each short value; anything else goes through the decoder whole.
+    // Text of ASCII and two-byte characters spares the decoder's work for each short value;
+    // anything else goes through the decoder whole.
     QString Gb18030(QByteArrayView bytes)
     {
-        static const TGbPairs pairs;
-        QString text(bytes.size(), Qt::Uninitialized);
-        QChar *out = text.data();
-        qsizetype length = 0;
-        const auto *in = reinterpret_cast<const uchar *>(bytes.data());
-        for (qsizetype i = 0; i < bytes.size();) {
-            if (in[i] < 0x80) {
-                out[length++] = QChar(in[i++]);
-                continue;
-            }
-            const char16_t c = i + 1 < bytes.size() ? pairs.At(in[i], in[i + 1]) : 0;
-            if (c == 0) {
-                if (!gb18030_)
-                    gb18030_ = Find("GB18030");
-                return Decode(*gb18030_, bytes);
-            }
-            out[length++] = QChar(c);
-            i += 2;
-        }
-        text.truncate(length);
-        return text;
+        QString text;
+        if (Gb18030TwoByteText(bytes, text))
+            return text;
+        if (!gb18030_)
+            gb18030_ = Find("GB18030");
+        return Decode(*gb18030_, bytes);
     }
 
 private:
