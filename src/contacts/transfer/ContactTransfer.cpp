@@ -163,6 +163,7 @@ struct TContactImport::TState {
     std::mutex Lock;
     std::condition_variable Changed;
     std::deque<TRecordBatch> Queue;
+    std::vector<TRecordBatch> Written;      // let go of by the reading thread, sparing the writer
     bool Closed = false;
     std::thread Writer;
 
@@ -467,12 +468,15 @@ void TContactImport::TState::HandOn()
     if (Filling.Ends.size() < BatchRecords)
         return;
     bool writerBusy = false;
+    std::vector<TRecordBatch> written;
     {
         std::lock_guard lock(Lock);
         if (!Writer.joinable())
             Writer = std::thread([this] { WriterLoop(); });
         writerBusy = Queue.size() >= QueuedBatches / 2;
+        written.swap(Written);
     }
+    written.clear();
     // With the writer behind, this thread converts the next batch itself instead of waiting idle;
     // otherwise the writer does, and this thread reads on.
     if (writerBusy)
@@ -499,6 +503,8 @@ void TContactImport::TState::WriterLoop()
             Changed.notify_all();
         }
         WriteBatch(batch);
+        std::lock_guard lock(Lock);
+        Written.push_back(std::move(batch));
     }
 }
 
