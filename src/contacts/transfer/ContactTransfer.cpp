@@ -145,7 +145,7 @@ struct TContactImport::TState {
     // The caller's side.
     QHash<QString, int> ColumnOfKey;        // record key → index in Columns, -1 when ignored
     std::vector<std::pair<QString, int>> ColumnOfText;
-    std::vector<std::pair<int, const QString *>> Keyed;  // the record being converted
+    std::vector<std::pair<int, const QString *>> Keyed;  // the record being added: column, value
     std::vector<const QString *> Latest;    // per column, the record's value that counts
     TRecordBatch Filling;                   // the records not yet handed on
 
