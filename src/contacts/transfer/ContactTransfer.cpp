@@ -14,7 +14,13 @@
 #include <QMap>
 #include <QSet>
 #include <QStringEncoder>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -58,8 +64,11 @@ QVariant Birthday(const QString &value)
 {
     if (IsBlank(value))
         return {};
-    const QDateTime date = ReadLooseDateTime(value.trimmed());
-    return date.isValid() ? QVariant(date.date().toString(QStringLiteral("yyyy-MM-dd"))) : QVariant();
+    // A birthday is a day of the calendar: whether the local clock ever showed its midnight does
+    // not matter.
+    QDate date;
+    QTime time;
+    return ReadLooseDateTime(value, date, time) ? QVariant(IsoDateText(date)) : QVariant();
 }
 
 } // namespace
@@ -85,6 +94,7 @@ const QStringList &BookkeepingColumns()
     return columns;
 }
 constexpr int InitialsParameter = 5;  // kzfield1, the only bookkeeping value that changes per row
+constexpr int RowsPerInsert = 32;
 
 // A column an import may fill.
 struct TImportColumn {
@@ -99,69 +109,187 @@ struct TImportColumn {
 
 } // namespace
 
+// A value as the insert binds it.
+struct TBound {
+    enum TType { Null, Integer, Text, Blob };
+    TType Type = Null;
+    qint64 Number = 0;
+    QByteArray Bytes;
+};
+
+// Records of an import on their way to the thread that writes them: the value that counts of
+// each column a record names.
+struct TRecordBatch {
+    std::vector<std::pair<int, QString>> Values;  // column (index in Columns), value
+    std::vector<size_t> Ends;                     // where each record's values end
+    std::vector<QString> Names;                   // per record, its name
+    // Filled by whichever thread has the time: per value as bound, per record its initials.
+    bool Converted = false;
+    std::vector<TBound> Bound;
+    std::vector<QByteArray> Initials;
+    int Unkept = 0;
+};
+
 // The columns of the insert grow with the keys the records bring; every contact of the import is
 // stored as if the insert had named, from the start, every column any of the records has.
+// Records are read on the caller's thread and converted and written on another, so reading the
+// next ones overlaps writing these; only the writer touches the connection until Finish.
 struct TContactImport::TState {
     SQLite::Database *Db = nullptr;
     std::optional<SQLite::Transaction> Transaction;
-    std::unique_ptr<SQLite::Statement> Insert;
     QVariant Now;  // as stored
     std::vector<TImportColumn> Columns;     // the importable columns of the table, in table order
     QHash<QString, int> ColumnOfLower;      // lower-case name → index in Columns
-    QHash<QString, int> SlotOf;             // record key → place in Plan, -1 when ignored
-    std::vector<std::pair<QString, int>> SlotOfText;
+    int NameColumn = -1;
+
+    // The caller's side.
+    QHash<QString, int> ColumnOfKey;        // record key → index in Columns, -1 when ignored
+    std::vector<std::pair<QString, int>> ColumnOfText;
+    std::vector<std::pair<int, const QString *>> Keyed;  // the record being added: column, value
+    std::vector<const QString *> Latest;    // per column, the record's value that counts
+    TRecordBatch Filling;                   // the records not yet handed on
+
+    // The writer's side.
+    std::unique_ptr<SQLite::Statement> InsertRow, InsertRows;
+    std::vector<const TBound *> Pending;    // values of the rows not inserted yet, Plan.size() each
+    std::vector<const QByteArray *> PendingInitials;
     std::vector<int> Plan;                  // the value columns of the insert (indexes in Columns)
-    int NameSlot = -1;
+    std::vector<int> SlotOfColumn;          // index in Columns → place in Plan, -1 when not yet there
     qint64 FirstKey = -1;                   // the first contact this import added
     TImportResult Result;
-    bool Failed = false;
+    std::exception_ptr Unexpected;          // anything else the writer met, for the caller
 
-    int SlotOfKey(const QString &key);
-    void Prepare();
-    void Write(const std::vector<const QString *> &values);
+    std::atomic<bool> Failed = false;
+    std::mutex Lock;
+    std::condition_variable Changed;
+    std::deque<TRecordBatch> Queue;
+    std::vector<TRecordBatch> Written;      // let go of by the reading thread, sparing the writer
+    bool Closed = false;
+    std::thread Writer;
+
+    int ColumnOf(const QString &key);
+    void AddRecord(const std::vector<std::pair<int, const QString *>> &keyed);
+    TBound Bound(int column, const QString &value, int &unkept) const;
+    void Convert(TRecordBatch &batch) const;
+    int SlotOf(int column);
+    std::unique_ptr<SQLite::Statement> Prepare(int rows);
+    void Write(const std::vector<const TBound *> &values, const QByteArray &initials);
+    void Flush();
+    void WriteBatch(TRecordBatch &batch);
+    void HandOn();
+    void WriterLoop();
+    void StopWriter();
 };
 
-int TContactImport::TState::SlotOfKey(const QString &key)
+int TContactImport::TState::ColumnOf(const QString &key)
 {
     // Records made by one reader mostly share their key texts; the same text is found by its
     // address without hashing it. Holding the text keeps the address from going to another.
-    for (const auto &[text, slot] : SlotOfText) {
+    for (const auto &[text, column] : ColumnOfText) {
         if (text.constData() == key.constData() && text.size() == key.size())
-            return slot;
+            return column;
     }
-    const auto known = SlotOf.constFind(key);
-    if (known != SlotOf.constEnd()) {
-        if (SlotOfText.size() < 64)
-            SlotOfText.emplace_back(key, *known);
-        return *known;
+    auto known = ColumnOfKey.constFind(key);
+    if (known == ColumnOfKey.constEnd())
+        known = ColumnOfKey.insert(key, ColumnOfLower.value(key.toLower(), -1));
+    if (ColumnOfText.size() < 64)
+        ColumnOfText.emplace_back(key, *known);
+    return *known;
+}
+
+TBound TContactImport::TState::Bound(int column, const QString &value, int &unkept) const
+{
+    TBound bound;
+    switch (Columns[size_t(column)].Rule) {
+    case TRule::Level:
+        bound.Type = TBound::Integer;
+        bound.Number = Level(value).toLongLong();
+        break;
+    case TRule::Birthday: {
+        const QVariant birthday = Birthday(value);
+        unkept += birthday.isNull() && !IsBlank(value);
+        if (!birthday.isNull()) {
+            bound.Type = TBound::Text;
+            bound.Bytes = birthday.toString().toUtf8();
+        }
+        break;
     }
-    int slot = -1;
-    const int column = ColumnOfLower.value(key.toLower(), -1);
-    if (column >= 0) {
-        const auto planned = std::find(Plan.begin(), Plan.end(), column);
-        slot = int(planned - Plan.begin());
-        if (planned == Plan.end()) {
-            Plan.push_back(column);
-            if (Columns[size_t(column)].Name.compare(QLatin1String("uname"), Qt::CaseInsensitive) == 0)
-                NameSlot = slot;
-            // Contacts added before this column was named must hold null in it, as they would had
-            // the insert named it from the start.
-            if (FirstKey >= 0 && Columns[size_t(column)].OwnDefault) {
-                const TImportColumn &named = Columns[size_t(column)];
-                const QString value = named.NotNullDefault.isEmpty() ? QStringLiteral("null") : named.NotNullDefault;
-                SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=%2 where keyid>=?")
-                                                 .arg(named.Name, value));
-                clear.Bind(1, FirstKey);
-                clear.Exec();
-            }
-            Insert.reset();
+    case TRule::Picture:
+        if (!IsBlank(value)) {
+            bound.Type = TBound::Blob;
+            bound.Bytes = QByteArray::fromBase64(value.toLatin1());
+        }
+        break;
+    case TRule::Text:
+        if (!IsBlank(value)) {
+            bound.Type = TBound::Text;
+            bound.Bytes = value.toUtf8();
+        }
+        break;
+    }
+    return bound;
+}
+
+void TContactImport::TState::Convert(TRecordBatch &batch) const
+{
+    batch.Bound.reserve(batch.Values.size());
+    for (const auto &[column, value] : batch.Values)
+        batch.Bound.push_back(Bound(column, value, batch.Unkept));
+    batch.Initials.reserve(batch.Names.size());
+    for (const QString &name : batch.Names)
+        batch.Initials.push_back(PinyinInitials(name.trimmed()).toUtf8());
+    batch.Converted = true;
+}
+
+// One record's (column, value) pairs: a record without any value is left out; of a column given
+// twice the last value counts.
+void TContactImport::TState::AddRecord(const std::vector<std::pair<int, const QString *>> &keyed)
+{
+    if (std::all_of(keyed.begin(), keyed.end(), [](const auto &pair) { return IsBlank(*pair.second); }))
+        return;
+    Latest.assign(Columns.size(), nullptr);
+    for (const auto &[column, value] : keyed) {
+        if (column >= 0)
+            Latest[size_t(column)] = value;
+    }
+    for (const auto &[column, value] : keyed) {
+        if (column >= 0 && Latest[size_t(column)] == value) {
+            Filling.Values.emplace_back(column, *value);
+            Latest[size_t(column)] = nullptr;
         }
     }
-    SlotOf.insert(key, slot);
+    const QString *name = nullptr;
+    for (const auto &[column, value] : keyed) {
+        if (column == NameColumn)
+            name = value;
+    }
+    Filling.Names.push_back(name ? *name : QString());
+    Filling.Ends.push_back(Filling.Values.size());
+    HandOn();
+}
+
+int TContactImport::TState::SlotOf(int column)
+{
+    int &slot = SlotOfColumn[size_t(column)];
+    if (slot >= 0)
+        return slot;
+    slot = int(Plan.size());
+    Plan.push_back(column);
+    // Contacts added before this column was named must hold null in it, as they would had the
+    // insert named it from the start.
+    const TImportColumn &named = Columns[size_t(column)];
+    if (FirstKey >= 0 && named.OwnDefault) {
+        const QString value = named.NotNullDefault.isEmpty() ? QStringLiteral("null") : named.NotNullDefault;
+        SQLite::Statement clear(*Db, QStringLiteral("update userinfo set %1=%2 where keyid>=?").arg(named.Name, value));
+        clear.Bind(1, FirstKey);
+        clear.Exec();
+    }
+    InsertRow.reset();
+    InsertRows.reset();
     return slot;
 }
 
-void TContactImport::TState::Prepare()
+std::unique_ptr<SQLite::Statement> TContactImport::TState::Prepare(int rows)
 {
     QStringList names = BookkeepingColumns();
     for (const int column : Plan)
@@ -172,66 +300,101 @@ void TContactImport::TState::Prepare()
         const QString &fallback = planIndex >= 0 ? Columns[size_t(Plan[size_t(planIndex)])].NotNullDefault : QString();
         marks << (fallback.isEmpty() ? QStringLiteral("?") : QStringLiteral("coalesce(?,%1)").arg(fallback));
     }
-    Insert = std::make_unique<SQLite::Statement>(
-        *Db, QStringLiteral("insert into userinfo(%1) values(%2)").arg(names.join(u','), marks.join(u',')));
+    const QString row = QStringLiteral("(%1)").arg(marks.join(u','));
+    QStringList values;
+    for (int r = 0; r < rows; ++r)
+        values << row;
+    auto insert = std::make_unique<SQLite::Statement>(
+        *Db, QStringLiteral("insert into userinfo(%1) values%2").arg(names.join(u','), values.join(u',')));
     // The bookkeeping every contact shares is bound once; the engine keeps bindings between rows.
     const QVariantList shared = {1, 0, 2, 0, QString(), QStringLiteral("2"), 0, Now, Now};
-    for (int i = 0; i < shared.size(); ++i) {
-        if (i + 1 != InitialsParameter)
-            Insert->Bind(i + 1, shared[i]);
+    for (int r = 0; r < rows; ++r) {
+        for (int i = 0; i < shared.size(); ++i) {
+            if (i + 1 != InitialsParameter)
+                insert->Bind(r * int(names.size()) + i + 1, shared[i]);
+        }
     }
+    return insert;
 }
 
-void TContactImport::TState::Write(const std::vector<const QString *> &values)
+void TContactImport::TState::Write(const std::vector<const TBound *> &values, const QByteArray &initials)
 {
-    if (!Insert)
-        Prepare();
-    SQLite::Statement &insert = *Insert;
-    insert.Reset();
-    const QString name = NameSlot < 0 ? QString() : values[size_t(NameSlot)]->trimmed();
-    insert.BindUtf8(InitialsParameter, PinyinInitials(name).toUtf8());
-    int index = int(BookkeepingColumns().size());
-    for (size_t i = 0; i < values.size(); ++i) {
-        ++index;
-        const QString &value = *values[i];
-        switch (Columns[size_t(Plan[i])].Rule) {
-        case TRule::Level:
-            insert.BindInt64(index, Level(value).toLongLong());
-            break;
-        case TRule::Birthday: {
-            const QVariant birthday = Birthday(value);
-            Result.Unkept += birthday.isNull() && !IsBlank(value);
-            if (birthday.isNull())
+    Pending.insert(Pending.end(), values.begin(), values.end());
+    PendingInitials.push_back(&initials);
+    if (PendingInitials.size() == size_t(RowsPerInsert))
+        Flush();
+}
+
+void TContactImport::TState::Flush()
+{
+    const int rows = int(PendingInitials.size());
+    if (rows == 0)
+        return;
+    // Whole groups go in one statement, which spares the engine its work per statement; the rest
+    // of a batch one by one.
+    std::unique_ptr<SQLite::Statement> &statement = rows == RowsPerInsert ? InsertRows : InsertRow;
+    if (!statement)
+        statement = Prepare(rows == RowsPerInsert ? RowsPerInsert : 1);
+    const int perRow = int(BookkeepingColumns().size() + Plan.size());
+    for (int r = 0; r < rows; ++r) {
+        SQLite::Statement &insert = *statement;
+        const int base = statement == InsertRows ? r * perRow : 0;
+        if (statement == InsertRow && r > 0)
+            insert.Reset();
+        insert.BindUtf8(base + InitialsParameter, *PendingInitials[size_t(r)]);
+        int index = base + int(BookkeepingColumns().size());
+        for (size_t i = 0; i < Plan.size(); ++i) {
+            ++index;
+            const TBound *value = Pending[size_t(r) * Plan.size() + i];
+            // A column this contact has no value for: the level is 0, anything else null.
+            if (!value) {
+                if (Columns[size_t(Plan[i])].Rule == TRule::Level)
+                    insert.BindInt64(index, 0);
+                else
+                    insert.BindNull(index);
+                continue;
+            }
+            switch (value->Type) {
+            case TBound::Null:
                 insert.BindNull(index);
-            else
-                insert.BindUtf8(index, birthday.toString().toUtf8());
-            break;
+                break;
+            case TBound::Integer:
+                insert.BindInt64(index, value->Number);
+                break;
+            case TBound::Text:
+                insert.BindUtf8(index, value->Bytes);
+                break;
+            case TBound::Blob:
+                insert.BindBlob(index, value->Bytes);
+                break;
+            }
         }
-        case TRule::Picture:
-            if (IsBlank(value))
-                insert.BindNull(index);
-            else
-                insert.BindBlob(index, QByteArray::fromBase64(value.toLatin1()));
-            break;
-        case TRule::Text:
-            if (IsBlank(value))
-                insert.BindNull(index);
-            else
-                insert.BindUtf8(index, value.toUtf8());
-            break;
+        if (statement == InsertRow) {
+            insert.Exec();
+            if (FirstKey < 0)
+                FirstKey = Db->LastInsertRowId();
         }
     }
-    insert.Exec();
-    if (FirstKey < 0)
-        FirstKey = Db->LastInsertRowId();
+    if (statement == InsertRows) {
+        statement->Exec();
+        statement->Reset();
+        // The rows of one statement take keys one after another.
+        if (FirstKey < 0)
+            FirstKey = Db->LastInsertRowId() - rows + 1;
+    } else {
+        statement->Reset();
+    }
+    Pending.clear();
+    PendingInitials.clear();
 }
 
 TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now) : state_(std::make_unique<TState>())
 {
+    TState &state = *state_;
     try {
         SQLite::Database &db = connection->Db();
-        state_->Db = &db;
-        state_->Now = SQLite::StorageValue(now);
+        state.Db = &db;
+        state.Now = SQLite::StorageValue(now);
         SQLite::Statement info(db, QStringLiteral("select name,\"notnull\",dflt_value from pragma_table_info(?)"));
         info.Bind(1, UserInfo);
         while (info.ExecuteStep()) {
@@ -239,78 +402,178 @@ TContactImport::TContactImport(TADOConnection *connection, const QDateTime &now)
             const QString lower = name.toLower();
             if (IsReservedColumn(lower))
                 continue;
-            state_->ColumnOfLower.insert(lower, int(state_->Columns.size()));
+            if (lower == QLatin1String("uname"))
+                state.NameColumn = int(state.Columns.size());
+            state.ColumnOfLower.insert(lower, int(state.Columns.size()));
             const bool notNull = info.Column(1).toInt() != 0;
             const QVariant dflt = info.Column(2);
-            state_->Columns.push_back({name, RuleOf(lower), notNull || !dflt.isNull(),
-                                       notNull && !dflt.isNull() ? dflt.toString() : QString()});
+            state.Columns.push_back({name, RuleOf(lower), notNull || !dflt.isNull(),
+                                     notNull && !dflt.isNull() ? dflt.toString() : QString()});
         }
+        state.SlotOfColumn.assign(state.Columns.size(), -1);
         // The level is always written: a contact without one gets 0.
-        state_->SlotOfKey(QStringLiteral("ulevel"));
-        state_->Transaction.emplace(db);
-    } catch (const EDatabaseError &e) {
-        state_->Failed = true;
-        state_->Result.Error = DatabaseErrorText(e);
-    }
-}
-
-TContactImport::~TContactImport() = default;
-
-void TContactImport::Add(const TContactRecord &record)
-{
-    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
-        for (auto it = record.cbegin(); it != record.cend(); ++it)
-            value(it.key(), it.value());
-    });
-}
-
-void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &mappings)
-{
-    // What CsvContacts would make of the record, without making it.
-    AddValues([&](const std::function<void(const QString &, const QString &)> &value) {
-        for (const TCsvMapping &mapping : mappings) {
-            if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
-                value(mapping.Column, items[mapping.Item]);
-        }
-    });
-}
-
-void TContactImport::AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each)
-{
-    TState &state = *state_;
-    if (state.Failed)
-        return;
-    try {
-        thread_local std::vector<std::pair<int, const QString *>> slotted;
-        slotted.clear();
-        bool hasValue = false;
-        each([&](const QString &key, const QString &value) {
-            slotted.emplace_back(state.SlotOfKey(key), &value);
-            hasValue = hasValue || !IsBlank(value);
-        });
-        if (!hasValue)
-            return;
-        static const QString empty;
-        std::vector<const QString *> values(state.Plan.size(), &empty);
-        // A key given twice keeps its last value, as in a record.
-        for (const auto &[slot, value] : slotted) {
-            if (slot >= 0)
-                values[size_t(slot)] = value;
-        }
-        state.Write(values);
-        ++state.Result.Imported;
+        const int level = state.ColumnOfLower.value(QStringLiteral("ulevel"), -1);
+        if (level >= 0)
+            state.SlotOf(level);
+        state.Transaction.emplace(db);
     } catch (const EDatabaseError &e) {
         state.Failed = true;
         state.Result.Error = DatabaseErrorText(e);
     }
 }
 
+TContactImport::~TContactImport()
+{
+    // An import never finished is abandoned: the writer stops, the transaction rolls back.
+    state_->Failed = true;
+    state_->StopWriter();
+}
+
+void TContactImport::Add(const TContactRecord &record)
+{
+    TState &state = *state_;
+    if (state.Failed)
+        return;
+    state.Keyed.clear();
+    for (auto it = record.cbegin(); it != record.cend(); ++it)
+        state.Keyed.emplace_back(state.ColumnOf(it.key()), &it.value());
+    state.AddRecord(state.Keyed);
+}
+
+void TContactImport::Add(const QStringList &items, const QList<TCsvMapping> &mappings)
+{
+    // What CsvContacts would make of the record, without making it.
+    TState &state = *state_;
+    if (state.Failed)
+        return;
+    state.Keyed.clear();
+    for (const TCsvMapping &mapping : mappings) {
+        if (mapping.Item >= 0 && mapping.Item < items.size() && !IsBlank(items[mapping.Item]))
+            state.Keyed.emplace_back(state.ColumnOf(mapping.Column), &items[mapping.Item]);
+    }
+    state.AddRecord(state.Keyed);
+}
+
+namespace {
+
+constexpr size_t BatchRecords = 256;
+// Batches waiting for the writer; a reader far ahead of it waits rather than holding the file's
+// records in memory.
+constexpr size_t QueuedBatches = 8;
+
+} // namespace
+
+void TContactImport::TState::HandOn()
+{
+    if (Filling.Ends.size() < BatchRecords)
+        return;
+    bool writerBusy = false;
+    std::vector<TRecordBatch> written;
+    {
+        std::lock_guard lock(Lock);
+        if (!Writer.joinable())
+            Writer = std::thread([this] { WriterLoop(); });
+        writerBusy = Queue.size() >= QueuedBatches / 2;
+        written.swap(Written);
+    }
+    written.clear();
+    // With the writer behind, this thread converts the next batch itself instead of waiting idle;
+    // otherwise the writer does, and this thread reads on.
+    if (writerBusy)
+        Convert(Filling);
+    std::unique_lock lock(Lock);
+    Changed.wait(lock, [&] { return Queue.size() < QueuedBatches || Failed; });
+    if (!Failed)
+        Queue.push_back(std::move(Filling));
+    Filling = {};
+    Changed.notify_all();
+}
+
+void TContactImport::TState::WriterLoop()
+{
+    for (;;) {
+        TRecordBatch batch;
+        {
+            std::unique_lock lock(Lock);
+            Changed.wait(lock, [&] { return !Queue.empty() || Closed; });
+            if (Queue.empty())
+                return;
+            batch = std::move(Queue.front());
+            Queue.pop_front();
+            Changed.notify_all();
+        }
+        WriteBatch(batch);
+        std::lock_guard lock(Lock);
+        Written.push_back(std::move(batch));
+    }
+}
+
+void TContactImport::TState::StopWriter()
+{
+    {
+        std::lock_guard lock(Lock);
+        Closed = true;
+        Changed.notify_all();
+    }
+    if (Writer.joinable())
+        Writer.join();
+}
+
+void TContactImport::TState::WriteBatch(TRecordBatch &batch)
+{
+    if (Failed)
+        return;
+    try {
+        if (!batch.Converted)
+            Convert(batch);
+        Result.Unkept += batch.Unkept;
+        std::vector<const TBound *> values;
+        size_t begin = 0;
+        for (size_t record = 0; record < batch.Ends.size(); ++record) {
+            const size_t end = batch.Ends[record];
+            for (size_t i = begin; i < end; ++i) {
+                const int column = batch.Values[i].first;
+                // The rows waiting for an insert must go in before the insert changes its columns.
+                if (SlotOfColumn[size_t(column)] < 0)
+                    Flush();
+                SlotOf(column);
+            }
+            values.assign(Plan.size(), nullptr);
+            for (size_t i = begin; i < end; ++i)
+                values[size_t(SlotOfColumn[size_t(batch.Values[i].first)])] = &batch.Bound[i];
+            Write(values, batch.Initials[record]);
+            ++Result.Imported;
+            begin = end;
+        }
+        // The values live only as long as the batch.
+        Flush();
+    } catch (const EDatabaseError &e) {
+        Result.Error = DatabaseErrorText(e);
+        Failed = true;
+    } catch (...) {
+        Unexpected = std::current_exception();
+        Failed = true;
+    }
+    if (Failed) {
+        std::lock_guard lock(Lock);
+        Changed.notify_all();
+    }
+}
+
 TImportResult TContactImport::Finish()
 {
     TState &state = *state_;
+    state.StopWriter();
+    if (state.Unexpected)
+        std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
+    TRecordBatch last = std::exchange(state.Filling, {});
+    state.WriteBatch(last);
+    if (state.Unexpected)
+        std::rethrow_exception(std::exchange(state.Unexpected, nullptr));
     if (!state.Failed) {
         try {
-            state.Insert.reset();
+            state.InsertRow.reset();
+            state.InsertRows.reset();
             state.Transaction->Commit();
             state.Result.Ok = true;
         } catch (const EDatabaseError &e) {
@@ -318,7 +581,8 @@ TImportResult TContactImport::Finish()
             state.Result.Error = DatabaseErrorText(e);
         }
     }
-    state.Insert.reset();
+    state.InsertRow.reset();
+    state.InsertRows.reset();
     state.Transaction.reset();
     if (!state.Result.Ok)
         state.Result.Imported = 0;

@@ -35,7 +35,9 @@ struct TCsvMapping {
 
 // The same import fed one record at a time, so that a file need not be read whole first: Add
 // each record as it is read, then Finish, which commits. After a failure Add does nothing and
-// Finish reports it; an import that is never finished is rolled back.
+// Finish reports it; an import that is never finished is rolled back. The records are written on
+// a thread of the import's own while the caller reads the next ones: until Finish returns, the
+// connection is the import's alone.
 class TContactImport
 {
 public:
@@ -52,8 +54,6 @@ public:
     struct TState;
 
 private:
-    void AddValues(const std::function<void(const std::function<void(const QString &, const QString &)> &)> &each);
-
     std::unique_ptr<TState> state_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 void AppendCsvField(QString &line, QStringView value)
 {
@@ -27,41 +29,58 @@ QString CsvHeaderLine(const QStringList &captions)
     return line;
 }
 
-QList<QStringList> ParseCsv(QStringView text)
+namespace {
+
+// The records from `from`, where a record starts, up to the first record that starts at or past
+// `stop`, appended to `records`. Returns where that record starts, or the text's size.
+qsizetype ParseRecords(QStringView text, qsizetype from, qsizetype stop, QList<QStringList> &records)
 {
-    QList<QStringList> records;
     QStringList record;
     QString field;
     const qsizetype size = text.size();
-    qsizetype i = 0;
+    const QChar *data = text.data();
+    qsizetype i = from;
     bool atRecordStart = true;
 
+    // Most fields are one stretch of the text and made in one go; only a doubled quote or text
+    // after a closing quote adds to one.
+    const auto take = [&](qsizetype from, qsizetype length) {
+        if (length == 0)
+            return;
+        if (field.isNull())
+            field = QString(data + from, length);
+        else
+            field.append(data + from, length);
+    };
     const auto endField = [&] {
-        record << field;
-        field.clear();
+        record << std::exchange(field, QString());
     };
     const auto endRecord = [&] {
         endField();
-        records << record;
-        record.clear();
+        // Records are mostly as wide as the one before.
+        const qsizetype width = record.size();
+        records << std::exchange(record, QStringList());
+        record.reserve(width);
         atRecordStart = true;
     };
 
     while (i < size) {
+        if (atRecordStart && i >= stop)
+            return i;
         atRecordStart = false;
         // One field from i.
-        if (text[i] == u'"') {
+        if (data[i] == u'"') {
             ++i;
             while (i < size) {
                 const qsizetype quote = text.indexOf(u'"', i);
                 if (quote < 0) {
-                    field += text.mid(i);
+                    take(i, size - i);
                     i = size;
                     break;
                 }
-                field += text.mid(i, quote - i);
+                take(i, quote - i);
                 i = quote + 1;
-                if (i < size && text[i] == u'"') {
+                if (i < size && data[i] == u'"') {
                     field += u'"';
                     ++i;
                     continue;
@@ -71,27 +90,172 @@ QList<QStringList> ParseCsv(QStringView text)
         }
         // The unquoted part, or what follows a closing quote, up to the field's end.
         qsizetype end = i;
-        while (end < size && text[end] != u',' && text[end] != u'\n' && text[end] != u'\r')
+        while (end < size && data[end] != u',' && data[end] != u'\n' && data[end] != u'\r')
             ++end;
-        field += text.mid(i, end - i);
+        take(i, end - i);
         i = end;
         if (i >= size)
             break;
-        if (text[i] == u',') {
+        if (data[i] == u',') {
             // A comma at the very end still leaves an empty last field.
             endField();
             ++i;
             continue;
         }
         // A line end: CR LF counts once.
-        if (text[i] == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+        if (data[i] == u'\r' && i + 1 < size && data[i + 1] == u'\n')
             ++i;
         ++i;
         endRecord();
     }
     if (!atRecordStart)
         endRecord();
+    return size;
+}
+
+// A place near the middle of the text where a record likely starts: just after a line end with an
+// even number of quotes before it. Zero when there is none worth the split.
+qsizetype LikelyMiddleRecordStart(QStringView text)
+{
+    const qsizetype size = text.size();
+    qsizetype quotes = 0;
+    qsizetype counted = 0;
+    for (qsizetype at = size / 2; at < size;) {
+        const qsizetype end = [&] {
+            for (qsizetype i = at; i < size; ++i) {
+                if (text[i] == u'\n' || text[i] == u'\r')
+                    return i;
+            }
+            return size;
+        }();
+        if (end >= size - 1)
+            return 0;
+        const qsizetype start = text[end] == u'\r' && text[end + 1] == u'\n' ? end + 2 : end + 1;
+        quotes += text.sliced(counted, start - counted).count(u'"');
+        counted = start;
+        if (quotes % 2 == 0)
+            return start;
+        at = start;
+    }
+    return 0;
+}
+
+} // namespace
+
+QList<QStringList> ParseCsv(QStringView text)
+{
+    QList<QStringList> records;
+    // A large file is split in two halves read side by side. The second half is read from where a
+    // record seems to start; it is taken only if reading the first half really ends there, so the
+    // records are the same either way.
+    constexpr qsizetype SplitFrom = 1 << 20;
+    const qsizetype middle = text.size() >= SplitFrom ? LikelyMiddleRecordStart(text) : 0;
+    if (middle <= 0) {
+        ParseRecords(text, 0, text.size(), records);
+        return records;
+    }
+    QList<QStringList> tail;
+    std::thread second([&] { ParseRecords(text, middle, text.size(), tail); });
+    const qsizetype reached = ParseRecords(text, 0, middle, records);
+    second.join();
+    if (reached == middle)
+        records.append(std::move(tail));
+    else
+        ParseRecords(text, reached, text.size(), records);
     return records;
+}
+
+bool BreaksUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned lead = p[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const qsizetype length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                 : lead >= 0xF0 && lead <= 0xF4                            ? 4
+                                                                                           : 0;
+        if (length == 0 || i + length > size)
+            return true;
+        for (qsizetype k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return true;
+        }
+        const unsigned second = p[i + 1];
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second >= 0x90))
+            return true;
+        i += length;
+    }
+    return false;
+}
+
+namespace {
+
+// The two-byte characters of GB18030, which hold nearly all the Chinese text of a card, by their
+// bytes; 0 for a pair that is no character of its own. Read from the decoder in one go: the
+// pairs, each behind a line end, which no character contains and a bad pair cannot swallow.
+class TGbPairs
+{
+public:
+    TGbPairs() : chars_(0x10000, 0)
+    {
+        QByteArray bytes;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                bytes += char(lead);
+                bytes += char(trail);
+                bytes += '\n';
+            }
+        }
+        QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(bytes);
+        qsizetype from = 0;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                const qsizetype end = text.indexOf(u'\n', from);
+                if (end < 0)
+                    return;
+                if (end - from == 1 && text[from] != QChar::ReplacementCharacter && !text[from].isSurrogate())
+                    chars_[size_t(lead << 8 | trail)] = text[from].unicode();
+                from = end + 1;
+            }
+        }
+    }
+
+    char16_t At(uchar lead, uchar trail) const { return chars_[size_t(lead << 8 | trail)]; }
+
+private:
+    std::vector<char16_t> chars_;
+};
+
+} // namespace
+
+bool Gb18030TwoByteText(QByteArrayView bytes, QString &text)
+{
+    static const TGbPairs pairs;
+    text = QString(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    qsizetype length = 0;
+    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (in[i] < 0x80) {
+            out[length++] = QChar(in[i++]);
+            continue;
+        }
+        const char16_t c = i + 1 < bytes.size() ? pairs.At(in[i], in[i + 1]) : 0;
+        if (c == 0) {
+            text.clear();
+            return false;
+        }
+        out[length++] = QChar(c);
+        i += 2;
+    }
+    text.truncate(length);
+    return true;
 }
 
 namespace {
@@ -112,6 +276,10 @@ void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
         ++total;
         if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
             continue;
+        if (BreaksUtf8(line)) {
+            ++bad;
+            continue;
+        }
         decoder.resetState();
         const QString decoded = decoder.decode(line);
         if (decoder.hasError())
@@ -133,7 +301,7 @@ TCsvText DecodeCsvText(const QByteArray &bytes)
     }
     const bool marked = bytes.startsWith("\xEF\xBB\xBF");
     const QByteArray body = marked ? bytes.sliced(3) : bytes;
-    if (IsValidUtf8(body)) {
+    if (!BreaksUtf8(body) && IsValidUtf8(body)) {
         text.Text = QString::fromUtf8(body);
         return text;
     }
@@ -143,7 +311,8 @@ TCsvText DecodeCsvText(const QByteArray &bytes)
         text.Text = QString::fromUtf8(body);
         text.BadLines = bad;
     } else {
-        text.Text = DecodeGB18030(body);
+        if (!Gb18030TwoByteText(body, text.Text))
+            text.Text = DecodeGB18030(body);
     }
     return text;
 }

@@ -33,6 +33,15 @@ struct TCsvText {
 };
 TCsvText DecodeCsvText(const QByteArray &bytes);
 
+// Whether the bytes break the rules of UTF-8: a byte that starts no character, a character cut
+// short, an overlong form, a surrogate or a code point past U+10FFFF. Bytes that keep them may
+// still hold what a decoder refuses.
+bool BreaksUtf8(QByteArrayView bytes);
+
+// GB18030 text made only of ASCII and two-byte characters, read as the system's decoder reads it
+// but without its work per call. False, and `text` empty, for any other bytes.
+bool Gb18030TwoByteText(QByteArrayView bytes, QString &text);
+
 // The number of fields of the text's first record by the rules of ParseCsv, counted no further
 // than `limit` + 1, so a header of millions of commas is refused before it is split.
 qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -18,6 +19,9 @@ const QStringList &VCardColumns();
 // (`udtfmt` "阴历") the solar date of that lunar month and day. Empty when the text is not a
 // date or the lunar year is beyond the calendar tables; the card then has no BDAY line.
 QString VCardBirthday(const QString &uhsr, const QString &udtfmt);
+
+// "yyyy-MM-dd" of a valid date of the years 1 to 9999, as contacts store birthdays.
+QString IsoDateText(QDate date);
 
 // One vCard 2.1 card: the fixed lines in their fixed order, CR LF after each, in GB18030. A value
 // holding a line break is written quoted-printable so it cannot end the card early.

@@ -1,6 +1,8 @@
 // Reading cards: vCard 2.1, 3.0 and 4.0 as phones, mail programs and address books write them.
 #include "transfer/VCardFormat.h"
 
+#include "transfer/CsvFormat.h"
+
 #include "editor/PictureLoad.h"
 
 #include "platform/JetFormat.h"
@@ -19,16 +21,50 @@ namespace {
 // A photo larger than this is no contact photo; it is left out and counted.
 constexpr qsizetype MaxPhotoBytes = 16 * 1024 * 1024;
 
-bool Is(QByteArrayView text, const char *name)
+char AsciiLower(char c)
 {
-    return text.compare(name, Qt::CaseInsensitive) == 0;
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
 }
 
-bool StartsWith(QByteArrayView text, const char *prefix)
+// Every line asks a few of these; the names are ASCII.
+template <size_t N>
+bool Is(QByteArrayView text, const char (&name)[N])
 {
-    const QByteArrayView p(prefix);
-    return text.size() >= p.size() && Is(text.first(p.size()), prefix);
+    if (text.size() != qsizetype(N - 1))
+        return false;
+    for (size_t i = 0; i + 1 < N; ++i) {
+        if (AsciiLower(text[qsizetype(i)]) != AsciiLower(name[i]))
+            return false;
+    }
+    return true;
 }
+
+template <size_t N>
+bool StartsWith(QByteArrayView text, const char (&prefix)[N])
+{
+    return text.size() >= qsizetype(N - 1) && Is(text.first(qsizetype(N - 1)), prefix);
+}
+
+} // namespace
+
+QString IsoDateText(QDate date)
+{
+    int parts[3] = {};
+    date.getDate(&parts[0], &parts[1], &parts[2]);
+    char16_t text[10] = {};
+    const auto put = [&](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char16_t(u'0' + value % 10);
+    };
+    put(0, parts[0], 4);
+    text[4] = u'-';
+    put(5, parts[1], 2);
+    text[7] = u'-';
+    put(8, parts[2], 2);
+    return QString(reinterpret_cast<const QChar *>(text), 10);
+}
+
+namespace {
 
 // Files ------------------------------------------------------------------------------------------
 
@@ -84,8 +120,12 @@ bool IsFold(QByteArrayView line)
 }
 
 // "BEGIN:VCARD" or "END:VCARD", blanks around the value allowed.
-bool IsMarker(QByteArrayView line, const char *name)
+template <size_t N>
+bool IsMarker(QByteArrayView line, const char (&name)[N])
 {
+    // Most lines are properties: their first letter tells them apart (a fold starts with a blank).
+    if (line.isEmpty() || (AsciiLower(line[0]) != AsciiLower(name[0]) && line[0] != '\v' && line[0] != '\f'))
+        return false;
     const qsizetype colon = line.indexOf(':');
     return colon > 0 && !IsFold(line) && Is(line.first(colon).trimmed(), name) && Is(line.sliced(colon + 1).trimmed(), "VCARD");
 }
@@ -99,13 +139,27 @@ constexpr unsigned TypeFax = 1u << 3;
 constexpr unsigned TypePref = 1u << 4;
 constexpr unsigned TypePager = 1u << 5;
 
+// The properties a contact is made of; every other one is left out.
+enum class TName {
+    Other, Version, Agent, FN, N, WabGender, Gender, Bday, Nickname, Org, Title, Url, Note, Tel, Email, Adr,
+    InstantMessaging, Photo
+};
+
 struct TProperty {
-    QByteArray Name;  // upper case, without its group
+    TName Name = TName::Other;  // without its group
     unsigned Types = 0;
     QByteArray Charset;
     bool QuotedPrintable = false;
     bool Base64 = false;
     QByteArrayView Value;
+    QByteArrayView Parameters;  // from the first semicolon of the head on, or empty
+};
+
+// A line of a card and, unless it is a fold or no property, its name and value.
+struct TCardLine {
+    QByteArrayView Text;
+    bool Split = false;
+    TProperty Property;
 };
 
 unsigned TypeOf(QByteArrayView type, TProperty &property)
@@ -151,22 +205,55 @@ qsizetype IndexOutsideQuotes(QByteArrayView text, char c, qsizetype from)
     return -1;
 }
 
-// "group.NAME;TYPE=A,B;BARE;CHARSET=X:value". False for a line without a colon.
-// A property name in capitals. Every card repeats the same few names; each is made once and
-// shared.
-QByteArray UpperName(QByteArrayView name)
+TName NameOf(QByteArrayView name)
 {
-    thread_local std::vector<std::pair<QByteArray, QByteArray>> seen;
-    for (const auto &[raw, upper] : seen) {
-        if (raw.size() == name.size() && std::memcmp(raw.constData(), name.data(), size_t(name.size())) == 0)
-            return upper;
+    static const std::pair<const char *, TName> names[] = {
+        {"VERSION", TName::Version},   {"AGENT", TName::Agent},
+        {"FN", TName::FN},             {"N", TName::N},
+        {"X-WAB-GENDER", TName::WabGender}, {"GENDER", TName::Gender},
+        {"BDAY", TName::Bday},         {"NICKNAME", TName::Nickname},
+        {"ORG", TName::Org},           {"TITLE", TName::Title},
+        {"URL", TName::Url},           {"NOTE", TName::Note},
+        {"TEL", TName::Tel},           {"EMAIL", TName::Email},
+        {"ADR", TName::Adr},           {"PHOTO", TName::Photo},
+        {"IMPP", TName::InstantMessaging},   {"X-QQ", TName::InstantMessaging},
+        {"X-MSN", TName::InstantMessaging},  {"X-ICQ", TName::InstantMessaging},
+        {"X-AIM", TName::InstantMessaging},  {"X-JABBER", TName::InstantMessaging},
+        {"X-YAHOO", TName::InstantMessaging}, {"X-SKYPE", TName::InstantMessaging},
+        {"X-SKYPE-USERNAME", TName::InstantMessaging}, {"X-GOOGLE-TALK", TName::InstantMessaging},
+        {"X-GTALK", TName::InstantMessaging}, {"X-WECHAT", TName::InstantMessaging},
+    };
+    for (const auto &[text, kind] : names) {
+        if (name.compare(text, Qt::CaseInsensitive) == 0)
+            return kind;
     }
-    QByteArray upper = name.toByteArray().toUpper();
-    if (seen.size() < 64)
-        seen.emplace_back(name.toByteArray(), upper);
-    return upper;
+    return TName::Other;
 }
 
+// Every card repeats the same few names as the file writes them; each is looked up once.
+TName CachedNameOf(QByteArrayView name)
+{
+    thread_local std::vector<std::pair<QByteArray, TName>> seen;
+    for (const auto &[raw, kind] : seen) {
+        if (raw.size() == name.size() && std::memcmp(raw.constData(), name.data(), size_t(name.size())) == 0)
+            return kind;
+    }
+    const TName kind = NameOf(name);
+    if (seen.size() < 64)
+        seen.emplace_back(name.toByteArray(), kind);
+    return kind;
+}
+
+QByteArrayView TrimmedName(QByteArrayView name)
+{
+    // Names are seldom padded; trimming only when needed saves a call per line.
+    if (!name.isEmpty() && (QChar::isSpace(uchar(name.front())) || QChar::isSpace(uchar(name.back()))))
+        return name.trimmed();
+    return name;
+}
+
+// "group.NAME;TYPE=A,B;BARE;CHARSET=X:value": the name and the value. False for a line without a
+// colon.
 bool SplitProperty(QByteArrayView line, TProperty &property)
 {
     const qsizetype colon = IndexOutsideQuotes(line, ':', 0);
@@ -174,12 +261,24 @@ bool SplitProperty(QByteArrayView line, TProperty &property)
         return false;
     const QByteArrayView head = line.first(colon);
     property.Value = line.sliced(colon + 1);
-    qsizetype semicolon = IndexOutsideQuotes(head, ';', 0);
-    QByteArrayView name = (semicolon < 0 ? head : head.first(semicolon)).trimmed();
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot >= 0)
-        name = name.sliced(dot + 1);
-    property.Name = UpperName(name);
+    const qsizetype semicolon = IndexOutsideQuotes(head, ';', 0);
+    QByteArrayView name = TrimmedName(semicolon < 0 ? head : head.first(semicolon));
+    for (qsizetype dot = name.size() - 1; dot >= 0; --dot) {
+        if (name[dot] == '.') {
+            name = name.sliced(dot + 1);
+            break;
+        }
+    }
+    property.Name = CachedNameOf(name);
+    property.Parameters = semicolon < 0 ? QByteArrayView() : head.sliced(semicolon);
+    return true;
+}
+
+// The parameters of a split property: its types, charset and encoding.
+void ReadParameters(TProperty &property)
+{
+    const QByteArrayView head = property.Parameters;
+    qsizetype semicolon = head.isEmpty() ? -1 : 0;
     while (semicolon >= 0) {
         const qsizetype next = IndexOutsideQuotes(head, ';', semicolon + 1);
         const QByteArrayView param =
@@ -199,7 +298,6 @@ bool SplitProperty(QByteArrayView line, TProperty &property)
             }
         }
     }
-    return true;
 }
 
 int HexDigit(char c)
@@ -351,10 +449,21 @@ public:
         return decoder.decode(bytes);
     }
 
-    QString Gb18030(QByteArrayView bytes) { return Decode(*Find("GB18030"), bytes); }
+    // Text of ASCII and two-byte characters spares the decoder's work for each short value;
+    // anything else goes through the decoder whole.
+    QString Gb18030(QByteArrayView bytes)
+    {
+        QString text;
+        if (Gb18030TwoByteText(bytes, text))
+            return text;
+        if (!gb18030_)
+            gb18030_ = Find("GB18030");
+        return Decode(*gb18030_, bytes);
+    }
 
 private:
     std::map<QByteArray, std::unique_ptr<QStringDecoder>> decoders_;
+    QStringDecoder *gb18030_ = nullptr;
 };
 
 bool IsAscii(QByteArrayView bytes)
@@ -369,7 +478,8 @@ enum class TCodec { Utf8, Gb18030 };
 // One property of a card, its value still bytes (quoted-printable already undone).
 struct TRawValue {
     TProperty Property;
-    QByteArray Bytes;
+    QByteArrayView Bytes;  // in the file's text, or in Joined
+    QByteArray Joined;     // a value of several lines, or one quoted-printable undid
     bool OwnCharset = false;  // a CHARSET parameter Qt knows decides
 };
 
@@ -455,7 +565,7 @@ QString CardDate(const QString &value)
         date = QDate(text.left(4).toInt(), text.mid(4, 2).toInt(), text.mid(6, 2).toInt());
     else if (text.size() > 4)
         date = ReadLooseDateTime(text).date();
-    return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+    return date.isValid() ? IsoDateText(date) : QString();
 }
 
 // A 4.0 "tel:" URI is written as the number; its extension follows after " 转 ".
@@ -497,12 +607,21 @@ QByteArray PhotoBytes(const TProperty &property, const QByteArray &value)
     return bytes;
 }
 
-bool IsInstantMessaging(const QByteArray &name)
+// The columns a card fills.
+enum TColumn {
+    Uxb, Uhsr, Unc, Uwkaddress, Uzw, Uhtml, Ufz, Uwcz, Umtel, Uwtlp, Uhtlp, Uemail, Text1, Ujtdz, Text2, Uqq,
+    Mypic, Text30, Text44, Uname, ColumnCount
+};
+
+const QString &ColumnKey(TColumn column)
 {
-    static const char *const names[] = {"IMPP",   "X-QQ",    "X-MSN",   "X-ICQ",           "X-AIM",
-                                        "X-JABBER", "X-YAHOO", "X-SKYPE", "X-SKYPE-USERNAME", "X-GOOGLE-TALK",
-                                        "X-GTALK",  "X-WECHAT"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char *n) { return name == n; });
+    static const QString keys[ColumnCount] = {
+        QStringLiteral("uxb"),   QStringLiteral("uhsr"),  QStringLiteral("unc"),   QStringLiteral("uwkaddress"),
+        QStringLiteral("uzw"),   QStringLiteral("uhtml"), QStringLiteral("ufz"),   QStringLiteral("uwcz"),
+        QStringLiteral("umtel"), QStringLiteral("uwtlp"), QStringLiteral("uhtlp"), QStringLiteral("uemail"),
+        QStringLiteral("text1"), QStringLiteral("ujtdz"), QStringLiteral("text2"), QStringLiteral("uqq"),
+        QStringLiteral("mypic"), QStringLiteral("text30"), QStringLiteral("text44"), QStringLiteral("uname")};
+    return keys[column];
 }
 
 // Builds one contact. The first value of a column wins; values that find no column are counted.
@@ -513,59 +632,83 @@ public:
 
     void Add(const TRawValue &raw, const QString &decoded)
     {
-        const QByteArray &name = raw.Property.Name;
         const unsigned types = raw.Property.Types;
         const QString text = modern_ ? Unescape(decoded) : decoded;
-        if (name == "FN") {
+        switch (raw.Property.Name) {
+        case TName::FN:
             if (fullName_.trimmed().isEmpty())
                 fullName_ = text;
-        } else if (name == "N") {
+            break;
+        case TName::N:
             if (!hasN_) {
                 hasN_ = true;
                 nameParts_ = Components(decoded, modern_);
             }
-        } else if (name == "X-WAB-GENDER") {
+            break;
+        case TName::WabGender: {
             const QString code = text.trimmed();
             if (code == QLatin1String("2") || code == QLatin1String("1"))
-                Set("uxb", code == QLatin1String("2") ? QStringLiteral("男") : QStringLiteral("女"));
-        } else if (name == "GENDER") {
+                Set(Uxb, code == QLatin1String("2") ? QStringLiteral("男") : QStringLiteral("女"));
+            break;
+        }
+        case TName::Gender: {
             const QString code = Components(decoded, modern_).value(0).toUpper();
             if (code == QLatin1String("M") || code == QLatin1String("F"))
-                Set("uxb", code == QLatin1String("M") ? QStringLiteral("男") : QStringLiteral("女"));
-        } else if (name == "BDAY") {
+                Set(Uxb, code == QLatin1String("M") ? QStringLiteral("男") : QStringLiteral("女"));
+            break;
+        }
+        case TName::Bday: {
             const QString date = CardDate(text);
             if (date.isEmpty() && !text.trimmed().isEmpty())
                 ++unkept_;
             else
-                Set("uhsr", date);
-        } else if (name == "NICKNAME") {
-            Set("unc", text);
-        } else if (name == "ORG") {
-            Set("uwkaddress", modern_ ? JoinNonEmpty(Components(decoded, true), QStringLiteral(" ")) : text);
-        } else if (name == "TITLE") {
-            Set("uzw", text);
-        } else if (name == "URL") {
-            Set("uhtml", text);
-        } else if (name == "NOTE") {
-            Set("ufz", text);
-        } else if (name == "TEL") {
+                Set(Uhsr, date);
+            break;
+        }
+        case TName::Nickname:
+            Set(Unc, text);
+            break;
+        case TName::Org:
+            Set(Uwkaddress, modern_ ? JoinNonEmpty(Components(decoded, true), QStringLiteral(" ")) : text);
+            break;
+        case TName::Title:
+            Set(Uzw, text);
+            break;
+        case TName::Url:
+            Set(Uhtml, text);
+            break;
+        case TName::Note:
+            Set(Ufz, text);
+            break;
+        case TName::Tel:
             if (!text.trimmed().isEmpty())
                 phones_.push_back({types, PhoneText(text)});
-        } else if (name == "EMAIL") {
+            break;
+        case TName::Email:
             if (!text.trimmed().isEmpty())
                 emails_.push_back({types, text.trimmed()});
-        } else if (name == "ADR") {
+            break;
+        case TName::Adr: {
             const QString address = AddressText(Components(decoded, modern_));
             if (!address.isEmpty())
                 addresses_.push_back({types, address});
-        } else if (IsInstantMessaging(name)) {
-            Set("uqq", text.trimmed());
-        } else if (name == "PHOTO") {
-            const QByteArray bytes = PhotoBytes(raw.Property, raw.Bytes);
+            break;
+        }
+        case TName::InstantMessaging:
+            Set(Uqq, text.trimmed());
+            break;
+        case TName::Photo: {
+            const QByteArray bytes = PhotoBytes(raw.Property, raw.Bytes.toByteArray());
             if (bytes.isEmpty())
                 ++unkept_;
             else
-                Set("mypic", QString::fromLatin1(bytes.toBase64()));
+                Set(Mypic, QString::fromLatin1(bytes.toBase64()));
+            break;
+        }
+        case TName::Other:
+        case TName::Version:
+        case TName::Agent:
+            break;
         }
     }
 
@@ -576,20 +719,26 @@ public:
         PlaceAddresses();
         const QString family = nameParts_.value(0);
         const QString given = nameParts_.value(1);
-        Set("text30", family);
-        Set("text44", given);
+        Set(Text30, family);
+        Set(Text44, given);
         QString name = fullName_;
         if (name.trimmed().isEmpty())
             name = HasCjk(family + given) ? family + given
                                           : JoinNonEmpty({given, nameParts_.value(2), family}, QStringLiteral(" "));
         if (name.trimmed().isEmpty())
-            name = record_.value(QStringLiteral("uwkaddress")).trimmed();
+            name = values_[Uwkaddress].trimmed();
         if (name.trimmed().isEmpty())
-            name = record_.value(QStringLiteral("uemail"));
+            name = values_[Uemail];
         if (!name.trimmed().isEmpty())
-            record_.insert(QStringLiteral("uname"), name);
+            values_[Uname] = name;
         unkept += unkept_;
-        return record_;
+        TContactRecord record;
+        record.reserve(ColumnCount);
+        for (int column = 0; column < ColumnCount; ++column) {
+            if (!values_[column].isNull())
+                record.insert(ColumnKey(TColumn(column)), values_[column]);
+        }
+        return record;
     }
 
 private:
@@ -599,28 +748,18 @@ private:
     };
 
     // A value for a column that already has one is counted as left out; an empty value is none.
-    void Set(const char *column, const QString &value)
+    void Set(TColumn column, const QString &value)
     {
         if (value.isEmpty())
             return;
-        const QString key = ColumnKey(column);
-        if (record_.contains(key))
+        if (!IsFree(column))
             ++unkept_;
         else
-            record_.insert(key, value);
+            values_[column] = value;
     }
 
-    bool IsFree(const char *column) const { return !record_.contains(ColumnKey(column)); }
-
-    // Every card names its columns with the same few texts, shared instead of made anew.
-    static QString ColumnKey(const char *column)
-    {
-        thread_local QHash<const char *, QString> keys;
-        auto key = keys.find(column);
-        if (key == keys.end())
-            key = keys.insert(column, QString::fromLatin1(column));
-        return *key;
-    }
+    // A value set is never empty, so null is free.
+    bool IsFree(TColumn column) const { return values_[column].isNull(); }
 
     // Typed numbers go first, so an untyped one takes only a column no typed one wanted.
     void PlacePhones()
@@ -631,22 +770,20 @@ private:
             if ((t & TypeFax) && (t & TypeHome))
                 ++unkept_;  // a home fax has no column
             else if (t & TypeFax)
-                Set("uwcz", phone.Value);
+                Set(Uwcz, phone.Value);
             else if (t & TypeCell)
-                Set("umtel", phone.Value);
+                Set(Umtel, phone.Value);
             else if (t & TypeWork)
-                Set("uwtlp", phone.Value);
+                Set(Uwtlp, phone.Value);
             else if (t & TypeHome)
-                Set("uhtlp", phone.Value);
+                Set(Uhtlp, phone.Value);
             else if (t & TypePager)
                 ++unkept_;
             else
                 untyped.push_back(&phone);
         }
-        for (const TTyped *phone : untyped) {
-            const char *column = IsFree("umtel") ? "umtel" : IsFree("uwtlp") ? "uwtlp" : "uhtlp";
-            Set(column, phone->Value);
-        }
+        for (const TTyped *phone : untyped)
+            Set(IsFree(Umtel) ? Umtel : IsFree(Uwtlp) ? Uwtlp : Uhtlp, phone->Value);
     }
 
     // The preferred address first, then the others in the card's order.
@@ -654,7 +791,7 @@ private:
     {
         std::stable_partition(emails_.begin(), emails_.end(), [](const TTyped &e) { return e.Types & TypePref; });
         for (const TTyped &email : emails_)
-            Set(IsFree("uemail") ? "uemail" : "text1", email.Value);
+            Set(IsFree(Uemail) ? Uemail : Text1, email.Value);
     }
 
     void PlaceAddresses()
@@ -662,18 +799,18 @@ private:
         std::vector<const TTyped *> untyped;
         for (const TTyped &address : addresses_) {
             if (address.Types & TypeHome)
-                Set("ujtdz", address.Value);
+                Set(Ujtdz, address.Value);
             else if (address.Types & TypeWork)
-                Set("text2", address.Value);
+                Set(Text2, address.Value);
             else
                 untyped.push_back(&address);
         }
         for (const TTyped *address : untyped)
-            Set("ujtdz", address->Value);
+            Set(Ujtdz, address->Value);
     }
 
     bool modern_;
-    TContactRecord record_;
+    QString values_[ColumnCount];
     QString fullName_;
     bool hasN_ = false;
     QStringList nameParts_;
@@ -692,7 +829,7 @@ public:
     {
         int unkept = 0;
         size_t i = 0;
-        std::vector<QByteArrayView> card;
+        std::vector<TCardLine> card;
         while (i < lines_.size()) {
             if (!IsMarker(lines_[i], "BEGIN")) {
                 ++i;
@@ -709,10 +846,10 @@ private:
     // The lines of the card starting at `first`, without those of cards nested in it (AGENT);
     // the card ends at its END line, at a BEGIN line of the next card or at the end of the file.
     // Returns where reading goes on.
-    size_t CardLines(size_t first, std::vector<QByteArrayView> &card) const
+    size_t CardLines(size_t first, std::vector<TCardLine> &card) const
     {
         int depth = 0;
-        bool afterAgent = false;
+        bool afterAgent = false;  // the last property line was an AGENT without a value
         for (size_t i = first; i < lines_.size(); ++i) {
             const QByteArrayView line = lines_[i];
             if (IsMarker(line, "BEGIN")) {
@@ -722,25 +859,27 @@ private:
             } else if (IsMarker(line, "END")) {
                 if (depth == 0)
                     return i + 1;
-                --depth;
+                if (--depth == 0)
+                    afterAgent = false;
             } else if (depth == 0) {
-                card.push_back(line);
-            }
-            if (!IsFold(line) && depth == 0) {
-                TProperty property;
-                afterAgent = SplitProperty(line, property) && property.Name == "AGENT" && property.Value.trimmed().isEmpty();
+                card.emplace_back();
+                card.back().Text = line;
+                TCardLine &added = card.back();
+                if (!IsFold(line)) {
+                    added.Split = SplitProperty(line, added.Property);
+                    afterAgent = added.Split && added.Property.Name == TName::Agent && added.Property.Value.trimmed().isEmpty();
+                }
             }
         }
         return lines_.size();
     }
 
-    TContactRecord ReadCard(const std::vector<QByteArrayView> &lines, int &unkept)
+    TContactRecord ReadCard(const std::vector<TCardLine> &lines, int &unkept)
     {
         bool modern = false;
-        for (const QByteArrayView line : lines) {
-            TProperty property;
-            if (!IsFold(line) && SplitProperty(line, property) && property.Name == "VERSION")
-                modern = !property.Value.trimmed().startsWith('2');
+        for (const TCardLine &line : lines) {
+            if (line.Split && line.Property.Name == TName::Version)
+                modern = !line.Property.Value.trimmed().startsWith('2');
         }
         std::vector<TRawValue> values = RawValues(lines, modern);
         const TCodec codec = CardCodec(values, modern);
@@ -754,28 +893,47 @@ private:
     // line starting with a blank or tab continues the one before (vCard 3.0 and later drop that
     // blank, 2.1 keeps it); a base64 value of 2.1 may go on in lines of base64 alone. Lines are
     // joined as bytes, so a fold inside a character does no harm.
-    std::vector<TRawValue> RawValues(const std::vector<QByteArrayView> &lines, bool modern)
+    std::vector<TRawValue> RawValues(const std::vector<TCardLine> &lines, bool modern)
     {
         std::vector<TRawValue> values;
+        values.reserve(lines.size());
         for (size_t i = 0; i < lines.size(); ++i) {
-            TRawValue raw;
-            if (IsFold(lines[i]) || !SplitProperty(lines[i], raw.Property))
+            if (!lines[i].Split)
                 continue;
-            QByteArray value = raw.Property.Value.toByteArray();
+            TRawValue raw;
+            raw.Property = lines[i].Property;
+            ReadParameters(raw.Property);
+            // Most values are one line and need no copy.
+            QByteArrayView value = raw.Property.Value;
+            QByteArray joined;
+            const auto join = [&](QByteArrayView part) {
+                if (joined.isNull())
+                    joined = value.toByteArray();
+                joined.append(part);
+                value = joined;
+            };
             for (; i + 1 < lines.size(); ++i) {
-                const QByteArrayView next = lines[i + 1];
+                const QByteArrayView next = lines[i + 1].Text;
                 if (raw.Property.QuotedPrintable && value.endsWith('=')) {
                     value.chop(1);
-                    value.append(next);
+                    if (!joined.isNull())
+                        joined.chop(1);
+                    join(next);
                 } else if (IsFold(next)) {
-                    value.append(modern ? next.sliced(1) : next);
+                    join(modern ? next.sliced(1) : next);
                 } else if (raw.Property.Base64 && !next.isEmpty() && IsBase64Line(next)) {
-                    value.append(next);
+                    join(next);
                 } else {
                     break;
                 }
             }
-            raw.Bytes = raw.Property.QuotedPrintable ? DecodeQuotedPrintable(value) : value;
+            if (raw.Property.QuotedPrintable) {
+                raw.Joined = DecodeQuotedPrintable(value);
+                raw.Bytes = raw.Joined;
+            } else {
+                raw.Joined = std::move(joined);
+                raw.Bytes = raw.Joined.isNull() ? value : QByteArrayView(raw.Joined);
+            }
             raw.Property.Value = {};
             raw.OwnCharset = !raw.Property.Charset.isEmpty() && decoders_.Find(raw.Property.Charset);
             values.push_back(std::move(raw));
@@ -802,6 +960,10 @@ private:
         QByteArray text;
         for (const TRawValue &value : values) {
             if (!value.OwnCharset && !value.Property.Base64 && !IsAscii(value.Bytes)) {
+                // GB18030 text is seldom UTF-8 even in part: the first value that cannot be
+                // decides without the decoder.
+                if (BreaksUtf8(value.Bytes))
+                    return TCodec::Gb18030;
                 text += value.Bytes;
                 text += '\n';
             }

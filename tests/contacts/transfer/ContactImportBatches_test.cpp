@@ -1,0 +1,96 @@
+#include "contacts/transfer/ContactTransfer.h"
+
+#include "transfer/TransferTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+
+using namespace transfer_test;
+
+namespace {
+
+const QDateTime Now(QDate(2024, 5, 1), QTime(8, 30, 0));
+
+// Imports long enough to be written while later records are still being added: every contact in
+// the order added, or, when a record is refused or the import is dropped unfinished, none of
+// them; either way the connection is free for the next change.
+TEST(ImportContacts, LongImportsKeepOrderAndAllOrNothing)
+{
+    const struct {
+        const char *name;
+        int refusedAt;  // the record the account refuses, or -1
+        bool finish;
+    } cases[] = {{"all stored", -1, true}, {"refused late", 2400, true}, {"refused early", 3, true},
+                 {"not finished", -1, false}};
+    constexpr int Records = 3000;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TAccount account(QStringLiteral("import-long"));
+        account.AddContact(QStringLiteral("existing"));
+        account.connection.Db().Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON userinfo WHEN NEW.uname = "
+                                                    "'refused' BEGIN SELECT RAISE(ABORT, 'x'); END"));
+        std::optional<TImportResult> result;
+        {
+            TContactImport import(&account.connection, Now);
+            for (int i = 0; i < Records; ++i) {
+                const QString name = i == c.refusedAt ? QStringLiteral("refused") : QString::number(i);
+                if (i % 2)
+                    import.Add({name, QStringLiteral("13%1").arg(i)}, {{0, "姓名", "uname"}, {1, "手机", "umtel"}});
+                else
+                    import.Add(Record({{"uname", name}, {"umtel", QStringLiteral("13%1").arg(i)}}));
+            }
+            if (c.finish)
+                result = import.Finish();
+        }
+        EXPECT_FALSE(account.connection.Db().InTransaction());
+        const QList<QVariantMap> rows = account.Rows();
+        if (c.finish && c.refusedAt < 0) {
+            ASSERT_TRUE(result->Ok);
+            EXPECT_EQ(result->Imported, Records);
+            ASSERT_EQ(rows.size(), Records + 1);
+            for (int i = 0; i < Records; ++i) {
+                ASSERT_EQ(rows[i + 1]["uname"].toString(), QString::number(i));
+                ASSERT_EQ(rows[i + 1]["umtel"].toString(), QStringLiteral("13%1").arg(i));
+            }
+        } else {
+            EXPECT_EQ(rows.size(), 1);
+            if (result) {
+                EXPECT_FALSE(result->Ok);
+                EXPECT_EQ(result->Imported, 0);
+                EXPECT_EQ(result->Error, QStringLiteral("数据库操作失败。"));
+            }
+        }
+        EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "next"}})}, Now).Ok);
+        EXPECT_EQ(account.Count(), rows.size() + 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A column first named after many contacts went in: those contacts take its default, and the
+// contacts the account held before keep their own value.
+TEST(ImportContacts, AColumnNamedAfterManyContactsLeavesOlderContactsAlone)
+{
+    TAccount account(QStringLiteral("import-late-many"));
+    const qint64 existing = account.AddContact(QStringLiteral("existing"));
+    account.connection.Db().Exec(QStringLiteral("update userinfo set uisalart=1 where keyid=%1").arg(existing));
+    TContactImport import(&account.connection, Now);
+    constexpr int Records = 100;
+    constexpr int Named = 70;
+    for (int i = 0; i < Records; ++i) {
+        TContactRecord record = Record({{"uname", QString::number(i)}});
+        if (i >= Named)
+            record.insert(QStringLiteral("uisalart"), QStringLiteral("1"));
+        import.Add(record);
+    }
+    ASSERT_TRUE(import.Finish().Ok);
+    const QList<QVariantMap> rows = account.Rows();
+    ASSERT_EQ(rows.size(), Records + 1);
+    EXPECT_EQ(rows[0]["uisalart"].toInt(), 1);
+    for (int i = 0; i < Records; ++i)
+        EXPECT_EQ(rows[i + 1]["uisalart"].toInt(), i >= Named ? 1 : 0) << i;
+}
+
+} // namespace
