@@ -254,6 +254,9 @@ void TControl::ApplyVisibility()
     syncing_ = true;
     QWidget::setVisible(show);
     syncing_ = false;
+    // Showing lets a Qt layout place the control; its bounds follow what the layout gave.
+    if (show)
+        SyncFromWidget();
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)

@@ -144,9 +144,8 @@ TSpTBXButton *Tfrminputcsv::MakeButton(const QString &caption, const char *name,
     button->setObjectName(QLatin1String(name));
     button->SetCaption(caption);
     button->SetThemeType(TSpTBXThemeType::thtTBX);
-    // The bounds first: a size the layout gave a hidden control is not taken over when it shows.
+    // As wide as its caption, and never narrower than a standard button.
     const int width = std::max(75, button->fontMetrics().horizontalAdvance(StripAccelChars(caption)) + 24);
-    button->SetBounds(0, 0, width, 25);
     button->setFixedSize(width, 25);
     button->OnClick = [click = std::move(click)](TComponent *) { click(); };
     button->installEventFilter(this);
