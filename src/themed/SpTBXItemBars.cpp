@@ -93,9 +93,7 @@ bool TSpTBXToolbar::DialogCharForLabel(char32_t typed)
         auto *control = label ? dynamic_cast<TWinControl *>(label->Control()) : nullptr;
         if (!v->Show || !control || !control->CanFocus())
             continue;
-        const char32_t accel = FindAccelChar(label->CaptionW());
-        if (accel != 0 &&
-            QString::fromUcs4(&accel, 1).toCaseFolded() == QString::fromUcs4(&typed, 1).toCaseFolded()) {
+        if (IsAccelChar(label->CaptionW(), typed)) {
             control->SetFocus();
             return true;
         }

@@ -264,9 +264,7 @@ void TTBXTextObject::WndProc(TMessage &Message)
 {
     if (Message.Msg == CM_DIALOGCHAR && Enabled() && Visible() && showAccelChar_ && CanFocus()) {
         // Alt and the caption's accelerator, in either case.
-        const char32_t accel = FindAccelChar(GetText());
-        const char32_t typed = char32_t(Message.WParam);
-        if (accel != 0 && QString::fromUcs4(&accel, 1).toCaseFolded() == QString::fromUcs4(&typed, 1).toCaseFolded()) {
+        if (IsAccelChar(GetText(), char32_t(Message.WParam))) {
             SetFocus();
             Click();
             Message.Result = 1;

@@ -80,6 +80,12 @@ char32_t FindAccelChar(const QString &S)
     return found;
 }
 
+bool IsAccelChar(const QString &S, char32_t Typed)
+{
+    const char32_t accel = FindAccelChar(S);
+    return accel != 0 && QString::fromUcs4(&accel, 1).toCaseFolded() == QString::fromUcs4(&Typed, 1).toCaseFolded();
+}
+
 int GetTextHeight(const TCanvas &DC)
 {
     return DC.GetTextMetrics().tmHeight;

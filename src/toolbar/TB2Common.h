@@ -29,6 +29,8 @@ QString EscapeAmpersands(const QString &S);
 QString StripTrailingPunctuation(const QString &S);
 // The character after the last single "&" ("&&" is skipped), 0 when there is none.
 char32_t FindAccelChar(const QString &S);
+// Whether Typed is S's accelerator, in either case.
+bool IsAccelChar(const QString &S, char32_t Typed);
 
 int GetTextHeight(const TCanvas &DC);
 int GetTextWidth(const TCanvas &DC, const QString &S, bool Prefix);

@@ -369,12 +369,10 @@ bool TTBView::AccelMatches(const TTBItemViewer *V, QChar Key, bool Primary, bool
         it->Enabled() != Enabled)
         return false;
     const QString caption = GetCaptionTextOf(it);
-    const char32_t accel = FindAccelChar(caption);
-    const QString key(Key);
     if (Primary)
-        return accel != 0 && QString::fromUcs4(&accel, 1).compare(key, Qt::CaseInsensitive) == 0;
-    return accel == 0 && !caption.isEmpty() && Key != QLatin1Char(' ') &&
-           caption.left(1).compare(key, Qt::CaseInsensitive) == 0;
+        return IsAccelChar(caption, Key.unicode());
+    return FindAccelChar(caption) == 0 && !caption.isEmpty() && Key != QLatin1Char(' ') &&
+           caption.left(1).compare(QString(Key), Qt::CaseInsensitive) == 0;
 }
 
 TTBItemViewer *TTBView::NextSelectableWithAccel(TTBItemViewer *CurViewer, QChar Key, bool RequirePrimaryAccel,
