@@ -28,8 +28,8 @@ TEST(SaveFile, AFullDiskKeepsTheOldFileAndReportsFailure)
 {
     const QString dir = MakeTempDir(QStringLiteral("savefile"));
     // A small file stays in a write buffer until the commit; a big one goes through at once.
-    const struct { qsizetype size; long long room; } disks[] = {{3000, 0}, {3000, 1}, {3000, 1000}, {40000, 0},
-                                                                {40000, 20000}};
+    const struct { qsizetype size; long long room; } disks[] = {
+        {3000, 0}, {3000, 1}, {3000, 1000}, {40000, 0}, {40000, 20000}};
     const std::vector<Writer> writers = {
         {"whole file", [&] { return dir + "/whole.bin"; },
          [&](const QByteArray &p) { return SaveFileBytes(dir + "/whole.bin", p); }},
