@@ -40,12 +40,8 @@ public:
     }
 };
 
-class TPlannerWindow : public TCustomControl
-{
-public:
+struct TPlannerWindow : TCustomControl {
     TPlannerWindow() : TCustomControl(nullptr) { SetColor(clBtnFace); }
-
-protected:
     bool ShowsWithoutParent() const override { return true; }
 };
 

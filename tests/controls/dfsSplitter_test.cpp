@@ -9,16 +9,13 @@
 
 namespace {
 
-class TBox : public TCustomControl
-{
-public:
-    explicit TBox(TComponent *owner, bool window = false) : TCustomControl(owner), window_(window) { SetColor(clWindow); }
-
-protected:
-    bool ShowsWithoutParent() const override { return window_; }
-
-private:
-    bool window_;
+struct TBox : TCustomControl {
+    explicit TBox(TComponent *owner, bool topLevel = false) : TCustomControl(owner), topLevel(topLevel)
+    {
+        SetColor(clWindow);
+    }
+    bool ShowsWithoutParent() const override { return topLevel; }
+    bool topLevel;
 };
 
 QColor Rgb(TColor c)

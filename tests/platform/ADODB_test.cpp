@@ -1,3 +1,4 @@
+#include "FileTestSupport.h"
 #include "DbTestSupport.h"
 #include "TestSupport.h"
 #include "platform/ADODB.h"
@@ -11,12 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class ADODBTest : public ::testing::Test
 {

@@ -38,9 +38,7 @@ class Widget : public QWidget, public TComponent
 {
 public:
     Widget(QWidget *parent, TComponent *owner, int *destroyed)
-        : QWidget(parent), TComponent(owner), destroyed_(destroyed)
-    {
-    }
+        : QWidget(parent), TComponent(owner), destroyed_(destroyed) {}
     ~Widget() override
     {
         Destroying();

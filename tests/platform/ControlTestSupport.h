@@ -157,4 +157,17 @@ protected:
     }
 };
 
+// A probe owned by and placed in `parent`: bounds and alignment are set before it joins, as a
+// form stream would.
+inline TProbe *AddProbe(TWinControl *parent, TRect bounds = {}, TAlign align = TAlign::alNone)
+{
+    auto *p = new TProbe(parent);
+    if (bounds != TRect{})
+        p->SetBoundsRect(bounds);
+    if (align != TAlign::alNone)
+        p->SetAlign(align);
+    p->SetParent(parent);
+    return p;
+}
+
 inline QRgb PixelAt(QWidget *w, int x, int y) { return w->grab().toImage().pixel(x, y); }

@@ -101,9 +101,7 @@ TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
 {
     const MouseCase &c = GetParam();
     auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetBounds(10, 10, 40, 30);
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get(), Bounds(10, 10, 40, 30));
     if (!c.doubleClicks)
         probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csDoubleClicks});
     c.act(probe);
@@ -142,15 +140,12 @@ INSTANTIATE_TEST_SUITE_P(
                       QEvent leave(QEvent::Leave);
                       QApplication::sendEvent(w, &leave);
                   },
-                  {"enter", "move 7,8 [A]", "leave"}}),
-    [](const ::testing::TestParamInfo<MouseCase> &info) { return "case" + std::to_string(info.index); });
+                  {"enter", "move 7,8 [A]", "leave"}}));
 
 TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 {
     auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetBounds(10, 10, 40, 30);
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get(), Bounds(10, 10, 40, 30));
     QStringList asked;
     const auto listen = [&](TControl *c, const QString &name) {
         c->OnContextPopup = [&asked, name](TComponent *, TPoint p, bool &handled) {
@@ -187,8 +182,7 @@ TEST_P(KeyTest, KeysArriveAsVirtualKeysAndCharacters)
 {
     const KeyCase &c = GetParam();
     auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get());
     sim::KeyPress(probe, c.key, c.mods, c.text);
     EXPECT_EQ(probe->log, c.expected);
     probe->log.clear();
@@ -204,24 +198,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(KeyCase{Qt::Key_A, {}, "a", {"keydown 65 []", "char 97"}},
                       KeyCase{Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
                       KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
-                      KeyCase{Qt::Key_Escape, {}, "\x1b", {"keydown 27 []", "char 27"}},
                       KeyCase{Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}},
                       KeyCase{Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
-                      KeyCase{Qt::Key_Left, {}, "", {"keydown 37 []"}},
                       KeyCase{Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}},
                       KeyCase{Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
-                      KeyCase{Qt::Key_F2, {}, "", {"keydown 113 []"}},
                       KeyCase{Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
                       // Alt makes system keys: KeyDown still sees them, KeyPress does not.
                       KeyCase{Qt::Key_X, Qt::AltModifier, "x", {"keydown 88 [A]"}},
-                      KeyCase{0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}}),
-    [](const ::testing::TestParamInfo<KeyCase> &info) { return "case" + std::to_string(info.index); });
+                      KeyCase{0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}}));
 
 TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
 {
     auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get());
     std::vector<WPARAM> dialogKeys;
     host->onMessage = [&](TMessage &m) {
         if (m.Msg == CM_DIALOGKEY) {
@@ -255,10 +244,8 @@ TEST_F(ControlTest, FocusNeedsAVisibleEnabledChainAndRaisesEnterAndExit)
     auto host = MakeHost(100, 100, 200, 100);
     host->activateWindow();
     QApplication::setActiveWindow(host.get());
-    auto *a = new TProbe(host.get());
-    auto *b = new TProbe(host.get());
-    a->SetParent(host.get());
-    b->SetParent(host.get());
+    auto *a = AddProbe(host.get());
+    auto *b = AddProbe(host.get());
     QStringList events;
     a->OnEnter = [&](TComponent *) { events << "a enter"; };
     a->OnExit = [&](TComponent *) { events << "a exit"; };
@@ -296,13 +283,8 @@ TEST(VirtualKeys, QtKeysMapToWindowsCodes)
 TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
 {
     auto host = MakeHost(100, 100, 200, 100);
-    auto *a = new TProbe(host.get());
-    auto *b = new TProbe(host.get());
-    a->SetBounds(0, 0, 50, 50);
-    b->SetBounds(100, 20, 50, 50);
-    a->SetParent(host.get());
-    b->SetParent(host.get());
-
+    auto *a = AddProbe(host.get(), Bounds(0, 0, 50, 50));
+    auto *b = AddProbe(host.get(), Bounds(100, 20, 50, 50));
     a->SetMouseCapture(true);
     EXPECT_EQ(GetCaptureControl(), a);
     sim::Move(b, {5, 5});
@@ -346,9 +328,7 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
 TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
 {
     auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetBounds(10, 10, 50, 50);
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get(), Bounds(10, 10, 50, 50));
     // The tip shown when the pointer rests at (5, 5), or "-" for none.
     const auto ask = [&] {
         QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), probe->mapToGlobal(QPoint(5, 5)));
@@ -390,9 +370,7 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
 TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)
 {
     auto host = MakeHost(100, 100, 100, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetBounds(0, 0, 20, 20);
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get(), Bounds(0, 0, 20, 20));
     QPointer<TProbe> watch = probe;
     probe->OnClick = [&](TComponent *) { delete probe; };
     probe->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(5, 5));

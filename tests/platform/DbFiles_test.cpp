@@ -1,3 +1,4 @@
+#include "FileTestSupport.h"
 #include "DbTestSupport.h"
 #include "TestSupport.h"
 #include "platform/DbFiles.h"
@@ -8,19 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Restores the real mover even when a check fails.
 struct HookGuard {

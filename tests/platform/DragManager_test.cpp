@@ -12,9 +12,9 @@ class DragTest : public ControlTest
 {
 protected:
     std::unique_ptr<THost> host = MakeHost(100, 100, 400, 200);
-    TProbe *source = Child(Bounds(0, 0, 100, 100));
-    TProbe *taker = Child(Bounds(150, 0, 100, 100));
-    TProbe *refuser = Child(Bounds(270, 0, 100, 100));
+    TProbe *source = AddProbe(host.get(), Bounds(0, 0, 100, 100));
+    TProbe *taker = AddProbe(host.get(), Bounds(150, 0, 100, 100));
+    TProbe *refuser = AddProbe(host.get(), Bounds(270, 0, 100, 100));
     QStringList events;
 
     void SetUp() override
@@ -35,13 +35,6 @@ protected:
         }
     }
 
-    TProbe *Child(const TRect &bounds)
-    {
-        auto *p = new TProbe(host.get());
-        p->SetBoundsRect(bounds);
-        p->SetParent(host.get());
-        return p;
-    }
     QString Name(const TControl *c) const
     {
         return !c ? "none" : c == source ? "source" : c == taker ? "taker" : c == refuser ? "refuser" : "other";

@@ -101,8 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SplitterSizeTest,
                                            SizeCase{"just above MinSize", -69, true, 31},
                                            SizeCase{"at MinSize snaps", -70, true, 0},
                                            SizeCase{"below MinSize snaps", -90, true, 0},
-                                           SizeCase{"below MinSize without snapping", -90, false, 30}),
-                         [](const ::testing::TestParamInfo<SizeCase> &info) { return "case" + std::to_string(info.index); });
+                                           SizeCase{"below MinSize without snapping", -90, false, 30}));
 
 TEST_F(SplitterTest, RightBarGrowsThePaneLeftwards)
 {

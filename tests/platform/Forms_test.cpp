@@ -118,8 +118,7 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     };
     TForm form(nullptr);
     form.SetBounds(0, 0, 200, 100);
-    auto *edit = new TProbe(&form);
-    edit->SetParent(&form);
+    auto *edit = AddProbe(&form);
     form.Show();
     QStringList log;
     bool shortcutTakes = false;
@@ -193,8 +192,7 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
 TEST_F(FormsTest, CaptureHolderGetsCancelModeWhenTheApplicationDeactivates)
 {
     auto host = MakeHost(0, 0, 100, 100);
-    auto *probe = new TProbe(host.get());
-    probe->SetParent(host.get());
+    auto *probe = AddProbe(host.get());
     SetCaptureControl(probe);
     QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
     QCoreApplication::sendEvent(qApp, &inactive);

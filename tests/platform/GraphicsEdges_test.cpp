@@ -23,12 +23,7 @@ protected:
     static constexpr TColor HI = RGB(250, 0, 0), LT = RGB(0, 250, 0), SH = RGB(0, 0, 250), DK = RGB(90, 90, 0),
                             FACE = RGB(0, 90, 90), BG = RGB(7, 7, 7);
 
-    QImage img = [] {
-        QImage i(12, 12, QImage::Format_RGB32);
-        i.fill(ColorToQRgb(BG));
-        return i;
-    }();
-    TColor At(int x, int y) const { return QRgbToColor(img.pixel(x, y)); }
+    QImage img = BlankImage(12, 12, BG);
 };
 
 // How many pixels of `image` within `area` have the colour.

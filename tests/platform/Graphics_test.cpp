@@ -78,20 +78,6 @@ TEST(Canvas, LineToLeavesOutItsEndPoint)
     EXPECT_EQ(Painted(img), (PixelSet{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}}));
 }
 
-TEST(Canvas, ShallowLineStepsOncePerColumnWithinHalfAPixel)
-{
-    QImage img = BlankImage(20, 10);
-    TCanvas c(img);
-    c.MoveTo(1, 2);
-    c.LineTo(15, 7);
-    const PixelSet px = Painted(img);
-    ASSERT_EQ(px.size(), 14u);
-    for (auto [x, y] : px) {
-        EXPECT_TRUE(x >= 1 && x < 15) << x;
-        EXPECT_LE(std::abs((y - 2) * 14 - (x - 1) * 5), 7) << x;  // near the ideal line
-    }
-}
-
 TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
 {
     QImage img = BlankImage(10, 10);

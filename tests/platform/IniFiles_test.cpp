@@ -1,18 +1,9 @@
 #include "platform/IniFiles.h"
+#include "FileTestSupport.h"
 #include "TestSupport.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 TEST(IniFile, ChangesRoundTripExactlyThroughAFreshReader)
 {

@@ -8,16 +8,8 @@ namespace {
 struct TwoWindows {
     std::unique_ptr<THost> popup = MakeHost(100, 100, 100, 100);
     std::unique_ptr<THost> other = MakeHost(300, 100, 100, 100);
-    TProbe *inPopup = new TProbe(popup.get());
-    TProbe *inOther = new TProbe(other.get());
-
-    TwoWindows()
-    {
-        for (TProbe *p : {inPopup, inOther}) {
-            p->SetAlign(TAlign::alClient);
-            p->SetParent(static_cast<TWinControl *>(p->Owner() == popup.get() ? popup.get() : other.get()));
-        }
-    }
+    TProbe *inPopup = AddProbe(popup.get(), {}, TAlign::alClient);
+    TProbe *inOther = AddProbe(other.get(), {}, TAlign::alClient);
     bool OnPopup(const QPoint &global) const { return popup && popup->geometry().contains(global); }
 };
 

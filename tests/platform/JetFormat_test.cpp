@@ -6,10 +6,7 @@
 
 namespace {
 
-struct ReadCase {
-    const char *text;
-    QDateTime expected;  // invalid: not a date
-};
+struct ReadCase { const char *text; QDateTime expected; };  // invalid: not a date
 
 TEST(JetFormat, ReadsLooseDateTexts)
 {

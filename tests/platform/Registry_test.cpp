@@ -40,10 +40,7 @@ TEST(Registry, MissingKeyOpensOnlyWhenCreating)
 
 TEST(Registry, RunKeyIsAnAutostartEntryWithTheEscapedProgram)
 {
-    const struct {
-        const char *program;
-        const char *exec;  // as it stands in the file
-    } cases[] = {
+    const struct { const char *program, *exec; } cases[] = {  // exec as it stands in the file
         {"/opt/my apps/orvanta", "\"/opt/my apps/orvanta\""}, {"/opt/100%/o$x", "\"/opt/100%%/o\\\\$x\""},
         {"/opt/a\"b`c\\d", "\"/opt/a\\\\\"b\\\\`c\\\\\\\\d\""},
     };

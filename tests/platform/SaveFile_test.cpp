@@ -1,4 +1,5 @@
 #include "platform/SaveFile.h"
+#include "FileTestSupport.h"
 
 #include "platform/IniFiles.h"
 #include "platform/Registry.h"
@@ -10,19 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 struct Writer {
     const char *label;
@@ -40,10 +28,8 @@ TEST(SaveFile, AFullDiskKeepsTheOldFileAndReportsFailure)
 {
     const QString dir = MakeTempDir(QStringLiteral("savefile"));
     // A small file stays in a write buffer until the commit; a big one goes through at once.
-    const struct {
-        qsizetype size;
-        long long room;
-    } disks[] = {{3000, 0}, {3000, 1}, {3000, 1000}, {40000, 0}, {40000, 20000}};
+    const struct { qsizetype size; long long room; } disks[] = {
+        {3000, 0}, {3000, 1}, {3000, 1000}, {40000, 0}, {40000, 20000}};
     const std::vector<Writer> writers = {
         {"whole file", [&] { return dir + "/whole.bin"; },
          [&](const QByteArray &p) { return SaveFileBytes(dir + "/whole.bin", p); }},

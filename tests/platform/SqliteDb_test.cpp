@@ -26,10 +26,7 @@ protected:
 };
 
 using Binder = std::function<void(SQLite::Statement &)>;
-Binder BindVariant(const QVariant &value)
-{
-    return [value](SQLite::Statement &s) { s.Bind(1, value); };
-}
+Binder BindVariant(const QVariant &value) { return [value](SQLite::Statement &s) { s.Bind(1, value); }; }
 
 TEST_F(SqliteDbTest, BoundValuesAreStoredInTheirStorageForm)
 {
