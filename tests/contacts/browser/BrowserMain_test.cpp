@@ -3,7 +3,7 @@
 
 #include "contacts/main/EditorRegistry.h"
 #include "contacts/account/dataModule.h"
-
+#include "contacts/editor/useredit.h"
 
 #include <QLineEdit>
 #include <QToolButton>
@@ -174,6 +174,28 @@ TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
     EXPECT_EQ(editors.size(), 1u);
     EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
     EXPECT_TRUE(ListCaptions(Browser()).isEmpty());
+}
+
+// The program's own editor: a new contact goes under the browser's group and shows there at once.
+TEST_F(BrowserInMain, ANewContactGoesUnderTheBrowsersGroupAndShowsThere)
+{
+    InstallContactEditor();
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupA));
+    main->NewContact();
+    auto *editor = dynamic_cast<Tfrmuseredit *>(Form1->FindEditor("add_userform"));
+    ASSERT_NE(editor, nullptr);
+    editor->SetFieldText("uname", "新朋友");
+    editor->SetFieldText("uxb", "女");
+    ASSERT_TRUE(editor->SaveContact());
+    const qint64 key = editor->usrkeyid->text().toLongLong();
+    EXPECT_EQ(Field(key, "nodeparentkey||'|'||nodelevel"), QString::number(groupA) + "|2");
+    EXPECT_EQ(Shape(MainNode(groupA)), "A(李四,新朋友,张三)");
+
+    // Saved again under a new name, the node follows.
+    editor->SetFieldText("uname", "老朋友");
+    ASSERT_TRUE(editor->SaveContact());
+    EXPECT_EQ(MainNode(key)->text(0), "老朋友");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace

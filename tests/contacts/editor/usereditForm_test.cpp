@@ -95,11 +95,7 @@ TEST_F(EditorForm, NameCompletion)
 
 TEST_F(EditorForm, BirthdaySigns)
 {
-    const struct {
-        QDate date;
-        bool lunar;
-        const char *animal, *star;
-    } cases[] = {
+    const struct { QDate date; bool lunar; const char *animal, *star; } cases[] = {
         {QDate(2020, 1, 10), false, "猪", "摩羯座"},
         {QDate(2020, 2, 10), false, "鼠", "水瓶座"},
         {QDate(1990, 8, 15), true, "马", "天秤座"},
@@ -290,11 +286,7 @@ TEST_F(EditorForm, ClosingAChangedWindowAsks)
 TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
 {
     const QString key = InsertContact({{"uname", "留"}});
-    const struct {
-        const char *name, *uname;
-        bool refuseWrites;
-        const char *message;
-    } cases[] = {
+    const struct { const char *name, *uname; bool refuseWrites; const char *message; } cases[] = {
         {"blank name", "", false, "请输入姓名！"},
         {"engine refuses", "留", true, "保存失败！"},
     };

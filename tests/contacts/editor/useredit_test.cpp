@@ -134,12 +134,7 @@ TEST_F(EditorLoadSave, LevelIsTheItemIndex)
 
 TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
 {
-    const struct {
-        const char *stored;
-        bool checked;
-        QDate shown;
-        const char *savedUntouched;
-    } cases[] = {
+    const struct { const char *stored; bool checked; QDate shown; const char *savedUntouched; } cases[] = {
         {"1980-01-05", true, QDate(1980, 1, 5), "1980-01-05"},
         {"1980-1-5", true, QDate(1980, 1, 5), "1980-01-05"},
         {"", false, QDate(2024, 5, 1), ""},

@@ -84,27 +84,6 @@ TEST(ImportContacts, UnknownAndReservedColumnsAreIgnored)
     EXPECT_EQ(rows[0]["uemail"].toString(), QStringLiteral("a@b.c"));
 }
 
-// Records are added as they are read, so a column may first be named by a late record; every
-// contact must still be stored as if all columns had been named from the start. A contact with
-// no value in a column that refuses null takes the column's default instead of failing them all.
-TEST(ImportContacts, AColumnNamedLateHoldsItsDefaultForTheContactsBefore)
-{
-    // The alarm flag of each of two contacts, "-" where the record does not name it.
-    for (const QString alarms : {"1-", "-1", "10", "--"}) {
-        SCOPED_TRACE(alarms.toStdString());
-        TAccount account("import-late");
-        TContactImport import(&account.connection, Now);
-        for (int i = 0; i < 2; ++i)
-            import.Add(alarms[i] == '-' ? Record({{"uname", "x"}})
-                                        : Record({{"uname", "x"}, {"uisalart", alarms[i]}}));
-        EXPECT_TRUE(import.Finish().Ok);
-        QString stored;
-        for (const QVariantMap &row : account.Rows())
-            stored += row["uisalart"].toString();
-        EXPECT_EQ(stored, QString(alarms).replace('-', '0'));
-    }
-}
-
 // The CSV wizard adds each data record without making a contact record of it first; what it
 // stores must be what the records CsvContacts makes would store.
 TEST(ImportContacts, CsvRecordsAddedDirectlyStoreWhatTheirContactsWould)
@@ -195,11 +174,7 @@ protected:
 
 TEST_F(VCardExport, ScopesChooseTheContacts)
 {
-    const struct {
-        TExportScope::TKind kind;
-        qint64 *keyid;
-        QStringList files;
-    } cases[] = {
+    const struct { TExportScope::TKind kind; qint64 *keyid; QStringList files; } cases[] = {
         {TExportScope::AllContacts, nullptr, {"丙.vcf", "乙.vcf", "甲.vcf"}},
         {TExportScope::OneContact, &b, {"乙.vcf"}},
         {TExportScope::GroupContacts, &group, {"甲.vcf"}},  // not the subgroup's

@@ -8,10 +8,7 @@ namespace {
 
 TEST(CsvFormat, Parsing)
 {
-    const struct {
-        const char *text;
-        QList<QStringList> records;
-    } cases[] = {
+    const struct { const char *text; QList<QStringList> records; } cases[] = {
         {"", {}}, {"a,b,c", {{"a", "b", "c"}}}, {"a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}},
         {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}}, {"a\rb", {{"a"}, {"b"}}}, {"\"a\",\"b\",", {{"a", "b", ""}}},
         {"a,,b", {{"a", "", "b"}}}, {"\"x,y\",z", {{"x,y", "z"}}}, {"\"say \"\"hi\"\"\",2", {{"say \"hi\"", "2"}}},

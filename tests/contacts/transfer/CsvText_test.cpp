@@ -9,10 +9,7 @@ namespace {
 // decoder must refuse too, and text it lets pass must not be refused for its shape.
 TEST(CsvText, BrokenUtf8IsToldWithoutDecoding)
 {
-    const struct {
-        QByteArray bytes;
-        bool breaks;
-    } cases[] = {
+    const struct { QByteArray bytes; bool breaks; } cases[] = {
         {"plain ascii", false},
         {"\xE4\xB8\xAD\xE6\x96\x87", false},      // 中文
         {"\xF0\x9F\x98\x80", false},              // beyond the basic plane
@@ -35,19 +32,12 @@ TEST(CsvText, BrokenUtf8IsToldWithoutDecoding)
     }
 }
 
-} // namespace
-
-namespace {
-
 // A large text is read in two halves side by side; where a quote inside an unquoted field makes
 // a line end inside a quoted field look like a record's end, the records must still be those of
 // reading from the start.
 TEST(CsvText, LargeTextsGiveTheSameRecordsHoweverTheyAreSplit)
 {
-    const struct {
-        const char *record;
-        QStringList fields;
-    } cases[] = {
+    const struct { const char *record; QStringList fields; } cases[] = {
         {"x\"y,\"line1\nline2\"\r\n", {"x\"y", "line1\nline2"}},
         {"\"a\"\"b\",c,\r\n", {"a\"b", "c", ""}},
         {"plain,text\n", {"plain", "text"}},

@@ -17,10 +17,7 @@
 #include <memory>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 QT_END_NAMESPACE
 
 namespace transfer_test {

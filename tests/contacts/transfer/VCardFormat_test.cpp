@@ -139,9 +139,7 @@ TEST(VCardReader, PhoneCards)
 // One value read from the lines of a card: the column holds it, or is left out when it is null.
 TEST(VCardReader, SingleValues)
 {
-    const struct {
-        const char *lines, *column, *value;
-    } cases[] = {
+    const struct { const char *lines, *column, *value; } cases[] = {
         // The name falls back to the structured name, then to the e-mail address.
         {"FN:Full\r\nN:Family;Given", "uname", "Full"}, {"N:Smith;John;Q;Dr.;", "uname", "John Q Smith"},
         {"N:张;三;;;", "uname", "张三"}, {"FN: \r\nN:;;;;\r\nEMAIL;PREF;INTERNET:who@x.org", "uname", "who@x.org"},
@@ -176,11 +174,7 @@ TEST(VCardReader, BadInputGivesWhatIsThereAndNoMore)
     QByteArray binary;
     for (int i = 0; i < 100000; ++i)
         binary += char((i * 131 + i / 7) & 0xFF);
-    const struct {
-        const char *name;
-        QByteArray file;
-        QStringList names;
-    } cases[] = {
+    const struct { const char *name; QByteArray file; QStringList names; } cases[] = {
         {"empty", QByteArray(), {}},
         {"no card", "FN:outside\r\nEND:VCARD\r\n", {}},
         {"binary", binary, {}},
@@ -252,12 +246,7 @@ TEST(VCardReader, CardsOfOtherProgramsAreStored)
         const char *column;
         QVariant value;  // null: the column stays empty
     };
-    struct Case {
-        const char *name;
-        QByteArray file;
-        int rows, unkept;
-        std::vector<Expect> expect;
-    };
+    struct Case { const char *name; QByteArray file; int rows, unkept; std::vector<Expect> expect; };
     const QByteArray png = PngBytes();
     const QByteArray threeUtf8 = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xE5\xBC\xA0\xE4\xB8\x89\r\nEND:VCARD\r\n";
     const std::vector<Case> cases = {

@@ -102,12 +102,7 @@ TEST_F(ExportWizard, AllContactsAndTheirFolder)
 
 TEST_F(ExportWizard, TheSelectedNodeDecides)
 {
-    struct Case {
-        const char *name;
-        QString keyid;
-        int nodeType;
-        QStringList files;
-    };
+    struct Case { const char *name; QString keyid; int nodeType; QStringList files; };
     const Case cases[] = {
         {"group", QString::number(group), 1, {"甲.vcf"}},
         {"contact", QString::number(b), 2, {"乙.vcf"}},
