@@ -135,26 +135,23 @@ TEST_F(MainMenusX11, RealClicksChooseACommandFromTheMenuBar)
         return bar->OpenViewerView() && bar->OpenViewerView()->Window()->isVisible() &&
                QGuiApplication::mouseButtons() == Qt::NoButton;
     };
-    TScript script(pointer, {
-                                [&] {
-                                    if (!menuShown())
-                                        return false;
-                                    shutdown = bar->OpenViewerView()->Find(
-                                        ItemCaptioned(tools->Item, QStringLiteral("定时关机")));
-                                    if (!shutdown)
-                                        return false;
-                                    const TRect r = shutdown->ScreenRect();
-                                    pointer.MoveTo((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-                                    return true;
-                                },
-                                [&] {
-                                    TTBView *menu = bar->OpenViewerView();
-                                    if (!menu || menu->Selected() != shutdown)
-                                        return false;
-                                    pointer.Click();
-                                    return true;
-                                },
-                            });
+    const auto pointAtShutdown = [&] {
+        if (!menuShown())
+            return false;
+        shutdown = bar->OpenViewerView()->Find(ItemCaptioned(tools->Item, QStringLiteral("定时关机")));
+        if (shutdown)
+            pointer.MoveTo((shutdown->ScreenRect().Left + shutdown->ScreenRect().Right) / 2,
+                           (shutdown->ScreenRect().Top + shutdown->ScreenRect().Bottom) / 2);
+        return shutdown != nullptr;
+    };
+    const auto clickWhenSelected = [&] {
+        TTBView *menu = bar->OpenViewerView();
+        if (!menu || menu->Selected() != shutdown)
+            return false;
+        pointer.Click();
+        return true;
+    };
+    TScript script(pointer, {pointAtShutdown, clickWhenSelected});
     ClickOn(pointer, tools->ScreenRect());
     EXPECT_TRUE(QTest::qWaitFor(
         [this] { return main->TimedShutdownWindow() && main->TimedShutdownWindow()->isVisible(); }, 10000))
@@ -169,16 +166,14 @@ TEST_F(MainMenusX11, AltFOpensTheAccountMenu)
     ASSERT_TRUE(QTest::qWaitFor([this] { return main->findEdit1->hasFocus(); }, 5000));
     TTBView *bar = main->SpTBXToolbar1->View();
     TTBItemViewer *opened = nullptr;
-    TScript script(pointer, {
-                                [&] {
-                                    if (!bar->OpenViewerView() || !bar->OpenViewerView()->Window()->isVisible())
-                                        return false;
-                                    opened = bar->OpenViewer();
-                                    pointer.Keys({"Escape"});
-                                    pointer.Keys({"Escape"});
-                                    return true;
-                                },
-                            });
+    TScript script(pointer, {[&] {
+                       if (!bar->OpenViewerView() || !bar->OpenViewerView()->Window()->isVisible())
+                           return false;
+                       opened = bar->OpenViewer();
+                       pointer.Keys({"Escape"});
+                       pointer.Keys({"Escape"});
+                       return true;
+                   }});
     pointer.Keys({"Alt_L", "f"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return script.Done() && !bar->OpenViewerView(); }, 10000));
     EXPECT_EQ(opened, MenuViewer("文件(&F)"));
