@@ -232,11 +232,22 @@ private:
     std::vector<char16_t> chars_;
 };
 
+const TGbPairs &GbPairs()
+{
+    static const TGbPairs pairs;
+    return pairs;
+}
+
 } // namespace
+
+char16_t Gb18030Pair(uchar lead, uchar trail)
+{
+    return GbPairs().At(lead, trail);
+}
 
 bool Gb18030TwoByteText(QByteArrayView bytes, QString &text)
 {
-    static const TGbPairs pairs;
+    const TGbPairs &pairs = GbPairs();
     text = QString(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     qsizetype length = 0;

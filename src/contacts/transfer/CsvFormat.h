@@ -41,6 +41,9 @@ bool BreaksUtf8(QByteArrayView bytes);
 // GB18030 text made only of ASCII and two-byte characters, read as the system's decoder reads it
 // but without its work per call. False, and `text` empty, for any other bytes.
 bool Gb18030TwoByteText(QByteArrayView bytes, QString &text);
+// The character of a two-byte GB18030 pair as the system's decoder reads it; 0 for a pair that is
+// no character of its own.
+char16_t Gb18030Pair(uchar lead, uchar trail);
 
 // The number of fields of the text's first record by the rules of ParseCsv, counted no further
 // than `limit` + 1, so a header of millions of commas is refused before it is split.

@@ -336,17 +336,15 @@ class TCommonChars
 public:
     TCommonChars() : level1_(0x10000, false), symbol_(0x10000, false)
     {
-        QStringDecoder gb18030("GB18030", QStringConverter::Flag::Stateless);
         for (int lead = 0xA1; lead <= 0xD7; ++lead) {
             for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-                const char pair[2] = {char(lead), char(trail)};
-                const QString c = gb18030.decode(QByteArrayView(pair, 2));
-                if (c.size() != 1 || c[0] == QChar::ReplacementCharacter || c[0].category() == QChar::Other_PrivateUse)
+                const QChar c(Gb18030Pair(uchar(lead), uchar(trail)));
+                if (c.unicode() == 0 || c.category() == QChar::Other_PrivateUse)
                     continue;
                 if (lead >= 0xB0)
-                    level1_[c[0].unicode()] = true;
-                else if (lead <= 0xA9 && !c[0].isLetter())
-                    symbol_[c[0].unicode()] = true;
+                    level1_[c.unicode()] = true;
+                else if (lead <= 0xA9 && !c.isLetter())
+                    symbol_[c.unicode()] = true;
             }
         }
     }
