@@ -221,8 +221,25 @@ bool TNexosFamilyTheme::AccentMenuBarItem(const TTBXItemInfo &info) const
     return HasBits(info.ViewType, VT_MENUBAR) && (IsHovered(info) || (info.Enabled && (info.Pushed || info.Checked)));
 }
 
-void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
-                                         bool plainChecked)
+void TNexosFamilyTheme::PaintStripedBackground(TCanvas &canvas, const TRect &rect, const TRect &clipRect,
+                                               TColor color, bool transparent, int viewType, int period,
+                                               TColor dark, TColor light) const
+{
+    if (transparent)
+        return;
+    TRect area;
+    if (!IntersectRect(area, rect, clipRect))
+        return;
+    if (HasBits(viewType, VT_DOCKPANEL | 0x0001) || IsOpaqueToolbar(viewType)) {
+        FillRectColor(&canvas, area, color);
+        return;
+    }
+    PaintStripes(canvas, area, rect, color, period, dark, light);
+}
+
+void TNexosFamilyTheme::PaintButtonFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
+                                         TColor restFrame,
+                                         const std::function<void(const TRect &r, int cut, int rightCut)> &face)
 {
     TRect r = rect;
     const int cut = ButtonCut(info);
@@ -234,10 +251,21 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
     if (IsOpaqueToolbar(info.ViewType) && !IsHovered(info)) {
         if (info.Enabled)
             FillRectColor(&canvas, r, GetViewColor(info.ViewType));
-        FrameChamferRect(&canvas, r, cut, rightCut, Mix(clHighlight, clWindow, info.Enabled ? 20 : 15), clNone, clNone);
+        FrameChamferRect(&canvas, r, cut, rightCut, restFrame, clNone, clNone);
     } else if (AccentMenuBarItem(info)) {
         PaintBackground(canvas, r, r, r, MenuColors[2].Fill, false, VT_POPUPMENU);
     } else {
+        face(r, cut, rightCut);
+    }
+    if (info.ComboPart == COMBO_DROPDOWN)
+        PaintDropDownArrow(canvas, r, info);
+}
+
+void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
+                                         bool plainChecked)
+{
+    const TColor restFrame = Mix(clHighlight, clWindow, info.Enabled ? 20 : 15);
+    PaintButtonFrame(canvas, rect, info, restFrame, [&](const TRect &r, int cut, int rightCut) {
         TRect inner = r;
         inner.Inflate(-1, -1);
         TColor outline = clNone;
@@ -261,9 +289,7 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
         }
         if (outline != clNone)
             FrameChamferRect(&canvas, r, cut, rightCut, outline, clNone, clNone);
-    }
-    if (info.ComboPart == COMBO_DROPDOWN)
-        PaintDropDownArrow(canvas, r, info);
+    });
 }
 
 TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, const TCustomImageList *)
