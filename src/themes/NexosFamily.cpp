@@ -301,16 +301,14 @@ TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, co
 
 TColor TNexosFamilyTheme::GetItemColor(const TTBXItemInfo &info)
 {
-    const TColor c = GetItemPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetItemPartColor(info, PartFill), info.ViewType);
 }
 
 TColor TNexosFamilyTheme::GetItemTextColor(const TTBXItemInfo &info) { return GetItemPartColor(info, PartText); }
 
 TColor TNexosFamilyTheme::GetItemImageBackground(const TTBXItemInfo &info)
 {
-    const TColor c = GetPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetPartColor(info, PartFill), info.ViewType);
 }
 
 void TNexosFamilyTheme::GetMargins(int marginId, TTBXMargins &margins)

@@ -280,16 +280,14 @@ TPoint TTBXAluminumTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &, const 
 
 TColor TTBXAluminumTheme::GetItemColor(const TTBXItemInfo &info)
 {
-    const TColor c = GetItemPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetItemPartColor(info, PartFill), info.ViewType);
 }
 
 TColor TTBXAluminumTheme::GetItemTextColor(const TTBXItemInfo &info) { return GetItemPartColor(info, PartText); }
 
 TColor TTBXAluminumTheme::GetItemImageBackground(const TTBXItemInfo &info)
 {
-    const TColor c = GetPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetPartColor(info, PartFill), info.ViewType);
 }
 
 void TTBXAluminumTheme::GetMargins(int marginId, TTBXMargins &margins)

@@ -292,16 +292,14 @@ TPoint TTBXOffice2003Theme::GetImageOffset(TCanvas &, const TTBXItemInfo &, cons
 
 TColor TTBXOffice2003Theme::GetItemColor(const TTBXItemInfo &info)
 {
-    const TColor c = GetItemPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetItemPartColor(info, PartFill), info.ViewType);
 }
 
 TColor TTBXOffice2003Theme::GetItemTextColor(const TTBXItemInfo &info) { return GetItemPartColor(info, PartText); }
 
 TColor TTBXOffice2003Theme::GetItemImageBackground(const TTBXItemInfo &info)
 {
-    const TColor c = GetPartColor(info, PartFill, 0);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetPartColor(info, PartFill, 0), info.ViewType);
 }
 
 void TTBXOffice2003Theme::GetMargins(int marginId, TTBXMargins &margins)

@@ -22,6 +22,11 @@ inline bool HasBits(int value, int bits) { return (value & bits) == bits; }
 inline bool IsOpaqueToolbar(int viewType) { return HasBits(viewType, VT_TOOLBAR | VT_OPAQUE); }
 inline bool IsToolbarStyle(const TTBXItemInfo &info) { return (info.ItemOptions & IO_TOOLBAR_STYLE) != 0; }
 inline bool IsHovered(const TTBXItemInfo &info) { return info.HoverKind != HOVER_NONE; }
+// A state's colour, or the colour of the view where the state keeps none.
+inline TColor StateOrViewColor(TTBXTheme &theme, TColor stateColor, int viewType)
+{
+    return stateColor == clNone ? theme.GetViewColor(viewType) : stateColor;
+}
 
 // Per channel a + (b - a) * num / den, kept within 0..255.
 TColor LerpColor(TColor a, TColor b, int num, int den);
