@@ -632,17 +632,8 @@ void TNexosFamilyTheme::PaintSymbolButton(TCanvas &canvas, const TRect &rect, in
 
 void TNexosFamilyTheme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info)
 {
-    TRect r = windowRect;
-    FrameRectColor(&canvas, r, PopupFrameColor, true);
-    {
-        TCanvasStateGuard guard(canvas);
-        TRect inner = windowRect;
-        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
-        canvas.ExcludeClipRect(inner);
-        FillRectColor(&canvas, r, PopupColor);
-    }
     TRect stretch;
-    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+    if (PaintFramedPopupBorder(canvas, windowRect, info, PopupFrameColor, PopupColor, stretch))
         FillRectColor(&canvas, stretch, ToolbarColor);
 }
 

@@ -573,17 +573,8 @@ void TTBXOffice2003Theme::PaintMenuItem(TCanvas &canvas, const TRect &rect, cons
 
 void TTBXOffice2003Theme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info)
 {
-    TRect r = windowRect;
-    FrameRectColor(&canvas, r, PopupFrameColor, true);
-    {
-        TCanvasStateGuard guard(canvas);
-        TRect inner = windowRect;
-        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
-        canvas.ExcludeClipRect(inner);
-        FillRectColor(&canvas, r, PopupColor);
-    }
     TRect stretch;
-    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+    if (PaintFramedPopupBorder(canvas, windowRect, info, PopupFrameColor, PopupColor, stretch))
         FillRectColor(&canvas, stretch, PopupColor);
 }
 

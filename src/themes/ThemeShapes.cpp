@@ -158,3 +158,18 @@ bool ParentTouchStretch(const TRect &w, const TRect &p, TRect &stretch)
     }
     return !stretch.IsEmpty();
 }
+
+bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
+                            TColor fill, TRect &stretch)
+{
+    TRect r = windowRect;
+    FrameRectColor(&canvas, r, frame, true);
+    {
+        TCanvasStateGuard guard(canvas);
+        TRect inner = windowRect;
+        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
+        canvas.ExcludeClipRect(inner);
+        FillRectColor(&canvas, r, fill);
+    }
+    return ParentTouchStretch(windowRect, info.ParentRect, stretch);
+}

@@ -56,3 +56,7 @@ void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted,
 // Where a popup meets the item it drops from, a one-pixel stretch along the popup's edge,
 // one pixel short of each end; false when they do not touch.
 bool ParentTouchStretch(const TRect &window, const TRect &parent, TRect &stretch);
+// A popup's non-client area: a one-pixel `frame` round the window and the rest of the border
+// in `fill`. True, with the stretch set, where the popup meets its parent item.
+bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
+                            TColor fill, TRect &stretch);
