@@ -330,13 +330,7 @@ void TNexosFamilyTheme::GetViewBorder(int viewType, TPoint &border)
 
 TColor TNexosFamilyTheme::GetViewColor(int viewType)
 {
-    if (viewType & VT_TOOLBAR)
-        return HasBits(viewType, VT_MENUBAR) ? MenuBarColor : ToolbarColor;
-    if (viewType & VT_POPUP)
-        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
-    if (viewType & VT_DOCKPANEL)
-        return DockPanelColor;
-    return ColorToRGB(clBtnFace);
+    return ViewKindColor(viewType, MenuBarColor, ToolbarColor, PopupColor, DockPanelColor, ColorToRGB(clBtnFace));
 }
 
 void TNexosFamilyTheme::GetViewMargins(int, TTBXMargins &margins) { margins = {}; }

@@ -308,13 +308,7 @@ void TTBXAluminumTheme::GetViewBorder(int viewType, TPoint &border)
 
 TColor TTBXAluminumTheme::GetViewColor(int viewType)
 {
-    if (viewType & VT_TOOLBAR)
-        return HasBits(viewType, VT_MENUBAR) ? MenuBarColor : BaseColor;
-    if (viewType & VT_POPUP)
-        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
-    if (viewType & VT_DOCKPANEL)
-        return DockPanelColor;
-    return BaseColor;
+    return ViewKindColor(viewType, MenuBarColor, BaseColor, PopupColor, DockPanelColor, BaseColor);
 }
 
 void TTBXAluminumTheme::PaintBackground(TCanvas &canvas, const TRect &dockRect, const TRect &rect,

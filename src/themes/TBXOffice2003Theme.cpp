@@ -322,13 +322,7 @@ void TTBXOffice2003Theme::GetViewBorder(int viewType, TPoint &border)
 
 TColor TTBXOffice2003Theme::GetViewColor(int viewType)
 {
-    if (viewType & VT_TOOLBAR)
-        return HasBits(viewType, VT_MENUBAR) ? DockColor : ToolbarColor;
-    if (viewType & VT_POPUP)
-        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
-    if (viewType & VT_DOCKPANEL)
-        return DockPanelColor;
-    return DockColor;
+    return ViewKindColor(viewType, DockColor, ToolbarColor, PopupColor, DockPanelColor, DockColor);
 }
 
 void TTBXOffice2003Theme::GetViewMargins(int, TTBXMargins &margins) { margins = {}; }

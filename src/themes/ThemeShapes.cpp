@@ -2,6 +2,7 @@
 
 #include "themed/TBXUtils.h"
 
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
 #include <algorithm>
@@ -172,4 +173,15 @@ bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBX
         FillRectColor(&canvas, r, fill);
     }
     return ParentTouchStretch(windowRect, info.ParentRect, stretch);
+}
+
+TColor ViewKindColor(int viewType, TColor menuBar, TColor toolbar, TColor popup, TColor dockPanel, TColor other)
+{
+    if (viewType & VT_TOOLBAR)
+        return HasBits(viewType, VT_MENUBAR) ? menuBar : toolbar;
+    if (viewType & VT_POPUP)
+        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : popup;
+    if (viewType & VT_DOCKPANEL)
+        return dockPanel;
+    return other;
 }

@@ -60,3 +60,7 @@ bool ParentTouchStretch(const TRect &window, const TRect &parent, TRect &stretch
 // in `fill`. True, with the stretch set, where the popup meets its parent item.
 bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
                             TColor fill, TRect &stretch);
+
+// A view's colour by its kind: the menu bar, other tool bars, a list box (the window colour),
+// other popups, dock panels, and `other` for anything else.
+TColor ViewKindColor(int viewType, TColor menuBar, TColor toolbar, TColor popup, TColor dockPanel, TColor other);
