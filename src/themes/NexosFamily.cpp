@@ -571,13 +571,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
 void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, int buttonKind)
 {
     PaintButton(canvas, rect, info);
-    int index = -1;
-    if (buttonKind == GLYPH_CLOSE)
-        index = 0;
-    else if (buttonKind == GLYPH_MINIMIZE)
-        index = 2;
-    else if (buttonKind == GLYPH_RESTORE)
-        index = 3;
+    const int index = WindowButtonGlyph(buttonKind);
     if (index >= 0 && ThemeGlyphs())
         DrawImageSilhouetteCentered(&canvas, rect, ThemeGlyphs(), index, GetItemPartColor(info, PartText));
 }

@@ -563,13 +563,7 @@ void TTBXAluminumTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, co
                                           int buttonKind)
 {
     PaintButton(canvas, rect, info);
-    int index = -1;
-    if (buttonKind == GLYPH_CLOSE)
-        index = 0;
-    else if (buttonKind == GLYPH_MINIMIZE)
-        index = 2;
-    else if (buttonKind == GLYPH_RESTORE)
-        index = 3;
+    const int index = WindowButtonGlyph(buttonKind);
     if (index < 0 || !ThemeGlyphs())
         return;
     TColor base = GetPartColor(info, PartFill);

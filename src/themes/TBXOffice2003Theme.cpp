@@ -518,13 +518,7 @@ void TTBXOffice2003Theme::PaintWindowButton(TCanvas &canvas, const TRect &rect, 
     PaintButton(canvas, rect, info);
     TRect r = rect;
     --r.Bottom;
-    int index = -1;
-    if (buttonKind == GLYPH_CLOSE)
-        index = 0;
-    else if (buttonKind == GLYPH_MINIMIZE)
-        index = 2;
-    else if (buttonKind == GLYPH_RESTORE)
-        index = 3;
+    const int index = WindowButtonGlyph(buttonKind);
     if (index >= 0 && ThemeGlyphs())
         DrawImageSilhouetteCentered(&canvas, r, ThemeGlyphs(), index, GetItemPartColor(info, PartText));
 }
