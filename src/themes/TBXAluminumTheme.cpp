@@ -534,10 +534,7 @@ void TTBXAluminumTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
     const int x = rect.Left, y = rect.Top;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (!info.Enabled) {
-        if (dark)
-            DrawImageThresholded(&canvas, x, y, images, imageIndex, Grey9F);
-        else
-            DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
+        PaintDisabledImage(canvas, x, y, images, imageIndex, dark, Grey9F);
         return;
     }
     if (!info.Checked && !info.Pushed && !IsHovered(info)) {

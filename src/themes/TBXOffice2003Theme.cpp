@@ -506,10 +506,8 @@ void TTBXOffice2003Theme::PaintImage(TCanvas &canvas, const TRect &rect, const T
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (info.Enabled)
         DrawImageContrasted(&canvas, rect.Left, rect.Top, images, imageIndex);
-    else if (dark)
-        DrawImageThresholded(&canvas, rect.Left, rect.Top, images, imageIndex, SeparatorDarkColor);
     else
-        DrawImageMonochrome(&canvas, rect.Left, rect.Top, images, imageIndex, 0);
+        PaintDisabledImage(canvas, rect.Left, rect.Top, images, imageIndex, dark, SeparatorDarkColor);
 }
 
 void TTBXOffice2003Theme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,

@@ -160,6 +160,15 @@ bool ParentTouchStretch(const TRect &w, const TRect &p, TRect &stretch)
     return !stretch.IsEmpty();
 }
 
+void PaintDisabledImage(TCanvas &canvas, int x, int y, const TCustomImageList *images, int imageIndex, bool dark,
+                        TColor shadow)
+{
+    if (dark)
+        DrawImageThresholded(&canvas, x, y, images, imageIndex, shadow);
+    else
+        DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
+}
+
 bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
                             TColor fill, TRect &stretch)
 {

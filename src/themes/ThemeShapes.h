@@ -56,6 +56,9 @@ void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted,
 // Where a popup meets the item it drops from, a one-pixel stretch along the popup's edge,
 // one pixel short of each end; false when they do not touch.
 bool ParentTouchStretch(const TRect &window, const TRect &parent, TRect &stretch);
+// A disabled item's image: thresholded in `shadow` on a dark background, else monochrome.
+void PaintDisabledImage(TCanvas &canvas, int x, int y, const TCustomImageList *images, int imageIndex, bool dark,
+                        TColor shadow);
 // A popup's non-client area: a one-pixel `frame` round the window and the rest of the border
 // in `fill`. True, with the stretch set, where the popup meets its parent item.
 bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
