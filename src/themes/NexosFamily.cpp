@@ -480,10 +480,7 @@ void TNexosFamilyTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, cons
         else
             caption.Bottom = button.Top;
     }
-    AssignSmallCaptionFont(*canvas.Font());
-    canvas.Font()->SetColor(options_.HotTextColor);
-    canvas.SetBkMode(TRANSPARENT);
-    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+    SetSmallCaptionText(canvas, options_.HotTextColor);
     caption.Inflate(-2, 0);
     if (top)
         canvas.DrawText(info.Caption, caption, 0x8824);
@@ -521,10 +518,7 @@ void TNexosFamilyTheme::PaintFloatingNCArea(TCanvas &canvas, const TRect &window
         text.Inflate(-2, 0);
         if (closeShown)
             text.Right -= height;
-        AssignSmallCaptionFont(*canvas.Font());
-        canvas.Font()->SetColor(clBlack);
-        canvas.SetBkMode(TRANSPARENT);
-        canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+        SetSmallCaptionText(canvas, clBlack);
         canvas.DrawText(info.Caption, text, 0x108024);
     }
     if (closeShown && (info.RedrawPart & REDRAW_CLOSE)) {

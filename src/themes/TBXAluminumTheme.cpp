@@ -698,10 +698,7 @@ void TTBXAluminumTheme::PaintFloatingNCArea(TCanvas &canvas, const TRect &window
         text.Inflate(-2, 0);
         if (closeShown)
             text.Right -= height;
-        AssignSmallCaptionFont(*canvas.Font());
-        canvas.Font()->SetColor(clBlack);
-        canvas.SetBkMode(TRANSPARENT);
-        canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+        SetSmallCaptionText(canvas, clBlack);
         canvas.DrawText(info.Caption, text, 0x108025);
     }
     if (closeShown && (info.RedrawPart & REDRAW_CLOSE)) {
@@ -749,10 +746,7 @@ void TTBXAluminumTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, cons
         else
             caption.Bottom = button.Top;
     }
-    AssignSmallCaptionFont(*canvas.Font());
-    canvas.Font()->SetColor(clBlack);
-    canvas.SetBkMode(TRANSPARENT);
-    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+    SetSmallCaptionText(canvas, clBlack);
     if (top)
         canvas.DrawText(info.Caption, caption, 0x8825);
     else

@@ -648,10 +648,7 @@ void TTBXOffice2003Theme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, co
         else
             caption.Bottom = button.Top;
     }
-    AssignSmallCaptionFont(*canvas.Font());
-    canvas.Font()->SetColor(clBtnText);
-    canvas.SetBkMode(TRANSPARENT);
-    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+    SetSmallCaptionText(canvas, clBtnText);
     if (vertical) {
         caption.Left += 4;
         canvas.DrawText(info.Caption, caption, 0x8824);
@@ -695,10 +692,7 @@ void TTBXOffice2003Theme::PaintFloatingNCArea(TCanvas &canvas, const TRect &wind
         DrawLineColor(&canvas, strip.Left, strip.Bottom, strip.Right, strip.Bottom, view);
         FillRectColor(&canvas, caption, FloatingCaptionColor);
         caption.Inflate(-2, 0);
-        AssignSmallCaptionFont(*canvas.Font());
-        canvas.Font()->SetColor(FloatingCaptionTextColor);
-        canvas.SetBkMode(TRANSPARENT);
-        canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+        SetSmallCaptionText(canvas, FloatingCaptionTextColor);
         canvas.DrawText(info.Caption, caption, 0x8824);
     }
     if (closeShown && (info.RedrawPart & REDRAW_CLOSE)) {

@@ -1,5 +1,6 @@
 #include "ThemeShapes.h"
 
+#include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
 
 #include "platform/SysColors.h"
@@ -158,6 +159,14 @@ bool ParentTouchStretch(const TRect &w, const TRect &p, TRect &stretch)
         return false;
     }
     return !stretch.IsEmpty();
+}
+
+void SetSmallCaptionText(TCanvas &canvas, TColor color)
+{
+    AssignSmallCaptionFont(*canvas.Font());
+    canvas.Font()->SetColor(color);
+    canvas.SetBkMode(TRANSPARENT);
+    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
 }
 
 void PaintDisabledImage(TCanvas &canvas, int x, int y, const TCustomImageList *images, int imageIndex, bool dark,

@@ -56,6 +56,8 @@ void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted,
 // Where a popup meets the item it drops from, a one-pixel stretch along the popup's edge,
 // one pixel short of each end; false when they do not touch.
 bool ParentTouchStretch(const TRect &window, const TRect &parent, TRect &stretch);
+// Prepares the canvas for a small caption's text in `color`, drawn over what is painted below.
+void SetSmallCaptionText(TCanvas &canvas, TColor color);
 // A disabled item's image: thresholded in `shadow` on a dark background, else monochrome.
 void PaintDisabledImage(TCanvas &canvas, int x, int y, const TCustomImageList *images, int imageIndex, bool dark,
                         TColor shadow);
