@@ -140,12 +140,13 @@ void SetResult(sqlite3_context *context, const QVariant &result)
     }
 }
 
-void CallFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+// Runs a registered function's body and turns whatever it throws into the statement's error:
+// an exception must not unwind through the engine's C frames.
+template <class Body>
+void CallShielded(sqlite3_context *context, Body &&body)
 {
-    const auto &function = *static_cast<const ScalarFunction *>(sqlite3_user_data(context));
-    // An exception must not unwind through the engine's C frames.
     try {
-        SetResult(context, function(FunctionArgs(argc, argv)));
+        body();
     } catch (const Exception &e) {
         sqlite3_result_error(context, Utf8(e.Message()).constData(), -1);
     } catch (const std::exception &e) {
@@ -153,6 +154,12 @@ void CallFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
     } catch (...) {
         sqlite3_result_error(context, "SQL function failed", -1);
     }
+}
+
+void CallFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    const auto &function = *static_cast<const ScalarFunction *>(sqlite3_user_data(context));
+    CallShielded(context, [&] { SetResult(context, function(FunctionArgs(argc, argv))); });
 }
 
 void DestroyFunction(void *function)
@@ -163,16 +170,10 @@ void DestroyFunction(void *function)
 void CallResultFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     const auto &function = *static_cast<const ResultFunction *>(sqlite3_user_data(context));
-    try {
+    CallShielded(context, [&] {
         FunctionResult result(context);
         function(FunctionArgs(argc, argv), result);
-    } catch (const Exception &e) {
-        sqlite3_result_error(context, Utf8(e.Message()).constData(), -1);
-    } catch (const std::exception &e) {
-        sqlite3_result_error(context, e.what(), -1);
-    } catch (...) {
-        sqlite3_result_error(context, "SQL function failed", -1);
-    }
+    });
 }
 
 void DestroyResultFunction(void *function)

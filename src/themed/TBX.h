@@ -162,10 +162,9 @@ private:
     int size_ = -1;
 };
 
-// The placement of a popup under or over its parent item, moved to overlap the item by one
-// pixel; the restore step undoes what only served the computation.
-void AdjustPopupPositionForTheme(TTBPopupPositionRec &Rec);
-void RestorePopupPositionForTheme(TTBPopupPositionRec &Rec);
+// The placement of Item's popup; where the theme keeps popups flush, one under or over its
+// parent item is moved to overlap the item by one pixel.
+void ComputePopupPositionForTheme(TTBCustomItem &Item, TTBView *ParentView, TTBPopupPositionRec &Rec);
 
 // ---------------------------------------------------------------------------------------------
 // Viewers

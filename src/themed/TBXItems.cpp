@@ -69,21 +69,13 @@ TTBPopupWindow *TTBXCustomItem::CreatePopupWindow(TTBView *ParentView, bool Cust
 
 void TTBXCustomItem::ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec)
 {
-    if (!CurrentTheme()->GetBooleanMetric(BMET_POPUP_FLUSH)) {
-        TTBCustomItem::ComputePopupPosition(ParentView, Rec);
-        return;
-    }
-    AdjustPopupPositionForTheme(Rec);
-    TTBCustomItem::ComputePopupPosition(ParentView, Rec);
-    RestorePopupPositionForTheme(Rec);
+    ComputePopupPositionForTheme(*this, ParentView, Rec);
 }
 
 namespace {
 
 // A submenu, or a popup from a point, has no edge of its parent item to meet.
 bool MeetsParentItem(const TTBPopupPositionRec &R) { return !R.PositionAsSubmenu && R.HasParentView; }
-
-} // namespace
 
 void AdjustPopupPositionForTheme(TTBPopupPositionRec &R)
 {
@@ -112,6 +104,19 @@ void RestorePopupPositionForTheme(TTBPopupPositionRec &R)
     ++R.ParentItemRect.Bottom;
     ++R.W;
     ++R.H;
+}
+
+} // namespace
+
+void ComputePopupPositionForTheme(TTBCustomItem &Item, TTBView *ParentView, TTBPopupPositionRec &Rec)
+{
+    if (!CurrentTheme()->GetBooleanMetric(BMET_POPUP_FLUSH)) {
+        Item.TTBCustomItem::ComputePopupPosition(ParentView, Rec);
+        return;
+    }
+    AdjustPopupPositionForTheme(Rec);
+    Item.TTBCustomItem::ComputePopupPosition(ParentView, Rec);
+    RestorePopupPositionForTheme(Rec);
 }
 
 // ---------------------------------------------------------------------------------------------

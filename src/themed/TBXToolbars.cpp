@@ -50,13 +50,7 @@ TTBPopupWindow *TTBXChevronItem::CreatePopupWindow(TTBView *ParentView, bool Cus
 
 void TTBXChevronItem::ComputePopupPosition(TTBView *ParentView, TTBPopupPositionRec &Rec)
 {
-    if (!CurrentTheme()->GetBooleanMetric(BMET_POPUP_FLUSH)) {
-        TTBCustomItem::ComputePopupPosition(ParentView, Rec);
-        return;
-    }
-    AdjustPopupPositionForTheme(Rec);
-    TTBCustomItem::ComputePopupPosition(ParentView, Rec);
-    RestorePopupPositionForTheme(Rec);
+    ComputePopupPositionForTheme(*this, ParentView, Rec);
 }
 
 void TTBXChevronItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,

@@ -221,8 +221,25 @@ bool TNexosFamilyTheme::AccentMenuBarItem(const TTBXItemInfo &info) const
     return HasBits(info.ViewType, VT_MENUBAR) && (IsHovered(info) || (info.Enabled && (info.Pushed || info.Checked)));
 }
 
-void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
-                                         bool plainChecked)
+void TNexosFamilyTheme::PaintStripedBackground(TCanvas &canvas, const TRect &rect, const TRect &clipRect,
+                                               TColor color, bool transparent, int viewType, int period,
+                                               TColor dark, TColor light) const
+{
+    if (transparent)
+        return;
+    TRect area;
+    if (!IntersectRect(area, rect, clipRect))
+        return;
+    if (HasBits(viewType, VT_DOCKPANEL | 0x0001) || IsOpaqueToolbar(viewType)) {
+        FillRectColor(&canvas, area, color);
+        return;
+    }
+    PaintStripes(canvas, area, rect, color, period, dark, light);
+}
+
+void TNexosFamilyTheme::PaintButtonFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
+                                         TColor restFrame,
+                                         const std::function<void(const TRect &r, int cut, int rightCut)> &face)
 {
     TRect r = rect;
     const int cut = ButtonCut(info);
@@ -234,10 +251,21 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
     if (IsOpaqueToolbar(info.ViewType) && !IsHovered(info)) {
         if (info.Enabled)
             FillRectColor(&canvas, r, GetViewColor(info.ViewType));
-        FrameChamferRect(&canvas, r, cut, rightCut, Mix(clHighlight, clWindow, info.Enabled ? 20 : 15), clNone, clNone);
+        FrameChamferRect(&canvas, r, cut, rightCut, restFrame, clNone, clNone);
     } else if (AccentMenuBarItem(info)) {
         PaintBackground(canvas, r, r, r, MenuColors[2].Fill, false, VT_POPUPMENU);
     } else {
+        face(r, cut, rightCut);
+    }
+    if (info.ComboPart == COMBO_DROPDOWN)
+        PaintDropDownArrow(canvas, r, info);
+}
+
+void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
+                                         bool plainChecked)
+{
+    const TColor restFrame = Mix(clHighlight, clWindow, info.Enabled ? 20 : 15);
+    PaintButtonFrame(canvas, rect, info, restFrame, [&](const TRect &r, int cut, int rightCut) {
         TRect inner = r;
         inner.Inflate(-1, -1);
         TColor outline = clNone;
@@ -261,9 +289,7 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
         }
         if (outline != clNone)
             FrameChamferRect(&canvas, r, cut, rightCut, outline, clNone, clNone);
-    }
-    if (info.ComboPart == COMBO_DROPDOWN)
-        PaintDropDownArrow(canvas, r, info);
+    });
 }
 
 TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, const TCustomImageList *)
@@ -275,16 +301,14 @@ TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, co
 
 TColor TNexosFamilyTheme::GetItemColor(const TTBXItemInfo &info)
 {
-    const TColor c = GetItemPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetItemPartColor(info, PartFill), info.ViewType);
 }
 
 TColor TNexosFamilyTheme::GetItemTextColor(const TTBXItemInfo &info) { return GetItemPartColor(info, PartText); }
 
 TColor TNexosFamilyTheme::GetItemImageBackground(const TTBXItemInfo &info)
 {
-    const TColor c = GetPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetPartColor(info, PartFill), info.ViewType);
 }
 
 void TNexosFamilyTheme::GetMargins(int marginId, TTBXMargins &margins)
@@ -306,13 +330,7 @@ void TNexosFamilyTheme::GetViewBorder(int viewType, TPoint &border)
 
 TColor TNexosFamilyTheme::GetViewColor(int viewType)
 {
-    if (viewType & VT_TOOLBAR)
-        return HasBits(viewType, VT_MENUBAR) ? MenuBarColor : ToolbarColor;
-    if (viewType & VT_POPUP)
-        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
-    if (viewType & VT_DOCKPANEL)
-        return DockPanelColor;
-    return ColorToRGB(clBtnFace);
+    return ViewKindColor(viewType, MenuBarColor, ToolbarColor, PopupColor, DockPanelColor, ColorToRGB(clBtnFace));
 }
 
 void TNexosFamilyTheme::GetViewMargins(int, TTBXMargins &margins) { margins = {}; }
@@ -462,10 +480,7 @@ void TNexosFamilyTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, cons
         else
             caption.Bottom = button.Top;
     }
-    AssignSmallCaptionFont(*canvas.Font());
-    canvas.Font()->SetColor(options_.HotTextColor);
-    canvas.SetBkMode(TRANSPARENT);
-    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+    SetSmallCaptionText(canvas, options_.HotTextColor);
     caption.Inflate(-2, 0);
     if (top)
         canvas.DrawText(info.Caption, caption, 0x8824);
@@ -503,10 +518,7 @@ void TNexosFamilyTheme::PaintFloatingNCArea(TCanvas &canvas, const TRect &window
         text.Inflate(-2, 0);
         if (closeShown)
             text.Right -= height;
-        AssignSmallCaptionFont(*canvas.Font());
-        canvas.Font()->SetColor(clBlack);
-        canvas.SetBkMode(TRANSPARENT);
-        canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+        SetSmallCaptionText(canvas, clBlack);
         canvas.DrawText(info.Caption, text, 0x108024);
     }
     if (closeShown && (info.RedrawPart & REDRAW_CLOSE)) {
@@ -530,10 +542,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
     const int x = rect.Left, y = rect.Top;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (!info.Enabled) {
-        if (dark)
-            DrawImageThresholded(&canvas, x, y, images, imageIndex, clBtnShadow);
-        else
-            DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
+        PaintDisabledImage(canvas, x, y, images, imageIndex, dark, clBtnShadow);
         return;
     }
     if (!info.Checked && !info.Pushed && !IsHovered(info)) {
@@ -553,13 +562,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
 void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, int buttonKind)
 {
     PaintButton(canvas, rect, info);
-    int index = -1;
-    if (buttonKind == GLYPH_CLOSE)
-        index = 0;
-    else if (buttonKind == GLYPH_MINIMIZE)
-        index = 2;
-    else if (buttonKind == GLYPH_RESTORE)
-        index = 3;
+    const int index = WindowButtonGlyph(buttonKind);
     if (index >= 0 && ThemeGlyphs())
         DrawImageSilhouetteCentered(&canvas, rect, ThemeGlyphs(), index, GetItemPartColor(info, PartText));
 }
@@ -608,17 +611,8 @@ void TNexosFamilyTheme::PaintSymbolButton(TCanvas &canvas, const TRect &rect, in
 
 void TNexosFamilyTheme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info)
 {
-    TRect r = windowRect;
-    FrameRectColor(&canvas, r, PopupFrameColor, true);
-    {
-        TCanvasStateGuard guard(canvas);
-        TRect inner = windowRect;
-        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
-        canvas.ExcludeClipRect(inner);
-        FillRectColor(&canvas, r, PopupColor);
-    }
     TRect stretch;
-    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+    if (PaintFramedPopupBorder(canvas, windowRect, info, PopupFrameColor, PopupColor, stretch))
         FillRectColor(&canvas, stretch, ToolbarColor);
 }
 

@@ -2,6 +2,7 @@
 #include "themed/TBXThemes.h"
 
 #include <array>
+#include <functional>
 
 // What the Nexos-style themes share: one accent colour for selections, three colours per item
 // and menu state, chamfered button outlines, striped light surfaces, and the same queries and
@@ -102,6 +103,15 @@ protected:
     // clNone) two rows lower.
     void PaintStripes(TCanvas &canvas, const TRect &area, const TRect &view, TColor color, int period,
                       TColor dark, TColor light) const;
+    // The background of the striped themes: dock panels and opaque toolbars are filled plain,
+    // other views get PaintStripes over the part inside clipRect.
+    void PaintStripedBackground(TCanvas &canvas, const TRect &rect, const TRect &clipRect, TColor color,
+                                bool transparent, int viewType, int period, TColor dark, TColor light) const;
+    // What every family button shares: the combo parts' bounds and cuts, the view fill and a
+    // `restFrame` outline on an opaque toolbar at rest, the accent on the menu bar, and the
+    // drop-down arrow. `face` paints the remaining states into the button's bounds.
+    void PaintButtonFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, TColor restFrame,
+                          const std::function<void(const TRect &r, int cut, int rightCut)> &face);
     // The button of the glass-faced themes; `plainChecked` gives a checked item at rest a glass
     // face and a grey outline instead of a white fill.
     void PaintGlassButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, bool plainChecked);

@@ -280,16 +280,14 @@ TPoint TTBXAluminumTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &, const 
 
 TColor TTBXAluminumTheme::GetItemColor(const TTBXItemInfo &info)
 {
-    const TColor c = GetItemPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetItemPartColor(info, PartFill), info.ViewType);
 }
 
 TColor TTBXAluminumTheme::GetItemTextColor(const TTBXItemInfo &info) { return GetItemPartColor(info, PartText); }
 
 TColor TTBXAluminumTheme::GetItemImageBackground(const TTBXItemInfo &info)
 {
-    const TColor c = GetPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetPartColor(info, PartFill), info.ViewType);
 }
 
 void TTBXAluminumTheme::GetMargins(int marginId, TTBXMargins &margins)
@@ -310,13 +308,7 @@ void TTBXAluminumTheme::GetViewBorder(int viewType, TPoint &border)
 
 TColor TTBXAluminumTheme::GetViewColor(int viewType)
 {
-    if (viewType & VT_TOOLBAR)
-        return HasBits(viewType, VT_MENUBAR) ? MenuBarColor : BaseColor;
-    if (viewType & VT_POPUP)
-        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
-    if (viewType & VT_DOCKPANEL)
-        return DockPanelColor;
-    return BaseColor;
+    return ViewKindColor(viewType, MenuBarColor, BaseColor, PopupColor, DockPanelColor, BaseColor);
 }
 
 void TTBXAluminumTheme::PaintBackground(TCanvas &canvas, const TRect &dockRect, const TRect &rect,
@@ -542,10 +534,7 @@ void TTBXAluminumTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
     const int x = rect.Left, y = rect.Top;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (!info.Enabled) {
-        if (dark)
-            DrawImageThresholded(&canvas, x, y, images, imageIndex, Grey9F);
-        else
-            DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
+        PaintDisabledImage(canvas, x, y, images, imageIndex, dark, Grey9F);
         return;
     }
     if (!info.Checked && !info.Pushed && !IsHovered(info)) {
@@ -571,13 +560,7 @@ void TTBXAluminumTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, co
                                           int buttonKind)
 {
     PaintButton(canvas, rect, info);
-    int index = -1;
-    if (buttonKind == GLYPH_CLOSE)
-        index = 0;
-    else if (buttonKind == GLYPH_MINIMIZE)
-        index = 2;
-    else if (buttonKind == GLYPH_RESTORE)
-        index = 3;
+    const int index = WindowButtonGlyph(buttonKind);
     if (index < 0 || !ThemeGlyphs())
         return;
     TColor base = GetPartColor(info, PartFill);
@@ -629,17 +612,8 @@ void TTBXAluminumTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const 
 
 void TTBXAluminumTheme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info)
 {
-    TRect r = windowRect;
-    FrameRectColor(&canvas, r, PopupFrameColor, true);
-    {
-        TCanvasStateGuard guard(canvas);
-        TRect inner = windowRect;
-        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
-        canvas.ExcludeClipRect(inner);
-        FillRectColor(&canvas, r, PopupColor);
-    }
     TRect stretch;
-    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+    if (PaintFramedPopupBorder(canvas, windowRect, info, PopupFrameColor, PopupColor, stretch))
         DitherRect(&canvas, stretch, PopupColor, PopupFrameColor);
 }
 
@@ -724,10 +698,7 @@ void TTBXAluminumTheme::PaintFloatingNCArea(TCanvas &canvas, const TRect &window
         text.Inflate(-2, 0);
         if (closeShown)
             text.Right -= height;
-        AssignSmallCaptionFont(*canvas.Font());
-        canvas.Font()->SetColor(clBlack);
-        canvas.SetBkMode(TRANSPARENT);
-        canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+        SetSmallCaptionText(canvas, clBlack);
         canvas.DrawText(info.Caption, text, 0x108025);
     }
     if (closeShown && (info.RedrawPart & REDRAW_CLOSE)) {
@@ -775,10 +746,7 @@ void TTBXAluminumTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, cons
         else
             caption.Bottom = button.Top;
     }
-    AssignSmallCaptionFont(*canvas.Font());
-    canvas.Font()->SetColor(clBlack);
-    canvas.SetBkMode(TRANSPARENT);
-    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+    SetSmallCaptionText(canvas, clBlack);
     if (top)
         canvas.DrawText(info.Caption, caption, 0x8825);
     else

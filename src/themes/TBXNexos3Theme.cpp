@@ -42,55 +42,34 @@ void TTBXNexos3Theme::PaintFace(TCanvas &canvas, const TRect &rect, TColor from,
 void TTBXNexos3Theme::PaintBackground(TCanvas &canvas, const TRect &, const TRect &rect, const TRect &clipRect,
                                       TColor color, bool transparent, int viewType)
 {
-    if (transparent)
-        return;
-    TRect area;
-    if (!IntersectRect(area, rect, clipRect))
-        return;
-    if (HasBits(viewType, VT_DOCKPANEL | 0x0001) || IsOpaqueToolbar(viewType)) {
-        FillRectColor(&canvas, area, color);
-        return;
-    }
     // Darker surfaces get a stronger light stripe, so the stripes stay visible.
     const int lum = ColorLuminance(color);
     const int k = lum < 200 ? (200 - lum) / 20 : 0;
-    PaintStripes(canvas, area, rect, color, 4, ShiftColorNearest(color, -8), ShiftColorNearest(color, k + 11));
+    PaintStripedBackground(canvas, rect, clipRect, color, transparent, viewType, 4, ShiftColorNearest(color, -8),
+                           ShiftColorNearest(color, k + 11));
 }
 
 void TTBXNexos3Theme::PaintButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
-    TRect r = rect;
-    const int cut = ButtonCut(info);
-    int rightCut = cut;
-    if (info.ComboPart == COMBO_DROPDOWN)
-        --r.Left;
-    else if (info.ComboPart == COMBO_BUTTON)
-        rightCut = 1;
-    const bool hovered = info.HoverKind != HOVER_NONE;
-    if (IsOpaqueToolbar(info.ViewType) && !hovered) {
-        if (info.Enabled)
-            FillRectColor(&canvas, r, GetViewColor(info.ViewType));
-        FrameChamferRect(&canvas, r, cut, rightCut, GetPartColor(info, PartFrame), clNone, clNone);
-    } else if (AccentMenuBarItem(info)) {
-        PaintBackground(canvas, r, r, r, MenuColors[2].Fill, false, VT_POPUPMENU);
-    } else if (info.Pushed && info.Enabled) {
-        GradientFillCanvas(&canvas, r, 0xE0E0E0, Options().PushedFaceColor, true);
-        FrameChamferRect(&canvas, r, cut, rightCut, 0x585858, 0x888888, 0xA0A0A0);
-        DrawLineColor(&canvas, r.Left + cut, r.Top + 1, r.Right - rightCut, r.Top + 1, 0xB6B6B6);
-    } else if (info.Checked && info.Enabled) {
-        TRect inner = r;
-        inner.Inflate(-1, -1);
-        PaintBevelFace(&canvas, inner, Options().Colored, true);
-        FrameChamferRect(&canvas, r, cut, rightCut, ItemColors[hovered ? 6 : 2].Frame, clNone,
-                         hovered ? 0xD8D8D8 : 0xD0D0D0);
-    } else if (hovered || (info.ItemOptions & IO_DESIGNING)) {
-        TRect inner = r;
-        inner.Inflate(-1, -1);
-        PaintBevelFace(&canvas, inner, Options().Colored, true);
-        FrameChamferRect(&canvas, r, cut, rightCut, GetPartColor(info, PartFrame), clNone, 0xD0D0D0);
-    }
-    if (info.ComboPart == COMBO_DROPDOWN)
-        PaintDropDownArrow(canvas, r, info);
+    PaintButtonFrame(canvas, rect, info, GetPartColor(info, PartFrame), [&](const TRect &r, int cut, int rightCut) {
+        const bool hovered = IsHovered(info);
+        if (info.Pushed && info.Enabled) {
+            GradientFillCanvas(&canvas, r, 0xE0E0E0, Options().PushedFaceColor, true);
+            FrameChamferRect(&canvas, r, cut, rightCut, 0x585858, 0x888888, 0xA0A0A0);
+            DrawLineColor(&canvas, r.Left + cut, r.Top + 1, r.Right - rightCut, r.Top + 1, 0xB6B6B6);
+        } else if (info.Checked && info.Enabled) {
+            TRect inner = r;
+            inner.Inflate(-1, -1);
+            PaintBevelFace(&canvas, inner, Options().Colored, true);
+            FrameChamferRect(&canvas, r, cut, rightCut, ItemColors[hovered ? 6 : 2].Frame, clNone,
+                             hovered ? 0xD8D8D8 : 0xD0D0D0);
+        } else if (hovered || (info.ItemOptions & IO_DESIGNING)) {
+            TRect inner = r;
+            inner.Inflate(-1, -1);
+            PaintBevelFace(&canvas, inner, Options().Colored, true);
+            FrameChamferRect(&canvas, r, cut, rightCut, GetPartColor(info, PartFrame), clNone, 0xD0D0D0);
+        }
+    });
 }
 
 void RegisterNexos3Theme()

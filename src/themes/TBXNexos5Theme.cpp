@@ -38,16 +38,8 @@ void TTBXNexos5Theme::PaintFace(TCanvas &canvas, const TRect &rect, TColor from,
 void TTBXNexos5Theme::PaintBackground(TCanvas &canvas, const TRect &, const TRect &rect, const TRect &clipRect,
                                       TColor color, bool transparent, int viewType)
 {
-    if (transparent)
-        return;
-    TRect area;
-    if (!IntersectRect(area, rect, clipRect))
-        return;
-    if (HasBits(viewType, VT_DOCKPANEL | 0x0001) || HasBits(viewType, VT_TOOLBAR | VT_OPAQUE)) {
-        FillRectColor(&canvas, area, color);
-        return;
-    }
-    PaintStripes(canvas, area, rect, color, 5, ShiftColorNearest(color, -12), clNone);
+    PaintStripedBackground(canvas, rect, clipRect, color, transparent, viewType, 5, ShiftColorNearest(color, -12),
+                           clNone);
 }
 
 void TTBXNexos5Theme::PaintButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)

@@ -292,16 +292,14 @@ TPoint TTBXOffice2003Theme::GetImageOffset(TCanvas &, const TTBXItemInfo &, cons
 
 TColor TTBXOffice2003Theme::GetItemColor(const TTBXItemInfo &info)
 {
-    const TColor c = GetItemPartColor(info, PartFill);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetItemPartColor(info, PartFill), info.ViewType);
 }
 
 TColor TTBXOffice2003Theme::GetItemTextColor(const TTBXItemInfo &info) { return GetItemPartColor(info, PartText); }
 
 TColor TTBXOffice2003Theme::GetItemImageBackground(const TTBXItemInfo &info)
 {
-    const TColor c = GetPartColor(info, PartFill, 0);
-    return c == clNone ? GetViewColor(info.ViewType) : c;
+    return StateOrViewColor(*this, GetPartColor(info, PartFill, 0), info.ViewType);
 }
 
 void TTBXOffice2003Theme::GetMargins(int marginId, TTBXMargins &margins)
@@ -324,13 +322,7 @@ void TTBXOffice2003Theme::GetViewBorder(int viewType, TPoint &border)
 
 TColor TTBXOffice2003Theme::GetViewColor(int viewType)
 {
-    if (viewType & VT_TOOLBAR)
-        return HasBits(viewType, VT_MENUBAR) ? DockColor : ToolbarColor;
-    if (viewType & VT_POPUP)
-        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : PopupColor;
-    if (viewType & VT_DOCKPANEL)
-        return DockPanelColor;
-    return DockColor;
+    return ViewKindColor(viewType, DockColor, ToolbarColor, PopupColor, DockPanelColor, DockColor);
 }
 
 void TTBXOffice2003Theme::GetViewMargins(int, TTBXMargins &margins) { margins = {}; }
@@ -514,10 +506,8 @@ void TTBXOffice2003Theme::PaintImage(TCanvas &canvas, const TRect &rect, const T
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (info.Enabled)
         DrawImageContrasted(&canvas, rect.Left, rect.Top, images, imageIndex);
-    else if (dark)
-        DrawImageThresholded(&canvas, rect.Left, rect.Top, images, imageIndex, SeparatorDarkColor);
     else
-        DrawImageMonochrome(&canvas, rect.Left, rect.Top, images, imageIndex, 0);
+        PaintDisabledImage(canvas, rect.Left, rect.Top, images, imageIndex, dark, SeparatorDarkColor);
 }
 
 void TTBXOffice2003Theme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -526,13 +516,7 @@ void TTBXOffice2003Theme::PaintWindowButton(TCanvas &canvas, const TRect &rect, 
     PaintButton(canvas, rect, info);
     TRect r = rect;
     --r.Bottom;
-    int index = -1;
-    if (buttonKind == GLYPH_CLOSE)
-        index = 0;
-    else if (buttonKind == GLYPH_MINIMIZE)
-        index = 2;
-    else if (buttonKind == GLYPH_RESTORE)
-        index = 3;
+    const int index = WindowButtonGlyph(buttonKind);
     if (index >= 0 && ThemeGlyphs())
         DrawImageSilhouetteCentered(&canvas, r, ThemeGlyphs(), index, GetItemPartColor(info, PartText));
 }
@@ -575,17 +559,8 @@ void TTBXOffice2003Theme::PaintMenuItem(TCanvas &canvas, const TRect &rect, cons
 
 void TTBXOffice2003Theme::PaintPopupNCArea(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info)
 {
-    TRect r = windowRect;
-    FrameRectColor(&canvas, r, PopupFrameColor, true);
-    {
-        TCanvasStateGuard guard(canvas);
-        TRect inner = windowRect;
-        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
-        canvas.ExcludeClipRect(inner);
-        FillRectColor(&canvas, r, PopupColor);
-    }
     TRect stretch;
-    if (ParentTouchStretch(windowRect, info.ParentRect, stretch))
+    if (PaintFramedPopupBorder(canvas, windowRect, info, PopupFrameColor, PopupColor, stretch))
         FillRectColor(&canvas, stretch, PopupColor);
 }
 
@@ -673,10 +648,7 @@ void TTBXOffice2003Theme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, co
         else
             caption.Bottom = button.Top;
     }
-    AssignSmallCaptionFont(*canvas.Font());
-    canvas.Font()->SetColor(clBtnText);
-    canvas.SetBkMode(TRANSPARENT);
-    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+    SetSmallCaptionText(canvas, clBtnText);
     if (vertical) {
         caption.Left += 4;
         canvas.DrawText(info.Caption, caption, 0x8824);
@@ -720,10 +692,7 @@ void TTBXOffice2003Theme::PaintFloatingNCArea(TCanvas &canvas, const TRect &wind
         DrawLineColor(&canvas, strip.Left, strip.Bottom, strip.Right, strip.Bottom, view);
         FillRectColor(&canvas, caption, FloatingCaptionColor);
         caption.Inflate(-2, 0);
-        AssignSmallCaptionFont(*canvas.Font());
-        canvas.Font()->SetColor(FloatingCaptionTextColor);
-        canvas.SetBkMode(TRANSPARENT);
-        canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+        SetSmallCaptionText(canvas, FloatingCaptionTextColor);
         canvas.DrawText(info.Caption, caption, 0x8824);
     }
     if (closeShown && (info.RedrawPart & REDRAW_CLOSE)) {

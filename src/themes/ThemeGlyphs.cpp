@@ -1,5 +1,7 @@
 #include "ThemeGlyphs.h"
 
+#include "themed/TBXThemes.h"
+
 #include "platform/ImgList.h"
 
 #include <QImage>
@@ -61,3 +63,14 @@ void ReleaseThemeGlyphs()
 }
 
 const TCustomImageList *ThemeGlyphs() { return Shared().list.get(); }
+
+int WindowButtonGlyph(int buttonKind)
+{
+    if (buttonKind == GLYPH_CLOSE)
+        return 0;
+    if (buttonKind == GLYPH_MINIMIZE)
+        return 2;
+    if (buttonKind == GLYPH_RESTORE)
+        return 3;
+    return -1;
+}

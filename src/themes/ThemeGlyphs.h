@@ -7,3 +7,5 @@ class TCustomImageList;
 void AcquireThemeGlyphs();
 void ReleaseThemeGlyphs();
 const TCustomImageList *ThemeGlyphs();
+// The glyph of a window button: close, minimise or restore; -1 for any other kind.
+int WindowButtonGlyph(int buttonKind);

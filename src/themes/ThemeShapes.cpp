@@ -1,7 +1,9 @@
 #include "ThemeShapes.h"
 
+#include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
 
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
 #include <algorithm>
@@ -157,4 +159,47 @@ bool ParentTouchStretch(const TRect &w, const TRect &p, TRect &stretch)
         return false;
     }
     return !stretch.IsEmpty();
+}
+
+void SetSmallCaptionText(TCanvas &canvas, TColor color)
+{
+    AssignSmallCaptionFont(*canvas.Font());
+    canvas.Font()->SetColor(color);
+    canvas.SetBkMode(TRANSPARENT);
+    canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+}
+
+void PaintDisabledImage(TCanvas &canvas, int x, int y, const TCustomImageList *images, int imageIndex, bool dark,
+                        TColor shadow)
+{
+    if (dark)
+        DrawImageThresholded(&canvas, x, y, images, imageIndex, shadow);
+    else
+        DrawImageMonochrome(&canvas, x, y, images, imageIndex, 0);
+}
+
+bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
+                            TColor fill, TRect &stretch)
+{
+    TRect r = windowRect;
+    FrameRectColor(&canvas, r, frame, true);
+    {
+        TCanvasStateGuard guard(canvas);
+        TRect inner = windowRect;
+        inner.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
+        canvas.ExcludeClipRect(inner);
+        FillRectColor(&canvas, r, fill);
+    }
+    return ParentTouchStretch(windowRect, info.ParentRect, stretch);
+}
+
+TColor ViewKindColor(int viewType, TColor menuBar, TColor toolbar, TColor popup, TColor dockPanel, TColor other)
+{
+    if (viewType & VT_TOOLBAR)
+        return HasBits(viewType, VT_MENUBAR) ? menuBar : toolbar;
+    if (viewType & VT_POPUP)
+        return HasBits(viewType, VT_LISTBOX) ? ColorToRGB(clWindow) : popup;
+    if (viewType & VT_DOCKPANEL)
+        return dockPanel;
+    return other;
 }

@@ -22,6 +22,11 @@ inline bool HasBits(int value, int bits) { return (value & bits) == bits; }
 inline bool IsOpaqueToolbar(int viewType) { return HasBits(viewType, VT_TOOLBAR | VT_OPAQUE); }
 inline bool IsToolbarStyle(const TTBXItemInfo &info) { return (info.ItemOptions & IO_TOOLBAR_STYLE) != 0; }
 inline bool IsHovered(const TTBXItemInfo &info) { return info.HoverKind != HOVER_NONE; }
+// A state's colour, or the colour of the view where the state keeps none.
+inline TColor StateOrViewColor(TTBXTheme &theme, TColor stateColor, int viewType)
+{
+    return stateColor == clNone ? theme.GetViewColor(viewType) : stateColor;
+}
 
 // Per channel a + (b - a) * num / den, kept within 0..255.
 TColor LerpColor(TColor a, TColor b, int num, int den);
@@ -51,3 +56,16 @@ void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted,
 // Where a popup meets the item it drops from, a one-pixel stretch along the popup's edge,
 // one pixel short of each end; false when they do not touch.
 bool ParentTouchStretch(const TRect &window, const TRect &parent, TRect &stretch);
+// Prepares the canvas for a small caption's text in `color`, drawn over what is painted below.
+void SetSmallCaptionText(TCanvas &canvas, TColor color);
+// A disabled item's image: thresholded in `shadow` on a dark background, else monochrome.
+void PaintDisabledImage(TCanvas &canvas, int x, int y, const TCustomImageList *images, int imageIndex, bool dark,
+                        TColor shadow);
+// A popup's non-client area: a one-pixel `frame` round the window and the rest of the border
+// in `fill`. True, with the stretch set, where the popup meets its parent item.
+bool PaintFramedPopupBorder(TCanvas &canvas, const TRect &windowRect, const TTBXPopupInfo &info, TColor frame,
+                            TColor fill, TRect &stretch);
+
+// A view's colour by its kind: the menu bar, other tool bars, a list box (the window colour),
+// other popups, dock panels, and `other` for anything else.
+TColor ViewKindColor(int viewType, TColor menuBar, TColor toolbar, TColor popup, TColor dockPanel, TColor other);
