@@ -51,13 +51,8 @@ TEST_F(Office2003, ColourCacheOfEachScheme)
     }
 }
 
-TEST_F(Office2003, MarginsAndItemStates)
+TEST_F(Office2003, ItemStatesAndViewColours)
 {
-    // The menu item's margins read (1, 1, 3, 3) as left, top, right, bottom.
-    TTBXMargins m;
-    theme.GetMargins(MARGIN_MENU_ITEM, m);
-    EXPECT_EQ(std::tie(m.LeftWidth, m.RightWidth, m.TopHeight, m.BottomHeight), std::make_tuple(1, 3, 1, 3));
-
     const struct { bool enabled, pushed, checked, popupParent; int hover, state; } states[] = {
         {false, false, false, false, 0, 1}, {false, false, false, false, 1, 5}, {true, true, true, true, 2, 7},
         {true, true, true, false, 2, 3},    {true, false, true, false, 2, 6},   {true, false, true, false, 0, 2},
