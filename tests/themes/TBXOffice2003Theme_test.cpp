@@ -111,13 +111,4 @@ TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
     EXPECT_EQ(PixelAt(border, 30, 20), 0x00FF00u) << "the client area is left alone";
 }
 
-TEST(Themes, RegisteringTwiceChangesNothing)
-{
-    RegisterThemes();
-    RegisterThemes();
-    QStringList names;
-    ListThemeNames(&names);
-    EXPECT_EQ(names.count("Office2003"), 1);
-}
-
 } // namespace
