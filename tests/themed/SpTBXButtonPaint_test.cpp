@@ -80,12 +80,7 @@ TEST(SpTBXButtonPaint, CaptionAndGlyphLayout)
 {
     const TRect box{0, 0, 100, 20};
     const TSize text{40, 10}, glyph{16, 16};
-    struct Row {
-        TAlignment align;
-        TSpGlyphLayout layout;
-        bool pushed;
-        int textLeft, glyphLeft, textTop;
-    } rows[] = {
+    struct Row { TAlignment align; TSpGlyphLayout layout; bool pushed; int textLeft, glyphLeft, textTop; } rows[] = {
         {TAlignment::taLeftJustify, TSpGlyphLayout::ghlGlyphLeft, false, 20, 0, 5},
         {TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, 40, 20, 5},
         {TAlignment::taRightJustify, TSpGlyphLayout::ghlGlyphRight, false, 40, 84, 5},
@@ -95,11 +90,8 @@ TEST(SpTBXButtonPaint, CaptionAndGlyphLayout)
         SCOPED_TRACE(int(r.layout) * 10 + int(r.align));
         TRect t, g;
         SpCalcCaptionLayout(box, text, glyph, r.align, r.layout, r.pushed, t, g);
-        EXPECT_EQ(t.Left, r.textLeft);
-        EXPECT_EQ(g.Left, r.glyphLeft);
-        EXPECT_EQ(t.Top, r.textTop);
-        EXPECT_EQ(t.Width(), 40);
-        EXPECT_EQ(g.Width(), 16);
+        EXPECT_EQ((std::vector<int>{t.Left, g.Left, t.Top, t.Width(), g.Width()}),
+                  (std::vector<int>{r.textLeft, r.glyphLeft, r.textTop, 40, 16}));  // text, glyph, top, widths
     }
     TRect t, g;
     SpCalcCaptionLayout(box, text, {0, 0}, TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, t, g);

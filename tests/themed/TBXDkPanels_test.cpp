@@ -132,12 +132,7 @@ TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
     browse->SetFocus();
     ASSERT_TRUE(sim::WaitFor([&] { return browse->hasFocus(); }));
 
-    struct Case {
-        UINT msg;
-        WPARAM key;
-        bool cancelEnabled;
-        QStringList clicked;
-    };
+    struct Case { UINT msg; WPARAM key; bool cancelEnabled; QStringList clicked; };
     const Case cases[] = {
         {CM_DIALOGKEY, VK_RETURN, true, {"浏览"}},
         {CM_DIALOGCHAR, 'n', true, {"下一步 (&N)"}},

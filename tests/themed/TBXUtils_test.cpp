@@ -50,6 +50,10 @@ TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
         {"white shifted up stays white", ShiftColor(clWhite, 32), clWhite},
         {"black shifted down stays black", ShiftColor(clBlack, -10), clBlack},
         {"shift clamps per channel", ShiftColor(RGB(10, 250, 128), 10), RGB(20, 255, 138)},
+        {"luminance of white", TColor(ColorLuminance(clWhite)), 255},
+        {"luminance of black", TColor(ColorLuminance(clBlack)), 0},
+        {"luminance of red", TColor(ColorLuminance(RGB(100, 0, 0))), 29},
+        {"luminance of blue", TColor(ColorLuminance(RGB(0, 0, 255))), 29},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.got, c.want) << c.what;
@@ -57,12 +61,8 @@ TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
     EXPECT_THROW(BlendColors(clWhite, clBlack, -1), EInvalidOperation);
 }
 
-TEST(TBXUtils, LuminanceAndDarkness)
+TEST(TBXUtils, DarknessDistanceAndThreshold)
 {
-    EXPECT_EQ(ColorLuminance(clWhite), 255);
-    EXPECT_EQ(ColorLuminance(clBlack), 0);
-    EXPECT_EQ(ColorLuminance(RGB(100, 0, 0)), 29);
-    EXPECT_EQ(ColorLuminance(RGB(0, 0, 255)), 29);
     // RGB(100, 100, 100) weighs exactly 100 * 256.
     EXPECT_FALSE(IsDarkColor(RGB(100, 100, 100), 100));
     EXPECT_TRUE(IsDarkColor(RGB(100, 100, 100), 101));

@@ -127,14 +127,9 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
     // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
     const int menuW = 24 + 1 + 3 + 3 + 23 + 4 + 5, menuH = 16 + 2 + 5;
     enum Kind { Plain, Image, GlyphTop, NoImageIndex, Split, DropDown, Minimum, Separator };
-    struct Case {
-        const char *name;
-        bool toolbar, vertical;
-        const char *caption;
-        Kind kind;
-        TSize size;
-        int separator = -1, themeSeparator = -1;  // the separator's own size, the theme's
-    };
+    // The last two: the separator's own size, the theme's.
+    struct Case { const char *name; bool toolbar, vertical; const char *caption; Kind kind; TSize size;
+                  int separator = -1, themeSeparator = -1; };
     const Case cases[] = {
         {"menu, no image list: 16-pixel column", false, false, "Open", Plain, {menuW + menuH, menuH}},
         {"menu with shortcut text", false, false, "Open\tCtrl+O", Plain, {menuW + 36 + menuH - 6 + menuH, menuH}},
@@ -318,13 +313,7 @@ TEST(TBXFontSettings, ApplyAndAssign)
 
 TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
 {
-    struct Case {
-        const char *name;
-        bool flush, submenu, vertical;
-        TRect parent;
-        TPoint at, expected;
-        int animDir;
-    };
+    struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
     const Case cases[] = {
         {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
         {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},

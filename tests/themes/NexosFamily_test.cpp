@@ -15,25 +15,18 @@ namespace {
 
 std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
 {
-    std::unique_ptr<TNexosFamilyTheme> theme;
-    if (name == "Nexos3")
-        theme = std::make_unique<TTBXNexos3Theme>(name);
-    else if (name == "Nexos5")
-        theme = std::make_unique<TTBXNexos5Theme>(name);
-    else
-        theme = std::make_unique<TTBXSentimoXTheme>(name);
+    using T = TNexosFamilyTheme;
+    std::unique_ptr<T> theme(name == "Nexos3"   ? static_cast<T *>(new TTBXNexos3Theme(name))
+                             : name == "Nexos5" ? static_cast<T *>(new TTBXNexos5Theme(name))
+                                                : static_cast<T *>(new TTBXSentimoXTheme(name)));
     theme->Initialize();
     return theme;
 }
 
 TEST(NexosFamily, SurfacesAndStripes)
 {
-    const struct {
-        const char *name;
-        TColor surface;
-        int period;  // 0: no stripes
-        TColor dark, light;
-    } themes[] = {
+    // Period 0: no stripes.
+    const struct { const char *name; TColor surface; int period; TColor dark, light; } themes[] = {
         {"Nexos3", 0xF7F7F7, 4, 0xEFEFEF, 0xFFFFFF},
         {"Nexos5", 0xFFFFFF, 5, 0xF3F3F3, clNone},
         {"SentimoX", 0xF0F0F0, 0, clNone, clNone},

@@ -51,13 +51,8 @@ TEST_F(Office2003, ColourCacheOfEachScheme)
     }
 }
 
-TEST_F(Office2003, MarginsAndItemStates)
+TEST_F(Office2003, ItemStatesAndViewColours)
 {
-    // The menu item's margins read (1, 1, 3, 3) as left, top, right, bottom.
-    TTBXMargins m;
-    theme.GetMargins(MARGIN_MENU_ITEM, m);
-    EXPECT_EQ(std::tie(m.LeftWidth, m.RightWidth, m.TopHeight, m.BottomHeight), std::make_tuple(1, 3, 1, 3));
-
     const struct { bool enabled, pushed, checked, popupParent; int hover, state; } states[] = {
         {false, false, false, false, 0, 1}, {false, false, false, false, 1, 5}, {true, true, true, true, 2, 7},
         {true, true, true, false, 2, 3},    {true, false, true, false, 2, 6},   {true, false, true, false, 0, 2},
@@ -114,15 +109,6 @@ TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
     EXPECT_EQ(PixelAt(border, 45, 0), theme.PopupFrameColor);
     EXPECT_EQ(PixelAt(border, 10, 0), theme.PopupColor) << "opened where the parent item touches";
     EXPECT_EQ(PixelAt(border, 30, 20), 0x00FF00u) << "the client area is left alone";
-}
-
-TEST(Themes, RegisteringTwiceChangesNothing)
-{
-    RegisterThemes();
-    RegisterThemes();
-    QStringList names;
-    ListThemeNames(&names);
-    EXPECT_EQ(names.count("Office2003"), 1);
 }
 
 } // namespace

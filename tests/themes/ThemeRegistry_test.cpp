@@ -15,9 +15,11 @@ namespace {
 TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
 {
     RegisterThemes();
+    RegisterThemes();  // a second time changes nothing
     QStringList names;
     ListThemeNames(&names);
     ASSERT_GE(names.size(), 2);
+    EXPECT_EQ(names.count("Office2003"), 1);
     QImage image(60, 40, QImage::Format_RGB32);
     TCanvas canvas(image);
     TImageList images(nullptr);

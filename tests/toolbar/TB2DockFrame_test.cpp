@@ -45,21 +45,12 @@ TEST(TBDockFrame, FloatingHitTestNamesEveryPartOfTheFrame)
     const TRect nc = bar->GetFloatingNCArea();
     const int cap = GetSystemMetrics(SM_CYSMCAPTION);
     const TRect close = bar->FloatingCloseButtonRect(w);
-    const struct {
-        TPoint p;
-        int hit;
-    } rows[] = {
-        {{50, 50}, HTNOWHERE},
-        {{200, 190 - nc.Bottom}, HTCLIENT},
+    const struct { TPoint p; int hit; } rows[] = {
+        {{50, 50}, HTNOWHERE}, {{200, 190 - nc.Bottom}, HTCLIENT},
         {{150, 100 + nc.Bottom + cap / 2}, int(tbHTCaption)},
         {{(close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2}, int(tbHTCloseButton)},
-        {{100, 100}, HTTOPLEFT},
-        {{299, 100}, HTTOPRIGHT},
-        {{100, 199}, HTBOTTOMLEFT},
-        {{299, 199}, HTBOTTOMRIGHT},
-        {{200, 199}, HTBOTTOM},
-        {{100, 150}, HTLEFT},
-        {{299, 150}, HTRIGHT},
+        {{100, 100}, HTTOPLEFT}, {{299, 100}, HTTOPRIGHT}, {{100, 199}, HTBOTTOMLEFT}, {{299, 199}, HTBOTTOMRIGHT},
+        {{200, 199}, HTBOTTOM},  {{100, 150}, HTLEFT},     {{299, 150}, HTRIGHT},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(testing::Message() << r.p.X << "," << r.p.Y);

@@ -122,8 +122,6 @@ TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
 {
     TTBFloatingWindowParent *fp = Float();
     ASSERT_NE(fp, nullptr);
-    EXPECT_TRUE(fp->Name().startsWith(QStringLiteral("NBFloatingWindowParent_")));
-    EXPECT_EQ(fp->Name().size(), 31);
     EXPECT_EQ(top->GetToolbarCount(), 0);
     EXPECT_EQ(top->Height(), 0);
     EXPECT_TRUE(fp->isVisible());

@@ -1,6 +1,6 @@
 // Views without a menu loop: the viewer list follows the item tree, embedded groups nest, the
 // window's timers, and painting of the selection.
-#include "../platform/InputSim.h"
+#include "TB2TestSupport.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 #include "toolbar/TB2ItemWindow.h"
@@ -19,11 +19,8 @@ QStringList Captions(const TTBView &v)
 
 TTBCustomItem *Item(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
 {
-    if (!item)
-        item = new TTBItem(nullptr);
-    item->SetCaption(caption);
-    parent->Add(item);
-    return item;
+    static ClickLog log;
+    return log.Add(parent, caption, item);
 }
 
 TEST(TBView, EmptyViewSelectsNothing)

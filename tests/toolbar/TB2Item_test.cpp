@@ -338,25 +338,6 @@ TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
     EXPECT_EQ(save->ItemShortCutText(), ShortCutToText(ctrlS));
 }
 
-TEST(TB2Item, ShortCutSearchFollowsAtMost25Links)
-{
-    const TShortCut f5 = ShortCut(VK_F1 + 4, {});
-    for (int links : {25, 26}) {
-        std::vector<std::unique_ptr<TTBItem>> lists;
-        for (int i = 0; i <= links; ++i)
-            lists.push_back(std::make_unique<TTBItem>(nullptr));
-        for (int i = 0; i < links; ++i) {
-            auto *hop = new TTBItem(nullptr);
-            lists[size_t(i)]->Add(hop);
-            hop->SetLinkSubitems(lists[size_t(i) + 1].get());
-        }
-        auto *target = new TTBItem(nullptr);
-        target->SetShortCut(f5);
-        lists.back()->Add(target);
-        EXPECT_EQ(lists.front()->IsShortCut(f5), links == 25) << links;
-    }
-}
-
 TEST(TB2Item, DeferredClickOfADestroyedItemNeverRuns)
 {
     for (bool destroy : {false, true}) {
@@ -424,38 +405,22 @@ TEST(TB2Item, ActionLinkFollowsTheAction)
 TEST(TB2Item, ComputePopupPositionFlipsAtScreenEdges)
 {
     const TTBPopupAlignment L = TTBPopupAlignment::tbpaLeft, R = TTBPopupAlignment::tbpaRight;
-    struct Case {
-        const char *name;
-        bool submenu;
-        TTBPopupAlignment align;
-        bool leftwards, parentView, vertical;
-        TRect parent;
-        int x, y, w, h, wantX, wantY, wantDir;
-        bool wantLeftwards;
-    };
+    // Flags: submenu, leftwards, parent view, vertical parent; then the parent item, the asked
+    // place and size, and the place, animation direction and leftwards wanted.
+    struct Case { const char *name; bool submenu; TTBPopupAlignment align; bool leftwards, parentView, vertical;
+                  TRect parent; int x, y, w, h, wantX, wantY, wantDir; bool wantLeftwards; };
     const Case cases[] = {
-        {"submenu to the right", true, L, false, true, false, {100, 100, 200, 120}, 197, 97, 150, 200,
-         197, 97, 2, false},
-        {"submenu past the right edge", true, L, false, true, false, {900, 100, 990, 120}, 987, 97,
-         150, 200, 753, 97, 1, true},
-        {"submenu inherits leftwards", true, L, true, true, false, {300, 100, 400, 120}, 397, 97, 150,
-         200, 153, 97, 1, true},
-        {"inherited leftwards without room", true, L, true, true, false, {50, 100, 150, 120}, 147, 97,
-         150, 200, 147, 97, 2, false},
-        {"submenu past the bottom", true, L, false, true, false, {100, 700, 200, 720}, 197, 697, 150,
-         200, 197, 523, 2, false},
-        {"drop-down at the bottom", false, L, false, true, false, {100, 760, 150, 780}, 100, 780, 120,
-         200, 100, 560, 8, false},
-        {"drop-down at the right edge", false, L, false, true, false, {950, 0, 990, 20}, 950, 20, 120,
-         100, 880, 20, 4, false},
-        {"right-aligned at the left edge", false, R, false, false, false, {10, 100, 10, 100}, -110, 100,
-         120, 100, 10, 100, 6, false},
-        {"left-aligned at the right edge", false, L, false, false, false, {950, 100, 950, 100}, 950,
-         100, 120, 100, 830, 100, 5, false},
-        {"point at the bottom-right corner", false, L, false, false, false, {990, 790, 990, 790}, 990,
-         790, 120, 100, 870, 690, 9, false},
-        {"beside a vertical toolbar", false, L, false, true, true, {0, 100, 30, 120}, -120, 100, 120,
-         200, 30, 100, 2, false},
+        {"submenu to the right", 1, L, 0, 1, 0, {100, 100, 200, 120}, 197, 97, 150, 200, 197, 97, 2, 0},
+        {"submenu past the right edge", 1, L, 0, 1, 0, {900, 100, 990, 120}, 987, 97, 150, 200, 753, 97, 1, 1},
+        {"submenu inherits leftwards", 1, L, 1, 1, 0, {300, 100, 400, 120}, 397, 97, 150, 200, 153, 97, 1, 1},
+        {"leftwards without room", 1, L, 1, 1, 0, {50, 100, 150, 120}, 147, 97, 150, 200, 147, 97, 2, 0},
+        {"submenu past the bottom", 1, L, 0, 1, 0, {100, 700, 200, 720}, 197, 697, 150, 200, 197, 523, 2, 0},
+        {"drop-down at the bottom", 0, L, 0, 1, 0, {100, 760, 150, 780}, 100, 780, 120, 200, 100, 560, 8, 0},
+        {"drop-down at the right edge", 0, L, 0, 1, 0, {950, 0, 990, 20}, 950, 20, 120, 100, 880, 20, 4, 0},
+        {"right-aligned at the left edge", 0, R, 0, 0, 0, {10, 100, 10, 100}, -110, 100, 120, 100, 10, 100, 6, 0},
+        {"left-aligned at the right", 0, L, 0, 0, 0, {950, 100, 950, 100}, 950, 100, 120, 100, 830, 100, 5, 0},
+        {"point at the bottom-right", 0, L, 0, 0, 0, {990, 790, 990, 790}, 990, 790, 120, 100, 870, 690, 9, 0},
+        {"beside a vertical toolbar", 0, L, 0, 1, 1, {0, 100, 30, 120}, -120, 100, 120, 200, 30, 100, 2, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
