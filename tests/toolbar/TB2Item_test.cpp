@@ -56,6 +56,25 @@ void RunPostedMessages()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+TEST(TB2Item, ShortCutSearchFollowsAtMost25Links)
+{
+    const TShortCut f5 = ShortCut(VK_F1 + 4, {});
+    for (int links : {25, 26}) {
+        std::vector<std::unique_ptr<TTBItem>> lists;
+        for (int i = 0; i <= links; ++i)
+            lists.push_back(std::make_unique<TTBItem>(nullptr));
+        for (int i = 0; i < links; ++i) {
+            auto *hop = new TTBItem(nullptr);
+            lists[size_t(i)]->Add(hop);
+            hop->SetLinkSubitems(lists[size_t(i) + 1].get());
+        }
+        auto *target = new TTBItem(nullptr);
+        target->SetShortCut(f5);
+        lists.back()->Add(target);
+        EXPECT_EQ(lists.front()->IsShortCut(f5), links == 25) << links;
+    }
+}
+
 } // namespace
 
 TEST(TB2Item, ListMisuseRaisesTheTextsAndChangesNothing)
