@@ -92,11 +92,8 @@ protected:
 // Close to tray is stored inverted, the day list as its index.
 TEST_F(Settings, CloseToTrayAndDayCountAsStored)
 {
-    const struct {
-        bool minimise;
-        const char *item;
-        int stored;
-    } cases[] = {{true, "1", 0}, {false, "3", 2}, {true, "7", 6}};
+    const struct { bool minimise; const char *item; int stored; } cases[] = {
+        {true, "1", 0}, {false, "3", 2}, {true, "7", 6}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.item);
         Tfrmsysset &d = Open();

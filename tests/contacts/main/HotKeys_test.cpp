@@ -6,12 +6,7 @@ TEST(HotKeys, SettingsTextToKey)
 {
     constexpr unsigned Alt = THotKey::MOD_ALT;
     constexpr unsigned Ctrl = THotKey::MOD_CONTROL;
-    struct Case {
-        const char *text;
-        bool registers;
-        unsigned modifiers;
-        char key;
-    };
+    struct Case { const char *text; bool registers; unsigned modifiers; char key; };
     const Case cases[] = {
         {"Alt + Q", true, Alt, 'Q'},
         {"Ctrl + W", true, Ctrl, 'W'},
