@@ -167,11 +167,9 @@ TEST_F(Accounts, PasswordTriesAndTheirOutcome)
         bool opens;
         int wrongMessages;
     } cases[] = {
-        {"no password", " ", {}, true, 0},
-        {"right first", "Abc", {"Abc"}, true, 0},
+        {"no password", " ", {}, true, 0}, {"right first", "Abc", {"Abc"}, true, 0},
         {"right third", "Abc", {"abc", "ABC", "Abc"}, true, 2},
-        {"three wrong", "Abc", {"abc", "Abc ", " Abc"}, false, 3},
-        {"cancel", "Abc", {nullptr}, false, 0},
+        {"three wrong", "Abc", {"abc", "Abc ", " Abc"}, false, 3}, {"cancel", "Abc", {nullptr}, false, 0},
         {"wrong then cancel", "Abc", {"x", nullptr}, false, 1},
     };
     MakeProtected(accountA, {"甲"}, "one");
@@ -393,13 +391,9 @@ TEST_F(Accounts, NewAccountFromTheList)
         const char *lastMessage;  // nullptr: opened without complaint
         QString opened;
     } cases[] = {
-        {"  ", {}, "请输入账户名称!", accountA},
-        {"..", {}, "请输入账户名称!", accountA},
-        {"a*b", {}, "请输入账户名称!", accountA},
-        {"B", {MsgResult::Cancel}, "通讯录已经存在是否覆盖?", accountA},
-        {"A", {MsgResult::OK}, "该帐户数据已经打开!", accountA},
-        {" 新账户 ", {}, nullptr, DataDir() + "新账户.txl"},
-        {"B", {MsgResult::OK}, "通讯录已经存在是否覆盖?", accountB},
+        {"  ", {}, "请输入账户名称!", accountA}, {"..", {}, "请输入账户名称!", accountA}, {"a*b", {}, "请输入账户名称!", accountA},
+        {"B", {MsgResult::Cancel}, "通讯录已经存在是否覆盖?", accountA}, {"A", {MsgResult::OK}, "该帐户数据已经打开!", accountA},
+        {" 新账户 ", {}, nullptr, DataDir() + "新账户.txl"}, {"B", {MsgResult::OK}, "通讯录已经存在是否覆盖?", accountB},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -439,10 +433,8 @@ TEST_F(Accounts, DeleteFromTheList)
         const char *refusal;  // nullptr: no refusal
         bool removed;
     } cases[] = {
-        {"B", MsgResult::Cancel, nullptr, false},
-        {"A", MsgResult::OK, "该帐户数据已经打开,请先关闭!", false},
-        {"alias", MsgResult::OK, "该帐户数据已经打开,请先关闭!", false},
-        {"B", MsgResult::OK, nullptr, true},
+        {"B", MsgResult::Cancel, nullptr, false}, {"A", MsgResult::OK, "该帐户数据已经打开,请先关闭!", false},
+        {"alias", MsgResult::OK, "该帐户数据已经打开,请先关闭!", false}, {"B", MsgResult::OK, nullptr, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.item);

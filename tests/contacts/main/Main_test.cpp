@@ -113,10 +113,8 @@ TEST_F(MainWindow, ShowHideHotKeyFromSettings)
         bool registered;
         THotKey expected;
     } cases[] = {
-        {nullptr, nullptr, true, {Alt, 'Z'}},
-        {"Ctrl + W", "1", true, {Ctrl, 'W'}},
-        {"Alt + 5", nullptr, false, {}},
-        {"Alt + Q", "0", false, {}},
+        {nullptr, nullptr, true, {Alt, 'Z'}}, {"Ctrl + W", "1", true, {Ctrl, 'W'}},
+        {"Alt + 5", nullptr, false, {}}, {"Alt + Q", "0", false, {}},
     };
     for (const auto &c : cases) {
         QFile::remove(ConfigIniPath());
