@@ -50,9 +50,8 @@ public:
 
 TEST_F(AlarmWindow, SnoozeListPositionsGiveTheirMinutes)
 {
-    const struct {
-        int position, minutes;
-    } cases[] = {{-1, 5}, {0, 5}, {1, 10}, {2, 15}, {3, 30}, {4, 45}, {5, 60}, {6, 120}, {7, 180}, {8, 240}, {9, 5}};
+    const struct { int position, minutes; } cases[] = {
+        {-1, 5}, {0, 5}, {1, 10}, {2, 15}, {3, 30}, {4, 45}, {5, 60}, {6, 120}, {7, 180}, {8, 240}, {9, 5}};
     Tfrmalarmwin window;
     EXPECT_EQ(window.ComboBox1->count(), 9);
     EXPECT_EQ(window.ComboBox1->currentText(), QStringLiteral("5分钟"));
@@ -142,11 +141,8 @@ TEST_F(AlarmWindow, PlaysPlayableKindsAndHandsOthersToTheShell)
 {
     const QString folder = MakeTempDir("kinds");
     enum Where { Player, Shell, Nowhere };
-    const struct {
-        const char *file;
-        Where where;
-    } cases[] = {{"a.wav", Player}, {"b.MID", Player}, {"c.avi", Player}, {"d.mp3", Shell}, {"e", Shell},
-                 {"removed.wav", Nowhere}};
+    const struct { const char *file; Where where; } cases[] = {
+        {"a.wav", Player}, {"b.MID", Player}, {"c.avi", Player}, {"d.mp3", Shell}, {"e", Shell}, {"removed.wav", Nowhere}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);
         const QString path = folder + '/' + c.file;

@@ -298,10 +298,8 @@ TEST_F(DataModuleTest, BackupFolderSetting)
 {
     const QString plain = MakeTempDir("plain");
     const struct { QString setting, folder; } cases[] = {
-        {plain, plain + '/'},
-        {plain + "/deeper/still", plain + "/deeper/still/"},
-        {QString(), DefaultBackupDir()},
-        {"   ", DefaultBackupDir()},
+        {plain, plain + '/'}, {plain + "/deeper/still", plain + "/deeper/still/"},
+        {QString(), DefaultBackupDir()}, {"   ", DefaultBackupDir()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.setting.toStdString());
@@ -358,8 +356,7 @@ TEST_F(DataModuleTest, DueRowsPopUpOnceEachAndPlayTheSound)
     WriteBytes(sound);
     AppSettings().AlarmSoundFile = sound;
     const struct { QString title, alarmtime; bool reminded, due; } plans[] = {
-        {"开会", "2024-05-01 08:30:00", false, true},
-        {"打电话 \"老王\" 's", "2024-05-01 08:30:59", false, true},
+        {"开会", "2024-05-01 08:30:00", false, true}, {"打电话 \"老王\" 's", "2024-05-01 08:30:59", false, true},
         {"no seconds", "2024-05-01 08:30", false, true},
         {"<img src=\"/dev/zero\"><b>粗</b>", "2024-05-01 08:30:30", false, true},
         {"next minute", "2024-05-01 08:31:00", false, false},

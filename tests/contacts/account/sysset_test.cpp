@@ -92,11 +92,8 @@ protected:
 // Close to tray is stored inverted, the day list as its index.
 TEST_F(Settings, CloseToTrayAndDayCountAsStored)
 {
-    const struct {
-        bool minimise;
-        const char *item;
-        int stored;
-    } cases[] = {{true, "1", 0}, {false, "3", 2}, {true, "7", 6}};
+    const struct { bool minimise; const char *item; int stored; } cases[] = {
+        {true, "1", 0}, {false, "3", 2}, {true, "7", 6}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.item);
         Tfrmsysset &d = Open();
@@ -116,12 +113,9 @@ TEST_F(Settings, CloseToTrayAndDayCountAsStored)
 TEST_F(Settings, BackupFolderChoice)
 {
     const struct { bool useDefault; QString typed, stored; } cases[] = {
-        {true, "/tmp/ignored", DefaultBackupDir()},
-        {false, "/tmp/x", "/tmp/x/"},
-        {false, "  /tmp/y/  ", "/tmp/y/"},
-        {false, "", DefaultBackupDir()},
-        {false, "   ", DefaultBackupDir()},
-        {false, DefaultBackupDir().chopped(1), DefaultBackupDir()},
+        {true, "/tmp/ignored", DefaultBackupDir()}, {false, "/tmp/x", "/tmp/x/"},
+        {false, "  /tmp/y/  ", "/tmp/y/"}, {false, "", DefaultBackupDir()},
+        {false, "   ", DefaultBackupDir()}, {false, DefaultBackupDir().chopped(1), DefaultBackupDir()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
@@ -177,19 +171,14 @@ TEST_F(Settings, StartWithTheSystemAtEachClick)
 TEST_F(Settings, HotKeyFieldShowsTheCombination)
 {
     const struct { int key; Qt::KeyboardModifiers modifiers; const char *text, *shown; } cases[] = {
-        {Qt::Key_W, Qt::ControlModifier, "\x17", "Ctrl + W"},
-        {Qt::Key_Q, Qt::AltModifier, "q", "Alt + Q"},
-        {Qt::Key_X, Qt::NoModifier, "x", "Ctrl + Alt + X"},
-        {Qt::Key_K, Qt::ShiftModifier, "K", "Ctrl + Alt + K"},
-        {Qt::Key_W, Qt::ControlModifier | Qt::AltModifier, "", "Ctrl + W"},
-        {Qt::Key_5, Qt::AltModifier, "5", "Alt + "},
+        {Qt::Key_W, Qt::ControlModifier, "\x17", "Ctrl + W"}, {Qt::Key_Q, Qt::AltModifier, "q", "Alt + Q"},
+        {Qt::Key_X, Qt::NoModifier, "x", "Ctrl + Alt + X"}, {Qt::Key_K, Qt::ShiftModifier, "K", "Ctrl + Alt + K"},
+        {Qt::Key_W, Qt::ControlModifier | Qt::AltModifier, "", "Ctrl + W"}, {Qt::Key_5, Qt::AltModifier, "5", "Alt + "},
         // Platforms report the state before the press; the event adds the key's own modifier.
         {Qt::Key_Control, Qt::NoModifier, "", "Ctrl + "},
-        {Qt::Key_Backspace, Qt::NoModifier, "\b", ""},
-        {Qt::Key_Delete, Qt::NoModifier, "\x7f", ""},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", ""}, {Qt::Key_Delete, Qt::NoModifier, "\x7f", ""},
         // Keys that make no hot key are not the field's; it types nothing and keeps its text.
-        {Qt::Key_5, Qt::NoModifier, "5", "Alt + Z"},
-        {Qt::Key_Space, Qt::NoModifier, " ", "Alt + Z"},
+        {Qt::Key_5, Qt::NoModifier, "5", "Alt + Z"}, {Qt::Key_Space, Qt::NoModifier, " ", "Alt + Z"},
         {Qt::Key_F1, Qt::NoModifier, "", "Alt + Z"},
     };
     Tfrmsysset &d = Open();
@@ -233,8 +222,7 @@ TEST_F(Settings, SavingRegistersTheHotKeyOnce)
         {true, "Ctrl + Alt + X", "Ctrl + Alt + X", THotKey{THotKey::MOD_CONTROL | THotKey::MOD_ALT, 'X'}},
         {true, "", "", THotKey{THotKey::MOD_ALT, 'Z'}},
         {true, "  alt + p  ", "alt + p", THotKey{THotKey::MOD_ALT, 'P'}},
-        {true, "Alt + ", "Alt +", std::nullopt},
-        {false, "Ctrl + W", "Ctrl + W", std::nullopt},
+        {true, "Alt + ", "Alt +", std::nullopt}, {false, "Ctrl + W", "Ctrl + W", std::nullopt},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
@@ -394,8 +382,7 @@ TEST_F(Settings, BackupNowCopiesTheAccount)
     TADOQuery query(data->dbConnection);
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {"赵六"}));
     const struct { QString target; MsgResult answer; const char *message; QStringList copied; } cases[] = {
-        {copy, MsgResult::No, "文件已经存在覆盖吗？", {"王五"}},
-        {copy, MsgResult::Yes, "文件已经存在覆盖吗？", {"王五", "赵六"}},
+        {copy, MsgResult::No, "文件已经存在覆盖吗？", {"王五"}}, {copy, MsgResult::Yes, "文件已经存在覆盖吗？", {"王五", "赵六"}},
         {CurrentAccount().Path(), MsgResult::Yes, "保存错误！", {"王五", "赵六"}},
     };
     for (const auto &c : cases) {

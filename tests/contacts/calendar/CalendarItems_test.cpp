@@ -76,12 +76,7 @@ TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
     off.BirthdayReminder = false;
     TContactDates weddingOff = Row("婚", {}, false, "2000-06-11");
     weddingOff.AnniversaryReminder = false;
-    struct Case {
-        const char *why;
-        const char *month;
-        std::vector<TContactDates> contacts;
-        QStringList expected;
-    };
+    struct Case { const char *why, *month; std::vector<TContactDates> contacts; QStringList expected; };
     const Case cases[] = {
         {"the grid's days of other years", "2025-12-01", yearEnd,
          {"2025-11-30 甲-阳历生日", "2025-12-25 乙-阳历生日", "2026-01-05 丙-阳历生日", "2025-12-28 戊-阳历生日",

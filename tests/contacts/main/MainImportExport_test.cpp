@@ -198,11 +198,7 @@ TEST_F(MainImportExport, VCardExportWizardAsksTheBrowserPage)
     page->LoadGroupTree();
     TestDialogs().Reset();
 
-    const struct {
-        const char *name;
-        QTreeWidgetItem *node;
-        QStringList files;
-    } cases[] = {
+    const struct { const char *name; QTreeWidgetItem *node; QStringList files; } cases[] = {
         {"nothing selected", nullptr, {}},
         {"group", page->FindTreeNodeByKey(QString::number(group)), {"inside.vcf"}},
         {"root", page->Root(), {"deeper.vcf", "inside.vcf", "outside.vcf"}},

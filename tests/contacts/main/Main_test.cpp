@@ -22,11 +22,7 @@ protected:
         QFile::remove(ConfigIniPath());
         QFile::remove(TRegistry::StorePath());
         QDir(AppDir() + "temp").removeRecursively();
-        ContactEditorFactory = [this] {
-            auto *editor = new TestEditor;
-            editors.push_back(editor);
-            return editor;
-        };
+        ContactEditorFactory = [this] { return editors.emplace_back(new TestEditor).data(); };
         BrowserPageFactory = [this](QWidget *parent) {
             browser = new FakeBrowserPage(parent);
             browser->widths = browserWidths;
@@ -80,21 +76,6 @@ ModalResponder::Step Type(const QString &password)
 
 } // namespace
 
-TEST_F(MainWindow, NoTwoActionsShareAKey)
-{
-    Make();
-    QMap<QKeySequence, QString> owners;
-    for (const auto &command : main->Commands().All()) {
-        const QKeySequence key = command->ShortCut();
-        if (key.isEmpty())
-            continue;
-        EXPECT_FALSE(owners.contains(key)) << key.toString().toStdString() << " on " << command->Name().toStdString()
-                                           << " and " << owners.value(key).toStdString();
-        owners.insert(key, command->Name());
-    }
-    EXPECT_GE(owners.size(), 14);
-}
-
 TEST_F(MainWindow, AccountCommandsWaitForAnAccount)
 {
     Make();
@@ -132,10 +113,8 @@ TEST_F(MainWindow, ShowHideHotKeyFromSettings)
         bool registered;
         THotKey expected;
     } cases[] = {
-        {nullptr, nullptr, true, {Alt, 'Z'}},
-        {"Ctrl + W", "1", true, {Ctrl, 'W'}},
-        {"Alt + 5", nullptr, false, {}},
-        {"Alt + Q", "0", false, {}},
+        {nullptr, nullptr, true, {Alt, 'Z'}}, {"Ctrl + W", "1", true, {Ctrl, 'W'}},
+        {"Alt + 5", nullptr, false, {}}, {"Alt + Q", "0", false, {}},
     };
     for (const auto &c : cases) {
         QFile::remove(ConfigIniPath());

@@ -53,12 +53,7 @@ void RunCheck(const QUrl &url)
 
 TEST(UpdateCheck, OffersOnlyANewerVersionAndYesOpensTheHomePage)
 {
-    const struct {
-        int status;
-        QByteArray body;
-        bool offered;
-        MsgResult answer;
-    } cases[] = {
+    const struct { int status; QByteArray body; bool offered; MsgResult answer; } cases[] = {
         {200, "1.07", true, MsgResult::Yes}, {200, "1.10", true, MsgResult::No}, {200, "105", false, {}},
         {200, "1.06", false, {}}, {200, "", false, {}}, {200, "garbage", false, {}},
         {404, "<p>Error 404</p>", false, {}},

@@ -49,11 +49,7 @@ protected:
 // machine waking long after it does not act.
 TEST_F(TimedShutdown, TheArmedSecondActsOnceEvenHidden)
 {
-    const struct {
-        const char *name;
-        std::vector<QTime> ticks;
-        bool acts;
-    } cases[] = {
+    const struct { const char *name; std::vector<QTime> ticks; bool acts; } cases[] = {
         {"on time", {QTime(21, 59, 59, 600), QTime(22, 0, 0, 100), QTime(22, 0, 0, 600)}, true},
         {"stalled loop", {QTime(21, 59, 58, 900), QTime(22, 0, 2, 400)}, true},
         {"waking machine", {QTime(21, 30, 0), QTime(23, 0, 0)}, false},

@@ -159,14 +159,11 @@ TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
     connection.Db().Exec("INSERT INTO usermsg (username) VALUES ('owner')");
     TADOQuery query(&connection);
     const struct { const char *sql; bool result, active; } cases[] = {
-        {"   SELECT * from usermsg", true, true},
-        {"\n\tselect count(*) from userinfo", true, true},
+        {"   SELECT * from usermsg", true, true}, {"\n\tselect count(*) from userinfo", true, true},
         {"update usermsg set field1 = 'x'", true, false},
         {"insert into userplaces (placename) values ('t')", true, false},
-        {"select * form usermsg", false, false},
-        {"select * from nosuchtable", false, false},
-        {"update usermsg set nosuch = 1", false, false},
-        {"   ", false, false},
+        {"select * form usermsg", false, false}, {"select * from nosuchtable", false, false},
+        {"update usermsg set nosuch = 1", false, false}, {"   ", false, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.sql);

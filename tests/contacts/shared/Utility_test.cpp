@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
-#include "platform/TrayService.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -102,14 +101,6 @@ TEST(Utility, ZodiacSignAtEveryBoundary)
     EXPECT_EQ(ZodiacSign(QDate(2024, 1, 1)), "摩羯座");
     EXPECT_EQ(ZodiacSign(QDate(2024, 12, 31)), "摩羯座");
     EXPECT_EQ(ZodiacSign(QDate()), "");
-}
-
-TEST(Utility, WeekdayNames)
-{
-    const QStringList names = QStringLiteral("星期日 星期一 星期二 星期三 星期四 星期五 星期六").split(' ');
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(WeekdayName(QDate(2024, 5, 5).addDays(i)), names[i]) << i;  // 5 May 2024: Sunday
-    EXPECT_EQ(WeekdayName(QDate()), "");
 }
 
 TEST(Utility, ReplaceString)
@@ -301,18 +292,6 @@ TEST(Utility, ClearInputControlsEmptiesInputsOnly)
     ClearInputControls(&form);
     EXPECT_EQ(outerEdit->text(), "");
     ClearInputControls(nullptr);
-}
-
-TEST(Utility, TrayIconReportsAMissingTray)
-{
-    if (TrayService::Available())
-        GTEST_SKIP() << "this desktop has a notification area";
-    TrayService tray;
-    int notices = 0;
-    EXPECT_FALSE(TrayIconAdd(tray, [&notices](int) { ++notices; }));
-    EXPECT_FALSE(tray.IsShown());
-    EXPECT_FALSE(TrayIconDelete(tray));
-    EXPECT_EQ(notices, 0);
 }
 
 TEST(Utility, RegistryRootsAndDefaultKey)
