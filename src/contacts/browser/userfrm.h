@@ -79,6 +79,21 @@ protected:
     void dropEvent(QDropEvent *event) override;
 };
 
+// What the group tree is made of, as the account file holds it: the groups parents first,
+// the contacts in their order among siblings, and the quick views' counts.
+struct TTreeRow {
+    std::unique_ptr<TIQ> record;
+    qint64 key = 0;
+    qint64 parentKey = 0;
+    int nodeLevel = 0;
+};
+struct TTreeRows {
+    std::vector<TTreeRow> groups;
+    std::vector<TTreeRow> contacts;
+    qint64 counts[4] = {};
+    bool counted = false;
+};
+
 class Tfuserfrm final : public QWidget, public IBrowserPage, public IGroupTreeSelection
 {
     Q_OBJECT
@@ -242,7 +257,7 @@ private:
     // Where the list's columns are in a statement's result.
     struct TListColumns {
         int keyid = -1, nodetype = -1, kzfield1 = -1, kzfield2 = -1, uname = -1, uxb = -1, ulevel = -1, uemail = -1,
-            text1 = -1, umtel = -1, uwtlp = -1;
+            text1 = -1;
         int count = 0;  // columns of the statement
         std::vector<int> view;
         std::vector<bool> levelColumn;
@@ -255,6 +270,8 @@ private:
     void CountQuickViews();
     void ShowQuickViewCounts(const qint64 (&counts)[4]);
 
+    // Reads what it can: a failing statement leaves what was read before it.
+    TTreeRows ReadTreeRows() const;
     SQLite::Database *Db() const;
     std::unique_ptr<TRecordTreeItem> MakeNode(std::unique_ptr<TIQ> record) const;
     TRecordTreeItem *AddNodeFromDb(qint64 keyid);

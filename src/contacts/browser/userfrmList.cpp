@@ -25,7 +25,25 @@ namespace {
 
 // Columns every fill reads, whatever the list shows: the record's own members.
 const char *const RecordColumns[] = {"keyid", "nodetype", "kzfield2", "kzfield1", "uname", "uxb", "ulevel",
-                                     "uemail", "text1", "umtel", "uwtlp"};
+                                     "uemail", "text1"};
+
+// A tree node keeps no address (the tree reads only what it draws); it is read when a mail is
+// written, by the list's rule: a contact's uemail, else its text1; nothing for foreign rows.
+QString StoredEmail(SQLite::Database *db, qint64 key)
+{
+    if (!db)
+        return {};
+    try {
+        SQLite::Statement read(*db, QStringLiteral("select kzfield2,nodetype,uemail,text1 from userinfo where keyid=?"));
+        read.Bind(1, key);
+        if (!read.ExecuteStep() || ColumnText(read, 0) != QLatin1String("2"))
+            return {};
+        const QString email = ColumnText(read, 2).trimmed();
+        return email.isEmpty() && ColumnText(read, 1) == QLatin1String("2") ? ColumnText(read, 3).trimmed() : email;
+    } catch (const EDatabaseError &) {
+        return {};
+    }
+}
 
 bool IsField(const QString &name, const char *field)
 {
@@ -208,8 +226,6 @@ TListRow Tfuserfrm::BuildListRow(const std::vector<QString> &values, const TList
     record->keyid = raw(at.keyid);
     record->nodetype = raw(at.nodetype);
     record->uname = text(at.uname);
-    record->umtel = text(at.umtel);
-    record->uwtlp = text(at.uwtlp);
     record->uxb = text(at.uxb).trimmed();
     record->ulevel = raw(at.ulevel);
     const QString uemail = text(at.uemail);
@@ -251,8 +267,6 @@ Tfuserfrm::TListColumns Tfuserfrm::ListColumnsOf(const QHash<QString, int> &colu
     at.ulevel = index(QStringLiteral("ulevel"));
     at.uemail = index(QStringLiteral("uemail"));
     at.text1 = index(QStringLiteral("text1"));
-    at.umtel = index(QStringLiteral("umtel"));
-    at.uwtlp = index(QStringLiteral("uwtlp"));
     at.count = count;
     for (const QString &field : viewFields_) {
         at.view.push_back(index(field));
@@ -588,7 +602,7 @@ void Tfuserfrm::N4Click()
 {
     const TIQ *record = RecordOf(DyTreeView1->currentItem());
     if (record)
-        ShellOpen(MailtoText(record->email, record->uname));
+        ShellOpen(MailtoText(StoredEmail(Db(), record->Key()), record->uname));
 }
 
 void Tfuserfrm::N5Click()

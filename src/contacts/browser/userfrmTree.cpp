@@ -22,14 +22,13 @@ namespace {
 const char *const QuickViewCaptions[] = {"常用人脉", "最近联系", "应多联系", "所有人脉"};
 
 // The contact columns of the tree, in the order the statements below select them.
-const QString ContactColumns = QStringLiteral(
-    "kzfield2,text1,keyid,nodeparentkey,ulevel,uemail,nodelevel,nodetype,uname,uwkaddress,umtel,uxb,uwtlp,uhtlp,kzfield1");
-enum ContactColumn { cKz2, cText1, cKey, cParent, cLevel, cEmail, cNodeLevel, cType, cName, cCompany, cMobile, cSex,
-                     cOffice, cHome, cKz1 };
+// Only what the tree draws, places and orders: a large account's tree is read on every page open,
+// and each further column is one more value decoded per contact.
+const QString ContactColumns = QStringLiteral("kzfield2,keyid,nodeparentkey,ulevel,nodelevel,nodetype,uname,uxb,kzfield1");
+enum ContactColumn { cKz2, cKey, cParent, cLevel, cNodeLevel, cType, cName, cSex, cKz1 };
 
-const QString GroupColumns = QStringLiteral(
-    "kzfield2,keyid,nodeparentkey,nodelevel,nodetype,uemail,uname,uwkaddress,umtel,uxb,uwtlp,uhtlp,ulevel");
-enum GroupColumn { gKz2, gKey, gParent, gNodeLevel, gType, gEmail, gName, gCompany, gMobile, gSex, gOffice, gHome, gLevel };
+const QString GroupColumns = QStringLiteral("kzfield2,keyid,nodeparentkey,nodelevel,nodetype,uname,uxb,ulevel");
+enum GroupColumn { gKz2, gKey, gParent, gNodeLevel, gType, gName, gSex, gLevel };
 
 QString Str(const SQLite::Statement &s, int column)
 {
@@ -55,12 +54,7 @@ bool IsOwnRow(const SQLite::Statement &s, int column)
     return Str(s, column) == QLatin1String("2");
 }
 
-struct TPlacedRow {
-    std::unique_ptr<TIQ> record;
-    qint64 key = 0;
-    qint64 parentKey = 0;
-    int nodeLevel = 0;
-};
+using TPlacedRow = TTreeRow;
 
 TPlacedRow ReadGroupRow(const SQLite::Statement &s)
 {
@@ -71,12 +65,7 @@ TPlacedRow ReadGroupRow(const SQLite::Statement &s)
     record->keyid = Str(s, gKey);
     record->nodetype = Str(s, gType);
     record->uname = text(gName);
-    record->umtel = text(gMobile);
-    record->uwtlp = text(gOffice);
-    record->uhtlp = text(gHome);
-    record->uwkaddress = text(gCompany);
     record->ulevel = Str(s, gLevel);
-    record->email = text(gEmail).trimmed();
     record->uxb = text(gSex).trimmed();
     row.record = std::move(record);
     row.key = s.ColumnInt64(gKey);
@@ -94,14 +83,7 @@ TPlacedRow ReadContactRow(const SQLite::Statement &s)
     record->keyid = Str(s, cKey);
     record->nodetype = Str(s, cType);
     record->uname = text(cName);
-    record->umtel = text(cMobile);
-    record->uwtlp = text(cOffice);
-    record->uhtlp = text(cHome);
-    record->uwkaddress = text(cCompany);
     record->ulevel = Str(s, cLevel);
-    record->email = text(cEmail).trimmed();
-    if (record->email.isEmpty())
-        record->email = text(cText1).trimmed();
     record->uxb = text(cSex).trimmed();
     record->kzfield1 = Str(s, cKz1);
     row.record = std::move(record);
@@ -164,6 +146,7 @@ struct TContactOrder {
     quint64 head = 0;  // the first eight bytes of `initials`, big-endian, zero-padded
     QByteArray initials;
     qint64 key = 0;
+    size_t index = 0;  // where the row was read
 
     bool operator<(const TContactOrder &other) const
     {
@@ -397,68 +380,23 @@ void Tfuserfrm::LoadGroupTree()
 
     // The tree is built detached and shown in one step; parents are found through their keys
     // and must sit one level above, as the stored levels say.
-    // A node is made as soon as its row is read, while the record is fresh in the cache.
-    struct TMadeNode {
-        std::unique_ptr<TRecordTreeItem> node;
-        qint64 key = 0;
-        qint64 parentKey = 0;
-        int nodeLevel = 0;
-    };
-    const auto make = [&](TPlacedRow row) {
-        return TMadeNode{MakeNode(std::move(row.record)), row.key, row.parentKey, row.nodeLevel};
-    };
-    const auto place = [&](TMadeNode made) {
+    TTreeRows rows = ReadTreeRows();
+    nodeByKey_.reserve(qsizetype(rows.groups.size() + rows.contacts.size()) + 1);
+    const auto place = [&](TPlacedRow &row) {
         QTreeWidgetItem *parent = root.get();
-        if (made.nodeLevel > 1) {
-            QTreeWidgetItem *found = nodeByKey_.value(made.parentKey);
-            if (found && NodeLevel(found) == made.nodeLevel - 1)
+        if (row.nodeLevel > 1) {
+            QTreeWidgetItem *found = nodeByKey_.value(row.parentKey);
+            if (found && NodeLevel(found) == row.nodeLevel - 1)
                 parent = found;
         }
-        TRecordTreeItem *node = made.node.release();
+        TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
         parent->addChild(node);
-        nodeByKey_.insert(made.key, node);
+        nodeByKey_.insert(row.key, node);
     };
-
-    qint64 counts[4] = {};
-    bool counted = false;
-    if (SQLite::Database *db = Db()) {
-        try {
-            SQLite::Statement groups(*db, QStringLiteral("select ") + GroupColumns +
-                                              QStringLiteral(" from userinfo where nodetype=1 order by nodelevel,nodetype,nodeindex"));
-            while (groups.ExecuteStep())
-                place(make(ReadGroupRow(groups)));
-            // One pass over the contacts in storage order gives the tree and the quick-view
-            // counts; the order of the tree (by initials, ties in the order of entry, so that a
-            // node placed later lands where a reload puts it) is made here.
-            QVariantList params;
-            QStringList conditions;
-            for (int i = 0; i < 3; ++i)
-                conditions << QuickViewCondition(i, params);
-            SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
-                                                QStringLiteral(" from userinfo where +nodetype=2"));
-            contacts.BindAll(params);
-            std::vector<TMadeNode> rows;
-            std::vector<TContactOrder> order;
-            while (contacts.ExecuteStep()) {
-                rows.push_back(make(ReadContactRow(contacts)));
-                order.push_back(ContactOrderOf(contacts, cKz1));
-                order.back().key = rows.back().key;
-                for (int i = 0; i < 3; ++i)
-                    counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
-            }
-            counts[3] = qint64(rows.size());
-            counted = true;
-            std::vector<size_t> sequence(rows.size());
-            for (size_t i = 0; i < sequence.size(); ++i)
-                sequence[i] = i;
-            std::sort(sequence.begin(), sequence.end(), [&](size_t a, size_t b) { return order[a] < order[b]; });
-            nodeByKey_.reserve(nodeByKey_.size() + qsizetype(rows.size()) + 1);
-            for (const size_t i : sequence)
-                place(std::move(rows[i]));
-        } catch (const EDatabaseError &) {
-            // What was read stays; the rest of the tree is missing, as with any failed query.
-        }
-    }
+    for (TPlacedRow &row : rows.groups)
+        place(row);
+    for (TPlacedRow &row : rows.contacts)
+        place(row);
 
     root_ = root.release();
     nodeByKey_.insert(0, root_);
@@ -469,8 +407,8 @@ void Tfuserfrm::LoadGroupTree()
     }
     loadingTree_ = false;
     // Imports reload the tree; the counts must follow what they added.
-    if (counted)
-        ShowQuickViewCounts(counts);
+    if (rows.counted)
+        ShowQuickViewCounts(rows.counts);
 
     sortColumn_ = 0;
     sortDirection_ = 0;
@@ -494,6 +432,51 @@ void Tfuserfrm::LoadGroupTree()
         ShowContactCard(RecordOf(selected)->keyid);
     else if (!cardKeyid_.isEmpty() && !nodeByKey_.contains(cardKeyid_.toLongLong()))
         ShowContactCard(QString());
+}
+
+TTreeRows Tfuserfrm::ReadTreeRows() const
+{
+    TTreeRows rows;
+    SQLite::Database *db = Db();
+    if (!db)
+        return rows;
+    try {
+        SQLite::Statement groups(*db, QStringLiteral("select ") + GroupColumns +
+                                          QStringLiteral(" from userinfo where nodetype=1 order by nodelevel,nodetype,nodeindex"));
+        while (groups.ExecuteStep())
+            rows.groups.push_back(ReadGroupRow(groups));
+        // One pass over the contacts in storage order gives the tree and the quick-view counts;
+        // the order of the tree (by initials, ties in the order of entry, so that a node placed
+        // later lands where a reload puts it) is made here.
+        QVariantList params;
+        QStringList conditions;
+        for (int i = 0; i < 3; ++i)
+            conditions << QuickViewCondition(i, params);
+        SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
+                                            QStringLiteral(" from userinfo where +nodetype=2"));
+        contacts.BindAll(params);
+        std::vector<TPlacedRow> read;
+        std::vector<TContactOrder> order;
+        qint64 counts[3] = {};
+        while (contacts.ExecuteStep()) {
+            read.push_back(ReadContactRow(contacts));
+            order.push_back(ContactOrderOf(contacts, cKz1));
+            order.back().key = read.back().key;
+            order.back().index = read.size() - 1;
+            for (int i = 0; i < 3; ++i)
+                counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+        }
+        std::copy(std::begin(counts), std::end(counts), rows.counts);
+        rows.counts[3] = qint64(read.size());
+        rows.counted = true;
+        std::sort(order.begin(), order.end());
+        rows.contacts.reserve(read.size());
+        for (const TContactOrder &place : order)
+            rows.contacts.push_back(std::move(read[place.index]));
+    } catch (const EDatabaseError &) {
+        // What was read stays; the rest of the tree is missing, as with any failed query.
+    }
+    return rows;
 }
 
 TRecordTreeItem *Tfuserfrm::AddNodeFromDb(qint64 keyid)

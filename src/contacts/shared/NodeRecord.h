@@ -11,14 +11,10 @@ struct TIQ {
     QString nodetype;       // "1" group, "2" contact
     qint32 position = -1;   // absolute index of the tree node, for items the A-Z bar lists
     QString uname;
-    QString umtel;
-    QString uwtlp;
-    QString uwkaddress;
-    QString uhtlp;
     QString uxb;            // trimmed
     bool moveMark = false;
     QString ulevel;         // "0".."4"
-    QString email;          // uemail, or text1 when uemail is empty
+    QString email;          // list rows: uemail, or text1 when uemail is empty; tree nodes read theirs on use
     QString kzfield1;       // the name's pinyin initials: contacts sort by it among their siblings
 
     bool IsGroup() const { return nodetype == QLatin1String("1"); }

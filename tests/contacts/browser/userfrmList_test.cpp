@@ -95,12 +95,15 @@ TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
     Page().N5Click();
     EXPECT_EQ(TestShell().opened.value(0), MailtoText("zs@x.com", "张三"));
 
-    // The tree's mail command takes the node's record, trimmed.
+    // The tree's mail command reads the node's address by the same rule, trimmed.
     const qint64 key = Contact("李四", 0, 1, {{"uemail", " ls@x.com "}});
+    const qint64 other = Contact("王五", 0, 1, {{"uemail", ""}, {"text1", "ww@x.com"}});
     Page().LoadGroupTree();
-    Page().DyTreeView1->setCurrentItem(Node(key));
-    Page().N4Click();
-    EXPECT_EQ(TestShell().opened.value(1), MailtoText("ls@x.com", "李四"));
+    for (const qint64 node : {key, other}) {
+        Page().DyTreeView1->setCurrentItem(Node(node));
+        Page().N4Click();
+    }
+    EXPECT_EQ(TestShell().opened.mid(1), QStringList({MailtoText("ls@x.com", "李四"), MailtoText("ww@x.com", "王五")}));
 }
 
 // The page keeps what it searches in memory; every change must reach it, whoever makes it.

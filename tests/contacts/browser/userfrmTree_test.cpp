@@ -33,10 +33,10 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     EXPECT_EQ(Page().FindTreeNodeByKey("x"), nullptr);
 
     // Foreign rows show empty texts.
-    const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "1"}, {"umtel", "139"}});
+    const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "1"}, {"uxb", "女"}});
     Page().LoadGroupTree();
     ASSERT_NE(RecordOf(Node(key)), nullptr);
-    EXPECT_EQ(Node(key)->text(0) + RecordOf(Node(key))->umtel, "");
+    EXPECT_EQ(Node(key)->text(0) + RecordOf(Node(key))->uxb, "");
     EXPECT_EQ(RecordOf(Node(key))->keyid, QString::number(key));
 
     // A reload keeps nothing of the old tree.
@@ -250,7 +250,7 @@ TEST_F(BrowserTree, UpdateContactNodeRenewsTextImagePlaceAndTheCardShowingThatCo
     Page().UpdateContactNode(QString::number(a));
     EXPECT_EQ(Shape(Node(group)), "组(吕,周)");
     EXPECT_EQ(Tfuserfrm::NodeImage(Node(a)), 4);
-    EXPECT_TRUE(RecordOf(Node(a))->umtel == "1" && Page().CardHtml().contains(">周</td>"));
+    EXPECT_TRUE(RecordOf(Node(a))->kzfield1 == "Z" && Page().CardHtml().contains(">周</td>"));
 }
 
 // What the export wizard hears: the selected node's keyid and kind, and nothing once the tree
