@@ -8,6 +8,7 @@
 #include "controls/SPMonth.h"
 #include "platform/Graphics.h"
 #include "platform/InputRouter.h"
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
 #include <QApplication>
@@ -40,10 +41,17 @@ public:
     }
 };
 
-struct TPlannerWindow : TCustomControl {
-    TPlannerWindow() : TCustomControl(nullptr) { SetColor(clBtnFace); }
+// A control that shows without a parent, as a window of its own.
+struct TWindowBox : TCustomControl {
+    explicit TWindowBox(TComponent *owner = nullptr) : TCustomControl(owner) { SetColor(clBtnFace); }
     bool ShowsWithoutParent() const override { return true; }
 };
+
+inline QColor Rgb(TColor c)
+{
+    c = ColorToRGB(c);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 inline TDateTime Day(int y, int m, int d, int hour = 0, int minute = 0)
 {
@@ -58,7 +66,7 @@ protected:
         clock.now = QDateTime(QDate(2024, 2, 14), QTime(9, 0));
         SetClock(&clock);
         SetTextMetrics(&metrics);
-        window = std::make_unique<TPlannerWindow>();
+        window = std::make_unique<TWindowBox>();
         window->SetBounds(50, 50, 760, 680);
         source = new TSPPlannerSource(window.get());
         planner = MakePlanner(0, 0);
@@ -100,21 +108,20 @@ protected:
         return source->AddItem(QString(), text, start, end, allDay, false, clNone, 2);
     }
     // Everything one full repaint draws.
-    TCanvasRecorder Record(TSPMonthPlanner *p = nullptr)
+    TCanvasRecorder Record()
     {
-        p = p ? p : planner;
         TCanvasRecorder rec;
-        p->Canvas()->SetRecorder(&rec);
-        p->Repaint();
-        p->grab();
-        p->Canvas()->SetRecorder(nullptr);
+        planner->Canvas()->SetRecorder(&rec);
+        planner->Repaint();
+        planner->grab();
+        planner->Canvas()->SetRecorder(nullptr);
         return rec;
     }
 
     int cell = 100;
     FakeClock clock;
     FixedMetrics metrics;
-    std::unique_ptr<TPlannerWindow> window;
+    std::unique_ptr<TWindowBox> window;
     TSPPlannerSource *source = nullptr;
     TSPMonthPlanner *planner = nullptr;
 };

@@ -6,7 +6,6 @@
 namespace {
 
 QColor Pixel(QWidget *w, QPoint p) { return w->grab().toImage().pixelColor(p); }
-QColor Rgb(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 QStringList TextsOf(const TCanvasRecorder &rec, TCanvasOp op)
 {
@@ -72,7 +71,7 @@ TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
     }
 }
 
-TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrder)
+TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrderAndGrowDownOverFreeOnes)
 {
     // Week row 1 runs from Monday 5 February.
     Add("long", Day(2024, 2, 5), Day(2024, 2, 9));
@@ -83,10 +82,9 @@ TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrder)
     // Hit testing finds each one in its lane.
     for (auto [lane, text] : {std::pair{0, "long"}, {1, "b"}, {2, "c"}})
         EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, lane).x() - 2, Lane(2, 1, lane).y() - 2)->Text(), QString(text));
-}
 
-TEST_F(PlannerTest, AnEntryGrowsDownOverFreeLanesOfItsCluster)
-{
+    // An entry grows down over free lanes of its cluster.
+    source->ClearItems();
     Add("a", Day(2024, 2, 5), Day(2024, 2, 7));           // Monday and Tuesday, lane 0
     Add("b", Day(2024, 2, 5, 1), Day(2024, 2, 6), false);  // Monday, lane 1, d below it
     Add("d", Day(2024, 2, 5, 2), Day(2024, 2, 6), false);  // Monday, lane 2

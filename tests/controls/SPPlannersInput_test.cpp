@@ -3,6 +3,7 @@
 #include "platform/DragManager.h"
 
 #include <QPlainTextEdit>
+#include <gmock/gmock.h>
 
 namespace {
 
@@ -327,12 +328,8 @@ TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
 
 TEST_F(PlannerInputTest, NegativeHeaderCountsAreRefused)
 {
-    try {
-        planner->SetDateHeaderCount(-1);
-        FAIL();
-    } catch (const Exception &e) {
-        EXPECT_EQ(e.Message(), QString("Value must be 0 or larger"));
-    }
+    EXPECT_THAT([&] { planner->SetDateHeaderCount(-1); },
+                testing::ThrowsMessage<Exception>(testing::StrEq("Value must be 0 or larger")));
     EXPECT_THROW(planner->SetRowHeaderCount(-2), Exception);
     EXPECT_EQ(planner->RowHeaderCount(), 1);
     planner->SetDateHeaderCount(2);

@@ -1,7 +1,7 @@
 #include "controls/SPPlanners.h"
 
 #include <QStringList>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <memory>
 
 namespace {
@@ -112,12 +112,8 @@ TEST_F(SourceFixture, KeepsItemsInTheirOrder)
 TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
 {
     TSPPlanItem *item = Add("x", 10, 12);
-    try {
-        item->SetEndTime(9.5);
-        FAIL() << "no exception";
-    } catch (const Exception &e) {
-        EXPECT_EQ(e.Message(), QString("End time cannot be earlier than start time"));
-    }
+    EXPECT_THAT([&] { item->SetEndTime(9.5); },
+                testing::ThrowsMessage<Exception>(testing::StrEq("End time cannot be earlier than start time")));
     EXPECT_EQ(item->EndTime(), 12);
 
     item->SetStartTime(15);
@@ -174,13 +170,9 @@ TEST_F(SourceFixture, AssignCopiesIconsAndValues)
     TSPPlannerSource other(nullptr);
     TSPPlanItem *copy = other.NewItem();
     copy->Assign(*from);
-    EXPECT_EQ(copy->Source(), &other);
-    EXPECT_EQ(copy->Resource(), QString("r1"));
-    EXPECT_TRUE(copy->AllDay() && copy->Private());
-    EXPECT_EQ(copy->Color(), clBlue);
-    EXPECT_EQ(copy->Kind(), 5);
-    ASSERT_EQ(copy->Icons().Count(), 9);
-    EXPECT_EQ(copy->Icons().Capacity(), 16);
+    EXPECT_EQ(std::tuple(copy->Source(), copy->Resource(), copy->AllDay(), copy->Private(), copy->Color(), copy->Kind()),
+              std::tuple(&other, QString("r1"), true, true, clBlue, 5));
+    ASSERT_EQ(std::pair(copy->Icons().Count(), copy->Icons().Capacity()), std::pair(9, 16));
     EXPECT_EQ(copy->Icons().Icons(8), 108);
     EXPECT_THROW(copy->Icons().Icons(9), Exception);
     copy->SetText("changed");

@@ -1,28 +1,7 @@
-#include "../platform/InputSim.h"
+#include "PlannerTestSupport.h"
 #include "controls/dfsSplitter.h"
-#include "platform/InputRouter.h"
-#include "platform/SysColors.h"
-
-#include <QApplication>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
-
-struct TBox : TCustomControl {
-    explicit TBox(TComponent *owner, bool topLevel = false) : TCustomControl(owner), topLevel(topLevel)
-    {
-        SetColor(clWindow);
-    }
-    bool ShowsWithoutParent() const override { return topLevel; }
-    bool topLevel;
-};
-
-QColor Rgb(TColor c)
-{
-    c = ColorToRGB(c);
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
 
 // A 400 x 300 window: a pane on one side, the bar against it, and a client control filling
 // the rest. A left bar is 10 x 300 with its 100-pixel button at y 100..199, x 1..8.
@@ -31,9 +10,9 @@ class SplitterTest : public ::testing::Test
 protected:
     void Build(TAlign align)
     {
-        window = std::make_unique<TBox>(nullptr, true);
+        window = std::make_unique<TWindowBox>();
         window->SetBounds(0, 0, 400, 300);
-        pane = new TBox(window.get());
+        pane = new TWindowBox(window.get());
         const bool vertical = align == TAlign::alLeft || align == TAlign::alRight;
         pane->SetBounds(align == TAlign::alRight ? 250 : 0, align == TAlign::alBottom ? 150 : 0, vertical ? 150 : 400,
                         vertical ? 300 : 150);
@@ -46,7 +25,7 @@ protected:
             splitter->SetLeft(align == TAlign::alLeft ? 150 : 240);
         splitter->SetAlign(align);
         splitter->SetParent(window.get());
-        rest = new TBox(window.get());
+        rest = new TWindowBox(window.get());
         rest->SetAlign(TAlign::alClient);
         rest->SetParent(window.get());
         for (auto [event, name] : {std::pair{&splitter->OnMaximize, "maximize"}, {&splitter->OnMinimize, "minimize"},
@@ -72,10 +51,10 @@ protected:
     }
     QColor Pixel(int x, int y) { return splitter->grab().toImage().pixelColor(x, y); }
 
-    std::unique_ptr<TBox> window;
-    TBox *pane = nullptr;
+    std::unique_ptr<TWindowBox> window;
+    TWindowBox *pane = nullptr;
     TdfsSplitter *splitter = nullptr;
-    TBox *rest = nullptr;
+    TWindowBox *rest = nullptr;
     QStringList events;
 };
 

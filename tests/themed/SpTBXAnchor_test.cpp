@@ -88,10 +88,6 @@ TEST(SpTBXToolbarAnchors, AToolbarSizedByItsItemsDoesNotAnchor)
     EXPECT_LT(f.AnchoredWidth(), item + 150) << "no growth fed back through the toolbar's own size";
 }
 
-} // namespace
-
-namespace {
-
 THintWindow *ShownHint()
 {
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -106,6 +102,7 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
 {
     TAnchorForm f(false);
     f.Anchored->SetHintW("伸展的提示|更长的说明");
+    EXPECT_EQ(f.Anchored->GetWideHintText(), "伸展的提示") << "the short part";
     f.Bar->SetShowHint(true);
     const TRect r = f.Bar->View()->Find(f.Anchored)->BoundsRect;
     // Viewer rectangles are in client coordinates, events in the window's.
@@ -129,10 +126,6 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
     QCoreApplication::sendEvent(f.Bar, &outside);
     EXPECT_EQ(ShownHint(), nullptr);
 }
-
-} // namespace
-
-namespace {
 
 // Alt and a label's accelerator focus the control the label names, before any menu sees it.
 TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)

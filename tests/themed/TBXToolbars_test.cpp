@@ -239,11 +239,4 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
-TEST(SpTBXItem, TheHintShownIsTheShortPartOfTheHint)
-{
-    TSpTBXItem item(nullptr);
-    item.SetHintW("添加|添加一个联系人");
-    EXPECT_EQ(item.GetWideHintText(), "添加");
-}
-
 } // namespace

@@ -1,12 +1,9 @@
 #include "TBXTestSupport.h"
-#include "TestSupport.h"
-
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
 
 #include "platform/SysColors.h"
 
-#include <gtest/gtest.h>
 #include <map>
 #include <tuple>
 
@@ -239,16 +236,11 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
     // Margins left 1, right 3, top 2, bottom 5; the caption follows the image column and gaps
     // and sits one leading pixel lower.
     const int width = view.Find(open)->BoundsRect.Width();
-    std::vector<ThemeCall> captions = theme->Of("caption");
-    auto caption = [&](const QString &text) {
-        for (const ThemeCall &c : captions)
-            if (c.text == text)
-                return c.rect;
-        ADD_FAILURE() << text.toStdString();
-        return TRect{};
-    };
-    EXPECT_EQ(caption("Open"), (TRect{1 + 3 + 23 + 4, 2 + 1, 1 + 3 + 23 + 4 + 24, 23 - 5}));
-    EXPECT_EQ(caption("Ctrl+O"), (TRect{width - 3 - 16 - 36, 3, width - 3, 18}));
+    std::map<QString, TRect> caption;
+    for (const ThemeCall &c : theme->Of("caption"))
+        caption[c.text] = c.rect;
+    EXPECT_EQ(caption["Open"], (TRect{1 + 3 + 23 + 4, 2 + 1, 1 + 3 + 23 + 4 + 24, 23 - 5}));
+    EXPECT_EQ(caption["Ctrl+O"], (TRect{width - 3 - 16 - 36, 3, width - 3, 18}));
 
     const auto checks = theme->Of("check");
     ASSERT_EQ(checks.size(), 1u);

@@ -1,8 +1,5 @@
 #include "themes/TBXThemeGradients.h"
-#include "TestSupport.h"
-
-#include <QImage>
-#include <gtest/gtest.h>
+#include "../themed/TBXTestSupport.h"
 
 TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
 {
@@ -19,9 +16,7 @@ TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
         const TRect r = Rect(1, 1, 5, 5);
         // The bottom (right) colour is given first.
         GradientFillCanvas(&canvas, r, c.to, c.from, c.vertical);
-        EXPECT_EQ(PixelAt(img, 1, 1), c.first) << c.what;
-        EXPECT_EQ(PixelAt(img, 4, 4), c.last) << c.what;
-        EXPECT_EQ(c.vertical ? PixelAt(img, 4, 1) : PixelAt(img, 1, 4), c.first) << c.what;
+        ExpectPixels(img, {{1, 1, c.first}, {4, 4, c.last}, {c.vertical ? 4 : 1, c.vertical ? 1 : 4, c.first}}, c.what);
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
     // Three falling bands: 200 - 200 / 3 truncates to 134.
@@ -41,6 +36,7 @@ TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
         PaintBevelFace(&canvas, Rect(2, 2, 5, 2), true, vertical);
         PaintBevelFace(&canvas, Rect(2, 2, 2, 5), false, vertical);
         FrameChamferRect(&canvas, Rect(2, 2, 2, 2), 2, 2, clRed, clGreen, clBlue);
+        FrameChamferRect(&canvas, Rect(0, 0, 6, 6), 2, 2, clNone, clNone, clNone);  // no colour, not black
         EXPECT_TRUE(UnchangedOutside(img, TRect{})) << vertical;
 
         // One pixel: the gradient's single band is the end colour, the bevel its first stop.
@@ -77,12 +73,9 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
         TCanvas canvas(img);
         const TRect r = c.vertical ? Rect(1, 1, 4, 1 + c.size) : Rect(1, 1, 1 + c.size, 4);
         PaintBevelFace(&canvas, r, c.active, c.pushed, c.vertical);
-        for (size_t i = 0; i < c.lines.size(); ++i) {
-            if (c.lines[i] == 0)
-                continue;
-            const int x = c.vertical ? 2 : 1 + int(i), y = c.vertical ? 1 + int(i) : 2;
-            EXPECT_EQ(PixelAt(img, x, y), c.lines[i]) << c.what << " line " << i;
-        }
+        for (int i = 0; i < int(c.lines.size()); ++i)
+            if (c.lines[i] != 0)
+                EXPECT_EQ(PixelAt(img, c.vertical ? 2 : 1 + i, c.vertical ? 1 + i : 2), c.lines[i]) << c.what << i;
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
 }
@@ -93,26 +86,13 @@ TEST(TBXThemeGradients, ChamferedOutline)
     TCanvas canvas(img);
     canvas.Pen()->SetColor(clYellow);
     FrameChamferRect(&canvas, Rect(0, 0, 8, 6), 0, 0, clRed, clNone, clBlue);
-    EXPECT_EQ(PixelAt(img, 0, 0), clRed);
-    EXPECT_EQ(PixelAt(img, 7, 5), clRed);
-    EXPECT_EQ(PixelAt(img, 7, 2), clRed);
-    EXPECT_EQ(PixelAt(img, 3, 3), clWhite);
+    ExpectPixels(img, {{0, 0, clRed}, {7, 5, clRed}, {7, 2, clRed}, {3, 3, clWhite}}, "square");
     EXPECT_EQ(canvas.Pen()->Color(), clYellow);
 
     img = BlankImage(10, 8);
     TCanvas cut(img);
     FrameChamferRect(&cut, Rect(0, 0, 8, 6), 2, 2, clRed, clGreen, clBlue);
-    struct Case { int x, y; TColor want; } cases[] = {
-        {0, 0, clWhite}, {7, 0, clWhite}, {2, 0, clRed},  {6, 1, clRed},   {0, 2, clRed},
-        {7, 2, clGreen}, {3, 5, clGreen}, {2, 5, clGreen}, {6, 0, clBlue},  {7, 1, clBlue},
-        {1, 0, clBlue},  {0, 1, clBlue},  {8, 0, clWhite}, {3, 3, clWhite},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(PixelAt(img, c.x, c.y), c.want) << c.x << "," << c.y;
-
-    // No colour paints nothing, not black.
-    img = BlankImage(10, 8);
-    TCanvas none(img);
-    FrameChamferRect(&none, Rect(0, 0, 8, 6), 2, 2, clNone, clNone, clNone);
-    EXPECT_TRUE(UnchangedOutside(img, TRect{}));
+    ExpectPixels(img, {{0, 0, clWhite}, {7, 0, clWhite}, {2, 0, clRed}, {6, 1, clRed}, {0, 2, clRed},
+                       {7, 2, clGreen}, {3, 5, clGreen}, {2, 5, clGreen}, {6, 0, clBlue}, {7, 1, clBlue},
+                       {1, 0, clBlue}, {0, 1, clBlue}, {8, 0, clWhite}, {3, 3, clWhite}}, "chamfered");
 }

@@ -1,14 +1,10 @@
 #pragma once
 // What a painter leaves on a w x h image of pure green.
-#include "platform/Graphics.h"
-
-#include <QImage>
-#include <functional>
+#include "../themed/TBXTestSupport.h"
 
 inline QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::green);
+    QImage image = BlankImage(w, h, clLime);
     TCanvas canvas(image);
     paint(canvas);
     return image;
