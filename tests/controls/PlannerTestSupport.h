@@ -10,7 +10,6 @@
 #include "platform/InputRouter.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
-
 #include <QApplication>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -25,9 +24,7 @@ inline void PrintTo(const TRect &r, std::ostream *os)
 }
 
 // Six pixels a character (twelve for one beyond ASCII), lines of 14.
-class FixedMetrics final : public ITextMetrics
-{
-public:
+struct FixedMetrics final : ITextMetrics {
     TTextMetric Metrics(const TFont &) override
     {
         return {.tmHeight = 14, .tmAscent = 11, .tmDescent = 3, .tmAveCharWidth = 6, .tmMaxCharWidth = 12};
@@ -53,14 +50,20 @@ inline QColor Rgb(TColor c)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
+// Lets go of buttons and captures a test left held.
+inline void ReleaseInput()
+{
+    sim::HeldButtons() = Qt::NoButton;
+    while (GetCaptureControl())
+        SetCaptureControl(nullptr);
+}
+
 inline TDateTime Day(int y, int m, int d, int hour = 0, int minute = 0)
 {
     return DateFromQt(QDate(y, m, d)) + (hour * 60 + minute) / 1440.0;
 }
 
-class PlannerTest : public ::testing::Test
-{
-protected:
+struct PlannerTest : ::testing::Test {
     void SetUp() override
     {
         clock.now = QDateTime(QDate(2024, 2, 14), QTime(9, 0));
@@ -80,9 +83,7 @@ protected:
         SetTextMetrics(nullptr);
         SetClock(nullptr);
         ResetSysParams();
-        sim::HeldButtons() = Qt::NoButton;
-        while (GetCaptureControl())
-            SetCaptureControl(nullptr);
+        ReleaseInput();
     }
 
     TSPMonthPlanner *MakePlanner(int left, int top, TSPCustomSource *src = nullptr)

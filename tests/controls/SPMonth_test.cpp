@@ -1,5 +1,4 @@
 #include "PlannerTestSupport.h"
-
 #include <QLocale>
 #include <algorithm>
 
@@ -20,13 +19,9 @@ QStringList Layout(const TSPDisplayItems *week)
 {
     QStringList out;
     for (const TSPDisplayItem &e : week->Entries())
-        out << QString("%1 %2%3-%4%5 %6%7")
-                   .arg(e.Item->Text(), e.ExtendsBefore ? "<" : "")
-                   .arg(e.FirstCol)
-                   .arg(e.LastCol)
-                   .arg(e.ExtendsAfter ? ">" : "")
-                   .arg(e.Lane)
-                   .arg(e.LaneSpan > 1 ? QString("+%1").arg(e.LaneSpan) : QString());
+        out << e.Item->Text() + QString::asprintf(" %s%d-%d%s %d", e.ExtendsBefore ? "<" : "", e.FirstCol, e.LastCol,
+                                                   e.ExtendsAfter ? ">" : "", e.Lane) +
+                   (e.LaneSpan > 1 ? QString("+%1").arg(e.LaneSpan) : QString());
     return out;
 }
 
@@ -82,7 +77,6 @@ TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrderAndGrowDownOverFreeOnes)
     // Hit testing finds each one in its lane.
     for (auto [lane, text] : {std::pair{0, "long"}, {1, "b"}, {2, "c"}})
         EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, lane).x() - 2, Lane(2, 1, lane).y() - 2)->Text(), QString(text));
-
     // An entry grows down over free lanes of its cluster.
     source->ClearItems();
     Add("a", Day(2024, 2, 5), Day(2024, 2, 7));           // Monday and Tuesday, lane 0
@@ -105,9 +99,7 @@ TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
     ASSERT_TRUE(planner->ItemRect(trip, 6, 1, r, before, after));
     EXPECT_EQ(r, TRect({303, 122 + 16, 700, 122 + 16 + 18}));
     ASSERT_TRUE(planner->ItemRect(trip, 0, 2, r, before, after));
-    EXPECT_EQ(r.Left, 0);
-    EXPECT_EQ(r.Right, 596);
-    EXPECT_TRUE(before);
+    EXPECT_EQ(std::tuple(r.Left, r.Right, before), std::tuple(0, 596, true));
     // A zero-length item at midnight keeps its day, also the grid's very first one.
     TSPPlanItem *point = Add("point", Day(2024, 2, 6), Day(2024, 2, 6), false);
     EXPECT_TRUE(Layout(planner->WeekRow(0, 1)).contains("point 1-1 0"));
@@ -124,9 +116,8 @@ TEST_F(PlannerTest, TooManyItemsForADaySetItsMoreFlag)
     Add("single", Day(2024, 2, 8, 8), Day(2024, 2, 8, 9), false);
     Record();
     // A 100-pixel cell holds the 16-pixel strip and four lanes (16 + 20 * 3 + 18 = 94).
-    EXPECT_TRUE(planner->MoreFlag(2, 1));
-    EXPECT_FALSE(planner->MoreFlag(3, 1));
-    EXPECT_FALSE(planner->MoreFlag(2, 2));
+    EXPECT_EQ(std::tuple(planner->MoreFlag(2, 1), planner->MoreFlag(3, 1), planner->MoreFlag(2, 2)),
+              std::tuple(true, false, false));
     // The hidden ones cannot be hit either; the last shown one can.
     EXPECT_EQ(planner->ItemAtPos(Lane(2, 1, 3).x() - 2, Lane(2, 1, 3).y() - 2)->Text(), QString("t3"));
 
@@ -146,10 +137,10 @@ TEST_F(PlannerTest, CellColoursComeFromTheBackgroundLightened)
     planner->SetBackgroundColor(clWhite);
     // Grid lines on the right and bottom edges, not after the last column or row.
     const QImage img = planner->grab().toImage();
-    EXPECT_EQ(img.pixelColor(At(0, 0, 99, 60)), Rgb(0x808080));
-    EXPECT_EQ(img.pixelColor(At(0, 0, 60, 99)), Rgb(0x808080));
-    EXPECT_EQ(img.pixelColor(At(6, 5, 99, 60)), QColor(254, 254, 254));
-    EXPECT_EQ(img.pixelColor(At(6, 5, 60, 99)), QColor(254, 254, 254));
+    for (auto [col, row, line] : {std::tuple{0, 0, Rgb(0x808080)}, {6, 5, QColor(254, 254, 254)}}) {
+        EXPECT_EQ(img.pixelColor(At(col, row, 99, 60)), line) << col;
+        EXPECT_EQ(img.pixelColor(At(col, row, 60, 99)), line) << col;
+    }
 }
 
 TEST_F(PlannerTest, TodaysStripHasTheGradientAlsoOutsideTheMonth)
@@ -162,8 +153,7 @@ TEST_F(PlannerTest, TodaysStripHasTheGradientAlsoOutsideTheMonth)
         const int index = int(DateToQt(planner->GridStart()).daysTo(today));
         const TRect cell = planner->CellRect(index % 7, index / 7);
         EXPECT_EQ(fills[0]->Rect, TRect({cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Top + 17}));
-        EXPECT_EQ(fills[0]->Color1, 0xFFFFFF);
-        EXPECT_EQ(fills[0]->Color2, 0x808000);
+        EXPECT_EQ(std::tuple(fills[0]->Color1, fills[0]->Color2), std::tuple(TColor(0xFFFFFF), TColor(0x808000)));
     }
     clock.now = QDateTime(QDate(2024, 5, 1), QTime(12, 0));
     EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
@@ -188,9 +178,8 @@ TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKind)
     const TCanvasCall *month = TextCall(rec, "一月", planner->CellRect(5, 1));
     const TCanvasCall *day = TextCall(rec, "初二", planner->CellRect(6, 1));
     ASSERT_TRUE(term && month && day);
-    EXPECT_EQ(term->FontColor, clRed);
-    EXPECT_EQ(month->FontColor, planner->Font()->Color());
-    EXPECT_EQ(day->FontColor, planner->Font()->Color());
+    const TColor plain = planner->Font()->Color();
+    EXPECT_EQ(std::tuple(term->FontColor, month->FontColor, day->FontColor), std::tuple(clRed, plain, plain));
     EXPECT_EQ(term->Flags & (DT_RIGHT | DT_CENTER | DT_SINGLELINE), DT_SINGLELINE) << "left-aligned, one line";
     EXPECT_FALSE(TextsOf(rec, TCanvasOp::DrawText).contains(QString())) << "empty captions draw nothing";
 }
@@ -229,8 +218,7 @@ TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
     planner->SetDate(QDate(2024, 3, 5));
     ASSERT_EQ(asked.size(), 1u);
     // Only what February's request did not cover (it ran to 1 February + 42).
-    EXPECT_EQ(asked[0].first, QDate(2024, 3, 14));
-    EXPECT_EQ(asked[0].second, QDate(2024, 4, 12));
+    EXPECT_EQ(asked[0], std::pair(QDate(2024, 3, 14), QDate(2024, 4, 12)));
     asked.clear();
     planner->SetMonth(2);
     EXPECT_TRUE(asked.empty()) << "February was asked for when the planner got its source";
@@ -294,9 +282,8 @@ TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
     ASSERT_NE(planner->HotItem(), nullptr);
     delete source;
     source = nullptr;
-    EXPECT_EQ(planner->SelectedCount(), 0);
-    EXPECT_EQ(planner->HotItem(), nullptr);
-    EXPECT_EQ(planner->WeekRow(0, 1)->Count(), 0);
+    EXPECT_EQ(std::tuple(planner->SelectedCount(), planner->HotItem(), planner->WeekRow(0, 1)->Count()),
+              std::tuple(0, nullptr, 0));
     Record();
 }
 

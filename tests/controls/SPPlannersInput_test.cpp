@@ -1,7 +1,5 @@
 #include "PlannerTestSupport.h"
-
 #include "platform/DragManager.h"
-
 #include <QPlainTextEdit>
 #include <gmock/gmock.h>
 
@@ -9,9 +7,7 @@ namespace {
 
 // The planner in the fixture shows February 2024 from Monday 29 January: cell (c, r) is
 // 29 January + 7r + c, so (1, 1) is Tuesday 6 February.
-class PlannerInputTest : public PlannerTest
-{
-protected:
+struct PlannerInputTest : PlannerTest {
     QPlainTextEdit *Editor() const { return qobject_cast<QPlainTextEdit *>(planner->Editor()); }
     void Type(QWidget *w, const QString &text)
     {
@@ -49,7 +45,7 @@ QString Range(const TSPBasePlanner *p)
 
 } // namespace
 
-TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelect)
+TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelectAndTheFocusShowsTheDays)
 {
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     Add("b", Day(2024, 2, 8), Day(2024, 2, 9));
@@ -71,10 +67,7 @@ TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelect)
     sim::Move(planner, At(2, 0));
     sim::Release(planner, At(2, 0));
     EXPECT_EQ(Range(planner), "1-29..2-1");
-}
-
-TEST_F(PlannerInputTest, SelectedEmptyDaysShowTheHighlightOnlyWithFocus)
-{
+    // Selected empty days show the highlight only while the planner has the focus.
     sim::Click(planner, At(3, 3));
     planner->SetFocus();
     ASSERT_TRUE(planner->hasFocus());
@@ -98,14 +91,12 @@ TEST_F(PlannerInputTest, KeysMoveTheCurrentCell)
     for (const auto &c : cases) {
         sim::Click(planner, At(c.from.Col, c.from.Row));
         sim::Key(planner, c.key);
-        EXPECT_EQ(planner->CurrentCell(), c.to) << c.name;
-        EXPECT_EQ(planner->AnchorCell(), c.to) << c.name;
+        EXPECT_EQ(std::tuple(planner->CurrentCell(), planner->AnchorCell()), std::tuple(c.to, c.to)) << c.name;
     }
     // Shift extends from the anchor.
     sim::Click(planner, At(2, 2));
     sim::Key(planner, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(planner->CurrentCell(), TSPCell({2, 3}));
-    EXPECT_EQ(planner->AnchorCell(), TSPCell({2, 2}));
+    EXPECT_EQ(std::tuple(planner->CurrentCell(), planner->AnchorCell()), std::tuple(TSPCell{2, 3}, TSPCell{2, 2}));
     // A move drops the item selection.
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     sim::Click(planner, Lane(1, 1, 0));
@@ -127,12 +118,10 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemAndOpensTheEditor)
     EXPECT_TRUE(item->AllDay()) << "the all-day kind is in the filter";
     ASSERT_NE(Editor(), nullptr);
     EXPECT_TRUE(Editor()->isVisible());
-    EXPECT_EQ(Editor()->toPlainText(), QString("x"));
-    EXPECT_EQ(planner->EditingItem(), item);
+    EXPECT_EQ(std::tuple(Editor()->toPlainText(), planner->EditingItem()), std::tuple(QString("x"), item));
     // Escape drops the new item again.
     sim::Key(Editor(), Qt::Key_Escape);
-    EXPECT_EQ(source->Count(), 0);
-    EXPECT_EQ(planner->Editor(), nullptr);
+    EXPECT_EQ(std::tuple(source->Count(), planner->Editor()), std::tuple(0, nullptr));
     // Enter keeps it, saved exactly once even when the editor then loses the focus.
     sim::Click(planner, At(2, 2));
     Type(planner, "y");
@@ -159,8 +148,7 @@ TEST_F(PlannerInputTest, TypedItemsThatTheFilterHidesAreFreedReadOnlyTakesNone)
     sim::Click(planner, At(2, 2));
     Type(planner, "x");
     EXPECT_TRUE(told);
-    EXPECT_EQ(source->Count(), 0);
-    EXPECT_EQ(planner->Editor(), nullptr);
+    EXPECT_EQ(std::tuple(source->Count(), planner->Editor()), std::tuple(0, nullptr));
 
     planner->SetFilter({TSPFilterKind::flNormal});
     for (int round = 0; round < 2; ++round) {
@@ -186,9 +174,8 @@ TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
     sim::Move(planner, At(1, 1));
     EXPECT_EQ(item->EndTime(), Day(2024, 2, 7));
     sim::Key(planner, Qt::Key_Escape);
-    EXPECT_EQ(item->EndTime(), Day(2024, 2, 8));
-    EXPECT_EQ(planner->DragKind(), 0);
-    EXPECT_EQ(GetCaptureControl(), nullptr);
+    EXPECT_EQ(std::tuple(item->EndTime(), planner->DragKind(), GetCaptureControl()),
+              std::tuple(Day(2024, 2, 8), 0, nullptr));
     sim::Release(planner, At(4, 1));
     EXPECT_EQ(saves, 0);
     // The start band, released: saved once.
@@ -264,8 +251,7 @@ TEST_F(PlannerInputTest, FreeingTheEditedItemOrItsSourceClosesTheEditor)
     ASSERT_TRUE(RunEditTimer());
     source->BeginUpdate();
     delete item;
-    EXPECT_EQ(planner->Editor(), nullptr);
-    EXPECT_EQ(planner->EditingItem(), nullptr);
+    EXPECT_EQ(std::tuple(planner->Editor(), planner->EditingItem()), std::tuple(nullptr, nullptr));
     source->EndUpdate();
 
     Add("again", Day(2024, 2, 6), Day(2024, 2, 7));
@@ -338,9 +324,7 @@ TEST_F(PlannerInputTest, NegativeHeaderCountsAreRefused)
 
 // Two planners side by side with cells of 50 pixels, so both lie on the offscreen screen
 // where the drag looks for its target.
-class PlannerDragTest : public PlannerInputTest
-{
-protected:
+struct PlannerDragTest : PlannerInputTest {
     void SetUp() override
     {
         cell = 50;
@@ -383,16 +367,14 @@ TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
     EXPECT_TRUE(TDragManager::Instance().Accepted());
     // While dragging the other planner shows where it would land.
     ASSERT_EQ(other->WeekRow(0, 2)->Count(), 1);
-    EXPECT_EQ(other->WeekRow(0, 2)->Items(0).FirstCol, 3);
-    EXPECT_EQ(other->WeekRow(0, 2)->Items(0).Item->Source(), nullptr);
+    const TSPDisplayItem &shown = other->WeekRow(0, 2)->Items(0);
+    EXPECT_EQ(std::tuple(shown.FirstCol, shown.Item->Source()), std::tuple(3, nullptr));
     sim::Release(planner, Right(At(3, 2)));
 
     ASSERT_EQ(otherSource->Count(), 1);
     const TSPPlanItem *copy = otherSource->Items(0);
-    EXPECT_EQ(copy->StartTime(), Day(2024, 2, 15));
-    EXPECT_EQ(copy->EndTime(), Day(2024, 2, 16));
-    EXPECT_EQ(copy->Icons().Count(), 1);
-    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(std::tuple(copy->StartTime(), copy->EndTime(), copy->Icons().Count(), saves),
+              std::tuple(Day(2024, 2, 15), Day(2024, 2, 16), 1, 1));
     EXPECT_EQ(item->StartTime(), Day(2024, 2, 6)) << "the original stays";
     ASSERT_EQ(other->WeekRow(0, 2)->Count(), 1);
     EXPECT_EQ(other->WeekRow(0, 2)->Items(0).Item, copy) << "the copy is shown, the drag picture gone";

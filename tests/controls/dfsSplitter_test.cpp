@@ -5,9 +5,7 @@ namespace {
 
 // A 400 x 300 window: a pane on one side, the bar against it, and a client control filling
 // the rest. A left bar is 10 x 300 with its 100-pixel button at y 100..199, x 1..8.
-class SplitterTest : public ::testing::Test
-{
-protected:
+struct SplitterTest : ::testing::Test {
     void Build(TAlign align)
     {
         window = std::make_unique<TWindowBox>();
@@ -38,9 +36,7 @@ protected:
     {
         window.reset();
         ResetSysColors();
-        sim::HeldButtons() = Qt::NoButton;
-        while (GetCaptureControl())
-            SetCaptureControl(nullptr);
+        ReleaseInput();
     }
     // Press, move and release on the bar (its own coordinates).
     void Drag(QPoint from, QPoint to)
@@ -63,14 +59,13 @@ protected:
 TEST_F(SplitterTest, AClickCollapsesAndRestoresFivePixelsOfTravelAreAClickSixADrag)
 {
     Build(TAlign::alLeft);
-    EXPECT_EQ(splitter->Pane(), pane);
-    EXPECT_EQ(splitter->RestorePos(), 150) << "recorded once the bar found its pane";
-    EXPECT_EQ(splitter->ButtonRect(), TRect({1, 100, 9, 200}));
+    // The position is recorded once the bar found its pane.
+    EXPECT_EQ(std::tuple(splitter->Pane(), splitter->RestorePos(), splitter->ButtonRect()),
+              std::tuple(pane, 150, TRect({1, 100, 9, 200})));
     Drag({2, 150}, {7, 150});
     EXPECT_TRUE(splitter->Maximized()) << "5 px across the bar: a click";
-    EXPECT_EQ(pane->Width(), 30) << "collapsed to MinSize, the click does not move the bar first";
-    EXPECT_EQ(splitter->Left(), 30);
-    EXPECT_TRUE(splitter->RestorePosStored());
+    // Collapsed to MinSize: the click does not move the bar first.
+    EXPECT_EQ(std::tuple(pane->Width(), splitter->Left(), splitter->RestorePosStored()), std::tuple(30, 30, true));
     sim::Click(splitter, {4, 150});
     EXPECT_FALSE(splitter->Maximized());
     ASSERT_EQ(pane->Width(), 150);
@@ -84,19 +79,12 @@ TEST_F(SplitterTest, AClickCollapsesAndRestoresFivePixelsOfTravelAreAClickSixADr
     EXPECT_TRUE(events.isEmpty());
     Drag({2, 120}, {6, 180});  // travel along the bar does not count
     EXPECT_TRUE(splitter->Maximized());
-}
-
-TEST_F(SplitterTest, DraggingToMinSizeOrLessCountsAsCollapsed)
-{
-    Build(TAlign::alLeft);
-    Drag({5, 20}, {5 - 140, 20});  // the pane would be 10 pixels wide
-    EXPECT_TRUE(splitter->Maximized());
-    EXPECT_EQ(pane->Width(), 30);
-    // Dragging it open again restores and records the new size.
+    // Dragging it open restores and records the new size; dragging to MinSize or less collapses.
     Drag({5, 20}, {5 + 90, 20});
-    EXPECT_FALSE(splitter->Maximized());
-    EXPECT_EQ(events, QStringList({"maximize", "restore"}));
-    EXPECT_EQ(splitter->RestorePos(), 120);
+    EXPECT_EQ(std::tuple(splitter->Maximized(), splitter->RestorePos()), std::tuple(false, 120));
+    Drag({5, 20}, {5 - 100, 20});  // the pane would be 20 pixels wide
+    EXPECT_EQ(std::tuple(splitter->Maximized(), pane->Width()), std::tuple(true, 30));
+    EXPECT_EQ(events, QStringList({"maximize", "restore", "maximize"}));
 }
 
 TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySide)
@@ -108,9 +96,9 @@ TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySide)
         const auto size = [&] { return vertical ? pane->Width() : pane->Height(); };
         ASSERT_EQ(splitter->Pane(), pane);
         splitter->SetMaximized(true);
-        EXPECT_EQ(size(), 30);
+        const int collapsed = size();
         splitter->SetMaximized(false);
-        EXPECT_EQ(size(), 150);
+        EXPECT_EQ(std::tuple(collapsed, size()), std::tuple(30, 150));
         splitter->SetMinimized(true);
         // Top and right panes take the largest size they may (all but MinSize of what the bar
         // leaves); left and bottom ones go to their smallest.
@@ -131,8 +119,7 @@ TEST_F(SplitterTest, WithoutAPaneOrARecordedSizeNothingIsSized)
     splitter->SetMaximized(true);
     splitter->SetRestorePos(-1);  // as a form stream without "RestorePos" would leave it
     splitter->SetMaximized(false);
-    EXPECT_FALSE(splitter->Maximized());
-    EXPECT_EQ(pane->Width(), 30) << "never sized to -1";
+    EXPECT_EQ(std::tuple(splitter->Maximized(), pane->Width()), std::tuple(false, 30)) << "never sized to -1";
 
     pane->SetVisible(false);
     events.clear();
@@ -187,8 +174,7 @@ TEST_F(SplitterTest, TheButtonLightsUpUnderThePointer)
     sim::Move(splitter, {4, 20});
     EXPECT_EQ(splitter->Cursor(), crHSplit);
     sim::Move(splitter, {4, 116});
-    EXPECT_TRUE(splitter->ButtonHot());
-    EXPECT_EQ(splitter->Cursor(), crHandPoint);
+    EXPECT_EQ(std::tuple(splitter->ButtonHot(), splitter->Cursor()), std::tuple(true, crHandPoint));
     EXPECT_EQ(Pixel(4, 116), Rgb(0xFFCFCF));
     splitter->SetAutoHighlightColor(true);
     EXPECT_EQ(Pixel(4, 116), QColor(153, 157, 172));

@@ -1,21 +1,15 @@
 #include "themed/TBXDefaultTheme.h"
 #include "TestSupport.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/SysColors.h"
-
 #include <gtest/gtest.h>
-
 #include <QImage>
 
 namespace {
 
-class DefaultTheme : public ::testing::Test
-{
-protected:
+struct DefaultTheme : ::testing::Test {
     void SetUp() override { theme = AcquireTheme("Default"); }
     void TearDown() override { ReleaseTheme(theme); }
-
     // A 40 x 22 item painted over green.
     static QImage Paint(const std::function<void(TCanvas &)> &paint)
     {
@@ -30,16 +24,15 @@ protected:
 
 TEST_F(DefaultTheme, ItemColoursByState)
 {
-    TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
+    const TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
+    const TTBXItemInfo disabled{.ViewType = VT_POPUPMENU, .Enabled = false, .HoverKind = HOVER_ENABLED};
+    // An inactive application greys its menu bar.
+    const TTBXItemInfo inactive{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
+    const TTBXItemInfo active{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE | IO_APP_ACTIVE, .Enabled = true};
     EXPECT_EQ(theme->GetItemColor(hotMenu), clHighlight);
-    EXPECT_EQ(theme->GetItemTextColor(hotMenu), clHighlightText);
-    TTBXItemInfo disabled = hotMenu;
-    disabled.Enabled = false;
-    EXPECT_EQ(theme->GetItemTextColor(disabled), clGrayText);
-    TTBXItemInfo menuBar{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
-    EXPECT_EQ(theme->GetItemTextColor(menuBar), clGrayText) << "an inactive application greys its menu bar";
-    menuBar.ItemOptions |= IO_APP_ACTIVE;
-    EXPECT_EQ(theme->GetItemTextColor(menuBar), clBtnText);
+    EXPECT_EQ(std::tuple(theme->GetItemTextColor(hotMenu), theme->GetItemTextColor(disabled),
+                         theme->GetItemTextColor(inactive), theme->GetItemTextColor(active)),
+              std::tuple(clHighlightText, clGrayText, clGrayText, clBtnText));
 }
 
 // Painters by item state: pixels of a 40 x 22 item over a green background.

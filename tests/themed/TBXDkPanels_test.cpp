@@ -1,30 +1,20 @@
 #include "themed/SpTBXDkPanels.h"
 #include "themed/TBXNexus.h"
-
 #include "../platform/InputSim.h"
-
 #include "platform/Forms.h"
-
 #include <gtest/gtest.h>
-
 #include <QAccessible>
 #include <QApplication>
 
 namespace {
 
-class Panel : public TTBXPanelObject
-{
-public:
-    Panel(QStringList *log, const QString &name) : TTBXPanelObject(nullptr), log_(log), name_(name) {}
+struct Panel : TTBXPanelObject {
+    Panel(QStringList *log, const QString &name) : TTBXPanelObject(nullptr), log(log), name(name) {}
     using TTBXPanelObject::MouseMove;
-
-protected:
-    void DoMouseEnter() override { *log_ << name_ + " enters"; }
-    void DoMouseLeave() override { *log_ << name_ + " leaves"; }
-
-private:
-    QStringList *log_;
-    QString name_;
+    void DoMouseEnter() override { *log << name + " enters"; }
+    void DoMouseLeave() override { *log << name + " leaves"; }
+    QStringList *log;
+    QString name;
 };
 
 TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
@@ -43,8 +33,7 @@ TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
         EXPECT_EQ(log, (QStringList{"A enters", "A leaves", "B enters"}));
         under = nullptr;
         PanelHoverCheck();
-        EXPECT_EQ(log.last(), "B leaves");
-        EXPECT_EQ(TrackedPanel(), nullptr);
+        EXPECT_EQ(std::tuple(log.last(), TrackedPanel()), std::tuple(QString("B leaves"), nullptr));
         // A panel destroyed while tracked leaves no pointer behind.
         under = a.get();
         a->MouseMove({}, 1, 1);
@@ -61,9 +50,9 @@ TEST(TBXPanels, AnEmptyAutoSizedCaptionKeepsOneLine)
     TTBXTextObject text(nullptr);
     text.SetCaption("说明");
     const int oneLine = text.Height();
-    EXPECT_GT(oneLine, 0);
     text.SetCaption("");
     EXPECT_EQ(text.Height(), oneLine);
+    EXPECT_GT(oneLine, 0);
     text.Margins().SetTop(4);
     EXPECT_EQ(text.Height(), oneLine + 4);
 }
@@ -160,8 +149,8 @@ TEST(TBXButtons, ScreenReadersSeeAPushButtonNamedByItsCaption)
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&button);
     ASSERT_NE(accessible, nullptr);
     ASSERT_NE(accessible->actionInterface(), nullptr);
-    EXPECT_EQ(accessible->role(), QAccessible::Button);
-    EXPECT_EQ(accessible->text(QAccessible::Name), "下一步 (N)");
+    EXPECT_EQ(std::tuple(accessible->role(), accessible->text(QAccessible::Name)),
+              std::tuple(QAccessible::Button, QString("下一步 (N)")));
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks, 1);
     button.SetEnabled(false);

@@ -2,10 +2,8 @@
 // Views of themed items on a window that answers its view type, as themed toolbars and popups do.
 #include "themed/TBX.h"
 #include "themed/TBXNexus.h"
-
 #include "TestSupport.h"
 #include "platform/Controls.h"
-
 #include <QImage>
 #include <gtest/gtest.h>
 #include <functional>

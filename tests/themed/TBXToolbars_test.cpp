@@ -4,38 +4,34 @@
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/Forms.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
-
 #include <QApplication>
 #include <gtest/gtest.h>
 
 namespace {
 
 // A theme whose views are one colour and whose popups cast their own shadows.
-class Tinted : public TTBXDefaultTheme
-{
-public:
+struct Tinted : TTBXDefaultTheme {
     using TTBXDefaultTheme::TTBXDefaultTheme;
     TColor GetViewColor(int) override { return 0x00123456; }
     int GetPopupShadowType() override { return shadowType; }
     static inline int shadowType = 2;
 };
 
-void RegisterTinted()
+// Registers a theme class under a name once.
+template <typename T = Tinted>
+void Register(const QString &name = "Tinted")
 {
-    if (!IsThemeRegistered("Tinted"))
-        RegisterTheme("Tinted", ThemeClassOf<Tinted>());
+    if (!IsThemeRegistered(name))
+        RegisterTheme(name, ThemeClassOf<T>());
 }
 
-class ThemedForm : public ::testing::Test
-{
-protected:
+struct ThemedForm : ::testing::Test {
     void SetUp() override
     {
-        RegisterTinted();
+        Register();
         SetCurrentTheme("Default");
         form = new TForm(nullptr);
         form->SetBounds(100, 100, 600, 400);
@@ -123,7 +119,7 @@ TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesN
 
 TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
 {
-    RegisterTinted();
+    Register();
     SetCurrentTheme("Tinted");
     TTBXItem parent(nullptr);
     parent.Add(new TTBXItem(&parent));
@@ -145,9 +141,8 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
 
 TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
 {
-    RegisterTinted();
-    if (!IsThemeRegistered("aardvark"))
-        RegisterTheme("aardvark", ThemeClassOf<TTBXDefaultTheme>());
+    Register();
+    Register<TTBXDefaultTheme>("aardvark");
     SetCurrentTheme("Tinted");
     TTBXTheme *live = CurrentTheme();
 
@@ -180,9 +175,7 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     EXPECT_TRUE(std::is_sorted(captions.begin() + 1, captions.end(), before));
     EXPECT_EQ(captions[1], "aardvark");
     EXPECT_EQ(updates, 2);
-
     EXPECT_EQ(CurrentTheme(), live) << "a rebuild leaves the live theme alone";
-
     // A click on another theme's item switches to it.
     group->Items(1)->Click();
     EXPECT_EQ(CurrentThemeName(), "Default");
@@ -192,9 +185,8 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
 // A status bar of a 100-px label, a separator and another label.
 TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBodyAndSeparators)
 {
-    RegisterTinted();
-    if (!IsThemeRegistered("OfficeLike"))
-        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
+    Register();
+    Register("OfficeLike");
     TForm form(nullptr);
     form.SetBounds(100, 100, 500, 300);
     auto *bar = new TSpTBXStatusBar(&form);
@@ -230,9 +222,10 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     TTBItemViewer *sep = bar->Toolbar()->View()->Viewers(1);
     const int centre = ClientOriginIn(bar->Toolbar(), bar).X + (sep->BoundsRect.Left + sep->BoundsRect.Right) / 2;
     const int y = bar->Height() / 2;
-    EXPECT_EQ(shot.Canvas()->Pixel(centre - 2, y), ColorToRGB(clWindow)) << "the separator's left line";
-    EXPECT_EQ(shot.Canvas()->Pixel(centre - 1, y), ColorToRGB(clBtnFace));
-    EXPECT_EQ(shot.Canvas()->Pixel(centre - 10, y), ColorToRGB(clBtnFace)) << "the flat body";
+    // The separator's left line in the window colour, then the flat body.
+    EXPECT_EQ(std::tuple(shot.Canvas()->Pixel(centre - 2, y), shot.Canvas()->Pixel(centre - 1, y),
+                         shot.Canvas()->Pixel(centre - 10, y)),
+              std::tuple(ColorToRGB(clWindow), ColorToRGB(clBtnFace), ColorToRGB(clBtnFace)));
     SetCurrentTheme("Default");
 
     form.setWindowState(Qt::WindowMaximized);

@@ -2,7 +2,6 @@
 #include "ThemePaint.h"
 #include "themes/TBXNexos5Theme.h"
 #include "themes/TBXSentimoXTheme.h"
-
 #include <memory>
 
 namespace {
@@ -72,7 +71,7 @@ TEST(NexosFamily, GradientsEndOnTheirColoursAndOnePixelTakesTheFirst)
         EXPECT_TRUE(PixelAt(ramp, 0, 0) == a || PixelAt(ramp, 0, 0) == b) << "an end colour at the top";
         // The overpaint ramp ends in its second colour at the near edge.
         if (paint == &PaintOverpaintGradient)
-            EXPECT_EQ(std::pair(PixelAt(ramp, 0, 0), PixelAt(ramp, 0, 9)), std::pair(b, a));
+            EXPECT_EQ(std::tuple(PixelAt(ramp, 0, 0), PixelAt(ramp, 0, 9)), std::tuple(b, a));
     }
 }
 

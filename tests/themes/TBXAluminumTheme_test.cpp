@@ -1,9 +1,7 @@
 #include "themes/TBXAluminumTheme.h"
 #include "ThemePaint.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/SysColors.h"
-
 #include <set>
 
 namespace {
@@ -24,7 +22,6 @@ TEST(Aluminum, LightenedHighlightTexturedToolbarsAndEmbossedChevrons)
     theme.UpdateThemeColors();
     TTBXItemInfo disabledHot{.ViewType = VT_POPUPMENU, .HoverKind = HOVER_DISABLED};
     EXPECT_EQ(theme.GetItemColor(disabledHot), theme.PopupColor);
-
     // Textured toolbars, plain popups and embossed chevrons.
     const auto background = [&](int viewType) {
         const TRect r = Rect(0, 0, 40, 20);

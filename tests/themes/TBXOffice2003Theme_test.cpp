@@ -6,9 +6,7 @@
 namespace {
 
 // The theme with a chosen colour scheme; the scheme goes back to detection afterwards.
-class Office2003 : public ::testing::Test
-{
-protected:
+struct Office2003 : ::testing::Test {
     void Use(int scheme)
     {
         SetLunaSchemeOverride(scheme);
@@ -63,9 +61,9 @@ TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
     Use(0);
     const TColor a = RGB(200, 0, 0), b = RGB(0, 0, 200);
     QImage rows = Paint(4, 10, [&](TCanvas &c) { FillGradientRows(c, Rect(0, 0, 4, 10), a, b); });
-    EXPECT_EQ(std::pair(PixelAt(rows, 0, 0), PixelAt(rows, 3, 9)), std::pair(a, b));
+    EXPECT_EQ(std::tuple(PixelAt(rows, 0, 0), PixelAt(rows, 3, 9)), std::tuple(a, b));
     QImage split = Paint(10, 4, [&](TCanvas &c) { FillGradientSplit(c, Rect(0, 0, 10, 4), a, b, true); });
-    EXPECT_EQ(std::pair(PixelAt(split, 0, 0), PixelAt(split, 9, 3)), std::pair(a, b));
+    EXPECT_EQ(std::tuple(PixelAt(split, 0, 0), PixelAt(split, 9, 3)), std::tuple(a, b));
     EXPECT_EQ(PixelAt(split, 5, 0), RGB(160, 0, 40)) << "the bend sits at the scheme's fraction, 8/40";
     using Fill = std::function<void(TCanvas &)>;
     for (const Fill &fill : {Fill([&](TCanvas &c) { FillGradientRows(c, Rect(1, 1, 3, 2), a, b); }),

@@ -38,7 +38,6 @@ TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
         FrameChamferRect(&canvas, Rect(2, 2, 2, 2), 2, 2, clRed, clGreen, clBlue);
         FrameChamferRect(&canvas, Rect(0, 0, 6, 6), 2, 2, clNone, clNone, clNone);  // no colour, not black
         EXPECT_TRUE(UnchangedOutside(img, TRect{})) << vertical;
-
         // One pixel: the gradient's single band is the end colour, the bevel its first stop.
         GradientFillCanvas(&canvas, Rect(1, 1, 2, 2), clBlack, clRed, vertical);
         EXPECT_EQ(PixelAt(img, 1, 1), clBlack);

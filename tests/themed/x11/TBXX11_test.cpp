@@ -4,9 +4,7 @@
 #include "XTestPointer.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBX.h"
-
 #include "platform/SysParams.h"
-
 #include <QTest>
 #include <gtest/gtest.h>
 
