@@ -42,7 +42,7 @@ struct SourceFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(SourceFixture, AddsInsideOneUpdateGiveOneNoticeLinksFirst)
+TEST_F(SourceFixture, UpdatesAndClearingGiveOneNoticeLinksFirst)
 {
     source->BeginUpdate();
     Add("a", 1, 2);
@@ -50,7 +50,6 @@ TEST_F(SourceFixture, AddsInsideOneUpdateGiveOneNoticeLinksFirst)
     EXPECT_TRUE(log.isEmpty());
     source->EndUpdate();
     EXPECT_EQ(log, QStringList({"link:change", "source:change"}));
-
     log.clear();
     source->BeginUpdate();
     source->EndUpdate();
@@ -68,10 +67,9 @@ TEST_F(SourceFixture, AddsInsideOneUpdateGiveOneNoticeLinksFirst)
     EXPECT_FALSE(source->Updating());
     Add("d", 1, 2);
     EXPECT_EQ(log.size(), 4);
-}
-
-TEST_F(SourceFixture, ClearItemsOnAnEmptySourceFiresNothing)
-{
+    // Clearing an empty source fires nothing.
+    source->ClearItems();
+    log.clear();
     source->ClearItems();
     EXPECT_TRUE(log.isEmpty());
     Add("a", 1, 2);
@@ -92,7 +90,7 @@ TEST_F(SourceFixture, ClearItemsOnAnEmptySourceFiresNothing)
     EXPECT_EQ(log, QStringList({"link:free a", "link:change", "source:change"}));
 }
 
-TEST_F(SourceFixture, KeepsItemsInTheirOrder)
+TEST_F(SourceFixture, KeepsItemsInTheirOrderAndMakesThemOfTheItemClass)
 {
     Add("late", 5, 6);
     Add("A", 2, 3);
@@ -105,6 +103,17 @@ TEST_F(SourceFixture, KeepsItemsInTheirOrder)
     source->Items(0)->SetStartTime(7);
     EXPECT_EQ(Texts(), QStringList({"all", "B", "A", "longer", "late", "early"}));
     EXPECT_EQ(CompareItems(*source->Items(0), *source->Items(0)), 0);
+    // New items are of the item class, unlocked.
+    source->ClearItems();
+    struct Special : TSPPlanItem {
+        Special() { SetLocked(true); }
+    };
+    source->SetItemClass([] { return new Special; });
+    TSPPlanItem *item = Add("x", 1, 2);
+    EXPECT_NE(dynamic_cast<Special *>(item), nullptr);
+    EXPECT_FALSE(item->Locked());
+    EXPECT_THROW(source->Items(1), Exception);
+    EXPECT_EQ(source->IndexOf(item), 0);
 }
 
 TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
@@ -113,7 +122,6 @@ TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
     EXPECT_THAT([&] { item->SetEndTime(9.5); },
                 testing::ThrowsMessage<Exception>(testing::StrEq("End time cannot be earlier than start time")));
     EXPECT_EQ(item->EndTime(), 12);
-
     item->SetStartTime(15);
     EXPECT_EQ(item->EndTime(), 15);
     item->SetStartTime(14);
@@ -126,7 +134,6 @@ TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
     item->MoveBy(0);
     item->SetCategory("人脉");
     EXPECT_TRUE(log.isEmpty());
-
     item->SetText("y");
     item->SetAllDay(true);
     item->SetResource("r");
@@ -143,7 +150,6 @@ TEST_F(SourceFixture, AssignCopiesIconsAndValues)
     for (int i = 0; i < 9; ++i)
         from->Icons().AddIcon(100 + i);
     EXPECT_EQ(from->Icons().Capacity(), 16);
-
     TSPPlannerSource other(nullptr);
     TSPPlanItem *copy = other.NewItem();
     copy->Assign(*from);
@@ -156,19 +162,6 @@ TEST_F(SourceFixture, AssignCopiesIconsAndValues)
     copy->SetText("changed");
     copy->Cancel();
     EXPECT_EQ(copy->Text(), QString("t")) << "assigning takes the saved copies";
-}
-
-TEST_F(SourceFixture, AddItemUsesTheItemClassAndClearsLocked)
-{
-    struct Special : TSPPlanItem {
-        Special() { SetLocked(true); }
-    };
-    source->SetItemClass([] { return new Special; });
-    TSPPlanItem *item = Add("x", 1, 2);
-    EXPECT_NE(dynamic_cast<Special *>(item), nullptr);
-    EXPECT_FALSE(item->Locked());
-    EXPECT_THROW(source->Items(1), Exception);
-    EXPECT_EQ(source->IndexOf(item), 0);
 }
 
 TEST_F(SourceFixture, RequestLogSplitsAndMerges)
@@ -227,7 +220,6 @@ TEST_F(SourceFixture, FreeingALinkTakesItOffTheSource)
     EXPECT_EQ(source->LinkCount(), 1);
     Add("a", 1, 2);  // would reach the freed link if it were still listed
     EXPECT_EQ(log.count("link:change"), 1);
-
     TSPPlannerSource second(nullptr);
     second.AddLink(&probe.link);
     EXPECT_EQ(source->LinkCount(), 0) << "a link belongs to one source";

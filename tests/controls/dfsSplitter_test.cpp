@@ -72,7 +72,6 @@ TEST_F(SplitterTest, AClickCollapsesAndRestoresFivePixelsOfTravelAreAClickSixADr
     EXPECT_EQ(events, QStringList({"maximize", "restore"}));
     EXPECT_FALSE(splitter->RestorePosStored());
     events.clear();
-
     Drag({2, 150}, {8, 150});
     EXPECT_FALSE(splitter->Maximized()) << "6 px: a drag";
     EXPECT_EQ(pane->Width(), 156);
@@ -120,7 +119,6 @@ TEST_F(SplitterTest, WithoutAPaneOrARecordedSizeNothingIsSized)
     splitter->SetRestorePos(-1);  // as a form stream without "RestorePos" would leave it
     splitter->SetMaximized(false);
     EXPECT_EQ(std::tuple(splitter->Maximized(), pane->Width()), std::tuple(false, 30)) << "never sized to -1";
-
     pane->SetVisible(false);
     events.clear();
     ASSERT_EQ(splitter->Pane(), nullptr);
@@ -150,23 +148,6 @@ TEST_F(SplitterTest, ButtonWidthIsClampedAndZeroMeansNoButton)
     EXPECT_EQ(splitter->ButtonRect(), TRect({4, 130, 6, 170}));
 }
 
-TEST_F(SplitterTest, NetscapeButtonShowsArrowsTowardThePaneAndATexture)
-{
-    Build(TAlign::alLeft);
-    // Arrows 4 pixels in from the ends: a 9-pixel base, the tip 4 pixels toward the pane.
-    const QColor arrow = Rgb(0x800000);
-    const QImage open = splitter->grab().toImage();
-    EXPECT_EQ(open.pixelColor(3, 108), arrow) << "tip on the pane's side";
-    EXPECT_NE(open.pixelColor(3, 104), arrow);
-    EXPECT_EQ(open.pixelColor(7, 104), arrow) << "base away from it";
-    EXPECT_EQ(open.pixelColor(3, 100 + 96 - 9 + 4), arrow) << "the second arrow at the far end";
-    EXPECT_EQ(open.pixelColor(4, 114), QColor(Qt::white)) << "texture dot";
-    EXPECT_EQ(open.pixelColor(1, 150), Rgb(clGray)) << "frame";
-    splitter->SetMaximized(true);
-    EXPECT_EQ(Pixel(3, 104), arrow) << "pointing away once collapsed";
-    EXPECT_NE(Pixel(7, 104), arrow);
-}
-
 TEST_F(SplitterTest, TheButtonLightsUpUnderThePointer)
 {
     Build(TAlign::alLeft);
@@ -181,7 +162,6 @@ TEST_F(SplitterTest, TheButtonLightsUpUnderThePointer)
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(splitter, &leave);
     EXPECT_EQ(Pixel(4, 116), Rgb(clBtnFace));
-
     splitter->SetAllowDrag(false);
     sim::Move(splitter, {4, 20});
     EXPECT_EQ(splitter->Cursor(), crHandPoint) << "nothing to drag";

@@ -96,7 +96,6 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
     const QPoint at = local(r.Left + 2, r.Top + 2);
     QHelpEvent help(QEvent::ToolTip, at, f.Bar->mapToGlobal(at));
     QCoreApplication::sendEvent(f.Bar, &help);
-
     THintWindow *hint = ShownHint();
     ASSERT_NE(hint, nullptr);
     EXPECT_NE(dynamic_cast<TBitmapHint *>(hint), nullptr);
@@ -123,7 +122,6 @@ TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
     QCoreApplication::processEvents();
     EXPECT_EQ(f.Edit->Width(), edit) << "no anchoring";
     EXPECT_LT(f.AnchoredWidth(), item + 150) << "no anchoring";
-
     auto *target = new TCustomControl(&f.Form);
     target->SetParent(&f.Form);
     target->SetBounds(10, 100, 80, 20);
@@ -135,7 +133,6 @@ TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
     f.Form.activateWindow();
     f.Edit->SetFocus();
     QCoreApplication::processEvents();
-
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier);
     EXPECT_FALSE(target->Focused()) << "another letter leaves the focus";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);

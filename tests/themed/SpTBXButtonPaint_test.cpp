@@ -53,7 +53,6 @@ TEST(SpTBXButtonPaint, DesktopAndThemeLooks)
     themed->SetImageIndex(0);
     themed->SetThemeType(TSpTBXThemeType::thtTBX);
     form.Show();
-
     const QImage a = Print(*plain), d = Print(*deflt), o = Print(*off), t = Print(*themed);
     // A default button has a frame in the window-frame colour outside its raised face.
     EXPECT_EQ(PixelAt(d, 0, 0), ColorToRGB(clWindowFrame));

@@ -77,7 +77,6 @@ TEST_F(DefaultTheme, PaintersByState)
         for (const Pixel &p : row.pixels)
             EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << row.what << " at " << p.x << "," << p.y;
     }
-
     const QImage image = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), checked); });
     EXPECT_EQ(PixelAt(image, 0, 0), shadow);
     const TColor a = PixelAt(image, 10, 10), b = PixelAt(image, 11, 10), face = GetSysColor(COLOR_BTNFACE);

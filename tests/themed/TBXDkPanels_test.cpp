@@ -57,35 +57,36 @@ TEST(TBXPanels, AnEmptyAutoSizedCaptionKeepsOneLine)
     EXPECT_EQ(text.Height(), oneLine + 4);
 }
 
+// A button at x = left that logs its caption when clicked.
+TSpTBXButton *LoggingButton(const QString &caption, int left, QStringList &clicks)
+{
+    auto *button = new TSpTBXButton(nullptr);
+    button->SetCaption(caption);
+    button->SetBounds(left, 10, 80, 25);
+    button->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
+    return button;
+}
+
 TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
 {
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 100);
     QStringList clicks;
-    auto makeButton = [&](const QString &name, int left) {
-        auto *button = new TSpTBXButton(&form);
-        button->SetCaption(name);
+    TSpTBXButton *ok = LoggingButton("确定", 10, clicks), *cancel = LoggingButton("取消", 90, clicks),
+                 *other = LoggingButton("其他", 170, clicks);
+    for (TSpTBXButton *button : {ok, cancel, other})
         button->SetParent(&form);
-        button->SetBounds(left, 10, 70, 25);
-        button->OnClick = [&clicks, name](TComponent *) { clicks << name; };
-        return button;
-    };
-    TSpTBXButton *ok = makeButton("确定", 10);
-    TSpTBXButton *cancel = makeButton("取消", 90);
-    TSpTBXButton *other = makeButton("其他", 170);
     ok->SetDefault(true);
     cancel->SetCancel(true);
     form.Show();
     QApplication::setActiveWindow(&form);
     ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
-
     other->SetFocus();
     ASSERT_TRUE(sim::WaitFor([&] { return other->hasFocus(); }));
     sim::Key(other, Qt::Key_Space, Qt::NoModifier, " ");
     sim::Key(other, Qt::Key_Return);
     sim::Key(other, Qt::Key_Escape);
     EXPECT_EQ(clicks, (QStringList{"其他", "其他", "取消"})) << "Enter goes to the focused button";
-
     clicks.clear();
     auto *plain = new TCustomControl(&form);
     plain->SetParent(&form);
@@ -104,23 +105,15 @@ TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
     QWidget window;
     window.resize(300, 60);
     QStringList clicks;
-    auto makeButton = [&](const QString &caption, int left) {
-        auto *button = new TSpTBXButton(nullptr);
+    TSpTBXButton *next = LoggingButton("下一步 (&N)", 10, clicks), *browse = LoggingButton("浏览", 110, clicks),
+                 *cancel = LoggingButton("取消 (&C)", 210, clicks);
+    for (TSpTBXButton *button : {next, browse, cancel})
         button->setParent(&window);
-        button->SetCaption(caption);
-        button->SetBounds(left, 10, 90, 25);
-        button->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
-        return button;
-    };
-    TSpTBXButton *next = makeButton("下一步 (&N)", 10);
-    TSpTBXButton *browse = makeButton("浏览", 110);
-    TSpTBXButton *cancel = makeButton("取消 (&C)", 210);
     next->SetDefault(true);
     window.show();
     QApplication::setActiveWindow(&window);
     browse->SetFocus();
     ASSERT_TRUE(sim::WaitFor([&] { return browse->hasFocus(); }));
-
     struct Case { UINT msg; WPARAM key; bool cancelEnabled; QStringList clicked; };
     const Case cases[] = {
         {CM_DIALOGKEY, VK_RETURN, true, {"浏览"}},

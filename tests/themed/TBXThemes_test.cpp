@@ -59,7 +59,6 @@ TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
     SetCurrentTheme("Nowhere");
     EXPECT_TRUE(a.empty()) << "an unknown name changes nothing";
     EXPECT_EQ(CurrentThemeName(), "Default");
-
     counts = {};
     SetCurrentTheme("counting");
     EXPECT_EQ(CurrentThemeName(), "Counting");
@@ -153,6 +152,28 @@ TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
     EXPECT_EQ(std::tuple(first.seen.size(), second.seen.size(), third.seen.size()), std::tuple(1u, 0u, 1u));
     RemoveThemeManagerListener(&third);
     SetApplicationActiveForThemes(true);
+}
+
+TEST(TBXThemes, FrameGeometry)
+{
+    const struct { bool allowDrag; int closeState, style, size; } handles[] = {
+        {false, 1, 0, 0}, {true, 0, 0, 9}, {true, 0, 1, 0}, {true, 0, 2, 6}, {true, 1, 1, 14}};
+    for (const auto &h : handles) {
+        TTBXFrameInfo info{.AllowDrag = h.allowDrag, .BorderSize = {}, .DragHandleStyle = h.style,
+                           .CloseButtonState = h.closeState};
+        EXPECT_EQ(GetDragHandleSize(info), h.size) << h.closeState << h.style;
+    }
+    TTBXFrameInfo frame{.AllowDrag = true, .BorderSize = {2, 2}, .ClientWidth = 40, .CloseButtonState = 1};
+    TRect r, vertical;
+    GetCloseButtonRect(frame, r);
+    frame.IsVertical = true;
+    GetCloseButtonRect(frame, vertical);
+    EXPECT_EQ(std::tuple(r, vertical), std::tuple(Rect(2, 2, 15, 15), Rect(29, 2, 42, 15)));
+    TTBXFloatingInfo floating{.ClientWidth = 100, .BorderSize = {3, 3}, .Caption = {}};
+    TRect close;
+    GetFloatingCaptionRect(floating, true, true, r);
+    GetFloatingCloseButtonRect(floating, close);
+    EXPECT_EQ(std::tuple(r, close), std::tuple(Rect(3, 3, 88, 18), Rect(88, 3, 103, 18)));
 }
 
 } // namespace

@@ -84,7 +84,6 @@ TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsPa
     EXPECT_EQ(GetEffectiveViewColor(bar), CurrentTheme()->GetViewColor(bar->ViewType()));
     SetCurrentTheme("Tinted");
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00123456)) << "the new theme's colour after a switch";
-
     bar->SetCurrentDock(nullptr);
     bar->SetParent(form);
     form->SetColor(0x00ABCDEF);
@@ -105,7 +104,6 @@ TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesN
     };
     for (const Case &c : cases)
         EXPECT_EQ(SnapToWorkArea(c.bounds, work, c.distance), c.expected) << c.bounds.Left << "," << c.distance;
-
     TForm owner(nullptr);
     TTBXFloatingWindowParent frame(&owner, &owner);
     const TRect area = MonitorRectFromRect(Bounds(300, 300, 100, 80), true);
@@ -145,7 +143,6 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     Register<TTBXDefaultTheme>("aardvark");
     SetCurrentTheme("Tinted");
     TTBXTheme *live = CurrentTheme();
-
     TTBRootItem root(nullptr);
     auto *group = new TSpTBXThemeGroupItem(nullptr);
     root.Add(group);
@@ -160,7 +157,6 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     group->RebuildThemeItems();
     group->RebuildThemeItems();
     EXPECT_TRUE(heard.empty()) << "a rebuild switches no theme";
-
     QStringList registered;
     ListThemeNames(&registered);
     ASSERT_EQ(group->Count(), registered.size() + 1);
@@ -201,7 +197,6 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     bar->Items()->Add(second);
     form.Show();
     QCoreApplication::processEvents();
-
     ASSERT_GT(bar->Dock()->Height(), 0);
     EXPECT_EQ(bar->Height(), bar->Dock()->Height()) << "the bar is as high as its dock";
     EXPECT_EQ(bar->Top() + bar->Height(), form.ClientHeight()) << "at the bottom";
@@ -211,7 +206,6 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     EXPECT_EQ(bar->Toolbar()->Perform(WM_NCHITTEST, 0,
                                       PointToLParam(bar->Dock()->ClientToScreen({grip.Right - 2, grip.Bottom - 2}))),
               HTBOTTOMRIGHT);
-
     SetCurrentTheme("Tinted");
     EXPECT_FALSE(bar->StatusBarDrawsSeparators());
     SetCurrentTheme("OfficeLike");
@@ -227,7 +221,6 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
                          shot.Canvas()->Pixel(centre - 10, y)),
               std::tuple(ColorToRGB(clWindow), ColorToRGB(clBtnFace), ColorToRGB(clBtnFace)));
     SetCurrentTheme("Default");
-
     form.setWindowState(Qt::WindowMaximized);
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }

@@ -109,7 +109,6 @@ TEST(TBXUtils, BlendPixelAndFills)
         EXPECT_EQ(PixelAt(img, 0, 0), b.want) << b.alpha;
         FillRectColor(&canvas, Rect(0, 0, 1, 1), clBlack);
     }
-
     FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
     TRect r = Rect(0, 1, 8, 8);
     FrameRectColor(&canvas, r, clNone, true);
@@ -213,7 +212,6 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
         EXPECT_EQ(ShadowAlpha(popup, TRect{}, 4, c.x, c.y), c.alpha) << c.x << "," << c.y;
     EXPECT_EQ(ShadowPieceRects(popup, TRect{}, 4), (std::vector<TRect>{Rect(50, 14, 54, 40), Rect(14, 40, 54, 44)}));
     EXPECT_TRUE(ShadowPieceRects(popup, TRect{}, 0).empty());
-
     const QImage piece = ShadowPieceImage(Rect(50, 14, 54, 40), popup, TRect{}, 4, 61);
     EXPECT_EQ(std::tuple(piece.pixel(0, 20), piece.pixel(1, 20)), std::tuple(61u << 24, 45u << 24));
     // Cut where the popup touches its item.
@@ -225,6 +223,20 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
     EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 16), 191);
     // Plain shadows are windows of half the size.
     TShadows plain(popup, TRect{}, 4, true, 61);
+    plain.Show(nullptr);
     ASSERT_EQ(plain.Pieces().size(), 2u);
     EXPECT_EQ(TRect::FromQRect(plain.Pieces()[1]->geometry()), Rect(12, 40, 52, 42));
+}
+
+TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
+{
+    QImage img = BlankImage(6, 6);
+    TCanvas canvas(img);
+    TRect r = Rect(1, 1, 5, 5), other = r;
+    Frame3D(&canvas, r, clWhite, clBlack, true);
+    Frame3D(&canvas, other, clRed, clBlue, false);
+    EXPECT_EQ(std::tuple(r, other), std::tuple(Rect(2, 2, 5, 5), Rect(1, 1, 4, 4)));
+    // Top and left; right and bottom one pixel in; the rest untouched.
+    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
+                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
 }

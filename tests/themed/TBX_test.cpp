@@ -189,7 +189,6 @@ TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
             EXPECT_EQ(view.Find(items[i])->Show, shown[i]) << toolbar << " " << i;
         const TRect zero = view.Find(items[5])->BoundsRect;
         EXPECT_EQ(toolbar ? zero.Width() : zero.Height(), 0) << toolbar;
-
         tv.Paint();
         const auto seps = theme->Of(toolbar ? "vsep" : "hsep");
         ASSERT_EQ(seps.size(), 1u) << toolbar;
@@ -214,7 +213,6 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
     TTBView &view = tv.Open();
     view.Select(view.Find(open), false);
     tv.Paint();
-
     const auto menus = theme->Of("menu");
     ASSERT_EQ(menus.size(), 2u);
     const TTBXItemInfo &hot = (menus[0].info.HoverKind ? menus[0] : menus[1]).info;
@@ -229,7 +227,6 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
         caption[c.text] = c.rect;
     EXPECT_EQ(caption["Open"], (TRect{1 + 3 + 23 + 4, 2 + 1, 1 + 3 + 23 + 4 + 24, 23 - 5}));
     EXPECT_EQ(caption["Ctrl+O"], (TRect{width - 3 - 16 - 36, 3, width - 3, 18}));
-
     const auto checks = theme->Of("check");
     ASSERT_EQ(checks.size(), 1u);
     EXPECT_TRUE(checks[0].info.ItemOptions & IO_RADIO);
@@ -250,7 +247,6 @@ TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
     TCanvas canvas(image);
     v->Paint(canvas, TRect{0, 0, 46, 19}, true, true, false);
     view.SetOpenViewer(nullptr, nullptr, nullptr);
-
     const auto buttons = theme->Of("button");
     ASSERT_EQ(buttons.size(), 2u);
     // Part, pushed, checked; where.
@@ -281,7 +277,6 @@ TEST(TBXFontSettings, ApplyAndAssign)
     s.Apply(font);
     EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()),
               std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
-
     TFontSettings copy;
     int copyChanges = 0;
     copy.OnChange = [&] { ++copyChanges; };

@@ -38,7 +38,6 @@ TEST(NexosFamily, SurfacesStripesHotTextAndSeparators)
             const bool dark = t.period && y % t.period == 0, light = t.light != clNone && t.period && y % t.period == 2;
             EXPECT_EQ(PixelAt(image, 3, y), dark ? t.dark : light ? t.light : t.surface) << "row " << y;
         }
-
         const TTBXItemInfo hot{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
         EXPECT_EQ(theme->GetItemTextColor(hot), t.hotText);
         const TTBXItemInfo sep{.ViewType = VT_POPUPMENU, .Enabled = true};

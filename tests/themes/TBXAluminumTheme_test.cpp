@@ -17,7 +17,6 @@ TEST(Aluminum, LightenedHighlightTexturedToolbarsAndEmbossedChevrons)
     ColorToHSL(AluminumHighlightBase(), h, s, l);
     EXPECT_NEAR(l, kept, 0.01f) << "a light highlight is kept";
     ResetSysColors();
-
     TTBXAluminumTheme theme("Aluminum");
     theme.UpdateThemeColors();
     TTBXItemInfo disabledHot{.ViewType = VT_POPUPMENU, .HoverKind = HOVER_DISABLED};
@@ -38,7 +37,6 @@ TEST(Aluminum, LightenedHighlightTexturedToolbarsAndEmbossedChevrons)
     EXPECT_GT(colours(toolbar), 2u);
     EXPECT_EQ(colours(background(VT_POPUPMENU)), 1u);
     EXPECT_EQ(toolbar, background(VT_NORMALTOOLBAR)) << "the texture is the same on every paint";
-
     TTBXItemInfo chevron{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
     auto chevronInk = [&](int hover) {
         chevron.HoverKind = hover;

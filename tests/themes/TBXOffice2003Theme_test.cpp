@@ -42,20 +42,6 @@ TEST_F(Office2003, ColourCacheOfEachScheme)
     EXPECT_EQ(theme.GetViewColor(VT_NORMALTOOLBAR), theme.ToolbarColor);
 }
 
-TEST_F(Office2003, ItemStates)
-{
-    const struct { bool enabled, pushed, checked, popupParent; int hover, state; } states[] = {
-        {false, false, false, false, 0, 1}, {false, false, false, false, 1, 5}, {true, true, true, true, 2, 7},
-        {true, true, true, false, 2, 3},    {true, false, true, false, 2, 6},   {true, false, true, false, 0, 2},
-        {true, false, false, false, 2, 4},  {true, false, false, false, 0, 0},
-    };
-    for (const auto &s : states) {
-        TTBXItemInfo info{.Enabled = s.enabled, .Pushed = s.pushed, .HoverKind = s.hover,
-                          .Checked = s.checked, .IsPopupParent = s.popupParent};
-        EXPECT_EQ(ItemStateIndex(info), s.state);
-    }
-}
-
 TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
 {
     Use(0);
@@ -86,7 +72,6 @@ TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
     info.Checked = true;
     QImage hotChecked = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
     EXPECT_EQ(PixelAt(hotChecked, 20, 1), RGB(254, 145, 78)) << "checked and hot takes the pushed ramp";
-
     TTBXPopupInfo popup{.ViewType = VT_POPUPMENU, .ParentRect = Rect(0, -20, 30, 0), .BorderSize = {1, 2}};
     QImage border = Paint(60, 40, [&](TCanvas &c) { theme.PaintPopupNCArea(c, Rect(0, 0, 60, 40), popup); });
     ExpectPixels(border, {{0, 20, theme.PopupFrameColor}, {45, 0, theme.PopupFrameColor}}, "frame");

@@ -87,7 +87,6 @@ TEST(TBXThemeGradients, ChamferedOutline)
     FrameChamferRect(&canvas, Rect(0, 0, 8, 6), 0, 0, clRed, clNone, clBlue);
     ExpectPixels(img, {{0, 0, clRed}, {7, 5, clRed}, {7, 2, clRed}, {3, 3, clWhite}}, "square");
     EXPECT_EQ(canvas.Pen()->Color(), clYellow);
-
     img = BlankImage(10, 8);
     TCanvas cut(img);
     FrameChamferRect(&cut, Rect(0, 0, 8, 6), 2, 2, clRed, clGreen, clBlue);

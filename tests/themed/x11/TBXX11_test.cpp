@@ -24,7 +24,6 @@ TEST(TBXX11, AThemedSubmenuOpensAThemedPopupAndARealClickChoosesOnce)
         item->OnClick = [&clicks, i](TComponent *) { ++clicks[i]; };
         more->Add(item);
     }
-
     bool themed = false, framed = false;
     const auto pointAt = [&](const TTBItemViewer *v) { pointer.MoveTo(Center(v).x(), Center(v).y()); };
     const auto sub = [] { return RootView() ? RootView()->OpenViewerView() : nullptr; };
