@@ -248,7 +248,10 @@ TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThem)
     const QImage image = planner->grab().toImage();
     EXPECT_EQ(image.pixelColor(At(1, 1, 60, 16 + 3)), QColor(Qt::white)) << "all-day: filled white";
     EXPECT_EQ(image.pixelColor(At(1, 1, 3, 16)), Rgb(0x808000)) << "framed";
+    // The background lightened: each step halves both operands and adds them (255 stays 254,
+    // 0 goes 127, 190, 222); out of the month one step less.
     EXPECT_EQ(image.pixelColor(At(3, 1, 90, 16 + 3)), QColor(254, 254, 222)) << "timed one-day: not filled";
+    EXPECT_EQ(image.pixelColor(At(0, 0, 50, 90)), QColor(254, 254, 190)) << "January";
     EXPECT_EQ(image.pixelColor(At(3, 1, 3, 16)), Rgb(0x808000));
     EXPECT_EQ(image.pixelColor(At(4, 1, 90, 16 + 3)), Rgb(clLime)) << "its own colour";
     sim::Click(planner, Lane(3, 1, 0, 90));
@@ -287,4 +290,6 @@ TEST_F(PlannerTest, IconsComeBeforeTheText)
     EXPECT_EQ(text.Left, 100 + 3 + 1 + 16);
     images->Clear();
     EXPECT_NE(Pixel(planner, At(1, 1, 3 + 1 + 8, 16 + 9)), QColor(Qt::red)) << "the list's change repaints";
+    planner->SetBackgroundColor(clNavy);
+    EXPECT_EQ(Pixel(planner, At(3, 2, 50, 90)), QColor(222, 222, 238)) << "blue 128 lightened thrice";
 }

@@ -1,24 +1,13 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
-#include "TestSupport.h"
 #include "themed/TBXUtils.h"
 #include "platform/SysColors.h"
-#include <gtest/gtest.h>
-#include <QImage>
 
 namespace {
 
 struct DefaultTheme : ::testing::Test {
     void SetUp() override { theme = AcquireTheme("Default"); }
     void TearDown() override { ReleaseTheme(theme); }
-    // A 40 x 22 item painted over green.
-    static QImage Paint(const std::function<void(TCanvas &)> &paint)
-    {
-        QImage image = BlankImage(40, 22, clLime);
-        TCanvas canvas(image);
-        paint(canvas);
-        return image;
-    }
-
     TTBXTheme *theme = nullptr;
 };
 
@@ -47,8 +36,7 @@ TEST_F(DefaultTheme, PaintersByState)
     pushed.Pushed = checked.Checked = true;
     disabled.Enabled = false;
     using P = std::function<void(TCanvas &, const TRect &)>;
-    struct Pixel { int x, y; TColor want; };
-    const struct { const char *what; P paint; std::vector<Pixel> pixels; } rows[] = {
+    const struct { const char *what; P paint; std::vector<TPixel> pixels; } rows[] = {
         {"hot menu item", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotMenu); },
          {{20, 11, hl}, {39, 0, hl}}},
         // A transparent toolbar keeps its background inside a pushed or hot button.
@@ -72,12 +60,9 @@ TEST_F(DefaultTheme, PaintersByState)
          [&](TCanvas &c, const TRect &r) { theme->PaintPopupNCArea(c, r, {0, VT_POPUPMENU, {}, {3, 3}}); },
          {{39, 21, ColorToRGB(cl3DDkShadow)}, {1, 1, ColorToRGB(clBtnHighlight)}}},
     };
-    for (const auto &row : rows) {
-        const QImage image = Paint([&](TCanvas &c) { row.paint(c, Rect(0, 0, 40, 22)); });
-        for (const Pixel &p : row.pixels)
-            EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << row.what << " at " << p.x << "," << p.y;
-    }
-    const QImage image = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), checked); });
+    for (const auto &row : rows)
+        ExpectPixels(Paint(40, 22, [&](TCanvas &c) { row.paint(c, Rect(0, 0, 40, 22)); }), row.pixels, row.what);
+    const QImage image = Paint(40, 22, [&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), checked); });
     EXPECT_EQ(PixelAt(image, 0, 0), shadow);
     const TColor a = PixelAt(image, 10, 10), b = PixelAt(image, 11, 10), face = GetSysColor(COLOR_BTNFACE);
     EXPECT_TRUE((a == face && b == light) || (b == face && a == light)) << "a checked, idle button is dithered";

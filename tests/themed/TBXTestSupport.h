@@ -22,9 +22,18 @@ struct TViewTypeWindow : TCustomControl {
     int viewType;
 };
 
+// What a painter leaves on a w x h image of pure green.
+inline QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
+{
+    QImage image = BlankImage(w, h, clLime);
+    TCanvas canvas(image);
+    paint(canvas);
+    return image;
+}
+
 // The image holds each {x, y, colour}.
 struct TPixel { int x, y; TColor want; };
-inline void ExpectPixels(const QImage &image, std::initializer_list<TPixel> pixels, const char *what = "")
+inline void ExpectPixels(const QImage &image, const std::vector<TPixel> &pixels, const char *what = "")
 {
     for (const TPixel &p : pixels)
         EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;

@@ -194,7 +194,7 @@ TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
         ASSERT_EQ(seps.size(), 1u) << toolbar;
         EXPECT_EQ(seps[0].rect.Width(), toolbar ? 8 : view.Find(items[2])->BoundsRect.Width());
         EXPECT_EQ(seps[0].info.ViewType, tv.window->ViewType());
-            EXPECT_TRUE(theme->Of(toolbar ? "hsep" : "vsep").empty());
+        EXPECT_TRUE(theme->Of(toolbar ? "hsep" : "vsep").empty());
         theme->calls.clear();
     }
 }

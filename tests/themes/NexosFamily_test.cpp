@@ -1,5 +1,5 @@
 #include "themes/TBXNexos3Theme.h"
-#include "ThemePaint.h"
+#include "../themed/TBXTestSupport.h"
 #include "themes/TBXNexos5Theme.h"
 #include "themes/TBXSentimoXTheme.h"
 #include <memory>

@@ -1,5 +1,5 @@
 #include "themes/TBXAluminumTheme.h"
-#include "ThemePaint.h"
+#include "../themed/TBXTestSupport.h"
 #include "themed/TBXUtils.h"
 #include "platform/SysColors.h"
 #include <set>

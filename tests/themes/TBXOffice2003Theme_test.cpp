@@ -1,5 +1,5 @@
 #include "themes/TBXOffice2003Theme.h"
-#include "ThemePaint.h"
+#include "../themed/TBXTestSupport.h"
 #include "themes/ThemeShapes.h"
 #include "themes/Themes.h"
 
