@@ -1,14 +1,12 @@
 // Push buttons as painted: the desktop's look with its default frame and
 // disabled caption, the theme's look, and where a caption and a glyph go.
-#include "TestSupport.h"
+#include "TBXTestSupport.h"
 #include "platform/Forms.h"
 #include "platform/ImgList.h"
 #include "platform/SysColors.h"
 #include "themed/SpTBXDkPanels.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBXNexus.h"
-#include <QImage>
-#include <gtest/gtest.h>
 
 namespace {
 

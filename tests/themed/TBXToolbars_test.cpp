@@ -8,7 +8,6 @@
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 #include <QApplication>
-#include <gtest/gtest.h>
 
 namespace {
 

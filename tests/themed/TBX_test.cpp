@@ -3,7 +3,6 @@
 #include "themed/TBXUtils.h"
 #include "platform/SysColors.h"
 #include <map>
-#include <tuple>
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(Aluminum, LightenedHighlightTexturedToolbarsAndEmbossedChevrons)
+TEST(Aluminum, LightenedHighlightAndTexturedToolbars)
 {
     float h, s, l;
     ColorToHSL(AluminumHighlightBase(), h, s, l);
@@ -21,7 +21,7 @@ TEST(Aluminum, LightenedHighlightTexturedToolbarsAndEmbossedChevrons)
     theme.UpdateThemeColors();
     TTBXItemInfo disabledHot{.ViewType = VT_POPUPMENU, .HoverKind = HOVER_DISABLED};
     EXPECT_EQ(theme.GetItemColor(disabledHot), theme.PopupColor);
-    // Textured toolbars, plain popups and embossed chevrons.
+    // Textured toolbars, plain popups.
     const auto background = [&](int viewType) {
         const TRect r = Rect(0, 0, 40, 20);
         return Paint(40, 20, [&](TCanvas &c) { theme.PaintBackground(c, {}, r, r, 0xDFDFDF, false, viewType); });
@@ -37,14 +37,6 @@ TEST(Aluminum, LightenedHighlightTexturedToolbarsAndEmbossedChevrons)
     EXPECT_GT(colours(toolbar), 2u);
     EXPECT_EQ(colours(background(VT_POPUPMENU)), 1u);
     EXPECT_EQ(toolbar, background(VT_NORMALTOOLBAR)) << "the texture is the same on every paint";
-    TTBXItemInfo chevron{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
-    auto chevronInk = [&](int hover) {
-        chevron.HoverKind = hover;
-        QImage image = Paint(13, 22, [&](TCanvas &c) { theme.PaintChevron(c, Rect(0, 0, 13, 22), chevron); });
-        return PixelAt(image, 1, 4);  // the first dot of the 0xCC pattern's top row
-    };
-    EXPECT_EQ(chevronInk(HOVER_NONE), 0x3F3F3Fu);
-    EXPECT_EQ(chevronInk(HOVER_ENABLED), 0u);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "platform/ImgList.h"
 #include "platform/SysColors.h"
 #include <gtest/gtest.h>
-#include <QImage>
 
 namespace {
 
