@@ -123,23 +123,7 @@ TEST_F(PlannerTest, TooManyItemsForADaySetItsMoreFlag)
     EXPECT_FALSE(planner->MoreFlag(2, 1)) << "taller cells hold them all";
 }
 
-TEST_F(PlannerTest, TodaysStripHasTheGradientAlsoOutsideTheMonth)
-{
-    for (const QDate today : {QDate(2024, 2, 14), QDate(2024, 1, 30), QDate(2024, 3, 9)}) {
-        clock.now = QDateTime(today, QTime(12, 0));
-        const TCanvasRecorder rec = Record();
-        const auto fills = rec.Of(TCanvasOp::GradientFill);
-        ASSERT_EQ(fills.size(), 1u) << today.toString().toStdString();
-        const int index = int(DateToQt(planner->GridStart()).daysTo(today));
-        const TRect cell = planner->CellRect(index % 7, index / 7);
-        EXPECT_EQ(fills[0]->Rect, TRect({cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Top + 17}));
-        EXPECT_EQ(std::tuple(fills[0]->Color1, fills[0]->Color2), std::tuple(TColor(0xFFFFFF), TColor(0x808000)));
-    }
-    clock.now = QDateTime(QDate(2024, 5, 1), QTime(12, 0));
-    EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
-}
-
-TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKind)
+TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKindAndTodaysStripAlsoOutsideTheMonth)
 {
     std::vector<QDate> asked;
     planner->SetLunarTextSource([&](const QDate &d, int &kind, QString &text) {
@@ -161,6 +145,19 @@ TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKind)
     EXPECT_EQ(std::tuple(term->FontColor, month->FontColor, day->FontColor), std::tuple(clRed, plain, plain));
     EXPECT_EQ(term->Flags & (DT_RIGHT | DT_CENTER | DT_SINGLELINE), DT_SINGLELINE) << "left-aligned, one line";
     EXPECT_FALSE(TextsOf(rec, TCanvasOp::DrawText).contains(QString())) << "empty captions draw nothing";
+    // Today's strip has the gradient also outside the month.
+    for (const QDate today : {QDate(2024, 2, 14), QDate(2024, 1, 30), QDate(2024, 3, 9)}) {
+        clock.now = QDateTime(today, QTime(12, 0));
+        const TCanvasRecorder rec = Record();
+        const auto fills = rec.Of(TCanvasOp::GradientFill);
+        ASSERT_EQ(fills.size(), 1u) << today.toString().toStdString();
+        const int index = int(DateToQt(planner->GridStart()).daysTo(today));
+        const TRect cell = planner->CellRect(index % 7, index / 7);
+        EXPECT_EQ(fills[0]->Rect, TRect({cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Top + 17}));
+        EXPECT_EQ(std::tuple(fills[0]->Color1, fills[0]->Color2), std::tuple(TColor(0xFFFFFF), TColor(0x808000)));
+    }
+    clock.now = QDateTime(QDate(2024, 5, 1), QTime(12, 0));
+    EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
 }
 
 TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
@@ -240,7 +237,7 @@ TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
     Record();
 }
 
-TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThem)
+TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThemIconsFirst)
 {
     Add("allday", Day(2024, 2, 6), Day(2024, 2, 7), true);
     Add("timed", Day(2024, 2, 8, 9), Day(2024, 2, 8, 10), false);
@@ -273,10 +270,9 @@ TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThem)
     EXPECT_EQ(offered, QStringList({"allday", "coloured", "timed*"}));
     EXPECT_EQ(custom.pixelColor(At(1, 1, 3, 16)), Rgb(clRed)) << "drawn by the handler alone";
     EXPECT_EQ(custom.pixelColor(At(4, 1, 90, 16 + 3)), Rgb(clLime)) << "left to the planner";
-}
-
-TEST_F(PlannerTest, IconsComeBeforeTheText)
-{
+    // Icons come before the text.
+    source->ClearItems();
+    planner->OnDrawItem = nullptr;
     auto *images = new TImageList(window.get());
     QImage red(16, 16, QImage::Format_ARGB32_Premultiplied);
     red.fill(Qt::red);
@@ -293,3 +289,4 @@ TEST_F(PlannerTest, IconsComeBeforeTheText)
     planner->SetBackgroundColor(clNavy);
     EXPECT_EQ(Pixel(planner, At(3, 2, 50, 90)), QColor(222, 222, 238)) << "blue 128 lightened thrice";
 }
+

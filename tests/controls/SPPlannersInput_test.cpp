@@ -218,7 +218,7 @@ TEST_F(PlannerInputTest, ReadOnlySourcesAndLockedItemsOnlySelect)
     EXPECT_EQ(planner->Cursor(), crSizeWE);
 }
 
-TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTime)
+TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTimeAndFreeingTheItemClosesIt)
 {
     SysParams().DoubleClickTime = 20;
     CountSaves(source);
@@ -238,10 +238,8 @@ TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTime)
     sim::Click(planner, Lane(1, 1, 0, 10));
     EXPECT_FALSE(RunEditTimer());
     EXPECT_EQ(planner->Editor(), nullptr);
-}
-
-TEST_F(PlannerInputTest, FreeingTheEditedItemOrItsSourceClosesTheEditor)
-{
+    // Freeing the edited item or its source closes the editor.
+    source->ClearItems();
     TSPPlanItem *item = Add("plan", Day(2024, 2, 6), Day(2024, 2, 7));
     sim::Click(planner, Lane(1, 1, 0));
     ASSERT_TRUE(RunEditTimer());
@@ -344,7 +342,7 @@ struct PlannerDragTest : PlannerInputTest {
     TSPMonthPlanner *other = nullptr;
 };
 
-TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
+TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesWithinOneMovesEscapeCancels)
 {
     CountSaves(otherSource);
     TSPPlanItem *item = Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
@@ -371,27 +369,26 @@ TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesEscapeCancels)
     EXPECT_EQ(item->StartTime(), Day(2024, 2, 6)) << "the original stays";
     ASSERT_EQ(other->WeekRow(0, 2)->Count(), 1);
     EXPECT_EQ(other->WeekRow(0, 2)->Items(0).Item, copy) << "the copy is shown, the drag picture gone";
-}
-
-TEST_F(PlannerDragTest, DroppingWithinOneSourceMoves)
-{
+    // Within one source a drop moves.
+    saves = 0;
+    source->ClearItems();
     CountSaves(source);
-    TSPPlanItem *item = Add("x", Day(2024, 2, 6, 9), Day(2024, 2, 6, 10), false);
+    TSPPlanItem *timed = Add("x", Day(2024, 2, 6, 9), Day(2024, 2, 6, 10), false);
     Drag(Lane(1, 1, 0), At(3, 1), At(4, 3));  // to Friday 23 February
     // The item itself is left out while its picture moves with the pointer.
     EXPECT_EQ(planner->WeekRow(0, 1)->Count(), 0);
     ASSERT_EQ(planner->WeekRow(0, 3)->Count(), 1);
     sim::Release(planner, At(4, 3));
     ASSERT_EQ(source->Count(), 1);
-    EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 2, 23, 9));
-    EXPECT_DOUBLE_EQ(item->EndTime(), Day(2024, 2, 23, 10));
+    EXPECT_DOUBLE_EQ(timed->StartTime(), Day(2024, 2, 23, 9));
+    EXPECT_DOUBLE_EQ(timed->EndTime(), Day(2024, 2, 23, 10));
     EXPECT_EQ(saves, 1);
     // Another planner of the same source moves it too.
     other->SetSource(source);
     Drag(Lane(4, 3, 0), At(5, 3), Right(At(4, 4)));
     sim::Release(planner, Right(At(4, 4)));
     EXPECT_EQ(source->Count(), 1);
-    EXPECT_DOUBLE_EQ(item->StartTime(), Day(2024, 3, 1, 9));
+    EXPECT_DOUBLE_EQ(timed->StartTime(), Day(2024, 3, 1, 9));
 }
 
 TEST_F(PlannerDragTest, ReadOnlyTargetsRefuseTheDrop)

@@ -192,24 +192,7 @@ TEST_F(SourceFixture, RequestLogSplitsAndMerges)
     }
 }
 
-TEST_F(SourceFixture, FreeingTheSourceDetachesLinksBeforeItsItemsGo)
-{
-    TSPPlanItem *item = Add("a", 1, 2);
-    TSPPlanItem *seenItem = item;
-    bool sourceGoneWhenTold = false;
-    probe.link.OnChange = [&] {
-        sourceGoneWhenTold = probe.link.Source() == nullptr;
-        // Still safe to read: items are freed only after the links were told.
-        log << "told " + seenItem->Text();
-    };
-    log.clear();
-    source.reset();
-    EXPECT_TRUE(sourceGoneWhenTold);
-    EXPECT_EQ(log, QStringList({"told a"})) << "items go without notices";
-    EXPECT_EQ(probe.link.Source(), nullptr);
-}
-
-TEST_F(SourceFixture, FreeingALinkTakesItOffTheSource)
+TEST_F(SourceFixture, FreeingALinkOrTheSourceDetachesThemBeforeItemsGo)
 {
     {
         QStringList otherLog;
@@ -224,5 +207,20 @@ TEST_F(SourceFixture, FreeingALinkTakesItOffTheSource)
     second.AddLink(&probe.link);
     EXPECT_EQ(source->LinkCount(), 0) << "a link belongs to one source";
     EXPECT_EQ(probe.link.Source(), &second);
+    // Freeing the source detaches its links before its items go.
+    source->AddLink(&probe.link);
+    TSPPlanItem *item = Add("a", 1, 2);
+    TSPPlanItem *seenItem = item;
+    bool sourceGoneWhenTold = false;
+    probe.link.OnChange = [&] {
+        sourceGoneWhenTold = probe.link.Source() == nullptr;
+        // Still safe to read: items are freed only after the links were told.
+        log << "told " + seenItem->Text();
+    };
+    log.clear();
+    source.reset();
+    EXPECT_TRUE(sourceGoneWhenTold);
+    EXPECT_EQ(log, QStringList({"told a"})) << "items go without notices";
+    EXPECT_EQ(probe.link.Source(), nullptr);
 }
 

@@ -86,7 +86,7 @@ TEST_F(SplitterTest, AClickCollapsesAndRestoresFivePixelsOfTravelAreAClickSixADr
     EXPECT_EQ(events, QStringList({"maximize", "restore", "maximize"}));
 }
 
-TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySide)
+TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySideAndWithoutOneNothingIsSized)
 {
     for (TAlign align : {TAlign::alLeft, TAlign::alRight, TAlign::alTop, TAlign::alBottom}) {
         SCOPED_TRACE(int(align));
@@ -110,10 +110,6 @@ TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySide)
         EXPECT_EQ(events, QStringList({"maximize", "restore", "minimize", "maximize", "restore"}));
         events.clear();
     }
-}
-
-TEST_F(SplitterTest, WithoutAPaneOrARecordedSizeNothingIsSized)
-{
     Build(TAlign::alLeft);
     splitter->SetMaximized(true);
     splitter->SetRestorePos(-1);  // as a form stream without "RestorePos" would leave it
@@ -129,7 +125,7 @@ TEST_F(SplitterTest, WithoutAPaneOrARecordedSizeNothingIsSized)
     EXPECT_TRUE(events.isEmpty());
 }
 
-TEST_F(SplitterTest, ButtonWidthIsClampedAndZeroMeansNoButton)
+TEST_F(SplitterTest, ButtonWidthIsClampedAndTheButtonLightsUpUnderThePointer)
 {
     Build(TAlign::alLeft);
     splitter->SetButtonWidthType(TdfsButtonWidthType::btwPercentage);
@@ -146,10 +142,7 @@ TEST_F(SplitterTest, ButtonWidthIsClampedAndZeroMeansNoButton)
     splitter->SetButtonWidth(40);
     splitter->SetBeveled(true);
     EXPECT_EQ(splitter->ButtonRect(), TRect({4, 130, 6, 170}));
-}
-
-TEST_F(SplitterTest, TheButtonLightsUpUnderThePointer)
-{
+    // The button lights up under the pointer.
     Build(TAlign::alLeft);
     splitter->SetButtonCursor(crHandPoint);
     sim::Move(splitter, {4, 20});

@@ -80,7 +80,7 @@ TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
     EXPECT_EQ(a, (Listening::Log{{5, 0}}));
 }
 
-TEST(TBXThemes, RegistryRefusesBadNamesAndUnknownThemes)
+TEST(TBXThemes, RegistryRefusesBadNamesAndSharesThemesTillTheLastRelease)
 {
     RegisterCounting();
     const struct { std::function<void()> call; const char *error; } cases[] = {
@@ -102,10 +102,7 @@ TEST(TBXThemes, RegistryRefusesBadNamesAndUnknownThemes)
     ListThemeNames(&names);
     EXPECT_EQ(names.filter(QRegularExpression("^counting$", QRegularExpression::CaseInsensitiveOption)).size(), 1);
     EXPECT_EQ(names.first(), "Default");
-}
-
-TEST(TBXThemes, AcquiredThemesAreSharedAndFreedWithTheLastRelease)
-{
+    // Acquired themes are shared and freed with the last release.
     RegisterTheme("Shared", ThemeClassOf<CountingTheme>());
     counts = {};
     SetApplicationActiveForThemes(true);

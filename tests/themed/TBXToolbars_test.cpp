@@ -54,7 +54,7 @@ struct ThemedForm : ::testing::Test {
     TTBXToolbar *bar = nullptr;
 };
 
-TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
+TEST_F(ThemedForm, ViewTypeAndColourOnAFormDockedAndFloating)
 {
     using T = TTBXItemTransparency;
     enum Where { Form, Dock, Floating };
@@ -75,10 +75,7 @@ TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
         EXPECT_EQ(bar->Perform(TBXM_GETVIEWTYPE), c.viewType) << c.where << " menu bar " << c.menuBar;
         bar->SetFloating(false);  // back to its dock
     }
-}
-
-TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsParentsColour)
-{
+    // A switch recolours toolbars; a colourless toolbar on a form takes its parent's colour.
     bar->SetCurrentDock(dock);
     EXPECT_EQ(GetEffectiveViewColor(bar), CurrentTheme()->GetViewColor(bar->ViewType()));
     SetCurrentTheme("Tinted");

@@ -65,7 +65,7 @@ TEST(TBXUtils, ColourArithmeticDarknessAndDistance)
     EXPECT_THROW(BlendColors(clWhite, clBlack, -1), EInvalidOperation);
 }
 
-TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
+TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooCloseAndHslRoundTrips)
 {
     struct Case { const char *what; TColor c, background; int t; TColor want; } cases[] = {
         {"far enough stays", clBlack, clWhite, 50, clBlack},
@@ -81,10 +81,6 @@ TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
         SetContrast(color, c.background, c.t);
         EXPECT_EQ(color, c.want) << c.what;
     }
-}
-
-TEST(TBXUtils, HslRoundTrip)
-{
     float h, s, l;
     const struct { TColor c; std::vector<double> hsl; } known[] = {{clBlue, {2.0 / 3, 1, 0.5}}, {clGray, {0, 0, 128 / 255.0}}};
     for (const auto &k : known) {
