@@ -64,7 +64,7 @@ TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
     }
 }
 
-TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrderAndGrowDownOverFreeOnes)
+TEST_F(PlannerTest, OverlappingItemsTakeLanesLongOnesSplitOverWeekRowsTooManySetTheMoreFlag)
 {
     // Week row 1 runs from Monday 5 February.
     Add("long", Day(2024, 2, 5), Day(2024, 2, 9));
@@ -82,10 +82,7 @@ TEST_F(PlannerTest, OverlappingItemsTakeLanesInOrderAndGrowDownOverFreeOnes)
     Add("d", Day(2024, 2, 5, 2), Day(2024, 2, 6), false);  // Monday, lane 2
     Add("c", Day(2024, 2, 6), Day(2024, 2, 7));           // Tuesday, lane 1, lane 2 free
     EXPECT_EQ(Layout(planner->WeekRow(0, 1)), QStringList({"a 0-1 0", "b 0-0 1", "d 0-0 2", "c 1-1 1+2"}));
-}
-
-TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
-{
+    source->ClearItems();
     // Thursday 8 February to Saturday 17 February inclusive; an end at midnight closes the day before.
     TSPPlanItem *trip = Add("trip", Day(2024, 2, 8), Day(2024, 2, 18));
     EXPECT_EQ(Layout(planner->WeekRow(0, 1)), QStringList({"trip 3-6> 0"}));
@@ -105,10 +102,8 @@ TEST_F(PlannerTest, ATenDayItemIsSplitOverTwoWeekRows)
     EXPECT_GT(r.Width(), 0);
     Add("first", Day(2024, 1, 29), Day(2024, 1, 29), false);
     EXPECT_EQ(planner->WeekRow(0, 0)->Count(), 1);
-}
-
-TEST_F(PlannerTest, TooManyItemsForADaySetItsMoreFlag)
-{
+    // Too many items for a day set its more flag.
+    source->ClearItems();
     for (int i = 0; i < 6; ++i)
         Add(QString("t%1").arg(i), Day(2024, 2, 7, 8 + i), Day(2024, 2, 7, 9 + i), false);
     Add("single", Day(2024, 2, 8, 8), Day(2024, 2, 8, 9), false);

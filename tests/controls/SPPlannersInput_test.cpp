@@ -156,7 +156,7 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemUnlessHiddenOrReadOnly)
     }
 }
 
-TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
+TEST_F(PlannerInputTest, DraggingTheEndBandResizesEscapeRestoresReadOnlyOrLockedOnlySelects)
 {
     CountSaves(source);
     TSPPlanItem *item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));  // Tuesday and Wednesday
@@ -187,12 +187,10 @@ TEST_F(PlannerInputTest, DraggingTheEndBandResizesAndEscapeRestores)
     item->SetText("changed");
     item->Cancel();
     EXPECT_EQ(item->StartTime(), Day(2024, 2, 7)) << "the resize was saved";
-}
-
-TEST_F(PlannerInputTest, ReadOnlySourcesAndLockedItemsOnlySelect)
-{
+    // Read-only sources and locked items only select.
+    source->ClearItems();
     SysParams().DoubleClickTime = 10;
-    TSPPlanItem *item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));
+    item = Add("span", Day(2024, 2, 6), Day(2024, 2, 8));
     const QPoint band = At(2, 1, 95, 16 + 9);
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
@@ -342,7 +340,7 @@ struct PlannerDragTest : PlannerInputTest {
     TSPMonthPlanner *other = nullptr;
 };
 
-TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesWithinOneMovesEscapeCancels)
+TEST_F(PlannerDragTest, DroppingCopiesToAnotherSourceMovesWithinOneRefusedByReadOnlyTargets)
 {
     CountSaves(otherSource);
     TSPPlanItem *item = Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
@@ -389,10 +387,10 @@ TEST_F(PlannerDragTest, DroppingOnAnotherSourceCopiesWithinOneMovesEscapeCancels
     sim::Release(planner, Right(At(4, 4)));
     EXPECT_EQ(source->Count(), 1);
     EXPECT_DOUBLE_EQ(timed->StartTime(), Day(2024, 3, 1, 9));
-}
-
-TEST_F(PlannerDragTest, ReadOnlyTargetsRefuseTheDrop)
-{
+    // Read-only targets refuse the drop.
+    other->SetSource(otherSource);
+    source->ClearItems();
+    otherSource->ClearItems();
     Add("x", Day(2024, 2, 6), Day(2024, 2, 7));
     for (int round = 0; round < 3; ++round) {
         other->SetReadOnly(round == 0);
@@ -410,3 +408,4 @@ TEST_F(PlannerDragTest, ReadOnlyTargetsRefuseTheDrop)
         EXPECT_EQ(other->WeekRow(0, 2)->Count(), 0) << round;
     }
 }
+

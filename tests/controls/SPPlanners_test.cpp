@@ -116,7 +116,7 @@ TEST_F(SourceFixture, KeepsItemsInTheirOrderAndMakesThemOfTheItemClass)
     EXPECT_EQ(source->IndexOf(item), 0);
 }
 
-TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
+TEST_F(SourceFixture, EndBeforeStartIsRefusedSettersNotifyOnRealChangesAssignCopies)
 {
     TSPPlanItem *item = Add("x", 10, 12);
     EXPECT_THAT([&] { item->SetEndTime(9.5); },
@@ -142,10 +142,7 @@ TEST_F(SourceFixture, EndBeforeStartIsRefusedAndSettersNotifyOnlyOnRealChanges)
     EXPECT_EQ(item->Icons().AddIcon(7), 1);
     EXPECT_EQ(log.count("source:change"), 6);
     EXPECT_EQ(std::tuple(item->StartTime(), item->EndTime()), std::tuple(15.5, 16.5));
-}
-
-TEST_F(SourceFixture, AssignCopiesIconsAndValues)
-{
+    // Assigning copies icons and values.
     TSPPlanItem *from = source->AddItem("r1", "t", 1, 3, true, true, clBlue, 5);
     for (int i = 0; i < 9; ++i)
         from->Icons().AddIcon(100 + i);

@@ -17,31 +17,6 @@ struct Office2003 : ::testing::Test {
     TTBXOffice2003Theme theme{"Office2003"};
 };
 
-TEST_F(Office2003, ColourCacheOfEachScheme)
-{
-    using Field = std::function<TColor(const TTBXOffice2003Theme &)>;
-    const struct { int scheme; Field field; TColor expected; } cases[] = {
-        // Mixed from the classic system colours, worked out by hand.
-        {3, [](auto &t) { return t.ToolbarColor; }, RGB(245, 244, 242)},
-        {3, [](auto &t) { return t.PopupColor; }, RGB(249, 248, 247)},
-        {3, [](auto &t) { return t.ItemFillColors[4][0]; }, RGB(182, 189, 210)},
-        {3, [](auto &t) { return t.DockColor; }, RGB(212, 208, 200)},
-        {1, [](auto &t) { return t.ItemFrame(2); }, RGB(75, 75, 111)},
-        {2, [](auto &t) { return t.ItemText(5); }, RGB(141, 141, 141)},
-    };
-    for (const auto &c : cases) {
-        Use(c.scheme);
-        EXPECT_EQ(c.field(theme), c.expected) << "scheme " << c.scheme;
-    }
-    const int fractions[] = {8, 8, 25, 15};
-    for (int scheme = 0; scheme < 4; ++scheme) {
-        Use(scheme);
-        EXPECT_EQ(GradientSplitFraction(), fractions[scheme]) << scheme;
-    }
-    EXPECT_EQ(theme.GetViewColor(VT_MENUBAR), theme.DockColor);
-    EXPECT_EQ(theme.GetViewColor(VT_NORMALTOOLBAR), theme.ToolbarColor);
-}
-
 TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
 {
     Use(0);

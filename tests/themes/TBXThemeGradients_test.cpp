@@ -78,19 +78,3 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
 }
-
-TEST(TBXThemeGradients, ChamferedOutline)
-{
-    QImage img = BlankImage(10, 8);
-    TCanvas canvas(img);
-    canvas.Pen()->SetColor(clYellow);
-    FrameChamferRect(&canvas, Rect(0, 0, 8, 6), 0, 0, clRed, clNone, clBlue);
-    ExpectPixels(img, {{0, 0, clRed}, {7, 5, clRed}, {7, 2, clRed}, {3, 3, clWhite}}, "square");
-    EXPECT_EQ(canvas.Pen()->Color(), clYellow);
-    img = BlankImage(10, 8);
-    TCanvas cut(img);
-    FrameChamferRect(&cut, Rect(0, 0, 8, 6), 2, 2, clRed, clGreen, clBlue);
-    ExpectPixels(img, {{0, 0, clWhite}, {7, 0, clWhite}, {2, 0, clRed}, {6, 1, clRed}, {0, 2, clRed},
-                       {7, 2, clGreen}, {3, 5, clGreen}, {2, 5, clGreen}, {6, 0, clBlue}, {7, 1, clBlue},
-                       {1, 0, clBlue}, {0, 1, clBlue}, {8, 0, clWhite}, {3, 3, clWhite}}, "chamfered");
-}
