@@ -108,7 +108,7 @@ TEST_F(PlannerInputTest, TypingOnAnEmptyDayCreatesAnItemUnlessHiddenOrReadOnly)
 {
     CountSaves(source);
     QStringList created;
-    planner->OnItemCreated = [&](TComponent *, TSPPlanItem *it) { created << DateToQt(it->StartTime()).toString("M-d"); };
+    planner->OnItemCreated = [&](TComponent *, TSPPlanItem *i) { created << DateToQt(i->StartTime()).toString("M-d"); };
     sim::Click(planner, At(2, 2));  // Wednesday 14 February
     Type(planner, "x");
     ASSERT_EQ(source->Count(), 1);

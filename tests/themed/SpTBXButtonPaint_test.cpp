@@ -27,7 +27,7 @@ int Count(const QImage &image, TColor color, const TRect &r)
     return n;
 }
 
-TEST(SpTBXButtonPaint, DesktopAndThemeLooks)
+TEST(SpTBXButtonPaint, DesktopAndThemeLooksAndCaptionAndGlyphLayout)
 {
     SetCurrentTheme("Default");
     TForm form(nullptr);
@@ -65,12 +65,9 @@ TEST(SpTBXButtonPaint, DesktopAndThemeLooks)
     // The glyph sits whole in the left half, before the caption, in the theme's look.
     EXPECT_EQ(Count(t, 0x000000FF, inside), 16 * 16);
     EXPECT_EQ(Count(t, 0x000000FF, TRect{45, 0, 90, 28}), 0);
-}
-
-TEST(SpTBXButtonPaint, CaptionAndGlyphLayout)
-{
+    // Where the caption and the glyphSize go.
     const TRect box{0, 0, 100, 20};
-    const TSize text{40, 10}, glyph{16, 16};
+    const TSize text{40, 10}, glyphSize{16, 16};
     struct Row { TAlignment align; TSpGlyphLayout layout; bool pushed; int textLeft, glyphLeft, textTop; } rows[] = {
         {TAlignment::taLeftJustify, TSpGlyphLayout::ghlGlyphLeft, false, 20, 0, 5},
         {TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, 40, 20, 5},
@@ -79,14 +76,14 @@ TEST(SpTBXButtonPaint, CaptionAndGlyphLayout)
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(int(r.layout) * 10 + int(r.align));
-        TRect t, g;
-        SpCalcCaptionLayout(box, text, glyph, r.align, r.layout, r.pushed, t, g);
-        EXPECT_EQ((std::vector<int>{t.Left, g.Left, t.Top, t.Width(), g.Width()}),
-                  (std::vector<int>{r.textLeft, r.glyphLeft, r.textTop, 40, 16}));  // text, glyph, top, widths
+        TRect tr, gr;
+        SpCalcCaptionLayout(box, text, glyphSize, r.align, r.layout, r.pushed, tr, gr);
+        EXPECT_EQ((std::vector<int>{tr.Left, gr.Left, tr.Top, tr.Width(), gr.Width()}),
+                  (std::vector<int>{r.textLeft, r.glyphLeft, r.textTop, 40, 16}));  // text, glyphSize, top, widths
     }
-    TRect t, g;
-    SpCalcCaptionLayout(box, text, {0, 0}, TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, t, g);
-    EXPECT_EQ(std::tuple(t.Left, g.IsEmpty()), std::tuple(30, true)) << "without a glyph the caption alone is centred";
+    TRect tr, gr;
+    SpCalcCaptionLayout(box, text, {0, 0}, TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, tr, gr);
+    EXPECT_EQ(std::tuple(tr.Left, gr.IsEmpty()), std::tuple(30, true)) << "no glyph: the caption alone is centred";
 }
 
 } // namespace

@@ -11,21 +11,8 @@ struct DefaultTheme : ::testing::Test {
     TTBXTheme *theme = nullptr;
 };
 
-TEST_F(DefaultTheme, ItemColoursByState)
-{
-    const TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
-    const TTBXItemInfo disabled{.ViewType = VT_POPUPMENU, .Enabled = false, .HoverKind = HOVER_ENABLED};
-    // An inactive application greys its menu bar.
-    const TTBXItemInfo inactive{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
-    const TTBXItemInfo active{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE | IO_APP_ACTIVE, .Enabled = true};
-    EXPECT_EQ(theme->GetItemColor(hotMenu), clHighlight);
-    EXPECT_EQ(std::tuple(theme->GetItemTextColor(hotMenu), theme->GetItemTextColor(disabled),
-                         theme->GetItemTextColor(inactive), theme->GetItemTextColor(active)),
-              std::tuple(clHighlightText, clGrayText, clGrayText, clBtnText));
-}
-
 // Painters by item state: pixels of a 40 x 22 item over a green background.
-TEST_F(DefaultTheme, PaintersByState)
+TEST_F(DefaultTheme, PaintersAndItemColoursByState)
 {
     const TColor hl = GetSysColor(COLOR_HIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW),
                  light = GetSysColor(COLOR_BTNHIGHLIGHT), green = 0x00FF00;
@@ -66,6 +53,16 @@ TEST_F(DefaultTheme, PaintersByState)
     EXPECT_EQ(PixelAt(image, 0, 0), shadow);
     const TColor a = PixelAt(image, 10, 10), b = PixelAt(image, 11, 10), face = GetSysColor(COLOR_BTNFACE);
     EXPECT_TRUE((a == face && b == light) || (b == face && a == light)) << "a checked, idle button is dithered";
+    // Item colours by state.
+    const TTBXItemInfo hotItem{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
+    const TTBXItemInfo disabledItem{.ViewType = VT_POPUPMENU, .Enabled = false, .HoverKind = HOVER_ENABLED};
+    // An inactive application greys its menu bar.
+    const TTBXItemInfo inactive{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
+    const TTBXItemInfo active{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE | IO_APP_ACTIVE, .Enabled = true};
+    EXPECT_EQ(theme->GetItemColor(hotItem), clHighlight);
+    EXPECT_EQ(std::tuple(theme->GetItemTextColor(hotItem), theme->GetItemTextColor(disabledItem),
+                         theme->GetItemTextColor(inactive), theme->GetItemTextColor(active)),
+              std::tuple(clHighlightText, clGrayText, clGrayText, clBtnText));
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
 
 // In a window that is no form (a Qt dialog) the buttons still know which of them takes Enter,
 // and Alt with a caption's accelerator clicks the enabled button that has it.
-TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
+TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndScreenReadersSeeAButton)
 {
     QWidget window;
     window.resize(300, 60);
@@ -131,25 +131,22 @@ TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
                 break;
         EXPECT_EQ(clicks, c.clicked) << c.msg << " " << char(c.key);
     }
-}
-
-TEST(TBXButtons, ScreenReadersSeeAPushButtonNamedByItsCaption)
-{
+    // Screen readers see a push button named by its caption.
     TSpTBXButton button(nullptr);
     button.SetCaption("下一步 (&N)");
-    int clicks = 0;
-    button.OnClick = [&clicks](TComponent *) { ++clicks; };
+    int presses = 0;
+    button.OnClick = [&presses](TComponent *) { ++presses; };
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&button);
     ASSERT_NE(accessible, nullptr);
     ASSERT_NE(accessible->actionInterface(), nullptr);
     EXPECT_EQ(std::tuple(accessible->role(), accessible->text(QAccessible::Name)),
               std::tuple(QAccessible::Button, QString("下一步 (N)")));
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(presses, 1);
     button.SetEnabled(false);
     EXPECT_TRUE(accessible->state().disabled);
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(clicks, 1) << "a disabled button cannot be pressed";
+    EXPECT_EQ(presses, 1) << "a disabled button cannot be pressed";
 }
 
 } // namespace

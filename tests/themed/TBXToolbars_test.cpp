@@ -120,8 +120,8 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
         popup.SetBounds(200, 200, 120, 60);
         popup.ShowPopup(true);
         QCoreApplication::sendPostedEvents();
-        EXPECT_EQ(std::tuple(popup.Shadow() != nullptr, popup.Perform(TBXM_GETVIEWTYPE)), std::tuple(type != 1, VT_POPUPMENU))
-            << "shadow type " << type;
+        EXPECT_EQ(std::tuple(popup.Shadow() != nullptr, popup.Perform(TBXM_GETVIEWTYPE)),
+                  std::tuple(type != 1, VT_POPUPMENU)) << "shadow type " << type;
     }
     parent.SetToolBoxPopup(true);
     TTBXPopupWindow toolbox(nullptr, nullptr, &parent, false);
@@ -162,9 +162,10 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     const auto before = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; };
     EXPECT_TRUE(std::is_sorted(captions.begin() + 1, captions.end(), before));
     // Default first, then sorted; a rebuild leaves the live theme alone.
-    EXPECT_EQ(std::tuple(captions[0], captions[1], updates, CurrentTheme()), std::tuple("Default", "aardvark", 2, live));
+    EXPECT_EQ(std::tuple(captions[0], captions[1], updates, CurrentTheme()),
+              std::tuple("Default", "aardvark", 2, live));
     group->Items(1)->Click();
-    EXPECT_EQ(std::tuple(CurrentThemeName(), group->Items(1)->Checked()), std::tuple("Default", true)) << "a click switches";
+    EXPECT_EQ(std::tuple(CurrentThemeName(), group->Items(1)->Checked()), std::tuple("Default", true)) << "a click";
 }
 
 // A status bar of a 100-px label, a separator and another label.
@@ -188,7 +189,8 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     QCoreApplication::processEvents();
     ASSERT_GT(bar->Dock()->Height(), 0);
     // As high as its dock, at the bottom.
-    EXPECT_EQ(std::tuple(bar->Height(), bar->Top() + bar->Height()), std::tuple(bar->Dock()->Height(), form.ClientHeight()));
+    EXPECT_EQ(std::tuple(bar->Height(), bar->Top() + bar->Height()),
+              std::tuple(bar->Dock()->Height(), form.ClientHeight()));
     const TRect grip = bar->GetStatusGripRect();
     const TRect client = bar->Dock()->ClientRect();
     EXPECT_EQ(grip, (TRect{client.Right - GetSystemMetrics(SM_CXVSCROLL), -3, client.Right, client.Bottom}));

@@ -82,7 +82,8 @@ TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooCloseAndHslRoundTrips)
         EXPECT_EQ(color, c.want) << c.what;
     }
     float h, s, l;
-    const struct { TColor c; std::vector<double> hsl; } known[] = {{clBlue, {2.0 / 3, 1, 0.5}}, {clGray, {0, 0, 128 / 255.0}}};
+    const struct { TColor c; std::vector<double> hsl; } known[] = {{clBlue, {2.0 / 3, 1, 0.5}},
+                                                                   {clGray, {0, 0, 128 / 255.0}}};
     for (const auto &k : known) {
         ColorToHSL(k.c, h, s, l);
         EXPECT_THAT((std::vector<double>{h, s, l}), testing::Pointwise(testing::DoubleNear(1e-6), k.hsl)) << k.c;
@@ -94,7 +95,7 @@ TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooCloseAndHslRoundTrips)
     }
 }
 
-TEST(TBXUtils, BlendPixelAndFills)
+TEST(TBXUtils, BlendPixelFillsAndFrames)
 {
     QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
@@ -113,6 +114,16 @@ TEST(TBXUtils, BlendPixelAndFills)
     PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
     ExpectPixels(img, {{0, 2, clRed}, {2, 2, clBlack}, {1, 3, clRed}, {0, 3, clBlack}, {7, 4, clRed},
                        {0, 5, clBlack}}, "a right-pointing double chevron anchored at the rectangle");
+    // Frame3D: light top left, dark bottom right.
+    QImage frame = BlankImage(6, 6);
+    TCanvas frameCanvas(frame);
+    TRect adjusted = Rect(1, 1, 5, 5), other = adjusted;
+    Frame3D(&frameCanvas, adjusted, clWhite, clBlack, true);
+    Frame3D(&frameCanvas, other, clRed, clBlue, false);
+    EXPECT_EQ(std::tuple(adjusted, other), std::tuple(Rect(2, 2, 5, 5), Rect(1, 1, 4, 4)));
+    // Top and left; right and bottom one pixel in; the rest untouched.
+    ExpectPixels(frame, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
+                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
 }
 
 TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
@@ -151,7 +162,7 @@ TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
                  EInvalidOperation);
 }
 
-TEST(TBXUtils, DitherGradientReachesBothEnds)
+TEST(TBXUtils, DitherGradientReachesBothEndsBrushedTextureStaysNearItsColour)
 {
     const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
     QImage img = BlankImage(6, 9);
@@ -167,29 +178,26 @@ TEST(TBXUtils, DitherGradientReachesBothEnds)
     ExpectPixels(img, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
     DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
     ExpectPixels(img, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
-}
-
-TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
-{
-    QImage img = BlankImage(40, 20);
-    TCanvas canvas(img);
+    // A brushed texture stays in its rectangle and near its colour.
+    QImage brushed = BlankImage(40, 20);
+    TCanvas brush(brushed);
     const TColor base = RGB(160, 160, 160);
-    FillBrushedTexture(&canvas, Rect(2, 2, 38, 18), 8, base);
-    ExpectPixels(img, {{1, 1, clWhite}, {38, 18, clWhite}});
+    FillBrushedTexture(&brush, Rect(2, 2, 38, 18), 8, base);
+    ExpectPixels(brushed, {{1, 1, clWhite}, {38, 18, clWhite}});
     bool varies = false;
     for (int y = 2; y < 18; ++y)
         for (int x = 2; x < 38; ++x) {
-            const TColor c = PixelAt(img, x, y);
+            const TColor c = PixelAt(brushed, x, y);
             EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
             EXPECT_LE(GetRValue(c), 239);
-            varies = varies || c != PixelAt(img, 2, 2);
+            varies = varies || c != PixelAt(brushed, 2, 2);
         }
     EXPECT_TRUE(varies);
     // The grain is anchored at the origin: the same spot drawn again in a piece matches.
-    const TColor before = PixelAt(img, 20, 10);
-    FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, clBlack);
-    FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, base);
-    EXPECT_EQ(PixelAt(img, 20, 10), before);
+    const TColor before = PixelAt(brushed, 20, 10);
+    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, clBlack);
+    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, base);
+    EXPECT_EQ(PixelAt(brushed, 20, 10), before);
 }
 
 TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
@@ -224,15 +232,3 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
     EXPECT_EQ(TRect::FromQRect(plain.Pieces()[1]->geometry()), Rect(12, 40, 52, 42));
 }
 
-TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
-{
-    QImage img = BlankImage(6, 6);
-    TCanvas canvas(img);
-    TRect r = Rect(1, 1, 5, 5), other = r;
-    Frame3D(&canvas, r, clWhite, clBlack, true);
-    Frame3D(&canvas, other, clRed, clBlue, false);
-    EXPECT_EQ(std::tuple(r, other), std::tuple(Rect(2, 2, 5, 5), Rect(1, 1, 4, 4)));
-    // Top and left; right and bottom one pixel in; the rest untouched.
-    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
-                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
-}

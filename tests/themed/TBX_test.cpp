@@ -198,7 +198,7 @@ TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
     }
 }
 
-TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
+TEST_F(ThemedItems, MenuItemsPaintThroughTheThemeAndAnOpenSplitItemPushesOnlyItsDropDown)
 {
     TThemedView tv(VT_POPUPMENU);
     auto *open = new TTBXItem(nullptr);
@@ -230,22 +230,20 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
     ASSERT_EQ(checks.size(), 1u);
     EXPECT_TRUE(checks[0].info.ItemOptions & IO_RADIO);
     EXPECT_EQ(checks[0].rect, (TRect{0, 0, 23, 23}));
-}
-
-TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
-{
-    TThemedView tv(VT_NORMALTOOLBAR);
+    // A split item with an open popup pushes only its drop-down part.
+    theme->calls.clear();
+    TThemedView bar(VT_NORMALTOOLBAR);
     auto *split = new TSubmenuItem(nullptr, true);
     split->SetCaption("Open");
     split->SetChecked(true);
-    tv.root->Add(split);
-    TTBView &view = tv.Open();
-    TTBItemViewer *v = view.Viewers(0);
-    view.SetOpenViewer(v, nullptr, nullptr);
-    QImage image(60, 30, QImage::Format_RGB32);
-    TCanvas canvas(image);
-    v->Paint(canvas, TRect{0, 0, 46, 19}, true, true, false);
-    view.SetOpenViewer(nullptr, nullptr, nullptr);
+    bar.root->Add(split);
+    TTBView &barView = bar.Open();
+    TTBItemViewer *v = barView.Viewers(0);
+    barView.SetOpenViewer(v, nullptr, nullptr);
+    QImage shot(60, 30, QImage::Format_RGB32);
+    TCanvas shotCanvas(shot);
+    v->Paint(shotCanvas, TRect{0, 0, 46, 19}, true, true, false);
+    barView.SetOpenViewer(nullptr, nullptr, nullptr);
     const auto buttons = theme->Of("button");
     ASSERT_EQ(buttons.size(), 2u);
     // Part, pushed, checked; where.

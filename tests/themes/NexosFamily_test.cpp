@@ -50,16 +50,7 @@ TEST(NexosFamily, SurfacesStripesHotTextAndSeparators)
     }
 }
 
-TEST(NexosFamily, ChevronPatternSitsInTheItemWhereverItIs)
-{
-    auto theme = Make("Nexos3");
-    TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
-    QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
-    EXPECT_EQ(PixelAt(image, 2, 24), theme->GetItemTextColor(info)) << "top + 4, not row 4 of the window";
-    EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
-}
-
-TEST(NexosFamily, GradientsEndOnTheirColoursAndOnePixelTakesTheFirst)
+TEST(NexosFamily, GradientsEndOnTheirColoursOnePixelTakesTheFirstChevronsSitInTheItem)
 {
     const TColor a = 0x0000C8, b = 0xC80000;
     for (auto paint : {&PaintGlassGradient, &PaintOverpaintGradient}) {
@@ -72,6 +63,12 @@ TEST(NexosFamily, GradientsEndOnTheirColoursAndOnePixelTakesTheFirst)
         if (paint == &PaintOverpaintGradient)
             EXPECT_EQ(std::tuple(PixelAt(ramp, 0, 0), PixelAt(ramp, 0, 9)), std::tuple(b, a));
     }
+    // The chevron pattern sits in the item wherever it is.
+    auto theme = Make("Nexos3");
+    TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
+    QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
+    EXPECT_EQ(PixelAt(image, 2, 24), theme->GetItemTextColor(info)) << "top + 4, not row 4 of the window";
+    EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
 }
 
 } // namespace

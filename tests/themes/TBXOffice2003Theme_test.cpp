@@ -17,7 +17,7 @@ struct Office2003 : ::testing::Test {
     TTBXOffice2003Theme theme{"Office2003"};
 };
 
-TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
+TEST_F(Office2003, GradientsReachBothEndsOnePixelTakesTheFirstHotCheckedButtonsAndBorders)
 {
     Use(0);
     const TColor a = RGB(200, 0, 0), b = RGB(0, 0, 200);
@@ -35,10 +35,7 @@ TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
         EXPECT_EQ(PixelAt(one, 0, 0), 0x00FF00u) << "nothing outside the rectangle";
         EXPECT_EQ(PixelAt(one, 3, 3), 0x00FF00u);
     }
-}
-
-TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
-{
+    // Hot and checked buttons, popup borders.
     Use(0);
     TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true,
                       .HoverKind = HOVER_ENABLED};

@@ -1,7 +1,7 @@
 #include "themes/TBXThemeGradients.h"
 #include "../themed/TBXTestSupport.h"
 
-TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
+TEST(TBXThemeGradients, GradientBandsEndOnTheEndColourEmptyAndOnePixelRectanglesStayInside)
 {
     struct Case { const char *what; TColor from, to; bool vertical; TColor first, last; } cases[] = {
         {"rising, rows", clBlack, RGB(200, 100, 40), true, RGB(50, 25, 10), RGB(200, 100, 40)},
@@ -24,10 +24,6 @@ TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
     TCanvas canvas(img);
     GradientFillRectFallback(&canvas, Rect(0, 0, 3, 3), RGB(200, 100, 40), clBlack, true);
     EXPECT_EQ(PixelAt(img, 0, 0), RGB(134, 67, 27));
-}
-
-TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
-{
     for (bool vertical : {true, false}) {
         QImage img = BlankImage(6, 6);
         TCanvas canvas(img);
