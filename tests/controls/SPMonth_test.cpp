@@ -34,36 +34,6 @@ const TCanvasCall *TextCall(const TCanvasRecorder &rec, const QString &text, con
 
 } // namespace
 
-TEST_F(PlannerTest, GridStartsOnTheWeekStartDayAndShows42Days)
-{
-    struct Case { QDate month; TSPWeekStart start; QDate gridStart; int leading, daysInMonth; };
-    const Case cases[] = {
-        {QDate(2024, 9, 1), TSPWeekStart::wsSunday, QDate(2024, 9, 1), 0, 30},   // the 1st is a Sunday
-        {QDate(2024, 9, 1), TSPWeekStart::wsMonday, QDate(2024, 8, 26), 6, 30},
-        {QDate(2024, 4, 1), TSPWeekStart::wsMonday, QDate(2024, 4, 1), 0, 30},   // the 1st is a Monday
-        {QDate(2024, 4, 1), TSPWeekStart::wsSunday, QDate(2024, 3, 31), 1, 30},
-        {QDate(2024, 2, 10), TSPWeekStart::wsMonday, QDate(2024, 1, 29), 3, 29},  // leap year
-        {QDate(2024, 2, 1), TSPWeekStart::wsSunday, QDate(2024, 1, 28), 4, 29},
-        {QDate(2023, 2, 1), TSPWeekStart::wsMonday, QDate(2023, 1, 30), 2, 28},
-    };
-    for (const Case &c : cases) {
-        planner->SetWeekStart(c.start);
-        planner->SetDate(c.month);
-        SCOPED_TRACE(c.month.toString("yyyy-MM").toStdString() + (c.start == TSPWeekStart::wsSunday ? " sun" : " mon"));
-        EXPECT_EQ(DateToQt(planner->GridStart()), c.gridStart);
-        EXPECT_EQ(planner->LeadingDays(), c.leading);
-        EXPECT_EQ(planner->CellDate(6, 5), c.gridStart.addDays(41));
-        // The month's days run 1..n without a gap from the first one on; the next month follows.
-        QList<int> inMonth;
-        for (int i = 0; i < 42; ++i)
-            if (planner->CellInMonth(i % 7, i / 7))
-                inMonth << planner->CellDayNumber(i % 7, i / 7);
-        ASSERT_EQ(inMonth.size(), c.daysInMonth);
-        EXPECT_EQ(inMonth.back(), c.daysInMonth);
-        EXPECT_EQ(planner->CellDayNumber((c.leading + c.daysInMonth) % 7, (c.leading + c.daysInMonth) / 7), 1);
-    }
-}
-
 TEST_F(PlannerTest, OverlappingItemsTakeLanesLongOnesSplitOverWeekRowsTooManySetTheMoreFlag)
 {
     // Week row 1 runs from Monday 5 February.
@@ -155,7 +125,7 @@ TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKindAndTodaysStripAlsoOut
     EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
 }
 
-TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
+TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothingAndTheGridStartsOnTheWeekStart)
 {
     std::vector<std::pair<QDate, QDate>> asked;
     source->OnRequestItems = [&](TComponent *, TDateTime s, TDateTime e) { asked.push_back({DateToQt(s), DateToQt(e)}); };
@@ -172,6 +142,33 @@ TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothing)
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_THROW(planner->SetMonth(13), Exception);
     EXPECT_EQ(planner->Month(), 2);
+    // The grid starts on the week-start day and shows 42 days.
+    struct Case { QDate month; TSPWeekStart start; QDate gridStart; int leading, daysInMonth; };
+    const Case cases[] = {
+        {QDate(2024, 9, 1), TSPWeekStart::wsSunday, QDate(2024, 9, 1), 0, 30},   // the 1st is a Sunday
+        {QDate(2024, 9, 1), TSPWeekStart::wsMonday, QDate(2024, 8, 26), 6, 30},
+        {QDate(2024, 4, 1), TSPWeekStart::wsMonday, QDate(2024, 4, 1), 0, 30},   // the 1st is a Monday
+        {QDate(2024, 4, 1), TSPWeekStart::wsSunday, QDate(2024, 3, 31), 1, 30},
+        {QDate(2024, 2, 10), TSPWeekStart::wsMonday, QDate(2024, 1, 29), 3, 29},  // leap year
+        {QDate(2024, 2, 1), TSPWeekStart::wsSunday, QDate(2024, 1, 28), 4, 29},
+        {QDate(2023, 2, 1), TSPWeekStart::wsMonday, QDate(2023, 1, 30), 2, 28},
+    };
+    for (const Case &c : cases) {
+        planner->SetWeekStart(c.start);
+        planner->SetDate(c.month);
+        SCOPED_TRACE(c.month.toString("yyyy-MM").toStdString() + (c.start == TSPWeekStart::wsSunday ? " sun" : " mon"));
+        EXPECT_EQ(DateToQt(planner->GridStart()), c.gridStart);
+        EXPECT_EQ(planner->LeadingDays(), c.leading);
+        EXPECT_EQ(planner->CellDate(6, 5), c.gridStart.addDays(41));
+        // The month's days run 1..n without a gap from the first one on; the next month follows.
+        QList<int> inMonth;
+        for (int i = 0; i < 42; ++i)
+            if (planner->CellInMonth(i % 7, i / 7))
+                inMonth << planner->CellDayNumber(i % 7, i / 7);
+        ASSERT_EQ(inMonth.size(), c.daysInMonth);
+        EXPECT_EQ(inMonth.back(), c.daysInMonth);
+        EXPECT_EQ(planner->CellDayNumber((c.leading + c.daysInMonth) % 7, (c.leading + c.daysInMonth) / 7), 1);
+    }
 }
 
 TEST_F(PlannerTest, FilterAndResourcesDecideWhatIsShown)

@@ -255,7 +255,7 @@ TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTimeAndFreeingTh
     sim::Key(planner, Qt::Key_Return);
 }
 
-TEST_F(PlannerInputTest, HintsShowTheItemsTimesByKindAndSpanAndWrappedText)
+TEST_F(PlannerInputTest, HintsShowTheItemsTimesAndWrappedTextNegativeHeaderCountsAreRefused)
 {
     Add(QString(60, QChar('a')), Day(2024, 2, 6), Day(2024, 2, 8));
     THintInfo info;
@@ -282,6 +282,13 @@ TEST_F(PlannerInputTest, HintsShowTheItemsTimesByKindAndSpanAndWrappedText)
         delete item;
     }
     EXPECT_EQ(TSPBasePlanner::ItemHint(nullptr), QString());
+    // Negative header counts are refused.
+    EXPECT_THAT([&] { planner->SetDateHeaderCount(-1); },
+                testing::ThrowsMessage<Exception>(testing::StrEq("Value must be 0 or larger")));
+    EXPECT_THROW(planner->SetRowHeaderCount(-2), Exception);
+    EXPECT_EQ(planner->RowHeaderCount(), 1);
+    planner->SetDateHeaderCount(2);
+    EXPECT_EQ(planner->DateHeaderRect().Width(), 6 * 2 + 6);
 }
 
 TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
@@ -301,16 +308,6 @@ TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
     };
     for (const Case &c : cases)
         EXPECT_EQ(WrapDisplayText(c.text, 50), c.expected) << c.name;
-}
-
-TEST_F(PlannerInputTest, NegativeHeaderCountsAreRefused)
-{
-    EXPECT_THAT([&] { planner->SetDateHeaderCount(-1); },
-                testing::ThrowsMessage<Exception>(testing::StrEq("Value must be 0 or larger")));
-    EXPECT_THROW(planner->SetRowHeaderCount(-2), Exception);
-    EXPECT_EQ(planner->RowHeaderCount(), 1);
-    planner->SetDateHeaderCount(2);
-    EXPECT_EQ(planner->DateHeaderRect().Width(), 6 * 2 + 6);
 }
 
 // Two planners side by side with cells of 50 pixels, so both lie on the offscreen screen

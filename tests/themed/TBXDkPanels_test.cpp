@@ -17,7 +17,7 @@ struct Panel : TTBXPanelObject {
     QString name;
 };
 
-TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
+TEST(TBXPanels, HoverMovesFromPanelToPanelAndAnEmptyAutoSizedCaptionKeepsOneLine)
 {
     QStringList log;
     TControl *under = nullptr;
@@ -43,10 +43,7 @@ TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
     }
     EXPECT_FALSE(PanelHoverTimerExists());
     SetControlUnderCursorSource(nullptr);
-}
-
-TEST(TBXPanels, AnEmptyAutoSizedCaptionKeepsOneLine)
-{
+    // An empty auto-sized caption keeps one line.
     TTBXTextObject text(nullptr);
     text.SetCaption("说明");
     const int oneLine = text.Height();

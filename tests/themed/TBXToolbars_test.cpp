@@ -88,7 +88,7 @@ TEST_F(ThemedForm, ViewTypeAndColourOnAFormDockedAndFloating)
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00010203)) << "its own colour wins";
 }
 
-TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesNot)
+TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)
 {
     const TRect work{0, 0, 1000, 800};
     struct Case { TRect bounds; int distance; TPoint expected; };
@@ -106,10 +106,7 @@ TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesN
     EXPECT_EQ(frame.Top(), area.Top) << "a move snaps";
     frame.SetBounds(area.Left + 200, area.Top + 7, 120, 90);
     EXPECT_EQ(frame.Top(), area.Top + 7) << "a resize does not";
-}
-
-TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
-{
+    // Popup shadows follow the theme's shadow type; tool box popups say what they are.
     Register();
     SetCurrentTheme("Tinted");
     TTBXItem parent(nullptr);

@@ -1,7 +1,7 @@
 #include "themes/TBXThemeGradients.h"
 #include "../themed/TBXTestSupport.h"
 
-TEST(TBXThemeGradients, GradientBandsEndOnTheEndColourEmptyAndOnePixelRectanglesStayInside)
+TEST(TBXThemeGradients, GradientBandsAndBevelStopsEndRightEmptyAndOnePixelRectanglesStayInside)
 {
     struct Case { const char *what; TColor from, to; bool vertical; TColor first, last; } cases[] = {
         {"rising, rows", clBlack, RGB(200, 100, 40), true, RGB(50, 25, 10), RGB(200, 100, 40)},
@@ -43,13 +43,10 @@ TEST(TBXThemeGradients, GradientBandsEndOnTheEndColourEmptyAndOnePixelRectangles
         EXPECT_TRUE(UnchangedOutside(img, Rect(1, 1, 5, 4))) << vertical;
         EXPECT_EQ(PixelAt(img, 2, 2), clWhite);
     }
-}
-
-TEST(TBXThemeGradients, BevelFaceStopsByState)
-{
+    // Bevel face stops by state.
     // The colour of each line of the face, first onwards (0: not checked).
-    struct Case { const char *what; bool active, pushed, vertical; int size; std::vector<TColor> lines; };
-    const Case cases[] = {
+    struct Bevel { const char *what; bool active, pushed, vertical; int size; std::vector<TColor> lines; };
+    const Bevel bevels[] = {
         {"inactive rows", false, false, true, 7,
          {RGB(248, 248, 248), RGB(232, 232, 232), RGB(216, 216, 216), RGB(228, 228, 228), RGB(240, 240, 240),
           RGB(244, 244, 244), RGB(248, 248, 248)}},
@@ -63,7 +60,7 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
         // Two lines: the second segment would start below the face.
         {"two rows", true, false, true, 2, {RGB(240, 248, 255), RGB(128, 176, 224)}},
     };
-    for (const Case &c : cases) {
+    for (const Bevel &c : bevels) {
         QImage img = BlankImage(9, 9);
         TCanvas canvas(img);
         const TRect r = c.vertical ? Rect(1, 1, 4, 1 + c.size) : Rect(1, 1, 1 + c.size, 4);
@@ -74,3 +71,4 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
 }
+
