@@ -255,7 +255,7 @@ TEST_F(PlannerInputTest, AClickOpensTheEditorAfterTheDoubleClickTimeAndFreeingTh
     sim::Key(planner, Qt::Key_Return);
 }
 
-TEST_F(PlannerInputTest, HintsShowTheItemsTimesAndWrappedTextNegativeHeaderCountsAreRefused)
+TEST_F(PlannerInputTest, HintsShowTimesAndWrapWithoutSplittingCharactersNegativeHeaderCountsAreRefused)
 {
     Add(QString(60, QChar('a')), Day(2024, 2, 6), Day(2024, 2, 8));
     THintInfo info;
@@ -289,14 +289,11 @@ TEST_F(PlannerInputTest, HintsShowTheItemsTimesAndWrappedTextNegativeHeaderCount
     EXPECT_EQ(planner->RowHeaderCount(), 1);
     planner->SetDateHeaderCount(2);
     EXPECT_EQ(planner->DateHeaderRect().Width(), 6 * 2 + 6);
-}
-
-TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
-{
+    // Hints wrap at fifty columns without splitting characters.
     const QString han = QStringLiteral("汉");
     const QString emoji = QString::fromUcs4(U"\U0001F600");
-    struct Case { const char *name; QString text; QString expected; };
-    const Case cases[] = {
+    struct Wrap { const char *name; QString text; QString expected; };
+    const Wrap wraps[] = {
         {"short", "abc", "abc"}, {"exactly fifty", QString(50, 'a'), QString(50, 'a')},
         {"ascii", QString(60, 'a'), QString(50, 'a') + "\n" + QString(10, 'a')},
         {"han counts two", han.repeated(30), han.repeated(25) + "\n" + han.repeated(5)},
@@ -306,7 +303,7 @@ TEST(PlannerHint, WrapsAtFiftyColumnsWithoutSplittingCharacters)
         {"own breaks start a line", QString(40, 'a') + "\n" + QString(40, 'b'), QString(40, 'a') + "\n" + QString(40, 'b')},
         {"crlf", "a\r\nb", "a\nb"},
     };
-    for (const Case &c : cases)
+    for (const Wrap &c : wraps)
         EXPECT_EQ(WrapDisplayText(c.text, 50), c.expected) << c.name;
 }
 

@@ -56,7 +56,7 @@ struct SplitterTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(SplitterTest, AClickCollapsesAndRestoresFivePixelsOfTravelAreAClickSixADrag)
+TEST_F(SplitterTest, AClickCollapsesAndRestoresSixPixelsAreADragWindowsStyleButtonsToo)
 {
     Build(TAlign::alLeft);
     // The position is recorded once the bar found its pane.
@@ -84,6 +84,23 @@ TEST_F(SplitterTest, AClickCollapsesAndRestoresFivePixelsOfTravelAreAClickSixADr
     Drag({5, 20}, {5 - 100, 20});  // the pane would be 20 pixels wide
     EXPECT_EQ(std::tuple(splitter->Maximized(), pane->Width()), std::tuple(true, 30));
     EXPECT_EQ(events, QStringList({"maximize", "restore", "maximize"}));
+    // Windows-style buttons minimise, maximise and close.
+    events.clear();
+    Build(TAlign::alTop);  // a 400 x 10 bar under a pane of 150
+    splitter->SetButtonStyle(TdfsButtonStyle::bsWindows);
+    // Three 10-pixel squares sharing their edges at the right end, less a pixel all round.
+    EXPECT_EQ(splitter->ButtonRect(), TRect({374, 1, 399, 9}));
+    sim::Click(splitter, {396, 5});
+    sim::Click(splitter, {386, 5});  // maximise: for a top bar the pane collapses
+    EXPECT_EQ(pane->Height(), 30);
+    sim::Click(splitter, {386, 5});
+    sim::Click(splitter, {377, 5});  // minimise: the pane takes all it may
+    EXPECT_EQ(pane->Height(), 300 - 10 - 30);
+    EXPECT_EQ(events, QStringList({"close", "maximize", "restore", "minimize"}));
+    splitter->SetWindowsButtons({TdfsWindowsButton::wbClose});
+    EXPECT_EQ(splitter->ButtonRect(), TRect({392, 1, 399, 9}));
+    splitter->SetWindowsButtons({});
+    EXPECT_TRUE(splitter->ButtonRect().IsEmpty());
 }
 
 TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySideAndWithoutOneNothingIsSized)
@@ -160,24 +177,5 @@ TEST_F(SplitterTest, ButtonWidthIsClampedAndTheButtonLightsUpUnderThePointer)
     EXPECT_EQ(splitter->Cursor(), crHandPoint) << "nothing to drag";
     Drag({4, 20}, {60, 20});
     EXPECT_EQ(pane->Width(), 150);
-}
-
-TEST_F(SplitterTest, WindowsStyleButtonsMinimiseMaximiseAndClose)
-{
-    Build(TAlign::alTop);  // a 400 x 10 bar under a pane of 150
-    splitter->SetButtonStyle(TdfsButtonStyle::bsWindows);
-    // Three 10-pixel squares sharing their edges at the right end, less a pixel all round.
-    EXPECT_EQ(splitter->ButtonRect(), TRect({374, 1, 399, 9}));
-    sim::Click(splitter, {396, 5});
-    sim::Click(splitter, {386, 5});  // maximise: for a top bar the pane collapses
-    EXPECT_EQ(pane->Height(), 30);
-    sim::Click(splitter, {386, 5});
-    sim::Click(splitter, {377, 5});  // minimise: the pane takes all it may
-    EXPECT_EQ(pane->Height(), 300 - 10 - 30);
-    EXPECT_EQ(events, QStringList({"close", "maximize", "restore", "minimize"}));
-    splitter->SetWindowsButtons({TdfsWindowsButton::wbClose});
-    EXPECT_EQ(splitter->ButtonRect(), TRect({392, 1, 399, 9}));
-    splitter->SetWindowsButtons({});
-    EXPECT_TRUE(splitter->ButtonRect().IsEmpty());
 }
 

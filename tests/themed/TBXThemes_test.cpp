@@ -45,7 +45,7 @@ void RegisterCounting()
         RegisterTheme("Counting", ThemeClassOf<CountingTheme>());
 }
 
-TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
+TEST(TBXNexus, SwitchesByNameTellsEveryControlAndTurnsSystemNoticesIntoThemeMessages)
 {
     RegisterCounting();
     Listening::Log a, b;
@@ -78,6 +78,36 @@ TEST(TBXNexus, SwitchesByNameAndTellsEveryControlInOrder)
     TMessage m{WM_ACTIVATEAPP, 0, 0, 0};
     ThemeManagerWndProc(m);
     EXPECT_EQ(a, (Listening::Log{{5, 0}}));
+    // The manager turns system notices into theme messages.
+    Listener one, two;
+    AddThemeManagerListener(&one);
+    AddThemeManagerListener(&two);
+    const struct { UINT msg; WPARAM wParam; std::vector<WPARAM> expected; } cases[] = {
+        {WM_SYSCOLORCHANGE, 0, {1, 2, 3}},
+        {WM_ACTIVATEAPP, 1, {4}},
+        {WM_ACTIVATEAPP, 0, {5}},
+        {WM_PAINT, 0, {}},
+    };
+    for (const auto &c : cases) {
+        two.seen.clear();
+        TMessage m{c.msg, c.wParam, 0, 0};
+        ThemeManagerWndProc(m);
+        EXPECT_EQ(two.seen, c.expected) << c.msg << " " << c.wParam;
+    }
+    // A listener that leaves while another is told is not called afterwards, and one that
+    // removes itself does not make the walk skip the next.
+    Listener three;
+    AddThemeManagerListener(&three);
+    one.onMessage = [&] {
+        RemoveThemeManagerListener(&one);
+        RemoveThemeManagerListener(&two);
+    };
+    one.seen.clear();
+    two.seen.clear();
+    BroadcastThemeManagerMessage(TBXM_THEMECHANGE, 2, 0);
+    EXPECT_EQ(std::tuple(one.seen.size(), two.seen.size(), three.seen.size()), std::tuple(1u, 0u, 1u));
+    RemoveThemeManagerListener(&three);
+    SetApplicationActiveForThemes(true);
 }
 
 TEST(TBXThemes, RegistryRefusesBadNamesAndSharesThemesTillTheLastRelease)
@@ -116,39 +146,6 @@ TEST(TBXThemes, RegistryRefusesBadNamesAndSharesThemesTillTheLastRelease)
     EXPECT_EQ(counts.destroyed, 0);
     ReleaseTheme(a);
     EXPECT_EQ(std::tuple(counts.destroyed, a, ThemeRefCount("Shared")), std::tuple(1, nullptr, 0));
-}
-
-TEST(TBXThemes, ManagerTurnsSystemNoticesIntoThemeMessages)
-{
-    Listener first, second;
-    AddThemeManagerListener(&first);
-    AddThemeManagerListener(&second);
-    const struct { UINT msg; WPARAM wParam; std::vector<WPARAM> expected; } cases[] = {
-        {WM_SYSCOLORCHANGE, 0, {1, 2, 3}},
-        {WM_ACTIVATEAPP, 1, {4}},
-        {WM_ACTIVATEAPP, 0, {5}},
-        {WM_PAINT, 0, {}},
-    };
-    for (const auto &c : cases) {
-        second.seen.clear();
-        TMessage m{c.msg, c.wParam, 0, 0};
-        ThemeManagerWndProc(m);
-        EXPECT_EQ(second.seen, c.expected) << c.msg << " " << c.wParam;
-    }
-    // A listener that leaves while another is told is not called afterwards, and one that
-    // removes itself does not make the walk skip the next.
-    Listener third;
-    AddThemeManagerListener(&third);
-    first.onMessage = [&] {
-        RemoveThemeManagerListener(&first);
-        RemoveThemeManagerListener(&second);
-    };
-    first.seen.clear();
-    second.seen.clear();
-    BroadcastThemeManagerMessage(TBXM_THEMECHANGE, 2, 0);
-    EXPECT_EQ(std::tuple(first.seen.size(), second.seen.size(), third.seen.size()), std::tuple(1u, 0u, 1u));
-    RemoveThemeManagerListener(&third);
-    SetApplicationActiveForThemes(true);
 }
 
 TEST(TBXThemes, FrameGeometry)

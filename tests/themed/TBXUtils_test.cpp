@@ -32,7 +32,7 @@ QImage WithEffect(F &&effect)
 
 } // namespace
 
-TEST(TBXUtils, ColourArithmeticDarknessAndDistance)
+TEST(TBXUtils, ColourArithmeticContrastAndHsl)
 {
     struct Case { const char *what; TColor got, want; } cases[] = {
         {"blend 255 is the first", BlendColors(0x102030, 0xF0E0D0, 255), 0x102030},
@@ -63,11 +63,8 @@ TEST(TBXUtils, ColourArithmeticDarknessAndDistance)
         EXPECT_EQ(c.got, c.want) << c.what;
     EXPECT_THROW(BlendColors(clWhite, clBlack, 256), EInvalidOperation);
     EXPECT_THROW(BlendColors(clWhite, clBlack, -1), EInvalidOperation);
-}
-
-TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooCloseAndHslRoundTrips)
-{
-    struct Case { const char *what; TColor c, background; int t; TColor want; } cases[] = {
+    // SetContrast moves only what is too close.
+    struct Contrast { const char *what; TColor c, background; int t; TColor want; } contrasts[] = {
         {"far enough stays", clBlack, clWhite, 50, clBlack},
         {"system colour becomes plain", clWindowText, clWhite, 50, clBlack},
         // Black on black lies on no line from black; it turns to the grey 100 units away.
@@ -76,7 +73,7 @@ TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooCloseAndHslRoundTrips)
         // Measured from white, white itself sits at the origin.
         {"white on light grey", clWhite, RGB(197, 197, 197), 101, clWhite},
     };
-    for (const Case &c : cases) {
+    for (const Contrast &c : contrasts) {
         TColor color = c.c;
         SetContrast(color, c.background, c.t);
         EXPECT_EQ(color, c.want) << c.what;

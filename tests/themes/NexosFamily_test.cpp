@@ -16,7 +16,7 @@ std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
     return theme;
 }
 
-TEST(NexosFamily, SurfacesStripesHotTextAndSeparators)
+TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
 {
     // Period 0: no stripes.
     struct Theme { const char *name; TColor surface; int period; TColor dark, light, hotText; bool dotted; };
@@ -48,10 +48,6 @@ TEST(NexosFamily, SurfacesStripesHotTextAndSeparators)
             ExpectPixels(line, {{10, 4, 0xC0C0C0}, {10, 5, 0xFFFFFF}, {1, 4, 0x00FF00}},
                          "etched, white under grey, two pixels short of each end");
     }
-}
-
-TEST(NexosFamily, GradientsEndOnTheirColoursOnePixelTakesTheFirstChevronsSitInTheItem)
-{
     const TColor a = 0x0000C8, b = 0xC80000;
     for (auto paint : {&PaintGlassGradient, &PaintOverpaintGradient}) {
         QImage one = Paint(4, 4, [&](TCanvas &c) { paint(c, Rect(1, 1, 3, 2), a, b, true); });
