@@ -88,43 +88,6 @@ TEST_F(PlannerTest, OverlappingItemsTakeLanesLongOnesSplitOverWeekRowsTooManySet
     EXPECT_FALSE(planner->MoreFlag(2, 1)) << "taller cells hold them all";
 }
 
-TEST_F(PlannerTest, LunarCaptionsTakeTheirColourFromTheKindAndTodaysStripAlsoOutsideTheMonth)
-{
-    std::vector<QDate> asked;
-    planner->SetLunarTextSource([&](const QDate &d, int &kind, QString &text) {
-        asked.push_back(d);
-        const int day = d.month() == 2 ? d.day() : 0;
-        kind = day == 4 ? 0 : day == 10 ? 1 : 2;
-        text = day == 4 ? "立春" : day == 10 ? "一月" : day == 11 ? "初二" : "";
-    });
-    EXPECT_TRUE(TextsOf(Record(), TCanvasOp::DrawText).filter("立春").isEmpty()) << "captions are off";
-    EXPECT_TRUE(asked.empty());
-    planner->SetShowChinaDate(true);
-    const TCanvasRecorder rec = Record();
-    EXPECT_EQ(asked.size(), 42u);
-    const TCanvasCall *term = TextCall(rec, "立春", planner->CellRect(6, 0));
-    const TCanvasCall *month = TextCall(rec, "一月", planner->CellRect(5, 1));
-    const TCanvasCall *day = TextCall(rec, "初二", planner->CellRect(6, 1));
-    ASSERT_TRUE(term && month && day);
-    const TColor plain = planner->Font()->Color();
-    EXPECT_EQ(std::tuple(term->FontColor, month->FontColor, day->FontColor), std::tuple(clRed, plain, plain));
-    EXPECT_EQ(term->Flags & (DT_RIGHT | DT_CENTER | DT_SINGLELINE), DT_SINGLELINE) << "left-aligned, one line";
-    EXPECT_FALSE(TextsOf(rec, TCanvasOp::DrawText).contains(QString())) << "empty captions draw nothing";
-    // Today's strip has the gradient also outside the month.
-    for (const QDate today : {QDate(2024, 2, 14), QDate(2024, 1, 30), QDate(2024, 3, 9)}) {
-        clock.now = QDateTime(today, QTime(12, 0));
-        const TCanvasRecorder rec = Record();
-        const auto fills = rec.Of(TCanvasOp::GradientFill);
-        ASSERT_EQ(fills.size(), 1u) << today.toString().toStdString();
-        const int index = int(DateToQt(planner->GridStart()).daysTo(today));
-        const TRect cell = planner->CellRect(index % 7, index / 7);
-        EXPECT_EQ(fills[0]->Rect, TRect({cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Top + 17}));
-        EXPECT_EQ(std::tuple(fills[0]->Color1, fills[0]->Color2), std::tuple(TColor(0xFFFFFF), TColor(0x808000)));
-    }
-    clock.now = QDateTime(QDate(2024, 5, 1), QTime(12, 0));
-    EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
-}
-
 TEST_F(PlannerTest, SettingTheShownMonthAgainRequestsNothingAndTheGridStartsOnTheWeekStart)
 {
     std::vector<std::pair<QDate, QDate>> asked;
@@ -229,7 +192,7 @@ TEST_F(PlannerTest, FreeingItemsOrTheSourceLeavesNothingBehind)
     Record();
 }
 
-TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThemIconsFirst)
+TEST_F(PlannerTest, ItemsLunarCaptionsAndTodaysStripArePainted)
 {
     Add("allday", Day(2024, 2, 6), Day(2024, 2, 7), true);
     Add("timed", Day(2024, 2, 8, 9), Day(2024, 2, 8, 10), false);
@@ -280,5 +243,39 @@ TEST_F(PlannerTest, ItemsArePaintedByKindUnlessOnDrawItemTakesThemIconsFirst)
     EXPECT_NE(Pixel(planner, At(1, 1, 3 + 1 + 8, 16 + 9)), QColor(Qt::red)) << "the list's change repaints";
     planner->SetBackgroundColor(clNavy);
     EXPECT_EQ(Pixel(planner, At(3, 2, 50, 90)), QColor(222, 222, 238)) << "blue 128 lightened thrice";
+    // Lunar captions take their colour from the kind.
+    std::vector<QDate> asked;
+    planner->SetLunarTextSource([&](const QDate &d, int &kind, QString &text) {
+        asked.push_back(d);
+        const int day = d.month() == 2 ? d.day() : 0;
+        kind = day == 4 ? 0 : day == 10 ? 1 : 2;
+        text = day == 4 ? "立春" : day == 10 ? "一月" : day == 11 ? "初二" : "";
+    });
+    EXPECT_TRUE(TextsOf(Record(), TCanvasOp::DrawText).filter("立春").isEmpty()) << "captions are off";
+    EXPECT_TRUE(asked.empty());
+    planner->SetShowChinaDate(true);
+    const TCanvasRecorder rec = Record();
+    EXPECT_EQ(asked.size(), 42u);
+    const TCanvasCall *term = TextCall(rec, "立春", planner->CellRect(6, 0));
+    const TCanvasCall *month = TextCall(rec, "一月", planner->CellRect(5, 1));
+    const TCanvasCall *day = TextCall(rec, "初二", planner->CellRect(6, 1));
+    ASSERT_TRUE(term && month && day);
+    const TColor plain = planner->Font()->Color();
+    EXPECT_EQ(std::tuple(term->FontColor, month->FontColor, day->FontColor), std::tuple(clRed, plain, plain));
+    EXPECT_EQ(term->Flags & (DT_RIGHT | DT_CENTER | DT_SINGLELINE), DT_SINGLELINE) << "left-aligned, one line";
+    EXPECT_FALSE(TextsOf(rec, TCanvasOp::DrawText).contains(QString())) << "empty captions draw nothing";
+    // Today's strip has the gradient also outside the month.
+    for (const QDate today : {QDate(2024, 2, 14), QDate(2024, 1, 30), QDate(2024, 3, 9)}) {
+        clock.now = QDateTime(today, QTime(12, 0));
+        const TCanvasRecorder rec = Record();
+        const auto fills = rec.Of(TCanvasOp::GradientFill);
+        ASSERT_EQ(fills.size(), 1u) << today.toString().toStdString();
+        const int index = int(DateToQt(planner->GridStart()).daysTo(today));
+        const TRect cell = planner->CellRect(index % 7, index / 7);
+        EXPECT_EQ(fills[0]->Rect, TRect({cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Top + 17}));
+        EXPECT_EQ(std::tuple(fills[0]->Color1, fills[0]->Color2), std::tuple(TColor(0xFFFFFF), TColor(0x808000)));
+    }
+    clock.now = QDateTime(QDate(2024, 5, 1), QTime(12, 0));
+    EXPECT_TRUE(Record().Of(TCanvasOp::GradientFill).empty());
 }
 

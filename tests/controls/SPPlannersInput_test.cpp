@@ -45,7 +45,7 @@ QString Range(const TSPBasePlanner *p)
 
 } // namespace
 
-TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelectAndTheFocusShowsTheDays)
+TEST_F(PlannerInputTest, ClicksAndKeysSelectAndTheFocusShowsTheDays)
 {
     Add("a", Day(2024, 2, 6), Day(2024, 2, 7));
     Add("b", Day(2024, 2, 8), Day(2024, 2, 9));
@@ -76,10 +76,8 @@ TEST_F(PlannerInputTest, ClickCtrlClickAndShiftClickSelectAndTheFocusShowsTheDay
     EXPECT_NE(focused.pixelColor(At(4, 3, 10, 8)), QColor(10, 36, 106));
     planner->clearFocus();
     EXPECT_NE(planner->grab().toImage().pixelColor(At(3, 3, 10, 8)), QColor(10, 36, 106));
-}
-
-TEST_F(PlannerInputTest, KeysMoveTheCurrentCell)
-{
+    // Keys move the current cell.
+    source->ClearItems();
     const struct { const char *name; TSPCell from; int key; TSPCell to; } cases[] = {
         {"right", {2, 2}, Qt::Key_Right, {3, 2}},          {"right off the row", {6, 2}, Qt::Key_Right, {0, 3}},
         {"left off the row", {0, 2}, Qt::Key_Left, {6, 1}}, {"left off the grid", {0, 0}, Qt::Key_Left, {0, 0}},

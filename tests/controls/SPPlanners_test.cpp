@@ -90,7 +90,7 @@ TEST_F(SourceFixture, UpdatesAndClearingGiveOneNoticeLinksFirst)
     EXPECT_EQ(log, QStringList({"link:free a", "link:change", "source:change"}));
 }
 
-TEST_F(SourceFixture, KeepsItemsInTheirOrderAndMakesThemOfTheItemClass)
+TEST_F(SourceFixture, KeepsItemsInOrderMakesThemOfTheItemClassAndSplitsAndMergesRequests)
 {
     Add("late", 5, 6);
     Add("A", 2, 3);
@@ -114,6 +114,31 @@ TEST_F(SourceFixture, KeepsItemsInTheirOrderAndMakesThemOfTheItemClass)
     EXPECT_FALSE(item->Locked());
     EXPECT_THROW(source->Items(1), Exception);
     EXPECT_EQ(source->IndexOf(item), 0);
+    // The request log splits and merges.
+    using Spans = std::vector<std::pair<double, double>>;
+    const struct { const char *name; Spans asks, fired, kept; } cases[] = {
+        {"covered", {{0, 10}, {2, 5}}, {{0, 10}}, {{0, 10}}},
+        {"overlap at the end", {{0, 10}, {5, 15}}, {{0, 10}, {10, 15}}, {{0, 15}}},
+        {"overlap at the start", {{10, 20}, {5, 15}}, {{10, 20}, {5, 10}}, {{10, 20}, {5, 10}}},
+        {"spanning both sides", {{10, 20}, {0, 30}}, {{10, 20}, {0, 10}, {20, 30}}, {{10, 20}, {0, 10}, {20, 30}}},
+        {"touching", {{0, 10}, {10, 20}}, {{0, 10}, {10, 20}}, {{0, 20}}},
+        // Only neighbours in the list merge.
+        {"gap filled", {{0, 10}, {20, 30}, {10, 20}}, {{0, 10}, {20, 30}, {10, 20}}, {{0, 10}, {20, 30}, {10, 20}}},
+        // Three neighbouring months' grids, then the first again.
+        {"month grids", {{100, 142}, {128, 170}, {156, 198}, {100, 142}}, {{100, 142}, {142, 170}, {170, 198}},
+         {{100, 198}}},
+    };
+    for (const auto &c : cases) {
+        TSPPlannerSource s(nullptr);
+        Spans fired, kept;
+        s.OnRequestItems = [&](TComponent *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
+        for (const auto &[a, b] : c.asks)
+            s.RequestItems(a, b);
+        for (const TSPRequest &r : s.Requests())
+            kept.push_back({r.StartTime, r.EndTime});
+        EXPECT_EQ(fired, c.fired) << c.name;
+        EXPECT_EQ(kept, c.kept) << c.name;
+    }
 }
 
 TEST_F(SourceFixture, EndBeforeStartIsRefusedSettersNotifyOnRealChangesAssignCopies)
@@ -159,34 +184,6 @@ TEST_F(SourceFixture, EndBeforeStartIsRefusedSettersNotifyOnRealChangesAssignCop
     copy->SetText("changed");
     copy->Cancel();
     EXPECT_EQ(copy->Text(), QString("t")) << "assigning takes the saved copies";
-}
-
-TEST_F(SourceFixture, RequestLogSplitsAndMerges)
-{
-    using Spans = std::vector<std::pair<double, double>>;
-    const struct { const char *name; Spans asks, fired, kept; } cases[] = {
-        {"covered", {{0, 10}, {2, 5}}, {{0, 10}}, {{0, 10}}},
-        {"overlap at the end", {{0, 10}, {5, 15}}, {{0, 10}, {10, 15}}, {{0, 15}}},
-        {"overlap at the start", {{10, 20}, {5, 15}}, {{10, 20}, {5, 10}}, {{10, 20}, {5, 10}}},
-        {"spanning both sides", {{10, 20}, {0, 30}}, {{10, 20}, {0, 10}, {20, 30}}, {{10, 20}, {0, 10}, {20, 30}}},
-        {"touching", {{0, 10}, {10, 20}}, {{0, 10}, {10, 20}}, {{0, 20}}},
-        // Only neighbours in the list merge.
-        {"gap filled", {{0, 10}, {20, 30}, {10, 20}}, {{0, 10}, {20, 30}, {10, 20}}, {{0, 10}, {20, 30}, {10, 20}}},
-        // Three neighbouring months' grids, then the first again.
-        {"month grids", {{100, 142}, {128, 170}, {156, 198}, {100, 142}}, {{100, 142}, {142, 170}, {170, 198}},
-         {{100, 198}}},
-    };
-    for (const auto &c : cases) {
-        TSPPlannerSource s(nullptr);
-        Spans fired, kept;
-        s.OnRequestItems = [&](TComponent *, TDateTime a, TDateTime b) { fired.push_back({a, b}); };
-        for (const auto &[a, b] : c.asks)
-            s.RequestItems(a, b);
-        for (const TSPRequest &r : s.Requests())
-            kept.push_back({r.StartTime, r.EndTime});
-        EXPECT_EQ(fired, c.fired) << c.name;
-        EXPECT_EQ(kept, c.kept) << c.name;
-    }
 }
 
 TEST_F(SourceFixture, FreeingALinkOrTheSourceDetachesThemBeforeItemsGo)

@@ -84,7 +84,7 @@ THintWindow *ShownHint()
 
 // A wide-string item's hint over a toolbar is the bitmap hint: a picture of the text sized to
 // it, gone when the pointer leaves the item.
-TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheItem)
+TEST(SpTBXToolbarHintsAndLabels, AWideItemsHintIsABitmapAndALabelsAcceleratorFocusesItsControl)
 {
     TAnchorForm f(false);
     f.Anchored->SetHintW("伸展的提示|更长的说明");
@@ -109,12 +109,7 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
     QMouseEvent outside(QEvent::MouseMove, QPointF(out), QPointF(f.Bar->mapToGlobal(out)), Qt::NoButton, {}, {});
     QCoreApplication::sendEvent(f.Bar, &outside);
     EXPECT_EQ(ShownHint(), nullptr);
-}
-
-// Alt and a label's accelerator focus the control the label names, before any menu sees it.
-TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
-{
-    TAnchorForm f(false);
+    // A label's accelerator focuses the linked control.
     // A toolbar sized by its items does not anchor: no growth fed back through its own size.
     const int item = f.AnchoredWidth(), edit = f.Edit->Width();
     f.SetFormWidth(700);
@@ -139,4 +134,5 @@ TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
     EXPECT_TRUE(target->Focused());
 }
 
+// Alt and a label's accelerator focus the control the label names, before any menu sees it.
 } // namespace

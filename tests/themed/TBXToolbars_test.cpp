@@ -127,7 +127,7 @@ TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)
     SetCurrentTheme("Default");
 }
 
-TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
+TEST(SpTBXThemeGroupAndStatusBar, ThemesListedAndSwitchedGripAndSeparatorsOfTheStatusBar)
 {
     Register();
     Register<TTBXDefaultTheme>("aardvark");
@@ -163,11 +163,7 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
               std::tuple("Default", "aardvark", 2, live));
     group->Items(1)->Click();
     EXPECT_EQ(std::tuple(CurrentThemeName(), group->Items(1)->Checked()), std::tuple("Default", true)) << "a click";
-}
-
-// A status bar of a 100-px label, a separator and another label.
-TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBodyAndSeparators)
-{
+    // A status bar: the grip at the right end of a normal form; under an Office theme a flat body and separators.
     Register();
     Register("OfficeLike");
     TForm form(nullptr);
@@ -213,4 +209,5 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
+// A status bar of a 100-px label, a separator and another label.
 } // namespace

@@ -107,7 +107,7 @@ struct ThemedItems : ::testing::Test {
     TImageList images{nullptr};
 };
 
-TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
+TEST_F(ThemedItems, SizesComeFromTheThemeAndTheTextSeparatorsHideAndPaint)
 {
     // Menu: text 24 x 13 + leading 1, image column at least 16 high, margins 1 3 2 5; the
     // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
@@ -165,10 +165,9 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
     TTBXSeparatorItem sep(nullptr);
     sep.SetSize(-7);
     EXPECT_EQ(sep.Size(), -1);
-}
-
-TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
-{
+    // Separator visibility and painting.
+    theme->menuSeparator = 7;
+    theme->toolbarSeparator = 8;
     // Separators at either end or doubled are hidden; a zero-size one takes no room and paints
     // nothing; the rest are painted by the theme across the list.
     for (const bool toolbar : {true, false}) {
@@ -255,8 +254,30 @@ TEST_F(ThemedItems, MenuItemsPaintThroughTheThemeAndAnOpenSplitItemPushesOnlyIts
     EXPECT_EQ(buttons[1].rect, (TRect{34, 0, 46, 19}));
 }
 
-TEST(TBXFontSettings, ApplyAndAssign)
+TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsksFontSettingsApply)
 {
+    struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
+    const Case cases[] = {
+        {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
+        {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
+        {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
+        {"left of a vertical toolbar", true, false, true, {200, 10, 230, 40}, {100, 10}, {101, 10}, 1},
+        {"submenu", true, true, false, {10, 10, 50, 30}, {47, 7}, {47, 7}, 2},
+    };
+    TTBXItem item(nullptr);
+    for (const Case &c : cases) {
+        theme->popupsFlush = c.flush;
+        TTBPopupPositionRec rec{.PositionAsSubmenu = c.submenu, .MonitorRect = {0, 0, 1000, 1000},
+                                .ParentItemRect = c.parent, .NCSize = {3, 3}, .X = c.at.X, .Y = c.at.Y,
+                                .W = 100, .H = 200, .HasParentView = true, .ParentVertical = c.vertical,
+                                .ParentViewerRects = {}};
+        item.ComputePopupPosition(nullptr, rec);
+        EXPECT_EQ((TPoint{rec.X, rec.Y}), c.expected) << c.name;
+        EXPECT_EQ((TSize{rec.W, rec.H}), (TSize{100, 200})) << c.name;
+        EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
+        EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
+    }
+    // Font settings apply and assign.
     TFontSettings s;
     int changes = 0;
     s.OnChange = [&] { ++changes; };
@@ -280,31 +301,6 @@ TEST(TBXFontSettings, ApplyAndAssign)
     copy.Assign(s);
     copy.Assign(s);
     EXPECT_EQ(std::tuple(copyChanges, copy.Size(), copy.Bold()), std::tuple(1, 150, TTriState::tsTrue));
-}
-
-TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
-{
-    struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
-    const Case cases[] = {
-        {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
-        {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
-        {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
-        {"left of a vertical toolbar", true, false, true, {200, 10, 230, 40}, {100, 10}, {101, 10}, 1},
-        {"submenu", true, true, false, {10, 10, 50, 30}, {47, 7}, {47, 7}, 2},
-    };
-    TTBXItem item(nullptr);
-    for (const Case &c : cases) {
-        theme->popupsFlush = c.flush;
-        TTBPopupPositionRec rec{.PositionAsSubmenu = c.submenu, .MonitorRect = {0, 0, 1000, 1000},
-                                .ParentItemRect = c.parent, .NCSize = {3, 3}, .X = c.at.X, .Y = c.at.Y,
-                                .W = 100, .H = 200, .HasParentView = true, .ParentVertical = c.vertical,
-                                .ParentViewerRects = {}};
-        item.ComputePopupPosition(nullptr, rec);
-        EXPECT_EQ((TPoint{rec.X, rec.Y}), c.expected) << c.name;
-        EXPECT_EQ((TSize{rec.W, rec.H}), (TSize{100, 200})) << c.name;
-        EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
-        EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
-    }
 }
 
 } // namespace
