@@ -42,7 +42,7 @@ struct SourceFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(SourceFixture, UpdatesAndClearingGiveOneNoticeLinksFirst)
+TEST_F(SourceFixture, UpdatesAndClearingGiveOneNoticeLinksFirstFreeingDetaches)
 {
     source->BeginUpdate();
     Add("a", 1, 2);
@@ -88,6 +88,36 @@ TEST_F(SourceFixture, UpdatesAndClearingGiveOneNoticeLinksFirst)
     EXPECT_EQ(std::tuple(log, source->Count()), std::tuple(QStringList({"link:free a"}), 1));
     source->EndUpdate();
     EXPECT_EQ(log, QStringList({"link:free a", "link:change", "source:change"}));
+    // Freeing a link takes it off the source.
+    log.clear();
+    {
+        QStringList otherLog;
+        LinkProbe other(otherLog, "other");
+        source->AddLink(&other.link);
+        EXPECT_EQ(source->LinkCount(), 2);
+    }
+    EXPECT_EQ(source->LinkCount(), 1);
+    Add("a", 1, 2);  // would reach the freed link if it were still listed
+    EXPECT_EQ(log.count("link:change"), 1);
+    TSPPlannerSource second(nullptr);
+    second.AddLink(&probe.link);
+    EXPECT_EQ(source->LinkCount(), 0) << "a link belongs to one source";
+    EXPECT_EQ(probe.link.Source(), &second);
+    // Freeing the source detaches its links before its items go.
+    source->AddLink(&probe.link);
+    TSPPlanItem *kept = Add("a", 1, 2);
+    TSPPlanItem *seenItem = kept;
+    bool sourceGoneWhenTold = false;
+    probe.link.OnChange = [&] {
+        sourceGoneWhenTold = probe.link.Source() == nullptr;
+        // Still safe to read: items are freed only after the links were told.
+        log << "told " + seenItem->Text();
+    };
+    log.clear();
+    source.reset();
+    EXPECT_TRUE(sourceGoneWhenTold);
+    EXPECT_EQ(log, QStringList({"told a"})) << "items go without notices";
+    EXPECT_EQ(probe.link.Source(), nullptr);
 }
 
 TEST_F(SourceFixture, KeepsItemsInOrderMakesThemOfTheItemClassAndSplitsAndMergesRequests)
@@ -184,37 +214,5 @@ TEST_F(SourceFixture, EndBeforeStartIsRefusedSettersNotifyOnRealChangesAssignCop
     copy->SetText("changed");
     copy->Cancel();
     EXPECT_EQ(copy->Text(), QString("t")) << "assigning takes the saved copies";
-}
-
-TEST_F(SourceFixture, FreeingALinkOrTheSourceDetachesThemBeforeItemsGo)
-{
-    {
-        QStringList otherLog;
-        LinkProbe other(otherLog, "other");
-        source->AddLink(&other.link);
-        EXPECT_EQ(source->LinkCount(), 2);
-    }
-    EXPECT_EQ(source->LinkCount(), 1);
-    Add("a", 1, 2);  // would reach the freed link if it were still listed
-    EXPECT_EQ(log.count("link:change"), 1);
-    TSPPlannerSource second(nullptr);
-    second.AddLink(&probe.link);
-    EXPECT_EQ(source->LinkCount(), 0) << "a link belongs to one source";
-    EXPECT_EQ(probe.link.Source(), &second);
-    // Freeing the source detaches its links before its items go.
-    source->AddLink(&probe.link);
-    TSPPlanItem *item = Add("a", 1, 2);
-    TSPPlanItem *seenItem = item;
-    bool sourceGoneWhenTold = false;
-    probe.link.OnChange = [&] {
-        sourceGoneWhenTold = probe.link.Source() == nullptr;
-        // Still safe to read: items are freed only after the links were told.
-        log << "told " + seenItem->Text();
-    };
-    log.clear();
-    source.reset();
-    EXPECT_TRUE(sourceGoneWhenTold);
-    EXPECT_EQ(log, QStringList({"told a"})) << "items go without notices";
-    EXPECT_EQ(probe.link.Source(), nullptr);
 }
 

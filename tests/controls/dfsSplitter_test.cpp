@@ -103,7 +103,7 @@ TEST_F(SplitterTest, AClickCollapsesAndRestoresSixPixelsAreADragWindowsStyleButt
     EXPECT_TRUE(splitter->ButtonRect().IsEmpty());
 }
 
-TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySideAndWithoutOneNothingIsSized)
+TEST_F(SplitterTest, TogglingOnEverySideNothingWithoutAPaneButtonWidthAndLight)
 {
     for (TAlign align : {TAlign::alLeft, TAlign::alRight, TAlign::alTop, TAlign::alBottom}) {
         SCOPED_TRACE(int(align));
@@ -140,10 +140,7 @@ TEST_F(SplitterTest, TogglingReturnsThePaneToItsSizeOnEverySideAndWithoutOneNoth
     sim::Click(splitter, {4, 150});
     EXPECT_FALSE(splitter->Maximized() || splitter->Minimized());
     EXPECT_TRUE(events.isEmpty());
-}
-
-TEST_F(SplitterTest, ButtonWidthIsClampedAndTheButtonLightsUpUnderThePointer)
-{
+    // The button width is clamped and zero means no button.
     Build(TAlign::alLeft);
     splitter->SetButtonWidthType(TdfsButtonWidthType::btwPercentage);
     splitter->SetButtonWidth(150);

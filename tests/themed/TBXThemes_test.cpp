@@ -110,7 +110,7 @@ TEST(TBXNexus, SwitchesByNameTellsEveryControlAndTurnsSystemNoticesIntoThemeMess
     SetApplicationActiveForThemes(true);
 }
 
-TEST(TBXThemes, RegistryRefusesBadNamesAndSharesThemesTillTheLastRelease)
+TEST(TBXThemes, RegistryRefusesBadNamesSharesThemesAndFrameGeometry)
 {
     RegisterCounting();
     const struct { std::function<void()> call; const char *error; } cases[] = {
@@ -146,10 +146,7 @@ TEST(TBXThemes, RegistryRefusesBadNamesAndSharesThemesTillTheLastRelease)
     EXPECT_EQ(counts.destroyed, 0);
     ReleaseTheme(a);
     EXPECT_EQ(std::tuple(counts.destroyed, a, ThemeRefCount("Shared")), std::tuple(1, nullptr, 0));
-}
-
-TEST(TBXThemes, FrameGeometry)
-{
+    // Frame geometry.
     const struct { bool allowDrag; int closeState, style, size; } handles[] = {
         {false, 1, 0, 0}, {true, 0, 0, 9}, {true, 0, 1, 0}, {true, 0, 2, 6}, {true, 1, 1, 14}};
     for (const auto &h : handles) {

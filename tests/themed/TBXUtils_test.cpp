@@ -92,7 +92,7 @@ TEST(TBXUtils, ColourArithmeticContrastAndHsl)
     }
 }
 
-TEST(TBXUtils, BlendPixelFillsAndFrames)
+TEST(TBXUtils, BlendPixelFillsFramesDitherAndBrushedTexture)
 {
     QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
@@ -121,9 +121,44 @@ TEST(TBXUtils, BlendPixelFillsAndFrames)
     // Top and left; right and bottom one pixel in; the rest untouched.
     ExpectPixels(frame, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
                        {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
+    // A dithered gradient reaches both ends.
+    const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
+    QImage dither = BlankImage(6, 9);
+    TCanvas ditherCanvas(dither);
+    // A falling channel must land on its end value too.
+    DitherGradientRect(&ditherCanvas, Rect(1, 1, 5, 6), from, true, to);
+    ExpectPixels(dither, {{1, 1, from}, {4, 3, RGB(100, 100, 100)}, {4, 5, to}, {1, 0, clWhite}, {1, 6, clWhite},
+                       {0, 3, clWhite}}, "rows");
+    // One line alone takes the middle; an empty rectangle paints nothing.
+    DitherGradientRect(&ditherCanvas, Rect(1, 7, 5, 8), from, true, to);
+    DitherGradientRect(&ditherCanvas, Rect(1, 8, 5, 8), from, true, to);
+    DitherGradientRect(&ditherCanvas, Rect(5, 8, 5, 9), from, false, to);
+    ExpectPixels(dither, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
+    DitherGradientRect(&ditherCanvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
+    ExpectPixels(dither, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
+    // A brushed texture stays in its rectangle and near its colour.
+    QImage brushed = BlankImage(40, 20);
+    TCanvas brush(brushed);
+    const TColor base = RGB(160, 160, 160);
+    FillBrushedTexture(&brush, Rect(2, 2, 38, 18), 8, base);
+    ExpectPixels(brushed, {{1, 1, clWhite}, {38, 18, clWhite}});
+    bool varies = false;
+    for (int y = 2; y < 18; ++y)
+        for (int x = 2; x < 38; ++x) {
+            const TColor c = PixelAt(brushed, x, y);
+            EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
+            EXPECT_LE(GetRValue(c), 239);
+            varies = varies || c != PixelAt(brushed, 2, 2);
+        }
+    EXPECT_TRUE(varies);
+    // The grain is anchored at the origin: the same spot drawn again in a piece matches.
+    const TColor before = PixelAt(brushed, 20, 10);
+    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, clBlack);
+    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, base);
+    EXPECT_EQ(PixelAt(brushed, 20, 10), before);
 }
 
-TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
+TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixelsShadowAlphaFallsAcross)
 {
     const TColor red = RGB(255, 0, 0);
     struct Row {
@@ -157,48 +192,7 @@ TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
     }
     EXPECT_THROW(WithEffect([](TCanvas *c, TImageList *l) { DrawImageMonochrome(c, 2, 2, l, 0, 3); }),
                  EInvalidOperation);
-}
-
-TEST(TBXUtils, DitherGradientReachesBothEndsBrushedTextureStaysNearItsColour)
-{
-    const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
-    QImage img = BlankImage(6, 9);
-    TCanvas canvas(img);
-    // A falling channel must land on its end value too.
-    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
-    ExpectPixels(img, {{1, 1, from}, {4, 3, RGB(100, 100, 100)}, {4, 5, to}, {1, 0, clWhite}, {1, 6, clWhite},
-                       {0, 3, clWhite}}, "rows");
-    // One line alone takes the middle; an empty rectangle paints nothing.
-    DitherGradientRect(&canvas, Rect(1, 7, 5, 8), from, true, to);
-    DitherGradientRect(&canvas, Rect(1, 8, 5, 8), from, true, to);
-    DitherGradientRect(&canvas, Rect(5, 8, 5, 9), from, false, to);
-    ExpectPixels(img, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
-    DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
-    ExpectPixels(img, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
-    // A brushed texture stays in its rectangle and near its colour.
-    QImage brushed = BlankImage(40, 20);
-    TCanvas brush(brushed);
-    const TColor base = RGB(160, 160, 160);
-    FillBrushedTexture(&brush, Rect(2, 2, 38, 18), 8, base);
-    ExpectPixels(brushed, {{1, 1, clWhite}, {38, 18, clWhite}});
-    bool varies = false;
-    for (int y = 2; y < 18; ++y)
-        for (int x = 2; x < 38; ++x) {
-            const TColor c = PixelAt(brushed, x, y);
-            EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
-            EXPECT_LE(GetRValue(c), 239);
-            varies = varies || c != PixelAt(brushed, 2, 2);
-        }
-    EXPECT_TRUE(varies);
-    // The grain is anchored at the origin: the same spot drawn again in a piece matches.
-    const TColor before = PixelAt(brushed, 20, 10);
-    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, clBlack);
-    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, base);
-    EXPECT_EQ(PixelAt(brushed, 20, 10), before);
-}
-
-TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
-{
+    // Shadow alpha falls across the strips and rounds their ends.
     const TRect popup = Rect(10, 10, 50, 40);
     struct Case { int x, y, alpha; } cases[] = {
         {20, 20, 0},                                   // under the popup

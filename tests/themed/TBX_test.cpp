@@ -197,7 +197,7 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheTextSeparatorsHideAndPaint)
     }
 }
 
-TEST_F(ThemedItems, MenuItemsPaintThroughTheThemeAndAnOpenSplitItemPushesOnlyItsDropDown)
+TEST_F(ThemedItems, MenuAndSplitItemsPaintThroughTheThemePopupsOverlapFontSettingsApply)
 {
     TThemedView tv(VT_POPUPMENU);
     auto *open = new TTBXItem(nullptr);
@@ -252,10 +252,7 @@ TEST_F(ThemedItems, MenuItemsPaintThroughTheThemeAndAnOpenSplitItemPushesOnlyIts
     EXPECT_EQ(state(buttons[1].info), (std::vector<int>{COMBO_DROPDOWN, true, false}));
     EXPECT_TRUE(buttons[1].info.IsPopupParent);
     EXPECT_EQ(buttons[1].rect, (TRect{34, 0, 46, 19}));
-}
-
-TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsksFontSettingsApply)
-{
+    // Popups overlap their parent item when the theme asks.
     struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
     const Case cases[] = {
         {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
