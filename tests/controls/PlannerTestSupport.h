@@ -85,7 +85,6 @@ struct PlannerTest : ::testing::Test {
         ResetSysParams();
         ReleaseInput();
     }
-
     TSPMonthPlanner *MakePlanner(int left, int top, TSPCustomSource *src = nullptr)
     {
         auto *p = new TSPMonthPlanner(window.get());
@@ -95,15 +94,13 @@ struct PlannerTest : ::testing::Test {
         p->SetDate(QDate(2024, 2, 1));
         return p;
     }
-    // Widget coordinates (border included) of a point inside cell (col, row); by default its
-    // middle.
+    // Widget coordinates (border included) of a point inside cell (col, row), by default its middle.
     QPoint At(int col, int row, int dx = -1, int dy = -1) const
     {
         return {2 + cell * col + (dx < 0 ? cell / 2 : dx), 2 + 22 + cell * row + (dy < 0 ? cell / 2 : dy)};
     }
     // Where lane k of a week row lies, dx into the cell.
     QPoint Lane(int col, int row, int lane, int dx = -1) const { return At(col, row, dx, 16 + 20 * lane + 9); }
-
     TSPPlanItem *Add(const QString &text, TDateTime start, TDateTime end, bool allDay = true)
     {
         return source->AddItem(QString(), text, start, end, allDay, false, clNone, 2);

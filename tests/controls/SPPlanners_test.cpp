@@ -34,7 +34,6 @@ struct SourceFixture : ::testing::Test {
             out << source->Items(i)->Text();
         return out;
     }
-
     QStringList log;
     std::unique_ptr<TSPPlannerSource> source = std::make_unique<TSPPlannerSource>(nullptr);
     LinkProbe probe{log, "link"};

@@ -18,7 +18,6 @@ struct TAnchorForm {
     TSpTBXToolbar *Bar = nullptr;
     TSpTBXItem *Anchored = nullptr;
     TCustomControl *Edit = nullptr;
-
     explicit TAnchorForm(bool stretch)
     {
         SetCurrentTheme("Default");

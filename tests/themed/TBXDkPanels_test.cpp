@@ -64,7 +64,7 @@ TSpTBXButton *LoggingButton(const QString &caption, int left, QStringList &click
     return button;
 }
 
-TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
+TEST(TBXButtons, KeysReachTheRightButtonAlsoOutsideAFormAndScreenReadersSeeIt)
 {
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 100);
@@ -93,18 +93,14 @@ TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
     ASSERT_TRUE(sim::WaitFor([&] { return plain->hasFocus(); }));
     sim::Key(plain, Qt::Key_Return);
     EXPECT_EQ(clicks, QStringList{"确定"}) << "with no button focused, Enter goes to the default one";
-}
-
-// In a window that is no form (a Qt dialog) the buttons still know which of them takes Enter,
-// and Alt with a caption's accelerator clicks the enabled button that has it.
-TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndScreenReadersSeeAButton)
-{
+    // In a window that is no form (a Qt dialog) the buttons still know which of them takes Enter,
+    // and Alt with a caption's accelerator dialogClicks the enabled button that has it.
     QWidget window;
     window.resize(300, 60);
-    QStringList clicks;
-    TSpTBXButton *next = LoggingButton("下一步 (&N)", 10, clicks), *browse = LoggingButton("浏览", 110, clicks),
-                 *cancel = LoggingButton("取消 (&C)", 210, clicks);
-    for (TSpTBXButton *button : {next, browse, cancel})
+    QStringList dialogClicks;
+    TSpTBXButton *next = LoggingButton("下一步 (&N)", 10, dialogClicks), *browse = LoggingButton("浏览", 110, dialogClicks),
+                 *quit = LoggingButton("取消 (&C)", 210, dialogClicks);
+    for (TSpTBXButton *button : {next, browse, quit})
         button->setParent(&window);
     next->SetDefault(true);
     window.show();
@@ -120,13 +116,13 @@ TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndScreenReadersSeeAButto
         {CM_DIALOGCHAR, 'x', true, {}},
     };
     for (const Case &c : cases) {
-        clicks.clear();
-        cancel->SetEnabled(c.cancelEnabled);
+        dialogClicks.clear();
+        quit->SetEnabled(c.cancelEnabled);
         browse->SetFocus();
-        for (TSpTBXButton *button : {next, browse, cancel})
+        for (TSpTBXButton *button : {next, browse, quit})
             if (button->Perform(c.msg, c.key) != 0)
                 break;
-        EXPECT_EQ(clicks, c.clicked) << c.msg << " " << char(c.key);
+        EXPECT_EQ(dialogClicks, c.clicked) << c.msg << " " << char(c.key);
     }
     // Screen readers see a push button named by its caption.
     TSpTBXButton button(nullptr);

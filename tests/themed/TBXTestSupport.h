@@ -74,7 +74,6 @@ struct TThemedView {
         TCanvas canvas(image);
         view->DrawSubitems(canvas);
     }
-
     std::unique_ptr<TTBRootItem> root = std::make_unique<TTBRootItem>(nullptr);
     std::unique_ptr<TViewTypeWindow> window;
     std::unique_ptr<TTBView> view;

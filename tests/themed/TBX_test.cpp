@@ -21,17 +21,14 @@ struct ThemeCall { QString what; TRect rect; TTBXItemInfo info; QString text = {
 // The default theme with its own margins and metrics, recording what the viewers ask it to paint.
 struct RecordingTheme : TTBXDefaultTheme {
     RecordingTheme() : TTBXDefaultTheme(QStringLiteral("Recording")) {}
-
     std::vector<ThemeCall> calls;
     int menuSeparator = 7;
     int toolbarSeparator = 8;
     bool popupsFlush = false;
-
     bool GetBooleanMetric(int index) override
     {
         return index == BMET_POPUP_FLUSH ? popupsFlush : TTBXDefaultTheme::GetBooleanMetric(index);
     }
-
     void GetMargins(int id, TTBXMargins &m) override
     {
         TTBXDefaultTheme::GetMargins(id, m);
@@ -101,7 +98,6 @@ struct ThemedItems : ::testing::Test {
         view.Viewers(index)->CalcSize(canvas, w, h);
         return {w, h};
     }
-
     FixedMetrics metrics;
     std::unique_ptr<RecordingTheme> theme;
     TImageList images{nullptr};

@@ -13,7 +13,6 @@ struct Office2003 : ::testing::Test {
         theme.UpdateThemeColors();
     }
     void TearDown() override { SetLunaSchemeOverride(-1); }
-
     TTBXOffice2003Theme theme{"Office2003"};
 };
 
