@@ -8,8 +8,8 @@
 #include "controls/SPMonth.h"
 #include "platform/Graphics.h"
 #include "platform/InputRouter.h"
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
-
 #include <QApplication>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -24,9 +24,7 @@ inline void PrintTo(const TRect &r, std::ostream *os)
 }
 
 // Six pixels a character (twelve for one beyond ASCII), lines of 14.
-class FixedMetrics final : public ITextMetrics
-{
-public:
+struct FixedMetrics final : ITextMetrics {
     TTextMetric Metrics(const TFont &) override
     {
         return {.tmHeight = 14, .tmAscent = 11, .tmDescent = 3, .tmAveCharWidth = 6, .tmMaxCharWidth = 12};
@@ -40,25 +38,38 @@ public:
     }
 };
 
-struct TPlannerWindow : TCustomControl {
-    TPlannerWindow() : TCustomControl(nullptr) { SetColor(clBtnFace); }
+// A control that shows without a parent, as a window of its own.
+struct TWindowBox : TCustomControl {
+    explicit TWindowBox(TComponent *owner = nullptr) : TCustomControl(owner) { SetColor(clBtnFace); }
     bool ShowsWithoutParent() const override { return true; }
 };
+
+inline QColor Rgb(TColor c)
+{
+    c = ColorToRGB(c);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Lets go of buttons and captures a test left held.
+inline void ReleaseInput()
+{
+    sim::HeldButtons() = Qt::NoButton;
+    while (GetCaptureControl())
+        SetCaptureControl(nullptr);
+}
 
 inline TDateTime Day(int y, int m, int d, int hour = 0, int minute = 0)
 {
     return DateFromQt(QDate(y, m, d)) + (hour * 60 + minute) / 1440.0;
 }
 
-class PlannerTest : public ::testing::Test
-{
-protected:
+struct PlannerTest : ::testing::Test {
     void SetUp() override
     {
         clock.now = QDateTime(QDate(2024, 2, 14), QTime(9, 0));
         SetClock(&clock);
         SetTextMetrics(&metrics);
-        window = std::make_unique<TPlannerWindow>();
+        window = std::make_unique<TWindowBox>();
         window->SetBounds(50, 50, 760, 680);
         source = new TSPPlannerSource(window.get());
         planner = MakePlanner(0, 0);
@@ -72,11 +83,8 @@ protected:
         SetTextMetrics(nullptr);
         SetClock(nullptr);
         ResetSysParams();
-        sim::HeldButtons() = Qt::NoButton;
-        while (GetCaptureControl())
-            SetCaptureControl(nullptr);
+        ReleaseInput();
     }
-
     TSPMonthPlanner *MakePlanner(int left, int top, TSPCustomSource *src = nullptr)
     {
         auto *p = new TSPMonthPlanner(window.get());
@@ -86,35 +94,32 @@ protected:
         p->SetDate(QDate(2024, 2, 1));
         return p;
     }
-    // Widget coordinates (border included) of a point inside cell (col, row); by default its
-    // middle.
+    // Widget coordinates (border included) of a point inside cell (col, row), by default its middle.
     QPoint At(int col, int row, int dx = -1, int dy = -1) const
     {
         return {2 + cell * col + (dx < 0 ? cell / 2 : dx), 2 + 22 + cell * row + (dy < 0 ? cell / 2 : dy)};
     }
     // Where lane k of a week row lies, dx into the cell.
     QPoint Lane(int col, int row, int lane, int dx = -1) const { return At(col, row, dx, 16 + 20 * lane + 9); }
-
     TSPPlanItem *Add(const QString &text, TDateTime start, TDateTime end, bool allDay = true)
     {
         return source->AddItem(QString(), text, start, end, allDay, false, clNone, 2);
     }
     // Everything one full repaint draws.
-    TCanvasRecorder Record(TSPMonthPlanner *p = nullptr)
+    TCanvasRecorder Record()
     {
-        p = p ? p : planner;
         TCanvasRecorder rec;
-        p->Canvas()->SetRecorder(&rec);
-        p->Repaint();
-        p->grab();
-        p->Canvas()->SetRecorder(nullptr);
+        planner->Canvas()->SetRecorder(&rec);
+        planner->Repaint();
+        planner->grab();
+        planner->Canvas()->SetRecorder(nullptr);
         return rec;
     }
 
     int cell = 100;
     FakeClock clock;
     FixedMetrics metrics;
-    std::unique_ptr<TPlannerWindow> window;
+    std::unique_ptr<TWindowBox> window;
     TSPPlannerSource *source = nullptr;
     TSPMonthPlanner *planner = nullptr;
 };

@@ -4,7 +4,6 @@
 #include "themed/SpTBXItem.h"
 #include "themed/TBXNexus.h"
 #include "toolbar/TB2ItemView.h"
-
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -19,7 +18,6 @@ struct TAnchorForm {
     TSpTBXToolbar *Bar = nullptr;
     TSpTBXItem *Anchored = nullptr;
     TCustomControl *Edit = nullptr;
-
     explicit TAnchorForm(bool stretch)
     {
         SetCurrentTheme("Default");
@@ -59,7 +57,6 @@ TEST(SpTBXToolbarAnchors, AnchoredItemsAndControlsFollowAStretchedToolbar)
     ASSERT_EQ(f.Bar->ItemCache().size(), 1u);
     const TSpTBXItemCache first = f.Bar->ItemCache()[0];
     EXPECT_EQ(first.Width, 80) << "recorded when first seen";
-
     // Wider, then narrower again: both take what the toolbar gained since they were recorded.
     for (int formWidth : {600, 500, 700}) {
         SCOPED_TRACE(formWidth);
@@ -68,7 +65,6 @@ TEST(SpTBXToolbarAnchors, AnchoredItemsAndControlsFollowAStretchedToolbar)
         EXPECT_EQ(f.AnchoredWidth(), item + f.Bar->Width() - bar);
         EXPECT_EQ(f.Edit->Width(), first.Width + f.Bar->Width() - first.ParentWidth);
     }
-
     // A control that no longer qualifies leaves the cache and keeps its width.
     const int edit = f.Edit->Width();
     f.Edit->SetAnchors({TAnchorKind::akLeft});
@@ -76,21 +72,6 @@ TEST(SpTBXToolbarAnchors, AnchoredItemsAndControlsFollowAStretchedToolbar)
     EXPECT_TRUE(f.Bar->ItemCache().empty());
     EXPECT_EQ(f.Edit->Width(), edit);
 }
-
-TEST(SpTBXToolbarAnchors, AToolbarSizedByItsItemsDoesNotAnchor)
-{
-    TAnchorForm f(false);
-    const int item = f.AnchoredWidth(), edit = f.Edit->Width();
-    f.SetFormWidth(700);
-    f.Anchored->SetCaptionW("伸展更长的标题");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(f.Edit->Width(), edit);
-    EXPECT_LT(f.AnchoredWidth(), item + 150) << "no growth fed back through the toolbar's own size";
-}
-
-} // namespace
-
-namespace {
 
 THintWindow *ShownHint()
 {
@@ -102,10 +83,11 @@ THintWindow *ShownHint()
 
 // A wide-string item's hint over a toolbar is the bitmap hint: a picture of the text sized to
 // it, gone when the pointer leaves the item.
-TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheItem)
+TEST(SpTBXToolbarHintsAndLabels, AWideItemsHintIsABitmapAndALabelsAcceleratorFocusesItsControl)
 {
     TAnchorForm f(false);
     f.Anchored->SetHintW("伸展的提示|更长的说明");
+    EXPECT_EQ(f.Anchored->GetWideHintText(), "伸展的提示") << "the short part";
     f.Bar->SetShowHint(true);
     const TRect r = f.Bar->View()->Find(f.Anchored)->BoundsRect;
     // Viewer rectangles are in client coordinates, events in the window's.
@@ -113,13 +95,11 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
     const QPoint at = local(r.Left + 2, r.Top + 2);
     QHelpEvent help(QEvent::ToolTip, at, f.Bar->mapToGlobal(at));
     QCoreApplication::sendEvent(f.Bar, &help);
-
     THintWindow *hint = ShownHint();
     ASSERT_NE(hint, nullptr);
     EXPECT_NE(dynamic_cast<TBitmapHint *>(hint), nullptr);
     EXPECT_EQ(hint->Width(), SpHintBitmap().Width() - 2);
     EXPECT_EQ(hint->Height(), SpHintBitmap().Height() - 2);
-
     // Inside the item it stays; outside it goes.
     QMouseEvent inside(QEvent::MouseMove, QPointF(at), QPointF(f.Bar->mapToGlobal(at)), Qt::NoButton, {}, {});
     QCoreApplication::sendEvent(f.Bar, &inside);
@@ -128,16 +108,14 @@ TEST(SpTBXToolbarHints, AWideItemsHintIsABitmapThatGoesWhenThePointerLeavesTheIt
     QMouseEvent outside(QEvent::MouseMove, QPointF(out), QPointF(f.Bar->mapToGlobal(out)), Qt::NoButton, {}, {});
     QCoreApplication::sendEvent(f.Bar, &outside);
     EXPECT_EQ(ShownHint(), nullptr);
-}
-
-} // namespace
-
-namespace {
-
-// Alt and a label's accelerator focus the control the label names, before any menu sees it.
-TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
-{
-    TAnchorForm f(false);
+    // A label's accelerator focuses the linked control.
+    // A toolbar sized by its items does not anchor: no growth fed back through its own size.
+    const int item = f.AnchoredWidth(), edit = f.Edit->Width();
+    f.SetFormWidth(700);
+    f.Anchored->SetCaptionW("伸展更长的标题");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.Edit->Width(), edit) << "no anchoring";
+    EXPECT_LT(f.AnchoredWidth(), item + 150) << "no anchoring";
     auto *target = new TCustomControl(&f.Form);
     target->SetParent(&f.Form);
     target->SetBounds(10, 100, 80, 20);
@@ -149,11 +127,11 @@ TEST(SpTBXLabelItems, TheAcceleratorFocusesTheLinkedControl)
     f.Form.activateWindow();
     f.Edit->SetFocus();
     QCoreApplication::processEvents();
-
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier);
     EXPECT_FALSE(target->Focused()) << "another letter leaves the focus";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
     EXPECT_TRUE(target->Focused());
 }
 
+// Alt and a label's accelerator focus the control the label names, before any menu sees it.
 } // namespace

@@ -1,49 +1,18 @@
+#include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
-#include "TestSupport.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/SysColors.h"
-
-#include <gtest/gtest.h>
-
-#include <QImage>
 
 namespace {
 
-class DefaultTheme : public ::testing::Test
-{
-protected:
+struct DefaultTheme : ::testing::Test {
     void SetUp() override { theme = AcquireTheme("Default"); }
     void TearDown() override { ReleaseTheme(theme); }
-
-    // A 40 x 22 item painted over green.
-    static QImage Paint(const std::function<void(TCanvas &)> &paint)
-    {
-        QImage image = BlankImage(40, 22, clLime);
-        TCanvas canvas(image);
-        paint(canvas);
-        return image;
-    }
-
     TTBXTheme *theme = nullptr;
 };
 
-TEST_F(DefaultTheme, ItemColoursByState)
-{
-    TTBXItemInfo hotMenu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
-    EXPECT_EQ(theme->GetItemColor(hotMenu), clHighlight);
-    EXPECT_EQ(theme->GetItemTextColor(hotMenu), clHighlightText);
-    TTBXItemInfo disabled = hotMenu;
-    disabled.Enabled = false;
-    EXPECT_EQ(theme->GetItemTextColor(disabled), clGrayText);
-    TTBXItemInfo menuBar{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
-    EXPECT_EQ(theme->GetItemTextColor(menuBar), clGrayText) << "an inactive application greys its menu bar";
-    menuBar.ItemOptions |= IO_APP_ACTIVE;
-    EXPECT_EQ(theme->GetItemTextColor(menuBar), clBtnText);
-}
-
 // Painters by item state: pixels of a 40 x 22 item over a green background.
-TEST_F(DefaultTheme, PaintersByState)
+TEST_F(DefaultTheme, PaintersAndItemColoursByState)
 {
     const TColor hl = GetSysColor(COLOR_HIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW),
                  light = GetSysColor(COLOR_BTNHIGHLIGHT), green = 0x00FF00;
@@ -54,8 +23,7 @@ TEST_F(DefaultTheme, PaintersByState)
     pushed.Pushed = checked.Checked = true;
     disabled.Enabled = false;
     using P = std::function<void(TCanvas &, const TRect &)>;
-    struct Pixel { int x, y; TColor want; };
-    const struct { const char *what; P paint; std::vector<Pixel> pixels; } rows[] = {
+    const struct { const char *what; P paint; std::vector<TPixel> pixels; } rows[] = {
         {"hot menu item", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotMenu); },
          {{20, 11, hl}, {39, 0, hl}}},
         // A transparent toolbar keeps its background inside a pushed or hot button.
@@ -79,16 +47,22 @@ TEST_F(DefaultTheme, PaintersByState)
          [&](TCanvas &c, const TRect &r) { theme->PaintPopupNCArea(c, r, {0, VT_POPUPMENU, {}, {3, 3}}); },
          {{39, 21, ColorToRGB(cl3DDkShadow)}, {1, 1, ColorToRGB(clBtnHighlight)}}},
     };
-    for (const auto &row : rows) {
-        const QImage image = Paint([&](TCanvas &c) { row.paint(c, Rect(0, 0, 40, 22)); });
-        for (const Pixel &p : row.pixels)
-            EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << row.what << " at " << p.x << "," << p.y;
-    }
-
-    const QImage image = Paint([&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), checked); });
+    for (const auto &row : rows)
+        ExpectPixels(Paint(40, 22, [&](TCanvas &c) { row.paint(c, Rect(0, 0, 40, 22)); }), row.pixels, row.what);
+    const QImage image = Paint(40, 22, [&](TCanvas &c) { theme->PaintButton(c, Rect(0, 0, 40, 22), checked); });
     EXPECT_EQ(PixelAt(image, 0, 0), shadow);
     const TColor a = PixelAt(image, 10, 10), b = PixelAt(image, 11, 10), face = GetSysColor(COLOR_BTNFACE);
     EXPECT_TRUE((a == face && b == light) || (b == face && a == light)) << "a checked, idle button is dithered";
+    // Item colours by state.
+    const TTBXItemInfo hotItem{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
+    const TTBXItemInfo disabledItem{.ViewType = VT_POPUPMENU, .Enabled = false, .HoverKind = HOVER_ENABLED};
+    // An inactive application greys its menu bar.
+    const TTBXItemInfo inactive{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
+    const TTBXItemInfo active{.ViewType = VT_MENUBAR, .ItemOptions = IO_TOOLBAR_STYLE | IO_APP_ACTIVE, .Enabled = true};
+    EXPECT_EQ(theme->GetItemColor(hotItem), clHighlight);
+    EXPECT_EQ(std::tuple(theme->GetItemTextColor(hotItem), theme->GetItemTextColor(disabledItem),
+                         theme->GetItemTextColor(inactive), theme->GetItemTextColor(active)),
+              std::tuple(clHighlightText, clGrayText, clGrayText, clBtnText));
 }
 
 } // namespace

@@ -1,33 +1,23 @@
 #include "themed/SpTBXDkPanels.h"
 #include "themed/TBXNexus.h"
-
 #include "../platform/InputSim.h"
-
 #include "platform/Forms.h"
-
 #include <gtest/gtest.h>
-
 #include <QAccessible>
 #include <QApplication>
 
 namespace {
 
-class Panel : public TTBXPanelObject
-{
-public:
-    Panel(QStringList *log, const QString &name) : TTBXPanelObject(nullptr), log_(log), name_(name) {}
+struct Panel : TTBXPanelObject {
+    Panel(QStringList *log, const QString &name) : TTBXPanelObject(nullptr), log(log), name(name) {}
     using TTBXPanelObject::MouseMove;
-
-protected:
-    void DoMouseEnter() override { *log_ << name_ + " enters"; }
-    void DoMouseLeave() override { *log_ << name_ + " leaves"; }
-
-private:
-    QStringList *log_;
-    QString name_;
+    void DoMouseEnter() override { *log << name + " enters"; }
+    void DoMouseLeave() override { *log << name + " leaves"; }
+    QStringList *log;
+    QString name;
 };
 
-TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
+TEST(TBXPanels, HoverMovesFromPanelToPanelAndAnEmptyAutoSizedCaptionKeepsOneLine)
 {
     QStringList log;
     TControl *under = nullptr;
@@ -43,8 +33,7 @@ TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
         EXPECT_EQ(log, (QStringList{"A enters", "A leaves", "B enters"}));
         under = nullptr;
         PanelHoverCheck();
-        EXPECT_EQ(log.last(), "B leaves");
-        EXPECT_EQ(TrackedPanel(), nullptr);
+        EXPECT_EQ(std::tuple(log.last(), TrackedPanel()), std::tuple(QString("B leaves"), nullptr));
         // A panel destroyed while tracked leaves no pointer behind.
         under = a.get();
         a->MouseMove({}, 1, 1);
@@ -54,49 +43,47 @@ TEST(TBXPanels, HoverMovesFromOnePanelToTheNextAndTheSharedTimerGoesWithTheLast)
     }
     EXPECT_FALSE(PanelHoverTimerExists());
     SetControlUnderCursorSource(nullptr);
-}
-
-TEST(TBXPanels, AnEmptyAutoSizedCaptionKeepsOneLine)
-{
+    // An empty auto-sized caption keeps one line.
     TTBXTextObject text(nullptr);
     text.SetCaption("说明");
     const int oneLine = text.Height();
-    EXPECT_GT(oneLine, 0);
     text.SetCaption("");
     EXPECT_EQ(text.Height(), oneLine);
+    EXPECT_GT(oneLine, 0);
     text.Margins().SetTop(4);
     EXPECT_EQ(text.Height(), oneLine + 4);
 }
 
-TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
+// A button at x = left that logs its caption when clicked.
+TSpTBXButton *LoggingButton(const QString &caption, int left, QStringList &clicks)
+{
+    auto *button = new TSpTBXButton(nullptr);
+    button->SetCaption(caption);
+    button->SetBounds(left, 10, 80, 25);
+    button->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
+    return button;
+}
+
+TEST(TBXButtons, KeysReachTheRightButtonAlsoOutsideAFormAndScreenReadersSeeIt)
 {
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 100);
     QStringList clicks;
-    auto makeButton = [&](const QString &name, int left) {
-        auto *button = new TSpTBXButton(&form);
-        button->SetCaption(name);
+    TSpTBXButton *ok = LoggingButton("确定", 10, clicks), *cancel = LoggingButton("取消", 90, clicks),
+                 *other = LoggingButton("其他", 170, clicks);
+    for (TSpTBXButton *button : {ok, cancel, other})
         button->SetParent(&form);
-        button->SetBounds(left, 10, 70, 25);
-        button->OnClick = [&clicks, name](TComponent *) { clicks << name; };
-        return button;
-    };
-    TSpTBXButton *ok = makeButton("确定", 10);
-    TSpTBXButton *cancel = makeButton("取消", 90);
-    TSpTBXButton *other = makeButton("其他", 170);
     ok->SetDefault(true);
     cancel->SetCancel(true);
     form.Show();
     QApplication::setActiveWindow(&form);
     ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
-
     other->SetFocus();
     ASSERT_TRUE(sim::WaitFor([&] { return other->hasFocus(); }));
     sim::Key(other, Qt::Key_Space, Qt::NoModifier, " ");
     sim::Key(other, Qt::Key_Return);
     sim::Key(other, Qt::Key_Escape);
     EXPECT_EQ(clicks, (QStringList{"其他", "其他", "取消"})) << "Enter goes to the focused button";
-
     clicks.clear();
     auto *plain = new TCustomControl(&form);
     plain->SetParent(&form);
@@ -106,32 +93,20 @@ TEST(TBXButtons, SpaceEnterAndEscapeReachTheRightButton)
     ASSERT_TRUE(sim::WaitFor([&] { return plain->hasFocus(); }));
     sim::Key(plain, Qt::Key_Return);
     EXPECT_EQ(clicks, QStringList{"确定"}) << "with no button focused, Enter goes to the default one";
-}
-
-// In a window that is no form (a Qt dialog) the buttons still know which of them takes Enter,
-// and Alt with a caption's accelerator clicks the enabled button that has it.
-TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
-{
+    // In a window that is no form (a Qt dialog) the buttons still know which of them takes Enter,
+    // and Alt with a caption's accelerator dialogClicks the enabled button that has it.
     QWidget window;
     window.resize(300, 60);
-    QStringList clicks;
-    auto makeButton = [&](const QString &caption, int left) {
-        auto *button = new TSpTBXButton(nullptr);
+    QStringList dialogClicks;
+    TSpTBXButton *next = LoggingButton("下一步 (&N)", 10, dialogClicks), *browse = LoggingButton("浏览", 110, dialogClicks),
+                 *quit = LoggingButton("取消 (&C)", 210, dialogClicks);
+    for (TSpTBXButton *button : {next, browse, quit})
         button->setParent(&window);
-        button->SetCaption(caption);
-        button->SetBounds(left, 10, 90, 25);
-        button->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
-        return button;
-    };
-    TSpTBXButton *next = makeButton("下一步 (&N)", 10);
-    TSpTBXButton *browse = makeButton("浏览", 110);
-    TSpTBXButton *cancel = makeButton("取消 (&C)", 210);
     next->SetDefault(true);
     window.show();
     QApplication::setActiveWindow(&window);
     browse->SetFocus();
     ASSERT_TRUE(sim::WaitFor([&] { return browse->hasFocus(); }));
-
     struct Case { UINT msg; WPARAM key; bool cancelEnabled; QStringList clicked; };
     const Case cases[] = {
         {CM_DIALOGKEY, VK_RETURN, true, {"浏览"}},
@@ -141,33 +116,30 @@ TEST(TBXButtons, OutsideAFormTheFocusedButtonTakesEnterAndAcceleratorsClick)
         {CM_DIALOGCHAR, 'x', true, {}},
     };
     for (const Case &c : cases) {
-        clicks.clear();
-        cancel->SetEnabled(c.cancelEnabled);
+        dialogClicks.clear();
+        quit->SetEnabled(c.cancelEnabled);
         browse->SetFocus();
-        for (TSpTBXButton *button : {next, browse, cancel})
+        for (TSpTBXButton *button : {next, browse, quit})
             if (button->Perform(c.msg, c.key) != 0)
                 break;
-        EXPECT_EQ(clicks, c.clicked) << c.msg << " " << char(c.key);
+        EXPECT_EQ(dialogClicks, c.clicked) << c.msg << " " << char(c.key);
     }
-}
-
-TEST(TBXButtons, ScreenReadersSeeAPushButtonNamedByItsCaption)
-{
+    // Screen readers see a push button named by its caption.
     TSpTBXButton button(nullptr);
     button.SetCaption("下一步 (&N)");
-    int clicks = 0;
-    button.OnClick = [&clicks](TComponent *) { ++clicks; };
+    int presses = 0;
+    button.OnClick = [&presses](TComponent *) { ++presses; };
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&button);
     ASSERT_NE(accessible, nullptr);
     ASSERT_NE(accessible->actionInterface(), nullptr);
-    EXPECT_EQ(accessible->role(), QAccessible::Button);
-    EXPECT_EQ(accessible->text(QAccessible::Name), "下一步 (N)");
+    EXPECT_EQ(std::tuple(accessible->role(), accessible->text(QAccessible::Name)),
+              std::tuple(QAccessible::Button, QString("下一步 (N)")));
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(presses, 1);
     button.SetEnabled(false);
     EXPECT_TRUE(accessible->state().disabled);
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(clicks, 1) << "a disabled button cannot be pressed";
+    EXPECT_EQ(presses, 1) << "a disabled button cannot be pressed";
 }
 
 } // namespace

@@ -2,71 +2,64 @@
 // Views of themed items on a window that answers its view type, as themed toolbars and popups do.
 #include "themed/TBX.h"
 #include "themed/TBXNexus.h"
-
 #include "TestSupport.h"
 #include "platform/Controls.h"
-
 #include <QImage>
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
 
-class TViewTypeWindow : public TCustomControl
-{
-public:
-    explicit TViewTypeWindow(int viewType) : TCustomControl(nullptr), viewType_(viewType) {}
-    int ViewType() const { return viewType_; }
-
-protected:
+struct TViewTypeWindow : TCustomControl {
+    explicit TViewTypeWindow(int viewType) : TCustomControl(nullptr), viewType(viewType) {}
+    int ViewType() const { return viewType; }
     void WndProc(TMessage &m) override
     {
-        if (m.Msg == TBXM_GETVIEWTYPE) {
-            m.Result = viewType_;
-            return;
-        }
-        TCustomControl::WndProc(m);
+        if (m.Msg == TBXM_GETVIEWTYPE)
+            m.Result = viewType;
+        else
+            TCustomControl::WndProc(m);
     }
-
-private:
-    int viewType_;
+    int viewType;
 };
+
+// What a painter leaves on a w x h image of pure green.
+inline QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
+{
+    QImage image = BlankImage(w, h, clLime);
+    TCanvas canvas(image);
+    paint(canvas);
+    return image;
+}
 
 // The image holds each {x, y, colour}.
 struct TPixel { int x, y; TColor want; };
-inline void ExpectPixels(const QImage &image, std::initializer_list<TPixel> pixels, const char *what = "")
+inline void ExpectPixels(const QImage &image, const std::vector<TPixel> &pixels, const char *what = "")
 {
     for (const TPixel &p : pixels)
         EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
 }
 
 // A control that logs the theme-change messages it gets.
-class Listening : public TCustomControl
-{
-public:
+struct Listening : TCustomControl {
     using Log = std::vector<std::pair<WPARAM, LPARAM>>;
-    explicit Listening(Log *log) : TCustomControl(nullptr), log_(log) { AddThemeListener(this); }
+    explicit Listening(Log *log) : TCustomControl(nullptr), log(log) { AddThemeListener(this); }
     ~Listening() override { RemoveThemeListener(this); }
     void WndProc(TMessage &m) override
     {
         if (m.Msg == TBXM_CONTROLCHANGE) {
-            log_->push_back({m.WParam, m.LParam});
+            log->push_back({m.WParam, m.LParam});
             if (onMessage)
                 onMessage();
         }
         TCustomControl::WndProc(m);
     }
+    Log *log;
     std::function<void()> onMessage;
-
-private:
-    Log *log_;
 };
 
 // A root item, a window and a laid-out view of the root's children.
 struct TThemedView {
-    explicit TThemedView(int viewType)
-        : root(std::make_unique<TTBRootItem>(nullptr)), window(std::make_unique<TViewTypeWindow>(viewType))
-    {
-    }
+    explicit TThemedView(int viewType) : window(std::make_unique<TViewTypeWindow>(viewType)) {}
     TTBView &Open()
     {
         view = std::make_unique<TTBView>(nullptr, nullptr, root.get(), window.get(), IsToolbarView(window->ViewType()),
@@ -74,7 +67,6 @@ struct TThemedView {
         view->UpdatePositions(size);
         return *view;
     }
-
     // Draws the items as the view's window would.
     void Paint()
     {
@@ -82,8 +74,7 @@ struct TThemedView {
         TCanvas canvas(image);
         view->DrawSubitems(canvas);
     }
-
-    std::unique_ptr<TTBRootItem> root;
+    std::unique_ptr<TTBRootItem> root = std::make_unique<TTBRootItem>(nullptr);
     std::unique_ptr<TViewTypeWindow> window;
     std::unique_ptr<TTBView> view;
     TPoint size;

@@ -4,38 +4,33 @@
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/Forms.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
-
 #include <QApplication>
-#include <gtest/gtest.h>
 
 namespace {
 
 // A theme whose views are one colour and whose popups cast their own shadows.
-class Tinted : public TTBXDefaultTheme
-{
-public:
+struct Tinted : TTBXDefaultTheme {
     using TTBXDefaultTheme::TTBXDefaultTheme;
     TColor GetViewColor(int) override { return 0x00123456; }
     int GetPopupShadowType() override { return shadowType; }
     static inline int shadowType = 2;
 };
 
-void RegisterTinted()
+// Registers a theme class under a name once.
+template <typename T = Tinted>
+void Register(const QString &name = "Tinted")
 {
-    if (!IsThemeRegistered("Tinted"))
-        RegisterTheme("Tinted", ThemeClassOf<Tinted>());
+    if (!IsThemeRegistered(name))
+        RegisterTheme(name, ThemeClassOf<T>());
 }
 
-class ThemedForm : public ::testing::Test
-{
-protected:
+struct ThemedForm : ::testing::Test {
     void SetUp() override
     {
-        RegisterTinted();
+        Register();
         SetCurrentTheme("Default");
         form = new TForm(nullptr);
         form->SetBounds(100, 100, 600, 400);
@@ -59,7 +54,7 @@ protected:
     TTBXToolbar *bar = nullptr;
 };
 
-TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
+TEST_F(ThemedForm, ViewTypeAndColourOnAFormDockedAndFloating)
 {
     using T = TTBXItemTransparency;
     enum Where { Form, Dock, Floating };
@@ -80,15 +75,11 @@ TEST_F(ThemedForm, ToolbarViewTypeOnAFormDockedAndFloating)
         EXPECT_EQ(bar->Perform(TBXM_GETVIEWTYPE), c.viewType) << c.where << " menu bar " << c.menuBar;
         bar->SetFloating(false);  // back to its dock
     }
-}
-
-TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsParentsColour)
-{
+    // A switch recolours toolbars; a colourless toolbar on a form takes its parent's colour.
     bar->SetCurrentDock(dock);
     EXPECT_EQ(GetEffectiveViewColor(bar), CurrentTheme()->GetViewColor(bar->ViewType()));
     SetCurrentTheme("Tinted");
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00123456)) << "the new theme's colour after a switch";
-
     bar->SetCurrentDock(nullptr);
     bar->SetParent(form);
     form->SetColor(0x00ABCDEF);
@@ -97,19 +88,15 @@ TEST_F(ThemedForm, ASwitchRecolorsToolbarsAndAColourlessToolbarOnAFormTakesItsPa
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00010203)) << "its own colour wins";
 }
 
-TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesNot)
+TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)
 {
     const TRect work{0, 0, 1000, 800};
     struct Case { TRect bounds; int distance; TPoint expected; };
-    const Case cases[] = {
-        {Bounds(5, 300, 100, 50), 10, {0, 300}},     // near the left edge
-        {Bounds(895, 755, 100, 50), 10, {900, 750}}, // near the right and bottom edges
-        {Bounds(15, 15, 100, 50), 10, {15, 15}},     // too far
-        {Bounds(5, 5, 100, 50), 0, {5, 5}},          // no snapping
-    };
+    // Near the left edge, near the right and bottom edges, too far, no snapping.
+    const Case cases[] = {{Bounds(5, 300, 100, 50), 10, {0, 300}}, {Bounds(895, 755, 100, 50), 10, {900, 750}},
+                          {Bounds(15, 15, 100, 50), 10, {15, 15}}, {Bounds(5, 5, 100, 50), 0, {5, 5}}};
     for (const Case &c : cases)
         EXPECT_EQ(SnapToWorkArea(c.bounds, work, c.distance), c.expected) << c.bounds.Left << "," << c.distance;
-
     TForm owner(nullptr);
     TTBXFloatingWindowParent frame(&owner, &owner);
     const TRect area = MonitorRectFromRect(Bounds(300, 300, 100, 80), true);
@@ -119,11 +106,8 @@ TEST(TBXFloating, AMoveSnapsOntoTheWorkAreaEdgesWithinTheDistanceAndAResizeDoesN
     EXPECT_EQ(frame.Top(), area.Top) << "a move snaps";
     frame.SetBounds(area.Left + 200, area.Top + 7, 120, 90);
     EXPECT_EQ(frame.Top(), area.Top + 7) << "a resize does not";
-}
-
-TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
-{
-    RegisterTinted();
+    // Popup shadows follow the theme's shadow type; tool box popups say what they are.
+    Register();
     SetCurrentTheme("Tinted");
     TTBXItem parent(nullptr);
     parent.Add(new TTBXItem(&parent));
@@ -133,8 +117,8 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
         popup.SetBounds(200, 200, 120, 60);
         popup.ShowPopup(true);
         QCoreApplication::sendPostedEvents();
-        EXPECT_EQ(popup.Shadow() != nullptr, type != 1) << "shadow type " << type;
-        EXPECT_EQ(popup.Perform(TBXM_GETVIEWTYPE), VT_POPUPMENU);
+        EXPECT_EQ(std::tuple(popup.Shadow() != nullptr, popup.Perform(TBXM_GETVIEWTYPE)),
+                  std::tuple(type != 1, VT_POPUPMENU)) << "shadow type " << type;
     }
     parent.SetToolBoxPopup(true);
     TTBXPopupWindow toolbox(nullptr, nullptr, &parent, false);
@@ -143,14 +127,12 @@ TEST(TBXPopup, ShadowsFollowTheThemesShadowTypeAndToolBoxPopupsSayWhatTheyAre)
     SetCurrentTheme("Default");
 }
 
-TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnItems)
+TEST(SpTBXThemeGroupAndStatusBar, ThemesListedAndSwitchedGripAndSeparatorsOfTheStatusBar)
 {
-    RegisterTinted();
-    if (!IsThemeRegistered("aardvark"))
-        RegisterTheme("aardvark", ThemeClassOf<TTBXDefaultTheme>());
+    Register();
+    Register<TTBXDefaultTheme>("aardvark");
     SetCurrentTheme("Tinted");
     TTBXTheme *live = CurrentTheme();
-
     TTBRootItem root(nullptr);
     auto *group = new TSpTBXThemeGroupItem(nullptr);
     root.Add(group);
@@ -165,7 +147,6 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
     group->RebuildThemeItems();
     group->RebuildThemeItems();
     EXPECT_TRUE(heard.empty()) << "a rebuild switches no theme";
-
     QStringList registered;
     ListThemeNames(&registered);
     ASSERT_EQ(group->Count(), registered.size() + 1);
@@ -175,26 +156,16 @@ TEST(SpTBXThemeGroup, ListsDefaultFirstThenSortedAndARebuildTouchesOnlyItsOwnIte
         captions << group->Items(i)->Caption();
         EXPECT_EQ(group->Items(i)->Checked(), captions.last() == "Tinted") << captions.last().toStdString();
     }
-    EXPECT_EQ(captions.first(), "Default");
     const auto before = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; };
     EXPECT_TRUE(std::is_sorted(captions.begin() + 1, captions.end(), before));
-    EXPECT_EQ(captions[1], "aardvark");
-    EXPECT_EQ(updates, 2);
-
-    EXPECT_EQ(CurrentTheme(), live) << "a rebuild leaves the live theme alone";
-
-    // A click on another theme's item switches to it.
+    // Default first, then sorted; a rebuild leaves the live theme alone.
+    EXPECT_EQ(std::tuple(captions[0], captions[1], updates, CurrentTheme()),
+              std::tuple("Default", "aardvark", 2, live));
     group->Items(1)->Click();
-    EXPECT_EQ(CurrentThemeName(), "Default");
-    EXPECT_TRUE(group->Items(1)->Checked());
-}
-
-// A status bar of a 100-px label, a separator and another label.
-TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBodyAndSeparators)
-{
-    RegisterTinted();
-    if (!IsThemeRegistered("OfficeLike"))
-        RegisterTheme("OfficeLike", ThemeClassOf<Tinted>());
+    EXPECT_EQ(std::tuple(CurrentThemeName(), group->Items(1)->Checked()), std::tuple("Default", true)) << "a click";
+    // A status bar: the grip at the right end of a normal form; under an Office theme a flat body and separators.
+    Register();
+    Register("OfficeLike");
     TForm form(nullptr);
     form.SetBounds(100, 100, 500, 300);
     auto *bar = new TSpTBXStatusBar(&form);
@@ -209,19 +180,18 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     bar->Items()->Add(second);
     form.Show();
     QCoreApplication::processEvents();
-
     ASSERT_GT(bar->Dock()->Height(), 0);
-    EXPECT_EQ(bar->Height(), bar->Dock()->Height()) << "the bar is as high as its dock";
-    EXPECT_EQ(bar->Top() + bar->Height(), form.ClientHeight()) << "at the bottom";
+    // As high as its dock, at the bottom.
+    EXPECT_EQ(std::tuple(bar->Height(), bar->Top() + bar->Height()),
+              std::tuple(bar->Dock()->Height(), form.ClientHeight()));
     const TRect grip = bar->GetStatusGripRect();
     const TRect client = bar->Dock()->ClientRect();
     EXPECT_EQ(grip, (TRect{client.Right - GetSystemMetrics(SM_CXVSCROLL), -3, client.Right, client.Bottom}));
     EXPECT_EQ(bar->Toolbar()->Perform(WM_NCHITTEST, 0,
                                       PointToLParam(bar->Dock()->ClientToScreen({grip.Right - 2, grip.Bottom - 2}))),
               HTBOTTOMRIGHT);
-
     SetCurrentTheme("Tinted");
-    EXPECT_FALSE(bar->StatusBarDrawsSeparators());
+    EXPECT_FALSE(bar->StatusBarDrawsSeparators()) << "only under an Office theme";
     SetCurrentTheme("OfficeLike");
     ASSERT_TRUE(bar->StatusBarDrawsSeparators());
     TBitmap shot;
@@ -230,20 +200,14 @@ TEST(SpTBXStatusBar, GripAtTheRightEndOfANormalFormAndUnderAnOfficeThemeAFlatBod
     TTBItemViewer *sep = bar->Toolbar()->View()->Viewers(1);
     const int centre = ClientOriginIn(bar->Toolbar(), bar).X + (sep->BoundsRect.Left + sep->BoundsRect.Right) / 2;
     const int y = bar->Height() / 2;
-    EXPECT_EQ(shot.Canvas()->Pixel(centre - 2, y), ColorToRGB(clWindow)) << "the separator's left line";
-    EXPECT_EQ(shot.Canvas()->Pixel(centre - 1, y), ColorToRGB(clBtnFace));
-    EXPECT_EQ(shot.Canvas()->Pixel(centre - 10, y), ColorToRGB(clBtnFace)) << "the flat body";
+    // The separator's left line in the window colour, then the flat body.
+    EXPECT_EQ(std::tuple(shot.Canvas()->Pixel(centre - 2, y), shot.Canvas()->Pixel(centre - 1, y),
+                         shot.Canvas()->Pixel(centre - 10, y)),
+              std::tuple(ColorToRGB(clWindow), ColorToRGB(clBtnFace), ColorToRGB(clBtnFace)));
     SetCurrentTheme("Default");
-
     form.setWindowState(Qt::WindowMaximized);
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
-TEST(SpTBXItem, TheHintShownIsTheShortPartOfTheHint)
-{
-    TSpTBXItem item(nullptr);
-    item.SetHintW("添加|添加一个联系人");
-    EXPECT_EQ(item.GetWideHintText(), "添加");
-}
-
+// A status bar of a 100-px label, a separator and another label.
 } // namespace

@@ -1,10 +1,7 @@
 #include "TBXTestSupport.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/ImgList.h"
-
-#include <QImage>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 namespace {
 
@@ -35,7 +32,7 @@ QImage WithEffect(F &&effect)
 
 } // namespace
 
-TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
+TEST(TBXUtils, ColourArithmeticContrastAndHsl)
 {
     struct Case { const char *what; TColor got, want; } cases[] = {
         {"blend 255 is the first", BlendColors(0x102030, 0xF0E0D0, 255), 0x102030},
@@ -54,27 +51,20 @@ TEST(TBXUtils, ColourArithmeticAtEndsAndMiddles)
         {"luminance of black", TColor(ColorLuminance(clBlack)), 0},
         {"luminance of red", TColor(ColorLuminance(RGB(100, 0, 0))), 29},
         {"luminance of blue", TColor(ColorLuminance(RGB(0, 0, 255))), 29},
+        // RGB(100, 100, 100) weighs exactly 100 * 256.
+        {"dark at the threshold", IsDarkColor(RGB(100, 100, 100), 100), false},
+        {"dark below the threshold", IsDarkColor(RGB(100, 100, 100), 101), true},
+        {"distance white to black, in hundredths", TColor(ColorDistance(clWhite, clBlack) * 100), 44085},
+        {"contrast threshold against white, thousandths", TColor(ContrastThreshold(10, 220) * 1000), 10000},
+        {"contrast threshold against black", TColor(ContrastThreshold(10, 0) * 1000), 20000},
+        {"contrast threshold between", TColor(ContrastThreshold(10, 110) * 1000), 15000},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.got, c.want) << c.what;
     EXPECT_THROW(BlendColors(clWhite, clBlack, 256), EInvalidOperation);
     EXPECT_THROW(BlendColors(clWhite, clBlack, -1), EInvalidOperation);
-}
-
-TEST(TBXUtils, DarknessDistanceAndThreshold)
-{
-    // RGB(100, 100, 100) weighs exactly 100 * 256.
-    EXPECT_FALSE(IsDarkColor(RGB(100, 100, 100), 100));
-    EXPECT_TRUE(IsDarkColor(RGB(100, 100, 100), 101));
-    EXPECT_NEAR(ColorDistance(clWhite, clBlack), 440.85, 0.01);
-    EXPECT_DOUBLE_EQ(ContrastThreshold(10, 220), 10);
-    EXPECT_DOUBLE_EQ(ContrastThreshold(10, 0), 20);
-    EXPECT_DOUBLE_EQ(ContrastThreshold(10, 110), 15);
-}
-
-TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
-{
-    struct Case { const char *what; TColor c, background; int t; TColor want; } cases[] = {
+    // SetContrast moves only what is too close.
+    struct Contrast { const char *what; TColor c, background; int t; TColor want; } contrasts[] = {
         {"far enough stays", clBlack, clWhite, 50, clBlack},
         {"system colour becomes plain", clWindowText, clWhite, 50, clBlack},
         // Black on black lies on no line from black; it turns to the grey 100 units away.
@@ -83,24 +73,18 @@ TEST(TBXUtils, SetContrastMovesOnlyWhatIsTooClose)
         // Measured from white, white itself sits at the origin.
         {"white on light grey", clWhite, RGB(197, 197, 197), 101, clWhite},
     };
-    for (const Case &c : cases) {
+    for (const Contrast &c : contrasts) {
         TColor color = c.c;
         SetContrast(color, c.background, c.t);
         EXPECT_EQ(color, c.want) << c.what;
     }
-}
-
-TEST(TBXUtils, HslRoundTrip)
-{
     float h, s, l;
-    ColorToHSL(RGB(0, 0, 255), h, s, l);
-    EXPECT_NEAR(h, 2.0 / 3, 1e-6);
-    EXPECT_NEAR(s, 1, 1e-6);
-    EXPECT_NEAR(l, 0.5, 1e-6);
-    ColorToHSL(RGB(128, 128, 128), h, s, l);
-    EXPECT_EQ(h, 0);
-    EXPECT_EQ(s, 0);
-    EXPECT_NEAR(l, 128 / 255.0, 1e-6);
+    const struct { TColor c; std::vector<double> hsl; } known[] = {{clBlue, {2.0 / 3, 1, 0.5}},
+                                                                   {clGray, {0, 0, 128 / 255.0}}};
+    for (const auto &k : known) {
+        ColorToHSL(k.c, h, s, l);
+        EXPECT_THAT((std::vector<double>{h, s, l}), testing::Pointwise(testing::DoubleNear(1e-6), k.hsl)) << k.c;
+    }
     for (TColor c : {clRed, clLime, clBlue, clWhite, clBlack, RGB(12, 200, 99), RGB(250, 240, 10), RGB(1, 2, 3),
                      RGB(255, 128, 0)}) {
         ColorToHSL(c, h, s, l);
@@ -108,7 +92,7 @@ TEST(TBXUtils, HslRoundTrip)
     }
 }
 
-TEST(TBXUtils, BlendPixelAndFills)
+TEST(TBXUtils, BlendPixelFillsFramesDitherAndBrushedTexture)
 {
     QImage img = BlankImage(8, 8, clBlack);
     TCanvas canvas(img);
@@ -119,7 +103,6 @@ TEST(TBXUtils, BlendPixelAndFills)
         EXPECT_EQ(PixelAt(img, 0, 0), b.want) << b.alpha;
         FillRectColor(&canvas, Rect(0, 0, 1, 1), clBlack);
     }
-
     FillRectColor(&canvas, Rect(0, 1, 8, 8), clNone);
     TRect r = Rect(0, 1, 8, 8);
     FrameRectColor(&canvas, r, clNone, true);
@@ -128,9 +111,54 @@ TEST(TBXUtils, BlendPixelAndFills)
     PatternFillRect(&canvas, Rect(0, 2, 8, 5), {0xCC, 0x66, 0x33}, clRed);
     ExpectPixels(img, {{0, 2, clRed}, {2, 2, clBlack}, {1, 3, clRed}, {0, 3, clBlack}, {7, 4, clRed},
                        {0, 5, clBlack}}, "a right-pointing double chevron anchored at the rectangle");
+    // Frame3D: light top left, dark bottom right.
+    QImage frame = BlankImage(6, 6);
+    TCanvas frameCanvas(frame);
+    TRect adjusted = Rect(1, 1, 5, 5), other = adjusted;
+    Frame3D(&frameCanvas, adjusted, clWhite, clBlack, true);
+    Frame3D(&frameCanvas, other, clRed, clBlue, false);
+    EXPECT_EQ(std::tuple(adjusted, other), std::tuple(Rect(2, 2, 5, 5), Rect(1, 1, 4, 4)));
+    // Top and left; right and bottom one pixel in; the rest untouched.
+    ExpectPixels(frame, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
+                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
+    // A dithered gradient reaches both ends.
+    const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
+    QImage dither = BlankImage(6, 9);
+    TCanvas ditherCanvas(dither);
+    // A falling channel must land on its end value too.
+    DitherGradientRect(&ditherCanvas, Rect(1, 1, 5, 6), from, true, to);
+    ExpectPixels(dither, {{1, 1, from}, {4, 3, RGB(100, 100, 100)}, {4, 5, to}, {1, 0, clWhite}, {1, 6, clWhite},
+                       {0, 3, clWhite}}, "rows");
+    // One line alone takes the middle; an empty rectangle paints nothing.
+    DitherGradientRect(&ditherCanvas, Rect(1, 7, 5, 8), from, true, to);
+    DitherGradientRect(&ditherCanvas, Rect(1, 8, 5, 8), from, true, to);
+    DitherGradientRect(&ditherCanvas, Rect(5, 8, 5, 9), from, false, to);
+    ExpectPixels(dither, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
+    DitherGradientRect(&ditherCanvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
+    ExpectPixels(dither, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
+    // A brushed texture stays in its rectangle and near its colour.
+    QImage brushed = BlankImage(40, 20);
+    TCanvas brush(brushed);
+    const TColor base = RGB(160, 160, 160);
+    FillBrushedTexture(&brush, Rect(2, 2, 38, 18), 8, base);
+    ExpectPixels(brushed, {{1, 1, clWhite}, {38, 18, clWhite}});
+    bool varies = false;
+    for (int y = 2; y < 18; ++y)
+        for (int x = 2; x < 38; ++x) {
+            const TColor c = PixelAt(brushed, x, y);
+            EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
+            EXPECT_LE(GetRValue(c), 239);
+            varies = varies || c != PixelAt(brushed, 2, 2);
+        }
+    EXPECT_TRUE(varies);
+    // The grain is anchored at the origin: the same spot drawn again in a piece matches.
+    const TColor before = PixelAt(brushed, 20, 10);
+    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, clBlack);
+    FillBrushedTexture(&brush, Rect(15, 5, 25, 15), 8, base);
+    EXPECT_EQ(PixelAt(brushed, 20, 10), before);
 }
 
-TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
+TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixelsShadowAlphaFallsAcross)
 {
     const TColor red = RGB(255, 0, 0);
     struct Row {
@@ -164,51 +192,7 @@ TEST(TBXUtils, ImageEffectsReworkOnlyTheImagesPixels)
     }
     EXPECT_THROW(WithEffect([](TCanvas *c, TImageList *l) { DrawImageMonochrome(c, 2, 2, l, 0, 3); }),
                  EInvalidOperation);
-}
-
-TEST(TBXUtils, DitherGradientReachesBothEnds)
-{
-    const TColor from = RGB(0, 100, 200), to = RGB(200, 100, 0);
-    QImage img = BlankImage(6, 9);
-    TCanvas canvas(img);
-    // A falling channel must land on its end value too.
-    DitherGradientRect(&canvas, Rect(1, 1, 5, 6), from, true, to);
-    ExpectPixels(img, {{1, 1, from}, {4, 3, RGB(100, 100, 100)}, {4, 5, to}, {1, 0, clWhite}, {1, 6, clWhite},
-                       {0, 3, clWhite}}, "rows");
-    // One line alone takes the middle; an empty rectangle paints nothing.
-    DitherGradientRect(&canvas, Rect(1, 7, 5, 8), from, true, to);
-    DitherGradientRect(&canvas, Rect(1, 8, 5, 8), from, true, to);
-    DitherGradientRect(&canvas, Rect(5, 8, 5, 9), from, false, to);
-    ExpectPixels(img, {{2, 7, RGB(100, 100, 100)}, {2, 8, clWhite}, {5, 8, clWhite}}, "one line, then none");
-    DitherGradientRect(&canvas, Rect(0, 0, 6, 1), clBlack, false, clWhite);
-    ExpectPixels(img, {{0, 0, clBlack}, {5, 0, clWhite}}, "columns");
-}
-
-TEST(TBXUtils, BrushedTextureStaysInItsRectangleAndNearItsColour)
-{
-    QImage img = BlankImage(40, 20);
-    TCanvas canvas(img);
-    const TColor base = RGB(160, 160, 160);
-    FillBrushedTexture(&canvas, Rect(2, 2, 38, 18), 8, base);
-    ExpectPixels(img, {{1, 1, clWhite}, {38, 18, clWhite}});
-    bool varies = false;
-    for (int y = 2; y < 18; ++y)
-        for (int x = 2; x < 38; ++x) {
-            const TColor c = PixelAt(img, x, y);
-            EXPECT_LE(std::abs(GetRValue(c) - 160), 8 * 255 / 256 + 1) << x << "," << y;
-            EXPECT_LE(GetRValue(c), 239);
-            varies = varies || c != PixelAt(img, 2, 2);
-        }
-    EXPECT_TRUE(varies);
-    // The grain is anchored at the origin: the same spot drawn again in a piece matches.
-    const TColor before = PixelAt(img, 20, 10);
-    FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, clBlack);
-    FillBrushedTexture(&canvas, Rect(15, 5, 25, 15), 8, base);
-    EXPECT_EQ(PixelAt(img, 20, 10), before);
-}
-
-TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
-{
+    // Shadow alpha falls across the strips and rounds their ends.
     const TRect popup = Rect(10, 10, 50, 40);
     struct Case { int x, y, alpha; } cases[] = {
         {20, 20, 0},                                   // under the popup
@@ -223,11 +207,8 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
         EXPECT_EQ(ShadowAlpha(popup, TRect{}, 4, c.x, c.y), c.alpha) << c.x << "," << c.y;
     EXPECT_EQ(ShadowPieceRects(popup, TRect{}, 4), (std::vector<TRect>{Rect(50, 14, 54, 40), Rect(14, 40, 54, 44)}));
     EXPECT_TRUE(ShadowPieceRects(popup, TRect{}, 0).empty());
-
     const QImage piece = ShadowPieceImage(Rect(50, 14, 54, 40), popup, TRect{}, 4, 61);
-    EXPECT_EQ(piece.pixel(0, 20), 61u << 24);
-    EXPECT_EQ(piece.pixel(1, 20), 45u << 24);
-
+    EXPECT_EQ(std::tuple(piece.pixel(0, 20), piece.pixel(1, 20)), std::tuple(61u << 24, 45u << 24));
     // Cut where the popup touches its item.
     const TRect item = Rect(10, 10, 40, 20), below = Rect(10, 20, 80, 60);
     EXPECT_EQ(ShadowPieceRects(below, item, 4),
@@ -235,34 +216,10 @@ TEST(TBXUtils, ShadowAlphaFallsAcrossAndRoundsItsEnds)
     EXPECT_EQ(ShadowAlpha(below, item, 4, 30, 21), 0);
     EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 18), 255);
     EXPECT_EQ(ShadowAlpha(below, item, 4, 40, 16), 191);
-}
-
-TEST(TBXUtils, PlainShadowsAreWindowsOfHalfTheSize)
-{
-    TShadows plain(Rect(10, 10, 50, 40), TRect{}, 4, true, 61);
-    ASSERT_EQ(plain.Pieces().size(), 2u);
-    EXPECT_EQ(TRect::FromQRect(plain.Pieces()[0]->geometry()), Rect(50, 12, 52, 40));
-    EXPECT_EQ(TRect::FromQRect(plain.Pieces()[1]->geometry()), Rect(12, 40, 52, 42));
+    // Plain shadows are windows of half the size.
+    TShadows plain(popup, TRect{}, 4, true, 61);
     plain.Show(nullptr);
-    EXPECT_TRUE(plain.Pieces()[0]->isVisible());
-    EXPECT_TRUE(plain.Pieces()[0]->testAttribute(Qt::WA_TransparentForMouseEvents));
-
-    // Translucent pieces only exist where something blends them with the screen.
-    TShadows soft(Rect(10, 10, 50, 40), TRect{}, 4, false, 61);
-    EXPECT_EQ(soft.Pieces().empty(), !ShadowBlendingAvailable());
+    ASSERT_EQ(plain.Pieces().size(), 2u);
+    EXPECT_EQ(TRect::FromQRect(plain.Pieces()[1]->geometry()), Rect(12, 40, 52, 42));
 }
 
-TEST(TBXUtils, Frame3DLightTopLeftDarkBottomRight)
-{
-    QImage img = BlankImage(6, 6);
-    TCanvas canvas(img);
-    TRect r = Rect(1, 1, 5, 5);
-    Frame3D(&canvas, r, clWhite, clBlack, true);
-    EXPECT_EQ(r, Rect(2, 2, 5, 5));
-    TRect other = Rect(1, 1, 5, 5);
-    Frame3D(&canvas, other, clRed, clBlue, false);
-    EXPECT_EQ(other, Rect(1, 1, 4, 4));
-    // Top and left; right and bottom one pixel in; the rest untouched.
-    ExpectPixels(img, {{1, 1, clRed}, {3, 1, clRed}, {1, 3, clRed}, {4, 1, clBlue}, {4, 4, clBlue},
-                       {1, 4, clBlue}, {2, 2, clWhite}, {5, 5, clWhite}, {0, 0, clWhite}});
-}

@@ -1,21 +1,13 @@
 #include "TBXTestSupport.h"
-#include "TestSupport.h"
-
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
-
 #include "platform/SysColors.h"
-
-#include <gtest/gtest.h>
 #include <map>
-#include <tuple>
 
 namespace {
 
 // Every font measures 13 pixels high with 1 pixel of external leading, 6 pixels a character.
-class FixedMetrics : public ITextMetrics
-{
-public:
+struct FixedMetrics : ITextMetrics {
     TTextMetric Metrics(const TFont &) override
     {
         return TTextMetric{.tmHeight = 13, .tmAscent = 10, .tmDescent = 3, .tmExternalLeading = 1,
@@ -27,21 +19,16 @@ public:
 struct ThemeCall { QString what; TRect rect; TTBXItemInfo info; QString text = {}; };
 
 // The default theme with its own margins and metrics, recording what the viewers ask it to paint.
-class RecordingTheme : public TTBXDefaultTheme
-{
-public:
+struct RecordingTheme : TTBXDefaultTheme {
     RecordingTheme() : TTBXDefaultTheme(QStringLiteral("Recording")) {}
-
     std::vector<ThemeCall> calls;
     int menuSeparator = 7;
     int toolbarSeparator = 8;
     bool popupsFlush = false;
-
     bool GetBooleanMetric(int index) override
     {
         return index == BMET_POPUP_FLUSH ? popupsFlush : TTBXDefaultTheme::GetBooleanMetric(index);
     }
-
     void GetMargins(int id, TTBXMargins &m) override
     {
         TTBXDefaultTheme::GetMargins(id, m);
@@ -80,18 +67,14 @@ public:
 RecordingTheme *recording = nullptr;
 TTBXTheme *Recording() { return recording; }
 
-class TSubmenuItem : public TTBXItem
-{
-public:
+struct TSubmenuItem : TTBXItem {
     TSubmenuItem(TComponent *owner, bool split) : TTBXItem(owner)
     {
         SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems | (split ? tbis::SplitDropdown : 0));
     }
 };
 
-class ThemedItems : public ::testing::Test
-{
-protected:
+struct ThemedItems : ::testing::Test {
     void SetUp() override
     {
         SetTextMetrics(&metrics);
@@ -115,13 +98,12 @@ protected:
         view.Viewers(index)->CalcSize(canvas, w, h);
         return {w, h};
     }
-
     FixedMetrics metrics;
     std::unique_ptr<RecordingTheme> theme;
     TImageList images{nullptr};
 };
 
-TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
+TEST_F(ThemedItems, SizesComeFromTheThemeAndTheTextSeparatorsHideAndPaint)
 {
     // Menu: text 24 x 13 + leading 1, image column at least 16 high, margins 1 3 2 5; the
     // popup margin is (16 + 7) * max(13 + 1 + 7, 16 + 7) / (16 + 7) = 23.
@@ -179,10 +161,9 @@ TEST_F(ThemedItems, SizesComeFromTheThemeAndTheText)
     TTBXSeparatorItem sep(nullptr);
     sep.SetSize(-7);
     EXPECT_EQ(sep.Size(), -1);
-}
-
-TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
-{
+    // Separator visibility and painting.
+    theme->menuSeparator = 7;
+    theme->toolbarSeparator = 8;
     // Separators at either end or doubled are hidden; a zero-size one takes no room and paints
     // nothing; the rest are painted by the theme across the list.
     for (const bool toolbar : {true, false}) {
@@ -202,19 +183,17 @@ TEST_F(ThemedItems, SeparatorVisibilityAndPainting)
             EXPECT_EQ(view.Find(items[i])->Show, shown[i]) << toolbar << " " << i;
         const TRect zero = view.Find(items[5])->BoundsRect;
         EXPECT_EQ(toolbar ? zero.Width() : zero.Height(), 0) << toolbar;
-
         tv.Paint();
         const auto seps = theme->Of(toolbar ? "vsep" : "hsep");
         ASSERT_EQ(seps.size(), 1u) << toolbar;
         EXPECT_EQ(seps[0].rect.Width(), toolbar ? 8 : view.Find(items[2])->BoundsRect.Width());
         EXPECT_EQ(seps[0].info.ViewType, tv.window->ViewType());
-        EXPECT_TRUE(seps[0].info.Enabled);
         EXPECT_TRUE(theme->Of(toolbar ? "hsep" : "vsep").empty());
         theme->calls.clear();
     }
 }
 
-TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
+TEST_F(ThemedItems, MenuAndSplitItemsPaintThroughTheThemePopupsOverlapFontSettingsApply)
 {
     TThemedView tv(VT_POPUPMENU);
     auto *open = new TTBXItem(nullptr);
@@ -228,49 +207,38 @@ TEST_F(ThemedItems, MenuItemPaintsThroughTheTheme)
     TTBView &view = tv.Open();
     view.Select(view.Find(open), false);
     tv.Paint();
-
     const auto menus = theme->Of("menu");
     ASSERT_EQ(menus.size(), 2u);
     const TTBXItemInfo &hot = (menus[0].info.HoverKind ? menus[0] : menus[1]).info;
     EXPECT_EQ(std::tuple(hot.ViewType, hot.HoverKind, hot.PopupMargin),
               std::tuple(VT_POPUPMENU, HOVER_ENABLED, 23));
     EXPECT_FALSE(hot.ItemOptions & IO_TOOLBAR_STYLE);
-
     // Margins left 1, right 3, top 2, bottom 5; the caption follows the image column and gaps
     // and sits one leading pixel lower.
     const int width = view.Find(open)->BoundsRect.Width();
-    std::vector<ThemeCall> captions = theme->Of("caption");
-    auto caption = [&](const QString &text) {
-        for (const ThemeCall &c : captions)
-            if (c.text == text)
-                return c.rect;
-        ADD_FAILURE() << text.toStdString();
-        return TRect{};
-    };
-    EXPECT_EQ(caption("Open"), (TRect{1 + 3 + 23 + 4, 2 + 1, 1 + 3 + 23 + 4 + 24, 23 - 5}));
-    EXPECT_EQ(caption("Ctrl+O"), (TRect{width - 3 - 16 - 36, 3, width - 3, 18}));
-
+    std::map<QString, TRect> caption;
+    for (const ThemeCall &c : theme->Of("caption"))
+        caption[c.text] = c.rect;
+    EXPECT_EQ(caption["Open"], (TRect{1 + 3 + 23 + 4, 2 + 1, 1 + 3 + 23 + 4 + 24, 23 - 5}));
+    EXPECT_EQ(caption["Ctrl+O"], (TRect{width - 3 - 16 - 36, 3, width - 3, 18}));
     const auto checks = theme->Of("check");
     ASSERT_EQ(checks.size(), 1u);
     EXPECT_TRUE(checks[0].info.ItemOptions & IO_RADIO);
     EXPECT_EQ(checks[0].rect, (TRect{0, 0, 23, 23}));
-}
-
-TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
-{
-    TThemedView tv(VT_NORMALTOOLBAR);
+    // A split item with an open popup pushes only its drop-down part.
+    theme->calls.clear();
+    TThemedView bar(VT_NORMALTOOLBAR);
     auto *split = new TSubmenuItem(nullptr, true);
     split->SetCaption("Open");
     split->SetChecked(true);
-    tv.root->Add(split);
-    TTBView &view = tv.Open();
-    TTBItemViewer *v = view.Viewers(0);
-    view.SetOpenViewer(v, nullptr, nullptr);
-    QImage image(60, 30, QImage::Format_RGB32);
-    TCanvas canvas(image);
-    v->Paint(canvas, TRect{0, 0, 46, 19}, true, true, false);
-    view.SetOpenViewer(nullptr, nullptr, nullptr);
-
+    bar.root->Add(split);
+    TTBView &barView = bar.Open();
+    TTBItemViewer *v = barView.Viewers(0);
+    barView.SetOpenViewer(v, nullptr, nullptr);
+    QImage shot(60, 30, QImage::Format_RGB32);
+    TCanvas shotCanvas(shot);
+    v->Paint(shotCanvas, TRect{0, 0, 46, 19}, true, true, false);
+    barView.SetOpenViewer(nullptr, nullptr, nullptr);
     const auto buttons = theme->Of("button");
     ASSERT_EQ(buttons.size(), 2u);
     // Part, pushed, checked; where.
@@ -280,39 +248,7 @@ TEST_F(ThemedItems, SplitItemWithOpenPopupPushesOnlyItsDropDownPart)
     EXPECT_EQ(state(buttons[1].info), (std::vector<int>{COMBO_DROPDOWN, true, false}));
     EXPECT_TRUE(buttons[1].info.IsPopupParent);
     EXPECT_EQ(buttons[1].rect, (TRect{34, 0, 46, 19}));
-}
-
-TEST(TBXFontSettings, ApplyAndAssign)
-{
-    TFontSettings s;
-    int changes = 0;
-    s.OnChange = [&] { ++changes; };
-    TFont font;
-    font.SetSize(8);
-    font.SetStyle(TFontStyles{TFontStyle::fsItalic});
-    s.Apply(font);
-    EXPECT_EQ(font.Size(), 8);
-    s.SetSize(150);
-    s.SetBold(TTriState::tsTrue);
-    s.SetItalic(TTriState::tsFalse);
-    s.SetColor(clRed);
-    EXPECT_EQ(changes, 4);
-    s.SetSize(150);
-    EXPECT_EQ(changes, 4);
-    s.Apply(font);
-    EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()),
-              std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
-
-    TFontSettings copy;
-    int copyChanges = 0;
-    copy.OnChange = [&] { ++copyChanges; };
-    copy.Assign(s);
-    copy.Assign(s);
-    EXPECT_EQ(std::tuple(copyChanges, copy.Size(), copy.Bold()), std::tuple(1, 150, TTriState::tsTrue));
-}
-
-TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
-{
+    // Popups overlap their parent item when the theme asks.
     struct Case { const char *name; bool flush, submenu, vertical; TRect parent; TPoint at, expected; int animDir; };
     const Case cases[] = {
         {"below", true, false, false, {10, 10, 50, 30}, {10, 30}, {10, 29}, 4},
@@ -334,6 +270,30 @@ TEST_F(ThemedItems, PopupsOverlapTheirParentItemWhenTheThemeAsks)
         EXPECT_EQ(rec.ParentItemRect, c.parent) << c.name;
         EXPECT_EQ(rec.AnimDir, c.animDir) << c.name;
     }
+    // Font settings apply and assign.
+    TFontSettings s;
+    int changes = 0;
+    s.OnChange = [&] { ++changes; };
+    TFont font;
+    font.SetSize(8);
+    font.SetStyle(TFontStyles{TFontStyle::fsItalic});
+    s.Apply(font);
+    EXPECT_EQ(font.Size(), 8);
+    s.SetSize(150);
+    s.SetBold(TTriState::tsTrue);
+    s.SetItalic(TTriState::tsFalse);
+    s.SetColor(clRed);
+    s.SetSize(150);
+    EXPECT_EQ(changes, 4) << "once per real change";
+    s.Apply(font);
+    EXPECT_EQ(std::tuple(font.Size(), font.Style(), font.Color()),
+              std::tuple(12, TFontStyles{TFontStyle::fsBold}, clRed));
+    TFontSettings copy;
+    int copyChanges = 0;
+    copy.OnChange = [&] { ++copyChanges; };
+    copy.Assign(s);
+    copy.Assign(s);
+    EXPECT_EQ(std::tuple(copyChanges, copy.Size(), copy.Bold()), std::tuple(1, 150, TTriState::tsTrue));
 }
 
 } // namespace

@@ -1,14 +1,7 @@
 #include "themes/TBXNexos3Theme.h"
-#include "TestSupport.h"
-#include "ThemePaint.h"
+#include "../themed/TBXTestSupport.h"
 #include "themes/TBXNexos5Theme.h"
 #include "themes/TBXSentimoXTheme.h"
-
-#include "platform/SysColors.h"
-
-#include <gtest/gtest.h>
-
-#include <QImage>
 #include <memory>
 
 namespace {
@@ -23,70 +16,38 @@ std::unique_ptr<TNexosFamilyTheme> Make(const QString &name)
     return theme;
 }
 
-TEST(NexosFamily, SurfacesAndStripes)
+TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
 {
     // Period 0: no stripes.
-    const struct { const char *name; TColor surface; int period; TColor dark, light; } themes[] = {
-        {"Nexos3", 0xF7F7F7, 4, 0xEFEFEF, 0xFFFFFF},
-        {"Nexos5", 0xFFFFFF, 5, 0xF3F3F3, clNone},
-        {"SentimoX", 0xF0F0F0, 0, clNone, clNone},
+    struct Theme { const char *name; TColor surface; int period; TColor dark, light, hotText; bool dotted; };
+    const Theme themes[] = {
+        {"Nexos3", 0xF7F7F7, 4, 0xEFEFEF, 0xFFFFFF, 0xFFFFFF, true},
+        {"Nexos5", 0xFFFFFF, 5, 0xF3F3F3, clNone, 0x000000, true},
+        {"SentimoX", 0xF0F0F0, 0, clNone, clNone, 0x000000, false},
     };
     for (const auto &t : themes) {
         SCOPED_TRACE(t.name);
         auto theme = Make(t.name);
         EXPECT_EQ(theme->GetViewColor(VT_NORMALTOOLBAR), t.surface);
         // A strip of the view painted from its row 6 down: the stripes stay on the view's grid.
-        const TRect view = Rect(0, 0, 8, 20);
         QImage image = Paint(8, 20, [&](TCanvas &c) {
-            theme->PaintBackground(c, TRect{}, view, Rect(0, 6, 8, 20), t.surface, false, VT_NORMALTOOLBAR);
+            theme->PaintBackground(c, {}, Rect(0, 0, 8, 20), Rect(0, 6, 8, 20), t.surface, false, VT_NORMALTOOLBAR);
         });
         EXPECT_EQ(PixelAt(image, 3, 5), 0x00FF00u) << "nothing outside the clip";
         for (int y = 6; y < 20; ++y) {
-            TColor expected = t.surface;
-            if (t.period && y % t.period == 0)
-                expected = t.dark;
-            else if (t.light != clNone && t.period && y % t.period == 2)
-                expected = t.light;
-            EXPECT_EQ(PixelAt(image, 3, y), expected) << "row " << y;
+            const bool dark = t.period && y % t.period == 0, light = t.light != clNone && t.period && y % t.period == 2;
+            EXPECT_EQ(PixelAt(image, 3, y), dark ? t.dark : light ? t.light : t.surface) << "row " << y;
         }
-    }
-}
-
-TEST(NexosFamily, HotMenuItemsAndSeparators)
-{
-    const struct { const char *name; TColor hotText; bool dottedSeparator; } themes[] = {
-        {"Nexos3", 0xFFFFFF, true}, {"Nexos5", 0x000000, true}, {"SentimoX", 0x000000, false}};
-    for (const auto &t : themes) {
-        SCOPED_TRACE(t.name);
-        auto theme = Make(t.name);
-        TTBXItemInfo menu{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
-        EXPECT_EQ(theme->GetItemTextColor(menu), t.hotText);
-        TTBXItemInfo sep{.ViewType = VT_POPUPMENU, .Enabled = true};
+        const TTBXItemInfo hot{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
+        EXPECT_EQ(theme->GetItemTextColor(hot), t.hotText);
+        const TTBXItemInfo sep{.ViewType = VT_POPUPMENU, .Enabled = true};
         QImage line = Paint(20, 8, [&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 20, 8), sep, true, false); });
-        if (t.dottedSeparator) {
-            EXPECT_EQ(PixelAt(line, 0, 4), 0u);
-            EXPECT_EQ(PixelAt(line, 3, 4), 0u);
-            EXPECT_EQ(PixelAt(line, 1, 4), 0x00FF00u) << "a dot every third pixel";
-        } else {
-            EXPECT_EQ(PixelAt(line, 10, 4), 0xC0C0C0u);
-            EXPECT_EQ(PixelAt(line, 10, 5), 0xFFFFFFu) << "etched: white under grey";
-            EXPECT_EQ(PixelAt(line, 1, 4), 0x00FF00u) << "two pixels short of each end";
-        }
+        if (t.dotted)
+            ExpectPixels(line, {{0, 4, 0}, {3, 4, 0}, {1, 4, 0x00FF00}}, "a dot every third pixel");
+        else
+            ExpectPixels(line, {{10, 4, 0xC0C0C0}, {10, 5, 0xFFFFFF}, {1, 4, 0x00FF00}},
+                         "etched, white under grey, two pixels short of each end");
     }
-}
-
-TEST(NexosFamily, ChevronPatternSitsInTheItemWhereverItIs)
-{
-    auto theme = Make("Nexos3");
-    TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
-    QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
-    const TColor ink = theme->GetItemTextColor(info);
-    EXPECT_EQ(PixelAt(image, 2, 24), ink) << "top + 4, not row 4 of the window";
-    EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
-}
-
-TEST(NexosFamily, OnePixelGradientsTakeTheFirstColour)
-{
     const TColor a = 0x0000C8, b = 0xC80000;
     for (auto paint : {&PaintGlassGradient, &PaintOverpaintGradient}) {
         QImage one = Paint(4, 4, [&](TCanvas &c) { paint(c, Rect(1, 1, 3, 2), a, b, true); });
@@ -94,11 +55,16 @@ TEST(NexosFamily, OnePixelGradientsTakeTheFirstColour)
         EXPECT_EQ(PixelAt(one, 1, 2), 0x00FF00u);
         QImage ramp = Paint(4, 10, [&](TCanvas &c) { paint(c, Rect(0, 0, 4, 10), a, b, true); });
         EXPECT_TRUE(PixelAt(ramp, 0, 0) == a || PixelAt(ramp, 0, 0) == b) << "an end colour at the top";
+        // The overpaint ramp ends in its second colour at the near edge.
+        if (paint == &PaintOverpaintGradient)
+            EXPECT_EQ(std::tuple(PixelAt(ramp, 0, 0), PixelAt(ramp, 0, 9)), std::tuple(b, a));
     }
-    // The overpaint ramp ends in its second colour at the near edge.
-    QImage over = Paint(4, 10, [&](TCanvas &c) { PaintOverpaintGradient(c, Rect(0, 0, 4, 10), a, b, true); });
-    EXPECT_EQ(PixelAt(over, 0, 0), b);
-    EXPECT_EQ(PixelAt(over, 0, 9), a);
+    // The chevron pattern sits in the item wherever it is.
+    auto theme = Make("Nexos3");
+    TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
+    QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
+    EXPECT_EQ(PixelAt(image, 2, 24), theme->GetItemTextColor(info)) << "top + 4, not row 4 of the window";
+    EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
 }
 
 } // namespace

@@ -1,84 +1,30 @@
 #include "themes/TBXOffice2003Theme.h"
-#include "TestSupport.h"
-#include "ThemePaint.h"
+#include "../themed/TBXTestSupport.h"
 #include "themes/ThemeShapes.h"
 #include "themes/Themes.h"
 
-#include "platform/SysColors.h"
-
-#include <gtest/gtest.h>
-
-#include <QImage>
-
 namespace {
 
-constexpr TColor RGBc(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
-
 // The theme with a chosen colour scheme; the scheme goes back to detection afterwards.
-class Office2003 : public ::testing::Test
-{
-protected:
+struct Office2003 : ::testing::Test {
     void Use(int scheme)
     {
         SetLunaSchemeOverride(scheme);
         theme.UpdateThemeColors();
     }
     void TearDown() override { SetLunaSchemeOverride(-1); }
-
     TTBXOffice2003Theme theme{"Office2003"};
 };
 
-TEST_F(Office2003, ColourCacheOfEachScheme)
-{
-    using Field = std::function<TColor(const TTBXOffice2003Theme &)>;
-    const struct { int scheme; Field field; TColor expected; } cases[] = {
-        // Mixed from the classic system colours, worked out by hand.
-        {3, [](auto &t) { return t.ToolbarColor; }, RGBc(245, 244, 242)},
-        {3, [](auto &t) { return t.PopupColor; }, RGBc(249, 248, 247)},
-        {3, [](auto &t) { return t.ItemFillColors[4][0]; }, RGBc(182, 189, 210)},
-        {3, [](auto &t) { return t.DockColor; }, RGBc(212, 208, 200)},
-        {1, [](auto &t) { return t.ItemFrame(2); }, RGBc(75, 75, 111)},
-        {2, [](auto &t) { return t.ItemText(5); }, RGBc(141, 141, 141)},
-    };
-    for (const auto &c : cases) {
-        Use(c.scheme);
-        EXPECT_EQ(c.field(theme), c.expected) << "scheme " << c.scheme;
-    }
-    const int fractions[] = {8, 8, 25, 15};
-    for (int scheme = 0; scheme < 4; ++scheme) {
-        Use(scheme);
-        EXPECT_EQ(GradientSplitFraction(), fractions[scheme]);
-    }
-}
-
-TEST_F(Office2003, ItemStatesAndViewColours)
-{
-    const struct { bool enabled, pushed, checked, popupParent; int hover, state; } states[] = {
-        {false, false, false, false, 0, 1}, {false, false, false, false, 1, 5}, {true, true, true, true, 2, 7},
-        {true, true, true, false, 2, 3},    {true, false, true, false, 2, 6},   {true, false, true, false, 0, 2},
-        {true, false, false, false, 2, 4},  {true, false, false, false, 0, 0},
-    };
-    for (const auto &s : states) {
-        TTBXItemInfo info{.Enabled = s.enabled, .Pushed = s.pushed, .HoverKind = s.hover,
-                          .Checked = s.checked, .IsPopupParent = s.popupParent};
-        EXPECT_EQ(ItemStateIndex(info), s.state);
-    }
-    Use(3);
-    EXPECT_EQ(theme.GetViewColor(VT_MENUBAR), theme.DockColor);
-    EXPECT_EQ(theme.GetViewColor(VT_NORMALTOOLBAR), theme.ToolbarColor);
-}
-
-TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
+TEST_F(Office2003, GradientsReachBothEndsOnePixelTakesTheFirstHotCheckedButtonsAndBorders)
 {
     Use(0);
-    const TColor a = RGBc(200, 0, 0), b = RGBc(0, 0, 200);
+    const TColor a = RGB(200, 0, 0), b = RGB(0, 0, 200);
     QImage rows = Paint(4, 10, [&](TCanvas &c) { FillGradientRows(c, Rect(0, 0, 4, 10), a, b); });
-    EXPECT_EQ(PixelAt(rows, 0, 0), a);
-    EXPECT_EQ(PixelAt(rows, 3, 9), b);
+    EXPECT_EQ(std::tuple(PixelAt(rows, 0, 0), PixelAt(rows, 3, 9)), std::tuple(a, b));
     QImage split = Paint(10, 4, [&](TCanvas &c) { FillGradientSplit(c, Rect(0, 0, 10, 4), a, b, true); });
-    EXPECT_EQ(PixelAt(split, 0, 0), a);
-    EXPECT_EQ(PixelAt(split, 9, 3), b);
-    EXPECT_EQ(PixelAt(split, 5, 0), RGBc(160, 0, 40)) << "the bend sits at the scheme's fraction, 8/40";
+    EXPECT_EQ(std::tuple(PixelAt(split, 0, 0), PixelAt(split, 9, 3)), std::tuple(a, b));
+    EXPECT_EQ(PixelAt(split, 5, 0), RGB(160, 0, 40)) << "the bend sits at the scheme's fraction, 8/40";
     using Fill = std::function<void(TCanvas &)>;
     for (const Fill &fill : {Fill([&](TCanvas &c) { FillGradientRows(c, Rect(1, 1, 3, 2), a, b); }),
                              Fill([&](TCanvas &c) { FillGradientSplit(c, Rect(1, 1, 2, 3), a, b, true); }),
@@ -88,25 +34,18 @@ TEST_F(Office2003, GradientsReachBothEndsAndOnePixelRunsTakeTheFirstColour)
         EXPECT_EQ(PixelAt(one, 0, 0), 0x00FF00u) << "nothing outside the rectangle";
         EXPECT_EQ(PixelAt(one, 3, 3), 0x00FF00u);
     }
-}
-
-TEST_F(Office2003, HotCheckedButtonsAndPopupBorders)
-{
+    // Hot and checked buttons, popup borders.
     Use(0);
     TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true,
                       .HoverKind = HOVER_ENABLED};
     QImage hot = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
-    EXPECT_EQ(PixelAt(hot, 0, 0), RGBc(0, 0, 128));
-    EXPECT_EQ(PixelAt(hot, 20, 1), RGBc(255, 244, 204));
-    EXPECT_EQ(PixelAt(hot, 20, 20), RGBc(255, 208, 145));
+    ExpectPixels(hot, {{0, 0, RGB(0, 0, 128)}, {20, 1, RGB(255, 244, 204)}, {20, 20, RGB(255, 208, 145)}}, "hot");
     info.Checked = true;
     QImage hotChecked = Paint(40, 22, [&](TCanvas &c) { theme.PaintButton(c, Rect(0, 0, 40, 22), info); });
-    EXPECT_EQ(PixelAt(hotChecked, 20, 1), RGBc(254, 145, 78)) << "checked and hot takes the pushed ramp";
-
+    EXPECT_EQ(PixelAt(hotChecked, 20, 1), RGB(254, 145, 78)) << "checked and hot takes the pushed ramp";
     TTBXPopupInfo popup{.ViewType = VT_POPUPMENU, .ParentRect = Rect(0, -20, 30, 0), .BorderSize = {1, 2}};
     QImage border = Paint(60, 40, [&](TCanvas &c) { theme.PaintPopupNCArea(c, Rect(0, 0, 60, 40), popup); });
-    EXPECT_EQ(PixelAt(border, 0, 20), theme.PopupFrameColor);
-    EXPECT_EQ(PixelAt(border, 45, 0), theme.PopupFrameColor);
+    ExpectPixels(border, {{0, 20, theme.PopupFrameColor}, {45, 0, theme.PopupFrameColor}}, "frame");
     EXPECT_EQ(PixelAt(border, 10, 0), theme.PopupColor) << "opened where the parent item touches";
     EXPECT_EQ(PixelAt(border, 30, 20), 0x00FF00u) << "the client area is left alone";
 }

@@ -1,10 +1,7 @@
 #include "themes/TBXThemeGradients.h"
-#include "TestSupport.h"
+#include "../themed/TBXTestSupport.h"
 
-#include <QImage>
-#include <gtest/gtest.h>
-
-TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
+TEST(TBXThemeGradients, GradientBandsAndBevelStopsEndRightEmptyAndOnePixelRectanglesStayInside)
 {
     struct Case { const char *what; TColor from, to; bool vertical; TColor first, last; } cases[] = {
         {"rising, rows", clBlack, RGB(200, 100, 40), true, RGB(50, 25, 10), RGB(200, 100, 40)},
@@ -19,9 +16,7 @@ TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
         const TRect r = Rect(1, 1, 5, 5);
         // The bottom (right) colour is given first.
         GradientFillCanvas(&canvas, r, c.to, c.from, c.vertical);
-        EXPECT_EQ(PixelAt(img, 1, 1), c.first) << c.what;
-        EXPECT_EQ(PixelAt(img, 4, 4), c.last) << c.what;
-        EXPECT_EQ(c.vertical ? PixelAt(img, 4, 1) : PixelAt(img, 1, 4), c.first) << c.what;
+        ExpectPixels(img, {{1, 1, c.first}, {4, 4, c.last}, {c.vertical ? 4 : 1, c.vertical ? 1 : 4, c.first}}, c.what);
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
     // Three falling bands: 200 - 200 / 3 truncates to 134.
@@ -29,10 +24,6 @@ TEST(TBXThemeGradients, GradientBandsEndOnTheEndColour)
     TCanvas canvas(img);
     GradientFillRectFallback(&canvas, Rect(0, 0, 3, 3), RGB(200, 100, 40), clBlack, true);
     EXPECT_EQ(PixelAt(img, 0, 0), RGB(134, 67, 27));
-}
-
-TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
-{
     for (bool vertical : {true, false}) {
         QImage img = BlankImage(6, 6);
         TCanvas canvas(img);
@@ -41,8 +32,8 @@ TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
         PaintBevelFace(&canvas, Rect(2, 2, 5, 2), true, vertical);
         PaintBevelFace(&canvas, Rect(2, 2, 2, 5), false, vertical);
         FrameChamferRect(&canvas, Rect(2, 2, 2, 2), 2, 2, clRed, clGreen, clBlue);
+        FrameChamferRect(&canvas, Rect(0, 0, 6, 6), 2, 2, clNone, clNone, clNone);  // no colour, not black
         EXPECT_TRUE(UnchangedOutside(img, TRect{})) << vertical;
-
         // One pixel: the gradient's single band is the end colour, the bevel its first stop.
         GradientFillCanvas(&canvas, Rect(1, 1, 2, 2), clBlack, clRed, vertical);
         EXPECT_EQ(PixelAt(img, 1, 1), clBlack);
@@ -52,13 +43,10 @@ TEST(TBXThemeGradients, EmptyAndOnePixelRectanglesStayInside)
         EXPECT_TRUE(UnchangedOutside(img, Rect(1, 1, 5, 4))) << vertical;
         EXPECT_EQ(PixelAt(img, 2, 2), clWhite);
     }
-}
-
-TEST(TBXThemeGradients, BevelFaceStopsByState)
-{
+    // Bevel face stops by state.
     // The colour of each line of the face, first onwards (0: not checked).
-    struct Case { const char *what; bool active, pushed, vertical; int size; std::vector<TColor> lines; };
-    const Case cases[] = {
+    struct Bevel { const char *what; bool active, pushed, vertical; int size; std::vector<TColor> lines; };
+    const Bevel bevels[] = {
         {"inactive rows", false, false, true, 7,
          {RGB(248, 248, 248), RGB(232, 232, 232), RGB(216, 216, 216), RGB(228, 228, 228), RGB(240, 240, 240),
           RGB(244, 244, 244), RGB(248, 248, 248)}},
@@ -72,47 +60,15 @@ TEST(TBXThemeGradients, BevelFaceStopsByState)
         // Two lines: the second segment would start below the face.
         {"two rows", true, false, true, 2, {RGB(240, 248, 255), RGB(128, 176, 224)}},
     };
-    for (const Case &c : cases) {
+    for (const Bevel &c : bevels) {
         QImage img = BlankImage(9, 9);
         TCanvas canvas(img);
         const TRect r = c.vertical ? Rect(1, 1, 4, 1 + c.size) : Rect(1, 1, 1 + c.size, 4);
         PaintBevelFace(&canvas, r, c.active, c.pushed, c.vertical);
-        for (size_t i = 0; i < c.lines.size(); ++i) {
-            if (c.lines[i] == 0)
-                continue;
-            const int x = c.vertical ? 2 : 1 + int(i), y = c.vertical ? 1 + int(i) : 2;
-            EXPECT_EQ(PixelAt(img, x, y), c.lines[i]) << c.what << " line " << i;
-        }
+        for (int i = 0; i < int(c.lines.size()); ++i)
+            if (c.lines[i] != 0)
+                EXPECT_EQ(PixelAt(img, c.vertical ? 2 : 1 + i, c.vertical ? 1 + i : 2), c.lines[i]) << c.what << i;
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
 }
 
-TEST(TBXThemeGradients, ChamferedOutline)
-{
-    QImage img = BlankImage(10, 8);
-    TCanvas canvas(img);
-    canvas.Pen()->SetColor(clYellow);
-    FrameChamferRect(&canvas, Rect(0, 0, 8, 6), 0, 0, clRed, clNone, clBlue);
-    EXPECT_EQ(PixelAt(img, 0, 0), clRed);
-    EXPECT_EQ(PixelAt(img, 7, 5), clRed);
-    EXPECT_EQ(PixelAt(img, 7, 2), clRed);
-    EXPECT_EQ(PixelAt(img, 3, 3), clWhite);
-    EXPECT_EQ(canvas.Pen()->Color(), clYellow);
-
-    img = BlankImage(10, 8);
-    TCanvas cut(img);
-    FrameChamferRect(&cut, Rect(0, 0, 8, 6), 2, 2, clRed, clGreen, clBlue);
-    struct Case { int x, y; TColor want; } cases[] = {
-        {0, 0, clWhite}, {7, 0, clWhite}, {2, 0, clRed},  {6, 1, clRed},   {0, 2, clRed},
-        {7, 2, clGreen}, {3, 5, clGreen}, {2, 5, clGreen}, {6, 0, clBlue},  {7, 1, clBlue},
-        {1, 0, clBlue},  {0, 1, clBlue},  {8, 0, clWhite}, {3, 3, clWhite},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(PixelAt(img, c.x, c.y), c.want) << c.x << "," << c.y;
-
-    // No colour paints nothing, not black.
-    img = BlankImage(10, 8);
-    TCanvas none(img);
-    FrameChamferRect(&none, Rect(0, 0, 8, 6), 2, 2, clNone, clNone, clNone);
-    EXPECT_TRUE(UnchangedOutside(img, TRect{}));
-}

@@ -1,12 +1,8 @@
 #include "themes/Themes.h"
 #include "themed/TBXThemes.h"
-
 #include "platform/ImgList.h"
 #include "platform/SysColors.h"
-
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 namespace {
 
