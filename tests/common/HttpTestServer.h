@@ -18,11 +18,6 @@ inline bool WaitFor(const std::function<bool()> &done, int timeoutMs = 5000)
     return done();
 }
 
-inline void SettleNetwork()
-{
-    WaitFor([] { return false; }, 300);
-}
-
 class HttpTestServer : public QObject
 {
 public:
@@ -44,7 +39,7 @@ public:
         for (QTcpSocket *socket : findChildren<QTcpSocket *>())
             socket->abort();
         server_.close();
-        SettleNetwork();
+        WaitFor([] { return false; }, 300);
     }
 
     bool Listening() const { return server_.isListening(); }
@@ -70,16 +65,14 @@ private:
         lastPath = request.split(' ').value(1);
         if (silent)
             return;
-        QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: text/plain\r\n"
-                           "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-        socket->write(reply);
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: text/plain\r\n"
+                      "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
     QTcpServer server_;
     QHash<QTcpSocket *, QByteArray> pending_;
 };
-
 
 // A loopback address where nothing listens.
 inline QUrl RefusedUrl()

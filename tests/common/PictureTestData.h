@@ -3,7 +3,9 @@
 // write) and colour checks that tolerate JPEG's losses.
 #include <QByteArray>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 #include <vector>
 
@@ -21,8 +23,9 @@ inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKin
     jpeg_error_mgr error;
     info.err = jpeg_std_error(&error);
     jpeg_create_compress(&info);
-    std::FILE *file = std::tmpfile();
-    jpeg_stdio_dest(&info, file);
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
     info.input_components = kind == JpegKind::Rgb ? 3 : kind == JpegKind::Grey ? 1 : 4;
@@ -40,17 +43,13 @@ inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKin
         for (int c = 0; c < info.num_components; ++c)
             dc.component_index[c] = c;
         script.push_back(dc);
-        for (int c = 0; c < info.num_components; ++c) {
+        for (int c = 0; c < info.num_components; ++c)
             for (int k = 1; k < DCTSIZE2; ++k) {
                 jpeg_scan_info band{};
-                band.comps_in_scan = 1;
-                band.component_index[0] = c;
-                band.Ss = band.Se = k;
+                band.comps_in_scan = 1, band.component_index[0] = c, band.Ss = band.Se = k;
                 script.push_back(band);
             }
-        }
-        info.scan_info = script.data();
-        info.num_scans = int(script.size());
+        info.scan_info = script.data(), info.num_scans = int(script.size());
     }
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> line(size_t(width * info.input_components));
@@ -58,33 +57,20 @@ inline QByteArray EncodeJpeg(const QImage &image, int width, int height, JpegKin
         const int y = int(info.next_scanline);
         for (int x = 0; x < width; ++x) {
             JSAMPLE *p = &line[size_t(x * info.input_components)];
-            if (kind == JpegKind::Rgb) {
-                const QRgb c = image.pixel(x, y);
-                p[0] = JSAMPLE(qRed(c));
-                p[1] = JSAMPLE(qGreen(c));
-                p[2] = JSAMPLE(qBlue(c));
-            } else if (kind == JpegKind::Grey) {
-                p[0] = 128;
-            } else {
-                // Inverted CMYK: 0 is full ink. Full cyan, nothing else.
-                p[0] = 0;
-                p[1] = 255;
-                p[2] = 255;
-                p[3] = 255;
-            }
+            const QRgb c = kind == JpegKind::Rgb ? image.pixel(x, y) : 0;
+            // Inverted CMYK: 0 is full ink. Full cyan, nothing else.
+            const JSAMPLE rgb[] = {JSAMPLE(qRed(c)), JSAMPLE(qGreen(c)), JSAMPLE(qBlue(c))}, grey[] = {128},
+                          cyan[] = {0, 255, 255, 255};
+            const JSAMPLE *from = kind == JpegKind::Rgb ? rgb : kind == JpegKind::Grey ? grey : cyan;
+            std::copy(from, from + info.input_components, p);
         }
         JSAMPROW row = line.data();
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    QByteArray bytes;
-    std::fseek(file, 0, SEEK_END);
-    bytes.resize(std::ftell(file));
-    std::rewind(file);
-    const size_t read = std::fread(bytes.data(), 1, size_t(bytes.size()), file);
-    std::fclose(file);
-    bytes.resize(qsizetype(read));
+    const QByteArray bytes(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    std::free(buffer);
     return bytes;
 }
 
@@ -98,12 +84,5 @@ inline QByteArray TwoColourJpeg(int width, int height)
     return EncodeJpeg(image, width, height, JpegKind::Rgb);
 }
 
-inline bool IsReddish(QRgb c)
-{
-    return qRed(c) > 180 && qGreen(c) < 80 && qBlue(c) < 80;
-}
-
-inline bool IsBluish(QRgb c)
-{
-    return qBlue(c) > 180 && qRed(c) < 80 && qGreen(c) < 80;
-}
+inline bool IsReddish(QRgb c) { return qRed(c) > 180 && qGreen(c) < 80 && qBlue(c) < 80; }
+inline bool IsBluish(QRgb c) { return qBlue(c) > 180 && qRed(c) < 80 && qGreen(c) < 80; }

@@ -1,22 +1,12 @@
 #include "TestSupport.h"
 
-#include "platform/SysColors.h"
-
 #include "platform/AppPaths.h"
+#include "platform/SysColors.h"
 
 #include <QDir>
 #include <QFile>
 #include <QUuid>
 #include <algorithm>
-#include <csignal>
-#include <sys/resource.h>
-
-void ScriptedDialogs::Reset()
-{
-    questions_.clear();
-    messageAnswers_.clear();
-    textAnswers_.clear();
-}
 
 QStringList ScriptedDialogs::Texts() const
 {
@@ -42,8 +32,9 @@ MsgResult ScriptedDialogs::MessageBox(QWidget *, const QString &text, const QStr
     }
 }
 
-std::optional<QString> ScriptedDialogs::NextText()
+std::optional<QString> ScriptedDialogs::NextText(const char *kind, const QString &text, const QString &caption)
 {
+    questions_.push_back({QString::fromLatin1(kind), text, caption});
     if (textAnswers_.empty())
         return std::nullopt;
     const std::optional<QString> answer = textAnswers_.front();
@@ -51,32 +42,12 @@ std::optional<QString> ScriptedDialogs::NextText()
     return answer;
 }
 
-QString ScriptedDialogs::OpenFileName(QWidget *, const QString &caption, const QString &, const QString &)
-{
-    questions_.push_back({QStringLiteral("open"), QString(), caption});
-    return NextText().value_or(QString());
-}
-
-QString ScriptedDialogs::SaveFileName(QWidget *, const QString &caption, const QString &, const QString &)
-{
-    questions_.push_back({QStringLiteral("save"), QString(), caption});
-    return NextText().value_or(QString());
-}
-
-QString ScriptedDialogs::FolderName(QWidget *, const QString &caption, const QString &)
-{
-    questions_.push_back({QStringLiteral("folder"), QString(), caption});
-    return NextText().value_or(QString());
-}
-
 bool ScriptedDialogs::InputBox(QWidget *, const QString &caption, const QString &prompt, QString &value)
 {
-    questions_.push_back({QStringLiteral("input"), prompt, caption});
-    const std::optional<QString> answer = NextText();
-    if (!answer)
-        return false;
-    value = *answer;
-    return true;
+    const std::optional<QString> answer = NextText("input", prompt, caption);
+    if (answer)
+        value = *answer;
+    return answer.has_value();
 }
 
 QString MakeTempDir(const QString &name)
@@ -94,27 +65,19 @@ QString TestDataPath(const QString &relative)
 
 FileSizeLimit::FileSizeLimit(long long bytes)
 {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    savedCur_ = (long long)limit.rlim_cur;
-    savedMax_ = (long long)limit.rlim_max;
-    using Action = struct sigaction;
-    auto *saved = new Action();
-    Action ignore{};
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    struct sigaction ignore{};
     ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, saved);
-    savedAction_ = saved;
+    ::sigaction(SIGXFSZ, &ignore, &savedAction_);
+    rlimit limit = saved_;
     limit.rlim_cur = rlim_t(bytes);
     ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 FileSizeLimit::~FileSizeLimit()
 {
-    rlimit limit{rlim_t(savedCur_), rlim_t(savedMax_)};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    auto *saved = static_cast<struct sigaction *>(savedAction_);
-    ::sigaction(SIGXFSZ, saved, nullptr);
-    delete saved;
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::sigaction(SIGXFSZ, &savedAction_, nullptr);
 }
 
 void DamageDatabasePages(const QString &path)

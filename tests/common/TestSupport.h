@@ -7,8 +7,10 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <csignal>
 #include <deque>
 #include <optional>
+#include <sys/resource.h>
 #include <vector>
 
 // The dialog responder every test runs with: each question is recorded, and answered from a
@@ -27,7 +29,7 @@ public:
     void AnswerMessage(MsgResult result) { messageAnswers_.push_back(result); }
     void AnswerText(const QString &text) { textAnswers_.push_back(text); }  // files, folders, input
     void AnswerCancel() { textAnswers_.push_back(std::nullopt); }
-    void Reset();
+    void Reset() { questions_.clear(), messageAnswers_.clear(), textAnswers_.clear(); }
 
     const std::vector<Question> &Questions() const { return questions_; }
     const Question *Last() const { return questions_.empty() ? nullptr : &questions_.back(); }
@@ -35,13 +37,21 @@ public:
 
     MsgResult MessageBox(QWidget *parent, const QString &text, const QString &caption, MsgIcon icon,
                          MsgButtons buttons) override;
-    QString OpenFileName(QWidget *, const QString &caption, const QString &, const QString &) override;
-    QString SaveFileName(QWidget *, const QString &caption, const QString &, const QString &) override;
-    QString FolderName(QWidget *, const QString &caption, const QString &) override;
+    QString OpenFileName(QWidget *, const QString &c, const QString &, const QString &) override
+    {
+        return Path("open", c);
+    }
+    QString SaveFileName(QWidget *, const QString &c, const QString &, const QString &) override
+    {
+        return Path("save", c);
+    }
+    QString FolderName(QWidget *, const QString &c, const QString &) override { return Path("folder", c); }
     bool InputBox(QWidget *, const QString &caption, const QString &prompt, QString &value) override;
 
 private:
-    std::optional<QString> NextText();
+    // Records the question and takes the next scripted text answer, if any.
+    std::optional<QString> NextText(const char *kind, const QString &text, const QString &caption);
+    QString Path(const char *kind, const QString &caption) { return NextText(kind, {}, caption).value_or(""); }
 
     std::vector<Question> questions_;
     std::deque<MsgResult> messageAnswers_;
@@ -60,11 +70,7 @@ class RecordingShell final : public IShell
 public:
     QStringList opened;
     bool result = true;
-    bool Open(const QString &target) override
-    {
-        opened << target;
-        return result;
-    }
+    bool Open(const QString &target) override { return opened << target, result; }
 };
 
 // Records what would have ended the machine or the session; nothing reaches the real system.
@@ -72,11 +78,7 @@ class RecordingPower final : public ISystemPower
 {
 public:
     std::vector<TPowerAction> actions;
-    bool Exit(TPowerAction action) override
-    {
-        actions.push_back(action);
-        return true;
-    }
+    bool Exit(TPowerAction action) override { return actions.push_back(action), true; }
 };
 
 // The responders the test main installed; reset between tests by the test main.
@@ -103,9 +105,8 @@ public:
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
 private:
-    long long savedCur_ = 0;
-    long long savedMax_ = 0;
-    void *savedAction_ = nullptr;
+    rlimit saved_{};
+    struct sigaction savedAction_{};
 };
 
 // Overwrites the headers of the last pages of a database file with garbage, as flipped bytes on a

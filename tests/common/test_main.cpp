@@ -29,14 +29,9 @@ class ResetResponders : public ::testing::EmptyTestEventListener
 {
     void OnTestStart(const ::testing::TestInfo &) override
     {
-        dialogs.Reset();
-        shell.opened.clear();
+        dialogs.Reset(), shell.opened.clear(), power.actions.clear();
         shell.result = true;
-        SetDialogs(&dialogs);
-        SetShell(&shell);
-        SetClock(nullptr);
-        power.actions.clear();
-        SetSystemPower(&power);
+        SetDialogs(&dialogs), SetShell(&shell), SetClock(nullptr), SetSystemPower(&power);
     }
 };
 
@@ -65,8 +60,6 @@ int main(int argc, char **argv)
 
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResetResponders);
-    SetDialogs(&dialogs);
-    SetShell(&shell);
-    SetSystemPower(&power);
+    SetDialogs(&dialogs), SetShell(&shell), SetSystemPower(&power);
     return RUN_ALL_TESTS();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A desktop of its own for an accessibility check: an X server, a private session bus and the
 // accessibility bus it starts on demand, so that runs side by side never meet. A program is
-// started on it with Environment(), a python3-pyatspi client with ClientEnvironment().
+// started on it with Environment(), a python3-pyatspi client with RunClient().
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -15,10 +15,7 @@
 // A process of the test, ended by its own id when the test ends, and by the system should the
 // test die first.
 struct TChild {
-    TChild()
-    {
-        Process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    }
+    TChild() { Process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); }); }
     QProcess Process;
     ~TChild()
     {
@@ -26,10 +23,8 @@ struct TChild {
             return;
         // Asked first, so that the X server removes its lock and socket.
         Process.terminate();
-        if (!Process.waitForFinished(5000)) {
-            Process.kill();
-            Process.waitForFinished(5000);
-        }
+        if (!Process.waitForFinished(5000))
+            Process.kill(), Process.waitForFinished(5000);
     }
     // Reads standard output until a line holds Text; false after the time is up.
     bool WaitForLine(const QString &Text, QString &Output, int Ms = 20000)
@@ -98,20 +93,15 @@ public:
         return env;
     }
 
-    // The program finds the accessibility bus through the session bus; the client is handed
-    // its address, which Qt would miss.
-    QProcessEnvironment ClientEnvironment() const
-    {
-        QProcessEnvironment env = Environment();
-        env.insert(QStringLiteral("AT_SPI_BUS_ADDRESS"), a11yAddress_);
-        return env;
-    }
-
-    // Runs tests/common/x11/atspi_client.py with `arguments`; its exit code and output.
+    // Runs tests/common/x11/atspi_client.py with `arguments`; its exit code and output. The
+    // program finds the accessibility bus through the session bus; the client is handed its
+    // address, which Qt would miss.
     int RunClient(const QStringList &arguments, QString &output) const
     {
         TChild client;
-        client.Process.setProcessEnvironment(ClientEnvironment());
+        QProcessEnvironment env = Environment();
+        env.insert(QStringLiteral("AT_SPI_BUS_ADDRESS"), a11yAddress_);
+        client.Process.setProcessEnvironment(env);
         client.Process.setProcessChannelMode(QProcess::MergedChannels);
         client.Process.start(QStringLiteral("/usr/bin/python3"),
                              QStringList{QStringLiteral(ORV_TEST_SOURCE_DIR "/common/x11/atspi_client.py")} + arguments);

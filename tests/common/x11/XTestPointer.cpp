@@ -5,46 +5,36 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+namespace {
+Display *Dpy(void *display) { return static_cast<Display *>(display); }
+} // namespace
+
 XTestPointer::XTestPointer() : display_(XOpenDisplay(nullptr)) {}
 
 XTestPointer::~XTestPointer()
 {
     if (display_)
-        XCloseDisplay(static_cast<Display *>(display_));
+        XCloseDisplay(Dpy(display_));
 }
 
 void XTestPointer::MoveTo(int x, int y)
 {
-    auto *dpy = static_cast<Display *>(display_);
-    XTestFakeMotionEvent(dpy, -1, x, y, CurrentTime);
-    XSync(dpy, False);
+    XTestFakeMotionEvent(Dpy(display_), -1, x, y, CurrentTime);
+    XSync(Dpy(display_), False);
 }
 
-void XTestPointer::Click()
+void XTestPointer::Button(bool press, bool release)
 {
-    auto *dpy = static_cast<Display *>(display_);
-    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
-    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
-    XSync(dpy, False);
-}
-
-void XTestPointer::Press()
-{
-    auto *dpy = static_cast<Display *>(display_);
-    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
-    XSync(dpy, False);
-}
-
-void XTestPointer::Release()
-{
-    auto *dpy = static_cast<Display *>(display_);
-    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
-    XSync(dpy, False);
+    if (press)
+        XTestFakeButtonEvent(Dpy(display_), 1, True, CurrentTime);
+    if (release)
+        XTestFakeButtonEvent(Dpy(display_), 1, False, CurrentTime);
+    XSync(Dpy(display_), False);
 }
 
 void XTestPointer::Keys(std::initializer_list<const char *> keysyms)
 {
-    auto *dpy = static_cast<Display *>(display_);
+    Display *dpy = Dpy(display_);
     for (const char *name : keysyms)
         XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(name)), True, CurrentTime);
     for (auto it = std::rbegin(keysyms); it != std::rend(keysyms); ++it)

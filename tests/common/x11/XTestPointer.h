@@ -12,15 +12,15 @@ public:
 
     bool Valid() const { return display_ != nullptr; }
     void MoveTo(int x, int y);
-    // Press and release of the left button where the pointer is.
-    void Click();
-    // The left button alone, for a drag.
-    void Press();
-    void Release();
+    // Press and release of the left button where the pointer is; the button alone, for a drag.
+    void Click() { Button(true, true); }
+    void Press() { Button(true, false); }
+    void Release() { Button(false, true); }
     // Presses the keys in order and releases them in reverse, e.g. {"Control_L", "s"}; the
     // names are X key symbol names.
     void Keys(std::initializer_list<const char *> keysyms);
 
 private:
+    void Button(bool press, bool release);
     void *display_;
 };

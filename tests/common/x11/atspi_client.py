@@ -24,23 +24,19 @@ def wait_for(what, probe, seconds=30):
     sys.exit(1)
 
 
+def children(node):
+    return [node.getChildAtIndex(i) for i in range(node.childCount)]
+
+
 def find_app(name):
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.name == name:
-            return app
-    return None
+    return next((app for app in children(pyatspi.Registry.getDesktop(0)) if app is not None and app.name == name),
+                None)
 
 
 def find_role(node, role):
     if node.getRoleName() == role:
         return node
-    for i in range(node.childCount):
-        found = find_role(node.getChildAtIndex(i), role)
-        if found:
-            return found
-    return None
+    return next((found for child in children(node) for found in [find_role(child, role)] if found), None)
 
 
 def describe(node, indent=""):
@@ -61,10 +57,6 @@ def describe(node, indent=""):
     print(indent + " ".join(words))
 
 
-def children(node):
-    return [node.getChildAtIndex(i) for i in range(node.childCount)]
-
-
 def main():
     name = sys.argv[1]
     run_first = "--run-first" in sys.argv[2:]
@@ -83,10 +75,7 @@ def main():
     describe(popup, "  ")
     for child in children(popup):
         describe(child, "    ")
-    if run_first:
-        children(popup)[0].queryAction().doAction(0)
-    else:
-        menu_item.queryAction().doAction(0)
+    (children(popup)[0] if run_first else menu_item).queryAction().doAction(0)
     wait_for("the menu to close", lambda: menu_item.childCount == 0)
     print("closed")
 

@@ -17,10 +17,7 @@ TEST(HotKeys, SettingsTextToKey)
     };
     for (const Case &c : cases) {
         const std::optional<THotKey> key = ParseHotKeyText(QString::fromUtf8(c.text));
-        ASSERT_EQ(key.has_value(), c.registers) << c.text;
-        if (key) {
-            EXPECT_EQ(key->Modifiers, c.modifiers) << c.text;
-            EXPECT_EQ(key->Key, c.key) << c.text;
-        }
+        EXPECT_EQ(key.has_value(), c.registers) << c.text;
+        EXPECT_TRUE(!key || (key->Modifiers == c.modifiers && key->Key == c.key)) << c.text;
     }
 }

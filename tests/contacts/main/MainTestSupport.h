@@ -30,8 +30,7 @@ inline void ResetAppData()
 {
     QDir(AppDir() + "data").removeRecursively();
     QDir().mkpath(AppDir() + "data");
-    QFile::remove(ConfigIniPath());
-    QFile::remove(TRegistry::StorePath());
+    QFile::remove(ConfigIniPath()), QFile::remove(TRegistry::StorePath());
 }
 
 // A new account file from the template, holding the named contacts.
@@ -65,15 +64,8 @@ class RecordingHotKeys final : public IGlobalHotKeys
 {
 public:
     explicit RecordingHotKeys(std::map<int, THotKey> *registered) : registered_(registered) {}
-    bool Register(int id, const THotKey &key) override
-    {
-        if (refuse)
-            return false;
-        (*registered_)[id] = key;
-        return true;
-    }
+    bool Register(int id, const THotKey &key) override { return (*registered_)[id] = key, true; }
     void Unregister(int id) override { registered_->erase(id); }
-    bool refuse = false;
 
 private:
     std::map<int, THotKey> *registered_;  // outlives the service, so tests can look after close
@@ -107,11 +99,10 @@ public:
     explicit FakeBrowserPage(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("fuserfrm")); }
     QWidget *PageWidget() override { return this; }
     void LoadGroupTree() override { ++treeLoads; }
-    int ViewStyle() const override { return viewStyle; }
+    int ViewStyle() const override { return 3; }
     QList<int> ColumnWidths() const override { return widths; }
 
     int treeLoads = 0;
-    int viewStyle = 3;
     QList<int> widths;
 };
 
@@ -136,11 +127,7 @@ struct BlankPages {
         BrowserPageFactory = [](QWidget *parent) { return new BlankPage(parent); };
         CalendarPageFactory = [](QWidget *parent) { return new BlankPage(parent); };
     }
-    ~BlankPages()
-    {
-        BrowserPageFactory = nullptr;
-        CalendarPageFactory = nullptr;
-    }
+    ~BlankPages() { BrowserPageFactory = nullptr, CalendarPageFactory = nullptr; }
 };
 
 // Answers modal windows of kind W in the order they are shown, one step per showing. One shown
@@ -168,14 +155,11 @@ protected:
         if (!window || !window->testAttribute(Qt::WA_ShowModal))
             return false;
         shown_ << window->objectName();
-        Step step;
-        if (!steps_.empty()) {
-            step = std::move(steps_.front());
-            steps_.pop_front();
-        } else {
+        Step step = [](W *w) { Dismiss(w); };
+        if (steps_.empty())
             ++unexpected_;
-            step = [](W *w) { Dismiss(w); };
-        }
+        else
+            step = std::move(steps_.front()), steps_.pop_front();
         QTimer::singleShot(0, window, [window, step] { step(window); });
         return false;
     }
@@ -201,15 +185,13 @@ protected:
     {
         BrowserPageFactory = [this](QWidget *parent) { return browser = new FakeBrowserPage(parent); };
         main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
-        form1 = std::make_unique<TForm1>();
-        Form1 = form1.get();
+        Form1 = (form1 = std::make_unique<TForm1>()).get();
         customerData = std::make_unique<TCustomerData>();
     }
     void TearDown() override
     {
         main.reset(), form1.reset(), customerData.reset();
-        Form1 = nullptr;
-        BrowserPageFactory = nullptr;
+        Form1 = nullptr, BrowserPageFactory = nullptr;
         CurrentAccount().Forget();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
