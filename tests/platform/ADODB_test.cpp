@@ -1,5 +1,4 @@
 #include "FileTestSupport.h"
-#include "DbTestSupport.h"
 #include "TestSupport.h"
 #include "platform/ADODB.h"
 
@@ -42,9 +41,7 @@ protected:
     void Open(const QString &sql, const QVariantList &params = {}) { Open(query, sql, params); }
 };
 
-// ---- connection -----------------------------------------------------------------------------
-
-TEST_F(ADODBTest, ClosingOrDestroyingTheConnectionClosesItsQueries)
+TEST_F(ADODBTest, ClosingDestroyingOrTakingOverTheConnectionClosesItsQueries)
 {
     Open("SELECT * FROM usermsg");
     connection.Close();
@@ -64,13 +61,9 @@ TEST_F(ADODBTest, ClosingOrDestroyingTheConnectionClosesItsQueries)
     EXPECT_EQ(orphan.Connection(), nullptr);
     EXPECT_FALSE(orphan.Active());
     EXPECT_THROW(orphan.Open(), EDatabaseError);
-}
-
-TEST_F(ADODBTest, TakeOverMovesTheOpenFileAndLeavesTheOtherClosed)
-{
+    // Taking over moves the open file and leaves the other connection closed.
     TADOConnection shared;
     TADOQuery onShared(&shared);
-    Open("SELECT * FROM usermsg");
     const QString file = connection.FileName();
     shared.TakeOver(connection);
     EXPECT_FALSE(connection.Connected());
@@ -82,8 +75,6 @@ TEST_F(ADODBTest, TakeOverMovesTheOpenFileAndLeavesTheOtherClosed)
     shared.TakeOver(shared);
     EXPECT_TRUE(shared.Connected());
 }
-
-// ---- reading --------------------------------------------------------------------------------
 
 TEST_F(ADODBTest, CursorWalksEveryRecordOnce)
 {
@@ -193,9 +184,7 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
             Exec("INSERT INTO dbsxfile (rcid, filename) VALUES (?, ?)", row);
         transaction.Commit();
     }
-    QByteArray big(600 * 1024, '\0');
-    for (qsizetype i = 0; i < big.size(); ++i)
-        big[i] = char(i * 7);
+    const QByteArray big = QByteArray("\x00\x07\x80\xff\x10", 5).repeated(120 * 1024);
     Exec("UPDATE dbsxfile SET fileblob = ? WHERE rcid = 10", {big});
     Exec("UPDATE dbsxfile SET fileblob = x'' WHERE rcid = 11");
 
@@ -225,9 +214,7 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
     EXPECT_EQ(query.Fields(1).AsString(), rows[10][1].toString());
 }
 
-// ---- writing back ---------------------------------------------------------------------------
-
-TEST_F(ADODBTest, AppendOrEditOnEmptyPostsANewRecordAndReadsBackCounterAndDefaults)
+TEST_F(ADODBTest, AppendEditAndDeleteChangeOnlyTheCurrentRowAndReadBackCounterAndDefaults)
 {
     Open("SELECT * FROM usertable WHERE id = -1");
     query.Append();
@@ -250,10 +237,7 @@ TEST_F(ADODBTest, AppendOrEditOnEmptyPostsANewRecordAndReadsBackCounterAndDefaul
     query.FieldByName("username").SetAsString("owner");
     query.Post();
     EXPECT_EQ(Count("SELECT count(*) FROM usermsg WHERE username = 'owner' AND password IS NULL"), 1);
-}
-
-TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
-{
+    // Edit, Post and Delete change only the current row.
     Exec("INSERT INTO userinfo (uname, nodetype) VALUES ('a', 2), ('b', 2), ('c', 2)");
     Open("SELECT keyid, uname FROM userinfo ORDER BY uname");
     query.Next();
@@ -277,6 +261,19 @@ TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
     query.FieldByName("uname").SetAsString("y");
     query.Close();
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname IN ('x', 'y')"), 0);
+    // Deleting every record in a loop, the last one first.
+    Exec("INSERT INTO useraction (useruid, titlemsg) VALUES (9, '0'), (9, '1'), (9, '2'), (9, '3'), (8, 'other')");
+    Open("SELECT id, titlemsg FROM useraction WHERE useruid = 9 ORDER BY id");
+    query.Last();
+    query.Delete();
+    EXPECT_TRUE(query.Eof());
+    EXPECT_EQ(query.Fields(1).AsString(), "2");
+    query.First();
+    while (!query.Eof())
+        query.Delete();
+    EXPECT_TRUE(query.IsEmpty());
+    EXPECT_THROW(query.Delete(), EDatabaseError);
+    EXPECT_EQ(Count("SELECT count(*) FROM useraction"), 1);
 }
 
 TEST_F(ADODBTest, RowWithoutCounterIsFoundByItsExactValues)
@@ -300,7 +297,7 @@ TEST_F(ADODBTest, RowWithoutCounterIsFoundByItsExactValues)
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace"), 2);
 }
 
-TEST_F(ADODBTest, ChangeToARowThatChangedMeanwhileIsRefused)
+TEST_F(ADODBTest, ChangesToRowsThatChangedMeanwhileOrAreReadOnlyAreRefused)
 {
     Exec("INSERT INTO userplaces (placename) VALUES ('old')");
     Open("SELECT placename FROM userplaces");
@@ -321,26 +318,7 @@ TEST_F(ADODBTest, ChangeToARowThatChangedMeanwhileIsRefused)
     query.Fields(1).SetAsString("v");
     EXPECT_THROW(query.Post(), EDatabaseError);
     EXPECT_EQ(Count("SELECT count(*) FROM usermsg"), 0);
-}
-
-TEST_F(ADODBTest, DeletingEveryRecordInALoop)
-{
-    Exec("INSERT INTO useraction (useruid, titlemsg) VALUES (9, '0'), (9, '1'), (9, '2'), (9, '3'), (8, 'other')");
-    Open("SELECT id, titlemsg FROM useraction WHERE useruid = 9 ORDER BY id");
-    query.Last();
-    query.Delete();
-    EXPECT_TRUE(query.Eof());
-    EXPECT_EQ(query.Fields(1).AsString(), "2");
-    query.First();
-    while (!query.Eof())
-        query.Delete();
-    EXPECT_TRUE(query.IsEmpty());
-    EXPECT_THROW(query.Delete(), EDatabaseError);
-    EXPECT_EQ(Count("SELECT count(*) FROM useraction"), 1);
-}
-
-TEST_F(ADODBTest, ReadOnlyResultsCannotBeWritten)
-{
+    // Results that are no single table's rows, and computed fields, cannot be written.
     Exec("INSERT INTO userinfo (keyid, uname) VALUES (1, 'a')");
     Exec("INSERT INTO userlinkplace (keyid, placename) VALUES (1, 'tag')");
     Open("SELECT u.uname, l.placename FROM userinfo u, userlinkplace l WHERE u.keyid = l.keyid");
@@ -356,8 +334,6 @@ TEST_F(ADODBTest, ReadOnlyResultsCannotBeWritten)
     // Outside Edit/Append nothing may be set.
     EXPECT_THROW(query.FieldByName("keyid").SetAsInteger(5), EDatabaseError);
 }
-
-// ---- crash safety ---------------------------------------------------------------------------
 
 constexpr const char *kCrashEnv = "ORV_CRASH_ACCOUNT";
 
@@ -428,11 +404,6 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
             insert.Exec();
         }
     };
-    const auto write = [](const QString &p, const QByteArray &bytes) {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    };
     const auto database = [](const char *sql) {
         return [sql](const QString &p) { SQLite::Database(p, SQLite::OpenReadWrite | SQLite::OpenCreate).Exec(sql); };
     };
@@ -440,8 +411,8 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
         {"account", account, TAccountFileState::Good},
         {"nothing", [](const QString &) {}, TAccountFileState::Missing},
         {"a folder", [](const QString &p) { ASSERT_TRUE(QDir().mkpath(p)); }, TAccountFileState::Missing},
-        {"text", [&](const QString &p) { write(p, QByteArray(5000, 'x')); }, TAccountFileState::Foreign},
-        {"empty file", [&](const QString &p) { write(p, {}); }, TAccountFileState::Foreign},
+        {"text", [](const QString &p) { WriteAll(p, QByteArray(5000, 'x')); }, TAccountFileState::Foreign},
+        {"empty file", [](const QString &p) { WriteAll(p, {}); }, TAccountFileState::Foreign},
         {"database without the account tables", database("CREATE TABLE userinfo (keyid)"), TAccountFileState::Foreign},
         {"bare userinfo and usermsg",
          database("CREATE TABLE userinfo (keyid INTEGER PRIMARY KEY, uname TEXT);"

@@ -1,5 +1,4 @@
 #include "FileTestSupport.h"
-#include "DbTestSupport.h"
 #include "TestSupport.h"
 #include "platform/DbFiles.h"
 
@@ -16,25 +15,12 @@ struct HookGuard {
     ~HookGuard() { SetReplaceFileHook({}); }
 };
 
-TEST(DbFiles, BackupOfLiveDatabaseIsAConsistentCopy)
+TEST(DbFiles, BackupIsAConsistentCopyAndAnInterruptedOneLeavesTheTargetAndNoLeftovers)
 {
     const QString dir = MakeTempDir("dbfiles-backup");
     CreateAccountFile(dir + "/live.txl");
     SQLite::Database db(dir + "/live.txl", SQLite::OpenReadWrite);
     db.Exec("INSERT INTO userinfo (uname, nodetype) VALUES ('李四', 2)");
-    ASSERT_TRUE(QDir().mkpath(dir + "/backup"));
-    WriteAll(dir + "/backup/copy.txl", "an older copy");
-    ASSERT_TRUE(BackupDatabase(db, dir + "/backup/copy.txl"));
-    SQLite::Database copy(dir + "/backup/copy.txl", SQLite::OpenReadOnly);
-    EXPECT_EQ(CountRows(copy, "SELECT count(*) FROM userinfo WHERE uname = '李四'"), 1);
-    EXPECT_EQ(QDir(dir + "/backup").entryList(QDir::Files), QStringList({"copy.txl"}));
-}
-
-TEST(DbFiles, InterruptedBackupLeavesTheTargetAndNoLeftovers)
-{
-    const QString dir = MakeTempDir("dbfiles-backup-fail");
-    CreateAccountFile(dir + "/live.txl");
-    SQLite::Database db(dir + "/live.txl", SQLite::OpenReadWrite);
     const QString target = dir + "/copy.txl";
     WriteAll(target, "previous backup");
     const auto unchanged = [&] {
@@ -58,6 +44,11 @@ TEST(DbFiles, InterruptedBackupLeavesTheTargetAndNoLeftovers)
     }
     EXPECT_FALSE(BackupDatabase(db, dir + "/missing/copy.txl"));
     unchanged();
+
+    ASSERT_TRUE(BackupDatabase(db, target));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"copy.txl", "live.txl"}));
+    SQLite::Database copy(target, SQLite::OpenReadOnly);
+    EXPECT_EQ(CountRows(copy, "SELECT count(*) FROM userinfo WHERE uname = '李四'"), 1);
 }
 
 TEST(DbFiles, ReplacementLandsOnTheRealFileWithItsPermissions)
