@@ -13,22 +13,6 @@ TEST(Types, MulDivRoundsHalfAwayFromZeroAndGuardsZero)
         EXPECT_EQ(MulDiv(c.n, c.num, c.den), c.expected) << c.n << "*" << c.num << "/" << c.den;
 }
 
-TEST(Types, RectEdgesAreExclusive)
-{
-    const TRect r = Rect(2, 3, 12, 8);
-    EXPECT_EQ(r.Width(), 10);
-    EXPECT_EQ(r.Height(), 5);
-    EXPECT_TRUE(r.Contains({2, 3}));
-    EXPECT_FALSE(r.Contains({12, 3}));
-    EXPECT_FALSE(r.Contains({2, 8}));
-    EXPECT_EQ(TRect::FromQRect(r.ToQRect()), r);
-    TRect out;
-    EXPECT_FALSE(IntersectRect(out, Rect(0, 0, 5, 5), Rect(5, 0, 9, 5)));
-    EXPECT_TRUE(out.IsEmpty());
-    EXPECT_TRUE(IntersectRect(out, Rect(0, 0, 5, 5), Rect(4, 1, 9, 3)));
-    EXPECT_EQ(out, Rect(4, 1, 5, 3));
-}
-
 TEST(Types, DateTimeCountsDaysFromTheClassLibraryEpoch)
 {
     EXPECT_EQ(DateFromQt(QDate(1899, 12, 30)), 0.0);
