@@ -54,8 +54,7 @@ TEST(DbFiles, BackupIsAConsistentCopyAndAnInterruptedOneLeavesTheTargetAndNoLeft
 TEST(DbFiles, ReplacementLandsOnTheRealFileWithItsPermissions)
 {
     const QString dir = MakeTempDir("dbfiles-link");
-    ASSERT_TRUE(QDir().mkpath(dir + "/real"));
-    ASSERT_TRUE(QDir().mkpath(dir + "/links"));
+    ASSERT_TRUE(QDir(dir).mkpath("real") && QDir(dir).mkpath("links"));
     const QString real = dir + "/real/acct.txl";
     const QString link = dir + "/links/acct.txl";
     ASSERT_TRUE(QFile::link(real, link));
@@ -88,14 +87,9 @@ TEST(DbFiles, ReplacementLandsOnTheRealFileWithItsPermissions)
 QByteArray HotJournalOf(const QString &path)
 {
     SQLite::Database db(path, SQLite::OpenReadWrite);
-    db.Exec(QStringLiteral("PRAGMA cache_size = 10"));
-    db.Exec(QStringLiteral("BEGIN"));
-    SQLite::Statement insert(db, QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES (?, 2)"));
-    for (int i = 0; i < 200; ++i) {
-        insert.Reset();
-        insert.BindAll({QString(2000, QChar('a' + i % 26))});
-        insert.Exec();
-    }
+    db.Exec("PRAGMA cache_size = 10; BEGIN");
+    db.Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
+            "INSERT INTO userinfo (uname, nodetype) SELECT hex(randomblob(1000)), 2 FROM n");
     const QByteArray journal = ReadAll(path + QStringLiteral("-journal"));
     db.Exec(QStringLiteral("ROLLBACK"));
     return journal;

@@ -68,10 +68,7 @@ TEST(JetFormat, DatesSurviveAClockChangeAtMidnight)
     SQLite::Statement query(db, QStringLiteral("SELECT jetformat('2024-09-08', 'mm-dd')"));
     const bool stepped = query.ExecuteStep();
     const QVariant formatted = query.Column(0);
-    if (oldTz.isNull())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", oldTz);
+    oldTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", oldTz);
     tzset();
 
     EXPECT_EQ(read.date(), QDate(2024, 9, 8));
