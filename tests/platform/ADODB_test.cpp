@@ -3,12 +3,8 @@
 #include "platform/ADODB.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <csignal>
-#include <gtest/gtest.h>
 
 namespace {
 

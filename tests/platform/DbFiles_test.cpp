@@ -2,11 +2,6 @@
 #include "TestSupport.h"
 #include "platform/DbFiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <gtest/gtest.h>
-
 namespace {
 
 // Restores the real mover even when a check fails.

@@ -3,7 +3,9 @@
 // database tests.
 #include "platform/SqliteDb.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 // The file's bytes, or nothing when it cannot be read.

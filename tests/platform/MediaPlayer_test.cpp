@@ -3,8 +3,6 @@
 #include "FileTestSupport.h"
 #include "TestSupport.h"
 
-#include <QDir>
-
 TEST(MediaPlayer, OpensOnlyRegularFiles)
 {
     const QString folder = MakeTempDir("media");

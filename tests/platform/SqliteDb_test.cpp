@@ -2,10 +2,7 @@
 #include "TestSupport.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <functional>
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 namespace {
