@@ -92,7 +92,6 @@ TEST_F(ADODBTest, CursorWalksEveryRecordOnce)
     query.Prior();
     EXPECT_TRUE(query.Bof());
     EXPECT_EQ(query.RecNo(), 1);
-
     Open("SELECT placename FROM userplaces WHERE placename = ?", {"none"});
     EXPECT_TRUE(query.IsEmpty() && query.Eof() && query.Bof());
     EXPECT_EQ(query.RecNo(), 0);
@@ -106,7 +105,6 @@ TEST_F(ADODBTest, OpenRefusesAStatementWithoutRowsAndParametersAreAllRequired)
     query.SetSQL("DELETE FROM userinfo");
     EXPECT_THROW(query.Open(), EDatabaseError);
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo"), 3) << "nothing ran";
-
     Open("SELECT uname FROM userinfo WHERE nodetype = ? AND uname <> ? ORDER BY uname", {2, "b"});
     ASSERT_EQ(query.RecordCount(), 1);
     EXPECT_EQ(query.Fields(0).AsString(), "c");
@@ -115,7 +113,6 @@ TEST_F(ADODBTest, OpenRefusesAStatementWithoutRowsAndParametersAreAllRequired)
     query.SetParam(":name", "C");
     query.Open();
     EXPECT_EQ(query.Fields(0).AsInteger(), 2);
-
     query.SetSQL("SELECT * FROM userinfo WHERE nodetype = ? AND uname = ?");
     for (const QVariantList &params : {QVariantList{1}, QVariantList{1, "a", 3}}) {
         query.SetParams(params);
@@ -125,7 +122,6 @@ TEST_F(ADODBTest, OpenRefusesAStatementWithoutRowsAndParametersAreAllRequired)
     query.SetParams({1, "a"});
     query.SetSQL(query.SQL());
     EXPECT_THROW(query.Open(), EDatabaseError);
-
     query.SetSQL("DELETE FROM userinfo WHERE nodetype = 2");
     EXPECT_EQ(query.ExecSQL(), 2);
     EXPECT_EQ(query.RowsAffected(), 2);
@@ -176,7 +172,6 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
     const QByteArray big = QByteArray("\x00\x07\x80\xff\x10", 5).repeated(120 * 1024);
     Exec("UPDATE dbsxfile SET fileblob = ? WHERE rcid = 10", {big});
     Exec("UPDATE dbsxfile SET fileblob = x'' WHERE rcid = 11");
-
     Open("SELECT rcid, filename, fileblob FROM dbsxfile ORDER BY rcid");
     ASSERT_EQ(query.RecordCount(), 3002);
     for (int i = 0; i <= 3001; ++i, query.Next()) {
@@ -278,7 +273,6 @@ TEST_F(ADODBTest, RowWithoutCounterIsFoundByItsExactValues)
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE keyid = 1 AND placename = 'Abc' COLLATE BINARY"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE keyid = 1 AND placename = 'lower'"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE keyid = 2 AND placename = 'abc'"), 1);
-
     query.Next();
     query.Delete();
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE placename = 'Abc' COLLATE BINARY"), 0);
@@ -298,7 +292,6 @@ TEST_F(ADODBTest, ChangesToRowsThatChangedMeanwhileOrAreReadOnlyAreRefused)
     EXPECT_THROW(query.Delete(), EDatabaseError);
     EXPECT_EQ(query.RecordCount(), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userplaces WHERE placename = 'someone else'"), 1);
-
     Exec("INSERT INTO usermsg (username) VALUES ('u')");
     Open("SELECT id, username FROM usermsg");
     Exec("DELETE FROM usermsg");
@@ -313,7 +306,6 @@ TEST_F(ADODBTest, ChangesToRowsThatChangedMeanwhileOrAreReadOnlyAreRefused)
     EXPECT_THROW(query.Edit(), EDatabaseError);
     EXPECT_THROW(query.Append(), EDatabaseError);
     EXPECT_THROW(query.Delete(), EDatabaseError);
-
     Open("SELECT keyid, uname || '!' AS shout FROM userinfo");
     query.Edit();
     EXPECT_TRUE(query.FieldByName("shout").ReadOnly());
@@ -347,7 +339,6 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
     Exec("INSERT INTO dbsxfile (rcid, fileblob) VALUES (-1, x'00')");
     connection.Close();
     const qint64 sizeBefore = QFileInfo(path).size();
-
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kCrashEnv), path);
@@ -362,7 +353,6 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
     // The child really got halfway: its pages reached the file and the undo journal is still there.
     EXPECT_TRUE(QFileInfo::exists(path + "-journal"));
     EXPECT_GT(QFileInfo(path).size(), sizeBefore);
-
     EXPECT_TRUE(TADOConnection::TestOpen(path));
     connection.Open(path);
     EXPECT_EQ(Count("SELECT count(*) FROM dbsxfile"), 1);
@@ -435,7 +425,6 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
             EXPECT_EQ(ReadAll(path), before);
         }
     }
-
     TADOConnection connection;
     EXPECT_THROW(connection.SetConnected(true), EDatabaseError);  // no file name yet
     connection.SetFileName(dir + "/case1.txl");

@@ -39,7 +39,7 @@ struct Widget : QWidget, TComponent {
 
 } // namespace
 
-TEST(Classes, OwnerListsAndDestroysItsComponents)
+TEST(Classes, OwnerListsAndDestroysItsComponentsMarkingTheWholeTreeFirst)
 {
     std::vector<std::string> log;
     auto *owner = new TComponent(nullptr);
@@ -50,11 +50,33 @@ TEST(Classes, OwnerListsAndDestroysItsComponents)
     EXPECT_THROW(owner->Components(2), EComponentError);
     delete new TComponent(owner);  // a component freed on its own leaves the list
     EXPECT_EQ(owner->ComponentCount(), 2);
-
     log.clear();
     delete owner;
     // The last component goes first, and the survivor hears of it before it goes itself.
     EXPECT_EQ(log, (std::vector<std::string>{"b -", "a -", "b destroyed", "a -", "a destroyed"}));
+    // A grandchild going last still sees that its whole family is on its way out.
+    struct Flag : TComponent {
+        Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
+        TComponent *parent;  // still being destroyed (not freed) when this one goes
+        bool *flag;
+        ~Flag() override
+        {
+            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
+        }
+    };
+    auto *root = new TComponent(nullptr);
+    auto *child = new TComponent(root);
+    new TComponent(root);
+    bool seen = false;
+    new Flag(child, &seen);
+    EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
+    delete root;
+    EXPECT_TRUE(seen);
+    // A component inserted into an owner that is being destroyed is marked as well.
+    TComponent parent(nullptr);
+    parent.Destroying();
+    auto *late = new TComponent(&parent);
+    EXPECT_TRUE(late->ComponentState().Contains(csDestroying));
 }
 
 TEST(Classes, NamesAreUniqueWithinTheOwnerIgnoringCaseAndInsertMovesWithoutCycles)
@@ -131,33 +153,6 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     delete careless;  // would touch the freed component if the link had survived
 }
 
-TEST(Classes, DestroyingMarksTheWholeTreeFirst)
-{
-    // A grandchild going last still sees that its whole family is on its way out.
-    struct Flag : TComponent {
-        Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
-        TComponent *parent;  // still being destroyed (not freed) when this one goes
-        bool *flag;
-        ~Flag() override
-        {
-            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
-        }
-    };
-    auto *owner = new TComponent(nullptr);
-    auto *child = new TComponent(owner);
-    new TComponent(owner);
-    bool seen = false;
-    new Flag(child, &seen);
-    EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
-    delete owner;
-    EXPECT_TRUE(seen);
-    // A component inserted into an owner that is being destroyed is marked as well.
-    TComponent parent(nullptr);
-    parent.Destroying();
-    auto *late = new TComponent(&parent);
-    EXPECT_TRUE(late->ComponentState().Contains(csDestroying));
-}
-
 // Widgets with both a Qt parent and an owner: whichever side deletes, nothing is freed twice
 // (the sanitizers check that).
 TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
@@ -168,7 +163,6 @@ TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
     new Widget(panel, form, &destroyed);  // Qt parent panel, owner form
     delete form;
     EXPECT_EQ(destroyed, 3);
-
     TComponent owner(nullptr);
     auto *parent = new QWidget;
     new Widget(parent, &owner, &destroyed);
@@ -176,7 +170,6 @@ TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
     delete parent;
     EXPECT_EQ(destroyed, 5);
     EXPECT_EQ(owner.ComponentCount(), 0);
-
     auto *other = new TComponent(nullptr);
     QWidget qtParent;
     new Widget(&qtParent, other, &destroyed);

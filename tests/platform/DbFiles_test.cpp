@@ -39,7 +39,6 @@ TEST(DbFiles, BackupIsAConsistentCopyAndAnInterruptedOneLeavesTheTargetAndNoLeft
     }
     EXPECT_FALSE(BackupDatabase(db, dir + "/missing/copy.txl"));
     unchanged();
-
     ASSERT_TRUE(BackupDatabase(db, target));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"copy.txl", "live.txl"}));
     SQLite::Database copy(target, SQLite::OpenReadOnly);
@@ -101,7 +100,6 @@ TEST(DbFiles, JournalsLeftBesideTheOldFileDoNotReachTheNewOne)
     }
     const QByteArray journal = HotJournalOf(target);
     ASSERT_FALSE(journal.isEmpty());
-
     for (const char *suffix : {"-journal", "-wal", "-shm"}) {
         SCOPED_TRACE(suffix);
         const QString sidecar = target + QLatin1String(suffix);

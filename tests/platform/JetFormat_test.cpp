@@ -70,7 +70,6 @@ TEST(JetFormat, DatesSurviveAClockChangeAtMidnight)
     const QVariant formatted = query.Column(0);
     oldTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", oldTz);
     tzset();
-
     EXPECT_EQ(read.date(), QDate(2024, 9, 8));
     EXPECT_EQ(inGap.date(), QDate(2024, 9, 8));
     EXPECT_TRUE(stepped);

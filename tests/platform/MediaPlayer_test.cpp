@@ -11,7 +11,6 @@ TEST(MediaPlayer, OpensOnlyRegularFiles)
     QDir().mkpath(folder + "/dir.wav");
     QFile::link(wav, folder + "/link.wav");
     QFile::link(folder + "/nothing.wav", folder + "/dangling.wav");
-
     const struct { QString path; bool silentOpens; } cases[] = {
         {wav, true}, {folder + "/link.wav", true}, {folder + "/dir.wav", false},
         {folder + "/dangling.wav", false}, {folder + "/missing.wav", false}, {QString(), false},

@@ -23,7 +23,6 @@ TEST(Registry, ValuesPersistPerRootAndKeyAndMissingKeysOpenOnlyWhenCreating)
     ASSERT_TRUE(reg.DeleteValue("txlfile"));
     EXPECT_FALSE(reg.ValueExists("txlfile"));
     EXPECT_EQ(reg.ReadString("txlfile"), "");
-
     const QString key = "SOFTWARE\\nothing-here-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
     EXPECT_FALSE(reg.OpenKey(key, false));
     EXPECT_FALSE(reg.WriteString("a", "b"));
