@@ -60,12 +60,11 @@ TEST_F(ADODBTest, ClosingDestroyingOrTakingOverTheConnectionClosesItsQueries)
     // Taking over moves the open file and leaves the other connection closed.
     TADOConnection shared;
     TADOQuery onShared(&shared);
-    const QString file = connection.FileName();
     shared.TakeOver(connection);
     EXPECT_FALSE(connection.Connected());
     EXPECT_FALSE(query.Active()) << "a query of the other connection keeps no statement on the moved engine";
     EXPECT_THROW(query.Open(), EDatabaseError);
-    EXPECT_EQ(shared.FileName(), file);
+    EXPECT_EQ(shared.FileName(), path);
     Open(onShared, "SELECT * FROM usermsg");
     EXPECT_TRUE(onShared.Active());
     shared.TakeOver(shared);
@@ -400,9 +399,8 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
         {"text", [](const QString &p) { WriteAll(p, QByteArray(5000, 'x')); }, TAccountFileState::Foreign},
         {"empty file", [](const QString &p) { WriteAll(p, {}); }, TAccountFileState::Foreign},
         {"database without the account tables", database("CREATE TABLE userinfo (keyid)"), TAccountFileState::Foreign},
-        {"bare userinfo and usermsg",
-         database("CREATE TABLE userinfo (keyid INTEGER PRIMARY KEY, uname TEXT);"
-                  "CREATE TABLE usermsg (id INTEGER PRIMARY KEY, password TEXT)"),
+        {"bare userinfo and usermsg", database("CREATE TABLE userinfo (keyid INTEGER PRIMARY KEY, uname TEXT);"
+                                               "CREATE TABLE usermsg (id INTEGER PRIMARY KEY, password TEXT)"),
          TAccountFileState::Foreign},
         {"flipped bytes", [&](const QString &p) { account(p); DamageDatabasePages(p); }, TAccountFileState::Damaged},
         {"cut in half", [&](const QString &p) { account(p); ASSERT_TRUE(QFile::resize(p, QFileInfo(p).size() / 2)); },

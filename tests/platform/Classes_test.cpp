@@ -95,8 +95,6 @@ TEST(Classes, NamesAreUniqueWithinTheOwnerIgnoringCaseAndInsertMovesWithoutCycle
                                {"", false}})
         EXPECT_EQ(IsValidIdent(QString::fromUtf8(name)), valid) << name;
     EXPECT_THROW(b->SetName("9lives"), EComponentError);
-    b->SetName("");
-    EXPECT_EQ(b->Name(), "");
     // Moving a named component into an owner that already has that name is refused.
     TComponent other(nullptr);
     auto *c = new TComponent(&other);

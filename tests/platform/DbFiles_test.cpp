@@ -94,10 +94,7 @@ TEST(DbFiles, JournalsLeftBesideTheOldFileDoNotReachTheNewOne)
     const QString dir = MakeTempDir(QStringLiteral("dbfiles-journal"));
     const QString target = dir + QStringLiteral("/acct.txl");
     CreateAccountFile(target);
-    {
-        SQLite::Database db(target, SQLite::OpenReadWrite);
-        db.Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('旧', 2)"));
-    }
+    SQLite::Database(target, SQLite::OpenReadWrite).Exec("INSERT INTO userinfo (uname) VALUES ('旧')");
     const QByteArray journal = HotJournalOf(target);
     ASSERT_FALSE(journal.isEmpty());
     for (const char *suffix : {"-journal", "-wal", "-shm"}) {
@@ -106,10 +103,7 @@ TEST(DbFiles, JournalsLeftBesideTheOldFileDoNotReachTheNewOne)
         WriteAll(sidecar, QByteArray(suffix) == "-journal" ? journal : QByteArray(4096, 'x'));
         const QString replacement = dir + QStringLiteral("/new.tmp");
         CreateAccountFile(replacement);
-        {
-            SQLite::Database db(replacement, SQLite::OpenReadWrite);
-            db.Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('新', 2)"));
-        }
+        SQLite::Database(replacement, SQLite::OpenReadWrite).Exec("INSERT INTO userinfo (uname) VALUES ('新')");
         ASSERT_TRUE(ReplaceFile(replacement, target));
         EXPECT_FALSE(QFileInfo::exists(sidecar));
         // Opened for writing, as the program opens accounts: a journal beside it is played back now.

@@ -40,8 +40,7 @@ TEST(IniFile, ChangesRoundTripExactlyThroughAFreshReader)
     EXPECT_EQ(reread.ReadSection("a"), QStringList({"y", "SkinName"}));
     EXPECT_EQ(reread.ReadString("a", "skinname", ""), "Nexos3");
     EXPECT_TRUE(ReadAll(path).contains("\nSkinName=Nexos3\n"));
-    TIniFile nowhere(MakeTempDir("ini") + "/no/such/folder/config.ini");
-    EXPECT_FALSE(nowhere.WriteString("SYS", "a", "b"));
+    EXPECT_FALSE(TIniFile(MakeTempDir("ini") + "/no/such/folder/config.ini").WriteString("SYS", "a", "b"));
 }
 
 TEST(IniFile, MissingKeysAndUnreadableNumbersGiveTheDefault)

@@ -33,7 +33,8 @@ TEST(JetFormat, FormatsWithTheQueryPatterns)
         {"yyyy年m月d日", "2024年5月1日"}, {"", ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(JetFormatDateTime(value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected)) << c.pattern;
+        EXPECT_EQ(JetFormatDateTime(value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected))
+            << c.pattern;
 }
 
 TEST(JetFormat, SqlFunctionOnEveryConnection)
@@ -66,13 +67,11 @@ TEST(JetFormat, DatesSurviveAClockChangeAtMidnight)
     const QDateTime inGap = ReadLooseDateTime(QStringLiteral("2024-09-08 00:30"));
     SQLite::Database db(QStringLiteral(":memory:"), SQLite::OpenReadWrite | SQLite::OpenCreate);
     SQLite::Statement query(db, QStringLiteral("SELECT jetformat('2024-09-08', 'mm-dd')"));
-    const bool stepped = query.ExecuteStep();
-    const QVariant formatted = query.Column(0);
+    const QVariant formatted = query.ExecuteStep() ? query.Column(0) : QVariant();
     oldTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", oldTz);
     tzset();
     EXPECT_EQ(read.date(), QDate(2024, 9, 8));
     EXPECT_EQ(inGap.date(), QDate(2024, 9, 8));
-    EXPECT_TRUE(stepped);
     EXPECT_EQ(formatted, QStringLiteral("09-08"));
 }
 

@@ -65,11 +65,8 @@ TEST(JpegDecoder, BadOrCostlyDataIsRefusedWithoutEndingTheProcess)
     for (const Case &c : cases) {
         const TJpegImage decoded = DecodeJpeg(c.bytes);
         EXPECT_EQ(!decoded.Image.isNull(), c.decoded) << c.name;
-        if (c.decoded) {
-            EXPECT_TRUE(IsReddish(decoded.Image.pixel(16, 16))) << c.name;
-        } else {
-            EXPECT_EQ(decoded.Width, 0) << c.name;
-        }
+        // A refused picture claims no size either.
+        EXPECT_TRUE(c.decoded ? IsReddish(decoded.Image.pixel(16, 16)) : decoded.Width == 0) << c.name;
     }
     // Cut short after the header: the rest is padded and the whole size still comes out.
     const QByteArray large = TwoColourJpeg(640, 480);

@@ -17,8 +17,9 @@ TEST(SaveFile, AFullDiskKeepsTheOldFileAndReportsFailure)
     const struct { qsizetype size; long long room; } disks[] = {
         {3000, 0}, {3000, 1}, {3000, 1000}, {40000, 0}, {40000, 20000}};
     // Each writer replaces its target file in its own way.
-    const struct { const char *label; QString target; std::function<bool(const QByteArray &)> write; } writers[] = {
-        {"whole file", dir + "/whole.bin", [&](const QByteArray &p) { return SaveFileBytes(dir + "/whole.bin", p); }},
+    using Write = std::function<bool(const QByteArray &)>;
+    const struct { const char *label; QString target; Write write; } writers[] = {
+        {"whole file", dir + "/whole.bin", [&](const auto &p) { return SaveFileBytes(dir + "/whole.bin", p); }},
         {"in pieces", dir + "/pieces.bin",
          [&](const QByteArray &p) {
              TSaveFile file(dir + "/pieces.bin");

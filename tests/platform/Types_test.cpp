@@ -19,7 +19,8 @@ TEST(Types, DateTimeCountsDaysFromTheClassLibraryEpoch)
     EXPECT_EQ(DateFromQt(QDate(2024, 5, 1)), 45413.0);
     // Before the epoch the time still counts forward within the day.
     const struct { QDateTime time; double days; } cases[] = {
-        {QDateTime(QDate(2024, 5, 1), QTime(12, 0)), 45413.5}, {QDateTime(QDate(1899, 12, 29), QTime(6, 0)), -1.25}};
+        {QDateTime(QDate(2024, 5, 1), QTime(12, 0)), 45413.5},
+        {QDateTime(QDate(1899, 12, 29), QTime(6, 0)), -1.25}};
     for (const auto &c : cases) {
         EXPECT_DOUBLE_EQ(DateTimeFromQt(c.time), c.days);
         EXPECT_EQ(DateTimeToQt(c.days), c.time);
