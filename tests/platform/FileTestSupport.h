@@ -1,6 +1,5 @@
 #pragma once
-// Whole-file reads and writes, account files and the errors of the engine, for the file and
-// database tests.
+// Whole files, account files and the engine's errors, for the file and database tests.
 #include "platform/SqliteDb.h"
 
 #include <QDir>

@@ -13,6 +13,17 @@ TEST(Types, MulDivRoundsHalfAwayFromZeroAndGuardsZero)
         EXPECT_EQ(MulDiv(c.n, c.num, c.den), c.expected) << c.n << "*" << c.num << "/" << c.den;
 }
 
+TEST(Types, RectEdgesAreExclusive)
+{
+    const TRect r = Rect(2, 3, 12, 8);
+    EXPECT_EQ(QSize(r.Width(), r.Height()), QSize(10, 5));
+    EXPECT_TRUE(r.Contains({2, 3}) && r.Contains({11, 7}));
+    EXPECT_FALSE(r.Contains({12, 3}) || r.Contains({2, 8}));
+    TRect out;
+    EXPECT_FALSE(IntersectRect(out, Rect(0, 0, 5, 5), Rect(5, 0, 9, 5)));
+    EXPECT_TRUE(IntersectRect(out, Rect(0, 0, 5, 5), Rect(4, 1, 9, 3)) && out == Rect(4, 1, 5, 3));
+}
+
 TEST(Types, DateTimeCountsDaysFromTheClassLibraryEpoch)
 {
     EXPECT_EQ(DateFromQt(QDate(1899, 12, 30)), 0.0);
