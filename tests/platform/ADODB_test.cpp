@@ -1,15 +1,10 @@
 #include "FileTestSupport.h"
-#include "DbTestSupport.h"
 #include "TestSupport.h"
 #include "platform/ADODB.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <csignal>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -42,9 +37,7 @@ protected:
     void Open(const QString &sql, const QVariantList &params = {}) { Open(query, sql, params); }
 };
 
-// ---- connection -----------------------------------------------------------------------------
-
-TEST_F(ADODBTest, ClosingOrDestroyingTheConnectionClosesItsQueries)
+TEST_F(ADODBTest, ClosingDestroyingOrTakingOverTheConnectionClosesItsQueries)
 {
     Open("SELECT * FROM usermsg");
     connection.Close();
@@ -64,26 +57,19 @@ TEST_F(ADODBTest, ClosingOrDestroyingTheConnectionClosesItsQueries)
     EXPECT_EQ(orphan.Connection(), nullptr);
     EXPECT_FALSE(orphan.Active());
     EXPECT_THROW(orphan.Open(), EDatabaseError);
-}
-
-TEST_F(ADODBTest, TakeOverMovesTheOpenFileAndLeavesTheOtherClosed)
-{
+    // Taking over moves the open file and leaves the other connection closed.
     TADOConnection shared;
     TADOQuery onShared(&shared);
-    Open("SELECT * FROM usermsg");
-    const QString file = connection.FileName();
     shared.TakeOver(connection);
     EXPECT_FALSE(connection.Connected());
     EXPECT_FALSE(query.Active()) << "a query of the other connection keeps no statement on the moved engine";
     EXPECT_THROW(query.Open(), EDatabaseError);
-    EXPECT_EQ(shared.FileName(), file);
+    EXPECT_EQ(shared.FileName(), path);
     Open(onShared, "SELECT * FROM usermsg");
     EXPECT_TRUE(onShared.Active());
     shared.TakeOver(shared);
     EXPECT_TRUE(shared.Connected());
 }
-
-// ---- reading --------------------------------------------------------------------------------
 
 TEST_F(ADODBTest, CursorWalksEveryRecordOnce)
 {
@@ -105,7 +91,6 @@ TEST_F(ADODBTest, CursorWalksEveryRecordOnce)
     query.Prior();
     EXPECT_TRUE(query.Bof());
     EXPECT_EQ(query.RecNo(), 1);
-
     Open("SELECT placename FROM userplaces WHERE placename = ?", {"none"});
     EXPECT_TRUE(query.IsEmpty() && query.Eof() && query.Bof());
     EXPECT_EQ(query.RecNo(), 0);
@@ -119,7 +104,6 @@ TEST_F(ADODBTest, OpenRefusesAStatementWithoutRowsAndParametersAreAllRequired)
     query.SetSQL("DELETE FROM userinfo");
     EXPECT_THROW(query.Open(), EDatabaseError);
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo"), 3) << "nothing ran";
-
     Open("SELECT uname FROM userinfo WHERE nodetype = ? AND uname <> ? ORDER BY uname", {2, "b"});
     ASSERT_EQ(query.RecordCount(), 1);
     EXPECT_EQ(query.Fields(0).AsString(), "c");
@@ -128,7 +112,6 @@ TEST_F(ADODBTest, OpenRefusesAStatementWithoutRowsAndParametersAreAllRequired)
     query.SetParam(":name", "C");
     query.Open();
     EXPECT_EQ(query.Fields(0).AsInteger(), 2);
-
     query.SetSQL("SELECT * FROM userinfo WHERE nodetype = ? AND uname = ?");
     for (const QVariantList &params : {QVariantList{1}, QVariantList{1, "a", 3}}) {
         query.SetParams(params);
@@ -138,10 +121,8 @@ TEST_F(ADODBTest, OpenRefusesAStatementWithoutRowsAndParametersAreAllRequired)
     query.SetParams({1, "a"});
     query.SetSQL(query.SQL());
     EXPECT_THROW(query.Open(), EDatabaseError);
-
     query.SetSQL("DELETE FROM userinfo WHERE nodetype = 2");
     EXPECT_EQ(query.ExecSQL(), 2);
-    EXPECT_EQ(query.RowsAffected(), 2);
 }
 
 TEST_F(ADODBTest, FieldConversions)
@@ -182,30 +163,19 @@ TEST_F(ADODBTest, FieldConversions)
 TEST_F(ADODBTest, LargeResultsKeepEveryValue)
 {
     // Enough text to fill several storage blocks, a blob too big to share one, and empty values.
-    QList<QVariantList> rows;
-    for (int i = 0; i < 3000; ++i)
-        rows.append({i, QStringLiteral("名字%1-").arg(i).repeated(40)});
-    rows.append({3000, QString("")});
-    rows.append({3001, QVariant()});
-    {
-        SQLite::Transaction transaction(connection.Db());
-        for (const QVariantList &row : rows)
-            Exec("INSERT INTO dbsxfile (rcid, filename) VALUES (?, ?)", row);
-        transaction.Commit();
-    }
-    QByteArray big(600 * 1024, '\0');
-    for (qsizetype i = 0; i < big.size(); ++i)
-        big[i] = char(i * 7);
+    const auto name = [](int i) { return i == 3000 ? QString("") : QStringLiteral("名字%1-").arg(i).repeated(40); };
+    Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) INSERT INTO dbsxfile "
+         "(rcid, filename) SELECT i, replace(hex(zeroblob(40)), '00', '名字' || i || '-') FROM n");
+    Exec("INSERT INTO dbsxfile (rcid, filename) VALUES (3000, ''), (3001, NULL)");
+    const QByteArray big = QByteArray("\x00\x07\x80\xff\x10", 5).repeated(120 * 1024);
     Exec("UPDATE dbsxfile SET fileblob = ? WHERE rcid = 10", {big});
     Exec("UPDATE dbsxfile SET fileblob = x'' WHERE rcid = 11");
-
     Open("SELECT rcid, filename, fileblob FROM dbsxfile ORDER BY rcid");
-    ASSERT_EQ(query.RecordCount(), rows.size());
-    for (const QVariantList &row : rows) {
-        ASSERT_EQ(query.Fields(0).AsInteger(), row[0].toInt());
-        ASSERT_EQ(query.Fields(1).IsNull(), row[1].isNull());
-        ASSERT_EQ(query.Fields(1).AsString(), row[1].toString());
-        query.Next();
+    ASSERT_EQ(query.RecordCount(), 3002);
+    for (int i = 0; i <= 3001; ++i, query.Next()) {
+        ASSERT_EQ(query.Fields(0).AsInteger(), i);
+        ASSERT_EQ(query.Fields(1).IsNull(), i == 3001);
+        ASSERT_EQ(query.Fields(1).AsString(), i == 3001 ? QString() : name(i));
     }
     query.First();
     for (int i = 0; i < 10; ++i)
@@ -222,12 +192,10 @@ TEST_F(ADODBTest, LargeResultsKeepEveryValue)
     }
     EXPECT_EQ(query.Fields(1).AsString(), "第49次");
     query.Prior();
-    EXPECT_EQ(query.Fields(1).AsString(), rows[10][1].toString());
+    EXPECT_EQ(query.Fields(1).AsString(), name(10));
 }
 
-// ---- writing back ---------------------------------------------------------------------------
-
-TEST_F(ADODBTest, AppendOrEditOnEmptyPostsANewRecordAndReadsBackCounterAndDefaults)
+TEST_F(ADODBTest, AppendEditAndDeleteChangeOnlyTheCurrentRowAndReadBackCounterAndDefaults)
 {
     Open("SELECT * FROM usertable WHERE id = -1");
     query.Append();
@@ -250,10 +218,7 @@ TEST_F(ADODBTest, AppendOrEditOnEmptyPostsANewRecordAndReadsBackCounterAndDefaul
     query.FieldByName("username").SetAsString("owner");
     query.Post();
     EXPECT_EQ(Count("SELECT count(*) FROM usermsg WHERE username = 'owner' AND password IS NULL"), 1);
-}
-
-TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
-{
+    // Edit, Post and Delete change only the current row.
     Exec("INSERT INTO userinfo (uname, nodetype) VALUES ('a', 2), ('b', 2), ('c', 2)");
     Open("SELECT keyid, uname FROM userinfo ORDER BY uname");
     query.Next();
@@ -277,6 +242,19 @@ TEST_F(ADODBTest, EditPostChangesOnlyTheCurrentRow)
     query.FieldByName("uname").SetAsString("y");
     query.Close();
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname IN ('x', 'y')"), 0);
+    // Deleting every record in a loop, the last one first.
+    Exec("INSERT INTO useraction (useruid, titlemsg) VALUES (9, '0'), (9, '1'), (9, '2'), (9, '3'), (8, 'other')");
+    Open("SELECT id, titlemsg FROM useraction WHERE useruid = 9 ORDER BY id");
+    query.Last();
+    query.Delete();
+    EXPECT_TRUE(query.Eof());
+    EXPECT_EQ(query.Fields(1).AsString(), "2");
+    query.First();
+    while (!query.Eof())
+        query.Delete();
+    EXPECT_TRUE(query.IsEmpty());
+    EXPECT_THROW(query.Delete(), EDatabaseError);
+    EXPECT_EQ(Count("SELECT count(*) FROM useraction"), 1);
 }
 
 TEST_F(ADODBTest, RowWithoutCounterIsFoundByItsExactValues)
@@ -293,14 +271,13 @@ TEST_F(ADODBTest, RowWithoutCounterIsFoundByItsExactValues)
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE keyid = 1 AND placename = 'Abc' COLLATE BINARY"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE keyid = 1 AND placename = 'lower'"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE keyid = 2 AND placename = 'abc'"), 1);
-
     query.Next();
     query.Delete();
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace WHERE placename = 'Abc' COLLATE BINARY"), 0);
     EXPECT_EQ(Count("SELECT count(*) FROM userlinkplace"), 2);
 }
 
-TEST_F(ADODBTest, ChangeToARowThatChangedMeanwhileIsRefused)
+TEST_F(ADODBTest, ChangesToRowsThatChangedMeanwhileOrAreReadOnlyAreRefused)
 {
     Exec("INSERT INTO userplaces (placename) VALUES ('old')");
     Open("SELECT placename FROM userplaces");
@@ -313,7 +290,6 @@ TEST_F(ADODBTest, ChangeToARowThatChangedMeanwhileIsRefused)
     EXPECT_THROW(query.Delete(), EDatabaseError);
     EXPECT_EQ(query.RecordCount(), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userplaces WHERE placename = 'someone else'"), 1);
-
     Exec("INSERT INTO usermsg (username) VALUES ('u')");
     Open("SELECT id, username FROM usermsg");
     Exec("DELETE FROM usermsg");
@@ -321,33 +297,13 @@ TEST_F(ADODBTest, ChangeToARowThatChangedMeanwhileIsRefused)
     query.Fields(1).SetAsString("v");
     EXPECT_THROW(query.Post(), EDatabaseError);
     EXPECT_EQ(Count("SELECT count(*) FROM usermsg"), 0);
-}
-
-TEST_F(ADODBTest, DeletingEveryRecordInALoop)
-{
-    Exec("INSERT INTO useraction (useruid, titlemsg) VALUES (9, '0'), (9, '1'), (9, '2'), (9, '3'), (8, 'other')");
-    Open("SELECT id, titlemsg FROM useraction WHERE useruid = 9 ORDER BY id");
-    query.Last();
-    query.Delete();
-    EXPECT_TRUE(query.Eof());
-    EXPECT_EQ(query.Fields(1).AsString(), "2");
-    query.First();
-    while (!query.Eof())
-        query.Delete();
-    EXPECT_TRUE(query.IsEmpty());
-    EXPECT_THROW(query.Delete(), EDatabaseError);
-    EXPECT_EQ(Count("SELECT count(*) FROM useraction"), 1);
-}
-
-TEST_F(ADODBTest, ReadOnlyResultsCannotBeWritten)
-{
+    // Results that are no single table's rows, and computed fields, cannot be written.
     Exec("INSERT INTO userinfo (keyid, uname) VALUES (1, 'a')");
     Exec("INSERT INTO userlinkplace (keyid, placename) VALUES (1, 'tag')");
     Open("SELECT u.uname, l.placename FROM userinfo u, userlinkplace l WHERE u.keyid = l.keyid");
     EXPECT_THROW(query.Edit(), EDatabaseError);
     EXPECT_THROW(query.Append(), EDatabaseError);
     EXPECT_THROW(query.Delete(), EDatabaseError);
-
     Open("SELECT keyid, uname || '!' AS shout FROM userinfo");
     query.Edit();
     EXPECT_TRUE(query.FieldByName("shout").ReadOnly());
@@ -356,8 +312,6 @@ TEST_F(ADODBTest, ReadOnlyResultsCannotBeWritten)
     // Outside Edit/Append nothing may be set.
     EXPECT_THROW(query.FieldByName("keyid").SetAsInteger(5), EDatabaseError);
 }
-
-// ---- crash safety ---------------------------------------------------------------------------
 
 constexpr const char *kCrashEnv = "ORV_CRASH_ACCOUNT";
 
@@ -371,12 +325,8 @@ TEST(ADOCrashChild, DISABLED_WritesAndDiesMidTransaction)
     SQLite::Database &db = connection.Db();
     db.Exec("PRAGMA cache_size = 8");  // forces changed pages out to the file itself
     SQLite::Transaction transaction(db);
-    SQLite::Statement insert(db, "INSERT INTO dbsxfile (rcid, fileblob) VALUES (?, ?)");
-    for (int i = 0; i < 60; ++i) {
-        insert.Reset();
-        insert.BindAll({i, QByteArray(32 * 1024, char('a' + i % 26))});
-        insert.Exec();
-    }
+    db.Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59) "
+            "INSERT INTO dbsxfile (rcid, fileblob) SELECT i, randomblob(32 * 1024) FROM n");
     db.Exec("UPDATE usermsg SET username = 'half-done'");
     std::raise(SIGKILL);
 }
@@ -387,7 +337,6 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
     Exec("INSERT INTO dbsxfile (rcid, fileblob) VALUES (-1, x'00')");
     connection.Close();
     const qint64 sizeBefore = QFileInfo(path).size();
-
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kCrashEnv), path);
@@ -402,12 +351,27 @@ TEST_F(ADODBTest, ProcessKilledMidTransactionLeavesNoneOfItsRows)
     // The child really got halfway: its pages reached the file and the undo journal is still there.
     EXPECT_TRUE(QFileInfo::exists(path + "-journal"));
     EXPECT_GT(QFileInfo(path).size(), sizeBefore);
-
     EXPECT_TRUE(TADOConnection::TestOpen(path));
     connection.Open(path);
     EXPECT_EQ(Count("SELECT count(*) FROM dbsxfile"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM usermsg WHERE username = 'before'"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
+}
+
+// A file the user made read-only opens, says so, and is not written.
+TEST_F(ADODBTest, AReadOnlyFileOpensReadOnly)
+{
+    EXPECT_FALSE(connection.ReadOnly());
+    EXPECT_TRUE(connection.PagesIntact());
+    connection.Close();
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const QByteArray before = ReadAll(path);
+    connection.Open(path);
+    EXPECT_TRUE(connection.ReadOnly());
+    EXPECT_THROW(Exec("INSERT INTO userinfo (uname) VALUES ('x')"), EDatabaseError);
+    connection.Close();
+    EXPECT_EQ(ReadAll(path), before);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace
@@ -420,18 +384,9 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
     const QString dir = MakeTempDir("adoconn-check");
     const auto account = [](const QString &p) {
         CreateAccountFile(p);
-        SQLite::Database db(p, SQLite::OpenReadWrite);
-        SQLite::Statement insert(db, "INSERT INTO userinfo (uname, ufz) VALUES (?, ?)");
-        for (int i = 0; i < 300; ++i) {
-            insert.Reset();
-            insert.BindAll({QStringLiteral("名%1").arg(i), QString(500, QChar('a' + i % 26))});
-            insert.Exec();
-        }
-    };
-    const auto write = [](const QString &p, const QByteArray &bytes) {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        SQLite::Database(p, SQLite::OpenReadWrite).Exec(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+            "INSERT INTO userinfo (uname, ufz) SELECT '名' || i, hex(randomblob(250)) FROM n");
     };
     const auto database = [](const char *sql) {
         return [sql](const QString &p) { SQLite::Database(p, SQLite::OpenReadWrite | SQLite::OpenCreate).Exec(sql); };
@@ -440,12 +395,11 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
         {"account", account, TAccountFileState::Good},
         {"nothing", [](const QString &) {}, TAccountFileState::Missing},
         {"a folder", [](const QString &p) { ASSERT_TRUE(QDir().mkpath(p)); }, TAccountFileState::Missing},
-        {"text", [&](const QString &p) { write(p, QByteArray(5000, 'x')); }, TAccountFileState::Foreign},
-        {"empty file", [&](const QString &p) { write(p, {}); }, TAccountFileState::Foreign},
+        {"text", [](const QString &p) { WriteAll(p, QByteArray(5000, 'x')); }, TAccountFileState::Foreign},
+        {"empty file", [](const QString &p) { WriteAll(p, {}); }, TAccountFileState::Foreign},
         {"database without the account tables", database("CREATE TABLE userinfo (keyid)"), TAccountFileState::Foreign},
-        {"bare userinfo and usermsg",
-         database("CREATE TABLE userinfo (keyid INTEGER PRIMARY KEY, uname TEXT);"
-                  "CREATE TABLE usermsg (id INTEGER PRIMARY KEY, password TEXT)"),
+        {"bare userinfo and usermsg", database("CREATE TABLE userinfo (keyid INTEGER PRIMARY KEY, uname TEXT);"
+                                               "CREATE TABLE usermsg (id INTEGER PRIMARY KEY, password TEXT)"),
          TAccountFileState::Foreign},
         {"flipped bytes", [&](const QString &p) { account(p); DamageDatabasePages(p); }, TAccountFileState::Damaged},
         {"cut in half", [&](const QString &p) { account(p); ASSERT_TRUE(QFile::resize(p, QFileInfo(p).size() / 2)); },
@@ -468,32 +422,9 @@ TEST(ADOConnection, OpensOnlyGoodAccountsAndTellsForeignFromDamaged)
             EXPECT_EQ(ReadAll(path), before);
         }
     }
-
     TADOConnection connection;
     EXPECT_THROW(connection.SetConnected(true), EDatabaseError);  // no file name yet
     connection.SetFileName(dir + "/case1.txl");
     connection.SetConnected(true);
     EXPECT_TRUE(connection.Connected());
-}
-
-// A file the user made read-only opens, says so, and is not written.
-TEST(ADOConnection, AReadOnlyFileOpensReadOnly)
-{
-    const QString path = MakeTempDir("adoconn-ro") + "/ro.txl";
-    CreateAccountFile(path);
-    {
-        TADOConnection writable;
-        writable.Open(path);
-        EXPECT_FALSE(writable.ReadOnly());
-        EXPECT_TRUE(writable.PagesIntact());
-    }
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    const QByteArray before = ReadAll(path);
-    TADOConnection connection;
-    connection.Open(path);
-    EXPECT_TRUE(connection.ReadOnly());
-    EXPECT_THROW(connection.Db().Exec("INSERT INTO userinfo (uname) VALUES ('x')"), EDatabaseError);
-    connection.Close();
-    EXPECT_EQ(ReadAll(path), before);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

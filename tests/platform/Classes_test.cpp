@@ -8,51 +8,38 @@
 namespace {
 
 // Logs every notification it hears and drops its reference to a removed partner.
-class Probe : public TComponent
-{
-public:
-    Probe(TComponent *owner, std::vector<std::string> *log, const char *tag) : TComponent(owner), log_(log), tag_(tag) {}
-    ~Probe() override
-    {
-        if (log_)
-            log_->push_back(std::string(tag_) + " destroyed");
-    }
-    TComponent *partner = nullptr;
-
-protected:
+struct Probe : TComponent {
+    Probe(TComponent *owner, std::vector<std::string> *log, const char *tag)
+        : TComponent(owner), log(log), tag(tag) {}
+    ~Probe() override { log->push_back(tag + " destroyed"); }
     void Notification(TComponent *c, TOperation op) override
     {
         TComponent::Notification(c, op);
         if (op == TOperation::opRemove && c == partner)
             partner = nullptr;
-        if (log_)
-            log_->push_back(std::string(tag_) + (op == TOperation::opInsert ? " +" : " -"));
+        log->push_back(tag + (op == TOperation::opInsert ? " +" : " -"));
     }
-
-private:
-    std::vector<std::string> *log_;
-    const char *tag_;
+    std::vector<std::string> *log;
+    std::string tag;
+    TComponent *partner = nullptr;
 };
 
-class Widget : public QWidget, public TComponent
-{
-public:
+// A widget with both a Qt parent and an owner; counts its destruction.
+struct Widget : QWidget, TComponent {
     Widget(QWidget *parent, TComponent *owner, int *destroyed)
-        : QWidget(parent), TComponent(owner), destroyed_(destroyed) {}
+        : QWidget(parent), TComponent(owner), destroyed(destroyed) {}
     ~Widget() override
     {
         Destroying();
         DestroyComponents();
-        ++*destroyed_;
+        ++*destroyed;
     }
-
-private:
-    int *destroyed_;
+    int *destroyed;
 };
 
 } // namespace
 
-TEST(Classes, OwnerListsAndDestroysItsComponents)
+TEST(Classes, OwnerListsAndDestroysItsComponentsMarkingTheWholeTreeFirst)
 {
     std::vector<std::string> log;
     auto *owner = new TComponent(nullptr);
@@ -63,14 +50,36 @@ TEST(Classes, OwnerListsAndDestroysItsComponents)
     EXPECT_THROW(owner->Components(2), EComponentError);
     delete new TComponent(owner);  // a component freed on its own leaves the list
     EXPECT_EQ(owner->ComponentCount(), 2);
-
     log.clear();
     delete owner;
     // The last component goes first, and the survivor hears of it before it goes itself.
     EXPECT_EQ(log, (std::vector<std::string>{"b -", "a -", "b destroyed", "a -", "a destroyed"}));
+    // A grandchild going last still sees that its whole family is on its way out.
+    struct Flag : TComponent {
+        Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
+        TComponent *parent;  // still being destroyed (not freed) when this one goes
+        bool *flag;
+        ~Flag() override
+        {
+            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
+        }
+    };
+    auto *root = new TComponent(nullptr);
+    auto *child = new TComponent(root);
+    new TComponent(root);
+    bool seen = false;
+    new Flag(child, &seen);
+    EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
+    delete root;
+    EXPECT_TRUE(seen);
+    // A component inserted into an owner that is being destroyed is marked as well.
+    TComponent parent(nullptr);
+    parent.Destroying();
+    auto *late = new TComponent(&parent);
+    EXPECT_TRUE(late->ComponentState().Contains(csDestroying));
 }
 
-TEST(Classes, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
+TEST(Classes, NamesAreUniqueWithinTheOwnerIgnoringCaseAndInsertMovesWithoutCycles)
 {
     TComponent owner(nullptr);
     auto *a = new TComponent(&owner);
@@ -86,29 +95,22 @@ TEST(Classes, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
                                {"", false}})
         EXPECT_EQ(IsValidIdent(QString::fromUtf8(name)), valid) << name;
     EXPECT_THROW(b->SetName("9lives"), EComponentError);
-    b->SetName("");
-    EXPECT_EQ(b->Name(), "");
     // Moving a named component into an owner that already has that name is refused.
     TComponent other(nullptr);
     auto *c = new TComponent(&other);
     c->SetName("Button1");
     EXPECT_THROW(owner.InsertComponent(c), EComponentError);
     EXPECT_EQ(c->Owner(), &other);
-}
-
-TEST(Classes, InsertMovesBetweenOwnersAndRefusesCycles)
-{
-    TComponent first(nullptr), second(nullptr);
-    auto *c = new TComponent(&first);
-    second.InsertComponent(c);
-    EXPECT_EQ(first.ComponentCount(), 0);
-    EXPECT_EQ(c->Owner(), &second);
-
+    // Once renamed it moves; an owner cannot go into its own subtree.
+    c->SetName("Button2");
+    owner.InsertComponent(c);
+    EXPECT_EQ(other.ComponentCount(), 0);
+    EXPECT_EQ(c->Owner(), &owner);
     auto *child = new TComponent(c);
     EXPECT_THROW(child->InsertComponent(c), EComponentError);
     EXPECT_THROW(c->InsertComponent(c), EComponentError);
-    EXPECT_EQ(c->Owner(), &second);
-    second.RemoveComponent(c);
+    EXPECT_EQ(c->Owner(), &owner);
+    owner.RemoveComponent(c);
     EXPECT_EQ(c->Owner(), nullptr);
     delete c;  // takes child with it
 }
@@ -128,8 +130,8 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     EXPECT_FALSE(user->ComponentState().Contains(csFreeNotification));
     delete user;
     // A removed link is not told: the reference was deliberately given up.
-    Probe a(nullptr, nullptr, "a");
-    auto *b = new Probe(nullptr, nullptr, "b");
+    Probe a(nullptr, &log, "a");
+    auto *b = new Probe(nullptr, &log, "b");
     a.partner = b;
     a.FreeNotification(b);
     a.RemoveFreeNotification(b);
@@ -149,33 +151,6 @@ TEST(Classes, FreeNotificationReachesComponentsOfOtherOwners)
     delete careless;  // would touch the freed component if the link had survived
 }
 
-TEST(Classes, DestroyingMarksTheWholeTreeFirst)
-{
-    // A grandchild going last still sees that its whole family is on its way out.
-    struct Flag : TComponent {
-        Flag(TComponent *o, bool *f) : TComponent(o), parent(o), flag(f) {}
-        TComponent *parent;  // still being destroyed (not freed) when this one goes
-        bool *flag;
-        ~Flag() override
-        {
-            *flag = ComponentState().Contains(csDestroying) && parent->ComponentState().Contains(csDestroying);
-        }
-    };
-    auto *owner = new TComponent(nullptr);
-    auto *child = new TComponent(owner);
-    new TComponent(owner);
-    bool seen = false;
-    new Flag(child, &seen);
-    EXPECT_FALSE(child->ComponentState().Contains(csDestroying));
-    delete owner;
-    EXPECT_TRUE(seen);
-    // A component inserted into an owner that is being destroyed is marked as well.
-    TComponent parent(nullptr);
-    parent.Destroying();
-    auto *late = new TComponent(&parent);
-    EXPECT_TRUE(late->ComponentState().Contains(csDestroying));
-}
-
 // Widgets with both a Qt parent and an owner: whichever side deletes, nothing is freed twice
 // (the sanitizers check that).
 TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
@@ -186,7 +161,6 @@ TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
     new Widget(panel, form, &destroyed);  // Qt parent panel, owner form
     delete form;
     EXPECT_EQ(destroyed, 3);
-
     TComponent owner(nullptr);
     auto *parent = new QWidget;
     new Widget(parent, &owner, &destroyed);
@@ -194,7 +168,6 @@ TEST(Classes, EitherTheQtParentOrTheOwnerMayDeleteAWidget)
     delete parent;
     EXPECT_EQ(destroyed, 5);
     EXPECT_EQ(owner.ComponentCount(), 0);
-
     auto *other = new TComponent(nullptr);
     QWidget qtParent;
     new Widget(&qtParent, other, &destroyed);

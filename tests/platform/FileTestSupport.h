@@ -1,8 +1,10 @@
 #pragma once
-// Whole-file reads and writes for the file and database tests.
-#include <QByteArray>
+// Whole files, account files and the engine's errors, for the file and database tests.
+#include "platform/SqliteDb.h"
+
+#include <QDir>
 #include <QFile>
-#include <QString>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 // The file's bytes, or nothing when it cannot be read.
@@ -17,4 +19,31 @@ inline void WriteAll(const QString &path, const QByteArray &bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// An account file built straight from the compiled-in schema, for tests below the routines
+// that normally create one.
+inline void CreateAccountFile(const QString &path)
+{
+    SQLite::Database db(path, SQLite::OpenReadWrite | SQLite::OpenCreate);
+    db.Exec(QString::fromUtf8(ReadAll(QStringLiteral(":/TEMPLATE/MYDB"))));
+}
+
+inline qint64 CountRows(SQLite::Database &db, const QString &sql, const QVariantList &params = {})
+{
+    SQLite::Statement query(db, sql);
+    query.BindAll(params);
+    return query.ExecuteStep() ? query.Column(0).toLongLong() : -1;
+}
+
+// The error `run` throws; throwing none fails the test.
+template <class F> EDatabaseError ErrorOf(F run)
+{
+    try {
+        run();
+    } catch (const EDatabaseError &e) {
+        return e;
+    }
+    ADD_FAILURE() << "no database error";
+    return EDatabaseError(QString(), -1);
 }

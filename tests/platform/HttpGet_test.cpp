@@ -25,8 +25,7 @@ std::optional<Outcome> Fetch(const QUrl &url, qint64 maxBytes = 1024, int timeou
 
 TEST(HttpGet, RepliesByStatusAndSize)
 {
-    struct Case { int status; QByteArray body; bool ok; };
-    const Case cases[] = {
+    const struct { int status; QByteArray body; bool ok; } cases[] = {
         {200, "1.07\n", true}, {200, "", true}, {204, "", true},
         // An error page is not the file asked for, whatever digits it holds.
         {404, "<html>404 not found</html>", false}, {500, "500", false},
@@ -34,7 +33,7 @@ TEST(HttpGet, RepliesByStatusAndSize)
     };
     HttpTestServer server;
     ASSERT_TRUE(server.Listening());
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         server.status = c.status;
         server.body = c.body;
         const std::optional<Outcome> outcome = Fetch(server.Url(), 1024);
@@ -48,9 +47,7 @@ TEST(HttpGet, RepliesByStatusAndSize)
 
 TEST(HttpGet, UnreachableOrSilentServerFails)
 {
-    const std::optional<Outcome> refused = Fetch(RefusedUrl());
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_FALSE(refused->ok);
+    EXPECT_FALSE(Fetch(RefusedUrl()).value_or(Outcome{true, {}}).ok) << "refused";
     // The silent server's request times out by a clock the test runs.
     HttpTestServer server;
     server.silent = true;

@@ -1,13 +1,11 @@
-#include "platform/AppPaths.h"
 #include "platform/IniFiles.h"
 #include "platform/Registry.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QUuid>
 #include <gtest/gtest.h>
 
-TEST(Registry, ValuesPersistPerRootAndKey)
+TEST(Registry, ValuesPersistPerRootAndKeyAndMissingKeysOpenOnlyWhenCreating)
 {
     {
         TRegistry reg;
@@ -25,12 +23,7 @@ TEST(Registry, ValuesPersistPerRootAndKey)
     ASSERT_TRUE(reg.DeleteValue("txlfile"));
     EXPECT_FALSE(reg.ValueExists("txlfile"));
     EXPECT_EQ(reg.ReadString("txlfile"), "");
-}
-
-TEST(Registry, MissingKeyOpensOnlyWhenCreating)
-{
     const QString key = "SOFTWARE\\nothing-here-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    TRegistry reg;
     EXPECT_FALSE(reg.OpenKey(key, false));
     EXPECT_FALSE(reg.WriteString("a", "b"));
     ASSERT_TRUE(reg.OpenKey(key, true));

@@ -5,35 +5,22 @@
 #include "platform/Registry.h"
 #include "TestSupport.h"
 
-#include <QDir>
-#include <QFile>
 #include <functional>
-#include <gtest/gtest.h>
-
-namespace {
-
-struct Writer {
-    const char *label;
-    std::function<QString()> target;                       // the file the writer replaces
-    std::function<bool(const QByteArray &payload)> write;  // writes `payload` in its own way
-};
-
-const QByteArray OldBytes = "[old]\nkept=1\n";
-
-} // namespace
 
 // Every writer on a full disk: the old file stays whole, the caller hears of it, nothing is left
 // behind; once there is room the same write succeeds.
 TEST(SaveFile, AFullDiskKeepsTheOldFileAndReportsFailure)
 {
     const QString dir = MakeTempDir(QStringLiteral("savefile"));
+    const QByteArray old = "[old]\nkept=1\n";
     // A small file stays in a write buffer until the commit; a big one goes through at once.
     const struct { qsizetype size; long long room; } disks[] = {
         {3000, 0}, {3000, 1}, {3000, 1000}, {40000, 0}, {40000, 20000}};
-    const std::vector<Writer> writers = {
-        {"whole file", [&] { return dir + "/whole.bin"; },
-         [&](const QByteArray &p) { return SaveFileBytes(dir + "/whole.bin", p); }},
-        {"in pieces", [&] { return dir + "/pieces.bin"; },
+    // Each writer replaces its target file in its own way.
+    using Write = std::function<bool(const QByteArray &)>;
+    const struct { const char *label; QString target; Write write; } writers[] = {
+        {"whole file", dir + "/whole.bin", [&](const auto &p) { return SaveFileBytes(dir + "/whole.bin", p); }},
+        {"in pieces", dir + "/pieces.bin",
          [&](const QByteArray &p) {
              TSaveFile file(dir + "/pieces.bin");
              if (!file.Open())
@@ -42,38 +29,37 @@ TEST(SaveFile, AFullDiskKeepsTheOldFileAndReportsFailure)
                  file.Write(p.mid(at, 1000));  // a caller that checks only the commit
              return file.Commit();
          }},
-        {"settings file", [&] { return dir + "/config.ini"; },
+        {"settings file", dir + "/config.ini",
          [&](const QByteArray &p) {
-             TIniFile ini(dir + "/config.ini");
-             return ini.WriteString("SYS", "SkinName", QString::fromLatin1(p));
+             return TIniFile(dir + "/config.ini").WriteString("SYS", "SkinName", QString::fromLatin1(p));
          }},
-        {"autostart entry", [] { return TRegistry::AutostartDir() + "/orvanta.desktop"; },
+        {"autostart entry", TRegistry::AutostartDir() + "/orvanta.desktop",
          [](const QByteArray &p) {
              TRegistry reg;
              reg.SetRootKey(HKEY_LOCAL_MACHINE);
              return reg.OpenKey(TRegistry::RunKey, true) && reg.WriteString("Orvanta", QString::fromLatin1(p));
          }},
     };
-    for (const Writer &w : writers) {
+    for (const auto &w : writers) {
+        const QString folder = QFileInfo(w.target).absolutePath();
+        QDir().mkpath(folder);
         for (const auto &disk : disks) {
             SCOPED_TRACE(std::string(w.label) + " " + std::to_string(disk.size) + " bytes, room " +
                          std::to_string(disk.room));
-            const QString target = w.target();
-            QDir().mkpath(QFileInfo(target).absolutePath());
-            WriteAll(target, OldBytes);
-            const QStringList before = QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files);
+            WriteAll(w.target, old);
+            const QStringList before = QDir(folder).entryList(QDir::Files);
             bool ok;
             {
                 FileSizeLimit full(disk.room);
                 ok = w.write(QByteArray(disk.size, 'v'));
             }
             EXPECT_FALSE(ok);
-            EXPECT_EQ(ReadAll(target), OldBytes);
-            EXPECT_EQ(QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files), before);
+            EXPECT_EQ(ReadAll(w.target), old);
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files), before);
         }
         SCOPED_TRACE(w.label);
         const QByteArray whole(40000, 'w');
         EXPECT_TRUE(w.write(whole));
-        EXPECT_TRUE(ReadAll(w.target()).contains(whole));
+        EXPECT_TRUE(ReadAll(w.target).contains(whole));
     }
 }

@@ -4,7 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDBusObjectPath>
 #include <QMutex>
 #include <QProcess>
@@ -14,10 +15,27 @@
 
 namespace {
 
-class CallLog
+// Stands in for the login manager and the caller's session, logging each call as
+// "<last part of the path> <interface> <method> <arguments>".
+class FakeLogin : public QDBusVirtualObject
 {
 public:
-    void Add(const QString &call)
+    bool refuseReboot = false;
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
+    {
+        QStringList words{call.path().section('/', -1), call.interface().section('.', -1), call.member()};
+        for (const QVariant &argument : call.arguments())
+            words << argument.toString();
+        Log(words.join(' '));
+        if (call.member() == "GetSessionByPID")
+            return bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(SessionPath))));
+        if (refuseReboot && call.member() == "Reboot")
+            return bus.send(call.createErrorReply("org.freedesktop.DBus.Error.AccessDenied", "not allowed"));
+        return bus.send(call.createReply());
+    }
+    // Written on the service's thread, read on the test's.
+    void Log(const QString &call)
     {
         QMutexLocker lock(&mutex_);
         calls_ << call;
@@ -27,50 +45,11 @@ public:
         QMutexLocker lock(&mutex_);
         return calls_;
     }
+    static inline const QString SessionPath = QStringLiteral("/org/freedesktop/login1/session/_37");
 
 private:
     QMutex mutex_;
     QStringList calls_;
-};
-
-class FakeManager : public QObject, protected QDBusContext
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
-public:
-    explicit FakeManager(CallLog *log) : log_(log) {}
-    bool refuseReboot = false;
-
-public slots:
-    void PowerOff(bool interactive) { log_->Add(QStringLiteral("PowerOff %1").arg(interactive)); }
-    void Reboot(bool interactive)
-    {
-        log_->Add(QStringLiteral("Reboot %1").arg(interactive));
-        if (refuseReboot)
-            sendErrorReply(QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"), QStringLiteral("not allowed"));
-    }
-    QDBusObjectPath GetSessionByPID(uint pid)
-    {
-        log_->Add(QStringLiteral("GetSessionByPID %1").arg(pid));
-        return QDBusObjectPath(QStringLiteral("/org/freedesktop/login1/session/_37"));
-    }
-
-private:
-    CallLog *log_;
-};
-
-class FakeSession : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
-public:
-    explicit FakeSession(CallLog *log) : log_(log) {}
-
-public slots:
-    void Terminate() { log_->Add(QStringLiteral("Terminate")); }
-
-private:
-    CallLog *log_;
 };
 
 class LogindPower : public ::testing::Test
@@ -89,77 +68,52 @@ protected:
         // The login manager answers from its own thread, as a separate process would, while the
         // caller blocks.
         thread_.start();
-        manager_ = new FakeManager(&log_);
-        session_ = new FakeSession(&log_);
-        manager_->moveToThread(&thread_);
-        session_->moveToThread(&thread_);
+        login_.moveToThread(&thread_);
         QDBusConnection service = QDBusConnection::connectToBus(address_, QStringLiteral("login1"));
-        ASSERT_TRUE(service.isConnected());
-        ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/login1"), manager_,
-                                           QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/login1/session/_37"), session_,
-                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), &login_));
+        ASSERT_TRUE(service.registerVirtualObject(FakeLogin::SessionPath, &login_));
         ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.login1")));
     }
 
     void TearDown() override
     {
-        if (!address_.isEmpty()) {
-            QDBusConnection::disconnectFromBus(QStringLiteral("login1"));
-            QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
-        }
-        if (thread_.isRunning()) {
-            thread_.quit();
-            thread_.wait();
-        }
-        delete manager_;
-        delete session_;
-        if (bus_.state() != QProcess::NotRunning) {
-            bus_.kill();
-            bus_.waitForFinished(5000);
-        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("login1"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
+        thread_.quit();
+        thread_.wait();
     }
-
-    QString Caller() { return QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name(); }
 
     QProcess bus_;
     QString address_;
     QThread thread_;
-    CallLog log_;
-    FakeManager *manager_ = nullptr;
-    FakeSession *session_ = nullptr;
+    FakeLogin login_;
 };
 
 } // namespace
 
-TEST_F(LogindPower, EachActionReachesTheLoginManagerAndARefusalFails)
+TEST_F(LogindPower, EachActionReachesTheLoginManagerAndRefusalsFail)
 {
     const QString pid = QString::number(QCoreApplication::applicationPid());
-    struct Case { TPowerAction action; QStringList calls; };
-    const Case cases[] = {
-        {TPowerAction::PowerOff, {"PowerOff 0"}}, {TPowerAction::Reboot, {"Reboot 0"}},
-        {TPowerAction::LogOff, {"GetSessionByPID " + pid, "Terminate"}},
+    const struct { TPowerAction action; QStringList calls; } cases[] = {
+        {TPowerAction::PowerOff, {"login1 Manager PowerOff false"}},
+        {TPowerAction::Reboot, {"login1 Manager Reboot false"}},
+        {TPowerAction::LogOff, {"login1 Manager GetSessionByPID " + pid, "_37 Session Terminate"}},
     };
-    TLogindPower power(Caller());
+    TLogindPower power(QDBusConnection::connectToBus(address_, QStringLiteral("caller")).name());
     QStringList expected;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         EXPECT_TRUE(power.Exit(c.action)) << power.LastError().toStdString();
         expected << c.calls;
-        EXPECT_EQ(log_.Calls(), expected);
+        EXPECT_EQ(login_.Calls(), expected);
     }
-    // A refusal is reported as failure.
-    manager_->refuseReboot = true;
+    login_.refuseReboot = true;
     EXPECT_FALSE(power.Exit(TPowerAction::Reboot));
     EXPECT_TRUE(power.LastError().contains(QStringLiteral("AccessDenied"))) << power.LastError().toStdString();
-}
-
-TEST_F(LogindPower, NoLoginManagerOnTheBusFails)
-{
-    QDBusConnection::connectToBus(address_, QStringLiteral("login1")).unregisterService(QStringLiteral("org.freedesktop.login1"));
-    TLogindPower power(Caller());
+    // No login manager on the bus at all.
+    QDBusConnection::connectToBus(address_, QStringLiteral("login1"))
+        .unregisterService(QStringLiteral("org.freedesktop.login1"));
+    expected << "login1 Manager Reboot false";
     EXPECT_FALSE(power.Exit(TPowerAction::PowerOff));
     EXPECT_FALSE(power.Exit(TPowerAction::LogOff));
-    EXPECT_TRUE(log_.Calls().isEmpty());
+    EXPECT_EQ(login_.Calls(), expected);
 }
-
-#include "SystemPower_test.moc"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(TextCodec, DetectsTheEncodingOfEightBitText)
+TEST(TextCodec, DetectsEightBitTextAndWritesGbkWhereGbkHasTheCharacter)
 {
     const QString zhang = QString::fromUtf8("张三,移动电话");
     const struct { const char *name; QByteArray bytes; } cases[] = {
@@ -12,18 +12,11 @@ TEST(TextCodec, DetectsTheEncodingOfEightBitText)
     for (const auto &c : cases)
         EXPECT_EQ(DecodeText(c.bytes), zhang) << c.name;
     EXPECT_EQ(DecodeText("plain ascii"), "plain ascii");
-}
-
-TEST(TextCodec, Gb18030IsGbkWhereGbkHasTheCharacterAndLosslessElsewhere)
-{
+    // GB18030 is GBK where GBK has the character, and lossless elsewhere.
     EXPECT_EQ(EncodeGB18030(QString::fromUtf8("张三")), QByteArray("\xD5\xC5\xC8\xFD"));
     EXPECT_EQ(EncodeGB18030(QString::fromUtf8("盤")), QByteArray("\xB1\x50"));
     const QString rare = QString::fromUtf8("𠀋€😀");
     EXPECT_EQ(DecodeGB18030(EncodeGB18030(rare)), rare);
-}
-
-TEST(TextCodec, GbkBytesOfOneCharacter)
-{
     EXPECT_EQ(EncodeGbkChar(QChar(0x554A)), QByteArray("\xB0\xA1"));  // 啊
     EXPECT_EQ(EncodeGbkChar(QChar('A')), QByteArray("A"));
     EXPECT_EQ(EncodeGbkChar(QChar(0xFF0C)), QByteArray("\xA3\xAC"));  // fullwidth comma
