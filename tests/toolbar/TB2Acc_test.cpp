@@ -153,10 +153,7 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
 
     TTBView *view = nullptr;
     QAccessibleInterface *a = nullptr, *b = nullptr, *sub = nullptr;
-    ScriptSteps s([&] {
-        for (int i = 0; i < 3; ++i)
-            sim::Key(form, Qt::Key_Escape);
-    });
+    ScriptSteps s(form, 3);
     s.Then([&] { return (view = RootView()) != nullptr; })
         .Do([&] {
             QAccessibleInterface *acc = TBAccViewObject(view);

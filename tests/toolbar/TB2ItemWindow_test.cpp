@@ -1,7 +1,10 @@
-// Real popup menus driven through the input router: keys, mouse, accelerators, scrolling and
-// placement. Input is sent from a script that runs inside the menu loop, one step per pass.
+// Views without a menu loop (the viewer list follows the item tree, embedded groups nest, the
+// window's timers, painting of the selection), then real popup menus driven through the input
+// router: keys, mouse, accelerators, scrolling and placement. Input is sent from a script that
+// runs inside the menu loop, one step per pass.
 #include "TB2TestSupport.h"
 #include "platform/Forms.h"
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2ItemWindow.h"
@@ -10,9 +13,110 @@
 
 namespace {
 
-QString SelectedCaption(TTBView *v)
+QStringList Captions(const TTBView &v)
 {
-    return v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)");
+    QStringList list;
+    for (int i = 0; i < v.ViewerCount(); ++i)
+        list << v.Viewers(i)->Item->Caption();
+    return list;
+}
+
+TTBCustomItem *Item(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
+{
+    static ClickLog log;
+    return log.Add(parent, caption, item);
+}
+
+// The view is there before its items: each comes in as it is inserted.
+TEST(TBView, ViewersFollowInsertionsAndDeletionsAroundGroups)
+{
+    TTBRootItem root(nullptr);
+    TTBView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    WORD key = VK_DOWN;
+    view.KeyDown(key, {});
+    EXPECT_EQ(view.Selected(), nullptr) << "an empty view selects nothing";
+    EXPECT_EQ(view.FirstSelectable(), nullptr);
+    Item(&root, "A");
+    TTBCustomItem *group = Item(&root, "G", new TTBGroupItem(nullptr));
+    Item(group, "g1");
+    Item(group, "g2");
+    Item(&root, "B");
+    EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "B"}));
+
+    auto *c = new TTBItem(nullptr);
+    c->SetCaption("C");
+    root.Insert(2, c);  // after the group and its children
+    EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "C", "B"}));
+    Item(group, "g3");
+    EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "g3", "C", "B"}));
+    EXPECT_EQ(view.Viewers(4)->GroupLevel, 1);
+    delete group;
+    EXPECT_EQ(Captions(view), QStringList({"A", "C", "B"}));
+}
+
+TEST(TBView, EmbeddedGroupsNestTenLevelsDeep)
+{
+    TTBRootItem root(nullptr);
+    TTBCustomItem *parent = &root;
+    for (int level = 1; level <= 12; ++level) {
+        TTBCustomItem *group = Item(parent, QStringLiteral("G%1").arg(level), new TTBGroupItem(nullptr));
+        Item(group, QStringLiteral("I%1").arg(level));
+        parent = group;
+    }
+    TTBView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    const QStringList c = Captions(view);
+    // Groups and items down to level 10 show; the eleventh level adds nothing.
+    EXPECT_EQ(c.size(), 21);
+    EXPECT_TRUE(c.contains("I10"));
+    EXPECT_TRUE(c.contains("G11"));
+    EXPECT_FALSE(c.contains("I11"));
+    EXPECT_FALSE(c.contains("G12"));
+}
+
+class TTimerProbeWindow : public TTBPopupWindow
+{
+public:
+    using TTBPopupWindow::TTBPopupWindow;
+    std::vector<WPARAM> fired;
+
+protected:
+    void TimerFired(WPARAM id) override
+    {
+        fired.push_back(id);
+        KillTimer(id);
+    }
+};
+
+TEST(TBView, ViewTimersGoToTheViewOtherTimersPassThrough)
+{
+    TTBRootItem root(nullptr);
+    Item(&root, "A");
+    TTimerProbeWindow w(nullptr, nullptr, &root, false);
+    TTBView *view = w.View();
+    view->StartTimer(TTBViewTimerID::tiClose, 1);
+    w.SetTimer(9004, 1);
+    EXPECT_TRUE(sim::WaitFor([&] { return !w.fired.empty() && !view->TimerRunning(TTBViewTimerID::tiClose); }));
+    EXPECT_EQ(w.fired, std::vector<WPARAM>{9004});
+}
+
+TEST(TBView, SelectedMenuRowIsPaintedInTheHighlightColour)
+{
+    ResetSysParams();
+    TTBRootItem root(nullptr);
+    Item(&root, "First");
+    Item(&root, "Second");
+    TTBPopupWindow w(nullptr, nullptr, &root, false);
+    TTBView *view = w.View();
+    view->EnsureLayout();
+    view->Select(view->Viewers(1), false);
+    w.SetBounds(50, 50, w.Width(), w.Height());
+    w.Show();
+    const QImage img = w.grab().toImage();
+    const TRect first = view->Viewers(0)->BoundsRect, second = view->Viewers(1)->BoundsRect;
+    // Near the right end of each row, where no text is drawn; client rows are inside the 3 px frame.
+    const int x = 3 + first.Right - 3;
+    EXPECT_EQ(img.pixel(x, 3 + first.Top + 2), ColorToQRgb(clMenu));
+    EXPECT_EQ(img.pixel(x, 3 + second.Top + 2), ColorToQRgb(clHighlight));
 }
 
 // A script run inside a popup menu's loop, with its keys sent to the form; a failing one
@@ -20,10 +124,7 @@ QString SelectedCaption(TTBView *v)
 class MenuScript : public ScriptSteps
 {
 public:
-    explicit MenuScript(QWidget *keys) : ScriptSteps([keys] {
-        for (int i = 0; i < 5; ++i)
-            sim::Key(keys, Qt::Key_Escape);
-    }), keys_(keys)
+    explicit MenuScript(QWidget *keys) : ScriptSteps(keys, 5), keys_(keys)
     {
         SetOpen([] { return RootView() != nullptr; });
     }
@@ -83,7 +184,7 @@ QString Deepest()
     TTBView *v = RootView();
     while (v && v->OpenViewerView())
         v = v->OpenViewerView();
-    return SelectedCaption(v);
+    return v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)");
 }
 
 TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)

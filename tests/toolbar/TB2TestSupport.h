@@ -24,6 +24,11 @@ public:
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
     }
+    // Bails out with `escapes` presses of Escape sent to `keys`.
+    ScriptSteps(QWidget *keys, int escapes) : ScriptSteps([keys, escapes] {
+        for (int i = 0; i < escapes; ++i)
+            sim::Key(keys, Qt::Key_Escape);
+    }) {}
     ScriptSteps &Then(Step s)
     {
         steps_.push_back(std::move(s));

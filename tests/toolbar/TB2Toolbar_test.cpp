@@ -1,5 +1,5 @@
-// Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts and the sizes of
-// a floating wrapping toolbar.
+// Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts, the sizes of a
+// floating wrapping toolbar, and the control items kept in step with the toolbar's child controls.
 #include "TB2TestSupport.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
@@ -8,17 +8,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <gtest/gtest.h>
 
 namespace {
-
-TTBItem *NewItem(TComponent *Owner, const QString &Caption, TShortCut Key = 0)
-{
-    auto *i = new TTBItem(Owner);
-    i->SetCaption(Caption);
-    i->SetShortCut(Key);
-    return i;
-}
 
 TTBView *OpenPopupView() { return Popups().empty() ? nullptr : Popups().front()->View(); }
 
@@ -31,7 +24,7 @@ QStringList Shown(TTBView *v)
     return shown;
 }
 
-class ToolbarForm : public ::testing::Test
+class ToolbarForm : public ::testing::Test, protected ClickLog
 {
 protected:
     void SetUp() override
@@ -60,13 +53,6 @@ protected:
         form->Show();
         sim::WaitFor([&] { return form->isVisible(); });
     }
-    ScriptSteps Script()
-    {
-        return ScriptSteps([this] {
-            sim::Key(form, Qt::Key_Escape);
-            sim::Key(form, Qt::Key_Escape);
-        });
-    }
 
     TForm *form = nullptr;
     TTBDock *dock = nullptr;
@@ -80,12 +66,10 @@ protected:
         ToolbarForm::SetUp();
         bar = NewToolbar();
         bar->SetMenuBar(true);
-        file = new TSubmenuItem(bar, QStringLiteral("文件(&F)"));
-        file->Add(NewItem(bar, QStringLiteral("打开(&O)")));
-        edit = new TSubmenuItem(bar, QStringLiteral("编辑(&E)"));
-        edit->Add(NewItem(bar, QStringLiteral("复制(&C)")));
-        bar->Items()->Add(file);
-        bar->Items()->Add(edit);
+        file = Add(bar->Items(), QStringLiteral("文件(&F)"), new TSubmenuItem(nullptr));
+        Add(file, QStringLiteral("打开(&O)"));
+        edit = Add(bar->Items(), QStringLiteral("编辑(&E)"), new TSubmenuItem(nullptr));
+        Add(edit, QStringLiteral("复制(&C)"));
         ShowForm();
     }
     QString Selected() const
@@ -95,8 +79,7 @@ protected:
     }
 
     TTBToolbar *bar = nullptr;
-    TSubmenuItem *file = nullptr;
-    TSubmenuItem *edit = nullptr;
+    TTBCustomItem *file = nullptr, *edit = nullptr;
 };
 
 } // namespace
@@ -117,7 +100,7 @@ TEST_F(MenuBarForm, AltKeysAndArrowsOpenMenusAlongTheBar)
             seen << Selected() + "/" + (open && open->Selected() ? open->Selected()->Item->Caption() : QString());
         };
         const auto opened = [&] { return view->OpenViewerView() != nullptr; };
-        ScriptSteps s = Script();
+        ScriptSteps s(form, 2);
         if (tap) {
             s.Then([&] { return Selected() == file->Caption(); }).Do(look);
             s.Key(form, Qt::Key_Right).Do(look).Key(form, Qt::Key_Down).Then(opened).Do(look);
@@ -160,15 +143,11 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
     auto *edit = static_cast<QLineEdit *>(host->Widget());
     TTBToolbar *tb = NewToolbar();
     tb->SetProcessShortCuts(true);
-    struct Key { TShortCut sc; bool enabled; int clicks = 0; };
-    Key keys[] = {{ShortCut('S', {ssCtrl}), true}, {ShortCut(VK_DELETE, {}), true}, {ShortCut('A', {ssCtrl}), true},
-                  {ShortCut('D', {ssCtrl}), false}};
-    for (Key &k : keys) {
-        TTBItem *i = NewItem(tb, QStringLiteral("x"), k.sc);
-        i->SetEnabled(k.enabled);
-        i->OnClick = [&k](TComponent *) { ++k.clicks; };
-        tb->Items()->Add(i);
-    }
+    const TShortCut keys[] = {ShortCut('S', {ssCtrl}), ShortCut(VK_DELETE, {}), ShortCut('A', {ssCtrl}),
+                              ShortCut('D', {ssCtrl})};
+    for (TShortCut k : keys)
+        Add(tb->Items(), ShortCutToText(k))->SetShortCut(k);
+    tb->Items()->GetItem(3)->SetEnabled(false);
     int formDeletes = 0;
     form->OnShortCut = [&](TMessage &m, bool &handled) {
         if (m.WParam == VK_DELETE) {
@@ -185,8 +164,7 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
     EXPECT_EQ(edit->selectedText(), QStringLiteral("bc"));
     sim::Key(edit, Qt::Key_S, Qt::ControlModifier, QStringLiteral("\x13"));
     sim::Key(edit, Qt::Key_D, Qt::ControlModifier, QStringLiteral("\x04"));
-    for (const Key &k : keys)
-        EXPECT_EQ(k.clicks, &k == keys ? 1 : 0) << k.sc;
+    EXPECT_EQ(clicks, std::vector<QString>{ShortCutToText(keys[0])});
     EXPECT_EQ(formDeletes, 0);
     EXPECT_EQ(edit->text(), QStringLiteral("bc"));
 }
@@ -195,11 +173,8 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
 {
     form->SetBounds(100, 100, 200, 300);
     TTBToolbar *tb = NewToolbar();
-    for (int i = 0; i < 8; ++i) {
-        TTBCustomItem *item = new TWidthItem(tb, 40);
-        item->SetCaption(QString::number(i));
-        tb->Items()->Add(item);
-    }
+    for (int i = 0; i < 8; ++i)
+        Add(tb->Items(), QString::number(i), new TWidthItem(tb, 40));
     ShowForm();
     TTBView *v = tb->View();
     ASSERT_EQ(v->ViewerCount(), 9);
@@ -212,7 +187,7 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
     const TRect m = tb->GetDockedNCArea(dock);
     const QPoint press(m.Left + r.Left + 4, m.Top + r.Top + 4);
     QStringList listed;
-    ScriptSteps s = Script();
+    ScriptSteps s(form, 2);
     s.Then([&] { return OpenPopupView() != nullptr; });
     s.Do([&] {
         listed = Shown(OpenPopupView());
@@ -252,4 +227,44 @@ TEST_F(ToolbarForm, TheWrapSizesOfAFloatingToolbarStopAtTheWidestButton)
     EXPECT_LT(sizes[0].X, sizes[1].X);
     EXPECT_LT(sizes[1].X, sizes[2].X);
     tb->ResizeEnd();
+}
+
+TEST_F(ToolbarForm, ControlItemsFollowTheToolbarsChildControls)
+{
+    TTBToolbar *bar = NewToolbar();
+    const auto itemsOf = [bar](const TControl *control) {
+        int n = 0;
+        for (int i = 0; i < bar->Items()->Count(); ++i) {
+            const auto *ci = dynamic_cast<const TTBControlItem *>(bar->Items()->Items(i));
+            n += ci && ci->Control() == control;
+        }
+        return n;
+    };
+    auto *other = new TCustomControl(form);
+    other->SetParent(form);
+
+    // Placed directly: one item, owned like the toolbar's other components, at the end.
+    auto *edit = new TCustomControl(form);
+    bar->Items()->Add(new TTBItem(nullptr));
+    edit->SetParent(bar);
+    ASSERT_EQ(itemsOf(edit), 1);
+    TTBControlItem *item = bar->FindControlItem(edit);
+    EXPECT_EQ(bar->Items()->IndexOf(item), 1);
+    EXPECT_EQ(item->Owner(), form);
+
+    // Through InsertControl, or placed again: still one item, where InsertControl put it.
+    auto *combo = new TCustomControl(form);
+    EXPECT_EQ(bar->Items()->IndexOf(bar->InsertControl(combo, 0)), 0);
+    EXPECT_EQ(itemsOf(combo), 1);
+
+    // Taken off the toolbar: the item goes, the control stays alive where it went.
+    QPointer<TCustomControl> watch(edit);
+    edit->SetParent(other);
+    EXPECT_EQ(bar->FindControlItem(edit), nullptr);
+    ASSERT_FALSE(watch.isNull());
+    EXPECT_EQ(edit->Parent(), other);
+
+    // Destroyed on the toolbar: its item goes with it.
+    delete combo;
+    EXPECT_EQ(bar->Items()->Count(), 1);
 }
