@@ -26,11 +26,7 @@ std::vector<int> Roles(QAccessibleInterface *view)
 
 QAccessibleActionInterface *Actions(QAccessibleInterface *i) { return i ? i->actionInterface() : nullptr; }
 
-QString DefaultAction(QAccessibleInterface *i)
-{
-    const QStringList names = Actions(i)->actionNames();
-    return names.isEmpty() ? QString() : names.first();
-}
+QString DefaultAction(QAccessibleInterface *i) { return Actions(i)->actionNames().value(0); }
 
 TTBPopupWindow *OpenPopup(TTBView *view)
 {

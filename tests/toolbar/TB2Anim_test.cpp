@@ -20,16 +20,11 @@ protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override
     {
-        if (m.Msg == WM_TB2K_ANIMATIONSTEP) {
-            log << QStringLiteral("step");
+        if (m.Msg != WM_TB2K_ANIMATIONSTEP && m.Msg != WM_TB2K_ANIMATIONENDED)
+            return TCustomControl::WndProc(m);
+        log << (m.Msg == WM_TB2K_ANIMATIONSTEP ? QStringLiteral("step") : QStringLiteral("ended"));
+        if (m.Msg == WM_TB2K_ANIMATIONSTEP)
             StepMenuAnimation(m);
-            return;
-        }
-        if (m.Msg == WM_TB2K_ANIMATIONENDED) {
-            log << QStringLiteral("ended");
-            return;
-        }
-        TCustomControl::WndProc(m);
     }
 };
 

@@ -1,6 +1,7 @@
 // A form with a menu bar and a toolbar for the accessibility check: an AT-SPI client reads it
 // through the bus and drives its menus. Says "ready" on its standard output once shown, and
 // names each item it runs ("clicked Save").
+#include "../../TB2TestSupport.h"
 #include "platform/Forms.h"
 #include "toolbar/TB2Dock.h"
 #include "toolbar/TB2Toolbar.h"
@@ -10,15 +11,6 @@
 #include <cstdio>
 
 namespace {
-
-class TSubmenuItem : public TTBCustomItem
-{
-public:
-    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
-    {
-        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-    }
-};
 
 TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
 {
