@@ -57,8 +57,6 @@ protected:
     TAnimWindow window;
 };
 
-} // namespace
-
 TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
 {
     StartMenuAnimation(&window, true, 0);
@@ -128,3 +126,5 @@ TEST_F(TB2AnimTest, StartingAnotherEndsTheFirstAndItsStepsAreIgnored)
     EndMenuAnimation(&other);
     EXPECT_EQ(other.log, QStringList{"ended"});
 }
+
+} // namespace

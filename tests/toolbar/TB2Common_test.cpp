@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
+namespace {
+
 TEST(TB2Common, DivRoundUpMovesAwayFromZero)
 {
     const struct { int a, b, expected; } cases[] = {
@@ -66,8 +68,6 @@ TEST(TB2Common, ListSortExStaysInsideTheList)
     EXPECT_EQ(shuffled, sorted);
 }
 
-namespace {
-
 QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
 {
     QImage image = BlankImage(24, 24);
@@ -75,8 +75,6 @@ QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
     DrawInvertRect(&canvas, &r, nullptr, size, {}, &brush, &brush);
     return image;
 }
-
-} // namespace
 
 TEST(TB2Common, DrawInvertRectOnCanvas)
 {
@@ -108,8 +106,6 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     EXPECT_EQ(image, BlankImage(24, 24));
 }
 
-namespace {
-
 // Bounding box of the pixels that are not white.
 QRect InkBox(const QImage &image)
 {
@@ -120,8 +116,6 @@ QRect InkBox(const QImage &image)
                 box |= QRect(x, y, 1, 1);
     return box;
 }
-
-} // namespace
 
 TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 {
@@ -152,8 +146,6 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
     EXPECT_EQ(vertical.Orientation(), 2700);
     EXPECT_GT(vertical.Height(), 0);
 }
-
-namespace {
 
 // A window that prints itself with a red frame of its own, a client area in its colour and
 // whatever children it is given; it logs the paint and user messages it gets.
@@ -190,8 +182,6 @@ protected:
 private:
     int frame_;
 };
-
-} // namespace
 
 TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
 {
@@ -244,8 +234,6 @@ TEST(TB2Common, ProcessPaintMessagesPaintsAndLeavesTheRestQueued)
     EXPECT_EQ(window.log.last(), QString::number(WM_USER));
 }
 
-namespace {
-
 int gCalls = 0;
 
 void CountInput(THookProcCode code, QWidget *, WPARAM, LPARAM)
@@ -253,8 +241,6 @@ void CountInput(THookProcCode code, QWidget *, WPARAM, LPARAM)
     if (code == hpGetMessage)
         ++gCalls;
 }
-
-} // namespace
 
 // Two components on code 4 share one input hook, which goes only with the second; a code set
 // is counted once per user, whatever else the same procedure serves.
@@ -282,3 +268,5 @@ TEST(TB2Hook, SharedInputHookCountsItsUsers)
     QTest::keyClick(&edit, Qt::Key_X);
     EXPECT_EQ(gCalls, 0);
 }
+
+} // namespace

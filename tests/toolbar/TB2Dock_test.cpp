@@ -151,8 +151,6 @@ protected:
     TTBToolbar *bar = nullptr;
 };
 
-} // namespace
-
 TEST_F(DockForm, ThicknessFollowsRowsFixAlignAndBoundLines)
 {
     EXPECT_EQ(left->Width(), 0);
@@ -345,3 +343,5 @@ TEST_F(DockForm, FloatingHitTestNamesEveryPartOfTheFrame)
     bar->SetResizable(false);
     EXPECT_EQ(bar->FloatingHitTest({100, 150}, w), HTBORDER) << "a fixed frame only borders";
 }
+
+} // namespace

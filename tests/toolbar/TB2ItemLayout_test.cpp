@@ -22,14 +22,8 @@ Fake S(int w = 6, int h = 6) { return {w, h, 's'}; }
 struct Expect { int index; TRect bounds; bool clipped = false, lineBreak = false, offEdge = false; };
 
 struct Case {
-    std::string name;
-    std::vector<Fake> viewers;
-    TTBLayoutParams params;
-    int scrollIn = 0;
-    std::vector<Expect> expect;
-    TPoint size;
-    int lines = 1, scrollOut = 0;
-    bool topArrow = false, bottomArrow = false;
+    std::string name; std::vector<Fake> viewers; TTBLayoutParams params; int scrollIn = 0;
+    std::vector<Expect> expect; TPoint size; int lines = 1, scrollOut = 0; bool topArrow = false, bottomArrow = false;
 };
 
 TTBLayoutParams Toolbar(int wrap = 0, int maxSize = 0, bool chevron = false)

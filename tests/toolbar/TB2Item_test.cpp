@@ -13,11 +13,7 @@ namespace {
 using A = TTBItemChangedAction;
 
 struct Notice {
-    TTBCustomItem *Sender;
-    bool Relayed;
-    A Action;
-    int Index;
-    TTBCustomItem *Item;
+    TTBCustomItem *Sender; bool Relayed; A Action; int Index; TTBCustomItem *Item;
     friend bool operator==(const Notice &, const Notice &) = default;
 };
 
@@ -74,8 +70,6 @@ TEST(TB2Item, ShortCutSearchFollowsAtMost25Links)
         EXPECT_EQ(lists.front()->IsShortCut(f5), links == 25) << links;
     }
 }
-
-} // namespace
 
 TEST(TB2Item, ListMisuseRaisesTheTextsAndChangesNothing)
 {
@@ -532,3 +526,5 @@ TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
     delete control;
     EXPECT_EQ(holder->Control(), nullptr);
 }
+
+} // namespace

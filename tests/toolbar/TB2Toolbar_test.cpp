@@ -82,8 +82,6 @@ protected:
     TTBCustomItem *file = nullptr, *edit = nullptr;
 };
 
-} // namespace
-
 // Alt+F opens its menu and Right the next one; Escape closes it and "-" (the window's system
 // menu, which a program cannot open here) ends the menu mode. A tap of Alt selects the first
 // item, Right the next, and Down opens it.
@@ -268,3 +266,5 @@ TEST_F(ToolbarForm, ControlItemsFollowTheToolbarsChildControls)
     delete combo;
     EXPECT_EQ(bar->Items()->Count(), 1);
 }
+
+} // namespace
