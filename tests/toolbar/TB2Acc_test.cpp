@@ -72,7 +72,6 @@ protected:
                 return TBAccViewerObject(bar->View()->Viewers(i));
         return nullptr;
     }
-
     TForm *form = nullptr;
     TTBDock *dock = nullptr;
     TTBToolbar *menuBar = nullptr;
@@ -97,7 +96,6 @@ TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestAndLocation)
     Add(&root, QStringLiteral("A&&B"));
     TTBPopupWindow popup(nullptr, nullptr, &root, false);
     popup.View()->EnsureLayout();
-
     QAccessibleInterface *menu = Acc(menuBar), *tools = Acc(toolBar), *pop = Acc(&popup);
     ASSERT_TRUE(menu && tools && pop);
     // Each view's role, then its children's.
@@ -106,7 +104,6 @@ TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestAndLocation)
     EXPECT_EQ(Roles(pop), (std::vector<int>{11, 12, 21, 12, 12}));
     EXPECT_EQ(tools->child(3)->object(), edit);
     EXPECT_EQ(tools->parent()->object(), dock);
-
     const struct { QAccessibleInterface *acc; QString name, shortcut; } names[] = {
         {menu, "菜单", "Alt"}, {tools, "工具", ""}, {menu->child(0), "File", "Alt+f"},
         {tools->child(0), "Save", "Alt+s"}, {pop->child(0), "Open\tCtrl+O", "o"},
@@ -116,7 +113,6 @@ TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestAndLocation)
         EXPECT_EQ(n.acc->text(QAccessible::Name), n.name);
         EXPECT_EQ(n.acc->text(QAccessible::Accelerator), n.shortcut) << n.name.toStdString();
     }
-
     for (int i = 0; i < tools->childCount(); ++i) {
         QAccessibleInterface *c = tools->child(i);
         EXPECT_EQ(tools->indexOfChild(c), i);
@@ -135,7 +131,6 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
     Add(root, QStringLiteral("Hidden"))->SetVisible(false);
     Add(root, QStringLiteral("B"))->SetEnabled(false);
     Add(Add(root, QStringLiteral("&Sub"), new TSubmenuItem(nullptr)), QStringLiteral("Inner"));
-
     // The focus events, and the objects Qt's events name for them.
     std::vector<int> indexes;
     std::vector<QString> focusNames;
@@ -146,7 +141,6 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
         }
         TBAccNotifyWinEvent(Event, Wnd, ObjectID, ChildID);
     });
-
     TTBView *view = nullptr;
     QAccessibleInterface *a = nullptr, *b = nullptr, *sub = nullptr;
     ScriptSteps s(form, 3);
@@ -182,7 +176,6 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
     menu.PopupEx(200, 200, false);
     EXPECT_TRUE(s.Done());
     SetNotifyWinEventProc(&TBAccNotifyWinEvent);
-
     // Down to A, to B past the hidden item, to Sub; Right opens it on Inner; Escape closes it
     // and the menu says again where the focus is.
     EXPECT_EQ(indexes, (std::vector<int>{1, 2, 3, 1, 3}));
@@ -196,17 +189,14 @@ TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
     TTBCustomItem *file = Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
     Add(file, QStringLiteral("Save"));
     QApplication::processEvents();
-
     EXPECT_EQ((QStringList{DefaultAction(AccOf(toolBar, "New")), DefaultAction(AccOf(menuBar, "&Help")),
                            DefaultAction(AccOf(menuBar, "&File"))}),
               (QStringList{"Press", "Execute", "Open"}));
-
     Actions(AccOf(toolBar, "New"))->doAction("Press");
     EXPECT_TRUE(clicks.empty()) << "the click runs after the client's call returned";
     EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
     Actions(AccOf(menuBar, "&Help"))->doAction("Execute");
     EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
-
     // Open a menu, run an item of it; open it again and close it: the menu mode ends.
     TTBView *bar = menuBar->View();
     for (const QString &last : {QStringLiteral("Execute"), QStringLiteral("Close")}) {
@@ -242,7 +232,6 @@ TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
     ASSERT_EQ(viewAcc, TBAccViewObject(view.get()));
     QAccessibleInterface *xAcc = viewAcc->child(0), *yAcc = viewAcc->child(1);
     const QAccessible::Id viewId = QAccessible::uniqueId(viewAcc), yId = QAccessible::uniqueId(yAcc);
-
     delete y;
     EXPECT_FALSE(yAcc->isValid());
     EXPECT_EQ(yAcc->role(), QAccessible::NoRole);
@@ -250,7 +239,6 @@ TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
     EXPECT_TRUE(Actions(yAcc)->actionNames().isEmpty());
     Actions(yAcc)->doAction("Press");
     EXPECT_EQ(viewAcc->childCount(), 1);
-
     // A click queued by a client does not outlive the view.
     EXPECT_EQ(DefaultAction(xAcc), "Press");
     Actions(xAcc)->doAction("Press");

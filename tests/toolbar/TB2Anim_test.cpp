@@ -52,7 +52,6 @@ protected:
             Deliver();
     }
     void Deliver() { QCoreApplication::sendPostedEvents(&window, 0); }
-
     qint64 now = 1000;
     TAnimWindow window;
 };
@@ -62,15 +61,12 @@ TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
     StartMenuAnimation(&window, true, 0);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.AlphaBlendValue(), 40);
-
     // Three passes before the window gets to its queue: one step message, at the latest step.
     TicksAt({1020, 1040, 1060});
     EXPECT_EQ(window.log, QStringList{"step"});
     EXPECT_EQ(window.AlphaBlendValue(), 60 * 255 / 175 + 40);
-
     TicksAt({1080});
     EXPECT_EQ(window.log.size(), 2);
-
     // Past full opacity (step 255) the loop ends; the last step restores the window.
     TicksAt({1150});
     EXPECT_EQ(window.log, (QStringList{"step", "step", "step", "ended"}));

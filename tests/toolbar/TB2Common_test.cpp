@@ -82,12 +82,10 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     white.SetColor(clWhite);
     const TRect first = Rect(2, 2, 12, 12), second = Rect(4, 5, 16, 14);
     const TSize size{2, 3};
-
     QImage image = FrameOnWhite(first, size, white);
     TCanvas canvas(image);
     // The frame, its interior, and right and bottom exclusive.
     ExpectPixels(canvas, {{2, 2, clBlack}, {3, 11, clBlack}, {4, 5, clWhite}, {12, 12, clWhite}});
-
     // Moving with the same brush draws only the difference; the result is the new frame alone.
     DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
     EXPECT_EQ(image, FrameOnWhite(second, size, white));
@@ -98,7 +96,6 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     EXPECT_EQ(image, FrameOnWhite(first, size, white));
     DrawInvertRect(&canvas, nullptr, &first, {}, size, &white, &white);
     EXPECT_EQ(image, BlankImage(24, 24));
-
     // The halftone brush inverts every other pixel of the frame, none of the interior.
     DrawHalftoneInvertRect(&canvas, &first, nullptr, size, {});
     ExpectPixels(canvas, {{2, 2, clWhite}, {3, 2, clBlack}, {2, 3, clBlack}, {5, 6, clWhite}});
@@ -194,7 +191,6 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
     owned->SetBounds(140, 120, 10, 10);
     window->Show();
     owned->Show();
-
     QImage image(60, 40, QImage::Format_RGB32);
     const struct { LPARAM flags; TColor frame, client, child, owned; } cases[] = {
         {PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN, clRed, clBlue, clLime, clBlue},
@@ -210,7 +206,6 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
         ExpectPixels(canvas, {{1, 1, c.frame}, {58, 38, c.frame}, {5, 30, c.client}, {13, 8, c.child},
                               {32, 17, c.child}, {33, 17, c.client}, {45, 25, c.owned}});
     }
-
     window->Hide();
     image.fill(Qt::white);
     TCanvas canvas(image);
@@ -252,12 +247,10 @@ TEST(TB2Hook, SharedInputHookCountsItsUsers)
     InstallHookProc(&dock, CountInput, {hpGetMessage});
     EXPECT_EQ(HookRefCount(THookType::htGetMessage), 2);
     EXPECT_EQ(HookRefCount(THookType::htCallWndProc), 2);  // the procedure's first code set
-
     QLineEdit edit;
     gCalls = 0;
     QTest::keyClick(&edit, Qt::Key_X);  // key down, character, key up: once each
     EXPECT_EQ(gCalls, 3);
-
     UninstallHookProc(&menu, CountInput);
     EXPECT_EQ(HookRefCount(THookType::htGetMessage), 1);
     EXPECT_TRUE(HookFilterInstalled());

@@ -117,7 +117,6 @@ protected:
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
     TPoint FormPoint(int x, int y) const { return form->ClientToScreen({x, y}); }
     void MoveTo(const TPoint &g) { sim::Move(form, form->mapFromGlobal(QPoint(g.X, g.Y))); }
     // Presses the handle, then runs the steps inside the drag loop.
@@ -145,7 +144,6 @@ protected:
         sim::Press(w, p);
         EXPECT_TRUE(s.Done());
     }
-
     TForm *form = nullptr;
     TTBDock *top = nullptr, *left = nullptr;
     TTBToolbar *bar = nullptr;

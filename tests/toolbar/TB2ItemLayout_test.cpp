@@ -53,7 +53,6 @@ void Check(const Case &c)
     TTBLayoutResult result;
     int scroll = c.scrollIn;
     LayoutViewerRecords(p, items, records, scroll, result);
-
     ASSERT_EQ(records.size(), c.viewers.size());
     for (const Expect &e : c.expect) {
         SCOPED_TRACE(e.index);

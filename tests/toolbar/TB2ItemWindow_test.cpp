@@ -42,7 +42,6 @@ TEST(TBView, ViewersFollowInsertionsAndDeletionsAroundGroups)
     Item(group, "g2");
     Item(&root, "B");
     EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "B"}));
-
     auto *c = new TTBItem(nullptr);
     c->SetCaption("C");
     root.Insert(2, c);  // after the group and its children
@@ -168,7 +167,6 @@ protected:
         return chosen;
     }
     QPoint ButtonCentre() const { return button->ClientToScreen({40, 15}).ToQPoint(); }
-
     std::unique_ptr<TForm> form;
     TCustomControl *button = nullptr;
     std::vector<TMouseButton> buttonPresses;

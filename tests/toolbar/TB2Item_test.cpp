@@ -118,7 +118,6 @@ TEST(TB2Item, InsertDeleteAndMoveAnnounceInOrder)
                                             {root.get(), false, A::tbicInserted, 1, item},
                                             {root.get(), false, A::tbicSubitemsEndUpdate, -1, nullptr}}));
     EXPECT_EQ(item->Parent(), root.get());
-
     rec.log.clear();
     int indexWhileDeleting = -2;
     rec.during = [&] { indexWhileDeleting = root->IndexOf(item); };
@@ -128,7 +127,6 @@ TEST(TB2Item, InsertDeleteAndMoveAnnounceInOrder)
     EXPECT_EQ(indexWhileDeleting, 1);
     EXPECT_EQ(item->Parent(), nullptr);
     root->Add(item);
-
     rec.log.clear();
     root->Move(2, 0);
     EXPECT_EQ(root->GetItem(0), item);
@@ -153,7 +151,6 @@ TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
     atInner.Listen(inner);
     atLinker.Listen(linker.get());
     atSub.Listen(sub);
-
     auto *leaf = new TTBItem(nullptr);
     inner->Add(leaf);
     const Notice relayed{inner, true, A::tbicInserted, 0, leaf};
@@ -162,12 +159,10 @@ TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
     EXPECT_EQ(atRoot.log[1], relayed);
     ASSERT_EQ(atLinker.log.size(), 3u);
     EXPECT_EQ(atLinker.log[1], relayed);
-
     atRoot.log.clear();
     sub->Add(new TTBItem(nullptr));
     EXPECT_EQ(atSub.log.size(), 3u);
     EXPECT_TRUE(atRoot.log.empty());
-
     // A cycle of links delivers once to each item and ends.
     Recorder atA, atB;
     auto a = std::make_unique<TTBItem>(nullptr);
@@ -213,7 +208,6 @@ TEST(TB2Item, ListenersMayUnregisterDuringANotice)
         root->GetItem(0)->SetChecked(false);
         EXPECT_EQ(called.size(), 2u);
     }
-
     // Counted pairs: twice registered, once unregistered, still listening; the last one leaving
     // during its own call leaves an empty list behind safely.
     Recorder rec;
@@ -321,7 +315,6 @@ TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
     int clicks = 0, popups = 0;
     save->OnClick = [&](TComponent *) { ++clicks; };
     file->OnPopup = [&](TTBCustomItem *, bool) { ++popups; };
-
     EXPECT_TRUE(root->IsShortCut(ctrlS));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(popups, 1);  // the submenu heard of it; the embedded group does not pop up
@@ -338,7 +331,6 @@ TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
     save->SetEnabled(false);
     EXPECT_FALSE(root->IsShortCut(ctrlS));
     EXPECT_EQ(clicks, 2);
-
     // The text shown comes from the caption's tab part, else from the shortcut.
     save->SetCaption("保存(&S)\tCtrl+S");
     EXPECT_EQ(save->ItemShortCutText(), "Ctrl+S");
@@ -467,7 +459,6 @@ TEST(TB2Item, DrawStatePicksTheListForTheState)
     list.SetHotImages(&list);  // itself counts as none
     EXPECT_EQ(list.HotImages(), nullptr);
     list.SetHotImages(hot.get());
-
     struct Case { bool enabled, selected, checked; TColor want; };
     for (const Case &c : {Case{false, true, true, clGreen}, Case{true, true, true, clRed},
                           Case{true, true, false, clBlue}, Case{true, false, false, clWhite}}) {
@@ -493,12 +484,10 @@ TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
     linker->SetLinkSubitems(target);
     atRoot.Listen(root.get());
     atLinker.Listen(linker);
-
     delete images;
     EXPECT_EQ(item->Images(), nullptr);
     ASSERT_GE(atRoot.log.size(), 1u);
     EXPECT_EQ(atRoot.log[0], (Notice{root.get(), false, A::tbicInvalidateAndResize, -1, item}));
-
     // One list serving two roles: letting go of one role keeps the other watched.
     auto *shared = new TImageList(nullptr);
     item->SetImages(shared);
@@ -506,11 +495,9 @@ TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
     item->SetImages(nullptr);
     delete shared;
     EXPECT_EQ(item->SubMenuImages(), nullptr);
-
     delete target;
     EXPECT_EQ(linker->LinkSubitems(), nullptr);
     EXPECT_EQ(atLinker.Actions(), std::vector<A>{A::tbicSubitemsChanged});
-
     // A control item frees its control unless told not to; a control freed first is let go.
     for (bool dontFree : {false, true}) {
         QPointer<QWidget> control(new TCustomControl(nullptr));

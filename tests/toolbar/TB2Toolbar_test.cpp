@@ -53,7 +53,6 @@ protected:
         form->Show();
         sim::WaitFor([&] { return form->isVisible(); });
     }
-
     TForm *form = nullptr;
     TTBDock *dock = nullptr;
 };
@@ -77,7 +76,6 @@ protected:
         TTBItemViewer *v = bar->View()->Selected();
         return v ? v->Item->Caption() : QString();
     }
-
     TTBToolbar *bar = nullptr;
     TTBCustomItem *file = nullptr, *edit = nullptr;
 };
@@ -180,7 +178,6 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
     TTBItemViewer *chevron = v->Viewers(8);
     EXPECT_EQ(Shown(v), QStringList({"0", "1", "2", "3", chevron->Item->Caption()}));
     EXPECT_EQ(chevron->BoundsRect.Width(), tbChevronSize);
-
     const TRect r = chevron->BoundsRect;
     const TRect m = tb->GetDockedNCArea(dock);
     const QPoint press(m.Left + r.Left + 4, m.Top + r.Top + 4);
@@ -197,7 +194,6 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
     sim::Press(tb, press);
     EXPECT_TRUE(s.Done());
     EXPECT_EQ(listed, QStringList({"4", "5", "6", "7"}));
-
     // Two items stay beside the chevron, however narrow the bar.
     form->SetBounds(100, 100, 40, 300);
     EXPECT_EQ(Shown(v), QStringList({"0", "1", chevron->Item->Caption()}));
@@ -240,7 +236,6 @@ TEST_F(ToolbarForm, ControlItemsFollowTheToolbarsChildControls)
     };
     auto *other = new TCustomControl(form);
     other->SetParent(form);
-
     // Placed directly: one item, owned like the toolbar's other components, at the end.
     auto *edit = new TCustomControl(form);
     bar->Items()->Add(new TTBItem(nullptr));
@@ -249,19 +244,16 @@ TEST_F(ToolbarForm, ControlItemsFollowTheToolbarsChildControls)
     TTBControlItem *item = bar->FindControlItem(edit);
     EXPECT_EQ(bar->Items()->IndexOf(item), 1);
     EXPECT_EQ(item->Owner(), form);
-
     // Through InsertControl, or placed again: still one item, where InsertControl put it.
     auto *combo = new TCustomControl(form);
     EXPECT_EQ(bar->Items()->IndexOf(bar->InsertControl(combo, 0)), 0);
     EXPECT_EQ(itemsOf(combo), 1);
-
     // Taken off the toolbar: the item goes, the control stays alive where it went.
     QPointer<TCustomControl> watch(edit);
     edit->SetParent(other);
     EXPECT_EQ(bar->FindControlItem(edit), nullptr);
     ASSERT_FALSE(watch.isNull());
     EXPECT_EQ(edit->Parent(), other);
-
     // Destroyed on the toolbar: its item goes with it.
     delete combo;
     EXPECT_EQ(bar->Items()->Count(), 1);

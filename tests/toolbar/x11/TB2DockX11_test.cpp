@@ -33,7 +33,6 @@ TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
         bar->SetCurrentDock(top);
         form.Show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-
         const TPoint handle = bar->ClientToScreen({-4, bar->ClientHeight() / 2});
         // Over the right part of the left dock's only column, below its toolbar: a new column.
         const TPoint target = left->ClientToScreen({30, second->Top() + second->Height() + 30});

@@ -37,7 +37,6 @@ int main(int argc, char **argv)
     form.SetBounds(100, 100, 400, 200);
     auto *dock = new TTBDock(&form);
     dock->SetParent(&form);
-
     auto *menuBar = new TTBToolbar(&form);
     menuBar->SetCaption(QStringLiteral("菜单"));
     menuBar->SetMenuBar(true);
@@ -46,14 +45,12 @@ int main(int argc, char **argv)
     Add(file, QStringLiteral("&Save"))->SetEnabled(false);
     Add(menuBar->Items(), QStringLiteral("&Help"));
     menuBar->SetCurrentDock(dock);
-
     auto *toolBar = new TTBToolbar(&form);
     toolBar->SetCaption(QStringLiteral("工具"));
     Add(toolBar->Items(), QStringLiteral("New"));
     toolBar->Items()->Add(new TTBSeparatorItem(nullptr));
     Add(toolBar->Items(), QStringLiteral("Print"))->SetChecked(true);
     toolBar->SetCurrentDock(dock);
-
     form.Show();
     form.activateWindow();
     // Items are available to a client only while their form is the active window.
