@@ -197,24 +197,21 @@ TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
     EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
     Actions(AccOf(menuBar, "&Help"))->doAction("Execute");
     EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
-    // Open a menu, run an item of it; open it again and close it: the menu mode ends.
+    // Opened and closed again by the client: the menu mode ends.
     TTBView *bar = menuBar->View();
-    for (const QString &last : {QStringLiteral("Execute"), QStringLiteral("Close")}) {
-        QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
-        ScriptSteps s([&] { bar->EndModal(); });
-        s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
-            EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
-            QAccessibleInterface *target = last == "Close" ? fileAcc : fileAcc->child(0)->child(0);
-            EXPECT_EQ(DefaultAction(target), last);
-            Actions(target)->doAction(last);
-        });
-        s.Start();
-        Actions(fileAcc)->doAction("Open");
-        EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
-        QApplication::processEvents();
-        EXPECT_EQ(OpenPopup(bar), nullptr);
-    }
-    EXPECT_EQ(clicks, (std::vector<QString>{"New", "&Help", "Save"}));
+    QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
+    ScriptSteps s([&] { bar->EndModal(); });
+    s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
+        EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
+        EXPECT_EQ(DefaultAction(fileAcc), "Close");
+        Actions(fileAcc)->doAction("Close");
+    });
+    s.Start();
+    Actions(fileAcc)->doAction("Open");
+    EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
+    QApplication::processEvents();
+    EXPECT_EQ(OpenPopup(bar), nullptr);
+    EXPECT_EQ(clicks, (std::vector<QString>{"New", "&Help"}));
 }
 
 TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)

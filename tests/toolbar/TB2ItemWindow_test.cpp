@@ -95,26 +95,6 @@ TEST(TBView, ViewTimersGoToTheViewOtherTimersPassThrough)
     EXPECT_EQ(w.fired, std::vector<WPARAM>{9004});
 }
 
-TEST(TBView, SelectedMenuRowIsPaintedInTheHighlightColour)
-{
-    ResetSysParams();
-    TTBRootItem root(nullptr);
-    Item(&root, "First");
-    Item(&root, "Second");
-    TTBPopupWindow w(nullptr, nullptr, &root, false);
-    TTBView *view = w.View();
-    view->EnsureLayout();
-    view->Select(view->Viewers(1), false);
-    w.SetBounds(50, 50, w.Width(), w.Height());
-    w.Show();
-    const QImage img = w.grab().toImage();
-    const TRect first = view->Viewers(0)->BoundsRect, second = view->Viewers(1)->BoundsRect;
-    // Near the right end of each row, where no text is drawn; client rows are inside the 3 px frame.
-    const int x = 3 + first.Right - 3;
-    EXPECT_EQ(img.pixel(x, 3 + first.Top + 2), ColorToQRgb(clMenu));
-    EXPECT_EQ(img.pixel(x, 3 + second.Top + 2), ColorToQRgb(clHighlight));
-}
-
 // A script run inside a popup menu's loop, with its keys sent to the form; a failing one
 // escapes out of the menu.
 class MenuScript : public ScriptSteps
@@ -173,13 +153,13 @@ protected:
     std::unique_ptr<TTBPopupMenu> menu;
 };
 
-// The selection of the innermost open menu.
-QString Deepest()
+// The innermost open menu.
+TTBView *Deepest()
 {
     TTBView *v = RootView();
     while (v && v->OpenViewerView())
         v = v->OpenViewerView();
-    return v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)");
+    return v;
 }
 
 TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
@@ -195,7 +175,8 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
     Add(sub, QStringLiteral("S2"));
     Add(root, QStringLiteral("E&xit"));
     using K = Qt::Key;
-    // The selection is read after each key but the last.
+    // The selection is read after each key but the last; Cancel puts the innermost menu in cancel mode.
+    const int Cancel = -1;
     struct Case { const char *name; std::vector<int> keys; QStringList seen; QString chosen; };
     const Case cases[] = {
         {"arrows wrap and skip separators and hidden items",
@@ -207,6 +188,8 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         {"accelerators cycle and a unique one chooses", {K::Key_F, K::Key_F, K::Key_F, K::Key_X},
          {"&File", "&Find", "&File"}, "E&xit"},
         {"a unique accelerator of a disabled item ends the menu", {K::Key_D}, {}, {}},
+        {"cancel mode in a submenu ends every level", {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down,
+         K::Key_Right, Cancel}, {"&File", "&Delete", "&Find", "&Sub", "S1"}, {}},
     };
     int popups = 0;
     menu->OnPopup = [&](TComponent *sender) { popups += sender == menu.get(); };
@@ -216,9 +199,15 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         QStringList seen;
         MenuScript s(form.get());
         for (size_t i = 0; i < c.keys.size(); ++i) {
-            s.Key(c.keys[i]);
+            if (c.keys[i] == Cancel)
+                s.Do([] { if (TTBView *v = Deepest()) v->CancelMode(); });
+            else
+                s.Key(c.keys[i]);
             if (i + 1 < c.keys.size())
-                s.Do([&] { seen << Deepest(); });
+                s.Do([&] {
+                    TTBView *v = Deepest();
+                    seen << (v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)"));
+                });
         }
         TTBCustomItem *chosen = Run(s);
         EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);
@@ -231,31 +220,6 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         EXPECT_EQ(clicks, c.chosen.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.chosen});
     }
     EXPECT_EQ(popups, int(std::size(cases)));
-}
-
-TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickChoosesInIt)
-{
-    TTBCustomItem *root = menu->Items();
-    Add(root, QStringLiteral("A"));
-    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
-    Add(sub, QStringLiteral("S1"));
-    Add(sub, QStringLiteral("S2"));
-    MenuScript s(form.get());
-    s.Do([&] {
-        sim::MoveAt(Center(RootView()->Viewers(1)));
-        EXPECT_EQ(RootView()->OpenViewerView(), nullptr) << "not at once";
-    });
-    s.Then([&] { return RootView()->OpenViewerView() != nullptr; });
-    s.Do([&] {
-        const QPoint p = Center(RootView()->OpenViewerView()->Viewers(1));
-        sim::MoveAt(p);
-        sim::PressAt(p);
-        sim::ReleaseAt(p);
-    });
-    TTBCustomItem *chosen = Run(s);
-    EXPECT_EQ(chosen ? chosen->Caption() : QString(), QStringLiteral("S2"));
-    EXPECT_TRUE(Popups().empty());
-    EXPECT_TRUE(clicks.empty()) << "the click waits until the menu has gone";
 }
 
 // Pointer buttons in and outside a menu; every step but the last leaves the menu open.
@@ -342,19 +306,6 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
     Run(s, 100, 0);
-}
-
-TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
-{
-    Add(Add(menu->Items(), QStringLiteral("Sub"), new TSubmenuItem(nullptr)), QStringLiteral("S1"));
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
-        TTBView *child = RootView()->OpenViewerView();
-        ASSERT_NE(child, nullptr);
-        child->CancelMode();
-        EXPECT_TRUE(Popups().empty());
-    });
-    EXPECT_EQ(Run(s), nullptr);
 }
 
 TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)

@@ -46,6 +46,15 @@ std::unique_ptr<TTBRootItem> Tree(int n)
     return root;
 }
 
+// A new child of `parent`, of the given kind.
+template <class T = TTBItem>
+T *Child(TTBCustomItem *parent)
+{
+    auto *item = new T(nullptr);
+    parent->Add(item);
+    return item;
+}
+
 void RunPostedMessages()
 {
     QCoreApplication::sendPostedEvents();
@@ -139,20 +148,15 @@ TEST(TB2Item, RelaysReachAncestorsAndLinkParentsMarked)
 {
     Recorder atRoot, atInner, atLinker, atSub;
     auto root = Tree(0);
-    auto *group = new TTBGroupItem(nullptr);
-    auto *inner = new TTBGroupItem(nullptr);
-    auto *sub = new TTBItem(nullptr);  // not an embedded group: its changes stay its own
-    root->Add(group);
-    group->Add(inner);
-    root->Add(sub);
+    auto *inner = Child<TTBGroupItem>(Child<TTBGroupItem>(root.get()));
+    auto *sub = Child(root.get());  // not an embedded group: its changes stay its own
     auto linker = std::make_unique<TTBItem>(nullptr);
     linker->SetLinkSubitems(inner);
     atRoot.Listen(root.get());
     atInner.Listen(inner);
     atLinker.Listen(linker.get());
     atSub.Listen(sub);
-    auto *leaf = new TTBItem(nullptr);
-    inner->Add(leaf);
+    auto *leaf = Child(inner);
     const Notice relayed{inner, true, A::tbicInserted, 0, leaf};
     EXPECT_EQ(atInner.log[1], (Notice{inner, false, A::tbicInserted, 0, leaf}));
     ASSERT_EQ(atRoot.log.size(), 3u);
@@ -258,10 +262,8 @@ TEST(TB2Item, OptionsInheritDownTheTree)
 {
     using O = TTBItemOption;
     auto root = Tree(0);
-    auto *sub = new TTBItem(nullptr);
-    auto *leaf = new TTBItem(nullptr);
-    root->Add(sub);
-    sub->Add(leaf);
+    auto *sub = Child(root.get());
+    auto *leaf = Child(sub);
     root->SetOptions({O::tboDefault, O::tboToolbarStyle, O::tboShowHint});
     // tboDefault is never inherited.
     EXPECT_EQ(leaf->EffectiveOptions(), (TTBItemOptions{O::tboToolbarStyle, O::tboShowHint}));
@@ -272,8 +274,7 @@ TEST(TB2Item, OptionsInheritDownTheTree)
     leaf->SetOptions({O::tboToolbarSize});
     EXPECT_TRUE(leaf->Options().Empty());
     // An item inserted later takes the options of its new parent.
-    auto *late = new TTBItem(nullptr);
-    sub->Add(late);
+    auto *late = Child(sub);
     EXPECT_EQ(late->EffectiveOptions(), (TTBItemOptions{O::tboToolbarStyle}));
 }
 
@@ -305,12 +306,8 @@ TEST(TB2Item, IsShortCutSearchesNestedItemsAndLinks)
 {
     const TShortCut ctrlS = ShortCut('S', {ssCtrl});
     auto root = Tree(0);
-    auto *file = new TTBItem(nullptr);
-    auto *group = new TTBGroupItem(nullptr);
-    auto *save = new TTBItem(nullptr);
-    root->Add(file);
-    file->Add(group);
-    group->Add(save);
+    auto *file = Child(root.get());
+    auto *save = Child(Child<TTBGroupItem>(file));
     save->SetShortCut(ctrlS);
     int clicks = 0, popups = 0;
     save->OnClick = [&](TComponent *) { ++clicks; };
@@ -474,10 +471,8 @@ TEST(TB2Item, ReferencesToDestroyedComponentsAreDropped)
 {
     Recorder atRoot, atLinker;
     auto root = Tree(0);
-    auto *item = new TTBItem(nullptr);
-    auto *linker = new TTBItem(nullptr);
-    root->Add(item);
-    root->Add(linker);
+    auto *item = Child(root.get());
+    auto *linker = Child(root.get());
     auto *images = new TImageList(nullptr);
     auto *target = new TTBItem(nullptr);
     item->SetImages(images);
