@@ -104,16 +104,22 @@ public:
     }
 };
 
-// Items added here log their clicks; opening a submenu clicks its item, so only plain items log.
+// Items added here log their clicks, and tell `heard` if set; opening a submenu clicks its item,
+// so only plain items log.
 struct ClickLog {
     std::vector<QString> clicks;
+    std::function<void(const QString &)> heard;
     TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
     {
         if (!item)
             item = new TTBItem(nullptr);
         item->SetCaption(caption);
         if (!(item->ItemStyle() & tbis::HasSubmenu))
-            item->OnClick = [this, item](TComponent *) { clicks.push_back(item->Caption()); };
+            item->OnClick = [this, item](TComponent *) {
+                clicks.push_back(item->Caption());
+                if (heard)
+                    heard(item->Caption());
+            };
         parent->Add(item);
         return item;
     }
