@@ -1,16 +1,10 @@
 // What an accessibility client reads from menu bars, toolbars and popup menus through Qt's
 // accessibility interfaces, and what its actions do to the menus.
 #include "TB2TestSupport.h"
-#include "platform/Forms.h"
-#include "platform/SysParams.h"
 #include "toolbar/TB2Acc.h"
 #include "toolbar/TB2Common.h"
-#include "toolbar/TB2ItemWindow.h"
-#include "toolbar/TB2Toolbar.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <gtest/gtest.h>
 
 namespace {
 

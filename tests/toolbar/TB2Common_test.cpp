@@ -6,10 +6,8 @@
 #include "platform/Controls.h"
 #include "platform/Graphics.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <random>
 
 namespace {

@@ -3,13 +3,8 @@
 // synthesized input.
 #include "TB2TestSupport.h"
 #include "TestSupport.h"
-#include "platform/Forms.h"
 #include "platform/SysColors.h"
-#include "platform/SysParams.h"
-#include "toolbar/TB2Toolbar.h"
 
-#include <QApplication>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -3,13 +3,8 @@
 // router: keys, mouse, accelerators, scrolling and placement. Input is sent from a script that
 // runs inside the menu loop, one step per pass.
 #include "TB2TestSupport.h"
-#include "platform/Forms.h"
 #include "platform/SysColors.h"
-#include "platform/SysParams.h"
 #include "toolbar/TB2Anim.h"
-#include "toolbar/TB2ItemWindow.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

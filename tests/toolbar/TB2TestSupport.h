@@ -2,7 +2,10 @@
 // Shared by the toolbar tests: a script of steps run inside a nested loop, items of a fixed size,
 // submenus, and a look at the popup menus on screen.
 #include "../platform/InputSim.h"
+#include "platform/Forms.h"
+#include "platform/SysParams.h"
 #include "toolbar/TB2ItemWindow.h"
+#include "toolbar/TB2Toolbar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,15 +1,10 @@
 // Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts, the sizes of a
 // floating wrapping toolbar, and the control items kept in step with the toolbar's child controls.
 #include "TB2TestSupport.h"
-#include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "toolbar/TB2ItemWindow.h"
-#include "toolbar/TB2Toolbar.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
-#include <gtest/gtest.h>
 
 namespace {
 

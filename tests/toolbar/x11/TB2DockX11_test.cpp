@@ -2,12 +2,9 @@
 // under xvfb-run; smoothly, and by an outline that is a window of its own on the desktop.
 #include "../TB2TestSupport.h"
 #include "XTestPointer.h"
-#include "platform/Forms.h"
 #include "platform/InputRouter.h"
-#include "toolbar/TB2Toolbar.h"
 
 #include <QTest>
-#include <gtest/gtest.h>
 
 TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
 {

@@ -1,13 +1,8 @@
 // A popup menu under a real X server (run under xvfb-run), used with real pointer events.
 #include "../TB2TestSupport.h"
 #include "XTestPointer.h"
-#include "platform/Forms.h"
-#include "platform/SysParams.h"
-#include "toolbar/TB2ItemWindow.h"
 
-#include <QApplication>
 #include <QTest>
-#include <gtest/gtest.h>
 
 TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
 {

@@ -2,12 +2,7 @@
 // through the bus and drives its menus. Says "ready" on its standard output once shown, and
 // names each item it runs ("clicked Save").
 #include "../../TB2TestSupport.h"
-#include "platform/Forms.h"
-#include "toolbar/TB2Dock.h"
-#include "toolbar/TB2Toolbar.h"
 
-#include <QApplication>
-#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char **argv)
