@@ -269,17 +269,25 @@ TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
     }
 }
 
-TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
+// The menu slides in first, then scrolls.
+TEST_F(PopupMenuTest, LongMenuSlidesInAndScrollsByKeysAndWheel)
 {
     for (int i = 0; i < 60; ++i)
         Add(menu->Items(), QStringLiteral("Item %1").arg(i));
     SysParams().WheelScrollLines = 0;  // an unreadable setting counts as 3 lines
+    SysParams().MenuAnimation = true;
+    qint64 now = 0;
+    SetMenuAnimationClock([&] { return now; });
     int offsetAfterNotch = -1;
     MenuScript s(form.get());
     s.Do([&] {
+        EXPECT_TRUE(MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window());
         EXPECT_TRUE(RootView()->ShowDownArrow() && !RootView()->ShowUpArrow()) << "only the bottom arrow at first";
         EXPECT_LE(RootView()->Window()->Height(), 600);
+        now += 1000;
     });
+    s.Then([&] { return MenuAnimationWindow() == nullptr; });
+    s.Do([&] { EXPECT_TRUE(RootView() && RootView()->Window()->isVisible()) << "shown once the animation ends"; });
     s.Key(Qt::Key_End).Do([&] {
         TTBView *v = RootView();
         EXPECT_TRUE(v->Selected() == v->Viewers(59) && v->Viewers(59)->Show) << "End selects and shows the last";
@@ -301,23 +309,6 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
     Run(s, 100, 0);
-}
-
-TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    SysParams().MenuAnimation = true;
-    qint64 now = 0;
-    SetMenuAnimationClock([&] { return now; });
-    MenuScript s(form.get());
-    s.Do([&] {
-        EXPECT_TRUE(MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window());
-        now += 1000;
-    });
-    s.Then([&] { return MenuAnimationWindow() == nullptr; });
-    s.Do([&] { EXPECT_TRUE(RootView() && RootView()->Window()->isVisible()) << "shown once the animation ends"; });
-    s.Key(Qt::Key_Escape);
-    Run(s);
     SetMenuAnimationClock(nullptr);
 }
 
