@@ -199,10 +199,7 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
             else
                 s.Key(c.keys[i]);
             if (i + 1 < c.keys.size())
-                s.Do([&] {
-                    TTBView *v = Deepest();
-                    seen << (v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)"));
-                });
+                s.Do([&] { seen << SelectedCaption(Deepest()); });
         }
         TTBCustomItem *chosen = Run(s);
         EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);

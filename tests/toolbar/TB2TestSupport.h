@@ -137,6 +137,12 @@ inline std::vector<TTBPopupWindow *> Popups()
     return list;
 }
 
+// The caption of the view's selected item; empty with none.
+inline QString SelectedCaption(const TTBView *v)
+{
+    return v && v->Selected() ? v->Selected()->Item->Caption() : QString();
+}
+
 // The view of the outermost popup menu on screen.
 inline TTBView *RootView()
 {

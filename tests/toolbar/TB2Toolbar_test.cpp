@@ -66,11 +66,7 @@ protected:
         Add(edit, QStringLiteral("复制(&C)"));
         ShowForm();
     }
-    QString Selected() const
-    {
-        TTBItemViewer *v = bar->View()->Selected();
-        return v ? v->Item->Caption() : QString();
-    }
+    QString Selected() const { return SelectedCaption(bar->View()); }
     TTBToolbar *bar = nullptr;
     TTBCustomItem *file = nullptr, *edit = nullptr;
 };
@@ -86,10 +82,7 @@ TEST_F(MenuBarForm, AltKeysAndArrowsOpenMenusAlongTheBar)
     for (bool tap : {false, true}) {
         SCOPED_TRACE(tap ? "Alt tap" : "Alt+F");
         QStringList seen;  // the bar's selection, then the open menu's
-        const auto look = [&] {
-            TTBView *open = view->OpenViewerView();
-            seen << Selected() + "/" + (open && open->Selected() ? open->Selected()->Item->Caption() : QString());
-        };
+        const auto look = [&] { seen << Selected() + "/" + SelectedCaption(view->OpenViewerView()); };
         const auto opened = [&] { return view->OpenViewerView() != nullptr; };
         ScriptSteps s(form, 2);
         if (tap) {
