@@ -114,7 +114,7 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
     TTBCustomItem *root = menu.Items();
     Add(root, QStringLiteral("A"))->SetChecked(true);
     Add(root, QStringLiteral("Hidden"))->SetVisible(false);
-    Add(root, QStringLiteral("B"))->SetEnabled(false);
+    Add(root, QStringLiteral("B\tCtrl+B"))->SetEnabled(false);
     Add(Add(root, QStringLiteral("&Sub"), new TSubmenuItem(nullptr)), QStringLiteral("Inner"));
     // The focus events, and the objects Qt's events name for them.
     std::vector<int> indexes;
@@ -142,6 +142,7 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
             EXPECT_FALSE(sb.hotTracked || sb.focused || sb.checked);
             EXPECT_TRUE(sb.disabled);
             EXPECT_TRUE(ss.hasPopup && !ss.disabled);
+            EXPECT_EQ(sub->text(QAccessible::Accelerator), "s") << "a popup's items answer to the letter alone";
             EXPECT_EQ(a->focusChild(), a);
             sim::Key(form, Qt::Key_Down);
         })
@@ -164,7 +165,7 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
     // Down to A, to B past the hidden item, to Sub; Right opens it on Inner; Escape closes it
     // and the menu says again where the focus is.
     EXPECT_EQ(indexes, (std::vector<int>{1, 2, 3, 1, 3}));
-    EXPECT_EQ(focusNames, (std::vector<QString>{"A", "B", "Sub", "Inner", "Sub"}));
+    EXPECT_EQ(focusNames, (std::vector<QString>{"A", "B\tCtrl+B", "Sub", "Inner", "Sub"}));
 }
 
 TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
@@ -182,21 +183,24 @@ TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
     EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
     Actions(AccOf(menuBar, "&Help"))->doAction("Execute");
     EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
-    // Opened and closed again by the client: the menu mode ends.
+    // Open the menu and run an item of it; open it again and close it: the menu mode ends.
     TTBView *bar = menuBar->View();
-    QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
-    ScriptSteps s([&] { bar->EndModal(); });
-    s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
-        EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
-        EXPECT_EQ(DefaultAction(fileAcc), "Close");
-        Actions(fileAcc)->doAction("Close");
-    });
-    s.Start();
-    Actions(fileAcc)->doAction("Open");
-    EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
-    QApplication::processEvents();
-    EXPECT_EQ(OpenPopup(bar), nullptr);
-    EXPECT_EQ(clicks, (std::vector<QString>{"New", "&Help"}));
+    for (const QString &last : {QStringLiteral("Execute"), QStringLiteral("Close")}) {
+        QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
+        ScriptSteps s([&] { bar->EndModal(); });
+        s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
+            EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
+            QAccessibleInterface *target = last == "Close" ? fileAcc : fileAcc->child(0)->child(0);
+            EXPECT_EQ(DefaultAction(target), last);
+            Actions(target)->doAction(last);
+        });
+        s.Start();
+        Actions(fileAcc)->doAction("Open");
+        EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
+        QApplication::processEvents();
+        EXPECT_EQ(OpenPopup(bar), nullptr);
+    }
+    EXPECT_EQ(clicks, (std::vector<QString>{"New", "&Help", "Save"}));
 }
 
 TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
