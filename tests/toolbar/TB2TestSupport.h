@@ -78,10 +78,9 @@ private:
 class TSubmenuItem : public TTBCustomItem
 {
 public:
-    explicit TSubmenuItem(TComponent *AOwner, const QString &Caption = {}) : TTBCustomItem(AOwner)
+    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
     {
         SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-        SetCaption(Caption);
     }
 };
 
