@@ -52,30 +52,19 @@ protected:
     TTBDock *dock = nullptr;
 };
 
-class MenuBarForm : public ToolbarForm
-{
-protected:
-    void SetUp() override
-    {
-        ToolbarForm::SetUp();
-        bar = NewToolbar();
-        bar->SetMenuBar(true);
-        file = Add(bar->Items(), QStringLiteral("文件(&F)"), new TSubmenuItem(nullptr));
-        Add(file, QStringLiteral("打开(&O)"));
-        edit = Add(bar->Items(), QStringLiteral("编辑(&E)"), new TSubmenuItem(nullptr));
-        Add(edit, QStringLiteral("复制(&C)"));
-        ShowForm();
-    }
-    QString Selected() const { return SelectedCaption(bar->View()); }
-    TTBToolbar *bar = nullptr;
-    TTBCustomItem *file = nullptr, *edit = nullptr;
-};
-
 // Alt+F opens its menu and Right the next one; Escape closes it and "-" (the window's system
 // menu, which a program cannot open here) ends the menu mode. A tap of Alt selects the first
 // item, Right the next, and Down opens it.
-TEST_F(MenuBarForm, AltKeysAndArrowsOpenMenusAlongTheBar)
+TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
 {
+    TTBToolbar *bar = NewToolbar();
+    bar->SetMenuBar(true);
+    TTBCustomItem *file = Add(bar->Items(), QStringLiteral("文件(&F)"), new TSubmenuItem(nullptr));
+    Add(file, QStringLiteral("打开(&O)"));
+    TTBCustomItem *edit = Add(bar->Items(), QStringLiteral("编辑(&E)"), new TSubmenuItem(nullptr));
+    Add(edit, QStringLiteral("复制(&C)"));
+    ShowForm();
+    const auto Selected = [bar] { return SelectedCaption(bar->View()); };
     EXPECT_TRUE(bar->ProcessShortCuts() && !bar->CloseButton() && bar->ShrinkMode() == TTBShrinkMode::tbsmWrap)
         << "a menu bar takes shortcuts, wraps, has no close button";
     TTBView *view = bar->View();
@@ -107,10 +96,7 @@ TEST_F(MenuBarForm, AltKeysAndArrowsOpenMenusAlongTheBar)
         EXPECT_EQ(OpenPopupView(), nullptr);
         EXPECT_EQ(view->Selected(), nullptr);
     }
-}
-
-TEST_F(MenuBarForm, WithEveryItemHiddenAltMinusIsPassedOnAndOtherLettersAreTaken)
-{
+    // With every item hidden, Alt+- is passed on and other letters are taken.
     file->SetVisible(false);
     edit->SetVisible(false);
     EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, '-'), 0);
