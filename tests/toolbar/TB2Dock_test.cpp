@@ -20,7 +20,7 @@ struct Case { std::string name; int avail; bool oneRow; std::vector<Win> wins; s
 Win W(int row, int pos, int full = 100) { return {row, pos, full, full}; }
 Win Chev(int row, int pos, int full, int min) { return {row, pos, full, min, 2}; }
 
-TEST(TB2DockArrange, RowsPositionsAndSizes)
+TEST(TB2DockArrange, RowsPositionsSizesAndDropRows)
 {
     const std::vector<Case> cases = {
         {"three 200s in 450 wrap", 450, false, {W(0, -1, 200), W(0, -1, 200), W(0, -1, 200)},
@@ -69,17 +69,13 @@ TEST(TB2DockArrange, RowsPositionsAndSizes)
                                  : std::vector<int>{e.row, e.pos, e.size, e.thickness})) << "#" << i;
         }
     }
-}
-
-TEST(TB2DockArrange, DropRowFromTheOffsetAcrossTheRows)
-{
     // Rows of 26 and 26 (the second FullSize), an empty one, then nothing.
     const std::vector<std::pair<int, bool>> rows = {{26, false}, {26, true}, {0, false}};
-    const struct { int offset; TTBRowDrop drop; } cases[] = {
+    const struct { int offset; TTBRowDrop drop; } drops[] = {
         {-3, {0, true}},  {2, {0, true}},   {6, {0, false}},  {19, {0, false}}, {20, {1, true}},
         {27, {1, true}},  {38, {1, true}}, {39, {2, true}},  {51, {2, true}},  {80, {2, true}},
     };
-    for (const auto &c : cases) {
+    for (const auto &c : drops) {
         const TTBRowDrop d = FindDropRow(rows, c.offset);
         EXPECT_EQ(std::pair(d.Row, d.NewRow), std::pair(c.drop.Row, c.drop.NewRow)) << c.offset;
     }
@@ -188,7 +184,7 @@ TEST_F(DockForm, PlacementRulesRaiseAndKeepTheOldState)
     EXPECT_FALSE(orphan.Floating());
 }
 
-TEST_F(DockForm, FloatsClosesAndDocksBackOnACaptionDoubleClick)
+TEST_F(DockForm, FloatsClosesAndDocksBackOnACaptionDoubleClickAndHitTestsItsFrame)
 {
     TTBFloatingWindowParent *fp = Float();
     ASSERT_NE(fp, nullptr);
@@ -227,6 +223,21 @@ TEST_F(DockForm, FloatsClosesAndDocksBackOnACaptionDoubleClick)
     // Closing the frame closes the form.
     Float()->close();
     EXPECT_FALSE(form->isVisible());
+    // Every part of the floating frame a point can be on, for a frame at w.
+    const TRect w{100, 100, 300, 200};
+    const int cap = GetSystemMetrics(SM_CYSMCAPTION);
+    const TRect close = bar->FloatingCloseButtonRect(w);
+    const struct { TPoint p; int hit; } rows[] = {
+        {{50, 50}, HTNOWHERE}, {{200, 190 - nc.Bottom}, HTCLIENT},
+        {{150, 100 + nc.Bottom + cap / 2}, int(tbHTCaption)},
+        {{(close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2}, int(tbHTCloseButton)},
+        {{100, 100}, HTTOPLEFT}, {{299, 100}, HTTOPRIGHT}, {{100, 199}, HTBOTTOMLEFT}, {{299, 199}, HTBOTTOMRIGHT},
+        {{200, 199}, HTBOTTOM},  {{100, 150}, HTLEFT},     {{299, 150}, HTRIGHT},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(bar->FloatingHitTest(r.p, w), r.hit) << r.p.X << "," << r.p.Y;
+    bar->SetResizable(false);
+    EXPECT_EQ(bar->FloatingHitTest({100, 150}, w), HTBORDER) << "a fixed frame only borders";
 }
 
 // Drag scripts: each step moves the pointer to a point of the form, presses or lets go of Ctrl,
@@ -314,27 +325,6 @@ TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
     delete bottom;
     EXPECT_EQ(bar->DefaultDock(), nullptr);
     EXPECT_EQ(form->FindComponent(QStringLiteral("Bar1")), bar);
-}
-
-TEST_F(DockForm, FloatingHitTestNamesEveryPartOfTheFrame)
-{
-    bar->SetCloseButton(true);
-    bar->SetResizable(true);
-    const TRect w{100, 100, 300, 200};
-    const TRect nc = bar->GetFloatingNCArea();
-    const int cap = GetSystemMetrics(SM_CYSMCAPTION);
-    const TRect close = bar->FloatingCloseButtonRect(w);
-    const struct { TPoint p; int hit; } rows[] = {
-        {{50, 50}, HTNOWHERE}, {{200, 190 - nc.Bottom}, HTCLIENT},
-        {{150, 100 + nc.Bottom + cap / 2}, int(tbHTCaption)},
-        {{(close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2}, int(tbHTCloseButton)},
-        {{100, 100}, HTTOPLEFT}, {{299, 100}, HTTOPRIGHT}, {{100, 199}, HTBOTTOMLEFT}, {{299, 199}, HTBOTTOMRIGHT},
-        {{200, 199}, HTBOTTOM},  {{100, 150}, HTLEFT},     {{299, 150}, HTRIGHT},
-    };
-    for (const auto &r : rows)
-        EXPECT_EQ(bar->FloatingHitTest(r.p, w), r.hit) << r.p.X << "," << r.p.Y;
-    bar->SetResizable(false);
-    EXPECT_EQ(bar->FloatingHitTest({100, 150}, w), HTBORDER) << "a fixed frame only borders";
 }
 
 } // namespace
