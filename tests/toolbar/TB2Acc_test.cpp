@@ -72,9 +72,9 @@ protected:
     TTBToolbar *toolBar = nullptr;
 };
 
-TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestAndLocation)
+TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestLocationAndDefaultActions)
 {
-    Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
+    Add(Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr)), QStringLiteral("Save"));
     Add(menuBar->Items(), QStringLiteral("&Help"));
     Add(toolBar->Items(), QStringLiteral("&Save\tCtrl+S"));
     Add(toolBar->Items(), QStringLiteral("Gone"))->SetVisible(false);
@@ -106,6 +106,34 @@ TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestAndLocation)
     }
     EXPECT_EQ(tools->child(0)->rect(), toolBar->View()->Viewers(0)->ScreenRect().ToQRect());
     EXPECT_EQ(tools->childAt(tools->rect().right() + 5, tools->rect().center().y()), nullptr);
+    // The default actions press, execute, open and close.
+    QApplication::processEvents();
+    EXPECT_EQ((QStringList{DefaultAction(AccOf(toolBar, "&Save\tCtrl+S")), DefaultAction(AccOf(menuBar, "&Help")),
+                           DefaultAction(AccOf(menuBar, "&File"))}),
+              (QStringList{"Press", "Execute", "Open"}));
+    Actions(AccOf(toolBar, "&Save\tCtrl+S"))->doAction("Press");
+    EXPECT_TRUE(clicks.empty()) << "the click runs after the client's call returned";
+    EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
+    Actions(AccOf(menuBar, "&Help"))->doAction("Execute");
+    EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
+    // Open the menu and run an item of it; open it again and close it: the menu mode ends.
+    TTBView *bar = menuBar->View();
+    for (const QString &last : {QStringLiteral("Execute"), QStringLiteral("Close")}) {
+        QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
+        ScriptSteps s([&] { bar->EndModal(); });
+        s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
+            EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
+            QAccessibleInterface *target = last == "Close" ? fileAcc : fileAcc->child(0)->child(0);
+            EXPECT_EQ(DefaultAction(target), last);
+            Actions(target)->doAction(last);
+        });
+        s.Start();
+        Actions(fileAcc)->doAction("Open");
+        EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
+        QApplication::processEvents();
+        EXPECT_EQ(OpenPopup(bar), nullptr);
+    }
+    EXPECT_EQ(clicks, (std::vector<QString>{"&Save\tCtrl+S", "&Help", "Save"}));
 }
 
 TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
@@ -166,41 +194,6 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
     // and the menu says again where the focus is.
     EXPECT_EQ(indexes, (std::vector<int>{1, 2, 3, 1, 3}));
     EXPECT_EQ(focusNames, (std::vector<QString>{"A", "B\tCtrl+B", "Sub", "Inner", "Sub"}));
-}
-
-TEST_F(AccForm, DefaultActionsPressExecuteOpenAndClose)
-{
-    Add(toolBar->Items(), QStringLiteral("New"));
-    Add(menuBar->Items(), QStringLiteral("&Help"));
-    TTBCustomItem *file = Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
-    Add(file, QStringLiteral("Save"));
-    QApplication::processEvents();
-    EXPECT_EQ((QStringList{DefaultAction(AccOf(toolBar, "New")), DefaultAction(AccOf(menuBar, "&Help")),
-                           DefaultAction(AccOf(menuBar, "&File"))}),
-              (QStringList{"Press", "Execute", "Open"}));
-    Actions(AccOf(toolBar, "New"))->doAction("Press");
-    EXPECT_TRUE(clicks.empty()) << "the click runs after the client's call returned";
-    EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
-    Actions(AccOf(menuBar, "&Help"))->doAction("Execute");
-    EXPECT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
-    // Open the menu and run an item of it; open it again and close it: the menu mode ends.
-    TTBView *bar = menuBar->View();
-    for (const QString &last : {QStringLiteral("Execute"), QStringLiteral("Close")}) {
-        QAccessibleInterface *fileAcc = AccOf(menuBar, "&File");
-        ScriptSteps s([&] { bar->EndModal(); });
-        s.Then([&] { return OpenPopup(bar) != nullptr; }).Do([&] {
-            EXPECT_TRUE(fileAcc->state().hotTracked && fileAcc->state().focused);
-            QAccessibleInterface *target = last == "Close" ? fileAcc : fileAcc->child(0)->child(0);
-            EXPECT_EQ(DefaultAction(target), last);
-            Actions(target)->doAction(last);
-        });
-        s.Start();
-        Actions(fileAcc)->doAction("Open");
-        EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !bar->State().Contains(TTBViewStateItem::vsModal); }));
-        QApplication::processEvents();
-        EXPECT_EQ(OpenPopup(bar), nullptr);
-    }
-    EXPECT_EQ(clicks, (std::vector<QString>{"New", "&Help", "Save"}));
 }
 
 TEST_F(AccForm, HeldObjectsOfAGoneViewOrViewerAnswerInvalid)
