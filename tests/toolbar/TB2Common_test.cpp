@@ -10,13 +10,25 @@
 
 namespace {
 
-TEST(TB2Common, DivRoundUpMovesAwayFromZero)
+TEST(TB2Common, DivRoundUpMovesAwayFromZeroAndListSortExStaysInsideTheList)
 {
     const struct { int a, b, expected; } cases[] = {
         {7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
     for (const auto &c : cases)
         EXPECT_EQ(DivRoundUp(c.a, c.b), c.expected) << c.a << "/" << c.b;
     EXPECT_THROW(DivRoundUp(1, 0), Exception);
+    std::vector<int> values(200);
+    std::mt19937 rng(7);
+    for (int &v : values)
+        v = int(rng() % 50);
+    std::vector<int> sorted = values;
+    ListSortEx(sorted, [](int a, int b) { return a - b; });
+    EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+    // A comparison that contradicts itself must still leave a permutation, inside the list.
+    std::vector<int> shuffled = values;
+    ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
+    std::sort(shuffled.begin(), shuffled.end());
+    EXPECT_EQ(shuffled, sorted);
 }
 
 TEST(TB2Common, MenuTextRoutines)
@@ -46,22 +58,6 @@ TEST(TB2Common, MenuTextRoutines)
         EXPECT_EQ(StripTrailingPunctuation(c.text), c.trimmed);
         EXPECT_EQ(StripAccelChars(EscapeAmpersands(c.text)), c.text);
     }
-}
-
-TEST(TB2Common, ListSortExStaysInsideTheList)
-{
-    std::vector<int> values(200);
-    std::mt19937 rng(7);
-    for (int &v : values)
-        v = int(rng() % 50);
-    std::vector<int> sorted = values;
-    ListSortEx(sorted, [](int a, int b) { return a - b; });
-    EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
-    // A comparison that contradicts itself must still leave a permutation, inside the list.
-    std::vector<int> shuffled = values;
-    ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
-    std::sort(shuffled.begin(), shuffled.end());
-    EXPECT_EQ(shuffled, sorted);
 }
 
 QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)

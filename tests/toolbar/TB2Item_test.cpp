@@ -258,7 +258,7 @@ TEST(TB2Item, SettersAnnounceRepaintOrRelayout)
     }
 }
 
-TEST(TB2Item, OptionsInheritDownTheTree)
+TEST(TB2Item, OptionsInheritDownTheTreeAndRadioGroupsUncheckTheirSiblingsOnly)
 {
     using O = TTBItemOption;
     auto root = Tree(0);
@@ -276,29 +276,26 @@ TEST(TB2Item, OptionsInheritDownTheTree)
     // An item inserted later takes the options of its new parent.
     auto *late = Child(sub);
     EXPECT_EQ(late->EffectiveOptions(), (TTBItemOptions{O::tboToolbarStyle}));
-}
-
-TEST(TB2Item, RadioGroupsUncheckTheirSiblingsOnly)
-{
-    auto root = Tree(5);
+    // Radio groups: checking one unchecks its siblings of the same group only.
+    auto radios = Tree(5);
     const int groups[] = {1, 1, 2, 0, 0};
     for (int i = 0; i < 5; ++i) {
-        root->GetItem(i)->SetGroupIndex(groups[i]);
-        root->GetItem(i)->SetChecked(true);
+        radios->GetItem(i)->SetGroupIndex(groups[i]);
+        radios->GetItem(i)->SetChecked(true);
     }
     auto checked = [&] {
         std::vector<bool> v;
         for (int i = 0; i < 5; ++i)
-            v.push_back(root->GetItem(i)->Checked());
+            v.push_back(radios->GetItem(i)->Checked());
         return v;
     };
     // Only the last checked of group 1 stays; group 0 items do not exclude each other.
     EXPECT_EQ(checked(), (std::vector<bool>{false, true, true, true, true}));
-    root->GetItem(0)->SetAutoCheck(true);
-    root->GetItem(0)->Click();
+    radios->GetItem(0)->SetAutoCheck(true);
+    radios->GetItem(0)->Click();
     EXPECT_EQ(checked(), (std::vector<bool>{true, false, true, true, true}));
     // Moving a checked item into a group unchecks the group's members.
-    root->GetItem(3)->SetGroupIndex(2);
+    radios->GetItem(3)->SetGroupIndex(2);
     EXPECT_EQ(checked(), (std::vector<bool>{true, false, false, true, true}));
 }
 
