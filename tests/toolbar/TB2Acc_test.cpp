@@ -107,7 +107,6 @@ TEST_F(AccForm, RolesNamesShortcutsChildrenHitTestLocationAndDefaultActions)
     EXPECT_EQ(tools->child(0)->rect(), toolBar->View()->Viewers(0)->ScreenRect().ToQRect());
     EXPECT_EQ(tools->childAt(tools->rect().right() + 5, tools->rect().center().y()), nullptr);
     // The default actions press, execute, open and close.
-    QApplication::processEvents();
     EXPECT_EQ((QStringList{DefaultAction(AccOf(toolBar, "&Save\tCtrl+S")), DefaultAction(AccOf(menuBar, "&Help")),
                            DefaultAction(AccOf(menuBar, "&File"))}),
               (QStringList{"Press", "Execute", "Open"}));

@@ -15,7 +15,6 @@ public:
     explicit TAnimWindow() : TCustomControl(nullptr) { SetBounds(200, 100, 100, 80); }
     QStringList log;
     TRect NCMargins() const override { return {3, 3, 3, 3}; }
-
 protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override

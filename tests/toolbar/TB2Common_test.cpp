@@ -1,9 +1,8 @@
+// The common routines: menu texts, rounding and sorting, frames drawn on a canvas, vertical text,
+// printing windows, and painting what is pending.
 #include "TB2TestSupport.h"
 #include "TestSupport.h"
 #include "toolbar/TB2Common.h"
-
-#include "platform/Controls.h"
-#include "platform/Graphics.h"
 
 #include <QTest>
 #include <random>
@@ -147,7 +146,6 @@ public:
     }
     TRect NCMargins() const override { return {frame_, frame_, frame_, frame_}; }
     QStringList log;
-
 protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override
@@ -167,7 +165,6 @@ protected:
             TCustomControl::WndProc(m);
         }
     }
-
 private:
     int frame_;
 };

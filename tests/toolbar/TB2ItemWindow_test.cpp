@@ -1,7 +1,5 @@
-// Views without a menu loop (the viewer list follows the item tree, embedded groups nest, the
-// window's timers), then real popup menus driven through the input
-// router: keys, mouse, accelerators, scrolling and placement. Input is sent from a script that
-// runs inside the menu loop, one step per pass.
+// Views without a menu loop (the viewer list, group nesting, the window's timers), then real
+// popup menus driven through the input router by a script run inside the menu loop, a step a pass.
 #include "TB2TestSupport.h"
 #include "platform/SysColors.h"
 #include "toolbar/TB2Anim.h"
@@ -62,7 +60,6 @@ class TTimerProbeWindow : public TTBPopupWindow
 public:
     using TTBPopupWindow::TTBPopupWindow;
     std::vector<WPARAM> fired;
-
 protected:
     void TimerFired(WPARAM id) override
     {
@@ -98,7 +95,6 @@ public:
         ScriptSteps::Key(keys_, key, letter ? QString(QChar('a' + key - Qt::Key_A)) : QString());
         return *this;
     }
-
 private:
     QWidget *keys_;
 };
@@ -126,7 +122,6 @@ protected:
         form.reset();
         ResetSysParams();
     }
-    // Runs the menu with the script inside its loop.
     TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {
         s.Start();

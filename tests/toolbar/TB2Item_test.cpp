@@ -3,10 +3,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QEvent>
 #include <gtest/gtest.h>
-#include <functional>
-#include <memory>
 
 namespace {
 

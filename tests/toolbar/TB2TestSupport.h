@@ -49,7 +49,6 @@ public:
         timer_.start();
     }
     bool Done() const { return steps_.empty(); }
-
 private:
     void Tick()
     {
@@ -97,7 +96,6 @@ class TWidthItem : public TTBCustomItem
             AHeight = 22;
         }
     };
-
 public:
     explicit TWidthItem(TComponent *AOwner, int Width = 40) : TTBCustomItem(AOwner) { SetTag(Width); }
     TTBItemViewerClass GetItemViewerClass(TTBView *) override

@@ -1,7 +1,6 @@
 // Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts, the sizes of a
 // floating wrapping toolbar, and the control items kept in step with the toolbar's child controls.
 #include "TB2TestSupport.h"
-#include "platform/Menus.h"
 
 #include <QLineEdit>
 #include <QPointer>
