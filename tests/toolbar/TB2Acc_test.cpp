@@ -170,6 +170,7 @@ TEST_F(AccForm, StatesAndFocusEventsWhileAMenuRuns)
             EXPECT_TRUE(sb.disabled);
             EXPECT_TRUE(ss.hasPopup && !ss.disabled);
             EXPECT_EQ(sub->text(QAccessible::Accelerator), "s") << "a popup's items answer to the letter alone";
+            EXPECT_EQ(a->text(QAccessible::Accelerator), "") << "an item without one has none";
             EXPECT_EQ(a->focusChild(), a);
             sim::Key(form, Qt::Key_Down);
         })
