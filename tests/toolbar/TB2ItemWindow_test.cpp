@@ -183,7 +183,11 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         MenuScript s(form.get());
         for (size_t i = 0; i < c.keys.size(); ++i) {
             if (c.keys[i] == Cancel)
-                s.Do([] { if (TTBView *v = Deepest()) v->CancelMode(); });
+                s.Do([] {
+                    ASSERT_NE(Deepest(), nullptr);
+                    Deepest()->CancelMode();
+                    EXPECT_TRUE(Popups().empty()) << "every level is hidden at once";
+                });
             else
                 s.Key(c.keys[i]);
             if (i + 1 < c.keys.size())

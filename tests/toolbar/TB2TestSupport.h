@@ -135,10 +135,7 @@ inline std::vector<TTBPopupWindow *> Popups()
 }
 
 // The caption of the view's selected item; empty with none.
-inline QString SelectedCaption(const TTBView *v)
-{
-    return v && v->Selected() ? v->Selected()->Item->Caption() : QString();
-}
+inline QString SelectedCaption(const TTBView *v) { return v && v->Selected() ? v->Selected()->Item->Caption() : ""; }
 
 // The view of the outermost popup menu on screen.
 inline TTBView *RootView()
