@@ -15,21 +15,15 @@ public:
     explicit TAnimWindow() : TCustomControl(nullptr) { SetBounds(200, 100, 100, 80); }
     QStringList log;
     TRect NCMargins() const override { return {3, 3, 3, 3}; }
-
 protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override
     {
-        if (m.Msg == WM_TB2K_ANIMATIONSTEP) {
-            log << QStringLiteral("step");
+        if (m.Msg != WM_TB2K_ANIMATIONSTEP && m.Msg != WM_TB2K_ANIMATIONENDED)
+            return TCustomControl::WndProc(m);
+        log << (m.Msg == WM_TB2K_ANIMATIONSTEP ? QStringLiteral("step") : QStringLiteral("ended"));
+        if (m.Msg == WM_TB2K_ANIMATIONSTEP)
             StepMenuAnimation(m);
-            return;
-        }
-        if (m.Msg == WM_TB2K_ANIMATIONENDED) {
-            log << QStringLiteral("ended");
-            return;
-        }
-        TCustomControl::WndProc(m);
     }
 };
 
@@ -57,48 +51,42 @@ protected:
             Deliver();
     }
     void Deliver() { QCoreApplication::sendPostedEvents(&window, 0); }
-
     qint64 now = 1000;
     TAnimWindow window;
 };
 
-} // namespace
-
-TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTime)
+TEST_F(TB2AnimTest, FadeStepsAreCoalescedAndEndWithTheTimeOrThePointer)
 {
     StartMenuAnimation(&window, true, 0);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.AlphaBlendValue(), 40);
-
     // Three passes before the window gets to its queue: one step message, at the latest step.
     TicksAt({1020, 1040, 1060});
     EXPECT_EQ(window.log, QStringList{"step"});
     EXPECT_EQ(window.AlphaBlendValue(), 60 * 255 / 175 + 40);
-
     TicksAt({1080});
     EXPECT_EQ(window.log.size(), 2);
-
     // Past full opacity (step 255) the loop ends; the last step restores the window.
     TicksAt({1150});
     EXPECT_EQ(window.log, (QStringList{"step", "step", "step", "ended"}));
     EXPECT_EQ(window.AlphaBlendValue(), 255);
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
-}
-
-TEST_F(TB2AnimTest, PointerEnteringTheWindowShowsItAtOnce)
-{
+    // Again, until the pointer enters the window: the pending step and the last one both arrive,
+    // and the first already ends the fade.
+    window.log.clear();
     StartMenuAnimation(&window, true, 0);
-    TicksAt({1020}, false);
+    TicksAt({1170}, false);
     TInputRouter::Instance().SetCursorPos({200 + 3 + 5, 100 + 3 + 5});
-    TicksAt({1030});
-    // The pending step and the last one both arrive; the first already ends the animation.
+    TicksAt({1180});
     EXPECT_EQ(window.log, (QStringList{"step", "ended", "step"}));
     EXPECT_EQ(window.AlphaBlendValue(), 255);
     EXPECT_EQ(MenuAnimationWindow(), nullptr);
 }
 
+// Each slide also ends the fade of another window that was still running.
 TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
 {
+    TAnimWindow other;
     // The offset of the visible part at step 127.
     const struct { unsigned direction; QPoint half; } cases[] = {
         {4, {0, -40}}, {8, {0, 40}}, {2, {-50, 0}}, {1 | 4, {50, -40}}};
@@ -106,7 +94,11 @@ TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
         SCOPED_TRACE(c.direction);
         window.log.clear();
         now = 1000;
+        other.log.clear();
+        StartMenuAnimation(&other, true, 0);
         StartMenuAnimation(&window, false, c.direction);
+        EXPECT_EQ(other.log, QStringList{"ended"});
+        EXPECT_EQ(other.AlphaBlendValue(), 255);
         ASSERT_TRUE(window.WindowRegion());
         EXPECT_FALSE(window.WindowRegion()->intersects(window.rect()));
         TicksAt({1075});  // step 127
@@ -117,19 +109,4 @@ TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
     }
 }
 
-TEST_F(TB2AnimTest, StartingAnotherEndsTheFirstAndItsStepsAreIgnored)
-{
-    TAnimWindow other;
-    StartMenuAnimation(&window, true, 0);
-    TicksAt({1020}, false);
-    StartMenuAnimation(&other, false, 4);
-    EXPECT_EQ(window.log, QStringList{"ended"});
-    Deliver();  // the first animation's step is stale now
-    EXPECT_EQ(window.log, (QStringList{"ended", "step"}));
-    EXPECT_EQ(MenuAnimationWindow(), &other);
-    EXPECT_EQ(window.AlphaBlendValue(), 255);
-    EndMenuAnimation(&window);  // not its animation: nothing happens
-    EXPECT_EQ(MenuAnimationWindow(), &other);
-    EndMenuAnimation(&other);
-    EXPECT_EQ(other.log, QStringList{"ended"});
-}
+} // namespace

@@ -1,22 +1,33 @@
+// The common routines: menu texts, rounding and sorting, frames drawn on a canvas, vertical text,
+// printing windows, and painting what is pending.
 #include "TB2TestSupport.h"
 #include "TestSupport.h"
 #include "toolbar/TB2Common.h"
 
-#include "platform/Controls.h"
-#include "platform/Graphics.h"
-
-#include <QApplication>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <random>
 
-TEST(TB2Common, DivRoundUpMovesAwayFromZero)
+namespace {
+
+TEST(TB2Common, DivRoundUpMovesAwayFromZeroAndListSortExStaysInsideTheList)
 {
     const struct { int a, b, expected; } cases[] = {
         {7, 2, 4}, {-7, 2, -4}, {6, 2, 3}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
     for (const auto &c : cases)
         EXPECT_EQ(DivRoundUp(c.a, c.b), c.expected) << c.a << "/" << c.b;
     EXPECT_THROW(DivRoundUp(1, 0), Exception);
+    std::vector<int> values(200);
+    std::mt19937 rng(7);
+    for (int &v : values)
+        v = int(rng() % 50);
+    std::vector<int> sorted = values;
+    ListSortEx(sorted, [](int a, int b) { return a - b; });
+    EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+    // A comparison that contradicts itself must still leave a permutation, inside the list.
+    std::vector<int> shuffled = values;
+    ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
+    std::sort(shuffled.begin(), shuffled.end());
+    EXPECT_EQ(shuffled, sorted);
 }
 
 TEST(TB2Common, MenuTextRoutines)
@@ -48,24 +59,6 @@ TEST(TB2Common, MenuTextRoutines)
     }
 }
 
-TEST(TB2Common, ListSortExStaysInsideTheList)
-{
-    std::vector<int> values(200);
-    std::mt19937 rng(7);
-    for (int &v : values)
-        v = int(rng() % 50);
-    std::vector<int> sorted = values;
-    ListSortEx(sorted, [](int a, int b) { return a - b; });
-    EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
-    // A comparison that contradicts itself must still leave a permutation, inside the list.
-    std::vector<int> shuffled = values;
-    ListSortEx(shuffled, [&](int, int) { return int(rng() % 3) - 1; });
-    std::sort(shuffled.begin(), shuffled.end());
-    EXPECT_EQ(shuffled, sorted);
-}
-
-namespace {
-
 QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
 {
     QImage image = BlankImage(24, 24);
@@ -74,20 +67,16 @@ QImage FrameOnWhite(const TRect &r, TSize size, const TBrush &brush)
     return image;
 }
 
-} // namespace
-
 TEST(TB2Common, DrawInvertRectOnCanvas)
 {
     TBrush white;
     white.SetColor(clWhite);
     const TRect first = Rect(2, 2, 12, 12), second = Rect(4, 5, 16, 14);
     const TSize size{2, 3};
-
     QImage image = FrameOnWhite(first, size, white);
     TCanvas canvas(image);
     // The frame, its interior, and right and bottom exclusive.
     ExpectPixels(canvas, {{2, 2, clBlack}, {3, 11, clBlack}, {4, 5, clWhite}, {12, 12, clWhite}});
-
     // Moving with the same brush draws only the difference; the result is the new frame alone.
     DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
     EXPECT_EQ(image, FrameOnWhite(second, size, white));
@@ -98,15 +87,12 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     EXPECT_EQ(image, FrameOnWhite(first, size, white));
     DrawInvertRect(&canvas, nullptr, &first, {}, size, &white, &white);
     EXPECT_EQ(image, BlankImage(24, 24));
-
     // The halftone brush inverts every other pixel of the frame, none of the interior.
     DrawHalftoneInvertRect(&canvas, &first, nullptr, size, {});
     ExpectPixels(canvas, {{2, 2, clWhite}, {3, 2, clBlack}, {2, 3, clBlack}, {5, 6, clWhite}});
     DrawHalftoneInvertRect(&canvas, nullptr, &first, {}, size);
     EXPECT_EQ(image, BlankImage(24, 24));
 }
-
-namespace {
 
 // Bounding box of the pixels that are not white.
 QRect InkBox(const QImage &image)
@@ -118,8 +104,6 @@ QRect InkBox(const QImage &image)
                 box |= QRect(x, y, 1, 1);
     return box;
 }
-
-} // namespace
 
 TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
 {
@@ -151,8 +135,6 @@ TEST(TB2Common, VerticalTextReadsDownwardInsideItsRectangle)
     EXPECT_GT(vertical.Height(), 0);
 }
 
-namespace {
-
 // A window that prints itself with a red frame of its own, a client area in its colour and
 // whatever children it is given; it logs the paint and user messages it gets.
 class TPrintee : public TCustomControl
@@ -164,7 +146,6 @@ public:
     }
     TRect NCMargins() const override { return {frame_, frame_, frame_, frame_}; }
     QStringList log;
-
 protected:
     bool ShowsWithoutParent() const override { return true; }
     void WndProc(TMessage &m) override
@@ -184,12 +165,9 @@ protected:
             TCustomControl::WndProc(m);
         }
     }
-
 private:
     int frame_;
 };
-
-} // namespace
 
 TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
 {
@@ -202,7 +180,6 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
     owned->SetBounds(140, 120, 10, 10);
     window->Show();
     owned->Show();
-
     QImage image(60, 40, QImage::Format_RGB32);
     const struct { LPARAM flags; TColor frame, client, child, owned; } cases[] = {
         {PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN, clRed, clBlue, clLime, clBlue},
@@ -218,7 +195,6 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
         ExpectPixels(canvas, {{1, 1, c.frame}, {58, 38, c.frame}, {5, 30, c.client}, {13, 8, c.child},
                               {32, 17, c.child}, {33, 17, c.client}, {45, 25, c.owned}});
     }
-
     window->Hide();
     image.fill(Qt::white);
     TCanvas canvas(image);
@@ -241,3 +217,5 @@ TEST(TB2Common, ProcessPaintMessagesPaintsAndLeavesTheRestQueued)
     QCoreApplication::sendPostedEvents(&window);
     EXPECT_EQ(window.log.last(), QString::number(WM_USER));
 }
+
+} // namespace

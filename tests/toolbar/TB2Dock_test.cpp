@@ -1,13 +1,85 @@
-// Docks and dockable windows on real forms: thickness, placement rules, floating and docking
-// back, and the drag loop driven by synthesized input.
+// Docks and dockable windows: the row arrangement over fake windows, then real forms with their
+// thickness, bound lines, placement rules, the floating frame, and the drag loop driven by
+// synthesized input.
 #include "TB2TestSupport.h"
-#include "platform/Forms.h"
-#include "toolbar/TB2Toolbar.h"
+#include "TestSupport.h"
+#include "platform/SysColors.h"
 
-#include <QApplication>
-#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
+
+struct Win {
+    int row = 0, pos = -1, full = 100, min = 100, kind = 0, cross = 22;
+    bool fullSize = false, stretch = false, dragging = false, ownRow = false;
+};
+
+struct Place { int row, pos, size, thickness; };
+struct Case { std::string name; int avail; bool oneRow; std::vector<Win> wins; std::vector<Place> expect; int total; };
+Win W(int row, int pos, int full = 100) { return {row, pos, full, full}; }
+Win Chev(int row, int pos, int full, int min) { return {row, pos, full, min, 2}; }
+
+TEST(TB2DockArrange, RowsPositionsSizesAndDropRows)
+{
+    const std::vector<Case> cases = {
+        {"three 200s in 450 wrap", 450, false, {W(0, -1, 200), W(0, -1, 200), W(0, -1, 200)},
+         {{0, 0, 200, 26}, {0, 200, 200, 26}, {1, 0, 200, 26}}, 52},
+        {"gaps kept when the row fits", 450, false, {W(0, 10), W(0, 300)}, {{0, 10, 100, 26}, {0, 300, 100, 26}}, 26},
+        {"gaps shrink from the row end", 250, false, {W(0, 40), W(0, 200)}, {{0, 40, 100, 26}, {0, 150, 100, 26}}, 26},
+        {"-1 goes after every real position", 450, false, {W(0, -1), W(0, 50)},
+         {{0, 150, 100, 26}, {0, 50, 100, 26}}, 26},
+        {"-8 goes before every window", 450, false, {W(0, 0), W(0, -8)}, {{0, 100, 100, 26}, {0, 0, 100, 26}}, 26},
+        {"two FullSize in one row take two rows", 450, false,
+         {{0, -1, 100, 100, 0, 22, true}, {0, -1, 100, 100, 0, 22, true}}, {{0, 0, 450, 26}, {1, 0, 450, 26}}, 52},
+        {"LimitToOneRow never wraps", 250, true, {W(0, -1, 200), W(3, -1, 200)}, {{0, 0, 200, 26}, {0, 200, 200, 26}}, 26},
+        {"Stretch fills the row end", 400, false, {W(0, 0), {0, 150, 100, 100, 0, 22, false, true}},
+         {{0, 0, 100, 26}, {0, 100, 300, 26}}, 26},
+        {"Stretch grows up to the next window", 400, false, {{0, 0, 100, 100, 0, 22, false, true}, W(0, 300)},
+         {{0, 0, 300, 26}, {0, 300, 100, 26}}, 26},
+        {"empty rows close up", 450, false, {W(2, -1), W(5, -1)}, {{0, 0, 100, 26}, {1, 0, 100, 26}}, 52},
+        {"thickness is the largest cross plus 4", 450, false, {{0, -1, 100, 100, 0, 30}, W(0, -1)},
+         {{0, 0, 100, 34}, {0, 100, 100, 34}}, 34},
+        {"a chevron window shrinks to fit", 250, false, {W(0, -1), Chev(0, -1, 200, 40)},
+         {{0, 0, 100, 26}, {0, 100, 150, 26}}, 26},
+        {"a chevron window squeezed below its minimum stays at it", 30, false, {Chev(0, -1, 200, 40)},
+         {{0, 0, 40, 26}}, 26},
+        {"the dragged window asking for a new row gets it", 450, false,
+         {W(0, -1), {0, 0, 100, 100, 0, 22, false, false, true, true}}, {{1, 0, 100, 26}, {0, 0, 100, 26}}, 52},
+        {"a hidden window takes no place", 450, false, {{0, -1}, W(0, -1)}, {{-1, 0, 0, 0}, {0, 0, 100, 26}}, 26},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<TTBDockArrangeRec> recs;
+        for (const Win &w : c.wins)
+            recs.push_back({.DockRow = w.row, .DockPos = w.pos, .FullSize = w.fullSize, .Stretch = w.stretch,
+                            .Dragging = w.dragging, .WantsOwnRow = w.ownRow});
+        recs[0].Shown = c.name != "a hidden window takes no place";
+        TTBDockArrangeParams p{.Avail = c.avail, .LimitToOneRow = c.oneRow, .Measure = [&](int i, int) {
+            const Win &w = c.wins[size_t(i)];
+            return TTBDockMeasure{w.full, w.min, w.kind, w.cross};
+        }};
+        EXPECT_EQ(ArrangeDockRecords(p, recs), c.total);
+        // Row, place, size and thickness; a hidden window has only its row (-1).
+        for (size_t i = 0; i < c.expect.size(); ++i) {
+            const Place &e = c.expect[i];
+            const TTBDockArrangeRec &r = recs[i];
+            EXPECT_EQ((std::vector<int>{r.EffRow, r.EffPos, r.Size, r.Thickness}),
+                      (e.row < 0 ? std::vector<int>{-1, r.EffPos, r.Size, r.Thickness}
+                                 : std::vector<int>{e.row, e.pos, e.size, e.thickness})) << "#" << i;
+        }
+    }
+    // Rows of 26 and 26 (the second FullSize), an empty one, then nothing.
+    const std::vector<std::pair<int, bool>> rows = {{26, false}, {26, true}, {0, false}};
+    const struct { int offset; TTBRowDrop drop; } drops[] = {
+        {-3, {0, true}},  {2, {0, true}},   {6, {0, false}},  {19, {0, false}}, {20, {1, true}},
+        {27, {1, true}},  {38, {1, true}}, {39, {2, true}},  {51, {2, true}},  {80, {2, true}},
+    };
+    for (const auto &c : drops) {
+        const TTBRowDrop d = FindDropRow(rows, c.offset);
+        EXPECT_EQ(std::pair(d.Row, d.NewRow), std::pair(c.drop.Row, c.drop.NewRow)) << c.offset;
+    }
+}
 
 class DockForm : public ::testing::Test
 {
@@ -36,12 +108,8 @@ protected:
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
     TPoint FormPoint(int x, int y) const { return form->ClientToScreen({x, y}); }
-    void MoveTo(const TPoint &g, Qt::KeyboardModifiers m = Qt::NoModifier)
-    {
-        sim::Move(form, form->mapFromGlobal(QPoint(g.X, g.Y)), m);
-    }
+    void MoveTo(const TPoint &g) { sim::Move(form, form->mapFromGlobal(QPoint(g.X, g.Y))); }
     // Presses the handle, then runs the steps inside the drag loop.
     void Drag(ScriptSteps &steps)
     {
@@ -52,10 +120,6 @@ protected:
         if (sim::HeldButtons() & Qt::LeftButton)
             sim::Release(form, QPoint(-50, -50));
     }
-    ScriptSteps Script()
-    {
-        return ScriptSteps([this] { sim::Key(form, Qt::Key_Escape); });
-    }
     TTBFloatingWindowParent *Float()
     {
         bar->SetFloatingPosition(FormPoint(200, 200));
@@ -65,30 +129,32 @@ protected:
     // A press on the floating frame runs a loop of its own, which the release ends.
     void PressAndRelease(QWidget *w, QPoint p)
     {
-        ScriptSteps s = Script();
+        ScriptSteps s(form, 1);
         s.Do([&] { sim::Release(w, p); });
         s.Start();
         sim::Press(w, p);
         EXPECT_TRUE(s.Done());
     }
-
     TForm *form = nullptr;
-    TTBDock *top = nullptr;
-    TTBDock *left = nullptr;
+    TTBDock *top = nullptr, *left = nullptr;
     TTBToolbar *bar = nullptr;
 };
-
-} // namespace
 
 TEST_F(DockForm, ThicknessFollowsRowsFixAlignAndBoundLines)
 {
     EXPECT_EQ(left->Width(), 0);
     left->SetFixAlign(true);
     EXPECT_EQ(left->Width(), 1);
-    // One row: 22-px items plus the 4-px frame.
+    // One row: 22-px items plus the 4-px frame; a line in the shadow colour above, a light one below.
     EXPECT_EQ(top->Height(), 26);
     top->SetBoundLines({TTBDockBoundLinesValue::blTop, TTBDockBoundLinesValue::blBottom});
     EXPECT_EQ(top->Height(), 28);
+    QImage lined = BlankImage(top->Width(), top->Height(), 0x00FF00FF);
+    TCanvas canvas(lined);
+    top->PaintTo(canvas, 0, 0);
+    EXPECT_EQ(PixelAt(lined, 10, 0), ColorToRGB(clBtnShadow));
+    EXPECT_NE(PixelAt(lined, 10, 27), ColorToRGB(clBtnShadow));
+    EXPECT_NE(PixelAt(lined, 10, 27), 0x00FF00FF);
     bar->Hide();
     EXPECT_EQ(top->Height(), 0);
 }
@@ -118,7 +184,7 @@ TEST_F(DockForm, PlacementRulesRaiseAndKeepTheOldState)
     EXPECT_FALSE(orphan.Floating());
 }
 
-TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
+TEST_F(DockForm, FloatsClosesAndDocksBackOnACaptionDoubleClickAndHitTestsItsFrame)
 {
     TTBFloatingWindowParent *fp = Float();
     ASSERT_NE(fp, nullptr);
@@ -137,14 +203,41 @@ TEST_F(DockForm, FloatsAndDocksBackOnACaptionDoubleClick)
     // The caption sits above the client area inside the frame.
     const TRect nc = bar->GetFloatingNCArea();
     const QPoint caption(nc.Left + 10, nc.Top - 5);
+    // The close button hides the window; shown again, so is the frame.
+    int closed = 0;
+    bar->OnClose = [&](TComponent *) { ++closed; };
+    const TRect b = bar->FloatingCloseButtonRect(Bounds(0, 0, fp->Width(), fp->Height()));
+    PressAndRelease(fp, QPoint((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(bar->Visible() || fp->isVisible());
+    bar->Show();
+    EXPECT_TRUE(fp->isVisible());
     // The first press of the double click starts a drag that its release ends in place.
     PressAndRelease(fp, caption);
     EXPECT_EQ(bar->FloatingWindowParent(), fp);
     sim::Mouse(fp, QEvent::MouseButtonDblClick, caption, Qt::LeftButton);
-    sim::HeldButtons() = {};
+    sim::Release(form, QPoint(-50, -50));  // the frame is gone: the button comes up outside any window
     EXPECT_EQ(bar->CurrentDock(), top);
     EXPECT_EQ(bar->FloatingWindowParent(), nullptr);
     EXPECT_EQ(top->Height(), 26);
+    // Closing the frame closes the form.
+    Float()->close();
+    EXPECT_FALSE(form->isVisible());
+    // Every part of the floating frame a point can be on, for a frame at w.
+    const TRect w{100, 100, 300, 200};
+    const int cap = GetSystemMetrics(SM_CYSMCAPTION);
+    const TRect close = bar->FloatingCloseButtonRect(w);
+    const struct { TPoint p; int hit; } rows[] = {
+        {{50, 50}, HTNOWHERE}, {{200, 190 - nc.Bottom}, HTCLIENT},
+        {{150, 100 + nc.Bottom + cap / 2}, int(tbHTCaption)},
+        {{(close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2}, int(tbHTCloseButton)},
+        {{100, 100}, HTTOPLEFT}, {{299, 100}, HTTOPRIGHT}, {{100, 199}, HTBOTTOMLEFT}, {{299, 199}, HTBOTTOMRIGHT},
+        {{200, 199}, HTBOTTOM},  {{100, 150}, HTLEFT},     {{299, 150}, HTRIGHT},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(bar->FloatingHitTest(r.p, w), r.hit) << r.p.X << "," << r.p.Y;
+    bar->SetResizable(false);
+    EXPECT_EQ(bar->FloatingHitTest({100, 150}, w), HTBORDER) << "a fixed frame only borders";
 }
 
 // Drag scripts: each step moves the pointer to a point of the form, presses or lets go of Ctrl,
@@ -186,7 +279,7 @@ TEST_F(DockForm, DragScriptsDockFloatCancelAndAvoidDocksThatAllowNoDrag)
         bar->SetDockPos(50);
         bar->SetSmoothDrag(c.smooth);
         left->SetAllowDrag(c.leftAllowsDrag);
-        ScriptSteps s = Script();
+        ScriptSteps s(form, 1);
         for (const Step &st : c.steps) {
             s.Do([&, st] {
                 switch (st.op) {
@@ -234,19 +327,4 @@ TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
     EXPECT_EQ(form->FindComponent(QStringLiteral("Bar1")), bar);
 }
 
-TEST_F(DockForm, TheFloatingCloseButtonHidesTheWindowAndClosingTheFrameClosesTheForm)
-{
-    TTBFloatingWindowParent *fp = Float();
-    int closed = 0;
-    bar->OnClose = [&](TComponent *) { ++closed; };
-    const TRect b = bar->FloatingCloseButtonRect(Bounds(0, 0, fp->Width(), fp->Height()));
-    PressAndRelease(fp, QPoint((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
-    EXPECT_EQ(closed, 1);
-    EXPECT_FALSE(bar->Visible());
-    EXPECT_FALSE(fp->isVisible());
-
-    bar->Show();
-    EXPECT_TRUE(fp->isVisible());
-    fp->close();
-    EXPECT_FALSE(form->isVisible());
-}
+} // namespace

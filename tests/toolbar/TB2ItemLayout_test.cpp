@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -23,16 +22,9 @@ Fake S(int w = 6, int h = 6) { return {w, h, 's'}; }
 struct Expect { int index; TRect bounds; bool clipped = false, lineBreak = false, offEdge = false; };
 
 struct Case {
-    std::string name;
-    std::vector<Fake> viewers;
-    TTBLayoutParams params;
-    int scrollIn = 0;
-    std::vector<Expect> expect;
-    TPoint size;
-    int lines = 1, scrollOut = 0;
+    std::string name; std::vector<Fake> viewers; TTBLayoutParams params; int scrollIn = 0;
+    std::vector<Expect> expect; TPoint size; int lines = 1, scrollOut = 0; bool topArrow = false, bottomArrow = false;
 };
-
-void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 
 TTBLayoutParams Toolbar(int wrap = 0, int maxSize = 0, bool chevron = false)
 {
@@ -44,13 +36,8 @@ TTBLayoutParams Popup(int maxHeight = 0)
     return TTBLayoutParams{.IsPopup = true, .Margins = {}, .MaxHeight = maxHeight, .Measure = {}};
 }
 
-class LayoutTable : public ::testing::TestWithParam<Case>
+void Check(const Case &c)
 {
-};
-
-TEST_P(LayoutTable, PlacesEveryViewer)
-{
-    const Case &c = GetParam();
     std::vector<TTBLayoutItem> items;
     for (const Fake &f : c.viewers)
         items.push_back({.Candidate = f.kind != 'x' && f.kind != 'v', .IsSeparator = f.kind == 's',
@@ -66,7 +53,6 @@ TEST_P(LayoutTable, PlacesEveryViewer)
     TTBLayoutResult result;
     int scroll = c.scrollIn;
     LayoutViewerRecords(p, items, records, scroll, result);
-
     ASSERT_EQ(records.size(), c.viewers.size());
     for (const Expect &e : c.expect) {
         SCOPED_TRACE(e.index);
@@ -81,6 +67,7 @@ TEST_P(LayoutTable, PlacesEveryViewer)
     EXPECT_EQ(result.Size, c.size);
     EXPECT_EQ(result.LineCount, c.lines);
     EXPECT_EQ(scroll, c.scrollOut);
+    EXPECT_EQ(std::pair(result.ShowTopArrow, result.ShowBottomArrow), std::pair(c.topArrow, c.bottomArrow));
 }
 
 Case With(Case c, const std::function<void(Case &)> &change)
@@ -143,31 +130,23 @@ std::vector<Case> Cases()
                  c.params.Margins = {4, 2, 4, 1};
              }),
         {"TallPopupShowsBottomBand", ten, Popup(100), 0, {{3, {0, 60, 100, 80}}, {4, hidden, false, false, true}},
-         {100, 100}, 1, 0},
+         {100, 100}, 1, 0, false, true},
         {"TallPopupScrolledShowsBothBands", ten, Popup(100), 50,
          {{3, hidden, false, false, true}, {4, {0, 30, 100, 50}}, {5, {0, 50, 100, 70}}, {6, hidden, false, false, true}},
-         {100, 100}, 1, 50},
+         {100, 100}, 1, 50, true, true},
         {"ScrollOffsetIsClamped", ten, Popup(100), 500,
-         {{5, hidden, false, false, true}, {6, {0, 20, 100, 40}}, {9, {0, 80, 100, 100}}}, {100, 100}, 1, 100},
+         {{5, hidden, false, false, true}, {6, {0, 20, 100, 40}}, {9, {0, 80, 100, 100}}}, {100, 100}, 1, 100,
+         true},
         {"ShortPopupDropsOffset", {I(100), I(100)}, Popup(100), 30, {{1, {0, 20, 100, 40}}}, {100, 40}, 1, 0},
     };
 }
 
-INSTANTIATE_TEST_SUITE_P(Layout, LayoutTable, ::testing::ValuesIn(Cases()),
-                         [](const auto &info) { return info.param.name; });
-
-TEST(Layout, MenuRowsTakeTheFullWidthAndScrollArrowsFollowTheOffset)
+TEST(Layout, PlacesEveryViewer)
 {
-    const std::vector<TTBLayoutItem> items(3, TTBLayoutItem{.Candidate = true});
-    TTBLayoutParams p = Popup(50);
-    const int widths[] = {40, 90, 60};
-    p.Measure = [&](int i, int &w, int &h, bool &) { std::tie(w, h) = std::pair(widths[i], 20); };
-    std::vector<TTBLayoutRecord> r;
-    TTBLayoutResult res;
-    int scroll = 10;
-    LayoutViewerRecords(p, items, r, scroll, res);
-    EXPECT_EQ(r[0].Bounds.Right, 90);
-    EXPECT_EQ(std::pair(res.ShowTopArrow, res.ShowBottomArrow), std::pair(true, false));  // top, bottom
+    for (const Case &c : Cases()) {
+        SCOPED_TRACE(c.name);
+        Check(c);
+    }
 }
 
 } // namespace

@@ -1,18 +1,83 @@
-// Real popup menus driven through the input router: keys, mouse, accelerators, scrolling and
-// placement. Input is sent from a script that runs inside the menu loop, one step per pass.
+// Views without a menu loop (the viewer list, group nesting, the window's timers), then real
+// popup menus driven through the input router by a script run inside the menu loop, a step a pass.
 #include "TB2TestSupport.h"
-#include "platform/Forms.h"
-#include "platform/SysParams.h"
+#include "platform/SysColors.h"
 #include "toolbar/TB2Anim.h"
-#include "toolbar/TB2ItemWindow.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-QString SelectedCaption(TTBView *v)
+QStringList Captions(const TTBView &v)
 {
-    return v && v->Selected() ? v->Selected()->Item->Caption() : QStringLiteral("(none)");
+    QStringList list;
+    for (int i = 0; i < v.ViewerCount(); ++i)
+        list << v.Viewers(i)->Item->Caption();
+    return list;
+}
+
+TTBCustomItem *Item(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
+{
+    static ClickLog log;
+    return log.Add(parent, caption, item);
+}
+
+// The view is there before its items: each comes in as it is inserted.
+TEST(TBView, ViewersFollowInsertionsAndDeletionsAroundGroups)
+{
+    TTBRootItem root(nullptr);
+    TTBView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    WORD key = VK_DOWN;
+    view.KeyDown(key, {});
+    EXPECT_EQ(view.Selected(), nullptr) << "an empty view selects nothing";
+    EXPECT_EQ(view.FirstSelectable(), nullptr);
+    Item(&root, "A");
+    TTBCustomItem *group = Item(&root, "G", new TTBGroupItem(nullptr));
+    Item(group, "g1");
+    Item(group, "g2");
+    Item(&root, "B");
+    EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "B"}));
+    auto *c = new TTBItem(nullptr);
+    c->SetCaption("C");
+    root.Insert(2, c);  // after the group and its children
+    EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "C", "B"}));
+    Item(group, "g3");
+    EXPECT_EQ(Captions(view), QStringList({"A", "G", "g1", "g2", "g3", "C", "B"}));
+    EXPECT_EQ(view.Viewers(4)->GroupLevel, 1);
+    delete group;
+    EXPECT_EQ(Captions(view), QStringList({"A", "C", "B"}));
+    // Embedded groups nest ten levels deep; the eleventh level adds nothing.
+    TTBCustomItem *parent = &root;
+    for (int level = 1; level <= 12; ++level) {
+        parent = Item(parent, QStringLiteral("G%1").arg(level), new TTBGroupItem(nullptr));
+        Item(parent, QStringLiteral("I%1").arg(level));
+    }
+    const QStringList nested = Captions(view);
+    EXPECT_EQ(nested.size(), 3 + 21);
+    EXPECT_EQ(nested.mid(3 + 18), QStringList({"G10", "I10", "G11"}));
+}
+
+class TTimerProbeWindow : public TTBPopupWindow
+{
+public:
+    using TTBPopupWindow::TTBPopupWindow;
+    std::vector<WPARAM> fired;
+protected:
+    void TimerFired(WPARAM id) override
+    {
+        fired.push_back(id);
+        KillTimer(id);
+    }
+};
+
+TEST(TBView, ViewTimersGoToTheViewOtherTimersPassThrough)
+{
+    TTBRootItem root(nullptr);
+    Item(&root, "A");
+    TTimerProbeWindow w(nullptr, nullptr, &root, false);
+    TTBView *view = w.View();
+    view->StartTimer(TTBViewTimerID::tiClose, 1);
+    w.SetTimer(9004, 1);
+    EXPECT_TRUE(sim::WaitFor([&] { return !w.fired.empty() && !view->TimerRunning(TTBViewTimerID::tiClose); }));
+    EXPECT_EQ(w.fired, std::vector<WPARAM>{9004});
 }
 
 // A script run inside a popup menu's loop, with its keys sent to the form; a failing one
@@ -20,10 +85,7 @@ QString SelectedCaption(TTBView *v)
 class MenuScript : public ScriptSteps
 {
 public:
-    explicit MenuScript(QWidget *keys) : ScriptSteps([keys] {
-        for (int i = 0; i < 5; ++i)
-            sim::Key(keys, Qt::Key_Escape);
-    }), keys_(keys)
+    explicit MenuScript(QWidget *keys) : ScriptSteps(keys, 5), keys_(keys)
     {
         SetOpen([] { return RootView() != nullptr; });
     }
@@ -33,7 +95,6 @@ public:
         ScriptSteps::Key(keys_, key, letter ? QString(QChar('a' + key - Qt::Key_A)) : QString());
         return *this;
     }
-
 private:
     QWidget *keys_;
 };
@@ -61,7 +122,6 @@ protected:
         form.reset();
         ResetSysParams();
     }
-    // Runs the menu with the script inside its loop.
     TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {
         s.Start();
@@ -70,20 +130,19 @@ protected:
         return chosen;
     }
     QPoint ButtonCentre() const { return button->ClientToScreen({40, 15}).ToQPoint(); }
-
     std::unique_ptr<TForm> form;
     TCustomControl *button = nullptr;
     std::vector<TMouseButton> buttonPresses;
     std::unique_ptr<TTBPopupMenu> menu;
 };
 
-// The selection of the innermost open menu.
-QString Deepest()
+// The innermost open menu.
+TTBView *Deepest()
 {
     TTBView *v = RootView();
     while (v && v->OpenViewerView())
         v = v->OpenViewerView();
-    return SelectedCaption(v);
+    return v;
 }
 
 TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
@@ -99,12 +158,9 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
     Add(sub, QStringLiteral("S2"));
     Add(root, QStringLiteral("E&xit"));
     using K = Qt::Key;
-    struct Case {
-        const char *name;
-        std::vector<int> keys;  // the selection is read after each but the last
-        QStringList seen;
-        QString chosen;
-    };
+    // The selection is read after each key but the last; Cancel puts the innermost menu in cancel mode.
+    const int Cancel = -1;
+    struct Case { const char *name; std::vector<int> keys; QStringList seen; QString chosen; };
     const Case cases[] = {
         {"arrows wrap and skip separators and hidden items",
          {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Up, K::Key_Escape},
@@ -115,6 +171,8 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         {"accelerators cycle and a unique one chooses", {K::Key_F, K::Key_F, K::Key_F, K::Key_X},
          {"&File", "&Find", "&File"}, "E&xit"},
         {"a unique accelerator of a disabled item ends the menu", {K::Key_D}, {}, {}},
+        {"cancel mode in a submenu ends every level", {K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down,
+         K::Key_Right, Cancel}, {"&File", "&Delete", "&Find", "&Sub", "S1"}, {}},
     };
     int popups = 0;
     menu->OnPopup = [&](TComponent *sender) { popups += sender == menu.get(); };
@@ -124,9 +182,16 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
         QStringList seen;
         MenuScript s(form.get());
         for (size_t i = 0; i < c.keys.size(); ++i) {
-            s.Key(c.keys[i]);
+            if (c.keys[i] == Cancel)
+                s.Do([] {
+                    ASSERT_NE(Deepest(), nullptr);
+                    Deepest()->CancelMode();
+                    EXPECT_TRUE(Popups().empty()) << "every level is hidden at once";
+                });
+            else
+                s.Key(c.keys[i]);
             if (i + 1 < c.keys.size())
-                s.Do([&] { seen << Deepest(); });
+                s.Do([&] { seen << SelectedCaption(Deepest()); });
         }
         TTBCustomItem *chosen = Run(s);
         EXPECT_EQ(chosen ? chosen->Caption() : QString(), c.chosen);
@@ -141,31 +206,6 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
     EXPECT_EQ(popups, int(std::size(cases)));
 }
 
-TEST_F(PopupMenuTest, HoverOpensSubmenuAfterTheDelayAndAClickChoosesInIt)
-{
-    TTBCustomItem *root = menu->Items();
-    Add(root, QStringLiteral("A"));
-    auto *sub = Add(root, QStringLiteral("Sub"), new TSubmenuItem(nullptr));
-    Add(sub, QStringLiteral("S1"));
-    Add(sub, QStringLiteral("S2"));
-    MenuScript s(form.get());
-    s.Do([&] {
-        sim::MoveAt(Center(RootView()->Viewers(1)));
-        EXPECT_EQ(RootView()->OpenViewerView(), nullptr) << "not at once";
-    });
-    s.Then([&] { return RootView()->OpenViewerView() != nullptr; });
-    s.Do([&] {
-        const QPoint p = Center(RootView()->OpenViewerView()->Viewers(1));
-        sim::MoveAt(p);
-        sim::PressAt(p);
-        sim::ReleaseAt(p);
-    });
-    TTBCustomItem *chosen = Run(s);
-    EXPECT_EQ(chosen ? chosen->Caption() : QString(), QStringLiteral("S2"));
-    EXPECT_TRUE(Popups().empty());
-    EXPECT_TRUE(clicks.empty()) << "the click waits until the menu has gone";
-}
-
 // Pointer buttons in and outside a menu; every step but the last leaves the menu open.
 TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
 {
@@ -175,13 +215,8 @@ TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
     struct Act { QEvent::Type type; Where where; Qt::MouseButton button = Qt::LeftButton; };
     const auto P = QEvent::MouseButtonPress, R = QEvent::MouseButtonRelease;
     const auto Right = Qt::RightButton;
-    struct Case {
-        const char *name;
-        bool leftOnly, itemOnly;
-        std::vector<Act> acts;
-        QString chosen;
-        std::vector<TMouseButton> presses;
-    };
+    struct Case { const char *name; bool leftOnly, itemOnly; std::vector<Act> acts; QString chosen;
+                  std::vector<TMouseButton> presses; };
     const Case cases[] = {
         {"a press outside ends the menu and reaches the button", false, false, {{P, OnButton}}, {},
          {TMouseButton::mbLeft}},
@@ -223,17 +258,25 @@ TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
     }
 }
 
-TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
+// The menu slides in first, then scrolls.
+TEST_F(PopupMenuTest, LongMenuSlidesInAndScrollsByKeysAndWheel)
 {
     for (int i = 0; i < 60; ++i)
         Add(menu->Items(), QStringLiteral("Item %1").arg(i));
     SysParams().WheelScrollLines = 0;  // an unreadable setting counts as 3 lines
+    SysParams().MenuAnimation = true;
+    qint64 now = 0;
+    SetMenuAnimationClock([&] { return now; });
     int offsetAfterNotch = -1;
     MenuScript s(form.get());
     s.Do([&] {
+        EXPECT_TRUE(MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window());
         EXPECT_TRUE(RootView()->ShowDownArrow() && !RootView()->ShowUpArrow()) << "only the bottom arrow at first";
         EXPECT_LE(RootView()->Window()->Height(), 600);
+        now += 1000;
     });
+    s.Then([&] { return MenuAnimationWindow() == nullptr; });
+    s.Do([&] { EXPECT_TRUE(RootView() && RootView()->Window()->isVisible()) << "shown once the animation ends"; });
     s.Key(Qt::Key_End).Do([&] {
         TTBView *v = RootView();
         EXPECT_TRUE(v->Selected() == v->Viewers(59) && v->Viewers(59)->Show) << "End selects and shows the last";
@@ -255,36 +298,6 @@ TEST_F(PopupMenuTest, LongMenuScrollsByKeysAndWheel)
     s.Then([&] { return RootView()->ScrollOffset() > offsetAfterNotch; });
     s.Key(Qt::Key_Escape);
     Run(s, 100, 0);
-}
-
-TEST_F(PopupMenuTest, CancelModeEndsTheMenuAndHidesEveryLevel)
-{
-    Add(Add(menu->Items(), QStringLiteral("Sub"), new TSubmenuItem(nullptr)), QStringLiteral("S1"));
-    MenuScript s(form.get());
-    s.Key(Qt::Key_Down).Key(Qt::Key_Right).Do([&] {
-        TTBView *child = RootView()->OpenViewerView();
-        ASSERT_NE(child, nullptr);
-        child->CancelMode();
-        EXPECT_TRUE(Popups().empty());
-    });
-    EXPECT_EQ(Run(s), nullptr);
-}
-
-TEST_F(PopupMenuTest, MenuAnimationSlidesThePopupInAndEnds)
-{
-    Add(menu->Items(), QStringLiteral("A"));
-    SysParams().MenuAnimation = true;
-    qint64 now = 0;
-    SetMenuAnimationClock([&] { return now; });
-    MenuScript s(form.get());
-    s.Do([&] {
-        EXPECT_TRUE(MenuAnimationWindow() && MenuAnimationWindow() == RootView()->Window());
-        now += 1000;
-    });
-    s.Then([&] { return MenuAnimationWindow() == nullptr; });
-    s.Do([&] { EXPECT_TRUE(RootView() && RootView()->Window()->isVisible()) << "shown once the animation ends"; });
-    s.Key(Qt::Key_Escape);
-    Run(s);
     SetMenuAnimationClock(nullptr);
 }
 

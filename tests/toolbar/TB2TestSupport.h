@@ -2,7 +2,10 @@
 // Shared by the toolbar tests: a script of steps run inside a nested loop, items of a fixed size,
 // submenus, and a look at the popup menus on screen.
 #include "../platform/InputSim.h"
+#include "platform/Forms.h"
+#include "platform/SysParams.h"
 #include "toolbar/TB2ItemWindow.h"
+#include "toolbar/TB2Toolbar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,6 +27,11 @@ public:
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
     }
+    // Bails out with `escapes` presses of Escape sent to `keys`.
+    ScriptSteps(QWidget *keys, int escapes) : ScriptSteps([keys, escapes] {
+        for (int i = 0; i < escapes; ++i)
+            sim::Key(keys, Qt::Key_Escape);
+    }) {}
     ScriptSteps &Then(Step s)
     {
         steps_.push_back(std::move(s));
@@ -41,7 +49,6 @@ public:
         timer_.start();
     }
     bool Done() const { return steps_.empty(); }
-
 private:
     void Tick()
     {
@@ -70,10 +77,9 @@ private:
 class TSubmenuItem : public TTBCustomItem
 {
 public:
-    explicit TSubmenuItem(TComponent *AOwner, const QString &Caption = {}) : TTBCustomItem(AOwner)
+    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
     {
         SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-        SetCaption(Caption);
     }
 };
 
@@ -90,7 +96,6 @@ class TWidthItem : public TTBCustomItem
             AHeight = 22;
         }
     };
-
 public:
     explicit TWidthItem(TComponent *AOwner, int Width = 40) : TTBCustomItem(AOwner) { SetTag(Width); }
     TTBItemViewerClass GetItemViewerClass(TTBView *) override
@@ -99,16 +104,22 @@ public:
     }
 };
 
-// Items added here log their clicks; opening a submenu clicks its item, so only plain items log.
+// Items added here log their clicks, and tell `heard` if set; opening a submenu clicks its item,
+// so only plain items log.
 struct ClickLog {
     std::vector<QString> clicks;
+    std::function<void(const QString &)> heard;
     TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
     {
         if (!item)
             item = new TTBItem(nullptr);
         item->SetCaption(caption);
         if (!(item->ItemStyle() & tbis::HasSubmenu))
-            item->OnClick = [this, item](TComponent *) { clicks.push_back(item->Caption()); };
+            item->OnClick = [this, item](TComponent *) {
+                clicks.push_back(item->Caption());
+                if (heard)
+                    heard(item->Caption());
+            };
         parent->Add(item);
         return item;
     }
@@ -122,6 +133,9 @@ inline std::vector<TTBPopupWindow *> Popups()
             list.push_back(p);
     return list;
 }
+
+// The caption of the view's selected item; empty with none.
+inline QString SelectedCaption(const TTBView *v) { return v && v->Selected() ? v->Selected()->Item->Caption() : ""; }
 
 // The view of the outermost popup menu on screen.
 inline TTBView *RootView()

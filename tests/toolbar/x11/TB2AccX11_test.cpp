@@ -14,7 +14,6 @@ TEST(TBAccAtspi, ClientReadsTheMenusAndDrivesThemThroughDefaultActions)
     demo.Process.start(QStringLiteral(ORV_TB2ACC_DEMO), {});
     QString demoOutput;
     ASSERT_TRUE(demo.WaitForLine(QStringLiteral("ready"), demoOutput)) << demoOutput.toStdString();
-
     QString out;
     EXPECT_EQ(session.RunClient({QStringLiteral("tb2acc_demo"), QStringLiteral("--run-first")}, out), 0)
         << out.toStdString();

@@ -1,20 +1,14 @@
 // A popup menu under a real X server (run under xvfb-run), used with real pointer events.
 #include "../TB2TestSupport.h"
 #include "XTestPointer.h"
-#include "platform/Forms.h"
-#include "platform/SysParams.h"
-#include "toolbar/TB2ItemWindow.h"
 
-#include <QApplication>
 #include <QTest>
-#include <gtest/gtest.h>
 
 TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
 {
     XTestPointer pointer;
     ASSERT_TRUE(pointer.Valid());
     ResetSysParams();
-
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     auto *button = new TCustomControl(&form);
@@ -30,7 +24,6 @@ TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
     };
     form.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-
     // Inside the menu loop: once the menu is on screen, point at the second item and click.
     ScriptSteps s([&] { QTest::keyClick(&form, Qt::Key_Escape); });
     s.Then([&] { return RootView() && RootView()->ViewerCount() == 2 && RootView()->Window()->isVisible(); });
@@ -38,7 +31,6 @@ TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
     s.Then([&] { return RootView() && RootView()->Selected() == RootView()->Viewers(1); });
     s.Do([&] { pointer.Click(); });
     s.Start();
-
     const TPoint onButton = button->ClientToScreen({50, 15});
     pointer.MoveTo(onButton.X, onButton.Y);
     pointer.Click();

@@ -1,67 +1,38 @@
 // A form with a menu bar and a toolbar for the accessibility check: an AT-SPI client reads it
 // through the bus and drives its menus. Says "ready" on its standard output once shown, and
 // names each item it runs ("clicked Save").
-#include "platform/Forms.h"
-#include "toolbar/TB2Dock.h"
-#include "toolbar/TB2Toolbar.h"
+#include "../../TB2TestSupport.h"
 
-#include <QApplication>
-#include <QTimer>
 #include <cstdio>
-
-namespace {
-
-class TSubmenuItem : public TTBCustomItem
-{
-public:
-    explicit TSubmenuItem(TComponent *AOwner) : TTBCustomItem(AOwner)
-    {
-        SetItemStyle(ItemStyle() | tbis::HasSubmenu | tbis::HoldsChildItems);
-    }
-};
-
-TTBCustomItem *Add(TTBCustomItem *parent, const QString &caption, TTBCustomItem *item = nullptr)
-{
-    if (!item)
-        item = new TTBItem(nullptr);
-    item->SetCaption(caption);
-    if (!(item->ItemStyle() & tbis::HasSubmenu))
-        item->OnClick = [item](TComponent *) {
-            std::printf("clicked %s\n", qPrintable(item->Caption()));
-            std::fflush(stdout);
-        };
-    parent->Add(item);
-    return item;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tb2acc_demo"));
+    ClickLog log;
+    log.heard = [](const QString &caption) {
+        std::printf("clicked %s\n", qPrintable(caption));
+        std::fflush(stdout);
+    };
     TForm form(nullptr);
     form.SetCaption(QStringLiteral("演示"));
     form.SetBounds(100, 100, 400, 200);
     auto *dock = new TTBDock(&form);
     dock->SetParent(&form);
-
     auto *menuBar = new TTBToolbar(&form);
     menuBar->SetCaption(QStringLiteral("菜单"));
     menuBar->SetMenuBar(true);
-    TTBCustomItem *file = Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
-    Add(file, QStringLiteral("&Open\tCtrl+O"));
-    Add(file, QStringLiteral("&Save"))->SetEnabled(false);
-    Add(menuBar->Items(), QStringLiteral("&Help"));
+    TTBCustomItem *file = log.Add(menuBar->Items(), QStringLiteral("&File"), new TSubmenuItem(nullptr));
+    log.Add(file, QStringLiteral("&Open\tCtrl+O"));
+    log.Add(file, QStringLiteral("&Save"))->SetEnabled(false);
+    log.Add(menuBar->Items(), QStringLiteral("&Help"));
     menuBar->SetCurrentDock(dock);
-
     auto *toolBar = new TTBToolbar(&form);
     toolBar->SetCaption(QStringLiteral("工具"));
-    Add(toolBar->Items(), QStringLiteral("New"));
+    log.Add(toolBar->Items(), QStringLiteral("New"));
     toolBar->Items()->Add(new TTBSeparatorItem(nullptr));
-    Add(toolBar->Items(), QStringLiteral("Print"))->SetChecked(true);
+    log.Add(toolBar->Items(), QStringLiteral("Print"))->SetChecked(true);
     toolBar->SetCurrentDock(dock);
-
     form.Show();
     form.activateWindow();
     // Items are available to a client only while their form is the active window.
