@@ -230,6 +230,25 @@ TEST_F(MainMenusX11, RealClicksChooseACommandFromTheMenuBar)
     EXPECT_EQ(bar->OpenViewerView(), nullptr) << "the menu closed";
 }
 
+TEST_F(MainMenusX11, AltFOpensTheAccountMenu)
+{
+    main->findEdit1->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return main->findEdit1->hasFocus(); }, 5000));
+    TTBView *bar = main->SpTBXToolbar1->View();
+    TTBItemViewer *opened = nullptr;
+    TScript script(pointer, {[&] {
+                       if (!bar->OpenViewerView() || !bar->OpenViewerView()->Window()->isVisible())
+                           return false;
+                       opened = bar->OpenViewer();
+                       pointer.Keys({"Escape"});
+                       pointer.Keys({"Escape"});
+                       return true;
+                   }});
+    pointer.Keys({"Alt_L", "f"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return script.Done() && !bar->OpenViewerView(); }, 10000));
+    EXPECT_EQ(opened, bar->Find(ItemCaptioned(main->SpTBXToolbar1->Items(), QStringLiteral("文件(&F)"))));
+}
+
 TEST_F(MainMenusX11, AToolBarButtonRunsItsCommandAndDeleteInTheSearchBoxDeletesACharacter)
 {
     main->findEdit1->setText(QStringLiteral("张三"));
