@@ -23,8 +23,7 @@ TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
     const std::vector<std::array<int, 24>> terms = LoadSolarTermDays();
     ASSERT_FALSE(months.empty()) << "missing " << LunarDataPath("lunar_years.txt").toStdString();
     ASSERT_EQ(terms.size(), 150u);
-    int checked = 0;
-    int failures = 0;
+    int checked = 0, failures = 0;
     for (const LunarMonthData &m : months) {
         for (int offset = 0; offset < m.length && failures < 20; ++offset) {
             const QDate date = m.first.addDays(offset);
@@ -35,28 +34,23 @@ TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
             const int want = m.month < 0 ? m.month * 100 - day : m.month * 100 + day;
             const std::array<int, 24> &yearTerms = terms[date.year() - 1901];
             int wantTerm = 0;
-            for (int half = 0; half < 2; ++half) {
-                if (yearTerms[date.month() * 2 - 2 + half] == date.day())
-                    wantTerm = date.month() * 2 - 1 + half;
-            }
+            for (int half = 0; half < 2; ++half)
+                wantTerm = yearTerms[date.month() * 2 - 2 + half] == date.day() ? date.month() * 2 - 1 + half : wantTerm;
             const QString monthName = MonthNames.mid(std::abs(m.month) - 1, 1);
             const QString wantMonthText = m.month < 0 ? QStringLiteral("闰") + monthName : monthName + QStringLiteral("月");
             const int wantKind = wantTerm ? LunarTextTerm : day == 1 ? LunarTextMonth : LunarTextDay;
             const QString wantText = wantTerm ? TermNames[wantTerm - 1] : day == 1 ? wantMonthText : DayNames[day - 1];
-
             int kind = -1;
             QString text;
             LunarDayText(date, kind, text);
-            const int term = SolarTerm(date.year(), date.month(), date.day());
-            if (SolarToLunar(date) != want || LunarMonth(date) != std::abs(m.month) || LunarDay(date) != day
-                || term != wantTerm || kind != wantKind || text != wantText || LunarMonthText(date) != wantMonthText
-                || LunarDayName(date) != DayNames[day - 1]) {
-                ++failures;
-                ADD_FAILURE() << IsoDate(date) << ": lunar " << SolarToLunar(date) << " (want " << want << "), term "
-                              << term << " (want " << wantTerm << "), caption " << kind << " " << text.toStdString()
-                              << " (want " << wantKind << " " << wantText.toStdString() << "), texts "
-                              << LunarMonthText(date).toStdString() << " " << LunarDayName(date).toStdString();
-            }
+            // Lunar date, month, day, solar term, caption kind and text, month text, day name.
+            const QString got = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8").arg(SolarToLunar(date)).arg(LunarMonth(date))
+                                    .arg(LunarDay(date)).arg(SolarTerm(date.year(), date.month(), date.day())).arg(kind)
+                                    .arg(text, LunarMonthText(date), LunarDayName(date));
+            const QString wanted = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8").arg(want).arg(std::abs(m.month)).arg(day)
+                                       .arg(wantTerm).arg(wantKind).arg(wantText, wantMonthText, DayNames[day - 1]);
+            if (got != wanted && ++failures)
+                ADD_FAILURE() << IsoDate(date) << ": " << got.toStdString() << ", want " << wanted.toStdString();
         }
     }
     EXPECT_EQ(failures, 0);
@@ -104,9 +98,8 @@ TEST(DateCn, RecordWalkStaysInsideItsMonths)
 TEST(DateCn, DayOfYearFollowsTheGregorianLeapRule)
 {
     const struct { QDate date; int day; } cases[] = {
-        {QDate(2023, 1, 1), 1},   {QDate(2023, 12, 31), 365}, {QDate(2024, 12, 31), 366}, {QDate(2000, 3, 1), 61},
-        {QDate(1900, 3, 1), 60},  {QDate(2100, 3, 1), 60},    {QDate(2024, 2, 29), 60},   {QDate(), 0},
-    };
+        {QDate(2023, 1, 1), 1},  {QDate(2023, 12, 31), 365}, {QDate(2024, 12, 31), 366}, {QDate(2000, 3, 1), 61},
+        {QDate(1900, 3, 1), 60}, {QDate(2100, 3, 1), 60},    {QDate(2024, 2, 29), 60},   {QDate(), 0}};
     for (const auto &c : cases)
         EXPECT_EQ(DayOfYear(c.date), c.day) << IsoDate(c.date);
 }

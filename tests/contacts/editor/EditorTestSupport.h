@@ -1,43 +1,27 @@
 #pragma once
 // Shared pieces of the contact editor tests: an open account, a fixed clock, a recording browser
 // and small helpers to read and write rows.
-#include "contacts/main/Main.h"
+// The account, main window and Qt pieces come with the main window's test support.
 #include "contacts/editor/useredit.h"
-#include "contacts/shared/UtilityDb.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/shared/Utility.h"
 #include "contacts/editor/usereditControls.h"
 #include "contacts/editor/usereditdlg.h"
 
-#include "TestSupport.h"
 #include "PictureTestData.h"
 #include "main/MainTestSupport.h"
 #include "platform/IniFiles.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
-#include <QVariant>
-#include <functional>
-#include <gtest/gtest.h>
-#include <deque>
-#include <map>
-#include <memory>
 #include <optional>
-#include <vector>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -70,7 +54,6 @@ public:
     QStringList shownNew;
     QStringList updated;
     int tagTreeLoads = 0;
-
     QWidget *PageWidget() override { return nullptr; }
     void LoadGroupTree() override {}
     int ViewStyle() const override { return 0; }
@@ -101,7 +84,6 @@ protected:
         savedLookup = ContactBrowserLookup;
         ContactBrowserLookup = [this]() -> IBrowserPage * { return withBrowser ? &browser : nullptr; };
     }
-
     void TearDown() override
     {
         while (!editors.empty())
@@ -111,13 +93,11 @@ protected:
         query.reset();
         data.reset();
     }
-
     // Runs a statement with bound values; fails the test when the engine refuses it.
     void Exec(const QString &sql, const QVariantList &params = {})
     {
         ASSERT_TRUE(RunQuery(query.get(), sql, params)) << sql.toStdString();
     }
-
     // The first column of the first row, or an invalid QVariant when there is none.
     QVariant Value(const QString &sql, const QVariantList &params = {})
     {
@@ -126,7 +106,6 @@ protected:
         query->First();
         return query->Fields(0).Value();
     }
-
     QString Text(const QString &sql, const QVariantList &params = {}) { return Value(sql, params).toString(); }
     // One column of the contact row with the given key.
     QString Field(const QString &key, const QString &column)
@@ -146,7 +125,6 @@ protected:
     {
         return Value("select count(*) from " + table + " where " + where, params).toInt();
     }
-
     // An editor showing the contact with the given key; it lives until the test ends.
     Tfrmuseredit &Open(const QString &key)
     {
@@ -154,7 +132,6 @@ protected:
         editors.back()->LoadContact(key);
         return *editors.back();
     }
-
     // Inserts a contact row with the given columns; returns its key.
     QString InsertContact(const std::map<QString, QVariant> &columns)
     {
@@ -175,7 +152,6 @@ protected:
             return {};
         return QString::number(data->dbConnection->Db().LastInsertRowId());
     }
-
     QString accountPath;
     std::unique_ptr<TCustomerData> data;
     std::unique_ptr<TADOQuery> query;

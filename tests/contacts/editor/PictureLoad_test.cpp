@@ -7,22 +7,15 @@
 
 namespace {
 
-struct FitCase { int w, h, bw, bh; TRect expected; };
-
 TEST(FitPictureRect, ScalesIntoTheBoxLessFourPixels)
 {
-    const FitCase cases[] = {
-        {200, 100, 80, 80, {0, 19, 76, 57}},
-        {100, 200, 80, 80, {19, 0, 57, 76}},
-        {50, 50, 80, 80, {0, 0, 76, 76}},
+    const struct { int w, h, bw, bh; TRect expected; } cases[] = {
+        {200, 100, 80, 80, {0, 19, 76, 57}}, {100, 200, 80, 80, {19, 0, 57, 76}}, {50, 50, 80, 80, {0, 0, 76, 76}},
         {1000, 10, 100, 100, {0, 48, 96, 48}},  // too flat to keep a pixel row
-        {3, 2, 100, 100, {0, 16, 96, 80}},
-        {0, 100, 80, 80, {}},
-        {100, 0, 80, 80, {}},
-        {-5, 100, 80, 80, {}},
+        {3, 2, 100, 100, {0, 16, 96, 80}},   {0, 100, 80, 80, {}}, {100, 0, 80, 80, {}}, {-5, 100, 80, 80, {}},
         {100, 100, 4, 80, {}},
     };
-    for (const FitCase &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(FitPictureRect(c.w, c.h, c.bw, c.bh), c.expected) << c.w << "x" << c.h << " in " << c.bw << "x" << c.bh;
 }
 
@@ -58,8 +51,7 @@ TEST(DecodePicture, DataThatIsNoPictureGivesANullImage)
     const QByteArray cases[] = {QByteArray(), QByteArray("not a picture"), QByteArray("\xFF\xD8\xFF", 3), huge};
     for (const QByteArray &bytes : cases) {
         const TPicture picture = DecodePicture(bytes);
-        EXPECT_TRUE(picture.Image.isNull()) << bytes.left(16).toHex().toStdString();
-        EXPECT_EQ(picture.Width, 0);
+        EXPECT_TRUE(picture.Image.isNull() && picture.Width == 0) << bytes.left(16).toHex().toStdString();
     }
 }
 
@@ -69,8 +61,7 @@ TEST(DecodePicture, LimitKeepsTheImageWithinIt)
     wide.fill(qRgb(20, 20, 230));
     QByteArray png;
     QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(wide.save(&buffer, "PNG"));
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && wide.save(&buffer, "PNG"));
     struct Case { const char *name; QByteArray bytes; QSize limit; QSize decoded; } cases[] = {
         {"jpeg, an eighth-step fits", TwoColourJpeg(400, 100), {300, 300}, {300, 75}},
         {"jpeg, an eighth-step is not enough", TwoColourJpeg(400, 100), {40, 40}, {40, 10}},

@@ -11,44 +11,31 @@ const QChar Sep(0x18);
 
 using EditorLoadSave = EditorTest;
 
-TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
+// A new contact takes the place of the browser's selected group, else the top level; a second
+// save edits the same row and renews its node.
+TEST_F(EditorLoadSave, NewContactTakesTheSelectedGroupsPlace)
 {
-    withBrowser = true;
-    browser.place = TNodePlace{5, 3, 4};
-    Tfrmuseredit &editor = Open(QString());
-    editor.SetFieldText("uname", "  张三丰 ");
-    ASSERT_TRUE(editor.SaveContact());
-
-    const QString key = editor.usrkeyid->text();
-    ASSERT_FALSE(key.isEmpty());
-    EXPECT_NE(key, "-1");
-    EXPECT_EQ(Text("select nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||inserttime||'|'||"
-                   "updatetime||'|'||uname||'|'||kzfield1 from userinfo where keyid=?", {key.toLongLong()}),
-              "534212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF");
-
-    EXPECT_EQ(browser.shownNew, QStringList{key});
-    EXPECT_TRUE(browser.updated.isEmpty());
-
-    // A second save edits the same row and renews its node.
-    editor.SetFieldText("umtel", "139");
-    ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(Count("userinfo"), 1);
-    EXPECT_EQ(browser.shownNew, QStringList{key});
-    EXPECT_EQ(browser.updated, QStringList{key});
-}
-
-TEST_F(EditorLoadSave, NewContactWithoutSelectionGoesToTheTopLevel)
-{
-    for (bool hasBrowser : {true, false}) {
-        withBrowser = hasBrowser;
+    const struct { bool hasBrowser; TNodePlace place; QString row; } cases[] = {
+        {true, {5, 3, 4}, "534"}, {true, {}, "010"}, {false, {}, "010"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.row.toStdString() + (c.hasBrowser ? "" : " without a browser"));
+        withBrowser = c.hasBrowser;
         browser = RecordingBrowser{};
-        Tfrmusereditdlg editor;
+        browser.place = c.place;
+        Tfrmusereditdlg editor;  // the modal editor saves as the tabbed one does
         editor.LoadContact(QString());
-        editor.SetFieldText("uname", hasBrowser ? "甲" : "乙");
+        editor.SetFieldText("uname", "  张三丰 ");
         ASSERT_TRUE(editor.SaveContact());
         const QString key = editor.usrkeyid->text();
-        EXPECT_EQ(Field(key, "nodeparentkey||nodelevel||nodeindex"), "010");
-        EXPECT_EQ(browser.shownNew, hasBrowser ? QStringList{key} : QStringList{});
+        EXPECT_EQ(Text("select nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||inserttime||'|'||"
+                       "updatetime||'|'||uname||'|'||kzfield1 from userinfo where keyid=?", {key.toLongLong()}),
+                  c.row + "212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF");
+        editor.SetFieldText("umtel", "139");
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(Count("userinfo", "uname=?", {"  张三丰 "}), 1);
+        Exec("delete from userinfo");
+        EXPECT_EQ(browser.shownNew, c.hasBrowser ? QStringList{key} : QStringList{});
+        EXPECT_EQ(browser.updated, c.hasBrowser ? QStringList{key} : QStringList{});
     }
 }
 
@@ -63,47 +50,22 @@ TEST_F(EditorLoadSave, RoundTripKeepsEveryValue)
         {"activenewtime", "2023-06-07 10:00:00"}, {"txstarttime", "2024-05-02 09:15:00"}, {"txxhcs", 3},
         {"txlevel", 1}, {"txdaystr", "2"}, {"alarmtime", "2024-05-02 09:15:00"},
     });
-    ASSERT_FALSE(key.isEmpty());
     ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
     const QStringList columns = query->FieldNames();
     std::map<QString, QString> before;
     for (const QString &column : columns)
         before[column] = query->FieldByName(column).AsString();
-
-    {
-        Tfrmuseredit &editor = Open(key);
-        EXPECT_FALSE(editor.ContactMissing);
-        EXPECT_EQ(editor.ulevel->currentIndex(), 3);
-        EXPECT_TRUE(editor.DateTimePicker1->Checked());
-        EXPECT_EQ(editor.DateTimePicker1->Date(), QDate(1985, 3, 7));
-        EXPECT_TRUE(editor.RadioButton2->isChecked());
-        EXPECT_TRUE(editor.CheckBox1->isChecked());
-        EXPECT_EQ(editor.RelationList, (QStringList{"12=张三", "7=John Smith"}));
-        ASSERT_EQ(editor.ListView1->count(), 2);
-        EXPECT_EQ(editor.ListView1->item(1)->text(), "John Smith");
-        EXPECT_FALSE(editor.Modified);
-        clock.now = QDateTime(QDate(2024, 6, 1), QTime(12, 0));
-        ASSERT_TRUE(editor.SaveContact());
-    }
-
+    // Whatever the form failed to show would be written back changed.
+    Tfrmuseredit &editor = Open(key);
+    EXPECT_FALSE(editor.ContactMissing || editor.Modified);
+    clock.now = QDateTime(QDate(2024, 6, 1), QTime(12, 0));
+    ASSERT_TRUE(editor.SaveContact());
     ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
     before["readcount"] = "5";
     before["updatetime"] = "2024-06-01 12:00:00";
     before["kzfield1"] = "LS";
     for (const QString &column : columns)
         EXPECT_EQ(query->FieldByName(column).AsString(), before[column]) << column.toStdString();
-}
-
-TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
-{
-    Tfrmuseredit &editor = Open(QString());
-    editor.SetFieldText("uname", "   ");
-    editor.SetFieldText("umtel", "123");
-    editor.userPageControl->setCurrentIndex(2);
-    EXPECT_FALSE(editor.SaveContact());
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"请输入姓名！"});
-    EXPECT_EQ(Count("userinfo"), 0);
-    EXPECT_EQ(editor.userPageControl->currentIndex(), 0);
 }
 
 TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
@@ -135,30 +97,23 @@ TEST_F(EditorLoadSave, LevelIsTheItemIndex)
 TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
 {
     const struct { const char *stored; bool checked; QDate shown; const char *savedUntouched; } cases[] = {
-        {"1980-01-05", true, QDate(1980, 1, 5), "1980-01-05"},
-        {"1980-1-5", true, QDate(1980, 1, 5), "1980-01-05"},
-        {"", false, QDate(2024, 5, 1), ""},
-        {"明年春天", false, QDate(2024, 5, 1), "明年春天"},
-        {"1980-13-45", false, QDate(2024, 5, 1), "1980-13-45"},
-    };
+        {"1980-01-05", true, QDate(1980, 1, 5), "1980-01-05"}, {"1980-1-5", true, QDate(1980, 1, 5), "1980-01-05"},
+        {"", false, QDate(2024, 5, 1), ""},                     {"明年春天", false, QDate(2024, 5, 1), "明年春天"},
+        {"1980-13-45", false, QDate(2024, 5, 1), "1980-13-45"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.stored);
         const QString key = InsertContact({{"uname", "生日"}, {"uhsr", c.stored}, {"ujhjnr", c.stored}});
         Tfrmuseredit &editor = Open(key);
-        EXPECT_EQ(editor.DateTimePicker1->Checked(), c.checked);
         EXPECT_EQ(editor.DateTimePicker1->Date(), c.shown);
-        EXPECT_EQ(editor.seldate2->Checked(), c.checked);
+        EXPECT_TRUE(editor.DateTimePicker1->Checked() == c.checked && editor.seldate2->Checked() == c.checked);
         ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(Field(key, "uhsr"), c.savedUntouched);
-        EXPECT_EQ(Field(key, "ujhjnr"), c.savedUntouched);
-
+        EXPECT_EQ(Field(key, "uhsr||'|'||ujhjnr"), QString(c.savedUntouched) + '|' + c.savedUntouched);
         // Once the user sets the picker, its date is what is written.
         editor.DateTimePicker1->SetChecked(true);
         editor.DateTimePicker1->SetDate(QDate(1990, 8, 15));
         editor.seldate2->SetChecked(false);
         ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(Field(key, "uhsr"), "1990-08-15");
-        EXPECT_EQ(Field(key, "ujhjnr"), c.checked ? "" : c.savedUntouched);
+        EXPECT_EQ(Field(key, "uhsr||'|'||ujhjnr"), QString("1990-08-15|") + (c.checked ? "" : c.savedUntouched));
     }
 }
 
@@ -171,11 +126,10 @@ TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
     Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
          {key.toLongLong(), "记录", "活动", "2024-01-01 00:00:00"});
     Tfrmuseredit &editor = Open(key);
-    EXPECT_TRUE(editor.HasPhoto());
+    EXPECT_TRUE(editor.HasPhoto() && !editor.ReminderRule.Start.isValid());
     EXPECT_EQ(editor.ulevel->currentIndex(), 2);
     EXPECT_EQ(editor.RelationList, QStringList{"3=Jo"});
     EXPECT_EQ(editor.ListView2->topLevelItemCount(), 1);
-    EXPECT_FALSE(editor.ReminderRule.Start.isValid());
 }
 
 TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
@@ -202,11 +156,9 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
     ASSERT_TRUE(first.SaveContact());
     for (int i = 0; i < 2; ++i) {
         const QString key = editors[i]->usrkeyid->text();
-        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i])
-            << names[i].toStdString();
-        EXPECT_EQ(Field(key, "pictype"), "jpg") << names[i].toStdString();
+        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i]) << i;
+        EXPECT_EQ(Field(key, "pictype"), "jpg") << i;
     }
-
     // Shown again: the photo is drawn into its 80 × 80 box.
     Tfrmuseredit &reopened = Open(first.usrkeyid->text());
     ASSERT_TRUE(reopened.HasPhoto());
@@ -227,8 +179,7 @@ TEST_F(EditorLoadSave, PhotoBytesSurvive)
         ASSERT_TRUE(editor.HasPhoto());
         if (remove) {
             editor.N3Click();
-            EXPECT_FALSE(editor.HasPhoto());
-            EXPECT_FALSE(editor.SpeedButton1->isHidden());
+            EXPECT_FALSE(editor.HasPhoto() || editor.SpeedButton1->isHidden());
         }
         ASSERT_TRUE(editor.SaveContact());
         EXPECT_EQ(Field(key, "pictype"), remove ? "" : type);
