@@ -88,23 +88,6 @@ TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
         EXPECT_EQ(Listed(Month(c.month, c.contacts)), c.expected) << c.why;
 }
 
-TEST(CalendarItems, EntryDetailsByKind)
-{
-    TContactDates row = Row("甲", "1980-06-10", false, "2000-06-11");
-    row.Key = 7;
-    row.Email = QStringLiteral("a@example.com");
-    const TPlanRow plan{.Id = 3, .Key = 7, .Title = "拜访", .StartDate = "2025-06-12 00:00:00", .Name = "甲",
-                        .Email2 = "b@example.com", .Cipher = "2"};
-    // Kind, times, private, image, id, key, name and mail of each entry.
-    QStringList got;
-    for (const TCalendarEntry &e : Month("2025-06-01", {row}, {plan}))
-        got << QStringLiteral("%1 %2-%3 %4 %5 %6 %7 %8 %9").arg(int(e.Kind)).arg(e.StartTime.toString("hh:mm"))
-                   .arg(e.EndTime.toString("hh:mm")).arg(e.Private).arg(e.ImageIndex).arg(e.Id).arg(e.Key)
-                   .arg(e.Name, e.Email);
-    EXPECT_EQ(got, (QStringList{"0 08:00-16:00 1 11 3 7 甲 b@example.com", "1 08:00-08:00 0 8 0 7 甲 a@example.com",
-                                "3 00:00-23:00 1 9 0 7 甲 a@example.com"}));
-}
-
 TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
 {
     const std::vector<TPlanRow> plans = {{.Title = "before", .StartDate = "2025-05-31 23:59:59"},

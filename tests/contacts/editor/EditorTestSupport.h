@@ -51,8 +51,7 @@ class RecordingBrowser final : public IBrowserPage
 {
 public:
     TNodePlace place;
-    QStringList shownNew;
-    QStringList updated;
+    QStringList shownNew, updated;
     int tagTreeLoads = 0;
     QWidget *PageWidget() override { return nullptr; }
     void LoadGroupTree() override {}
@@ -135,18 +134,15 @@ protected:
     // Inserts a contact row with the given columns; returns its key.
     QString InsertContact(const std::map<QString, QVariant> &columns)
     {
-        QStringList names{"nodetype", "nodeparentkey", "nodelevel", "nodeindex", "kzfield2"};
-        QVariantList values{2, 0, 1, 0, "2"};
-        for (const auto &[name, value] : columns) {
-            const qsizetype at = names.indexOf(name);
-            if (at >= 0) {
-                values[at] = value;
-            } else {
-                names << name;
-                values << value;
-            }
+        std::map<QString, QVariant> row = columns;  // the given columns win over these
+        row.insert({{"nodetype", 2}, {"nodeparentkey", 0}, {"nodelevel", 1}, {"nodeindex", 0}, {"kzfield2", "2"}});
+        QStringList names, marks;
+        QVariantList values;
+        for (const auto &[name, value] : row) {
+            names << name;
+            marks << "?";
+            values << value;
         }
-        QStringList marks(names.size(), "?");
         if (!RunQuery(query.get(), "insert into userinfo (" + names.join(',') + ") values (" + marks.join(',') + ")",
                       values))
             return {};

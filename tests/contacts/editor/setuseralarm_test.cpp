@@ -117,22 +117,17 @@ TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
     const QString key = InsertContact({{"uname", "王"}});
     Tfrmuseredit &editor = Open(key);
     TModalResponderOf<Tfrmsetuseralarm> responder;
-    const auto choose = [&](QTime time, int count) {
-        responder.Then([time, count](Tfrmsetuseralarm *dialog) {
+    // A daily series of three rows from 2 May at the given time, chosen in the dialog.
+    const auto choose = [&](QTime time) {
+        responder.Then([time](Tfrmsetuseralarm *dialog) {
             EXPECT_EQ(dialog->Edit1->text(), "请联系:王");
-            dialog->CheckBox5->setChecked(true);
-            dialog->RadioButton5->setChecked(true);  // daily
-            dialog->dayEdit->setText("1");
-            dialog->activestdate->setDate(QDate(2024, 5, 2));
-            dialog->DateTimePicker1->setTime(time);
-            dialog->RadioButton9->setChecked(true);
-            dialog->Edit2->setValue(count);
+            dialog->LoadReminderSettings(3, 1, "1", QDateTime(), QDateTime(QDate(2024, 5, 2), time));
             dialog->accept();
         });
         editor.Button3Click();
     };
     editor.Modified = false;
-    choose(QTime(9, 30), 3);
+    choose(QTime(9, 30));
     EXPECT_TRUE(editor.Modified && editor.FieldText("uxy") == "请联系:王") << "a new series is a change to save";
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_EQ(Days(key), (QStringList{"2024-05-02", "2024-05-03", "2024-05-04"}));
@@ -143,10 +138,10 @@ TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
     editor.SetFieldText("umtel", "1");
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_EQ(Ids(key), ids) << "an unchanged series leaves its rows alone";
-    choose(QTime(9, 30), 3);
+    choose(QTime(9, 30));
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_EQ(Ids(key), ids);
-    choose(QTime(16, 0), 3);
+    choose(QTime(16, 0));
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_NE(Ids(key), ids);
     EXPECT_EQ(Rows(key, "alarmtime")[0], "2024-05-02 16:00:00") << "a new time of day is written";
