@@ -164,20 +164,31 @@ TEST_F(CalendarPage, MonthAndTodayTreeShowTheAccountsEvents)
     EXPECT_TRUE(page->TreeView1->topLevelItem(0)->isExpanded());
 }
 
-// A month is read again only when it changes or a load is forced; the steps keep the day within
-// the month reached.
-TEST_F(CalendarPage, LoadsAgainOnlyForANewMonthOrWhenForced)
+// The settings choose what is shown. A month is read again only when it changes or a load is
+// forced; the steps keep the day within the month reached.
+TEST_F(CalendarPage, SettingsAndLoadingAgainOnlyForANewMonthOrWhenForced)
 {
-    const int key = AddContact("甲", "");
+    const int key = AddContact("甲", "1980-12-05");
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteBool("SYS", "show1", false) && ini.WriteBool("SYS", "ShowCh", false));
     Start();
-    const int before = page->PlannerSource->Count();
+    EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
+    EXPECT_FALSE(page->SPMonthPlanner1->ShowChinaDate());
+    page->SetLunarCaptions(true);
+    EXPECT_TRUE(page->SPMonthPlanner1->ShowChinaDate());
     AddPlan(key, "新计划", "2025-12-20 10:00:00");
     page->GoToDate(QDate(2025, 12, 2));  // the same month: nothing read
     EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-02"));
     page->LoadMonth(false);
-    EXPECT_EQ(page->PlannerSource->Count(), before);
+    EXPECT_EQ(page->PlannerSource->Count(), 1);
     page->LoadMonth(true);
-    EXPECT_EQ(page->PlannerSource->Count(), before + 1);
+    EXPECT_EQ(page->PlannerSource->Count(), 2);
+    AppSettings().ShowFestivals = true;
+    AppSettings().ShowContactEvents = false;
+    page->LoadMonth(true);
+    EXPECT_TRUE(PlannerItems(page).join('\n').contains(QStringLiteral("圣诞节")));
+    EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
+    AppSettings().ShowContactEvents = true;
     AddPlan(key, "一月", "2026-01-20 10:00:00");
     page->SpTBXItem3->Click();  // 下月
     EXPECT_EQ(page->ShownDate(), QDate(2026, 1, 2));
@@ -192,23 +203,6 @@ TEST_F(CalendarPage, LoadsAgainOnlyForANewMonthOrWhenForced)
         EXPECT_EQ(page->dateLabel->text(), QString::fromLatin1(s.expected));
         EXPECT_EQ(page->SPMonthPlanner1->Month(), QDate::fromString(s.expected, Qt::ISODate).month());
     }
-}
-
-TEST_F(CalendarPage, SettingsChooseWhatIsShown)
-{
-    AddContact("甲", "1980-12-05");
-    TIniFile ini(ConfigIniPath());
-    ASSERT_TRUE(ini.WriteBool("SYS", "show1", false) && ini.WriteBool("SYS", "ShowCh", false));
-    Start();
-    EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
-    AppSettings().ShowFestivals = true;
-    AppSettings().ShowContactEvents = false;
-    page->LoadMonth(true);
-    EXPECT_TRUE(PlannerItems(page).join('\n').contains(QStringLiteral("圣诞节")));
-    EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
-    EXPECT_FALSE(page->SPMonthPlanner1->ShowChinaDate());
-    page->SetLunarCaptions(true);
-    EXPECT_TRUE(page->SPMonthPlanner1->ShowChinaDate());
 }
 
 // The popup's commands follow the selected item; a double click opens the contact, and what the
