@@ -23,7 +23,7 @@ TContactDates Row(const QString &name, const QString &birthday, bool lunar = fal
 {
     return {.Name = name, .Birthday = birthday, .DateFormat = lunar ? QStringLiteral("阴历") : QString(),
             .BirthdayReminder = !birthday.isEmpty(), .Anniversary = anniversary,
-            .AnniversaryReminder = !anniversary.isEmpty(), .Cipher = QStringLiteral("2")};
+            .AnniversaryReminder = !anniversary.isEmpty(), .Email = {}, .Email2 = {}, .Cipher = QStringLiteral("2")};
 }
 
 std::vector<TCalendarEntry> Month(const char *dayInMonth, const std::vector<TContactDates> &contacts,
@@ -53,7 +53,7 @@ TEST(CalendarItems, MonthRangeIsTheGridFromSunday)
     }
 }
 
-TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
+TEST(CalendarItems, ContactEventsAndPlansOfAMonthGrid)
 {
     const std::vector<TContactDates> yearEnd = {
         Row("甲", "1980-11-30"), Row("乙", "1975-12-25 00:00:00"), Row("丙", "1990-01-05"),
@@ -66,7 +66,13 @@ TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
     };
     TContactDates off = Row("关", "1980-06-10"), weddingOff = Row("婚", {}, false, "2000-06-11");
     off.BirthdayReminder = weddingOff.AnniversaryReminder = false;
-    struct Case { const char *why, *month; std::vector<TContactDates> contacts; QStringList expected; };
+    // Id, key, title, start, name, mail, second mail, cipher.
+    const std::vector<TPlanRow> plans = {{0, 0, "before", "2025-05-31 23:59:59", {}, {}, {}, {}},
+                                         {0, 0, "first", "2025-06-01 00:00:00", {}, {}, {}, {}},
+                                         {0, 0, "bad", "2025-13-01", {}, {}, {}, {}},
+                                         {0, 0, "last", "2025-07-12", {}, {}, {}, {}}};
+    struct Case { const char *why, *month; std::vector<TContactDates> contacts; QStringList expected;
+                  std::vector<TPlanRow> plans = {}; };
     const Case cases[] = {
         {"the grid's days of other years", "2025-12-01", yearEnd,
          {"2025-11-30 甲-阳历生日", "2025-12-25 乙-阳历生日", "2026-01-05 丙-阳历生日", "2025-12-28 戊-阳历生日",
@@ -83,18 +89,10 @@ TEST(CalendarItems, BirthdaysAndAnniversariesOfAMonthGrid)
         {"lunar new year", "2026-02-01", {Row("丙", "1970-01-01", true)}, {"2026-02-17 丙-阴历生日"}},
         {"only reminded rows, a lunar row is no solar one", "2025-06-01", {off, weddingOff, Row("农", "1980-06-12", true)},
          {"2025-07-06 农-阴历生日"}},
+        {"plans inside the grid, an unreadable one left out", "2025-06-01", {}, {"2025-06-01 first", "2025-07-12 last"}, plans},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Listed(Month(c.month, c.contacts)), c.expected) << c.why;
-}
-
-TEST(CalendarItems, PlansOutsideTheRangeOrUnreadableAreLeftOut)
-{
-    const std::vector<TPlanRow> plans = {{.Title = "before", .StartDate = "2025-05-31 23:59:59"},
-                                         {.Title = "first", .StartDate = "2025-06-01 00:00:00"},
-                                         {.Title = "bad", .StartDate = "2025-13-01"}, {.Title = "last", .StartDate = "2025-07-12"}};
-    EXPECT_EQ(Listed(ContactEntries({}, plans, D("2025-06-01"), D("2025-07-12"))),
-              (QStringList{"2025-06-01 first", "2025-07-12 last"}));
+        EXPECT_EQ(Listed(Month(c.month, c.contacts, c.plans)), c.expected) << c.why;
 }
 
 TEST(CalendarItems, EmailIsDecipheredUnlessStoredInTheClear)

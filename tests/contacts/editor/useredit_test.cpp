@@ -12,11 +12,12 @@ const QChar Sep(0x18);
 using EditorLoadSave = EditorTest;
 
 // A new contact takes the place of the browser's selected group, else the top level; a second
-// save edits the same row and renews its node.
+// save edits the same row and renews its node. The level is the item's index; a form emptied of
+// every input (-1) saves the middle level, never -1.
 TEST_F(EditorLoadSave, NewContactTakesTheSelectedGroupsPlace)
 {
-    const struct { bool hasBrowser; TNodePlace place; QString row; } cases[] = {
-        {true, {5, 3, 4}, "534"}, {true, {}, "010"}, {false, {}, "010"}};
+    const struct { bool hasBrowser; TNodePlace place; QString row; int level; } cases[] = {
+        {true, {5, 3, 4}, "534", 0}, {true, {}, "010", 4}, {false, {}, "010", -1}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.row.toStdString() + (c.hasBrowser ? "" : " without a browser"));
         withBrowser = c.hasBrowser;
@@ -24,12 +25,16 @@ TEST_F(EditorLoadSave, NewContactTakesTheSelectedGroupsPlace)
         browser.place = c.place;
         Tfrmusereditdlg editor;  // the modal editor saves as the tabbed one does
         editor.LoadContact(QString());
+        if (c.level < 0)
+            ClearInputControls(editor.userPageControl);
+        else
+            editor.ulevel->setCurrentIndex(c.level);
         editor.SetFieldText("uname", "  张三丰 ");
         ASSERT_TRUE(editor.SaveContact());
         const QString key = editor.usrkeyid->text();
         EXPECT_EQ(Text("select nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||inserttime||'|'||"
-                       "updatetime||'|'||uname||'|'||kzfield1 from userinfo where keyid=?", {key.toLongLong()}),
-                  c.row + "212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF");
+                       "updatetime||'|'||uname||'|'||kzfield1||'|'||ulevel from userinfo where keyid=?", {key.toLongLong()}),
+                  c.row + "212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF|" + QString::number(c.level < 0 ? 2 : c.level));
         editor.SetFieldText("umtel", "139");
         ASSERT_TRUE(editor.SaveContact());
         EXPECT_EQ(Count("userinfo", "uname=?", {"  张三丰 "}), 1);
@@ -77,21 +82,6 @@ TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
     EXPECT_FALSE(editor.SaveContact());
     EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存失败！"});
     EXPECT_TRUE(editor.Modified);
-}
-
-TEST_F(EditorLoadSave, LevelIsTheItemIndex)
-{
-    // A form emptied of every input saves the middle level, never -1.
-    for (int index : {0, 4, -1}) {
-        Tfrmuseredit &editor = Open(QString());
-        if (index < 0)
-            ClearInputControls(editor.userPageControl);
-        else
-            editor.ulevel->setCurrentIndex(index);
-        editor.SetFieldText("uname", "L");
-        ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(Field(editor.usrkeyid->text(), "ulevel"), QString::number(index < 0 ? 2 : index));
-    }
 }
 
 TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
