@@ -149,43 +149,36 @@ TEST_F(EditorTags, AFailedSaveWritesNothingOfTheContact)
     EXPECT_EQ(Count("userpic", "useruid=?", {key.toLongLong()}), 1);
 }
 
-TEST_F(EditorTags, TagDialogChecksAndDeletes)
+// The tag button shows the field's tags checked, a name not listed left out; deleting asks first
+// and takes the tags with their links; the checked tags come back into the field.
+TEST_F(EditorTags, TagDialogFromTheTagButton)
 {
-    Exec("insert into userplaces (placename) values ('家人'), ('朋友'), ('同事'), ('朋友')");
+    Exec("insert into userplaces (placename) values ('家人'), ('朋友'), ('同事'), ('朋友'), ('a')");
     const QString key = InsertContact({{"uname", "甲"}});
     Exec("insert into userlinkplace (keyid,placename) values (?,'朋友'),(?,'家人')", {key.toLongLong(), key.toLongLong()});
-    Tfrmseluplaces dialog;
-    ASSERT_EQ(dialog.ListView1->topLevelItemCount(), 3);
-    dialog.SetCheckedTags(" 朋友  家人 不存在");
-    EXPECT_EQ(dialog.GetCheckedTags(), "家人 朋友 ");
-    TestDialogs().AnswerMessage(MsgResult::No);
-    dialog.Button1Click();
-    EXPECT_TRUE(dialog.ListView1->topLevelItemCount() == 3 && Count("userplaces") == 4) << "No keeps them";
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    dialog.Button1Click();
-    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选中的标签吗？");
-    ASSERT_EQ(dialog.ListView1->topLevelItemCount(), 1);
-    EXPECT_EQ(dialog.ListView1->topLevelItem(0)->text(0), "同事");
-    EXPECT_EQ(Places(), QStringList{"同事"});
-    EXPECT_TRUE(Links(key).isEmpty());
-}
-
-TEST_F(EditorTags, TagButtonTakesTheCheckedTags)
-{
-    Exec("insert into userplaces (placename) values ('a'), ('b'), ('c')");
-    Tfrmuseredit editor;
-    editor.Edit1->setText("b");
+    Tfrmuseredit &editor = Open(key);
+    editor.Edit1->setText(" 朋友  家人 不存在");
     editor.Modified = false;
     TModalResponderOf<Tfrmseluplaces> responder;
-    responder.Then([](Tfrmseluplaces *dialog) {
+    responder.Then([&](Tfrmseluplaces *dialog) {
         EXPECT_EQ(frmseluplaces, dialog);
-        EXPECT_EQ(dialog->GetCheckedTags(), "b ");
-        dialog->ListView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
+        ASSERT_EQ(dialog->ListView1->topLevelItemCount(), 4);
+        EXPECT_EQ(dialog->GetCheckedTags(), "家人 朋友 ");
+        TestDialogs().AnswerMessage(MsgResult::No);
+        dialog->Button1Click();
+        EXPECT_TRUE(dialog->ListView1->topLevelItemCount() == 4 && Count("userplaces") == 5) << "No keeps them";
+        TestDialogs().AnswerMessage(MsgResult::Yes);
+        dialog->Button1Click();
+        EXPECT_EQ(TestDialogs().Last()->text, "确定删除选中的标签吗？");
+        EXPECT_EQ(Places(), (QStringList{"a", "同事"}));
+        EXPECT_TRUE(Links(key).isEmpty());
+        ASSERT_EQ(dialog->ListView1->topLevelItemCount(), 2);
+        dialog->ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
         dialog->accept();
     });
     editor.Button1Click();
-    EXPECT_EQ(editor.Edit1->text(), "b c ");
-    EXPECT_TRUE(editor.Modified);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_TRUE(editor.Edit1->text() == "同事 " && editor.Modified);
     EXPECT_EQ(frmseluplaces, nullptr);
 }
 
