@@ -80,6 +80,7 @@ TEST_F(EditorForm, NameCompletion)
     EXPECT_EQ(uname->currentText(), "Mr. John Smith");
 }
 
+// The signs of a birthday, and the editor filling its sign fields when the birthday changes.
 TEST_F(EditorForm, BirthdaySigns)
 {
     const struct { QDate date; bool lunar; const char *animal, *star; } cases[] = {
@@ -95,10 +96,6 @@ TEST_F(EditorForm, BirthdaySigns)
         EXPECT_EQ(animal + '|' + star, QString::fromUtf8(c.animal) + '|' + QString::fromUtf8(c.star))
             << c.date.toString(Qt::ISODate).toStdString();
     }
-}
-
-TEST_F(EditorForm, BirthdayChangeFillsTheSignFields)
-{
     Tfrmuseredit editor;
     editor.SetFieldText("uxz", "处女座");
     editor.Modified = false;
