@@ -128,8 +128,7 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
     const QString names[] = {"red.jpg", "blue.JPG"};
     const QRgb colours[] = {qRgb(230, 20, 20), qRgb(20, 20, 230)};
     QByteArray bytes[2];
-    Tfrmuseredit &first = Open(QString());
-    Tfrmuseredit &second = Open(QString());
+    Tfrmuseredit &first = Open(QString()), &second = Open(QString());
     Tfrmuseredit *editors[] = {&first, &second};
     // Both photos are chosen before either editor saves.
     for (int i = 0; i < 2; ++i) {
