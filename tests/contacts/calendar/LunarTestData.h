@@ -6,7 +6,6 @@
 #include <QDate>
 #include <QFile>
 #include <QStringList>
-#include <QTextStream>
 #include <array>
 #include <string>
 #include <vector>
@@ -30,13 +29,10 @@ inline std::vector<QStringList> LunarDataLines(const QString &name)
 {
     QFile file(LunarDataPath(name));
     std::vector<QStringList> lines;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return lines;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#'))
-            lines.push_back(line.split(u' '));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts))
+            if (!line.startsWith(u'#'))
+                lines.push_back(line.trimmed().split(u' '));
     }
     return lines;
 }

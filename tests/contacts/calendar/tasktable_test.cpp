@@ -72,8 +72,7 @@ protected:
                              "values(?, 2, ?, ?, ?, ?, ?, ?, ?)",
                              {name, birthday, lunar ? QStringLiteral("阴历") : QStringLiteral("阳历"), !birthday.isEmpty(),
                               anniversary, !anniversary.isEmpty(), email, cipher}));
-        EXPECT_TRUE(RunQuery(&query, "select max(keyid) as k from userinfo"));
-        return query.FieldByName("k").AsInteger();
+        return int(db->Db().LastInsertRowId());
     }
     void AddPlan(int key, const QString &title, const QString &start)
     {

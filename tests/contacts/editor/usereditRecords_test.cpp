@@ -42,19 +42,6 @@ protected:
         editor.N74Click();
         EXPECT_EQ(responder.Pending(), 0);
     }
-    void AddActivity(Tfrmuseredit &editor, const QString &text, const QDateTime &date)
-    {
-        TModalResponderOf<Tfrmuseractmsg> responder;
-        responder.Then([&](Tfrmuseractmsg *message) {
-            EXPECT_EQ(frmuseractmsg, message);
-            message->Memo1->setPlainText(text);
-            message->DateTimePicker1->setDateTime(date);
-            message->accept();
-        });
-        editor.N73Click();
-        EXPECT_EQ(responder.Pending(), 0);
-        EXPECT_EQ(frmuseractmsg, nullptr);
-    }
     static QStringList Row(Tfrmuseredit &editor, int index)
     {
         QTreeWidgetItem *item = editor.ListView2->topLevelItem(index);
@@ -82,15 +69,19 @@ TEST_F(EditorRecords, AddedRecordsAreWrittenOnceAndComeBack)
 {
     const QString stored = WriteFile("合同.pdf", "PDF bytes"), linked = WriteFile("link.txt", "linked");
     Tfrmuseredit &editor = Open(key);
-    {
-        ModalResponder cancel;
-        cancel.Then([](QDialog *dialog) { dialog->reject(); });
-        editor.N73Click();
-    }
+    TModalResponderOf<Tfrmuseractmsg> activity;
+    activity.Then([](Tfrmuseractmsg *message) { message->reject(); });
+    editor.N73Click();
     EXPECT_FALSE(editor.Modified || editor.ListView2->topLevelItemCount()) << "a cancelled activity adds nothing";
     clock.now = QDateTime(QDate(2024, 5, 2), QTime(9, 0));
-    AddActivity(editor, "  打电话 \"问候\" ", QDateTime(QDate(2024, 4, 30), QTime(14, 5, 6)));
-    EXPECT_TRUE(editor.Modified);
+    activity.Then([](Tfrmuseractmsg *message) {
+        EXPECT_EQ(frmuseractmsg, message);
+        message->Memo1->setPlainText("  打电话 \"问候\" ");
+        message->DateTimePicker1->setDateTime(QDateTime(QDate(2024, 4, 30), QTime(14, 5, 6)));
+        message->accept();
+    });
+    editor.N73Click();
+    EXPECT_TRUE(activity.Pending() == 0 && frmuseractmsg == nullptr && editor.Modified);
     AddAttachment(editor, stored, true);
     AddAttachment(editor, linked, false);
     AddPicture(editor, WriteFile("p.jpg", TwoColourJpeg(20, 10)));
