@@ -89,7 +89,7 @@ TEST(CalendarItems, ContactEventsAndPlansOfAMonthGrid)
         {"lunar new year", "2026-02-01", {Row("丙", "1970-01-01", true)}, {"2026-02-17 丙-阴历生日"}},
         {"only reminded rows, a lunar row is no solar one", "2025-06-01", {off, weddingOff, Row("农", "1980-06-12", true)},
          {"2025-07-06 农-阴历生日"}},
-        {"plans inside the grid, an unreadable one left out", "2025-06-01", {}, {"2025-06-01 first", "2025-07-12 last"}, plans},
+        {"plans of the grid but an unreadable one", "2025-06-01", {}, {"2025-06-01 first", "2025-07-12 last"}, plans},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Listed(Month(c.month, c.contacts, c.plans)), c.expected) << c.why;

@@ -37,7 +37,8 @@ TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
             const std::array<int, 24> &yearTerms = terms[date.year() - 1901];
             int wantTerm = 0;
             for (int half = 0; half < 2; ++half)
-                wantTerm = yearTerms[date.month() * 2 - 2 + half] == date.day() ? date.month() * 2 - 1 + half : wantTerm;
+                if (yearTerms[date.month() * 2 - 2 + half] == date.day())
+                    wantTerm = date.month() * 2 - 1 + half;
             const QString monthName = MonthNames.mid(std::abs(m.month) - 1, 1);
             const QString wantMonthText = m.month < 0 ? QStringLiteral("闰") + monthName : monthName + QStringLiteral("月");
             const int wantKind = wantTerm ? LunarTextTerm : day == 1 ? LunarTextMonth : LunarTextDay;

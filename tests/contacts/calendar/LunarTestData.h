@@ -19,10 +19,7 @@ struct LunarMonthData {
 
 inline QString LunarDataPath(const QString &name) { return TestDataPath(QStringLiteral("contacts/data/") + name); }
 
-inline std::string IsoDate(const QDate &d)
-{
-    return d.isNull() ? std::string("null") : d.toString(Qt::ISODate).toStdString();
-}
+inline std::string IsoDate(const QDate &d) { return d.isNull() ? "null" : d.toString(Qt::ISODate).toStdString(); }
 
 // The lines of a data file without blanks and comments, each split at its spaces.
 inline std::vector<QStringList> LunarDataLines(const QString &name)

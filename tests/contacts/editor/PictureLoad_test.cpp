@@ -40,10 +40,11 @@ TEST(DecodePicture, ReducedToCoverTheBoxAndKeptWithinTheLimit)
     struct Case { const char *name; QByteArray bytes; QSize cover, limit, decoded; } cases[] = {
         {"cover 76x57", jpeg, {76, 57}, {}, {80, 60}},         {"cover 81x10", jpeg, {81, 10}, {}, {160, 120}},
         {"cover 300x200", jpeg, {300, 200}, {}, {320, 240}},   {"cover 400x10", jpeg, {400, 10}, {}, {640, 480}},
-        {"no box", jpeg, {}, {}, {640, 480}},                  {"an eighth-step fits", wideJpeg, {}, {300, 300}, {300, 75}},
+        {"no box", jpeg, {}, {}, {640, 480}},
+        {"an eighth-step fits", wideJpeg, {}, {300, 300}, {300, 75}},
         {"an eighth-step is not enough", wideJpeg, {}, {40, 40}, {40, 10}},
         {"jpeg within the limit", wideJpeg, {}, {1024, 768}, {400, 100}},
-        {"progressive jpeg", EncodeJpeg(wide, 400, 100, JpegKind::Rgb, JpegScans::Progressive), {}, {200, 200}, {200, 50}},
+        {"progressive", EncodeJpeg(wide, 400, 100, JpegKind::Rgb, JpegScans::Progressive), {}, {200, 200}, {200, 50}},
         {"png", png, {}, {100, 100}, {100, 25}},
     };
     for (const Case &c : cases) {

@@ -7,14 +7,6 @@ namespace {
 
 QDate D(const char *text) { return QDate::fromString(QString::fromLatin1(text), Qt::ISODate); }
 
-QStringList Texts(const std::vector<QDate> &days)
-{
-    QStringList texts;
-    for (const QDate &day : days)
-        texts << day.toString(Qt::ISODate);
-    return texts;
-}
-
 TEST(Expansion, GivesTheDaysOfTheSeries)
 {
     // An empty end: the range is the count.
@@ -46,7 +38,10 @@ TEST(Expansion, GivesTheDaysOfTheSeries)
         r.UntilEnd = *c.end != '\0';
         r.End = r.UntilEnd ? D(c.end) : QDate();
         r.Count = c.count;
-        EXPECT_EQ(Texts(ExpandRecurrence(r)).join(' '), c.days) << c.text << " from " << c.start;
+        QStringList days;
+        for (const QDate &day : ExpandRecurrence(r))
+            days << day.toString(Qt::ISODate);
+        EXPECT_EQ(days.join(' '), c.days) << c.text << " from " << c.start;
     }
 }
 

@@ -32,15 +32,15 @@ TEST_F(EditorLoadSave, NewContactTakesTheSelectedGroupsPlace)
         editor.SetFieldText("uname", "  张三丰 ");
         ASSERT_TRUE(editor.SaveContact());
         const QString key = editor.usrkeyid->text();
-        EXPECT_EQ(Text("select nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||inserttime||'|'||"
-                       "updatetime||'|'||uname||'|'||kzfield1||'|'||ulevel from userinfo where keyid=?", {key.toLongLong()}),
-                  c.row + "212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF|" + QString::number(c.level < 0 ? 2 : c.level));
+        const QString level = QString::number(c.level < 0 ? 2 : c.level);
+        EXPECT_EQ(Field(key, "nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||"
+                             "inserttime||'|'||updatetime||'|'||uname||'|'||kzfield1||'|'||ulevel"),
+                  c.row + "212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF|" + level);
         editor.SetFieldText("umtel", "139");
         ASSERT_TRUE(editor.SaveContact());
         EXPECT_EQ(Count("userinfo", "uname=?", {"  张三丰 "}), 1);
         Exec("delete from userinfo");
-        EXPECT_EQ(browser.shownNew, c.hasBrowser ? QStringList{key} : QStringList{});
-        EXPECT_EQ(browser.updated, c.hasBrowser ? QStringList{key} : QStringList{});
+        EXPECT_EQ(browser.shownNew + browser.updated, c.hasBrowser ? (QStringList{key, key}) : QStringList{});
     }
 }
 
@@ -80,8 +80,7 @@ TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
     editor.Modified = true;
     data->dbConnection->Close();
     EXPECT_FALSE(editor.SaveContact());
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存失败！"});
-    EXPECT_TRUE(editor.Modified);
+    EXPECT_TRUE(TestDialogs().Texts() == QStringList{"保存失败！"} && editor.Modified);
 }
 
 TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
@@ -117,9 +116,8 @@ TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
          {key.toLongLong(), "记录", "活动", "2024-01-01 00:00:00"});
     Tfrmuseredit &editor = Open(key);
     EXPECT_TRUE(editor.HasPhoto() && !editor.ReminderRule.Start.isValid());
-    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
+    EXPECT_TRUE(editor.ulevel->currentIndex() == 2 && editor.ListView2->topLevelItemCount() == 1);
     EXPECT_EQ(editor.RelationList, QStringList{"3=Jo"});
-    EXPECT_EQ(editor.ListView2->topLevelItemCount(), 1);
 }
 
 TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
@@ -153,8 +151,7 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
     ASSERT_TRUE(reopened.HasPhoto());
     const QImage shown = reopened.Image5->pixmap().toImage();
     EXPECT_EQ(shown.size(), QSize(80, 80));
-    EXPECT_TRUE(IsReddish(shown.pixel(38, 38)));
-    EXPECT_EQ(shown.pixel(78, 78), qRgb(255, 255, 255));
+    EXPECT_TRUE(IsReddish(shown.pixel(38, 38)) && shown.pixel(78, 78) == qRgb(255, 255, 255));
 }
 
 // Removing the photo keeps its bytes; a photo that cannot be decoded is kept as it is.
@@ -173,7 +170,7 @@ TEST_F(EditorLoadSave, PhotoBytesSurvive)
         ASSERT_TRUE(editor.SaveContact());
         EXPECT_EQ(Field(key, "pictype"), remove ? "" : type);
         EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes);
-        EXPECT_EQ(Open(key).HasPhoto(), !remove);
+        EXPECT_EQ(Open(key).HasPhoto(), !remove) << "the bytes come back as the photo";
     }
 }
 
@@ -190,7 +187,8 @@ TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
     EXPECT_EQ(Text("select placename from userlinkplace where keyid=?", {key.toLongLong()}), "t\"1");
     EXPECT_EQ(Text("select placename from userplaces"), "t\"1");
     Exec("insert into userplaces (placename) values ('朋友')");
-    Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, 't\"1')", {key.toLongLong(), key.toLongLong()});
+    Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, 't\"1')",
+         {key.toLongLong(), key.toLongLong()});
     EXPECT_EQ(Open(key).Edit1->text(), "t\"1 朋友 ");
 }
 
