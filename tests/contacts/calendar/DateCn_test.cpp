@@ -1,3 +1,5 @@
+// The lunar calendar both ways (DateCn, ChDateTo) against the calendar data.
+#include "contacts/calendar/ChDateTo.h"
 #include "contacts/calendar/DateCn.h"
 
 #include "calendar/LunarTestData.h"
@@ -23,8 +25,7 @@ TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
     const std::vector<std::array<int, 24>> terms = LoadSolarTermDays();
     ASSERT_FALSE(months.empty()) << "missing " << LunarDataPath("lunar_years.txt").toStdString();
     ASSERT_EQ(terms.size(), 150u);
-    int checked = 0;
-    int failures = 0;
+    int checked = 0, failures = 0;
     for (const LunarMonthData &m : months) {
         for (int offset = 0; offset < m.length && failures < 20; ++offset) {
             const QDate date = m.first.addDays(offset);
@@ -35,28 +36,24 @@ TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
             const int want = m.month < 0 ? m.month * 100 - day : m.month * 100 + day;
             const std::array<int, 24> &yearTerms = terms[date.year() - 1901];
             int wantTerm = 0;
-            for (int half = 0; half < 2; ++half) {
+            for (int half = 0; half < 2; ++half)
                 if (yearTerms[date.month() * 2 - 2 + half] == date.day())
                     wantTerm = date.month() * 2 - 1 + half;
-            }
             const QString monthName = MonthNames.mid(std::abs(m.month) - 1, 1);
             const QString wantMonthText = m.month < 0 ? QStringLiteral("闰") + monthName : monthName + QStringLiteral("月");
             const int wantKind = wantTerm ? LunarTextTerm : day == 1 ? LunarTextMonth : LunarTextDay;
             const QString wantText = wantTerm ? TermNames[wantTerm - 1] : day == 1 ? wantMonthText : DayNames[day - 1];
-
             int kind = -1;
             QString text;
             LunarDayText(date, kind, text);
-            const int term = SolarTerm(date.year(), date.month(), date.day());
-            if (SolarToLunar(date) != want || LunarMonth(date) != std::abs(m.month) || LunarDay(date) != day
-                || term != wantTerm || kind != wantKind || text != wantText || LunarMonthText(date) != wantMonthText
-                || LunarDayName(date) != DayNames[day - 1]) {
-                ++failures;
-                ADD_FAILURE() << IsoDate(date) << ": lunar " << SolarToLunar(date) << " (want " << want << "), term "
-                              << term << " (want " << wantTerm << "), caption " << kind << " " << text.toStdString()
-                              << " (want " << wantKind << " " << wantText.toStdString() << "), texts "
-                              << LunarMonthText(date).toStdString() << " " << LunarDayName(date).toStdString();
-            }
+            // Lunar date, month, day, solar term, caption kind and text, month text, day name.
+            const QString got = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8").arg(SolarToLunar(date)).arg(LunarMonth(date))
+                                    .arg(LunarDay(date)).arg(SolarTerm(date.year(), date.month(), date.day())).arg(kind)
+                                    .arg(text, LunarMonthText(date), LunarDayName(date));
+            const QString wanted = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8").arg(want).arg(std::abs(m.month)).arg(day)
+                                       .arg(wantTerm).arg(wantKind).arg(wantText, wantMonthText, DayNames[day - 1]);
+            if (got != wanted && ++failures)
+                ADD_FAILURE() << IsoDate(date) << ": " << got.toStdString() << ", want " << wanted.toStdString();
         }
     }
     EXPECT_EQ(failures, 0);
@@ -64,7 +61,8 @@ TEST(DateCn, EveryDayOf1901To2050MatchesTheCalendarData)
 }
 
 // Outside 1901-2050 there is no lunar date, caption or solar term, and a stale caption is cleared.
-TEST(DateCn, NothingOutsideTheTable)
+// A lunar date that does not exist gives the null date, never a neighbouring day.
+TEST(DateCn, NothingOutsideTheTables)
 {
     for (const QDate &date : {QDate(2051, 1, 1), QDate(1900, 12, 31), QDate(1, 1, 1), QDate()}) {
         int kind = -1;
@@ -79,6 +77,11 @@ TEST(DateCn, NothingOutsideTheTable)
                                {1901, 0, 21},  {2000, -1, 6}};
     for (const auto &t : badTerms)
         EXPECT_EQ(SolarTerm(t[0], t[1], t[2]), 0) << t[0] << "-" << t[1] << "-" << t[2];
+    const int badDates[][3] = {{1935, 1, 1},  {2031, 1, 1},  {0, 1, 1},     {2023, 0, 1},  {2023, 13, 1}, {2023, -2, 1},
+                               {2023, 1, -1}, {2023, 1, -30}, {2023, 1, 30},  // month 1 of 2023 has 29 days
+                               {2023, 3, 30}, {2023, 12, 31}};
+    for (const auto &d : badDates)
+        EXPECT_EQ(IsoDate(LunarToSolar(d[0], d[1], d[2])), "null") << d[0] << "/" << d[1] << "/" << d[2];
 }
 
 // The day walk must stop at the record's 16 months, and a leap twelfth month is followed by
@@ -104,9 +107,31 @@ TEST(DateCn, RecordWalkStaysInsideItsMonths)
 TEST(DateCn, DayOfYearFollowsTheGregorianLeapRule)
 {
     const struct { QDate date; int day; } cases[] = {
-        {QDate(2023, 1, 1), 1},   {QDate(2023, 12, 31), 365}, {QDate(2024, 12, 31), 366}, {QDate(2000, 3, 1), 61},
-        {QDate(1900, 3, 1), 60},  {QDate(2100, 3, 1), 60},    {QDate(2024, 2, 29), 60},   {QDate(), 0},
-    };
+        {QDate(2023, 1, 1), 1},  {QDate(2023, 12, 31), 365}, {QDate(2024, 12, 31), 366}, {QDate(2000, 3, 1), 61},
+        {QDate(1900, 3, 1), 60}, {QDate(2100, 3, 1), 60},    {QDate(2024, 2, 29), 60},   {QDate(), 0}};
     for (const auto &c : cases)
         EXPECT_EQ(DayOfYear(c.date), c.day) << IsoDate(c.date);
+}
+
+// Every day of every ordinary month of the lunar years 1936-2030, including day 0, against the
+// calendar data; the day past a month's end is refused.
+TEST(ChDateTo, EveryLunarDayOf1936To2030MatchesTheCalendarData)
+{
+    const std::vector<LunarMonthData> months = LoadLunarMonths();
+    ASSERT_FALSE(months.empty()) << "missing " << LunarDataPath("lunar_years.txt").toStdString();
+    int monthsChecked = 0, failures = 0;
+    for (const LunarMonthData &m : months) {
+        if (m.year < 1936 || m.year > 2030 || m.month < 0)
+            continue;
+        ++monthsChecked;
+        for (int day = 0; day <= m.length && failures < 20; ++day) {
+            const QDate got = LunarToSolar(m.year, m.month, day);
+            if (got != m.first.addDays(day - 1) && ++failures)
+                ADD_FAILURE() << m.year << "/" << m.month << "/" << day << ": " << IsoDate(got) << ", want "
+                              << IsoDate(m.first.addDays(day - 1));
+        }
+        EXPECT_TRUE(LunarToSolar(m.year, m.month, m.length + 1).isNull()) << m.year << "/" << m.month;
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(monthsChecked, (2030 - 1936 + 1) * 12);
 }

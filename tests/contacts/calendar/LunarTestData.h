@@ -6,7 +6,6 @@
 #include <QDate>
 #include <QFile>
 #include <QStringList>
-#include <QTextStream>
 #include <array>
 #include <string>
 #include <vector>
@@ -20,23 +19,17 @@ struct LunarMonthData {
 
 inline QString LunarDataPath(const QString &name) { return TestDataPath(QStringLiteral("contacts/data/") + name); }
 
-inline std::string IsoDate(const QDate &d)
-{
-    return d.isNull() ? std::string("null") : d.toString(Qt::ISODate).toStdString();
-}
+inline std::string IsoDate(const QDate &d) { return d.isNull() ? "null" : d.toString(Qt::ISODate).toStdString(); }
 
 // The lines of a data file without blanks and comments, each split at its spaces.
 inline std::vector<QStringList> LunarDataLines(const QString &name)
 {
     QFile file(LunarDataPath(name));
     std::vector<QStringList> lines;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return lines;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#'))
-            lines.push_back(line.split(u' '));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts))
+            if (!line.startsWith(u'#'))
+                lines.push_back(line.trimmed().split(u' '));
     }
     return lines;
 }

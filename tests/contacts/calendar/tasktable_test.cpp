@@ -4,7 +4,6 @@
 
 #include "../platform/InputSim.h"
 #include "main/MainTestSupport.h"
-#include "TestSupport.h"
 #include "controls/SPMonth.h"
 #include "platform/IniFiles.h"
 
@@ -12,8 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
-#include <memory>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -58,7 +55,6 @@ protected:
         SetClock(&clock);
         ContactEditorFactory = [this] { return editors.emplace_back(new TestEditor).data(); };
     }
-
     void TearDown() override
     {
         MainWindowFixture::TearDown();
@@ -67,7 +63,6 @@ protected:
         AppSettings().ShowFestivals = AppSettings().ShowContactEvents = true;
         SetClock(nullptr);
     }
-
     int AddContact(const QString &name, const QString &birthday, bool lunar = false, const QString &anniversary = {},
                    const QString &email = {}, const QString &cipher = QStringLiteral("2"))
     {
@@ -77,16 +72,13 @@ protected:
                              "values(?, 2, ?, ?, ?, ?, ?, ?, ?)",
                              {name, birthday, lunar ? QStringLiteral("阴历") : QStringLiteral("阳历"), !birthday.isEmpty(),
                               anniversary, !anniversary.isEmpty(), email, cipher}));
-        EXPECT_TRUE(RunQuery(&query, "select max(keyid) as k from userinfo"));
-        return query.FieldByName("k").AsInteger();
+        return int(db->Db().LastInsertRowId());
     }
-
     void AddPlan(int key, const QString &title, const QString &start)
     {
-        TADOQuery query(db.get());
-        EXPECT_TRUE(RunQuery(&query, "insert into usertable(title, startdate, groupid) values(?, ?, ?)", {title, start, key}));
+        TADOQuery q(db.get());
+        EXPECT_TRUE(RunQuery(&q, "insert into usertable(title, startdate, groupid) values(?, ?, ?)", {title, start, key}));
     }
-
     // The start-up order, then the account and the calendar page.
     void Start(bool openAccount = true)
     {
@@ -101,7 +93,6 @@ protected:
         ASSERT_NE(page, nullptr);
         QCoreApplication::processEvents();
     }
-
     TSPPlanItem *FindItem(const QString &text) const
     {
         for (int i = 0; i < page->PlannerSource->Count(); ++i)
@@ -109,7 +100,6 @@ protected:
                 return page->PlannerSource->Items(i);
         return nullptr;
     }
-
     // Clicks the item where the planner draws it.
     void ClickItem(TSPPlanItem *item, bool twice = false)
     {
@@ -131,7 +121,6 @@ protected:
         }
         FAIL() << "item not drawn: " << item->Text().toStdString();
     }
-
     FakeClock clock;
     QString account;
     std::unique_ptr<TADOConnection> db;
@@ -145,8 +134,7 @@ protected:
 // tree of the next days.
 TEST_F(CalendarPage, MonthAndTodayTreeShowTheAccountsEvents)
 {
-    TIniFile ini(ConfigIniPath());
-    ASSERT_TRUE(ini.WriteInteger("USERSET", "daycount", 3));
+    ASSERT_TRUE(TIniFile(ConfigIniPath()).WriteInteger("USERSET", "daycount", 3));
     const int key = AddContact("甲", "1980-12-18", false, "2000-12-17");
     AddContact("乙", "1970-10-28", true);  // lunar 10-28 is 2025-12-17
     AddContact("丙", "1980-12-19");
@@ -154,7 +142,6 @@ TEST_F(CalendarPage, MonthAndTodayTreeShowTheAccountsEvents)
     AddPlan(key, "太晚", "2025-12-21 00:00:00");
     AddPlan(key, "下月", "2026-01-11 00:00:00");  // one day past the grid
     Start();
-
     const QStringList items = PlannerItems(page);
     for (const char *expected : {"2025-12-18 甲-阳历生日", "2025-12-17 甲-婚纪念日", "2025-12-17 乙-阴历生日",
                                  "2025-12-17 开会", "2025-12-25 圣诞节", "2026-01-01 新年元旦"})
@@ -162,47 +149,49 @@ TEST_F(CalendarPage, MonthAndTodayTreeShowTheAccountsEvents)
     EXPECT_FALSE(items.join('\n').contains(QStringLiteral("下月")));
     for (int i = 0; i < page->PlannerSource->Count(); ++i) {
         const TSPPlanItem *item = page->PlannerSource->Items(i);
-        SCOPED_TRACE(item->Text().toStdString());
-        EXPECT_TRUE(item->Locked());
-        EXPECT_TRUE(item->AllDay());
+        EXPECT_TRUE(item->Locked() && item->AllDay() && item->Icons().Count() == 1) << item->Text().toStdString();
         EXPECT_EQ(item->Category(), page->ItemData(item) ? QStringLiteral("人脉") : QStringLiteral("节日"));
-        ASSERT_EQ(item->Icons().Count(), 1);
     }
     const TSPPlanItem *plan = FindItem("开会");
     ASSERT_NE(plan, nullptr);
-    EXPECT_EQ(page->ItemData(plan)->Key, key);
-    EXPECT_EQ(page->ItemData(plan)->Name, QStringLiteral("甲"));
-    EXPECT_GT(page->ItemData(plan)->Id, 0);
+    EXPECT_TRUE(page->ItemData(plan)->Key == key && page->ItemData(plan)->Name == "甲" && page->ItemData(plan)->Id > 0);
     EXPECT_EQ(plan->Icons().Icons(0), 11);
     EXPECT_EQ(FindItem("圣诞节")->Icons().Icons(0), 10);
-
     EXPECT_EQ(Tree(page->TreeView1),
               (QStringList{"今日", "  开会", "  乙-阴历生日", "  甲-婚纪念日", "2025-12-18 星期四", "  甲-阳历生日",
                            "2025-12-19 星期五", "  丙-阳历生日", "2025-12-20 星期六"}));
     EXPECT_TRUE(page->TreeView1->topLevelItem(0)->isExpanded());
 }
 
-// A month is read again only when it changes or a load is forced; the steps keep the day within
-// the month reached.
-TEST_F(CalendarPage, LoadsAgainOnlyForANewMonthOrWhenForced)
+// The settings choose what is shown. A month is read again only when it changes or a load is
+// forced; the steps keep the day within the month reached.
+TEST_F(CalendarPage, SettingsAndLoadingAgainOnlyForANewMonthOrWhenForced)
 {
-    const int key = AddContact("甲", "");
+    const int key = AddContact("甲", "1980-12-05");
+    TIniFile ini(ConfigIniPath());
+    ASSERT_TRUE(ini.WriteBool("SYS", "show1", false) && ini.WriteBool("SYS", "ShowCh", false));
     Start();
-    const int before = page->PlannerSource->Count();
+    EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
+    EXPECT_FALSE(page->SPMonthPlanner1->ShowChinaDate());
+    page->SetLunarCaptions(true);
+    EXPECT_TRUE(page->SPMonthPlanner1->ShowChinaDate());
     AddPlan(key, "新计划", "2025-12-20 10:00:00");
     page->GoToDate(QDate(2025, 12, 2));  // the same month: nothing read
-    EXPECT_EQ(page->PlannerSource->Count(), before);
     EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-02"));
     page->LoadMonth(false);
-    EXPECT_EQ(page->PlannerSource->Count(), before);
+    EXPECT_EQ(page->PlannerSource->Count(), 1);
     page->LoadMonth(true);
-    EXPECT_EQ(page->PlannerSource->Count(), before + 1);
-
+    EXPECT_EQ(page->PlannerSource->Count(), 2);
+    AppSettings().ShowFestivals = true;
+    AppSettings().ShowContactEvents = false;
+    page->LoadMonth(true);
+    EXPECT_TRUE(PlannerItems(page).join('\n').contains(QStringLiteral("圣诞节")));
+    EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
+    AppSettings().ShowContactEvents = true;
     AddPlan(key, "一月", "2026-01-20 10:00:00");
     page->SpTBXItem3->Click();  // 下月
     EXPECT_EQ(page->ShownDate(), QDate(2026, 1, 2));
     EXPECT_TRUE(PlannerItems(page).contains(QStringLiteral("2026-01-20 一月")));
-
     page->GoToDate(QDate(2024, 1, 31));
     const struct { TCommand *Tfrmtasktable::*action; const char *expected; } steps[] = {
         {&Tfrmtasktable::SpTBXItem3, "2024-02-29"}, {&Tfrmtasktable::SpTBXItem4, "2025-02-28"},
@@ -215,84 +204,49 @@ TEST_F(CalendarPage, LoadsAgainOnlyForANewMonthOrWhenForced)
     }
 }
 
-TEST_F(CalendarPage, SettingsChooseWhatIsShown)
-{
-    AddContact("甲", "1980-12-05");
-    TIniFile ini(ConfigIniPath());
-    ASSERT_TRUE(ini.WriteBool("SYS", "show1", false));
-    ASSERT_TRUE(ini.WriteBool("SYS", "ShowCh", false));
-    Start();
-    EXPECT_EQ(PlannerItems(page), QStringList{QStringLiteral("2025-12-05 甲-阳历生日")});
-    AppSettings().ShowFestivals = true;
-    AppSettings().ShowContactEvents = false;
-    page->LoadMonth(true);
-    EXPECT_FALSE(PlannerItems(page).isEmpty());
-    EXPECT_FALSE(PlannerItems(page).join('\n').contains(QStringLiteral("甲")));
-
-    EXPECT_FALSE(page->SPMonthPlanner1->ShowChinaDate());
-    EXPECT_TRUE(page->SPMonthPlanner1->ShowChina());
-    EXPECT_EQ(page->SPMonthPlanner1->WeekStart(), TSPWeekStart::wsSunday);
-    page->SetLunarCaptions(true);
-    EXPECT_TRUE(page->SPMonthPlanner1->ShowChinaDate());
-}
-
-TEST_F(CalendarPage, TodayTreeIsEmptyWithoutAnAccount)
-{
-    Start(false);
-    EXPECT_EQ(page->TreeView1->topLevelItemCount(), 0);
-}
-
 // The popup's commands follow the selected item; a double click opens the contact, and what the
 // editor changed shows in the tree; the mail address is deciphered and sent encoded.
 TEST_F(CalendarPage, PopupCommandsAndEditingFollowTheSelectedItem)
 {
-    TIniFile ini(ConfigIniPath());
-    ASSERT_TRUE(ini.WriteInteger("USERSET", "daycount", 0));
+    ASSERT_TRUE(TIniFile(ConfigIniPath()).WriteInteger("USERSET", "daycount", 0));
     const QString cipher = DesEncryptString(QStringLiteral("a@example.com?attach=/etc/passwd"), DesKey).Text;
     const int key = AddContact("甲", "1980-12-05", false, {}, cipher, QString());
     Start();
-    page->taskPopupMenuPopup();
-    EXPECT_FALSE(page->epm_00->Enabled());
-    EXPECT_FALSE(page->N1->Enabled());
-    EXPECT_TRUE(page->epm_01->Enabled());
+    // Which of 编辑人脉, 发送邮件 and 新建人脉 the popup offers.
+    const auto offered = [this] {
+        page->taskPopupMenuPopup();
+        return QString("%1%2%3").arg(page->epm_00->Enabled()).arg(page->N1->Enabled()).arg(page->epm_01->Enabled());
+    };
+    EXPECT_EQ(offered(), "001");
     EXPECT_FALSE(page->epm_02->Visible());
     EXPECT_EQ(page->TreeView1->topLevelItem(0)->childCount(), 0);
     AddPlan(key, "今天", "2025-12-17 00:00:00");
-
     ClickItem(FindItem("甲-阳历生日"), true);
     ASSERT_EQ(editors.size(), 1u);
-    EXPECT_EQ(editors[0]->loaded, QStringList{QString::number(key)});
-    EXPECT_EQ(editors[0]->windowTitle(), QStringLiteral("甲-人脉"));
+    EXPECT_EQ(editors[0]->loaded + QStringList{editors[0]->windowTitle()}, (QStringList{QString::number(key), "甲-人脉"}));
     EXPECT_EQ(page->TreeView1->topLevelItem(0)->childCount(), 1);
     ASSERT_EQ(page->SPMonthPlanner1->SelectedCount(), 1);
-    page->taskPopupMenuPopup();
-    EXPECT_TRUE(page->epm_00->Enabled());
-    EXPECT_TRUE(page->N1->Enabled());
-    EXPECT_FALSE(page->epm_01->Enabled());
+    EXPECT_EQ(offered(), "110");
     page->N1->Click();
     EXPECT_EQ(TestShell().opened, QStringList{QStringLiteral("mailto:a@example.com%3Fattach%3D%2Fetc%2Fpasswd")});
-
     // A festival: no mail, no editing, and 新建人脉 is back.
     ClickItem(FindItem("圣诞节"));
-    page->taskPopupMenuPopup();
-    EXPECT_FALSE(page->N1->Enabled());
-    EXPECT_FALSE(page->epm_00->Enabled());
-    EXPECT_TRUE(page->epm_01->Enabled());
-
+    EXPECT_EQ(offered(), "001");
     // Clicking follows the item's date, and the keyboard moves on from there.
-    EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-25"));
-    EXPECT_EQ(page->ShownDate(), QDate(2025, 12, 25));
+    EXPECT_TRUE(page->dateLabel->text() == "2025-12-25" && page->ShownDate() == QDate(2025, 12, 25));
     sim::Key(page->SPMonthPlanner1, Qt::Key_Right);
     EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-26"));
 }
 
+// 今天 and 转到日期 (Ctrl+G, which no other enabled command of either page holds), with no
+// account open and so an empty tree of the next days.
 TEST_F(CalendarPage, GoToTodayAndGoToADate)
 {
-    Start();
+    Start(false);
+    EXPECT_EQ(page->TreeView1->topLevelItemCount(), 0);
     page->GoToDate(QDate(2020, 3, 3));
     main->Command("tonowday")->Click();
     EXPECT_EQ(page->ShownDate(), QDate(2025, 12, 17));
-
     ModalResponder responder;
     responder.Then([](QDialog *dialog) {
         auto *select = qobject_cast<Tfrmselectdate *>(dialog);
@@ -303,17 +257,12 @@ TEST_F(CalendarPage, GoToTodayAndGoToADate)
         select->Button1->click();
     });
     responder.Then([](QDialog *dialog) { dialog->findChild<QPushButton *>("Button2")->click(); });
-    page->N4->Click();
-    EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
-    EXPECT_EQ(page->SPMonthPlanner1->Month(), 7);
-    page->N4->Click();
-    EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
+    for (int i = 0; i < 2; ++i) {  // the second time cancelled
+        page->N4->Click();
+        EXPECT_EQ(page->ShownDate(), QDate(2023, 7, 9));
+        EXPECT_EQ(page->SPMonthPlanner1->Month(), 7);
+    }
     EXPECT_EQ(responder.Unexpected(), 0);
-}
-
-TEST_F(CalendarPage, NoTwoEnabledActionsShareAKeyOnEitherPage)
-{
-    Start();
     const auto check = [this](const char *state) {
         QMap<QKeySequence, QString> owners;
         for (const TCommandList *commands : {&main->Commands(), &page->Commands()}) {

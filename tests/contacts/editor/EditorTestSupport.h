@@ -1,43 +1,27 @@
 #pragma once
 // Shared pieces of the contact editor tests: an open account, a fixed clock, a recording browser
 // and small helpers to read and write rows.
-#include "contacts/main/Main.h"
+// The account, main window and Qt pieces come with the main window's test support.
 #include "contacts/editor/useredit.h"
-#include "contacts/shared/UtilityDb.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/shared/Utility.h"
 #include "contacts/editor/usereditControls.h"
 #include "contacts/editor/usereditdlg.h"
 
-#include "TestSupport.h"
 #include "PictureTestData.h"
 #include "main/MainTestSupport.h"
 #include "platform/IniFiles.h"
-#include "platform/ADODB.h"
-#include "platform/AppPaths.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
-#include <QVariant>
-#include <functional>
-#include <gtest/gtest.h>
-#include <deque>
-#include <map>
-#include <memory>
 #include <optional>
-#include <vector>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -67,10 +51,8 @@ class RecordingBrowser final : public IBrowserPage
 {
 public:
     TNodePlace place;
-    QStringList shownNew;
-    QStringList updated;
+    QStringList shownNew, updated;
     int tagTreeLoads = 0;
-
     QWidget *PageWidget() override { return nullptr; }
     void LoadGroupTree() override {}
     int ViewStyle() const override { return 0; }
@@ -101,7 +83,6 @@ protected:
         savedLookup = ContactBrowserLookup;
         ContactBrowserLookup = [this]() -> IBrowserPage * { return withBrowser ? &browser : nullptr; };
     }
-
     void TearDown() override
     {
         while (!editors.empty())
@@ -111,13 +92,11 @@ protected:
         query.reset();
         data.reset();
     }
-
     // Runs a statement with bound values; fails the test when the engine refuses it.
     void Exec(const QString &sql, const QVariantList &params = {})
     {
         ASSERT_TRUE(RunQuery(query.get(), sql, params)) << sql.toStdString();
     }
-
     // The first column of the first row, or an invalid QVariant when there is none.
     QVariant Value(const QString &sql, const QVariantList &params = {})
     {
@@ -126,7 +105,6 @@ protected:
         query->First();
         return query->Fields(0).Value();
     }
-
     QString Text(const QString &sql, const QVariantList &params = {}) { return Value(sql, params).toString(); }
     // One column of the contact row with the given key.
     QString Field(const QString &key, const QString &column)
@@ -146,7 +124,6 @@ protected:
     {
         return Value("select count(*) from " + table + " where " + where, params).toInt();
     }
-
     // An editor showing the contact with the given key; it lives until the test ends.
     Tfrmuseredit &Open(const QString &key)
     {
@@ -154,28 +131,23 @@ protected:
         editors.back()->LoadContact(key);
         return *editors.back();
     }
-
     // Inserts a contact row with the given columns; returns its key.
     QString InsertContact(const std::map<QString, QVariant> &columns)
     {
-        QStringList names{"nodetype", "nodeparentkey", "nodelevel", "nodeindex", "kzfield2"};
-        QVariantList values{2, 0, 1, 0, "2"};
-        for (const auto &[name, value] : columns) {
-            const qsizetype at = names.indexOf(name);
-            if (at >= 0) {
-                values[at] = value;
-            } else {
-                names << name;
-                values << value;
-            }
+        std::map<QString, QVariant> row = columns;  // the given columns win over these
+        row.insert({{"nodetype", 2}, {"nodeparentkey", 0}, {"nodelevel", 1}, {"nodeindex", 0}, {"kzfield2", "2"}});
+        QStringList names, marks;
+        QVariantList values;
+        for (const auto &[name, value] : row) {
+            names << name;
+            marks << "?";
+            values << value;
         }
-        QStringList marks(names.size(), "?");
         if (!RunQuery(query.get(), "insert into userinfo (" + names.join(',') + ") values (" + marks.join(',') + ")",
                       values))
             return {};
         return QString::number(data->dbConnection->Db().LastInsertRowId());
     }
-
     QString accountPath;
     std::unique_ptr<TCustomerData> data;
     std::unique_ptr<TADOQuery> query;

@@ -22,7 +22,6 @@ protected:
         FieldCaptions.clear();
         EditorTest::TearDown();
     }
-
     // A registered editor, as the main window makes one.
     Tfrmuseredit *Registered(const QString &name, const QString &key = QString())
     {
@@ -34,12 +33,8 @@ protected:
             editor->LoadContact(key);
         return editor;
     }
-
     QStringList RegistryNames() const { return Items(Form1->ComboBox1); }
-    static QComboBox *Combo(TUserEditForm &editor, const char *column)
-    {
-        return static_cast<QComboBox *>(editor.FieldControl(column));
-    }
+    static QComboBox *Combo(TUserEditForm &e, const char *c) { return static_cast<QComboBox *>(e.FieldControl(c)); }
     static QStringList Items(const QComboBox *combo)
     {
         QStringList items;
@@ -47,7 +42,6 @@ protected:
             items << combo->itemText(i);
         return items;
     }
-
     std::unique_ptr<TForm1> form1;
 };
 
@@ -58,23 +52,17 @@ TEST_F(EditorForm, NameCompletion)
     editor.SetFieldText("text44", "三");
     editor.text30Exit();
     auto *uname = Combo(editor, "uname");
-    EXPECT_EQ(Items(uname), (QStringList{"张三", "张 三", "张, 三", "三 张", "三, 张", "三"}));
-    EXPECT_EQ(uname->currentText(), "张三");
-
+    EXPECT_EQ(Items(uname) << uname->currentText(), (QStringList{"张三", "张 三", "张, 三", "三 张", "三, 张", "三", "张三"}));
     // Both blank: an empty list and the name as it was.
     editor.SetFieldText("uname", "李四");
     editor.SetFieldText("text30", " ");
     editor.SetFieldText("text44", "");
     editor.text30Exit();
-    EXPECT_EQ(uname->count(), 0);
-    EXPECT_EQ(uname->currentText(), "李四");
-
+    EXPECT_TRUE(uname->count() == 0 && uname->currentText() == "李四");
     // Leaving the name adds a new text to the list once, and selects a listed one.
     editor.unameExit();
     editor.unameExit();
-    EXPECT_EQ(Items(uname), QStringList{"李四"});
-    EXPECT_EQ(uname->currentIndex(), 0);
-
+    EXPECT_TRUE(Items(uname) == QStringList{"李四"} && uname->currentIndex() == 0);
     // Completion runs when the surname loses focus; only passing through leaves a typed name alone.
     editor.SetFieldText("text30", "");
     editor.show();
@@ -83,21 +71,19 @@ TEST_F(EditorForm, NameCompletion)
     QTest::keyClicks(editor.FieldControl("text30"), "Smith");
     editor.FieldControl("umtel")->setFocus();
     QApplication::processEvents();
-    EXPECT_EQ(uname->currentText(), "Smith");
-    EXPECT_EQ(uname->count(), 6);
+    EXPECT_TRUE(uname->currentText() == "Smith" && uname->count() == 6);
     editor.SetFieldText("uname", "Mr. John Smith");
-    editor.FieldControl("text30")->setFocus();
-    editor.FieldControl("text44")->setFocus();
-    editor.FieldControl("umtel")->setFocus();
+    for (const char *column : {"text30", "text44", "umtel"})
+        editor.FieldControl(column)->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(uname->currentText(), "Mr. John Smith");
 }
 
+// The signs of a birthday, and the editor filling its sign fields when the birthday changes.
 TEST_F(EditorForm, BirthdaySigns)
 {
     const struct { QDate date; bool lunar; const char *animal, *star; } cases[] = {
-        {QDate(2020, 1, 10), false, "猪", "摩羯座"},
-        {QDate(2020, 2, 10), false, "鼠", "水瓶座"},
+        {QDate(2020, 1, 10), false, "猪", "摩羯座"}, {QDate(2020, 2, 10), false, "鼠", "水瓶座"},
         {QDate(1990, 8, 15), true, "马", "天秤座"},
         {QDate(1984, 1, 1), true, "鼠", "水瓶座"},   // lunar new year's day 1984 is 2 February
         {QDate(2040, 12, 30), true, "猴", ""},        // beyond the conversion table
@@ -109,10 +95,6 @@ TEST_F(EditorForm, BirthdaySigns)
         EXPECT_EQ(animal + '|' + star, QString::fromUtf8(c.animal) + '|' + QString::fromUtf8(c.star))
             << c.date.toString(Qt::ISODate).toStdString();
     }
-}
-
-TEST_F(EditorForm, BirthdayChangeFillsTheSignFields)
-{
     Tfrmuseredit editor;
     editor.SetFieldText("uxz", "处女座");
     editor.Modified = false;
@@ -120,44 +102,34 @@ TEST_F(EditorForm, BirthdayChangeFillsTheSignFields)
     editor.DateTimePicker1->SetDate(QDate(2040, 12, 30));
     editor.DateTimePicker1Change();
     // A lunar date outside the table leaves the star sign.
-    EXPECT_EQ(editor.FieldText("usx") + editor.FieldText("uxz"), "猴处女座");
-    EXPECT_TRUE(editor.Modified);
-
+    EXPECT_TRUE(editor.FieldText("usx") + editor.FieldText("uxz") == "猴处女座" && editor.Modified);
     // The tabbed editor recomputes on 阳历; the modal one only notes the change.
     editor.DateTimePicker1->SetDate(QDate(2020, 2, 10));
     editor.RadioButton1->click();
     EXPECT_EQ(editor.FieldText("usx") + editor.FieldText("uxz"), "鼠水瓶座");
-
     Tfrmusereditdlg dialog;
     dialog.DateTimePicker1->SetDate(QDate(2020, 2, 10));
     dialog.Modified = false;
     dialog.RadioButton2->click();
-    EXPECT_TRUE(dialog.Modified);
-    EXPECT_EQ(dialog.FieldText("usx"), "");
+    EXPECT_TRUE(dialog.Modified && dialog.FieldText("usx").isEmpty());
 }
 
 TEST_F(EditorForm, LabelRename)
 {
     FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
     Tfrmuseredit editor;
-    EXPECT_EQ(editor.mylab[1]->text(), "自定义2");
-
     for (const char *bad : {"a,b", "x=y", "say \"hi\""}) {
         TestDialogs().AnswerText(QString::fromUtf8(bad));
         editor.mylabClick(2);
         EXPECT_EQ(TestDialogs().Last()->text, "信息中不能包含字符[, = \"]");
-        EXPECT_EQ(editor.mylab[1]->text(), "自定义2");
-        EXPECT_EQ(PairValueOf(FieldCaptions, "field2"), "自定义2");
+        EXPECT_EQ(editor.mylab[1]->text() + PairValueOf(FieldCaptions, "field2"), "自定义2自定义2");
     }
-
     TestDialogs().AnswerText("微信");
     editor.mylabClick(2);
     EXPECT_EQ(editor.mylab[1]->text() + PairValueOf(FieldCaptions, "field2"), "微信微信");
     EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("USERLABLE", "mylab2", ""), "微信");
-
     // A later window shows the new caption; cancelling changes nothing.
     Tfrmuseredit later;
-    EXPECT_EQ(later.mylab[1]->text(), "微信");
     TestDialogs().AnswerCancel();
     later.mylabClick(2);
     EXPECT_EQ(later.mylab[1]->text(), "微信");
@@ -172,8 +144,6 @@ TEST_F(EditorForm, PresetAndStoredDropDownLists)
     EXPECT_EQ(Items(Combo(editor, "text32")), QStringList{"大客户"});
     EXPECT_EQ(Items(Combo(editor, "uzw")), QStringList{"经理"}) << "only rows this program wrote";
     EXPECT_EQ(Combo(editor, "text32")->currentText(), "") << "a list does not fill the field";
-
-    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
 }
 
 TEST_F(EditorForm, ChangesSetModified)
@@ -181,12 +151,9 @@ TEST_F(EditorForm, ChangesSetModified)
     Tfrmuseredit &editor = Open(QString());
     EXPECT_FALSE(editor.Modified);
     const std::vector<std::function<void()>> changes = {
-        [&] { editor.SetFieldText("ufz", "备注"); },
-        [&] { editor.SetFieldText("uwkaddress", "公司"); },
-        [&] { editor.Edit1->setText("朋友"); },
-        [&] { editor.CheckBox1->click(); },
-        [&] { editor.CheckBox2->click(); },
-        [&] { editor.ulevel->setCurrentIndex(4); },
+        [&] { editor.SetFieldText("ufz", "备注"); }, [&] { editor.SetFieldText("uwkaddress", "公司"); },
+        [&] { editor.Edit1->setText("朋友"); },      [&] { editor.CheckBox1->click(); },
+        [&] { editor.CheckBox2->click(); },          [&] { editor.ulevel->setCurrentIndex(4); },
         [&] { editor.seldate2->CheckBox()->click(); },
     };
     for (size_t i = 0; i < changes.size(); ++i) {
@@ -204,20 +171,19 @@ TEST_F(EditorForm, ChangesSetModified)
 TEST_F(EditorForm, SaveRenamesOnlyAfterSuccess)
 {
     Tfrmuseredit *editor = Registered("add_userform");
+    editor->SetFieldText("uname", "   ");
     editor->SetFieldText("umtel", "13800000000");
-    editor->TBXItem4Click();  // save and new, no name: refused, the input stays
+    editor->userPageControl->setCurrentIndex(2);
+    editor->TBXItem4Click();  // save and new, no name: refused, nothing written, the input stays
     editor->TBXItem2Click();
     EXPECT_EQ(TestDialogs().Texts(), (QStringList{"请输入姓名！", "请输入姓名！"}));
-    EXPECT_EQ(editor->FieldText("umtel"), "13800000000");
-    EXPECT_EQ(editor->objectName(), "add_userform");
-    EXPECT_EQ(RegistryNames(), QStringList{"add_userform"});
-
+    EXPECT_TRUE(editor->FieldText("umtel") == "13800000000" && editor->userPageControl->currentIndex() == 0);
+    EXPECT_EQ(Count("userinfo"), 0);
+    EXPECT_EQ(RegistryNames() << editor->objectName(), (QStringList{"add_userform", "add_userform"}));
     editor->SetFieldText("uname", "周八");
     editor->TBXItem2Click();
     const QString name = "useredit" + editor->usrkeyid->text();
-    EXPECT_EQ(editor->objectName(), name);
-    EXPECT_EQ(editor->windowTitle(), "周八-人脉");
-    EXPECT_EQ(RegistryNames(), QStringList{name});
+    EXPECT_EQ(RegistryNames() << editor->objectName() << editor->windowTitle(), (QStringList{name, name, "周八-人脉"}));
     EXPECT_EQ(Form1->FindEditor(name), static_cast<IContactEditor *>(editor));
 }
 
@@ -236,17 +202,13 @@ TEST_F(EditorForm, SaveAndNewResetsTheWholeEditor)
     Tfrmuseredit *editor = Registered("useredit" + key, key);
     editor->Edit1->setText("朋友");
     editor->TBXItem4Click();
-
-    EXPECT_EQ(editor->objectName(), "add_userform");
-    EXPECT_EQ(editor->windowTitle(), "未命名-人脉");
-    EXPECT_EQ(RegistryNames(), QStringList{"add_userform"});
+    EXPECT_EQ(RegistryNames() << editor->objectName() << editor->windowTitle(),
+              (QStringList{"add_userform", "add_userform", "未命名-人脉"}));
     EXPECT_EQ(editor->usrkeyid->text() + editor->FieldText("uname"), "");
     EXPECT_EQ(editor->ListView1->count() + editor->ListView2->topLevelItemCount(), 0);
     EXPECT_EQ(editor->userpiclistview->count(), 0);
     EXPECT_FALSE(editor->HasPhoto() || editor->DateTimePicker1->Checked() || editor->Modified);
-    EXPECT_EQ(editor->ReminderRule.Kind, 0);
-    EXPECT_EQ(editor->ulevel->currentIndex(), 2);
-
+    EXPECT_TRUE(editor->ReminderRule.Kind == 0 && editor->ulevel->currentIndex() == 2);
     // The next contact is a new row that carries nothing of the old one.
     editor->SetFieldText("uname", "新人");
     ASSERT_TRUE(editor->SaveContact());
@@ -260,41 +222,17 @@ TEST_F(EditorForm, SaveAndNewResetsTheWholeEditor)
     }
 }
 
-TEST_F(EditorForm, ClosingAChangedWindowAsks)
-{
-    const QString key = InsertContact({{"uname", "问"}});
-    for (MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
-        TestDialogs().Reset();
-        QPointer<Tfrmuseredit> editor = Registered("useredit" + key, key);
-        editor->show();
-        editor->SetFieldText("umtel", answer == MsgResult::Yes ? "yes" : "no");
-        TestDialogs().AnswerMessage(answer);
-        editor->TBXItem3Click();
-        ASSERT_EQ(TestDialogs().Questions().size(), 1u);
-        EXPECT_EQ(TestDialogs().Last()->text, "信息已经修改是否保存？");
-        EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
-        EXPECT_EQ(TestDialogs().Last()->buttons, MsgButtons::YesNo);
-        // The second round answers No: the first round's value stays.
-        EXPECT_EQ(Field(key, "umtel"), "yes");
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(editor.isNull()) << "a registered window is released when it closes";
-        EXPECT_TRUE(RegistryNames().isEmpty());
-    }
-}
-
-// Yes to the close prompt with a save that fails must not throw the edits away with the window.
+// Yes to the close prompt with a save that fails must not throw the edits away with the window;
+// No closes it unsaved, and a registered window is released when it closes.
 TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
 {
     const QString key = InsertContact({{"uname", "留"}});
     const struct { const char *name, *uname; bool refuseWrites; const char *message; } cases[] = {
-        {"blank name", "", false, "请输入姓名！"},
-        {"engine refuses", "留", true, "保存失败！"},
-    };
+        {"blank name", "", false, "请输入姓名！"}, {"engine refuses", "留", true, "保存失败！"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         if (c.refuseWrites)
             Exec("create trigger refuse_update before update on userinfo begin select raise(abort, 'refused'); end");
-
         // The tabbed editor.
         TestDialogs().Reset();
         QPointer<Tfrmuseredit> editor = Registered("useredit" + key, key);
@@ -305,15 +243,15 @@ TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
         EXPECT_FALSE(editor->close());
         EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message}));
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ASSERT_FALSE(editor.isNull());
-        EXPECT_TRUE(editor->isVisible() && editor->Modified && editor->FieldText("umtel") == "12345");
+        ASSERT_TRUE(editor && editor->isVisible() && editor->Modified && editor->FieldText("umtel") == "12345");
         EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
-        // No to the next prompt closes it.
+        // No to the next prompt, from 关闭, closes it.
         TestDialogs().AnswerMessage(MsgResult::No);
-        EXPECT_TRUE(editor->close());
+        editor->TBXItem3Click();
+        const ScriptedDialogs::Question *prompt = TestDialogs().Last();
+        EXPECT_TRUE(prompt->icon == MsgIcon::Warning && prompt->buttons == MsgButtons::YesNo);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(editor.isNull());
-
+        EXPECT_TRUE(editor.isNull() && RegistryNames().isEmpty());
         // The modal editor.
         TestDialogs().Reset();
         Tfrmusereditdlg dialog;
@@ -333,55 +271,49 @@ TEST_F(EditorForm, AFailedSaveOnCloseKeepsTheWindowOpen)
             });
         });
         EXPECT_EQ(dialog.ShowModal(), mrCancel);
-        EXPECT_TRUE(stayed);
+        EXPECT_TRUE(stayed && Field(key, "umtel").isEmpty());
         EXPECT_EQ(TestDialogs().Texts(), (QStringList{"信息已经修改是否保存？", c.message, "信息已经修改是否保存？"}));
-        EXPECT_EQ(Field(key, "umtel"), "");
         if (c.refuseWrites)
             Exec("drop trigger refuse_update");
     }
-}
-
-TEST_F(EditorForm, CtrlSSavesOnceAndCloses)
-{
-    withBrowser = true;
-    QPointer<Tfrmuseredit> editor = Registered("add_userform");
+    // Yes, with a save that succeeds, saves and closes.
+    QPointer<Tfrmuseredit> editor = Registered("useredit" + key, key);
     editor->show();
-    QApplication::setActiveWindow(editor);
-    editor->SetFieldText("uname", "快捷");
-    QWidget *field = editor->FieldControl("umtel");
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(Count("userinfo", "uname=?", {"快捷"}), 1);
-    EXPECT_EQ(browser.shownNew.size(), 1);
-    EXPECT_TRUE(browser.updated.isEmpty()) << "a second save of the same key";
+    editor->SetFieldText("umtel", "yes");
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    editor->TBXItem3Click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(editor.isNull() && RegistryNames().isEmpty() && Field(key, "umtel") == "yes");
 }
 
-// Delete in a field, the name box included, edits the field; no window's command gets it.
-TEST_F(EditorForm, DeleteInAFieldStaysTheFields)
+// Delete in a field, the name box included, edits the field; no window's command gets it. Ctrl+S
+// in a field saves once and closes the window.
+TEST_F(EditorForm, KeysInAFieldStayTheFieldsAndCtrlSSavesOnce)
 {
     TForm main(nullptr);
     QPointer<TForm> before = Application()->MainForm();
     Application()->SetMainForm(&main);
     int mainDeletes = 0;
-    main.OnShortCut = [&](TMessage &m, bool &handled) {
-        handled = m.WParam == VK_DELETE;
-        mainDeletes += handled;
-    };
-    Tfrmuseredit editor;
-    editor.show();
-    QApplication::setActiveWindow(&editor);
+    main.OnShortCut = [&](TMessage &m, bool &handled) { mainDeletes += handled = m.WParam == VK_DELETE; };
+    withBrowser = true;
+    QPointer<Tfrmuseredit> editor = Registered("add_userform");
+    editor->show();
+    QApplication::setActiveWindow(editor);
     for (const char *column : {"uname", "umtel"}) {
-        editor.SetFieldText(column, "abc");
-        QWidget *field = editor.FieldControl(column);
+        editor->SetFieldText(column, "abc");
+        QWidget *field = editor->FieldControl(column);
         field->setFocus();
         auto *line = qobject_cast<QLineEdit *>(field);
         (line ? line : static_cast<QComboBox *>(field)->lineEdit())->setCursorPosition(0);
         QTest::keyClick(field, Qt::Key_Delete);
-        EXPECT_EQ(editor.FieldText(column), "bc") << column;
+        EXPECT_EQ(editor->FieldText(column), "bc") << column;
     }
     EXPECT_EQ(mainDeletes, 0);
+    QTest::keyClick(editor->FieldControl("umtel"), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Count("userinfo", "uname=?", {"bc"}), 1);
+    EXPECT_TRUE(browser.shownNew.size() == 1 && browser.updated.isEmpty()) << "a second save of the same key";
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(editor.isNull());
     Application()->SetMainForm(before);
 }
 
@@ -394,10 +326,8 @@ TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
     ModalEditorResponder responder;
     responder.Then([&](TUserEditForm *shown) {
         auto *editor = dynamic_cast<Tfrmuseredit *>(shown);
-        ASSERT_NE(editor, nullptr);
-        EXPECT_NE(editor, registered.data());
-        EXPECT_EQ(editor->FieldText("uname"), "模态");
-        EXPECT_TRUE(editor->windowFlags() & Qt::WindowStaysOnTopHint);
+        ASSERT_TRUE(editor && editor != registered.data()) << "a window of its own, not the registered one";
+        EXPECT_TRUE(editor->FieldText("uname") == "模态" && (editor->windowFlags() & Qt::WindowStaysOnTopHint));
         editor->SetFieldText("umtel", "555");
         editor->TBXItem1Click();
     });
@@ -405,26 +335,18 @@ TEST_F(EditorForm, ReminderDetailsOpenTheContactModally)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(responder.Unexpected() + responder.Pending(), 0);
     EXPECT_EQ(Field(key, "umtel"), "555");
-    EXPECT_FALSE(registered.isNull()) << "the registered window of the same contact stays";
-    EXPECT_EQ(RegistryNames(), QStringList{"useredit" + key});
+    EXPECT_TRUE(registered && RegistryNames() == QStringList{"useredit" + key}) << "the registered window stays";
     ContactEditorFactory = nullptr;
 }
 
 TEST_F(EditorForm, ModalDialogEndsWithOkOnlyAfterASave)
 {
     enum How { SaveButton, CloseButton, CloseBox };
-    const struct {
-        const char *name;  // also the name typed, when not empty
-        How how;
-        MsgResult answer;
-        int result;
-    } cases[] = {
-        {"存", SaveButton, MsgResult::Yes, mrOk},
-        {"", CloseButton, MsgResult::Yes, mrCancel},
-        {"是", CloseButton, MsgResult::Yes, mrOk},
-        {"否", CloseButton, MsgResult::No, mrCancel},
-        {"框", CloseBox, MsgResult::Yes, mrOk},
-    };
+    // The name is also the name typed, when not empty.
+    const struct { const char *name; How how; MsgResult answer; int result; } cases[] = {
+        {"存", SaveButton, MsgResult::Yes, mrOk}, {"", CloseButton, MsgResult::Yes, mrCancel},
+        {"是", CloseButton, MsgResult::Yes, mrOk}, {"否", CloseButton, MsgResult::No, mrCancel},
+        {"框", CloseBox, MsgResult::Yes, mrOk}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.name) + std::to_string(c.how));
         Tfrmusereditdlg dialog;
@@ -441,8 +363,7 @@ TEST_F(EditorForm, ModalDialogEndsWithOkOnlyAfterASave)
         EXPECT_EQ(dialog.ShowModal(), c.result);
         EXPECT_EQ(responder.Unexpected(), 0);
     }
-    EXPECT_EQ(Count("userinfo"), 3);
-    EXPECT_EQ(Count("userinfo", "uname=?", {"否"}), 0);
+    EXPECT_EQ(Column("select uname from userinfo order by keyid"), (QStringList{"存", "是", "框"}));
 }
 
 TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
@@ -459,8 +380,7 @@ TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
     editor.Image3Click();
     editor.Image4Click();
     EXPECT_EQ(TestShell().opened,
-              (QStringList{"mailto:a@b.cn",
-                           "mailto:x@y.com%3Fattach%3D%2Fhome%2Fuser%2F.ssh%2Fid_rsa%26cc%3Dz@evil.cn",
+              (QStringList{"mailto:a@b.cn", "mailto:x@y.com%3Fattach%3D%2Fhome%2Fuser%2F.ssh%2Fid_rsa%26cc%3Dz@evil.cn",
                            "www.example.cn"}));
 }
 
@@ -468,12 +388,7 @@ TEST_F(EditorForm, LinksOpenMailAndWebAddresses)
 // refused and keeps the date from before the edit.
 TEST_F(EditorForm, ATypedDayIsNeverTurnedIntoAnotherDate)
 {
-    const struct {
-        const char *typed;
-        bool lunar;
-        QDate date;
-        const char *message;  // nullptr: none
-    } cases[] = {
+    const struct { const char *typed; bool lunar; QDate date; const char *message; } cases[] = {
         {"30", true, QDate(1990, 2, 1), "阴历日期 1990-02-30 无法保存，请重新输入。"},
         {"30", false, QDate(1990, 2, 1), "1990-02-30 不是有效的日期，请重新输入。"},
         {"29", true, QDate(1990, 2, 1), "阴历日期 1990-02-29 无法保存，请重新输入。"},

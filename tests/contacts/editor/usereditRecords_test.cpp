@@ -19,26 +19,22 @@ protected:
         key = InsertContact({{"uname", "记录人"}});
         dir = MakeTempDir("records");
     }
-
     QString WriteFile(const QString &name, const QByteArray &bytes)
     {
         EXPECT_TRUE(WriteBytes(dir + '/' + name, bytes));
         return dir + '/' + name;
     }
-
     // A stored record row of this contact; typeint 11 keeps the bytes, 10 links the file.
     void InsertRecord(const QString &title, const QString &type, int typeint, const QVariant &bytes = {})
     {
         Exec("insert into useraction (useruid,titlemsg,typestr,typeint,createdate,fjfile) values (?,?,?,?,?,?)",
              {key.toLongLong(), title, type, typeint, "2020-01-02 03:04:05", bytes});
     }
-
     // Adds an attachment through the file dialog and the store-or-link dialog.
     void AddAttachment(Tfrmuseredit &editor, const QString &path, bool stored)
     {
-        ModalResponder responder;
-        responder.Then([stored](QDialog *dialog) {
-            auto *setfile = static_cast<Tfrmsetfile *>(dialog);
+        TModalResponderOf<Tfrmsetfile> responder;
+        responder.Then([stored](Tfrmsetfile *setfile) {
             (stored ? setfile->RadioButton1 : setfile->RadioButton2)->setChecked(true);
             setfile->accept();
         });
@@ -46,130 +42,92 @@ protected:
         editor.N74Click();
         EXPECT_EQ(responder.Pending(), 0);
     }
-
-    void AddActivity(Tfrmuseredit &editor, const QString &text, const QDateTime &date)
-    {
-        ModalResponder responder;
-        responder.Then([&](QDialog *dialog) {
-            auto *message = static_cast<Tfrmuseractmsg *>(dialog);
-            EXPECT_EQ(frmuseractmsg, message);
-            message->Memo1->setPlainText(text);
-            message->DateTimePicker1->setDateTime(date);
-            message->accept();
-        });
-        editor.N73Click();
-        EXPECT_EQ(responder.Pending(), 0);
-        EXPECT_EQ(frmuseractmsg, nullptr);
-    }
-
     static QStringList Row(Tfrmuseredit &editor, int index)
     {
         QTreeWidgetItem *item = editor.ListView2->topLevelItem(index);
         return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList{};
     }
-
-    static void Select(Tfrmuseredit &editor, int index)
-    {
-        editor.ListView2->setCurrentItem(editor.ListView2->topLevelItem(index));
-    }
-
+    static void Select(Tfrmuseredit &e, int row) { e.ListView2->setCurrentItem(e.ListView2->topLevelItem(row)); }
     static void AddPicture(Tfrmuseredit &editor, const QString &path)
     {
         TestDialogs().AnswerText(path);
         editor.ToolButton72Click();
     }
-
     static void ShowAlbum(Tfrmuseredit &editor)
     {
         editor.show();
         editor.userPageControl->setCurrentWidget(editor.TabSheet6);
         QApplication::processEvents();
     }
-
-    QString key;
-    QString dir;
+    QString key, dir;
 };
 
-TEST_F(EditorRecords, ActivityShowsItsTypeBeforeAndAfterReload)
+// Records added through their dialogs are shown with their type, written once however often
+// the contact is saved, and come back as they were. An attachment that cannot be read fails the
+// save, which writes none of the records then.
+TEST_F(EditorRecords, AddedRecordsAreWrittenOnceAndComeBack)
 {
+    const QString stored = WriteFile("合同.pdf", "PDF bytes"), linked = WriteFile("link.txt", "linked");
     Tfrmuseredit &editor = Open(key);
-    {
-        ModalResponder cancel;
-        cancel.Then([](QDialog *dialog) { dialog->reject(); });
-        editor.N73Click();
-    }
-    EXPECT_EQ(editor.ListView2->topLevelItemCount(), 0);
-    EXPECT_FALSE(editor.Modified) << "a cancelled activity adds nothing";
-
+    TModalResponderOf<Tfrmuseractmsg> activity;
+    activity.Then([](Tfrmuseractmsg *message) { message->reject(); });
+    editor.N73Click();
+    EXPECT_FALSE(editor.Modified || editor.ListView2->topLevelItemCount()) << "a cancelled activity adds nothing";
     clock.now = QDateTime(QDate(2024, 5, 2), QTime(9, 0));
-    AddActivity(editor, "  打电话 \"问候\" ", QDateTime(QDate(2024, 4, 30), QTime(14, 5, 6)));
-    const QStringList row{"打电话 \"问候\"", "活动", "2024-04-30 14:05:06"};
-    EXPECT_EQ(Row(editor, 0), row);
-    EXPECT_TRUE(editor.Modified);
-    ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(Field(key, "activenewtime"), "2024-05-02 09:00:00");
-    EXPECT_EQ(Row(Open(key), 0), row);
-}
-
-TEST_F(EditorRecords, AttachmentsStoredAndLinked)
-{
-    const QString stored = WriteFile("合同.pdf", "PDF bytes");
-    const QString linked = WriteFile("link.txt", "linked");
-    Tfrmuseredit &editor = Open(key);
+    activity.Then([](Tfrmuseractmsg *message) {
+        EXPECT_EQ(frmuseractmsg, message);
+        message->Memo1->setPlainText("  打电话 \"问候\" ");
+        message->DateTimePicker1->setDateTime(QDateTime(QDate(2024, 4, 30), QTime(14, 5, 6)));
+        message->accept();
+    });
+    editor.N73Click();
+    EXPECT_TRUE(activity.Pending() == 0 && frmuseractmsg == nullptr && editor.Modified);
     AddAttachment(editor, stored, true);
     AddAttachment(editor, linked, false);
-    EXPECT_EQ(Row(editor, 0), (QStringList{"合同.pdf", "附件", "2024-05-01 08:30:00"}));
-    EXPECT_EQ(Row(editor, 1), (QStringList{"link.txt", "附件链接", "2024-05-01 08:30:00"}));
-    ASSERT_TRUE(editor.SaveContact());
-
-    const QString rows = "select typeint||'|'||typestr||'|'||titlemsg||'|'||ifnull(fjfile,'null') from useraction "
-                         "where useruid=? order by id";
-    EXPECT_EQ(Column(rows, {key.toLongLong()}),
-              (QStringList{"11|附件|" + stored + "|PDF bytes", "10|附件|" + linked + "|null"}));
-    Tfrmuseredit &reopened = Open(key);
-    EXPECT_EQ(Row(reopened, 0)[1], "附件");
-    EXPECT_EQ(Row(reopened, 1), (QStringList{"link.txt", "附件链接", "2024-05-01 08:30:00"}));
-}
-
-TEST_F(EditorRecords, SavingTwiceWritesEachRowOnce)
-{
-    Tfrmuseredit &editor = Open(key);
-    AddActivity(editor, "见面", QDateTime(QDate(2024, 1, 1), QTime(8, 0)));
-    AddAttachment(editor, WriteFile("a.doc", "doc"), true);
     AddPicture(editor, WriteFile("p.jpg", TwoColourJpeg(20, 10)));
-    for (int save = 0; save < 3; ++save)
-        ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(Count("useraction", "useruid=?", {key.toLongLong()}), 2);
-    EXPECT_EQ(Count("userpic", "useruid=?", {key.toLongLong()}), 1);
-    // The ids are the written rows'.
-    EXPECT_NE(editor.RecordOf(1)->id, "0");
-    EXPECT_EQ(Text("select titlemsg from useraction where id=?", {editor.RecordOf(0)->id.toLongLong()}), "见面");
-}
-
-TEST_F(EditorRecords, AnAttachmentThatCannotBeReadFailsTheSaveAndStaysPending)
-{
-    const QString file = WriteFile("gone.txt", "x");
-    Tfrmuseredit &editor = Open(key);
-    AddActivity(editor, "保留", QDateTime(QDate(2024, 1, 1), QTime(8, 0)));
-    AddAttachment(editor, file, true);
-    QFile::remove(file);
+    QFile::rename(stored, stored + ".gone");
     EXPECT_FALSE(editor.SaveContact());
     // The message names the file, so the user knows which record to remove.
-    EXPECT_EQ(TestDialogs().Last()->text, "保存失败！\n无法读取附件：" + file);
-    EXPECT_TRUE(editor.Modified);
+    EXPECT_EQ(TestDialogs().Last()->text, "保存失败！\n无法读取附件：" + stored);
+    EXPECT_TRUE(editor.Modified && editor.RecordOf(0)->id == "0");
     EXPECT_EQ(Count("useraction"), 0) << "the records are written together or not at all";
-    EXPECT_EQ(editor.RecordOf(0)->id, "0");
+    QFile::rename(stored + ".gone", stored);
+    for (int save = 0; save < 3; ++save)
+        ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(Field(key, "activenewtime"), "2024-05-02 09:00:00");
+    EXPECT_EQ(QSize(Count("useraction"), Count("userpic")), QSize(3, 1)) << "each row written once";
+    EXPECT_EQ(Column("select typeint||'|'||titlemsg||'|'||ifnull(fjfile,'null') from useraction where typestr='附件' "
+                     "order by id"), (QStringList{"11|" + stored + "|PDF bytes", "10|" + linked + "|null"}));
+    EXPECT_EQ(Text("select titlemsg from useraction where id=?", {editor.RecordOf(0)->id.toLongLong()}),
+              "打电话 \"问候\"") << "the ids are the written rows'";
+    const QList<QStringList> rows = {{"打电话 \"问候\"", "活动", "2024-04-30 14:05:06"},
+                                     {"合同.pdf", "附件", "2024-05-02 09:00:00"},
+                                     {"link.txt", "附件链接", "2024-05-02 09:00:00"}};
+    for (Tfrmuseredit *shown : {&editor, &Open(key)})
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(Row(*shown, i), rows[i]) << i;
 }
 
-TEST_F(EditorRecords, EditingAnActivityKeepsItsDate)
+// Deleting a row asks nothing and is no edit: the row is gone at once. Editing an activity keeps
+// its date.
+TEST_F(EditorRecords, DeletingAndEditingRows)
 {
-    InsertRecord("旧内容", "活动", 0);
+    for (const char *type : {"活动", "任务", "附件"})
+        InsertRecord(QString::fromUtf8(type) + "内容", QString::fromUtf8(type), 0);
     Tfrmuseredit &editor = Open(key);
+    ASSERT_EQ(editor.ListView2->topLevelItemCount(), 3);
+    EXPECT_EQ(Row(editor, 1)[1], "任务");
+    for (int left = 3; left > 1; --left) {
+        Select(editor, 1);
+        editor.userm03Click();
+        EXPECT_EQ(QSize(editor.ListView2->topLevelItemCount(), Count("useraction")), QSize(left - 1, left - 1));
+    }
+    EXPECT_TRUE(TestDialogs().Questions().empty() && !editor.Modified) << "deleting asks nothing and is no edit";
+    EXPECT_EQ(Open(key).ListView2->topLevelItemCount(), 1) << "a deleted task does not come back";
     Select(editor, 0);
-    ModalResponder responder;
-    responder.Then([](QDialog *dialog) {
-        auto *message = static_cast<Tfrmuseractmsg *>(dialog);
-        EXPECT_EQ(message->Memo1->toPlainText(), "旧内容");
+    TModalResponderOf<Tfrmuseractmsg> responder;
+    responder.Then([](Tfrmuseractmsg *message) {
+        EXPECT_EQ(message->Memo1->toPlainText(), "活动内容");
         EXPECT_EQ(message->DateTimePicker1->dateTime(), QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)));
         message->Memo1->setPlainText("新内容");
         message->accept();
@@ -181,35 +139,29 @@ TEST_F(EditorRecords, EditingAnActivityKeepsItsDate)
     EXPECT_EQ(Column("select titlemsg||'|'||createdate from useraction"), QStringList{"新内容|2020-01-02 03:04:05"});
 }
 
-TEST_F(EditorRecords, OpeningAttachments)
-{
-    InsertRecord("D:\\old\\报告.txt", "附件", 11, QByteArray("report"));
-    InsertRecord(dir + "/nowhere.txt", "附件", 10);
-    Tfrmuseredit &editor = Open(key);
-    EXPECT_EQ(Row(editor, 0)[0], "报告.txt") << "old Windows paths split at the backslash";
-    Select(editor, 0);
-    editor.ListView2DblClick();
-    ASSERT_EQ(TestShell().opened.size(), 1);
-    const QString copy = TestShell().opened[0];
-    EXPECT_TRUE(copy.startsWith(AppDir() + "temp/")) << copy.toStdString();
-    EXPECT_TRUE(copy.endsWith("/报告.txt"));
-    EXPECT_EQ(ReadBytes(copy), "report");
-    // Another window writes into a folder of its own.
-    EXPECT_NE(Open(key).TempFolder(), editor.TempFolder());
-
-    Select(editor, 1);
-    editor.ListView2DblClick();
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"打开失败!文件不存在。"});
-    EXPECT_EQ(TestShell().opened.size(), 1);
-}
-
-TEST_F(EditorRecords, ExportingAttachments)
+// A stored attachment opens from a copy in a temporary folder of the window's own; it exports
+// with the source's extension appended to a bare name, a link exports its source.
+TEST_F(EditorRecords, OpeningAndExportingAttachments)
 {
     const QString source = WriteFile("plan.txt", "linked plan");
     InsertRecord("/elsewhere/Notes.TXT", "附件", 11, QByteArray("stored notes"));
     InsertRecord(source, "附件", 10);
     InsertRecord("活动内容", "活动", 0);
+    InsertRecord("D:\\old\\报告.txt", "附件", 11, QByteArray("report"));
+    InsertRecord(dir + "/nowhere.txt", "附件", 10);
     Tfrmuseredit &editor = Open(key);
+    EXPECT_EQ(Row(editor, 3)[0], "报告.txt") << "old Windows paths split at the backslash";
+    Select(editor, 3);
+    editor.ListView2DblClick();
+    ASSERT_EQ(TestShell().opened.size(), 1);
+    const QString opened = TestShell().opened[0];
+    EXPECT_TRUE(opened.startsWith(AppDir() + "temp/") && opened.endsWith("/报告.txt")) << opened.toStdString();
+    EXPECT_EQ(ReadBytes(opened), "report");
+    EXPECT_NE(Open(key).TempFolder(), editor.TempFolder());
+    Select(editor, 4);
+    editor.ListView2DblClick();
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"打开失败!文件不存在。"});
+    EXPECT_EQ(TestShell().opened.size(), 1);
     const auto exportAs = [&](int row, const QString &target, std::optional<MsgResult> overwrite = {}) {
         Select(editor, row);
         TestDialogs().AnswerText(target);
@@ -240,7 +192,6 @@ TEST_F(EditorRecords, ExportingAttachments)
     exportAs(1, dir + "/again.txt");
     EXPECT_EQ(TestDialogs().Last()->text, "保存失败!");
     EXPECT_FALSE(QFile::exists(dir + "/again.txt"));
-
     // An activity has no file to save: the command is not offered and does nothing.
     for (int row : {2, 0}) {
         Select(editor, row);
@@ -253,24 +204,6 @@ TEST_F(EditorRecords, ExportingAttachments)
     EXPECT_EQ(TestDialogs().Questions().size(), asked);
 }
 
-TEST_F(EditorRecords, DeletingRowsAsksNothing)
-{
-    for (const char *type : {"活动", "任务", "附件"})
-        InsertRecord(QString::fromUtf8(type), QString::fromUtf8(type), 0);
-    Tfrmuseredit &editor = Open(key);
-    ASSERT_EQ(editor.ListView2->topLevelItemCount(), 3);
-    EXPECT_EQ(Row(editor, 1)[1], "任务");
-    for (int left = 3; left > 0; --left) {
-        Select(editor, 0);
-        editor.userm03Click();
-        EXPECT_EQ(editor.ListView2->topLevelItemCount(), left - 1);
-        EXPECT_EQ(Count("useraction"), left - 1);
-    }
-    EXPECT_TRUE(TestDialogs().Questions().empty());
-    EXPECT_FALSE(editor.Modified);
-    EXPECT_EQ(Open(key).ListView2->topLevelItemCount(), 0) << "a deleted task does not come back";
-}
-
 TEST_F(EditorRecords, AlbumAddShowSaveAndDelete)
 {
     const QString wide = WriteFile("wide.jpg", TwoColourJpeg(400, 100));
@@ -280,7 +213,6 @@ TEST_F(EditorRecords, AlbumAddShowSaveAndDelete)
     editor.resize(718, 671);
     ShowAlbum(editor);
     const QSize box = editor.ScrollBox1->viewport()->size();
-
     AddPicture(editor, wide);
     AddPicture(editor, tall);
     EXPECT_TRUE(editor.Modified);
@@ -298,43 +230,21 @@ TEST_F(EditorRecords, AlbumAddShowSaveAndDelete)
     editor.ToolButton64Click();
     editor.ToolButton64Click();
     EXPECT_EQ(editor.userpiclistview->currentRow(), 1);
-
     ASSERT_TRUE(editor.SaveContact());
     EXPECT_EQ(Column("select titlemsg||'|'||filename from userpic order by id"),
               (QStringList{"wide.jpg|" + wide, "tall.png|" + tall}));
     EXPECT_EQ(Value("select fjfile from userpic order by id").toByteArray(), ReadBytes(wide));
-
     Tfrmuseredit &reopened = Open(key);
     ASSERT_EQ(reopened.userpiclistview->count(), 2);
     EXPECT_EQ(QSize(reopened.PhotoOf(0)->width, reopened.PhotoOf(1)->height), QSize(400, 400));
     reopened.userpiclistview->setCurrentRow(0);
     reopened.ToolButton75Click();
     EXPECT_EQ(QSize(reopened.userpiclistview->count(), Count("userpic")), QSize(1, 1));
-    EXPECT_FALSE(reopened.Modified);
-    EXPECT_EQ(TestDialogs().Questions().size(), 2u) << "deleting asks nothing";
+    EXPECT_TRUE(!reopened.Modified && TestDialogs().Questions().size() == 2u) << "deleting asks nothing, is no edit";
 }
 
-TEST_F(EditorRecords, ThumbnailsAreFramedBySelection)
-{
-    const QString picture = WriteFile("p.jpg", TwoColourJpeg(200, 100));
-    Tfrmuseredit &editor = Open(key);
-    AddPicture(editor, picture);
-    AddPicture(editor, picture);
-    editor.userpiclistview->setCurrentRow(1);
-    ShowAlbum(editor);
-    const QImage image = editor.userpiclistview->viewport()->grab().toImage();
-    const auto rect = [&](int row) {
-        return editor.userpiclistview->visualItemRect(editor.userpiclistview->item(row)).adjusted(1, 1, -1, -1);
-    };
-    EXPECT_EQ(image.pixel(rect(0).left() + 20, rect(0).top()), qRgb(192, 192, 192));
-    EXPECT_EQ(image.pixel(rect(1).left() + 20, rect(1).top()), qRgb(0, 0, 255));
-    // The thumbnail sits in the middle of the item.
-    EXPECT_TRUE(IsReddish(image.pixel(rect(0).center().x() - 20, rect(0).center().y() - 2)));
-    EXPECT_TRUE(IsBluish(image.pixel(rect(0).center().x() + 20, rect(0).center().y() - 2)));
-}
-
-// A row without bytes is skipped, a broken one gets no thumbnail; a picture chosen on a hidden
-// page fits when the page is shown.
+// A row without bytes is skipped, a broken one gets no thumbnail; thumbnails sit in the middle
+// of their items, framed by selection; a picture chosen on a hidden page fits when it is shown.
 TEST_F(EditorRecords, StoredAlbumRows)
 {
     Exec("insert into userpic (useruid,titlemsg,filename) values (?,'empty.jpg','empty.jpg')", {key.toLongLong()});
@@ -345,41 +255,43 @@ TEST_F(EditorRecords, StoredAlbumRows)
     Tfrmuseredit &editor = Open(key);
     ASSERT_EQ(editor.userpiclistview->count(), 2);
     EXPECT_EQ(editor.PhotoOf(0)->name, "bad.jpg");
-    EXPECT_TRUE(editor.userpiclistview->item(0)->data(Qt::UserRole).isNull());
-    EXPECT_FALSE(editor.userpiclistview->item(1)->data(Qt::UserRole).isNull());
-
+    EXPECT_TRUE(editor.userpiclistview->item(0)->data(Qt::UserRole).isNull()
+                && !editor.userpiclistview->item(1)->data(Qt::UserRole).isNull());
     editor.show();
     QApplication::processEvents();
     editor.userpiclistview->setCurrentRow(1);
     ShowAlbum(editor);
     const QSize box = editor.ScrollBox1->viewport()->size();
     EXPECT_EQ(editor.ShownPictureSize(), FitToScrollBox(1000, 250, box.width(), box.height()));
+    const QImage image = editor.userpiclistview->viewport()->grab().toImage();
+    const auto rect = [&](int row) {
+        return editor.userpiclistview->visualItemRect(editor.userpiclistview->item(row)).adjusted(1, 1, -1, -1);
+    };
+    EXPECT_EQ(image.pixel(rect(0).left() + 20, rect(0).top()), qRgb(192, 192, 192));
+    EXPECT_EQ(image.pixel(rect(1).left() + 20, rect(1).top()), qRgb(0, 0, 255));
+    EXPECT_TRUE(IsReddish(image.pixel(rect(1).center().x() - 20, rect(1).center().y() - 2)));
+    EXPECT_TRUE(IsBluish(image.pixel(rect(1).center().x() + 20, rect(1).center().y() - 2)));
     editor.ToolButton66Click();
     editor.userPageControl->setCurrentIndex(0);
     editor.userPageControl->setCurrentWidget(editor.TabSheet6);
     EXPECT_EQ(editor.ShownPictureSize(), QSize(1000, 250)) << "the actual size stays chosen";
 }
 
-
 TEST_F(EditorRecords, PhotoExport)
 {
     const QByteArray jpeg = TwoColourJpeg(20, 20);
     Tfrmuseredit &editor = Open(InsertContact({{"uname", "有照片"}, {"mypic", jpeg}, {"pictype", "jpg"}}));
     editor.Command("PopupMenu1")->Popup();
-    EXPECT_FALSE(editor.N1->Enabled());
-    EXPECT_TRUE(editor.N2->Enabled());
-
+    EXPECT_TRUE(!editor.N1->Enabled() && editor.N2->Enabled());
     TestDialogs().AnswerText(dir + "/me.png");
     editor.N2Click();
     EXPECT_EQ(ReadBytes(dir + "/me.png.jpg"), jpeg) << "the photo's own extension is appended";
     TestDialogs().AnswerText(WriteFile("keep.jpg", "old"));
     editor.N2Click();
     EXPECT_EQ(ReadBytes(dir + "/keep.jpg"), "old") << "an existing file is left alone";
-
     editor.N3Click();
     editor.Command("PopupMenu1")->Popup();
-    EXPECT_TRUE(editor.N1->Enabled());
-    EXPECT_FALSE(editor.N3->Enabled());
+    EXPECT_TRUE(editor.N1->Enabled() && !editor.N3->Enabled());
 }
 
 } // namespace

@@ -11,44 +11,36 @@ const QChar Sep(0x18);
 
 using EditorLoadSave = EditorTest;
 
-TEST_F(EditorLoadSave, NewContactUnderTheSelectedGroupTakesItsPlace)
+// A new contact takes the place of the browser's selected group, else the top level; a second
+// save edits the same row and renews its node. The level is the item's index; a form emptied of
+// every input (-1) saves the middle level, never -1.
+TEST_F(EditorLoadSave, NewContactTakesTheSelectedGroupsPlace)
 {
-    withBrowser = true;
-    browser.place = TNodePlace{5, 3, 4};
-    Tfrmuseredit &editor = Open(QString());
-    editor.SetFieldText("uname", "  张三丰 ");
-    ASSERT_TRUE(editor.SaveContact());
-
-    const QString key = editor.usrkeyid->text();
-    ASSERT_FALSE(key.isEmpty());
-    EXPECT_NE(key, "-1");
-    EXPECT_EQ(Text("select nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||inserttime||'|'||"
-                   "updatetime||'|'||uname||'|'||kzfield1 from userinfo where keyid=?", {key.toLongLong()}),
-              "534212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF");
-
-    EXPECT_EQ(browser.shownNew, QStringList{key});
-    EXPECT_TRUE(browser.updated.isEmpty());
-
-    // A second save edits the same row and renews its node.
-    editor.SetFieldText("umtel", "139");
-    ASSERT_TRUE(editor.SaveContact());
-    EXPECT_EQ(Count("userinfo"), 1);
-    EXPECT_EQ(browser.shownNew, QStringList{key});
-    EXPECT_EQ(browser.updated, QStringList{key});
-}
-
-TEST_F(EditorLoadSave, NewContactWithoutSelectionGoesToTheTopLevel)
-{
-    for (bool hasBrowser : {true, false}) {
-        withBrowser = hasBrowser;
+    const struct { bool hasBrowser; TNodePlace place; QString row; int level; } cases[] = {
+        {true, {5, 3, 4}, "534", 0}, {true, {}, "010", 4}, {false, {}, "010", -1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.row.toStdString() + (c.hasBrowser ? "" : " without a browser"));
+        withBrowser = c.hasBrowser;
         browser = RecordingBrowser{};
-        Tfrmusereditdlg editor;
+        browser.place = c.place;
+        Tfrmusereditdlg editor;  // the modal editor saves as the tabbed one does
         editor.LoadContact(QString());
-        editor.SetFieldText("uname", hasBrowser ? "甲" : "乙");
+        if (c.level < 0)
+            ClearInputControls(editor.userPageControl);
+        else
+            editor.ulevel->setCurrentIndex(c.level);
+        editor.SetFieldText("uname", "  张三丰 ");
         ASSERT_TRUE(editor.SaveContact());
         const QString key = editor.usrkeyid->text();
-        EXPECT_EQ(Field(key, "nodeparentkey||nodelevel||nodeindex"), "010");
-        EXPECT_EQ(browser.shownNew, hasBrowser ? QStringList{key} : QStringList{});
+        const QString level = QString::number(c.level < 0 ? 2 : c.level);
+        EXPECT_EQ(Field(key, "nodeparentkey||nodelevel||nodeindex||nodetype||readcount||kzfield2||'|'||"
+                             "inserttime||'|'||updatetime||'|'||uname||'|'||kzfield1||'|'||ulevel"),
+                  c.row + "212|2024-05-01 08:30:00|2024-05-01 08:30:00|  张三丰 |ZSF|" + level);
+        editor.SetFieldText("umtel", "139");
+        ASSERT_TRUE(editor.SaveContact());
+        EXPECT_EQ(Count("userinfo", "uname=?", {"  张三丰 "}), 1);
+        Exec("delete from userinfo");
+        EXPECT_EQ(browser.shownNew + browser.updated, c.hasBrowser ? (QStringList{key, key}) : QStringList{});
     }
 }
 
@@ -63,47 +55,22 @@ TEST_F(EditorLoadSave, RoundTripKeepsEveryValue)
         {"activenewtime", "2023-06-07 10:00:00"}, {"txstarttime", "2024-05-02 09:15:00"}, {"txxhcs", 3},
         {"txlevel", 1}, {"txdaystr", "2"}, {"alarmtime", "2024-05-02 09:15:00"},
     });
-    ASSERT_FALSE(key.isEmpty());
     ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
     const QStringList columns = query->FieldNames();
     std::map<QString, QString> before;
     for (const QString &column : columns)
         before[column] = query->FieldByName(column).AsString();
-
-    {
-        Tfrmuseredit &editor = Open(key);
-        EXPECT_FALSE(editor.ContactMissing);
-        EXPECT_EQ(editor.ulevel->currentIndex(), 3);
-        EXPECT_TRUE(editor.DateTimePicker1->Checked());
-        EXPECT_EQ(editor.DateTimePicker1->Date(), QDate(1985, 3, 7));
-        EXPECT_TRUE(editor.RadioButton2->isChecked());
-        EXPECT_TRUE(editor.CheckBox1->isChecked());
-        EXPECT_EQ(editor.RelationList, (QStringList{"12=张三", "7=John Smith"}));
-        ASSERT_EQ(editor.ListView1->count(), 2);
-        EXPECT_EQ(editor.ListView1->item(1)->text(), "John Smith");
-        EXPECT_FALSE(editor.Modified);
-        clock.now = QDateTime(QDate(2024, 6, 1), QTime(12, 0));
-        ASSERT_TRUE(editor.SaveContact());
-    }
-
+    // Whatever the form failed to show would be written back changed.
+    Tfrmuseredit &editor = Open(key);
+    EXPECT_FALSE(editor.ContactMissing || editor.Modified);
+    clock.now = QDateTime(QDate(2024, 6, 1), QTime(12, 0));
+    ASSERT_TRUE(editor.SaveContact());
     ASSERT_TRUE(RunQuery(query.get(), "select * from userinfo where keyid=?", {key.toLongLong()}));
     before["readcount"] = "5";
     before["updatetime"] = "2024-06-01 12:00:00";
     before["kzfield1"] = "LS";
     for (const QString &column : columns)
         EXPECT_EQ(query->FieldByName(column).AsString(), before[column]) << column.toStdString();
-}
-
-TEST_F(EditorLoadSave, BlankNameIsRefusedAndWritesNothing)
-{
-    Tfrmuseredit &editor = Open(QString());
-    editor.SetFieldText("uname", "   ");
-    editor.SetFieldText("umtel", "123");
-    editor.userPageControl->setCurrentIndex(2);
-    EXPECT_FALSE(editor.SaveContact());
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"请输入姓名！"});
-    EXPECT_EQ(Count("userinfo"), 0);
-    EXPECT_EQ(editor.userPageControl->currentIndex(), 0);
 }
 
 TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
@@ -113,52 +80,29 @@ TEST_F(EditorLoadSave, AFailedRowLookupIsReportedAsFailure)
     editor.Modified = true;
     data->dbConnection->Close();
     EXPECT_FALSE(editor.SaveContact());
-    EXPECT_EQ(TestDialogs().Texts(), QStringList{"保存失败！"});
-    EXPECT_TRUE(editor.Modified);
-}
-
-TEST_F(EditorLoadSave, LevelIsTheItemIndex)
-{
-    // A form emptied of every input saves the middle level, never -1.
-    for (int index : {0, 4, -1}) {
-        Tfrmuseredit &editor = Open(QString());
-        if (index < 0)
-            ClearInputControls(editor.userPageControl);
-        else
-            editor.ulevel->setCurrentIndex(index);
-        editor.SetFieldText("uname", "L");
-        ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(Field(editor.usrkeyid->text(), "ulevel"), QString::number(index < 0 ? 2 : index));
-    }
+    EXPECT_TRUE(TestDialogs().Texts() == QStringList{"保存失败！"} && editor.Modified);
 }
 
 TEST_F(EditorLoadSave, BirthdayPickerAndStoredText)
 {
     const struct { const char *stored; bool checked; QDate shown; const char *savedUntouched; } cases[] = {
-        {"1980-01-05", true, QDate(1980, 1, 5), "1980-01-05"},
-        {"1980-1-5", true, QDate(1980, 1, 5), "1980-01-05"},
-        {"", false, QDate(2024, 5, 1), ""},
-        {"明年春天", false, QDate(2024, 5, 1), "明年春天"},
-        {"1980-13-45", false, QDate(2024, 5, 1), "1980-13-45"},
-    };
+        {"1980-01-05", true, QDate(1980, 1, 5), "1980-01-05"}, {"1980-1-5", true, QDate(1980, 1, 5), "1980-01-05"},
+        {"", false, QDate(2024, 5, 1), ""},                     {"明年春天", false, QDate(2024, 5, 1), "明年春天"},
+        {"1980-13-45", false, QDate(2024, 5, 1), "1980-13-45"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.stored);
         const QString key = InsertContact({{"uname", "生日"}, {"uhsr", c.stored}, {"ujhjnr", c.stored}});
         Tfrmuseredit &editor = Open(key);
-        EXPECT_EQ(editor.DateTimePicker1->Checked(), c.checked);
         EXPECT_EQ(editor.DateTimePicker1->Date(), c.shown);
-        EXPECT_EQ(editor.seldate2->Checked(), c.checked);
+        EXPECT_TRUE(editor.DateTimePicker1->Checked() == c.checked && editor.seldate2->Checked() == c.checked);
         ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(Field(key, "uhsr"), c.savedUntouched);
-        EXPECT_EQ(Field(key, "ujhjnr"), c.savedUntouched);
-
+        EXPECT_EQ(Field(key, "uhsr||'|'||ujhjnr"), QString(c.savedUntouched) + '|' + c.savedUntouched);
         // Once the user sets the picker, its date is what is written.
         editor.DateTimePicker1->SetChecked(true);
         editor.DateTimePicker1->SetDate(QDate(1990, 8, 15));
         editor.seldate2->SetChecked(false);
         ASSERT_TRUE(editor.SaveContact());
-        EXPECT_EQ(Field(key, "uhsr"), "1990-08-15");
-        EXPECT_EQ(Field(key, "ujhjnr"), c.checked ? "" : c.savedUntouched);
+        EXPECT_EQ(Field(key, "uhsr||'|'||ujhjnr"), QString("1990-08-15|") + (c.checked ? "" : c.savedUntouched));
     }
 }
 
@@ -171,11 +115,9 @@ TEST_F(EditorLoadSave, ABadValueDoesNotSkipThePhotoOrTheLists)
     Exec("insert into useraction (useruid,titlemsg,typestr,createdate) values (?,?,?,?)",
          {key.toLongLong(), "记录", "活动", "2024-01-01 00:00:00"});
     Tfrmuseredit &editor = Open(key);
-    EXPECT_TRUE(editor.HasPhoto());
-    EXPECT_EQ(editor.ulevel->currentIndex(), 2);
+    EXPECT_TRUE(editor.HasPhoto() && !editor.ReminderRule.Start.isValid());
+    EXPECT_TRUE(editor.ulevel->currentIndex() == 2 && editor.ListView2->topLevelItemCount() == 1);
     EXPECT_EQ(editor.RelationList, QStringList{"3=Jo"});
-    EXPECT_EQ(editor.ListView2->topLevelItemCount(), 1);
-    EXPECT_FALSE(editor.ReminderRule.Start.isValid());
 }
 
 TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
@@ -184,8 +126,7 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
     const QString names[] = {"red.jpg", "blue.JPG"};
     const QRgb colours[] = {qRgb(230, 20, 20), qRgb(20, 20, 230)};
     QByteArray bytes[2];
-    Tfrmuseredit &first = Open(QString());
-    Tfrmuseredit &second = Open(QString());
+    Tfrmuseredit &first = Open(QString()), &second = Open(QString());
     Tfrmuseredit *editors[] = {&first, &second};
     // Both photos are chosen before either editor saves.
     for (int i = 0; i < 2; ++i) {
@@ -202,18 +143,15 @@ TEST_F(EditorLoadSave, TwoEditorsEachSaveTheirOwnPhoto)
     ASSERT_TRUE(first.SaveContact());
     for (int i = 0; i < 2; ++i) {
         const QString key = editors[i]->usrkeyid->text();
-        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i])
-            << names[i].toStdString();
-        EXPECT_EQ(Field(key, "pictype"), "jpg") << names[i].toStdString();
+        EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes[i]) << i;
+        EXPECT_EQ(Field(key, "pictype"), "jpg") << i;
     }
-
     // Shown again: the photo is drawn into its 80 × 80 box.
     Tfrmuseredit &reopened = Open(first.usrkeyid->text());
     ASSERT_TRUE(reopened.HasPhoto());
     const QImage shown = reopened.Image5->pixmap().toImage();
     EXPECT_EQ(shown.size(), QSize(80, 80));
-    EXPECT_TRUE(IsReddish(shown.pixel(38, 38)));
-    EXPECT_EQ(shown.pixel(78, 78), qRgb(255, 255, 255));
+    EXPECT_TRUE(IsReddish(shown.pixel(38, 38)) && shown.pixel(78, 78) == qRgb(255, 255, 255));
 }
 
 // Removing the photo keeps its bytes; a photo that cannot be decoded is kept as it is.
@@ -227,16 +165,16 @@ TEST_F(EditorLoadSave, PhotoBytesSurvive)
         ASSERT_TRUE(editor.HasPhoto());
         if (remove) {
             editor.N3Click();
-            EXPECT_FALSE(editor.HasPhoto());
-            EXPECT_FALSE(editor.SpeedButton1->isHidden());
+            EXPECT_FALSE(editor.HasPhoto() || editor.SpeedButton1->isHidden());
         }
         ASSERT_TRUE(editor.SaveContact());
         EXPECT_EQ(Field(key, "pictype"), remove ? "" : type);
         EXPECT_EQ(Value("select mypic from userinfo where keyid=?", {key.toLongLong()}).toByteArray(), bytes);
-        EXPECT_EQ(Open(key).HasPhoto(), !remove);
+        EXPECT_EQ(Open(key).HasPhoto(), !remove) << "the bytes come back as the photo";
     }
 }
 
+// Quotes are stored verbatim; a tag linked twice is shown once.
 TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
 {
     Tfrmuseredit &editor = Open(QString());
@@ -248,19 +186,10 @@ TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
     EXPECT_EQ(Field(key, "uname"), "O\"Neil 'x'");
     EXPECT_EQ(Text("select placename from userlinkplace where keyid=?", {key.toLongLong()}), "t\"1");
     EXPECT_EQ(Text("select placename from userplaces"), "t\"1");
-}
-
-TEST_F(EditorLoadSave, LoadShowsTagsTimesAndNameVariants)
-{
-    Exec("insert into userplaces (placename) values ('朋友'), ('同事')");
-    const QString key = InsertContact({{"uname", "张三"}, {"text30", "张"}, {"text44", "三"},
-                                       {"inserttime", "2020-01-02 03:04:05"}, {"updatetime", "2021-02-03 04:05:06"}});
-    Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, '同事'), (?, '朋友')",
-         {key.toLongLong(), key.toLongLong(), key.toLongLong()});
-    Tfrmuseredit &editor = Open(key);
-    EXPECT_EQ(editor.Edit1->text(), "同事 朋友 ");
-    EXPECT_EQ(editor.StatusPanel->text(), "  添加时间：2020-01-02 03:04:05 最后修改时间：2021-02-03 04:05:06");
-    EXPECT_EQ(static_cast<QComboBox *>(editor.FieldControl("uname"))->count(), 6) << "the name's variants";
+    Exec("insert into userplaces (placename) values ('朋友')");
+    Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, 't\"1')",
+         {key.toLongLong(), key.toLongLong()});
+    EXPECT_EQ(Open(key).Edit1->text(), "t\"1 朋友 ");
 }
 
 } // namespace
