@@ -7,10 +7,8 @@
 #include "contacts/account/dataModule.h"
 #include "contacts/shared/Utility.h"
 #include "platform/MediaPlayer.h"
+#include "shared/FileTestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -21,16 +19,7 @@ inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << tex
 QT_END_NAMESPACE
 
 namespace accounttest {
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-inline QStringList FilesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+using namespace filetest;
 
 // An account with enough rows that damaged pages hold data, then damaged as flipped bytes would.
 inline void MakeDamaged(const QString &path)
@@ -73,7 +62,6 @@ public:
         static const QRegularExpression open("^open ");
         return QStringList(log).filter(open).replaceInStrings(open, QString());
     }
-
     QStringList log;
 };
 
@@ -94,7 +82,6 @@ protected:
         CurrentAccount().Forget();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
     // The main window and the editor owner; Start() adds the data module, as the program does.
     void MakeWindow()
     {
@@ -112,7 +99,6 @@ protected:
         main.reset(), form1.reset(), data.reset();
         Form1 = nullptr;
     }
-
     std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
     BlankPages blankPages;

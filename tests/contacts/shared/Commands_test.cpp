@@ -1,10 +1,15 @@
 #include "contacts/shared/Commands.h"
+#include "contacts/shared/FrameworkCommandBuilder.h"
 #include "contacts/shared/QtCommandBuilder.h"
+
+#include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemWindow.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QToolBar>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -29,13 +34,11 @@ TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
     EXPECT_FALSE(list.Command("Dead")->Enabled());
     EXPECT_EQ(list.Command("Missing"), nullptr);
     EXPECT_EQ(list.Command(""), nullptr) << "separators have no name to be found by";
-
     TCommand &open = *list.Command("Open");
     open.Click();
     open.SetEnabled(false);
     open.Click();
     EXPECT_EQ(clicks, 1) << "a disabled command ignores clicks";
-
     // An auto-check item flips before its click runs.
     TCommand item(TCommandKind::Item, "N60");
     item.SetAutoCheck(true);
@@ -64,7 +67,6 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     EXPECT_EQ(go->toolTip(), QStringLiteral("提示"));
     ASSERT_NE(menu->actions()[1]->menu(), nullptr);
     EXPECT_EQ(menu->actions()[1]->menu()->actions().value(0), builder.ActionOf(*list.Command("Deep")));
-
     TCommand &command = *list.Command("Go");
     command.SetCaption("去");
     command.SetEnabled(false);
@@ -77,7 +79,6 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     EXPECT_EQ(clicks, 1);
     emit menu->aboutToShow();
     EXPECT_EQ(popups, 1);
-
     // Controls take their place and follow their command's enabled state.
     QToolBar bar(&owner);
     auto *edit = new QWidget(&bar);
@@ -117,6 +118,35 @@ TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
     menu.actions()[1]->trigger();
     EXPECT_FALSE(first->isChecked());
     EXPECT_TRUE(items[1]->Checked());
+}
+
+// A command shown in several places at once (the menu bar and the tray menu, a framework
+// presentation and a Qt one) keeps every one of them in step, also after one builder is gone.
+TEST(CommandListeners, EveryPresentationFollowsAChangeMadeInCode)
+{
+    TCommandList list;
+    TCommand &root = list.Define("Bar", {CommandRow("Pick", "选择", "", [] {})});
+    TCommand &pick = *list.Command("Pick");
+    QWidget owner;
+    TQtCommandBuilder qt(&owner);
+    QMenu *qtMenu = qt.Popup(root);
+    TTBPopupMenu bar(nullptr), tray(nullptr);
+    auto first = std::make_unique<TFrameworkCommandBuilder>(nullptr);
+    first->Fill(bar.Items(), root);
+    TFrameworkCommandBuilder second(nullptr);
+    second.Fill(tray.Items(), root);
+    pick.SetChecked(true);
+    pick.SetEnabled(false);
+    for (TTBCustomItem *item : {bar.Items()->Items(0), tray.Items()->Items(0)}) {
+        EXPECT_TRUE(item->Checked());
+        EXPECT_FALSE(item->Enabled());
+    }
+    EXPECT_TRUE(qtMenu->actions().at(0)->isChecked());
+    // A builder that goes takes only its own listener with it.
+    first.reset();
+    pick.SetEnabled(true);
+    EXPECT_TRUE(tray.Items()->Items(0)->Enabled());
+    EXPECT_TRUE(qtMenu->actions().at(0)->isEnabled());
 }
 
 } // namespace

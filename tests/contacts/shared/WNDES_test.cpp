@@ -16,7 +16,6 @@ TEST(WNDES, BlockLayer)
     ASSERT_TRUE(standard);
     EXPECT_EQ(standard->toHex(), "85e813540f0ab405");
     EXPECT_EQ(DesDecryptEcb(*standard, key).toHex(), "0123456789abcdef");
-
     const std::optional<QByteArray> cipher = DesEncryptEcb("abc", "tevoriks");
     ASSERT_TRUE(cipher);
     EXPECT_EQ(cipher->size(), 8);
