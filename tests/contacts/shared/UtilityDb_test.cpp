@@ -59,42 +59,18 @@ TEST(SaveResourceToFile, ReplacesAnExistingFileAndReportsFailures)
 
 // ---- rows -----------------------------------------------------------------------------------
 
-TEST_F(AccountTest, CountersAreReadBackAndNeverReused)
+// A stale reference to a deleted contact must never attach to the next one.
+TEST_F(AccountTest, ContactKeysAreNeverReused)
 {
-    TADOQuery query(&connection);
-    const auto insertContact = [&](const QString &name) {
-        EXPECT_TRUE(RunQuery(&query, "select * from userinfo where keyid = ?", {-1}));
-        query.Append();
-        query.FieldByName("uname").SetAsString(name);
-        query.FieldByName("nodetype").SetAsInteger(2);
-        query.FieldByName("kzfield2").SetAsString("2");
-        query.Post();
-        return query.FieldByName("keyid").AsLargeInt();
+    const auto insert = [&](const char *name) {
+        connection.Db().Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('%1', 2)").arg(name));
+        return Count("SELECT max(keyid) FROM userinfo");
     };
-    const qint64 first = insertContact("甲");
-    const qint64 second = insertContact("乙");
-    EXPECT_GT(first, 0);
+    const qint64 first = insert("甲"), second = insert("乙");
     EXPECT_GT(second, first);
-    EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE keyid = ? AND uname = '乙'", {second}), 1);
-    EXPECT_TRUE(RunQuery(&query, "delete from userinfo where keyid = ?", {second}));
-    // A stale reference to the deleted contact must never attach to the next one.
-    EXPECT_GT(insertContact("丙"), second);
+    connection.Db().Exec(QStringLiteral("DELETE FROM userinfo WHERE keyid = %1").arg(second));
+    EXPECT_GT(insert("丙"), second);
 }
-
-// Booleans without a value are false.
-TEST_F(AccountTest, BooleansWithoutAValueAreFalse)
-{
-    connection.Db().Exec("INSERT INTO usertable (title, groupid) VALUES ('plan', 1)");
-    connection.Db().Exec("INSERT INTO userinfo (uname, uisalart) VALUES ('a', true)");
-    TADOQuery query(&connection);
-    ASSERT_TRUE(RunQuery(&query, "select * from usertable where gqwtx=false"));
-    EXPECT_EQ(query.RecordCount(), 1);
-    ASSERT_TRUE(RunQuery(&query, "select * from userinfo where uisalart=true"));
-    EXPECT_EQ(query.RecordCount(), 1);
-    EXPECT_FALSE(query.FieldByName("jnrtx").AsBoolean());
-}
-
-// ---- RunQuery -------------------------------------------------------------------------------
 
 TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
 {
