@@ -1,16 +1,9 @@
 #pragma once
 // Shared pieces of the account tests: the main window, editor owner and data module in start-up order.
 #include "main/MainTestSupport.h"
-#include "TestSupport.h"
-#include "contacts/account/AccountSession.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/shared/Utility.h"
 #include "platform/MediaPlayer.h"
 #include "shared/FileTestSupport.h"
-
-#include <QtWidgets>
-#include <gtest/gtest.h>
-#include <memory>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }

@@ -1,7 +1,5 @@
-#include "contacts/main/EditorRegistry.h"
-#include "contacts/account/alarmwin.h"
-
 #include "account/AccountTestSupport.h"
+#include "contacts/account/alarmwin.h"
 
 using namespace accounttest;
 
@@ -41,9 +39,8 @@ public:
 
 } // namespace
 
-// Each entry of the list snoozes for the time it names, positions outside it for five minutes. An
-// hour's snooze hides the window for 3600 ticks; 不再提醒 then stops the timer and the sound and
-// closes it for good.
+// Each entry snoozes for the time it names, others five minutes; an hour hides the window for 3600
+// ticks; 不再提醒 then stops the timer and the sound and closes it for good.
 TEST_F(AlarmWindow, SnoozeOfAnHourThenNoMoreReminders)
 {
     const QString sound = SoundFolder() + "ding.wav";
@@ -94,8 +91,7 @@ TEST_F(AlarmWindow, SnoozeOfAnHourThenNoMoreReminders)
     EXPECT_TRUE(guard.isNull());
 }
 
-// A sound names a regular file, absolute or in the sound folder. Kinds the player takes are played,
-// others go to the shell; a file removed after the reminder was made goes nowhere.
+// Sounds name regular files; the player's kinds are played, others go to the shell, a removed one nowhere.
 TEST_F(AlarmWindow, SoundsResolveToRegularFilesAndPlayByKind)
 {
     const QString dir = MakeTempDir("kinds") + '/';

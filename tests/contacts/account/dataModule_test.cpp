@@ -155,8 +155,7 @@ TEST_F(DataModuleTest, KeepsTheNewestCopies)
     }
 }
 
-// Retention keeps the newest copy that passes the check even when newer ones are damaged; damaged
-// pages in the live file make no copy, so the good ones are not pushed out.
+// Retention keeps the newest good copy when newer ones are damaged; a damaged live file makes no copy.
 TEST_F(DataModuleTest, DamagedFilesPushOutNoGoodCopy)
 {
     AppSettings().BackupKeepCount = 5;
@@ -344,8 +343,7 @@ protected:
     }
 };
 
-// An editor that stays open keeps the account, its check and its reminders; once all close, the
-// check stops and the reminders go, snoozed ones too. Without a connection nothing is checked.
+// An editor left open keeps the account, its check and reminders; once all close, all go, snoozed too.
 TEST_F(ReminderWiring, ClosingTheAccountClosesItsRemindersSnoozedOnesToo)
 {
     EXPECT_TRUE(data->alarmTimer->isActive());

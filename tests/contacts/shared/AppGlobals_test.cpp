@@ -31,8 +31,7 @@ protected:
 
 } // namespace
 
-// Every column appears once, so a lookup by name can never find the wrong caption; user labels
-// replace the default caption in place, without blanks.
+// Every column appears once; user labels replace the default caption in place, without blanks.
 TEST_F(StartSettings, FieldCaptionsAndUserLabels)
 {
     TIniFile ini(ConfigIniPath());

@@ -103,8 +103,7 @@ TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
     EXPECT_TRUE(items[1]->Checked());
 }
 
-// A command shown in several places at once (the menu bar and the tray menu, a framework
-// presentation and a Qt one) keeps every one of them in step, also after one builder is gone.
+// A command shown in several places keeps all in step, also after one builder is gone.
 TEST(CommandListeners, EveryPresentationFollowsAChangeMadeInCode)
 {
     TCommandList list;

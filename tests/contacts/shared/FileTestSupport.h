@@ -2,12 +2,7 @@
 // File helpers of the account and shared tests.
 #include "platform/DbFiles.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QKeyEvent>
-#include <QWidget>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 namespace filetest {
