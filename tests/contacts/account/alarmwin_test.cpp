@@ -39,8 +39,7 @@ public:
 
 } // namespace
 
-// Each entry snoozes for the time it names, others five minutes; an hour hides the window for 3600
-// ticks; 不再提醒 then stops the timer and the sound and closes it for good.
+// Entries snooze for the time they name (else 5 minutes); 不再提醒 stops timer and sound for good.
 TEST_F(AlarmWindow, SnoozeOfAnHourThenNoMoreReminders)
 {
     const QString sound = SoundFolder() + "ding.wav";

@@ -220,6 +220,26 @@ TEST_F(DataModuleTest, CleanUpDeletesOnlyThisAccountsCopiesInTheBackupFolder)
     EXPECT_EQ(Listed(), (QStringList{dir + "a", dir + "b"}));
 }
 
+// An opened copy keeps the copies of the account it was taken from; its own are kept as any account's.
+TEST_F(DataModuleTest, AnOpenedBackupKeepsTheOriginalsCopies)
+{
+    const QString older = AppSettings().BackupDir + "0429083000客户.txl";
+    const QString original = AppSettings().BackupDir + "0430083000客户.txl";
+    AddBackupRow(older, clock.now.addDays(-2));
+    AddBackupRow(original, clock.now.addDays(-1));
+    data->dbConnection->Close();
+    for (const QString &copy : {older, original})
+        ASSERT_TRUE(QFile::copy(CurrentAccount().Path(), copy));
+    CurrentAccount().Remember(original);
+    data->dbConnection->Open(original);
+    query = std::make_unique<TADOQuery>(data->dbConnection);
+    AppSettings().BackupKeepCount = 2;
+    BackUpHourly(3);
+    EXPECT_TRUE(QFileInfo::exists(older));
+    EXPECT_TRUE(QFileInfo::exists(original));
+    EXPECT_EQ(FilesIn(AppSettings().BackupDir).filter(QRegularExpression("^\\d{10}0430083000客户\\.txl$")).size(), 2);
+}
+
 TEST_F(DataModuleTest, MissingColumnsStayInsideTheTimers)
 {
     Run("drop table usertable");

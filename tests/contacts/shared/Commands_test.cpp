@@ -62,16 +62,26 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     ASSERT_EQ(menu->actions().size(), 1);
     QAction *go = menu->actions()[0];
     EXPECT_EQ(go, builder.ActionOf(*list.Command("Go"))) << "one action per command";
+    EXPECT_EQ(go->toolTip(), QStringLiteral("提示"));
     TCommand &command = *list.Command("Go");
     command.SetCaption("去");
     command.SetEnabled(false);
+    command.SetVisible(false);
     EXPECT_EQ(go->text(), QStringLiteral("去"));
     EXPECT_FALSE(go->isEnabled());
+    EXPECT_FALSE(go->isVisible());
     command.SetEnabled(true);
     go->trigger();
     EXPECT_EQ(clicks, 1);
     emit menu->aboutToShow();
     EXPECT_EQ(popups, 1);
+    QToolBar bar(&owner);  // a control takes its row's place and follows its command's enabled state
+    auto *edit = new QWidget(&bar);
+    builder.SetControl("findEdit1", edit);
+    builder.Fill(&bar, list.Define("Bar", {CommandRow("A", "甲", "", [] {}), ControlRow("findEdit1")}));
+    EXPECT_EQ(bar.widgetForAction(bar.actions().value(1)), edit);
+    list.Command("findEdit1")->SetEnabled(false);
+    EXPECT_FALSE(edit->isEnabled());
 }
 
 TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)

@@ -101,6 +101,7 @@ TEST(Utility, FileNameParts)
     EXPECT_EQ(TrimmedFileName("  /data/a.txl \t"), "a.txl");
     EXPECT_EQ(TrimmedFileName("   "), "");
     EXPECT_EQ(GetFilePath("program"), QFileInfo(ProgramPath()).absolutePath() + '/');
+    EXPECT_EQ(GetWindowsDir(), "");
 }
 
 TEST(Utility, DeleteDirectoryTreeRemovesHiddenEntriesButNothingOutsideOrRefused)
