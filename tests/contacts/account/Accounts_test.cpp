@@ -117,7 +117,8 @@ TEST_F(Accounts, ListingAndNames)
         WriteBytes(DataDir() + name);
     EXPECT_EQ(Tfrmnewdataform::ListAccounts(DataDir()), (QStringList{"a", "B"}));
     EXPECT_EQ(Tfrmnewdataform::ListAccounts(AppDir() + "no-such-folder"), QStringList());
-    for (const char *name : {"", ".", "..", "a\"b", "a/b", "a:b", "a<b", "a>b", "a\\b", "a|b", "a*b", "a?b", "a\tb", "a\nb"})
+    for (const char *name :
+         {"", ".", "..", "a\"b", "a/b", "a:b", "a<b", "a>b", "a\\b", "a|b", "a*b", "a?b", "a\tb", "a\nb"})
         EXPECT_FALSE(ValidAccountName(QString::fromUtf8(name))) << name;
 }
 
@@ -320,7 +321,8 @@ TEST_F(Accounts, NewAndDeleteFromTheList)
     Start();
     main->OpenAccount(accountA);
     const char *noName = "请输入账户名称!", *exists = "通讯录已经存在是否覆盖?";
-    const struct { const char *name; std::vector<MsgResult> answers; const char *lastMessage; QString opened; } cases[] = {
+    const struct { const char *name; std::vector<MsgResult> answers; const char *lastMessage; QString opened; }
+        cases[] = {
         {"  ", {}, noName, accountA}, {"..", {}, noName, accountA}, {"a*b", {}, noName, accountA},
         {"B", {MsgResult::Cancel}, exists, accountA}, {"A", {MsgResult::OK}, "该帐户数据已经打开!", accountA},
         {" 新账户 ", {}, nullptr, DataDir() + "新账户.txl"},  // nullptr: opened without complaint
