@@ -1,36 +1,16 @@
 #pragma once
-// Shared pieces of the account tests: readable strings in failures, small file helpers, and the
-// main window, editor owner and data module made in the program's start-up order.
+// Shared pieces of the account tests: the main window, editor owner and data module in start-up order.
 #include "main/MainTestSupport.h"
-#include "TestSupport.h"
-#include "contacts/account/AccountSession.h"
-#include "contacts/account/dataModule.h"
 #include "contacts/shared/Utility.h"
 #include "platform/MediaPlayer.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QPointer>
-#include <QRegularExpression>
-#include <gtest/gtest.h>
-#include <memory>
+#include "shared/FileTestSupport.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 QT_END_NAMESPACE
 
 namespace accounttest {
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-inline QStringList FilesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+using namespace filetest;
 
 // An account with enough rows that damaged pages hold data, then damaged as flipped bytes would.
 inline void MakeDamaged(const QString &path)
@@ -68,12 +48,6 @@ public:
     RecordingPlayers() { SetMediaPlayerFactory([this] { return std::make_unique<Player>(&log); }); }
     ~RecordingPlayers() { SetMediaPlayerFactory({}); }
     int Count(const QString &entry) const { return int(log.count(entry)); }
-    QStringList Opened() const
-    {
-        static const QRegularExpression open("^open ");
-        return QStringList(log).filter(open).replaceInStrings(open, QString());
-    }
-
     QStringList log;
 };
 
@@ -94,7 +68,6 @@ protected:
         CurrentAccount().Forget();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
     // The main window and the editor owner; Start() adds the data module, as the program does.
     void MakeWindow()
     {
@@ -112,7 +85,6 @@ protected:
         main.reset(), form1.reset(), data.reset();
         Form1 = nullptr;
     }
-
     std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
     BlankPages blankPages;

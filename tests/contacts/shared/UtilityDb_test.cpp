@@ -1,28 +1,13 @@
 #include "TestSupport.h"
 #include "contacts/shared/UtilityDb.h"
 #include "platform/ADODB.h"
-#include "platform/DbFiles.h"
+#include "shared/FileTestSupport.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <gtest/gtest.h>
+
+using namespace filetest;
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList FilesIn(const QString &dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
-
-struct HookGuard {
-    explicit HookGuard(ReplaceFileFn hook) { SetReplaceFileHook(std::move(hook)); }
-    ~HookGuard() { SetReplaceFileHook({}); }
-};
 
 class AccountTest : public ::testing::Test
 {
@@ -34,32 +19,19 @@ protected:
         ASSERT_TRUE(SaveResourceToFile("MYDB", "TEMPLATE", path));
         connection.Open(path);
     }
-
     qint64 Count(const QString &sql, const QVariantList &params = {})
     {
         SQLite::Statement query(connection.Db(), sql);
         query.BindAll(params);
         return query.ExecuteStep() ? query.Column(0).toLongLong() : -1;
     }
-
     QString dir, path;
     TADOConnection connection;
 };
 
-TEST_F(AccountTest, NewAccountHasTenEmptyTablesAndTextIgnoresCase)
+// Text compares without case, as the old engine did.
+TEST_F(AccountTest, TextIgnoresCase)
 {
-    SQLite::Statement tables(connection.Db(),
-                             "SELECT name FROM sqlite_schema WHERE type = 'table' AND name <> 'sqlite_sequence'");
-    int count = 0;
-    for (; tables.ExecuteStep(); ++count) {
-        const QString table = tables.Column(0).toString();
-        EXPECT_EQ(Count(QStringLiteral("SELECT count(*) FROM %1").arg(table)), 0) << table.toStdString();
-    }
-    EXPECT_EQ(count, 10);
-    EXPECT_TRUE(TADOConnection::TestOpen(path));
-    EXPECT_EQ(FilesIn(dir), QStringList({"张三.txl"}));
-
-    // Text compares without case, as the old engine did.
     connection.Db().Exec("INSERT INTO userinfo (uname, uemail) VALUES ('Li Si', 'LI@EXAMPLE.COM')");
     EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname = ? AND uemail = ?", {"li si", "li@example.com"}), 1);
 }
@@ -68,13 +40,9 @@ TEST(SaveResourceToFile, ReplacesAnExistingFileAndReportsFailures)
 {
     const QString dir = MakeTempDir("resource");
     const QString path = dir + "/old.txl";
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not an account");
-    file.close();
+    WriteBytes(path, "not an account");
     EXPECT_TRUE(SaveResourceToFile("mydb", "template", path));
     EXPECT_TRUE(TADOConnection::TestOpen(path));
-
     const QByteArray account = ReadAll(path);
     EXPECT_FALSE(SaveResourceToFile("NOSUCH", "TEMPLATE", path));
     EXPECT_FALSE(SaveResourceToFile("MYDB", "TEMPLATE", dir + "/missing/a.txl"));
@@ -88,71 +56,18 @@ TEST(SaveResourceToFile, ReplacesAnExistingFileAndReportsFailures)
 
 // ---- rows -----------------------------------------------------------------------------------
 
-TEST_F(AccountTest, CountersAreReadBackAndNeverReused)
+// A stale reference to a deleted contact must never attach to the next one.
+TEST_F(AccountTest, ContactKeysAreNeverReused)
 {
-    TADOQuery query(&connection);
-    const auto insertContact = [&](const QString &name) {
-        EXPECT_TRUE(RunQuery(&query, "select * from userinfo where keyid = ?", {-1}));
-        query.Append();
-        query.FieldByName("uname").SetAsString(name);
-        query.FieldByName("nodetype").SetAsInteger(2);
-        query.FieldByName("kzfield2").SetAsString("2");
-        query.Post();
-        return query.FieldByName("keyid").AsLargeInt();
+    const auto insert = [&](const char *name) {
+        connection.Db().Exec(QStringLiteral("INSERT INTO userinfo (uname, nodetype) VALUES ('%1', 2)").arg(name));
+        return Count("SELECT max(keyid) FROM userinfo");
     };
-    const qint64 first = insertContact("甲");
-    const qint64 second = insertContact("乙");
-    EXPECT_GT(first, 0);
+    const qint64 first = insert("甲"), second = insert("乙");
     EXPECT_GT(second, first);
-    EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE keyid = ? AND uname = '乙'", {second}), 1);
-    EXPECT_TRUE(RunQuery(&query, "delete from userinfo where keyid = ?", {second}));
-    // A stale reference to the deleted contact must never attach to the next one.
-    EXPECT_GT(insertContact("丙"), second);
+    connection.Db().Exec(QStringLiteral("DELETE FROM userinfo WHERE keyid = %1").arg(second));
+    EXPECT_GT(insert("丙"), second);
 }
-
-// Booleans without a value are false; quotes in values and names that look like columns bind as
-// plain values.
-TEST_F(AccountTest, BooleansAndQuotedValues)
-{
-    connection.Db().Exec("INSERT INTO usertable (title, groupid) VALUES ('plan', 1)");
-    connection.Db().Exec("INSERT INTO userinfo (uname, uisalart) VALUES ('a', true)");
-    TADOQuery query(&connection);
-    ASSERT_TRUE(RunQuery(&query, "select * from usertable where gqwtx=false"));
-    EXPECT_EQ(query.RecordCount(), 1);
-    ASSERT_TRUE(RunQuery(&query, "select * from userinfo where uisalart=true"));
-    EXPECT_EQ(query.RecordCount(), 1);
-    EXPECT_TRUE(query.FieldByName("uisalart").AsBoolean());
-    EXPECT_FALSE(query.FieldByName("jnrtx").AsBoolean());
-
-    const QStringList names = {"A\"B", "uname", "O'Brien", "x\" or \"1\"=\"1"};
-    for (const QString &name : names)
-        ASSERT_TRUE(RunQuery(&query, "insert into userinfo (uname, nodetype) values (?, 2)", {name}));
-    for (const QString &name : names) {
-        SCOPED_TRACE(name.toStdString());
-        ASSERT_TRUE(RunQuery(&query, "select uname from userinfo where uname=?", {name}));
-        ASSERT_EQ(query.RecordCount(), 1);
-        EXPECT_EQ(query.FieldByName("uname").AsString(), name);
-    }
-}
-
-TEST_F(AccountTest, DueRemindersFoundThroughJetFormat)
-{
-    TADOQuery query(&connection);
-    const QVariantList rows[] = {{"due", "2024-05-01 08:30:00", false}, {"loose due", "2024-5-1 8:30", false},
-                                 {"done", "2024-05-01 08:30:00", true}, {"later", "2024-05-01 08:31:00", false}};
-    for (const QVariantList &row : rows)
-        ASSERT_TRUE(RunQuery(&query, "insert into usertable (title, alarmtime, gqwtx) values (?, ?, ?)", row));
-    ASSERT_TRUE(RunQuery(&query,
-                         "select title from usertable where gqwtx=false and "
-                         "jetformat(alarmtime,'yyyy-mm-dd hh:mm')=? order by id",
-                         {"2024-05-01 08:30"}));
-    QStringList titles;
-    for (query.First(); !query.Eof(); query.Next())
-        titles << query.Fields(0).AsString();
-    EXPECT_EQ(titles, QStringList({"due", "loose due"}));
-}
-
-// ---- RunQuery -------------------------------------------------------------------------------
 
 TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
 {
@@ -172,7 +87,6 @@ TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
     }
     EXPECT_EQ(Count("SELECT count(*) FROM usermsg WHERE field1 = 'x'"), 1);
     EXPECT_EQ(Count("SELECT count(*) FROM userplaces"), 1);
-
     // Empty text runs the present statement again, with new values when given.
     ASSERT_TRUE(RunQuery(&query, "select * from userplaces where placename like ?", {"x%"}));
     EXPECT_EQ(query.RecordCount(), 0);
@@ -190,14 +104,12 @@ TEST_F(AccountTest, RunQueryWithNothingToRunTouchesNothing)
     const QByteArray before = ReadAll(path);
     const QDateTime modified = QFileInfo(path).lastModified();
     connection.Open();
-
     TADOQuery query(&connection);
     EXPECT_FALSE(RunQuery(&query, QString()));
     EXPECT_FALSE(query.Active());
     TADOQuery unconnected;
     EXPECT_FALSE(RunQuery(&unconnected, "select * from usermsg"));
     EXPECT_FALSE(RunQuery(nullptr, "select * from usermsg"));
-
     ASSERT_TRUE(RunQuery(&query, "select * from usermsg"));
     connection.Close();
     EXPECT_FALSE(RunQuery(&query, "insert into usermsg (username) values ('x')"));
@@ -209,11 +121,10 @@ TEST_F(AccountTest, RunQueryWithNothingToRunTouchesNothing)
 
 // ---- compaction -----------------------------------------------------------------------------
 
-TEST_F(AccountTest, CompactionShrinksAndKeepsEveryRow)
+// Compaction shrinks the file and keeps every row and the permissions; an interrupted one leaves it as it was.
+TEST_F(AccountTest, CompactionShrinksAndKeepsEveryRowAndAnInterruptedOneLeavesTheOriginal)
 {
-    const auto row = [](int i) {
-        return QVariantList{i, QStringLiteral("附件%1.jpg").arg(i), QByteArray(64 * 1024, char(i))};
-    };
+    const auto row = [](int i) { return QVariantList{i, QString("附件%1.jpg").arg(i), QByteArray(65536, char(i))}; };
     {
         SQLite::Transaction transaction(connection.Db());
         SQLite::Statement insert(connection.Db(), "INSERT INTO dbsxfile (rcid, filename, fileblob) VALUES (?, ?, ?)");
@@ -227,9 +138,15 @@ TEST_F(AccountTest, CompactionShrinksAndKeepsEveryRow)
     connection.Db().Exec("DELETE FROM dbsxfile WHERE rcid >= 4");
     connection.Close();
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QByteArray original = ReadAll(path);
+    {
+        HookGuard hook([](const QString &from, const QString &) { return QFile::resize(from, 1024) && false; });
+        EXPECT_FALSE(CompactDatabase(path));
+    }
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(FilesIn(dir), QStringList({"张三.txl"}));
     const qint64 before = QFileInfo(path).size();
     ASSERT_GT(before, 2 * 1024 * 1024);
-
     ASSERT_TRUE(CompactDatabase(path));
     EXPECT_LT(QFileInfo(path).size(), before - 2 * 1024 * 1024);
     EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther),
@@ -241,23 +158,7 @@ TEST_F(AccountTest, CompactionShrinksAndKeepsEveryRow)
     EXPECT_EQ(Count("SELECT count(*) FROM dbsxfile"), 4);
 }
 
-TEST_F(AccountTest, InterruptedCompactionLeavesTheOriginal)
-{
-    connection.Db().Exec("INSERT INTO userinfo (uname) VALUES ('留下')");
-    connection.Close();
-    const QByteArray original = ReadAll(path);
-    {
-        HookGuard hook([](const QString &from, const QString &) { return QFile::resize(from, 1024) && false; });
-        EXPECT_FALSE(CompactDatabase(path));
-    }
-    EXPECT_EQ(ReadAll(path), original);
-    EXPECT_EQ(FilesIn(dir), QStringList({"张三.txl"}));
-    connection.Open();
-    EXPECT_EQ(Count("SELECT count(*) FROM userinfo WHERE uname = '留下'"), 1);
-}
-
-// Compacting at exit must not rewrite a damaged account into a sound-looking file without the
-// damaged rows, nor touch one the user made read-only, nor a file that is no account.
+// Compaction leaves damaged (it would drop their rows), read-only, missing and foreign files alone.
 TEST(CompactDatabase, DamagedReadOnlyMissingOrForeignFilesAreLeftAsTheyAre)
 {
     const QString dir = MakeTempDir("compact-keep");
@@ -275,10 +176,7 @@ TEST(CompactDatabase, DamagedReadOnlyMissingOrForeignFilesAreLeftAsTheyAre)
     DamageDatabasePages(damaged);
     ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner));
     const QString text = dir + "/notes.txl";
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(8192, 'n'));
-    file.close();
+    WriteBytes(text, QByteArray(8192, 'n'));
     EXPECT_FALSE(CompactDatabase(dir + "/missing.txl"));
     for (const QString &path : {damaged, readOnly, text}) {
         const QByteArray before = ReadAll(path);
