@@ -2,6 +2,7 @@
 
 #include "transfer/TransferTestSupport.h"
 
+#include <QStringDecoder>
 #include <gtest/gtest.h>
 
 namespace {
@@ -52,6 +53,47 @@ TEST(CsvFormat, LongAndBinaryInputIsSplitWithoutLoss)
     // Every character is either a separator, a quote or part of a field; nothing is invented.
     EXPECT_LE(total, binary.size());
     EXPECT_GT(total, binary.size() / 2);
+}
+
+// The quick check decides alone only for bytes that break UTF-8, so whatever it refuses the
+// decoder must refuse too, and text it lets pass must not be refused for its shape.
+TEST(CsvText, BrokenUtf8IsToldWithoutDecoding)
+{
+    const struct { QByteArray bytes; bool breaks; } cases[] = {
+        {"plain ascii", false}, {"\xE4\xB8\xAD\xE6\x96\x87", false}, {"\xF0\x9F\x98\x80", false},
+        {"\xEF\xBF\xBD", false},                                     // the replacement character itself
+        {"\xD6\xD0\xCE\xC4", true},                                  // 中文 in GB18030
+        {"\xC0\x80", true}, {"\xE0\x80\x80", true},                  // overlong
+        {"\xED\xA0\x80", true}, {"\xF4\x90\x80\x80", true},          // surrogate, past U+10FFFF
+        {"\xE4\xB8", true}, {"a\x80", true}, {"\xE4\xB8" "a", true}, // cut short, a trail byte alone
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        EXPECT_EQ(BreaksUtf8(c.bytes), c.breaks);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = decoder.decode(c.bytes);
+        EXPECT_EQ(decoder.hasError(), c.breaks);
+    }
+}
+
+// A large text is read in two halves side by side; where a quote inside an unquoted field makes
+// a line end inside a quoted field look like a record's end, the records must still be those of
+// reading from the start.
+TEST(CsvText, LargeTextsGiveTheSameRecordsHoweverTheyAreSplit)
+{
+    const struct { const char *record; QStringList fields; } cases[] = {
+        {"x\"y,\"line1\nline2\"\r\n", {"x\"y", "line1\nline2"}}, {"\"a\"\"b\",c,\r\n", {"a\"b", "c", ""}},
+        {"plain,text\n", {"plain", "text"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.record);
+        const QString one = QString::fromUtf8(c.record);
+        const qsizetype count = (qsizetype(1) << 21) / one.size() + 7;
+        const QList<QStringList> records = ParseCsv(one.repeated(count));
+        ASSERT_EQ(records.size(), count);
+        for (const QStringList &record : records)
+            ASSERT_EQ(record, c.fields);
+    }
 }
 
 } // namespace

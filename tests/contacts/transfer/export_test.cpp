@@ -179,24 +179,5 @@ TEST_F(ExportWizard, NoContactsStillFinishes)
     EXPECT_EQ(wizard->ProgressBar1->value(), wizard->ProgressBar1->maximum());
 }
 
-// Empty, ASCII and other texts, numbers and bytes that are no UTF-8 are written as their texts.
-TEST(CsvExportFields, EveryKindOfValueIsWrittenAsItsText)
-{
-    TAccount account("csv-fields");
-    const qint64 key = account.AddContact("a");
-    SQLite::Statement update(account.connection.Db(),
-                             "update userinfo set uname=?, umtel=cast(x'410042' as text), uwtlp=cast(x'41ff' as text),"
-                             " ulevel=2, uemail=null where keyid=?");
-    update.BindAll({QStringLiteral("混\"合 x😀y"), key});
-    update.Exec();
-    const QString path = MakeTempDir("csv-fields") + "/out.csv";
-    ASSERT_TRUE(ExportContactsCsv(&account.connection, path,
-                                  {"uname=n", "umtel=m", "uwtlp=w", "ulevel=l", "uemail=e"}).Ok);
-    const QByteArray expected("\"n\",\"m\",\"w\",\"l\",\"e\",\r\n"
-                              "\"\xBB\xEC\"\"\xBA\xCF x\x94\x39\xFC\x36y\",\"A\0B\",\"A\x84\x31\xA4\x37\",\"2\",\"\",\r\n",
-                              61);
-    EXPECT_EQ(ReadBytes(path), expected);
-}
-
 } // namespace
 
