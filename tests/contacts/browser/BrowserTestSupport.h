@@ -85,29 +85,17 @@ protected:
 
     qint64 Group(const QString &name, qint64 parent = 0, int level = 1, int index = 0)
     {
-        Exec(QStringLiteral("insert into userinfo (uname,nodetype,nodeparentkey,nodelevel,nodeindex,kzfield2) "
-                            "values (?,1,?,?,?,'2')"),
-             {name, parent, level, index});
-        return connection.Db().LastInsertRowId();
+        return Contact(name, parent, level, {{"nodetype", 1}, {"nodeindex", index}, {"kzfield1", QVariant()}});
     }
 
     // Extra columns as name/value pairs.
     qint64 Contact(const QString &name, qint64 parent = 0, int level = 1, const QVariantMap &extra = {})
     {
-        QStringList columns = {"uname",     "nodetype", "nodeparentkey", "nodelevel",
-                               "nodeindex", "kzfield1", "kzfield2"};
-        QVariantList values = {name, 2, parent, level, 0, PinyinInitials(name), QStringLiteral("2")};
-        for (auto it = extra.constBegin(); it != extra.constEnd(); ++it) {
-            const qsizetype at = columns.indexOf(it.key());
-            if (at < 0) {
-                columns << it.key();
-                values << it.value();
-            } else {
-                values[at] = it.value();
-            }
-        }
-        const QString marks = QStringList(columns.size(), "?").join(',');
-        Exec("insert into userinfo (" + columns.join(',') + ") values (" + marks + ')', values);
+        QVariantMap row = {{"uname", name},  {"nodetype", 2}, {"nodeparentkey", parent}, {"nodelevel", level},
+                           {"nodeindex", 0}, {"kzfield1", PinyinInitials(name)}, {"kzfield2", QStringLiteral("2")}};
+        row.insert(extra);
+        const QString marks = QStringList(row.size(), "?").join(',');
+        Exec("insert into userinfo (" + row.keys().join(',') + ") values (" + marks + ')', row.values());
         return connection.Db().LastInsertRowId();
     }
 

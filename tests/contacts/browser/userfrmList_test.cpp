@@ -103,6 +103,35 @@ TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
     EXPECT_EQ(TestShell().opened.value(1), MailtoText("ls@x.com", "李四"));
 }
 
+// Whatever storage class a value has, the list shows the text the engine gives for it.
+TEST_F(BrowserList, ValuesOfEveryStorageClassShowAsTheirText)
+{
+    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("uname,umtel,uwtlp,uemail,uzw,uqq", DesKey).Text);
+    const qint64 key = Contact("张三", 0, 1);
+    Exec("update userinfo set umtel=1.5, uwtlp=x'4142', uemail=cast(x'410042' as text), uzw=null, uqq=12345 where keyid=?",
+         {key});
+    Page().SpeedButton8Click("全部");
+    ASSERT_EQ(Page().ListView1->Count(), 1);
+    const TListRow &row = Page().ListView1->Model()->Row(0);
+    EXPECT_EQ(row.caption, "张三");
+    EXPECT_EQ(row.subItems, QStringList({"1.5", "AB", QString("A") + QChar(0) + "B", "", "12345"}));
+    EXPECT_EQ(row.record->email, QString("A") + QChar(0) + "B");
+    EXPECT_EQ(row.record->keyid, QString::number(key));
+}
+
+// Names that are not plain UTF-8 sort by the text they read as, like every other name.
+TEST_F(BrowserList, SearchOrdersNamesByTheirText)
+{
+    const qint64 wide = Contact("Ｂ甲", 0, 1, {{"uzw", "x"}});
+    const qint64 broken = Contact("", 0, 1, {{"uzw", "x"}});
+    Exec("update userinfo set uname=cast(x'ff' as text) where keyid=?", {broken});
+    const qint64 emoji = Contact("😀", 0, 1, {{"uzw", "x"}});
+    const qint64 lower = Contact("b甲", 0, 1, {{"uzw", "x"}});
+    const qint64 upper = Contact("A", 0, 1, {{"uzw", "x"}});
+    // In UTF-8 byte order: "a", "b甲", "Ｂ甲", the replacement character, "😀".
+    EXPECT_EQ(Found("x"), QList<qint64>({upper, lower, wide, broken, emoji}));
+}
+
 // The page keeps what it searches in memory; every change must reach it, whoever makes it.
 TEST_F(BrowserList, SearchFollowsEveryChangeOfTheAccount)
 {
@@ -220,10 +249,13 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     EXPECT_FALSE(Page().ListView1Edited(1, blank));
     EXPECT_EQ(Field(key, "uname"), "王五");
 
-    // Through the model, as the in-place editor commits.
+    // Through the model, as the in-place editor commits: a row made an item only when looked at
+    // shows the new name too.
     TContactListModel *model = Page().ListView1->Model();
+    EXPECT_TRUE(model->IsContact(0) && !model->IsGroup(0));
     EXPECT_TRUE(model->setData(model->index(0, 0), "赵\"六", Qt::EditRole));
-    EXPECT_EQ(model->Row(0).caption, "赵\"六");
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::DisplayRole).toString(), "赵\"六");
+    EXPECT_EQ(model->Row(0).record->uname + '|' + Node(model->Key(0))->text(0), "赵\"六|赵\"六");
     EXPECT_FALSE(model->setData(model->index(0, 0), "", Qt::EditRole));
     EXPECT_EQ(model->Row(0).caption, "赵\"六");
 
