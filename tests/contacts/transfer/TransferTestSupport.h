@@ -71,6 +71,16 @@ public:
         return rows;
     }
 
+    // One column or expression of every row in keyid order; a NULL reads "NULL".
+    QStringList Values(const QString &column)
+    {
+        QStringList values;
+        SQLite::Statement select(connection.Db(), "select " + column + " from userinfo order by keyid");
+        while (select.ExecuteStep())
+            values << (select.Column(0).isNull() ? QStringLiteral("NULL") : select.Column(0).toString());
+        return values;
+    }
+
     int Count() { return int(Rows().size()); }
 
     QString path;
