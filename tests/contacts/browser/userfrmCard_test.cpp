@@ -39,13 +39,11 @@ TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
     EXPECT_EQ(std::pair(Count(twenty, "<tr>"), Count(twenty, "</tr>")), std::pair(10, 10));
     EXPECT_EQ(Count(twenty, "<td class=\"t1\" width=\"100\">"), 20);
     EXPECT_TRUE(twenty.endsWith("</table>") && twenty.contains("c19:</td>"));
-
     const QString odd = ContactCardHtml(captions.mid(0, 19), values.mid(0, 19));
     EXPECT_EQ(Count(odd, "<tr>"), 10);
     EXPECT_TRUE(odd.endsWith("v18</td></tr></table>"));
     const QString empty = ContactCardHtml({}, {});
     EXPECT_TRUE(Count(empty, "<tr>") == 0 && empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
-
     // Values and captions are shown literally.
     const QString html = ContactCardHtml({"<b>名</b>"}, {"<i>x</i> & y a@b.com"});
     EXPECT_TRUE(html.contains("&lt;b&gt;名&lt;/b&gt;:</td>"));
@@ -84,13 +82,11 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
     EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三"));
     emit Page().WebBrowser1->anchorClicked(QUrl("mailto:zs@x.com"));
     EXPECT_EQ(TestShell().opened, QStringList({"mailto:zs@x.com"}));
-
     // A foreign row shows the labels only.
     const qint64 foreign = Contact("外来", 0, 1, {{"kzfield2", "x"}});
     Page().ShowContactCard(QString::number(foreign));
     EXPECT_EQ(Page().CardKeyid(), QString::number(foreign));
     EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>") && !Page().CardHtml().contains("外来"));
-
     // A missing contact gives an empty card, with nothing to edit.
     Page().ShowContactCard("4242");
     EXPECT_TRUE(Page().CardKeyid().isEmpty());
@@ -111,12 +107,10 @@ TEST_F(BrowserCard, FieldChooserAndStoredFieldsChooseTheCardsFields)
     EXPECT_TRUE(Count(Page().CardHtml(), "<tr>") == 1 && Page().CardHtml().contains("12345"));
     const QString stored = DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "FIELDS", ""), DesKey);
     EXPECT_EQ(KnownFieldList(stored), QStringList({"uqq"}));
-
     // Cancel keeps the choice.
     responder.Then([](QDialog *dialog) { static_cast<Tfrmselfields *>(dialog)->BitBtn2->click(); });
     Page().Button1Click();
     EXPECT_EQ(Page().CardFields(), QStringList({"uqq"}));
-
     // Stored fields are checked against the known ones; nothing known falls back to the defaults.
     page.reset();
     TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("uzw,mypic,1;drop", DesKey).Text);

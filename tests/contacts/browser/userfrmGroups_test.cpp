@@ -22,7 +22,6 @@ protected:
     }
 
     void Select(qint64 key) { Page().DyTreeView1->setCurrentItem(Node(key)); }
-
     // After a reload the tree must look exactly the same, with every row's level its depth.
     void ExpectReloadShowsTheSame()
     {
@@ -70,12 +69,10 @@ TEST_F(BrowserGroups, TreeDropsAskAndMove)
     EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
     EXPECT_EQ(TestDialogs().Last()->text, "是否确认要移动该节点?");
     EXPECT_EQ(TestDialogs().Last()->caption, "确认信息");
-
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().DyTreeView1DragDrop(TDragSource::Tree, Node(a1));
     EXPECT_EQ(Shape(), "人脉(A(A1(C,a11),a1),B,c0)");
     ExpectReloadShowsTheSame();
-
     // Onto its own parent: first among the groups.
     Select(b);
     TestDialogs().AnswerMessage(MsgResult::Yes);
@@ -94,7 +91,6 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
     Page().DyTreeView1DragDrop(TDragSource::Tree, Node(deep));
     EXPECT_TRUE(TestDialogs().Questions().empty());
     EXPECT_EQ(Shape(), before);
-
     // The same from the list: A listed at the top, dropped on its grandchild.
     Page().DyTreeView1->setCurrentItem(Page().Root());
     ASSERT_EQ(ListCaptions().value(0), "A");
@@ -102,7 +98,6 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
     Page().DyTreeView1DragDrop(TDragSource::List, Node(deep));
     EXPECT_EQ(Shape(), before);
     ExpectRowsMatchTree();
-
     // Contacts are never targets.
     Select(b);
     const auto over = [&](TDragSource source, qint64 key) { return Page().DyTreeView1DragOver(source, Node(key)); };
@@ -129,12 +124,10 @@ TEST_F(BrowserGroups, ListDropsMoveTheSelectedRowsAndRenewTheList)
     TContactListModel *model = Page().ListView1->Model();
     selection->select(model->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     selection->select(model->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-
     Page().ListView1DragDrop(TDragSource::List, 2);  // B and c0 into C
     EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),C(B,c0))");
     EXPECT_EQ(ListCaptions(), QStringList({"A", "C"}));
     ExpectReloadShowsTheSame();
-
     // From the list into the tree.
     Page().DyTreeView1->setCurrentItem(Node(a));
     ASSERT_EQ(ListCaptions(), QStringList({"A1", "a1"}));
@@ -200,7 +193,6 @@ TEST_F(BrowserGroups, ListDeleteAsksAndRemovesRowsAndNodes)
     TestDialogs().AnswerMessage(MsgResult::No);
     Page().listviewdeleteClick();
     EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
-
     Page().ListView1->SelectRow(0);
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().listviewdeleteClick();
@@ -219,19 +211,16 @@ TEST_F(BrowserGroups, AFailingStatementChangesNothing)
     Exec("insert into userlinkplace (keyid, placename) values (?, 'tag')", {a11});
     Exec("create trigger keep before delete on userlinkplace begin select raise(abort, 'refused'); end");
     const QString before = Shape();
-
     Select(c);
     Page().N12Click();
     EXPECT_EQ(Shape(), before);
     EXPECT_EQ(TestDialogs().Last()->text, "操作失败，数据没有任何改变！");
     EXPECT_EQ(Page().DyTreeView1->currentItem(), Node(c));
-
     // A into B: the renumbering of the top groups touches C and fails after the move was written.
     Select(b);
     Page().N15Click();
     EXPECT_EQ(Shape(), before);
     EXPECT_EQ(Field(b, "nodeparentkey"), "0");
-
     Select(a);
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().treedeletenodeClick();

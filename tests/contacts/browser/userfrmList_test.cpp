@@ -66,7 +66,6 @@ TEST_F(BrowserList, SearchFindsFragmentsOfTextColumnsOnly)
     const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
     const qint64 nul = Contact("周七", 0, 1, {{"umtel", withNul}, {"uwtlp", "c"}});
     const qint64 plain = Contact("孙八", 0, 1, {{"umtel", "x"}, {"uwtlp", "y"}});
-
     const struct { QString text; QList<qint64> keys; } cases[] = {
         {"8866", {office}}, {"钓鱼", {custom}}, {"secretphoto", {}},
         {"2", {office}},                      // not dates, counters, levels, the initials column or kzfield2
@@ -94,7 +93,6 @@ TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
     Page().ListView1->SelectRow(0);
     Page().N5Click();
     EXPECT_EQ(TestShell().opened.value(0), MailtoText("zs@x.com", "张三"));
-
     // The tree's mail command takes the node's record, trimmed.
     const qint64 key = Contact("李四", 0, 1, {{"uemail", " ls@x.com "}});
     Page().LoadGroupTree();
@@ -184,7 +182,6 @@ TEST_F(BrowserList, ColumnClickSortsByThatColumnsField)
     Contact("王五", 0, 1, {{"ulevel", 2}, {"umtel", "137"}});
     Contact("Bob", 0, 1, {{"ulevel", 0}, {"umtel", "137"}});
     Page().SpeedButton8Click("全部");
-
     Page().ListView1ColumnClick(0);  // the first click sorts descending
     EXPECT_EQ(ListCaptions(), QStringList({"张三", "王五", "李四", "Bob"}));
     Page().ListView1ColumnClick(0);
@@ -213,13 +210,11 @@ TEST_F(BrowserList, PreviousNextSelectAllInvertAndViewStyles)
     EXPECT_EQ(list->SelectedRows(), QList<int>({0}));
     Page().Button4Click();
     EXPECT_TRUE(list->SelectedRows().isEmpty());
-
     list->SelectRow(1);
     Page().N8Click();  // invert
     EXPECT_EQ(list->SelectedRows(), QList<int>({0, 2}));
     Page().N7Click();  // all
     EXPECT_EQ(list->SelectedRows(), QList<int>({0, 1, 2}));
-
     // The view styles share one selection.
     Page().SetViewStyle(3);
     Page().ListView1->SelectRow(1);
@@ -239,7 +234,6 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     Contact("李四", group, 2);
     Page().DyTreeView1->setCurrentItem(Node(group));
     ASSERT_EQ(ListCaptions(), QStringList({"李四", "张三"}));
-
     QString text = "  王五  ";
     EXPECT_TRUE(Page().ListView1Edited(1, text));
     EXPECT_EQ(text, "王五");
@@ -248,7 +242,6 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     QString blank = "   ";
     EXPECT_FALSE(Page().ListView1Edited(1, blank));
     EXPECT_EQ(Field(key, "uname"), "王五");
-
     // Through the model, as the in-place editor commits: a row made an item only when looked at
     // shows the new name too.
     TContactListModel *model = Page().ListView1->Model();
@@ -258,7 +251,6 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     EXPECT_EQ(model->Row(0).record->uname + '|' + Node(model->Key(0))->text(0), "赵\"六|赵\"六");
     EXPECT_FALSE(model->setData(model->index(0, 0), "", Qt::EditRole));
     EXPECT_EQ(model->Row(0).caption, "赵\"六");
-
     // Renaming the card's contact in the tree renews the card.
     Page().ShowContactCard(QString::number(key));
     text = "钱七";
@@ -277,11 +269,9 @@ TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
     EXPECT_EQ(Page().ColumnWidths(), QList<int>({90, 100}));
     EXPECT_EQ(Page().ViewStyle(), 3);
     EXPECT_EQ(Page().ListView1->ReportView()->model()->headerData(1, Qt::Horizontal).toString(), "部门职务");
-
     page.reset();  // nothing known gives the defaults
     ini.WriteString("SYS", "VIEWFIELDS", DesEncryptString("nosuch,upot", DesKey).Text);
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
-
     page.reset();  // captions that are not the name cannot be renamed
     ini.WriteString("SYS", "VIEWFIELDS", DesEncryptString("umtel,uname", DesKey).Text);
     Contact("张三", 0, 1, {{"umtel", "139"}});
@@ -301,7 +291,6 @@ TEST_F(BrowserList, ColumnChooserStoresTheCheckedFieldsAndRenewsTheList)
     EXPECT_EQ(Page().ListSource(), TListSource::QuickView);
     ASSERT_EQ(Page().ListView1->Count(), 1);
     EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"北京公司"}));
-
     ChooseColumns({});  // nothing checked falls back to the defaults
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
 }

@@ -23,7 +23,6 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     Group("孤儿", 9999, 2);          // parent row missing
     Group("错层", work, 3);          // level does not fit its parent
     Contact("Tom", work, 2);
-
     const QString shape = "人脉(朋友(同学(王五),李四,赵六),同事(Tom),孤儿,错层,张三)";
     EXPECT_EQ(Shape(), shape);
     // Every node is found by its key, the root by "0".
@@ -31,14 +30,12 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     EXPECT_EQ(Node(school)->text(0), "同学");
     EXPECT_EQ(Page().FindTreeNodeByKey("12345"), nullptr);
     EXPECT_EQ(Page().FindTreeNodeByKey("x"), nullptr);
-
     // Foreign rows show empty texts.
     const qint64 key = Contact("外来", 0, 1, {{"kzfield2", "1"}, {"umtel", "139"}});
     Page().LoadGroupTree();
     ASSERT_NE(RecordOf(Node(key)), nullptr);
     EXPECT_EQ(Node(key)->text(0) + RecordOf(Node(key))->umtel, "");
     EXPECT_EQ(RecordOf(Node(key))->keyid, QString::number(key));
-
     // A reload keeps nothing of the old tree.
     Exec("delete from userinfo where keyid=?", {key});
     Page().LoadGroupTree();
@@ -68,7 +65,6 @@ TEST_F(BrowserTree, GroupClickListsSubgroupsFirstThenContactsContactClickItsCard
     const qint64 key = Contact("张三", group, 2, {{"umtel", "13800000001"}, {"uemail", ""}, {"text1", "zs@b.com"}, {"ulevel", 3}});
     Group("大客户", group, 2);
     Contact("Amy", group, 2, {{"uxb", "女"}});
-
     Page().DyTreeView1->setCurrentItem(Node(group));
     EXPECT_EQ(ListCaptions(), QStringList({"大客户", "Amy", "张三"}));
     EXPECT_EQ(Page().ListSource(), TListSource::GroupChildren);
@@ -76,7 +72,6 @@ TEST_F(BrowserTree, GroupClickListsSubgroupsFirstThenContactsContactClickItsCard
     EXPECT_EQ(zhang.subItems, QStringList({"13800000001", "", "", ""}));  // umtel, uwtlp, stars, uemail
     EXPECT_EQ(zhang.record->email + zhang.record->ulevel, "zs@b.com3");
     EXPECT_EQ(Page().ListView1->Model()->Row(0).image * 10 + Page().ListView1->Model()->Row(1).image, 74);
-
     Page().DyTreeView1->setCurrentItem(Node(key));
     EXPECT_EQ(Page().CardKeyid(), QString::number(key));
     EXPECT_TRUE(Page().CardHtml().contains("13800000001"));
@@ -89,12 +84,7 @@ TEST_F(BrowserTree, AReloadListsTheSelectionAgainAndTheCardFollowsTheList)
     const qint64 group = Group("客户");
     const qint64 zhang = Contact("张三", group, 2);
     Contact("李四");
-    const struct {
-        const char *name;
-        std::function<void()> select;
-        QStringList before;
-        QStringList after;
-    } cases[] = {
+    const struct { const char *name; std::function<void()> select; QStringList before, after; } cases[] = {
         {"group", [&] { Page().DyTreeView1->setCurrentItem(Node(group)); }, {"张三"}, {"王五", "张三"}},
         {"quick view", [&] { Page().TreeView1Change(Page().TreeView1->topLevelItem(3)); },
          {"李四", "王五", "张三"}, {"李四", "王六", "王五", "张三"}},
@@ -138,6 +128,7 @@ protected:
         BrowserTest::TearDown();
         SetClock(nullptr);
     }
+
     FakeClock clock;
 };
 
@@ -159,7 +150,6 @@ TEST_F(BrowserQuickViews, CountsInCaptionsFollowChangesAndListsExcludeGroups)
             names.sort();
         EXPECT_EQ(names, cases[view].names) << view;
     }
-
     // The counts follow new, deleted and imported rows.
     const qint64 added = Contact("新来", 0, 1, {{"ulevel", 3}});
     Page().TreeView1Change(views->topLevelItem(2));  // a row written behind the page's back
@@ -183,7 +173,6 @@ TEST_F(BrowserTree, TagTreeListsTheContactsOfATagWithAQuote)
     Exec("insert into userplaces (placename) values ('say \"hi\"'), (' 北京 ')");
     Exec("insert into userlinkplace (keyid, placename) values (?, 'say \"hi\"'), (?, 'say \"hi\"'), (?, ' 北京 ')",
          {a, b, b});
-
     Page().LoadTagTree();
     QTreeWidgetItem *root = Page().TreeView2->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 2);
@@ -191,7 +180,6 @@ TEST_F(BrowserTree, TagTreeListsTheContactsOfATagWithAQuote)
     root->sortChildren(0, Qt::AscendingOrder);
     QTreeWidgetItem *quoted = root->child(0), *beijing = root->child(1);
     EXPECT_EQ(quoted->text(0) + '|' + beijing->text(0), "say \"hi\"|北京");
-
     Page().TreeView2Change(quoted);
     QStringList names = ListCaptions();
     names.sort();
@@ -226,11 +214,9 @@ TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
     Page().DyTreeView1->setCurrentItem(Node(inside));
     const TNodePlace place = Page().NewContactPlace();
     EXPECT_EQ(placed(), (QList<qint64>{sub, 3, 2}));  // one more than the group's child count
-
     // Focus leaving the tree (for the page's own 新建人脉 button) keeps the chosen group.
     Page().DyTreeView1Exit();
     EXPECT_EQ(Page().NewContactPlace().ParentKey, sub);
-
     const qint64 added = Contact("乙", place.ParentKey, place.Level, {{"nodeindex", place.Index}});
     Page().ShowNewContact(QString::number(added));
     EXPECT_EQ(Shape(Node(group)), "组(子组(甲,乙))");
@@ -260,18 +246,13 @@ TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
     const qint64 group = Group("组");
     const qint64 contact = Contact("甲", group, 2);
     EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
-    const struct { QTreeWidgetItem *node; QString keyid; int nodeType; } cases[] = {
-        {Page().Root(), "0", 1},
-        {Node(group), QString::number(group), 1},
-        {Node(contact), QString::number(contact), 2},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.keyid.toStdString());
-        Page().DyTreeView1->setCurrentItem(c.node);
+    const std::pair<qint64, int> cases[] = {{0, 1}, {group, 1}, {contact, 2}};
+    for (const auto &[key, nodeType] : cases) {
+        Page().DyTreeView1->setCurrentItem(Node(key));
         const std::optional<TGroupTreeNode> selected = Page().SelectedGroupTreeNode();
-        ASSERT_TRUE(selected.has_value());
-        EXPECT_EQ(selected->KeyId, c.keyid);
-        EXPECT_EQ(selected->NodeType, c.nodeType);
+        ASSERT_TRUE(selected.has_value()) << key;
+        EXPECT_EQ(selected->KeyId + '|' + QString::number(selected->NodeType),
+                  QString::number(key) + '|' + QString::number(nodeType));
     }
     Page().DyTreeView1->setCurrentItem(Node(group));
     Contact("后来", group, 2);
@@ -296,7 +277,6 @@ protected:
     }
 
     QStringList FilesInFolder() { return QDir(folder).entryList(QDir::Files, QDir::Name); }
-
     QString folder;
     qint64 contact = 0;
 };
@@ -308,11 +288,8 @@ TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
     EXPECT_TRUE(FilesInFolder().isEmpty());
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
     TestDialogs().Reset();
-    const std::pair<QString, QString> cases[] = {
-        {"/card.vcf", "card.vcf"},
-        {"/upper.VCF", "upper.VCF"},
-        {"/plain", "plain.vcf"},  // the file the user named, not a prefix of the writer's own
-    };
+    // The file the user named, not a prefix of the writer's own.
+    const std::pair<QString, QString> cases[] = {{"/card.vcf", "card.vcf"}, {"/upper.VCF", "upper.VCF"}, {"/plain", "plain.vcf"}};
     for (const auto &[answer, written] : cases) {
         SCOPED_TRACE(answer.toStdString());
         TestDialogs().AnswerText(folder + answer);
@@ -328,7 +305,6 @@ TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
     }
     EXPECT_EQ(FilesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
     EXPECT_EQ(TestDialogs().Questions().size(), 3u) << "no message after a card was written";
-
     const QString unwritable = folder + "/missing/card.vcf";
     TestDialogs().AnswerText(unwritable);
     Page().N1Click();
@@ -336,7 +312,6 @@ TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
     EXPECT_EQ(TestDialogs().Last()->kind, "message");
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("无法写入文件 ") + unwritable);
     EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
-
     // A contact deleted since the tree was loaded has no card to write.
     Exec("delete from userinfo where keyid=?", {contact});
     TestDialogs().AnswerText(folder + "/gone.vcf");
@@ -354,7 +329,6 @@ TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
         Page().N1Click();
     }
     EXPECT_TRUE(TestDialogs().Questions().empty());
-
     // The tree menu offers 导出名片 on a contact only.
     Page().show();
     QApplication::processEvents();

@@ -36,7 +36,6 @@ protected:
 
     // Where a widget lies on the page.
     QRect OnPage(const QWidget *w) { return QRect(w->mapTo(page.get(), QPoint(0, 0)), w->size()); }
-
     // Press on a bar, move across it and release there (the bar's own coordinates).
     static void Drag(TdfsSplitter *bar, QPoint from, QPoint to)
     {
@@ -72,7 +71,6 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageS
     }
     EXPECT_EQ(OnPage(page.Panel5).top(), 0);
     EXPECT_EQ(OnPage(page.Panel6).topLeft(), QPoint(170, 242));
-
     // Resizing the page keeps the trees' width and the list's height.
     page.resize(1000, 700);
     QApplication::processEvents();

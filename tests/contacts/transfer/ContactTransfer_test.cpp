@@ -130,7 +130,6 @@ TEST(ImportContacts, AFullAccountRollsEverythingBack)
     EXPECT_EQ(result.Error, QStringLiteral("磁盘空间不足。"));
     EXPECT_EQ(account.Count(), 1);
     EXPECT_FALSE(account.connection.Db().InTransaction());
-
     account.connection.Db().Exec(QStringLiteral("PRAGMA max_page_count = 1000000"));
     EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "c"}})}, Now).Ok);
     EXPECT_EQ(account.Count(), 2);
@@ -196,7 +195,6 @@ TEST_F(VCardExport, SameNamesDoNotOverwriteEachOther)
     const TExportResult result = WriteVCardFiles(&account.connection, folder + "/", {});
     EXPECT_EQ(result.Written, 6);
     EXPECT_EQ(Files(), (QStringList{"a_b.vcf", "丙.vcf", "乙.vcf", "未命名.vcf", "甲 (2).vcf", "甲.vcf"}));
-
     // One contact's card, into a folder under its name or into the file named; the first 甲 kept the plain name.
     const QString one = MakeTempDir("one-card");
     EXPECT_EQ(ExportVCard(&account.connection, one + "/", a), one + "/甲.vcf");
@@ -231,7 +229,6 @@ class CsvExport : public ::testing::Test
 {
 protected:
     void SetUp() override { path = MakeTempDir("csv") + "/out.csv"; }
-
     TAccount account{"csv-export"};
     QString path;
 };
@@ -266,11 +263,9 @@ TEST_F(CsvExport, AFailedWriteLeavesTheOldFile)
     WriteBytes(path, "old");
     account.AddContact("a");
     EXPECT_FALSE(ExportContactsCsv(&account.connection, path + ".d/x.csv", DefaultCaptions()).Ok);
-
     TADOConnection closed;
     EXPECT_FALSE(ExportContactsCsv(&closed, path, DefaultCaptions()).Ok);
     EXPECT_EQ(ReadBytes(path), QByteArray("old"));
-
     for (long long room : {0LL, 10LL}) {
         FileSizeLimit full(room);
         const TExportResult result = ExportContactsCsv(&account.connection, path, DefaultCaptions());

@@ -42,7 +42,6 @@ TEST(CsvFormat, LongAndBinaryInputIsSplitWithoutLoss)
     ASSERT_EQ(one.size(), 1);
     ASSERT_EQ(one[0].size(), 2);
     EXPECT_EQ(one[0][0].size(), longLine.size());
-
     QString binary;
     for (int i = 0; i < 70000; ++i)
         binary += QChar(char16_t((i * 7919) % 0xD000));

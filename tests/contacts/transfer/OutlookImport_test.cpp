@@ -39,7 +39,6 @@ class OutlookImport : public ::testing::Test
 {
 protected:
     void SetUp() override { query.SetConnection(&account.connection); }
-
     // The column of the contact of that name as text, or "<none>".
     QString Value(const QString &name, const QString &column)
     {
@@ -76,7 +75,6 @@ TEST_F(OutlookImport, CopiesEveryPropertyIntoItsColumn)
     c.Anniversary = QDateTime(QDate(2005, 10, 1), QTime(0, 0));
     ListSource source({c});
     ASSERT_EQ(ImportContacts(&query, source, now), 1);
-
     for (const auto &[field, column, value] : texts)
         EXPECT_EQ(Value(c.FullName, column), value) << column;
     const std::pair<const char *, QString> expected[] = {
@@ -102,7 +100,6 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)
     EXPECT_EQ(account.Count(), 3);
     EXPECT_EQ(Value(QStringLiteral("李四"), "uhsr") + Value(QStringLiteral("李四"), "ujhjnr"), QString());
     EXPECT_EQ(Value(QStringLiteral("say \"hi\" o'neil"), "nodetype"), QStringLiteral("2"));
-
     // The same address book again adds nothing.
     EXPECT_EQ(ImportContacts(&query, source, now), 0);
     EXPECT_EQ(account.Count(), 3);
@@ -116,7 +113,6 @@ TEST_F(OutlookImport, AFailureAddsNothingAndNamesGetTheirInitials)
     ListSource failing({Named(QStringLiteral("张三")), Named(QStringLiteral("boom"))});
     EXPECT_EQ(ImportContacts(&query, failing, now), -1);
     EXPECT_EQ(account.Count(), 0);
-
     ListSource fine({Named(QStringLiteral("张三")), Named(QStringLiteral("Ann"))});
     EXPECT_EQ(ImportContacts(&query, fine, now), 2);
     EXPECT_EQ(Value(QStringLiteral("张三"), "kzfield1"), QStringLiteral("ZS"));

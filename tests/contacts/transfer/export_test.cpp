@@ -20,7 +20,6 @@ class ExportWizard : public ExportTreeTest
 {
 protected:
     ExportWizard() : ExportTreeTest(QStringLiteral("export-wizard")) {}
-
     void SetUp() override
     {
         ExportTreeTest::SetUp();
@@ -28,7 +27,6 @@ protected:
     }
 
     QWidget *Page() const { return wizard->Notebook1->currentWidget(); }
-
     // From the first page to the export page, exporting all contacts or the selection.
     void ToExportPage(bool selectionOnly)
     {
@@ -53,7 +51,6 @@ TEST_F(ExportWizard, StartsOnAnEmptyFolderPageAndTheFolderMustBeThere)
     wizard->show();
     EXPECT_EQ(wizard->Edit1->text(), QString());
     wizard->hide();
-
     // The folder must be there.
     for (const QString &text : {QString(), QStringLiteral("   ")}) {
         wizard->Edit1->setText(text);
@@ -61,7 +58,6 @@ TEST_F(ExportWizard, StartsOnAnEmptyFolderPageAndTheFolderMustBeThere)
         EXPECT_EQ(Page(), wizard->page1);
     }
     EXPECT_TRUE(TestDialogs().Questions().empty());
-
     wizard->Edit1->setText(folder + "/missing");
     wizard->BitBtn2->click();
     EXPECT_EQ(Page(), wizard->page1);
@@ -90,7 +86,6 @@ TEST_F(ExportWizard, AllContactsAndTheirFolder)
     EXPECT_FALSE(wizard->BitBtn1->isEnabled());
     EXPECT_FALSE(wizard->BitBtn2->isEnabled());
     EXPECT_TRUE(wizard->BitBtn3->isEnabled());
-
     // The result opens the folder, never a file typed in afterwards.
     wizard->Button1->click();
     EXPECT_EQ(TestShell().opened, QStringList{folder});
@@ -136,7 +131,6 @@ TEST_F(ExportWizard, NoSelectionLetsTheUserGoBack)
         EXPECT_TRUE(Files().isEmpty());
         EXPECT_TRUE(wizard->BitBtn1->isEnabled());
         EXPECT_FALSE(wizard->BitBtn2->isEnabled());
-
         wizard->BitBtn1->click();
         EXPECT_EQ(Page(), wizard->page4);
         EXPECT_TRUE(wizard->BitBtn2->isEnabled());
@@ -158,7 +152,6 @@ TEST_F(ExportWizard, FailuresAreCountedAndAVanishedFolderStopsTheExport)
     EXPECT_EQ(wizard->Label3->text(), QStringLiteral("共导出 2 个名片文件。有 2 个文件无法写入：甲、<img src=\"x\">") +
                                           QString(300, 'x') + QStringLiteral("。"));
     EXPECT_EQ(wizard->Label3->textFormat(), Qt::PlainText);
-
     wizard = std::make_unique<Tfrmexport>(&account.connection);
     ToExportPage(false);
     QDir(folder).removeRecursively();

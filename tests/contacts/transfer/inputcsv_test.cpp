@@ -61,7 +61,6 @@ protected:
     }
 
     QWidget *Page() const { return wizard->PageControl1->currentWidget(); }
-
     // The field picker's current choice, then the given field checked and the dialog closed.
     ModalResponder::Step Pick(QString &preselected, const char *field = nullptr)
     {
@@ -86,7 +85,6 @@ protected:
                  << row.column.toStdString();
         }
     };
-
     std::vector<TRow> Rows() const
     {
         std::vector<TRow> rows;
@@ -137,7 +135,6 @@ TEST_F(CsvImportWizard, MappingThroughThePicker)
     EXPECT_EQ(responder.Unexpected(), 0);
     EXPECT_EQ(preselected, QString());
     EXPECT_EQ(Rows()[2], (TRow{"Unknown", true, "电子邮件", "uemail"}));
-
     responder.Then(Pick(preselected));
     emit wizard->ListView1->itemDoubleClicked(wizard->ListView1->topLevelItem(1), 0);
     EXPECT_EQ(preselected, QStringLiteral("umtel"));
