@@ -9,12 +9,11 @@
 namespace {
 
 struct ListSource final : IContactSource {
-    explicit ListSource(std::vector<TOutlookContact> list, bool opens = true)
-        : contacts(std::move(list)), opens(opens) {}
+    explicit ListSource(std::vector<TOutlookContact> list) : contacts(std::move(list)) {}
     bool Open() override
     {
         next = 0;
-        return opens;
+        return true;
     }
     bool Next(TOutlookContact &contact) override
     {
@@ -24,7 +23,6 @@ struct ListSource final : IContactSource {
         return true;
     }
     std::vector<TOutlookContact> contacts;
-    bool opens;
     size_t next = 0;
 };
 
@@ -49,7 +47,6 @@ protected:
     }
 
     transfer_test::TAccount account{"outlook"};
-    TADOConnection &connection = account.connection;
     TADOQuery query;
     const QDateTime now = QDateTime(QDate(2025, 3, 4), QTime(10, 20, 30));
 };
@@ -92,10 +89,8 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDate)
     TOutlookContact empty = Named(QStringLiteral("李四"));
     empty.Birthday = QDateTime(QDate(4501, 1, 1), QTime(0, 0));
     empty.Anniversary = QDateTime(QDate(4501, 1, 1), QTime(0, 0));
-    std::vector<TOutlookContact> contacts = {Named(QStringLiteral("张三")), empty,
-                                             Named(QStringLiteral("say \"hi\" o'neil")),
-                                             Named(QStringLiteral("李四"))};
-    ListSource source(contacts);
+    ListSource source({Named(QStringLiteral("张三")), empty, Named(QStringLiteral("say \"hi\" o'neil")),
+                       Named(QStringLiteral("李四"))});
     EXPECT_EQ(ImportContacts(&query, source, now), 2);
     EXPECT_EQ(account.Count(), 3);
     EXPECT_EQ(Value(QStringLiteral("李四"), "uhsr") + Value(QStringLiteral("李四"), "ujhjnr"), QString());
