@@ -186,22 +186,6 @@ TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
     EXPECT_EQ(Value("select count(*) from userinfo").toInt(), 5);
 }
 
-TEST_F(BrowserGroups, ListDeleteAsksAndRemovesRowsAndNodes)
-{
-    Page().DyTreeView1->setCurrentItem(Node(a));
-    Page().ListView1->SelectRow(0);  // A1 with a11
-    TestDialogs().AnswerMessage(MsgResult::No);
-    Page().listviewdeleteClick();
-    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
-    Page().ListView1->SelectRow(0);
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    Page().listviewdeleteClick();
-    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择的数据以及与之有关的所有数据吗？");
-    EXPECT_EQ(Shape(), "人脉(A(a1),B,C,c0)");
-    EXPECT_EQ(ListCaptions(), QStringList({"a1"}));
-    EXPECT_EQ(Value("select count(*) from userinfo where keyid in (?, ?)", {a1, a11}).toInt(), 0);
-}
-
 TEST_F(BrowserGroups, AFailingStatementChangesNothing)
 {
     Page();

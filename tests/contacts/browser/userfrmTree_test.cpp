@@ -200,7 +200,8 @@ TEST_F(BrowserTree, AutoExpandIsWrittenToTheSettings)
     }
 }
 
-// The editor's side: a new contact goes under the selected group and shows at once.
+// The editor's side: a new contact goes under the selected group and shows at once. The export
+// wizard hears of the selected node only while the tree has the focus.
 TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
 {
     const qint64 group = Group("组");
@@ -211,12 +212,18 @@ TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
         return QList<qint64>{place.ParentKey, place.Level, place.Index};
     };
     EXPECT_EQ(placed(), (QList<qint64>{0, 1, 0}));
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
     Page().DyTreeView1->setCurrentItem(Node(inside));
     const TNodePlace place = Page().NewContactPlace();
     EXPECT_EQ(placed(), (QList<qint64>{sub, 3, 2}));  // one more than the group's child count
+    ASSERT_TRUE(Page().SelectedGroupTreeNode().has_value());
+    EXPECT_EQ(Page().SelectedGroupTreeNode()->KeyId + '|' + QString::number(Page().SelectedGroupTreeNode()->NodeType),
+              QString::number(inside) + "|2");
     // Focus leaving the tree (for the page's own 新建人脉 button) keeps the chosen group.
     Page().DyTreeView1Exit();
     EXPECT_EQ(Page().NewContactPlace().ParentKey, sub);
+    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value());
+    EXPECT_EQ(Page().DyTreeView1->currentItem(), nullptr);
     const qint64 added = Contact("乙", place.ParentKey, place.Level, {{"nodeindex", place.Index}});
     Page().ShowNewContact(QString::number(added));
     EXPECT_EQ(Shape(Node(group)), "组(子组(甲,乙))");
@@ -237,31 +244,6 @@ TEST_F(BrowserTree, UpdateContactNodeRenewsTextImagePlaceAndTheCardShowingThatCo
     EXPECT_EQ(Shape(Node(group)), "组(吕,周)");
     EXPECT_EQ(Tfuserfrm::NodeImage(Node(a)), 4);
     EXPECT_TRUE(RecordOf(Node(a))->umtel == "1" && Page().CardHtml().contains(">周</td>"));
-}
-
-// What the export wizard hears: the selected node's keyid and kind, and nothing once the tree
-// was left.
-TEST_F(BrowserTree, TellsTheExportWizardTheSelectedNode)
-{
-    const qint64 group = Group("组");
-    const qint64 contact = Contact("甲", group, 2);
-    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value()) << "nothing selected yet";
-    const std::pair<qint64, int> cases[] = {{0, 1}, {group, 1}, {contact, 2}};
-    for (const auto &[key, nodeType] : cases) {
-        Page().DyTreeView1->setCurrentItem(Node(key));
-        const std::optional<TGroupTreeNode> selected = Page().SelectedGroupTreeNode();
-        ASSERT_TRUE(selected.has_value()) << key;
-        EXPECT_EQ(selected->KeyId + '|' + QString::number(selected->NodeType),
-                  QString::number(key) + '|' + QString::number(nodeType));
-    }
-    Page().DyTreeView1->setCurrentItem(Node(group));
-    Contact("后来", group, 2);
-    Page().DyTreeView1Exit();
-    EXPECT_FALSE(Page().SelectedGroupTreeNode().has_value());
-    // Leaving the tree lets the same node list again.
-    EXPECT_EQ(Page().DyTreeView1->currentItem(), nullptr);
-    Page().DyTreeView1->setCurrentItem(Node(group));
-    EXPECT_EQ(ListCaptions(), QStringList({"后来", "甲"}));
 }
 
 class BrowserCardExport : public BrowserTest

@@ -36,14 +36,6 @@ protected:
 
     // Where a widget lies on the page.
     QRect OnPage(const QWidget *w) { return QRect(w->mapTo(page.get(), QPoint(0, 0)), w->size()); }
-    // Press on a bar, move across it and release there (the bar's own coordinates).
-    static void Drag(TdfsSplitter *bar, QPoint from, QPoint to)
-    {
-        sim::Press(bar, from);
-        sim::Move(bar, to);
-        sim::Release(bar, to);
-    }
-
     // The middle of a bar's button, where a click collapses or restores.
     static QPoint ButtonCentre(const TdfsSplitter *bar)
     {
@@ -79,18 +71,6 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageS
     EXPECT_EQ(OnPage(page.listpanel), QRect(170, 0, 830, 700));
     EXPECT_EQ(OnPage(page.WebBrowser1).bottom() + 1, 700);
     EXPECT_EQ(page.dfsSplitter2->ButtonRect().Top, (700 - 80) / 2);
-}
-
-TEST_F(BrowserLayout, DraggingABarResizesThePanesOnBothSides)
-{
-    Tfuserfrm &page = Shown();
-    Drag(page.dfsSplitter2, {5, 40}, {65, 40});
-    EXPECT_EQ(page.PageControl1->width(), 220);
-    EXPECT_EQ(OnPage(page.listpanel), QRect(230, 0, 670, 600));
-    EXPECT_EQ(page.ListView1->width() + page.WebBrowser1->width(), 2 * 670);
-    Drag(page.dfsSplitter1, {20, 5}, {20, 45});
-    EXPECT_EQ(OnPage(page.ListView1).bottom() + 1, 272);
-    EXPECT_EQ(OnPage(page.Panel6).top(), 282);
 }
 
 TEST_F(BrowserLayout, TheButtonCollapsesAPaneAndASecondClickBringsItBack)

@@ -64,10 +64,7 @@ TEST_F(ExportWizard, StartsOnAnEmptyFolderPageAndTheFolderMustBeThere)
     ASSERT_NE(TestDialogs().Last(), nullptr);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件夹不存在！"));
     EXPECT_EQ(TestDialogs().Last()->icon, MsgIcon::Warning);
-}
-
-TEST_F(ExportWizard, ChoosingAFolderInTheTreeFillsTheText)
-{
+    // Choosing a folder in the tree fills the text.
     auto *folders = qobject_cast<QFileSystemModel *>(wizard->ShellTreeView1->model());
     ASSERT_NE(folders, nullptr);
     wizard->ShellTreeView1->setCurrentIndex(folders->index(folder));
