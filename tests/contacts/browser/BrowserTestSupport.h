@@ -76,13 +76,6 @@ protected:
         statement.Exec();
     }
 
-    QVariant Value(const QString &sql, const QVariantList &params = {})
-    {
-        SQLite::Statement statement(connection.Db(), sql);
-        statement.BindAll(params);
-        return statement.ExecuteStep() ? statement.Column(0) : QVariant();
-    }
-
     qint64 Group(const QString &name, qint64 parent = 0, int level = 1, int index = 0)
     {
         return Contact(name, parent, level, {{"nodetype", 1}, {"nodeindex", index}, {"kzfield1", QVariant()}});
@@ -109,9 +102,10 @@ protected:
             values << statement.Column(0).toString();
         return values;
     }
+    QString Value(const QString &sql, const QVariantList &params = {}) { return Column(sql, params).value(0); }
     QString Field(qint64 key, const QString &column)
     {
-        return Value("select " + column + " from userinfo where keyid=?", {key}).toString();
+        return Value("select " + column + " from userinfo where keyid=?", {key});
     }
 
     QTreeWidgetItem *Node(qint64 key) { return Page().FindTreeNodeByKey(QString::number(key)); }

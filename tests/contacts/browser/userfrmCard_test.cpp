@@ -31,17 +31,14 @@ TEST(MarkupLinks, AddressesBecomeLinks)
 TEST(ContactCardHtml, TwoPairsARowEachRowClosed)
 {
     QStringList captions, values;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 19; ++i) {
         captions << QStringLiteral("c%1").arg(i);
         values << QStringLiteral("v%1").arg(i);
     }
-    const QString twenty = ContactCardHtml(captions, values);
-    EXPECT_EQ(std::pair(Count(twenty, "<tr>"), Count(twenty, "</tr>")), std::pair(10, 10));
-    EXPECT_EQ(Count(twenty, "<td class=\"t1\" width=\"100\">"), 20);
-    EXPECT_TRUE(twenty.endsWith("</table>") && twenty.contains("c19:</td>"));
-    const QString odd = ContactCardHtml(captions.mid(0, 19), values.mid(0, 19));
-    EXPECT_EQ(Count(odd, "<tr>"), 10);
-    EXPECT_TRUE(odd.endsWith("v18</td></tr></table>"));
+    const QString odd = ContactCardHtml(captions, values);
+    EXPECT_EQ(std::pair(Count(odd, "<tr>"), Count(odd, "</tr>")), std::pair(10, 10));
+    EXPECT_EQ(Count(odd, "<td class=\"t1\" width=\"100\">"), 19);
+    EXPECT_TRUE(odd.contains("c18:</td>") && odd.endsWith("v18</td></tr></table>"));
     const QString empty = ContactCardHtml({}, {});
     EXPECT_TRUE(Count(empty, "<tr>") == 0 && empty.endsWith("bgcolor=\"#EEEEEE\"></table>"));
     // Values and captions are shown literally.
