@@ -1,8 +1,5 @@
 #include "browser/BrowserTestSupport.h"
 
-#include <QCoreApplication>
-#include <QItemSelectionModel>
-
 namespace {
 
 class BrowserGroups : public BrowserTest

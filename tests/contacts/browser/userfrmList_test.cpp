@@ -1,10 +1,5 @@
 #include "browser/BrowserTestSupport.h"
 
-#include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QListWidget>
-#include <QTreeView>
-
 namespace {
 
 class BrowserList : public BrowserTest

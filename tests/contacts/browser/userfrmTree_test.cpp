@@ -4,7 +4,6 @@
 #include "platform/UiServices.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -107,33 +106,20 @@ TEST_F(BrowserTree, AReloadListsTheSelectionAgainAndTheCardFollowsTheList)
     EXPECT_TRUE(Page().CardKeyid().isEmpty());
 }
 
-class BrowserQuickViews : public BrowserTest
+// The quick views on 2024-05-01, when three months back is 2024-02-01.
+TEST_F(BrowserTree, QuickViewCountsInCaptionsFollowChangesAndListsExcludeGroups)
 {
-protected:
-    void SetUp() override
-    {
-        BrowserTest::SetUp();
-        SetClock(&clock);  // today 2024-05-01; three months back is 2024-02-01
-        AppSettings().FrequentViewCount = 5;
-        AppSettings().RecentMonths = 3;
-        const qint64 group = Group("组");
-        Exec("update userinfo set ulevel=4 where keyid=?", {group});
-        Contact("常客", group, 2, {{"readcount", 9}, {"activenewtime", "2024-04-30 10:00:00"}, {"ulevel", 1}});
-        Contact("偶尔", 0, 1, {{"readcount", 4}, {"activenewtime", "2024-01-31 23:59:59"}, {"ulevel", 3}});
-        Contact("重要", 0, 1, {{"readcount", 5}, {"activenewtime", "2024-2-1"}, {"ulevel", 4}});
-        Contact("坏日", 0, 1, {{"activenewtime", "2024-02-30 10:00:00"}});  // no such day
-    }
-    void TearDown() override
-    {
-        BrowserTest::TearDown();
-        SetClock(nullptr);
-    }
-
     FakeClock clock;
-};
-
-TEST_F(BrowserQuickViews, CountsInCaptionsFollowChangesAndListsExcludeGroups)
-{
+    SetClock(&clock);
+    const struct ClockBack { ~ClockBack() { SetClock(nullptr); } } clockBack;
+    AppSettings().FrequentViewCount = 5;
+    AppSettings().RecentMonths = 3;
+    const qint64 group = Group("组");
+    Exec("update userinfo set ulevel=4 where keyid=?", {group});
+    Contact("常客", group, 2, {{"readcount", 9}, {"activenewtime", "2024-04-30 10:00:00"}, {"ulevel", 1}});
+    Contact("偶尔", 0, 1, {{"readcount", 4}, {"activenewtime", "2024-01-31 23:59:59"}, {"ulevel", 3}});
+    Contact("重要", 0, 1, {{"readcount", 5}, {"activenewtime", "2024-2-1"}, {"ulevel", 4}});
+    Contact("坏日", 0, 1, {{"activenewtime", "2024-02-30 10:00:00"}});  // no such day
     QTreeWidget *views = Page().TreeView1;
     const auto caption = [&](int view) { return views->topLevelItem(view)->text(0); };
     const struct { const char *caption; QStringList names; } cases[] = {

@@ -4,10 +4,8 @@
 #include "controls/dfsSplitter.h"
 #include "platform/InputRouter.h"
 
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
-#include <QToolBar>
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include "transfer/TransferTestSupport.h"
 
-#include <gtest/gtest.h>
 #include <optional>
 #include <tuple>
 

@@ -4,10 +4,6 @@
 #include "transfer/TransferTestSupport.h"
 #include "platform/TextCodec.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <gtest/gtest.h>
-
 using namespace transfer_test;
 
 namespace {

@@ -3,7 +3,6 @@
 #include "transfer/TransferTestSupport.h"
 
 #include <QStringDecoder>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,6 @@
 #include "contacts/transfer/OutlookImport.h"
-#include "contacts/shared/UtilityDb.h"
 
 #include "transfer/TransferTestSupport.h"
-#include <gtest/gtest.h>
 #include <tuple>
 #include <vector>
 

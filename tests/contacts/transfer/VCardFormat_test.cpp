@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 using namespace transfer_test;
 

@@ -16,7 +16,6 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 using namespace transfer_test;
 
