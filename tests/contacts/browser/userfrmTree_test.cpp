@@ -232,28 +232,15 @@ TEST_F(BrowserTree, UpdateContactNodeRenewsTextImagePlaceAndTheCardShowingThatCo
     EXPECT_TRUE(RecordOf(Node(a))->umtel == "1" && Page().CardHtml().contains(">周</td>"));
 }
 
-class BrowserCardExport : public BrowserTest
+TEST_F(BrowserTree, ExportsTheSelectedContactToTheChosenFile)
 {
-protected:
-    void SetUp() override
-    {
-        BrowserTest::SetUp();
-        folder = MakeTempDir(QStringLiteral("browser-card"));
-        contact = Contact("张三", 0, 1, {{"umtel", "13800000000"}, {"uxb", "男"}});
-        Page().DyTreeView1->setCurrentItem(Node(contact));
-        TestDialogs().Reset();
-    }
-
-    QStringList FilesInFolder() { return QDir(folder).entryList(QDir::Files, QDir::Name); }
-    QString folder;
-    qint64 contact = 0;
-};
-
-TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
-{
+    const QString folder = MakeTempDir(QStringLiteral("browser-card"));
+    const qint64 contact = Contact("张三", 0, 1, {{"umtel", "13800000000"}, {"uxb", "男"}});
+    Page().DyTreeView1->setCurrentItem(Node(contact));
+    const auto filesInFolder = [&] { return QDir(folder).entryList(QDir::Files, QDir::Name); };
     TestDialogs().AnswerCancel();
     Page().N1Click();
-    EXPECT_TRUE(FilesInFolder().isEmpty());
+    EXPECT_TRUE(filesInFolder().isEmpty());
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
     TestDialogs().Reset();
     // The file the user named, not a prefix of the writer's own.
@@ -271,7 +258,7 @@ TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
         ASSERT_EQ(cards.size(), 1);
         EXPECT_EQ(cards[0].value("uname") + cards[0].value("umtel") + cards[0].value("uxb"), "张三13800000000男");
     }
-    EXPECT_EQ(FilesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
+    EXPECT_EQ(filesInFolder(), QStringList({"card.vcf", "plain.vcf", "upper.VCF"}));
     EXPECT_EQ(TestDialogs().Questions().size(), 3u) << "no message after a card was written";
     const QString unwritable = folder + "/missing/card.vcf";
     TestDialogs().AnswerText(unwritable);
@@ -288,10 +275,10 @@ TEST_F(BrowserCardExport, ExportsTheSelectedContactToTheChosenFile)
     EXPECT_FALSE(QFile::exists(folder + "/gone.vcf"));
 }
 
-TEST_F(BrowserCardExport, OnlyAContactNodeHasACardToExport)
+TEST_F(BrowserTree, OnlyAContactNodeHasACardToExport)
 {
+    const qint64 contact = Contact("张三");
     const qint64 group = Group("组");
-    Page().LoadGroupTree();
     for (QTreeWidgetItem *node : {Page().Root(), Node(group)}) {
         Page().DyTreeView1->setCurrentItem(node);
         Page().N1Click();

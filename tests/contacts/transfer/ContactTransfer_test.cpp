@@ -139,11 +139,7 @@ TEST(CsvRecords, HeaderCaptionsMapToColumns)
 
 // vCard files -----------------------------------------------------------------------------------
 
-class VCardExport : public ExportTreeTest
-{
-protected:
-    VCardExport() : ExportTreeTest(QStringLiteral("vcard-export")) {}
-};
+using VCardExport = ExportTreeTest;
 
 TEST_F(VCardExport, ScopesChooseTheContacts)
 {

@@ -92,7 +92,7 @@ public:
 class ExportTreeTest : public ::testing::Test
 {
 protected:
-    explicit ExportTreeTest(const QString &name) : account(name) {}
+    explicit ExportTreeTest(const QString &name = QStringLiteral("export-tree")) : account(name) {}
 
     void SetUp() override
     {
@@ -104,13 +104,7 @@ protected:
         c = account.AddContact(QStringLiteral("丙"), 0);
     }
 
-    // The files in the folder, sorted.
-    QStringList Files() const
-    {
-        QStringList files = QDir(folder).entryList(QDir::Files);
-        files.sort();
-        return files;
-    }
+    QStringList Files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 
     TAccount account;
     QString folder;
