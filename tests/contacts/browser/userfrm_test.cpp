@@ -14,14 +14,11 @@ namespace {
 class BrowserLayout : public BrowserTest
 {
 protected:
-    Tfuserfrm &Shown()
+    void SetUp() override
     {
-        Tfuserfrm &page = Page();
-        if (!page.isVisible()) {
-            page.show();
-            QApplication::processEvents();
-        }
-        return page;
+        BrowserTest::SetUp();
+        Page().show();
+        QApplication::processEvents();
     }
 
     void TearDown() override
@@ -44,7 +41,7 @@ protected:
 
 TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageSize)
 {
-    Tfuserfrm &page = Shown();
+    Tfuserfrm &page = Page();
     EXPECT_EQ(page.dfsSplitter2->Pane(), page.Panel3);
     EXPECT_EQ(page.dfsSplitter1->Pane(), page.Panel5);
     const std::pair<QWidget *, QRect> places[] = {
@@ -55,9 +52,9 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageS
                                                                      page.WebBrowser1->height()}},
     };
     for (const auto &[widget, place] : places) {
-        EXPECT_EQ(OnPage(widget).left(), place.left()) << widget->objectName().toStdString();
-        EXPECT_EQ(OnPage(widget).right(), place.right()) << widget->objectName().toStdString();
-        EXPECT_EQ(OnPage(widget).bottom(), place.bottom()) << widget->objectName().toStdString();
+        const QRect on = OnPage(widget);
+        EXPECT_EQ(std::tuple(on.left(), on.right(), on.bottom()), std::tuple(place.left(), place.right(), place.bottom()))
+            << widget->objectName().toStdString();
     }
     EXPECT_EQ(OnPage(page.Panel5).top(), 0);
     EXPECT_EQ(OnPage(page.Panel6).topLeft(), QPoint(170, 242));
@@ -73,12 +70,10 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageS
 
 TEST_F(BrowserLayout, TheButtonCollapsesAPaneAndASecondClickBringsItBack)
 {
-    Tfuserfrm &page = Shown();
-    const struct {
-        TdfsSplitter *bar;
-        std::function<int()> paneSize, otherSize;  // the other: what the other side gets
-        int size, collapsedOther, restoredOther;
-    } cases[] = {
+    Tfuserfrm &page = Page();
+    // otherSize: what the other side gets.
+    const struct { TdfsSplitter *bar; std::function<int()> paneSize, otherSize; int size, collapsedOther, restoredOther; }
+        cases[] = {
         {page.dfsSplitter2, [&] { return page.Panel3->Width(); }, [&] { return page.ListView1->width(); },
          160, 885, 730},
         {page.dfsSplitter1, [&] { return page.Panel5->Height(); }, [&] { return page.WebBrowser1->height(); },
@@ -109,7 +104,7 @@ TEST_F(BrowserLayout, InputTheWidgetsLeaveGoesOnToThePage)
             return false;
         }
     } seen;
-    Tfuserfrm &page = Shown();
+    Tfuserfrm &page = Page();
     page.installEventFilter(&seen);
     sim::KeyPress(page.Panel6, Qt::Key_F7);
     sim::Press(page.Panel6, {600, 10});
