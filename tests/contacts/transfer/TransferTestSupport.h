@@ -40,28 +40,22 @@ public:
         connection.Open(path);
     }
 
-    qint64 Insert(const QString &sql, const QVariantList &params)
-    {
-        SQLite::Statement statement(connection.Db(), sql);
-        statement.BindAll(params);
-        statement.Exec();
-        return connection.Db().LastInsertRowId();
-    }
-
     qint64 AddGroup(const QString &name, qint64 parent) { return Add(name, 1, parent); }
     qint64 AddContact(const QString &name, qint64 parent = 0) { return Add(name, 2, parent); }
     qint64 Add(const QString &name, int type, qint64 parent)
     {
-        return Insert("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, ?, ?, 1)",
-                      {name, type, parent});
+        SQLite::Statement insert(connection.Db(), "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) "
+                                                  "values(?, ?, ?, 1)");
+        insert.BindAll({name, type, parent});
+        insert.Exec();
+        return connection.Db().LastInsertRowId();
     }
 
     // Every row in keyid order, each column by name; a NULL stays a null QVariant.
-    QList<QVariantMap> Rows(const QString &where = QStringLiteral("1=1"))
+    QList<QVariantMap> Rows()
     {
         QList<QVariantMap> rows;
-        SQLite::Statement select(connection.Db(), QStringLiteral("select * from userinfo where ") + where +
-                                                     QStringLiteral(" order by keyid"));
+        SQLite::Statement select(connection.Db(), QStringLiteral("select * from userinfo order by keyid"));
         while (select.ExecuteStep()) {
             QVariantMap row;
             for (int i = 0; i < select.ColumnCount(); ++i)
