@@ -148,20 +148,6 @@ TEST_F(BrowserGroups, NewGroupGoesUnderTheSelectedGroupAfterItsGroups)
     ExpectReloadShowsTheSame();
 }
 
-TEST_F(BrowserGroups, TreeRenameRefusesBlanksAndRenewsInitials)
-{
-    Page();
-    QString text = "  Zed ";
-    EXPECT_TRUE(Page().DyTreeView1Edited(Node(ca1), text));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(Field(ca1, "uname||'|'||kzfield1"), "Zed|" + PinyinInitials("Zed"));
-    QString blank;
-    EXPECT_FALSE(Page().DyTreeView1Edited(Node(a), blank));
-    QString root = "新名";
-    EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
-    EXPECT_EQ(Field(a, "uname"), "A");
-}
-
 TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
 {
     const std::pair<const char *, const char *> tables[] = {

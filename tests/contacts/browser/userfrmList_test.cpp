@@ -235,11 +235,18 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     EXPECT_EQ(model->Row(0).record->uname + '|' + Node(model->Key(0))->text(0), "赵\"六|赵\"六");
     EXPECT_FALSE(model->setData(model->index(0, 0), "", Qt::EditRole));
     EXPECT_EQ(model->Row(0).caption, "赵\"六");
-    // Renaming the card's contact in the tree renews the card.
+    // In the tree too, and renaming the card's contact renews the card; blanks and the root are refused.
     Page().ShowContactCard(QString::number(key));
-    text = "钱七";
+    text = "  钱七 ";
     ASSERT_TRUE(Page().DyTreeView1Edited(Node(key), text));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Field(key, "uname||kzfield1"), "钱七QQ");
     EXPECT_TRUE(Page().CardHtml().contains(">钱七</td>"));
+    blank = "  ";
+    EXPECT_FALSE(Page().DyTreeView1Edited(Node(group), blank));
+    QString root = "新名";
+    EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
+    EXPECT_EQ(Field(group, "uname"), "组");
 }
 
 TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
