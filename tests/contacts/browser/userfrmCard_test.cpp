@@ -68,7 +68,8 @@ TEST(ContactCardHtml, LongValuesAreCutAfterTwoThousandCharacters)
 
 TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
 {
-    const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}, {"ufz", "<script>alert(1)</script>"}});
+    const qint64 key = Contact("张三", 0, 1, {{"uemail", "zs@x.com"}, {"ufz", "<script>alert(1)</script>"},
+                                            {"uqq", "12345"}, {"uzw", "经理"}});
     Page().ShowContactCard(QString::number(key));
     EXPECT_EQ(Page().CardKeyid(), QString::number(key));
     const QString html = Page().CardHtml();
@@ -79,23 +80,7 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
     EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三"));
     emit Page().WebBrowser1->anchorClicked(QUrl("mailto:zs@x.com"));
     EXPECT_EQ(TestShell().opened, QStringList({"mailto:zs@x.com"}));
-    // A foreign row shows the labels only.
-    const qint64 foreign = Contact("外来", 0, 1, {{"kzfield2", "x"}});
-    Page().ShowContactCard(QString::number(foreign));
-    EXPECT_EQ(Page().CardKeyid(), QString::number(foreign));
-    EXPECT_TRUE(Page().CardHtml().contains("姓名:</td>") && !Page().CardHtml().contains("外来"));
-    // A missing contact gives an empty card, with nothing to edit.
-    Page().ShowContactCard("4242");
-    EXPECT_TRUE(Page().CardKeyid().isEmpty());
-    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 0);
-    Page().Button2Click();
-}
-
-
-TEST_F(BrowserCard, FieldChooserAndStoredFieldsChooseTheCardsFields)
-{
-    const qint64 key = Contact("张三", 0, 1, {{"uqq", "12345"}, {"uzw", "经理"}});
-    Page().ShowContactCard(QString::number(key));
+    // The field chooser's choice is stored; cancelling it keeps the choice.
     ModalResponder responder;
     responder.Then(CheckOnly({"uqq"}));
     Page().Button1Click();
@@ -104,10 +89,19 @@ TEST_F(BrowserCard, FieldChooserAndStoredFieldsChooseTheCardsFields)
     EXPECT_TRUE(Count(Page().CardHtml(), "<tr>") == 1 && Page().CardHtml().contains("12345"));
     const QString stored = DesDecryptString(TIniFile(ConfigIniPath()).ReadString("SYS", "FIELDS", ""), DesKey);
     EXPECT_EQ(KnownFieldList(stored), QStringList({"uqq"}));
-    // Cancel keeps the choice.
     responder.Then([](QDialog *dialog) { static_cast<Tfrmselfields *>(dialog)->BitBtn2->click(); });
     Page().Button1Click();
     EXPECT_EQ(Page().CardFields(), QStringList({"uqq"}));
+    // A foreign row shows the labels only.
+    const qint64 foreign = Contact("外来", 0, 1, {{"kzfield2", "x"}});
+    Page().ShowContactCard(QString::number(foreign));
+    EXPECT_EQ(Page().CardKeyid(), QString::number(foreign));
+    EXPECT_TRUE(Page().CardHtml().contains("QQ/MSN等:</td>") && !Page().CardHtml().contains("外来"));
+    // A missing contact gives an empty card, with nothing to edit.
+    Page().ShowContactCard("4242");
+    EXPECT_TRUE(Page().CardKeyid().isEmpty());
+    EXPECT_EQ(Count(Page().CardHtml(), "<tr>"), 0);
+    Page().Button2Click();
     // Stored fields are checked against the known ones; nothing known falls back to the defaults.
     page.reset();
     TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("uzw,mypic,1;drop", DesKey).Text);
