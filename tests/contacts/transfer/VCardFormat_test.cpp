@@ -2,7 +2,6 @@
 
 #include "transfer/TransferTestSupport.h"
 #include "platform/TextCodec.h"
-
 #include "contacts/transfer/ContactTransfer.h"
 
 #include <QBuffer>
@@ -31,7 +30,6 @@ TEST(VCardWriter, CardIsByteExact)
 // The N line splits a Chinese name after its surname; gender and birthday lines only when known.
 TEST(VCardWriter, NameGenderAndBirthdayLines)
 {
-    // The N, X-WAB-GENDER and BDAY lines of a card.
     const struct { QString name, sex, birthday, calendar; QStringList lines; } cases[] = {
         {"张", {}, {}, {}, {"N:张;"}},          {"欧阳修", {}, {}, {}, {"N:欧;阳修"}}, {"John Smith", {}, {}, {}, {"N:;"}},
         {{}, {}, {}, {}, {"N:;"}},              {"1号", {}, {}, {}, {"N:;"}},          {"𠀀明", {}, {}, {}, {"N:𠀀;明"}},
@@ -125,14 +123,11 @@ TEST(VCardReader, BadInputGivesWhatIsThereAndNoMore)
     for (int i = 0; i < 100000; ++i)
         binary += char((i * 131 + i / 7) & 0xFF);
     const struct { const char *name; QByteArray file; QStringList names; } cases[] = {
-        {"empty", QByteArray(), {}},
-        {"no card", "FN:outside\r\nEND:VCARD\r\n", {}},
-        {"binary", binary, {}},
+        {"empty", QByteArray(), {}}, {"no card", "FN:outside\r\nEND:VCARD\r\n", {}}, {"binary", binary, {}},
         {"ten megabytes without a line end", QByteArray(10 * 1024 * 1024, 'x'), {}},
-        {"no END at the end", "BEGIN:VCARD\r\nFN:A\r\n", {"A"}},
+        {"no END at the end", "BEGIN:VCARD\r\nFN:A\r\n", {"A"}}, {"begin only", "BEGIN:VCARD", {QString()}},
         {"no END before the next card", "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n", {"A", "B"}},
         {"no colon", "BEGIN:VCARD\r\nFN\r\n;;;\r\n:\r\nFN:A\r\nEND:VCARD", {"A"}},
-        {"begin only", "BEGIN:VCARD", {QString()}},
         {"blank lines", "\n\nBEGIN:VCARD\n\n\nFN:A\r\r\rEND:VCARD\r\n\r\n\n", {"A"}},
         {"old Mac line ends", "BEGIN:VCARD\rFN:A\rEND:VCARD\rBEGIN:VCARD\rFN:B\r END:VCARD", {"A", "B END:VCARD"}},
     };
