@@ -31,12 +31,6 @@ protected:
 
     // Where a widget lies on the page.
     QRect OnPage(const QWidget *w) { return QRect(w->mapTo(page.get(), QPoint(0, 0)), w->size()); }
-    // The middle of a bar's button, where a click collapses or restores.
-    static QPoint ButtonCentre(const TdfsSplitter *bar)
-    {
-        const TRect r = bar->ButtonRect();
-        return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-    }
 };
 
 TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageSize)
@@ -83,7 +77,8 @@ TEST_F(BrowserLayout, TheButtonCollapsesAPaneAndASecondClickBringsItBack)
         SCOPED_TRACE(c.size);
         ASSERT_EQ(c.paneSize(), c.size);
         for (bool collapsed : {true, false}) {
-            sim::Click(c.bar, ButtonCentre(c.bar));
+            const TRect r = c.bar->ButtonRect();  // a click on the button's middle collapses or restores
+            sim::Click(c.bar, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
             EXPECT_EQ(c.bar->Maximized(), collapsed);
             EXPECT_EQ(c.paneSize(), collapsed ? 5 : c.size);
             EXPECT_EQ(c.otherSize(), collapsed ? c.collapsedOther : c.restoredOther);

@@ -24,12 +24,7 @@ struct ListSource final : IContactSource {
     size_t next = 0;
 };
 
-TOutlookContact Named(const QString &name)
-{
-    TOutlookContact c;
-    c.FullName = name;
-    return c;
-}
+TOutlookContact Named(const QString &name) { return {.FullName = name}; }
 
 class OutlookImport : public ::testing::Test
 {
