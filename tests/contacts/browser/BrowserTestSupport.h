@@ -51,13 +51,11 @@ protected:
         ASSERT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
         connection.Open(path);
     }
-
     void TearDown() override
     {
         page.reset();
         connection.Close();
     }
-
     // The page, made on first use with the tree loaded from what the test wrote so far.
     Tfuserfrm &Page()
     {
@@ -68,19 +66,16 @@ protected:
         }
         return *page;
     }
-
     void Exec(const QString &sql, const QVariantList &params = {})
     {
         SQLite::Statement statement(connection.Db(), sql);
         statement.BindAll(params);
         statement.Exec();
     }
-
     qint64 Group(const QString &name, qint64 parent = 0, int level = 1, int index = 0)
     {
         return Contact(name, parent, level, {{"nodetype", 1}, {"nodeindex", index}, {"kzfield1", QVariant()}});
     }
-
     // Extra columns as name/value pairs.
     qint64 Contact(const QString &name, qint64 parent = 0, int level = 1, const QVariantMap &extra = {})
     {
@@ -91,7 +86,6 @@ protected:
         Exec("insert into userinfo (" + row.keys().join(',') + ") values (" + marks + ')', row.values());
         return connection.Db().LastInsertRowId();
     }
-
     // The first column of every row.
     QStringList Column(const QString &sql, const QVariantList &params = {})
     {
@@ -107,9 +101,7 @@ protected:
     {
         return Value("select " + column + " from userinfo where keyid=?", {key});
     }
-
     QTreeWidgetItem *Node(qint64 key) { return Page().FindTreeNodeByKey(QString::number(key)); }
-
     // The tree as text: "人脉(A(a1,a2),B)".
     static QString Shape(const QTreeWidgetItem *node)
     {
@@ -122,7 +114,6 @@ protected:
         return text + '(' + children.join(',') + ')';
     }
     QString Shape() { return Shape(Page().Root()); }
-
     // Every node's parent key and depth must agree with its stored row.
     void ExpectRowsMatchTree()
     {
@@ -135,7 +126,6 @@ protected:
                 << record->uname.toStdString();
         }
     }
-
     // The captions of the contact list, top to bottom.
     static QStringList ListCaptions(Tfuserfrm &page)
     {
@@ -145,7 +135,6 @@ protected:
         return captions;
     }
     QStringList ListCaptions() { return ListCaptions(Page()); }
-
     QString path;
     TADOConnection connection;
     std::unique_ptr<Tfuserfrm> page;

@@ -39,7 +39,6 @@ public:
         EXPECT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
         connection.Open(path);
     }
-
     qint64 AddGroup(const QString &name, qint64 parent) { return Add(name, 1, parent); }
     qint64 AddContact(const QString &name, qint64 parent = 0) { return Add(name, 2, parent); }
     qint64 Add(const QString &name, int type, qint64 parent)
@@ -50,7 +49,6 @@ public:
         insert.Exec();
         return connection.Db().LastInsertRowId();
     }
-
     // Every row in keyid order, each column by name; a NULL stays a null QVariant.
     QList<QVariantMap> Rows()
     {
@@ -64,7 +62,6 @@ public:
         }
         return rows;
     }
-
     // One column or expression of every row in keyid order; a NULL reads "NULL".
     QStringList Values(const QString &column)
     {
@@ -74,9 +71,7 @@ public:
             values << (select.Column(0).isNull() ? QStringLiteral("NULL") : select.Column(0).toString());
         return values;
     }
-
     int Count() { return int(Rows().size()); }
-
     QString path;
     TADOConnection connection;
 };
@@ -87,7 +82,6 @@ class ExportTreeTest : public ::testing::Test
 {
 protected:
     explicit ExportTreeTest(const QString &name = QStringLiteral("export-tree")) : account(name) {}
-
     void SetUp() override
     {
         folder = MakeTempDir(QStringLiteral("export-folder"));
@@ -97,9 +91,7 @@ protected:
         b = account.AddContact(QStringLiteral("乙"), subgroup);
         c = account.AddContact(QStringLiteral("丙"), 0);
     }
-
     QStringList Files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
-
     TAccount account;
     QString folder;
     qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
