@@ -11,18 +11,15 @@ int Count(const QString &text, const QString &part) { return int(text.count(part
 TEST(MarkupLinks, AddressesBecomeLinks)
 {
     const struct { const char *text; const char *marked; } cases[] = {
-        {"", ""},
+        {"", ""}, {"@", "@"}, {"x@ y", "x@ y"}, {"电话 13800000000", "电话 13800000000"},
         {"a@b.com", R"(<A Href="mailto:a@b.com">a@b.com</A>)"},
         {"john.smith@x.com", R"(<A Href="mailto:john.smith@x.com">john.smith@x.com</A>)"},
         {"a+b-c@mail.x-y.cn.", R"(<A Href="mailto:a+b-c@mail.x-y.cn">a+b-c@mail.x-y.cn</A>.)"},
-        {"@", "@"},
-        {"x@ y", "x@ y"},
         {"HTTP://WWW.X.COM", R"(<A Href="http://WWW.X.COM" target=_blank>http://WWW.X.COM</A> )"},
         {"见 http://a.cn/b", R"(见 <A Href="http://a.cn" target=_blank>http://a.cn</A> /b)"},
         {"ftp://f.x", R"(<A Href="ftp://f.x" target=_blank>ftp://f.x</A> )"},
         {"mail a@b.cn, web http://w.cn",
          R"(mail <A Href="mailto:a@b.cn">a@b.cn</A>, web <A Href="http://w.cn" target=_blank>http://w.cn</A> )"},
-        {"电话 13800000000", "电话 13800000000"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(MarkupLinks(QString::fromUtf8(c.text)), QString::fromUtf8(c.marked)) << c.text;

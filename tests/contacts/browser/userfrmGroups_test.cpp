@@ -141,7 +141,6 @@ TEST_F(BrowserGroups, NewGroupGoesUnderTheSelectedGroupAfterItsGroups)
     Page().NewGroup();
     QTreeWidgetItem *made = Page().DyTreeView1->currentItem();
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->text(0), "我的人脉");
     EXPECT_EQ(Tfuserfrm::NodeImage(made), 7);
     EXPECT_EQ(Shape(Node(a)), "A(A1(a11),我的人脉,a1)");
     EXPECT_EQ(Field(RecordOf(made)->Key(), "nodetype||kzfield2"), "12");

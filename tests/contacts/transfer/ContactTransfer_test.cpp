@@ -159,9 +159,8 @@ TEST_F(VCardExport, ScopesChooseTheContacts)
 
 TEST_F(VCardExport, SameNamesDoNotOverwriteEachOther)
 {
-    account.AddContact("甲");
-    account.AddContact("a/b");
-    account.AddContact("");
+    for (const char *name : {"甲", "a/b", ""})
+        account.AddContact(name);
     const TExportResult result = WriteVCardFiles(&account.connection, folder + "/", {});
     EXPECT_EQ(result.Written, 6);
     EXPECT_EQ(Files(), (QStringList{"a_b.vcf", "丙.vcf", "乙.vcf", "未命名.vcf", "甲 (2).vcf", "甲.vcf"}));

@@ -98,14 +98,13 @@ TEST_F(ExportWizard, AllContactsOrNoneAndTheirFolder)
 
 TEST_F(ExportWizard, TheSelectedNodeDecides)
 {
-    struct Case { const char *name; QString keyid; int nodeType; QStringList files; };
-    const Case cases[] = {
+    const struct { const char *name; QString keyid; int nodeType; QStringList files; } cases[] = {
         {"group", QString::number(group), 1, {"甲.vcf"}},
         {"contact", QString::number(b), 2, {"乙.vcf"}},
         {"root 0", "0", 1, {"丙.vcf", "乙.vcf", "甲.vcf"}},
         {"root -1", "-1", 1, {"丙.vcf", "乙.vcf", "甲.vcf"}},
     };
-    for (const Case &test : cases) {
+    for (const auto &test : cases) {
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
         wizard = std::make_unique<Tfrmexport>(&account.connection);
