@@ -6,7 +6,6 @@
 #include "contacts/editor/useredit.h"
 
 #include <QLineEdit>
-#include <QToolButton>
 
 namespace {
 
@@ -117,8 +116,9 @@ TEST_F(BrowserInMain, SelectAllInvertAndDelete)
     Trigger("SpTBXItem27");
     EXPECT_EQ(Browser().ListView1->SelectedCount(), 0);
     // The tool bar deletes the tree node when the list has nothing selected, else the list's selection.
-    const struct { qint64 node; int row; const char *question, *shape; } deletes[] = {{groupB, -1, "确定删除选择\"B\"的数据以及与之有关的所有数据吗？", "人脉(A(李四,张三))"},
-                   {groupA, 1, "确定删除选择的数据以及与之有关的所有数据吗？", "人脉(A(李四))"}};
+    const struct { qint64 node; int row; const char *question, *shape; } deletes[] = {
+        {groupB, -1, "确定删除选择\"B\"的数据以及与之有关的所有数据吗？", "人脉(A(李四,张三))"},
+        {groupA, 1, "确定删除选择的数据以及与之有关的所有数据吗？", "人脉(A(李四))"}};
     for (const auto &d : deletes) {
         Browser().DyTreeView1->setCurrentItem(MainNode(d.node));
         if (d.row >= 0)

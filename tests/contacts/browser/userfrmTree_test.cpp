@@ -1,7 +1,6 @@
 #include "browser/BrowserTestSupport.h"
 
 #include "contacts/transfer/VCardFormat.h"
-#include "platform/UiServices.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -201,9 +200,9 @@ TEST_F(BrowserTree, NewContactPlaceFollowsTheSelection)
     Page().DyTreeView1->setCurrentItem(Node(inside));
     const TNodePlace place = Page().NewContactPlace();
     EXPECT_EQ(placed(), (QList<qint64>{sub, 3, 2}));  // one more than the group's child count
-    ASSERT_TRUE(Page().SelectedGroupTreeNode().has_value());
-    EXPECT_EQ(Page().SelectedGroupTreeNode()->KeyId + '|' + QString::number(Page().SelectedGroupTreeNode()->NodeType),
-              QString::number(inside) + "|2");
+    const std::optional<TGroupTreeNode> selected = Page().SelectedGroupTreeNode();
+    ASSERT_TRUE(selected.has_value());
+    EXPECT_EQ(selected->KeyId + '|' + QString::number(selected->NodeType), QString::number(inside) + "|2");
     // Focus leaving the tree (for the page's own 新建人脉 button) keeps the chosen group.
     Page().DyTreeView1Exit();
     EXPECT_EQ(Page().NewContactPlace().ParentKey, sub);
@@ -257,7 +256,8 @@ TEST_F(BrowserTree, ExportsTheSelectedContactToTheChosenFile)
     EXPECT_EQ(TestDialogs().Questions().size(), 1u);
     TestDialogs().Reset();
     // The file the user named, not a prefix of the writer's own.
-    const std::pair<QString, QString> cases[] = {{"/card.vcf", "card.vcf"}, {"/upper.VCF", "upper.VCF"}, {"/plain", "plain.vcf"}};
+    const std::pair<QString, QString> cases[] = {
+        {"/card.vcf", "card.vcf"}, {"/upper.VCF", "upper.VCF"}, {"/plain", "plain.vcf"}};
     for (const auto &[answer, written] : cases) {
         SCOPED_TRACE(answer.toStdString());
         TestDialogs().AnswerText(folder + answer);

@@ -47,8 +47,8 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageS
     };
     for (const auto &[widget, place] : places) {
         const QRect on = OnPage(widget);
-        EXPECT_EQ(std::tuple(on.left(), on.right(), on.bottom()), std::tuple(place.left(), place.right(), place.bottom()))
-            << widget->objectName().toStdString();
+        EXPECT_EQ(std::tuple(on.left(), on.right(), on.bottom()),
+                  std::tuple(place.left(), place.right(), place.bottom())) << widget->objectName().toStdString();
     }
     EXPECT_EQ(OnPage(page.Panel5).top(), 0);
     EXPECT_EQ(OnPage(page.Panel6).topLeft(), QPoint(170, 242));
@@ -65,9 +65,11 @@ TEST_F(BrowserLayout, TheBarsSitBetweenTheTreesTheListAndTheCardWhateverThePageS
 TEST_F(BrowserLayout, TheButtonCollapsesAPaneAndASecondClickBringsItBack)
 {
     Tfuserfrm &page = Page();
-    // otherSize: what the other side gets.
-    const struct { TdfsSplitter *bar; std::function<int()> paneSize, otherSize; int size, collapsedOther, restoredOther; }
-        cases[] = {
+    const struct {
+        TdfsSplitter *bar;
+        std::function<int()> paneSize, otherSize;  // the other: what the other side gets
+        int size, collapsedOther, restoredOther;
+    } cases[] = {
         {page.dfsSplitter2, [&] { return page.Panel3->Width(); }, [&] { return page.ListView1->width(); },
          160, 885, 730},
         {page.dfsSplitter1, [&] { return page.Panel5->Height(); }, [&] { return page.WebBrowser1->height(); },

@@ -17,7 +17,8 @@ const QDateTime Now(QDate(2024, 5, 1), QTime(8, 30, 0));
 TEST(ImportContacts, LongImportsKeepOrderAndAllOrNothing)
 {
     const struct { const char *name; int refusedAt; bool finish; } cases[] = {  // refusedAt: the record refused
-        {"all stored", -1, true}, {"refused late", 2400, true}, {"refused early", 3, true}, {"not finished", -1, false}};
+        {"all stored", -1, true}, {"refused late", 2400, true}, {"refused early", 3, true},
+        {"not finished", -1, false}};
     QStringList all = {"existing|NULL"};
     for (int i = 0; i < 3000; ++i)
         all << QStringLiteral("%1|13%1").arg(i);

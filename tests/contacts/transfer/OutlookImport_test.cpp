@@ -86,9 +86,8 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDateAndAFailureAddsNothing)
     EXPECT_EQ(ImportContacts(&query, failing, now), -1);
     EXPECT_EQ(account.Count(), 0);
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {QStringLiteral("张三")}));
-    TOutlookContact empty = Named(QStringLiteral("李四"));
-    empty.Birthday = QDateTime(QDate(4501, 1, 1), QTime(0, 0));
-    empty.Anniversary = QDateTime(QDate(4501, 1, 1), QTime(0, 0));
+    const QDateTime none(QDate(4501, 1, 1), QTime(0, 0));
+    const TOutlookContact empty{.FullName = QStringLiteral("李四"), .Birthday = none, .Anniversary = none};
     const QString quoted = QStringLiteral("say \"hi\" o'neil");
     ListSource source({Named(QStringLiteral("张三")), empty, Named(quoted), Named(QStringLiteral("李四"))});
     EXPECT_EQ(ImportContacts(&query, source, now), 2);

@@ -49,7 +49,6 @@ TEST_F(ExportWizard, StartsOnAnEmptyFolderPageAndTheFolderMustBeThere)
     wizard->Edit1->setText("left over");
     wizard->show();
     EXPECT_EQ(wizard->Edit1->text(), QString());
-    wizard->hide();
     // The folder must be there.
     for (const QString &text : {QString(), QStringLiteral("   ")}) {
         wizard->Edit1->setText(text);

@@ -328,7 +328,6 @@ TEST_F(CsvImportWizard, PickerSelectsByColumnThenCaptionAndScrollsToTheChoice)
     const int scrolled = picker.ScrollBox1->verticalScrollBar()->value();
     EXPECT_GT(scrolled, 0);
     EXPECT_LE(last->y() + last->height() - scrolled, picker.ScrollBox1->viewport()->height());
-    picker.hide();
 }
 
 } // namespace
