@@ -51,13 +51,11 @@ protected:
         ASSERT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
         connection.Open(path);
     }
-
     void TearDown() override
     {
         page.reset();
         connection.Close();
     }
-
     // The page, made on first use with the tree loaded from what the test wrote so far.
     Tfuserfrm &Page()
     {
@@ -68,49 +66,26 @@ protected:
         }
         return *page;
     }
-
     void Exec(const QString &sql, const QVariantList &params = {})
     {
         SQLite::Statement statement(connection.Db(), sql);
         statement.BindAll(params);
         statement.Exec();
     }
-
-    QVariant Value(const QString &sql, const QVariantList &params = {})
-    {
-        SQLite::Statement statement(connection.Db(), sql);
-        statement.BindAll(params);
-        return statement.ExecuteStep() ? statement.Column(0) : QVariant();
-    }
-
     qint64 Group(const QString &name, qint64 parent = 0, int level = 1, int index = 0)
     {
-        Exec(QStringLiteral("insert into userinfo (uname,nodetype,nodeparentkey,nodelevel,nodeindex,kzfield2) "
-                            "values (?,1,?,?,?,'2')"),
-             {name, parent, level, index});
-        return connection.Db().LastInsertRowId();
+        return Contact(name, parent, level, {{"nodetype", 1}, {"nodeindex", index}, {"kzfield1", QVariant()}});
     }
-
     // Extra columns as name/value pairs.
     qint64 Contact(const QString &name, qint64 parent = 0, int level = 1, const QVariantMap &extra = {})
     {
-        QStringList columns = {"uname",     "nodetype", "nodeparentkey", "nodelevel",
-                               "nodeindex", "kzfield1", "kzfield2"};
-        QVariantList values = {name, 2, parent, level, 0, PinyinInitials(name), QStringLiteral("2")};
-        for (auto it = extra.constBegin(); it != extra.constEnd(); ++it) {
-            const qsizetype at = columns.indexOf(it.key());
-            if (at < 0) {
-                columns << it.key();
-                values << it.value();
-            } else {
-                values[at] = it.value();
-            }
-        }
-        const QString marks = QStringList(columns.size(), "?").join(',');
-        Exec("insert into userinfo (" + columns.join(',') + ") values (" + marks + ')', values);
+        QVariantMap row = {{"uname", name},  {"nodetype", 2}, {"nodeparentkey", parent}, {"nodelevel", level},
+                           {"nodeindex", 0}, {"kzfield1", PinyinInitials(name)}, {"kzfield2", QStringLiteral("2")}};
+        row.insert(extra);
+        const QString marks = QStringList(row.size(), "?").join(',');
+        Exec("insert into userinfo (" + row.keys().join(',') + ") values (" + marks + ')', row.values());
         return connection.Db().LastInsertRowId();
     }
-
     // The first column of every row.
     QStringList Column(const QString &sql, const QVariantList &params = {})
     {
@@ -121,13 +96,12 @@ protected:
             values << statement.Column(0).toString();
         return values;
     }
+    QString Value(const QString &sql, const QVariantList &params = {}) { return Column(sql, params).value(0); }
     QString Field(qint64 key, const QString &column)
     {
-        return Value("select " + column + " from userinfo where keyid=?", {key}).toString();
+        return Value("select " + column + " from userinfo where keyid=?", {key});
     }
-
     QTreeWidgetItem *Node(qint64 key) { return Page().FindTreeNodeByKey(QString::number(key)); }
-
     // The tree as text: "人脉(A(a1,a2),B)".
     static QString Shape(const QTreeWidgetItem *node)
     {
@@ -140,7 +114,6 @@ protected:
         return text + '(' + children.join(',') + ')';
     }
     QString Shape() { return Shape(Page().Root()); }
-
     // Every node's parent key and depth must agree with its stored row.
     void ExpectRowsMatchTree()
     {
@@ -153,7 +126,6 @@ protected:
                 << record->uname.toStdString();
         }
     }
-
     // The captions of the contact list, top to bottom.
     static QStringList ListCaptions(Tfuserfrm &page)
     {
@@ -163,7 +135,6 @@ protected:
         return captions;
     }
     QStringList ListCaptions() { return ListCaptions(Page()); }
-
     QString path;
     TADOConnection connection;
     std::unique_ptr<Tfuserfrm> page;

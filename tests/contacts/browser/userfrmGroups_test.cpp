@@ -1,8 +1,5 @@
 #include "browser/BrowserTestSupport.h"
 
-#include <QCoreApplication>
-#include <QItemSelectionModel>
-
 namespace {
 
 class BrowserGroups : public BrowserTest
@@ -22,7 +19,6 @@ protected:
     }
 
     void Select(qint64 key) { Page().DyTreeView1->setCurrentItem(Node(key)); }
-
     // After a reload the tree must look exactly the same, with every row's level its depth.
     void ExpectReloadShowsTheSame()
     {
@@ -35,46 +31,31 @@ protected:
     qint64 a = 0, b = 0, c = 0, a1 = 0, a11 = 0, ca1 = 0, c0 = 0;
 };
 
-TEST_F(BrowserGroups, MenuMovesRoundTrip)
+TEST_F(BrowserGroups, MenuMovesRoundTripAndImpossibleMovesDoNothing)
 {
-    ASSERT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
-    const struct {
-        qint64 *node;
-        void (Tfuserfrm::*move)();
-        const char *shape;
-    } steps[] = {
-        {&c, &Tfuserfrm::N12Click, "人脉(A(A1(a11),a1),C,B,c0)"},    // up
-        {&a, &Tfuserfrm::N13Click, "人脉(C,A(A1(a11),a1),B,c0)"},    // down
-        {&b, &Tfuserfrm::N15Click, "人脉(C,A(A1(a11),B,a1),c0)"},    // into A, the group above, after its groups
-        {&a1, &Tfuserfrm::N14Click, "人脉(C,A(B,a1),A1(a11),c0)"},   // out of A, after the top groups
-        {&c0, &Tfuserfrm::N15Click, "人脉(C,A(B,a1),A1(a11,c0))"},   // a contact takes its place by name
+    const char *start = "人脉(A(A1(a11),a1),B,C,c0)";
+    ASSERT_EQ(Shape(), start);
+    const struct { qint64 node; void (Tfuserfrm::*move)(); const char *shape; } steps[] = {
+        // A is first, has no group above and is at the top; contacts keep their name order; a contact
+        // follows C; the root goes nowhere.
+        {a, &Tfuserfrm::N12Click, start},   {a, &Tfuserfrm::N15Click, start},   {a, &Tfuserfrm::N14Click, start},
+        {ca1, &Tfuserfrm::N12Click, start}, {ca1, &Tfuserfrm::N13Click, start}, {c, &Tfuserfrm::N13Click, start},
+        {0, &Tfuserfrm::N14Click, start},
+        {c, &Tfuserfrm::N12Click, "人脉(A(A1(a11),a1),C,B,c0)"},    // up
+        {a, &Tfuserfrm::N13Click, "人脉(C,A(A1(a11),a1),B,c0)"},    // down
+        {b, &Tfuserfrm::N15Click, "人脉(C,A(A1(a11),B,a1),c0)"},    // into A, the group above, after its groups
+        {a1, &Tfuserfrm::N14Click, "人脉(C,A(B,a1),A1(a11),c0)"},   // out of A, after the top groups
+        {c0, &Tfuserfrm::N15Click, "人脉(C,A(B,a1),A1(a11,c0))"},   // a contact takes its place by name
     };
+    int row = 0;
     for (const auto &step : steps) {
-        SCOPED_TRACE(step.shape);
-        Select(*step.node);
+        SCOPED_TRACE(row++);
+        Select(step.node);
         (Page().*step.move)();
-        EXPECT_EQ(Shape(), step.shape);
+        EXPECT_EQ(Shape(), QString::fromUtf8(step.shape));
         ExpectReloadShowsTheSame();
     }
     EXPECT_EQ(Field(a11, "nodelevel"), "2") << "a group's contact moves along one level up";
-}
-
-TEST_F(BrowserGroups, MovesThatCannotBeMadeDoNothing)
-{
-    const QString before = Shape();
-    Select(a);
-    Page().N12Click();  // first already
-    Page().N15Click();  // no group above
-    Page().N14Click();  // at the top
-    Select(ca1);
-    Page().N12Click();  // contacts keep their name order
-    Page().N13Click();
-    Select(c);
-    Page().N13Click();  // a contact follows
-    Page().DyTreeView1->setCurrentItem(Page().Root());
-    Page().N14Click();
-    EXPECT_EQ(Shape(), before);
-    ExpectRowsMatchTree();
 }
 
 TEST_F(BrowserGroups, TreeDropsAskAndMove)
@@ -85,12 +66,10 @@ TEST_F(BrowserGroups, TreeDropsAskAndMove)
     EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
     EXPECT_EQ(TestDialogs().Last()->text, "是否确认要移动该节点?");
     EXPECT_EQ(TestDialogs().Last()->caption, "确认信息");
-
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().DyTreeView1DragDrop(TDragSource::Tree, Node(a1));
     EXPECT_EQ(Shape(), "人脉(A(A1(C,a11),a1),B,c0)");
     ExpectReloadShowsTheSame();
-
     // Onto its own parent: first among the groups.
     Select(b);
     TestDialogs().AnswerMessage(MsgResult::Yes);
@@ -109,7 +88,6 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
     Page().DyTreeView1DragDrop(TDragSource::Tree, Node(deep));
     EXPECT_TRUE(TestDialogs().Questions().empty());
     EXPECT_EQ(Shape(), before);
-
     // The same from the list: A listed at the top, dropped on its grandchild.
     Page().DyTreeView1->setCurrentItem(Page().Root());
     ASSERT_EQ(ListCaptions().value(0), "A");
@@ -117,7 +95,6 @@ TEST_F(BrowserGroups, NoDropIntoAContactItselfOrAGroupsOwnSubtree)
     Page().DyTreeView1DragDrop(TDragSource::List, Node(deep));
     EXPECT_EQ(Shape(), before);
     ExpectRowsMatchTree();
-
     // Contacts are never targets.
     Select(b);
     const auto over = [&](TDragSource source, qint64 key) { return Page().DyTreeView1DragOver(source, Node(key)); };
@@ -144,12 +121,10 @@ TEST_F(BrowserGroups, ListDropsMoveTheSelectedRowsAndRenewTheList)
     TContactListModel *model = Page().ListView1->Model();
     selection->select(model->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     selection->select(model->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-
     Page().ListView1DragDrop(TDragSource::List, 2);  // B and c0 into C
     EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),C(B,c0))");
     EXPECT_EQ(ListCaptions(), QStringList({"A", "C"}));
     ExpectReloadShowsTheSame();
-
     // From the list into the tree.
     Page().DyTreeView1->setCurrentItem(Node(a));
     ASSERT_EQ(ListCaptions(), QStringList({"A1", "a1"}));
@@ -166,25 +141,10 @@ TEST_F(BrowserGroups, NewGroupGoesUnderTheSelectedGroupAfterItsGroups)
     Page().NewGroup();
     QTreeWidgetItem *made = Page().DyTreeView1->currentItem();
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->text(0), "我的人脉");
     EXPECT_EQ(Tfuserfrm::NodeImage(made), 7);
     EXPECT_EQ(Shape(Node(a)), "A(A1(a11),我的人脉,a1)");
     EXPECT_EQ(Field(RecordOf(made)->Key(), "nodetype||kzfield2"), "12");
     ExpectReloadShowsTheSame();
-}
-
-TEST_F(BrowserGroups, TreeRenameRefusesBlanksAndRenewsInitials)
-{
-    Page();
-    QString text = "  Zed ";
-    EXPECT_TRUE(Page().DyTreeView1Edited(Node(ca1), text));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(Field(ca1, "uname||'|'||kzfield1"), "Zed|" + PinyinInitials("Zed"));
-    QString blank;
-    EXPECT_FALSE(Page().DyTreeView1Edited(Node(a), blank));
-    QString root = "新名";
-    EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
-    EXPECT_EQ(Field(a, "uname"), "A");
 }
 
 TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
@@ -208,23 +168,6 @@ TEST_F(BrowserGroups, CascadeDeleteRemovesExactlyTheSubtree)
     EXPECT_EQ(Value("select count(*) from userinfo").toInt(), 5);
 }
 
-TEST_F(BrowserGroups, ListDeleteAsksAndRemovesRowsAndNodes)
-{
-    Page().DyTreeView1->setCurrentItem(Node(a));
-    Page().ListView1->SelectRow(0);  // A1 with a11
-    TestDialogs().AnswerMessage(MsgResult::No);
-    Page().listviewdeleteClick();
-    EXPECT_EQ(Shape(), "人脉(A(A1(a11),a1),B,C,c0)");
-
-    Page().ListView1->SelectRow(0);
-    TestDialogs().AnswerMessage(MsgResult::Yes);
-    Page().listviewdeleteClick();
-    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择的数据以及与之有关的所有数据吗？");
-    EXPECT_EQ(Shape(), "人脉(A(a1),B,C,c0)");
-    EXPECT_EQ(ListCaptions(), QStringList({"a1"}));
-    EXPECT_EQ(Value("select count(*) from userinfo where keyid in (?, ?)", {a1, a11}).toInt(), 0);
-}
-
 TEST_F(BrowserGroups, AFailingStatementChangesNothing)
 {
     Page();
@@ -234,19 +177,16 @@ TEST_F(BrowserGroups, AFailingStatementChangesNothing)
     Exec("insert into userlinkplace (keyid, placename) values (?, 'tag')", {a11});
     Exec("create trigger keep before delete on userlinkplace begin select raise(abort, 'refused'); end");
     const QString before = Shape();
-
     Select(c);
     Page().N12Click();
     EXPECT_EQ(Shape(), before);
     EXPECT_EQ(TestDialogs().Last()->text, "操作失败，数据没有任何改变！");
     EXPECT_EQ(Page().DyTreeView1->currentItem(), Node(c));
-
     // A into B: the renumbering of the top groups touches C and fails after the move was written.
     Select(b);
     Page().N15Click();
     EXPECT_EQ(Shape(), before);
     EXPECT_EQ(Field(b, "nodeparentkey"), "0");
-
     Select(a);
     TestDialogs().AnswerMessage(MsgResult::Yes);
     Page().treedeletenodeClick();

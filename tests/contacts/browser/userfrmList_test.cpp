@@ -1,10 +1,5 @@
 #include "browser/BrowserTestSupport.h"
 
-#include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QListWidget>
-#include <QTreeView>
-
 namespace {
 
 class BrowserList : public BrowserTest
@@ -66,7 +61,6 @@ TEST_F(BrowserList, SearchFindsFragmentsOfTextColumnsOnly)
     const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
     const qint64 nul = Contact("周七", 0, 1, {{"umtel", withNul}, {"uwtlp", "c"}});
     const qint64 plain = Contact("孙八", 0, 1, {{"umtel", "x"}, {"uwtlp", "y"}});
-
     const struct { QString text; QList<qint64> keys; } cases[] = {
         {"8866", {office}}, {"钓鱼", {custom}}, {"secretphoto", {}},
         {"2", {office}},                      // not dates, counters, levels, the initials column or kzfield2
@@ -81,29 +75,50 @@ TEST_F(BrowserList, SearchFindsFragmentsOfTextColumnsOnly)
     }
 }
 
-TEST_F(BrowserList, SearchResultsShowTheChosenColumnsAndCarryTheMail)
+// Search results and the A to Z list show the chosen columns, each value as the text the engine
+// gives for it whatever its storage class, and carry the mail address.
+TEST_F(BrowserList, RowsShowTheChosenColumnsAsTextAndCarryTheMail)
 {
-    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("uname,uzw,uemail", DesKey).Text);
-    Contact("张三", 0, 1, {{"uzw", "经理"}, {"uemail", ""}, {"text1", "zs@x.com"}});
+    const QString nul = QString("A") + QChar(0) + "B";
+    TIniFile(ConfigIniPath()).WriteString("SYS", "VIEWFIELDS", DesEncryptString("uname,umtel,uwtlp,uemail,uzw,uqq", DesKey).Text);
+    const qint64 zhang = Contact("张三", 0, 1, {{"uzw", "经理"}, {"uemail", ""}, {"text1", "zs@x.com"}});
+    Exec("update userinfo set umtel=1.5, uwtlp=x'4142', uqq=12345 where keyid=?", {zhang});
+    const qint64 wang = Contact("王五", 0, 1);
+    Exec("update userinfo set uemail=cast(x'410042' as text), uzw=null where keyid=?", {wang});
     Page().RunSearch("经理");
-    ASSERT_EQ(Page().ListView1->Count(), 1);
-    const TListRow &row = Page().ListView1->Model()->Row(0);
-    EXPECT_EQ(row.caption, "张三");
-    EXPECT_EQ(row.subItems, QStringList({"经理", ""}));
-    EXPECT_EQ(row.record->email, "zs@x.com");
+    ASSERT_EQ(ListCaptions(), QStringList({"张三"}));
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"1.5", "AB", "", "经理", "12345"}));
+    EXPECT_EQ(Page().ListView1->Model()->Row(0).record->email, "zs@x.com");
     Page().ListView1->SelectRow(0);
     Page().N5Click();
     EXPECT_EQ(TestShell().opened.value(0), MailtoText("zs@x.com", "张三"));
-
+    Page().SpeedButton8Click("全部");
+    ASSERT_EQ(ListCaptions(), QStringList({"王五", "张三"}));
+    const TListRow &row = Page().ListView1->Model()->Row(0);
+    EXPECT_EQ(row.subItems, QStringList({"", "", nul, "", ""}));
+    EXPECT_EQ(row.record->email + '|' + row.record->keyid, nul + '|' + QString::number(wang));
     // The tree's mail command reads the node's address by the same rule, trimmed.
     const qint64 key = Contact("李四", 0, 1, {{"uemail", " ls@x.com "}});
-    const qint64 other = Contact("王五", 0, 1, {{"uemail", ""}, {"text1", "ww@x.com"}});
+    const qint64 other = Contact("赵六", 0, 1, {{"uemail", ""}, {"text1", "zl@x.com"}});
     Page().LoadGroupTree();
     for (const qint64 node : {key, other}) {
         Page().DyTreeView1->setCurrentItem(Node(node));
         Page().N4Click();
     }
-    EXPECT_EQ(TestShell().opened.mid(1), QStringList({MailtoText("ls@x.com", "李四"), MailtoText("ww@x.com", "王五")}));
+    EXPECT_EQ(TestShell().opened.mid(1), QStringList({MailtoText("ls@x.com", "李四"), MailtoText("zl@x.com", "赵六")}));
+}
+
+// Names that are not plain UTF-8 sort by the text they read as, like every other name.
+TEST_F(BrowserList, SearchOrdersNamesByTheirText)
+{
+    const qint64 wide = Contact("Ｂ甲", 0, 1, {{"uzw", "x"}});
+    const qint64 broken = Contact("", 0, 1, {{"uzw", "x"}});
+    Exec("update userinfo set uname=cast(x'ff' as text) where keyid=?", {broken});
+    const qint64 emoji = Contact("😀", 0, 1, {{"uzw", "x"}});
+    const qint64 lower = Contact("b甲", 0, 1, {{"uzw", "x"}});
+    const qint64 upper = Contact("A", 0, 1, {{"uzw", "x"}});
+    // In UTF-8 byte order: "a", "b甲", "Ｂ甲", the replacement character, "😀".
+    EXPECT_EQ(Found("x"), QList<qint64>({upper, lower, wide, broken, emoji}));
 }
 
 // The page keeps what it searches in memory; every change must reach it, whoever makes it.
@@ -120,12 +135,8 @@ TEST_F(BrowserList, SearchFollowsEveryChangeOfTheAccount)
     EXPECT_EQ(Found("333"), QList<qint64>({a}));
     Exec("delete from userinfo where keyid=?", {a});
     EXPECT_EQ(Found("333"), QList<qint64>());
-    {
-        SQLite::Database other(path);
-        SQLite::Statement update(other, "update userinfo set umtel='444' where keyid=?");
-        update.Bind(1, b);
-        update.Exec();
-    }
+    // A change through another connection.
+    SQLite::Database(path).Exec(QStringLiteral("update userinfo set umtel='444' where keyid=%1").arg(b));
     EXPECT_EQ(Found("444"), QList<qint64>({b}));
     EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems.value(0), "444") << "the value as it is now";
     Exec("delete from userinfo");  // emptied in one step, not row by row
@@ -158,7 +169,6 @@ TEST_F(BrowserList, ColumnClickSortsByThatColumnsField)
     Contact("王五", 0, 1, {{"ulevel", 2}, {"umtel", "137"}});
     Contact("Bob", 0, 1, {{"ulevel", 0}, {"umtel", "137"}});
     Page().SpeedButton8Click("全部");
-
     Page().ListView1ColumnClick(0);  // the first click sorts descending
     EXPECT_EQ(ListCaptions(), QStringList({"张三", "王五", "李四", "Bob"}));
     Page().ListView1ColumnClick(0);
@@ -187,13 +197,11 @@ TEST_F(BrowserList, PreviousNextSelectAllInvertAndViewStyles)
     EXPECT_EQ(list->SelectedRows(), QList<int>({0}));
     Page().Button4Click();
     EXPECT_TRUE(list->SelectedRows().isEmpty());
-
     list->SelectRow(1);
     Page().N8Click();  // invert
     EXPECT_EQ(list->SelectedRows(), QList<int>({0, 2}));
     Page().N7Click();  // all
     EXPECT_EQ(list->SelectedRows(), QList<int>({0, 1, 2}));
-
     // The view styles share one selection.
     Page().SetViewStyle(3);
     Page().ListView1->SelectRow(1);
@@ -213,7 +221,6 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     Contact("李四", group, 2);
     Page().DyTreeView1->setCurrentItem(Node(group));
     ASSERT_EQ(ListCaptions(), QStringList({"李四", "张三"}));
-
     QString text = "  王五  ";
     EXPECT_TRUE(Page().ListView1Edited(1, text));
     EXPECT_EQ(text, "王五");
@@ -222,19 +229,27 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     QString blank = "   ";
     EXPECT_FALSE(Page().ListView1Edited(1, blank));
     EXPECT_EQ(Field(key, "uname"), "王五");
-
-    // Through the model, as the in-place editor commits.
+    // Through the model, as the in-place editor commits: a row made an item only when looked at
+    // shows the new name too.
     TContactListModel *model = Page().ListView1->Model();
+    EXPECT_TRUE(model->IsContact(0) && !model->IsGroup(0));
     EXPECT_TRUE(model->setData(model->index(0, 0), "赵\"六", Qt::EditRole));
-    EXPECT_EQ(model->Row(0).caption, "赵\"六");
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::DisplayRole).toString(), "赵\"六");
+    EXPECT_EQ(model->Row(0).record->uname + '|' + Node(model->Key(0))->text(0), "赵\"六|赵\"六");
     EXPECT_FALSE(model->setData(model->index(0, 0), "", Qt::EditRole));
     EXPECT_EQ(model->Row(0).caption, "赵\"六");
-
-    // Renaming the card's contact in the tree renews the card.
+    // In the tree too, and renaming the card's contact renews the card; blanks and the root are refused.
     Page().ShowContactCard(QString::number(key));
-    text = "钱七";
+    text = "  钱七 ";
     ASSERT_TRUE(Page().DyTreeView1Edited(Node(key), text));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Field(key, "uname||kzfield1"), "钱七QQ");
     EXPECT_TRUE(Page().CardHtml().contains(">钱七</td>"));
+    blank = "  ";
+    EXPECT_FALSE(Page().DyTreeView1Edited(Node(group), blank));
+    QString root = "新名";
+    EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
+    EXPECT_EQ(Field(group, "uname"), "组");
 }
 
 TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
@@ -248,11 +263,9 @@ TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
     EXPECT_EQ(Page().ColumnWidths(), QList<int>({90, 100}));
     EXPECT_EQ(Page().ViewStyle(), 3);
     EXPECT_EQ(Page().ListView1->ReportView()->model()->headerData(1, Qt::Horizontal).toString(), "部门职务");
-
     page.reset();  // nothing known gives the defaults
     ini.WriteString("SYS", "VIEWFIELDS", DesEncryptString("nosuch,upot", DesKey).Text);
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
-
     page.reset();  // captions that are not the name cannot be renamed
     ini.WriteString("SYS", "VIEWFIELDS", DesEncryptString("umtel,uname", DesKey).Text);
     Contact("张三", 0, 1, {{"umtel", "139"}});
@@ -272,7 +285,6 @@ TEST_F(BrowserList, ColumnChooserStoresTheCheckedFieldsAndRenewsTheList)
     EXPECT_EQ(Page().ListSource(), TListSource::QuickView);
     ASSERT_EQ(Page().ListView1->Count(), 1);
     EXPECT_EQ(Page().ListView1->Model()->Row(0).subItems, QStringList({"北京公司"}));
-
     ChooseColumns({});  // nothing checked falls back to the defaults
     EXPECT_EQ(Page().ColumnFields(), QStringList({"uname", "umtel", "uwtlp", "ulevel", "uemail"}));
 }

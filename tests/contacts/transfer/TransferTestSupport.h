@@ -39,29 +39,21 @@ public:
         EXPECT_TRUE(SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), path));
         connection.Open(path);
     }
-
-    qint64 Insert(const QString &sql, const QVariantList &params)
-    {
-        SQLite::Statement statement(connection.Db(), sql);
-        statement.BindAll(params);
-        statement.Exec();
-        return connection.Db().LastInsertRowId();
-    }
-
     qint64 AddGroup(const QString &name, qint64 parent) { return Add(name, 1, parent); }
     qint64 AddContact(const QString &name, qint64 parent = 0) { return Add(name, 2, parent); }
     qint64 Add(const QString &name, int type, qint64 parent)
     {
-        return Insert("insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) values(?, ?, ?, 1)",
-                      {name, type, parent});
+        SQLite::Statement insert(connection.Db(), "insert into userinfo(uname, nodetype, nodeparentkey, nodelevel) "
+                                                  "values(?, ?, ?, 1)");
+        insert.BindAll({name, type, parent});
+        insert.Exec();
+        return connection.Db().LastInsertRowId();
     }
-
     // Every row in keyid order, each column by name; a NULL stays a null QVariant.
-    QList<QVariantMap> Rows(const QString &where = QStringLiteral("1=1"))
+    QList<QVariantMap> Rows()
     {
         QList<QVariantMap> rows;
-        SQLite::Statement select(connection.Db(), QStringLiteral("select * from userinfo where ") + where +
-                                                     QStringLiteral(" order by keyid"));
+        SQLite::Statement select(connection.Db(), QStringLiteral("select * from userinfo order by keyid"));
         while (select.ExecuteStep()) {
             QVariantMap row;
             for (int i = 0; i < select.ColumnCount(); ++i)
@@ -70,9 +62,16 @@ public:
         }
         return rows;
     }
-
+    // One column or expression of every row in keyid order; a NULL reads "NULL".
+    QStringList Values(const QString &column)
+    {
+        QStringList values;
+        SQLite::Statement select(connection.Db(), "select " + column + " from userinfo order by keyid");
+        while (select.ExecuteStep())
+            values << (select.Column(0).isNull() ? QStringLiteral("NULL") : select.Column(0).toString());
+        return values;
+    }
     int Count() { return int(Rows().size()); }
-
     QString path;
     TADOConnection connection;
 };
@@ -82,8 +81,7 @@ public:
 class ExportTreeTest : public ::testing::Test
 {
 protected:
-    explicit ExportTreeTest(const QString &name) : account(name) {}
-
+    explicit ExportTreeTest(const QString &name = QStringLiteral("export-tree")) : account(name) {}
     void SetUp() override
     {
         folder = MakeTempDir(QStringLiteral("export-folder"));
@@ -93,15 +91,7 @@ protected:
         b = account.AddContact(QStringLiteral("乙"), subgroup);
         c = account.AddContact(QStringLiteral("丙"), 0);
     }
-
-    // The files in the folder, sorted.
-    QStringList Files() const
-    {
-        QStringList files = QDir(folder).entryList(QDir::Files);
-        files.sort();
-        return files;
-    }
-
+    QStringList Files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
     TAccount account;
     QString folder;
     qint64 group = 0, subgroup = 0, a = 0, b = 0, c = 0;
