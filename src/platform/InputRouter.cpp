@@ -181,9 +181,24 @@ void TInputRouter::Note(const QEvent *event)
         break;
     }
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        modifiers_ = static_cast<const QKeyEvent *>(event)->modifiers() & ~Qt::KeypadModifier;
+    case QEvent::KeyRelease: {
+        auto *ke = static_cast<const QKeyEvent *>(event);
+        Qt::KeyboardModifiers modifiers = ke->modifiers() & ~Qt::KeypadModifier;
+        // A modifier key's own event may carry the state from before it (X11 does): released
+        // Ctrl would otherwise read as held until the next event.
+        Qt::KeyboardModifier own = Qt::NoModifier;
+        switch (ke->key()) {
+        case Qt::Key_Shift: own = Qt::ShiftModifier; break;
+        case Qt::Key_Control: own = Qt::ControlModifier; break;
+        case Qt::Key_Alt: own = Qt::AltModifier; break;
+        case Qt::Key_Meta: own = Qt::MetaModifier; break;
+        default: break;
+        }
+        if (own != Qt::NoModifier)
+            modifiers.setFlag(own, event->type() == QEvent::KeyPress);
+        modifiers_ = modifiers;
         break;
+    }
     default: break;
     }
 }

@@ -133,6 +133,8 @@ TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
     EXPECT_EQ(clicks, std::vector<QString>{ShortCutToText(keys[0])});
     EXPECT_EQ(formDeletes, 0);
     EXPECT_EQ(edit->text(), QStringLiteral("bc"));
+    sim::KeyRelease(edit, Qt::Key_Control, Qt::ControlModifier);  // as X11 reports it
+    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
 }
 
 TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
