@@ -86,61 +86,51 @@ TEST_F(ControlTest, TimersFireByIdUntilKilled)
 // ---------------------------------------------------------------------------------------------
 // Mouse
 
-struct MouseCase {
-    const char *name;
-    std::function<void(QWidget *)> act;
-    QStringList expected;
-    bool doubleClicks = true;
-};
-
-inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
-
-class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase> {};
-
-TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
+TEST_F(ControlTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
 {
-    const MouseCase &c = GetParam();
     auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = AddProbe(host.get(), Bounds(10, 10, 40, 30));
-    if (!c.doubleClicks)
-        probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csDoubleClicks});
-    c.act(probe);
-    EXPECT_EQ(probe->log, c.expected) << c.name;
+    using Act = std::function<void(QWidget *)>;
+    const struct { const char *name; Act act; QStringList expected; bool doubleClicks; } cases[] = {
+        {"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}, true},
+        {"modifiers",
+         [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
+         {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}, true},
+        {"released outside: no click",
+         [](QWidget *w) {
+             sim::Press(w, {5, 6});
+             sim::Move(w, {60, 6});
+             sim::Release(w, {60, 6});
+         },
+         {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}, true},
+        {"double click", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+         {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}, true},
+        {"double click without csDoubleClicks is a second press", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+         {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"}, false},
+        {"right and middle buttons",
+         [](QWidget *w) {
+             sim::Click(w, {1, 2}, Qt::RightButton);
+             sim::Click(w, {3, 4}, Qt::MiddleButton);
+         },
+         {"down R 1,2 [R]", "up R 1,2 []", "down M 3,4 [M]", "up M 3,4 []"}, true},
+        {"move without a button, enter and leave",
+         [](QWidget *w) {
+             QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(w->mapToGlobal(QPoint(1, 1))));
+             QApplication::sendEvent(w, &enter);
+             sim::Move(w, {7, 8}, Qt::AltModifier);
+             QEvent leave(QEvent::Leave);
+             QApplication::sendEvent(w, &leave);
+         },
+         {"enter", "move 7,8 [A]", "leave"}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TProbe> probe(AddProbe(host.get(), Bounds(10, 10, 40, 30)));
+        if (!c.doubleClicks)
+            probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csDoubleClicks});
+        c.act(probe.get());
+        EXPECT_EQ(probe->log, c.expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MouseTest,
-    ::testing::Values(
-        MouseCase{"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}},
-        MouseCase{"modifiers",
-                  [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
-                  {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}},
-        MouseCase{"released outside: no click",
-                  [](QWidget *w) {
-                      sim::Press(w, {5, 6});
-                      sim::Move(w, {60, 6});
-                      sim::Release(w, {60, 6});
-                  },
-                  {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}},
-        MouseCase{"double click", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
-                  {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}},
-        MouseCase{"double click without csDoubleClicks is a second press", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
-                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"}, false},
-        MouseCase{"right and middle buttons",
-                  [](QWidget *w) {
-                      sim::Click(w, {1, 2}, Qt::RightButton);
-                      sim::Click(w, {3, 4}, Qt::MiddleButton);
-                  },
-                  {"down R 1,2 [R]", "up R 1,2 []", "down M 3,4 [M]", "up M 3,4 []"}},
-        MouseCase{"move without a button, enter and leave",
-                  [](QWidget *w) {
-                      QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(w->mapToGlobal(QPoint(1, 1))));
-                      QApplication::sendEvent(w, &enter);
-                      sim::Move(w, {7, 8}, Qt::AltModifier);
-                      QEvent leave(QEvent::Leave);
-                      QApplication::sendEvent(w, &leave);
-                  },
-                  {"enter", "move 7,8 [A]", "leave"}}));
 
 TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 {
@@ -172,40 +162,35 @@ TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-struct KeyCase { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; };
-
-inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
-
-class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeyTest, KeysArriveAsVirtualKeysAndCharacters)
+TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
 {
-    const KeyCase &c = GetParam();
     auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get());
-    sim::KeyPress(probe, c.key, c.mods, c.text);
-    EXPECT_EQ(probe->log, c.expected);
-    probe->log.clear();
-    sim::KeyRelease(probe, c.key, c.mods, c.text);
-    QStringList up;
-    if (c.expected.value(0).startsWith("keydown"))
-        up << c.expected.value(0).section(' ', 0, 1).replace("keydown", "keyup");
-    EXPECT_EQ(probe->log, up);
+    const struct { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; } cases[] = {
+        {Qt::Key_A, {}, "a", {"keydown 65 []", "char 97"}},
+        {Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
+        {Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
+        {Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}}, {Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
+        {Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}},
+        {Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
+        {Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
+        // Alt makes system keys: KeyDown still sees them, KeyPress does not.
+        {Qt::Key_X, Qt::AltModifier, "x", {"keydown 88 [A]"}},
+        {0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected.join(", ").toStdString());
+        probe->log.clear();
+        sim::KeyPress(probe, c.key, c.mods, c.text);
+        EXPECT_EQ(probe->log, c.expected);
+        probe->log.clear();
+        sim::KeyRelease(probe, c.key, c.mods, c.text);
+        QStringList up;
+        if (c.expected.value(0).startsWith("keydown"))
+            up << c.expected.value(0).section(' ', 0, 1).replace("keydown", "keyup");
+        EXPECT_EQ(probe->log, up);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KeyTest,
-    ::testing::Values(KeyCase{Qt::Key_A, {}, "a", {"keydown 65 []", "char 97"}},
-                      KeyCase{Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
-                      KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
-                      KeyCase{Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}},
-                      KeyCase{Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
-                      KeyCase{Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}},
-                      KeyCase{Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
-                      KeyCase{Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
-                      // Alt makes system keys: KeyDown still sees them, KeyPress does not.
-                      KeyCase{Qt::Key_X, Qt::AltModifier, "x", {"keydown 88 [A]"}},
-                      KeyCase{0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}}));
 
 TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
 {

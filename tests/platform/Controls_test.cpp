@@ -6,81 +6,64 @@
 
 namespace {
 
-struct ChildSetup { TAlign align; TRect initial; bool visible = true; };
-
-struct AlignCase {
-    const char *name;
-    int width, height;
-    std::vector<ChildSetup> children;
-    std::vector<TRect> expected;  // per child, in creation order
-};
-
-inline void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
-
 using A = TAlign;
+using Rects = std::vector<TRect>;
 
 // The bounds of each control, for one comparison per layout.
-std::vector<TRect> BoundsOf(std::initializer_list<TControl *> controls)
+Rects BoundsOf(std::initializer_list<TControl *> controls)
 {
-    std::vector<TRect> out;
+    Rects out;
     for (TControl *c : controls)
         out.push_back(c->BoundsRect());
     return out;
 }
-using Rects = std::vector<TRect>;
 
-class AlignTest : public ControlTest, public ::testing::WithParamInterface<AlignCase> {};
-
-TEST_P(AlignTest, LaysOutChildrenByEdgeInOrderKeepingThickness)
+TEST_F(ControlTest, AlignLaysOutChildrenByEdgeInOrderKeepingThickness)
 {
-    const AlignCase &c = GetParam();
-    auto host = MakeHost(100, 100, c.width, c.height);
-    std::vector<TProbe *> children;
-    for (const ChildSetup &s : c.children) {
-        auto *p = new TProbe(host.get());
-        p->SetBoundsRect(s.initial);
-        p->SetVisible(s.visible);
-        p->SetAlign(s.align);
-        p->SetParent(host.get());
-        children.push_back(p);
-    }
-    ASSERT_EQ(children.size(), c.expected.size());
-    for (size_t i = 0; i < children.size(); ++i) {
-        EXPECT_EQ(children[i]->BoundsRect(), c.expected[i]) << c.name << " child " << i;
-        // The widget sits where the bounds say.
-        EXPECT_EQ(children[i]->geometry(), c.expected[i].ToQRect()) << c.name << " child " << i;
+    struct Child { TAlign align; TRect initial; bool visible = true; };
+    const struct { const char *name; int width; std::vector<Child> children; Rects expected; } cases[] = {
+        {"five edges", 200,
+         {{A::alTop, Bounds(7, 7, 5, 10)}, {A::alBottom, Bounds(7, 7, 5, 20)}, {A::alLeft, Bounds(7, 7, 30, 5)},
+          {A::alRight, Bounds(7, 7, 40, 5)}, {A::alClient, Bounds(7, 7, 5, 5)}},
+         {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80), Rect(30, 10, 160, 80)}},
+        // Creation order does not change the order of the edges.
+        {"client created first", 200,
+         {{A::alClient, Bounds(0, 0, 5, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
+          {A::alBottom, Bounds(0, 0, 5, 20)}, {A::alTop, Bounds(0, 0, 5, 10)}},
+         {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100), Rect(0, 0, 200, 10)}},
+        {"two tops by position", 200, {{A::alTop, Bounds(0, 30, 5, 10)}, {A::alTop, Bounds(0, -5, 5, 15)}},
+         {Rect(0, 15, 200, 25), Rect(0, 0, 200, 15)}},
+        {"two bottoms: the lower one at the edge", 200,
+         {{A::alBottom, Bounds(0, 0, 5, 10)}, {A::alBottom, Bounds(0, 95, 5, 20)}},
+         {Rect(0, 70, 200, 80), Rect(0, 80, 200, 100)}},
+        {"two lefts and two rights", 200,
+         {{A::alLeft, Bounds(10, 0, 20, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(100, 0, 25, 5)},
+          {A::alRight, Bounds(190, 0, 15, 5)}},
+         {Rect(30, 0, 50, 100), Rect(0, 0, 30, 100), Rect(160, 0, 185, 100), Rect(185, 0, 200, 100)}},
+        {"hidden child takes no room", 200,
+         {{A::alTop, Bounds(3, 3, 5, 10), false}, {A::alTop, Bounds(0, 20, 5, 12)}, {A::alClient, {}}},
+         {Bounds(3, 3, 5, 10), Rect(0, 0, 200, 12), Rect(0, 12, 200, 100)}},
+        {"too narrow: the client gets nothing, never less", 50,
+         {{A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alClient, {}}},
+         {Rect(0, 0, 30, 100), Rect(10, 0, 50, 100), Rect(30, 0, 30, 100)}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto host = MakeHost(100, 100, c.width, 100);
+        std::vector<TProbe *> children;
+        for (const Child &s : c.children) {
+            children.push_back(new TProbe(host.get()));
+            children.back()->SetBoundsRect(s.initial);
+            children.back()->SetVisible(s.visible);
+            children.back()->SetAlign(s.align);
+            children.back()->SetParent(host.get());
+        }
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            EXPECT_EQ(children[i]->BoundsRect(), c.expected[i]) << "child " << i;
+            EXPECT_EQ(children[i]->geometry(), c.expected[i].ToQRect()) << "child " << i;  // the widget agrees
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AlignTest,
-    ::testing::Values(
-        AlignCase{"five edges", 200, 100,
-                  {{A::alTop, Bounds(7, 7, 5, 10)}, {A::alBottom, Bounds(7, 7, 5, 20)}, {A::alLeft, Bounds(7, 7, 30, 5)},
-                   {A::alRight, Bounds(7, 7, 40, 5)}, {A::alClient, Bounds(7, 7, 5, 5)}},
-                  {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80),
-                   Rect(30, 10, 160, 80)}},
-        // Creation order does not change the order of the edges.
-        AlignCase{"client created first", 200, 100,
-                  {{A::alClient, Bounds(0, 0, 5, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
-                   {A::alBottom, Bounds(0, 0, 5, 20)}, {A::alTop, Bounds(0, 0, 5, 10)}},
-                  {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100),
-                   Rect(0, 0, 200, 10)}},
-        AlignCase{"two tops by position", 200, 100, {{A::alTop, Bounds(0, 30, 5, 10)}, {A::alTop, Bounds(0, -5, 5, 15)}},
-                  {Rect(0, 15, 200, 25), Rect(0, 0, 200, 15)}},
-        AlignCase{"two bottoms: the lower one at the edge", 200, 100,
-                  {{A::alBottom, Bounds(0, 0, 5, 10)}, {A::alBottom, Bounds(0, 95, 5, 20)}},
-                  {Rect(0, 70, 200, 80), Rect(0, 80, 200, 100)}},
-        AlignCase{"two lefts and two rights", 200, 100,
-                  {{A::alLeft, Bounds(10, 0, 20, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
-                   {A::alRight, Bounds(100, 0, 25, 5)}, {A::alRight, Bounds(190, 0, 15, 5)}},
-                  {Rect(30, 0, 50, 100), Rect(0, 0, 30, 100), Rect(160, 0, 185, 100), Rect(185, 0, 200, 100)}},
-        AlignCase{"hidden child takes no room", 200, 100,
-                  {{A::alTop, Bounds(3, 3, 5, 10), false}, {A::alTop, Bounds(0, 20, 5, 12)}, {A::alClient, {}}},
-                  {Bounds(3, 3, 5, 10), Rect(0, 0, 200, 12), Rect(0, 12, 200, 100)}},
-        AlignCase{"too narrow: the client gets nothing, never less", 50, 100,
-                  {{A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alClient, {}}},
-                  {Rect(0, 0, 30, 100), Rect(10, 0, 50, 100), Rect(30, 0, 30, 100)}}));
 
 TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
 {
