@@ -41,17 +41,15 @@ TEST(Canvas, FillRectFillsExactlyTheHalfOpenRectangleAndIgnoresEmptyOnes)
     c.FillRect(Rect(2, 3, 7, 6));
     EXPECT_EQ(Painted(img), PixelsWhere(12, 10, [](int x, int y) { return x >= 2 && x < 7 && y >= 3 && y < 6; }));
 
-    img = BlankImage(10, 10);
-    TCanvas e(img);
-    e.Brush()->SetColor(clRed);
-    e.FillRect(Rect(5, 5, 2, 8));    // inverted
-    e.FillRect(Rect(1, 1, 1, 9));    // zero width
-    e.FillRect(Rect(-5, -5, 0, 0));  // outside
-    e.Brush()->SetStyle(TBrushStyle::bsClear);
-    e.FillRect(Rect(0, 0, 10, 10));
+    img.fill(0xFFFFFFFFu);
+    c.FillRect(Rect(5, 5, 2, 8));    // inverted
+    c.FillRect(Rect(1, 1, 1, 9));    // zero width
+    c.FillRect(Rect(-5, -5, 0, 0));  // outside
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    c.FillRect(Rect(0, 0, 10, 10));
     EXPECT_TRUE(Painted(img).empty());
-    e.Brush()->SetColor(clBlue);  // a colour makes a hollow brush solid again
-    e.FillRect(Rect(-3, -3, 2, 2));
+    c.Brush()->SetColor(clBlue);  // a colour makes a hollow brush solid again
+    c.FillRect(Rect(-3, -3, 2, 2));
     EXPECT_EQ(Painted(img), (PixelSet{{0, 0}, {1, 0}, {0, 1}, {1, 1}}));
 }
 
@@ -92,11 +90,9 @@ TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
               })) << "the border is the pen's";
     ExpectDots(img, {{1, 2, clBlue}, {6, 5, clBlue}, {3, 5, clBlue}, {6, 3, clBlue}});
     // Without a pen the rectangle is one pixel smaller; its corners may come in any order.
-    img = BlankImage(10, 10);
-    TCanvas bare(img);
-    bare.Pen()->SetStyle(TPenStyle::psClear);
-    bare.Brush()->SetColor(clRed);
-    bare.Rectangle(6, 5, 1, 2);
+    img.fill(0xFFFFFFFFu);
+    c.Pen()->SetStyle(TPenStyle::psClear);
+    c.Rectangle(6, 5, 1, 2);
     EXPECT_EQ(Painted(img), PixelsWhere(10, 10, [](int x, int y) { return x >= 1 && x < 5 && y >= 2 && y < 4; }));
 }
 
@@ -114,7 +110,7 @@ TEST(Canvas, TrianglePolygonCoversExactlyItsLatticePoints)
     }
 }
 
-TEST(Canvas, EllipseStaysInItsBoxIsSymmetricAndClosed)
+TEST(Canvas, EllipseAndRoundRectStayInTheirBoxAreSymmetricAndClosed)
 {
     QImage img = BlankImage(14, 12);
     TCanvas c(img);
@@ -140,20 +136,17 @@ TEST(Canvas, EllipseStaysInItsBoxIsSymmetricAndClosed)
             for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
                 EXPECT_NE(PixelAt(img, x + dx, y + dy), clWhite) << b.Right << "x" << b.Bottom << " at " << x << "," << y;
     }
-}
-
-TEST(Canvas, RoundRectKeepsItsCornersClear)
-{
-    QImage img = BlankImage(20, 20);
-    TCanvas c(img);
-    c.Pen()->SetColor(clBlue);
-    c.Brush()->SetColor(clRed);
-    c.RoundRect(0, 0, 20, 20, 8, 8);
+    // A round rectangle keeps its corners clear.
+    img = BlankImage(20, 20);
+    TCanvas r(img);
+    r.Pen()->SetColor(clBlue);
+    r.Brush()->SetColor(clRed);
+    r.RoundRect(0, 0, 20, 20, 8, 8);
     ExpectDots(img, {{0, 0, clWhite}, {19, 19, clWhite}, {10, 0, clBlue}, {0, 10, clBlue}, {19, 10, clBlue},
                      {10, 19, clBlue}, {10, 10, clRed}});
 }
 
-TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
+TEST(Canvas, PatternBrushesKeepTheirPhaseAcrossFills)
 {
     QImage whole = BlankImage(16, 8), pieces = BlankImage(16, 8);
     TCanvas a(whole), b(pieces);
@@ -175,10 +168,7 @@ TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
     s.SetBrushOrg({1, 0});
     s.FillRect(Rect(3, 0, 11, 8));
     EXPECT_EQ(PixelAt(shifted, 0, 0), clBlue);
-}
-
-TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
-{
+    // A small bitmap repeats within its cell.
     TBitmap cell(2, 1);
     cell.Canvas()->SetPixel(0, 0, clRed);
     cell.Canvas()->SetPixel(1, 0, clBlue);
@@ -235,7 +225,7 @@ TEST(Canvas, ClipRectanglesAreRespected)
     EXPECT_TRUE(c.GetClipBox().IsEmpty());
 }
 
-TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
+TEST(Canvas, SaveRestoreAndTheStateGuardBringBackClipPenBrushAndOrigin)
 {
     QImage img = BlankImage(10, 10);
     TCanvas c(img);
@@ -258,26 +248,20 @@ TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
     // The restored brush still drives the background.
     c.Brush()->SetColor(clYellow);
     EXPECT_EQ(c.BkColor(), clYellow);
-}
-
-TEST(Canvas, StateGuardRestoresOnEveryExit)
-{
-    QImage image(20, 20, QImage::Format_RGB32);
-    TCanvas canvas(image);
-    canvas.Brush()->SetColor(clRed);
+    // A state guard restores on every exit, a throw among them.
     const auto paint = [&](bool fail) {
-        TCanvasStateGuard guard(canvas);
-        canvas.Brush()->SetColor(clBlue);
-        canvas.SetViewportOrg(5, 5);
-        canvas.IntersectClipRect(Rect(0, 0, 2, 2));
+        TCanvasStateGuard guard(c);
+        c.Brush()->SetColor(clBlue);
+        c.SetViewportOrg(5, 5);
+        c.IntersectClipRect(Rect(0, 0, 2, 2));
         if (fail)
             throw std::runtime_error("paint failed");
     };
     paint(false);
     EXPECT_THROW(paint(true), std::runtime_error);
-    EXPECT_EQ(canvas.Brush()->Color(), clRed);
-    EXPECT_EQ(canvas.ViewportOrg(), (TPoint{0, 0}));
-    EXPECT_FALSE(canvas.HasClip());
+    EXPECT_EQ(c.Brush()->Color(), clYellow);
+    EXPECT_EQ(c.ViewportOrg(), (TPoint{0, 0}));
+    EXPECT_FALSE(c.HasClip());
 }
 
 TEST(Canvas, WindowOriginAndClipApplyToDrawingAndPixels)
@@ -308,7 +292,7 @@ TEST(Canvas, WindowOriginAndClipApplyToDrawingAndPixels)
     EXPECT_EQ(c.Pixel(2, 2), RGB(212, 208, 200));
 }
 
-TEST(Canvas, PenModesCombineWithTheDestination)
+TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
 {
     QImage img = BlankImage(8, 2, RGB(0x12, 0x34, 0x56));
     TCanvas c(img);
@@ -334,12 +318,10 @@ TEST(Canvas, PenModesCombineWithTheDestination)
         c.LineTo(8, 1);
         EXPECT_EQ(c.Pixel(2, 1), k.expected) << static_cast<int>(k.mode);
     }
-}
-
-TEST(Canvas, DottedPenLeavesGapsOrFillsThemWithTheBackground)
-{
-    QImage img = BlankImage(14, 2);
-    TCanvas c(img);
+    // A dotted pen leaves gaps, or fills them with the background.
+    img = BlankImage(14, 2);
+    c.Pen()->SetMode(TPenMode::pmCopy);
+    c.Pen()->SetColor(clBlack);
     c.Pen()->SetStyle(TPenStyle::psDot);
     c.SetBkMode(TRANSPARENT);
     c.MoveTo(0, 0);
@@ -404,7 +386,7 @@ TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
     EXPECT_EQ(c.Pixel(0, 0), RGB(255, 127, 127));
 }
 
-TEST(Canvas, DrawCopiesBitmapsAndSkipsTheTransparentColour)
+TEST(Canvas, DrawCopiesBitmapsSkipsTheTransparentColourAndStretches)
 {
     TBitmap bmp(3, 2);
     bmp.Canvas()->Brush()->SetColor(clLime);
@@ -424,18 +406,13 @@ TEST(Canvas, DrawCopiesBitmapsAndSkipsTheTransparentColour)
     img.fill(0xFFFFFFFFu);
     c.Draw(1, 1, &bmp);
     ExpectDots(img, {{2, 2, clWhite}, {3, 1, clFuchsia}});
-}
-
-TEST(Canvas, StretchDrawScalesByNearestPixel)
-{
-    TBitmap bmp(2, 1);
-    bmp.Canvas()->SetPixel(0, 0, clRed);
-    bmp.Canvas()->SetPixel(1, 0, clBlue);
-    QImage img = BlankImage(4, 2);
-    TCanvas c(img);
-    c.StretchDraw(Rect(0, 0, 4, 2), &bmp);
-    EXPECT_EQ(Painted(img, clBlue), PixelsWhere(4, 2, [](int x, int) { return x < 2; }));
-    EXPECT_EQ(Painted(img, clRed), PixelsWhere(4, 2, [](int x, int) { return x >= 2; }));
+    // Stretched by nearest pixel.
+    TBitmap two(2, 1);
+    two.Canvas()->SetPixel(0, 0, clRed);
+    two.Canvas()->SetPixel(1, 0, clBlue);
+    c.StretchDraw(Rect(0, 0, 4, 2), &two);
+    EXPECT_EQ(Painted(img.copy(0, 0, 4, 2), clBlue), PixelsWhere(4, 2, [](int x, int) { return x < 2; }));
+    EXPECT_EQ(Painted(img.copy(0, 0, 4, 2), clRed), PixelsWhere(4, 2, [](int x, int) { return x >= 2; }));
 }
 
 TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
@@ -457,7 +434,7 @@ TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
     EXPECT_EQ(c.Pixel(0, 0), RGB(0xF0, 0x0F, 0xFF));
 }
 
-TEST(Canvas, BitBltRasterOperations)
+TEST(Canvas, BitBltRasterOperationsAndMasks)
 {
     QImage src = BlankImage(1, 1, RGB(0xF0, 0xF0, 0x0F));
     const struct { std::uint32_t rop; TColor expected; } cases[] = {
@@ -473,10 +450,7 @@ TEST(Canvas, BitBltRasterOperations)
         c.BitBlt(0, 0, 1, 1, src, 0, 0, k.rop);
         EXPECT_EQ(c.Pixel(0, 0), k.expected) << std::hex << k.rop;
     }
-}
-
-TEST(Canvas, MaskBlitPaintsSetBitsInTheBrushColour)
-{
+    // A mask paints its set bits in the brush colour.
     QImage img = BlankImage(5, 3);
     TCanvas c(img);
     c.Brush()->SetColor(clNavy);
