@@ -1,4 +1,5 @@
 #include "ControlTestSupport.h"
+#include "platform/Forms.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEnterEvent>
@@ -164,6 +165,7 @@ TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 
 TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
 {
+    Application();  // its shortcut chain sees every key first, as in the program
     auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get());
     const struct { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; } cases[] = {
