@@ -97,14 +97,8 @@ TEST_F(ControlTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
     auto host = MakeHost(100, 100, 200, 100);
     host->DisableAlign();
     host->DisableAlign();
-    auto *top = new TProbe(host.get());
-    auto *client = new TProbe(host.get());
-    top->SetBounds(5, 5, 20, 10);
-    client->SetBounds(1, 1, 1, 1);
-    top->SetAlign(TAlign::alTop);
-    client->SetAlign(TAlign::alClient);
-    top->SetParent(host.get());
-    client->SetParent(host.get());
+    auto *top = AddProbe(host.get(), Bounds(5, 5, 20, 10), TAlign::alTop);
+    auto *client = AddProbe(host.get(), Bounds(1, 1, 1, 1), TAlign::alClient);
     host->EnableAlign();
     EXPECT_TRUE(host->AlignDisabled());
     EXPECT_EQ(BoundsOf({top, client}), Rects({Bounds(5, 5, 20, 10), Bounds(1, 1, 1, 1)}));
@@ -129,8 +123,8 @@ TEST_F(ControlTest, AnchorsKeepDistancesToTheParentEdges)
     corner->SetAnchors({TAnchorKind::akRight, TAnchorKind::akBottom});
     stretch->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
     host->SetBounds(100, 100, 300, 150);
-    EXPECT_EQ(BoundsOf({corner, stretch, fixed}), Rects({Bounds(250, 120, 40, 20), Bounds(10, 10, 280, 20),
-                                                        Bounds(10, 40, 30, 20)}));
+    EXPECT_EQ(BoundsOf({corner, stretch, fixed}),
+              Rects({Bounds(250, 120, 40, 20), Bounds(10, 10, 280, 20), Bounds(10, 40, 30, 20)}));
     // Moving an anchored control by hand takes new distances.
     corner->SetBounds(200, 100, 40, 20);
     host->SetBounds(100, 100, 250, 150);
@@ -237,30 +231,23 @@ TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
     own->SetShowHint(false);
     own->SetBiDiMode(TBiDiMode::bdLeftToRight);
     EXPECT_FALSE(own->ParentColor() || own->ParentFont());
+    const int ownHeight = own->Font()->Height();
     host->SetColor(clYellow);
     host->Font()->SetHeight(-9);
     host->SetShowHint(true);
     host->SetBiDiMode(TBiDiMode::bdRightToLeftReadingOnly);
-    EXPECT_EQ(follower->Color(), clYellow);
-    EXPECT_EQ(own->Color(), clRed);
-    EXPECT_EQ(follower->Font()->Height(), -9);
-    EXPECT_NE(own->Font()->Height(), -9);
-    EXPECT_TRUE(follower->ShowHint());
-    EXPECT_FALSE(own->ShowHint());
-    EXPECT_TRUE(follower->UseRightToLeftReading());
+    const auto values = [](TControl *c) {
+        return std::tuple{c->Color(), c->Font()->Height(), c->ShowHint(), c->UseRightToLeftReading()};
+    };
+    EXPECT_EQ(values(follower), std::tuple(clYellow, -9, true, true));
+    EXPECT_EQ(values(own), std::tuple(clRed, ownHeight, false, false));
     EXPECT_FALSE(follower->UseRightToLeftAlignment());
-    EXPECT_FALSE(own->UseRightToLeftReading());
     own->SetParentColor(true);
     EXPECT_EQ(own->Color(), clYellow);
-    // A new child takes the parent's values when it joins.
-    auto *late = AddProbe(host.get());
-    EXPECT_EQ(late->Color(), clYellow);
-    EXPECT_EQ(late->Font()->Height(), -9);
-    EXPECT_TRUE(late->ShowHint());
-    EXPECT_TRUE(late->UseRightToLeftReading());
+    EXPECT_EQ(values(AddProbe(host.get())), std::tuple(clYellow, -9, true, true)) << "a new child takes them on joining";
 }
 
-TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
+TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)
 {
     auto host = MakeHost(100, 100, 100, 100);
     TProbe *c[3];
@@ -269,16 +256,18 @@ TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
         p->SetTabStop(true);
         p->SetParent(host.get());
     }
-    EXPECT_EQ(c[0]->TabOrder(), 0);
-    EXPECT_EQ(c[2]->TabOrder(), 2);
+    EXPECT_EQ(c[0]->focusPolicy(), Qt::TabFocus);
+    const auto orders = [&] { return std::vector{c[0]->TabOrder(), c[1]->TabOrder(), c[2]->TabOrder()}; };
+    EXPECT_EQ(orders(), (std::vector{0, 1, 2}));
     c[2]->SetTabOrder(0);
-    EXPECT_EQ(c[2]->TabOrder(), 0);
-    EXPECT_EQ(c[0]->TabOrder(), 1);
-    EXPECT_EQ(c[1]->TabOrder(), 2);
+    EXPECT_EQ(orders(), (std::vector{1, 2, 0}));
     // Tab and Shift+Tab walk that order round, skipping what cannot take the focus.
     host->activateWindow();
     QApplication::setActiveWindow(host.get());
     c[2]->SetFocus();
+    QStringList events;
+    c[0]->OnEnter = [&](TComponent *) { events << "enter"; };
+    c[0]->OnExit = [&](TComponent *) { events << "exit"; };
     sim::Key(c[2], Qt::Key_Tab, {}, "\t");
     EXPECT_TRUE(c[0]->Focused());
     c[1]->SetEnabled(false);
@@ -286,13 +275,18 @@ TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
     EXPECT_TRUE(c[2]->Focused());
     sim::Key(c[2], Qt::Key_Backtab, Qt::ShiftModifier, "\t");
     EXPECT_TRUE(c[0]->Focused());
+    EXPECT_EQ(events, (QStringList{"enter", "exit", "enter"}));
     EXPECT_EQ(host->FindNextControl(c[0], false, true, false), c[2]);
     EXPECT_FALSE(c[0]->log.contains("keydown 9 []"));  // the tabs were no keys of theirs
+    EXPECT_FALSE(c[1]->CanFocus());
+    EXPECT_THROW(c[1]->SetFocus(), EInvalidOperation);
 
     c[0]->SetTabOrder(99);  // past the end: last
     EXPECT_EQ(c[0]->TabOrder(), 2);
     delete c[1];
     EXPECT_EQ(c[0]->TabOrder(), 1);
+    host->SetVisible(false);
+    EXPECT_FALSE(c[0]->CanFocus()) << "nor what lies in a hidden window";
 }
 
 TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)

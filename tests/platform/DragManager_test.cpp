@@ -108,7 +108,7 @@ TEST_F(DragTest, EscapeCancelsAndAReleaseBeforeTheThresholdIsAnOrdinaryClick)
     EXPECT_EQ(source->log, (QStringList{"down L 10,10 [L]", "click", "up L 12,12 []"}));
 }
 
-TEST_F(DragTest, ImmediateDragAsksTheControlUnderThePointerAtOnce)
+TEST_F(DragTest, ImmediateAndAutomaticDragsNeedNoMouseDownHandler)
 {
     source->OnMouseDown = nullptr;
     sim::Move(taker, {5, 5});  // the pointer is over the taker
@@ -117,11 +117,7 @@ TEST_F(DragTest, ImmediateDragAsksTheControlUnderThePointerAtOnce)
     EXPECT_EQ(events, (QStringList{"taker enter 5,5 from taker", "taker move 5,5 from taker"}));
     TDragManager::Instance().EndDrag(true);
     EXPECT_EQ(events.last(), "taker drop 5,5 from taker");
-}
-
-TEST_F(DragTest, AutomaticDragModeStartsOnPressWithoutMouseDown)
-{
-    source->OnMouseDown = nullptr;
+    // In automatic mode a press starts the drag without MouseDown.
     source->SetDragMode(TDragMode::dmAutomatic);
     sim::Press(source, {10, 10});
     EXPECT_TRUE(source->Dragging());

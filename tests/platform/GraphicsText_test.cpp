@@ -119,7 +119,7 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
     EXPECT_EQ(PixelAt(img, 10, 11), clRed);
 }
 
-TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
+TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClipAndTextRectFillsIt)
 {
     QImage img = BlankImage(100, 30);
     TCanvas c(img);
@@ -137,12 +137,9 @@ TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
     EXPECT_EQ(PixelAt(img, 3, 3), clWhite);
     EXPECT_EQ(PixelAt(img, 10, 3), clYellow);
     EXPECT_EQ(c.PenPos(), (TPoint{21, 0}));
-}
-
-TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
-{
-    QImage img = BlankImage(40, 20);
-    TCanvas c(img);
+    // TextRect fills its whole rectangle when opaque.
+    img = BlankImage(40, 20);
+    c.RemoveClip();
     c.Brush()->SetColor(clAqua);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
     ExpectDots(img, {{2, 2, clAqua}, {29, 17, clAqua}, {30, 17, clWhite}});
@@ -170,7 +167,7 @@ TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
     }
 }
 
-TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
+TEST_F(CanvasText, RealGlyphsLandInsideTheirCellAndMeasuresFollowTheFont)
 {
     SetTextMetrics(nullptr);  // the real font this time
     QImage img = BlankImage(80, 40);
@@ -187,12 +184,7 @@ TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
                 EXPECT_TRUE(Rect(9, 9, 11 + ext.cx, 11 + ext.cy).Contains({x, y})) << x << "," << y;
             }
     EXPECT_TRUE(inked);
-}
-
-TEST_F(CanvasText, RealMeasuresFollowEveryFontChange)
-{
-    SetTextMetrics(nullptr);  // the real font, whose measures are kept between calls
-    TCanvas c;
+    // The real font's measures are kept between calls, and follow every change of the font.
     const QString text = QStringLiteral("联系人 WWW");
     c.Font()->SetHeight(-12);
     const int small = c.TextWidth(text), smallHeight = c.GetTextMetrics().tmHeight;
