@@ -2,6 +2,7 @@
 
 #include "platform/SysColors.h"
 
+#include <QHBoxLayout>
 #include <QPointer>
 
 namespace {
@@ -318,6 +319,27 @@ TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
     EXPECT_EQ(second->ControlCount(), 1);
     second->SetBounds(300, 100, 50, 60);
     EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 50, 60));
+}
+
+// A control in a Qt layout is sized by the layout when it shows (the layout passes over hidden
+// widgets); its own bounds follow, also when it is shown through its Visible.
+TEST(ControlsInQtLayouts, AControlShownLaterTakesTheLayoutsSize)
+{
+    QWidget page;
+    auto *layout = new QHBoxLayout(&page);
+    auto *control = new TCustomControl(nullptr);
+    control->setParent(&page);
+    control->setMinimumWidth(160);
+    control->SetVisible(false);
+    layout->addWidget(control);
+    page.resize(400, 60);
+    page.show();
+    QApplication::processEvents();
+    control->SetVisible(true);
+    QApplication::processEvents();
+    EXPECT_GE(control->width(), 160);
+    EXPECT_EQ(control->Width(), control->width());
+    EXPECT_EQ(control->ClientWidth(), control->width());
 }
 
 TEST_F(ControlTest, OwnerAndQtParentMayEachDestroyAControl)

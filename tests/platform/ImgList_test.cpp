@@ -22,9 +22,11 @@ std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colours)
 
 } // namespace
 
-TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
+TEST(ImageList, AddMaskedDropsTheMaskColourAddTheWhiteMaskPixelsAndResizingEmpties)
 {
-    TImageList list(nullptr);
+    TComponent owner(nullptr);
+    TImageList &list = *new TImageList(&owner);  // the owner frees it
+    EXPECT_EQ(owner.ComponentCount(), 1);
     list.SetSize(4, 4);
     const auto strip = Strip({clRed, clBlue, clLime});
     EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
@@ -47,6 +49,13 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
     list.Draw(&c, 0, 0, 6);
     list.Draw(&c, 4, 0, 7);
     ExpectDots(img, {{3, 3, clWhite}, {0, 0, clFuchsia}, {7, 3, clRed}});
+    // Resizing empties the list; a narrower image still makes one entry, the rest transparent.
+    list.SetSize(8, 8);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(qAlpha(list.Image(0).pixel(7, 7)), 0);
+    EXPECT_TRUE(list.Image(5).isNull());
 }
 
 TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
@@ -105,22 +114,4 @@ TEST(ImageList, ChangeLinksHearOfChangesAndNeverDangle)
     EXPECT_EQ(heardA, 3);
     delete list;
     EXPECT_EQ(a.Sender(), nullptr);  // a's destructor must not touch the freed list
-}
-
-TEST(ImageList, ResizingEmptiesTheListAndOwnerFreesIt)
-{
-    TComponent owner(nullptr);
-    auto *list = new TImageList(&owner);
-    list->SetSize(4, 4);
-    const auto strip = Strip({clRed, clBlue});
-    list->AddMasked(strip.get(), clFuchsia);
-    EXPECT_EQ(list->Count(), 2);
-    list->SetSize(8, 8);
-    EXPECT_EQ(list->Count(), 0);
-    EXPECT_EQ(owner.ComponentCount(), 1);
-    // A narrower image still makes one entry, the rest transparent.
-    EXPECT_EQ(list->AddMasked(strip.get(), clFuchsia), 0);
-    EXPECT_EQ(list->Count(), 1);
-    EXPECT_EQ(qAlpha(list->Image(0).pixel(7, 7)), 0);
-    EXPECT_TRUE(list->Image(5).isNull());
 }

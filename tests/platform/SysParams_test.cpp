@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
 #include <QGuiApplication>
@@ -68,4 +69,18 @@ TEST_F(SysParamsTest, MenuShowDelayFromTheDesktopSetting)
     SysParams().MenuShowDelay = 0;
     EXPECT_EQ(GetMenuShowDelay(), 0);
     EXPECT_FALSE(IsSoundEventConfigured("MenuPopup"));
+}
+
+TEST(SysColors, SystemColoursResolveAndOthersPassThrough)
+{
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(QRgbToColor(ColorToQRgb(clHighlight)), GetSysColor(COLOR_HIGHLIGHT));
+    // Numbers beyond the table are black.
+    EXPECT_EQ(GetSysColor(31), 0);
+    EXPECT_EQ(GetSysColor(-1), 0);
+    EXPECT_EQ(ColorToRGB(SystemColor(200)), 0);
+    for (TColor c : {RGB(1, 2, 3), clNone, clDefault})
+        EXPECT_EQ(ColorToRGB(c), c);
+    EXPECT_EQ(ColorToQRgb(RGB(0x11, 0x22, 0x33)), 0xFF112233u);
+    EXPECT_EQ(QRgbToColor(0x80112233u), RGB(0x11, 0x22, 0x33));
 }

@@ -58,7 +58,7 @@ TEST(WindowHooks, SubscribersShareOneFilterPerHookType)
     EXPECT_TRUE(Raised().empty());
 }
 
-TEST(WindowHooks, DestructionRaisedOncePerWindow)
+TEST(WindowHooks, DestructionOncePerWindowAndActivation)
 {
     int user = 0;
     InstallHookProc(&user, Record, {hpPreDestroy, hpSendWindowPosChanged});
@@ -79,11 +79,7 @@ TEST(WindowHooks, DestructionRaisedOncePerWindow)
     EXPECT_EQ(Count(hpPreDestroy, plain), 1);
     UninstallHookProc(&user, Record);
     EXPECT_FALSE(HookFilterInstalled());
-}
-
-TEST(WindowHooks, ActivationOfWindowsAndOfTheApplication)
-{
-    int user = 0;
+    // Activation of windows and of the application.
     InstallHookProc(&user, Record, {hpSendActivate, hpSendActivateApp});
     EXPECT_EQ(HookRefCount(THookType::htCallWndProc), 1);
     Raised().clear();
