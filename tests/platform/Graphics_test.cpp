@@ -146,7 +146,7 @@ TEST(Canvas, EllipseAndRoundRectStayInTheirBoxAreSymmetricAndClosed)
                      {10, 19, clBlue}, {10, 10, clRed}});
 }
 
-TEST(Canvas, PatternBrushesKeepTheirPhaseAcrossFills)
+TEST(Canvas, PatternAndHatchBrushes)
 {
     QImage whole = BlankImage(16, 8), pieces = BlankImage(16, 8);
     TCanvas a(whole), b(pieces);
@@ -183,12 +183,8 @@ TEST(Canvas, PatternBrushesKeepTheirPhaseAcrossFills)
     c.Brush()->SetBitmap(&cell);
     c.Brush()->SetColor(clLime);  // a colour ends the pattern
     EXPECT_FALSE(c.Brush()->HasPattern());
-}
-
-TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
-{
-    QImage img = BlankImage(8, 8);
-    TCanvas c(img);
+    // A hatched brush paints the background only when opaque.
+    img = BlankImage(8, 8);
     c.Brush()->SetColor(clRed);
     c.Brush()->SetStyle(TBrushStyle::bsVertical);
     EXPECT_EQ(c.BkMode(), TRANSPARENT);  // a hatched brush leaves the background alone
@@ -204,7 +200,7 @@ TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
     EXPECT_EQ(c.BkMode(), TRANSPARENT);
 }
 
-TEST(Canvas, ClipRectanglesAreRespected)
+TEST(Canvas, ClipRectanglesAndTheWindowOriginApplyToDrawingAndPixels)
 {
     QImage img = BlankImage(10, 10);
     TCanvas c(img);
@@ -223,6 +219,30 @@ TEST(Canvas, ClipRectanglesAreRespected)
               }));
     EXPECT_EQ(c.IntersectClipRect(Rect(20, 20, 30, 30)), NULLREGION);
     EXPECT_TRUE(c.GetClipBox().IsEmpty());
+    // The window origin moves drawing, pixels and the clip alike.
+    img.fill(0xFFFFFFFFu);
+    c.RemoveClip();
+    c.SetWindowOrg(10, 20);  // logical (10,20) is the top-left pixel
+    c.IntersectClipRect(Rect(10, 20, 13, 23));
+    c.FillRect(Rect(0, 0, 100, 100));
+    EXPECT_EQ(Painted(img).size(), 9u);
+    EXPECT_EQ(c.Pixel(12, 22), clRed);
+    EXPECT_EQ(c.Pixel(13, 23), clWhite);
+    EXPECT_EQ(c.GetClipBox(), Rect(10, 20, 13, 23));
+    c.MoveWindowOrg(2, 0);  // logical (10,20) now lands on pixel (2,0)
+    EXPECT_EQ(c.LPtoDP(TPoint{10, 20}), (TPoint{2, 0}));
+    EXPECT_EQ(c.Pixel(100, 100), clNone);
+    // Pixels are read and written through the clip.
+    img.fill(0xFFFFFFFFu);
+    c.SetWindowOrg(0, 0);
+    c.RemoveClip();
+    c.ExcludeClipRect(Rect(0, 0, 1, 1));
+    for (int x : {0, 1, -1})
+        c.SetPixel(x, 0, clRed);
+    EXPECT_EQ(c.Pixel(0, 0), clWhite);
+    EXPECT_EQ(c.Pixel(1, 0), clRed);
+    c.SetPixel(2, 2, clBtnFace);  // system colours resolve
+    EXPECT_EQ(c.Pixel(2, 2), ColorToRGB(clBtnFace));
 }
 
 TEST(Canvas, SaveRestoreAndTheStateGuardBringBackClipPenBrushAndOrigin)
@@ -262,34 +282,6 @@ TEST(Canvas, SaveRestoreAndTheStateGuardBringBackClipPenBrushAndOrigin)
     EXPECT_EQ(c.Brush()->Color(), clYellow);
     EXPECT_EQ(c.ViewportOrg(), (TPoint{0, 0}));
     EXPECT_FALSE(c.HasClip());
-}
-
-TEST(Canvas, WindowOriginAndClipApplyToDrawingAndPixels)
-{
-    QImage img = BlankImage(10, 10);
-    TCanvas c(img);
-    c.SetWindowOrg(10, 20);  // logical (10,20) is the top-left pixel
-    c.Brush()->SetColor(clRed);
-    c.IntersectClipRect(Rect(10, 20, 13, 23));
-    c.FillRect(Rect(0, 0, 100, 100));
-    EXPECT_EQ(Painted(img).size(), 9u);
-    EXPECT_EQ(c.Pixel(12, 22), clRed);
-    EXPECT_EQ(c.Pixel(13, 23), clWhite);
-    EXPECT_EQ(c.GetClipBox(), Rect(10, 20, 13, 23));
-    c.MoveWindowOrg(2, 0);  // logical (10,20) now lands on pixel (2,0)
-    EXPECT_EQ(c.LPtoDP(TPoint{10, 20}), (TPoint{2, 0}));
-    EXPECT_EQ(c.Pixel(100, 100), clNone);
-    // Pixels are read and written through the clip.
-    img.fill(0xFFFFFFFFu);
-    c.SetWindowOrg(0, 0);
-    c.RemoveClip();
-    c.ExcludeClipRect(Rect(0, 0, 1, 1));
-    for (int x : {0, 1, -1})
-        c.SetPixel(x, 0, clRed);
-    EXPECT_EQ(c.Pixel(0, 0), clWhite);
-    EXPECT_EQ(c.Pixel(1, 0), clRed);
-    c.SetPixel(2, 2, clBtnFace);  // system colours resolve
-    EXPECT_EQ(c.Pixel(2, 2), RGB(212, 208, 200));
 }
 
 TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
@@ -335,7 +327,7 @@ TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
     ExpectDots(img, {{4, 1, clRed}, {7, 1, clBlack}});
 }
 
-TEST(Canvas, FrameRectAndFocusRect)
+TEST(Canvas, FrameRectFocusRectAndGradient)
 {
     QImage img = BlankImage(8, 8);
     TCanvas c(img);
@@ -352,12 +344,7 @@ TEST(Canvas, FrameRectAndFocusRect)
     ExpectDots(focus, {{1, 1, clBlack}, {2, 1, clWhite}, {3, 1, clBlack}, {4, 4, clWhite}});
     f.DrawFocusRect(Rect(1, 1, 9, 9));
     EXPECT_EQ(focus, BlankImage(10, 10));
-}
-
-TEST(Canvas, GradientRunsFromStartTowardsEnd)
-{
-    QImage img = BlankImage(4, 4);
-    TCanvas c(img);
+    // A gradient runs from its start towards its end.
     c.GradientFill(Rect(0, 0, 4, 4), RGB(0, 0, 0), RGB(200, 100, 40), true);
     for (int y = 0; y < 4; ++y) {
         EXPECT_EQ(c.Pixel(0, y), RGB(200 * y / 4, 100 * y / 4, 40 * y / 4)) << y;
@@ -368,7 +355,7 @@ TEST(Canvas, GradientRunsFromStartTowardsEnd)
     EXPECT_EQ(c.Pixel(2, 0), RGB(255 - 255 * 2 / 4, 255 - 127 * 2 / 4, 255 - 127 * 2 / 4));
 }
 
-TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
+TEST(Canvas, AlphaBlendAndCopyRect)
 {
     QImage img = BlankImage(2, 1);
     TCanvas c(img);
@@ -384,6 +371,19 @@ TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
     // A source rectangle outside the image draws nothing.
     c.AlphaBlend(Rect(0, 0, 1, 1), red, Rect(0, 0, 2, 1), 255, false);
     EXPECT_EQ(c.Pixel(0, 0), RGB(255, 127, 127));
+    // CopyRect scrolls within one image and follows the copy mode.
+    img = BlankImage(6, 1);
+    for (int x = 0; x < 6; ++x)
+        c.SetPixel(x, 0, RGB(x * 10, 0, 0));
+    c.CopyRect(Rect(1, 0, 6, 1), &c, Rect(0, 0, 5, 1));
+    for (int x = 1; x < 6; ++x)
+        EXPECT_EQ(c.Pixel(x, 0), RGB((x - 1) * 10, 0, 0)) << x;
+    QImage other = BlankImage(2, 1, RGB(0x0F, 0xF0, 0x00));
+    TCanvas src(other);
+    c.SetCopyMode(cmSrcInvert);
+    c.SetPixel(0, 0, RGB(0xFF, 0xFF, 0xFF));
+    c.CopyRect(Rect(0, 0, 1, 1), &src, Rect(0, 0, 1, 1));
+    EXPECT_EQ(c.Pixel(0, 0), RGB(0xF0, 0x0F, 0xFF));
 }
 
 TEST(Canvas, DrawCopiesBitmapsSkipsTheTransparentColourAndStretches)
@@ -413,25 +413,6 @@ TEST(Canvas, DrawCopiesBitmapsSkipsTheTransparentColourAndStretches)
     c.StretchDraw(Rect(0, 0, 4, 2), &two);
     EXPECT_EQ(Painted(img.copy(0, 0, 4, 2), clBlue), PixelsWhere(4, 2, [](int x, int) { return x < 2; }));
     EXPECT_EQ(Painted(img.copy(0, 0, 4, 2), clRed), PixelsWhere(4, 2, [](int x, int) { return x >= 2; }));
-}
-
-TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
-{
-    QImage img = BlankImage(6, 1);
-    TCanvas c(img);
-    for (int x = 0; x < 6; ++x)
-        c.SetPixel(x, 0, RGB(x * 10, 0, 0));
-    // Scroll right by one within the same image.
-    c.CopyRect(Rect(1, 0, 6, 1), &c, Rect(0, 0, 5, 1));
-    for (int x = 1; x < 6; ++x)
-        EXPECT_EQ(c.Pixel(x, 0), RGB((x - 1) * 10, 0, 0)) << x;
-
-    QImage other = BlankImage(2, 1, RGB(0x0F, 0xF0, 0x00));
-    TCanvas src(other);
-    c.SetCopyMode(cmSrcInvert);
-    c.SetPixel(0, 0, RGB(0xFF, 0xFF, 0xFF));
-    c.CopyRect(Rect(0, 0, 1, 1), &src, Rect(0, 0, 1, 1));
-    EXPECT_EQ(c.Pixel(0, 0), RGB(0xF0, 0x0F, 0xFF));
 }
 
 TEST(Canvas, BitBltRasterOperationsAndMasks)
