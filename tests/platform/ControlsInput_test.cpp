@@ -43,38 +43,33 @@ TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
 TEST_F(ControlTest, TimersFireByIdUntilKilled)
 {
     auto probe = MakeHost(100, 100, 100, 100);
-    // What Qt runs for the control, as "interval" per timer; their events are sent by hand.
-    const auto running = [&] {
-        QStringList out;
-        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe.get()))
-            out << QString::number(t.interval);
-        out.sort();
-        return out;
-    };
+    // Fires what Qt runs for the control (their events sent by hand); answers the intervals.
     const auto fireAll = [&] {
+        std::vector<int> intervals;
         for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe.get())) {
+            intervals.push_back(int(t.interval));
             QTimerEvent e(t.timerId);
             QApplication::sendEvent(probe.get(), &e);
         }
+        std::sort(intervals.begin(), intervals.end());
+        return intervals;
     };
     probe->SetTimer(1, 15);
     probe->SetTimer(7, 3);  // raised to the minimum of 10 ms
-    EXPECT_EQ(running(), QStringList({"10", "15"}));
-    fireAll();
+    EXPECT_EQ(fireAll(), (std::vector{10, 15}));
     probe->log.sort();
     EXPECT_EQ(probe->log, QStringList({"timer 1", "timer 7"}));
     // Setting a running id again starts it over with the new interval.
     probe->SetTimer(1, 3600 * 1000);
-    EXPECT_EQ(running(), QStringList({"10", "3600000"}));
-    EXPECT_TRUE(probe->KillTimer(1));
-    EXPECT_FALSE(probe->KillTimer(1));
-    EXPECT_FALSE(probe->TimerRunning(1));
-    EXPECT_TRUE(probe->TimerRunning(7));
+    EXPECT_TRUE(probe->KillTimer(7));
+    EXPECT_FALSE(probe->KillTimer(7));
+    EXPECT_FALSE(probe->TimerRunning(7));
+    EXPECT_TRUE(probe->TimerRunning(1));
     probe->log.clear();
-    fireAll();
-    EXPECT_EQ(probe->log, QStringList({"timer 7"}));
-    probe->KillTimer(7);
-    EXPECT_TRUE(running().isEmpty());
+    EXPECT_EQ(fireAll(), std::vector{3600000});
+    EXPECT_EQ(probe->log, QStringList({"timer 1"}));
+    probe->KillTimer(1);
+    EXPECT_TRUE(fireAll().empty());
 }
 
 TEST_F(ControlTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
@@ -254,17 +249,13 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     sim::Move(b, {1, 2});
     EXPECT_EQ(b->log, QStringList{"move 1,2 []"});
     // With csCaptureMouse a press captures until the release.
-    TProbe *probe = b;
     bool capturedInDown = false;
-    probe->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) {
-        capturedInDown = GetCaptureControl() == probe;
-    };
-    sim::Click(probe, {1, 1});
+    b->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) { capturedInDown = GetCaptureControl() == b; };
+    sim::Click(b, {1, 1});
     EXPECT_TRUE(capturedInDown);
     EXPECT_EQ(GetCaptureControl(), nullptr);
-
-    probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csCaptureMouse});
-    sim::Click(probe, {1, 1});
+    b->SetControlStyle(b->ControlStyle() - TControlStyle{csCaptureMouse});
+    sim::Click(b, {1, 1});
     EXPECT_FALSE(capturedInDown);
 }
 
@@ -296,9 +287,7 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
         }
     };
     EXPECT_EQ(ask(), "item");
-    EXPECT_EQ(seen.HintControl, probe);
-    EXPECT_EQ(seen.CursorPos, Point(5, 5));
-    EXPECT_EQ(seen.CursorRect, Rect(0, 0, 50, 50));
+    EXPECT_EQ(std::tuple(seen.HintControl, seen.CursorPos, seen.CursorRect), std::tuple(probe, Point(5, 5), Bounds(0, 0, 50, 50)));
     refuse = true;
     EXPECT_EQ(ask(), "-");
     // Without a hint of its own the parent's is shown.
