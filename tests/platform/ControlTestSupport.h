@@ -152,6 +152,18 @@ protected:
     }
 };
 
+// With a 200 x 100 window at (100, 100) to put controls in.
+class HostTest : public ControlTest
+{
+protected:
+    std::unique_ptr<THost> host = MakeHost(100, 100, 200, 100);
+    void TearDown() override
+    {
+        host.reset();
+        ControlTest::TearDown();
+    }
+};
+
 // A probe owned by and placed in `parent`: bounds and alignment are set before it joins, as a
 // form stream would.
 inline TProbe *AddProbe(TWinControl *parent, TRect bounds = {}, TAlign align = TAlign::alNone)

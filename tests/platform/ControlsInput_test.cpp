@@ -9,9 +9,8 @@
 
 namespace {
 
-TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
+TEST_F(HostTest, PerformRunsWndProcAtOnceAndPostMessageLater)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *probe = new TProbe(host.get());
     QStringList seen;
     probe->onMessage = [&seen](TMessage &m) {
@@ -72,9 +71,8 @@ TEST_F(ControlTest, TimersFireByIdUntilKilled)
     EXPECT_TRUE(fireAll().empty());
 }
 
-TEST_F(ControlTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
+TEST_F(HostTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     using Act = std::function<void(QWidget *)>;
     const struct { const char *name; Act act; QStringList expected; bool doubleClicks; } cases[] = {
         {"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}, true},
@@ -118,9 +116,8 @@ TEST_F(ControlTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
     }
 }
 
-TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
+TEST_F(HostTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get(), Bounds(10, 10, 40, 30));
     QStringList asked;
     const auto listen = [&](TControl *c, const QString &name) {
@@ -176,9 +173,8 @@ TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
     }
 }
 
-TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
+TEST_F(HostTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get());
     std::vector<WPARAM> dialogKeys;
     host->onMessage = [&](TMessage &m) {
@@ -221,9 +217,8 @@ TEST(VirtualKeys, QtKeysMapToWindowsCodes)
     EXPECT_EQ(VirtualKeyFromQt(Qt::Key_9, true), VK_NUMPAD0 + 9);
 }
 
-TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
+TEST_F(HostTest, CaptureSendsMouseInputToTheCapturingControl)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *a = AddProbe(host.get(), Bounds(0, 0, 50, 50));
     auto *b = AddProbe(host.get(), Bounds(100, 20, 50, 50));
     a->SetMouseCapture(true);
@@ -259,9 +254,8 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     EXPECT_FALSE(capturedInDown);
 }
 
-TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
+TEST_F(HostTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get(), Bounds(10, 10, 50, 50));
     // The tip shown when the pointer rests at (5, 5), or "-" for none.
     const auto ask = [&] {
@@ -299,9 +293,8 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     EXPECT_EQ(GetLongHint("ab"), "ab");
 }
 
-TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)
+TEST_F(HostTest, AClickThatFreesTheControlEndsItsHandling)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *probe = AddProbe(host.get(), Bounds(0, 0, 20, 20));
     QPointer<TProbe> watch = probe;
     probe->OnClick = [&](TComponent *) { delete probe; };

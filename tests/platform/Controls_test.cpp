@@ -66,9 +66,8 @@ TEST_F(ControlTest, AlignLaysOutChildrenByEdgeInOrderKeepingThickness)
     }
 }
 
-TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
+TEST_F(HostTest, MovingAnAlignedChildRealignsItsParent)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *a = AddProbe(host.get(), Rect(0, 0, 0, 10), TAlign::alTop);
     auto *b = AddProbe(host.get(), Bounds(0, 10, 0, 20), TAlign::alTop);
     auto *client = AddProbe(host.get(), {}, TAlign::alClient);
@@ -93,9 +92,8 @@ TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
     EXPECT_EQ(client->BoundsRect(), Rect(0, 0, 300, 50));
 }
 
-TEST_F(ControlTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
+TEST_F(HostTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     host->DisableAlign();
     host->DisableAlign();
     auto *top = AddProbe(host.get(), Bounds(5, 5, 20, 10), TAlign::alTop);
@@ -115,9 +113,8 @@ TEST_F(ControlTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
     EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 200, 100));
 }
 
-TEST_F(ControlTest, AnchorsKeepDistancesToTheParentEdges)
+TEST_F(HostTest, AnchorsKeepDistancesToTheParentEdges)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *corner = AddProbe(host.get(), Bounds(150, 70, 40, 20));
     auto *stretch = AddProbe(host.get(), Bounds(10, 10, 180, 20));
     auto *fixed = AddProbe(host.get(), Bounds(10, 40, 30, 20));
@@ -132,9 +129,8 @@ TEST_F(ControlTest, AnchorsKeepDistancesToTheParentEdges)
     EXPECT_EQ(corner->BoundsRect(), Bounds(150, 100, 40, 20));
 }
 
-TEST_F(ControlTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
+TEST_F(HostTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     host->margins = {2, 20, 3, 4};
     host->RecalcNC();
     EXPECT_EQ(host->ClientRect(), Rect(0, 0, 195, 76));
@@ -156,9 +152,8 @@ TEST_F(ControlTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
     EXPECT_EQ(host->Width(), 102);
 }
 
-TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
+TEST_F(HostTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = new TProbe(host.get());
     probe->margins = {3, 5, 3, 3};
     probe->SetBounds(10, 10, 50, 40);
@@ -192,9 +187,8 @@ TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
     EXPECT_EQ(probe->log.value(0), "down L 7,7 [L]");
 }
 
-TEST_F(ControlTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
+TEST_F(HostTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *probe = AddProbe(host.get(), Bounds(0, 0, 40, 40));
     TColor fill = clBlue;
     probe->onPaint = [&fill](TCanvas &c) {
@@ -222,9 +216,8 @@ TEST_F(ControlTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
     EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(0, 255, 0));
 }
 
-TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
+TEST_F(HostTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *follower = AddProbe(host.get());
     auto *own = AddProbe(host.get());
     own->SetColor(clRed);
@@ -248,9 +241,8 @@ TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
     EXPECT_EQ(values(AddProbe(host.get())), std::tuple(clYellow, -9, true, true)) << "a new child takes them on joining";
 }
 
-TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)
+TEST_F(HostTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     TProbe *c[3];
     for (TProbe *&p : c) {
         p = new TProbe(host.get());
@@ -290,9 +282,8 @@ TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)
     EXPECT_FALSE(c[0]->CanFocus()) << "nor what lies in a hidden window";
 }
 
-TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
+TEST_F(HostTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto loose = std::make_unique<TProbe>();
     EXPECT_TRUE(loose->Visible());
     EXPECT_TRUE(loose->isHidden());
@@ -312,7 +303,7 @@ TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
     auto *probe = new TProbe(nullptr);
     probe->SetAlign(TAlign::alClient);
     probe->SetParent(host.get());
-    EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 100, 100));
+    EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 200, 100));
     probe->setParent(second.get());
     EXPECT_EQ(probe->Parent(), second.get());
     EXPECT_EQ(host->ControlCount(), 0);

@@ -102,9 +102,8 @@ TEST_F(ControlTest, NestedLoopsOfferInputToTheInnermostOnly)
     EXPECT_EQ(seen, (QStringList{"outer", "inner", "outer"}));
 }
 
-TEST_F(ControlTest, InputIsOfferedOnceEvenWhenQtHandsItToTheParent)
+TEST_F(HostTest, InputIsOfferedOnceEvenWhenQtHandsItToTheParent)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *plain = new QWidget(host.get());  // ignores mouse input, so Qt passes it up
     plain->setGeometry(10, 10, 20, 20);
     plain->show();
@@ -143,9 +142,8 @@ TEST_F(ControlTest, ShortcutsWaitWhileALoopRunsWhoseEndGivesItsCode)
     EXPECT_EQ(loop.Run(), 7);
 }
 
-TEST_F(ControlTest, RouterKnowsThePointerAndTheKeys)
+TEST_F(HostTest, RouterKnowsThePointerAndTheKeys)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     sim::Press(host.get(), {7, 9}, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(GetCursorPos(), Point(107, 109));
     EXPECT_LT(GetKeyState(VK_LBUTTON), 0);
