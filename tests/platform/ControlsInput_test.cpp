@@ -1,7 +1,6 @@
 #include "ControlTestSupport.h"
 #include "platform/Forms.h"
 
-#include <QAbstractEventDispatcher>
 #include <QEnterEvent>
 #include <QHelpEvent>
 #include <QPointer>
@@ -37,38 +36,6 @@ TEST_F(HostTest, PerformRunsWndProcAtOnceAndPostMessageLater)
     delete probe;
     QApplication::processEvents();
     EXPECT_EQ(seen.size(), 2);
-}
-
-TEST_F(ControlTest, TimersFireByIdUntilKilled)
-{
-    auto probe = MakeHost(100, 100, 100, 100);
-    // Fires what Qt runs for the control (their events sent by hand); answers the intervals.
-    const auto fireAll = [&] {
-        std::vector<int> intervals;
-        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe.get())) {
-            intervals.push_back(int(t.interval));
-            QTimerEvent e(t.timerId);
-            QApplication::sendEvent(probe.get(), &e);
-        }
-        std::sort(intervals.begin(), intervals.end());
-        return intervals;
-    };
-    probe->SetTimer(1, 15);
-    probe->SetTimer(7, 3);  // raised to the minimum of 10 ms
-    EXPECT_EQ(fireAll(), (std::vector{10, 15}));
-    probe->log.sort();
-    EXPECT_EQ(probe->log, QStringList({"timer 1", "timer 7"}));
-    // Setting a running id again starts it over with the new interval.
-    probe->SetTimer(1, 3600 * 1000);
-    EXPECT_TRUE(probe->KillTimer(7));
-    EXPECT_FALSE(probe->KillTimer(7));
-    EXPECT_FALSE(probe->TimerRunning(7));
-    EXPECT_TRUE(probe->TimerRunning(1));
-    probe->log.clear();
-    EXPECT_EQ(fireAll(), std::vector{3600000});
-    EXPECT_EQ(probe->log, QStringList({"timer 1"}));
-    probe->KillTimer(1);
-    EXPECT_TRUE(fireAll().empty());
 }
 
 TEST_F(HostTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
@@ -171,37 +138,6 @@ TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
             up << c.expected.value(0).section(' ', 0, 1).replace("keydown", "keyup");
         EXPECT_EQ(probe->log, up);
     }
-}
-
-TEST_F(HostTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
-{
-    auto *probe = AddProbe(host.get());
-    std::vector<WPARAM> dialogKeys;
-    host->onMessage = [&](TMessage &m) {
-        if (m.Msg == CM_DIALOGKEY) {
-            dialogKeys.push_back(m.WParam);
-            m.Result = m.WParam == VK_RETURN ? 1 : 0;
-        }
-    };
-    sim::KeyPress(probe, Qt::Key_Return, {}, "\r");
-    EXPECT_EQ(dialogKeys, std::vector<WPARAM>{VK_RETURN});
-    EXPECT_TRUE(probe->log.isEmpty());
-    // Not taken by the window: the control gets it after all.
-    sim::KeyPress(probe, Qt::Key_Down);
-    EXPECT_EQ(probe->log, QStringList{"keydown 40 []"});
-    // A control that wants arrows and tabs is not asked about.
-    probe->log.clear();
-    dialogKeys.clear();
-    probe->onMessage = [](TMessage &m) {
-        if (m.Msg == WM_GETDLGCODE) {
-            m.Result = DLGC_WANTARROWS | DLGC_WANTTAB;
-            m.Msg = 0;
-        }
-    };
-    sim::KeyPress(probe, Qt::Key_Down);
-    sim::KeyPress(probe, Qt::Key_Tab, {}, "\t");
-    EXPECT_TRUE(dialogKeys.empty());
-    EXPECT_EQ(probe->log, (QStringList{"keydown 40 []", "keydown 9 []", "char 9"}));
 }
 
 TEST(VirtualKeys, QtKeysMapToWindowsCodes)

@@ -187,35 +187,6 @@ TEST_F(HostTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
     EXPECT_EQ(probe->log.value(0), "down L 7,7 [L]");
 }
 
-TEST_F(HostTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
-{
-    auto *probe = AddProbe(host.get(), Bounds(0, 0, 40, 40));
-    TColor fill = clBlue;
-    probe->onPaint = [&fill](TCanvas &c) {
-        c.Brush()->SetColor(fill);
-        c.FillRect(Rect(0, 0, 40, 40));
-    };
-    EXPECT_EQ(PixelAt(probe, 20, 20), qRgb(0, 0, 255));
-    const int paints = probe->paints;
-
-    fill = clLime;
-    probe->Invalidate(Rect(0, 0, 10, 10));
-    const QImage img = probe->grab().toImage();
-    EXPECT_EQ(img.pixel(5, 5), qRgb(0, 255, 0));
-    EXPECT_EQ(img.pixel(10, 10), qRgb(0, 0, 255));
-    EXPECT_EQ(probe->paints, paints + 1);
-    // A grab with nothing invalid copies the buffer without painting.
-    probe->grab();
-    EXPECT_EQ(probe->paints, paints + 1);
-    // Drawing outside a paint shows until the next invalidation paints over it.
-    probe->Canvas()->Brush()->SetColor(clRed);
-    probe->Canvas()->FillRect(Rect(30, 30, 35, 35));
-    EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(255, 0, 0));
-    EXPECT_EQ(probe->paints, paints + 1);
-    probe->Invalidate();
-    EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(0, 255, 0));
-}
-
 TEST_F(HostTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
 {
     auto *follower = AddProbe(host.get());

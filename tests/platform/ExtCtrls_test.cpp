@@ -102,21 +102,6 @@ TEST_F(SplitterTest, SizeStaysBetweenMinAndMaxAndSnaps)
     }
 }
 
-TEST_F(SplitterTest, BottomBarSizesHeightsWithUpdateStyleAsItGoes)
-{
-    Build(TAlign::alBottom, 50);
-    splitter->SetResizeStyle(TResizeStyle::rsUpdate);
-    EXPECT_EQ(splitter->Cursor(), crVSplit);
-    ASSERT_EQ(pane->BoundsRect(), Rect(0, 150, 400, 200));
-    Drag(0, -40, false);
-    EXPECT_FALSE(splitter->LineVisible());
-    EXPECT_EQ(pane->BoundsRect(), Rect(0, 110, 400, 200));  // already while dragging
-    EXPECT_EQ(moved, 1);
-    sim::Release(splitter, {1, -39});
-    EXPECT_EQ(pane->Height(), 90);
-    EXPECT_EQ(moved, 1);  // nothing changed any more on release
-}
-
 TEST_F(SplitterTest, EscapeCancelsTheDragAndASnappedPaneCanBeDraggedOpen)
 {
     Build(TAlign::alLeft, 100);

@@ -19,26 +19,6 @@ protected:
 
 } // namespace
 
-TEST_F(FormsTest, PositionCentresOnTheMainFormOrTheScreen)
-{
-    TForm main(nullptr);
-    main.SetBounds(100, 100, 400, 300);
-    main.Show();
-    Application()->SetMainForm(&main);
-    const TRect work = PrimaryMonitorRect(true);
-    const TPoint screenCentre{work.Left + (work.Width() - 200) / 2, work.Top + (work.Height() - 100) / 2};
-    // The dialog is owned by the main form.
-    for (auto [position, topLeft] : {std::pair{TPosition::poMainFormCenter, TPoint{200, 200}},
-                                     {TPosition::poOwnerFormCenter, TPoint{200, 200}},
-                                     {TPosition::poScreenCenter, screenCentre}, {TPosition::poDesigned, TPoint{7, 9}}}) {
-        TForm dialog(&main);
-        dialog.SetBounds(7, 9, 200, 100);
-        dialog.SetPosition(position);
-        dialog.Show();
-        EXPECT_EQ((TPoint{dialog.Left(), dialog.Top()}), topLeft) << int(position);
-    }
-}
-
 TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
 {
     QPointer<TForm> form = new TForm(nullptr);
@@ -72,35 +52,6 @@ TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
     form->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
-}
-
-TEST_F(FormsTest, QtEditsInsideKeepFocusTypingAndTabOrder)
-{
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 200);
-    auto *first = new QLineEdit;
-    auto *second = new QLineEdit;
-    for (QLineEdit *edit : {second, first}) {  // the last aligned top comes first
-        auto *host = new TWidgetControl(&form, edit);
-        host->SetBounds(0, 0, 100, 24);
-        host->SetAlign(TAlign::alTop);
-        host->SetParent(&form);
-    }
-    form.Show();
-    QApplication::setActiveWindow(&form);
-    ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
-    first->setFocus();
-    EXPECT_LT(first->mapTo(&form, QPoint()).y(), second->mapTo(&form, QPoint()).y());
-    EXPECT_EQ(first->size(), QSize(300, 24)) << "an embedded widget follows its aligned control";
-    sim::Key(first, Qt::Key_A, Qt::NoModifier, "a");
-    sim::Key(first, Qt::Key_B, Qt::NoModifier, "b");
-    sim::Key(first, Qt::Key_Tab);
-    EXPECT_EQ(first->text(), "ab");
-    EXPECT_EQ(QApplication::focusWidget(), second);
-    sim::Key(second, Qt::Key_C, Qt::NoModifier, "c");
-    EXPECT_EQ(second->text(), "c");
-    EXPECT_TRUE(form.Active());
-    EXPECT_EQ(Screen()->ActiveForm(), &form);
 }
 
 TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)

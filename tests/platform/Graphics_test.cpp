@@ -327,7 +327,7 @@ TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
     ExpectDots(img, {{4, 1, clRed}, {7, 1, clBlack}});
 }
 
-TEST(Canvas, FrameRectFocusRectAndGradient)
+TEST(Canvas, FrameRectAndFocusRect)
 {
     QImage img = BlankImage(8, 8);
     TCanvas c(img);
@@ -344,15 +344,6 @@ TEST(Canvas, FrameRectFocusRectAndGradient)
     ExpectDots(focus, {{1, 1, clBlack}, {2, 1, clWhite}, {3, 1, clBlack}, {4, 4, clWhite}});
     f.DrawFocusRect(Rect(1, 1, 9, 9));
     EXPECT_EQ(focus, BlankImage(10, 10));
-    // A gradient runs from its start towards its end.
-    c.GradientFill(Rect(0, 0, 4, 4), RGB(0, 0, 0), RGB(200, 100, 40), true);
-    for (int y = 0; y < 4; ++y) {
-        EXPECT_EQ(c.Pixel(0, y), RGB(200 * y / 4, 100 * y / 4, 40 * y / 4)) << y;
-        EXPECT_EQ(c.Pixel(3, y), c.Pixel(0, y));
-    }
-    c.GradientFill(Rect(0, 0, 4, 4), clWhite, RGB(0, 128, 128), false);
-    EXPECT_EQ(c.Pixel(0, 2), clWhite);
-    EXPECT_EQ(c.Pixel(2, 0), RGB(255 - 255 * 2 / 4, 255 - 127 * 2 / 4, 255 - 127 * 2 / 4));
 }
 
 TEST(Canvas, AlphaBlendAndCopyRect)

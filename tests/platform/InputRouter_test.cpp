@@ -74,34 +74,6 @@ TEST_F(ControlTest, OutsidePressEndsTheLoopAndArrivesAtWhatIsThereAfterTheTeardo
     sim::Release(w.inOther, {100, 60});
 }
 
-TEST_F(ControlTest, NestedLoopsOfferInputToTheInnermostOnly)
-{
-    TwoWindows w;
-    QStringList seen;
-    TModalLoop inner([&](QWidget *, QEvent *e) {
-        if (e->type() != QEvent::KeyPress)
-            return TInputAction::Pass;
-        seen << "inner";
-        return TInputAction::End;
-    });
-    TModalLoop outer([&](QWidget *, QEvent *e) {
-        if (e->type() != QEvent::KeyPress)
-            return TInputAction::Pass;
-        seen << "outer";
-        if (static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
-            return TInputAction::End;
-        QTimer::singleShot(0, [&] {
-            sim::Key(w.inPopup, Qt::Key_X);
-            sim::Key(w.inPopup, Qt::Key_Escape);
-        });
-        inner.Run();
-        return TInputAction::Consume;
-    });
-    QTimer::singleShot(0, [&] { sim::Key(w.inPopup, Qt::Key_A); });
-    outer.Run();
-    EXPECT_EQ(seen, (QStringList{"outer", "inner", "outer"}));
-}
-
 TEST_F(HostTest, InputIsOfferedOnceEvenWhenQtHandsItToTheParent)
 {
     auto *plain = new QWidget(host.get());  // ignores mouse input, so Qt passes it up
