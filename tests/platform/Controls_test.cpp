@@ -92,27 +92,6 @@ TEST_F(HostTest, MovingAnAlignedChildRealignsItsParent)
     EXPECT_EQ(client->BoundsRect(), Rect(0, 0, 300, 50));
 }
 
-TEST_F(HostTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
-{
-    host->DisableAlign();
-    host->DisableAlign();
-    auto *top = AddProbe(host.get(), Bounds(5, 5, 20, 10), TAlign::alTop);
-    auto *client = AddProbe(host.get(), Bounds(1, 1, 1, 1), TAlign::alClient);
-    host->EnableAlign();
-    EXPECT_TRUE(host->AlignDisabled());
-    EXPECT_EQ(BoundsOf({top, client}), Rects({Bounds(5, 5, 20, 10), Bounds(1, 1, 1, 1)}));
-    host->EnableAlign();
-    EXPECT_FALSE(host->AlignDisabled());
-    EXPECT_EQ(BoundsOf({top, client}), Rects({Rect(0, 0, 200, 10), Rect(0, 10, 200, 100)}));
-    // An extra enable does not go below zero.
-    host->EnableAlign();
-    host->DisableAlign();
-    top->SetHeight(30);
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 10, 200, 100));
-    host->EnableAlign();
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 200, 100));
-}
-
 TEST_F(HostTest, AnchorsKeepDistancesToTheParentEdges)
 {
     auto *corner = AddProbe(host.get(), Bounds(150, 70, 40, 20));

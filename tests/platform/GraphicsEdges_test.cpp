@@ -147,25 +147,6 @@ TEST_F(Edges, CaptionGlyphsAreCentredSymmetricAndEmbossedWhenInactive)
     }
 }
 
-TEST_F(Edges, ScrollArrowsPointTheirWay)
-{
-    // Which end of the glyph is the wide one: the first row (column) against the last.
-    for (auto [kind, wideFirst] : {std::pair{DFCS_SCROLLUP, false}, {DFCS_SCROLLDOWN, true}, {DFCS_SCROLLLEFT, false},
-                                   {DFCS_SCROLLRIGHT, true}}) {
-        QImage box(16, 16, QImage::Format_RGB32);
-        TCanvas c(box);
-        TRect r = Rect(0, 0, 16, 16);
-        ASSERT_TRUE(c.DrawFrameControl(r, DFC_SCROLL, kind));
-        const bool vertical = kind == DFCS_SCROLLUP || kind == DFCS_SCROLLDOWN;
-        std::vector<int> profile;
-        for (int i = 2; i < 14; ++i)
-            if (int n = CountOf(box, clBlack, vertical ? Rect(2, i, 14, i + 1) : Rect(i, 2, i + 1, 14)))
-                profile.push_back(n);
-        ASSERT_FALSE(profile.empty()) << kind;
-        EXPECT_EQ(profile.front() > profile.back(), wideFirst) << kind;
-    }
-}
-
 TEST_F(Edges, MenuGlyphsComeAsBlackOnWhiteMasks)
 {
     QImage box(16, 16, QImage::Format_RGB32);
