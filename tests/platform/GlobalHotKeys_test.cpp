@@ -16,12 +16,7 @@ TEST(GlobalHotKeys, KeycodesOfTheFirstGroupOnly)
         NoSymbol, NoSymbol, NoSymbol, NoSymbol, // 11
         'K', NoSymbol, NoSymbol, NoSymbol,      // 12: upper case alone
     };
-    const struct {
-        std::vector<std::uint32_t> keysyms;
-        int perCode;
-        char letter;
-        std::vector<int> codes;
-    } cases[] = {
+    const struct { std::vector<std::uint32_t> keysyms; int perCode; char letter; std::vector<int> codes; } cases[] = {
         {usAndRussian, 4, 'K', {8, 12}}, {usAndRussian, 4, 'R', {9}}, {usAndRussian, 4, 'Z', {}},
         {{'z', 'Z'}, 2, 'Z', {8}},
         {{'a', 'A', 'z', 'Z'}, 1, 'Z', {10, 11}},  // one symbol a code

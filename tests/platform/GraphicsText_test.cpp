@@ -149,24 +149,6 @@ TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClipAndTextR
     EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
 }
 
-TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
-{
-    const struct { int orientation; TPoint inside, outside; } cases[] = {
-        {0, {25, 10}, {15, 10}},     // cell [20,27) x [5,18)
-        {2700, {10, 8}, {25, 8}},    // reads downward: cell left of x 20, below y 5
-        {900, {28, 2}, {15, 2}},     // reads upward: cell right of x 20, above y 5
-    };
-    for (const auto &k : cases) {
-        QImage img = BlankImage(50, 30);
-        TCanvas c(img);
-        c.Brush()->SetColor(clYellow);
-        c.Font()->SetOrientation(k.orientation);
-        c.TextOut(20, 5, " ");
-        EXPECT_EQ(PixelAt(img, k.inside.X, k.inside.Y), clYellow) << k.orientation;
-        EXPECT_EQ(PixelAt(img, k.outside.X, k.outside.Y), clWhite) << k.orientation;
-    }
-}
-
 TEST_F(CanvasText, RealGlyphsLandInsideTheirCellAndMeasuresFollowTheFont)
 {
     SetTextMetrics(nullptr);  // the real font this time

@@ -52,12 +52,9 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
 
 TEST_F(SysParamsTest, MenuShowDelayFromTheDesktopSetting)
 {
-    struct Case {
-        const char *stored;  // nullptr: no value
-        int delay;
-    };
-    const Case cases[] = {{nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
-    for (const Case &c : cases) {
+    // No value stored (nullptr): the default.
+    const struct { const char *stored; int delay; } cases[] = {{nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
+    for (const auto &c : cases) {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", true));
         if (c.stored)
