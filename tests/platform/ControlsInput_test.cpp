@@ -20,7 +20,6 @@ TEST_F(HostTest, PerformRunsWndProcAtOnceAndPostMessageLater)
     };
     EXPECT_EQ(probe->Perform(WM_USER + 1, 21, -5), 42);
     EXPECT_EQ(SendMessage(probe, WM_USER + 1, 4, 0), 8);
-
     seen.clear();
     probe->PostMessage(WM_USER + 1, 1, 10);
     EXPECT_TRUE(PostMessage(probe, WM_USER + 1, 2, 20));
@@ -205,7 +204,6 @@ TEST_F(HostTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     EXPECT_EQ(ask(), "-") << "ShowHint is off";
     probe->SetShowHint(true);
     EXPECT_EQ(ask(), "短提示");
-
     THintInfo seen;
     bool refuse = false;
     probe->onMessage = [&](TMessage &m) {

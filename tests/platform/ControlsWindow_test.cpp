@@ -26,7 +26,6 @@ TEST(ControlsWindow, PaintToPrintsFrameClientAndChildrenOfAHiddenControl)
     auto *edit = new QLineEdit(outer);
     edit->setGeometry(25, 20, 10, 6);
     ASSERT_FALSE(outer->isVisible());
-
     TBitmap bmp(60, 50);
     bmp.Canvas()->Brush()->SetColor(clWhite);
     bmp.Canvas()->FillRect(Rect(0, 0, 60, 50));

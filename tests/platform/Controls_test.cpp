@@ -116,7 +116,6 @@ TEST_F(HostTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
     EXPECT_EQ(host->ClientOrigin(), Point(102, 120));
     EXPECT_EQ(host->ClientToScreen(Point(5, 6)), Point(107, 126));
     EXPECT_EQ(host->ScreenToClient(Point(107, 126)), Point(5, 6));
-
     auto *child = AddProbe(host.get(), {}, TAlign::alClient);
     EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 195, 76));
     EXPECT_EQ(child->geometry(), QRect(2, 20, 195, 76));
@@ -126,7 +125,6 @@ TEST_F(HostTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
     host->RecalcNC();
     EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 198, 98));
     EXPECT_EQ(child->geometry(), QRect(1, 1, 198, 98));
-
     host->SetClientWidth(100);
     EXPECT_EQ(host->Width(), 102);
 }
@@ -223,7 +221,6 @@ TEST_F(HostTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)
     EXPECT_FALSE(c[0]->log.contains("keydown 9 []"));  // the tabs were no keys of theirs
     EXPECT_FALSE(c[1]->CanFocus());
     EXPECT_THROW(c[1]->SetFocus(), EInvalidOperation);
-
     c[0]->SetTabOrder(99);  // past the end: last
     EXPECT_EQ(c[0]->TabOrder(), 2);
     delete c[1];
@@ -246,7 +243,6 @@ TEST_F(HostTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
     EXPECT_TRUE(loose->isHidden());
     EXPECT_EQ(host->ControlCount(), 0);
     EXPECT_TRUE(host->Showing());
-
     EXPECT_THROW(host->SetParent(host.get()), EInvalidOperation);
     // Reparenting by Qt keeps the control lists in step.
     auto second = MakeHost(300, 100, 100, 100);

@@ -16,7 +16,6 @@ protected:
     TProbe *taker = AddProbe(host.get(), Bounds(150, 0, 100, 100));
     TProbe *refuser = AddProbe(host.get(), Bounds(270, 0, 100, 100));
     QStringList events;
-
     void SetUp() override
     {
         source->OnMouseDown = [this](TComponent *, TMouseButton, TShiftState, int, int) { source->BeginDrag(false); };
@@ -34,7 +33,6 @@ protected:
             };
         }
     }
-
     QString Name(const TControl *c) const
     {
         return !c ? "none" : c == source ? "source" : c == taker ? "taker" : c == refuser ? "refuser" : "other";
@@ -55,7 +53,6 @@ TEST_F(DragTest, DragStartsAtTheThresholdAndDropsOnAnAcceptingTarget)
     MoveTo(15, 10);
     EXPECT_TRUE(TDragManager::Instance().Started());
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ForbiddenCursor);  // over the source
-
     MoveTo(160, 20);
     EXPECT_EQ(TDragManager::Instance().Target(), taker);
     EXPECT_TRUE(TDragManager::Instance().Accepted());
@@ -98,7 +95,6 @@ TEST_F(DragTest, EscapeCancelsAndAReleaseBeforeTheThresholdIsAnOrdinaryClick)
     sim::KeyRelease(source, Qt::Key_Escape, {}, "\x1b");
     sim::Release(source, {50, 20});
     EXPECT_EQ(source->log, (QStringList{"keyup 27", "up L 50,20 []"}));
-
     events.clear();
     source->log.clear();
     sim::Press(source, {10, 10});

@@ -23,7 +23,6 @@ protected:
     TTestSplitter *splitter = nullptr;
     TProbe *rest = nullptr;
     int moved = 0;
-
     void Build(TAlign align, int paneSize)
     {
         pane = new TProbe(host.get());
@@ -58,7 +57,6 @@ TEST_F(SplitterTest, DraggingShowsALineThenSizesThePaneOnRelease)
     ASSERT_EQ(splitter->BoundsRect(), Rect(100, 0, 103, 200));
     EXPECT_EQ(splitter->FindControl(), pane);
     EXPECT_EQ(splitter->Cursor(), crHSplit);
-
     Drag(50, 0, false);
     EXPECT_EQ(splitter->SizingControl(), pane);
     // The parent's width less MinSize, less everything else on the axis.
@@ -69,7 +67,6 @@ TEST_F(SplitterTest, DraggingShowsALineThenSizesThePaneOnRelease)
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->geometry(), QRect(150, 0, 3, 200));
     EXPECT_EQ(pane->Width(), 100);  // only the line moves while dragging
-
     sim::Release(splitter, {51, 1});
     EXPECT_FALSE(splitter->LineVisible());
     EXPECT_EQ(host->findChild<QWidget *>(QStringLiteral("splitterLine")), nullptr);

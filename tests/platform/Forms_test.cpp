@@ -46,7 +46,6 @@ TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
     EXPECT_EQ(form->ShowModal(), mrYes);
     EXPECT_EQ(asked, 2);
     EXPECT_FALSE(form->isVisible());
-
     form->OnClose = [](TComponent *, TCloseAction &action) { action = TCloseAction::caFree; };
     form->Show();
     form->Close();
@@ -84,7 +83,6 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     });
     TLogHook loop;
     loop.log = &log;
-
     struct Case { bool withLoop, loopTakes, shortcutTakes; QStringList expected; };
     const Case cases[] = {
         {true, true, true, {"loop"}}, {true, false, true, {"loop", "shortcut"}},

@@ -19,10 +19,8 @@ protected:
         SetSysColor(COLOR_BTNFACE, FACE);
     }
     void TearDown() override { ResetSysColors(); }
-
     static constexpr TColor HI = RGB(250, 0, 0), LT = RGB(0, 250, 0), SH = RGB(0, 0, 250), DK = RGB(90, 90, 0),
                             FACE = RGB(0, 90, 90), BG = RGB(7, 7, 7);
-
     QImage img = BlankImage(12, 12, BG);
 };
 
@@ -66,7 +64,6 @@ TEST_F(Edges, SideFlagsMiddleAndAdjust)
     EXPECT_EQ(r, Rect(2, 2, 10, 8));
     // The top runs to the end and the left to the bottom: no right or bottom edge, face there.
     ExpectDots(img, {{9, 0, SH}, {0, 7, SH}, {9, 1, DK}, {9, 7, FACE}, {5, 5, FACE}, {10, 5, BG}});
-
     img.fill(ColorToQRgb(BG));
     r = Rect(0, 0, 10, 8);
     c.DrawEdge(r, EDGE_RAISED, BF_BOTTOMRIGHT | BF_ADJUST);

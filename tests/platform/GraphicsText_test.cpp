@@ -106,7 +106,6 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
             const bool underline = y == 11 && x >= 7 && x < 14;
             EXPECT_EQ(PixelAt(img, x, y), underline ? clRed : clWhite) << x << "," << y;
         }
-
     img.fill(0xFFFFFFFFu);
     c.DrawText(" & ", r, DT_SINGLELINE | DT_HIDEPREFIX);
     EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));

@@ -40,7 +40,6 @@ TEST(Canvas, FillRectFillsExactlyTheHalfOpenRectangleAndIgnoresEmptyOnes)
     c.Brush()->SetColor(clRed);
     c.FillRect(Rect(2, 3, 7, 6));
     EXPECT_EQ(Painted(img), PixelsWhere(12, 10, [](int x, int y) { return x >= 2 && x < 7 && y >= 3 && y < 6; }));
-
     img.fill(0xFFFFFFFFu);
     c.FillRect(Rect(5, 5, 2, 8));    // inverted
     c.FillRect(Rect(1, 1, 1, 9));    // zero width
@@ -336,7 +335,6 @@ TEST(Canvas, FrameRectAndFocusRect)
     EXPECT_EQ(Painted(img), PixelsWhere(8, 8, [](int x, int y) {
                   return x >= 1 && x < 6 && y >= 1 && y < 5 && (x == 1 || x == 5 || y == 1 || y == 4);
               }));
-
     QImage focus = BlankImage(10, 10);
     TCanvas f(focus);
     f.Brush()->SetColor(clWhite);  // background white, text black: every other pixel inverted
@@ -441,14 +439,12 @@ TEST(Bitmap, ScanLinesAndCanvasShareThePixels)
     EXPECT_EQ(bmp.ScanLine(2)[0] & 0xFFFFFF, 0x010203u);
     EXPECT_THROW(bmp.ScanLine(3), EInvalidOperation);
     EXPECT_THROW(bmp.ScanLine(-1), EInvalidOperation);
-
     bmp.SetSize(6, 2);  // keeps what fits
     EXPECT_EQ(bmp.Canvas()->Pixel(2, 1), RGB(0x10, 0x20, 0x30));
     EXPECT_EQ(bmp.Canvas()->Pixel(5, 1), clBlack);
     bmp.Canvas()->Brush()->SetColor(clRed);
     bmp.Canvas()->FillRect(Rect(0, 0, 100, 100));  // the canvas follows the new size
     EXPECT_EQ(bmp.Canvas()->Pixel(5, 1), clRed);
-
     TBitmap copy;
     copy.Assign(bmp);
     bmp.Canvas()->SetPixel(0, 0, clBlue);

@@ -72,7 +72,6 @@ TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
     TCanvas c(img);
     list.Draw(&c, 0, 0, 0, false);
     ExpectDots(img, {{1, 1, ColorToRGB(clBtnShadow)}, {2, 2, ColorToRGB(clBtnHighlight)}, {3, 3, clBlack}, {0, 0, clBlack}});
-
     TImageList alpha(nullptr);
     alpha.SetSize(2, 1);
     QImage src(2, 1, QImage::Format_ARGB32);

@@ -97,13 +97,11 @@ TEST_F(ControlTest, ShortcutsWaitWhileALoopRunsWhoseEndGivesItsCode)
     TModalLoop early;
     early.End(3);  // before Run: Run returns at once
     EXPECT_EQ(early.Run(), 3);
-
     auto host = MakeHost(100, 100, 100, 100);
     QKeyEvent before(QEvent::ShortcutOverride, Qt::Key_S, Qt::ControlModifier);
     before.ignore();
     QApplication::sendEvent(host.get(), &before);
     EXPECT_FALSE(before.isAccepted());
-
     TModalLoop loop;
     QTimer::singleShot(0, [&] {
         QKeyEvent during(QEvent::ShortcutOverride, Qt::Key_S, Qt::ControlModifier);

@@ -32,7 +32,6 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
     EXPECT_EQ(MonitorCount(), 2);
     EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
     EXPECT_EQ(PrimaryMonitorRect(true), Rect(0, 0, 1024, 740));
-
     struct Case { TPoint point; TRect expected; };
     const Case byPoint[] = {{Point(10, 10), Rect(0, 0, 1024, 740)},
                             {Point(1023, 767), Rect(0, 0, 1024, 740)},

@@ -19,7 +19,6 @@ class OtherClient
 {
 public:
     ~OtherClient() { xcb_disconnect(connection_); }
-
     bool Grab(xcb_keycode_t code, std::uint16_t modifiers)
     {
         xcb_generic_error_t *error = xcb_request_check(
@@ -40,7 +39,6 @@ public:
         Ungrab(code, modifiers);
         return grabbed;
     }
-
     xcb_keycode_t KeycodeOf(xcb_keysym_t sym) const
     {
         const xcb_setup_t *setup = xcb_get_setup(connection_);
@@ -54,7 +52,6 @@ public:
         std::free(reply);
         return found;
     }
-
 private:
     xcb_connection_t *connection_ = xcb_connect(nullptr, nullptr);
     xcb_window_t root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
@@ -82,7 +79,6 @@ TEST(GlobalHotKeysX11, GrabsEveryLockStateReportsPressesAndGivesKeysBack)
     OtherClient other;
     const xcb_keycode_t z = other.KeycodeOf('z'), x = other.KeycodeOf('x'), q = other.KeycodeOf('q');
     ASSERT_TRUE(z && x && q);
-
     std::unique_ptr<IGlobalHotKeys> keys = CreateSystemHotKeys();
     std::vector<int> hits;
     keys->OnHotKey = [&hits](int id) { hits.push_back(id); };
@@ -90,7 +86,6 @@ TEST(GlobalHotKeysX11, GrabsEveryLockStateReportsPressesAndGivesKeysBack)
     for (std::uint16_t locks : {0, int(NumLock), int(CapsLock), NumLock | CapsLock})
         EXPECT_FALSE(other.Free(z, Alt | locks)) << "lock state " << locks;
     EXPECT_TRUE(other.Free(z, Ctrl)) << "other combinations stay free for other programs";
-
     struct Case { std::uint16_t state; xcb_keycode_t code; bool hit; };
     const Case cases[] = {
         {Alt, z, true}, {std::uint16_t(Alt | NumLock | CapsLock), z, true}, {std::uint16_t(Alt | Ctrl), z, false},

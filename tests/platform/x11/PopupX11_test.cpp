@@ -39,13 +39,11 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
 {
     XTestPointer pointer;
     ASSERT_TRUE(pointer.Valid()) << "no X display or no XTest";
-
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-
     THost popup;
     int presses = 0, releases = 0;
     popup.onMessage = [&](TMessage &m) {
