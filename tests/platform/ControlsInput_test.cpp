@@ -139,19 +139,6 @@ TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
     }
 }
 
-TEST(VirtualKeys, QtKeysMapToWindowsCodes)
-{
-    const std::pair<int, int> cases[] = {
-        {Qt::Key_A, 'A'}, {Qt::Key_Z, 'Z'}, {Qt::Key_0, '0'}, {Qt::Key_F1, VK_F1}, {Qt::Key_F12, 0x7B},
-        {Qt::Key_Home, VK_HOME}, {Qt::Key_End, VK_END}, {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_Enter, VK_RETURN},
-        {Qt::Key_Backtab, VK_TAB}, {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_BraceLeft, VK_OEM_4}, {Qt::Key_Exclam, '1'},
-        {Qt::Key_Menu, VK_APPS}, {Qt::Key_unknown, 0}};
-    for (auto [qt, vk] : cases)
-        EXPECT_EQ(VirtualKeyFromQt(qt), vk) << std::hex << qt;
-    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Plus, true), VK_ADD);
-    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_9, true), VK_NUMPAD0 + 9);
-}
-
 TEST_F(HostTest, CaptureSendsMouseInputToTheCapturingControl)
 {
     auto *a = AddProbe(host.get(), Bounds(0, 0, 50, 50));

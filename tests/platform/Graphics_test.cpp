@@ -1,6 +1,5 @@
 #include "GraphicsTestSupport.h"
 
-#include <QFont>
 #include <functional>
 #include <set>
 #include <utility>
@@ -454,20 +453,3 @@ TEST(Bitmap, ScanLinesAndCanvasShareThePixels)
     bmp.Canvas()->FillRect(Rect(0, 0, 5, 5));  // nothing to draw on, nothing breaks
 }
 
-TEST(Font, SizeAndHeightAgreeAt96Dpi)
-{
-    TFont f;
-    f.SetSize(9);
-    EXPECT_EQ(f.Height(), -12);
-    f.SetHeight(-16);
-    EXPECT_EQ(f.Size(), 12);
-    int changes = 0;
-    f.OnChange = [&] { ++changes; };
-    f.SetStyle({TFontStyle::fsBold});
-    f.SetStyle({TFontStyle::fsBold});
-    f.SetOrientation(-900);
-    EXPECT_EQ(f.Orientation(), 2700);
-    EXPECT_EQ(changes, 2);
-    EXPECT_TRUE(f.ToQFont().bold());
-    EXPECT_EQ(f.ToQFont().pixelSize(), 16);
-}

@@ -112,20 +112,4 @@ TEST_F(ControlTest, ShortcutsWaitWhileALoopRunsWhoseEndGivesItsCode)
     EXPECT_EQ(loop.Run(), 7);
 }
 
-TEST_F(HostTest, RouterKnowsThePointerAndTheKeys)
-{
-    sim::Press(host.get(), {7, 9}, Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(GetCursorPos(), Point(107, 109));
-    EXPECT_LT(GetKeyState(VK_LBUTTON), 0);
-    EXPECT_LT(GetKeyState(VK_SHIFT), 0);
-    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
-    sim::Release(host.get(), {7, 9});
-    EXPECT_EQ(GetKeyState(VK_LBUTTON), 0);
-    sim::KeyPress(host.get(), Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_LT(GetKeyState(VK_CONTROL), 0);
-    EXPECT_LT(GetKeyState(VK_MENU), 0);
-    sim::KeyRelease(host.get(), Qt::Key_A);
-    EXPECT_EQ(GetKeyState(VK_MENU), 0);
-}
-
 } // namespace
