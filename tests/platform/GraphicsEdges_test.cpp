@@ -102,7 +102,7 @@ TEST_F(Edges, EdgeVariantsAndButtonFramesPaintEachLineInItsColour)
     }
 }
 
-TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenChecked)
+TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenCheckedAndMenuGlyphsAreMasks)
 {
     TCanvas c(img);
     TRect r = Rect(0, 0, 12, 12);
@@ -114,6 +114,14 @@ TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenChecked)
     c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE);
     EXPECT_EQ(CountOf(img, clBlack, r), 0);
     ExpectDots(img, {{5, 5, SH}, {2, 2, FACE}});  // the mark and the well, greyed
+    // A menu glyph comes as a black-on-white mask.
+    QImage box(16, 16, QImage::Format_RGB32);
+    TCanvas m(box);
+    r = Rect(0, 0, 16, 16);
+    ASSERT_TRUE(m.DrawFrameControl(r, DFC_MENU, DFCS_MENUARROW));
+    EXPECT_EQ(CountOf(box, clBlack, r), 16);  // a triangle 4 deep: 1 + 3 + 5 + 7
+    EXPECT_EQ(CountOf(box, clWhite, r), 16 * 16 - 16);
+    EXPECT_FALSE(m.DrawFrameControl(r, 99, 0));
 }
 
 TEST_F(Edges, CaptionGlyphsAreCentredSymmetricAndEmbossedWhenInactive)
@@ -142,16 +150,5 @@ TEST_F(Edges, CaptionGlyphsAreCentredSymmetricAndEmbossedWhenInactive)
         EXPECT_EQ(CountOf(big, clBlack, inside), 0);
         EXPECT_EQ(CountOf(big, SH, inside), count);
     }
-}
-
-TEST_F(Edges, MenuGlyphsComeAsBlackOnWhiteMasks)
-{
-    QImage box(16, 16, QImage::Format_RGB32);
-    TCanvas c(box);
-    TRect r = Rect(0, 0, 16, 16);
-    ASSERT_TRUE(c.DrawFrameControl(r, DFC_MENU, DFCS_MENUARROW));
-    EXPECT_EQ(CountOf(box, clBlack, r), 16);  // a triangle 4 deep: 1 + 3 + 5 + 7
-    EXPECT_EQ(CountOf(box, clWhite, r), 16 * 16 - 16);
-    EXPECT_FALSE(c.DrawFrameControl(r, 99, 0));
 }
 
