@@ -66,23 +66,18 @@ TEST(ControlsWindow, AShownWindowKeepsShowingThroughKindShapeAndOpacity)
 TEST(ControlsWindow, SetCursorAsksTheParentFirst)
 {
     auto host = MakeHost(0, 0, 100, 100);
-    auto *child = new TProbe(host.get());
-    child->SetBounds(10, 10, 40, 40);
+    auto *child = AddProbe(host.get(), Bounds(10, 10, 40, 40));
     child->SetCursor(crHandPoint);
-    child->SetParent(host.get());
-    struct Case { bool parentDecides; Qt::CursorShape shape; };
-    const Case cases[] = {{true, Qt::CrossCursor}, {false, Qt::PointingHandCursor}};
-    for (const Case &c : cases) {
+    for (bool parentDecides : {true, false}) {
         host->onMessage = [&](TMessage &m) {
-            if (m.Msg == WM_SETCURSOR && c.parentDecides) {
-                dynamic_cast<TControl *>(reinterpret_cast<QWidget *>(m.WParam))
-                    ->SetCursorShape(crCross);
+            if (m.Msg == WM_SETCURSOR && parentDecides) {
+                dynamic_cast<TControl *>(reinterpret_cast<QWidget *>(m.WParam))->SetCursorShape(crCross);
                 m.Result = 1;
                 m.Msg = 0;
             }
         };
         sim::Move(child, {5, 5});
-        EXPECT_EQ(child->cursor().shape(), c.shape) << c.parentDecides;
+        EXPECT_EQ(child->cursor().shape(), parentDecides ? Qt::CrossCursor : Qt::PointingHandCursor) << parentDecides;
     }
     host->onMessage = nullptr;
 }

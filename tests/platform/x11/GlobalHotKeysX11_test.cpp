@@ -19,11 +19,10 @@ class OtherClient
 {
 public:
     ~OtherClient() { xcb_disconnect(connection_); }
-    bool Grab(xcb_keycode_t code, std::uint16_t modifiers)
+    bool Grab(xcb_keycode_t code, std::uint16_t mods)
     {
-        xcb_generic_error_t *error = xcb_request_check(
-            connection_, xcb_grab_key_checked(connection_, 1, root_, modifiers, code, XCB_GRAB_MODE_ASYNC,
-                                              XCB_GRAB_MODE_ASYNC));
+        auto grab = xcb_grab_key_checked(connection_, 1, root_, mods, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        xcb_generic_error_t *error = xcb_request_check(connection_, grab);
         std::free(error);
         return error == nullptr;
     }
