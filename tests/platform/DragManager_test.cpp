@@ -67,20 +67,6 @@ TEST_F(DragTest, DragStartsAtTheThresholdAndDropsOnAnAcceptingTarget)
     EXPECT_TRUE(source->log.isEmpty());  // the release was the drop, not a click
 }
 
-TEST_F(DragTest, MovingOnLeavesTheOldTargetAndARefusalDropsNothing)
-{
-    sim::Press(source, {10, 10});
-    MoveTo(160, 20);
-    MoveTo(280, 30);
-    EXPECT_EQ(TDragManager::Instance().Target(), refuser);
-    EXPECT_FALSE(TDragManager::Instance().Accepted());
-    sim::Release(source, {280, 30});
-    EXPECT_EQ(events, (QStringList{"taker enter 10,20 from source", "taker move 10,20 from source",
-                                   "taker leave 130,30 from source", "refuser enter 10,30 from source",
-                                   "refuser move 10,30 from source", "refuser leave 10,30 from source",
-                                   "end none 280,30"}));
-}
-
 TEST_F(DragTest, EscapeCancelsAndAReleaseBeforeTheThresholdIsAnOrdinaryClick)
 {
     sim::Press(source, {10, 10});

@@ -56,7 +56,7 @@ TEST(WindowHooks, SubscribersShareOneFilterPerHookType)
     EXPECT_TRUE(Raised().empty());
 }
 
-TEST(WindowHooks, DestructionOncePerWindowAndActivation)
+TEST(WindowHooks, DestructionRaisedOncePerWindow)
 {
     int user = 0;
     InstallHookProc(&user, Record, {hpPreDestroy, hpSendWindowPosChanged});
@@ -75,17 +75,4 @@ TEST(WindowHooks, DestructionOncePerWindowAndActivation)
     EXPECT_EQ(Count(hpPreDestroy, plain), 1);
     UninstallHookProc(&user, Record);
     EXPECT_FALSE(HookFilterInstalled());
-    // Activation of windows and of the application.
-    InstallHookProc(&user, Record, {hpSendActivate, hpSendActivateApp});
-    EXPECT_EQ(HookRefCount(THookType::htCallWndProc), 1);
-    Raised().clear();
-    QWidget window;
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(sim::WaitFor([&] { return window.isActiveWindow(); }));
-    EXPECT_EQ(Count(hpSendActivate, &window), 1);
-    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
-    QCoreApplication::sendEvent(qApp, &inactive);
-    EXPECT_EQ(Count(hpSendActivateApp, nullptr), 1);
-    UninstallHookProc(&user, Record);
 }
