@@ -118,7 +118,7 @@ TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
         {Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
         {Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
         {Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}}, {Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
-        {Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}},
+        {Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}}, {Qt::Key_Menu, {}, "", {"keydown 93 []"}},
         {Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
         {Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
         // Alt makes system keys: KeyDown still sees them, KeyPress does not.

@@ -71,8 +71,6 @@ TEST_F(SplitterTest, DraggingShowsALineThenSizesThePaneOnRelease)
     EXPECT_FALSE(splitter->LineVisible());
     EXPECT_EQ(host->findChild<QWidget *>(QStringLiteral("splitterLine")), nullptr);
     EXPECT_EQ(pane->Width(), 150);
-    EXPECT_EQ(splitter->BoundsRect(), Rect(150, 0, 153, 200));
-    EXPECT_EQ(rest->BoundsRect(), Rect(153, 0, 400, 200));
     EXPECT_EQ(moved, 1);
     EXPECT_EQ(splitter->SizingControl(), nullptr);
 }

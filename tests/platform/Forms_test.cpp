@@ -45,7 +45,7 @@ TEST_F(FormsTest, CloseQueryCanRefuseAndOnCloseDecides)
     });
     EXPECT_EQ(form->ShowModal(), mrYes);
     EXPECT_EQ(asked, 2);
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->isVisible() || form->Active());
     form->OnClose = [](TComponent *, TCloseAction &action) { action = TCloseAction::caFree; };
     form->Show();
     form->Close();
@@ -123,6 +123,7 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
     sim::KeyPress(edit, Qt::Key_Alt, Qt::AltModifier);
     sim::KeyPress(edit, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_LT(GetKeyState(VK_MENU), 0);
     sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 0"});
     // A Qt edit neither types the letter of Alt+letter nor keeps it from the menu.

@@ -177,6 +177,8 @@ TEST_F(CanvasText, RealGlyphsLandInsideTheirCellAndMeasuresFollowTheFont)
     c.Font()->SetStyle({});
     EXPECT_NE(c.TextWidth(text), bold);
     c.Font()->SetHeight(-12);
+    c.Font()->SetOrientation(-900);  // the same as 2700
+    EXPECT_EQ(c.Font()->Orientation(), 2700);
     EXPECT_EQ(c.TextWidth(text), small);
     EXPECT_GT(c.TextWidth(text + QLatin1Char('W')), small);
 }

@@ -18,7 +18,6 @@ TEST(UiServices, AMessageBoxIsWideEnoughForItsCaption)
     FitMessageBoxToCaption(box);
     box.show();
     EXPECT_GT(box.width(), box.fontMetrics().horizontalAdvance(caption));
-    box.close();
 }
 
 TEST(UiServices, WindowsOpenCentredOnTheirOwner)
