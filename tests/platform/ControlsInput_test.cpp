@@ -166,14 +166,14 @@ TEST_F(HostTest, CaptureSendsMouseInputToTheCapturingControl)
     sim::Move(b, {1, 2});
     EXPECT_EQ(b->log, QStringList{"move 1,2 []"});
     // With csCaptureMouse a press captures until the release.
-    bool capturedInDown = false;
-    b->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) { capturedInDown = GetCaptureControl() == b; };
+    bool captured = false;
+    b->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) { captured = GetCaptureControl() == b; };
     sim::Click(b, {1, 1});
-    EXPECT_TRUE(capturedInDown);
+    EXPECT_TRUE(captured);
     EXPECT_EQ(GetCaptureControl(), nullptr);
     b->SetControlStyle(b->ControlStyle() - TControlStyle{csCaptureMouse});
     sim::Click(b, {1, 1});
-    EXPECT_FALSE(capturedInDown);
+    EXPECT_FALSE(captured);
 }
 
 TEST_F(HostTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
@@ -202,7 +202,8 @@ TEST_F(HostTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
         }
     };
     EXPECT_EQ(ask(), "item");
-    EXPECT_EQ(std::tuple(seen.HintControl, seen.CursorPos, seen.CursorRect), std::tuple(probe, Point(5, 5), Bounds(0, 0, 50, 50)));
+    EXPECT_EQ(std::tuple(seen.HintControl, seen.CursorPos, seen.CursorRect),
+              std::tuple(probe, Point(5, 5), Bounds(0, 0, 50, 50)));
     refuse = true;
     EXPECT_EQ(ask(), "-");
     // Without a hint of its own the parent's is shown.

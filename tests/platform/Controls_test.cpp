@@ -26,12 +26,14 @@ TEST_F(ControlTest, AlignLaysOutChildrenByEdgeInOrderKeepingThickness)
         {"five edges", 200,
          {{A::alTop, Bounds(7, 7, 5, 10)}, {A::alBottom, Bounds(7, 7, 5, 20)}, {A::alLeft, Bounds(7, 7, 30, 5)},
           {A::alRight, Bounds(7, 7, 40, 5)}, {A::alClient, Bounds(7, 7, 5, 5)}},
-         {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80), Rect(30, 10, 160, 80)}},
+         {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80),
+          Rect(30, 10, 160, 80)}},
         // Creation order does not change the order of the edges.
         {"client created first", 200,
          {{A::alClient, Bounds(0, 0, 5, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
           {A::alBottom, Bounds(0, 0, 5, 20)}, {A::alTop, Bounds(0, 0, 5, 10)}},
-         {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100), Rect(0, 0, 200, 10)}},
+         {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100),
+          Rect(0, 0, 200, 10)}},
         {"two tops by position", 200, {{A::alTop, Bounds(0, 30, 5, 10)}, {A::alTop, Bounds(0, -5, 5, 15)}},
          {Rect(0, 15, 200, 25), Rect(0, 0, 200, 15)}},
         {"two bottoms: the lower one at the edge", 200,
@@ -186,7 +188,8 @@ TEST_F(HostTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
     EXPECT_FALSE(follower->UseRightToLeftAlignment());
     own->SetParentColor(true);
     EXPECT_EQ(own->Color(), clYellow);
-    EXPECT_EQ(values(AddProbe(host.get())), std::tuple(clYellow, -9, true, true)) << "a new child takes them on joining";
+    // A new child takes the parent's values when it joins.
+    EXPECT_EQ(values(AddProbe(host.get())), std::tuple(clYellow, -9, true, true));
 }
 
 TEST_F(HostTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)

@@ -9,12 +9,7 @@ namespace {
 class FormsTest : public ::testing::Test
 {
 protected:
-    void TearDown() override
-    {
-        Application()->SetMainForm(nullptr);
-        Application()->OnShortCut = nullptr;
-        Application()->UnhookMainWindow(this);
-    }
+    void TearDown() override { Application()->UnhookMainWindow(this); }
 };
 
 } // namespace
@@ -126,11 +121,16 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     EXPECT_LT(GetKeyState(VK_MENU), 0);
     sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 0"});
-    // A Qt edit neither types the letter of Alt+letter nor keeps it from the menu.
-    auto *line = new QLineEdit(&form);
+    // A Qt edit (held by a control it fills) neither types the letter of Alt+letter nor keeps it from the menu.
+    auto *line = new QLineEdit;
+    auto *holder = new TWidgetControl(&form, line);
+    holder->SetAlign(TAlign::alBottom);
+    holder->SetParent(&form);
+    EXPECT_EQ(line->geometry(), holder->ClientRect().ToQRect());
     log.clear();
     sim::KeyPress(line, Qt::Key_G, Qt::AltModifier, "g");
-    EXPECT_EQ(line->text(), "");
+    sim::KeyPress(line, Qt::Key_H, Qt::NoModifier, "h");
+    EXPECT_EQ(line->text(), "h");
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 103"});
     // Outside any form (a Qt dialog) the keys stay Qt's.
     QLineEdit loose;

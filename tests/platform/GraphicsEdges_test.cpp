@@ -1,9 +1,5 @@
 #include "GraphicsTestSupport.h"
 
-#include <QImage>
-#include <gtest/gtest.h>
-#include <vector>
-
 namespace {
 
 // Gives every 3-D colour its own value so each pixel tells which line painted it.

@@ -1,8 +1,5 @@
 #include "GraphicsTestSupport.h"
 
-#include <QImage>
-#include <gtest/gtest.h>
-
 namespace {
 
 // Every character 7 pixels wide (CJK 12), cells 13 high: layouts independent of installed fonts.

@@ -1,9 +1,6 @@
 #include "platform/ImgList.h"
 #include "GraphicsTestSupport.h"
 
-#include <QImage>
-#include <gtest/gtest.h>
-
 namespace {
 
 // A strip of `count` 4x4 cells: cell i is filled with colours[i], with a fuchsia top-left pixel.

@@ -51,7 +51,8 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
 TEST_F(SysParamsTest, MenuShowDelayFromTheDesktopSetting)
 {
     // No value stored (nullptr): the default.
-    const struct { const char *stored; int delay; } cases[] = {{nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
+    const struct { const char *stored; int delay; } cases[] = {
+        {nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
     for (const auto &c : cases) {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", true));
