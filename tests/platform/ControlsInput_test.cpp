@@ -1,6 +1,7 @@
 #include "ControlTestSupport.h"
 #include "platform/Forms.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEnterEvent>
 #include <QHelpEvent>
 #include <QPointer>
@@ -8,7 +9,7 @@
 
 namespace {
 
-TEST_F(HostTest, PerformRunsWndProcAtOnceAndPostMessageLater)
+TEST_F(HostTest, PerformRunsWndProcAtOncePostMessageLaterAndTimersTick)
 {
     auto *probe = new TProbe(host.get());
     QStringList seen;
@@ -35,6 +36,16 @@ TEST_F(HostTest, PerformRunsWndProcAtOnceAndPostMessageLater)
     delete probe;
     QApplication::processEvents();
     EXPECT_EQ(seen.size(), 2);
+    // A timer (10 ms at least) ticks as WM_TIMER with its id until killed.
+    host->SetTimer(3, 1);
+    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(host.get());
+    ASSERT_EQ(timers.size(), 1);
+    EXPECT_EQ(timers[0].interval, 10);
+    QTimerEvent tick(timers[0].timerId);
+    QApplication::sendEvent(host.get(), &tick);
+    EXPECT_EQ(host->log.value(0), "timer 3");
+    EXPECT_TRUE(host->KillTimer(3));
+    EXPECT_FALSE(host->KillTimer(3));
 }
 
 TEST_F(HostTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)

@@ -30,11 +30,10 @@ TEST(ControlsWindow, PaintToPrintsFrameClientAndChildrenOfAHiddenControl)
     bmp.Canvas()->Brush()->SetColor(clWhite);
     bmp.Canvas()->FillRect(Rect(0, 0, 60, 50));
     outer->PaintTo(*bmp.Canvas(), 5, 4);
-    struct Case { int x, y; TColor color; };
-    const Case cases[] = {{5, 4, clRed},        {44, 33, clRed},          {5 + 2, 4 + 3, clBlue},
-                          {5 + 12, 4 + 13, clLime}, {5 + 2 + 17, 4 + 3 + 15, clLime},
-                          {45, 4, clWhite},     {4, 10, clWhite}};
-    for (const Case &c : cases)
+    const struct { int x, y; TColor color; } cases[] = {
+        {5, 4, clRed}, {44, 33, clRed}, {5 + 2, 4 + 3, clBlue}, {5 + 12, 4 + 13, clLime},
+        {5 + 2 + 17, 4 + 3 + 15, clLime}, {45, 4, clWhite}, {4, 10, clWhite}};
+    for (const auto &c : cases)
         EXPECT_EQ(bmp.Canvas()->Pixel(c.x, c.y), c.color) << c.x << "," << c.y;
     // The Qt child is printed too (its own background, not the blue client).
     EXPECT_NE(bmp.Canvas()->Pixel(5 + 25 + 5, 4 + 20 + 3), clBlue);

@@ -78,13 +78,12 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     });
     TLogHook loop;
     loop.log = &log;
-    struct Case { bool withLoop, loopTakes, shortcutTakes; QStringList expected; };
-    const Case cases[] = {
+    const struct { bool withLoop, loopTakes, shortcutTakes; QStringList expected; } cases[] = {
         {true, true, true, {"loop"}}, {true, false, true, {"loop", "shortcut"}},
         {true, false, false, {"loop", "shortcut", "keydown 83 [C]"}},
         {false, false, false, {"shortcut", "keydown 83 [C]"}},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         log.clear();
         edit->log.clear();
         loop.consume = c.loopTakes;

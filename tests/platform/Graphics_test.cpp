@@ -325,7 +325,7 @@ TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
     ExpectDots(img, {{4, 1, clRed}, {7, 1, clBlack}});
 }
 
-TEST(Canvas, FrameRectAndFocusRect)
+TEST(Canvas, FrameRectFocusRectAndGradient)
 {
     QImage img = BlankImage(8, 8);
     TCanvas c(img);
@@ -341,6 +341,8 @@ TEST(Canvas, FrameRectAndFocusRect)
     ExpectDots(focus, {{1, 1, clBlack}, {2, 1, clWhite}, {3, 1, clBlack}, {4, 4, clWhite}});
     f.DrawFocusRect(Rect(1, 1, 9, 9));
     EXPECT_EQ(focus, BlankImage(10, 10));
+    f.GradientFill(Rect(0, 0, 4, 4), clBlack, RGB(200, 100, 40), true);  // from top to bottom
+    EXPECT_EQ(std::pair(f.Pixel(0, 3), f.Pixel(3, 3)), std::pair(RGB(150, 75, 30), RGB(150, 75, 30)));
 }
 
 TEST(Canvas, AlphaBlendAndCopyRect)

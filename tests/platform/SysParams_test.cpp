@@ -31,13 +31,11 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
     EXPECT_EQ(MonitorCount(), 2);
     EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
     EXPECT_EQ(PrimaryMonitorRect(true), Rect(0, 0, 1024, 740));
-    struct Case { TPoint point; TRect expected; };
-    const Case byPoint[] = {{Point(10, 10), Rect(0, 0, 1024, 740)},
-                            {Point(1023, 767), Rect(0, 0, 1024, 740)},
-                            {Point(1024, 0), Rect(1024, 28, 2048, 768)},
-                            {Point(3000, 10), Rect(1024, 28, 2048, 768)},  // nearest
-                            {Point(-50, -50), Rect(0, 0, 1024, 740)}};
-    for (const Case &c : byPoint)
+    const struct { TPoint point; TRect expected; } byPoint[] = {
+        {Point(10, 10), Rect(0, 0, 1024, 740)}, {Point(1023, 767), Rect(0, 0, 1024, 740)},
+        {Point(1024, 0), Rect(1024, 28, 2048, 768)}, {Point(-50, -50), Rect(0, 0, 1024, 740)},
+        {Point(3000, 10), Rect(1024, 28, 2048, 768)}};  // the last: the nearest
+    for (const auto &c : byPoint)
         EXPECT_EQ(MonitorRectFromPoint(c.point, true), c.expected) << c.point.X << "," << c.point.Y;
     EXPECT_EQ(MonitorRectFromPoint(Point(1500, 5), false), Rect(1024, 0, 2048, 768));
     // The larger share decides; outside both, the nearest to the centre.

@@ -85,12 +85,11 @@ TEST(GlobalHotKeysX11, GrabsEveryLockStateReportsPressesAndGivesKeysBack)
     for (std::uint16_t locks : {0, int(NumLock), int(CapsLock), NumLock | CapsLock})
         EXPECT_FALSE(other.Free(z, Alt | locks)) << "lock state " << locks;
     EXPECT_TRUE(other.Free(z, Ctrl)) << "other combinations stay free for other programs";
-    struct Case { std::uint16_t state; xcb_keycode_t code; bool hit; };
-    const Case cases[] = {
+    const struct { std::uint16_t state; xcb_keycode_t code; bool hit; } cases[] = {
         {Alt, z, true}, {std::uint16_t(Alt | NumLock | CapsLock), z, true}, {std::uint16_t(Alt | Ctrl), z, false},
         {0, z, false},  {Alt, q, false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         hits.clear();
         EXPECT_EQ(SendPress(c.code, c.state), c.hit) << "state " << c.state;
         QCoreApplication::processEvents();
