@@ -15,8 +15,6 @@ inline void PrintTo(const TRect &r, std::ostream *os)
     *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}";
 }
 inline void PrintTo(const TPoint &p, std::ostream *os) { *os << "(" << p.X << "," << p.Y << ")"; }
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList &l, std::ostream *os) { *os << "[" << l.join(" | ").toStdString() << "]"; }
 
 inline QString ShiftText(TShiftState s)
 {

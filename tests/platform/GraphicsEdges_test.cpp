@@ -118,6 +118,10 @@ TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenCheckedAndMenuGlyphsAreMasks)
     EXPECT_EQ(CountOf(box, clBlack, r), 16);  // a triangle 4 deep: 1 + 3 + 5 + 7
     EXPECT_EQ(CountOf(box, clWhite, r), 16 * 16 - 16);
     EXPECT_FALSE(m.DrawFrameControl(r, 99, 0));
+    box.fill(0xFFFFFFFFu);  // a scroll button: a face with an arrow on it
+    ASSERT_TRUE(m.DrawFrameControl(r, DFC_SCROLL, DFCS_SCROLLLEFT));
+    EXPECT_EQ(CountOf(box, clWhite, Rect(2, 2, 14, 14)), 0);
+    EXPECT_GT(CountOf(box, clBlack, r), 4);
 }
 
 TEST_F(Edges, CaptionGlyphsAreCentredSymmetricAndEmbossedWhenInactive)
