@@ -151,9 +151,7 @@ protected:
 };
 
 // With a 200 x 100 window at (100, 100) to put controls in.
-class HostTest : public ControlTest
-{
-protected:
+struct HostTest : ControlTest {
     std::unique_ptr<THost> host = MakeHost(100, 100, 200, 100);
     void TearDown() override
     {

@@ -6,9 +6,7 @@
 
 namespace {
 
-class FormsTest : public ::testing::Test
-{
-protected:
+struct FormsTest : ::testing::Test {
     void TearDown() override { Application()->UnhookMainWindow(this); }
 };
 

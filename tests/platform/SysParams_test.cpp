@@ -8,9 +8,8 @@
 
 namespace {
 
-class SysParamsTest : public ::testing::Test
-{
-protected:
+// Leaves the system table as it found it.
+struct SysParamsTest : ::testing::Test {
     void TearDown() override { ResetSysParams(); }
 };
 
