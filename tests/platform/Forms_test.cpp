@@ -121,6 +121,7 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     // A Qt edit (held by a control it fills) neither types the letter of Alt+letter nor keeps it from the menu.
     auto *line = new QLineEdit;
     auto *holder = new TWidgetControl(&form, line);
+    holder->SetBounds(0, 0, 100, 24);
     holder->SetAlign(TAlign::alBottom);
     holder->SetParent(&form);
     EXPECT_EQ(line->geometry(), holder->ClientRect().ToQRect());
