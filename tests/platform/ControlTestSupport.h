@@ -15,39 +15,14 @@ inline void PrintTo(const TRect &r, std::ostream *os)
     *os << "{" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << "}";
 }
 inline void PrintTo(const TPoint &p, std::ostream *os) { *os << "(" << p.X << "," << p.Y << ")"; }
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList &l, std::ostream *os) { *os << "[" << l.join(" | ").toStdString() << "]"; }
-
-class THost : public TCustomControl
-{
-public:
-    explicit THost(TComponent *owner = nullptr) : TCustomControl(owner) { SetColor(clBtnFace); }
-    TRect margins;
-    std::function<void(TMessage &)> onMessage;  // may set Result; Msg 0 stops default handling
-    TRect NCMargins() const override { return margins; }
-
-protected:
-    bool ShowsWithoutParent() const override { return true; }
-    void WndProc(TMessage &m) override
-    {
-        if (onMessage) {
-            onMessage(m);
-            if (m.Msg == 0)
-                return;
-        }
-        TCustomControl::WndProc(m);
-    }
-};
 
 inline QString ShiftText(TShiftState s)
 {
     QString t;
-    const std::pair<TShiftStateItem, char> names[] = {{ssShift, 'S'}, {ssCtrl, 'C'}, {ssAlt, 'A'}, {ssLeft, 'L'},
-                                                      {ssRight, 'R'}, {ssMiddle, 'M'}, {ssDouble, 'D'}};
-    for (auto [item, c] : names) {
-        if (s.Contains(item))
-            t += QLatin1Char(c);
-    }
+    const TShiftStateItem items[] = {ssShift, ssCtrl, ssAlt, ssLeft, ssRight, ssMiddle, ssDouble};
+    for (int i = 0; i < 7; ++i)
+        if (s.Contains(items[i]))
+            t += QLatin1Char("SCALRMD"[i]);
     return t;
 }
 
@@ -63,23 +38,19 @@ public:
     QStringList log;
     TRect margins;
     std::vector<UINT> messages;  // every message seen, in order
-    std::function<void(TMessage &)> onMessage;  // may set Result and stop default handling
-    std::function<void(TCanvas &)> onPaint;
-    std::function<void(TCanvas &)> onPaintNC;
+    std::function<void(TMessage &)> onMessage;  // may set Result; Msg 0 stops default handling
+    std::function<void(TCanvas &)> onPaint, onPaintNC;
     int paints = 0;
-
     TRect NCMargins() const override { return margins; }
 
 protected:
     void WndProc(TMessage &m) override
     {
         messages.push_back(m.Msg);
-        if (onMessage) {
+        if (onMessage)
             onMessage(m);
-            if (m.Msg == 0)
-                return;
-        }
-        TCustomControl::WndProc(m);
+        if (m.Msg != 0)
+            TCustomControl::WndProc(m);
     }
     void MouseDown(TMouseButton b, TShiftState s, int x, int y) override
     {
@@ -106,14 +77,26 @@ protected:
         log << QStringLiteral("dblclick");
         TCustomControl::DblClick();
     }
-    void MouseEnter() override { log << QStringLiteral("enter"); }
-    void MouseLeave() override { log << QStringLiteral("leave"); }
+    void MouseEnter() override
+    {
+        log << QStringLiteral("enter");
+        TCustomControl::MouseEnter();
+    }
+    void MouseLeave() override
+    {
+        log << QStringLiteral("leave");
+        TCustomControl::MouseLeave();
+    }
     void KeyDown(WORD &key, TShiftState s) override
     {
         log << QStringLiteral("keydown %1 [%2]").arg(key).arg(ShiftText(s));
         TCustomControl::KeyDown(key, s);
     }
-    void KeyUp(WORD &key, TShiftState s) override { log << QStringLiteral("keyup %1").arg(key); }
+    void KeyUp(WORD &key, TShiftState s) override
+    {
+        log << QStringLiteral("keyup %1").arg(key);
+        TCustomControl::KeyUp(key, s);
+    }
     void KeyPress(QChar &key) override
     {
         log << QStringLiteral("char %1").arg(key.unicode());
@@ -131,6 +114,16 @@ protected:
         if (onPaint)
             onPaint(*Canvas());
     }
+};
+
+// A window of its own, with no parent.
+class THost : public TProbe
+{
+public:
+    explicit THost(TComponent *owner = nullptr) : TProbe(owner) { SetColor(clBtnFace); }
+
+protected:
+    bool ShowsWithoutParent() const override { return true; }
 };
 
 inline std::unique_ptr<THost> MakeHost(int left, int top, int width, int height)
@@ -154,6 +147,16 @@ protected:
         ResetSysParams();
         sim::HeldButtons() = Qt::NoButton;
         QApplication::processEvents();
+    }
+};
+
+// With a 200 x 100 window at (100, 100) to put controls in.
+struct HostTest : ControlTest {
+    std::unique_ptr<THost> host = MakeHost(100, 100, 200, 100);
+    void TearDown() override
+    {
+        host.reset();
+        ControlTest::TearDown();
     }
 };
 

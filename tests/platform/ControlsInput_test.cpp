@@ -1,4 +1,5 @@
 #include "ControlTestSupport.h"
+#include "platform/Forms.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEnterEvent>
@@ -8,31 +9,24 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Messages and timers
-
-TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
+TEST_F(HostTest, PerformRunsWndProcAtOncePostMessageLaterAndTimersTick)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *probe = new TProbe(host.get());
-    std::vector<std::pair<WPARAM, LPARAM>> seen;
+    QStringList seen;
     probe->onMessage = [&seen](TMessage &m) {
         if (m.Msg == WM_USER + 1) {
-            seen.emplace_back(m.WParam, m.LParam);
+            seen << QStringLiteral("%1,%2").arg(m.WParam).arg(m.LParam);
             m.Result = LRESULT(m.WParam * 2);
         }
     };
     EXPECT_EQ(probe->Perform(WM_USER + 1, 21, -5), 42);
     EXPECT_EQ(SendMessage(probe, WM_USER + 1, 4, 0), 8);
-
     seen.clear();
     probe->PostMessage(WM_USER + 1, 1, 10);
     EXPECT_TRUE(PostMessage(probe, WM_USER + 1, 2, 20));
     EXPECT_TRUE(seen.empty());
     QApplication::processEvents();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], std::make_pair(WPARAM(1), LPARAM(10)));
-    EXPECT_EQ(seen[1], std::make_pair(WPARAM(2), LPARAM(20)));
+    EXPECT_EQ(seen, (QStringList{"1,10", "2,20"}));
     // A widget that is no control answers nothing and takes nothing.
     QWidget plain;
     EXPECT_EQ(SendMessage(&plain, WM_USER + 1, 1, 1), 0);
@@ -41,110 +35,66 @@ TEST_F(ControlTest, PerformRunsWndProcAtOnceAndPostMessageLater)
     probe->PostMessage(WM_USER + 1, 3, 30);
     delete probe;
     QApplication::processEvents();
-    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen.size(), 2);
+    // A timer (10 ms at least) ticks as WM_TIMER with its id until killed.
+    host->SetTimer(3, 1);
+    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(host.get());
+    ASSERT_EQ(timers.size(), 1);
+    EXPECT_EQ(timers[0].interval, 10);
+    QTimerEvent tick(timers[0].timerId);
+    QApplication::sendEvent(host.get(), &tick);
+    EXPECT_EQ(host->log.value(0), "timer 3");
+    EXPECT_TRUE(host->KillTimer(3));
+    EXPECT_FALSE(host->KillTimer(3));
 }
 
-TEST_F(ControlTest, TimersFireByIdUntilKilled)
+TEST_F(HostTest, MouseInputReachesTheVirtualHandlersInClientCoordinates)
 {
-    auto host = MakeHost(100, 100, 100, 100);
-    auto *probe = new TProbe(host.get());
-    // What Qt runs for the control, as "interval" per timer; their events are sent by hand.
-    const auto running = [&] {
-        QStringList out;
-        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe))
-            out << QString::number(t.interval);
-        out.sort();
-        return out;
+    using Act = std::function<void(QWidget *)>;
+    const struct { const char *name; Act act; QStringList expected; bool doubleClicks; } cases[] = {
+        {"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}, true},
+        {"modifiers",
+         [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
+         {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}, true},
+        {"released outside: no click",
+         [](QWidget *w) {
+             sim::Press(w, {5, 6});
+             sim::Move(w, {60, 6});
+             sim::Release(w, {60, 6});
+         },
+         {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}, true},
+        {"double click", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+         {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}, true},
+        {"double click without csDoubleClicks is a second press", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
+         {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"}, false},
+        {"right and middle buttons",
+         [](QWidget *w) {
+             sim::Click(w, {1, 2}, Qt::RightButton);
+             sim::Click(w, {3, 4}, Qt::MiddleButton);
+         },
+         {"down R 1,2 [R]", "up R 1,2 []", "down M 3,4 [M]", "up M 3,4 []"}, true},
+        {"move without a button, enter and leave",
+         [](QWidget *w) {
+             QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(w->mapToGlobal(QPoint(1, 1))));
+             QApplication::sendEvent(w, &enter);
+             sim::Move(w, {7, 8}, Qt::AltModifier);
+             QEvent leave(QEvent::Leave);
+             QApplication::sendEvent(w, &leave);
+         },
+         {"enter", "move 7,8 [A]", "leave"}, true},
     };
-    const auto fireAll = [&] {
-        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(probe)) {
-            QTimerEvent e(t.timerId);
-            QApplication::sendEvent(probe, &e);
-        }
-    };
-    probe->SetTimer(1, 15);
-    probe->SetTimer(7, 3);  // raised to the minimum of 10 ms
-    EXPECT_EQ(running(), QStringList({"10", "15"}));
-    fireAll();
-    probe->log.sort();
-    EXPECT_EQ(probe->log, QStringList({"timer 1", "timer 7"}));
-    EXPECT_EQ(std::count(probe->messages.begin(), probe->messages.end(), WM_TIMER), 2);
-    // Setting a running id again starts it over with the new interval.
-    probe->SetTimer(1, 3600 * 1000);
-    EXPECT_EQ(running(), QStringList({"10", "3600000"}));
-    EXPECT_TRUE(probe->KillTimer(1));
-    EXPECT_FALSE(probe->KillTimer(1));
-    EXPECT_FALSE(probe->TimerRunning(1));
-    EXPECT_TRUE(probe->TimerRunning(7));
-    probe->log.clear();
-    fireAll();
-    EXPECT_EQ(probe->log, QStringList({"timer 7"}));
-    probe->KillTimer(7);
-    EXPECT_TRUE(running().isEmpty());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TProbe> probe(AddProbe(host.get(), Bounds(10, 10, 40, 30)));
+        if (!c.doubleClicks)
+            probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csDoubleClicks});
+        c.act(probe.get());
+        EXPECT_EQ(probe->log, c.expected);
+    }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Mouse
-
-struct MouseCase {
-    const char *name;
-    std::function<void(QWidget *)> act;
-    QStringList expected;
-    bool doubleClicks = true;
-};
-
-inline void PrintTo(const MouseCase &c, std::ostream *os) { *os << c.name; }
-
-class MouseTest : public ControlTest, public ::testing::WithParamInterface<MouseCase> {};
-
-TEST_P(MouseTest, InputReachesTheVirtualHandlersInClientCoordinates)
+TEST_F(HostTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
 {
-    const MouseCase &c = GetParam();
-    auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = AddProbe(host.get(), Bounds(10, 10, 40, 30));
-    if (!c.doubleClicks)
-        probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csDoubleClicks});
-    c.act(probe);
-    EXPECT_EQ(probe->log, c.expected) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MouseTest,
-    ::testing::Values(
-        MouseCase{"click", [](QWidget *w) { sim::Click(w, {5, 6}); }, {"down L 5,6 [L]", "click", "up L 5,6 []"}},
-        MouseCase{"modifiers",
-                  [](QWidget *w) { sim::Click(w, {5, 6}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier); },
-                  {"down L 5,6 [SCL]", "click", "up L 5,6 [SC]"}},
-        MouseCase{"released outside: no click",
-                  [](QWidget *w) {
-                      sim::Press(w, {5, 6});
-                      sim::Move(w, {60, 6});
-                      sim::Release(w, {60, 6});
-                  },
-                  {"down L 5,6 [L]", "move 60,6 [L]", "up L 60,6 []"}},
-        MouseCase{"double click", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
-                  {"down L 3,4 [L]", "click", "up L 3,4 []", "dblclick", "down L 3,4 [LD]", "up L 3,4 []"}},
-        MouseCase{"double click without csDoubleClicks is a second press", [](QWidget *w) { sim::DoubleClick(w, {3, 4}); },
-                  {"down L 3,4 [L]", "click", "up L 3,4 []", "down L 3,4 [L]", "click", "up L 3,4 []"}, false},
-        MouseCase{"right and middle buttons",
-                  [](QWidget *w) {
-                      sim::Click(w, {1, 2}, Qt::RightButton);
-                      sim::Click(w, {3, 4}, Qt::MiddleButton);
-                  },
-                  {"down R 1,2 [R]", "up R 1,2 []", "down M 3,4 [M]", "up M 3,4 []"}},
-        MouseCase{"move without a button, enter and leave",
-                  [](QWidget *w) {
-                      QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(w->mapToGlobal(QPoint(1, 1))));
-                      QApplication::sendEvent(w, &enter);
-                      sim::Move(w, {7, 8}, Qt::AltModifier);
-                      QEvent leave(QEvent::Leave);
-                      QApplication::sendEvent(w, &leave);
-                  },
-                  {"enter", "move 7,8 [A]", "leave"}}));
-
-TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
-{
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get(), Bounds(10, 10, 40, 30));
     QStringList asked;
     const auto listen = [&](TControl *c, const QString &name) {
@@ -169,120 +119,39 @@ TEST_F(ControlTest, ContextMenuAndUnusedWheelGoUpTheParentChain)
     EXPECT_EQ(asked, QStringList({"probe popup 5,6", "probe wheel 240 115,115 []"}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Keys
-
-struct KeyCase { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; };
-
-inline void PrintTo(const KeyCase &c, std::ostream *os) { *os << "key " << std::hex << c.key; }
-
-class KeyTest : public ControlTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeyTest, KeysArriveAsVirtualKeysAndCharacters)
+TEST_F(ControlTest, KeysArriveAsVirtualKeysAndCharacters)
 {
-    const KeyCase &c = GetParam();
+    Application();  // its shortcut chain sees every key first, as in the program
     auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get());
-    sim::KeyPress(probe, c.key, c.mods, c.text);
-    EXPECT_EQ(probe->log, c.expected);
-    probe->log.clear();
-    sim::KeyRelease(probe, c.key, c.mods, c.text);
-    QStringList up;
-    if (c.expected.value(0).startsWith("keydown"))
-        up << c.expected.value(0).section(' ', 0, 1).replace("keydown", "keyup");
-    EXPECT_EQ(probe->log, up);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KeyTest,
-    ::testing::Values(KeyCase{Qt::Key_A, {}, "a", {"keydown 65 []", "char 97"}},
-                      KeyCase{Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
-                      KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
-                      KeyCase{Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}},
-                      KeyCase{Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
-                      KeyCase{Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}},
-                      KeyCase{Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
-                      KeyCase{Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
-                      // Alt makes system keys: KeyDown still sees them, KeyPress does not.
-                      KeyCase{Qt::Key_X, Qt::AltModifier, "x", {"keydown 88 [A]"}},
-                      KeyCase{0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}}));
-
-TEST_F(ControlTest, DialogKeysGoToTheWindowFirstUnlessTheControlWantsThem)
-{
-    auto host = MakeHost(100, 100, 200, 100);
-    auto *probe = AddProbe(host.get());
-    std::vector<WPARAM> dialogKeys;
-    host->onMessage = [&](TMessage &m) {
-        if (m.Msg == CM_DIALOGKEY) {
-            dialogKeys.push_back(m.WParam);
-            m.Result = m.WParam == VK_RETURN ? 1 : 0;
-        }
+    const struct { int key; Qt::KeyboardModifiers mods; QString text; QStringList expected; } cases[] = {
+        {Qt::Key_A, {}, "a", {"keydown 65 []", "char 97"}},
+        {Qt::Key_A, Qt::ShiftModifier, "A", {"keydown 65 [S]", "char 65"}},
+        {Qt::Key_C, Qt::ControlModifier, "\x03", {"keydown 67 [C]", "char 3"}},
+        {Qt::Key_Return, {}, "\r", {"keydown 13 []", "char 13"}}, {Qt::Key_Delete, {}, "\x7f", {"keydown 46 []"}},
+        {Qt::Key_PageDown, Qt::ShiftModifier, "", {"keydown 34 [S]"}}, {Qt::Key_Menu, {}, "", {"keydown 93 []"}},
+        {Qt::Key_5, Qt::KeypadModifier, "5", {"keydown 101 []", "char 53"}},
+        {Qt::Key_Question, Qt::ShiftModifier, "?", {"keydown 191 [S]", "char 63"}},
+        // Alt makes system keys: KeyDown still sees them, KeyPress does not.
+        {Qt::Key_X, Qt::AltModifier, "x", {"keydown 88 [A]"}},
+        {0x4E2D, {}, QString::fromUtf8("中"), {"char 20013"}},
     };
-    sim::KeyPress(probe, Qt::Key_Return, {}, "\r");
-    EXPECT_EQ(dialogKeys, std::vector<WPARAM>{VK_RETURN});
-    EXPECT_TRUE(probe->log.isEmpty());
-    // Not taken by the window: the control gets it after all.
-    sim::KeyPress(probe, Qt::Key_Down);
-    EXPECT_EQ(probe->log, QStringList{"keydown 40 []"});
-    // A control that wants arrows and tabs is not asked about.
-    probe->log.clear();
-    dialogKeys.clear();
-    probe->onMessage = [](TMessage &m) {
-        if (m.Msg == WM_GETDLGCODE) {
-            m.Result = DLGC_WANTARROWS | DLGC_WANTTAB;
-            m.Msg = 0;
-        }
-    };
-    sim::KeyPress(probe, Qt::Key_Down);
-    sim::KeyPress(probe, Qt::Key_Tab, {}, "\t");
-    EXPECT_TRUE(dialogKeys.empty());
-    EXPECT_EQ(probe->log, (QStringList{"keydown 40 []", "keydown 9 []", "char 9"}));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected.join(", ").toStdString());
+        probe->log.clear();
+        sim::KeyPress(probe, c.key, c.mods, c.text);
+        EXPECT_EQ(probe->log, c.expected);
+        probe->log.clear();
+        sim::KeyRelease(probe, c.key, c.mods, c.text);
+        QStringList up;
+        if (c.expected.value(0).startsWith("keydown"))
+            up << c.expected.value(0).section(' ', 0, 1).replace("keydown", "keyup");
+        EXPECT_EQ(probe->log, up);
+    }
 }
 
-TEST_F(ControlTest, FocusNeedsAVisibleEnabledChainAndRaisesEnterAndExit)
+TEST_F(HostTest, CaptureSendsMouseInputToTheCapturingControl)
 {
-    auto host = MakeHost(100, 100, 200, 100);
-    host->activateWindow();
-    QApplication::setActiveWindow(host.get());
-    auto *a = AddProbe(host.get());
-    auto *b = AddProbe(host.get());
-    QStringList events;
-    a->OnEnter = [&](TComponent *) { events << "a enter"; };
-    a->OnExit = [&](TComponent *) { events << "a exit"; };
-    b->OnEnter = [&](TComponent *) { events << "b enter"; };
-    a->SetTabStop(true);
-    EXPECT_EQ(a->focusPolicy(), Qt::TabFocus);
-    a->SetFocus();
-    b->SetFocus();
-    EXPECT_TRUE(b->Focused());
-    EXPECT_EQ(events, (QStringList{"a enter", "a exit", "b enter"}));
-
-    b->SetEnabled(false);
-    EXPECT_FALSE(b->CanFocus());
-    EXPECT_THROW(b->SetFocus(), EInvalidOperation);
-    host->SetVisible(false);
-    EXPECT_FALSE(a->CanFocus());
-}
-
-TEST(VirtualKeys, QtKeysMapToWindowsCodes)
-{
-    const std::pair<int, int> cases[] = {
-        {Qt::Key_A, 'A'}, {Qt::Key_Z, 'Z'}, {Qt::Key_0, '0'}, {Qt::Key_F1, VK_F1}, {Qt::Key_F12, 0x7B},
-        {Qt::Key_Home, VK_HOME}, {Qt::Key_End, VK_END}, {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_Enter, VK_RETURN},
-        {Qt::Key_Backtab, VK_TAB}, {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_BraceLeft, VK_OEM_4}, {Qt::Key_Exclam, '1'},
-        {Qt::Key_Menu, VK_APPS}, {Qt::Key_unknown, 0}};
-    for (auto [qt, vk] : cases)
-        EXPECT_EQ(VirtualKeyFromQt(qt), vk) << std::hex << qt;
-    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Plus, true), VK_ADD);
-    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_9, true), VK_NUMPAD0 + 9);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Capture
-
-TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
-{
-    auto host = MakeHost(100, 100, 200, 100);
     auto *a = AddProbe(host.get(), Bounds(0, 0, 50, 50));
     auto *b = AddProbe(host.get(), Bounds(100, 20, 50, 50));
     a->SetMouseCapture(true);
@@ -308,26 +177,18 @@ TEST_F(ControlTest, CaptureSendsMouseInputToTheCapturingControl)
     sim::Move(b, {1, 2});
     EXPECT_EQ(b->log, QStringList{"move 1,2 []"});
     // With csCaptureMouse a press captures until the release.
-    TProbe *probe = b;
-    bool capturedInDown = false;
-    probe->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) {
-        capturedInDown = GetCaptureControl() == probe;
-    };
-    sim::Click(probe, {1, 1});
-    EXPECT_TRUE(capturedInDown);
+    bool captured = false;
+    b->OnMouseDown = [&](TComponent *, TMouseButton, TShiftState, int, int) { captured = GetCaptureControl() == b; };
+    sim::Click(b, {1, 1});
+    EXPECT_TRUE(captured);
     EXPECT_EQ(GetCaptureControl(), nullptr);
-
-    probe->SetControlStyle(probe->ControlStyle() - TControlStyle{csCaptureMouse});
-    sim::Click(probe, {1, 1});
-    EXPECT_FALSE(capturedInDown);
+    b->SetControlStyle(b->ControlStyle() - TControlStyle{csCaptureMouse});
+    sim::Click(b, {1, 1});
+    EXPECT_FALSE(captured);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Hints
-
-TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
+TEST_F(HostTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = AddProbe(host.get(), Bounds(10, 10, 50, 50));
     // The tip shown when the pointer rests at (5, 5), or "-" for none.
     const auto ask = [&] {
@@ -341,7 +202,6 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     EXPECT_EQ(ask(), "-") << "ShowHint is off";
     probe->SetShowHint(true);
     EXPECT_EQ(ask(), "短提示");
-
     THintInfo seen;
     bool refuse = false;
     probe->onMessage = [&](TMessage &m) {
@@ -353,9 +213,8 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
         }
     };
     EXPECT_EQ(ask(), "item");
-    EXPECT_EQ(seen.HintControl, probe);
-    EXPECT_EQ(seen.CursorPos, Point(5, 5));
-    EXPECT_EQ(seen.CursorRect, Rect(0, 0, 50, 50));
+    EXPECT_EQ(std::tuple(seen.HintControl, seen.CursorPos, seen.CursorRect),
+              std::tuple(probe, Point(5, 5), Bounds(0, 0, 50, 50)));
     refuse = true;
     EXPECT_EQ(ask(), "-");
     // Without a hint of its own the parent's is shown.
@@ -367,9 +226,8 @@ TEST_F(ControlTest, HintsShowTheShortHintAndCanBeChangedOrRefused)
     EXPECT_EQ(GetLongHint("ab"), "ab");
 }
 
-TEST_F(ControlTest, AClickThatFreesTheControlEndsItsHandling)
+TEST_F(HostTest, AClickThatFreesTheControlEndsItsHandling)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto *probe = AddProbe(host.get(), Bounds(0, 0, 20, 20));
     QPointer<TProbe> watch = probe;
     probe->OnClick = [&](TComponent *) { delete probe; };

@@ -2,89 +2,74 @@
 
 #include "platform/SysColors.h"
 
+#include <QHBoxLayout>
 #include <QPointer>
 
 namespace {
 
-struct ChildSetup { TAlign align; TRect initial; bool visible = true; };
-
-struct AlignCase {
-    const char *name;
-    int width, height;
-    std::vector<ChildSetup> children;
-    std::vector<TRect> expected;  // per child, in creation order
-};
-
-inline void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
-
 using A = TAlign;
+using Rects = std::vector<TRect>;
 
 // The bounds of each control, for one comparison per layout.
-std::vector<TRect> BoundsOf(std::initializer_list<TControl *> controls)
+Rects BoundsOf(std::initializer_list<TControl *> controls)
 {
-    std::vector<TRect> out;
+    Rects out;
     for (TControl *c : controls)
         out.push_back(c->BoundsRect());
     return out;
 }
-using Rects = std::vector<TRect>;
 
-class AlignTest : public ControlTest, public ::testing::WithParamInterface<AlignCase> {};
-
-TEST_P(AlignTest, LaysOutChildrenByEdgeInOrderKeepingThickness)
+TEST_F(ControlTest, AlignLaysOutChildrenByEdgeInOrderKeepingThickness)
 {
-    const AlignCase &c = GetParam();
-    auto host = MakeHost(100, 100, c.width, c.height);
-    std::vector<TProbe *> children;
-    for (const ChildSetup &s : c.children) {
-        auto *p = new TProbe(host.get());
-        p->SetBoundsRect(s.initial);
-        p->SetVisible(s.visible);
-        p->SetAlign(s.align);
-        p->SetParent(host.get());
-        children.push_back(p);
-    }
-    ASSERT_EQ(children.size(), c.expected.size());
-    for (size_t i = 0; i < children.size(); ++i) {
-        EXPECT_EQ(children[i]->BoundsRect(), c.expected[i]) << c.name << " child " << i;
-        // The widget sits where the bounds say.
-        EXPECT_EQ(children[i]->geometry(), c.expected[i].ToQRect()) << c.name << " child " << i;
+    struct Child { TAlign align; TRect initial; bool visible = true; };
+    const struct { const char *name; int width; std::vector<Child> children; Rects expected; } cases[] = {
+        {"five edges", 200,
+         {{A::alTop, Bounds(7, 7, 5, 10)}, {A::alBottom, Bounds(7, 7, 5, 20)}, {A::alLeft, Bounds(7, 7, 30, 5)},
+          {A::alRight, Bounds(7, 7, 40, 5)}, {A::alClient, Bounds(7, 7, 5, 5)}},
+         {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80),
+          Rect(30, 10, 160, 80)}},
+        // Creation order does not change the order of the edges.
+        {"client created first", 200,
+         {{A::alClient, Bounds(0, 0, 5, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
+          {A::alBottom, Bounds(0, 0, 5, 20)}, {A::alTop, Bounds(0, 0, 5, 10)}},
+         {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100),
+          Rect(0, 0, 200, 10)}},
+        {"two tops by position", 200, {{A::alTop, Bounds(0, 30, 5, 10)}, {A::alTop, Bounds(0, -5, 5, 15)}},
+         {Rect(0, 15, 200, 25), Rect(0, 0, 200, 15)}},
+        {"two bottoms: the lower one at the edge", 200,
+         {{A::alBottom, Bounds(0, 0, 5, 10)}, {A::alBottom, Bounds(0, 95, 5, 20)}},
+         {Rect(0, 70, 200, 80), Rect(0, 80, 200, 100)}},
+        {"two lefts and two rights", 200,
+         {{A::alLeft, Bounds(10, 0, 20, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(100, 0, 25, 5)},
+          {A::alRight, Bounds(190, 0, 15, 5)}},
+         {Rect(30, 0, 50, 100), Rect(0, 0, 30, 100), Rect(160, 0, 185, 100), Rect(185, 0, 200, 100)}},
+        {"hidden child takes no room", 200,
+         {{A::alTop, Bounds(3, 3, 5, 10), false}, {A::alTop, Bounds(0, 20, 5, 12)}, {A::alClient, {}}},
+         {Bounds(3, 3, 5, 10), Rect(0, 0, 200, 12), Rect(0, 12, 200, 100)}},
+        {"too narrow: the client gets nothing, never less", 50,
+         {{A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alClient, {}}},
+         {Rect(0, 0, 30, 100), Rect(10, 0, 50, 100), Rect(30, 0, 30, 100)}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto host = MakeHost(100, 100, c.width, 100);
+        std::vector<TProbe *> children;
+        for (const Child &s : c.children) {
+            children.push_back(new TProbe(host.get()));
+            children.back()->SetBoundsRect(s.initial);
+            children.back()->SetVisible(s.visible);
+            children.back()->SetAlign(s.align);
+            children.back()->SetParent(host.get());
+        }
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            EXPECT_EQ(children[i]->BoundsRect(), c.expected[i]) << "child " << i;
+            EXPECT_EQ(children[i]->geometry(), c.expected[i].ToQRect()) << "child " << i;  // the widget agrees
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AlignTest,
-    ::testing::Values(
-        AlignCase{"five edges", 200, 100,
-                  {{A::alTop, Bounds(7, 7, 5, 10)}, {A::alBottom, Bounds(7, 7, 5, 20)}, {A::alLeft, Bounds(7, 7, 30, 5)},
-                   {A::alRight, Bounds(7, 7, 40, 5)}, {A::alClient, Bounds(7, 7, 5, 5)}},
-                  {Rect(0, 0, 200, 10), Rect(0, 80, 200, 100), Rect(0, 10, 30, 80), Rect(160, 10, 200, 80),
-                   Rect(30, 10, 160, 80)}},
-        // Creation order does not change the order of the edges.
-        AlignCase{"client created first", 200, 100,
-                  {{A::alClient, Bounds(0, 0, 5, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
-                   {A::alBottom, Bounds(0, 0, 5, 20)}, {A::alTop, Bounds(0, 0, 5, 10)}},
-                  {Rect(30, 10, 160, 80), Rect(160, 10, 200, 80), Rect(0, 10, 30, 80), Rect(0, 80, 200, 100),
-                   Rect(0, 0, 200, 10)}},
-        AlignCase{"two tops by position", 200, 100, {{A::alTop, Bounds(0, 30, 5, 10)}, {A::alTop, Bounds(0, -5, 5, 15)}},
-                  {Rect(0, 15, 200, 25), Rect(0, 0, 200, 15)}},
-        AlignCase{"two bottoms: the lower one at the edge", 200, 100,
-                  {{A::alBottom, Bounds(0, 0, 5, 10)}, {A::alBottom, Bounds(0, 95, 5, 20)}},
-                  {Rect(0, 70, 200, 80), Rect(0, 80, 200, 100)}},
-        AlignCase{"two lefts and two rights", 200, 100,
-                  {{A::alLeft, Bounds(10, 0, 20, 5)}, {A::alLeft, Bounds(0, 0, 30, 5)},
-                   {A::alRight, Bounds(100, 0, 25, 5)}, {A::alRight, Bounds(190, 0, 15, 5)}},
-                  {Rect(30, 0, 50, 100), Rect(0, 0, 30, 100), Rect(160, 0, 185, 100), Rect(185, 0, 200, 100)}},
-        AlignCase{"hidden child takes no room", 200, 100,
-                  {{A::alTop, Bounds(3, 3, 5, 10), false}, {A::alTop, Bounds(0, 20, 5, 12)}, {A::alClient, {}}},
-                  {Bounds(3, 3, 5, 10), Rect(0, 0, 200, 12), Rect(0, 12, 200, 100)}},
-        AlignCase{"too narrow: the client gets nothing, never less", 50, 100,
-                  {{A::alLeft, Bounds(0, 0, 30, 5)}, {A::alRight, Bounds(0, 0, 40, 5)}, {A::alClient, {}}},
-                  {Rect(0, 0, 30, 100), Rect(10, 0, 50, 100), Rect(30, 0, 30, 100)}}));
-
-TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
+TEST_F(HostTest, MovingAnAlignedChildRealignsItsParent)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *a = AddProbe(host.get(), Rect(0, 0, 0, 10), TAlign::alTop);
     auto *b = AddProbe(host.get(), Bounds(0, 10, 0, 20), TAlign::alTop);
     auto *client = AddProbe(host.get(), {}, TAlign::alClient);
@@ -109,61 +94,30 @@ TEST_F(ControlTest, MovingAnAlignedChildRealignsItsParent)
     EXPECT_EQ(client->BoundsRect(), Rect(0, 0, 300, 50));
 }
 
-TEST_F(ControlTest, DisableAlignHoldsLayoutBackUntilTheLastEnable)
+TEST_F(HostTest, AnchorsKeepDistancesToTheParentEdges)
 {
-    auto host = MakeHost(100, 100, 200, 100);
-    host->DisableAlign();
-    host->DisableAlign();
-    auto *top = new TProbe(host.get());
-    auto *client = new TProbe(host.get());
-    top->SetBounds(5, 5, 20, 10);
-    client->SetBounds(1, 1, 1, 1);
-    top->SetAlign(TAlign::alTop);
-    client->SetAlign(TAlign::alClient);
-    top->SetParent(host.get());
-    client->SetParent(host.get());
-    host->EnableAlign();
-    EXPECT_TRUE(host->AlignDisabled());
-    EXPECT_EQ(BoundsOf({top, client}), Rects({Bounds(5, 5, 20, 10), Bounds(1, 1, 1, 1)}));
-    host->EnableAlign();
-    EXPECT_FALSE(host->AlignDisabled());
-    EXPECT_EQ(BoundsOf({top, client}), Rects({Rect(0, 0, 200, 10), Rect(0, 10, 200, 100)}));
-    // An extra enable does not go below zero.
-    host->EnableAlign();
-    host->DisableAlign();
-    top->SetHeight(30);
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 10, 200, 100));
-    host->EnableAlign();
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 200, 100));
-}
-
-TEST_F(ControlTest, AnchorsKeepDistancesToTheParentEdges)
-{
-    auto host = MakeHost(100, 100, 200, 100);
     auto *corner = AddProbe(host.get(), Bounds(150, 70, 40, 20));
     auto *stretch = AddProbe(host.get(), Bounds(10, 10, 180, 20));
     auto *fixed = AddProbe(host.get(), Bounds(10, 40, 30, 20));
     corner->SetAnchors({TAnchorKind::akRight, TAnchorKind::akBottom});
     stretch->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
     host->SetBounds(100, 100, 300, 150);
-    EXPECT_EQ(BoundsOf({corner, stretch, fixed}), Rects({Bounds(250, 120, 40, 20), Bounds(10, 10, 280, 20),
-                                                        Bounds(10, 40, 30, 20)}));
+    EXPECT_EQ(BoundsOf({corner, stretch, fixed}),
+              Rects({Bounds(250, 120, 40, 20), Bounds(10, 10, 280, 20), Bounds(10, 40, 30, 20)}));
     // Moving an anchored control by hand takes new distances.
     corner->SetBounds(200, 100, 40, 20);
     host->SetBounds(100, 100, 250, 150);
     EXPECT_EQ(corner->BoundsRect(), Bounds(150, 100, 40, 20));
 }
 
-TEST_F(ControlTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
+TEST_F(HostTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     host->margins = {2, 20, 3, 4};
     host->RecalcNC();
     EXPECT_EQ(host->ClientRect(), Rect(0, 0, 195, 76));
     EXPECT_EQ(host->ClientOrigin(), Point(102, 120));
     EXPECT_EQ(host->ClientToScreen(Point(5, 6)), Point(107, 126));
     EXPECT_EQ(host->ScreenToClient(Point(107, 126)), Point(5, 6));
-
     auto *child = AddProbe(host.get(), {}, TAlign::alClient);
     EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 195, 76));
     EXPECT_EQ(child->geometry(), QRect(2, 20, 195, 76));
@@ -173,14 +127,12 @@ TEST_F(ControlTest, NonClientMarginsOffsetTheClientAreaAndItsChildren)
     host->RecalcNC();
     EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 198, 98));
     EXPECT_EQ(child->geometry(), QRect(1, 1, 198, 98));
-
     host->SetClientWidth(100);
     EXPECT_EQ(host->Width(), 102);
 }
 
-TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
+TEST_F(HostTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
 {
-    auto host = MakeHost(100, 100, 200, 100);
     auto *probe = new TProbe(host.get());
     probe->margins = {3, 5, 3, 3};
     probe->SetBounds(10, 10, 50, 40);
@@ -214,39 +166,8 @@ TEST_F(ControlTest, FrameIsPaintedByPaintNCAndTheClientIsClippedToItself)
     EXPECT_EQ(probe->log.value(0), "down L 7,7 [L]");
 }
 
-TEST_F(ControlTest, InvalidatingPartOfTheClientRepaintsOnlyThatPart)
+TEST_F(HostTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
 {
-    auto host = MakeHost(100, 100, 100, 100);
-    auto *probe = AddProbe(host.get(), Bounds(0, 0, 40, 40));
-    TColor fill = clBlue;
-    probe->onPaint = [&fill](TCanvas &c) {
-        c.Brush()->SetColor(fill);
-        c.FillRect(Rect(0, 0, 40, 40));
-    };
-    EXPECT_EQ(PixelAt(probe, 20, 20), qRgb(0, 0, 255));
-    const int paints = probe->paints;
-
-    fill = clLime;
-    probe->Invalidate(Rect(0, 0, 10, 10));
-    const QImage img = probe->grab().toImage();
-    EXPECT_EQ(img.pixel(5, 5), qRgb(0, 255, 0));
-    EXPECT_EQ(img.pixel(10, 10), qRgb(0, 0, 255));
-    EXPECT_EQ(probe->paints, paints + 1);
-    // A grab with nothing invalid copies the buffer without painting.
-    probe->grab();
-    EXPECT_EQ(probe->paints, paints + 1);
-    // Drawing outside a paint shows until the next invalidation paints over it.
-    probe->Canvas()->Brush()->SetColor(clRed);
-    probe->Canvas()->FillRect(Rect(30, 30, 35, 35));
-    EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(255, 0, 0));
-    EXPECT_EQ(probe->paints, paints + 1);
-    probe->Invalidate();
-    EXPECT_EQ(PixelAt(probe, 32, 32), qRgb(0, 255, 0));
-}
-
-TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
-{
-    auto host = MakeHost(100, 100, 100, 100);
     auto *follower = AddProbe(host.get());
     auto *own = AddProbe(host.get());
     own->SetColor(clRed);
@@ -254,48 +175,43 @@ TEST_F(ControlTest, ParentColorFontAndShowHintFollowTheParentUntilSetOwn)
     own->SetShowHint(false);
     own->SetBiDiMode(TBiDiMode::bdLeftToRight);
     EXPECT_FALSE(own->ParentColor() || own->ParentFont());
+    const int ownHeight = own->Font()->Height();
     host->SetColor(clYellow);
     host->Font()->SetHeight(-9);
     host->SetShowHint(true);
     host->SetBiDiMode(TBiDiMode::bdRightToLeftReadingOnly);
-    EXPECT_EQ(follower->Color(), clYellow);
-    EXPECT_EQ(own->Color(), clRed);
-    EXPECT_EQ(follower->Font()->Height(), -9);
-    EXPECT_NE(own->Font()->Height(), -9);
-    EXPECT_TRUE(follower->ShowHint());
-    EXPECT_FALSE(own->ShowHint());
-    EXPECT_TRUE(follower->UseRightToLeftReading());
+    const auto values = [](TControl *c) {
+        return std::tuple{c->Color(), c->Font()->Height(), c->ShowHint(), c->UseRightToLeftReading()};
+    };
+    EXPECT_EQ(values(follower), std::tuple(clYellow, -9, true, true));
+    EXPECT_EQ(values(own), std::tuple(clRed, ownHeight, false, false));
     EXPECT_FALSE(follower->UseRightToLeftAlignment());
-    EXPECT_FALSE(own->UseRightToLeftReading());
     own->SetParentColor(true);
     EXPECT_EQ(own->Color(), clYellow);
     // A new child takes the parent's values when it joins.
-    auto *late = AddProbe(host.get());
-    EXPECT_EQ(late->Color(), clYellow);
-    EXPECT_EQ(late->Font()->Height(), -9);
-    EXPECT_TRUE(late->ShowHint());
-    EXPECT_TRUE(late->UseRightToLeftReading());
+    EXPECT_EQ(values(AddProbe(host.get())), std::tuple(clYellow, -9, true, true));
 }
 
-TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
+TEST_F(HostTest, TabOrderIsThePlaceInTheParentsTabListWalkedByTheFocus)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     TProbe *c[3];
     for (TProbe *&p : c) {
         p = new TProbe(host.get());
         p->SetTabStop(true);
         p->SetParent(host.get());
     }
-    EXPECT_EQ(c[0]->TabOrder(), 0);
-    EXPECT_EQ(c[2]->TabOrder(), 2);
+    EXPECT_EQ(c[0]->focusPolicy(), Qt::TabFocus);
+    const auto orders = [&] { return std::vector{c[0]->TabOrder(), c[1]->TabOrder(), c[2]->TabOrder()}; };
+    EXPECT_EQ(orders(), (std::vector{0, 1, 2}));
     c[2]->SetTabOrder(0);
-    EXPECT_EQ(c[2]->TabOrder(), 0);
-    EXPECT_EQ(c[0]->TabOrder(), 1);
-    EXPECT_EQ(c[1]->TabOrder(), 2);
+    EXPECT_EQ(orders(), (std::vector{1, 2, 0}));
     // Tab and Shift+Tab walk that order round, skipping what cannot take the focus.
     host->activateWindow();
     QApplication::setActiveWindow(host.get());
     c[2]->SetFocus();
+    QStringList events;
+    c[0]->OnEnter = [&](TComponent *) { events << "enter"; };
+    c[0]->OnExit = [&](TComponent *) { events << "exit"; };
     sim::Key(c[2], Qt::Key_Tab, {}, "\t");
     EXPECT_TRUE(c[0]->Focused());
     c[1]->SetEnabled(false);
@@ -303,18 +219,21 @@ TEST_F(ControlTest, TabOrderIsThePlaceInTheParentsTabList)
     EXPECT_TRUE(c[2]->Focused());
     sim::Key(c[2], Qt::Key_Backtab, Qt::ShiftModifier, "\t");
     EXPECT_TRUE(c[0]->Focused());
+    EXPECT_EQ(events, (QStringList{"enter", "exit", "enter"}));
     EXPECT_EQ(host->FindNextControl(c[0], false, true, false), c[2]);
     EXPECT_FALSE(c[0]->log.contains("keydown 9 []"));  // the tabs were no keys of theirs
-
+    EXPECT_FALSE(c[1]->CanFocus());
+    EXPECT_THROW(c[1]->SetFocus(), EInvalidOperation);
     c[0]->SetTabOrder(99);  // past the end: last
     EXPECT_EQ(c[0]->TabOrder(), 2);
     delete c[1];
     EXPECT_EQ(c[0]->TabOrder(), 1);
+    host->SetVisible(false);
+    EXPECT_FALSE(c[0]->CanFocus()) << "nor what lies in a hidden window";
 }
 
-TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
+TEST_F(HostTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
 {
-    auto host = MakeHost(100, 100, 100, 100);
     auto loose = std::make_unique<TProbe>();
     EXPECT_TRUE(loose->Visible());
     EXPECT_TRUE(loose->isHidden());
@@ -327,20 +246,40 @@ TEST_F(ControlTest, VisibilityNeedsAParentAndQtReparentingKeepsTheListsInStep)
     EXPECT_TRUE(loose->isHidden());
     EXPECT_EQ(host->ControlCount(), 0);
     EXPECT_TRUE(host->Showing());
-
     EXPECT_THROW(host->SetParent(host.get()), EInvalidOperation);
     // Reparenting by Qt keeps the control lists in step.
     auto second = MakeHost(300, 100, 100, 100);
     auto *probe = new TProbe(nullptr);
     probe->SetAlign(TAlign::alClient);
     probe->SetParent(host.get());
-    EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 100, 100));
+    EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 200, 100));
     probe->setParent(second.get());
     EXPECT_EQ(probe->Parent(), second.get());
     EXPECT_EQ(host->ControlCount(), 0);
     EXPECT_EQ(second->ControlCount(), 1);
     second->SetBounds(300, 100, 50, 60);
     EXPECT_EQ(probe->BoundsRect(), Rect(0, 0, 50, 60));
+}
+
+// A control in a Qt layout is sized by the layout when it shows (the layout passes over hidden
+// widgets); its own bounds follow, also when it is shown through its Visible.
+TEST(ControlsInQtLayouts, AControlShownLaterTakesTheLayoutsSize)
+{
+    QWidget page;
+    auto *layout = new QHBoxLayout(&page);
+    auto *control = new TCustomControl(nullptr);
+    control->setParent(&page);
+    control->setMinimumWidth(160);
+    control->SetVisible(false);
+    layout->addWidget(control);
+    page.resize(400, 60);
+    page.show();
+    QApplication::processEvents();
+    control->SetVisible(true);
+    QApplication::processEvents();
+    EXPECT_GE(control->width(), 160);
+    EXPECT_EQ(control->Width(), control->width());
+    EXPECT_EQ(control->ClientWidth(), control->width());
 }
 
 TEST_F(ControlTest, OwnerAndQtParentMayEachDestroyAControl)

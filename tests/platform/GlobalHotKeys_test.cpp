@@ -6,8 +6,8 @@
 
 TEST(GlobalHotKeys, KeycodesOfTheFirstGroupOnly)
 {
-    constexpr std::uint32_t NoSymbol = 0;
-    constexpr std::uint32_t CyrillicEl = 0x6cc, CyrillicEL = 0x6ec, CyrillicKa = 0x6cb, CyrillicKA = 0x6eb;
+    constexpr std::uint32_t NoSymbol = 0, CyrillicEl = 0x6cc, CyrillicEL = 0x6ec, CyrillicKa = 0x6cb,
+                            CyrillicKA = 0x6eb;
     // Four symbols per code from code 8 on: first group unshifted and shifted, then the second group.
     const std::vector<std::uint32_t> usAndRussian = {
         'k', 'K', CyrillicEl, CyrillicEL,       // 8: K, Л in the second group
@@ -16,12 +16,8 @@ TEST(GlobalHotKeys, KeycodesOfTheFirstGroupOnly)
         NoSymbol, NoSymbol, NoSymbol, NoSymbol, // 11
         'K', NoSymbol, NoSymbol, NoSymbol,      // 12: upper case alone
     };
-    const struct {
-        std::vector<std::uint32_t> keysyms;
-        int perCode;
-        char letter;
-        std::vector<int> codes;
-    } cases[] = {
+    using Syms = std::vector<std::uint32_t>;
+    const struct { Syms keysyms; int perCode; char letter; std::vector<int> codes; } cases[] = {
         {usAndRussian, 4, 'K', {8, 12}}, {usAndRussian, 4, 'R', {9}}, {usAndRussian, 4, 'Z', {}},
         {{'z', 'Z'}, 2, 'Z', {8}},
         {{'a', 'A', 'z', 'Z'}, 1, 'Z', {10, 11}},  // one symbol a code

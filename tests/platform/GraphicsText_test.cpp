@@ -1,8 +1,5 @@
 #include "GraphicsTestSupport.h"
 
-#include <QImage>
-#include <gtest/gtest.h>
-
 namespace {
 
 // Every character 7 pixels wide (CJK 12), cells 13 high: layouts independent of installed fonts.
@@ -106,7 +103,6 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
             const bool underline = y == 11 && x >= 7 && x < 14;
             EXPECT_EQ(PixelAt(img, x, y), underline ? clRed : clWhite) << x << "," << y;
         }
-
     img.fill(0xFFFFFFFFu);
     c.DrawText(" & ", r, DT_SINGLELINE | DT_HIDEPREFIX);
     EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
@@ -119,7 +115,7 @@ TEST_F(CanvasText, PrefixUnderlinesTheMarkedCharacter)
     EXPECT_EQ(PixelAt(img, 10, 11), clRed);
 }
 
-TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
+TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClipAndTextRectFillsIt)
 {
     QImage img = BlankImage(100, 30);
     TCanvas c(img);
@@ -137,12 +133,9 @@ TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClip)
     EXPECT_EQ(PixelAt(img, 3, 3), clWhite);
     EXPECT_EQ(PixelAt(img, 10, 3), clYellow);
     EXPECT_EQ(c.PenPos(), (TPoint{21, 0}));
-}
-
-TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
-{
-    QImage img = BlankImage(40, 20);
-    TCanvas c(img);
+    // TextRect fills its whole rectangle when opaque.
+    img = BlankImage(40, 20);
+    c.RemoveClip();
     c.Brush()->SetColor(clAqua);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
     ExpectDots(img, {{2, 2, clAqua}, {29, 17, clAqua}, {30, 17, clWhite}});
@@ -152,25 +145,7 @@ TEST_F(CanvasText, TextRectFillsItsRectangleWhenOpaque)
     EXPECT_TRUE(UnchangedOutside(img, Rect(0, 0, 0, 0)));
 }
 
-TEST_F(CanvasText, RotatedTextTurnsItsCellAroundTheReferencePoint)
-{
-    const struct { int orientation; TPoint inside, outside; } cases[] = {
-        {0, {25, 10}, {15, 10}},     // cell [20,27) x [5,18)
-        {2700, {10, 8}, {25, 8}},    // reads downward: cell left of x 20, below y 5
-        {900, {28, 2}, {15, 2}},     // reads upward: cell right of x 20, above y 5
-    };
-    for (const auto &k : cases) {
-        QImage img = BlankImage(50, 30);
-        TCanvas c(img);
-        c.Brush()->SetColor(clYellow);
-        c.Font()->SetOrientation(k.orientation);
-        c.TextOut(20, 5, " ");
-        EXPECT_EQ(PixelAt(img, k.inside.X, k.inside.Y), clYellow) << k.orientation;
-        EXPECT_EQ(PixelAt(img, k.outside.X, k.outside.Y), clWhite) << k.orientation;
-    }
-}
-
-TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
+TEST_F(CanvasText, RealGlyphsLandInsideTheirCellAndMeasuresFollowTheFont)
 {
     SetTextMetrics(nullptr);  // the real font this time
     QImage img = BlankImage(80, 40);
@@ -187,12 +162,7 @@ TEST_F(CanvasText, RealGlyphsLandInsideTheirCell)
                 EXPECT_TRUE(Rect(9, 9, 11 + ext.cx, 11 + ext.cy).Contains({x, y})) << x << "," << y;
             }
     EXPECT_TRUE(inked);
-}
-
-TEST_F(CanvasText, RealMeasuresFollowEveryFontChange)
-{
-    SetTextMetrics(nullptr);  // the real font, whose measures are kept between calls
-    TCanvas c;
+    // The real font's measures are kept between calls, and follow every change of the font.
     const QString text = QStringLiteral("联系人 WWW");
     c.Font()->SetHeight(-12);
     const int small = c.TextWidth(text), smallHeight = c.GetTextMetrics().tmHeight;
@@ -204,6 +174,8 @@ TEST_F(CanvasText, RealMeasuresFollowEveryFontChange)
     c.Font()->SetStyle({});
     EXPECT_NE(c.TextWidth(text), bold);
     c.Font()->SetHeight(-12);
+    c.Font()->SetOrientation(-900);  // the same as 2700
+    EXPECT_EQ(c.Font()->Orientation(), 2700);
     EXPECT_EQ(c.TextWidth(text), small);
     EXPECT_GT(c.TextWidth(text + QLatin1Char('W')), small);
 }

@@ -1,6 +1,5 @@
 #include "GraphicsTestSupport.h"
 
-#include <QFont>
 #include <functional>
 #include <set>
 #include <utility>
@@ -40,18 +39,15 @@ TEST(Canvas, FillRectFillsExactlyTheHalfOpenRectangleAndIgnoresEmptyOnes)
     c.Brush()->SetColor(clRed);
     c.FillRect(Rect(2, 3, 7, 6));
     EXPECT_EQ(Painted(img), PixelsWhere(12, 10, [](int x, int y) { return x >= 2 && x < 7 && y >= 3 && y < 6; }));
-
-    img = BlankImage(10, 10);
-    TCanvas e(img);
-    e.Brush()->SetColor(clRed);
-    e.FillRect(Rect(5, 5, 2, 8));    // inverted
-    e.FillRect(Rect(1, 1, 1, 9));    // zero width
-    e.FillRect(Rect(-5, -5, 0, 0));  // outside
-    e.Brush()->SetStyle(TBrushStyle::bsClear);
-    e.FillRect(Rect(0, 0, 10, 10));
+    img.fill(0xFFFFFFFFu);
+    c.FillRect(Rect(5, 5, 2, 8));    // inverted
+    c.FillRect(Rect(1, 1, 1, 9));    // zero width
+    c.FillRect(Rect(-5, -5, 0, 0));  // outside
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    c.FillRect(Rect(0, 0, 10, 10));
     EXPECT_TRUE(Painted(img).empty());
-    e.Brush()->SetColor(clBlue);  // a colour makes a hollow brush solid again
-    e.FillRect(Rect(-3, -3, 2, 2));
+    c.Brush()->SetColor(clBlue);  // a colour makes a hollow brush solid again
+    c.FillRect(Rect(-3, -3, 2, 2));
     EXPECT_EQ(Painted(img), (PixelSet{{0, 0}, {1, 0}, {0, 1}, {1, 1}}));
 }
 
@@ -92,11 +88,9 @@ TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
               })) << "the border is the pen's";
     ExpectDots(img, {{1, 2, clBlue}, {6, 5, clBlue}, {3, 5, clBlue}, {6, 3, clBlue}});
     // Without a pen the rectangle is one pixel smaller; its corners may come in any order.
-    img = BlankImage(10, 10);
-    TCanvas bare(img);
-    bare.Pen()->SetStyle(TPenStyle::psClear);
-    bare.Brush()->SetColor(clRed);
-    bare.Rectangle(6, 5, 1, 2);
+    img.fill(0xFFFFFFFFu);
+    c.Pen()->SetStyle(TPenStyle::psClear);
+    c.Rectangle(6, 5, 1, 2);
     EXPECT_EQ(Painted(img), PixelsWhere(10, 10, [](int x, int y) { return x >= 1 && x < 5 && y >= 2 && y < 4; }));
 }
 
@@ -114,7 +108,7 @@ TEST(Canvas, TrianglePolygonCoversExactlyItsLatticePoints)
     }
 }
 
-TEST(Canvas, EllipseStaysInItsBoxIsSymmetricAndClosed)
+TEST(Canvas, EllipseAndRoundRectStayInTheirBoxAreSymmetricAndClosed)
 {
     QImage img = BlankImage(14, 12);
     TCanvas c(img);
@@ -140,20 +134,17 @@ TEST(Canvas, EllipseStaysInItsBoxIsSymmetricAndClosed)
             for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
                 EXPECT_NE(PixelAt(img, x + dx, y + dy), clWhite) << b.Right << "x" << b.Bottom << " at " << x << "," << y;
     }
-}
-
-TEST(Canvas, RoundRectKeepsItsCornersClear)
-{
-    QImage img = BlankImage(20, 20);
-    TCanvas c(img);
-    c.Pen()->SetColor(clBlue);
-    c.Brush()->SetColor(clRed);
-    c.RoundRect(0, 0, 20, 20, 8, 8);
+    // A round rectangle keeps its corners clear.
+    img = BlankImage(20, 20);
+    TCanvas r(img);
+    r.Pen()->SetColor(clBlue);
+    r.Brush()->SetColor(clRed);
+    r.RoundRect(0, 0, 20, 20, 8, 8);
     ExpectDots(img, {{0, 0, clWhite}, {19, 19, clWhite}, {10, 0, clBlue}, {0, 10, clBlue}, {19, 10, clBlue},
                      {10, 19, clBlue}, {10, 10, clRed}});
 }
 
-TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
+TEST(Canvas, PatternAndHatchBrushes)
 {
     QImage whole = BlankImage(16, 8), pieces = BlankImage(16, 8);
     TCanvas a(whole), b(pieces);
@@ -175,10 +166,7 @@ TEST(Canvas, PatternBrushKeepsItsPhaseAcrossFills)
     s.SetBrushOrg({1, 0});
     s.FillRect(Rect(3, 0, 11, 8));
     EXPECT_EQ(PixelAt(shifted, 0, 0), clBlue);
-}
-
-TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
-{
+    // A small bitmap repeats within its cell.
     TBitmap cell(2, 1);
     cell.Canvas()->SetPixel(0, 0, clRed);
     cell.Canvas()->SetPixel(1, 0, clBlue);
@@ -193,12 +181,8 @@ TEST(Canvas, BitmapBrushRepeatsASmallBitmapWithinItsCell)
     c.Brush()->SetBitmap(&cell);
     c.Brush()->SetColor(clLime);  // a colour ends the pattern
     EXPECT_FALSE(c.Brush()->HasPattern());
-}
-
-TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
-{
-    QImage img = BlankImage(8, 8);
-    TCanvas c(img);
+    // A hatched brush paints the background only when opaque.
+    img = BlankImage(8, 8);
     c.Brush()->SetColor(clRed);
     c.Brush()->SetStyle(TBrushStyle::bsVertical);
     EXPECT_EQ(c.BkMode(), TRANSPARENT);  // a hatched brush leaves the background alone
@@ -214,7 +198,7 @@ TEST(Canvas, HatchBrushUsesBackgroundOnlyWhenOpaque)
     EXPECT_EQ(c.BkMode(), TRANSPARENT);
 }
 
-TEST(Canvas, ClipRectanglesAreRespected)
+TEST(Canvas, ClipRectanglesAndTheWindowOriginApplyToDrawingAndPixels)
 {
     QImage img = BlankImage(10, 10);
     TCanvas c(img);
@@ -233,9 +217,33 @@ TEST(Canvas, ClipRectanglesAreRespected)
               }));
     EXPECT_EQ(c.IntersectClipRect(Rect(20, 20, 30, 30)), NULLREGION);
     EXPECT_TRUE(c.GetClipBox().IsEmpty());
+    // The window origin moves drawing, pixels and the clip alike.
+    img.fill(0xFFFFFFFFu);
+    c.RemoveClip();
+    c.SetWindowOrg(10, 20);  // logical (10,20) is the top-left pixel
+    c.IntersectClipRect(Rect(10, 20, 13, 23));
+    c.FillRect(Rect(0, 0, 100, 100));
+    EXPECT_EQ(Painted(img).size(), 9u);
+    EXPECT_EQ(c.Pixel(12, 22), clRed);
+    EXPECT_EQ(c.Pixel(13, 23), clWhite);
+    EXPECT_EQ(c.GetClipBox(), Rect(10, 20, 13, 23));
+    c.MoveWindowOrg(2, 0);  // logical (10,20) now lands on pixel (2,0)
+    EXPECT_EQ(c.LPtoDP(TPoint{10, 20}), (TPoint{2, 0}));
+    EXPECT_EQ(c.Pixel(100, 100), clNone);
+    // Pixels are read and written through the clip.
+    img.fill(0xFFFFFFFFu);
+    c.SetWindowOrg(0, 0);
+    c.RemoveClip();
+    c.ExcludeClipRect(Rect(0, 0, 1, 1));
+    for (int x : {0, 1, -1})
+        c.SetPixel(x, 0, clRed);
+    EXPECT_EQ(c.Pixel(0, 0), clWhite);
+    EXPECT_EQ(c.Pixel(1, 0), clRed);
+    c.SetPixel(2, 2, clBtnFace);  // system colours resolve
+    EXPECT_EQ(c.Pixel(2, 2), ColorToRGB(clBtnFace));
 }
 
-TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
+TEST(Canvas, SaveRestoreAndTheStateGuardBringBackClipPenBrushAndOrigin)
 {
     QImage img = BlankImage(10, 10);
     TCanvas c(img);
@@ -258,57 +266,23 @@ TEST(Canvas, SaveAndRestoreBringBackClipPenBrushAndOrigin)
     // The restored brush still drives the background.
     c.Brush()->SetColor(clYellow);
     EXPECT_EQ(c.BkColor(), clYellow);
-}
-
-TEST(Canvas, StateGuardRestoresOnEveryExit)
-{
-    QImage image(20, 20, QImage::Format_RGB32);
-    TCanvas canvas(image);
-    canvas.Brush()->SetColor(clRed);
+    // A state guard restores on every exit, a throw among them.
     const auto paint = [&](bool fail) {
-        TCanvasStateGuard guard(canvas);
-        canvas.Brush()->SetColor(clBlue);
-        canvas.SetViewportOrg(5, 5);
-        canvas.IntersectClipRect(Rect(0, 0, 2, 2));
+        TCanvasStateGuard guard(c);
+        c.Brush()->SetColor(clBlue);
+        c.SetViewportOrg(5, 5);
+        c.IntersectClipRect(Rect(0, 0, 2, 2));
         if (fail)
             throw std::runtime_error("paint failed");
     };
     paint(false);
     EXPECT_THROW(paint(true), std::runtime_error);
-    EXPECT_EQ(canvas.Brush()->Color(), clRed);
-    EXPECT_EQ(canvas.ViewportOrg(), (TPoint{0, 0}));
-    EXPECT_FALSE(canvas.HasClip());
+    EXPECT_EQ(c.Brush()->Color(), clYellow);
+    EXPECT_EQ(c.ViewportOrg(), (TPoint{0, 0}));
+    EXPECT_FALSE(c.HasClip());
 }
 
-TEST(Canvas, WindowOriginAndClipApplyToDrawingAndPixels)
-{
-    QImage img = BlankImage(10, 10);
-    TCanvas c(img);
-    c.SetWindowOrg(10, 20);  // logical (10,20) is the top-left pixel
-    c.Brush()->SetColor(clRed);
-    c.IntersectClipRect(Rect(10, 20, 13, 23));
-    c.FillRect(Rect(0, 0, 100, 100));
-    EXPECT_EQ(Painted(img).size(), 9u);
-    EXPECT_EQ(c.Pixel(12, 22), clRed);
-    EXPECT_EQ(c.Pixel(13, 23), clWhite);
-    EXPECT_EQ(c.GetClipBox(), Rect(10, 20, 13, 23));
-    c.MoveWindowOrg(2, 0);  // logical (10,20) now lands on pixel (2,0)
-    EXPECT_EQ(c.LPtoDP(TPoint{10, 20}), (TPoint{2, 0}));
-    EXPECT_EQ(c.Pixel(100, 100), clNone);
-    // Pixels are read and written through the clip.
-    img.fill(0xFFFFFFFFu);
-    c.SetWindowOrg(0, 0);
-    c.RemoveClip();
-    c.ExcludeClipRect(Rect(0, 0, 1, 1));
-    for (int x : {0, 1, -1})
-        c.SetPixel(x, 0, clRed);
-    EXPECT_EQ(c.Pixel(0, 0), clWhite);
-    EXPECT_EQ(c.Pixel(1, 0), clRed);
-    c.SetPixel(2, 2, clBtnFace);  // system colours resolve
-    EXPECT_EQ(c.Pixel(2, 2), RGB(212, 208, 200));
-}
-
-TEST(Canvas, PenModesCombineWithTheDestination)
+TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
 {
     QImage img = BlankImage(8, 2, RGB(0x12, 0x34, 0x56));
     TCanvas c(img);
@@ -334,12 +308,10 @@ TEST(Canvas, PenModesCombineWithTheDestination)
         c.LineTo(8, 1);
         EXPECT_EQ(c.Pixel(2, 1), k.expected) << static_cast<int>(k.mode);
     }
-}
-
-TEST(Canvas, DottedPenLeavesGapsOrFillsThemWithTheBackground)
-{
-    QImage img = BlankImage(14, 2);
-    TCanvas c(img);
+    // A dotted pen leaves gaps, or fills them with the background.
+    img = BlankImage(14, 2);
+    c.Pen()->SetMode(TPenMode::pmCopy);
+    c.Pen()->SetColor(clBlack);
     c.Pen()->SetStyle(TPenStyle::psDot);
     c.SetBkMode(TRANSPARENT);
     c.MoveTo(0, 0);
@@ -353,7 +325,7 @@ TEST(Canvas, DottedPenLeavesGapsOrFillsThemWithTheBackground)
     ExpectDots(img, {{4, 1, clRed}, {7, 1, clBlack}});
 }
 
-TEST(Canvas, FrameRectAndFocusRect)
+TEST(Canvas, FrameRectFocusRectAndGradient)
 {
     QImage img = BlankImage(8, 8);
     TCanvas c(img);
@@ -362,7 +334,6 @@ TEST(Canvas, FrameRectAndFocusRect)
     EXPECT_EQ(Painted(img), PixelsWhere(8, 8, [](int x, int y) {
                   return x >= 1 && x < 6 && y >= 1 && y < 5 && (x == 1 || x == 5 || y == 1 || y == 4);
               }));
-
     QImage focus = BlankImage(10, 10);
     TCanvas f(focus);
     f.Brush()->SetColor(clWhite);  // background white, text black: every other pixel inverted
@@ -370,23 +341,11 @@ TEST(Canvas, FrameRectAndFocusRect)
     ExpectDots(focus, {{1, 1, clBlack}, {2, 1, clWhite}, {3, 1, clBlack}, {4, 4, clWhite}});
     f.DrawFocusRect(Rect(1, 1, 9, 9));
     EXPECT_EQ(focus, BlankImage(10, 10));
+    f.GradientFill(Rect(0, 0, 4, 4), clBlack, RGB(200, 100, 40), true);  // from top to bottom
+    EXPECT_EQ(std::pair(f.Pixel(0, 3), f.Pixel(3, 3)), std::pair(RGB(150, 75, 30), RGB(150, 75, 30)));
 }
 
-TEST(Canvas, GradientRunsFromStartTowardsEnd)
-{
-    QImage img = BlankImage(4, 4);
-    TCanvas c(img);
-    c.GradientFill(Rect(0, 0, 4, 4), RGB(0, 0, 0), RGB(200, 100, 40), true);
-    for (int y = 0; y < 4; ++y) {
-        EXPECT_EQ(c.Pixel(0, y), RGB(200 * y / 4, 100 * y / 4, 40 * y / 4)) << y;
-        EXPECT_EQ(c.Pixel(3, y), c.Pixel(0, y));
-    }
-    c.GradientFill(Rect(0, 0, 4, 4), clWhite, RGB(0, 128, 128), false);
-    EXPECT_EQ(c.Pixel(0, 2), clWhite);
-    EXPECT_EQ(c.Pixel(2, 0), RGB(255 - 255 * 2 / 4, 255 - 127 * 2 / 4, 255 - 127 * 2 / 4));
-}
-
-TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
+TEST(Canvas, AlphaBlendAndCopyRect)
 {
     QImage img = BlankImage(2, 1);
     TCanvas c(img);
@@ -402,9 +361,22 @@ TEST(Canvas, AlphaBlendWithConstantAndPerPixelAlpha)
     // A source rectangle outside the image draws nothing.
     c.AlphaBlend(Rect(0, 0, 1, 1), red, Rect(0, 0, 2, 1), 255, false);
     EXPECT_EQ(c.Pixel(0, 0), RGB(255, 127, 127));
+    // CopyRect scrolls within one image and follows the copy mode.
+    img = BlankImage(6, 1);
+    for (int x = 0; x < 6; ++x)
+        c.SetPixel(x, 0, RGB(x * 10, 0, 0));
+    c.CopyRect(Rect(1, 0, 6, 1), &c, Rect(0, 0, 5, 1));
+    for (int x = 1; x < 6; ++x)
+        EXPECT_EQ(c.Pixel(x, 0), RGB((x - 1) * 10, 0, 0)) << x;
+    QImage other = BlankImage(2, 1, RGB(0x0F, 0xF0, 0x00));
+    TCanvas src(other);
+    c.SetCopyMode(cmSrcInvert);
+    c.SetPixel(0, 0, RGB(0xFF, 0xFF, 0xFF));
+    c.CopyRect(Rect(0, 0, 1, 1), &src, Rect(0, 0, 1, 1));
+    EXPECT_EQ(c.Pixel(0, 0), RGB(0xF0, 0x0F, 0xFF));
 }
 
-TEST(Canvas, DrawCopiesBitmapsAndSkipsTheTransparentColour)
+TEST(Canvas, DrawCopiesBitmapsSkipsTheTransparentColourAndStretches)
 {
     TBitmap bmp(3, 2);
     bmp.Canvas()->Brush()->SetColor(clLime);
@@ -424,40 +396,16 @@ TEST(Canvas, DrawCopiesBitmapsAndSkipsTheTransparentColour)
     img.fill(0xFFFFFFFFu);
     c.Draw(1, 1, &bmp);
     ExpectDots(img, {{2, 2, clWhite}, {3, 1, clFuchsia}});
+    // Stretched by nearest pixel.
+    TBitmap two(2, 1);
+    two.Canvas()->SetPixel(0, 0, clRed);
+    two.Canvas()->SetPixel(1, 0, clBlue);
+    c.StretchDraw(Rect(0, 0, 4, 2), &two);
+    EXPECT_EQ(Painted(img.copy(0, 0, 4, 2), clBlue), PixelsWhere(4, 2, [](int x, int) { return x < 2; }));
+    EXPECT_EQ(Painted(img.copy(0, 0, 4, 2), clRed), PixelsWhere(4, 2, [](int x, int) { return x >= 2; }));
 }
 
-TEST(Canvas, StretchDrawScalesByNearestPixel)
-{
-    TBitmap bmp(2, 1);
-    bmp.Canvas()->SetPixel(0, 0, clRed);
-    bmp.Canvas()->SetPixel(1, 0, clBlue);
-    QImage img = BlankImage(4, 2);
-    TCanvas c(img);
-    c.StretchDraw(Rect(0, 0, 4, 2), &bmp);
-    EXPECT_EQ(Painted(img, clBlue), PixelsWhere(4, 2, [](int x, int) { return x < 2; }));
-    EXPECT_EQ(Painted(img, clRed), PixelsWhere(4, 2, [](int x, int) { return x >= 2; }));
-}
-
-TEST(Canvas, CopyRectUsesTheCopyModeAndHandlesOverlap)
-{
-    QImage img = BlankImage(6, 1);
-    TCanvas c(img);
-    for (int x = 0; x < 6; ++x)
-        c.SetPixel(x, 0, RGB(x * 10, 0, 0));
-    // Scroll right by one within the same image.
-    c.CopyRect(Rect(1, 0, 6, 1), &c, Rect(0, 0, 5, 1));
-    for (int x = 1; x < 6; ++x)
-        EXPECT_EQ(c.Pixel(x, 0), RGB((x - 1) * 10, 0, 0)) << x;
-
-    QImage other = BlankImage(2, 1, RGB(0x0F, 0xF0, 0x00));
-    TCanvas src(other);
-    c.SetCopyMode(cmSrcInvert);
-    c.SetPixel(0, 0, RGB(0xFF, 0xFF, 0xFF));
-    c.CopyRect(Rect(0, 0, 1, 1), &src, Rect(0, 0, 1, 1));
-    EXPECT_EQ(c.Pixel(0, 0), RGB(0xF0, 0x0F, 0xFF));
-}
-
-TEST(Canvas, BitBltRasterOperations)
+TEST(Canvas, BitBltRasterOperationsAndMasks)
 {
     QImage src = BlankImage(1, 1, RGB(0xF0, 0xF0, 0x0F));
     const struct { std::uint32_t rop; TColor expected; } cases[] = {
@@ -473,10 +421,7 @@ TEST(Canvas, BitBltRasterOperations)
         c.BitBlt(0, 0, 1, 1, src, 0, 0, k.rop);
         EXPECT_EQ(c.Pixel(0, 0), k.expected) << std::hex << k.rop;
     }
-}
-
-TEST(Canvas, MaskBlitPaintsSetBitsInTheBrushColour)
-{
+    // A mask paints its set bits in the brush colour.
     QImage img = BlankImage(5, 3);
     TCanvas c(img);
     c.Brush()->SetColor(clNavy);
@@ -495,14 +440,12 @@ TEST(Bitmap, ScanLinesAndCanvasShareThePixels)
     EXPECT_EQ(bmp.ScanLine(2)[0] & 0xFFFFFF, 0x010203u);
     EXPECT_THROW(bmp.ScanLine(3), EInvalidOperation);
     EXPECT_THROW(bmp.ScanLine(-1), EInvalidOperation);
-
     bmp.SetSize(6, 2);  // keeps what fits
     EXPECT_EQ(bmp.Canvas()->Pixel(2, 1), RGB(0x10, 0x20, 0x30));
     EXPECT_EQ(bmp.Canvas()->Pixel(5, 1), clBlack);
     bmp.Canvas()->Brush()->SetColor(clRed);
     bmp.Canvas()->FillRect(Rect(0, 0, 100, 100));  // the canvas follows the new size
     EXPECT_EQ(bmp.Canvas()->Pixel(5, 1), clRed);
-
     TBitmap copy;
     copy.Assign(bmp);
     bmp.Canvas()->SetPixel(0, 0, clBlue);
@@ -512,20 +455,3 @@ TEST(Bitmap, ScanLinesAndCanvasShareThePixels)
     bmp.Canvas()->FillRect(Rect(0, 0, 5, 5));  // nothing to draw on, nothing breaks
 }
 
-TEST(Font, SizeAndHeightAgreeAt96Dpi)
-{
-    TFont f;
-    f.SetSize(9);
-    EXPECT_EQ(f.Height(), -12);
-    f.SetHeight(-16);
-    EXPECT_EQ(f.Size(), 12);
-    int changes = 0;
-    f.OnChange = [&] { ++changes; };
-    f.SetStyle({TFontStyle::fsBold});
-    f.SetStyle({TFontStyle::fsBold});
-    f.SetOrientation(-900);
-    EXPECT_EQ(f.Orientation(), 2700);
-    EXPECT_EQ(changes, 2);
-    EXPECT_TRUE(f.ToQFont().bold());
-    EXPECT_EQ(f.ToQFont().pixelSize(), 16);
-}

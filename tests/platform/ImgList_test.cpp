@@ -1,9 +1,6 @@
 #include "platform/ImgList.h"
 #include "GraphicsTestSupport.h"
 
-#include <QImage>
-#include <gtest/gtest.h>
-
 namespace {
 
 // A strip of `count` 4x4 cells: cell i is filled with colours[i], with a fuchsia top-left pixel.
@@ -22,9 +19,11 @@ std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colours)
 
 } // namespace
 
-TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
+TEST(ImageList, AddMaskedDropsTheMaskColourAddTheWhiteMaskPixelsAndResizingEmpties)
 {
-    TImageList list(nullptr);
+    TComponent owner(nullptr);
+    TImageList &list = *new TImageList(&owner);  // the owner frees it
+    EXPECT_EQ(owner.ComponentCount(), 1);
     list.SetSize(4, 4);
     const auto strip = Strip({clRed, clBlue, clLime});
     EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
@@ -47,6 +46,13 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAndAddTheWhiteMaskPixels)
     list.Draw(&c, 0, 0, 6);
     list.Draw(&c, 4, 0, 7);
     ExpectDots(img, {{3, 3, clWhite}, {0, 0, clFuchsia}, {7, 3, clRed}});
+    // Resizing empties the list; a narrower image still makes one entry, the rest transparent.
+    list.SetSize(8, 8);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.AddMasked(strip.get(), clFuchsia), 0);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(qAlpha(list.Image(0).pixel(7, 7)), 0);
+    EXPECT_TRUE(list.Image(5).isNull());
 }
 
 TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
@@ -63,7 +69,6 @@ TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
     TCanvas c(img);
     list.Draw(&c, 0, 0, 0, false);
     ExpectDots(img, {{1, 1, ColorToRGB(clBtnShadow)}, {2, 2, ColorToRGB(clBtnHighlight)}, {3, 3, clBlack}, {0, 0, clBlack}});
-
     TImageList alpha(nullptr);
     alpha.SetSize(2, 1);
     QImage src(2, 1, QImage::Format_ARGB32);
@@ -105,22 +110,4 @@ TEST(ImageList, ChangeLinksHearOfChangesAndNeverDangle)
     EXPECT_EQ(heardA, 3);
     delete list;
     EXPECT_EQ(a.Sender(), nullptr);  // a's destructor must not touch the freed list
-}
-
-TEST(ImageList, ResizingEmptiesTheListAndOwnerFreesIt)
-{
-    TComponent owner(nullptr);
-    auto *list = new TImageList(&owner);
-    list->SetSize(4, 4);
-    const auto strip = Strip({clRed, clBlue});
-    list->AddMasked(strip.get(), clFuchsia);
-    EXPECT_EQ(list->Count(), 2);
-    list->SetSize(8, 8);
-    EXPECT_EQ(list->Count(), 0);
-    EXPECT_EQ(owner.ComponentCount(), 1);
-    // A narrower image still makes one entry, the rest transparent.
-    EXPECT_EQ(list->AddMasked(strip.get(), clFuchsia), 0);
-    EXPECT_EQ(list->Count(), 1);
-    EXPECT_EQ(qAlpha(list->Image(0).pixel(7, 7)), 0);
-    EXPECT_TRUE(list->Image(5).isNull());
 }

@@ -64,22 +64,14 @@ inline void DoubleClick(QWidget *w, QPoint p, Qt::MouseButton b = Qt::LeftButton
 }
 
 // The same, addressed by screen position to whatever widget lies there.
-inline QWidget *At(QPoint screen) { return QApplication::widgetAt(screen); }
-inline void PressAt(QPoint screen, Qt::MouseButton b = Qt::LeftButton)
+inline void MouseAt(QEvent::Type type, QPoint screen, Qt::MouseButton b)
 {
-    QWidget *w = At(screen);
-    Press(w, w->mapFromGlobal(screen), b);
+    QWidget *w = QApplication::widgetAt(screen);
+    Mouse(w, type, w->mapFromGlobal(screen), b);
 }
-inline void MoveAt(QPoint screen)
-{
-    QWidget *w = At(screen);
-    Move(w, w->mapFromGlobal(screen));
-}
-inline void ReleaseAt(QPoint screen, Qt::MouseButton b = Qt::LeftButton)
-{
-    QWidget *w = At(screen);
-    Release(w, w->mapFromGlobal(screen), b);
-}
+inline void PressAt(QPoint s, Qt::MouseButton b = Qt::LeftButton) { MouseAt(QEvent::MouseButtonPress, s, b); }
+inline void MoveAt(QPoint s) { MouseAt(QEvent::MouseMove, s, Qt::NoButton); }
+inline void ReleaseAt(QPoint s, Qt::MouseButton b = Qt::LeftButton) { MouseAt(QEvent::MouseButtonRelease, s, b); }
 
 inline void Wheel(QWidget *w, QPoint p, int delta, Qt::KeyboardModifiers m = Qt::NoModifier)
 {
@@ -89,17 +81,19 @@ inline void Wheel(QWidget *w, QPoint p, int delta, Qt::KeyboardModifiers m = Qt:
     QApplication::sendEvent(w, &e);
 }
 
-inline void KeyPress(QWidget *w, int key, Qt::KeyboardModifiers m = Qt::NoModifier, const QString &text = {})
+inline void KeyEvent(QWidget *w, QEvent::Type type, int key, Qt::KeyboardModifiers m, const QString &text)
 {
-    QKeyEvent e(QEvent::KeyPress, key, m, text);
+    QKeyEvent e(type, key, m, text);
     e.setTimestamp(NextTimestamp());
     QApplication::sendEvent(w, &e);
 }
+inline void KeyPress(QWidget *w, int key, Qt::KeyboardModifiers m = Qt::NoModifier, const QString &text = {})
+{
+    KeyEvent(w, QEvent::KeyPress, key, m, text);
+}
 inline void KeyRelease(QWidget *w, int key, Qt::KeyboardModifiers m = Qt::NoModifier, const QString &text = {})
 {
-    QKeyEvent e(QEvent::KeyRelease, key, m, text);
-    e.setTimestamp(NextTimestamp());
-    QApplication::sendEvent(w, &e);
+    KeyEvent(w, QEvent::KeyRelease, key, m, text);
 }
 inline void Key(QWidget *w, int key, Qt::KeyboardModifiers m = Qt::NoModifier, const QString &text = {})
 {

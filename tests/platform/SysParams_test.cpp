@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
 #include <QGuiApplication>
@@ -7,16 +8,14 @@
 
 namespace {
 
-class SysParamsTest : public ::testing::Test
-{
-protected:
+// Leaves the system table as it found it.
+struct SysParamsTest : ::testing::Test {
     void TearDown() override { ResetSysParams(); }
 };
 
 TEST_F(SysParamsTest, ScreensComeFromQtUnlessTheTableNamesThem)
 {
     QScreen *screen = QGuiApplication::primaryScreen();
-    ASSERT_NE(screen, nullptr);
     EXPECT_EQ(PrimaryMonitorRect(false), TRect::FromQRect(screen->geometry()));
     EXPECT_EQ(PrimaryMonitorRect(true), TRect::FromQRect(screen->availableGeometry()));
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), screen->geometry().width());
@@ -31,14 +30,11 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
     EXPECT_EQ(MonitorCount(), 2);
     EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
     EXPECT_EQ(PrimaryMonitorRect(true), Rect(0, 0, 1024, 740));
-
-    struct Case { TPoint point; TRect expected; };
-    const Case byPoint[] = {{Point(10, 10), Rect(0, 0, 1024, 740)},
-                            {Point(1023, 767), Rect(0, 0, 1024, 740)},
-                            {Point(1024, 0), Rect(1024, 28, 2048, 768)},
-                            {Point(3000, 10), Rect(1024, 28, 2048, 768)},  // nearest
-                            {Point(-50, -50), Rect(0, 0, 1024, 740)}};
-    for (const Case &c : byPoint)
+    const struct { TPoint point; TRect expected; } byPoint[] = {
+        {Point(10, 10), Rect(0, 0, 1024, 740)}, {Point(1023, 767), Rect(0, 0, 1024, 740)},
+        {Point(1024, 0), Rect(1024, 28, 2048, 768)}, {Point(-50, -50), Rect(0, 0, 1024, 740)},
+        {Point(3000, 10), Rect(1024, 28, 2048, 768)}};  // the last: the nearest
+    for (const auto &c : byPoint)
         EXPECT_EQ(MonitorRectFromPoint(c.point, true), c.expected) << c.point.X << "," << c.point.Y;
     EXPECT_EQ(MonitorRectFromPoint(Point(1500, 5), false), Rect(1024, 0, 2048, 768));
     // The larger share decides; outside both, the nearest to the centre.
@@ -51,12 +47,10 @@ TEST_F(SysParamsTest, MonitorLookupByPointAndRectangle)
 
 TEST_F(SysParamsTest, MenuShowDelayFromTheDesktopSetting)
 {
-    struct Case {
-        const char *stored;  // nullptr: no value
-        int delay;
-    };
-    const Case cases[] = {{nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
-    for (const Case &c : cases) {
+    // No value stored (nullptr): the default.
+    const struct { const char *stored; int delay; } cases[] = {
+        {nullptr, 400}, {"250", 250}, {"abc", 0}, {"-5", 0}, {"", 0}};
+    for (const auto &c : cases) {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", true));
         if (c.stored)
@@ -68,4 +62,18 @@ TEST_F(SysParamsTest, MenuShowDelayFromTheDesktopSetting)
     SysParams().MenuShowDelay = 0;
     EXPECT_EQ(GetMenuShowDelay(), 0);
     EXPECT_FALSE(IsSoundEventConfigured("MenuPopup"));
+}
+
+TEST(SysColors, SystemColoursResolveAndOthersPassThrough)
+{
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(QRgbToColor(ColorToQRgb(clHighlight)), GetSysColor(COLOR_HIGHLIGHT));
+    // Numbers beyond the table are black.
+    EXPECT_EQ(GetSysColor(31), 0);
+    EXPECT_EQ(GetSysColor(-1), 0);
+    EXPECT_EQ(ColorToRGB(SystemColor(200)), 0);
+    for (TColor c : {RGB(1, 2, 3), clNone, clDefault})
+        EXPECT_EQ(ColorToRGB(c), c);
+    EXPECT_EQ(ColorToQRgb(RGB(0x11, 0x22, 0x33)), 0xFF112233u);
+    EXPECT_EQ(QRgbToColor(0x80112233u), RGB(0x11, 0x22, 0x33));
 }

@@ -18,7 +18,6 @@ TEST(UiServices, AMessageBoxIsWideEnoughForItsCaption)
     FitMessageBoxToCaption(box);
     box.show();
     EXPECT_GT(box.width(), box.fontMetrics().horizontalAdvance(caption));
-    box.close();
 }
 
 TEST(UiServices, WindowsOpenCentredOnTheirOwner)
@@ -26,12 +25,8 @@ TEST(UiServices, WindowsOpenCentredOnTheirOwner)
     QWidget owner;
     owner.setGeometry(100, 80, 600, 400);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const struct {
-        const char *name;
-        bool ownerShown;
-        QPoint ownerAt;
-        QPoint expected;  // top left of a 200 × 100 window; null: centred on the owner's frame
-    } cases[] = {
+    // The expected top left of a 200 × 100 window; null: centred on the owner's frame.
+    const struct { const char *name; bool ownerShown; QPoint ownerAt, expected; } cases[] = {
         {"shown owner", true, {100, 80}, {}},
         {"hidden owner", false, {100, 80}, {area.left() + (area.width() - 200) / 2, area.top() + (area.height() - 100) / 2}},
         {"owner past the edge", true, {area.right() - 50, area.bottom() - 20},

@@ -38,7 +38,6 @@ TEST(WindowHooks, SubscribersShareOneFilterPerHookType)
     EXPECT_EQ(HookRefCount(THookType::htCBT), 1);
     EXPECT_EQ(HookRefCount(THookType::htCallWndProc), 0);
     EXPECT_TRUE(HookFilterInstalled());
-
     QLineEdit edit;
     sim::KeyPress(&edit, Qt::Key_F, Qt::AltModifier, "f");
     sim::KeyPress(&edit, Qt::Key_X, Qt::NoModifier, "x");
@@ -46,7 +45,6 @@ TEST(WindowHooks, SubscribersShareOneFilterPerHookType)
     for (const TRaised &r : Raised())
         msgs.push_back(r.msg);
     EXPECT_EQ(msgs, (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSCHAR, WM_KEYDOWN, WM_CHAR}));
-
     UninstallHookProc(&b, Other);
     EXPECT_TRUE(HookFilterInstalled());
     EXPECT_EQ(HookRefCount(THookType::htCBT), 0);
@@ -63,7 +61,6 @@ TEST(WindowHooks, DestructionRaisedOncePerWindow)
     int user = 0;
     InstallHookProc(&user, Record, {hpPreDestroy, hpSendWindowPosChanged});
     Raised().clear();
-
     auto *host = new THost;
     auto *child = new THost(host);
     child->SetParent(host);
@@ -71,7 +68,6 @@ TEST(WindowHooks, DestructionRaisedOncePerWindow)
     plain->resize(50, 40);
     plain->show();
     EXPECT_GE(Count(hpSendWindowPosChanged, plain), 1);
-
     delete host;
     delete plain;
     EXPECT_EQ(Count(hpPreDestroy, host), 1);
@@ -79,21 +75,4 @@ TEST(WindowHooks, DestructionRaisedOncePerWindow)
     EXPECT_EQ(Count(hpPreDestroy, plain), 1);
     UninstallHookProc(&user, Record);
     EXPECT_FALSE(HookFilterInstalled());
-}
-
-TEST(WindowHooks, ActivationOfWindowsAndOfTheApplication)
-{
-    int user = 0;
-    InstallHookProc(&user, Record, {hpSendActivate, hpSendActivateApp});
-    EXPECT_EQ(HookRefCount(THookType::htCallWndProc), 1);
-    Raised().clear();
-    QWidget window;
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(sim::WaitFor([&] { return window.isActiveWindow(); }));
-    EXPECT_EQ(Count(hpSendActivate, &window), 1);
-    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
-    QCoreApplication::sendEvent(qApp, &inactive);
-    EXPECT_EQ(Count(hpSendActivateApp, nullptr), 1);
-    UninstallHookProc(&user, Record);
 }

@@ -11,32 +11,26 @@ namespace {
 // Moves the pointer to `screen` and runs the event loop until Qt has handled that move. The X
 // server delivers its events in order, so whatever an earlier click brought about (a change of
 // the active window among it) has been handled by then; nothing waits on the clock.
-class Barrier : public QObject
-{
-public:
+struct Barrier : QObject {
+    QPoint target;
+    bool seen = false;
+
     bool Pass(XTestPointer &pointer, QPoint screen)
     {
-        target_ = screen;
-        seen_ = false;
+        target = screen;
+        seen = false;
         qApp->installEventFilter(this);
         pointer.MoveTo(screen.x(), screen.y());
-        const bool passed = sim::WaitFor([&] { return seen_; }, 10000);
+        const bool passed = sim::WaitFor([&] { return seen; }, 10000);
         qApp->removeEventFilter(this);
         QApplication::processEvents();
         return passed;
     }
-
-protected:
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() == QEvent::MouseMove && static_cast<QMouseEvent *>(e)->globalPosition().toPoint() == target_)
-            seen_ = true;
+        seen |= e->type() == QEvent::MouseMove && static_cast<QMouseEvent *>(e)->globalPosition().toPoint() == target;
         return false;
     }
-
-private:
-    QPoint target_;
-    bool seen_ = false;
 };
 
 } // namespace
@@ -45,16 +39,13 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
 {
     XTestPointer pointer;
     ASSERT_TRUE(pointer.Valid()) << "no X display or no XTest";
-
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-
     THost popup;
-    int presses = 0;
-    int releases = 0;
+    int presses = 0, releases = 0;
     popup.onMessage = [&](TMessage &m) {
         presses += m.Msg == WM_LBUTTONDOWN;
         releases += m.Msg == WM_LBUTTONUP;
