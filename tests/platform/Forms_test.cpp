@@ -118,6 +118,11 @@ TEST_F(FormsTest, KeysPassLoopThenShortcutsThenTheFocusedControl)
     EXPECT_LT(GetKeyState(VK_MENU), 0);
     sim::KeyRelease(edit, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_EQ(log.filter("keymenu"), QStringList{"keymenu 0"});
+    // A modifier's own key event says whether it is held, whatever state it reports (X11 gives the one before).
+    sim::KeyPress(edit, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_LT(GetKeyState(VK_CONTROL), 0);
+    sim::KeyRelease(edit, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
     // A Qt edit (held by a control it fills) neither types the letter of Alt+letter nor keeps it from the menu.
     auto *line = new QLineEdit;
     auto *holder = new TWidgetControl(&form, line);
