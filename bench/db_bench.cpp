@@ -1,6 +1,7 @@
 // Account database speed: writing a large synthetic account, reading what the group tree needs,
 // checking and compacting the file.
 #include "AccountGenerator.h"
+#include "contacts/browser/userfrmPrivate.h"
 #include "contacts/shared/UtilityDb.h"
 #include "platform/ADODB.h"
 #include "platform/SqliteDb.h"
@@ -61,8 +62,8 @@ const QString kContactsSql = QStringLiteral(
     "select kzfield2,keyid,nodeparentkey,ulevel,nodelevel,nodetype,uname,uxb,kzfield1 from userinfo where +nodetype=2");
 
 // The two statements the browser's group tree is built from, as the page runs them: every field
-// read as text, and the contacts put in the tree's order (initials as stored, ASCII letters
-// without case, then key) in memory.
+// read as text, and the contacts put in the tree's order (initials, then key) in memory with the
+// page's own ordering.
 void BM_GroupTreeRead(benchmark::State &state)
 {
     const QString &path = SharedAccount(int(state.range(0)));
@@ -71,23 +72,21 @@ void BM_GroupTreeRead(benchmark::State &state)
     qint64 rows = 0;
     for (auto _ : state) {
         rows = 0;
-        const auto walk = [&](const QString &sql, std::vector<std::pair<QByteArray, qint64>> *order) {
+        const auto walk = [&](const QString &sql, std::vector<TContactOrder> *order) {
             SQLite::Statement statement(connection.Db(), sql);
             const int columns = statement.ColumnCount();
             while (statement.ExecuteStep()) {
                 for (int i = 0; i < columns; ++i)
                     benchmark::DoNotOptimize(ColumnText(statement, i));
                 if (order) {
-                    QByteArray initials = statement.ColumnView(columns - 1).Bytes.toByteArray();
-                    for (char &ch : initials)
-                        ch = ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch;
-                    order->emplace_back(std::move(initials), statement.ColumnInt64(1));
+                    order->push_back(ContactOrderOf(statement, columns - 1));
+                    order->back().key = statement.ColumnInt64(1);
                 }
                 ++rows;
             }
         };
         walk(kGroupsSql, nullptr);
-        std::vector<std::pair<QByteArray, qint64>> order;
+        std::vector<TContactOrder> order;
         walk(kContactsSql, &order);
         std::sort(order.begin(), order.end());
         benchmark::DoNotOptimize(order.data());

@@ -43,3 +43,32 @@ inline const QString ChangeFailedText = QStringLiteral("操作失败，数据没
 
 // ASCII case folded, then the UTF-8 bytes: the order SQLite's NOCASE gives kzfield1.
 int CompareNoCase(const QString &a, const QString &b);
+
+// Where a contact sorts among its siblings, first: kzfield1 as the engine orders it (nulls
+// first, ASCII letters without case, then the bytes).
+struct TContactOrder {
+    int rank = 0;  // the engine's order of storage classes: null, text, blob
+    quint64 head = 0;  // the first eight bytes of `initials`, big-endian, zero-padded
+    QByteArray initials;
+    qint64 key = 0;
+    size_t index = 0;  // where the row was read
+
+    bool operator<(const TContactOrder &other) const
+    {
+        if (rank != other.rank)
+            return rank < other.rank;
+        if (head != other.head)
+            return head < other.head;
+        if (initials.size() > 8 || other.initials.size() > 8) {
+            if (const int order = initials.compare(other.initials))
+                return order < 0;
+        } else if (initials.size() != other.initials.size()) {
+            return initials.size() < other.initials.size();
+        }
+        return key < other.key;
+    }
+};
+
+// The order of the current row of a statement whose column `initialsColumn` is kzfield1; the key
+// and the index are the caller's to fill.
+TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn);

@@ -139,30 +139,7 @@ void IsoDate(const SQLite::FunctionArgs &args, SQLite::FunctionResult &result)
     result.SetInt64(valid ? 1 : 0);
 }
 
-// Where a contact sorts among its siblings, first: kzfield1 as the engine orders it (nulls
-// first, ASCII letters without case, then the bytes).
-struct TContactOrder {
-    int rank = 0;  // the engine's order of storage classes: null, text, blob
-    quint64 head = 0;  // the first eight bytes of `initials`, big-endian, zero-padded
-    QByteArray initials;
-    qint64 key = 0;
-    size_t index = 0;  // where the row was read
-
-    bool operator<(const TContactOrder &other) const
-    {
-        if (rank != other.rank)
-            return rank < other.rank;
-        if (head != other.head)
-            return head < other.head;
-        if (initials.size() > 8 || other.initials.size() > 8) {
-            if (const int order = initials.compare(other.initials))
-                return order < 0;
-        } else if (initials.size() != other.initials.size()) {
-            return initials.size() < other.initials.size();
-        }
-        return key < other.key;
-    }
-};
+} // namespace
 
 TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
 {
@@ -189,6 +166,8 @@ TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
         order.head = order.head << 8 | (i < order.initials.size() ? quint8(order.initials[i]) : 0);
     return order;
 }
+
+namespace {
 
 // A node of the group tree that keeps its caption and image itself instead of in the item's
 // list of role values: the tree of a large account is made without a variant per node and role.
