@@ -1,5 +1,7 @@
 #include "Menus.h"
 
+#include "InputRouter.h"
+
 #include <QKeyEvent>
 #include <array>
 
@@ -82,6 +84,18 @@ TShortCut ShortCut(WORD Key, TShiftState Shift)
     if (Shift.Contains(ssAlt))
         sc |= scAlt;
     return sc;
+}
+
+TShortCut ShortCutFromMessage(const TMessage &Message)
+{
+    TShiftState shift;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shift.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0)
+        shift.Include(ssCtrl);
+    if (Message.LParam & (LPARAM(1) << 29))
+        shift.Include(ssAlt);
+    return ShortCut(WORD(Message.WParam), shift);
 }
 
 TShiftState ShortCutShift(TShortCut ShortCut)

@@ -29,5 +29,8 @@ TShortCut TextToShortCut(const QString &Text);
 
 // The shortcut a key press stands for (0 for a lone modifier or a key without a virtual key).
 TShortCut ShortCutFromKeyEvent(const QKeyEvent *event);
+// The shortcut of a key message (CN_KEYDOWN and the like): the key in WParam, Shift and Ctrl as
+// held now, Alt from the message's context bit.
+TShortCut ShortCutFromMessage(const TMessage &Message);
 // The shortcut as a Qt key sequence value (key | modifiers), 0 when it has none.
 int ShortCutToQtKey(TShortCut ShortCut);

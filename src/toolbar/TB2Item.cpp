@@ -1,7 +1,6 @@
 #include "TB2Item.h"
 
 #include "TB2Consts.h"
-#include "platform/InputRouter.h"
 
 #include <algorithm>
 
@@ -669,14 +668,7 @@ QString TTBCustomItem::ItemShortCutText() const
 
 bool TTBCustomItem::IsShortCut(const TMessage &Message)
 {
-    TShiftState shift;
-    if (GetKeyState(VK_SHIFT) < 0)
-        shift.Include(ssShift);
-    if (GetKeyState(VK_CONTROL) < 0)
-        shift.Include(ssCtrl);
-    if (Message.LParam & (LPARAM(1) << 29))
-        shift.Include(ssAlt);
-    return IsShortCut(::ShortCut(WORD(Message.WParam), shift));
+    return IsShortCut(ShortCutFromMessage(Message));
 }
 
 bool TTBCustomItem::IsShortCut(TShortCut AShortCut)

@@ -12,7 +12,6 @@
 #include "themed/SpTBXItem.h"
 #include "themed/TBXThemes.h"
 
-#include "platform/InputRouter.h"
 #include "platform/Menus.h"
 
 #include <QLineEdit>
@@ -162,14 +161,7 @@ void Tfrmmain::BuildMenus()
     // The carriers' keys work anywhere in the window; the form asks them before the menus.
     carriers_ = &commands_.Define(QStringLiteral("ShortcutCarriers"), carriers);
     OnShortCut = [this](TMessage &Msg, bool &Handled) {
-        TShiftState shift;
-        if (GetKeyState(VK_SHIFT) < 0)
-            shift.Include(ssShift);
-        if (GetKeyState(VK_CONTROL) < 0)
-            shift.Include(ssCtrl);
-        if (Msg.LParam & (LPARAM(1) << 29))
-            shift.Include(ssAlt);
-        const QString key = ShortCutToText(::ShortCut(WORD(Msg.WParam), shift));
+        const QString key = ShortCutToText(ShortCutFromMessage(Msg));
         for (TCommand *carrier : carriers_->Items()) {
             if (!Handled && carrier->Enabled() && !key.isEmpty() &&
                 carrier->ShortCut().toString(QKeySequence::PortableText) == key) {
