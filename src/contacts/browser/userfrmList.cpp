@@ -27,8 +27,15 @@ namespace {
 const char *const RecordColumns[] = {"keyid", "nodetype", "kzfield2", "kzfield1", "uname", "uxb", "ulevel",
                                      "uemail", "text1"};
 
+// Where a mail to a contact goes: its uemail, else its text1.
+QString MailAddress(const QString &uemail, const QString &text1)
+{
+    const QString address = uemail.trimmed();
+    return address.isEmpty() ? text1.trimmed() : address;
+}
+
 // A tree node keeps no address (the tree reads only what it draws); it is read when a mail is
-// written, by the list's rule: a contact's uemail, else its text1; nothing for foreign rows.
+// written: a group's uemail, a contact's by the list's rule, nothing for foreign rows.
 QString StoredEmail(SQLite::Database *db, qint64 key)
 {
     if (!db)
@@ -38,8 +45,9 @@ QString StoredEmail(SQLite::Database *db, qint64 key)
         read.Bind(1, key);
         if (!read.ExecuteStep() || ColumnText(read, 0) != QLatin1String("2"))
             return {};
-        const QString email = ColumnText(read, 2).trimmed();
-        return email.isEmpty() && ColumnText(read, 1) == QLatin1String("2") ? ColumnText(read, 3).trimmed() : email;
+        if (ColumnText(read, 1) == QLatin1String("2"))
+            return MailAddress(ColumnText(read, 2), ColumnText(read, 3));
+        return ColumnText(read, 2).trimmed();
     } catch (const EDatabaseError &) {
         return {};
     }
@@ -228,10 +236,7 @@ TListRow Tfuserfrm::BuildListRow(const std::vector<QString> &values, const TList
     record->uname = text(at.uname);
     record->uxb = text(at.uxb).trimmed();
     record->ulevel = raw(at.ulevel);
-    const QString uemail = text(at.uemail);
-    record->email = uemail.trimmed();
-    if (record->email.isEmpty())
-        record->email = text(at.text1).trimmed();
+    record->email = MailAddress(text(at.uemail), text(at.text1));
     record->kzfield1 = raw(at.kzfield1);
     if (record->IsGroup()) {
         item.caption = record->uname;
