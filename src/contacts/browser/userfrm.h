@@ -91,7 +91,7 @@ struct TTreeRows {
     std::vector<TTreeRow> groups;
     std::vector<TTreeRow> contacts;
     qint64 counts[4] = {};
-    bool counted = false;
+    bool counted = false;  // the counts hold only once every contact was read
 };
 
 class Tfuserfrm final : public QWidget, public IBrowserPage, public IGroupTreeSelection

@@ -54,11 +54,21 @@ bool IsOwnRow(const SQLite::Statement &s, int column)
     return Str(s, column) == QLatin1String("2");
 }
 
-using TPlacedRow = TTreeRow;
-
-TPlacedRow ReadGroupRow(const SQLite::Statement &s)
+// Where a row is placed: under the node of its parent key when that sits one level above, as the
+// stored levels say; under the root otherwise.
+QTreeWidgetItem *ParentNode(const QHash<qint64, QTreeWidgetItem *> &nodes, const TTreeRow &row, QTreeWidgetItem *root)
 {
-    TPlacedRow row;
+    if (row.nodeLevel > 1) {
+        QTreeWidgetItem *found = nodes.value(row.parentKey);
+        if (found && NodeLevel(found) == row.nodeLevel - 1)
+            return found;
+    }
+    return root;
+}
+
+TTreeRow ReadGroupRow(const SQLite::Statement &s)
+{
+    TTreeRow row;
     auto record = std::make_unique<TIQ>();
     const bool own = IsOwnRow(s, gKz2);
     const auto text = [&](int column) { return own ? Str(s, column) : QString(); };
@@ -74,9 +84,9 @@ TPlacedRow ReadGroupRow(const SQLite::Statement &s)
     return row;
 }
 
-TPlacedRow ReadContactRow(const SQLite::Statement &s)
+TTreeRow ReadContactRow(const SQLite::Statement &s)
 {
-    TPlacedRow row;
+    TTreeRow row;
     auto record = std::make_unique<TIQ>();
     const bool own = IsOwnRow(s, cKz2);
     const auto text = [&](int column) { return own ? Str(s, column) : QString(); };
@@ -357,24 +367,18 @@ void Tfuserfrm::LoadGroupTree()
     SetNodeImage(root.get(), 1, 1);
     root->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
 
-    // The tree is built detached and shown in one step; parents are found through their keys
-    // and must sit one level above, as the stored levels say.
+    // The tree is built detached and shown in one step.
     TTreeRows rows = ReadTreeRows();
     nodeByKey_.reserve(qsizetype(rows.groups.size() + rows.contacts.size()) + 1);
-    const auto place = [&](TPlacedRow &row) {
-        QTreeWidgetItem *parent = root.get();
-        if (row.nodeLevel > 1) {
-            QTreeWidgetItem *found = nodeByKey_.value(row.parentKey);
-            if (found && NodeLevel(found) == row.nodeLevel - 1)
-                parent = found;
-        }
+    const auto place = [&](TTreeRow &row) {
+        QTreeWidgetItem *parent = ParentNode(nodeByKey_, row, root.get());
         TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
         parent->addChild(node);
         nodeByKey_.insert(row.key, node);
     };
-    for (TPlacedRow &row : rows.groups)
+    for (TTreeRow &row : rows.groups)
         place(row);
-    for (TPlacedRow &row : rows.contacts)
+    for (TTreeRow &row : rows.contacts)
         place(row);
 
     root_ = root.release();
@@ -434,18 +438,16 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
         SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
                                             QStringLiteral(" from userinfo where +nodetype=2"));
         contacts.BindAll(params);
-        std::vector<TPlacedRow> read;
+        std::vector<TTreeRow> read;
         std::vector<TContactOrder> order;
-        qint64 counts[3] = {};
         while (contacts.ExecuteStep()) {
             read.push_back(ReadContactRow(contacts));
             order.push_back(ContactOrderOf(contacts, cKz1));
             order.back().key = read.back().key;
             order.back().index = read.size() - 1;
             for (int i = 0; i < 3; ++i)
-                counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+                rows.counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
         }
-        std::copy(std::begin(counts), std::end(counts), rows.counts);
         rows.counts[3] = qint64(read.size());
         rows.counted = true;
         std::sort(order.begin(), order.end());
@@ -463,7 +465,7 @@ TRecordTreeItem *Tfuserfrm::AddNodeFromDb(qint64 keyid)
     SQLite::Database *db = Db();
     if (!db || !root_)
         return nullptr;
-    TPlacedRow row;
+    TTreeRow row;
     try {
         SQLite::Statement read(*db, QStringLiteral("select ") + ContactColumns + QStringLiteral(" from userinfo where keyid=?"));
         read.Bind(1, keyid);
@@ -473,12 +475,7 @@ TRecordTreeItem *Tfuserfrm::AddNodeFromDb(qint64 keyid)
     } catch (const EDatabaseError &) {
         return nullptr;
     }
-    QTreeWidgetItem *parent = root_;
-    if (row.nodeLevel > 1) {
-        QTreeWidgetItem *found = nodeByKey_.value(row.parentKey);
-        if (found && NodeLevel(found) == row.nodeLevel - 1)
-            parent = found;
-    }
+    QTreeWidgetItem *parent = ParentNode(nodeByKey_, row, root_);
     TRecordTreeItem *node = MakeNode(std::move(row.record)).release();
     QTreeWidgetItem *current = DyTreeView1->currentItem();
     {
@@ -793,7 +790,7 @@ void Tfuserfrm::UpdateContactNode(const QString &keyid)
     SQLite::Database *db = Db();
     if (!db)
         return;
-    TPlacedRow row;
+    TTreeRow row;
     try {
         SQLite::Statement read(*db, QStringLiteral("select ") + (node->Record()->IsGroup() ? GroupColumns : ContactColumns) +
                                         QStringLiteral(" from userinfo where keyid=?"));
