@@ -30,18 +30,14 @@
 
 namespace {
 
-TTBPopupWindow *OpenFirstMenu(TSpTBXToolbar *bar)
+// The bar's first menu, open as a click leaves it, its first item selected.
+void OpenFirstMenu(TSpTBXToolbar *bar)
 {
     TTBView *view = bar->View();
-    TTBCustomItem *menu = bar->Items()->Count() ? bar->Items()->Items(0) : nullptr;
-    TTBItemViewer *viewer = menu ? view->Find(menu) : nullptr;
-    if (!viewer)
-        return nullptr;
-    view->Select(viewer, false);
-    TTBPopupWindow *popup = menu->OpenItemPopup(view, viewer, TTBPopupAlignment::tbpaLeft, {}, false, false, false);
-    if (popup && popup->View()->ViewerCount() > 0)
-        popup->View()->Select(popup->View()->Viewers(0), false);
-    return popup;
+    if (TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr) {
+        view->Select(viewer, false);
+        view->OpenChildPopup(true);
+    }
 }
 
 } // namespace

@@ -149,17 +149,17 @@ void TDemoForm::FloatThirdToolbar()
     Floating->SetFloating(true);
 }
 
-TTBPopupWindow *TDemoForm::OpenFileMenu()
+void TDemoForm::OpenFileMenu()
 {
     TTBView *view = MenuBar->View();
     TTBItemViewer *viewer = view->Find(FileMenu);
     if (!viewer)
-        return nullptr;
+        return;
     view->Select(viewer, false);
-    TTBPopupWindow *popup = FileMenu->OpenItemPopup(view, viewer, TTBPopupAlignment::tbpaLeft, {}, false, false, false);
-    if (popup && popup->View()->ViewerCount() > 1)
-        popup->View()->Select(popup->View()->Viewers(1), false);
-    return popup;
+    view->OpenChildPopup(false);
+    TTBView *popup = view->OpenViewerView();
+    if (popup && popup->ViewerCount() > 1)
+        popup->Select(popup->Viewers(1), false);
 }
 
 void TDemoForm::CloseMenus()

@@ -18,7 +18,7 @@ struct TDemoForm {
     // Floats the third tool bar beside the form (the form must be shown).
     void FloatThirdToolbar();
     // Opens the "工具" menu as a popup window under its item, its second item hot.
-    TTBPopupWindow *OpenFileMenu();
+    void OpenFileMenu();
     void CloseMenus();
 
     TForm *Form = nullptr;
