@@ -10,8 +10,12 @@
 #include <csignal>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <sys/resource.h>
 #include <vector>
+
+// Failed checks show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 
 // The dialog responder every test runs with: each question is recorded, and answered from a
 // script queued by the test. With the script empty it answers like a cancel, so nothing blocks.

@@ -23,10 +23,6 @@
 #include <QTreeWidget>
 #include <optional>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 inline bool WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

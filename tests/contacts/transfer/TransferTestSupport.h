@@ -16,10 +16,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace transfer_test {
 
 // The built-in field captions, without any user label.
