@@ -122,3 +122,8 @@ void DamageDatabasePages(const QString &path);
 QImage BlankImage(int w, int h, TColor fill = clWhite);
 TColor PixelAt(const QImage &image, int x, int y);
 bool UnchangedOutside(const QImage &image, const TRect &inside, TColor fill = clWhite);
+
+// One expected pixel of an image: where, and in which colour. ExpectPixels checks each; a
+// failure names the pixel and `what`.
+struct TPixel { int x, y; TColor want; };
+void ExpectPixels(const QImage &image, const std::vector<TPixel> &pixels, const char *what = "");
