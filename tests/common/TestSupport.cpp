@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QUuid>
 #include <algorithm>
+#include <gtest/gtest.h>
 
 QStringList ScriptedDialogs::Texts() const
 {
@@ -115,4 +116,10 @@ bool UnchangedOutside(const QImage &image, const TRect &inside, TColor fill)
             if (!inside.Contains({x, y}) && PixelAt(image, x, y) != expected)
                 return false;
     return true;
+}
+
+void ExpectPixels(const QImage &image, const std::vector<TPixel> &pixels, const char *what)
+{
+    for (const TPixel &p : pixels)
+        EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
 }

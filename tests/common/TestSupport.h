@@ -10,8 +10,12 @@
 #include <csignal>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <sys/resource.h>
 #include <vector>
+
+// Failed checks show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 
 // The dialog responder every test runs with: each question is recorded, and answered from a
 // script queued by the test. With the script empty it answers like a cancel, so nothing blocks.
@@ -118,3 +122,8 @@ void DamageDatabasePages(const QString &path);
 QImage BlankImage(int w, int h, TColor fill = clWhite);
 TColor PixelAt(const QImage &image, int x, int y);
 bool UnchangedOutside(const QImage &image, const TRect &inside, TColor fill = clWhite);
+
+// One expected pixel of an image: where, and in which colour. ExpectPixels checks each; a
+// failure names the pixel and `what`.
+struct TPixel { int x, y; TColor want; };
+void ExpectPixels(const QImage &image, const std::vector<TPixel> &pixels, const char *what = "");

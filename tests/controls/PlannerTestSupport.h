@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList &l, std::ostream *os) { *os << "[" << l.join(" | ").toStdString() << "]"; }
 inline void PrintTo(const QColor &c, std::ostream *os) { *os << c.name().toStdString(); }
 inline void PrintTo(const TRect &r, std::ostream *os)

@@ -17,8 +17,8 @@ inline QByteArray ReadAll(const QString &path)
 inline void WriteAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 // An account file built straight from the compiled-in schema, for tests below the routines

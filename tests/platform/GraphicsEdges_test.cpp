@@ -1,4 +1,6 @@
-#include "GraphicsTestSupport.h"
+#include "TestSupport.h"
+#include "platform/Graphics.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -46,7 +48,7 @@ TEST_F(Edges, RaisedAndSunkenCornersBelongToTheRightAndBottomEdges)
         EXPECT_EQ(r, Rect(1, 1, 11, 11)) << "moved without BF_ADJUST";
         // Outer ring [1,10], inner ring [2,9]; the top-right corner belongs to the right edge,
         // the bottom-left one to the bottom edge. No middle without BF_MIDDLE.
-        ExpectDots(img, {{1, 1, k.outerTL}, {5, 1, k.outerTL}, {1, 5, k.outerTL}, {10, 1, k.outerBR}, {1, 10, k.outerBR},
+        ExpectPixels(img, {{1, 1, k.outerTL}, {5, 1, k.outerTL}, {1, 5, k.outerTL}, {10, 1, k.outerBR}, {1, 10, k.outerBR},
                          {10, 10, k.outerBR}, {2, 2, k.innerTL}, {9, 2, k.innerBR}, {2, 9, k.innerBR}, {9, 9, k.innerBR},
                          {5, 5, BG}, {0, 0, BG}, {11, 11, BG}});
     }
@@ -59,18 +61,18 @@ TEST_F(Edges, SideFlagsMiddleAndAdjust)
     c.DrawEdge(r, EDGE_SUNKEN, BF_TOP | BF_LEFT | BF_MIDDLE | BF_ADJUST);
     EXPECT_EQ(r, Rect(2, 2, 10, 8));
     // The top runs to the end and the left to the bottom: no right or bottom edge, face there.
-    ExpectDots(img, {{9, 0, SH}, {0, 7, SH}, {9, 1, DK}, {9, 7, FACE}, {5, 5, FACE}, {10, 5, BG}});
+    ExpectPixels(img, {{9, 0, SH}, {0, 7, SH}, {9, 1, DK}, {9, 7, FACE}, {5, 5, FACE}, {10, 5, BG}});
     img.fill(ColorToQRgb(BG));
     r = Rect(0, 0, 10, 8);
     c.DrawEdge(r, EDGE_RAISED, BF_BOTTOMRIGHT | BF_ADJUST);
     EXPECT_EQ(r, Rect(0, 0, 8, 6));
-    ExpectDots(img, {{0, 7, DK}, {0, 6, SH}, {0, 0, BG}});
+    ExpectPixels(img, {{0, 7, DK}, {0, 6, SH}, {0, 0, BG}});
 }
 
 TEST_F(Edges, EdgeVariantsAndButtonFramesPaintEachLineInItsColour)
 {
     // A zero edge is a button frame control.
-    const struct { const char *label; unsigned edge, flags; TRect r, after; std::vector<TDot> dots; } cases[] = {
+    const struct { const char *label; unsigned edge, flags; TRect r, after; std::vector<TPixel> dots; } cases[] = {
         {"single kind: the outer line", BDR_RAISEDINNER, BF_RECT | BF_ADJUST, Rect(0, 0, 6, 6), Rect(1, 1, 5, 5),
          {{0, 0, HI}, {5, 5, SH}, {1, 1, BG}}},
         {"flat sunken", EDGE_SUNKEN, BF_RECT | BF_FLAT, Rect(0, 0, 8, 8), Rect(0, 0, 8, 8), {{0, 0, SH}, {7, 7, SH}, {1, 1, FACE}}},
@@ -94,7 +96,7 @@ TEST_F(Edges, EdgeVariantsAndButtonFramesPaintEachLineInItsColour)
         else
             c.DrawFrameControl(r, DFC_BUTTON, k.flags);
         EXPECT_EQ(r, k.after);
-        ExpectDots(img, k.dots);
+        ExpectPixels(img, k.dots);
     }
 }
 
@@ -104,12 +106,12 @@ TEST_F(Edges, CheckBoxShowsItsMarkOnlyWhenCheckedAndMenuGlyphsAreMasks)
     TRect r = Rect(0, 0, 12, 12);
     c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONCHECK);
     EXPECT_EQ(CountOf(img, clBlack, r), 0);
-    ExpectDots(img, {{5, 5, clWhite}, {0, 0, SH}});  // the well, the frame
+    ExpectPixels(img, {{5, 5, clWhite}, {0, 0, SH}});  // the well, the frame
     c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED);
     EXPECT_EQ(CountOf(img, clBlack, r), 21);  // the seven-row check mark
     c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE);
     EXPECT_EQ(CountOf(img, clBlack, r), 0);
-    ExpectDots(img, {{5, 5, SH}, {2, 2, FACE}});  // the mark and the well, greyed
+    ExpectPixels(img, {{5, 5, SH}, {2, 2, FACE}});  // the mark and the well, greyed
     // A menu glyph comes as a black-on-white mask.
     QImage box(16, 16, QImage::Format_RGB32);
     TCanvas m(box);

@@ -1,4 +1,6 @@
-#include "GraphicsTestSupport.h"
+#include "TestSupport.h"
+#include "platform/Graphics.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -77,12 +79,12 @@ TEST_F(CanvasText, VerticalAlignmentAndTheReturnedHeight)
     TRect r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_VCENTER | DT_CENTER), 10 + 13);
     // The cell of one space: 7 x 13 centred at x 46, y 10.
-    ExpectDots(img, {{46, 10, clYellow}, {52, 22, clYellow}, {45, 10, clWhite}, {53, 10, clWhite}, {46, 9, clWhite},
+    ExpectPixels(img, {{46, 10, clYellow}, {52, 22, clYellow}, {45, 10, clWhite}, {53, 10, clWhite}, {46, 9, clWhite},
                      {46, 23, clWhite}});
     img.fill(0xFFFFFFFFu);
     r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" ", r, DT_SINGLELINE | DT_BOTTOM | DT_RIGHT), 33);
-    ExpectDots(img, {{93, 20, clYellow}, {92, 20, clWhite}, {93, 19, clWhite}});
+    ExpectPixels(img, {{93, 20, clYellow}, {92, 20, clWhite}, {93, 19, clWhite}});
     // Without DT_SINGLELINE vertical centring does not apply.
     r = Rect(0, 0, 100, 33);
     EXPECT_EQ(c.DrawText(" \n ", r, DT_VCENTER), 26);
@@ -138,7 +140,7 @@ TEST_F(CanvasText, TextClipsToItsRectangleUnlessNoClipAndToTheCanvasClipAndTextR
     c.RemoveClip();
     c.Brush()->SetColor(clAqua);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");
-    ExpectDots(img, {{2, 2, clAqua}, {29, 17, clAqua}, {30, 17, clWhite}});
+    ExpectPixels(img, {{2, 2, clAqua}, {29, 17, clAqua}, {30, 17, clWhite}});
     c.Brush()->SetStyle(TBrushStyle::bsClear);
     img.fill(0xFFFFFFFFu);
     c.TextRect(Rect(2, 2, 30, 18), 5, 5, " ");

@@ -1,4 +1,6 @@
-#include "GraphicsTestSupport.h"
+#include "TestSupport.h"
+#include "platform/Graphics.h"
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <set>
@@ -86,7 +88,7 @@ TEST(Canvas, RectangleOutlinesTheInclusiveBoxAndFillsInside)
     EXPECT_EQ(Painted(img, clRed), PixelsWhere(10, 10, [&](int x, int y) {
                   return !in(x, y) || x == 1 || x == 6 || y == 2 || y == 5;
               })) << "the border is the pen's";
-    ExpectDots(img, {{1, 2, clBlue}, {6, 5, clBlue}, {3, 5, clBlue}, {6, 3, clBlue}});
+    ExpectPixels(img, {{1, 2, clBlue}, {6, 5, clBlue}, {3, 5, clBlue}, {6, 3, clBlue}});
     // Without a pen the rectangle is one pixel smaller; its corners may come in any order.
     img.fill(0xFFFFFFFFu);
     c.Pen()->SetStyle(TPenStyle::psClear);
@@ -120,7 +122,7 @@ TEST(Canvas, EllipseAndRoundRectStayInTheirBoxAreSymmetricAndClosed)
         EXPECT_TRUE(px.count({12 - x, y}) && px.count({x, 10 - y})) << "mirror of " << x << "," << y;
         EXPECT_TRUE(x >= 1 && x <= 11 && y >= 1 && y <= 9) << x << "," << y;
     }
-    ExpectDots(img, {{6, 5, clRed}, {1, 5, clBlue}, {11, 5, clBlue}, {6, 1, clBlue}, {6, 9, clBlue}, {1, 1, clWhite}});
+    ExpectPixels(img, {{6, 5, clRed}, {1, 5, clBlue}, {11, 5, clBlue}, {6, 1, clBlue}, {6, 9, clBlue}, {1, 1, clWhite}});
     // The brush never touches the outside: the pen encloses it without gaps, whatever the shape.
     for (const TRect &b : {Rect(0, 0, 40, 30), Rect(0, 0, 9, 31), Rect(2, 3, 37, 12), Rect(0, 0, 5, 5)}) {
         img = BlankImage(42, 34);
@@ -140,7 +142,7 @@ TEST(Canvas, EllipseAndRoundRectStayInTheirBoxAreSymmetricAndClosed)
     r.Pen()->SetColor(clBlue);
     r.Brush()->SetColor(clRed);
     r.RoundRect(0, 0, 20, 20, 8, 8);
-    ExpectDots(img, {{0, 0, clWhite}, {19, 19, clWhite}, {10, 0, clBlue}, {0, 10, clBlue}, {19, 10, clBlue},
+    ExpectPixels(img, {{0, 0, clWhite}, {19, 19, clWhite}, {10, 0, clBlue}, {0, 10, clBlue}, {19, 10, clBlue},
                      {10, 19, clBlue}, {10, 10, clRed}});
 }
 
@@ -187,11 +189,11 @@ TEST(Canvas, PatternAndHatchBrushes)
     c.Brush()->SetStyle(TBrushStyle::bsVertical);
     EXPECT_EQ(c.BkMode(), TRANSPARENT);  // a hatched brush leaves the background alone
     c.FillRect(Rect(0, 0, 8, 8));
-    ExpectDots(img, {{4, 0, clRed}, {3, 0, clWhite}});
+    ExpectPixels(img, {{4, 0, clRed}, {3, 0, clWhite}});
     c.SetBkMode(OPAQUE);
     c.SetBkColor(clYellow);
     c.FillRect(Rect(0, 0, 8, 8));
-    ExpectDots(img, {{4, 5, clRed}, {3, 5, clYellow}});
+    ExpectPixels(img, {{4, 5, clRed}, {3, 5, clYellow}});
     c.Brush()->SetDither(clWhite, clBlack);  // a pattern counts as solid
     EXPECT_EQ(c.BkMode(), OPAQUE);
     c.Brush()->SetStyle(TBrushStyle::bsCross);
@@ -322,7 +324,7 @@ TEST(Canvas, PenModesAndStylesCombineWithTheDestination)
     c.SetBkColor(clRed);
     c.MoveTo(0, 1);
     c.LineTo(12, 1);
-    ExpectDots(img, {{4, 1, clRed}, {7, 1, clBlack}});
+    ExpectPixels(img, {{4, 1, clRed}, {7, 1, clBlack}});
 }
 
 TEST(Canvas, FrameRectFocusRectAndGradient)
@@ -338,7 +340,7 @@ TEST(Canvas, FrameRectFocusRectAndGradient)
     TCanvas f(focus);
     f.Brush()->SetColor(clWhite);  // background white, text black: every other pixel inverted
     f.DrawFocusRect(Rect(1, 1, 9, 9));
-    ExpectDots(focus, {{1, 1, clBlack}, {2, 1, clWhite}, {3, 1, clBlack}, {4, 4, clWhite}});
+    ExpectPixels(focus, {{1, 1, clBlack}, {2, 1, clWhite}, {3, 1, clBlack}, {4, 4, clWhite}});
     f.DrawFocusRect(Rect(1, 1, 9, 9));
     EXPECT_EQ(focus, BlankImage(10, 10));
     f.GradientFill(Rect(0, 0, 4, 4), clBlack, RGB(200, 100, 40), true);  // from top to bottom
@@ -391,11 +393,11 @@ TEST(Canvas, DrawCopiesBitmapsSkipsTheTransparentColourAndStretches)
     EXPECT_EQ(bmp.TransparentColor(), clFuchsia);
     img.fill(0xFFFFFFFFu);
     c.Draw(1, 1, &bmp);
-    ExpectDots(img, {{3, 1, clWhite}, {1, 2, clWhite}, {2, 2, clLime}});
+    ExpectPixels(img, {{3, 1, clWhite}, {1, 2, clWhite}, {2, 2, clLime}});
     bmp.SetTransparentColor(clLime);
     img.fill(0xFFFFFFFFu);
     c.Draw(1, 1, &bmp);
-    ExpectDots(img, {{2, 2, clWhite}, {3, 1, clFuchsia}});
+    ExpectPixels(img, {{2, 2, clWhite}, {3, 1, clFuchsia}});
     // Stretched by nearest pixel.
     TBitmap two(2, 1);
     two.Canvas()->SetPixel(0, 0, clRed);

@@ -1,5 +1,7 @@
 #include "platform/ImgList.h"
-#include "GraphicsTestSupport.h"
+#include "TestSupport.h"
+#include "platform/Graphics.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -35,7 +37,7 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAddTheWhiteMaskPixelsAndResizingEmpti
     list.Draw(&c, 2, 3, 1);
     list.Draw(&c, 0, 0, 6);  // no such image
     list.Draw(&c, 0, 0, -1);
-    ExpectDots(img, {{2, 3, clWhite}, {3, 3, clBlue}, {5, 6, clBlue}, {6, 6, clWhite}, {0, 0, clWhite}});
+    ExpectPixels(img, {{2, 3, clWhite}, {3, 3, clBlue}, {5, 6, clBlue}, {6, 6, clWhite}, {0, 0, clWhite}});
     // Add takes white mask pixels as transparent.
     const auto image = Strip({clRed});
     TBitmap mask(4, 4);  // black: opaque
@@ -45,7 +47,7 @@ TEST(ImageList, AddMaskedDropsTheMaskColourAddTheWhiteMaskPixelsAndResizingEmpti
     img.fill(0xFFFFFFFFu);
     list.Draw(&c, 0, 0, 6);
     list.Draw(&c, 4, 0, 7);
-    ExpectDots(img, {{3, 3, clWhite}, {0, 0, clFuchsia}, {7, 3, clRed}});
+    ExpectPixels(img, {{3, 3, clWhite}, {0, 0, clFuchsia}, {7, 3, clRed}});
     // Resizing empties the list; a narrower image still makes one entry, the rest transparent.
     list.SetSize(8, 8);
     EXPECT_EQ(list.Count(), 0);
@@ -68,7 +70,7 @@ TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
     QImage img = BlankImage(6, 6, clBlack);
     TCanvas c(img);
     list.Draw(&c, 0, 0, 0, false);
-    ExpectDots(img, {{1, 1, ColorToRGB(clBtnShadow)}, {2, 2, ColorToRGB(clBtnHighlight)}, {3, 3, clBlack}, {0, 0, clBlack}});
+    ExpectPixels(img, {{1, 1, ColorToRGB(clBtnShadow)}, {2, 2, ColorToRGB(clBtnHighlight)}, {3, 3, clBlack}, {0, 0, clBlack}});
     TImageList alpha(nullptr);
     alpha.SetSize(2, 1);
     QImage src(2, 1, QImage::Format_ARGB32);
@@ -77,7 +79,7 @@ TEST(ImageList, DisabledImagesAreEmbossedAndAlphaBlends)
     ASSERT_EQ(alpha.AddImage(src), 0);
     img.fill(0xFFFFFFFFu);
     alpha.Draw(&c, 0, 0, 0);
-    ExpectDots(img, {{0, 0, clRed}, {1, 0, clWhite}});
+    ExpectPixels(img, {{0, 0, clRed}, {1, 0, clWhite}});
 }
 
 TEST(ImageList, ChangeLinksHearOfChangesAndNeverDangle)

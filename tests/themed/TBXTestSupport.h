@@ -31,14 +31,6 @@ inline QImage Paint(int w, int h, const std::function<void(TCanvas &)> &paint)
     return image;
 }
 
-// The image holds each {x, y, colour}.
-struct TPixel { int x, y; TColor want; };
-inline void ExpectPixels(const QImage &image, const std::vector<TPixel> &pixels, const char *what = "")
-{
-    for (const TPixel &p : pixels)
-        EXPECT_EQ(PixelAt(image, p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
-}
-
 // A control that logs the theme-change messages it gets.
 struct Listening : TCustomControl {
     using Log = std::vector<std::pair<WPARAM, LPARAM>>;

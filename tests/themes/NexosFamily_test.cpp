@@ -50,6 +50,7 @@ TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
     }
     const TColor a = 0x0000C8, b = 0xC80000;
     for (auto paint : {&PaintGlassGradient, &PaintOverpaintGradient}) {
+        SCOPED_TRACE(paint == &PaintOverpaintGradient ? "overpaint" : "glass");
         QImage one = Paint(4, 4, [&](TCanvas &c) { paint(c, Rect(1, 1, 3, 2), a, b, true); });
         EXPECT_EQ(PixelAt(one, 1, 1), a);
         EXPECT_EQ(PixelAt(one, 1, 2), 0x00FF00u);

@@ -36,7 +36,7 @@ TEST(TBXThemes, EveryRegisteredThemeAnswersTheWholeInterface)
         for (int id : {1, 2, 3, 7}) {
             TTBXMargins m{-1, -1, -1, -1};
             theme->GetMargins(id, m);
-            EXPECT_TRUE(m.LeftWidth >= 0 && m.RightWidth >= 0 && m.TopHeight >= 0 && m.BottomHeight >= 0);
+            EXPECT_TRUE(m.LeftWidth >= 0 && m.RightWidth >= 0 && m.TopHeight >= 0 && m.BottomHeight >= 0) << id;
         }
         EXPECT_GE(theme->GetPopupShadowType(), 0);
         for (int vt : viewTypes) {

@@ -43,7 +43,7 @@ protected:
         toolBar = Bar(QStringLiteral("工具"), false);
         form->Show();
         QApplication::setActiveWindow(form);
-        sim::WaitFor([&] { return form->isVisible(); });
+        ASSERT_TRUE(sim::WaitFor([&] { return form->isVisible(); }));
     }
     void TearDown() override
     {

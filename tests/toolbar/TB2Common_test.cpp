@@ -76,7 +76,7 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     QImage image = FrameOnWhite(first, size, white);
     TCanvas canvas(image);
     // The frame, its interior, and right and bottom exclusive.
-    ExpectPixels(canvas, {{2, 2, clBlack}, {3, 11, clBlack}, {4, 5, clWhite}, {12, 12, clWhite}});
+    ExpectPixels(image, {{2, 2, clBlack}, {3, 11, clBlack}, {4, 5, clWhite}, {12, 12, clWhite}});
     // Moving with the same brush draws only the difference; the result is the new frame alone.
     DrawInvertRect(&canvas, &second, &first, size, size, &white, &white);
     EXPECT_EQ(image, FrameOnWhite(second, size, white));
@@ -89,7 +89,7 @@ TEST(TB2Common, DrawInvertRectOnCanvas)
     EXPECT_EQ(image, BlankImage(24, 24));
     // The halftone brush inverts every other pixel of the frame, none of the interior.
     DrawHalftoneInvertRect(&canvas, &first, nullptr, size, {});
-    ExpectPixels(canvas, {{2, 2, clWhite}, {3, 2, clBlack}, {2, 3, clBlack}, {5, 6, clWhite}});
+    ExpectPixels(image, {{2, 2, clWhite}, {3, 2, clBlack}, {2, 3, clBlack}, {5, 6, clWhite}});
     DrawHalftoneInvertRect(&canvas, nullptr, &first, {}, size);
     EXPECT_EQ(image, BlankImage(24, 24));
 }
@@ -192,7 +192,7 @@ TEST(TB2Common, HandleWMPrintPrintsFrameClientChildrenAndOwnedWindows)
         TCanvas canvas(image);
         EXPECT_EQ(window->Perform(WM_PRINT, WPARAM(&canvas), c.flags), 1);
         // The frame, the client area, the child's corners inside the 3-px frame, the owned window.
-        ExpectPixels(canvas, {{1, 1, c.frame}, {58, 38, c.frame}, {5, 30, c.client}, {13, 8, c.child},
+        ExpectPixels(image, {{1, 1, c.frame}, {58, 38, c.frame}, {5, 30, c.client}, {13, 8, c.child},
                               {32, 17, c.child}, {33, 17, c.client}, {45, 25, c.owned}});
     }
     window->Hide();

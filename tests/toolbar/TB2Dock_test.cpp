@@ -101,7 +101,7 @@ protected:
             bar->Items()->Add(new TWidthItem(bar));
         bar->SetCurrentDock(top);
         form->Show();
-        sim::WaitFor([&] { return form->isVisible(); });
+        ASSERT_TRUE(sim::WaitFor([&] { return form->isVisible(); }));
     }
     void TearDown() override
     {

@@ -146,14 +146,6 @@ inline TTBView *RootView()
     return nullptr;
 }
 
-// The canvas holds each {x, y, colour}.
-struct TPixel { int x, y; TColor want; };
-inline void ExpectPixels(TCanvas &canvas, std::initializer_list<TPixel> pixels, const std::string &what = {})
-{
-    for (const TPixel &p : pixels)
-        EXPECT_EQ(canvas.Pixel(p.x, p.y), p.want) << what << " at " << p.x << "," << p.y;
-}
-
 inline QPoint Center(const TTBItemViewer *v)
 {
     const TRect r = v->ScreenRect();

@@ -45,7 +45,7 @@ protected:
     void ShowForm()
     {
         form->Show();
-        sim::WaitFor([&] { return form->isVisible(); });
+        ASSERT_TRUE(sim::WaitFor([&] { return form->isVisible(); }));
     }
     TForm *form = nullptr;
     TTBDock *dock = nullptr;

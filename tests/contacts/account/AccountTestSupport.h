@@ -5,10 +5,6 @@
 #include "platform/MediaPlayer.h"
 #include "shared/FileTestSupport.h"
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace accounttest {
 using namespace filetest;
 

@@ -280,14 +280,14 @@ TEST_F(DataModuleTest, ABackupThatCannotBeMadeLeavesNothing)
         const QDateTime last = clock.now.addDays(-1);
         LastBackupTime = last;
         c.cause();
-        const QByteArray before = ReadAll(path);
+        const QByteArray before = ReadBytes(path);
         data->dbbakTimerTimer();
         EXPECT_EQ(FilesIn(folder), QStringList{"file"});
         EXPECT_EQ(LastBackupTime, last);
         if (c.listable) {
             EXPECT_TRUE(Listed().isEmpty());
         }
-        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(ReadBytes(path), before);
     }
 }
 

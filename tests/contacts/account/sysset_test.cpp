@@ -351,7 +351,7 @@ TEST_F(Settings, AFailedSaveIsReportedAndTheSettingsFileKept)
         ASSERT_TRUE(ini.WriteString("SYS", "SkinName", "Office2003"));
         ASSERT_TRUE(ini.WriteString("HotKey", "key", "Ctrl + Q"));
     }
-    const QByteArray before = ReadAll(ConfigIniPath());
+    const QByteArray before = ReadBytes(ConfigIniPath());
     Tfrmsysset &d = Open();
     d.CheckBox11->setChecked(!d.CheckBox11->isChecked());
     TestDialogs().Reset();
@@ -365,5 +365,5 @@ TEST_F(Settings, AFailedSaveIsReportedAndTheSettingsFileKept)
     EXPECT_EQ(TestDialogs().Texts(), (QStringList{"保存错误！", "保存错误！"}));
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(d.result(), 0);
-    EXPECT_EQ(ReadAll(ConfigIniPath()), before);
+    EXPECT_EQ(ReadBytes(ConfigIniPath()), before);
 }

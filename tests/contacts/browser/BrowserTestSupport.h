@@ -21,10 +21,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 // Answers the field chooser, checking exactly the given fields.
 inline ModalResponder::Step CheckOnly(const QStringList &fields)
 {

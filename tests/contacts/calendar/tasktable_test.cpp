@@ -12,10 +12,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace {
 
 // "yyyy-MM-dd text" of every item of the planner, in the source's order.

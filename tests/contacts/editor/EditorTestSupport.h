@@ -9,6 +9,7 @@
 
 #include "PictureTestData.h"
 #include "main/MainTestSupport.h"
+#include "shared/FileTestSupport.h"
 #include "platform/IniFiles.h"
 
 #include <QCheckBox>
@@ -23,21 +24,8 @@
 #include <QTreeWidget>
 #include <optional>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
-inline bool WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using filetest::ReadBytes;
+using filetest::WriteBytes;
 
 inline QStringList ItemTexts(const QListWidget *list)
 {

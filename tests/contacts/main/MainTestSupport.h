@@ -93,6 +93,7 @@ protected:
     }
 };
 
+// A browser page that records what the window's commands ask of it.
 class FakeBrowserPage final : public QWidget, public IBrowserPage
 {
 public:
@@ -101,9 +102,13 @@ public:
     void LoadGroupTree() override { ++treeLoads; }
     int ViewStyle() const override { return 3; }
     QList<int> ColumnWidths() const override { return widths; }
+    void listviewdeleteClick() override { ++deletes; }
+    void treedeletenodeClick() override { ++deletes; }
+    void RunSearch(const QString &text) override { searches << text; }
 
-    int treeLoads = 0;
+    int treeLoads = 0, deletes = 0;
     QList<int> widths;
+    QStringList searches;
 };
 
 // A page that holds nothing, for tests that need the main window but not that page.

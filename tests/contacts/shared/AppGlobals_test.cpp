@@ -36,6 +36,8 @@ TEST_F(StartSettings, FieldCaptionsAndUserLabels)
 {
     TIniFile ini(ConfigIniPath());
     const QStringList plain = BuildFieldCaptions(ini);
+    ASSERT_NE(IndexOfPairName(plain, "field3"), -1);
+    ASSERT_FALSE(PairValueOf(plain, "field4").isEmpty());
     QSet<QString> names;
     for (const QString &pair : plain)
         names.insert(PairName(pair));

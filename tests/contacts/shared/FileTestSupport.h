@@ -1,5 +1,5 @@
 #pragma once
-// File helpers of the account and shared tests.
+// File helpers of the contact tests.
 #include "platform/DbFiles.h"
 
 #include <QtWidgets>
@@ -15,10 +15,12 @@ inline void WriteBytes(const QString &path, const QByteArray &bytes = "x")
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-inline QByteArray ReadAll(const QString &path)
+// The file's bytes; a file that cannot be read fails the test.
+inline QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
 }
 
 inline QStringList FilesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }

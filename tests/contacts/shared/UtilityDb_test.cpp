@@ -43,14 +43,14 @@ TEST(SaveResourceToFile, ReplacesAnExistingFileAndReportsFailures)
     WriteBytes(path, "not an account");
     EXPECT_TRUE(SaveResourceToFile("mydb", "template", path));
     EXPECT_TRUE(TADOConnection::TestOpen(path));
-    const QByteArray account = ReadAll(path);
+    const QByteArray account = ReadBytes(path);
     EXPECT_FALSE(SaveResourceToFile("NOSUCH", "TEMPLATE", path));
     EXPECT_FALSE(SaveResourceToFile("MYDB", "TEMPLATE", dir + "/missing/a.txl"));
     {
         HookGuard hook([](const QString &, const QString &) { return false; });
         EXPECT_FALSE(SaveResourceToFile("MYDB", "TEMPLATE", dir + "/new.txl"));
     }
-    EXPECT_EQ(ReadAll(path), account);
+    EXPECT_EQ(ReadBytes(path), account);
     EXPECT_EQ(FilesIn(dir), QStringList({"old.txl"}));
 }
 
@@ -101,7 +101,7 @@ TEST_F(AccountTest, RunQueryOpensSelectsAndExecutesTheRest)
 TEST_F(AccountTest, RunQueryWithNothingToRunTouchesNothing)
 {
     connection.Close();
-    const QByteArray before = ReadAll(path);
+    const QByteArray before = ReadBytes(path);
     const QDateTime modified = QFileInfo(path).lastModified();
     connection.Open();
     TADOQuery query(&connection);
@@ -115,7 +115,7 @@ TEST_F(AccountTest, RunQueryWithNothingToRunTouchesNothing)
     EXPECT_FALSE(RunQuery(&query, "insert into usermsg (username) values ('x')"));
     EXPECT_FALSE(RunQuery(&query, QString()));
     EXPECT_FALSE(query.Active());
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(QFileInfo(path).lastModified(), modified);
 }
 
@@ -138,12 +138,12 @@ TEST_F(AccountTest, CompactionShrinksAndKeepsEveryRowAndAnInterruptedOneLeavesTh
     connection.Db().Exec("DELETE FROM dbsxfile WHERE rcid >= 4");
     connection.Close();
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    const QByteArray original = ReadAll(path);
+    const QByteArray original = ReadBytes(path);
     {
         HookGuard hook([](const QString &from, const QString &) { return QFile::resize(from, 1024) && false; });
         EXPECT_FALSE(CompactDatabase(path));
     }
-    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(ReadBytes(path), original);
     EXPECT_EQ(FilesIn(dir), QStringList({"张三.txl"}));
     const qint64 before = QFileInfo(path).size();
     ASSERT_GT(before, 2 * 1024 * 1024);
@@ -179,9 +179,9 @@ TEST(CompactDatabase, DamagedReadOnlyMissingOrForeignFilesAreLeftAsTheyAre)
     WriteBytes(text, QByteArray(8192, 'n'));
     EXPECT_FALSE(CompactDatabase(dir + "/missing.txl"));
     for (const QString &path : {damaged, readOnly, text}) {
-        const QByteArray before = ReadAll(path);
+        const QByteArray before = ReadBytes(path);
         EXPECT_FALSE(CompactDatabase(path)) << path.toStdString();
-        EXPECT_EQ(ReadAll(path), before) << path.toStdString();
+        EXPECT_EQ(ReadBytes(path), before) << path.toStdString();
     }
     EXPECT_EQ(FilesIn(dir), QStringList({"damaged.txl", "notes.txl", "readonly.txl"}));
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

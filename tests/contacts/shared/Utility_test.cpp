@@ -123,18 +123,18 @@ TEST(Utility, DeleteDirectoryTreeRemovesHiddenEntriesButNothingOutsideOrRefused)
     for (const QString &refused : {QString(), QStringLiteral("  "), QStringLiteral("keepfile.txt"), base + "/missing"})
         DeleteDirectoryTree(refused);
     ASSERT_TRUE(QDir::setCurrent(previous));
-    EXPECT_EQ(ReadAll(base + "/keepfile.txt"), "keep");
+    EXPECT_EQ(ReadBytes(base + "/keepfile.txt"), "keep");
     EXPECT_TRUE(QFileInfo::exists(tree + "/a.txt"));
     // A link given as the tree (with a trailing slash) goes alone; its target stays.
     ASSERT_TRUE(QFile::link(outside, base + "/temp"));
     DeleteDirectoryTree(base + "/temp/");
     EXPECT_FALSE(QFileInfo(base + "/temp").isSymLink());
-    EXPECT_EQ(ReadAll(outside + "/keep.txt"), "keep");
+    EXPECT_EQ(ReadBytes(outside + "/keep.txt"), "keep");
     DeleteDirectoryTree(tree);
     EXPECT_FALSE(QFileInfo(tree).exists());
     EXPECT_FALSE(QFileInfo(tree).isSymLink());
-    EXPECT_EQ(ReadAll(outside + "/keep.txt"), "keep");
-    EXPECT_EQ(ReadAll(base + "/keepfile.txt"), "keep");
+    EXPECT_EQ(ReadBytes(outside + "/keep.txt"), "keep");
+    EXPECT_EQ(ReadBytes(base + "/keepfile.txt"), "keep");
 }
 
 TEST(Utility, ShellRoutinesGoThroughTheShellService)
@@ -163,7 +163,7 @@ TEST(Utility, WriteTextFileReplacesContentAndReportsFailure)
     const QString file = dir + "/a.htm";
     ASSERT_TRUE(WriteTextFile(file, "<table>张三</table> and a long tail"));
     ASSERT_TRUE(WriteTextFile(file, "<p>短</p>"));
-    EXPECT_EQ(ReadAll(file), QStringLiteral("<p>短</p>\n").toUtf8());
+    EXPECT_EQ(ReadBytes(file), QStringLiteral("<p>短</p>\n").toUtf8());
     EXPECT_FALSE(WriteTextFile(dir + "/missing/a.htm", "x"));
     EXPECT_FALSE(QFileInfo::exists(dir + "/missing"));
 }

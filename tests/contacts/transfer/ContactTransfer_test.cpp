@@ -142,6 +142,7 @@ TEST_F(VCardExport, ScopesChooseTheContacts)
         {TExportScope::OneContact, &group, {}},  // a group is not a contact
     };
     for (const auto &test : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &test - cases);
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
         QList<std::pair<int, int>> progress;

@@ -5,6 +5,7 @@
 #include "contacts/transfer/VCardFormat.h"
 
 #include "TestSupport.h"
+#include "shared/FileTestSupport.h"
 #include "platform/ADODB.h"
 #include "platform/IniFiles.h"
 #include "platform/SqliteDb.h"
@@ -16,11 +17,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace transfer_test {
+
+using filetest::ReadBytes;
+using filetest::WriteBytes;
 
 // The built-in field captions, without any user label.
 inline QStringList DefaultCaptions()
@@ -110,20 +110,6 @@ inline QByteArray Utf16(const char *utf8, QStringConverter::Encoding encoding, b
 {
     QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     return encoder.encode(QString::fromUtf8(utf8));
-}
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 } // namespace transfer_test

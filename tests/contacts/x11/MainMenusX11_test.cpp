@@ -25,13 +25,6 @@
 
 namespace {
 
-class NoHotKeys final : public IGlobalHotKeys
-{
-public:
-    bool Register(int, const THotKey &) override { return true; }
-    void Unregister(int) override {}
-};
-
 TTBCustomItem *ItemCaptioned(TTBCustomItem *root, const QString &caption)
 {
     for (int i = 0; i < root->Count(); ++i)
@@ -96,33 +89,15 @@ TTBItemViewer *ViewerCaptioned(const QString &caption)
     return nullptr;
 }
 
-// A browser page that records what the window's commands ask of it.
-class RecordingPage final : public QWidget, public IBrowserPage
-{
-public:
-    using QWidget::QWidget;
-    QWidget *PageWidget() override { return this; }
-    void LoadGroupTree() override {}
-    int ViewStyle() const override { return 3; }
-    QList<int> ColumnWidths() const override { return {}; }
-    bool ListShowsSelection() const override { return true; }
-    void listviewdeleteClick() override { ++deletes; }
-    void treedeletenodeClick() override { ++deletes; }
-    void RunSearch(const QString &text) override { searches << text; }
-
-    int deletes = 0;
-    QStringList searches;
-};
-
 class MainMenusX11 : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(pointer.Valid());
-        BrowserPageFactory = [this](QWidget *parent) { return page = new RecordingPage(parent); };
+        BrowserPageFactory = [this](QWidget *parent) { return page = new FakeBrowserPage(parent); };
         QFile::remove(ConfigIniPath());
-        main = std::make_unique<Tfrmmain>(std::make_unique<NoHotKeys>());
+        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
         main->EnableAccountCommands();
         main->ShowBrowserPage();
         main->SetBounds(100, 100, 720, 420);
@@ -140,7 +115,8 @@ protected:
     }
 
     XTestPointer pointer;
-    RecordingPage *page = nullptr;
+    std::map<int, THotKey> hotKeys;
+    FakeBrowserPage *page = nullptr;
     std::unique_ptr<Tfrmmain> main;
 };
 
