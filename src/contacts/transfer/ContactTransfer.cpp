@@ -252,18 +252,14 @@ void TContactImport::TState::AddRecord(const std::vector<std::pair<int, const QS
         if (column >= 0)
             Latest[size_t(column)] = value;
     }
+    const QString *name = NameColumn >= 0 ? Latest[size_t(NameColumn)] : nullptr;
+    Filling.Names.push_back(name ? *name : QString());
     for (const auto &[column, value] : keyed) {
         if (column >= 0 && Latest[size_t(column)] == value) {
             Filling.Values.emplace_back(column, *value);
             Latest[size_t(column)] = nullptr;
         }
     }
-    const QString *name = nullptr;
-    for (const auto &[column, value] : keyed) {
-        if (column == NameColumn)
-            name = value;
-    }
-    Filling.Names.push_back(name ? *name : QString());
     Filling.Ends.push_back(Filling.Values.size());
     HandOn();
 }
