@@ -174,6 +174,8 @@ struct TContactImport::TState {
     int SlotOf(int column);
     std::unique_ptr<SQLite::Statement> Prepare(int rows);
     void Write(const std::vector<const TBound *> &values, const QByteArray &initials);
+    // The pending row `row` bound to the insert's parameters that follow `base`.
+    void BindRow(SQLite::Statement &insert, int base, int row) const;
     void Flush();
     void WriteBatch(TRecordBatch &batch);
     void HandOn();
@@ -252,18 +254,14 @@ void TContactImport::TState::AddRecord(const std::vector<std::pair<int, const QS
         if (column >= 0)
             Latest[size_t(column)] = value;
     }
+    const QString *name = NameColumn >= 0 ? Latest[size_t(NameColumn)] : nullptr;
+    Filling.Names.push_back(name ? *name : QString());
     for (const auto &[column, value] : keyed) {
         if (column >= 0 && Latest[size_t(column)] == value) {
             Filling.Values.emplace_back(column, *value);
             Latest[size_t(column)] = nullptr;
         }
     }
-    const QString *name = nullptr;
-    for (const auto &[column, value] : keyed) {
-        if (column == NameColumn)
-            name = value;
-    }
-    Filling.Names.push_back(name ? *name : QString());
     Filling.Ends.push_back(Filling.Values.size());
     HandOn();
 }
@@ -325,6 +323,38 @@ void TContactImport::TState::Write(const std::vector<const TBound *> &values, co
         Flush();
 }
 
+void TContactImport::TState::BindRow(SQLite::Statement &insert, int base, int row) const
+{
+    insert.BindUtf8(base + InitialsParameter, *PendingInitials[size_t(row)]);
+    int index = base + int(BookkeepingColumns().size());
+    for (size_t i = 0; i < Plan.size(); ++i) {
+        ++index;
+        const TBound *value = Pending[size_t(row) * Plan.size() + i];
+        // A column this contact has no value for: the level is 0, anything else null.
+        if (!value) {
+            if (Columns[size_t(Plan[i])].Rule == TRule::Level)
+                insert.BindInt64(index, 0);
+            else
+                insert.BindNull(index);
+            continue;
+        }
+        switch (value->Type) {
+        case TBound::Null:
+            insert.BindNull(index);
+            break;
+        case TBound::Integer:
+            insert.BindInt64(index, value->Number);
+            break;
+        case TBound::Text:
+            insert.BindUtf8(index, value->Bytes);
+            break;
+        case TBound::Blob:
+            insert.BindBlob(index, value->Bytes);
+            break;
+        }
+    }
+}
+
 void TContactImport::TState::Flush()
 {
     const int rows = int(PendingInitials.size());
@@ -332,57 +362,27 @@ void TContactImport::TState::Flush()
         return;
     // Whole groups go in one statement, which spares the engine its work per statement; the rest
     // of a batch one by one.
-    std::unique_ptr<SQLite::Statement> &statement = rows == RowsPerInsert ? InsertRows : InsertRow;
-    if (!statement)
-        statement = Prepare(rows == RowsPerInsert ? RowsPerInsert : 1);
-    const int perRow = int(BookkeepingColumns().size() + Plan.size());
-    for (int r = 0; r < rows; ++r) {
-        SQLite::Statement &insert = *statement;
-        const int base = statement == InsertRows ? r * perRow : 0;
-        if (statement == InsertRow && r > 0)
-            insert.Reset();
-        insert.BindUtf8(base + InitialsParameter, *PendingInitials[size_t(r)]);
-        int index = base + int(BookkeepingColumns().size());
-        for (size_t i = 0; i < Plan.size(); ++i) {
-            ++index;
-            const TBound *value = Pending[size_t(r) * Plan.size() + i];
-            // A column this contact has no value for: the level is 0, anything else null.
-            if (!value) {
-                if (Columns[size_t(Plan[i])].Rule == TRule::Level)
-                    insert.BindInt64(index, 0);
-                else
-                    insert.BindNull(index);
-                continue;
-            }
-            switch (value->Type) {
-            case TBound::Null:
-                insert.BindNull(index);
-                break;
-            case TBound::Integer:
-                insert.BindInt64(index, value->Number);
-                break;
-            case TBound::Text:
-                insert.BindUtf8(index, value->Bytes);
-                break;
-            case TBound::Blob:
-                insert.BindBlob(index, value->Bytes);
-                break;
-            }
-        }
-        if (statement == InsertRow) {
-            insert.Exec();
-            if (FirstKey < 0)
-                FirstKey = Db->LastInsertRowId();
-        }
-    }
-    if (statement == InsertRows) {
-        statement->Exec();
-        statement->Reset();
+    if (rows == RowsPerInsert) {
+        if (!InsertRows)
+            InsertRows = Prepare(RowsPerInsert);
+        const int perRow = int(BookkeepingColumns().size() + Plan.size());
+        for (int r = 0; r < rows; ++r)
+            BindRow(*InsertRows, r * perRow, r);
+        InsertRows->Exec();
+        InsertRows->Reset();
         // The rows of one statement take keys one after another.
         if (FirstKey < 0)
             FirstKey = Db->LastInsertRowId() - rows + 1;
     } else {
-        statement->Reset();
+        if (!InsertRow)
+            InsertRow = Prepare(1);
+        for (int r = 0; r < rows; ++r) {
+            BindRow(*InsertRow, 0, r);
+            InsertRow->Exec();
+            if (FirstKey < 0)
+                FirstKey = Db->LastInsertRowId();
+            InsertRow->Reset();
+        }
     }
     Pending.clear();
     PendingInitials.clear();

@@ -165,34 +165,6 @@ QList<QStringList> ParseCsv(QStringView text)
     return records;
 }
 
-bool BreaksUtf8(QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype size = bytes.size();
-    for (qsizetype i = 0; i < size;) {
-        const unsigned lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const qsizetype length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                 : lead >= 0xF0 && lead <= 0xF4                            ? 4
-                                                                                           : 0;
-        if (length == 0 || i + length > size)
-            return true;
-        for (qsizetype k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return true;
-        }
-        const unsigned second = p[i + 1];
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
-            (lead == 0xF4 && second >= 0x90))
-            return true;
-        i += length;
-    }
-    return false;
-}
-
 namespace {
 
 // The two-byte characters of GB18030, which hold nearly all the Chinese text of a card, by their
@@ -274,7 +246,6 @@ namespace {
 // Counts the lines that are not valid UTF-8 and those that are valid and hold more than ASCII.
 void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -287,13 +258,7 @@ void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
         ++total;
         if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
             continue;
-        if (BreaksUtf8(line)) {
-            ++bad;
-            continue;
-        }
-        decoder.resetState();
-        const QString decoded = decoder.decode(line);
-        if (decoder.hasError())
+        if (BreaksUtf8(line))
             ++bad;
         else
             ++utf8;
@@ -312,7 +277,7 @@ TCsvText DecodeCsvText(const QByteArray &bytes)
     }
     const bool marked = bytes.startsWith("\xEF\xBB\xBF");
     const QByteArray body = marked ? bytes.sliced(3) : bytes;
-    if (!BreaksUtf8(body) && IsValidUtf8(body)) {
+    if (!BreaksUtf8(body)) {
         text.Text = QString::fromUtf8(body);
         return text;
     }

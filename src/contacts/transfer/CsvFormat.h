@@ -34,9 +34,12 @@ struct TCsvText {
 TCsvText DecodeCsvText(const QByteArray &bytes);
 
 // Whether the bytes break the rules of UTF-8: a byte that starts no character, a character cut
-// short, an overlong form, a surrogate or a code point past U+10FFFF. Bytes that keep them may
-// still hold what a decoder refuses.
-bool BreaksUtf8(QByteArrayView bytes);
+// short, an overlong form, a surrogate or a code point past U+10FFFF. The UTF-8 decoder refuses
+// exactly these, so the answer is the decoder's without decoding.
+inline bool BreaksUtf8(QByteArrayView bytes)
+{
+    return !bytes.isValidUtf8();
+}
 
 // GB18030 text made only of ASCII and two-byte characters, read as the system's decoder reads it
 // but without its work per call. False, and `text` empty, for any other bytes.

@@ -958,8 +958,8 @@ private:
         QByteArray text;
         for (const TRawValue &value : values) {
             if (!value.OwnCharset && !value.Property.Base64 && !IsAscii(value.Bytes)) {
-                // GB18030 text is seldom UTF-8 even in part: the first value that cannot be
-                // decides without the decoder.
+                // A value that cannot be UTF-8 decides; the others, each valid, are weighed
+                // together.
                 if (BreaksUtf8(value.Bytes))
                     return TCodec::Gb18030;
                 text += value.Bytes;
@@ -968,8 +968,6 @@ private:
         }
         if (text.isEmpty())
             return TCodec::Utf8;
-        if (!IsValidUtf8(text))
-            return TCodec::Gb18030;
         if (modern)
             return TCodec::Utf8;
         return Oddity(QString::fromUtf8(text)) < Oddity(decoders_.Gb18030(text)) ? TCodec::Utf8 : TCodec::Gb18030;
@@ -982,13 +980,6 @@ private:
         if (value.Property.Base64 || IsAscii(value.Bytes) || codec == TCodec::Utf8)
             return QString::fromUtf8(value.Bytes);
         return decoders_.Gb18030(value.Bytes);
-    }
-
-    static bool IsValidUtf8(const QByteArray &bytes)
-    {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        const QString decoded = decoder.decode(bytes);
-        return !decoder.hasError();
     }
 
     bool utf8_ = false;

@@ -38,8 +38,8 @@ TEST(CsvFormat, WrittenFieldsReadBackUnchanged)
         EXPECT_EQ(record, values + QStringList{QString()});
 }
 
-// The quick check decides alone only for bytes that break UTF-8, so whatever it refuses the
-// decoder must refuse too, and text it lets pass must not be refused for its shape.
+// The quick check decides in the decoder's place, so it must refuse exactly what the decoder
+// refuses.
 TEST(CsvText, BrokenUtf8IsToldWithoutDecoding)
 {
     const struct { QByteArray bytes; bool breaks; } cases[] = {
