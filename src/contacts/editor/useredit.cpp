@@ -48,6 +48,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <limits>
 
 const char *const AnimalSignTable[12] = {"鼠", "牛", "虎", "兔", "龙", "蛇", "马", "羊", "猴", "鸡", "狗", "猪"};
 
@@ -142,6 +143,13 @@ QStringList Texts(std::initializer_list<const char *> items)
     for (const char *item : items)
         texts << QString::fromUtf8(item);
     return texts;
+}
+
+// A line edit cuts what it is given to 32,767 characters unless told otherwise; a value loaded
+// from the account and saved unchanged must come back whole.
+void KeepWholeValues(QLineEdit *edit)
+{
+    edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 // Items are added without the first one becoming the box's text.
@@ -401,6 +409,7 @@ void TUserEditForm::BuildBasicPage()
     // Tags, the reminder button, and the hidden key and reminder message.
     Edit1 = new QLineEdit(TabSheet10);
     Edit1->setObjectName(QStringLiteral("Edit1"));
+    KeepWholeValues(Edit1);
     Button1 = FormButton(QStringLiteral("标签"), "Button1", TabSheet10);
     Button3 = FormButton(QStringLiteral("人脉提醒"), "Button3", TabSheet10);
     auto *tagRow = new QHBoxLayout;
@@ -419,6 +428,7 @@ void TUserEditForm::BuildBasicPage()
     usrkeyid->hide();
     auto *uxy = new QLineEdit(TabSheet10);
     uxy->setObjectName(QStringLiteral("uxy"));
+    KeepWholeValues(uxy);
     uxy->hide();
     fields_.insert(QStringLiteral("uxy"), uxy);
 
@@ -485,9 +495,12 @@ void TUserEditForm::BuildFieldPage(QWidget *page, int pageNumber)
                 auto *combo = new QComboBox(page);
                 combo->setEditable(true);
                 combo->setInsertPolicy(QComboBox::NoInsert);
+                KeepWholeValues(combo->lineEdit());
                 control = combo;
             } else {
-                control = new QLineEdit(page);
+                auto *edit = new QLineEdit(page);
+                KeepWholeValues(edit);
+                control = edit;
             }
             control->setObjectName(column);
             fields_.insert(column, control);
