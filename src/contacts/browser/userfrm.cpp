@@ -561,8 +561,8 @@ void Tfuserfrm::BuildMenus()
         Style("N56", "详细", 3),
         Cmd("N10", "定制详细信息表头", &Tfuserfrm::N10Click),
         SeparatorRow(),
-        // The menu shows the key; the window's own 全部选定 answers it.
-        CommandRow("N7", "全部选定", "Ctrl+A", [this] { N7Click(); }),
+        // The menu only shows the key (after the tab); the window's own 全部选定 owns it.
+        Cmd("N7", "全部选定\tCtrl+A", &Tfuserfrm::N7Click),
         Cmd("N8", "反向选择", &Tfuserfrm::N8Click),
     };
 

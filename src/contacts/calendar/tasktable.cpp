@@ -229,7 +229,7 @@ void Tfrmtasktable::BuildPopupMenu()
         CommandRow("N1", "给此人发邮件", "", [this] { N1Click(); }),
         SeparatorRow(),
         // Ctrl+T belongs to the main window's 到今天, which does the same here; the menu only shows it.
-        CommandRow("N3", "到今天", "Ctrl+T", [this] { GoToDate(Clock().Now().date()); }),
+        CommandRow("N3", "到今天\tCtrl+T", "", [this] { GoToDate(Clock().Now().date()); }),
         CommandRow("N4", "日期转到", "Ctrl+G", [this] { N4Click(); }),
     };
     TCommand &menu = commands_.Define(QStringLiteral("taskPopupMenu"), rows);

@@ -16,12 +16,15 @@ protected:
     void RightClickTree(const QPoint &at) { emit Page().DyTreeView1->customContextMenuRequested(at); }
     void RightClickList(const QPoint &at) { emit Page().ListView1->ActiveView()->customContextMenuRequested(at); }
     QPoint CentreOf(QTreeWidgetItem *node) { return Page().DyTreeView1->visualItemRect(node).center(); }
+    // The item shown with this caption; a key shown after a tab is not part of it.
     TTBCustomItem *ItemCaptioned(TTBPopupMenu *menu, const QString &caption)
     {
         for (int i = 0; i < menu->Items()->Count(); ++i)
-            if (menu->Items()->Items(i)->Caption() == caption)
+            if (menu->Items()->Items(i)->Caption().section('\t', 0, 0) == caption)
                 return menu->Items()->Items(i);
-        return nullptr;
+        ADD_FAILURE() << "no item " << caption.toStdString();
+        static TTBItem none(nullptr);
+        return &none;
     }
 
     PopupMenuRecorder menus;

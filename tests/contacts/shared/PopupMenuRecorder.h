@@ -13,8 +13,9 @@
 struct TOpenedMenu {
     QString name;
     QPoint at;
-    // One entry per item in order: caption, then "-" for a separator, and the letters e (enabled),
-    // h (hidden), c (checked), each only when it holds, then the shown key after a blank.
+    // One entry per item in order: "-" for a separator, else the caption, and the letters e (enabled),
+    // h (hidden), c (checked), each only when it holds, then the shown key after a blank, with
+    // "|" between the caption and the rest.
     QStringList items;
     // The entry of the item with this caption; empty when there is none.
     QString State(const QString &caption) const
@@ -50,7 +51,8 @@ public:
                     state += 'c';
                 if (!item->ItemShortCutText().isEmpty())
                     state += ' ' + item->ItemShortCutText();
-                opened.items << item->Caption() + '|' + state;
+                // The caption as the menu shows it: a key written after a tab is shown as the key.
+                opened.items << item->Caption().section('\t', 0, 0) + '|' + state;
             }
             this->opened.push_back(opened);
         });

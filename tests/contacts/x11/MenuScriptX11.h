@@ -68,12 +68,12 @@ inline TTBPopupWindow *OpenRootPopup()
     return nullptr;
 }
 
-// The viewer of the root menu's item with this caption.
+// The viewer of the root menu's item with this caption (a key shown after a tab left out).
 inline TTBItemViewer *ViewerCaptioned(const QString &caption)
 {
     TTBView *view = OpenRootPopup() ? OpenRootPopup()->View() : nullptr;
     for (int i = 0; view && i < view->ViewerCount(); ++i)
-        if (view->Viewers(i)->Item->Caption() == caption)
+        if (view->Viewers(i)->Item->Caption().section('\t', 0, 0) == caption)
             return view->Viewers(i);
     return nullptr;
 }
