@@ -104,4 +104,37 @@ TEST_F(BrowserMenusX11, ARightClickInTheContactListOpensTheThemedMenuAndAClicked
     EXPECT_TRUE(QTest::qWaitFor([list] { return list->SelectedCount() == 2; }, 5000)) << "全部选定 ran";
 }
 
+// The menu key on the focused tree opens the same menu for the node that has the focus, after
+// the same enabling as a right click; Escape closes it and runs nothing.
+TEST_F(BrowserMenusX11, TheMenuKeyOpensTheTreeMenuForTheCurrentNode)
+{
+    const qint64 group = Group("组");
+    const qint64 contact = Contact("甲", group, 2);
+    ShowPage();
+    Page().DyTreeView1->expandAll();
+    Page().DyTreeView1->setCurrentItem(Page().Root());
+    Page().treedeletenode->SetEnabled(false);
+    Page().DyTreeView1->setCurrentItem(Node(contact));
+    Page().DyTreeView1->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Page().DyTreeView1->hasFocus(); }, 5000));
+    bool exportOffered = false, removeOffered = false;
+    TScript script(pointer, {[&] {
+                       TTBItemViewer *card = ViewerCaptioned(QStringLiteral("导出名片"));
+                       TTBItemViewer *remove = ViewerCaptioned(QStringLiteral("删除"));
+                       if (!card || !remove)
+                           return false;
+                       exportOffered = card->Item->Enabled();
+                       removeOffered = remove->Item->Enabled();
+                       pointer.Keys({"Escape"});
+                       return true;
+                   }});
+    pointer.Keys({"Menu"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return script.Done() && !OpenRootPopup(); }, 15000));
+    EXPECT_TRUE(exportOffered) << "导出名片 for the contact that has the focus";
+    EXPECT_TRUE(removeOffered) << "the enabling ran before the menu opened";
+    EXPECT_EQ(Page().DyTreeView1->currentItem(), Node(contact));
+    QApplication::processEvents();
+    EXPECT_FALSE(Page().AutoExpand()) << "nothing was chosen";
+}
+
 } // namespace
