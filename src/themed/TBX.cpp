@@ -45,8 +45,13 @@ TTBXTheme *CurrentTheme()
 void SetCurrentThemeFunc(TTBXCurrentThemeFunc Func)
 {
     currentThemeFunc = Func;
-    if (Func && fallbackMade && Fallback().Theme)
-        ReleaseTheme(Fallback().Theme);
+    if (Func && fallbackMade && Fallback().Theme) {
+        // Let go of the fallback's reference for good: the holder may hold the same theme, so
+        // the release need not free it, and the fallback must not release it once more at exit.
+        TTBXTheme *held = Fallback().Theme;
+        Fallback().Theme = nullptr;
+        ReleaseTheme(held);
+    }
 }
 
 int GetWinViewType(TControl *Window) { return Window ? int(Window->Perform(TBXM_GETVIEWTYPE)) : 0; }

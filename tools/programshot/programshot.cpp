@@ -1,5 +1,6 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
-// 皮肤 does, opens the 文件 menu and saves the screen to a PNG, to look at by eye:
+// 皮肤 does, opens the 文件 menu, then the contact list's and the group tree's context menus, and
+// saves the screen to a PNG each time, to look at by eye:
 //   programshot [output-folder] [contacts]
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -7,6 +8,7 @@
 
 #include "account/dataModule.h"
 #include "browser/userfrm.h"
+#include "browser/userfrmListView.h"
 #include "calendar/tasktable.h"
 #include "editor/useredit.h"
 #include "main/EditorRegistry.h"
@@ -16,10 +18,14 @@
 
 #include "themed/SpTBXItem.h"
 #include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "toolbar/TB2Toolbar.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -38,6 +44,37 @@ void OpenFirstMenu(TSpTBXToolbar *bar)
         view->Select(viewer, false);
         view->OpenChildPopup(true);
     }
+}
+
+// Saves what the screen shows of a window; false when the file cannot be written.
+bool SaveShot(const QWidget &window, const QString &file)
+{
+    const QRect r = window.frameGeometry();
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+    if (shot.save(file))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    return false;
+}
+
+// Asks a view for its context menu at a point, as a right click there does, and saves the screen
+// while the menu is open; the menu is closed again before this returns.
+bool ShootContextMenu(QAbstractItemView *view, const QPoint &at, const QWidget &window, const QString &file)
+{
+    // The menu's loop runs inside the request; without a menu the shot still waits for its turn.
+    auto done = std::make_shared<bool>(false);
+    auto saved = std::make_shared<bool>(false);
+    QTimer::singleShot(400, [done, saved, &window, file] {
+        *saved = SaveShot(window, file);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *popup = dynamic_cast<TTBPopupWindow *>(w); popup && popup->isVisible() && !popup->View()->ParentView())
+                popup->View()->CancelMode();
+        *done = true;
+    });
+    emit view->customContextMenuRequested(at);
+    while (!*done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return *saved;
 }
 
 } // namespace
@@ -92,12 +129,25 @@ int main(int argc, char **argv)
             mainForm.SelectSkin(names[index]);
             OpenFirstMenu(mainForm.SpTBXToolbar1);
             QTimer::singleShot(500, [&] {
-                const QRect r = mainForm.frameGeometry();
-                const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-                const QString file = dir + QStringLiteral("/programshot-%1.png").arg(names[index]);
-                if (!shot.save(file)) {
-                    std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-%1.png").arg(names[index])))
                     code = 1;
+                mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                if (auto *browser = mainForm.findChild<Tfuserfrm *>()) {
+                    // A group's contacts listed and the first one chosen, as before a right click on it.
+                    QTreeWidget *tree = browser->DyTreeView1;
+                    if (tree->topLevelItemCount() && tree->topLevelItem(0)->childCount())
+                        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+                    QAbstractItemView *list = browser->ListView1->ActiveView();
+                    if (browser->ListView1->Count())
+                        browser->ListView1->SelectRow(0);
+                    const QPoint onItem = list->visualRect(list->model()->index(0, 0)).center();
+                    if (!ShootContextMenu(list, onItem, mainForm,
+                                          dir + QStringLiteral("/programshot-list-%1.png").arg(names[index])))
+                        code = 1;
+                    const QPoint onNode = tree->visualItemRect(tree->currentItem()).center();
+                    if (!ShootContextMenu(tree, onNode, mainForm,
+                                          dir + QStringLiteral("/programshot-tree-%1.png").arg(names[index])))
+                        code = 1;
                 }
                 ++index;
                 next();

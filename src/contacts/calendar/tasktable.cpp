@@ -14,13 +14,14 @@
 #include "platform/IniFiles.h"
 #include "platform/Messages.h"
 #include "platform/UiServices.h"
+#include "shared/FrameworkCommandBuilder.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "shared/QtCommandBuilder.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -172,7 +173,7 @@ Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent
         const QPoint at = pos.X == -1 && pos.Y == -1 ? QCursor::pos()
                                                      : QPoint(SPMonthPlanner1->ClientToScreen(pos).X,
                                                               SPMonthPlanner1->ClientToScreen(pos).Y);
-        taskPopupMenu->popup(at);
+        RunPopupMenu(*taskPopupMenu, at);
         handled = true;
     };
 
@@ -239,9 +240,12 @@ void Tfrmtasktable::BuildPopupMenu()
     N3 = Command(QStringLiteral("N3"));
     N4 = Command(QStringLiteral("N4"));
     epm_02->SetVisible(false);
-    taskPopupMenu = builder_->Popup(menu);
+    menuOwner_ = std::make_unique<TComponent>(nullptr);
+    menuBuilder_ = std::make_unique<TFrameworkCommandBuilder>(menuOwner_.get());
+    taskPopupMenu = menuBuilder_->Popup(menu);
+    taskPopupMenu->SetName(QStringLiteral("taskPopupMenu"));
     // Live only while the page is shown, where the browser's Ctrl+G (新建组) is off.
-    builder_->AttachKey(this, *N4);
+    menuBuilder_->AttachKey(this, *N4);
     N4->SetEnabled(false);
 }
 

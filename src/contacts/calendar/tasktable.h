@@ -9,7 +9,6 @@
 
 class TQtCommandBuilder;
 class QLabel;
-class QMenu;
 class QToolBar;
 class QTreeWidget;
 class TADOQuery;
@@ -17,6 +16,8 @@ class TImageList;
 class TSPMonthPlanner;
 class TSPPlannerSource;
 class TSPPlanItem;
+class TFrameworkCommandBuilder;
+class TTBPopupMenu;
 class Tfrmselectdate;
 
 // What a contact event on the planner stands for.
@@ -60,7 +61,7 @@ public:
     TSPMonthPlanner *SPMonthPlanner1;
     TSPPlannerSource *PlannerSource;
     TImageList *taskImageList;
-    QMenu *taskPopupMenu;
+    TTBPopupMenu *taskPopupMenu;
     TCommand *epm_00;  // 编辑
     TCommand *epm_01;  // 新建人脉
     TCommand *epm_02;  // 从日历表中删除
@@ -87,6 +88,8 @@ protected:
 private:
     TCommandList commands_;
     std::unique_ptr<TQtCommandBuilder> builder_;
+    std::unique_ptr<TComponent> menuOwner_;  // the popup menu and its images
+    std::unique_ptr<TFrameworkCommandBuilder> menuBuilder_;
     void FormCreate();
     void BuildToolbar();
     void BuildPopupMenu();

@@ -16,6 +16,7 @@
 #include "editor/usereditdlg.h"
 
 #include "shared/FrameworkCommandBuilder.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "shared/QtCommandBuilder.h"
 #include "themed/SpTBXItem.h"
 #include "platform//ADODB.h"
@@ -34,7 +35,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -401,9 +401,10 @@ void TUserEditForm::BuildBasicPage()
         N2->SetEnabled(SpeedButton1->isHidden());
         N3->SetEnabled(SpeedButton1->isHidden());
     };
-    PopupMenu1 = builder_->Popup(photoMenu);
+    PopupMenu1 = frameworkBuilder_->Popup(photoMenu);
+    PopupMenu1->SetName(QStringLiteral("PopupMenu1"));
     connect(Image5, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu1->popup(Image5->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { RunPopupMenu(*PopupMenu1, Image5->mapToGlobal(pos)); });
     connect(SpeedButton1, &QToolButton::clicked, this, &TUserEditForm::N1Click);
 
     // Tags, the reminder button, and the hidden key and reminder message.

@@ -2,7 +2,10 @@
 #include "platform/Classes.h"
 
 #include <QHash>
+#include <QPoint>
 #include <QString>
+#include <Qt>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -16,7 +19,8 @@ class TWidgetControl;
 // Presents commands as framework items (wide-string items, sub-menus, separators, groups and
 // control items hosting Qt widgets) in tool bars, menu bars and popup menus. A command shown in
 // several places gets one item in each, all kept in step with it; a clicked item clicks its
-// command. It is the framework counterpart of TQtCommandBuilder: the commands stay as they are.
+// command. Every menu of the program is made here; TQtCommandBuilder only fills the plain Qt tool
+// bars that remain.
 class TFrameworkCommandBuilder : public TComponent
 {
 public:
@@ -32,6 +36,9 @@ public:
     // A popup menu painted by the current theme, holding the items of `root`; its OnPopup runs
     // before it shows.
     TTBPopupMenu *Popup(TCommand &root);
+    // Lets the command's key work wherever `widget` has the focus chain the context asks for; a
+    // popup menu shows the key but does not listen for it.
+    void AttachKey(QWidget *widget, TCommand &command, Qt::ShortcutContext context = Qt::WindowShortcut);
     // The widget a Control item of this name stands for; set before Fill meets it.
     void SetControl(const QString &name, QWidget *widget);
     // The items made for a command, in the order they were made.
@@ -55,3 +62,10 @@ private:
     QHash<QString, TWidgetControl *> controls_;
     QHash<qint64, int> imageIndex_;
 };
+
+// Runs a context menu at a point on the screen until it closes: the menu's own loop, so the
+// release of the button that opened it chooses nothing. A test puts a recorder in its place,
+// since the loop would wait for a hand that is not there; an empty runner restores the loop.
+using TPopupMenuRunner = std::function<void(TTBPopupMenu &menu, const QPoint &screen)>;
+void SetPopupMenuRunner(TPopupMenuRunner runner);
+void RunPopupMenu(TTBPopupMenu &menu, const QPoint &screen);

@@ -4,6 +4,7 @@
 
 #include "../platform/InputSim.h"
 #include "main/MainTestSupport.h"
+#include "shared/PopupMenuRecorder.h"
 #include "controls/SPMonth.h"
 #include "platform/IniFiles.h"
 
@@ -208,10 +209,29 @@ TEST_F(CalendarPage, PopupCommandsAndEditingFollowTheSelectedItem)
     const QString cipher = DesEncryptString(QStringLiteral("a@example.com?attach=/etc/passwd"), DesKey).Text;
     const int key = AddContact("甲", "1980-12-05", false, {}, cipher, QString());
     Start();
-    // Which of 编辑人脉, 发送邮件 and 新建人脉 the popup offers.
-    const auto offered = [this] {
+    // Which of 编辑人脉, 发送邮件 and 新建人脉 the popup offers, in its commands and in the items of
+    // the menu that the planner's right click opens at the pointer.
+    PopupMenuRecorder menus;
+    const auto offered = [&] {
         page->taskPopupMenuPopup();
-        return QString("%1%2%3").arg(page->epm_00->Enabled()).arg(page->N1->Enabled()).arg(page->epm_01->Enabled());
+        const QString commands =
+            QString("%1%2%3").arg(page->epm_00->Enabled()).arg(page->N1->Enabled()).arg(page->epm_01->Enabled());
+        menus.opened.clear();
+        bool handled = false;
+        page->SPMonthPlanner1->OnContextPopup(page->SPMonthPlanner1, TPoint{20, 30}, handled);
+        EXPECT_TRUE(handled);
+        if (menus.opened.size() != 1)
+            return QStringLiteral("no menu");
+        const TOpenedMenu &menu = menus.opened[0];
+        EXPECT_EQ(menu.name, "taskPopupMenu");
+        EXPECT_EQ(menu.at, page->SPMonthPlanner1->ClientToScreen(TPoint{20, 30}).ToQPoint());
+        EXPECT_TRUE(menu.State("从日历表中删除").contains('h'));
+        EXPECT_EQ(menu.State("到今天"), "e Ctrl+T");
+        EXPECT_EQ(menu.State("日期转到"), "e Ctrl+G");
+        const auto on = [&menu](const char *caption) { return menu.State(caption).startsWith('e') ? '1' : '0'; };
+        const QString shown = QString("%1%2%3").arg(on("编辑")).arg(on("给此人发邮件")).arg(on("新建人脉"));
+        EXPECT_EQ(shown, commands) << "the menu shows what its commands say";
+        return shown;
     };
     EXPECT_EQ(offered(), "001");
     EXPECT_FALSE(page->epm_02->Visible());
