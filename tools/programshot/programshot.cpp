@@ -81,7 +81,7 @@ int main(int argc, char **argv)
         mainForm.OpenLastAccount();
         mainForm.SetBounds(0, 0, 900, 620);
 
-        const QStringList names = KnownThemeNames();
+        const QStringList names = mainForm.SpTBXThemeGroupItem1->ThemeNames();
         int index = 0;
         std::function<void()> next = [&] {
             mainForm.SpTBXToolbar1->View()->CloseChildPopups();

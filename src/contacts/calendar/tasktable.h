@@ -10,8 +10,11 @@
 class TQtCommandBuilder;
 class QLabel;
 class QMenu;
-class QToolBar;
 class QTreeWidget;
+class TFrameworkCommandBuilder;
+class TSpTBXDock;
+class TSpTBXToolbar;
+class TWinControl;
 class TADOQuery;
 class TImageList;
 class TSPMonthPlanner;
@@ -50,7 +53,9 @@ public:
     // The record of a planner item; nullptr for a festival.
     const CalendarItemData *ItemData(const TSPPlanItem *item) const;
 
-    QToolBar *SpTBXToolbar1;
+    // The tool bar in a dock that lets it be dragged nowhere; it paints with the current theme.
+    TSpTBXDock *SpTBXDock1;
+    TSpTBXToolbar *SpTBXToolbar1;
     TCommand *SpTBXItem1;  // 上年
     TCommand *SpTBXItem2;  // 上月
     TCommand *SpTBXItem3;  // 下月
@@ -87,8 +92,9 @@ protected:
 private:
     TCommandList commands_;
     std::unique_ptr<TQtCommandBuilder> builder_;
+    std::unique_ptr<TFrameworkCommandBuilder> barBuilder_;
     void FormCreate();
-    void BuildToolbar();
+    void BuildToolbar(TWinControl *panel);
     void BuildPopupMenu();
     void LoadFestivals(const QDate &start, const QDate &end);
     void LoadDatabaseItems(const QDate &start, const QDate &end);
