@@ -1,5 +1,6 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
-// 皮肤 does, opens the 文件 menu and saves the screen to a PNG, to look at by eye:
+// 皮肤 does, opens the 文件 menu and saves the screen to a PNG, then shows the calendar page and
+// saves that too (programshot-calendar-<theme>.png), to look at by eye:
 //   programshot [output-folder] [contacts]
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -83,24 +84,32 @@ int main(int argc, char **argv)
 
         const QStringList names = mainForm.SpTBXThemeGroupItem1->ThemeNames();
         int index = 0;
+        const auto save = [&](const QString &file) {
+            const QRect r = mainForm.frameGeometry();
+            const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+            if (!shot.save(file)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                code = 1;
+            }
+        };
         std::function<void()> next = [&] {
             mainForm.SpTBXToolbar1->View()->CloseChildPopups();
             if (index >= names.size()) {
                 app.quit();
                 return;
             }
+            mainForm.ShowBrowserPage();
             mainForm.SelectSkin(names[index]);
             OpenFirstMenu(mainForm.SpTBXToolbar1);
             QTimer::singleShot(500, [&] {
-                const QRect r = mainForm.frameGeometry();
-                const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-                const QString file = dir + QStringLiteral("/programshot-%1.png").arg(names[index]);
-                if (!shot.save(file)) {
-                    std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-                    code = 1;
-                }
-                ++index;
-                next();
+                save(dir + QStringLiteral("/programshot-%1.png").arg(names[index]));
+                mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                mainForm.ShowCalendarPage();
+                QTimer::singleShot(500, [&] {
+                    save(dir + QStringLiteral("/programshot-calendar-%1.png").arg(names[index]));
+                    ++index;
+                    next();
+                });
             });
         };
         QTimer::singleShot(800, next);

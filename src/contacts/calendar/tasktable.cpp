@@ -17,6 +17,7 @@
 #include "shared/FrameworkCommandBuilder.h"
 #include "shared/QtCommandBuilder.h"
 #include "themed/SpTBXItem.h"
+#include "themed/TBXNexus.h"
 #include "toolbar/TB2Item.h"
 #include "toolbar/TB2ItemView.h"
 
@@ -24,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QMenu>
 #include <QTreeWidget>
 
@@ -97,6 +99,28 @@ private:
 
     TControl *label_ = nullptr;
     bool fitPending_ = false;
+};
+
+// The date on the bar: like a label placed on a tool bar, it shows the bar's own face behind its
+// text, so the theme's background runs on under it.
+class TDateLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (auto *place = dynamic_cast<TControl *>(parentWidget())) {
+            QImage face(size(), QImage::Format_RGB32);
+            {
+                TCanvas canvas(face);
+                DrawParentBackground(place, canvas, TRect{0, 0, width(), height()});
+            }
+            QPainter(this).drawImage(0, 0, face);
+        }
+        QLabel::paintEvent(event);
+    }
 };
 
 const QString ContactCategory = QStringLiteral("人脉");
@@ -276,7 +300,7 @@ void Tfrmtasktable::BuildToolbar(TWinControl *panel)
     SpTBXToolbar1->SetShrinkMode(TTBShrinkMode::tbsmNone);
     SpTBXToolbar1->SetCurrentDock(SpTBXDock1);
 
-    dateLabel = new QLabel;
+    dateLabel = new TDateLabel;
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setAlignment(Qt::AlignCenter);
     dateLabel->resize(MinDateLabelWidth, 20);

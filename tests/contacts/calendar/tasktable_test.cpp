@@ -336,6 +336,19 @@ TEST_F(CalendarPage, ToolBarInAFixedDockStepsTheDateAndKeepsTheLabelCentredUnder
         const TRect label = labelItem()->Control()->BoundsRect();
         EXPECT_EQ(std::tuple(label.Left, label.Right), std::tuple(r[2].Left, r[2].Right)) << "the label fills its place";
         EXPECT_GT(page->dateLabel->width(), page->dateLabel->fontMetrics().horizontalAdvance("2024-01-28"));
+        // Around its text the label shows the bar's own face, pixel for pixel.
+        TControl *place = labelItem()->Control();
+        QImage face(page->SpTBXToolbar1->ClientWidth(), page->SpTBXToolbar1->ClientHeight(), QImage::Format_RGB32);
+        face.fill(Qt::black);
+        {
+            TCanvas canvas(face);
+            page->SpTBXToolbar1->Perform(WM_ERASEBKGND, WPARAM(&canvas));
+        }
+        const QImage shown = place->grab().toImage();
+        for (const QPoint corner : {QPoint(1, 1), QPoint(place->Width() - 2, 1), QPoint(1, place->Height() - 2),
+                                    QPoint(place->Width() - 2, place->Height() - 2)})
+            EXPECT_EQ(QColor(shown.pixel(corner)).name(), QColor(face.pixel(corner + QPoint(label.Left, label.Top))).name())
+                << corner.x() << "," << corner.y();
     }
     // A narrower page takes the room from the label alone.
     const int wide = labelItem()->Control()->Width();
