@@ -1,6 +1,7 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
 // 皮肤 does, opens the 文件 menu and saves the screen to a PNG, then shows the calendar page and
-// saves that too (programshot-calendar-<theme>.png), to look at by eye:
+// saves that too (programshot-calendar-<theme>.png); last 工具 > 皮肤 open (programshot-skins.png).
+// To look at by eye:
 //   programshot [output-folder] [contacts]
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -38,6 +39,25 @@ void OpenFirstMenu(TSpTBXToolbar *bar)
     if (TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr) {
         view->Select(viewer, false);
         view->OpenChildPopup(true);
+    }
+}
+
+// Opens the bar's menu with this caption and, in it, the sub-menu with that caption.
+void OpenSubmenu(TSpTBXToolbar *bar, const QString &menu, const QString &submenu)
+{
+    TTBView *view = bar->View();
+    for (int i = 0; i < view->ViewerCount(); ++i) {
+        if (view->Viewers(i)->Item->Caption() != menu)
+            continue;
+        view->Select(view->Viewers(i), false);
+        view->OpenChildPopup(true);
+        TTBView *open = view->OpenViewerView();
+        for (int j = 0; open && j < open->ViewerCount(); ++j) {
+            if (open->Viewers(j)->Item->Caption() == submenu) {
+                open->Select(open->Viewers(j), false);
+                open->OpenChildPopup(false);
+            }
+        }
     }
 }
 
@@ -95,7 +115,14 @@ int main(int argc, char **argv)
         std::function<void()> next = [&] {
             mainForm.SpTBXToolbar1->View()->CloseChildPopups();
             if (index >= names.size()) {
-                app.quit();
+                // Last, 皮肤 open under the last theme chosen.
+                mainForm.ShowBrowserPage();
+                OpenSubmenu(mainForm.SpTBXToolbar1, QStringLiteral("工具(&T)"), QStringLiteral("皮肤"));
+                QTimer::singleShot(500, [&] {
+                    save(dir + QStringLiteral("/programshot-skins.png"));
+                    mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                    app.quit();
+                });
                 return;
             }
             mainForm.ShowBrowserPage();
