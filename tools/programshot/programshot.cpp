@@ -1,6 +1,7 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
-// 皮肤 does, opens the 文件 menu, then the contact list's and the group tree's context menus, and
-// saves the screen to a PNG each time, to look at by eye:
+// 皮肤 does, opens the 文件 menu, then the contact list's and the group tree's context menus, then
+// shows the calendar page (programshot-calendar-<theme>.png), and saves the screen to a PNG each
+// time; last 工具 > 皮肤 open (programshot-skins.png). To look at by eye:
 //   programshot [output-folder] [contacts]
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -77,6 +78,25 @@ bool ShootContextMenu(QAbstractItemView *view, const QPoint &at, const QWidget &
     return *saved;
 }
 
+// Opens the bar's menu with this caption and, in it, the sub-menu with that caption.
+void OpenSubmenu(TSpTBXToolbar *bar, const QString &menu, const QString &submenu)
+{
+    TTBView *view = bar->View();
+    for (int i = 0; i < view->ViewerCount(); ++i) {
+        if (view->Viewers(i)->Item->Caption() != menu)
+            continue;
+        view->Select(view->Viewers(i), false);
+        view->OpenChildPopup(true);
+        TTBView *open = view->OpenViewerView();
+        for (int j = 0; open && j < open->ViewerCount(); ++j) {
+            if (open->Viewers(j)->Item->Caption() == submenu) {
+                open->Select(open->Viewers(j), false);
+                open->OpenChildPopup(false);
+            }
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -118,14 +138,23 @@ int main(int argc, char **argv)
         mainForm.OpenLastAccount();
         mainForm.SetBounds(0, 0, 900, 620);
 
-        const QStringList names = KnownThemeNames();
+        const QStringList names = mainForm.SpTBXThemeGroupItem1->ThemeNames();
         int index = 0;
         std::function<void()> next = [&] {
             mainForm.SpTBXToolbar1->View()->CloseChildPopups();
             if (index >= names.size()) {
-                app.quit();
+                // Last, 皮肤 open under the last theme chosen.
+                mainForm.ShowBrowserPage();
+                OpenSubmenu(mainForm.SpTBXToolbar1, QStringLiteral("工具(&T)"), QStringLiteral("皮肤"));
+                QTimer::singleShot(500, [&] {
+                    if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-skins.png")))
+                        code = 1;
+                    mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                    app.quit();
+                });
                 return;
             }
+            mainForm.ShowBrowserPage();
             mainForm.SelectSkin(names[index]);
             OpenFirstMenu(mainForm.SpTBXToolbar1);
             QTimer::singleShot(500, [&] {
@@ -149,8 +178,13 @@ int main(int argc, char **argv)
                                           dir + QStringLiteral("/programshot-tree-%1.png").arg(names[index])))
                         code = 1;
                 }
-                ++index;
-                next();
+                mainForm.ShowCalendarPage();
+                QTimer::singleShot(500, [&] {
+                    if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-calendar-%1.png").arg(names[index])))
+                        code = 1;
+                    ++index;
+                    next();
+                });
             });
         };
         QTimer::singleShot(800, next);

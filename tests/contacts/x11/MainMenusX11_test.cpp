@@ -12,6 +12,7 @@
 #include "platform/IniFiles.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBX.h"
+#include "themed/TBXNexus.h"
 #include "toolbar/TB2ItemView.h"
 
 #include <QApplication>
@@ -140,6 +141,52 @@ TEST_F(MainMenusX11, RealClicksChooseACommandFromTheMenuBar)
         << "定时关机 opens the timed shut-down window";
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(bar->OpenViewerView(), nullptr) << "the menu closed";
+}
+
+TEST_F(MainMenusX11, RealClicksChooseASkinAndTheThemeChangesAtOnce)
+{
+    main->SelectSkin(QStringLiteral("Default"));
+    TTBView *bar = main->SpTBXToolbar1->View();
+    TTBItemViewer *tools = bar->Find(ItemCaptioned(main->SpTBXToolbar1->Items(), QStringLiteral("工具(&T)")));
+    ASSERT_NE(tools, nullptr);
+    const auto settled = [](TTBView *menu) {
+        return menu && menu->Window()->isVisible() && QGuiApplication::mouseButtons() == Qt::NoButton;
+    };
+    TTBView *skins = nullptr;
+    TTBItemViewer *nexos5 = nullptr;
+    const auto pointAtSkinMenu = [&] {
+        TTBView *menu = bar->OpenViewerView();
+        if (!settled(menu))
+            return false;
+        TTBItemViewer *skin = menu->Find(ItemCaptioned(tools->Item, QStringLiteral("皮肤")));
+        if (skin)
+            PointAt(pointer, skin->ScreenRect());
+        return skin != nullptr;
+    };
+    const auto pointAtNexos5 = [&] {
+        skins = bar->OpenViewerView() ? bar->OpenViewerView()->OpenViewerView() : nullptr;
+        if (!settled(skins))
+            return false;
+        for (int i = 0; i < skins->ViewerCount(); ++i)
+            if (skins->Viewers(i)->Item->Caption() == QStringLiteral("Nexos5"))
+                nexos5 = skins->Viewers(i);
+        if (nexos5)
+            PointAt(pointer, nexos5->ScreenRect());
+        return nexos5 != nullptr;
+    };
+    const auto clickWhenSelected = [&] {
+        const bool selected = skins->Selected() == nexos5;
+        if (selected)
+            pointer.Click();
+        return selected;
+    };
+    TScript script(pointer, {pointAtSkinMenu, pointAtNexos5, clickWhenSelected});
+    ClickOn(pointer, tools->ScreenRect());
+    EXPECT_TRUE(QTest::qWaitFor([] { return CurrentThemeName() == QStringLiteral("Nexos5"); }, 10000));
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->OpenViewerView() == nullptr; }, 5000)) << "the menus closed";
+    EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("Nexos5"));
+    main->SelectSkin(QStringLiteral("Default"));
 }
 
 TEST_F(MainMenusX11, AltFOpensTheAccountMenu)
