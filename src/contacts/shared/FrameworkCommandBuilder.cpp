@@ -25,7 +25,7 @@ TShortCut ShortCutOf(const TCommand &command)
 } // namespace
 
 TFrameworkCommandBuilder::TFrameworkCommandBuilder(TComponent *owner, int iconSize)
-    : TComponent(nullptr), owner_(owner), images_(new TImageList(owner ? owner : this)), iconSize_(iconSize)
+    : TComponent(nullptr), owner_(owner), images_(new TTBImageList(owner ? owner : this)), iconSize_(iconSize)
 {
     images_->SetSize(iconSize, iconSize);
 }
