@@ -155,6 +155,39 @@ TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareThePar
     EXPECT_EQ(view->OpenViewerWindow(), nullptr);
 }
 
+TEST_F(ThemedForm, TheDockedCloseButtonLightsUpUnderThePointer)
+{
+    bar->SetCloseButtonWhenDocked(true);
+    bar->SetCurrentDock(dock);
+    QCoreApplication::processEvents();
+    TTBXFrameInfo info;
+    bar->GetFrameInfo(info);
+    TRect button;
+    GetCloseButtonRect(info, button);
+    const auto ncPixel = [&] {
+        QImage shot = BlankImage(bar->Width(), bar->Height(), clLime);
+        TCanvas canvas(shot);
+        bar->PaintDockableNCArea(canvas);
+        return PixelAt(shot, button.Left, button.Top);
+    };
+    // Over the close button, elsewhere on the frame, and gone.
+    const TPoint over = bar->ClientToScreen({-1, -1});
+    struct Step { UINT msg; WPARAM hit; int state; TColor corner; };
+    const Step steps[] = {
+        {WM_NCMOUSEMOVE, WPARAM(tbHTCloseButton), CLOSE_VISIBLE | CLOSE_HOT, clBtnHighlight},
+        {WM_NCMOUSEMOVE, WPARAM(tbHTDragHandle), CLOSE_VISIBLE, clBtnFace},
+        {WM_NCMOUSEMOVE, WPARAM(tbHTCloseButton), CLOSE_VISIBLE | CLOSE_HOT, clBtnHighlight},
+        {WM_NCMOUSELEAVE, 0, CLOSE_VISIBLE, clBtnFace},
+    };
+    for (const Step &s : steps) {
+        bar->Perform(s.msg, s.hit, PointToLParam(over));
+        bar->GetFrameInfo(info);
+        EXPECT_EQ(info.CloseButtonState, s.state) << s.msg << " " << s.hit;
+        EXPECT_EQ(bar->CloseButtonHot(), (s.state & CLOSE_HOT) != 0);
+        EXPECT_EQ(ncPixel(), ColorToRGB(s.corner)) << s.msg << " " << s.hit;
+    }
+}
+
 TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)
 {
     const TRect work{0, 0, 1000, 800};
