@@ -59,6 +59,7 @@ TSpTBXTextObject::TSpTBXTextObject(TComponent *AOwner)
 {
     linkFont_->SetColor(0xFF0000);
     linkFont_->SetStyle(TFontStyles{TFontStyle::fsUnderline});
+    linkFont_->OnChange = [this] { Invalidate(); };
     imageLink_.OnChange = [this](TCustomImageList *) { Invalidate(); };
 }
 
