@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -67,4 +69,58 @@ TEST(UiServices, MessageBoxesShowTextAsPlainText)
     SetDialogs(&TestDialogs());
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, name);
+}
+
+namespace {
+
+// Records what it is asked to open without parameters; parameters are the base's business.
+struct TargetShell final : IShell {
+    QStringList opened;
+    using IShell::Open;
+    bool Open(const QString &target) override { return opened << target, true; }
+};
+
+} // namespace
+
+TEST(UiServices, ParametersGoOnlyToAProgramFileEverythingElseOpensWithout)
+{
+    const QString dir = MakeTempDir(QStringLiteral("shell-parameters"));
+    const QString document = dir + QStringLiteral("/说明.txt");
+    const QString program = dir + QStringLiteral("/echo-args.sh");
+    const QString written = dir + QStringLiteral("/args.txt");
+    {
+        QFile doc(document);
+        ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
+        QFile script(program);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
+                         .arg(written)
+                         .toUtf8());
+    }
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TargetShell shell;
+    IShell &base = shell;
+    struct Case { QString target, parameters; QStringList opened; };
+    const Case cases[] = {
+        {QStringLiteral("https://example.org/"), QStringLiteral("--new-window"), {"https://example.org/"}},
+        {document, QStringLiteral("-p"), {document}},
+        {program, QString(), {program}},
+        {program, QStringLiteral("  "), {program}},
+    };
+    for (const Case &c : cases) {
+        shell.opened.clear();
+        EXPECT_TRUE(base.Open(c.target, c.parameters)) << c.target.toStdString();
+        EXPECT_EQ(shell.opened, c.opened) << c.target.toStdString();
+    }
+    // A program file is started with its parameters, split as a command line splits them.
+    shell.opened.clear();
+    EXPECT_TRUE(base.Open(program, QStringLiteral("one \"two words\"")));
+    EXPECT_TRUE(shell.opened.isEmpty());
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(written) && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QFile result(written);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(result.readAll()), QStringLiteral("one|two words|"));
 }

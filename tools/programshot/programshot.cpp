@@ -1,5 +1,6 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
-// 皮肤 does, opens the 文件 menu and saves the screen to a PNG, to look at by eye:
+// 皮肤 does, opens the 文件 menu and its first submenu and saves the screen to a PNG, to look at
+// by eye:
 //   programshot [output-folder] [contacts]
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -16,6 +17,7 @@
 
 #include "themed/SpTBXItem.h"
 #include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "toolbar/TB2Toolbar.h"
 
 #include <QApplication>
@@ -30,13 +32,26 @@
 
 namespace {
 
-// The bar's first menu, open as a click leaves it, its first item selected.
+// The bar's first menu, open as a click leaves it, with its first submenu open over it.
 void OpenFirstMenu(TSpTBXToolbar *bar)
 {
     TTBView *view = bar->View();
-    if (TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr) {
-        view->Select(viewer, false);
-        view->OpenChildPopup(true);
+    TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr;
+    if (!viewer)
+        return;
+    view->Select(viewer, false);
+    view->OpenChildPopup(true);
+    TTBPopupWindow *menu = view->OpenViewerWindow();
+    if (!menu)
+        return;
+    TTBView *menuView = menu->View();
+    for (int i = 0; i < menuView->ViewerCount(); ++i) {
+        TTBItemViewer *v = menuView->Viewers(i);
+        if (v->Show && (v->Item->ItemStyle() & tbis::HasSubmenu)) {
+            menuView->Select(v, false);
+            menuView->OpenChildPopup(true);
+            return;
+        }
     }
 }
 
@@ -92,15 +107,30 @@ int main(int argc, char **argv)
             mainForm.SelectSkin(names[index]);
             OpenFirstMenu(mainForm.SpTBXToolbar1);
             QTimer::singleShot(500, [&] {
-                const QRect r = mainForm.frameGeometry();
-                const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-                const QString file = dir + QStringLiteral("/programshot-%1.png").arg(names[index]);
-                if (!shot.save(file)) {
-                    std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-                    code = 1;
-                }
-                ++index;
-                next();
+                const auto save = [&](QWidget &window, const QString &kind) {
+                    const QRect r = window.frameGeometry();
+                    const QPixmap shot =
+                        QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+                    const QString file = dir + QStringLiteral("/%1-%2.png").arg(kind, names[index]);
+                    if (!shot.save(file)) {
+                        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                        code = 1;
+                    }
+                };
+                save(mainForm, QStringLiteral("programshot"));
+                mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                // A new contact's editor in the same theme: its dock band beside the tool bar.
+                auto *editor = ContactEditorFactory();
+                QWidget *window = editor->EditorWindow();
+                window->setGeometry(0, 0, 760, 560);
+                window->show();
+                QTimer::singleShot(500, [&, save, window] {
+                    save(*window, QStringLiteral("editorshot"));
+                    // The editor registry frees it at the end.
+                    window->hide();
+                    ++index;
+                    next();
+                });
             });
         };
         QTimer::singleShot(800, next);
