@@ -373,4 +373,21 @@ TEST_F(ThemedItems, ToolbarCaptionsAreCentredVerticallyOwnerDrawLeavesOutOnlyThe
     EXPECT_EQ(std::tuple(captions[0].caption, captions[1].caption), std::tuple(QString("Save"), QString("Saved")));
 }
 
+TEST(CurrentTheme, TheFallbackLetsGoOnceWhenAHolderTakesOverAndHoldsAgainAfterwards)
+{
+    static TTBXTheme *held = nullptr;
+    SetCurrentThemeFunc(nullptr);
+    TTBXTheme *fallback = CurrentTheme();
+    held = AcquireTheme("Default");
+    const int holding = ThemeRefCount("Default");
+    for (int round = 0; round < 2; ++round) {
+        SetCurrentThemeFunc([] { return held; });
+        EXPECT_EQ(ThemeRefCount("Default"), holding - 1) << "round " << round;
+        SetCurrentThemeFunc(nullptr);
+        EXPECT_EQ(CurrentTheme(), fallback);
+        EXPECT_EQ(ThemeRefCount("Default"), holding) << "round " << round << ": the fallback holds it again";
+    }
+    ReleaseTheme(held);
+}
+
 } // namespace
