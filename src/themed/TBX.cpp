@@ -45,12 +45,11 @@ TTBXTheme *CurrentTheme()
 void SetCurrentThemeFunc(TTBXCurrentThemeFunc Func)
 {
     currentThemeFunc = Func;
+    // The release clears the reference only when it was the last; the fallback lets go of it
+    // either way, or it would release it again at exit.
     if (Func && fallbackMade && Fallback().Theme) {
-        // Let go of the fallback's reference for good: the holder may hold the same theme, so
-        // the release need not free it, and the fallback must not release it once more at exit.
-        TTBXTheme *held = Fallback().Theme;
+        ReleaseTheme(Fallback().Theme);
         Fallback().Theme = nullptr;
-        ReleaseTheme(held);
     }
 }
 

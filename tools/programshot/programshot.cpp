@@ -1,7 +1,8 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
-// 皮肤 does, opens the 文件 menu, then the contact list's and the group tree's context menus, then
-// shows the calendar page (programshot-calendar-<theme>.png), and saves the screen to a PNG each
-// time; last 工具 > 皮肤 open (programshot-skins.png). To look at by eye:
+// 皮肤 does, opens the 文件 menu and its first submenu, then the contact list's and the group
+// tree's context menus, then shows the calendar page (programshot-calendar-<theme>.png) and a new
+// contact's editor (editorshot-<theme>.png), and saves the screen to a PNG each time; last
+// 工具 > 皮肤 open (programshot-skins.png). To look at by eye:
 //   programshot [output-folder] [contacts]
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -37,13 +38,26 @@
 
 namespace {
 
-// The bar's first menu, open as a click leaves it, its first item selected.
+// The bar's first menu, open as a click leaves it, with its first submenu open over it.
 void OpenFirstMenu(TSpTBXToolbar *bar)
 {
     TTBView *view = bar->View();
-    if (TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr) {
-        view->Select(viewer, false);
-        view->OpenChildPopup(true);
+    TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr;
+    if (!viewer)
+        return;
+    view->Select(viewer, false);
+    view->OpenChildPopup(true);
+    TTBPopupWindow *menu = view->OpenViewerWindow();
+    if (!menu)
+        return;
+    TTBView *menuView = menu->View();
+    for (int i = 0; i < menuView->ViewerCount(); ++i) {
+        TTBItemViewer *v = menuView->Viewers(i);
+        if (v->Show && (v->Item->ItemStyle() & tbis::HasSubmenu)) {
+            menuView->Select(v, false);
+            menuView->OpenChildPopup(true);
+            return;
+        }
     }
 }
 
@@ -182,8 +196,19 @@ int main(int argc, char **argv)
                 QTimer::singleShot(500, [&] {
                     if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-calendar-%1.png").arg(names[index])))
                         code = 1;
-                    ++index;
-                    next();
+                    // A new contact's editor in the same theme: its dock band beside the tool bar.
+                    auto *editor = ContactEditorFactory();
+                    QWidget *window = editor->EditorWindow();
+                    window->setGeometry(0, 0, 760, 560);
+                    window->show();
+                    QTimer::singleShot(500, [&, window] {
+                        if (!SaveShot(*window, dir + QStringLiteral("/editorshot-%1.png").arg(names[index])))
+                            code = 1;
+                        // The editor registry frees it at the end.
+                        window->hide();
+                        ++index;
+                        next();
+                    });
                 });
             });
         };

@@ -46,7 +46,7 @@ void RunPopupMenu(TTBPopupMenu &menu, const QPoint &screen)
 }
 
 TFrameworkCommandBuilder::TFrameworkCommandBuilder(TComponent *owner, int iconSize)
-    : TComponent(nullptr), owner_(owner), images_(new TImageList(owner ? owner : this)), iconSize_(iconSize)
+    : TComponent(nullptr), owner_(owner), images_(new TTBImageList(owner ? owner : this)), iconSize_(iconSize)
 {
     images_->SetSize(iconSize, iconSize);
 }

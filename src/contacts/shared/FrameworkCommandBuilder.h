@@ -10,7 +10,7 @@
 
 class QWidget;
 class TCommand;
-class TImageList;
+class TTBImageList;
 class TTBCustomItem;
 class TTBPopupMenu;
 class TWinControl;
@@ -25,8 +25,8 @@ class TFrameworkCommandBuilder : public TComponent
 {
 public:
     // The popup menus and the widgets' holders are owned by `owner`; items belong to the item
-    // they are added to; icons are drawn at `iconSize` pixels into an image list of `owner`
-    // (of the builder without one).
+    // they are added to; icons are drawn at `iconSize` pixels into a framework image list of
+    // `owner` (of the builder without one), which draws them itself in every theme.
     explicit TFrameworkCommandBuilder(TComponent *owner, int iconSize = 16);
     ~TFrameworkCommandBuilder() override;
 
@@ -43,7 +43,7 @@ public:
     void SetControl(const QString &name, QWidget *widget);
     // The items made for a command, in the order they were made.
     std::vector<TTBCustomItem *> ItemsOf(const TCommand &command) const;
-    TImageList *Images() const { return images_; }
+    TTBImageList *Images() const { return images_; }
 
 protected:
     void Notification(TComponent *AComponent, TOperation Operation) override;
@@ -55,7 +55,7 @@ private:
     int ImageOf(const TCommand &command);
 
     TComponent *owner_;
-    TImageList *images_;
+    TTBImageList *images_;
     int iconSize_;
     QHash<const TCommand *, std::vector<TTBCustomItem *>> items_;
     QHash<const TCommand *, int> listeners_;
