@@ -352,6 +352,13 @@ void TTBDock::ArrangeDockRows()
         o = acc;
         acc += t;
     }
+    // Each window of a row knows the row and its thickness before any of them lays out: a
+    // toolbar's view takes the others' thickness as its own minimum.
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i]->effectiveDockRow_ = recs[i].EffRow;
+        if (recs[i].EffRow >= 0)
+            list[i]->currentSize_ = recs[i].Thickness;
+    }
     for (size_t i = 0; i < list.size(); ++i) {
         TTBCustomDockableWindow *w = list[i];
         const TTBDockArrangeRec &r = recs[i];

@@ -1,0 +1,118 @@
+// What the menu loop gives besides choosing: item hints while the menu is open, help for the
+// selected item on F1, and the start and end of a popup menu told to accessibility clients.
+#include "TB2TestSupport.h"
+#include "toolbar/TB2Acc.h"
+#include "toolbar/TB2Common.h"
+
+#include <QAccessible>
+#include <QToolTip>
+
+namespace {
+
+class MenuLoopTest : public ::testing::Test, protected ClickLog
+{
+protected:
+    void SetUp() override
+    {
+        ResetSysParams();
+        SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
+        SysParams().MenuShowDelay = 1;
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(500, 400, 200, 150);
+        form->Show();
+        // Activation arriving later would take a hint down.
+        ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form.get(); }));
+        menu = std::make_unique<TTBPopupMenu>(nullptr);
+    }
+    void TearDown() override
+    {
+        menu.reset();
+        form.reset();
+        Application()->OnHelp = nullptr;
+        SetNotifyWinEventProc(&TBAccNotifyWinEvent);
+        ResetSysParams();
+        CancelHint();
+    }
+    // Runs the menu with the steps inside it; Escape ends it when a step never comes true.
+    void Run(ScriptSteps &s)
+    {
+        s.SetOpen([] { return RootView() != nullptr; });
+        s.Start();
+        menu->PopupEx(100, 100, false);
+        EXPECT_TRUE(s.Done());
+    }
+    std::unique_ptr<TForm> form;
+    std::unique_ptr<TTBPopupMenu> menu;
+};
+
+TEST_F(MenuLoopTest, TheHintOfTheItemUnderThePointerShowsWhenItsOptionsAsk)
+{
+    TTBCustomItem *a = Add(menu->Items(), QStringLiteral("A"));
+    a->SetHint(QStringLiteral("打开联系人|Opens the contact"));
+    Add(menu->Items(), QStringLiteral("&Save..."));
+    for (bool showHint : {true, false}) {
+        SCOPED_TRACE(showHint);
+        menu->SetOptions(showHint ? TTBItemOptions{TTBItemOption::tboShowHint} : TTBItemOptions{});
+        QString first, second;
+        ScriptSteps s(form.get(), 5);
+        s.Do([&] { sim::MoveAt(Center(RootView()->Viewers(0))); })
+            .Then([&] { return !showHint || QToolTip::isVisible(); })
+            .Do([&] {
+                first = QToolTip::isVisible() ? QToolTip::text() : QString();
+                sim::MoveAt(Center(RootView()->Viewers(1)) + QPoint(1, 0));
+            })
+            .Then([&] { return !showHint || QToolTip::text() != first; })
+            .Do([&] {
+                second = QToolTip::isVisible() ? QToolTip::text() : QString();
+                sim::Key(form.get(), Qt::Key_Escape);
+            });
+        Run(s);
+        // The short hint, or the caption without its accelerator and trailing dots.
+        EXPECT_EQ(first, showHint ? QStringLiteral("打开联系人") : QString());
+        EXPECT_EQ(second, showHint ? QStringLiteral("Save") : QString());
+        CancelHint();
+    }
+}
+
+TEST_F(MenuLoopTest, F1AsksTheApplicationsHelpForTheSelectedItemsContext)
+{
+    Add(menu->Items(), QStringLiteral("Plain"));
+    Add(menu->Items(), QStringLiteral("Helped"))->SetHelpContext(77);
+    std::vector<std::pair<WORD, std::intptr_t>> asked;
+    Application()->OnHelp = [&](WORD command, std::intptr_t data, bool &) {
+        asked.emplace_back(command, data);
+        return true;
+    };
+    ScriptSteps s(form.get(), 5);
+    s.Key(form.get(), Qt::Key_Down)
+        .Key(form.get(), Qt::Key_F1)
+        .Do([&] { EXPECT_NE(RootView(), nullptr) << "no context: the menu stays"; })
+        .Key(form.get(), Qt::Key_Down)
+        .Key(form.get(), Qt::Key_F1);
+    Run(s);
+    EXPECT_TRUE(clicks.empty());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].first, 0x0001) << "HELP_CONTEXT";
+    EXPECT_EQ(asked[0].second, 77);
+}
+
+TEST_F(MenuLoopTest, APopupMenuAnnouncesItsStartAndEndOnItsWindow)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    std::vector<unsigned> events;
+    std::vector<int> roles;
+    SetNotifyWinEventProc([&](unsigned Event, QWidget *Wnd, int ObjectID, int) {
+        if (Event != 4 && Event != 5)
+            return;
+        events.push_back(Event);
+        QAccessibleInterface *target = Wnd && ObjectID == -4 ? TBAccEventTarget(Event, Wnd, 0) : nullptr;
+        roles.push_back(target ? int(target->role()) : -1);
+    });
+    ScriptSteps s(form.get(), 5);
+    s.Key(form.get(), Qt::Key_Escape);
+    Run(s);
+    EXPECT_EQ(events, (std::vector<unsigned>{4, 5}));
+    EXPECT_EQ(roles, (std::vector<int>{QAccessible::PopupMenu, QAccessible::PopupMenu}));
+}
+
+} // namespace
