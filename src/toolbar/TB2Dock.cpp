@@ -1154,7 +1154,11 @@ void TTBCustomDockableWindow::UpdateVisibility()
     if (show && hideWhenInactive_)
         show = Application()->Active();
     if (show != !floatParent_->isHidden()) {
+        // Qt lets the activation go with the window: it goes back to the form.
+        const bool wasActive = !show && floatParent_->isActiveWindow();
         floatParent_->SetVisible(show);
+        if (wasActive)
+            floatParent_->HandActivationOn();
         if (!show)
             return;
     }
@@ -1399,10 +1403,6 @@ bool TTBFloatingWindowParent::event(QEvent *event)
     switch (event->type()) {
     case QEvent::WindowActivate:
         if (isHidden())
-            HandActivationOn();
-        break;
-    case QEvent::Hide:
-        if (QApplication::activeWindow() == this)
             HandActivationOn();
         break;
     default: break;
