@@ -5,6 +5,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
+#include <QHelpEvent>
+#include <QToolTip>
 
 namespace {
 
@@ -241,6 +243,33 @@ TEST_F(ToolbarViewForm, ItemActionsUpdateWhenTheProgramIdlesIfTheToolbarSaysSo)
         item->SetAction(nullptr);
         delete tb;
     }
+}
+
+TEST_F(ToolbarViewForm, HintsFollowShowHintDownFromTheFormAndNameTheItemUnderThePointer)
+{
+    TTBToolbar *tb = NewToolbar({40, 40});
+    tb->Items()->Items(0)->SetHint(QStringLiteral("新建联系人|Makes a new contact"));
+    tb->Items()->Items(1)->SetCaption(QStringLiteral("&Delete:"));
+    ShowForm();
+    const auto menusShowHints = [tb] { return tb->View()->Style().Contains(TTBViewStyleItem::vsAlwaysShowHints); };
+    EXPECT_FALSE(menusShowHints());
+    form->SetShowHint(true);
+    EXPECT_TRUE(menusShowHints()) << "the toolbar takes its form's ShowHint";
+    // The tip where the pointer rests, without a move over the toolbar first.
+    const auto tipAt = [tb](int viewer) {
+        const TRect r = tb->View()->Viewers(viewer)->BoundsRect;
+        const QPoint local = tb->mapFromGlobal(tb->ClientToScreen({r.Left + 5, r.Top + 5}).ToQPoint());
+        QHelpEvent e(QEvent::ToolTip, local, tb->mapToGlobal(local));
+        QApplication::sendEvent(tb, &e);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+        CancelHint();
+        return shown;
+    };
+    EXPECT_EQ(tipAt(0), QStringLiteral("新建联系人"));
+    EXPECT_EQ(tipAt(1), QStringLiteral("Delete"));
+    form->SetShowHint(false);
+    EXPECT_FALSE(menusShowHints());
+    EXPECT_EQ(tipAt(0), QString());
 }
 
 } // namespace
