@@ -216,11 +216,13 @@ void TTBView::DeletingViewer(TTBItemViewer *AViewer)
     std::erase(priorityList_, AViewer);
 }
 
-// Items that arrive while their form loads are the designed ones, in their designed order;
-// only later ones are new.
+// Items that arrive while their form loads, or is built before it is first shown, are the
+// designed ones, in their designed order; only later ones are new.
 bool TTBView::NewItemFirst(const TTBCustomItem *AItem) const
 {
     const auto loading = [](const TComponent *c) { return c && c->ComponentState().Contains(csLoading); };
+    if (window_ && !window_->window()->isVisible())
+        return false;
     return newViewersGetHighestPriority_ && !loading(AItem) && !loading(parentItem_) &&
            !(parentItem_ && loading(parentItem_->Owner()));
 }

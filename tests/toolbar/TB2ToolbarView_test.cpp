@@ -145,22 +145,30 @@ TEST_F(ToolbarViewForm, NewItemsAndUsedItemsTakeTheChevronOrderThePropertiesSay)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(int(c.priority) * 2 + c.moveItems);
-        // Made while loading, the items keep their order: the last ones go first.
+        // Made while loading, or before the form shows, the items keep their order: the last
+        // ones go first.
         auto *tb = new TTBToolbar(form);
-        tb->Loading();
-        tb->Items()->Loading();
+        const bool load = c.moveItems;
+        if (load) {
+            tb->Loading();
+            tb->Items()->Loading();
+        }
         for (int i = 0; i < 8; ++i) {
             auto *item = new TBoxItem(40, 22);
             item->SetCaption(QString::number(i));
             tb->Items()->Add(item);
         }
-        tb->Items()->Loaded();
-        static_cast<TComponent *>(tb)->Loaded();
+        if (load) {
+            tb->Items()->Loaded();
+            static_cast<TComponent *>(tb)->Loaded();
+        }
         tb->SetChevronPriorityForNewItems(c.priority);
         tb->SetChevronMoveItems(c.moveItems);
         tb->SetCurrentDock(dock);
         ShowForm();
         ASSERT_EQ(Shown(tb->View()), QStringList({"0", "1", "2", "3"}));
+        form->Hide();
+        ShowForm();
         auto *added = new TBoxItem(40, 22);
         added->SetCaption("new");
         tb->Items()->Add(added);
@@ -171,6 +179,7 @@ TEST_F(ToolbarViewForm, NewItemsAndUsedItemsTakeTheChevronOrderThePropertiesSay)
         tb->View()->EnsureLayout();
         EXPECT_EQ(Shown(tb->View()), c.afterUse);
         delete tb;
+        form->Hide();
     }
 }
 

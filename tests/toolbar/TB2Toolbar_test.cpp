@@ -141,7 +141,6 @@ TEST_F(ToolbarForm, TheChevronTakesWhatDoesNotFitAndListsItInItsPopup)
 {
     form->SetBounds(100, 100, 200, 300);
     TTBToolbar *tb = NewToolbar();
-    tb->SetChevronPriorityForNewItems(TTBChevronPriorityForNewItems::tbcpLowest);
     for (int i = 0; i < 8; ++i)
         Add(tb->Items(), QString::number(i), new TWidthItem(tb, 40));
     ShowForm();
