@@ -51,11 +51,12 @@ struct TTBLayoutParams {
     int MaxSize = 0;           // length limit for chevron overflow, 0 = none
     int WrapOffset = 0;        // line length, 0 = no wrapping
     int MaxHeight = 0;         // height limit of a scrolling popup, 0 = none
-    TPoint MinSize;            // the view is at least this size (0: no limit on that axis)
     // Viewer indexes, the one to keep longest first; null: viewer order.
     const std::vector<int> *Priority = nullptr;
     // Size of a shown viewer; sameWidth asks for the common width of its kind.
     std::function<void(int index, int &width, int &height, bool &sameWidth)> Measure;
+    // The view is at least this size (0: no limit on that axis).
+    TPoint MinSize = {};
 };
 
 struct TTBLayoutResult {
