@@ -632,7 +632,7 @@ void TTBCustomDockableWindow::SetFloating(bool Value)
         floatParent_->SetShowHint(ShowHint());
     }
     floatParent_->SetDockableWindow(this);
-    UpdateTopMost();
+    UpdateFloatingWindowKinds();
     SetParent(floatParent_);
     ApplyFloatingBounds();
     UpdateVisibility();
@@ -807,7 +807,7 @@ void TTBCustomDockableWindow::SetFloatingMode(TTBFloatingMode Value)
 {
     if (Value != floatingMode_) {
         floatingMode_ = Value;
-        UpdateTopMost();
+        UpdateFloatingWindowKinds();
         UpdateVisibility();
     }
 }
@@ -844,11 +844,14 @@ void TTBCustomDockableWindow::SetResizable(bool Value)
     floatParent_->InvalidateNC();
 }
 
-void TTBCustomDockableWindow::UpdateTopMost()
+void TTBCustomDockableWindow::UpdateFloatingWindowKinds()
 {
     if (!floatParent_)
         return;
-    TWindowKinds kinds{wkToolWindow, wkNoActivate};
+    TWindowKinds kinds{wkToolWindow};
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    if (std::none_of(children.begin(), children.end(), [](QWidget *c) { return c->focusPolicy() != Qt::NoFocus; }))
+        kinds.Include(wkNoActivate);
     if (floatingMode_ == TTBFloatingMode::fmOnTopOfAllForms && floatParent_->enabled_)
         kinds.Include(wkTopMost);
     floatParent_->SetWindowKinds(kinds);
@@ -1379,12 +1382,8 @@ void TTBFloatingWindowParent::PressedOn()
 
 void TTBFloatingWindowParent::HandActivationOn()
 {
-    QWidget *next = nullptr;
-    if (!isHidden()) {
-        next = parentForm_;
-    } else if (parentForm_ && parentForm_->isVisible() && parentForm_->isEnabled()) {
-        next = parentForm_;
-    } else {
+    QWidget *next = parentForm_ && parentForm_->isVisible() && parentForm_->isEnabled() ? parentForm_ : nullptr;
+    if (!next && isHidden()) {
         // Another shown window of the program, one that does not stay on top preferred.
         for (QWidget *t : QApplication::topLevelWidgets()) {
             if (t == this || !t->isVisible() || !t->isEnabled() || !dynamic_cast<TForm *>(t))
@@ -1394,7 +1393,7 @@ void TTBFloatingWindowParent::HandActivationOn()
                 next = t;
         }
     }
-    if (next && next->isVisible())
+    if (next)
         next->activateWindow();
 }
 
@@ -1434,7 +1433,7 @@ void TTBFloatingWindowParent::WndProc(TMessage &Message)
     case WM_ENABLE:
         enabled_ = Message.WParam != 0;
         if (w)
-            w->UpdateTopMost();
+            w->UpdateFloatingWindowKinds();
         break;
     case WM_NCLBUTTONDOWN:
         if (!w)

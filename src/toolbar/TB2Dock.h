@@ -292,9 +292,10 @@ public:
     TRect FloatingCloseButtonRect(const TRect &WindowRect) const;
 
     void UpdateVisibility();
-    // The floating window's stacking: fmOnTopOfAllForms keeps it above every window while it
-    // is enabled (no modal window blocks it).
-    void UpdateTopMost();
+    // The kind of the floating window: a click leaves the activation where it is unless the
+    // window holds a control that takes typing; fmOnTopOfAllForms keeps it above every window
+    // while it is enabled (no modal window blocks it).
+    void UpdateFloatingWindowKinds();
 
     TNotifyEvent OnClose;
     TCloseQueryEvent OnCloseQuery;

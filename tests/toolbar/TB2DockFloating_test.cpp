@@ -4,6 +4,8 @@
 #include "TB2TestSupport.h"
 #include "platform/SysColors.h"
 
+#include <QLineEdit>
+
 namespace {
 
 class TRecordingMenu : public TPopupMenu
@@ -73,6 +75,15 @@ TEST_F(FloatingForm, FrameStackingAndActivationOfTheFloatingWindow)
     ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == fp; }));
     bar->Hide();
     EXPECT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form; }));
+}
+
+TEST_F(FloatingForm, AFloatingToolbarWithAnEditTakesTheActivationForTyping)
+{
+    auto *edit = new TWidgetControl(form, new QLineEdit);
+    edit->SetBounds(0, 0, 80, 20);
+    bar->InsertControl(edit);
+    TTBFloatingWindowParent *fp = Float();
+    EXPECT_FALSE(fp->WindowKinds().Contains(wkNoActivate));
 }
 
 TEST_F(FloatingForm, ContextMenusOfDocksAndToolbars)
