@@ -83,14 +83,6 @@ void TCommand::SetAutoCheck(bool value)
     }
 }
 
-void TCommand::SetRadioItem(bool value)
-{
-    if (radioItem_ != value) {
-        radioItem_ = value;
-        Changed();
-    }
-}
-
 void TCommand::Click()
 {
     if (!enabled_)
@@ -140,7 +132,6 @@ TCommandRow SubmenuRow(const char *name, const char *caption, const QIcon &icon)
 
 TCommandRow EndRow() { return Row(TCommandRowKind::End); }
 TCommandRow SeparatorRow() { return Row(TCommandRowKind::Separator); }
-TCommandRow IncludeRow(const char *name) { return Row(TCommandRowKind::Include, name); }
 TCommandRow ControlRow(const char *name) { return Row(TCommandRowKind::Control, name); }
 
 TCommand *TCommandList::Command(const QString &name) const
@@ -195,10 +186,6 @@ TCommand &TCommandList::Define(const QString &rootName, const std::vector<TComma
             break;
         case TCommandRowKind::Control:
             into.Add(Add(TCommandKind::Control, row.Name));
-            break;
-        case TCommandRowKind::Include:
-            if (TCommand *shown = Command(row.Name))
-                into.Add(*shown);
             break;
         }
     }

@@ -11,7 +11,7 @@
 // follows its changes through OnChange, so the presentation can change without touching what
 // the command does.
 // Control: a place for a window's own control (a label, a search box) among the items.
-enum class TCommandKind { Item, Submenu, Group, Separator, Control };
+enum class TCommandKind { Item, Submenu, Separator, Control };
 
 class TCommand
 {
@@ -40,11 +40,8 @@ public:
     // A click toggles the check mark before OnClick runs.
     bool AutoCheck() const { return autoCheck_; }
     void SetAutoCheck(bool value);
-    // Shows a check mark as one of several choices (a theme, say).
-    bool RadioItem() const { return radioItem_; }
-    void SetRadioItem(bool value);
 
-    // The items of a sub-menu or group, in their order; separators included.
+    // The items of a sub-menu, in their order; separators included.
     const std::vector<TCommand *> &Items() const { return items_; }
     void Add(TCommand &item) { items_.push_back(&item); }
 
@@ -76,14 +73,12 @@ private:
     bool visible_ = true;
     bool checked_ = false;
     bool autoCheck_ = false;
-    bool radioItem_ = false;
     std::vector<TCommand *> items_;
 };
 
-// One line of a menu or tool bar table. Submenu opens a level that End closes; Include shows a
-// command defined before (a group or a sub-menu) once more at this place; Control marks where
+// One line of a menu or tool bar table. Submenu opens a level that End closes; Control marks where
 // the window's control of that name goes.
-enum class TCommandRowKind { Item, Separator, Submenu, End, Include, Control };
+enum class TCommandRowKind { Item, Separator, Submenu, End, Control };
 
 struct TCommandRow {
     TCommandRowKind Kind = TCommandRowKind::Item;
@@ -100,7 +95,6 @@ TCommandRow CommandRow(const char *name, const char *caption, const char *shortC
 TCommandRow SubmenuRow(const char *name, const char *caption, const QIcon &icon = QIcon());
 TCommandRow EndRow();
 TCommandRow SeparatorRow();
-TCommandRow IncludeRow(const char *name);
 TCommandRow ControlRow(const char *name);
 
 // The commands of one window, by component name; it owns them.

@@ -121,7 +121,6 @@ void TFrameworkCommandBuilder::Sync(TCommand &command)
         item->SetImageIndex(ImageOf(command));
         item->SetEnabled(command.Enabled());
         item->SetVisible(command.Visible());
-        item->SetRadioItem(command.RadioItem());
         item->SetChecked(command.Checked());
     }
 }
@@ -162,9 +161,6 @@ void TFrameworkCommandBuilder::Fill(TTBCustomItem *host, TCommand &root, TWinCon
         switch (command->Kind()) {
         case TCommandKind::Separator:
             host->Add(new TSpTBXSeparatorItem(nullptr));
-            break;
-        case TCommandKind::Group:
-            Fill(host, *command, bar);
             break;
         case TCommandKind::Control: {
             TWidgetControl *holder = controls_.value(command->Name());

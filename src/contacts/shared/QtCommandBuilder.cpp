@@ -15,7 +15,7 @@ void SyncAction(const TCommand &command, QAction *action)
     action->setIcon(command.Icon());
     action->setEnabled(command.Enabled());
     action->setVisible(command.Visible());
-    action->setCheckable(command.AutoCheck() || command.RadioItem() || command.Checked());
+    action->setCheckable(command.AutoCheck() || command.Checked());
     action->setChecked(command.Checked());
 }
 
@@ -50,9 +50,6 @@ void TQtCommandBuilder::Fill(QToolBar *bar, TCommand &root)
         switch (item->Kind()) {
         case TCommandKind::Separator:
             bar->addSeparator();
-            break;
-        case TCommandKind::Group:
-            Fill(bar, *item);
             break;
         case TCommandKind::Control:
             if (QWidget *control = controls_.value(item->Name())) {

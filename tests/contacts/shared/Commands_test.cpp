@@ -16,19 +16,18 @@ TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
 {
     TCommandList list;
     int clicks = 0;
-    TCommand &group = list.Add(TCommandKind::Group, "Themes");
-    group.Add(list.Add(TCommandKind::Item, "ThemeA"));
     TCommand &root = list.Define("Bar", {SubmenuRow("File", "文件"),
                                          CommandRow("Open", "打开", "Ctrl+O", [&clicks] { ++clicks; }), SeparatorRow(),
-                                         CommandRow("Dead", "无", "", nullptr), SubmenuRow("Skins", "皮肤"),
-                                         IncludeRow("Themes"), EndRow(), EndRow(), CommandRow("Help", "帮助", "", [] {})});
+                                         CommandRow("Dead", "无", "", nullptr), SubmenuRow("Tools", "工具"),
+                                         CommandRow("Options", "选项", "", [] {}), EndRow(), EndRow(),
+                                         CommandRow("Help", "帮助", "", [] {})});
     ASSERT_EQ(root.Items().size(), 2u);
     EXPECT_EQ(root.Items()[0], list.Command("File"));
     EXPECT_EQ(root.Items()[1], list.Command("Help"));
     const std::vector<TCommand *> &file = list.Command("File")->Items();
     ASSERT_EQ(file.size(), 4u);
     EXPECT_EQ(file[1]->Kind(), TCommandKind::Separator);
-    EXPECT_EQ(list.Command("Skins")->Items(), std::vector<TCommand *>{&group});
+    EXPECT_EQ(list.Command("Tools")->Items(), std::vector<TCommand *>{list.Command("Options")});
     EXPECT_EQ(list.Command("Open")->ShortCut(), QKeySequence("Ctrl+O"));
     EXPECT_FALSE(list.Command("Dead")->Enabled());
     EXPECT_EQ(list.Command("Missing"), nullptr);
@@ -88,25 +87,22 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     EXPECT_FALSE(edit->isEnabled());
 }
 
-TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
+TEST(QtCommandBuilder, ACheckedItemKeepsTheMarkItsCommandGives)
 {
     QWidget owner;
     TCommandList list;
-    TCommand &group = list.Add(TCommandKind::Group, "Group");
-    TCommand *items[2];
-    for (int i = 0; i < 2; ++i) {
-        TCommand *self = items[i] = &list.Add(TCommandKind::Item, QString("Theme%1").arg(i));
-        self->SetRadioItem(true);
+    TCommand &root = list.Define("Menu", {CommandRow("Choice0", "甲", "", [] {}), CommandRow("Choice1", "乙", "", [] {})});
+    TCommand *items[2] = {list.Command("Choice0"), list.Command("Choice1")};
+    for (TCommand *self : items) {
         self->OnClick = [&items, self] {
             for (TCommand *item : items)
                 item->SetChecked(item == self);
         };
-        group.Add(*self);
     }
     QToolBar bar;
     TQtCommandBuilder builder(&owner);
-    builder.Fill(&bar, list.Define("Menu", {IncludeRow("Group")}));
-    ASSERT_EQ(bar.actions().size(), 2) << "a group shows its items in place";
+    builder.Fill(&bar, root);
+    ASSERT_EQ(bar.actions().size(), 2);
     items[0]->Click();
     QAction *first = bar.actions()[0];
     // Clicking the checked item again: Qt would take the mark away; the command keeps it.
