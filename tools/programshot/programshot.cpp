@@ -29,12 +29,14 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -81,8 +83,13 @@ bool ShootContextMenu(QAbstractItemView *view, const QPoint &at, const QWidget &
     auto saved = std::make_shared<bool>(false);
     QTimer::singleShot(400, [done, saved, &window, file] {
         *saved = SaveShot(window, file);
+        // Closing a menu frees its shadow windows: the menus are found first, then closed.
+        std::vector<QPointer<TTBPopupWindow>> menus;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *popup = dynamic_cast<TTBPopupWindow *>(w); popup && popup->isVisible() && !popup->View()->ParentView())
+                menus.emplace_back(popup);
+        for (const QPointer<TTBPopupWindow> &popup : menus)
+            if (popup)
                 popup->View()->CancelMode();
         *done = true;
     });
