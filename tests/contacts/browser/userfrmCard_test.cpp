@@ -1,6 +1,12 @@
 #include "browser/BrowserTestSupport.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
 
 namespace {
 
@@ -108,6 +114,87 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
     page.reset();
     TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("mypic", DesKey).Text);
     EXPECT_EQ(Page().CardFields(), DefaultCardFields.split(','));
+}
+
+// Where a cell of the shown card puts its text, in the page's coordinates.
+struct TCellText {
+    qreal left = 0;  // the cell's paragraph
+    int lines = 0;
+    qreal right = 0;  // where the text ends
+    qreal baseline = 0;
+};
+
+QTextTable *CardTable(QTextDocument *document)
+{
+    for (QTextFrame *frame : document->rootFrame()->childFrames()) {
+        if (auto *table = qobject_cast<QTextTable *>(frame))
+            return table;
+    }
+    return nullptr;
+}
+
+TCellText CellText(QTextDocument *document, int row, int column)
+{
+    const QTextBlock block = CardTable(document)->cellAt(row, column).firstCursorPosition().block();
+    const QTextLayout *layout = block.layout();
+    const QRectF rect = document->documentLayout()->blockBoundingRect(block);
+    TCellText cell{rect.left(), layout->lineCount()};
+    if (cell.lines > 0) {
+        const QTextLine line = layout->lineAt(0);
+        cell.right = rect.left() + line.x() + line.naturalTextWidth();
+        cell.baseline = rect.top() + line.y() + line.ascent();
+    }
+    return cell;
+}
+
+// The shown card has the picture its page asks for: fixed columns, every value on one line, on
+// its label's baseline and short of the next cell, long values cut with an ellipsis, links whole.
+TEST_F(BrowserCard, ValuesStayOnOneLineInsideFixedColumns)
+{
+    const QString address = "zhang.san.with.a.long.address@example-company.com.cn";
+    const qint64 longer = Contact("欧阳长名字", 0, 1,
+        {{"uemail", address}, {"uwkaddress", "北京市海淀区中关村大街某某科技有限公司研发中心三号楼四层"},
+         {"ufz", QString(300, 'w')}, {"uhtml", "http://www.example-company-with-a-long-name.com.cn"},
+         {"uqq", "x@y.cn " + QString(80, 'q')}});
+    const qint64 shorter = Contact("李四", 0, 1, {{"uemail", "a@b.cn"}});
+    Page().show();
+    for (const int width : {900, 640}) {
+        SCOPED_TRACE(width);
+        Page().resize(width, 600);
+        QCoreApplication::processEvents();
+        std::vector<qreal> columns[2];
+        for (const qint64 key : {longer, shorter}) {
+            Page().ShowContactCard(QString::number(key));
+            QCoreApplication::processEvents();
+            QTextDocument *document = Page().WebBrowser1->document();
+            QTextTable *table = CardTable(document);
+            ASSERT_TRUE(table);
+            ASSERT_EQ(table->rows(), 10);
+            const qreal tableRight = document->documentLayout()->frameBoundingRect(table).right();
+            EXPECT_LE(tableRight, Page().WebBrowser1->viewport()->width());
+            for (int row = 0; row < table->rows(); ++row) {
+                for (int column : {1, 3}) {
+                    SCOPED_TRACE(QString("row %1 column %2").arg(row).arg(column).toStdString());
+                    const TCellText label = CellText(document, row, column - 1);
+                    const TCellText value = CellText(document, row, column);
+                    EXPECT_EQ(label.lines, 1);
+                    EXPECT_LE(value.lines, 1);
+                    if (value.lines == 0)
+                        continue;
+                    EXPECT_LT(value.right, column == 1 ? CellText(document, row, 2).left : tableRight);
+                    EXPECT_NEAR(value.baseline, label.baseline, 1.5);
+                }
+            }
+            for (int column = 0; column < 4; ++column)
+                columns[key == longer ? 0 : 1].push_back(CellText(document, 0, column).left);
+        }
+        EXPECT_EQ(columns[0], columns[1]) << "the columns stay where they are";
+        Page().ShowContactCard(QString::number(longer));
+        QCoreApplication::processEvents();
+        const QString shown = Page().WebBrowser1->toPlainText();
+        EXPECT_TRUE(shown.contains(QChar(0x2026)) && !shown.contains(address) && shown.contains("欧阳长名字"));
+        EXPECT_TRUE(Page().CardHtml().contains("mailto:" + address));
+    }
 }
 
 } // namespace
