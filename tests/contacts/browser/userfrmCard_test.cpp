@@ -1,6 +1,8 @@
 #include "browser/BrowserTestSupport.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFontMetrics>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -114,6 +116,79 @@ TEST_F(BrowserCard, ShowsTheChosenFieldsOfTheContactAndSendsLinksToTheShell)
     page.reset();
     TIniFile(ConfigIniPath()).WriteString("SYS", "FIELDS", DesEncryptString("mypic", DesKey).Text);
     EXPECT_EQ(Page().CardFields(), DefaultCardFields.split(','));
+}
+
+// Values cut to a narrow cell: the shown text is the value's start and an ellipsis, entities and
+// characters of two halves are never split, a cut link keeps its whole address and is closed.
+TEST(ContactCardHtml, LongValuesAreCutToTheirCell)
+{
+    const TCardLayout layout = CardLayout(480, QFont(QStringLiteral("Noto Sans CJK SC"), 9));
+    const QString emoji = QStringLiteral("\U0001F600");
+    const QString address = "someone.with.a.very.long.name@example-company.com.cn";
+    const struct { QString value; bool cut; QString href; } cases[] = {
+        {"abc", false, {}},
+        {"x@y.cn", false, "mailto:x@y.cn"},
+        {QString("a&b<c>\"").repeated(40), true, {}},
+        {emoji.repeated(200), true, {}},
+        {"x@y.cn " + QString(200, 'q'), true, "mailto:x@y.cn"},
+        {address, true, "mailto:" + address},
+        {"见 http://www.example.com.cn" + QString(100, 'z'), true, "http://www.example.com.cn" + QString(100, 'z')},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value.left(20).toStdString());
+        const QString html = ContactCardHtml({"备注"}, {c.value}, layout);
+        const qsizetype start = html.indexOf("class=\"t2\" width=\"");
+        ASSERT_GE(start, 0);
+        const QString cell = html.mid(html.indexOf('>', start) + 1).chopped(QString("</td></tr></table>").size());
+        QTextDocument document;
+        document.setHtml(cell);
+        QString shown = document.toPlainText();
+        EXPECT_EQ(shown.endsWith(QChar(0x2026)), c.cut);
+        if (c.cut)
+            shown.chop(1);
+        EXPECT_TRUE(c.value.startsWith(shown)) << shown.toStdString();
+        EXPECT_FALSE(!shown.isEmpty() && shown.back().isHighSurrogate());
+        EXPECT_EQ(cell.count("<A "), cell.count("</A>"));
+        if (!c.href.isEmpty())
+            EXPECT_TRUE(cell.contains("Href=\"" + c.href + "\"")) << cell.toStdString();
+        EXPECT_LE(QFontMetrics(layout.valueFont).horizontalAdvance(document.toPlainText()), layout.valueWidth - 12);
+    }
+}
+
+// The card is the file it was written to: the page in the data root's temp folder, shown from
+// there. A file that cannot be written is said so, and the browser stays empty.
+TEST_F(BrowserCard, IsWrittenToTheTempFolderAndShownFromThere)
+{
+    const qint64 key = Contact("张三", 0, 1, {{"uzw", "经理"}});
+    const QString path = AppDir() + "temp/a.htm";
+    QDir(AppDir() + "temp").removeRecursively();
+    Page().ShowContactCard(QString::number(key));
+    EXPECT_EQ(Tfuserfrm::CardFilePath(), path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    file.close();
+    EXPECT_EQ(written, Page().CardHtml() + "\n");
+    EXPECT_TRUE(written.startsWith("<HTML><style type=\"text/css\">body {margin-bottom: 0px;}body,td,th {\tfont-size: 12px;}"
+                                   ".t1 {background-color: #D4D0C8;line-height: 24px;\tcolor: #333333;\ttext-indent: 10px;}"
+                                   ".t2 {\ttext-indent: 10px;\tbackground-color: #FFFFFF;}"));
+    EXPECT_TRUE(written.contains("</style><Body><table width=\"96%\" border=\"0\" cellspacing=\"1\" cellpadding=\"1\" "
+                                 "style=\"{table-layout:fixed}\" bgcolor=\"#EEEEEE\"><tr><td class=\"t1\" width=\"100\">"
+                                 "姓名:</td><td valign=\"baseline\" style=\"overflow:hidden; text-overflow:ellipsis;"
+                                 "font-family: verdana;font-size:11px\" nowrap class=\"t2\""));
+    EXPECT_EQ(Page().WebBrowser1->source(), QUrl::fromLocalFile(path));
+    EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三") && Page().WebBrowser1->toPlainText().contains("经理"));
+
+    // A folder where the file should be: the card cannot be written.
+    TestDialogs().Reset();
+    ASSERT_TRUE(QFile::remove(path) && QDir().mkpath(path));
+    Page().ShowContactCard(QString::number(key));
+    EXPECT_EQ(TestDialogs().Texts(), QStringList{"无法写入文件 " + QDir::toNativeSeparators(path)});
+    EXPECT_TRUE(Page().WebBrowser1->toPlainText().isEmpty());
+    EXPECT_TRUE(Page().CardHtml().isEmpty());
+    QDir(path).removeRecursively();
+    Page().ShowContactCard(QString::number(key));
+    EXPECT_TRUE(Page().WebBrowser1->toPlainText().contains("张三"));
 }
 
 // Where a cell of the shown card puts its text, in the page's coordinates.
