@@ -1,6 +1,5 @@
 #include "editor/usereditControls.h"
 
-#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -11,8 +10,6 @@
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
-#include <QTableView>
-#include <QHeaderView>
 #include <QtMath>
 #include <functional>
 
@@ -226,38 +223,6 @@ private:
     bool advanced_ = false;  // the typing just moved on to the next section by itself
 };
 
-// The calendar of the pop-up. Qt sizes it from the font's line height, but the rows are as tall
-// as their texts ask (the weekday names come from a Chinese font that may be taller than the
-// digits' font); when they ask more, the rows share too little height and the last week row
-// falls off the pop-up. The pop-up is made tall enough for the header and six weeks.
-class TPickerCalendar final : public QCalendarWidget
-{
-public:
-    using QCalendarWidget::QCalendarWidget;
-
-    QSize sizeHint() const override { return Fitted(QCalendarWidget::sizeHint()); }
-    QSize minimumSizeHint() const override { return Fitted(QCalendarWidget::minimumSizeHint()); }
-
-private:
-    QSize Fitted(QSize size) const
-    {
-        auto *days = findChild<QTableView *>();
-        if (!days || !days->model())
-            return size;
-        const QAbstractItemView *view = days;
-        int row = days->verticalHeader()->minimumSectionSize();
-        for (int r = 0; r < days->model()->rowCount(); ++r)
-            row = std::max(row, view->sizeHintForRow(r));
-        int above = 0;
-        if (const QWidget *bar = findChild<QWidget *>(QStringLiteral("qt_calendar_navigationbar")); bar && isNavigationBarVisible())
-            above = bar->sizeHint().height();
-        const QMargins margins = contentsMargins();
-        const int height = above + row * days->model()->rowCount() + 2 * days->frameWidth() + margins.top() + margins.bottom();
-        size.setHeight(std::max(size.height(), height));
-        return size;
-    }
-};
-
 } // namespace
 
 TCheckDatePicker::TCheckDatePicker(QWidget *parent) : QWidget(parent)
@@ -273,9 +238,6 @@ TCheckDatePicker::TCheckDatePicker(QWidget *parent) : QWidget(parent)
     };
     edit_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     edit_->setCalendarPopup(true);
-    auto *calendar = new TPickerCalendar(edit_);
-    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    edit_->setCalendarWidget(calendar);
     edit_->setEnabled(false);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
