@@ -16,6 +16,7 @@
 
 class QCursor;
 class TControl;
+class TPopupMenu;
 class TWinControl;
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -209,6 +210,9 @@ public:
     bool UseRightToLeftReading() const { return biDiMode_ != TBiDiMode::bdLeftToRight; }
     const QString &Caption() const { return caption_; }
     void SetCaption(const QString &value);
+    // Shown for a right click or the context-menu key that OnContextPopup leaves alone.
+    TPopupMenu *PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu *value);
     TDragMode DragMode() const { return dragMode_; }
     void SetDragMode(TDragMode value) { dragMode_ = value; }
     TCursor DragCursor() const { return dragCursor_; }
@@ -226,12 +230,21 @@ public:
     int AlphaBlendValue() const { return alphaBlend_; }
     void SetAlphaBlendValue(int value);
 
+    // Brings what the control shows of its action up to date; the application calls it for
+    // every control of its shown forms whenever it goes idle.
+    virtual void InitiateAction() {}
+
     // Paints the control with its frame and its children into a canvas, its top-left at
     // (X, Y): what WM_PRINT does with all parts. Works for hidden controls too.
     void PaintTo(TCanvas &ACanvas, int X, int Y);
     // The shape of the mouse pointer over the control until the next WM_SETCURSOR, leaving
     // Cursor alone (the answer to WM_SETCURSOR).
     void SetCursorShape(TCursor value);
+
+    // Shows the control's hint for the pointer at the screen point as a hover shows it
+    // (CM_HINTSHOW decides), whatever ShowHint says: for a control that tracks the pointer
+    // itself, such as an open menu.
+    void ActivateHint(const TPoint &screenPos);
 
     // Repainting. Rectangles are client coordinates.
     void Invalidate();
@@ -294,6 +307,10 @@ protected:
     virtual void DoStartDrag();
     virtual void DoEndDrag(TControl *Target, int X, int Y);
     virtual void DoContextPopup(TPoint MousePos, bool &Handled);
+    // The PopupMenu at the screen point (the client origin for a keyboard request at
+    // (-1, -1)) with this control as its popup component; false when there is none to show.
+    bool ShowPopupMenu(const TPoint &ScreenPos);
+    void Notification(TComponent *AComponent, TOperation Operation) override;
     virtual void TimerFired(WPARAM TimerID) {}
     virtual void Resize();
     // Where the point (screen) lies: HTCLIENT in the client area, HTBORDER on the frame,
@@ -342,7 +359,7 @@ private:
     void ResetCanvasForClient();
     bool TranslateMouse(QEvent *event);
     bool TranslateKey(QEvent *event);
-    void ShowHintAt(const QPoint &localPos, const QPoint &globalPos);
+    void ShowHintAt(const QPoint &localPos, const QPoint &globalPos, bool Always = false);
     void HandleMouseMessage(TMessage &m);
     void UpdateAnchorOrigin();
     void ApplyAnchors(const TRect &parentClient);
@@ -370,6 +387,7 @@ private:
     bool parentBiDiMode_ = true;
     QString caption_;
     TDragMode dragMode_ = TDragMode::dmManual;
+    TPopupMenu *popupMenu_ = nullptr;
     TCursor dragCursor_ = crDrag;
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csDoubleClicks};
     bool clicked_ = false;
@@ -388,6 +406,8 @@ private:
     QSize bufferSize_{-1, -1};
     QRegion dirty_;
     TCanvas canvas_;
+    // While WM_PAINT paints on a canvas of someone else's (printing), the control's canvas.
+    TCanvas *paintTarget_ = nullptr;
     bool painting_ = false;
     bool blitPending_ = false;
 };

@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "Menus.h"
 
 #include "DragManager.h"
 #include "InputRouter.h"
@@ -150,6 +151,10 @@ void TControl::WndProc(TMessage &Message)
             p = ScreenToClient(p);
         bool handled = false;
         DoContextPopup(p, handled);
+        // The control's own menu serves its client area and the keyboard.
+        const TPoint screen = LParamToPoint(Message.LParam);
+        if (!handled && ((screen.X == -1 && screen.Y == -1) || ClientRect().Contains(p)))
+            handled = ShowPopupMenu(screen);
         if (handled)
             Message.Result = 1;
         else if (parent_)
@@ -171,7 +176,22 @@ void TControl::WndProc(TMessage &Message)
         EraseBackground(*reinterpret_cast<TCanvas *>(Message.WParam));
         Message.Result = 1;
         return;
-    case WM_PAINT: PaintWindow(*reinterpret_cast<TCanvas *>(Message.WParam)); return;
+    case WM_PAINT: {
+        TCanvas &target = *reinterpret_cast<TCanvas *>(Message.WParam);
+        if (&target == &canvas_) {
+            PaintWindow(target);
+            return;
+        }
+        // Painting on another canvas (a print): Paint draws there, on the control's canvas.
+        struct TTarget {
+            TCanvas *&target;
+            TCanvas *saved;
+            ~TTarget() { target = saved; }
+        } restore{paintTarget_, paintTarget_};
+        paintTarget_ = &target;
+        PaintWindow(target);
+        return;
+    }
     case WM_TIMER: TimerFired(Message.WParam); return;
     case WM_SIZE:
         if (!ComponentState().Contains(csLoading))
@@ -298,6 +318,35 @@ bool TControl::MouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
     if (OnMouseWheel)
         OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
     return handled;
+}
+
+void TControl::SetPopupMenu(TPopupMenu *value)
+{
+    if (value == popupMenu_)
+        return;
+    if (popupMenu_)
+        RemoveFreeNotification(popupMenu_);
+    popupMenu_ = value;
+    if (value)
+        FreeNotification(value);
+}
+
+void TControl::Notification(TComponent *AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
+bool TControl::ShowPopupMenu(const TPoint &ScreenPos)
+{
+    TPopupMenu *menu = popupMenu_;
+    if (!menu || !menu->AutoPopup())
+        return false;
+    const TPoint at = ScreenPos.X == -1 && ScreenPos.Y == -1 ? ClientToScreen({0, 0}) : ScreenPos;
+    menu->SetPopupComponent(this);
+    menu->Popup(at.X, at.Y);
+    return true;
 }
 
 void TControl::DoContextPopup(TPoint MousePos, bool &Handled)
@@ -456,6 +505,12 @@ bool TControl::event(QEvent *event)
         if (!syncing_)
             ReparentedByQt();
         break;
+    // A modal window blocks the others as disabling them would: WM_ENABLE tells the window.
+    case QEvent::WindowBlocked:
+    case QEvent::WindowUnblocked:
+        if (isWindow())
+            Perform(WM_ENABLE, event->type() == QEvent::WindowUnblocked ? 1 : 0);
+        break;
     // A window closed or shown by others (the window manager, Qt's popup handling). A child
     // hidden by Qt is only being moved to another parent.
     case QEvent::HideToParent:
@@ -586,14 +641,20 @@ bool TControl::TranslateKey(QEvent *event)
     return true;
 }
 
-void TControl::ShowHintAt(const QPoint &localPos, const QPoint &globalPos)
+void TControl::ActivateHint(const TPoint &screenPos)
+{
+    const QPoint global = screenPos.ToQPoint();
+    ShowHintAt(mapFromGlobal(global), global, true);
+}
+
+void TControl::ShowHintAt(const QPoint &localPos, const QPoint &globalPos, bool Always)
 {
     // The hint is the nearest one up the parent chain, shown when this control's ShowHint
     // says so.
     QString hint;
     for (const TControl *c = this; c && hint.isEmpty(); c = c->parent_)
         hint = c->hint_;
-    if (!showHint_) {
+    if (!showHint_ && !Always) {
         CancelHint();
         return;
     }

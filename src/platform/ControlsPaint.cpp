@@ -40,6 +40,8 @@ void TControl::ResetCanvasForClient()
 
 TCanvas &TControl::ControlCanvas()
 {
+    if (paintTarget_)
+        return *paintTarget_;
     if (!painting_) {
         EnsureBuffer();
         if (!blitPending_) {

@@ -2,6 +2,7 @@
 
 #include "InputRouter.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -322,6 +323,34 @@ TApplication::TApplication()
         else if (!active && OnDeactivate)
             OnDeactivate(nullptr);
     });
+    // Idle: the event loop is about to wait for the next event.
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(qApp->thread()))
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, qApp, [this] { UpdateActions(); });
+}
+
+namespace {
+
+void InitiateActions(TControl *c)
+{
+    c->InitiateAction();
+    if (auto *w = dynamic_cast<TWinControl *>(c))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            InitiateActions(w->Controls(i));
+}
+
+} // namespace
+
+void TApplication::UpdateActions()
+{
+    if (updatingActions_)
+        return;
+    struct TFlag {
+        bool &flag;
+        ~TFlag() { flag = false; }
+    } guard{updatingActions_ = true};
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *form = dynamic_cast<TForm *>(w); form && form->isVisible())
+            InitiateActions(form);
 }
 
 TApplication *TApplication::Instance()

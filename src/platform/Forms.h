@@ -145,6 +145,9 @@ public:
     bool HelpCommand(int Command, std::intptr_t Data);
 
     void ProcessMessages();
+    // Every control of the shown forms updates its action (InitiateAction); runs whenever the
+    // program has nothing left to do.
+    void UpdateActions();
 
     TShortCutEvent OnShortCut;
     TNotifyEvent OnHint;
@@ -168,6 +171,7 @@ private:
     bool showHint_ = true;
     bool hintShortCuts_ = true;
     bool active_ = false;
+    bool updatingActions_ = false;
     struct THook {
         const void *owner;
         TWindowHook hook;

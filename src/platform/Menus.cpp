@@ -216,3 +216,26 @@ int ShortCutToQtKey(TShortCut ShortCut)
         mods |= Qt::KeypadModifier;
     return key | mods;
 }
+
+// ---------------------------------------------------------------------------------------------
+// TPopupMenu
+
+TPopupMenu::~TPopupMenu() { SetPopupComponent(nullptr); }
+
+void TPopupMenu::SetPopupComponent(TComponent *Value)
+{
+    if (Value == popupComponent_)
+        return;
+    if (popupComponent_)
+        RemoveFreeNotification(popupComponent_);
+    popupComponent_ = Value;
+    if (Value)
+        FreeNotification(Value);
+}
+
+void TPopupMenu::Notification(TComponent *AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == popupComponent_)
+        popupComponent_ = nullptr;
+}

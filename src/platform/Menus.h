@@ -7,6 +7,28 @@
 
 class QKeyEvent;
 
+// A menu that pops up for a control (TControl::PopupMenu): a right click in the control or the
+// context-menu key shows it, with the control as its PopupComponent, while AutoPopup is set.
+class TPopupMenu : public TComponent
+{
+public:
+    using TComponent::TComponent;
+    ~TPopupMenu() override;
+    bool AutoPopup() const { return autoPopup_; }
+    void SetAutoPopup(bool Value) { autoPopup_ = Value; }
+    TComponent *PopupComponent() const { return popupComponent_; }
+    void SetPopupComponent(TComponent *Value);
+    // Shows the menu at the screen point.
+    virtual void Popup(int X, int Y) = 0;
+
+protected:
+    void Notification(TComponent *AComponent, TOperation Operation) override;
+
+private:
+    bool autoPopup_ = true;
+    TComponent *popupComponent_ = nullptr;
+};
+
 // A key with its modifiers in one word, as menu items and actions store their shortcuts:
 // the virtual key in the low byte, scShift/scCtrl/scAlt above it. 0 is "no shortcut".
 using TShortCut = std::uint16_t;

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProcess>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QScreen>
@@ -112,6 +113,18 @@ public:
         return url.isValid() && QDesktopServices::openUrl(url);
     }
 };
+
+} // namespace
+
+bool IShell::Open(const QString &target, const QString &parameters)
+{
+    const QFileInfo file(target.trimmed());
+    if (parameters.trimmed().isEmpty() || !file.isFile() || !file.isExecutable())
+        return Open(target);
+    return QProcess::startDetached(file.absoluteFilePath(), QProcess::splitCommand(parameters));
+}
+
+namespace {
 
 QtDialogs defaultDialogs;
 SystemClock defaultClock;

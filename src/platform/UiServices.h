@@ -50,6 +50,9 @@ public:
     virtual ~IShell() = default;
     // A file path, a web address or a "mailto:" text; true when the desktop took it.
     virtual bool Open(const QString &target) = 0;
+    // The same with parameters, which only a program file takes (it is started with them);
+    // anything else is opened without them.
+    virtual bool Open(const QString &target, const QString &parameters);
 };
 
 // The installed services; each setter takes a non-owning pointer, nullptr restores the default.

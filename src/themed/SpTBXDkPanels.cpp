@@ -54,7 +54,22 @@ QAccessibleInterface *ButtonAccessible(const QString &, QObject *object)
 
 } // namespace
 
-TSpTBXTextObject::TSpTBXTextObject(TComponent *AOwner) : TTBXTextObject(AOwner) {}
+TSpTBXTextObject::TSpTBXTextObject(TComponent *AOwner)
+    : TTBXTextObject(AOwner), linkFont_(std::make_unique<TFont>())
+{
+    linkFont_->SetColor(0xFF0000);
+    linkFont_->SetStyle(TFontStyles{TFontStyle::fsUnderline});
+    linkFont_->OnChange = [this] { Invalidate(); };
+    imageLink_.OnChange = [this](TCustomImageList *) { Invalidate(); };
+}
+
+TSpTBXTextObject::~TSpTBXTextObject() = default;
+
+void TSpTBXTextObject::SetLinkFont(const TFont &value)
+{
+    linkFont_->Assign(value);
+    Invalidate();
+}
 
 void TSpTBXTextObject::SetCaptionGlow(bool value)
 {
@@ -80,9 +95,14 @@ void TSpTBXTextObject::SetChecked(bool value)
     }
 }
 
-void TSpTBXTextObject::SetImages(const TCustomImageList *value)
+void TSpTBXTextObject::SetImages(TCustomImageList *value)
 {
-    images_ = value;
+    if (TCustomImageList *old = imageLink_.Sender(); old != value) {
+        if (old)
+            old->UnRegisterChanges(&imageLink_);
+        if (value)
+            value->RegisterChanges(&imageLink_);
+    }
     Invalidate();
 }
 
@@ -102,11 +122,44 @@ void TSpTBXTextObject::SetThemeType(TSpTBXThemeType value)
     }
 }
 
+void TSpTBXTextObject::DoLinkClick() { Shell().Open(linkText_, linkTextParams_); }
+
 void TSpTBXTextObject::Click()
 {
     if (!linkText_.isEmpty())
-        Shell().Open(linkText_);
+        DoLinkClick();
     TTBXTextObject::Click();
+}
+
+void TSpTBXTextObject::DoGetImageIndex(TCustomImageList *&AImageList, int &AItemIndex)
+{
+    AImageList = Images();
+    AItemIndex = imageIndex_;
+    if (OnGetImageIndex)
+        OnGetImageIndex(this, AImageList, AItemIndex);
+}
+
+void TSpTBXTextObject::DoDrawHint(TBitmap &AHintBitmap, QString &AHint, bool &PaintDefault)
+{
+    if (OnDrawHint)
+        OnDrawHint(this, AHintBitmap, AHint, PaintDefault);
+}
+
+void TSpTBXTextObject::WndProc(TMessage &Message)
+{
+    if (Message.Msg == CM_HINTSHOW) {
+        auto *hint = reinterpret_cast<THintInfo *>(Message.LParam);
+        if (!hint->HintStr.isEmpty()) {
+            SpPaintHintBitmap(Font(), hint->HintStr, [this](TBitmap &bmp, QString &text, bool &paintDefault) {
+                DoDrawHint(bmp, text, paintDefault);
+            });
+            hint->HintWindowClass = [] { return new TBitmapHint(nullptr); };
+            hint->HintData = &SpHintBitmap();
+        }
+        Message.Result = 0;
+        return;
+    }
+    TTBXTextObject::WndProc(Message);
 }
 
 void TSpTBXTextObject::DoMouseEnter()
@@ -134,19 +187,40 @@ void TSpTBXTextObject::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
 {
     if (flags & DT_CALCRECT) {
         TTBXTextObject::DoDrawText(canvas, rect, flags);
-        if (images_ && imageIndex_ >= 0) {
-            rect.Right += images_->Width() + 4;
-            rect.Bottom = std::max(rect.Bottom, rect.Top + images_->Height());
+        TCustomImageList *images = nullptr;
+        int index = -1;
+        DoGetImageIndex(images, index);
+        if (images && index >= 0) {
+            rect.Right += images->Width() + 4;
+            rect.Bottom = std::max(rect.Bottom, rect.Top + images->Height());
         }
         return;
     }
-    TCanvasStateGuard guard(canvas);
-    canvas.Font()->Assign(*Font());
-    canvas.Font()->SetColor(TextColor());
-    if (!linkText_.isEmpty() && MouseInControl())
-        canvas.Font()->SetStyle(canvas.Font()->Style() | TFontStyles{TFontStyle::fsUnderline});
-    SpDrawCaptionAndGlyph(canvas, rect, GetText(), flags & ~DT_CALCRECT, Alignment(), Enabled(), false, images_,
-                          imageIndex_, captionGlowColor_, captionGlow_);
+    DrawCaption(canvas, ClientRect(), rect, flags, false);
+}
+
+void TSpTBXTextObject::DrawCaption(TCanvas &canvas, const TRect &clientRect, TRect rect, unsigned flags, bool pushed)
+{
+    QString caption = GetText();
+    bool paintDefault = true;
+    if (OnDrawCaption)
+        OnDrawCaption(this, canvas, clientRect, caption, rect, false, TSpTBXPaintStage::pstPrePaint, paintDefault);
+    if (paintDefault) {
+        TCustomImageList *images = nullptr;
+        int index = -1;
+        DoGetImageIndex(images, index);
+        TCanvasStateGuard guard(canvas);
+        // Over a link the caption takes the link's font.
+        canvas.Font()->Assign(!linkText_.isEmpty() && MouseInControl() ? *linkFont_ : *Font());
+        if (linkText_.isEmpty() || !MouseInControl())
+            canvas.Font()->SetColor(TextColor());
+        SpDrawCaptionAndGlyph(canvas, rect, caption, flags & ~DT_CALCRECT, Alignment(), Enabled(), pushed, images,
+                              index, captionGlowColor_, captionGlow_);
+    }
+    if (OnDrawCaption) {
+        paintDefault = true;
+        OnDrawCaption(this, canvas, clientRect, caption, rect, false, TSpTBXPaintStage::pstPostPaint, paintDefault);
+    }
 }
 
 void TSpTBXTextObject::Paint()
@@ -177,7 +251,8 @@ void TSpTBXTextObject::DoDraw(TCanvas &canvas, const TRect &rect)
 
 // ---------------------------------------------------------------------------------------------
 
-TSpTBXCustomButton::TSpTBXCustomButton(TComponent *AOwner) : TSpTBXTextObject(AOwner)
+TSpTBXCustomButton::TSpTBXCustomButton(TComponent *AOwner)
+    : TSpTBXTextObject(AOwner), bitmap_(std::make_unique<TBitmap>())
 {
     static const bool accessible = (QAccessible::installFactory(&ButtonAccessible), true);
     (void)accessible;
@@ -257,10 +332,28 @@ void TSpTBXCustomButton::DoDraw(TCanvas &canvas, const TRect &rect)
         states.Focused = Focused();
         SpDrawPushButtonFace(canvas, rect, states);
     }
-    TRect text = TextRect();
-    TCanvasStateGuard guard(canvas);
-    canvas.Font()->Assign(*Font());
-    canvas.Font()->SetColor(TextColor());
-    SpDrawCaptionAndGlyph(canvas, text, GetText(), TextFlags() & ~DT_CALCRECT, Alignment(), Enabled(), pushed,
-                          Images(), ImageIndex(), CaptionGlowColor(), CaptionGlow());
+    if (!bitmap_->Empty()) {
+        // The picture sits centred on the face, pressed in with it.
+        TBitmap picture;
+        picture.Assign(*bitmap_);
+        picture.SetTransparent(bitmapTransparent_);
+        const int shift = pushed ? 1 : 0;
+        canvas.Draw(rect.Left + (rect.Width() - picture.Width()) / 2 + shift,
+                    rect.Top + (rect.Height() - picture.Height()) / 2 + shift, &picture);
+    }
+    DrawCaption(canvas, rect, TextRect(), TextFlags() & ~DT_CALCRECT, pushed);
+}
+
+void TSpTBXCustomButton::SetBitmap(const TBitmap &value)
+{
+    bitmap_->Assign(value);
+    Invalidate();
+}
+
+void TSpTBXCustomButton::SetBitmapTransparent(bool value)
+{
+    if (bitmapTransparent_ != value) {
+        bitmapTransparent_ = value;
+        Invalidate();
+    }
 }

@@ -1,11 +1,17 @@
 #pragma once
 #include "TBXDkPanels.h"
 
+#include "platform/ImgList.h"
+
+#include <memory>
+
 class TCustomImageList;
 
 using TSpTBXDrawEvent =
     std::function<void(TComponent *Sender, TCanvas &ACanvas, const TRect &ARect, TSpTBXPaintStage PaintStage,
                        bool &PaintDefault)>;
+using TSpTBXGetImageIndexEvent =
+    std::function<void(TComponent *Sender, TCustomImageList *&AImageList, int &AItemIndex)>;
 
 // A caption (Caption and CaptionW are the same text) with an image, an optional glow, an
 // optional link opened on click, and a look chosen by ThemeType.
@@ -13,25 +19,38 @@ class TSpTBXTextObject : public TTBXTextObject
 {
 public:
     explicit TSpTBXTextObject(TComponent *AOwner);
+    ~TSpTBXTextObject() override;
 
     const QString &CaptionW() const { return Caption(); }
     void SetCaptionW(const QString &value) { SetCaption(value); }
+    // Opened on a click, with LinkTextParams as its parameters.
     const QString &LinkText() const { return linkText_; }
     void SetLinkText(const QString &value) { linkText_ = value; }
+    const QString &LinkTextParams() const { return linkTextParams_; }
+    void SetLinkTextParams(const QString &value) { linkTextParams_ = value; }
+    // The caption's font while the pointer is over a link.
+    TFont *LinkFont() const { return linkFont_.get(); }
+    void SetLinkFont(const TFont &value);
     bool CaptionGlow() const { return captionGlow_; }
     void SetCaptionGlow(bool value);
     TColor CaptionGlowColor() const { return captionGlowColor_; }
     void SetCaptionGlowColor(TColor value);
     bool Checked() const { return checked_; }
     virtual void SetChecked(bool value);
-    const TCustomImageList *Images() const { return images_; }
-    void SetImages(const TCustomImageList *value);
+    // A change of the list's images repaints the control; a list destroyed leaves none.
+    TCustomImageList *Images() const { return imageLink_.Sender(); }
+    void SetImages(TCustomImageList *value);
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int value);
     TSpTBXThemeType ThemeType() const { return themeType_; }
     void SetThemeType(TSpTBXThemeType value);
 
+    void WndProc(TMessage &Message) override;
+
     TSpTBXDrawEvent OnDraw;
+    TSpTBXDrawCaptionEvent OnDrawCaption;
+    TSpTBXDrawHintEvent OnDrawHint;
+    TSpTBXGetImageIndexEvent OnGetImageIndex;
 
 protected:
     void Click() override;
@@ -39,15 +58,23 @@ protected:
     void DoMouseLeave() override;
     void DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags) override;
     void Paint() override;
+    virtual void DoDrawHint(TBitmap &AHintBitmap, QString &AHint, bool &PaintDefault);
     virtual void DoDraw(TCanvas &canvas, const TRect &rect);
+    // The image list and index to draw: Images and ImageIndex, as OnGetImageIndex leaves them.
+    virtual void DoGetImageIndex(TCustomImageList *&AImageList, int &AItemIndex);
+    virtual void DoLinkClick();
+    // The caption, image and glow in rect, between the OnDrawCaption stages.
+    void DrawCaption(TCanvas &canvas, const TRect &clientRect, TRect rect, unsigned flags, bool pushed);
     TColor TextColor() const;
 
 private:
     QString linkText_;
+    QString linkTextParams_;
+    std::unique_ptr<TFont> linkFont_;
+    TChangeLink imageLink_;
     bool captionGlow_ = false;
     TColor captionGlowColor_ = 0x0000FFFF;
     bool checked_ = false;
-    const TCustomImageList *images_ = nullptr;
     int imageIndex_ = -1;
     TSpTBXThemeType themeType_ = TSpTBXThemeType::thtTBX;
 };
@@ -62,6 +89,12 @@ public:
 
     bool Default() const { return default_; }
     void SetDefault(bool value);
+    // A picture drawn on the face beside the caption; with BitmapTransparent its bottom-left
+    // pixel's colour is left out.
+    TBitmap *Bitmap() const { return bitmap_.get(); }
+    void SetBitmap(const TBitmap &value);
+    bool BitmapTransparent() const { return bitmapTransparent_; }
+    void SetBitmapTransparent(bool value);
     bool Cancel() const { return cancel_; }
     void SetCancel(bool value) { cancel_ = value; }
     int ModalResult() const { return modalResult_; }
@@ -79,6 +112,8 @@ protected:
     void DoExit() override;
 
 private:
+    std::unique_ptr<TBitmap> bitmap_;
+    bool bitmapTransparent_ = true;
     bool default_ = false;
     bool cancel_ = false;
     int modalResult_ = 0;

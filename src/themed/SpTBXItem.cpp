@@ -304,42 +304,51 @@ void TSpTBXItemViewer::CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight)
     AHeight = std::max(AHeight, SpItem()->MinHeight());
 }
 
-void TSpTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
-                             bool UseDisabledShadow)
+void TSpTBXItemViewer::PaintFace(TCanvas &Canvas, const TRect &ARect, const std::function<void()> &PaintDefault)
 {
     TSpTBXCustomItem *item = SpItem();
     bool paintDefault = true;
     if (item->OnDrawItem)
-        item->OnDrawItem(item, Canvas, ClientAreaRect, TSpTBXPaintStage::pstPrePaint, paintDefault);
+        item->OnDrawItem(item, Canvas, ARect, TSpTBXPaintStage::pstPrePaint, paintDefault);
     if (paintDefault)
-        TTBXItemViewer::Paint(Canvas, ClientAreaRect, IsSelected, IsPushed, UseDisabledShadow);
-    if (item->OnDrawCaption) {
-        QString caption = GetCaptionText();
-        TRect r = ClientAreaRect;
-        bool unused = true;
-        item->OnDrawCaption(item, Canvas, ClientAreaRect, caption, r, false, TSpTBXPaintStage::pstPostPaint, unused);
+        PaintDefault();
+    if (item->OnDrawItem) {
+        paintDefault = true;
+        item->OnDrawItem(item, Canvas, ARect, TSpTBXPaintStage::pstPostPaint, paintDefault);
     }
-    paintDefault = true;
-    if (item->OnDrawItem)
-        item->OnDrawItem(item, Canvas, ClientAreaRect, TSpTBXPaintStage::pstPostPaint, paintDefault);
 }
 
-void TSpTBXItemViewer::DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, TRect &CaptionRect,
-                                      bool IsTextRotated, bool &PaintDefault)
+void TSpTBXItemViewer::DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
+                                      TRect &CaptionRect, bool IsTextRotated, bool &PaintDefault)
 {
+    // The shortcut text of a menu item is no caption of the owner's.
+    if (PaintingShortCut)
+        return;
     TSpTBXCustomItem *item = SpItem();
     if (UsesToolbarStyle() && item->Alignment() == TAlignment::taLeftJustify && !IsTextRotated) {
         // Left-justified: 3 pixels in from the left, the caption's own width, centred vertically.
         const int w = CaptionRect.Width();
-        const TSize text = GetTextSize(Canvas, GetCaptionText(), false, DT_SINGLELINE | GetTextFlags());
+        const TSize text = GetTextSize(Canvas, ACaption, false, DT_SINGLELINE | GetTextFlags());
         CaptionRect.Left = ClientAreaRect.Left + 3;
         CaptionRect.Right = CaptionRect.Left + std::min(w, text.cx);
+        CaptionRect.Top = ClientAreaRect.Top + (ClientAreaRect.Height() - text.cy) / 2;
+        CaptionRect.Bottom = CaptionRect.Top + text.cy;
     }
-    if (item->OnDrawCaption) {
-        QString caption = GetCaptionText();
-        item->OnDrawCaption(item, Canvas, ClientAreaRect, caption, CaptionRect, IsTextRotated,
+    if (item->OnDrawCaption)
+        item->OnDrawCaption(item, Canvas, ClientAreaRect, ACaption, CaptionRect, IsTextRotated,
                             TSpTBXPaintStage::pstPrePaint, PaintDefault);
-    }
+}
+
+void TSpTBXItemViewer::DoPaintCaptionDone(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
+                                          const TRect &CaptionRect, bool IsTextRotated)
+{
+    TSpTBXCustomItem *item = SpItem();
+    if (PaintingShortCut || !item->OnDrawCaption)
+        return;
+    TRect r = CaptionRect;
+    bool paintDefault = true;
+    item->OnDrawCaption(item, Canvas, ClientAreaRect, ACaption, r, IsTextRotated, TSpTBXPaintStage::pstPostPaint,
+                        paintDefault);
 }
 
 void TSpTBXItemViewer::DrawItemImage(TCanvas &Canvas, TRect ARect, TTBXItemInfo &ItemInfo)

@@ -142,10 +142,12 @@ public:
     int AnchorToolbarWidth = 0;
     int AnchorDelta = 0;
     void CalcSize(TCanvas &Canvas, int &AWidth, int &AHeight) override;
-    void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
-               bool UseDisabledShadow) override;
-    void DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, TRect &CaptionRect, bool IsTextRotated,
-                        bool &PaintDefault) override;
+    void DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption, TRect &CaptionRect,
+                        bool IsTextRotated, bool &PaintDefault) override;
+    void DoPaintCaptionDone(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
+                            const TRect &CaptionRect, bool IsTextRotated) override;
+    // OnDrawItem before and after each part of the face; PaintDefault false leaves that part out.
+    void PaintFace(TCanvas &Canvas, const TRect &ARect, const std::function<void()> &PaintDefault) override;
     void DrawItemImage(TCanvas &Canvas, TRect ARect, TTBXItemInfo &ItemInfo) override;
 
 private:
@@ -330,6 +332,9 @@ void SpPaintStatusBarBackground(TCanvas &ACanvas, const TRect &ARect, const TRec
 // text: the item's and then the toolbar's owner-draw event may paint it instead.
 TBitmap &SpHintBitmap();
 void SpPaintHintBitmap(const TFont *Font, QString Hint, TSpTBXCustomItem *Item, TSpTBXToolbar *Toolbar);
+// The same for any owner: Draw may paint the bitmap itself and clear PaintDefault.
+void SpPaintHintBitmap(const TFont *Font, QString Hint,
+                       const std::function<void(TBitmap &AHintBitmap, QString &AHint, bool &PaintDefault)> &Draw);
 
 // A hint window that shows a bitmap as it is.
 class TBitmapHint : public THintWindow

@@ -466,6 +466,17 @@ TBitmap &SpHintBitmap()
 
 void SpPaintHintBitmap(const TFont *Font, QString Hint, TSpTBXCustomItem *Item, TSpTBXToolbar *Toolbar)
 {
+    SpPaintHintBitmap(Font, std::move(Hint), [Item, Toolbar](TBitmap &bmp, QString &text, bool &paintDefault) {
+        if (Item && Item->OnDrawHint)
+            Item->OnDrawHint(Item, bmp, text, paintDefault);
+        if (paintDefault && Toolbar && Toolbar->OnDrawHint)
+            Toolbar->OnDrawHint(Toolbar, bmp, text, paintDefault);
+    });
+}
+
+void SpPaintHintBitmap(const TFont *Font, QString Hint,
+                       const std::function<void(TBitmap &AHintBitmap, QString &AHint, bool &PaintDefault)> &Draw)
+{
     TBitmap &bmp = SpHintBitmap();
     TCanvas &c = *bmp.Canvas();
     if (Font)
@@ -480,10 +491,8 @@ void SpPaintHintBitmap(const TFont *Font, QString Hint, TSpTBXCustomItem *Item, 
     c.Brush()->SetColor(clInfoBk);
     c.Pen()->SetColor(clBlack);
     bool paintDefault = true;
-    if (Item && Item->OnDrawHint)
-        Item->OnDrawHint(Item, bmp, Hint, paintDefault);
-    if (paintDefault && Toolbar && Toolbar->OnDrawHint)
-        Toolbar->OnDrawHint(Toolbar, bmp, Hint, paintDefault);
+    if (Draw)
+        Draw(bmp, Hint, paintDefault);
     if (!paintDefault)
         return;
     const TRect all{0, 0, bmp.Width(), bmp.Height()};

@@ -45,8 +45,12 @@ TTBXTheme *CurrentTheme()
 void SetCurrentThemeFunc(TTBXCurrentThemeFunc Func)
 {
     currentThemeFunc = Func;
-    if (Func && fallbackMade && Fallback().Theme)
+    // The release clears the reference only when it was the last; the fallback lets go of it
+    // either way, or it would release it again at exit.
+    if (Func && fallbackMade && Fallback().Theme) {
         ReleaseTheme(Fallback().Theme);
+        Fallback().Theme = nullptr;
+    }
 }
 
 int GetWinViewType(TControl *Window) { return Window ? int(Window->Perform(TBXM_GETVIEWTYPE)) : 0; }

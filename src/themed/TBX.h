@@ -183,11 +183,22 @@ public:
     void Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsSelected, bool IsPushed,
                bool UseDisabledShadow) override;
 
-    // Before the theme paints a caption: may move the rectangle, or paint itself and clear
-    // PaintDefault.
-    virtual void DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, TRect &CaptionRect,
+    // Before the theme paints a caption: may change the text or move the rectangle, or paint
+    // itself and clear PaintDefault.
+    virtual void DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption, TRect &CaptionRect,
                                 bool IsTextRotated, bool &PaintDefault)
     {
+    }
+    // After the caption was painted, by the theme or by the owner, at CaptionRect.
+    virtual void DoPaintCaptionDone(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
+                                    const TRect &CaptionRect, bool IsTextRotated)
+    {
+    }
+    // Paints one part of the item's face (the menu item, the button, the separate drop-down
+    // part, the check mark): the default is the theme's call.
+    virtual void PaintFace(TCanvas &Canvas, const TRect &ARect, const std::function<void()> &PaintDefault)
+    {
+        PaintDefault();
     }
     // 1 toolbar style, 2 menu style.
     virtual int GetStyleKind() const;
@@ -200,6 +211,10 @@ public:
 
     // An image left of the caption widens the item by one pixel.
     bool Wide = true;
+
+protected:
+    // Set while the shortcut text of a menu item goes through DoPaintCaption.
+    bool PaintingShortCut = false;
 
 private:
     TTBXItemLayout ResolvedLayout() const;
@@ -264,6 +279,10 @@ public:
     void ShowPopup(bool AShow) override;
     void PaintScrollArrows(TCanvas &ACanvas) override;
     TShadows *Shadow() const { return shadow_.get(); }
+    // The screen rectangle the popup keeps clear of: the item it opens from, recorded as it
+    // shows. A type-2 shadow without a toolbar item to join is cut there.
+    const TRect &ExclusionRect() const { return exclusionRect_; }
+    void SetExclusionRect(const TRect &Value) { exclusionRect_ = Value; }
     // The view type this window answers.
     virtual int ViewType() const;
 
@@ -275,10 +294,12 @@ protected:
 private:
     bool ShadowsAllowed() const;
     void CreateShadow();
+    void RecordExclusionRect();
     // Window coordinates of the parent item when the popup opens flush against it.
     TRect ParentItemRect() const;
 
     std::unique_ptr<TShadows> shadow_;
+    TRect exclusionRect_;
     bool destroying_ = false;
 };
 
@@ -359,6 +380,8 @@ public:
     TRect GetFloatingNCArea() const override;
     void PaintDockableNCArea(TCanvas &ACanvas) override;
     void GetFrameInfo(TTBXFrameInfo &Info) const;
+    // The pointer is over the close button of the docked toolbar.
+    bool CloseButtonHot() const { return closeButtonHot_; }
 
 protected:
     void EraseBackground(TCanvas &ACanvas) override;
@@ -369,12 +392,14 @@ protected:
 private:
     void UpdateNCArea();
     void BroadcastColor();
+    void SetCloseButtonHot(bool Value);
     // A dock that paints a framework background on its toolbars.
     bool DockBackgroundOnToolbars() const;
 
     TTBXItemTransparency itemTransparency_ = TTBXItemTransparency::itAuto;
     int snapDistance_ = 0;
     TColor effectiveColor_ = clBtnFace;
+    bool closeButtonHot_ = false;
 };
 
 class TTBXDock : public TTBDock

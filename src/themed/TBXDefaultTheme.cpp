@@ -491,6 +491,8 @@ void TTBXDefaultTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTBX
     TRect r = rect;
     if (info.Pushed || info.Checked)
         r.Offset(1, 1);
+    if (DrawFrameworkImage(canvas, r.Left, r.Top, info, images, imageIndex))
+        return;
     const bool idle = !Hot(info) && !info.Pushed && !info.Checked;
     // The image effects belong to flat menus and to styled tool bars; elsewhere the image list
     // draws itself, disabled images embossed.

@@ -3,11 +3,13 @@
 #include "TBXNexus.h"
 #include "TBXUtils.h"
 
+#include "platform/Forms.h"
 #include "platform/SysColors.h"
 #include "toolbar/TB2Common.h"
 
 #include <QCursor>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTimer>
 #include <algorithm>
 
@@ -37,6 +39,15 @@ TControl *ControlUnderCursor()
 } // namespace
 
 void SetControlUnderCursorSource(std::function<TControl *()> source) { Hover().underCursor = std::move(source); }
+
+void ScrollIntoView(QWidget *Control)
+{
+    for (QWidget *p = Control ? Control->parentWidget() : nullptr; p; p = p->parentWidget())
+        if (auto *area = qobject_cast<QScrollArea *>(p)) {
+            area->ensureWidgetVisible(Control, 0, 0);
+            return;
+        }
+}
 
 bool PanelHoverTimerExists() { return Hover().timer != nullptr; }
 
@@ -155,8 +166,12 @@ void TTBXPanelObject::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 {
     if (Button == TMouseButton::mbLeft) {
         SetPushed(true);
-        if (CanFocus())
+        if (CanFocus()) {
+            TForm *form = GetParentForm(this);
+            suppressFocusScroll_ = noScrollOnClick_ && form && form->isActiveWindow();
             SetFocus();
+            suppressFocusScroll_ = false;
+        }
     }
     TCustomControl::MouseDown(Button, Shift, X, Y);
 }
@@ -182,6 +197,14 @@ void TTBXPanelObject::KeyUp(WORD &Key, TShiftState Shift)
         Click();
     }
     TCustomControl::KeyUp(Key, Shift);
+}
+
+void TTBXPanelObject::DoEnter()
+{
+    if (!suppressFocusScroll_)
+        ScrollIntoView(this);
+    Invalidate();
+    TCustomControl::DoEnter();
 }
 
 void TTBXPanelObject::DoExit()

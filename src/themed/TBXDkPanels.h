@@ -44,6 +44,9 @@ public:
     bool Pushed() const { return pushed_; }
     bool PushOnSpace() const { return pushOnSpace_; }
     void SetPushOnSpace(bool value) { pushOnSpace_ = value; }
+    // Focusing the control by a click (in the active window) does not scroll it into view.
+    bool NoScrollOnClick() const { return noScrollOnClick_; }
+    void SetNoScrollOnClick(bool value) { noScrollOnClick_ = value; }
     void SetEnabled(bool value) override;
 
     void WndProc(TMessage &Message) override;
@@ -56,6 +59,7 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(WORD &Key, TShiftState Shift) override;
     void KeyUp(WORD &Key, TShiftState Shift) override;
+    void DoEnter() override;
     void DoExit() override;
     void EraseBackground(TCanvas &ACanvas) override;
 
@@ -65,15 +69,19 @@ protected:
 
 private:
     friend void PanelHoverCheck();
+    bool suppressFocusScroll_ = false;
     bool mouseInControl_ = false;
     bool pushed_ = false;
     bool pushOnSpace_ = false;
+    bool noScrollOnClick_ = false;
 };
 
 // What the hover tracking takes as the control under the pointer; tests replace it.
 void SetControlUnderCursorSource(std::function<TControl *()> source);
 // One tick of the shared hover timer.
 void PanelHoverCheck();
+// Scrolls the nearest scrolling parent of Control so that it shows Control.
+void ScrollIntoView(QWidget *Control);
 // The shared timer exists while any panel object does.
 bool PanelHoverTimerExists();
 TTBXPanelObject *TrackedPanel();

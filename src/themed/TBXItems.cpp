@@ -74,11 +74,19 @@ void TTBXCustomItem::ComputePopupPosition(TTBView *ParentView, TTBPopupPositionR
 
 namespace {
 
-// A submenu, or a popup from a point, has no edge of its parent item to meet.
+// A popup from a point has no edge of its parent item to meet.
 bool MeetsParentItem(const TTBPopupPositionRec &R) { return !R.PositionAsSubmenu && R.HasParentView; }
 
 void AdjustPopupPositionForTheme(TTBPopupPositionRec &R)
 {
+    if (R.PositionAsSubmenu) {
+        // The first place lined the first item up with the parent item, the frame standing
+        // out beyond it; the popup's frame meets the parent item instead, on either side.
+        R.X += R.NCSize.X;
+        R.Y += R.NCSize.Y;
+        R.NCSize = {};
+        return;
+    }
     if (!MeetsParentItem(R))
         return;
     TRect &parent = R.ParentItemRect;

@@ -80,6 +80,8 @@ bool TTBXPopupWindow::ShadowsAllowed() const { return (ViewType() & VT_LISTBOX) 
 
 void TTBXPopupWindow::ShowPopup(bool AShow)
 {
+    if (AShow && !Visible())
+        RecordExclusionRect();
     TTBView *view = View();
     TTBView *pv = view->ParentView();
     const int style = TBXMenuAnimation().AnimationStyle();
@@ -101,6 +103,15 @@ void TTBXPopupWindow::ShowPopup(bool AShow)
     }
     Show();
     PostMessage(TBXM_POPUPWINDOW, PW_SHOWN);
+}
+
+void TTBXPopupWindow::RecordExclusionRect()
+{
+    // The item a popup opens from, while it is the one that holds this popup open.
+    TTBView *pv = View()->ParentView();
+    TTBItemViewer *parentViewer = pv ? pv->OpenViewer() : nullptr;
+    if (parentViewer && pv->OpenViewerWindow() == this)
+        exclusionRect_ = parentViewer->ScreenRect();
 }
 
 TRect TTBXPopupWindow::ParentItemRect() const
@@ -130,15 +141,22 @@ void TTBXPopupWindow::CreateShadow()
     if (type != 2 && type != 3)
         return;
     TRect parentRect;
+    TRect spare;
+    TTBView *pv = View()->ParentView();
     if (type == 2) {
-        TTBView *pv = View()->ParentView();
         TTBItemViewer *parentViewer = pv ? pv->OpenViewer() : nullptr;
         const bool normalPopupParent = pv && (GetViewType(pv) & VT_POPUPMENU) == VT_POPUPMENU;
-        if (parentViewer && (ViewType() == VT_CHEVRONMENU ||
-                             (dynamic_cast<TTBXItemViewer *>(parentViewer) && !normalPopupParent)))
+        if (parentViewer && pv->OpenViewerWindow() == this &&
+            (ViewType() == VT_CHEVRONMENU || (dynamic_cast<TTBXItemViewer *>(parentViewer) && !normalPopupParent)))
             parentRect = parentViewer->ScreenRect();
+        else
+            parentRect = exclusionRect_;
     }
-    shadow_ = std::make_unique<TShadows>(BoundsRect(), parentRect, ShadowSize, LowColorDepth, ShadowOpacity);
+    // A submenu's shadow never falls on the menu it opens from.
+    if (pv && pv->IsPopup())
+        if (QWidget *parentWindow = pv->Window())
+            spare = TRect::FromQRect(parentWindow->frameGeometry());
+    shadow_ = std::make_unique<TShadows>(BoundsRect(), parentRect, ShadowSize, LowColorDepth, ShadowOpacity, spare);
     shadow_->Show(this);
 }
 

@@ -4,9 +4,11 @@
 
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
+#include "toolbar/TB2Item.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <algorithm>
 
 bool VisualStylesInUse = false;
@@ -32,11 +34,17 @@ struct Manager {
     bool active = true;
     bool activeSet = false;
     bool watching = false;
+    bool started = false;
 };
 
 Manager &TheManager()
 {
     static Manager manager;
+    // What the themes read of the system is known before the first theme is made.
+    if (!manager.started) {
+        manager.started = true;
+        RefreshSystemThemeInfo();
+    }
     return manager;
 }
 
@@ -54,8 +62,14 @@ std::vector<ThemeRecord> &Registry()
     return records;
 }
 
-// Qt tells of palette and activation changes; they reach the manager as the system messages
-// the themes expect.
+void DisplayChanged()
+{
+    TMessage m{WM_DISPLAYCHANGE, 0, 0, 0};
+    ThemeManagerWndProc(m);
+}
+
+// Qt tells of palette, screen and activation changes; they reach the manager as the system
+// messages the themes expect.
 class QtWatch : public QObject
 {
 public:
@@ -66,6 +80,15 @@ public:
                     TMessage m{WM_ACTIVATEAPP, state == Qt::ApplicationActive ? 1u : 0u, 0, 0};
                     ThemeManagerWndProc(m);
                 });
+        // A screen added, removed or changed (a new mode may bring a new depth).
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
+            WatchScreen(screen);
+            DisplayChanged();
+        });
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [](QScreen *) { DisplayChanged(); });
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [](QScreen *) { DisplayChanged(); });
+        for (QScreen *screen : QGuiApplication::screens())
+            WatchScreen(screen);
         qApp->installEventFilter(this);
     }
 
@@ -78,6 +101,12 @@ protected:
         }
         return false;
     }
+
+private:
+    void WatchScreen(QScreen *screen)
+    {
+        connect(screen, &QScreen::geometryChanged, this, [](const QRect &) { DisplayChanged(); });
+    }
 };
 
 void WatchQt()
@@ -88,6 +117,8 @@ void WatchQt()
     m.watching = true;
     // Owned by the application object, so it goes with it.
     new QtWatch();
+    // The screen is known only now that the application runs.
+    RefreshSystemThemeInfo();
 }
 
 bool SameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
@@ -223,8 +254,9 @@ void AddSystemColorsObserver(std::function<void()> observer)
 
 void RefreshSystemThemeInfo()
 {
-    // Every pixel this program writes is 32-bit.
-    LowColorDepth = false;
+    // The program paints in 32 bits; what the screen shows of it decides.
+    const QScreen *screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    LowColorDepth = screen && screen->depth() < 12;
     WhiteButtonFace = GetSysColor(COLOR_BTNFACE) == 0xFFFFFF;
     VisualStylesInUse = false;
     const TColor toolbarFill = clBtnFace;
@@ -296,4 +328,19 @@ void GetFloatingCloseButtonRect(const TTBXFloatingInfo &info, TRect &rect)
 {
     GetFloatingCaptionRect(info, false, true, rect);
     rect.Left = rect.Right - rect.Height();
+}
+
+bool IsFrameworkImageList(const TCustomImageList *Images)
+{
+    return dynamic_cast<const TTBCustomImageList *>(Images) != nullptr;
+}
+
+bool DrawFrameworkImage(TCanvas &Canvas, int X, int Y, const TTBXItemInfo &Info, const TCustomImageList *Images,
+                        int ImageIndex)
+{
+    auto *list = const_cast<TTBCustomImageList *>(dynamic_cast<const TTBCustomImageList *>(Images));
+    if (!list)
+        return false;
+    list->DrawState(&Canvas, X, Y, ImageIndex, Info.Enabled, Info.HoverKind != HOVER_NONE, Info.Checked);
+    return true;
 }

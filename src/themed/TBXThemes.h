@@ -303,6 +303,13 @@ void SetApplicationActiveForThemes(bool active);
 // Called after the system colours changed, before the themes hear of it.
 void AddSystemColorsObserver(std::function<void()> observer);
 
+// An image list of the framework's own kind (TTBCustomImageList, as the program's) draws its
+// image itself at (X, Y), from its disabled, checked or hot images by the item's state. False
+// for any other list, which the theme draws with its own effects.
+bool DrawFrameworkImage(TCanvas &Canvas, int X, int Y, const TTBXItemInfo &Info, const TCustomImageList *Images,
+                        int ImageIndex);
+bool IsFrameworkImageList(const TCustomImageList *Images);
+
 // Frame geometry shared by the themes' non-client painters.
 int GetDragHandleSize(const TTBXFrameInfo &info);
 void GetCloseButtonRect(const TTBXFrameInfo &info, TRect &rect);

@@ -211,8 +211,13 @@ void TTBXToolbar::GetFrameInfo(TTBXFrameInfo &Info) const
     Info.ClientWidth = ClientWidth();
     Info.ClientHeight = ClientHeight();
     Info.DragHandleStyle = int(DragHandleStyle());
-    if (Info.AllowDrag && CloseButtonWhenDocked())
-        Info.CloseButtonState = CLOSE_VISIBLE | (CloseButtonDown() ? CLOSE_PRESSED : 0);
+    if (Info.AllowDrag && CloseButtonWhenDocked()) {
+        Info.CloseButtonState = CLOSE_VISIBLE;
+        if (CloseButtonDown())
+            Info.CloseButtonState |= CLOSE_PRESSED;
+        else if (closeButtonHot_)
+            Info.CloseButtonState |= CLOSE_HOT;
+    }
     Info.Color = effectiveColor_;
 }
 
@@ -269,6 +274,15 @@ TTBFloatingWindowParent *TTBXToolbar::CreateFloatingWindowParent(TForm *AParentF
     return fp;
 }
 
+void TTBXToolbar::SetCloseButtonHot(bool Value)
+{
+    if (closeButtonHot_ != Value) {
+        closeButtonHot_ = Value;
+        if (Docked())
+            InvalidateNC();
+    }
+}
+
 void TTBXToolbar::WndProc(TMessage &Message)
 {
     switch (Message.Msg) {
@@ -318,6 +332,15 @@ void TTBXToolbar::WndProc(TMessage &Message)
             return;
         }
         break;
+    case WM_NCMOUSEMOVE:
+        TTBCustomToolbar::WndProc(Message);
+        SetCloseButtonHot(Docked() && int(Message.WParam) == tbHTCloseButton);
+        return;
+    case WM_NCMOUSELEAVE:
+    case CM_MOUSELEAVE:
+        TTBCustomToolbar::WndProc(Message);
+        SetCloseButtonHot(false);
+        return;
     case WM_SIZE:
         TTBCustomToolbar::WndProc(Message);
         if (auto *xdock = dynamic_cast<TTBXDock *>(CurrentDock());

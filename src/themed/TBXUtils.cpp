@@ -792,13 +792,13 @@ int ShadowAlpha(const TRect &Popup, const TRect &Item, int Size, int X, int Y)
     return std::max(RectShadowAlpha(Popup, Size, X, Y), RectShadowAlpha(Item, Size, X, Y));
 }
 
-std::vector<TRect> ShadowPieceRects(const TRect &Popup, const TRect &Item, int Size)
+std::vector<TRect> ShadowPieceRects(const TRect &Popup, const TRect &Item, int Size, const TRect &Spare)
 {
     std::vector<TRect> pieces;
     if (Size <= 0)
         return pieces;
     QRegion zone = ShadowZone(Popup, Size).united(ShadowZone(Item, Size));
-    for (const TRect &r : {Popup, Item})
+    for (const TRect &r : {Popup, Item, Spare})
         if (!r.IsEmpty())
             zone = zone.subtracted(QRegion(r.ToQRect()));
     for (const QRect &r : zone)
@@ -847,14 +847,13 @@ void TShadow::paintEvent(QPaintEvent *)
     painter.drawImage(0, 0, image_);
 }
 
-TShadows::TShadows(const TRect &Rect1, const TRect &Rect2, int Size, bool Plain, int Opacity)
+TShadows::TShadows(const TRect &Rect1, const TRect &Rect2, int Size, bool Plain, int Opacity, const TRect &Spare)
+    : plain_(Plain || !ShadowBlendingAvailable())
 {
-    if (!Plain && !ShadowBlendingAvailable())
-        return;
-    const int size = Plain ? Size / 2 : Size;
-    for (const TRect &piece : ShadowPieceRects(Rect1, Rect2, size))
+    const int size = plain_ ? Size / 2 : Size;
+    for (const TRect &piece : ShadowPieceRects(Rect1, Rect2, size, Spare))
         pieces_.push_back(std::make_unique<TShadow>(
-            piece, Plain, Plain ? QImage() : ShadowPieceImage(piece, Rect1, Rect2, size, Opacity)));
+            piece, plain_, plain_ ? QImage() : ShadowPieceImage(piece, Rect1, Rect2, size, Opacity)));
 }
 
 TShadows::~TShadows() = default;

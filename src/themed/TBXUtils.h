@@ -98,8 +98,9 @@ void FillBrushedTexture(TCanvas *Canvas, const TRect &R, int Amount, TColor Colo
 // Alpha (0..255, before the opacity) of the shadow of Popup and Item at a screen pixel;
 // 0 inside either rectangle. An empty rectangle casts no shadow.
 int ShadowAlpha(const TRect &Popup, const TRect &Item, int Size, int X, int Y);
-// The rectangles the shadow covers, as one window each.
-std::vector<TRect> ShadowPieceRects(const TRect &Popup, const TRect &Item, int Size);
+// The rectangles the shadow covers, as one window each; none falls on Spare (the popup a
+// submenu opens from).
+std::vector<TRect> ShadowPieceRects(const TRect &Popup, const TRect &Item, int Size, const TRect &Spare = {});
 // Premultiplied black of the piece's alpha times Opacity / 255.
 QImage ShadowPieceImage(const TRect &Piece, const TRect &Popup, const TRect &Item, int Size, int Opacity);
 // Whether translucent windows blend with what is beneath (a compositing manager runs).
@@ -122,12 +123,14 @@ private:
     QImage image_;
 };
 
-// The pieces around one popup. Without a compositing manager only plain shadows are shown,
-// since a translucent window would show black instead of the screen beneath.
+// The pieces around one popup. Without a compositing manager a translucent window would show
+// black instead of the screen beneath, so the shadow is plain there: opaque strips of half the
+// thickness, as on a screen that cannot blend.
 class TShadows
 {
 public:
-    TShadows(const TRect &Rect1, const TRect &Rect2, int Size, bool Plain, int Opacity);
+    TShadows(const TRect &Rect1, const TRect &Rect2, int Size, bool Plain, int Opacity, const TRect &Spare = {});
+    bool Plain() const { return plain_; }
     ~TShadows();
     TShadows(const TShadows &) = delete;
     TShadows &operator=(const TShadows &) = delete;
@@ -138,4 +141,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<TShadow>> pieces_;
+    bool plain_ = false;
 };

@@ -310,7 +310,7 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
     TRect r = ClientAreaRect;
     if (!toolbarStyle) {
         // 5. The whole menu item face.
-        theme->PaintMenuItem(Canvas, ClientAreaRect, info);
+        PaintFace(Canvas, ClientAreaRect, [&] { theme->PaintMenuItem(Canvas, ClientAreaRect, info); });
         TTBXMargins margins;
         theme->GetMargins(MARGIN_MENU_ITEM, margins);
         Shrink(r, margins);
@@ -334,13 +334,13 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
             dropDownRect.Left = r.Right - theme->GetIntegerMetric(IM_SPLIT_ARROW_WIDTH);
             r.Right = dropDownRect.Left;
         }
-        theme->PaintButton(Canvas, r, info);
+        PaintFace(Canvas, r, [&] { theme->PaintButton(Canvas, r, info); });
         if (showArrow && split) {
             const bool pushed = info.Pushed, checked = info.Checked;
             info.Pushed = dropDownPushed;
             info.Checked = false;
             info.ComboPart = COMBO_DROPDOWN;
-            theme->PaintButton(Canvas, dropDownRect, info);
+            PaintFace(Canvas, dropDownRect, [&] { theme->PaintButton(Canvas, dropDownRect, info); });
             info.ComboPart = COMBO_BUTTON;
             info.Pushed = pushed;
             info.Checked = checked;
@@ -367,11 +367,12 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
         t.Top += tm.tmExternalLeading;
         return t;
     };
-    auto paintCaption = [&](TRect captionRect, const QString &s, unsigned format, bool rot) {
+    auto paintCaption = [&](TRect captionRect, QString s, unsigned format, bool rot) {
         bool paintDefault = true;
-        DoPaintCaption(Canvas, ClientAreaRect, captionRect, rot, paintDefault);
+        DoPaintCaption(Canvas, ClientAreaRect, s, captionRect, rot, paintDefault);
         if (paintDefault)
             theme->PaintCaption(Canvas, captionRect, info, s, format, rot);
+        DoPaintCaptionDone(Canvas, ClientAreaRect, s, captionRect, rot);
     };
 
     if (!caption.isEmpty()) {
@@ -385,8 +386,14 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
             captionRect.Right = captionRect.Left + text.cx;
             captionRect = menuTextRect(captionRect);
         } else {
-            // 8. Toolbar caption beside or under the image.
+            // 8. Toolbar caption beside or under the image. DrawText centres only a single
+            // line vertically, and toolbar captions may wrap: the rectangle is centred here.
             format |= DT_CENTER | DT_VCENTER;
+            const bool glyphTop = imageShown && layout == TTBXItemLayout::tbxlGlyphTop;
+            if (!rotated && !glyphTop) {
+                captionRect.Top = r.Top + (r.Height() - text.cy) / 2;
+                captionRect.Bottom = captionRect.Top + text.cy;
+            }
             if (imageShown && layout == TTBXItemLayout::tbxlGlyphLeft) {
                 captionRect.Left = (r.Left + image.cx + 3 + r.Right - text.cx) / 2;
                 captionRect.Right = captionRect.Left + text.cx;
@@ -407,7 +414,9 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
         if (!shortcut.isEmpty()) {
             const int width = GetTextSize(Canvas, shortcut, false, flags).cx;
             const TRect shortcutRect = menuTextRect({r.Right - r.Height() - width, r.Top, r.Right, r.Bottom});
+            PaintingShortCut = true;
             paintCaption(shortcutRect, shortcut, flags | DT_VCENTER, false);
+            PaintingShortCut = false;
         }
     }
 
@@ -425,7 +434,7 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
             TTBXItemInfo check = info;
             if (Item->RadioItem())
                 check.ItemOptions |= IO_RADIO;
-            theme->PaintCheckMark(Canvas, imageRect, check);
+            PaintFace(Canvas, imageRect, [&] { theme->PaintCheckMark(Canvas, imageRect, check); });
         }
         return;
     }

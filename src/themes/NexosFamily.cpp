@@ -292,8 +292,11 @@ void TNexosFamilyTheme::PaintGlassButton(TCanvas &canvas, const TRect &rect, con
     });
 }
 
-TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, const TCustomImageList *)
+TPoint TNexosFamilyTheme::GetImageOffset(TCanvas &, const TTBXItemInfo &info, const TCustomImageList *images)
 {
+    // A list of the framework's own kind draws its images where they are, without the lift.
+    if (IsFrameworkImageList(images))
+        return {0, 0};
     if (info.Enabled && IsHovered(info) && !info.Checked && (!info.Pushed || info.IsPopupParent))
         return {-1, -1};
     return {0, 0};
@@ -537,7 +540,7 @@ void TNexosFamilyTheme::PaintFloatingNCArea(TCanvas &canvas, const TRect &window
 void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
                                    const TCustomImageList *images, int imageIndex)
 {
-    if (!images)
+    if (!images || DrawFrameworkImage(canvas, rect.Left, rect.Top, info, images, imageIndex))
         return;
     const int x = rect.Left, y = rect.Top;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;

@@ -529,7 +529,7 @@ void TTBXAluminumTheme::PaintCaption(TCanvas &canvas, const TRect &rect, const T
 void TTBXAluminumTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
                                    const TCustomImageList *images, int imageIndex)
 {
-    if (!images)
+    if (!images || DrawFrameworkImage(canvas, rect.Left, rect.Top, info, images, imageIndex))
         return;
     const int x = rect.Left, y = rect.Top;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;

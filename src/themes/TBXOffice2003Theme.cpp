@@ -501,7 +501,7 @@ void TTBXOffice2003Theme::PaintDock(TCanvas &canvas, const TRect &, const TRect 
 void TTBXOffice2003Theme::PaintImage(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
                                      const TCustomImageList *images, int imageIndex)
 {
-    if (!images)
+    if (!images || DrawFrameworkImage(canvas, rect.Left, rect.Top, info, images, imageIndex))
         return;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (info.Enabled)

@@ -294,6 +294,19 @@ void HandleWMPrintClient(TControl *Wnd, TMessage &Message)
     }
 }
 
+bool TBHandlePrintMessage(TControl *Wnd, TMessage &Message)
+{
+    if (Message.Msg == WM_PRINT) {
+        HandleWMPrint(Wnd, Message, [](TControl *W, TCanvas &DC) { W->Perform(WM_NCPAINT, WPARAM(&DC)); });
+        return true;
+    }
+    if (Message.Msg == WM_PRINTCLIENT) {
+        HandleWMPrintClient(Wnd, Message);
+        return true;
+    }
+    return false;
+}
+
 void SelectNCUpdateRgn(TControl *Wnd, TCanvas &DC, const QRegion *Rgn)
 {
     const QRect whole(0, 0, Wnd->width(), Wnd->height());

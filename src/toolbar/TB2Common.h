@@ -165,6 +165,9 @@ using TNCPaintFunc = std::function<void(TControl *Wnd, TCanvas &DC)>;
 void HandleWMPrint(TControl *Wnd, TMessage &Message, const TNCPaintFunc &NCPaintFunc);
 // WM_PRINTCLIENT: the control's paint handler on the canvas in Message.WParam.
 void HandleWMPrintClient(TControl *Wnd, TMessage &Message);
+// WM_PRINT and WM_PRINTCLIENT of a framework window whose frame is its WM_NCPAINT: the two
+// routines above. Answers whether the message was one of them.
+bool TBHandlePrintMessage(TControl *Wnd, TMessage &Message);
 
 // The clip for painting the frame: Rgn nullptr means the whole window; otherwise the update
 // region in screen coordinates, moved to window coordinates.

@@ -1,5 +1,6 @@
 #include "TB2Dock.h"
 
+#include "TB2Common.h"
 #include "TB2Hook.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
@@ -351,6 +352,13 @@ void TTBDock::ArrangeDockRows()
         o = acc;
         acc += t;
     }
+    // Each window of a row knows the row and its thickness before any of them lays out: a
+    // toolbar's view takes the others' thickness as its own minimum.
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i]->effectiveDockRow_ = recs[i].EffRow;
+        if (recs[i].EffRow >= 0)
+            list[i]->currentSize_ = recs[i].Thickness;
+    }
     for (size_t i = 0; i < list.size(); ++i) {
         TTBCustomDockableWindow *w = list[i];
         const TTBDockArrangeRec &r = recs[i];
@@ -464,6 +472,8 @@ void TTBDock::RelayToFloating(TMessage &Message)
 void TTBDock::WndProc(TMessage &Message)
 {
     switch (Message.Msg) {
+    case WM_PRINT:
+    case WM_PRINTCLIENT: TBHandlePrintMessage(this, Message); return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
     case WM_SYSCOMMAND:
@@ -622,6 +632,7 @@ void TTBCustomDockableWindow::SetFloating(bool Value)
         floatParent_->SetShowHint(ShowHint());
     }
     floatParent_->SetDockableWindow(this);
+    UpdateFloatingWindowKinds();
     SetParent(floatParent_);
     ApplyFloatingBounds();
     UpdateVisibility();
@@ -796,6 +807,7 @@ void TTBCustomDockableWindow::SetFloatingMode(TTBFloatingMode Value)
 {
     if (Value != floatingMode_) {
         floatingMode_ = Value;
+        UpdateFloatingWindowKinds();
         UpdateVisibility();
     }
 }
@@ -816,6 +828,33 @@ void TTBCustomDockableWindow::SetShowCaption(bool Value)
             floatParent_->RecalcNC();
         Arrange();
     }
+}
+
+// The frame of the floating window differs (sizing border or not): it is made again around
+// the same client area.
+void TTBCustomDockableWindow::SetResizable(bool Value)
+{
+    if (Value == resizable_)
+        return;
+    resizable_ = Value;
+    if (!floatParent_)
+        return;
+    floatParent_->RecalcNC();
+    floatParent_->SetClientSize(Width(), Height());
+    floatParent_->InvalidateNC();
+}
+
+void TTBCustomDockableWindow::UpdateFloatingWindowKinds()
+{
+    if (!floatParent_)
+        return;
+    TWindowKinds kinds{wkToolWindow};
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    if (std::none_of(children.begin(), children.end(), [](QWidget *c) { return c->focusPolicy() != Qt::NoFocus; }))
+        kinds.Include(wkNoActivate);
+    if (floatingMode_ == TTBFloatingMode::fmOnTopOfAllForms && floatParent_->enabled_)
+        kinds.Include(wkTopMost);
+    floatParent_->SetWindowKinds(kinds);
 }
 
 void TTBCustomDockableWindow::AddDockForm(TWinControl *Form)
@@ -1118,7 +1157,11 @@ void TTBCustomDockableWindow::UpdateVisibility()
     if (show && hideWhenInactive_)
         show = Application()->Active();
     if (show != !floatParent_->isHidden()) {
+        // Qt lets the activation go with the window: it goes back to the form.
+        const bool wasActive = !show && floatParent_->isActiveWindow();
         floatParent_->SetVisible(show);
+        if (wasActive)
+            floatParent_->HandActivationOn();
         if (!show)
             return;
     }
@@ -1163,6 +1206,8 @@ void TTBCustomDockableWindow::DoDblClickAction()
 
 void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    if (floating_ && floatParent_)
+        floatParent_->PressedOn();
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != TMouseButton::mbLeft || !CanDrag() || ChildControlTransparent({X, Y}))
         return;
@@ -1170,6 +1215,31 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
         DoDblClickAction();
     else
         BeginMoving(ClientToScreen({X, Y}));
+}
+
+// A request on the frame (handle, border, floating caption): OnContextPopup, then the window's
+// own PopupMenu, then the parent's. The client area's requests are the contents'.
+bool TTBCustomDockableWindow::ContextMenu(TMessage &Message)
+{
+    if (IsDesigning(this))
+        return false;
+    const TPoint screen = LParamToPoint(Message.LParam);
+    const bool keyboard = screen.X == -1 && screen.Y == -1;
+    TPoint client = screen;
+    if (!keyboard) {
+        client = ScreenToClient(screen);
+        if (ClientRect().Contains(client))
+            return false;
+    }
+    bool handled = false;
+    DoContextPopup(client, handled);
+    if (!handled)
+        handled = ShowPopupMenu(screen);
+    if (handled)
+        Message.Result = 1;
+    else if (Parent() && !floating_)
+        Message.Result = Parent()->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+    return true;
 }
 
 void TTBCustomDockableWindow::Notification(TComponent *AComponent, TOperation Operation)
@@ -1192,6 +1262,8 @@ void TTBCustomDockableWindow::Loaded()
 void TTBCustomDockableWindow::WndProc(TMessage &Message)
 {
     switch (Message.Msg) {
+    case WM_PRINT:
+    case WM_PRINTCLIENT: TBHandlePrintMessage(this, Message); return;
     case WM_NCLBUTTONDOWN:
         if (int(Message.WParam) == tbHTDragHandle) {
             BeginMoving(LParamToPoint(Message.LParam));
@@ -1211,6 +1283,10 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
     case WM_NCRBUTTONUP:
         Perform(WM_CONTEXTMENU, WPARAM(static_cast<QWidget *>(this)), Message.LParam);
         return;
+    case WM_CONTEXTMENU:
+        if (ContextMenu(Message))
+            return;
+        break;
     case WM_SETCURSOR:
         if (LoWord(Message.LParam) == tbHTDragHandle && dragHandleStyle_ != TTBDragHandleStyle::dhNone) {
             SetCursorShape(crSizeAll);
@@ -1252,7 +1328,7 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
 TTBFloatingWindowParent::TTBFloatingWindowParent(TComponent *AOwner, TForm *AParentForm)
     : TForm(AOwner), parentForm_(AParentForm)
 {
-    SetWindowKinds({wkToolWindow});
+    SetWindowKinds({wkToolWindow, wkNoActivate});
     SetColor(clBtnFace);
 }
 
@@ -1295,6 +1371,44 @@ void TTBFloatingWindowParent::closeEvent(QCloseEvent *event)
         parentForm_->Close();
 }
 
+void TTBFloatingWindowParent::PressedOn()
+{
+    raise();
+    TTBCustomDockableWindow *w = dockableWindow_;
+    if (w && w->activateParent_ && w->floatingMode_ == TTBFloatingMode::fmOnTopOfParentForm && parentForm_ &&
+        parentForm_->isVisible())
+        parentForm_->activateWindow();
+}
+
+void TTBFloatingWindowParent::HandActivationOn()
+{
+    QWidget *next = parentForm_ && parentForm_->isVisible() && parentForm_->isEnabled() ? parentForm_ : nullptr;
+    if (!next && isHidden()) {
+        // Another shown window of the program, one that does not stay on top preferred.
+        for (QWidget *t : QApplication::topLevelWidgets()) {
+            if (t == this || !t->isVisible() || !t->isEnabled() || !dynamic_cast<TForm *>(t))
+                continue;
+            if (!next || ((next->windowFlags() & Qt::WindowStaysOnTopHint) &&
+                          !(t->windowFlags() & Qt::WindowStaysOnTopHint)))
+                next = t;
+        }
+    }
+    if (next)
+        next->activateWindow();
+}
+
+bool TTBFloatingWindowParent::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        if (isHidden())
+            HandActivationOn();
+        break;
+    default: break;
+    }
+    return TForm::event(event);
+}
+
 void TTBFloatingWindowParent::KeyDown(WORD &Key, TShiftState Shift)
 {
     if (Key == VK_ESCAPE && !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt) &&
@@ -1310,11 +1424,21 @@ void TTBFloatingWindowParent::WndProc(TMessage &Message)
 {
     TTBCustomDockableWindow *w = dockableWindow_;
     switch (Message.Msg) {
+    case WM_PRINT:
+    case WM_PRINTCLIENT: TBHandlePrintMessage(this, Message); return;
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+        PressedOn();
+        break;
+    case WM_ENABLE:
+        enabled_ = Message.WParam != 0;
+        if (w)
+            w->UpdateFloatingWindowKinds();
+        break;
     case WM_NCLBUTTONDOWN:
         if (!w)
             break;
-        if (w->activateParent_ && w->floatingMode_ == TTBFloatingMode::fmOnTopOfParentForm && parentForm_)
-            parentForm_->activateWindow();
+        PressedOn();
         switch (int(Message.WParam)) {
         case tbHTCaption: w->BeginMoving(LParamToPoint(Message.LParam)); return;
         case tbHTCloseButton: w->TrackCloseButton(true); return;

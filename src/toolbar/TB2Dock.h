@@ -227,7 +227,7 @@ public:
     TTBDock *LastDock() const { return lastDock_; }
     void SetLastDock(TTBDock *Value);
     bool Resizable() const { return resizable_; }
-    void SetResizable(bool Value) { resizable_ = Value; }
+    void SetResizable(bool Value);
     bool ShowCaption() const { return showCaption_; }
     void SetShowCaption(bool Value);
     bool SmoothDrag() const { return smoothDrag_; }
@@ -292,6 +292,10 @@ public:
     TRect FloatingCloseButtonRect(const TRect &WindowRect) const;
 
     void UpdateVisibility();
+    // The kind of the floating window: a click leaves the activation where it is unless the
+    // window holds a control that takes typing; fmOnTopOfAllForms keeps it above every window
+    // while it is enabled (no modal window blocks it).
+    void UpdateFloatingWindowKinds();
 
     TNotifyEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
@@ -322,6 +326,7 @@ protected:
     bool Arranging() const { return arranging_ > 0; }
 
 private:
+    bool ContextMenu(TMessage &Message);
     void DockedCloseButtonRect(TRect &R) const;
     int DragHandleSize() const;
     bool CanDrag() const;
@@ -404,9 +409,19 @@ protected:
     void WndProc(TMessage &Message) override;
     void KeyDown(WORD &Key, TShiftState Shift) override;
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    friend class TTBCustomDockableWindow;
+    // A press on the window raises it without taking the activation, which goes to the
+    // parent form instead (fmOnTopOfParentForm with ActivateParent).
+    void PressedOn();
+    // The activation the window holds goes on: to the parent form, or to another window of
+    // the program while the window is hidden.
+    void HandActivationOn();
+
     TTBCustomDockableWindow *dockableWindow_ = nullptr;
+    bool enabled_ = true;  // not blocked by a modal window
     TForm *parentForm_ = nullptr;
 };
 

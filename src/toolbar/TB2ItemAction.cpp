@@ -86,6 +86,14 @@ void ForEachActionLink(const std::vector<TBasicActionLink *> &clients, F f)
 
 } // namespace
 
+bool TCustomAction::DoHint(QString &HintStr)
+{
+    bool canShow = true;
+    if (OnHint)
+        OnHint(HintStr, canShow);
+    return canShow;
+}
+
 bool TCustomAction::Execute()
 {
     if (autoCheck_)

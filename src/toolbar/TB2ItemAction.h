@@ -76,6 +76,9 @@ public:
 
     // With AutoCheck the action toggles Checked before its handler runs.
     bool Execute() override;
+    // Offers a client's hint to OnHint, which may change it; false when the hint is not to be
+    // shown.
+    virtual bool DoHint(QString &HintStr);
 
     bool AutoCheck() const { return autoCheck_; }
     void SetAutoCheck(bool Value);
@@ -95,6 +98,8 @@ public:
     void SetShortCut(TShortCut Value);
     bool Visible() const { return visible_; }
     void SetVisible(bool Value);
+
+    std::function<void(QString &HintStr, bool &CanShow)> OnHint;
 
 private:
     bool autoCheck_ = false;

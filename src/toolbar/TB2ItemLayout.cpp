@@ -272,6 +272,9 @@ private:
                 pos.X += b.Width();
             Grow(b);
         }
+        // Raised before the last line is finished: that line's viewers centre across it.
+        size_.X = std::max(size_.X, p_.MinSize.X - p_.Margins.Right);
+        size_.Y = std::max(size_.Y, p_.MinSize.Y - p_.Margins.Bottom);
         FinishLine(r_.size(), true);
         size_.X += p_.Margins.Right;
         size_.Y += p_.Margins.Bottom;

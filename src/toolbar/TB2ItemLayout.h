@@ -55,6 +55,8 @@ struct TTBLayoutParams {
     const std::vector<int> *Priority = nullptr;
     // Size of a shown viewer; sameWidth asks for the common width of its kind.
     std::function<void(int index, int &width, int &height, bool &sameWidth)> Measure;
+    // The view is at least this size (0: no limit on that axis).
+    TPoint MinSize = {};
 };
 
 struct TTBLayoutResult {

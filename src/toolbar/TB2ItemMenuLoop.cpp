@@ -38,13 +38,28 @@ TTBModalHandler::TTBModalHandler(QWidget *AExistingWnd) : wnd_(AExistingWnd)
 {
     TBLastCursorPos() = GetCursorPos();
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    CallNotifyWinEvent(EVENT_SYSTEM_MENUSTART, wnd_, OBJID_CLIENT, 0);
+    if (wnd_)
+        AnnounceStart(wnd_);
 }
 
 TTBModalHandler::~TTBModalHandler()
 {
     QApplication::restoreOverrideCursor();
-    CallNotifyWinEvent(EVENT_SYSTEM_MENUEND, wnd_, OBJID_CLIENT, 0);
+    if (announced_)
+        CallNotifyWinEvent(EVENT_SYSTEM_MENUEND, announced_, OBJID_CLIENT, 0);
+}
+
+void TTBModalHandler::AnnounceStart(QWidget *AWnd)
+{
+    announced_ = AWnd;
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUSTART, AWnd, OBJID_CLIENT, 0);
+}
+
+void TTBModalHandler::SetRootPopup(TTBPopupWindow *Value)
+{
+    rootPopup_ = Value;
+    if (Value && !announced_)
+        AnnounceStart(Value);
 }
 
 void TTBModalHandler::EndLoop()
@@ -246,6 +261,14 @@ void TTBModalHandler::UpdateHintAndCursor(const TPoint &ScreenPt)
     if (view && v)
         v->GetCursor(view->Window()->ScreenToClient(ScreenPt), cursor);
     QApplication::changeOverrideCursor(CursorFromTCursor(cursor == crDefault ? crArrow : cursor));
+    // Item hints while the menu runs: the loop takes the moves the hint timer would see.
+    const bool hint = view && v && !view->Capture() &&
+                      (view->Style().Contains(TTBViewStyleItem::vsAlwaysShowHints) ||
+                       v->Item->EffectiveOptions().Contains(TTBItemOption::tboShowHint));
+    if (hint)
+        view->Window()->ActivateHint(ScreenPt);
+    else
+        CancelHint();
 }
 
 TInputAction TTBModalHandler::HandleMouse(QEvent *event)
@@ -344,10 +367,10 @@ TTBCustomItem *TBRunDoneAction(const TTBDoneActionData &Done, bool ReturnClicked
         if (!ReturnClickedItemOnly)
             QueueItemClick(Done.ClickItem);
         return Done.ClickItem;
-    // The window's system menu cannot be opened by a program on Linux desktops, and there is no
-    // help viewer: both actions end the menu and do nothing more.
+    case TTBDoneAction::tbdaHelpContext: Application()->HelpContext(Done.ContextID); break;
+    // The window's system menu cannot be opened by a program on Linux desktops: the action ends
+    // the menu and does nothing more.
     case TTBDoneAction::tbdaOpenSystemMenu:
-    case TTBDoneAction::tbdaHelpContext:
     case TTBDoneAction::tbdaCancel:
     case TTBDoneAction::tbdaNone: break;
     }
@@ -359,10 +382,11 @@ TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool Tra
 {
     TBInstallPopupWindows();
     TTBDoneActionData done;
+    // The window outlives the handler: the end of the menu is announced on it.
+    std::unique_ptr<TTBPopupWindow> window;
     {
         TTBModalHandler handler(nullptr);
-        std::unique_ptr<TTBPopupWindow> window(
-            AItem->OpenItemPopup(nullptr, nullptr, Alignment, P, false, false, false));
+        window.reset(AItem->OpenItemPopup(nullptr, nullptr, Alignment, P, false, false, false));
         if (!window)
             return nullptr;
         handler.SetRootPopup(window.get());
@@ -371,5 +395,6 @@ TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool Tra
         handler.Loop(view, false, TrackRightButton, false, false);
         done = view->DoneActionData();
     }
+    window.reset();
     return TBRunDoneAction(done, ReturnClickedItemOnly);
 }

@@ -34,18 +34,34 @@ TPoint &TBLastCursorPos()
     return pos;
 }
 
-TFont *TBMenuFont()
+namespace {
+
+std::unique_ptr<TFont> &MenuFontHolder()
 {
     static std::unique_ptr<TFont> font;
+    return font;
+}
+
+void LoadMenuFont(TFont &font)
+{
+    const TSysParams &p = SysParams();
+    font.SetName(p.MenuFontName.isEmpty() ? DefaultFontName() : p.MenuFontName);
+    font.SetHeight(p.MenuFontHeight);
+}
+
+} // namespace
+
+TFont *TBMenuFont()
+{
+    std::unique_ptr<TFont> &font = MenuFontHolder();
     if (!font) {
         font = std::make_unique<TFont>();
-        const TSysParams &p = SysParams();
-        if (!p.MenuFontName.isEmpty())
-            font->SetName(p.MenuFontName);
-        font->SetHeight(p.MenuFontHeight);
+        LoadMenuFont(*font);
     }
     return font.get();
 }
+
+void TBUpdateMenuFont() { LoadMenuFont(*TBMenuFont()); }
 
 // ---------------------------------------------------------------------------------------------
 // Life
@@ -200,15 +216,59 @@ void TTBView::DeletingViewer(TTBItemViewer *AViewer)
     std::erase(priorityList_, AViewer);
 }
 
+// Items that arrive while their form loads, or is built before it is first shown, are the
+// designed ones, in their designed order; only later ones are new.
+bool TTBView::NewItemFirst(const TTBCustomItem *AItem) const
+{
+    const auto loading = [](const TComponent *c) { return c && c->ComponentState().Contains(csLoading); };
+    if (window_ && !window_->window()->isVisible())
+        return false;
+    return newViewersGetHighestPriority_ && !loading(AItem) && !loading(parentItem_) &&
+           !(parentItem_ && loading(parentItem_->Owner()));
+}
+
 void TTBView::RecreateItemViewer(int Index)
 {
     TTBItemViewer *old = viewers_[size_t(Index)].get();
     TTBItemViewer *v = old->Item->GetItemViewerClass(this)(this, old->Item, old->GroupLevel);
+    // The new viewer takes the old one's place in the priority list, looked up before the
+    // old one leaves it.
+    const auto it = std::find(priorityList_.begin(), priorityList_.end(), old);
+    const std::ptrdiff_t place = it == priorityList_.end() ? -1 : it - priorityList_.begin();
     DeletingViewer(old);
-    auto it = std::find(priorityList_.begin(), priorityList_.end(), old);
-    if (it != priorityList_.end())
-        *it = v;
+    if (place >= 0)
+        priorityList_.insert(priorityList_.begin() + place, v);
     viewers_[size_t(Index)].reset(v);
+}
+
+// An item inserted into an embedded group that this view shows: its viewers go into the
+// group's block, after the viewers of the item before it at the group's level.
+void TTBView::InsertIntoGroups(TTBCustomItem *Group, int Index, TTBCustomItem *AItem)
+{
+    if (customizing_)
+        return;
+    for (int i = 0; i < ViewerCount(); ++i) {
+        TTBCustomItem *it = viewers_[size_t(i)]->Item;
+        const TTBCustomItem *children = it->LinkSubitems() ? it->LinkSubitems() : it;
+        if (children != Group || !HasStyle(it, tbis::EmbeddedGroup))
+            continue;
+        const int level = viewers_[size_t(i)]->GroupLevel + 1;
+        int end = i + 1;
+        while (end < ViewerCount() && viewers_[size_t(end)]->GroupLevel >= level)
+            ++end;
+        int at = i + 1;
+        if (Index > 0) {
+            const TTBCustomItem *prev = Group->GetItem(Index - 1);
+            for (int j = i + 1; j < end; ++j)
+                if (viewers_[size_t(j)]->Item == prev && viewers_[size_t(j)]->GroupLevel == level) {
+                    at = j + 1;
+                    while (at < end && viewers_[size_t(at)]->GroupLevel > level)
+                        ++at;
+                    break;
+                }
+        }
+        i = end - 1 + InsertItemViewers(at, AItem, level, true, NewItemFirst(AItem));
+    }
 }
 
 void TTBView::ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBItemChangedAction Action, int Index,
@@ -218,7 +278,8 @@ void TTBView::ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBItemChang
     switch (Action) {
     case A::tbicInserted: {
         if (Relayed) {
-            RecreateAllViewers();
+            InsertIntoGroups(Sender, Index, Item);
+            InvalidatePositions();
             break;
         }
         int at = internalViewersAtFront_;
@@ -231,7 +292,7 @@ void TTBView::ItemNotification(TTBCustomItem *Sender, bool Relayed, TTBItemChang
             } else
                 at = ViewerCount() - internalViewersAtEnd_;
         }
-        InsertItemViewers(at, Item, 0, true, false);
+        InsertItemViewers(at, Item, 0, true, NewItemFirst(Item));
         InvalidatePositions();
         break;
     }
@@ -560,6 +621,8 @@ void TTBView::LayoutViewers(bool Apply, TTBViewOrientation AOrientation, int ACh
     p.MaxSize = AMaxSize;
     p.WrapOffset = AWrapOffset;
     p.MaxHeight = maxHeight_;
+    if (Apply)
+        p.MinSize = minimumSize_;
     if (usePriorityList_) {
         priority.reserve(priorityList_.size());
         for (TTBItemViewer *v : priorityList_)

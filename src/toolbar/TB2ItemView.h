@@ -183,6 +183,13 @@ public:
     void EnterToolbarLoop(TTBEnterToolbarLoopOptions Options);
     void RecreateAllViewers();
     void SetUsePriorityList(bool Value);
+    // Where the viewers of items inserted later enter the priority list: first (kept longest)
+    // or last.
+    bool NewViewersGetHighestPriority() const { return newViewersGetHighestPriority_; }
+    void SetNewViewersGetHighestPriority(bool Value) { newViewersGetHighestPriority_ = Value; }
+    // The size the next layouts make the view at least (0: no limit on that axis).
+    TPoint MinimumSize() const { return minimumSize_; }
+    void SetMinimumSize(const TPoint &Value) { minimumSize_ = Value; }
     void GetClippedControls(std::vector<TControl *> &List) const;
     // Hot tracking from a screen point for this view alone (the loop walks the chain).
     void UpdateSelectionFromPoint(const TPoint &ScreenPt, bool Forced, bool Capturing);
@@ -272,6 +279,8 @@ private:
     void DeletingViewer(TTBItemViewer *AViewer);
     void FreeViewers();
     void RecreateItemViewer(int Index);
+    void InsertIntoGroups(TTBCustomItem *Group, int Index, TTBCustomItem *AItem);
+    bool NewItemFirst(const TTBCustomItem *AItem) const;
     void UpdateMouseOver(bool Capturing);
     bool IsSelectableViewer(const TTBItemViewer *V) const;
     bool AccelMatches(const TTBItemViewer *V, QChar Key, bool Primary, bool Enabled) const;
@@ -312,6 +321,8 @@ private:
     TTBViewStyle style_;
     int updateCount_ = 0;
     bool usePriorityList_ = false;
+    bool newViewersGetHighestPriority_ = false;
+    TPoint minimumSize_;
     bool positionsValid_ = false;
     int wheelAccum_ = 0;
     TWinControl *window_ = nullptr;
@@ -330,3 +341,5 @@ TPoint &TBLastCursorPos();
 
 // The menu font shared by every popup without a parent view.
 TFont *TBMenuFont();
+// Reads the menu font of the system settings again (after they changed).
+void TBUpdateMenuFont();

@@ -172,6 +172,8 @@ QString TTBItemViewer::BuildItemHint() const
     QString hint = GetShortHint(Item->Hint());
     if (hint.isEmpty() && !HasOption(Item, TTBItemOption::tboNoAutoHint) && !HasStyle(Item, tbis::HasSubmenu))
         hint = StripTrailingPunctuation(StripAccelChars(GetCaptionTextOf(Item)));
+    if (auto *action = dynamic_cast<TCustomAction *>(Item->Action()); action && !action->DoHint(hint))
+        hint.clear();
     const QString shortcut = Item->ItemShortCutText();
     if (!hint.isEmpty() && !shortcut.isEmpty() && Application()->HintShortCuts())
         hint = QStringLiteral("%1 (%2)").arg(hint, shortcut);

@@ -242,6 +242,17 @@ void TTBPopupWindow::WndProc(TMessage &Message)
         }
         break;
     case WM_CLOSE: return;
+    case WM_PRINT:
+    case WM_PRINTCLIENT: TBHandlePrintMessage(this, Message); return;
+    case CM_HINTSHOW:
+        // The selected item's hint, for as long as the pointer stays on it.
+        if (auto *info = reinterpret_cast<THintInfo *>(Message.LParam)) {
+            TTBItemViewer *sel = view_->Selected();
+            info->HintStr = sel ? sel->BuildItemHint() : QString();
+            if (sel)
+                info->CursorRect = sel->BoundsRect;
+        }
+        return;
     case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
     case WM_TB2K_ANIMATIONENDED: return;
     case WM_PAINT:
@@ -271,7 +282,7 @@ TTBPopupMenu::TTBPopupMenu(TComponent *AOwner)
 }
 
 TTBPopupMenu::TTBPopupMenu(TComponent *AOwner, TRootItemClass RootItemClass)
-    : TComponent(AOwner), items_(RootItemClass(this))
+    : TPopupMenu(AOwner), items_(RootItemClass(this))
 {
     TBInstallPopupWindows();
     items_->SetParentComponentRef(this);

@@ -59,7 +59,8 @@ public:
 
     QWidget *Wnd() const { return wnd_; }
     TTBPopupWindow *RootPopup() const { return rootPopup_; }
-    void SetRootPopup(TTBPopupWindow *Value) { rootPopup_ = Value; }
+    // A handler without a window of its own announces the menu on its root popup.
+    void SetRootPopup(TTBPopupWindow *Value);
 
     // Runs the loop for the chain of views under RootView until it records a done action.
     void Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightButton, bool ANotByKeyboard,
@@ -77,6 +78,7 @@ private:
     TTBView *ViewUnderCursor(const TPoint &ScreenPt, TTBItemViewer *&Viewer) const;
     bool ContinueLoop() const;
     void UpdateHintAndCursor(const TPoint &ScreenPt);
+    void AnnounceStart(QWidget *AWnd);
 
     QWidget *wnd_ = nullptr;
     TTBPopupWindow *rootPopup_ = nullptr;
@@ -85,6 +87,8 @@ private:
     bool mouseDownOnMenu_ = false;
     bool grabbed_ = false;
     TModalLoop *loop_ = nullptr;
+    // The window the menu start went to; the end goes there too.
+    QPointer<QWidget> announced_;
 };
 
 // Carries out a done action after the menu is gone; answers the clicked item.
@@ -98,7 +102,7 @@ TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool Tra
 enum class TTrackButton { tbRightButton, tbLeftButton };
 
 // The popup menu a form drops on itself (tray menu, list menus): its contents are a root item.
-class TTBPopupMenu : public TComponent, public ITBItems
+class TTBPopupMenu : public TPopupMenu, public ITBItems
 {
 public:
     explicit TTBPopupMenu(TComponent *AOwner);
@@ -122,7 +126,7 @@ public:
     void SetTrackButton(TTrackButton Value) { trackButton_ = Value; }
     TPoint PopupPoint() const { return popupPoint_; }
 
-    void Popup(int X, int Y) { PopupEx(X, Y, false); }
+    void Popup(int X, int Y) override { PopupEx(X, Y, false); }
     TTBCustomItem *PopupEx(int X, int Y, bool ReturnClickedItemOnly);
     bool IsShortCut(const TMessage &Message) { return items_->IsShortCut(Message); }
 

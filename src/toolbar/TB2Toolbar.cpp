@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -170,6 +171,23 @@ void TTBToolbarView::AutoSize(int, int)
         toolbar_->Arrange();
 }
 
+void TTBToolbarView::UpdatePositions(TPoint &ASize)
+{
+    TPoint minimum;
+    const bool vertical = Orientation() == TTBViewOrientation::tbvoVertical;
+    if (TTBDock *dock = toolbar_->CurrentDock(); dock && toolbar_->Docked()) {
+        // The row thickness the dock gave the others includes their frames across the row.
+        const TRect nc = toolbar_->GetDockedNCArea(dock);
+        const int frame = dock->IsVertical() ? nc.Left + nc.Right : nc.Top + nc.Bottom;
+        const int across = std::max(0, dock->GetMinRowSize(toolbar_->EffectiveDockRow(), toolbar_) - frame);
+        (vertical ? minimum.X : minimum.Y) = across;
+    }
+    if (toolbar_->FullSize())
+        (vertical ? minimum.Y : minimum.X) = WrapOffset();
+    SetMinimumSize(minimum);
+    TTBView::UpdatePositions(ASize);
+}
+
 TTBCustomItem *TTBToolbarView::GetChevronItem() { return toolbar_->chevronItem_; }
 
 TFont *TTBToolbarView::GetFont()
@@ -191,8 +209,47 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent *AOwner) : TTBCustomDockableWindow
     chevronItem_->SetLinkSubitems(items_);
     chevronHint_ = STBChevronMoreButtonsHint;
     view_ = std::make_unique<TTBToolbarView>(this, items_);
+    ApplyChevronProperties();
     // The view's own constructor could not ask this toolbar for its chevron yet.
     view_->RecreateAllViewers();
+}
+
+void TTBCustomToolbar::ApplyChevronProperties()
+{
+    view_->SetNewViewersGetHighestPriority(chevronPriority_ == TTBChevronPriorityForNewItems::tbcpHighest);
+    // Without moving items, the most recently used ones are not kept longest: items leave
+    // into the chevron from the end.
+    view_->SetUsePriorityList(chevronMoveItems_ && !ComponentState().Contains(TComponentStateItem::csDesigning));
+}
+
+void TTBCustomToolbar::SetChevronMoveItems(bool Value)
+{
+    if (Value == chevronMoveItems_)
+        return;
+    chevronMoveItems_ = Value;
+    ApplyChevronProperties();
+    view_->TryValidatePositions();
+}
+
+void TTBCustomToolbar::SetChevronPriorityForNewItems(TTBChevronPriorityForNewItems Value)
+{
+    chevronPriority_ = Value;
+    ApplyChevronProperties();
+}
+
+void TTBCustomToolbar::InitiateAction()
+{
+    TTBCustomDockableWindow::InitiateAction();
+    if (!updateActions_)
+        return;
+    // An action's update may change the items and with them the viewers: each item is asked
+    // while the view still shows it.
+    std::vector<TTBCustomItem *> items;
+    for (int i = 0; i < view_->ViewerCount(); ++i)
+        items.push_back(view_->Viewers(i)->Item);
+    for (TTBCustomItem *item : items)
+        if (view_->Find(item))
+            item->InitiateAction();
 }
 
 TTBCustomToolbar::~TTBCustomToolbar()
@@ -209,6 +266,7 @@ TTBCustomToolbar::~TTBCustomToolbar()
 void TTBCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TTBToolbarView> AView, TTBChevronItem *AChevron)
 {
     view_ = std::move(AView);
+    ApplyChevronProperties();
     delete chevronItem_;
     chevronItem_ = AChevron;
     chevronItem_->SetLinkSubitems(items_);
@@ -502,6 +560,18 @@ void TTBCustomToolbar::ResizeBegin(int SizeHandle)
     }
     sizes_ = std::move(sizes);
     wraps_ = std::move(wraps);
+    // Resizing starts from the size the window has now (the nearest one listed).
+    sizeIndex_ = -1;
+    const TControl *window = FloatingWindowParent() ? static_cast<TControl *>(FloatingWindowParent()) : this;
+    const int now = sizesByWidth_ ? window->Width() : window->Height();
+    int best = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        const int d = std::abs((sizesByWidth_ ? sizes_[i].X : sizes_[i].Y) - now);
+        if (sizeIndex_ < 0 || d < best) {
+            sizeIndex_ = int(i);
+            best = d;
+        }
+    }
 }
 
 void TTBCustomToolbar::ResizeTrack(TRect &Rect, const TRect &OrigRect)
@@ -509,19 +579,34 @@ void TTBCustomToolbar::ResizeTrack(TRect &Rect, const TRect &OrigRect)
     if (sizes_.empty())
         return;
     const int want = sizesByWidth_ ? Rect.Width() : Rect.Height();
-    // The last size the cursor has reached; the smallest while it is short of every size.
-    size_t pick = 0;
-    for (size_t i = 0; i < sizes_.size(); ++i)
-        if ((sizesByWidth_ ? sizes_[i].X : sizes_[i].Y) <= want)
-            pick = i;
-    const TPoint size = sizes_[pick];
+    const auto length = [&](int i) { return sizesByWidth_ ? sizes_[size_t(i)].X : sizes_[size_t(i)].Y; };
+    const int last = int(sizes_.size()) - 1;
+    // The snap zone around a size, narrower where a neighbouring size is nearer than the zone.
+    const auto zone = [&](int i, bool below) {
+        int z = tbResizeSnapZone;
+        if (below && i > 0)
+            z = std::min(z, length(i) - length(i - 1) - 1);
+        if (!below && i < last)
+            z = std::min(z, length(i + 1) - length(i) - 1);
+        return std::max(0, z);
+    };
+    int pick = sizeIndex_;
+    if (pick < 0 || pick > last || want < length(pick) - zone(pick, true) || want > length(pick) + zone(pick, false)) {
+        // The last size the cursor has reached; the smallest while it is short of every size.
+        pick = 0;
+        for (int i = 0; i <= last; ++i)
+            if (length(i) <= want)
+                pick = i;
+    }
+    sizeIndex_ = pick;
+    const TPoint size = sizes_[size_t(pick)];
     const bool fromLeft = Rect.Left != OrigRect.Left;
     const bool fromTop = Rect.Top != OrigRect.Top;
     Rect = fromLeft ? TRect{Rect.Right - size.X, Rect.Top, Rect.Right, Rect.Bottom}
                     : TRect{Rect.Left, Rect.Top, Rect.Left + size.X, Rect.Bottom};
     Rect = fromTop ? TRect{Rect.Left, Rect.Bottom - size.Y, Rect.Right, Rect.Bottom}
                    : TRect{Rect.Left, Rect.Top, Rect.Right, Rect.Top + size.Y};
-    floatingWidth_ = wraps_[pick];
+    floatingWidth_ = wraps_[size_t(pick)];
     Layout(true, TTBViewOrientation::tbvoFloating, 0, floatingWidth_);
 }
 
@@ -529,6 +614,7 @@ void TTBCustomToolbar::ResizeEnd()
 {
     sizes_.clear();
     wraps_.clear();
+    sizeIndex_ = -1;
     Arrange();
 }
 
@@ -574,6 +660,18 @@ void TTBCustomToolbar::MouseMove(TShiftState Shift, int X, int Y)
     if (v && !v->Item->EffectiveOptions().Contains(TTBItemOption::tboNoAutoHint))
         hint = v->BuildItemHint();
     SetHint(hint);
+}
+
+// The hint of the viewer under the cursor, kept while the cursor stays on that viewer.
+void TTBCustomToolbar::HintShow(THintInfo &Info)
+{
+    TTBItemViewer *v = view_->ViewerFromPoint(Info.CursorPos);
+    if (!v) {
+        Info.HintStr.clear();
+        return;
+    }
+    Info.CursorRect = v->BoundsRect;
+    Info.HintStr = v->BuildItemHint();
 }
 
 void TTBCustomToolbar::KeyMenu(TMessage &Message)
@@ -630,6 +728,25 @@ void TTBCustomToolbar::WndProc(TMessage &Message)
     case CM_COLORCHANGED:
         TTBCustomDockableWindow::WndProc(Message);
         view_->SetColor(Color());
+        return;
+    case CM_SHOWHINTCHANGED:
+        TTBCustomDockableWindow::WndProc(Message);
+        if (ShowHint())
+            view_->Style().Include(TTBViewStyleItem::vsAlwaysShowHints);
+        else
+            view_->Style().Exclude(TTBViewStyleItem::vsAlwaysShowHints);
+        return;
+    case CM_WININICHANGE:
+        TTBCustomDockableWindow::WndProc(Message);
+        if (Message.WParam == SPI_SETNONCLIENTMETRICS) {
+            TBUpdateMenuFont();
+            view_->InvalidatePositions();
+            Arrange();
+        }
+        return;
+    case CM_HINTSHOW:
+        if (Message.LParam)
+            HintShow(*reinterpret_cast<THintInfo *>(Message.LParam));
         return;
     case WM_SETCURSOR:
         if (LoWord(Message.LParam) == HTCLIENT) {

@@ -15,6 +15,10 @@ enum class TTBChevronPriorityForNewItems { tbcpHighest, tbcpLowest };
 
 // Length of the chevron button along the toolbar.
 constexpr int tbChevronSize = 12;
+// How far the cursor may leave a floating toolbar's size while resizing before it changes.
+constexpr int tbResizeSnapZone = 12;
+// CM_WININICHANGE WParam: the non-client metrics (menu font, frame sizes) changed.
+constexpr WPARAM SPI_SETNONCLIENTMETRICS = 0x002A;
 
 class TTBChevronItem : public TTBCustomItem
 {
@@ -42,6 +46,8 @@ class TTBToolbarView : public TTBView
 public:
     TTBToolbarView(TTBCustomToolbar *AToolbar, TTBCustomItem *ARoot);
     void AutoSize(int AWidth, int AHeight) override;
+    // The toolbars of a dock row share one thickness, and a FullSize one its wrap length.
+    void UpdatePositions(TPoint &ASize) override;
     TTBCustomItem *GetChevronItem() override;
     TFont *GetFont() override;
     TTBCustomToolbar *Toolbar() const { return toolbar_; }
@@ -64,9 +70,9 @@ public:
     const QString &ChevronHint() const { return chevronHint_; }
     void SetChevronHint(const QString &Value);
     bool ChevronMoveItems() const { return chevronMoveItems_; }
-    void SetChevronMoveItems(bool Value) { chevronMoveItems_ = Value; }
+    void SetChevronMoveItems(bool Value);
     TTBChevronPriorityForNewItems ChevronPriorityForNewItems() const { return chevronPriority_; }
-    void SetChevronPriorityForNewItems(TTBChevronPriorityForNewItems Value) { chevronPriority_ = Value; }
+    void SetChevronPriorityForNewItems(TTBChevronPriorityForNewItems Value);
     TCustomImageList *Images() const { return items_->SubMenuImages(); }
     void SetImages(TCustomImageList *Value) { items_->SetSubMenuImages(Value); }
     TTBCustomItem *LinkSubitems() const { return items_->LinkSubitems(); }
@@ -83,6 +89,8 @@ public:
     void SetSystemFont(bool Value);
     bool UpdateActions() const { return updateActions_; }
     void SetUpdateActions(bool Value) { updateActions_ = Value; }
+    // The items' actions update their items (with UpdateActions).
+    void InitiateAction() override;
     int FloatingWidth() const { return floatingWidth_; }
     void SetFloatingWidth(int Value);
 
@@ -125,6 +133,9 @@ protected:
 private:
     void ControlChange(TControl *AControl, bool Inserting);
     void KeyMenu(TMessage &Message);
+    void HintShow(THintInfo &Info);
+    // The new view or a replacing one follows the chevron properties.
+    void ApplyChevronProperties();
     void JoinShortCutList(bool Join);
     TTBViewOrientation OrientationFor(TTBDockType ADockType) const;
     TPoint Layout(bool Apply, TTBViewOrientation O, int ChevronLength, int WrapLength, int *Lines = nullptr);
@@ -146,6 +157,7 @@ private:
     std::vector<TPoint> sizes_;
     std::vector<int> wraps_;  // the floating width of each size
     bool sizesByWidth_ = true;
+    int sizeIndex_ = -1;      // the size taken last while resizing
 };
 
 // The published toolbar the forms use.

@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -67,4 +69,46 @@ TEST(UiServices, MessageBoxesShowTextAsPlainText)
     SetDialogs(&TestDialogs());
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, name);
+}
+
+namespace {
+
+// Records what it is asked to open without parameters; parameters are the base's business.
+struct TargetShell final : IShell {
+    QStringList opened;
+    using IShell::Open;
+    bool Open(const QString &target) override { return opened << target, true; }
+};
+
+} // namespace
+
+TEST(UiServices, ParametersGoOnlyToAProgramFileEverythingElseOpensWithout)
+{
+    const QString dir = MakeTempDir(QStringLiteral("shell-parameters"));
+    const QString document = dir + QStringLiteral("/说明.txt"), program = dir + QStringLiteral("/args.sh");
+    const QString written = dir + QStringLiteral("/args.txt");
+    QFile(document).open(QIODevice::WriteOnly);
+    QFile script(program);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > '%1.part' && mv '%1.part' '%1'\n").arg(written).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TargetShell shell;
+    IShell &base = shell;
+    for (const QString &target : {QStringLiteral("https://example.org/"), document, program}) {
+        shell.opened.clear();
+        EXPECT_TRUE(base.Open(target, target == program ? QStringLiteral(" ") : QStringLiteral("-p")));
+        EXPECT_EQ(shell.opened, QStringList{target}) << "opened without parameters";
+    }
+    // A program file is started with them, split as a command line splits them.
+    shell.opened.clear();
+    EXPECT_TRUE(base.Open(program, QStringLiteral("one \"two words\"")));
+    EXPECT_TRUE(shell.opened.isEmpty());
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(written) && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QFile result(written);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(result.readAll()), QStringLiteral("one|two words|"));
 }

@@ -3,7 +3,9 @@
 #include "themed/TBXNexus.h"
 #include "themed/TBXThemes.h"
 #include "platform/SysColors.h"
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QScreen>
 #include <gmock/gmock.h>
 
 namespace {
@@ -165,6 +167,30 @@ TEST(TBXThemes, RegistryRefusesBadNamesSharesThemesAndFrameGeometry)
     GetFloatingCaptionRect(floating, true, true, r);
     GetFloatingCloseButtonRect(floating, close);
     EXPECT_EQ(std::tuple(r, close), std::tuple(Rect(3, 3, 88, 18), Rect(88, 3, 103, 18)));
+}
+
+TEST(TBXThemes, ScreenChangesReachTheManagerAndRefreshWhatTheThemesRead)
+{
+    Listener listener;
+    AddThemeManagerListener(&listener);
+    QScreen *screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const bool lowColour = screen->depth() < 12;
+    struct Case { const char *name; std::function<void()> notice; };
+    const Case cases[] = {
+        {"primary screen changed", [screen] { emit qGuiApp->primaryScreenChanged(screen); }},
+        {"screen removed", [screen] { emit qGuiApp->screenRemoved(screen); }},
+        {"screen resized", [screen] { emit screen->geometryChanged(screen->geometry()); }},
+    };
+    for (const Case &c : cases) {
+        listener.seen.clear();
+        // What the themes read is read again: a stale value does not survive the notice.
+        LowColorDepth = !lowColour;
+        c.notice();
+        EXPECT_EQ(listener.seen, (std::vector<WPARAM>{1, 2, 3})) << c.name;
+        EXPECT_EQ(LowColorDepth, lowColour) << c.name;
+    }
+    RemoveThemeManagerListener(&listener);
 }
 
 } // namespace

@@ -19,6 +19,15 @@ struct Tinted : TTBXDefaultTheme {
     static inline int shadowType = 2;
 };
 
+// A theme whose popups open flush against their parent item and cast their own shadows.
+struct Flush : Tinted {
+    using Tinted::Tinted;
+    bool GetBooleanMetric(int index) override
+    {
+        return index == BMET_POPUP_FLUSH || TTBXDefaultTheme::GetBooleanMetric(index);
+    }
+};
+
 // Registers a theme class under a name once.
 template <typename T = Tinted>
 void Register(const QString &name = "Tinted")
@@ -86,6 +95,97 @@ TEST_F(ThemedForm, ViewTypeAndColourOnAFormDockedAndFloating)
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00ABCDEF));
     bar->SetColor(0x00010203);
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00010203)) << "its own colour wins";
+}
+
+TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareTheParentMenu)
+{
+    Register<Flush>("Flush");
+    SetCurrentTheme("Flush");
+    auto *file = new TSpTBXSubmenuItem(bar);
+    file->SetCaption("文件");
+    auto *export_ = new TSpTBXSubmenuItem(bar);
+    export_->SetCaption("导出");
+    file->Add(new TTBXItem(bar));
+    file->Items(0)->SetCaption("打开");
+    file->Add(export_);
+    export_->Add(new TTBXItem(bar));
+    export_->Items(0)->SetCaption("名片");
+    bar->Items()->Add(file);
+    bar->SetCurrentDock(dock);
+    QCoreApplication::processEvents();
+
+    TTBView *view = bar->View();
+    view->Select(view->Find(file), false);
+    ASSERT_TRUE(view->OpenChildPopup(false));
+    auto *menu = dynamic_cast<TTBXPopupWindow *>(view->OpenViewerWindow());
+    ASSERT_NE(menu, nullptr);
+    TTBView *menuView = menu->View();
+    TTBItemViewer *exportViewer = menuView->Find(export_);
+    menuView->Select(exportViewer, false);
+    ASSERT_TRUE(menuView->OpenChildPopup(false));
+    auto *submenu = dynamic_cast<TTBXPopupWindow *>(menuView->OpenViewerWindow());
+    ASSERT_NE(submenu, nullptr);
+    QCoreApplication::sendPostedEvents();
+
+    // The submenu's frame meets the parent item: no frame width over it.
+    const TRect item = exportViewer->ScreenRect();
+    EXPECT_EQ((TPoint{submenu->Left(), submenu->Top()}), (TPoint{item.Right, item.Top}));
+    EXPECT_EQ(submenu->ExclusionRect(), item);
+    // Without a compositing manager both shadows are plain strips of half the thickness, and the
+    // submenu's never covers the menu it opens from.
+    for (TTBXPopupWindow *popup : {menu, submenu}) {
+        ASSERT_NE(popup->Shadow(), nullptr);
+        EXPECT_TRUE(popup->Shadow()->Plain());
+        EXPECT_FALSE(popup->Shadow()->Pieces().empty());
+        for (const auto &piece : popup->Shadow()->Pieces()) {
+            EXPECT_TRUE(piece->isVisible());
+            EXPECT_LE(std::min(piece->width(), piece->height()), 2);
+        }
+    }
+    const QRect parentMenu = menu->frameGeometry();
+    for (const auto &piece : submenu->Shadow()->Pieces())
+        EXPECT_FALSE(piece->geometry().intersects(parentMenu)) << "a piece over the parent menu";
+    // The first menu's shadow follows the toolbar item it drops from as well.
+    const TRect button = view->Find(file)->ScreenRect();
+    bool besideButton = false;
+    for (const auto &piece : menu->Shadow()->Pieces())
+        besideButton = besideButton || (piece->geometry().left() == button.Right && piece->geometry().bottom() < button.Bottom);
+    EXPECT_TRUE(besideButton);
+    view->CloseChildPopups();
+    EXPECT_EQ(view->OpenViewerWindow(), nullptr);
+}
+
+TEST_F(ThemedForm, TheDockedCloseButtonLightsUpUnderThePointer)
+{
+    bar->SetCloseButtonWhenDocked(true);
+    bar->SetCurrentDock(dock);
+    QCoreApplication::processEvents();
+    TTBXFrameInfo info;
+    bar->GetFrameInfo(info);
+    TRect button;
+    GetCloseButtonRect(info, button);
+    const auto ncPixel = [&] {
+        QImage shot = BlankImage(bar->Width(), bar->Height(), clLime);
+        TCanvas canvas(shot);
+        bar->PaintDockableNCArea(canvas);
+        return PixelAt(shot, button.Left, button.Top);
+    };
+    // Over the close button, elsewhere on the frame, and gone.
+    const TPoint over = bar->ClientToScreen({-1, -1});
+    struct Step { UINT msg; WPARAM hit; int state; TColor corner; };
+    const Step steps[] = {
+        {WM_NCMOUSEMOVE, WPARAM(tbHTCloseButton), CLOSE_VISIBLE | CLOSE_HOT, clBtnHighlight},
+        {WM_NCMOUSEMOVE, WPARAM(tbHTDragHandle), CLOSE_VISIBLE, clBtnFace},
+        {WM_NCMOUSEMOVE, WPARAM(tbHTCloseButton), CLOSE_VISIBLE | CLOSE_HOT, clBtnHighlight},
+        {WM_NCMOUSELEAVE, 0, CLOSE_VISIBLE, clBtnFace},
+    };
+    for (const Step &s : steps) {
+        bar->Perform(s.msg, s.hit, PointToLParam(over));
+        bar->GetFrameInfo(info);
+        EXPECT_EQ(info.CloseButtonState, s.state) << s.msg << " " << s.hit;
+        EXPECT_EQ(bar->CloseButtonHot(), (s.state & CLOSE_HOT) != 0);
+        EXPECT_EQ(ncPixel(), ColorToRGB(s.corner)) << s.msg << " " << s.hit;
+    }
 }
 
 TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)

@@ -1,5 +1,6 @@
 #include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
+#include "themed/SpTBXItem.h"
 #include "themed/TBXUtils.h"
 #include "platform/SysColors.h"
 #include <map>
@@ -255,7 +256,10 @@ TEST_F(ThemedItems, MenuAndSplitItemsPaintThroughTheThemePopupsOverlapFontSettin
         {"not flush", false, false, false, {10, 10, 50, 30}, {10, 30}, {10, 30}, 4},
         {"above at the screen's foot", true, false, false, {10, 900, 50, 920}, {10, 920}, {10, 701}, 8},
         {"left of a vertical toolbar", true, false, true, {200, 10, 230, 40}, {100, 10}, {101, 10}, 1},
-        {"submenu", true, true, false, {10, 10, 50, 30}, {47, 7}, {47, 7}, 2},
+        // A submenu meets its parent item: its frame no longer stands out over the item.
+        {"submenu", true, true, false, {10, 10, 50, 30}, {47, 7}, {50, 10}, 2},
+        {"submenu leftwards at the screen's edge", true, true, false, {900, 10, 990, 30}, {987, 7}, {800, 10}, 1},
+        {"submenu not flush", false, true, false, {10, 10, 50, 30}, {47, 7}, {47, 7}, 2},
     };
     TTBXItem item(nullptr);
     for (const Case &c : cases) {
@@ -294,6 +298,96 @@ TEST_F(ThemedItems, MenuAndSplitItemsPaintThroughTheThemePopupsOverlapFontSettin
     copy.Assign(s);
     copy.Assign(s);
     EXPECT_EQ(std::tuple(copyChanges, copy.Size(), copy.Bold()), std::tuple(1, 150, TTriState::tsTrue));
+}
+
+
+TEST_F(ThemedItems, ToolbarCaptionsAreCentredVerticallyOwnerDrawLeavesOutOnlyTheFace)
+{
+    QImage glyph(16, 16, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(Qt::red);
+    images.AddImage(glyph);
+    // Items stretched to a tall line: the caption sits in the middle of the face, whatever the
+    // image beside it, as the text metrics make it 13 pixels high.
+    struct Case { const char *name; bool image; TAlignment alignment; TRect expected; };
+    const Case cases[] = {
+        {"text only", false, TAlignment::taCenter, {2, 13, 58, 26}},
+        {"image left", true, TAlignment::taCenter, {(2 + 16 + 3 + 58 - 30) / 2, 13, (2 + 16 + 3 + 58 - 30) / 2 + 30, 26}},
+        {"left-justified", false, TAlignment::taLeftJustify, {3, 13, 33, 26}},
+    };
+    for (const Case &c : cases) {
+        theme->calls.clear();
+        TThemedView bar(VT_NORMALTOOLBAR);
+        auto *item = new TSpTBXItem(nullptr);
+        item->SetCaptionW("Years");
+        item->SetAlignment(c.alignment);
+        if (c.image) {
+            item->SetImages(&images);
+            item->SetImageIndex(0);
+        }
+        bar.root->Add(item);
+        TTBView &view = bar.Open();
+        QImage shot(60, 40, QImage::Format_RGB32);
+        TCanvas canvas(shot);
+        view.Viewers(0)->Paint(canvas, TRect{0, 0, 60, 40}, false, false, false);
+        const auto captions = theme->Of("caption");
+        ASSERT_EQ(captions.size(), 1u) << c.name;
+        EXPECT_EQ(captions[0].rect, c.expected) << c.name;
+    }
+
+    // OnDrawItem without the default leaves out the face alone; OnDrawCaption sees where the
+    // caption goes, before and after, and may change its text.
+    theme->calls.clear();
+    TThemedView bar(VT_NORMALTOOLBAR);
+    auto *item = new TSpTBXItem(nullptr);
+    item->SetCaptionW("Save");
+    item->SetImages(&images);
+    item->SetImageIndex(0);
+    struct Stage { TSpTBXPaintStage stage; TRect rect; QString caption = {}; };
+    std::vector<Stage> faces, captions;
+    item->OnDrawItem = [&](TComponent *, TCanvas &, const TRect &r, TSpTBXPaintStage stage, bool &paintDefault) {
+        faces.push_back({stage, r});
+        paintDefault = false;
+    };
+    item->OnDrawCaption = [&](TComponent *, TCanvas &, const TRect &, QString &caption, TRect &r, bool,
+                              TSpTBXPaintStage stage, bool &) {
+        captions.push_back({stage, r, caption});
+        if (stage == TSpTBXPaintStage::pstPrePaint)
+            caption = QStringLiteral("Saved");
+    };
+    bar.root->Add(item);
+    TTBView &view = bar.Open();
+    QImage shot(80, 40, QImage::Format_RGB32);
+    TCanvas canvas(shot);
+    view.Viewers(0)->Paint(canvas, TRect{0, 0, 80, 40}, true, false, false);
+    EXPECT_TRUE(theme->Of("button").empty());
+    ASSERT_EQ(faces.size(), 2u);
+    EXPECT_EQ(std::tuple(faces[0].stage, faces[1].stage),
+              std::tuple(TSpTBXPaintStage::pstPrePaint, TSpTBXPaintStage::pstPostPaint));
+    EXPECT_EQ(faces[0].rect, (TRect{0, 0, 80, 40}));
+    const auto painted = theme->Of("caption");
+    ASSERT_EQ(painted.size(), 1u);
+    EXPECT_EQ(painted[0].text, QStringLiteral("Saved"));
+    ASSERT_EQ(captions.size(), 2u);
+    EXPECT_EQ(captions[0].rect, painted[0].rect);
+    EXPECT_EQ(captions[1].rect, painted[0].rect);
+    EXPECT_EQ(std::tuple(captions[0].caption, captions[1].caption), std::tuple(QString("Save"), QString("Saved")));
+}
+
+TEST(CurrentTheme, TheFallbackLetsGoOnceWhenAHolderTakesOverAndHoldsAgainAfterwards)
+{
+    static TTBXTheme *held = nullptr;
+    SetCurrentThemeFunc(nullptr);
+    TTBXTheme *fallback = CurrentTheme();
+    held = AcquireTheme("Default");
+    const int holding = ThemeRefCount("Default");
+    for (int round = 0; round < 2; ++round) {
+        SetCurrentThemeFunc([] { return held; });
+        EXPECT_EQ(ThemeRefCount("Default"), holding - 1) << "round " << round;
+        SetCurrentThemeFunc(nullptr);
+        EXPECT_EQ(CurrentTheme(), fallback);
+        EXPECT_EQ(ThemeRefCount("Default"), holding) << "round " << round << ": the fallback holds it again";
+    }
+    ReleaseTheme(held);
 }
 
 } // namespace

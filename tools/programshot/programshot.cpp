@@ -1,5 +1,8 @@
 // Starts the program's main window on a generated account and, for every theme, chooses it as
-// 皮肤 does, opens the 文件 menu and saves the screen to a PNG, to look at by eye:
+// 皮肤 does, opens the 文件 menu and its first submenu, then the contact list's and the group
+// tree's context menus, then shows the calendar page (programshot-calendar-<theme>.png) and a new
+// contact's editor (editorshot-<theme>.png), and saves the screen to a PNG each time; last
+// 工具 > 皮肤 open (programshot-skins.png). To look at by eye:
 //   programshot [output-folder] [contacts]
 // With "layout" as the third argument it shoots instead the windows whose layout is easy to get
 // wrong: the contact list in 小图标 view with long names and the card below it, the birthday's
@@ -25,10 +28,13 @@
 
 #include "themed/SpTBXItem.h"
 #include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "toolbar/TB2Toolbar.h"
 
 #include "platform/SqliteDb.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDateEdit>
 #include <QFile>
@@ -39,6 +45,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -49,23 +56,77 @@
 
 namespace {
 
-// The bar's first menu, open as a click leaves it, its first item selected.
+// The bar's first menu, open as a click leaves it, with its first submenu open over it.
 void OpenFirstMenu(TSpTBXToolbar *bar)
 {
     TTBView *view = bar->View();
-    if (TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr) {
-        view->Select(viewer, false);
-        view->OpenChildPopup(true);
+    TTBItemViewer *viewer = bar->Items()->Count() ? view->Find(bar->Items()->Items(0)) : nullptr;
+    if (!viewer)
+        return;
+    view->Select(viewer, false);
+    view->OpenChildPopup(true);
+    TTBPopupWindow *menu = view->OpenViewerWindow();
+    if (!menu)
+        return;
+    TTBView *menuView = menu->View();
+    for (int i = 0; i < menuView->ViewerCount(); ++i) {
+        TTBItemViewer *v = menuView->Viewers(i);
+        if (v->Show && (v->Item->ItemStyle() & tbis::HasSubmenu)) {
+            menuView->Select(v, false);
+            menuView->OpenChildPopup(true);
+            return;
+        }
     }
 }
 
-bool SaveScreen(const QRect &r, const QString &file)
+// Saves what the screen shows of a window; false when the file cannot be written.
+bool SaveShot(const QWidget &window, const QString &file)
 {
+    const QRect r = window.frameGeometry();
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
     if (shot.save(file))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
     return false;
+}
+
+// Asks a view for its context menu at a point, as a right click there does, and saves the screen
+// while the menu is open; the menu is closed again before this returns.
+bool ShootContextMenu(QAbstractItemView *view, const QPoint &at, const QWidget &window, const QString &file)
+{
+    // The menu's loop runs inside the request; without a menu the shot still waits for its turn.
+    auto done = std::make_shared<bool>(false);
+    auto saved = std::make_shared<bool>(false);
+    QTimer::singleShot(400, [done, saved, &window, file] {
+        *saved = SaveShot(window, file);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *popup = dynamic_cast<TTBPopupWindow *>(w); popup && popup->isVisible() && !popup->View()->ParentView())
+                popup->View()->CancelMode();
+        *done = true;
+    });
+    emit view->customContextMenuRequested(at);
+    while (!*done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return *saved;
+}
+
+// Opens the bar's menu with this caption and, in it, the sub-menu with that caption.
+void OpenSubmenu(TSpTBXToolbar *bar, const QString &menu, const QString &submenu)
+{
+    TTBView *view = bar->View();
+    for (int i = 0; i < view->ViewerCount(); ++i) {
+        if (view->Viewers(i)->Item->Caption() != menu)
+            continue;
+        view->Select(view->Viewers(i), false);
+        view->OpenChildPopup(true);
+        TTBView *open = view->OpenViewerView();
+        for (int j = 0; open && j < open->ViewerCount(); ++j) {
+            if (open->Viewers(j)->Item->Caption() == submenu) {
+                open->Select(open->Viewers(j), false);
+                open->OpenChildPopup(false);
+            }
+        }
+    }
 }
 
 void Click(QWidget *widget, const QPoint &at)
@@ -113,7 +174,7 @@ void ShootLayout(Tfrmmain &mainForm, const QString &dir, int &code, QApplication
 {
     auto steps = std::make_shared<std::vector<std::function<void()>>>();
     auto shoot = [&code, dir](QWidget *window, const QString &name) {
-        if (!SaveScreen(window->frameGeometry(), dir + QStringLiteral("/layout-%1.png").arg(name)))
+        if (!SaveShot(*window, dir + QStringLiteral("/layout-%1.png").arg(name)))
             code = 1;
     };
     auto *page = static_cast<Tfuserfrm *>(mainForm.BrowserPage());
@@ -136,7 +197,7 @@ void ShootLayout(Tfrmmain &mainForm, const QString &dir, int &code, QApplication
 
     // The birthday's calendar in every theme, opened as a click on its arrow opens it.
     auto editor = std::make_shared<QPointer<Tfrmuseredit>>();
-    for (const QString &theme : KnownThemeNames()) {
+    for (const QString &theme : mainForm.SpTBXThemeGroupItem1->ThemeNames()) {
         steps->push_back([&mainForm, editor, theme] {
             mainForm.SelectSkin(theme);
             *editor = new Tfrmuseredit;
@@ -242,26 +303,64 @@ int main(int argc, char **argv)
         mainForm.OpenLastAccount();
         mainForm.SetBounds(0, 0, 900, 620);
 
-        const QStringList names = KnownThemeNames();
+        const QStringList names = mainForm.SpTBXThemeGroupItem1->ThemeNames();
         int index = 0;
         std::function<void()> next = [&] {
             mainForm.SpTBXToolbar1->View()->CloseChildPopups();
             if (index >= names.size()) {
-                app.quit();
+                // Last, 皮肤 open under the last theme chosen.
+                mainForm.ShowBrowserPage();
+                OpenSubmenu(mainForm.SpTBXToolbar1, QStringLiteral("工具(&T)"), QStringLiteral("皮肤"));
+                QTimer::singleShot(500, [&] {
+                    if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-skins.png")))
+                        code = 1;
+                    mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                    app.quit();
+                });
                 return;
             }
+            mainForm.ShowBrowserPage();
             mainForm.SelectSkin(names[index]);
             OpenFirstMenu(mainForm.SpTBXToolbar1);
             QTimer::singleShot(500, [&] {
-                const QRect r = mainForm.frameGeometry();
-                const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-                const QString file = dir + QStringLiteral("/programshot-%1.png").arg(names[index]);
-                if (!shot.save(file)) {
-                    std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-%1.png").arg(names[index])))
                     code = 1;
+                mainForm.SpTBXToolbar1->View()->CloseChildPopups();
+                if (auto *browser = mainForm.findChild<Tfuserfrm *>()) {
+                    // A group's contacts listed and the first one chosen, as before a right click on it.
+                    QTreeWidget *tree = browser->DyTreeView1;
+                    if (tree->topLevelItemCount() && tree->topLevelItem(0)->childCount())
+                        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+                    QAbstractItemView *list = browser->ListView1->ActiveView();
+                    if (browser->ListView1->Count())
+                        browser->ListView1->SelectRow(0);
+                    const QPoint onItem = list->visualRect(list->model()->index(0, 0)).center();
+                    if (!ShootContextMenu(list, onItem, mainForm,
+                                          dir + QStringLiteral("/programshot-list-%1.png").arg(names[index])))
+                        code = 1;
+                    const QPoint onNode = tree->visualItemRect(tree->currentItem()).center();
+                    if (!ShootContextMenu(tree, onNode, mainForm,
+                                          dir + QStringLiteral("/programshot-tree-%1.png").arg(names[index])))
+                        code = 1;
                 }
-                ++index;
-                next();
+                mainForm.ShowCalendarPage();
+                QTimer::singleShot(500, [&] {
+                    if (!SaveShot(mainForm, dir + QStringLiteral("/programshot-calendar-%1.png").arg(names[index])))
+                        code = 1;
+                    // A new contact's editor in the same theme: its dock band beside the tool bar.
+                    auto *editor = ContactEditorFactory();
+                    QWidget *window = editor->EditorWindow();
+                    window->setGeometry(0, 0, 760, 560);
+                    window->show();
+                    QTimer::singleShot(500, [&, window] {
+                        if (!SaveShot(*window, dir + QStringLiteral("/editorshot-%1.png").arg(names[index])))
+                            code = 1;
+                        // The editor registry frees it at the end.
+                        window->hide();
+                        ++index;
+                        next();
+                    });
+                });
             });
         };
         if (layout)

@@ -117,6 +117,16 @@ void TCustomerData::AutomaticBackup()
 {
     if (account_.Path().isEmpty() || !QFileInfo(account_.Path()).isFile() || !dbConnection->Connected())
         return;
+    // A copy of an account that cannot be written could never be listed in it, so it would be
+    // made and thrown away again on every tick. The user was told when the account opened.
+    if (dbConnection->ReadOnly()) {
+        if (readOnlySkipLogged_ != account_.Path()) {
+            qWarning().noquote() << "automatic backup skipped: the account cannot be written:" << account_.Path();
+            readOnlySkipLogged_ = account_.Path();
+        }
+        return;
+    }
+    readOnlySkipLogged_.clear();
     if (AppSettings().BackupDir.trimmed().isEmpty())
         AppSettings().BackupDir = DefaultBackupDir();
     if (!AppSettings().BackupDir.endsWith('/'))

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <memory>
 
 class QTimer;
@@ -56,6 +57,8 @@ private:
     std::unique_ptr<TADOQuery> alarmQuery_;
     std::unique_ptr<TADOQuery> bakQuery_;
     QList<QPointer<Tfrmalarmwin>> alarmWindows_;
+    // The read-only account whose skipped backups were last logged; once per account, not per tick.
+    QString readOnlySkipLogged_;
 };
 
 extern TCustomerData *CustomerData;

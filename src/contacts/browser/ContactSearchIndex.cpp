@@ -105,30 +105,28 @@ void TContactSearchIndex::ReadAll(SQLite::Database &db)
 
 void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &keys)
 {
+    // Read in key order and merged in one pass: an import changes many rows at once.
+    std::vector<qint64> ordered(keys.begin(), keys.end());
+    std::sort(ordered.begin(), ordered.end());
     SQLite::Statement read(db, QStringLiteral("select ") + SelectList() +
                                    QStringLiteral(",nodetype=2 from userinfo where keyid=?"));
     const int isContact = 2 + int(columns_.size()) + int(listColumns_.size());
-    for (const qint64 key : keys) {
+    std::vector<std::pair<qint64, std::optional<TEntry>>> changes;
+    changes.reserve(ordered.size());
+    for (const qint64 key : ordered) {
         read.Reset();
         read.Bind(1, key);
-        const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                         [](const TEntry &entry, qint64 k) { return entry.key < k; });
-        const bool listed = at != entries_.end() && at->key == key;
         if (!read.ExecuteStep() || read.ColumnInt64(isContact) != 1) {
-            if (listed)
-                entries_.erase(at);
             changedLists_.remove(key);
+            changes.emplace_back(key, std::nullopt);
             continue;
         }
-        TEntry entry;
+        TEntry &entry = *changes.emplace_back(key, TEntry()).second;
         std::string list;
         ReadEntry(read, int(columns_.size()), int(listColumns_.size()), entry, list);
         changedLists_.insert(key, std::move(list));
-        if (listed)
-            *at = std::move(entry);
-        else
-            entries_.insert(at, std::move(entry));
     }
+    MergeSortedChanges(entries_, changes, [](const TEntry &entry) { return entry.key; });
 }
 
 bool TContactSearchIndex::ListValues(qint64 key, std::string_view &values) const

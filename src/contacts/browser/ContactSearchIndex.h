@@ -9,9 +9,48 @@
 #include <QString>
 #include <QStringList>
 #include <QHash>
+#include <algorithm>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+// Brings `entries` (ascending by key, each key once) up to date with `changes` (ascending by key,
+// each key once): a change with a value replaces or adds the entry of its key, one without removes
+// it. Each entry is moved at most once, however many changes there are, so renewing after a large
+// import costs what one reading of the index costs rather than one shift of the index per row.
+template <typename Entry, typename KeyOf>
+void MergeSortedChanges(std::vector<Entry> &entries,
+                        std::vector<std::pair<qint64, std::optional<Entry>>> &changes, KeyOf keyOf)
+{
+    const auto below = [&keyOf](const Entry &entry, qint64 key) { return keyOf(entry) < key; };
+    // Changes of entries already there, the common case of an edit, need nothing shifted.
+    const bool inPlace = std::all_of(changes.begin(), changes.end(), [&](const auto &change) {
+        const auto at = std::lower_bound(entries.begin(), entries.end(), change.first, below);
+        return change.second && at != entries.end() && keyOf(*at) == change.first;
+    });
+    if (inPlace) {
+        for (auto &[key, entry] : changes)
+            *std::lower_bound(entries.begin(), entries.end(), key, below) = std::move(*entry);
+        return;
+    }
+    std::vector<Entry> merged;
+    merged.reserve(entries.size() + changes.size());
+    auto at = entries.begin();
+    for (auto &[key, entry] : changes) {
+        const auto next = std::lower_bound(at, entries.end(), key, below);
+        merged.insert(merged.end(), std::make_move_iterator(at), std::make_move_iterator(next));
+        at = next;
+        if (at != entries.end() && keyOf(*at) == key)
+            ++at;  // replaced or removed
+        if (entry)
+            merged.push_back(std::move(*entry));
+    }
+    merged.insert(merged.end(), std::make_move_iterator(at), std::make_move_iterator(entries.end()));
+    entries = std::move(merged);
+}
 
 class TContactSearchIndex
 {

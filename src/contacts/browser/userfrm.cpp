@@ -12,6 +12,8 @@
 #include "browser/userfrmPrivate.h"
 
 #include "controls/dfsSplitter.h"
+#include "shared/FrameworkCommandBuilder.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "shared/QtCommandBuilder.h"
 #include "platform//ADODB.h"
 #include "platform/IniFiles.h"
@@ -23,7 +25,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -271,6 +272,8 @@ Tfuserfrm::Tfuserfrm(TADOConnection *connection, QWidget *parent)
     if (FieldCaptions.isEmpty())
         FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
     builder_ = std::make_unique<TQtCommandBuilder>(this);
+    menuOwner_ = std::make_unique<TComponent>(nullptr);
+    menuBuilder_ = std::make_unique<TFrameworkCommandBuilder>(menuOwner_.get());
     BuildLayout();
     BuildMenus();
     FormCreate();
@@ -558,7 +561,7 @@ void Tfuserfrm::BuildMenus()
         Style("N56", "详细", 3),
         Cmd("N10", "定制详细信息表头", &Tfuserfrm::N10Click),
         SeparatorRow(),
-        // The window's own 全部选定 carries Ctrl+A; a second action on the key would silence both.
+        // The menu only shows the key (after the tab); the window's own 全部选定 owns it.
         Cmd("N7", "全部选定\tCtrl+A", &Tfuserfrm::N7Click),
         Cmd("N8", "反向选择", &Tfuserfrm::N8Click),
     };
@@ -595,9 +598,11 @@ void Tfuserfrm::BuildMenus()
     bind(N8, "N8");
     userpxmenu->SetVisible(false);
 
-    DRPopupMenu = builder_->Popup(treeMenu);
-    listviewPopMenu = builder_->Popup(listMenu);
-    builder_->AttachKey(DyTreeView1, *treenoderename, Qt::WidgetShortcut);
+    DRPopupMenu = menuBuilder_->Popup(treeMenu);
+    DRPopupMenu->SetName(QStringLiteral("DRPopupMenu"));
+    listviewPopMenu = menuBuilder_->Popup(listMenu);
+    listviewPopMenu->SetName(QStringLiteral("listviewPopMenu"));
+    menuBuilder_->AttachKey(DyTreeView1, *treenoderename, Qt::WidgetShortcut);
 }
 
 TCommand *Tfuserfrm::Command(const QString &name) const

@@ -15,8 +15,9 @@
 #include <vector>
 
 class TQtCommandBuilder;
+class TFrameworkCommandBuilder;
+class TTBPopupMenu;
 class QDropEvent;
-class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTextBrowser;
@@ -138,7 +139,7 @@ public:
     QPushButton *Button5 = nullptr;
     QTextBrowser *WebBrowser1 = nullptr;
 
-    QMenu *DRPopupMenu = nullptr;
+    TTBPopupMenu *DRPopupMenu = nullptr;
     TCommand *newnotegrp = nullptr;
     TCommand *dynewdoc = nullptr;
     TCommand *treenoderename = nullptr;
@@ -153,7 +154,7 @@ public:
     TCommand *N58 = nullptr;
     TCommand *N60 = nullptr;
 
-    QMenu *listviewPopMenu = nullptr;
+    TTBPopupMenu *listviewPopMenu = nullptr;
     TCommand *listviewopen = nullptr;
     TCommand *listviewnew_2 = nullptr;
     TCommand *listviewnew_1 = nullptr;
@@ -264,7 +265,9 @@ protected:
 
 private:
     TCommandList commands_;
-    std::unique_ptr<TQtCommandBuilder> builder_;
+    std::unique_ptr<TQtCommandBuilder> builder_;  // the A-Z bar
+    std::unique_ptr<TComponent> menuOwner_;        // the popup menus and their images
+    std::unique_ptr<TFrameworkCommandBuilder> menuBuilder_;
     class TTreeChange;
     struct TRowReader;
     // Where the list's columns are in a statement's result.

@@ -3,6 +3,7 @@
 #include "browser/userfrm.h"
 
 #include "shared/AppGlobals.h"
+#include "shared/FrameworkCommandBuilder.h"
 #include "shared/Utility.h"
 #include "shared/WNDES.h"
 #include "browser/selfields.h"
@@ -14,7 +15,6 @@
 #include "platform/UiServices.h"
 
 #include <QItemSelectionModel>
-#include <QMenu>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
@@ -487,7 +487,7 @@ void Tfuserfrm::ListPopup(const QPoint &pos)
     const int selected = ListView1->SelectedCount();
     listviewdelete->SetEnabled(selected > 0);
     listviewopen->SetEnabled(selected == 1);
-    listviewPopMenu->popup(ListView1->ActiveView()->viewport()->mapToGlobal(pos));
+    RunPopupMenu(*listviewPopMenu, ListView1->ActiveView()->viewport()->mapToGlobal(pos));
 }
 
 // The A-Z bar -----------------------------------------------------------------------

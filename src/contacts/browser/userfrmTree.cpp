@@ -3,6 +3,7 @@
 #include "browser/userfrm.h"
 
 #include "shared/AppGlobals.h"
+#include "shared/FrameworkCommandBuilder.h"
 #include "transfer/ContactTransfer.h"
 #include "shared/Utility.h"
 #include "browser/userfrmListView.h"
@@ -13,7 +14,6 @@
 #include "platform/UiServices.h"
 
 #include <QItemSelectionModel>
-#include <QMenu>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -703,7 +703,7 @@ void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
     const TIQ *record = RecordOf(node);
     treedeletenode->SetEnabled(NodeLevel(node) >= 1);
     N1->SetEnabled(record && record->IsContact());
-    DRPopupMenu->popup(DyTreeView1->viewport()->mapToGlobal(pos));
+    RunPopupMenu(*DRPopupMenu, DyTreeView1->viewport()->mapToGlobal(pos));
 }
 
 void Tfuserfrm::N1Click()

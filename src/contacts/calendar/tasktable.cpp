@@ -14,18 +14,113 @@
 #include "platform/IniFiles.h"
 #include "platform/Messages.h"
 #include "platform/UiServices.h"
-#include "shared/QtCommandBuilder.h"
+#include "shared/FrameworkCommandBuilder.h"
+#include "toolbar/TB2ItemWindow.h"
+#include "themed/SpTBXItem.h"
+#include "themed/TBXNexus.h"
+#include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
-#include <QToolBar>
+#include <QPainter>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
+
+// The narrowest the date label gets when the buttons leave less room.
+constexpr int MinDateLabelWidth = 40;
+
+// The month tool bar: the date label between the buttons takes the room they leave, whatever
+// sizes the current theme gives them, so the date stays centred between the arrows.
+class TCalendarToolbar : public TSpTBXToolbar
+{
+public:
+    using TSpTBXToolbar::TSpTBXToolbar;
+    void SetDateLabel(TControl *label)
+    {
+        label_ = label;
+        RequestFit();
+    }
+    // After the dock and the view have laid out: the widths of the buttons are known then.
+    void RequestFit()
+    {
+        if (fitPending_ || !label_)
+            return;
+        fitPending_ = true;
+        QMetaObject::invokeMethod(this, [this] { FitDateLabel(); }, Qt::QueuedConnection);
+    }
+
+protected:
+    void Resize() override
+    {
+        TSpTBXToolbar::Resize();
+        RequestFit();
+    }
+    void WndProc(TMessage &Message) override
+    {
+        TSpTBXToolbar::WndProc(Message);
+        if (Message.Msg == TBXM_CONTROLCHANGE && Message.WParam == 3)
+            RequestFit();
+    }
+
+private:
+    void FitDateLabel()
+    {
+        fitPending_ = false;
+        TTBDock *dock = CurrentDock();
+        if (!dock || !label_)
+            return;
+        int buttons = 0;
+        int margin = -1;
+        for (int i = 0; i < View()->ViewerCount(); ++i) {
+            const TTBItemViewer *viewer = View()->Viewers(i);
+            if (!viewer->Show)
+                continue;
+            if (margin < 0)
+                margin = viewer->BoundsRect.Left;
+            const auto *control = dynamic_cast<const TTBControlItem *>(viewer->Item);
+            if (!control || control->Control() != label_)
+                buttons += viewer->BoundsRect.Width();
+        }
+        if (margin < 0)
+            return;
+        const int room = dock->ClientWidth() - (Width() - ClientWidth()) - 2 * margin - buttons;
+        const int width = std::max(MinDateLabelWidth, room);
+        if (width == label_->Width())
+            return;
+        label_->SetWidth(width);
+        dock->ArrangeDockRows();
+        Arrange();
+    }
+
+    TControl *label_ = nullptr;
+    bool fitPending_ = false;
+};
+
+// The date on the bar: like a label placed on a tool bar, it shows the bar's own face behind its
+// text, so the theme's background runs on under it.
+class TDateLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (auto *place = dynamic_cast<TControl *>(parentWidget())) {
+            QImage face(size(), QImage::Format_RGB32);
+            {
+                TCanvas canvas(face);
+                DrawParentBackground(place, canvas, TRect{0, 0, width(), height()});
+            }
+            QPainter(this).drawImage(0, 0, face);
+        }
+        QLabel::paintEvent(event);
+    }
+};
 
 const QString ContactCategory = QStringLiteral("人脉");
 const QString FestivalCategory = QStringLiteral("节日");
@@ -116,21 +211,20 @@ Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent
     PlannerSource = source_.get();
     PlannerSource->SetImages(taskImageList);
 
-    auto *left = new QWidget(this);
+    // The left side aligns its dock and tree as a form does.
+    auto *left = new TWinControl(nullptr);
+    left->setParent(this);
     left->setObjectName(QStringLiteral("leftPanel"));
     left->setFixedWidth(220);
-    builder_ = std::make_unique<TQtCommandBuilder>(this);
-    BuildToolbar();
-    TreeView1 = new QTreeWidget(left);
+    BuildToolbar(left);
+    TreeView1 = new QTreeWidget;
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setIconSize(QSize(16, 16));
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->setSpacing(0);
-    leftLayout->addWidget(SpTBXToolbar1);
-    leftLayout->addWidget(TreeView1, 1);
+    auto *tree = new TWidgetControl(left, TreeView1);
+    tree->SetParent(left);
+    tree->SetAlign(TAlign::alClient);
 
     SPMonthPlanner1 = new TSPMonthPlanner(nullptr);
     SPMonthPlanner1->setObjectName(QStringLiteral("SPMonthPlanner1"));
@@ -172,7 +266,7 @@ Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent
         const QPoint at = pos.X == -1 && pos.Y == -1 ? QCursor::pos()
                                                      : QPoint(SPMonthPlanner1->ClientToScreen(pos).X,
                                                               SPMonthPlanner1->ClientToScreen(pos).Y);
-        taskPopupMenu->popup(at);
+        RunPopupMenu(*taskPopupMenu, at);
         handled = true;
     };
 
@@ -186,33 +280,50 @@ Tfrmtasktable::~Tfrmtasktable()
     source_.reset();
 }
 
-void Tfrmtasktable::BuildToolbar()
+void Tfrmtasktable::BuildToolbar(TWinControl *panel)
 {
-    SpTBXToolbar1 = new QToolBar(this);
-    SpTBXToolbar1->setObjectName(QStringLiteral("SpTBXToolbar1"));
-    SpTBXToolbar1->setIconSize(QSize(16, 16));
-    dateLabel = new QLabel(SpTBXToolbar1);
+    // Before the bar: the panel frees its components last first, and the images must outlast it.
+    barBuilder_ = std::make_unique<TFrameworkCommandBuilder>(panel);
+    SpTBXDock1 = new TSpTBXDock(panel);
+    SpTBXDock1->SetName(QStringLiteral("SpTBXDock1"));
+    SpTBXDock1->SetAllowDrag(false);
+    SpTBXDock1->SetParent(panel);
+    auto *bar = new TCalendarToolbar(panel);
+    SpTBXToolbar1 = bar;
+    SpTBXToolbar1->SetName(QStringLiteral("SpTBXToolbar1"));
+    SpTBXToolbar1->SetCaption(QStringLiteral("日历"));
+    SpTBXToolbar1->SetShowHint(true);
+    // The whole row, and never an item hidden away: the label gives up room instead.
+    SpTBXToolbar1->SetStretch(true);
+    SpTBXToolbar1->SetShrinkMode(TTBShrinkMode::tbsmNone);
+    SpTBXToolbar1->SetCurrentDock(SpTBXDock1);
+
+    dateLabel = new TDateLabel;
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setAlignment(Qt::AlignCenter);
-    dateLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    builder_->SetControl(QStringLiteral("dateLabel"), dateLabel);
+    dateLabel->resize(MinDateLabelWidth, 20);
+    barBuilder_->SetControl(QStringLiteral("dateLabel"), dateLabel);
 
     const auto step = [this](const char *name, const char *text, const char *hint, QDate (*move)(const QDate &)) {
         return CommandRow(name, text, "", [this, move] { GoToDate(move(shownDate_)); }, hint);
     };
-    builder_->Fill(SpTBXToolbar1,
-                   commands_.Define(QStringLiteral("SpTBXToolbar1"),
-                                    {
-                                        step("SpTBXItem1", "«", "上年", [](const QDate &d) { return d.addYears(-1); }),
-                                        step("SpTBXItem2", "‹", "上月", [](const QDate &d) { return d.addMonths(-1); }),
-                                        ControlRow("dateLabel"),
-                                        step("SpTBXItem3", "›", "下月", [](const QDate &d) { return d.addMonths(1); }),
-                                        step("SpTBXItem4", "»", "下年", [](const QDate &d) { return d.addYears(1); }),
-                                    }));
+    TCommand &root = commands_.Define(QStringLiteral("SpTBXToolbar1"),
+                                      {
+                                          step("SpTBXItem1", "«", "上年", [](const QDate &d) { return d.addYears(-1); }),
+                                          step("SpTBXItem2", "‹", "上月", [](const QDate &d) { return d.addMonths(-1); }),
+                                          ControlRow("dateLabel"),
+                                          step("SpTBXItem3", "›", "下月", [](const QDate &d) { return d.addMonths(1); }),
+                                          step("SpTBXItem4", "»", "下年", [](const QDate &d) { return d.addYears(1); }),
+                                      });
+    barBuilder_->Fill(SpTBXToolbar1->Items(), root, SpTBXToolbar1);
     SpTBXItem1 = Command(QStringLiteral("SpTBXItem1"));
     SpTBXItem2 = Command(QStringLiteral("SpTBXItem2"));
     SpTBXItem3 = Command(QStringLiteral("SpTBXItem3"));
     SpTBXItem4 = Command(QStringLiteral("SpTBXItem4"));
+    for (TTBCustomItem *item : barBuilder_->ItemsOf(*Command(QStringLiteral("dateLabel"))))
+        bar->SetDateLabel(static_cast<TTBControlItem *>(item)->Control());
+    // A narrower page leaves the bar as long as its items; the label gives up the difference.
+    SpTBXDock1->OnResize = [bar](TComponent *) { bar->RequestFit(); };
 }
 
 void Tfrmtasktable::BuildPopupMenu()
@@ -239,9 +350,12 @@ void Tfrmtasktable::BuildPopupMenu()
     N3 = Command(QStringLiteral("N3"));
     N4 = Command(QStringLiteral("N4"));
     epm_02->SetVisible(false);
-    taskPopupMenu = builder_->Popup(menu);
+    menuOwner_ = std::make_unique<TComponent>(nullptr);
+    menuBuilder_ = std::make_unique<TFrameworkCommandBuilder>(menuOwner_.get());
+    taskPopupMenu = menuBuilder_->Popup(menu);
+    taskPopupMenu->SetName(QStringLiteral("taskPopupMenu"));
     // Live only while the page is shown, where the browser's Ctrl+G (新建组) is off.
-    builder_->AttachKey(this, *N4);
+    menuBuilder_->AttachKey(this, *N4);
     N4->SetEnabled(false);
 }
 

@@ -7,16 +7,19 @@
 #include <memory>
 #include <vector>
 
-class TQtCommandBuilder;
 class QLabel;
-class QMenu;
-class QToolBar;
 class QTreeWidget;
+class TFrameworkCommandBuilder;
+class TSpTBXDock;
+class TSpTBXToolbar;
+class TWinControl;
 class TADOQuery;
 class TImageList;
 class TSPMonthPlanner;
 class TSPPlannerSource;
 class TSPPlanItem;
+class TFrameworkCommandBuilder;
+class TTBPopupMenu;
 class Tfrmselectdate;
 
 // What a contact event on the planner stands for.
@@ -50,7 +53,9 @@ public:
     // The record of a planner item; nullptr for a festival.
     const CalendarItemData *ItemData(const TSPPlanItem *item) const;
 
-    QToolBar *SpTBXToolbar1;
+    // The tool bar in a dock that lets it be dragged nowhere; it paints with the current theme.
+    TSpTBXDock *SpTBXDock1;
+    TSpTBXToolbar *SpTBXToolbar1;
     TCommand *SpTBXItem1;  // 上年
     TCommand *SpTBXItem2;  // 上月
     TCommand *SpTBXItem3;  // 下月
@@ -60,7 +65,7 @@ public:
     TSPMonthPlanner *SPMonthPlanner1;
     TSPPlannerSource *PlannerSource;
     TImageList *taskImageList;
-    QMenu *taskPopupMenu;
+    TTBPopupMenu *taskPopupMenu;
     TCommand *epm_00;  // 编辑
     TCommand *epm_01;  // 新建人脉
     TCommand *epm_02;  // 从日历表中删除
@@ -86,9 +91,11 @@ protected:
 
 private:
     TCommandList commands_;
-    std::unique_ptr<TQtCommandBuilder> builder_;
+    std::unique_ptr<TComponent> menuOwner_;  // the popup menu and its images
+    std::unique_ptr<TFrameworkCommandBuilder> menuBuilder_;
+    std::unique_ptr<TFrameworkCommandBuilder> barBuilder_;
     void FormCreate();
-    void BuildToolbar();
+    void BuildToolbar(TWinControl *panel);
     void BuildPopupMenu();
     void LoadFestivals(const QDate &start, const QDate &end);
     void LoadDatabaseItems(const QDate &start, const QDate &end);

@@ -22,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 
@@ -72,6 +73,8 @@ void Tfrmsetuseralarm::BuildForm()
     DateTimePicker1->setDateTime(QDateTime(Clock().Now().date(), QTime(11, 0)));
     auto *messageLabel = Named(Text(this, "提醒信息:"), "Label2");
     Edit1 = Named(new QLineEdit(this), "Edit1");
+    // The message is the contact's own text or name, which may be longer than a line edit keeps.
+    Edit1->setMaxLength(std::numeric_limits<int>::max());
 
     GroupBox1 = Named(new QGroupBox(QStringLiteral("重复方式"), this), "GroupBox1");
     RadioButton5 = Named(new QRadioButton(QStringLiteral("每天"), GroupBox1), "RadioButton5");
@@ -440,7 +443,10 @@ bool Tfrmsetuseralarm::GenerateOccurrences(const QString &key)
     } catch (const Exception &e) {
         qWarning().noquote() << "reminder rows not written:" << e.Message();
     }
-    if (frmmain && frmmain->CalendarPage())
+    // Inside a caller's open change the rows may still be rolled back; the month would show
+    // them all the same, since it reads through this connection. The caller reloads it once its
+    // change is kept or undone.
+    if (frmmain && frmmain->CalendarPage() && !connection->Db().InTransaction())
         frmmain->CalendarPage()->LoadMonth(true);
     return written;
 }

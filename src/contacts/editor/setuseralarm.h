@@ -64,7 +64,9 @@ public:
     // The series the controls describe, as the expansion reads it.
     TRecurrence CurrentRecurrence() const;
     // Replaces the contact's usertable rows by one row per occurrence, all in one transaction.
-    // False, with the old rows kept, when they could not be written.
+    // False, with the old rows kept, when they could not be written. The calendar's month is
+    // reloaded here only when no caller's transaction is open; a caller that holds one reloads it
+    // after its commit or rollback.
     bool GenerateOccurrences(const QString &key);
 
     // Keeps the range consistent after a change: the end not before the start, a weekday chosen

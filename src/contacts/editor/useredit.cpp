@@ -16,6 +16,7 @@
 #include "editor/usereditdlg.h"
 
 #include "shared/FrameworkCommandBuilder.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "shared/QtCommandBuilder.h"
 #include "themed/SpTBXItem.h"
 #include "platform//ADODB.h"
@@ -34,7 +35,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -48,6 +48,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <limits>
 
 const char *const AnimalSignTable[12] = {"鼠", "牛", "虎", "兔", "龙", "蛇", "马", "羊", "猴", "鸡", "狗", "猪"};
 
@@ -142,6 +143,13 @@ QStringList Texts(std::initializer_list<const char *> items)
     for (const char *item : items)
         texts << QString::fromUtf8(item);
     return texts;
+}
+
+// A line edit cuts what it is given to 32,767 characters unless told otherwise; a value loaded
+// from the account and saved unchanged must come back whole.
+void KeepWholeValues(QLineEdit *edit)
+{
+    edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 // Items are added without the first one becoming the box's text.
@@ -393,14 +401,16 @@ void TUserEditForm::BuildBasicPage()
         N2->SetEnabled(SpeedButton1->isHidden());
         N3->SetEnabled(SpeedButton1->isHidden());
     };
-    PopupMenu1 = builder_->Popup(photoMenu);
+    PopupMenu1 = frameworkBuilder_->Popup(photoMenu);
+    PopupMenu1->SetName(QStringLiteral("PopupMenu1"));
     connect(Image5, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu1->popup(Image5->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { RunPopupMenu(*PopupMenu1, Image5->mapToGlobal(pos)); });
     connect(SpeedButton1, &QToolButton::clicked, this, &TUserEditForm::N1Click);
 
     // Tags, the reminder button, and the hidden key and reminder message.
     Edit1 = new QLineEdit(TabSheet10);
     Edit1->setObjectName(QStringLiteral("Edit1"));
+    KeepWholeValues(Edit1);
     Button1 = FormButton(QStringLiteral("标签"), "Button1", TabSheet10);
     Button3 = FormButton(QStringLiteral("人脉提醒"), "Button3", TabSheet10);
     auto *tagRow = new QHBoxLayout;
@@ -419,6 +429,7 @@ void TUserEditForm::BuildBasicPage()
     usrkeyid->hide();
     auto *uxy = new QLineEdit(TabSheet10);
     uxy->setObjectName(QStringLiteral("uxy"));
+    KeepWholeValues(uxy);
     uxy->hide();
     fields_.insert(QStringLiteral("uxy"), uxy);
 
@@ -485,9 +496,12 @@ void TUserEditForm::BuildFieldPage(QWidget *page, int pageNumber)
                 auto *combo = new QComboBox(page);
                 combo->setEditable(true);
                 combo->setInsertPolicy(QComboBox::NoInsert);
+                KeepWholeValues(combo->lineEdit());
                 control = combo;
             } else {
-                control = new QLineEdit(page);
+                auto *edit = new QLineEdit(page);
+                KeepWholeValues(edit);
+                control = edit;
             }
             control->setObjectName(column);
             fields_.insert(column, control);

@@ -19,6 +19,7 @@ class IBrowserPage;
 class TFrameworkCommandBuilder;
 class TQtCommandBuilder;
 class TSpTBXDock;
+class TTBPopupMenu;
 class TSpTBXToolbar;
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QMenu;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
@@ -130,7 +130,7 @@ public:
     QCheckBox *CheckBox2;               // show the anniversary
     QLabel *Image5;                     // the photo, 80 × 80
     QToolButton *SpeedButton1;          // add a photo (shown while there is none)
-    QMenu *PopupMenu1;
+    TTBPopupMenu *PopupMenu1;
     TCommand *N1;  // 添加图像
     TCommand *N2;  // 另存为
     TCommand *N3;  // 删除图像
@@ -148,7 +148,7 @@ public:
     QPushButton *BitBtn7;    // 新建人脉
 
     QTreeWidget *ListView2;  // records: 内容, 活动类型, 日期
-    QMenu *PopupMenu4;
+    TTBPopupMenu *PopupMenu4;
     TCommand *N73;      // 新活动
     TCommand *N12;      // 新任务 (no command)
     TCommand *N74;      // 新附件

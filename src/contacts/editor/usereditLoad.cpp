@@ -285,6 +285,9 @@ bool TUserEditForm::SaveContact()
         usrkeyid->setText(keyBefore);
         std::tie(birthdayText_, anniversaryText_, birthdayAtLoad_, anniversaryAtLoad_, birthdayDateAtLoad_,
                  anniversaryDateAtLoad_) = datesBefore;
+        // The month may have been read while the undone reminder rows were still there.
+        if (ExpandedRule != expandedBefore && frmmain && frmmain->CalendarPage())
+            frmmain->CalendarPage()->LoadMonth(true);
         ExpandedRule = expandedBefore;
     }
     Modified = !ok;

@@ -8,7 +8,8 @@
 #include "editor/setfile.h"
 #include "editor/useractmsg.h"
 
-#include "shared/QtCommandBuilder.h"
+#include "shared/FrameworkCommandBuilder.h"
+#include "toolbar/TB2ItemWindow.h"
 #include "platform//ADODB.h"
 #include "platform/JetFormat.h"
 #include "platform/SaveFile.h"
@@ -22,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -115,7 +115,8 @@ void TUserEditForm::BuildRecordPage()
         const RecordRow *row = RecordOf(ListView2->indexOfTopLevelItem(ListView2->currentItem()));
         userm02->SetVisible(row && row->kind == RecordAttachment);
     };
-    PopupMenu4 = builder_->Popup(menu);
+    PopupMenu4 = frameworkBuilder_->Popup(menu);
+    PopupMenu4->SetName(QStringLiteral("PopupMenu4"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(BitBtn1);
@@ -131,7 +132,7 @@ void TUserEditForm::BuildRecordPage()
     connect(BitBtn4, &QPushButton::clicked, this, &TUserEditForm::userm03Click);
     connect(ListView2, &QTreeWidget::itemDoubleClicked, this, [this] { ListView2DblClick(); });
     connect(ListView2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu4->popup(ListView2->viewport()->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { RunPopupMenu(*PopupMenu4, ListView2->viewport()->mapToGlobal(pos)); });
 }
 
 void TUserEditForm::ResizeRecordColumns()

@@ -112,7 +112,7 @@ void Tfrmmain::FormCreate()
 
     TIniFile ini(ConfigIniPath());
     ReadConfigSettings(ini);
-    SelectSkin(StartSkinName(ini, KnownThemeNames()));
+    SelectSkin(StartSkinName(ini, SpTBXThemeGroupItem1->ThemeNames()));
     FieldCaptions = BuildFieldCaptions(ini);
 
     // Commands that need an open account wait for one.
@@ -127,13 +127,19 @@ void Tfrmmain::FormCreate()
 
 void Tfrmmain::SelectSkin(const QString &name)
 {
-    const std::vector<TCommand *> &items = SpTBXThemeGroupItem1->Items();
-    if (std::none_of(items.begin(), items.end(), [&name](const TCommand *item) { return item->Caption() == name; }))
-        return;
-    for (TCommand *item : items)
-        item->SetChecked(item->Caption() == name);
-    skinName_ = name;
-    SetCurrentTheme(name);
+    for (int i = 0; i < SpTBXThemeGroupItem1->Count(); ++i) {
+        TTBCustomItem *item = SpTBXThemeGroupItem1->Items(i);
+        if (item->GroupIndex() == ThemeGroupIndex && item->Caption() == name) {
+            item->SetChecked(true);
+            SetCurrentTheme(name);
+            return;
+        }
+    }
+}
+
+QString Tfrmmain::CurrentSkinName() const
+{
+    return CurrentThemeName();
 }
 
 bool Tfrmmain::RegisterShowHideHotKey(const QString &text)
@@ -303,7 +309,7 @@ bool Tfrmmain::FormCloseQuery()
         return false;
 
     TIniFile ini(ConfigIniPath());
-    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("SkinName"), skinName_);
+    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("SkinName"), CurrentThemeName());
     if (browser_) {
         ini.WriteInteger(QStringLiteral("SYS"), QStringLiteral("ViewType"), browser_->ViewStyle());
         QString widths;

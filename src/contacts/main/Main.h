@@ -16,6 +16,8 @@ class TFrameworkCommandBuilder;
 class TSpTBXDock;
 class TSpTBXLabelItem;
 class TSpTBXStatusBar;
+class TSpTBXThemeGroupItem;
+class TTBCustomItem;
 class TSpTBXToolbar;
 class TTBPopupMenu;
 class TADOConnection;
@@ -89,9 +91,6 @@ using TCalendarPageFactory = std::function<ICalendarPage *(QWidget *parent)>;
 extern TBrowserPageFactory BrowserPageFactory;
 extern TCalendarPageFactory CalendarPageFactory;
 
-// The theme names the skin menu offers: the registered themes, "Default" first.
-QStringList KnownThemeNames();
-
 // The main window: menus, tool bar, status bar, tray icon and show/hide hot key; hosts the
 // contact browser and the calendar page and the registry of open contact editors.
 class Tfrmmain : public TForm
@@ -107,7 +106,7 @@ public:
     TSpTBXToolbar *SpTBXToolbar2 = nullptr;    // tool bar, hidden until an account opens
     TSpTBXStatusBar *SpTBXStatusBar1 = nullptr;
     TSpTBXLabelItem *SpTBXLabelItem1 = nullptr;  // status text
-    TCommand *SpTBXThemeGroupItem1 = nullptr;  // one item per theme
+    TSpTBXThemeGroupItem *SpTBXThemeGroupItem1 = nullptr;  // 皮肤: one item per theme
     TTBPopupMenu *TBPopupMenu1 = nullptr;  // tray menu
     QLineEdit *findEdit1 = nullptr;
     TCommand *SpeedButton1 = nullptr;
@@ -132,8 +131,10 @@ public:
     void SetCommandEnabled(const QString &name, bool enabled);
     void SetCommandVisible(const QString &name, bool visible);
 
-    QString CurrentSkinName() const { return skinName_; }
-    // Checks the theme's item and paints every themed component with it.
+    // The name of the current theme, saved as the skin on closing.
+    QString CurrentSkinName() const;
+    // Checks the item of the theme captioned `name` and paints every themed component with it;
+    // a name no item has changes nothing.
     void SelectSkin(const QString &name);
     QString StatusText() const;
 
@@ -248,6 +249,8 @@ protected:
 private:
     void FormCreate();
     void BuildMenus();
+    // The item the builder made for the 皮肤 sub-menu of that name.
+    TTBCustomItem *SkinMenuItem(const QString &name) const;
     void BuildStatusBar();
     bool AskReentryPassword();
     Tfrminputpsd *PasswordPrompt();
@@ -273,7 +276,6 @@ private:
     IBrowserPage *browser_ = nullptr;
     ICalendarPage *calendar_ = nullptr;
     QWidget *pageHost_ = nullptr;
-    QString skinName_;
     bool closeForGood_ = false;
     bool closed_ = false;
     std::vector<std::unique_ptr<TADOQuery>> queries_;

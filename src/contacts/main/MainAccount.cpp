@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-#include <QToolBar>
 
 namespace {
 

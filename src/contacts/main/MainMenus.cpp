@@ -23,15 +23,6 @@ using THandler = void (Tfrmmain::*)();
 
 } // namespace
 
-QStringList KnownThemeNames()
-{
-    QStringList names;
-    ListThemeNames(&names);
-    names.removeAll(QStringLiteral("Default"));
-    names.prepend(QStringLiteral("Default"));
-    return names;
-}
-
 void Tfrmmain::BuildMenus()
 {
     const auto run = [this](THandler handler) { return std::function<void()>([this, handler] { (this->*handler)(); }); };
@@ -44,7 +35,6 @@ void Tfrmmain::BuildMenus()
     const auto Sub = [](const char *name, const char *caption) { return SubmenuRow(name, caption); };
     const auto End = [] { return EndRow(); };
     const auto Sep = [] { return SeparatorRow(); };
-    const auto Themes = [] { return IncludeRow("SpTBXThemeGroupItem1"); };
 
     const std::vector<TCommandRow> menuBar = {
         Sub("FileMenu", "文件(&F)"),
@@ -86,8 +76,8 @@ void Tfrmmain::BuildMenus()
         Sub("ToolsMenu", "工具(&T)"),
         Cmd("SpTBXItem31", "定时关机", "Ctrl+3", &Tfrmmain::SpTBXItem31Click),
         Cmd("SpTBXItem33", "选项", "", &Tfrmmain::SpTBXItem33Click),
+        // The theme chooser goes in once the menu is made.
         Sub("SkinMenu", "皮肤"),
-        Themes(),
         End(),
         End(),
         Sub("HelpMenu", "帮助(&H)"),
@@ -128,23 +118,13 @@ void Tfrmmain::BuildMenus()
     };
 
     const std::vector<TCommandRow> trayMenu = {
+        // Shows the theme chooser of the 工具 menu.
         Sub("TraySkinMenu", "皮肤"),
-        Themes(),
         End(),
         Cmd("TrayItemOptions", "选项", "", &Tfrmmain::SpTBXItem33Click),
         Sep(),
         Cmd("TrayItemExit", "退出", "", &Tfrmmain::SpTBXItem3Click),
     };
-
-    TCommand &themes = commands_.Add(TCommandKind::Group, QStringLiteral("SpTBXThemeGroupItem1"));
-    for (const QString &theme : KnownThemeNames()) {
-        TCommand &item = commands_.Add(TCommandKind::Item, QString());
-        item.SetCaption(theme);
-        item.SetRadioItem(true);
-        item.OnClick = [this, theme] { SelectSkin(theme); };
-        themes.Add(item);
-    }
-    SpTBXThemeGroupItem1 = &themes;
 
     SpTBXDock1 = new TSpTBXDock(this);
     SpTBXDock1->SetName(QStringLiteral("SpTBXDock1"));
@@ -157,6 +137,10 @@ void Tfrmmain::BuildMenus()
     SpTBXToolbar1->SetDockRow(0);
     SpTBXToolbar1->SetCurrentDock(SpTBXDock1);
     frameworkBuilder_->Fill(SpTBXToolbar1->Items(), commands_.Define(QStringLiteral("SpTBXToolbar1"), menuBar));
+    // One item per registered theme, "Default" first; a click switches the theme at once.
+    SpTBXThemeGroupItem1 = new TSpTBXThemeGroupItem(nullptr);
+    SpTBXThemeGroupItem1->SetName(QStringLiteral("SpTBXThemeGroupItem1"));
+    SkinMenuItem(QStringLiteral("SkinMenu"))->Add(SpTBXThemeGroupItem1);
 
     // The carriers' keys work anywhere in the window; the form asks them before the menus.
     carriers_ = &commands_.Define(QStringLiteral("ShortcutCarriers"), carriers);
@@ -191,6 +175,12 @@ void Tfrmmain::BuildMenus()
 
     TBPopupMenu1 = frameworkBuilder_->Popup(commands_.Define(QStringLiteral("TBPopupMenu1"), trayMenu));
     TBPopupMenu1->SetName(QStringLiteral("TBPopupMenu1"));
+    SkinMenuItem(QStringLiteral("TraySkinMenu"))->SetLinkSubitems(SpTBXThemeGroupItem1);
+}
+
+TTBCustomItem *Tfrmmain::SkinMenuItem(const QString &name) const
+{
+    return frameworkBuilder_->ItemsOf(*Command(name)).front();
 }
 
 TCommand *Tfrmmain::Command(const QString &name) const

@@ -7,7 +7,7 @@
 #include <vector>
 
 // A command of a window, reached by its component name. It holds what a menu or tool bar item
-// shows and what a click does; a builder presents it (today as Qt menus and tool bars) and
+// shows and what a click does; a builder presents it (as framework menus and tool bars) and
 // follows its changes through OnChange, so the presentation can change without touching what
 // the command does.
 // Control: a place for a window's own control (a label, a search box) among the items.

@@ -10,7 +10,9 @@
 #include "platform/ImgList.h"
 #include "platform/Menus.h"
 
+#include <QAction>
 #include <QIcon>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -22,10 +24,29 @@ TShortCut ShortCutOf(const TCommand &command)
     return TextToShortCut(command.ShortCut().toString(QKeySequence::PortableText));
 }
 
+TPopupMenuRunner &PopupMenuRunner()
+{
+    static TPopupMenuRunner runner;
+    return runner;
+}
+
 } // namespace
 
+void SetPopupMenuRunner(TPopupMenuRunner runner)
+{
+    PopupMenuRunner() = std::move(runner);
+}
+
+void RunPopupMenu(TTBPopupMenu &menu, const QPoint &screen)
+{
+    if (PopupMenuRunner())
+        PopupMenuRunner()(menu, screen);
+    else
+        menu.Popup(screen.x(), screen.y());
+}
+
 TFrameworkCommandBuilder::TFrameworkCommandBuilder(TComponent *owner, int iconSize)
-    : TComponent(nullptr), owner_(owner), images_(new TImageList(owner ? owner : this)), iconSize_(iconSize)
+    : TComponent(nullptr), owner_(owner), images_(new TTBImageList(owner ? owner : this)), iconSize_(iconSize)
 {
     images_->SetSize(iconSize, iconSize);
 }
@@ -174,4 +195,22 @@ TTBPopupMenu *TFrameworkCommandBuilder::Popup(TCommand &root)
     menu->OnPopup = [&root](TComponent *) { root.Popup(); };
     Fill(menu->Items(), root);
     return menu;
+}
+
+void TFrameworkCommandBuilder::AttachKey(QWidget *widget, TCommand &command, Qt::ShortcutContext context)
+{
+    auto *action = new QAction(widget);
+    action->setShortcutContext(context);
+    QObject::connect(action, &QAction::triggered, action, [&command] { command.Click(); });
+    QPointer<QAction> watched = action;
+    const auto sync = [&command, watched] {
+        if (!watched)
+            return;
+        watched->setShortcut(command.ShortCut());
+        watched->setEnabled(command.Enabled());
+    };
+    // The widget may outlive the window's commands or go first; the listener only looks.
+    command.AddChangeListener(sync);
+    sync();
+    widget->addAction(action);
 }

@@ -3,10 +3,7 @@
 #include "shared/Commands.h"
 
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace {
 
@@ -26,31 +23,19 @@ void SyncAction(const TCommand &command, QAction *action)
 
 TQtCommandBuilder::TQtCommandBuilder(QWidget *owner) : owner_(owner) {}
 
-void TQtCommandBuilder::Sync(TCommand &command, QAction *action) { SyncAction(command, action); }
-
 QAction *TQtCommandBuilder::ActionOf(TCommand &command)
 {
     if (QAction *known = actions_.value(&command))
         return known;
-    QAction *action = nullptr;
-    if (command.Kind() == TCommandKind::Submenu) {
-        QMenu *menu = new QMenu(owner_);
-        menu->setObjectName(command.Name());
-        QObject::connect(menu, &QMenu::aboutToShow, menu, [&command] { command.Popup(); });
-        action = menu->menuAction();
-        actions_.insert(&command, action);
-        Fill(menu, command);
-    } else {
-        action = new QAction(owner_);
-        // Qt has already flipped a checkable action; the command decides the mark.
-        QObject::connect(action, &QAction::triggered, action, [&command, action] {
-            command.Click();
-            SyncAction(command, action);
-        });
-        actions_.insert(&command, action);
-    }
+    auto *action = new QAction(owner_);
+    // Qt has already flipped a checkable action; the command decides the mark.
+    QObject::connect(action, &QAction::triggered, action, [&command, action] {
+        command.Click();
+        SyncAction(command, action);
+    });
+    actions_.insert(&command, action);
     action->setObjectName(command.Name());
-    Sync(command, action);
+    SyncAction(command, action);
     QPointer<QAction> watched = action;
     command.AddChangeListener([&command, watched] {
         if (watched)
@@ -59,23 +44,18 @@ QAction *TQtCommandBuilder::ActionOf(TCommand &command)
     return action;
 }
 
-void TQtCommandBuilder::Fill(QWidget *host, TCommand &root)
+void TQtCommandBuilder::Fill(QToolBar *bar, TCommand &root)
 {
-    auto *menu = qobject_cast<QMenu *>(host);
-    auto *bar = qobject_cast<QToolBar *>(host);
     for (TCommand *item : root.Items()) {
         switch (item->Kind()) {
         case TCommandKind::Separator:
-            if (menu)
-                menu->addSeparator();
-            else if (bar)
-                bar->addSeparator();
+            bar->addSeparator();
             break;
         case TCommandKind::Group:
-            Fill(host, *item);
+            Fill(bar, *item);
             break;
         case TCommandKind::Control:
-            if (QWidget *control = controls_.value(item->Name()); control && bar) {
+            if (QWidget *control = controls_.value(item->Name())) {
                 // The control follows its item's Enabled; the tool bar's holder of it, Visible.
                 QPointer<QAction> holder = bar->addWidget(control);
                 QPointer<QWidget> watched = control;
@@ -89,26 +69,11 @@ void TQtCommandBuilder::Fill(QWidget *host, TCommand &root)
                 sync();
             }
             break;
-        case TCommandKind::Submenu:
         case TCommandKind::Item:
-            host->addAction(ActionOf(*item));
-            if (bar && item->Kind() == TCommandKind::Submenu) {
-                if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(ActionOf(*item))))
-                    button->setPopupMode(QToolButton::InstantPopup);
-            }
+            bar->addAction(ActionOf(*item));
+            break;
+        case TCommandKind::Submenu:
             break;
         }
     }
-}
-
-QMenu *TQtCommandBuilder::Popup(TCommand &root)
-{
-    return ActionOf(root)->menu();
-}
-
-void TQtCommandBuilder::AttachKey(QWidget *widget, TCommand &command, Qt::ShortcutContext context)
-{
-    QAction *action = ActionOf(command);
-    action->setShortcutContext(context);
-    widget->addAction(action);
 }

@@ -176,9 +176,14 @@ void RemoveLeftoverTempFiles(const QString &folder)
 {
     if (folder.isEmpty())
         return;
-    static const QRegularExpression leftover(QStringLiteral("^~(CP|BK|hf|RS)[A-Za-z0-9]{6}\\.tmp$"));
+    // The engine keeps a journal beside the copy while it writes it; an interrupted copy leaves
+    // both, and a journal may outlive its copy when only the copy was removed before.
+    static const QRegularExpression leftover(
+        QStringLiteral("^~(CP|BK|hf|RS)[A-Za-z0-9]{6}\\.tmp(-journal|-wal|-shm)?$"));
     const QDir dir(folder);
-    for (const QString &name : dir.entryList({QStringLiteral("~*.tmp")}, QDir::Files | QDir::Hidden | QDir::System)) {
+    const QStringList patterns = {QStringLiteral("~*.tmp"), QStringLiteral("~*.tmp-journal"),
+                                  QStringLiteral("~*.tmp-wal"), QStringLiteral("~*.tmp-shm")};
+    for (const QString &name : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System)) {
         if (leftover.match(name).hasMatch())
             QFile::remove(dir.filePath(name));
     }

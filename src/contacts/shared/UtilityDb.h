@@ -29,8 +29,8 @@ bool SaveResourceToFile(const QString &name, const QString &type, const QString 
 bool CompactDatabase(const QString &path);
 
 // Removes the temporary files that a compaction, backup, restore or new account leaves beside
-// its target while it runs ("~CP", "~BK", "~hf", "~RS" and six characters, ".tmp"), when a
-// killed run left them in `folder`.
+// its target while it runs ("~CP", "~BK", "~hf", "~RS" and six characters, ".tmp"), with the
+// journal files the engine keeps beside them, when a killed run left them in `folder`.
 void RemoveLeftoverTempFiles(const QString &folder);
 
 // Whether `column` is a column of `table` in the account schema, so a column name read from

@@ -2,9 +2,12 @@
 #include "shared/FormParts.h"
 
 #include "shared/Utility.h"
+#include "shared/UtilityDb.h"
 
+#include "platform/ADODB.h"
 #include "platform/UiServices.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -95,8 +98,14 @@ Tfrmexport::Tfrmexport(TADOConnection *connection, QWidget *parent) : QDialog(pa
     RadioButton1->setChecked(true);
     RadioButton2 = new QRadioButton(QStringLiteral("只导组内用户"), page4);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+    // The groups of the account, for reference only: the browser's selection decides what
+    // "只导组内用户" exports, so a choice here must not look as if it did.
+    ComboBox1 = new QComboBox(page4);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEnabled(false);
     PageLayout(page4)->addWidget(RadioButton1);
     PageLayout(page4)->addWidget(RadioButton2);
+    PageLayout(page4)->addWidget(ComboBox1);
     PageLayout(page4)->addStretch();
 
     BitBtn1 = FormButton(QStringLiteral("上一步(&P)"), "BitBtn1", this, TEnterPress::Focused);
@@ -164,6 +173,7 @@ void Tfrmexport::BitBtn1Click()
 
 void Tfrmexport::BitBtn2Click()
 {
+    FillGroupNames();
     QWidget *page = Notebook1->currentWidget();
     if (page == page1) {
         const QString folder = Edit1->text().trimmed();
@@ -184,6 +194,20 @@ void Tfrmexport::BitBtn2Click()
     } else {
         Export();
     }
+}
+
+void Tfrmexport::FillGroupNames()
+{
+    ComboBox1->clear();
+    if (!connection_ || !connection_->Connected())
+        return;
+    TADOQuery query(connection_);
+    if (RunQuery(&query, QStringLiteral("select uname from userinfo where nodetype=1 group by uname"))) {
+        for (query.First(); !query.Eof(); query.Next())
+            ComboBox1->addItem(query.Fields(0).AsString());
+    }
+    query.Close();
+    ComboBox1->setCurrentIndex(ComboBox1->count() > 0 ? 0 : -1);
 }
 
 bool Tfrmexport::SelectedScope(TExportScope &scope) const
@@ -210,23 +234,21 @@ void Tfrmexport::Export()
     BitBtn1->setEnabled(false);
     BitBtn2->setEnabled(false);
 
+    // Whatever comes of it, the wizard is left with 退出 alone.
     TExportScope scope;
     if (RadioButton2->isChecked() && !SelectedScope(scope)) {
         ShowMessage(QStringLiteral("请在人脉窗口选择用户！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
-        BitBtn1->setEnabled(true);
         return;
     }
     // The folder may have gone since the first page.
     if (!QFileInfo(folder).isDir()) {
         ShowMessage(QStringLiteral("文件夹不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
-        BitBtn1->setEnabled(true);
         return;
     }
 
     const TExportResult result = WriteVCardFiles(folder, scope);
     if (!result.Ok) {
         Label3->setText(QStringLiteral("导出失败：") + result.Error);
-        BitBtn1->setEnabled(true);
         return;
     }
     if (result.Written + result.Failed == 0) {

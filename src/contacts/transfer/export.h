@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QModelIndex;
@@ -48,6 +49,7 @@ public:
     QPushButton *Button1;          // 察看结果
     QRadioButton *RadioButton1;    // 导出所有用户
     QRadioButton *RadioButton2;    // 只导组内用户
+    QComboBox *ComboBox1;          // the group names, renewed by every 下一步
     QPushButton *BitBtn1;          // 上一步
     QPushButton *BitBtn2;          // 下一步 / 导出
     QPushButton *BitBtn3;          // 退出
@@ -65,6 +67,7 @@ protected:
 
 private:
     void ShellTreeView1Change(const QModelIndex &current);
+    void FillGroupNames();
     void Export();
     // The contacts "只导组内用户" stands for; false when nothing is selected.
     bool SelectedScope(TExportScope &scope) const;

@@ -251,11 +251,15 @@ TEST_F(Accounts, LeftoverTemporaryFilesGoAtTheNextStart)
     const QString account = elsewhere + "C.txl";
     MakeAccount(account);
     ASSERT_TRUE(RegWriteString(2, OrvRegistryKey, "txlfile", account));
+    // The journals beside the copies go with them, also one whose copy went before.
     const QStringList gone = {elsewhere + "~CPa1B2c3.tmp", elsewhere + "~BKzzzzzz.tmp", DataDir() + "~CP000000.tmp",
-                              DefaultBackupDir() + "~BKabcdef.tmp", DataDir() + "~hfQwErTy.tmp"};
+                              DefaultBackupDir() + "~BKabcdef.tmp", DataDir() + "~hfQwErTy.tmp",
+                              elsewhere + "~CPa1B2c3.tmp-journal", DefaultBackupDir() + "~BKabcdef.tmp-journal",
+                              DataDir() + "~RSorphan.tmp-journal", elsewhere + "~BKzzzzzz.tmp-wal"};
     const QStringList kept = {elsewhere + "~CP.tmp", elsewhere + "~XX123456.tmp", elsewhere + "notes~CP123456.tmp",
-                              elsewhere + "~CP123456.txl", account};
-    for (const QString &file : gone + kept.mid(0, 4))
+                              elsewhere + "~CP123456.txl", elsewhere + "D.txl-journal",
+                              elsewhere + "~XX123456.tmp-journal", elsewhere + "~CP123456.txl-journal", account};
+    for (const QString &file : gone + kept.mid(0, kept.size() - 1))
         WriteBytes(file);
     Start();
     for (const QString &file : gone)

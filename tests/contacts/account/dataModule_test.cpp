@@ -291,6 +291,42 @@ TEST_F(DataModuleTest, ABackupThatCannotBeMadeLeavesNothing)
     }
 }
 
+// An account that cannot be written is not copied: the copy could never be listed in it, so each
+// tick would make one and throw it away again. The skip is logged once and nobody is asked.
+TEST_F(DataModuleTest, AReadOnlyAccountIsNotCopiedEveryTick)
+{
+    const QString path = CurrentAccount().Path();
+    data->dbConnection->Close();
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    data->dbConnection->Open(path);
+    ASSERT_TRUE(data->dbConnection->ReadOnly());
+    const QString folder = AppSettings().BackupDir + "made-on-first-copy/";
+    AppSettings().BackupDir = folder;
+    TestDialogs().Reset();
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { logged << text; });
+    const QDateTime last = clock.now.addDays(-1);
+    for (int tick = 0; tick < 3; ++tick) {
+        LastBackupTime = last;
+        data->dbbakTimerTimer();
+        clock.now = clock.now.addSecs(60);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "no copy was made, not even its folder";
+    EXPECT_EQ(LastBackupTime, last);
+    EXPECT_EQ(logged.filter("automatic backup skipped").size(), 1) << logged.join('\n').toStdString();
+    EXPECT_EQ(TestDialogs().Last(), nullptr);
+    // Writable again, the next tick copies it.
+    data->dbConnection->Close();
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    data->dbConnection->Open(path);
+    data->dbbakTimerTimer();
+    EXPECT_EQ(FilesIn(folder).size(), 1);
+    EXPECT_EQ(Listed().size(), 1);
+}
+
 TEST_F(DataModuleTest, DueRowsPopUpOnceEachAndPlayTheSound)
 {
     const QString sound = MakeTempDir("sound") + "/提醒.wav";

@@ -5,6 +5,7 @@
 #include "contacts/account/dataModule.h"
 #include "contacts/editor/useredit.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 
 namespace {
@@ -23,7 +24,7 @@ protected:
         groupA = Group("A", 0, 1, 0);
         groupB = Group("B", 0, 1, 1);
         zhang = Contact("张三", groupA, 2, {{"uemail", "zs@x.com"}});
-        Contact("李四", groupA, 2);
+        li = Contact("李四", groupA, 2);
     }
 
     void TearDown() override
@@ -50,7 +51,7 @@ protected:
 
     QTreeWidgetItem *MainNode(qint64 key) { return Browser().FindTreeNodeByKey(QString::number(key)); }
     void Trigger(const char *name) { main->Command(QString::fromLatin1(name))->Click(); }
-    qint64 groupA = 0, groupB = 0, zhang = 0;
+    qint64 groupA = 0, groupB = 0, zhang = 0, li = 0;
     std::map<int, THotKey> hotKeys;
     std::vector<QPointer<TestEditor>> editors;
     std::unique_ptr<TCustomerData> customerData;
@@ -154,6 +155,42 @@ TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
     EXPECT_EQ(editors.size(), 1u);
     EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
     EXPECT_TRUE(ListCaptions(Browser()).isEmpty());
+}
+
+// 编辑此人脉 opens the card's contact in its registered editor window, not in a modal editor of
+// its own: one contact never has two editors whose saves overwrite each other.
+TEST_F(BrowserInMain, EditThisContactOpensTheRegisteredEditor)
+{
+    Browser().ShowContactCard(QString::number(li));
+    Browser().Button2->click();
+    ASSERT_EQ(editors.size(), 1u);
+    EXPECT_EQ(editors[0]->loaded, QStringList{QString::number(li)});
+    EXPECT_EQ(editors[0]->windowTitle(), "李四-人脉");
+    EXPECT_TRUE(editors[0]->isVisible() && !editors[0]->isModal());
+    EXPECT_NE(Form1->ComboBox1->findText("useredit" + QString::number(li)), -1);
+    Browser().Button2->click();
+    Browser().DyTreeView1->setCurrentItem(MainNode(li));
+    Browser().DyTreeView1DblClick();
+    EXPECT_EQ(editors.size(), 1u);
+    EXPECT_EQ(editors[0]->loaded.size(), 1) << "the open window is shown again as it is";
+}
+
+// The tree menu's 删除 deletes the tree node it was opened on, never the contacts selected in
+// the list, which a search may have filled with others.
+TEST_F(BrowserInMain, TheTreeMenusDeleteTakesTheNodeNotTheListSelection)
+{
+    Browser().DyTreeView1->setCurrentItem(MainNode(groupB));
+    Browser().RunSearch("张三");
+    ASSERT_EQ(ListCaptions(Browser()), QStringList{"张三"});
+    Browser().ListView1->SelectRow(0);
+    ASSERT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));
+    TestDialogs().AnswerMessage(MsgResult::Yes);
+    Browser().treedeletenode->Click();
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, "确定删除选择\"B\"的数据以及与之有关的所有数据吗？");
+    EXPECT_EQ(Shape(Browser().Root()), "人脉(A(李四,张三))");
+    EXPECT_EQ(Value("select count(*) from userinfo where keyid=?", {zhang}).toInt(), 1);
+    EXPECT_EQ(Value("select count(*) from userinfo where keyid=?", {groupB}).toInt(), 0);
 }
 
 // The program's own editor: a new contact goes under the browser's group and shows there at once.

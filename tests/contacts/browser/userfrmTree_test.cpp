@@ -1,9 +1,9 @@
 #include "browser/BrowserTestSupport.h"
+#include "shared/PopupMenuRecorder.h"
 
 #include "contacts/transfer/VCardFormat.h"
 
 #include <QApplication>
-#include <QMenu>
 
 namespace {
 
@@ -240,12 +240,15 @@ TEST_F(BrowserTree, ExportsTheSelectedContactToTheChosenFile)
     const auto filesInFolder = [&] { return QDir(folder).entryList(QDir::Files, QDir::Name); };
     Page().show();
     QApplication::processEvents();
+    PopupMenuRecorder menus;
     for (QTreeWidgetItem *node : {Node(group), Page().Root(), Node(contact)}) {
         SCOPED_TRACE(node->text(0).toStdString());
         emit Page().DyTreeView1->customContextMenuRequested(Page().DyTreeView1->visualItemRect(node).center());
         EXPECT_EQ(Page().DyTreeView1->currentItem(), node);
         EXPECT_EQ(Page().N1->Enabled(), node == Node(contact));
-        Page().DRPopupMenu->hide();
+        ASSERT_FALSE(menus.opened.empty());
+        EXPECT_EQ(menus.opened.back().State(QStringLiteral("导出名片")), node == Node(contact) ? "e" : "");
+        menus.opened.clear();
         if (node != Node(contact))
             Page().N1Click();
     }

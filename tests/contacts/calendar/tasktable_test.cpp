@@ -4,8 +4,12 @@
 
 #include "../platform/InputSim.h"
 #include "main/MainTestSupport.h"
+#include "shared/PopupMenuRecorder.h"
 #include "controls/SPMonth.h"
 #include "platform/IniFiles.h"
+#include "themed/SpTBXItem.h"
+#include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
 
 #include <QCalendarWidget>
 #include <QLabel>
@@ -208,10 +212,29 @@ TEST_F(CalendarPage, PopupCommandsAndEditingFollowTheSelectedItem)
     const QString cipher = DesEncryptString(QStringLiteral("a@example.com?attach=/etc/passwd"), DesKey).Text;
     const int key = AddContact("甲", "1980-12-05", false, {}, cipher, QString());
     Start();
-    // Which of 编辑人脉, 发送邮件 and 新建人脉 the popup offers.
-    const auto offered = [this] {
+    // Which of 编辑人脉, 发送邮件 and 新建人脉 the popup offers, in its commands and in the items of
+    // the menu that the planner's right click opens at the pointer.
+    PopupMenuRecorder menus;
+    const auto offered = [&] {
         page->taskPopupMenuPopup();
-        return QString("%1%2%3").arg(page->epm_00->Enabled()).arg(page->N1->Enabled()).arg(page->epm_01->Enabled());
+        const QString commands =
+            QString("%1%2%3").arg(page->epm_00->Enabled()).arg(page->N1->Enabled()).arg(page->epm_01->Enabled());
+        menus.opened.clear();
+        bool handled = false;
+        page->SPMonthPlanner1->OnContextPopup(page->SPMonthPlanner1, TPoint{20, 30}, handled);
+        EXPECT_TRUE(handled);
+        if (menus.opened.size() != 1)
+            return QStringLiteral("no menu");
+        const TOpenedMenu &menu = menus.opened[0];
+        EXPECT_EQ(menu.name, "taskPopupMenu");
+        EXPECT_EQ(menu.at, page->SPMonthPlanner1->ClientToScreen(TPoint{20, 30}).ToQPoint());
+        EXPECT_TRUE(menu.State("从日历表中删除").contains('h'));
+        EXPECT_EQ(menu.State("到今天"), "e Ctrl+T");
+        EXPECT_EQ(menu.State("日期转到"), "e Ctrl+G");
+        const auto on = [&menu](const char *caption) { return menu.State(caption).startsWith('e') ? '1' : '0'; };
+        const QString shown = QString("%1%2%3").arg(on("编辑")).arg(on("给此人发邮件")).arg(on("新建人脉"));
+        EXPECT_EQ(shown, commands) << "the menu shows what its commands say";
+        return shown;
     };
     EXPECT_EQ(offered(), "001");
     EXPECT_FALSE(page->epm_02->Visible());
@@ -277,4 +300,80 @@ TEST_F(CalendarPage, GoToTodayAndGoToADate)
     EXPECT_EQ(check("calendar").value(QKeySequence("Ctrl+G")), QStringLiteral("N4"));
     main->ShowBrowserPage();
     EXPECT_NE(check("browser").value(QKeySequence("Ctrl+G")), QStringLiteral("N4"));
+}
+
+// The month tool bar sits in a dock it cannot be dragged from, its items in their order: a click
+// on each framework item steps the shown date. Under every theme the date label takes exactly
+// the room the buttons leave, so the date stays centred and no button is pushed out.
+TEST_F(CalendarPage, ToolBarInAFixedDockStepsTheDateAndKeepsTheLabelCentredUnderEveryTheme)
+{
+    Start(false);
+    ASSERT_NE(page->SpTBXDock1, nullptr);
+    EXPECT_FALSE(page->SpTBXDock1->AllowDrag());
+    EXPECT_EQ(page->SpTBXToolbar1->CurrentDock(), page->SpTBXDock1);
+    TTBCustomItem *items = page->SpTBXToolbar1->Items();
+    const auto labelItem = [&]() -> TTBControlItem * {
+        for (int i = 0; i < items->Count(); ++i)
+            if (auto *c = dynamic_cast<TTBControlItem *>(items->Items(i));
+                c && c->Control() && c->Control()->isAncestorOf(page->dateLabel))
+                return c;
+        return nullptr;
+    };
+    ASSERT_NE(labelItem(), nullptr) << "the date label is a control item of the bar";
+    QStringList order;
+    for (int i = 0; i < items->Count(); ++i)
+        order << (items->Items(i) == labelItem() ? QStringLiteral("dateLabel") : items->Items(i)->Hint());
+    EXPECT_EQ(order, (QStringList{"上年", "上月", "dateLabel", "下月", "下年"}));
+
+    page->GoToDate(QDate(2024, 1, 31));
+    const struct { int index; const char *shown; } clicks[] = {{3, "2024-02-29"}, {4, "2025-02-28"},
+                                                               {1, "2025-01-28"}, {0, "2024-01-28"}};
+    for (const auto &c : clicks) {
+        items->Items(c.index)->Click();
+        EXPECT_EQ(page->dateLabel->text(), QString::fromLatin1(c.shown)) << items->Items(c.index)->Hint().toStdString();
+        EXPECT_EQ(DateToQt(page->SPMonthPlanner1->FirstDay()).toString("yyyy-MM"), QString::fromLatin1(c.shown).left(7));
+    }
+
+    const auto settle = [] {
+        for (int i = 0; i < 4; ++i)
+            QCoreApplication::processEvents();
+    };
+    for (const char *theme : {"Default", "Aluminum", "Nexos3", "Nexos5", "Office2003", "SentimoX"}) {
+        SCOPED_TRACE(theme);
+        main->SelectSkin(QString::fromLatin1(theme));
+        settle();
+        TTBView *view = page->SpTBXToolbar1->View();
+        ASSERT_EQ(view->ViewerCount(), 5);
+        std::vector<TRect> r;
+        for (int i = 0; i < view->ViewerCount(); ++i) {
+            EXPECT_TRUE(view->Viewers(i)->Show) << i;
+            r.push_back(view->Viewers(i)->BoundsRect);
+        }
+        for (int i = 1; i < 5; ++i)
+            EXPECT_EQ(r[i].Left, r[i - 1].Right) << "no gap before item " << i;
+        EXPECT_EQ(page->SpTBXToolbar1->Width(), page->SpTBXDock1->ClientWidth()) << "the bar fills its row";
+        EXPECT_EQ(page->SpTBXToolbar1->ClientWidth() - r[4].Right, r[0].Left) << "the same margin at both ends";
+        const TRect label = labelItem()->Control()->BoundsRect();
+        EXPECT_EQ(std::tuple(label.Left, label.Right), std::tuple(r[2].Left, r[2].Right)) << "the label fills its place";
+        EXPECT_GT(page->dateLabel->width(), page->dateLabel->fontMetrics().horizontalAdvance("2024-01-28"));
+        // Around its text the label shows the bar's own face, pixel for pixel.
+        TControl *place = labelItem()->Control();
+        QImage face(page->SpTBXToolbar1->ClientWidth(), page->SpTBXToolbar1->ClientHeight(), QImage::Format_RGB32);
+        face.fill(Qt::black);
+        {
+            TCanvas canvas(face);
+            page->SpTBXToolbar1->Perform(WM_ERASEBKGND, WPARAM(&canvas));
+        }
+        const QImage shown = place->grab().toImage();
+        for (const QPoint corner : {QPoint(1, 1), QPoint(place->Width() - 2, 1), QPoint(1, place->Height() - 2),
+                                    QPoint(place->Width() - 2, place->Height() - 2)})
+            EXPECT_EQ(QColor(shown.pixel(corner)).name(), QColor(face.pixel(corner + QPoint(label.Left, label.Top))).name())
+                << corner.x() << "," << corner.y();
+    }
+    // A narrower page takes the room from the label alone.
+    const int wide = labelItem()->Control()->Width();
+    page->SpTBXDock1->Parent()->setFixedWidth(180);
+    settle();
+    EXPECT_EQ(labelItem()->Control()->Width(), wide - 40);
+    main->SelectSkin(QStringLiteral("Default"));
 }

@@ -158,3 +158,55 @@ TEST_F(ReminderDialog, EditorWritesTheSeriesOnlyWhenItChanged)
 }
 
 } // namespace
+
+namespace {
+
+// A calendar page that reads the plan rows of one contact whenever its month is loaded, through
+// the account's connection as the real page does.
+class MonthReads final : public QWidget, public ICalendarPage
+{
+public:
+    MonthReads(QWidget *parent, std::function<QStringList()> read) : QWidget(parent), read_(std::move(read)) {}
+    QWidget *PageWidget() override { return this; }
+    void LoadMonth(bool) override { seen << read_().join(','); }
+    void LoadTodayTree() override {}
+    QStringList seen;
+
+private:
+    std::function<QStringList()> read_;
+};
+
+} // namespace
+
+// A save that fails after its reminder rows were written undoes them; no month loaded meanwhile
+// shows them, and the month is read again once they are gone.
+TEST_F(ReminderDialog, TheMonthShowsOnlyKeptReminderRows)
+{
+    const QString key = InsertContact({{"uname", "王"}});
+    Exec("insert into userplaces (placename) values ('A')");
+    Exec("create trigger refuse_link before insert on userlinkplace begin select raise(abort, 'refused'); end");
+    MonthReads *page = nullptr;
+    CalendarPageFactory = [&](QWidget *parent) { return page = new MonthReads(parent, [this, key] { return Days(key); }); };
+    std::map<int, THotKey> hotKeys;
+    auto main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
+    main->ShowCalendarPage();
+    ASSERT_NE(page, nullptr);
+    Tfrmuseredit &editor = Open(key);
+    editor.Edit1->setText("A");
+    TModalResponderOf<Tfrmsetuseralarm> responder;
+    responder.Then([](Tfrmsetuseralarm *dialog) {
+        dialog->LoadReminderSettings(2, 1, "1", QDateTime(), QDateTime(QDate(2024, 5, 2), QTime(9, 30)));
+        dialog->accept();
+    });
+    editor.Button3Click();
+    page->seen.clear();
+    EXPECT_FALSE(editor.SaveContact());
+    EXPECT_TRUE(Days(key).isEmpty());
+    EXPECT_EQ(page->seen, QStringList{QString()}) << "read once, after the rows were undone";
+    Exec("drop trigger refuse_link");
+    page->seen.clear();
+    ASSERT_TRUE(editor.SaveContact());
+    EXPECT_EQ(page->seen, QStringList{"2024-05-02,2024-05-03"});
+    main.reset();
+    CalendarPageFactory = nullptr;
+}

@@ -3,6 +3,7 @@
 #include "contacts/editor/useractmsg.h"
 
 #include "editor/EditorTestSupport.h"
+#include "shared/PopupMenuRecorder.h"
 
 #include <QDateTimeEdit>
 #include <QPlainTextEdit>
@@ -292,6 +293,58 @@ TEST_F(EditorRecords, PhotoExport)
     editor.N3Click();
     editor.Command("PopupMenu1")->Popup();
     EXPECT_TRUE(editor.N1->Enabled() && !editor.N3->Enabled());
+}
+
+// The records list's right click opens the framework menu at the pointer; 新任务 has no command,
+// and only an attachment offers 另存为....
+TEST_F(EditorRecords, TheRecordsMenuOpensAtThePointerWithWhatTheRowAllows)
+{
+    InsertRecord("见面", "活动", 0);
+    InsertRecord(WriteFile("plan.txt", "plan"), "附件", 11, QByteArray("plan"));
+    InsertRecord(dir + "/gone.txt", "附件", 10);
+    Tfrmuseredit &editor = Open(key);
+    ASSERT_EQ(editor.ListView2->topLevelItemCount(), 3);
+    PopupMenuRecorder menus;
+    const struct {
+        int row;  // -1: none
+        const char *saveAs;
+    } cases[] = {{0, "eh"}, {1, "e"}, {2, "e"}, {-1, "eh"}, {0, "eh"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.row);
+        editor.ListView2->setCurrentItem(c.row < 0 ? nullptr : editor.ListView2->topLevelItem(c.row));
+        menus.opened.clear();
+        const QPoint at(30, 8);
+        emit editor.ListView2->customContextMenuRequested(at);
+        ASSERT_EQ(menus.opened.size(), 1u);
+        const TOpenedMenu &menu = menus.opened[0];
+        EXPECT_EQ(menu.name, "PopupMenu4");
+        EXPECT_EQ(menu.at, editor.ListView2->viewport()->mapToGlobal(at));
+        EXPECT_EQ(menu.items, (QStringList{"新活动|e", "新任务|", "新附件|e", "-", "打开|e",
+                                           QStringLiteral("另存为...|") + c.saveAs, "删除|e"}));
+    }
+}
+
+// 添加图像 while there is no photo, 另存为 and 删除图像 while there is one; the menu's own items run.
+TEST_F(EditorRecords, ThePhotoMenuOffersAddingOrSavingAndDeleting)
+{
+    Tfrmuseredit &editor = Open(InsertContact({{"uname", "照片"}, {"mypic", TwoColourJpeg(20, 20)}, {"pictype", "jpg"}}));
+    PopupMenuRecorder menus;
+    const auto open = [&] {
+        menus.opened.clear();
+        emit editor.Image5->customContextMenuRequested(QPoint(10, 10));
+        EXPECT_EQ(menus.opened.size(), 1u);
+        if (menus.opened.empty())
+            return QStringList();
+        EXPECT_EQ(menus.opened[0].name, "PopupMenu1");
+        EXPECT_EQ(menus.opened[0].at, editor.Image5->mapToGlobal(QPoint(10, 10)));
+        return menus.opened[0].items;
+    };
+    EXPECT_EQ(open(), (QStringList{"添加图像|", "另存为|e", "删除图像|e"}));
+    for (int i = 0; i < editor.PopupMenu1->Items()->Count(); ++i)
+        if (editor.PopupMenu1->Items()->Items(i)->Caption() == "删除图像")
+            editor.PopupMenu1->Items()->Items(i)->Click();
+    EXPECT_FALSE(editor.SpeedButton1->isHidden()) << "删除图像 ran";
+    EXPECT_EQ(open(), (QStringList{"添加图像|e", "另存为|", "删除图像|"}));
 }
 
 } // namespace

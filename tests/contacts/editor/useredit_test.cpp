@@ -1,5 +1,7 @@
 // Loading and saving contacts in the editor.
 
+#include "contacts/editor/setuseralarm.h"
+
 #include "editor/EditorTestSupport.h"
 
 #include <QTabWidget>
@@ -190,6 +192,34 @@ TEST_F(EditorLoadSave, QuotesAreStoredVerbatim)
     Exec("insert into userlinkplace (keyid,placename) values (?, '朋友'), (?, 't\"1')",
          {key.toLongLong(), key.toLongLong()});
     EXPECT_EQ(Open(key).Edit1->text(), "t\"1 朋友 ");
+}
+
+// Values far longer than a line edit keeps by default come back whole from a load and an
+// unchanged save, in every kind of field, and the reminder message made of them too.
+TEST_F(EditorLoadSave, LongValuesAreKeptWhole)
+{
+    const QStringList columns = {"uname", "text30", "uemail", "uxb", "ufz", "uxy"};
+    std::map<QString, QVariant> row;
+    for (const QString &column : columns)
+        row[column] = QString(100000, QChar(u'长')) + column;
+    const QString key = InsertContact(row);
+    Tfrmuseredit &editor = Open(key);
+    // Compared whole, reported by length: the texts are too long to print.
+    const auto kept = [&](const QString &column, const QString &text) {
+        EXPECT_TRUE(text == row[column].toString()) << column.toStdString() << " has " << text.size() << " characters";
+    };
+    for (const QString &column : columns)
+        kept(column, editor.FieldText(column));
+    TModalResponderOf<Tfrmsetuseralarm> responder;
+    responder.Then([](Tfrmsetuseralarm *dialog) {
+        dialog->LoadReminderSettings(1, 1, "1", QDateTime(), QDateTime(QDate(2024, 5, 2), QTime(9, 30)));
+        dialog->accept();
+    });
+    editor.Button3Click();
+    ASSERT_TRUE(editor.SaveContact());
+    for (const QString &column : columns)
+        kept(column, Field(key, column));
+    kept("uxy", Text("select title from usertable where groupid=?", {key.toLongLong()}));
 }
 
 } // namespace

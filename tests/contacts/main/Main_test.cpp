@@ -1,9 +1,13 @@
 #include "themed/SpTBXItem.h"
+#include "themed/TBXNexus.h"
 #include "contacts/shared/WNDES.h"
 #include "contacts/account/inputpsd.h"
 
 #include "main/MainTestSupport.h"
 #include "platform/IniFiles.h"
+#include "platform/Menus.h"
+#include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -60,7 +64,87 @@ ModalResponder::Step Type(const QString &password)
     };
 }
 
+TTBCustomItem *ChildCaptioned(TTBCustomItem *parent, const QString &caption)
+{
+    for (int i = 0; parent && i < parent->Count(); ++i)
+        if (parent->Items(i)->Caption() == caption)
+            return parent->Items(i);
+    return nullptr;
+}
+
+// What a sub-menu shows when it opens, as its view lays it out: "caption" with "*" for a check mark.
+QStringList Shown(TTBCustomItem *submenu)
+{
+    TTBView view(nullptr, nullptr, submenu, nullptr, false, false, false);
+    QStringList out;
+    for (int i = 0; i < view.ViewerCount(); ++i) {
+        const TTBCustomItem *item = view.Viewers(i)->Item;
+        if (dynamic_cast<const TTBGroupItem *>(item))
+            continue;  // its items are shown in its place
+        out << item->Caption() + (item->Checked() ? "*" : "");
+    }
+    return out;
+}
+
 } // namespace
+
+// 工具 > 皮肤 and the tray's 皮肤 show the same theme items: "Default", then the others
+// alphabetically, the current theme checked. A click in either switches the theme at once and
+// moves the check mark in both.
+TEST_F(MainWindow, SkinMenusListTheThemesInOrderAndSwitchLive)
+{
+    WriteConfig("SYS", "SkinName", "Office2003");
+    Make();
+    const auto menuBarSkins = [this] {
+        return ChildCaptioned(ChildCaptioned(main->SpTBXToolbar1->Items(), QStringLiteral("工具(&T)")),
+                              QStringLiteral("皮肤"));
+    };
+    const auto traySkins = [this] { return ChildCaptioned(main->TBPopupMenu1->Items(), QStringLiteral("皮肤")); };
+    const struct {
+        const char *click;  // in the menu named first
+        std::function<TTBCustomItem *()> clickedIn, other;
+        QStringList shown;
+    } cases[] = {
+        {nullptr, menuBarSkins, traySkins, {"Default", "Aluminum", "Nexos3", "Nexos5", "Office2003*", "SentimoX"}},
+        {"Nexos5", menuBarSkins, traySkins, {"Default", "Aluminum", "Nexos3", "Nexos5*", "Office2003", "SentimoX"}},
+        {"Aluminum", traySkins, menuBarSkins, {"Default", "Aluminum*", "Nexos3", "Nexos5", "Office2003", "SentimoX"}},
+        {"Default", traySkins, menuBarSkins, {"Default*", "Aluminum", "Nexos3", "Nexos5", "Office2003", "SentimoX"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.click ? c.click : "(start)");
+        ASSERT_NE(c.clickedIn(), nullptr);
+        ASSERT_NE(c.other(), nullptr);
+        if (c.click) {
+            TTBView view(nullptr, nullptr, c.clickedIn(), nullptr, false, false, false);
+            TTBItemViewer *target = nullptr;
+            for (int i = 0; i < view.ViewerCount(); ++i)
+                if (view.Viewers(i)->Item->Caption() == QString::fromLatin1(c.click))
+                    target = view.Viewers(i);
+            ASSERT_NE(target, nullptr);
+            target->Item->Click();
+        }
+        EXPECT_EQ(Shown(c.clickedIn()), c.shown);
+        EXPECT_EQ(Shown(c.other()), c.shown);
+        const QString checked = c.shown.filter("*").value(0).chopped(1);
+        EXPECT_EQ(std::tuple(CurrentThemeName(), main->CurrentSkinName()), std::tuple(checked, checked));
+    }
+    main->SpTBXItem3Click();
+    EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("SYS", "SkinName", ""), QStringLiteral("Default"));
+}
+
+// A saved skin that names no theme: the window takes "Aluminum" and checks that item, not the
+// one that happened to be current before.
+TEST_F(MainWindow, UnknownSkinNameChecksAluminum)
+{
+    WriteConfig("SYS", "SkinName", "Nexos5");
+    Make();
+    main.reset();
+    WriteConfig("SYS", "SkinName", "Luna");
+    Make();
+    EXPECT_EQ(CurrentThemeName(), QStringLiteral("Aluminum"));
+    EXPECT_EQ(Shown(ChildCaptioned(main->TBPopupMenu1->Items(), QStringLiteral("皮肤"))).filter("*"),
+              QStringList{QStringLiteral("Aluminum*")});
+}
 
 TEST_F(MainWindow, AccountCommandsWaitForAnAccountAndNewContactForAnEditor)
 {
@@ -185,10 +269,12 @@ TEST_F(MainWindow, ThemeFromSettingsAndBackOnCloseWithTheListViewSettings)
     Make();
     main->ShowBrowserPage();
     EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("Nexos3")) << "read without the spaces";
-    for (const TCommand *item : main->SpTBXThemeGroupItem1->Items())
-        EXPECT_EQ(item->Checked(), item->Caption() == QStringLiteral("Nexos3")) << item->Caption().toStdString();
+    TSpTBXThemeGroupItem *themes = main->SpTBXThemeGroupItem1;
+    for (int i = 0; i < themes->Count(); ++i)
+        EXPECT_EQ(themes->Items(i)->Checked(), themes->Items(i)->Caption() == QStringLiteral("Nexos3"))
+            << themes->Items(i)->Caption().toStdString();
 
-    main->SpTBXThemeGroupItem1->Items().back()->Click();
+    themes->Items(themes->Count() - 1)->Click();
     EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("SentimoX"));
     main->SpTBXItem3Click();
     const TIniFile ini(ConfigIniPath());

@@ -6,7 +6,6 @@
 #include "toolbar/TB2ItemWindow.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QToolBar>
 #include <gtest/gtest.h>
 #include <memory>
@@ -58,9 +57,10 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     TCommand &root = list.Define("Popup", {CommandRow("Go", "走", "Ctrl+G", [&clicks] { ++clicks; }, "提示")});
     root.OnPopup = [&popups] { ++popups; };
     TQtCommandBuilder builder(&owner);
-    QMenu *menu = builder.Popup(root);
-    ASSERT_EQ(menu->actions().size(), 1);
-    QAction *go = menu->actions()[0];
+    QToolBar tools(&owner);
+    builder.Fill(&tools, root);
+    ASSERT_EQ(tools.actions().size(), 1);
+    QAction *go = tools.actions()[0];
     EXPECT_EQ(go, builder.ActionOf(*list.Command("Go"))) << "one action per command";
     EXPECT_EQ(go->toolTip(), QStringLiteral("提示"));
     TCommand &command = *list.Command("Go");
@@ -73,7 +73,11 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     command.SetEnabled(true);
     go->trigger();
     EXPECT_EQ(clicks, 1);
-    emit menu->aboutToShow();
+    // The framework's popup of the same root runs its OnPopup when it opens, once.
+    TFrameworkCommandBuilder framework(nullptr);
+    std::unique_ptr<TTBPopupMenu> popup(framework.Popup(root));
+    EXPECT_EQ(popups, 0);
+    popup->Items()->DoPopup(popup->Items(), false);
     EXPECT_EQ(popups, 1);
     QToolBar bar(&owner);  // a control takes its row's place and follows its command's enabled state
     auto *edit = new QWidget(&bar);
@@ -99,16 +103,16 @@ TEST(QtCommandBuilder, ARadioItemKeepsTheMarkItsCommandGives)
         };
         group.Add(*self);
     }
-    QMenu menu;
+    QToolBar bar;
     TQtCommandBuilder builder(&owner);
-    builder.Fill(&menu, list.Define("Menu", {IncludeRow("Group")}));
-    ASSERT_EQ(menu.actions().size(), 2) << "a group shows its items in place";
+    builder.Fill(&bar, list.Define("Menu", {IncludeRow("Group")}));
+    ASSERT_EQ(bar.actions().size(), 2) << "a group shows its items in place";
     items[0]->Click();
-    QAction *first = menu.actions()[0];
+    QAction *first = bar.actions()[0];
     // Clicking the checked item again: Qt would take the mark away; the command keeps it.
     first->trigger();
     EXPECT_TRUE(first->isChecked());
-    menu.actions()[1]->trigger();
+    bar.actions()[1]->trigger();
     EXPECT_FALSE(first->isChecked());
     EXPECT_TRUE(items[1]->Checked());
 }
@@ -121,7 +125,9 @@ TEST(CommandListeners, EveryPresentationFollowsAChangeMadeInCode)
     TCommand &pick = *list.Command("Pick");
     QWidget owner;
     TQtCommandBuilder qt(&owner);
-    QMenu *qtMenu = qt.Popup(root);
+    QToolBar qtBar(&owner);
+    qt.Fill(&qtBar, root);
+    QAction *qtItem = qtBar.actions().at(0);
     TTBPopupMenu bar(nullptr), tray(nullptr);
     auto first = std::make_unique<TFrameworkCommandBuilder>(nullptr);
     first->Fill(bar.Items(), root);
@@ -133,12 +139,40 @@ TEST(CommandListeners, EveryPresentationFollowsAChangeMadeInCode)
         EXPECT_TRUE(item->Checked());
         EXPECT_FALSE(item->Enabled());
     }
-    EXPECT_TRUE(qtMenu->actions().at(0)->isChecked());
+    EXPECT_TRUE(qtItem->isChecked());
     // A builder that goes takes only its own listener with it.
     first.reset();
     pick.SetEnabled(true);
     EXPECT_TRUE(tray.Items()->Items(0)->Enabled());
-    EXPECT_TRUE(qtMenu->actions().at(0)->isEnabled());
+    EXPECT_TRUE(qtItem->isEnabled());
+}
+
+// A key attached to a widget follows its command, clicks it only while it is enabled, and the
+// command may change after the widget is gone.
+TEST(FrameworkCommandBuilder, AnAttachedKeyFollowsItsCommand)
+{
+    TCommandList list;
+    int clicks = 0;
+    list.Define("Menu", {CommandRow("treenoderename", "重命名", "F2", [&clicks] { ++clicks; })});
+    TCommand &rename = *list.Command("treenoderename");
+    TFrameworkCommandBuilder builder(nullptr);
+    auto widget = std::make_unique<QWidget>();
+    builder.AttachKey(widget.get(), rename, Qt::WidgetShortcut);
+    ASSERT_EQ(widget->actions().size(), 1);
+    QAction *key = widget->actions()[0];
+    EXPECT_EQ(key->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(key->shortcutContext(), Qt::WidgetShortcut);
+    rename.SetShortCut(QKeySequence("Ctrl+R"));
+    EXPECT_EQ(key->shortcut(), QKeySequence("Ctrl+R"));
+    rename.SetEnabled(false);
+    EXPECT_FALSE(key->isEnabled());
+    key->trigger();
+    EXPECT_EQ(clicks, 0);
+    rename.SetEnabled(true);
+    key->trigger();
+    EXPECT_EQ(clicks, 1);
+    widget.reset();
+    rename.SetEnabled(false);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "transfer/TransferTestSupport.h"
 
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,7 +116,9 @@ TEST_F(ExportWizard, TheSelectedNodeDecides)
     }
 }
 
-TEST_F(ExportWizard, NoSelectionLetsTheUserGoBack)
+// Once 导出 was pressed on the last page the wizard is left with 退出 alone, also when nothing is
+// selected in the browser.
+TEST_F(ExportWizard, NoSelectionLeavesOnlyExit)
 {
     for (bool provider : {false, true}) {
         wizard = std::make_unique<Tfrmexport>(&account.connection);
@@ -123,23 +126,46 @@ TEST_F(ExportWizard, NoSelectionLetsTheUserGoBack)
             wizard->SelectedNode = [] { return std::optional<TGroupTreeNode>(); };
         TestDialogs().Reset();
         ToExportPage(true);
+        EXPECT_TRUE(wizard->BitBtn1->isEnabled()) << "before the export the choice can still be changed";
         wizard->BitBtn2->click();
         ASSERT_NE(TestDialogs().Last(), nullptr);
         EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("请在人脉窗口选择用户！"));
         EXPECT_EQ(TestDialogs().Last()->caption, QStringLiteral("Orvanta"));
         EXPECT_TRUE(Files().isEmpty());
-        EXPECT_TRUE(wizard->BitBtn1->isEnabled());
-        EXPECT_FALSE(wizard->BitBtn2->isEnabled());
-        wizard->BitBtn1->click();
-        EXPECT_EQ(Page(), wizard->page4);
-        EXPECT_TRUE(wizard->BitBtn2->isEnabled());
-        wizard->RadioButton1->setChecked(true);
-        wizard->BitBtn2->click();
-        wizard->BitBtn2->click();
-        EXPECT_EQ(Files().size(), 3);
-        QDir(folder).removeRecursively();
-        QDir().mkpath(folder);
+        EXPECT_EQ(QList<bool>({wizard->BitBtn1->isEnabled(), wizard->BitBtn2->isEnabled(), wizard->BitBtn3->isEnabled()}),
+                  QList<bool>({false, false, true}));
     }
+}
+
+// Every 下一步 lists the account's group names afresh, each name once, the first one chosen; the
+// list only informs, so it cannot be used to choose.
+TEST_F(ExportWizard, EveryNextListsTheGroupNames)
+{
+    const auto names = [this] {
+        QStringList items;
+        for (int i = 0; i < wizard->ComboBox1->count(); ++i)
+            items << wizard->ComboBox1->itemText(i);
+        return items;
+    };
+    EXPECT_EQ(wizard->ComboBox1->count(), 0);
+    EXPECT_FALSE(wizard->ComboBox1->isEnabled());
+    wizard->BitBtn2->click();  // no folder yet: the page stays, the names are read all the same
+    EXPECT_EQ(Page(), wizard->page1);
+    EXPECT_EQ(names().size(), 2);
+    EXPECT_TRUE(names().contains("组") && names().contains("子组"));
+    account.AddGroup(QStringLiteral("组"), subgroup);
+    account.AddGroup(QStringLiteral("新组"), 0);
+    wizard->Edit1->setText(folder);
+    wizard->BitBtn2->click();
+    EXPECT_EQ(Page(), wizard->page4);
+    QStringList sorted = names();
+    sorted.sort();
+    EXPECT_EQ(sorted, (QStringList{"子组", "新组", "组"}));
+    EXPECT_EQ(wizard->ComboBox1->currentIndex(), 0);
+    account.connection.Db().Exec("delete from userinfo where nodetype=1");
+    wizard->BitBtn2->click();
+    EXPECT_EQ(Page(), wizard->page3);
+    EXPECT_EQ(wizard->ComboBox1->count(), 0);
 }
 
 TEST_F(ExportWizard, FailuresAreCountedAndAVanishedFolderStopsTheExport)
@@ -158,7 +184,7 @@ TEST_F(ExportWizard, FailuresAreCountedAndAVanishedFolderStopsTheExport)
     wizard->BitBtn2->click();
     ASSERT_NE(TestDialogs().Last(), nullptr);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件夹不存在！"));
-    EXPECT_TRUE(wizard->BitBtn1->isEnabled());
+    EXPECT_FALSE(wizard->BitBtn1->isEnabled() || wizard->BitBtn2->isEnabled());
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 

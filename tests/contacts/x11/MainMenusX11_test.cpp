@@ -2,7 +2,7 @@
 // tool bar and tray menu as the framework builder makes them from the tables, and the contact
 // editor's tool bar, with real clicks and keys as a user's hand gives them. Xvfb has no
 // notification area, so the tray's right click is handed to the window directly.
-#include "XTestPointer.h"
+#include "MenuScriptX11.h"
 #include "editor/EditorTestSupport.h"
 
 #include "contacts/main/Main.h"
@@ -12,6 +12,7 @@
 #include "platform/IniFiles.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBX.h"
+#include "themed/TBXNexus.h"
 #include "toolbar/TB2ItemView.h"
 
 #include <QApplication>
@@ -24,70 +25,6 @@
 #include <vector>
 
 namespace {
-
-TTBCustomItem *ItemCaptioned(TTBCustomItem *root, const QString &caption)
-{
-    for (int i = 0; i < root->Count(); ++i)
-        if (root->Items(i)->Caption() == caption)
-            return root->Items(i);
-    return nullptr;
-}
-
-void PointAt(XTestPointer &pointer, const TRect &r)
-{
-    pointer.MoveTo((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-}
-
-void ClickOn(XTestPointer &pointer, const TRect &r) { PointAt(pointer, r), pointer.Click(); }
-
-// Steps run from a timer, so they go on inside a menu's own loop; each answers true when done.
-// A script that stalls closes the menus with Escape.
-class TScript
-{
-public:
-    TScript(XTestPointer &pointer, std::vector<std::function<bool()>> steps) : steps_(std::move(steps))
-    {
-        patience_.start();
-        QObject::connect(&timer_, &QTimer::timeout, [this, &pointer] {
-            if (next_ < steps_.size() && steps_[next_]())
-                ++next_;
-            else if (next_ < steps_.size() && patience_.elapsed() > 10000) {
-                ADD_FAILURE() << "step " << next_ << " of the script never came true";
-                next_ = steps_.size();
-                pointer.Keys({"Escape"});
-                pointer.Keys({"Escape"});
-            }
-        });
-        timer_.start(10);
-    }
-    bool Done() const { return next_ == steps_.size(); }
-
-private:
-    std::vector<std::function<bool()>> steps_;
-    size_t next_ = 0;
-    QElapsedTimer patience_;
-    QTimer timer_;
-};
-
-TTBPopupWindow *OpenRootPopup()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        auto *popup = dynamic_cast<TTBPopupWindow *>(w);
-        if (popup && popup->isVisible() && !popup->View()->ParentView())
-            return popup;
-    }
-    return nullptr;
-}
-
-// The viewer of the root menu's item with this caption.
-TTBItemViewer *ViewerCaptioned(const QString &caption)
-{
-    TTBView *view = OpenRootPopup() ? OpenRootPopup()->View() : nullptr;
-    for (int i = 0; view && i < view->ViewerCount(); ++i)
-        if (view->Viewers(i)->Item->Caption() == caption)
-            return view->Viewers(i);
-    return nullptr;
-}
 
 class MainMenusX11 : public ::testing::Test
 {
@@ -204,6 +141,52 @@ TEST_F(MainMenusX11, RealClicksChooseACommandFromTheMenuBar)
         << "定时关机 opens the timed shut-down window";
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(bar->OpenViewerView(), nullptr) << "the menu closed";
+}
+
+TEST_F(MainMenusX11, RealClicksChooseASkinAndTheThemeChangesAtOnce)
+{
+    main->SelectSkin(QStringLiteral("Default"));
+    TTBView *bar = main->SpTBXToolbar1->View();
+    TTBItemViewer *tools = bar->Find(ItemCaptioned(main->SpTBXToolbar1->Items(), QStringLiteral("工具(&T)")));
+    ASSERT_NE(tools, nullptr);
+    const auto settled = [](TTBView *menu) {
+        return menu && menu->Window()->isVisible() && QGuiApplication::mouseButtons() == Qt::NoButton;
+    };
+    TTBView *skins = nullptr;
+    TTBItemViewer *nexos5 = nullptr;
+    const auto pointAtSkinMenu = [&] {
+        TTBView *menu = bar->OpenViewerView();
+        if (!settled(menu))
+            return false;
+        TTBItemViewer *skin = menu->Find(ItemCaptioned(tools->Item, QStringLiteral("皮肤")));
+        if (skin)
+            PointAt(pointer, skin->ScreenRect());
+        return skin != nullptr;
+    };
+    const auto pointAtNexos5 = [&] {
+        skins = bar->OpenViewerView() ? bar->OpenViewerView()->OpenViewerView() : nullptr;
+        if (!settled(skins))
+            return false;
+        for (int i = 0; i < skins->ViewerCount(); ++i)
+            if (skins->Viewers(i)->Item->Caption() == QStringLiteral("Nexos5"))
+                nexos5 = skins->Viewers(i);
+        if (nexos5)
+            PointAt(pointer, nexos5->ScreenRect());
+        return nexos5 != nullptr;
+    };
+    const auto clickWhenSelected = [&] {
+        const bool selected = skins->Selected() == nexos5;
+        if (selected)
+            pointer.Click();
+        return selected;
+    };
+    TScript script(pointer, {pointAtSkinMenu, pointAtNexos5, clickWhenSelected});
+    ClickOn(pointer, tools->ScreenRect());
+    EXPECT_TRUE(QTest::qWaitFor([] { return CurrentThemeName() == QStringLiteral("Nexos5"); }, 10000));
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->OpenViewerView() == nullptr; }, 5000)) << "the menus closed";
+    EXPECT_EQ(main->CurrentSkinName(), QStringLiteral("Nexos5"));
+    main->SelectSkin(QStringLiteral("Default"));
 }
 
 TEST_F(MainMenusX11, AltFOpensTheAccountMenu)

@@ -3,6 +3,8 @@
 #include "XTestPointer.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBX.h"
+#include "themed/TBXNexus.h"
+#include "platform/Forms.h"
 #include "platform/SysParams.h"
 #include <QTest>
 #include <gtest/gtest.h>
@@ -52,4 +54,36 @@ TEST(TBXX11, AThemedSubmenuOpensAThemedPopupAndARealClickChoosesOnce)
     EXPECT_TRUE(themed) << "a themed item opens a themed popup";
     EXPECT_TRUE(framed) << "its frame is as wide as the theme's border";
     EXPECT_EQ(std::tuple(clicks[0], clicks[1], RootView()), std::tuple(0, 1, nullptr)) << "chosen once, menu closed";
+}
+
+TEST(TBXX11, TheDockedCloseButtonLightsUpUnderTheRealPointerAndGoesOutWhenItLeaves)
+{
+    XTestPointer pointer;
+    ASSERT_TRUE(pointer.Valid());
+    SetCurrentTheme("Default");
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 200);
+    auto *dock = new TTBXDock(&form);
+    dock->SetParent(&form);
+    auto *bar = new TTBXToolbar(&form);
+    bar->SetHideWhenInactive(false);
+    bar->SetCloseButtonWhenDocked(true);
+    auto *item = new TTBXItem(bar);
+    item->SetCaption(QStringLiteral("保存"));
+    bar->Items()->Add(item);
+    bar->SetCurrentDock(dock);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    TTBXFrameInfo info;
+    bar->GetFrameInfo(info);
+    TRect button;
+    GetCloseButtonRect(info, button);
+    const QPoint over = bar->mapToGlobal(QPoint((button.Left + button.Right) / 2, (button.Top + button.Bottom) / 2));
+    pointer.MoveTo(over.x(), over.y() + 60);
+    pointer.MoveTo(over.x(), over.y());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->CloseButtonHot(); }, 5000)) << "over the close button";
+    bar->GetFrameInfo(info);
+    EXPECT_EQ(info.CloseButtonState, CLOSE_VISIBLE | CLOSE_HOT);
+    pointer.MoveTo(over.x(), over.y() + 60);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar->CloseButtonHot(); }, 5000)) << "the pointer left the toolbar";
 }

@@ -1,0 +1,73 @@
+// The calendar page's month tool bar under a real X server (run under xvfb-run): a real click on
+// 下月 moves the page to the next month, as a user's hand gives it.
+#include "XTestPointer.h"
+#include "main/MainTestSupport.h"
+
+#include "contacts/calendar/tasktable.h"
+#include "controls/SPMonth.h"
+#include "themed/SpTBXItem.h"
+#include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
+
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+class CalendarToolbarX11 : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pointer.Valid());
+        ResetAppData();
+        InstallCalendarPage();
+        MakeWindow();
+        main->SetBounds(80, 80, 900, 560);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        main->ShowCalendarPage();
+        page = dynamic_cast<Tfrmtasktable *>(main->CalendarPage());
+        ASSERT_NE(page, nullptr);
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return main->isActiveWindow(); }, 5000));
+    }
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        CalendarPageFactory = nullptr;
+    }
+
+    // The viewer of the bar's item with this hint, once the bar is laid out on screen.
+    TTBItemViewer *ViewerHinted(const QString &hint) const
+    {
+        TTBView *view = page->SpTBXToolbar1->View();
+        for (int i = 0; i < view->ViewerCount(); ++i)
+            if (view->Viewers(i)->Item->Hint() == hint && view->Viewers(i)->Show &&
+                !view->Viewers(i)->BoundsRect.IsEmpty())
+                return view->Viewers(i);
+        return nullptr;
+    }
+
+    XTestPointer pointer;
+    Tfrmtasktable *page = nullptr;
+};
+
+} // namespace
+
+TEST_F(CalendarToolbarX11, ARealClickOnNextMonthMovesTheMonth)
+{
+    page->GoToDate(QDate(2025, 1, 31));
+    TTBItemViewer *next = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (next = ViewerHinted(QStringLiteral("下月"))) != nullptr; }, 5000));
+    const TRect r = next->ScreenRect();
+    pointer.MoveTo((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    pointer.Click();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return page->ShownDate() == QDate(2025, 2, 28); }, 5000))
+        << "the day is kept within the shorter month; shown " << page->ShownDate().toString().toStdString();
+    EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-02-28"));
+    EXPECT_EQ(page->SPMonthPlanner1->Month(), 2);
+    // One click, one month.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page->ShownDate(), QDate(2025, 2, 28));
+}

@@ -1,0 +1,102 @@
+// What the menu loop gives besides choosing: item hints while the menu is open, help for the
+// selected item on F1, and the start and end of a popup menu told to accessibility clients.
+#include "TB2TestSupport.h"
+#include "toolbar/TB2Acc.h"
+#include "toolbar/TB2Common.h"
+
+#include <QAccessible>
+#include <QToolTip>
+
+namespace {
+
+class MenuLoopTest : public ::testing::Test, protected ClickLog
+{
+protected:
+    void SetUp() override
+    {
+        ResetSysParams();
+        SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
+        SysParams().MenuShowDelay = 1;
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(500, 400, 200, 150);
+        form->Show();
+        // Activation arriving later would take a hint down.
+        ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form.get(); }));
+        menu = std::make_unique<TTBPopupMenu>(nullptr);
+    }
+    void TearDown() override
+    {
+        menu.reset();
+        form.reset();
+        Application()->OnHelp = nullptr;
+        SetNotifyWinEventProc(&TBAccNotifyWinEvent);
+        ResetSysParams();
+        CancelHint();
+    }
+    // Runs the menu with the steps inside it; Escape ends it when a step never comes true.
+    void Run(ScriptSteps &s)
+    {
+        s.SetOpen([] { return RootView() != nullptr; });
+        s.Start();
+        menu->PopupEx(100, 100, false);
+        EXPECT_TRUE(s.Done());
+    }
+    std::unique_ptr<TForm> form;
+    std::unique_ptr<TTBPopupMenu> menu;
+};
+
+TEST_F(MenuLoopTest, TheHintOfTheItemUnderThePointerShowsWhenItsOptionsAsk)
+{
+    TTBCustomItem *a = Add(menu->Items(), QStringLiteral("A"));
+    a->SetHint(QStringLiteral("打开联系人|Opens the contact"));
+    Add(menu->Items(), QStringLiteral("&Save..."));
+    for (bool showHint : {true, false}) {
+        SCOPED_TRACE(showHint);
+        menu->SetOptions(showHint ? TTBItemOptions{TTBItemOption::tboShowHint} : TTBItemOptions{});
+        QString first, second;
+        ScriptSteps s(form.get(), 5);
+        s.Do([&] { sim::MoveAt(Center(RootView()->Viewers(0))); })
+            .Then([&] { return !showHint || QToolTip::isVisible(); })
+            .Do([&] {
+                first = QToolTip::isVisible() ? QToolTip::text() : QString();
+                sim::MoveAt(Center(RootView()->Viewers(1)) + QPoint(1, 0));
+            })
+            .Then([&] { return !showHint || QToolTip::text() != first; })
+            .Do([&] {
+                second = QToolTip::isVisible() ? QToolTip::text() : QString();
+                sim::Key(form.get(), Qt::Key_Escape);
+            });
+        Run(s);
+        // The short hint, or the caption without its accelerator and trailing dots.
+        EXPECT_EQ(first, showHint ? QStringLiteral("打开联系人") : QString());
+        EXPECT_EQ(second, showHint ? QStringLiteral("Save") : QString());
+        CancelHint();
+    }
+}
+
+// F1 on an item without a help context leaves the menu open; on one with it, the application's
+// help is asked once the menu is gone. The menu's start and end name its window.
+TEST_F(MenuLoopTest, F1AsksForTheItemsHelpAndTheMenuAnnouncesItsStartAndEnd)
+{
+    Add(menu->Items(), QStringLiteral("Plain"));
+    Add(menu->Items(), QStringLiteral("Helped"))->SetHelpContext(77);
+    std::vector<std::intptr_t> asked;
+    Application()->OnHelp = [&](WORD command, std::intptr_t data, bool &) {
+        asked.push_back(command == 0x0001 /* HELP_CONTEXT */ ? data : -1);
+        return true;
+    };
+    std::vector<int> events;
+    SetNotifyWinEventProc([&](unsigned Event, QWidget *Wnd, int, int) {
+        if (Event == 4 || Event == 5)  // menu start, menu end
+            events.push_back(Wnd ? int(TBAccEventTarget(Event, Wnd, 0)->role()) : -1);
+    });
+    ScriptSteps s(form.get(), 5);
+    s.Key(form.get(), Qt::Key_Down).Key(form.get(), Qt::Key_F1).Do([&] { EXPECT_NE(RootView(), nullptr); });
+    s.Key(form.get(), Qt::Key_Down).Key(form.get(), Qt::Key_F1);
+    Run(s);
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(asked, std::vector<std::intptr_t>{77});
+    EXPECT_EQ(events, (std::vector<int>{QAccessible::PopupMenu, QAccessible::PopupMenu}));
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+// A floating toolbar under a real X server (run under xvfb-run), clicked with real pointer input
+// through XTest: its buttons work while the form it belongs to stays active.
+#include "../TB2TestSupport.h"
+#include "XTestPointer.h"
+
+#include <QMouseEvent>
+#include <QTest>
+
+namespace {
+
+// Moves the pointer to `screen` and runs the event loop until Qt has handled that move: the X
+// server delivers its events in order, so whatever an earlier click brought about (a change of
+// the active window among it) has been handled by then.
+struct Barrier : QObject {
+    QPoint target;
+    bool seen = false;
+
+    bool Pass(XTestPointer &pointer, QPoint screen)
+    {
+        target = screen;
+        seen = false;
+        qApp->installEventFilter(this);
+        pointer.MoveTo(screen.x(), screen.y());
+        const bool passed = sim::WaitFor([&] { return seen; }, 10000);
+        qApp->removeEventFilter(this);
+        QApplication::processEvents();
+        return passed;
+    }
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        seen |= e->type() == QEvent::MouseMove && static_cast<QMouseEvent *>(e)->globalPosition().toPoint() == target;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(TB2DockFloatingX11, ClicksOnAFloatingToolbarLeaveItsFormActive)
+{
+    XTestPointer pointer;
+    ASSERT_TRUE(pointer.Valid()) << "no X display or no XTest";
+    ResetSysParams();
+    // Whether or not the floating window hands the activation to its form, it takes none.
+    for (bool activateParent : {false, true}) {
+        SCOPED_TRACE(activateParent);
+        TForm form(nullptr);
+        form.SetBounds(60, 60, 400, 250);
+        auto *dock = new TTBDock(&form);
+        dock->SetParent(&form);
+        auto *bar = new TTBToolbar(&form);
+        bar->SetCaption(QStringLiteral("工具"));
+        bar->SetHideWhenInactive(false);
+        bar->SetActivateParent(activateParent);
+        ClickLog log;
+        log.Add(bar->Items(), QStringLiteral("新建"), new TWidthItem(bar, 50));
+        log.Add(bar->Items(), QStringLiteral("打开"), new TWidthItem(bar, 50));
+        bar->SetCurrentDock(dock);
+        form.Show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        bar->SetFloatingPosition({520, 120});
+        bar->SetFloating(true);
+        TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+        ASSERT_NE(fp, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fp));
+        Barrier barrier;
+
+        // A button of the floating toolbar: it runs, and the form keeps the activation.
+        const TRect item = bar->View()->Viewers(1)->ScreenRect();
+        const QPoint onItem((item.Left + item.Right) / 2, (item.Top + item.Bottom) / 2);
+        pointer.MoveTo(onItem.x(), onItem.y());
+        pointer.Click();
+        ASSERT_TRUE(sim::WaitFor([&] { return !log.clicks.empty(); }, 10000));
+        EXPECT_EQ(log.clicks, std::vector<QString>{QStringLiteral("打开")});
+        ASSERT_TRUE(barrier.Pass(pointer, onItem + QPoint(0, 3)));
+        EXPECT_EQ(QApplication::activeWindow(), &form);
+        EXPECT_FALSE(fp->isActiveWindow());
+
+        // Out of the way of the next round's windows.
+        pointer.MoveTo(10, 10);
+    }
+}
