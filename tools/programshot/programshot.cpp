@@ -5,8 +5,8 @@
 // 工具 > 皮肤 open (programshot-skins.png). To look at by eye:
 //   programshot [output-folder] [contacts]
 // With "layout" as the third argument it shoots instead the windows whose layout is easy to get
-// wrong: the contact list in 小图标 view with long names and the card below it, the birthday's
-// calendar, the CSV wizard's field list and the settings dialog's sound file.
+// wrong: the contact list in 小图标 view with long names and the card below it (wide and narrow),
+// the birthday's calendar, the CSV wizard's field list and the settings dialog's sound file.
 //   programshot [output-folder] [contacts] layout
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
@@ -194,6 +194,12 @@ void ShootLayout(Tfrmmain &mainForm, const QString &dir, int &code, QApplication
         page->ListView1Change();
     });
     steps->push_back([&mainForm, shoot] { shoot(&mainForm, QStringLiteral("list-card")); });
+    // Narrower: the card is laid out again for its new width.
+    steps->push_back([&mainForm] { mainForm.SetBounds(0, 0, 640, 620); });
+    steps->push_back([&mainForm, shoot] {
+        shoot(&mainForm, QStringLiteral("list-card-narrow"));
+        mainForm.SetBounds(0, 0, 900, 620);
+    });
 
     // The birthday's calendar in every theme, opened as a click on its arrow opens it.
     auto editor = std::make_shared<QPointer<Tfrmuseredit>>();
