@@ -463,6 +463,8 @@ TEST_F(EditorForm, ATypedMonthIsTakenAndTheDayFollows)
         {Section::YearSection, "19900315", QDate(2026, 12, 7), QDate(1990, 3, 15)},
         {Section::YearSection, "1990-03-15", QDate(2026, 12, 7), QDate(1990, 3, 15)},
         {Section::YearSection, "1990-3-5", QDate(2026, 12, 7), QDate(1990, 3, 5)},
+        {Section::YearSection, "1990-1-5", QDate(2026, 12, 7), QDate(1990, 1, 5)},
+        {Section::YearSection, "1990-11-25", QDate(2026, 12, 7), QDate(1990, 11, 25)},
         {Section::YearSection, "19901231", QDate(2026, 12, 7), QDate(1990, 12, 31)},
     };
     for (const auto &c : cases) {
