@@ -4,17 +4,25 @@
 // contact's editor (editorshot-<theme>.png), and saves the screen to a PNG each time; last
 // 工具 > 皮肤 open (programshot-skins.png). To look at by eye:
 //   programshot [output-folder] [contacts]
+// With "layout" as the third argument it shoots instead the windows whose layout is easy to get
+// wrong: the contact list in 小图标 view with long names and the card below it (wide and narrow),
+// the birthday's calendar, the CSV wizard's field list and the settings dialog's sound file.
+//   programshot [output-folder] [contacts] layout
 // Needs a real X server (xvfb-run -a -s "-screen 0 1280x1024x24"). Everything it writes but the
 // pictures goes to a temporary data root that is removed at the end.
 #include "AccountGenerator.h"
 
+#include "account/AccountSession.h"
 #include "account/dataModule.h"
+#include "account/sysset.h"
 #include "browser/userfrm.h"
 #include "browser/userfrmListView.h"
 #include "calendar/tasktable.h"
 #include "editor/useredit.h"
 #include "main/EditorRegistry.h"
 #include "main/Main.h"
+#include "transfer/inputcsv.h"
+#include "editor/usereditControls.h"
 #include "shared/AppGlobals.h"
 #include "shared/Utility.h"
 
@@ -24,8 +32,18 @@
 #include "toolbar/TB2ItemWindow.h"
 #include "toolbar/TB2Toolbar.h"
 
+#include "platform/SqliteDb.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <QDir>
 #include <QEventLoop>
 #include <QPixmap>
@@ -118,6 +136,142 @@ void OpenSubmenu(TSpTBXToolbar *bar, const QString &menu, const QString &submenu
     }
 }
 
+void Click(QWidget *widget, const QPoint &at)
+{
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
+}
+
+// Brings the tab pages that hold `widget` to the front.
+void Reveal(QWidget *widget)
+{
+    for (QWidget *child = widget; child && child->parentWidget(); child = child->parentWidget()) {
+        if (auto *stack = qobject_cast<QStackedWidget *>(child->parentWidget()))
+            stack->setCurrentWidget(child);
+    }
+}
+
+// Long names, addresses and notes, where a layout that does not cut them shows it.
+void MakeLongValues(const QString &account)
+{
+    SQLite::Database db(account);
+    db.Exec(QStringLiteral(
+        "update userinfo set uname = '欧阳' || uname || '的名字很长很长很长', "
+        "uemail = 'zhang.san.with.a.long.address@example-company.com.cn', "
+        "uhtml = 'http://www.example-company-with-a-long-name.com.cn', "
+        "ufz = '一段很长的备注，写满了这位联系人的各种情况，远远超过卡片上一格的宽度。', "
+        "uwkaddress = '北京市海淀区中关村大街某某科技有限公司研发中心三号楼' "
+        "where keyid in (select keyid from userinfo where nodetype = 2 order by keyid limit 40 offset 3)"));
+}
+
+// Runs each step, then waits for the windows to settle before the next.
+void RunSteps(std::shared_ptr<std::vector<std::function<void()>>> steps, size_t index)
+{
+    if (index >= steps->size())
+        return;
+    (*steps)[index]();
+    QTimer::singleShot(500, [steps, index] { RunSteps(steps, index + 1); });
+}
+
+// The windows of the layout checks, one after another, each saved to `dir`.
+void ShootLayout(Tfrmmain &mainForm, const QString &dir, int &code, QApplication &app)
+{
+    auto steps = std::make_shared<std::vector<std::function<void()>>>();
+    auto shoot = [&code, dir](QWidget *window, const QString &name) {
+        if (!SaveShot(*window, dir + QStringLiteral("/layout-%1.png").arg(name)))
+            code = 1;
+    };
+    auto *page = static_cast<Tfuserfrm *>(mainForm.BrowserPage());
+    steps->push_back([&mainForm, page] {
+        mainForm.ShowBrowserPage();
+        page->SetViewStyle(1);
+        page->TreeView1->setCurrentItem(page->TreeView1->topLevelItem(3));
+        page->TreeView1Change(page->TreeView1->topLevelItem(3));
+    });
+    steps->push_back([page] {
+        // A contact with the long values, so the card shows how it cuts them.
+        TContactListModel *model = page->ListView1->Model();
+        int row = 0;
+        while (row + 1 < model->Count() && !model->Row(row).caption.startsWith(QStringLiteral("欧阳")))
+            ++row;
+        page->ListView1->SelectRow(row);
+        page->ListView1Change();
+    });
+    steps->push_back([&mainForm, shoot] { shoot(&mainForm, QStringLiteral("list-card")); });
+    // Narrower: the card is laid out again for its new width.
+    steps->push_back([&mainForm] { mainForm.SetBounds(0, 0, 640, 620); });
+    steps->push_back([&mainForm, shoot] {
+        shoot(&mainForm, QStringLiteral("list-card-narrow"));
+        mainForm.SetBounds(0, 0, 900, 620);
+    });
+
+    // The birthday's calendar in every theme, opened as a click on its arrow opens it.
+    auto editor = std::make_shared<QPointer<Tfrmuseredit>>();
+    for (const QString &theme : mainForm.SpTBXThemeGroupItem1->ThemeNames()) {
+        steps->push_back([&mainForm, editor, theme] {
+            mainForm.SelectSkin(theme);
+            *editor = new Tfrmuseredit;
+            (*editor)->setAttribute(Qt::WA_DeleteOnClose);
+            (*editor)->move(40, 40);
+            (*editor)->show();
+            (*editor)->DateTimePicker1->SetChecked(true);
+            (*editor)->DateTimePicker1->SetDate(QDate(2026, 8, 1));
+        });
+        steps->push_back([editor] {
+            QDateEdit *edit = (*editor)->DateTimePicker1->DateEdit();
+            Reveal(edit);
+            Click(edit, QPoint(edit->width() - 6, edit->height() / 2));
+        });
+        steps->push_back([editor, shoot, theme] {
+            shoot(*editor, QStringLiteral("birthday-") + theme);
+            if (QWidget *popup = QApplication::activePopupWidget())
+                popup->close();
+            (*editor)->close();
+        });
+    }
+
+    // The CSV wizard's field list: some captions mapped, some not, some empty.
+    const QString csv = QDir::temp().filePath(QStringLiteral("programshot-layout.csv"));
+    auto wizard = std::make_shared<QPointer<Tfrminputcsv>>();
+    steps->push_back([&mainForm, wizard, csv] {
+        QFile file(csv);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("姓名,手机,,公司的全称和部门,备注, ,Email,另一个没有对应的字段\r\n张三,138,,x,y,,a@b.cn,z\r\n");
+        file.close();
+        *wizard = new Tfrminputcsv(CustomerData->dbConnection, &mainForm);
+        (*wizard)->setAttribute(Qt::WA_DeleteOnClose);
+        (*wizard)->Edit1->setText(csv);
+        (*wizard)->show();
+        (*wizard)->SpTBXButton2Click();
+    });
+    steps->push_back([wizard, shoot, csv] {
+        shoot(*wizard, QStringLiteral("csv"));
+        (*wizard)->close();
+        QFile::remove(csv);
+    });
+
+    // The settings dialog's sound file, a long path.
+    auto settings = std::make_shared<QPointer<Tfrmsysset>>();
+    steps->push_back([&mainForm, settings] {
+        static TAccountSession account;
+        AppSettings().AlarmSoundFile = QStringLiteral(
+            "/home/user/.local/share/orvanta/res/sound/reminders/a-folder-with-a-long-name/DefaultAlarm.wav");
+        *settings = new Tfrmsysset(account, &mainForm);
+        (*settings)->setAttribute(Qt::WA_DeleteOnClose);
+        (*settings)->show();
+        (*settings)->PageControl1->setCurrentIndex(2);
+    });
+    steps->push_back([settings, shoot] {
+        shoot(*settings, QStringLiteral("settings"));
+        (*settings)->close();
+    });
+    steps->push_back([&app] { app.quit(); });
+    RunSteps(steps, 0);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -143,6 +297,9 @@ int main(int argc, char **argv)
     QDir().mkpath(home.path() + QStringLiteral("/data"));
     const QString account = home.path() + QStringLiteral("/data/示例账户.txl");
     GenerateAccount(account, shape);
+    const bool layout = argc > 3 && QString::fromLocal8Bit(argv[3]) == QLatin1String("layout");
+    if (layout)
+        MakeLongValues(account);
     RegWriteString(2, OrvRegistryKey, QStringLiteral("txlfile"), account);
 
     InstallCalendarPage();
@@ -219,7 +376,10 @@ int main(int argc, char **argv)
                 });
             });
         };
-        QTimer::singleShot(800, next);
+        if (layout)
+            QTimer::singleShot(800, [&] { ShootLayout(mainForm, dir, code, app); });
+        else
+            QTimer::singleShot(800, next);
         app.exec();
         form1.reset();
         Form1 = nullptr;

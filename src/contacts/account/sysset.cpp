@@ -24,6 +24,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QStyleOptionFrame>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -89,6 +91,38 @@ bool SameFileName(const QString &a, const QString &b)
 
 
 } // namespace
+
+// Path field ------------------------------------------------------------------------------------
+
+QRect TPathEdit::TextRect() const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    // The line edit's own margins around its text: two pixels across, one down.
+    return style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins()).adjusted(2, 1, -2, -1);
+}
+
+QString TPathEdit::ShownText() const
+{
+    if (hasFocus() || echoMode() != Normal)
+        return text();
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, TextRect().width());
+}
+
+void TPathEdit::paintEvent(QPaintEvent *event)
+{
+    const QString shown = ShownText();
+    if (shown == text()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(TextRect(), int(Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine), shown);
+}
 
 // Hot-key field ---------------------------------------------------------------------------------
 
@@ -204,7 +238,7 @@ Tfrmsysset::Tfrmsysset(const TAccountSession &account, QWidget *owner) : QDialog
 
     // 人脉
     auto *contacts = new QWidget;
-    Edit2 = new QLineEdit(contacts);
+    Edit2 = new TPathEdit(contacts);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Button1 = FormButton(QStringLiteral("选择"), "Button1", contacts);
     SpinEdit1 = SpinEdit("SpinEdit1", MinViewCount, MaxViewCount, contacts);
@@ -324,7 +358,7 @@ Tfrmsysset::Tfrmsysset(const TAccountSession &account, QWidget *owner) : QDialog
         connect(box, &QCheckBox::toggled, this, modified);
     for (QSpinBox *spin : findChildren<QSpinBox *>())
         connect(spin, &QSpinBox::valueChanged, this, modified);
-    for (QLineEdit *edit : {static_cast<QLineEdit *>(Edit1), Edit2, Edit3})
+    for (QLineEdit *edit : {static_cast<QLineEdit *>(Edit1), static_cast<QLineEdit *>(Edit2), Edit3})
         connect(edit, &QLineEdit::textChanged, this, modified);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, modified);
     connect(RadioButton1, &QRadioButton::toggled, this, modified);

@@ -32,6 +32,24 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
+// A field holding a file path: while it is not being edited, a path too long for it shows its
+// start and its file name with an ellipsis between them; the text itself stays whole.
+class TPathEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+    // What the field shows now.
+    QString ShownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect TextRect() const;
+};
+
 // What a change of the settings asks of the windows outside the dialog; the window that shows
 // the dialog carries it out.
 struct TSettingsChange {
@@ -61,7 +79,7 @@ public:
     QCheckBox *CheckBox13;  // 在日历中显示人脉提醒
     QCheckBox *CheckBox14;  // 在日历中显示节日提醒
     // 人脉
-    QLineEdit *Edit2;       // reminder sound
+    TPathEdit *Edit2;       // reminder sound
     QPushButton *Button1;   // 选择
     QSpinBox *SpinEdit1;    // frequently viewed from
     QSpinBox *SpinEdit2;    // recent months

@@ -451,7 +451,7 @@ void Tfuserfrm::BuildLayout()
     makeButton(Button1, "Button1", "自定义显示项", &Tfuserfrm::Button1Click);
     buttons->addStretch(1);
     cardBox->addWidget(Panel6);
-    WebBrowser1 = new QTextBrowser(Panel4);
+    WebBrowser1 = MakeCardView(Panel4);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setOpenLinks(false);
     WebBrowser1->setOpenExternalLinks(false);

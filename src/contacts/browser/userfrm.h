@@ -48,8 +48,19 @@ bool MatchPinyinInitials(const QString &name, const QString &pattern);
 QString PinyinSortKey(const QString &name);
 // E-mail, web, ftp, news and mms addresses in an already HTML-escaped text marked up as links.
 QString MarkupLinks(const QString &text);
+// How wide the card's value cells are, and the font their texts are measured in. A width of 0
+// leaves the cells to the browser and the values whole.
+struct TCardLayout {
+    int valueWidth = 0;
+    QFont valueFont;
+};
 // The card page for caption/value pairs, two pairs a row; captions and values are escaped here.
-QString ContactCardHtml(const QStringList &captions, const QStringList &values);
+// With a value width each value cell is that wide and its text one line, cut with an ellipsis
+// where it would not fit; links keep the whole address.
+QString ContactCardHtml(const QStringList &captions, const QStringList &values, const TCardLayout &layout = {});
+// The card's layout on a page `pageWidth` pixels wide: the two value columns share what the two
+// 100-pixel label columns and the cell spacing leave of the table's 96 per cent.
+TCardLayout CardLayout(int pageWidth, const QFont &pageFont);
 // The names of a comma list that are userinfo columns with a caption in FieldCaptions, in order.
 QStringList KnownFieldList(const QString &text);
 // Width of list column i from the stored width list: 100 without a usable entry, 50 below 1.
@@ -236,6 +247,8 @@ public:
     const QStringList &CardFields() const { return cardFields_; }
     const QString &CardKeyid() const { return cardKeyid_; }
     const QString &CardHtml() const { return cardHtml_; }
+    // The file the card is written to and shown from.
+    static QString CardFilePath();
     void ShowContactCard(const QString &keyid);
     void Button1Click();
 
@@ -267,6 +280,11 @@ private:
     };
 
     void BuildLayout();
+    // The card's browser; the card is laid out again when its width changes.
+    QTextBrowser *MakeCardView(QWidget *parent);
+    // Writes the card for the browser's present width and shows the file; false when the file
+    // could not be written (the browser is then left as it was).
+    bool RenderCard();
     void BuildMenus();
     void FormCreate();
     void RebuildColumns();
@@ -321,6 +339,9 @@ private:
     int listedQuickView_ = -1;
     QString leftNodeKeyid_;  // the node selected when focus last left the group tree
     QString cardHtml_;
+    QStringList cardCaptions_;
+    QStringList cardValues_;
+    int cardValueWidth_ = -1;  // the value width the shown card was laid out for; -1 when none is shown
     QStringList viewFields_;
     QStringList viewWidths_;
     QString cardFieldText_;

@@ -340,6 +340,21 @@ void TLevelStarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
 namespace {
 
+// In list mode Qt gives an item the width its caption asks even on a grid, so a long name runs
+// over the next cells. An item is kept to its cell; the view cuts the caption with an ellipsis.
+class TGridCellDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const auto *view = qobject_cast<const QListView *>(option.widget);
+        const QSize grid = view ? view->gridSize() : QSize();
+        return grid.isValid() ? size.boundedTo(grid) : size;
+    }
+};
+
 void StartDrag(QAbstractItemView *view)
 {
     const QModelIndexList indexes = view->selectionModel()->selectedIndexes();
@@ -425,6 +440,7 @@ TContactListView::TContactListView(QWidget *parent) : QWidget(parent)
     report_->header()->setStretchLastSection(false);
 
     icons_->setModel(model_);
+    icons_->setItemDelegate(new TGridCellDelegate(icons_));
     icons_->setSelectionModel(report_->selectionModel());
     icons_->setUniformItemSizes(false);
     icons_->setLayoutMode(QListView::Batched);

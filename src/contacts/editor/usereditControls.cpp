@@ -63,9 +63,11 @@ void PaintLevelStars(QPainter &painter, const QRect &rect, int count)
 
 namespace {
 
-// Digits typed into the month or the day are taken as typed: the last two make the number, and
-// a text that is no date ("1990-02-30") stays as it is while the user edits, where the spin box
-// would drop the key or move on to another day. The end of the edit reports it.
+// Digits typed into the month or the day are taken as typed, and a text that is no date
+// ("1990-02-30") stays as it is while the user edits, where the spin box would drop the key or
+// move on to another day. The end of the edit reports it. A month is complete after two digits,
+// or after one that no second digit could follow; the day comes next, so a whole date can be
+// typed in one go ("19900315", "1990-03-15", "1990-3-5").
 class TDateEdit final : public QDateEdit
 {
 public:
@@ -85,7 +87,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override
     {
         before_ = date();
-        typing_ = NoSection;
+        StopTyping();
         QDateEdit::focusInEvent(event);
     }
 
@@ -98,23 +100,30 @@ protected:
 
     void mousePressEvent(QMouseEvent *event) override
     {
-        typing_ = NoSection;
+        StopTyping();
         QDateEdit::mousePressEvent(event);
     }
 
     void keyPressEvent(QKeyEvent *event) override
     {
         const Section section = currentSection();
-        const QString digit = event->text();
-        if ((section == DaySection || section == MonthSection) && digit.size() == 1 && digit[0].isDigit() &&
-            event->modifiers() == Qt::NoModifier) {
-            TypeDigit(section, digit[0]);
+        const QString key = event->text();
+        const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if ((section == DaySection || section == MonthSection) && key.size() == 1 && key[0].isDigit() && plain) {
+            TypeDigit(section, key[0]);
             return;
         }
-        typing_ = NoSection;
+        // The separator after a section that just filled up stays where the typing already went.
+        if (advanced_ && plain && key == QLatin1String("-")) {
+            advanced_ = false;
+            return;
+        }
+        StopTyping();
         const bool ends = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
         const QString typed = text();
         QDateEdit::keyPressEvent(event);
+        // The spin box moves on by itself once the year has its four digits.
+        advanced_ = section == YearSection && key.size() == 1 && key[0].isDigit() && currentSection() != section;
         if (ends)
             Finish(typed);
     }
@@ -133,30 +142,73 @@ private:
         return ok[0] && ok[1] && ok[2] && month >= 1 && month <= 12 && day >= 1 && day <= 31;
     }
 
-    void TypeDigit(Section section, QChar digit)
+    void StopTyping()
     {
-        QString text = this->text();
-        const int start = section == MonthSection ? 5 : 8;
-        if (!IsDateShaped(text))
-            return;
-        const QString number = (typing_ == section ? text.mid(start + 1, 1) : QStringLiteral("0")) + digit;
-        typing_ = section;
-        QString typed = text;
-        typed.replace(start, 2, number);
+        typing_ = NoSection;
+        pending_ = QChar();
+        advanced_ = false;
+    }
+
+    // Puts the two digits into the section; false when they make no month or day.
+    bool Show(Section section, const QString &number)
+    {
+        QString typed = text();
         if (!IsDateShaped(typed))
-            typed.replace(start, 2, QStringLiteral("0") + digit);
+            return false;
+        typed.replace(section == MonthSection ? 5 : 8, 2, number);
         if (!IsDateShaped(typed))
-            return;
+            return false;
         const QDate date = QDate::fromString(typed, QStringLiteral("yyyy-MM-dd"));
         if (date.isValid() && date >= minimumDate() && date <= maximumDate())
             setDate(date);
         lineEdit()->setText(typed);
         setSelectedSection(section);
+        return true;
+    }
+
+    void TypeDigit(Section section, QChar digit)
+    {
+        advanced_ = false;
+        // The second digit of a number begun in this section.
+        if (typing_ == section && !pending_.isNull()) {
+            const QChar first = pending_;
+            pending_ = QChar();
+            if (Show(section, QString(first) + digit)) {
+                Completed(section);
+                return;
+            }
+            if (first == u'0')
+                return;  // "00" is no number: the section waits as it was
+        }
+        // A first digit. "0" shows nothing yet; "1" may still become "12", "3" may become "31".
+        typing_ = section;
+        const int value = digit.digitValue();
+        if (value == 0) {
+            pending_ = digit;
+            return;
+        }
+        if (!Show(section, QStringLiteral("0") + digit))
+            return;
+        const int highestFirst = section == MonthSection ? 1 : 3;
+        if (value <= highestFirst)
+            pending_ = digit;
+        else
+            Completed(section);
+    }
+
+    void Completed(Section section)
+    {
+        typing_ = NoSection;
+        pending_ = QChar();
+        if (section == MonthSection) {
+            setSelectedSection(DaySection);
+            advanced_ = true;
+        }
     }
 
     void Finish(const QString &typed)
     {
-        typing_ = NoSection;
+        StopTyping();
         if (QDate::fromString(typed, QStringLiteral("yyyy-MM-dd")).isValid() || !IsDateShaped(typed)) {
             before_ = date();
             return;
@@ -167,6 +219,8 @@ private:
 
     QDate before_;
     Section typing_ = NoSection;
+    QChar pending_;          // a first digit that a second may follow
+    bool advanced_ = false;  // the typing just moved on to the next section by itself
 };
 
 } // namespace

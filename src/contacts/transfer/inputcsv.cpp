@@ -10,6 +10,7 @@
 
 #include "platform/UiServices.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -39,6 +41,27 @@ constexpr int ShownCaptionLength = 200;
 // A header of more items than this is no list of contact fields; splitting it could take all the
 // memory there is.
 constexpr qsizetype MaxHeaderItems = 1000;
+
+// Every row of the field list is as tall as one that shows a Chinese caption, whatever it shows:
+// a header item that is empty, or in Latin letters only, would otherwise make a row lower than
+// the others and than its check box.
+class TFieldRowDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        row.text = QStringLiteral("字");
+        row.features |= QStyleOptionViewItem::HasDisplay;
+        const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+        size.setHeight(std::max(size.height(),
+                                style->sizeFromContents(QStyle::CT_ItemViewItem, &row, QSize(), option.widget).height()));
+        return size;
+    }
+};
 
 QWidget *MakePage(const QString &name, int step, const QString &title, QStackedWidget *pages)
 {
@@ -90,6 +113,7 @@ Tfrminputcsv::Tfrminputcsv(TADOConnection *connection, QWidget *parent) : QDialo
     ListView1->setColumnWidth(CaptionColumn, 155);
     ListView1->setColumnWidth(NameColumn, 1);
     ListView1->setColumnHidden(NameColumn, true);
+    ListView1->setItemDelegate(new TFieldRowDelegate(ListView1));
     SpTBXButton5 = MakeButton(QStringLiteral("映射"), "SpTBXButton5", TabSheet2, [this] { SpTBXButton5Click(); });
     SpTBXButton6 = MakeButton(QStringLiteral("全选"), "SpTBXButton6", TabSheet2, [this] { SpTBXButton6Click(); });
     SpTBXButton7 = MakeButton(QStringLiteral("清空"), "SpTBXButton7", TabSheet2, [this] { SpTBXButton7Click(); });

@@ -304,6 +304,45 @@ TEST_F(Settings, ApplyOKAndCancel)
     EXPECT_EQ(TestDialogs().Last()->kind, QStringLiteral("open"));
 }
 
+// A sound file's path too long for its field shows its start and its file name, an ellipsis
+// between them, and fits; the whole path is what is edited and saved.
+TEST_F(Settings, ALongSoundPathIsCutInTheMiddle)
+{
+    Tfrmsysset &d = Open();
+    d.PageControl1->setCurrentIndex(2);
+    QApplication::setActiveWindow(&d);
+    const QString folder = "/home/user/.local/share/orvanta/res/sound/" + QString("a-folder-with-a-long-name/").repeated(4);
+    const QString file = "DefaultAlarm.wav";
+    const struct { QString path; bool cut; } cases[] = {
+        {"/a/" + file, false},
+        {folder + file, true},
+        {folder + "闹钟的声音文件.wav", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        d.Edit2->setText(c.path);
+        d.Edit2->clearFocus();
+        const QString shown = d.Edit2->ShownText();
+        EXPECT_EQ(shown.contains(QChar(0x2026)), c.cut);
+        EXPECT_LE(d.Edit2->fontMetrics().horizontalAdvance(shown), d.Edit2->contentsRect().width());
+        if (c.cut) {
+            const QString head = shown.section(QChar(0x2026), 0, 0);
+            const QString tail = shown.section(QChar(0x2026), 1);
+            EXPECT_TRUE(c.path.startsWith(head) && c.path.endsWith(tail) && !head.isEmpty()) << shown.toStdString();
+            EXPECT_TRUE(tail.endsWith(".wav") && tail.contains(c.path.section('/', -1)));
+        } else {
+            EXPECT_EQ(shown, c.path);
+        }
+        // Being edited it shows the whole path, which is the text.
+        d.Edit2->setFocus();
+        EXPECT_EQ(d.Edit2->ShownText(), c.path);
+        EXPECT_EQ(d.Edit2->text(), c.path);
+        d.Edit2->clearFocus();
+    }
+    d.ApplyButton->click();
+    EXPECT_EQ(Config("USERSET", "vidfilename"), folder + "闹钟的声音文件.wav");
+}
+
 TEST_F(Settings, BackupNowCopiesTheAccount)
 {
     CurrentAccount().Remember(MakeTempDir("acct") + "/mine.txl");

@@ -4,6 +4,9 @@
 
 #include "editor/EditorTestSupport.h"
 
+#include <QCalendarWidget>
+#include <QTableView>
+
 namespace {
 
 class EditorForm : public EditorTest
@@ -411,6 +414,75 @@ TEST_F(EditorForm, ATypedDayIsNeverTurnedIntoAnotherDate)
         QCoreApplication::processEvents();
         EXPECT_EQ(editor.DateTimePicker1->Date(), c.date);
         EXPECT_EQ(TestDialogs().Texts(), c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList{});
+    }
+}
+
+// The dates' calendars show every week of the month: the weekday names and six week rows lie
+// whole inside the pop-up, each row as tall as its texts ask.
+TEST_F(EditorForm, DateCalendarsShowSixWeeks)
+{
+    Tfrmuseredit editor;
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    for (TCheckDatePicker *picker : {editor.DateTimePicker1, editor.seldate2}) {
+        SCOPED_TRACE(picker->objectName().toStdString());
+        picker->SetChecked(true);
+        picker->SetDate(QDate(2026, 8, 1));  // begins on a Saturday: six weeks
+        QDateEdit *edit = picker->DateEdit();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 6, edit->height() / 2));
+        QCalendarWidget *calendar = edit->calendarWidget();
+        ASSERT_TRUE(calendar && calendar->isVisible());
+        const QAbstractItemView *days = calendar->findChild<QTableView *>();
+        ASSERT_TRUE(days);
+        ASSERT_EQ(days->model()->rowCount(), 7);
+        const QRect shown = days->viewport()->rect();
+        for (int row = 0; row < 7; ++row) {
+            const QRect cell = days->visualRect(days->model()->index(row, 3));
+            EXPECT_TRUE(shown.contains(cell)) << row;
+            EXPECT_GE(cell.height(), days->sizeHintForRow(row)) << row;
+        }
+        EXPECT_TRUE(calendar->window()->rect().contains(
+            QRect(days->viewport()->mapTo(calendar->window(), QPoint(0, 0)), shown.size())));
+        calendar->window()->close();
+    }
+}
+
+// A month is typed as a day is: with or without its leading zero, and the day follows it, so a
+// whole date can be typed from the year on.
+TEST_F(EditorForm, ATypedMonthIsTakenAndTheDayFollows)
+{
+    using Section = QDateTimeEdit::Section;
+    const struct { Section from; const char *typed; QDate start, date; } cases[] = {
+        {Section::MonthSection, "11", QDate(1990, 2, 1), QDate(1990, 11, 1)},
+        {Section::MonthSection, "3", QDate(1990, 2, 1), QDate(1990, 3, 1)},
+        {Section::MonthSection, "03", QDate(1990, 2, 1), QDate(1990, 3, 1)},
+        {Section::MonthSection, "1", QDate(1990, 12, 15), QDate(1990, 1, 15)},
+        {Section::MonthSection, "13", QDate(1990, 12, 15), QDate(1990, 3, 15)},
+        {Section::MonthSection, "0405", QDate(1990, 12, 15), QDate(1990, 4, 5)},
+        {Section::MonthSection, "228", QDate(1990, 12, 31), QDate(1990, 2, 28)},
+        {Section::YearSection, "19900315", QDate(2026, 12, 7), QDate(1990, 3, 15)},
+        {Section::YearSection, "1990-03-15", QDate(2026, 12, 7), QDate(1990, 3, 15)},
+        {Section::YearSection, "1990-3-5", QDate(2026, 12, 7), QDate(1990, 3, 5)},
+        {Section::YearSection, "1990-1-5", QDate(2026, 12, 7), QDate(1990, 1, 5)},
+        {Section::YearSection, "1990-11-25", QDate(2026, 12, 7), QDate(1990, 11, 25)},
+        {Section::YearSection, "19901231", QDate(2026, 12, 7), QDate(1990, 12, 31)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        Tfrmuseredit editor;
+        editor.show();
+        QApplication::setActiveWindow(&editor);
+        editor.DateTimePicker1->SetChecked(true);
+        editor.DateTimePicker1->SetDate(c.start);
+        QDateEdit *edit = editor.DateTimePicker1->DateEdit();
+        edit->setFocus();
+        edit->setSelectedSection(c.from);
+        TestDialogs().Reset();
+        QTest::keyClicks(edit, c.typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(editor.DateTimePicker1->Date(), c.date);
+        EXPECT_EQ(TestDialogs().Texts(), QStringList{});
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -148,6 +149,33 @@ TEST_F(CsvImportWizard, MappingThroughThePicker)
     EXPECT_EQ(std::pair(responder.Pending(), responder.Unexpected()), std::pair(0, 0));
     Press(wizard->SpTBXButton2);
     EXPECT_EQ(account.Values("uemail||ufz"), QStringList{"x@y.zo"});
+}
+
+// Every row of the field list is as tall as a row with a caption, and its check box lies whole
+// inside it: also the rows of empty or blank header items.
+TEST_F(CsvImportWizard, EveryRowHoldsItsWholeCheckBox)
+{
+    wizard->resize(520, 400);
+    // The desktop's usual font, whose captions are not as tall as the rows of its check boxes.
+    wizard->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    wizard->show();
+    Open("姓名,,手机, ,备注,Email,\"\",没有对应的字段\r\n张三,,138,,x,a@b.cn,,z\r\n");
+    QCoreApplication::processEvents();
+    QTreeWidget *list = wizard->ListView1;
+    ASSERT_EQ(list->topLevelItemCount(), 8);
+    const int height = list->visualItemRect(list->topLevelItem(0)).height();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        SCOPED_TRACE(i);
+        const QRect row = list->visualItemRect(list->topLevelItem(i));
+        EXPECT_EQ(row.height(), height);
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.rect = QRect(row.left(), row.top(), list->columnWidth(0), row.height());
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        option.text = list->topLevelItem(i)->text(0);
+        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        EXPECT_TRUE(row.contains(box)) << row.top() << "+" << row.height() << " box " << box.top() << "+" << box.height();
+    }
 }
 
 TEST_F(CsvImportWizard, ClearUnchecksAndSelectAllChecksMappedRows)
