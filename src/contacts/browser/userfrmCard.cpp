@@ -54,13 +54,14 @@ const std::vector<TLinkRule> &LinkRules()
                          QString::fromLatin1(replacement)};
     };
     // An address needs something on both sides of the "@"; dots, plus signs and hyphens belong
-    // to the local part, so "john.smith@x.com" is linked whole.
+    // to the local part, so "john.smith@x.com" is linked whole. Host names hold hyphens too: a
+    // link that stopped at one would lead to another site.
     static const std::vector<TLinkRule> rules = {
         rule(R"(([\w.+-]+)@([\w-]+(?:\.[\w-]+)*))", R"(<A Href="mailto:\1@\2">\1@\2</A>)"),
-        rule(R"(http:\/\/([\w\.]*))", R"(<A Href="http://\1" target=_blank>http://\1</A> )"),
-        rule(R"(ftp:\/\/([\w\.]*))", R"(<A Href="ftp://\1" target=_blank>ftp://\1</A> )"),
-        rule(R"(news:\/\/([\w\.]*))", R"(<A Href="news://\1" target=_blank>news://\1</A> )"),
-        rule(R"(mms:\/\/([\w\.]*))", R"(<A Href="mms://\1" target=_blank>mms://\1</A> )"),
+        rule(R"(http:\/\/([\w.-]*))", R"(<A Href="http://\1" target=_blank>http://\1</A> )"),
+        rule(R"(ftp:\/\/([\w.-]*))", R"(<A Href="ftp://\1" target=_blank>ftp://\1</A> )"),
+        rule(R"(news:\/\/([\w.-]*))", R"(<A Href="news://\1" target=_blank>news://\1</A> )"),
+        rule(R"(mms:\/\/([\w.-]*))", R"(<A Href="mms://\1" target=_blank>mms://\1</A> )"),
     };
     return rules;
 }

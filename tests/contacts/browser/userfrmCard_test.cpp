@@ -26,6 +26,8 @@ TEST(MarkupLinks, AddressesBecomeLinks)
         {"HTTP://WWW.X.COM", R"(<A Href="http://WWW.X.COM" target=_blank>http://WWW.X.COM</A> )"},
         {"见 http://a.cn/b", R"(见 <A Href="http://a.cn" target=_blank>http://a.cn</A> /b)"},
         {"ftp://f.x", R"(<A Href="ftp://f.x" target=_blank>ftp://f.x</A> )"},
+        {"http://www.example-company.com.cn",
+         R"(<A Href="http://www.example-company.com.cn" target=_blank>http://www.example-company.com.cn</A> )"},
         {"mail a@b.cn, web http://w.cn",
          R"(mail <A Href="mailto:a@b.cn">a@b.cn</A>, web <A Href="http://w.cn" target=_blank>http://w.cn</A> )"},
     };
