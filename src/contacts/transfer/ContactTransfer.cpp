@@ -597,6 +597,26 @@ TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRec
     return import.Finish();
 }
 
+TImportResult ImportCsvRecords(TADOConnection *connection, TCsvFileReader &reader, const QList<TCsvMapping> &mappings,
+                               const QDateTime &now)
+{
+    int kept = 0;
+    for (const TCsvMapping &mapping : mappings)
+        kept = std::max(kept, mapping.Item + 1);
+    reader.SetKeptFields(kept);
+    TContactImport import(connection, now);
+    QStringList record;
+    while (reader.Next(record))
+        import.Add(record, mappings);
+    if (reader.Failed()) {
+        // Abandoned unfinished, the import rolls back.
+        TImportResult failed;
+        failed.Error = QStringLiteral("文件读取出错，没有读完。");
+        return failed;
+    }
+    return import.Finish();
+}
+
 QList<TCsvMapping> CaptionMappings(const QStringList &header, const QStringList &fieldCaptions)
 {
     QMap<int, TCsvMapping> byItem;

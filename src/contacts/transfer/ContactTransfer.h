@@ -9,6 +9,7 @@
 #include <memory>
 
 class TADOConnection;
+class TCsvFileReader;
 
 struct TImportResult {
     bool Ok = false;
@@ -56,6 +57,12 @@ public:
 private:
     std::unique_ptr<TState> state_;
 };
+
+// The records a CSV reader has left (its header already read), each added with `mappings` as the
+// CSV import wizard adds them, in one transaction. Only the mapped items of each record are kept
+// while it is read. A file that cannot be read to its end imports nothing.
+TImportResult ImportCsvRecords(TADOConnection *connection, TCsvFileReader &reader, const QList<TCsvMapping> &mappings,
+                               const QDateTime &now);
 
 // The items of a CSV header that name a field: an item equal to a caption of `fieldCaptions`
 // ("column=caption" pairs), ignoring case and the blanks around it, maps to that column; each

@@ -2,6 +2,7 @@
 
 #include "platform/TextCodec.h"
 
+#include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <thread>
@@ -321,4 +322,248 @@ qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit)
         atFieldStart = false;
     }
     return fields;
+}
+
+// Reading piece by piece ---------------------------------------------------------------------------
+
+TCsvRecordParser::TCsvRecordParser(TEach each, qsizetype keptFields) : each_(std::move(each)), keptFields_(keptFields)
+{
+}
+
+void TCsvRecordParser::Take(QStringView part)
+{
+    if (part.isEmpty() || width_ >= keptFields_)
+        return;
+    if (field_.isNull())
+        field_ = part.toString();
+    else
+        field_.append(part);
+}
+
+void TCsvRecordParser::EndField()
+{
+    if (width_++ < keptFields_)
+        record_ << std::exchange(field_, QString());
+    else
+        field_ = QString();
+}
+
+void TCsvRecordParser::EndRecord()
+{
+    EndField();
+    each_(record_, width_);
+    // Records are mostly as wide as the one before.
+    lastWidth_ = std::min(width_, keptFields_);
+    record_ = QStringList();
+    record_.reserve(lastWidth_);
+    width_ = 0;
+}
+
+void TCsvRecordParser::Feed(QStringView text)
+{
+    const QChar *data = text.data();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        switch (state_) {
+        case TState::AfterCr:
+            // CR LF ends one record.
+            state_ = TState::RecordStart;
+            if (data[i] == u'\n')
+                ++i;
+            break;
+        case TState::RecordStart:
+        case TState::FieldStart:
+            if (data[i] == u'"') {
+                state_ = TState::Quoted;
+                ++i;
+            } else {
+                state_ = TState::Unquoted;
+            }
+            break;
+        case TState::Unquoted: {
+            qsizetype end = i;
+            while (end < size && data[end] != u',' && data[end] != u'\n' && data[end] != u'\r')
+                ++end;
+            Take(text.sliced(i, end - i));
+            i = end;
+            if (i == size)
+                break;
+            if (data[i] == u',') {
+                EndField();
+                state_ = TState::FieldStart;
+            } else {
+                EndRecord();
+                state_ = data[i] == u'\r' ? TState::AfterCr : TState::RecordStart;
+            }
+            ++i;
+            break;
+        }
+        case TState::Quoted: {
+            const qsizetype quote = text.indexOf(u'"', i);
+            const qsizetype end = quote < 0 ? size : quote;
+            Take(text.sliced(i, end - i));
+            i = end;
+            if (quote >= 0) {
+                state_ = TState::QuoteInQuoted;
+                ++i;
+            }
+            break;
+        }
+        case TState::QuoteInQuoted:
+            // A doubled quote is one quote; any other closes the quoted part, and what follows
+            // it up to the field's end is appended.
+            if (data[i] == u'"') {
+                Take(u"\"");
+                state_ = TState::Quoted;
+                ++i;
+            } else {
+                state_ = TState::Unquoted;
+            }
+            break;
+        }
+    }
+}
+
+void TCsvRecordParser::Finish()
+{
+    if (state_ != TState::RecordStart && state_ != TState::AfterCr)
+        EndRecord();
+    state_ = TState::RecordStart;
+}
+
+TCsvFileReader::TCsvFileReader(qsizetype blockBytes) : blockBytes_(std::max<qsizetype>(blockBytes, 1)) {}
+
+TCsvFileReader::~TCsvFileReader() = default;
+
+bool TCsvFileReader::Open(const QString &path)
+{
+    file_ = std::make_unique<QFile>(path);
+    failed_ = false;
+    atEnd_ = false;
+    badLines_ = 0;
+    carry_.clear();
+    ready_.clear();
+    if (!file_->open(QIODevice::ReadOnly) || !DecideEncoding() || !file_->seek(skip_)) {
+        failed_ = true;
+        return false;
+    }
+    switch (encoding_) {
+    case TEncoding::Utf16LE:
+        decoder_ = std::make_unique<QStringDecoder>(QStringConverter::Utf16LE);
+        break;
+    case TEncoding::Utf16BE:
+        decoder_ = std::make_unique<QStringDecoder>(QStringConverter::Utf16BE);
+        break;
+    case TEncoding::Gb18030:
+        decoder_ = std::make_unique<QStringDecoder>("GB18030");
+        break;
+    case TEncoding::Utf8:
+        decoder_.reset();
+        break;
+    }
+    parser_ = std::make_unique<TCsvRecordParser>(
+        [this](QStringList &record, qsizetype width) { ready_.emplace_back(std::move(record), width); }, keptFields_);
+    return true;
+}
+
+// The rules of DecodeCsvText, over whole lines of the file read block by block.
+bool TCsvFileReader::DecideEncoding()
+{
+    const QByteArray start = file_->peek(3);
+    skip_ = 0;
+    if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")) {
+        encoding_ = start.startsWith("\xFF") ? TEncoding::Utf16LE : TEncoding::Utf16BE;
+        skip_ = 2;
+        return true;
+    }
+    const bool marked = start.startsWith("\xEF\xBB\xBF");
+    if (marked)
+        skip_ = 3;
+    if (!file_->seek(skip_))
+        return false;
+    int total = 0, bad = 0, utf8 = 0;
+    QByteArray line;
+    for (;;) {
+        QByteArray block = file_->read(blockBytes_);
+        if (file_->error() != QFileDevice::NoError)
+            return false;
+        if (block.isEmpty())
+            break;
+        const qsizetype lastEnd = block.lastIndexOf('\n');
+        if (lastEnd < 0) {
+            line += block;
+            continue;
+        }
+        line += QByteArrayView(block).first(lastEnd + 1);
+        ClassifyLines(line, total, bad, utf8);
+        line = block.sliced(lastEnd + 1);
+    }
+    ClassifyLines(line, total, bad, utf8);
+    // Valid UTF-8 has no bad line.
+    if (bad == 0 || marked || (qint64(bad) * 100 < total && utf8 > bad)) {
+        encoding_ = TEncoding::Utf8;
+        badLines_ = bad;
+    } else {
+        encoding_ = TEncoding::Gb18030;
+    }
+    return true;
+}
+
+void TCsvFileReader::Decode(QByteArrayView piece)
+{
+    if (piece.isEmpty())
+        return;
+    QString text;
+    if (encoding_ == TEncoding::Utf8)
+        text = QString::fromUtf8(piece);
+    else if (encoding_ != TEncoding::Gb18030 || !Gb18030TwoByteText(piece, text))
+        text = decoder_->decode(piece);
+    parser_->Feed(text);
+}
+
+bool TCsvFileReader::ReadBlock()
+{
+    const QByteArray block = file_->read(blockBytes_);
+    if (file_->error() != QFileDevice::NoError) {
+        failed_ = true;
+        return false;
+    }
+    if (block.isEmpty()) {
+        Decode(std::exchange(carry_, QByteArray()));
+        parser_->Finish();
+        atEnd_ = true;
+        return true;
+    }
+    if (encoding_ == TEncoding::Utf16LE || encoding_ == TEncoding::Utf16BE) {
+        Decode(block);
+        return true;
+    }
+    // An 8-bit block is decoded up to its last line end: no character of UTF-8 or GB18030 holds
+    // that byte, so no character is cut and the decoder holds nothing over.
+    const qsizetype lastEnd = block.lastIndexOf('\n');
+    if (lastEnd < 0) {
+        carry_ += block;
+        return true;
+    }
+    carry_ += QByteArrayView(block).first(lastEnd + 1);
+    Decode(carry_);
+    carry_ = block.sliced(lastEnd + 1);
+    return true;
+}
+
+bool TCsvFileReader::Next(QStringList &record, qsizetype *width)
+{
+    if (!parser_)
+        return false;
+    parser_->SetKeptFields(keptFields_);
+    while (ready_.empty()) {
+        if (failed_ || atEnd_ || !ReadBlock())
+            return false;
+    }
+    record = std::move(ready_.front().first);
+    if (width)
+        *width = ready_.front().second;
+    ready_.pop_front();
+    return true;
 }
