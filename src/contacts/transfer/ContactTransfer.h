@@ -27,6 +27,10 @@ struct TImportResult {
 // A record without any value is skipped and not counted.
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
 
+// What the vCard import tells the user: the contacts imported, then what the cards held that was
+// not imported: values without a field and photos too large to keep, each said for what it is.
+QString VCardImportMessage(int imported, const TVCardLeftOut &leftOut);
+
 // An item of a CSV record mapped to a contact column.
 struct TCsvMapping {
     int Item = -1;
