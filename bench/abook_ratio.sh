@@ -32,7 +32,8 @@ if ! command -v abook >/dev/null 2>&1; then
     fi
 fi
 
-if [ ! -x "$build/import_memory_bench" ]; then
+importer=$build/bench/import_memory_bench
+if [ ! -x "$importer" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORV_BENCH=ON -DORV_TESTS=OFF >/dev/null
     cmake --build "$build" -j2 --target import_memory_bench
 fi
@@ -77,11 +78,14 @@ with open(path, "w", encoding="utf-8", newline="") as out:
 EOF
 size=$(stat -c %s "$cards_file")
 
-# Seconds of one run of a command, to the millisecond.
+# Seconds of one run of a command, to the millisecond; a failed run ends the script.
 seconds() {
     local start end
     start=$(date +%s.%N)
-    "$@" >/dev/null
+    if ! "$@" >/dev/null; then
+        echo "failed: $*" >&2
+        exit 1
+    fi
     end=$(date +%s.%N)
     echo "$start $end" | awk '{ printf "%.3f\n", $2 - $1 }'
 }
@@ -95,7 +99,7 @@ import_times=()
 for ((run = 1; run <= runs; ++run)); do
     rm -f "$work/out.csv"
     abook_times+=("$(seconds abook --convert --informat vcard --infile "$cards_file" --outformat csv --outfile "$work/out.csv")")
-    import_times+=("$(seconds "$build/import_memory_bench" --import-vcard-only "$cards_file" "$work/account.txl")")
+    import_times+=("$(seconds "$importer" --import-vcard-only "$cards_file" "$work/account.txl")")
 done
 converted=$(wc -l <"$work/out.csv")
 abook_median=$(printf '%s\n' "${abook_times[@]}" | median)
