@@ -43,14 +43,16 @@ struct TVCardLeftOut {
 // loader, is the column "mypic" in base64.
 //
 // vCard 2.1, 3.0 and 4.0 are read; lines may end in CR LF, LF or CR, and a run of CRs before an LF
-// is one line end (iOS 6 wrote CR CR LF); folded lines and
-// quoted-printable soft line breaks are joined as bytes; property names and parameters are matched
-// without case, in any order, behind any group prefix. The text encoding is decided per card: a
-// CHARSET parameter decides for its own value; a file in UTF-16 or with a UTF-8 byte-order mark is
-// UTF-8 throughout; otherwise a 3.0 or 4.0 card is UTF-8 when its bytes are valid UTF-8, and a 2.1
-// card too only when its UTF-8 reading looks more like text than its GB18030 one; all others are
-// GB18030. A card missing its END line ends at the next BEGIN or at the end of the file; a card
-// nested in another (AGENT) is no contact of its own.
+// is one line end (iOS 6 wrote CR CR LF); folded lines and quoted-printable soft line breaks are
+// joined as bytes; property names and parameters are matched without case, in any order, behind
+// any group prefix. The text encoding: a CHARSET parameter decides for its own value; a file in
+// UTF-16 or with a UTF-8 byte-order mark is UTF-8 throughout; otherwise a 3.0 or 4.0 card is UTF-8
+// when its bytes are valid UTF-8, and a 2.1 card too only when its UTF-8 reading looks more like
+// text than its GB18030 one; all others are GB18030. A file that is valid UTF-8 throughout is one
+// encoding: its 2.1 cards are weighed once, together; in any other file each card is weighed on
+// its own. A card missing its END line ends at the next BEGIN or at the end of the file; a card
+// nested in another (AGENT) is no contact of its own. A large file is read by several threads;
+// `each` is called on the calling thread alone, in the file's order.
 struct TVCardFile {
     QList<TContactRecord> Cards;
     int Unkept = 0;

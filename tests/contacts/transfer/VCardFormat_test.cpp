@@ -358,6 +358,18 @@ TEST(VCardReader, LargeFilesStayCardByCard)
     EXPECT_EQ(cards[2000].value("ufz"), QString(40000, u'A'));
 }
 
+// A 2.1 file that is valid UTF-8 throughout is weighed as one: a card too short to tell by itself
+// ("é" reads as well as the hanzi 茅) follows the others.
+TEST(VCardReader, AValidUtf8FileIsOneEncoding)
+{
+    const QByteArray file = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Jos\xC3\xA9 M\xC3\xBCller\r\nEND:VCARD\r\n"
+                            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:\xC3\xA9\r\nEND:VCARD\r\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 2);
+    EXPECT_EQ(cards[0].value("uname"), QStringLiteral("José Müller"));
+    EXPECT_EQ(cards[1].value("uname"), QStringLiteral("é"));
+}
+
 // A large file is read in pieces side by side; the contacts come in the file's order and are the
 // same wherever the pieces are cut, also where a cut falls on the BEGIN line of a card nested in
 // another (an AGENT's), which starts no contact.
