@@ -11,10 +11,10 @@
 #include <QStringDecoder>
 #include <QUrl>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -959,31 +959,28 @@ class TFileText
 {
 public:
     explicit TFileText(const QByteArray &bytes)
-        : text_(EightBitText(bytes, Utf8)), ValidUtf8(!Utf8 && !BreaksUtf8(text_)), Lines(PhysicalLines(text_))
+        : text_(EightBitText(bytes, utf8_)), validUtf8_(!utf8_ && !BreaksUtf8(text_)), lines_(PhysicalLines(text_))
     {
     }
 
-    bool Utf8 = false;  // every value is UTF-8 (a byte-order mark, or UTF-16)
-
-private:
-    QByteArray text_;
-
-public:
-    const bool ValidUtf8;  // the 8-bit text is valid UTF-8 throughout
-    const std::vector<QByteArrayView> Lines;
+    // Every value is UTF-8: the file had a byte-order mark, or was UTF-16.
+    bool Utf8() const { return utf8_; }
+    // The 8-bit text is valid UTF-8 throughout.
+    bool ValidUtf8() const { return validUtf8_; }
+    const std::vector<QByteArrayView> &Lines() const { return lines_; }
 
     // Where a reader may start: line indexes of BEGIN lines about `lines` apart, the first line
     // first and the end last.
     std::vector<size_t> Segments(size_t lines) const
     {
         std::vector<size_t> starts = {0};
-        for (size_t next = lines; next < Lines.size(); next += lines) {
-            while (next < Lines.size() && !IsMarker(Lines[next], "BEGIN"))
+        for (size_t next = lines; next < lines_.size(); next += lines) {
+            while (next < lines_.size() && !IsMarker(lines_[next], "BEGIN"))
                 ++next;
-            if (next < Lines.size())
+            if (next < lines_.size())
                 starts.push_back(next);
         }
-        starts.push_back(Lines.size());
+        starts.push_back(lines_.size());
         return starts;
     }
 
@@ -996,6 +993,10 @@ public:
     }
 
 private:
+    bool utf8_ = false;
+    QByteArray text_;
+    bool validUtf8_;
+    std::vector<QByteArrayView> lines_;
     mutable std::once_flag codecOnce_;
     mutable TCodec codec_ = TCodec::Utf8;
 };
@@ -1011,7 +1012,7 @@ public:
     size_t ReadCards(size_t from, size_t stop, const std::function<void(TContactRecord &&)> &each, TVCardLeftOut &unkept)
     {
         size_t i = from;
-        const std::vector<QByteArrayView> &lines = file_.Lines;
+        const std::vector<QByteArrayView> &lines = file_.Lines();
         while (i < lines.size()) {
             if (!IsMarker(lines[i], "BEGIN")) {
                 ++i;
@@ -1034,7 +1035,7 @@ private:
     {
         int depth = 0;
         bool afterAgent = false;  // the last property line was an AGENT without a value
-        const std::vector<QByteArrayView> &lines = file_.Lines;
+        const std::vector<QByteArrayView> &lines = file_.Lines();
         for (size_t i = first; i < lines.size(); ++i) {
             const QByteArrayView line = lines[i];
             if (IsMarker(line, "BEGIN")) {
@@ -1140,10 +1141,10 @@ private:
     // encoding: its 2.1 cards are weighed once, together, and each follows.
     TCodec CardCodec(const std::vector<TRawValue> &values, bool modern)
     {
-        if (file_.Utf8)
+        if (file_.Utf8())
             return TCodec::Utf8;
         // In a valid file only a value that quoted-printable undid can break UTF-8.
-        const bool checkEach = !file_.ValidUtf8 || std::any_of(values.begin(), values.end(), [](const TRawValue &value) {
+        const bool checkEach = !file_.ValidUtf8() || std::any_of(values.begin(), values.end(), [](const TRawValue &value) {
             return IsPlain(value) && value.Property.QuotedPrintable && !IsAscii(value.Bytes);
         });
         if (!checkEach) {
@@ -1182,7 +1183,7 @@ private:
     {
         constexpr qsizetype Enough = 64 * 1024;
         QByteArray text;
-        for (const QByteArrayView line : file_.Lines) {
+        for (const QByteArrayView line : file_.Lines()) {
             if (IsAscii(line))
                 continue;
             const qsizetype colon = IsFold(line) ? 0 : IndexOutsideQuotes(line, ':', 0);
@@ -1326,7 +1327,7 @@ TVCardLeftOut ReadFile(const QByteArray &bytes, const std::function<void(const T
     // Two helpers where the machine has the cores; a small file is read here alone.
     const size_t helpers = std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 3) - 1;
     if (starts.size() <= 3) {
-        reader.ReadCards(0, file.Lines.size(), handOn, leftOut);
+        reader.ReadCards(0, file.Lines().size(), handOn, leftOut);
         return leftOut;
     }
     TSegmentHelpers helper(file, starts, helpers);
