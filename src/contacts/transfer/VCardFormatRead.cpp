@@ -605,7 +605,11 @@ QString CardDate(const QString &value)
         }
         date = QDate(parts[0], parts[1], parts[2]);
     } else if (text.size() > 4) {
-        date = ReadLooseDateTime(text.toString()).date();
+        // A birthday is a day of the calendar; the local clock, and the time zone it would take
+        // to ask it, play no part.
+        QTime time;
+        if (!ReadLooseDateTime(text.toString(), date, time))
+            date = QDate();
     }
     return date.isValid() ? IsoDateText(date) : QString();
 }

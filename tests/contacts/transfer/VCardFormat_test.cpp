@@ -91,7 +91,9 @@ TEST(VCardReader, SingleValues)
         {"X-WAB-GENDER:0", "uxb", nullptr}, {"X-WAB-GENDER:", "uxb", nullptr}, {"X-WAB-GENDER:male", "uxb", nullptr},
         {"BDAY:19800506", "uhsr", "1980-05-06"}, {"BDAY:1980-05-06T00:00:00Z", "uhsr", "1980-05-06"},
         {"BDAY:19800230", "uhsr", nullptr}, {"BDAY:1980", "uhsr", nullptr}, {"BDAY:--0506", "uhsr", nullptr},
-        {"BDAY:abcdefgh", "uhsr", nullptr},
+        {"BDAY:abcdefgh", "uhsr", nullptr}, {"BDAY: 1980-02-29 ", "uhsr", "1980-02-29"},
+        {"BDAY:1981-02-29", "uhsr", nullptr}, {"BDAY:1980/5/6", "uhsr", "1980-05-06"},
+        {"BDAY:\xD9\xA1\xD9\xA9\xD9\xA8\xD9\xA0\xD9\xA0\xD9\xA5\xD9\xA0\xD9\xA6", "uhsr", nullptr},  // Arabic-Indic digits
         // Thunderbird writes its names in lower case.
         {"fn:Wang Wu\r\nn:Wu;Wang", "text30", "Wu"}, {"n:Wu;Wang", "text44", "Wang"},
         {"fn:Wang Wu", "uname", "Wang Wu"},
