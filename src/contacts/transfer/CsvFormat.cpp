@@ -1,11 +1,8 @@
 #include "transfer/CsvFormat.h"
 
-#include "platform/TextCodec.h"
-
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 void AppendCsvField(QString &line, QStringView value)
@@ -30,139 +27,12 @@ QString CsvHeaderLine(const QStringList &captions)
     return line;
 }
 
-namespace {
-
-// The records from `from`, where a record starts, up to the first record that starts at or past
-// `stop`, appended to `records`. Returns where that record starts, or the text's size.
-qsizetype ParseRecords(QStringView text, qsizetype from, qsizetype stop, QList<QStringList> &records)
-{
-    QStringList record;
-    QString field;
-    const qsizetype size = text.size();
-    const QChar *data = text.data();
-    qsizetype i = from;
-    bool atRecordStart = true;
-
-    // Most fields are one stretch of the text and made in one go; only a doubled quote or text
-    // after a closing quote adds to one.
-    const auto take = [&](qsizetype from, qsizetype length) {
-        if (length == 0)
-            return;
-        if (field.isNull())
-            field = QString(data + from, length);
-        else
-            field.append(data + from, length);
-    };
-    const auto endField = [&] {
-        record << std::exchange(field, QString());
-    };
-    const auto endRecord = [&] {
-        endField();
-        // Records are mostly as wide as the one before.
-        const qsizetype width = record.size();
-        records << std::exchange(record, QStringList());
-        record.reserve(width);
-        atRecordStart = true;
-    };
-
-    while (i < size) {
-        if (atRecordStart && i >= stop)
-            return i;
-        atRecordStart = false;
-        // One field from i.
-        if (data[i] == u'"') {
-            ++i;
-            while (i < size) {
-                const qsizetype quote = text.indexOf(u'"', i);
-                if (quote < 0) {
-                    take(i, size - i);
-                    i = size;
-                    break;
-                }
-                take(i, quote - i);
-                i = quote + 1;
-                if (i < size && data[i] == u'"') {
-                    field += u'"';
-                    ++i;
-                    continue;
-                }
-                break;
-            }
-        }
-        // The unquoted part, or what follows a closing quote, up to the field's end.
-        qsizetype end = i;
-        while (end < size && data[end] != u',' && data[end] != u'\n' && data[end] != u'\r')
-            ++end;
-        take(i, end - i);
-        i = end;
-        if (i >= size)
-            break;
-        if (data[i] == u',') {
-            // A comma at the very end still leaves an empty last field.
-            endField();
-            ++i;
-            continue;
-        }
-        // A line end: CR LF counts once.
-        if (data[i] == u'\r' && i + 1 < size && data[i + 1] == u'\n')
-            ++i;
-        ++i;
-        endRecord();
-    }
-    if (!atRecordStart)
-        endRecord();
-    return size;
-}
-
-// A place near the middle of the text where a record likely starts: just after a line end with an
-// even number of quotes before it. Zero when there is none worth the split.
-qsizetype LikelyMiddleRecordStart(QStringView text)
-{
-    const qsizetype size = text.size();
-    qsizetype quotes = 0;
-    qsizetype counted = 0;
-    for (qsizetype at = size / 2; at < size;) {
-        const qsizetype end = [&] {
-            for (qsizetype i = at; i < size; ++i) {
-                if (text[i] == u'\n' || text[i] == u'\r')
-                    return i;
-            }
-            return size;
-        }();
-        if (end >= size - 1)
-            return 0;
-        const qsizetype start = text[end] == u'\r' && text[end + 1] == u'\n' ? end + 2 : end + 1;
-        quotes += text.sliced(counted, start - counted).count(u'"');
-        counted = start;
-        if (quotes % 2 == 0)
-            return start;
-        at = start;
-    }
-    return 0;
-}
-
-} // namespace
-
 QList<QStringList> ParseCsv(QStringView text)
 {
     QList<QStringList> records;
-    // A large file is split in two halves read side by side. The second half is read from where a
-    // record seems to start; it is taken only if reading the first half really ends there, so the
-    // records are the same either way.
-    constexpr qsizetype SplitFrom = 1 << 20;
-    const qsizetype middle = text.size() >= SplitFrom ? LikelyMiddleRecordStart(text) : 0;
-    if (middle <= 0) {
-        ParseRecords(text, 0, text.size(), records);
-        return records;
-    }
-    QList<QStringList> tail;
-    std::thread second([&] { ParseRecords(text, middle, text.size(), tail); });
-    const qsizetype reached = ParseRecords(text, 0, middle, records);
-    second.join();
-    if (reached == middle)
-        records.append(std::move(tail));
-    else
-        ParseRecords(text, reached, text.size(), records);
+    TCsvRecordParser parser([&](QStringList &record, qsizetype) { records << std::move(record); });
+    parser.Feed(text);
+    parser.Finish();
     return records;
 }
 
@@ -267,62 +137,6 @@ void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
 }
 
 } // namespace
-
-TCsvText DecodeCsvText(const QByteArray &bytes)
-{
-    TCsvText text;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder decoder(bytes.startsWith("\xFF") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        text.Text = decoder.decode(QByteArrayView(bytes).sliced(2));
-        return text;
-    }
-    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
-    const QByteArray body = marked ? bytes.sliced(3) : bytes;
-    if (!BreaksUtf8(body)) {
-        text.Text = QString::fromUtf8(body);
-        return text;
-    }
-    int total = 0, bad = 0, utf8 = 0;
-    ClassifyLines(body, total, bad, utf8);
-    if (marked || (qint64(bad) * 100 < total && utf8 > bad)) {
-        text.Text = QString::fromUtf8(body);
-        text.BadLines = bad;
-    } else {
-        if (!Gb18030TwoByteText(body, text.Text))
-            text.Text = DecodeGB18030(body);
-    }
-    return text;
-}
-
-qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit)
-{
-    qsizetype fields = 1;
-    bool atFieldStart = true;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < text.size() && text[i + 1] == u'"')
-                    ++i;
-                else
-                    quoted = false;
-            }
-            continue;
-        }
-        if (c == u'\n' || c == u'\r')
-            break;
-        if (c == u',') {
-            if (++fields > limit)
-                break;
-            atFieldStart = true;
-            continue;
-        }
-        quoted = c == u'"' && atFieldStart;
-        atFieldStart = false;
-    }
-    return fields;
-}
 
 // Reading piece by piece ---------------------------------------------------------------------------
 
@@ -467,7 +281,7 @@ bool TCsvFileReader::Open(const QString &path)
     return true;
 }
 
-// The rules of DecodeCsvText, over whole lines of the file read block by block.
+// The rules of the encoding, over whole lines of the file read block by block.
 bool TCsvFileReader::DecideEncoding()
 {
     const QByteArray start = file_->peek(3);

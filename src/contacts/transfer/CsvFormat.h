@@ -31,16 +31,6 @@ QString CsvHeaderLine(const QStringList &captions);
 // to the end of the text. An empty line gives a record of one empty field.
 QList<QStringList> ParseCsv(QStringView text);
 
-// The text of a CSV file. A UTF-16 or UTF-8 byte-order mark says the encoding. Without one the
-// file is UTF-8 when its bytes are valid UTF-8, and also when only a few lines are not (fewer than
-// one line in a hundred, and fewer than the lines that hold valid UTF-8 beyond ASCII): their bad
-// bytes become replacement characters and BadLines counts those lines. Anything else is GB18030.
-struct TCsvText {
-    QString Text;
-    int BadLines = 0;
-};
-TCsvText DecodeCsvText(const QByteArray &bytes);
-
 // Whether the bytes break the rules of UTF-8: a byte that starts no character, a character cut
 // short, an overlong form, a surrogate or a code point past U+10FFFF. The UTF-8 decoder refuses
 // exactly these, so the answer is the decoder's without decoding.
@@ -55,10 +45,6 @@ bool Gb18030TwoByteText(QByteArrayView bytes, QString &text);
 // The character of a two-byte GB18030 pair as the system's decoder reads it; 0 for a pair that is
 // no character of its own.
 char16_t Gb18030Pair(uchar lead, uchar trail);
-
-// The number of fields of the text's first record by the rules of ParseCsv, counted no further
-// than `limit` + 1, so a header of millions of commas is refused before it is split.
-qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit);
 
 // ParseCsv fed piece by piece: the records are the same wherever the text is cut. Each record is
 // handed to `each` as soon as its end is seen; `width` is its count of fields, of which only the
@@ -89,8 +75,12 @@ private:
 };
 
 // A CSV file read record by record, so that no file is ever held whole: one block of its bytes
-// at a time, and the records read from it. Opening decides the encoding as DecodeCsvText decides
-// it for the whole file, in one pass over the bytes that keeps no more than a line of them.
+// at a time, and the records read from it. The encoding is decided for the whole file when it is
+// opened, in one pass over its bytes that keeps no more than a line of them: a UTF-16 or UTF-8
+// byte-order mark says the encoding. Without one the file is UTF-8 when its bytes are valid
+// UTF-8, and also when only a few lines are not (fewer than one line in a hundred, and fewer than
+// the lines that hold valid UTF-8 beyond ASCII): their bad bytes become replacement characters and
+// BadLines counts those lines. Anything else is GB18030.
 class TCsvFileReader
 {
 public:
@@ -101,7 +91,7 @@ public:
 
     // False when the file cannot be opened or read.
     bool Open(const QString &path);
-    // Lines whose bad bytes became replacement characters, as DecodeCsvText counts them.
+    // Lines of a file read as UTF-8 whose bad bytes became replacement characters.
     int BadLines() const { return badLines_; }
     // Of every record, fields past this many are counted but not kept.
     void SetKeptFields(qsizetype count) { keptFields_ = count; }

@@ -10,7 +10,6 @@
 
 #include "platform/UiServices.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
