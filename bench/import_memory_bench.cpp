@@ -1,15 +1,20 @@
-// Peak memory of a vCard import: a child process of this program does nothing but the import
-// (read the file, parse, add to a new account) and reports its maximum resident size. The child
+// Peak memory of a vCard import and of a CSV import: a child process of this program does nothing
+// but the import (read the file, parse, add to a new account) and reports its maximum resident
+// size. The child
 // reads it from its own memory map's high-water mark: the rusage figure of a process started by
 // this one would also count what this process held when it started the child.
 #include "AccountGenerator.h"
+#include "contacts/shared/AppGlobals.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/transfer/ContactTransfer.h"
+#include "contacts/transfer/CsvFormat.h"
 #include "platform/ADODB.h"
+#include "platform/IniFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -20,6 +25,7 @@
 namespace {
 
 const char *const ImportOnly = "--import-vcard-only";
+const char *const ImportCsvOnly = "--import-csv-only";
 const char *SelfPath = nullptr;
 
 QString WorkPath(const QString &name)
@@ -28,17 +34,43 @@ QString WorkPath(const QString &name)
     return workDir.path() + '/' + name;
 }
 
+QStringList Captions()
+{
+    static const QStringList captions = BuildFieldCaptions(TIniFile(WorkPath(QStringLiteral("none.ini"))));
+    return captions;
+}
+
+const QString &SourceAccount(int contacts)
+{
+    const QString path = WorkPath(QStringLiteral("source-%1.txl").arg(contacts));
+    static QMap<int, QString> made;
+    if (!made.contains(contacts)) {
+        AccountShape shape;
+        shape.contacts = contacts;
+        GenerateAccount(path, shape);
+        made.insert(contacts, path);
+    }
+    return made[contacts];
+}
+
+QString CsvFile(int contacts)
+{
+    const QString path = WorkPath(QStringLiteral("contacts-%1.csv").arg(contacts));
+    if (!QFileInfo::exists(path)) {
+        TADOConnection connection;
+        connection.Open(SourceAccount(contacts));
+        ExportContactsCsv(&connection, path, Captions());
+    }
+    return path;
+}
+
 QString VCardFile(int contacts)
 {
     const QString path = WorkPath(QStringLiteral("cards-%1.vcf").arg(contacts));
     if (QFileInfo::exists(path))
         return path;
-    const QString source = WorkPath(QStringLiteral("source-%1.txl").arg(contacts));
-    AccountShape shape;
-    shape.contacts = contacts;
-    GenerateAccount(source, shape);
     TADOConnection connection;
-    connection.Open(source);
+    connection.Open(SourceAccount(contacts));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         for (const TContactRecord &contact : ReadExportContacts(&connection, {}))
@@ -79,11 +111,30 @@ int ImportOnlyMain(const QString &file, const QString &account)
     return 0;
 }
 
+// The CSV import as the wizard runs it: the header, its captions mapped, then the records.
+int ImportCsvOnlyMain(const QString &file, const QString &account)
+{
+    QFile::remove(account);
+    SaveResourceToFile(QStringLiteral("MYDB"), QStringLiteral("TEMPLATE"), account);
+    TADOConnection connection;
+    connection.Open(account);
+    TCsvFileReader reader;
+    QStringList header;
+    if (!reader.Open(file) || !reader.Next(header))
+        return 2;
+    const TImportResult result =
+        ImportCsvRecords(&connection, reader, CaptionMappings(header, Captions()), QDateTime::currentDateTime());
+    if (!result.Ok || result.Imported == 0)
+        return 1;
+    std::printf("%ld\n", PeakKiB());
+    return 0;
+}
+
 // Runs the child and gives its peak resident size in KiB, or -1.
-long ChildPeakKiB(const QString &file, const QString &account)
+long ChildPeakKiB(const char *mode, const QString &file, const QString &account)
 {
     QProcess child;
-    child.start(QString::fromLocal8Bit(SelfPath), {QString::fromLatin1(ImportOnly), file, account});
+    child.start(QString::fromLocal8Bit(SelfPath), {QString::fromLatin1(mode), file, account});
     if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         return -1;
     bool ok = false;
@@ -98,7 +149,7 @@ void BM_ImportVCardPeakMemory(benchmark::State &state)
     const QString account = WorkPath(QStringLiteral("target-%1.txl").arg(contacts));
     long peak = 0;
     for (auto _ : state) {
-        peak = ChildPeakKiB(file, account);
+        peak = ChildPeakKiB(ImportOnly, file, account);
         if (peak < 0)
             state.SkipWithError("import failed");
     }
@@ -107,6 +158,22 @@ void BM_ImportVCardPeakMemory(benchmark::State &state)
 }
 BENCHMARK(BM_ImportVCardPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+void BM_ImportCsvPeakMemory(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    const QString file = CsvFile(contacts);
+    const QString account = WorkPath(QStringLiteral("csv-target-%1.txl").arg(contacts));
+    long peak = 0;
+    for (auto _ : state) {
+        peak = ChildPeakKiB(ImportCsvOnly, file, account);
+        if (peak < 0)
+            state.SkipWithError("import failed");
+    }
+    state.counters["peak_MiB"] = double(peak) / 1024.0;
+    state.counters["file_MB"] = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_ImportCsvPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -114,6 +181,10 @@ int main(int argc, char **argv)
     if (argc == 4 && std::strcmp(argv[1], ImportOnly) == 0) {
         QCoreApplication app(argc, argv);
         return ImportOnlyMain(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    if (argc == 4 && std::strcmp(argv[1], ImportCsvOnly) == 0) {
+        QCoreApplication app(argc, argv);
+        return ImportCsvOnlyMain(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     SelfPath = argv[0];
     QCoreApplication app(argc, argv);

@@ -115,7 +115,8 @@ void BM_ImportVCardFile(benchmark::State &state)
     Report(state, file, imported);
 }
 
-// The same steps as the CSV import wizard: read, split, map the header captions, add.
+// The same steps as the CSV import wizard: read the header, map its captions, then read and add
+// the records one by one.
 void BM_ImportCsvFile(benchmark::State &state)
 {
     const int contacts = int(state.range(0));
@@ -123,19 +124,16 @@ void BM_ImportCsvFile(benchmark::State &state)
     const QString target = WorkPath(QStringLiteral("csv-target-%1.txl").arg(contacts));
     TADOConnection connection;
     int imported = 0;
-    QList<QStringList> records;
     for (auto _ : state) {
         state.PauseTiming();
         FreshAccount(connection, target);
-        // The wizard holds the records until it closes; letting them go is no part of the import.
-        records = {};
         state.ResumeTiming();
-        records = ParseCsv(DecodeCsvText(ReadFile(file)).Text);
-        const QList<TCsvMapping> mappings = CaptionMappings(records.value(0), Captions());
-        TContactImport import(&connection, QDateTime::currentDateTime());
-        for (qsizetype r = 1; r < records.size(); ++r)
-            import.Add(records[r], mappings);
-        const TImportResult result = import.Finish();
+        TCsvFileReader reader;
+        QStringList header;
+        if (!reader.Open(file) || !reader.Next(header))
+            state.SkipWithError("cannot read the file");
+        const TImportResult result =
+            ImportCsvRecords(&connection, reader, CaptionMappings(header, Captions()), QDateTime::currentDateTime());
         if (!result.Ok)
             state.SkipWithError("import failed");
         imported = result.Imported;

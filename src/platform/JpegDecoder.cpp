@@ -170,7 +170,10 @@ bool DecodeJpegInto(const QByteArray &bytes, const QSize &cover, const QSize &li
 
 bool IsJpegData(const QByteArray &bytes)
 {
-    return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8 && uchar(bytes[2]) == 0xFF;
+    // The start-of-image marker is all libjpeg asks for; bytes between it and the next marker are
+    // skipped with a warning ("extraneous bytes before marker"), and real cameras and phones write
+    // such files.
+    return bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8;
 }
 
 TJpegImage DecodeJpeg(const QByteArray &bytes, const QSize &cover, const QSize &limit)

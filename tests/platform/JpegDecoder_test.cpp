@@ -72,3 +72,32 @@ TEST(JpegDecoder, BadOrCostlyDataIsRefusedWithoutEndingTheProcess)
     const QByteArray large = TwoColourJpeg(640, 480);
     EXPECT_EQ(DecodeJpeg(large.left(large.size() * 2 / 3)).Image.size(), QSize(640, 480));
 }
+
+// Bytes that belong to no segment are skipped by libjpeg with a warning; phones and cameras
+// write such files, and their pictures decode wherever the stray bytes sit.
+TEST(JpegDecoder, StrayBytesBeforeAMarkerAreSkipped)
+{
+    const QByteArray jpeg = TwoColourJpeg(160, 80);
+    const auto before = [&](const char *marker, const QByteArray &stray) {
+        const qsizetype at = QByteArray(marker, 2) == "\xFF\xD9" ? jpeg.size() - 2 : jpeg.indexOf(QByteArray(marker, 2), 2);
+        return QByteArray(jpeg).insert(at, stray);
+    };
+    struct Case { const char *name; QByteArray bytes; } cases[] = {
+        {"right after the start marker", QByteArray(jpeg).insert(2, QByteArray("\x00\x00\x00", 3))},
+        {"after the start marker, text", QByteArray(jpeg).insert(2, QByteArray("\r\n"))},
+        {"before the quantisation tables", before("\xFF\xDB", QByteArray("\x12\x34", 2))},
+        {"before the scan", before("\xFF\xDA", QByteArray("\x00\x00", 2))},
+        {"before the end marker", before("\xFF\xD9", QByteArray("\x00", 1))},
+    };
+    for (const Case &c : cases) {
+        ASSERT_NE(c.bytes, jpeg) << c.name;
+        EXPECT_TRUE(IsJpegData(c.bytes)) << c.name;
+        const TJpegImage full = DecodeJpeg(c.bytes);
+        ASSERT_EQ(full.Image.size(), QSize(160, 80)) << c.name;
+        EXPECT_TRUE(IsReddish(full.Image.pixel(20, 40))) << c.name;
+        EXPECT_TRUE(IsBluish(full.Image.pixel(140, 40))) << c.name;
+        const TJpegImage eighth = DecodeJpeg(c.bytes, QSize(20, 10));
+        EXPECT_EQ(eighth.Image.size(), QSize(20, 10)) << c.name;
+        EXPECT_EQ(eighth.Width, 160) << c.name;
+    }
+}

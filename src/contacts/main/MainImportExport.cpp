@@ -65,9 +65,12 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
     }
     // Each card is added as it is read; only one file's bytes are held at a time.
     TContactImport import(connection, Clock().Now());
-    int unkept = 0;
-    for (const std::unique_ptr<QFile> &file : files)
-        unkept += ReadVCards(file->readAll(), [&](const TContactRecord &card) { import.Add(card); });
+    TVCardLeftOut leftOut;
+    for (const std::unique_ptr<QFile> &file : files) {
+        const TVCardLeftOut read = ReadVCards(file->readAll(), [&](const TContactRecord &card) { import.Add(card); });
+        leftOut.Unkept += read.Unkept;
+        leftOut.LargePhotos += read.LargePhotos;
+    }
     const TImportResult result = import.Finish();
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
@@ -76,11 +79,8 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
     }
     if (result.Imported > 0 && browser_)
         browser_->LoadGroupTree();
-    unkept += result.Unkept;
-    QString message = QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported);
-    if (unkept > 0)
-        message += QStringLiteral("，另有 %1 项内容没有对应的字段，未导入。").arg(unkept);
-    ShowMessage(message, Orvanta, MsgIcon::Information, MsgButtons::OK, this);
+    leftOut.Unkept += result.Unkept;
+    ShowMessage(VCardImportMessage(result.Imported, leftOut), Orvanta, MsgIcon::Information, MsgButtons::OK, this);
 }
 
 void Tfrmmain::ExportCsv()

@@ -589,11 +589,44 @@ TImportResult TContactImport::Finish()
     return state.Result;
 }
 
+QString VCardImportMessage(int imported, const TVCardLeftOut &leftOut)
+{
+    QString message = QStringLiteral("共导入 %1 条人脉记录").arg(imported);
+    QStringList notImported;
+    if (leftOut.Unkept > 0)
+        notImported << QStringLiteral("%1 项内容没有对应的字段").arg(leftOut.Unkept);
+    if (leftOut.LargePhotos > 0)
+        notImported << QStringLiteral("%1 张照片太大（超过 %2 MB）").arg(leftOut.LargePhotos).arg(MaxVCardPhotoMiB);
+    if (!notImported.isEmpty())
+        message += QStringLiteral("，另有 ") + notImported.join(QStringLiteral("，")) + QStringLiteral("，未导入。");
+    return message;
+}
+
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now)
 {
     TContactImport import(connection, now);
     for (const TContactRecord &record : records)
         import.Add(record);
+    return import.Finish();
+}
+
+TImportResult ImportCsvRecords(TADOConnection *connection, TCsvFileReader &reader, const QList<TCsvMapping> &mappings,
+                               const QDateTime &now)
+{
+    int kept = 0;
+    for (const TCsvMapping &mapping : mappings)
+        kept = std::max(kept, mapping.Item + 1);
+    reader.SetKeptFields(kept);
+    TContactImport import(connection, now);
+    QStringList record;
+    while (reader.Next(record))
+        import.Add(record, mappings);
+    if (reader.Failed()) {
+        // Abandoned unfinished, the import rolls back.
+        TImportResult failed;
+        failed.Error = QStringLiteral("文件读取出错，没有读完。");
+        return failed;
+    }
     return import.Finish();
 }
 

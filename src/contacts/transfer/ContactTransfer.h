@@ -9,6 +9,7 @@
 #include <memory>
 
 class TADOConnection;
+class TCsvFileReader;
 
 struct TImportResult {
     bool Ok = false;
@@ -25,6 +26,10 @@ struct TImportResult {
 // "yyyy-MM-dd" (the others are counted in Unkept). The column "mypic" holds the photo in base64.
 // A record without any value is skipped and not counted.
 TImportResult ImportContacts(TADOConnection *connection, const QList<TContactRecord> &records, const QDateTime &now);
+
+// What the vCard import tells the user: the contacts imported, then what the cards held that was
+// not imported: values without a field and photos too large to keep, each said for what it is.
+QString VCardImportMessage(int imported, const TVCardLeftOut &leftOut);
 
 // An item of a CSV record mapped to a contact column.
 struct TCsvMapping {
@@ -56,6 +61,12 @@ public:
 private:
     std::unique_ptr<TState> state_;
 };
+
+// The records a CSV reader has left (its header already read), each added with `mappings` as the
+// CSV import wizard adds them, in one transaction. Only the mapped items of each record are kept
+// while it is read. A file that cannot be read to its end imports nothing.
+TImportResult ImportCsvRecords(TADOConnection *connection, TCsvFileReader &reader, const QList<TCsvMapping> &mappings,
+                               const QDateTime &now);
 
 // The items of a CSV header that name a field: an item equal to a caption of `fieldCaptions`
 // ("column=caption" pairs), ignoring case and the blanks around it, maps to that column; each

@@ -1,10 +1,8 @@
 #include "transfer/CsvFormat.h"
 
-#include "platform/TextCodec.h"
-
+#include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 void AppendCsvField(QString &line, QStringView value)
@@ -29,139 +27,12 @@ QString CsvHeaderLine(const QStringList &captions)
     return line;
 }
 
-namespace {
-
-// The records from `from`, where a record starts, up to the first record that starts at or past
-// `stop`, appended to `records`. Returns where that record starts, or the text's size.
-qsizetype ParseRecords(QStringView text, qsizetype from, qsizetype stop, QList<QStringList> &records)
-{
-    QStringList record;
-    QString field;
-    const qsizetype size = text.size();
-    const QChar *data = text.data();
-    qsizetype i = from;
-    bool atRecordStart = true;
-
-    // Most fields are one stretch of the text and made in one go; only a doubled quote or text
-    // after a closing quote adds to one.
-    const auto take = [&](qsizetype from, qsizetype length) {
-        if (length == 0)
-            return;
-        if (field.isNull())
-            field = QString(data + from, length);
-        else
-            field.append(data + from, length);
-    };
-    const auto endField = [&] {
-        record << std::exchange(field, QString());
-    };
-    const auto endRecord = [&] {
-        endField();
-        // Records are mostly as wide as the one before.
-        const qsizetype width = record.size();
-        records << std::exchange(record, QStringList());
-        record.reserve(width);
-        atRecordStart = true;
-    };
-
-    while (i < size) {
-        if (atRecordStart && i >= stop)
-            return i;
-        atRecordStart = false;
-        // One field from i.
-        if (data[i] == u'"') {
-            ++i;
-            while (i < size) {
-                const qsizetype quote = text.indexOf(u'"', i);
-                if (quote < 0) {
-                    take(i, size - i);
-                    i = size;
-                    break;
-                }
-                take(i, quote - i);
-                i = quote + 1;
-                if (i < size && data[i] == u'"') {
-                    field += u'"';
-                    ++i;
-                    continue;
-                }
-                break;
-            }
-        }
-        // The unquoted part, or what follows a closing quote, up to the field's end.
-        qsizetype end = i;
-        while (end < size && data[end] != u',' && data[end] != u'\n' && data[end] != u'\r')
-            ++end;
-        take(i, end - i);
-        i = end;
-        if (i >= size)
-            break;
-        if (data[i] == u',') {
-            // A comma at the very end still leaves an empty last field.
-            endField();
-            ++i;
-            continue;
-        }
-        // A line end: CR LF counts once.
-        if (data[i] == u'\r' && i + 1 < size && data[i + 1] == u'\n')
-            ++i;
-        ++i;
-        endRecord();
-    }
-    if (!atRecordStart)
-        endRecord();
-    return size;
-}
-
-// A place near the middle of the text where a record likely starts: just after a line end with an
-// even number of quotes before it. Zero when there is none worth the split.
-qsizetype LikelyMiddleRecordStart(QStringView text)
-{
-    const qsizetype size = text.size();
-    qsizetype quotes = 0;
-    qsizetype counted = 0;
-    for (qsizetype at = size / 2; at < size;) {
-        const qsizetype end = [&] {
-            for (qsizetype i = at; i < size; ++i) {
-                if (text[i] == u'\n' || text[i] == u'\r')
-                    return i;
-            }
-            return size;
-        }();
-        if (end >= size - 1)
-            return 0;
-        const qsizetype start = text[end] == u'\r' && text[end + 1] == u'\n' ? end + 2 : end + 1;
-        quotes += text.sliced(counted, start - counted).count(u'"');
-        counted = start;
-        if (quotes % 2 == 0)
-            return start;
-        at = start;
-    }
-    return 0;
-}
-
-} // namespace
-
 QList<QStringList> ParseCsv(QStringView text)
 {
     QList<QStringList> records;
-    // A large file is split in two halves read side by side. The second half is read from where a
-    // record seems to start; it is taken only if reading the first half really ends there, so the
-    // records are the same either way.
-    constexpr qsizetype SplitFrom = 1 << 20;
-    const qsizetype middle = text.size() >= SplitFrom ? LikelyMiddleRecordStart(text) : 0;
-    if (middle <= 0) {
-        ParseRecords(text, 0, text.size(), records);
-        return records;
-    }
-    QList<QStringList> tail;
-    std::thread second([&] { ParseRecords(text, middle, text.size(), tail); });
-    const qsizetype reached = ParseRecords(text, 0, middle, records);
-    second.join();
-    if (reached == middle)
-        records.append(std::move(tail));
-    else
-        ParseRecords(text, reached, text.size(), records);
+    TCsvRecordParser parser([&](QStringList &record, qsizetype) { records << std::move(record); });
+    parser.Feed(text);
+    parser.Finish();
     return records;
 }
 
@@ -267,58 +138,246 @@ void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
 
 } // namespace
 
-TCsvText DecodeCsvText(const QByteArray &bytes)
+// Reading piece by piece ---------------------------------------------------------------------------
+
+TCsvRecordParser::TCsvRecordParser(TEach each, qsizetype keptFields) : each_(std::move(each)), keptFields_(keptFields)
 {
-    TCsvText text;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder decoder(bytes.startsWith("\xFF") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        text.Text = decoder.decode(QByteArrayView(bytes).sliced(2));
-        return text;
-    }
-    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
-    const QByteArray body = marked ? bytes.sliced(3) : bytes;
-    if (!BreaksUtf8(body)) {
-        text.Text = QString::fromUtf8(body);
-        return text;
-    }
-    int total = 0, bad = 0, utf8 = 0;
-    ClassifyLines(body, total, bad, utf8);
-    if (marked || (qint64(bad) * 100 < total && utf8 > bad)) {
-        text.Text = QString::fromUtf8(body);
-        text.BadLines = bad;
-    } else {
-        if (!Gb18030TwoByteText(body, text.Text))
-            text.Text = DecodeGB18030(body);
-    }
-    return text;
 }
 
-qsizetype CsvFirstRecordFields(QStringView text, qsizetype limit)
+void TCsvRecordParser::Take(QStringView part)
 {
-    qsizetype fields = 1;
-    bool atFieldStart = true;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < text.size() && text[i + 1] == u'"')
-                    ++i;
-                else
-                    quoted = false;
-            }
-            continue;
-        }
-        if (c == u'\n' || c == u'\r')
+    if (part.isEmpty() || width_ >= keptFields_)
+        return;
+    if (field_.isNull())
+        field_ = part.toString();
+    else
+        field_.append(part);
+}
+
+void TCsvRecordParser::EndField()
+{
+    if (width_++ < keptFields_)
+        record_ << std::exchange(field_, QString());
+    else
+        field_ = QString();
+}
+
+void TCsvRecordParser::EndRecord()
+{
+    EndField();
+    each_(record_, width_);
+    // Records are mostly as wide as the one before.
+    lastWidth_ = std::min(width_, keptFields_);
+    record_ = QStringList();
+    record_.reserve(lastWidth_);
+    width_ = 0;
+}
+
+void TCsvRecordParser::Feed(QStringView text)
+{
+    const QChar *data = text.data();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        switch (state_) {
+        case TState::AfterCr:
+            // CR LF ends one record.
+            state_ = TState::RecordStart;
+            if (data[i] == u'\n')
+                ++i;
             break;
-        if (c == u',') {
-            if (++fields > limit)
+        case TState::RecordStart:
+        case TState::FieldStart:
+            if (data[i] == u'"') {
+                state_ = TState::Quoted;
+                ++i;
+            } else {
+                state_ = TState::Unquoted;
+            }
+            break;
+        case TState::Unquoted: {
+            qsizetype end = i;
+            while (end < size && data[end] != u',' && data[end] != u'\n' && data[end] != u'\r')
+                ++end;
+            Take(text.sliced(i, end - i));
+            i = end;
+            if (i == size)
                 break;
-            atFieldStart = true;
+            if (data[i] == u',') {
+                EndField();
+                state_ = TState::FieldStart;
+            } else {
+                EndRecord();
+                state_ = data[i] == u'\r' ? TState::AfterCr : TState::RecordStart;
+            }
+            ++i;
+            break;
+        }
+        case TState::Quoted: {
+            const qsizetype quote = text.indexOf(u'"', i);
+            const qsizetype end = quote < 0 ? size : quote;
+            Take(text.sliced(i, end - i));
+            i = end;
+            if (quote >= 0) {
+                state_ = TState::QuoteInQuoted;
+                ++i;
+            }
+            break;
+        }
+        case TState::QuoteInQuoted:
+            // A doubled quote is one quote; any other closes the quoted part, and what follows
+            // it up to the field's end is appended.
+            if (data[i] == u'"') {
+                Take(u"\"");
+                state_ = TState::Quoted;
+                ++i;
+            } else {
+                state_ = TState::Unquoted;
+            }
+            break;
+        }
+    }
+}
+
+void TCsvRecordParser::Finish()
+{
+    if (state_ != TState::RecordStart && state_ != TState::AfterCr)
+        EndRecord();
+    state_ = TState::RecordStart;
+}
+
+TCsvFileReader::TCsvFileReader(qsizetype blockBytes) : blockBytes_(std::max<qsizetype>(blockBytes, 1)) {}
+
+TCsvFileReader::~TCsvFileReader() = default;
+
+bool TCsvFileReader::Open(const QString &path)
+{
+    file_ = std::make_unique<QFile>(path);
+    failed_ = false;
+    atEnd_ = false;
+    badLines_ = 0;
+    carry_.clear();
+    ready_.clear();
+    if (!file_->open(QIODevice::ReadOnly) || !DecideEncoding() || !file_->seek(skip_)) {
+        failed_ = true;
+        return false;
+    }
+    switch (encoding_) {
+    case TEncoding::Utf16LE:
+        decoder_ = std::make_unique<QStringDecoder>(QStringConverter::Utf16LE);
+        break;
+    case TEncoding::Utf16BE:
+        decoder_ = std::make_unique<QStringDecoder>(QStringConverter::Utf16BE);
+        break;
+    case TEncoding::Gb18030:
+        decoder_ = std::make_unique<QStringDecoder>("GB18030");
+        break;
+    case TEncoding::Utf8:
+        decoder_.reset();
+        break;
+    }
+    parser_ = std::make_unique<TCsvRecordParser>(
+        [this](QStringList &record, qsizetype width) { ready_.emplace_back(std::move(record), width); }, keptFields_);
+    return true;
+}
+
+// The rules of the encoding, over whole lines of the file read block by block.
+bool TCsvFileReader::DecideEncoding()
+{
+    const QByteArray start = file_->peek(3);
+    skip_ = 0;
+    if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")) {
+        encoding_ = start.startsWith("\xFF") ? TEncoding::Utf16LE : TEncoding::Utf16BE;
+        skip_ = 2;
+        return true;
+    }
+    const bool marked = start.startsWith("\xEF\xBB\xBF");
+    if (marked)
+        skip_ = 3;
+    if (!file_->seek(skip_))
+        return false;
+    int total = 0, bad = 0, utf8 = 0;
+    QByteArray line;
+    for (;;) {
+        QByteArray block = file_->read(blockBytes_);
+        if (file_->error() != QFileDevice::NoError)
+            return false;
+        if (block.isEmpty())
+            break;
+        const qsizetype lastEnd = block.lastIndexOf('\n');
+        if (lastEnd < 0) {
+            line += block;
             continue;
         }
-        quoted = c == u'"' && atFieldStart;
-        atFieldStart = false;
+        line += QByteArrayView(block).first(lastEnd + 1);
+        ClassifyLines(line, total, bad, utf8);
+        line = block.sliced(lastEnd + 1);
     }
-    return fields;
+    ClassifyLines(line, total, bad, utf8);
+    // Valid UTF-8 has no bad line.
+    if (bad == 0 || marked || (qint64(bad) * 100 < total && utf8 > bad)) {
+        encoding_ = TEncoding::Utf8;
+        badLines_ = bad;
+    } else {
+        encoding_ = TEncoding::Gb18030;
+    }
+    return true;
+}
+
+void TCsvFileReader::Decode(QByteArrayView piece)
+{
+    if (piece.isEmpty())
+        return;
+    QString text;
+    if (encoding_ == TEncoding::Utf8)
+        text = QString::fromUtf8(piece);
+    else if (encoding_ != TEncoding::Gb18030 || !Gb18030TwoByteText(piece, text))
+        text = decoder_->decode(piece);
+    parser_->Feed(text);
+}
+
+bool TCsvFileReader::ReadBlock()
+{
+    const QByteArray block = file_->read(blockBytes_);
+    if (file_->error() != QFileDevice::NoError) {
+        failed_ = true;
+        return false;
+    }
+    if (block.isEmpty()) {
+        Decode(std::exchange(carry_, QByteArray()));
+        parser_->Finish();
+        atEnd_ = true;
+        return true;
+    }
+    if (encoding_ == TEncoding::Utf16LE || encoding_ == TEncoding::Utf16BE) {
+        Decode(block);
+        return true;
+    }
+    // An 8-bit block is decoded up to its last line end: no character of UTF-8 or GB18030 holds
+    // that byte, so no character is cut and the decoder holds nothing over.
+    const qsizetype lastEnd = block.lastIndexOf('\n');
+    if (lastEnd < 0) {
+        carry_ += block;
+        return true;
+    }
+    carry_ += QByteArrayView(block).first(lastEnd + 1);
+    Decode(carry_);
+    carry_ = block.sliced(lastEnd + 1);
+    return true;
+}
+
+bool TCsvFileReader::Next(QStringList &record, qsizetype *width)
+{
+    if (!parser_)
+        return false;
+    parser_->SetKeptFields(keptFields_);
+    while (ready_.empty()) {
+        if (failed_ || atEnd_ || !ReadBlock())
+            return false;
+    }
+    record = std::move(ready_.front().first);
+    if (width)
+        *width = ready_.front().second;
+    ready_.pop_front();
+    return true;
 }

@@ -27,28 +27,41 @@ QString IsoDateText(QDate date);
 // holding a line break is written quoted-printable so it cannot end the card early.
 QByteArray VCardBytes(const TContactRecord &contact);
 
+// A photo of more than this many MiB is no contact photo and is left out.
+constexpr int MaxVCardPhotoMiB = 16;
+
+// What cards held that was left out: values that have no column of their own or whose column was
+// already taken (a third address, a second mobile number, a birthday without a year, a photo the
+// picture loader cannot read), and photos larger than MaxVCardPhotoMiB.
+struct TVCardLeftOut {
+    int Unkept = 0;
+    int LargePhotos = 0;
+};
+
 // What the cards of a file gave: one contact per card, in the file's order (a card that names no
-// value at all comes back empty), and how many values the cards held that have no column of their
-// own or whose column was already taken (a third address, a second mobile number, a birthday
-// without a year) and so were left out. The photo, checked by the picture loader, is the column
-// "mypic" in base64.
+// value at all comes back empty), and what was left out. The photo, checked by the picture
+// loader, is the column "mypic" in base64.
 //
-// vCard 2.1, 3.0 and 4.0 are read; lines may end in CR LF, LF or CR; folded lines and
-// quoted-printable soft line breaks are joined as bytes; property names and parameters are matched
-// without case, in any order, behind any group prefix. The text encoding is decided per card: a
-// CHARSET parameter decides for its own value; a file in UTF-16 or with a UTF-8 byte-order mark is
-// UTF-8 throughout; otherwise a 3.0 or 4.0 card is UTF-8 when its bytes are valid UTF-8, and a 2.1
-// card too only when its UTF-8 reading looks more like text than its GB18030 one; all others are
-// GB18030. A card missing its END line ends at the next BEGIN or at the end of the file; a card
-// nested in another (AGENT) is no contact of its own.
+// vCard 2.1, 3.0 and 4.0 are read; lines may end in CR LF, LF or CR, and a run of CRs before an LF
+// is one line end (iOS 6 wrote CR CR LF); folded lines and quoted-printable soft line breaks are
+// joined as bytes; property names and parameters are matched without case, in any order, behind
+// any group prefix. The text encoding: a CHARSET parameter decides for its own value; a file in
+// UTF-16 or with a UTF-8 byte-order mark is UTF-8 throughout; otherwise a 3.0 or 4.0 card is UTF-8
+// when its bytes are valid UTF-8, and a 2.1 card too only when its UTF-8 reading looks more like
+// text than its GB18030 one; all others are GB18030. A file that is valid UTF-8 throughout is one
+// encoding: its 2.1 cards are weighed once, together; in any other file each card is weighed on
+// its own. A card missing its END line ends at the next BEGIN or at the end of the file; a card
+// nested in another (AGENT) is no contact of its own. A large file is read by several threads;
+// `each` is called on the calling thread alone, in the file's order.
 struct TVCardFile {
     QList<TContactRecord> Cards;
     int Unkept = 0;
+    int LargePhotos = 0;
 };
 TVCardFile ReadVCards(const QByteArray &bytes);
 // The same reading card by card: `each` gets every contact as soon as its card is read, so the
-// contacts of a file need not all be held at once. Returns the count of values left out.
-int ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each);
+// contacts of a file need not all be held at once. Returns what was left out.
+TVCardLeftOut ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each);
 
 // The contacts of ReadVCards.
 QList<TContactRecord> ParseVCards(const QByteArray &bytes);

@@ -11,15 +11,20 @@
 #include <QStringDecoder>
 #include <QUrl>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
 
-// A photo larger than this is no contact photo; it is left out and counted.
-constexpr qsizetype MaxPhotoBytes = 16 * 1024 * 1024;
+// A photo larger than this is no contact photo; it is left out and counted apart, so the user
+// is told why.
+constexpr qsizetype MaxPhotoBytes = qsizetype(MaxVCardPhotoMiB) * 1024 * 1024;
 
 char AsciiLower(char c)
 {
@@ -94,20 +99,35 @@ QByteArray EightBitText(const QByteArray &bytes, bool &utf8)
     return bytes;
 }
 
-// Lines end in CR LF, LF or CR. No encoding a card may use has these bytes inside a character.
+// Lines end in CR LF, LF or CR. Any run of CRs before an LF is one line end: iOS 6 wrote CR CR LF,
+// and reading the extra CR as an empty line would cut every folded value (a photo) in two. No
+// encoding a card may use has these bytes inside a character.
 std::vector<QByteArrayView> PhysicalLines(const QByteArray &text)
 {
     std::vector<QByteArrayView> lines;
     const char *data = text.constData();
     const qsizetype size = text.size();
     qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        if (data[i] != '\n' && data[i] != '\r')
+    // As many as the file has LFs, unless it ends its lines with CRs alone.
+    lines.reserve(size_t(std::count(data, data + size, '\n')) + 1);
+    while (start < size) {
+        // The next LF, and the first CR before it, if any.
+        const char *lf = static_cast<const char *>(std::memchr(data + start, '\n', size_t(size - start)));
+        const qsizetype end = lf ? lf - data : size;
+        const char *cr = static_cast<const char *>(std::memchr(data + start, '\r', size_t(end - start)));
+        if (!cr) {
+            if (!lf)
+                break;
+            lines.emplace_back(data + start, end - start);
+            start = end + 1;
             continue;
+        }
+        const qsizetype i = cr - data;
         lines.emplace_back(data + start, i - start);
-        if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+        qsizetype last = i;
+        while (last + 1 < end && data[last + 1] == '\r')
+            ++last;
+        start = last + 1 == end && lf ? end + 1 : i + 1;
     }
     if (start < size)
         lines.emplace_back(data + start, size - start);
@@ -502,6 +522,17 @@ QString Unescape(const QString &value)
 // The components of a structured value, split at semicolons not escaped by a backslash.
 QStringList Components(const QString &value, bool modern)
 {
+    if (!value.contains(u'\\')) {
+        // Nothing escaped: the parts are slices of the value.
+        QStringList parts;
+        qsizetype from = 0;
+        for (qsizetype semicolon = value.indexOf(u';'); semicolon >= 0; semicolon = value.indexOf(u';', from)) {
+            parts << QStringView(value).sliced(from, semicolon - from).trimmed().toString();
+            from = semicolon + 1;
+        }
+        parts << QStringView(value).sliced(from).trimmed().toString();
+        return parts;
+    }
     QStringList parts;
     QString part;
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -552,17 +583,34 @@ QString AddressText(const QStringList &parts)
 // "yyyy-MM-dd", or empty for a date without a year or one that is not a date.
 QString CardDate(const QString &value)
 {
-    QString text = value.trimmed();
-    if (text.startsWith(QLatin1String("--")))
+    QStringView text = QStringView(value).trimmed();
+    if (text.startsWith(u"--"))
         return {};
     const qsizetype t = text.indexOf(u'T');
     if (t >= 0)
         text.truncate(t);
     QDate date;
-    if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
-        date = QDate(text.left(4).toInt(), text.mid(4, 2).toInt(), text.mid(6, 2).toInt());
-    else if (text.size() > 4)
-        date = ReadLooseDateTime(text).date();
+    if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })) {
+        // Digits of other scripts are no number; yyyyMMdd in ASCII digits is read in place.
+        int parts[3] = {};
+        const qsizetype ends[3] = {4, 6, 8};
+        qsizetype at = 0;
+        for (int part = 0; part < 3; ++part) {
+            for (; at < ends[part]; ++at) {
+                const char16_t c = text[at].unicode();
+                if (c > u'9')
+                    return {};
+                parts[part] = parts[part] * 10 + (c - u'0');
+            }
+        }
+        date = QDate(parts[0], parts[1], parts[2]);
+    } else if (text.size() > 4) {
+        // A birthday is a day of the calendar; the local clock, and the time zone it would take
+        // to ask it, play no part.
+        QTime time;
+        if (!ReadLooseDateTime(text.toString(), date, time))
+            date = QDate();
+    }
     return date.isValid() ? IsoDateText(date) : QString();
 }
 
@@ -582,9 +630,10 @@ QString PhoneText(const QString &value)
 }
 
 // The picture a PHOTO value holds (inline base64, or a data: URI), or empty when there is none
-// that the picture loader can read.
-QByteArray PhotoBytes(const TProperty &property, const QByteArray &value)
+// that the picture loader can read; `tooLarge` says the value was left out for its size alone.
+QByteArray PhotoBytes(const TProperty &property, const QByteArray &value, bool &tooLarge)
 {
+    tooLarge = false;
     QByteArray data;
     if (property.Base64) {
         data = value;
@@ -597,8 +646,10 @@ QByteArray PhotoBytes(const TProperty &property, const QByteArray &value)
         return {};
     }
     data = data.simplified().replace(' ', QByteArray());
-    if (data.size() / 4 * 3 > MaxPhotoBytes)
+    if (data.size() / 4 * 3 > MaxPhotoBytes) {
+        tooLarge = true;
         return {};
+    }
     const QByteArray bytes = QByteArray::fromBase64(data);
     if (bytes.isEmpty() || DecodePicture(bytes, QSize(1, 1)).Image.isNull())
         return {};
@@ -622,11 +673,96 @@ const QString &ColumnKey(TColumn column)
     return keys[column];
 }
 
+// Contacts of the same columns, made without hashing a key. The cards of a file mostly fill the
+// same few sets of columns; for each set a record of those keys is made once, and every contact
+// of that set starts as a copy of it, whose values are then set in the copy's own order.
+class TRecordShapes
+{
+public:
+    TContactRecord Record(unsigned columns, const QString (&values)[ColumnCount])
+    {
+        TShape *shape = Find(columns);
+        if (!shape)
+            return Made(columns, values);
+        TContactRecord record = shape->Prototype;
+        size_t i = 0;
+        for (auto it = record.begin(); it != record.end(); ++it, ++i) {
+            // The copy keeps the prototype's order; its key texts are the prototype's own.
+            const TColumn column = shape->Order[i];
+            if (it.key().constData() != ColumnKey(column).constData())
+                return Made(columns, values);
+            it.value() = values[column];
+        }
+        return record;
+    }
+
+private:
+    struct TShape {
+        unsigned Columns = 0;
+        TContactRecord Prototype;
+        std::vector<TColumn> Order;  // the column of each entry in iteration order
+    };
+
+    static TContactRecord Made(unsigned columns, const QString (&values)[ColumnCount])
+    {
+        TContactRecord record;
+        record.reserve(ColumnCount);
+        for (int column = 0; column < ColumnCount; ++column) {
+            if (columns & (1u << column))
+                record.insert(ColumnKey(TColumn(column)), values[column]);
+        }
+        return record;
+    }
+
+    TShape *Find(unsigned columns)
+    {
+        for (TShape &shape : shapes_) {
+            if (shape.Columns == columns)
+                return &shape;
+        }
+        // A file of endlessly varied cards gets no more shapes than this.
+        if (shapes_.size() >= 64)
+            return nullptr;
+        TShape shape;
+        shape.Columns = columns;
+        QString none[ColumnCount];
+        shape.Prototype = Made(columns, none);
+        for (auto it = shape.Prototype.cbegin(); it != shape.Prototype.cend(); ++it) {
+            for (int column = 0; column < ColumnCount; ++column) {
+                if (it.key().constData() == ColumnKey(TColumn(column)).constData())
+                    shape.Order.push_back(TColumn(column));
+            }
+        }
+        if (shape.Order.size() != size_t(shape.Prototype.size()))
+            return nullptr;
+        shapes_.push_back(std::move(shape));
+        return &shapes_.back();
+    }
+
+    std::vector<TShape> shapes_;
+};
+
 // Builds one contact. The first value of a column wins; values that find no column are counted.
 class TCardBuilder
 {
 public:
-    explicit TCardBuilder(bool modern) : modern_(modern) {}
+    explicit TCardBuilder(TRecordShapes &shapes) : shapes_(shapes) {}
+
+    // Begins a card; what the card before left is gone, the room it took is kept.
+    void Start(bool modern)
+    {
+        modern_ = modern;
+        for (QString &value : values_)
+            value = QString();
+        fullName_ = QString();
+        hasN_ = false;
+        nameParts_.clear();
+        phones_.clear();
+        emails_.clear();
+        addresses_.clear();
+        unkept_ = 0;
+        largePhotos_ = 0;
+    }
 
     void Add(const TRawValue &raw, const QString &decoded)
     {
@@ -696,8 +832,11 @@ public:
             Set(Uqq, text.trimmed());
             break;
         case TName::Photo: {
-            const QByteArray bytes = PhotoBytes(raw.Property, raw.Bytes.toByteArray());
-            if (bytes.isEmpty())
+            bool tooLarge = false;
+            const QByteArray bytes = PhotoBytes(raw.Property, raw.Bytes.toByteArray(), tooLarge);
+            if (tooLarge)
+                ++largePhotos_;
+            else if (bytes.isEmpty())
                 ++unkept_;
             else
                 Set(Mypic, QString::fromLatin1(bytes.toBase64()));
@@ -710,7 +849,7 @@ public:
         }
     }
 
-    TContactRecord Finish(int &unkept)
+    TContactRecord Finish(TVCardLeftOut &leftOut)
     {
         PlacePhones();
         PlaceEmails();
@@ -729,14 +868,14 @@ public:
             name = values_[Uemail];
         if (!name.trimmed().isEmpty())
             values_[Uname] = name;
-        unkept += unkept_;
-        TContactRecord record;
-        record.reserve(ColumnCount);
+        leftOut.Unkept += unkept_;
+        leftOut.LargePhotos += largePhotos_;
+        unsigned columns = 0;
         for (int column = 0; column < ColumnCount; ++column) {
             if (!values_[column].isNull())
-                record.insert(ColumnKey(TColumn(column)), values_[column]);
+                columns |= 1u << column;
         }
-        return record;
+        return shapes_.Record(columns, values_);
     }
 
 private:
@@ -807,37 +946,89 @@ private:
             Set(Ujtdz, address->Value);
     }
 
-    bool modern_;
+    bool modern_ = false;
+    TRecordShapes &shapes_;
     QString values_[ColumnCount];
     QString fullName_;
     bool hasN_ = false;
     QStringList nameParts_;
     std::vector<TTyped> phones_, emails_, addresses_;
     int unkept_ = 0;
+    int largePhotos_ = 0;
 };
 
-// Reads the cards of one file.
+// The text of one file as lines, and what is decided once for the whole file: read-only once
+// made, so that several readers share it.
+class TFileText
+{
+public:
+    explicit TFileText(const QByteArray &bytes)
+        : text_(EightBitText(bytes, utf8_)), validUtf8_(!utf8_ && !BreaksUtf8(text_)), lines_(PhysicalLines(text_))
+    {
+    }
+
+    // Every value is UTF-8: the file had a byte-order mark, or was UTF-16.
+    bool Utf8() const { return utf8_; }
+    // The 8-bit text is valid UTF-8 throughout.
+    bool ValidUtf8() const { return validUtf8_; }
+    const std::vector<QByteArrayView> &Lines() const { return lines_; }
+
+    // Where a reader may start: line indexes of BEGIN lines about `lines` apart, the first line
+    // first and the end last.
+    std::vector<size_t> Segments(size_t lines) const
+    {
+        std::vector<size_t> starts = {0};
+        for (size_t next = lines; next < lines_.size(); next += lines) {
+            while (next < lines_.size() && !IsMarker(lines_[next], "BEGIN"))
+                ++next;
+            if (next < lines_.size())
+                starts.push_back(next);
+        }
+        starts.push_back(lines_.size());
+        return starts;
+    }
+
+    // The weighed encoding of the 2.1 cards of a valid UTF-8 file, worked out once by whichever
+    // reader first needs it.
+    TCodec FileCodec(const std::function<TCodec()> &weigh) const
+    {
+        std::call_once(codecOnce_, [&] { codec_ = weigh(); });
+        return codec_;
+    }
+
+private:
+    bool utf8_ = false;
+    QByteArray text_;
+    bool validUtf8_;
+    std::vector<QByteArrayView> lines_;
+    mutable std::once_flag codecOnce_;
+    mutable TCodec codec_ = TCodec::Utf8;
+};
+
+// Reads cards of a file; each thread that reads has its own.
 class TFileReader
 {
 public:
-    TFileReader(const QByteArray &bytes) : text_(EightBitText(bytes, utf8_)), lines_(PhysicalLines(text_)) {}
+    explicit TFileReader(const TFileText &file) : file_(file) {}
 
-    // Hands each contact on as soon as its card is read; returns the count of values left out.
-    int Read(const std::function<void(const TContactRecord &)> &each)
+    // Reads the cards that start from line `from` on before line `stop`, handing on each contact as
+    // soon as its card is read. Returns the line where the next card starts, or the end.
+    size_t ReadCards(size_t from, size_t stop, const std::function<void(TContactRecord &&)> &each, TVCardLeftOut &unkept)
     {
-        int unkept = 0;
-        size_t i = 0;
-        std::vector<TCardLine> card;
-        while (i < lines_.size()) {
-            if (!IsMarker(lines_[i], "BEGIN")) {
+        size_t i = from;
+        const std::vector<QByteArrayView> &lines = file_.Lines();
+        while (i < lines.size()) {
+            if (!IsMarker(lines[i], "BEGIN")) {
                 ++i;
                 continue;
             }
-            card.clear();
-            i = CardLines(i + 1, card);
-            each(ReadCard(card, unkept));
+            if (i >= stop)
+                return i;
+            card_.clear();
+            i = CardLines(i + 1, card_);
+            each(ReadCard(card_, unkept));
         }
-        return unkept;
+        return lines.size();
     }
 
 private:
@@ -848,8 +1039,9 @@ private:
     {
         int depth = 0;
         bool afterAgent = false;  // the last property line was an AGENT without a value
-        for (size_t i = first; i < lines_.size(); ++i) {
-            const QByteArrayView line = lines_[i];
+        const std::vector<QByteArrayView> &lines = file_.Lines();
+        for (size_t i = first; i < lines.size(); ++i) {
+            const QByteArrayView line = lines[i];
             if (IsMarker(line, "BEGIN")) {
                 if (depth == 0 && !afterAgent)
                     return i;
@@ -869,32 +1061,32 @@ private:
                 }
             }
         }
-        return lines_.size();
+        return lines.size();
     }
 
-    TContactRecord ReadCard(const std::vector<TCardLine> &lines, int &unkept)
+    TContactRecord ReadCard(const std::vector<TCardLine> &lines, TVCardLeftOut &unkept)
     {
         bool modern = false;
         for (const TCardLine &line : lines) {
             if (line.Split && line.Property.Name == TName::Version)
                 modern = !line.Property.Value.trimmed().startsWith('2');
         }
-        std::vector<TRawValue> values = RawValues(lines, modern);
-        const TCodec codec = CardCodec(values, modern);
-        TCardBuilder builder(modern);
-        for (const TRawValue &value : values)
-            builder.Add(value, Decode(value, codec));
-        return builder.Finish(unkept);
+        // The buffers of one card serve the next.
+        RawValues(lines, modern, values_);
+        const TCodec codec = CardCodec(values_, modern);
+        builder_.Start(modern);
+        for (const TRawValue &value : values_)
+            builder_.Add(value, Decode(value, codec));
+        return builder_.Finish(unkept);
     }
 
     // Logical lines: a quoted-printable value ending in "=" goes on with the next line as it is; a
     // line starting with a blank or tab continues the one before (vCard 3.0 and later drop that
     // blank, 2.1 keeps it); a base64 value of 2.1 may go on in lines of base64 alone. Lines are
     // joined as bytes, so a fold inside a character does no harm.
-    std::vector<TRawValue> RawValues(const std::vector<TCardLine> &lines, bool modern)
+    void RawValues(const std::vector<TCardLine> &lines, bool modern, std::vector<TRawValue> &values)
     {
-        std::vector<TRawValue> values;
-        values.reserve(lines.size());
+        values.clear();
         for (size_t i = 0; i < lines.size(); ++i) {
             if (!lines[i].Split)
                 continue;
@@ -936,7 +1128,6 @@ private:
             raw.OwnCharset = !raw.Property.Charset.isEmpty() && decoders_.Find(raw.Property.Charset);
             values.push_back(std::move(raw));
         }
-        return values;
     }
 
     static bool IsBase64Line(QByteArrayView line)
@@ -950,25 +1141,69 @@ private:
     // The encoding of the values without a charset of their own. vCard 3.0 and 4.0 are UTF-8 when
     // the bytes are valid UTF-8. A 2.1 card (this program's own export among them: GB18030) is
     // read both ways when its bytes are valid UTF-8, and the reading that looks more like text
-    // wins, a tie going to GB18030.
+    // wins, a tie going to GB18030. A file that is valid UTF-8 throughout is taken as one
+    // encoding: its 2.1 cards are weighed once, together, and each follows.
     TCodec CardCodec(const std::vector<TRawValue> &values, bool modern)
     {
-        if (utf8_)
+        if (file_.Utf8())
             return TCodec::Utf8;
+        // In a valid file only a value that quoted-printable undid can break UTF-8.
+        const bool checkEach = !file_.ValidUtf8() || std::any_of(values.begin(), values.end(), [](const TRawValue &value) {
+            return IsPlain(value) && value.Property.QuotedPrintable && !IsAscii(value.Bytes);
+        });
+        if (!checkEach) {
+            if (modern || std::none_of(values.begin(), values.end(), [](const TRawValue &value) {
+                    return IsPlain(value) && !IsAscii(value.Bytes);
+                }))
+                return TCodec::Utf8;
+            return file_.FileCodec([this] { return FileWeighed(); });
+        }
+        for (const TRawValue &value : values) {
+            // A value that cannot be UTF-8 decides.
+            if (IsPlain(value) && !IsAscii(value.Bytes) && BreaksUtf8(value.Bytes))
+                return TCodec::Gb18030;
+        }
+        return modern ? TCodec::Utf8 : Weighed(values);
+    }
+
+    static bool IsPlain(const TRawValue &value) { return !value.OwnCharset && !value.Property.Base64; }
+
+    // The card's values, each valid UTF-8, weighed together.
+    TCodec Weighed(const std::vector<TRawValue> &values)
+    {
         QByteArray text;
         for (const TRawValue &value : values) {
-            if (!value.OwnCharset && !value.Property.Base64 && !IsAscii(value.Bytes)) {
-                // A value that cannot be UTF-8 decides; the others, each valid, are weighed
-                // together.
-                if (BreaksUtf8(value.Bytes))
-                    return TCodec::Gb18030;
+            if (IsPlain(value) && !IsAscii(value.Bytes)) {
                 text += value.Bytes;
                 text += '\n';
             }
         }
+        return Weighed(text);
+    }
+
+    // The values of a valid UTF-8 file, weighed together: enough of them that one odd name does
+    // not decide for a whole file.
+    TCodec FileWeighed()
+    {
+        constexpr qsizetype Enough = 64 * 1024;
+        QByteArray text;
+        for (const QByteArrayView line : file_.Lines()) {
+            if (IsAscii(line))
+                continue;
+            const qsizetype colon = IsFold(line) ? 0 : IndexOutsideQuotes(line, ':', 0);
+            if (colon < 0)
+                continue;
+            text += line.sliced(colon + 1);
+            text += '\n';
+            if (text.size() >= Enough)
+                break;
+        }
+        return Weighed(text);
+    }
+
+    TCodec Weighed(const QByteArray &text)
+    {
         if (text.isEmpty())
-            return TCodec::Utf8;
-        if (modern)
             return TCodec::Utf8;
         return Oddity(QString::fromUtf8(text)) < Oddity(decoders_.Gb18030(text)) ? TCodec::Utf8 : TCodec::Gb18030;
     }
@@ -982,24 +1217,156 @@ private:
         return decoders_.Gb18030(value.Bytes);
     }
 
-    bool utf8_ = false;
-    QByteArray text_;
-    std::vector<QByteArrayView> lines_;
+    const TFileText &file_;
+    std::vector<TCardLine> card_;
+    std::vector<TRawValue> values_;
+    TRecordShapes shapes_;
+    TCardBuilder builder_{shapes_};
     TDecoders decoders_;
 };
+
+// A large file is read by several threads: the file is cut into segments at BEGIN lines, and of
+// every round of segments this thread reads the first and each helper one of the others, never
+// more than two rounds ahead of what this thread took from it, so few segments of contacts wait at
+// a time. The contacts are handed on in the file's order from this thread alone. A segment a
+// helper read is taken only if this thread's reading really arrives at its start (a BEGIN line
+// inside a card, as an AGENT's, starts no card); otherwise this thread reads it again itself.
+class TSegmentHelpers
+{
+public:
+    struct TSegment {
+        size_t Start = 0, Next = 0;
+        std::vector<TContactRecord> Cards;
+        TVCardLeftOut LeftOut;
+        bool Done = false;
+    };
+
+    TSegmentHelpers(const TFileText &file, const std::vector<size_t> &starts, size_t helpers)
+        : file_(file), starts_(starts), round_(helpers + 1), segments_(starts.size() - 1)
+    {
+        for (size_t helper = 1; helper <= helpers; ++helper)
+            threads_.emplace_back([this, helper] { Run(helper); });
+    }
+
+    ~TSegmentHelpers()
+    {
+        {
+            std::lock_guard lock(lock_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread &thread : threads_)
+            thread.join();
+    }
+
+    // Whether segment k is a helper's.
+    bool Helped(size_t k) const { return k % round_ != 0; }
+
+    // A helper's reading of segment k, once it is done; empty when the helper gave up.
+    std::optional<TSegment> Take(size_t k)
+    {
+        std::unique_lock lock(lock_);
+        changed_.wait(lock, [&] { return segments_[k].Done || failed_; });
+        if (!segments_[k].Done)
+            return std::nullopt;
+        std::optional<TSegment> taken(std::move(segments_[k]));
+        segments_[k] = {};
+        taken_ = k;
+        changed_.notify_all();
+        return taken;
+    }
+
+private:
+    void Run(size_t helper)
+    {
+        try {
+            TFileReader reader(file_);
+            for (size_t k = helper; k + 1 < starts_.size(); k += round_) {
+                {
+                    std::unique_lock lock(lock_);
+                    changed_.wait(lock, [&] { return stopped_ || k <= taken_ + 2 * round_; });
+                    if (stopped_)
+                        return;
+                }
+                TSegment segment;
+                segment.Start = starts_[k];
+                segment.Next = reader.ReadCards(starts_[k], starts_[k + 1], [&](TContactRecord &&card) {
+                    segment.Cards.push_back(std::move(card));
+                }, segment.LeftOut);
+                segment.Done = true;
+                std::lock_guard lock(lock_);
+                segments_[k] = std::move(segment);
+                changed_.notify_all();
+            }
+        } catch (...) {
+            std::lock_guard lock(lock_);
+            failed_ = true;
+            changed_.notify_all();
+        }
+    }
+
+    const TFileText &file_;
+    const std::vector<size_t> &starts_;
+    const size_t round_;
+    std::vector<TSegment> segments_;
+    size_t taken_ = 0;
+    bool stopped_ = false;
+    bool failed_ = false;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<std::thread> threads_;
+};
+
+// Lines of a segment: some hundred cards, few enough that two segments of contacts are little
+// to hold.
+constexpr size_t SegmentLines = 4096;
+
+TVCardLeftOut ReadFile(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each)
+{
+    const TFileText file(bytes);
+    TFileReader reader(file);
+    TVCardLeftOut leftOut;
+    const auto handOn = [&](TContactRecord &&card) { each(card); };
+    const std::vector<size_t> starts = file.Segments(SegmentLines);
+    // Two helpers where the machine has the cores; a small file is read here alone.
+    const size_t helpers = std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 3) - 1;
+    if (starts.size() <= 3) {
+        reader.ReadCards(0, file.Lines().size(), handOn, leftOut);
+        return leftOut;
+    }
+    TSegmentHelpers helper(file, starts, helpers);
+    size_t at = 0;
+    for (size_t k = 0; k + 1 < starts.size(); ++k) {
+        if (helper.Helped(k)) {
+            std::optional<TSegmentHelpers::TSegment> segment = helper.Take(k);
+            if (segment && segment->Start == at) {
+                for (const TContactRecord &card : segment->Cards)
+                    each(card);
+                leftOut.Unkept += segment->LeftOut.Unkept;
+                leftOut.LargePhotos += segment->LeftOut.LargePhotos;
+                at = segment->Next;
+                continue;
+            }
+        }
+        at = reader.ReadCards(at, starts[k + 1], handOn, leftOut);
+    }
+    return leftOut;
+}
 
 } // namespace
 
 TVCardFile ReadVCards(const QByteArray &bytes)
 {
     TVCardFile file;
-    file.Unkept = ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
+    const TVCardLeftOut leftOut = ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
+    file.Unkept = leftOut.Unkept;
+    file.LargePhotos = leftOut.LargePhotos;
     return file;
 }
 
-int ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each)
+TVCardLeftOut ReadVCards(const QByteArray &bytes, const std::function<void(const TContactRecord &)> &each)
 {
-    return TFileReader(bytes).Read(each);
+    return ReadFile(bytes, each);
 }
 
 QList<TContactRecord> ParseVCards(const QByteArray &bytes)

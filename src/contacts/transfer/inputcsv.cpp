@@ -11,7 +11,6 @@
 #include "platform/UiServices.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -245,21 +244,25 @@ void Tfrminputcsv::GoToFieldPage()
 {
     SpTBXButton1->SetVisible(true);
     const QString path = Edit1->text().trimmed();
-    QFile file(path);
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    // Only the header is read here; the records are read one by one as they are imported, so a
+    // file of any size is never held whole.
+    TCsvFileReader reader;
+    reader.SetKeptFields(MaxHeaderItems + 1);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !reader.Open(path)) {
         ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
         return;
     }
-    const TCsvText text = DecodeCsvText(file.readAll());
-    if (CsvFirstRecordFields(text.Text, MaxHeaderItems) > MaxHeaderItems) {
+    QStringList header;
+    qsizetype width = 0;
+    reader.Next(header, &width);
+    if (width > MaxHeaderItems) {
         ShowMessage(QStringLiteral("文件的第一行超过 %1 项，不是可以导入的 CSV 文件。").arg(MaxHeaderItems), Orvanta,
                     MsgIcon::Warning, MsgButtons::OK, this);
         return;
     }
-    badLines_ = text.BadLines;
-    records_ = ParseCsv(text.Text);
+    path_ = path;
     PageControl1->setCurrentWidget(TabSheet2);
-    FillFieldList(records_.isEmpty() ? QStringList() : records_.first());
+    FillFieldList(header);
     if (ListView1->topLevelItemCount() > 0)
         ListView1->setFocus();
 }
@@ -365,11 +368,16 @@ void Tfrminputcsv::ImportRecords()
         if (row->checkState(FileColumn) == Qt::Checked && !column.isEmpty())
             mappings.push_back({i, row->text(CaptionColumn), column});
     }
-    // Each record becomes a contact only as it is added, never all of them at once.
-    TContactImport import(connection_, Clock().Now());
-    for (qsizetype r = 1; r < records_.size(); ++r)
-        import.Add(records_[r], mappings);
-    const TImportResult result = import.Finish();
+    // The file is read again record by record; each becomes a contact only as it is added.
+    TCsvFileReader reader;
+    QStringList header;
+    if (!reader.Open(path_)) {
+        ShowMessage(QStringLiteral("文件不存在！"), Orvanta, MsgIcon::Warning, MsgButtons::OK, this);
+        return;
+    }
+    reader.Next(header);
+    const int badLines = reader.BadLines();
+    const TImportResult result = ImportCsvRecords(connection_, reader, mappings, Clock().Now());
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
                     MsgButtons::OK, this);
@@ -378,8 +386,8 @@ void Tfrminputcsv::ImportRecords()
     QString report = QStringLiteral("共导入 %1 条人脉记录").arg(result.Imported);
     if (result.Unkept > 0)
         report += QStringLiteral("，另有 %1 个生日的写法无法识别，未导入。").arg(result.Unkept);
-    if (badLines_ > 0)
-        report += QStringLiteral("\n文件中有 %1 行含有无法识别的字符，已用“\uFFFD”代替。").arg(badLines_);
+    if (badLines > 0)
+        report += QStringLiteral("\n文件中有 %1 行含有无法识别的字符，已用“\uFFFD”代替。").arg(badLines);
     Label9->setText(report);
     if (result.Imported > 0 && OnImported)
         OnImported();

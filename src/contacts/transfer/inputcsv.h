@@ -62,8 +62,7 @@ private:
     void RowChanged(QTreeWidgetItem *row, int column);
 
     TADOConnection *connection_;
-    QList<QStringList> records_;  // the file's records, the header first
-    int badLines_ = 0;            // lines with bytes that were not UTF-8
+    QString path_;                // the file whose header the list shows
     bool filling_ = false;        // check marks set by the wizard itself open no picker
     QList<TSpTBXButton *> buttons_;
 };

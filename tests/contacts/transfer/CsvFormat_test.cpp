@@ -2,9 +2,14 @@
 
 #include "transfer/TransferTestSupport.h"
 
+#include "platform/TextCodec.h"
+
 #include <QStringDecoder>
 
 namespace {
+
+using transfer_test::Utf16;
+using transfer_test::WriteBytes;
 
 TEST(CsvFormat, Parsing)
 {
@@ -77,6 +82,90 @@ TEST(CsvText, LargeTextsGiveTheSameRecordsHoweverTheyAreSplit)
         for (const QStringList &record : records)
             ASSERT_EQ(record, c.fields);
     }
+}
+
+// Records read piece by piece, as a file is read block by block: the same records whatever the
+// cuts, each with its count of fields.
+TEST(CsvRecordParser, PiecesGiveTheRecordsOfTheWholeText)
+{
+    const char *texts[] = {
+        "", "a,b,c", "a,b\r\nc,d\r\n", "a\rb\r\n\r\nc", "\"a\",\"b\",", "\"x,y\",z",
+        "\"say \"\"hi\"\"\",2\n", "\"two\r\nlines\",x\r\nnext", "a\n\nb", "ab\"c,d", "\"ab\"c,d",
+        "\"open,quote\nto the end", ",", "\"\"", "\"\"\"\"", "\r\r\n\n", "x\"y,\"line1\nline2\"\r\n", "张三,\"李\"\"四\"\r\n",
+    };
+    for (const char *raw : texts) {
+        const QString text = QString::fromUtf8(raw);
+        SCOPED_TRACE(raw);
+        const QList<QStringList> expected = ParseCsv(text);
+        for (qsizetype step = 1; step <= text.size() + 1; ++step) {
+            QList<QStringList> records;
+            TCsvRecordParser parser([&](QStringList &record, qsizetype width) {
+                EXPECT_EQ(width, record.size());
+                records << record;
+            });
+            for (qsizetype at = 0; at < text.size(); at += step)
+                parser.Feed(QStringView(text).mid(at, step));
+            parser.Finish();
+            ASSERT_EQ(records, expected) << "pieces of " << step;
+        }
+    }
+    // Past the kept fields only the count goes on.
+    QList<std::pair<QStringList, qsizetype>> kept;
+    TCsvRecordParser parser([&](QStringList &record, qsizetype width) { kept.push_back({record, width}); }, 2);
+    parser.Feed(QStringLiteral("a,\"b,c\",d,e\n") + QString(100000, u',') + QStringLiteral("\nx"));
+    parser.Finish();
+    const QList<std::pair<QStringList, qsizetype>> expected = {
+        {{"a", "b,c"}, 4}, {{"", ""}, 100001}, {{"x"}, 1}};
+    EXPECT_EQ(kept, expected);
+}
+
+// A file read in blocks of a few bytes gives the records of its whole text and the count of bad
+// lines, in every encoding a spreadsheet writes.
+TEST(CsvFileReader, BlocksGiveTheRecordsOfTheWholeText)
+{
+    QByteArray mostlyUtf8 = "姓名,备注\n";
+    for (int i = 0; i < 150; ++i)
+        mostlyUtf8 += "张三,\"多\n行\"\r\n";
+    const QString mostlyText = QString::fromUtf8(mostlyUtf8) + QStringLiteral("李\uFFFD,x\n李\uFFFD\n");
+    mostlyUtf8 += "李\xFF,x\n李\xE5\n";
+    const QString gbText = QStringLiteral("姓名,移动电话\r\n张三,138\r\n\"王\r\n芳\",1\r\n");
+    const QString fourByte = QStringLiteral("姓名\n张𠀀€\n");
+    const struct { const char *name; QByteArray bytes; QString text; int badLines; } files[] = {
+        {"gbk", EncodeGB18030(gbText), gbText, 0},
+        // A lead byte without its trail is no character; one cut short by the end of the file is
+        // dropped.
+        {"gb18030 four-byte", EncodeGB18030(fourByte) + "\x81\n\xD5", fourByte + QStringLiteral("\uFFFD\n"), 0},
+        {"utf-8 bom", "\xEF\xBB\xBF姓名,移动电话\n张三,138\n", QStringLiteral("姓名,移动电话\n张三,138\n"), 0},
+        {"utf-8 bom, bad bytes", "\xEF\xBB\xBF姓名\n\xD5\xC5\n", QStringLiteral("姓名\n\uFFFD\uFFFD\n"), 1},
+        {"utf-8", "姓名,移动电话\r\n张三,138", QStringLiteral("姓名,移动电话\r\n张三,138"), 0},
+        {"utf-8, a few bad lines", mostlyUtf8, mostlyText, 2},
+        {"utf-16le", Utf16("姓名,移动电话\r\n张三,\"1\r\n38\"", QStringConverter::Utf16LE),
+         QStringLiteral("姓名,移动电话\r\n张三,\"1\r\n38\""), 0},
+        {"utf-16be", Utf16("姓名,移动电话\n张三,138\n", QStringConverter::Utf16BE), QStringLiteral("姓名,移动电话\n张三,138\n"), 0},
+        {"empty", QByteArray(), QString(), 0},
+    };
+    const QString folder = MakeTempDir(QStringLiteral("csv-reader"));
+    for (const auto &file : files) {
+        SCOPED_TRACE(file.name);
+        const QString path = folder + QStringLiteral("/file.csv");
+        WriteBytes(path, file.bytes);
+        const QList<QStringList> expected = ParseCsv(file.text);
+        for (const qsizetype block : {1, 2, 3, 5, 64, 1 << 20}) {
+            TCsvFileReader reader(block);
+            ASSERT_TRUE(reader.Open(path)) << block;
+            EXPECT_EQ(reader.BadLines(), file.badLines) << block;
+            QList<QStringList> records;
+            QStringList record;
+            while (reader.Next(record))
+                records << record;
+            EXPECT_FALSE(reader.Failed());
+            EXPECT_EQ(records, expected) << block;
+        }
+    }
+    TCsvFileReader missing;
+    EXPECT_FALSE(missing.Open(folder + QStringLiteral("/missing.csv")));
+    QStringList record;
+    EXPECT_FALSE(missing.Next(record));
 }
 
 } // namespace

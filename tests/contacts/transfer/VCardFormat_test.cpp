@@ -1,6 +1,7 @@
 #include "contacts/transfer/VCardFormat.h"
 
 #include "transfer/TransferTestSupport.h"
+#include "PictureTestData.h"
 #include "platform/TextCodec.h"
 #include "contacts/transfer/ContactTransfer.h"
 
@@ -90,7 +91,9 @@ TEST(VCardReader, SingleValues)
         {"X-WAB-GENDER:0", "uxb", nullptr}, {"X-WAB-GENDER:", "uxb", nullptr}, {"X-WAB-GENDER:male", "uxb", nullptr},
         {"BDAY:19800506", "uhsr", "1980-05-06"}, {"BDAY:1980-05-06T00:00:00Z", "uhsr", "1980-05-06"},
         {"BDAY:19800230", "uhsr", nullptr}, {"BDAY:1980", "uhsr", nullptr}, {"BDAY:--0506", "uhsr", nullptr},
-        {"BDAY:abcdefgh", "uhsr", nullptr},
+        {"BDAY:abcdefgh", "uhsr", nullptr}, {"BDAY: 1980-02-29 ", "uhsr", "1980-02-29"},
+        {"BDAY:1981-02-29", "uhsr", nullptr}, {"BDAY:1980/5/6", "uhsr", "1980-05-06"},
+        {"BDAY:\xD9\xA1\xD9\xA9\xD9\xA8\xD9\xA0\xD9\xA0\xD9\xA5\xD9\xA0\xD9\xA6", "uhsr", nullptr},  // Arabic-Indic digits
         // Thunderbird writes its names in lower case.
         {"fn:Wang Wu\r\nn:Wu;Wang", "text30", "Wu"}, {"n:Wu;Wang", "text44", "Wang"},
         {"fn:Wang Wu", "uname", "Wang Wu"},
@@ -267,6 +270,71 @@ TEST(VCardReader, CardsOfOtherProgramsAreStored)
     }
 }
 
+// The photo as phones write it: base64 folded over many lines.
+QByteArray FoldedPhoto(const QByteArray &picture, const QByteArray &lineEnd)
+{
+    QByteArray card = "BEGIN:VCARD" + lineEnd + "VERSION:3.0" + lineEnd + "N:Lee;Ann;;;" + lineEnd + "FN:Ann Lee" +
+                      lineEnd + "PHOTO;ENCODING=b;TYPE=JPEG:";
+    const QByteArray base64 = picture.toBase64();
+    for (qsizetype at = 0; at < base64.size(); at += 72)
+        card += (at == 0 ? QByteArray() : lineEnd + " ") + base64.mid(at, 72);
+    return card + lineEnd + "TEL;TYPE=CELL:139" + lineEnd + "END:VCARD" + lineEnd;
+}
+
+// Photos of real phones are kept: lines ended CR CR LF (iOS 6), and a JPEG with bytes before a
+// marker that belong to no segment, which libjpeg skips with a warning.
+TEST(VCardReader, PhotosAsPhonesWriteThemAreKept)
+{
+    const QByteArray jpeg = TwoColourJpeg(96, 64);
+    const QByteArray stray = QByteArray(jpeg).insert(2, QByteArray("\x00\x00", 2));
+    struct Case { const char *name; QByteArray file; QByteArray photo; } cases[] = {
+        {"CR LF", FoldedPhoto(jpeg, "\r\n"), jpeg},
+        {"CR CR LF", FoldedPhoto(jpeg, "\r\r\n"), jpeg},
+        {"CR CR CR LF", FoldedPhoto(jpeg, "\r\r\r\n"), jpeg},
+        {"stray bytes after the start marker", FoldedPhoto(stray, "\r\n"), stray},
+        {"both", FoldedPhoto(stray, "\r\r\n"), stray},
+    };
+    for (const Case &c : cases) {
+        const TVCardFile read = ReadVCards(c.file);
+        ASSERT_EQ(read.Cards.size(), 1) << c.name;
+        const TContactRecord &card = read.Cards[0];
+        EXPECT_EQ(QByteArray::fromBase64(card.value("mypic").toLatin1()), c.photo) << c.name;
+        EXPECT_EQ(card.value("uname"), QStringLiteral("Ann Lee")) << c.name;
+        EXPECT_EQ(card.value("umtel"), QStringLiteral("139")) << c.name;
+        EXPECT_EQ(read.Unkept, 0) << c.name;
+    }
+    // CRs not followed by an LF still end lines each.
+    const QList<TContactRecord> cr = ParseVCards("BEGIN:VCARD\rVERSION:2.1\r\rFN:A\r\rNOTE:n\rEND:VCARD\r");
+    ASSERT_EQ(cr.size(), 1);
+    EXPECT_EQ(cr[0].value("uname"), QStringLiteral("A"));
+    EXPECT_EQ(cr[0].value("ufz"), QStringLiteral("n"));
+}
+
+// A photo too large to keep is counted as such, not as a value without a field; the user is told
+// which is which.
+TEST(VCardReader, PhotoTooLargeIsToldApart)
+{
+    const QByteArray large(MaxVCardPhotoMiB * 1024 * 1024 + 3, '\x55');
+    const QByteArray file = FoldedPhoto(large, "\r\n") + FoldedPhoto(TwoColourJpeg(16, 16), "\r\n") +
+                            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:B\r\nPHOTO;ENCODING=b:AAAA\r\nEND:VCARD\r\n";
+    const TVCardFile read = ReadVCards(file);
+    ASSERT_EQ(read.Cards.size(), 3);
+    EXPECT_FALSE(read.Cards[0].contains("mypic"));
+    EXPECT_EQ(read.Cards[0].value("umtel"), QStringLiteral("139"));
+    EXPECT_TRUE(read.Cards[1].contains("mypic"));
+    EXPECT_EQ(read.LargePhotos, 1);
+    EXPECT_EQ(read.Unkept, 1);  // the photo that is no picture
+
+    struct Case { int imported; TVCardLeftOut leftOut; const char *message; } cases[] = {
+        {3, {0, 0}, "共导入 3 条人脉记录"},
+        {3, {1, 0}, "共导入 3 条人脉记录，另有 1 项内容没有对应的字段，未导入。"},
+        {1, {0, 1}, "共导入 1 条人脉记录，另有 1 张照片太大（超过 16 MB），未导入。"},
+        {2, {4, 2}, "共导入 2 条人脉记录，另有 4 项内容没有对应的字段，2 张照片太大（超过 16 MB），未导入。"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(VCardImportMessage(c.imported, c.leftOut), QString::fromUtf8(c.message));
+}
+
 // One invalid byte in a large UTF-8 file spoils one card; the crafted quoted-printable card of
 // many soft breaks is read without any work per break that grows with the line; a line of ten
 // megabytes is read whole.
@@ -290,6 +358,44 @@ TEST(VCardReader, LargeFilesStayCardByCard)
         right += cards[i].value("uname") == QStringLiteral("郑伟") + QString::number(i);
     EXPECT_EQ(right, 1999);
     EXPECT_EQ(cards[2000].value("ufz"), QString(40000, u'A'));
+}
+
+// A 2.1 file that is valid UTF-8 throughout is weighed as one: a card too short to tell by itself
+// ("é" reads as well as the hanzi 茅) follows the others.
+TEST(VCardReader, AValidUtf8FileIsOneEncoding)
+{
+    const QByteArray file = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Jos\xC3\xA9 M\xC3\xBCller\r\nEND:VCARD\r\n"
+                            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:\xC3\xA9\r\nEND:VCARD\r\n";
+    const QList<TContactRecord> cards = ParseVCards(file);
+    ASSERT_EQ(cards.size(), 2);
+    EXPECT_EQ(cards[0].value("uname"), QStringLiteral("José Müller"));
+    EXPECT_EQ(cards[1].value("uname"), QStringLiteral("é"));
+}
+
+// A large file is read in pieces side by side; the contacts come in the file's order and are the
+// same wherever the pieces are cut, also where a cut falls on the BEGIN line of a card nested in
+// another (an AGENT's), which starts no contact.
+TEST(VCardReader, LargeFilesReadInPiecesGiveTheSameContacts)
+{
+    constexpr int Cards = 2000;
+    for (int filler = 0; filler < 10; ++filler) {
+        SCOPED_TRACE(filler);
+        QByteArray file = QByteArray("X-FILLER\r\n").repeated(filler);
+        for (int i = 0; i < Cards; ++i) {
+            file += "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Boss" + QByteArray::number(i) +
+                    "\r\nAGENT:\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Aide\r\nEND:VCARD\r\nTEL;PAGER:1\r\nTEL;WORK:" +
+                    QByteArray::number(i) + "\r\nEND:VCARD\r\n";
+        }
+        const TVCardFile read = ReadVCards(file);
+        ASSERT_EQ(read.Cards.size(), Cards);
+        EXPECT_EQ(read.Unkept, Cards);  // every pager number
+        int right = 0;
+        for (int i = 0; i < Cards; ++i) {
+            right += read.Cards[i].value("uname") == QStringLiteral("Boss%1").arg(i) &&
+                     read.Cards[i].value("uwtlp") == QString::number(i);
+        }
+        EXPECT_EQ(right, Cards);
+    }
 }
 
 // File names -------------------------------------------------------------------------------------
