@@ -160,6 +160,11 @@ void TSpTBXTextObject::WndProc(TMessage &Message)
         Message.Result = 1;
         return;
     }
+    if (Message.Msg == CM_DIALOGKEY && Message.WParam == VK_RETURN && Focused() && NoShiftKeys()) {
+        Click();
+        Message.Result = 1;
+        return;
+    }
     if (Message.Msg == CM_HINTSHOW) {
         auto *hint = reinterpret_cast<THintInfo *>(Message.LParam);
         if (!hint->HintStr.isEmpty()) {

@@ -231,3 +231,32 @@ TEST(SpTBXTextObjects, TheHandPointerStaysOverALinkWhileThePointerMoves)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SpTBXTextObjects, EnterClicksTheFocusedTextControlOnly)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    QStringList clicks;
+    std::vector<TSpTBXTextObject *> texts;
+    for (const char *caption : {"主页", "帮助"}) {
+        auto *text = new TSpTBXTextObject(&form);
+        text->SetParent(&form);
+        text->SetCaptionW(caption);
+        text->SetBounds(10 + 100 * int(texts.size()), 10, 80, 20);
+        text->SetTabStop(true);
+        text->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
+        texts.push_back(text);
+    }
+    form.Show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
+    texts[1]->SetFocus();
+    ASSERT_TRUE(sim::WaitFor([&] { return texts[1]->hasFocus(); }));
+    sim::Key(texts[1], Qt::Key_Return);
+    sim::Key(texts[1], Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(clicks, QStringList{"帮助"}) << "Enter without shift keys, on the focused one";
+}
+
+} // namespace
