@@ -145,8 +145,26 @@ void TSpTBXTextObject::DoDrawHint(TBitmap &AHintBitmap, QString &AHint, bool &Pa
         OnDrawHint(this, AHintBitmap, AHint, PaintDefault);
 }
 
+bool TSpTBXTextObject::ShowsHandPointer() const
+{
+    // A pointer the program forces for the whole screen (a busy one) stays.
+    return !linkText_.isEmpty() && MouseInControl() && Screen()->Cursor() == crDefault;
+}
+
 void TSpTBXTextObject::WndProc(TMessage &Message)
 {
+    // The pointer is asked for before every move; over a link it is the hand each time.
+    if (Message.Msg == WM_SETCURSOR && Message.WParam == WPARAM(static_cast<QWidget *>(this)) &&
+        std::int16_t(LoWord(Message.LParam)) == HTCLIENT && ShowsHandPointer()) {
+        SetCursorShape(crHandPoint);
+        Message.Result = 1;
+        return;
+    }
+    if (Message.Msg == CM_DIALOGKEY && Message.WParam == VK_RETURN && Focused() && NoShiftKeys()) {
+        Click();
+        Message.Result = 1;
+        return;
+    }
     if (Message.Msg == CM_HINTSHOW) {
         auto *hint = reinterpret_cast<THintInfo *>(Message.LParam);
         if (!hint->HintStr.isEmpty()) {
@@ -165,7 +183,7 @@ void TSpTBXTextObject::WndProc(TMessage &Message)
 void TSpTBXTextObject::DoMouseEnter()
 {
     TTBXTextObject::DoMouseEnter();
-    if (!linkText_.isEmpty())
+    if (ShowsHandPointer())
         SetCursorShape(crHandPoint);
     Invalidate();
 }

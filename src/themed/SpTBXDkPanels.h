@@ -68,6 +68,9 @@ protected:
     TColor TextColor() const;
 
 private:
+    // Over a link, unless the screen's pointer is forced.
+    bool ShowsHandPointer() const;
+
     QString linkText_;
     QString linkTextParams_;
     std::unique_ptr<TFont> linkFont_;

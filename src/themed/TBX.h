@@ -282,7 +282,6 @@ public:
     // The screen rectangle the popup keeps clear of: the item it opens from, recorded as it
     // shows. A type-2 shadow without a toolbar item to join is cut there.
     const TRect &ExclusionRect() const { return exclusionRect_; }
-    void SetExclusionRect(const TRect &Value) { exclusionRect_ = Value; }
     // The view type this window answers.
     virtual int ViewType() const;
 

@@ -151,11 +151,12 @@ void TTBXPopupWindow::CreateShadow()
             parentRect = parentViewer->ScreenRect();
         else
             parentRect = exclusionRect_;
+        // The shadow cut at a submenu's parent item follows that item's outline too; none of
+        // it falls on the menu the item sits in. A type-3 shadow has no cut and is whole.
+        if (pv && pv->IsPopup())
+            if (QWidget *parentWindow = pv->Window())
+                spare = TRect::FromQRect(parentWindow->frameGeometry());
     }
-    // A submenu's shadow never falls on the menu it opens from.
-    if (pv && pv->IsPopup())
-        if (QWidget *parentWindow = pv->Window())
-            spare = TRect::FromQRect(parentWindow->frameGeometry());
     shadow_ = std::make_unique<TShadows>(BoundsRect(), parentRect, ShadowSize, LowColorDepth, ShadowOpacity, spare);
     shadow_->Show(this);
 }

@@ -197,3 +197,66 @@ TEST(SpTBXTextObjects, FocusScrollsIntoViewUnlessTakenByAClickThatMustNotScroll)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SpTBXTextObjects, TheHandPointerStaysOverALinkWhileThePointerMoves)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto *text = new TSpTBXTextObject(&form);
+    text->SetParent(&form);
+    text->SetBounds(0, 0, 120, 24);
+    text->SetCaptionW("主页");
+    form.Show();
+    SetControlUnderCursorSource([&] { return text; });
+    const auto pointer = [&] { return text->testAttribute(Qt::WA_SetCursor) ? text->cursor().shape() : Qt::ArrowCursor; };
+
+    // Each move asks the control for its pointer before it moves over it.
+    struct Case { QString link; TCursor screen; Qt::CursorShape shape; };
+    for (const Case &c : {Case{"https://example.org/", crDefault, Qt::PointingHandCursor},
+                          Case{"", crDefault, Qt::ArrowCursor},
+                          Case{"https://example.org/", crHourGlass, Qt::ArrowCursor}}) {
+        text->SetLinkText(c.link);
+        Screen()->SetCursor(c.screen);
+        for (int x : {5, 6, 7})
+            sim::Move(text, {x, 5});
+        EXPECT_EQ(pointer(), c.shape) << c.link.toStdString() << " screen cursor " << int(c.screen);
+        Screen()->SetCursor(crDefault);
+        SetControlUnderCursorSource([] { return nullptr; });
+        PanelHoverCheck();
+        SetControlUnderCursorSource([&] { return text; });
+    }
+    SetControlUnderCursorSource(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SpTBXTextObjects, EnterClicksTheFocusedTextControlOnly)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    QStringList clicks;
+    std::vector<TSpTBXTextObject *> texts;
+    for (const char *caption : {"主页", "帮助"}) {
+        auto *text = new TSpTBXTextObject(&form);
+        text->SetParent(&form);
+        text->SetCaptionW(caption);
+        text->SetBounds(10 + 100 * int(texts.size()), 10, 80, 20);
+        text->SetTabStop(true);
+        text->OnClick = [&clicks, caption](TComponent *) { clicks << caption; };
+        texts.push_back(text);
+    }
+    form.Show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(sim::WaitFor([&] { return form.isActiveWindow(); }));
+    texts[1]->SetFocus();
+    ASSERT_TRUE(sim::WaitFor([&] { return texts[1]->hasFocus(); }));
+    sim::Key(texts[1], Qt::Key_Return);
+    sim::Key(texts[1], Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(clicks, QStringList{"帮助"}) << "Enter without shift keys, on the focused one";
+}
+
+} // namespace

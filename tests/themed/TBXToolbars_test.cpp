@@ -155,6 +155,52 @@ TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareThePar
     EXPECT_EQ(view->OpenViewerWindow(), nullptr);
 }
 
+TEST_F(ThemedForm, OnlyATypeTwoSubmenuShadowIsCutWhereItsParentMenuIs)
+{
+    Register<Flush>("Flush");
+    SetCurrentTheme("Flush");
+    auto *file = new TSpTBXSubmenuItem(bar);
+    file->SetCaption("文件");
+    auto *export_ = new TSpTBXSubmenuItem(bar);
+    export_->SetCaption("导出");
+    file->Add(export_);
+    // Items below the parent item, so the submenu's bottom shadow passes over its parent menu.
+    for (const char *caption : {"打开", "关闭", "退出"}) {
+        file->Add(new TTBXItem(bar));
+        file->Items(file->Count() - 1)->SetCaption(caption);
+    }
+    export_->Add(new TTBXItem(bar));
+    export_->Items(0)->SetCaption("名片");
+    bar->Items()->Add(file);
+    bar->SetCurrentDock(dock);
+    QCoreApplication::processEvents();
+
+    struct Case { int type; bool overParentMenu; };
+    for (const Case c : {Case{2, false}, Case{3, true}}) {
+        Tinted::shadowType = c.type;
+        TTBView *view = bar->View();
+        view->Select(view->Find(file), false);
+        ASSERT_TRUE(view->OpenChildPopup(false));
+        auto *menu = dynamic_cast<TTBXPopupWindow *>(view->OpenViewerWindow());
+        ASSERT_NE(menu, nullptr);
+        TTBView *menuView = menu->View();
+        menuView->Select(menuView->Find(export_), false);
+        ASSERT_TRUE(menuView->OpenChildPopup(false));
+        auto *submenu = dynamic_cast<TTBXPopupWindow *>(menuView->OpenViewerWindow());
+        ASSERT_NE(submenu, nullptr);
+        QCoreApplication::sendPostedEvents();
+        ASSERT_NE(submenu->Shadow(), nullptr);
+        ASSERT_LT(submenu->BoundsRect().Bottom, menu->BoundsRect().Bottom) << "the case needs the submenu above its menu's end";
+
+        bool overParentMenu = false;
+        for (const auto &piece : submenu->Shadow()->Pieces())
+            overParentMenu = overParentMenu || piece->geometry().intersects(menu->frameGeometry());
+        EXPECT_EQ(overParentMenu, c.overParentMenu) << "shadow type " << c.type;
+        view->CloseChildPopups();
+    }
+    Tinted::shadowType = 2;
+}
+
 TEST_F(ThemedForm, TheDockedCloseButtonLightsUpUnderThePointer)
 {
     bar->SetCloseButtonWhenDocked(true);
