@@ -16,8 +16,8 @@ class TTBPopupMenu;
 class TWinControl;
 class TWidgetControl;
 
-// Presents commands as framework items (wide-string items, sub-menus, separators, groups and
-// control items hosting Qt widgets) in tool bars, menu bars and popup menus. A command shown in
+// Presents commands as framework items (wide-string items, sub-menus, separators and control
+// items hosting Qt widgets) in tool bars, menu bars and popup menus. A command shown in
 // several places gets one item in each, all kept in step with it; a clicked item clicks its
 // command. Every menu of the program is made here; TQtCommandBuilder only fills the plain Qt tool
 // bars that remain.
