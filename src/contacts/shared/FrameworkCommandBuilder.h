@@ -43,7 +43,6 @@ public:
     void SetControl(const QString &name, QWidget *widget);
     // The items made for a command, in the order they were made.
     std::vector<TTBCustomItem *> ItemsOf(const TCommand &command) const;
-    TTBImageList *Images() const { return images_; }
 
 protected:
     void Notification(TComponent *AComponent, TOperation Operation) override;
