@@ -425,10 +425,9 @@ void Tfuserfrm::listviewopenClick()
     const int row = ListView1->ItemIndex();
     if (row < 0)
         return;
-    const TListRow &item = ListView1->Model()->Row(row);
-    // A group row is no contact; the editor would show it as an empty one.
-    if (item.record && item.record->IsContact())
-        OpenContact(item.record->keyid, item.caption);
+    // A group row is no contact, and an editor would take it for an empty one: 打开 opens the
+    // group in the tree, as a double click does.
+    ListView1DblClick(row);
 }
 
 void Tfuserfrm::Button2Click()

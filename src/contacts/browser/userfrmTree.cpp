@@ -696,12 +696,13 @@ void Tfuserfrm::N60Click()
 
 void Tfuserfrm::DyTreeView1Popup(const QPoint &pos)
 {
-    QTreeWidgetItem *node = DyTreeView1->itemAt(pos);
-    if (!node)
-        return;
-    DyTreeView1->setCurrentItem(node);
+    // The menu belongs to the whole tree. A click on a node selects it first; elsewhere the menu
+    // serves the node already selected, or none, and its items are enabled for that node alone.
+    if (QTreeWidgetItem *under = DyTreeView1->itemAt(pos))
+        DyTreeView1->setCurrentItem(under);
+    QTreeWidgetItem *node = DyTreeView1->currentItem();
     const TIQ *record = RecordOf(node);
-    treedeletenode->SetEnabled(NodeLevel(node) >= 1);
+    treedeletenode->SetEnabled(node && NodeLevel(node) >= 1);
     N1->SetEnabled(record && record->IsContact());
     RunPopupMenu(*DRPopupMenu, DyTreeView1->viewport()->mapToGlobal(pos));
 }

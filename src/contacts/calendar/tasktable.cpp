@@ -263,10 +263,10 @@ Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent
     };
     SPMonthPlanner1->OnContextPopup = [this](TComponent *, TPoint pos, bool &handled) {
         taskPopupMenuPopup();
-        const QPoint at = pos.X == -1 && pos.Y == -1 ? QCursor::pos()
-                                                     : QPoint(SPMonthPlanner1->ClientToScreen(pos).X,
-                                                              SPMonthPlanner1->ClientToScreen(pos).Y);
-        RunPopupMenu(*taskPopupMenu, at);
+        // The menu key has no point of its own: the menu opens at the planner's corner, as a
+        // control's own menu does, and not wherever the mouse happens to rest.
+        const bool fromKeyboard = pos.X == -1 && pos.Y == -1;
+        RunPopupMenu(*taskPopupMenu, SPMonthPlanner1->ClientToScreen(fromKeyboard ? TPoint{0, 0} : pos).ToQPoint());
         handled = true;
     };
 

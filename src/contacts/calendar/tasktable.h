@@ -18,7 +18,6 @@ class TImageList;
 class TSPMonthPlanner;
 class TSPPlannerSource;
 class TSPPlanItem;
-class TFrameworkCommandBuilder;
 class TTBPopupMenu;
 class Tfrmselectdate;
 

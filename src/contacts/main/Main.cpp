@@ -309,7 +309,7 @@ bool Tfrmmain::FormCloseQuery()
         return false;
 
     TIniFile ini(ConfigIniPath());
-    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("SkinName"), CurrentThemeName());
+    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("SkinName"), CurrentSkinName());
     if (browser_) {
         ini.WriteInteger(QStringLiteral("SYS"), QStringLiteral("ViewType"), browser_->ViewStyle());
         QString widths;

@@ -123,8 +123,9 @@ public:
     // Runs when the main window has really closed; the program entry quits the event loop here.
     std::function<void()> OnClosed;
 
-    // Commands by component name (menu items, tool bar items, sub-menus, the theme group and
-    // the roots SpTBXToolbar1, SpTBXToolbar2 and TBPopupMenu1); nullptr for another name.
+    // Commands by component name (menu items, tool bar items, sub-menus and the roots
+    // SpTBXToolbar1, SpTBXToolbar2 and TBPopupMenu1); nullptr for another name, the theme
+    // items included: they belong to SpTBXThemeGroupItem1.
     TCommand *Command(const QString &name) const;
     const TCommandList &Commands() const { return commands_; }
     // Enables a command; one without an action stays disabled.

@@ -16,8 +16,8 @@ class TTBPopupMenu;
 class TWinControl;
 class TWidgetControl;
 
-// Presents commands as framework items (wide-string items, sub-menus, separators, groups and
-// control items hosting Qt widgets) in tool bars, menu bars and popup menus. A command shown in
+// Presents commands as framework items (wide-string items, sub-menus, separators and control
+// items hosting Qt widgets) in tool bars, menu bars and popup menus. A command shown in
 // several places gets one item in each, all kept in step with it; a clicked item clicks its
 // command. Every menu of the program is made here; TQtCommandBuilder only fills the plain Qt tool
 // bars that remain.
@@ -43,7 +43,6 @@ public:
     void SetControl(const QString &name, QWidget *widget);
     // The items made for a command, in the order they were made.
     std::vector<TTBCustomItem *> ItemsOf(const TCommand &command) const;
-    TTBImageList *Images() const { return images_; }
 
 protected:
     void Notification(TComponent *AComponent, TOperation Operation) override;

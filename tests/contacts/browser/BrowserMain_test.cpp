@@ -145,12 +145,17 @@ TEST_F(BrowserInMain, ContactsOpenInTheEditorRegistry)
     // The card's button opens the same window again.
     Browser().Button2Click();
     EXPECT_EQ(editors.size(), 1u);
-    // Groups never open an editor; in the list a group opens itself in the tree.
+    // Groups never open an editor; in the list a group opens itself in the tree, by 打开 as by a
+    // double click.
     Browser().DyTreeView1->setCurrentItem(Browser().Root());
     Browser().DyTreeView1DblClick();
     ASSERT_EQ(ListCaptions(Browser()), QStringList({"A", "B"}));
     Browser().ListView1->SelectRow(1);
     Browser().listviewopenClick();
+    EXPECT_EQ(editors.size(), 1u);
+    EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB)) << "打开";
+    Browser().DyTreeView1->setCurrentItem(Browser().Root());
+    ASSERT_EQ(ListCaptions(Browser()), QStringList({"A", "B"}));
     Browser().ListView1DblClick(1);
     EXPECT_EQ(editors.size(), 1u);
     EXPECT_EQ(Browser().DyTreeView1->currentItem(), MainNode(groupB));

@@ -67,9 +67,32 @@ TEST_F(BrowserMenus, TheTreeMenuOffersWhatTheNodeUnderThePointerAllows)
         EXPECT_EQ(menu.State("重命名"), "e F2");
         EXPECT_EQ(menu.State("新组"), "e");
     }
-    menus.opened.clear();
-    RightClickTree(QPoint(5, Page().DyTreeView1->viewport()->height() - 3));
-    EXPECT_TRUE(menus.opened.empty()) << "no menu where there is no node";
+    // Below the last node the menu is the tree's all the same, enabled for the node selected
+    // then, or for none once the tree was left.
+    const QPoint below(5, Page().DyTreeView1->viewport()->height() - 3);
+    ASSERT_EQ(Page().DyTreeView1->itemAt(below), nullptr);
+    const struct {
+        const char *name;
+        QTreeWidgetItem *selected;
+        const char *remove;
+        const char *card;
+    } elsewhere[] = {
+        {"a contact selected", Node(inner), "e", "e"},
+        {"the root selected", Page().Root(), "", ""},
+        {"a group selected", Node(group), "e", ""},
+        {"nothing selected", nullptr, "", ""},
+    };
+    for (const auto &c : elsewhere) {
+        SCOPED_TRACE(c.name);
+        Page().DyTreeView1->setCurrentItem(c.selected);
+        menus.opened.clear();
+        RightClickTree(below);
+        ASSERT_EQ(menus.opened.size(), 1u);
+        EXPECT_EQ(menus.opened[0].name, "DRPopupMenu");
+        EXPECT_EQ(Page().DyTreeView1->currentItem(), c.selected) << "the selection stays";
+        EXPECT_EQ(menus.opened[0].State("删除"), c.remove);
+        EXPECT_EQ(menus.opened[0].State("导出名片"), c.card);
+    }
 }
 
 // 自动展开 carries a check mark that follows the setting, and the menu's item switches it.

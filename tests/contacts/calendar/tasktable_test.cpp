@@ -257,6 +257,28 @@ TEST_F(CalendarPage, PopupCommandsAndEditingFollowTheSelectedItem)
     EXPECT_EQ(page->dateLabel->text(), QStringLiteral("2025-12-26"));
 }
 
+// The menu key on the planner opens the same menu after the same enabling, at the planner's
+// corner rather than where the mouse rests.
+TEST_F(CalendarPage, TheMenuKeyOpensThePopupAtThePlannersCorner)
+{
+    AddContact("甲", "1980-12-05");
+    Start();
+    ClickItem(FindItem("甲-阳历生日"));
+    ASSERT_EQ(page->SPMonthPlanner1->SelectedCount(), 1);
+    page->epm_00->SetEnabled(false);
+    TSPMonthPlanner *planner = page->SPMonthPlanner1;
+    const QPoint corner = planner->ClientToScreen({0, 0}).ToQPoint();
+    QCursor::setPos(corner + QPoint(planner->width() / 2, planner->height() / 2));
+    PopupMenuRecorder menus;
+    planner->setFocus();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), planner->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(planner, &menuKey);
+    ASSERT_EQ(menus.opened.size(), 1u);
+    EXPECT_EQ(menus.opened[0].name, "taskPopupMenu");
+    EXPECT_EQ(menus.opened[0].at, corner);
+    EXPECT_EQ(menus.opened[0].State("编辑"), "e") << "the enabling ran for the selected contact event";
+}
+
 // 今天 and 转到日期 (Ctrl+G, which no other enabled command of either page holds), with no
 // account open and so an empty tree of the next days.
 TEST_F(CalendarPage, GoToTodayAndGoToADate)

@@ -1,5 +1,7 @@
 // The calendar page's month tool bar under a real X server (run under xvfb-run): a real click on
-// 下月 moves the page to the next month, as a user's hand gives it.
+// 下月 moves the page to the next month, as a user's hand gives it; the menu key on the planner
+// opens its menu at the planner.
+#include "MenuScriptX11.h"
 #include "XTestPointer.h"
 #include "main/MainTestSupport.h"
 
@@ -70,4 +72,27 @@ TEST_F(CalendarToolbarX11, ARealClickOnNextMonthMovesTheMonth)
     // One click, one month.
     QCoreApplication::processEvents();
     EXPECT_EQ(page->ShownDate(), QDate(2025, 2, 28));
+}
+
+// The menu key on the focused planner opens the themed menu at the planner's corner, wherever the
+// mouse rests; Escape closes it.
+TEST_F(CalendarToolbarX11, TheMenuKeyOpensThePlannersMenuAtThePlanner)
+{
+    TSPMonthPlanner *planner = page->SPMonthPlanner1;
+    planner->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([planner] { return planner->hasFocus(); }, 5000));
+    const QPoint corner = planner->ClientToScreen({0, 0}).ToQPoint();
+    pointer.MoveTo(corner.x() + planner->width() - 20, corner.y() + planner->height() - 20);
+    QPoint openedAt(-1, -1);
+    TScript script(pointer, {[&] {
+                       TTBPopupWindow *open = OpenRootPopup();
+                       if (!open || !ViewerCaptioned(QStringLiteral("日期转到")))
+                           return false;
+                       openedAt = QPoint(open->BoundsRect().Left, open->BoundsRect().Top);
+                       pointer.Keys({"Escape"});
+                       return true;
+                   }});
+    pointer.Keys({"Menu"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return script.Done() && !OpenRootPopup(); }, 15000));
+    EXPECT_EQ(openedAt, corner);
 }
