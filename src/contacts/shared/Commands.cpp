@@ -75,20 +75,10 @@ void TCommand::SetChecked(bool value)
     }
 }
 
-void TCommand::SetAutoCheck(bool value)
-{
-    if (autoCheck_ != value) {
-        autoCheck_ = value;
-        Changed();
-    }
-}
-
 void TCommand::Click()
 {
     if (!enabled_)
         return;
-    if (autoCheck_)
-        SetChecked(!checked_);
     if (OnClick)
         OnClick();
 }

@@ -37,9 +37,6 @@ public:
     void SetVisible(bool value);
     bool Checked() const { return checked_; }
     void SetChecked(bool value);
-    // A click toggles the check mark before OnClick runs.
-    bool AutoCheck() const { return autoCheck_; }
-    void SetAutoCheck(bool value);
 
     // The items of a sub-menu, in their order; separators included.
     const std::vector<TCommand *> &Items() const { return items_; }
@@ -72,7 +69,6 @@ private:
     bool enabled_ = true;
     bool visible_ = true;
     bool checked_ = false;
-    bool autoCheck_ = false;
     std::vector<TCommand *> items_;
 };
 

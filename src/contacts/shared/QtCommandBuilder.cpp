@@ -15,7 +15,7 @@ void SyncAction(const TCommand &command, QAction *action)
     action->setIcon(command.Icon());
     action->setEnabled(command.Enabled());
     action->setVisible(command.Visible());
-    action->setCheckable(command.AutoCheck() || command.Checked());
+    action->setCheckable(command.Checked());
     action->setChecked(command.Checked());
 }
 
@@ -51,25 +51,11 @@ void TQtCommandBuilder::Fill(QToolBar *bar, TCommand &root)
         case TCommandKind::Separator:
             bar->addSeparator();
             break;
-        case TCommandKind::Control:
-            if (QWidget *control = controls_.value(item->Name())) {
-                // The control follows its item's Enabled; the tool bar's holder of it, Visible.
-                QPointer<QAction> holder = bar->addWidget(control);
-                QPointer<QWidget> watched = control;
-                const auto sync = [item, holder, watched] {
-                    if (watched)
-                        watched->setEnabled(item->Enabled());
-                    if (holder)
-                        holder->setVisible(item->Visible());
-                };
-                item->AddChangeListener(sync);
-                sync();
-            }
-            break;
         case TCommandKind::Item:
             bar->addAction(ActionOf(*item));
             break;
         case TCommandKind::Submenu:
+        case TCommandKind::Control:
             break;
         }
     }

@@ -17,14 +17,11 @@ public:
     // The actions are children of `owner`.
     explicit TQtCommandBuilder(QWidget *owner);
 
-    // Adds the items of `root` to a tool bar; a sub-menu has no place on such a bar.
+    // Adds the items of `root` to a tool bar; a sub-menu or a control has no place on such a bar.
     void Fill(QToolBar *bar, TCommand &root);
     QAction *ActionOf(TCommand &command);
-    // The widget that a Control item of this name stands for; set before Fill meets it.
-    void SetControl(const QString &name, QWidget *widget) { controls_.insert(name, widget); }
 
 private:
     QWidget *owner_;
     QHash<TCommand *, QPointer<QAction>> actions_;
-    QHash<QString, QWidget *> controls_;
 };

@@ -37,15 +37,6 @@ TEST(Commands, TableBuildsTheTreeAndActionlessRowsStartDisabled)
     open.SetEnabled(false);
     open.Click();
     EXPECT_EQ(clicks, 1) << "a disabled command ignores clicks";
-    // An auto-check item flips before its click runs.
-    TCommand item(TCommandKind::Item, "N60");
-    item.SetAutoCheck(true);
-    bool seen = false;
-    item.OnClick = [&] { seen = item.Checked(); };
-    item.Click();
-    EXPECT_TRUE(seen);
-    item.Click();
-    EXPECT_FALSE(item.Checked());
 }
 
 TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
@@ -78,13 +69,6 @@ TEST(QtCommandBuilder, ActionsFollowTheirCommandsAndClickThem)
     EXPECT_EQ(popups, 0);
     popup->Items()->DoPopup(popup->Items(), false);
     EXPECT_EQ(popups, 1);
-    QToolBar bar(&owner);  // a control takes its row's place and follows its command's enabled state
-    auto *edit = new QWidget(&bar);
-    builder.SetControl("findEdit1", edit);
-    builder.Fill(&bar, list.Define("Bar", {CommandRow("A", "甲", "", [] {}), ControlRow("findEdit1")}));
-    EXPECT_EQ(bar.widgetForAction(bar.actions().value(1)), edit);
-    list.Command("findEdit1")->SetEnabled(false);
-    EXPECT_FALSE(edit->isEnabled());
 }
 
 TEST(QtCommandBuilder, ACheckedItemKeepsTheMarkItsCommandGives)
