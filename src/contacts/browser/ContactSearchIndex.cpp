@@ -5,8 +5,13 @@
 
 #include "platform/SqliteDb.h"
 
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <limits>
+#include <thread>
 
 namespace {
 
@@ -30,9 +35,36 @@ QString TContactSearchIndex::SelectList() const
            (listColumns_.isEmpty() ? QString() : ',' + listColumns_.join(','));
 }
 
+// What one thread of a reading read: the entries of its range of keys, in key order, with their
+// list values in an arena of their own.
+struct TContactSearchIndex::TPart {
+    qint64 from = 0;
+    qint64 to = 0;
+    std::vector<TEntry> entries;
+    std::string arena;
+    bool done = false;
+};
+
+struct TContactSearchIndex::TReading {
+    quint64 watch = 0;
+    QStringList columns;
+    QStringList listColumns;
+    std::atomic<bool> stop{false};
+    std::vector<TPart> parts;
+    std::vector<std::thread> threads;
+};
+
+TContactSearchIndex::TContactSearchIndex() = default;
+
+TContactSearchIndex::~TContactSearchIndex()
+{
+    StopReading();
+}
+
 void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                                 const QStringList &listColumns)
 {
+    FinishReading(columns, listColumns);
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_) {
         const QSet<qint64> changed = watch.TakeChangedContacts();
@@ -83,24 +115,153 @@ void ReadEntry(const SQLite::Statement &row, int columnCount, int listCount, Ent
 
 } // namespace
 
-void TContactSearchIndex::ReadAll(SQLite::Database &db)
+namespace {
+
+// Reads the contacts of keys from..to of "select <select list> ..." into `entries` and `arena`;
+// false when `stop` was set before the end.
+template <typename Entry>
+bool ReadRange(SQLite::Database &db, const QString &selectList, int columnCount, int listCount, qint64 from,
+               qint64 to, const std::atomic<bool> *stop, std::vector<Entry> &entries, std::string &arena)
 {
-    entries_.clear();
-    SQLite::Statement scan(db, QStringLiteral("select ") + SelectList() +
-                                   QStringLiteral(" from userinfo where +nodetype=2 order by keyid"));
-    std::vector<TEntry> entries;
-    std::string arena;
+    SQLite::Statement scan(db, QStringLiteral("select ") + selectList +
+                                   QStringLiteral(" from userinfo where +nodetype=2 and keyid between ? and ? "
+                                                  "order by keyid"));
+    scan.BindInt64(1, from);
+    scan.BindInt64(2, to);
     std::string list;
     while (scan.ExecuteStep()) {
-        TEntry &entry = entries.emplace_back();
-        ReadEntry(scan, int(columns_.size()), int(listColumns_.size()), entry, list);
+        if (stop && stop->load(std::memory_order_relaxed))
+            return false;
+        Entry &entry = entries.emplace_back();
+        ReadEntry(scan, columnCount, listCount, entry, list);
         entry.listAt = quint32(arena.size());
         entry.listSize = quint32(list.size());
         arena += list;
     }
+    return true;
+}
+
+} // namespace
+
+void TContactSearchIndex::ReadAll(SQLite::Database &db)
+{
+    entries_.clear();
+    std::vector<TEntry> entries;
+    std::string arena;
+    ReadRange(db, SelectList(), int(columns_.size()), int(listColumns_.size()), std::numeric_limits<qint64>::min(),
+              std::numeric_limits<qint64>::max(), nullptr, entries, arena);
     entries_ = std::move(entries);
     listArena_ = std::move(arena);
     changedLists_.clear();
+}
+
+void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
+                                       const QStringList &listColumns)
+{
+    StopReading();
+    const QString file = db.FileName();
+    if (file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
+        return;
+    // The watch must be running before the threads take their snapshots: a change made after
+    // that is then both heard and, at worst, read twice.
+    const bool intact = watch.Intact(&db);
+    if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_)
+        return;
+    qint64 low = 0;
+    qint64 high = -1;
+    try {
+        SQLite::Statement span(db, QStringLiteral("select min(keyid),max(keyid) from userinfo"));
+        if (span.ExecuteStep() && span.ColumnType(0) == SQLite::ValueType::Integer) {
+            low = span.ColumnInt64(0);
+            high = span.ColumnInt64(1);
+        }
+    } catch (const EDatabaseError &) {
+        return;
+    }
+    auto reading = std::make_unique<TReading>();
+    reading->watch = watch.Watch();
+    reading->columns = columns;
+    reading->listColumns = listColumns;
+    // Ranges of keys as even as the keys allow; a small account is one range.
+    constexpr qint64 KeysPerPart = 8192;
+    const int threads = std::clamp(QThread::idealThreadCount() / 2, 1, 4);
+    const qint64 span = high >= low ? high - low + 1 : 0;
+    const int count = int(std::clamp<qint64>(span / KeysPerPart, 1, threads));
+    reading->parts.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        TPart &part = reading->parts[size_t(i)];
+        part.from = i == 0 ? std::numeric_limits<qint64>::min() : low + span * i / count;
+        part.to = i == count - 1 ? std::numeric_limits<qint64>::max() : low + span * (i + 1) / count - 1;
+    }
+    const QString selectList = QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
+                               (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
+    const int columnCount = int(columns.size());
+    const int listCount = int(listColumns.size());
+    TReading *shared = reading.get();
+    for (TPart &part : reading->parts) {
+        reading->threads.emplace_back([shared, &part, file, selectList, columnCount, listCount] {
+            try {
+                SQLite::Database own(file, SQLite::OpenReadOnly);
+                part.done = ReadRange(own, selectList, columnCount, listCount, part.from, part.to, &shared->stop,
+                                      part.entries, part.arena);
+            } catch (...) {
+                part.done = false;  // Renew reads it on the page's own connection
+            }
+        });
+    }
+    reading_ = std::move(reading);
+}
+
+void TContactSearchIndex::StopReading()
+{
+    if (!reading_)
+        return;
+    reading_->stop = true;
+    for (std::thread &thread : reading_->threads)
+        thread.join();
+    reading_.reset();
+}
+
+void TContactSearchIndex::FinishReading(const QStringList &columns, const QStringList &listColumns)
+{
+    if (!reading_)
+        return;
+    if (columns != reading_->columns || listColumns != reading_->listColumns) {
+        StopReading();
+        return;
+    }
+    std::unique_ptr<TReading> reading = std::move(reading_);
+    for (std::thread &thread : reading->threads)
+        thread.join();
+    const bool done = std::all_of(reading->parts.begin(), reading->parts.end(), [](const TPart &p) { return p.done; });
+    if (!done)
+        return;
+    size_t entryCount = 0;
+    size_t arenaSize = 0;
+    for (const TPart &part : reading->parts) {
+        entryCount += part.entries.size();
+        arenaSize += part.arena.size();
+    }
+    if (arenaSize >= NotInArena)
+        return;  // beyond what an entry can point at: Renew reads the index itself
+    std::vector<TEntry> entries;
+    std::string arena;
+    entries.reserve(entryCount);
+    arena.reserve(arenaSize);
+    for (TPart &part : reading->parts) {
+        const quint32 offset = quint32(arena.size());
+        arena += part.arena;
+        for (TEntry &entry : part.entries) {
+            entry.listAt += offset;
+            entries.push_back(std::move(entry));
+        }
+    }
+    entries_ = std::move(entries);
+    listArena_ = std::move(arena);
+    changedLists_.clear();
+    columns_ = reading->columns;
+    listColumns_ = reading->listColumns;
+    builtIn_ = reading->watch;
 }
 
 void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &keys)

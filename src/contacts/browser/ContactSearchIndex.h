@@ -11,6 +11,7 @@
 #include <QHash>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,13 +56,30 @@ void MergeSortedChanges(std::vector<Entry> &entries,
 class TContactSearchIndex
 {
 public:
+    TContactSearchIndex();
+    ~TContactSearchIndex();
+    TContactSearchIndex(const TContactSearchIndex &) = delete;
+    TContactSearchIndex &operator=(const TContactSearchIndex &) = delete;
+
     // Brings the index up to the account's present state; `columns` are the searched columns,
     // checked names of userinfo. `watch` is the one watch of the connection: the index takes the
     // changed rows it reports. Throws EDatabaseError when the account cannot be read.
     // The values of `listColumns` are kept as well, packed as PackRowValues packs them, so that
     // what a search finds is listed without reading the rows again.
+    // A reading begun by StartReading for the same columns is waited for and taken: a search
+    // typed before it is done gives what it would give after, a little later.
     void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                const QStringList &listColumns = {});
+
+    // When Renew would have to read the whole index, begins that reading on threads of their
+    // own, each with a read-only connection of its own to the account file and a range of keys,
+    // so that the page is usable while it runs. What `db` changes meanwhile is heard by `watch`
+    // and read in by Renew afterwards; a change by anyone else makes Renew read everything
+    // again. Nothing is begun for a database that is not a file. Never throws: a reading that
+    // fails is done again by Renew.
+    void StartReading(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
+                      const QStringList &listColumns = {});
+    bool Reading() const { return bool(reading_); }
 
     // The packed values of the list columns of a contact the index holds; false for another key.
     bool ListValues(qint64 key, std::string_view &values) const;
@@ -83,8 +101,14 @@ private:
         std::string data;     // the name, then every non-empty text value
     };
     static constexpr quint32 NotInArena = 0xffffffffu;
+    struct TPart;
+    struct TReading;
 
     void ReadAll(SQLite::Database &db);
+    // Waits for the reading begun by StartReading and takes it when it read everything for the
+    // present columns.
+    void FinishReading(const QStringList &columns, const QStringList &listColumns);
+    void StopReading();
     void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
     QString SelectList() const;
     static bool Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul);
@@ -96,4 +120,5 @@ private:
     // Kept apart from the searched texts, so that a search scans no more memory than it needs.
     std::string listArena_;
     QHash<qint64, std::string> changedLists_;
+    std::unique_ptr<TReading> reading_;
 };

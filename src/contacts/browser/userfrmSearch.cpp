@@ -59,6 +59,12 @@ QStringList Tfuserfrm::SearchColumns()
     return searchColumns_;
 }
 
+void Tfuserfrm::StartSearchIndex()
+{
+    if (SQLite::Database *db = Db())
+        searchIndex_->StartReading(*db, accountWatch_, SearchColumns(), ListColumnsSql(QString()).split(','));
+}
+
 void Tfuserfrm::SearchContacts(const QString &text)
 {
     listedText_ = text;

@@ -358,6 +358,7 @@ void Tfuserfrm::LoadGroupTree()
         DyTreeView1->clear();
     }
     nodeByKey_.clear();
+    StartSearchIndex();
 
     auto rootRecord = std::make_unique<TIQ>();
     rootRecord->keyid = QStringLiteral("0");
