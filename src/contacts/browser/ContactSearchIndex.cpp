@@ -159,39 +159,22 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
                                        const QStringList &listColumns)
 {
     StopReading();
-    const QString file = db.FileName();
-    if (file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
-        return;
     // The watch must be running before the threads take their snapshots: a change made after
-    // that is then both heard and, at worst, read twice.
+    // that, or made before and not yet committed, is heard, and Renew reads it in.
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_)
         return;
-    qint64 low = 0;
-    qint64 high = -1;
-    try {
-        SQLite::Statement span(db, QStringLiteral("select min(keyid),max(keyid) from userinfo"));
-        if (span.ExecuteStep() && span.ColumnType(0) == SQLite::ValueType::Integer) {
-            low = span.ColumnInt64(0);
-            high = span.ColumnInt64(1);
-        }
-    } catch (const EDatabaseError &) {
+    const QString file = db.FileName();
+    if (file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
         return;
-    }
     auto reading = std::make_unique<TReading>();
     reading->watch = watch.Watch();
     reading->columns = columns;
     reading->listColumns = listColumns;
-    // Ranges of keys as even as the keys allow; a small account is one range.
-    constexpr qint64 KeysPerPart = 8192;
-    const int threads = std::clamp(QThread::idealThreadCount() / 2, 1, 4);
-    const qint64 span = high >= low ? high - low + 1 : 0;
-    const int count = int(std::clamp<qint64>(span / KeysPerPart, 1, threads));
-    reading->parts.resize(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        TPart &part = reading->parts[size_t(i)];
-        part.from = i == 0 ? std::numeric_limits<qint64>::min() : low + span * i / count;
-        part.to = i == count - 1 ? std::numeric_limits<qint64>::max() : low + span * (i + 1) / count - 1;
+    for (const auto &[from, to] : ReadingRanges(db, std::clamp(QThread::idealThreadCount() / 2, 1, 4))) {
+        TPart &part = reading->parts.emplace_back();
+        part.from = from;
+        part.to = to;
     }
     const QString selectList = QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
                                (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
@@ -210,6 +193,36 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
         });
     }
     reading_ = std::move(reading);
+}
+
+std::vector<std::pair<qint64, qint64>> ReadingRanges(SQLite::Database &db, int most)
+{
+    constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
+    constexpr qint64 Highest = std::numeric_limits<qint64>::max();
+    constexpr qint64 KeysPerRange = 8192;
+    const QString file = db.FileName();
+    if (most <= 1 || file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")) ||
+        db.InTransaction())
+        return {{Lowest, Highest}};
+    qint64 low = 0;
+    qint64 high = -1;
+    try {
+        // Each of the two is one step down the table's tree; asked together they are a scan.
+        SQLite::Statement span(db, QStringLiteral("select (select min(keyid) from userinfo),(select max(keyid) from userinfo)"));
+        if (span.ExecuteStep() && span.ColumnType(0) == SQLite::ValueType::Integer) {
+            low = span.ColumnInt64(0);
+            high = span.ColumnInt64(1);
+        }
+    } catch (const EDatabaseError &) {
+        return {{Lowest, Highest}};
+    }
+    const qint64 keys = high >= low ? high - low + 1 : 0;
+    const int count = int(std::clamp<qint64>(keys / KeysPerRange, 1, most));
+    std::vector<std::pair<qint64, qint64>> ranges;
+    for (int i = 0; i < count; ++i)
+        ranges.emplace_back(i == 0 ? Lowest : low + keys * i / count,
+                            i == count - 1 ? Highest : low + keys * (i + 1) / count - 1);
+    return ranges;
 }
 
 void TContactSearchIndex::StopReading()

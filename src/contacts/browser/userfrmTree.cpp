@@ -16,6 +16,9 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <iterator>
+#include <limits>
+#include <thread>
 
 namespace {
 
@@ -101,6 +104,36 @@ TTreeRow ReadContactRow(const SQLite::Statement &s)
     row.parentKey = IntOf(s, cParent);
     row.nodeLevel = int(IntOf(s, cNodeLevel));
     return row;
+}
+
+// The contacts of one range of keys, in the tree's order, and their quick-view counts.
+struct TContactPart {
+    qint64 from = 0;
+    qint64 to = 0;
+    std::vector<TTreeRow> rows;
+    std::vector<TContactOrder> order;
+    qint64 counts[3] = {};
+    bool done = false;
+};
+
+// `sql` selects the contact columns and the three quick-view conditions of keys between its
+// last two parameters.
+void ReadContactPart(SQLite::Database &db, const QString &sql, const QVariantList &params, TContactPart &part)
+{
+    SQLite::Statement contacts(db, sql);
+    contacts.BindAll(params);
+    contacts.BindInt64(int(params.size()) + 1, part.from);
+    contacts.BindInt64(int(params.size()) + 2, part.to);
+    while (contacts.ExecuteStep()) {
+        part.rows.push_back(ReadContactRow(contacts));
+        TContactOrder &place = part.order.emplace_back(ContactOrderOf(contacts, cKz1));
+        place.key = part.rows.back().key;
+        place.index = part.rows.size() - 1;
+        for (int i = 0; i < 3; ++i)
+            part.counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+    }
+    std::sort(part.order.begin(), part.order.end());
+    part.done = true;
 }
 
 int ImageOf(const TIQ &record)
@@ -436,22 +469,66 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
         QStringList conditions;
         for (int i = 0; i < 3; ++i)
             conditions << QuickViewCondition(i, params);
-        SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
-                                            QStringLiteral(" from userinfo where +nodetype=2"));
-        contacts.BindAll(params);
+        const QString sql = QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
+                            QStringLiteral(" from userinfo where +nodetype=2 and keyid between ? and ?");
+        // A large account is read in ranges of keys at once: the first here, the others on
+        // threads with connections of their own.
+        std::vector<TContactPart> parts;
+        for (const auto &[from, to] : ReadingRanges(*db, 3)) {
+            TContactPart &part = parts.emplace_back();
+            part.from = from;
+            part.to = to;
+        }
+        std::vector<std::thread> threads;
+        const QString file = db->FileName();
+        for (size_t i = 1; i < parts.size(); ++i) {
+            threads.emplace_back([&part = parts[i], file, sql, params] {
+                try {
+                    SQLite::Database own(file, SQLite::OpenReadOnly);
+                    own.CreateFunction(QStringLiteral("isodate"), 1, SQLite::ResultFunction(IsoDate));
+                    ReadContactPart(own, sql, params, part);
+                } catch (...) {
+                    part.done = false;
+                }
+            });
+        }
+        struct TJoin {
+            std::vector<std::thread> &threads;
+            ~TJoin()
+            {
+                for (std::thread &thread : threads)
+                    thread.join();
+            }
+        };
+        {
+            TJoin join{threads};
+            ReadContactPart(*db, sql, params, parts.front());
+        }
+        if (!std::all_of(parts.begin(), parts.end(), [](const TContactPart &part) { return part.done; })) {
+            // What a thread could not read is read here: one range, as for a small account.
+            parts.clear();
+            TContactPart &whole = parts.emplace_back();
+            whole.from = std::numeric_limits<qint64>::min();
+            whole.to = std::numeric_limits<qint64>::max();
+            ReadContactPart(*db, sql, params, parts.front());
+        }
+        // Each range came sorted; the ranges are merged.
         std::vector<TTreeRow> read;
         std::vector<TContactOrder> order;
-        while (contacts.ExecuteStep()) {
-            read.push_back(ReadContactRow(contacts));
-            order.push_back(ContactOrderOf(contacts, cKz1));
-            order.back().key = read.back().key;
-            order.back().index = read.size() - 1;
+        for (TContactPart &part : parts) {
+            const size_t offset = read.size();
+            const auto middle = order.size();
+            for (TContactOrder &place : part.order) {
+                place.index += offset;
+                order.push_back(std::move(place));
+            }
+            std::inplace_merge(order.begin(), order.begin() + qsizetype(middle), order.end());
+            std::move(part.rows.begin(), part.rows.end(), std::back_inserter(read));
             for (int i = 0; i < 3; ++i)
-                rows.counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+                rows.counts[i] += part.counts[i];
         }
         rows.counts[3] = qint64(read.size());
         rows.counted = true;
-        std::sort(order.begin(), order.end());
         rows.contacts.reserve(read.size());
         for (const TContactOrder &place : order)
             rows.contacts.push_back(std::move(read[place.index]));
