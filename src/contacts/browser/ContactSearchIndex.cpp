@@ -160,12 +160,15 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
 {
     StopReading();
     // The watch must be running before the threads take their snapshots: a change made after
-    // that, or made before and not yet committed, is heard, and Renew reads it in.
+    // that is heard, and Renew reads it in.
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_)
         return;
+    // Changes not yet committed, perhaps made before the watch, cannot be seen from another
+    // connection; nor can a database that is no file.
     const QString file = db.FileName();
-    if (file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")))
+    if (db.InTransaction() || file.isEmpty() || file == QLatin1String(":memory:") ||
+        file.startsWith(QLatin1String("file:")))
         return;
     auto reading = std::make_unique<TReading>();
     reading->watch = watch.Watch();
@@ -318,19 +321,19 @@ bool TContactSearchIndex::ListValues(qint64 key, std::string_view &values) const
     return true;
 }
 
-bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul)
+bool TContactSearchIndex::Holds(const TEntry &entry, const TSearcher &needle)
 {
     const char *values = entry.data.data() + std::max(entry.nameSize, 0);
     const char *end = entry.data.data() + entry.data.size();
     if (!entry.framed) {
         // Every value ends in a NUL, so a needle without one cannot run across two values.
-        return !needleHasNul && memmem(values, size_t(end - values), needle.constData(), size_t(needle.size()));
+        return !needle.hasNul && std::search(values, end, needle.searcher) != end;
     }
     while (values < end) {
         quint32 length = 0;
         std::memcpy(&length, values, sizeof length);
         values += sizeof length;
-        if (length >= quint32(needle.size()) && memmem(values, length, needle.constData(), size_t(needle.size())))
+        if (length >= quint32(needle.size) && std::search(values, values + length, needle.searcher) != values + length)
             return true;
         values += length;
     }
@@ -340,10 +343,12 @@ bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, b
 std::vector<qint64> TContactSearchIndex::Find(const QString &text, bool initials) const
 {
     std::vector<qint64> keys;
-    const QByteArray needle = text.toUtf8();
-    const bool needleHasNul = needle.contains('\0');
+    const QByteArray bytes = text.toUtf8();
+    // The needle's skip table is made once for every contact, not once a contact.
+    const TSearcher needle{TSearcher::Searcher(bytes.constData(), bytes.constData() + bytes.size()),
+                           bytes.size(), bytes.contains('\0')};
     for (const TEntry &entry : entries_) {
-        bool hit = !needle.isEmpty() && Holds(entry, needle, needleHasNul);
+        bool hit = !bytes.isEmpty() && Holds(entry, needle);
         if (!hit && initials && entry.nameSize >= 0)
             hit = MatchPinyinInitials(QString::fromUtf8(entry.data.data(), entry.nameSize), text);
         if (hit)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QHash>
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -111,7 +112,13 @@ private:
     void StopReading();
     void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
     QString SelectList() const;
-    static bool Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul);
+    struct TSearcher {
+        using Searcher = std::boyer_moore_horspool_searcher<const char *>;
+        Searcher searcher;
+        qsizetype size = 0;
+        bool hasNul = false;
+    };
+    static bool Holds(const TEntry &entry, const TSearcher &needle);
 
     quint64 builtIn_ = 0;  // the watch the entries were read in; 0 before the first reading
     QStringList columns_;
