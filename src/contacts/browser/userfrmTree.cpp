@@ -193,20 +193,26 @@ TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
         return order;
     case SQLite::ValueType::Text:
         order.rank = 2;
-        order.initials = value.Bytes.toByteArray();
-        for (char &ch : order.initials) {
-            if (ch >= 'A' && ch <= 'Z')
-                ch = char(ch + 32);
-        }
         break;
     default:
         // A blob (the column's text affinity leaves no numbers): its bytes, without case folding.
         order.rank = 3;
-        order.initials = value.Bytes.toByteArray();
         break;
     }
+    const QByteArrayView bytes = value.Bytes;
+    const auto folded = [&](qsizetype i) {
+        const char ch = bytes[i];
+        return order.rank == 2 && ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch;
+    };
+    order.size = bytes.size();
     for (qsizetype i = 0; i < 8; ++i)
-        order.head = order.head << 8 | (i < order.initials.size() ? quint8(order.initials[i]) : 0);
+        order.head = order.head << 8 | (i < bytes.size() ? quint8(folded(i)) : 0);
+    // Initials are a few letters: the whole of them is kept only when the head cannot tell.
+    if (bytes.size() > 8) {
+        order.initials.resize(bytes.size());
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            order.initials[i] = folded(i);
+    }
     return order;
 }
 
@@ -412,8 +418,16 @@ void Tfuserfrm::LoadGroupTree()
     };
     for (TTreeRow &row : rows.groups)
         place(row);
-    for (TTreeRow &row : rows.contacts)
-        place(row);
+    // The records were read in storage order and are placed in the tree's: without fetching
+    // ahead, each one and its name is a wait on memory.
+    constexpr size_t Ahead = 8;
+    for (size_t i = 0; i < rows.contacts.size(); ++i) {
+        if (i + 2 * Ahead < rows.contacts.size())
+            __builtin_prefetch(rows.contacts[i + 2 * Ahead].record.get());
+        if (i + Ahead < rows.contacts.size())
+            __builtin_prefetch(rows.contacts[i + Ahead].record->uname.constData());
+        place(rows.contacts[i]);
+    }
 
     root_ = root.release();
     nodeByKey_.insert(0, root_);
@@ -513,25 +527,29 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
             ReadContactPart(*db, sql, params, parts.front());
         }
         // Each range came sorted; the ranges are merged.
-        std::vector<TTreeRow> read;
         std::vector<TContactOrder> order;
+        std::vector<size_t> starts;  // where each range's rows begin in the merged numbering
         for (TContactPart &part : parts) {
-            const size_t offset = read.size();
+            const size_t offset = starts.empty() ? 0 : starts.back() + parts[starts.size() - 1].rows.size();
+            starts.push_back(offset);
             const auto middle = order.size();
             for (TContactOrder &place : part.order) {
                 place.index += offset;
                 order.push_back(std::move(place));
             }
             std::inplace_merge(order.begin(), order.begin() + qsizetype(middle), order.end());
-            std::move(part.rows.begin(), part.rows.end(), std::back_inserter(read));
             for (int i = 0; i < 3; ++i)
                 rows.counts[i] += part.counts[i];
         }
-        rows.counts[3] = qint64(read.size());
+        rows.counts[3] = qint64(order.size());
         rows.counted = true;
-        rows.contacts.reserve(read.size());
-        for (const TContactOrder &place : order)
-            rows.contacts.push_back(std::move(read[place.index]));
+        rows.contacts.reserve(order.size());
+        for (const TContactOrder &place : order) {
+            size_t part = starts.size() - 1;
+            while (starts[part] > place.index)
+                --part;
+            rows.contacts.push_back(std::move(parts[part].rows[place.index - starts[part]]));
+        }
     } catch (const EDatabaseError &) {
         // What was read stays; the rest of the tree is missing, as with any failed query.
     }
