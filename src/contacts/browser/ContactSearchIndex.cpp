@@ -1,5 +1,7 @@
 #include "browser/ContactSearchIndex.h"
 
+#include "browser/RangeReading.h"
+
 #include "browser/userfrm.h"
 #include "browser/userfrmPrivate.h"
 
@@ -35,23 +37,21 @@ QString TContactSearchIndex::SelectList() const
            (listColumns_.isEmpty() ? QString() : ',' + listColumns_.join(','));
 }
 
-// What one thread of a reading read: the entries of its range of keys, in key order, with their
-// list values in an arena of their own.
+// What was read of one range of keys: its entries in key order, with their list values in an
+// arena of their own.
 struct TContactSearchIndex::TPart {
     qint64 from = 0;
     qint64 to = 0;
     std::vector<TEntry> entries;
     std::string arena;
-    bool done = false;
 };
 
 struct TContactSearchIndex::TReading {
     quint64 watch = 0;
     QStringList columns;
     QStringList listColumns;
-    std::atomic<bool> stop{false};
     std::vector<TPart> parts;
-    std::vector<std::thread> threads;
+    std::unique_ptr<TRangeReading> threads;  // after the parts, so that it ends first
 };
 
 TContactSearchIndex::TContactSearchIndex() = default;
@@ -64,7 +64,7 @@ TContactSearchIndex::~TContactSearchIndex()
 void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                                 const QStringList &listColumns)
 {
-    FinishReading(columns, listColumns);
+    FinishReading(db, columns, listColumns);
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_) {
         const QSet<qint64> changed = watch.TakeChangedContacts();
@@ -174,7 +174,8 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
     reading->watch = watch.Watch();
     reading->columns = columns;
     reading->listColumns = listColumns;
-    for (const auto &[from, to] : ReadingRanges(db, std::clamp(QThread::idealThreadCount() / 2, 1, 4))) {
+    // More ranges than threads: whoever is free takes the next, the search that waits included.
+    for (const auto &[from, to] : ReadingRanges(db, 16)) {
         TPart &part = reading->parts.emplace_back();
         part.from = from;
         part.to = to;
@@ -184,61 +185,27 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
     const int columnCount = int(columns.size());
     const int listCount = int(listColumns.size());
     TReading *shared = reading.get();
-    for (TPart &part : reading->parts) {
-        reading->threads.emplace_back([shared, &part, file, selectList, columnCount, listCount] {
-            try {
-                SQLite::Database own(file, SQLite::OpenReadOnly);
-                part.done = ReadRange(own, selectList, columnCount, listCount, part.from, part.to, &shared->stop,
-                                      part.entries, part.arena);
-            } catch (...) {
-                part.done = false;  // Renew reads it on the page's own connection
-            }
+    const int threads = std::clamp(QThread::idealThreadCount() / 2 - 1, 1, 3);
+    reading->threads = std::make_unique<TRangeReading>(
+        file, reading->parts.size(), threads,
+        [shared, selectList, columnCount, listCount](SQLite::Database &on, size_t index, const std::atomic<bool> &stop) {
+            TPart &part = shared->parts[index];
+            part.entries.clear();
+            part.arena.clear();
+            return ReadRange(on, selectList, columnCount, listCount, part.from, part.to,
+                             &stop, part.entries, part.arena);
         });
-    }
     reading_ = std::move(reading);
-}
-
-std::vector<std::pair<qint64, qint64>> ReadingRanges(SQLite::Database &db, int most)
-{
-    constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
-    constexpr qint64 Highest = std::numeric_limits<qint64>::max();
-    constexpr qint64 KeysPerRange = 8192;
-    const QString file = db.FileName();
-    if (most <= 1 || file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")) ||
-        db.InTransaction())
-        return {{Lowest, Highest}};
-    qint64 low = 0;
-    qint64 high = -1;
-    try {
-        // Each of the two is one step down the table's tree; asked together they are a scan.
-        SQLite::Statement span(db, QStringLiteral("select (select min(keyid) from userinfo),(select max(keyid) from userinfo)"));
-        if (span.ExecuteStep() && span.ColumnType(0) == SQLite::ValueType::Integer) {
-            low = span.ColumnInt64(0);
-            high = span.ColumnInt64(1);
-        }
-    } catch (const EDatabaseError &) {
-        return {{Lowest, Highest}};
-    }
-    const qint64 keys = high >= low ? high - low + 1 : 0;
-    const int count = int(std::clamp<qint64>(keys / KeysPerRange, 1, most));
-    std::vector<std::pair<qint64, qint64>> ranges;
-    for (int i = 0; i < count; ++i)
-        ranges.emplace_back(i == 0 ? Lowest : low + keys * i / count,
-                            i == count - 1 ? Highest : low + keys * (i + 1) / count - 1);
-    return ranges;
 }
 
 void TContactSearchIndex::StopReading()
 {
-    if (!reading_)
-        return;
-    reading_->stop = true;
-    for (std::thread &thread : reading_->threads)
-        thread.join();
+    if (reading_)
+        reading_->threads->Stop();
     reading_.reset();
 }
 
-void TContactSearchIndex::FinishReading(const QStringList &columns, const QStringList &listColumns)
+void TContactSearchIndex::FinishReading(SQLite::Database &db, const QStringList &columns, const QStringList &listColumns)
 {
     if (!reading_)
         return;
@@ -247,11 +214,8 @@ void TContactSearchIndex::FinishReading(const QStringList &columns, const QStrin
         return;
     }
     std::unique_ptr<TReading> reading = std::move(reading_);
-    for (std::thread &thread : reading->threads)
-        thread.join();
-    const bool done = std::all_of(reading->parts.begin(), reading->parts.end(), [](const TPart &p) { return p.done; });
-    if (!done)
-        return;
+    // What no thread has begun yet is read here: waiting for busy threads would take longer.
+    reading->threads->Finish(db);
     size_t entryCount = 0;
     size_t arenaSize = 0;
     for (const TPart &part : reading->parts) {

@@ -108,7 +108,7 @@ private:
     void ReadAll(SQLite::Database &db);
     // Waits for the reading begun by StartReading and takes it when it read everything for the
     // present columns.
-    void FinishReading(const QStringList &columns, const QStringList &listColumns);
+    void FinishReading(SQLite::Database &db, const QStringList &columns, const QStringList &listColumns);
     void StopReading();
     void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
     QString SelectList() const;

@@ -33,12 +33,6 @@ std::vector<QString> UnpackRowValues(const std::string &values);
 // The UTF-8 of the text of one value of a buffer made by PackRowValues.
 QByteArray PackedUtf8(const std::string &values, int index);
 
-// Ranges of keyid, ascending, that together hold every row of userinfo, for reading a large
-// account on up to `most` threads at once, each with a read-only connection of its own to the
-// file of `db`. One range holds everything when `db` is no file, has changes not yet committed
-// (which other connections cannot see) or holds few keys.
-std::vector<std::pair<qint64, qint64>> ReadingRanges(SQLite::Database &db, int most);
-
 // Image index of a tree node, kept beside its icon so it can be asked for.
 inline constexpr int NodeImageRole = Qt::UserRole + 1;
 // The stored tag name of a tag node (the node shows it trimmed).

@@ -5,6 +5,7 @@
 #include "shared/AppGlobals.h"
 #include "transfer/ContactTransfer.h"
 #include "shared/Utility.h"
+#include "browser/RangeReading.h"
 #include "browser/userfrmListView.h"
 #include "browser/userfrmPrivate.h"
 
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
-#include <thread>
 
 namespace {
 
@@ -113,13 +113,15 @@ struct TContactPart {
     std::vector<TTreeRow> rows;
     std::vector<TContactOrder> order;
     qint64 counts[3] = {};
-    bool done = false;
 };
 
 // `sql` selects the contact columns and the three quick-view conditions of keys between its
 // last two parameters.
 void ReadContactPart(SQLite::Database &db, const QString &sql, const QVariantList &params, TContactPart &part)
 {
+    part.rows.clear();
+    part.order.clear();
+    std::fill(std::begin(part.counts), std::end(part.counts), 0);
     SQLite::Statement contacts(db, sql);
     contacts.BindAll(params);
     contacts.BindInt64(int(params.size()) + 1, part.from);
@@ -133,7 +135,6 @@ void ReadContactPart(SQLite::Database &db, const QString &sql, const QVariantLis
             part.counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
     }
     std::sort(part.order.begin(), part.order.end());
-    part.done = true;
 }
 
 int ImageOf(const TIQ &record)
@@ -485,46 +486,25 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
             conditions << QuickViewCondition(i, params);
         const QString sql = QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
                             QStringLiteral(" from userinfo where +nodetype=2 and keyid between ? and ?");
-        // A large account is read in ranges of keys at once: the first here, the others on
-        // threads with connections of their own.
+        // A large account is read in ranges of keys at once, here and on threads with
+        // connections of their own.
         std::vector<TContactPart> parts;
-        for (const auto &[from, to] : ReadingRanges(*db, 3)) {
+        for (const auto &[from, to] : ReadingRanges(*db, 6)) {
             TContactPart &part = parts.emplace_back();
             part.from = from;
             part.to = to;
         }
-        std::vector<std::thread> threads;
-        const QString file = db->FileName();
-        for (size_t i = 1; i < parts.size(); ++i) {
-            threads.emplace_back([&part = parts[i], file, sql, params] {
-                try {
-                    SQLite::Database own(file, SQLite::OpenReadOnly);
-                    own.CreateFunction(QStringLiteral("isodate"), 1, SQLite::ResultFunction(IsoDate));
-                    ReadContactPart(own, sql, params, part);
-                } catch (...) {
-                    part.done = false;
-                }
-            });
-        }
-        struct TJoin {
-            std::vector<std::thread> &threads;
-            ~TJoin()
-            {
-                for (std::thread &thread : threads)
-                    thread.join();
-            }
-        };
         {
-            TJoin join{threads};
-            ReadContactPart(*db, sql, params, parts.front());
-        }
-        if (!std::all_of(parts.begin(), parts.end(), [](const TContactPart &part) { return part.done; })) {
-            // What a thread could not read is read here: one range, as for a small account.
-            parts.clear();
-            TContactPart &whole = parts.emplace_back();
-            whole.from = std::numeric_limits<qint64>::min();
-            whole.to = std::numeric_limits<qint64>::max();
-            ReadContactPart(*db, sql, params, parts.front());
+            TRangeReading reading(
+                db->FileName(), parts.size(), parts.size() > 1 ? 2 : 0,
+                [&parts, &sql, &params](SQLite::Database &on, size_t index, const std::atomic<bool> &) {
+                    ReadContactPart(on, sql, params, parts[index]);
+                    return true;
+                },
+                [](SQLite::Database &own) {
+                    own.CreateFunction(QStringLiteral("isodate"), 1, SQLite::ResultFunction(IsoDate));
+                });
+            reading.Finish(*db);
         }
         // Each range came sorted; the ranges are merged.
         std::vector<TContactOrder> order;

@@ -1,6 +1,6 @@
 // The search index renewed from the rows the connection reports changed.
 #include "contacts/browser/ContactSearchIndex.h"
-#include "contacts/browser/userfrmPrivate.h"
+#include "contacts/browser/RangeReading.h"
 #include "contacts/shared/UtilityDb.h"
 
 #include "TestSupport.h"
