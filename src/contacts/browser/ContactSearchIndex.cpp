@@ -13,7 +13,6 @@
 #include <atomic>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 namespace {
 

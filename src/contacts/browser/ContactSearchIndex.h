@@ -67,14 +67,15 @@ public:
     // changed rows it reports. Throws EDatabaseError when the account cannot be read.
     // The values of `listColumns` are kept as well, packed as PackRowValues packs them, so that
     // what a search finds is listed without reading the rows again.
-    // A reading begun by StartReading for the same columns is waited for and taken: a search
-    // typed before it is done gives what it would give after, a little later.
+    // A reading begun by StartReading for the same columns is finished first, the ranges that no
+    // thread has begun being read here: a search typed before the index is ready waits for it
+    // and finds what it would find afterwards.
     void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                const QStringList &listColumns = {});
 
     // When Renew would have to read the whole index, begins that reading on threads of their
-    // own, each with a read-only connection of its own to the account file and a range of keys,
-    // so that the page is usable while it runs. What `db` changes meanwhile is heard by `watch`
+    // own, in ranges of keys, each thread with a read-only connection of its own to the account
+    // file, so that the page is usable while it runs. What `db` changes meanwhile is heard by `watch`
     // and read in by Renew afterwards; a change by anyone else makes Renew read everything
     // again. Nothing is begun for a database that is not a file. Never throws: a reading that
     // fails is done again by Renew.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <system_error>
 
 std::vector<std::pair<qint64, qint64>> ReadingRanges(SQLite::Database &db, int most)
 {
@@ -42,8 +43,12 @@ TRangeReading::TRangeReading(const QString &file, size_t ranges, int threads, TR
     for (size_t i = 0; i < count_; ++i)
         states_[i] = TState::Waiting;
     const size_t workers = std::min(size_t(std::max(threads, 0)), count_);
-    for (size_t i = 0; i < workers; ++i)
-        threads_.emplace_back([this] { Work(); });
+    try {
+        for (size_t i = 0; i < workers; ++i)
+            threads_.emplace_back([this] { Work(); });
+    } catch (const std::system_error &) {
+        // No more threads to be had: the caller reads what the others leave.
+    }
 }
 
 TRangeReading::~TRangeReading()

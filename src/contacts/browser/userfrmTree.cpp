@@ -509,12 +509,13 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
         // Each range came sorted; the ranges are merged.
         std::vector<TContactOrder> order;
         std::vector<size_t> starts;  // where each range's rows begin in the merged numbering
+        size_t offset = 0;
         for (TContactPart &part : parts) {
-            const size_t offset = starts.empty() ? 0 : starts.back() + parts[starts.size() - 1].rows.size();
             starts.push_back(offset);
+            offset += part.rows.size();
             const auto middle = order.size();
             for (TContactOrder &place : part.order) {
-                place.index += offset;
+                place.index += starts.back();
                 order.push_back(std::move(place));
             }
             std::inplace_merge(order.begin(), order.begin() + qsizetype(middle), order.end());
