@@ -169,12 +169,16 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
     if (db.InTransaction() || file.isEmpty() || file == QLatin1String(":memory:") ||
         file.startsWith(QLatin1String("file:")))
         return;
+    // More ranges than threads: whoever is free takes the next, the search that waits included.
+    // An account too small to be read in ranges is read by Renew in less time than threads take.
+    const auto ranges = ReadingRanges(db, 16);
+    if (ranges.size() < 2)
+        return;
     auto reading = std::make_unique<TReading>();
     reading->watch = watch.Watch();
     reading->columns = columns;
     reading->listColumns = listColumns;
-    // More ranges than threads: whoever is free takes the next, the search that waits included.
-    for (const auto &[from, to] : ReadingRanges(db, 16)) {
+    for (const auto &[from, to] : ranges) {
         TPart &part = reading->parts.emplace_back();
         part.from = from;
         part.to = to;

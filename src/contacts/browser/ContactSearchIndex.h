@@ -77,8 +77,8 @@ public:
     // own, in ranges of keys, each thread with a read-only connection of its own to the account
     // file, so that the page is usable while it runs. What `db` changes meanwhile is heard by `watch`
     // and read in by Renew afterwards; a change by anyone else makes Renew read everything
-    // again. Nothing is begun for a database that is not a file. Never throws: a reading that
-    // fails is done again by Renew.
+    // again. Nothing is begun for a database that is not a file, nor for a small account. Never
+    // throws: a reading that fails is done again by Renew.
     void StartReading(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                       const QStringList &listColumns = {});
     bool Reading() const { return bool(reading_); }

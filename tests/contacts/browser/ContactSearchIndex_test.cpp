@@ -93,7 +93,7 @@ protected:
     void AddSpreadContacts(const QString &prefix)
     {
         SQLite::Statement insert(*db, "insert into userinfo (keyid, uname, umtel, nodetype) values (?, ?, ?, 2)");
-        for (const qint64 key : {1, 2, 20000, 40000, 40001, 65000, 99999}) {
+        for (const qint64 key : {100, 101, 20000, 40000, 40001, 65000, 99999}) {
             insert.Reset();
             insert.BindAll({key, prefix + QString::number(key), prefix + "-tel-" + QString::number(key)});
             insert.Exec();
@@ -194,7 +194,7 @@ TEST_F(SearchIndexTest, AReadingInTheBackgroundTakesEveryChangeMadeMeanwhile)
         if (open)
             open->Commit();
         if (meanwhile == OwnWrites) {
-            Exec("update userinfo set umtel='改过' where keyid in (2, 65000)");
+            Exec("update userinfo set umtel='改过' where keyid in (101, 65000)");
             Exec("delete from userinfo where keyid=20000");
             Exec("insert into userinfo (keyid, uname, umtel, nodetype) values (80000, '后来', '后来-tel', 2)");
         }
@@ -207,7 +207,7 @@ TEST_F(SearchIndexTest, AReadingInTheBackgroundTakesEveryChangeMadeMeanwhile)
         EXPECT_FALSE(index.Reading());
         ExpectAsFresh(index, {"-tel-", "改过", "后来", "未提交", "别处", "人1"});
         const std::vector<qint64> expected =
-            meanwhile == OwnWrites ? std::vector<qint64>{2, 65000}
+            meanwhile == OwnWrites ? std::vector<qint64>{101, 65000}
             : meanwhile == UncommittedAtStart ? std::vector<qint64>{40000}
             : meanwhile == OtherConnectionWrites ? std::vector<qint64>{99999}
                                                  : std::vector<qint64>{};
@@ -216,12 +216,16 @@ TEST_F(SearchIndexTest, AReadingInTheBackgroundTakesEveryChangeMadeMeanwhile)
     }
 }
 
-// An index that is up to date starts no reading; a database that is no file is read by Renew.
+// An index that is up to date starts no reading, nor does a small account; a database that is no
+// file is read by Renew.
 TEST_F(SearchIndexTest, NothingIsReadInTheBackgroundWithoutNeed)
 {
-    AddSpreadContacts("人");
     TRowChangeWatch watch;
     TContactSearchIndex index;
+    AddContacts(50, "小");
+    index.StartReading(*db, watch, columns, listColumns);
+    EXPECT_FALSE(index.Reading()) << "a small account";
+    AddSpreadContacts("人");
     index.Renew(*db, watch, columns, listColumns);
     index.StartReading(*db, watch, columns, listColumns);
     EXPECT_FALSE(index.Reading());
