@@ -489,14 +489,14 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
         // A large account is read in ranges of keys at once, here and on threads with
         // connections of their own.
         std::vector<TContactPart> parts;
-        for (const auto &[from, to] : ReadingRanges(*db, 6)) {
+        for (const auto &[from, to] : ReadingRanges(*db, 12)) {
             TContactPart &part = parts.emplace_back();
             part.from = from;
             part.to = to;
         }
         {
             TRangeReading reading(
-                db->FileName(), parts.size(), parts.size() > 1 ? 2 : 0,
+                db->FileName(), parts.size(), parts.size() > 1 ? 3 : 0,
                 [&parts, &sql, &params](SQLite::Database &on, size_t index, const std::atomic<bool> &) {
                     ReadContactPart(on, sql, params, parts[index]);
                     return true;
@@ -506,29 +506,37 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
                 });
             reading.Finish(*db);
         }
-        // Each range came sorted; the ranges are merged.
+        // Each range came sorted; the ranges are merged, pairs of neighbours at a time.
         std::vector<TContactOrder> order;
         std::vector<size_t> starts;  // where each range's rows begin in the merged numbering
-        size_t offset = 0;
         for (TContactPart &part : parts) {
-            starts.push_back(offset);
-            offset += part.rows.size();
-            const auto middle = order.size();
+            starts.push_back(order.size());
             for (TContactOrder &place : part.order) {
                 place.index += starts.back();
                 order.push_back(std::move(place));
             }
-            std::inplace_merge(order.begin(), order.begin() + qsizetype(middle), order.end());
             for (int i = 0; i < 3; ++i)
                 rows.counts[i] += part.counts[i];
+        }
+        std::vector<size_t> runs = starts;
+        runs.push_back(order.size());
+        while (runs.size() > 2) {
+            std::vector<size_t> merged;
+            for (size_t i = 0; i + 2 < runs.size(); i += 2) {
+                std::inplace_merge(order.begin() + qsizetype(runs[i]), order.begin() + qsizetype(runs[i + 1]),
+                                   order.begin() + qsizetype(runs[i + 2]));
+                merged.push_back(runs[i]);
+            }
+            if (runs.size() % 2 == 0)
+                merged.push_back(runs[runs.size() - 2]);
+            merged.push_back(runs.back());
+            runs = std::move(merged);
         }
         rows.counts[3] = qint64(order.size());
         rows.counted = true;
         rows.contacts.reserve(order.size());
         for (const TContactOrder &place : order) {
-            size_t part = starts.size() - 1;
-            while (starts[part] > place.index)
-                --part;
+            const size_t part = size_t(std::upper_bound(starts.begin(), starts.end(), place.index) - starts.begin()) - 1;
             rows.contacts.push_back(std::move(parts[part].rows[place.index - starts[part]]));
         }
     } catch (const EDatabaseError &) {
