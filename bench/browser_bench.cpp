@@ -1,5 +1,6 @@
 // Contact browser speed on large synthetic accounts: opening the page (tree built and shown),
-// clicking a big group, searching every contact, and deleting a group with all its contacts.
+// the first search after it, clicking a big group, searching every contact, and deleting a group
+// with all its contacts.
 #include "AccountGenerator.h"
 
 #include "contacts/shared/AppGlobals.h"
