@@ -171,7 +171,7 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
         return;
     // More ranges than threads: whoever is free takes the next, the search that waits included.
     // An account too small to be read in ranges is read by Renew in less time than threads take.
-    const auto ranges = ReadingRanges(db, 16);
+    const auto ranges = ReadingRanges(db, 24);
     if (ranges.size() < 2)
         return;
     auto reading = std::make_unique<TReading>();

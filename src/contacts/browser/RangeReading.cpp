@@ -10,7 +10,7 @@ std::vector<std::pair<qint64, qint64>> ReadingRanges(SQLite::Database &db, int m
 {
     constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
     constexpr qint64 Highest = std::numeric_limits<qint64>::max();
-    constexpr qint64 KeysPerRange = 8192;
+    constexpr qint64 KeysPerRange = 4096;
     const QString file = db.FileName();
     if (most <= 1 || file.isEmpty() || file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:")) ||
         db.InTransaction())

@@ -489,7 +489,7 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
         // A large account is read in ranges of keys at once, here and on threads with
         // connections of their own.
         std::vector<TContactPart> parts;
-        for (const auto &[from, to] : ReadingRanges(*db, 12)) {
+        for (const auto &[from, to] : ReadingRanges(*db, 24)) {
             TContactPart &part = parts.emplace_back();
             part.from = from;
             part.to = to;

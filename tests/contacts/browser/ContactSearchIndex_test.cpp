@@ -254,7 +254,7 @@ TEST_F(SearchIndexTest, ReadingRangesCoverEveryKeyOnce)
         int most;
         bool inTransaction;
         size_t ranges;
-    } cases[] = {{4, false, 4}, {3, false, 3}, {64, false, 12}, {1, false, 1}, {4, true, 1}};
+    } cases[] = {{4, false, 4}, {3, false, 3}, {64, false, 24}, {1, false, 1}, {4, true, 1}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.most);
         std::unique_ptr<SQLite::Transaction> open;
