@@ -3,7 +3,7 @@
 // read-only connection of its own to the account file. The caller takes its share too, on its
 // own connection: whatever ranges no thread has begun when the caller asks for the result are
 // read by the caller, so on a busy machine, where the threads may hardly run, the caller waits
-// no longer than it would have reading everything itself.
+// at most about one range longer than it would reading everything itself.
 #include <QString>
 #include <QtGlobal>
 
