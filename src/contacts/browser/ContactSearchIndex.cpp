@@ -1,12 +1,18 @@
 #include "browser/ContactSearchIndex.h"
 
+#include "browser/RangeReading.h"
+
 #include "browser/userfrm.h"
 #include "browser/userfrmPrivate.h"
 
 #include "platform/SqliteDb.h"
 
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -30,9 +36,34 @@ QString TContactSearchIndex::SelectList() const
            (listColumns_.isEmpty() ? QString() : ',' + listColumns_.join(','));
 }
 
+// What was read of one range of keys: its entries in key order, with their list values in an
+// arena of their own.
+struct TContactSearchIndex::TPart {
+    qint64 from = 0;
+    qint64 to = 0;
+    std::vector<TEntry> entries;
+    std::string arena;
+};
+
+struct TContactSearchIndex::TReading {
+    quint64 watch = 0;
+    QStringList columns;
+    QStringList listColumns;
+    std::vector<TPart> parts;
+    std::unique_ptr<TRangeReading> threads;  // after the parts, so that it ends first
+};
+
+TContactSearchIndex::TContactSearchIndex() = default;
+
+TContactSearchIndex::~TContactSearchIndex()
+{
+    StopReading();
+}
+
 void TContactSearchIndex::Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                                 const QStringList &listColumns)
 {
+    FinishReading(db, columns, listColumns);
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_) {
         const QSet<qint64> changed = watch.TakeChangedContacts();
@@ -83,24 +114,137 @@ void ReadEntry(const SQLite::Statement &row, int columnCount, int listCount, Ent
 
 } // namespace
 
-void TContactSearchIndex::ReadAll(SQLite::Database &db)
+namespace {
+
+// Reads the contacts of keys from..to of "select <select list> ..." into `entries` and `arena`;
+// false when `stop` was set before the end.
+template <typename Entry>
+bool ReadRange(SQLite::Database &db, const QString &selectList, int columnCount, int listCount, qint64 from,
+               qint64 to, const std::atomic<bool> *stop, std::vector<Entry> &entries, std::string &arena)
 {
-    entries_.clear();
-    SQLite::Statement scan(db, QStringLiteral("select ") + SelectList() +
-                                   QStringLiteral(" from userinfo where +nodetype=2 order by keyid"));
-    std::vector<TEntry> entries;
-    std::string arena;
+    SQLite::Statement scan(db, QStringLiteral("select ") + selectList +
+                                   QStringLiteral(" from userinfo where +nodetype=2 and keyid between ? and ? "
+                                                  "order by keyid"));
+    scan.BindInt64(1, from);
+    scan.BindInt64(2, to);
     std::string list;
     while (scan.ExecuteStep()) {
-        TEntry &entry = entries.emplace_back();
-        ReadEntry(scan, int(columns_.size()), int(listColumns_.size()), entry, list);
+        if (stop && stop->load(std::memory_order_relaxed))
+            return false;
+        Entry &entry = entries.emplace_back();
+        ReadEntry(scan, columnCount, listCount, entry, list);
         entry.listAt = quint32(arena.size());
         entry.listSize = quint32(list.size());
         arena += list;
     }
+    return true;
+}
+
+} // namespace
+
+void TContactSearchIndex::ReadAll(SQLite::Database &db)
+{
+    entries_.clear();
+    std::vector<TEntry> entries;
+    std::string arena;
+    ReadRange(db, SelectList(), int(columns_.size()), int(listColumns_.size()), std::numeric_limits<qint64>::min(),
+              std::numeric_limits<qint64>::max(), nullptr, entries, arena);
     entries_ = std::move(entries);
     listArena_ = std::move(arena);
     changedLists_.clear();
+}
+
+void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
+                                       const QStringList &listColumns)
+{
+    StopReading();
+    // The watch must be running before the threads take their snapshots: a change made after
+    // that is heard, and Renew reads it in.
+    const bool intact = watch.Intact(&db);
+    if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_)
+        return;
+    // Changes not yet committed, perhaps made before the watch, cannot be seen from another
+    // connection; nor can a database that is no file.
+    const QString file = db.FileName();
+    if (db.InTransaction() || file.isEmpty() || file == QLatin1String(":memory:") ||
+        file.startsWith(QLatin1String("file:")))
+        return;
+    // More ranges than threads: whoever is free takes the next, the search that waits included.
+    // An account too small to be read in ranges is read by Renew in less time than threads take.
+    const auto ranges = ReadingRanges(db, 24);
+    if (ranges.size() < 2)
+        return;
+    auto reading = std::make_unique<TReading>();
+    reading->watch = watch.Watch();
+    reading->columns = columns;
+    reading->listColumns = listColumns;
+    for (const auto &[from, to] : ranges) {
+        TPart &part = reading->parts.emplace_back();
+        part.from = from;
+        part.to = to;
+    }
+    const QString selectList = QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
+                               (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
+    const int columnCount = int(columns.size());
+    const int listCount = int(listColumns.size());
+    TReading *shared = reading.get();
+    const int threads = std::clamp(QThread::idealThreadCount() / 2 - 1, 1, 3);
+    reading->threads = std::make_unique<TRangeReading>(
+        file, reading->parts.size(), threads,
+        [shared, selectList, columnCount, listCount](SQLite::Database &on, size_t index, const std::atomic<bool> &stop) {
+            TPart &part = shared->parts[index];
+            part.entries.clear();
+            part.arena.clear();
+            return ReadRange(on, selectList, columnCount, listCount, part.from, part.to,
+                             &stop, part.entries, part.arena);
+        });
+    reading_ = std::move(reading);
+}
+
+void TContactSearchIndex::StopReading()
+{
+    if (reading_)
+        reading_->threads->Stop();
+    reading_.reset();
+}
+
+void TContactSearchIndex::FinishReading(SQLite::Database &db, const QStringList &columns, const QStringList &listColumns)
+{
+    if (!reading_)
+        return;
+    if (columns != reading_->columns || listColumns != reading_->listColumns) {
+        StopReading();
+        return;
+    }
+    std::unique_ptr<TReading> reading = std::move(reading_);
+    // What no thread has begun yet is read here: waiting for busy threads would take longer.
+    reading->threads->Finish(db);
+    size_t entryCount = 0;
+    size_t arenaSize = 0;
+    for (const TPart &part : reading->parts) {
+        entryCount += part.entries.size();
+        arenaSize += part.arena.size();
+    }
+    if (arenaSize >= NotInArena)
+        return;  // beyond what an entry can point at: Renew reads the index itself
+    std::vector<TEntry> entries;
+    std::string arena;
+    entries.reserve(entryCount);
+    arena.reserve(arenaSize);
+    for (TPart &part : reading->parts) {
+        const quint32 offset = quint32(arena.size());
+        arena += part.arena;
+        for (TEntry &entry : part.entries) {
+            entry.listAt += offset;
+            entries.push_back(std::move(entry));
+        }
+    }
+    entries_ = std::move(entries);
+    listArena_ = std::move(arena);
+    changedLists_.clear();
+    columns_ = reading->columns;
+    listColumns_ = reading->listColumns;
+    builtIn_ = reading->watch;
 }
 
 void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &keys)
@@ -144,19 +288,19 @@ bool TContactSearchIndex::ListValues(qint64 key, std::string_view &values) const
     return true;
 }
 
-bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul)
+bool TContactSearchIndex::Holds(const TEntry &entry, const TSearcher &needle)
 {
     const char *values = entry.data.data() + std::max(entry.nameSize, 0);
     const char *end = entry.data.data() + entry.data.size();
     if (!entry.framed) {
         // Every value ends in a NUL, so a needle without one cannot run across two values.
-        return !needleHasNul && memmem(values, size_t(end - values), needle.constData(), size_t(needle.size()));
+        return !needle.hasNul && std::search(values, end, needle.searcher) != end;
     }
     while (values < end) {
         quint32 length = 0;
         std::memcpy(&length, values, sizeof length);
         values += sizeof length;
-        if (length >= quint32(needle.size()) && memmem(values, length, needle.constData(), size_t(needle.size())))
+        if (length >= quint32(needle.size) && std::search(values, values + length, needle.searcher) != values + length)
             return true;
         values += length;
     }
@@ -166,10 +310,12 @@ bool TContactSearchIndex::Holds(const TEntry &entry, const QByteArray &needle, b
 std::vector<qint64> TContactSearchIndex::Find(const QString &text, bool initials) const
 {
     std::vector<qint64> keys;
-    const QByteArray needle = text.toUtf8();
-    const bool needleHasNul = needle.contains('\0');
+    const QByteArray bytes = text.toUtf8();
+    // The needle's skip table is made once for every contact, not once a contact.
+    const TSearcher needle{TSearcher::Searcher(bytes.constData(), bytes.constData() + bytes.size()),
+                           bytes.size(), bytes.contains('\0')};
     for (const TEntry &entry : entries_) {
-        bool hit = !needle.isEmpty() && Holds(entry, needle, needleHasNul);
+        bool hit = !bytes.isEmpty() && Holds(entry, needle);
         if (!hit && initials && entry.nameSize >= 0)
             hit = MatchPinyinInitials(QString::fromUtf8(entry.data.data(), entry.nameSize), text);
         if (hit)

@@ -10,7 +10,9 @@
 #include <QStringList>
 #include <QHash>
 #include <algorithm>
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,13 +57,31 @@ void MergeSortedChanges(std::vector<Entry> &entries,
 class TContactSearchIndex
 {
 public:
+    TContactSearchIndex();
+    ~TContactSearchIndex();
+    TContactSearchIndex(const TContactSearchIndex &) = delete;
+    TContactSearchIndex &operator=(const TContactSearchIndex &) = delete;
+
     // Brings the index up to the account's present state; `columns` are the searched columns,
     // checked names of userinfo. `watch` is the one watch of the connection: the index takes the
     // changed rows it reports. Throws EDatabaseError when the account cannot be read.
     // The values of `listColumns` are kept as well, packed as PackRowValues packs them, so that
     // what a search finds is listed without reading the rows again.
+    // A reading begun by StartReading for the same columns is finished first, the ranges that no
+    // thread has begun being read here: a search typed before the index is ready waits for it
+    // and finds what it would find afterwards.
     void Renew(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
                const QStringList &listColumns = {});
+
+    // When Renew would have to read the whole index, begins that reading on threads of their
+    // own, in ranges of keys, each thread with a read-only connection of its own to the account
+    // file, so that the page is usable while it runs. What `db` changes meanwhile is heard by `watch`
+    // and read in by Renew afterwards; a change by anyone else makes Renew read everything
+    // again. Nothing is begun for a database that is not a file, nor for a small account. Never
+    // throws: a reading that fails is done again by Renew.
+    void StartReading(SQLite::Database &db, TRowChangeWatch &watch, const QStringList &columns,
+                      const QStringList &listColumns = {});
+    bool Reading() const { return bool(reading_); }
 
     // The packed values of the list columns of a contact the index holds; false for another key.
     bool ListValues(qint64 key, std::string_view &values) const;
@@ -83,11 +103,23 @@ private:
         std::string data;     // the name, then every non-empty text value
     };
     static constexpr quint32 NotInArena = 0xffffffffu;
+    struct TPart;
+    struct TReading;
 
     void ReadAll(SQLite::Database &db);
+    // Waits for the reading begun by StartReading and takes it when it read everything for the
+    // present columns.
+    void FinishReading(SQLite::Database &db, const QStringList &columns, const QStringList &listColumns);
+    void StopReading();
     void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
     QString SelectList() const;
-    static bool Holds(const TEntry &entry, const QByteArray &needle, bool needleHasNul);
+    struct TSearcher {
+        using Searcher = std::boyer_moore_horspool_searcher<const char *>;
+        Searcher searcher;
+        qsizetype size = 0;
+        bool hasNul = false;
+    };
+    static bool Holds(const TEntry &entry, const TSearcher &needle);
 
     quint64 builtIn_ = 0;  // the watch the entries were read in; 0 before the first reading
     QStringList columns_;
@@ -96,4 +128,5 @@ private:
     // Kept apart from the searched texts, so that a search scans no more memory than it needs.
     std::string listArena_;
     QHash<qint64, std::string> changedLists_;
+    std::unique_ptr<TReading> reading_;
 };

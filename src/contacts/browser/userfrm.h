@@ -316,6 +316,9 @@ private:
     QString QuickViewSql(int index, QVariantList &params) const;
     void SortList();
     QStringList SearchColumns();
+    // The whole search index is read in the background while the tree is built, so that the
+    // first search does not wait for it.
+    void StartSearchIndex();
     void RenewListAfterMove();
     void ListPopup(const QPoint &pos);
     void DyTreeView1Popup(const QPoint &pos);

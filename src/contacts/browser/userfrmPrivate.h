@@ -48,8 +48,9 @@ int CompareNoCase(const QString &a, const QString &b);
 // first, ASCII letters without case, then the bytes).
 struct TContactOrder {
     int rank = 0;  // the engine's order of storage classes: null, text, blob
-    quint64 head = 0;  // the first eight bytes of `initials`, big-endian, zero-padded
-    QByteArray initials;
+    quint64 head = 0;  // the first eight bytes of the folded initials, big-endian, zero-padded
+    qsizetype size = 0;  // bytes of the initials
+    QByteArray initials;  // all of them folded, only when there are more than eight
     qint64 key = 0;
     size_t index = 0;  // where the row was read
 
@@ -59,11 +60,12 @@ struct TContactOrder {
             return rank < other.rank;
         if (head != other.head)
             return head < other.head;
-        if (initials.size() > 8 || other.initials.size() > 8) {
+        if (size > 8 && other.size > 8) {
             if (const int order = initials.compare(other.initials))
                 return order < 0;
-        } else if (initials.size() != other.initials.size()) {
-            return initials.size() < other.initials.size();
+        } else if (size != other.size) {
+            // Equal heads: the shorter is where the longer begins.
+            return size < other.size;
         }
         return key < other.key;
     }

@@ -24,6 +24,41 @@ bool IsInitialsPattern(const QString &text)
     });
 }
 
+// A name's place in the results: its UTF-8 with ASCII letters folded, the first sixteen bytes
+// (five Chinese characters) compared as two numbers.
+struct TNameOrder {
+    quint64 head[2] = {};
+    QByteArray rest;  // the folded bytes after the first sixteen; rarely any
+    int size = 0;
+
+    bool operator<(const TNameOrder &other) const
+    {
+        if (head[0] != other.head[0])
+            return head[0] < other.head[0];
+        if (head[1] != other.head[1])
+            return head[1] < other.head[1];
+        if (size <= 16 && other.size <= 16)
+            return size < other.size;
+        return rest < other.rest;
+    }
+};
+
+TNameOrder NameOrderOf(const std::string &values, int column)
+{
+    TNameOrder order;
+    QByteArray name = PackedUtf8(values, column);
+    for (char &ch : name) {
+        if (ch >= 'A' && ch <= 'Z')
+            ch = char(ch + 32);
+    }
+    order.size = int(name.size());
+    for (qsizetype i = 0; i < 16; ++i)
+        order.head[i / 8] = order.head[i / 8] << 8 | (i < name.size() ? quint8(name[i]) : 0);
+    if (name.size() > 16)
+        order.rest = name.mid(16);
+    return order;
+}
+
 } // namespace
 
 void Tfuserfrm::RunSearch(const QString &text)
@@ -59,6 +94,12 @@ QStringList Tfuserfrm::SearchColumns()
     return searchColumns_;
 }
 
+void Tfuserfrm::StartSearchIndex()
+{
+    if (SQLite::Database *db = Db())
+        searchIndex_->StartReading(*db, accountWatch_, SearchColumns(), ListColumnsSql(QString()).split(','));
+}
+
 void Tfuserfrm::SearchContacts(const QString &text)
 {
     listedText_ = text;
@@ -68,7 +109,7 @@ void Tfuserfrm::SearchContacts(const QString &text)
         return;
     }
     std::vector<TListEntry> rows;
-    std::vector<QByteArray> order;
+    std::vector<TNameOrder> order;
     const QStringList listColumns = ListColumnsSql(QString()).split(',');
     QHash<QString, int> columnIndex;
     for (int i = 0; i < listColumns.size(); ++i)
@@ -87,15 +128,9 @@ void Tfuserfrm::SearchContacts(const QString &text)
             TListEntry &entry = rows.emplace_back();
             entry.key = key;
             entry.values = values;
-            const QByteArray nodetype = PackedUtf8(entry.values, at.nodetype);
-            entry.contact = nodetype == "2";
-            entry.group = nodetype == "1";
-            QByteArray name = PackedUtf8(entry.values, at.uname);
-            for (char &ch : name) {
-                if (ch >= 'A' && ch <= 'Z')
-                    ch = char(ch + 32);
-            }
-            order.push_back(std::move(name));
+            // The index holds contacts only.
+            entry.contact = true;
+            order.push_back(NameOrderOf(entry.values, at.uname));
         }
     } catch (const EDatabaseError &) {
         ClearList(TListSource::Search);

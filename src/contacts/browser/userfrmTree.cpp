@@ -6,6 +6,7 @@
 #include "shared/FrameworkCommandBuilder.h"
 #include "transfer/ContactTransfer.h"
 #include "shared/Utility.h"
+#include "browser/RangeReading.h"
 #include "browser/userfrmListView.h"
 #include "browser/userfrmPrivate.h"
 
@@ -16,6 +17,8 @@
 #include <QItemSelectionModel>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <iterator>
+#include <limits>
 
 namespace {
 
@@ -103,6 +106,37 @@ TTreeRow ReadContactRow(const SQLite::Statement &s)
     return row;
 }
 
+// The contacts of one range of keys, in the tree's order, and their quick-view counts.
+struct TContactPart {
+    qint64 from = 0;
+    qint64 to = 0;
+    std::vector<TTreeRow> rows;
+    std::vector<TContactOrder> order;
+    qint64 counts[3] = {};
+};
+
+// `sql` selects the contact columns and the three quick-view conditions of keys between its
+// last two parameters.
+void ReadContactPart(SQLite::Database &db, const QString &sql, const QVariantList &params, TContactPart &part)
+{
+    part.rows.clear();
+    part.order.clear();
+    std::fill(std::begin(part.counts), std::end(part.counts), 0);
+    SQLite::Statement contacts(db, sql);
+    contacts.BindAll(params);
+    contacts.BindInt64(int(params.size()) + 1, part.from);
+    contacts.BindInt64(int(params.size()) + 2, part.to);
+    while (contacts.ExecuteStep()) {
+        part.rows.push_back(ReadContactRow(contacts));
+        TContactOrder &place = part.order.emplace_back(ContactOrderOf(contacts, cKz1));
+        place.key = part.rows.back().key;
+        place.index = part.rows.size() - 1;
+        for (int i = 0; i < 3; ++i)
+            part.counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+    }
+    std::sort(part.order.begin(), part.order.end());
+}
+
 int ImageOf(const TIQ &record)
 {
     return record.IsGroup() ? 7 : TreeContactImage(record.uxb);
@@ -160,20 +194,26 @@ TContactOrder ContactOrderOf(const SQLite::Statement &row, int initialsColumn)
         return order;
     case SQLite::ValueType::Text:
         order.rank = 2;
-        order.initials = value.Bytes.toByteArray();
-        for (char &ch : order.initials) {
-            if (ch >= 'A' && ch <= 'Z')
-                ch = char(ch + 32);
-        }
         break;
     default:
         // A blob (the column's text affinity leaves no numbers): its bytes, without case folding.
         order.rank = 3;
-        order.initials = value.Bytes.toByteArray();
         break;
     }
+    const QByteArrayView bytes = value.Bytes;
+    const auto folded = [&](qsizetype i) {
+        const char ch = bytes[i];
+        return order.rank == 2 && ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch;
+    };
+    order.size = bytes.size();
     for (qsizetype i = 0; i < 8; ++i)
-        order.head = order.head << 8 | (i < order.initials.size() ? quint8(order.initials[i]) : 0);
+        order.head = order.head << 8 | (i < bytes.size() ? quint8(folded(i)) : 0);
+    // Initials are a few letters: the whole of them is kept only when the head cannot tell.
+    if (bytes.size() > 8) {
+        order.initials.resize(bytes.size());
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            order.initials[i] = folded(i);
+    }
     return order;
 }
 
@@ -358,6 +398,7 @@ void Tfuserfrm::LoadGroupTree()
         DyTreeView1->clear();
     }
     nodeByKey_.clear();
+    StartSearchIndex();
 
     auto rootRecord = std::make_unique<TIQ>();
     rootRecord->keyid = QStringLiteral("0");
@@ -378,8 +419,16 @@ void Tfuserfrm::LoadGroupTree()
     };
     for (TTreeRow &row : rows.groups)
         place(row);
-    for (TTreeRow &row : rows.contacts)
-        place(row);
+    // The records were read in storage order and are placed in the tree's: without fetching
+    // ahead, each one and its name is a wait on memory.
+    constexpr size_t Ahead = 8;
+    for (size_t i = 0; i < rows.contacts.size(); ++i) {
+        if (i + 2 * Ahead < rows.contacts.size())
+            __builtin_prefetch(rows.contacts[i + 2 * Ahead].record.get());
+        if (i + Ahead < rows.contacts.size())
+            __builtin_prefetch(rows.contacts[i + Ahead].record->uname.constData());
+        place(rows.contacts[i]);
+    }
 
     root_ = root.release();
     nodeByKey_.insert(0, root_);
@@ -435,25 +484,61 @@ TTreeRows Tfuserfrm::ReadTreeRows() const
         QStringList conditions;
         for (int i = 0; i < 3; ++i)
             conditions << QuickViewCondition(i, params);
-        SQLite::Statement contacts(*db, QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
-                                            QStringLiteral(" from userinfo where +nodetype=2"));
-        contacts.BindAll(params);
-        std::vector<TTreeRow> read;
-        std::vector<TContactOrder> order;
-        while (contacts.ExecuteStep()) {
-            read.push_back(ReadContactRow(contacts));
-            order.push_back(ContactOrderOf(contacts, cKz1));
-            order.back().key = read.back().key;
-            order.back().index = read.size() - 1;
-            for (int i = 0; i < 3; ++i)
-                rows.counts[i] += contacts.ColumnInt64(cKz1 + 1 + i);
+        const QString sql = QStringLiteral("select ") + ContactColumns + ',' + conditions.join(',') +
+                            QStringLiteral(" from userinfo where +nodetype=2 and keyid between ? and ?");
+        // A large account is read in ranges of keys at once, here and on threads with
+        // connections of their own.
+        std::vector<TContactPart> parts;
+        for (const auto &[from, to] : ReadingRanges(*db, 24)) {
+            TContactPart &part = parts.emplace_back();
+            part.from = from;
+            part.to = to;
         }
-        rows.counts[3] = qint64(read.size());
+        {
+            TRangeReading reading(
+                db->FileName(), parts.size(), parts.size() > 1 ? 3 : 0,
+                [&parts, &sql, &params](SQLite::Database &on, size_t index, const std::atomic<bool> &) {
+                    ReadContactPart(on, sql, params, parts[index]);
+                    return true;
+                },
+                [](SQLite::Database &own) {
+                    own.CreateFunction(QStringLiteral("isodate"), 1, SQLite::ResultFunction(IsoDate));
+                });
+            reading.Finish(*db);
+        }
+        // Each range came sorted; the ranges are merged, pairs of neighbours at a time.
+        std::vector<TContactOrder> order;
+        std::vector<size_t> starts;  // where each range's rows begin in the merged numbering
+        for (TContactPart &part : parts) {
+            starts.push_back(order.size());
+            for (TContactOrder &place : part.order) {
+                place.index += starts.back();
+                order.push_back(std::move(place));
+            }
+            for (int i = 0; i < 3; ++i)
+                rows.counts[i] += part.counts[i];
+        }
+        std::vector<size_t> runs = starts;
+        runs.push_back(order.size());
+        while (runs.size() > 2) {
+            std::vector<size_t> merged;
+            for (size_t i = 0; i + 2 < runs.size(); i += 2) {
+                std::inplace_merge(order.begin() + qsizetype(runs[i]), order.begin() + qsizetype(runs[i + 1]),
+                                   order.begin() + qsizetype(runs[i + 2]));
+                merged.push_back(runs[i]);
+            }
+            if (runs.size() % 2 == 0)
+                merged.push_back(runs[runs.size() - 2]);
+            merged.push_back(runs.back());
+            runs = std::move(merged);
+        }
+        rows.counts[3] = qint64(order.size());
         rows.counted = true;
-        std::sort(order.begin(), order.end());
-        rows.contacts.reserve(read.size());
-        for (const TContactOrder &place : order)
-            rows.contacts.push_back(std::move(read[place.index]));
+        rows.contacts.reserve(order.size());
+        for (const TContactOrder &place : order) {
+            const size_t part = size_t(std::upper_bound(starts.begin(), starts.end(), place.index) - starts.begin()) - 1;
+            rows.contacts.push_back(std::move(parts[part].rows[place.index - starts[part]]));
+        }
     } catch (const EDatabaseError &) {
         // What was read stays; the rest of the tree is missing, as with any failed query.
     }

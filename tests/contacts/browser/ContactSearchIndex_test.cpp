@@ -1,11 +1,14 @@
 // The search index renewed from the rows the connection reports changed.
 #include "contacts/browser/ContactSearchIndex.h"
+#include "contacts/browser/RangeReading.h"
 #include "contacts/shared/UtilityDb.h"
 
 #include "TestSupport.h"
 #include "platform/SqliteDb.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 
 namespace {
@@ -86,6 +89,35 @@ protected:
             insert.Exec();
         }
     }
+    // Contacts with keys far apart, so that a reading on threads splits them over its ranges.
+    void AddSpreadContacts(const QString &prefix)
+    {
+        SQLite::Statement insert(*db, "insert into userinfo (keyid, uname, umtel, nodetype) values (?, ?, ?, 2)");
+        for (const qint64 key : {100, 101, 20000, 40000, 40001, 65000, 99999}) {
+            insert.Reset();
+            insert.BindAll({key, prefix + QString::number(key), prefix + "-tel-" + QString::number(key)});
+            insert.Exec();
+        }
+    }
+    // Finds and lists what an index read afresh on another connection finds and lists.
+    void ExpectAsFresh(const TContactSearchIndex &index, const QStringList &needles)
+    {
+        SQLite::Database other(path);
+        TRowChangeWatch otherWatch;
+        TContactSearchIndex fresh;
+        fresh.Renew(other, otherWatch, columns, listColumns);
+        EXPECT_EQ(index.Size(), fresh.Size());
+        for (const QString &needle : needles) {
+            SCOPED_TRACE(needle.toStdString());
+            const std::vector<qint64> found = index.Find(needle, false);
+            EXPECT_EQ(found, fresh.Find(needle, false));
+            for (const qint64 key : found) {
+                std::string_view mine, theirs;
+                ASSERT_TRUE(index.ListValues(key, mine) && fresh.ListValues(key, theirs));
+                ASSERT_EQ(mine, theirs) << key;
+            }
+        }
+    }
     QString path;
     std::unique_ptr<SQLite::Database> db;
     const QStringList columns = {"umtel", "ufz"};
@@ -136,6 +168,113 @@ TEST_F(SearchIndexTest, ALargeBatchOfChangedRowsEndsAsAFreshReading)
     EXPECT_FALSE(index.Find("changed-", false).empty());
     std::string_view values;
     EXPECT_FALSE(index.ListValues(7, values)) << "a contact turned into a group is no longer listed";
+}
+
+// The index read on threads while the connection goes on writing: whenever the threads took
+// their snapshots, what Renew then holds is what a fresh reading gives.
+TEST_F(SearchIndexTest, AReadingInTheBackgroundTakesEveryChangeMadeMeanwhile)
+{
+    enum Meanwhile { Nothing, OwnWrites, UncommittedAtStart, OtherConnectionWrites };
+    for (const Meanwhile meanwhile : {Nothing, OwnWrites, UncommittedAtStart, OtherConnectionWrites}) {
+        SCOPED_TRACE(int(meanwhile));
+        db.reset();
+        ASSERT_TRUE(QFile::remove(path) && SaveResourceToFile("MYDB", "TEMPLATE", path));
+        db = std::make_unique<SQLite::Database>(path);
+        AddSpreadContacts("人");
+        TRowChangeWatch watch;
+        TContactSearchIndex index;
+        std::unique_ptr<SQLite::Transaction> open;
+        if (meanwhile == UncommittedAtStart) {
+            open = std::make_unique<SQLite::Transaction>(*db);
+            Exec("update userinfo set umtel='未提交' where keyid=40000");
+        }
+        index.StartReading(*db, watch, columns, listColumns);
+        // What is not committed yet cannot be seen from elsewhere: that index is read by Renew.
+        EXPECT_EQ(index.Reading(), meanwhile != UncommittedAtStart);
+        if (open)
+            open->Commit();
+        if (meanwhile == OwnWrites) {
+            Exec("update userinfo set umtel='改过' where keyid in (101, 65000)");
+            Exec("delete from userinfo where keyid=20000");
+            Exec("insert into userinfo (keyid, uname, umtel, nodetype) values (80000, '后来', '后来-tel', 2)");
+        }
+        if (meanwhile == OtherConnectionWrites) {
+            SQLite::Database other(path);
+            SQLite::Statement change(other, "update userinfo set umtel='别处' where keyid=99999");
+            change.Exec();
+        }
+        index.Renew(*db, watch, columns, listColumns);
+        EXPECT_FALSE(index.Reading());
+        ExpectAsFresh(index, {"-tel-", "改过", "后来", "未提交", "别处", "人1"});
+        const std::vector<qint64> expected =
+            meanwhile == OwnWrites ? std::vector<qint64>{101, 65000}
+            : meanwhile == UncommittedAtStart ? std::vector<qint64>{40000}
+            : meanwhile == OtherConnectionWrites ? std::vector<qint64>{99999}
+                                                 : std::vector<qint64>{};
+        EXPECT_EQ(index.Find(meanwhile == OwnWrites ? "改过" : meanwhile == UncommittedAtStart ? "未提交" : "别处", false),
+                  expected);
+    }
+}
+
+// An index that is up to date starts no reading, nor does a small account; a database that is no
+// file is read by Renew.
+TEST_F(SearchIndexTest, NothingIsReadInTheBackgroundWithoutNeed)
+{
+    TRowChangeWatch watch;
+    TContactSearchIndex index;
+    AddContacts(50, "小");
+    index.StartReading(*db, watch, columns, listColumns);
+    EXPECT_FALSE(index.Reading()) << "a small account";
+    AddSpreadContacts("人");
+    index.Renew(*db, watch, columns, listColumns);
+    index.StartReading(*db, watch, columns, listColumns);
+    EXPECT_FALSE(index.Reading());
+    index.StartReading(*db, watch, {"umtel"}, listColumns);  // other columns: read anew
+    EXPECT_TRUE(index.Reading());
+
+    SQLite::Database memory(":memory:");
+    memory.Exec("create table userinfo (keyid integer primary key, uname text, umtel text, ufz text, nodetype integer);"
+                "insert into userinfo values (1, '甲', '123', null, 2)");
+    TRowChangeWatch memoryWatch;
+    TContactSearchIndex memoryIndex;
+    memoryIndex.StartReading(memory, memoryWatch, columns, listColumns);
+    EXPECT_FALSE(memoryIndex.Reading());
+    memoryIndex.Renew(memory, memoryWatch, columns, listColumns);
+    EXPECT_EQ(memoryIndex.Find("123", false), std::vector<qint64>{1});
+}
+
+// The ranges a large account is read in: ascending, adjoining, covering every key, no more than
+// asked; one range where other connections cannot read what this one sees.
+TEST_F(SearchIndexTest, ReadingRangesCoverEveryKeyOnce)
+{
+    constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
+    constexpr qint64 Highest = std::numeric_limits<qint64>::max();
+    AddSpreadContacts("人");
+    const struct {
+        int most;
+        bool inTransaction;
+        size_t ranges;
+    } cases[] = {{4, false, 4}, {3, false, 3}, {64, false, 24}, {1, false, 1}, {4, true, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.most);
+        std::unique_ptr<SQLite::Transaction> open;
+        if (c.inTransaction) {
+            open = std::make_unique<SQLite::Transaction>(*db);
+            Exec("update userinfo set umtel='x' where keyid=1");
+        }
+        const auto ranges = ReadingRanges(*db, c.most);
+        ASSERT_EQ(ranges.size(), c.ranges);
+        EXPECT_EQ(ranges.front().first, Lowest);
+        EXPECT_EQ(ranges.back().second, Highest);
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            EXPECT_LE(ranges[i].first, ranges[i].second);
+            if (i > 0)
+                EXPECT_EQ(ranges[i].first, ranges[i - 1].second + 1);
+        }
+    }
+    SQLite::Database memory(":memory:");
+    memory.Exec("create table userinfo (keyid integer primary key)");
+    EXPECT_EQ(ReadingRanges(memory, 4), (std::vector<std::pair<qint64, qint64>>{{Lowest, Highest}}));
 }
 
 } // namespace

@@ -40,6 +40,36 @@ TEST_F(BrowserTree, PlacesRowsUnderTheirParentsWithContactsAfterSubgroups)
     EXPECT_EQ(Shape(), shape);
 }
 
+// A large account is read in ranges of keys on several connections at once, and its search
+// index in the background: contacts of far-apart keys still come in the order of their initials
+// (ties in key order) and are counted once, and a search typed at once finds what the account
+// holds by then.
+TEST_F(BrowserTree, FarApartKeysKeepTheTreeOrderCountsAndSearch)
+{
+    AppSettings().FrequentViewCount = 5;
+    const qint64 group = Group("组");
+    Contact("周三", group, 2, {{"keyid", 5}, {"readcount", 9}});
+    Contact("张三", group, 2, {{"keyid", 90000}, {"ulevel", 4}});
+    Contact("李四", group, 2, {{"keyid", 30000}});
+    Contact("王五", 0, 1, {{"keyid", 60000}, {"readcount", 7}, {"ulevel", 3}});
+    Contact("赵六", 0, 1, {{"keyid", 45000}});
+    EXPECT_EQ(Shape(), "人脉(组(李四,周三,张三),王五,赵六)");
+    QStringList captions;
+    for (int view = 0; view < 4; ++view)
+        captions << Page().TreeView1->topLevelItem(view)->text(0);
+    EXPECT_EQ(captions, QStringList({"常用人脉(2)", "最近联系(0)", "应多联系(2)", "所有人脉(5)"}));
+    ExpectRowsMatchTree();
+
+    Exec("update userinfo set umtel='13900001111' where keyid=90000");
+    Exec("delete from userinfo where keyid=30000");
+    Page().RunSearch("1390000");
+    EXPECT_EQ(ListCaptions(), QStringList({"张三"}));
+    Page().RunSearch("李四");
+    EXPECT_EQ(ListCaptions(), QStringList());
+    Page().RunSearch("z");
+    EXPECT_EQ(ListCaptions(), QStringList({"周三", "张三", "赵六"}));  // by the names' text
+}
+
 TEST_F(BrowserTree, ImagesBySexTextAndNodeType)
 {
     const std::pair<const char *, int> cases[] = {{"男", 3}, {"女", 4}, {"", 5}, {"未知", 5}, {" 男性 ", 3}, {"女士", 4}};
