@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPointer>
 #include <QWindow>
 #include <algorithm>
 
@@ -28,11 +29,24 @@ TRect ScreenRectOf(const QWidget *w)
     return Bounds(p.x(), p.y(), w->width(), w->height());
 }
 
+// The window other than a floating window that was activated last: when a floating window is
+// activated, the window it takes the activation from. It is kept while another program is
+// active, since Qt may pass through "no window active" between two windows of this one.
+QPointer<QWidget> &LastActivated()
+{
+    static QPointer<QWidget> wnd;
+    return wnd;
+}
+
 // Activation and position changes re-evaluate every floating window.
-void FloatingHookProc(THookProcCode Code, QWidget *Wnd, WPARAM, LPARAM)
+void FloatingHookProc(THookProcCode Code, QWidget *Wnd, WPARAM WParam, LPARAM)
 {
     if (Code == hpPreDestroy)
         return;
+    // Qt does not say in which order the old window hears of its deactivation and the new one
+    // of its activation: the window that was active is remembered instead.
+    if (Code == hpSendActivate && WParam == WA_ACTIVE && !dynamic_cast<TTBFloatingWindowParent *>(Wnd))
+        LastActivated() = Wnd;
     const std::vector<TTBCustomDockableWindow *> list = FloatingList();
     for (TTBCustomDockableWindow *w : list)
         if (std::find(FloatingList().begin(), FloatingList().end(), w) != FloatingList().end())
@@ -1401,7 +1415,9 @@ bool TTBFloatingWindowParent::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        if (isHidden())
+        // Only a window that holds a control taking typing is activated, and it keeps the
+        // activation only when it took it from its own form (a click into that control).
+        if (isHidden() || LastActivated() != parentForm_)
             HandActivationOn();
         break;
     default: break;

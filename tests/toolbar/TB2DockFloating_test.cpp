@@ -84,6 +84,19 @@ TEST_F(FloatingForm, AFloatingToolbarWithAnEditTakesTheActivationForTyping)
     bar->InsertControl(edit);
     TTBFloatingWindowParent *fp = Float();
     EXPECT_FALSE(fp->WindowKinds().Contains(wkNoActivate));
+    // It keeps the activation only when it takes it from its own form.
+    TForm other(nullptr);
+    other.SetBounds(650, 100, 200, 100);
+    other.Show();
+    ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == &other; }));
+    for (TForm *before : {static_cast<TForm *>(form), &other, static_cast<TForm *>(form)}) {
+        before->activateWindow();
+        ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == before; }));
+        fp->activateWindow();
+        QWidget *const expected = before == form ? static_cast<QWidget *>(fp) : form;
+        EXPECT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == expected; }))
+            << "activated from " << (before == form ? "its form" : "another form");
+    }
 }
 
 TEST_F(FloatingForm, ContextMenusOfDocksAndToolbars)
