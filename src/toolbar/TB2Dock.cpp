@@ -858,13 +858,16 @@ void TTBCustomDockableWindow::SetResizable(bool Value)
     floatParent_->InvalidateNC();
 }
 
-void TTBCustomDockableWindow::UpdateFloatingWindowKinds()
+void TTBCustomDockableWindow::UpdateFloatingWindowKinds(const QWidget *Leaving)
 {
     if (!floatParent_)
         return;
     TWindowKinds kinds{wkToolWindow};
     const QList<QWidget *> children = findChildren<QWidget *>();
-    if (std::none_of(children.begin(), children.end(), [](QWidget *c) { return c->focusPolicy() != Qt::NoFocus; }))
+    const auto takesTyping = [Leaving](const QWidget *c) {
+        return c->focusPolicy() != Qt::NoFocus && !(Leaving && (c == Leaving || Leaving->isAncestorOf(c)));
+    };
+    if (std::none_of(children.begin(), children.end(), takesTyping))
         kinds.Include(wkNoActivate);
     if (floatingMode_ == TTBFloatingMode::fmOnTopOfAllForms && floatParent_->enabled_)
         kinds.Include(wkTopMost);
@@ -1301,6 +1304,12 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
         if (ContextMenu(Message))
             return;
         break;
+    case CM_CONTROLCHANGE:
+        // A control taking typing that comes or goes changes whether a click may activate.
+        TCustomControl::WndProc(Message);
+        if (floating_)
+            UpdateFloatingWindowKinds(Message.LParam ? nullptr : reinterpret_cast<TControl *>(Message.WParam));
+        return;
     case WM_SETCURSOR:
         if (LoWord(Message.LParam) == tbHTDragHandle && dragHandleStyle_ != TTBDragHandleStyle::dhNone) {
             SetCursorShape(crSizeAll);

@@ -295,7 +295,8 @@ public:
     // The kind of the floating window: a click leaves the activation where it is unless the
     // window holds a control that takes typing; fmOnTopOfAllForms keeps it above every window
     // while it is enabled (no modal window blocks it).
-    void UpdateFloatingWindowKinds();
+    // Leaving: a control on its way out, no longer counted.
+    void UpdateFloatingWindowKinds(const QWidget *Leaving = nullptr);
 
     TNotifyEvent OnClose;
     TCloseQueryEvent OnCloseQuery;

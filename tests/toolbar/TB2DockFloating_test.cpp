@@ -97,6 +97,11 @@ TEST_F(FloatingForm, AFloatingToolbarWithAnEditTakesTheActivationForTyping)
         EXPECT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == expected; }))
             << "activated from " << (before == form ? "its form" : "another form");
     }
+    // Without a control that takes typing, a click leaves the activation where it is again.
+    bar->RemoveControl(edit);
+    EXPECT_TRUE(fp->WindowKinds().Contains(wkNoActivate));
+    bar->InsertControl(edit);
+    EXPECT_FALSE(fp->WindowKinds().Contains(wkNoActivate));
 }
 
 TEST_F(FloatingForm, ContextMenusOfDocksAndToolbars)
