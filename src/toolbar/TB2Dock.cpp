@@ -1187,7 +1187,7 @@ void TTBCustomDockableWindow::UpdateVisibility()
     QWidget *active = QApplication::activeWindow();
     bool inactive = !Application()->Active();
     if (!inactive && floatingMode_ == TTBFloatingMode::fmOnTopOfParentForm)
-        inactive = active != form && active != floatParent_ && form != Application()->MainForm();
+        inactive = active != form && active != floatParent_;
     if (inactive != inactiveCaption_) {
         inactiveCaption_ = inactive;
         floatParent_->InvalidateNC();

@@ -104,6 +104,24 @@ TEST_F(FloatingForm, AFloatingToolbarWithAnEditTakesTheActivationForTyping)
     EXPECT_FALSE(fp->WindowKinds().Contains(wkNoActivate));
 }
 
+TEST_F(FloatingForm, TheCaptionIsInactiveWhileAnotherFormIsActiveEvenOnTheMainForm)
+{
+    TTBFloatingWindowParent *fp = Float();
+    TForm other(nullptr);
+    other.SetBounds(650, 100, 200, 100);
+    for (bool mainForm : {false, true}) {
+        Application()->SetMainForm(mainForm ? form : nullptr);
+        for (TForm *active : {static_cast<TForm *>(&other), static_cast<TForm *>(form)}) {
+            active->Show();
+            active->activateWindow();
+            ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == active; }));
+            EXPECT_EQ(bar->CaptionInactive(), active == &other) << "main form: " << mainForm;
+            EXPECT_FALSE(fp->isHidden());
+        }
+    }
+    Application()->SetMainForm(nullptr);
+}
+
 TEST_F(FloatingForm, ContextMenusOfDocksAndToolbars)
 {
     TRecordingMenu dockMenu(nullptr), barMenu(nullptr);
