@@ -210,6 +210,7 @@ bool TForm::event(QEvent *event)
     case QEvent::Show:
         // Sent before the window maps, so it appears in its place.
         if (!event->spontaneous()) {
+            shownOnce_ = true;
             PlaceOnShow();
             DoShow();
         }
