@@ -324,6 +324,20 @@ TApplication::TApplication()
         else if (!active && OnDeactivate)
             OnDeactivate(nullptr);
     });
+    // The desktop's font changed, and with it the menu font the system metrics name: every
+    // control hears of it as of a change of those settings.
+    QObject::connect(qApp, &QGuiApplication::fontChanged, qApp, [] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            std::vector<QPointer<TControl>> controls;
+            if (auto *c = dynamic_cast<TControl *>(w))
+                controls.emplace_back(c);
+            for (TControl *c : w->findChildren<TControl *>())
+                controls.emplace_back(c);
+            for (const QPointer<TControl> &c : controls)
+                if (c)
+                    c->Perform(CM_WININICHANGE, SPI_SETNONCLIENTMETRICS);
+        }
+    });
     // Idle: the event loop is about to wait for the next event.
     if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(qApp->thread()))
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, qApp, [this] { UpdateActions(); });

@@ -160,8 +160,13 @@ TEST_F(ToolbarViewForm, TheMenuFontNoticeShowHintAndHintsReachTheItems)
     SysParams().MenuFontHeight = -24;
     tb->Perform(CM_WININICHANGE, 0);
     EXPECT_EQ(tb->Width(), before) << "another setting changed";
-    tb->Perform(CM_WININICHANGE, SPI_SETNONCLIENTMETRICS);
+    // The desktop's font changes: the toolbar hears of it through the system settings.
+    const QFont desktop = QApplication::font();
+    QFont changed = desktop;
+    changed.setFamily(desktop.family() + QStringLiteral(" Changed"));
+    QApplication::setFont(changed);
     EXPECT_GT(tb->Width(), before + 20);
+    QApplication::setFont(desktop);
     // The tip where the pointer rests, without a move over the toolbar first.
     const auto tipAt = [tb](int viewer) {
         const TRect r = tb->View()->Viewers(viewer)->BoundsRect;
