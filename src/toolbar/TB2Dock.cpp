@@ -23,12 +23,6 @@ bool IsDesigning(const TComponent *c) { return c->ComponentState().Contains(TCom
 bool IsLoading(const TComponent *c) { return c->ComponentState().Contains(csLoading); }
 bool IsDestroying(const TComponent *c) { return c->ComponentState().Contains(csDestroying); }
 
-TRect ScreenRectOf(const QWidget *w)
-{
-    const QPoint p = w->mapToGlobal(QPoint(0, 0));
-    return Bounds(p.x(), p.y(), w->width(), w->height());
-}
-
 // The window other than a floating window that was activated last: when a floating window is
 // activated, the window it takes the activation from. It is kept while another program is
 // active, since Qt may pass through "no window active" between two windows of this one.
@@ -1327,7 +1321,6 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
         return;
     case WM_MOVE:
         TCustomControl::WndProc(Message);
-        moved_ = true;
         if (!IsLoading(this) && disableOnMove_ == 0 && OnMove)
             OnMove(this);
         return;

@@ -247,7 +247,6 @@ public:
     int CurrentSize() const { return currentSize_; }  // row thickness given by the dock
     bool DragMode() const { return dragMode_; }
     bool DragSplitting() const { return dragSplitting_; }
-    bool DragCanSplit() const { return dragCanSplit_; }
     TTBFloatingWindowParent *FloatingWindowParent() const { return floatParent_; }
     bool CaptionInactive() const { return inactiveCaption_; }
     // The close button is held down (docked or on the floating frame).
@@ -334,9 +333,7 @@ private:
     void ApplyFloatingBounds();
     void FreeFloatingParent();
     void TrackCloseButton(bool OnFloatingFrame);
-    void MoveOnScreen(bool OnlyIfFullyOffscreen);
     TForm *ParentFormOf() const;
-    bool CanDockHere(TTBDock *ADock) const;
 
     bool activateParent_ = true;
     bool autoResize_ = true;
@@ -371,15 +368,11 @@ private:
     int disableArrange_ = 0;
     bool arrangeNeeded_ = false;
     int disableOnMove_ = 0;
-    bool onMoveNeeded_ = false;
     int arranging_ = 0;
-    bool moved_ = false;
     bool inactiveCaption_ = false;
     bool closeButtonDown_ = false;
-    bool closeButtonHover_ = false;
     bool dragMode_ = false;
     bool dragSplitting_ = false;
-    bool dragCanSplit_ = false;
     bool holdListPlace_ = false;
     TTBFloatingWindowParent *floatParent_ = nullptr;
     TTBDragLoop *dragLoop_ = nullptr;
