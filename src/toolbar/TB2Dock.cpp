@@ -1228,6 +1228,26 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
         BeginMoving(ClientToScreen({X, Y}));
 }
 
+bool TTBCustomDockableWindow::DockBackgroundShown() const
+{
+    return docked_ && currentDock_->UsingBackground() && currentDock_->BackgroundOnToolbars();
+}
+
+void TTBCustomDockableWindow::EraseBackground(TCanvas &ACanvas)
+{
+    if (!DockBackgroundShown()) {
+        TCustomControl::EraseBackground(ACanvas);
+        return;
+    }
+    // Lined up the way the dock draws it: in the coordinates of the dock's parent.
+    const TPoint mine = ClientToScreen({0, 0}), dock = currentDock_->ClientToScreen({0, 0});
+    const TPoint o{mine.X - dock.X + currentDock_->Left(), mine.Y - dock.Y + currentDock_->Top()};
+    ACanvas.SaveDC();
+    ACanvas.MoveWindowOrg(-o.X, -o.Y);
+    currentDock_->DrawBackground(ACanvas, Bounds(o.X, o.Y, ClientWidth(), ClientHeight()));
+    ACanvas.RestoreDC(-1);
+}
+
 // A request on the frame (handle, border, floating caption): OnContextPopup, then the window's
 // own PopupMenu, then the parent's. The client area's requests are the contents'.
 bool TTBCustomDockableWindow::ContextMenu(TMessage &Message)
@@ -1321,6 +1341,9 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
         return;
     case WM_MOVE:
         TCustomControl::WndProc(Message);
+        // Another part of the dock's picture lies behind the window now.
+        if (DockBackgroundShown())
+            Invalidate();
         if (!IsLoading(this) && disableOnMove_ == 0 && OnMove)
             OnMove(this);
         return;

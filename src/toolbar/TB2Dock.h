@@ -313,6 +313,8 @@ protected:
 
     TRect NCMargins() const override;
     void PaintNC(TCanvas &ACanvas) override;
+    // On a dock whose background shows behind its toolbars: the part of the picture it covers.
+    void EraseBackground(TCanvas &ACanvas) override;
     int NCHitTest(const TPoint &screenPos) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WndProc(TMessage &Message) override;
@@ -327,6 +329,7 @@ protected:
 
 private:
     bool ContextMenu(TMessage &Message);
+    bool DockBackgroundShown() const;
     void DockedCloseButtonRect(TRect &R) const;
     int DragHandleSize() const;
     bool CanDrag() const;
