@@ -210,6 +210,7 @@ bool TForm::event(QEvent *event)
     case QEvent::Show:
         // Sent before the window maps, so it appears in its place.
         if (!event->spontaneous()) {
+            shownOnce_ = true;
             PlaceOnShow();
             DoShow();
         }
@@ -322,6 +323,20 @@ TApplication::TApplication()
             OnActivate(nullptr);
         else if (!active && OnDeactivate)
             OnDeactivate(nullptr);
+    });
+    // The desktop's font changed, and with it the menu font the system metrics name: every
+    // control hears of it as of a change of those settings.
+    QObject::connect(qApp, &QGuiApplication::fontChanged, qApp, [] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            std::vector<QPointer<TControl>> controls;
+            if (auto *c = dynamic_cast<TControl *>(w))
+                controls.emplace_back(c);
+            for (TControl *c : w->findChildren<TControl *>())
+                controls.emplace_back(c);
+            for (const QPointer<TControl> &c : controls)
+                if (c)
+                    c->Perform(CM_WININICHANGE, SPI_SETNONCLIENTMETRICS);
+        }
     });
     // Idle: the event loop is about to wait for the next event.
     if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(qApp->thread()))

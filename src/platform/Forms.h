@@ -42,6 +42,8 @@ public:
     void SetPosition(TPosition value) { position_ = value; }
     // The form is the active window of the application.
     bool Active() const;
+    // The form has been shown at least once: what it holds by then is what it was built with.
+    bool ShownOnce() const { return shownOnce_; }
     // Asks CloseQuery; then OnClose decides what closing means (hide by default).
     void Close();
     // OnCloseQuery may refuse; descendants add their own conditions.
@@ -83,6 +85,7 @@ private:
     TPosition position_ = TPosition::poDesigned;
     TModalResult modalResult_ = mrNone;
     QEventLoop *modalLoop_ = nullptr;
+    bool shownOnce_ = false;
 };
 
 // The form a widget sits in (the widget itself when it is one); nullptr outside any.

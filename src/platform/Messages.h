@@ -152,6 +152,8 @@ constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;
 constexpr UINT CM_PARENTSHOWHINTCHANGED = CM_BASE + 35;
 constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 36;
 constexpr UINT CM_WININICHANGE = CM_BASE + 37;
+// CM_WININICHANGE WParam: the non-client metrics (the menu font among them) changed.
+constexpr WPARAM SPI_SETNONCLIENTMETRICS = 0x002A;
 constexpr UINT CM_FONTCHANGE = CM_BASE + 38;
 constexpr UINT CM_TIMECHANGE = CM_BASE + 39;
 constexpr UINT CM_TABSTOPCHANGED = CM_BASE + 40;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPointer>
 #include <QWindow>
 #include <algorithm>
 
@@ -22,17 +23,24 @@ bool IsDesigning(const TComponent *c) { return c->ComponentState().Contains(TCom
 bool IsLoading(const TComponent *c) { return c->ComponentState().Contains(csLoading); }
 bool IsDestroying(const TComponent *c) { return c->ComponentState().Contains(csDestroying); }
 
-TRect ScreenRectOf(const QWidget *w)
+// The window other than a floating window that was activated last: when a floating window is
+// activated, the window it takes the activation from. It is kept while another program is
+// active, since Qt may pass through "no window active" between two windows of this one.
+QPointer<QWidget> &LastActivated()
 {
-    const QPoint p = w->mapToGlobal(QPoint(0, 0));
-    return Bounds(p.x(), p.y(), w->width(), w->height());
+    static QPointer<QWidget> wnd;
+    return wnd;
 }
 
 // Activation and position changes re-evaluate every floating window.
-void FloatingHookProc(THookProcCode Code, QWidget *Wnd, WPARAM, LPARAM)
+void FloatingHookProc(THookProcCode Code, QWidget *Wnd, WPARAM WParam, LPARAM)
 {
     if (Code == hpPreDestroy)
         return;
+    // Qt does not say in which order the old window hears of its deactivation and the new one
+    // of its activation: the window that was active is remembered instead.
+    if (Code == hpSendActivate && WParam == WA_ACTIVE && !dynamic_cast<TTBFloatingWindowParent *>(Wnd))
+        LastActivated() = Wnd;
     const std::vector<TTBCustomDockableWindow *> list = FloatingList();
     for (TTBCustomDockableWindow *w : list)
         if (std::find(FloatingList().begin(), FloatingList().end(), w) != FloatingList().end())
@@ -844,13 +852,16 @@ void TTBCustomDockableWindow::SetResizable(bool Value)
     floatParent_->InvalidateNC();
 }
 
-void TTBCustomDockableWindow::UpdateFloatingWindowKinds()
+void TTBCustomDockableWindow::UpdateFloatingWindowKinds(const QWidget *Leaving)
 {
     if (!floatParent_)
         return;
     TWindowKinds kinds{wkToolWindow};
     const QList<QWidget *> children = findChildren<QWidget *>();
-    if (std::none_of(children.begin(), children.end(), [](QWidget *c) { return c->focusPolicy() != Qt::NoFocus; }))
+    const auto takesTyping = [Leaving](const QWidget *c) {
+        return c->focusPolicy() != Qt::NoFocus && !(Leaving && (c == Leaving || Leaving->isAncestorOf(c)));
+    };
+    if (std::none_of(children.begin(), children.end(), takesTyping))
         kinds.Include(wkNoActivate);
     if (floatingMode_ == TTBFloatingMode::fmOnTopOfAllForms && floatParent_->enabled_)
         kinds.Include(wkTopMost);
@@ -1170,7 +1181,7 @@ void TTBCustomDockableWindow::UpdateVisibility()
     QWidget *active = QApplication::activeWindow();
     bool inactive = !Application()->Active();
     if (!inactive && floatingMode_ == TTBFloatingMode::fmOnTopOfParentForm)
-        inactive = active != form && active != floatParent_ && form != Application()->MainForm();
+        inactive = active != form && active != floatParent_;
     if (inactive != inactiveCaption_) {
         inactiveCaption_ = inactive;
         floatParent_->InvalidateNC();
@@ -1215,6 +1226,26 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
         DoDblClickAction();
     else
         BeginMoving(ClientToScreen({X, Y}));
+}
+
+bool TTBCustomDockableWindow::DockBackgroundShown() const
+{
+    return docked_ && currentDock_->UsingBackground() && currentDock_->BackgroundOnToolbars();
+}
+
+void TTBCustomDockableWindow::EraseBackground(TCanvas &ACanvas)
+{
+    if (!DockBackgroundShown()) {
+        TCustomControl::EraseBackground(ACanvas);
+        return;
+    }
+    // Lined up the way the dock draws it: in the coordinates of the dock's parent.
+    const TPoint mine = ClientToScreen({0, 0}), dock = currentDock_->ClientToScreen({0, 0});
+    const TPoint o{mine.X - dock.X + currentDock_->Left(), mine.Y - dock.Y + currentDock_->Top()};
+    ACanvas.SaveDC();
+    ACanvas.MoveWindowOrg(-o.X, -o.Y);
+    currentDock_->DrawBackground(ACanvas, Bounds(o.X, o.Y, ClientWidth(), ClientHeight()));
+    ACanvas.RestoreDC(-1);
 }
 
 // A request on the frame (handle, border, floating caption): OnContextPopup, then the window's
@@ -1287,6 +1318,12 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
         if (ContextMenu(Message))
             return;
         break;
+    case CM_CONTROLCHANGE:
+        // A control taking typing that comes or goes changes whether a click may activate.
+        TCustomControl::WndProc(Message);
+        if (floating_)
+            UpdateFloatingWindowKinds(Message.LParam ? nullptr : reinterpret_cast<TControl *>(Message.WParam));
+        return;
     case WM_SETCURSOR:
         if (LoWord(Message.LParam) == tbHTDragHandle && dragHandleStyle_ != TTBDragHandleStyle::dhNone) {
             SetCursorShape(crSizeAll);
@@ -1304,7 +1341,9 @@ void TTBCustomDockableWindow::WndProc(TMessage &Message)
         return;
     case WM_MOVE:
         TCustomControl::WndProc(Message);
-        moved_ = true;
+        // Another part of the dock's picture lies behind the window now.
+        if (DockBackgroundShown())
+            Invalidate();
         if (!IsLoading(this) && disableOnMove_ == 0 && OnMove)
             OnMove(this);
         return;
@@ -1401,7 +1440,9 @@ bool TTBFloatingWindowParent::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        if (isHidden())
+        // Only a window that holds a control taking typing is activated, and it keeps the
+        // activation only when it took it from its own form (a click into that control).
+        if (isHidden() || LastActivated() != parentForm_)
             HandActivationOn();
         break;
     default: break;

@@ -247,7 +247,6 @@ public:
     int CurrentSize() const { return currentSize_; }  // row thickness given by the dock
     bool DragMode() const { return dragMode_; }
     bool DragSplitting() const { return dragSplitting_; }
-    bool DragCanSplit() const { return dragCanSplit_; }
     TTBFloatingWindowParent *FloatingWindowParent() const { return floatParent_; }
     bool CaptionInactive() const { return inactiveCaption_; }
     // The close button is held down (docked or on the floating frame).
@@ -295,7 +294,8 @@ public:
     // The kind of the floating window: a click leaves the activation where it is unless the
     // window holds a control that takes typing; fmOnTopOfAllForms keeps it above every window
     // while it is enabled (no modal window blocks it).
-    void UpdateFloatingWindowKinds();
+    // Leaving: a control on its way out, no longer counted.
+    void UpdateFloatingWindowKinds(const QWidget *Leaving = nullptr);
 
     TNotifyEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
@@ -313,6 +313,8 @@ protected:
 
     TRect NCMargins() const override;
     void PaintNC(TCanvas &ACanvas) override;
+    // On a dock whose background shows behind its toolbars: the part of the picture it covers.
+    void EraseBackground(TCanvas &ACanvas) override;
     int NCHitTest(const TPoint &screenPos) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WndProc(TMessage &Message) override;
@@ -327,15 +329,14 @@ protected:
 
 private:
     bool ContextMenu(TMessage &Message);
+    bool DockBackgroundShown() const;
     void DockedCloseButtonRect(TRect &R) const;
     int DragHandleSize() const;
     bool CanDrag() const;
     void ApplyFloatingBounds();
     void FreeFloatingParent();
     void TrackCloseButton(bool OnFloatingFrame);
-    void MoveOnScreen(bool OnlyIfFullyOffscreen);
     TForm *ParentFormOf() const;
-    bool CanDockHere(TTBDock *ADock) const;
 
     bool activateParent_ = true;
     bool autoResize_ = true;
@@ -370,15 +371,11 @@ private:
     int disableArrange_ = 0;
     bool arrangeNeeded_ = false;
     int disableOnMove_ = 0;
-    bool onMoveNeeded_ = false;
     int arranging_ = 0;
-    bool moved_ = false;
     bool inactiveCaption_ = false;
     bool closeButtonDown_ = false;
-    bool closeButtonHover_ = false;
     bool dragMode_ = false;
     bool dragSplitting_ = false;
-    bool dragCanSplit_ = false;
     bool holdListPlace_ = false;
     TTBFloatingWindowParent *floatParent_ = nullptr;
     TTBDragLoop *dragLoop_ = nullptr;

@@ -3,6 +3,7 @@
 #include "TB2Acc.h"
 #include "TB2Common.h"
 #include "TB2ItemWindow.h"
+#include "platform/Forms.h"
 #include "platform/InputRouter.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
@@ -216,12 +217,13 @@ void TTBView::DeletingViewer(TTBItemViewer *AViewer)
     std::erase(priorityList_, AViewer);
 }
 
-// Items that arrive while their form loads, or is built before it is first shown, are the
-// designed ones, in their designed order; only later ones are new.
+// Items that arrive while their form loads, or is built before it is first shown (the window
+// may not sit on it yet), are the designed ones, in their designed order; only later ones are
+// new, even while the form is hidden again.
 bool TTBView::NewItemFirst(const TTBCustomItem *AItem) const
 {
     const auto loading = [](const TComponent *c) { return c && c->ComponentState().Contains(csLoading); };
-    if (window_ && !window_->window()->isVisible())
+    if (const TForm *form = window_ ? GetParentForm(window_) : nullptr; window_ && !(form && form->ShownOnce()))
         return false;
     return newViewersGetHighestPriority_ && !loading(AItem) && !loading(parentItem_) &&
            !(parentItem_ && loading(parentItem_->Owner()));

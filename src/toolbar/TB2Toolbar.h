@@ -17,8 +17,6 @@ enum class TTBChevronPriorityForNewItems { tbcpHighest, tbcpLowest };
 constexpr int tbChevronSize = 12;
 // How far the cursor may leave a floating toolbar's size while resizing before it changes.
 constexpr int tbResizeSnapZone = 12;
-// CM_WININICHANGE WParam: the non-client metrics (menu font, frame sizes) changed.
-constexpr WPARAM SPI_SETNONCLIENTMETRICS = 0x002A;
 
 class TTBChevronItem : public TTBCustomItem
 {

@@ -84,6 +84,42 @@ TEST_F(FloatingForm, AFloatingToolbarWithAnEditTakesTheActivationForTyping)
     bar->InsertControl(edit);
     TTBFloatingWindowParent *fp = Float();
     EXPECT_FALSE(fp->WindowKinds().Contains(wkNoActivate));
+    // It keeps the activation only when it takes it from its own form.
+    TForm other(nullptr);
+    other.SetBounds(650, 100, 200, 100);
+    other.Show();
+    ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == &other; }));
+    for (TForm *before : {static_cast<TForm *>(form), &other, static_cast<TForm *>(form)}) {
+        before->activateWindow();
+        ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == before; }));
+        fp->activateWindow();
+        QWidget *const expected = before == form ? static_cast<QWidget *>(fp) : form;
+        EXPECT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == expected; }))
+            << "activated from " << (before == form ? "its form" : "another form");
+    }
+    // Without a control that takes typing, a click leaves the activation where it is again.
+    bar->RemoveControl(edit);
+    EXPECT_TRUE(fp->WindowKinds().Contains(wkNoActivate));
+    bar->InsertControl(edit);
+    EXPECT_FALSE(fp->WindowKinds().Contains(wkNoActivate));
+}
+
+TEST_F(FloatingForm, TheCaptionIsInactiveWhileAnotherFormIsActiveEvenOnTheMainForm)
+{
+    TTBFloatingWindowParent *fp = Float();
+    TForm other(nullptr);
+    other.SetBounds(650, 100, 200, 100);
+    for (bool mainForm : {false, true}) {
+        Application()->SetMainForm(mainForm ? form : nullptr);
+        for (TForm *active : {static_cast<TForm *>(&other), static_cast<TForm *>(form)}) {
+            active->Show();
+            active->activateWindow();
+            ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == active; }));
+            EXPECT_EQ(bar->CaptionInactive(), active == &other) << "main form: " << mainForm;
+            EXPECT_FALSE(fp->isHidden());
+        }
+    }
+    Application()->SetMainForm(nullptr);
 }
 
 TEST_F(FloatingForm, ContextMenusOfDocksAndToolbars)

@@ -159,6 +159,45 @@ TEST_F(DockForm, ThicknessFollowsRowsFixAlignAndBoundLines)
     EXPECT_EQ(top->Height(), 0);
 }
 
+// A picture in the form's coordinates: red left of x = 300, green from there.
+class THalvesBackground : public TTBBasicBackground
+{
+public:
+    using TTBBasicBackground::TTBBasicBackground;
+    void Draw(TCanvas &DC, const TRect &) override
+    {
+        DC.Brush()->SetColor(clRed);
+        DC.FillRect({0, 0, 300, 1000});
+        DC.Brush()->SetColor(clLime);
+        DC.FillRect({300, 0, 1000, 1000});
+    }
+    void RegisterChanges(const std::function<void()> &, const void *) override {}
+    void SysColorChanged() override {}
+    void UnregisterChanges(const void *) override {}
+    bool UsingBackground() override { return true; }
+};
+
+TEST_F(DockForm, TheDocksBackgroundShowsBehindItsToolbarsWhenItSaysSo)
+{
+    THalvesBackground picture(nullptr);
+    top->SetBackground(&picture);
+    bar->SetStretch(true);  // empty client area across the middle of the form
+    // The colour of the toolbar at a point of the form, its items far to the left.
+    const auto colourAt = [&](int formX) {
+        QImage image = BlankImage(bar->Width(), bar->Height(), 0x00FF00FF);
+        TCanvas canvas(image);
+        bar->PaintTo(canvas, 0, 0);
+        const QPoint p = bar->mapFromGlobal(FormPoint(formX, 0).ToQPoint());
+        return PixelAt(image, p.x(), bar->Height() / 2);
+    };
+    for (bool onToolbars : {true, false}) {
+        top->SetBackgroundOnToolbars(onToolbars);
+        EXPECT_EQ(colourAt(250), onToolbars ? ColorToRGB(clRed) : ColorToRGB(clBtnFace));
+        EXPECT_EQ(colourAt(350), onToolbars ? ColorToRGB(clLime) : ColorToRGB(clBtnFace));
+    }
+    top->SetBackground(nullptr);
+}
+
 TEST_F(DockForm, PlacementRulesRaiseAndKeepTheOldState)
 {
     TTBDock inner(nullptr);

@@ -87,14 +87,15 @@ TEST_F(ToolbarViewForm, ARowSharesItsThicknessAndAFullSizeBarItsLength)
 
 TEST_F(ToolbarViewForm, NewAndUsedItemsTakeTheChevronPlaceThePropertiesSay)
 {
-    form->SetBounds(100, 100, 200, 300);
     const struct { TTBChevronPriorityForNewItems priority; bool move; const char *inserted, *used; } cases[] = {
         {TTBChevronPriorityForNewItems::tbcpHighest, true, "0 1 2 new", "0 1 5 new"},
         {TTBChevronPriorityForNewItems::tbcpLowest, true, "0 1 2 3", "0 1 2 5"},
         {TTBChevronPriorityForNewItems::tbcpHighest, false, "0 1 2 3", "0 1 2 3"},
     };
     for (const auto &c : cases) {
-        form->Hide();
+        delete form;
+        SetUp();  // a form never shown yet
+        form->SetBounds(100, 100, 200, 300);
         TTBToolbar *tb = Bar({});  // items built before the form shows keep their order
         for (int i = 0; i < 8; ++i)
             tb->Items()->Add(new TBoxItem(QString::number(i), 40));
@@ -109,6 +110,20 @@ TEST_F(ToolbarViewForm, NewAndUsedItemsTakeTheChevronPlaceThePropertiesSay)
         EXPECT_EQ(Shown(tb->View()), c.used);
         delete tb;
     }
+}
+
+TEST_F(ToolbarViewForm, AnItemAddedWhileTheFormIsHiddenAgainIsNew)
+{
+    form->SetBounds(100, 100, 200, 300);
+    TTBToolbar *tb = Bar({});
+    for (int i = 0; i < 8; ++i)
+        tb->Items()->Add(new TBoxItem(QString::number(i), 40));
+    form->Show();
+    form->Hide();  // minimised to the tray, say
+    tb->Items()->Add(new TBoxItem("new", 40));
+    form->Show();
+    tb->View()->EnsureLayout();
+    EXPECT_EQ(Shown(tb->View()), "0 1 2 new");
 }
 
 TEST_F(ToolbarViewForm, AFloatingResizeSnapsToTheSizeItIsWithinTwelvePixelsOf)
@@ -145,8 +160,13 @@ TEST_F(ToolbarViewForm, TheMenuFontNoticeShowHintAndHintsReachTheItems)
     SysParams().MenuFontHeight = -24;
     tb->Perform(CM_WININICHANGE, 0);
     EXPECT_EQ(tb->Width(), before) << "another setting changed";
-    tb->Perform(CM_WININICHANGE, SPI_SETNONCLIENTMETRICS);
+    // The desktop's font changes: the toolbar hears of it through the system settings.
+    const QFont desktop = QApplication::font();
+    QFont changed = desktop;
+    changed.setFamily(desktop.family() + QStringLiteral(" Changed"));
+    QApplication::setFont(changed);
     EXPECT_GT(tb->Width(), before + 20);
+    QApplication::setFont(desktop);
     // The tip where the pointer rests, without a move over the toolbar first.
     const auto tipAt = [tb](int viewer) {
         const TRect r = tb->View()->Viewers(viewer)->BoundsRect;

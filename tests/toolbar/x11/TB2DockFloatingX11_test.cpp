@@ -3,6 +3,7 @@
 #include "../TB2TestSupport.h"
 #include "XTestPointer.h"
 
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -79,4 +80,49 @@ TEST(TB2DockFloatingX11, ClicksOnAFloatingToolbarLeaveItsFormActive)
         // Out of the way of the next round's windows.
         pointer.MoveTo(10, 10);
     }
+}
+
+TEST(TB2DockFloatingX11, AnEditOnAFloatingToolbarTakesTypingOnlyWhenClickedFromItsForm)
+{
+    XTestPointer pointer;
+    ASSERT_TRUE(pointer.Valid()) << "no X display or no XTest";
+    ResetSysParams();
+    TForm form(nullptr), other(nullptr);
+    form.SetBounds(60, 60, 400, 250);
+    other.SetBounds(60, 400, 300, 150);
+    auto *dock = new TTBDock(&form);
+    dock->SetParent(&form);
+    auto *bar = new TTBToolbar(&form);
+    bar->SetHideWhenInactive(false);
+    auto *line = new QLineEdit;
+    auto *edit = new TWidgetControl(&form, line);
+    edit->SetBounds(0, 0, 100, 22);
+    bar->InsertControl(edit);
+    bar->SetCurrentDock(dock);
+    other.Show();
+    form.Show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    bar->SetFloatingPosition({520, 120});
+    bar->SetFloating(true);
+    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fp));
+    const QPoint inEdit = line->mapToGlobal(QPoint(10, line->height() / 2));
+    Barrier barrier;
+
+    // Clicked while another form is active: the activation goes to the toolbar's form.
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    pointer.MoveTo(inEdit.x(), inEdit.y());
+    pointer.Click();
+    ASSERT_TRUE(barrier.Pass(pointer, inEdit + QPoint(1, 0)));
+    EXPECT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == &form; }, 10000));
+
+    // Clicked from its own form: it keeps the activation and the edit takes the typing.
+    pointer.Click();
+    ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == fp; }, 10000));
+    pointer.Keys({"a"});
+    pointer.Keys({"b"});
+    EXPECT_TRUE(sim::WaitFor([&] { return line->text() == QStringLiteral("ab"); }, 10000)) << line->text().toStdString();
+    pointer.MoveTo(10, 10);
 }
