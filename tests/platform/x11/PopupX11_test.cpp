@@ -1,39 +1,11 @@
 // Popup windows against a real X server (run under xvfb-run): real pointer input by XTest.
 #include "../ControlTestSupport.h"
+#include "PointerBarrier.h"
 #include "XTestPointer.h"
 #include "platform/Forms.h"
 
 #include <QMouseEvent>
 #include <QTest>
-
-namespace {
-
-// Moves the pointer to `screen` and runs the event loop until Qt has handled that move. The X
-// server delivers its events in order, so whatever an earlier click brought about (a change of
-// the active window among it) has been handled by then; nothing waits on the clock.
-struct Barrier : QObject {
-    QPoint target;
-    bool seen = false;
-
-    bool Pass(XTestPointer &pointer, QPoint screen)
-    {
-        target = screen;
-        seen = false;
-        qApp->installEventFilter(this);
-        pointer.MoveTo(screen.x(), screen.y());
-        const bool passed = sim::WaitFor([&] { return seen; }, 10000);
-        qApp->removeEventFilter(this);
-        QApplication::processEvents();
-        return passed;
-    }
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        seen |= e->type() == QEvent::MouseMove && static_cast<QMouseEvent *>(e)->globalPosition().toPoint() == target;
-        return false;
-    }
-};
-
-} // namespace
 
 TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
 {
@@ -59,7 +31,7 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
     pointer.MoveTo(inPopup.x(), inPopup.y());
     pointer.Click();
     ASSERT_TRUE(sim::WaitFor([&] { return presses == 1 && releases == 1; }));
-    Barrier barrier;
+    PointerBarrier barrier;
     ASSERT_TRUE(barrier.Pass(pointer, inPopup + QPoint(5, 5)));
     EXPECT_EQ(QApplication::activeWindow(), &form);
     EXPECT_FALSE(popup.isActiveWindow());

@@ -1,40 +1,12 @@
 // A floating toolbar under a real X server (run under xvfb-run), clicked with real pointer input
 // through XTest: its buttons work while the form it belongs to stays active.
 #include "../TB2TestSupport.h"
+#include "PointerBarrier.h"
 #include "XTestPointer.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
-
-namespace {
-
-// Moves the pointer to `screen` and runs the event loop until Qt has handled that move: the X
-// server delivers its events in order, so whatever an earlier click brought about (a change of
-// the active window among it) has been handled by then.
-struct Barrier : QObject {
-    QPoint target;
-    bool seen = false;
-
-    bool Pass(XTestPointer &pointer, QPoint screen)
-    {
-        target = screen;
-        seen = false;
-        qApp->installEventFilter(this);
-        pointer.MoveTo(screen.x(), screen.y());
-        const bool passed = sim::WaitFor([&] { return seen; }, 10000);
-        qApp->removeEventFilter(this);
-        QApplication::processEvents();
-        return passed;
-    }
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        seen |= e->type() == QEvent::MouseMove && static_cast<QMouseEvent *>(e)->globalPosition().toPoint() == target;
-        return false;
-    }
-};
-
-} // namespace
 
 TEST(TB2DockFloatingX11, ClicksOnAFloatingToolbarLeaveItsFormActive)
 {
@@ -64,7 +36,7 @@ TEST(TB2DockFloatingX11, ClicksOnAFloatingToolbarLeaveItsFormActive)
         TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
         ASSERT_NE(fp, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(fp));
-        Barrier barrier;
+        PointerBarrier barrier;
 
         // A button of the floating toolbar: it runs, and the form keeps the activation.
         const TRect item = bar->View()->Viewers(1)->ScreenRect();
@@ -108,7 +80,7 @@ TEST(TB2DockFloatingX11, AnEditOnAFloatingToolbarTakesTypingOnlyWhenClickedFromI
     TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(fp));
     const QPoint inEdit = line->mapToGlobal(QPoint(10, line->height() / 2));
-    Barrier barrier;
+    PointerBarrier barrier;
 
     // Clicked while another form is active: the activation goes to the toolbar's form.
     other.activateWindow();
