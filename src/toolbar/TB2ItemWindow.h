@@ -66,6 +66,8 @@ public:
               bool AExecuteSelected);
     // Ends a running loop after the current event.
     void EndLoop();
+    // The menu lost its window's activation: every open popup goes, no item is chosen.
+    void CancelLoop();
 
 private:
     TInputAction Handle(QWidget *target, QEvent *event);
