@@ -21,8 +21,15 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
     Qt::WindowFlags flags = Qt::Window;
     if (kinds.Contains(wkPopup)) {
         // Not Qt::Popup: Qt grabs input for those and closes them on an outside click, while
-        // a menu decides itself when its windows go.
-        flags = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+        // a menu decides itself when its windows go. A menu on X11 is no Qt::ToolTip either,
+        // which would type it as a tip: an unmanaged window, which the window manager neither
+        // frames nor focuses, typed as a menu apart (NetWmTypeOfKinds). Other platforms
+        // activate any shown window but a tip.
+        const bool menu = kinds.Contains(wkPopupMenu) || kinds.Contains(wkDropDownMenu);
+        flags = menu && QGuiApplication::platformName() == QLatin1String("xcb")
+                    ? Qt::Window | Qt::BypassWindowManagerHint
+                    : Qt::ToolTip;
+        flags |= Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
     } else if (kinds.Contains(wkToolWindow)) {
         flags = Qt::Tool | Qt::FramelessWindowHint;
     }
@@ -31,6 +38,18 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
     if (kinds.Contains(wkNoActivate))
         flags |= Qt::WindowDoesNotAcceptFocus;
     return flags;
+}
+
+// The EWMH window type (_NET_WM_WINDOW_TYPE) a popup of these kinds carries; none for others.
+Qt::WidgetAttribute NetWmTypeOfKinds(TWindowKinds kinds)
+{
+    if (!kinds.Contains(wkPopup))
+        return Qt::WA_AttributeCount;
+    if (kinds.Contains(wkDropDownMenu))
+        return Qt::WA_X11NetWmWindowTypeDropDownMenu;
+    if (kinds.Contains(wkPopupMenu))
+        return Qt::WA_X11NetWmWindowTypePopupMenu;
+    return Qt::WA_AttributeCount;
 }
 
 TCursor CursorOfHitTest(int ht)
@@ -70,10 +89,13 @@ void TControl::ApplyWindowKinds()
     const bool noActivate = windowKinds_.Contains(wkPopup) || windowKinds_.Contains(wkNoActivate);
     setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     setAttribute(Qt::WA_X11DoNotAcceptFocus, noActivate);
+    for (Qt::WidgetAttribute type : {Qt::WA_X11NetWmWindowTypeDropDownMenu, Qt::WA_X11NetWmWindowTypePopupMenu})
+        if (testAttribute(type) != (type == NetWmTypeOfKinds(windowKinds_)))
+            setAttribute(type, type == NetWmTypeOfKinds(windowKinds_));
     const Qt::WindowFlags flags = FlagsOfKinds(windowKinds_);
     // Qt adds decoration hints of its own when it creates the window: compare what kinds set.
     const Qt::WindowFlags mask = Qt::WindowType_Mask | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                                 Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint;
+                                 Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint | Qt::BypassWindowManagerHint;
     if ((windowFlags() & mask) != flags) {
         // Qt hides a window whose flags change; it comes back as it was.
         const bool shown = !isHidden();

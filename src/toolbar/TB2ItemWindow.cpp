@@ -127,7 +127,8 @@ TTBPopupWindow::TTBPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCust
     : TCustomControl(AOwner)
 {
     SetVisible(false);
-    SetWindowKinds({wkPopup});
+    // The window manager is told what it is: a menu dropped from a bar, or any other menu.
+    SetWindowKinds({wkPopup, AParentView && AParentView->IsToolbar() ? wkDropDownMenu : wkPopupMenu});
     SetBounds(0, 0, 320, 240);
     SetShowHint(true);
     SetColor(clMenu);
@@ -172,11 +173,11 @@ void TTBPopupWindow::ShowPopup(bool AShow)
     }
     if (Visible())
         return;
-    const TSysParams &p = SysParams();
     TTBView *pv = view_->ParentView();
-    if (!view_->Selected() && p.MenuAnimation && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
-        (p.MenuFade || animationDirection_ != 0)) {
-        StartMenuAnimation(this, p.MenuFade, unsigned(animationDirection_));
+    const bool fade = GetMenuFade();
+    if (!view_->Selected() && GetMenuAnimation() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
+        (fade || animationDirection_ != 0)) {
+        StartMenuAnimation(this, fade, unsigned(animationDirection_));
         return;
     }
     Show();
