@@ -324,6 +324,7 @@ protected:
 
 private:
     void ApplyWindowKinds();
+    void ApplyWindowType();
     void PrintWindow(TCanvas &ACanvas, LPARAM flags);
     void PrintClient(TCanvas &ACanvas);
     void DefaultSetCursor(TMessage &Message);

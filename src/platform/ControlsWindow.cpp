@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #ifdef ORV_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -21,15 +23,9 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
     Qt::WindowFlags flags = Qt::Window;
     if (kinds.Contains(wkPopup)) {
         // Not Qt::Popup: Qt grabs input for those and closes them on an outside click, while
-        // a menu decides itself when its windows go. A menu on X11 is no Qt::ToolTip either,
-        // which would type it as a tip: an unmanaged window, which the window manager neither
-        // frames nor focuses, typed as a menu apart (NetWmTypeOfKinds). Other platforms
-        // activate any shown window but a tip.
-        const bool menu = kinds.Contains(wkPopupMenu) || kinds.Contains(wkDropDownMenu);
-        flags = menu && QGuiApplication::platformName() == QLatin1String("xcb")
-                    ? Qt::Window | Qt::BypassWindowManagerHint
-                    : Qt::ToolTip;
-        flags |= Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+        // a menu decides itself when its windows go. Qt types a tip for the window manager as
+        // one; a menu is typed apart (NetWmTypeOfKinds).
+        flags = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
     } else if (kinds.Contains(wkToolWindow)) {
         flags = Qt::Tool | Qt::FramelessWindowHint;
     }
@@ -41,15 +37,43 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
 }
 
 // The EWMH window type (_NET_WM_WINDOW_TYPE) a popup of these kinds carries; none for others.
-Qt::WidgetAttribute NetWmTypeOfKinds(TWindowKinds kinds)
+const char *NetWmTypeOfKinds(TWindowKinds kinds)
 {
     if (!kinds.Contains(wkPopup))
-        return Qt::WA_AttributeCount;
+        return nullptr;
     if (kinds.Contains(wkDropDownMenu))
-        return Qt::WA_X11NetWmWindowTypeDropDownMenu;
+        return "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU";
     if (kinds.Contains(wkPopupMenu))
-        return Qt::WA_X11NetWmWindowTypePopupMenu;
-    return Qt::WA_AttributeCount;
+        return "_NET_WM_WINDOW_TYPE_POPUP_MENU";
+    return nullptr;
+}
+
+// Types the native window for the window manager and compositor in place of the type Qt gave
+// it from its window flags (it does so when it creates the window or its flags change).
+void SetNetWmWindowType(QWidget *w, const char *type)
+{
+#ifdef ORV_HAVE_XCB
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !w->windowHandle())
+        return;
+    const auto intern = [c](const char *name) {
+        xcb_intern_atom_reply_t *r =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(r);
+        return atom;
+    };
+    const xcb_atom_t property = intern("_NET_WM_WINDOW_TYPE"), value = intern(type);
+    if (property == XCB_ATOM_NONE || value == XCB_ATOM_NONE)
+        return;
+    // The window handle's own: a widget's winId() may still name a window Qt has replaced.
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(w->windowHandle()->winId()), property, XCB_ATOM_ATOM,
+                        32, 1, &value);
+#else
+    Q_UNUSED(w);
+    Q_UNUSED(type);
+#endif
 }
 
 TCursor CursorOfHitTest(int ht)
@@ -89,13 +113,10 @@ void TControl::ApplyWindowKinds()
     const bool noActivate = windowKinds_.Contains(wkPopup) || windowKinds_.Contains(wkNoActivate);
     setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     setAttribute(Qt::WA_X11DoNotAcceptFocus, noActivate);
-    for (Qt::WidgetAttribute type : {Qt::WA_X11NetWmWindowTypeDropDownMenu, Qt::WA_X11NetWmWindowTypePopupMenu})
-        if (testAttribute(type) != (type == NetWmTypeOfKinds(windowKinds_)))
-            setAttribute(type, type == NetWmTypeOfKinds(windowKinds_));
     const Qt::WindowFlags flags = FlagsOfKinds(windowKinds_);
     // Qt adds decoration hints of its own when it creates the window: compare what kinds set.
     const Qt::WindowFlags mask = Qt::WindowType_Mask | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                                 Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint | Qt::BypassWindowManagerHint;
+                                 Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint;
     if ((windowFlags() & mask) != flags) {
         // Qt hides a window whose flags change; it comes back as it was.
         const bool shown = !isHidden();
@@ -106,6 +127,14 @@ void TControl::ApplyWindowKinds()
             QWidget::setVisible(true);
         syncing_ = false;
     }
+}
+
+// Qt puts its own window type back while it shows a window: the menu type follows.
+void TControl::ApplyWindowType()
+{
+    const char *type = isWindow() ? NetWmTypeOfKinds(windowKinds_) : nullptr;
+    if (type && QGuiApplication::platformName() == QLatin1String("xcb"))
+        SetNetWmWindowType(this, type);
 }
 
 void TControl::SetWindowRegion(const std::optional<QRegion> &value)
