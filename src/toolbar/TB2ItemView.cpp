@@ -1025,8 +1025,10 @@ void TTBView::KeyDown(WORD &Key, TShiftState Shift)
     case VK_TAB: selectAndShow(this, NextSelectable(selected_, !Shift.Contains(ssShift))); break;
     case VK_RETURN: ExecuteSelected(true); break;
     case VK_ESCAPE:
+        // The bar leaves its drop-down mode too: pointing at another title then only
+        // highlights it, and a click opens it.
         if (parentView_)
-            parentView_->CloseChildPopups();
+            parentView_->CancelChildPopups();
         else
             EndModal();
         break;

@@ -5,6 +5,10 @@
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+
 // Popup windows, their views, opening a submenu window for an item, and the popup menu.
 
 namespace {
@@ -244,7 +248,7 @@ void TTBPopupWindow::WndProc(TMessage &Message)
         break;
     case WM_CLOSE: return;
     case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
-    case WM_TB2K_ANIMATIONENDED: return;
+    case WM_TB2K_ANIMATIONENDED: PointerOverShownWindow(); return;
     case WM_PAINT:
     case WM_ERASEBKGND:
         if (MenuAnimationWindow() == this)
@@ -253,6 +257,21 @@ void TTBPopupWindow::WndProc(TMessage &Message)
     default: break;
     }
     TCustomControl::WndProc(Message);
+}
+
+// While the window slid in, the pointer may have rested on a part not yet shown, so the menu
+// never saw it there. Now that all of it shows, the pointer is seen again where it is, as the
+// system reports a move when the window under a resting pointer changes.
+void TTBPopupWindow::PointerOverShownWindow()
+{
+    const TPoint cursor = GetCursorPos();
+    if (!isVisible() || !rect().contains(mapFromGlobal(cursor.ToQPoint())))
+        return;
+    TBLastCursorPos().X = tbNoCursorPos;
+    const QPointF global = cursor.ToQPoint();
+    QMouseEvent move(QEvent::MouseMove, mapFromGlobal(global), mapFromGlobal(global), global, Qt::NoButton,
+                     QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(this, &move);
 }
 
 void TTBPopupView::AutoSize(int AWidth, int AHeight)

@@ -36,6 +36,8 @@ protected:
     bool ShowsWithoutParent() const override { return true; }
 
 private:
+    void PointerOverShownWindow();
+
     std::unique_ptr<TTBView> view_;
     int animationDirection_ = 0;
 };
