@@ -158,8 +158,6 @@ void TTBXPopupWindow::PaintNC(TCanvas &ACanvas)
 
 void TTBXPopupWindow::EraseBackground(TCanvas &ACanvas)
 {
-    if (MenuAnimationWindow() == this)
-        EndMenuAnimation(this);
     const int vt = ViewType();
     const TColor color = CurrentTheme()->GetViewColor(vt);
     View()->SetColor(color);

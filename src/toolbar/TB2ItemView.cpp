@@ -1,6 +1,7 @@
 #include "TB2ItemView.h"
 
 #include "TB2Acc.h"
+#include "TB2Anim.h"
 #include "TB2Common.h"
 #include "TB2ItemWindow.h"
 #include "platform/InputRouter.h"
@@ -445,9 +446,18 @@ TFont *TTBView::GetFont()
     return window_ ? window_->Font() : nullptr;
 }
 
+// New content in a window that is still animating open: the animation ends, so the window
+// shows it (on Windows such a window gets WM_PAINT only then; here exposures paint it too).
+static void ContentChanged(TControl *window)
+{
+    if (window && MenuAnimationWindow() == window)
+        EndMenuAnimation(window);
+}
+
 void TTBView::InvalidatePositions()
 {
     positionsValid_ = false;
+    ContentChanged(window_);
     if (window_)
         window_->Invalidate();
 }
@@ -648,8 +658,10 @@ void TTBView::UpdatePositions(TPoint &ASize)
     const bool designing = parentItem_ && parentItem_->ComponentState().Contains(TComponentStateItem::csDesigning);
     positionsValid_ = !(changed && designing);
     AutoSize(ASize.X, ASize.Y);
-    if (changed && window_)
+    if (changed && window_) {
+        ContentChanged(window_);
         window_->Invalidate();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1114,8 +1126,10 @@ void TTBView::InvalidateViewer(TTBItemViewer *AViewer)
     if (!AViewer)
         return;
     AViewer->State |= tbvsInvalidatePending;
-    if (window_ && AViewer->Show && !AViewer->BoundsRect.IsEmpty())
+    if (window_ && AViewer->Show && !AViewer->BoundsRect.IsEmpty()) {
+        ContentChanged(window_);
         window_->Invalidate(AViewer->BoundsRect);
+    }
 }
 
 void TTBView::DrawItem(TTBItemViewer *Viewer, TCanvas &DrawTo, bool Offscreen)

@@ -249,11 +249,6 @@ void TTBPopupWindow::WndProc(TMessage &Message)
     case WM_CLOSE: return;
     case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
     case WM_TB2K_ANIMATIONENDED: PointerOverShownWindow(); return;
-    case WM_PAINT:
-    case WM_ERASEBKGND:
-        if (MenuAnimationWindow() == this)
-            EndMenuAnimation(this);
-        break;
     default: break;
     }
     TCustomControl::WndProc(Message);
