@@ -254,6 +254,8 @@ void TControl::ApplyVisibility()
     syncing_ = true;
     QWidget::setVisible(show);
     syncing_ = false;
+    if (show && isWindow())
+        ApplyWindowType();
     // Showing lets a Qt layout place the control; its bounds follow what the layout gave.
     if (show)
         SyncFromWidget();

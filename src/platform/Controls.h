@@ -40,10 +40,13 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 // that never takes activation and that only its owner closes (menus, hints, drop-downs);
 // wkToolWindow: a frameless window kept out of the task bar (floating tool bars);
 // wkTopMost: above all normal windows; wkNoActivate: showing or clicking it leaves the
-// active window active.
-enum class TWindowKind { wkPopup, wkToolWindow, wkTopMost, wkNoActivate };
+// active window active. With wkPopup, wkPopupMenu and wkDropDownMenu tell the window manager
+// the popup is a menu (opened by a click on an object, or from a menu bar) rather than a tip.
+enum class TWindowKind { wkPopup, wkToolWindow, wkTopMost, wkNoActivate, wkPopupMenu, wkDropDownMenu };
 using TWindowKinds = TSet<TWindowKind>;
 constexpr TWindowKind wkPopup = TWindowKind::wkPopup;
+constexpr TWindowKind wkPopupMenu = TWindowKind::wkPopupMenu;
+constexpr TWindowKind wkDropDownMenu = TWindowKind::wkDropDownMenu;
 constexpr TWindowKind wkToolWindow = TWindowKind::wkToolWindow;
 constexpr TWindowKind wkTopMost = TWindowKind::wkTopMost;
 constexpr TWindowKind wkNoActivate = TWindowKind::wkNoActivate;
@@ -338,6 +341,7 @@ protected:
 
 private:
     void ApplyWindowKinds();
+    void ApplyWindowType();
     void PrintWindow(TCanvas &ACanvas, LPARAM flags);
     void PrintClient(TCanvas &ACanvas);
     void DefaultSetCursor(TMessage &Message);

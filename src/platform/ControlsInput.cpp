@@ -521,6 +521,11 @@ bool TControl::event(QEvent *event)
         if (!syncing_ && isWindow())
             visible_ = true;
         break;
+    case QEvent::Show:
+        // Sent before Qt maps the window and types it; the menu type goes on afterwards.
+        if (isWindow())
+            QMetaObject::invokeMethod(this, [this] { ApplyWindowType(); }, Qt::QueuedConnection);
+        break;
     case QEvent::FocusIn: {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         Perform(WM_SETFOCUS);

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #ifdef ORV_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -21,7 +23,8 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
     Qt::WindowFlags flags = Qt::Window;
     if (kinds.Contains(wkPopup)) {
         // Not Qt::Popup: Qt grabs input for those and closes them on an outside click, while
-        // a menu decides itself when its windows go.
+        // a menu decides itself when its windows go. Qt types a tip for the window manager as
+        // one; a menu is typed apart (NetWmTypeOfKinds).
         flags = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
     } else if (kinds.Contains(wkToolWindow)) {
         flags = Qt::Tool | Qt::FramelessWindowHint;
@@ -31,6 +34,46 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
     if (kinds.Contains(wkNoActivate))
         flags |= Qt::WindowDoesNotAcceptFocus;
     return flags;
+}
+
+// The EWMH window type (_NET_WM_WINDOW_TYPE) a popup of these kinds carries; none for others.
+const char *NetWmTypeOfKinds(TWindowKinds kinds)
+{
+    if (!kinds.Contains(wkPopup))
+        return nullptr;
+    if (kinds.Contains(wkDropDownMenu))
+        return "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU";
+    if (kinds.Contains(wkPopupMenu))
+        return "_NET_WM_WINDOW_TYPE_POPUP_MENU";
+    return nullptr;
+}
+
+// Types the native window for the window manager and compositor in place of the type Qt gave
+// it from its window flags (it does so when it creates the window or its flags change).
+void SetNetWmWindowType(QWidget *w, const char *type)
+{
+#ifdef ORV_HAVE_XCB
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !w->windowHandle())
+        return;
+    const auto intern = [c](const char *name) {
+        xcb_intern_atom_reply_t *r =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(r);
+        return atom;
+    };
+    const xcb_atom_t property = intern("_NET_WM_WINDOW_TYPE"), value = intern(type);
+    if (property == XCB_ATOM_NONE || value == XCB_ATOM_NONE)
+        return;
+    // The window handle's own: a widget's winId() may still name a window Qt has replaced.
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(w->windowHandle()->winId()), property, XCB_ATOM_ATOM,
+                        32, 1, &value);
+#else
+    Q_UNUSED(w);
+    Q_UNUSED(type);
+#endif
 }
 
 TCursor CursorOfHitTest(int ht)
@@ -84,6 +127,14 @@ void TControl::ApplyWindowKinds()
             QWidget::setVisible(true);
         syncing_ = false;
     }
+}
+
+// Qt puts its own window type back while it shows a window: the menu type follows.
+void TControl::ApplyWindowType()
+{
+    const char *type = isWindow() ? NetWmTypeOfKinds(windowKinds_) : nullptr;
+    if (type && QGuiApplication::platformName() == QLatin1String("xcb"))
+        SetNetWmWindowType(this, type);
 }
 
 void TControl::SetWindowRegion(const std::optional<QRegion> &value)

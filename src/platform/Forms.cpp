@@ -423,7 +423,18 @@ bool TApplication::IsShortCut(TMessage &Message)
     if (OnShortCut)
         OnShortCut(Message, handled);
     TForm *main = MainForm();
-    return handled || (main && main->isEnabled() && main->IsShortCut(Message));
+    return handled || (main && IsWindowEnabled(main) && main->IsShortCut(Message));
+}
+
+bool IsWindowEnabled(const QWidget *widget)
+{
+    if (!widget || !widget->isEnabled())
+        return false;
+    const QWidget *modal = QApplication::activeModalWidget();
+    for (const QWidget *w = widget->window(); modal && w; w = w->parentWidget())
+        if (w == modal)
+            return true;
+    return !modal;
 }
 
 bool TApplication::HelpContext(int Context) { return HelpCommand(0x0001 /* HELP_CONTEXT */, Context); }

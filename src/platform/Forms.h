@@ -141,7 +141,7 @@ public:
     // A message to the application: the hooks, then CM_APPKEYDOWN as IsShortCut.
     LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 
-    // OnShortCut, then the main form's shortcuts (when its window is enabled).
+    // OnShortCut, then the main form's shortcuts (when its window is enabled, IsWindowEnabled).
     bool IsShortCut(TMessage &Message);
     // Help goes to OnHelp; there is no help viewer, so unanswered requests report false.
     bool HelpContext(int Context);
@@ -182,6 +182,11 @@ private:
     std::vector<THook> hooks_;
 };
 TApplication *Application();
+
+// Whether the widget's window takes input, as an enabled window does on Windows: it is
+// enabled, and no modal window other than itself (or one it owns) is open. Qt blocks the
+// windows behind a modal dialog without disabling them, as Windows would.
+bool IsWindowEnabled(const QWidget *widget);
 
 // The screen: forms, the active form, work areas and the program-wide pointer shape.
 class TScreen

@@ -1,5 +1,6 @@
 #include "SysParams.h"
 
+#include "Controls.h"
 #include "Registry.h"
 
 #include <QGuiApplication>
@@ -138,6 +139,31 @@ int GetMenuShowDelay()
 {
     const int delay = Table().MenuShowDelay ? *Table().MenuShowDelay : ReadMenuShowDelay();
     return std::max(0, delay);
+}
+
+namespace {
+
+bool ReadDesktopSwitch(const QString &name)
+{
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (!reg.OpenKey(QStringLiteral("Control Panel\\Desktop"), false) || !reg.ValueExists(name))
+        return true;
+    return reg.ReadString(name).trimmed().toInt() != 0;
+}
+
+} // namespace
+
+bool GetMenuAnimation()
+{
+    return Table().MenuAnimation ? *Table().MenuAnimation : ReadDesktopSwitch(QStringLiteral("MenuAnimation"));
+}
+
+bool GetMenuFade() { return Table().MenuFade ? *Table().MenuFade : ReadDesktopSwitch(QStringLiteral("MenuFade")); }
+
+bool LayeredWindowsAvailable()
+{
+    return Table().LayeredWindows ? *Table().LayeredWindows : CompositingManagerRunning();
 }
 
 bool IsSoundEventConfigured(const QString &) { return false; }

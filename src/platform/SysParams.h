@@ -9,13 +9,16 @@
 // (and every test) sees the same values: a classic desktop at 96 DPI. Tests change entries
 // through SysParams() and put them back with ResetSysParams().
 struct TSysParams {
-    // SPI_GETMENUSHOWDELAY (unset: the desktop setting in the registry, see GetMenuShowDelay),
-    // SPI_GETFLATMENU, SPI_GETMENUANIMATION, SPI_GETMENUFADE, SPI_GETKEYBOARDCUES,
-    // SPI_GETGRADIENTCAPTIONS, SPI_GETWHEELSCROLLLINES.
+    // SPI_GETMENUSHOWDELAY, SPI_GETMENUANIMATION and SPI_GETMENUFADE (unset: the desktop
+    // settings in the registry, see GetMenuShowDelay, GetMenuAnimation, GetMenuFade),
+    // SPI_GETFLATMENU, SPI_GETKEYBOARDCUES, SPI_GETGRADIENTCAPTIONS, SPI_GETWHEELSCROLLLINES.
     std::optional<int> MenuShowDelay;
     bool FlatMenus = false;
-    bool MenuAnimation = false;
-    bool MenuFade = false;
+    std::optional<bool> MenuAnimation;
+    std::optional<bool> MenuFade;
+    // Whether windows can be shown partly transparent (UpdateLayeredWindow): unset, whether a
+    // compositing manager runs.
+    std::optional<bool> LayeredWindows;
     bool KeyboardCues = false;
     bool GradientCaptions = true;
     int WheelScrollLines = 3;
@@ -105,6 +108,16 @@ int ReadMenuShowDelay();
 // The delay before a submenu opens: the table's entry when set, else the stored one; never
 // negative. Read on every call, so a changed setting applies to the next menu.
 int GetMenuShowDelay();
+
+// Whether menus open animated, and whether by fading rather than sliding: the table's entries
+// when set, else the desktop's under HKCU "Control Panel\Desktop", values "MenuAnimation" and
+// "MenuFade" ("1" on, "0" off). Missing, both are on, as a new Windows desktop has them; a value
+// that is not a number counts as off. Read on every call.
+bool GetMenuAnimation();
+bool GetMenuFade();
+// Whether a window can fade in: the table's entry when set, else whether a compositing
+// manager runs (without one, a transparent window shows black or opaque).
+bool LayeredWindowsAvailable();
 
 // Whether the desktop has a sound for a named event ("MenuPopup", "MenuCommand"). No sound
 // scheme exists here: none is configured, so the menus stay silent.

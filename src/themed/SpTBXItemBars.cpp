@@ -250,6 +250,10 @@ void TSpTBXCompoundItemsControl::CreateParts(TSpTBXDock *ADock, TSpTBXToolbar *A
 {
     dock_ = ADock;
     dock_->SetParent(this);
+    // The dock is part of the control: no other toolbar is dropped into it.
+    dock_->OnRequestDock = [this](TComponent *, TTBCustomDockableWindow *Bar, bool &Accept) {
+        Accept = Accept && Bar == toolbar_;
+    };
     toolbar_ = AToolbar;
     toolbar_->SetBorderStyle(TTBBorderStyle::bsNone);
     toolbar_->SetDockMode(TTBDockMode::dmCannotFloatOrChangeDocks);

@@ -21,19 +21,18 @@ void TTBXMenuAnimation::SetMenuAnimationMode(int Value)
 {
     // Every style exists on this desktop; only the range limits the choice.
     mode_ = std::clamp(Value, 0, 5);
-    if (mode_ == 1 && !SysParams().MenuAnimation)
+    if (mode_ == 1 && !GetMenuAnimation())
         mode_ = 0;
 }
 
 int TTBXMenuAnimation::AnimationStyle() const
 {
-    const TSysParams &p = SysParams();
     switch (mode_) {
     case 1:
-        if (!p.MenuAnimation)
+        if (!GetMenuAnimation())
             return 0;
-        return p.MenuFade ? 3 : 2;
-    case 2: return int(QRandomGenerator::global()->bounded(1, 4));
+        return GetMenuFade() ? 3 : 2;
+    case 2: return int(QRandomGenerator::global()->bounded(1, LayeredWindowsAvailable() ? 4 : 3));
     case 3: return 1;
     case 4: return 2;
     case 5: return 3;
@@ -178,8 +177,6 @@ void TTBXPopupWindow::PaintNC(TCanvas &ACanvas)
 
 void TTBXPopupWindow::EraseBackground(TCanvas &ACanvas)
 {
-    if (MenuAnimationWindow() == this)
-        EndMenuAnimation(this);
     const int vt = ViewType();
     const TColor color = CurrentTheme()->GetViewColor(vt);
     View()->SetColor(color);

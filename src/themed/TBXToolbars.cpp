@@ -89,6 +89,8 @@ TTBXToolbar::TTBXToolbar(TComponent *AOwner) : TTBCustomToolbar(AOwner)
 {
     ReplaceViewAndChevron(std::make_unique<TTBXToolbarView>(this, Items()), new TTBXChevronItem(this));
     SetColor(clNone);
+    // A double click on a themed toolbar's handle is no request to tear it off.
+    SetDblClickUndock(false);
     AddThemeListener(this);
     UpdateEffectiveColor();
 }

@@ -4,6 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/Graphics.h"
 #include "platform/InputRouter.h"
+#include "platform/SysParams.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
@@ -180,7 +181,8 @@ void StartMenuAnimation(TControl *Wnd, bool Fade, unsigned Direction)
     auto d = std::make_unique<TAnimateData>();
     d->Serial = ++st.SerialCounter;
     d->Wnd = Wnd;
-    d->Fade = Fade;
+    // Without layered windows a fade would show the window black or at once: it slides.
+    d->Fade = Fade && LayeredWindowsAvailable();
     d->Direction = Direction;
     d->LastPos = GetCursorPos();
     const TPoint origin = Wnd->ClientOrigin();
@@ -195,7 +197,7 @@ void StartMenuAnimation(TControl *Wnd, bool Fade, unsigned Direction)
         TCanvas canvas(d->Bmp);
         Wnd->Perform(WM_PRINT, WPARAM(&canvas), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
     }
-    if (Fade) {
+    if (d->Fade) {
         d->Time = kFadeTime;
         d->StartStep = kFadeStartStep;
         Wnd->SetAlphaBlendValue(kFadeStartStep);

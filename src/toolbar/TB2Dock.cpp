@@ -585,6 +585,8 @@ void TTBCustomDockableWindow::SetParent(TWinControl *AParent)
         FloatingList().push_back(this);
     if (!floating_ && floatParent_ && !dragMode_)
         FreeFloatingParent();
+    else if (!floating_ && floatParent_)
+        floatParent_->Hide();  // kept for the rest of the drag, but empty: no black frame on screen
     if (newDock) {
         if (useLastDock_ && !dragMode_)
             SetLastDock(newDock);

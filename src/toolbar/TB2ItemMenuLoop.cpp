@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QWindow>
 #include <QWheelEvent>
 
 // The modal menu loop: while a menu is open every key and mouse event of the program goes to the
@@ -68,6 +70,13 @@ void TTBModalHandler::EndLoop()
         loop_->End();
 }
 
+void TTBModalHandler::CancelLoop()
+{
+    if (loop_ && rootView_ && !rootView_->IsModalEnding())
+        rootView_->CancelMode();
+    EndLoop();
+}
+
 bool TTBModalHandler::ContinueLoop() const { return !rootView_->IsModalEnding(); }
 
 void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightButton, bool ANotByKeyboard,
@@ -103,13 +112,20 @@ void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightB
             rootPopup_->grabKeyboard();
             grabbed_ = true;
         }
+        // The menu belongs to the active window: when another one becomes active (a window
+        // of this program or of another) the menu is cancelled, as the system cancels modes.
         const bool wasActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+        const QPointer<QWidget> active = QApplication::activeWindow();
         QObject context;
         QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &context,
                          [this, wasActive](Qt::ApplicationState s) {
                              if (wasActive && s != Qt::ApplicationActive)
-                                 EndLoop();
+                                 CancelLoop();
                          });
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &context, [this, active] {
+            if (active && QApplication::activeWindow() != active)
+                CancelLoop();
+        });
         loop.Run();
         loop_ = nullptr;
         if (grabbed_) {

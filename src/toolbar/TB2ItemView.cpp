@@ -1,6 +1,7 @@
 #include "TB2ItemView.h"
 
 #include "TB2Acc.h"
+#include "TB2Anim.h"
 #include "TB2Common.h"
 #include "TB2ItemWindow.h"
 #include "platform/Forms.h"
@@ -508,9 +509,18 @@ TFont *TTBView::GetFont()
     return window_ ? window_->Font() : nullptr;
 }
 
+// New content in a window that is still animating open: the animation ends, so the window
+// shows it (on Windows such a window gets WM_PAINT only then; here exposures paint it too).
+static void ContentChanged(TControl *window)
+{
+    if (window && MenuAnimationWindow() == window)
+        EndMenuAnimation(window);
+}
+
 void TTBView::InvalidatePositions()
 {
     positionsValid_ = false;
+    ContentChanged(window_);
     if (window_)
         window_->Invalidate();
 }
@@ -713,8 +723,10 @@ void TTBView::UpdatePositions(TPoint &ASize)
     const bool designing = parentItem_ && parentItem_->ComponentState().Contains(TComponentStateItem::csDesigning);
     positionsValid_ = !(changed && designing);
     AutoSize(ASize.X, ASize.Y);
-    if (changed && window_)
+    if (changed && window_) {
+        ContentChanged(window_);
         window_->Invalidate();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1090,8 +1102,10 @@ void TTBView::KeyDown(WORD &Key, TShiftState Shift)
     case VK_TAB: selectAndShow(this, NextSelectable(selected_, !Shift.Contains(ssShift))); break;
     case VK_RETURN: ExecuteSelected(true); break;
     case VK_ESCAPE:
+        // The bar leaves its drop-down mode too: pointing at another title then only
+        // highlights it, and a click opens it.
         if (parentView_)
-            parentView_->CloseChildPopups();
+            parentView_->CancelChildPopups();
         else
             EndModal();
         break;
@@ -1177,8 +1191,10 @@ void TTBView::InvalidateViewer(TTBItemViewer *AViewer)
     if (!AViewer)
         return;
     AViewer->State |= tbvsInvalidatePending;
-    if (window_ && AViewer->Show && !AViewer->BoundsRect.IsEmpty())
+    if (window_ && AViewer->Show && !AViewer->BoundsRect.IsEmpty()) {
+        ContentChanged(window_);
         window_->Invalidate(AViewer->BoundsRect);
+    }
 }
 
 void TTBView::DrawItem(TTBItemViewer *Viewer, TCanvas &DrawTo, bool Offscreen)

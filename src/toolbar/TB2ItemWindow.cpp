@@ -5,6 +5,10 @@
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+
 // Popup windows, their views, opening a submenu window for an item, and the popup menu.
 
 namespace {
@@ -127,7 +131,8 @@ TTBPopupWindow::TTBPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCust
     : TCustomControl(AOwner)
 {
     SetVisible(false);
-    SetWindowKinds({wkPopup});
+    // The window manager is told what it is: a menu dropped from a bar, or any other menu.
+    SetWindowKinds({wkPopup, AParentView && AParentView->IsToolbar() ? wkDropDownMenu : wkPopupMenu});
     SetBounds(0, 0, 320, 240);
     SetShowHint(true);
     SetColor(clMenu);
@@ -172,11 +177,11 @@ void TTBPopupWindow::ShowPopup(bool AShow)
     }
     if (Visible())
         return;
-    const TSysParams &p = SysParams();
     TTBView *pv = view_->ParentView();
-    if (!view_->Selected() && p.MenuAnimation && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
-        (p.MenuFade || animationDirection_ != 0)) {
-        StartMenuAnimation(this, p.MenuFade, unsigned(animationDirection_));
+    const bool fade = GetMenuFade();
+    if (!view_->Selected() && GetMenuAnimation() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
+        (fade || animationDirection_ != 0)) {
+        StartMenuAnimation(this, fade, unsigned(animationDirection_));
         return;
     }
     Show();
@@ -254,15 +259,25 @@ void TTBPopupWindow::WndProc(TMessage &Message)
         }
         return;
     case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
-    case WM_TB2K_ANIMATIONENDED: return;
-    case WM_PAINT:
-    case WM_ERASEBKGND:
-        if (MenuAnimationWindow() == this)
-            EndMenuAnimation(this);
-        break;
+    case WM_TB2K_ANIMATIONENDED: PointerOverShownWindow(); return;
     default: break;
     }
     TCustomControl::WndProc(Message);
+}
+
+// While the window slid in, the pointer may have rested on a part not yet shown, so the menu
+// never saw it there. Now that all of it shows, the pointer is seen again where it is, as the
+// system reports a move when the window under a resting pointer changes.
+void TTBPopupWindow::PointerOverShownWindow()
+{
+    const TPoint cursor = GetCursorPos();
+    if (!isVisible() || !rect().contains(mapFromGlobal(cursor.ToQPoint())))
+        return;
+    TBLastCursorPos().X = tbNoCursorPos;
+    const QPointF global = cursor.ToQPoint();
+    QMouseEvent move(QEvent::MouseMove, mapFromGlobal(global), mapFromGlobal(global), global, Qt::NoButton,
+                     QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(this, &move);
 }
 
 void TTBPopupView::AutoSize(int AWidth, int AHeight)

@@ -36,6 +36,8 @@ protected:
     bool ShowsWithoutParent() const override { return true; }
 
 private:
+    void PointerOverShownWindow();
+
     std::unique_ptr<TTBView> view_;
     int animationDirection_ = 0;
 };
@@ -67,6 +69,8 @@ public:
               bool AExecuteSelected);
     // Ends a running loop after the current event.
     void EndLoop();
+    // The menu lost its window's activation: every open popup goes, no item is chosen.
+    void CancelLoop();
 
 private:
     TInputAction Handle(QWidget *target, QEvent *event);

@@ -45,7 +45,7 @@ TForm *ToolbarForm(TTBCustomToolbar *tb)
 
 bool TryFormToolbars(TForm *form, TMessage &key)
 {
-    if (!form || !form->isEnabled())
+    if (!IsWindowEnabled(form))
         return false;
     for (TTBCustomToolbar *tb : std::vector<TTBCustomToolbar *>(ShortCutToolbars())) {
         const auto &list = ShortCutToolbars();
@@ -86,7 +86,7 @@ bool MainWindowHook(TMessage &Message)
     if (Message.Msg == CM_APPSYSCOMMAND && Message.LParam) {
         TMessage &sc = *reinterpret_cast<TMessage *>(Message.LParam);
         TForm *form = ActiveFormForKeys();
-        if (form && form->isEnabled() && form->isVisible() && SysCommandToControls(form, sc)) {
+        if (IsWindowEnabled(form) && form->isVisible() && SysCommandToControls(form, sc)) {
             sc.Result = 1;
             return true;
         }
@@ -272,6 +272,8 @@ void TTBCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TTBToolbarView> AVi
     chevronItem_->SetLinkSubitems(items_);
     chevronItem_->SetHint(chevronHint_);
     chevronItem_->SetCaption(EscapeAmpersands(GetShortHint(chevronHint_)));
+    // As in the constructor: the new view was made before this toolbar had its new chevron.
+    view_->RecreateAllViewers();
 }
 
 void TTBCustomToolbar::SetChevronHint(const QString &Value)

@@ -1,6 +1,8 @@
 #include "ControlTestSupport.h"
 #include "platform/Forms.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -151,4 +153,45 @@ TEST_F(FormsTest, CaptureHolderGetsCancelModeWhenTheApplicationDeactivates)
     QCoreApplication::sendEvent(qApp, &inactive);
     EXPECT_NE(std::find(probe->messages.begin(), probe->messages.end(), WM_CANCELMODE), probe->messages.end());
     SetCaptureControl(nullptr);
+}
+
+// Qt blocks the windows behind a modal dialog without disabling them: they take no shortcut
+// then, whether the key is typed in the dialog or the dialog is a Qt one outside every form.
+TEST_F(FormsTest, NoShortcutOfAFormBehindAModalWindow)
+{
+    TForm main(nullptr);
+    main.SetBounds(0, 0, 200, 100);
+    main.Show();
+    TForm *oldMain = Application()->MainForm();
+    Application()->SetMainForm(&main);
+    int taken = 0;
+    main.OnShortCut = [&](TMessage &, bool &handled) { handled = true, ++taken; };
+    QDialog dialog;
+    auto *inDialog = new QLineEdit(&dialog);
+    QWidget owned(&dialog, Qt::Window);  // a window of the dialog's own is not behind it
+    TForm other(nullptr);
+    struct Case { const char *name; Qt::WindowModality modality; bool enabled; bool mainEnabled, dialogEnabled, ownedEnabled, otherEnabled; int taken; };
+    const Case cases[] = {
+        {"no modal window", Qt::NonModal, true, true, true, true, true, 1},
+        {"modal dialog", Qt::ApplicationModal, true, false, true, true, false, 0},
+        {"disabled form", Qt::NonModal, false, false, true, true, true, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        main.setEnabled(c.enabled);
+        dialog.setWindowModality(c.modality);
+        dialog.show();
+        ASSERT_TRUE(sim::WaitFor([&] { return c.modality == Qt::NonModal || QApplication::activeModalWidget() == &dialog; }));
+        EXPECT_EQ((std::vector<bool>{IsWindowEnabled(&main), IsWindowEnabled(inDialog), IsWindowEnabled(&owned),
+                                     IsWindowEnabled(&other)}),
+                  (std::vector<bool>{c.mainEnabled, c.dialogEnabled, c.ownedEnabled, c.otherEnabled}));
+        taken = 0;
+        inDialog->setFocus();
+        sim::KeyPress(inDialog, Qt::Key_F5);
+        EXPECT_EQ(taken, c.taken) << "the main form's shortcut from a key typed in the dialog";
+        dialog.hide();
+    }
+    EXPECT_FALSE(IsWindowEnabled(nullptr));
+    main.setEnabled(true);
+    Application()->SetMainForm(oldMain);
 }

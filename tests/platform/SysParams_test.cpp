@@ -77,3 +77,30 @@ TEST(SysColors, SystemColoursResolveAndOthersPassThrough)
     EXPECT_EQ(ColorToQRgb(RGB(0x11, 0x22, 0x33)), 0xFF112233u);
     EXPECT_EQ(QRgbToColor(0x80112233u), RGB(0x11, 0x22, 0x33));
 }
+
+TEST_F(SysParamsTest, MenuAnimationAndFadeFromTheDesktopSetting)
+{
+    // nullptr: no value stored; a new desktop animates menus by fading them.
+    const struct { const char *stored; bool on; } cases[] = {{nullptr, true}, {"1", true}, {"0", false}, {"off", false}};
+    for (const auto &c : cases) {
+        for (const QString name : {QStringLiteral("MenuAnimation"), QStringLiteral("MenuFade")}) {
+            TRegistry reg;
+            ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", true));
+            if (c.stored)
+                reg.WriteString(name, QString::fromLatin1(c.stored));
+            else
+                reg.DeleteValue(name);
+        }
+        EXPECT_EQ(std::pair(GetMenuAnimation(), GetMenuFade()), std::pair(c.on, c.on)) << (c.stored ? c.stored : "(none)");
+    }
+    // The table's entries, when set, stand for the desktop.
+    SysParams().MenuAnimation = true;
+    SysParams().MenuFade = false;
+    EXPECT_EQ(std::pair(GetMenuAnimation(), GetMenuFade()), std::pair(true, false));
+    SysParams().LayeredWindows = false;
+    EXPECT_FALSE(LayeredWindowsAvailable());
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", false));
+    reg.DeleteValue("MenuAnimation");
+    reg.DeleteValue("MenuFade");
+}

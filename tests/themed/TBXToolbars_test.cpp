@@ -1,5 +1,6 @@
 // Themed toolbars, docks, floating frames and popups on real forms.
 #include "TBXTestSupport.h"
+#include "../toolbar/TB2TestSupport.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
@@ -8,6 +9,7 @@
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 #include <QApplication>
+#include <QLineEdit>
 
 namespace {
 
@@ -257,6 +259,8 @@ TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)
     SetCurrentTheme("Tinted");
     TTBXItem parent(nullptr);
     parent.Add(new TTBXItem(&parent));
+    // Shown at once: an opening animation puts the shadow off until it ends.
+    SysParams().MenuAnimation = false;
     for (int type : {1, 2, 3}) {
         Tinted::shadowType = type;
         TTBXPopupWindow popup(nullptr, nullptr, &parent, false);
@@ -271,6 +275,7 @@ TEST(TBXFloatingAndPopups, AMoveSnapsToTheWorkAreaAndPopupShadowsFollowTheTheme)
     EXPECT_EQ(toolbox.Perform(TBXM_GETVIEWTYPE), VT_TOOLBOX);
     Tinted::shadowType = 2;
     SetCurrentTheme("Default");
+    ResetSysParams();
 }
 
 TEST(SpTBXThemeGroupAndStatusBar, ThemesListedAndSwitchedGripAndSeparatorsOfTheStatusBar)
@@ -357,3 +362,114 @@ TEST(SpTBXThemeGroupAndStatusBar, ThemesListedAndSwitchedGripAndSeparatorsOfTheS
 
 // A status bar of a 100-px label, a separator and another label.
 } // namespace
+
+// A double click on the handle of a themed toolbar leaves it docked (the framework's own bar
+// floats), and a drag over the status bar never drops a toolbar into the status bar's dock.
+TEST(TBXToolbarDocking, DoubleClickKeepsThemedBarsDockedAndTheStatusBarTakesNoToolbar)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 300);
+    auto *top = new TSpTBXDock(&form);
+    top->SetParent(&form);
+    auto *status = new TSpTBXStatusBar(&form);
+    status->SetParent(&form);
+    const auto handle = [](TTBCustomToolbar *bar) { return QPoint(4, bar->Height() / 2); };
+    struct Case { const char *name; TTBCustomToolbar *bar; bool floats; };
+    const Case cases[] = {{"framework toolbar", new TTBToolbar(&form), true},
+                          {"themed toolbar", new TTBXToolbar(&form), false},
+                          {"wide-string toolbar", new TSpTBXToolbar(&form), false}};
+    for (const Case &c : cases) {
+        c.bar->SetHideWhenInactive(false);
+        c.bar->Items()->Add(new TTBXItem(c.bar));
+        c.bar->SetCurrentDock(top);
+    }
+    form.Show();
+    ASSERT_TRUE(sim::WaitFor([&] { return form.isVisible(); }));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        // The first press starts a drag, which its release ends; the second press is the double click.
+        ScriptSteps first(&form, 1);
+        first.Do([&] { sim::Release(c.bar, handle(c.bar)); });
+        first.Start();
+        sim::Press(c.bar, handle(c.bar));
+        EXPECT_TRUE(first.Done());
+        sim::Mouse(c.bar, QEvent::MouseButtonDblClick, handle(c.bar), Qt::LeftButton);
+        sim::Release(c.bar->Floating() ? static_cast<QWidget *>(&form) : c.bar, QPoint(4, 4));
+        QApplication::processEvents();
+        EXPECT_EQ(c.bar->Floating(), c.floats);
+        c.bar->SetCurrentDock(top);
+    }
+    TTBCustomToolbar *bar = cases[2].bar;
+    bar->SetSmoothDrag(true);
+    const QPoint overStatus = form.mapFromGlobal(status->mapToGlobal(QPoint(status->width() / 2, status->height() / 2)));
+    bool docked = true;
+    ScriptSteps s(&form, 1);
+    s.Do([&] { sim::Move(&form, overStatus); });
+    s.Do([&] {
+        docked = bar->Docked();
+        sim::Release(&form, overStatus);
+    });
+    s.Start();
+    sim::Press(bar, handle(bar));
+    EXPECT_TRUE(s.Done());
+    EXPECT_FALSE(docked) << "floating while held over the status bar";
+    EXPECT_TRUE(bar->Floating());
+    EXPECT_EQ(status->Dock()->GetToolbarCount(), 1);
+    EXPECT_EQ(status->Toolbar()->CurrentDock(), status->Dock());
+}
+
+// A toolbar longer than its dock row shrinks to the row and shows its chevron, whose menu holds
+// the items that no longer fit; the window's menu bar above it keeps wrapping.
+TEST(TBXToolbarDocking, AToolbarLongerThanItsRowShowsItsChevron)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 900, 300);
+    auto *dock = new TSpTBXDock(&form);
+    dock->SetParent(&form);
+    auto *menuBar = new TSpTBXToolbar(&form);
+    menuBar->SetMenuBar(true);
+    menuBar->SetCurrentDock(dock);
+    for (const char *caption : {"文件(&F)", "操作(&O)", "工具(&T)", "帮助(&H)"}) {
+        auto *menu = new TSpTBXSubmenuItem(menuBar);
+        menu->SetCaption(QString::fromUtf8(caption));
+        menuBar->Items()->Add(menu);
+    }
+    auto *bar = new TSpTBXToolbar(&form);
+    bar->SetDockRow(1);
+    bar->SetCurrentDock(dock);
+    QStringList captions;
+    for (int i = 0; i < 8; ++i) {
+        auto *item = new TSpTBXItem(bar);
+        captions << QStringLiteral("命令%1").arg(i);
+        item->SetCaption(captions.back());
+        bar->Items()->Add(item);
+    }
+    auto *edit = new QLineEdit;
+    edit->resize(180, 22);
+    auto *holder = new TWidgetControl(&form, edit);
+    holder->SetBounds(0, 0, 180, 22);
+    bar->Items()->Add(TTBControlItem::CreateControlItem(nullptr, holder));
+    holder->SetParent(bar);
+    bar->SetVisible(false);
+    form.Show();
+    bar->SetVisible(true);
+    ASSERT_TRUE(sim::WaitFor([&] { return form.isVisible(); }));
+    const auto chevron = [&] {
+        for (int i = 0; i < bar->View()->ViewerCount(); ++i)
+            if (dynamic_cast<TTBChevronItem *>(bar->View()->Viewers(i)->Item))
+                return bar->View()->Viewers(i);
+        return static_cast<TTBItemViewer *>(nullptr);
+    };
+    ASSERT_GT(bar->Width(), 440) << "the case needs a toolbar longer than the narrow row";
+    for (int width : {440, 900, 300}) {
+        SCOPED_TRACE(width);
+        form.SetBounds(100, 100, width, 300);
+        QApplication::processEvents();
+        const bool shrunk = width < 900;
+        EXPECT_LE(bar->Left() + bar->Width(), dock->ClientWidth()) << "inside its row";
+        ASSERT_NE(chevron(), nullptr);
+        EXPECT_EQ(chevron()->Show, shrunk);
+        EXPECT_EQ(holder->Left() >= 0, !shrunk) << "the box at the end went into the chevron";
+        EXPECT_EQ(menuBar->Left() + menuBar->Width(), dock->ClientWidth()) << "the menu bar takes its whole row";
+    }
+}

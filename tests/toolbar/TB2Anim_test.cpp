@@ -2,6 +2,7 @@
 
 #include "platform/Controls.h"
 #include "platform/InputRouter.h"
+#include "platform/SysParams.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -34,11 +35,13 @@ protected:
     {
         SetMenuAnimationClock([this] { return now; });
         TInputRouter::Instance().SetCursorPos({10, 10});
+        SysParams().LayeredWindows = true;
     }
     void TearDown() override
     {
         EndMenuAnimation();
         SetMenuAnimationClock(nullptr);
+        ResetSysParams();
     }
     // The pacing loop runs at the given times; then, when told, the window's queue is handled.
     void TicksAt(std::initializer_list<qint64> times, bool deliver = true)
@@ -107,6 +110,22 @@ TEST_F(TB2AnimTest, SlideUncoversTheWindowTowardItsDirection)
         EXPECT_EQ(window.log, (QStringList{"step", "step", "ended"}));
         EXPECT_FALSE(window.WindowRegion());
     }
+}
+
+// Without a compositor a fade would show a black or an opaque window: the window slides in
+// from its direction instead, or, with none, is simply shown and uncovered by its last step.
+TEST_F(TB2AnimTest, FadeWithoutLayeredWindowsSlides)
+{
+    SysParams().LayeredWindows = false;
+    StartMenuAnimation(&window, true, 4);
+    EXPECT_EQ(window.AlphaBlendValue(), 255) << "never transparent";
+    ASSERT_TRUE(window.WindowRegion());
+    TicksAt({1075});
+    EXPECT_EQ(window.WindowRegion()->boundingRect(), window.rect().translated(0, -40));
+    EXPECT_EQ(window.AlphaBlendValue(), 255);
+    TicksAt({1150});
+    EXPECT_FALSE(window.WindowRegion());
+    EXPECT_EQ(MenuAnimationWindow(), nullptr);
 }
 
 } // namespace

@@ -367,3 +367,23 @@ TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
 }
 
 } // namespace
+
+// A smooth drag that floats the toolbar and then docks it again keeps its floating frame for the
+// rest of the drag, but hidden: an empty frame would stand on the screen as a black square.
+TEST_F(DockForm, AFrameLeftEmptyByADockingDragIsHidden)
+{
+    bar->SetSmoothDrag(true);
+    std::vector<std::pair<bool, bool>> seen;  // (floating, a frame on screen)
+    const auto look = [&] {
+        TTBFloatingWindowParent *frame = bar->FloatingWindowParent();
+        seen.emplace_back(bar->Floating(), frame && frame->isVisible());
+    };
+    ScriptSteps s(form, 1);
+    s.Do([&] { MoveTo(FormPoint(300, 300)); }).Then([&] { return bar->Floating(); }).Do(look);
+    s.Do([&] { MoveTo(FormPoint(1, 200)); }).Then([&] { return bar->CurrentDock() == left; }).Do(look);
+    s.Do([&] { sim::Release(form, form->mapFromGlobal(QCursor::pos())); });
+    Drag(s);
+    EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
+    EXPECT_EQ(bar->CurrentDock(), left);
+    EXPECT_EQ(bar->FloatingWindowParent(), nullptr);
+}

@@ -206,6 +206,34 @@ TEST_F(PopupMenuTest, KeysMoveOpenCycleAndChoose)
     EXPECT_EQ(popups, int(std::size(cases)));
 }
 
+// A menu belongs to the window that was active when it opened: another window of the program
+// becoming active (a reminder, a dialog) cancels it, every level at once, with nothing chosen.
+TEST_F(PopupMenuTest, AnotherWindowBecomingActiveCancelsTheMenu)
+{
+    form->activateWindow();
+    ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form.get(); }));
+    Add(menu->Items(), QStringLiteral("A"));
+    auto *sub = Add(menu->Items(), QStringLiteral("Sub"), new TSubmenuItem(nullptr));
+    Add(sub, QStringLiteral("S1"));
+    TForm other(nullptr);
+    other.SetBounds(20, 20, 100, 80);
+    size_t openLevels = 0;
+    MenuScript s(form.get());
+    s.Key(Qt::Key_Down).Key(Qt::Key_Down).Key(Qt::Key_Right);
+    s.Then([&] { return (openLevels = Popups().size()) == 2; });
+    s.Do([&] {
+        other.Show();
+        other.activateWindow();
+    });
+    TTBCustomItem *chosen = Run(s);
+    EXPECT_EQ(openLevels, 2u);
+    EXPECT_EQ(chosen, nullptr);
+    EXPECT_TRUE(Popups().empty());
+    EXPECT_EQ(QApplication::activeWindow(), &other);
+    QApplication::processEvents();
+    EXPECT_TRUE(clicks.empty());
+}
+
 // Pointer buttons in and outside a menu; every step but the last leaves the menu open.
 TEST_F(PopupMenuTest, PressesAndReleasesInAndOutsideTheMenu)
 {

@@ -1,0 +1,73 @@
+// How popups are typed for the window manager under a real X server (run under xvfb-run): a
+// menu as a drop-down or popup menu, any other popup (a hint) as a tip, shown once or again.
+#include "../ControlTestSupport.h"
+#include "platform/Forms.h"
+
+#include <QGuiApplication>
+#include <QTest>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
+namespace {
+
+// The _NET_WM_WINDOW_TYPE atoms of a window, by name, in the order of preference.
+QStringList WindowTypes(QWidget *w)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !w->windowHandle())
+        return {"no window"};
+    static const char name[] = "_NET_WM_WINDOW_TYPE";
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr);
+    const xcb_atom_t property = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(atom);
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(w->windowHandle()->winId()), property, XCB_ATOM_ATOM, 0, 32), nullptr);
+    QStringList names;
+    if (!reply)
+        return {"unreadable"};
+    const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+    for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i) {
+        xcb_get_atom_name_reply_t *n = xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atoms[i]), nullptr);
+        if (n)
+            names << QString::fromLatin1(xcb_get_atom_name_name(n), xcb_get_atom_name_name_length(n));
+        std::free(n);
+    }
+    std::free(reply);
+    return names;
+}
+
+} // namespace
+
+TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    struct Case { TWindowKinds kinds; const char *type; };
+    const Case cases[] = {{{wkPopup, wkNoActivate}, "_NET_WM_WINDOW_TYPE_TOOLTIP"},
+                          {{wkPopup, wkDropDownMenu}, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"},
+                          {{wkPopup, wkPopupMenu}, "_NET_WM_WINDOW_TYPE_POPUP_MENU"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        THost popup;
+        popup.SetWindowKinds(c.kinds);
+        popup.SetBounds(500, 150, 120, 90);
+        // Shown, hidden and shown again: Qt types the window anew each time it shows it.
+        for (int shown = 0; shown < 2; ++shown) {
+            popup.Show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
+            QApplication::processEvents();
+            const QStringList types = WindowTypes(&popup);
+            EXPECT_EQ(types.value(0), QString::fromLatin1(c.type)) << types.join(' ').toStdString();
+            EXPECT_TRUE(QString(c.type).endsWith("TOOLTIP") || !types.contains("_NET_WM_WINDOW_TYPE_TOOLTIP"))
+                << "a menu is no tip";
+            EXPECT_FALSE(popup.isActiveWindow());
+            popup.Hide();
+            QApplication::processEvents();
+        }
+    }
+}
