@@ -103,6 +103,8 @@ TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareThePar
 {
     Register<Flush>("Flush");
     SetCurrentTheme("Flush");
+    // Shown at once: an opening animation puts the shadow off until it ends.
+    SysParams().MenuAnimation = false;
     auto *file = new TSpTBXSubmenuItem(bar);
     file->SetCaption("文件");
     auto *export_ = new TSpTBXSubmenuItem(bar);
@@ -161,6 +163,8 @@ TEST_F(ThemedForm, OnlyATypeTwoSubmenuShadowIsCutWhereItsParentMenuIs)
 {
     Register<Flush>("Flush");
     SetCurrentTheme("Flush");
+    // Shown at once: an opening animation puts the shadow off until it ends.
+    SysParams().MenuAnimation = false;
     auto *file = new TSpTBXSubmenuItem(bar);
     file->SetCaption("文件");
     auto *export_ = new TSpTBXSubmenuItem(bar);

@@ -107,6 +107,8 @@ protected:
         ResetSysParams();
         SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
         SysParams().MenuShowDelay = 1;
+        // The menus here open at once; the slide has tests of its own.
+        SysParams().MenuAnimation = false;
         form = std::make_unique<TForm>(nullptr);
         form->SetBounds(500, 400, 200, 150);
         button = new TCustomControl(form.get());
