@@ -4,6 +4,7 @@
 #include "Messages.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -138,6 +139,12 @@ void SetCaptureControl(TControl *control)
         router.PushCapture(control);
     else if (TControl *current = router.Capture())
         router.ReleaseCapture(current);
+}
+
+TPoint TInputRouter::QueryCursorPos()
+{
+    cursorPos_ = TPoint::FromQPoint(QCursor::pos());
+    return cursorPos_;
 }
 
 TPoint GetCursorPos() { return TInputRouter::Instance().CursorPos(); }

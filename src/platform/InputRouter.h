@@ -74,6 +74,10 @@ public:
     Qt::MouseButtons Buttons() const { return buttons_; }
     Qt::KeyboardModifiers Modifiers() const { return modifiers_; }
     void SetCursorPos(const TPoint &p) { cursorPos_ = p; }
+    // Asks the windowing system where the pointer is and remembers that. The program gets no
+    // event while the pointer moves over none of its windows, or over a part of one that is
+    // masked out, so the last event seen may be far from where the pointer rests now.
+    TPoint QueryCursorPos();
 
     // Queues a copy of the event for when control is back in the event loop: a mouse event
     // goes to the widget under its global position then, a key event to the focus widget;

@@ -267,10 +267,12 @@ void TTBPopupWindow::WndProc(TMessage &Message)
 
 // While the window slid in, the pointer may have rested on a part not yet shown, so the menu
 // never saw it there. Now that all of it shows, the pointer is seen again where it is, as the
-// system reports a move when the window under a resting pointer changes.
+// system reports a move when the window under a resting pointer changes. Where it is comes from
+// the system: the pointer may have got there over the masked-out part, or over no window of the
+// program, and then no event told where it went.
 void TTBPopupWindow::PointerOverShownWindow()
 {
-    const TPoint cursor = GetCursorPos();
+    const TPoint cursor = TInputRouter::Instance().QueryCursorPos();
     if (!isVisible() || !rect().contains(mapFromGlobal(cursor.ToQPoint())))
         return;
     TBLastCursorPos().X = tbNoCursorPos;

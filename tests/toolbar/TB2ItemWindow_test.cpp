@@ -4,6 +4,8 @@
 #include "platform/SysColors.h"
 #include "toolbar/TB2Anim.h"
 
+#include <QCursor>
+
 namespace {
 
 QStringList Captions(const TTBView &v)
@@ -329,6 +331,61 @@ TEST_F(PopupMenuTest, LongMenuSlidesInAndScrollsByKeysAndWheel)
     s.Key(Qt::Key_Escape);
     Run(s, 100, 0);
     SetMenuAnimationClock(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Keeps the system's pointer moves from the program, as when the pointer passes over a part of
+// a window that is still masked out: the program sees nothing of where it went.
+class TUnseenMoves : public QObject
+{
+public:
+    TUnseenMoves() { qApp->installEventFilter(this); }
+    int swallowed = 0;
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() != QEvent::MouseMove || !e->spontaneous())
+            return false;
+        ++swallowed;
+        return true;
+    }
+};
+
+// The pointer comes to rest on an item while the menu is still sliding in, and the program saw
+// no move of it (its last event was over the button): once the menu is fully shown, the item
+// under the pointer is selected without waiting for another move.
+TEST_F(PopupMenuTest, ItemUnderAnUnseenRestingPointerIsSelectedWhenTheSlideEnds)
+{
+    for (int i = 0; i < 5; ++i)
+        Add(menu->Items(), QStringLiteral("Item %1").arg(i));
+    SysParams().MenuAnimation = true;
+    qint64 now = 0;
+    SetMenuAnimationClock([&] { return now; });
+    TInputRouter::Instance().SetCursorPos(TPoint::FromQPoint(ButtonCentre()));
+    TUnseenMoves unseen;
+    QString selectedWhenShown;
+    MenuScript s(form.get());
+    s.Do([&] {
+        ASSERT_EQ(MenuAnimationWindow(), RootView()->Window());
+        QCursor::setPos(RootView()->Viewers(3)->ScreenRect().ToQRect().center());
+    });
+    s.Then([&] { return unseen.swallowed > 0; });
+    s.Do([&] {
+        EXPECT_EQ(RootView()->Selected(), nullptr) << "nothing seen yet";
+        now += 1000;
+    });
+    s.Then([&] { return MenuAnimationWindow() == nullptr; });
+    s.Do([&] {
+        if (TTBItemViewer *v = RootView()->Selected())
+            selectedWhenShown = v->Item->Caption();
+    });
+    s.Key(Qt::Key_Escape);
+    Run(s);
+    SetMenuAnimationClock(nullptr);
+    EXPECT_EQ(selectedWhenShown, QStringLiteral("Item 3"));
 }
 
 } // namespace
