@@ -142,35 +142,30 @@ long ChildPeakKiB(const char *mode, const QString &file, const QString &account)
     return ok ? peak : -1;
 }
 
-void BM_ImportVCardPeakMemory(benchmark::State &state)
+// Imports `file` in a child process in the given mode and reports the child's peak memory.
+void MeasurePeak(benchmark::State &state, const char *mode, const QString &file, const QString &account)
 {
-    const int contacts = int(state.range(0));
-    const QString file = VCardFile(contacts);
-    const QString account = WorkPath(QStringLiteral("target-%1.txl").arg(contacts));
     long peak = 0;
     for (auto _ : state) {
-        peak = ChildPeakKiB(ImportOnly, file, account);
+        peak = ChildPeakKiB(mode, file, account);
         if (peak < 0)
             state.SkipWithError("import failed");
     }
     state.counters["peak_MiB"] = double(peak) / 1024.0;
     state.counters["file_MB"] = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
 }
+
+void BM_ImportVCardPeakMemory(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    MeasurePeak(state, ImportOnly, VCardFile(contacts), WorkPath(QStringLiteral("target-%1.txl").arg(contacts)));
+}
 BENCHMARK(BM_ImportVCardPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_ImportCsvPeakMemory(benchmark::State &state)
 {
     const int contacts = int(state.range(0));
-    const QString file = CsvFile(contacts);
-    const QString account = WorkPath(QStringLiteral("csv-target-%1.txl").arg(contacts));
-    long peak = 0;
-    for (auto _ : state) {
-        peak = ChildPeakKiB(ImportCsvOnly, file, account);
-        if (peak < 0)
-            state.SkipWithError("import failed");
-    }
-    state.counters["peak_MiB"] = double(peak) / 1024.0;
-    state.counters["file_MB"] = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
+    MeasurePeak(state, ImportCsvOnly, CsvFile(contacts), WorkPath(QStringLiteral("csv-target-%1.txl").arg(contacts)));
 }
 BENCHMARK(BM_ImportCsvPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
