@@ -293,9 +293,35 @@ void TWidgetControl::WndProc(TMessage &Message)
 // ---------------------------------------------------------------------------------------------
 // TApplication
 
+namespace {
+
+// The desktop's font changed, and with it the menu font the system metrics name: every control
+// hears of it as of a change of those settings.
+void BroadcastMetricsChange()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        std::vector<QPointer<TControl>> controls;
+        if (auto *c = dynamic_cast<TControl *>(w))
+            controls.emplace_back(c);
+        for (TControl *c : w->findChildren<TControl *>())
+            controls.emplace_back(c);
+        for (const QPointer<TControl> &c : controls)
+            if (c)
+                c->Perform(CM_WININICHANGE, SPI_SETNONCLIENTMETRICS);
+    }
+}
+
+} // namespace
+
 struct TApplicationHolder : QObject {
     TApplication application;
-    explicit TApplicationHolder(QObject *parent) : QObject(parent) {}
+    explicit TApplicationHolder(QObject *parent) : QObject(parent) { parent->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parent() && event->type() == QEvent::ApplicationFontChange)
+            BroadcastMetricsChange();
+        return false;
+    }
 };
 
 namespace {
@@ -323,20 +349,6 @@ TApplication::TApplication()
             OnActivate(nullptr);
         else if (!active && OnDeactivate)
             OnDeactivate(nullptr);
-    });
-    // The desktop's font changed, and with it the menu font the system metrics name: every
-    // control hears of it as of a change of those settings.
-    QObject::connect(qApp, &QGuiApplication::fontChanged, qApp, [] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            std::vector<QPointer<TControl>> controls;
-            if (auto *c = dynamic_cast<TControl *>(w))
-                controls.emplace_back(c);
-            for (TControl *c : w->findChildren<TControl *>())
-                controls.emplace_back(c);
-            for (const QPointer<TControl> &c : controls)
-                if (c)
-                    c->Perform(CM_WININICHANGE, SPI_SETNONCLIENTMETRICS);
-        }
     });
     // Idle: the event loop is about to wait for the next event.
     if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(qApp->thread()))

@@ -196,7 +196,7 @@ bool Tfrmmain::RestoreAccountFrom(const QString &backup)
 
 Tfrmmain::TAccountLogin Tfrmmain::CurrentLogin() const
 {
-    return {account_.Protected(), account_.PasswordCipher()};
+    return {account_.Protected(), account_.PasswordCipher(), nullptr};
 }
 
 void Tfrmmain::SwitchAccount(const QString &path, const TAccountLogin &login)
