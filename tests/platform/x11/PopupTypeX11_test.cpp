@@ -1,5 +1,6 @@
 // How popups are typed for the window manager under a real X server (run under xvfb-run): a
-// menu as a drop-down or popup menu, any other popup (a hint) as a tip, shown once or again.
+// menu as a drop-down or popup menu, any other popup (a hint) as a tip, shown once or again;
+// popups kept out of the window manager's hands, other windows of the program left to it.
 #include "../ControlTestSupport.h"
 #include "platform/Forms.h"
 
@@ -39,7 +40,60 @@ QStringList WindowTypes(QWidget *w)
     return names;
 }
 
+// Whether the X server lets the window manager manage the window (override-redirect unset).
+// -1: no window or no reply.
+int OverrideRedirect(QWidget *w)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !w->windowHandle())
+        return -1;
+    xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(
+        c, xcb_get_window_attributes(c, xcb_window_t(w->windowHandle()->winId())), nullptr);
+    const int result = reply ? int(reply->override_redirect) : -1;
+    std::free(reply);
+    return result;
+}
+
 } // namespace
+
+// A window manager focuses or activates the windows it manages when they map or are clicked;
+// a menu it managed would take the activation from the form, which ends the menu at once. A
+// floating tool window needs the window manager for its keyboard focus (an edit in it).
+TEST(PopupTypeX11, PopupsBypassTheWindowManagerAndLeaveTheFormActive)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    struct Case { const char *name; TWindowKinds kinds; int overrideRedirect; };
+    const Case cases[] = {{"hint", {wkPopup, wkNoActivate}, 1},
+                          {"drop-down menu", {wkPopup, wkDropDownMenu}, 1},
+                          {"popup menu", {wkPopup, wkPopupMenu}, 1},
+                          {"floating tool window", {wkToolWindow}, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        THost window;
+        window.SetBounds(500, 150, 120, 90);
+        // Kinds set before the window exists and again on one Qt has already created.
+        for (int again = 0; again < 2; ++again) {
+            window.SetWindowKinds(again ? TWindowKinds{} : c.kinds);
+            window.SetWindowKinds(c.kinds);
+            window.Show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+            QApplication::processEvents();
+            EXPECT_EQ(OverrideRedirect(&window), c.overrideRedirect);
+            if (c.overrideRedirect) {
+                EXPECT_TRUE(form.isActiveWindow());
+                EXPECT_EQ(QGuiApplication::focusWindow(), form.windowHandle());
+            }
+            window.Hide();
+            QApplication::processEvents();
+        }
+    }
+}
 
 TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
 {
