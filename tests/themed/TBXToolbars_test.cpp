@@ -8,8 +8,10 @@
 #include "platform/Forms.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
+#include "toolbar/TB2Anim.h"
 #include <QApplication>
 #include <QLineEdit>
+#include <set>
 
 namespace {
 
@@ -476,4 +478,87 @@ TEST(TBXToolbarDocking, AToolbarLongerThanItsRowShowsItsChevron)
         EXPECT_EQ(holder->Left() >= 0, !shrunk) << "the box at the end went into the chevron";
         EXPECT_EQ(menuBar->Left() + menuBar->Width(), dock->ClientWidth()) << "the menu bar takes its whole row";
     }
+}
+
+// The mode a themed popup opens with is checked against the desktop's menu settings when it is
+// set; the style is then asked anew for each popup, so the desktop's current settings count.
+TEST(TBXMenuAnimation, ModesAndStylesFollowTheDesktopsMenuSettings)
+{
+    struct Case { const char *name; int mode; bool animation, fade, layered; int modeAfter; std::set<int> styles; };
+    const Case cases[] = {
+        {"as the desktop, animation off", 1, false, true, true, 0, {0}},
+        {"as the desktop, fading", 1, true, true, true, 1, {3}},
+        {"as the desktop, sliding", 1, true, false, true, 1, {2}},
+        {"none", 0, true, true, true, 0, {0}},
+        {"random, fading possible", 2, false, false, true, 2, {1, 2, 3}},
+        {"random, no layered windows", 2, true, true, false, 2, {1, 2}},
+        {"unfold", 3, false, false, true, 3, {1}},
+        {"slide", 4, true, true, true, 4, {2}},
+        {"fade", 5, false, false, true, 5, {3}},
+        {"past the last mode", 9, true, true, true, 5, {3}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SysParams().MenuAnimation = c.animation;
+        SysParams().MenuFade = c.fade;
+        SysParams().LayeredWindows = c.layered;
+        TTBXMenuAnimation animation(c.mode);
+        EXPECT_EQ(animation.MenuAnimationMode(), c.modeAfter);
+        std::set<int> styles;
+        for (int i = 0; i < 200; ++i)
+            styles.insert(animation.AnimationStyle());
+        EXPECT_EQ(styles, c.styles);
+    }
+    // Animation switched off on the desktop after the mode was set: popups open at once.
+    SysParams().MenuAnimation = true;
+    TTBXMenuAnimation animation(1);
+    SysParams().MenuAnimation = false;
+    EXPECT_EQ(animation.AnimationStyle(), 0);
+    ResetSysParams();
+}
+
+// A menu dropped from a themed bar opens in the style its settings give: fading from the first
+// step's transparency, sliding down, or unfolding down and to the right.
+TEST_F(ThemedForm, APopupOpensInTheStyleOfTheMenuAnimationMode)
+{
+    auto *file = new TSpTBXSubmenuItem(bar);
+    file->SetCaption("文件");
+    file->Add(new TTBXItem(bar));
+    file->Items(0)->SetCaption("打开");
+    bar->Items()->Add(file);
+    bar->SetCurrentDock(dock);
+    QCoreApplication::processEvents();
+    SetMenuAnimationClock([] { return qint64(0); });
+    SysParams().MenuAnimation = true;
+    SysParams().LayeredWindows = true;
+    const int oldMode = TBXMenuAnimation().MenuAnimationMode();
+    struct Case { const char *name; int mode; bool fade; int alpha; QPoint regionOffset; };
+    const Case cases[] = {{"as the desktop, fading", 1, true, 40, {}},
+                          {"as the desktop, sliding", 1, false, 255, {0, -1}},
+                          {"unfold", 3, true, 255, {-1, -1}},
+                          {"none", 0, true, 255, {}}};
+    TTBView *view = bar->View();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SysParams().MenuFade = c.fade;
+        TBXMenuAnimation().SetMenuAnimationMode(c.mode);
+        // A new menu of the bar: the last one's closing no longer forbids the animation.
+        view->State().Exclude(TTBViewStateItem::vsNoAnimation);
+        view->Select(view->Find(file), false);
+        ASSERT_TRUE(view->OpenChildPopup(false));
+        auto *menu = dynamic_cast<TTBXPopupWindow *>(view->OpenViewerWindow());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->isVisible());
+        EXPECT_EQ(MenuAnimationWindow() == menu, c.mode != 0) << "animating";
+        EXPECT_EQ(menu->AlphaBlendValue(), c.alpha);
+        const QPoint offset(c.regionOffset.x() * menu->width(), c.regionOffset.y() * menu->height());
+        EXPECT_EQ(menu->WindowRegion().has_value(), !c.regionOffset.isNull());
+        if (menu->WindowRegion())
+            EXPECT_EQ(menu->WindowRegion()->boundingRect(), menu->rect().translated(offset));
+        view->CloseChildPopups();
+        EXPECT_EQ(MenuAnimationWindow(), nullptr);
+    }
+    TBXMenuAnimation().SetMenuAnimationMode(oldMode);
+    SetMenuAnimationClock(nullptr);
+    ResetSysParams();
 }

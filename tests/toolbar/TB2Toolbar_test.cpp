@@ -102,6 +102,45 @@ TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
     EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 'f'), 1);
 }
 
+// Escape in a menu dropped from the bar by the mouse closes it and ends the bar's drop-down
+// mode: the title stays highlighted, pointing at another title only highlights that one, and
+// the first click on it opens its menu.
+TEST_F(ToolbarForm, AfterEscapePointingAtAnotherTitleHighlightsItAndOneClickOpensIt)
+{
+    SysParams().MenuAnimation = false;
+    TTBToolbar *bar = NewToolbar();
+    bar->SetMenuBar(true);
+    TTBCustomItem *file = Add(bar->Items(), QStringLiteral("文件"), new TSubmenuItem(nullptr));
+    Add(file, QStringLiteral("打开"));
+    TTBCustomItem *edit = Add(bar->Items(), QStringLiteral("编辑"), new TSubmenuItem(nullptr));
+    Add(edit, QStringLiteral("复制"));
+    ShowForm();
+    TTBView *view = bar->View();
+    const TRect nc = bar->GetDockedNCArea(dock);
+    const auto at = [&](TTBCustomItem *item) {
+        const TRect r = view->Find(item)->BoundsRect;
+        return QPoint(nc.Left + (r.Left + r.Right) / 2, nc.Top + (r.Top + r.Bottom) / 2);
+    };
+    QStringList seen;  // the highlighted title, then the title whose menu is open
+    const auto look = [&] {
+        seen << SelectedCaption(view) + "/" + (view->OpenViewerView() ? view->OpenViewer()->Item->Caption() : QString());
+    };
+    ScriptSteps s(form, 2);
+    s.Then([&] { return view->OpenViewerView() != nullptr; });
+    s.Do([&] { sim::Release(bar, at(file)); }).Do(look);
+    s.Key(form, Qt::Key_Escape).Do(look);
+    s.Do([&] { sim::Move(bar, at(edit)); }).Do(look);
+    s.Do([&] { sim::Press(bar, at(edit)); }).Then([&] { return view->OpenViewerView() != nullptr; }).Do(look);
+    s.Do([&] { sim::Release(bar, at(edit)); }).Do(look);
+    s.Key(form, Qt::Key_Escape).Key(form, Qt::Key_Escape);
+    s.SetOpen([&] { return view->State().Contains(TTBViewStateItem::vsModal); });
+    s.Start();
+    sim::Press(bar, at(file));
+    EXPECT_TRUE(sim::WaitFor([&] { return s.Done() && !view->State().Contains(TTBViewStateItem::vsModal); }));
+    EXPECT_EQ(seen, QStringList({"文件/文件", "文件/", "编辑/", "编辑/编辑", "编辑/编辑"}));
+    ResetSysParams();
+}
+
 // A toolbar's Ctrl+S reaches its item while an edit has the focus; the edit keeps Delete and
 // Ctrl+A from the toolbar and from the form.
 TEST_F(ToolbarForm, ShortcutsReachItemsButTheEditKeepsItsKeys)
