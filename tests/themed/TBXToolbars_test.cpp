@@ -553,8 +553,9 @@ TEST_F(ThemedForm, APopupOpensInTheStyleOfTheMenuAnimationMode)
         EXPECT_EQ(menu->AlphaBlendValue(), c.alpha);
         const QPoint offset(c.regionOffset.x() * menu->width(), c.regionOffset.y() * menu->height());
         EXPECT_EQ(menu->WindowRegion().has_value(), !c.regionOffset.isNull());
-        if (menu->WindowRegion())
+        if (menu->WindowRegion()) {
             EXPECT_EQ(menu->WindowRegion()->boundingRect(), menu->rect().translated(offset));
+        }
         view->CloseChildPopups();
         EXPECT_EQ(MenuAnimationWindow(), nullptr);
     }
