@@ -2,6 +2,7 @@
 // tool bar and tray menu as the framework builder makes them from the tables, and the contact
 // editor's tool bar, with real clicks and keys as a user's hand gives them. Xvfb has no
 // notification area, so the tray's right click is handed to the window directly.
+#include "MainWindowFixtureX11.h"
 #include "MenuScriptX11.h"
 #include "editor/EditorTestSupport.h"
 
@@ -26,36 +27,7 @@
 
 namespace {
 
-class MainMenusX11 : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(pointer.Valid());
-        BrowserPageFactory = [this](QWidget *parent) { return page = new FakeBrowserPage(parent); };
-        QFile::remove(ConfigIniPath());
-        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
-        main->EnableAccountCommands();
-        main->ShowBrowserPage();
-        main->SetBounds(100, 100, 720, 420);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return main->isActiveWindow(); }, 5000));
-    }
-    void TearDown() override
-    {
-        if (main)
-            main->SpTBXToolbar1->View()->CloseChildPopups();
-        main.reset();
-        BrowserPageFactory = nullptr;
-    }
-
-    XTestPointer pointer;
-    std::map<int, THotKey> hotKeys;
-    FakeBrowserPage *page = nullptr;
-    std::unique_ptr<Tfrmmain> main;
-};
+using MainMenusX11 = MainWindowFixtureX11<FakeBrowserPage>;
 
 class EditorToolbarX11 : public EditorTest
 {

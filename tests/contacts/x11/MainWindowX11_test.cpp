@@ -3,8 +3,7 @@
 // the drag handle (a double click keeps the bar docked, a drag floats it, the bottom edge is no
 // dock), and a Qt file dialog's own Ctrl+A.
 #include "../../toolbar/TB2TestSupport.h"
-#include "XTestPointer.h"
-#include "main/MainTestSupport.h"
+#include "MainWindowFixtureX11.h"
 
 #include "themed/SpTBXItem.h"
 #include "toolbar/TB2ItemView.h"
@@ -31,32 +30,16 @@ public:
 
 QPoint Middle(const TRect &r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 
-class MainWindowX11 : public ::testing::Test
+class MainWindowX11 : public MainWindowFixtureX11<SelectAllPage>
 {
 protected:
-    void SetUp() override
+    // Tests here work on the second bar too, which must stay shown whether the window is active or not.
+    void PrepareBars() override
     {
-        ASSERT_TRUE(pointer.Valid());
-        BrowserPageFactory = [this](QWidget *parent) { return page = new SelectAllPage(parent); };
-        QFile::remove(ConfigIniPath());
-        main = std::make_unique<Tfrmmain>(std::make_unique<RecordingHotKeys>(&hotKeys));
-        main->EnableAccountCommands();
-        main->ShowBrowserPage();
         main->SpTBXToolbar2->SetVisible(true);
         main->SpTBXToolbar2->SetHideWhenInactive(false);
-        main->SetBounds(100, 100, 720, 420);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return main->isActiveWindow(); }, 5000));
     }
-    void TearDown() override
-    {
-        if (main)
-            main->SpTBXToolbar1->View()->CloseChildPopups();
-        main.reset();
-        BrowserPageFactory = nullptr;
-    }
+
     // Moves the pointer and waits until the program has seen it there.
     bool MoveTo(QPoint p)
     {
@@ -89,11 +72,6 @@ protected:
     {
         return bar->ClientToScreen({-4, bar->ClientHeight() / 2}).ToQPoint();
     }
-
-    XTestPointer pointer;
-    std::map<int, THotKey> hotKeys;
-    SelectAllPage *page = nullptr;
-    std::unique_ptr<Tfrmmain> main;
 };
 
 } // namespace
