@@ -11,6 +11,7 @@
 #include "toolbar/TB2Anim.h"
 #include <QApplication>
 #include <QLineEdit>
+#include <initializer_list>
 #include <set>
 
 namespace {
@@ -62,6 +63,48 @@ struct ThemedForm : ::testing::Test {
         SetCurrentTheme("Default");
     }
 
+    // A 文件 menu on the docked bar with a 导出 submenu holding 名片. The 文件 items come
+    // before and after 导出 as the test asks, since where the submenu opens depends on them.
+    struct FileMenu {
+        TSpTBXSubmenuItem *file = nullptr;
+        TSpTBXSubmenuItem *export_ = nullptr;
+    };
+    FileMenu AddFileMenu(std::initializer_list<const char *> before, std::initializer_list<const char *> after)
+    {
+        FileMenu m{new TSpTBXSubmenuItem(bar), new TSpTBXSubmenuItem(bar)};
+        m.file->SetCaption("文件");
+        m.export_->SetCaption("导出");
+        const auto addItem = [this](TTBCustomItem *menu, const char *caption) {
+            menu->Add(new TTBXItem(bar));
+            menu->Items(menu->Count() - 1)->SetCaption(caption);
+        };
+        for (const char *caption : before)
+            addItem(m.file, caption);
+        m.file->Add(m.export_);
+        for (const char *caption : after)
+            addItem(m.file, caption);
+        addItem(m.export_, "名片");
+        bar->Items()->Add(m.file);
+        bar->SetCurrentDock(dock);
+        QCoreApplication::processEvents();
+        return m;
+    }
+    // Opens 文件 from the bar and 导出 from it; void so that a menu that fails to open stops the test.
+    void OpenExport(const FileMenu &m, TTBXPopupWindow *&menu, TTBXPopupWindow *&submenu)
+    {
+        TTBView *view = bar->View();
+        view->Select(view->Find(m.file), false);
+        ASSERT_TRUE(view->OpenChildPopup(false));
+        menu = dynamic_cast<TTBXPopupWindow *>(view->OpenViewerWindow());
+        ASSERT_NE(menu, nullptr);
+        TTBView *menuView = menu->View();
+        menuView->Select(menuView->Find(m.export_), false);
+        ASSERT_TRUE(menuView->OpenChildPopup(false));
+        submenu = dynamic_cast<TTBXPopupWindow *>(menuView->OpenViewerWindow());
+        ASSERT_NE(submenu, nullptr);
+        QCoreApplication::sendPostedEvents();
+    }
+
     TForm *form = nullptr;
     TTBXDock *dock = nullptr;
     TTBXToolbar *bar = nullptr;
@@ -107,31 +150,11 @@ TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareThePar
     SetCurrentTheme("Flush");
     // Shown at once: an opening animation puts the shadow off until it ends.
     SysParams().MenuAnimation = false;
-    auto *file = new TSpTBXSubmenuItem(bar);
-    file->SetCaption("文件");
-    auto *export_ = new TSpTBXSubmenuItem(bar);
-    export_->SetCaption("导出");
-    file->Add(new TTBXItem(bar));
-    file->Items(0)->SetCaption("打开");
-    file->Add(export_);
-    export_->Add(new TTBXItem(bar));
-    export_->Items(0)->SetCaption("名片");
-    bar->Items()->Add(file);
-    bar->SetCurrentDock(dock);
-    QCoreApplication::processEvents();
-
+    const FileMenu m = AddFileMenu({"打开"}, {});
+    TTBXPopupWindow *menu = nullptr, *submenu = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenExport(m, menu, submenu));
     TTBView *view = bar->View();
-    view->Select(view->Find(file), false);
-    ASSERT_TRUE(view->OpenChildPopup(false));
-    auto *menu = dynamic_cast<TTBXPopupWindow *>(view->OpenViewerWindow());
-    ASSERT_NE(menu, nullptr);
-    TTBView *menuView = menu->View();
-    TTBItemViewer *exportViewer = menuView->Find(export_);
-    menuView->Select(exportViewer, false);
-    ASSERT_TRUE(menuView->OpenChildPopup(false));
-    auto *submenu = dynamic_cast<TTBXPopupWindow *>(menuView->OpenViewerWindow());
-    ASSERT_NE(submenu, nullptr);
-    QCoreApplication::sendPostedEvents();
+    TTBItemViewer *exportViewer = menu->View()->Find(m.export_);
 
     // The submenu's frame meets the parent item: no frame width over it.
     const TRect item = exportViewer->ScreenRect();
@@ -152,7 +175,7 @@ TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareThePar
     for (const auto &piece : submenu->Shadow()->Pieces())
         EXPECT_FALSE(piece->geometry().intersects(parentMenu)) << "a piece over the parent menu";
     // The first menu's shadow follows the toolbar item it drops from as well.
-    const TRect button = view->Find(file)->ScreenRect();
+    const TRect button = view->Find(m.file)->ScreenRect();
     bool besideButton = false;
     for (const auto &piece : menu->Shadow()->Pieces())
         besideButton = besideButton || (piece->geometry().left() == button.Right && piece->geometry().bottom() < button.Bottom);
@@ -167,36 +190,15 @@ TEST_F(ThemedForm, OnlyATypeTwoSubmenuShadowIsCutWhereItsParentMenuIs)
     SetCurrentTheme("Flush");
     // Shown at once: an opening animation puts the shadow off until it ends.
     SysParams().MenuAnimation = false;
-    auto *file = new TSpTBXSubmenuItem(bar);
-    file->SetCaption("文件");
-    auto *export_ = new TSpTBXSubmenuItem(bar);
-    export_->SetCaption("导出");
-    file->Add(export_);
     // Items below the parent item, so the submenu's bottom shadow passes over its parent menu.
-    for (const char *caption : {"打开", "关闭", "退出"}) {
-        file->Add(new TTBXItem(bar));
-        file->Items(file->Count() - 1)->SetCaption(caption);
-    }
-    export_->Add(new TTBXItem(bar));
-    export_->Items(0)->SetCaption("名片");
-    bar->Items()->Add(file);
-    bar->SetCurrentDock(dock);
-    QCoreApplication::processEvents();
+    const FileMenu m = AddFileMenu({}, {"打开", "关闭", "退出"});
 
     struct Case { int type; bool overParentMenu; };
     for (const Case c : {Case{2, false}, Case{3, true}}) {
         Tinted::shadowType = c.type;
         TTBView *view = bar->View();
-        view->Select(view->Find(file), false);
-        ASSERT_TRUE(view->OpenChildPopup(false));
-        auto *menu = dynamic_cast<TTBXPopupWindow *>(view->OpenViewerWindow());
-        ASSERT_NE(menu, nullptr);
-        TTBView *menuView = menu->View();
-        menuView->Select(menuView->Find(export_), false);
-        ASSERT_TRUE(menuView->OpenChildPopup(false));
-        auto *submenu = dynamic_cast<TTBXPopupWindow *>(menuView->OpenViewerWindow());
-        ASSERT_NE(submenu, nullptr);
-        QCoreApplication::sendPostedEvents();
+        TTBXPopupWindow *menu = nullptr, *submenu = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenExport(m, menu, submenu));
         ASSERT_NE(submenu->Shadow(), nullptr);
         ASSERT_LT(submenu->BoundsRect().Bottom, menu->BoundsRect().Bottom) << "the case needs the submenu above its menu's end";
 
