@@ -3,20 +3,17 @@
 // size. The child
 // reads it from its own memory map's high-water mark: the rusage figure of a process started by
 // this one would also count what this process held when it started the child.
-#include "AccountGenerator.h"
+#include "TransferFiles.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/shared/UtilityDb.h"
 #include "contacts/transfer/ContactTransfer.h"
 #include "contacts/transfer/CsvFormat.h"
 #include "platform/ADODB.h"
-#include "platform/IniFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -27,57 +24,6 @@ namespace {
 const char *const ImportOnly = "--import-vcard-only";
 const char *const ImportCsvOnly = "--import-csv-only";
 const char *SelfPath = nullptr;
-
-QString WorkPath(const QString &name)
-{
-    static QTemporaryDir workDir;
-    return workDir.path() + '/' + name;
-}
-
-QStringList Captions()
-{
-    static const QStringList captions = BuildFieldCaptions(TIniFile(WorkPath(QStringLiteral("none.ini"))));
-    return captions;
-}
-
-const QString &SourceAccount(int contacts)
-{
-    const QString path = WorkPath(QStringLiteral("source-%1.txl").arg(contacts));
-    static QMap<int, QString> made;
-    if (!made.contains(contacts)) {
-        AccountShape shape;
-        shape.contacts = contacts;
-        GenerateAccount(path, shape);
-        made.insert(contacts, path);
-    }
-    return made[contacts];
-}
-
-QString CsvFile(int contacts)
-{
-    const QString path = WorkPath(QStringLiteral("contacts-%1.csv").arg(contacts));
-    if (!QFileInfo::exists(path)) {
-        TADOConnection connection;
-        connection.Open(SourceAccount(contacts));
-        ExportContactsCsv(&connection, path, Captions());
-    }
-    return path;
-}
-
-QString VCardFile(int contacts)
-{
-    const QString path = WorkPath(QStringLiteral("cards-%1.vcf").arg(contacts));
-    if (QFileInfo::exists(path))
-        return path;
-    TADOConnection connection;
-    connection.Open(SourceAccount(contacts));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        for (const TContactRecord &contact : ReadExportContacts(&connection, {}))
-            file.write(VCardBytes(contact));
-    }
-    return path;
-}
 
 // The high-water mark of this process's resident size in KiB, or -1.
 long PeakKiB()

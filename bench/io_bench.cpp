@@ -1,79 +1,22 @@
 // Import and export speed: vCard and CSV files of 10,000 and 100,000 contacts read into a new
 // account, and a large account written out as CSV.
-#include "AccountGenerator.h"
+#include "TransferFiles.h"
 #include "contacts/shared/AppGlobals.h"
 #include "contacts/transfer/ContactTransfer.h"
 #include "contacts/transfer/CsvFormat.h"
 #include "contacts/shared/UtilityDb.h"
 #include "platform/ADODB.h"
-#include "platform/IniFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
-
-QString WorkPath(const QString &name)
-{
-    static QTemporaryDir workDir;
-    return workDir.path() + '/' + name;
-}
-
-QStringList Captions()
-{
-    static const QStringList captions = BuildFieldCaptions(TIniFile(WorkPath(QStringLiteral("none.ini"))));
-    return captions;
-}
-
-// One generated account per size, the source of every file read below.
-const QString &SourceAccount(int contacts)
-{
-    static QMap<int, QString> made;
-    if (!made.contains(contacts)) {
-        const QString path = WorkPath(QStringLiteral("source-%1.txl").arg(contacts));
-        AccountShape shape;
-        shape.contacts = contacts;
-        GenerateAccount(path, shape);
-        made.insert(contacts, path);
-    }
-    return made[contacts];
-}
 
 QByteArray ReadFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every contact of the source account as one vCard file.
-QString VCardFile(int contacts)
-{
-    const QString path = WorkPath(QStringLiteral("cards-%1.vcf").arg(contacts));
-    if (!QFileInfo::exists(path)) {
-        TADOConnection connection;
-        connection.Open(SourceAccount(contacts));
-        QByteArray bytes;
-        for (const TContactRecord &contact : ReadExportContacts(&connection, {}))
-            bytes += VCardBytes(contact);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-    }
-    return path;
-}
-
-QString CsvFile(int contacts)
-{
-    const QString path = WorkPath(QStringLiteral("contacts-%1.csv").arg(contacts));
-    if (!QFileInfo::exists(path)) {
-        TADOConnection connection;
-        connection.Open(SourceAccount(contacts));
-        ExportContactsCsv(&connection, path, Captions());
-    }
-    return path;
 }
 
 // A new, empty account for each run.
