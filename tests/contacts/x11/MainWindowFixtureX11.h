@@ -33,7 +33,7 @@ protected:
     }
     void TearDown() override
     {
-        // A menu left open by a failed check would outlive the window and catch the next test's input.
+        // A test that stops early may leave a menu open; it is closed before the window goes.
         if (main)
             main->SpTBXToolbar1->View()->CloseChildPopups();
         main.reset();
