@@ -142,8 +142,9 @@ TEST_F(Edges, CaptionGlyphsAreCentredSymmetricAndEmbossedWhenInactive)
                 if (QRgbToColor(big.pixel(x, y)) == clBlack) {
                     minX = std::min(minX, x);
                     maxX = std::max(maxX, x);
-                    if (kind == DFCS_CAPTIONCLOSE)
+                    if (kind == DFCS_CAPTIONCLOSE) {
                         EXPECT_EQ(QRgbToColor(big.pixel(15 - x, y)), clBlack) << "mirror of " << x << "," << y;
+                    }
                 }
         const int count = CountOf(big, clBlack, inside);
         EXPECT_GT(count, 4);

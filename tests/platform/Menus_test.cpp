@@ -37,8 +37,9 @@ TEST(Menus, ShortCutFromAndToQtKeys)
     for (const auto &c : cases) {
         QKeyEvent ev(QEvent::KeyPress, c.qtKey, c.mods);
         EXPECT_EQ(ShortCutFromKeyEvent(&ev), c.sc) << c.qtKey;
-        if (c.sc != scNone)
+        if (c.sc != scNone) {
             EXPECT_EQ(ShortCutToQtKey(c.sc), c.qtKey | int(c.mods)) << c.qtKey;
+        }
     }
     EXPECT_EQ(ShortCutToQtKey(scNone), 0) << "no shortcut is no Qt key";
     WORD key = 0;

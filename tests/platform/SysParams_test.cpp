@@ -83,7 +83,7 @@ TEST_F(SysParamsTest, MenuAnimationAndFadeFromTheDesktopSetting)
     // nullptr: no value stored; a new desktop animates menus by fading them.
     const struct { const char *stored; bool on; } cases[] = {{nullptr, true}, {"1", true}, {"0", false}, {"off", false}};
     for (const auto &c : cases) {
-        for (const QString name : {QStringLiteral("MenuAnimation"), QStringLiteral("MenuFade")}) {
+        for (const QString &name : {QStringLiteral("MenuAnimation"), QStringLiteral("MenuFade")}) {
             TRegistry reg;
             ASSERT_TRUE(reg.OpenKey("Control Panel\\Desktop", true));
             if (c.stored)

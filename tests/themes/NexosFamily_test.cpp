@@ -57,8 +57,9 @@ TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
         QImage ramp = Paint(4, 10, [&](TCanvas &c) { paint(c, Rect(0, 0, 4, 10), a, b, true); });
         EXPECT_TRUE(PixelAt(ramp, 0, 0) == a || PixelAt(ramp, 0, 0) == b) << "an end colour at the top";
         // The overpaint ramp ends in its second colour at the near edge.
-        if (paint == &PaintOverpaintGradient)
+        if (paint == &PaintOverpaintGradient) {
             EXPECT_EQ(std::tuple(PixelAt(ramp, 0, 0), PixelAt(ramp, 0, 9)), std::tuple(b, a));
+        }
     }
     // The chevron pattern sits in the item wherever it is.
     auto theme = Make("Nexos3");

@@ -66,8 +66,9 @@ TEST(TBXThemeGradients, GradientBandsAndBevelStopsEndRightEmptyAndOnePixelRectan
         const TRect r = c.vertical ? Rect(1, 1, 4, 1 + c.size) : Rect(1, 1, 1 + c.size, 4);
         PaintBevelFace(&canvas, r, c.active, c.pushed, c.vertical);
         for (int i = 0; i < int(c.lines.size()); ++i)
-            if (c.lines[i] != 0)
+            if (c.lines[i] != 0) {
                 EXPECT_EQ(PixelAt(img, c.vertical ? 2 : 1 + i, c.vertical ? 1 + i : 2), c.lines[i]) << c.what << i;
+            }
         EXPECT_TRUE(UnchangedOutside(img, r)) << c.what;
     }
 }

@@ -65,8 +65,9 @@ TEST(ThemeImages, FrameworkImageListsDrawTheirStateImagesInEveryTheme)
                     << name.toStdString() << " view " << viewType << ", " << s.name;
                 EXPECT_EQ(PixelAt(shot, 5, 5), clWhite) << name.toStdString() << ", " << s.name;
                 // Nor does a theme lift a hot image of such a list off its place.
-                if (s.enabled && s.hover == HOVER_ENABLED && !s.checked)
+                if (s.enabled && s.hover == HOVER_ENABLED && !s.checked) {
                     EXPECT_EQ(theme->GetImageOffset(canvas, info, &images), (TPoint{0, 0})) << name.toStdString();
+                }
             }
         }
         // Any other list still takes the theme's disabled look, never its plain colours.

@@ -268,8 +268,9 @@ TEST_F(SearchIndexTest, ReadingRangesCoverEveryKeyOnce)
         EXPECT_EQ(ranges.back().second, Highest);
         for (size_t i = 0; i < ranges.size(); ++i) {
             EXPECT_LE(ranges[i].first, ranges[i].second);
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_EQ(ranges[i].first, ranges[i - 1].second + 1);
+            }
         }
     }
     SQLite::Database memory(":memory:");

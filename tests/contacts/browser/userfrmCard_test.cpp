@@ -151,8 +151,9 @@ TEST(ContactCardHtml, LongValuesAreCutToTheirCell)
         EXPECT_TRUE(c.value.startsWith(shown)) << shown.toStdString();
         EXPECT_FALSE(!shown.isEmpty() && shown.back().isHighSurrogate());
         EXPECT_EQ(cell.count("<A "), cell.count("</A>"));
-        if (!c.href.isEmpty())
+        if (!c.href.isEmpty()) {
             EXPECT_TRUE(cell.contains("Href=\"" + c.href + "\"")) << cell.toStdString();
+        }
         EXPECT_LE(QFontMetrics(layout.valueFont).horizontalAdvance(document.toPlainText()), layout.valueWidth - 12);
     }
 }

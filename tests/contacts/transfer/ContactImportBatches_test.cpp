@@ -44,9 +44,10 @@ TEST(ImportContacts, LongImportsKeepOrderAndAllOrNothing)
         EXPECT_FALSE(account.connection.Db().InTransaction());
         const bool stored = c.finish && c.refusedAt < 0;
         EXPECT_EQ(account.Values("uname||'|'||ifnull(umtel, 'NULL')"), stored ? all : all.mid(0, 1));
-        if (result)
+        if (result) {
             EXPECT_EQ(std::tuple(result->Ok, result->Imported, result->Error),
                       stored ? std::tuple(true, 3000, QString()) : std::tuple(false, 0, QStringLiteral("数据库操作失败。")));
+        }
         EXPECT_TRUE(ImportContacts(&account.connection, {Record({{"uname", "next"}})}, Now).Ok);
         EXPECT_EQ(account.Count(), stored ? 3002 : 2);
     }

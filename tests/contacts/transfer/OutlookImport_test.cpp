@@ -24,7 +24,12 @@ struct ListSource final : IContactSource {
     size_t next = 0;
 };
 
-TOutlookContact Named(const QString &name) { return {.FullName = name}; }
+TOutlookContact Named(const QString &name)
+{
+    TOutlookContact contact;
+    contact.FullName = name;
+    return contact;
+}
 
 class OutlookImport : public ::testing::Test
 {
@@ -87,7 +92,9 @@ TEST_F(OutlookImport, SkipsKnownNamesAndOutlooksEmptyDateAndAFailureAddsNothing)
     EXPECT_EQ(account.Count(), 0);
     ASSERT_TRUE(RunQuery(&query, "insert into userinfo(uname, nodetype) values(?, 2)", {QStringLiteral("张三")}));
     const QDateTime none(QDate(4501, 1, 1), QTime(0, 0));
-    const TOutlookContact empty{.FullName = QStringLiteral("李四"), .Birthday = none, .Anniversary = none};
+    TOutlookContact empty = Named(QStringLiteral("李四"));
+    empty.Birthday = none;
+    empty.Anniversary = none;
     const QString quoted = QStringLiteral("say \"hi\" o'neil");
     ListSource source({Named(QStringLiteral("张三")), empty, Named(quoted), Named(QStringLiteral("李四"))});
     EXPECT_EQ(ImportContacts(&query, source, now), 2);

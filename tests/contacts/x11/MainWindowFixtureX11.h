@@ -6,6 +6,7 @@
 #include "main/MainTestSupport.h"
 
 #include "contacts/main/Main.h"
+#include "themed/SpTBXItem.h"
 #include "toolbar/TB2ItemView.h"
 
 #include <QTest>
