@@ -9,30 +9,21 @@
 
 namespace {
 
-class MenuLoopTest : public ::testing::Test, protected ClickLog
+class MenuLoopTest : public PopupMenuFixture
 {
 protected:
     void SetUp() override
     {
-        ResetSysParams();
-        SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
-        SysParams().MenuShowDelay = 1;
-        // The menus here open at once; the slide has tests of its own.
-        SysParams().MenuAnimation = false;
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(500, 400, 200, 150);
+        PopupMenuFixture::SetUp();
         form->Show();
         // Activation arriving later would take a hint down.
         ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form.get(); }));
-        menu = std::make_unique<TTBPopupMenu>(nullptr);
     }
     void TearDown() override
     {
-        menu.reset();
-        form.reset();
+        PopupMenuFixture::TearDown();
         Application()->OnHelp = nullptr;
         SetNotifyWinEventProc(&TBAccNotifyWinEvent);
-        ResetSysParams();
         CancelHint();
     }
     // Runs the menu with the steps inside it; Escape ends it when a step never comes true.
@@ -43,8 +34,6 @@ protected:
         menu->PopupEx(100, 100, false);
         EXPECT_TRUE(s.Done());
     }
-    std::unique_ptr<TForm> form;
-    std::unique_ptr<TTBPopupMenu> menu;
 };
 
 TEST_F(MenuLoopTest, TheHintOfTheItemUnderThePointerShowsWhenItsOptionsAsk)

@@ -101,30 +101,17 @@ private:
     QWidget *keys_;
 };
 
-class PopupMenuTest : public ::testing::Test, protected ClickLog
+class PopupMenuTest : public PopupMenuFixture
 {
 protected:
     void SetUp() override
     {
-        ResetSysParams();
-        SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
-        SysParams().MenuShowDelay = 1;
-        // The menus here open at once; the slide has tests of its own.
-        SysParams().MenuAnimation = false;
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(500, 400, 200, 150);
+        PopupMenuFixture::SetUp();
         button = new TCustomControl(form.get());
         button->SetParent(form.get());
         button->SetBounds(10, 10, 80, 30);
         button->OnMouseDown = [this](TComponent *, TMouseButton b, TShiftState, int, int) { buttonPresses.push_back(b); };
         form->Show();
-        menu = std::make_unique<TTBPopupMenu>(nullptr);
-    }
-    void TearDown() override
-    {
-        menu.reset();
-        form.reset();
-        ResetSysParams();
     }
     TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {
@@ -134,10 +121,8 @@ protected:
         return chosen;
     }
     QPoint ButtonCentre() const { return button->ClientToScreen({40, 15}).ToQPoint(); }
-    std::unique_ptr<TForm> form;
     TCustomControl *button = nullptr;
     std::vector<TMouseButton> buttonPresses;
-    std::unique_ptr<TTBPopupMenu> menu;
 };
 
 // The innermost open menu.

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 // Steps run one per event-loop pass while a nested loop (a drag, a menu) runs; a step answering
@@ -123,6 +124,31 @@ struct ClickLog {
         parent->Add(item);
         return item;
     }
+};
+
+// A form on a single 800x600 screen and an empty popup menu whose menus open at once (the slide
+// has tests of its own). The form is left hidden, so a test can put controls on it first.
+class PopupMenuFixture : public ::testing::Test, protected ClickLog
+{
+protected:
+    void SetUp() override
+    {
+        ResetSysParams();
+        SysParams().Monitors = {{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600)}};
+        SysParams().MenuShowDelay = 1;
+        SysParams().MenuAnimation = false;
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(500, 400, 200, 150);
+        menu = std::make_unique<TTBPopupMenu>(nullptr);
+    }
+    void TearDown() override
+    {
+        menu.reset();
+        form.reset();
+        ResetSysParams();
+    }
+    std::unique_ptr<TForm> form;
+    std::unique_ptr<TTBPopupMenu> menu;
 };
 
 inline std::vector<TTBPopupWindow *> Popups()
