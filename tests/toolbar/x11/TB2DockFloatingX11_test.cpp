@@ -8,6 +8,30 @@
 #include <QMouseEvent>
 #include <QTest>
 
+namespace {
+
+// Shows the form, active, and floats its toolbar to the right of it; the floating window once it
+// is on screen, or null (with the failure told) when either never happens.
+TTBFloatingWindowParent *FloatFromActiveForm(TForm &form, TTBToolbar *bar)
+{
+    form.Show();
+    form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&form)) {
+        ADD_FAILURE() << "the form never became active";
+        return nullptr;
+    }
+    bar->SetFloatingPosition({520, 120});
+    bar->SetFloating(true);
+    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    if (!fp || !QTest::qWaitForWindowExposed(fp)) {
+        ADD_FAILURE() << "the floating window never came on screen";
+        return nullptr;
+    }
+    return fp;
+}
+
+} // namespace
+
 TEST(TB2DockFloatingX11, ClicksOnAFloatingToolbarLeaveItsFormActive)
 {
     XTestPointer pointer;
@@ -28,14 +52,8 @@ TEST(TB2DockFloatingX11, ClicksOnAFloatingToolbarLeaveItsFormActive)
         log.Add(bar->Items(), QStringLiteral("新建"), new TWidthItem(bar, 50));
         log.Add(bar->Items(), QStringLiteral("打开"), new TWidthItem(bar, 50));
         bar->SetCurrentDock(dock);
-        form.Show();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-        bar->SetFloatingPosition({520, 120});
-        bar->SetFloating(true);
-        TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+        TTBFloatingWindowParent *fp = FloatFromActiveForm(form, bar);
         ASSERT_NE(fp, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fp));
         PointerBarrier barrier;
 
         // A button of the floating toolbar: it runs, and the form keeps the activation.
@@ -72,13 +90,8 @@ TEST(TB2DockFloatingX11, AnEditOnAFloatingToolbarTakesTypingOnlyWhenClickedFromI
     bar->InsertControl(edit);
     bar->SetCurrentDock(dock);
     other.Show();
-    form.Show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    bar->SetFloatingPosition({520, 120});
-    bar->SetFloating(true);
-    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(fp));
+    TTBFloatingWindowParent *fp = FloatFromActiveForm(form, bar);
+    ASSERT_NE(fp, nullptr);
     const QPoint inEdit = line->mapToGlobal(QPoint(10, line->height() / 2));
     PointerBarrier barrier;
 
