@@ -1,8 +1,8 @@
 #include "platform/UiServices.h"
+#include "InputSim.h"
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -104,10 +104,7 @@ TEST(UiServices, ParametersGoOnlyToAProgramFileEverythingElseOpensWithout)
     shell.opened.clear();
     EXPECT_TRUE(base.Open(program, QStringLiteral("one \"two words\"")));
     EXPECT_TRUE(shell.opened.isEmpty());
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(written) && waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    sim::WaitFor([&] { return QFile::exists(written); }, 5000);
     QFile result(written);
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(result.readAll()), QStringLiteral("one|two words|"));
