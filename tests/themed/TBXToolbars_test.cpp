@@ -371,7 +371,6 @@ TEST(SpTBXThemeGroupAndStatusBar, ThemesListedAndSwitchedGripAndSeparatorsOfTheS
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
-// A status bar of a 100-px label, a separator and another label.
 } // namespace
 
 // A double click on the handle of a themed toolbar leaves it docked (the framework's own bar
