@@ -229,8 +229,9 @@ void TSpTBXTextObject::DrawCaption(TCanvas &canvas, const TRect &clientRect, TRe
         DoGetImageIndex(images, index);
         TCanvasStateGuard guard(canvas);
         // Over a link the caption takes the link's font.
-        canvas.Font()->Assign(!linkText_.isEmpty() && MouseInControl() ? *linkFont_ : *Font());
-        if (linkText_.isEmpty() || !MouseInControl())
+        const bool overLink = !linkText_.isEmpty() && MouseInControl();
+        canvas.Font()->Assign(overLink ? *linkFont_ : *Font());
+        if (!overLink)
             canvas.Font()->SetColor(TextColor());
         SpDrawCaptionAndGlyph(canvas, rect, caption, flags & ~DT_CALCRECT, Alignment(), Enabled(), pushed, images,
                               index, captionGlowColor_, captionGlow_);

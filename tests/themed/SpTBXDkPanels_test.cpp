@@ -196,10 +196,6 @@ TEST(SpTBXTextObjects, FocusScrollsIntoViewUnlessTakenByAClickThatMustNotScroll)
     }
 }
 
-} // namespace
-
-namespace {
-
 TEST(SpTBXTextObjects, TheHandPointerStaysOverALinkWhileThePointerMoves)
 {
     TForm form(nullptr);
@@ -229,10 +225,6 @@ TEST(SpTBXTextObjects, TheHandPointerStaysOverALinkWhileThePointerMoves)
     }
     SetControlUnderCursorSource(nullptr);
 }
-
-} // namespace
-
-namespace {
 
 TEST(SpTBXTextObjects, EnterClicksTheFocusedTextControlOnly)
 {

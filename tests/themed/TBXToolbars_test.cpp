@@ -61,6 +61,10 @@ struct ThemedForm : ::testing::Test {
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetCurrentTheme("Default");
+        // A test that turned menu animation off or changed the shadow type, even one stopped
+        // by a failed assertion, leaves neither to the tests after it.
+        ResetSysParams();
+        Tinted::shadowType = 2;
     }
 
     // A 文件 menu on the docked bar with a 导出 submenu holding 名片. The 文件 items come
@@ -208,7 +212,6 @@ TEST_F(ThemedForm, OnlyATypeTwoSubmenuShadowIsCutWhereItsParentMenuIs)
         EXPECT_EQ(overParentMenu, c.overParentMenu) << "shadow type " << c.type;
         view->CloseChildPopups();
     }
-    Tinted::shadowType = 2;
 }
 
 TEST_F(ThemedForm, TheDockedCloseButtonLightsUpUnderThePointer)
@@ -368,7 +371,6 @@ TEST(SpTBXThemeGroupAndStatusBar, ThemesListedAndSwitchedGripAndSeparatorsOfTheS
     EXPECT_TRUE(bar->GetStatusGripRect().IsEmpty()) << "no grip on a maximized form";
 }
 
-// A status bar of a 100-px label, a separator and another label.
 } // namespace
 
 // A double click on the handle of a themed toolbar leaves it docked (the framework's own bar
