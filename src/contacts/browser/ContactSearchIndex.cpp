@@ -30,10 +30,10 @@ void AppendValue(std::string &data, const char *bytes, int size, bool framed)
 
 } // namespace
 
-QString TContactSearchIndex::SelectList() const
+QString TContactSearchIndex::SelectList(const QStringList &columns, const QStringList &listColumns)
 {
-    return QStringLiteral("keyid,uname") + (columns_.isEmpty() ? QString() : ',' + columns_.join(',')) +
-           (listColumns_.isEmpty() ? QString() : ',' + listColumns_.join(','));
+    return QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
+           (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
 }
 
 // What was read of one range of keys: its entries in key order, with their list values in an
@@ -147,8 +147,8 @@ void TContactSearchIndex::ReadAll(SQLite::Database &db)
     entries_.clear();
     std::vector<TEntry> entries;
     std::string arena;
-    ReadRange(db, SelectList(), int(columns_.size()), int(listColumns_.size()), std::numeric_limits<qint64>::min(),
-              std::numeric_limits<qint64>::max(), nullptr, entries, arena);
+    ReadRange(db, SelectList(columns_, listColumns_), int(columns_.size()), int(listColumns_.size()),
+              std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), nullptr, entries, arena);
     entries_ = std::move(entries);
     listArena_ = std::move(arena);
     changedLists_.clear();
@@ -183,8 +183,7 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
         part.from = from;
         part.to = to;
     }
-    const QString selectList = QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
-                               (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
+    const QString selectList = SelectList(columns, listColumns);
     const int columnCount = int(columns.size());
     const int listCount = int(listColumns.size());
     TReading *shared = reading.get();
@@ -252,7 +251,7 @@ void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &
     // Read in key order and merged in one pass: an import changes many rows at once.
     std::vector<qint64> ordered(keys.begin(), keys.end());
     std::sort(ordered.begin(), ordered.end());
-    SQLite::Statement read(db, QStringLiteral("select ") + SelectList() +
+    SQLite::Statement read(db, QStringLiteral("select ") + SelectList(columns_, listColumns_) +
                                    QStringLiteral(",nodetype=2 from userinfo where keyid=?"));
     const int isContact = 2 + int(columns_.size()) + int(listColumns_.size());
     std::vector<std::pair<qint64, std::optional<TEntry>>> changes;
