@@ -163,14 +163,10 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_)
         return;
-    // Changes not yet committed, perhaps made before the watch, cannot be seen from another
-    // connection; nor can a database that is no file.
-    const QString file = db.FileName();
-    if (db.InTransaction() || file.isEmpty() || file == QLatin1String(":memory:") ||
-        file.startsWith(QLatin1String("file:")))
-        return;
     // More ranges than threads: whoever is free takes the next, the search that waits included.
     // An account too small to be read in ranges is read by Renew in less time than threads take.
+    // One range too when other connections cannot see what `db` sees: changes not yet committed,
+    // perhaps made before the watch, or a database that is no file.
     const auto ranges = ReadingRanges(db, 24);
     if (ranges.size() < 2)
         return;
@@ -189,7 +185,7 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
     TReading *shared = reading.get();
     const int threads = std::clamp(QThread::idealThreadCount() / 2 - 1, 1, 3);
     reading->threads = std::make_unique<TRangeReading>(
-        file, reading->parts.size(), threads,
+        db.FileName(), reading->parts.size(), threads,
         [shared, selectList, columnCount, listCount](SQLite::Database &on, size_t index, const std::atomic<bool> &stop) {
             TPart &part = shared->parts[index];
             part.entries.clear();
