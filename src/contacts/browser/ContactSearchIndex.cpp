@@ -30,10 +30,10 @@ void AppendValue(std::string &data, const char *bytes, int size, bool framed)
 
 } // namespace
 
-QString TContactSearchIndex::SelectList() const
+QString TContactSearchIndex::SelectList(const QStringList &columns, const QStringList &listColumns)
 {
-    return QStringLiteral("keyid,uname") + (columns_.isEmpty() ? QString() : ',' + columns_.join(',')) +
-           (listColumns_.isEmpty() ? QString() : ',' + listColumns_.join(','));
+    return QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
+           (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
 }
 
 // What was read of one range of keys: its entries in key order, with their list values in an
@@ -147,8 +147,8 @@ void TContactSearchIndex::ReadAll(SQLite::Database &db)
     entries_.clear();
     std::vector<TEntry> entries;
     std::string arena;
-    ReadRange(db, SelectList(), int(columns_.size()), int(listColumns_.size()), std::numeric_limits<qint64>::min(),
-              std::numeric_limits<qint64>::max(), nullptr, entries, arena);
+    ReadRange(db, SelectList(columns_, listColumns_), int(columns_.size()), int(listColumns_.size()),
+              std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), nullptr, entries, arena);
     entries_ = std::move(entries);
     listArena_ = std::move(arena);
     changedLists_.clear();
@@ -163,14 +163,10 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
     const bool intact = watch.Intact(&db);
     if (intact && builtIn_ == watch.Watch() && columns == columns_ && listColumns == listColumns_)
         return;
-    // Changes not yet committed, perhaps made before the watch, cannot be seen from another
-    // connection; nor can a database that is no file.
-    const QString file = db.FileName();
-    if (db.InTransaction() || file.isEmpty() || file == QLatin1String(":memory:") ||
-        file.startsWith(QLatin1String("file:")))
-        return;
     // More ranges than threads: whoever is free takes the next, the search that waits included.
     // An account too small to be read in ranges is read by Renew in less time than threads take.
+    // One range too when other connections cannot see what `db` sees: changes not yet committed,
+    // perhaps made before the watch, or a database that is no file.
     const auto ranges = ReadingRanges(db, 24);
     if (ranges.size() < 2)
         return;
@@ -183,14 +179,13 @@ void TContactSearchIndex::StartReading(SQLite::Database &db, TRowChangeWatch &wa
         part.from = from;
         part.to = to;
     }
-    const QString selectList = QStringLiteral("keyid,uname") + (columns.isEmpty() ? QString() : ',' + columns.join(',')) +
-                               (listColumns.isEmpty() ? QString() : ',' + listColumns.join(','));
+    const QString selectList = SelectList(columns, listColumns);
     const int columnCount = int(columns.size());
     const int listCount = int(listColumns.size());
     TReading *shared = reading.get();
     const int threads = std::clamp(QThread::idealThreadCount() / 2 - 1, 1, 3);
     reading->threads = std::make_unique<TRangeReading>(
-        file, reading->parts.size(), threads,
+        db.FileName(), reading->parts.size(), threads,
         [shared, selectList, columnCount, listCount](SQLite::Database &on, size_t index, const std::atomic<bool> &stop) {
             TPart &part = shared->parts[index];
             part.entries.clear();
@@ -252,7 +247,7 @@ void TContactSearchIndex::ReadChanged(SQLite::Database &db, const QSet<qint64> &
     // Read in key order and merged in one pass: an import changes many rows at once.
     std::vector<qint64> ordered(keys.begin(), keys.end());
     std::sort(ordered.begin(), ordered.end());
-    SQLite::Statement read(db, QStringLiteral("select ") + SelectList() +
+    SQLite::Statement read(db, QStringLiteral("select ") + SelectList(columns_, listColumns_) +
                                    QStringLiteral(",nodetype=2 from userinfo where keyid=?"));
     const int isContact = 2 + int(columns_.size()) + int(listColumns_.size());
     std::vector<std::pair<qint64, std::optional<TEntry>>> changes;

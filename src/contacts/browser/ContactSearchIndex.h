@@ -112,7 +112,7 @@ private:
     void FinishReading(SQLite::Database &db, const QStringList &columns, const QStringList &listColumns);
     void StopReading();
     void ReadChanged(SQLite::Database &db, const QSet<qint64> &keys);
-    QString SelectList() const;
+    static QString SelectList(const QStringList &columns, const QStringList &listColumns);
     struct TSearcher {
         using Searcher = std::boyer_moore_horspool_searcher<const char *>;
         Searcher searcher;
