@@ -1342,8 +1342,7 @@ TVCardLeftOut ReadFile(const QByteArray &bytes, const std::function<void(const T
             if (segment && segment->Start == at) {
                 for (const TContactRecord &card : segment->Cards)
                     each(card);
-                leftOut.Unkept += segment->LeftOut.Unkept;
-                leftOut.LargePhotos += segment->LeftOut.LargePhotos;
+                leftOut += segment->LeftOut;
                 at = segment->Next;
                 continue;
             }
@@ -1358,9 +1357,7 @@ TVCardLeftOut ReadFile(const QByteArray &bytes, const std::function<void(const T
 TVCardFile ReadVCards(const QByteArray &bytes)
 {
     TVCardFile file;
-    const TVCardLeftOut leftOut = ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
-    file.Unkept = leftOut.Unkept;
-    file.LargePhotos = leftOut.LargePhotos;
+    file += ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
     return file;
 }
 
