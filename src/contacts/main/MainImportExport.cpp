@@ -66,11 +66,8 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
     // Each card is added as it is read; only one file's bytes are held at a time.
     TContactImport import(connection, Clock().Now());
     TVCardLeftOut leftOut;
-    for (const std::unique_ptr<QFile> &file : files) {
-        const TVCardLeftOut read = ReadVCards(file->readAll(), [&](const TContactRecord &card) { import.Add(card); });
-        leftOut.Unkept += read.Unkept;
-        leftOut.LargePhotos += read.LargePhotos;
-    }
+    for (const std::unique_ptr<QFile> &file : files)
+        leftOut += ReadVCards(file->readAll(), [&](const TContactRecord &card) { import.Add(card); });
     const TImportResult result = import.Finish();
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,

@@ -167,9 +167,8 @@ void TCsvRecordParser::EndRecord()
     EndField();
     each_(record_, width_);
     // Records are mostly as wide as the one before.
-    lastWidth_ = std::min(width_, keptFields_);
     record_ = QStringList();
-    record_.reserve(lastWidth_);
+    record_.reserve(std::min(width_, keptFields_));
     width_ = 0;
 }
 

@@ -71,7 +71,6 @@ private:
     QStringList record_;
     QString field_;
     qsizetype width_ = 0;
-    qsizetype lastWidth_ = 0;
 };
 
 // A CSV file read record by record, so that no file is ever held whole: one block of its bytes

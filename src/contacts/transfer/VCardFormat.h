@@ -36,6 +36,13 @@ constexpr int MaxVCardPhotoMiB = 16;
 struct TVCardLeftOut {
     int Unkept = 0;
     int LargePhotos = 0;
+
+    TVCardLeftOut &operator+=(const TVCardLeftOut &other)
+    {
+        Unkept += other.Unkept;
+        LargePhotos += other.LargePhotos;
+        return *this;
+    }
 };
 
 // What the cards of a file gave: one contact per card, in the file's order (a card that names no
@@ -53,10 +60,8 @@ struct TVCardLeftOut {
 // its own. A card missing its END line ends at the next BEGIN or at the end of the file; a card
 // nested in another (AGENT) is no contact of its own. A large file is read by several threads;
 // `each` is called on the calling thread alone, in the file's order.
-struct TVCardFile {
+struct TVCardFile : TVCardLeftOut {
     QList<TContactRecord> Cards;
-    int Unkept = 0;
-    int LargePhotos = 0;
 };
 TVCardFile ReadVCards(const QByteArray &bytes);
 // The same reading card by card: `each` gets every contact as soon as its card is read, so the

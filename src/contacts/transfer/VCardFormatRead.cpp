@@ -110,13 +110,19 @@ std::vector<QByteArrayView> PhysicalLines(const QByteArray &text)
     qsizetype start = 0;
     // As many as the file has LFs, unless it ends its lines with CRs alone.
     lines.reserve(size_t(std::count(data, data + size, '\n')) + 1);
+    // The next LF is looked for again only once the lines have passed it: a file whose lines end
+    // in CRs alone would otherwise be searched to its end for every line.
+    qsizetype lf = -2;  // -2: not looked for yet; -1: there is none left
     while (start < size) {
         // The next LF, and the first CR before it, if any.
-        const char *lf = static_cast<const char *>(std::memchr(data + start, '\n', size_t(size - start)));
-        const qsizetype end = lf ? lf - data : size;
+        if (lf != -1 && lf < start) {
+            const char *found = static_cast<const char *>(std::memchr(data + start, '\n', size_t(size - start)));
+            lf = found ? found - data : -1;
+        }
+        const qsizetype end = lf >= 0 ? lf : size;
         const char *cr = static_cast<const char *>(std::memchr(data + start, '\r', size_t(end - start)));
         if (!cr) {
-            if (!lf)
+            if (lf < 0)
                 break;
             lines.emplace_back(data + start, end - start);
             start = end + 1;
@@ -127,7 +133,7 @@ std::vector<QByteArrayView> PhysicalLines(const QByteArray &text)
         qsizetype last = i;
         while (last + 1 < end && data[last + 1] == '\r')
             ++last;
-        start = last + 1 == end && lf ? end + 1 : i + 1;
+        start = last + 1 == end && lf >= 0 ? end + 1 : i + 1;
     }
     if (start < size)
         lines.emplace_back(data + start, size - start);
@@ -1342,8 +1348,7 @@ TVCardLeftOut ReadFile(const QByteArray &bytes, const std::function<void(const T
             if (segment && segment->Start == at) {
                 for (const TContactRecord &card : segment->Cards)
                     each(card);
-                leftOut.Unkept += segment->LeftOut.Unkept;
-                leftOut.LargePhotos += segment->LeftOut.LargePhotos;
+                leftOut += segment->LeftOut;
                 at = segment->Next;
                 continue;
             }
@@ -1358,9 +1363,7 @@ TVCardLeftOut ReadFile(const QByteArray &bytes, const std::function<void(const T
 TVCardFile ReadVCards(const QByteArray &bytes)
 {
     TVCardFile file;
-    const TVCardLeftOut leftOut = ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
-    file.Unkept = leftOut.Unkept;
-    file.LargePhotos = leftOut.LargePhotos;
+    file += ReadVCards(bytes, [&](const TContactRecord &card) { file.Cards << card; });
     return file;
 }
 

@@ -374,18 +374,22 @@ TEST(VCardReader, AValidUtf8FileIsOneEncoding)
 
 // A large file is read in pieces side by side; the contacts come in the file's order and are the
 // same wherever the pieces are cut, also where a cut falls on the BEGIN line of a card nested in
-// another (an AGENT's), which starts no contact.
+// another (an AGENT's), which starts no contact. Lines may end in CRs alone, as old Mac files do.
 TEST(VCardReader, LargeFilesReadInPiecesGiveTheSameContacts)
 {
     constexpr int Cards = 2000;
-    for (int filler = 0; filler < 10; ++filler) {
-        SCOPED_TRACE(filler);
-        QByteArray file = QByteArray("X-FILLER\r\n").repeated(filler);
+    for (int filler = 0; filler < 20; ++filler) {
+        const bool crOnly = filler >= 10;
+        SCOPED_TRACE(crOnly ? "CR line ends" : "CR LF line ends");
+        SCOPED_TRACE(filler % 10);
+        QByteArray file = QByteArray("X-FILLER\r\n").repeated(filler % 10);
         for (int i = 0; i < Cards; ++i) {
             file += "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Boss" + QByteArray::number(i) +
                     "\r\nAGENT:\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Aide\r\nEND:VCARD\r\nTEL;PAGER:1\r\nTEL;WORK:" +
                     QByteArray::number(i) + "\r\nEND:VCARD\r\n";
         }
+        if (crOnly)
+            file.replace("\r\n", "\r");
         const TVCardFile read = ReadVCards(file);
         ASSERT_EQ(read.Cards.size(), Cards);
         EXPECT_EQ(read.Unkept, Cards);  // every pager number
