@@ -6,7 +6,7 @@ ORV_PACKAGES=(
   libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev libpst-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth dbus-daemon python3 libxtst6
-  at-spi2-core python3-pyatspi
+  at-spi2-core python3-pyatspi openbox x11-utils
 )
 
 orv_install_deps() {
