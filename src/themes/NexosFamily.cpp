@@ -412,7 +412,8 @@ void TNexosFamilyTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const
         FillRectColor(&canvas, inner, White);
     }
     if (editInfo.RightBtnWidth > 0)
-        PaintEditButton(canvas, Rect(r.Right - editInfo.RightBtnWidth, r.Top, r.Right, r.Bottom), info, TTBXEditBtnInfo{});
+        PaintEditButton(canvas, Rect(r.Right - editInfo.RightBtnWidth, r.Top, r.Right, r.Bottom), info,
+                        editInfo.RightBtnInfo);
 }
 
 void TNexosFamilyTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,

@@ -401,7 +401,7 @@ void TTBXAluminumTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const
     }
     if (editInfo.RightBtnWidth > 0)
         PaintEditButton(canvas, Rect(r.Right - editInfo.RightBtnWidth, r.Top, r.Right, r.Bottom), info,
-                        TTBXEditBtnInfo{});
+                        editInfo.RightBtnInfo);
 }
 
 void TTBXAluminumTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -718,7 +718,7 @@ void TTBXAluminumTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, cons
     TCanvasStateGuard guard(canvas);
     TRect r = rect;
     FrameRectColor(&canvas, r, DockTextureColor, true);
-    const TColor border = PopupFrameColor;
+    const TColor border = info.BorderColor != clNone ? ColorToRGB(info.BorderColor) : PopupFrameColor;
     FrameRectColor(&canvas, r, border);
     for (TPoint p : {r.TopLeft(), TPoint{r.Right - 1, r.Top}, TPoint{r.Left, r.Bottom - 1}, TPoint{r.Right - 1, r.Bottom - 1}})
         canvas.SetPixel(p.X, p.Y, DockTextureColor);
