@@ -777,18 +777,21 @@ void TTBXAluminumTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
     }
     TCanvasStateGuard guard(canvas);
     const bool checked = state & 1, mixed = state & 2, disabled = state & 4, hot = state & 8, pushed = state & 16;
+    // A disabled control keeps the grey outline whatever the mouse does to it.
     TColor pen = Grey9F, mark = ItemColors[0].Text;
-    if (pushed) {
+    if (disabled) {
+        mark = ItemColors[1].Text;
+    } else if (pushed) {
         pen = ItemColors[3].Frame;
         mark = ItemColors[3].Text;
+    } else if (mixed) {
+        mark = Grey9F;
+        if (hot)
+            pen = ItemColors[4].Frame;
     } else if (hot) {
         pen = ItemColors[4].Frame;
         mark = ItemColors[4].Text;
     }
-    if (disabled)
-        mark = ItemColors[1].Text;
-    else if (mixed && !pushed)
-        mark = Grey9F;
     canvas.Pen()->SetColor(pen);
     if (disabled)
         canvas.Brush()->SetStyle(TBrushStyle::bsClear);

@@ -1,4 +1,4 @@
-// Edit frames and panel caption bars: what they take from their info records.
+// Edit frames, panel caption bars and check controls: what they take from their info records.
 #include "../themed/TBXTestSupport.h"
 #include "themes/Themes.h"
 #include "platform/SysParams.h"
@@ -53,6 +53,29 @@ TEST(ThemePanelPainters, CaptionBarFramesInThePanelsBorderColour)
     const QImage blank = Paint(40, 120, [&](TCanvas &c) { office->PaintCaptionBar(c, Rect(0, 0, 40, 120), {.BorderSize = {2, 2}}); });
     EXPECT_TRUE(SameInside(image, blank, Rect(2, 2, 2 + GetSystemMetrics(SM_CYSMCAPTION), 6)));
     EXPECT_FALSE(SameInside(image, blank, Rect(2, 6, 2 + GetSystemMetrics(SM_CYSMCAPTION), 40)));
+}
+
+TEST(ThemePanelPainters, CheckControlStates)
+{
+    constexpr int checked = 1, mixed = 2, disabled = 4, hot = 8, pushed = 16;
+    auto paint = [](const Theme &theme, int state, int kind) {
+        return Paint(13, 13, [&](TCanvas &c) { theme->PaintCheckControl(c, Rect(0, 0, 13, 13), state, kind, 0); });
+    };
+    // Aluminum: a disabled control keeps its grey outline under the mouse.
+    Theme aluminum("Aluminum");
+    for (int kind : {1, 2})
+        for (int state : {disabled | hot, disabled | pushed})
+            EXPECT_EQ(PixelAt(paint(aluminum, state, kind), 1, 6), 0x9F9F9F) << kind << " " << state;
+    // The Nexos family: a hot radio button's face runs from the accent down; a mixed box has no tick.
+    for (const char *name : {"Nexos3", "Nexos5", "SentimoX"}) {
+        Theme theme(name);
+        const QImage radio = paint(theme, hot, 2);
+        EXPECT_NE(PixelAt(radio, 6, 2), PixelAt(radio, 6, 10)) << name << ": a flat radio face";
+        EXPECT_EQ(PixelAt(radio, 1, 1), clLime) << name << ": painted outside the button";
+        const TRect inside = Rect(2, 2, 11, 11);
+        EXPECT_TRUE(SameInside(paint(theme, mixed, 1), paint(theme, hot, 1), inside)) << name << ": a mixed tick";
+        EXPECT_FALSE(SameInside(paint(theme, checked, 1), paint(theme, hot, 1), inside)) << name;
+    }
 }
 
 } // namespace
