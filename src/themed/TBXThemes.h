@@ -153,16 +153,21 @@ struct TTBXPopupInfo {
     TPoint BorderSize;
 };
 
-// An edit item's frame and its button strip.
-struct TTBXEditFrameInfo {
-    int LeftBtnWidth = 0;
-    int RightBtnWidth = 0;
-};
 constexpr int EDIT_BUTTON_DROPDOWN = 1, EDIT_BUTTON_SPIN = 2;
 constexpr int EDIT_BUTTON_IDLE = 0, EDIT_BUTTON_UP = 1, EDIT_BUTTON_DOWN = 2;
+// ButtonState bits as the visual themes read them: a spin button's upper half is pushed with
+// EDIT_BTN_PUSHED, its lower half with EDIT_BTN_LOWER_PUSHED.
+constexpr int EDIT_BTN_DISABLED = 1, EDIT_BTN_HOT = 2, EDIT_BTN_PUSHED = 4, EDIT_BTN_LOWER_PUSHED = 8;
 struct TTBXEditBtnInfo {
     int ButtonType = EDIT_BUTTON_DROPDOWN;
     int ButtonState = EDIT_BUTTON_IDLE;
+};
+
+// An edit item's frame and its button strip; the right button is painted in its own state.
+struct TTBXEditFrameInfo {
+    int LeftBtnWidth = 0;
+    int RightBtnWidth = 0;
+    TTBXEditBtnInfo RightBtnInfo;
 };
 
 // A dockable panel's caption bar.
@@ -176,6 +181,8 @@ struct TTBXPanelInfo {
     int CloseButtonState = 0;
     QString Caption;
     bool Active = false;
+    // The panel's frame; clNone leaves it to the theme.
+    TColor BorderColor = clNone;
 };
 
 // Receives the theme manager's messages.

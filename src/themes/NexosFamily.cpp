@@ -412,7 +412,8 @@ void TNexosFamilyTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const
         FillRectColor(&canvas, inner, White);
     }
     if (editInfo.RightBtnWidth > 0)
-        PaintEditButton(canvas, Rect(r.Right - editInfo.RightBtnWidth, r.Top, r.Right, r.Bottom), info, TTBXEditBtnInfo{});
+        PaintEditButton(canvas, Rect(r.Right - editInfo.RightBtnWidth, r.Top, r.Right, r.Bottom), info,
+                        editInfo.RightBtnInfo);
 }
 
 void TNexosFamilyTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -712,10 +713,7 @@ void TNexosFamilyTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
     const TColor frame = disabled ? ItemColors[1].Frame : hot ? ItemColors[4].Frame : Grey80;
     const TColor mark = disabled ? ItemColors[1].Text : clBlack;
     if (kind == 2) {
-        const TColor fill = pushed ? options_.PushedFaceColor : hot ? Hot1 : White;
-        canvas.Pen()->SetColor(frame);
-        canvas.Brush()->SetColor(fill);
-        canvas.Ellipse(r);
+        PaintRadioButton(canvas, r, hot, pushed, checked || mixed, frame);
         if (checked) {
             r.Inflate(-3, -3);
             canvas.Pen()->SetColor(mark);
@@ -731,9 +729,37 @@ void TNexosFamilyTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
     else
         PaintFace(canvas, r, clNone, false);
     ChamferOutline(canvas, r, 1, frame);
-    if (checked || mixed) {
+    // A mixed box shows its face alone: the tick would say it is checked.
+    if (checked)
         PaintBoxTick(canvas, r, mark);
+}
+
+void TNexosFamilyTheme::PaintRadioButton(TCanvas &canvas, const TRect &r, bool hot, bool pushed, bool active,
+                                         TColor frame)
+{
+    if (r.IsEmpty())
+        return;
+    // An octagon as round as a few pixels allow: its corners cut by a third of the side.
+    const int cut = std::min(r.Width(), r.Height()) / 3;
+    const int l = r.Left, t = r.Top, right = r.Right - 1, b = r.Bottom - 1;
+    QRegion inside;
+    for (int y = t; y <= b; ++y) {
+        const int inset = std::max({0, cut - (y - t), cut - (b - y)});
+        const TRect row = canvas.LPtoDP(Rect(l + inset, y, right - inset + 1, y + 1));
+        inside += QRect(row.Left, row.Top, row.Width(), row.Height());
     }
+    {
+        TCanvasStateGuard face(canvas);
+        canvas.SetClipRegion(canvas.ClipRegion().intersected(inside));
+        if (pushed)
+            GradientFillCanvas(&canvas, r, White, options_.PushedFaceColor, true);
+        else if (hot)
+            GradientFillCanvas(&canvas, r, White, options_.AccentColor, true);
+        else
+            PaintFace(canvas, r, active ? Hot1 : clNone, false);
+    }
+    PolylineColor(&canvas, {{l + cut, t}, {right - cut, t}, {right, t + cut}, {right, b - cut}, {right - cut, b},
+                            {l + cut, b}, {l, b - cut}, {l, t + cut}, {l + cut, t}}, frame);
 }
 
 void TNexosFamilyTheme::PaintStatusBar(TCanvas &canvas, const TRect &rect, int part)

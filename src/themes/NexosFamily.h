@@ -95,6 +95,9 @@ protected:
 
     TColor GetPartColor(const TTBXItemInfo &info, int part) const;
     TColor GetItemPartColor(const TTBXItemInfo &info, int part) const;
+    // A radio button's face, an octagon filled as a check box's face is (from the accent when
+    // hot), outlined in `frame`.
+    void PaintRadioButton(TCanvas &canvas, const TRect &r, bool hot, bool pushed, bool active, TColor frame);
     // Cut-corner outline, Right and Bottom one pixel in.
     void ChamferOutline(TCanvas &canvas, const TRect &rect, int cut, TColor color) const;
     // The 8 x 7 close cross centred in r.

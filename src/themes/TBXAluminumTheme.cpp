@@ -401,7 +401,7 @@ void TTBXAluminumTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const
     }
     if (editInfo.RightBtnWidth > 0)
         PaintEditButton(canvas, Rect(r.Right - editInfo.RightBtnWidth, r.Top, r.Right, r.Bottom), info,
-                        TTBXEditBtnInfo{});
+                        editInfo.RightBtnInfo);
 }
 
 void TTBXAluminumTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,
@@ -718,7 +718,7 @@ void TTBXAluminumTheme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, cons
     TCanvasStateGuard guard(canvas);
     TRect r = rect;
     FrameRectColor(&canvas, r, DockTextureColor, true);
-    const TColor border = PopupFrameColor;
+    const TColor border = info.BorderColor != clNone ? ColorToRGB(info.BorderColor) : PopupFrameColor;
     FrameRectColor(&canvas, r, border);
     for (TPoint p : {r.TopLeft(), TPoint{r.Right - 1, r.Top}, TPoint{r.Left, r.Bottom - 1}, TPoint{r.Right - 1, r.Bottom - 1}})
         canvas.SetPixel(p.X, p.Y, DockTextureColor);
@@ -777,18 +777,21 @@ void TTBXAluminumTheme::PaintCheckControl(TCanvas &canvas, const TRect &rect, in
     }
     TCanvasStateGuard guard(canvas);
     const bool checked = state & 1, mixed = state & 2, disabled = state & 4, hot = state & 8, pushed = state & 16;
+    // A disabled control keeps the grey outline whatever the mouse does to it.
     TColor pen = Grey9F, mark = ItemColors[0].Text;
-    if (pushed) {
+    if (disabled) {
+        mark = ItemColors[1].Text;
+    } else if (pushed) {
         pen = ItemColors[3].Frame;
         mark = ItemColors[3].Text;
+    } else if (mixed) {
+        mark = Grey9F;
+        if (hot)
+            pen = ItemColors[4].Frame;
     } else if (hot) {
         pen = ItemColors[4].Frame;
         mark = ItemColors[4].Text;
     }
-    if (disabled)
-        mark = ItemColors[1].Text;
-    else if (mixed && !pushed)
-        mark = Grey9F;
     canvas.Pen()->SetColor(pen);
     if (disabled)
         canvas.Brush()->SetStyle(TBrushStyle::bsClear);

@@ -439,6 +439,8 @@ void TTBXOffice2003Theme::PaintEditFrame(TCanvas &canvas, const TRect &rect, con
     TRect field = r;
     if (editInfo.RightBtnWidth > 0)
         field.Right += 2 - editInfo.RightBtnWidth;
+    if (editInfo.LeftBtnWidth > 0)
+        field.Left += editInfo.LeftBtnWidth - 2;
     if (info.Enabled) {
         const bool frameSet = GetItemPartColor(info, PartFrame) != clNone;
         TRect inner = field;
@@ -453,8 +455,7 @@ void TTBXOffice2003Theme::PaintEditFrame(TCanvas &canvas, const TRect &rect, con
     if (editInfo.RightBtnWidth > 0) {
         TRect button = r;
         button.Left = button.Right - editInfo.RightBtnWidth;
-        TTBXEditBtnInfo buttonInfo;
-        PaintEditButton(canvas, button, info, buttonInfo);
+        PaintEditButton(canvas, button, info, editInfo.RightBtnInfo);
     }
 }
 
@@ -597,7 +598,7 @@ void TTBXOffice2003Theme::PaintSeparator(TCanvas &canvas, const TRect &rect, con
 void TTBXOffice2003Theme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, const TTBXPanelInfo &info)
 {
     TCanvasStateGuard guard(canvas);
-    const TColor border = ColorToRGB(PopupFrameColor);
+    const TColor border = ColorToRGB(info.BorderColor != clNone ? info.BorderColor : PopupFrameColor);
     TRect r = rect;
     const int luminance = ColorLuminance(clBtnFace);
     const bool vertical = info.IsVertical;
@@ -624,6 +625,8 @@ void TTBXOffice2003Theme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, co
             canvas.SetPixel(outer.Left + 1, outer.Bottom - 2, ToolbarColor2);
     }
     const int strip = GetSystemMetrics(SM_CYSMCAPTION);
+    r = rect;
+    r.Inflate(-info.BorderSize.X, -info.BorderSize.Y);
     TRect caption = r, body = r;
     if (vertical) {
         caption.Bottom = caption.Top + strip;
@@ -653,7 +656,7 @@ void TTBXOffice2003Theme::PaintCaptionBar(TCanvas &canvas, const TRect &rect, co
         caption.Left += 4;
         canvas.DrawText(info.Caption, caption, 0x8824);
     } else {
-        caption.Bottom -= 4;
+        caption.Top += 4;
         DrawVerticalText(canvas, info.Caption, caption, 0x8824);
     }
 }

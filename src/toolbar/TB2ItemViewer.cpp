@@ -276,11 +276,32 @@ void TTBItemViewer::DrawItemCaption(TCanvas &Canvas, TRect ARect, const QString 
 
 namespace {
 
-void FillTriangle(TCanvas &c, std::vector<TPoint> pts, TColor color)
+// The drop-down arrow of a toolbar item: rows of 5, 3 and 1 pixels, the top row at (X, Y).
+void PaintDropArrow(TCanvas &Canvas, int X, int Y, TColor Color)
 {
-    c.Pen()->SetColor(color);
-    c.Brush()->SetColor(color);
-    c.Polygon(pts);
+    Canvas.Brush()->SetColor(Color);
+    for (int i = 0; i < 3; ++i)
+        Canvas.FillRect(Rect(X + i, Y + i, X + 5 - i, Y + i + 1));
+}
+
+// The drop-down arrow centred in its part of the item.
+void PaintDropArrowIn(TCanvas &Canvas, const TRect &Part, TColor Color)
+{
+    PaintDropArrow(Canvas, Part.Left + (Part.Width() - 5) / 2, Part.Top + (Part.Height() - 3) / 2, Color);
+}
+
+// The system's submenu arrow for a box of this size, as a mask: set where the glyph is drawn.
+TMonoMask MenuArrowMask(int Width, int Height)
+{
+    TBitmap glyph(Width, Height);
+    TRect box = Rect(0, 0, Width, Height);
+    glyph.Canvas()->DrawFrameControl(box, DFC_MENU, DFCS_MENUARROW);
+    TMonoMask mask(Width, Height);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            if ((glyph.Image().pixel(x, y) & 0xFFFFFF) == 0)
+                mask.SetBit(x, y);
+    return mask;
 }
 
 } // namespace
@@ -301,34 +322,77 @@ void TTBItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsS
         TFontStyles s = Canvas.Font()->Style();
         Canvas.Font()->SetStyle(s.Include(TFontStyle::fsBold));
     }
+    auto drawImage = [&](int X, int Y) {
+        if (auto *tbImages = dynamic_cast<TTBCustomImageList *>(images))
+            tbImages->DrawState(&Canvas, X, Y, Item->ImageIndex(), enabled, IsSelected, checked);
+        else
+            images->Draw(&Canvas, X, Y, Item->ImageIndex(), enabled);
+    };
 
     TRect r = ClientAreaRect;
     if (toolbarStyle) {
-        if (checked && !IsSelected) {
+        const bool hasSubmenu = HasStyle(Item, tbis::HasSubmenu);
+        const bool split = hasSubmenu && HasStyle(Item, tbis::SplitDropdown);
+        TRect button = r, arrowPart;
+        bool buttonPushed = IsPushed, arrowPushed = false;
+        if (split) {
+            arrowPart = Rect(r.Right - SplitArrowWidth(this), r.Top, r.Right, r.Bottom);
+            button.Right = arrowPart.Left;
+            // An open popup presses the arrow part; a press held on the button presses the button.
+            arrowPushed = View->OpenViewer() == this;
+            if (arrowPushed)
+                buttonPushed = false;
+        }
+        if (checked) {
             Canvas.Brush()->SetDither(clBtnFace, clBtnHighlight);
-            TRect face = r;
+            TRect face = button;
             face.Inflate(-1, -1);
             Canvas.FillRect(face);
         }
-        if (IsPushed || checked)
-            Canvas.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT);
+        if (buttonPushed || checked)
+            Canvas.DrawEdge(button, BDR_SUNKENOUTER, BF_RECT);
         else if (IsSelected)
-            Canvas.DrawEdge(r, BDR_RAISEDINNER, BF_RECT);
-        TRect content = ClientAreaRect;
-        if (IsPushed || checked)
+            Canvas.DrawEdge(button, BDR_RAISEDINNER, BF_RECT);
+        if (split) {
+            if (arrowPushed)
+                Canvas.DrawEdge(arrowPart, BDR_SUNKENOUTER, BF_RECT);
+            else if (IsSelected)
+                Canvas.DrawEdge(arrowPart, BDR_RAISEDINNER, BF_RECT);
+            if (arrowPushed)
+                arrowPart.Offset(1, 1);
+            PaintDropArrowIn(Canvas, arrowPart, textColor);
+        }
+        TRect content = button;
+        if (buttonPushed || checked)
             content.Offset(1, 1);
-        if (images) {
-            const int y = content.Top + (content.Height() - images->Height()) / 2;
-            images->Draw(&Canvas, content.Left + 3, y, Item->ImageIndex(), enabled);
-            content.Left += images->Width() + 4;
+        if (hasSubmenu && !split && HasOption(Item, TTBItemOption::tboDropdownArrow)) {
+            TRect part = content;
+            if (View->Orientation() == TTBViewOrientation::tbvoVertical)
+                content.Bottom = part.Top = content.Bottom - 8;
+            else
+                content.Right = part.Left = content.Right - 8;
+            PaintDropArrowIn(Canvas, part, textColor);
         }
-        if (CaptionShown()) {
+        const bool captionShown = CaptionShown();
+        const QString caption = GetCaptionText();
+        const bool rotated = IsRotated();
+        TRect text = content;
+        if (images && (rotated || HasOption(Item, TTBItemOption::tboImageAboveCaption))) {
+            // Image over caption, the two centred together as they were measured.
+            int captionExtent = 0;
+            if (captionShown)
+                captionExtent = rotated ? GetTextWidth(Canvas, caption, true) + 6 : Canvas.GetTextMetrics().tmHeight;
+            const int top = content.Top + (content.Height() - images->Height() - captionExtent) / 2;
+            drawImage(content.Left + (content.Width() - images->Width()) / 2, top);
+            text.Top = top + images->Height();
+            text.Bottom = text.Top + captionExtent;
+        } else if (images) {
+            drawImage(content.Left + 3, content.Top + (content.Height() - images->Height()) / 2);
+            text.Left += images->Width() + 4;
+        }
+        if (captionShown) {
             Canvas.SetBkMode(TRANSPARENT);
-            DrawItemCaption(Canvas, content, GetCaptionText(), format | DT_CENTER, UseDisabledShadow);
-        }
-        if (HasStyle(Item, tbis::HasSubmenu) && HasOption(Item, TTBItemOption::tboDropdownArrow)) {
-            const int x = content.Right - 8, y = content.Top + content.Height() / 2 - 1;
-            FillTriangle(Canvas, {{x, y}, {x + 5, y}, {x + 2, y + 3}}, textColor);
+            DrawItemCaption(Canvas, text, caption, format | DT_CENTER, UseDisabledShadow);
         }
         return;
     }
@@ -343,12 +407,7 @@ void TTBItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsS
         Canvas.FillRect(sel);
     }
     if (images) {
-        const int y = r.Top + (r.Height() - images->Height()) / 2;
-        if (auto *tbImages = dynamic_cast<TTBCustomImageList *>(images))
-            tbImages->DrawState(&Canvas, (column - images->Width()) / 2, y, Item->ImageIndex(), enabled, IsSelected,
-                                checked);
-        else
-            images->Draw(&Canvas, (column - images->Width()) / 2, y, Item->ImageIndex(), enabled);
+        drawImage((column - images->Width()) / 2, r.Top + (r.Height() - images->Height()) / 2);
     } else if (checked) {
         TRect box = Bounds((column - 14) / 2, r.Top + (r.Height() - 14) / 2, 14, 14);
         Canvas.DrawEdge(box, BDR_SUNKENOUTER, BF_RECT);
@@ -373,9 +432,19 @@ void TTBItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool IsS
     if (!shortcut.isEmpty())
         DrawItemCaption(Canvas, text, shortcut, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX, UseDisabledShadow);
     if (HasStyle(Item, tbis::HasSubmenu)) {
-        const int x = r.Right - r.Height() / 2 - 2, y = r.Top + r.Height() / 2;
-        const TColor arrow = UseDisabledShadow ? clBtnShadow : textColor;
-        FillTriangle(Canvas, {{x, y - 4}, {x + 4, y}, {x, y + 4}}, arrow);
+        // The arrow column is as wide as the row is high; a disabled arrow is embossed as its text is.
+        const TMonoMask arrow = MenuArrowMask(r.Height(), r.Height());
+        const int x = r.Right - r.Height();
+        auto drawArrow = [&](int dx, TColor color) {
+            Canvas.Brush()->SetColor(color);
+            Canvas.DrawMask(x + dx, r.Top + dx, arrow);
+        };
+        if (UseDisabledShadow) {
+            drawArrow(1, clBtnHighlight);
+            drawArrow(0, clBtnShadow);
+        } else {
+            drawArrow(0, textColor);
+        }
     }
 }
 
