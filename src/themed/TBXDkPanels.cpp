@@ -230,11 +230,19 @@ void TTBXPanelObject::WndProc(TMessage &Message)
         Invalidate();
         return;
     }
-    if (Message.Msg == CM_PARENTCOLORCHANGED && Message.WParam == 0) {
+    if (Message.Msg == CM_PARENTCOLORCHANGED) {
+        // The colour the parent shows, not its Color: a themed parent has none of its own.
+        if (Message.WParam == 0 && Parent()) {
+            Message.WParam = 1;
+            Message.LParam = LPARAM(GetEffectiveViewColor(Parent()));
+        }
+        TCustomControl::WndProc(Message);
         Invalidate();
         return;
     }
     TCustomControl::WndProc(Message);
+    if (Message.Msg == CM_CONTROLCHANGE || Message.Msg == CM_COLORCHANGED)
+        PassColorToChildren(this, Message, Parent() ? GetEffectiveViewColor(Parent()) : clBtnFace);
 }
 
 // ---------------------------------------------------------------------------------------------
