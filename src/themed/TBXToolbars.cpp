@@ -303,12 +303,10 @@ void TTBXToolbar::WndProc(TMessage &Message)
     case TBXM_CONTROLCHANGE:
         switch (Message.WParam) {
         case ThemeBeforeChange:
-            if (Message.LParam == 1)
-                View()->BeginUpdate();
+            View()->BeginUpdate();
             break;
         case ThemeAfterChange:
-            if (Message.LParam == 1)
-                View()->EndUpdate();
+            View()->EndUpdate();
             UpdateEffectiveColor();
             View()->InvalidatePositions();
             UpdateNCArea();
