@@ -353,6 +353,11 @@ void TTBXTextObject::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
     // An empty caption still takes one line.
     if ((flags & DT_CALCRECT) && (text.isEmpty() || (showAccelChar_ && text == QLatin1String("&"))))
         text = QStringLiteral(" ");
+    // A right-to-left control mirrors a left or right alignment and reads right to left.
+    if (UseRightToLeftAlignment() && !(flags & DT_CENTER))
+        flags ^= DT_RIGHT;
+    if (UseRightToLeftReading())
+        flags |= DT_RTLREADING;
     TCanvasStateGuard guard(canvas);
     canvas.Font()->Assign(*Font());
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);
