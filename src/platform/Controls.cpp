@@ -489,16 +489,18 @@ void TControl::SetParentColor(bool value)
     if (value == parentColor_)
         return;
     parentColor_ = value;
+    // As a message, so that a control may say which of its parent's colours it takes.
     if (value)
-        ParentColorChanged();
+        Perform(CM_PARENTCOLORCHANGED);
 }
 
-void TControl::ParentColorChanged()
+void TControl::ParentColorChanged(WPARAM WParam, LPARAM LParam)
 {
     if (!parentColor_ || !parent_)
         return;
-    if (color_ != parent_->color_) {
-        color_ = parent_->color_;
+    const TColor color = WParam != 0 ? TColor(LParam) : parent_->color_;
+    if (color_ != color) {
+        color_ = color;
         Perform(CM_COLORCHANGED);
     }
 }
@@ -613,7 +615,7 @@ void TControl::AdoptParentProperties()
 {
     if (!parent_)
         return;
-    ParentColorChanged();
+    Perform(CM_PARENTCOLORCHANGED);
     ParentFontChanged();
     ParentShowHintChanged();
     if (parentBiDiMode_ && biDiMode_ != parent_->biDiMode_) {

@@ -354,7 +354,8 @@ private:
     void AdoptParentProperties();
     void FontChanged();
     void ParentFontChanged();
-    void ParentColorChanged();
+    // WParam 1: the parent hands over the colour to take, in LParam; 0: take the parent's Color.
+    void ParentColorChanged(WPARAM WParam, LPARAM LParam);
     void ParentShowHintChanged();
     void BiDiModeChanged();
     void ReparentedByQt();

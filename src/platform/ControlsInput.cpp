@@ -208,7 +208,7 @@ void TControl::WndProc(TMessage &Message)
         QWidget::setFont(font_.ToQFont());
         Invalidate();
         return;
-    case CM_PARENTCOLORCHANGED: ParentColorChanged(); return;
+    case CM_PARENTCOLORCHANGED: ParentColorChanged(Message.WParam, Message.LParam); return;
     case CM_PARENTFONTCHANGED: ParentFontChanged(); return;
     case CM_PARENTSHOWHINTCHANGED: ParentShowHintChanged(); return;
     default: return;

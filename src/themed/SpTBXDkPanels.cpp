@@ -215,6 +215,19 @@ void TSpTBXTextObject::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
         return;
     }
     DrawCaption(canvas, ClientRect(), rect, flags, false);
+    DrawFocus(canvas);
+}
+
+void TSpTBXTextObject::DrawFocus(TCanvas &canvas)
+{
+    if (!Focused())
+        return;
+    TRect focus = ClientRect();
+    focus.Left += Margins().Left();
+    focus.Top += Margins().Top();
+    focus.Right -= Margins().Right();
+    focus.Bottom -= Margins().Bottom();
+    DrawFocusRectBlackWhite(canvas, focus);
 }
 
 void TSpTBXTextObject::DrawCaption(TCanvas &canvas, const TRect &clientRect, TRect rect, unsigned flags, bool pushed)
@@ -254,18 +267,10 @@ void TSpTBXTextObject::Paint()
         OnDraw(this, *Canvas(), r, TSpTBXPaintStage::pstPostPaint, paintDefault);
 }
 
-void TSpTBXTextObject::DoDraw(TCanvas &canvas, const TRect &rect)
+void TSpTBXTextObject::DoDraw(TCanvas &canvas, const TRect &)
 {
     TRect text = TextRect();
     DoDrawText(canvas, text, TextFlags() | DT_VCENTER);
-    if (Focused()) {
-        TRect focus = rect;
-        focus.Left += Margins().Left();
-        focus.Top += Margins().Top();
-        focus.Right -= Margins().Right();
-        focus.Bottom -= Margins().Bottom();
-        DrawFocusRectBlackWhite(canvas, focus);
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -361,6 +366,9 @@ void TSpTBXCustomButton::DoDraw(TCanvas &canvas, const TRect &rect)
                     rect.Top + (rect.Height() - picture.Height()) / 2 + shift, &picture);
     }
     DrawCaption(canvas, rect, TextRect(), TextFlags() & ~DT_CALCRECT, pushed);
+    // The desktop's look drew its own focus rectangle with the face.
+    if (ThemeType() == TSpTBXThemeType::thtTBX)
+        DrawFocus(canvas);
 }
 
 void TSpTBXCustomButton::SetBitmap(const TBitmap &value)

@@ -66,6 +66,8 @@ protected:
     // The caption, image and glow in rect, between the OnDrawCaption stages.
     void DrawCaption(TCanvas &canvas, const TRect &clientRect, TRect rect, unsigned flags, bool pushed);
     TColor TextColor() const;
+    // The focus rectangle of a focused control: around the client rectangle less Margins.
+    void DrawFocus(TCanvas &canvas);
 
 private:
     // Over a link, unless the screen's pointer is forced.

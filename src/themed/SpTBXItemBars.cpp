@@ -501,9 +501,10 @@ void SpPaintHintBitmap(const TFont *Font, QString Hint,
         return;
     const TRect all{0, 0, bmp.Width(), bmp.Height()};
     c.Rectangle(all);
+    // The window shows the bitmap less its last two columns; the text sits 2 pixels left of
+    // the bitmap's centre.
     TRect r = all;
     r.Offset(-2, 0);
-    r.Left += 2;
     c.Brush()->SetStyle(TBrushStyle::bsClear);
     c.DrawText(Hint, r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
 }

@@ -375,6 +375,8 @@ public:
     // Follows a colour change: recomputes and tells the child controls.
     void UpdateEffectiveColor();
 
+    // Docked, floating or on a form: where the colour comes from changes with it.
+    void SetParent(TWinControl *AParent) override;
     TRect GetDockedNCArea(TTBDock *ADock) const override;
     TRect GetFloatingNCArea() const override;
     void PaintDockableNCArea(TCanvas &ACanvas) override;

@@ -174,7 +174,7 @@ TColor TTBXDefaultTheme::GetItemTextColor(const TTBXItemInfo &info)
 TColor TTBXDefaultTheme::GetItemImageBackground(const TTBXItemInfo &info)
 {
     if (FlatMenusInUse) {
-        if (Hot(info) && info.ViewType == VT_MENUBAR)
+        if (Hot(info) && IsMenuBarView(info.ViewType))
             return clHighlight;
         if (info.ViewType == VT_CHEVRONMENU)
             return toolbarColor_;
@@ -534,6 +534,9 @@ void TTBXDefaultTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const T
     const bool split = (info.ItemOptions & IO_SPLIT) != 0;
     const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
     TRect r = rect;
+    // The highlight starts past the image column, which is framed as a button of its own.
+    if (imageColumn)
+        r.Left += GetIntegerMetric(IM_MENU_IMAGE_TEXT_GAP) + info.PopupMargin;
     if (split && info.Enabled)
         r.Right -= checkWidth;
     PaintMenuItemFrame(canvas, r, info);

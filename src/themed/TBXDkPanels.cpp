@@ -230,11 +230,19 @@ void TTBXPanelObject::WndProc(TMessage &Message)
         Invalidate();
         return;
     }
-    if (Message.Msg == CM_PARENTCOLORCHANGED && Message.WParam == 0) {
+    if (Message.Msg == CM_PARENTCOLORCHANGED) {
+        // The colour the parent shows, not its Color: a themed parent has none of its own.
+        if (Message.WParam == 0 && Parent()) {
+            Message.WParam = 1;
+            Message.LParam = LPARAM(GetEffectiveViewColor(Parent()));
+        }
+        TCustomControl::WndProc(Message);
         Invalidate();
         return;
     }
     TCustomControl::WndProc(Message);
+    if (Message.Msg == CM_CONTROLCHANGE || Message.Msg == CM_COLORCHANGED)
+        PassColorToChildren(this, Message, Parent() ? GetEffectiveViewColor(Parent()) : clBtnFace);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -345,6 +353,11 @@ void TTBXTextObject::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
     // An empty caption still takes one line.
     if ((flags & DT_CALCRECT) && (text.isEmpty() || (showAccelChar_ && text == QLatin1String("&"))))
         text = QStringLiteral(" ");
+    // A right-to-left control mirrors a left or right alignment and reads right to left.
+    if (UseRightToLeftAlignment() && !(flags & DT_CENTER))
+        flags ^= DT_RIGHT;
+    if (UseRightToLeftReading())
+        flags |= DT_RTLREADING;
     TCanvasStateGuard guard(canvas);
     canvas.Font()->Assign(*Font());
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);

@@ -126,6 +126,18 @@ TColor GetEffectiveViewColor(TControl *control)
     return control->Color() == clNone ? clBtnFace : control->Color();
 }
 
+void PassColorToChildren(TWinControl *parent, const TMessage &message, TColor color)
+{
+    if (parent->Color() != clNone)
+        return;
+    if (message.Msg == CM_CONTROLCHANGE && message.LParam != 0) {
+        reinterpret_cast<TControl *>(message.WParam)->Perform(CM_PARENTCOLORCHANGED, 1, LPARAM(color));
+    } else if (message.Msg == CM_COLORCHANGED) {
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            parent->Controls(i)->Perform(CM_PARENTCOLORCHANGED, 1, LPARAM(color));
+    }
+}
+
 void DrawParentBackground(TControl *control, TCanvas &canvas, const TRect &rect)
 {
     TWinControl *parent = control ? control->Parent() : nullptr;

@@ -41,6 +41,10 @@ void RemoveThemeListener(TControl *control);
 // The colour a control paints its background with: its own answer to TBXM_GETEFFECTIVECOLOR,
 // else its Color (clBtnFace when it has none).
 TColor GetEffectiveViewColor(TControl *control);
+// A colourless themed control (a toolbar, dock or panel) tells its children the colour it shows,
+// so that a child taking its parent's colour never takes "no colour": a control inserted, and all
+// of them after the control's own colour changed. Call after the control handled Message.
+void PassColorToChildren(TWinControl *parent, const TMessage &message, TColor color);
 // Paints what the parent shows behind rect (client coordinates of control): the parent's own
 // background when it erases one, else a fill in its effective colour.
 void DrawParentBackground(TControl *control, TCanvas &canvas, const TRect &rect);

@@ -142,6 +142,13 @@ void TTBXToolbar::UpdateEffectiveColor()
     }
 }
 
+void TTBXToolbar::SetParent(TWinControl *AParent)
+{
+    TTBCustomToolbar::SetParent(AParent);
+    if (!ComponentState().Contains(csDestroying))
+        UpdateEffectiveColor();
+}
+
 void TTBXToolbar::BroadcastColor()
 {
     for (int i = 0; i < ControlCount(); ++i)
@@ -296,12 +303,10 @@ void TTBXToolbar::WndProc(TMessage &Message)
     case TBXM_CONTROLCHANGE:
         switch (Message.WParam) {
         case ThemeBeforeChange:
-            if (Message.LParam == 1)
-                View()->BeginUpdate();
+            View()->BeginUpdate();
             break;
         case ThemeAfterChange:
-            if (Message.LParam == 1)
-                View()->EndUpdate();
+            View()->EndUpdate();
             UpdateEffectiveColor();
             View()->InvalidatePositions();
             UpdateNCArea();
@@ -320,6 +325,7 @@ void TTBXToolbar::WndProc(TMessage &Message)
     case CM_COLORCHANGED:
         TTBCustomToolbar::WndProc(Message);
         UpdateEffectiveColor();
+        PassColorToChildren(this, Message, effectiveColor_);
         if (Docked())
             RedrawWindowWithChildren(this);
         return;
@@ -329,6 +335,7 @@ void TTBXToolbar::WndProc(TMessage &Message)
                 Message.WParam = 1;
                 Message.LParam = LPARAM(GetEffectiveViewColor(Parent()));
             }
+            TTBCustomToolbar::WndProc(Message);
             UpdateEffectiveColor();
             Invalidate();
             return;
@@ -354,6 +361,8 @@ void TTBXToolbar::WndProc(TMessage &Message)
     TTBCustomToolbar::WndProc(Message);
     if (Message.Msg == CM_VISIBLECHANGED || Message.Msg == WM_MOVE)
         UpdateEffectiveColor();
+    else if (Message.Msg == CM_CONTROLCHANGE)
+        PassColorToChildren(this, Message, effectiveColor_);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -459,7 +468,12 @@ void TTBXDock::WndProc(TMessage &Message)
         return;
     case CM_COLORCHANGED:
         TTBDock::WndProc(Message);
+        PassColorToChildren(this, Message, GetEffectiveViewColor(this));
         RedrawWithChildren();
+        return;
+    case CM_CONTROLCHANGE:
+        TTBDock::WndProc(Message);
+        PassColorToChildren(this, Message, GetEffectiveViewColor(this));
         return;
     case WM_MOVE:
         moving_ = true;

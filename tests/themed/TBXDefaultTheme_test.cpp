@@ -20,12 +20,20 @@ TEST_F(DefaultTheme, PaintersAndItemColoursByState)
     const TTBXItemInfo bar{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
     TTBXItemInfo hotMenu = menu, pushed = bar, hot = bar, checked = bar, disabled = menu;
     hotMenu.HoverKind = hot.HoverKind = HOVER_ENABLED;
+    TTBXItemInfo hotImage = hotMenu;
+    hotImage.ImageShown = true;
+    hotImage.ImageWidth = hotImage.ImageHeight = 16;
+    hotImage.PopupMargin = 20;
     pushed.Pushed = checked.Checked = true;
     disabled.Enabled = false;
     using P = std::function<void(TCanvas &, const TRect &)>;
     const struct { const char *what; P paint; std::vector<TPixel> pixels; } rows[] = {
         {"hot menu item", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotMenu); },
          {{20, 11, hl}, {39, 0, hl}}},
+        // The highlight starts past the image column and the gap after it; the column is a
+        // raised button of its own.
+        {"hot menu item with an image", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotImage); },
+         {{0, 0, light}, {19, 21, shadow}, {10, 11, green}, {20, 11, green}, {21, 11, hl}, {39, 21, hl}}},
         // A transparent toolbar keeps its background inside a pushed or hot button.
         {"pushed button is sunken", [&](TCanvas &c, const TRect &r) { theme->PaintButton(c, r, pushed); },
          {{0, 0, shadow}, {39, 21, light}, {20, 11, green}}},
