@@ -371,7 +371,7 @@ void TTBXDefaultTheme::PaintEditFrame(TCanvas &canvas, const TRect &rect, const 
         TRect button = r;
         button.Inflate(-2, -2);
         button.Left = button.Right - editInfo.RightBtnWidth;
-        PaintEditButton(canvas, button, info, TTBXEditBtnInfo{});
+        PaintEditButton(canvas, button, info, editInfo.RightBtnInfo);
     }
 }
 
@@ -380,16 +380,17 @@ void TTBXDefaultTheme::PaintEditButton(TCanvas &canvas, const TRect &rect, const
 {
     TCanvasStateGuard guard(canvas);
     TRect r = rect;
-    const unsigned base = info.Enabled ? 0 : DFCS_INACTIVE;
+    const int state = buttonInfo.ButtonState;
+    const unsigned base = info.Enabled && !(state & EDIT_BTN_DISABLED) ? 0 : DFCS_INACTIVE;
     if (buttonInfo.ButtonType == EDIT_BUTTON_SPIN) {
         TRect up = r, down = r;
         up.Bottom = down.Top = (r.Top + r.Bottom) / 2;
-        canvas.DrawFrameControl(up, DFC_SCROLL, DFCS_SCROLLUP | base |
-                                (buttonInfo.ButtonState == EDIT_BUTTON_UP ? DFCS_PUSHED : 0));
-        canvas.DrawFrameControl(down, DFC_SCROLL, DFCS_SCROLLDOWN | base |
-                                (buttonInfo.ButtonState == EDIT_BUTTON_DOWN ? DFCS_PUSHED : 0));
+        canvas.DrawFrameControl(up, DFC_SCROLL, DFCS_SCROLLUP | base | (state & EDIT_BTN_PUSHED ? DFCS_PUSHED : 0));
+        canvas.DrawFrameControl(down, DFC_SCROLL,
+                                DFCS_SCROLLDOWN | base | (state & EDIT_BTN_LOWER_PUSHED ? DFCS_PUSHED : 0));
     } else {
-        canvas.DrawFrameControl(r, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | base | (info.Pushed ? DFCS_PUSHED : 0));
+        const bool pushed = info.Pushed || (state & EDIT_BTN_PUSHED);
+        canvas.DrawFrameControl(r, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | base | (pushed ? DFCS_PUSHED : 0));
     }
 }
 

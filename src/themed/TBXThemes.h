@@ -154,13 +154,12 @@ struct TTBXPopupInfo {
 };
 
 constexpr int EDIT_BUTTON_DROPDOWN = 1, EDIT_BUTTON_SPIN = 2;
-constexpr int EDIT_BUTTON_IDLE = 0, EDIT_BUTTON_UP = 1, EDIT_BUTTON_DOWN = 2;
 // ButtonState bits as the visual themes read them: a spin button's upper half is pushed with
 // EDIT_BTN_PUSHED, its lower half with EDIT_BTN_LOWER_PUSHED.
 constexpr int EDIT_BTN_DISABLED = 1, EDIT_BTN_HOT = 2, EDIT_BTN_PUSHED = 4, EDIT_BTN_LOWER_PUSHED = 8;
 struct TTBXEditBtnInfo {
     int ButtonType = EDIT_BUTTON_DROPDOWN;
-    int ButtonState = EDIT_BUTTON_IDLE;
+    int ButtonState = 0;
 };
 
 // An edit item's frame and its button strip; the right button is painted in its own state.

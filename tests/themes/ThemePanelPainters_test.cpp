@@ -21,7 +21,7 @@ TEST(ThemePanelPainters, EditFramePaintsItsRightButtonInItsOwnStateAndItsFieldAf
 {
     const TTBXItemInfo info{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true,
                             .HoverKind = HOVER_ENABLED};
-    for (const char *name : {"Office2003", "Aluminum", "Nexos3", "Nexos5", "SentimoX"}) {
+    for (const char *name : {"Default", "Office2003", "Aluminum", "Nexos3", "Nexos5", "SentimoX"}) {
         Theme theme(name);
         auto frame = [&](TTBXEditFrameInfo edit) {
             return Paint(60, 22, [&](TCanvas &c) { theme->PaintEditFrame(c, Rect(0, 0, 60, 22), info, edit); });
