@@ -188,6 +188,30 @@ std::vector<QDate> ExpandRecurrence(const TRecurrence &recurrence)
     }
 }
 
+std::vector<QDate> OccurrenceDays(const TRecurrence &recurrence)
+{
+    if (recurrence.Kind != rkWeekly)
+        return ExpandRecurrence(recurrence);
+    QDate end = recurrence.End;
+    if (!recurrence.UntilEnd) {
+        const std::vector<QDate> counted = ExpandRecurrence(recurrence);
+        if (counted.empty())
+            return {};
+        end = counted.back();
+    }
+    if (!recurrence.Start.isValid() || !end.isValid())
+        return {};
+    std::vector<QDate> days;
+    for (int weekday = 1; weekday <= 7; ++weekday) {
+        if (!recurrence.Weekdays[size_t(weekday - 1)])
+            continue;
+        QDate day = recurrence.Start.addDays((weekday - recurrence.Start.dayOfWeek() + 7) % 7);
+        for (; day <= end; day = day.addDays(7 * qint64(recurrence.Interval)))
+            days.push_back(day);
+    }
+    return days;
+}
+
 TOccurrenceRow OccurrenceRow(const QDate &day, const QTime &time, const QDateTime &now)
 {
     TOccurrenceRow row;

@@ -433,7 +433,7 @@ bool Tfrmsetuseralarm::GenerateOccurrences(const QString &key)
         query.ExecSQL();
         query.SetSQL(QStringLiteral(
             "insert into usertable (groupid,title,startdate,enddate,alarmtime,gqwtx) values (?,?,?,?,?,?)"));
-        for (const QDate &day : ExpandRecurrence(recurrence)) {
+        for (const QDate &day : OccurrenceDays(recurrence)) {
             const TOccurrenceRow row = OccurrenceRow(day, recurrence.Time, now);
             query.SetParams({KeyValue(key), title, row.StartDate, row.EndDate, row.AlarmTime, row.Passed});
             query.ExecSQL();
