@@ -572,8 +572,10 @@ void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, co
 
 void TNexosFamilyTheme::PaintMenuItemFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
+    // A disabled item reached with the arrow keys keeps the same highlight, so the selection
+    // stays in sight while it passes over the item.
     if ((info.Enabled && IsHovered(info)) || (!info.Enabled && info.HoverKind == HOVER_DISABLED))
-        PaintBackground(canvas, rect, rect, rect, GetItemPartColor(info, PartFill), false, VT_POPUPMENU);
+        PaintBackground(canvas, rect, rect, rect, MenuColors[2].Fill, false, VT_POPUPMENU);
 }
 
 void TNexosFamilyTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)

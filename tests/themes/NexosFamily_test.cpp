@@ -69,4 +69,22 @@ TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
     EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
 }
 
+// Walking a menu with the arrow keys, a disabled item keeps the hot item's accent highlight.
+TEST(NexosFamily, ADisabledItemSelectedFromTheKeyboardKeepsTheHighlight)
+{
+    for (const char *name : {"Nexos3", "Nexos5"}) {
+        SCOPED_TRACE(name);
+        auto theme = Make(name);
+        const auto frame = [&](bool enabled, int hoverKind) {
+            const TTBXItemInfo info{.ViewType = VT_POPUPMENU, .Enabled = enabled, .HoverKind = hoverKind};
+            return Paint(30, 10, [&](TCanvas &c) { theme->PaintMenuItemFrame(c, Rect(0, 0, 30, 10), info); });
+        };
+        // Row 1 lies between the stripes of both themes.
+        const TColor accent = theme->Options().AccentColor;
+        EXPECT_EQ(PixelAt(frame(true, HOVER_ENABLED), 15, 1), accent);
+        EXPECT_EQ(PixelAt(frame(false, HOVER_DISABLED), 15, 1), accent) << "selected from the keyboard";
+        EXPECT_EQ(PixelAt(frame(false, HOVER_NONE), 15, 1), 0x00FF00u) << "not selected: nothing painted";
+    }
+}
+
 } // namespace
