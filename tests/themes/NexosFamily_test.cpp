@@ -87,4 +87,30 @@ TEST(NexosFamily, ADisabledItemSelectedFromTheKeyboardKeepsTheHighlight)
     }
 }
 
+// On the menu bar a title under the mouse or open reads white over the accent; elsewhere the
+// caption keeps the colour it was given.
+TEST(NexosFamily, HoveredAndOpenMenuBarTitlesAreWhite)
+{
+    const struct { const char *what; TTBXItemInfo info; bool white; } cases[] = {
+        {"bar, at rest", {.ViewType = VT_MENUBAR, .Enabled = true}, false},
+        {"bar, hovered", {.ViewType = VT_MENUBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, true},
+        {"bar, open", {.ViewType = VT_MENUBAR, .Enabled = true, .Pushed = true, .HoverKind = HOVER_ENABLED,
+                       .IsPopupParent = true}, true},
+        {"tool bar, hovered", {.ViewType = VT_NORMALTOOLBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, false},
+    };
+    for (const char *name : {"Nexos3", "Nexos5", "SentimoX"}) {
+        auto theme = Make(name);
+        for (const auto &c : cases) {
+            TCanvasRecorder recorder;
+            TCanvas canvas;
+            canvas.SetRecorder(&recorder);
+            canvas.Font()->SetColor(clBlack);
+            theme->PaintCaption(canvas, Rect(0, 0, 40, 20), c.info, QStringLiteral("工具"), DT_SINGLELINE, false);
+            const auto texts = recorder.Of(TCanvasOp::DrawText);
+            ASSERT_EQ(texts.size(), 1u) << name << ": " << c.what;
+            EXPECT_EQ(ColorToRGB(texts[0]->FontColor), c.white ? 0xFFFFFF : 0) << name << ": " << c.what;
+        }
+    }
+}
+
 } // namespace
