@@ -54,9 +54,11 @@ TRecurrence DecodeRecurrence(int kind, const QString &text);
 // The range and time of a stored rule on top of DecodeRecurrence.
 TRecurrence RecurrenceOf(const TReminderRule &rule);
 
-// The days of the series in date order, at most MaxOccurrences. A count of 0 gives none; with
-// an end date every day up to and including it. Days that a month lacks (the 31st, 29 February)
-// fall on the month's last day.
+// The days of the series in date order, at most MaxOccurrences: with an end date every day up
+// to and including it, else as many as the count. A count of 0 still keeps the first day of a
+// daily or monthly series and the start of a weekly one when its weekday is chosen (the range
+// then ends on its start), and gives a yearly series none. Days that a month lacks (the 31st,
+// 29 February) fall on the month's last day.
 std::vector<QDate> ExpandRecurrence(const TRecurrence &recurrence);
 
 // The days written as the series' rows, in the order they are written. A weekly series runs
