@@ -60,6 +60,20 @@ TEST_F(ReminderDialog, StoredSeriesComeBackAndWriteTheRowsShown)
     }
 }
 
+// A stored monthly or yearly text of three parts names a day only with "1" in front.
+TEST_F(ReminderDialog, OnlyALeadingOneNamesTheDayOfTheMonth)
+{
+    const struct { int kind; const char *text; bool lastDay; } cases[] = {
+        {3, "1,5,2", false}, {3, "2,5,2", true}, {3, "x,5,2", true}, {3, "0,2", true},
+        {4, "1,3,5", false}, {4, "2,3,5", true}, {4, "0,3", true},
+    };
+    for (const auto &c : cases) {
+        Tfrmsetuseralarm &dialog = Loaded(3, c.kind, c.text, QDateTime(), QDateTime(QDate(2024, 1, 1), QTime(9, 0)));
+        const QRadioButton *lastDay = c.kind == 3 ? dialog.monthRadioButton2 : dialog.yearRadioButton2;
+        EXPECT_EQ(lastDay->isChecked(), c.lastDay) << c.text;
+    }
+}
+
 TEST_F(ReminderDialog, CountAndEndDateFollowEachOther)
 {
     Tfrmsetuseralarm &dialog = Loaded(4, 1, "2", QDateTime(), QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
