@@ -41,20 +41,14 @@ TEST(PopupBorders, OpenUnderTheMenuBarTitleAndWholeBesideASubmenuItem)
     auto *bar = new TSpTBXToolbar(&form);
     bar->SetMenuBar(true);
     bar->SetCurrentDock(dock);
-    auto *tools = new TSpTBXSubmenuItem(nullptr);
-    tools->SetCaptionW(QStringLiteral("工具(&T)"));
-    bar->Items()->Add(tools);
-    auto *skins = new TSpTBXSubmenuItem(nullptr);
-    skins->SetCaptionW(QStringLiteral("皮肤"));
-    tools->Add(skins);
-    for (const char *caption : {"选项", "备份"}) {
-        auto *item = new TSpTBXItem(nullptr);
+    const auto add = [](TTBCustomItem *parent, const char *caption, TSpTBXItem *item) {
         item->SetCaptionW(QString::fromUtf8(caption));
-        tools->Add(item);
-    }
-    auto *skin = new TSpTBXItem(nullptr);
-    skin->SetCaptionW(QStringLiteral("Default"));
-    skins->Add(skin);
+        parent->Add(item);
+        return item;
+    };
+    TSpTBXItem *tools = add(bar->Items(), "工具(&T)", new TSpTBXSubmenuItem(nullptr));
+    add(add(tools, "皮肤", new TSpTBXSubmenuItem(nullptr)), "Default", new TSpTBXItem(nullptr));
+    add(tools, "选项", new TSpTBXItem(nullptr));
     Application()->SetMainForm(&form);
     form.Show();
     ASSERT_TRUE(sim::WaitFor([&] { return form.isVisible(); }));
