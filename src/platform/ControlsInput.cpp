@@ -225,7 +225,7 @@ void TControl::HandleMouseMessage(TMessage &m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         if (controlStyle_.Contains(csCaptureMouse) && !MouseCapture()) {
-            SetMouseCapture(true);
+            TInputRouter::Instance().PushPressCapture(this);
             captureByPress_ = true;
         }
         if (m.Msg == WM_LBUTTONDBLCLK) {

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -104,6 +105,7 @@ TControl *TInputRouter::Capture() const
 
 void TInputRouter::PushCapture(TControl *control)
 {
+    pressOrigin_ = {};
     TControl *old = Capture();
     if (!control || control == old)
         return;
@@ -113,8 +115,23 @@ void TInputRouter::PushCapture(TControl *control)
         old->Perform(WM_CAPTURECHANGED, 0, LPARAM(control));
 }
 
+void TInputRouter::PushPressCapture(TControl *control)
+{
+    PushCapture(control);
+    // The press being delivered was first offered to lastOffered_'s widget; a propagated copy
+    // leaves that record alone.
+    QWidget *pressed = lastOffered_.receiver;
+    const bool press =
+        lastOffered_.type == QEvent::MouseButtonPress || lastOffered_.type == QEvent::MouseButtonDblClick;
+    if (control && Capture() == control && press && pressed && pressed != control &&
+        !dynamic_cast<TControl *>(pressed) && control->isAncestorOf(pressed))
+        pressOrigin_ = {control, pressed};
+}
+
 void TInputRouter::ReleaseCapture(TControl *control)
 {
+    if (control && pressOrigin_.control == control)
+        pressOrigin_ = {};
     const bool wasTop = control && control == Capture();
     captures_.erase(std::remove_if(captures_.begin(), captures_.end(),
                                    [control](const QPointer<TControl> &c) { return !c || c == control; }),
@@ -221,6 +238,20 @@ bool TInputRouter::IsPropagation(QWidget *receiver, const QEvent *event)
     return false;
 }
 
+// The widget a left-button release belongs to when the capture came only from a press that
+// widget passed up: the capture ends here, before anyone sees the release.
+QWidget *TInputRouter::TakePressOrigin(const QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonRelease ||
+        static_cast<const QMouseEvent *>(event)->button() != Qt::LeftButton)
+        return nullptr;
+    const PressOrigin origin = std::exchange(pressOrigin_, {});
+    if (!origin.control || !origin.widget || Capture() != origin.control)
+        return nullptr;
+    ReleaseCapture(origin.control);
+    return origin.widget;
+}
+
 bool TInputRouter::IsRedirected(const QEvent *event) const
 {
     return std::find(redirected_.begin(), redirected_.end(), event) != redirected_.end();
@@ -316,7 +347,10 @@ bool TInputRouter::eventFilter(QObject *watched, QEvent *event)
 
     QPointer<QWidget> guard(receiver);
     const bool mouse = IsMouseButtonOrMove(event);
+    const QPointer<QWidget> origin = mouse ? TakePressOrigin(event) : nullptr;
     auto target = [&]() -> QWidget * {
+        if (origin)
+            return origin;
         TControl *capture = mouse ? Capture() : nullptr;
         return capture ? static_cast<QWidget *>(capture) : receiver;
     };

@@ -65,6 +65,11 @@ public:
     // Capture: mouse presses, moves and releases for any widget go to the top control of the
     // stack. A control that stops being the top gets WM_CAPTURECHANGED, LParam the new one.
     void PushCapture(TControl *control);
+    // The capture a control takes because a left-button press reached it. When that press
+    // was one a plain child widget (not a control) left unused and Qt passed up, the release
+    // goes back to that widget: it was pressed, so it is the one to see the click. Should the
+    // control take the capture again for itself before the release, the release is its own.
+    void PushPressCapture(TControl *control);
     void ReleaseCapture(TControl *control);
     TControl *Capture() const;
     void ControlDestroyed(TControl *control);
@@ -110,6 +115,7 @@ private:
     explicit TInputRouter(QObject *parent);
     void Note(const QEvent *event);
     bool IsPropagation(QWidget *receiver, const QEvent *event);
+    QWidget *TakePressOrigin(const QEvent *event);
     void SendRedirected(QWidget *to, QEvent *event);
     void Deliver(const QPointer<QWidget> &receiver, const std::shared_ptr<QEvent> &event);
     bool RouteKey(QWidget *receiver, QKeyEvent *event);
@@ -132,6 +138,12 @@ private:
         quint64 timestamp = 0;
         QPointer<QWidget> receiver;
     } lastOffered_;
+
+    // The widget whose unused press gave `control` the capture.
+    struct PressOrigin {
+        QPointer<TControl> control;
+        QPointer<QWidget> widget;
+    } pressOrigin_;
 };
 
 TControl *GetCaptureControl();

@@ -344,8 +344,15 @@ void TNexosFamilyTheme::PaintCaption(TCanvas &canvas, const TRect &rect, const T
     TCanvasStateGuard guard(canvas);
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     canvas.SetBkMode(TRANSPARENT);
+    // A menu-bar title under the mouse or open stands on the accent and reads white. Which of
+    // the program's items come here: the main window's menu bar (SpTBXToolbar1) holds only
+    // the wide-string TSpTBXSubmenuItem titles 文件 … 帮助 that the command builder makes; the
+    // themed viewer hands their captions to this painter, as no OnDrawCaption handler of the
+    // program paints one, so they turn white. Only a wide-string item that draws its caption
+    // itself keeps the item text colour, black for a hot item in Nexos5 and SentimoX; no item
+    // of the program does so today.
     if (HasBits(info.ViewType, VT_MENUBAR) && IsHovered(info))
-        canvas.Font()->SetColor(MenuColors[2].Text);
+        canvas.Font()->SetColor(White);
     else if (info.ComboPart == COMBO_BUTTON && info.IsPopupParent)
         canvas.Font()->SetColor(clBlack);
     else if (canvas.Font()->Color() == clNone)
@@ -573,8 +580,10 @@ void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, co
 
 void TNexosFamilyTheme::PaintMenuItemFrame(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)
 {
+    // A disabled item reached with the arrow keys keeps the same highlight, so the selection
+    // stays in sight while it passes over the item.
     if ((info.Enabled && IsHovered(info)) || (!info.Enabled && info.HoverKind == HOVER_DISABLED))
-        PaintBackground(canvas, rect, rect, rect, GetItemPartColor(info, PartFill), false, VT_POPUPMENU);
+        PaintBackground(canvas, rect, rect, rect, MenuColors[2].Fill, false, VT_POPUPMENU);
 }
 
 void TNexosFamilyTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info)

@@ -147,18 +147,31 @@ bool ParentTouchStretch(const TRect &w, const TRect &p, TRect &stretch)
 {
     if (p.IsEmpty())
         return false;
-    if (p.Bottom == w.Top || p.Top == w.Bottom) {
-        const int y = p.Bottom == w.Top ? w.Top : w.Bottom - 1;
-        const int from = std::max(p.Left, w.Left) + 1, to = std::min(p.Right, w.Right) - 1;
-        stretch = Rect(from, y, to, y + 1);
-    } else if (p.Right == w.Left || p.Left == w.Right) {
-        const int x = p.Right == w.Left ? w.Left : w.Right - 1;
-        const int from = std::max(p.Top, w.Top) + 1, to = std::min(p.Bottom, w.Bottom) - 1;
-        stretch = Rect(x, from, x + 1, to);
-    } else {
-        return false;
+    // The parent touches a side when its edge lies just outside that side or its outermost row
+    // (column) lies on the popup's own: a popup placed flush with a menu-bar item covers the
+    // item's last row.
+    const auto touches = [](int parentEdge, int popupEdge, int inward) {
+        return parentEdge == popupEdge || parentEdge == popupEdge + inward;
+    };
+    const auto across = [&](int y) {
+        return Rect(std::max(p.Left, w.Left) + 1, y, std::min(p.Right, w.Right) - 1, y + 1);
+    };
+    const auto along = [&](int x) {
+        return Rect(x, std::max(p.Top, w.Top) + 1, x + 1, std::min(p.Bottom, w.Bottom) - 1);
+    };
+    const struct { bool touching; TRect line; } sides[] = {
+        {touches(p.Bottom, w.Top, 1), across(w.Top)},
+        {touches(p.Top, w.Bottom, -1), across(w.Bottom - 1)},
+        {touches(p.Right, w.Left, 1), along(w.Left)},
+        {touches(p.Left, w.Right, -1), along(w.Right - 1)},
+    };
+    for (const auto &side : sides) {
+        if (side.touching && !side.line.IsEmpty()) {
+            stretch = side.line;
+            return true;
+        }
     }
-    return !stretch.IsEmpty();
+    return false;
 }
 
 void SetSmallCaptionText(TCanvas &canvas, TColor color)

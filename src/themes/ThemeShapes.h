@@ -53,8 +53,9 @@ void PaintBoxTick(TCanvas &canvas, const TRect &box, TColor color);
 // dotted), outlined and filled with the canvas's pen and brush, the mark in markColor.
 void PaintCheckShape(TCanvas &canvas, const TRect &box, bool radio, bool dotted, bool ticked, TColor markColor);
 
-// Where a popup meets the item it drops from, a one-pixel stretch along the popup's edge,
-// one pixel short of each end; false when they do not touch.
+// Where a popup meets the item it drops from (the item ends just outside the popup's edge, or
+// its last row or column lies on the popup's outermost one), a one-pixel stretch along the
+// popup's edge, one pixel short of each end; false when they do not touch.
 bool ParentTouchStretch(const TRect &window, const TRect &parent, TRect &stretch);
 // Prepares the canvas for a small caption's text in `color`, drawn over what is painted below.
 void SetSmallCaptionText(TCanvas &canvas, TColor color);

@@ -69,4 +69,48 @@ TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
     EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
 }
 
+// Walking a menu with the arrow keys, a disabled item keeps the hot item's accent highlight.
+TEST(NexosFamily, ADisabledItemSelectedFromTheKeyboardKeepsTheHighlight)
+{
+    for (const char *name : {"Nexos3", "Nexos5"}) {
+        SCOPED_TRACE(name);
+        auto theme = Make(name);
+        const auto frame = [&](bool enabled, int hoverKind) {
+            const TTBXItemInfo info{.ViewType = VT_POPUPMENU, .Enabled = enabled, .HoverKind = hoverKind};
+            return Paint(30, 10, [&](TCanvas &c) { theme->PaintMenuItemFrame(c, Rect(0, 0, 30, 10), info); });
+        };
+        // Row 1 lies between the stripes of both themes.
+        const TColor accent = theme->Options().AccentColor;
+        EXPECT_EQ(PixelAt(frame(true, HOVER_ENABLED), 15, 1), accent);
+        EXPECT_EQ(PixelAt(frame(false, HOVER_DISABLED), 15, 1), accent) << "selected from the keyboard";
+        EXPECT_EQ(PixelAt(frame(false, HOVER_NONE), 15, 1), 0x00FF00u) << "not selected: nothing painted";
+    }
+}
+
+// On the menu bar a title under the mouse or open reads white over the accent; elsewhere the
+// caption keeps the colour it was given.
+TEST(NexosFamily, HoveredAndOpenMenuBarTitlesAreWhite)
+{
+    const struct { const char *what; TTBXItemInfo info; bool white; } cases[] = {
+        {"bar, at rest", {.ViewType = VT_MENUBAR, .Enabled = true}, false},
+        {"bar, hovered", {.ViewType = VT_MENUBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, true},
+        {"bar, open", {.ViewType = VT_MENUBAR, .Enabled = true, .Pushed = true, .HoverKind = HOVER_ENABLED,
+                       .IsPopupParent = true}, true},
+        {"tool bar, hovered", {.ViewType = VT_NORMALTOOLBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, false},
+    };
+    for (const char *name : {"Nexos3", "Nexos5", "SentimoX"}) {
+        auto theme = Make(name);
+        for (const auto &c : cases) {
+            TCanvasRecorder recorder;
+            TCanvas canvas;
+            canvas.SetRecorder(&recorder);
+            canvas.Font()->SetColor(clBlack);
+            theme->PaintCaption(canvas, Rect(0, 0, 40, 20), c.info, QStringLiteral("工具"), DT_SINGLELINE, false);
+            const auto texts = recorder.Of(TCanvasOp::DrawText);
+            ASSERT_EQ(texts.size(), 1u) << name << ": " << c.what;
+            EXPECT_EQ(ColorToRGB(texts[0]->FontColor), c.white ? 0xFFFFFF : 0) << name << ": " << c.what;
+        }
+    }
+}
+
 } // namespace

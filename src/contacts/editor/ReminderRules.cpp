@@ -172,11 +172,30 @@ TRecurrence RecurrenceOf(const TReminderRule &rule)
     return r;
 }
 
+namespace {
+
+// How many days a series ended by its count has. A count below 1 still leaves the range on its
+// start day, as the dialog shows it: a daily or monthly series keeps its first day, a weekly one
+// the start when its weekday is chosen; a yearly series counts its years, so none.
+int CountLimit(const TRecurrence &r)
+{
+    if (r.Count >= 1)
+        return std::min(r.Count, MaxOccurrences);
+    switch (r.Kind) {
+    case rkDaily:
+    case rkMonthly: return 1;
+    case rkWeekly: return r.Weekdays[size_t(r.Start.dayOfWeek() - 1)] ? 1 : 0;
+    default: return 0;
+    }
+}
+
+} // namespace
+
 std::vector<QDate> ExpandRecurrence(const TRecurrence &recurrence)
 {
     if (!recurrence.Start.isValid() || (recurrence.UntilEnd && !recurrence.End.isValid()))
         return {};
-    const int limit = recurrence.UntilEnd ? MaxOccurrences : std::clamp(recurrence.Count, 0, MaxOccurrences);
+    const int limit = recurrence.UntilEnd ? MaxOccurrences : CountLimit(recurrence);
     if (limit == 0)
         return {};
     switch (recurrence.Kind) {
@@ -186,6 +205,30 @@ std::vector<QDate> ExpandRecurrence(const TRecurrence &recurrence)
     case rkYearly: return ExpandYearly(recurrence, limit);
     default: return {};
     }
+}
+
+std::vector<QDate> OccurrenceDays(const TRecurrence &recurrence)
+{
+    if (recurrence.Kind != rkWeekly)
+        return ExpandRecurrence(recurrence);
+    QDate end = recurrence.End;
+    if (!recurrence.UntilEnd) {
+        const std::vector<QDate> counted = ExpandRecurrence(recurrence);
+        if (counted.empty())
+            return {};
+        end = counted.back();
+    }
+    if (!recurrence.Start.isValid() || !end.isValid())
+        return {};
+    std::vector<QDate> days;
+    for (int weekday = 1; weekday <= 7; ++weekday) {
+        if (!recurrence.Weekdays[size_t(weekday - 1)])
+            continue;
+        QDate day = recurrence.Start.addDays((weekday - recurrence.Start.dayOfWeek() + 7) % 7);
+        for (; day <= end; day = day.addDays(7 * qint64(recurrence.Interval)))
+            days.push_back(day);
+    }
+    return days;
 }
 
 TOccurrenceRow OccurrenceRow(const QDate &day, const QTime &time, const QDateTime &now)

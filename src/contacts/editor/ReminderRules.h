@@ -13,7 +13,8 @@
 // Kinds as stored in userinfo.txlevel.
 enum TReminderKind { rkNone = 0, rkDaily = 1, rkWeekly = 2, rkMonthly = 3, rkYearly = 4 };
 
-// No series ever writes more rows than this; the dialog's count goes no higher either.
+// The dialog's count goes no higher, and the days of a daily, monthly or yearly series stop
+// here; a weekly series writes every day of its range (OccurrenceDays).
 inline constexpr int MaxOccurrences = 100;
 
 // The series as a contact row stores it (txstarttime, txendtime, alarmtime, txxhcs, txlevel,
@@ -53,10 +54,18 @@ TRecurrence DecodeRecurrence(int kind, const QString &text);
 // The range and time of a stored rule on top of DecodeRecurrence.
 TRecurrence RecurrenceOf(const TReminderRule &rule);
 
-// The days of the series in date order, at most MaxOccurrences. A count of 0 gives none; with
-// an end date every day up to and including it. Days that a month lacks (the 31st, 29 February)
-// fall on the month's last day.
+// The days of the series in date order, at most MaxOccurrences: with an end date every day up
+// to and including it, else as many as the count. A count of 0 still keeps the first day of a
+// daily or monthly series and the start of a weekly one when its weekday is chosen (the range
+// then ends on its start), and gives a yearly series none. Days that a month lacks (the 31st,
+// 29 February) fall on the month's last day.
 std::vector<QDate> ExpandRecurrence(const TRecurrence &recurrence);
+
+// The days written as the series' rows, in the order they are written. A weekly series runs
+// each chosen weekday through the whole range in turn, Monday's days first, however many they
+// are; its range ends at the end date, or, for a count, on the day the dialog shows as the end
+// (the count-th day in date order). Other kinds write the days of ExpandRecurrence.
+std::vector<QDate> OccurrenceDays(const TRecurrence &recurrence);
 
 // The last day of a month.
 QDate LastDayOfMonth(int year, int month);

@@ -50,6 +50,13 @@ QVariant KeyValue(const QString &key)
     return ok ? QVariant(value) : QVariant(key.trimmed());
 }
 
+// A monthly or yearly text of three parts names a day only with "1" in front; any other first
+// part means the month's last day.
+bool DayRule(const QStringList &parts)
+{
+    return parts.size() >= 3 && parts[0].trimmed() == QLatin1String("1");
+}
+
 } // namespace
 
 Tfrmsetuseralarm::Tfrmsetuseralarm(QWidget *owner) : QDialog(owner)
@@ -297,25 +304,25 @@ void Tfrmsetuseralarm::LoadReminderSettings(int count, int kind, const QString &
         break;
     case rkMonthly:
         RadioButton7->setChecked(true);
-        if (r.LastDay) {
-            monthRadioButton2->setChecked(true);
-            if (parts.size() > 1)
-                monthEdit2->setText(parts[1].trimmed());
-        } else if (parts.size() >= 3) {
+        if (DayRule(parts)) {
             monthRadioButton1->setChecked(true);
             monthEdit1->setText(parts[1].trimmed());
             monthEdit2->setText(parts[2].trimmed());
+        } else if (r.LastDay || parts.size() >= 3) {
+            monthRadioButton2->setChecked(true);
+            if (r.LastDay && parts.size() > 1)
+                monthEdit2->setText(parts[1].trimmed());
         }
         break;
     case rkYearly:
         RadioButton8->setChecked(true);
         if (parts.size() > 1)
             ComboBox3->setCurrentIndex(r.Month - 1);
-        if (r.LastDay) {
-            yearRadioButton2->setChecked(true);
-        } else if (parts.size() >= 3) {
+        if (DayRule(parts)) {
             yearRadioButton1->setChecked(true);
             yearEdit->setText(parts[2].trimmed());
+        } else if (r.LastDay || parts.size() >= 3) {
+            yearRadioButton2->setChecked(true);
         }
         break;
     default: {
@@ -416,6 +423,15 @@ void Tfrmsetuseralarm::SyncRange()
     syncing_ = false;
 }
 
+void Tfrmsetuseralarm::InsertOccurrence(TADOQuery &query, const QString &key, const QString &title,
+                                        const TOccurrenceRow &row)
+{
+    query.SetSQL(QStringLiteral(
+        "insert into usertable (groupid,title,startdate,enddate,alarmtime,gqwtx) values (?,?,?,?,?,?)"));
+    query.SetParams({KeyValue(key), title, row.StartDate, row.EndDate, row.AlarmTime, row.Passed});
+    query.ExecSQL();
+}
+
 bool Tfrmsetuseralarm::GenerateOccurrences(const QString &key)
 {
     TADOConnection *connection = CustomerData ? CustomerData->dbConnection : nullptr;
@@ -431,13 +447,8 @@ bool Tfrmsetuseralarm::GenerateOccurrences(const QString &key)
         query.SetSQL(QStringLiteral("delete from usertable where groupid=?"));
         query.SetParams({KeyValue(key)});
         query.ExecSQL();
-        query.SetSQL(QStringLiteral(
-            "insert into usertable (groupid,title,startdate,enddate,alarmtime,gqwtx) values (?,?,?,?,?,?)"));
-        for (const QDate &day : ExpandRecurrence(recurrence)) {
-            const TOccurrenceRow row = OccurrenceRow(day, recurrence.Time, now);
-            query.SetParams({KeyValue(key), title, row.StartDate, row.EndDate, row.AlarmTime, row.Passed});
-            query.ExecSQL();
-        }
+        for (const QDate &day : OccurrenceDays(recurrence))
+            InsertOccurrence(query, key, title, OccurrenceRow(day, recurrence.Time, now));
         transaction.Commit();
         written = true;
     } catch (const Exception &e) {

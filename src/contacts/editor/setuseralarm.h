@@ -14,6 +14,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QWidget;
+class TADOQuery;
 
 // 提醒设置: edits a contact's reminder series and writes its occurrences into usertable.
 class Tfrmsetuseralarm : public QDialog
@@ -78,6 +79,9 @@ private:
     void ShowKindPanel();
     void CheckBox5Click();
     QTime ReminderTime() const;
+    // Appends one occurrence row of the contact.
+    static void InsertOccurrence(TADOQuery &query, const QString &key, const QString &title,
+                                 const TOccurrenceRow &row);
 
     bool syncing_ = false;
 };
