@@ -471,6 +471,9 @@ protected:
 
     void AlignControl(TControl *AControl);
     virtual void AlignControls(TControl *AControl, TRect &Rect);
+    // A parent that places its children itself answers true: then a change of any child's
+    // bounds or visibility asks it to align, not only one of an aligned or anchored child.
+    virtual bool AlignsEveryChild() const { return false; }
     // The part of the client area the aligned children share.
     virtual void AdjustClientRect(TRect &Rect) {}
     virtual void KeyDown(WORD &Key, TShiftState Shift);

@@ -895,11 +895,14 @@ void TTBCustomDockableWindow::Arrange()
         currentDock_->ArrangeDockRows();
         return;
     }
-    if (!autoResize_ && !floating_)
-        return;
     const TTBDockType type = floating_ ? TTBDockType::dtFloating : TTBDockType::dtNotDocked;
     ++arranging_;
     const TPoint content = DoArrange(true, type, nullptr, 0);
+    // Without AutoResize the contents are laid out for the size the window has.
+    if (!autoResize_ && !floating_) {
+        --arranging_;
+        return;
+    }
     const TRect nc = NCMargins();
     int w = content.X + nc.Left + nc.Right, h = content.Y + nc.Top + nc.Bottom;
     if (!floating_) {
