@@ -449,7 +449,7 @@ public:
     int TabOrder() const;
     void SetTabOrder(int value);
     // The controls inside this one in tab order, depth first.
-    void GetTabOrderList(std::vector<TWinControl *> &List) const;
+    virtual void GetTabOrderList(std::vector<TWinControl *> &List) const;
     // The control after (or before) CurControl in tab order, wrapping around; with
     // CheckTabStop only tab stops count, with CheckParent only CurControl's siblings.
     TWinControl *FindNextControl(TWinControl *CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;

@@ -642,6 +642,21 @@ void TTBCustomToolbar::AlignControls(TControl *, TRect &)
         Arrange();
 }
 
+void TTBCustomToolbar::GetTabOrderList(std::vector<TWinControl *> &List) const
+{
+    const size_t first = List.size();
+    TTBCustomDockableWindow::GetTabOrderList(List);
+    std::vector<const TWinControl *> holders;
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto *w = dynamic_cast<const TWinControl *>(Controls(i)); w && FindControlItem(w))
+            holders.push_back(w);
+    const auto inside = [&](const TWinControl *c) {
+        return std::any_of(holders.begin(), holders.end(),
+                           [c](const TWinControl *h) { return h != c && h->ContainsControl(c); });
+    };
+    List.erase(std::remove_if(List.begin() + std::ptrdiff_t(first), List.end(), inside), List.end());
+}
+
 void TTBCustomToolbar::Paint()
 {
     view_->EnsureLayout();

@@ -111,6 +111,8 @@ public:
     void ResizeBegin(int SizeHandle) override;
     void ResizeTrack(TRect &Rect, const TRect &OrigRect) override;
     void ResizeEnd() override;
+    // Tab stops at a control item's control, not at the controls inside it.
+    void GetTabOrderList(std::vector<TWinControl *> &List) const override;
 
     TShortCutEvent OnShortCut;
 

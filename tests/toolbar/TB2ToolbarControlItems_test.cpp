@@ -1,6 +1,6 @@
 // The controls of a toolbar's control items: a control resized or hidden by the program moves the
-// items after it, controls put on a loading toolbar are wrapped once it has loaded, and a toolbar
-// that does not size itself lays out for its width.
+// items after it, controls put on a loading toolbar are wrapped once it has loaded, Tab stops at
+// the controls of the items only, and a toolbar that does not size itself lays out for its width.
 #include "TB2TestSupport.h"
 
 #include <string>
@@ -111,6 +111,28 @@ TEST_F(ControlItemsForm, LoadedWrapsTheControlsPutOnTheToolbarWhileItLoaded)
     EXPECT_EQ(item->Owner(), form);
     EXPECT_EQ(bare->Left(), wrapped->Left() + 30);
     EXPECT_GE(loading->Width(), 80);
+}
+
+TEST_F(ControlItemsForm, TabStopsAtTheControlOfAnItemNotAtTheControlsInsideIt)
+{
+    auto *inner = new TCustomControl(form);
+    inner->SetParent(control);
+    auto *outside = new TCustomControl(form);
+    outside->SetParent(form);
+    std::vector<TWinControl *> order;
+    form->GetTabOrderList(order);
+    const auto listed = [&](TWinControl *c) { return std::find(order.begin(), order.end(), c) != order.end(); };
+    EXPECT_TRUE(listed(control));
+    EXPECT_FALSE(listed(inner));
+    EXPECT_TRUE(listed(outside));
+    // Inside a control that no item holds, nothing is left out.
+    auto *panel = new TCustomControl(form);
+    panel->SetParent(form);
+    auto *field = new TCustomControl(form);
+    field->SetParent(panel);
+    order.clear();
+    form->GetTabOrderList(order);
+    EXPECT_TRUE(listed(field));
 }
 
 // Neither docked nor floating and not sizing itself: a width set by the program decides what
