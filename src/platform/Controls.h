@@ -62,7 +62,8 @@ enum class TControlStyleItem {
     csCaptureMouse,     // holds the mouse capture from a button press until its release
     csClickEvents,      // a press and release inside the control make a Click
     csDoubleClicks,     // double clicks arrive as such; without it as a second press
-    csOpaque            // Paint covers the whole client area: no background erase
+    csOpaque,           // Paint covers the whole client area: no background erase
+    csMenuEvents        // takes Alt+key system commands itself (a menu bar and its dock)
 };
 using TControlStyle = TSet<TControlStyleItem>;
 constexpr TControlStyleItem csAcceptsControls = TControlStyleItem::csAcceptsControls;
@@ -70,6 +71,7 @@ constexpr TControlStyleItem csCaptureMouse = TControlStyleItem::csCaptureMouse;
 constexpr TControlStyleItem csClickEvents = TControlStyleItem::csClickEvents;
 constexpr TControlStyleItem csDoubleClicks = TControlStyleItem::csDoubleClicks;
 constexpr TControlStyleItem csOpaque = TControlStyleItem::csOpaque;
+constexpr TControlStyleItem csMenuEvents = TControlStyleItem::csMenuEvents;
 
 // Cursor identifiers of the class library.
 using TCursor = int;

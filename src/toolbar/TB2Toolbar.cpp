@@ -317,6 +317,7 @@ void TTBCustomToolbar::SetMenuBar(bool Value)
     if (Value == menuBar_)
         return;
     menuBar_ = Value;
+    SetControlStyle(Value ? ControlStyle().Include(csMenuEvents) : ControlStyle().Exclude(csMenuEvents));
     if (Value)
         view_->Style().Include(TTBViewStyleItem::vsMenuBar).Include(TTBViewStyleItem::vsUseHiddenAccels);
     else
