@@ -855,12 +855,17 @@ void TTBCustomDockableWindow::SetHideWhenInactive(bool Value)
     }
 }
 
+// The caption comes or goes around the same client area: the floating window changes height,
+// not the toolbar.
 void TTBCustomDockableWindow::SetShowCaption(bool Value)
 {
     if (Value != showCaption_) {
         showCaption_ = Value;
-        if (floatParent_)
+        if (floatParent_) {
             floatParent_->RecalcNC();
+            floatParent_->SetClientSize(Width(), Height());
+            floatParent_->InvalidateNC();
+        }
         Arrange();
     }
 }
@@ -1252,10 +1257,16 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != TMouseButton::mbLeft || !CanDrag() || ChildControlTransparent({X, Y}))
         return;
-    if (Shift.Contains(ssDouble))
+    if (Shift.Contains(ssDouble)) {
         DoDblClickAction();
-    else
-        BeginMoving(ClientToScreen({X, Y}));
+        return;
+    }
+    QPointer<TTBCustomDockableWindow> self(this);
+    BeginMoving(ClientToScreen({X, Y}));
+    // The drag loop took the button's release: the press that began it ends here, outside
+    // the window, so it is no click.
+    if (self)
+        Perform(WM_LBUTTONUP, 0, PointToLParam({-1, -1}));
 }
 
 bool TTBCustomDockableWindow::DockBackgroundShown() const

@@ -1,5 +1,6 @@
-// A dock's shown toolbars in the order of their rows, and the keys it passes to floating menu
-// bars.
+// A dock's shown toolbars in the order of their rows, the keys it passes to floating menu bars,
+// the floating frame around a caption that comes and goes, and the end of a drag begun in a
+// toolbar's client area.
 #include "TB2TestSupport.h"
 #include "platform/Messages.h"
 
@@ -102,6 +103,57 @@ TEST_F(DockRowsForm, DialogKeysAndSystemCommandsGoToFloatingMenuBarsOnly)
     EXPECT_TRUE(plain->heard.empty());
     // A docked toolbar hears the dialog keys as any child of the dock does, never twice.
     EXPECT_EQ(docked->heard, (std::vector<UINT>{CM_DIALOGKEY, CM_DIALOGCHAR}));
+}
+
+TEST_F(DockRowsForm, ShowCaptionReframesTheFloatingWindowAroundTheSameToolbar)
+{
+    TTBToolbar *bar = NewBar("Bar");
+    bar->SetFloatingPosition(form->ClientToScreen({100, 100}));
+    bar->SetFloating(true);
+    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    const int width = bar->Width(), height = bar->Height();
+    const int caption = GetSystemMetrics(SM_CYSMCAPTION);
+    for (bool show : {false, true, false, true}) {
+        SCOPED_TRACE(show);
+        const TPoint at{fp->Left(), fp->Top()};
+        bar->SetShowCaption(show);
+        EXPECT_EQ(std::pair(bar->Width(), bar->Height()), std::pair(width, height));
+        EXPECT_EQ(std::pair(fp->ClientWidth(), fp->ClientHeight()), std::pair(width, height));
+        const TRect nc = bar->GetFloatingNCArea();
+        EXPECT_EQ(fp->Height(), height + nc.Top + nc.Bottom);
+        EXPECT_EQ(nc.Top - nc.Bottom, show ? caption : 0);
+        EXPECT_EQ((TPoint{fp->Left(), fp->Top()}), at);
+    }
+}
+
+// The drag loop takes the release of the press that began it; the toolbar still hears the button
+// come up, outside itself, so the press makes no click, then or at a later release.
+TEST_F(DockRowsForm, ADragBegunInTheClientAreaEndsWithAMouseUpOutsideTheToolbar)
+{
+    TTBToolbar *bar = NewBar("Bar");
+    bar->SetStretch(true);  // empty client area right of the item
+    std::vector<TPoint> ups;
+    int clicks = 0;
+    bar->OnMouseUp = [&](TComponent *, TMouseButton b, TShiftState, int x, int y) {
+        if (b == TMouseButton::mbLeft)
+            ups.push_back({x, y});
+    };
+    bar->OnClick = [&](TComponent *) { ++clicks; };
+    const QPoint empty(bar->ClientWidth() - 20, bar->ClientHeight() / 2);
+    bool inLoop = false;
+    ScriptSteps s(form, 1);
+    s.Do([&] {
+        inLoop = bar->DragMode();
+        sim::Release(bar, empty);
+    });
+    s.Start();
+    sim::Press(bar, empty);
+    EXPECT_TRUE(s.Done());
+    EXPECT_TRUE(inLoop);
+    EXPECT_EQ(ups, (std::vector<TPoint>{{-1, -1}}));
+    sim::Release(bar, empty);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(bar->CurrentDock(), dock);
 }
 
 } // namespace
