@@ -445,7 +445,8 @@ void TControl::ApplyAnchors(const TRect &parentClient)
 
 void TControl::RequestAlign()
 {
-    if (parent_ && (align_ != TAlign::alNone || anchors_ != TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop}))
+    if (parent_ && (align_ != TAlign::alNone || anchors_ != TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop} ||
+                    parent_->AlignsEveryChild()))
         parent_->AlignControl(this);
 }
 
@@ -462,7 +463,7 @@ void TControl::SetVisible(bool value)
     visible_ = value;
     ApplyVisibility();
     Perform(CM_VISIBLECHANGED, value ? 1 : 0);
-    if (parent_ && align_ != TAlign::alNone)
+    if (parent_ && (align_ != TAlign::alNone || parent_->AlignsEveryChild()))
         parent_->AlignControl(this);
 }
 

@@ -62,7 +62,8 @@ enum class TControlStyleItem {
     csCaptureMouse,     // holds the mouse capture from a button press until its release
     csClickEvents,      // a press and release inside the control make a Click
     csDoubleClicks,     // double clicks arrive as such; without it as a second press
-    csOpaque            // Paint covers the whole client area: no background erase
+    csOpaque,           // Paint covers the whole client area: no background erase
+    csMenuEvents        // takes Alt+key system commands itself (a menu bar and its dock)
 };
 using TControlStyle = TSet<TControlStyleItem>;
 constexpr TControlStyleItem csAcceptsControls = TControlStyleItem::csAcceptsControls;
@@ -70,6 +71,7 @@ constexpr TControlStyleItem csCaptureMouse = TControlStyleItem::csCaptureMouse;
 constexpr TControlStyleItem csClickEvents = TControlStyleItem::csClickEvents;
 constexpr TControlStyleItem csDoubleClicks = TControlStyleItem::csDoubleClicks;
 constexpr TControlStyleItem csOpaque = TControlStyleItem::csOpaque;
+constexpr TControlStyleItem csMenuEvents = TControlStyleItem::csMenuEvents;
 
 // Cursor identifiers of the class library.
 using TCursor = int;
@@ -450,7 +452,7 @@ public:
     int TabOrder() const;
     void SetTabOrder(int value);
     // The controls inside this one in tab order, depth first.
-    void GetTabOrderList(std::vector<TWinControl *> &List) const;
+    virtual void GetTabOrderList(std::vector<TWinControl *> &List) const;
     // The control after (or before) CurControl in tab order, wrapping around; with
     // CheckTabStop only tab stops count, with CheckParent only CurControl's siblings.
     TWinControl *FindNextControl(TWinControl *CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
@@ -472,6 +474,9 @@ protected:
 
     void AlignControl(TControl *AControl);
     virtual void AlignControls(TControl *AControl, TRect &Rect);
+    // A parent that places its children itself answers true: then a change of any child's
+    // bounds or visibility asks it to align, not only one of an aligned or anchored child.
+    virtual bool AlignsEveryChild() const { return false; }
     // The part of the client area the aligned children share.
     virtual void AdjustClientRect(TRect &Rect) {}
     virtual void KeyDown(WORD &Key, TShiftState Shift);

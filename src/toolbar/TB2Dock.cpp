@@ -58,7 +58,7 @@ const std::vector<TTBCustomDockableWindow *> &FloatingDockableWindows() { return
 
 TTBDock::TTBDock(TComponent *AOwner) : TCustomControl(AOwner)
 {
-    SetControlStyle(TControlStyle{csAcceptsControls});
+    SetControlStyle(TControlStyle{csAcceptsControls, csMenuEvents});
     SetColor(clBtnFace);
     SetParentColor(false);
     SetAlign(TAlign::alTop);
@@ -313,6 +313,10 @@ void TTBDock::ArrangeDockRows()
     const int avail = std::max(0, vertical ? Height() - lineH : Width() - lineW);
     std::erase_if(dockList_, [](TTBCustomDockableWindow *w) { return IsDestroying(w); });
     std::erase_if(dockVisibleList_, [](TTBCustomDockableWindow *w) { return IsDestroying(w); });
+    if (limitToOneRow_)
+        for (TTBCustomDockableWindow *w : dockList_)
+            w->dockRow_ = 0;
+    SortVisibleList();
 
     const std::vector<TTBCustomDockableWindow *> list = dockList_;
     std::vector<TTBDockArrangeRec> recs(list.size());
@@ -372,8 +376,6 @@ void TTBDock::ArrangeDockRows()
         const TTBDockArrangeRec &r = recs[i];
         w->effectiveDockRow_ = r.EffRow;
         w->effectiveDockPos_ = r.EffRow < 0 ? -1 : r.EffPos;
-        if (limitToOneRow_)
-            w->dockRow_ = 0;
         if (commitPositions_ && r.EffRow >= 0) {
             w->dockRow_ = r.EffRow;
             w->dockPos_ = r.EffPos;
@@ -393,6 +395,26 @@ void TTBDock::ArrangeDockRows()
     ChangeWidthHeight((vertical ? lineW : lineH) + total);
     arrangePending_ = commitPositions_ = false;
     --updateCount_;
+}
+
+// The shown windows in the order of their rows and places, so GetToolbars walks them as they
+// stand; the window being slid along its row keeps its index.
+void TTBDock::SortVisibleList()
+{
+    std::vector<TTBCustomDockableWindow *> &list = dockVisibleList_;
+    const auto held = std::find_if(list.begin(), list.end(),
+                                   [](const TTBCustomDockableWindow *w) { return w->dragMode_ && w->holdListPlace_; });
+    const std::ptrdiff_t heldIndex = held - list.begin();
+    TTBCustomDockableWindow *heldWindow = held != list.end() ? *held : nullptr;
+    std::stable_sort(list.begin(), list.end(), [](const TTBCustomDockableWindow *a, const TTBCustomDockableWindow *b) {
+        if (a->dockRow_ != b->dockRow_)
+            return a->dockRow_ < b->dockRow_;
+        return TTBDockSortPos(a->dockPos_) < TTBDockSortPos(b->dockPos_);
+    });
+    if (heldWindow) {
+        list.erase(std::find(list.begin(), list.end(), heldWindow));
+        list.insert(list.begin() + heldIndex, heldWindow);
+    }
 }
 
 TRect TTBDock::NCMargins() const
@@ -466,10 +488,13 @@ void TTBDock::Notification(TComponent *AComponent, TOperation Operation)
     }
 }
 
+// A floating menu bar is no child of the dock, yet its keys belong to the form the dock is on.
+// Other floating windows keep theirs: Enter or Escape must not reach a button on a floating
+// toolbar.
 void TTBDock::RelayToFloating(TMessage &Message)
 {
     for (TTBCustomDockableWindow *w : std::vector<TTBCustomDockableWindow *>(dockList_)) {
-        if (!w->Floating() || !w->Showing() || !w->Enabled())
+        if (!w->Floating() || !w->ControlStyle().Contains(csMenuEvents) || !w->Showing() || !w->Enabled())
             continue;
         w->WndProc(Message);
         if (Message.Result != 0)
@@ -830,12 +855,17 @@ void TTBCustomDockableWindow::SetHideWhenInactive(bool Value)
     }
 }
 
+// The caption comes or goes around the same client area: the floating window changes height,
+// not the toolbar.
 void TTBCustomDockableWindow::SetShowCaption(bool Value)
 {
     if (Value != showCaption_) {
         showCaption_ = Value;
-        if (floatParent_)
+        if (floatParent_) {
             floatParent_->RecalcNC();
+            floatParent_->SetClientSize(Width(), Height());
+            floatParent_->InvalidateNC();
+        }
         Arrange();
     }
 }
@@ -895,11 +925,14 @@ void TTBCustomDockableWindow::Arrange()
         currentDock_->ArrangeDockRows();
         return;
     }
-    if (!autoResize_ && !floating_)
-        return;
     const TTBDockType type = floating_ ? TTBDockType::dtFloating : TTBDockType::dtNotDocked;
     ++arranging_;
     const TPoint content = DoArrange(true, type, nullptr, 0);
+    // Without AutoResize the contents are laid out for the size the window has.
+    if (!autoResize_ && !floating_) {
+        --arranging_;
+        return;
+    }
     const TRect nc = NCMargins();
     int w = content.X + nc.Left + nc.Right, h = content.Y + nc.Top + nc.Bottom;
     if (!floating_) {
@@ -1224,10 +1257,16 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != TMouseButton::mbLeft || !CanDrag() || ChildControlTransparent({X, Y}))
         return;
-    if (Shift.Contains(ssDouble))
+    if (Shift.Contains(ssDouble)) {
         DoDblClickAction();
-    else
-        BeginMoving(ClientToScreen({X, Y}));
+        return;
+    }
+    QPointer<TTBCustomDockableWindow> self(this);
+    BeginMoving(ClientToScreen({X, Y}));
+    // The drag loop took the button's release: the press that began it ends here, outside
+    // the window, so it is no click.
+    if (self)
+        Perform(WM_LBUTTONUP, 0, PointToLParam({-1, -1}));
 }
 
 bool TTBCustomDockableWindow::DockBackgroundShown() const

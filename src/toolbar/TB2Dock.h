@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/Types.h"
 
+#include <climits>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -57,7 +58,6 @@ struct TTBDockArrangeRec {
     int EffPos = 0;
     int Size = 0;
     int Thickness = 0;
-    bool Remeasure = false;
 };
 
 struct TTBDockArrangeParams {
@@ -71,6 +71,8 @@ struct TTBDockArrangeParams {
 // (so the caller can commit), EffRow/EffPos/Size/Thickness are the result. Answers the sum of
 // the row thicknesses.
 int ArrangeDockRecords(const TTBDockArrangeParams &Params, std::vector<TTBDockArrangeRec> &Recs);
+// The place along its row a DockPos sorts by: -1 ("at the end") after every real one.
+inline int TTBDockSortPos(int DockPos) { return DockPos == -1 ? INT_MAX : DockPos; }
 
 // Where a drop across the rows lands: the row to join, or a new row to insert at Row.
 struct TTBRowDrop {
@@ -161,6 +163,7 @@ protected:
 private:
     void RelayToFloating(TMessage &Message);
     void RedrawShown();
+    void SortVisibleList();
 
     std::vector<TTBCustomDockableWindow *> dockList_;
     std::vector<TTBCustomDockableWindow *> dockVisibleList_;

@@ -1,13 +1,9 @@
 #include "TB2Dock.h"
 
 #include <algorithm>
-#include <climits>
 #include <numeric>
 
 namespace {
-
-// "At the end" sorts after every real position of its row.
-int SortPos(int DockPos) { return DockPos == -1 ? INT_MAX : DockPos; }
 
 struct TRowWin {
     int Index;
@@ -132,7 +128,6 @@ void PlaceRow(std::vector<TRowWin> &Row, std::vector<TTBDockArrangeRec> &Recs, i
         pos += w.Gap;
         r.EffPos = pos;
         r.Size = w.Size;
-        r.Remeasure = r.Dragging && Row.size() >= 2;
         pos += w.Size;
     }
 }
@@ -149,13 +144,12 @@ int ArrangeDockRecords(const TTBDockArrangeParams &Params, std::vector<TTBDockAr
             r.DockRow = 0;
         r.EffRow = -1;
         r.Thickness = 0;
-        r.Remeasure = false;
     }
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         const TTBDockArrangeRec &ra = Recs[size_t(a)], &rb = Recs[size_t(b)];
         if (ra.DockRow != rb.DockRow)
             return ra.DockRow < rb.DockRow;
-        return SortPos(ra.DockPos) < SortPos(rb.DockPos);
+        return TTBDockSortPos(ra.DockPos) < TTBDockSortPos(rb.DockPos);
     });
     for (int i = 0; i < n; ++i)
         if (Recs[size_t(i)].HoldListPlace) {

@@ -317,6 +317,7 @@ void TTBCustomToolbar::SetMenuBar(bool Value)
     if (Value == menuBar_)
         return;
     menuBar_ = Value;
+    SetControlStyle(Value ? ControlStyle().Include(csMenuEvents) : ControlStyle().Exclude(csMenuEvents));
     if (Value)
         view_->Style().Include(TTBViewStyleItem::vsMenuBar).Include(TTBViewStyleItem::vsUseHiddenAccels);
     else
@@ -500,8 +501,12 @@ int TTBCustomToolbar::GetDockedMinimumSize(TTBDock *ADock, int RowLength)
             continue;
         int w = 0, h = 0;
         if (auto *ci = dynamic_cast<TTBControlItem *>(v->Item)) {
-            w = ci->Control() ? ci->Control()->Width() : 0;
-            h = ci->Control() ? ci->Control()->Height() : 0;
+            // A hidden control takes no room; the next item is the first shown.
+            const TControl *c = ci->Control();
+            if (!c || c->Parent() != this || !c->Visible())
+                continue;
+            w = c->Width();
+            h = c->Height();
         } else {
             v->CalcSize(canvas, w, h);
         }
@@ -620,10 +625,37 @@ void TTBCustomToolbar::ResizeEnd()
     Arrange();
 }
 
+// Controls put on the toolbar while it loaded were not wrapped as they came; the dockable
+// window's own Loaded then arranges.
 void TTBCustomToolbar::Loaded()
 {
+    for (int i = 0; i < ControlCount(); ++i)
+        if (!FindControlItem(Controls(i)))
+            items_->Add(TTBControlItem::CreateControlItem(Owner(), Controls(i)));
     TTBCustomDockableWindow::Loaded();
-    Arrange();
+}
+
+void TTBCustomToolbar::AlignControls(TControl *, TRect &)
+{
+    // While the toolbar is being placed (its own Arrange, or the dock's), the items are laid
+    // out for the new place right after.
+    if (!layingOut_ && !Arranging())
+        Arrange();
+}
+
+void TTBCustomToolbar::GetTabOrderList(std::vector<TWinControl *> &List) const
+{
+    const size_t first = List.size();
+    TTBCustomDockableWindow::GetTabOrderList(List);
+    std::vector<const TWinControl *> holders;
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto *w = dynamic_cast<const TWinControl *>(Controls(i)); w && FindControlItem(w))
+            holders.push_back(w);
+    const auto inside = [&](const TWinControl *c) {
+        return std::any_of(holders.begin(), holders.end(),
+                           [c](const TWinControl *h) { return h != c && h->ContainsControl(c); });
+    };
+    List.erase(std::remove_if(List.begin() + std::ptrdiff_t(first), List.end(), inside), List.end());
 }
 
 void TTBCustomToolbar::Paint()

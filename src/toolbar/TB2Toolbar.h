@@ -111,6 +111,8 @@ public:
     void ResizeBegin(int SizeHandle) override;
     void ResizeTrack(TRect &Rect, const TRect &OrigRect) override;
     void ResizeEnd() override;
+    // Tab stops at a control item's control, not at the controls inside it.
+    void GetTabOrderList(std::vector<TWinControl *> &List) const override;
 
     TShortCutEvent OnShortCut;
 
@@ -124,9 +126,11 @@ protected:
     void WndProc(TMessage &Message) override;
     void Loaded() override;
     bool ChildControlTransparent(const TPoint &ClientPt) override;
-    // The layout of the items places the controls of control items; the align and anchor rules
-    // of ordinary children would move them behind its back.
-    void AlignControls(TControl *, TRect &) override {}
+    // The layout of the items places the controls of control items, instead of the align and
+    // anchor rules of ordinary children. A control resized or hidden by others lays the items
+    // out again.
+    void AlignControls(TControl *AControl, TRect &Rect) override;
+    bool AlignsEveryChild() const override { return true; }
 
 private:
     void ControlChange(TControl *AControl, bool Inserting);
