@@ -339,6 +339,23 @@ void TSpTBXItemViewer::DoPaintCaption(TCanvas &Canvas, const TRect &ClientAreaRe
                             TSpTBXPaintStage::pstPrePaint, PaintDefault);
 }
 
+// A wide-string item writes its own caption (and a menu item its shortcut text) in the item text
+// colour the theme gave the canvas, so a theme's caption painter never reaches it. In this
+// program that is every item of the menu bar, the menus, the tool bars, the tray and right-click
+// menus and the status bar: all are wide-string items the command builder makes. Two cases still
+// go to the theme's PaintCaption: a caption turned on its side (a tool bar docked at the left or
+// right), which the theme writes vertically, and a colour the theme left open (clNone), which only
+// the theme can resolve. Plain themed items (TTBXItem) always go there; the program has none.
+bool TSpTBXItemViewer::DrawCaptionItself(TCanvas &Canvas, const TRect &CaptionRect, const QString &ACaption,
+                                         unsigned Format, bool IsTextRotated)
+{
+    if (IsTextRotated || Canvas.Font()->Color() == clNone)
+        return false;
+    TRect r = CaptionRect;
+    SpDrawWideText(Canvas, ACaption, r, clNone, false, Format);
+    return true;
+}
+
 void TSpTBXItemViewer::DoPaintCaptionDone(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
                                           const TRect &CaptionRect, bool IsTextRotated)
 {

@@ -146,6 +146,8 @@ public:
                         bool IsTextRotated, bool &PaintDefault) override;
     void DoPaintCaptionDone(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
                             const TRect &CaptionRect, bool IsTextRotated) override;
+    bool DrawCaptionItself(TCanvas &Canvas, const TRect &CaptionRect, const QString &ACaption, unsigned Format,
+                           bool IsTextRotated) override;
     // OnDrawItem before and after each part of the face; PaintDefault false leaves that part out.
     void PaintFace(TCanvas &Canvas, const TRect &ARect, const std::function<void()> &PaintDefault) override;
     void DrawItemImage(TCanvas &Canvas, TRect ARect, TTBXItemInfo &ItemInfo) override;

@@ -189,6 +189,12 @@ public:
                                 bool IsTextRotated, bool &PaintDefault)
     {
     }
+    // Paints a caption the owner left to the default; false leaves it to the theme's PaintCaption.
+    virtual bool DrawCaptionItself(TCanvas &Canvas, const TRect &CaptionRect, const QString &ACaption,
+                                   unsigned Format, bool IsTextRotated)
+    {
+        return false;
+    }
     // After the caption was painted, by the theme or by the owner, at CaptionRect.
     virtual void DoPaintCaptionDone(TCanvas &Canvas, const TRect &ClientAreaRect, QString &ACaption,
                                     const TRect &CaptionRect, bool IsTextRotated)

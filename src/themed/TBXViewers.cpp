@@ -370,7 +370,7 @@ void TTBXItemViewer::Paint(TCanvas &Canvas, const TRect &ClientAreaRect, bool Is
     auto paintCaption = [&](TRect captionRect, QString s, unsigned format, bool rot) {
         bool paintDefault = true;
         DoPaintCaption(Canvas, ClientAreaRect, s, captionRect, rot, paintDefault);
-        if (paintDefault)
+        if (paintDefault && !DrawCaptionItself(Canvas, captionRect, s, format, rot))
             theme->PaintCaption(Canvas, captionRect, info, s, format, rot);
         DoPaintCaptionDone(Canvas, ClientAreaRect, s, captionRect, rot);
     };

@@ -344,13 +344,9 @@ void TNexosFamilyTheme::PaintCaption(TCanvas &canvas, const TRect &rect, const T
     TCanvasStateGuard guard(canvas);
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     canvas.SetBkMode(TRANSPARENT);
-    // A menu-bar title under the mouse or open stands on the accent and reads white. Which of
-    // the program's items come here: the main window's menu bar (SpTBXToolbar1) holds only
-    // the wide-string TSpTBXSubmenuItem titles 文件 … 帮助 that the command builder makes; the
-    // themed viewer hands their captions to this painter, as no OnDrawCaption handler of the
-    // program paints one, so they turn white. Only a wide-string item that draws its caption
-    // itself keeps the item text colour, black for a hot item in Nexos5 and SentimoX; no item
-    // of the program does so today.
+    // A menu-bar title under the mouse or open stands on the accent and reads white. The program's
+    // titles are wide-string items that write their captions themselves in the item text colour,
+    // so they stay black (see TSpTBXItemViewer::DrawCaptionItself).
     if (HasBits(info.ViewType, VT_MENUBAR) && IsHovered(info))
         canvas.Font()->SetColor(White);
     else if (info.ComboPart == COMBO_BUTTON && info.IsPopupParent)

@@ -301,6 +301,16 @@ TEST_F(ThemedItems, MenuAndSplitItemsPaintThroughTheThemePopupsOverlapFontSettin
 }
 
 
+// The texts written, leaving out those only measured.
+std::vector<const TCanvasCall *> Drawn(const TCanvasRecorder &recorder)
+{
+    std::vector<const TCanvasCall *> drawn;
+    for (const TCanvasCall *call : recorder.Of(TCanvasOp::DrawText))
+        if (!(call->Flags & DT_CALCRECT))
+            drawn.push_back(call);
+    return drawn;
+}
+
 TEST_F(ThemedItems, ToolbarCaptionsAreCentredVerticallyOwnerDrawLeavesOutOnlyTheFace)
 {
     QImage glyph(16, 16, QImage::Format_ARGB32_Premultiplied);
@@ -328,10 +338,15 @@ TEST_F(ThemedItems, ToolbarCaptionsAreCentredVerticallyOwnerDrawLeavesOutOnlyThe
         TTBView &view = bar.Open();
         QImage shot(60, 40, QImage::Format_RGB32);
         TCanvas canvas(shot);
+        TCanvasRecorder recorder;
+        canvas.SetRecorder(&recorder);
         view.Viewers(0)->Paint(canvas, TRect{0, 0, 60, 40}, false, false, false);
-        const auto captions = theme->Of("caption");
+        // A wide-string item writes its caption itself, in the item text colour, not through the
+        // theme (whose caption painter would turn a hot menu-bar title white in some themes).
+        EXPECT_TRUE(theme->Of("caption").empty()) << c.name;
+        const auto captions = Drawn(recorder);
         ASSERT_EQ(captions.size(), 1u) << c.name;
-        EXPECT_EQ(captions[0].rect, c.expected) << c.name;
+        EXPECT_EQ(captions[0]->Rect, c.expected) << c.name;
     }
 
     // OnDrawItem without the default leaves out the face alone; OnDrawCaption sees where the
@@ -358,18 +373,20 @@ TEST_F(ThemedItems, ToolbarCaptionsAreCentredVerticallyOwnerDrawLeavesOutOnlyThe
     TTBView &view = bar.Open();
     QImage shot(80, 40, QImage::Format_RGB32);
     TCanvas canvas(shot);
+    TCanvasRecorder recorder;
+    canvas.SetRecorder(&recorder);
     view.Viewers(0)->Paint(canvas, TRect{0, 0, 80, 40}, true, false, false);
     EXPECT_TRUE(theme->Of("button").empty());
     ASSERT_EQ(faces.size(), 2u);
     EXPECT_EQ(std::tuple(faces[0].stage, faces[1].stage),
               std::tuple(TSpTBXPaintStage::pstPrePaint, TSpTBXPaintStage::pstPostPaint));
     EXPECT_EQ(faces[0].rect, (TRect{0, 0, 80, 40}));
-    const auto painted = theme->Of("caption");
+    const auto painted = Drawn(recorder);
     ASSERT_EQ(painted.size(), 1u);
-    EXPECT_EQ(painted[0].text, QStringLiteral("Saved"));
+    EXPECT_EQ(painted[0]->Text, QStringLiteral("Saved"));
     ASSERT_EQ(captions.size(), 2u);
-    EXPECT_EQ(captions[0].rect, painted[0].rect);
-    EXPECT_EQ(captions[1].rect, painted[0].rect);
+    EXPECT_EQ(captions[0].rect, painted[0]->Rect);
+    EXPECT_EQ(captions[1].rect, painted[0]->Rect);
     EXPECT_EQ(std::tuple(captions[0].caption, captions[1].caption), std::tuple(QString("Save"), QString("Saved")));
 }
 
