@@ -63,6 +63,8 @@ public:
     TTBPopupWindow *RootPopup() const { return rootPopup_; }
     // A handler without a window of its own announces the menu on its root popup.
     void SetRootPopup(TTBPopupWindow *Value);
+    // For a handler without a window of its own: the control or form the menu was opened from.
+    void SetOpenedFrom(QWidget *Value) { openedFrom_ = Value; }
 
     // Runs the loop for the chain of views under RootView until it records a done action.
     void Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightButton, bool ANotByKeyboard,
@@ -83,6 +85,8 @@ private:
     bool ContinueLoop() const;
     void UpdateHintAndCursor(const TPoint &ScreenPt);
     void AnnounceStart(QWidget *AWnd);
+    // The window whose activation the menu waits for when none was active at its opening.
+    QWidget *OpenerWindow() const;
 
     QWidget *wnd_ = nullptr;
     TTBPopupWindow *rootPopup_ = nullptr;
@@ -93,6 +97,7 @@ private:
     TModalLoop *loop_ = nullptr;
     // The window the menu start went to; the end goes there too.
     QPointer<QWidget> announced_;
+    QPointer<QWidget> openedFrom_;
 };
 
 // Carries out a done action after the menu is gone; answers the clicked item.

@@ -112,6 +112,9 @@ protected:
         button->SetBounds(10, 10, 80, 30);
         button->OnMouseDown = [this](TComponent *, TMouseButton b, TShiftState, int, int) { buttonPresses.push_back(b); };
         form->Show();
+        // The menus here belong to no form: one opened before the form's activation arrives
+        // would close with it.
+        ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form.get(); }));
     }
     TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {
