@@ -179,12 +179,16 @@ void TInputRouter::Note(const QEvent *event)
         cursorPos_ = TPoint::FromQPoint(me->globalPosition().toPoint());
         buttons_ = me->buttons();
         modifiers_ = me->modifiers();
+        // Moves are not counted: windows that appear or move under a resting pointer bring them.
+        if (event->type() != QEvent::MouseMove)
+            lastInputKeyboard_ = false;
         break;
     }
     case QEvent::Wheel: {
         auto *we = static_cast<const QWheelEvent *>(event);
         cursorPos_ = TPoint::FromQPoint(we->globalPosition().toPoint());
         modifiers_ = we->modifiers();
+        lastInputKeyboard_ = false;
         break;
     }
     case QEvent::KeyPress:
@@ -204,6 +208,8 @@ void TInputRouter::Note(const QEvent *event)
         if (own != Qt::NoModifier)
             modifiers.setFlag(own, event->type() == QEvent::KeyPress);
         modifiers_ = modifiers;
+        if (event->type() == QEvent::KeyPress)
+            lastInputKeyboard_ = true;
         break;
     }
     default: break;

@@ -145,8 +145,11 @@ TTBPopupWindow::TTBPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCust
     view_ = std::make_unique<TTBPopupView>(nullptr, AParentView, AItem, this, false, ACustomizing, false);
     view_->State().Include(TTBViewStateItem::vsModal);
     if (!AParentView) {
+        // A menu opened from the keyboard shows its accelerators, one opened by a click hides
+        // them: the window's UI state starts from the last input.
         view_->Style().Include(TTBViewStyleItem::vsUseHiddenAccels);
-        view_->SetAccelsVisibility(false);
+        Perform(WM_CHANGEUISTATE, UIS_INITIALIZE);
+        view_->SetAccelsVisibility(!(Perform(WM_QUERYUISTATE) & UISF_HIDEACCEL));
     } else {
         if (AParentView->Style().Contains(TTBViewStyleItem::vsUseHiddenAccels))
             view_->Style().Include(TTBViewStyleItem::vsUseHiddenAccels);
