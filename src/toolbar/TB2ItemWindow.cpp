@@ -183,11 +183,12 @@ void TTBPopupWindow::ShowPopup(bool AShow)
     TTBView *pv = view_->ParentView();
     const bool fade = GetMenuFade();
     if (!view_->Selected() && GetMenuAnimation() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
-        (fade || animationDirection_ != 0)) {
+        (fade || animationDirection_ != 0) && Perform(PopupShadowMessage, 1) == 0) {
         StartMenuAnimation(this, fade, unsigned(animationDirection_));
         return;
     }
     Show();
+    Perform(PopupShadowMessage, 3);
 }
 
 TRect TTBPopupWindow::NCMargins() const
@@ -262,7 +263,10 @@ void TTBPopupWindow::WndProc(TMessage &Message)
         }
         return;
     case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
-    case WM_TB2K_ANIMATIONENDED: PointerOverShownWindow(); return;
+    case WM_TB2K_ANIMATIONENDED:
+        PointerOverShownWindow();
+        Perform(PopupShadowMessage, 2);
+        return;
     default: break;
     }
     TCustomControl::WndProc(Message);

@@ -9,6 +9,11 @@
 #include <QPointer>
 #include <memory>
 
+// A popup window's question to itself about its animation and shadow, which a window that draws
+// a shadow answers: WParam 1 before it would be shown animated (non-zero: shown at once), 2 when
+// the animation has ended, 3 when it has been shown without one.
+constexpr UINT PopupShadowMessage = 1578;
+
 // A submenu or popup menu window holding one popup view. A parentless window that never takes
 // activation; the framework creates and frees it.
 class TTBPopupWindow : public TCustomControl
