@@ -4,6 +4,7 @@
 #include "Messages.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -212,6 +213,10 @@ void TInputRouter::Note(const QEvent *event)
             lastInputKeyboard_ = true;
         break;
     }
+    case QEvent::ContextMenu:
+        // X11 delivers the menu key's menu before the key itself.
+        lastInputKeyboard_ = static_cast<const QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
+        break;
     default: break;
     }
 }

@@ -2,6 +2,7 @@
 #include "platform/Forms.h"
 
 #include <QAbstractEventDispatcher>
+#include <QContextMenuEvent>
 #include <QEnterEvent>
 #include <QHelpEvent>
 #include <QPointer>
@@ -254,6 +255,12 @@ TEST_F(HostTest, UIStateChangesReachTheWholeWindowAndInitializeFollowsTheLastInp
         {"initialize after a key", [&] { sim::Key(host.get(), Qt::Key_Shift), change(UIS_INITIALIZE, 0); }, 0},
         {"initialize after a click", [&] { sim::Click(host.get(), {150, 50}), change(UIS_INITIALIZE, 0); },
          UISF_HIDEACCEL | UISF_HIDEFOCUS},
+        {"initialize after the menu key's menu", [&] {
+             sim::Click(host.get(), {150, 50});
+             QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {150, 50});
+             QApplication::sendEvent(host.get(), &menuKey);
+             change(UIS_INITIALIZE, 0);
+         }, 0},
         {"a pointer move leaves it", [&] { sim::Key(host.get(), Qt::Key_Shift), sim::Move(host.get(), {5, 5}),
                                            change(UIS_INITIALIZE, 0); }, 0},
         {"initialize after a click, cues always shown",
