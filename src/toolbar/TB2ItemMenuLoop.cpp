@@ -75,6 +75,14 @@ void TTBModalHandler::SetRootPopup(TTBPopupWindow *Value)
         AnnounceStart(Value);
 }
 
+bool TTBModalHandler::IsMenuWindow(const QWidget *w) const
+{
+    for (TTBView *v = rootView_; v; v = v->OpenViewerView())
+        if (v->IsPopup() && v->Window() == w)
+            return true;
+    return false;
+}
+
 QWidget *TTBModalHandler::OpenerWindow() const
 {
     QWidget *from = wnd_ ? wnd_ : openedFrom_.data();
@@ -145,7 +153,9 @@ void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightB
                          });
         QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &context, [this, active, opener]() mutable {
             QWidget *now = QApplication::activeWindow();
-            if (active ? now == active : !now)
+            // The menu's own windows do not count: a popup that grabs the keyboard becomes the
+            // active window on an X server without a window manager.
+            if (now ? now == active || IsMenuWindow(now) : !active)
                 return;
             if (!active && IsOwnActivation(opener, now))
                 active = now;

@@ -92,6 +92,8 @@ private:
     void AnnounceStart(QWidget *AWnd);
     // The window whose activation the menu waits for when none was active at its opening.
     QWidget *OpenerWindow() const;
+    // A popup window of the open chain.
+    bool IsMenuWindow(const QWidget *w) const;
 
     QWidget *wnd_ = nullptr;
     TTBPopupWindow *rootPopup_ = nullptr;
