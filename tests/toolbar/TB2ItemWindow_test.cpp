@@ -1,7 +1,6 @@
 // Views without a menu loop (the viewer list, group nesting, the window's timers), then real
 // popup menus driven through the input router by a script run inside the menu loop, a step a pass.
 #include "TB2TestSupport.h"
-#include "TestSupport.h"
 #include "platform/SysColors.h"
 #include "toolbar/TB2Anim.h"
 
@@ -419,42 +418,6 @@ TEST_F(PopupMenuTest, ItemUnderAnUnseenRestingPointerIsSelectedWhenTheSlideEnds)
     Run(s);
     SetMenuAnimationClock(nullptr);
     EXPECT_EQ(selectedWhenShown, QStringLiteral("Item 3"));
-}
-
-// A menu opened from the keyboard (the menu key on a list) underlines its accelerators, one
-// opened by a click does not, unless the desktop always shows them. The caption's marked
-// character is a space, so only an underline can put the text colour into the item.
-TEST_F(PopupMenuTest, AcceleratorsShowWhenTheMenuIsOpenedFromTheKeyboard)
-{
-    Add(menu->Items(), QStringLiteral(" & "));
-    const struct { const char *name; bool byKey; bool cues; bool underlined; } cases[] = {
-        {"by a key", true, false, true},
-        {"by a click", false, false, false},
-        {"by a click, cues always shown", false, true, true},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        SysParams().KeyboardCues = c.cues;
-        if (c.byKey)
-            sim::Key(button, Qt::Key_Menu);
-        else
-            sim::Click(button, {5, 5}, Qt::RightButton);
-        int inked = -1;
-        MenuScript s(form.get());
-        s.Do([&] {
-            TTBPopupWindow *w = Popups().at(0);
-            const QImage image = w->grab().toImage();
-            const TRect r = RootView()->Viewers(0)->BoundsRect;
-            const TPoint nc = w->GetNCSize();
-            inked = 0;
-            for (int y = r.Top; y < r.Bottom; ++y)
-                for (int x = r.Left; x < r.Right; ++x)
-                    inked += PixelAt(image, x + nc.X, y + nc.Y) == ColorToRGB(clMenuText);
-        });
-        s.Key(Qt::Key_Escape);
-        Run(s);
-        EXPECT_EQ(inked > 0, c.underlined) << inked << " pixels in the text colour";
-    }
 }
 
 } // namespace
