@@ -489,6 +489,7 @@ protected:
 private:
     void DoAlign(TControl *AControl, TAlign AAlign, TRect &Rect);
     void NotifyChildren(UINT Msg);
+    void UpdateUIState(WPARAM WParam);
     // List bookkeeping only; the widget's Qt parent is set by the caller.
     void AttachControl(TControl *AControl);
     void DetachControl(TControl *AControl);
@@ -501,6 +502,8 @@ private:
     bool ctl3D_ = true;
     bool parentCtl3D_ = true;
     int tabOrder_ = -1;
+    // UISF_ flags of the window's UI state: what it hides of focus rectangles and accelerators.
+    WORD uiState_ = 0;
 };
 
 // A windowed control with a canvas of its own for Paint.

@@ -710,6 +710,18 @@ void TWinControl::WndProc(TMessage &Message)
         Message.WParam = ch.unicode();
         return;
     }
+    case WM_CHANGEUISTATE:
+        // One state for a whole window: the change goes to the top window, which updates
+        // itself and everything inside it.
+        if (Parent())
+            Parent()->Perform(WM_CHANGEUISTATE, Message.WParam, Message.LParam);
+        else
+            Perform(WM_UPDATEUISTATE, Message.WParam, Message.LParam);
+        return;
+    case WM_UPDATEUISTATE:
+        UpdateUIState(Message.WParam);
+        return;
+    case WM_QUERYUISTATE: Message.Result = uiState_; return;
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
     case WM_SIZE:
@@ -740,6 +752,29 @@ void TWinControl::WndProc(TMessage &Message)
         return;
     default: TControl::WndProc(Message); return;
     }
+}
+
+void TWinControl::UpdateUIState(WPARAM WParam)
+{
+    WORD action = WORD(LoWord(LPARAM(WParam)));
+    WORD flags = WORD(HiWord(LPARAM(WParam))) & (UISF_HIDEFOCUS | UISF_HIDEACCEL | UISF_ACTIVE);
+    // Focus rectangles and accelerators show after keyboard input and hide after a click, unless
+    // the desktop always shows them.
+    if (action == UIS_INITIALIZE) {
+        const TInputRouter *router = TInputRouter::Existing();
+        const bool keyboard = SysParams().KeyboardCues || (router && router->LastInputWasKeyboard());
+        action = keyboard ? UIS_CLEAR : UIS_SET;
+        flags = UISF_HIDEFOCUS | UISF_HIDEACCEL;
+    }
+    if (action == UIS_SET)
+        uiState_ |= flags;
+    else if (action == UIS_CLEAR)
+        uiState_ &= WORD(~flags);
+    else
+        return;
+    for (TControl *c : std::vector<TControl *>(controls_))
+        if (dynamic_cast<TWinControl *>(c))
+            c->Perform(WM_UPDATEUISTATE, WPARAM(action) | (WPARAM(flags) << 16));
 }
 
 void TWinControl::NotifyChildren(UINT Msg)

@@ -339,7 +339,7 @@ TApplication::TApplication()
     TInputRouter &router = TInputRouter::Instance();
     router.SetShortCutChain([this](QWidget *focus, QKeyEvent *event) { return KeyDownChain(focus, event); });
     router.SetKeyMenuHandler([this](QWidget *focus, WPARAM key) { KeyMenu(focus, key); },
-                             [](QWidget *focus) { return GetParentForm(focus) != nullptr; });
+                             [](QWidget *focus) { return KeyForm(focus) != nullptr; });
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [this](Qt::ApplicationState state) {
         const bool active = state == Qt::ApplicationActive;
         if (active == active_)
@@ -449,6 +449,12 @@ bool IsWindowEnabled(const QWidget *widget)
     return !modal;
 }
 
+TForm *KeyForm(const QWidget *focus)
+{
+    TForm *form = GetParentForm(focus);
+    return IsWindowEnabled(form) ? form : nullptr;
+}
+
 bool TApplication::HelpContext(int Context) { return HelpCommand(0x0001 /* HELP_CONTEXT */, Context); }
 
 bool TApplication::HelpCommand(int Command, std::intptr_t Data)
@@ -501,7 +507,7 @@ bool TApplication::KeyDownChain(QWidget *focus, QKeyEvent *event)
         return false;
     const bool alt = sc & scAlt;
     TMessage key{alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(sc & 0xFF), alt ? LPARAM(1) | (LPARAM(1) << 29) : LPARAM(1), 0};
-    TForm *form = GetParentForm(focus);
+    TForm *form = KeyForm(focus);
     if (form && form->IsShortCut(key))
         return true;
     return Perform(CM_APPKEYDOWN, key.WParam, LPARAM(&key)) != 0;
@@ -509,7 +515,7 @@ bool TApplication::KeyDownChain(QWidget *focus, QKeyEvent *event)
 
 void TApplication::KeyMenu(QWidget *focus, WPARAM key)
 {
-    TForm *form = GetParentForm(focus);
+    TForm *form = KeyForm(focus);
     if (!form)
         return;
     // A control whose caption has the accelerator (a button, a label) takes it before the menu.

@@ -188,6 +188,11 @@ TApplication *Application();
 // windows behind a modal dialog without disabling them, as Windows would.
 bool IsWindowEnabled(const QWidget *widget);
 
+// The form whose shortcuts and key menu the keys typed in `focus` reach: the focus widget's
+// form while its window takes input, else none. A Qt dialog's parents lead to the form it was
+// opened from, so a key typed in a modal dialog would otherwise reach the form behind it.
+TForm *KeyForm(const QWidget *focus);
+
 // The screen: forms, the active form, work areas and the program-wide pointer shape.
 class TScreen
 {

@@ -4,6 +4,7 @@
 #include "Messages.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -196,12 +197,16 @@ void TInputRouter::Note(const QEvent *event)
         cursorPos_ = TPoint::FromQPoint(me->globalPosition().toPoint());
         buttons_ = me->buttons();
         modifiers_ = me->modifiers();
+        // Moves are not counted: windows that appear or move under a resting pointer bring them.
+        if (event->type() != QEvent::MouseMove)
+            lastInputKeyboard_ = false;
         break;
     }
     case QEvent::Wheel: {
         auto *we = static_cast<const QWheelEvent *>(event);
         cursorPos_ = TPoint::FromQPoint(we->globalPosition().toPoint());
         modifiers_ = we->modifiers();
+        lastInputKeyboard_ = false;
         break;
     }
     case QEvent::KeyPress:
@@ -221,8 +226,14 @@ void TInputRouter::Note(const QEvent *event)
         if (own != Qt::NoModifier)
             modifiers.setFlag(own, event->type() == QEvent::KeyPress);
         modifiers_ = modifiers;
+        if (event->type() == QEvent::KeyPress)
+            lastInputKeyboard_ = true;
         break;
     }
+    case QEvent::ContextMenu:
+        // X11 delivers the menu key's menu before the key itself.
+        lastInputKeyboard_ = static_cast<const QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
+        break;
     default: break;
     }
 }

@@ -79,6 +79,8 @@ public:
     Qt::MouseButtons Buttons() const { return buttons_; }
     Qt::KeyboardModifiers Modifiers() const { return modifiers_; }
     void SetCursorPos(const TPoint &p) { cursorPos_ = p; }
+    // The last key or button pressed came from the keyboard (what UIS_INITIALIZE goes by).
+    bool LastInputWasKeyboard() const { return lastInputKeyboard_; }
     // Asks the windowing system where the pointer is and remembers that. The program gets no
     // event while the pointer moves over none of its windows, or over a part of one that is
     // masked out, so the last event seen may be far from where the pointer rests now.
@@ -132,6 +134,7 @@ private:
     std::function<bool(QWidget *)> keyMenuScope_;
     bool sysKeyUnused_ = false;
     bool altTap_ = false;
+    bool lastInputKeyboard_ = false;
 
     struct Offered {
         int type = 0;

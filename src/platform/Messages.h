@@ -89,6 +89,10 @@ constexpr UINT WM_SYSTIMER = 0x0118;
 constexpr UINT WM_CHANGEUISTATE = 0x0127;
 constexpr UINT WM_UPDATEUISTATE = 0x0128;
 constexpr UINT WM_QUERYUISTATE = 0x0129;
+// WM_CHANGEUISTATE / WM_UPDATEUISTATE: the action in the low word of WParam, the flags in the
+// high word; WM_QUERYUISTATE answers the flags that are set.
+constexpr WORD UIS_SET = 1, UIS_CLEAR = 2, UIS_INITIALIZE = 3;
+constexpr WORD UISF_HIDEFOCUS = 0x1, UISF_HIDEACCEL = 0x2, UISF_ACTIVE = 0x4;
 constexpr UINT WM_MOUSEFIRST = 0x0200;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;

@@ -1,6 +1,7 @@
 #include "TB2ItemWindow.h"
 
 #include "TB2Common.h"
+#include "TB2Dock.h"
 #include "platform/Forms.h"
 #include "platform/Messages.h"
 
@@ -34,6 +35,16 @@ TPoint GlobalPos(const QEvent *event)
     return TPoint::FromQPoint(static_cast<const QMouseEvent *>(event)->globalPosition().toPoint());
 }
 
+// Whether `w` becoming active is the window a menu was opened from taking the activation it was
+// about to get: that window, or the form a floating toolbar's window hands the activation to.
+bool IsOwnActivation(const QWidget *opener, const QWidget *w)
+{
+    if (!opener || !w)
+        return false;
+    const auto *floating = dynamic_cast<const TTBFloatingWindowParent *>(opener);
+    return w == opener || (floating && w == floating->ParentForm());
+}
+
 } // namespace
 
 TTBModalHandler::TTBModalHandler(QWidget *AExistingWnd) : wnd_(AExistingWnd)
@@ -62,6 +73,20 @@ void TTBModalHandler::SetRootPopup(TTBPopupWindow *Value)
     rootPopup_ = Value;
     if (Value && !announced_)
         AnnounceStart(Value);
+}
+
+bool TTBModalHandler::IsMenuWindow(const QWidget *w) const
+{
+    for (TTBView *v = rootView_; v; v = v->OpenViewerView())
+        if (v->IsPopup() && v->Window() == w)
+            return true;
+    return false;
+}
+
+QWidget *TTBModalHandler::OpenerWindow() const
+{
+    QWidget *from = wnd_ ? wnd_ : openedFrom_.data();
+    return from ? from->window() : nullptr;
 }
 
 void TTBModalHandler::EndLoop()
@@ -114,16 +139,27 @@ void TTBModalHandler::Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightB
         }
         // The menu belongs to the active window: when another one becomes active (a window
         // of this program or of another) the menu is cancelled, as the system cancels modes.
+        // Opened while no window of the program was active (from the tray), it belongs to the
+        // window it was opened from, whose activation may arrive only after the menu is up;
+        // any other window of the program becoming active (a reminder) cancels it.
         const bool wasActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
-        const QPointer<QWidget> active = QApplication::activeWindow();
+        QPointer<QWidget> active = QApplication::activeWindow();
+        const QPointer<QWidget> opener = active ? nullptr : OpenerWindow();
         QObject context;
         QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &context,
                          [this, wasActive](Qt::ApplicationState s) {
                              if (wasActive && s != Qt::ApplicationActive)
                                  CancelLoop();
                          });
-        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &context, [this, active] {
-            if (active && QApplication::activeWindow() != active)
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &context, [this, active, opener]() mutable {
+            QWidget *now = QApplication::activeWindow();
+            // The menu's own windows do not count: a popup that grabs the keyboard becomes the
+            // active window on an X server without a window manager.
+            if (now ? now == active || IsMenuWindow(now) : !active)
+                return;
+            if (!active && IsOwnActivation(opener, now))
+                active = now;
+            else
                 CancelLoop();
         });
         loop.Run();
@@ -393,6 +429,23 @@ TTBCustomItem *TBRunDoneAction(const TTBDoneActionData &Done, bool ReturnClicked
     return nullptr;
 }
 
+namespace {
+
+// What a popup menu was opened from: the control it pops up for, else the form that owns it,
+// else what lies where it opens (a list's menu opens at the click or at the list).
+QWidget *OpenedFrom(const TTBCustomItem *AItem, const TPoint &P)
+{
+    if (const auto *menu = dynamic_cast<const TPopupMenu *>(AItem->ParentComponentRef())) {
+        if (auto *control = dynamic_cast<QWidget *>(menu->PopupComponent()))
+            return control;
+        if (auto *form = dynamic_cast<QWidget *>(menu->Owner()))
+            return form;
+    }
+    return TInputRouter::WidgetAt(P);
+}
+
+} // namespace
+
 TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool TrackRightButton,
                                  TTBPopupAlignment Alignment, bool ReturnClickedItemOnly)
 {
@@ -402,6 +455,7 @@ TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool Tra
     std::unique_ptr<TTBPopupWindow> window;
     {
         TTBModalHandler handler(nullptr);
+        handler.SetOpenedFrom(OpenedFrom(AItem, P));
         window.reset(AItem->OpenItemPopup(nullptr, nullptr, Alignment, P, false, false, false));
         if (!window)
             return nullptr;

@@ -145,8 +145,11 @@ TTBPopupWindow::TTBPopupWindow(TComponent *AOwner, TTBView *AParentView, TTBCust
     view_ = std::make_unique<TTBPopupView>(nullptr, AParentView, AItem, this, false, ACustomizing, false);
     view_->State().Include(TTBViewStateItem::vsModal);
     if (!AParentView) {
+        // A menu opened from the keyboard shows its accelerators, one opened by a click hides
+        // them: the window's UI state starts from the last input.
         view_->Style().Include(TTBViewStyleItem::vsUseHiddenAccels);
-        view_->SetAccelsVisibility(false);
+        Perform(WM_CHANGEUISTATE, UIS_INITIALIZE);
+        view_->SetAccelsVisibility(!(Perform(WM_QUERYUISTATE) & UISF_HIDEACCEL));
     } else {
         if (AParentView->Style().Contains(TTBViewStyleItem::vsUseHiddenAccels))
             view_->Style().Include(TTBViewStyleItem::vsUseHiddenAccels);
@@ -180,11 +183,12 @@ void TTBPopupWindow::ShowPopup(bool AShow)
     TTBView *pv = view_->ParentView();
     const bool fade = GetMenuFade();
     if (!view_->Selected() && GetMenuAnimation() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
-        (fade || animationDirection_ != 0)) {
+        (fade || animationDirection_ != 0) && Perform(PopupShadowMessage, 1) == 0) {
         StartMenuAnimation(this, fade, unsigned(animationDirection_));
         return;
     }
     Show();
+    Perform(PopupShadowMessage, 3);
 }
 
 TRect TTBPopupWindow::NCMargins() const
@@ -259,7 +263,10 @@ void TTBPopupWindow::WndProc(TMessage &Message)
         }
         return;
     case WM_TB2K_ANIMATIONSTEP: StepMenuAnimation(Message); return;
-    case WM_TB2K_ANIMATIONENDED: PointerOverShownWindow(); return;
+    case WM_TB2K_ANIMATIONENDED:
+        PointerOverShownWindow();
+        Perform(PopupShadowMessage, 2);
+        return;
     default: break;
     }
     TCustomControl::WndProc(Message);

@@ -9,6 +9,11 @@
 #include <QPointer>
 #include <memory>
 
+// A popup window's question to itself about its animation and shadow, which a window that draws
+// a shadow answers: WParam 1 before it would be shown animated (non-zero: shown at once), 2 when
+// the animation has ended, 3 when it has been shown without one.
+constexpr UINT PopupShadowMessage = 1578;
+
 // A submenu or popup menu window holding one popup view. A parentless window that never takes
 // activation; the framework creates and frees it.
 class TTBPopupWindow : public TCustomControl
@@ -63,6 +68,8 @@ public:
     TTBPopupWindow *RootPopup() const { return rootPopup_; }
     // A handler without a window of its own announces the menu on its root popup.
     void SetRootPopup(TTBPopupWindow *Value);
+    // For a handler without a window of its own: the control or form the menu was opened from.
+    void SetOpenedFrom(QWidget *Value) { openedFrom_ = Value; }
 
     // Runs the loop for the chain of views under RootView until it records a done action.
     void Loop(TTBView *RootView, bool AMouseDown, bool ATrackRightButton, bool ANotByKeyboard,
@@ -83,6 +90,10 @@ private:
     bool ContinueLoop() const;
     void UpdateHintAndCursor(const TPoint &ScreenPt);
     void AnnounceStart(QWidget *AWnd);
+    // The window whose activation the menu waits for when none was active at its opening.
+    QWidget *OpenerWindow() const;
+    // A popup window of the open chain.
+    bool IsMenuWindow(const QWidget *w) const;
 
     QWidget *wnd_ = nullptr;
     TTBPopupWindow *rootPopup_ = nullptr;
@@ -93,6 +104,7 @@ private:
     TModalLoop *loop_ = nullptr;
     // The window the menu start went to; the end goes there too.
     QPointer<QWidget> announced_;
+    QPointer<QWidget> openedFrom_;
 };
 
 // Carries out a done action after the menu is gone; answers the clicked item.

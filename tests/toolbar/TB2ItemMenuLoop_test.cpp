@@ -90,4 +90,49 @@ TEST_F(MenuLoopTest, F1AsksForTheItemsHelpAndTheMenuAnnouncesItsStartAndEnd)
     EXPECT_EQ(events, (std::vector<int>{QAccessible::PopupMenu, QAccessible::PopupMenu}));
 }
 
+// A menu opened while no window of the program is active (the tray menu) belongs to the form
+// it was opened from, whose activation may arrive only after the menu is up: that one keeps the
+// menu open, any other window of the program becoming active (a reminder) closes it.
+TEST_F(PopupMenuFixture, AMenuOpenedWithNoActiveWindowClosesWhenAnotherWindowActivates)
+{
+    Add(menu->Items(), QStringLiteral("A"));
+    menu->SetPopupComponent(form.get());
+    TForm reminder(nullptr);
+    reminder.SetBounds(20, 20, 100, 80);
+    TForm *windows[] = {form.get(), &reminder};
+    const struct { const char *name; std::vector<int> activated; std::vector<bool> openAfter; } cases[] = {
+        {"its own form", {0}, {true}},
+        {"another window", {1}, {false}},
+        {"its own form, then another window", {0, 1}, {true, false}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (TForm *w : windows)
+            w->Hide();
+        ASSERT_TRUE(sim::WaitFor([] { return QApplication::activeWindow() == nullptr; }));
+        std::vector<bool> openAfter;
+        ScriptSteps s(form.get(), 5);
+        s.SetOpen([] { return RootView() != nullptr; });
+        for (int i : c.activated) {
+            s.Do([w = windows[i]] {
+                w->Show();
+                w->activateWindow();
+            });
+            s.Then([&, w = windows[i]] {
+                if (QApplication::activeWindow() != w)
+                    return false;
+                openAfter.push_back(RootView() != nullptr);
+                return true;
+            });
+        }
+        if (c.openAfter.back())
+            s.Key(form.get(), Qt::Key_Escape);
+        s.Start();
+        EXPECT_EQ(menu->PopupEx(100, 100, false), nullptr);
+        EXPECT_TRUE(sim::WaitFor([&] { return s.Done(); }));
+        EXPECT_EQ(openAfter, c.openAfter);
+        EXPECT_TRUE(Popups().empty());
+    }
+}
+
 } // namespace

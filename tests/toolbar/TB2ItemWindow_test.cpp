@@ -82,6 +82,50 @@ TEST(TBView, ViewTimersGoToTheViewOtherTimersPassThrough)
     EXPECT_EQ(w.fired, std::vector<WPARAM>{9004});
 }
 
+// A popup window asks itself before it slides in; one that answers (it draws a shadow of its
+// own) shows at once. It hears that it is shown, at once or when the slide has ended.
+TEST(TBPopupWindow, AsksBeforeSlidingInAndHearsWhenItIsShown)
+{
+    class TShadowProbe : public TTBPopupWindow
+    {
+    public:
+        using TTBPopupWindow::TTBPopupWindow;
+        LRESULT answer = 0;
+        std::vector<WPARAM> heard;
+    protected:
+        void WndProc(TMessage &Message) override
+        {
+            if (Message.Msg != PopupShadowMessage)
+                return TTBPopupWindow::WndProc(Message);
+            heard.push_back(Message.WParam);
+            Message.Result = Message.WParam == 1 ? answer : 0;
+        }
+    };
+    ResetSysParams();
+    SysParams().MenuFade = false;
+    TTBRootItem root(nullptr);
+    Item(&root, "A");
+    const struct { const char *name; bool animation; LRESULT answer; bool slides; std::vector<WPARAM> heard; } cases[] = {
+        {"slides", true, 0, true, {1, 2}},
+        {"answers and shows at once", true, 1, false, {1, 3}},
+        {"no menu animation", false, 0, false, {3}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SysParams().MenuAnimation = c.animation;
+        TShadowProbe w(nullptr, nullptr, &root, false);
+        w.answer = c.answer;
+        w.SetBounds(10, 10, 100, 40);
+        w.SetAnimationDirection(4);
+        w.ShowPopup(true);
+        EXPECT_EQ(MenuAnimationWindow() == &w, c.slides);
+        EndMenuAnimation(&w);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.heard, c.heard);
+    }
+    ResetSysParams();
+}
+
 // A script run inside a popup menu's loop, with its keys sent to the form; a failing one
 // escapes out of the menu.
 class MenuScript : public ScriptSteps
@@ -112,6 +156,9 @@ protected:
         button->SetBounds(10, 10, 80, 30);
         button->OnMouseDown = [this](TComponent *, TMouseButton b, TShiftState, int, int) { buttonPresses.push_back(b); };
         form->Show();
+        // The menus here belong to no form: one opened before the form's activation arrives
+        // would close with it.
+        ASSERT_TRUE(sim::WaitFor([&] { return QApplication::activeWindow() == form.get(); }));
     }
     TTBCustomItem *Run(MenuScript &s, int x = 100, int y = 100, bool itemOnly = false)
     {

@@ -75,7 +75,7 @@ TEST_F(CalendarToolbarX11, ARealClickOnNextMonthMovesTheMonth)
 }
 
 // The menu key on the focused planner opens the themed menu at the planner's corner, wherever the
-// mouse rests; Escape closes it.
+// mouse rests, with its accelerators underlined; Escape closes it.
 TEST_F(CalendarToolbarX11, TheMenuKeyOpensThePlannersMenuAtThePlanner)
 {
     TSPMonthPlanner *planner = page->SPMonthPlanner1;
@@ -84,15 +84,18 @@ TEST_F(CalendarToolbarX11, TheMenuKeyOpensThePlannersMenuAtThePlanner)
     const QPoint corner = planner->ClientToScreen({0, 0}).ToQPoint();
     pointer.MoveTo(corner.x() + planner->width() - 20, corner.y() + planner->height() - 20);
     QPoint openedAt(-1, -1);
+    bool accelsShown = false;
     TScript script(pointer, {[&] {
                        TTBPopupWindow *open = OpenRootPopup();
                        if (!open || !ViewerCaptioned(QStringLiteral("日期转到")))
                            return false;
                        openedAt = QPoint(open->BoundsRect().Left, open->BoundsRect().Top);
+                       accelsShown = open->View()->State().Contains(TTBViewStateItem::vsShowAccels);
                        pointer.Keys({"Escape"});
                        return true;
                    }});
     pointer.Keys({"Menu"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return script.Done() && !OpenRootPopup(); }, 15000));
     EXPECT_EQ(openedAt, corner);
+    EXPECT_TRUE(accelsShown) << "a menu opened from the keyboard underlines its accelerators";
 }

@@ -2,6 +2,7 @@
 #include "../TB2TestSupport.h"
 #include "XTestPointer.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
@@ -40,4 +41,38 @@ TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
     EXPECT_EQ(log.clicks, std::vector<QString>{QStringLiteral("删除")});
     EXPECT_TRUE(s.Done());
     EXPECT_EQ(RootView(), nullptr);
+}
+
+// A menu opened while no window of the program is active (the tray menu) takes the keyboard
+// by a grab. A window of the program that becomes active later (a reminder from its timer)
+// closes it and gets the keys typed next.
+TEST(TB2ItemWindowX11, AWindowActivatedUnderAMenuOpenedWithNoActiveWindowGetsTheKeyboard)
+{
+    XTestPointer pointer;
+    ASSERT_TRUE(pointer.Valid());
+    ResetSysParams();
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }, 5000));
+    TTBPopupMenu menu(nullptr);
+    ClickLog log;
+    log.Add(menu.Items(), QStringLiteral("打开"));
+    TForm reminder(nullptr);
+    reminder.SetBounds(300, 200, 240, 120);
+    auto *edit = new QLineEdit;
+    (new TWidgetControl(&reminder, edit))->SetParent(&reminder);
+    edit->setFocus();
+    ScriptSteps s([&] { pointer.Keys({"Escape"}); });
+    s.Then([&] { return RootView() && RootView()->Window()->isVisible(); });
+    s.Do([&] {
+        reminder.Show();
+        reminder.activateWindow();
+    });
+    s.Then([&] { return reminder.isActiveWindow() && RootView() == nullptr; });
+    s.Start();
+    EXPECT_EQ(menu.PopupEx(40, 40, false), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.Done(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reminder.isActiveWindow() && edit->hasFocus(); }, 5000));
+    pointer.Keys({"x"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit->text() == QLatin1String("x"); }, 5000))
+        << "the keys go to the window that became active";
+    EXPECT_TRUE(log.clicks.empty());
 }
