@@ -287,6 +287,9 @@ Tfuserfrm::~Tfuserfrm()
         tree->blockSignals(true);
     }
     ListView1->Selection()->blockSignals(true);
+    // A rename still open when the page goes is dropped: the focus leaving its editor would
+    // otherwise hand the text to a page already half gone.
+    DyTreeView1->itemDelegate()->blockSignals(true);
 }
 
 SQLite::Database *Tfuserfrm::Db() const

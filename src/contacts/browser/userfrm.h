@@ -325,6 +325,8 @@ private:
     void OpenContact(const QString &keyid, const QString &name);
 
     bool Rename(TIQ &record, QString &text);
+    // The rows of the list that show the renamed contact or group show its new name.
+    void ShowRenamedInList(const TIQ &renamed);
     bool IsInsideSubtree(const QTreeWidgetItem *node, const QTreeWidgetItem *ancestor) const;
     bool RunTreeChange(const std::function<void(TTreeChange &)> &body);
     std::vector<QTreeWidgetItem *> SelectedListNodes(QStringList *orphanKeys) const;

@@ -1,10 +1,21 @@
 #include "browser/BrowserTestSupport.h"
 
+#include <QLineEdit>
+#include <QTest>
+
 namespace {
 
 class BrowserList : public BrowserTest
 {
 protected:
+    // The group tree's in-place editor while it is open.
+    QLineEdit *OpenEditor()
+    {
+        for (QLineEdit *editor : Page().DyTreeView1->viewport()->findChildren<QLineEdit *>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    }
     QList<qint64> Found(const QString &text)
     {
         Page().RunSearch(text);
@@ -250,6 +261,32 @@ TEST_F(BrowserList, RenameStoresTheTrimmedNameAndItsInitials)
     QString root = "新名";
     EXPECT_FALSE(Page().DyTreeView1Edited(Page().Root(), root));
     EXPECT_EQ(Field(group, "uname"), "组");
+}
+
+// F2 on a contact in the group tree renames it in the list too, which still shows its group.
+TEST_F(BrowserList, ARenameInTheTreeShowsInTheList)
+{
+    const qint64 group = Group("组");
+    const qint64 key = Contact("张三", group, 2);
+    Group("子组", group, 2);
+    Page().show();
+    Page().DyTreeView1->setCurrentItem(Node(group));
+    Page().DyTreeView1->setCurrentItem(Node(key));
+    ASSERT_EQ(ListCaptions(), QStringList({"子组", "张三"}));
+    Page().treenoderenameClick();
+    QLineEdit *editor = OpenEditor();
+    ASSERT_TRUE(editor);
+    editor->setText("王五");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Node(key)->text(0), "王五");
+    EXPECT_EQ(ListCaptions(), QStringList({"子组", "王五"}));
+    // A rename still open when the page goes is not stored.
+    Page().treenoderenameClick();
+    ASSERT_TRUE(OpenEditor());
+    OpenEditor()->setText("不存");
+    page.reset();
+    EXPECT_EQ(Field(key, "uname"), "王五");
 }
 
 TEST_F(BrowserList, StoredColumnsAreCheckedAgainstTheKnownFields)
