@@ -6,6 +6,7 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 #include "shared/WNDES.h"
+#include "browser/ButtonFlowLayout.h"
 #include "browser/ContactSearchIndex.h"
 #include "browser/selfields.h"
 #include "browser/userfrmListView.h"
@@ -437,10 +438,9 @@ void Tfuserfrm::BuildLayout()
     cardBox->setSpacing(0);
     Panel6 = new QWidget(Panel4);
     Panel6->setObjectName(QStringLiteral("Panel6"));
-    Panel6->setFixedHeight(26);
-    auto *buttons = new QHBoxLayout(Panel6);
-    buttons->setContentsMargins(2, 1, 2, 1);
-    buttons->setSpacing(4);
+    // At a narrow width the buttons go on in a second row rather than over one another.
+    auto *buttons = new TButtonFlowLayout(Panel6, 4);
+    buttons->setContentsMargins(2, 1, 2, 2);
     const auto makeButton = [&](QPushButton *&button, const char *name, const char *caption, void (Tfuserfrm::*click)()) {
         button = FormButton(QString::fromUtf8(caption), name, Panel6);
         button->setFixedSize(94, 23);
@@ -452,7 +452,6 @@ void Tfuserfrm::BuildLayout()
     makeButton(Button4, "Button4", "上一个", &Tfuserfrm::Button4Click);
     makeButton(Button5, "Button5", "下一个", &Tfuserfrm::Button5Click);
     makeButton(Button1, "Button1", "自定义显示项", &Tfuserfrm::Button1Click);
-    buttons->addStretch(1);
     cardBox->addWidget(Panel6);
     WebBrowser1 = MakeCardView(Panel4);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
