@@ -95,7 +95,8 @@ void Tfrmmain::ExportCsv()
     TADOConnection *connection = AccountConnection();
     if (!connection)
         return;
-    QString path = Dialogs().SaveFileName(this, QStringLiteral("保存"), QString(), QStringLiteral("Orvanta(*.csv)"));
+    QString path =
+        Dialogs().SaveFileNameWithoutPrompt(this, QStringLiteral("保存"), QString(), QStringLiteral("Orvanta(*.csv)"));
     if (path.isEmpty())
         return;
     if (FileExtLower(path) != QLatin1String("csv"))
