@@ -615,10 +615,10 @@ TCommand *Tfuserfrm::Command(const QString &name) const
 void Tfuserfrm::FormCreate()
 {
     const TIniFile ini(ConfigIniPath());
-    cardFieldText_ = DefaultCardFields;
+    QString cardFieldText = DefaultCardFields;
     const QString storedCard = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), QString());
     if (!storedCard.isEmpty())
-        cardFieldText_ = DesDecryptString(storedCard, DesKey);
+        cardFieldText = DesDecryptString(storedCard, DesKey);
 
     const int viewType = ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("ViewType"), 0);
     SetViewStyle(viewType >= 0 && viewType <= 3 ? viewType : 0);
@@ -633,10 +633,9 @@ void Tfuserfrm::FormCreate()
     RebuildColumns();
 
     // An empty choice is the user's; names that are no fields at all are not.
-    cardFields_ = KnownFieldList(cardFieldText_);
-    if (cardFields_.isEmpty() && !cardFieldText_.trimmed().isEmpty())
+    cardFields_ = KnownFieldList(cardFieldText);
+    if (cardFields_.isEmpty() && !cardFieldText.trimmed().isEmpty())
         cardFields_ = KnownFieldList(DefaultCardFields);
-    cardFieldText_ = cardFields_.join(',');
 }
 
 void Tfuserfrm::RebuildColumns()

@@ -349,7 +349,6 @@ private:
     int cardValueWidth_ = -1;  // the value width the shown card was laid out for; -1 when none is shown
     QStringList viewFields_;
     QStringList viewWidths_;
-    QString cardFieldText_;
     QStringList cardFields_;
     QStringList searchColumns_;
     // The one listener of the connection's row changes: the search index and the quick-view

@@ -706,9 +706,8 @@ void Tfuserfrm::Button1Click()
 {
     if (!ChooseFields(window(), cardFields_))
         return;
-    cardFieldText_ = cardFields_.join(',');
     TIniFile ini(ConfigIniPath());
-    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), EncipherFieldList(cardFieldText_));
+    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), EncipherFieldList(cardFields_.join(',')));
     const TIQ *record = RecordOf(DyTreeView1->currentItem());
     if (!cardKeyid_.isEmpty())
         ShowContactCard(cardKeyid_);
