@@ -4,7 +4,6 @@
 
 #include "editor/EditorTestSupport.h"
 #include "shared/PopupMenuRecorder.h"
-#include "shared/SavePromptRecorder.h"
 
 #include <QDateTimeEdit>
 #include <QPlainTextEdit>
@@ -175,11 +174,8 @@ TEST_F(EditorRecords, OpeningAndExportingAttachments)
     // A stored row: the account's bytes, the source's extension appended to a bare name.
     exportAs(0, dir + "/copy");
     EXPECT_EQ(ReadBytes(copy), "stored notes");
-    // An existing target: No keeps it, Yes replaces it; a link exports its source. Only the
-    // command asks.
-    SavePromptRecorder prompts;
+    // An existing target: No keeps it, Yes replaces it; a link exports its source.
     exportAs(1, copy, MsgResult::No);
-    EXPECT_EQ(prompts.dialogAsks, std::vector<bool>{false});
     EXPECT_EQ(TestDialogs().Last()->text, "文件已经存在，覆盖吗？");
     EXPECT_EQ(ReadBytes(copy), "stored notes");
     exportAs(1, copy, MsgResult::Yes);
@@ -292,10 +288,8 @@ TEST_F(EditorRecords, PhotoExport)
     editor.N2Click();
     EXPECT_EQ(ReadBytes(dir + "/me.png.jpg"), jpeg) << "the photo's own extension is appended";
     TestDialogs().AnswerText(WriteFile("keep.jpg", "old"));
-    SavePromptRecorder prompts;
     editor.N2Click();
     EXPECT_EQ(ReadBytes(dir + "/keep.jpg"), "old") << "an existing file is left alone";
-    EXPECT_EQ(prompts.dialogAsks, std::vector<bool>{true}) << "the command asks nothing: the dialog does";
     editor.N3Click();
     editor.Command("PopupMenu1")->Popup();
     EXPECT_TRUE(editor.N1->Enabled() && !editor.N3->Enabled());

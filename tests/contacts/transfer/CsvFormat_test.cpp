@@ -168,39 +168,26 @@ TEST(CsvFileReader, BlocksGiveTheRecordsOfTheWholeText)
     EXPECT_FALSE(missing.Next(record));
 }
 
-} // namespace
-
 // Lines ended by a CR alone are lines as those ended by CR LF are: the encoding is judged on the
 // same lines, so the records come out the same.
 TEST(CsvFileReader, CrOnlyLinesReadAsCrLfLines)
 {
-    QByteArray mostlyUtf8 = "姓名,备注\r\n";
-    for (int i = 0; i < 150; ++i)
-        mostlyUtf8 += "张三,x\r\n";
-    mostlyUtf8 += "李\xFF,x\r\n";
-    const QByteArray files[] = {mostlyUtf8, EncodeGB18030(QStringLiteral("姓名,移动电话\r\n张三,138\r\n王\r\n"))};
+    const QByteArray mostlyUtf8 = "姓名,备注\r\n" + QByteArray("张三,x\r\n").repeated(150) + "李\xFF,x\r\n";
     const QString path = MakeTempDir(QStringLiteral("csv-cr")) + QStringLiteral("/file.csv");
-    const auto read = [&](const QByteArray &bytes, qsizetype block, int &badLines) {
+    const auto read = [&](const QByteArray &bytes) {
         WriteBytes(path, bytes);
-        TCsvFileReader reader(block);
+        TCsvFileReader reader(3);
         QList<QStringList> records;
-        if (reader.Open(path)) {
-            QStringList record;
-            while (reader.Next(record))
-                records << record;
-        }
-        badLines = reader.BadLines();
-        return records;
+        QStringList record;
+        for (bool open = reader.Open(path); open && reader.Next(record);)
+            records << record;
+        return std::pair(records, reader.BadLines());
     };
-    for (const QByteArray &crLf : files) {
-        QByteArray crOnly = crLf;
-        crOnly.replace("\r\n", "\r");
-        for (const qsizetype block : {3, 1 << 20}) {
-            int crLfBad = 0, crOnlyBad = 0;
-            const QList<QStringList> expected = read(crLf, block, crLfBad);
-            ASSERT_GT(expected.size(), 2);
-            EXPECT_EQ(read(crOnly, block, crOnlyBad), expected) << block;
-            EXPECT_EQ(crOnlyBad, crLfBad) << block;
-        }
+    for (const QByteArray &crLf : {mostlyUtf8, EncodeGB18030(QStringLiteral("姓名,电话\r\n张三,138\r\n王\r\n"))}) {
+        const auto expected = read(crLf);
+        ASSERT_GT(expected.first.size(), 2);
+        EXPECT_EQ(read(QByteArray(crLf).replace("\r\n", "\r")), expected);
     }
 }
+
+} // namespace

@@ -62,15 +62,13 @@ protected:
 TEST_F(CalendarToolbarX11, ARealClickOnNextMonthMovesTheMonth)
 {
     page->GoToDate(QDate(2025, 1, 31));
-    // The button where it is once the window manager has placed the window and the bar has
-    // given its date the row's room, and the pointer on it.
+    // The pointer on the button once the window is placed and the date fills what the buttons
+    // leave of the bar (the row ends as far from the bar's end as it begins from its start).
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const TTBItemViewer *first = ViewerHinted(QStringLiteral("上年"));
             const TTBItemViewer *next = ViewerHinted(QStringLiteral("下月"));
             const TTBItemViewer *last = ViewerHinted(QStringLiteral("下年"));
-            // The date fills what the buttons leave: the row ends as far from the bar's end as it
-            // begins from its start.
             if (!first || !next || !last ||
                 last->BoundsRect.Right + first->BoundsRect.Left != page->SpTBXToolbar1->ClientWidth())
                 return false;
