@@ -115,6 +115,34 @@ void BM_ImportCsvPeakMemory(benchmark::State &state)
 }
 BENCHMARK(BM_ImportCsvPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// The same file with its lines ended by a CR alone, as older spreadsheets write them.
+QString CrOnlyCsvFile(int contacts)
+{
+    const QString path = WorkPath(QStringLiteral("contacts-cr-%1.csv").arg(contacts));
+    if (QFileInfo::exists(path))
+        return path;
+    QFile in(CsvFile(contacts)), out(path);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return path;
+    bool afterCr = false;
+    while (!in.atEnd()) {
+        QByteArray block = in.read(1 << 20);
+        if (afterCr && block.startsWith('\n'))
+            block.remove(0, 1);
+        afterCr = block.endsWith('\r');
+        out.write(block.replace("\r\n", "\r"));
+    }
+    return path;
+}
+
+void BM_ImportCrOnlyCsvPeakMemory(benchmark::State &state)
+{
+    const int contacts = int(state.range(0));
+    MeasurePeak(state, ImportCsvOnly, CrOnlyCsvFile(contacts),
+                WorkPath(QStringLiteral("csv-cr-target-%1.txl").arg(contacts)));
+}
+BENCHMARK(BM_ImportCrOnlyCsvPeakMemory)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)

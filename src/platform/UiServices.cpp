@@ -78,6 +78,12 @@ public:
         return QFileDialog::getSaveFileName(parent, caption, dir, filter);
     }
 
+    QString SaveFileNameWithoutPrompt(QWidget *parent, const QString &caption, const QString &dir,
+                                      const QString &filter) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    }
+
     QString FolderName(QWidget *parent, const QString &caption, const QString &dir) override
     {
         return QFileDialog::getExistingDirectory(parent, caption, dir);

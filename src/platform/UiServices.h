@@ -24,6 +24,13 @@ public:
                                  const QString &filter) = 0;
     virtual QString SaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter) = 0;
+    // The same for a caller that asks its own question before it overwrites a file that exists:
+    // the dialog does not ask first, so the user is asked once.
+    virtual QString SaveFileNameWithoutPrompt(QWidget *parent, const QString &caption, const QString &dir,
+                                              const QString &filter)
+    {
+        return SaveFileName(parent, caption, dir, filter);
+    }
     // Several existing files at once; empty when the user cancels.
     virtual QStringList OpenFileNames(QWidget *parent, const QString &caption, const QString &dir,
                                       const QString &filter)

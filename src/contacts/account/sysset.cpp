@@ -554,7 +554,7 @@ void Tfrmsysset::Button2Click()
         return;
     const QString suggested = DefaultBackupDir() + Clock().Now().toString(QStringLiteral("yyyyMMdd")) +
                               TrimmedFileName(account_.Path());
-    QString name = Dialogs().SaveFileName(this, QStringLiteral("通讯录数据备份"), suggested,
+    QString name = Dialogs().SaveFileNameWithoutPrompt(this, QStringLiteral("通讯录数据备份"), suggested,
                                           QStringLiteral("通讯录数据文件(*.txl)"));
     if (name.isEmpty())
         return;

@@ -6,6 +6,7 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 #include "shared/WNDES.h"
+#include "browser/ButtonFlowLayout.h"
 #include "browser/ContactSearchIndex.h"
 #include "browser/selfields.h"
 #include "browser/userfrmListView.h"
@@ -287,6 +288,9 @@ Tfuserfrm::~Tfuserfrm()
         tree->blockSignals(true);
     }
     ListView1->Selection()->blockSignals(true);
+    // A rename still open when the page goes is dropped: the focus leaving its editor would
+    // otherwise hand the text to a page already half gone.
+    DyTreeView1->itemDelegate()->blockSignals(true);
 }
 
 SQLite::Database *Tfuserfrm::Db() const
@@ -434,10 +438,9 @@ void Tfuserfrm::BuildLayout()
     cardBox->setSpacing(0);
     Panel6 = new QWidget(Panel4);
     Panel6->setObjectName(QStringLiteral("Panel6"));
-    Panel6->setFixedHeight(26);
-    auto *buttons = new QHBoxLayout(Panel6);
-    buttons->setContentsMargins(2, 1, 2, 1);
-    buttons->setSpacing(4);
+    // At a narrow width the buttons go on in a second row rather than over one another.
+    auto *buttons = new TButtonFlowLayout(Panel6, 4);
+    buttons->setContentsMargins(2, 1, 2, 2);
     const auto makeButton = [&](QPushButton *&button, const char *name, const char *caption, void (Tfuserfrm::*click)()) {
         button = FormButton(QString::fromUtf8(caption), name, Panel6);
         button->setFixedSize(94, 23);
@@ -449,7 +452,6 @@ void Tfuserfrm::BuildLayout()
     makeButton(Button4, "Button4", "上一个", &Tfuserfrm::Button4Click);
     makeButton(Button5, "Button5", "下一个", &Tfuserfrm::Button5Click);
     makeButton(Button1, "Button1", "自定义显示项", &Tfuserfrm::Button1Click);
-    buttons->addStretch(1);
     cardBox->addWidget(Panel6);
     WebBrowser1 = MakeCardView(Panel4);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
@@ -613,10 +615,10 @@ TCommand *Tfuserfrm::Command(const QString &name) const
 void Tfuserfrm::FormCreate()
 {
     const TIniFile ini(ConfigIniPath());
-    cardFieldText_ = DefaultCardFields;
+    QString cardFieldText = DefaultCardFields;
     const QString storedCard = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), QString());
     if (!storedCard.isEmpty())
-        cardFieldText_ = DesDecryptString(storedCard, DesKey);
+        cardFieldText = DesDecryptString(storedCard, DesKey);
 
     const int viewType = ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("ViewType"), 0);
     SetViewStyle(viewType >= 0 && viewType <= 3 ? viewType : 0);
@@ -631,10 +633,9 @@ void Tfuserfrm::FormCreate()
     RebuildColumns();
 
     // An empty choice is the user's; names that are no fields at all are not.
-    cardFields_ = KnownFieldList(cardFieldText_);
-    if (cardFields_.isEmpty() && !cardFieldText_.trimmed().isEmpty())
+    cardFields_ = KnownFieldList(cardFieldText);
+    if (cardFields_.isEmpty() && !cardFieldText.trimmed().isEmpty())
         cardFields_ = KnownFieldList(DefaultCardFields);
-    cardFieldText_ = cardFields_.join(',');
 }
 
 void Tfuserfrm::RebuildColumns()

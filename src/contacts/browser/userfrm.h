@@ -325,6 +325,8 @@ private:
     void OpenContact(const QString &keyid, const QString &name);
 
     bool Rename(TIQ &record, QString &text);
+    // The rows of the list that show the renamed contact or group show its new name.
+    void ShowRenamedInList(const TIQ &renamed);
     bool IsInsideSubtree(const QTreeWidgetItem *node, const QTreeWidgetItem *ancestor) const;
     bool RunTreeChange(const std::function<void(TTreeChange &)> &body);
     std::vector<QTreeWidgetItem *> SelectedListNodes(QStringList *orphanKeys) const;
@@ -347,7 +349,6 @@ private:
     int cardValueWidth_ = -1;  // the value width the shown card was laid out for; -1 when none is shown
     QStringList viewFields_;
     QStringList viewWidths_;
-    QString cardFieldText_;
     QStringList cardFields_;
     QStringList searchColumns_;
     // The one listener of the connection's row changes: the search index and the quick-view

@@ -39,6 +39,22 @@ bool IsGroupNode(const QTreeWidgetItem *node)
     return record && record->IsGroup();
 }
 
+// Deletes the rows of the nodes with these keys (the deleted nodes and everything below them)
+// with their activities, photos, plans and tag links.
+void DeleteNodeRows(SQLite::Database &db, const QStringList &keys)
+{
+    const QString json = QLatin1Char('[') + keys.join(',') + QLatin1Char(']');
+    for (const char *sql : {"delete from useraction where useruid in (select value from json_each(?))",
+                            "delete from userpic where useruid in (select value from json_each(?))",
+                            "delete from userinfo where keyid in (select value from json_each(?))",
+                            "delete from usertable where groupid in (select value from json_each(?))",
+                            "delete from userlinkplace where keyid in (select value from json_each(?))"}) {
+        SQLite::Statement statement(db, QString::fromLatin1(sql));
+        statement.Bind(1, json);
+        statement.Exec();
+    }
+}
+
 } // namespace
 
 // Moves nodes in the tree and writes each move, remembering how to put the tree back. Levels of
@@ -78,7 +94,7 @@ public:
         const int level = NodeLevel(node);
         Exec(QStringLiteral("update userinfo set nodeparentkey=?,nodelevel=?,nodeindex=0 where keyid=?"),
              {RecordOf(parent)->Key(), level, record->Key()});
-        WriteChildLevels(node, level);
+        UpdateChildLevels(node, level);
     }
 
     void Finish()
@@ -127,13 +143,13 @@ private:
         statement.Exec();
     }
 
-    void WriteChildLevels(QTreeWidgetItem *node, int level)
+    void UpdateChildLevels(QTreeWidgetItem *node, int level)
     {
         for (int i = 0; i < node->childCount(); ++i) {
             QTreeWidgetItem *child = node->child(i);
             if (const TIQ *record = RecordOf(child))
                 Exec(QStringLiteral("update userinfo set nodelevel=? where keyid=?"), {level + 1, record->Key()});
-            WriteChildLevels(child, level + 1);
+            UpdateChildLevels(child, level + 1);
         }
     }
 
@@ -469,16 +485,7 @@ bool Tfuserfrm::DeleteNodes(const std::vector<QTreeWidgetItem *> &nodes, const Q
 
     try {
         SQLite::Transaction transaction(*db);
-        const QString json = QLatin1Char('[') + keys.join(',') + QLatin1Char(']');
-        for (const char *sql : {"delete from useraction where useruid in (select value from json_each(?))",
-                                "delete from userpic where useruid in (select value from json_each(?))",
-                                "delete from userinfo where keyid in (select value from json_each(?))",
-                                "delete from usertable where groupid in (select value from json_each(?))",
-                                "delete from userlinkplace where keyid in (select value from json_each(?))"}) {
-            SQLite::Statement statement(*db, QString::fromLatin1(sql));
-            statement.Bind(1, json);
-            statement.Exec();
-        }
+        DeleteNodeRows(*db, keys);
         transaction.Commit();
     } catch (const EDatabaseError &) {
         ShowMessage(ChangeFailedText, Orvanta, MsgIcon::Warning);

@@ -577,11 +577,34 @@ bool Tfuserfrm::ListView1Edited(int row, QString &text)
     return true;
 }
 
+void Tfuserfrm::ShowRenamedInList(const TIQ &renamed)
+{
+    TContactListModel *model = ListView1->Model();
+    const qint64 key = renamed.Key();
+    for (int row = 0; row < model->Count(); ++row) {
+        if (model->Key(row) != key)
+            continue;
+        if (TIQ *record = model->Row(row).record.get()) {
+            record->uname = renamed.uname;
+            record->kzfield1 = renamed.kzfield1;
+        }
+        if (model->IsGroup(row) || viewFields_.isEmpty()) {
+            model->SetCaption(row, renamed.uname);
+            continue;
+        }
+        for (int column = 0; column < viewFields_.size(); ++column) {
+            if (IsField(viewFields_[column], "uname"))
+                model->SetText(row, column, renamed.uname);
+        }
+    }
+}
+
 bool Tfuserfrm::DyTreeView1Edited(QTreeWidgetItem *node, QString &text)
 {
     TIQ *record = RecordOf(node);
     if (!record || node == root_ || !Rename(*record, text))
         return false;
+    ShowRenamedInList(*record);
     if (record->IsContact()) {
         // The editor is still closing on this node; move it once that is done.
         const QString keyid = record->keyid;
@@ -683,9 +706,8 @@ void Tfuserfrm::Button1Click()
 {
     if (!ChooseFields(window(), cardFields_))
         return;
-    cardFieldText_ = cardFields_.join(',');
     TIniFile ini(ConfigIniPath());
-    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), EncipherFieldList(cardFieldText_));
+    ini.WriteString(QStringLiteral("SYS"), QStringLiteral("FIELDS"), EncipherFieldList(cardFields_.join(',')));
     const TIQ *record = RecordOf(DyTreeView1->currentItem());
     if (!cardKeyid_.isEmpty())
         ShowContactCard(cardKeyid_);

@@ -212,12 +212,19 @@ void TContactListModel::RemoveRowsAt(QList<int> rows)
     endResetModel();
 }
 
-void TContactListModel::SetCaption(int row, const QString &caption)
+void TContactListModel::SetText(int row, int column, const QString &text)
 {
-    if (row < 0 || row >= Count())
+    if (row < 0 || row >= Count() || column < 0)
         return;
-    Made(row).caption = caption;
-    emit dataChanged(index(row, 0), index(row, 0));
+    TListRow &item = Made(row);
+    if (column == 0) {
+        item.caption = text;
+    } else {
+        while (item.subItems.size() < column)
+            item.subItems << QString();
+        item.subItems[column - 1] = text;
+    }
+    emit dataChanged(index(row, column), index(row, column));
 }
 
 void TContactListModel::Reorder(const std::vector<int> &order)

@@ -70,7 +70,9 @@ public:
     bool IsContact(int row) const { return rows_[size_t(row)].contact; }
     bool IsGroup(int row) const { return rows_[size_t(row)].group; }
     void RemoveRowsAt(QList<int> rows);
-    void SetCaption(int row, const QString &caption);
+    void SetCaption(int row, const QString &caption) { SetText(row, 0, caption); }
+    // Column 0 is the caption, column i the sub-item i - 1.
+    void SetText(int row, int column, const QString &text);
     // Puts the rows in a new order: new row i is old row order[i]. Selection follows the rows.
     void Reorder(const std::vector<int> &order);
 

@@ -196,6 +196,22 @@ std::unique_ptr<CalendarItemData> Record(const TCalendarEntry &entry)
     return data;
 }
 
+// A node of the today tree for one contact event; its record goes with the node.
+class TTodayNode final : public QTreeWidgetItem
+{
+public:
+    TTodayNode(QTreeWidgetItem *day, const TCalendarEntry &entry)
+        : QTreeWidgetItem(day), Data(std::make_unique<CalendarItemData>())
+    {
+        Data->Key = entry.Key;
+        Data->Caption = entry.Text;
+        Data->Category = ContactCategory;
+        Data->Name = entry.Name;
+    }
+
+    const std::unique_ptr<CalendarItemData> Data;
+};
+
 } // namespace
 
 Tfrmtasktable::Tfrmtasktable(TADOQuery *query, QWidget *parent) : QWidget(parent), query_(query)
@@ -481,7 +497,7 @@ void Tfrmtasktable::LoadTodayTree()
         for (const TCalendarEntry &entry : entries) {
             if (entry.Date != day)
                 continue;
-            auto *node = new QTreeWidgetItem(dayNode);
+            auto *node = new TTodayNode(dayNode, entry);
             node->setText(0, entry.Text);
             node->setIcon(0, icon(entry.ImageIndex));
         }

@@ -261,7 +261,7 @@ void TUserEditForm::ToolButton74Click()
     const PhotoRow *row = PhotoOf(userpiclistview->currentRow());
     if (!row)
         return;
-    const QString target = Dialogs().SaveFileName(this, QString(), row->file, QString());
+    const QString target = Dialogs().SaveFileNameWithoutPrompt(this, QString(), row->file, QString());
     if (target.isEmpty())
         return;
     if (QFileInfo::exists(target) &&

@@ -67,11 +67,17 @@ namespace {
 // ("1990-02-30") stays as it is while the user edits, where the spin box would drop the key or
 // move on to another day. The end of the edit reports it. A month is complete after two digits,
 // or after one that no second digit could follow; the day comes next, so a whole date can be
-// typed in one go ("19900315", "1990-03-15", "1990-3-5").
+// typed in one go ("19900315", "1990-03-15", "1990-3-5"), wherever a click left the cursor: typing
+// that begins inside the year replaces the whole year, and four digits that begin on the month or
+// the day are the year.
 class TDateEdit final : public QDateEdit
 {
 public:
-    using QDateEdit::QDateEdit;
+    explicit TDateEdit(QWidget *parent) : QDateEdit(parent)
+    {
+        // A click into the text lands on the line edit, not on the spin box.
+        lineEdit()->installEventFilter(this);
+    }
 
     std::function<void(const QString &text, const QDate &before)> OnRefused;
 
@@ -104,21 +110,44 @@ protected:
         QDateEdit::mousePressEvent(event);
     }
 
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+            StopTyping();
+        return QDateEdit::eventFilter(watched, event);
+    }
+
     void keyPressEvent(QKeyEvent *event) override
     {
         const Section section = currentSection();
         const QString key = event->text();
         const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        if ((section == DaySection || section == MonthSection) && key.size() == 1 && key[0].isDigit() && plain) {
-            TypeDigit(section, key[0]);
+        const bool digit = key.size() == 1 && key[0].isDigit() && plain;
+        if (digit && run_.isEmpty() && runOpen_) {
+            runStart_ = text();
+            runSection_ = section;
+        }
+        if (digit && runOpen_)
+            run_ += key[0];
+        if ((section == DaySection || section == MonthSection) && digit) {
+            if (!TakeYear())
+                TypeDigit(section, key[0]);
             return;
         }
         // The separator after a section that just filled up stays where the typing already went.
         if (advanced_ && plain && key == QLatin1String("-")) {
             advanced_ = false;
+            runOpen_ = false;
             return;
         }
-        StopTyping();
+        // The spin box refuses a digit inside a year that has its four already: typing that
+        // begins there replaces the year.
+        if (digit && section == YearSection && run_.size() == 1)
+            setSelectedSection(YearSection);
+        if (digit)
+            StopSection();
+        else
+            StopTyping();
         const bool ends = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
         const QString typed = text();
         QDateEdit::keyPressEvent(event);
@@ -142,11 +171,33 @@ private:
         return ok[0] && ok[1] && ok[2] && month >= 1 && month <= 12 && day >= 1 && day <= 31;
     }
 
-    void StopTyping()
+    void StopSection()
     {
         typing_ = NoSection;
         pending_ = QChar();
         advanced_ = false;
+    }
+
+    // A new run of typing begins with the next key.
+    void StopTyping()
+    {
+        StopSection();
+        run_.clear();
+        runOpen_ = true;
+    }
+
+    // Puts the text up when it has the shape of a date, with the section selected; false when
+    // it has not.
+    bool Put(const QString &typed, Section section)
+    {
+        if (!IsDateShaped(typed))
+            return false;
+        const QDate date = QDate::fromString(typed, QStringLiteral("yyyy-MM-dd"));
+        if (date.isValid() && date >= minimumDate() && date <= maximumDate())
+            setDate(date);
+        lineEdit()->setText(typed);
+        setSelectedSection(section);
+        return true;
     }
 
     // Puts the two digits into the section; false when they make no month or day.
@@ -156,14 +207,24 @@ private:
         if (!IsDateShaped(typed))
             return false;
         typed.replace(section == MonthSection ? 5 : 8, 2, number);
-        if (!IsDateShaped(typed))
+        return Put(typed, section);
+    }
+
+    // Four digits that began on the month or the day make no month and day the field could
+    // show ("1231" is all a month and a day reach); as a year, they are the start of a whole date,
+    // and the month and the day from before they were typed come back for the rest to replace.
+    bool TakeYear()
+    {
+        if (!runOpen_ || run_.size() != 4 || runSection_ == YearSection)
             return false;
-        const QDate date = QDate::fromString(typed, QStringLiteral("yyyy-MM-dd"));
-        if (date.isValid() && date >= minimumDate() && date <= maximumDate())
-            setDate(date);
-        lineEdit()->setText(typed);
-        setSelectedSection(section);
-        return true;
+        const int year = run_.toInt();
+        if (year < minimumDate().year() || year > maximumDate().year() || !IsDateShaped(runStart_))
+            return false;
+        const bool taken = Put(run_ + runStart_.mid(4), MonthSection);
+        StopSection();
+        advanced_ = taken;
+        runOpen_ = false;
+        return taken;
     }
 
     void TypeDigit(Section section, QChar digit)
@@ -221,6 +282,12 @@ private:
     Section typing_ = NoSection;
     QChar pending_;          // a first digit that a second may follow
     bool advanced_ = false;  // the typing just moved on to the next section by itself
+    // The digits typed since the focus came, a click or a key other than a digit, while nothing
+    // else has been typed; the text and the section they began in.
+    QString run_;
+    bool runOpen_ = true;
+    QString runStart_;
+    Section runSection_ = NoSection;
 };
 
 } // namespace

@@ -299,7 +299,7 @@ void TUserEditForm::userm02Click()
     const RecordRow *row = item ? static_cast<RecordItem *>(item)->Row() : nullptr;
     if (!row || row->kind != RecordAttachment)
         return;
-    QString target = Dialogs().SaveFileName(this, QString(), row->title, QString());
+    QString target = Dialogs().SaveFileNameWithoutPrompt(this, QString(), row->title, QString());
     if (target.isEmpty())
         return;
     const QString extension = FileExtLower(item->text(0));

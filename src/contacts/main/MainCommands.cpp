@@ -34,7 +34,7 @@ void Tfrmmain::BackupByHand()
 {
     const QString folder = AppDir() + QStringLiteral("data/backup/");
     const QString suggested = Clock().Now().toString(QStringLiteral("yyyyMMdd")) + QFileInfo(account_.Path()).fileName();
-    QString target = Dialogs().SaveFileName(this, QStringLiteral("通讯录数据备份"), folder + suggested,
+    QString target = Dialogs().SaveFileNameWithoutPrompt(this, QStringLiteral("通讯录数据备份"), folder + suggested,
                                             QStringLiteral("通讯录数据文件(*.txl)"));
     if (target.isEmpty())
         return;

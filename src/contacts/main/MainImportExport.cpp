@@ -64,11 +64,21 @@ void Tfrmmain::ImportVCard(const QStringList &fileNames)
         files.push_back(std::move(file));
     }
     // Each card is added as it is read; only one file's bytes are held at a time.
-    TContactImport import(connection, Clock().Now());
     TVCardLeftOut leftOut;
-    for (const std::unique_ptr<QFile> &file : files)
-        leftOut += ReadVCards(file->readAll(), [&](const TContactRecord &card) { import.Add(card); });
-    const TImportResult result = import.Finish();
+    const TImportResult result = [&] {
+        TContactImport import(connection, Clock().Now());
+        for (const std::unique_ptr<QFile> &file : files) {
+            const QByteArray bytes = file->readAll();
+            // Only part of a file: the cards read so far are abandoned with the import.
+            if (file->error() != QFileDevice::NoError) {
+                TImportResult failed;
+                failed.Error = QStringLiteral("文件读取出错，没有读完。");
+                return failed;
+            }
+            leftOut += ReadVCards(bytes, [&](const TContactRecord &card) { import.Add(card); });
+        }
+        return import.Finish();
+    }();
     if (!result.Ok) {
         ShowMessage(QStringLiteral("导入失败，没有导入任何人脉记录。\n") + result.Error, Orvanta, MsgIcon::Warning,
                     MsgButtons::OK, this);
@@ -85,7 +95,8 @@ void Tfrmmain::ExportCsv()
     TADOConnection *connection = AccountConnection();
     if (!connection)
         return;
-    QString path = Dialogs().SaveFileName(this, QStringLiteral("保存"), QString(), QStringLiteral("Orvanta(*.csv)"));
+    QString path =
+        Dialogs().SaveFileNameWithoutPrompt(this, QStringLiteral("保存"), QString(), QStringLiteral("Orvanta(*.csv)"));
     if (path.isEmpty())
         return;
     if (FileExtLower(path) != QLatin1String("csv"))

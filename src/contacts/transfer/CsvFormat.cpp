@@ -114,14 +114,32 @@ bool Gb18030TwoByteText(QByteArrayView bytes, QString &text)
 
 namespace {
 
+// A line ends at LF, at CR LF or at a CR alone, as spreadsheets on older systems write them.
+// Neither byte is part of a character in UTF-8 or GB18030, so a cut after one splits none.
+bool IsLineEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+// The index of the last line-end byte, or -1.
+qsizetype LastLineEnd(QByteArrayView bytes)
+{
+    for (qsizetype i = bytes.size() - 1; i >= 0; --i) {
+        if (IsLineEnd(bytes[i]))
+            return i;
+    }
+    return -1;
+}
+
 // Counts the lines that are not valid UTF-8 and those that are valid and hold more than ASCII.
 void ClassifyLines(const QByteArray &bytes, int &total, int &bad, int &utf8)
 {
+    const char *data = bytes.constData();
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
+        qsizetype end = start;
+        while (end < bytes.size() && !IsLineEnd(data[end]))
+            ++end;
         const QByteArrayView line = QByteArrayView(bytes).sliced(start, end - start);
         start = end + 1;
         if (line.trimmed().isEmpty())
@@ -303,7 +321,7 @@ bool TCsvFileReader::DecideEncoding()
             return false;
         if (block.isEmpty())
             break;
-        const qsizetype lastEnd = block.lastIndexOf('\n');
+        const qsizetype lastEnd = LastLineEnd(block);
         if (lastEnd < 0) {
             line += block;
             continue;
@@ -354,7 +372,7 @@ bool TCsvFileReader::ReadBlock()
     }
     // An 8-bit block is decoded up to its last line end: no character of UTF-8 or GB18030 holds
     // that byte, so no character is cut and the decoder holds nothing over.
-    const qsizetype lastEnd = block.lastIndexOf('\n');
+    const qsizetype lastEnd = LastLineEnd(block);
     if (lastEnd < 0) {
         carry_ += block;
         return true;

@@ -223,6 +223,19 @@ TEST_F(MainCommands, VCardImport)
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("共导入 3 条人脉记录，另有 1 项内容没有对应的字段，未导入。"));
 }
 
+// A file that fails while it is read imports nothing of any file, and says why.
+TEST_F(MainCommands, AVCardFileThatFailsToReadImportsNothing)
+{
+    Open();
+    const QString one = folder + "/one.vcf";
+    WriteBytes(one, "BEGIN:VCARD\nFN:A\nEND:VCARD\n");
+    // This process's memory seen as a file: it opens, and reading its start fails.
+    main->ImportVCard({one, "/proc/self/mem"});
+    ASSERT_NE(TestDialogs().Last(), nullptr);
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。\n文件读取出错，没有读完。"));
+    EXPECT_TRUE(Names().isEmpty());
+}
+
 TEST_F(MainCommands, CsvExportAddsTheExtensionAsksBeforeOverwritingAndReportsFailure)
 {
     Open({QStringLiteral("张三")});

@@ -168,4 +168,26 @@ TEST(CsvFileReader, BlocksGiveTheRecordsOfTheWholeText)
     EXPECT_FALSE(missing.Next(record));
 }
 
+// Lines ended by a CR alone are lines as those ended by CR LF are: the encoding is judged on the
+// same lines, so the records come out the same.
+TEST(CsvFileReader, CrOnlyLinesReadAsCrLfLines)
+{
+    const QByteArray mostlyUtf8 = "姓名,备注\r\n" + QByteArray("张三,x\r\n").repeated(150) + "李\xFF,x\r\n";
+    const QString path = MakeTempDir(QStringLiteral("csv-cr")) + QStringLiteral("/file.csv");
+    const auto read = [&](const QByteArray &bytes) {
+        WriteBytes(path, bytes);
+        TCsvFileReader reader(3);
+        QList<QStringList> records;
+        QStringList record;
+        for (bool open = reader.Open(path); open && reader.Next(record);)
+            records << record;
+        return std::pair(records, reader.BadLines());
+    };
+    for (const QByteArray &crLf : {mostlyUtf8, EncodeGB18030(QStringLiteral("姓名,电话\r\n张三,138\r\n王\r\n"))}) {
+        const auto expected = read(crLf);
+        ASSERT_GT(expected.first.size(), 2);
+        EXPECT_EQ(read(QByteArray(crLf).replace("\r\n", "\r")), expected);
+    }
+}
+
 } // namespace

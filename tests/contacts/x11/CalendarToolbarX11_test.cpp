@@ -11,6 +11,8 @@
 #include "toolbar/TB2Item.h"
 #include "toolbar/TB2ItemView.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QTest>
 
@@ -60,10 +62,23 @@ protected:
 TEST_F(CalendarToolbarX11, ARealClickOnNextMonthMovesTheMonth)
 {
     page->GoToDate(QDate(2025, 1, 31));
-    TTBItemViewer *next = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (next = ViewerHinted(QStringLiteral("下月"))) != nullptr; }, 5000));
-    const TRect r = next->ScreenRect();
-    pointer.MoveTo((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    // The pointer on the button once the window is placed and the date fills what the buttons
+    // leave of the bar (the row ends as far from the bar's end as it begins from its start).
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const TTBItemViewer *first = ViewerHinted(QStringLiteral("上年"));
+            const TTBItemViewer *next = ViewerHinted(QStringLiteral("下月"));
+            const TTBItemViewer *last = ViewerHinted(QStringLiteral("下年"));
+            if (!first || !next || !last ||
+                last->BoundsRect.Right + first->BoundsRect.Left != page->SpTBXToolbar1->ClientWidth())
+                return false;
+            const TRect r = next->ScreenRect();
+            const QPoint at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+            if (QCursor::pos() != at)
+                pointer.MoveTo(at.x(), at.y());
+            return QCursor::pos() == at && QApplication::widgetAt(at) == page->SpTBXToolbar1;
+        },
+        5000));
     pointer.Click();
     EXPECT_TRUE(QTest::qWaitFor([this] { return page->ShownDate() == QDate(2025, 2, 28); }, 5000))
         << "the day is kept within the shorter month; shown " << page->ShownDate().toString().toStdString();
