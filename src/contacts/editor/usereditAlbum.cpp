@@ -357,13 +357,17 @@ void TUserEditForm::N2Click()
 {
     if (!HasPhoto() || photoBytes_.isEmpty())
         return;
-    QString target = Dialogs().SaveFileName(this, QString(), photoName_, QString());
-    if (target.isEmpty())
+    // The file dialog asks before the chosen file is replaced; a name that gains the photo's
+    // extension afterwards is another file, which nobody was asked about yet.
+    const QString chosen = Dialogs().SaveFileName(this, QString(), photoName_, QString());
+    if (chosen.isEmpty())
         return;
+    QString target = chosen;
     if (FileExtLower(target) != photoType_ && !photoType_.isEmpty())
         target += '.' + photoType_;
-    // An existing file is left as it is.
-    if (QFileInfo::exists(target))
+    if (target != chosen && QFileInfo::exists(target) &&
+        ShowMessage(QStringLiteral("文件已经存在，覆盖吗？"), Orvanta, MsgIcon::Question, MsgButtons::YesNo, this) !=
+            MsgResult::Yes)
         return;
     if (!SaveFileBytes(target, photoBytes_))
         ShowMessage(QStringLiteral("保存失败!"), Orvanta, MsgIcon::None, MsgButtons::OK, this);

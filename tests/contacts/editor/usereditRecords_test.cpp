@@ -287,9 +287,16 @@ TEST_F(EditorRecords, PhotoExport)
     TestDialogs().AnswerText(dir + "/me.png");
     editor.N2Click();
     EXPECT_EQ(ReadBytes(dir + "/me.png.jpg"), jpeg) << "the photo's own extension is appended";
-    TestDialogs().AnswerText(WriteFile("keep.jpg", "old"));
+    // The dialog has asked about the file it returns; a file the extension leads to is asked about here.
+    TestDialogs().AnswerText(WriteFile("taken.jpg", "old"));
     editor.N2Click();
-    EXPECT_EQ(ReadBytes(dir + "/keep.jpg"), "old") << "an existing file is left alone";
+    EXPECT_EQ(ReadBytes(dir + "/taken.jpg"), jpeg) << "the file the dialog confirmed is replaced";
+    WriteFile("me.png.jpg", "old");
+    TestDialogs().AnswerText(dir + "/me.png");
+    TestDialogs().AnswerMessage(MsgResult::No);
+    editor.N2Click();
+    EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("文件已经存在，覆盖吗？"));
+    EXPECT_EQ(ReadBytes(dir + "/me.png.jpg"), "old") << "No keeps the file the extension led to";
     editor.N3Click();
     editor.Command("PopupMenu1")->Popup();
     EXPECT_TRUE(editor.N1->Enabled() && !editor.N3->Enabled());
