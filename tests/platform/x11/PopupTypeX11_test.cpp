@@ -2,10 +2,10 @@
 // menu as a drop-down or popup menu, any other popup (a hint) as a tip, shown once or again;
 // popups kept out of the window manager's hands, other windows of the program left to it.
 #include "../ControlTestSupport.h"
+#include "WindowPlacement.h"
 #include "platform/Forms.h"
 
 #include <QGuiApplication>
-#include <QTest>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
@@ -65,9 +65,7 @@ TEST(PopupTypeX11, PopupsBypassTheWindowManagerAndLeaveTheFormActive)
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(WaitPlacedAndActive(&form));
     struct Case { const char *name; TWindowKinds kinds; int overrideRedirect; };
     const Case cases[] = {{"hint", {wkPopup, wkNoActivate}, 1},
                           {"drop-down menu", {wkPopup, wkDropDownMenu}, 1},
@@ -82,8 +80,7 @@ TEST(PopupTypeX11, PopupsBypassTheWindowManagerAndLeaveTheFormActive)
             window.SetWindowKinds(again ? TWindowKinds{} : c.kinds);
             window.SetWindowKinds(c.kinds);
             window.Show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-            QApplication::processEvents();
+            ASSERT_TRUE(WaitPlaced(&window));
             EXPECT_EQ(OverrideRedirect(&window), c.overrideRedirect);
             if (c.overrideRedirect) {
                 EXPECT_TRUE(form.isActiveWindow());
@@ -100,7 +97,7 @@ TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(WaitPlaced(&form));
     struct Case { TWindowKinds kinds; const char *type; };
     const Case cases[] = {{{wkPopup, wkNoActivate}, "_NET_WM_WINDOW_TYPE_TOOLTIP"},
                           {{wkPopup, wkDropDownMenu}, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"},
@@ -113,8 +110,7 @@ TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
         // Shown, hidden and shown again: Qt types the window anew each time it shows it.
         for (int shown = 0; shown < 2; ++shown) {
             popup.Show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
-            QApplication::processEvents();
+            ASSERT_TRUE(WaitPlaced(&popup));
             const QStringList types = WindowTypes(&popup);
             EXPECT_EQ(types.value(0), QString::fromLatin1(c.type)) << types.join(' ').toStdString();
             EXPECT_TRUE(QString(c.type).endsWith("TOOLTIP") || !types.contains("_NET_WM_WINDOW_TYPE_TOOLTIP"))
