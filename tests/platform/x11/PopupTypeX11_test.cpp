@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
+#include <functional>
 #include <xcb/xcb.h>
 
 namespace {
@@ -51,6 +52,27 @@ int OverrideRedirect(QWidget *w)
     xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(
         c, xcb_get_window_attributes(c, xcb_window_t(w->windowHandle()->winId())), nullptr);
     const int result = reply ? int(reply->override_redirect) : -1;
+    std::free(reply);
+    return result;
+}
+
+// The input field of the window's WM_HINTS: whether the window manager may give it the focus.
+// -1: no window or no such hint.
+int InputHint(QWidget *w)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !w->windowHandle())
+        return -1;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(w->windowHandle()->winId()), XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9),
+        nullptr);
+    int result = -1;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 8) {
+        const auto *hints = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        if (hints[0] & 1)
+            result = int(hints[1]);
+    }
     std::free(reply);
     return result;
 }
@@ -119,5 +141,31 @@ TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
             popup.Hide();
             QApplication::processEvents();
         }
+    }
+}
+
+// Whether a click may activate a window is the window manager's to know before the click: a
+// window that clicks do not activate says so, and keeps saying so whenever Qt writes the
+// window's hints afresh (shown again, its kinds changed).
+TEST(PopupTypeX11, AWindowThatClicksDoNotActivateTellsTheWindowManager)
+{
+    THost window;
+    window.SetWindowKinds({wkToolWindow});
+    window.SetBounds(500, 150, 120, 90);
+    window.SetClickActivates(false);
+    struct Step { const char *name; std::function<void()> change; int input; };
+    const Step steps[] = {
+        {"shown", [&] { window.Show(); }, 0},
+        {"shown again", [&] { window.Hide(), window.Show(); }, 0},
+        {"kinds changed", [&] { window.SetWindowKinds({wkToolWindow, wkTopMost}); }, 0},
+        {"clicks activate", [&] { window.SetClickActivates(true); }, 1},
+        {"kinds changed again", [&] { window.SetWindowKinds({wkToolWindow}); }, 1},
+        {"clicks activate no more", [&] { window.SetClickActivates(false); }, 0},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        ASSERT_TRUE(WaitPlaced(&window));
+        EXPECT_EQ(InputHint(&window), step.input);
     }
 }
