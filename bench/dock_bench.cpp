@@ -4,24 +4,9 @@
 #include "platform/Forms.h"
 #include "toolbar/TB2Toolbar.h"
 
-#include <QApplication>
-#include <benchmark/benchmark.h>
-#include <memory>
+#include "BenchApplication.h"
 
 namespace {
-
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "dock_bench";
-    static char *argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app;
-    if (!app) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-}
 
 TTBToolbar *NewToolbar(TForm *form, TTBDock *dock, int row)
 {
@@ -40,7 +25,6 @@ TTBToolbar *NewToolbar(TForm *form, TTBDock *dock, int row)
 
 static void BM_ArrangeDockRows20Toolbars(benchmark::State &state)
 {
-    EnsureApplication();
     TForm form(nullptr);
     form.SetBounds(0, 0, 1200, 800);
     auto *dock = new TTBDock(&form);
@@ -72,7 +56,6 @@ BENCHMARK(BM_ArrangeDockRecords20)->Unit(benchmark::kMicrosecond);
 
 static void BM_RealignFormWithFourDocks(benchmark::State &state)
 {
-    EnsureApplication();
     TForm form(nullptr);
     form.SetBounds(0, 0, 1000, 700);
     const TTBDockPosition positions[] = {TTBDockPosition::dpTop, TTBDockPosition::dpBottom, TTBDockPosition::dpLeft,
@@ -91,3 +74,5 @@ static void BM_RealignFormWithFourDocks(benchmark::State &state)
     }
 }
 BENCHMARK(BM_RealignFormWithFourDocks)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char **argv) { return RunBenchmarksInApplication(argc, argv); }

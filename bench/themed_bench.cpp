@@ -5,9 +5,9 @@
 
 #include "platform/Controls.h"
 
-#include <QApplication>
+#include "BenchApplication.h"
+
 #include <QImage>
-#include <benchmark/benchmark.h>
 #include <memory>
 
 namespace {
@@ -112,12 +112,4 @@ BENCHMARK(BM_PaintThemedToolbar20)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarksInApplication(argc, argv); }

@@ -5,26 +5,15 @@
 #include "themes/TBXThemeGradients.h"
 #include "themes/Themes.h"
 
-#include <QApplication>
+#include "BenchApplication.h"
+
 #include <QImage>
-#include <benchmark/benchmark.h>
 
 namespace {
-
-QApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "themes_bench";
-    static char *argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
 
 template <typename F>
 void Paint(benchmark::State &state, int w, int h, F &&paint)
 {
-    App();
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(0xFFFFFFFFu);
     TCanvas canvas(img);
@@ -56,7 +45,6 @@ void BM_BrushedTextureDock(benchmark::State &state)
 
 void BM_ImageMonochrome16(benchmark::State &state)
 {
-    App();
     TImageList list(nullptr);
     QImage icon(16, 16, QImage::Format_ARGB32);
     icon.fill(0xFF3060A0u);
@@ -68,7 +56,6 @@ void BM_ImageMonochrome16(benchmark::State &state)
 // bar (frame, background, faces, captions) painted through the named theme.
 void PaintMenuAndToolbar(benchmark::State &state, const char *name)
 {
-    App();
     RegisterThemes();
     TTBXTheme *theme = AcquireTheme(name);
     QImage img(400, 30 * 20 + 8, QImage::Format_RGB32);
@@ -135,3 +122,5 @@ BENCHMARK(BM_GradientFallbackButton);
 BENCHMARK(BM_BevelFaceButton);
 BENCHMARK(BM_BrushedTextureDock);
 BENCHMARK(BM_ImageMonochrome16);
+
+int main(int argc, char **argv) { return RunBenchmarksInApplication(argc, argv); }

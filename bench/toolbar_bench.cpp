@@ -2,8 +2,8 @@
 #include "platform/SysParams.h"
 #include "toolbar/TB2ItemWindow.h"
 
-#include <QApplication>
-#include <benchmark/benchmark.h>
+#include "BenchApplication.h"
+
 #include <memory>
 
 namespace {
@@ -89,12 +89,4 @@ BENCHMARK(BM_OpenPopup30)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarksInApplication(argc, argv); }

@@ -6,8 +6,7 @@
 #include "themed/TBXNexus.h"
 #include "themes/Themes.h"
 
-#include <QApplication>
-#include <benchmark/benchmark.h>
+#include "../BenchApplication.h"
 
 namespace {
 
@@ -33,13 +32,4 @@ BENCHMARK(BM_SwitchDemoFormTheme)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunBenchmarksInApplication(argc, argv); }

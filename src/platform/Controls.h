@@ -234,6 +234,10 @@ public:
     void SetWindowRegion(const std::optional<QRegion> &value);
     int AlphaBlendValue() const { return alphaBlend_; }
     void SetAlphaBlendValue(int value);
+    // Whether a click into the window lets the window manager activate it (a window of the
+    // kind wkNoActivate never lets it). The program may still activate it itself.
+    bool ClickActivates() const { return clickActivates_; }
+    void SetClickActivates(bool value);
 
     // Brings what the control shows of its action up to date; the application calls it for
     // every control of its shown forms whenever it goes idle.
@@ -344,6 +348,7 @@ protected:
 private:
     void ApplyWindowKinds();
     void ApplyWindowType();
+    void ApplyClickActivation();
     void PrintWindow(TCanvas &ACanvas, LPARAM flags);
     void PrintClient(TCanvas &ACanvas);
     void DefaultSetCursor(TMessage &Message);
@@ -404,6 +409,7 @@ private:
     bool destroyNotified_ = false;
     TWindowKinds windowKinds_;
     bool kindsApplied_ = false;
+    bool clickActivates_ = true;
     std::optional<QRegion> windowRegion_;
     int alphaBlend_ = 255;
 

@@ -523,8 +523,10 @@ bool TControl::event(QEvent *event)
         break;
     case QEvent::Show:
         // Sent before Qt maps the window and types it; the menu type goes on afterwards.
-        if (isWindow())
+        if (isWindow()) {
+            ApplyClickActivation();
             QMetaObject::invokeMethod(this, [this] { ApplyWindowType(); }, Qt::QueuedConnection);
+        }
         break;
     case QEvent::FocusIn: {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();

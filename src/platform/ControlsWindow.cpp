@@ -36,6 +36,14 @@ Qt::WindowFlags FlagsOfKinds(TWindowKinds kinds)
     return flags;
 }
 
+#ifdef ORV_HAVE_XCB
+xcb_connection_t *X11Connection()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+#endif
+
 // The EWMH window type (_NET_WM_WINDOW_TYPE) a popup of these kinds carries; none for others.
 const char *NetWmTypeOfKinds(TWindowKinds kinds)
 {
@@ -53,8 +61,7 @@ const char *NetWmTypeOfKinds(TWindowKinds kinds)
 void SetNetWmWindowType(QWidget *w, const char *type)
 {
 #ifdef ORV_HAVE_XCB
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *c = X11Connection();
     if (!c || !w->windowHandle())
         return;
     const auto intern = [c](const char *name) {
@@ -73,6 +80,37 @@ void SetNetWmWindowType(QWidget *w, const char *type)
 #else
     Q_UNUSED(w);
     Q_UNUSED(type);
+#endif
+}
+
+// Tells the window manager whether the window takes the input focus (the input field of the
+// ICCCM WM_HINTS), leaving the rest of the hints as Qt wrote them. Qt itself can only say so
+// through a window flag that also refuses the program's own activation; a window with that
+// flag is left as it is.
+void SetWmInputHint(QWidget *w, bool input)
+{
+#ifdef ORV_HAVE_XCB
+    xcb_connection_t *c = X11Connection();
+    if (!c || !w->isWindow() || w->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) || !w->windowHandle() ||
+        !w->windowHandle()->handle())
+        return;
+    const auto window = xcb_window_t(w->windowHandle()->winId());
+    constexpr uint32_t InputHint = 1;
+    uint32_t hints[9] = {};
+    xcb_get_property_reply_t *r =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr);
+    if (r && r->format == 32)
+        std::memcpy(hints, xcb_get_property_value(r), std::min<size_t>(xcb_get_property_value_length(r), sizeof hints));
+    std::free(r);
+    if ((hints[0] & InputHint) && hints[1] == uint32_t(input))
+        return;
+    hints[0] |= InputHint;
+    hints[1] = input;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, hints);
+    xcb_flush(c);
+#else
+    Q_UNUSED(w);
+    Q_UNUSED(input);
 #endif
 }
 
@@ -126,7 +164,23 @@ void TControl::ApplyWindowKinds()
         if (shown)
             QWidget::setVisible(true);
         syncing_ = false;
+        ApplyClickActivation();
     }
+}
+
+void TControl::SetClickActivates(bool value)
+{
+    if (value == clickActivates_)
+        return;
+    clickActivates_ = value;
+    SetWmInputHint(this, value);
+}
+
+// Qt writes the hints afresh, clicks activating, when it creates the window or its flags change.
+void TControl::ApplyClickActivation()
+{
+    if (!clickActivates_)
+        SetWmInputHint(this, false);
 }
 
 // Qt puts its own window type back while it shows a window: the menu type follows.

@@ -1213,6 +1213,9 @@ void TTBCustomDockableWindow::UpdateVisibility()
     }
     if (!show)
         return;
+    // A window manager activates a clicked window in its own time, which may be after the
+    // window has handed the activation on: it is let do so only where the window keeps it.
+    floatParent_->SetClickActivates(LastActivated() == form);
     QWidget *active = QApplication::activeWindow();
     bool inactive = !Application()->Active();
     if (!inactive && floatingMode_ == TTBFloatingMode::fmOnTopOfParentForm)

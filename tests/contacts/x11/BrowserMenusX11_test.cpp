@@ -3,6 +3,7 @@
 // of its items runs that item's command.
 #include "MenuScriptX11.h"
 #include "RightButton.h"
+#include "WindowPlacement.h"
 #include "browser/BrowserTestSupport.h"
 
 #include <QCursor>
@@ -28,9 +29,7 @@ protected:
     {
         Page().setGeometry(80, 80, 800, 560);
         Page().show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Page()));
-        Page().activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return Page().isActiveWindow(); }, 5000));
+        ASSERT_TRUE(WaitPlacedAndActive(&Page()));
     }
     // Right-clicks at a point of the screen and, inside the menu that opens, clicks the item with
     // this caption; answers whether the menu was themed and where it opened.

@@ -2,6 +2,7 @@
 // 下月 moves the page to the next month, as a user's hand gives it; the menu key on the planner
 // opens its menu at the planner.
 #include "MenuScriptX11.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 #include "main/MainTestSupport.h"
 
@@ -29,12 +30,12 @@ protected:
         MakeWindow();
         main->SetBounds(80, 80, 900, 560);
         main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        ASSERT_TRUE(WaitPlaced(main.get()));
         main->ShowCalendarPage();
         page = dynamic_cast<Tfrmtasktable *>(main->CalendarPage());
         ASSERT_NE(page, nullptr);
-        main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return main->isActiveWindow(); }, 5000));
+        // The page's bar fits its date label once it is laid out: its buttons move then.
+        ASSERT_TRUE(WaitPlacedAndActive(main.get()));
     }
     void TearDown() override
     {

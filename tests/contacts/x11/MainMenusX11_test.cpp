@@ -43,9 +43,7 @@ protected:
     QLineEdit *ShowWithFocusIn(Tfrmuseredit &editor, const char *column)
     {
         editor.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&editor));
-        editor.activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isActiveWindow(); }, 5000));
+        EXPECT_TRUE(WaitPlacedAndActive(&editor));
         auto *field = qobject_cast<QLineEdit *>(editor.FieldControl(column));
         field->setFocus();
         EXPECT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));

@@ -3,6 +3,7 @@
 // pointer and keys. The browser page is the test's own, so each test sees what the window
 // hands its page.
 #include "XTestPointer.h"
+#include "WindowPlacement.h"
 #include "main/MainTestSupport.h"
 
 #include "contacts/main/Main.h"
@@ -28,9 +29,7 @@ protected:
         PrepareBars();
         main->SetBounds(100, 100, 720, 420);
         main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return main->isActiveWindow(); }, 5000));
+        ASSERT_TRUE(WaitPlacedAndActive(main.get()));
     }
     void TearDown() override
     {

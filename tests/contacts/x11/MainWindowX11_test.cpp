@@ -198,9 +198,7 @@ TEST_F(MainWindowX11, CtrlAInAModalFileDialogSelectsItsFilesNotTheContacts)
     dialog.setViewMode(QFileDialog::List);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isActiveWindow(); }, 5000));
+    ASSERT_TRUE(WaitPlacedAndActive(&dialog));
     auto *list = dialog.findChild<QAbstractItemView *>(QStringLiteral("listView"));
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 3; }, 5000));

@@ -2,13 +2,14 @@
 // menu as a drop-down or popup menu, any other popup (a hint) as a tip, shown once or again;
 // popups kept out of the window manager's hands, other windows of the program left to it.
 #include "../ControlTestSupport.h"
+#include "WindowPlacement.h"
 #include "platform/Forms.h"
 
 #include <QGuiApplication>
-#include <QTest>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
+#include <functional>
 #include <xcb/xcb.h>
 
 namespace {
@@ -55,6 +56,27 @@ int OverrideRedirect(QWidget *w)
     return result;
 }
 
+// The input field of the window's WM_HINTS: whether the window manager may give it the focus.
+// -1: no window or no such hint.
+int InputHint(QWidget *w)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !w->windowHandle())
+        return -1;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(w->windowHandle()->winId()), XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9),
+        nullptr);
+    int result = -1;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 8) {
+        const auto *hints = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        if (hints[0] & 1)
+            result = int(hints[1]);
+    }
+    std::free(reply);
+    return result;
+}
+
 } // namespace
 
 // A window manager focuses or activates the windows it manages when they map or are clicked;
@@ -65,9 +87,7 @@ TEST(PopupTypeX11, PopupsBypassTheWindowManagerAndLeaveTheFormActive)
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(WaitPlacedAndActive(&form));
     struct Case { const char *name; TWindowKinds kinds; int overrideRedirect; };
     const Case cases[] = {{"hint", {wkPopup, wkNoActivate}, 1},
                           {"drop-down menu", {wkPopup, wkDropDownMenu}, 1},
@@ -82,8 +102,7 @@ TEST(PopupTypeX11, PopupsBypassTheWindowManagerAndLeaveTheFormActive)
             window.SetWindowKinds(again ? TWindowKinds{} : c.kinds);
             window.SetWindowKinds(c.kinds);
             window.Show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-            QApplication::processEvents();
+            ASSERT_TRUE(WaitPlaced(&window));
             EXPECT_EQ(OverrideRedirect(&window), c.overrideRedirect);
             if (c.overrideRedirect) {
                 EXPECT_TRUE(form.isActiveWindow());
@@ -100,7 +119,7 @@ TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(WaitPlaced(&form));
     struct Case { TWindowKinds kinds; const char *type; };
     const Case cases[] = {{{wkPopup, wkNoActivate}, "_NET_WM_WINDOW_TYPE_TOOLTIP"},
                           {{wkPopup, wkDropDownMenu}, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"},
@@ -113,8 +132,7 @@ TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
         // Shown, hidden and shown again: Qt types the window anew each time it shows it.
         for (int shown = 0; shown < 2; ++shown) {
             popup.Show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
-            QApplication::processEvents();
+            ASSERT_TRUE(WaitPlaced(&popup));
             const QStringList types = WindowTypes(&popup);
             EXPECT_EQ(types.value(0), QString::fromLatin1(c.type)) << types.join(' ').toStdString();
             EXPECT_TRUE(QString(c.type).endsWith("TOOLTIP") || !types.contains("_NET_WM_WINDOW_TYPE_TOOLTIP"))
@@ -123,5 +141,31 @@ TEST(PopupTypeX11, MenusAreTypedAsMenusAndOtherPopupsAsTips)
             popup.Hide();
             QApplication::processEvents();
         }
+    }
+}
+
+// Whether a click may activate a window is the window manager's to know before the click: a
+// window that clicks do not activate says so, and keeps saying so whenever Qt writes the
+// window's hints afresh (shown again, its kinds changed).
+TEST(PopupTypeX11, AWindowThatClicksDoNotActivateTellsTheWindowManager)
+{
+    THost window;
+    window.SetWindowKinds({wkToolWindow});
+    window.SetBounds(500, 150, 120, 90);
+    window.SetClickActivates(false);
+    struct Step { const char *name; std::function<void()> change; int input; };
+    const Step steps[] = {
+        {"shown", [&] { window.Show(); }, 0},
+        {"shown again", [&] { window.Hide(), window.Show(); }, 0},
+        {"kinds changed", [&] { window.SetWindowKinds({wkToolWindow, wkTopMost}); }, 0},
+        {"clicks activate", [&] { window.SetClickActivates(true); }, 1},
+        {"kinds changed again", [&] { window.SetWindowKinds({wkToolWindow}); }, 1},
+        {"clicks activate no more", [&] { window.SetClickActivates(false); }, 0},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        ASSERT_TRUE(WaitPlaced(&window));
+        EXPECT_EQ(InputHint(&window), step.input);
     }
 }

@@ -1,11 +1,11 @@
 // Popup windows against a real X server (run under xvfb-run): real pointer input by XTest.
 #include "../ControlTestSupport.h"
 #include "PointerBarrier.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 #include "platform/Forms.h"
 
 #include <QMouseEvent>
-#include <QTest>
 
 TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
 {
@@ -14,8 +14,7 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
     TForm form(nullptr);
     form.SetBounds(100, 100, 300, 200);
     form.Show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(WaitPlacedAndActive(&form));
     THost popup;
     int presses = 0, releases = 0;
     popup.onMessage = [&](TMessage &m) {
@@ -25,7 +24,7 @@ TEST(PopupX11, PopupNeverTakesActivationAndStaysUntilItsOwnerHidesIt)
     popup.SetWindowKinds({wkPopup, wkTopMost});
     popup.SetBounds(500, 150, 120, 90);
     popup.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
+    ASSERT_TRUE(WaitPlaced(&popup));
     // Clicked, the popup gets the press but the form stays the active window.
     const QPoint inPopup = popup.mapToGlobal(QPoint(30, 30));
     pointer.MoveTo(inPopup.x(), inPopup.y());

@@ -1,5 +1,6 @@
 // Themed items in a popup menu under a real X server (xvfb-run), chosen with real pointer events.
 #include "../../toolbar/TB2TestSupport.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBX.h"
@@ -73,7 +74,7 @@ TEST(TBXX11, TheDockedCloseButtonLightsUpUnderTheRealPointerAndGoesOutWhenItLeav
     bar->Items()->Add(item);
     bar->SetCurrentDock(dock);
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(WaitPlacedAndActive(&form));
     TTBXFrameInfo info;
     bar->GetFrameInfo(info);
     TRect button;

@@ -2,6 +2,7 @@
 // settings as a new desktop has them it animates; Xvfb runs no compositor, so instead of fading
 // it slides down, and the screen shows one more part of it at each frame.
 #include "../TB2TestSupport.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 #include "platform/SysColors.h"
 #include "toolbar/TB2Anim.h"
@@ -51,7 +52,7 @@ TEST(TB2AnimX11, AMenuDroppedFromABarSlidesDownFrameByFrameWithoutACompositor)
         log.Add(menu, QStringLiteral("命令%1").arg(i));
     bar->SetCurrentDock(dock);
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(WaitPlacedAndActive(&form));
 
     TTBPopupWindow *popup = nullptr;
     QRect rect;

@@ -2,28 +2,27 @@
 // through XTest: its buttons work while the form it belongs to stays active.
 #include "../TB2TestSupport.h"
 #include "PointerBarrier.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QTest>
 
 namespace {
 
 // Shows the form, active, and floats its toolbar to the right of it; the floating window once it
-// is on screen, or null (with the failure told) when either never happens.
+// is placed on screen, or null (with the failure told) when either never happens.
 TTBFloatingWindowParent *FloatFromActiveForm(TForm &form, TTBToolbar *bar)
 {
     form.Show();
-    form.activateWindow();
-    if (!QTest::qWaitForWindowActive(&form)) {
+    if (!WaitPlacedAndActive(&form)) {
         ADD_FAILURE() << "the form never became active";
         return nullptr;
     }
     bar->SetFloatingPosition({520, 120});
     bar->SetFloating(true);
     TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
-    if (!fp || !QTest::qWaitForWindowExposed(fp)) {
+    if (!fp || !WaitPlaced(fp)) {
         ADD_FAILURE() << "the floating window never came on screen";
         return nullptr;
     }
@@ -96,8 +95,7 @@ TEST(TB2DockFloatingX11, AnEditOnAFloatingToolbarTakesTypingOnlyWhenClickedFromI
     PointerBarrier barrier;
 
     // Clicked while another form is active: the activation goes to the toolbar's form.
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_TRUE(WaitPlacedAndActive(&other));
     pointer.MoveTo(inEdit.x(), inEdit.y());
     pointer.Click();
     ASSERT_TRUE(barrier.Pass(pointer, inEdit + QPoint(1, 0)));

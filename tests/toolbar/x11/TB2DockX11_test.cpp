@@ -1,6 +1,7 @@
 // Dragging a toolbar by its handle with real pointer input through the X server (XTest), run
 // under xvfb-run; smoothly, and by an outline that is a window of its own on the desktop.
 #include "../TB2TestSupport.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 #include "platform/InputRouter.h"
 
@@ -29,7 +30,7 @@ TEST(TB2DockX11, DragsAToolbarByItsHandleFromTheTopDockToTheLeftDock)
             bar->Items()->Add(new TWidthItem(bar));
         bar->SetCurrentDock(top);
         form.Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(WaitPlacedAndActive(&form));
         const TPoint handle = bar->ClientToScreen({-4, bar->ClientHeight() / 2});
         // Over the right part of the left dock's only column, below its toolbar: a new column.
         const TPoint target = left->ClientToScreen({30, second->Top() + second->Height() + 30});

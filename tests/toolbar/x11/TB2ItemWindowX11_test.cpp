@@ -1,5 +1,6 @@
 // A popup menu under a real X server (run under xvfb-run), used with real pointer events.
 #include "../TB2TestSupport.h"
+#include "WindowPlacement.h"
 #include "XTestPointer.h"
 
 #include <QLineEdit>
@@ -24,7 +25,7 @@ TEST(TB2ItemWindowX11, RealClicksOpenAMenuFromAButtonAndChooseAnItem)
         menu.Popup(at.X, at.Y);
     };
     form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(WaitPlacedAndActive(&form));
     // Inside the menu loop: once the menu is on screen, point at the second item and click.
     ScriptSteps s([&] { QTest::keyClick(&form, Qt::Key_Escape); });
     s.Then([&] { return RootView() && RootView()->ViewerCount() == 2 && RootView()->Window()->isVisible(); });
