@@ -5,6 +5,7 @@
 #include "Types.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QRegion>
 #include <QString>
 #include <QWidget>
@@ -238,6 +239,10 @@ public:
     // kind wkNoActivate never lets it). The program may still activate it itself.
     bool ClickActivates() const { return clickActivates_; }
     void SetClickActivates(bool value);
+    // The window this window belongs to: the window manager keeps it above that one, also after
+    // Qt made the window anew (a change of kinds does).
+    QWidget *OwnerWindow() const { return ownerWindow_; }
+    void SetOwnerWindow(QWidget *value);
 
     // Brings what the control shows of its action up to date; the application calls it for
     // every control of its shown forms whenever it goes idle.
@@ -349,6 +354,7 @@ private:
     void ApplyWindowKinds();
     void ApplyWindowType();
     void ApplyClickActivation();
+    void ApplyOwnerWindow();
     void PrintWindow(TCanvas &ACanvas, LPARAM flags);
     void PrintClient(TCanvas &ACanvas);
     void DefaultSetCursor(TMessage &Message);
@@ -410,6 +416,7 @@ private:
     TWindowKinds windowKinds_;
     bool kindsApplied_ = false;
     bool clickActivates_ = true;
+    QPointer<QWidget> ownerWindow_;
     std::optional<QRegion> windowRegion_;
     int alphaBlend_ = 255;
 

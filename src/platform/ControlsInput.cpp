@@ -525,6 +525,7 @@ bool TControl::event(QEvent *event)
         // Sent before Qt maps the window and types it; the menu type goes on afterwards.
         if (isWindow()) {
             ApplyClickActivation();
+            ApplyOwnerWindow();
             QMetaObject::invokeMethod(this, [this] { ApplyWindowType(); }, Qt::QueuedConnection);
         }
         break;

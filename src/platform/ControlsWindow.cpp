@@ -183,6 +183,23 @@ void TControl::ApplyClickActivation()
         SetWmInputHint(this, false);
 }
 
+void TControl::SetOwnerWindow(QWidget *value)
+{
+    ownerWindow_ = value;
+    ApplyOwnerWindow();
+}
+
+// Without an owner Qt names the application's hidden leader window as the one a tool window
+// belongs to, and a window manager then lets the form cover it.
+void TControl::ApplyOwnerWindow()
+{
+    if (!isWindow() || !ownerWindow_)
+        return;
+    QWindow *own = windowHandle(), *owner = ownerWindow_->window()->windowHandle();
+    if (own && owner && own->transientParent() != owner)
+        own->setTransientParent(owner);
+}
+
 // Qt puts its own window type back while it shows a window: the menu type follows.
 void TControl::ApplyWindowType()
 {

@@ -1413,6 +1413,8 @@ TTBFloatingWindowParent::TTBFloatingWindowParent(TComponent *AOwner, TForm *APar
 {
     SetWindowKinds({wkToolWindow, wkNoActivate});
     SetColor(clBtnFace);
+    // Owned by the form: it stays above it and goes with it.
+    SetOwnerWindow(AParentForm);
 }
 
 TTBFloatingWindowParent::~TTBFloatingWindowParent()
@@ -1570,9 +1572,4 @@ void TTBFloatingWindowParent::WndProc(TMessage &Message)
     default: break;
     }
     TForm::WndProc(Message);
-    if (Message.Msg == CM_VISIBLECHANGED && Message.WParam && parentForm_) {
-        // Owned by the form: it stays above it and goes with it.
-        if (QWindow *h = windowHandle(); h && parentForm_->windowHandle())
-            h->setTransientParent(parentForm_->windowHandle());
-    }
 }

@@ -130,3 +130,10 @@ bool WaitPlacedAndActive(QWidget *window, int ms)
     Settle();
     return true;
 }
+
+bool BelongsTo(QWidget *window, QWidget *owner)
+{
+    XConnection x;
+    return x && NativeWindow(window) != None &&
+           x.Property(NativeWindow(window), "WM_TRANSIENT_FOR", XA_WINDOW, None) == long(NativeWindow(owner));
+}

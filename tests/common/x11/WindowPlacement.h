@@ -18,3 +18,7 @@ bool WaitPlacedAndActive(QWidget *window, int ms = 10000);
 
 // Whether a window manager manages the screen (it announces itself on the root window).
 bool WindowManagerRunning();
+
+// Whether the window tells the window manager it belongs to `owner` (its transient-for window),
+// so that the manager keeps it above the owner when the owner is clicked or raised.
+bool BelongsTo(QWidget *window, QWidget *owner);
