@@ -554,7 +554,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
     }
     if (!info.Checked && !info.Pushed && !IsHovered(info)) {
         if (dark || WhiteButtonFace || LowColorDepth)
-            DrawImageContrasted(&canvas, x, y, images, imageIndex);
+            DrawImageContrasted(&canvas, x, y, images, imageIndex, dark);
         else
             DrawImageTinted(&canvas, x, y, images, imageIndex, clWindow, DefaultTintWeight);
         return;
@@ -563,7 +563,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
         DrawImageMonochrome(&canvas, x + 1, y + 1, images, imageIndex, 1);
         DrawImageMonochrome(&canvas, x + 2, y + 2, images, imageIndex, 1);
     }
-    DrawImageContrasted(&canvas, x, y, images, imageIndex);
+    DrawImageContrasted(&canvas, x, y, images, imageIndex, dark);
 }
 
 void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, int buttonKind)
