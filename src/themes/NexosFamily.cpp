@@ -603,7 +603,8 @@ void TNexosFamilyTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const 
         TRect face = box;
         face.Inflate(-1, -1);
         PaintFace(canvas, face, IsHovered(info) ? Hot1 : GetPartColor(info, PartFill), false);
-        FrameChamferRect(&canvas, box, 1, 1, ItemColors[IsHovered(info) ? 6 : 2].Frame, clNone, 0xD0D0D0);
+        FrameChamferRect(&canvas, box, 1, 1, ItemColors[IsHovered(info) ? 6 : 2].Frame, clNone,
+                         IsHovered(info) ? 0xD8D8D8 : 0xD0D0D0);
     }
 }
 
