@@ -451,8 +451,14 @@ void DrawMaskInColor(TCanvas *canvas, int x, int y, const TMonoMask &mask, TColo
 
 } // namespace
 
-void DrawImageContrasted(TCanvas *Canvas, int X, int Y, const TCustomImageList *ImageList, int ImageIndex)
+void DrawImageContrasted(TCanvas *Canvas, int X, int Y, const TCustomImageList *ImageList, int ImageIndex,
+                         bool Dark)
 {
+    if (!Dark) {
+        if (Canvas && ImageList && ImageIndex >= 0 && ImageIndex < ImageList->Count())
+            ImageList->Draw(Canvas, X, Y, ImageIndex);
+        return;
+    }
     ApplyEffect(Canvas, X, Y, ImageList, ImageIndex, [](std::uint32_t p, std::uint32_t) {
         const int l = PixelLuminance(p);
         if (l >= 64769)

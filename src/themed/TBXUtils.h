@@ -64,7 +64,12 @@ void MoveLongword(const std::uint32_t *Source, std::uint32_t *Dest, int Count);
 
 // Image-list effects. The image is drawn at (X, Y) over what the canvas shows there; the
 // pixels it changes (those that differ from the background) are then reworked.
-void DrawImageContrasted(TCanvas *Canvas, int X, int Y, const TCustomImageList *ImageList, int ImageIndex);
+
+// On a dark background (Dark) the image's near-black pixels turn white, its near-white ones
+// black, and all are lightened, so it stays legible; on any other background it is drawn as
+// it is.
+void DrawImageContrasted(TCanvas *Canvas, int X, int Y, const TCustomImageList *ImageList, int ImageIndex,
+                         bool Dark = true);
 void DrawImageFaded(TCanvas *Canvas, int X, int Y, const TCustomImageList *ImageList, int ImageIndex, int Amount);
 void DrawImageTinted(TCanvas *Canvas, int X, int Y, const TCustomImageList *ImageList, int ImageIndex,
                      TColor Tint, int Weight);

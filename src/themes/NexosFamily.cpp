@@ -554,7 +554,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
     }
     if (!info.Checked && !info.Pushed && !IsHovered(info)) {
         if (dark || WhiteButtonFace || LowColorDepth)
-            DrawImageContrasted(&canvas, x, y, images, imageIndex);
+            DrawImageContrasted(&canvas, x, y, images, imageIndex, dark);
         else
             DrawImageTinted(&canvas, x, y, images, imageIndex, clWindow, DefaultTintWeight);
         return;
@@ -563,7 +563,7 @@ void TNexosFamilyTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
         DrawImageMonochrome(&canvas, x + 1, y + 1, images, imageIndex, 1);
         DrawImageMonochrome(&canvas, x + 2, y + 2, images, imageIndex, 1);
     }
-    DrawImageContrasted(&canvas, x, y, images, imageIndex);
+    DrawImageContrasted(&canvas, x, y, images, imageIndex, dark);
 }
 
 void TNexosFamilyTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info, int buttonKind)
@@ -603,7 +603,8 @@ void TNexosFamilyTheme::PaintMenuItem(TCanvas &canvas, const TRect &rect, const 
         TRect face = box;
         face.Inflate(-1, -1);
         PaintFace(canvas, face, IsHovered(info) ? Hot1 : GetPartColor(info, PartFill), false);
-        FrameChamferRect(&canvas, box, 1, 1, ItemColors[IsHovered(info) ? 6 : 2].Frame, clNone, 0xD0D0D0);
+        FrameChamferRect(&canvas, box, 1, 1, ItemColors[IsHovered(info) ? 6 : 2].Frame, clNone,
+                         IsHovered(info) ? 0xD8D8D8 : 0xD0D0D0);
     }
 }
 

@@ -539,7 +539,7 @@ void TTBXAluminumTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
     }
     if (!info.Checked && !info.Pushed && !IsHovered(info)) {
         if (dark || WhiteButtonFace)
-            DrawImageContrasted(&canvas, x, y, images, imageIndex);
+            DrawImageContrasted(&canvas, x, y, images, imageIndex, dark);
         else
             DrawImageFaded(&canvas, x, y, images, imageIndex, 200);
         return;
@@ -548,12 +548,12 @@ void TTBXAluminumTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTB
         if (info.Pushed && !info.IsPopupParent) {
             const TColor shadow = ShiftColor(ItemColors[3].Fill, 24);
             DrawImageShadow(&canvas, x + 1, y + 1, images, imageIndex, shadow);
-            DrawImageContrasted(&canvas, x - 1, y - 1, images, imageIndex);
+            DrawImageContrasted(&canvas, x - 1, y - 1, images, imageIndex, dark);
             return;
         }
         DrawImageMonochrome(&canvas, x + 1, y + 1, images, imageIndex, 1);
     }
-    DrawImageContrasted(&canvas, x, y, images, imageIndex);
+    DrawImageContrasted(&canvas, x, y, images, imageIndex, dark);
 }
 
 void TTBXAluminumTheme::PaintWindowButton(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &info,

@@ -506,7 +506,7 @@ void TTBXOffice2003Theme::PaintImage(TCanvas &canvas, const TRect &rect, const T
         return;
     const bool dark = ColorLuminance(GetItemImageBackground(info)) < 80;
     if (info.Enabled)
-        DrawImageContrasted(&canvas, rect.Left, rect.Top, images, imageIndex);
+        DrawImageContrasted(&canvas, rect.Left, rect.Top, images, imageIndex, dark);
     else
         PaintDisabledImage(canvas, rect.Left, rect.Top, images, imageIndex, dark, SeparatorDarkColor);
 }
