@@ -2,6 +2,7 @@
 
 #include "TB2Anim.h"
 #include "TB2Common.h"
+#include "platform/MediaPlayer.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
@@ -105,6 +106,7 @@ TTBPopupWindow *OpenPopupForItem(TTBCustomItem *Item, const TTBPopupOpenArgs &A)
         pv->SetOpenViewer(A.ParentViewer, view, w);
     view->State().Include(TTBViewStateItem::vsDrawInOrder);
     w->ShowPopup(true);
+    PlayEventSound(QStringLiteral("MenuPopup"));
     CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, w, OBJID_CLIENT, 0);
     if (view->Selected())
         view->NotifyFocusEvent();
