@@ -175,22 +175,31 @@ TTBPopupWindow::~TTBPopupWindow()
 void TTBPopupWindow::ShowPopup(bool AShow)
 {
     if (!AShow) {
+        // Hidden first: the animation's end then finds nothing shown to cast a shadow for.
+        Hide();
         if (MenuAnimationWindow() == this)
             EndMenuAnimation(this);
-        Hide();
         return;
     }
     if (Visible())
         return;
     TTBView *pv = view_->ParentView();
-    const bool fade = GetMenuFade();
-    if (!view_->Selected() && GetMenuAnimation() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
-        (fade || animationDirection_ != 0) && Perform(PopupShadowMessage, 1) == 0) {
-        StartMenuAnimation(this, fade, unsigned(animationDirection_));
+    bool fade = false;
+    unsigned direction = 0;
+    if (!view_->Selected() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
+        GetAnimation(fade, direction) && Perform(PopupShadowMessage, 1) == 0) {
+        StartMenuAnimation(this, fade, direction);
         return;
     }
     Show();
     Perform(PopupShadowMessage, 3);
+}
+
+bool TTBPopupWindow::GetAnimation(bool &Fade, unsigned &Direction) const
+{
+    Fade = GetMenuFade();
+    Direction = unsigned(animationDirection_);
+    return GetMenuAnimation() && (Fade || Direction != 0);
 }
 
 TRect TTBPopupWindow::NCMargins() const
