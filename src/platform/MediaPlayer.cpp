@@ -1,5 +1,8 @@
 #include "MediaPlayer.h"
 
+#include "SysParams.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #ifdef ORV_HAVE_MULTIMEDIA
@@ -73,6 +76,12 @@ public:
         output_.reset();
     }
 
+    bool Playing() const override
+    {
+        return (effect_ && effect_->isPlaying()) ||
+               (player_ && player_->playbackState() == QMediaPlayer::PlayingState);
+    }
+
 private:
     std::unique_ptr<QSoundEffect> effect_;
     std::unique_ptr<QAudioOutput> output_;
@@ -101,4 +110,33 @@ std::unique_ptr<IMediaPlayer> CreateMediaPlayer()
 void SetMediaPlayerFactory(TMediaPlayerFactory factory)
 {
     Factory() = std::move(factory);
+}
+
+namespace {
+
+// The player of the last event sound; it goes before the application does.
+std::unique_ptr<IMediaPlayer> &EventPlayer()
+{
+    static std::unique_ptr<IMediaPlayer> player;
+    static const bool cleanup = [] {
+        qAddPostRoutine([] { EventPlayer().reset(); });
+        return true;
+    }();
+    (void)cleanup;
+    return player;
+}
+
+} // namespace
+
+void PlayEventSound(const QString &alias)
+{
+    const QString file = SoundEventFile(alias);
+    if (file.isEmpty())
+        return;
+    std::unique_ptr<IMediaPlayer> &player = EventPlayer();
+    if (player && player->Playing())
+        return;
+    player = CreateMediaPlayer();
+    if (player->Open(file))
+        player->Play();
 }

@@ -16,6 +16,8 @@ public:
     virtual void Stop() = 0;
     // Stops and lets go of the file.
     virtual void Close() = 0;
+    // Whether a sound started by Play is still heard.
+    virtual bool Playing() const { return false; }
 };
 
 // A player that plays nothing; the one used when the build has no Qt Multimedia.
@@ -35,3 +37,9 @@ std::unique_ptr<IMediaPlayer> CreateMediaPlayer();
 using TMediaPlayerFactory = std::function<std::unique_ptr<IMediaPlayer>()>;
 // An empty function restores the desktop's player.
 void SetMediaPlayerFactory(TMediaPlayerFactory factory);
+
+// A sound-scheme event played by its alias ("MenuPopup", "MenuCommand"), as PlaySound plays one
+// asynchronously without a default sound and without cutting off a sound still playing: the
+// event's file (SoundEventFile) on a player of its own; nothing when the event has no sound or
+// the last event sound is still heard.
+void PlayEventSound(const QString &alias);

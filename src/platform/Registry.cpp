@@ -72,6 +72,12 @@ QString UnquoteExec(QString exec)
     return path;
 }
 
+// An INI key cannot be empty: the default value goes by the name .reg files give it.
+QString StoredName(const QString &name)
+{
+    return name.isEmpty() ? QStringLiteral("@") : name;
+}
+
 } // namespace
 
 TRegistry::TRegistry() = default;
@@ -144,7 +150,7 @@ QString TRegistry::ReadString(const QString &name) const
         TIniFile entry(AutostartFile(name));
         return UnquoteExec(entry.ReadString(QStringLiteral("Desktop Entry"), QStringLiteral("Exec"), QString()));
     }
-    return store_->ReadString(Section(), name, QString());
+    return store_->ReadString(Section(), StoredName(name), QString());
 }
 
 bool TRegistry::WriteString(const QString &name, const QString &value)
@@ -157,7 +163,7 @@ bool TRegistry::WriteString(const QString &name, const QString &value)
                                 "\nX-GNOME-Autostart-enabled=true\n";
         return SaveFileBytes(AutostartFile(name), text);
     }
-    return store_->WriteString(Section(), name, value);
+    return store_->WriteString(Section(), StoredName(name), value);
 }
 
 bool TRegistry::ValueExists(const QString &name) const
@@ -166,7 +172,7 @@ bool TRegistry::ValueExists(const QString &name) const
         return false;
     if (IsRunKey())
         return QFileInfo::exists(AutostartFile(name));
-    return store_->ValueExists(Section(), name);
+    return store_->ValueExists(Section(), StoredName(name));
 }
 
 bool TRegistry::DeleteValue(const QString &name)
@@ -177,5 +183,5 @@ bool TRegistry::DeleteValue(const QString &name)
         const QString file = AutostartFile(name);
         return !QFileInfo::exists(file) || QFile::remove(file);
     }
-    return store_->DeleteKey(Section(), name);
+    return store_->DeleteKey(Section(), StoredName(name));
 }

@@ -18,7 +18,7 @@ enum HKEY : std::uint32_t {
 // "<ROOT>\<key path>" of $XDG_CONFIG_HOME/orvanta/registry.ini. The start-up Run key of the local
 // machine has no such section: each of its values is an XDG autostart entry
 // $XDG_CONFIG_HOME/autostart/<value name in lower case>.desktop that starts the program the
-// value names.
+// value names. A key's default value (the empty name) is stored under "@", as .reg files write it.
 class TRegistry
 {
 public:

@@ -166,4 +166,15 @@ bool LayeredWindowsAvailable()
     return Table().LayeredWindows ? *Table().LayeredWindows : CompositingManagerRunning();
 }
 
-bool IsSoundEventConfigured(const QString &) { return false; }
+QString SoundEventFile(const QString &event)
+{
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (event.isEmpty() || !reg.OpenKey(QStringLiteral("AppEvents\\Schemes\\Apps\\.Default\\") + event +
+                                            QStringLiteral("\\.Current"),
+                                        false))
+        return {};
+    return reg.ReadString(QString()).trimmed();
+}
+
+bool IsSoundEventConfigured(const QString &event) { return !SoundEventFile(event).isEmpty(); }

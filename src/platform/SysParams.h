@@ -119,6 +119,10 @@ bool GetMenuFade();
 // manager runs (without one, a transparent window shows black or opaque).
 bool LayeredWindowsAvailable();
 
-// Whether the desktop has a sound for a named event ("MenuPopup", "MenuCommand"). No sound
-// scheme exists here: none is configured, so the menus stay silent.
+// The sound file the sound scheme gives a named event ("MenuPopup", "MenuCommand"): the default
+// value of HKCU "AppEvents\Schemes\Apps\.Default\<event>\.Current"; empty when it has none.
+// This desktop has no sound scheme of its own, so unless something writes one the menus stay
+// silent.
+QString SoundEventFile(const QString &event);
+// Whether the sound scheme has a sound for the event.
 bool IsSoundEventConfigured(const QString &event);

@@ -270,7 +270,7 @@ TTBXMenuAnimation &TBXMenuAnimation();
 
 // The question a popup window asks itself before it animates (wParam 1: a nonzero answer
 // forbids it) and the notice that it is shown (2 after an animation, 3 at once).
-constexpr UINT TBXM_POPUPWINDOW = 1578;
+constexpr UINT TBXM_POPUPWINDOW = PopupShadowMessage;
 constexpr WPARAM PW_CANANIMATE = 1, PW_ANIMATED = 2, PW_SHOWN = 3;
 
 // A popup menu painted by the current theme: border, background, scroll bands and the
@@ -283,6 +283,8 @@ public:
 
     TPoint GetNCSize() const override;
     void ShowPopup(bool AShow) override;
+    // The style of the themed layer's menu animation.
+    bool GetAnimation(bool &Fade, unsigned &Direction) const override;
     void PaintScrollArrows(TCanvas &ACanvas) override;
     TShadows *Shadow() const { return shadow_.get(); }
     // The screen rectangle the popup keeps clear of: the item it opens from, recorded as it

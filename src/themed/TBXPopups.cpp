@@ -2,7 +2,6 @@
 #include "TBXUtils.h"
 
 #include "platform/SysParams.h"
-#include "toolbar/TB2Anim.h"
 #include "toolbar/TB2ItemLayout.h"
 
 #include <QRandomGenerator>
@@ -81,27 +80,18 @@ void TTBXPopupWindow::ShowPopup(bool AShow)
 {
     if (AShow && !Visible())
         RecordExclusionRect();
-    TTBView *view = View();
-    TTBView *pv = view->ParentView();
+    TTBPopupWindow::ShowPopup(AShow);
+}
+
+bool TTBXPopupWindow::GetAnimation(bool &Fade, unsigned &Direction) const
+{
     const int style = TBXMenuAnimation().AnimationStyle();
-    const bool parentForbids = pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation);
-    if (AShow && !Visible() && !view->Selected() && style != 0 && !parentForbids &&
-        Perform(TBXM_POPUPWINDOW, PW_CANANIMATE) == 0) {
-        unsigned dir = unsigned(AnimationDirection());
-        if (style == 1)
-            dir |= (dir & (4 | 8)) ? 2 : 4;
-        StartMenuAnimation(this, style == 3, dir);
-        return;
-    }
-    if (!AShow) {
-        if (MenuAnimationWindow() == this)
-            EndMenuAnimation(this);
-        shadow_.reset();
-        Hide();
-        return;
-    }
-    Show();
-    PostMessage(TBXM_POPUPWINDOW, PW_SHOWN);
+    Direction = unsigned(AnimationDirection());
+    // Unfolding grows the window both ways: down or up as it slides, and across as well.
+    if (style == 1)
+        Direction |= (Direction & (4 | 8)) ? 2 : 4;
+    Fade = style == 3;
+    return style != 0;
 }
 
 void TTBXPopupWindow::RecordExclusionRect()
@@ -216,7 +206,7 @@ void TTBXPopupWindow::WndProc(TMessage &Message)
     switch (Message.Msg) {
     case TBXM_GETVIEWTYPE: Message.Result = ViewType(); return;
     case TBXM_POPUPWINDOW:
-        if ((Message.WParam == PW_ANIMATED || Message.WParam == PW_SHOWN) && !destroying_ && !shadow_)
+        if ((Message.WParam == PW_ANIMATED || Message.WParam == PW_SHOWN) && !destroying_)
             CreateShadow();
         return;
     case CM_VISIBLECHANGED:
@@ -224,10 +214,6 @@ void TTBXPopupWindow::WndProc(TMessage &Message)
         if (Message.WParam == 0)
             shadow_.reset();
         break;
-    case WM_TB2K_ANIMATIONENDED:
-        TTBPopupWindow::WndProc(Message);
-        Perform(TBXM_POPUPWINDOW, PW_ANIMATED);
-        return;
     case WM_MOVE:
     case WM_SIZE:
         TTBPopupWindow::WndProc(Message);

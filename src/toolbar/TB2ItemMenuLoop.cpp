@@ -3,7 +3,9 @@
 #include "TB2Common.h"
 #include "TB2Dock.h"
 #include "platform/Forms.h"
+#include "platform/MediaPlayer.h"
 #include "platform/Messages.h"
+#include "platform/SysParams.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -412,17 +414,21 @@ TInputAction TTBModalHandler::HandleMouse(QEvent *event)
 
 // ---------------------------------------------------------------------------------------------
 
-TTBCustomItem *TBRunDoneAction(const TTBDoneActionData &Done, bool ReturnClickedItemOnly)
+TTBCustomItem *RunDoneAction(const TTBDoneActionData &Done, bool ReturnClickedItemOnly)
 {
     switch (Done.DoneAction) {
     case TTBDoneAction::tbdaClickItem:
+        if (Done.ClickFromPopup && IsSoundEventConfigured(QStringLiteral("MenuCommand")))
+            PlayEventSound(QStringLiteral("MenuCommand"));
         if (!ReturnClickedItemOnly)
             QueueItemClick(Done.ClickItem);
         return Done.ClickItem;
-    case TTBDoneAction::tbdaHelpContext: Application()->HelpContext(Done.ContextID); break;
-    // The window's system menu cannot be opened by a program on Linux desktops: the action ends
-    // the menu and does nothing more.
     case TTBDoneAction::tbdaOpenSystemMenu:
+        // The window takes the key as it takes Alt with that key.
+        if (Done.Wnd)
+            SendMessage(Done.Wnd, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(Done.Key));
+        break;
+    case TTBDoneAction::tbdaHelpContext: Application()->HelpContext(Done.ContextID); break;
     case TTBDoneAction::tbdaCancel:
     case TTBDoneAction::tbdaNone: break;
     }
@@ -466,5 +472,5 @@ TTBCustomItem *TBPopupItemAsMenu(TTBCustomItem *AItem, const TPoint &P, bool Tra
         done = view->DoneActionData();
     }
     window.reset();
-    return TBRunDoneAction(done, ReturnClickedItemOnly);
+    return RunDoneAction(done, ReturnClickedItemOnly);
 }

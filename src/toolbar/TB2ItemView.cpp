@@ -1331,22 +1331,26 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
 {
     if (state_.Contains(TTBViewStateItem::vsModal))
         return;
-    TTBModalHandler handler(window_);
-    const bool showAccels = state_.Contains(TTBViewStateItem::vsShowAccels);
-    state_ = {};
-    if (showAccels)
-        state_.Include(TTBViewStateItem::vsShowAccels);
-    state_.Include(TTBViewStateItem::vsModal);
-    doneActionData_ = {};
-    NotifyFocusEvent();
-    handler.Loop(this, Options.Contains(TTBEnterToolbarLoopOption::tbetMouseDown), false,
-                 Options.Contains(TTBEnterToolbarLoopOption::tbetFromMSAA),
-                 Options.Contains(TTBEnterToolbarLoopOption::tbetExecuteSelected));
-    state_.Exclude(TTBViewStateItem::vsModal);
-    StopAllTimers();
-    CloseChildPopups();
+    {
+        // The menu has ended for everyone (its end announced, the cursor given back) before the
+        // done action runs.
+        TTBModalHandler handler(window_);
+        const bool showAccels = state_.Contains(TTBViewStateItem::vsShowAccels);
+        state_ = {};
+        if (showAccels)
+            state_.Include(TTBViewStateItem::vsShowAccels);
+        state_.Include(TTBViewStateItem::vsModal);
+        doneActionData_ = {};
+        NotifyFocusEvent();
+        handler.Loop(this, Options.Contains(TTBEnterToolbarLoopOption::tbetMouseDown), false,
+                     Options.Contains(TTBEnterToolbarLoopOption::tbetFromMSAA),
+                     Options.Contains(TTBEnterToolbarLoopOption::tbetExecuteSelected));
+        state_.Exclude(TTBViewStateItem::vsModal);
+        StopAllTimers();
+        CloseChildPopups();
+    }
     const TTBDoneActionData done = doneActionData_;
     SetAccelsVisibility(false);
     Select(nullptr, false);
-    TBRunDoneAction(done, false);
+    RunDoneAction(done, false);
 }

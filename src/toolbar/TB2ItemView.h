@@ -9,6 +9,7 @@
 #include "platform/Graphics.h"
 #include "platform/Types.h"
 
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -108,8 +109,8 @@ enum class TTBDoneAction : std::uint8_t { tbdaNone, tbdaCancel, tbdaClickItem, t
 struct TTBDoneActionData {
     TTBDoneAction DoneAction = TTBDoneAction::tbdaNone;
     TTBCustomItem *ClickItem = nullptr;
-    WORD Key = 0;          // system menu
-    QWidget *Wnd = nullptr;
+    WORD Key = 0;          // system menu: the key typed, and the window whose menu it opens
+    QPointer<QWidget> Wnd;
     int ContextID = 0;     // help
     bool ClickFromPopup = false;
 };

@@ -2,6 +2,7 @@
 
 #include "TB2Anim.h"
 #include "TB2Common.h"
+#include "platform/MediaPlayer.h"
 #include "platform/SysColors.h"
 #include "platform/SysParams.h"
 
@@ -105,6 +106,7 @@ TTBPopupWindow *OpenPopupForItem(TTBCustomItem *Item, const TTBPopupOpenArgs &A)
         pv->SetOpenViewer(A.ParentViewer, view, w);
     view->State().Include(TTBViewStateItem::vsDrawInOrder);
     w->ShowPopup(true);
+    PlayEventSound(QStringLiteral("MenuPopup"));
     CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, w, OBJID_CLIENT, 0);
     if (view->Selected())
         view->NotifyFocusEvent();
@@ -173,22 +175,31 @@ TTBPopupWindow::~TTBPopupWindow()
 void TTBPopupWindow::ShowPopup(bool AShow)
 {
     if (!AShow) {
+        // Hidden first: the animation's end then finds nothing shown to cast a shadow for.
+        Hide();
         if (MenuAnimationWindow() == this)
             EndMenuAnimation(this);
-        Hide();
         return;
     }
     if (Visible())
         return;
     TTBView *pv = view_->ParentView();
-    const bool fade = GetMenuFade();
-    if (!view_->Selected() && GetMenuAnimation() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
-        (fade || animationDirection_ != 0) && Perform(PopupShadowMessage, 1) == 0) {
-        StartMenuAnimation(this, fade, unsigned(animationDirection_));
+    bool fade = false;
+    unsigned direction = 0;
+    if (!view_->Selected() && !(pv && pv->State().Contains(TTBViewStateItem::vsNoAnimation)) &&
+        GetAnimation(fade, direction) && Perform(PopupShadowMessage, 1) == 0) {
+        StartMenuAnimation(this, fade, direction);
         return;
     }
     Show();
     Perform(PopupShadowMessage, 3);
+}
+
+bool TTBPopupWindow::GetAnimation(bool &Fade, unsigned &Direction) const
+{
+    Fade = GetMenuFade();
+    Direction = unsigned(animationDirection_);
+    return GetMenuAnimation() && (Fade || Direction != 0);
 }
 
 TRect TTBPopupWindow::NCMargins() const

@@ -28,8 +28,12 @@ public:
     // The animation direction (ComputePopupPosition's flags).
     int AnimationDirection() const { return animationDirection_; }
     void SetAnimationDirection(int Value) { animationDirection_ = Value; }
-    // Shows the window (with the menu animation when it applies) or hides it.
+    // Shows the window (with the menu animation when it applies) or hides it. Shown, the window
+    // hears PopupShadowMessage 3 at once or 2 when its animation has ended.
     virtual void ShowPopup(bool AShow);
+    // The animation the window opens with when it may animate: false for none, else whether it
+    // fades and the direction it slides in. By default the desktop's menu animation setting.
+    virtual bool GetAnimation(bool &Fade, unsigned &Direction) const;
 
     virtual void PaintScrollArrows(TCanvas &ACanvas);
 
@@ -108,7 +112,7 @@ private:
 };
 
 // Carries out a done action after the menu is gone; answers the clicked item.
-TTBCustomItem *TBRunDoneAction(const TTBDoneActionData &Done, bool ReturnClickedItemOnly);
+TTBCustomItem *RunDoneAction(const TTBDoneActionData &Done, bool ReturnClickedItemOnly);
 
 // Runs a popup of Item's children as a menu at the point: the loop, then the done action.
 // Answers the clicked item (its click runs after the menu is gone unless only the item is asked).

@@ -1,7 +1,10 @@
 // Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts, the sizes of a
 // floating wrapping toolbar, and the control items kept in step with the toolbar's child controls.
 #include "TB2TestSupport.h"
+#include "platform/MediaPlayer.h"
+#include "platform/Registry.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
 
@@ -100,6 +103,100 @@ TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
     edit->SetVisible(false);
     EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, '-'), 0);
     EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 'f'), 1);
+}
+
+// The desktop's sound scheme gives the menu events these files while it lives; a player that
+// logs the names of the files it plays.
+struct MenuSoundScheme {
+    std::vector<QString> heard;
+    MenuSoundScheme()
+    {
+        for (const char *event : {"MenuPopup", "MenuCommand"})
+            Write(event, QStringLiteral("/sounds/%1.wav").arg(event));
+        SetMediaPlayerFactory([this] { return std::make_unique<Player>(&heard); });
+    }
+    ~MenuSoundScheme()
+    {
+        SetMediaPlayerFactory({});
+        for (const char *event : {"MenuPopup", "MenuCommand"})
+            Write(event, {});
+    }
+    static void Write(const char *event, const QString &file)
+    {
+        TRegistry reg;
+        reg.OpenKey(QStringLiteral("AppEvents\\Schemes\\Apps\\.Default\\%1\\.Current").arg(event), true);
+        reg.WriteString(QString(), file);
+    }
+    struct Player : IMediaPlayer {
+        explicit Player(std::vector<QString> *log) : log(log) {}
+        bool Open(const QString &fileName) override { return file = QFileInfo(fileName).baseName(), true; }
+        void Play() override { log->push_back(file); }
+        void Stop() override {}
+        void Close() override {}
+        std::vector<QString> *log;
+        QString file;
+    };
+};
+
+// Once the menu has gone, what it ended with reaches the desktop: the scheme's sounds (the
+// command sound only for an item chosen in a popup, not on the bar), and "-" typed in menu mode
+// to the window as the key of its system menu.
+TEST_F(ToolbarForm, MenuSoundsAndTheSystemMenuKeyFollowTheEndOfTheMenu)
+{
+    TTBToolbar *bar = NewToolbar();
+    bar->SetMenuBar(true);
+    TTBCustomItem *file = Add(bar->Items(), QStringLiteral("文件(&F)"), new TSubmenuItem(nullptr));
+    Add(file, QStringLiteral("打开(&O)"));
+    Add(bar->Items(), QStringLiteral("保存(&S)"));
+    MenuSoundScheme scheme;
+    std::vector<LPARAM> systemKeys;
+    Application()->HookMainWindow(&systemKeys, [&](TMessage &m) {
+        if (m.Msg == CM_APPSYSCOMMAND)
+            systemKeys.push_back(reinterpret_cast<TMessage *>(m.LParam)->LParam);
+        return false;
+    });
+    ShowForm();
+    TTBView *view = bar->View();
+    const auto opened = [view] { return view->OpenViewerView() != nullptr; };
+    const auto firstSelected = [&] { return view->Selected() && view->Selected()->Item == file; };
+    const struct {
+        const char *name;
+        std::function<void()> start;
+        std::function<void(ScriptSteps &)> steps;
+        std::vector<QString> heard;
+        std::vector<QString> clicks;
+        bool systemMenu;
+    } cases[] = {
+        {"chosen in the menu", [&] { sim::Key(form, Qt::Key_F, Qt::AltModifier, QStringLiteral("f")); },
+         [&](ScriptSteps &s) { s.Then(opened).Key(form, Qt::Key_Return); }, {"MenuPopup", "MenuCommand"},
+         {"打开(&O)"}, false},
+        {"chosen on the bar", [&] { sim::Key(form, Qt::Key_S, Qt::AltModifier, QStringLiteral("s")); },
+         [](ScriptSteps &) {}, {}, {"保存(&S)"}, false},
+        {"system menu key",
+         [&] {
+             sim::KeyPress(form, Qt::Key_Alt, Qt::AltModifier);
+             sim::KeyRelease(form, Qt::Key_Alt);
+         },
+         [&](ScriptSteps &s) { s.Then(firstSelected).Key(form, Qt::Key_Minus, QStringLiteral("-")); }, {}, {}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        scheme.heard.clear();
+        clicks.clear();
+        systemKeys.clear();
+        ScriptSteps s(form, 2);
+        c.steps(s);
+        s.SetOpen([&] { return view->State().Contains(TTBViewStateItem::vsModal); });
+        s.Start();
+        c.start();
+        EXPECT_TRUE(sim::WaitFor([&] {
+            return s.Done() && !view->State().Contains(TTBViewStateItem::vsModal) && clicks.size() == c.clicks.size();
+        }));
+        EXPECT_EQ(scheme.heard, c.heard);
+        EXPECT_EQ(clicks, c.clicks);
+        EXPECT_EQ(std::count(systemKeys.begin(), systemKeys.end(), LPARAM('-')), c.systemMenu ? 1 : 0);
+    }
+    Application()->UnhookMainWindow(&systemKeys);
 }
 
 // Escape in a menu dropped from the bar by the mouse closes it and ends the bar's drop-down
