@@ -140,6 +140,8 @@ TTBCustomItem *TFrameworkCommandBuilder::MakeItem(TCommand &command)
     if (command.Kind() == TCommandKind::Submenu) {
         auto *menu = new TSpTBXSubmenuItem(nullptr);
         menu->OnPopup = [&command](TTBCustomItem *, bool) { command.Popup(); };
+        // Its separators size the menu's image column from the list their menu names.
+        menu->SetSubMenuImages(images_);
         Fill(menu, command);
         item = menu;
     } else {

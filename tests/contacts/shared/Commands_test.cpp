@@ -2,7 +2,9 @@
 #include "contacts/shared/FrameworkCommandBuilder.h"
 #include "contacts/shared/QtCommandBuilder.h"
 
+#include "themed/TBX.h"
 #include "toolbar/TB2Item.h"
+#include "toolbar/TB2ItemView.h"
 #include "toolbar/TB2ItemWindow.h"
 
 #include <QAction>
@@ -153,6 +155,23 @@ TEST(FrameworkCommandBuilder, AnAttachedKeyFollowsItsCommand)
     EXPECT_EQ(clicks, 1);
     widget.reset();
     rename.SetEnabled(false);
+}
+
+// A menu's separators measure its image column from the same images as its items, so the column
+// runs through them at one width.
+TEST(FrameworkCommandBuilder, SeparatorsOfASubmenuShareItsImageColumn)
+{
+    TCommandList list;
+    TCommand &root = list.Define("Bar", {SubmenuRow("File", "文件"), CommandRow("Open", "打开", "", [] {}),
+                                         SeparatorRow(), CommandRow("Quit", "退出", "", [] {}), EndRow()});
+    TFrameworkCommandBuilder builder(nullptr, 24);
+    TTBPopupMenu bar(nullptr);
+    builder.Fill(bar.Items(), root);
+    TTBView menu(nullptr, nullptr, bar.Items()->Items(0), nullptr, false, false, false);
+    TPoint size{200, 200};
+    menu.UpdatePositions(size);
+    ASSERT_EQ(menu.ViewerCount(), 3);
+    EXPECT_EQ(GetPopupMargin(menu.Viewers(1)), GetPopupMargin(menu.Viewers(0)));
 }
 
 } // namespace
