@@ -47,7 +47,7 @@ void TSpTBXDock::DrawBackground(TCanvas &DC, const TRect &DrawRect)
         if (TTBXDock::ThemedBackground())
             CurrentTheme()->PaintDock(DC, ClientRect(), client, PositionCode());
         else {
-            DC.Brush()->SetColor(GetEffectiveViewColor(this));
+            DC.Brush()->SetColor(GetShownViewColor(this));
             DC.FillRect(client);
         }
     }

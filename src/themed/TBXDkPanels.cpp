@@ -234,7 +234,7 @@ void TTBXPanelObject::WndProc(TMessage &Message)
         // The colour the parent shows, not its Color: a themed parent has none of its own.
         if (Message.WParam == 0 && Parent()) {
             Message.WParam = 1;
-            Message.LParam = LPARAM(GetEffectiveViewColor(Parent()));
+            Message.LParam = LPARAM(GetShownViewColor(Parent()));
         }
         TCustomControl::WndProc(Message);
         Invalidate();
@@ -242,7 +242,7 @@ void TTBXPanelObject::WndProc(TMessage &Message)
     }
     TCustomControl::WndProc(Message);
     if (Message.Msg == CM_CONTROLCHANGE || Message.Msg == CM_COLORCHANGED)
-        PassColorToChildren(this, Message, Parent() ? GetEffectiveViewColor(Parent()) : clBtnFace);
+        PassColorToChildren(this, Message, GetShownViewColor(this));
 }
 
 // ---------------------------------------------------------------------------------------------
