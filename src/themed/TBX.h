@@ -424,8 +424,6 @@ public:
     // The background under Control (a toolbar on this dock), on a canvas in its window or
     // client coordinates.
     void DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool WindowCoords);
-    // Repaints every toolbar's background showing through its items.
-    void RepaintToolbarsOverBackground();
     int PositionCode() const;
     bool Resizing() const { return resizing_; }
 

@@ -434,13 +434,6 @@ void TTBXDock::DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool Wind
     DrawBackground(Canvas, Bounds(Left(), Top(), ClientWidth(), ClientHeight()));
 }
 
-void TTBXDock::RepaintToolbarsOverBackground()
-{
-    for (TTBCustomDockableWindow *w : DockList())
-        if (w->Showing())
-            w->Invalidate();
-}
-
 void TTBXDock::EraseBackground(TCanvas &ACanvas)
 {
     if (UsingBackground()) {
