@@ -214,13 +214,13 @@ private:
     int lastWidth_ = -1;
 };
 
-// A control item's control that grows with its toolbar: its bounds and the toolbar's size when
-// it was first seen.
+// A control item's control that grows with its toolbar: its width and the toolbar's when it was
+// first seen. Only widths are kept: the toolbar anchors only when docked at the top or bottom,
+// where a dock changes its width alone.
 struct TSpTBXItemCache {
     TTBControlItem *Item = nullptr;
-    QString Name;
-    int Left = 0, Top = 0, Width = 0, Height = 0;
-    int ParentWidth = 0, ParentHeight = 0;
+    int Width = 0;
+    int ParentWidth = 0;
 };
 
 class TSpTBXToolbar : public TTBXToolbar
