@@ -256,8 +256,10 @@ void TSpTBXTextObject::DrawCaption(TCanvas &canvas, const TRect &clientRect, TRe
         TCanvasStateGuard guard(canvas);
         canvas.Font()->Assign(*Font());
         DoAdjustFont(*canvas.Font());
+        const int imageState = themeType_ != TSpTBXThemeType::thtTBX ? SpUnthemedImage
+                               : int((MouseInControl() ? DTI_HOT : 0) | (checked_ ? DTI_CHECKED : 0));
         SpDrawCaptionAndGlyph(canvas, rect, caption, flags & ~DT_CALCRECT, Alignment(), Enabled(), pushed, images,
-                              index, captionGlowColor_, captionGlow_);
+                              index, captionGlowColor_, captionGlow_, imageState);
     }
     if (OnDrawCaption) {
         paintDefault = true;

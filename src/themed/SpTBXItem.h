@@ -21,10 +21,14 @@ int SpDrawWideText(TCanvas &canvas, const QString &text, TRect &rect, TColor glo
 // pushed.
 void SpCalcCaptionLayout(const TRect &rect, TSize textSize, TSize glyphSize, TAlignment alignment,
                          TSpGlyphLayout layout, bool pushed, TRect &textRect, TRect &glyphRect);
-// Draws them: the caption in the canvas font, the image disabled (embossed) when not enabled.
+// Draws them: the caption in the canvas font, embossed when not enabled. The image goes through
+// the current theme when ThemedImageState holds the control's DrawThemedImage state (DTI_HOT,
+// DTI_CHECKED; disabled is taken from Enabled), else the image list draws it, embossed when
+// not enabled.
+constexpr int SpUnthemedImage = -1;
 void SpDrawCaptionAndGlyph(TCanvas &canvas, const TRect &rect, const QString &caption, unsigned flags,
                            TAlignment alignment, bool enabled, bool pushed, const TCustomImageList *images,
-                           int imageIndex, TColor glowColor, bool glow);
+                           int imageIndex, TColor glowColor, bool glow, int ThemedImageState = SpUnthemedImage);
 
 // The item record the themed buttons paint with: an opaque normal tool bar, application active.
 TTBXItemInfo BuildButtonItemInfo(bool enabled, bool pushed, bool hot, bool checked);
