@@ -354,6 +354,8 @@ void TTBXToolbar::WndProc(TMessage &Message)
         TTBCustomToolbar::WndProc(Message);
         if (auto *xdock = dynamic_cast<TTBXDock *>(CurrentDock());
             xdock && Docked() && DockBackgroundOnToolbars() && !xdock->Resizing())
+            // The items too: they sit on that background, and the back buffer repaints them
+            // without flicker.
             Invalidate();
         return;
     default: break;
