@@ -218,16 +218,29 @@ void TSpTBXTextObject::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
     DrawFocus(canvas);
 }
 
+TRect TSpTBXTextObject::GetFocusRect() const
+{
+    const TTBXControlMargins &m = Margins();
+    TRect focus = ClientRect();
+    focus.Left += m.Left();
+    focus.Top += m.Top();
+    focus.Right -= m.Right();
+    focus.Bottom -= m.Bottom();
+    return focus;
+}
+
 void TSpTBXTextObject::DrawFocus(TCanvas &canvas)
 {
-    if (!Focused())
-        return;
-    TRect focus = ClientRect();
-    focus.Left += Margins().Left();
-    focus.Top += Margins().Top();
-    focus.Right -= Margins().Right();
-    focus.Bottom -= Margins().Bottom();
-    DrawFocusRectBlackWhite(canvas, focus);
+    if (IsFocusRectShown())
+        DrawFocusRectBlackWhite(canvas, GetFocusRect());
+}
+
+void TSpTBXTextObject::DoAdjustFont(TFont &AFont)
+{
+    if (!linkText_.isEmpty() && MouseInControl())
+        AFont.Assign(*linkFont_);
+    else
+        AFont.SetColor(TextColor());
 }
 
 void TSpTBXTextObject::DrawCaption(TCanvas &canvas, const TRect &clientRect, TRect rect, unsigned flags, bool pushed)
@@ -241,13 +254,12 @@ void TSpTBXTextObject::DrawCaption(TCanvas &canvas, const TRect &clientRect, TRe
         int index = -1;
         DoGetImageIndex(images, index);
         TCanvasStateGuard guard(canvas);
-        // Over a link the caption takes the link's font.
-        const bool overLink = !linkText_.isEmpty() && MouseInControl();
-        canvas.Font()->Assign(overLink ? *linkFont_ : *Font());
-        if (!overLink)
-            canvas.Font()->SetColor(TextColor());
+        canvas.Font()->Assign(*Font());
+        DoAdjustFont(*canvas.Font());
+        const int imageState = themeType_ != TSpTBXThemeType::thtTBX ? SpUnthemedImage
+                               : int((MouseInControl() ? DTI_HOT : 0) | (checked_ ? DTI_CHECKED : 0));
         SpDrawCaptionAndGlyph(canvas, rect, caption, flags & ~DT_CALCRECT, Alignment(), Enabled(), pushed, images,
-                              index, captionGlowColor_, captionGlow_);
+                              index, captionGlowColor_, captionGlow_, imageState);
     }
     if (OnDrawCaption) {
         paintDefault = true;
@@ -366,9 +378,12 @@ void TSpTBXCustomButton::DoDraw(TCanvas &canvas, const TRect &rect)
                     rect.Top + (rect.Height() - picture.Height()) / 2 + shift, &picture);
     }
     DrawCaption(canvas, rect, TextRect(), TextFlags() & ~DT_CALCRECT, pushed);
-    // The desktop's look drew its own focus rectangle with the face.
-    if (ThemeType() == TSpTBXThemeType::thtTBX)
-        DrawFocus(canvas);
+    DrawFocus(canvas);
+}
+
+bool TSpTBXCustomButton::IsFocusRectShown() const
+{
+    return ThemeType() == TSpTBXThemeType::thtTBX && TSpTBXTextObject::IsFocusRectShown();
 }
 
 void TSpTBXCustomButton::SetBitmap(const TBitmap &value)

@@ -56,7 +56,11 @@ protected:
     void Click() override;
     void DoMouseEnter() override;
     void DoMouseLeave() override;
+    // Over a link the link's font, else with thtTBX the theme's item text colour.
+    void DoAdjustFont(TFont &AFont) override;
     void DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags) override;
+    // Around the client rectangle less Margins.
+    TRect GetFocusRect() const override;
     void Paint() override;
     virtual void DoDrawHint(TBitmap &AHintBitmap, QString &AHint, bool &PaintDefault);
     virtual void DoDraw(TCanvas &canvas, const TRect &rect);
@@ -66,7 +70,7 @@ protected:
     // The caption, image and glow in rect, between the OnDrawCaption stages.
     void DrawCaption(TCanvas &canvas, const TRect &clientRect, TRect rect, unsigned flags, bool pushed);
     TColor TextColor() const;
-    // The focus rectangle of a focused control: around the client rectangle less Margins.
+    // The focus rectangle, when it shows.
     void DrawFocus(TCanvas &canvas);
 
 private:
@@ -113,6 +117,8 @@ public:
 
 protected:
     void DoDraw(TCanvas &canvas, const TRect &rect) override;
+    // The desktop's looks draw their own focus rectangle with the face.
+    bool IsFocusRectShown() const override;
     void DoEnter() override;
     void DoExit() override;
 

@@ -65,7 +65,7 @@ void SpCalcCaptionLayout(const TRect &rect, TSize textSize, TSize glyphSize, TAl
 
 void SpDrawCaptionAndGlyph(TCanvas &canvas, const TRect &rect, const QString &caption, unsigned flags,
                            TAlignment alignment, bool enabled, bool pushed, const TCustomImageList *images,
-                           int imageIndex, TColor glowColor, bool glow)
+                           int imageIndex, TColor glowColor, bool glow, int ThemedImageState)
 {
     TRect measure = Rect(0, 0, std::max(1, rect.Width()), 1);
     TSize textSize{0, 0};
@@ -77,7 +77,11 @@ void SpDrawCaptionAndGlyph(TCanvas &canvas, const TRect &rect, const QString &ca
     const TSize glyph = hasImage ? TSize{images->Width(), images->Height()} : TSize{0, 0};
     TRect textRect, glyphRect;
     SpCalcCaptionLayout(rect, textSize, glyph, alignment, TSpGlyphLayout::ghlGlyphLeft, pushed, textRect, glyphRect);
-    if (hasImage)
+    if (hasImage && ThemedImageState != SpUnthemedImage) {
+        // The layout has moved a pushed glyph already; the theme would move it once more.
+        const unsigned state = (unsigned(ThemedImageState) & ~DTI_PUSHED) | (enabled ? 0 : DTI_DISABLED);
+        DrawThemedImage(canvas, glyphRect, images, imageIndex, state);
+    } else if (hasImage)
         images->Draw(&canvas, glyphRect.Left, glyphRect.Top, imageIndex, enabled);
     if (caption.isEmpty())
         return;

@@ -21,10 +21,14 @@ int SpDrawWideText(TCanvas &canvas, const QString &text, TRect &rect, TColor glo
 // pushed.
 void SpCalcCaptionLayout(const TRect &rect, TSize textSize, TSize glyphSize, TAlignment alignment,
                          TSpGlyphLayout layout, bool pushed, TRect &textRect, TRect &glyphRect);
-// Draws them: the caption in the canvas font, the image disabled (embossed) when not enabled.
+// Draws them: the caption in the canvas font, embossed when not enabled. The image goes through
+// the current theme when ThemedImageState holds the control's DrawThemedImage state (DTI_HOT,
+// DTI_CHECKED; disabled is taken from Enabled), else the image list draws it, embossed when
+// not enabled.
+constexpr int SpUnthemedImage = -1;
 void SpDrawCaptionAndGlyph(TCanvas &canvas, const TRect &rect, const QString &caption, unsigned flags,
                            TAlignment alignment, bool enabled, bool pushed, const TCustomImageList *images,
-                           int imageIndex, TColor glowColor, bool glow);
+                           int imageIndex, TColor glowColor, bool glow, int ThemedImageState = SpUnthemedImage);
 
 // The item record the themed buttons paint with: an opaque normal tool bar, application active.
 TTBXItemInfo BuildButtonItemInfo(bool enabled, bool pushed, bool hot, bool checked);
@@ -214,13 +218,13 @@ private:
     int lastWidth_ = -1;
 };
 
-// A control item's control that grows with its toolbar: its bounds and the toolbar's size when
-// it was first seen.
+// A control item's control that grows with its toolbar: its width and the toolbar's when it was
+// first seen. Only widths are kept: the toolbar anchors only when docked at the top or bottom,
+// where a dock changes its width alone.
 struct TSpTBXItemCache {
     TTBControlItem *Item = nullptr;
-    QString Name;
-    int Left = 0, Top = 0, Width = 0, Height = 0;
-    int ParentWidth = 0, ParentHeight = 0;
+    int Width = 0;
+    int ParentWidth = 0;
 };
 
 class TSpTBXToolbar : public TTBXToolbar

@@ -47,7 +47,7 @@ void TSpTBXDock::DrawBackground(TCanvas &DC, const TRect &DrawRect)
         if (TTBXDock::ThemedBackground())
             CurrentTheme()->PaintDock(DC, ClientRect(), client, PositionCode());
         else {
-            DC.Brush()->SetColor(GetEffectiveViewColor(this));
+            DC.Brush()->SetColor(GetShownViewColor(this));
             DC.FillRect(client);
         }
     }
@@ -142,7 +142,7 @@ void TSpTBXToolbar::AnchorItems()
             continue;
         }
         if (entry == cache_.end()) {
-            cache_.push_back({ci, ci->Name(), c->Left(), c->Top(), c->Width(), c->Height(), Width(), Height()});
+            cache_.push_back({ci, c->Width(), Width()});
             continue;
         }
         const int width = std::max(0, entry->Width + Width() - entry->ParentWidth);

@@ -145,7 +145,7 @@ int GetPopupMargin(TTBItemViewer *ItemViewer)
     return (image.cx + m) * std::max(tm.tmHeight + tm.tmExternalLeading + m, image.cy + m) / (image.cy + m);
 }
 
-void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, TCustomImageList *ImageList, int ImageIndex,
+void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, const TCustomImageList *ImageList, int ImageIndex,
                      unsigned Flags)
 {
     TTBXItemInfo info;

@@ -244,7 +244,7 @@ int GetPopupMargin(TTBItemViewer *ItemViewer);
 constexpr unsigned DTI_TOOLBAR = 0x000, DTI_DOCKPANEL = 0x100, DTI_STANDALONE = 0x200;
 constexpr unsigned DTI_DISABLED = 0x1, DTI_HOT = 0x2, DTI_PUSHED = 0x4, DTI_CHECKED = 0x8;
 // Paints one image through the current theme.
-void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, TCustomImageList *ImageList, int ImageIndex,
+void DrawThemedImage(TCanvas &Canvas, const TRect &ARect, const TCustomImageList *ImageList, int ImageIndex,
                      unsigned Flags);
 
 // ---------------------------------------------------------------------------------------------
@@ -426,8 +426,6 @@ public:
     // The background under Control (a toolbar on this dock), on a canvas in its window or
     // client coordinates.
     void DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool WindowCoords);
-    // Repaints every toolbar's background showing through its items.
-    void RepaintToolbarsOverBackground();
     int PositionCode() const;
     bool Resizing() const { return resizing_; }
 

@@ -495,9 +495,10 @@ void TTBXDefaultTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TTBX
     if (DrawFrameworkImage(canvas, r.Left, r.Top, info, images, imageIndex))
         return;
     const bool idle = !Hot(info) && !info.Pushed && !info.Checked;
-    // The image effects belong to flat menus and to styled tool bars; elsewhere the image list
-    // draws itself, disabled images embossed.
-    const bool effects = ToolbarStyle(info) ? VisualStylesInUse : FlatMenusInUse;
+    // The image effects belong to the items of flat menus and to everything else under visual
+    // styles; without them the image list draws itself, disabled images embossed.
+    const bool menuItem = !ToolbarStyle(info) && info.ViewType == VT_POPUPMENU;
+    const bool effects = menuItem ? FlatMenusInUse : VisualStylesInUse;
     if (!effects) {
         images->Draw(&canvas, r.Left, r.Top, imageIndex, info.Enabled);
         return;

@@ -40,11 +40,16 @@ TControl *ControlUnderCursor()
 
 void SetControlUnderCursorSource(std::function<TControl *()> source) { Hover().underCursor = std::move(source); }
 
-void ScrollIntoView(QWidget *Control)
+void ScrollIntoView(QWidget *Control, int Width, int Height)
 {
     for (QWidget *p = Control ? Control->parentWidget() : nullptr; p; p = p->parentWidget())
         if (auto *area = qobject_cast<QScrollArea *>(p)) {
-            area->ensureWidgetVisible(Control, 0, 0);
+            QWidget *content = area->widget();
+            if (!content || !content->isAncestorOf(Control))
+                return;
+            const int w = std::max(0, Width) / 2, h = std::max(0, Height) / 2;
+            const QPoint centre = Control->mapTo(content, QPoint(w, h));
+            area->ensureVisible(centre.x(), centre.y(), w, h);
             return;
         }
 }
@@ -202,7 +207,7 @@ void TTBXPanelObject::KeyUp(WORD &Key, TShiftState Shift)
 void TTBXPanelObject::DoEnter()
 {
     if (!suppressFocusScroll_)
-        ScrollIntoView(this);
+        ScrollIntoView(this, ShownWidth(), ShownHeight());
     Invalidate();
     TCustomControl::DoEnter();
 }
@@ -234,7 +239,7 @@ void TTBXPanelObject::WndProc(TMessage &Message)
         // The colour the parent shows, not its Color: a themed parent has none of its own.
         if (Message.WParam == 0 && Parent()) {
             Message.WParam = 1;
-            Message.LParam = LPARAM(GetEffectiveViewColor(Parent()));
+            Message.LParam = LPARAM(GetShownViewColor(Parent()));
         }
         TCustomControl::WndProc(Message);
         Invalidate();
@@ -242,7 +247,7 @@ void TTBXPanelObject::WndProc(TMessage &Message)
     }
     TCustomControl::WndProc(Message);
     if (Message.Msg == CM_CONTROLCHANGE || Message.Msg == CM_COLORCHANGED)
-        PassColorToChildren(this, Message, Parent() ? GetEffectiveViewColor(Parent()) : clBtnFace);
+        PassColorToChildren(this, Message, GetShownViewColor(this));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -360,6 +365,7 @@ void TTBXTextObject::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
         flags |= DT_RTLREADING;
     TCanvasStateGuard guard(canvas);
     canvas.Font()->Assign(*Font());
+    DoAdjustFont(*canvas.Font());
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     canvas.SetBkMode(TRANSPARENT);
     if (Enabled() || (flags & DT_CALCRECT)) {
@@ -396,8 +402,6 @@ void TTBXTextObject::Paint()
     r.Top += free / 2;
     r.Bottom = r.Top + measured.Height();
     DoDrawText(canvas, r, TextFlags());
-    if (Focused()) {
-        TRect focus = ClientRect();
-        DrawFocusRectBlackWhite(canvas, focus);
-    }
+    if (IsFocusRectShown())
+        DrawFocusRectBlackWhite(canvas, GetFocusRect());
 }

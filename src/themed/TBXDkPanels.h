@@ -54,6 +54,9 @@ public:
 protected:
     virtual void DoMouseEnter();
     virtual void DoMouseLeave();
+    // How much of the control getting the focus scrolls into view: all of it here.
+    virtual int ShownHeight() const { return Height(); }
+    virtual int ShownWidth() const { return Width(); }
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -80,8 +83,9 @@ private:
 void SetControlUnderCursorSource(std::function<TControl *()> source);
 // One tick of the shared hover timer.
 void PanelHoverCheck();
-// Scrolls the nearest scrolling parent of Control so that it shows Control.
-void ScrollIntoView(QWidget *Control);
+// Scrolls the nearest scrolling parent of Control so that it shows Width x Height of Control
+// from its top-left corner.
+void ScrollIntoView(QWidget *Control, int Width, int Height);
 // The shared timer exists while any panel object does.
 bool PanelHoverTimerExists();
 TTBXPanelObject *TrackedPanel();
@@ -95,6 +99,7 @@ public:
     explicit TTBXTextObject(TComponent *AOwner);
 
     TTBXControlMargins &Margins() { return margins_; }
+    const TTBXControlMargins &Margins() const { return margins_; }
     TTextWrapping Wrapping() const { return wrapping_; }
     void SetWrapping(TTextWrapping value);
     bool ShowAccelChar() const { return showAccelChar_; }
@@ -105,14 +110,20 @@ public:
     void SetAutoSize(bool value);
 
     void WndProc(TMessage &Message) override;
-    void AdjustSize();
+    // Sets the height to the caption's, with AutoSize.
+    virtual void AdjustSize();
 
 protected:
+    // The last word on the font the caption is measured and drawn with.
+    virtual void DoAdjustFont(TFont &AFont) {}
     virtual QString GetText() const { return Caption(); }
     virtual TRect GetTextMargins() const { return {}; }
     virtual void GetTextSize(TCanvas &canvas, int &width, int &height);
     // With DT_CALCRECT only measures into rect.
     virtual void DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags);
+    // Whether the focus rectangle shows now, and where.
+    virtual bool IsFocusRectShown() const { return Focused(); }
+    virtual TRect GetFocusRect() const { return ClientRect(); }
     unsigned TextFlags() const;
     TRect TextRect() const;
     void Paint() override;

@@ -123,7 +123,15 @@ TColor GetEffectiveViewColor(TControl *control)
     control->WndProc(m);
     if (m.Result != 0)
         return TColor(m.WParam);
-    return control->Color() == clNone ? clBtnFace : control->Color();
+    return control->Color();
+}
+
+TColor GetShownViewColor(TControl *control)
+{
+    for (TControl *c = control; c; c = c->Parent())
+        if (const TColor color = GetEffectiveViewColor(c); color != clNone)
+            return color;
+    return clBtnFace;
 }
 
 void PassColorToChildren(TWinControl *parent, const TMessage &message, TColor color)
@@ -153,7 +161,7 @@ void DrawParentBackground(TControl *control, TCanvas &canvas, const TRect &rect)
     canvas.MoveWindowOrg(-control->Left(), -control->Top());
     if (parent->Perform(WM_ERASEBKGND, WPARAM(&canvas)) != 0)
         return;
-    canvas.Brush()->SetColor(GetEffectiveViewColor(parent));
+    canvas.Brush()->SetColor(GetShownViewColor(parent));
     canvas.FillRect(Rect(control->Left() + rect.Left, control->Top() + rect.Top, control->Left() + rect.Right,
                          control->Top() + rect.Bottom));
 }

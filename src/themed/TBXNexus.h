@@ -39,8 +39,13 @@ void AddThemeListener(TControl *control);
 void RemoveThemeListener(TControl *control);
 
 // The colour a control paints its background with: its own answer to TBXM_GETEFFECTIVECOLOR,
-// else its Color (clBtnFace when it has none).
+// else its Color, which is clNone for a control without a colour of its own (clBtnFace for no
+// control at all).
 TColor GetEffectiveViewColor(TControl *control);
+// What shows where control paints nothing of its own: its effective view colour, or, when it has
+// none, what shows through it from its parent; clBtnFace with no parent left. Never clNone, which
+// would paint black: this is the colour to fill with or to hand to child controls.
+TColor GetShownViewColor(TControl *control);
 // A colourless themed control (a toolbar, dock or panel) tells its children the colour it shows,
 // so that a child taking its parent's colour never takes "no colour": a control inserted, and all
 // of them after the control's own colour changed. Call after the control handled Message.

@@ -133,7 +133,7 @@ void TTBXToolbar::UpdateEffectiveColor()
     if (Color() != clNone)
         c = Color();
     else if (!Docked() && !Floating() && Parent())
-        c = GetEffectiveViewColor(Parent());
+        c = GetShownViewColor(Parent());
     else
         c = CurrentTheme()->GetViewColor(ViewType());
     if (c != effectiveColor_) {
@@ -248,7 +248,7 @@ void TTBXToolbar::PaintDockableNCArea(TCanvas &ACanvas)
         else
             ACanvas.Brush()->SetColor(effectiveColor_);
     } else {
-        ACanvas.Brush()->SetColor(GetEffectiveViewColor(dock));
+        ACanvas.Brush()->SetColor(GetShownViewColor(dock));
         ACanvas.FillRect(window);
         ACanvas.Brush()->SetColor(effectiveColor_);
     }
@@ -333,7 +333,7 @@ void TTBXToolbar::WndProc(TMessage &Message)
         if (!Docked() && !Floating() && Color() == clNone) {
             if (Message.WParam == 0 && Parent()) {
                 Message.WParam = 1;
-                Message.LParam = LPARAM(GetEffectiveViewColor(Parent()));
+                Message.LParam = LPARAM(GetShownViewColor(Parent()));
             }
             TTBCustomToolbar::WndProc(Message);
             UpdateEffectiveColor();
@@ -354,6 +354,8 @@ void TTBXToolbar::WndProc(TMessage &Message)
         TTBCustomToolbar::WndProc(Message);
         if (auto *xdock = dynamic_cast<TTBXDock *>(CurrentDock());
             xdock && Docked() && DockBackgroundOnToolbars() && !xdock->Resizing())
+            // The items too: they sit on that background, and the back buffer repaints them
+            // without flicker.
             Invalidate();
         return;
     default: break;
@@ -434,13 +436,6 @@ void TTBXDock::DrawBackgroundUnder(TControl *Control, TCanvas &Canvas, bool Wind
     DrawBackground(Canvas, Bounds(Left(), Top(), ClientWidth(), ClientHeight()));
 }
 
-void TTBXDock::RepaintToolbarsOverBackground()
-{
-    for (TTBCustomDockableWindow *w : DockList())
-        if (w->Showing())
-            w->Invalidate();
-}
-
 void TTBXDock::EraseBackground(TCanvas &ACanvas)
 {
     if (UsingBackground()) {
@@ -449,7 +444,7 @@ void TTBXDock::EraseBackground(TCanvas &ACanvas)
         DrawBackground(ACanvas, Bounds(Left(), Top(), ClientWidth(), ClientHeight()));
         return;
     }
-    ACanvas.Brush()->SetColor(Color() == clNone ? GetEffectiveViewColor(Parent()) : Color());
+    ACanvas.Brush()->SetColor(GetShownViewColor(this));
     ACanvas.FillRect(ClientRect());
 }
 
@@ -459,7 +454,7 @@ void TTBXDock::WndProc(TMessage &Message)
 {
     switch (Message.Msg) {
     case TBXM_GETEFFECTIVECOLOR:
-        Message.WParam = WPARAM(Color() != clNone ? Color() : Parent() ? GetEffectiveViewColor(Parent()) : clBtnFace);
+        Message.WParam = WPARAM(Color() != clNone ? Color() : GetShownViewColor(Parent()));
         Message.Result = 1;
         return;
     case TBXM_CONTROLCHANGE:
@@ -468,12 +463,12 @@ void TTBXDock::WndProc(TMessage &Message)
         return;
     case CM_COLORCHANGED:
         TTBDock::WndProc(Message);
-        PassColorToChildren(this, Message, GetEffectiveViewColor(this));
+        PassColorToChildren(this, Message, GetShownViewColor(this));
         RedrawWithChildren();
         return;
     case CM_CONTROLCHANGE:
         TTBDock::WndProc(Message);
-        PassColorToChildren(this, Message, GetEffectiveViewColor(this));
+        PassColorToChildren(this, Message, GetShownViewColor(this));
         return;
     case WM_MOVE:
         moving_ = true;
@@ -542,7 +537,7 @@ void TTBXFloatingWindowParent::GetFloatingInfo(TTBXFloatingInfo &Info, int Redra
     }
     Info.RedrawPart = RedrawPart;
     Info.Caption = w ? w->Caption() : Caption();
-    Info.Color = w ? GetEffectiveViewColor(w) : clBtnFace;
+    Info.Color = GetShownViewColor(w);
     Info.Active = !(w && w->CaptionInactive());
 }
 

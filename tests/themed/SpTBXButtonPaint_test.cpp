@@ -6,6 +6,7 @@
 #include "platform/SysColors.h"
 #include "themed/SpTBXDkPanels.h"
 #include "themed/SpTBXItem.h"
+#include "themed/TBXDefaultTheme.h"
 #include "themed/TBXNexus.h"
 
 namespace {
@@ -84,6 +85,48 @@ TEST(SpTBXButtonPaint, DesktopAndThemeLooksAndCaptionAndGlyphLayout)
     TRect tr, gr;
     SpCalcCaptionLayout(box, text, {0, 0}, TAlignment::taCenter, TSpGlyphLayout::ghlGlyphLeft, false, tr, gr);
     EXPECT_EQ(std::tuple(tr.Left, gr.IsEmpty()), std::tuple(30, true)) << "no glyph: the caption alone is centred";
+}
+
+// A theme that paints every image as a blue square.
+struct BlueImages : TTBXDefaultTheme {
+    using TTBXDefaultTheme::TTBXDefaultTheme;
+    void PaintImage(TCanvas &canvas, const TRect &rect, const TTBXItemInfo &, const TCustomImageList *, int) override
+    {
+        TCanvasStateGuard guard(canvas);
+        canvas.Brush()->SetColor(clBlue);
+        canvas.FillRect(rect);
+    }
+};
+
+// A button in the theme's look has its image painted by the theme; in the desktop's look the
+// image list draws it.
+TEST(SpTBXButtonPaint, TheThemesLookHasTheThemePaintTheImage)
+{
+    if (!IsThemeRegistered("BlueImages"))
+        RegisterTheme("BlueImages", ThemeClassOf<BlueImages>());
+    SetCurrentTheme("BlueImages");
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TImageList images(nullptr);
+    images.SetSize(16, 16);
+    QImage glyph(16, 16, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(Qt::red);
+    images.AddImage(glyph);
+    auto *button = new TSpTBXButton(&form);
+    button->SetParent(&form);
+    button->SetBounds(0, 0, 90, 28);
+    button->SetCaptionW("图");
+    button->SetImages(&images);
+    button->SetImageIndex(0);
+    form.Show();
+    const TRect all{0, 0, 90, 28};
+    struct Case { TSpTBXThemeType look; TColor image; };
+    for (const Case &c : {Case{TSpTBXThemeType::thtTBX, clBlue}, Case{TSpTBXThemeType::thtWindows, clRed}}) {
+        button->SetThemeType(c.look);
+        const QImage shot = Print(*button);
+        EXPECT_EQ(Count(shot, c.image, all), 16 * 16) << int(c.look);
+    }
+    SetCurrentTheme("Default");
 }
 
 } // namespace

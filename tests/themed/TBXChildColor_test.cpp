@@ -58,13 +58,22 @@ TEST(TBXChildColor, AControlOnAColourlessThemedParentTakesTheColourItShows)
     auto *panel = new TTBXPanelObject(&form);
     panel->SetParent(&form);
     panel->SetBounds(0, 200, 200, 40);
+    // A panel shows what is behind it; a toolbar standing on it shows the same.
+    auto *panelHolder = new TTBXPanelObject(&form);
+    panelHolder->SetParent(&form);
+    panelHolder->SetBounds(250, 200, 200, 40);
+    auto *onPanel = new TTBXToolbar(&form);
+    onPanel->SetParent(panelHolder);
+    onPanel->SetBounds(0, 0, 200, 30);
     form.Show();
+    EXPECT_EQ(GetEffectiveViewColor(panelHolder), clNone) << "a panel has no colour of its own";
     struct Case { const char *parent; TWinControl *control; TColor shown; };
     const Case cases[] = {
         {"docked toolbar: the theme's colour", docked, Shade},
         {"toolbar on a form: the form's colour", onForm, FormColor},
         {"dock: the form's colour", dock, FormColor},
         {"panel: the colour of the panel's parent", panel, FormColor},
+        {"toolbar on a panel: the colour the panel shows", onPanel, FormColor},
     };
     for (const Case &c : cases) {
         ASSERT_EQ(c.control->Color(), clNone) << c.parent;

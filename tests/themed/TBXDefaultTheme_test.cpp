@@ -1,7 +1,9 @@
 #include "TBXTestSupport.h"
 #include "themed/TBXDefaultTheme.h"
 #include "themed/TBXUtils.h"
+#include "platform/ImgList.h"
 #include "platform/SysColors.h"
+#include "platform/SysParams.h"
 
 namespace {
 
@@ -71,6 +73,28 @@ TEST_F(DefaultTheme, PaintersAndItemColoursByState)
     EXPECT_EQ(std::tuple(theme->GetItemTextColor(hotItem), theme->GetItemTextColor(disabledItem),
                          theme->GetItemTextColor(inactive), theme->GetItemTextColor(active)),
               std::tuple(clHighlightText, clGrayText, clGrayText, clBtnText));
+}
+
+// Flat menus give their own items' images the effects (an idle one is tinted); the chevron
+// popup's items, like a toolbar's, are drawn as they are without visual styles.
+TEST_F(DefaultTheme, UnderFlatMenusOnlyTheItemsOfAMenuAreTinted)
+{
+    SysParams().FlatMenus = true;
+    RefreshSystemThemeInfo();
+    TImageList images(nullptr);
+    images.SetSize(16, 16);
+    QImage glyph(16, 16, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(Qt::red);
+    images.AddImage(glyph);
+    struct Case { int viewType; bool asDrawn; };
+    for (const Case &c : {Case{VT_POPUPMENU, false}, Case{VT_CHEVRONMENU, true}}) {
+        const TTBXItemInfo info{.ViewType = c.viewType, .Enabled = true};
+        const QImage image =
+            Paint(16, 16, [&](TCanvas &canvas) { theme->PaintImage(canvas, Rect(0, 0, 16, 16), info, &images, 0); });
+        EXPECT_EQ(PixelAt(image, 8, 8) == ColorToRGB(clRed), c.asDrawn) << c.viewType;
+    }
+    ResetSysParams();
+    RefreshSystemThemeInfo();
 }
 
 } // namespace

@@ -52,6 +52,13 @@ TEST(TBXPanels, HoverMovesFromPanelToPanelAndAnEmptyAutoSizedCaptionKeepsOneLine
     EXPECT_GT(oneLine, 0);
     text.Margins().SetTop(4);
     EXPECT_EQ(text.Height(), oneLine + 4);
+    // A control that enlarges its font is sized to the text it draws.
+    struct Large : TTBXTextObject {
+        using TTBXTextObject::TTBXTextObject;
+        void DoAdjustFont(TFont &font) override { font.SetSize(font.Size() * 3); }
+    } large(nullptr);
+    large.SetCaption("说明");
+    EXPECT_GT(large.Height(), 2 * oneLine);
 }
 
 // A button at x = left that logs its caption when clicked.
