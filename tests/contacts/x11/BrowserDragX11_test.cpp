@@ -1,6 +1,7 @@
 // The group tree's drag and drop under a real X server: a group dragged by the real pointer onto
 // another group asks its question in a real message box while the drop is under way, the box
-// takes a real click on 是, and the group is then moved, in the tree and in the account.
+// takes a real click on 是, and the group is then moved, in the tree and in the account; a contact
+// dragged from the contact list onto a group of the tree moves there.
 #include "MenuScriptX11.h"
 #include "WindowPlacement.h"
 #include "browser/BrowserTestSupport.h"
@@ -105,6 +106,37 @@ TEST_F(BrowserDragX11, AGroupDroppedOnAnotherAsksInARealBoxAndMovesOnYes)
     EXPECT_TRUE(QTest::qWaitFor([&] { return Shape() == "人脉(B(A(a1)))"; }, 5000)) << Shape().toStdString();
     EXPECT_EQ(Field(a, "nodeparentkey||'|'||nodelevel"), QString::number(b) + "|2");
     ExpectRowsMatchTree();
+}
+
+TEST_F(BrowserDragX11, AContactDraggedFromTheListOntoAGroupMovesThere)
+{
+    const qint64 a = Group("A", 0, 1, 0);
+    const qint64 b = Group("B", 0, 1, 1);
+    const qint64 x = Contact("x", a, 2);
+    Page().setGeometry(80, 80, 800, 560);
+    Page().show();
+    ASSERT_TRUE(WaitPlacedAndActive(&Page()));
+    Page().DyTreeView1->setCurrentItem(Node(a));
+    QApplication::processEvents();
+    ASSERT_EQ(ListCaptions(), QStringList{"x"});
+    // The list's first view, large icons, where the view itself would switch dragging off.
+    ASSERT_EQ(Page().ViewStyle(), 0);
+
+    QAbstractItemView *view = Page().ListView1->ActiveView();
+    const QPoint from = view->viewport()->mapToGlobal(view->visualRect(view->model()->index(0, 0)).center());
+    const QPoint to = NodeCentre(b);
+    TScript script(pointer, {
+        MoveStep(from),
+        [this] { return pointer.Press(), true; },
+        MoveStep(from + QPoint(20, 4)),
+        MoveStep(to + QPoint(0, -2)),
+        MoveStep(to),
+        [this] { return pointer.Release(), true; },
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return script.Done(); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shape() == "人脉(A,B(x))"; }, 5000)) << Shape().toStdString();
+    EXPECT_EQ(Field(x, "nodeparentkey||'|'||nodelevel"), QString::number(b) + "|2");
+    EXPECT_TRUE(ListCaptions().isEmpty()) << "the list of A is renewed";
 }
 
 } // namespace
