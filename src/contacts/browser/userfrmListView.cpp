@@ -499,6 +499,10 @@ void TContactListView::SetViewStyle(int style)
     icons_->setFlow(style == 2 ? QListView::TopToBottom : QListView::LeftToRight);
     icons_->setWrapping(true);
     icons_->setMovement(QListView::Static);
+    // A list view without free movement switches dragging and dropping off whenever its mode or
+    // movement is set; contacts are dragged onto groups in every view.
+    icons_->setDragDropMode(QAbstractItemView::DragDrop);
+    icons_->viewport()->setAcceptDrops(true);
     icons_->setGridSize(style == 0 ? QSize(84, 76) : style == 1 ? QSize(150, 20) : QSize());
     icons_->setWordWrap(false);
     icons_->setTextElideMode(Qt::ElideRight);
