@@ -287,7 +287,8 @@ public:
     // Resizing a floating window.
     virtual void ResizeBegin(int SizeHandle) {}
     virtual void ResizeTrack(TRect &Rect, const TRect &OrigRect) {}
-    virtual void ResizeEnd() {}
+    // Accepted false: the resize was cancelled, and what it changed goes back.
+    virtual void ResizeEnd(bool Accepted) {}
     virtual void PaintDockableNCArea(TCanvas &ACanvas);
     void DrawFloatingFrame(TCanvas &ACanvas, const TRect &WindowRect);
     int FloatingHitTest(const TPoint &WindowPt, const TRect &WindowRect) const;

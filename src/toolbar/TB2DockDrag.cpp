@@ -461,7 +461,7 @@ void TTBCustomDockableWindow::BeginSizing(int SizeHandle, const TPoint &ScreenPo
         SetBounds(0, 0, cur.Width() - nc.Left - nc.Right, cur.Height() - nc.Top - nc.Bottom);
         floatingPosition_ = {cur.Left, cur.Top};
     }
-    ResizeEnd();
+    ResizeEnd(accepted);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -157,12 +157,12 @@ private:
         res_.ChevronOverflow = true;
         const int available = p_.MaxSize - p_.ChevronSize;
         while (length > available) {
-            // At least two items stay beside the chevron, even when they overflow it.
+            // The last item stays beside the chevron, even when it overflows it.
             int items = 0;
             for (size_t i = 0; i < r_.size(); ++i)
                 if (r_[i].Show && !IsSep(i))
                     ++items;
-            if (items - 1 < 2)
+            if (items < 2)
                 break;
             const int last = LastShown();
             if (IsSep(size_t(last)))

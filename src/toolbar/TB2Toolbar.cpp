@@ -529,6 +529,7 @@ void TTBCustomToolbar::ResizeBegin(int SizeHandle)
 {
     sizes_.clear();
     wraps_.clear();
+    resizeStartWidth_ = floatingWidth_;
     if (shrinkMode_ != TTBShrinkMode::tbsmWrap)
         return;
     const TRect nc = GetFloatingNCArea();
@@ -617,8 +618,12 @@ void TTBCustomToolbar::ResizeTrack(TRect &Rect, const TRect &OrigRect)
     Layout(true, TTBViewOrientation::tbvoFloating, 0, floatingWidth_);
 }
 
-void TTBCustomToolbar::ResizeEnd()
+void TTBCustomToolbar::ResizeEnd(bool Accepted)
 {
+    // The items were wrapped for every size the pointer passed: a cancelled resize wraps them
+    // as before, or the toolbar would take the last of those sizes after all.
+    if (!Accepted)
+        floatingWidth_ = resizeStartWidth_;
     sizes_.clear();
     wraps_.clear();
     sizeIndex_ = -1;

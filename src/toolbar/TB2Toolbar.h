@@ -110,7 +110,7 @@ public:
                        int &AMaxClientHeight) override;
     void ResizeBegin(int SizeHandle) override;
     void ResizeTrack(TRect &Rect, const TRect &OrigRect) override;
-    void ResizeEnd() override;
+    void ResizeEnd(bool Accepted) override;
     // Tab stops at a control item's control, not at the controls inside it.
     void GetTabOrderList(std::vector<TWinControl *> &List) const override;
 
@@ -160,6 +160,7 @@ private:
     std::vector<int> wraps_;  // the floating width of each size
     bool sizesByWidth_ = true;
     int sizeIndex_ = -1;      // the size taken last while resizing
+    int resizeStartWidth_ = 0;  // the floating width before the resize
 };
 
 // The published toolbar the forms use.

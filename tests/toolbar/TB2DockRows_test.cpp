@@ -156,4 +156,37 @@ TEST_F(DockRowsForm, ADragBegunInTheClientAreaEndsWithAMouseUpOutsideTheToolbar)
     EXPECT_EQ(bar->CurrentDock(), dock);
 }
 
+// Escape during a resize of a floating wrapping toolbar leaves its frame, its size and the width
+// it wraps at as they were, whether the frame followed the pointer or an outline did.
+TEST_F(DockRowsForm, AResizeCancelledWithEscapeLeavesTheFloatingToolbarAsItWas)
+{
+    TTBToolbar *bar = NewBar("Bar");
+    for (int i = 0; i < 3; ++i)
+        bar->Items()->Add(new TWidthItem(bar));
+    bar->SetShrinkMode(TTBShrinkMode::tbsmWrap);
+    bar->SetFloatingPosition(form->ClientToScreen({100, 100}));
+    bar->SetFloating(true);
+    TTBFloatingWindowParent *fp = bar->FloatingWindowParent();
+    for (bool smooth : {true, false}) {
+        SCOPED_TRACE(smooth);
+        bar->SetSmoothDrag(smooth);
+        const TRect frame = fp->BoundsRect();
+        const std::pair<int, int> size(bar->Width(), bar->Height());
+        const int wrap = bar->FloatingWidth();
+        const QPoint edge(fp->Width() / 2, fp->Height() - 1);
+        ASSERT_EQ(bar->FloatingHitTest({edge.x(), edge.y()}, Bounds(0, 0, fp->Width(), fp->Height())), HTBOTTOM);
+        ScriptSteps s(fp, 1);
+        // A line further down: the toolbar wraps while the pointer is there.
+        s.Do([&] { sim::Move(fp, edge + QPoint(0, 30)); }).Then([&] { return bar->FloatingWidth() != wrap; });
+        s.Key(fp, Qt::Key_Escape);
+        s.Start();
+        sim::Press(fp, edge);
+        EXPECT_TRUE(s.Done());
+        sim::Release(form, QPoint(-50, -50));
+        EXPECT_EQ(fp->BoundsRect(), frame);
+        EXPECT_EQ(std::pair(bar->Width(), bar->Height()), size);
+        EXPECT_EQ(bar->FloatingWidth(), wrap);
+    }
+}
+
 } // namespace

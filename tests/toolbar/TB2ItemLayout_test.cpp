@@ -88,9 +88,10 @@ std::vector<Case> Cases()
          {60, 48}},
         {"InvisibleItemsDoNotSeparateSeparators", {I(40), S(), Fake{40, 20, 'x'}, S(), I(40)}, Toolbar(), 0,
          {{1, {40, 0, 46, 20}}, {2, hidden}, {3, hidden}, {4, {46, 0, 86, 20}}}, {86, 20}},
-        // Only one item fits beside the chevron, yet two stay; the chevron sits at 40 - 12.
-        {"ChevronKeepsTwoItems", {I(30), I(30), I(30), chevron}, Toolbar(0, 40, true), 0,
-         {{0, {0, 0, 30, 20}}, {1, {30, 0, 60, 20}}, {2, hidden, true}, {3, {28, 0, 40, 20}}}, {60, 20}},
+        // Only one item fits beside the chevron: the others go, none is left under the chevron,
+        // which sits at 45 - 12.
+        {"ChevronKeepsTheOneItemThatFits", {I(30), I(30), I(30), chevron}, Toolbar(0, 45, true), 0,
+         {{0, {0, 0, 30, 20}}, {1, hidden, true}, {2, hidden, true}, {3, {33, 0, 45, 20}}}, {30, 20}},
         // D goes; the separator is then last and goes before C would.
         {"SeparatorLeftLastGoesBeforeAnotherItem", {I(30), I(30), I(30), S(6, 20), I(30), chevron},
          Toolbar(0, 105, true), 0,

@@ -147,7 +147,7 @@ TEST_F(ToolbarViewForm, AFloatingResizeSnapsToTheSizeItIsWithinTwelvePixelsOf)
         tb->ResizeTrack(r, orig);
         EXPECT_EQ(r.Width(), taken) << want;
     }
-    tb->ResizeEnd();
+    tb->ResizeEnd(true);
 }
 
 TEST_F(ToolbarViewForm, TheMenuFontNoticeShowHintAndHintsReachTheItems)

@@ -325,7 +325,7 @@ TEST_F(ToolbarForm, TheWrapSizesOfAFloatingToolbarStopAtTheWidestButton)
     EXPECT_EQ(sizes.back().X, 130 + frame);
     EXPECT_LT(sizes[0].X, sizes[1].X);
     EXPECT_LT(sizes[1].X, sizes[2].X);
-    tb->ResizeEnd();
+    tb->ResizeEnd(true);
 }
 
 TEST_F(ToolbarForm, ControlItemsFollowTheToolbarsChildControls)
