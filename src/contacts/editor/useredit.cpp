@@ -11,6 +11,7 @@
 #include "shared/Utility.h"
 #include "shared/UtilityDb.h"
 #include "account/dataModule.h"
+#include "editor/InputTextBox.h"
 #include "editor/setuseralarm.h"
 #include "editor/usereditControls.h"
 #include "editor/usereditdlg.h"
@@ -24,7 +25,6 @@
 #include "platform/IniFiles.h"
 #include "platform/UiServices.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -218,16 +218,6 @@ QString JoinRelations(const QStringList &entries)
     for (const QString &entry : entries)
         text += entry + QChar(0x18);
     return text;
-}
-
-bool InputTextBox(const QString &caption, const QString &prompt, QString &text)
-{
-    QString value = text;
-    if (!Dialogs().InputBox(QApplication::activeWindow(), caption, prompt, value))
-        return false;
-    // The edit held at most 255 characters.
-    text = value.left(255);
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -85,9 +85,6 @@ QString JoinRelations(const QStringList &entries);
 extern std::function<IBrowserPage *()> ContactBrowserLookup;
 IBrowserPage *CurrentContactBrowser();
 
-// The one-line input dialog of the label rename; true and the edited text on OK.
-bool InputTextBox(const QString &caption, const QString &prompt, QString &text);
-
 // What the two contact editor windows share: the form, loading a contact row into it and saving
 // it back with its records, album, photo, tags, relations and reminder series.
 class TUserEditForm : public TForm

@@ -2,6 +2,7 @@
 // prompts and the editor registry.
 #include "contacts/account/alarmwin.h"
 
+#include "contacts/editor/InputTextBox.h"
 #include "editor/EditorTestSupport.h"
 
 #include <QCalendarWidget>
@@ -117,25 +118,88 @@ TEST_F(EditorForm, BirthdaySigns)
     EXPECT_TRUE(dialog.Modified && dialog.FieldText("usx").isEmpty());
 }
 
+// Answers the next input dialog by putting the text over the one it proposes and pressing Enter,
+// or by cancelling it when the text is nullopt; records what it asked.
+static void AnswerInput(ModalResponder &responder, std::optional<QString> text, QStringList *asked = nullptr)
+{
+    responder.Then([text, asked](QDialog *dialog) {
+        auto *form = qobject_cast<TInputTextBoxForm *>(dialog);
+        if (!form) {
+            ADD_FAILURE() << "not the input dialog";
+            return dialog->reject();
+        }
+        if (asked)
+            *asked << form->windowTitle() << form->Prompt->text() << form->Edit->text();
+        if (!text) {
+            QTest::keyClick(form->Edit, Qt::Key_Escape);
+            return;
+        }
+        // Typed over the proposed text, which the dialog opens selected.
+        form->Edit->insert(*text);
+        QTest::keyClick(form->Edit, Qt::Key_Return);
+    });
+}
+
 TEST_F(EditorForm, LabelRename)
 {
     FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
     Tfrmuseredit editor;
+    ModalResponder responder;
     for (const char *bad : {"a,b", "x=y", "say \"hi\""}) {
-        TestDialogs().AnswerText(QString::fromUtf8(bad));
+        AnswerInput(responder, QString::fromUtf8(bad));
         editor.mylabClick(2);
         EXPECT_EQ(TestDialogs().Last()->text, "信息中不能包含字符[, = \"]");
         EXPECT_EQ(editor.mylab[1]->text() + PairValueOf(FieldCaptions, "field2"), "自定义2自定义2");
     }
-    TestDialogs().AnswerText("微信");
+    QStringList asked;
+    AnswerInput(responder, "微信", &asked);
     editor.mylabClick(2);
+    EXPECT_EQ(asked, (QStringList{"修改", "新名称：", "自定义2"}));
     EXPECT_EQ(editor.mylab[1]->text() + PairValueOf(FieldCaptions, "field2"), "微信微信");
     EXPECT_EQ(TIniFile(ConfigIniPath()).ReadString("USERLABLE", "mylab2", ""), "微信");
     // A later window shows the new caption; cancelling changes nothing.
     Tfrmuseredit later;
-    TestDialogs().AnswerCancel();
+    AnswerInput(responder, std::nullopt);
     later.mylabClick(2);
     EXPECT_EQ(later.mylab[1]->text(), "微信");
+    EXPECT_EQ(responder.Unexpected() + responder.Pending(), 0);
+}
+
+// The input dialog keeps 255 characters while they are typed, opens centred on the screen
+// wherever the asking window is, and gives nothing back when cancelled.
+TEST_F(EditorForm, InputTextBoxLimitsTheTextAndOpensCentredOnTheScreen)
+{
+    QWidget asking;
+    asking.setGeometry(0, 0, 200, 100);
+    asking.show();
+    asking.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&asking));
+    ModalResponder responder;
+    QRect placed;
+    responder.Then([&](QDialog *dialog) {
+        auto *form = qobject_cast<TInputTextBoxForm *>(dialog);
+        if (!form) {
+            ADD_FAILURE() << "not the input dialog";
+            return dialog->reject();
+        }
+        placed = form->frameGeometry();
+        QTest::keyClicks(form->Edit, QString(300, 'x'));
+        EXPECT_EQ(form->Edit->text().size(), 255);
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    });
+    QString text = "旧";
+    ASSERT_TRUE(InputTextBox("修改", "新名称：", text));
+    EXPECT_EQ(text, QString(255, 'x'));
+    const QRect screen = asking.screen()->availableGeometry();
+    EXPECT_LE((placed.center() - screen.center()).manhattanLength(), 2) << placed.x() << ',' << placed.y();
+
+    responder.Then([](QDialog *dialog) {
+        auto *form = qobject_cast<TInputTextBoxForm *>(dialog);
+        form ? QTest::mouseClick(form->CancelButton, Qt::LeftButton) : dialog->reject();
+    });
+    text = "旧";
+    EXPECT_FALSE(InputTextBox("修改", "新名称：", text));
+    EXPECT_EQ(text, "旧");
 }
 
 TEST_F(EditorForm, PresetAndStoredDropDownLists)
