@@ -50,7 +50,6 @@ public:
     QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString SaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString FolderName(QWidget *, const QString &, const QString &) override { return {}; }
-    bool InputBox(QWidget *, const QString &, const QString &, QString &) override { return false; }
 };
 
 // The group with the most contacts directly below it.

@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSpacerItem>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -87,15 +86,6 @@ public:
     QString FolderName(QWidget *parent, const QString &caption, const QString &dir) override
     {
         return QFileDialog::getExistingDirectory(parent, caption, dir);
-    }
-
-    bool InputBox(QWidget *parent, const QString &caption, const QString &prompt, QString &value) override
-    {
-        bool ok = false;
-        const QString answer = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, value, &ok);
-        if (ok)
-            value = answer;
-        return ok;
     }
 };
 

@@ -39,9 +39,6 @@ public:
         return file.isEmpty() ? QStringList() : QStringList{file};
     }
     virtual QString FolderName(QWidget *parent, const QString &caption, const QString &dir) = 0;
-    // False when cancelled; value holds the default on entry and the answer on return.
-    virtual bool InputBox(QWidget *parent, const QString &caption, const QString &prompt,
-                          QString &value) = 0;
 };
 
 class IClock

@@ -43,14 +43,6 @@ std::optional<QString> ScriptedDialogs::NextText(const char *kind, const QString
     return answer;
 }
 
-bool ScriptedDialogs::InputBox(QWidget *, const QString &caption, const QString &prompt, QString &value)
-{
-    const std::optional<QString> answer = NextText("input", prompt, caption);
-    if (answer)
-        value = *answer;
-    return answer.has_value();
-}
-
 QString MakeTempDir(const QString &name)
 {
     const QString path = AppDir() + "tmp-tests/" + name + '-' +

@@ -23,7 +23,7 @@ class ScriptedDialogs final : public IDialogs
 {
 public:
     struct Question {
-        QString kind;  // "message", "open", "save", "folder", "input"
+        QString kind;  // "message", "open", "save", "folder"
         QString text;
         QString caption;
         MsgIcon icon = MsgIcon::None;
@@ -31,7 +31,7 @@ public:
     };
 
     void AnswerMessage(MsgResult result) { messageAnswers_.push_back(result); }
-    void AnswerText(const QString &text) { textAnswers_.push_back(text); }  // files, folders, input
+    void AnswerText(const QString &text) { textAnswers_.push_back(text); }  // files, folders
     void AnswerCancel() { textAnswers_.push_back(std::nullopt); }
     void Reset() { questions_.clear(), messageAnswers_.clear(), textAnswers_.clear(); }
 
@@ -50,7 +50,6 @@ public:
         return Path("save", c);
     }
     QString FolderName(QWidget *, const QString &c, const QString &) override { return Path("folder", c); }
-    bool InputBox(QWidget *, const QString &caption, const QString &prompt, QString &value) override;
 
 private:
     // Records the question and takes the next scripted text answer, if any.

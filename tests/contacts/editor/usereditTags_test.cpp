@@ -68,7 +68,6 @@ public:
     QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString SaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString FolderName(QWidget *, const QString &, const QString &) override { return {}; }
-    bool InputBox(QWidget *, const QString &, const QString &, QString &) override { return false; }
 };
 
 TEST_F(EditorTags, EveryQuestionIsAskedBeforeTheLinksChange)
