@@ -199,7 +199,8 @@ TEST(SpTBXTextObjects, FocusScrollsIntoViewUnlessTakenByAClickThatMustNotScrollA
     button->Margins().SetLeft(5);
     button->Margins().SetBottom(7);
     struct Look { TSpTBXThemeType type; TRect focus; };
-    for (const Look &l : {Look{TSpTBXThemeType::thtTBX, {5, 0, 80, 18}}, Look{TSpTBXThemeType::thtWindows, {3, 3, 77, 22}}}) {
+    for (const Look &l : {Look{TSpTBXThemeType::thtTBX, {5, 0, 80, 18}},
+                          Look{TSpTBXThemeType::thtWindows, {3, 3, 77, 22}}}) {
         button->SetThemeType(l.type);
         TCanvas canvas;
         TCanvasRecorder recorder;

@@ -85,7 +85,7 @@ TEST_F(DefaultTheme, UnderFlatMenusOnlyTheItemsOfAMenuAreTinted)
     images.AddImage(glyph);
     for (int viewType : {VT_POPUPMENU, VT_CHEVRONMENU}) {
         const TTBXItemInfo info{.ViewType = viewType, .Enabled = true};
-        const QImage image = Paint(16, 16, [&](TCanvas &c) { theme->PaintImage(c, Rect(0, 0, 16, 16), info, &images, 0); });
+        const QImage image = Paint(16, 16, [&](TCanvas &c) { theme->PaintImage(c, {0, 0, 16, 16}, info, &images, 0); });
         EXPECT_EQ(PixelAt(image, 8, 8) == ColorToRGB(clRed), viewType == VT_CHEVRONMENU) << viewType;
     }
     ResetSysParams();
