@@ -158,7 +158,7 @@ TEST(SpTBXTextObjects, LinkOwnerDrawImagesHintPictureAndButtonBitmap)
     }
 }
 
-TEST(SpTBXTextObjects, FocusScrollsIntoViewUnlessTakenByAClickThatMustNotScroll)
+TEST(SpTBXTextObjects, FocusScrollsIntoViewUnlessTakenByAClickThatMustNotScrollAndShowsOneRectangle)
 {
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 200);
@@ -193,6 +193,22 @@ TEST(SpTBXTextObjects, FocusScrollsIntoViewUnlessTakenByAClickThatMustNotScroll)
         EXPECT_EQ(bar->value() > 0, c.scrolls) << c.how;
         if (c.byClick)
             button->Perform(WM_LBUTTONUP, 0, PointToLParam({5, 5}));
+    }
+    // Focused, a button shows one focus rectangle: in the theme's look inside its margins, in the
+    // desktop's look only that look's own, three pixels in.
+    button->Margins().SetLeft(5);
+    button->Margins().SetBottom(7);
+    struct Look { TSpTBXThemeType type; TRect focus; };
+    for (const Look &l : {Look{TSpTBXThemeType::thtTBX, {5, 0, 80, 18}},
+                          Look{TSpTBXThemeType::thtWindows, {3, 3, 77, 22}}}) {
+        button->SetThemeType(l.type);
+        TCanvas canvas;
+        TCanvasRecorder recorder;
+        canvas.SetRecorder(&recorder);
+        button->Perform(WM_PAINT, WPARAM(&canvas));
+        const auto rects = recorder.Of(TCanvasOp::DrawFocusRect);
+        ASSERT_EQ(rects.size(), 1u) << int(l.type);
+        EXPECT_EQ(rects[0]->Rect, l.focus) << int(l.type);
     }
 }
 

@@ -22,20 +22,17 @@ TEST_F(DefaultTheme, PaintersAndItemColoursByState)
     const TTBXItemInfo bar{.ViewType = VT_NORMALTOOLBAR, .ItemOptions = IO_TOOLBAR_STYLE, .Enabled = true};
     TTBXItemInfo hotMenu = menu, pushed = bar, hot = bar, checked = bar, disabled = menu;
     hotMenu.HoverKind = hot.HoverKind = HOVER_ENABLED;
-    TTBXItemInfo hotImage = hotMenu;
-    hotImage.ImageShown = true;
-    hotImage.ImageWidth = hotImage.ImageHeight = 16;
-    hotImage.PopupMargin = 20;
+    const TTBXItemInfo hotImage{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED,
+                                .ImageShown = true, .ImageWidth = 16, .ImageHeight = 16, .PopupMargin = 20};
     pushed.Pushed = checked.Checked = true;
     disabled.Enabled = false;
     using P = std::function<void(TCanvas &, const TRect &)>;
     const struct { const char *what; P paint; std::vector<TPixel> pixels; } rows[] = {
         {"hot menu item", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotMenu); },
          {{20, 11, hl}, {39, 0, hl}}},
-        // The highlight starts past the image column and the gap after it; the column is a
-        // raised button of its own.
+        // The highlight starts past the image column and the gap after it.
         {"hot menu item with an image", [&](TCanvas &c, const TRect &r) { theme->PaintMenuItem(c, r, hotImage); },
-         {{0, 0, light}, {19, 21, shadow}, {10, 11, green}, {20, 11, green}, {21, 11, hl}, {39, 21, hl}}},
+         {{20, 11, green}, {21, 11, hl}}},
         // A transparent toolbar keeps its background inside a pushed or hot button.
         {"pushed button is sunken", [&](TCanvas &c, const TRect &r) { theme->PaintButton(c, r, pushed); },
          {{0, 0, shadow}, {39, 21, light}, {20, 11, green}}},
@@ -75,8 +72,8 @@ TEST_F(DefaultTheme, PaintersAndItemColoursByState)
               std::tuple(clHighlightText, clGrayText, clGrayText, clBtnText));
 }
 
-// Flat menus give their own items' images the effects (an idle one is tinted); the chevron
-// popup's items, like a toolbar's, are drawn as they are without visual styles.
+// Under flat menus a menu's own items have their images tinted; the chevron popup's items are
+// drawn as they are, like a tool bar's without visual styles.
 TEST_F(DefaultTheme, UnderFlatMenusOnlyTheItemsOfAMenuAreTinted)
 {
     SysParams().FlatMenus = true;
@@ -86,12 +83,10 @@ TEST_F(DefaultTheme, UnderFlatMenusOnlyTheItemsOfAMenuAreTinted)
     QImage glyph(16, 16, QImage::Format_ARGB32_Premultiplied);
     glyph.fill(Qt::red);
     images.AddImage(glyph);
-    struct Case { int viewType; bool asDrawn; };
-    for (const Case &c : {Case{VT_POPUPMENU, false}, Case{VT_CHEVRONMENU, true}}) {
-        const TTBXItemInfo info{.ViewType = c.viewType, .Enabled = true};
-        const QImage image =
-            Paint(16, 16, [&](TCanvas &canvas) { theme->PaintImage(canvas, Rect(0, 0, 16, 16), info, &images, 0); });
-        EXPECT_EQ(PixelAt(image, 8, 8) == ColorToRGB(clRed), c.asDrawn) << c.viewType;
+    for (int viewType : {VT_POPUPMENU, VT_CHEVRONMENU}) {
+        const TTBXItemInfo info{.ViewType = viewType, .Enabled = true};
+        const QImage image = Paint(16, 16, [&](TCanvas &c) { theme->PaintImage(c, {0, 0, 16, 16}, info, &images, 0); });
+        EXPECT_EQ(PixelAt(image, 8, 8) == ColorToRGB(clRed), viewType == VT_CHEVRONMENU) << viewType;
     }
     ResetSysParams();
     RefreshSystemThemeInfo();

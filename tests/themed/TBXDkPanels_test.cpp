@@ -1,6 +1,7 @@
 #include "themed/SpTBXDkPanels.h"
 #include "themed/TBXNexus.h"
 #include "../platform/InputSim.h"
+#include "TestSupport.h"
 #include "platform/Forms.h"
 #include <gtest/gtest.h>
 #include <QAccessible>
@@ -59,6 +60,30 @@ TEST(TBXPanels, HoverMovesFromPanelToPanelAndAnEmptyAutoSizedCaptionKeepsOneLine
     } large(nullptr);
     large.SetCaption("说明");
     EXPECT_GT(large.Height(), 2 * oneLine);
+}
+
+// A right-to-left text control puts a left-aligned caption at the right, and the other way round.
+TEST(TBXPanels, ARightToLeftTextControlMirrorsItsAlignment)
+{
+    TTBXTextObject text(nullptr);
+    text.SetAutoSize(false);
+    text.SetBounds(0, 0, 240, 20);
+    text.SetCaption("WWW");
+    struct Case { TBiDiMode mode; TAlignment alignment; bool atRight; };
+    for (const Case &c : {Case{TBiDiMode::bdLeftToRight, TAlignment::taLeftJustify, false},
+                          Case{TBiDiMode::bdRightToLeft, TAlignment::taLeftJustify, true},
+                          Case{TBiDiMode::bdRightToLeft, TAlignment::taRightJustify, false},
+                          Case{TBiDiMode::bdRightToLeftReadingOnly, TAlignment::taLeftJustify, false}}) {
+        text.SetBiDiMode(c.mode);
+        text.SetAlignment(c.alignment);
+        QImage image = BlankImage(240, 20, clLime);
+        TCanvas canvas(image);
+        text.Perform(WM_PAINT, WPARAM(&canvas));
+        EXPECT_EQ(std::tuple(UnchangedOutside(image, Rect(0, 0, 120, 20), clLime),
+                             UnchangedOutside(image, Rect(120, 0, 240, 20), clLime)),
+                  std::tuple(!c.atRight, c.atRight))
+            << int(c.mode) << " " << int(c.alignment);
+    }
 }
 
 // A button at x = left that logs its caption when clicked.

@@ -3,6 +3,7 @@
 #include "../toolbar/TB2TestSupport.h"
 #include "themed/SpTBXItem.h"
 #include "themed/TBXDefaultTheme.h"
+#include "themed/TBXDkPanels.h"
 #include "themed/TBXNexus.h"
 #include "themed/TBXUtils.h"
 #include "platform/Forms.h"
@@ -146,6 +147,47 @@ TEST_F(ThemedForm, ViewTypeAndColourOnAFormDockedAndFloating)
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00ABCDEF));
     bar->SetColor(0x00010203);
     EXPECT_EQ(GetEffectiveViewColor(bar), TColor(0x00010203)) << "its own colour wins";
+}
+
+// A control on a colourless themed parent takes the colour the parent shows, never its clNone,
+// which paints black (the search box's corners on the main tool bar).
+TEST_F(ThemedForm, AControlOnAColourlessParentTakesTheColourItShows)
+{
+    SetCurrentTheme("Tinted");
+    const TColor shade = 0x00123456, formColor = 0x00CCDDEE;
+    form->SetColor(formColor);
+    bar->SetCurrentDock(dock);
+    const auto put = [](auto *control, TWinControl *parent) {
+        control->SetParent(parent);
+        control->SetBounds(0, 0, 200, 40);
+        return control;
+    };
+    auto *panel = put(new TTBXPanelObject(form), form);
+    // A panel shows what is behind it; a panel taking its parent's colour takes that too.
+    auto *inPanel = put(new TTBXPanelObject(form), panel);
+    inPanel->SetParentColor(true);
+    EXPECT_EQ(inPanel->Color(), formColor);
+    struct Case { const char *parent; TWinControl *control; TColor shown; };
+    const Case cases[] = {
+        {"docked toolbar", bar, shade},
+        {"toolbar on a form", put(new TTBXToolbar(form), form), formColor},
+        {"dock", dock, formColor},
+        {"panel", panel, formColor},
+        {"toolbar on a panel", put(new TTBXToolbar(form), put(new TTBXPanelObject(form), form)), formColor},
+    };
+    std::vector<TWidgetControl *> edits;
+    for (const Case &c : cases) {
+        auto *edit = edits.emplace_back(new TWidgetControl(form, new QLineEdit));
+        if (auto *toolbar = dynamic_cast<TTBCustomToolbar *>(c.control))
+            toolbar->Items()->Add(TTBControlItem::CreateControlItem(nullptr, edit));
+        edit->SetParent(c.control);
+        EXPECT_EQ(edit->Color(), c.shown) << c.parent;
+        c.control->SetColor(clRed);
+        c.control->SetColor(clNone);
+        EXPECT_EQ(edit->Color(), c.shown) << c.parent << ", its colour taken back";
+    }
+    SetCurrentTheme("Default");
+    EXPECT_EQ(edits[0]->Color(), clBtnFace) << "the search box follows a switch of the theme";
 }
 
 TEST_F(ThemedForm, SubmenusMeetTheirParentItemAndCastPlainShadowsThatSpareTheParentMenu)
@@ -522,9 +564,11 @@ TEST(TBXMenuAnimation, ModesAndStylesFollowTheDesktopsMenuSettings)
 }
 
 // A menu dropped from a themed bar opens in the style its settings give: fading from the first
-// step's transparency, sliding down, or unfolding down and to the right.
+// step's transparency, sliding down, or unfolding down and to the right. It casts its shadow as
+// soon as it is shown, not while it is still coming in.
 TEST_F(ThemedForm, APopupOpensInTheStyleOfTheMenuAnimationMode)
 {
+    SetCurrentTheme("Tinted");
     auto *file = new TSpTBXSubmenuItem(bar);
     file->SetCaption("文件");
     file->Add(new TTBXItem(bar));
@@ -560,6 +604,9 @@ TEST_F(ThemedForm, APopupOpensInTheStyleOfTheMenuAnimationMode)
         if (menu->WindowRegion()) {
             EXPECT_EQ(menu->WindowRegion()->boundingRect(), menu->rect().translated(offset));
         }
+        EXPECT_EQ(menu->Shadow() != nullptr, c.mode == 0);
+        EndMenuAnimation(menu);
+        EXPECT_NE(menu->Shadow(), nullptr);
         view->CloseChildPopups();
         EXPECT_EQ(MenuAnimationWindow(), nullptr);
     }

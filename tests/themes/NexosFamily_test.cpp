@@ -40,6 +40,29 @@ TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
         }
         const TTBXItemInfo hot{.ViewType = VT_POPUPMENU, .Enabled = true, .HoverKind = HOVER_ENABLED};
         EXPECT_EQ(theme->GetItemTextColor(hot), t.hotText);
+        // Walking a menu with the arrow keys, a disabled item keeps the accent highlight (row 1
+        // lies between the stripes).
+        const TTBXItemInfo keyed{.ViewType = VT_POPUPMENU, .HoverKind = HOVER_DISABLED};
+        QImage frame = Paint(30, 10, [&](TCanvas &c) { theme->PaintMenuItemFrame(c, Rect(0, 0, 30, 10), keyed); });
+        EXPECT_EQ(PixelAt(frame, 15, 1), theme->Options().AccentColor);
+        // A menu-bar title under the mouse or open reads white over the accent; a hot tool-bar
+        // caption keeps the colour it was given.
+        const struct { TTBXItemInfo info; TColor text; } captions[] = {
+            {{.ViewType = VT_MENUBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, 0xFFFFFF},
+            {{.ViewType = VT_MENUBAR, .Enabled = true, .Pushed = true, .HoverKind = HOVER_ENABLED,
+              .IsPopupParent = true}, 0xFFFFFF},
+            {{.ViewType = VT_NORMALTOOLBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, 0},
+        };
+        for (const auto &c : captions) {
+            TCanvasRecorder recorder;
+            TCanvas canvas;
+            canvas.SetRecorder(&recorder);
+            canvas.Font()->SetColor(clBlack);
+            theme->PaintCaption(canvas, Rect(0, 0, 40, 20), c.info, "工具", DT_SINGLELINE, false);
+            const auto texts = recorder.Of(TCanvasOp::DrawText);
+            ASSERT_EQ(texts.size(), 1u) << c.info.ViewType;
+            EXPECT_EQ(ColorToRGB(texts[0]->FontColor), c.text) << c.info.ViewType << " pushed " << c.info.Pushed;
+        }
         const TTBXItemInfo sep{.ViewType = VT_POPUPMENU, .Enabled = true};
         QImage line = Paint(20, 8, [&](TCanvas &c) { theme->PaintSeparator(c, Rect(0, 0, 20, 8), sep, true, false); });
         if (t.dotted)
@@ -67,50 +90,6 @@ TEST(NexosFamily, SurfacesStripesSeparatorsGradientsAndChevrons)
     QImage image = Paint(20, 40, [&](TCanvas &c) { theme->PaintChevron(c, Rect(0, 20, 13, 40), info); });
     EXPECT_EQ(PixelAt(image, 2, 24), theme->GetItemTextColor(info)) << "top + 4, not row 4 of the window";
     EXPECT_EQ(PixelAt(image, 2, 4), 0x00FF00u);
-}
-
-// Walking a menu with the arrow keys, a disabled item keeps the hot item's accent highlight.
-TEST(NexosFamily, ADisabledItemSelectedFromTheKeyboardKeepsTheHighlight)
-{
-    for (const char *name : {"Nexos3", "Nexos5"}) {
-        SCOPED_TRACE(name);
-        auto theme = Make(name);
-        const auto frame = [&](bool enabled, int hoverKind) {
-            const TTBXItemInfo info{.ViewType = VT_POPUPMENU, .Enabled = enabled, .HoverKind = hoverKind};
-            return Paint(30, 10, [&](TCanvas &c) { theme->PaintMenuItemFrame(c, Rect(0, 0, 30, 10), info); });
-        };
-        // Row 1 lies between the stripes of both themes.
-        const TColor accent = theme->Options().AccentColor;
-        EXPECT_EQ(PixelAt(frame(true, HOVER_ENABLED), 15, 1), accent);
-        EXPECT_EQ(PixelAt(frame(false, HOVER_DISABLED), 15, 1), accent) << "selected from the keyboard";
-        EXPECT_EQ(PixelAt(frame(false, HOVER_NONE), 15, 1), 0x00FF00u) << "not selected: nothing painted";
-    }
-}
-
-// On the menu bar a title under the mouse or open reads white over the accent; elsewhere the
-// caption keeps the colour it was given.
-TEST(NexosFamily, HoveredAndOpenMenuBarTitlesAreWhite)
-{
-    const struct { const char *what; TTBXItemInfo info; bool white; } cases[] = {
-        {"bar, at rest", {.ViewType = VT_MENUBAR, .Enabled = true}, false},
-        {"bar, hovered", {.ViewType = VT_MENUBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, true},
-        {"bar, open", {.ViewType = VT_MENUBAR, .Enabled = true, .Pushed = true, .HoverKind = HOVER_ENABLED,
-                       .IsPopupParent = true}, true},
-        {"tool bar, hovered", {.ViewType = VT_NORMALTOOLBAR, .Enabled = true, .HoverKind = HOVER_ENABLED}, false},
-    };
-    for (const char *name : {"Nexos3", "Nexos5", "SentimoX"}) {
-        auto theme = Make(name);
-        for (const auto &c : cases) {
-            TCanvasRecorder recorder;
-            TCanvas canvas;
-            canvas.SetRecorder(&recorder);
-            canvas.Font()->SetColor(clBlack);
-            theme->PaintCaption(canvas, Rect(0, 0, 40, 20), c.info, QStringLiteral("工具"), DT_SINGLELINE, false);
-            const auto texts = recorder.Of(TCanvasOp::DrawText);
-            ASSERT_EQ(texts.size(), 1u) << name << ": " << c.what;
-            EXPECT_EQ(ColorToRGB(texts[0]->FontColor), c.white ? 0xFFFFFF : 0) << name << ": " << c.what;
-        }
-    }
 }
 
 } // namespace
