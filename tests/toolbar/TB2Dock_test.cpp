@@ -424,8 +424,8 @@ TEST_F(DockForm, AFloatingToolbarKeepsItsSizeWhenItsCaptionGoesOrAResizeIsCancel
     bar->SetShrinkMode(TTBShrinkMode::tbsmWrap);
     TTBFloatingWindowParent *fp = Float();
     const int wrap = bar->FloatingWidth();
-    const auto sizes = [&] { return std::pair(QSize(bar->Width(), bar->Height()), QSize(fp->ClientWidth(), fp->ClientHeight())); };
-    const auto before = std::pair(sizes().first, sizes().first);
+    const auto sizes = [&] { return std::vector{bar->Width(), bar->Height(), fp->ClientWidth(), fp->ClientHeight()}; };
+    const std::vector before{bar->Width(), bar->Height(), bar->Width(), bar->Height()};
     for (bool show : {false, true}) {
         bar->SetShowCaption(show);
         EXPECT_EQ(sizes(), before) << show;
