@@ -245,7 +245,7 @@ TEST_F(HostTest, UIStateChangesReachTheWholeWindowAndInitializeFollowsTheLastInp
 {
     auto *inner = AddProbe(AddProbe(host.get(), {0, 0, 100, 50}), {0, 0, 50, 20});
     auto *sibling = AddProbe(host.get(), {0, 60, 100, 20});
-    const auto change = [inner](WORD action, WORD flags = 0) { inner->Perform(WM_CHANGEUISTATE, action | (flags << 16)); };
+    const auto change = [inner](WORD action, WORD flags = 0) { inner->Perform(WM_CHANGEUISTATE, action | flags << 16); };
     const auto click = [&] { sim::Click(host.get(), {150, 50}); };
     const auto key = [&] { sim::Key(host.get(), Qt::Key_Shift); };
     const LRESULT both = UISF_HIDEACCEL | UISF_HIDEFOCUS;

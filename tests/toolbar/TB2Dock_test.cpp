@@ -385,7 +385,11 @@ TEST_F(DockForm, DialogKeysAndSystemCommandsReachFloatingMenuBarsOnly)
     struct TKeyNotingToolbar : TTBToolbar {
         using TTBToolbar::TTBToolbar;
         int heard = 0;
-        void WndProc(TMessage &m) override { heard += m.Msg == CM_DIALOGKEY || m.Msg == WM_SYSCOMMAND, TTBToolbar::WndProc(m); }
+        void WndProc(TMessage &m) override
+        {
+            heard += m.Msg == CM_DIALOGKEY || m.Msg == WM_SYSCOMMAND;
+            TTBToolbar::WndProc(m);
+        }
     };
     auto *tb = new TKeyNotingToolbar(form);
     tb->SetHideWhenInactive(false);

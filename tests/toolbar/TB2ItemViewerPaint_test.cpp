@@ -49,7 +49,7 @@ TEST(TB2ItemViewerPaint, ToolbarImagesComeFromTheStateListsAndStandAboveTheCapti
     const QImage image = PaintAlone(above, true);
     const int middle = image.width() / 2, left = (image.width() - 16) / 2;
     const TColor face = ColorToRGB(clBtnFace);
-    ExpectPixels(image, {{middle, 2, face}, {middle, 3, clRed}, {left, 10, clRed}, {left - 1, 10, face}}, "image above");
+    ExpectPixels(image, {{middle, 2, face}, {middle, 3, clRed}, {left, 10, clRed}, {left - 1, 10, face}});
 }
 
 // A split item's arrow: rows of 5, 3 and 1 pixels centred in its last 11 columns. A disabled

@@ -54,9 +54,9 @@ protected:
     TTBDock *dock = nullptr;
 };
 
-// Alt+F opens its menu and Right the next one; Escape closes it and "-" ends the menu mode, and
-// reaches the window as the key of its system menu. A tap of Alt selects the first item, Right the
-// next, and Down opens it.
+// Alt+F opens its menu and Right the next one; Escape closes it and "-" (the window's system
+// menu, which a program cannot open here) ends the menu mode. A tap of Alt selects the first
+// item, Right the next, and Down opens it.
 TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
 {
     TTBToolbar *bar = NewToolbar();
@@ -104,7 +104,8 @@ TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
                             : QStringList({"文件(&F)/打开(&O)", "编辑(&E)/复制(&C)", "编辑(&E)/"}));
         EXPECT_EQ(OpenPopupView(), nullptr);
         EXPECT_EQ(view->Selected(), nullptr);
-        EXPECT_EQ(std::count(systemKeys.begin(), systemKeys.end(), LPARAM('-')), tap ? 0 : 1);
+        EXPECT_EQ(std::count(systemKeys.begin(), systemKeys.end(), LPARAM('-')), tap ? 0 : 1)
+            << "\"-\" sent on to the window";
     }
     Application()->UnhookMainWindow(&systemKeys);
     // With every item hidden, Alt+- is passed on and other letters are taken.
