@@ -4,7 +4,6 @@
 #include "platform/Forms.h"
 
 #include <QProgressBar>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 // The bar leaves the press unused, so it reaches the holding control, which takes the capture;
@@ -16,14 +15,11 @@ TEST(WidgetControlX11, APlainWidgetThatPassedItsPressUpGetsTheRelease)
     ASSERT_TRUE(pointer.Valid()) << "no X display or no XTest";
     TForm form(nullptr);
     form.SetBounds(120, 120, 320, 200);
-    auto *body = new QWidget;
     struct TBar : QProgressBar {
-        using QProgressBar::QProgressBar;
         int releases = 0;
         void mouseReleaseEvent(QMouseEvent *e) override { ++releases, QProgressBar::mouseReleaseEvent(e); }
-    } *bar = new TBar(body);
-    (new QVBoxLayout(body))->addWidget(bar);
-    auto *holder = new TWidgetControl(&form, body);
+    } *bar = new TBar;
+    auto *holder = new TWidgetControl(&form, bar);
     holder->SetParent(&form);
     holder->SetAlign(TAlign::alClient);
     int clicks = 0;
