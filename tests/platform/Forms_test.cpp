@@ -195,38 +195,3 @@ TEST_F(FormsTest, NoShortcutOfAFormBehindAModalWindow)
     main.setEnabled(true);
     Application()->SetMainForm(oldMain);
 }
-
-// A Qt dialog's parents lead to the form it was opened from. While it is modal, a key typed in it
-// reaches neither that form's shortcuts nor its key menu; while it is not, both do.
-TEST_F(FormsTest, KeysTypedInAModalDialogReachNoneOfTheFormBehindIt)
-{
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 200, 100);
-    form.Show();
-    QStringList log;
-    form.OnShortCut = [&](TMessage &msg, bool &handled) { log << QStringLiteral("shortcut %1").arg(msg.WParam); };
-    Application()->HookMainWindow(this, [&](TMessage &m) {
-        if (m.Msg == CM_APPSYSCOMMAND)
-            log << QStringLiteral("keymenu %1").arg(reinterpret_cast<TMessage *>(m.LParam)->LParam);
-        return m.Msg == CM_APPSYSCOMMAND;
-    });
-    QDialog dialog(&form);
-    auto *edit = new QLineEdit(&dialog);
-    const struct { Qt::WindowModality modality; QStringList expected; } cases[] = {
-        {Qt::NonModal, {"shortcut 50", "shortcut 77", "keymenu 109"}},
-        {Qt::ApplicationModal, {}},
-        {Qt::WindowModal, {}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(int(c.modality));
-        dialog.setWindowModality(c.modality);
-        dialog.show();
-        ASSERT_TRUE(sim::WaitFor([&] { return (c.modality != Qt::NonModal) == (QApplication::activeModalWidget() == &dialog); }));
-        edit->setFocus();
-        log.clear();
-        sim::KeyPress(edit, Qt::Key_2, Qt::ControlModifier);
-        sim::KeyPress(edit, Qt::Key_M, Qt::AltModifier, "m");
-        EXPECT_EQ(log, c.expected);
-        dialog.hide();
-    }
-}

@@ -122,20 +122,17 @@ TEST_F(FloatingForm, TheCaptionIsInactiveWhileAnotherFormIsActiveEvenOnTheMainFo
     Application()->SetMainForm(nullptr);
 }
 
-// While another program is active the floating window is out of the way, and back on return;
-// one told to stay keeps its place.
+// While another program is active the floating window is out of the way, back on return; one told
+// to stay keeps its place. Either way the toolbar counts as shown.
 TEST_F(FloatingForm, AFloatingToolbarHidesWhileTheProgramIsInactive)
 {
     TTBFloatingWindowParent *fp = Float();
     for (bool hide : {true, false}) {
-        SCOPED_TRACE(hide);
         bar->SetHideWhenInactive(hide);
-        ASSERT_FALSE(fp->isHidden());
         QApplication::setActiveWindow(nullptr);
-        EXPECT_TRUE(sim::WaitFor([&] { return fp->isHidden() == hide; }));
+        EXPECT_TRUE(sim::WaitFor([&] { return fp->isHidden() == hide && bar->Visible(); })) << hide;
         QApplication::setActiveWindow(form);
         EXPECT_TRUE(sim::WaitFor([&] { return !fp->isHidden(); }));
-        EXPECT_TRUE(bar->Visible());
     }
 }
 

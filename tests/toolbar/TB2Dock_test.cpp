@@ -366,6 +366,82 @@ TEST_F(DockForm, ADockThatGoesTakesItsToolbarsAndIsForgottenAsDefaultDock)
     EXPECT_EQ(form->FindComponent(QStringLiteral("Bar1")), bar);
 }
 
+TEST_F(DockForm, GetToolbarsListsTheShownToolbarsByRowThenPlace)
+{
+    auto *other = new TTBToolbar(form);
+    other->Items()->Add(new TWidthItem(other));
+    other->SetCurrentDock(top);
+    const auto order = [&] { return std::vector<TTBCustomDockableWindow *>{top->GetToolbars(0), top->GetToolbars(1)}; };
+    bar->SetDockRow(1);
+    EXPECT_EQ(order(), (std::vector<TTBCustomDockableWindow *>{other, bar})) << "by row";
+    other->SetDockRow(1), other->SetDockPos(0), bar->SetDockPos(100);
+    EXPECT_EQ(order(), (std::vector<TTBCustomDockableWindow *>{other, bar})) << "by place along the row";
+}
+
+// Dialog keys reach a floating toolbar through the dock it came from only when it is a menu bar:
+// Enter must not press a button on a floating toolbar.
+TEST_F(DockForm, DialogKeysReachFloatingMenuBarsOnly)
+{
+    struct TKeyNotingToolbar : TTBToolbar {
+        using TTBToolbar::TTBToolbar;
+        int heard = 0;
+        void WndProc(TMessage &m) override { heard += m.Msg == CM_DIALOGKEY, TTBToolbar::WndProc(m); }
+    };
+    auto *tb = new TKeyNotingToolbar(form);
+    tb->SetHideWhenInactive(false);
+    tb->SetCurrentDock(top);
+    tb->SetFloatingPosition(FormPoint(200, 200));
+    tb->SetFloating(true);
+    for (bool menuBar : {false, true}) {
+        tb->SetMenuBar(menuBar);
+        tb->heard = 0;
+        top->Perform(CM_DIALOGKEY, VK_RETURN, 0);
+        EXPECT_EQ(tb->heard, menuBar ? 1 : 0) << menuBar;
+    }
+}
+
+// The drag loop takes the release of the press that began it; the toolbar hears the button come
+// up outside itself, so the press makes no click, then or at a later release.
+TEST_F(DockForm, ADragBegunInTheClientAreaEndsWithAMouseUpOutsideTheToolbar)
+{
+    bar->SetStretch(true);  // empty client area right of the items
+    std::vector<TPoint> ups;
+    int clicks = 0;
+    bar->OnMouseUp = [&](TComponent *, TMouseButton, TShiftState, int x, int y) { ups.push_back({x, y}); };
+    bar->OnClick = [&](TComponent *) { ++clicks; };
+    const QPoint empty(bar->ClientWidth() - 20, bar->ClientHeight() / 2);
+    PressAndRelease(bar, empty);
+    EXPECT_EQ(ups, (std::vector<TPoint>{{-1, -1}}));
+    sim::Release(bar, empty);
+    EXPECT_EQ(clicks, 0);
+}
+
+// Around a floating toolbar the frame changes, not the toolbar: when the caption comes or goes,
+// and when Escape cancels a resize, which leaves the width its items wrap at as it was too.
+TEST_F(DockForm, AFloatingToolbarKeepsItsSizeWhenItsCaptionGoesOrAResizeIsCancelled)
+{
+    bar->SetShrinkMode(TTBShrinkMode::tbsmWrap);
+    TTBFloatingWindowParent *fp = Float();
+    const int wrap = bar->FloatingWidth();
+    const auto sizes = [&] { return std::vector{bar->Width(), bar->Height(), fp->ClientWidth(), fp->ClientHeight()}; };
+    const std::vector before{bar->Width(), bar->Height(), bar->Width(), bar->Height()};
+    for (bool show : {false, true}) {
+        bar->SetShowCaption(show);
+        EXPECT_EQ(sizes(), before) << show;
+    }
+    const QPoint edge(fp->Width() / 2, fp->Height() - 1);
+    ScriptSteps s(fp, 1);
+    // A line further down: the toolbar wraps while the pointer is there.
+    s.Do([&] { sim::Move(fp, edge + QPoint(0, 30)); }).Then([&] { return bar->FloatingWidth() != wrap; });
+    s.Key(fp, Qt::Key_Escape);
+    s.Start();
+    sim::Press(fp, edge);
+    EXPECT_TRUE(s.Done());
+    sim::Release(form, QPoint(-50, -50));
+    EXPECT_EQ(bar->FloatingWidth(), wrap);
+    EXPECT_EQ(sizes(), before);
+}
+
 } // namespace
 
 // A smooth drag that floats the toolbar and then docks it again keeps its floating frame for the

@@ -1,10 +1,10 @@
 // Toolbars on a real form: menu-bar keys, the chevron, program-wide shortcuts, the sizes of a
 // floating wrapping toolbar, and the control items kept in step with the toolbar's child controls.
 #include "TB2TestSupport.h"
+#include "TestSupport.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Registry.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
 
@@ -70,8 +70,15 @@ TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
     EXPECT_TRUE(bar->ProcessShortCuts() && !bar->CloseButton() && bar->ShrinkMode() == TTBShrinkMode::tbsmWrap)
         << "a menu bar takes shortcuts, wraps, has no close button";
     TTBView *view = bar->View();
+    std::vector<LPARAM> systemKeys;
+    Application()->HookMainWindow(&systemKeys, [&](TMessage &m) {
+        if (m.Msg == CM_APPSYSCOMMAND)
+            systemKeys.push_back(reinterpret_cast<TMessage *>(m.LParam)->LParam);
+        return false;
+    });
     for (bool tap : {false, true}) {
         SCOPED_TRACE(tap ? "Alt tap" : "Alt+F");
+        systemKeys.clear();
         QStringList seen;  // the bar's selection, then the open menu's
         const auto look = [&] { seen << Selected() + "/" + SelectedCaption(view->OpenViewerView()); };
         const auto opened = [&] { return view->OpenViewerView() != nullptr; };
@@ -97,7 +104,10 @@ TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
                             : QStringList({"文件(&F)/打开(&O)", "编辑(&E)/复制(&C)", "编辑(&E)/"}));
         EXPECT_EQ(OpenPopupView(), nullptr);
         EXPECT_EQ(view->Selected(), nullptr);
+        EXPECT_EQ(std::count(systemKeys.begin(), systemKeys.end(), LPARAM('-')), tap ? 0 : 1)
+            << "\"-\" sent on to the window";
     }
+    Application()->UnhookMainWindow(&systemKeys);
     // With every item hidden, Alt+- is passed on and other letters are taken.
     file->SetVisible(false);
     edit->SetVisible(false);
@@ -105,98 +115,48 @@ TEST_F(ToolbarForm, MenuBarAltKeysAndArrowsOpenMenusAlongTheBar)
     EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 'f'), 1);
 }
 
-// The desktop's sound scheme gives the menu events these files while it lives; a player that
-// logs the names of the files it plays.
+// While it lives, the desktop's sound scheme gives the menu events a file each; the players log
+// the files they are given.
 struct MenuSoundScheme {
-    std::vector<QString> heard;
-    MenuSoundScheme()
-    {
-        for (const char *event : {"MenuPopup", "MenuCommand"})
-            Write(event, QStringLiteral("/sounds/%1.wav").arg(event));
-        SetMediaPlayerFactory([this] { return std::make_unique<Player>(&heard); });
-    }
-    ~MenuSoundScheme()
-    {
-        SetMediaPlayerFactory({});
-        for (const char *event : {"MenuPopup", "MenuCommand"})
-            Write(event, {});
-    }
-    static void Write(const char *event, const QString &file)
-    {
-        TRegistry reg;
-        reg.OpenKey(QStringLiteral("AppEvents\\Schemes\\Apps\\.Default\\%1\\.Current").arg(event), true);
-        reg.WriteString(QString(), file);
-    }
     struct Player : IMediaPlayer {
         explicit Player(std::vector<QString> *log) : log(log) {}
-        bool Open(const QString &fileName) override { return file = QFileInfo(fileName).baseName(), true; }
-        void Play() override { log->push_back(file); }
+        bool Open(const QString &file) override { return log->push_back(file), false; }
+        void Play() override {}
         void Stop() override {}
         void Close() override {}
         std::vector<QString> *log;
-        QString file;
     };
+    std::vector<QString> heard;
+    MenuSoundScheme() { Write(true), SetMediaPlayerFactory([this] { return std::make_unique<Player>(&heard); }); }
+    ~MenuSoundScheme() { SetMediaPlayerFactory({}), Write(false); }
+    static void Write(bool on)
+    {
+        for (const char *event : {"MenuPopup", "MenuCommand"}) {
+            TRegistry reg;
+            reg.OpenKey(QStringLiteral("AppEvents\\Schemes\\Apps\\.Default\\%1\\.Current").arg(event), true);
+            reg.WriteString(QString(), on ? QStringLiteral("/sounds/%1.wav").arg(event) : QString());
+        }
+    }
 };
 
-// Once the menu has gone, what it ended with reaches the desktop: the scheme's sounds (the
-// command sound only for an item chosen in a popup, not on the bar), and "-" typed in menu mode
-// to the window as the key of its system menu.
-TEST_F(ToolbarForm, MenuSoundsAndTheSystemMenuKeyFollowTheEndOfTheMenu)
+// A popup sounds as it opens; once the menu has gone, an item chosen in a popup sounds, one chosen
+// on the bar does not.
+TEST_F(ToolbarForm, MenusPlayTheSoundSchemesMenuSounds)
 {
     TTBToolbar *bar = NewToolbar();
     bar->SetMenuBar(true);
-    TTBCustomItem *file = Add(bar->Items(), QStringLiteral("文件(&F)"), new TSubmenuItem(nullptr));
-    Add(file, QStringLiteral("打开(&O)"));
+    Add(Add(bar->Items(), QStringLiteral("文件(&F)"), new TSubmenuItem(nullptr)), QStringLiteral("打开(&O)"));
     Add(bar->Items(), QStringLiteral("保存(&S)"));
     MenuSoundScheme scheme;
-    std::vector<LPARAM> systemKeys;
-    Application()->HookMainWindow(&systemKeys, [&](TMessage &m) {
-        if (m.Msg == CM_APPSYSCOMMAND)
-            systemKeys.push_back(reinterpret_cast<TMessage *>(m.LParam)->LParam);
-        return false;
-    });
     ShowForm();
-    TTBView *view = bar->View();
-    const auto opened = [view] { return view->OpenViewerView() != nullptr; };
-    const auto firstSelected = [&] { return view->Selected() && view->Selected()->Item == file; };
-    const struct {
-        const char *name;
-        std::function<void()> start;
-        std::function<void(ScriptSteps &)> steps;
-        std::vector<QString> heard;
-        std::vector<QString> clicks;
-        bool systemMenu;
-    } cases[] = {
-        {"chosen in the menu", [&] { sim::Key(form, Qt::Key_F, Qt::AltModifier, QStringLiteral("f")); },
-         [&](ScriptSteps &s) { s.Then(opened).Key(form, Qt::Key_Return); }, {"MenuPopup", "MenuCommand"},
-         {"打开(&O)"}, false},
-        {"chosen on the bar", [&] { sim::Key(form, Qt::Key_S, Qt::AltModifier, QStringLiteral("s")); },
-         [](ScriptSteps &) {}, {}, {"保存(&S)"}, false},
-        {"system menu key",
-         [&] {
-             sim::KeyPress(form, Qt::Key_Alt, Qt::AltModifier);
-             sim::KeyRelease(form, Qt::Key_Alt);
-         },
-         [&](ScriptSteps &s) { s.Then(firstSelected).Key(form, Qt::Key_Minus, QStringLiteral("-")); }, {}, {}, true},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        scheme.heard.clear();
-        clicks.clear();
-        systemKeys.clear();
-        ScriptSteps s(form, 2);
-        c.steps(s);
-        s.SetOpen([&] { return view->State().Contains(TTBViewStateItem::vsModal); });
-        s.Start();
-        c.start();
-        EXPECT_TRUE(sim::WaitFor([&] {
-            return s.Done() && !view->State().Contains(TTBViewStateItem::vsModal) && clicks.size() == c.clicks.size();
-        }));
-        EXPECT_EQ(scheme.heard, c.heard);
-        EXPECT_EQ(clicks, c.clicks);
-        EXPECT_EQ(std::count(systemKeys.begin(), systemKeys.end(), LPARAM('-')), c.systemMenu ? 1 : 0);
-    }
-    Application()->UnhookMainWindow(&systemKeys);
+    ScriptSteps s(form, 2);
+    s.Then([bar] { return bar->View()->OpenViewerView() != nullptr; }).Key(form, Qt::Key_Return);
+    s.Start();
+    sim::Key(form, Qt::Key_F, Qt::AltModifier, QStringLiteral("f"));
+    ASSERT_TRUE(sim::WaitFor([&] { return clicks.size() == 1; }));
+    sim::Key(form, Qt::Key_S, Qt::AltModifier, QStringLiteral("s"));
+    ASSERT_TRUE(sim::WaitFor([&] { return clicks.size() == 2; }));
+    EXPECT_EQ(scheme.heard, (std::vector<QString>{"/sounds/MenuPopup.wav", "/sounds/MenuCommand.wav"}));
 }
 
 // Escape in a menu dropped from the bar by the mouse closes it and ends the bar's drop-down
@@ -362,6 +322,53 @@ TEST_F(ToolbarForm, ControlItemsFollowTheToolbarsChildControls)
     // Destroyed on the toolbar: its item goes with it.
     delete combo;
     EXPECT_EQ(bar->Items()->Count(), 1);
+}
+
+// A control resized or hidden by the program moves the items after it and resizes the toolbar;
+// hidden, it is not the first item a chevron toolbar shrinks down to. A toolbar that is neither
+// docked nor floating nor sizes itself lays its items out for the width it is given.
+TEST_F(ToolbarForm, AToolbarLaysOutAgainForItsControlsAndItsWidth)
+{
+    TTBToolbar *bar = NewToolbar();
+    auto *control = new TCustomControl(form);
+    control->SetBounds(0, 0, 40, 22);
+    control->SetParent(bar);
+    TTBCustomItem *next = Add(bar->Items(), QStringLiteral("next"), new TWidthItem(bar, 30));
+    ShowForm();
+    const auto placed = [&] { return std::pair(bar->View()->Find(next)->BoundsRect.Left, bar->Width()); };
+    const auto [left, width] = placed();
+    control->SetBounds(control->Left(), control->Top(), 100, 22);
+    EXPECT_EQ(placed(), std::pair(left + 60, width + 60)) << "widened";
+    control->Hide();
+    EXPECT_EQ(placed(), std::pair(left - 40, width - 40)) << "hidden";
+    const TRect nc = bar->GetDockedNCArea(dock);
+    EXPECT_EQ(bar->GetDockedMinimumSize(dock, 500), 30 + nc.Left + nc.Right + tbChevronSize);
+    control->Show();
+    bar->SetCurrentDock(nullptr);
+    bar->SetAutoResize(false);
+    for (int width : {300, 110}) {  // 100 px of control leave no room for the next item beside the chevron
+        bar->SetBounds(bar->Left(), bar->Top(), width, bar->Height());
+        EXPECT_EQ(bar->View()->Find(next)->Clipped, width < 200) << width;
+    }
+}
+
+// Controls put on a toolbar while it loads are wrapped, each once, when it has loaded. Tab stops
+// at the control of an item, not at the controls inside it.
+TEST_F(ToolbarForm, ControlsOfALoadedToolbarAndTheirTabStops)
+{
+    auto *bar = new TTBToolbar(form);
+    bar->Loading();
+    auto *wrapped = new TCustomControl(form), *bare = new TCustomControl(form), *inner = new TCustomControl(form);
+    bar->Items()->Add(TTBControlItem::CreateControlItem(form, wrapped));
+    wrapped->SetParent(bar), bare->SetParent(bar), inner->SetParent(bare);
+    bar->SetParent(form);
+    static_cast<TComponent *>(bar)->Loaded();
+    ASSERT_EQ(bar->Items()->Count(), 2);
+    EXPECT_EQ(bar->Items()->Items(1), bar->FindControlItem(bare));
+    std::vector<TWinControl *> order;
+    form->GetTabOrderList(order);
+    EXPECT_EQ(std::count(order.begin(), order.end(), bare), 1);
+    EXPECT_EQ(std::count(order.begin(), order.end(), inner), 0);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 namespace {
 
 // Shows the form, active, and floats its toolbar to the right of it; the floating window once it
-// is placed on screen, or null (with the failure told) when either never happens.
+// is on screen, or null (with the failure told) when either never happens.
 TTBFloatingWindowParent *FloatFromActiveForm(TForm &form, TTBToolbar *bar)
 {
     form.Show();

@@ -54,26 +54,18 @@ TEST(TB2ItemWindowX11, AWindowActivatedUnderAMenuOpenedWithNoActiveWindowGetsThe
     ResetSysParams();
     ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }, 5000));
     TTBPopupMenu menu(nullptr);
-    ClickLog log;
-    log.Add(menu.Items(), QStringLiteral("打开"));
+    menu.Items()->Add(new TTBItem(nullptr));
     TForm reminder(nullptr);
     reminder.SetBounds(300, 200, 240, 120);
     auto *edit = new QLineEdit;
     (new TWidgetControl(&reminder, edit))->SetParent(&reminder);
-    edit->setFocus();
     ScriptSteps s([&] { pointer.Keys({"Escape"}); });
     s.Then([&] { return RootView() && RootView()->Window()->isVisible(); });
-    s.Do([&] {
-        reminder.Show();
-        reminder.activateWindow();
-    });
+    s.Do([&] { reminder.Show(), reminder.activateWindow(); });
     s.Then([&] { return reminder.isActiveWindow() && RootView() == nullptr; });
     s.Start();
     EXPECT_EQ(menu.PopupEx(40, 40, false), nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return s.Done(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reminder.isActiveWindow() && edit->hasFocus(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.Done() && edit->hasFocus(); }, 10000));
     pointer.Keys({"x"});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return edit->text() == QLatin1String("x"); }, 5000))
-        << "the keys go to the window that became active";
-    EXPECT_TRUE(log.clicks.empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit->text() == QLatin1String("x"); }, 5000));
 }
