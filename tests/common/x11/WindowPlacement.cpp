@@ -28,9 +28,9 @@ struct XConnection : std::unique_ptr<Display, int (*)(Display *)> {
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
-        if (XGetWindowProperty(get(), w ? w : DefaultRootWindow(get()), XInternAtom(get(), name, False), 0, 1, False,
-                               type, &actualType, &format, &count, &after, &data) == Success &&
-            data && format == 32 && count == 1)
+        XGetWindowProperty(get(), w ? w : DefaultRootWindow(get()), XInternAtom(get(), name, False), 0, 1, False, type,
+                           &actualType, &format, &count, &after, &data);
+        if (data && format == 32 && count == 1)
             fallback = *reinterpret_cast<long *>(data);
         if (data)
             XFree(data);
@@ -85,12 +85,10 @@ bool WaitPlacedAndActive(QWidget *window, int ms)
     if (!WaitPlaced(window, ms))
         return false;
     window->activateWindow();
-    return Settled(sim::WaitFor(
-        [&] {
-            return QApplication::activeWindow() == window &&
-                   (!managed || x.Property("_NET_ACTIVE_WINDOW", XA_WINDOW, None) == long(Native(window)));
-        },
-        ms));
+    return Settled(sim::WaitFor([&] {
+        return QApplication::activeWindow() == window &&
+               (!managed || x.Property("_NET_ACTIVE_WINDOW", XA_WINDOW, None) == long(Native(window)));
+    }, ms));
 }
 
 bool BelongsTo(QWidget *window, QWidget *owner)
