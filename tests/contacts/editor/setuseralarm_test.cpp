@@ -120,9 +120,8 @@ TEST_F(ReminderDialog, WeeklySeriesRowsAndAFailedWriteKeepsTheOldRows)
 TEST_F(ReminderDialog, AWeeklySeriesWritesEveryDayOfItsRangeGroupedByWeekday)
 {
     const QString key = InsertContact({{"uname", "工作日"}});
-    ASSERT_TRUE(Loaded(0, 2, "1,1,1,1,1,1,0,0", QDateTime(QDate(2024, 12, 31), QTime(0, 0)),
-                       QDateTime(QDate(2024, 1, 1), QTime(9, 0)))
-                    .GenerateOccurrences(key));
+    const QDateTime end(QDate(2024, 12, 31), QTime(0, 0)), start(QDate(2024, 1, 1), QTime(9, 0));
+    ASSERT_TRUE(Loaded(0, 2, "1,1,1,1,1,1,0,0", end, start).GenerateOccurrences(key));
     QStringList expected;
     for (int weekday = 1; weekday <= 5; ++weekday)
         for (QDate d = QDate(2024, 1, weekday); d.year() == 2024; d = d.addDays(7))

@@ -60,17 +60,13 @@ protected:
 TEST_F(CalendarToolbarX11, ARealClickOnNextMonthMovesTheMonth)
 {
     page->GoToDate(QDate(2025, 1, 31));
-    // The bar fits its date once laid out, which moves the buttons: 下月 is clicked once the row ends
-    // as far from the bar's end as it begins from its start.
+    // 下月 moves once the bar has fitted its date: the row then ends as far from its end as it begins.
     TTBItemViewer *next = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const TTBItemViewer *first = ViewerHinted(QStringLiteral("上年")), *last = ViewerHinted(QStringLiteral("下年"));
-            next = ViewerHinted(QStringLiteral("下月"));
-            return first && next && last &&
-                   last->BoundsRect.Right + first->BoundsRect.Left == page->SpTBXToolbar1->ClientWidth();
-        },
-        5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const TTBItemViewer *first = ViewerHinted("上年"), *last = ViewerHinted("下年");
+        next = ViewerHinted("下月");
+        return first && next && last && last->BoundsRect.Right + first->BoundsRect.Left == page->SpTBXToolbar1->ClientWidth();
+    }, 5000));
     const TRect r = next->ScreenRect();
     pointer.MoveTo((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     pointer.Click();

@@ -116,7 +116,6 @@ TEST_F(EditorDateX11, AWholeDateTypedAfterOneClickIsTaken)
 
 TEST_F(EditorLabelsX11, AClickOnAUserLabelAsksForItsNewName)
 {
-    FieldCaptions = BuildFieldCaptions(TIniFile(ConfigIniPath()));
     Tfrmuseredit editor;
     ShowWithFocusIn(editor, "umtel");
     ModalResponder responder;

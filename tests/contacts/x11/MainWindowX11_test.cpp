@@ -212,9 +212,8 @@ TEST_F(MainWindowX11, CtrlAInAModalFileDialogSelectsItsFilesNotTheContacts)
     dialog.reject();
 }
 
-// Ctrl+2 typed in the modal 关于 box stays out of the main window behind it, where it switches the
-// page. The box runs its own loop; the keys go in once it is active, and the Escape after them
-// closes it.
+// Ctrl+2 typed in the modal 关于 box, once it is active, stays out of the main window behind it,
+// where it switches the page; the Escape after it closes the box.
 using ModalDialogKeysX11 = MainWindowX11;
 
 TEST_F(ModalDialogKeysX11, CtrlTwoWhileTheAboutBoxIsOpenLeavesThePage)
