@@ -152,11 +152,7 @@ TEST_F(BrowserDragX11, AContactDraggedFromTheListOntoAGroupMovesThere)
     const QPoint to = Page().DyTreeView1->viewport()->mapToGlobal(Page().DyTreeView1->visualItemRect(Node(b)).center());
     // The drag runs its own loop; each move is done once the program has seen the pointer there.
     const auto moveTo = [this](QPoint p) {
-        return [this, p, moved = false]() mutable {
-            if (!std::exchange(moved, true))
-                pointer.MoveTo(p.x(), p.y());
-            return QCursor::pos() == p;
-        };
+        return [this, p] { return pointer.MoveTo(p.x(), p.y()), QCursor::pos() == p; };
     };
     TScript script(pointer, {moveTo(from), [this] { return pointer.Press(), true; }, moveTo(from + QPoint(20, 4)),
                              moveTo(to + QPoint(0, -2)), moveTo(to), [this] { return pointer.Release(), true; }});
