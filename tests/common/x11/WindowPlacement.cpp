@@ -5,135 +5,95 @@
 #include <QApplication>
 #include <QWidget>
 #include <QWindow>
+#include <memory>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace {
 
-// The x11 test programs need the real X server: run by hand, without the variable CTest sets,
-// they take it rather than the offscreen platform the shared test main picks by default.
-[[maybe_unused]] const bool xcbByDefault = [] {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    return true;
-}();
+// Run by hand, without the variable CTest sets, the x11 test programs take the real X server
+// rather than the offscreen platform the shared test main picks.
+[[maybe_unused]] const bool xcbByDefault =
+    qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qputenv("QT_QPA_PLATFORM", "xcb");
 
-// Its own connection: what the server holds, whatever Qt has read of it so far.
-class XConnection
-{
-public:
-    XConnection() : dpy_(XOpenDisplay(nullptr)) {}
-    ~XConnection()
-    {
-        if (dpy_)
-            XCloseDisplay(dpy_);
-    }
-    XConnection(const XConnection &) = delete;
-    XConnection &operator=(const XConnection &) = delete;
-    Display *operator*() const { return dpy_; }
-    explicit operator bool() const { return dpy_ != nullptr; }
+// A connection of its own reads what the server holds, whatever Qt has read of it so far.
+struct XConnection : std::unique_ptr<Display, int (*)(Display *)> {
+    XConnection() : unique_ptr(XOpenDisplay(nullptr), XCloseDisplay) {}
 
-    // The first 32-bit value of a property, or `fallback` when the window has none.
-    long Property(Window w, const char *name, Atom type, long fallback) const
+    // The first 32-bit value of a window's property (of the root window by default), or `fallback`.
+    long Property(const char *name, Atom type, long fallback, Window w = None) const
     {
         Atom actualType = None;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
-        long value = fallback;
-        if (XGetWindowProperty(dpy_, w, XInternAtom(dpy_, name, False), 0, 1, False, type, &actualType, &format, &count,
-                               &after, &data) == Success &&
-            data && format == 32 && count == 1)
-            value = *reinterpret_cast<long *>(data);
+        XGetWindowProperty(get(), w ? w : DefaultRootWindow(get()), XInternAtom(get(), name, False), 0, 1, False, type,
+                           &actualType, &format, &count, &after, &data);
+        if (data && format == 32 && count == 1)
+            fallback = *reinterpret_cast<long *>(data);
         if (data)
             XFree(data);
-        return value;
+        return fallback;
     }
-
-private:
-    Display *dpy_;
 };
 
-Window NativeWindow(QWidget *window)
-{
-    return window->windowHandle() ? Window(window->windowHandle()->winId()) : Window(None);
-}
-
-bool WindowManagerOn(const XConnection &x)
-{
-    return x.Property(DefaultRootWindow(*x), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, None) != long(None);
-}
+Window Native(QWidget *window) { return window->windowHandle() ? window->windowHandle()->winId() : None; }
 
 bool Placed(const XConnection &x, QWidget *window, bool managed)
 {
-    const Window w = NativeWindow(window);
+    const Window w = Native(window);
     XWindowAttributes a;
-    if (w == None || !XGetWindowAttributes(*x, w, &a) || a.map_state != IsViewable)
-        return false;
-    // A window manager sets WM_STATE once it has taken the window on; it never takes on a
-    // window that bypasses it (a menu, a tip).
-    constexpr long NormalState = 1;
-    const Atom wmState = XInternAtom(*x, "WM_STATE", False);
-    if (managed && !a.override_redirect && x.Property(w, "WM_STATE", wmState, 0) != NormalState)
-        return false;
-    int rootX = 0, rootY = 0;
+    int left = 0, top = 0;
     Window child = None;
-    if (!XTranslateCoordinates(*x, w, DefaultRootWindow(*x), 0, 0, &rootX, &rootY, &child))
-        return false;
-    return window->mapToGlobal(QPoint(0, 0)) == QPoint(rootX, rootY) && window->size() == QSize(a.width, a.height);
+    // A window manager sets WM_STATE (1, normal) on a window it has taken on, never on one that
+    // bypasses it (a menu, a tip).
+    return w != None && XGetWindowAttributes(x.get(), w, &a) && a.map_state == IsViewable &&
+           (!managed || a.override_redirect ||
+            x.Property("WM_STATE", XInternAtom(x.get(), "WM_STATE", False), 0, w) == 1) &&
+           XTranslateCoordinates(x.get(), w, DefaultRootWindow(x.get()), 0, 0, &left, &top, &child) &&
+           window->mapToGlobal(QPoint(0, 0)) == QPoint(left, top) && window->size() == QSize(a.width, a.height);
 }
 
-// Work queued by the showing (a deferred layout, a deferred arrangement) is done before the
-// test reads the window.
-void Settle()
+// After a wait, the work the showing queued (a deferred layout) runs before the test reads on.
+bool Settled(bool waited)
 {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
+    if (waited)
+        QCoreApplication::sendPostedEvents(), QCoreApplication::processEvents();
+    return waited;
 }
 
 } // namespace
 
 bool WindowManagerRunning()
 {
-    XConnection x;
-    return x && WindowManagerOn(x);
+    const XConnection x;
+    return x && x.Property("_NET_SUPPORTING_WM_CHECK", XA_WINDOW, None) != long(None);
 }
 
 bool WaitPlaced(QWidget *window, int ms)
 {
-    XConnection x;
-    if (!x || !window->isWindow())
-        return false;
-    const bool managed = WindowManagerOn(x);
-    if (!sim::WaitFor([&] { return Placed(x, window, managed); }, ms))
-        return false;
-    Settle();
-    return true;
+    const XConnection x;
+    const bool managed = WindowManagerRunning();
+    return x && window->isWindow() && Settled(sim::WaitFor([&] { return Placed(x, window, managed); }, ms));
 }
 
 bool WaitPlacedAndActive(QWidget *window, int ms)
 {
+    const XConnection x;
+    const bool managed = WindowManagerRunning();
     if (!WaitPlaced(window, ms))
         return false;
-    XConnection x;
-    const bool managed = WindowManagerOn(x);
     window->activateWindow();
-    const auto active = [&] {
-        if (QApplication::activeWindow() != window)
-            return false;
-        return !managed || x.Property(DefaultRootWindow(*x), "_NET_ACTIVE_WINDOW", XA_WINDOW, None) ==
-                               long(NativeWindow(window));
-    };
-    if (!sim::WaitFor(active, ms))
-        return false;
-    Settle();
-    return true;
+    return Settled(sim::WaitFor([&] {
+        return QApplication::activeWindow() == window &&
+               (!managed || x.Property("_NET_ACTIVE_WINDOW", XA_WINDOW, None) == long(Native(window)));
+    }, ms));
 }
 
 bool BelongsTo(QWidget *window, QWidget *owner)
 {
-    XConnection x;
-    return x && NativeWindow(window) != None &&
-           x.Property(NativeWindow(window), "WM_TRANSIENT_FOR", XA_WINDOW, None) == long(NativeWindow(owner));
+    const XConnection x;
+    return x && Native(window) != None &&
+           x.Property("WM_TRANSIENT_FOR", XA_WINDOW, None, Native(window)) == long(Native(owner));
 }

@@ -1,24 +1,16 @@
 #pragma once
-// Waiting for a shown window to be where a user would see it, on a bare X server as under a
-// window manager. A window manager frames a window, may place it elsewhere than asked, and
-// activates it in its own time; a test that reads a screen position or the active window
-// before then clicks beside what it meant.
+// Waiting for a shown window to be where a user sees it, on a bare X server as under a window
+// manager, which frames, places and activates a window in its own time.
 
 class QWidget;
 
-// Waits until the top-level window is mapped and the X server and Qt agree on where it is and
-// how big (under a window manager: once the manager has taken it on and placed it), then lets
-// the work its showing queued (a layout finished later) run. False when that never happens.
+// Waits until the top-level window is mapped (under a window manager: taken on and placed) and
+// the X server and Qt agree on its place and size, then lets the work its showing queued run.
 bool WaitPlaced(QWidget *window, int ms = 10000);
-
-// Waits as WaitPlaced, then activates the window and waits until it is the active window for
-// Qt and, under a window manager, for the manager too, so that no activation of the showing
-// is still on its way.
+// Waits as WaitPlaced, then activates the window until Qt and any window manager hold it active.
 bool WaitPlacedAndActive(QWidget *window, int ms = 10000);
-
-// Whether a window manager manages the screen (it announces itself on the root window).
+// Whether a window manager manages the screen.
 bool WindowManagerRunning();
-
-// Whether the window tells the window manager it belongs to `owner` (its transient-for window),
-// so that the manager keeps it above the owner when the owner is clicked or raised.
+// Whether the window names `owner` as the window it belongs to (transient-for), so that a window
+// manager keeps it above the owner.
 bool BelongsTo(QWidget *window, QWidget *owner);

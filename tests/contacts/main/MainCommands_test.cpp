@@ -227,10 +227,9 @@ TEST_F(MainCommands, VCardImport)
 TEST_F(MainCommands, AVCardFileThatFailsToReadImportsNothing)
 {
     Open();
-    const QString one = folder + "/one.vcf";
-    WriteBytes(one, "BEGIN:VCARD\nFN:A\nEND:VCARD\n");
+    WriteBytes(folder + "/one.vcf", "BEGIN:VCARD\nFN:A\nEND:VCARD\n");
     // This process's memory seen as a file: it opens, and reading its start fails.
-    main->ImportVCard({one, "/proc/self/mem"});
+    main->ImportVCard({folder + "/one.vcf", "/proc/self/mem"});
     ASSERT_NE(TestDialogs().Last(), nullptr);
     EXPECT_EQ(TestDialogs().Last()->text, QStringLiteral("导入失败，没有导入任何人脉记录。\n文件读取出错，没有读完。"));
     EXPECT_TRUE(Names().isEmpty());

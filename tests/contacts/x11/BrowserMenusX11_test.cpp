@@ -1,6 +1,6 @@
 // The contact browser's context menus under a real X server: a real right click in the group tree
 // and in the contact list opens the themed framework menu at the pointer, and a real click on one
-// of its items runs that item's command.
+// of its items runs that item's command. A contact dragged from the list onto a group moves there.
 #include "MenuScriptX11.h"
 #include "RightButton.h"
 #include "WindowPlacement.h"
@@ -134,6 +134,31 @@ TEST_F(BrowserMenusX11, TheMenuKeyOpensTheTreeMenuForTheCurrentNode)
     EXPECT_EQ(Page().DyTreeView1->currentItem(), Node(contact));
     QApplication::processEvents();
     EXPECT_FALSE(Page().AutoExpand()) << "nothing was chosen";
+}
+
+using BrowserDragX11 = BrowserMenusX11;
+
+TEST_F(BrowserDragX11, AContactDraggedFromTheListOntoAGroupMovesThere)
+{
+    const qint64 a = Group("A", 0, 1, 0);
+    const qint64 b = Group("B", 0, 1, 1);
+    const qint64 x = Contact("x", a, 2);
+    Page().DyTreeView1->setCurrentItem(Node(a));
+    ShowPage();
+    // The list's first view, large icons, where the view itself would switch dragging off.
+    ASSERT_EQ(Page().ViewStyle(), 0);
+    QAbstractItemView *view = Page().ListView1->ActiveView();
+    const QPoint from = view->viewport()->mapToGlobal(view->visualRect(view->model()->index(0, 0)).center());
+    const QPoint to = Page().DyTreeView1->viewport()->mapToGlobal(Page().DyTreeView1->visualItemRect(Node(b)).center());
+    // The drag runs its own loop; each move is done once the program has seen the pointer there.
+    const auto moveTo = [this](QPoint p) {
+        return [this, p] { return pointer.MoveTo(p.x(), p.y()), QCursor::pos() == p; };
+    };
+    TScript script(pointer, {moveTo(from), [this] { return pointer.Press(), true; }, moveTo(from + QPoint(20, 4)),
+                             moveTo(to + QPoint(0, -2)), moveTo(to), [this] { return pointer.Release(), true; }});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return script.Done(); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shape() == "人脉(A,B(x))"; }, 5000)) << Shape().toStdString();
+    EXPECT_EQ(Field(x, "nodeparentkey||'|'||nodelevel"), QString::number(b) + "|2");
 }
 
 } // namespace

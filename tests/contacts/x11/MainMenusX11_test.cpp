@@ -1,11 +1,13 @@
 // The program's windows under a real X server (run under xvfb-run): the main window's menu bar,
 // tool bar and tray menu as the framework builder makes them from the tables, and the contact
-// editor's tool bar, with real clicks and keys as a user's hand gives them. Xvfb has no
-// notification area, so the tray's right click is handed to the window directly.
+// editor's tool bar, birthday and user labels, with real clicks and keys as a user's hand gives
+// them. Xvfb has no notification area, so the tray's right click is handed to the window directly.
+#include "../../platform/x11/HoverX11.h"
 #include "MainWindowFixtureX11.h"
 #include "MenuScriptX11.h"
 #include "editor/EditorTestSupport.h"
 
+#include "contacts/editor/InputTextBox.h"
 #include "contacts/main/Main.h"
 #include "contacts/main/setdate.h"
 #include "contacts/shared/AppGlobals.h"
@@ -80,6 +82,48 @@ TEST_F(EditorToolbarX11, CtrlSInAFieldSavesOnceAndAClickedButtonRunsItsCommand)
     EXPECT_EQ(Text("select umtel from userinfo where keyid=?", {key.toLongLong()}), "34");
     EXPECT_EQ(clicked.windowTitle(), "键盘-人脉");
     EXPECT_TRUE(clicked.isVisible()) << "保存 keeps the window open";
+}
+
+using EditorDateX11 = EditorToolbarX11;
+using EditorLabelsX11 = EditorToolbarX11;
+
+// Wherever the click lands, on the year, the month or the day, a whole date typed after it is the date.
+TEST_F(EditorDateX11, AWholeDateTypedAfterOneClickIsTaken)
+{
+    Tfrmuseredit editor;
+    editor.userPageControl->setCurrentIndex(1);
+    ShowWithFocusIn(editor, "unc");
+    QDateEdit *edit = editor.DateTimePicker1->DateEdit();
+    QLineEdit *text = edit->findChild<QLineEdit *>();
+    const struct { int at; const char *typed; } cases[] = {{2, "1985-08-15"}, {6, "1985-08-15"}, {9, "19850815"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.at);
+        editor.DateTimePicker1->SetChecked(true);
+        editor.DateTimePicker1->SetDate(QDate(2024, 5, 1));
+        text->setCursorPosition(c.at);
+        const QPoint point = text->mapToGlobal(text->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+        pointer.MoveTo(point.x(), point.y());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == point && QApplication::widgetAt(point) == text; }));
+        pointer.Click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+        for (const char *key = c.typed; *key; ++key)
+            pointer.Keys({*key == '-' ? "minus" : std::string(1, *key).c_str()});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return text->text() == "1985-08-15"; })) << text->text().toStdString();
+        editor.FieldControl("unc")->setFocus();  // ends the edit; the next click is the field's first
+        EXPECT_EQ(editor.DateTimePicker1->Date(), QDate(1985, 8, 15));
+    }
+}
+
+TEST_F(EditorLabelsX11, AClickOnAUserLabelAsksForItsNewName)
+{
+    Tfrmuseredit editor;
+    ShowWithFocusIn(editor, "umtel");
+    ModalResponder responder;
+    bool asked = false;
+    responder.Then([&](QDialog *dialog) { asked = qobject_cast<TInputTextBoxForm *>(dialog), dialog->reject(); });
+    ASSERT_TRUE(HoverX11(pointer, editor.mylab[1]));
+    pointer.Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked; }));
 }
 
 TEST_F(MainMenusX11, RealClicksChooseACommandFromTheMenuBar)

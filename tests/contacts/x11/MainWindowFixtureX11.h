@@ -42,6 +42,7 @@ protected:
     // Runs before the window is sized and shown, so the bars lay out with the test's settings.
     virtual void PrepareBars() {}
 
+    BlankPages blankPages;  // the calendar page, for the tests that switch to it
     XTestPointer pointer;
     std::map<int, THotKey> hotKeys;
     Page *page = nullptr;

@@ -1,7 +1,7 @@
 // The main window's bars under a real X server (run under xvfb-run), by real pointer and key
 // input: the tool bar's chevron on a narrow window, a click on another title after Escape,
 // the drag handle (a double click keeps the bar docked, a drag floats it, the bottom edge is no
-// dock), and a Qt file dialog's own Ctrl+A.
+// dock), a Qt file dialog's own Ctrl+A, and Ctrl+2 typed in 关于.
 #include "../../toolbar/TB2TestSupport.h"
 #include "MainWindowFixtureX11.h"
 
@@ -210,4 +210,26 @@ TEST_F(MainWindowX11, CtrlAInAModalFileDialogSelectsItsFilesNotTheContacts)
     QApplication::processEvents();
     EXPECT_EQ(page->selectAlls, 0) << "the main window's 全部选定 stays out of the dialog";
     dialog.reject();
+}
+
+// Ctrl+2 typed in the modal 关于 box, once it is active, stays out of the main window behind it,
+// where it switches the page; the Escape after it closes the box.
+using ModalDialogKeysX11 = MainWindowX11;
+
+TEST_F(ModalDialogKeysX11, CtrlTwoWhileTheAboutBoxIsOpenLeavesThePage)
+{
+    ModalResponder responder;
+    bool typed = false;
+    responder.Then([&](QDialog *about) {
+        if (!(typed = WaitPlacedAndActive(about)))
+            return about->reject();
+        pointer.Keys({"Control_L", "2"});
+        pointer.Keys({"Escape"});
+    });
+    main->SpTBXItem41Click();
+    ASSERT_TRUE(typed) << "关于 never became the active window";
+    QApplication::processEvents();
+    EXPECT_FALSE(main->CalendarPageVisible()) << "Ctrl+2 typed in 关于 switched the page behind it";
+    pointer.Keys({"Control_L", "2"});
+    EXPECT_TRUE(QTest::qWaitFor([this] { return main->CalendarPageVisible(); }, 5000));
 }
